@@ -1,0 +1,2 @@
+// Kestal's entry point.
+int main() { return 0; }

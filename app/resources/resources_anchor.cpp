@@ -1,0 +1,1 @@
+// The window descriptions are attached to this library as compiled-in resources.

@@ -1,0 +1,54 @@
+# Shared helpers for Kestal's targets.
+
+# Warnings are errors in our own code.
+function(kestal_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-unused-parameter)
+endfunction()
+
+# kestal_layer_library(<target> <dir> [DEPS <libs...>] [QT])
+# A static library of every .cpp in <dir> (no sub-folders). New files are picked up at build time.
+function(kestal_layer_library target dir)
+  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT srcs)
+    # A layer that has no code yet still builds as an (empty) library.
+    set(srcs ${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp)
+    file(WRITE ${srcs} "// no code in this layer yet\n")
+  endif()
+  add_library(${target} STATIC ${srcs})
+  target_include_directories(${target} PUBLIC ${dir})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  if(ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC ON)
+    target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS)
+  endif()
+  kestal_warnings(${target})
+endfunction()
+
+# kestal_test_folder(<dir> <libs...>)
+# One test program per tests/<dir>/test_*.cpp, linked with <libs> and GoogleTest.
+function(kestal_test_folder dir)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/test_*.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/support_*.cpp)
+  # A folder may bring its own main (support_main.cpp), e.g. to create the Qt application.
+  set(main GTest::gtest_main)
+  foreach(h ${helpers})
+    get_filename_component(hn ${h} NAME_WE)
+    if(hn STREQUAL "support_main")
+      set(main "")
+    endif()
+  endforeach()
+  foreach(src ${tests})
+    get_filename_component(name ${src} NAME_WE)
+    set(t ${dir}_${name})
+    string(REPLACE "/" "_" t ${t})
+    add_executable(${t} ${src} ${helpers})
+    target_link_libraries(${t} PRIVATE ${ARGN} kestal_testsupport GTest::gtest GTest::gmock ${main})
+    kestal_warnings(${t})
+    gtest_discover_tests(${t}
+      DISCOVERY_MODE PRE_TEST
+      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KESTAL_TESTDATA=${CMAKE_CURRENT_SOURCE_DIR}/data;KESTAL_DATA=${PROJECT_SOURCE_DIR}/data"
+      DISCOVERY_TIMEOUT 60)
+  endforeach()
+endfunction()
