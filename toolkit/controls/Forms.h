@@ -1,0 +1,241 @@
+#pragma once
+// Windows (TForm), the application object (Application) and the screen (Screen).
+//
+// How a window class is written:
+//
+//   // Unit7.h
+//   class TForm7 : public TForm {
+//   public:
+//     explicit TForm7(TComponent* AOwner);
+//     TButton* Button1 = nullptr;        // controls of the description, bound by name
+//     TEdit* Edit1 = nullptr;
+//     void Button1Click(TObject* Sender);  // handlers named in the description
+//     void FormClose(TObject* Sender, TCloseAction& Action);
+//   };
+//   extern TForm7* Form7;
+//
+//   // Unit7.cpp
+//   TForm7* Form7 = nullptr;
+//   TForm7::TForm7(TComponent* AOwner) : TForm(AOwner) {
+//     KESTAL_HANDLER(Button1Click);      // first the handlers the description names,
+//     KESTAL_HANDLER(FormClose);
+//     LoadDescription("Unit7");          // then ":/Unit7.form" (controls, events, Loaded),
+//     KESTAL_BIND(Button1);              // then the member pointers,
+//     KESTAL_BIND(Edit1);
+//     // ... then the window's own start-up code.
+//   }
+//
+//   // the program
+//   Application->Initialize();
+//   Application->CreateForm(Form1);   // the first window created is the main window
+//   Application->CreateForm(Form7);
+//   return Application->Run();
+//
+// Closing a window (its title-bar button or Close()) runs OnCloseQuery, then OnClose; the
+// main window ends the event loop, any other window is hidden. Hiding the main window does not
+// end the program.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <typeinfo>
+
+#include "Controls.h"
+#include "StdCtrls.h"
+
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+using TBorderStyle = TFormBorderStyle;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TForm : public TWinControl, public THandlerOwner {
+public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+  String ClassName() const override { return "TForm"; }
+
+  // Loads the window's description ":/<Unit>.form" (from the program's resources); Unit may
+  // also be a path of a description file. Raises Exception naming the window, the component
+  // and the line when the description is wrong.
+  void LoadDescription(const String& Unit);
+  // Loads a description given as text (Source names it in error messages).
+  void LoadDescriptionText(const String& Text, const String& Source);
+
+  // Sets Field to the component of that name, which must exist and be of Field's class.
+  template <class T>
+  void Bind(T*& Field, const String& ComponentName) {
+    TComponent* c = FindComponent(ComponentName);
+    if (c == nullptr) BindError(ComponentName, nullptr, typeid(T));
+    Field = dynamic_cast<T*>(c);
+    if (Field == nullptr) BindError(ComponentName, c, typeid(T));
+  }
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  // Runs OnCloseQuery and OnClose, then hides the window (or, for the main window, ends the
+  // event loop).
+  void Close();
+  // Shows the window modally and returns its ModalResult once it is closed or ModalResult is
+  // set (by a button with a ModalResult, say).
+  int ShowModal();
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int Value);
+  bool Active() const;
+  void BringToFront();
+  void SetVisible(bool Value) override;
+
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition Value) { FPosition = Value; }
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState Value);
+  // Client size is the window's own size (the frame belongs to the window manager), so
+  // Width == ClientWidth and Height == ClientHeight.
+  int ClientWidth() const override { return Width(); }
+  int ClientHeight() const override { return Height(); }
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnPaint;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
+  bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
+  TNotifyEvent FindNotifyHandler(const String& HandlerName) override;
+
+  // Toolkit internals.
+  void UserClose();  // the window manager's close button
+  void Activated();
+  void Deactivated();
+  bool FInModal = false;
+
+protected:
+  String GetText() const override;
+  void SetTextValue(const String& Value) override;
+  void ApplyFontAndColor() override;
+
+private:
+  [[noreturn]] void BindError(const String& Name, TComponent* Found, const std::type_info& Want);
+  void PlaceOnShow();
+  TPosition FPosition = poDefaultPosOnly;
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TWindowState FWindowState = wsNormal;
+  int FModalResult = 0;
+  bool FShownOnce = false;
+  bool FVisibleSet = false;
+};
+
+// Inside a window's constructor, after LoadDescription: KESTAL_BIND(Button1);
+#define KESTAL_BIND(Field) this->Bind(this->Field, #Field)
+
+// ---- the application ---------------------------------------------------------------------
+class TApplication : public TComponent {
+public:
+  TApplication();
+  ~TApplication() override;
+  String ClassName() const override { return "TApplication"; }
+
+  // Creates the Qt application object when there is none yet (the program's main); a test
+  // that made its own keeps it. Calls InitRuntime.
+  void Initialize();
+  void Initialize(int& argc, char** argv);
+
+  // Creates a window owned by the application; the first one created becomes MainForm. An
+  // exception escaping the window's constructor is shown in the standard error box and
+  // rethrown (the program then ends with a non-zero code).
+  template <class T>
+  void CreateForm(T*& Reference) {
+    try {
+      Reference = new T(this);
+    } catch (...) {
+      Reference = nullptr;
+      FCreateFailed = true;
+      HandleException(std::current_exception());
+      throw;
+    }
+    FormCreated(Reference);
+  }
+
+  // Shows the main window and runs the event loop until the main window is closed or
+  // Terminate is called. Returns the exit code (0).
+  int Run();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // Handles the events waiting now (paints, timers, input), then returns.
+  void ProcessMessages();
+
+  TForm* MainForm() const { return FMainForm; }
+  void SetMainForm(TForm* Form) { FMainForm = Form; }
+  // The title of message boxes.
+  String Title() const;
+  void SetTitle(const String& Value);
+  bool ShowMainForm = true;
+  bool MainFormOnTaskBar = true;
+
+  // Shows an exception in the standard error box (its Message; other exceptions show their
+  // text). EAbort shows nothing.
+  void ShowException(const std::exception& E);
+  void HandleException(std::exception_ptr E);
+  // Replaces the exception handler (tests may record instead of showing).
+  std::function<void(std::exception_ptr)> OnException;
+
+  // The Win32-style message box: Flags are MB_ button and default constants (Dialogs.h);
+  // returns IDOK, IDCANCEL, IDYES or IDNO.
+  int MessageBox(const String& Text, const String& Caption, unsigned Flags);
+
+  // Destroys every window and component the application owns (the program does it before
+  // the Qt application object goes).
+  void DestroyComponents();
+
+private:
+  void FormCreated(TForm* Form);
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  bool FCreateFailed = false;
+  bool FOwnsQApp = false;
+  String FTitle;
+};
+
+// The application object (never destroyed; its windows go with DestroyComponents).
+extern TApplication* Application;
+
+// ---- the screen --------------------------------------------------------------------------
+using TCursor = int;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                  crSizeAll = -22, crHandPoint = -21, crSizeNESW = -6, crSizeNS = -7,
+                  crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
+                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                  crNo = -18, crAppStart = -19, crHelp = -20;
+
+class TScreen : public TComponent {
+public:
+  TScreen();
+  String ClassName() const override { return "TScreen"; }
+  // The cursor shown over every window of the program (crDefault: each control's own).
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  // Custom cursors by positive index: an image with its hot spot.
+  void SetCustomCursor(TCursor Index, const TBitmap& Image, int HotX, int HotY);
+  bool HasCursor(TCursor Index) const;
+  int Width() const;
+  int Height() const;
+  int PixelsPerInch() const { return ScreenPixelsPerInch; }
+  TForm* ActiveForm() const;
+
+private:
+  TCursor FCursor = crDefault;
+  struct CustomCursor;
+  std::map<TCursor, std::shared_ptr<CustomCursor>> FCustom;
+};
+
+extern TScreen* Screen;

@@ -1,0 +1,117 @@
+#pragma once
+// TStringGrid: a grid of text cells backed by a model, so that half a million rows of a dozen
+// columns cost no widget per cell.
+//
+// Cells outside the current ColCount/RowCount are kept: writing one is accepted silently and
+// reading it back gives the text written; it shows once the counts grow to include it.
+// Changing the counts never discards texts. Negative indexes read "" and writes to them are
+// ignored. Fixed rows and columns (the top FixedRows rows, the left FixedCols columns) are
+// ordinary cells: addressable, writable and clickable; they are drawn in the button colour.
+
+#include <memory>
+#include <vector>
+
+#include "Controls.h"
+
+enum TGridOption : unsigned {
+  goFixedVertLine = 1 << 0,
+  goFixedHorzLine = 1 << 1,
+  goVertLine = 1 << 2,
+  goHorzLine = 1 << 3,
+  goRangeSelect = 1 << 4,
+  goDrawFocusSelected = 1 << 5,
+  goRowSizing = 1 << 6,
+  goColSizing = 1 << 7,
+  goRowMoving = 1 << 8,
+  goColMoving = 1 << 9,
+  goEditing = 1 << 10,
+  goTabs = 1 << 11,
+  goRowSelect = 1 << 12,
+  goAlwaysShowEditor = 1 << 13,
+  goThumbTracking = 1 << 14
+};
+using TGridOptions = unsigned;
+
+using TSelectCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+
+class TStringGridModel;
+
+class TStringGrid : public TWinControl {
+public:
+  explicit TStringGrid(TComponent* AOwner);
+  ~TStringGrid() override;
+  String ClassName() const override { return "TStringGrid"; }
+
+  int ColCount() const { return FColCount; }
+  void SetColCount(int Value);
+  int RowCount() const { return FRowCount; }
+  void SetRowCount(int Value);
+  int FixedCols() const { return FFixedCols; }
+  void SetFixedCols(int Value);
+  int FixedRows() const { return FFixedRows; }
+  void SetFixedRows(int Value);
+
+  String Cells(int ACol, int ARow) const;
+  void SetCells(int ACol, int ARow, const String& Value);
+  // Empties every cell (the counts stay).
+  void ClearCells();
+
+  int DefaultColWidth() const { return FDefaultColWidth; }
+  void SetDefaultColWidth(int Value);
+  int DefaultRowHeight() const { return FDefaultRowHeight; }
+  void SetDefaultRowHeight(int Value);
+  int ColWidths(int ACol) const;
+  void SetColWidths(int ACol, int Value);
+  int RowHeights(int ARow) const;
+  void SetRowHeights(int ARow, int Value);
+
+  TGridOptions Options() const { return FOptions; }
+  void SetOptions(TGridOptions Value);
+
+  // The selected cell. Setting them selects and scrolls it into view (no event).
+  int Col() const { return FCol; }
+  void SetCol(int Value);
+  int Row() const { return FRow; }
+  void SetRow(int Value);
+  // The first scrollable row shown at the top.
+  int TopRow() const;
+  void SetTopRow(int Value);
+  int LeftCol() const;
+  void SetLeftCol(int Value);
+  int VisibleRowCount() const;
+
+  // The cell under the client point (X, Y); -1, -1 outside the cells.
+  void MouseToCell(int X, int Y, int& ACol, int& ARow) const;
+
+  // OnSelectCell runs before the user moves to a cell (it may refuse); OnClick after.
+  TSelectCellEvent OnSelectCell;
+
+  bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
+  bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
+
+  // Toolkit internals: the texts as the model reads them.
+  const String* CellPtr(int ACol, int ARow) const;
+  void UserSelect(int ACol, int ARow);
+
+private:
+  void CountsChanged();
+  void ApplySizes();
+  // One row's texts packed into one string: per cell a length (varint) then the bytes.
+  std::vector<String> FRows;
+  std::vector<int> FColWidths;
+  std::vector<std::pair<int, int>> FRowHeights;  // rows with their own height
+  std::unique_ptr<TStringGridModel> FModel;
+  int FColCount = 5;
+  int FRowCount = 5;
+  int FFixedCols = 1;
+  int FFixedRows = 1;
+  int FDefaultColWidth = 64;
+  int FDefaultRowHeight = 24;
+  TGridOptions FOptions = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
+                          goRangeSelect;
+  int FCol = 1;
+  int FRow = 1;
+  bool FInSelect = false;
+  mutable String FScratch;
+};
