@@ -16,6 +16,7 @@
 #include "DOV_univconst.h"
 #include "System.h"
 #include "Types.h"
+#include "Variant.h"
 
 // ---- exceptions --------------------------------------------------------------------------
 // Every library failure is an ESDLError or one of the unit classes below. A component raises
@@ -117,6 +118,7 @@ using TSingleArray = std::vector<Single>;
 using TIntArray = std::vector<Integer>;
 using TBoolArray = std::vector<bool>;
 using TStrArray = std::vector<String>;
+using TVariantArray = std::vector<Variant>;
 using TBytes = std::vector<Byte>;
 using TPDblArray = std::vector<TPointDouble>;
 using TDouble2DArray = std::vector<TDoubleArray>;
