@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FTPClient.h"
+#include "NetConfig.h"
+#include "TestSupport.h"
+#include "support_servers.h"
+
+namespace fs = std::filesystem;
+using nettest::ClosedPort;
+using nettest::MillisecondsOf;
+using nettest::TTestServer;
+using testsupport::ReadFileBytes;
+
+namespace {
+
+const std::string kList = "Solar flux list\r\n 245 MHz   12   -1\r\n";
+
+// A server whose root holds /pub/lists/radio/rad.txt; the test works in a folder of its own.
+class FTPClientTest : public ::testing::Test {
+protected:
+  FTPClientTest()
+      : Root(Work.path() / "server"),
+        Log(Work.path() / "commands.log"),
+        Server(Prepare(Root), {Root.string(), Log.string()}) {
+    Client.Host = "127.0.0.1";
+    Client.Port = Server.Port();
+    Client.Username = "anonymous";
+    Client.Password = " observer@home ";
+    Client.ConnectTimeout = 5000;
+    Client.ReadTimeout = 5000;
+  }
+
+  static std::string Prepare(const fs::path& Root) {
+    fs::create_directories(Root / "pub/lists/radio");
+    std::ofstream(Root / "pub/lists/radio/rad.txt", std::ios::binary) << kList;
+    return "ftp_server.py";
+  }
+
+  std::vector<std::string> Commands() const {
+    std::vector<std::string> out;
+    std::ifstream in(Log);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  }
+  bool Sent(const std::string& Command) const {
+    for (const auto& c : Commands())
+      if (c == Command) return true;
+    return false;
+  }
+  bool SentStartingWith(const std::string& Prefix) const {
+    for (const auto& c : Commands())
+      if (c.rfind(Prefix, 0) == 0) return true;
+    return false;
+  }
+  // Files in the working folder other than the server's tree and its log.
+  std::vector<std::string> LocalFiles() const {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(Work.path())) {
+      const std::string n = e.path().filename().string();
+      if (n != "server" && n != "commands.log") out.push_back(n);
+    }
+    return out;
+  }
+
+  testsupport::TempDir Work;
+  fs::path Root;
+  fs::path Log;
+  TTestServer Server;
+  TFTPClient Client{nullptr};
+};
+
+}  // namespace
+
+TEST_F(FTPClientTest, DownloadsTheListReplacingTheOldFile) {
+  for (bool passive : {true, false}) {
+    SCOPED_TRACE(passive ? "passive" : "active");
+    Work.write("SunFlowNoaa.txt", "yesterday's list, longer than today's and never to be seen again");
+    Client.Connect();
+    EXPECT_TRUE(Client.Connected());
+    Client.ChangeDir("/pub/lists/radio");
+    Client.Passive = passive;
+    Client.Get("rad.txt", "SunFlowNoaa.txt", true, false);
+    Client.Disconnect();
+    EXPECT_FALSE(Client.Connected());
+
+    EXPECT_EQ(Work.read("SunFlowNoaa.txt"), kList);  // byte for byte, CR LF kept
+    EXPECT_EQ(LocalFiles(), std::vector<std::string>{"SunFlowNoaa.txt"});
+    EXPECT_TRUE(Sent("USER anonymous"));
+    EXPECT_TRUE(Sent("PASS  observer@home "));
+    EXPECT_TRUE(Sent("CWD /pub/lists/radio"));
+    EXPECT_EQ(Sent("PASV"), passive);
+    EXPECT_EQ(SentStartingWith("EPRT ") || SentStartingWith("PORT "), !passive);
+    EXPECT_TRUE(Sent("RETR rad.txt"));
+    EXPECT_TRUE(Sent("QUIT"));
+    fs::remove(Log);
+  }
+}
+
+TEST_F(FTPClientTest, RelativeFoldersAddUp) {
+  Client.Connect();
+  Client.ChangeDir("pub");
+  Client.ChangeDir("lists/radio");
+  EXPECT_EQ(Client.CurrentDir(), "pub/lists/radio");
+  Client.Get("rad.txt", "copy.txt");
+  EXPECT_EQ(Work.read("copy.txt"), kList);
+}
+
+TEST_F(FTPClientTest, FailedDownloadKeepsTheOldFile) {
+  const std::string old = "the list that is still good";
+  Work.write("SunFlowNoaa.txt", old);
+  Client.Connect();
+  Client.ChangeDir("/pub/lists/radio");
+  EXPECT_THROW(Client.Get("missing.txt", "SunFlowNoaa.txt", true), EFTPError);
+  EXPECT_EQ(Work.read("SunFlowNoaa.txt"), old);
+  EXPECT_EQ(LocalFiles(), std::vector<std::string>{"SunFlowNoaa.txt"});
+  // The connection is still good for the next command.
+  Client.Get("rad.txt", "SunFlowNoaa.txt", true);
+  EXPECT_EQ(Work.read("SunFlowNoaa.txt"), kList);
+}
+
+TEST_F(FTPClientTest, NoOverwriteLeavesAnExistingFileAlone) {
+  Work.write("SunFlowNoaa.txt", "mine");
+  Client.Connect();
+  Client.ChangeDir("/pub/lists/radio");
+  EXPECT_THROW(Client.Get("rad.txt", "SunFlowNoaa.txt", false), EFCreateError);
+  EXPECT_EQ(Work.read("SunFlowNoaa.txt"), "mine");
+  EXPECT_FALSE(Sent("RETR rad.txt"));
+  EXPECT_THROW(Client.Get("rad.txt", "other.txt", true, /*Resume=*/true), EFTPError);
+}
+
+TEST_F(FTPClientTest, RefusalsByTheServerAreFTPErrors) {
+  Client.Connect();
+  EXPECT_THROW(Client.ChangeDir("/pub/no/such/folder"), EFTPError);
+  EXPECT_EQ(Client.CurrentDir(), "");
+
+  TFTPClient other(nullptr);
+  other.Host = "127.0.0.1";
+  other.Port = Server.Port();
+  other.Username = "observer";
+  other.Password = "wrong";
+  EXPECT_THROW(other.Connect(), EFTPError);
+  EXPECT_FALSE(other.Connected());
+  other.Password = "right";
+  other.Connect();
+  EXPECT_TRUE(other.Connected());
+}
+
+TEST_F(FTPClientTest, CommandsNeedAConnection) {
+  EXPECT_THROW(Client.ChangeDir("/pub"), EFTPError);
+  EXPECT_THROW(Client.Get("rad.txt", "x.txt"), EFTPError);
+  EXPECT_TRUE(LocalFiles().empty());
+}
+
+TEST(FTPClientFailures, RefusedConnectionIsASocketError) {
+  testsupport::TempDir dir;
+  TFTPClient client(nullptr);
+  client.Host = "127.0.0.1";
+  client.Port = ClosedPort();
+  try {
+    client.Connect();
+    ADD_FAILURE() << "no exception";
+  } catch (const ESocketError& e) {
+    EXPECT_FALSE(e.Message.empty());
+  }
+  EXPECT_FALSE(client.Connected());
+}
+
+TEST(FTPClientFailures, SilentServerTimesOut) {
+  TTestServer silent("silent_server.py");
+  TFTPClient client(nullptr);
+  client.Host = "127.0.0.1";
+  client.Port = silent.Port();
+  client.ConnectTimeout = 1000;
+  client.ReadTimeout = 1000;
+  const long long ms = MillisecondsOf([&] { EXPECT_THROW(client.Connect(), ESocketError); });
+  EXPECT_GE(ms, 900);
+  EXPECT_LT(ms, 5000);
+}
+
+TEST(FTPClientDescription, TakesItsProperties) {
+  TFTPClient client(nullptr);
+  TPropValue s; s.kind = TPropValue::Kind::String;
+  TPropValue i; i.kind = TPropValue::Kind::Integer;
+  TPropValue b; b.kind = TPropValue::Kind::Ident; b.s = "False";
+  s.s = "ftp.example.org"; EXPECT_TRUE(client.SetDescribedProperty("Host", s));
+  i.i = 2121; EXPECT_TRUE(client.SetDescribedProperty("Port", i));
+  s.s = "someone"; EXPECT_TRUE(client.SetDescribedProperty("Username", s));
+  s.s = "secret"; EXPECT_TRUE(client.SetDescribedProperty("Password", s));
+  EXPECT_TRUE(client.SetDescribedProperty("Passive", b));
+  EXPECT_FALSE(client.SetDescribedProperty("TransferMode", b));
+  EXPECT_EQ(client.Host, "ftp.example.org");
+  EXPECT_EQ(client.Port, 2121);
+  EXPECT_EQ(client.Username, "someone");
+  EXPECT_EQ(client.Password, "secret");
+  EXPECT_FALSE(client.Passive);
+  EXPECT_EQ(client.ConnectTimeout, NetConfig().ConnectTimeoutMs);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// FTP downloads as a component a window can hold.
+//
+// Connect opens the control connection and logs in; ChangeDir moves to a folder on the
+// server; Get fetches a file; Disconnect says goodbye. A connection that cannot be made,
+// breaks or stays silent raises ESocketError; a command the server refuses (login, folder,
+// missing file) raises EFTPError. Every step has a connect and a read timeout.
+//
+// Get never leaves a half-written file in place of a good one: the file is received under a
+// temporary name beside the target and renamed over it only once complete.
+
+#include <memory>
+
+#include "NetErrors.h"
+
+namespace netdetail { class TCurlSession; }
+
+class TFTPClient : public TComponent {
+public:
+  explicit TFTPClient(TComponent* AOwner);
+  ~TFTPClient() override;  // disconnects
+  String ClassName() const override { return "TFTPClient"; }
+
+  String Host;
+  int Port = 21;
+  String Username = "anonymous";
+  String Password;
+  // Passive mode: the client opens the data connection, which is what works behind routers.
+  bool Passive = true;
+  // Milliseconds: connection with greeting and login, and the longest wait for the server's
+  // next reply or data. Defaults from the configuration.
+  int ConnectTimeout;
+  int ReadTimeout;
+
+  void Connect();
+  bool Connected() const { return FConnected; }
+  // Relative to the current folder, or absolute ("/pub/lists"). Raises EFTPError when the
+  // server has no such folder; the current folder stays as it was then.
+  void ChangeDir(const String& Dir);
+  // The current folder as this client names it to the server ("" is where the login put it).
+  const String& CurrentDir() const { return FDir; }
+  // Fetches Source (a name in the current folder) into the local file Dest. Without
+  // CanOverwrite an existing Dest is an EFCreateError and nothing is fetched. Resuming a
+  // partial file is not offered (EFTPError).
+  void Get(const String& Source, const String& Dest, bool CanOverwrite = false, bool Resume = false);
+  void Disconnect();
+
+  // Described properties: Host, Port, Username, Password, Passive, ConnectTimeout, ReadTimeout.
+  bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
+
+private:
+  String UrlFor(const String& Dir, const String& File) const;
+  void Prepare(const String& URL);
+  void RequireConnected(const char* What) const;
+  std::unique_ptr<netdetail::TCurlSession> FSession;
+  bool FConnected = false;
+  String FDir;
+};

@@ -1,0 +1,180 @@
+#include "HTTPClient.h"
+
+#include "CurlSession.h"
+#include "FTPClient.h"
+#include "NetConfig.h"
+
+using netdetail::TCurlSession;
+
+// ---- TSSLIOHandler -----------------------------------------------------------------------
+
+TSSLIOHandler::TSSLIOHandler(TComponent* AOwner) : TComponent(AOwner), CAFile(NetConfig().CAFile) {}
+
+bool TSSLIOHandler::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "MinTLSVersion") {
+    const String& v = Value.AsString();
+    if (v == "tlsv1_2") MinTLSVersion = tlsv1_2;
+    else if (v == "tlsv1_3") MinTLSVersion = tlsv1_3;
+    else throw EConvertError("'" + v + "' is not a TLS version (tlsv1_2 or tlsv1_3)");
+    return true;
+  }
+  if (Prop == "CAFile") {
+    CAFile = Value.AsString();
+    return true;
+  }
+  return TComponent::SetDescribedProperty(Prop, Value);
+}
+
+// ---- THTTPClient -------------------------------------------------------------------------
+
+struct THTTPClient::TTransfer {
+  TCurlSession* Session = nullptr;
+  String* Text = nullptr;    // one of the two receives the body
+  TStream* Stream = nullptr;
+  String StatusLine;         // of the latest reply (redirects give several)
+};
+
+namespace {
+
+int CurrentStatus(CURL* c) {
+  long code = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
+  return static_cast<int>(code);
+}
+
+size_t OnHeader(char* Data, size_t Size, size_t Count, void* User) {
+  auto* t = static_cast<THTTPClient::TTransfer*>(User);
+  const size_t n = Size * Count;
+  String line(Data, n);
+  if (line.rfind("HTTP/", 0) == 0) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    t->StatusLine = line;
+  }
+  return n;
+}
+
+size_t OnBody(char* Data, size_t Size, size_t Count, void* User) {
+  auto* t = static_cast<THTTPClient::TTransfer*>(User);
+  const size_t n = Size * Count;
+  // An error page is not the document asked for; the caller learns the status instead.
+  if (CurrentStatus(t->Session->Handle()) >= 300) return n;
+  try {
+    if (t->Text) t->Text->append(Data, n);
+    else t->Stream->WriteBuffer(Data, static_cast<Int64>(n));
+  } catch (...) {
+    t->Session->Keep(std::current_exception());
+    return 0;  // stops the transfer
+  }
+  return n;
+}
+
+}  // namespace
+
+THTTPClient::THTTPClient(TComponent* AOwner)
+    : TComponent(AOwner),
+      ConnectTimeout(NetConfig().ConnectTimeoutMs),
+      ReadTimeout(NetConfig().ReadTimeoutMs),
+      FSession(std::make_unique<TCurlSession>()) {}
+
+THTTPClient::~THTTPClient() = default;
+
+String THTTPClient::Get(const String& URL) {
+  String body;
+  TTransfer t;
+  t.Text = &body;
+  Perform(URL, t);
+  return body;
+}
+
+void THTTPClient::Get(const String& URL, TStream& Dest) {
+  TTransfer t;
+  t.Stream = &Dest;
+  Perform(URL, t);
+}
+
+void THTTPClient::Perform(const String& URL, TTransfer& T) {
+  if (!AllowCookies && FCookiesOn) {
+    // libcurl cannot switch its cookie store off again; a fresh handle forgets them.
+    FSession->Close();
+    FCookiesOn = false;
+  }
+  T.Session = FSession.get();
+  CURL* c = FSession->Handle();
+  FResponseCode = 0;
+
+  curl_easy_setopt(c, CURLOPT_URL, URL.c_str());
+  curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, HandleRedirects ? 1L : 0L);
+  curl_easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(RedirectMaximum));
+  if (AllowCookies) {
+    curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // in-memory store, nothing read from disk
+    FCookiesOn = true;
+  }
+  curl_easy_setopt(c, CURLOPT_USERAGENT, Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
+  // "Accept:" with no value removes libcurl's own default header.
+  const String accept = "Accept:" + (Request.Accept.empty() ? String() : " " + Request.Accept);
+  curl_slist* headers = curl_slist_append(nullptr, accept.c_str());
+  if (!headers) throw EOutOfMemory("Not enough memory for the request headers");
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+
+  FSession->SetTimeouts(ConnectTimeout, ReadTimeout);
+  const bool tls13 = IOHandler && IOHandler->MinTLSVersion == TSSLIOHandler::tlsv1_3;
+  FSession->SetTLS(tls13 ? netdetail::TTLSFloor::TLS1_3 : netdetail::TTLSFloor::TLS1_2,
+                   IOHandler ? IOHandler->CAFile : NetConfig().CAFile);
+
+  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, &T);
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &T);
+
+  try {
+    FSession->Perform();
+  } catch (...) {
+    FResponseCode = CurrentStatus(c);
+    curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(headers);
+    throw;
+  }
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(headers);
+
+  FResponseCode = CurrentStatus(c);
+  if (FResponseCode >= 300) {
+    const String line = T.StatusLine.empty() ? "HTTP status " + std::to_string(FResponseCode) : T.StatusLine;
+    throw EHTTPProtocolError(line, FResponseCode);
+  }
+}
+
+bool THTTPClient::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Request.Accept") Request.Accept = Value.AsString();
+  else if (Prop == "Request.UserAgent") Request.UserAgent = Value.AsString();
+  else if (Prop == "AllowCookies") AllowCookies = Value.AsBoolean();
+  else if (Prop == "HandleRedirects") HandleRedirects = Value.AsBoolean();
+  else if (Prop == "RedirectMaximum") RedirectMaximum = static_cast<int>(Value.AsInteger());
+  else if (Prop == "ConnectTimeout") ConnectTimeout = static_cast<int>(Value.AsInteger());
+  else if (Prop == "ReadTimeout") ReadTimeout = static_cast<int>(Value.AsInteger());
+  else if (Prop == "IOHandler") FIOHandlerName = Value.AsString();
+  else return TComponent::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+void THTTPClient::Loaded() {
+  TComponent::Loaded();
+  if (FIOHandlerName.empty()) return;
+  TComponent* c = Owner() ? Owner()->FindComponent(FIOHandlerName) : nullptr;
+  auto* h = dynamic_cast<TSSLIOHandler*>(c);
+  if (!h)
+    throw EComponentError("Component \"" + Name() + "\": IOHandler \"" + FIOHandlerName +
+                          "\" is not a TSSLIOHandler of the same window");
+  IOHandler = h;
+}
+
+// ---- registration ------------------------------------------------------------------------
+
+void RegisterNetClasses() {
+  RegisterComponentClass("THTTPClient", [](TComponent* o) -> TComponent* { return new THTTPClient(o); });
+  RegisterComponentClass("TSSLIOHandler", [](TComponent* o) -> TComponent* { return new TSSLIOHandler(o); });
+  RegisterComponentClass("TFTPClient", [](TComponent* o) -> TComponent* { return new TFTPClient(o); });
+}
