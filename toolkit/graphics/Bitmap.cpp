@@ -1,0 +1,276 @@
+// Bitmaps, pictures and the graphic base class.
+
+#include <QPainter>
+
+#include <cstring>
+#include <limits>
+
+#include "GraphicsPrivate.h"
+
+// ---- TGraphic ----------------------------------------------------------------------------
+void TGraphic::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  Changed();
+}
+
+void TGraphic::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TGraphic::LoadFromFile(const String& FileName) {
+  TFileStream fs(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(fs);
+}
+
+void TGraphic::SaveToFile(const String& FileName) {
+  TFileStream fs(FileName, fmCreate);
+  SaveToStream(fs);
+  fs.Flush();
+}
+
+// ---- TBitmap -----------------------------------------------------------------------------
+struct TBitmap::Impl {
+  QImage Image;  // null while the bitmap has no pixels
+  int Width = 0, Height = 0;
+  TPixelFormat Format = pfDevice;
+  TColor TransparentColor = clDefault;  // clDefault: the bottom-left pixel
+  std::unique_ptr<TCanvas> Canvas;
+};
+
+namespace {
+
+QImage::Format QtFormat(TPixelFormat f) { return f == pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32; }
+
+// A white image of the given size, or EOutOfMemory when it cannot be had.
+QImage NewImage(int w, int h, TPixelFormat f) {
+  QImage img(w, h, QtFormat(f));
+  if (img.isNull())
+    throw EOutOfMemory("Not enough memory for a bitmap of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
+  img.fill(0xFFFFFFFFu);
+  return img;
+}
+
+}  // namespace
+
+TBitmap::TBitmap() : d(std::make_unique<Impl>()) {}
+
+TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight); }
+
+TBitmap::~TBitmap() = default;
+
+int TBitmap::Width() const { return d->Width; }
+int TBitmap::Height() const { return d->Height; }
+void TBitmap::SetWidth(int Value) { SetSize(Value, d->Height); }
+void TBitmap::SetHeight(int Value) { SetSize(d->Width, Value); }
+
+void TBitmap::SetSize(int AWidth, int AHeight) {
+  if (AWidth < 0) AWidth = 0;
+  if (AHeight < 0) AHeight = 0;
+  if (AWidth == d->Width && AHeight == d->Height) return;
+  QImage img;
+  if (AWidth > 0 && AHeight > 0) {
+    img = NewImage(AWidth, AHeight, d->Format);
+    if (!d->Image.isNull()) {
+      int w = std::min(AWidth, d->Image.width()), h = std::min(AHeight, d->Image.height());
+      std::size_t bytes = static_cast<std::size_t>(w) * (d->Image.depth() / 8);
+      for (int y = 0; y < h; ++y) std::memcpy(img.scanLine(y), d->Image.constScanLine(y), bytes);
+    }
+  }
+  d->Image = img;
+  d->Width = AWidth;
+  d->Height = AHeight;
+  Changed();
+}
+
+TPixelFormat TBitmap::PixelFormat() const { return d->Format; }
+
+void TBitmap::SetPixelFormat(TPixelFormat Value) {
+  if (Value == d->Format) return;
+  d->Format = Value;
+  if (!d->Image.isNull() && d->Image.format() != QtFormat(Value)) {
+    QImage img = d->Image.convertToFormat(QtFormat(Value));
+    if (img.isNull()) throw EOutOfMemory("Not enough memory to convert a bitmap");
+    d->Image = img;
+  }
+  Changed();
+}
+
+TCanvas* TBitmap::Canvas() {
+  if (!d->Canvas) {
+    d->Canvas = std::make_unique<TCanvas>();
+    SetCanvasImage(d->Canvas.get(), &d->Image);
+  }
+  return d->Canvas.get();
+}
+
+void* TBitmap::ScanLine(int Row) {
+  if (Row < 0 || Row >= d->Height || d->Image.isNull()) throw EInvalidGraphicOperation("Scan line index out of range");
+  return d->Image.scanLine(Row);
+}
+
+TColor TBitmap::TransparentColor() const {
+  if (d->TransparentColor != clDefault) return d->TransparentColor;
+  if (d->Image.isNull()) return clDefault;
+  return FromQRgb(gfx::Surface::ForReading(d->Image).Read(0, d->Height - 1));
+}
+
+void TBitmap::SetTransparentColor(TColor Value) {
+  if (d->TransparentColor == Value) return;
+  d->TransparentColor = Value;
+  Changed();
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+  if (Source == this) return;
+  if (!Source) {
+    SetSize(0, 0);
+    return;
+  }
+  if (auto* b = dynamic_cast<TBitmap*>(Source)) {
+    d->Image = b->d->Image;  // shared until one of them is written
+    d->Width = b->d->Width;
+    d->Height = b->d->Height;
+    d->Format = b->d->Format;
+    d->TransparentColor = b->d->TransparentColor;
+    FTransparent = b->FTransparent;
+    Changed();
+    return;
+  }
+  if (auto* p = dynamic_cast<TPicture*>(Source)) {
+    if (auto* g = dynamic_cast<TBitmap*>(p->Graphic())) Assign(g);
+    else SetSize(0, 0);
+    return;
+  }
+  TGraphic::Assign(Source);
+}
+
+void TBitmap::Draw(TCanvas* Canvas, const TRect& R) {
+  if (d->Image.isNull()) return;
+  gfx::Blit(Canvas, R, d->Image, TRect{0, 0, d->Width, d->Height}, Canvas->CopyMode(), FTransparent,
+            gfx::Rgb(TransparentColor()));
+}
+
+void TBitmap::LoadFromBytes(const void* Data, std::size_t Size) {
+  SetBitmapImage(this, gfx::DecodePicture(static_cast<const Byte*>(Data), Size));
+}
+
+void TBitmap::LoadFromStream(TStream& Stream) {
+  // The file header tells the length, so a bitmap can be read from the middle of a stream.
+  Byte head[14];
+  if (Stream.Read(head, 14) != 14) throw EInvalidGraphic("Bitmap image is not valid");
+  if (head[0] != 'B' || head[1] != 'M') throw EInvalidGraphic("Bitmap image is not valid");
+  std::uint32_t size = head[2] | (head[3] << 8) | (head[4] << 16) | (std::uint32_t(head[5]) << 24);
+  Int64 rest = Stream.Size() - Stream.Position();
+  Int64 want = size >= 14 + 12 && size - 14 <= rest ? Int64(size) - 14 : rest;
+  String buf(14 + static_cast<std::size_t>(want), '\0');
+  std::memcpy(buf.data(), head, 14);
+  Stream.ReadBuffer(buf.data() + 14, want);
+  SetBitmapImage(this, gfx::DecodeBmp(reinterpret_cast<const Byte*>(buf.data()), buf.size()));
+}
+
+void TBitmap::SaveToStream(TStream& Stream) {
+  if (d->Image.isNull()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+  String bytes = gfx::EncodeBmp(d->Image);
+  Stream.WriteBuffer(bytes.data(), static_cast<Int64>(bytes.size()));
+}
+
+QImage& BitmapImage(TBitmap* Bitmap) { return Bitmap->Internal()->Image; }
+const QImage& BitmapImage(const TBitmap* Bitmap) { return Bitmap->Internal()->Image; }
+
+void SetBitmapImage(TBitmap* Bitmap, const QImage& Image) {
+  TBitmap::Impl& d = *Bitmap->Internal();
+  if (Image.isNull()) {
+    Bitmap->SetSize(0, 0);
+    return;
+  }
+  bool is24 = Image.format() == QImage::Format_BGR888 || Image.format() == QImage::Format_RGB888 ||
+              (Image.depth() == 24);
+  TPixelFormat f = is24 ? pf24bit : pf32bit;
+  QImage img = Image.format() == QtFormat(f) ? Image : Image.convertToFormat(QtFormat(f));
+  if (img.isNull()) throw EOutOfMemory("Not enough memory for a bitmap");
+  d.Image = img;
+  d.Format = f;
+  d.Width = img.width();
+  d.Height = img.height();
+  if (f == pf32bit) {
+    // Keep the unused fourth byte at $FF, whatever the source had there.
+    for (int y = 0; y < d.Height; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(d.Image.scanLine(y));
+      for (int x = 0; x < d.Width; ++x) row[x] |= 0xFF000000u;
+    }
+  }
+  // Changed() is protected; the bitmap's listeners hear of the new pixels all the same.
+  if (Bitmap->OnChange) Bitmap->OnChange(Bitmap);
+}
+
+// ---- TPicture ----------------------------------------------------------------------------
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+void TPicture::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TPicture::SetGraphic(TGraphic* Value) {
+  if (Value == FGraphic.get()) return;
+  if (!Value) {
+    FGraphic.reset();
+  } else {
+    auto b = std::make_unique<TBitmap>();
+    b->Assign(Value);
+    FGraphic = std::move(b);
+    FGraphic->OnChange = [this](TObject*) { Changed(); };
+  }
+  Changed();
+}
+
+TBitmap* TPicture::Bitmap() {
+  if (auto* b = dynamic_cast<TBitmap*>(FGraphic.get())) return b;
+  FGraphic = std::make_unique<TBitmap>();
+  FGraphic->OnChange = [this](TObject*) { Changed(); };
+  return static_cast<TBitmap*>(FGraphic.get());
+}
+
+void TPicture::LoadFromBytes(const void* Data, std::size_t Size) {
+  auto b = std::make_unique<TBitmap>();
+  b->LoadFromBytes(Data, Size);  // raises before the old graphic is touched
+  FGraphic = std::move(b);
+  FGraphic->OnChange = [this](TObject*) { Changed(); };
+  Changed();
+}
+
+void TPicture::LoadFromStream(TStream& Stream) {
+  Int64 n = Stream.Size() - Stream.Position();
+  if (n < 0) n = 0;
+  String buf(static_cast<std::size_t>(n), '\0');
+  Stream.ReadBuffer(buf.data(), n);
+  LoadFromBytes(buf.data(), buf.size());
+}
+
+void TPicture::LoadFromFile(const String& FileName) {
+  TFileStream fs(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(fs);
+}
+
+void TPicture::SaveToFile(const String& FileName) {
+  if (!FGraphic) throw EInvalidGraphicOperation("Cannot save an empty picture");
+  FGraphic->SaveToFile(FileName);
+}
+
+void TPicture::Assign(TPersistent* Source) {
+  if (Source == this) return;
+  if (!Source) {
+    SetGraphic(nullptr);
+    return;
+  }
+  if (auto* p = dynamic_cast<TPicture*>(Source)) {
+    SetGraphic(p->Graphic());
+    return;
+  }
+  if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+    SetGraphic(g);
+    return;
+  }
+  TPersistent::Assign(Source);
+}

@@ -1,0 +1,672 @@
+// The canvas: pixel-exact drawing onto a QImage.
+//
+// Thin lines go through our own rasteriser, because the end-pixel rule and the pen modes need
+// control of every pixel; fills, curves, wide pens and text go through QPainter with
+// antialiasing off. A figure drawn in a pen mode other than copy is first drawn into a
+// scratch mask and then combined with the surface, so that every pixel it covers is combined
+// exactly once (an XOR figure drawn twice restores the picture).
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <numbers>
+
+#include "GraphicsPrivate.h"
+
+using gfx::Rgb;
+using gfx::Surface;
+
+struct TCanvas::Impl {
+  QImage* Image = nullptr;
+  TPen Pen;
+  TBrush Brush;
+  TFont Font;
+  TPoint PenPos;
+  TCopyMode CopyMode = SRCCOPY;
+  bool HasClip = false;
+  QRect Clip;
+
+  bool Drawable() const { return Image && !Image->isNull() && Image->width() > 0 && Image->height() > 0; }
+  // The pixels drawing may touch.
+  QRect Area() const {
+    if (!Drawable()) return QRect();
+    QRect r = Image->rect();
+    return HasClip ? r.intersected(Clip) : r;
+  }
+};
+
+namespace {
+
+std::uint32_t Rop2(TPenMode m, std::uint32_t d, std::uint32_t p) {
+  std::uint32_t r;
+  switch (m) {
+    case pmBlack: r = 0; break;
+    case pmWhite: r = 0xFFFFFF; break;
+    case pmNop: r = d; break;
+    case pmNot: r = ~d; break;
+    case pmCopy: r = p; break;
+    case pmNotCopy: r = ~p; break;
+    case pmMergePenNot: r = p | ~d; break;
+    case pmMaskPenNot: r = p & ~d; break;
+    case pmMergeNotPen: r = ~p | d; break;
+    case pmMaskNotPen: r = ~p & d; break;
+    case pmMerge: r = p | d; break;
+    case pmNotMerge: r = ~(p | d); break;
+    case pmMask: r = p & d; break;
+    case pmNotMask: r = ~(p & d); break;
+    case pmXor: r = p ^ d; break;
+    case pmNotXor: r = ~(p ^ d); break;
+    default: r = p; break;
+  }
+  return r & 0xFFFFFFu;
+}
+
+// Dash patterns of thin pens, as alternating on/off runs in pixels.
+struct Pattern {
+  const int* Runs = nullptr;
+  int Count = 0;
+  int Period = 0;
+  bool On(long long step) const {
+    if (!Runs) return true;
+    long long k = step % Period;
+    for (int i = 0; i < Count; ++i) {
+      if (k < Runs[i]) return (i % 2) == 0;
+      k -= Runs[i];
+    }
+    return true;
+  }
+};
+constexpr int kDash[] = {18, 6};
+constexpr int kDot[] = {3, 3};
+constexpr int kDashDot[] = {9, 6, 3, 6};
+constexpr int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+constexpr int kAlternate[] = {1, 1};
+
+template <std::size_t N>
+Pattern MakePattern(const int (&runs)[N]) {
+  int p = 0;
+  for (int r : runs) p += r;
+  return Pattern{runs, static_cast<int>(N), p};
+}
+
+Pattern PatternOf(TPenStyle s) {
+  switch (s) {
+    case psDash: return MakePattern(kDash);
+    case psDot: return MakePattern(kDot);
+    case psDashDot: return MakePattern(kDashDot);
+    case psDashDotDot: return MakePattern(kDashDotDot);
+    case psAlternate: return MakePattern(kAlternate);
+    default: return Pattern{};
+  }
+}
+
+bool ThinPen(const TPen& p) { return p.Width() <= 1; }
+
+// Rasterises the segment a..b without its end point, calling plot(x, y) for every pixel
+// inside area whose pattern step is on. Steps are counted from *step, which advances by the
+// segment's length, so a dash pattern runs on along a polyline. The minor coordinate at
+// step k along the major axis is round-half-up(k * dminor / dmajor), computed incrementally
+// from the first step that can reach the area, so far-off end points cost nothing.
+template <class Plot>
+void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long long* step, Plot&& plot) {
+  long long dx = static_cast<long long>(b.X) - a.X, dy = static_cast<long long>(b.Y) - a.Y;
+  long long adx = std::llabs(dx), ady = std::llabs(dy);
+  long long n = std::max(adx, ady);  // pixels painted: steps 0 .. n-1
+  long long base = *step;
+  *step += n;
+  if (n == 0 || area.isEmpty()) return;
+  bool xMajor = adx >= ady;
+  long long D = n, dm = xMajor ? ady : adx;
+  int sMaj = (xMajor ? dx : dy) > 0 ? 1 : -1;
+  int sMin = (xMajor ? dy : dx) > 0 ? 1 : -1;
+  long long maj0 = xMajor ? a.X : a.Y, min0 = xMajor ? a.Y : a.X;
+  long long lo = xMajor ? area.left() : area.top(), hi = xMajor ? area.right() : area.bottom();
+  long long mlo = xMajor ? area.top() : area.left(), mhi = xMajor ? area.bottom() : area.right();
+  // Steps whose major coordinate lies inside the area.
+  long long k0, k1;
+  if (sMaj > 0) { k0 = lo - maj0; k1 = hi - maj0; }
+  else { k0 = maj0 - hi; k1 = maj0 - lo; }
+  k0 = std::max(k0, 0LL);
+  k1 = std::min(k1, n - 1);
+  if (k0 > k1) return;
+  // Also bound by the minor axis where the line is not parallel to it (with a step of slack).
+  if (dm > 0) {
+    long long mFirst = sMin > 0 ? mlo - min0 : min0 - mhi;  // minor distance to enter
+    long long mLast = sMin > 0 ? mhi - min0 : min0 - mlo;   // minor distance to leave
+    if (mLast < 0) return;
+    if (mFirst > 0) k0 = std::max(k0, (2 * mFirst - 1) * D / (2 * dm) - 1);
+    k1 = std::min(k1, (2 * mLast + 1) * D / (2 * dm) + 1);
+    k0 = std::max(k0, 0LL);
+    k1 = std::min(k1, n - 1);
+    if (k0 > k1) return;
+  }
+  long long twoD = 2 * D;
+  long long num = 2 * k0 * dm + D;
+  long long off = num / twoD, rem = num % twoD;
+  for (long long k = k0; k <= k1; ++k) {
+    long long maj = maj0 + sMaj * k, mn = min0 + sMin * off;
+    if (mn >= mlo && mn <= mhi && pat.On(base + k)) {
+      if (xMajor) plot(static_cast<int>(maj), static_cast<int>(mn));
+      else plot(static_cast<int>(mn), static_cast<int>(maj));
+    }
+    rem += 2 * dm;
+    if (rem >= twoD) { rem -= twoD; ++off; }
+  }
+}
+
+QPolygon ToQPolygon(const TPoint* pts, int n) {
+  QPolygon poly(n);
+  for (int i = 0; i < n; ++i) poly[i] = QPoint(pts[i].X, pts[i].Y);
+  return poly;
+}
+
+Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
+  switch (s) {
+    case bsSolid: return Qt::SolidPattern;
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+  }
+  return Qt::SolidPattern;
+}
+
+QBrush QtBrush(const TBrush& b) {
+  if (b.Style() == bsClear) return QBrush(Qt::NoBrush);
+  return QBrush(ToQColor(b.Color()), QtBrushStyle(b.Style()));
+}
+
+// The pen QPainter draws curves and wide lines with.
+QPen QtPen(const TPen& p, Qt::PenJoinStyle join = Qt::RoundJoin) {
+  if (p.Style() == psClear) return QPen(Qt::NoPen);
+  QPen pen(ToQColor(p.Color()));
+  if (p.Width() <= 1) {
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    Pattern pat = PatternOf(p.Style());
+    if (pat.Runs) {
+      QList<qreal> dashes;
+      for (int i = 0; i < pat.Count; ++i) dashes << pat.Runs[i];
+      pen.setDashPattern(dashes);
+    }
+  } else {
+    // Wide pens draw solid whatever the style, with round ends.
+    pen.setWidth(p.Width());
+    pen.setCapStyle(Qt::RoundCap);
+  }
+  pen.setJoinStyle(join);
+  return pen;
+}
+
+void PrepareImagePainter(QPainter& p) {
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setRenderHint(QPainter::TextAntialiasing, false);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+}  // namespace
+
+// ---- helpers with access to the canvas state ----------------------------------------------
+namespace {
+
+// Runs draw(painter) for a figure whose pixels lie within bounds: straight onto the surface
+// in copy mode, else through a mask combined with the pen mode.
+void PaintFigure(TCanvas::Impl& d, const QRect& bounds, TPenMode mode, const std::function<void(QPainter&)>& draw) {
+  QRect area = d.Area();
+  QRect box = bounds.intersected(area);
+  if (box.isEmpty() || mode == pmNop) return;
+  if (mode == pmCopy) {
+    QPainter p(d.Image);
+    PrepareImagePainter(p);
+    p.setClipRect(area);
+    draw(p);
+    return;
+  }
+  QImage mask(box.size(), QImage::Format_ARGB32);
+  mask.fill(0);
+  {
+    QPainter p(&mask);
+    PrepareImagePainter(p);
+    p.translate(-box.topLeft());
+    draw(p);
+  }
+  Surface s(*d.Image);
+  for (int y = 0; y < box.height(); ++y) {
+    const QRgb* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+    for (int x = 0; x < box.width(); ++x) {
+      if (qAlpha(m[x]) < 128) continue;
+      int px = box.left() + x, py = box.top() + y;
+      s.Write(px, py, Rop2(mode, s.Read(px, py), m[x] & 0xFFFFFFu));
+    }
+  }
+}
+
+// Fills the pixels of r (inclusive rectangle) with the brush, combined by the pen mode.
+void BrushFill(TCanvas::Impl& d, const QRect& r, TPenMode mode) {
+  if (d.Brush.Style() == bsClear || r.isEmpty()) return;
+  QRect box = r.intersected(d.Area());
+  if (box.isEmpty()) return;
+  if (d.Brush.Style() == bsSolid && mode != pmCopy) {
+    Surface s(*d.Image);
+    std::uint32_t c = Rgb(d.Brush.Color());
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x) s.Write(x, y, Rop2(mode, s.Read(x, y), c));
+    return;
+  }
+  PaintFigure(d, box, mode, [&](QPainter& p) { p.fillRect(r, QtBrush(d.Brush)); });
+}
+
+// Draws the thin-pen path through pts (closed: back to the first point) onto the surface.
+void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
+  if (d.Pen.Style() == psClear || n < 2) return;
+  QRect area = d.Area();
+  if (area.isEmpty()) return;
+  Pattern pat = PatternOf(d.Pen.Style());
+  long long step = 0;
+  Surface s(*d.Image);
+  std::uint32_t c = Rgb(d.Pen.Color());
+  TPenMode mode = d.Pen.Mode();
+  auto plot = [&](int x, int y) { s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c)); };
+  for (int i = 0; i + 1 < n; ++i) ThinSegment(pts[i], pts[i + 1], area, pat, &step, plot);
+  if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, plot);
+}
+
+QRect BoundsOf(const TPoint* pts, int n, int margin) {
+  int x0 = pts[0].X, x1 = pts[0].X, y0 = pts[0].Y, y1 = pts[0].Y;
+  for (int i = 1; i < n; ++i) {
+    x0 = std::min(x0, pts[i].X); x1 = std::max(x1, pts[i].X);
+    y0 = std::min(y0, pts[i].Y); y1 = std::max(y1, pts[i].Y);
+  }
+  return QRect(QPoint(x0 - margin, y0 - margin), QPoint(x1 + margin, y1 + margin));
+}
+
+// Normalises a box given by two corners; false when it has no extent.
+bool NormBox(int& x1, int& y1, int& x2, int& y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  return x2 > x1 && y2 > y1;
+}
+
+}  // namespace
+
+// ---- TCanvas -----------------------------------------------------------------------------
+TCanvas::TCanvas() : d(std::make_unique<Impl>()) {
+  // A control repaints from OnChange, so a change of the font colour alone must not fire it;
+  // only drawing does.
+}
+
+TCanvas::~TCanvas() = default;
+
+TPen* TCanvas::Pen() const { return &d->Pen; }
+TBrush* TCanvas::Brush() const { return &d->Brush; }
+TFont* TCanvas::Font() const { return &d->Font; }
+
+void TCanvas::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+TPoint TCanvas::PenPos() const { return d->PenPos; }
+void TCanvas::SetPenPos(TPoint Value) { d->PenPos = Value; }
+void TCanvas::MoveTo(int X, int Y) { d->PenPos = TPoint{X, Y}; }
+
+void TCanvas::LineTo(int X, int Y) {
+  TPoint pts[2] = {d->PenPos, TPoint{X, Y}};
+  d->PenPos = pts[1];
+  Polyline(pts, 2);
+}
+
+void TCanvas::Polyline(const TPoint* Points, int Count) {
+  if (!d->Drawable() || Count < 2 || d->Pen.Style() == psClear) return;
+  if (ThinPen(d->Pen)) {
+    ThinPath(*d, Points, Count, false);
+  } else {
+    QPolygon poly = ToQPolygon(Points, Count);
+    QPen pen = QtPen(d->Pen);
+    PaintFigure(*d, BoundsOf(Points, Count, d->Pen.Width() + 2), d->Pen.Mode(), [&](QPainter& p) {
+      p.setPen(pen);
+      p.setBrush(Qt::NoBrush);
+      p.drawPolyline(poly);
+    });
+  }
+  Changed();
+}
+
+void TCanvas::Polygon(const TPoint* Points, int Count) {
+  if (!d->Drawable() || Count < 2) return;
+  QPolygon poly = ToQPolygon(Points, Count);
+  TPenMode mode = d->Pen.Mode();
+  bool thin = ThinPen(d->Pen);
+  bool fill = d->Brush.Style() != bsClear && Count >= 3;
+  QRect bounds = BoundsOf(Points, Count, d->Pen.Width() + 2);
+  if (thin) {
+    // Fill first, the outline over it; in other pen modes both go through one mask so that
+    // the pixels they share are combined once.
+    if (mode == pmCopy) {
+      if (fill)
+        PaintFigure(*d, bounds, pmCopy, [&](QPainter& p) {
+          p.setPen(Qt::NoPen);
+          p.setBrush(QtBrush(d->Brush));
+          p.drawPolygon(poly, Qt::OddEvenFill);
+        });
+      ThinPath(*d, Points, Count, true);
+    } else {
+      QPen pen = QtPen(d->Pen);
+      PaintFigure(*d, bounds, mode, [&](QPainter& p) {
+        if (fill) {
+          p.setPen(Qt::NoPen);
+          p.setBrush(QtBrush(d->Brush));
+          p.drawPolygon(poly, Qt::OddEvenFill);
+        }
+        if (d->Pen.Style() != psClear) {
+          // The outline pixels, by the same rasteriser as in copy mode.
+          QImage* dev = static_cast<QImage*>(p.device());
+          Surface s(*dev);
+          QPoint off = p.transform().map(QPoint(0, 0));
+          QRect area(0, 0, dev->width(), dev->height());
+          std::uint32_t c = Rgb(d->Pen.Color());
+          Pattern pat = PatternOf(d->Pen.Style());
+          long long step = 0;
+          std::vector<TPoint> shifted(Points, Points + Count);
+          for (TPoint& q : shifted) { q.X += off.x(); q.Y += off.y(); }
+          auto plot = [&](int x, int y) { s.Write(x, y, c); };
+          for (int i = 0; i + 1 < Count; ++i) ThinSegment(shifted[i], shifted[i + 1], area, pat, &step, plot);
+          ThinSegment(shifted[Count - 1], shifted[0], area, pat, &step, plot);
+        }
+      });
+    }
+  } else {
+    QPen pen = QtPen(d->Pen);
+    PaintFigure(*d, bounds, mode, [&](QPainter& p) {
+      p.setPen(pen);
+      p.setBrush(fill ? QtBrush(d->Brush) : QBrush(Qt::NoBrush));
+      p.drawPolygon(poly, Qt::OddEvenFill);
+    });
+  }
+  Changed();
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
+  TPenMode mode = d->Pen.Mode();
+  if (d->Pen.Style() == psClear) {
+    BrushFill(*d, QRect(QPoint(X1, Y1), QPoint(X2 - 2, Y2 - 2)), mode);
+  } else if (ThinPen(d->Pen)) {
+    BrushFill(*d, QRect(QPoint(X1 + 1, Y1 + 1), QPoint(X2 - 2, Y2 - 2)), mode);
+    if (X2 - X1 == 1 || Y2 - Y1 == 1) {
+      // One pixel across: a single line, so that no pixel is painted twice.
+      TPoint pts[2] = {{X1, Y1}, X2 - X1 == 1 ? TPoint{X1, Y2} : TPoint{X2, Y1}};
+      ThinPath(*d, pts, 2, false);
+    } else {
+      TPoint pts[4] = {{X1, Y1}, {X2 - 1, Y1}, {X2 - 1, Y2 - 1}, {X1, Y2 - 1}};
+      ThinPath(*d, pts, 4, true);
+    }
+  } else {
+    int w = d->Pen.Width();
+    QRect box(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1));
+    if (d->Pen.Style() == psInsideFrame) box.adjust(w / 2, w / 2, -((w - 1) / 2), -((w - 1) / 2));
+    QPen pen = QtPen(d->Pen, Qt::MiterJoin);
+    QBrush brush = QtBrush(d->Brush);
+    PaintFigure(*d, QRect(QPoint(X1 - w, Y1 - w), QPoint(X2 + w, Y2 + w)), mode, [&](QPainter& p) {
+      p.setPen(pen);
+      p.setBrush(brush);
+      p.drawRect(box.adjusted(0, 0, -1, -1));
+    });
+  }
+  Changed();
+}
+
+namespace {
+// Draws a curve figure (ellipse, rounded rectangle, arc) with QPainter in the box x1..x2-1.
+void CurveFigure(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, bool filled,
+                 const std::function<void(QPainter&, const QRect&)>& shape) {
+  int w = d.Pen.Style() == psClear ? 0 : std::max(1, d.Pen.Width());
+  QRect box(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1));
+  if (w > 1 && d.Pen.Style() == psInsideFrame) box.adjust(w / 2, w / 2, -((w - 1) / 2), -((w - 1) / 2));
+  if (w == 0) box.adjust(0, 0, -1, -1);  // the clear-pen interior, as for rectangles
+  QPen pen = QtPen(d.Pen);
+  QBrush brush = filled ? QtBrush(d.Brush) : QBrush(Qt::NoBrush);
+  PaintFigure(d, QRect(QPoint(X1 - w, Y1 - w), QPoint(X2 + w, Y2 + w)), d.Pen.Mode(), [&](QPainter& p) {
+    p.setPen(pen);
+    p.setBrush(brush);
+    // A QRect of width n-1 outlined by a cosmetic pen covers n pixels.
+    shape(p, box.adjusted(0, 0, -1, -1));
+  });
+}
+}  // namespace
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+  if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
+  CurveFigure(*d, X1, Y1, X2, Y2, true, [](QPainter& p, const QRect& r) { p.drawEllipse(r); });
+  Changed();
+}
+
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+  if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
+  double rx = std::abs(X3) / 2.0, ry = std::abs(Y3) / 2.0;
+  CurveFigure(*d, X1, Y1, X2, Y2, true, [&](QPainter& p, const QRect& r) {
+    p.drawRoundedRect(r, std::min(rx, r.width() / 2.0), std::min(ry, r.height() / 2.0), Qt::AbsoluteSize);
+  });
+  Changed();
+}
+
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2) || d->Pen.Style() == psClear) return;
+  // Rays from the box centre; QPainter wants the ellipse's parametric angles, y pointing up.
+  double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
+  double rx = (X2 - X1) / 2.0, ry = (Y2 - Y1) / 2.0;
+  auto angle = [&](int x, int y) {
+    double a = std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / std::numbers::pi;
+    return a < 0 ? a + 360.0 : a;
+  };
+  double a0 = angle(X3, Y3), a1 = angle(X4, Y4);
+  double span = std::fmod(a1 - a0 + 360.0, 360.0);
+  if (span <= 0) span = 360.0;
+  int start16 = static_cast<int>(std::nearbyint(a0 * 16)), span16 = static_cast<int>(std::nearbyint(span * 16));
+  CurveFigure(*d, X1, Y1, X2, Y2, false, [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
+  Changed();
+}
+
+void TCanvas::FillRect(const TRect& R) {
+  int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (!d->Drawable() || !NormBox(x1, y1, x2, y2)) return;
+  BrushFill(*d, QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), pmCopy);
+  Changed();
+}
+
+void TCanvas::FrameRect(const TRect& R) {
+  int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (!d->Drawable() || !NormBox(x1, y1, x2, y2) || d->Brush.Style() == bsClear) return;
+  QRect area = d->Area();
+  Surface s(*d->Image);
+  std::uint32_t c = Rgb(d->Brush.Color());
+  auto put = [&](int x, int y) {
+    if (area.contains(x, y)) s.Write(x, y, c);
+  };
+  for (int x = std::max(x1, area.left()); x <= std::min(x2 - 1, area.right()); ++x) {
+    put(x, y1);
+    put(x, y2 - 1);
+  }
+  for (int y = std::max(y1, area.top()); y <= std::min(y2 - 1, area.bottom()); ++y) {
+    put(x1, y);
+    put(x2 - 1, y);
+  }
+  Changed();
+}
+
+TColor TCanvas::GetPixel(int X, int Y) const {
+  if (!d->Drawable() || !d->Image->rect().contains(X, Y)) return CLR_INVALID;
+  Surface s(*d->Image);
+  std::uint32_t c = s.Read(X, Y);
+  return RGB(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color) {
+  if (!d->Area().contains(X, Y)) return;
+  Surface s(*d->Image);
+  s.Write(X, Y, Rgb(Color));
+  Changed();
+}
+
+TCanvasPixels::Ref::operator TColor() const { return FCanvas->GetPixel(FX, FY); }
+TCanvasPixels::Ref& TCanvasPixels::Ref::operator=(TColor C) {
+  FCanvas->SetPixel(FX, FY, C);
+  return *this;
+}
+
+// ---- text --------------------------------------------------------------------------------
+namespace {
+QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+}  // namespace
+
+int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
+int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
+
+TSize TCanvas::TextExtent(const String& Text) const {
+  QFontMetrics fm(ToQFont(d->Font));
+  return TSize{fm.horizontalAdvance(Q(Text)), fm.height()};
+}
+
+void TCanvas::TextOut(int X, int Y, const String& Text) {
+  if (!d->Drawable()) return;
+  QFont font = ToQFont(d->Font);
+  QFontMetrics fm(font);
+  QString s = Q(Text);
+  QPainter p(d->Image);
+  PrepareImagePainter(p);
+  p.setClipRect(d->Area());
+  if (d->Brush.Style() != bsClear)
+    p.fillRect(QRect(X, Y, fm.horizontalAdvance(s), fm.height()), ToQColor(d->Brush.Color()));
+  p.setFont(font);
+  p.setPen(ToQColor(d->Font.Color()));
+  p.drawText(QPoint(X, Y + fm.ascent()), s);
+  p.end();
+  Changed();
+}
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
+  if (!d->Drawable()) return;
+  int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (!NormBox(x1, y1, x2, y2)) return;
+  QRect box = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).intersected(d->Area());
+  if (box.isEmpty()) return;
+  QFont font = ToQFont(d->Font);
+  QFontMetrics fm(font);
+  QPainter p(d->Image);
+  PrepareImagePainter(p);
+  p.setClipRect(box);
+  if (d->Brush.Style() != bsClear) p.fillRect(box, ToQColor(d->Brush.Color()));
+  p.setFont(font);
+  p.setPen(ToQColor(d->Font.Color()));
+  p.drawText(QPoint(X, Y + fm.ascent()), Q(Text));
+  p.end();
+  Changed();
+}
+
+// ---- copies ------------------------------------------------------------------------------
+TCopyMode TCanvas::CopyMode() const { return d->CopyMode; }
+void TCanvas::SetCopyMode(TCopyMode Value) { d->CopyMode = Value; }
+
+void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TRect& SrcRect,
+               TCopyMode Rop, bool Transparent, std::uint32_t TransparentRgb) {
+  TCanvas::Impl& d = *Dest->Internal();
+  long long dw = static_cast<long long>(DestRect.Right) - DestRect.Left;
+  long long dh = static_cast<long long>(DestRect.Bottom) - DestRect.Top;
+  long long sw = static_cast<long long>(SrcRect.Right) - SrcRect.Left;
+  long long sh = static_cast<long long>(SrcRect.Bottom) - SrcRect.Top;
+  if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !d.Drawable()) return;
+  // A reversed extent on one side mirrors the picture.
+  bool mirrorX = (dw < 0) != (sw < 0), mirrorY = (dh < 0) != (sh < 0);
+  long long dx0 = std::min<long long>(DestRect.Left, DestRect.Right), dy0 = std::min<long long>(DestRect.Top, DestRect.Bottom);
+  long long sx0 = std::min<long long>(SrcRect.Left, SrcRect.Right), sy0 = std::min<long long>(SrcRect.Top, SrcRect.Bottom);
+  dw = std::llabs(dw); dh = std::llabs(dh); sw = std::llabs(sw); sh = std::llabs(sh);
+  QRect area = d.Area();
+  long long x0 = std::max<long long>(dx0, area.left()), x1 = std::min<long long>(dx0 + dw - 1, area.right());
+  long long y0 = std::max<long long>(dy0, area.top()), y1 = std::min<long long>(dy0 + dh - 1, area.bottom());
+  if (x0 > x1 || y0 > y1) return;
+  // The source is read through an RGB32 copy when it is the destination itself (overlapping
+  // copies) or of a format without a fast path.
+  QImage srcCopy;
+  const QImage* src = &Src;
+  if (&Src == d.Image) {
+    srcCopy = Src.copy();
+    src = &srcCopy;
+  }
+  const Surface in = Surface::ForReading(*src);
+  Surface out(*d.Image);
+  QRect srcBounds = Src.rect();
+  std::uint32_t pat = Rgb(d.Brush.Color());
+  // Nearest source pixel for each destination column.
+  std::vector<long long> col(static_cast<std::size_t>(x1 - x0 + 1));
+  for (long long x = x0; x <= x1; ++x) {
+    long long i = x - dx0;
+    if (mirrorX) i = dw - 1 - i;
+    col[static_cast<std::size_t>(x - x0)] = sx0 + (sw == dw ? i : (2 * i + 1) * sw / (2 * dw));
+  }
+  for (long long y = y0; y <= y1; ++y) {
+    long long j = y - dy0;
+    if (mirrorY) j = dh - 1 - j;
+    long long sy = sy0 + (sh == dh ? j : (2 * j + 1) * sh / (2 * dh));
+    bool rowIn = sy >= srcBounds.top() && sy <= srcBounds.bottom();
+    for (long long x = x0; x <= x1; ++x) {
+      long long sx = col[static_cast<std::size_t>(x - x0)];
+      std::uint32_t s = (rowIn && sx >= srcBounds.left() && sx <= srcBounds.right())
+                            ? in.Read(static_cast<int>(sx), static_cast<int>(sy)) : 0;
+      if (Transparent && s == TransparentRgb) continue;
+      int px = static_cast<int>(x), py = static_cast<int>(y);
+      std::uint32_t r = ((static_cast<std::uint32_t>(Rop) >> 16) & 0xFF) == 0xCC
+                            ? s : gfx::Rop3(static_cast<std::uint32_t>(Rop), pat, s, out.Read(px, py));
+      out.Write(px, py, r);
+    }
+  }
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
+  if (!Canvas || !Canvas->d->Drawable()) return;
+  gfx::Blit(this, Dest, *Canvas->d->Image, Source, d->CopyMode, false, 0);
+  Changed();
+}
+
+void TCanvas::Draw(int X, int Y, TGraphic* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  Graphic->Draw(this, TRect{X, Y, X + Graphic->Width(), Y + Graphic->Height()});
+  Changed();
+}
+
+void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  Graphic->Draw(this, R);
+  Changed();
+}
+
+// ---- clipping ----------------------------------------------------------------------------
+TRect TCanvas::ClipRect() const {
+  QRect a = d->Area();
+  if (a.isEmpty()) return TRect{};
+  return TRect{a.left(), a.top(), a.right() + 1, a.bottom() + 1};
+}
+
+void TCanvas::SetClipRect(const TRect& R) {
+  d->HasClip = true;
+  int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  d->Clip = NormBox(x1, y1, x2, y2) ? QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)) : QRect();
+}
+
+void TCanvas::ResetClipRect() {
+  d->HasClip = false;
+  d->Clip = QRect();
+}
+
+// ---- bridge ------------------------------------------------------------------------------
+void SetCanvasImage(TCanvas* Canvas, QImage* Image) { Canvas->Internal()->Image = Image; }
+QImage* CanvasImage(const TCanvas* Canvas) { return Canvas->Internal()->Image; }

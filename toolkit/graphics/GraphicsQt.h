@@ -1,0 +1,35 @@
+#pragma once
+// The bridge between the drawing layer and Qt, for the toolkit's own code only (controls,
+// printing): never include it from the library or the program.
+//
+// A canvas draws onto a QImage it does not own. It opens a QPainter only inside one drawing
+// call, so the owner may read, blit, resize or replace the image between calls; after
+// replacing it by another QImage object, bind the new one with SetCanvasImage. Supported
+// image formats for drawing: Format_RGB32, Format_ARGB32, Format_ARGB32_Premultiplied and
+// Format_BGR888 (fast paths); other formats work through QImage's pixel access.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+
+#include "Graphics.h"
+
+// Binds Canvas to Image (null unbinds: the canvas then draws nothing).
+void SetCanvasImage(TCanvas* Canvas, QImage* Image);
+QImage* CanvasImage(const TCanvas* Canvas);
+
+// The QImage that holds a bitmap's pixels (Format_RGB32 or Format_BGR888).
+QImage& BitmapImage(TBitmap* Bitmap);
+const QImage& BitmapImage(const TBitmap* Bitmap);
+// Replaces a bitmap's pixels by a copy of Image (converted to the bitmap's row format:
+// pf24bit when the image has 24-bit pixels, else pf32bit).
+void SetBitmapImage(TBitmap* Bitmap, const QImage& Image);
+
+// An opaque Qt colour for a TColor (system colours resolved, the high byte ignored).
+QColor ToQColor(TColor Color);
+QRgb ToQRgb(TColor Color);
+TColor FromQRgb(QRgb Rgb);
+
+// The Qt font a TFont draws with: its DejaVu family, a pixel size (no device resolution
+// involved), its styles, and no antialiasing.
+QFont ToQFont(const TFont& Font);
