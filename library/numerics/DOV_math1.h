@@ -1,0 +1,212 @@
+#pragma once
+// DOV_math1: the library's free routines on single numbers and their text forms.
+//
+//  - rounding, the 1-2-5 sequence and the tick layout of axis scales (CalcScalePars);
+//  - logarithms, hyperbolic and tangent functions, polynomials, table interpolation,
+//    factorials, primes, fractions, bit and byte routines;
+//  - random numbers drawn from the run-time's process-wide generator (RtlRandom.h);
+//  - the compensated summation component TKahanSum;
+//  - number <-> text conversion: scanners that read from a 1-based position and advance it,
+//    validity tests, fixed-digit, Roman and engineering formatters, bit patterns of floats.
+//
+// Texts are byte strings; positions count bytes from 1. The number scanners always take "."
+// (and "," where asked) as decimal separator, never the C library's locale.
+//
+// DOV_math1_Init() is the unit's start-up. It draws from the process-wide generator, so it must
+// run after the string unit's InitScramble(8053) and before anything else draws: the library's
+// one explicit initialisation calls them in that order.
+
+#include "DOV_sdlbase.h"
+#include "System.h"
+
+// ---- start-up ----------------------------------------------------------------------------
+// Empties GRandom's spare deviate, seeds LongRand from three uniform draws (x 990000, rounded
+// halves to even) and unsets MathFeedBackProc.
+void DOV_math1_Init();
+
+// ---- rounding ----------------------------------------------------------------------------
+// Smallest integer not below x / largest integer not above x. Values beyond the 32-bit range
+// saturate at its ends; NaN gives 0.
+Integer IntPos(Double x);
+Integer IntNeg(Double x);
+// -1 for x < 0, otherwise 1 (0 included).
+Integer Signum(Double x);
+// x rounded to the nearest integer (halves to even), then raised to Low and lowered to High.
+// NaN gives Low; infinities give the bound they run into.
+Int64 RoundLimit(Double x, Int64 Low, Int64 High);
+// Rounding onto the 1-2-5 sequence (1, 2, 5, 10, 20, 50 ...): nearest in the logarithmic
+// sense, toward minus infinity, toward plus infinity.
+Double Round125(Double x);
+Double RoundNeg125(Double x);
+Double RoundPos125(Double x);
+
+// Tick layout of an axis from Low to High (either order) with about NrIntervals intervals
+// (0: unit steps). Returns the first tick at or beyond Low in the direction of High, the signed
+// tick distance and the number of sub-intervals between two ticks. All in 80-bit precision.
+// A negative NrIntervals is taken by its magnitude.
+void CalcScalePars(Integer NrIntervals, Extended Low, Extended High, Extended& FirstTick,
+                   Extended& Distance, Word& SubIntervals);
+
+// ---- elementary functions ----------------------------------------------------------------
+// Decimal and binary logarithm; x <= 0 raises EMathError "logarithm: invalid argument".
+Double lg(Double x);
+Double ld(Double x);
+// The C library owns ::sinh and ::cosh, so the library's own forms live in this namespace:
+// (e - 1/e) / 2 and (e + 1/e) / 2 with e = exp(x).
+namespace DOV_math1 {
+Double sinh(Double x);
+Double cosh(Double x);
+}  // namespace DOV_math1
+// Hyperbolic tangent 1 - 2 / (exp(2x) + 1).
+Double tgh(Double x);
+// sin x / cos x; cos x = 0 raises EMathError "tangens overflow".
+Double tg(Double x);
+// cos x / sin x; sin x = 0 raises EMathError "cotangens overflow".
+Double cot(Double x);
+
+// Sum of c[i] x^i for i = 0 .. Order; Order outside 0 .. the last index of c raises
+// ESDLMath1Error "Polynomial: invalid order of polynomial".
+Double Polynomial(const TDoubleArray& c, Integer Order, Double x);
+// Sum of c[i] (b - a)^i for i = 0 .. Order; same error as Polynomial.
+Double CenteredPolynomial(const TDoubleArray& c, Integer Order, Double a, Double b);
+
+// ---- interpolation -----------------------------------------------------------------------
+// Table[0] holds ascending abscissas, Table[1] the ordinates. Linear interpolation inside,
+// the line through the two end pivots outside. Fewer than 2 pivots raise ESDLMath1Error
+// "InterpolXYTable: pivot array must contain at least 2 rows"; a table of other than 2 arrays
+// "InterpolXYTable: pivot array must contain 2 columns". When one array is shorter than the
+// other, only the pivots both hold are used.
+Double InterpolXYTable(Double x, const TDouble2DArray& Table);
+// Values taken as equally spaced samples from X0 (first) to X1 (last); X0 may exceed X1.
+// Fewer than 2 values raise "InterpolTable: pivot array must contain at least 2 values",
+// X0 = X1 "InterpolTable: specified range of pivot array is zero" (ESDLMath1Error).
+Double InterpolTable(Double x, Double X0, Double X1, const TDoubleArray& Values);
+Double InterpolTable(Double x, Double X0, Double X1, const TIntArray& Values);
+// Bilinear interpolation in a rectangle with corner values z1 .. z4.
+Double InterpolZofXYRect(Double z1, Double z2, Double z3, Double z4, Double t1, Double t2);
+// Lower edge of the bin of width Width (bins anchored at Ref) that holds x; Offset := x - edge.
+Double HistoBinRef(Double x, Double Ref, Double Width, Double& Offset);
+
+// ---- integers ----------------------------------------------------------------------------
+// n! in 80-bit precision; n < 0 raises "Factorial: negative argument", n > 1000
+// "Factorial: argument too big" (ESDLMath1Error).
+Extended Factorial(Integer n);
+// The i-th prime (1-based) of the table of the first 4792 primes (2 ... 46337); 0 outside.
+Integer ListOfPrimes(Integer i);
+// False when some d in 2 .. trunc(sqrt(|n|)) divides n; so 0, 1 and -1 count as prime.
+bool IsPrime(Integer n);
+// Prime factors of n in ascending order with repetition (12 -> 2, 2, 3); empty for n <= 1.
+TIntArray FindPrimeFactors(Integer n);
+// Divides both by the greatest common divisor of their magnitudes; unchanged when either is 0.
+void CancelFraction(Integer& Numerator, Integer& Denominator);
+
+// ---- bits and bytes ----------------------------------------------------------------------
+Byte BitReversal(Byte b);
+Integer CountBits(Byte b);
+// 2^n for 0 <= n <= 7 (DecodeBit) or 0 <= n <= 31 (DecodeLong, 2^31 as the 32-bit pattern),
+// otherwise 0.
+Integer DecodeBit(Integer n);
+Integer DecodeLong(Integer n);
+// Index of the lowest set bit of v; 31 for v = 0.
+Integer EncodeLong(Integer v);
+// (v and (v - 1)) = 0: true for 0 and every power of two.
+bool CheckPowerOfTwo(Cardinal v);
+Word GrayCode(Word w);
+// The value with its bytes in reverse order.
+Double ConvertEndian(Double x);
+Single ConvertEndian(Single x);
+Word ConvertEndian(Word x);
+Integer ConvertEndian(Integer x);
+
+// ---- random numbers ----------------------------------------------------------------------
+// Each uniform draw is one RandomReal() of the process-wide generator; not thread-safe.
+// p >= 1: true without a draw; otherwise one draw u and u < p.
+bool BRandom(Double p);
+// Cauchy deviate Location + Scale * tan(pi (u - 0.5)) from one draw.
+Double CRandom(Double Location, Double Scale);
+// Standard normal deviate by the polar method; every second call returns the stored spare.
+Double GRandom();
+// Combined multiplicative generator in [0, 1) with its own three seeds; a non-zero Seed
+// reseeds it first, 0 continues the current sequence.
+Double LongRand(Integer Seed);
+
+// ---- compensated summation ---------------------------------------------------------------
+class TKahanSum : public TComponent {
+public:
+  explicit TKahanSum(TComponent* AOwner);
+  String ClassName() const override { return "TKahanSum"; }
+  void Reset();
+  void Add(Double ANumber);
+
+  Double cps = 0;  // running compensation
+  Double Sum = 0;  // the compensated sum
+};
+
+// ---- number text: scanners ---------------------------------------------------------------
+// Reads a floating-point number from Instring at CurPos (1-based; below 1 counts as 1) and
+// leaves CurPos on the character that ended it (length + 1 at the end of the text).
+// DecPSep: 1 accepts ".", 2 accepts ",", 3 either, anything else no separator at all.
+// Leading blanks are skipped; exponents ("e" or "E") only when AllowExp. The digits are
+// converted exactly in 80-bit precision with "." whatever the locale; the result is clamped
+// to +-1.7e308. An invalid number gives 0 with CurPos on the offending character.
+// An exponent text stops growing once its value exceeds 4200 (1e5000 reads as 1e500).
+Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
+// True when a number, as ScanFPNum reads it from position 1, ends properly (anything may
+// follow it: "12abc" is valid, "abc", "-", "E5", "1.2.3" are not). An exponent beyond 4200
+// makes the text invalid. dsSystem takes the separator of FormatSettings.
+bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep);
+// Strict test of the whole text: optional sign, digits, one separator; no blanks, no exponent.
+// A lone sign, a lone separator, "12." and "-.5" count as valid.
+bool IsValidFPNum(const String& Instring, TDecPSep DecPSep);
+
+// Integer scanners: blanks skipped (not one in the last position), digits accumulated with
+// 32-bit wrap-around until a character that is not a digit; CurPos left on it. An empty text
+// leaves CurPos unchanged. ScanDecimal takes one "+" or "-"; ScanHex skips a "$" that is the
+// first character of the whole text.
+Integer ScanDecimal(const String& Instring, Integer& CurPos);
+Integer ScanHex(const String& Instring, Integer& CurPos);
+Integer ScanOctal(const String& Instring, Integer& CurPos);
+Integer ScanBin(const String& Instring, Integer& CurPos);
+
+// Whole-text tests: non-empty and only digits of the base (IsValidDecInt: one leading sign
+// allowed when more characters follow). No blanks, no "$".
+bool IsValidDecInt(const String& Instring);
+bool IsValidHex(const String& Instring);
+bool IsValidOct(const String& Instring);
+bool IsValidBin(const String& Instring);
+
+// StrToInt of the text; Default when the text is empty or does not convert.
+Integer StrToIntDefault(const String& Instring, Integer Default);
+
+// ---- number text: formatters -------------------------------------------------------------
+// Exactly NrDigits digits of the value as unsigned 32 bits, leading zeros, higher digits
+// dropped; NrDigits clamped to 8 (Hex), 11 (Octal), 32 (Bin), 0 meaning 1.
+String Hex(Cardinal Value, Byte NrDigits);
+String Octal(Cardinal Value, Byte NrDigits);
+String Bin(Cardinal Value, Byte NrDigits);
+// The NrDigits lowest decimal digits of |Value| (0 meaning 1), "-" in front when negative:
+// Decimal(-5, 3) = "-005", Decimal(67890, 3) = "890".
+String Decimal(Integer Value, Byte NrDigits);
+// Roman numeral; empty below 1 and from 30000 on.
+String Roman(Integer Value);
+// Engineering notation with a prefix letter (a f p n u m k M G T): EEngStr(4700, 2) = "4.7k",
+// EEngStr(4700, -2) = "4k7" (the prefix in place of the point), EEngStr(0.000123, 3) = "123u".
+String EEngStr(Double Value, Integer Digits);
+// Str(Value : Width : Decimals); Decimals = -2 gives the exponent form in Width characters
+// with a two-digit exponent (Width asterisks when the exponent needs more digits).
+String strf(Double Value, Integer Width, Integer Decimals);
+// Normalised exponent form " 0.dddE+xx" right-aligned in TotalWidth (8 .. 40), with
+// MantDigits (2 .. 15) mantissa digits: MakeEFormat(1250, 12, 4) = "  0.1250E+04".
+String MakeEFormat(Double Value, Integer TotalWidth, Integer MantDigits);
+
+// ---- bit patterns of floating-point numbers ----------------------------------------------
+// The memory image, most significant byte first, as upper-case hexadecimal: 16 digits for a
+// Double, 20 for an Extended (sign-and-exponent word first), 8 for a Single.
+String FPNumToHex(Double x);
+String FPNumToHex(Extended x);
+String FPNumToHex(Single x);
+// The inverses: exactly 16, 20 or 8 hexadecimal digits of either case, else ESDLError
+// 'HexToDouble: invalid hex string "..."' (HexToExtended, HexToSingle likewise).
+Double HexToDouble(const String& HexStr);
+Extended HexToExtended(const String& HexStr);
+Single HexToSingle(const String& HexStr);
