@@ -74,6 +74,6 @@ double UtcToLocalSeconds(double UnixSeconds, bool* Daylight = nullptr);
 // gap after the change to daylight time counts as standard time, a time in the repeated hour
 // as daylight time); 0 and 1 force standard or daylight time.
 double LocalSecondsToUtc(double LocalSeconds, int IsDst = -1, bool* Daylight = nullptr);
-// For a year, the local standard-time instants (local wall-clock seconds) of the two changes;
-// false when the zone has no daylight rule.
-bool DaylightChangesOfYear(int Year, double& ToDaylightLocal, double& ToStandardLocal);
+// The UTC instants of the two changes in a year (the year of the local calendar); false when the
+// zone has no daylight rule.
+bool DaylightChangesOfYear(int Year, double& ToDaylightUtc, double& ToStandardUtc);

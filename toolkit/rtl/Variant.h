@@ -63,6 +63,7 @@ public:
   bool operator==(const Variant& Other) const;
 
 private:
+  friend String VarToStr(const Variant& V);
   Word FType = varEmpty;
   std::variant<std::monostate, bool, Int64, double, String> FValue;
 };
