@@ -75,7 +75,7 @@ TEST(ASCII85, EncodesGroupsAndTheShortLastGroup) {
       {"A", "!b~>"},                       // one byte: digits 0 and 65, not padded
       {"Man ", "9jqo^~>"},                 // a full group as in the standard
       {"Man sure", "9jqo^F*2M7~>"},
-      {std::string("\0\0\0\0x", 5), "z\"9~>"},
+      {std::string("\0\0\0\0x", 5), "z\"D~>"},  // 120 = 1 * 85 + 35
       {std::string("\0\0\0", 3), "!!!!~>"},  // only a full zero group becomes "z"
   };
   for (const Case& c : cases) EXPECT_EQ(Encode85(c.in), c.out) << c.out;
