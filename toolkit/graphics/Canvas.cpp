@@ -141,15 +141,16 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
     long long mFirst = sMin > 0 ? mlo - min0 : min0 - mhi;  // minor distance to enter
     long long mLast = sMin > 0 ? mhi - min0 : min0 - mlo;   // minor distance to leave
     if (mLast < 0) return;
-    if (mFirst > 0) k0 = std::max(k0, (2 * mFirst - 1) * D / (2 * dm) - 1);
-    k1 = std::min(k1, (2 * mLast + 1) * D / (2 * dm) + 1);
+    using Wide = __int128;  // products of two 33-bit distances
+    if (mFirst > 0) k0 = std::max(k0, static_cast<long long>(Wide(2 * mFirst - 1) * D / (2 * dm)) - 1);
+    k1 = std::min<long long>(k1, static_cast<long long>(Wide(2 * mLast + 1) * D / (2 * dm)) + 1);
     k0 = std::max(k0, 0LL);
     k1 = std::min(k1, n - 1);
     if (k0 > k1) return;
   }
   long long twoD = 2 * D;
-  long long num = 2 * k0 * dm + D;
-  long long off = num / twoD, rem = num % twoD;
+  __int128 num = __int128(2) * k0 * dm + D;
+  long long off = static_cast<long long>(num / twoD), rem = static_cast<long long>(num % twoD);
   for (long long k = k0; k <= k1; ++k) {
     long long maj = maj0 + sMaj * k, mn = min0 + sMin * off;
     if (mn >= mlo && mn <= mhi && pat.On(base + k)) {
@@ -282,6 +283,23 @@ void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
   if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, plot);
 }
 
+// The thin-pen path through pts drawn in the pen colour onto the mask a PaintFigure callback
+// paints on (its painter is translated to the mask's origin).
+void ThinPathOnMask(QPainter& p, const TPen& pen, const TPoint* pts, int n, bool closed) {
+  if (pen.Style() == psClear || n < 2) return;
+  QImage* dev = static_cast<QImage*>(p.device());
+  Surface s(*dev);
+  QPoint off = p.transform().map(QPoint(0, 0));
+  QRect area(0, 0, dev->width(), dev->height());
+  std::uint32_t c = Rgb(pen.Color());
+  Pattern pat = PatternOf(pen.Style());
+  long long step = 0;
+  auto plot = [&](int x, int y) { s.Write(x, y, c); };
+  auto at = [&](int i) { return TPoint{pts[i].X + off.x(), pts[i].Y + off.y()}; };
+  for (int i = 0; i + 1 < n; ++i) ThinSegment(at(i), at(i + 1), area, pat, &step, plot);
+  if (closed) ThinSegment(at(n - 1), at(0), area, pat, &step, plot);
+}
+
 QRect BoundsOf(const TPoint* pts, int n, int margin) {
   int x0 = pts[0].X, x1 = pts[0].X, y0 = pts[0].Y, y1 = pts[0].Y;
   for (int i = 1; i < n; ++i) {
@@ -368,21 +386,7 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
           p.setBrush(QtBrush(d->Brush));
           p.drawPolygon(poly, Qt::OddEvenFill);
         }
-        if (d->Pen.Style() != psClear) {
-          // The outline pixels, by the same rasteriser as in copy mode.
-          QImage* dev = static_cast<QImage*>(p.device());
-          Surface s(*dev);
-          QPoint off = p.transform().map(QPoint(0, 0));
-          QRect area(0, 0, dev->width(), dev->height());
-          std::uint32_t c = Rgb(d->Pen.Color());
-          Pattern pat = PatternOf(d->Pen.Style());
-          long long step = 0;
-          std::vector<TPoint> shifted(Points, Points + Count);
-          for (TPoint& q : shifted) { q.X += off.x(); q.Y += off.y(); }
-          auto plot = [&](int x, int y) { s.Write(x, y, c); };
-          for (int i = 0; i + 1 < Count; ++i) ThinSegment(shifted[i], shifted[i + 1], area, pat, &step, plot);
-          ThinSegment(shifted[Count - 1], shifted[0], area, pat, &step, plot);
-        }
+        ThinPathOnMask(p, d->Pen, Points, Count, true);  // the same pixels as in copy mode
       });
     }
   } else {
@@ -462,18 +466,51 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2) || d->Pen.Style() == psClear) return;
-  // Rays from the box centre; QPainter wants the ellipse's parametric angles, y pointing up.
-  double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
-  double rx = (X2 - X1) / 2.0, ry = (Y2 - Y1) / 2.0;
+  // The ellipse through the outermost pixels of the box; rays from its centre, turned into
+  // the ellipse's parametric angles (y pointing up).
+  double cx = (X1 + X2 - 1) / 2.0, cy = (Y1 + Y2 - 1) / 2.0;
+  double rx = (X2 - 1 - X1) / 2.0, ry = (Y2 - 1 - Y1) / 2.0;
   auto angle = [&](int x, int y) {
-    double a = std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / std::numbers::pi;
-    return a < 0 ? a + 360.0 : a;
+    double a = std::atan2(-(y - cy) / std::max(ry, 0.5), (x - cx) / std::max(rx, 0.5));
+    return a < 0 ? a + 2 * std::numbers::pi : a;
   };
   double a0 = angle(X3, Y3), a1 = angle(X4, Y4);
-  double span = std::fmod(a1 - a0 + 360.0, 360.0);
-  if (span <= 0) span = 360.0;
-  int start16 = static_cast<int>(std::nearbyint(a0 * 16)), span16 = static_cast<int>(std::nearbyint(span * 16));
-  CurveFigure(*d, X1, Y1, X2, Y2, false, [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
+  double span = std::fmod(a1 - a0 + 4 * std::numbers::pi, 2 * std::numbers::pi);
+  bool full = span <= 0;
+  if (full) span = 2 * std::numbers::pi;
+  if (!ThinPen(d->Pen)) {
+    int start16 = static_cast<int>(std::nearbyint(a0 * 180 / std::numbers::pi * 16));
+    int span16 = static_cast<int>(std::nearbyint(span * 180 / std::numbers::pi * 16));
+    CurveFigure(*d, X1, Y1, X2, Y2, false, [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
+    Changed();
+    return;
+  }
+  // Thin arcs: walk the ellipse in steps shorter than a pixel and join the rounded points
+  // with the line rasteriser, so that the arc lies inside the box like the other shapes.
+  int n = std::max(8, static_cast<int>(std::ceil(span * std::max(rx, ry) * 2)));
+  std::vector<TPoint> pts;
+  pts.reserve(static_cast<std::size_t>(n) + 2);
+  for (int i = 0; i <= n; ++i) {
+    double t = a0 + span * i / n;
+    TPoint q{static_cast<int>(std::nearbyint(cx + rx * std::cos(t))), static_cast<int>(std::nearbyint(cy - ry * std::sin(t)))};
+    if (pts.empty() || !(pts.back() == q)) pts.push_back(q);
+  }
+  if (!full) {
+    // A partial arc paints its last point too: one step beyond it along the final direction.
+    TPoint e = pts.back();
+    TPoint prev = pts.size() > 1 ? pts[pts.size() - 2] : e;
+    int sx = (e.X > prev.X) - (e.X < prev.X), sy = (e.Y > prev.Y) - (e.Y < prev.Y);
+    if (sx == 0 && sy == 0) sx = 1;
+    pts.push_back(TPoint{e.X + sx, e.Y + sy});
+  }
+  if (d->Pen.Mode() == pmCopy) {
+    ThinPath(*d, pts.data(), static_cast<int>(pts.size()), false);
+  } else {
+    // A walked arc may pass a pixel twice; the mask combines it once.
+    QRect bounds = BoundsOf(pts.data(), static_cast<int>(pts.size()), 2);
+    PaintFigure(*d, bounds, d->Pen.Mode(),
+                [&](QPainter& p) { ThinPathOnMask(p, d->Pen, pts.data(), static_cast<int>(pts.size()), false); });
+  }
   Changed();
 }
 

@@ -1,0 +1,520 @@
+// Pixel rules of the canvas: end pixels, exclusive box edges, pen widths and styles, pen and
+// copy modes, clipping, text placement.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Graphics.h"
+#include "support_pixels.h"
+
+using gt::Count;
+using gt::InkBox;
+using gt::WhiteBitmap;
+
+namespace {
+
+struct LineCase {
+  const char* name;
+  TPoint from, to;
+};
+
+class LineEnds : public ::testing::TestWithParam<LineCase> {};
+
+// A line paints its start, never its end, and exactly one pixel per step of the longer axis.
+TEST_P(LineEnds, StartPaintedEndNot) {
+  const LineCase& c = GetParam();
+  auto b = WhiteBitmap(40, 40);
+  TCanvas* cv = b->Canvas();
+  cv->MoveTo(c.from.X, c.from.Y);
+  cv->LineTo(c.to.X, c.to.Y);
+  EXPECT_EQ(cv->GetPixel(c.from.X, c.from.Y), clBlack);
+  EXPECT_EQ(cv->GetPixel(c.to.X, c.to.Y), clWhite);
+  int steps = std::max(std::abs(c.to.X - c.from.X), std::abs(c.to.Y - c.from.Y));
+  EXPECT_EQ(Count(*b, clBlack), steps);
+  EXPECT_EQ(cv->PenPos(), c.to);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, LineEnds,
+                         ::testing::Values(LineCase{"right", {2, 5}, {10, 5}}, LineCase{"left", {30, 5}, {3, 5}},
+                                           LineCase{"down", {4, 1}, {4, 30}}, LineCase{"up", {4, 30}, {4, 1}},
+                                           LineCase{"diagonal", {1, 1}, {20, 20}},
+                                           LineCase{"steep", {10, 2}, {14, 35}},
+                                           LineCase{"shallow back", {35, 10}, {2, 17}},
+                                           LineCase{"one pixel", {7, 7}, {8, 7}}),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           for (char& ch : n) if (ch == ' ') ch = '_';
+                           return n;
+                         });
+
+TEST(Canvas, ZeroLengthLineDrawsNothing) {
+  auto b = WhiteBitmap(10, 10);
+  b->Canvas()->MoveTo(5, 5);
+  b->Canvas()->LineTo(5, 5);
+  EXPECT_EQ(Count(*b, clBlack), 0);
+}
+
+TEST(Canvas, PolylinePaintsJointsOnceAndLeavesLastPointAndPenPos) {
+  auto b = WhiteBitmap(20, 20);
+  TCanvas* cv = b->Canvas();
+  cv->MoveTo(1, 1);
+  cv->Pen()->SetMode(pmXor);
+  cv->Pen()->SetColor(clWhite);  // XOR white: a pixel painted twice would come back white
+  std::vector<TPoint> pts{{2, 2}, {10, 2}, {10, 10}, {4, 10}};
+  cv->Polyline(pts);
+  EXPECT_EQ(cv->GetPixel(10, 2), clBlack);  // joint painted exactly once
+  EXPECT_EQ(cv->GetPixel(10, 10), clBlack);
+  EXPECT_EQ(cv->GetPixel(4, 10), clWhite);  // last point left out
+  EXPECT_EQ(Count(*b, clBlack), 8 + 8 + 6);
+  EXPECT_EQ(cv->PenPos(), (TPoint{1, 1}));
+}
+
+// Right and bottom box edges are exclusive for every shape; a 1-pixel pen outlines the
+// first and last row and column inside the box.
+TEST(Canvas, ShapesStayInsideTheirBoxes) {
+  struct Shape {
+    const char* name;
+    std::function<void(TCanvas*)> draw;
+  };
+  const Shape shapes[] = {
+      {"Rectangle", [](TCanvas* c) { c->Rectangle(3, 4, 13, 12); }},
+      {"Ellipse", [](TCanvas* c) { c->Ellipse(3, 4, 13, 12); }},
+      {"RoundRect", [](TCanvas* c) { c->RoundRect(3, 4, 13, 12, 4, 4); }},
+      {"Rectangle reversed corners", [](TCanvas* c) { c->Rectangle(13, 12, 3, 4); }},
+      {"Ellipse reversed corners", [](TCanvas* c) { c->Ellipse(13, 4, 3, 12); }},
+  };
+  for (const Shape& s : shapes) {
+    SCOPED_TRACE(s.name);
+    auto b = WhiteBitmap(20, 20);
+    b->Canvas()->Brush()->SetColor(clRed);
+    s.draw(b->Canvas());
+    TRect box = InkBox(*b, clWhite);
+    EXPECT_EQ(box, (TRect{3, 4, 12, 11}));
+    EXPECT_EQ(b->Canvas()->GetPixel(8, 8), clRed);  // filled inside
+  }
+}
+
+TEST(Canvas, RectangleOutlineAndFill) {
+  auto b = WhiteBitmap(12, 12);
+  TCanvas* cv = b->Canvas();
+  cv->Brush()->SetColor(clRed);
+  cv->Rectangle(0, 0, 10, 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(cv->GetPixel(i, 0), clBlack);
+    EXPECT_EQ(cv->GetPixel(i, 9), clBlack);
+    EXPECT_EQ(cv->GetPixel(0, i), clBlack);
+    EXPECT_EQ(cv->GetPixel(9, i), clBlack);
+    EXPECT_EQ(cv->GetPixel(10, i), clWhite);
+    EXPECT_EQ(cv->GetPixel(i, 10), clWhite);
+  }
+  EXPECT_EQ(Count(*b, clRed), 8 * 8);
+}
+
+TEST(Canvas, RectangleWithClearBrushOnlyOutlines) {
+  auto b = WhiteBitmap(12, 12);
+  b->Canvas()->Brush()->SetStyle(bsClear);
+  b->Canvas()->Rectangle(0, 0, 10, 10);
+  EXPECT_EQ(Count(*b, clBlack), 36);
+  EXPECT_EQ(b->Canvas()->GetPixel(5, 5), clWhite);
+}
+
+TEST(Canvas, RectangleWithClearPenFillsOnePixelLess) {
+  auto b = WhiteBitmap(12, 12);
+  b->Canvas()->Pen()->SetStyle(psClear);
+  b->Canvas()->Brush()->SetColor(clBlue);
+  b->Canvas()->Rectangle(1, 1, 6, 6);
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{1, 1, 4, 4}));
+}
+
+TEST(Canvas, DegenerateBoxes) {
+  auto b = WhiteBitmap(12, 12);
+  TCanvas* cv = b->Canvas();
+  cv->Rectangle(5, 5, 5, 9);  // no width: nothing
+  cv->Ellipse(2, 2, 8, 2);    // no height: nothing
+  EXPECT_EQ(Count(*b, clBlack), 0);
+  cv->Rectangle(5, 5, 6, 6);  // one pixel
+  EXPECT_EQ(gt::PixelsOf(*b, clBlack), std::vector<std::string>{"5,5"});
+  cv->Rectangle(1, 8, 6, 9);  // one row
+  EXPECT_EQ(Count(*b, clBlack), 1 + 5);
+}
+
+TEST(Canvas, FillRectAndFrameRectUseTheBrushAndExcludeRightBottom) {
+  auto b = WhiteBitmap(12, 12);
+  TCanvas* cv = b->Canvas();
+  cv->Brush()->SetColor(clLime);
+  cv->Pen()->SetMode(pmXor);  // neither uses the pen mode
+  cv->FillRect(Rect(2, 3, 6, 8));
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{2, 3, 5, 7}));
+  EXPECT_EQ(Count(*b, clLime), 4 * 5);
+  auto f = WhiteBitmap(12, 12);
+  f->Canvas()->Brush()->SetColor(clNavy);
+  f->Canvas()->FrameRect(Rect(2, 3, 6, 8));
+  EXPECT_EQ(InkBox(*f, clWhite), (TRect{2, 3, 5, 7}));
+  EXPECT_EQ(Count(*f, clNavy), 4 + 4 + 3 + 3);
+  EXPECT_EQ(f->Canvas()->GetPixel(3, 5), clWhite);
+}
+
+TEST(Canvas, FillRectWithClearBrushPaintsNothing) {
+  auto b = WhiteBitmap(8, 8);
+  b->Canvas()->Brush()->SetStyle(bsClear);
+  b->Canvas()->FillRect(Rect(0, 0, 8, 8));
+  EXPECT_EQ(Count(*b, clWhite), 64);
+}
+
+TEST(Canvas, PolygonOutlinesEveryEdgeAndFills) {
+  auto b = WhiteBitmap(20, 20);
+  b->Canvas()->Brush()->SetColor(clRed);
+  std::vector<TPoint> pts{{2, 2}, {12, 2}, {12, 12}, {2, 12}};
+  b->Canvas()->Polygon(pts);
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{2, 2, 12, 12}));  // vertices included
+  EXPECT_EQ(Count(*b, clBlack), 40);
+  EXPECT_EQ(Count(*b, clRed), 9 * 9);
+}
+
+TEST(Canvas, PenWidthWidensLines) {
+  auto b = WhiteBitmap(30, 30);
+  b->Canvas()->Pen()->SetWidth(3);
+  b->Canvas()->MoveTo(5, 15);
+  b->Canvas()->LineTo(25, 15);
+  for (int y : {14, 15, 16}) EXPECT_EQ(b->Canvas()->GetPixel(15, y), clBlack) << y;
+  EXPECT_EQ(b->Canvas()->GetPixel(15, 13), clWhite);
+  EXPECT_EQ(b->Canvas()->GetPixel(15, 17), clWhite);
+}
+
+TEST(Canvas, PenStyles) {
+  auto run = [](TPenStyle s) {
+    auto b = WhiteBitmap(60, 3);
+    b->Canvas()->Pen()->SetStyle(s);
+    b->Canvas()->MoveTo(0, 1);
+    b->Canvas()->LineTo(60, 1);
+    std::string row;
+    for (int x = 0; x < 60; ++x) row += b->Canvas()->GetPixel(x, 1) == clBlack ? '#' : '.';
+    return row;
+  };
+  EXPECT_EQ(run(psSolid), std::string(60, '#'));
+  EXPECT_EQ(run(psInsideFrame), std::string(60, '#'));
+  EXPECT_EQ(run(psClear), std::string(60, '.'));
+  EXPECT_EQ(run(psAlternate).substr(0, 6), "#.#.#.");
+  EXPECT_EQ(run(psDot).substr(0, 12), "###...###...");
+  EXPECT_EQ(run(psDash).substr(0, 26), std::string(18, '#') + std::string(6, '.') + "##");
+  std::string dd = run(psDashDotDot);
+  EXPECT_EQ(dd.substr(0, 24), "#########...###...###...");
+}
+
+TEST(Canvas, DashPatternRunsOnAlongAPolylineAndRestartsPerCall) {
+  auto b = WhiteBitmap(20, 20);
+  TCanvas* cv = b->Canvas();
+  cv->Pen()->SetStyle(psDot);
+  std::vector<TPoint> pts{{0, 0}, {4, 0}, {4, 10}};
+  cv->Polyline(pts);
+  // Steps 0..3 on the first segment, the second continues at step 4 (on, on: steps 3..5 off).
+  std::string col;
+  for (int y = 0; y < 6; ++y) col += cv->GetPixel(4, y) == clBlack ? '#' : '.';
+  EXPECT_EQ(col, "..###.");
+  cv->MoveTo(0, 5);
+  cv->LineTo(6, 5);  // a new call starts the pattern afresh
+  std::string row;
+  for (int x = 0; x < 6; ++x) row += cv->GetPixel(x, 5) == clBlack ? '#' : '.';
+  EXPECT_EQ(row, "###...");
+}
+
+// Figures drawn twice in XOR mode leave the picture as it was; once, they change exactly
+// the pixels they cover to pixel XOR pen.
+TEST(Canvas, XorDrawnTwiceRestores) {
+  struct Figure {
+    const char* name;
+    int width;
+    std::function<void(TCanvas*)> draw;
+  };
+  const Figure figures[] = {
+      {"line", 1, [](TCanvas* c) { c->MoveTo(1, 2); c->LineTo(37, 29); }},
+      {"dashed polyline", 1, [](TCanvas* c) { c->Pen()->SetStyle(psDash); std::vector<TPoint> p{{1, 1}, {30, 5}, {3, 35}, {38, 20}}; c->Polyline(p); }},
+      {"wide line", 5, [](TCanvas* c) { c->MoveTo(3, 30); c->LineTo(35, 4); }},
+      {"rectangle", 1, [](TCanvas* c) { c->Rectangle(4, 4, 30, 20); }},
+      {"wide rectangle", 3, [](TCanvas* c) { c->Rectangle(4, 4, 30, 20); }},
+      {"ellipse", 1, [](TCanvas* c) { c->Ellipse(2, 5, 37, 33); }},
+      {"clear-brush ellipse", 1, [](TCanvas* c) { c->Brush()->SetStyle(bsClear); c->Ellipse(2, 5, 37, 33); }},
+      {"polygon", 1, [](TCanvas* c) { std::vector<TPoint> p{{5, 5}, {35, 10}, {8, 35}, {20, 2}}; c->Polygon(p); }},
+      {"arc", 1, [](TCanvas* c) { c->Arc(2, 2, 38, 38, 38, 20, 20, 2); }},
+  };
+  for (const Figure& f : figures) {
+    SCOPED_TRACE(f.name);
+    auto b = WhiteBitmap(40, 40);
+    gt::PaintPattern(*b);
+    auto before = gt::Pixels(*b);
+    TCanvas* cv = b->Canvas();
+    cv->Pen()->SetMode(pmXor);
+    cv->Pen()->SetColor(clWhite);
+    cv->Pen()->SetWidth(f.width);
+    cv->Brush()->SetColor(RGB(0x12, 0x34, 0x56));
+    f.draw(cv);
+    auto once = gt::Pixels(*b);
+    EXPECT_NE(once, before);
+    for (std::size_t i = 0; i < once.size(); ++i)
+      if (once[i] != before[i]) {
+        TColor x = once[i] ^ before[i];
+        EXPECT_TRUE(x == clWhite || x == RGB(0x12, 0x34, 0x56)) << "pixel " << i;
+      }
+    f.draw(cv);
+    EXPECT_EQ(gt::Pixels(*b), before);
+  }
+}
+
+TEST(Canvas, PenModesCombineBitwise) {
+  const TColor D = RGB(0xF0, 0x0F, 0x55), P = RGB(0x3C, 0x3C, 0xFF);
+  struct Mode {
+    TPenMode mode;
+    TColor expect;
+  };
+  const Mode modes[] = {
+      {pmCopy, P}, {pmBlack, 0}, {pmWhite, 0xFFFFFF}, {pmNop, D}, {pmNot, ~D & 0xFFFFFF},
+      {pmNotCopy, ~P & 0xFFFFFF}, {pmMerge, P | D}, {pmMask, P & D}, {pmXor, P ^ D},
+      {pmNotXor, ~(P ^ D) & 0xFFFFFF}, {pmMaskPenNot, P & ~D & 0xFFFFFF}, {pmMergeNotPen, (~P | D) & 0xFFFFFF},
+  };
+  for (const Mode& m : modes) {
+    auto b = WhiteBitmap(4, 3);
+    b->Canvas()->Brush()->SetColor(D);
+    b->Canvas()->FillRect(Rect(0, 0, 4, 3));
+    b->Canvas()->Pen()->SetColor(P);
+    b->Canvas()->Pen()->SetMode(m.mode);
+    b->Canvas()->MoveTo(0, 1);
+    b->Canvas()->LineTo(3, 1);
+    EXPECT_EQ(b->Canvas()->GetPixel(1, 1), m.expect) << int(m.mode);
+    EXPECT_EQ(b->Canvas()->GetPixel(3, 1), D) << int(m.mode);
+  }
+}
+
+TEST(Canvas, PixelsReadAndWriteOnePixel) {
+  auto b = WhiteBitmap(5, 5, pf24bit);
+  TCanvas* cv = b->Canvas();
+  cv->Pixels[2][3] = RGB(1, 2, 3);
+  EXPECT_EQ(static_cast<TColor>(cv->Pixels[2][3]), RGB(1, 2, 3));
+  EXPECT_EQ(Count(*b, clWhite), 24);
+  cv->Pixels[4][4] = clBtnFace;  // system colours are stored as their RGB value
+  EXPECT_EQ(cv->GetPixel(4, 4), ColorToRGB(clBtnFace));
+  cv->SetPixel(-1, 0, clRed);  // outside: ignored
+  cv->SetPixel(5, 0, clRed);
+  EXPECT_EQ(Count(*b, clRed), 0);
+  EXPECT_EQ(cv->GetPixel(5, 0), CLR_INVALID);
+  EXPECT_EQ(cv->GetPixel(0, -1), CLR_INVALID);
+}
+
+TEST(Canvas, ClipRectLimitsDrawing) {
+  auto b = WhiteBitmap(20, 20);
+  TCanvas* cv = b->Canvas();
+  EXPECT_EQ(cv->ClipRect(), Rect(0, 0, 20, 20));
+  cv->SetClipRect(Rect(5, 5, 10, 10));
+  EXPECT_EQ(cv->ClipRect(), Rect(5, 5, 10, 10));
+  cv->Brush()->SetColor(clRed);
+  cv->Rectangle(0, 0, 20, 20);
+  cv->MoveTo(0, 7);
+  cv->LineTo(20, 7);
+  cv->Ellipse(0, 0, 20, 20);
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{5, 5, 9, 9}));
+  cv->ResetClipRect();
+  cv->MoveTo(0, 0);
+  cv->LineTo(3, 0);
+  EXPECT_EQ(cv->GetPixel(0, 0), clBlack);
+}
+
+TEST(Canvas, FarAwayEndPointsAreClippedNotWalked) {
+  auto b = WhiteBitmap(20, 20);
+  TCanvas* cv = b->Canvas();
+  cv->MoveTo(-2000000000, -2000000000);
+  cv->LineTo(2000000000, 2000000000);  // the diagonal through the bitmap
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(cv->GetPixel(i, i), clBlack) << i;
+  EXPECT_EQ(Count(*b, clBlack), 20);
+  cv->MoveTo(-30000, 3);
+  cv->LineTo(30000, 3);
+  EXPECT_EQ(Count(*b, clBlack), 20 + 19);
+}
+
+TEST(Canvas, ArcRunsCounterClockwiseBetweenTheRays) {
+  auto b = WhiteBitmap(41, 41);
+  // From the ray to the right (3 o'clock) to the ray upwards (12 o'clock): the upper right
+  // quarter only.
+  b->Canvas()->Arc(0, 0, 41, 41, 40, 20, 20, 0);
+  TRect box = InkBox(*b, clWhite);
+  EXPECT_GE(box.Left, 18);
+  EXPECT_LE(box.Bottom, 22);
+  EXPECT_EQ(box.Right, 40);
+  EXPECT_EQ(box.Top, 0);
+}
+
+TEST(Canvas, CanvasWithoutSurfaceIgnoresDrawing) {
+  TCanvas cv;
+  cv.MoveTo(0, 0);
+  cv.LineTo(10, 10);
+  cv.Rectangle(0, 0, 5, 5);
+  cv.TextOut(0, 0, "x");
+  EXPECT_EQ(cv.GetPixel(0, 0), CLR_INVALID);
+  EXPECT_GT(cv.TextWidth("x"), 0);
+}
+
+TEST(Canvas, OnChangeFiresAfterDrawing) {
+  auto b = WhiteBitmap(5, 5);
+  int n = 0;
+  b->Canvas()->OnChange = [&](TObject*) { ++n; };
+  b->Canvas()->MoveTo(0, 0);
+  EXPECT_EQ(n, 0);
+  b->Canvas()->LineTo(3, 3);
+  b->Canvas()->FillRect(Rect(0, 0, 2, 2));
+  EXPECT_EQ(n, 2);
+}
+
+// ---- text --------------------------------------------------------------------------------
+TEST(CanvasText, TextOutPutsTheCellsTopLeftCornerAtThePoint) {
+  auto b = WhiteBitmap(80, 60);
+  TCanvas* cv = b->Canvas();
+  cv->Font()->SetSize(12);
+  cv->Brush()->SetStyle(bsClear);
+  cv->TextOut(10, 20, "Hg");
+  TRect ink = InkBox(*b, clWhite);
+  int w = cv->TextWidth("Hg"), h = cv->TextHeight("Hg");
+  EXPECT_GE(ink.Left, 10);
+  EXPECT_LE(ink.Left, 12);
+  EXPECT_GE(ink.Top, 20);
+  EXPECT_LE(ink.Top, 20 + h / 3);  // the capital's top is near the cell top
+  EXPECT_LT(ink.Right, 10 + w);
+  EXPECT_LT(ink.Bottom, 20 + h);
+  EXPECT_GT(ink.Bottom, 20 + h / 2);  // the descender reaches into the lower half
+  EXPECT_EQ(cv->PenPos(), (TPoint{0, 0}));
+}
+
+TEST(CanvasText, OpaqueBackgroundFillsExactlyTheCell) {
+  auto b = WhiteBitmap(80, 60);
+  TCanvas* cv = b->Canvas();
+  cv->Brush()->SetColor(clYellow);
+  cv->Font()->SetColor(clBlue);
+  cv->TextOut(5, 7, "Ab");
+  int w = cv->TextWidth("Ab"), h = cv->TextHeight("Ab");
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{5, 7, 5 + w - 1, 7 + h - 1}));
+  EXPECT_EQ(cv->GetPixel(5, 7), clYellow);
+  EXPECT_EQ(cv->GetPixel(5 + w - 1, 7 + h - 1), clYellow);
+  EXPECT_GT(Count(*b, clBlue), 5);  // glyphs in the font colour, not antialiased
+  for (TColor c : gt::Pixels(*b)) EXPECT_TRUE(c == clWhite || c == clYellow || c == clBlue);
+}
+
+TEST(CanvasText, MeasuresArePlausibleForTheDefaultFont) {
+  auto b = WhiteBitmap(4, 4);
+  TCanvas* cv = b->Canvas();
+  EXPECT_EQ(cv->Font()->Size(), 8);
+  int h8 = cv->TextHeight("X");
+  EXPECT_GE(h8, 11);
+  EXPECT_LE(h8, 16);
+  EXPECT_EQ(cv->TextWidth(""), 0);
+  EXPECT_GT(cv->TextWidth("MMMM"), cv->TextWidth("iiii"));
+  EXPECT_NEAR(cv->TextWidth("abcabc"), 2 * cv->TextWidth("abc"), 1);
+  cv->Font()->SetSize(16);
+  EXPECT_NEAR(cv->TextHeight("X"), 2 * h8, 3);
+  TSize e = cv->TextExtent("Hello");
+  EXPECT_EQ(e.cx, cv->TextWidth("Hello"));
+  EXPECT_EQ(e.cy, cv->TextHeight("Hello"));
+  // Every familiar face name draws the same sans face.
+  int arial = 0;
+  cv->Font()->SetName("Arial");
+  arial = cv->TextWidth("Sample text");
+  cv->Font()->SetName("MS Sans Serif");
+  EXPECT_EQ(cv->TextWidth("Sample text"), arial);
+  cv->Font()->SetStyle({fsBold});
+  EXPECT_GT(cv->TextWidth("Sample text"), arial);
+}
+
+TEST(CanvasText, TextRectClipsToTheRectangle) {
+  auto b = WhiteBitmap(80, 40);
+  TCanvas* cv = b->Canvas();
+  cv->Brush()->SetColor(clAqua);
+  cv->TextRect(Rect(10, 10, 30, 20), 12, 5, "WWWWWWWW");
+  EXPECT_EQ(InkBox(*b, clWhite), (TRect{10, 10, 29, 19}));
+}
+
+// ---- copies ------------------------------------------------------------------------------
+TEST(CanvasCopy, CopyModesCombineSourceAndDestination) {
+  const TColor S = RGB(0xCC, 0x0F, 0x33), D = RGB(0xAA, 0xF0, 0x55);
+  struct Case {
+    TCopyMode mode;
+    TColor expect;
+  };
+  const Case cases[] = {{SRCCOPY, S}, {SRCAND, S & D}, {SRCPAINT, S | D}, {SRCINVERT, S ^ D},
+                        {NOTSRCCOPY, ~S & 0xFFFFFF}, {BLACKNESS, 0}, {WHITENESS, 0xFFFFFF},
+                        {DSTINVERT, ~D & 0xFFFFFF}, {SRCERASE, S & ~D & 0xFFFFFF}};
+  for (const Case& c : cases) {
+    auto src = WhiteBitmap(3, 3);
+    src->Canvas()->Brush()->SetColor(S);
+    src->Canvas()->FillRect(Rect(0, 0, 3, 3));
+    auto dst = WhiteBitmap(6, 6, pf24bit);
+    dst->Canvas()->Brush()->SetColor(D);
+    dst->Canvas()->FillRect(Rect(0, 0, 6, 6));
+    dst->Canvas()->SetCopyMode(c.mode);
+    dst->Canvas()->Draw(2, 2, src.get());
+    EXPECT_EQ(dst->Canvas()->GetPixel(3, 3), c.expect) << std::hex << c.mode;
+    EXPECT_EQ(dst->Canvas()->GetPixel(1, 1), D);
+    EXPECT_EQ(dst->Canvas()->GetPixel(5, 5), D);
+    // The same through CopyRect.
+    auto dst2 = WhiteBitmap(6, 6);
+    dst2->Canvas()->Brush()->SetColor(D);
+    dst2->Canvas()->FillRect(Rect(0, 0, 6, 6));
+    dst2->Canvas()->SetCopyMode(c.mode);
+    dst2->Canvas()->CopyRect(Rect(0, 0, 2, 2), src->Canvas(), Rect(1, 1, 3, 3));
+    EXPECT_EQ(dst2->Canvas()->GetPixel(1, 1), c.expect) << std::hex << c.mode;
+    EXPECT_EQ(dst2->Canvas()->GetPixel(2, 2), D);
+  }
+}
+
+TEST(CanvasCopy, SrcInvertTwiceRestores) {
+  auto src = WhiteBitmap(10, 10);
+  gt::PaintPattern(*src);
+  auto dst = WhiteBitmap(20, 20);
+  gt::PaintPattern(*dst);
+  auto before = gt::Pixels(*dst);
+  dst->Canvas()->SetCopyMode(SRCINVERT);
+  dst->Canvas()->Draw(5, 3, src.get());
+  EXPECT_NE(gt::Pixels(*dst), before);
+  dst->Canvas()->Draw(5, 3, src.get());
+  EXPECT_EQ(gt::Pixels(*dst), before);
+}
+
+TEST(CanvasCopy, StretchDrawScalesByNearestPixelAndMirrors) {
+  auto src = WhiteBitmap(2, 2);
+  src->Canvas()->SetPixel(0, 0, clRed);
+  src->Canvas()->SetPixel(1, 0, clLime);
+  src->Canvas()->SetPixel(0, 1, clBlue);
+  src->Canvas()->SetPixel(1, 1, clYellow);
+  auto dst = WhiteBitmap(8, 8);
+  dst->Canvas()->StretchDraw(Rect(0, 0, 4, 4), src.get());
+  EXPECT_EQ(dst->Canvas()->GetPixel(0, 0), clRed);
+  EXPECT_EQ(dst->Canvas()->GetPixel(1, 1), clRed);
+  EXPECT_EQ(dst->Canvas()->GetPixel(2, 1), clLime);
+  EXPECT_EQ(dst->Canvas()->GetPixel(1, 3), clBlue);
+  EXPECT_EQ(dst->Canvas()->GetPixel(3, 3), clYellow);
+  EXPECT_EQ(dst->Canvas()->GetPixel(4, 4), clWhite);
+  // A reversed destination mirrors the picture.
+  dst->Canvas()->CopyRect(Rect(8, 4, 4, 8), src->Canvas(), Rect(0, 0, 2, 2));
+  EXPECT_EQ(dst->Canvas()->GetPixel(4, 4), clLime);
+  EXPECT_EQ(dst->Canvas()->GetPixel(7, 4), clRed);
+}
+
+TEST(CanvasCopy, CopyWithinOneCanvasReadsTheOriginalPixels) {
+  auto b = WhiteBitmap(10, 1);
+  for (int x = 0; x < 10; ++x) b->Canvas()->SetPixel(x, 0, RGB(x, 0, 0));
+  b->Canvas()->CopyRect(Rect(1, 0, 10, 1), b->Canvas(), Rect(0, 0, 9, 1));  // overlapping
+  for (int x = 1; x < 10; ++x) EXPECT_EQ(b->Canvas()->GetPixel(x, 0), RGB(x - 1, 0, 0));
+}
+
+TEST(CanvasCopy, TransparentBitmapSkipsItsTransparentColour) {
+  auto src = WhiteBitmap(3, 3);
+  src->Canvas()->Brush()->SetColor(clFuchsia);
+  src->Canvas()->FillRect(Rect(0, 0, 3, 3));
+  src->Canvas()->SetPixel(1, 1, clBlack);
+  src->SetTransparent(true);
+  EXPECT_EQ(src->TransparentColor(), clFuchsia);  // the bottom-left pixel
+  auto dst = WhiteBitmap(5, 5);
+  dst->Canvas()->Draw(1, 1, src.get());
+  EXPECT_EQ(gt::PixelsOf(*dst, clBlack), std::vector<std::string>{"2,2"});
+  EXPECT_EQ(Count(*dst, clWhite), 24);
+  src->SetTransparentColor(clBlack);
+  dst->Canvas()->Draw(1, 1, src.get());
+  EXPECT_EQ(Count(*dst, clFuchsia), 8);
+}
+
+}  // namespace
