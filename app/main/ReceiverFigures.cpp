@@ -121,11 +121,12 @@ TDispersionBandwidth MaxIntegrationBandwidth(double Frequency, double DM, double
   // decides between a figure and "Any !".
   double up = f;
   double delay = 0.0;
+  const double lowTerm = std::pow(f, -2.0);
   do {
     const double before = up;
     up += 0.01;
     if (up == before) break;  // a frequency so large that the step vanishes: never ends
-    delay = (std::pow(f, -2.0) - std::pow(up, -2.0)) * 4150000.0 * DM;  // ms
+    delay = (lowTerm - std::pow(up, -2.0)) * 4150000.0 * DM;  // ms
   } while (W50ms / 2.0 > delay && 2.0 * f > up);
   R.UpperFrequency = up;
   if (up > 1000.0) {
