@@ -14,7 +14,9 @@ TEST(InternetProbe, TrueWhenTheServerAnswersFalseWhenNothingListens) {
   EXPECT_TRUE(InternetCheckConnection(server.Url("http", "/"), 2000));
   const int closed = ClosedPort();
   EXPECT_FALSE(InternetCheckConnection("http://127.0.0.1:" + std::to_string(closed) + "/", 2000));
-  EXPECT_FALSE(InternetCheckConnection("not a url at all", 2000));
+  // Addresses refused before any name lookup.
+  EXPECT_FALSE(InternetCheckConnection("", 2000));
+  EXPECT_FALSE(InternetCheckConnection("gopher://127.0.0.1:" + std::to_string(closed) + "/", 2000));
 }
 
 TEST(InternetProbe, HttpsNeedsATrustedCertificate) {

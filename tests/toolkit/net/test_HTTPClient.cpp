@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Classes.h"
+#include "HTTPClient.h"
+#include "NetConfig.h"
+#include "TestSupport.h"
+#include "support_servers.h"
+
+using nettest::ClosedPort;
+using nettest::MillisecondsOf;
+using nettest::TTestServer;
+
+namespace {
+
+// One plain HTTP server for the whole program: starting Python takes a moment.
+class HTTPClientTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { Server = new TTestServer("http_server.py"); }
+  static void TearDownTestSuite() { delete Server; Server = nullptr; }
+  static std::string Url(const std::string& Path) { return Server->Url("http", Path); }
+
+  static TTestServer* Server;
+  THTTPClient Client{nullptr};
+};
+TTestServer* HTTPClientTest::Server = nullptr;
+
+std::string Repeat(size_t n) {
+  const std::string line = "0123456789abcdefghijklmnopqrstuvwxyz\n";
+  std::string s;
+  while (s.size() < n) s += line;
+  return s.substr(0, n);
+}
+
+}  // namespace
+
+TEST_F(HTTPClientTest, GetReturnsTheBodyByteForByte) {
+  for (size_t n : {size_t{0}, size_t{200}, size_t{3513}, size_t{300000}}) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(Client.Get(Url("/text/" + std::to_string(n))), Repeat(n));
+    EXPECT_EQ(Client.ResponseCode(), 200);
+  }
+}
+
+TEST_F(HTTPClientTest, GetIntoAFileStreamWritesTheBody) {
+  testsupport::TempDir dir;
+  {
+    TFileStream f("Release.txt", fmCreate);
+    Client.Get(Url("/text/5000"), &f);
+  }
+  EXPECT_EQ(dir.read("Release.txt"), Repeat(5000));
+}
+
+TEST_F(HTTPClientTest, SendsTheRequestHeadersAsGiven) {
+  Client.Request.Accept = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+  Client.Request.UserAgent = "Mozilla/5.0 (X11; rv:12.0) Gecko/20100101 Test/1.0'";
+  const std::string echo = Client.Get(Url("/echo"));
+  EXPECT_EQ(echo.rfind("GET /echo HTTP/1.1\r\n", 0), 0u) << echo;
+  EXPECT_NE(echo.find("\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\n"),
+            std::string::npos) << echo;
+  EXPECT_NE(echo.find("\nUser-Agent: Mozilla/5.0 (X11; rv:12.0) Gecko/20100101 Test/1.0'\n"),
+            std::string::npos) << echo;
+}
+
+TEST_F(HTTPClientTest, EmptyHeadersAreNotSent) {
+  Client.Request.Accept = "";
+  Client.Request.UserAgent = "";
+  const std::string echo = Client.Get(Url("/echo"));
+  EXPECT_EQ(echo.find("Accept:"), std::string::npos) << echo;
+  EXPECT_EQ(echo.find("User-Agent:"), std::string::npos) << echo;
+}
+
+TEST_F(HTTPClientTest, ErrorStatusRaisesWithTheStatusAndWritesNothing) {
+  struct Case { const char* path; int code; };
+  for (const Case& c : {Case{"/status/404", 404}, Case{"/status/500", 500}, Case{"/status/503", 503}}) {
+    SCOPED_TRACE(c.path);
+    testsupport::TempDir dir;
+    TFileStream f("page.txt", fmCreate);
+    try {
+      Client.Get(Url(c.path), f);
+      ADD_FAILURE() << "no exception";
+    } catch (const EHTTPProtocolError& e) {
+      EXPECT_EQ(e.ErrorCode, c.code);
+      EXPECT_NE(e.Message.find(std::to_string(c.code)), std::string::npos) << e.Message;
+      EXPECT_EQ(e.Message.rfind("HTTP/1.", 0), 0u) << e.Message;
+    }
+    EXPECT_EQ(f.Size(), 0);
+    EXPECT_THROW(Client.Get(Url(c.path)), EHTTPProtocolError);
+  }
+}
+
+TEST_F(HTTPClientTest, RedirectsAreFollowedUpToTheLimit) {
+  EXPECT_EQ(Client.Get(Url("/redirect/3")), "arrived");
+  EXPECT_EQ(Client.ResponseCode(), 200);
+
+  Client.RedirectMaximum = 2;
+  EXPECT_THROW(Client.Get(Url("/redirect/3")), ENetError);
+
+  Client.HandleRedirects = false;
+  try {
+    Client.Get(Url("/redirect/1"));
+    ADD_FAILURE() << "no exception";
+  } catch (const EHTTPProtocolError& e) {
+    EXPECT_EQ(e.ErrorCode, 302);
+  }
+}
+
+TEST_F(HTTPClientTest, CookiesAreSentBackOnlyWhenAllowed) {
+  for (bool allow : {true, false}) {
+    SCOPED_TRACE(allow);
+    THTTPClient client(nullptr);
+    client.AllowCookies = allow;
+    client.Get(Url("/set-cookie"));
+    const std::string echo = client.Get(Url("/echo"));
+    EXPECT_EQ(echo.find("Cookie: session=abc123") != std::string::npos, allow) << echo;
+  }
+  // Switching cookies off forgets those already received.
+  THTTPClient client(nullptr);
+  client.Get(Url("/set-cookie"));
+  client.AllowCookies = false;
+  EXPECT_EQ(client.Get(Url("/echo")).find("Cookie:"), std::string::npos);
+}
+
+TEST_F(HTTPClientTest, RefusedConnectionIsASocketError) {
+  const std::string url = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  EXPECT_THROW(Client.Get(url), ESocketError);
+  testsupport::TempDir dir;
+  TFileStream f("Release.txt", fmCreate);
+  EXPECT_THROW(Client.Get(url, f), ESocketError);
+  EXPECT_EQ(f.Size(), 0);
+}
+
+TEST_F(HTTPClientTest, SilentServerTimesOutWithinTheReadTimeout) {
+  TTestServer silent("silent_server.py");
+  Client.ReadTimeout = 1000;
+  std::string message;
+  const long long ms = MillisecondsOf([&] {
+    try {
+      Client.Get(silent.Url("http", "/"));
+    } catch (const ESocketError& e) {
+      message = e.Message;
+    }
+  });
+  EXPECT_NE(message.find("timed out"), std::string::npos) << message;
+  EXPECT_GE(ms, 900);
+  EXPECT_LT(ms, 5000);  // the bound the user sees, not a measure of speed
+}
+
+TEST_F(HTTPClientTest, WriteFailureOfTheStreamReachesTheCaller) {
+  // A stream that refuses to take data stops the transfer with the stream's own error.
+  struct TFullStream : TStream {
+    Int64 Read(void*, Int64) override { return 0; }
+    Int64 Write(const void*, Int64) override { return 0; }
+    Int64 Seek(Int64, TSeekOrigin) override { return 0; }
+    void SetSize(Int64) override {}
+  } full;
+  EXPECT_THROW(Client.Get(Url("/text/100000"), full), EWriteError);
+  // The client is still usable afterwards.
+  EXPECT_EQ(Client.Get(Url("/text/10")), Repeat(10));
+}
+
+TEST_F(HTTPClientTest, DefaultsComeFromTheConfiguration) {
+  TNetConfig saved = NetConfig();
+  NetConfig().ConnectTimeoutMs = 1234;
+  NetConfig().ReadTimeoutMs = 5678;
+  NetConfig().CAFile = "/some/ca.pem";
+  THTTPClient client(nullptr);
+  TSSLIOHandler tls(nullptr);
+  NetConfig() = saved;
+  EXPECT_EQ(client.ConnectTimeout, 1234);
+  EXPECT_EQ(client.ReadTimeout, 5678);
+  EXPECT_EQ(tls.CAFile, "/some/ca.pem");
+}
+
+// ---- HTTPS ------------------------------------------------------------------------------
+
+class HTTPSClientTest : public ::testing::Test {
+protected:
+  testsupport::TempDir Dir;
+};
+
+TEST_F(HTTPSClientTest, TrustedThroughTheExtraCAFile) {
+  for (const char* mode : {"", "--tls12-only"}) {
+    SCOPED_TRACE(mode);
+    std::vector<std::string> args{"--tls", Dir.path().string()};
+    if (*mode) args.push_back(mode);
+    TTestServer server("http_server.py", args);
+    TComponent form(nullptr);
+    auto* tls = new TSSLIOHandler(&form);
+    tls->CAFile = (Dir.path() / "cert.pem").string();
+    auto* client = new THTTPClient(&form);
+    client->IOHandler = tls;
+    EXPECT_EQ(client->Get(server.Url("https", "/text/1000")), Repeat(1000));
+  }
+}
+
+TEST_F(HTTPSClientTest, UntrustedCertificateIsRejected) {
+  TTestServer server("http_server.py", {"--tls", Dir.path().string()});
+  TSSLIOHandler tls(nullptr);
+  tls.CAFile = "";  // the system's store only, which does not know the test's certificate
+  THTTPClient client(nullptr);
+  client.IOHandler = &tls;
+  try {
+    client.Get(server.Url("https", "/text/10"));
+    ADD_FAILURE() << "an unknown certificate was accepted";
+  } catch (const ETLSError& e) {
+    EXPECT_NE(e.Message.find("certificate"), std::string::npos) << e.Message;
+  }
+  // Without any IOHandler the same checks apply.
+  THTTPClient bare(nullptr);
+  EXPECT_THROW(bare.Get(server.Url("https", "/text/10")), ETLSError);
+}
+
+TEST_F(HTTPSClientTest, TLS13FloorRefusesATLS12Server) {
+  TTestServer server("http_server.py", {"--tls", Dir.path().string(), "--tls12-only"});
+  TSSLIOHandler tls(nullptr);
+  tls.CAFile = (Dir.path() / "cert.pem").string();
+  tls.MinTLSVersion = TSSLIOHandler::tlsv1_3;
+  THTTPClient client(nullptr);
+  client.IOHandler = &tls;
+  EXPECT_THROW(client.Get(server.Url("https", "/text/10")), ETLSError);
+}
+
+// ---- as a window description creates them ----------------------------------------------
+
+namespace {
+TPropValue Str(const std::string& s) { TPropValue v; v.kind = TPropValue::Kind::String; v.s = s; return v; }
+TPropValue Ident(const std::string& s) { TPropValue v; v.kind = TPropValue::Kind::Ident; v.s = s; return v; }
+TPropValue Int(long long i) { TPropValue v; v.kind = TPropValue::Kind::Integer; v.i = i; return v; }
+}  // namespace
+
+TEST(HTTPClientDescription, CreatedByClassNameWithTheirProperties) {
+  RegisterNetClasses();
+  TComponent form(nullptr);
+  const TComponentFactory* makeClient = FindComponentClass("THTTPClient");
+  const TComponentFactory* makeTLS = FindComponentClass("TSSLIOHandler");
+  ASSERT_TRUE(makeClient && makeTLS && FindComponentClass("TFTPClient"));
+
+  // The client may come before its handler in the description.
+  auto* client = dynamic_cast<THTTPClient*>((*makeClient)(&form));
+  ASSERT_NE(client, nullptr);
+  client->BeginLoading();
+  client->SetName("IdHTTP1");
+  EXPECT_TRUE(client->SetDescribedProperty("Request.Accept", Str("text/plain")));
+  EXPECT_TRUE(client->SetDescribedProperty("Request.UserAgent", Str("Agent/1")));
+  EXPECT_TRUE(client->SetDescribedProperty("AllowCookies", Ident("False")));
+  EXPECT_TRUE(client->SetDescribedProperty("HandleRedirects", Ident("False")));
+  EXPECT_TRUE(client->SetDescribedProperty("ConnectTimeout", Int(2000)));
+  EXPECT_TRUE(client->SetDescribedProperty("ReadTimeout", Int(3000)));
+  EXPECT_TRUE(client->SetDescribedProperty("IOHandler", Ident("SSL1")));
+  EXPECT_FALSE(client->SetDescribedProperty("NoSuchProperty", Int(1)));
+
+  auto* tls = dynamic_cast<TSSLIOHandler*>((*makeTLS)(&form));
+  ASSERT_NE(tls, nullptr);
+  tls->SetName("SSL1");
+  EXPECT_TRUE(tls->SetDescribedProperty("MinTLSVersion", Ident("tlsv1_3")));
+  EXPECT_TRUE(tls->SetDescribedProperty("CAFile", Str("/etc/extra.pem")));
+  EXPECT_THROW(tls->SetDescribedProperty("MinTLSVersion", Ident("sslv3")), EConvertError);
+  client->Loaded();
+
+  EXPECT_EQ(client->IOHandler, tls);
+  EXPECT_EQ(client->Request.Accept, "text/plain");
+  EXPECT_EQ(client->Request.UserAgent, "Agent/1");
+  EXPECT_FALSE(client->AllowCookies);
+  EXPECT_FALSE(client->HandleRedirects);
+  EXPECT_EQ(client->ConnectTimeout, 2000);
+  EXPECT_EQ(client->ReadTimeout, 3000);
+  EXPECT_EQ(tls->MinTLSVersion, TSSLIOHandler::tlsv1_3);
+  EXPECT_EQ(tls->CAFile, "/etc/extra.pem");
+}
+
+TEST(HTTPClientDescription, UnknownIOHandlerIsReported) {
+  TComponent form(nullptr);
+  auto* client = new THTTPClient(&form);
+  client->SetName("H1");
+  new TComponent(&form);
+  client->BeginLoading();
+  client->SetDescribedProperty("IOHandler", Ident("Missing1"));
+  EXPECT_THROW(client->Loaded(), EComponentError);
+}
