@@ -20,9 +20,9 @@ TFormatSettings FormatSettings;
 // ---- integers --------------------------------------------------------------------------------
 String IntToStr(Int64 Value) { return std::to_string(Value); }
 
-String IntToHex(Int64 Value, int Digits) {
+String IntToHexBits(std::uint64_t Value, int Digits) {
   char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, static_cast<std::uint64_t>(Value), 16);
+  auto r = std::to_chars(buf, buf + sizeof buf, Value, 16);
   String s(buf, r.ptr);
   for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (Digits > 32) Digits = 32;

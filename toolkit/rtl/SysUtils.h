@@ -29,9 +29,13 @@ extern TFormatSettings FormatSettings;
 
 // ---- integers ----------------------------------------------------------------------------
 String IntToStr(Int64 Value);
-// Upper-case hexadecimal, at least Digits digits (zero-padded); negative values show their
-// 64-bit two's complement.
-String IntToHex(Int64 Value, int Digits);
+// Upper-case hexadecimal, at least Digits digits (zero-padded); a negative value shows the two's
+// complement of its own type's width (IntToHex(Integer(-1), 8) = "FFFFFFFF").
+String IntToHexBits(std::uint64_t Value, int Digits);
+template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
+inline String IntToHex(T Value, int Digits) {
+  return IntToHexBits(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(Value)), Digits);
+}
 // Decimal with optional sign, or hexadecimal with a leading "$" or "0x". Leading blanks are
 // skipped, anything after the digits (trailing blanks too) fails. Raises EConvertError
 // ("'abc' is not a valid integer value") on failure or overflow.
