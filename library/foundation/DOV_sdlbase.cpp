@@ -1,8 +1,17 @@
 #include "DOV_sdlbase.h"
 
+#include "DOV_stringl.h"
+
 std::atomic<Double> ProcStat{0.0};
 FeedBackProcType MathFeedBackProc = nullptr;
 std::atomic<bool> AbortMathProc{false};
+
+void InitLibrary() {
+  ProcStat = 0.0;
+  MathFeedBackProc = nullptr;
+  AbortMathProc = false;
+  InitScramble(8053);
+}
 
 String ComponentErrorMessage(const TComponent* Component, const String& Reason) {
   const String name = Component != nullptr ? Component->Name() : String();

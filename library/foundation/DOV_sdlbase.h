@@ -59,6 +59,15 @@ extern FeedBackProcType MathFeedBackProc;
 // Set only by the host (typically from inside MathFeedBackProc); the library never sets it.
 extern std::atomic<bool> AbortMathProc;
 
+// ---- library start-up ----------------------------------------------------------------------
+// The library's start-up, run once by main (after InitRuntime) and by every test fixture that
+// depends on process-wide state: sets ProcStat to 0, unsets MathFeedBackProc, clears
+// AbortMathProc, and seeds the process-wide random generator by building the string unit's
+// scramble tables with InitScramble(8053). Every later unseeded draw of the run-time generator
+// follows from that seed, so sequences are reproducible. Calling it again restarts from the
+// same state.
+void InitLibrary();
+
 // ---- shared records ----------------------------------------------------------------------
 struct TPointDouble {
   Double X;

@@ -1,0 +1,153 @@
+#pragma once
+// The library's string unit: field and word extraction, searching, counting, trimming, padding,
+// replacing, character tests, case changes, tokenizing, a parser for optionally quoted names,
+// line reading from a text value, two small text codes, a byte scrambler, and the formatting of
+// numbers, Booleans, tri-state values, times and number lists.
+//
+// Texts are UTF-8 and positions count bytes, from 1 (0 means "not found"). Case-insensitive
+// comparisons fold only A-Z/a-z unless a routine says otherwise; the few "locale-aware" ones
+// (EqualAnsiStrings, ChangeCase, the empty-field test of ExtractSubString) also fold the
+// Latin letters of the Western 8-bit code page. Routines that look at whole characters beyond
+// ASCII (ReverseString, ChangeCase, ExpandDiphthongs, the two Reduce... routines) work on
+// UTF-8 sequences, so that one character stays one character. No routine raises.
+
+#include <initializer_list>
+
+#include "DOV_sdlbase.h"
+
+// The word separators: #0, LF, CR, blank and " # % ' ( ) * + , - . / : ; < = > [ \ ] { }.
+bool IsWordSep(char Ch);
+
+// State of ParseQuotedName; the caller keeps one per name and starts it at vsStart.
+enum TQuotedStrState { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd };
+
+// ---- extraction and search ----------------------------------------------------------------
+// Field ix (0-based) of Instring split at Delimiter. A field that begins with the delimiter
+// (compared ignoring case) is empty: 'a;b;;d' gives a, b, "", d.
+String ExtractSubString(const String& Instring, Integer ix, const String& Delimiter);
+// The value assigned to ParamName in a list such as 'a=1;b="x y"', scanning from StartPos;
+// double quotes delimit quoted names and values. Empty when the name is not found.
+String ExtractParam(const String& ParamName, Integer StartPos, char AssignChar, char SepChar,
+                    const String& ParamList);
+// The word around Pos (or the single character at Pos when it is a separator); empty and
+// WordStart = WordEnd = 0 for Pos outside the text.
+String ExtractWordFromString(const String& S, Integer Pos);
+String ExtractWordFromString(const String& S, Integer Pos, Integer& WordStart, Integer& WordEnd);
+// Splits S at every Delimiter (at most 999 splits, the last token keeps the rest); returns the
+// number of tokens, at least 1.
+Integer Tokenize(const String& S, const String& Delimiter, TStrArray& Tokens);
+// As above; a Delimiter directly behind EscapeChar does not split, and afterwards each doubled
+// EscapeChar becomes one and each EscapeChar + Delimiter becomes Delimiter.
+Integer Tokenize(const String& S, const String& Delimiter, char EscapeChar, TStrArray& Tokens);
+// Position of the Num-th non-overlapping occurrence of SubStr counted from StartAt; 0 when
+// there are fewer or Num < 1.
+Integer NumberedPos(const String& SubStr, const String& S, Integer StartAt, Integer Num,
+                    bool IgnoreCase);
+// The sum of the positions of successive finds, each in the rest behind the previous one.
+// For a one-character SubStr that is the position of its last occurrence; for longer ones it
+// is not (4, not 5, for "ab" in 'xabyab'), which callers have always got.
+Integer PosLast(const String& SubStr, const String& S);
+Integer CountStringInString(const String& SubStr, const String& S, bool CaseSensitive);
+Integer CountCharInString(char Ch, const String& S, bool CaseSensitive);
+// 1-based index of the first element equal to S; 0 when none.
+Integer StringIx(const String& S, const std::vector<String>& Strings);
+Integer StringIx(const String& S, bool CaseSensitive, const std::vector<String>& Strings);
+// Runs of at least two non-separator characters followed by a separator (a run at the very
+// end is not counted).
+Integer CountWords(const String& S);
+// The next line from Pos (which advances); only characters of code 32 or more go into the
+// line. Mode 0 ends a line after LF, 1 after CR, 2 after either, 3 after a CR directly behind
+// a LF, 4 after a LF directly behind a CR; any other mode never ends a line.
+String ReadLnString(const String& S, Integer& Pos, bool& EndOfString, Integer Mode);
+// Line (0-based) and column (1-based, characters of code 32 or more since the last LF) of
+// Pos; both -1 for Pos outside the text.
+void TextLineCoords(const String& S, Integer Pos, Integer& Column, Integer& Line);
+// Feeds one character into the name parser; true when a name is complete (Name holds it and
+// State is back at vsStart).
+bool ParseQuotedName(char Ch, char QuoteChar, String& Name, TQuotedStrState& State);
+Integer FindFirstNonBlank(const String& S);
+Integer FindFirstDigit(const String& S);
+
+// ---- editing ------------------------------------------------------------------------------
+String StripLTBlanks(const String& S);
+// Blanks-only text keeps one blank.
+String StripLeadingBlanks(const String& S);
+String StripTrailingBlanks(const String& S);
+String StripLeadingChars(char Ch, const String& S);
+// Never removes the first character.
+String StripTrailingChars(char Ch, const String& S);
+String RemoveControlChars(const String& S);
+String RemoveCharInString(const String& S, char Ch);
+String RemoveMultiChars(const String& S, char Ch);
+String ReplaceCharInString(const String& S, char OldCh, char NewCh);
+// Left to right; inserted text is not searched again; an empty SearchStr changes nothing.
+String ReplaceStringInString(const String& S, const String& SearchStr, const String& ReplaceStr,
+                             bool IgnoreCase);
+String EnsureTrailingBkSlash(const String& S);
+String EnsureTrailingChar(char Ch, const String& S);
+String EnsureLeadingChar(char Ch, const String& S);
+// Padded with blanks to Width (0 ... 255) or cut to its first Width bytes.
+String LeftString(const String& S, Byte Width);
+String RightString(const String& S, Byte Width);
+String CenterString(const String& S, Byte Width);
+String AbbrevString(const String& S, Integer MaxLen);
+String SortableNumericString(const String& S, char DecimalChar, Integer Pos);
+// Ch repeated Count times, Count clamped to 1 ... 255.
+String MultiChar(char Ch, Integer Count);
+String ReverseString(const String& S);
+String ChangeCase(const String& S);
+String CapitalizeString(const String& S);
+String ExpandDiphthongs(const String& S);
+String ReduceStringToAZ09(const String& S);
+String ReduceStringToFN83CompliantChars(const String& S);
+// "\#hh" becomes the character of code hh (Latin-1, written as UTF-8; #0 when hh is not
+// hexadecimal), "\\" becomes "\"; a "\#" without two characters behind it stays.
+String ProcessHexChars(const String& S);
+
+// ---- tests --------------------------------------------------------------------------------
+bool IsDigit(char Ch);
+bool IsLetter(char Ch);
+bool IsDigitLetter(char Ch);
+bool IsHexChar(char Ch);
+// One of ä ö ü Ä Ö Ü ß (a Unicode code point).
+bool IsUmlaut(char32_t Ch);
+bool IsAbbreviation(const String& S);
+bool TestAllChar(const String& S, char Ch);
+// CharSet is a text of characters with the shorthands "//dig", "//lc", "//uc", "//31dwn" and
+// "//128up".
+bool StringContains(const String& S, const String& CharSet);
+bool StringContainsOtherThan(const String& S, const String& CharSet);
+bool EqualAnsiStrings(const String& S1, const String& S2);
+
+// ---- codes --------------------------------------------------------------------------------
+// For texts shorter than 96 bytes; longer ones give empty text.
+String UUEncodeStr(const String& S);
+String UUDecodeStr(const String& S);
+// Seeds the process-wide random generator with Seed and builds the scramble tables from it.
+void InitScramble(Cardinal Seed);
+// Byte-wise substitution through the current tables; #0 maps to itself.
+String Scramble(const String& S);
+String DeScramble(const String& S);
+
+// ---- number and value formatting ----------------------------------------------------------
+// All of them build on the run-time's Str(x : w : d); "." is always the decimal separator.
+// Infinite and NaN values give Str's special texts ("+Inf", "-Inf", "Nan") in the routine's
+// width.
+String strff(Extended x, Integer Width, Integer Decimals);
+String strffForcePlus(Extended x, Integer Width, Integer Decimals);
+String FormatData(Extended x, Integer Width, Integer Decimals);
+String SigDigStr(Extended x, Integer Width, Integer SigDigits);
+String SigDigStr(Extended x, Integer Width, Integer SigDigits, bool Trim);
+String AutoFormatData(Extended x, Integer SigDigits);
+String AutoFormatData(Extended x, Integer SigDigits, bool UseComma);
+// Style 0 TRUE/FALSE, 1 T/F, 2 .T./.F., 3 1/0, 4 -1/0, 5 FF/00, 6 YES/NO, 7 GOOD/BAD.
+String BoolToStr(bool b, Integer Style);
+String BinString(bool b, const String& TrueText, const String& FalseText);
+TTriState StrToTriState(const String& S);
+String TriStateToStr(TTriState t, Integer Mode);
+String TimeString(Extended Seconds, Integer Format);
+String CreateParList(const TIntArray& IntArray, bool AddComma, Integer MaxElems);
+String CreateParList(std::initializer_list<Integer> Ints, bool AddComma);
+String CreateParList(const TDoubleArray& DoubleArray, bool AddComma, Integer MaxElems,
+                     Integer SigDigits);
+String CreateParList(std::initializer_list<Double> Doubles, bool AddComma);
