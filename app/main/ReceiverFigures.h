@@ -84,8 +84,8 @@ TReceiverFigures ComputeReceiverFigures(const TReceiverInputs& In);
 
 // Shown instead of results when an input leaves a figure undefined (AllFinite is false).
 inline constexpr const char* UndefinedFiguresMessage =
-    "ERROR: The receiving system values give no valid result. Please check that dish diameter, "
-    "frequency, integration time and bandwidths are above 0";
+    "ERROR: The receiving system values give no valid result. Please check the dish diameter, "
+    "frequency, integration time, bandwidths and temperatures";
 
 // Expected S/N of one pulsar: flux in mJy (the band's), W50 in ms, P0 in s, with the
 // integration bandwidth (kHz) and time (s), the effective aperture (m^2) and Tsys (K).
