@@ -405,6 +405,17 @@ TEST(Math1Random, StartUpSeedsLongRandFromThreeDraws) {
   EXPECT_DOUBLE_EQ(LongRand(0), r - std::trunc(r));
 }
 
+TEST(Math1Random, LibraryStartUpIsReproducible) {
+  InitLibrary();
+  DOV_math1_Init();
+  const double l = LongRand(0);
+  const double g = GRandom();
+  InitLibrary();
+  DOV_math1_Init();
+  EXPECT_EQ(LongRand(0), l);
+  EXPECT_EQ(GRandom(), g);
+}
+
 TEST(Math1Random, LongRandSequences) {
   // Hand-computed from the three multiplicative generators.
   EXPECT_DOUBLE_EQ(LongRand(12345), 0.9918772283555497);
