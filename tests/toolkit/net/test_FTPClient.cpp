@@ -36,6 +36,7 @@ protected:
   static std::string Prepare(const fs::path& Root) {
     fs::create_directories(Root / "pub/lists/radio");
     std::ofstream(Root / "pub/lists/radio/rad.txt", std::ios::binary) << kList;
+    std::ofstream(Root / "pub/lists/radio/broken.txt", std::ios::binary) << std::string(200000, 'x');
     return "ftp_server.py";
   }
 
@@ -119,6 +120,18 @@ TEST_F(FTPClientTest, FailedDownloadKeepsTheOldFile) {
   // The connection is still good for the next command.
   Client.Get("rad.txt", "SunFlowNoaa.txt", true);
   EXPECT_EQ(Work.read("SunFlowNoaa.txt"), kList);
+}
+
+TEST_F(FTPClientTest, TransferBrokenOffKeepsTheOldFile) {
+  const std::string old = "the list that is still good";
+  Work.write("SunFlowNoaa.txt", old);
+  Client.Connect();
+  Client.ChangeDir("/pub/lists/radio");
+  // Part of the file arrived before the line dropped: a socket failure, and no trace of it.
+  EXPECT_THROW(Client.Get("broken.txt", "SunFlowNoaa.txt", true), ESocketError);
+  EXPECT_TRUE(Sent("RETR broken.txt"));
+  EXPECT_EQ(Work.read("SunFlowNoaa.txt"), old);
+  EXPECT_EQ(LocalFiles(), std::vector<std::string>{"SunFlowNoaa.txt"});
 }
 
 TEST_F(FTPClientTest, NoOverwriteLeavesAnExistingFileAlone) {
