@@ -1,0 +1,212 @@
+#pragma once
+// TDataTable: the library's table of measured data. Every cell holds a double (kept in the
+// public matrix NumericData) and a state byte; every column and row has a name and an integer
+// attribute; every column has a measurement scale and up to 150 nominal identifiers.
+// The program fills its catalogue table DB_Base with ImportFromCSV and reads the numbers
+// back through NumericData.
+//
+// Indexes are 1-based, column first. Accessors ignore (setters) or answer 0, empty or false
+// (getters) for an index outside the table.
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "DOV_matrix.h"
+#include "DOV_sdlbase.h"
+#include "System.h"
+
+// Measurement scale of a column. Only interval and ratio columns count as numeric for the
+// statistics; only nominal and ordinal columns own identifiers.
+enum TMScaleType : Byte { stUnknown, stNominal, stOrdinal, stInterval, stRatio };
+inline constexpr const char* MScaleTypeNames[5] = {"Unknown", "Nominal", "Ordinal", "Interval",
+                                                   "Ratio"};
+
+// Names are short strings of at most 50 bytes, nominal identifiers of at most 10; longer
+// texts are cut when stored.
+using TDTNameStr = String;
+using TNominalIDStr = String;
+inline constexpr int MaxDTNameLength = 50;
+inline constexpr int MaxNominalIDLength = 10;
+inline constexpr int MaxNominalIDs = 150;
+
+// Scale type and identifiers of one column; IDs[k - 1] is the identifier of ordinal k, and
+// a slot is free while it is empty.
+struct TVTypeSpec {
+  TMScaleType MScaleType = stInterval;
+  std::array<TNominalIDStr, MaxNominalIDs> IDs;
+};
+
+// Cell state bits.
+inline constexpr Byte csNoNumber = 0x01;  // no valid number ("NAN")
+inline constexpr Byte csEmpty = 0x02;
+inline constexpr Byte csImputed = 0x20;
+inline constexpr Byte csMarkA = 0x40;
+inline constexpr Byte csMarkB = 0x80;
+
+using TDataTableResizeEvent = std::function<void(TObject* Sender, Integer OldColumns,
+                                                 Integer OldRows, Integer NewColumns,
+                                                 Integer NewRows)>;
+
+class TDataTable : public TComponent {
+public:
+  explicit TDataTable(TComponent* AOwner);
+  ~TDataTable() override;
+  String ClassName() const override { return "TDataTable"; }
+
+  // The values: column c, row r at NumericData element (c, r).
+  TMatrix* NumericData = nullptr;
+
+  // ---- size ------------------------------------------------------------------------------
+  Integer NrOfColumns() const { return FNrOfCols; }
+  Integer NrOfRows() const { return FNrOfRows; }
+  void SetNrCols(Integer Nc);
+  void SetNrRows(Integer Nr);
+  void Resize(Integer NrCols, Integer NrRows);
+  void Clear();
+  // Makes an external matrix the table's values; the table never releases it.
+  void AssignAnotherDataMatrix(TMatrix* NewDMat);
+  void MakeValidColRange(Integer& Low, Integer& High) const;
+  void MakeValidRowRange(Integer& Low, Integer& High) const;
+
+  // ---- cells -----------------------------------------------------------------------------
+  double GetElem(Integer ACol, Integer ARow) const;
+  void SetElem(Integer ACol, Integer ARow, double Value);
+  double Elem(Integer ACol, Integer ARow) const { return GetElem(ACol, ARow); }
+  TNominalIDStr GetElemNominal(Integer ACol, Integer ARow) const;
+  void SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr& Value);
+  Byte GetCellState(Integer ACol, Integer ARow) const;
+  void SetCellState(Integer ACol, Integer ARow, Byte Value);
+  Byte CellState(Integer ACol, Integer ARow) const { return GetCellState(ACol, ARow); }
+  bool GetIsNumber(Integer ACol, Integer ARow) const;
+  bool IsNumber(Integer ACol, Integer ARow) const { return GetIsNumber(ACol, ARow); }
+  bool GetIsEmpty(Integer ACol, Integer ARow) const;
+  void SetIsEmpty(Integer ACol, Integer ARow, bool Value);
+  bool IsEmpty(Integer ACol, Integer ARow) const { return GetIsEmpty(ACol, ARow); }
+  bool GetIsImputed(Integer ACol, Integer ARow) const;
+  void SetIsImputed(Integer ACol, Integer ARow, bool Value);
+  bool IsImputed(Integer ACol, Integer ARow) const { return GetIsImputed(ACol, ARow); }
+
+  // ---- names, attributes, scales, identifiers, comment -----------------------------------
+  TDTNameStr GetColName(Integer ColNr) const;
+  void SetColName(Integer ColNr, const TDTNameStr& HLine);
+  TDTNameStr ColName(Integer ColNr) const { return GetColName(ColNr); }
+  TDTNameStr GetRowName(Integer RowNr) const;
+  void SetRowName(Integer RowNr, const TDTNameStr& HLine);
+  TDTNameStr RowName(Integer RowNr) const { return GetRowName(RowNr); }
+  Integer MaxColNameLength() const;
+  Integer MaxRowNameLength() const;
+  Integer FindColIndex(const TDTNameStr& ColID) const;
+  Integer FindRowIndex(const TDTNameStr& RowID) const;
+
+  Integer GetRowAttrib(Integer RowNr) const;
+  void SetRowAttrib(Integer RowNr, Integer Attrib);
+  Integer RowAttrib(Integer RowNr) const { return GetRowAttrib(RowNr); }
+  Integer GetColAttrib(Integer ColNr) const;
+  void SetColAttrib(Integer ColNr, Integer Attrib);
+  Integer ColAttrib(Integer ColNr) const { return GetColAttrib(ColNr); }
+  void SetRowAttributes(Integer Attrib);
+  void SetRowAttributes(Integer Attrib, Cardinal Mask);
+  void SetColAttributes(Integer Attrib);
+  void SetColAttributes(Integer Attrib, Cardinal Mask);
+
+  TMScaleType GetMScaleType(Integer ColNr) const;
+  void SetMScaleType(Integer ColNr, TMScaleType MScaleType);
+  TMScaleType MScaleType(Integer ColNr) const { return GetMScaleType(ColNr); }
+  Integer OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID, bool IgnoreCase) const;
+  // The ordinal of the identifier in the column, stored in the first free slot when new
+  // (the column becomes nominal). 0 for a column outside the table, and for a new identifier
+  // when all 150 slots are taken (nothing is stored then).
+  Integer AddNominalID(Integer Col, const TNominalIDStr& MScaleID);
+  void ClearNominalIDs(Integer Col);
+  TNominalIDStr GetNominalID(Integer ColIx, Integer OrdVal) const;
+  void SetNominalID(Integer ColIx, Integer OrdVal, const TNominalIDStr& MScaleID);
+  TNominalIDStr NominalID(Integer ColIx, Integer OrdVal) const {
+    return GetNominalID(ColIx, OrdVal);
+  }
+  TIntArray ListOfCategorialVars() const;
+  TMScaleType FindHighestMLevel(Integer FirstCol, Integer LastCol) const;
+  TMScaleType FindLowestMLevel(Integer FirstCol, Integer LastCol) const;
+
+  const String& Comment() const { return FComment; }
+  void SetFComment(const String& Text);
+
+  // ---- events ----------------------------------------------------------------------------
+  TNotifyEvent OnChange;           // values changed
+  TNotifyEvent OnChangeSetup;      // scale types, identifiers, comment or structure changed
+  TNotifyEvent OnChangeNames;      // column or row names changed
+  TNotifyEvent OnChangeCellState;  // cell states changed
+  TNotifyEvent OnChangeAttrib;     // attributes changed
+  TOnPercentDoneEvent OnPercentDone;  // progress of the CSV import and export
+  TDataTableResizeEvent OnResize;
+  TSortExchgEvent OnSortExchange;
+
+  void ChangedData();
+  void ChangedSetup();
+  void ChangedNames();
+  void ChangedAttrib();
+  void ChangedCellStates();
+  void DataHasChanged(TObject* Sender);
+  void PercDone(TObject* Sender, Integer Percent);
+  // Bound to the OnSortExchange of NumericData: cell states (and, while a sort that moves
+  // the headers runs, names, attributes and scale entries) follow the exchanged values.
+  void ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer index1, Integer index2,
+                          Integer first, Integer last);
+
+  // ---- bulk cell-state operations --------------------------------------------------------
+  void SetAllCellStates(Byte State);
+  void UnmarkAllCells();
+  void InvertCellStates(Byte StateMask);
+  void ExchangeMarkings();
+  bool IfRowHasCellState(Integer Row, Byte State) const;
+  bool IfColHasCellState(Integer Col, Byte State) const;
+  Integer CountMarkedCellsInRow(Integer Row, Byte StateMask) const;
+  Integer CountMarkedCellsInColumn(Integer Col, Byte StateMask) const;
+  Integer FillMarkedCells(double Value, Byte StateMask);
+
+  // ---- fingerprints ----------------------------------------------------------------------
+  String CRCofNamesAndAttributes() const;
+  String CRCofCellStates() const;
+
+  // ---- CSV -------------------------------------------------------------------------------
+  // Reads a delimited text file into the table (csvUnknown: detect the delimiter). 0, or -1
+  // when a text field could not be stored as a nominal identifier of its column.
+  Integer ImportFromCSV(const String& FName, TCSVDelimiters Delimiter, bool IncludeColHeaders,
+                        bool IncludeRowHeaders);
+  // Writes the table; the result is empty, or the message of the failure to create the file.
+  String ExportAsCSV(const String& FName, Integer Precision, TCSVDelimiters Delimiter,
+                     bool IncludeColHeaders, bool IncludeRowHeaders,
+                     bool IncludeRowAttributes = false, bool IncludeComment = false);
+
+  // ---- window descriptions ---------------------------------------------------------------
+  bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
+  bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
+
+private:
+  void BindData();
+  void UnbindData(TMatrix* Mat);
+  struct TArrays;
+  void PrepareArrays(Integer Nc, Integer Nr, TArrays& A) const;
+  void CommitArrays(TArrays& A) noexcept;
+  [[noreturn]] void RaiseNoMemory() const;
+  bool InsideCol(Integer c) const { return c >= 1 && c <= FNrOfCols; }
+  bool InsideRow(Integer r) const { return r >= 1 && r <= FNrOfRows; }
+  bool InsideCell(Integer c, Integer r) const { return InsideCol(c) && InsideRow(r); }
+  static bool IsCategorial(TMScaleType t) { return t == stNominal || t == stOrdinal; }
+
+  String FComment;
+  std::vector<Integer> FRowAtt;
+  std::vector<Integer> FColAtt;
+  std::vector<TVTypeSpec> FVType;
+  std::vector<std::vector<Byte>> FCState;  // [column][row]
+  std::vector<TDTNameStr> FColName;
+  std::vector<TDTNameStr> FRowName;
+  Integer FNrOfCols = 0;
+  Integer FNrOfRows = 0;
+  bool FSortIncludeHd = false;
+  bool FExtMatAssigned = false;
+};
+
+// Registers TMatrix and TDataTable with the window-description loader; the program calls it
+// once at start-up.
+void RegisterNumericsClasses();
