@@ -1,0 +1,157 @@
+// Pictures: JPEG and PNG decoding from memory and files, format detection, damaged data.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include <cstdlib>
+
+#include "Graphics.h"
+#include "TestSupport.h"
+#include "support_pixels.h"
+
+using testsupport::TempDir;
+
+namespace {
+
+// Four flat 8 x 8 blocks (red, green, blue, white): JPEG keeps flat blocks nearly exact.
+QImage Blocks() {
+  QImage img(16, 16, QImage::Format_RGB32);
+  const QRgb colors[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) img.setPixel(x, y, colors[(y / 8) * 2 + x / 8]);
+  return img;
+}
+
+std::string Encode(const QImage& img, const char* format, int quality = -1) {
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  bool ok = img.save(&buf, format, quality);
+  EXPECT_TRUE(ok) << format;
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+bool Near(TColor a, TColor b, int tol) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tol && std::abs(GetGValue(a) - GetGValue(b)) <= tol &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tol;
+}
+
+TEST(Picture, PngDecodesExactly) {
+  QImage img(3, 2, QImage::Format_RGB32);
+  img.setPixel(0, 0, qRgb(1, 2, 3));
+  img.setPixel(1, 0, qRgb(250, 128, 7));
+  img.setPixel(2, 0, qRgb(0, 0, 0));
+  img.setPixel(0, 1, qRgb(255, 255, 255));
+  img.setPixel(1, 1, qRgb(10, 200, 30));
+  img.setPixel(2, 1, qRgb(99, 98, 97));
+  std::string png = Encode(img, "PNG");
+  TPicture pic;
+  pic.LoadFromBytes(png.data(), png.size());
+  ASSERT_NE(pic.Graphic(), nullptr);
+  EXPECT_EQ(pic.Width(), 3);
+  EXPECT_EQ(pic.Height(), 2);
+  TBitmap* b = pic.Bitmap();
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      QRgb q = img.pixel(x, y);
+      EXPECT_EQ(b->Canvas()->GetPixel(x, y), RGB(qRed(q), qGreen(q), qBlue(q))) << x << "," << y;
+    }
+}
+
+TEST(Picture, PngSeeThroughPixelsLieOnTheButtonFace) {
+  QImage img(2, 1, QImage::Format_ARGB32);
+  img.setPixel(0, 0, qRgba(0, 0, 0, 0));
+  img.setPixel(1, 0, qRgba(10, 20, 30, 255));
+  std::string png = Encode(img, "PNG");
+  TBitmap b;
+  b.LoadFromBytes(png.data(), png.size());
+  EXPECT_EQ(b.Canvas()->GetPixel(0, 0), ColorToRGB(clBtnFace));
+  EXPECT_EQ(b.Canvas()->GetPixel(1, 0), RGB(10, 20, 30));
+}
+
+TEST(Picture, JpegDecodesColourAndGrey) {
+  std::string jpg = Encode(Blocks(), "JPEG", 100);
+  TPicture pic;
+  pic.LoadFromBytes(jpg.data(), jpg.size());
+  TBitmap* b = pic.Bitmap();
+  ASSERT_EQ(b->Width(), 16);
+  ASSERT_EQ(b->Height(), 16);
+  EXPECT_TRUE(Near(b->Canvas()->GetPixel(3, 3), clRed, 12));
+  EXPECT_TRUE(Near(b->Canvas()->GetPixel(12, 3), clLime, 12));
+  EXPECT_TRUE(Near(b->Canvas()->GetPixel(3, 12), clBlue, 12));
+  EXPECT_TRUE(Near(b->Canvas()->GetPixel(12, 12), clWhite, 12));
+
+  QImage grey(8, 8, QImage::Format_Grayscale8);
+  grey.fill(100);
+  std::string g = Encode(grey, "JPEG", 100);
+  TBitmap gb;
+  gb.LoadFromBytes(g.data(), g.size());
+  EXPECT_TRUE(Near(gb.Canvas()->GetPixel(4, 4), RGB(100, 100, 100), 2));
+}
+
+TEST(Picture, LoadsFilesByTheirContentNotTheirName) {
+  TempDir dir;
+  std::string png = Encode(Blocks(), "PNG");
+  std::string jpg = Encode(Blocks(), "JPEG", 95);
+  dir.write("a.jpg", png);  // a PNG under a JPEG name
+  dir.write("b.png", jpg);
+  TPicture pic;
+  int changes = 0;
+  pic.OnChange = [&](TObject*) { ++changes; };
+  pic.LoadFromFile("a.jpg");
+  EXPECT_EQ(pic.Bitmap()->Canvas()->GetPixel(0, 0), clRed);
+  pic.LoadFromFile("b.png");
+  EXPECT_EQ(pic.Width(), 16);
+  EXPECT_EQ(changes, 2);
+  auto bmp = gt::WhiteBitmap(2, 2);
+  bmp->Canvas()->SetPixel(1, 1, clTeal);
+  bmp->SaveToFile("c.dat");
+  pic.LoadFromFile("c.dat");
+  EXPECT_EQ(pic.Bitmap()->Canvas()->GetPixel(1, 1), clTeal);
+  EXPECT_THROW(pic.LoadFromFile("missing.png"), EFOpenError);
+}
+
+TEST(Picture, DamagedDataRaisesAndKeepsThePicture) {
+  std::string png = Encode(Blocks(), "PNG");
+  std::string jpg = Encode(Blocks(), "JPEG", 90);
+  std::string badPng = png;
+  badPng[20] = static_cast<char>(badPng[20] ^ 0x55);  // inside the header chunk: CRC fails
+  const std::pair<const char*, std::string> cases[] = {
+      {"unknown format", "plain text, not a picture"},
+      {"empty", ""},
+      {"png header only", png.substr(0, 30)},
+      {"png damaged header", badPng},
+      {"jpeg signature only", std::string("\xFF\xD8\xFF", 3)},
+      {"jpeg header garbage", jpg.substr(0, 4) + std::string(40, '\x11')},
+  };
+  TPicture pic;
+  pic.LoadFromBytes(png.data(), png.size());
+  for (const auto& [name, data] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(pic.LoadFromBytes(data.data(), data.size()), EInvalidGraphic);
+    EXPECT_EQ(pic.Width(), 16);
+  }
+}
+
+TEST(Picture, AssignAndEmptyPicture) {
+  TPicture a;
+  EXPECT_EQ(a.Graphic(), nullptr);
+  EXPECT_EQ(a.Width(), 0);
+  TBitmap* b = a.Bitmap();  // an empty picture hands out a new empty bitmap
+  ASSERT_NE(b, nullptr);
+  b->SetSize(3, 3);
+  b->Canvas()->SetPixel(2, 2, clPurple);
+  TPicture c;
+  c.Assign(&a);
+  EXPECT_EQ(c.Width(), 3);
+  EXPECT_NE(c.Graphic(), a.Graphic());
+  EXPECT_EQ(c.Bitmap()->Canvas()->GetPixel(2, 2), clPurple);
+  TBitmap fromPicture;
+  fromPicture.Assign(&c);
+  EXPECT_EQ(fromPicture.Canvas()->GetPixel(2, 2), clPurple);
+  c.Assign(nullptr);
+  EXPECT_EQ(c.Graphic(), nullptr);
+}
+
+}  // namespace
