@@ -1,7 +1,6 @@
 #include "DOV_stringl.h"
 
 #include <algorithm>
-#include <bitset>
 #include <cmath>
 
 #include "RtlRandom.h"
@@ -119,16 +118,11 @@ Byte DeScrambleTab[256];
 
 }  // namespace
 
-bool IsWordSep(char Ch) {
-  switch (Ch) {
-    case '\0': case '\n': case '\r': case ' ': case '"': case '#': case '%': case '\'':
-    case '(': case ')': case '*': case '+': case ',': case '-': case '.': case '/': case ':':
-    case ';': case '<': case '=': case '>': case '[': case '\\': case ']': case '{': case '}':
-      return true;
-    default:
-      return false;
-  }
-}
+const std::bitset<256> WordSeps = [] {
+  std::bitset<256> set;
+  for (unsigned char c : String("\0\n\r \"#%'()*+,-./:;<=>[\\]{}", 26)) set.set(c);
+  return set;
+}();
 
 // ---- extraction and search --------------------------------------------------------------
 

@@ -11,12 +11,15 @@
 // ASCII (ReverseString, ChangeCase, ExpandDiphthongs, the two Reduce... routines) work on
 // UTF-8 sequences, so that one character stays one character. No routine raises.
 
+#include <bitset>
 #include <initializer_list>
 
 #include "DOV_sdlbase.h"
 
-// The word separators: #0, LF, CR, blank and " # % ' ( ) * + , - . / : ; < = > [ \ ] { }.
-bool IsWordSep(char Ch);
+// The word separators: #0, LF, CR, blank and " # % ' ( ) * + , - . / : ; < = > [ \ ] { },
+// as a set indexed by the byte value (bytes of 128 and above are never separators).
+extern const std::bitset<256> WordSeps;
+inline bool IsWordSep(char Ch) { return WordSeps.test(static_cast<unsigned char>(Ch)); }
 
 // State of ParseQuotedName; the caller keeps one per name and starts it at vsStart.
 enum TQuotedStrState { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd };

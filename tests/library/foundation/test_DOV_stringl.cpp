@@ -267,6 +267,11 @@ TEST(Editing, CharactersBeyondAscii) {
 // ---- tests ---------------------------------------------------------------------------------
 
 TEST(CharacterTests, ClassesAndSets) {
+  for (char c : std::string("\0\n\r \"#%'()*+,-./:;<=>[\\]{}", 26)) EXPECT_TRUE(IsWordSep(c)) << c;
+  EXPECT_EQ(WordSeps.count(), 26u);
+  EXPECT_FALSE(IsWordSep('_'));
+  EXPECT_FALSE(IsWordSep('\t'));
+  EXPECT_FALSE(IsWordSep('\xC3'));
   EXPECT_TRUE(IsDigit('7'));
   EXPECT_FALSE(IsDigit('a'));
   EXPECT_TRUE(IsLetter('Z'));
