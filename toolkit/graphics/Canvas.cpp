@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <numbers>
 
@@ -379,7 +380,6 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
         });
       ThinPath(*d, Points, Count, true);
     } else {
-      QPen pen = QtPen(d->Pen);
       PaintFigure(*d, bounds, mode, [&](QPainter& p) {
         if (fill) {
           p.setPen(Qt::NoPen);
@@ -631,6 +631,36 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
   long long x0 = std::max<long long>(dx0, area.left()), x1 = std::min<long long>(dx0 + dw - 1, area.right());
   long long y0 = std::max<long long>(dy0, area.top()), y1 = std::min<long long>(dy0 + dh - 1, area.bottom());
   if (x0 > x1 || y0 > y1) return;
+  // Plain copies of the same size from inside the source: row copies (a chart copies whole
+  // bitmaps on every repaint).
+  bool plain = ((static_cast<std::uint32_t>(Rop) >> 16) & 0xFF) == 0xCC && !Transparent && sw == dw && sh == dh &&
+               !mirrorX && !mirrorY;
+  if (plain && &Src != d.Image) {
+    QRect srcPart(static_cast<int>(sx0 + (x0 - dx0)), static_cast<int>(sy0 + (y0 - dy0)), static_cast<int>(x1 - x0 + 1),
+                  static_cast<int>(y1 - y0 + 1));
+    if (Src.rect().contains(srcPart)) {
+      QImage::Format df = d.Image->format(), sf = Src.format();
+      bool rgb32 = [](QImage::Format f) {
+        return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+      }(df);
+      if ((df == sf && (rgb32 || df == QImage::Format_BGR888)) || (rgb32 && sf == QImage::Format_RGB32)) {
+        int bytesPerPixel = d.Image->depth() / 8;
+        std::size_t n = static_cast<std::size_t>(srcPart.width()) * bytesPerPixel;
+        for (int r = 0; r < srcPart.height(); ++r) {
+          uchar* out = d.Image->scanLine(static_cast<int>(y0) + r) + x0 * bytesPerPixel;
+          const uchar* in = Src.constScanLine(srcPart.top() + r) + srcPart.left() * bytesPerPixel;
+          std::memcpy(out, in, n);
+          if (rgb32 && sf != QImage::Format_RGB32)
+            for (int i = 0; i < srcPart.width(); ++i) reinterpret_cast<std::uint32_t*>(out)[i] |= 0xFF000000u;
+        }
+      } else {
+        QPainter p(d.Image);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QPoint(static_cast<int>(x0), static_cast<int>(y0)), Src.copy(srcPart).convertToFormat(QImage::Format_RGB32));
+      }
+      return;
+    }
+  }
   // The source is read through an RGB32 copy when it is the destination itself (overlapping
   // copies) or of a format without a fast path.
   QImage srcCopy;

@@ -494,6 +494,32 @@ TEST(CanvasCopy, StretchDrawScalesByNearestPixelAndMirrors) {
   EXPECT_EQ(dst->Canvas()->GetPixel(7, 4), clRed);
 }
 
+TEST(CanvasCopy, DrawBetweenPixelFormatsAndOverTheEdges) {
+  for (TPixelFormat sf : {pf24bit, pf32bit})
+    for (TPixelFormat df : {pf24bit, pf32bit}) {
+      SCOPED_TRACE(std::to_string(sf) + " onto " + std::to_string(df));
+      auto src = gt::WhiteBitmap(9, 7, sf);
+      gt::PaintPattern(*src);
+      auto dst = gt::WhiteBitmap(10, 8, df);
+      dst->Canvas()->Draw(-2, 3, src.get());  // sticks out to the left and the bottom
+      for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x) {
+          bool inside = x <= 6 && y >= 3;
+          TColor want = inside ? src->Canvas()->GetPixel(x + 2, y - 3) : clWhite;
+          ASSERT_EQ(dst->Canvas()->GetPixel(x, y), want) << x << "," << y;
+        }
+    }
+}
+
+TEST(CanvasCopy, SourceOutsideItsBitmapReadsBlack) {
+  auto src = gt::WhiteBitmap(4, 4);
+  auto dst = gt::WhiteBitmap(6, 6);
+  dst->Canvas()->CopyRect(Rect(0, 0, 6, 6), src->Canvas(), Rect(2, 2, 8, 8));
+  EXPECT_EQ(dst->Canvas()->GetPixel(1, 1), clWhite);
+  EXPECT_EQ(dst->Canvas()->GetPixel(2, 2), clBlack);
+  EXPECT_EQ(dst->Canvas()->GetPixel(5, 0), clBlack);
+}
+
 TEST(CanvasCopy, CopyWithinOneCanvasReadsTheOriginalPixels) {
   auto b = WhiteBitmap(10, 1);
   for (int x = 0; x < 10; ++x) b->Canvas()->SetPixel(x, 0, RGB(x, 0, 0));
