@@ -1,0 +1,527 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DOV_datatable.h"
+#include "TestSupport.h"
+#include "TextFile.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+struct Imported {
+  Integer result;
+};
+
+Integer Import(TDataTable& t, const TempDir& dir, const std::string& bytes,
+               TCSVDelimiters d = csvUnknown, bool colHeaders = true, bool rowHeaders = false) {
+  const fs::path p = dir.write("in.csv", bytes);
+  return t.ImportFromCSV(p.string(), d, colHeaders, rowHeaders);
+}
+
+String Repeat(const String& s, int n) {
+  String r;
+  for (int i = 0; i < n; ++i) r += s;
+  return r;
+}
+
+std::vector<std::string> SplitFields(const std::string& line, char d) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (char ch : line) {
+    if (ch == d) {
+      out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += ch;
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+}  // namespace
+
+// ---- import ------------------------------------------------------------------------------
+
+TEST(TDataTableCSVImport, ShortLineLeavesZeroNumbers) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  EXPECT_EQ(Import(t, dir, "a;b;c\n1;2;3\n4;5\n"), 0);
+  ASSERT_EQ(t.NrOfColumns(), 3);
+  ASSERT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(t.ColName(1), "a");
+  EXPECT_EQ(t.ColName(2), "b");
+  EXPECT_EQ(t.ColName(3), "c");
+  const double want[2][3] = {{1, 2, 3}, {4, 5, 0}};
+  for (int r = 1; r <= 2; ++r)
+    for (int c = 1; c <= 3; ++c) {
+      EXPECT_EQ(t.Elem(c, r), want[r - 1][c - 1]) << c << "," << r;
+      EXPECT_TRUE(t.IsNumber(c, r)) << c << "," << r;
+    }
+  for (int c = 1; c <= 3; ++c) EXPECT_EQ(t.MScaleType(c), stInterval);
+}
+
+TEST(TDataTableCSVImport, TrailingDelimiterGivesAnEmptyLastColumn) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  String header, row;
+  for (int k = 1; k <= 11; ++k) {
+    header += "h" + std::to_string(k) + ";";
+    row += std::to_string(k) + ";";
+  }
+  EXPECT_EQ(Import(t, dir, header + "\n" + row + "\n" + row + "\n", csvSemicolon), 0);
+  ASSERT_EQ(t.NrOfColumns(), 12);
+  ASSERT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(t.ColName(11), "h11");
+  EXPECT_EQ(t.ColName(12), "");
+  for (int r = 1; r <= 2; ++r) {
+    EXPECT_EQ(t.CellState(12, r), 0x02);
+    EXPECT_TRUE(t.IsEmpty(12, r));
+    EXPECT_EQ(t.Elem(11, r), 11);
+  }
+}
+
+TEST(TDataTableCSVImport, HeaderLineWithoutDelimiterNamesColumnOne) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  const String title = Repeat("Catalogue Version: 1.66 ", 3);  // 72 characters
+  Import(t, dir, title + "\n1;2\n", csvSemicolon);
+  EXPECT_EQ(t.ColName(1), title.substr(0, 50));
+  EXPECT_EQ(t.ColName(2), "C-2");
+  EXPECT_EQ(t.NrOfRows(), 1);
+}
+
+TEST(TDataTableCSVImport, DelimiterDetection) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int columns;
+  };
+  const Case cases[] = {
+      {"ties go to the semicolon", "a,b;c\n1;2,3\n", 2},
+      {"commas win by count", "a,b,c;d\n1,2,3;4\n", 3},
+      {"tabs", "a\tb\tc\n1\t2\t3\n", 3},
+      {"colons", "a:b\n1:2\n", 2},
+      {"no delimiter at all", "alpha beta\ngamma\n", 1},
+  };
+  for (const auto& k : cases) {
+    TempDir dir;
+    TDataTable t(nullptr);
+    Import(t, dir, k.bytes, csvUnknown, false, false);
+    EXPECT_EQ(t.NrOfColumns(), k.columns) << k.name;
+    EXPECT_EQ(t.NrOfRows(), 2) << k.name;
+  }
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, "alpha beta\ngamma\n", csvUnknown, false, false);
+  EXPECT_EQ(t.GetElemNominal(1, 1), "alpha beta");
+  EXPECT_EQ(t.GetElemNominal(1, 2), "gamma");
+}
+
+TEST(TDataTableCSVImport, QuotedFields) {
+  struct Case {
+    const char* name;
+    std::string line;
+    std::vector<std::string> fields;  // as nominal texts of row 1
+  };
+  const Case cases[] = {
+      {"delimiter inside quotes", "\"a;b\";x", {"a;b", "x"}},
+      {"doubled quote", "\"say \"\"hi\"\"\";x", {"say \"hi\"", "x"}},
+      {"quote then other text", "\"ab\"cd;x", {"ab", "cd", "x"}},
+      {"no closing quote", "\"ab;cd;x", {"ab;cd;x;"}},
+      {"empty quoted", "\"\";x", {"", "x"}},
+  };
+  for (const auto& k : cases) {
+    TempDir dir;
+    TDataTable t(nullptr);
+    Import(t, dir, k.line + "\n", csvSemicolon, false, false);
+    ASSERT_EQ(t.NrOfColumns(), static_cast<int>(k.fields.size())) << k.name;
+    for (int c = 1; c <= t.NrOfColumns(); ++c) {
+      const std::string& want = k.fields[static_cast<size_t>(c - 1)];
+      if (want.empty()) {
+        EXPECT_TRUE(t.IsEmpty(c, 1)) << k.name;
+      } else {
+        // Identifiers are cut to 10 characters; compare what fits.
+        EXPECT_EQ(t.GetElemNominal(c, 1), want.substr(0, 10)) << k.name << " field " << c;
+      }
+    }
+  }
+  // Quoted names are not cut to ten.
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, "\"Flux; 400 MHz\";b\n1;2\n", csvSemicolon);
+  EXPECT_EQ(t.ColName(1), "Flux; 400 MHz");
+  EXPECT_EQ(t.Elem(1, 1), 1);
+}
+
+TEST(TDataTableCSVImport, TextFieldsBecomeIdentifiersOfTheirColumn) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  EXPECT_EQ(Import(t, dir, "x;y\n  ;1.5\nN/A;2\n  ;n/a\nN/A;3\n", csvSemicolon), 0);
+  EXPECT_EQ(t.MScaleType(1), stNominal);
+  EXPECT_EQ(t.NominalID(1, 1), "  ");
+  EXPECT_EQ(t.NominalID(1, 2), "N/A");
+  EXPECT_EQ(t.NumericData->GetVal(1, 1), 1);
+  EXPECT_EQ(t.NumericData->GetVal(1, 2), 2);
+  EXPECT_EQ(t.NumericData->GetVal(1, 3), 1);
+  EXPECT_EQ(t.NumericData->GetVal(1, 4), 2);
+  // Column 2 turned nominal by one text; its numbers stay numbers, unrounded underneath.
+  EXPECT_EQ(t.MScaleType(2), stNominal);
+  EXPECT_EQ(t.NumericData->GetVal(2, 1), 1.5);
+  EXPECT_EQ(t.Elem(2, 1), 2.0);
+  EXPECT_EQ(t.NumericData->GetVal(2, 3), 1);  // "n/a" is ordinal 1 of column 2
+  EXPECT_EQ(t.NumericData->GetVal(2, 4), 3);
+}
+
+TEST(TDataTableCSVImport, NumbersAcceptDotOrCommaAndExponents) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, "-12.5e3;3.06e+05;.5;7.;  42\n", csvSemicolon, false, false);
+  const double want[] = {-12500, 306000, 0.5, 7, 42};
+  for (int c = 1; c <= 5; ++c) EXPECT_EQ(t.NumericData->GetVal(c, 1), want[c - 1]) << c;
+  for (int c = 1; c <= 5; ++c) EXPECT_EQ(t.MScaleType(c), stInterval) << c;
+}
+
+TEST(TDataTableCSVImport, RowHeaders) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, "corner;a;b\nfirst;1;2\nsecond;3;4\n", csvSemicolon, true, true);
+  ASSERT_EQ(t.NrOfColumns(), 2);
+  ASSERT_EQ(t.NrOfRows(), 2);
+  EXPECT_EQ(t.ColName(1), "a");
+  EXPECT_EQ(t.ColName(2), "b");
+  EXPECT_EQ(t.RowName(1), "first");
+  EXPECT_EQ(t.RowName(2), "second");
+  EXPECT_EQ(t.Elem(2, 2), 4);
+}
+
+TEST(TDataTableCSVImport, ByteOrderMarkDoesNotReachTheFirstName) {
+  const std::string plain = "Name;Flux\nx;1.25\ny;2\n";
+  TempDir dir;
+  TDataTable a(nullptr), b(nullptr);
+  Import(a, dir, plain, csvUnknown);
+  Import(b, dir, "\xEF\xBB\xBF" + plain, csvUnknown);
+  EXPECT_EQ(b.ColName(1), "Name");
+  EXPECT_EQ(a.CRCofNamesAndAttributes(), b.CRCofNamesAndAttributes());
+  EXPECT_EQ(a.NumericData->CRCofData(), b.NumericData->CRCofData());
+  EXPECT_EQ(a.CRCofCellStates(), b.CRCofCellStates());
+}
+
+TEST(TDataTableCSVImport, TwoByteLittleEndianFileKeepsLowBytes) {
+  std::string bytes = "\xFF\xFE";
+  for (char ch : std::string("a;b\n1;2\n")) {
+    bytes += ch;
+    bytes += '\0';
+  }
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, bytes, csvUnknown);
+  ASSERT_EQ(t.NrOfColumns(), 2);
+  ASSERT_EQ(t.NrOfRows(), 1);
+  EXPECT_EQ(t.ColName(1), "a");
+  EXPECT_EQ(t.ColName(2), "b");
+  EXPECT_EQ(t.Elem(2, 1), 2);
+}
+
+TEST(TDataTableCSVImport, ProgressEveryStepLines) {
+  std::string bytes;
+  for (int i = 1; i <= 250; ++i) bytes += std::to_string(i) + "\n";
+  TempDir dir;
+  TDataTable t(nullptr);
+  std::vector<int> percents;
+  t.OnPercentDone = [&](TObject* s, Integer p) {
+    EXPECT_EQ(s, &t);
+    percents.push_back(p);
+  };
+  Import(t, dir, bytes, csvSemicolon, false, false);
+  ASSERT_EQ(percents.size(), 125u);
+  for (size_t i = 0; i < percents.size(); ++i) {
+    const int l = static_cast<int>(2 * (i + 1));
+    EXPECT_EQ(percents[i], static_cast<int>(std::nearbyint(100.0 * l / 250))) << l;
+  }
+  EXPECT_EQ(t.NrOfRows(), 250);
+  EXPECT_EQ(t.Elem(1, 250), 250);
+}
+
+TEST(TDataTableCSVImport, EventsDuringAndAfterTheImport) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  std::vector<std::string> log;
+  t.OnChange = [&](TObject*) { log.push_back("Change"); };
+  t.OnChangeSetup = [&](TObject*) { log.push_back("Setup"); };
+  t.OnChangeNames = [&](TObject*) { log.push_back("Names"); };
+  t.OnChangeCellState = [&](TObject*) { log.push_back("CellState"); };
+  t.OnChangeAttrib = [&](TObject*) { log.push_back("Attrib"); };
+  t.OnResize = [&](TObject*, Integer, Integer, Integer, Integer) { log.push_back("Resize"); };
+  Import(t, dir, "a;b\n1;\nx;2\n", csvSemicolon);
+  const std::vector<std::string> want = {
+      "Names",                           // a
+      "Resize", "Names",                 // column 2, b
+      "Resize",                          // room for 1000 more rows
+      "CellState",                       // the empty field
+      "Resize",                          // trimmed to 2 rows
+      "Change", "CellState", "Attrib", "Names", "Setup"};
+  EXPECT_EQ(log, want);
+  // The held-back handlers are back.
+  log.clear();
+  t.SetElem(1, 1, 3);
+  t.SetMScaleType(1, stRatio);
+  EXPECT_EQ(log, (std::vector<std::string>{"Change", "Change", "Setup"}));
+}
+
+TEST(TDataTableCSVImport, ReimportShrinksWithoutClearingTheFirstCell) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  Import(t, dir, "a;b;c\n1;2;3\n4;5;6\n", csvSemicolon, false, false);
+  t.SetCellState(1, 1, 0x20);
+  Import(t, dir, "7\n", csvSemicolon, false, false);
+  EXPECT_EQ(t.NrOfColumns(), 1);
+  EXPECT_EQ(t.NrOfRows(), 1);
+  EXPECT_EQ(t.Elem(1, 1), 7);
+  EXPECT_EQ(t.CellState(1, 1), 0x20);  // no state is ever reset by the import
+}
+
+TEST(TDataTableCSVImport, EmptyFileLeavesNoRows) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(3, 3);
+  EXPECT_EQ(Import(t, dir, "", csvSemicolon, true, false), 0);
+  EXPECT_EQ(t.NrOfRows(), 0);
+  EXPECT_EQ(t.NumericData->NrOfRows(), 0);
+  Import(t, dir, "only the header\n", csvSemicolon, true, false);
+  EXPECT_EQ(t.NrOfRows(), 0);
+  EXPECT_EQ(t.ColName(1), "only the header");
+}
+
+TEST(TDataTableCSVImport, MissingFileRaisesAndKeepsTheHandlers) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  int changes = 0, setups = 0;
+  t.OnChange = [&](TObject*) { ++changes; };
+  t.OnChangeSetup = [&](TObject*) { ++setups; };
+  EXPECT_THROW(t.ImportFromCSV("ATNF.csv", csvSemicolon, true, false), EInOutError);
+  t.SetElem(1, 1, 1);
+  t.SetFComment("x");
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(setups, 1);
+}
+
+// More distinct texts in a column than it has identifier slots: the import goes on, the
+// numbers of every column arrive, and the result tells that some texts found no slot.
+TEST(TDataTableCSVImport, ColumnWithMoreThan150NamesKeepsTheOtherNumbers) {
+  std::string bytes = "Catalogue Version: 9.99\n#;NAME;P0;\n ; ;(s);\n";
+  for (int i = 1; i <= 200; ++i)
+    bytes += std::to_string(i) + ";PSR" + std::to_string(i) + ";" + std::to_string(i) + ".25;\n";
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.SetName("DB_Base");
+  EXPECT_EQ(Import(t, dir, bytes, csvSemicolon), -1);
+  ASSERT_EQ(t.NrOfRows(), 202);
+  ASSERT_EQ(t.NrOfColumns(), 4);
+  EXPECT_EQ(t.ColName(1), "Catalogue Version: 9.99");
+  for (int c = 1; c <= 3; ++c) EXPECT_EQ(t.MScaleType(c), stNominal) << c;
+  EXPECT_EQ(t.MScaleType(4), stInterval);  // only empty fields after the last ";"
+  for (int i = 1; i <= 200; ++i) {
+    EXPECT_EQ(t.NumericData->GetVal(1, i + 2), i);
+    EXPECT_EQ(t.NumericData->GetVal(3, i + 2), i + 0.25);
+  }
+  // Slots 1 and 2 hold the header and unit texts, 3..150 the first 148 names.
+  EXPECT_EQ(t.NumericData->GetVal(2, 3), 3);
+  EXPECT_EQ(t.GetElemNominal(2, 150), "PSR148");
+  EXPECT_EQ(t.NumericData->GetVal(2, 151), 0);  // no slot left: the cell keeps its 0
+  EXPECT_EQ(t.NominalID(2, 150), "PSR148");
+}
+
+// ---- the real catalogue --------------------------------------------------------------------
+
+namespace {
+
+fs::path Catalogue(const char* name) { return fs::absolute(testsupport::TestDataDir()) / "atnf" / name; }
+
+// Every number of the file as the table should hold it: file line k is table row k - 1.
+void ExpectEveryNumberOfTheFile(const TDataTable& t, const fs::path& file) {
+  TTextFile f(file.string());
+  f.Reset();
+  String line;
+  int lineNo = 0;
+  int checked = 0;
+  while (!f.Eof()) {
+    f.ReadLn(line);
+    ++lineNo;
+    if (lineNo < 4) continue;
+    const auto fields = SplitFields(line, ';');
+    for (size_t k = 0; k < fields.size(); ++k) {
+      if (k == 1 || fields[k].empty()) continue;
+      const int c = static_cast<int>(k + 1);
+      const double want = static_cast<double>(std::strtold(fields[k].c_str(), nullptr));
+      ASSERT_EQ(t.NumericData->GetVal(c, lineNo - 1), want)
+          << "line " << lineNo << " field " << fields[k];
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 9 * (lineNo - 3) - 1);
+}
+
+}  // namespace
+
+TEST(TDataTableCSVCatalogue, Version166AsTheProgramImportsIt) {
+  const fs::path file = Catalogue("ATNF_v1.66.csv");
+  TDataTable t(nullptr);
+  t.SetName("DB_Base");
+  t.Resize(11, 5000);  // as the main window's description leaves it
+  const Integer result = t.ImportFromCSV(file.string(), csvSemicolon, true, false);
+  EXPECT_EQ(result, -1);  // the names outnumber the identifier slots
+  ASSERT_EQ(t.NrOfColumns(), 12);
+  ASSERT_EQ(t.NrOfRows(), 3284);
+  EXPECT_EQ(t.ColName(1), "Catalogue Version: 1.66");
+
+  struct Row {
+    int row;
+    double v[11];  // columns 1 and 3..11; v[1] (the name) unused
+  };
+  const Row rows[] = {
+      // first pulsar, file line 4
+      {3, {1, 0, 0.742375, 62.269278, 0.115364, 218.60, -999.99, -999.99, 0.02, 6.36, 3.06e+05}},
+      // B0329+54, file line 142
+      {141, {139, 0, 53.247540, 54.578702, 0.714520, 26.76, 6.600, 1500.00, 203.00, 1.69, 5.53e+06}},
+      // last pulsar, file line 3285
+      {3284,
+       {3282, 0, 358.957500, 22.771389, 1.840986, 23.10, 68.000, 0.90, -999.99, 2.16, 7.72e+06}},
+  };
+  for (const auto& r : rows)
+    for (int c = 1; c <= 11; ++c) {
+      if (c == 2) continue;
+      EXPECT_EQ(t.NumericData->GetVal(c, r.row), r.v[c - 1]) << "row " << r.row << " col " << c;
+      EXPECT_TRUE(t.IsNumber(c, r.row));
+    }
+  // The line ends with ";": an empty twelfth column.
+  EXPECT_TRUE(t.IsEmpty(12, 3));
+  EXPECT_TRUE(t.IsEmpty(12, 3284));
+  // Header and units lines are identifiers; the running number reads 0 beyond the data.
+  EXPECT_EQ(t.NominalID(3, 1), "RAJD");
+  EXPECT_EQ(t.NominalID(3, 2), "(deg)");
+  EXPECT_EQ(t.NumericData->GetVal(1, 3285), 0);
+  ExpectEveryNumberOfTheFile(t, file);
+}
+
+TEST(TDataTableCSVCatalogue, Version159) {
+  const fs::path file = Catalogue("ATNF_v1.59.csv");
+  TDataTable t(nullptr);
+  t.Resize(11, 5000);
+  t.ImportFromCSV(file.string(), csvSemicolon, true, false);
+  ASSERT_EQ(t.NrOfRows(), 2661);
+  EXPECT_EQ(t.ColName(1), "Catalogue Version: 1.59");
+  // B0329+54, file line 117.
+  EXPECT_EQ(t.NumericData->GetVal(1, 116), 114);
+  EXPECT_EQ(t.NumericData->GetVal(3, 116), 53.247367);
+  EXPECT_EQ(t.NumericData->GetVal(4, 116), 54.578769);
+  EXPECT_EQ(t.NumericData->GetVal(8, 116), 1500.00);
+  EXPECT_EQ(t.NumericData->GetVal(1, 2661), 2659);
+  ExpectEveryNumberOfTheFile(t, file);
+}
+
+// ---- export ------------------------------------------------------------------------------
+
+TEST(TDataTableCSVExport, HeadersAndNumbers) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(2, 1);
+  t.SetElem(1, 1, 1.5);
+  t.SetElem(2, 1, -2);
+  EXPECT_EQ(t.ExportAsCSV("out.csv", 3, csvComma, true, true), "");
+  EXPECT_EQ(dir.read("out.csv"), ",C-1,C-2\r\nR-1,     1.50,    -2.00\r\n");
+}
+
+TEST(TDataTableCSVExport, CellKindsAndQuoting) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(4, 3);
+  t.SetColName(1, "plain");
+  t.SetColName(2, "with;semicolon");
+  t.SetColName(3, "say \"x\"");
+  t.SetRowName(2, "r;2");
+  t.SetRowAttrib(3, -7);
+  t.SetFComment("exported");
+  t.AddNominalID(2, "a;b");
+  t.AddNominalID(2, "q\"t");
+  t.SetMScaleType(4, stOrdinal);
+  t.SetElem(1, 1, 12345.678);
+  t.SetCellState(1, 2, 0x01);  // no valid number
+  t.SetCellState(1, 3, 0x02);  // empty
+  t.SetElem(2, 1, 1);
+  t.SetElem(2, 2, 2);
+  t.SetElem(2, 3, 0);
+  t.SetElem(3, 1, 0.000123);
+  t.SetElem(4, 1, 3);
+  t.SetElem(4, 2, 2.5);
+  EXPECT_EQ(t.ExportAsCSV("out.csv", 4, csvSemicolon, true, true, true, true), "");
+  // Numbers take 4 significant digits in 10 characters: 12345.678 has more integer digits
+  // than that and is rounded to a whole number; 0.000123 gets 4 - (-3) = 7 decimals; 0 gets 3.
+  const std::string want =
+      "exported\r\n"
+      ";;plain;\"with;semicolon\";\"say \"\"x\"\"\";C-4\r\n"
+      "R-1;0;     12346;\"a;b\"; 0.0001230;Ordinal-3\r\n"
+      "\"r;2\";0;NAN;q\"\"t;     0.000;Ordinal-2\r\n"
+      "R-3;-7;;Nominal-0;     0.000;Ordinal-0\r\n";
+  EXPECT_EQ(dir.read("out.csv"), want);
+}
+
+TEST(TDataTableCSVExport, UnknownDelimiterMeansComma) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(2, 1);
+  t.ExportAsCSV("out.csv", 1, csvUnknown, false, false);
+  EXPECT_EQ(dir.read("out.csv"), "      0,      0\r\n");
+}
+
+TEST(TDataTableCSVExport, CreationFailureIsReturnedAsText) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  const String bad = (dir.path() / "no such folder" / "out.csv").string();
+  String expected;
+  try {
+    TTextFile f(bad);
+    f.Rewrite();
+  } catch (const Exception& e) {
+    expected = e.Message;
+  }
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(t.ExportAsCSV(bad, 3, csvComma, true, false), expected);
+}
+
+TEST(TDataTableCSVExport, RoundTrip) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(3, 4);
+  const double values[3][4] = {{1.5, -2.25, 1e-3, 123456.0}, {0, 7, 8, 9}, {3, 1, 2, 1}};
+  for (int c = 1; c <= 3; ++c)
+    for (int r = 1; r <= 4; ++r) t.SetElem(c, r, values[c - 1][r - 1]);
+  t.SetColName(1, "flux, 400 MHz");
+  t.SetColName(2, "period");
+  t.SetRowName(3, "B0329+54");
+  t.AddNominalID(3, "low");
+  t.AddNominalID(3, "mid");
+  t.AddNominalID(3, "high");
+  t.SetCellState(2, 1, 0x02);
+  ASSERT_EQ(t.ExportAsCSV("round.csv", 8, csvComma, true, true), "");
+
+  TDataTable back(nullptr);
+  EXPECT_EQ(back.ImportFromCSV("round.csv", csvComma, true, true), 0);
+  ASSERT_EQ(back.NrOfColumns(), 3);
+  ASSERT_EQ(back.NrOfRows(), 4);
+  EXPECT_EQ(back.ColName(1), "flux, 400 MHz");
+  EXPECT_EQ(back.RowName(3), "B0329+54");
+  for (int r = 1; r <= 4; ++r) {
+    EXPECT_NEAR(back.Elem(1, r), values[0][r - 1], 1e-9 * std::fabs(values[0][r - 1])) << r;
+    EXPECT_EQ(back.GetElemNominal(3, r), t.GetElemNominal(3, r)) << r;
+  }
+  EXPECT_TRUE(back.IsEmpty(2, 1));
+  EXPECT_EQ(back.Elem(2, 4), 9);
+}
