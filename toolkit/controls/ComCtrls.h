@@ -138,6 +138,7 @@ public:
 
 private:
   friend class TListViewModel;
+  friend class TListItems;
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
   std::unique_ptr<TListViewModel> FModel;

@@ -254,19 +254,23 @@ public:
 protected:
   // Concrete controls create their widget in their constructor and hand it over here.
   void AttachWidget(QWidget* W);
+  // Delivers mouse input of a child widget (a view's viewport) as the control's own.
+  void WatchChild(QWidget* W);
   virtual String GetText() const { return FText; }
   virtual void SetTextValue(const String& Value) { FText = Value; }
   // Applies the control's font and colour to its widget (after a change of either).
   virtual void ApplyFontAndColor();
   // The default for controls that answer a left click with OnClick (labels, panels, images).
   bool FClickOnMouseUp = false;
-  void DetachWidget();
+  void ApplyGeometry();
+  virtual void ApplyVisibility();
+  bool FVisible = true;
+  bool FFontSet = false;
+  bool FColorSet = false;
 
 private:
   friend class TWinControl;
   friend class TControlEventFilter;
-  void ApplyGeometry();
-  void ApplyVisibility();
   void FontChanged();
 
   TWinControl* FParent = nullptr;
@@ -274,7 +278,6 @@ private:
   TControlEventFilter* FFilter = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
-  bool FVisible = true;
   bool FEnabled = true;
   bool FShowHint = false;
   bool FParentFont = true;
@@ -334,6 +337,7 @@ protected:
 
 private:
   friend class TControl;
+  friend class TControlEventFilter;
   void InsertControl(TControl* C);
   void RemoveControl(TControl* C);
   std::vector<TControl*> FControls;
@@ -363,15 +367,19 @@ public:
   // Shows the image as it is now, without painting (after drawing onto Canvas directly).
   void ShowImage();
 
+  // Toolkit internal: the widget's paint event asks for a pending Paint.
+  void PaintIfPending();
+
 protected:
   // Draws the control onto Canvas; the default fills it with Color and fires OnPaint.
   virtual void Paint();
 
 private:
-  void ResizeImage();
-  std::unique_ptr<TBitmap> FImage;
+  void ResizeImage(int AWidth, int AHeight);
+  struct ImageData;
+  std::unique_ptr<ImageData> FImage;
   std::unique_ptr<TCanvas> FCanvas;
-  bool FInPaint = false;
+  bool FPending = true;
 };
 
 // A plain paint box: a TCustomControl that the window draws in its OnPaint.

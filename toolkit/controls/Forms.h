@@ -105,7 +105,6 @@ public:
   TNotifyEvent OnHide;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
-  TNotifyEvent OnPaint;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
 
@@ -117,6 +116,7 @@ public:
   void UserClose();  // the window manager's close button
   void Activated();
   void Deactivated();
+  void Loaded() override;
   bool FInModal = false;
 
 protected:
@@ -132,7 +132,7 @@ private:
   TWindowState FWindowState = wsNormal;
   int FModalResult = 0;
   bool FShownOnce = false;
-  bool FVisibleSet = false;
+  bool FActive = false;
 };
 
 // Inside a window's constructor, after LoadDescription: KESTAL_BIND(Button1);

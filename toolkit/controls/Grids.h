@@ -90,9 +90,8 @@ public:
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
   bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
 
-  // Toolkit internals: the texts as the model reads them.
-  const String* CellPtr(int ACol, int ARow) const;
-  void UserSelect(int ACol, int ARow);
+  // Toolkit internal: the user moves to a cell (OnSelectCell may refuse; OnClick follows).
+  bool UserSelect(int ACol, int ARow);
 
 private:
   void CountsChanged();
@@ -113,5 +112,4 @@ private:
   int FCol = 1;
   int FRow = 1;
   bool FInSelect = false;
-  mutable String FScratch;
 };

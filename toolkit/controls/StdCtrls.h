@@ -92,6 +92,7 @@ private:
   bool FNumbersOnly = false;
   TAlignment FAlignment = taLeftJustify;
   TFormBorderStyle FBorderStyle = bsSingle;
+  String FLastText;
 };
 
 // ---- TMemo -------------------------------------------------------------------------------

@@ -1,0 +1,401 @@
+#include "ComCtrls.h"
+
+#include <QAbstractTableModel>
+#include <QCalendarWidget>
+#include <QDateTimeEdit>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <cmath>
+
+#include "ControlsQt.h"
+
+// ---- the list view's model ---------------------------------------------------------------
+class TListViewModel : public QAbstractTableModel {
+public:
+  explicit TListViewModel(TListView* View) : FView(View) {}
+  int rowCount(const QModelIndex& P) const override { return P.isValid() ? 0 : FView->Items()->Count(); }
+  int columnCount(const QModelIndex& P) const override {
+    return P.isValid() ? 0 : std::max(1, FView->Columns()->Count());
+  }
+  QVariant data(const QModelIndex& I, int Role) const override {
+    if (!I.isValid() || I.row() >= FView->Items()->Count()) return {};
+    if (Role == Qt::DisplayRole) {
+      const TListItem* it = FView->Items()->Item(I.row());
+      if (I.column() == 0) return QStr(it->Caption());
+      const int sub = I.column() - 1;
+      return sub < it->SubItems()->Count() ? QStr(it->SubItems()->Get(sub)) : QString();
+    }
+    if (Role == Qt::TextAlignmentRole && I.column() < FView->Columns()->Count())
+      return QVariant::fromValue(QtAlignment(FView->Columns()->Items(I.column())->Alignment()));
+    return {};
+  }
+  QVariant headerData(int Section, Qt::Orientation O, int Role) const override {
+    if (O != Qt::Horizontal || Section >= FView->Columns()->Count()) return {};
+    const TListColumn* c = FView->Columns()->Items(Section);
+    if (Role == Qt::DisplayRole) return QStr(c->Caption());
+    if (Role == Qt::TextAlignmentRole) return QVariant::fromValue(QtAlignment(c->Alignment()));
+    return {};
+  }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+  void Append(int Row) {
+    beginInsertRows(QModelIndex(), Row, Row);
+    endInsertRows();
+  }
+
+private:
+  TListView* FView;
+};
+
+// ---- columns -----------------------------------------------------------------------------
+void TListColumn::SetCaption(const String& Value) {
+  FCaption = Value;
+  FOwner->ColumnsChanged();
+}
+void TListColumn::SetWidth(int Value) {
+  FWidth = Value;
+  FOwner->ColumnsChanged();
+}
+void TListColumn::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  FOwner->ColumnsChanged();
+}
+
+TListColumns::~TListColumns() = default;
+
+TListColumn* TListColumns::Add() {
+  FItems.push_back(std::unique_ptr<TListColumn>(new TListColumn(FOwner)));
+  FOwner->ColumnsChanged();
+  return FItems.back().get();
+}
+
+void TListColumns::Clear() {
+  FItems.clear();
+  FOwner->ColumnsChanged();
+}
+
+TListColumn* TListColumns::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FItems[static_cast<size_t>(Index)].get();
+}
+
+// ---- items -------------------------------------------------------------------------------
+TListItem::TListItem(TListView* Owner) : FOwner(Owner), FSubItems(std::make_unique<TStringList>()) {
+  static_cast<TStringList*>(FSubItems.get())->OnChange = [this](TObject*) { FOwner->ItemsChanged(false); };
+}
+
+TListItem::~TListItem() = default;
+
+void TListItem::SetCaption(const String& Value) {
+  FCaption = Value;
+  FOwner->ItemsChanged(false);
+}
+
+int TListItem::Index() const { return FOwner->Items()->IndexOf(this); }
+
+bool TListItem::Selected() const { return FOwner->Selected() == this; }
+
+void TListItem::SetSelected(bool Value) {
+  if (Value) FOwner->SetSelected(this);
+  else if (Selected()) FOwner->SetSelected(nullptr);
+}
+
+TListItems::~TListItems() = default;
+
+TListItem* TListItems::Add() {
+  FItems.push_back(std::unique_ptr<TListItem>(new TListItem(FOwner)));
+  if (FUpdateCount == 0) FOwner->FModel->Append(Count() - 1);
+  return FItems.back().get();
+}
+
+void TListItems::Clear() {
+  FItems.clear();
+  FOwner->ItemsChanged(true);
+}
+
+void TListItems::Delete(int Index) {
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  FItems.erase(FItems.begin() + Index);
+  FOwner->ItemsChanged(true);
+}
+
+TListItem* TListItems::Item(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FItems[static_cast<size_t>(Index)].get();
+}
+
+int TListItems::IndexOf(const TListItem* Item) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == Item) return static_cast<int>(i);
+  return -1;
+}
+
+void TListItems::BeginUpdate() { ++FUpdateCount; }
+
+void TListItems::EndUpdate() {
+  if (FUpdateCount > 0 && --FUpdateCount == 0) FOwner->ItemsChanged(true);
+}
+
+// ---- TListView ---------------------------------------------------------------------------
+TListView::TListView(TComponent* AOwner)
+    : TWinControl(AOwner),
+      FColumns(std::make_unique<TListColumns>(this)),
+      FItems(std::make_unique<TListItems>(this)),
+      FModel(std::make_unique<TListViewModel>(this)) {
+  auto* v = new QTreeView;
+  v->setRootIsDecorated(false);
+  v->setItemsExpandable(false);
+  v->setUniformRowHeights(true);
+  v->setSelectionMode(QAbstractItemView::SingleSelection);
+  v->setSelectionBehavior(QAbstractItemView::SelectRows);
+  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  v->header()->setStretchLastSection(false);
+  v->header()->setSectionsMovable(false);
+  v->setModel(FModel.get());
+  SetBounds(0, 0, 250, 150);
+  AttachWidget(v);
+  SetTabStop(true);
+  FClickOnMouseUp = true;
+  WatchChild(v->viewport());
+  QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged,
+                   [this](const QModelIndex& Now, const QModelIndex& Before) {
+                     if (FInCode) return;
+                     GuardedCall([&] {
+                       if (!OnSelectItem) return;
+                       if (Before.isValid() && Before.row() < FItems->Count())
+                         OnSelectItem(this, FItems->Item(Before.row()), false);
+                       if (Now.isValid() && Now.row() < FItems->Count())
+                         OnSelectItem(this, FItems->Item(Now.row()), true);
+                     });
+                   });
+}
+
+TListView::~TListView() {
+  if (Handle() != nullptr) static_cast<QTreeView*>(Handle())->setModel(nullptr);
+}
+
+void TListView::ColumnsChanged() {
+  FInCode = true;
+  FModel->Reset();
+  auto* v = static_cast<QTreeView*>(Handle());
+  if (v != nullptr)
+    for (int i = 0; i < FColumns->Count(); ++i) v->header()->resizeSection(i, FColumns->Items(i)->Width());
+  FInCode = false;
+}
+
+void TListView::ItemsChanged(bool Structure) {
+  if (FItems->FUpdateCount > 0) return;
+  auto* v = static_cast<QTreeView*>(Handle());
+  if (Structure) {
+    FInCode = true;
+    FModel->Reset();
+    if (v != nullptr)
+      for (int i = 0; i < FColumns->Count(); ++i) v->header()->resizeSection(i, FColumns->Items(i)->Width());
+    FInCode = false;
+  } else if (v != nullptr) {
+    v->viewport()->update();
+  }
+}
+
+void TListView::SetRowSelect(bool Value) { FRowSelect = Value; }
+
+void TListView::SetGridLines(bool Value) { FGridLines = Value; }
+
+void TListView::SetShowColumnHeaders(bool Value) {
+  FShowColumnHeaders = Value;
+  static_cast<QTreeView*>(Handle())->setHeaderHidden(!Value);
+}
+
+int TListView::ItemIndex() const {
+  auto* v = static_cast<QTreeView*>(Handle());
+  const QModelIndex i = v->selectionModel()->currentIndex();
+  if (!i.isValid() || !v->selectionModel()->isRowSelected(i.row(), QModelIndex())) return -1;
+  return i.row();
+}
+
+void TListView::SetItemIndex(int Value) {
+  auto* v = static_cast<QTreeView*>(Handle());
+  FInCode = true;
+  if (Value < 0 || Value >= FItems->Count()) {
+    v->selectionModel()->clearSelection();
+    v->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+  } else {
+    v->selectionModel()->setCurrentIndex(FModel->index(Value, 0),
+                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  FInCode = false;
+}
+
+TListItem* TListView::Selected() const {
+  const int i = ItemIndex();
+  return i < 0 ? nullptr : FItems->Item(i);
+}
+
+void TListView::SetSelected(TListItem* Item) { SetItemIndex(Item == nullptr ? -1 : FItems->IndexOf(Item)); }
+
+bool TListView::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "ViewStyle")
+    SetViewStyle(static_cast<TViewStyle>(DescribedEnum(
+        Value, {{"vsIcon", vsIcon}, {"vsSmallIcon", vsSmallIcon}, {"vsList", vsList}, {"vsReport", vsReport}})));
+  else if (Prop == "RowSelect") SetRowSelect(Value.AsBoolean());
+  else if (Prop == "GridLines") SetGridLines(Value.AsBoolean());
+  else if (Prop == "ReadOnly") ReadOnly = Value.AsBoolean();
+  else if (Prop == "ShowColumnHeaders") SetShowColumnHeaders(Value.AsBoolean());
+  else if (Prop == "Columns.Captions") {
+    if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list of column captions ( ... ) expected");
+    FColumns->Clear();
+    for (const String& s : Value.items) FColumns->Add()->SetCaption(s);
+  } else if (Prop == "Columns.Widths" || Prop == "Columns.Alignments") {
+    if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list ( ... ) expected");
+    for (size_t i = 0; i < Value.items.size(); ++i) {
+      while (FColumns->Count() <= static_cast<int>(i)) FColumns->Add();
+      TListColumn* c = FColumns->Items(static_cast<int>(i));
+      if (Prop == "Columns.Widths") {
+        c->SetWidth(StrToInt(Value.items[i]));
+      } else {
+        TPropValue v;
+        v.kind = TPropValue::Kind::Ident;
+        v.s = Value.items[i];
+        c->SetAlignment(static_cast<TAlignment>(DescribedEnum(
+            v, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+      }
+    }
+  } else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TListView::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnSelectItem") {
+    OnSelectItem = FindEventHandler<void(TObject*, TListItem*, bool)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}
+
+// ---- TDateTimePicker ---------------------------------------------------------------------
+namespace {
+const QDate kEpoch(1899, 12, 30);
+
+QDateTime ToQDateTime(TDateTime V) {
+  const double day = std::floor(V);
+  const double frac = V - day;
+  const QDate d = kEpoch.addDays(static_cast<qint64>(day));
+  const int ms = static_cast<int>(std::llround(frac * 86400000.0));
+  return QDateTime(d, QTime(0, 0).addMSecs(std::min(ms, 86399999)));
+}
+
+TDateTime FromQDateTime(const QDateTime& V) {
+  const double day = static_cast<double>(kEpoch.daysTo(V.date()));
+  return day + V.time().msecsSinceStartOfDay() / 86400000.0;
+}
+}  // namespace
+
+TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* e = new QDateTimeEdit;
+  e->setCalendarPopup(true);
+  e->setMinimumDate(kEpoch);
+  e->setTimeSpec(Qt::LocalTime);
+  SetBounds(0, 0, 186, 21);
+  AttachWidget(e);
+  SetTabStop(true);
+  FValue = std::floor(FromQDateTime(QDateTime::currentDateTime()));
+  SetKind(dtkDate);
+  SetFirstDayOfWeek(1);
+  // A pick in the calendar changes the field (dateTimeChanged) and reports the click; either
+  // may come first. A typed change only reports the change. Each pick fires OnChange once,
+  // the date already shown included.
+  auto changedByPick = std::make_shared<bool>(false);
+  QObject::connect(e, &QDateTimeEdit::dateTimeChanged, [this, e, changedByPick](const QDateTime& V) {
+    const TDateTime v = FromQDateTime(V);
+    if (v == FValue) return;  // already reported by the click
+    if (e->calendarWidget() != nullptr && e->calendarWidget()->isVisible()) *changedByPick = true;
+    UserChanged(v);
+  });
+  QObject::connect(e->calendarWidget(), &QCalendarWidget::clicked, [this, changedByPick](const QDate& D) {
+    if (*changedByPick) {
+      *changedByPick = false;
+      return;
+    }
+    UserChanged(static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue)));
+  });
+}
+
+void TDateTimePicker::UserChanged(TDateTime Value) {
+  FValue = Value;
+  GuardedCall([this] {
+    if (OnChange) OnChange(this);
+  });
+}
+
+void TDateTimePicker::ShowValue() {
+  auto* e = static_cast<QDateTimeEdit*>(Handle());
+  Silently(e, [&] { e->setDateTime(ToQDateTime(FValue)); });
+}
+
+TDateTime TDateTimePicker::Date() const { return std::floor(FValue); }
+
+void TDateTimePicker::SetDate(TDateTime Value) {
+  FValue = std::floor(Value) + (FValue - std::floor(FValue));
+  ShowValue();
+}
+
+TDateTime TDateTimePicker::Time() const { return FValue - std::floor(FValue); }
+
+void TDateTimePicker::SetTime(TDateTime Value) {
+  FValue = std::floor(FValue) + (Value - std::floor(Value));
+  ShowValue();
+}
+
+void TDateTimePicker::SetDateTime(TDateTime Value) {
+  FValue = Value;
+  ShowValue();
+}
+
+void TDateTimePicker::SetKind(TDateTimeKind Value) {
+  FKind = Value;
+  auto* e = static_cast<QDateTimeEdit*>(Handle());
+  Silently(e, [&] {
+    if (Value == dtkDate) {
+      e->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+      e->setCalendarPopup(true);
+    } else {
+      e->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+      e->setCalendarPopup(false);
+    }
+  });
+  ShowValue();
+}
+
+void TDateTimePicker::SetFirstDayOfWeek(int Value) {
+  FFirstDayOfWeek = Value;
+  auto* e = static_cast<QDateTimeEdit*>(Handle());
+  if (e->calendarWidget() != nullptr && Value >= 1 && Value <= 7)
+    e->calendarWidget()->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(Value));
+}
+
+bool TDateTimePicker::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Date") SetDate(static_cast<double>(Value.AsFloat()));
+  else if (Prop == "Time") SetTime(static_cast<double>(Value.AsFloat()));
+  else if (Prop == "Kind") SetKind(static_cast<TDateTimeKind>(DescribedEnum(Value, {{"dtkDate", dtkDate}, {"dtkTime", dtkTime}})));
+  else if (Prop == "TextHint") {
+    SetTextHint(Value.AsString());
+    static_cast<QDateTimeEdit*>(Handle())->setSpecialValueText(QStr(FTextHint));
+  } else if (Prop == "FirstDayOfWeek")
+    SetFirstDayOfWeek(DescribedEnum(Value, {{"dowMonday", 1}, {"dowTuesday", 2}, {"dowWednesday", 3}, {"dowThursday", 4},
+                                            {"dowFriday", 5}, {"dowSaturday", 6}, {"dowSunday", 7}}));
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TDateTimePicker::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnChange") {
+    OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}

@@ -1,0 +1,745 @@
+#include "Controls.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cctype>
+
+#include "ControlsQt.h"
+#include "Forms.h"
+#include "GraphicsQt.h"
+#include "SysUtils.h"
+
+// ---- exception routing -------------------------------------------------------------------
+void RouteEventException(std::exception_ptr E) {
+  if (Application != nullptr) Application->HandleException(E);
+}
+
+void GuardedCall(const std::function<void()>& Code) {
+  try {
+    Code();
+  } catch (...) {
+    RouteEventException(std::current_exception());
+  }
+}
+
+String THandlerTable::Key(const String& Name) {
+  String k = Name;
+  std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return std::tolower(c); });
+  return k;
+}
+
+// ---- described values --------------------------------------------------------------------
+int DescribedEnum(const TPropValue& Value, std::initializer_list<std::pair<const char*, int>> Names) {
+  if (Value.kind == TPropValue::Kind::Ident) {
+    for (const auto& n : Names)
+      if (SameText(n.first, Value.s)) return n.second;
+    throw EConvertError("unknown value '" + Value.s + "'");
+  }
+  return static_cast<int>(Value.AsInteger());
+}
+
+TColor DescribedColor(const TPropValue& Value) {
+  if (Value.kind == TPropValue::Kind::Ident) {
+    TColor c;
+    if (IdentToColor(Value.s, c)) return c;
+    throw EConvertError("unknown colour '" + Value.s + "'");
+  }
+  return static_cast<TColor>(Value.AsInteger());
+}
+
+bool SetDescribedFont(TFont* Font, const String& Sub, const TPropValue& Value) {
+  if (Sub == "Name") Font->SetName(Value.AsString());
+  else if (Sub == "Size") Font->SetSize(static_cast<int>(Value.AsInteger()));
+  else if (Sub == "Height") Font->SetHeight(static_cast<int>(Value.AsInteger()));
+  else if (Sub == "Color") Font->SetColor(DescribedColor(Value));
+  else if (Sub == "Style") {
+    if (Value.kind != TPropValue::Kind::Set) throw EConvertError("a set of font styles expected");
+    TFontStyles st;
+    for (const String& it : Value.items) {
+      if (SameText(it, "fsBold")) st = st + fsBold;
+      else if (SameText(it, "fsItalic")) st = st + fsItalic;
+      else if (SameText(it, "fsUnderline")) st = st + fsUnderline;
+      else if (SameText(it, "fsStrikeOut")) st = st + fsStrikeOut;
+      else throw EConvertError("unknown font style '" + it + "'");
+    }
+    Font->SetStyle(st);
+  } else
+    return false;
+  return true;
+}
+
+void SetDescribedStrings(TStrings* Strings, const TPropValue& Value) {
+  if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list of texts ( ... ) expected");
+  Strings->BeginUpdate();
+  Strings->Clear();
+  for (const String& s : Value.items) Strings->Add(s);
+  Strings->EndUpdate();
+}
+
+Qt::Alignment QtAlignment(int Alignment) {
+  switch (Alignment) {
+    case 1: return Qt::AlignRight | Qt::AlignVCenter;
+    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
+
+// ---- mouse and keys ----------------------------------------------------------------------
+TShiftState ShiftFromQt(Qt::KeyboardModifiers Mods, Qt::MouseButtons Buttons) {
+  TShiftState s = 0;
+  if (Mods & Qt::ShiftModifier) s |= ssShift;
+  if (Mods & Qt::AltModifier) s |= ssAlt;
+  if (Mods & Qt::ControlModifier) s |= ssCtrl;
+  if (Buttons & Qt::LeftButton) s |= ssLeft;
+  if (Buttons & Qt::RightButton) s |= ssRight;
+  if (Buttons & Qt::MiddleButton) s |= ssMiddle;
+  return s;
+}
+
+static bool MouseButtonOf(Qt::MouseButton B, TMouseButton& Out) {
+  switch (B) {
+    case Qt::LeftButton: Out = mbLeft; return true;
+    case Qt::RightButton: Out = mbRight; return true;
+    case Qt::MiddleButton: Out = mbMiddle; return true;
+    default: return false;
+  }
+}
+
+static Word VirtualKey(const QKeyEvent* E) {
+  const int k = E->key();
+  if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<Word>('A' + (k - Qt::Key_A));
+  if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<Word>('0' + (k - Qt::Key_0));
+  if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return static_cast<Word>(VK_F1 + (k - Qt::Key_F1));
+  switch (k) {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+// The character a key types, as the platform reports it to OnKeyPress: control characters for
+// backspace, enter, escape and Ctrl+letter; 0 for keys that type nothing.
+static wchar_t TypedChar(const QKeyEvent* E) {
+  const int k = E->key();
+  if (k == Qt::Key_Backspace) return 8;
+  if (k == Qt::Key_Return || k == Qt::Key_Enter) return 13;
+  if (k == Qt::Key_Escape) return 27;
+  if ((E->modifiers() & Qt::ControlModifier) && k >= Qt::Key_A && k <= Qt::Key_Z)
+    return static_cast<wchar_t>(1 + (k - Qt::Key_A));
+  const QString t = E->text();
+  if (t.isEmpty()) return 0;
+  const uint cp = t.toUcs4().value(0);
+  if (cp < 32 || cp == 127) return 0;
+  return static_cast<wchar_t>(cp);
+}
+
+void TControlEventFilter::Watch(QWidget* W) {
+  W->installEventFilter(this);
+  W->setMouseTracking(true);
+}
+
+bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
+  TControl* c = FControl;
+  QWidget* w = c->FWidget;
+  if (w == nullptr) return false;
+  auto toControl = [&](const QPointF& p) {
+    QPoint pt = p.toPoint();
+    if (Watched != w) pt = static_cast<QWidget*>(Watched)->mapTo(w, pt);
+    return pt;
+  };
+  switch (Event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      auto* e = static_cast<QMouseEvent*>(Event);
+      TMouseButton b;
+      if (!MouseButtonOf(e->button(), b)) break;
+      const QPoint p = toControl(e->position());
+      TShiftState s = ShiftFromQt(e->modifiers(), e->buttons());
+      if (Event->type() == QEvent::MouseButtonDblClick) {
+        GuardedCall([&] { c->DblClick(); });
+        s |= ssDouble;
+      }
+      if (b == mbLeft) c->FPressed = true;
+      GuardedCall([&] { c->MouseDown(b, s, p.x(), p.y()); });
+      break;
+    }
+    case QEvent::MouseMove: {
+      auto* e = static_cast<QMouseEvent*>(Event);
+      const QPoint p = toControl(e->position());
+      GuardedCall([&] { c->MouseMove(ShiftFromQt(e->modifiers(), e->buttons()), p.x(), p.y()); });
+      break;
+    }
+    case QEvent::MouseButtonRelease: {
+      auto* e = static_cast<QMouseEvent*>(Event);
+      TMouseButton b;
+      if (!MouseButtonOf(e->button(), b)) break;
+      const QPoint p = toControl(e->position());
+      const bool wasPressed = c->FPressed;
+      if (b == mbLeft) c->FPressed = false;
+      QPointer<QWidget> guard(w);
+      GuardedCall([&] { c->MouseUp(b, ShiftFromQt(e->modifiers(), e->buttons()), p.x(), p.y()); });
+      if (guard && c->FClickOnMouseUp && b == mbLeft && wasPressed && w->rect().contains(p))
+        GuardedCall([&] { c->Click(); });
+      break;
+    }
+    case QEvent::Resize: {
+      if (Watched != w || c->Parent() != nullptr) break;
+      // Only windows are resized by someone else (the window manager).
+      const QSize sz = static_cast<QResizeEvent*>(Event)->size();
+      if (sz.width() != c->FWidth || sz.height() != c->FHeight) {
+        c->FWidth = sz.width();
+        c->FHeight = sz.height();
+        if (auto* wc = dynamic_cast<TWinControl*>(c)) wc->Realign();
+        GuardedCall([&] { c->Resize(); });
+      }
+      break;
+    }
+    case QEvent::Move: {
+      if (Watched != w || c->Parent() != nullptr || !w->isWindow()) break;
+      c->FLeft = w->x();
+      c->FTop = w->y();
+      break;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+      auto* wc = dynamic_cast<TWinControl*>(c);
+      if (wc == nullptr || Watched != w) break;
+      const auto reason = static_cast<QFocusEvent*>(Event)->reason();
+      // Switching to another window or opening a menu is no exit from the control.
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+      if (Event->type() == QEvent::FocusIn) GuardedCall([&] { wc->DoEnter(); });
+      else GuardedCall([&] { wc->DoExit(); });
+      break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      auto* wc = dynamic_cast<TWinControl*>(c);
+      if (wc == nullptr || !wc->FWantsKeyPress) break;
+      auto* e = static_cast<QKeyEvent*>(Event);
+      Word key = VirtualKey(e);
+      const TShiftState s = ShiftFromQt(e->modifiers(), Qt::NoButton);
+      if (Event->type() == QEvent::KeyRelease) {
+        if (key != 0) GuardedCall([&] { wc->KeyUp(key, s); });
+        return key == 0 && VirtualKey(e) != 0;
+      }
+      if (key != 0) {
+        GuardedCall([&] { wc->KeyDown(key, s); });
+        if (key == 0) return true;
+      }
+      const wchar_t typed = TypedChar(e);
+      if (typed == 0) break;
+      wchar_t ch = typed;
+      GuardedCall([&] { wc->KeyPress(ch); });
+      if (ch == 0) return true;
+      if (ch != typed) {
+        if (auto* le = qobject_cast<QLineEdit*>(w)) {
+          if (ch >= 32) le->insert(QString::fromUcs4(reinterpret_cast<const char32_t*>(&ch), 1));
+        }
+        return true;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return false;
+}
+
+// ---- TControl ----------------------------------------------------------------------------
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FFont(std::make_unique<TFont>()), FColor(clBtnFace) {
+  FFont->OnChange = [this](TObject*) { FontChanged(); };
+}
+
+TControl::~TControl() {
+  // Owned components first, while our widget still exists (their widgets may live in it).
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  SetParent(nullptr);
+  if (FWidget != nullptr) {
+    QWidget* w = FWidget;
+    FWidget = nullptr;
+    delete w;
+  }
+  delete FFilter;
+}
+
+void TControl::AttachWidget(QWidget* W) {
+  FWidget = W;
+  QObject::connect(W, &QObject::destroyed, [this] { FWidget = nullptr; });
+  FFilter = new TControlEventFilter(this);
+  FFilter->Watch(W);
+  if (FWidth == 0 && FHeight == 0) {
+    FWidth = W->width();
+    FHeight = W->height();
+  }
+  if (!W->isWindow()) W->hide();
+  ApplyGeometry();
+}
+
+void TControl::WatchChild(QWidget* W) { FFilter->Watch(W); }
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (AParent == FParent) return;
+  for (TWinControl* p = AParent; p != nullptr; p = p->Parent())
+    if (p == this) throw EComponentError("A control cannot be its own parent");
+  if (FParent != nullptr) FParent->RemoveControl(this);
+  FParent = AParent;
+  if (FParent != nullptr) FParent->InsertControl(this);
+  if (FWidget != nullptr && !FWidget->isWindow()) {
+    FWidget->setParent(FParent != nullptr ? FParent->ClientHandle() : nullptr);
+    ApplyGeometry();
+    ApplyVisibility();
+    ApplyFontAndColor();
+  } else if (FWidget != nullptr && FParent == nullptr) {
+    ApplyVisibility();
+  }
+  if (FParent != nullptr && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  AWidth = std::max(0, AWidth);
+  AHeight = std::max(0, AHeight);
+  const bool sized = AWidth != FWidth || AHeight != FHeight;
+  if (!sized && ALeft == FLeft && ATop == FTop) return;
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  ApplyGeometry();
+  if (sized) {
+    if (auto* wc = dynamic_cast<TWinControl*>(this)) wc->Realign();
+    if (FAlign != alNone && FParent != nullptr) FParent->Realign();
+    if (!IsLoading()) Resize();
+  }
+}
+
+void TControl::ApplyGeometry() {
+  if (FWidget == nullptr) return;
+  if (FWidget->isWindow()) {
+    FWidget->move(FLeft, FTop);
+    FWidget->resize(FWidth, FHeight);
+  } else {
+    FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+  }
+}
+
+void TControl::SetAlign(TAlign Value) {
+  FAlign = Value;
+  if (FParent != nullptr) FParent->Realign();
+}
+
+void TControl::SetVisible(bool Value) {
+  FVisible = Value;
+  ApplyVisibility();
+}
+
+void TControl::ApplyVisibility() {
+  if (FWidget == nullptr) return;
+  if (FParent == nullptr && !FWidget->isWindow()) {
+    FWidget->hide();
+    return;
+  }
+  FWidget->setVisible(FVisible);
+}
+
+bool TControl::Showing() const {
+  if (!FVisible) return false;
+  if (FParent == nullptr) return FWidget != nullptr && FWidget->isWindow() && FWidget->isVisible();
+  return FParent->Showing();
+}
+
+void TControl::SetEnabled(bool Value) {
+  FEnabled = Value;
+  if (FWidget != nullptr) FWidget->setEnabled(Value);
+}
+
+void TControl::SetHint(const String& Value) {
+  FHint = Value;
+  if (FWidget != nullptr) FWidget->setToolTip(FShowHint ? QStr(Value) : QString());
+}
+
+void TControl::SetShowHint(bool Value) {
+  FShowHint = Value;
+  SetHint(FHint);
+}
+
+void TControl::FontChanged() {
+  FFontSet = true;
+  FParentFont = false;
+  ApplyFontAndColor();
+}
+
+void TControl::SetColor(TColor Value) {
+  FColor = Value;
+  FColorSet = true;
+  FParentColor = false;
+  ApplyFontAndColor();
+}
+
+void TControl::SetParentFont(bool Value) {
+  FParentFont = Value;
+  if (Value && FParent != nullptr) {
+    FFont->Assign(FParent->Font());
+    FParentFont = true;
+  }
+}
+
+void TControl::SetParentColor(bool Value) {
+  FParentColor = Value;
+  if (Value && FParent != nullptr) {
+    FColor = FParent->Color();
+    FColorSet = false;
+    ApplyFontAndColor();
+  }
+}
+
+void TControl::ApplyFontAndColor() {
+  if (FWidget == nullptr) return;
+  if (FFontSet) {
+    FWidget->setFont(ToQFont(*FFont));
+    QPalette pal = FWidget->palette();
+    const QColor fc = ToQColor(FFont->Color());
+    pal.setColor(QPalette::WindowText, fc);
+    pal.setColor(QPalette::Text, fc);
+    pal.setColor(QPalette::ButtonText, fc);
+    FWidget->setPalette(pal);
+  }
+  if (FColorSet && FColor != clNone && FColor != clDefault) {
+    QPalette pal = FWidget->palette();
+    pal.setColor(QPalette::Window, ToQColor(FColor));
+    pal.setColor(QPalette::Base, ToQColor(FColor));
+    pal.setColor(QPalette::Button, ToQColor(FColor));
+    FWidget->setPalette(pal);
+    FWidget->setAutoFillBackground(true);
+  }
+}
+
+void TControl::Repaint() {
+  if (FWidget != nullptr && FWidget->isVisible()) FWidget->repaint();
+}
+
+void TControl::Invalidate() {
+  if (FWidget != nullptr) FWidget->update();
+}
+
+void TControl::Update() {
+  if (FWidget != nullptr && FWidget->isVisible()) FWidget->repaint();
+}
+
+void TControl::BringToFront() {
+  if (FWidget != nullptr) FWidget->raise();
+}
+
+void TControl::SendToBack() {
+  if (FWidget != nullptr) FWidget->lower();
+}
+
+TPoint TControl::ScreenToClient(const TPoint& P) const {
+  if (FWidget == nullptr) return P;
+  const QPoint q = FWidget->mapFromGlobal(QPoint(P.X, P.Y));
+  return Point(q.x(), q.y());
+}
+
+TPoint TControl::ClientToScreen(const TPoint& P) const {
+  if (FWidget == nullptr) return P;
+  const QPoint q = FWidget->mapToGlobal(QPoint(P.X, P.Y));
+  return Point(q.x(), q.y());
+}
+
+static int ScaleInt(int V, int M, int D) {
+  return D == 0 ? V : static_cast<int>((static_cast<long long>(V) * M + (V >= 0 ? D / 2 : -D / 2)) / D);
+}
+
+void TControl::ScaleBy(int M, int D) {
+  if (D == 0 || M == D) return;
+  const int size = FFont->Size();
+  if (FFontSet) FFont->SetSize(ScaleInt(size, M, D));
+  SetBounds(ScaleInt(FLeft, M, D), ScaleInt(FTop, M, D), ScaleInt(FWidth, M, D), ScaleInt(FHeight, M, D));
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  ApplyGeometry();
+}
+
+bool TControl::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Left") SetLeft(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Top") SetTop(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Width") SetWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Height") SetHeight(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "ClientWidth") SetClientWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "ClientHeight") SetClientHeight(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Visible") SetVisible(Value.AsBoolean());
+  else if (Prop == "Enabled") SetEnabled(Value.AsBoolean());
+  else if (Prop == "Caption" || Prop == "Text") SetText(Value.AsString());
+  else if (Prop == "Hint") SetHint(Value.AsString());
+  else if (Prop == "ShowHint") SetShowHint(Value.AsBoolean());
+  else if (Prop == "Color") SetColor(DescribedColor(Value));
+  else if (Prop == "ParentFont") SetParentFont(Value.AsBoolean());
+  else if (Prop == "ParentColor") SetParentColor(Value.AsBoolean());
+  else if (Prop == "Align")
+    SetAlign(static_cast<TAlign>(DescribedEnum(
+        Value, {{"alNone", alNone}, {"alTop", alTop}, {"alBottom", alBottom}, {"alLeft", alLeft},
+                {"alRight", alRight}, {"alClient", alClient}})));
+  else if (Prop.rfind("Font.", 0) == 0) return SetDescribedFont(FFont.get(), Prop.substr(5), Value);
+  else
+    return TComponent::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnClick") OnClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnDblClick") OnDblClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnResize") OnResize = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnMouseDown")
+    OnMouseDown = FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
+  else if (Event == "OnMouseUp")
+    OnMouseUp = FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
+  else if (Event == "OnMouseMove")
+    OnMouseMove = FindEventHandler<void(TObject*, TShiftState, int, int)>(Root, Handler, Event);
+  else
+    return TComponent::SetDescribedEvent(Event, Handler, Root);
+  return true;
+}
+
+// ---- TWinControl -------------------------------------------------------------------------
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl() {
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  // Child controls owned elsewhere leave us before our widget (and theirs inside it) goes.
+  while (!FControls.empty()) FControls.back()->SetParent(nullptr);
+}
+
+void TWinControl::InsertControl(TControl* C) { FControls.push_back(C); }
+
+void TWinControl::RemoveControl(TControl* C) {
+  auto it = std::find(FControls.begin(), FControls.end(), C);
+  if (it != FControls.end()) FControls.erase(it);
+}
+
+bool TWinControl::Focused() const { return Handle() != nullptr && Handle()->hasFocus(); }
+
+bool TWinControl::CanFocus() const { return Handle() != nullptr && Showing() && Enabled(); }
+
+void TWinControl::SetFocus() {
+  if (Handle() == nullptr) return;
+  if (Handle()->window() != nullptr) Handle()->window()->activateWindow();
+  Handle()->setFocus(Qt::OtherFocusReason);
+}
+
+void TWinControl::SetTabStop(bool Value) {
+  FTabStop = Value;
+  if (Handle() != nullptr) Handle()->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TWinControl::SetColor(TColor Value) { TControl::SetColor(Value); }
+
+void TWinControl::ScaleBy(int M, int D) {
+  if (D == 0 || M == D) return;
+  std::vector<TControl*> kids = FControls;
+  TControl::ScaleBy(M, D);
+  for (TControl* c : kids) c->ScaleBy(M, D);
+}
+
+void TWinControl::Realign() {
+  int left = 0, top = 0, right = ClientWidth(), bottom = ClientHeight();
+  for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
+    for (TControl* c : FControls) {
+      if (c->Align() != pass || !c->Visible()) continue;
+      switch (pass) {
+        case alTop: c->SetBounds(left, top, right - left, c->Height()); top += c->Height(); break;
+        case alBottom: bottom -= c->Height(); c->SetBounds(left, bottom, right - left, c->Height()); break;
+        case alLeft: c->SetBounds(left, top, c->Width(), bottom - top); left += c->Width(); break;
+        case alRight: right -= c->Width(); c->SetBounds(right, top, c->Width(), bottom - top); break;
+        case alClient: c->SetBounds(left, top, right - left, bottom - top); break;
+        default: break;
+      }
+    }
+  }
+}
+
+void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(wchar_t& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
+}
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+bool TWinControl::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "TabOrder") SetTabOrder(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "TabStop") SetTabStop(Value.AsBoolean());
+  else
+    return TControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TWinControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnEnter") OnEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnExit") OnExit = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnKeyPress") OnKeyPress = FindEventHandler<void(TObject*, wchar_t&)>(Root, Handler, Event);
+  else if (Event == "OnKeyDown")
+    OnKeyDown = FindEventHandler<void(TObject*, Word&, TShiftState)>(Root, Handler, Event);
+  else if (Event == "OnKeyUp")
+    OnKeyUp = FindEventHandler<void(TObject*, Word&, TShiftState)>(Root, Handler, Event);
+  else
+    return TControl::SetDescribedEvent(Event, Handler, Root);
+  return true;
+}
+
+// ---- TCustomControl ----------------------------------------------------------------------
+struct TCustomControl::ImageData {
+  QImage image;
+};
+
+namespace {
+// Copies the control's image to the screen; paints it first when a repaint is pending.
+class TCustomControlWidget : public QWidget {
+public:
+  explicit TCustomControlWidget(TCustomControl* Owner, QImage* Image) : FOwner(Owner), FImage(Image) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    FOwner->PaintIfPending();
+    QPainter p(this);
+    p.drawImage(0, 0, *FImage);
+  }
+
+private:
+  TCustomControl* FOwner;
+  QImage* FImage;
+};
+}  // namespace
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+  SetBounds(0, 0, 100, 100);
+  ResizeImage(100, 100);
+  AttachWidget(new TCustomControlWidget(this, &FImage->image));
+  FCanvas->OnChange = [this](TObject*) {
+    if (Handle() != nullptr) Handle()->update();
+  };
+}
+
+TCustomControl::~TCustomControl() {
+  FCanvas->OnChange = nullptr;
+  SetCanvasImage(FCanvas.get(), nullptr);
+}
+
+void TCustomControl::ResizeImage(int AWidth, int AHeight) {
+  AWidth = std::max(AWidth, 1);
+  AHeight = std::max(AHeight, 1);
+  QImage& img = FImage->image;
+  if (img.width() == AWidth && img.height() == AHeight) return;
+  QImage next(AWidth, AHeight, QImage::Format_RGB32);
+  next.fill(ToQColor(Color()));
+  if (!img.isNull()) {
+    QPainter p(&next);
+    p.drawImage(0, 0, img);
+  }
+  img = std::move(next);
+  SetCanvasImage(FCanvas.get(), &img);
+}
+
+void TCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  ResizeImage(AWidth, AHeight);
+  const bool sized = AWidth != Width() || AHeight != Height();
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (sized && !IsLoading()) Invalidate();
+}
+
+void TCustomControl::Paint() {
+  if (OnPaint) {
+    OnPaint(this);
+    return;
+  }
+  FCanvas->Brush()->SetColor(Color());
+  FCanvas->FillRect(Rect(0, 0, Width(), Height()));
+}
+
+void TCustomControl::PaintIfPending() {
+  if (!FPending) return;
+  FPending = false;
+  GuardedCall([this] { Paint(); });
+}
+
+void TCustomControl::Repaint() {
+  FPending = false;
+  Paint();
+  ShowImage();
+}
+
+void TCustomControl::Invalidate() {
+  FPending = true;
+  if (Handle() != nullptr) Handle()->update();
+}
+
+void TCustomControl::ShowImage() {
+  if (Handle() != nullptr && Handle()->isVisible()) Handle()->repaint();
+}
+
+bool TCustomControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnPaint") {
+    OnPaint = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TCustomControl(AOwner) {}

@@ -1,0 +1,417 @@
+#include "Grids.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTableView>
+
+#include <algorithm>
+#include <string_view>
+
+#include "ControlsQt.h"
+#include "GraphicsQt.h"
+#include "SysUtils.h"
+
+// ---- packed rows -------------------------------------------------------------------------
+// A row is one string: for each cell from column 0 on, its length as a base-128 varint and
+// then its bytes. Cells after the last one stored are empty. Half a million rows of a dozen
+// short texts fit in well under a hundred megabytes this way.
+namespace {
+
+bool NextCell(std::string_view Row, size_t& Pos, std::string_view& Cell) {
+  if (Pos >= Row.size()) return false;
+  size_t len = 0;
+  int shift = 0;
+  while (Pos < Row.size()) {
+    const auto b = static_cast<unsigned char>(Row[Pos++]);
+    len |= static_cast<size_t>(b & 0x7F) << shift;
+    if ((b & 0x80) == 0) break;
+    shift += 7;
+  }
+  len = std::min(len, Row.size() - Pos);
+  Cell = Row.substr(Pos, len);
+  Pos += len;
+  return true;
+}
+
+void AppendCell(String& Out, std::string_view Cell) {
+  size_t len = Cell.size();
+  do {
+    unsigned char b = len & 0x7F;
+    len >>= 7;
+    if (len != 0) b |= 0x80;
+    Out.push_back(static_cast<char>(b));
+  } while (len != 0);
+  Out.append(Cell);
+}
+
+}  // namespace
+
+// ---- the model ---------------------------------------------------------------------------
+class TStringGridModel : public QAbstractTableModel {
+public:
+  explicit TStringGridModel(TStringGrid* Grid) : FGrid(Grid) {}
+  int rowCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : FGrid->RowCount(); }
+  int columnCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : FGrid->ColCount(); }
+  QVariant data(const QModelIndex& I, int Role) const override {
+    if (!I.isValid()) return {};
+    const bool fixed = I.row() < FGrid->FixedRows() || I.column() < FGrid->FixedCols();
+    switch (Role) {
+      case Qt::DisplayRole:
+      case Qt::EditRole: return QStr(FGrid->Cells(I.column(), I.row()));
+      case Qt::BackgroundRole:
+        if (fixed) return ToQColor(clBtnFace);
+        return {};
+      case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+      default: return {};
+    }
+  }
+  Qt::ItemFlags flags(const QModelIndex& I) const override {
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const bool fixed = I.row() < FGrid->FixedRows() || I.column() < FGrid->FixedCols();
+    if ((FGrid->Options() & goEditing) != 0 && !fixed) f |= Qt::ItemIsEditable;
+    return f;
+  }
+  bool setData(const QModelIndex& I, const QVariant& V, int Role) override {
+    if (Role != Qt::EditRole || !I.isValid()) return false;
+    FGrid->SetCells(I.column(), I.row(), FromQStr(V.toString()));
+    return true;
+  }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+
+private:
+  TStringGrid* FGrid;
+};
+
+// ---- TStringGrid -------------------------------------------------------------------------
+TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::make_unique<TStringGridModel>(this)) {
+  auto* v = new QTableView;
+  v->setModel(FModel.get());
+  v->horizontalHeader()->hide();
+  v->verticalHeader()->hide();
+  v->horizontalHeader()->setMinimumSectionSize(0);
+  v->verticalHeader()->setMinimumSectionSize(0);
+  v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  v->setSelectionMode(QAbstractItemView::SingleSelection);
+  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  v->setWordWrap(false);
+  v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  SetBounds(0, 0, 320, 120);
+  AttachWidget(v);
+  SetTabStop(true);
+  FClickOnMouseUp = true;
+  // A press on a cell asks OnSelectCell before the selection moves; fixed cells are never
+  // selected but still reach OnMouseDown/OnMouseUp (the toolkit's filter runs before this one).
+  v->viewport()->installEventFilter(new TLambdaFilter(v, [this, v](QObject*, QEvent* e) {
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+    auto* me = static_cast<QMouseEvent*>(e);
+    if (me->button() != Qt::LeftButton) return false;
+    const QModelIndex i = v->indexAt(me->position().toPoint());
+    if (i.isValid() && i.row() >= FFixedRows && i.column() >= FFixedCols) UserSelect(i.column(), i.row());
+    v->setFocus(Qt::MouseFocusReason);
+    return true;
+  }));
+  WatchChild(v->viewport());
+  // Keyboard moves.
+  QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
+                   [this, v](const QModelIndex& Now, const QModelIndex& Before) {
+                     if (FInSelect || !Now.isValid()) return;
+                     if (Now.column() == FCol && Now.row() == FRow) return;
+                     if (!UserSelect(Now.column(), Now.row()) && Before.isValid()) {
+                       FInSelect = true;
+                       v->selectionModel()->setCurrentIndex(Before, QItemSelectionModel::ClearAndSelect);
+                       FInSelect = false;
+                     } else {
+                       GuardedCall([this] { Click(); });
+                     }
+                   });
+  CountsChanged();
+}
+
+TStringGrid::~TStringGrid() {
+  // The view goes with the widget; it must not read a model that is already gone.
+  if (Handle() != nullptr) static_cast<QTableView*>(Handle())->setModel(nullptr);
+}
+
+bool TStringGrid::UserSelect(int ACol, int ARow) {
+  bool can = true;
+  GuardedCall([&] {
+    if (OnSelectCell) OnSelectCell(this, ACol, ARow, can);
+  });
+  if (!can) return false;
+  FCol = ACol;
+  FRow = ARow;
+  auto* v = static_cast<QTableView*>(Handle());
+  FInSelect = true;
+  v->selectionModel()->setCurrentIndex(FModel->index(ARow, ACol), QItemSelectionModel::ClearAndSelect |
+                                           ((FOptions & goRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+  FInSelect = false;
+  return true;
+}
+
+String TStringGrid::Cells(int ACol, int ARow) const {
+  if (ACol < 0 || ARow < 0 || static_cast<size_t>(ARow) >= FRows.size()) return String();
+  std::string_view row = FRows[static_cast<size_t>(ARow)];
+  size_t pos = 0;
+  std::string_view cell;
+  for (int c = 0; c <= ACol; ++c)
+    if (!NextCell(row, pos, cell)) return String();
+  return String(cell);
+}
+
+void TStringGrid::SetCells(int ACol, int ARow, const String& Value) {
+  if (ACol < 0 || ARow < 0) return;
+  const auto r = static_cast<size_t>(ARow);
+  if (r >= FRows.size()) {
+    if (Value.empty()) return;  // already empty
+    FRows.resize(r + 1);
+  }
+  const String& old = FRows[r];
+  String next;
+  next.reserve(old.size() + Value.size() + 2);
+  size_t pos = 0;
+  std::string_view cell;
+  int c = 0;
+  bool written = false;
+  while (NextCell(old, pos, cell)) {
+    AppendCell(next, c == ACol ? std::string_view(Value) : cell);
+    if (c == ACol) written = true;
+    ++c;
+  }
+  if (!written) {
+    if (Value.empty()) return;
+    for (; c < ACol; ++c) AppendCell(next, {});
+    AppendCell(next, Value);
+  }
+  // Trailing empty cells need no room.
+  size_t keep = 0;
+  pos = 0;
+  while (NextCell(next, pos, cell))
+    if (!cell.empty()) keep = pos;
+  next.resize(keep);
+  FRows[r].swap(next);
+  if (ARow < FRowCount && ACol < FColCount && Handle() != nullptr && Handle()->isVisible())
+    static_cast<QTableView*>(Handle())->viewport()->update();
+}
+
+void TStringGrid::ClearCells() {
+  std::vector<String>().swap(FRows);
+  if (Handle() != nullptr) static_cast<QTableView*>(Handle())->viewport()->update();
+}
+
+void TStringGrid::SetColCount(int Value) {
+  Value = std::max(1, Value);
+  if (Value == FColCount) return;
+  FColCount = Value;
+  FFixedCols = std::min(FFixedCols, FColCount - 1);
+  CountsChanged();
+}
+
+void TStringGrid::SetRowCount(int Value) {
+  Value = std::max(1, Value);
+  if (Value == FRowCount) return;
+  FRowCount = Value;
+  FFixedRows = std::min(FFixedRows, FRowCount - 1);
+  CountsChanged();
+}
+
+void TStringGrid::SetFixedCols(int Value) {
+  FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
+  FCol = std::max(FCol, FFixedCols);
+  CountsChanged();
+}
+
+void TStringGrid::SetFixedRows(int Value) {
+  FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
+  FRow = std::max(FRow, FFixedRows);
+  CountsChanged();
+}
+
+void TStringGrid::CountsChanged() {
+  FCol = std::clamp(FCol, FFixedCols, FColCount - 1);
+  FRow = std::clamp(FRow, FFixedRows, FRowCount - 1);
+  FModel->Reset();
+  ApplySizes();
+  auto* v = static_cast<QTableView*>(Handle());
+  if (v != nullptr) {
+    FInSelect = true;
+    v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+    FInSelect = false;
+  }
+}
+
+void TStringGrid::ApplySizes() {
+  auto* v = static_cast<QTableView*>(Handle());
+  if (v == nullptr) return;
+  v->verticalHeader()->setDefaultSectionSize(FDefaultRowHeight);
+  v->horizontalHeader()->setDefaultSectionSize(FDefaultColWidth);
+  for (int c = 0; c < FColCount; ++c) v->horizontalHeader()->resizeSection(c, ColWidths(c));
+  for (const auto& rh : FRowHeights)
+    if (rh.first < FRowCount) v->verticalHeader()->resizeSection(rh.first, rh.second);
+  const bool lines = (FOptions & (goVertLine | goHorzLine)) != 0;
+  v->setShowGrid(lines);
+  v->setSelectionBehavior((FOptions & goRowSelect) ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+  v->setEditTriggers((FOptions & goEditing) ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                  QAbstractItemView::AnyKeyPressed
+                                            : QAbstractItemView::NoEditTriggers);
+}
+
+void TStringGrid::SetDefaultColWidth(int Value) {
+  FDefaultColWidth = std::max(0, Value);
+  ApplySizes();
+}
+
+void TStringGrid::SetDefaultRowHeight(int Value) {
+  FDefaultRowHeight = std::max(0, Value);
+  ApplySizes();
+}
+
+int TStringGrid::ColWidths(int ACol) const {
+  if (ACol >= 0 && static_cast<size_t>(ACol) < FColWidths.size() && FColWidths[static_cast<size_t>(ACol)] >= 0)
+    return FColWidths[static_cast<size_t>(ACol)];
+  return FDefaultColWidth;
+}
+
+void TStringGrid::SetColWidths(int ACol, int Value) {
+  if (ACol < 0) return;
+  if (static_cast<size_t>(ACol) >= FColWidths.size()) FColWidths.resize(static_cast<size_t>(ACol) + 1, -1);
+  FColWidths[static_cast<size_t>(ACol)] = std::max(0, Value);
+  if (ACol < FColCount && Handle() != nullptr)
+    static_cast<QTableView*>(Handle())->horizontalHeader()->resizeSection(ACol, std::max(0, Value));
+}
+
+int TStringGrid::RowHeights(int ARow) const {
+  for (const auto& rh : FRowHeights)
+    if (rh.first == ARow) return rh.second;
+  return FDefaultRowHeight;
+}
+
+void TStringGrid::SetRowHeights(int ARow, int Value) {
+  if (ARow < 0) return;
+  Value = std::max(0, Value);
+  bool found = false;
+  for (auto& rh : FRowHeights)
+    if (rh.first == ARow) {
+      rh.second = Value;
+      found = true;
+    }
+  if (!found) FRowHeights.emplace_back(ARow, Value);
+  if (ARow < FRowCount && Handle() != nullptr)
+    static_cast<QTableView*>(Handle())->verticalHeader()->resizeSection(ARow, Value);
+}
+
+void TStringGrid::SetOptions(TGridOptions Value) {
+  FOptions = Value;
+  ApplySizes();
+}
+
+void TStringGrid::SetCol(int Value) {
+  if (Value < 0 || Value >= FColCount) return;
+  FCol = Value;
+  CountsChanged();
+}
+
+void TStringGrid::SetRow(int Value) {
+  if (Value < 0 || Value >= FRowCount) return;
+  FRow = Value;
+  auto* v = static_cast<QTableView*>(Handle());
+  FInSelect = true;
+  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+  FInSelect = false;
+  v->scrollTo(FModel->index(FRow, FCol));
+}
+
+int TStringGrid::TopRow() const {
+  auto* v = static_cast<QTableView*>(Handle());
+  const int r = v->rowAt(0);
+  return r < 0 ? FFixedRows : std::max(r, FFixedRows);
+}
+
+void TStringGrid::SetTopRow(int Value) {
+  if (Value < 0 || Value >= FRowCount) return;
+  auto* v = static_cast<QTableView*>(Handle());
+  // Fixed rows scroll with the others here, so the row before the wanted top stays in view
+  // only when it is a fixed one.
+  const int target = Value <= FFixedRows ? 0 : Value;
+  v->scrollTo(FModel->index(target, 0), QAbstractItemView::PositionAtTop);
+}
+
+int TStringGrid::LeftCol() const {
+  auto* v = static_cast<QTableView*>(Handle());
+  const int c = v->columnAt(0);
+  return c < 0 ? FFixedCols : std::max(c, FFixedCols);
+}
+
+void TStringGrid::SetLeftCol(int Value) {
+  if (Value < 0 || Value >= FColCount) return;
+  auto* v = static_cast<QTableView*>(Handle());
+  v->scrollTo(FModel->index(v->rowAt(0) < 0 ? 0 : v->rowAt(0), Value <= FFixedCols ? 0 : Value),
+              QAbstractItemView::PositionAtTop);
+}
+
+int TStringGrid::VisibleRowCount() const {
+  const int h = std::max(1, FDefaultRowHeight);
+  return std::max(0, Height() / h - FFixedRows);
+}
+
+void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
+  auto* v = static_cast<QTableView*>(Handle());
+  const QPoint p = v->viewport()->mapFrom(v, QPoint(X, Y));
+  const QModelIndex i = v->indexAt(p);
+  if (!i.isValid() || !v->viewport()->rect().contains(p)) {
+    ACol = -1;
+    ARow = -1;
+    return;
+  }
+  ACol = i.column();
+  ARow = i.row();
+}
+
+bool TStringGrid::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "ColCount") SetColCount(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "RowCount") SetRowCount(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "FixedCols") SetFixedCols(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "FixedRows") SetFixedRows(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DefaultColWidth") SetDefaultColWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DefaultRowHeight") SetDefaultRowHeight(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "ColWidths" || Prop == "RowHeights") {
+    if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list of widths ( ... ) expected");
+    for (size_t i = 0; i < Value.items.size(); ++i) {
+      const int n = StrToInt(Value.items[i]);
+      if (Prop == "ColWidths") SetColWidths(static_cast<int>(i), n);
+      else SetRowHeights(static_cast<int>(i), n);
+    }
+  } else if (Prop == "Options") {
+    if (Value.kind != TPropValue::Kind::Set) throw EConvertError("a set of grid options expected");
+    static const std::pair<const char*, unsigned> names[] = {
+        {"goFixedVertLine", goFixedVertLine}, {"goFixedHorzLine", goFixedHorzLine}, {"goVertLine", goVertLine},
+        {"goHorzLine", goHorzLine}, {"goRangeSelect", goRangeSelect}, {"goDrawFocusSelected", goDrawFocusSelected},
+        {"goRowSizing", goRowSizing}, {"goColSizing", goColSizing}, {"goRowMoving", goRowMoving},
+        {"goColMoving", goColMoving}, {"goEditing", goEditing}, {"goTabs", goTabs}, {"goRowSelect", goRowSelect},
+        {"goAlwaysShowEditor", goAlwaysShowEditor}, {"goThumbTracking", goThumbTracking}};
+    TGridOptions o = 0;
+    for (const String& it : Value.items) {
+      bool found = false;
+      for (const auto& n : names)
+        if (SameText(it, n.first)) {
+          o |= n.second;
+          found = true;
+        }
+      if (!found) throw EConvertError("unknown grid option '" + it + "'");
+    }
+    SetOptions(o);
+  } else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TStringGrid::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnSelectCell") {
+    OnSelectCell = FindEventHandler<void(TObject*, int, int, bool&)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}

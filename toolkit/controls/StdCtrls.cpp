@@ -1,0 +1,630 @@
+#include "StdCtrls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include "ControlsQt.h"
+#include "Forms.h"
+#include "SysUtils.h"
+
+namespace {
+
+// Items of a list box, kept in the widget itself. Changes from code fire no event.
+class TListBoxStrings : public TStrings {
+public:
+  explicit TListBoxStrings(QListWidget* W) : FW(W) {}
+  int Count() const override { return FW->count(); }
+  String Get(int Index) const override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    return FromQStr(FW->item(Index)->text());
+  }
+  void Put(int Index, const String& S) override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    Silently(FW, [&] { FW->item(Index)->setText(QStr(S)); });
+  }
+  void Insert(int Index, const String& S) override {
+    if (Index < 0 || Index > Count()) IndexError(Index);
+    Silently(FW, [&] { FW->insertItem(Index, QStr(S)); });
+  }
+  void Delete(int Index) override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    Silently(FW, [&] { delete FW->takeItem(Index); });
+  }
+  void Clear() override {
+    Silently(FW, [&] { FW->clear(); });
+  }
+
+private:
+  QListWidget* FW;
+};
+
+class TComboBoxStrings : public TStrings {
+public:
+  explicit TComboBoxStrings(QComboBox* W) : FW(W) {}
+  int Count() const override { return FW->count(); }
+  String Get(int Index) const override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    return FromQStr(FW->itemText(Index));
+  }
+  void Put(int Index, const String& S) override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    Silently(FW, [&] { FW->setItemText(Index, QStr(S)); });
+  }
+  void Insert(int Index, const String& S) override {
+    if (Index < 0 || Index > Count()) IndexError(Index);
+    Silently(FW, [&] {
+      const QString placeholder = FW->currentIndex() < 0 ? FW->placeholderText() : QString();
+      FW->insertItem(Index, QStr(S));
+      // A drop-down list keeps showing no item (or its hint) until one is chosen.
+      if (!FW->isEditable() && Count() == 1) FW->setCurrentIndex(-1);
+      (void)placeholder;
+    });
+  }
+  void Delete(int Index) override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    Silently(FW, [&] { FW->removeItem(Index); });
+  }
+  void Clear() override {
+    Silently(FW, [&] { FW->clear(); });
+  }
+
+private:
+  QComboBox* FW;
+};
+
+class TMemoStrings : public TStrings {
+public:
+  explicit TMemoStrings(QPlainTextEdit* W) : FW(W) {}
+  int Count() const override { return static_cast<int>(Lines().size()); }
+  String Get(int Index) const override {
+    auto l = Lines();
+    if (Index < 0 || Index >= static_cast<int>(l.size())) IndexError(Index);
+    return l[static_cast<size_t>(Index)];
+  }
+  void Put(int Index, const String& S) override {
+    auto l = Lines();
+    if (Index < 0 || Index >= static_cast<int>(l.size())) IndexError(Index);
+    l[static_cast<size_t>(Index)] = S;
+    Store(l);
+  }
+  void Insert(int Index, const String& S) override {
+    auto l = Lines();
+    if (Index < 0 || Index > static_cast<int>(l.size())) IndexError(Index);
+    l.insert(l.begin() + Index, S);
+    Store(l);
+  }
+  void Delete(int Index) override {
+    auto l = Lines();
+    if (Index < 0 || Index >= static_cast<int>(l.size())) IndexError(Index);
+    l.erase(l.begin() + Index);
+    Store(l);
+  }
+  void Clear() override { Store({}); }
+
+private:
+  std::vector<String> Lines() const {
+    std::vector<String> out;
+    const QString t = FW->toPlainText();
+    if (t.isEmpty()) return out;
+    for (const QString& s : t.split(QLatin1Char('\n'))) out.push_back(FromQStr(s));
+    return out;
+  }
+  void Store(const std::vector<String>& L) {
+    QStringList q;
+    for (const String& s : L) q << QStr(s);
+    Silently(FW, [&] { FW->setPlainText(q.join(QLatin1Char('\n'))); });
+  }
+  QPlainTextEdit* FW;
+};
+
+}  // namespace
+
+// ---- TLabel ------------------------------------------------------------------------------
+TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
+  auto* l = new QLabel;
+  l->setTextFormat(Qt::PlainText);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  FClickOnMouseUp = true;
+  SetBounds(0, 0, 65, 13);
+  AttachWidget(l);
+}
+
+String TLabel::GetText() const { return FromQStr(static_cast<QLabel*>(Handle())->text()); }
+
+void TLabel::SetTextValue(const String& Value) {
+  static_cast<QLabel*>(Handle())->setText(QStr(Value));
+  AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+  if (!FAutoSize || IsLoading() || Handle() == nullptr) return;
+  auto* l = static_cast<QLabel*>(Handle());
+  QSize s;
+  if (FWordWrap) {
+    s = QSize(Width(), l->heightForWidth(Width()));
+  } else {
+    const QFontMetrics fm(l->font());
+    const QString t = l->text();
+    const QStringList lines = t.split(QLatin1Char('\n'));
+    int w = 0;
+    for (const QString& line : lines) w = std::max(w, fm.horizontalAdvance(line));
+    s = QSize(w, fm.height() * static_cast<int>(lines.size()));
+  }
+  SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+void TLabel::SetAutoSize(bool Value) {
+  FAutoSize = Value;
+  AdjustSize();
+}
+
+void TLabel::SetWordWrap(bool Value) {
+  FWordWrap = Value;
+  static_cast<QLabel*>(Handle())->setWordWrap(Value);
+  AdjustSize();
+}
+
+void TLabel::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  Qt::Alignment h = Value == taRightJustify ? Qt::AlignRight : Value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+  static_cast<QLabel*>(Handle())->setAlignment(h | Qt::AlignTop);
+}
+
+void TLabel::SetTransparent(bool Value) {
+  FTransparent = Value;
+  ApplyFontAndColor();
+}
+
+void TLabel::ApplyFontAndColor() {
+  TControl::ApplyFontAndColor();
+  if (Handle() != nullptr && FTransparent) Handle()->setAutoFillBackground(false);
+  AdjustSize();
+}
+
+void TLabel::Loaded() {
+  TControl::Loaded();
+  AdjustSize();
+}
+
+bool TLabel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "AutoSize") SetAutoSize(Value.AsBoolean());
+  else if (Prop == "WordWrap") SetWordWrap(Value.AsBoolean());
+  else if (Prop == "Transparent") SetTransparent(Value.AsBoolean());
+  else if (Prop == "Alignment")
+    SetAlignment(static_cast<TAlignment>(DescribedEnum(
+        Value, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+  else
+    return TControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+// ---- TEdit -------------------------------------------------------------------------------
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* e = new QLineEdit;
+  SetBounds(0, 0, 121, 21);
+  AttachWidget(e);
+  SetTabStop(true);
+  QObject::connect(e, &QLineEdit::textEdited, [this, e](const QString& Now) {
+    // MaxLength limits typing and pasting only: refuse a user edit that makes a text longer
+    // than the limit (a longer text set by code may still be shortened).
+    if (FMaxLength > 0 && Now.size() > FMaxLength && Now.size() > QStr(FLastText).size()) {
+      Silently(e, [&] { e->setText(QStr(FLastText)); });
+      return;
+    }
+    FLastText = FromQStr(Now);
+    GuardedCall([this] { Change(); });
+  });
+}
+
+String TEdit::GetText() const { return FromQStr(static_cast<QLineEdit*>(Handle())->text()); }
+
+void TEdit::SetTextValue(const String& Value) {
+  auto* e = static_cast<QLineEdit*>(Handle());
+  if (FromQStr(e->text()) == Value) return;
+  Silently(e, [&] { e->setText(QStr(Value)); });
+  FLastText = Value;
+  if (!IsLoading()) Change();
+}
+
+void TEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TEdit::SetReadOnly(bool Value) {
+  FReadOnly = Value;
+  static_cast<QLineEdit*>(Handle())->setReadOnly(Value);
+}
+
+void TEdit::SetMaxLength(int Value) { FMaxLength = std::max(0, Value); }
+
+void TEdit::SetNumbersOnly(bool Value) {
+  FNumbersOnly = Value;
+  auto* e = static_cast<QLineEdit*>(Handle());
+  if (Value)
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+  else
+    e->setValidator(nullptr);
+}
+
+void TEdit::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  static_cast<QLineEdit*>(Handle())->setAlignment(QtAlignment(Value));
+}
+
+void TEdit::SetBorderStyle(TFormBorderStyle Value) {
+  FBorderStyle = Value;
+  static_cast<QLineEdit*>(Handle())->setFrame(Value != bsNone);
+}
+
+void TEdit::SelectAll() { static_cast<QLineEdit*>(Handle())->selectAll(); }
+
+bool TEdit::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "ReadOnly") SetReadOnly(Value.AsBoolean());
+  else if (Prop == "MaxLength") SetMaxLength(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "NumbersOnly") SetNumbersOnly(Value.AsBoolean());
+  else if (Prop == "Alignment")
+    SetAlignment(static_cast<TAlignment>(DescribedEnum(
+        Value, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+  else if (Prop == "BorderStyle")
+    SetBorderStyle(static_cast<TFormBorderStyle>(DescribedEnum(Value, {{"bsNone", bsNone}, {"bsSingle", bsSingle}})));
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TEdit::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnChange") {
+    OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}
+
+// ---- TMemo -------------------------------------------------------------------------------
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* m = new QPlainTextEdit;
+  SetBounds(0, 0, 185, 89);
+  AttachWidget(m);
+  SetTabStop(true);
+  FLines = std::make_unique<TMemoStrings>(m);
+  FWantsKeyPress = true;
+  QObject::connect(m, &QPlainTextEdit::textChanged, [this] {
+    GuardedCall([this] {
+      if (OnChange) OnChange(this);
+    });
+  });
+}
+
+TMemo::~TMemo() = default;
+
+String TMemo::GetText() const { return FromQStr(static_cast<QPlainTextEdit*>(Handle())->toPlainText()); }
+
+void TMemo::SetTextValue(const String& Value) {
+  auto* m = static_cast<QPlainTextEdit*>(Handle());
+  if (FromQStr(m->toPlainText()) == Value) return;
+  Silently(m, [&] { m->setPlainText(QStr(Value)); });
+  if (!IsLoading() && OnChange) OnChange(this);
+}
+
+void TMemo::SetReadOnly(bool Value) {
+  FReadOnly = Value;
+  static_cast<QPlainTextEdit*>(Handle())->setReadOnly(Value);
+}
+
+void TMemo::SetWordWrap(bool Value) {
+  FWordWrap = Value;
+  static_cast<QPlainTextEdit*>(Handle())->setLineWrapMode(Value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+bool TMemo::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Lines.Strings") SetDescribedStrings(FLines.get(), Value);
+  else if (Prop == "ReadOnly") SetReadOnly(Value.AsBoolean());
+  else if (Prop == "WordWrap") SetWordWrap(Value.AsBoolean());
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TMemo::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnChange") {
+    OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+    return true;
+  }
+  return TWinControl::SetDescribedEvent(Event, Handler, Root);
+}
+
+// ---- TButton -----------------------------------------------------------------------------
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* b = new QPushButton;
+  b->setAutoDefault(false);
+  SetBounds(0, 0, 75, 25);
+  AttachWidget(b);
+  SetTabStop(true);
+  QObject::connect(b, &QPushButton::clicked, [this] { GuardedCall([this] { Click(); }); });
+}
+
+String TButton::GetText() const { return FromQStr(static_cast<QPushButton*>(Handle())->text()); }
+
+void TButton::SetTextValue(const String& Value) { static_cast<QPushButton*>(Handle())->setText(QStr(Value)); }
+
+void TButton::SetDefault(bool Value) {
+  FDefault = Value;
+  static_cast<QPushButton*>(Handle())->setDefault(Value);
+}
+
+void TButton::Click() {
+  TWinControl::Click();
+  if (ModalResult != mrNone) {
+    for (TWinControl* p = Parent(); p != nullptr; p = p->Parent())
+      if (auto* f = dynamic_cast<TForm*>(p)) {
+        f->SetModalResult(ModalResult);
+        break;
+      }
+  }
+}
+
+bool TButton::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Default") SetDefault(Value.AsBoolean());
+  else if (Prop == "Cancel") SetCancel(Value.AsBoolean());
+  else if (Prop == "ModalResult")
+    ModalResult = DescribedEnum(Value, {{"mrNone", mrNone}, {"mrOk", mrOk}, {"mrCancel", mrCancel},
+                                        {"mrAbort", mrAbort}, {"mrRetry", mrRetry}, {"mrIgnore", mrIgnore},
+                                        {"mrYes", mrYes}, {"mrNo", mrNo}});
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+// ---- TRadioButton ------------------------------------------------------------------------
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* r = new QRadioButton;
+  SetBounds(0, 0, 113, 17);
+  AttachWidget(r);
+  SetTabStop(true);
+  // Code changes run with this button's signals blocked, so a toggle here is the user's (or
+  // a sibling losing its check, which fires nothing).
+  QObject::connect(r, &QRadioButton::toggled, [this](bool On) {
+    if (On) GuardedCall([this] { Click(); });
+  });
+}
+
+bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(Handle())->isChecked(); }
+
+void TRadioButton::SetChecked(bool Value) {
+  auto* r = static_cast<QRadioButton*>(Handle());
+  if (r->isChecked() == Value) return;
+  if (Value) {
+    Silently(r, [&] { r->setChecked(true); });
+    // Siblings on another parent widget are not unchecked by Qt before the control is placed,
+    // so do it here too.
+    if (Parent() != nullptr)
+      for (int i = 0; i < Parent()->ControlCount(); ++i)
+        if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); other != nullptr && other != this)
+          if (other->Checked()) other->SetChecked(false);
+    if (!IsLoading()) Click();
+  } else {
+    Silently(r, [&] {
+      r->setAutoExclusive(false);
+      r->setChecked(false);
+      r->setAutoExclusive(true);
+    });
+  }
+}
+
+String TRadioButton::GetText() const { return FromQStr(static_cast<QRadioButton*>(Handle())->text()); }
+
+void TRadioButton::SetTextValue(const String& Value) { static_cast<QRadioButton*>(Handle())->setText(QStr(Value)); }
+
+bool TRadioButton::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Checked") {
+    SetChecked(Value.AsBoolean());
+    return true;
+  }
+  return TWinControl::SetDescribedProperty(Prop, Value);
+}
+
+// ---- TCheckBox ---------------------------------------------------------------------------
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* c = new QCheckBox;
+  SetBounds(0, 0, 97, 17);
+  AttachWidget(c);
+  SetTabStop(true);
+  QObject::connect(c, &QCheckBox::toggled, [this](bool) { GuardedCall([this] { Click(); }); });
+}
+
+bool TCheckBox::Checked() const { return static_cast<QCheckBox*>(Handle())->isChecked(); }
+
+void TCheckBox::SetChecked(bool Value) {
+  auto* c = static_cast<QCheckBox*>(Handle());
+  if (c->isChecked() == Value) return;
+  Silently(c, [&] { c->setChecked(Value); });
+  if (!IsLoading()) Click();
+}
+
+String TCheckBox::GetText() const { return FromQStr(static_cast<QCheckBox*>(Handle())->text()); }
+
+void TCheckBox::SetTextValue(const String& Value) { static_cast<QCheckBox*>(Handle())->setText(QStr(Value)); }
+
+bool TCheckBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Checked") {
+    SetChecked(Value.AsBoolean());
+    return true;
+  }
+  return TWinControl::SetDescribedProperty(Prop, Value);
+}
+
+// ---- TListBox ----------------------------------------------------------------------------
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* l = new QListWidget;
+  l->setSelectionMode(QAbstractItemView::SingleSelection);
+  l->setUniformItemSizes(true);
+  SetBounds(0, 0, 121, 97);
+  SetColor(clWindow);
+  FColorSet = false;
+  AttachWidget(l);
+  SetTabStop(true);
+  FItems = std::make_unique<TListBoxStrings>(l);
+  WatchChild(l->viewport());
+  l->viewport()->installEventFilter(new TLambdaFilter(l, [this, l](QObject*, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonPress) FRowAtPress = l->currentRow();
+    return false;
+  }));
+  // A user's move to another item (mouse or keyboard)...
+  QObject::connect(l, &QListWidget::currentRowChanged, [this](int) { GuardedCall([this] { Click(); }); });
+  // ...and a click on the item already selected.
+  QObject::connect(l, &QListWidget::clicked, [this](const QModelIndex& I) {
+    if (I.row() == FRowAtPress) GuardedCall([this] { Click(); });
+    FRowAtPress = -2;
+  });
+}
+
+TListBox::~TListBox() = default;
+
+int TListBox::ItemIndex() const { return static_cast<QListWidget*>(Handle())->currentRow(); }
+
+void TListBox::SetItemIndex(int Value) {
+  auto* l = static_cast<QListWidget*>(Handle());
+  if (Value < -1 || Value >= l->count()) throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
+  Silently(l, [&] {
+    if (Value < 0) {
+      l->clearSelection();
+      l->setCurrentRow(-1);
+    } else {
+      l->setCurrentRow(Value);
+    }
+  });
+}
+
+int TListBox::TopIndex() const {
+  auto* l = static_cast<QListWidget*>(Handle());
+  const QModelIndex i = l->indexAt(QPoint(1, 1));
+  return i.isValid() ? i.row() : 0;
+}
+
+void TListBox::SetTopIndex(int Value) {
+  auto* l = static_cast<QListWidget*>(Handle());
+  if (Value >= 0 && Value < l->count()) l->scrollToItem(l->item(Value), QAbstractItemView::PositionAtTop);
+}
+
+bool TListBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Items.Strings") SetDescribedStrings(FItems.get(), Value);
+  else if (Prop == "ItemIndex") SetItemIndex(static_cast<int>(Value.AsInteger()));
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+// ---- TComboBox ---------------------------------------------------------------------------
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* c = new QComboBox;
+  c->setEditable(true);
+  c->setInsertPolicy(QComboBox::NoInsert);
+  SetBounds(0, 0, 145, 21);
+  AttachWidget(c);
+  SetTabStop(true);
+  FItems = std::make_unique<TComboBoxStrings>(c);
+  QObject::connect(c, &QComboBox::activated, [this](int) {
+    GuardedCall([this] {
+      if (OnChange) OnChange(this);
+      if (OnSelect) OnSelect(this);
+    });
+  });
+  if (c->lineEdit() != nullptr)
+    QObject::connect(c->lineEdit(), &QLineEdit::textEdited, [this](const QString&) {
+      GuardedCall([this] {
+        if (OnChange) OnChange(this);
+      });
+    });
+}
+
+TComboBox::~TComboBox() = default;
+
+void TComboBox::SetStyle(TComboBoxStyle Value) {
+  FStyle = Value;
+  auto* c = static_cast<QComboBox*>(Handle());
+  const int idx = c->currentIndex();
+  Silently(c, [&] {
+    c->setEditable(Value != csDropDownList);
+    if (c->isEditable()) c->setInsertPolicy(QComboBox::NoInsert);
+    c->setCurrentIndex(idx);
+  });
+  if (c->lineEdit() != nullptr)
+    QObject::connect(c->lineEdit(), &QLineEdit::textEdited, [this](const QString&) {
+      GuardedCall([this] {
+        if (OnChange) OnChange(this);
+      });
+    });
+}
+
+int TComboBox::ItemIndex() const { return static_cast<QComboBox*>(Handle())->currentIndex(); }
+
+void TComboBox::SetItemIndex(int Value) {
+  auto* c = static_cast<QComboBox*>(Handle());
+  if (Value < -1 || Value >= c->count()) throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
+  Silently(c, [&] { c->setCurrentIndex(Value); });
+}
+
+void TComboBox::Clear() {
+  FItems->Clear();
+  SetText("");
+}
+
+String TComboBox::GetText() const {
+  auto* c = static_cast<QComboBox*>(Handle());
+  if (c->isEditable()) return FromQStr(c->currentText());
+  if (c->currentIndex() < 0) return FromQStr(c->placeholderText());
+  return FromQStr(c->currentText());
+}
+
+void TComboBox::SetTextValue(const String& Value) {
+  auto* c = static_cast<QComboBox*>(Handle());
+  Silently(c, [&] {
+    if (c->isEditable()) {
+      c->setEditText(QStr(Value));
+      return;
+    }
+    const int i = c->findText(QStr(Value), Qt::MatchExactly);
+    c->setCurrentIndex(i);
+    c->setPlaceholderText(i < 0 ? QStr(Value) : QString());
+  });
+}
+
+bool TComboBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  if (Prop == "Items.Strings") SetDescribedStrings(FItems.get(), Value);
+  else if (Prop == "ItemIndex") SetItemIndex(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DropDownCount") DropDownCount = static_cast<int>(Value.AsInteger());
+  else if (Prop == "Style")
+    SetStyle(static_cast<TComboBoxStyle>(DescribedEnum(
+        Value, {{"csDropDown", csDropDown}, {"csSimple", csSimple}, {"csDropDownList", csDropDownList}})));
+  else
+    return TWinControl::SetDescribedProperty(Prop, Value);
+  return true;
+}
+
+bool TComboBox::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+  if (Event == "OnChange") OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnSelect") OnSelect = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else
+    return TWinControl::SetDescribedEvent(Event, Handler, Root);
+  return true;
+}
+
+// ---- TGroupBox ---------------------------------------------------------------------------
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+  auto* g = new QGroupBox;
+  SetBounds(0, 0, 185, 105);
+  AttachWidget(g);
+}
+
+String TGroupBox::GetText() const { return FromQStr(static_cast<QGroupBox*>(Handle())->title()); }
+
+void TGroupBox::SetTextValue(const String& Value) { static_cast<QGroupBox*>(Handle())->setTitle(QStr(Value)); }
