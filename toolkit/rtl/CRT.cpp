@@ -80,12 +80,34 @@ time_t mktime(tm* T) {
 }
 
 String AsctimeText(const tm& T) {
-  char buf[64];
-  int wd = T.tm_wday >= 0 && T.tm_wday < 7 ? T.tm_wday : 0;
-  int mo = T.tm_mon >= 0 && T.tm_mon < 12 ? T.tm_mon : 0;
-  std::snprintf(buf, sizeof buf, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", kDay[wd], kMon[mo], T.tm_mday, T.tm_hour,
-                T.tm_min, T.tm_sec, T.tm_year + 1900);
-  return buf;
+  // "Www Mmm dd hh:mm:ss yyyy\n", built by hand: the planners format hundreds of thousands.
+  const int wd = T.tm_wday >= 0 && T.tm_wday < 7 ? T.tm_wday : 0;
+  const int mo = T.tm_mon >= 0 && T.tm_mon < 12 ? T.tm_mon : 0;
+  auto two = [](String& s, int v, char pad) {
+    if (v < 0 || v > 99) {
+      s += std::to_string(v);
+      return;
+    }
+    s += v < 10 ? pad : static_cast<char>('0' + v / 10);
+    s += static_cast<char>('0' + v % 10);
+  };
+  String s;
+  s.reserve(26);
+  s += kDay[wd];
+  s += ' ';
+  s += kMon[mo];
+  s += ' ';
+  two(s, T.tm_mday, ' ');
+  s += ' ';
+  two(s, T.tm_hour, '0');
+  s += ':';
+  two(s, T.tm_min, '0');
+  s += ':';
+  two(s, T.tm_sec, '0');
+  s += ' ';
+  s += std::to_string(T.tm_year + 1900);
+  s += '\n';
+  return s;
 }
 
 char* asctime(const tm* T) {

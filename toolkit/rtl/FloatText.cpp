@@ -47,9 +47,15 @@ Decimal Exact(long double x) {
     ++e;
   }
   int precision = e < 0 ? -e : 0;
-  // Integer digits at most ~4933, fraction digits exactly `precision`.
-  std::vector<char> buf(static_cast<size_t>(precision) + 5000);
-  auto r = std::to_chars(buf.data(), buf.data() + buf.size(), ax, std::chars_format::fixed, precision);
+  // Fraction digits exactly `precision`; integer digits about e2 * log10(2).
+  thread_local std::vector<char> buf;
+  size_t need = static_cast<size_t>(precision) + static_cast<size_t>(e2 > 0 ? e2 : 0) * 31 / 100 + 16;
+  if (buf.size() < need) buf.resize(need);
+  // Values that are doubles (nearly all) take the much faster double conversion; both are exact.
+  const double asDouble = static_cast<double>(ax);
+  auto r = static_cast<long double>(asDouble) == ax
+               ? std::to_chars(buf.data(), buf.data() + need, asDouble, std::chars_format::fixed, precision)
+               : std::to_chars(buf.data(), buf.data() + need, ax, std::chars_format::fixed, precision);
   String text(buf.data(), r.ptr);
   size_t dot = text.find('.');
   String intPart = dot == String::npos ? text : text.substr(0, dot);
