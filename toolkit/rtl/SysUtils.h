@@ -61,13 +61,14 @@ bool TryStrToFloat(const String& S, long double& Value);
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
 // General format, 15 significant digits, the shortest text: 2460324.5 -> "2460324.5",
-// 1e-5 -> "1E-5", 1e15 -> "1E15", 0.1 -> "0.1", 100 -> "100". Exponent form is used when the
-// exponent is below -5 or the value needs more than 15 integer digits.
+// 1e-5 -> "1E-5", 1e15 -> "1E15", 0.1 -> "0.1", 100 -> "100". Exponent form is used below 1e-4
+// in magnitude (0.0001 -> "0.0001") and for values of more than 15 integer digits.
+// Rounding to 15 digits is half away from zero on the exact decimal value.
 // Infinite and NaN values give "INF", "-INF", "NAN".
 String FloatToStr(Extended Value);
 
-// ffGeneral: Precision significant digits, shortest form, exponent form when the exponent is
-//   >= Precision or < -5, exponent at least Digits digits (0..4).
+// ffGeneral: Precision significant digits, shortest form, exponent form when the decimal
+//   exponent (d.ddd * 10^e) is >= Precision or < -4, exponent at least Digits digits (0..4).
 // ffExponent: "d.dddE+xx": Precision significant digits, exponent with sign and at least
 //   Digits digits.
 // ffFixed: Digits decimals (exponent form when the value has more than Precision integer digits).
@@ -90,7 +91,9 @@ String FloatToStrF(Extended Value, TFloatFormat Format, int Precision, int Digit
 // value below 1 shows no leading zero ("#.##" on 0.5 -> ".5"); a point with no decimals
 // left after "#" removal is dropped ("#.##" on 3 -> "3"). A value that rounds to zero
 // prints without a minus ("0.00" on -0.001 -> "0.00"), and an all-"#" pattern on zero gives "".
-// An empty pattern gives FloatToStr's text. Infinite and NaN values give "INF", "-INF", "NAN".
+// Digits beyond the 18th significant one print as "0". An empty pattern, and a value of 1e18
+// or more under a pattern without exponent, give FloatToStr's text. Infinite and NaN values
+// give "INF", "-INF", "NAN".
 String FormatFloat(const String& Format, Extended Value);
 
 // printf-like formatting with C's rules in the "C" locale (the user's locale never changes
@@ -133,12 +136,15 @@ String Format(const String& Fmt, const A&... Args) {
 }
 
 // The run-time's real-number text output Str(X : Width : Decimals).
-// Decimals >= 0 and |X| small enough: fixed notation with Decimals decimals, right-aligned in
-// at least Width characters. Decimals < 0 (or a value too large for the fixed form): exponent
-// form filling max(Width, 10) characters: a sign position (blank or "-"), one digit, ".",
-// the decimals, "E", the exponent's sign and four exponent digits, e.g. Str(-12.3456789, 25, -1)
-// = "-1.2345678900000000E+0001". At most 18 significant digits; further digits print as "0".
-// Rounding is half away from zero on the value's 18-significant-digit decimal expansion.
+// Fixed form when Decimals >= 0, |X| <= 6.64613997892457936e35 and the decimal exponent of X is
+// below 36 in magnitude: Decimals (at most 216) decimals, right-aligned in at least Width
+// characters, never cut. Otherwise the exponent form, filling max(Width, 10) characters: a sign
+// position (blank or "-"), one digit, ".", max(Width, 10) - 9 decimals, "E", the exponent's
+// sign and four exponent digits, e.g. Str(-12.3456789, 25, -1) = "-1.2345678900000000E+0001";
+// beyond 26 characters the mantissa keeps 18 digits and blanks fill the front.
+// The value is first taken to 18 significant digits (correctly rounded, as the hardware's
+// decimal conversion does), then rounded half away from zero to the digits shown; digits
+// beyond the 18th print as "0".
 // Infinite and NaN values give "+Inf", "-Inf", "Nan", right-aligned in Width.
 // A value that rounds to zero in the fixed form prints without "-".
 String Str(Extended X, int Width, int Decimals);
