@@ -1,6 +1,7 @@
 // Number and text conversion, text helpers and files of the run-time.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -211,6 +212,21 @@ TEST(StrToFloat, DoubleOverloadIsCorrectlyRounded) {
   ASSERT_TRUE(TryStrToFloat("2.675", v));
   EXPECT_EQ(v, 2.675);
   EXPECT_EQ(StrToFloat("0.1"), 0.1L);  // the extended value, not the double
+}
+
+// The user's locale (which the GUI library installs) must not change number text.
+TEST(StrToFloat, IndependentOfTheCLocale) {
+  const char* locales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"};
+  bool set = false;
+  for (const char* l : locales) set = set || std::setlocale(LC_ALL, l) != nullptr;
+  if (!set) GTEST_SKIP() << "no comma-decimal locale installed";
+  EXPECT_EQ(StrToFloat("1.5"), 1.5L);
+  EXPECT_THROW(StrToFloat("1,5"), EConvertError);
+  EXPECT_EQ(FormatFloat("#0.00", 19.625), "19.63");
+  EXPECT_EQ(FloatToStr(2.5), "2.5");
+  EXPECT_EQ(Format("%12.4f", 52.5), "     52.5000");
+  EXPECT_EQ(Str(1.5, 0, 1), "1.5");
+  std::setlocale(LC_ALL, "C");
 }
 
 TEST(Integers, ParseAndFormat) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 
 #include "CRT.h"
@@ -84,6 +85,35 @@ TEST_F(TimeZoneTest, CaptureDerivesBiasNamesAndChangeDates) {
     if (c.toDaylight.wMonth == 0) {
       EXPECT_EQ(state, TIME_ZONE_ID_UNKNOWN) << c.tz;
     }
+  }
+}
+
+// Zones from the system's zone database (skipped where it is not installed). Dublin flags its
+// winter time as the daylight-saving one; daylight time is still the clock set forward.
+TEST_F(TimeZoneTest, CaptureFromTheZoneDatabase) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Dublin")) GTEST_SKIP() << "no zone database";
+  struct Case {
+    const char* tz;
+    Integer bias, daylightBias;
+    const char *stdName, *dstName;
+    TSystemTime toDaylight, toStandard;
+  };
+  const Case cases[] = {
+      {"Europe/Berlin", -60, -60, "CET", "CEST", Rule(3, 5, 0, 2), Rule(10, 5, 0, 3)},
+      {"Europe/Dublin", 0, -60, "GMT", "IST", Rule(3, 5, 0, 1), Rule(10, 5, 0, 2)},
+      {"Australia/Lord_Howe", -630, -30, "+1030", "+11", Rule(10, 1, 0, 2), Rule(4, 1, 0, 2)},
+      {"Asia/Tokyo", -540, 0, "JST", "JST", TSystemTime{}, TSystemTime{}},
+  };
+  for (const auto& c : cases) {
+    CaptureFrom(c.tz);
+    TTimeZoneInformation z;
+    GetTimeZoneInformation(z);
+    EXPECT_EQ(z.Bias, c.bias) << c.tz;
+    EXPECT_EQ(z.DaylightBias, c.daylightBias) << c.tz;
+    EXPECT_EQ(z.StandardName, c.stdName) << c.tz;
+    EXPECT_EQ(z.DaylightName, c.dstName) << c.tz;
+    EXPECT_EQ(z.DaylightDate, c.toDaylight) << c.tz;
+    EXPECT_EQ(z.StandardDate, c.toStandard) << c.tz;
   }
 }
 
