@@ -33,10 +33,12 @@ inline unsigned char FoldLower(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-bool EqualIgnoringAZCase(const String& A, const String& B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t i = 0; i < A.size(); ++i)
-    if (FoldLower(static_cast<unsigned char>(A[i])) != FoldLower(static_cast<unsigned char>(B[i])))
+// Slot equals a key that is already folded, ignoring A-Z case. The CSV import asks this for
+// every text field against up to 150 slots, so the key is folded once, not per slot.
+bool EqualsFoldedKey(const String& Slot, const String& FoldedKey) {
+  if (Slot.size() != FoldedKey.size()) return false;
+  for (std::size_t i = 0; i < Slot.size(); ++i)
+    if (FoldLower(static_cast<unsigned char>(Slot[i])) != static_cast<unsigned char>(FoldedKey[i]))
       return false;
   return true;
 }
@@ -223,6 +225,10 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   if (NrCols == FNrOfCols && NrRows == FNrOfRows) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
+  // A size whose values could never be held is refused before anything is allocated.
+  const std::size_t cells = static_cast<std::size_t>(std::max<Integer>(NrCols, 1)) *
+                            static_cast<std::size_t>(std::max<Integer>(NrRows, 1));
+  if (cells > std::vector<double>().max_size()) RaiseNoMemory();
   TArrays arrays;
   try {
     PrepareArrays(NrCols, NrRows, arrays);
@@ -545,11 +551,15 @@ Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
   if (!InsideCol(Col)) return 0;
   const TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
   if (!IsCategorial(spec.MScaleType)) return 0;
-  const String key = CutShort(ID, MaxNominalIDLength);
+  String key = CutShort(ID, MaxNominalIDLength);
   if (key.empty()) return 0;
-  for (Integer k = 1; k <= MaxNominalIDs; ++k) {
-    const String& slot = spec.IDs[static_cast<std::size_t>(k - 1)];
-    if (IgnoreCase ? EqualIgnoringAZCase(slot, key) : slot == key) return k;
+  if (IgnoreCase) {
+    for (auto& ch : key) ch = static_cast<char>(FoldLower(static_cast<unsigned char>(ch)));
+    for (Integer k = 1; k <= MaxNominalIDs; ++k)
+      if (EqualsFoldedKey(spec.IDs[static_cast<std::size_t>(k - 1)], key)) return k;
+  } else {
+    for (Integer k = 1; k <= MaxNominalIDs; ++k)
+      if (spec.IDs[static_cast<std::size_t>(k - 1)] == key) return k;
   }
   return 0;
 }
