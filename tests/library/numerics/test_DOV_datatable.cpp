@@ -1,4 +1,5 @@
 #include "DOV_datatable.h"
+#include "FormLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -633,4 +634,33 @@ TEST(TDataTableDescription, NotifyEventsBindToTheWindowsHandlers) {
   EXPECT_TRUE(mat->SetDescribedEvent("OnChange", "DB_BaseChange", &form));
   mat->SetVal(1, 1, 1);
   EXPECT_EQ(form.calls, 2);
+}
+
+// The main window's description gives its catalogue table and band matrices their sizes
+// before the window's own code runs.
+TEST(TDataTableDescription, LoadedFromAWindowDescription) {
+  RegisterNumericsClasses();
+  TComponent form(nullptr);
+  LoadDescriptionInto(&form,
+                      "object Form1: TComponent\n"
+                      "  object DB_Base: TDataTable\n"
+                      "    NrOfColumns = 11\n"
+                      "    NrOfRows = 5000\n"
+                      "  end\n"
+                      "  object Matrix_DB_400Mhz: TMatrix\n"
+                      "    NrOfColumns = 11\n"
+                      "    NrOfRows = 5000\n"
+                      "  end\n"
+                      "end\n",
+                      "Unit1.form");
+  auto* table = dynamic_cast<TDataTable*>(form.FindComponent("DB_Base"));
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->NrOfColumns(), 11);
+  EXPECT_EQ(table->NrOfRows(), 5000);
+  EXPECT_EQ(table->NumericData->NrOfRows(), 5000);
+  EXPECT_EQ(table->ColName(11), "C-11");
+  auto* band = dynamic_cast<TMatrix*>(form.FindComponent("Matrix_DB_400Mhz"));
+  ASSERT_NE(band, nullptr);
+  EXPECT_EQ(band->NrOfColumns(), 11);
+  EXPECT_EQ(band->NrOfRows(), 5000);
 }
