@@ -165,6 +165,24 @@ void TTextFile::ReadLn(String& Line) {
   }
 }
 
+void TTextFile::Read(String& Text) {
+  NeedInput();
+  Text.clear();
+  while (true) {
+    int c = Peek();
+    if (c < 0 || c == '\n') break;
+    Next();
+    if (c == '\r') {
+      if (Peek() == '\n') {
+        ungetc('\r', FFile);  // CR LF stays for ReadLn
+        break;
+      }
+      continue;
+    }
+    Text += static_cast<char>(c);
+  }
+}
+
 String TTextFile::ReadLine() {
   String s;
   ReadLn(s);

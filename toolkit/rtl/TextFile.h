@@ -40,6 +40,8 @@ public:
   void ReadLn(String& Line);
   String ReadLine();
   void ReadLn();  // skips the rest of the line
+  // The rest of the current line without moving past its line end (a lone CR is dropped).
+  void Read(String& Text);
   // One byte as it is (CR and LF are returned too); at the end of the file, byte 26.
   char ReadChar();
   // Blanks, tabs and line ends are skipped; the token runs to the next byte <= ' ';

@@ -65,6 +65,26 @@ TEST(TextFile, CharactersComeAsTheyAre) {
   EXPECT_EQ(f.ReadLine(), "");
 }
 
+TEST(TextFile, ReadStopsAtTheLineEnd) {
+  testsupport::TempDir dir;
+  dir.write("in.txt", "ab\r\ncd\nlast");
+  TTextFile f("in.txt");
+  f.Reset();
+  String s;
+  f.Read(s);
+  EXPECT_EQ(s, "ab");
+  EXPECT_TRUE(f.Eoln());
+  f.Read(s);
+  EXPECT_EQ(s, "");  // still at the line end
+  f.ReadLn();
+  f.Read(s);
+  EXPECT_EQ(s, "cd");
+  f.ReadLn();
+  f.Read(s);
+  EXPECT_EQ(s, "last");
+  EXPECT_TRUE(f.Eof());
+}
+
 TEST(TextFile, IntegerAndRealTokens) {
   testsupport::TempDir dir;
   dir.write("n.txt", "  12\t-7\r\n$1F +3\n");
