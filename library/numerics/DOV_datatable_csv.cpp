@@ -193,7 +193,7 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
       } else if (field.empty()) {
         SetCellState(c, r, csEmpty);
       } else {
-        const Integer k = AddNominalID(c, field.substr(0, MaxNominalIDLength));
+        const Integer k = AddNominalID(c, field);  // cut to ten characters there
         if (k != 0)
           SetElem(c, r, k);
         else
