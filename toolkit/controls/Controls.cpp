@@ -207,7 +207,7 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       break;
     }
     case QEvent::Resize: {
-      if (Watched != w || c->Parent() != nullptr) break;
+      if (Watched != w || !c->IsWindowControl()) break;
       // Only windows are resized by someone else (the window manager).
       const QSize sz = static_cast<QResizeEvent*>(Event)->size();
       if (sz.width() != c->FWidth || sz.height() != c->FHeight) {
@@ -219,7 +219,7 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       break;
     }
     case QEvent::Move: {
-      if (Watched != w || c->Parent() != nullptr || !w->isWindow()) break;
+      if (Watched != w || !c->IsWindowControl()) break;
       c->FLeft = w->x();
       c->FTop = w->y();
       break;
@@ -296,7 +296,7 @@ void TControl::AttachWidget(QWidget* W) {
     FWidth = W->width();
     FHeight = W->height();
   }
-  if (!W->isWindow()) W->hide();
+  if (!IsWindowControl()) W->hide();
   ApplyGeometry();
 }
 
@@ -309,7 +309,7 @@ void TControl::SetParent(TWinControl* AParent) {
   if (FParent != nullptr) FParent->RemoveControl(this);
   FParent = AParent;
   if (FParent != nullptr) FParent->InsertControl(this);
-  if (FWidget != nullptr && !FWidget->isWindow()) {
+  if (FWidget != nullptr && !IsWindowControl()) {
     FWidget->setParent(FParent != nullptr ? FParent->ClientHandle() : nullptr);
     ApplyGeometry();
     ApplyVisibility();
@@ -339,7 +339,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TControl::ApplyGeometry() {
   if (FWidget == nullptr) return;
-  if (FWidget->isWindow()) {
+  if (IsWindowControl()) {
     FWidget->move(FLeft, FTop);
     FWidget->resize(FWidth, FHeight);
   } else {
@@ -359,7 +359,7 @@ void TControl::SetVisible(bool Value) {
 
 void TControl::ApplyVisibility() {
   if (FWidget == nullptr) return;
-  if (FParent == nullptr && !FWidget->isWindow()) {
+  if (FParent == nullptr && !IsWindowControl()) {
     FWidget->hide();
     return;
   }
@@ -368,7 +368,7 @@ void TControl::ApplyVisibility() {
 
 bool TControl::Showing() const {
   if (!FVisible) return false;
-  if (FParent == nullptr) return FWidget != nullptr && FWidget->isWindow() && FWidget->isVisible();
+  if (FParent == nullptr) return FWidget != nullptr && IsWindowControl() && FWidget->isVisible();
   return FParent->Showing();
 }
 

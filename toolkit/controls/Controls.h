@@ -254,6 +254,8 @@ public:
 protected:
   // Concrete controls create their widget in their constructor and hand it over here.
   void AttachWidget(QWidget* W);
+  // True for windows (their widget is a top-level window, never placed on a parent).
+  virtual bool IsWindowControl() const { return false; }
   // Delivers mouse input of a child widget (a view's viewport) as the control's own.
   void WatchChild(QWidget* W);
   virtual String GetText() const { return FText; }

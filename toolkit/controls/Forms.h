@@ -123,6 +123,7 @@ protected:
   String GetText() const override;
   void SetTextValue(const String& Value) override;
   void ApplyFontAndColor() override;
+  bool IsWindowControl() const override { return true; }
 
 private:
   [[noreturn]] void BindError(const String& Name, TComponent* Found, const std::type_info& Want);

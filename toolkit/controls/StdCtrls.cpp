@@ -385,16 +385,37 @@ bool TButton::SetDescribedProperty(const String& Prop, const TPropValue& Value) 
 }
 
 // ---- TRadioButton ------------------------------------------------------------------------
+namespace {
+// Radio buttons form a group with the other radio buttons of the same parent control only
+// (Qt's own grouping would take in those of nested panels too), and a click on the checked
+// button leaves it checked.
+class TRadioWidget : public QRadioButton {
+protected:
+  void nextCheckState() override {
+    if (!isChecked()) setChecked(true);
+  }
+};
+}  // namespace
+
 TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
-  auto* r = new QRadioButton;
+  auto* r = new TRadioWidget;
+  r->setAutoExclusive(false);
   SetBounds(0, 0, 113, 17);
   AttachWidget(r);
   SetTabStop(true);
-  // Code changes run with this button's signals blocked, so a toggle here is the user's (or
-  // a sibling losing its check, which fires nothing).
+  // Code changes run with this button's signals blocked, so a toggle here is the user's.
   QObject::connect(r, &QRadioButton::toggled, [this](bool On) {
-    if (On) GuardedCall([this] { Click(); });
+    if (!On) return;
+    UncheckSiblings();
+    GuardedCall([this] { Click(); });
   });
+}
+
+void TRadioButton::UncheckSiblings() {
+  if (Parent() == nullptr) return;
+  for (int i = 0; i < Parent()->ControlCount(); ++i)
+    if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); other != nullptr && other != this)
+      other->SetChecked(false);
 }
 
 bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(Handle())->isChecked(); }
@@ -402,21 +423,10 @@ bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(Handle())
 void TRadioButton::SetChecked(bool Value) {
   auto* r = static_cast<QRadioButton*>(Handle());
   if (r->isChecked() == Value) return;
+  Silently(r, [&] { r->setChecked(Value); });
   if (Value) {
-    Silently(r, [&] { r->setChecked(true); });
-    // Siblings on another parent widget are not unchecked by Qt before the control is placed,
-    // so do it here too.
-    if (Parent() != nullptr)
-      for (int i = 0; i < Parent()->ControlCount(); ++i)
-        if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); other != nullptr && other != this)
-          if (other->Checked()) other->SetChecked(false);
+    UncheckSiblings();
     if (!IsLoading()) Click();
-  } else {
-    Silently(r, [&] {
-      r->setAutoExclusive(false);
-      r->setChecked(false);
-      r->setAutoExclusive(true);
-    });
   }
 }
 

@@ -170,6 +170,9 @@ public:
 protected:
   String GetText() const override;
   void SetTextValue(const String& Value) override;
+
+private:
+  void UncheckSiblings();
 };
 
 class TCheckBox : public TWinControl {
