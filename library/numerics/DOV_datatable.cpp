@@ -35,9 +35,16 @@ inline unsigned char FoldLower(unsigned char c) {
 
 // Slot equals a key that is already folded, ignoring A-Z case. The CSV import asks this for
 // every text field against up to 150 slots, so the key is folded once, not per slot.
+// Catalogue names share their first characters ("J0002+6216", "J0006+1834"), so the last
+// character is looked at first.
 bool EqualsFoldedKey(const String& Slot, const String& FoldedKey) {
-  if (Slot.size() != FoldedKey.size()) return false;
-  for (std::size_t i = 0; i < Slot.size(); ++i)
+  const std::size_t n = Slot.size();
+  if (n != FoldedKey.size()) return false;
+  if (n == 0) return true;
+  if (FoldLower(static_cast<unsigned char>(Slot[n - 1])) !=
+      static_cast<unsigned char>(FoldedKey[n - 1]))
+    return false;
+  for (std::size_t i = 0; i + 1 < n; ++i)
     if (FoldLower(static_cast<unsigned char>(Slot[i])) != static_cast<unsigned char>(FoldedKey[i]))
       return false;
   return true;
