@@ -431,85 +431,200 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
 }
 
 namespace {
-// Draws a curve figure (ellipse, rounded rectangle, arc) with QPainter in the box x1..x2-1.
+
+// Draws a curve figure with QPainter in the box x1..x2-1: wide pens only, whose pixels no
+// caller probes.
 void CurveFigure(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, bool filled,
                  const std::function<void(QPainter&, const QRect&)>& shape) {
-  int w = d.Pen.Style() == psClear ? 0 : std::max(1, d.Pen.Width());
+  int w = std::max(1, d.Pen.Width());
   QRect box(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1));
-  if (w > 1 && d.Pen.Style() == psInsideFrame) box.adjust(w / 2, w / 2, -((w - 1) / 2), -((w - 1) / 2));
-  if (w == 0) box.adjust(0, 0, -1, -1);  // the clear-pen interior, as for rectangles
+  if (d.Pen.Style() == psInsideFrame) box.adjust(w / 2, w / 2, -((w - 1) / 2), -((w - 1) / 2));
   QPen pen = QtPen(d.Pen);
   QBrush brush = filled ? QtBrush(d.Brush) : QBrush(Qt::NoBrush);
   PaintFigure(d, QRect(QPoint(X1 - w, Y1 - w), QPoint(X2 + w, Y2 + w)), d.Pen.Mode(), [&](QPainter& p) {
     p.setPen(pen);
     p.setBrush(brush);
-    // A QRect of width n-1 outlined by a cosmetic pen covers n pixels.
     shape(p, box.adjusted(0, 0, -1, -1));
   });
 }
+
+// Rows of a convex shape in a w x h box: the pixels whose centres lie inside an ellipse of
+// ew x eh pixels, split at its middle and pulled apart to the box's corners (ew = w and
+// eh = h: an ellipse; ew = 0: a rectangle; else a rounded rectangle). Row y covers
+// L[y] .. w-1-L[y], the shape being symmetric.
+std::vector<int> ShapeRows(int w, int h, int ew, int eh) {
+  std::vector<int> L(static_cast<std::size_t>(h), 0);
+  if (ew <= 0 || eh <= 0) return L;
+  for (int y = 0; y < h; ++y) {
+    int ey;
+    if (y < eh / 2) ey = y;
+    else if (y >= h - eh / 2) ey = y - (h - eh);
+    else continue;
+    // The widest rows reach the box's sides even for very flat shapes.
+    if (ey == (eh - 1) / 2 || ey == eh / 2) continue;
+    double dy = (ey + 0.5) - eh / 2.0;
+    double t = 1.0 - (dy * dy) / ((eh / 2.0) * (eh / 2.0));
+    double half = ew / 2.0 * std::sqrt(std::max(t, 0.0));
+    int l = static_cast<int>(std::ceil(ew / 2.0 - half - 0.5));
+    if (l > (ew - 1) / 2) l = (ew - 1) / 2;  // at least the middle pixel(s)
+    L[static_cast<std::size_t>(y)] = std::max(l, 0);
+  }
+  return L;
+}
+
+// Splits the rows into outline (connected, one pixel thick) and interior pixels. Coordinates
+// are box-relative.
+template <class Outline, class Inside>
+void ShapePixels(int w, int h, const std::vector<int>& L, Outline&& outline, Inside&& inside) {
+  for (int y = 0; y < h; ++y) {
+    int l = L[static_cast<std::size_t>(y)], r = w - 1 - l;
+    int leftEnd = l, rightStart = r;
+    for (int n : {y - 1, y + 1}) {
+      if (n < 0 || n >= h) {
+        leftEnd = r;
+        rightStart = l;
+        break;
+      }
+      int nl = L[static_cast<std::size_t>(n)], nr = w - 1 - nl;
+      leftEnd = std::max(leftEnd, nl - 1);
+      rightStart = std::min(rightStart, nr + 1);
+    }
+    leftEnd = std::min(leftEnd, r);
+    rightStart = std::max(rightStart, l);
+    if (leftEnd + 1 >= rightStart) {
+      for (int x = l; x <= r; ++x) outline(x, y);
+      continue;
+    }
+    for (int x = l; x <= leftEnd; ++x) outline(x, y);
+    for (int x = leftEnd + 1; x < rightStart; ++x) inside(x, y);
+    for (int x = rightStart; x <= r; ++x) outline(x, y);
+  }
+}
+
+// Parametric angle (0 .. 2 pi, counter-clockwise on screen) of a point seen from the centre of
+// the box, the box scaled to a circle.
+double BoxAngle(double x, double y, int X1, int Y1, int X2, int Y2) {
+  double cx = (X1 + X2) / 2.0, cy = (Y1 + Y2) / 2.0;
+  double rx = std::max((X2 - X1) / 2.0, 0.5), ry = std::max((Y2 - Y1) / 2.0, 0.5);
+  double a = std::atan2(-(y - cy) / ry, (x - cx) / rx);
+  return a < 0 ? a + 2 * std::numbers::pi : a;
+}
+
+// A thin-pen curve: the shape's outline in the pen colour (only the part from angle a0 over
+// span when partial), its inside in the brush colour when filled, each pixel combined once
+// with the pen mode. A dash pattern runs along the outline counter-clockwise from a0.
+// The outline takes the brush colour instead for the pen-less fill.
+void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh, bool filled, bool partial = false,
+               double a0 = 0, double span = 0, bool brushOnly = false) {
+  int w = X2 - X1, h = Y2 - Y1;
+  std::vector<int> L = ShapeRows(w, h, ew, eh);
+  QRect area = d.Area();
+  Surface s(*d.Image);
+  TPenMode mode = d.Pen.Mode();
+  std::uint32_t bc = Rgb(d.Brush.Color()), pc = brushOnly ? bc : Rgb(d.Pen.Color());
+  auto put = [&](int x, int y, std::uint32_t c) {
+    if (area.contains(x, y)) s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c));
+  };
+  bool fill = filled && d.Brush.Style() != bsClear;
+  bool hatched = fill && d.Brush.Style() != bsSolid;
+  std::vector<TPoint> hatchRows;
+  Pattern pat = brushOnly ? Pattern{} : PatternOf(d.Pen.Style());
+  bool needOrder = partial || pat.Runs;
+  struct Px {
+    double a;
+    int x, y;
+  };
+  std::vector<Px> ring;
+  auto angleOf = [&](int x, int y) {
+    double a = BoxAngle(X1 + x + 0.5, Y1 + y + 0.5, X1, Y1, X2, Y2) - a0;
+    return a < 0 ? a + 2 * std::numbers::pi : a;
+  };
+  ShapePixels(
+      w, h, L,
+      [&](int x, int y) {
+        if (needOrder) ring.push_back(Px{angleOf(x, y), x, y});
+        else put(X1 + x, Y1 + y, pc);
+      },
+      [&](int x, int y) {
+        if (!fill) return;
+        if (hatched) hatchRows.push_back(TPoint{X1 + x, Y1 + y});
+        else put(X1 + x, Y1 + y, bc);
+      });
+  if (hatched) {
+    // Hatch lines: the brush pattern of a full-surface fill, kept to the inside pixels.
+    QRect hb = BoundsOf(hatchRows.data(), static_cast<int>(hatchRows.size()), 0);
+    QImage hatch(hb.size(), QImage::Format_ARGB32);
+    hatch.fill(0);
+    {
+      QPainter p(&hatch);
+      PrepareImagePainter(p);
+      p.translate(-hb.topLeft());
+      p.fillRect(hb, QtBrush(d.Brush));
+    }
+    for (const TPoint& q : hatchRows) {
+      QRgb m = hatch.pixel(q.X - hb.left(), q.Y - hb.top());
+      if (qAlpha(m) >= 128) put(q.X, q.Y, m & 0xFFFFFFu);
+    }
+  }
+  if (!needOrder) return;
+  std::sort(ring.begin(), ring.end(), [](const Px& a, const Px& b) { return a.a < b.a; });
+  long long step = 0;
+  for (const Px& q : ring) {
+    if (partial && q.a > span + 1e-9) break;
+    if (pat.On(step++)) put(X1 + q.x, Y1 + q.y, pc);
+  }
+}
+
+bool CurvePenIsThin(const TPen& p) { return p.Width() <= 1 || p.Style() == psClear; }
+
 }  // namespace
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
-  CurveFigure(*d, X1, Y1, X2, Y2, true, [](QPainter& p, const QRect& r) { p.drawEllipse(r); });
+  if (d->Pen.Style() == psClear) {
+    // The brush alone covers one pixel less to the right and bottom, as for rectangles.
+    if (X2 - X1 > 1 && Y2 - Y1 > 1 && d->Brush.Style() != bsClear) {
+      ThinCurve(*d, X1, Y1, X2 - 1, Y2 - 1, X2 - X1 - 1, Y2 - Y1 - 1, true, false, 0, 0, true);
+    }
+  } else if (CurvePenIsThin(d->Pen)) {
+    ThinCurve(*d, X1, Y1, X2, Y2, X2 - X1, Y2 - Y1, true);
+  } else {
+    CurveFigure(*d, X1, Y1, X2, Y2, true, [](QPainter& p, const QRect& r) { p.drawEllipse(r); });
+  }
   Changed();
 }
 
 void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
-  double rx = std::abs(X3) / 2.0, ry = std::abs(Y3) / 2.0;
-  CurveFigure(*d, X1, Y1, X2, Y2, true, [&](QPainter& p, const QRect& r) {
-    p.drawRoundedRect(r, std::min(rx, r.width() / 2.0), std::min(ry, r.height() / 2.0), Qt::AbsoluteSize);
-  });
+  int ew = std::min(std::abs(X3), X2 - X1), eh = std::min(std::abs(Y3), Y2 - Y1);
+  if (d->Pen.Style() == psClear) {
+    if (X2 - X1 > 1 && Y2 - Y1 > 1 && d->Brush.Style() != bsClear) {
+      ThinCurve(*d, X1, Y1, X2 - 1, Y2 - 1, std::min(ew, X2 - X1 - 1), std::min(eh, Y2 - Y1 - 1), true, false, 0, 0, true);
+    }
+  } else if (CurvePenIsThin(d->Pen)) {
+    ThinCurve(*d, X1, Y1, X2, Y2, ew, eh, true);
+  } else {
+    double rx = ew / 2.0, ry = eh / 2.0;
+    CurveFigure(*d, X1, Y1, X2, Y2, true, [&](QPainter& p, const QRect& r) {
+      p.drawRoundedRect(r, std::min(rx, r.width() / 2.0), std::min(ry, r.height() / 2.0), Qt::AbsoluteSize);
+    });
+  }
   Changed();
 }
 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2) || d->Pen.Style() == psClear) return;
-  // The ellipse through the outermost pixels of the box; rays from its centre, turned into
-  // the ellipse's parametric angles (y pointing up).
-  double cx = (X1 + X2 - 1) / 2.0, cy = (Y1 + Y2 - 1) / 2.0;
-  double rx = (X2 - 1 - X1) / 2.0, ry = (Y2 - 1 - Y1) / 2.0;
-  auto angle = [&](int x, int y) {
-    double a = std::atan2(-(y - cy) / std::max(ry, 0.5), (x - cx) / std::max(rx, 0.5));
-    return a < 0 ? a + 2 * std::numbers::pi : a;
-  };
-  double a0 = angle(X3, Y3), a1 = angle(X4, Y4);
+  double a0 = BoxAngle(X3, Y3, X1, Y1, X2, Y2), a1 = BoxAngle(X4, Y4, X1, Y1, X2, Y2);
   double span = std::fmod(a1 - a0 + 4 * std::numbers::pi, 2 * std::numbers::pi);
   bool full = span <= 0;
   if (full) span = 2 * std::numbers::pi;
-  if (!ThinPen(d->Pen)) {
+  if (CurvePenIsThin(d->Pen)) {
+    // The arc is the part of the ellipse outline Ellipse would draw in the same box.
+    ThinCurve(*d, X1, Y1, X2, Y2, X2 - X1, Y2 - Y1, false, !full, a0, span);
+  } else {
     int start16 = static_cast<int>(std::nearbyint(a0 * 180 / std::numbers::pi * 16));
     int span16 = static_cast<int>(std::nearbyint(span * 180 / std::numbers::pi * 16));
     CurveFigure(*d, X1, Y1, X2, Y2, false, [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
-    Changed();
-    return;
-  }
-  // Thin arcs: walk the ellipse in steps shorter than a pixel and join the rounded points
-  // with the line rasteriser, so that the arc lies inside the box like the other shapes.
-  int n = std::max(8, static_cast<int>(std::ceil(span * std::max(rx, ry) * 2)));
-  std::vector<TPoint> pts;
-  pts.reserve(static_cast<std::size_t>(n) + 2);
-  for (int i = 0; i <= n; ++i) {
-    double t = a0 + span * i / n;
-    TPoint q{static_cast<int>(std::nearbyint(cx + rx * std::cos(t))), static_cast<int>(std::nearbyint(cy - ry * std::sin(t)))};
-    if (pts.empty() || !(pts.back() == q)) pts.push_back(q);
-  }
-  if (!full) {
-    // A partial arc paints its last point too: one step beyond it along the final direction.
-    TPoint e = pts.back();
-    TPoint prev = pts.size() > 1 ? pts[pts.size() - 2] : e;
-    int sx = (e.X > prev.X) - (e.X < prev.X), sy = (e.Y > prev.Y) - (e.Y < prev.Y);
-    if (sx == 0 && sy == 0) sx = 1;
-    pts.push_back(TPoint{e.X + sx, e.Y + sy});
-  }
-  if (d->Pen.Mode() == pmCopy) {
-    ThinPath(*d, pts.data(), static_cast<int>(pts.size()), false);
-  } else {
-    // A walked arc may pass a pixel twice; the mask combines it once.
-    QRect bounds = BoundsOf(pts.data(), static_cast<int>(pts.size()), 2);
-    PaintFigure(*d, bounds, d->Pen.Mode(),
-                [&](QPainter& p) { ThinPathOnMask(p, d->Pen, pts.data(), static_cast<int>(pts.size()), false); });
   }
   Changed();
 }

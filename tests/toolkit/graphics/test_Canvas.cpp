@@ -69,29 +69,75 @@ TEST(Canvas, PolylinePaintsJointsOnceAndLeavesLastPointAndPenPos) {
   EXPECT_EQ(cv->PenPos(), (TPoint{1, 1}));
 }
 
-// Right and bottom box edges are exclusive for every shape; a 1-pixel pen outlines the
-// first and last row and column inside the box.
+// Right and bottom box edges are exclusive for every shape; a 1-pixel pen reaches the first
+// and last row and column inside the box, also for very small and very flat boxes.
 TEST(Canvas, ShapesStayInsideTheirBoxes) {
   struct Shape {
     const char* name;
-    std::function<void(TCanvas*)> draw;
+    std::function<void(TCanvas*, int, int, int, int)> draw;
   };
   const Shape shapes[] = {
-      {"Rectangle", [](TCanvas* c) { c->Rectangle(3, 4, 13, 12); }},
-      {"Ellipse", [](TCanvas* c) { c->Ellipse(3, 4, 13, 12); }},
-      {"RoundRect", [](TCanvas* c) { c->RoundRect(3, 4, 13, 12, 4, 4); }},
-      {"Rectangle reversed corners", [](TCanvas* c) { c->Rectangle(13, 12, 3, 4); }},
-      {"Ellipse reversed corners", [](TCanvas* c) { c->Ellipse(13, 4, 3, 12); }},
+      {"Rectangle", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x1, y1, x2, y2); }},
+      {"Ellipse", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Ellipse(x1, y1, x2, y2); }},
+      {"RoundRect", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->RoundRect(x1, y1, x2, y2, 6, 4); }},
+      {"Rectangle reversed corners", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x2, y2, x1, y1); }},
+      {"Ellipse reversed corners", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Ellipse(x2, y1, x1, y2); }},
   };
+  const TSize sizes[] = {{10, 8}, {1, 1}, {2, 2}, {20, 2}, {3, 17}, {14, 1}, {7, 7}, {30, 9}, {25, 24}};
   for (const Shape& s : shapes) {
-    SCOPED_TRACE(s.name);
-    auto b = WhiteBitmap(20, 20);
-    b->Canvas()->Brush()->SetColor(clRed);
-    s.draw(b->Canvas());
-    TRect box = InkBox(*b, clWhite);
-    EXPECT_EQ(box, (TRect{3, 4, 12, 11}));
-    EXPECT_EQ(b->Canvas()->GetPixel(8, 8), clRed);  // filled inside
+    for (TSize z : sizes) {
+      SCOPED_TRACE(std::string(s.name) + " " + std::to_string(z.cx) + "x" + std::to_string(z.cy));
+      auto b = WhiteBitmap(40, 40);
+      b->Canvas()->Brush()->SetColor(clRed);
+      s.draw(b->Canvas(), 3, 4, 3 + z.cx, 4 + z.cy);
+      TRect box = InkBox(*b, clWhite);
+      EXPECT_EQ(box, (TRect{3, 4, 3 + z.cx - 1, 4 + z.cy - 1}));
+      if (z.cx >= 5 && z.cy >= 5) {
+        EXPECT_EQ(b->Canvas()->GetPixel(3 + z.cx / 2, 4 + z.cy / 2), clRed);
+      }
+    }
   }
+}
+
+TEST(Canvas, DottedEllipseIsPartOfTheSolidOne) {
+  auto solid = WhiteBitmap(40, 40);
+  solid->Canvas()->Ellipse(2, 3, 37, 30);
+  auto dotted = WhiteBitmap(40, 40);
+  dotted->Canvas()->Pen()->SetStyle(psDot);
+  dotted->Canvas()->Ellipse(2, 3, 37, 30);
+  int n = Count(*dotted, clBlack);
+  EXPECT_GT(n, Count(*solid, clBlack) / 3);
+  EXPECT_LT(n, Count(*solid, clBlack) * 2 / 3);
+  for (const std::string& p : gt::PixelsOf(*dotted, clBlack)) {
+    int x = std::stoi(p), y = std::stoi(p.substr(p.find(',') + 1));
+    EXPECT_EQ(solid->Canvas()->GetPixel(x, y), clBlack) << p;
+  }
+}
+
+TEST(Canvas, CurvesWithClearPenFillOnePixelLess) {
+  for (int shape = 0; shape < 2; ++shape) {
+    auto b = WhiteBitmap(30, 30);
+    b->Canvas()->Pen()->SetStyle(psClear);
+    b->Canvas()->Brush()->SetColor(clGreen);
+    if (shape == 0) b->Canvas()->Ellipse(2, 3, 22, 13);
+    else b->Canvas()->RoundRect(2, 3, 22, 13, 5, 5);
+    EXPECT_EQ(InkBox(*b, clWhite), (TRect{2, 3, 20, 11})) << shape;
+    EXPECT_EQ(Count(*b, clGreen) + Count(*b, clWhite), 900);
+  }
+}
+
+TEST(Canvas, EllipseOutlineIsClosedAndOnePixelThick) {
+  auto b = WhiteBitmap(40, 40);
+  b->Canvas()->Brush()->SetColor(clRed);
+  b->Canvas()->Ellipse(5, 5, 35, 25);
+  // Every outline pixel touches red or lies on the border, and no red pixel touches white:
+  // the outline is closed.
+  for (int y = 1; y < 39; ++y)
+    for (int x = 1; x < 39; ++x) {
+      if (b->Canvas()->GetPixel(x, y) != clRed) continue;
+      for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+        EXPECT_NE(b->Canvas()->GetPixel(x + dx, y + dy), clWhite) << x << "," << y;
+    }
 }
 
 TEST(Canvas, RectangleOutlineAndFill) {
@@ -339,6 +385,31 @@ TEST(Canvas, ArcRunsCounterClockwiseBetweenTheRays) {
   EXPECT_LE(box.Bottom, 22);
   EXPECT_EQ(box.Right, 40);
   EXPECT_EQ(box.Top, 0);
+  // The other way round: three quarters, everything but the upper right.
+  auto c = WhiteBitmap(41, 41);
+  c->Canvas()->Arc(0, 0, 41, 41, 20, 0, 40, 20);
+  EXPECT_EQ(InkBox(*c, clWhite), (TRect{0, 0, 40, 40}));
+  EXPECT_EQ(c->Canvas()->GetPixel(34, 6), clWhite);
+}
+
+TEST(Canvas, ArcLiesOnTheEllipseOfTheSameBox) {
+  auto e = WhiteBitmap(50, 40);
+  e->Canvas()->Brush()->SetStyle(bsClear);
+  e->Canvas()->Ellipse(3, 2, 47, 33);
+  const TPoint rays[][2] = {{{47, 2}, {3, 33}}, {{25, 0}, {25, 40}}, {{0, 20}, {0, 20}}, {{40, 30}, {10, 30}}};
+  for (const auto& r : rays) {
+    auto a = WhiteBitmap(50, 40);
+    a->Canvas()->Arc(3, 2, 47, 33, r[0].X, r[0].Y, r[1].X, r[1].Y);
+    EXPECT_GT(Count(*a, clBlack), 10);
+    for (const std::string& p : gt::PixelsOf(*a, clBlack)) {
+      int x = std::stoi(p), y = std::stoi(p.substr(p.find(',') + 1));
+      EXPECT_EQ(e->Canvas()->GetPixel(x, y), clBlack) << p;
+    }
+  }
+  // Equal rays: the whole ellipse.
+  auto full = WhiteBitmap(50, 40);
+  full->Canvas()->Arc(3, 2, 47, 33, 0, 20, 0, 20);
+  EXPECT_EQ(gt::Pixels(*full), gt::Pixels(*e));
 }
 
 TEST(Canvas, CanvasWithoutSurfaceIgnoresDrawing) {
