@@ -25,7 +25,7 @@ TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
 TMatrix::~TMatrix() = default;
 
 void TMatrix::RaiseNoMemory() const {
-  throw ESDLMatrixError("Component \"" + Name() + "\": not enough memory on heap");
+  throw ESDLMatrixError(ComponentErrorMessage(this, "not enough memory on heap"));
 }
 
 // ---- size --------------------------------------------------------------------------------

@@ -3,7 +3,8 @@
 // band tables) and that the numerics create as temporaries with a null owner.
 //
 // Indexes are 1-based, column first; sizes are columns x rows. Reads outside the matrix give
-// 0 and writes outside are ignored. The values live in one contiguous block, column by
+// 0 and writes outside are ignored. A matrix without owner is released with FreeAndNil (or
+// delete); an owned one goes with its owner. The values live in one contiguous block, column by
 // column, so that a column is a plain array for the inner loops of the numerics.
 
 #include <cstddef>
