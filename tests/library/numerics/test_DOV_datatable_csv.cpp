@@ -214,6 +214,20 @@ TEST(TDataTableCSVImport, ByteOrderMarkDoesNotReachTheFirstName) {
   EXPECT_EQ(a.CRCofCellStates(), b.CRCofCellStates());
 }
 
+// A catalogue saved with CR LF line ends, or with a lone CR inside a line, reads as the LF one.
+TEST(TDataTableCSVImport, LineEndsDoNotReachTheFields) {
+  TempDir dir;
+  TDataTable a(nullptr), b(nullptr);
+  Import(a, dir, "Name;Flux;\nx;1.25;\ny;2;\n", csvSemicolon);
+  Import(b, dir, "Name;Flux;\r\nx;1.25;\r\ny;2\r;\r\n", csvSemicolon);
+  ASSERT_EQ(b.NrOfRows(), 2);
+  ASSERT_EQ(b.NrOfColumns(), 3);
+  EXPECT_EQ(a.CRCofNamesAndAttributes(), b.CRCofNamesAndAttributes());
+  EXPECT_EQ(a.NumericData->CRCofData(), b.NumericData->CRCofData());
+  EXPECT_EQ(a.CRCofCellStates(), b.CRCofCellStates());
+  EXPECT_TRUE(b.IsEmpty(3, 2));
+}
+
 TEST(TDataTableCSVImport, TwoByteLittleEndianFileKeepsLowBytes) {
   std::string bytes = "\xFF\xFE";
   for (char ch : std::string("a;b\n1;2\n")) {
