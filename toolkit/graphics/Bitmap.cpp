@@ -100,6 +100,8 @@ TCanvas* TBitmap::Canvas() {
   if (!d->Canvas) {
     d->Canvas = std::make_unique<TCanvas>();
     SetCanvasImage(d->Canvas.get(), &d->Image);
+    // Drawing changes the bitmap: whoever shows it (a picture, an image control) hears of it.
+    d->Canvas->OnChange = [this](TObject*) { Changed(); };
   }
   return d->Canvas.get();
 }

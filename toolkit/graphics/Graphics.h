@@ -415,6 +415,7 @@ public:
   void SetSize(int AWidth, int AHeight);
   TPixelFormat PixelFormat() const;
   void SetPixelFormat(TPixelFormat Value);
+  // The bitmap's canvas; drawing on it fires the bitmap's OnChange.
   TCanvas* Canvas();
   // Row Row's bytes; EInvalidGraphicOperation ("Scan line index out of range") outside.
   void* ScanLine(int Row);

@@ -134,6 +134,19 @@ TEST(Picture, DamagedDataRaisesAndKeepsThePicture) {
   }
 }
 
+TEST(Picture, DrawingOnItsBitmapIsAChangeOfThePicture) {
+  TPicture pic;
+  pic.Bitmap()->SetSize(4, 4);
+  int changes = 0;
+  pic.OnChange = [&](TObject*) { ++changes; };
+  pic.Bitmap()->Canvas()->MoveTo(0, 0);
+  EXPECT_EQ(changes, 0);
+  pic.Bitmap()->Canvas()->LineTo(3, 3);
+  EXPECT_EQ(changes, 1);
+  pic.Bitmap()->SetSize(5, 5);
+  EXPECT_EQ(changes, 2);
+}
+
 TEST(Picture, AssignAndEmptyPicture) {
   TPicture a;
   EXPECT_EQ(a.Graphic(), nullptr);
