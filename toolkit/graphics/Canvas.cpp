@@ -13,6 +13,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -302,12 +303,13 @@ void ThinPathOnMask(QPainter& p, const TPen& pen, const TPoint* pts, int n, bool
 }
 
 QRect BoundsOf(const TPoint* pts, int n, int margin) {
-  int x0 = pts[0].X, x1 = pts[0].X, y0 = pts[0].Y, y1 = pts[0].Y;
+  long long x0 = pts[0].X, x1 = pts[0].X, y0 = pts[0].Y, y1 = pts[0].Y;
   for (int i = 1; i < n; ++i) {
-    x0 = std::min(x0, pts[i].X); x1 = std::max(x1, pts[i].X);
-    y0 = std::min(y0, pts[i].Y); y1 = std::max(y1, pts[i].Y);
+    x0 = std::min<long long>(x0, pts[i].X); x1 = std::max<long long>(x1, pts[i].X);
+    y0 = std::min<long long>(y0, pts[i].Y); y1 = std::max<long long>(y1, pts[i].Y);
   }
-  return QRect(QPoint(x0 - margin, y0 - margin), QPoint(x1 + margin, y1 + margin));
+  auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); };
+  return QRect(QPoint(clamp(x0 - margin), clamp(y0 - margin)), QPoint(clamp(x1 + margin), clamp(y1 + margin)));
 }
 
 // Normalises a box given by two corners; false when it has no extent.
@@ -320,10 +322,9 @@ bool NormBox(int& x1, int& y1, int& x2, int& y2) {
 }  // namespace
 
 // ---- TCanvas -----------------------------------------------------------------------------
-TCanvas::TCanvas() : d(std::make_unique<Impl>()) {
-  // A control repaints from OnChange, so a change of the font colour alone must not fire it;
-  // only drawing does.
-}
+// OnChange fires for drawing only, not for pen, brush or font changes: a control repaints
+// its window from it.
+TCanvas::TCanvas() : d(std::make_unique<Impl>()) {}
 
 TCanvas::~TCanvas() = default;
 
@@ -793,12 +794,12 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
   for (long long x = x0; x <= x1; ++x) {
     long long i = x - dx0;
     if (mirrorX) i = dw - 1 - i;
-    col[static_cast<std::size_t>(x - x0)] = sx0 + (sw == dw ? i : (2 * i + 1) * sw / (2 * dw));
+    col[static_cast<std::size_t>(x - x0)] = sx0 + (sw == dw ? i : static_cast<long long>(__int128(2 * i + 1) * sw / (2 * dw)));
   }
   for (long long y = y0; y <= y1; ++y) {
     long long j = y - dy0;
     if (mirrorY) j = dh - 1 - j;
-    long long sy = sy0 + (sh == dh ? j : (2 * j + 1) * sh / (2 * dh));
+    long long sy = sy0 + (sh == dh ? j : static_cast<long long>(__int128(2 * j + 1) * sh / (2 * dh)));
     bool rowIn = sy >= srcBounds.top() && sy <= srcBounds.bottom();
     for (long long x = x0; x <= x1; ++x) {
       long long sx = col[static_cast<std::size_t>(x - x0)];

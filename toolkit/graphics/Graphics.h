@@ -294,6 +294,10 @@ private:
 //   ends whatever the style. Dash lengths (pixels on/off): dash 18/6, dot 3/3,
 //   dash-dot 9/6/3/6, dash-dot-dot 9/3/3/3/3/3; alternate paints every other pixel; the
 //   pattern runs on along one Polyline and starts afresh with each call.
+// - Ellipses, rounded corners and arcs with a thin pen are the pixels whose centres lie
+//   inside the ellipse touching the box's outer edges; the outline is the connected rim of
+//   those pixels, an Arc the part of that rim between its rays, a dash pattern runs along the
+//   rim counter-clockwise (from 3 o'clock, or from an arc's start ray).
 // - TextOut puts the top-left corner of the text cell at (x, y), fills the cell with the
 //   brush colour first unless the brush is clear, and does not move PenPos.
 class TCanvas : public TPersistent {

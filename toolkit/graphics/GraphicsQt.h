@@ -18,7 +18,8 @@
 void SetCanvasImage(TCanvas* Canvas, QImage* Image);
 QImage* CanvasImage(const TCanvas* Canvas);
 
-// The QImage that holds a bitmap's pixels (Format_RGB32 or Format_BGR888).
+// The QImage that holds a bitmap's pixels (Format_RGB32 or Format_BGR888). The reference
+// stays valid as long as the bitmap lives; resizing the bitmap replaces its contents.
 QImage& BitmapImage(TBitmap* Bitmap);
 const QImage& BitmapImage(const TBitmap* Bitmap);
 // Replaces a bitmap's pixels by a copy of Image (converted to the bitmap's row format:
