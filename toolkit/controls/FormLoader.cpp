@@ -400,7 +400,7 @@ private:
 // ---- the loader --------------------------------------------------------------------------
 struct TLoadContext {
   TComponent* Root;
-  const String& Source;
+  String Source;  // "Unit9.form (Form9)"
   std::vector<std::pair<TComponent*, const TDescribedObject*>> Created;
 };
 
@@ -499,8 +499,8 @@ String ReadDescribedFile(const String& Name) {
 }
 
 void LoadDescriptionInto(TComponent* Root, const TDescribedObject& Description, const String& Source) {
-  TLoadContext C{Root, Source, {}};
   const String rootLabel = Description.Name.empty() ? Description.ClassName : Description.Name;
+  TLoadContext C{Root, Source + " (" + rootLabel + ")", {}};
   Root->BeginLoading();
   try {
     if (!Description.Name.empty()) Root->SetName(Description.Name);

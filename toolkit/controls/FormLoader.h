@@ -36,7 +36,7 @@
 // the window's handler table), and at the end every created component gets Loaded, in the
 // order of the description, then the window itself. Every mistake raises an Exception whose
 // message names the description, the line, the component and the problem:
-//   "Unit7.form, line 12, Button1: unknown property 'Captoin' of TButton"
+//   "Unit7.form (Form7), line 12, Button1: unknown property 'Captoin' of TButton"
 
 #include <vector>
 

@@ -1,0 +1,174 @@
+// The string grid: cell storage (capacity, texts of every length, cells outside the counts),
+// fixed cells, selection by the user and the cell under the mouse.
+#include <gtest/gtest.h>
+
+#include <QTableView>
+
+#include "Forms.h"
+#include "Grids.h"
+#include "SysUtils.h"
+#include "support_ui.h"
+
+namespace {
+
+struct GridWindow {
+  std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
+  TStringGrid* grid = new TStringGrid(form.get());
+  GridWindow() {
+    grid->SetParent(form.get());
+    grid->SetBounds(0, 0, 400, 300);
+    grid->SetDefaultColWidth(60);
+    grid->SetDefaultRowHeight(20);
+  }
+  QWidget* Viewport() const { return static_cast<QTableView*>(grid->Handle())->viewport(); }
+  // The centre of a cell in the grid control's coordinates.
+  QPoint CellCenter(int Col, int Row) const {
+    auto* v = static_cast<QTableView*>(grid->Handle());
+    const QRect r = v->visualRect(v->model()->index(Row, Col));
+    return v->viewport()->mapTo(v, r.center());
+  }
+};
+
+TEST(StringGrid, HoldsHalfAMillionRowsOfTwelveColumns) {
+  GridWindow w;
+  const int rows = 500000, cols = 12;
+  w.grid->SetColCount(cols);
+  w.grid->SetRowCount(rows + 1);
+  for (int r = 1; r <= rows; ++r)
+    for (int c = 0; c < cols; ++c) w.grid->SetCells(c, r, IntToStr(r) + ":" + IntToStr(c));
+  EXPECT_EQ(w.grid->Cells(0, 1), "1:0");
+  EXPECT_EQ(w.grid->Cells(11, 250000), "250000:11");
+  EXPECT_EQ(w.grid->Cells(7, rows), "500000:7");
+  EXPECT_EQ(w.grid->RowCount(), rows + 1);
+  // The view shows the last rows without a widget per cell.
+  w.form->Show();
+  w.grid->SetRow(rows);
+  w.grid->SetTopRow(rows - 5);
+  EXPECT_GT(w.grid->TopRow(), rows - 20);
+  EXPECT_FALSE(w.form->Handle()->grab().isNull());
+}
+
+TEST(StringGrid, CellTextsOfEveryShapeReadBack) {
+  GridWindow w;
+  const String longText(300, 'x');  // needs a two-byte length
+  const String withNul("a\0b", 3);
+  struct Case {
+    int col, row;
+    String text;
+  } cases[] = {{0, 0, "fixed corner"}, {3, 2, ""}, {4, 2, longText}, {2, 2, withNul}, {1, 2, "é ü"}, {9, 2, "far"}};
+  for (const auto& c : cases) w.grid->SetCells(c.col, c.row, c.text);
+  for (const auto& c : cases) EXPECT_EQ(w.grid->Cells(c.col, c.row), c.text) << c.col << "," << c.row;
+  // Overwriting with a shorter and then a longer text keeps the neighbours.
+  w.grid->SetCells(4, 2, "s");
+  EXPECT_EQ(w.grid->Cells(4, 2), "s");
+  EXPECT_EQ(w.grid->Cells(9, 2), "far");
+  EXPECT_EQ(w.grid->Cells(2, 2), withNul);
+  w.grid->SetCells(2, 2, longText + longText);
+  EXPECT_EQ(w.grid->Cells(2, 2), longText + longText);
+  EXPECT_EQ(w.grid->Cells(4, 2), "s");
+  // Emptying the last cell of a row leaves the others.
+  w.grid->SetCells(9, 2, "");
+  EXPECT_EQ(w.grid->Cells(9, 2), "");
+  EXPECT_EQ(w.grid->Cells(1, 2), "é ü");
+}
+
+TEST(StringGrid, CellsOutsideTheCountsAreKeptAndNegativeOnesIgnored) {
+  GridWindow w;
+  w.grid->SetColCount(11);
+  w.grid->SetRowCount(5);
+  // Clearing cells that were never written (a window empties 2000 x 27 cells of a smaller
+  // grid) is accepted and reads back empty.
+  for (int r = 0; r < 2000; ++r)
+    for (int c = 0; c < 27; ++c) w.grid->SetCells(c, r, "");
+  EXPECT_EQ(w.grid->Cells(26, 1999), "");
+  // Writes beyond the counts are accepted and read back.
+  w.grid->SetCells(12, 11, "beyond both");
+  w.grid->SetCells(2, 4999, "row 4999");
+  EXPECT_EQ(w.grid->Cells(12, 11), "beyond both");
+  EXPECT_EQ(w.grid->Cells(2, 4999), "row 4999");
+  EXPECT_EQ(w.grid->ColCount(), 11);
+  EXPECT_EQ(w.grid->RowCount(), 5);
+  // Counts shrinking and growing again lose nothing.
+  w.grid->SetCells(3, 3, "inside");
+  w.grid->SetRowCount(2);
+  w.grid->SetRowCount(20);
+  EXPECT_EQ(w.grid->Cells(3, 3), "inside");
+  w.grid->SetCells(-1, 0, "no");
+  w.grid->SetCells(0, -1, "no");
+  EXPECT_EQ(w.grid->Cells(-1, 0), "");
+  EXPECT_EQ(w.grid->Cells(0, -1), "");
+}
+
+TEST(StringGrid, CountsAndFixedCellsAreKeptConsistent) {
+  GridWindow w;
+  w.grid->SetColCount(13);
+  w.grid->SetRowCount(12);
+  w.grid->SetFixedRows(2);
+  w.grid->SetFixedCols(10);
+  EXPECT_EQ(w.grid->FixedRows(), 2);
+  EXPECT_EQ(w.grid->FixedCols(), 10);
+  EXPECT_GE(w.grid->Row(), 2);
+  EXPECT_GE(w.grid->Col(), 10);
+  // Fewer columns than fixed ones: at least one column stays scrollable.
+  w.grid->SetColCount(5);
+  EXPECT_EQ(w.grid->FixedCols(), 4);
+  w.grid->SetRowCount(0);
+  EXPECT_EQ(w.grid->RowCount(), 1);
+  EXPECT_EQ(w.grid->FixedRows(), 0);
+}
+
+TEST(StringGrid, TheUserSelectsCellsAndFixedCellsStayClickable) {
+  GridWindow w;
+  w.grid->SetColCount(5);
+  w.grid->SetRowCount(6);
+  w.grid->SetCells(1, 0, "Object");
+  w.form->Show();
+  std::vector<std::pair<int, int>> asked;
+  int clicks = 0;
+  int upCol = -2, upRow = -2;
+  w.grid->OnSelectCell = [&](TObject*, int c, int r, bool& can) {
+    asked.emplace_back(c, r);
+    can = r != 4;
+  };
+  w.grid->OnClick = [&](TObject*) { ++clicks; };
+  w.grid->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { w.grid->MouseToCell(X, Y, upCol, upRow); };
+
+  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(2, 3)));
+  EXPECT_EQ(w.grid->Col(), 2);
+  EXPECT_EQ(w.grid->Row(), 3);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(std::make_pair(upCol, upRow), std::make_pair(2, 3));
+
+  // A refused cell keeps the selection where it was.
+  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(3, 4)));
+  EXPECT_EQ(w.grid->Row(), 3);
+  EXPECT_EQ(asked.back(), std::make_pair(3, 4));
+
+  // The header cell "Object" is reported under the mouse but not selected.
+  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(1, 0)));
+  EXPECT_EQ(std::make_pair(upCol, upRow), std::make_pair(1, 0));
+  EXPECT_EQ(w.grid->Cells(upCol, upRow), "Object");
+  EXPECT_EQ(w.grid->Row(), 3);
+
+  // Outside every cell.
+  int c = 0, r = 0;
+  w.grid->MouseToCell(399, 299, c, r);
+  EXPECT_EQ(c, -1);
+  EXPECT_EQ(r, -1);
+}
+
+TEST(StringGrid, WidthsAndOptionsFromCode) {
+  GridWindow w;
+  w.grid->SetColCount(4);
+  w.grid->SetColWidths(1, 130);
+  w.grid->SetColWidths(7, 90);  // beyond the columns: kept for later
+  EXPECT_EQ(w.grid->ColWidths(1), 130);
+  EXPECT_EQ(w.grid->ColWidths(2), 60);
+  w.grid->SetColCount(8);
+  EXPECT_EQ(w.grid->ColWidths(7), 90);
+  auto* v = static_cast<QTableView*>(w.grid->Handle());
+  EXPECT_EQ(v->columnWidth(1), 130);
+  EXPECT_EQ(v->columnWidth(7), 90);
+}
+
+}  // namespace
