@@ -228,20 +228,24 @@ TEST(TDataTableCSVImport, LineEndsDoNotReachTheFields) {
   EXPECT_TRUE(b.IsEmpty(3, 2));
 }
 
-TEST(TDataTableCSVImport, TwoByteLittleEndianFileKeepsLowBytes) {
-  std::string bytes = "\xFF\xFE";
-  for (char ch : std::string("a;b\n1;2\n")) {
-    bytes += ch;
-    bytes += '\0';
+TEST(TDataTableCSVImport, TwoByteFilesKeepTheLowBytes) {
+  for (bool littleEndian : {true, false}) {
+    std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char ch : std::string("a;b\n1;\xE9\n")) {
+      if (!littleEndian) bytes += '\0';
+      bytes += ch;
+      if (littleEndian) bytes += '\0';
+    }
+    TempDir dir;
+    TDataTable t(nullptr);
+    Import(t, dir, bytes, csvUnknown);
+    ASSERT_EQ(t.NrOfColumns(), 2) << littleEndian;
+    ASSERT_EQ(t.NrOfRows(), 1) << littleEndian;
+    EXPECT_EQ(t.ColName(1), "a");
+    EXPECT_EQ(t.ColName(2), "b");
+    EXPECT_EQ(t.Elem(1, 1), 1);
+    EXPECT_EQ(t.GetElemNominal(2, 1), "\xC3\xA9");  // the Latin-1 character, as UTF-8
   }
-  TempDir dir;
-  TDataTable t(nullptr);
-  Import(t, dir, bytes, csvUnknown);
-  ASSERT_EQ(t.NrOfColumns(), 2);
-  ASSERT_EQ(t.NrOfRows(), 1);
-  EXPECT_EQ(t.ColName(1), "a");
-  EXPECT_EQ(t.ColName(2), "b");
-  EXPECT_EQ(t.Elem(2, 1), 2);
 }
 
 TEST(TDataTableCSVImport, ProgressEveryStepLines) {
