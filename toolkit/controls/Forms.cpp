@@ -380,14 +380,20 @@ int TApplication::Run() {
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) app->setQuitOnLastWindowClosed(false);
   int code = 0;
   if (!FTerminated && FMainForm != nullptr && ShowMainForm) GuardedCall([this] { FMainForm->Show(); });
-  if (!FTerminated) code = QCoreApplication::exec();
+  if (!FTerminated) {
+    FRunning = true;
+    code = QCoreApplication::exec();
+    FRunning = false;
+  }
   FTerminated = false;
   return code;
 }
 
 void TApplication::Terminate() {
   FTerminated = true;
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::exit(0);
+  // Outside Run there is no loop to end; asking Qt to quit anyway would make every later
+  // local loop (a modal window, a message box) return at once.
+  if (FRunning) QCoreApplication::exit(0);
 }
 
 void TApplication::ProcessMessages() {

@@ -202,6 +202,7 @@ private:
   void FormCreated(TForm* Form);
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
+  bool FRunning = false;
   bool FCreateFailed = false;
   bool FOwnsQApp = false;
   String FTitle;

@@ -1,0 +1,297 @@
+// Windows and the application loop: closing the main and secondary windows, window events,
+// timers on the event loop, exceptions in handlers and in window creation, modal windows, and
+// the self-painting control.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "support_ui.h"
+
+namespace {
+
+// Runs the application loop with a watchdog, so a fault never hangs the test program.
+int RunWithWatchdog(int Ms = 5000) {
+  bool fired = false;
+  QTimer::singleShot(Ms, [&] {
+    fired = true;
+    Application->Terminate();
+  });
+  const int code = Application->Run();
+  EXPECT_FALSE(fired) << "the event loop did not end by itself";
+  return code;
+}
+
+struct MainAndSecondary : ::testing::Test {
+  std::unique_ptr<TForm> main = std::make_unique<TForm>(nullptr);
+  std::unique_ptr<TForm> second = std::make_unique<TForm>(nullptr);
+  void SetUp() override { Application->SetMainForm(main.get()); }
+  void TearDown() override { Application->SetMainForm(nullptr); }
+};
+
+TEST_F(MainAndSecondary, ClosingTheMainWindowEndsTheLoopWithCodeZero) {
+  std::vector<String> events;
+  main->OnShow = [&](TObject*) { events.push_back("show"); };
+  main->OnClose = [&](TObject*, TCloseAction&) { events.push_back("close"); };
+  QTimer::singleShot(20, [&] { main->Close(); });
+  EXPECT_EQ(RunWithWatchdog(), 0);
+  EXPECT_EQ(events, (std::vector<String>{"show", "close"}));
+  EXPECT_FALSE(main->Visible());
+}
+
+TEST_F(MainAndSecondary, ClosingASecondaryWindowHidesItAndTheLoopGoesOn) {
+  int secondClosed = 0;
+  bool stillRunning = false;
+  second->OnClose = [&](TObject*, TCloseAction& Action) {
+    ++secondClosed;
+    EXPECT_EQ(Action, caHide);
+  };
+  QTimer::singleShot(10, [&] { second->Show(); });
+  // The window manager's close button.
+  QTimer::singleShot(30, [&] { second->Handle()->close(); });
+  QTimer::singleShot(60, [&] {
+    stillRunning = true;
+    EXPECT_FALSE(second->Visible());
+    EXPECT_TRUE(main->Visible());
+    main->Close();
+  });
+  EXPECT_EQ(RunWithWatchdog(), 0);
+  EXPECT_EQ(secondClosed, 1);
+  EXPECT_TRUE(stillRunning);
+  // Shown again later, it is the same window.
+  second->Show();
+  EXPECT_TRUE(second->Visible());
+  second->Hide();
+}
+
+TEST_F(MainAndSecondary, HidingTheMainWindowDoesNotEndTheLoop) {
+  bool reached = false;
+  QTimer::singleShot(10, [&] {
+    second->Show();
+    main->Hide();
+  });
+  QTimer::singleShot(40, [&] {
+    reached = true;
+    second->Hide();  // no window visible at all now
+  });
+  QTimer::singleShot(70, [&] { main->Close(); });
+  EXPECT_EQ(RunWithWatchdog(), 0);
+  EXPECT_TRUE(reached);
+}
+
+TEST_F(MainAndSecondary, CloseQueryAndCloseActionCanKeepAWindow) {
+  second->Show();
+  bool allow = false;
+  second->OnCloseQuery = [&](TObject*, bool& Can) { Can = allow; };
+  second->Close();
+  EXPECT_TRUE(second->Visible());
+  allow = true;
+  second->OnClose = [](TObject*, TCloseAction& A) { A = caNone; };
+  second->Close();
+  EXPECT_TRUE(second->Visible());
+  second->OnClose = nullptr;
+  second->Close();
+  EXPECT_FALSE(second->Visible());
+}
+
+TEST_F(MainAndSecondary, ShowAndActivateFireOncePerShowing) {
+  int shows = 0, activations = 0;
+  second->OnShow = [&](TObject*) { ++shows; };
+  second->OnActivate = [&](TObject*) { ++activations; };
+  second->Show();
+  second->Show();
+  ui::Pump(20);
+  EXPECT_EQ(shows, 1);
+  EXPECT_EQ(activations, 1);
+  second->Hide();
+  second->Show();
+  ui::Pump(20);
+  EXPECT_EQ(shows, 2);
+  EXPECT_EQ(activations, 2);
+  second->Hide();
+}
+
+TEST_F(MainAndSecondary, ATimerFiresOnTheLoopAndAThrowingHandlerDoesNotStopIt) {
+  TScopedDialogScript dialogs;
+  auto* timer = new TTimer(main.get());
+  int ticks = 0;
+  timer->OnTimer = [&](TObject* Sender) {
+    EXPECT_EQ(Sender, timer);
+    ++ticks;
+    if (ticks == 2) throw Exception("ERROR: tick two");
+    if (ticks == 4) main->Close();
+  };
+  timer->SetInterval(15);
+  EXPECT_TRUE(timer->Active());
+  EXPECT_EQ(RunWithWatchdog(), 0);
+  EXPECT_EQ(ticks, 4);
+  ASSERT_EQ(dialogs->Boxes().size(), 1u);
+  EXPECT_EQ(dialogs->Boxes()[0].Kind, TDialogKind::Error);
+  EXPECT_EQ(dialogs->Boxes()[0].Text, "ERROR: tick two");
+  timer->SetEnabled(false);
+}
+
+TEST(Timer, IntervalZeroOrDisabledStopsIt) {
+  TForm f(nullptr);
+  auto* timer = new TTimer(&f);
+  int ticks = 0;
+  timer->OnTimer = [&](TObject*) { ++ticks; };
+  EXPECT_EQ(timer->Interval(), 1000);
+  EXPECT_TRUE(timer->Active()) << "a new timer counts (Enabled, 1000 ms)";
+  timer->SetInterval(0);
+  EXPECT_FALSE(timer->Active());
+  ui::Pump(40);
+  EXPECT_EQ(ticks, 0);
+  timer->SetInterval(1);  // below the floor: runs at the fastest rate allowed
+  ui::Pump(60);
+  EXPECT_GT(ticks, 0);
+  EXPECT_LE(ticks, 60 / MinTimerInterval + 1);
+  timer->SetEnabled(false);
+  const int before = ticks;
+  ui::Pump(40);
+  EXPECT_EQ(ticks, before);
+}
+
+TEST(Application, AWindowThatFailsToBuildShowsTheErrorAndIsNotCreated) {
+  TScopedDialogScript dialogs;
+  struct TBadForm : TForm {
+    explicit TBadForm(TComponent* O) : TForm(O) { LoadDescriptionText("object Bad: TBadForm\n  Oops = 1\nend\n", "Bad.form"); }
+  };
+  TBadForm* bad = nullptr;
+  EXPECT_THROW(Application->CreateForm(bad), Exception);
+  EXPECT_EQ(bad, nullptr);
+  ASSERT_EQ(dialogs->Boxes().size(), 1u);
+  EXPECT_EQ(dialogs->Boxes()[0].Kind, TDialogKind::Error);
+  EXPECT_NE(dialogs->Boxes()[0].Text.find("unknown property 'Oops'"), String::npos);
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST(Application, TheFirstWindowCreatedIsTheMainWindow) {
+  struct TFormA : TForm {
+    using TForm::TForm;
+  };
+  TFormA* a = nullptr;
+  TFormA* b = nullptr;
+  Application->CreateForm(a);
+  Application->CreateForm(b);
+  EXPECT_EQ(Application->MainForm(), a);
+  EXPECT_EQ(a->Owner(), Application);
+  Application->DestroyComponents();
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  EXPECT_EQ(Application->ComponentCount(), 0);
+}
+
+TEST(Application, TerminateBeforeRunReturnsAtOnceAndLeavesLocalLoopsWorking) {
+  Application->Terminate();
+  EXPECT_EQ(Application->Run(), 0);
+  // A later local loop (a modal window, a message box) still waits for its end.
+  QEventLoop loop;
+  QElapsedTimer t;
+  t.start();
+  QTimer::singleShot(30, &loop, &QEventLoop::quit);
+  loop.exec();
+  EXPECT_GE(t.elapsed(), 25);
+}
+
+TEST(ModalWindow, AButtonWithAModalResultClosesIt) {
+  TForm dlg(nullptr);
+  auto* ok = new TButton(&dlg);
+  ok->SetParent(&dlg);
+  ok->ModalResult = mrOk;
+  QTimer::singleShot(20, [&] { ui::Click(ok->Handle()); });
+  EXPECT_EQ(dlg.ShowModal(), mrOk);
+  EXPECT_FALSE(dlg.Visible());
+  QTimer::singleShot(20, [&] { dlg.Close(); });
+  EXPECT_EQ(dlg.ShowModal(), mrCancel);
+}
+
+TEST(Window, DefaultAndCancelButtonsAnswerEnterAndEscape) {
+  TForm f(nullptr);
+  auto* def = new TButton(&f);
+  auto* cancel = new TButton(&f);
+  def->SetParent(&f);
+  cancel->SetParent(&f);
+  def->SetDefault(true);
+  cancel->SetCancel(true);
+  int d = 0, c = 0;
+  def->OnClick = [&](TObject*) { ++d; };
+  cancel->OnClick = [&](TObject*) { ++c; };
+  f.Show();
+  ui::Key(f.Handle(), Qt::Key_Return);
+  ui::Key(f.Handle(), Qt::Key_Escape);
+  EXPECT_EQ(d, 1);
+  EXPECT_EQ(c, 1);
+  f.Hide();
+}
+
+TEST(Window, ScaleByScalesTheWindowAndItsControls) {
+  TForm f(nullptr);
+  f.SetBounds(10, 10, 400, 300);
+  auto* b = new TButton(&f);
+  b->SetParent(&f);
+  b->SetBounds(13, 27, 75, 25);
+  f.ScaleBy(100, 75);
+  EXPECT_EQ(b->Left(), 17);
+  EXPECT_EQ(b->Width(), 100);
+  EXPECT_EQ(f.Width(), 533);
+}
+
+// ---- the self-painting control -------------------------------------------------------------
+TEST(CustomControl, PaintsIntoAPersistentImageAndReportsTheMouse) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 300, 200);
+  auto* box = new TPaintBox(&f);
+  box->SetParent(&f);
+  box->SetBounds(10, 10, 120, 80);
+  int paints = 0, resizes = 0;
+  box->OnPaint = [&](TObject*) {
+    ++paints;
+    box->Canvas()->Brush()->SetColor(clGreen);
+    box->Canvas()->FillRect(Rect(0, 0, box->Width(), box->Height()));
+  };
+  box->OnResize = [&](TObject*) { ++resizes; };
+  std::vector<String> mouse;
+  box->OnMouseDown = [&](TObject*, TMouseButton B, TShiftState S, int X, int Y) {
+    mouse.push_back("down " + std::to_string(B) + " " + std::to_string(S & (ssLeft | ssShift)) + " " +
+                    std::to_string(X) + "," + std::to_string(Y));
+  };
+  box->OnMouseMove = [&](TObject*, TShiftState S, int X, int Y) {
+    mouse.push_back("move " + std::to_string(X) + "," + std::to_string(Y));
+  };
+  box->OnMouseUp = [&](TObject*, TMouseButton B, TShiftState, int X, int Y) {
+    mouse.push_back("up " + std::to_string(X) + "," + std::to_string(Y));
+  };
+
+  box->Repaint();
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(box->Canvas()->GetPixel(5, 5), clGreen);
+  // Drawing outside a paint stays in the image and reaches the screen.
+  box->Canvas()->SetPixel(3, 4, clRed);
+  f.Show();
+  ui::Pump(20);
+  const QImage shot = box->Handle()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(3, 4), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(50, 50), QColor(0, 128, 0));
+
+  box->SetWidth(200);
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(box->Canvas()->ClipRect().Right, 200);
+
+  ui::Press(box->Handle(), QPoint(7, 9));
+  QMouseEvent move(QEvent::MouseMove, QPointF(8, 11), QPointF(box->Handle()->mapToGlobal(QPoint(8, 11))), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(box->Handle(), &move);
+  ui::Release(box->Handle(), QPoint(9, 12));
+  EXPECT_EQ(mouse, (std::vector<String>{"down 0 8 7,9", "move 8,11", "up 9,12"}));
+  f.Hide();
+}
+
+}  // namespace
