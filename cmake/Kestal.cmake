@@ -48,7 +48,7 @@ function(kestal_test_folder dir)
     gtest_discover_tests(${t}
       DISCOVERY_MODE PRE_TEST
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KESTAL_TESTDATA=${CMAKE_CURRENT_SOURCE_DIR}/data;KESTAL_DATA=${PROJECT_SOURCE_DIR}/data"
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
       DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

@@ -15,8 +15,8 @@ static fs::path FromEnv(const char* var, const char* fallback) {
   return fs::path(v && *v ? v : fallback);
 }
 
-fs::path TestDataDir() { return FromEnv("KESTAL_TESTDATA", "tests/data"); }
-fs::path ShippedDataDir() { return FromEnv("KESTAL_DATA", "data"); }
+fs::path TestDataDir() { return FromEnv("KESTAL_TESTDATA", KESTAL_TESTDATA_DIR); }
+fs::path ShippedDataDir() { return FromEnv("KESTAL_DATA", KESTAL_DATA_DIR); }
 
 TempDir::TempDir() {
   previous_ = fs::current_path();
