@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -270,36 +271,99 @@ QImage DecodeJpeg(const Byte* Data, std::size_t Size) {
   return img;
 }
 
-// ---- PNG ---------------------------------------------------------------------------------
+// ---- PNG ----------------------------------------------------------------------------------
+// The classic libpng interface: its simplified one takes 16-bit samples for linear light and
+// would brighten such pictures. Samples are shown as stored (no gamma correction), as
+// pictures are everywhere else on screen.
+namespace {
+
+struct PngReader {
+  png_structp Png = nullptr;
+  png_infop Info = nullptr;
+  std::jmp_buf Jump;
+  char Message[200] = "";
+  const Byte* Data = nullptr;
+  std::size_t Size = 0, Pos = 0;
+};
+
+void PngError(png_structp png, png_const_charp msg) {
+  auto* r = static_cast<PngReader*>(png_get_error_ptr(png));
+  std::snprintf(r->Message, sizeof r->Message, "%s", msg);
+  std::longjmp(r->Jump, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+void PngRead(png_structp png, png_bytep out, png_size_t n) {
+  auto* r = static_cast<PngReader*>(png_get_io_ptr(png));
+  if (n > r->Size - r->Pos) png_error(png, "unexpected end of data");
+  std::memcpy(out, r->Data + r->Pos, n);
+  r->Pos += n;
+}
+
+// Reads the header and sets the transformations to 8-bit B, G, R, A. Plain data only in the
+// frames libpng jumps back into.
+bool PngHeader(PngReader* r, png_uint_32* w, png_uint_32* h) {
+  if (setjmp(r->Jump)) return false;
+  png_set_read_fn(r->Png, r, PngRead);
+  png_read_info(r->Png, r->Info);
+  png_set_expand(r->Png);  // palettes, grey below 8 bits and transparency chunks
+  png_set_scale_16(r->Png);
+  png_set_gray_to_rgb(r->Png);
+  png_set_bgr(r->Png);
+  png_set_add_alpha(r->Png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(r->Png);
+  png_read_update_info(r->Png, r->Info);
+  *w = png_get_image_width(r->Png, r->Info);
+  *h = png_get_image_height(r->Png, r->Info);
+  if (png_get_rowbytes(r->Png, r->Info) != static_cast<png_size_t>(*w) * 4) png_error(r->Png, "unexpected pixel layout");
+  return true;
+}
+
+bool PngRows(PngReader* r, png_bytepp rows) {
+  if (setjmp(r->Jump)) return false;
+  png_read_image(r->Png, rows);
+  png_read_end(r->Png, nullptr);
+  return true;
+}
+
+}  // namespace
+
 QImage DecodePng(const Byte* Data, std::size_t Size) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, Data, Size)) {
-    String msg = image.message;
-    png_image_free(&image);
-    throw EInvalidGraphic("PNG error: " + msg);
-  }
-  if (image.width == 0 || image.height == 0 || static_cast<long long>(image.width) * image.height > kMaxPixels) {
-    png_image_free(&image);
-    throw EInvalidGraphic("PNG error: picture too large");
-  }
+  PngReader r;
+  r.Data = Data;
+  r.Size = Size;
+  r.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, PngError, PngWarning);
+  if (!r.Png) throw EOutOfMemory("Not enough memory for a picture");
+  r.Info = png_create_info_struct(r.Png);
+  struct Cleanup {
+    PngReader* r;
+    ~Cleanup() { png_destroy_read_struct(&r->Png, r->Info ? &r->Info : nullptr, nullptr); }
+  } cleanup{&r};
+  if (!r.Info) throw EOutOfMemory("Not enough memory for a picture");
+  png_uint_32 w = 0, h = 0;
+  if (!PngHeader(&r, &w, &h)) throw EInvalidGraphic(String("PNG error: ") + r.Message);
+  if (w == 0 || h == 0 || static_cast<long long>(w) * h > kMaxPixels) throw EInvalidGraphic("PNG error: picture too large");
+  QImage bgra(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32);  // B, G, R, A in memory
+  if (bgra.isNull()) throw EOutOfMemory("Not enough memory for a picture");
+  std::vector<png_bytep> rows(h);
+  for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.scanLine(static_cast<int>(y));
+  if (!PngRows(&r, rows.data())) throw EInvalidGraphic(String("PNG error: ") + r.Message);
   // See-through pixels are laid over the button face, the colour of the windows pictures
   // are shown on.
-  image.format = PNG_FORMAT_BGR;
-  QImage img(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_BGR888);
-  if (img.isNull()) {
-    png_image_free(&image);
-    throw EOutOfMemory("Not enough memory for a picture");
-  }
+  QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_BGR888);
+  if (img.isNull()) throw EOutOfMemory("Not enough memory for a picture");
   TColor face = ColorToRGB(clBtnFace);
-  png_color background{GetRValue(face), GetGValue(face), GetBValue(face)};
-  if (!png_image_finish_read(&image, &background, img.bits(), static_cast<png_int_32>(img.bytesPerLine()), nullptr)) {
-    String msg = image.message;
-    png_image_free(&image);
-    throw EInvalidGraphic("PNG error: " + msg);
+  const unsigned bg[3] = {GetBValue(face), GetGValue(face), GetRValue(face)};
+  for (int y = 0; y < img.height(); ++y) {
+    const uchar* in = bgra.constScanLine(y);
+    uchar* out = img.scanLine(y);
+    for (int x = 0; x < img.width(); ++x) {
+      unsigned a = in[4 * x + 3];
+      for (int c = 0; c < 3; ++c)
+        out[3 * x + c] = static_cast<uchar>((in[4 * x + c] * a + bg[c] * (255 - a) + 127) / 255);
+    }
   }
-  png_image_free(&image);
   return img;
 }
 

@@ -255,6 +255,8 @@ TEST(BitmapFile, MissingFileAndEmptyBitmap) {
   TBitmap b;
   EXPECT_THROW(b.LoadFromFile("nothere.bmp"), EFOpenError);
   EXPECT_THROW(b.SaveToFile("empty.bmp"), EInvalidGraphicOperation);
+  b.SetSize(2, 2);
+  EXPECT_THROW(b.SaveToFile("no/such/folder/x.bmp"), EFCreateError);
 }
 
 }  // namespace

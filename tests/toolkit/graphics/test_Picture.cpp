@@ -59,15 +59,40 @@ TEST(Picture, PngDecodesExactly) {
     }
 }
 
+TEST(Picture, PngOtherPixelLayouts) {
+  QImage base(5, 3, QImage::Format_RGB32);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) base.setPixel(x, y, qRgb(x * 50, y * 100, 255 - x * 50));
+  const std::pair<const char*, QImage> cases[] = {
+      {"palette", base.convertToFormat(QImage::Format_Indexed8)},
+      {"grey", base.convertToFormat(QImage::Format_Grayscale8)},
+      {"16 bits per channel", base.convertToFormat(QImage::Format_RGBX64)},
+  };
+  for (const auto& [name, img] : cases) {
+    SCOPED_TRACE(name);
+    std::string png = Encode(img, "PNG");
+    TBitmap b;
+    b.LoadFromBytes(png.data(), png.size());
+    ASSERT_EQ(b.Width(), 5);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) {
+        QRgb q = img.pixel(x, y);
+        EXPECT_TRUE(Near(b.Canvas()->GetPixel(x, y), RGB(qRed(q), qGreen(q), qBlue(q)), 1)) << x << "," << y;
+      }
+  }
+}
+
 TEST(Picture, PngSeeThroughPixelsLieOnTheButtonFace) {
-  QImage img(2, 1, QImage::Format_ARGB32);
+  QImage img(3, 1, QImage::Format_ARGB32);
   img.setPixel(0, 0, qRgba(0, 0, 0, 0));
   img.setPixel(1, 0, qRgba(10, 20, 30, 255));
+  img.setPixel(2, 0, qRgba(0, 0, 0, 128));
   std::string png = Encode(img, "PNG");
   TBitmap b;
   b.LoadFromBytes(png.data(), png.size());
   EXPECT_EQ(b.Canvas()->GetPixel(0, 0), ColorToRGB(clBtnFace));
   EXPECT_EQ(b.Canvas()->GetPixel(1, 0), RGB(10, 20, 30));
+  EXPECT_EQ(b.Canvas()->GetPixel(2, 0), RGB(120, 120, 120));  // half of the face's 240
 }
 
 TEST(Picture, JpegDecodesColourAndGrey) {
