@@ -4,7 +4,10 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
 
 #include "Graphics.h"
 #include "TestSupport.h"
@@ -113,6 +116,48 @@ TEST(Picture, JpegDecodesColourAndGrey) {
   TBitmap gb;
   gb.LoadFromBytes(g.data(), g.size());
   EXPECT_TRUE(Near(gb.Canvas()->GetPixel(4, 4), RGB(100, 100, 100), 2));
+}
+
+// Four-colour JPEGs as print software writes them: an Adobe marker and inverted ink values
+// (255 = no ink).
+std::string CmykJpeg(const unsigned char ink[4], int w, int h) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = static_cast<JDIMENSION>(w);
+  c.image_height = static_cast<JDIMENSION>(h);
+  c.input_components = 4;
+  c.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 100, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
+  for (int x = 0; x < w; ++x)
+    for (int i = 0; i < 4; ++i) row[static_cast<std::size_t>(x) * 4 + i] = static_cast<unsigned char>(255 - ink[i]);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::string s(reinterpret_cast<char*>(out), size);
+  std::free(out);
+  return s;
+}
+
+TEST(Picture, JpegInFourColours) {
+  const unsigned char red[4] = {0, 255, 255, 0}, black[4] = {0, 0, 0, 255}, paper[4] = {0, 0, 0, 0};
+  const std::pair<const unsigned char*, TColor> cases[] = {{red, clRed}, {black, clBlack}, {paper, clWhite}};
+  for (const auto& [ink, color] : cases) {
+    std::string jpg = CmykJpeg(ink, 8, 8);
+    TBitmap b;
+    b.LoadFromBytes(jpg.data(), jpg.size());
+    EXPECT_TRUE(Near(b.Canvas()->GetPixel(4, 4), color, 4)) << std::hex << color << " got " << b.Canvas()->GetPixel(4, 4);
+  }
 }
 
 TEST(Picture, LoadsFilesByTheirContentNotTheirName) {
