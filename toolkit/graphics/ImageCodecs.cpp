@@ -98,6 +98,8 @@ QImage DecodeBmp(const Byte* Data, std::size_t Size) {
     std::size_t entry = core ? 3 : 4;
     std::size_t n = clrUsed ? clrUsed : (1u << bpp);
     if (n > 256) n = 256;
+    // Some writers store fewer entries than the depth allows: take what lies before the pixels.
+    if (offBits > tableAt && (offBits - tableAt) / entry < n) n = (offBits - tableAt) / entry;
     if (tableAt + n * entry > Size) BadBitmap();
     for (std::size_t i = 0; i < n; ++i) {
       const Byte* p = Data + tableAt + i * entry;

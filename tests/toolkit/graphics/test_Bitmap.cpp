@@ -202,6 +202,10 @@ TEST(BitmapFile, ReadsPaletteTopDownAndSixteenBitFiles) {
   EXPECT_EQ(b.Canvas()->GetPixel(0, 0), clRed);
   EXPECT_EQ(b.Canvas()->GetPixel(1, 0), clBlue);
   EXPECT_EQ(b.Canvas()->GetPixel(0, 1), clBlue);
+  // The same with the colour count left at 0 although only two entries are stored.
+  f[46] = f[47] = f[48] = f[49] = 0;
+  b.LoadFromBytes(f.data(), f.size());
+  EXPECT_EQ(b.Canvas()->GetPixel(1, 0), clBlue);
   // 1-bit, 3 x 1.
   std::string pal1 = std::string("\x00\x00\x00\x00", 4) + std::string("\xFF\xFF\xFF\x00", 4);
   f = BmpFile(3, 1, 1, pal1, std::string("\xA0\x00\x00\x00", 4));
