@@ -4,6 +4,7 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHeaderView>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cmath>
@@ -305,22 +306,22 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
   FValue = std::floor(FromQDateTime(QDateTime::currentDateTime()));
   SetKind(dtkDate);
   SetFirstDayOfWeek(1);
-  // A pick in the calendar changes the field (dateTimeChanged) and reports the click; either
-  // may come first. A typed change only reports the change. Each pick fires OnChange once,
-  // the date already shown included.
-  auto changedByPick = std::make_shared<bool>(false);
-  QObject::connect(e, &QDateTimeEdit::dateTimeChanged, [this, e, changedByPick](const QDateTime& V) {
+  // A pick in the calendar changes the field (dateTimeChanged) and reports the click, in
+  // either order; a typed change only changes the field. Each pick fires OnChange once, also
+  // for the date already shown. A change remembers itself until the current event is done, so
+  // that the click that caused it does not report it again.
+  auto justChanged = std::make_shared<bool>(false);
+  QObject::connect(e, &QDateTimeEdit::dateTimeChanged, [this, e, justChanged](const QDateTime& V) {
     const TDateTime v = FromQDateTime(V);
     if (v == FValue) return;  // already reported by the click
-    if (e->calendarWidget() != nullptr && e->calendarWidget()->isVisible()) *changedByPick = true;
+    *justChanged = true;
+    QTimer::singleShot(0, e, [justChanged] { *justChanged = false; });
     UserChanged(v);
   });
-  QObject::connect(e->calendarWidget(), &QCalendarWidget::clicked, [this, changedByPick](const QDate& D) {
-    if (*changedByPick) {
-      *changedByPick = false;
-      return;
-    }
-    UserChanged(static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue)));
+  QObject::connect(e->calendarWidget(), &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
+    const TDateTime v = static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue));
+    if (*justChanged && v == FValue) return;
+    UserChanged(v);
   });
 }
 
