@@ -19,6 +19,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <optional>
 
 #include "GraphicsPrivate.h"
 
@@ -34,6 +35,28 @@ struct TCanvas::Impl {
   TCopyMode CopyMode = SRCCOPY;
   bool HasClip = false;
   QRect Clip;
+
+  // The Qt font of the last text call, kept while the canvas font draws the same: labels are
+  // measured and written by the hundred per repaint.
+  struct FontCache {
+    String Name;
+    int Height = 0;
+    Byte Style = 0;
+    QFont Font;
+    std::optional<QFontMetrics> Metrics;
+  };
+  mutable FontCache Cached;
+  const FontCache& TextFont() const {
+    FontCache& c = Cached;
+    if (!c.Metrics || c.Name != Font.Name() || c.Height != Font.Height() || c.Style != Font.Style().Bits()) {
+      c.Name = Font.Name();
+      c.Height = Font.Height();
+      c.Style = Font.Style().Bits();
+      c.Font = ToQFont(Font);
+      c.Metrics.emplace(c.Font);
+    }
+    return c;
+  }
 
   bool Drawable() const { return Image && !Image->isNull() && Image->width() > 0 && Image->height() > 0; }
   // The pixels drawing may touch.
@@ -686,14 +709,14 @@ int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 
 TSize TCanvas::TextExtent(const String& Text) const {
-  QFontMetrics fm(ToQFont(d->Font));
+  const QFontMetrics& fm = *d->TextFont().Metrics;
   return TSize{fm.horizontalAdvance(Q(Text)), fm.height()};
 }
 
 void TCanvas::TextOut(int X, int Y, const String& Text) {
   if (!d->Drawable()) return;
-  QFont font = ToQFont(d->Font);
-  QFontMetrics fm(font);
+  const QFont& font = d->TextFont().Font;
+  const QFontMetrics& fm = *d->TextFont().Metrics;
   QString s = Q(Text);
   QPainter p(d->Image);
   PrepareImagePainter(p);
@@ -713,8 +736,8 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
   if (!NormBox(x1, y1, x2, y2)) return;
   QRect box = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).intersected(d->Area());
   if (box.isEmpty()) return;
-  QFont font = ToQFont(d->Font);
-  QFontMetrics fm(font);
+  const QFont& font = d->TextFont().Font;
+  const QFontMetrics& fm = *d->TextFont().Metrics;
   QPainter p(d->Image);
   PrepareImagePainter(p);
   p.setClipRect(box);
