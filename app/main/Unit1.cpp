@@ -1,0 +1,1033 @@
+#include "Unit1.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "Astral.h"
+#include "CRT.h"
+#include "Dialogs.h"
+#include "Grids.h"
+#include "InternetProbe.h"
+#include "NetConfig.h"
+#include "ReceiverFigures.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+#include "Unit1Catalogue.h"
+#include "Unit13.h"
+#include "Unit2.h"
+#include "Unit30.h"
+#include "Unit34.h"
+#include "Unit35.h"
+#include "Unit36.h"
+#include "Unit38.h"
+#include "Unit39.h"
+#include "Unit42.h"
+#include "Unit47.h"
+
+TForm1* Form1 = nullptr;
+
+std::function<void(int Code)> ProgramExit = [](int Code) { std::exit(Code); };
+
+namespace {
+
+constexpr int NameBlock = 5000;  // names per block of the name store
+
+bool CanOpenForReading(const char* FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+std::vector<String> ReadLines(const String& FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return SplitTextLines(bytes);
+}
+
+double FieldValue(const TEdit* Field) { return static_cast<double>(StrToFloat(Field->Text())); }
+
+void ShowControls(std::initializer_list<TControl*> Controls, bool Value) {
+  for (TControl* c : Controls) c->SetVisible(Value);
+}
+
+void EnableControls(std::initializer_list<TControl*> Controls, bool Value) {
+  for (TControl* c : Controls) c->SetEnabled(Value);
+}
+
+void Clear(std::initializer_list<TEdit*> Fields) {
+  for (TEdit* e : Fields) e->SetText("");
+}
+
+// The current instant broken down in UTC, on the run-time's clock.
+Astral::TUtcTime UtcNow() {
+  crt::time_t now = crt::time(nullptr);
+  return Astral::UtcTimeFrom(*crt::gmtime(&now));
+}
+
+}  // namespace
+
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
+  KESTAL_HANDLER(Button3Click);
+  KESTAL_HANDLER(Button20Click);
+  KESTAL_HANDLER(Button28Click);
+  KESTAL_HANDLER(Button30Click);
+  KESTAL_HANDLER(Button31Click);
+  KESTAL_HANDLER(Button32Click);
+  KESTAL_HANDLER(Button33Click);
+  KESTAL_HANDLER(Button34Click);
+  KESTAL_HANDLER(Button36Click);
+  KESTAL_HANDLER(Button43Click);
+  KESTAL_HANDLER(Button44Click);
+  KESTAL_HANDLER(Button45Click);
+  KESTAL_HANDLER(Button47Click);
+  KESTAL_HANDLER(ComboBox1Change);
+  KESTAL_HANDLER(ListBox1Click);
+  KESTAL_HANDLER(RadioButton3Click);
+  KESTAL_HANDLER(RadioButton4Click);
+  KESTAL_HANDLER(Edit1Change);
+  KESTAL_HANDLER(Edit2Change);
+  KESTAL_HANDLER(Edit3Change);
+  KESTAL_HANDLER(Edit4Change);
+  KESTAL_HANDLER(Edit5Change);
+  KESTAL_HANDLER(Edit6Change);
+  KESTAL_HANDLER(Edit7Change);
+  KESTAL_HANDLER(Edit8Change);
+  KESTAL_HANDLER(Edit9Change);
+  KESTAL_HANDLER(Edit11Change);
+  KESTAL_HANDLER(Edit12Change);
+  KESTAL_HANDLER(Edit13Change);
+  KESTAL_HANDLER(Edit19Change);
+  KESTAL_HANDLER(Edit20Change);
+  // Commands of windows still to come: history, help, update checks, information dialogs,
+  // tables, tracking and the location dialog.
+  for (int n : {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26,
+                27, 29, 35, 37, 38, 39, 40, 41, 42, 46})
+    Handler("Button" + IntToStr(n) + "Click", &TForm1::NotYetAvailable);
+  for (int n = 1; n <= 13; ++n) Handler("Timer" + IntToStr(n) + "Timer", &TForm1::TimerTick);
+
+  LoadDescription("Unit1");
+
+  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3); KESTAL_BIND(Button4);
+  KESTAL_BIND(Button5); KESTAL_BIND(Button6); KESTAL_BIND(Button7); KESTAL_BIND(Button8);
+  KESTAL_BIND(Button9); KESTAL_BIND(Button10); KESTAL_BIND(Button11); KESTAL_BIND(Button12);
+  KESTAL_BIND(Button13); KESTAL_BIND(Button14); KESTAL_BIND(Button15); KESTAL_BIND(Button16);
+  KESTAL_BIND(Button17); KESTAL_BIND(Button18); KESTAL_BIND(Button19); KESTAL_BIND(Button20);
+  KESTAL_BIND(Button21); KESTAL_BIND(Button22); KESTAL_BIND(Button23); KESTAL_BIND(Button24);
+  KESTAL_BIND(Button25); KESTAL_BIND(Button26); KESTAL_BIND(Button27); KESTAL_BIND(Button28);
+  KESTAL_BIND(Button29); KESTAL_BIND(Button30); KESTAL_BIND(Button31); KESTAL_BIND(Button32);
+  KESTAL_BIND(Button33); KESTAL_BIND(Button34); KESTAL_BIND(Button35); KESTAL_BIND(Button36);
+  KESTAL_BIND(Button37); KESTAL_BIND(Button38); KESTAL_BIND(Button39); KESTAL_BIND(Button40);
+  KESTAL_BIND(Button41); KESTAL_BIND(Button42); KESTAL_BIND(Button43); KESTAL_BIND(Button44);
+  KESTAL_BIND(Button45); KESTAL_BIND(Button46); KESTAL_BIND(Button47);
+  KESTAL_BIND(Edit1); KESTAL_BIND(Edit2); KESTAL_BIND(Edit3); KESTAL_BIND(Edit4);
+  KESTAL_BIND(Edit5); KESTAL_BIND(Edit6); KESTAL_BIND(Edit7); KESTAL_BIND(Edit8);
+  KESTAL_BIND(Edit9); KESTAL_BIND(Edit10); KESTAL_BIND(Edit11); KESTAL_BIND(Edit12);
+  KESTAL_BIND(Edit13); KESTAL_BIND(Edit14); KESTAL_BIND(Edit15); KESTAL_BIND(Edit16);
+  KESTAL_BIND(Edit17); KESTAL_BIND(Edit18); KESTAL_BIND(Edit19); KESTAL_BIND(Edit20);
+  KESTAL_BIND(Edit21); KESTAL_BIND(Edit22); KESTAL_BIND(Edit23); KESTAL_BIND(Edit24);
+  KESTAL_BIND(Edit25); KESTAL_BIND(Edit26); KESTAL_BIND(Edit27); KESTAL_BIND(Edit28);
+  KESTAL_BIND(Edit29); KESTAL_BIND(Edit30); KESTAL_BIND(Edit31); KESTAL_BIND(Edit32);
+  KESTAL_BIND(Edit33); KESTAL_BIND(Edit34); KESTAL_BIND(Edit35); KESTAL_BIND(Edit36);
+  KESTAL_BIND(Edit39); KESTAL_BIND(Edit40); KESTAL_BIND(Edit44); KESTAL_BIND(Edit45);
+  KESTAL_BIND(Label1); KESTAL_BIND(Label2); KESTAL_BIND(Label3); KESTAL_BIND(Label4);
+  KESTAL_BIND(Label5); KESTAL_BIND(Label6); KESTAL_BIND(Label7); KESTAL_BIND(Label8);
+  KESTAL_BIND(Label9); KESTAL_BIND(Label10); KESTAL_BIND(Label11); KESTAL_BIND(Label12);
+  KESTAL_BIND(Label13); KESTAL_BIND(Label14); KESTAL_BIND(Label15); KESTAL_BIND(Label16);
+  KESTAL_BIND(Label17); KESTAL_BIND(Label18); KESTAL_BIND(Label19); KESTAL_BIND(Label20);
+  KESTAL_BIND(Label21); KESTAL_BIND(Label22); KESTAL_BIND(Label23); KESTAL_BIND(Label24);
+  KESTAL_BIND(Label25); KESTAL_BIND(Label26); KESTAL_BIND(Label27); KESTAL_BIND(Label28);
+  KESTAL_BIND(Label29); KESTAL_BIND(Label30); KESTAL_BIND(Label31); KESTAL_BIND(Label32);
+  KESTAL_BIND(Label33); KESTAL_BIND(Label34); KESTAL_BIND(Label35); KESTAL_BIND(Label36);
+  KESTAL_BIND(Label37); KESTAL_BIND(Label38); KESTAL_BIND(Label39); KESTAL_BIND(Label48);
+  KESTAL_BIND(Label49); KESTAL_BIND(Label50); KESTAL_BIND(Label51); KESTAL_BIND(Label58);
+  KESTAL_BIND(Label65); KESTAL_BIND(Label68); KESTAL_BIND(Label70); KESTAL_BIND(Label86);
+  KESTAL_BIND(Label93); KESTAL_BIND(Label94); KESTAL_BIND(Label95); KESTAL_BIND(Label101);
+  KESTAL_BIND(Label102); KESTAL_BIND(Label103); KESTAL_BIND(Label104); KESTAL_BIND(Label105);
+  KESTAL_BIND(Label110);
+  KESTAL_BIND(RadioButton3); KESTAL_BIND(RadioButton4);
+  KESTAL_BIND(Bevel1); KESTAL_BIND(Bevel2);
+  KESTAL_BIND(ListBox1); KESTAL_BIND(ComboBox1);
+  KESTAL_BIND(Timer1); KESTAL_BIND(Timer2); KESTAL_BIND(Timer3); KESTAL_BIND(Timer4);
+  KESTAL_BIND(Timer5); KESTAL_BIND(Timer6); KESTAL_BIND(Timer7); KESTAL_BIND(Timer8);
+  KESTAL_BIND(Timer9); KESTAL_BIND(Timer10); KESTAL_BIND(Timer11); KESTAL_BIND(Timer12);
+  KESTAL_BIND(Timer13);
+  KESTAL_BIND(DB_Base); KESTAL_BIND(Matrix_DB_400Mhz); KESTAL_BIND(Matrix_DB_1400Mhz);
+  KESTAL_BIND(H1); KESTAL_BIND(IdHTTP1);
+
+  StartUp();
+}
+
+// ---- start-up --------------------------------------------------------------------------------
+
+void TForm1::StartUp() {
+  // Layout of "Pulsar mode".
+  Button30->SetBounds(610, 135, 219, 25);
+  Button1->SetBounds(402, 104, 177, 55);
+  ShowControls({Label101, Edit36, Label102}, false);
+  Label103->SetCaption(MainTexts::PulsarMode);
+  Button43->SetEnabled(true);
+  Button47->SetEnabled(false);
+
+  NotCalculatedYet = true;
+
+  InternetAvailable = InternetCheckConnection();
+  EnableControls({Button35, Button46}, InternetAvailable);
+  if (!InternetAvailable) Label110->SetCaption(MainTexts::NoInternet);
+
+  // The noise database once had a misspelt name; carry an old one over, leaving it in place.
+  if (!CanOpenForReading("NoiseMeasurements.txt") && CanOpenForReading("NoiseMeasurents.txt"))
+    CopyFileBytes("NoiseMeasurents.txt", "NoiseMeasurements.txt");
+
+  if (!CanOpenForReading(CatalogueFileName)) {
+    MissingCatalogue();
+    return;
+  }
+  ImportCatalogue();
+
+  ComboBox1->Items()->Clear();
+  for (const char* item : {"> 6", "> 8", "> 10", "> 15", "> 30"}) ComboBox1->Items()->Add(item);
+  ComboBox1->SetItemIndex(2);
+  MinimumSN = 10;
+
+  Button33->SetCaption("PLAN Observation");
+  Button33->SetEnabled(false);
+  Button28->SetCaption("Show all PSR List");
+  Button28->SetEnabled(false);
+  Button20->SetCaption("Above horizon");
+  Button20->SetEnabled(false);
+  HorizonFilterOn = true;
+
+  // "." is the decimal separator of every conversion from the run-time's start on, so the
+  // catalogue above was already read with it, whatever the user's locale.
+
+  // No time the program computes depends on TZ: local times come from the zone the run-time
+  // captured before this.
+  crt::putenv("TZ=UTC");
+
+  ShowControls({Label65, Label68, Label70, Label58}, false);
+
+  ResultsInvalidate();
+
+  EnableControls({Edit15, Edit16, Edit14, Edit18, Edit10, Edit27, Edit21, Edit22, Edit17, Edit44,
+              Edit45, Edit24, Edit23, Edit25, Edit29, Edit30, Edit31, Edit32, Edit33, Edit26,
+              Edit28, Edit39, Edit40},
+             false);
+  ComboBox1->SetEnabled(false);
+  Button36->SetCaption("Sorted by S/N ");
+  EnableControls({Button1, Button3, ListBox1}, false);
+  for (TTimer* t : {Timer1, Timer2, Timer7}) t->SetInterval(0);
+
+  ShowControls({Label1,  Label2,  Label3,  Label4,  Label5,  Label6,  Label7,  Label8,  Label9,
+              Label10, Label11, Label12, Label13, Label14, Label15, Label16, Label17, Label18,
+              Label19, Label20, Label21, Label22, Label23, Label24, Label25, Label26, Label27,
+              Edit1,   Edit2,   Edit3,   Edit4,   Edit5,   Edit6,   Edit7,   Edit8,   Edit9,
+              Edit11,  Edit12,  Edit13,  Edit19,  Edit20,  Button17, Button12, Button11,
+              Button13, Bevel1},
+             false);
+
+  ShowJulianDayAndMoonAge();
+
+  const bool firstRun = !CanOpenForReading(ConfigFileName);
+  ReadConfiguration();
+
+  if (firstRun || StoredModeCode == "D" || StoredModeCode == "DP" || StoredModeCode == "O" ||
+      StoredModeCode == "OP")
+    Button47Click(this);
+  else
+    Button43Click(this);
+}
+
+void TForm1::MissingCatalogue() {
+  FCatalogueMissing = true;
+  SetTimers(1, 0);
+  Show();
+  ShowControls({Button44, Button45}, false);
+  ShowMessage(MainTexts::MissingCatalogue);
+  EnableControls({Button43, Button26, Button3,  Button1,  Button18, Button19, Button23, Button24,
+              Button25, Button30, Button4,  Button42, Button31, Button35, Button36, Button20,
+              Button28, Button33, Button34, ComboBox1, Button32, RadioButton3, RadioButton4},
+             false);
+}
+
+void TForm1::ImportCatalogue() {
+  DB_Base->ImportFromCSV(CatalogueFileName, csvSemicolon, true, false);
+  const std::vector<String> lines = ReadLines(CatalogueFileName);
+  CatalogueVersion = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
+  Label94->SetCaption(CatalogueVersion);
+
+  const TBandTableResult bands =
+      BuildBandTables(*DB_Base->NumericData, lines, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
+  Count400 = bands.Count400;
+  Count1400 = bands.Count1400;
+  for (int j = 0; j < Count400; ++j) PulsarNames[NameBlock * 1 + j] = bands.Names400[j];
+  for (int j = 0; j < Count1400; ++j) PulsarNames[NameBlock * 4 + j] = bands.Names1400[j];
+  Label93->SetCaption(IntToStr(Count400));
+  Label95->SetCaption(IntToStr(Count1400));
+}
+
+void TForm1::ShowJulianDayAndMoonAge() {
+  Word year, month, day;
+  DecodeDate(Now(), year, month, day);
+  int y = year, m = month;
+  if (m <= 2) {
+    y -= 1;
+    m += 12;
+  }
+  const int a = y / 100;
+  const int b = 2 - a + a / 4;
+  const float jd = static_cast<float>(b + day + std::trunc((y + 4716) * 365.25) +
+                                      std::trunc((m + 1) * 30.6001) - 1524.5);
+  Label104->SetCaption(FloatToStr(jd));
+  const float x = (jd - 2451549.5f) / 29.53f;
+  MoonAge = (x - std::trunc(x)) * 29.53f;
+  Label105->SetCaption(FormatFloat("#.##", MoonAge));
+}
+
+void TForm1::ReadConfiguration() {
+  TKestalConfig config;
+  const TConfigReadResult result = ReadConfigFile(ConfigFileName, config);
+  if (result == TConfigReadResult::Missing) {
+    FirstRunDefaults();
+    return;
+  }
+  if (result == TConfigReadResult::WrongHeader) {
+    SetTimers(1, 0);
+    ShowMessage(MainTexts::CorruptedConfiguration);
+    ProgramExit(0);
+    return;
+  }
+
+  EnableControls({Button3, Button1}, true);
+  Button25->SetEnabled(false);
+  EnableControls({RadioButton3, RadioButton4}, true);
+
+  LocationName = config.LocationName;
+  Latitude = config.Latitude;
+  Longitude = config.Longitude;
+  LatitudeDeg = config.LatitudeDeg;
+  LatitudeMin = config.LatitudeMin;
+  LatitudeSec = config.LatitudeSec;
+  NorthSouth = config.NorthSouth;
+  LongitudeDeg = config.LongitudeDeg;
+  LongitudeMin = config.LongitudeMin;
+  LongitudeSec = config.LongitudeSec;
+  EastWest = config.EastWest;
+  Locator = config.Locator;
+  Label65->SetCaption(LocationName);
+  Label70->SetCaption(FormatFloat("00.0000", Latitude));
+  Label68->SetCaption(FormatFloat("00.0000", Longitude));
+
+  StoredModeCode = config.ModeCode;
+  const bool dish = ModeCodeIsDish(StoredModeCode);
+  TRadioButton* antenna = dish ? RadioButton3 : RadioButton4;
+  if (antenna->Checked())
+    dish ? RadioButton3Click(antenna) : RadioButton4Click(antenna);
+  else
+    antenna->SetChecked(true);
+
+  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
+                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  for (int i = 0; i < cfFieldCount; ++i) fields[i]->SetText(config.Fields[i]);
+  Edit20->SetText("0");
+  Edit36->SetText(config.ReceiverBandwidth);
+
+  ShowInputRows(dish);
+  EnableControls({Button3, Button1}, true);
+  Button25->SetEnabled(false);
+  ShowControls({Button44, Button45}, false);
+  ShowControls({Label65, Label68, Label70, Label58}, true);
+  SetTimers(2, 1000);
+  ListBox1->SetEnabled(true);
+}
+
+void TForm1::FirstRunDefaults() {
+  SetTimers(1, 0);
+  ShowMessage(MainTexts::FirstRunNotice);
+
+  Edit1->SetText("5");
+  Edit2->SetText("69");
+  Edit3->SetText("1");
+  Edit4->SetText("1303");
+  Edit5->SetText("0.23");
+  Edit6->SetText("38");
+  Edit7->SetText("0.1");
+  Edit8->SetText("0.5");
+  Edit9->SetText("4");
+  Edit11->SetText("18000");
+  Edit12->SetText("10000");
+  Edit13->SetText("4");
+  Edit19->SetText("10");
+  Edit20->SetText("0");
+  Edit36->SetText("3000");
+  ReceiverBandwidthHz = 3000;
+
+  // Until the user sets a place: 45 N, 10 E.
+  LatitudeDeg = 45;
+  LatitudeMin = 0;
+  LatitudeSec = 0;
+  Latitude = 45;
+  LongitudeDeg = 10;
+  LongitudeMin = 0;
+  LongitudeSec = 0;
+  Longitude = 10;
+  NorthSouth = "N";
+  EastWest = "E";
+  Locator = "JN55AA00";
+  LocationName = "Default";
+
+  EnableControls({Button26, Button3, Button25, Button1}, false);
+  SetTimers(2, 1000);
+  PulsarModeOn = true;
+  EvaluationModeOn = false;
+  ShowControls({Button44, Button45}, false);
+}
+
+// ---- results -----------------------------------------------------------------------------------
+
+void TForm1::ResultsInvalidate() {
+  EnableControls({Button18, Button19, Button23, Button24, Button32, Button34, Button36, Button20,
+              Button28, Button33, Button30},
+             false);
+  ClearSelectedPulsarFields();
+  ClearResultFields();
+  if (!NotCalculatedYet) {
+    if (Form35 != nullptr) Form35->Close();
+    if (Form36 != nullptr) Form36->Close();
+  }
+  ListBox1->Clear();
+  SortState = 1;
+}
+
+void TForm1::ClearResultFields() {
+  Clear({Edit15, Edit16, Edit14, Edit18, Edit10, Edit27, Edit21, Edit22, Edit34, Edit35, Edit17});
+}
+
+void TForm1::ClearSelectedPulsarFields() {
+  Clear({Edit44, Edit45, Edit24, Edit23, Edit25, Edit29, Edit30, Edit31, Edit32, Edit33, Edit26,
+         Edit28, Edit39, Edit40});
+}
+
+TTimer* TForm1::TimerNo(int N) const {
+  TTimer* const timers[] = {Timer1, Timer2, Timer3,  Timer4,  Timer5,  Timer6, Timer7,
+                            Timer8, Timer9, Timer10, Timer11, Timer12, Timer13};
+  return timers[N - 1];
+}
+
+void TForm1::SetTimers(int FromTimer, int Interval) {
+  for (int n = FromTimer; n <= 13; ++n) TimerNo(n)->SetInterval(Interval);
+}
+
+// ---- ending ------------------------------------------------------------------------------------
+
+void TForm1::Button2Click(TObject* Sender) {
+  Close();
+  ProgramExit(0);
+}
+
+void TForm1::Button31Click(TObject* Sender) {
+  if (MessageBox(MainTexts::ConfirmReset, MainTexts::ConfirmTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES)
+    return;
+  Close();
+  for (const char* file : {"KestalDB.txt", "SunFlowNoaa.txt", "Kestal_horizon.txt",
+                           "Kestal_captured.txt", "Release.txt", "VersionPage.txt"})
+    std::remove(file);
+  ProgramExit(0);
+}
+
+// ---- configuration ----------------------------------------------------------------------------
+
+void TForm1::Button3Click(TObject* Sender) {
+  // Without the catalogue the members were never read from the configuration: saving them
+  // would replace the user's settings with empty ones.
+  if (FCatalogueMissing) return;
+
+  const std::vector<String> locations = ReadSavedLocationLines(ConfigFileName);
+
+  // Everything is converted before the file is touched, so a bad field leaves it as it was.
+  std::array<double, cfFieldCount> numbers{};
+  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
+                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  for (int i : {cfFrequency, cfLnaNoiseFigure, cfLnaGain, cfLossBeforeLna, cfLossAfterLna,
+                cfReceiverNoiseFigure, cfIntegrationTime, cfIntegrationBandwidth,
+                cfSkyTemperature, cfSpilloverTemperature, cfAtmosphereTemperature, cfEfficiency,
+                cfKs})
+    numbers[i] = FieldValue(fields[i]);
+  const double receiverBandwidth = FieldValue(Edit36);
+  numbers[cfFirstInput] = FieldValue(Edit1);
+
+  const bool dish = !RadioButton4->Checked();
+  Frequency = numbers[cfFrequency];
+  LnaNoiseFigure = numbers[cfLnaNoiseFigure];
+  LnaGain = numbers[cfLnaGain];
+  LossBeforeLna = numbers[cfLossBeforeLna];
+  LossAfterLna = numbers[cfLossAfterLna];
+  ReceiverNoiseFigure = numbers[cfReceiverNoiseFigure];
+  IntegrationTime = numbers[cfIntegrationTime];
+  IntegrationBandwidth = numbers[cfIntegrationBandwidth];
+  SkyTemperature = numbers[cfSkyTemperature];
+  SpilloverTemperature = numbers[cfSpilloverTemperature];
+  DishEfficiency = numbers[cfEfficiency] / 100;
+  SensitivityKs = numbers[cfKs];
+  ReceiverBandwidthHz = receiverBandwidth;
+  (dish ? DishDiameter : AntennaGain) = numbers[cfFirstInput];
+  AtmosphereTemperature = 0;
+
+  TKestalConfig config;
+  config.LocationName = LocationName;
+  config.Latitude = Latitude;
+  config.Longitude = Longitude;
+  config.LatitudeDeg = LatitudeDeg;
+  config.LatitudeMin = LatitudeMin;
+  config.LatitudeSec = LatitudeSec;
+  config.NorthSouth = NorthSouth;
+  config.LongitudeDeg = LongitudeDeg;
+  config.LongitudeMin = LongitudeMin;
+  config.LongitudeSec = LongitudeSec;
+  config.EastWest = EastWest;
+  config.Locator = Locator;
+  config.ModeCode = ModeCodeOf(dish, PulsarModeOn);
+  const String text = ComposeConfigText(config, numbers, ReceiverBandwidthHz, locations);
+
+  std::ofstream out(ConfigFileName, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw EInOutError(String("Cannot write ") + ConfigFileName);
+
+  Button26->SetEnabled(true);
+}
+
+// ---- input fields and antenna type --------------------------------------------------------------
+
+void TForm1::ValidateField(TEdit* Field) {
+  double value = 0;
+  if (!TryStrToFloat(Field->Text(), value)) {
+    ShowMessage(MainTexts::DecimalSeparator);
+    Button3->SetEnabled(false);
+    return;
+  }
+  if (!FCatalogueMissing) Button3->SetEnabled(true);
+  ResultsInvalidate();
+  if (Field == Edit2 && value > 100) {
+    Edit2->SetText("69");
+    ShowMessage(MainTexts::EfficiencyBound);
+  } else if (Field == Edit3 && value > 1) {
+    Edit3->SetText("1");
+    ShowMessage(MainTexts::KsBound);
+  }
+}
+
+void TForm1::Edit1Change(TObject* Sender) { ValidateField(Edit1); }
+void TForm1::Edit2Change(TObject* Sender) { ValidateField(Edit2); }
+void TForm1::Edit3Change(TObject* Sender) { ValidateField(Edit3); }
+void TForm1::Edit4Change(TObject* Sender) { ValidateField(Edit4); }
+void TForm1::Edit5Change(TObject* Sender) { ValidateField(Edit5); }
+void TForm1::Edit6Change(TObject* Sender) { ValidateField(Edit6); }
+void TForm1::Edit7Change(TObject* Sender) { ValidateField(Edit7); }
+void TForm1::Edit8Change(TObject* Sender) { ValidateField(Edit8); }
+void TForm1::Edit9Change(TObject* Sender) { ValidateField(Edit9); }
+void TForm1::Edit11Change(TObject* Sender) { ValidateField(Edit11); }
+// Shared by the integration bandwidth and the receiver bandwidth: check the field that changed.
+void TForm1::Edit12Change(TObject* Sender) {
+  auto* field = dynamic_cast<TEdit*>(Sender);
+  ValidateField(field != nullptr ? field : Edit12);
+}
+void TForm1::Edit13Change(TObject* Sender) { ValidateField(Edit13); }
+void TForm1::Edit19Change(TObject* Sender) { ValidateField(Edit19); }
+void TForm1::Edit20Change(TObject* Sender) { ValidateField(Edit20); }
+
+void TForm1::SetIntegrationRowsVisible(bool Value) {
+  ShowControls({Label24, Edit11, Label25, Label26, Edit12, Label27}, Value);
+}
+
+void TForm1::ShowInputRows(bool Dish) {
+  ShowControls({Label1,  Edit1,  Label2,  Label6,  Edit4,  Label7,   Label8,   Edit5,    Label9,
+              Label10, Edit6,  Label11, Label12, Edit7,  Label13,  Label14,  Edit8,    Label15,
+              Label16, Edit9,  Label17, Label18, Edit13, Label19,  Button12, Label20,  Edit19,
+              Label21, Button11, Label22, Edit20, Label23, Button13, Bevel1},
+             true);
+  // The efficiency and Ks rows belong to a dish only.
+  ShowControls({Label3, Edit2, Label4, Label5, Edit3, Button17}, Dish);
+  SetIntegrationRowsVisible(PulsarModeOn);
+}
+
+void TForm1::AntennaTypeCommon() {
+  if (!FCatalogueMissing) Button3->SetEnabled(true);
+  Button25->SetEnabled(false);
+  Button1->SetEnabled(true);
+  ListBox1->Clear();
+  ClearResultFields();
+  ClearSelectedPulsarFields();
+  Button26->SetEnabled(true);
+}
+
+void TForm1::RadioButton3Click(TObject* Sender) {
+  AntennaTypeCommon();
+  Label1->SetCaption("Dish diameter");
+  Label2->SetCaption("m");
+  ShowControls({Label32, Edit14, Label33, Label39, Edit18, Label34, Button7, Label35, Edit10,
+              Label36, Button8, Label37, Edit27, Label38, Button29},
+             true);
+  Label28->SetTop(183);
+  Edit15->SetTop(180);
+  Label29->SetTop(183);
+  Label30->SetTop(209);
+  Edit16->SetTop(206);
+  Label31->SetTop(209);
+  Button5->SetTop(206);
+  Label1->SetTop(221);
+  Edit1->SetTop(218);
+  Label2->SetTop(221);
+  ShowInputRows(true);
+}
+
+void TForm1::RadioButton4Click(TObject* Sender) {
+  AntennaTypeCommon();
+  Label1->SetCaption("Antenna gain");
+  Label2->SetCaption("dBi");
+  Label1->SetTop(248);
+  Edit1->SetTop(245);
+  Label2->SetTop(248);
+  ShowControls({Label32, Edit14, Label33, Label39, Edit18, Label34, Button7, Label35, Edit10,
+              Label36, Button8, Label37, Edit27, Label38, Button29},
+             false);
+  Label28->SetTop(290);
+  Edit15->SetTop(287);
+  Label29->SetTop(290);
+  Label30->SetTop(317);
+  Edit16->SetTop(314);
+  Label31->SetTop(317);
+  Button5->SetTop(314);
+  ShowInputRows(false);
+  if (AntennaGain == 0) AntennaGain = 30;
+  Edit1->SetText(FormatFloat("0.00", AntennaGain));
+  ComboBox1->SetEnabled(false);
+}
+
+// ---- modes ---------------------------------------------------------------------------------
+
+void TForm1::Button47Click(TObject* Sender) {
+  PulsarModeOn = true;
+  EvaluationModeOn = false;
+  Label103->SetCaption(MainTexts::PulsarMode);
+  Button43->SetEnabled(true);
+  Button47->SetEnabled(false);
+  SetWidth(1157);
+  Button1->SetBounds(402, 104, 177, 55);
+  Button30->SetBounds(610, 135, 219, 25);
+  Button30->SetEnabled(false);
+  Button3->SetBounds(220, 104, 176, 25);
+  ShowControls({Label86, Label58, Label48, Edit17, Label49, Button6, Button26}, true);
+  // Before an antenna type is chosen the input side stays empty.
+  SetIntegrationRowsVisible(RadioButton3->Checked() || RadioButton4->Checked());
+  ShowControls({Label101, Edit36, Label102, Button44, Button45}, false);
+  Label50->SetLeft(317);
+  Bevel2->SetLeft(311);
+}
+
+void TForm1::Button43Click(TObject* Sender) {
+  PulsarModeOn = false;
+  EvaluationModeOn = true;
+  Label103->SetCaption(MainTexts::EvaluationMode);
+  Button43->SetEnabled(false);
+  Button47->SetEnabled(true);
+  SetWidth(600);
+  Button1->SetBounds(610, 135, 219, 25);
+  Button30->SetBounds(220, 104, 359, 55);
+  Button30->SetEnabled(false);
+  Button3->SetBounds(20, 524, 260, 24);
+  Button44->SetHeight(25);
+  Button44->SetTop(550);
+  ShowControls({Button44, Button45}, true);
+  ShowControls({Label101, Edit36, Label102}, RadioButton3->Checked() || RadioButton4->Checked());
+  ShowControls({Label86, Label58, Label48, Edit17, Label49, Button6, Button26}, false);
+  SetIntegrationRowsVisible(false);
+  Label50->SetLeft(600);
+  Bevel2->SetLeft(600);
+}
+
+void TForm1::Button44Click(TObject* Sender) { Button1Click(Sender); }
+void TForm1::Button45Click(TObject* Sender) { Button2Click(Sender); }
+
+// ---- CALCULATE ---------------------------------------------------------------------------------
+
+bool TForm1::InPulsarModeByLabel() const { return Label103->Caption() == MainTexts::PulsarMode; }
+
+namespace {
+
+struct TFigureRun {
+  TReceiverInputs In;
+  TReceiverFigures Out;
+};
+
+}  // namespace
+
+static TReceiverInputs ReadReceiverInputs(const TForm1& F, double Frequency) {
+  TReceiverInputs in;
+  in.DishAntenna = !F.RadioButton4->Checked();
+  in.NoiseFloorOnIntegrationBandwidth = F.PulsarModeOn;
+  in.Frequency = Frequency;
+  if (in.DishAntenna) {
+    in.DishDiameter = FieldValue(F.Edit1);
+    in.DishEfficiency = FieldValue(F.Edit2) / 100;
+    in.SensitivityKs = FieldValue(F.Edit3);
+  } else {
+    in.AntennaGain = FieldValue(F.Edit1);
+    in.SensitivityKs = 1;
+  }
+  in.LnaNoiseFigure = FieldValue(F.Edit5);
+  in.LnaGain = FieldValue(F.Edit6);
+  in.LossBeforeLna = FieldValue(F.Edit7);
+  in.LossAfterLna = FieldValue(F.Edit8);
+  in.ReceiverNoiseFigure = FieldValue(F.Edit9);
+  in.IntegrationTime = FieldValue(F.Edit11);
+  in.IntegrationBandwidth = FieldValue(F.Edit12);
+  in.SkyTemperature = FieldValue(F.Edit13);
+  in.SpilloverTemperature = FieldValue(F.Edit19);
+  in.AtmosphereTemperature = FieldValue(F.Edit20);
+  if (!F.PulsarModeOn) in.ReceiverBandwidthHz = FieldValue(F.Edit36);
+  return in;
+}
+
+// Stores the figures in the shared state and shows them. OnThresholdChange: the patterns of
+// the threshold change for the aperture and the MDS.
+static void ShowFigures(TForm1& F, const TReceiverInputs& In, const TReceiverFigures& R,
+                        bool OnThresholdChange) {
+  F.Frequency = In.Frequency;
+  F.Wavelength = R.Wavelength;
+  F.Edit15->SetText(FormatFloat(FigurePattern::Wavelength, R.Wavelength));
+  if (In.DishAntenna) {
+    F.DishDiameter = In.DishDiameter;
+    F.DishEfficiency = In.DishEfficiency;
+    F.Edit14->SetText(FormatFloat(FigurePattern::DishArea, R.DishArea));
+    F.Edit10->SetText(FormatFloat(FigurePattern::AntennaGain, R.AntennaGain));
+    F.Edit16->SetText(FormatFloat(OnThresholdChange ? FigurePattern::ApertureOnThresholdChange
+                                                    : FigurePattern::ApertureDish,
+                                  R.EffectiveAperture));
+    F.Edit27->SetText(FormatFloat(FigurePattern::Hpbw, R.Hpbw));
+    F.Label34->SetCaption(R.FarFieldUnit);
+    F.Edit18->SetText(FormatFloat(FigurePattern::FarField, R.FarFieldShown));
+  } else {
+    F.Edit16->SetText(FormatFloat(FigurePattern::ApertureOther, R.EffectiveAperture));
+  }
+  F.AntennaGain = R.AntennaGain;
+  F.EffectiveAperture = R.EffectiveAperture;
+  F.LnaNoiseFigure = In.LnaNoiseFigure;
+  F.LnaGain = In.LnaGain;
+  F.LossBeforeLna = In.LossBeforeLna;
+  F.LossAfterLna = In.LossAfterLna;
+  F.ReceiverNoiseFigure = In.ReceiverNoiseFigure;
+  F.IntegrationTime = In.IntegrationTime;
+  F.IntegrationBandwidth = In.IntegrationBandwidth;
+  F.SkyTemperature = In.SkyTemperature;
+  F.SpilloverTemperature = In.SpilloverTemperature;
+  F.AtmosphereTemperature = In.AtmosphereTemperature;
+  F.LnaNoiseFactor = R.LnaNoiseFactor;
+  F.LnaGainFactor = R.LnaGainFactor;
+  F.LineGainBeforeLna = R.LineGainBeforeLna;
+  F.LineLossFactorBeforeLna = R.LineLossFactorBeforeLna;
+  F.LineGainAfterLna = R.LineGainAfterLna;
+  F.LineLossFactorAfterLna = R.LineLossFactorAfterLna;
+  F.ReceiverNoiseFactor = R.ReceiverNoiseFactor;
+  F.NoiseFactor = R.NoiseFactor;
+  F.Tsys = R.Tsys;
+  F.Edit21->SetText(FormatFloat(FigurePattern::Tsys, R.Tsys));
+  F.SystemNoiseFigure = R.SystemNoiseFigure;
+  F.Edit22->SetText(FormatFloat(FigurePattern::SystemNoiseFigure, R.SystemNoiseFigure));
+  F.GOverT = R.GOverT;
+  F.Edit34->SetText(FormatFloat(FigurePattern::GOverT, R.GOverT));
+  F.NoiseFloor = R.NoiseFloor;
+  F.Edit35->SetText(FormatFloat(FigurePattern::NoiseFloor, R.NoiseFloor));
+  F.SensitivityKs = R.SensitivityKs;
+  F.MinimumDetectableSignal = R.MinimumDetectableSignal;
+  F.Edit17->SetText(FormatFloat(
+      OnThresholdChange ? FigurePattern::MdsOnThresholdChange : FigurePattern::Mds,
+      R.MinimumDetectableSignal));
+}
+
+void TForm1::Button1Click(TObject* Sender) {
+  NotCalculatedYet = false;
+  const double f = FieldValue(Edit4);
+  if (InPulsarModeByLabel() && OutsidePulsarBands(f)) {
+    ShowMessage(MainTexts::OutsideBands);
+    EnableControls({Button33, Button30}, false);
+    return;
+  }
+  // Inputs that leave a figure undefined (a zero diameter, bandwidth or time, ...) would put
+  // infinities into the list and the stored S/N values; refuse them before anything changes.
+  if (!ComputeReceiverFigures(ReadReceiverInputs(*this, f)).AllFinite()) {
+    ShowMessage(UndefinedFiguresMessage);
+    return;
+  }
+  for (int pass = 0; pass < 2; ++pass) CalculatePass();
+}
+
+void TForm1::CopyBandTables() {
+  auto copy = [](const TMatrix& m, std::array<double, 60000>& to) {
+    const int rows = std::min<int>(m.NrOfRows(), 60000 / 11);
+    const int cols = std::min<int>(m.NrOfColumns(), 11);
+    to.fill(0.0);
+    for (int c = 1; c <= cols; ++c) {
+      const double* column = m.ColumnPtr(c);
+      for (int r = 0; r < rows; ++r) to[static_cast<size_t>(11 * r + c - 1)] = column[r];
+    }
+  };
+  copy(*Matrix_DB_400Mhz, PulsarTable400);
+  copy(*Matrix_DB_1400Mhz, PulsarTable1400);
+}
+
+void TForm1::PendingSort() {
+  if (!Form42->RadioButton8->Checked()) Form42->RadioButton8->SetChecked(true);
+  Form42->RadioButton1Click(Form42);
+  SortBandTable(*Matrix_DB_400Mhz, Count400, 9, false);
+  SortBandTable(*Matrix_DB_1400Mhz, Count1400, 9, false);
+  ShowSortCaption("Sorted by S/N ");
+  SortState = 2;
+  Button1Click(this);
+}
+
+void TForm1::CalculatePass() {
+  CopyBandTables();
+  if (SortState == 1) PendingSort();
+
+  EnableControls({Button18, Button19, Button23, Button24, Button25, Button34, Button32}, false);
+  ListBox1->SetEnabled(true);
+  ListBox1->Clear();
+  EnableControls({ComboBox1, Button20, Button28, Button33, Button30, Button36}, true);
+  ClearSelectedPulsarFields();
+  Timer1->SetInterval(0);
+
+  const double f = FieldValue(Edit4);
+  const TPulsarBand band = BandOfFrequency(f);
+  if (InPulsarModeByLabel()) {
+    if (band == TPulsarBand::Band400) {
+      std::copy_n(PulsarNames.begin() + NameBlock * 1, Count400, PulsarNames.begin());
+      PulsarTable = PulsarTable400;
+    } else if (band == TPulsarBand::Band1400) {
+      std::copy_n(PulsarNames.begin() + NameBlock * 4, Count1400, PulsarNames.begin());
+      PulsarTable = PulsarTable1400;
+    }
+  }
+
+  const TReceiverInputs in = ReadReceiverInputs(*this, f);
+  ShowFigures(*this, in, ComputeReceiverFigures(in), false);
+
+  if (band == TPulsarBand::None) return;
+  const int fluxColumn = FluxColumnOfBand(band);
+  const int count = band == TPulsarBand::Band400 ? Count400 : Count1400;
+
+  // The detectable list, in the order of the working table.
+  const Astral::TUtcTime now = UtcNow();
+  TStrings* items = ListBox1->Items();
+  items->BeginUpdate();
+  int listed = 0;
+  for (int r = 0; r < count; ++r) {
+    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
+    const double flux = row[fluxColumn - 1];
+    const double sn = ExpectedSN(flux, row[3], row[6], IntegrationBandwidth, IntegrationTime,
+                                 EffectiveAperture, Tsys);
+    if (!IsDetectable(flux, row[3], sn, MinimumDetectableSignal, MinimumSN)) continue;
+    if (HorizonFilterOn) {
+      SelectedRA = row[0] / 15;
+      SelectedDec = row[1];
+      Astral sky;
+      sky.Latitude = Latitude;
+      sky.Longitude = Longitude;
+      sky.UtcTime = now;
+      if (!sky.TrackObject(SelectedRA, SelectedDec)) continue;
+    }
+    items->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
+    ListRowMap[static_cast<size_t>(listed++)] = r;
+  }
+  items->EndUpdate();
+
+  // Expected S/N of every pulsar of the band, in the table's current order.
+  TMatrix& table = band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz;
+  for (int r = 1; r <= count; ++r)
+    table.SetVal(9, r,
+                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(4, r), table.GetVal(7, r),
+                            IntegrationBandwidth, IntegrationTime, EffectiveAperture, Tsys));
+}
+
+void TForm1::ComboBox1Change(TObject* Sender) {
+  MinimumSN = ThresholdOfItem(ComboBox1->ItemIndex(), MinimumSN);
+  ComboBox1->SetEnabled(true);
+  EnableControls({Button18, Button19, Button23, Button24, Button25}, false);
+  ClearSelectedPulsarFields();
+  Timer1->SetInterval(0);
+  TReceiverInputs in = ReadReceiverInputs(*this, FieldValue(Edit4));
+  in.NoiseFloorOnIntegrationBandwidth = true;
+  const TReceiverFigures figures = ComputeReceiverFigures(in);
+  if (figures.AllFinite()) ShowFigures(*this, in, figures, true);
+  Button1Click(this);
+}
+
+// ---- the detectable list ----------------------------------------------------------------------
+
+void TForm1::ListBox1Click(TObject* Sender) {
+  const int index = ListBox1->ItemIndex();
+  if (index < 0) return;
+  if (Form13 != nullptr) Form13->Hide();
+  if (Form30 != nullptr) Form30->Hide();
+  EnableControls({Button18, Button19, Button23, Button24, Button25, Button32, Button34}, true);
+
+  const int r = ListRowMap[static_cast<size_t>(index)];
+  const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
+  const int nameIndex = static_cast<int>(row[7]);
+  Timer1->SetInterval(1000);
+
+  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[2], row[3]);
+  Label51->SetCaption(bw.Unit);
+  Edit26->SetText(bw.Any ? String(AnyBandwidthText) : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
+
+  const TPulsarBand band = BandOfFrequency(Frequency);
+  const double flux = band == TPulsarBand::Band400 ? row[4] : band == TPulsarBand::Band1400 ? row[5] : 0;
+  Edit28->SetText(FormatFloat(FigurePattern::ExpectedSN,
+                              ExpectedSN(flux, row[3], row[6], IntegrationBandwidth,
+                                         IntegrationTime, EffectiveAperture, Tsys)));
+
+  Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[0]));
+  Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[1]));
+  Edit24->SetText(FormatFloat(FigurePattern::W50, row[3]));
+  Edit23->SetText(FormatFloat(FigurePattern::P0, row[6]));
+  Edit25->SetText(FormatFloat(FigurePattern::DM, row[2]));
+  Edit29->SetText(FormatFloat(FigurePattern::Flux, row[4]));
+  Edit30->SetText(FormatFloat(FigurePattern::Flux, row[5]));
+  Edit31->SetText(FormatFloat(FigurePattern::DistanceKpc, row[9]));
+  Edit32->SetText(FormatFloat(FigurePattern::DistanceLy, row[9] * LightYearsPerKpc));
+  Edit33->SetText(FormatFloat(FigurePattern::Age, row[10]));
+
+  SelectedRA = row[0] / 15;
+  SelectedDec = row[1];
+  SelectedNameIndex = nameIndex;
+
+  const String name = PulsarNames[static_cast<size_t>(nameIndex - 1)];
+  // The tracking windows show the pulsar once they carry its label and fields.
+  if (Form2 != nullptr) {
+    if (auto* label = dynamic_cast<TLabel*>(Form2->FindComponent("Label16"))) {
+      label->SetCaption(" " + name);
+      label->SetVisible(true);
+    }
+    for (const char* field : {"Edit13", "Edit14"})
+      if (auto* edit = dynamic_cast<TControl*>(Form2->FindComponent(field))) edit->SetVisible(true);
+  }
+  if (Form39 != nullptr)
+    if (auto* label = dynamic_cast<TLabel*>(Form39->FindComponent("Label9")))
+      label->SetCaption(Trim(name));
+  if (Form34 != nullptr) Form34->Button7->SetCaption(name);
+
+  EnableControls({Button18, Button19, Button23, Button24}, true);
+}
+
+void TForm1::Button20Click(TObject* Sender) {
+  if (Button20->Caption() == "All") {
+    Button20->SetCaption("Above horizon");
+    HorizonFilterOn = true;
+  } else {
+    Button20->SetCaption("All");
+    HorizonFilterOn = false;
+  }
+  Button1Click(this);
+}
+
+void TForm1::Button28Click(TObject* Sender) {
+  Timer1->SetInterval(1);
+  Form30->SetCaption("Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
+                     "/research/pulsar/psrcat/");
+  Form30->Label2->SetCaption(FloatToStr(Frequency));
+  static int lastCount = 0;
+  const TPulsarBand band = BandOfFrequency(Frequency);
+  if (band == TPulsarBand::Band400) lastCount = Count400;
+  if (band == TPulsarBand::Band1400) lastCount = Count1400;
+  const int count = lastCount;
+
+  TListView* list = Form30->ListView1;
+  list->Columns()->Clear();
+  list->Items()->Clear();
+  Form30->Show();
+  struct TColumnSpec {
+    const char* Caption;
+    int Width;
+    TAlignment Alignment;
+  };
+  static const TColumnSpec columns[] = {
+      {" ", 1, taLeftJustify},           {"PSR #", 45, taLeftJustify},
+      {"PSR name", 75, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
+      {"DEC(Deg)", 60, taRightJustify},  {"DM(cm^-3 pc)", 80, taRightJustify},
+      {"W50(ms)", 80, taRightJustify},   {"S400(mJy)", 80, taRightJustify},
+      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 130, taRightJustify},
+      {"Distance (kpc)", 90, taRightJustify}, {"Age (years)", 80, taRightJustify},
+      {"Expected S/N", 80, taRightJustify}};
+  for (const TColumnSpec& spec : columns) {
+    TListColumn* column = list->Columns()->Add();
+    column->SetCaption(spec.Caption);
+    column->SetWidth(spec.Width);
+    column->SetAlignment(spec.Alignment);
+  }
+  list->SetViewStyle(vsReport);
+
+  auto positive = [](double v, const char* pattern) {
+    return v > 0 ? FormatFloat(pattern, v) : String("*");
+  };
+  for (int r = 0; r < count; ++r) {
+    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
+    TListItem* item = list->Items()->Add();
+    item->SetCaption("");
+    TStrings* sub = item->SubItems();
+    sub->Add(IntToStr(r));
+    sub->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
+    sub->Add(FormatFloat("###0.0000", row[0]));
+    sub->Add(FormatFloat("###0.0000", row[1]));
+    sub->Add(FormatFloat("###0.000", row[2]));
+    sub->Add(FormatFloat("###0.000", row[3]));
+    sub->Add(positive(row[4], "###0.00"));
+    sub->Add(positive(row[5], "###0.00"));
+    sub->Add(FormatFloat("###0.00000000", row[6]));
+    sub->Add(FormatFloat("###0.00", row[9]));
+    sub->Add(positive(row[10], "0.00e+00"));
+    sub->Add(FormatFloat("###0.000", row[8]));
+    // The list grows in front of the user; repainting every row would take seconds for a
+    // few thousand, so it is repainted every few hundred.
+    if (r % 256 == 255) Form30->Repaint();
+  }
+  list->Show();
+  Form30->Repaint();
+}
+
+// ---- windows of other parts of the program -------------------------------------------------------
+
+void TForm1::Button30Click(TObject* Sender) {
+  const double f = FieldValue(Edit4);
+  Frequency = f;
+  if (Label103->Caption() == MainTexts::EvaluationMode && (f > 15400 || f < 245)) {
+    ShowMessage(MainTexts::SunNoiseRange);
+    EnableControls({Button33, Button30}, false);
+    return;
+  }
+  for (int c = 0; c <= 12; ++c)
+    for (int r = 0; r <= 11; ++r) Form35->StringGrid1->SetCells(c, r, "");
+  Clear({Form35->Edit1, Form35->Edit2, Form35->Edit3});
+  Form35->Show();
+}
+
+void TForm1::Button33Click(TObject* Sender) {
+  Form38->Button1Click(Form38->Button1);
+  Form38->SetCaption("PLAN Observation");
+  Form38->Show();
+}
+
+void TForm1::Button32Click(TObject* Sender) {
+  Form34->SetCaption("Next 30 culminations - THIS CAN TAKE SOME TIME !");
+  Form34->ListView1->Columns()->Clear();
+  Form34->ListView1->Items()->Clear();
+  Form34->Show();
+}
+
+void TForm1::Button34Click(TObject* Sender) {
+  Form39->Show();
+  Form47->Show();
+}
+
+void TForm1::Button36Click(TObject* Sender) { Form42->Show(); }

@@ -1,0 +1,12 @@
+#pragma once
+// Window "Form10".
+
+#include "Forms.h"
+
+class TForm10 : public TForm {
+public:
+  explicit TForm10(TComponent* AOwner);
+  String ClassName() const override { return "TForm10"; }
+};
+
+extern TForm10* Form10;

@@ -1,0 +1,32 @@
+#pragma once
+// The two band tables built from the imported pulsar catalogue.
+//
+// A pulsar enters the 400 MHz table when its position, period and DM are known and it has a
+// pulse width and an S400 flux; the 1400 MHz table wants a positive DM and an S1400 flux
+// instead. Both need a period longer than the pulse width. Rows hold
+// (RAJD, DECJD, DM, W50, S400, S1400, P0, name index, expected S/N = -1, DIST, AGE).
+
+#include <vector>
+
+#include "DOV_matrix.h"
+#include "System.h"
+
+inline constexpr const char* CatalogueFileName = "ATNF.csv";
+// The band tables and the name store hold at most this many pulsars.
+inline constexpr int MaxPulsars = 5000;
+
+struct TBandTableResult {
+  int Count400 = 0;
+  int Count1400 = 0;
+  std::vector<String> Names400;   // name of row j at j - 1
+  std::vector<String> Names1400;
+};
+
+// Builds both tables from the catalogue's numbers (Numbers: the data table's NumericData,
+// row r holding file line r + 1) and its raw lines (Lines[i] = file line i + 1).
+// Matrix400 keeps its size; Matrix1400 is resized to 11 x Count1400.
+TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
+                                 TMatrix& Matrix400, TMatrix& Matrix1400);
+
+// Characters 20 to 24 of the catalogue's first line.
+String CatalogueVersionOf(const String& FirstLine);

@@ -1,0 +1,79 @@
+#pragma once
+// The configuration file KestalDB.txt as plain data: reading the parameter section, and
+// writing it anew while keeping the saved locations that follow it.
+//
+// The main window moves these values into its members and fields; keeping the file format
+// here lets it be tested without a window.
+
+#include <array>
+#include <vector>
+
+#include "System.h"
+
+inline constexpr const char* ConfigFileName = "KestalDB.txt";
+// The first line, trailing blank included; a file that starts otherwise is refused.
+inline constexpr const char* ConfigHeader = "KESTAL DEFAULTS 7 : ";
+inline constexpr const char* LocationsHeading = "KESTAL LOCATIONS :";
+
+// Field texts of lines 15 to 28, in file order.
+enum TConfigField {
+  cfFirstInput,         // dish diameter (dish) or antenna gain (other antenna)
+  cfEfficiency,
+  cfKs,
+  cfFrequency,
+  cfLnaNoiseFigure,
+  cfLnaGain,
+  cfLossBeforeLna,
+  cfLossAfterLna,
+  cfReceiverNoiseFigure,
+  cfIntegrationTime,
+  cfIntegrationBandwidth,
+  cfSkyTemperature,
+  cfSpilloverTemperature,
+  cfAtmosphereTemperature,
+  cfFieldCount
+};
+
+struct TKestalConfig {
+  String LocationName;
+  double Latitude = 0;
+  double Longitude = 0;
+  double LatitudeDeg = 0, LatitudeMin = 0, LatitudeSec = 0;
+  String NorthSouth;
+  double LongitudeDeg = 0, LongitudeMin = 0, LongitudeSec = 0;
+  String EastWest;
+  String Locator;
+  String ModeCode;  // "DP", "OP", "DE", "OE" (the reader also meets "D" and "O")
+  std::array<String, cfFieldCount> Fields;
+  String ReceiverBandwidth;  // line 29 as text ("3000" when the file has no line 29)
+};
+
+// The outcome of reading the file.
+enum class TConfigReadResult { Missing, WrongHeader, Read };
+
+// Reads FileName. Missing: the file cannot be opened. WrongHeader: its first line differs
+// from ConfigHeader (exactly, case included). Read: Config holds the parameter section.
+// CR LF line ends read as LF. A position line (3 to 7, 9 to 11) that is not a number raises
+// EConvertError.
+TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config);
+
+// Code of line 14: "D"/"O" for the antenna, "P"/"E" for the mode.
+String ModeCodeOf(bool DishAntenna, bool PulsarMode);
+// The reader's interpretation of a stored code.
+bool ModeCodeIsDish(const String& Code);        // "D", "DP", "DE"
+bool ModeCodeIsPulsarMode(const String& Code);  // "D", "DP", "O", "OP"
+
+// A number as the configuration writes it: the C++ stream's default form (at most six
+// significant digits, no trailing zeros), "." as decimal separator.
+String ConfigNumberText(double Value);
+
+// The saved-location lines after the heading "KESTAL LOCATIONS :" of FileName, every one of
+// them, unchanged; none when the file or the heading is missing.
+std::vector<String> ReadSavedLocationLines(const String& FileName);
+
+// The whole file: parameter section, heading, then Locations, each line ended by LF. The
+// field texts are written as numbers (Numbers, in TConfigField order, already converted by
+// the caller so that a field that does not convert stops the save before anything is
+// written); line 28 is always 0.
+String ComposeConfigText(const TKestalConfig& Config, const std::array<double, cfFieldCount>& Numbers,
+                         double ReceiverBandwidthHz, const std::vector<String>& Locations);

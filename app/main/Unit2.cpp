@@ -1,0 +1,5 @@
+#include "Unit2.h"
+
+TForm2* Form2 = nullptr;
+
+TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit2"); }

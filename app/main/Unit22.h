@@ -1,0 +1,12 @@
+#pragma once
+// Window "Form22".
+
+#include "Forms.h"
+
+class TForm22 : public TForm {
+public:
+  explicit TForm22(TComponent* AOwner);
+  String ClassName() const override { return "TForm22"; }
+};
+
+extern TForm22* Form22;

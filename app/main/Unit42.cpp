@@ -1,0 +1,64 @@
+#include "Unit42.h"
+
+#include "DOV_matrix.h"
+#include "Unit1.h"
+#include "Unit30.h"
+
+TForm42* Form42 = nullptr;
+
+TForm42::TForm42(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(RadioButton1Click);
+  KESTAL_HANDLER(RadioButton2Click);
+  KESTAL_HANDLER(RadioButton3Click);
+  KESTAL_HANDLER(RadioButton4Click);
+  KESTAL_HANDLER(RadioButton5Click);
+  KESTAL_HANDLER(RadioButton6Click);
+  KESTAL_HANDLER(RadioButton7Click);
+  KESTAL_HANDLER(RadioButton8Click);
+  KESTAL_HANDLER(RadioButton9Click);
+  KESTAL_HANDLER(RadioButton10Click);
+  KESTAL_HANDLER(RadioButton11Click);
+  LoadDescription("Unit42");
+  KESTAL_BIND(RadioButton1);
+  KESTAL_BIND(RadioButton2);
+  KESTAL_BIND(RadioButton3);
+  KESTAL_BIND(RadioButton4);
+  KESTAL_BIND(RadioButton5);
+  KESTAL_BIND(RadioButton6);
+  KESTAL_BIND(RadioButton7);
+  KESTAL_BIND(RadioButton8);
+  KESTAL_BIND(RadioButton9);
+  KESTAL_BIND(RadioButton10);
+  KESTAL_BIND(RadioButton11);
+}
+
+void SortBandTable(TMatrix& Table, int Count, int KeyColumn, bool Ascending) {
+  if (Count <= 0) return;
+  Table.SortRows(KeyColumn, Ascending, 1, 1, 11, Count);
+}
+
+void ShowSortCaption(const String& Caption) {
+  if (Form1 != nullptr) Form1->Button36->SetCaption(Caption);
+  if (Form30 != nullptr) Form30->Label1->SetCaption(Caption);
+}
+
+void TForm42::SortBy(int KeyColumn, bool Ascending, const char* Caption) {
+  SortBandTable(*Form1->Matrix_DB_400Mhz, Form1->Count400, KeyColumn, Ascending);
+  SortBandTable(*Form1->Matrix_DB_1400Mhz, Form1->Count1400, KeyColumn, Ascending);
+  ShowSortCaption(Caption);
+  Form1->SortState = 2;
+  Form1->Button1Click(Form1);
+  Hide();
+}
+
+void TForm42::RadioButton9Click(TObject* Sender) { SortBy(8, true, "Sorted by Name "); }
+void TForm42::RadioButton1Click(TObject* Sender) { SortBy(1, true, "Sorted by RAJD "); }
+void TForm42::RadioButton2Click(TObject* Sender) { SortBy(2, true, "Sorted by DECJD "); }
+void TForm42::RadioButton3Click(TObject* Sender) { SortBy(4, true, "Sorted by W50 "); }
+void TForm42::RadioButton4Click(TObject* Sender) { SortBy(7, true, "Sorted by P0 "); }
+void TForm42::RadioButton5Click(TObject* Sender) { SortBy(3, true, "Sorted by DM "); }
+void TForm42::RadioButton6Click(TObject* Sender) { SortBy(5, false, "Sorted by S400 "); }
+void TForm42::RadioButton7Click(TObject* Sender) { SortBy(6, false, "Sorted by S1400 "); }
+void TForm42::RadioButton10Click(TObject* Sender) { SortBy(10, false, "Sorted by Distance "); }
+void TForm42::RadioButton11Click(TObject* Sender) { SortBy(11, false, "Sorted by Age "); }
+void TForm42::RadioButton8Click(TObject* Sender) { SortBy(9, false, "Sorted by S/N "); }

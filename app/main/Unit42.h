@@ -1,0 +1,36 @@
+#pragma once
+// The sort dialog: eleven orders of the band tables. Every choice sorts both tables, names
+// the order on the main window and the full list, and recalculates.
+
+#include "Forms.h"
+
+class TForm42 : public TForm {
+public:
+  explicit TForm42(TComponent* AOwner);
+  String ClassName() const override { return "TForm42"; }
+  TRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
+               *RadioButton4 = nullptr, *RadioButton5 = nullptr, *RadioButton6 = nullptr,
+               *RadioButton7 = nullptr, *RadioButton8 = nullptr, *RadioButton9 = nullptr,
+               *RadioButton10 = nullptr, *RadioButton11 = nullptr;
+  void RadioButton1Click(TObject* Sender);   // RAJD
+  void RadioButton2Click(TObject* Sender);   // DECJD
+  void RadioButton3Click(TObject* Sender);   // W50
+  void RadioButton4Click(TObject* Sender);   // P0
+  void RadioButton5Click(TObject* Sender);   // DM
+  void RadioButton6Click(TObject* Sender);   // S400
+  void RadioButton7Click(TObject* Sender);   // S1400
+  void RadioButton8Click(TObject* Sender);   // expected S/N
+  void RadioButton9Click(TObject* Sender);   // name (import order)
+  void RadioButton10Click(TObject* Sender);  // distance
+  void RadioButton11Click(TObject* Sender);  // age
+
+private:
+  void SortBy(int KeyColumn, bool Ascending, const char* Caption);
+};
+
+extern TForm42* Form42;
+
+// Sorts the first Count rows of a band table (all 11 columns) by one column.
+void SortBandTable(class TMatrix& Table, int Count, int KeyColumn, bool Ascending);
+// Shows the order on the main window's sort button and the full list.
+void ShowSortCaption(const String& Caption);

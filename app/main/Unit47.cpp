@@ -1,0 +1,5 @@
+#include "Unit47.h"
+
+TForm47* Form47 = nullptr;
+
+TForm47::TForm47(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit47"); }

@@ -1,0 +1,11 @@
+#include "Unit35.h"
+
+TForm35* Form35 = nullptr;
+
+TForm35::TForm35(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit35");
+  KESTAL_BIND(StringGrid1);
+  KESTAL_BIND(Edit1);
+  KESTAL_BIND(Edit2);
+  KESTAL_BIND(Edit3);
+}

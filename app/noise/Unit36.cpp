@@ -1,0 +1,5 @@
+#include "Unit36.h"
+
+TForm36* Form36 = nullptr;
+
+TForm36::TForm36(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit36"); }

@@ -1,0 +1,5 @@
+#include "Unit40.h"
+
+TForm40* Form40 = nullptr;
+
+TForm40::TForm40(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit40"); }
