@@ -26,6 +26,15 @@
 //     end
 //   end
 //
+// Lists and nested values the toolkit's controls take:
+//   Items.Strings = ( ... )        list box, combo box
+//   Lines.Strings = ( ... )        memo
+//   Columns.Captions = ( 'Date' 'Change' )   list view columns, with
+//   Columns.Widths = ( 110 645 )  and  Columns.Alignments = ( taLeftJustify taRightJustify )
+//   ColWidths = ( 64 80 ), RowHeights = ( ... ), Options = [goRowSelect, ...]   string grid
+//   Picture.Data = { ... } or file '...'     image (JPEG, PNG or BMP bytes)
+//   Font.Name, Font.Size, Font.Height, Font.Color, Font.Style = [fsBold]   any control
+//
 // Strings: single-quoted strings double an inner quote ('it''s') and may be joined with
 // character codes and '+' ('line 1'#13#10'line 2' + 'more'); double-quoted strings take the
 // escapes \" \\ \n \t \r. Comments run from // to the end of the line (outside strings).

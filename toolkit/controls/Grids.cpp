@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 
 #include "ControlsQt.h"
@@ -81,6 +82,25 @@ public:
     beginResetModel();
     endResetModel();
   }
+  // Grows or shrinks the rows or columns the view knows; Apply changes the grid's count
+  // between the begin and end calls the view needs.
+  void Resize(bool Rows, int Old, int New, const std::function<void()>& Apply) {
+    if (New > Old) {
+      if (Rows) beginInsertRows(QModelIndex(), Old, New - 1);
+      else beginInsertColumns(QModelIndex(), Old, New - 1);
+      Apply();
+      if (Rows) endInsertRows();
+      else endInsertColumns();
+    } else if (New < Old) {
+      if (Rows) beginRemoveRows(QModelIndex(), New, Old - 1);
+      else beginRemoveColumns(QModelIndex(), New, Old - 1);
+      Apply();
+      if (Rows) endRemoveRows();
+      else endRemoveColumns();
+    }
+  }
+  // The fixed cells changed colour.
+  void Repaint() { Q_EMIT dataChanged(index(0, 0), index(rowCount(QModelIndex()) - 1, columnCount(QModelIndex()) - 1)); }
 
 private:
   TStringGrid* FGrid;
@@ -128,6 +148,7 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
                        GuardedCall([this] { Click(); });
                      }
                    });
+  ApplySizes();
   CountsChanged();
 }
 
@@ -202,40 +223,55 @@ void TStringGrid::ClearCells() {
   if (Handle() != nullptr) static_cast<QTableView*>(Handle())->viewport()->update();
 }
 
+// Counts change by inserting or removing rows and columns in the view, never by resetting
+// it, so a program that grows the grid row by row stays fast.
 void TStringGrid::SetColCount(int Value) {
   Value = std::max(1, Value);
   if (Value == FColCount) return;
-  FColCount = Value;
+  const int old = FColCount;
+  FModel->Resize(false, old, Value, [&] { FColCount = Value; });
   FFixedCols = std::min(FFixedCols, FColCount - 1);
+  auto* v = static_cast<QTableView*>(Handle());
+  if (v != nullptr)
+    for (int c = old; c < FColCount; ++c) v->horizontalHeader()->resizeSection(c, ColWidths(c));
   CountsChanged();
 }
 
 void TStringGrid::SetRowCount(int Value) {
   Value = std::max(1, Value);
   if (Value == FRowCount) return;
-  FRowCount = Value;
+  const int old = FRowCount;
+  FModel->Resize(true, old, Value, [&] { FRowCount = Value; });
   FFixedRows = std::min(FFixedRows, FRowCount - 1);
+  auto* v = static_cast<QTableView*>(Handle());
+  if (v != nullptr)
+    for (const auto& rh : FRowHeights)
+      if (rh.first >= old && rh.first < FRowCount) v->verticalHeader()->resizeSection(rh.first, rh.second);
   CountsChanged();
 }
 
 void TStringGrid::SetFixedCols(int Value) {
   FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
-  FCol = std::max(FCol, FFixedCols);
+  FModel->Repaint();
   CountsChanged();
 }
 
 void TStringGrid::SetFixedRows(int Value) {
   FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
-  FRow = std::max(FRow, FFixedRows);
+  FModel->Repaint();
   CountsChanged();
 }
 
+// Keeps the selected cell among the scrollable cells.
 void TStringGrid::CountsChanged() {
-  FCol = std::clamp(FCol, FFixedCols, FColCount - 1);
-  FRow = std::clamp(FRow, FFixedRows, FRowCount - 1);
-  FModel->Reset();
-  ApplySizes();
+  const int col = std::clamp(FCol, FFixedCols, FColCount - 1);
+  const int row = std::clamp(FRow, FFixedRows, FRowCount - 1);
   auto* v = static_cast<QTableView*>(Handle());
+  if (v == nullptr || (col == FCol && row == FRow && v->currentIndex().row() == FRow &&
+                       v->currentIndex().column() == FCol))
+    return;
+  FCol = col;
+  FRow = row;
   if (v != nullptr) {
     FInSelect = true;
     v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
@@ -311,7 +347,11 @@ void TStringGrid::SetOptions(TGridOptions Value) {
 void TStringGrid::SetCol(int Value) {
   if (Value < 0 || Value >= FColCount) return;
   FCol = Value;
-  CountsChanged();
+  auto* v = static_cast<QTableView*>(Handle());
+  FInSelect = true;
+  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+  FInSelect = false;
+  v->scrollTo(FModel->index(FRow, FCol));
 }
 
 void TStringGrid::SetRow(int Value) {

@@ -62,11 +62,15 @@ public:
   void Insert(int Index, const String& S) override {
     if (Index < 0 || Index > Count()) IndexError(Index);
     Silently(FW, [&] {
-      const QString placeholder = FW->currentIndex() < 0 ? FW->placeholderText() : QString();
+      // Qt selects the first item put into an empty box; the toolkit leaves the selection
+      // (and a typed text) as it was.
+      const int before = FW->currentIndex();
+      const QString text = FW->isEditable() ? FW->currentText() : QString();
       FW->insertItem(Index, QStr(S));
-      // A drop-down list keeps showing no item (or its hint) until one is chosen.
-      if (!FW->isEditable() && Count() == 1) FW->setCurrentIndex(-1);
-      (void)placeholder;
+      if (before < 0) {
+        FW->setCurrentIndex(-1);
+        if (FW->isEditable()) FW->setEditText(text);
+      }
     });
   }
   void Delete(int Index) override {
@@ -561,6 +565,7 @@ TComboBox::~TComboBox() = default;
 void TComboBox::SetStyle(TComboBoxStyle Value) {
   FStyle = Value;
   auto* c = static_cast<QComboBox*>(Handle());
+  if (c->isEditable() == (Value != csDropDownList)) return;
   const int idx = c->currentIndex();
   Silently(c, [&] {
     c->setEditable(Value != csDropDownList);

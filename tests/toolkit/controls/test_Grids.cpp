@@ -157,6 +157,25 @@ TEST(StringGrid, TheUserSelectsCellsAndFixedCellsStayClickable) {
   EXPECT_EQ(r, -1);
 }
 
+TEST(StringGrid, GrowingRowByRowKeepsTheViewInStep) {
+  GridWindow w;
+  w.form->Show();
+  w.grid->SetColCount(12);
+  w.grid->SetRowCount(1);
+  w.grid->SetFixedRows(0);
+  auto* v = static_cast<QTableView*>(w.grid->Handle());
+  for (int r = 1; r <= 20000; ++r) {
+    w.grid->SetRowCount(r + 1);
+    w.grid->SetCells(0, r, IntToStr(r));
+  }
+  EXPECT_EQ(v->model()->rowCount(), 20001);
+  EXPECT_EQ(v->model()->columnCount(), 12);
+  EXPECT_EQ(v->model()->index(20000, 0).data().toString(), QStringLiteral("20000"));
+  w.grid->SetRowCount(3);
+  EXPECT_EQ(v->model()->rowCount(), 3);
+  EXPECT_LE(w.grid->Row(), 2);
+}
+
 TEST(StringGrid, WidthsAndOptionsFromCode) {
   GridWindow w;
   w.grid->SetColCount(4);

@@ -223,6 +223,31 @@ TEST(ComboBox, DropDownListShowsAHintTextUntilAChoice) {
   EXPECT_EQ(w.combo->Text(), "two");
 }
 
+TEST(ComboBox, FillingAnEmptyBoxSelectsNothingAndKeepsATypedText) {
+  TForm f(nullptr);
+  auto* list = new TComboBox(&f);
+  auto* typed = new TComboBox(&f);
+  list->SetParent(&f);
+  typed->SetParent(&f);
+  list->SetStyle(csDropDownList);
+  typed->SetText("my own");
+  for (TComboBox* c : {list, typed}) {
+    c->Items()->Add("> 6");
+    c->Items()->Add("> 8");
+    EXPECT_EQ(c->ItemIndex(), -1);
+  }
+  EXPECT_EQ(typed->Text(), "my own");
+  // Setting the style again does not double the change events of typing.
+  int changes = 0;
+  typed->OnChange = [&](TObject*) { ++changes; };
+  typed->SetStyle(csDropDown);
+  typed->SetStyle(csDropDown);
+  f.Show();
+  ui::Type(typed->Handle()->focusProxy() ? typed->Handle()->focusProxy() : typed->Handle(), "x");
+  EXPECT_EQ(changes, 1);
+  f.Hide();
+}
+
 TEST(Label, AutoSizeFollowsTheCaption) {
   Window w;
   auto* l = new TLabel(w.form.get());
