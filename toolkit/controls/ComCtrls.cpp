@@ -371,6 +371,12 @@ void TDateTimePicker::SetKind(TDateTimeKind Value) {
   ShowValue();
 }
 
+void TDateTimePicker::SetTextHint(const String& Value) {
+  FTextHint = Value;
+  // Qt shows this text while the field holds its minimum, day 0.
+  static_cast<QDateTimeEdit*>(Handle())->setSpecialValueText(QStr(Value));
+}
+
 void TDateTimePicker::SetFirstDayOfWeek(int Value) {
   FFirstDayOfWeek = Value;
   auto* e = static_cast<QDateTimeEdit*>(Handle());
@@ -382,10 +388,8 @@ bool TDateTimePicker::SetDescribedProperty(const String& Prop, const TPropValue&
   if (Prop == "Date") SetDate(static_cast<double>(Value.AsFloat()));
   else if (Prop == "Time") SetTime(static_cast<double>(Value.AsFloat()));
   else if (Prop == "Kind") SetKind(static_cast<TDateTimeKind>(DescribedEnum(Value, {{"dtkDate", dtkDate}, {"dtkTime", dtkTime}})));
-  else if (Prop == "TextHint") {
-    SetTextHint(Value.AsString());
-    static_cast<QDateTimeEdit*>(Handle())->setSpecialValueText(QStr(FTextHint));
-  } else if (Prop == "FirstDayOfWeek")
+  else if (Prop == "TextHint") SetTextHint(Value.AsString());
+  else if (Prop == "FirstDayOfWeek")
     SetFirstDayOfWeek(DescribedEnum(Value, {{"dowMonday", 1}, {"dowTuesday", 2}, {"dowWednesday", 3}, {"dowThursday", 4},
                                             {"dowFriday", 5}, {"dowSaturday", 6}, {"dowSunday", 7}}));
   else

@@ -174,7 +174,7 @@ public:
   void SetFirstDayOfWeek(int Value);
   // The text shown while no date was picked yet (when Date is 0).
   String TextHint() const { return FTextHint; }
-  void SetTextHint(const String& Value) { FTextHint = Value; }
+  void SetTextHint(const String& Value);
 
   TNotifyEvent OnChange;
 
@@ -193,9 +193,11 @@ private:
   bool FInCode = false;
 };
 
-// The same control under the name the calendar picker has in descriptions.
+// The calendar picker: the same control, starting with no date (Date 0, showing TextHint)
+// until the user picks one.
 class TCalendarPicker : public TDateTimePicker {
 public:
-  explicit TCalendarPicker(TComponent* AOwner) : TDateTimePicker(AOwner) {}
+  explicit TCalendarPicker(TComponent* AOwner) : TDateTimePicker(AOwner) { SetDateTime(0); }
   String ClassName() const override { return "TCalendarPicker"; }
+  bool IsEmpty() const { return DateTime() == 0; }
 };

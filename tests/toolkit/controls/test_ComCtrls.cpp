@@ -128,3 +128,18 @@ TEST(DateTimePicker, EveryUserPickFiresOnChange) {
 }
 
 }  // namespace
+
+namespace {
+TEST(CalendarPicker, StartsEmptyShowingItsHint) {
+  TForm f(nullptr);
+  auto* p = new TCalendarPicker(&f);
+  p->SetParent(&f);
+  p->SetTextHint("select a date");
+  EXPECT_TRUE(p->IsEmpty());
+  EXPECT_EQ(static_cast<QDateTimeEdit*>(p->Handle())->text(), QStringLiteral("select a date"));
+  p->SetDate(45292);
+  EXPECT_FALSE(p->IsEmpty());
+  EXPECT_EQ(p->FirstDayOfWeek(), 1);
+  EXPECT_EQ(static_cast<QDateTimeEdit*>(p->Handle())->calendarWidget()->firstDayOfWeek(), Qt::Monday);
+}
+}  // namespace
