@@ -279,12 +279,16 @@ TControl::~TControl() {
   // Owned components first, while our widget still exists (their widgets may live in it).
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   SetParent(nullptr);
+  // The widget's own destruction (losing focus, clearing its items) must reach no handler of
+  // a control that is already half gone.
+  delete FFilter;
+  FFilter = nullptr;
   if (FWidget != nullptr) {
     QWidget* w = FWidget;
     FWidget = nullptr;
+    w->blockSignals(true);
     delete w;
   }
-  delete FFilter;
 }
 
 void TControl::AttachWidget(QWidget* W) {
@@ -300,7 +304,9 @@ void TControl::AttachWidget(QWidget* W) {
   ApplyGeometry();
 }
 
-void TControl::WatchChild(QWidget* W) { FFilter->Watch(W); }
+void TControl::WatchChild(QWidget* W) {
+  if (FFilter != nullptr) FFilter->Watch(W);
+}
 
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;

@@ -27,14 +27,16 @@ class TFormWidget : public QWidget {
 public:
   explicit TFormWidget(TForm* Owner) : QWidget(nullptr, Qt::Window), FOwner(Owner) {}
   QPointer<QEventLoop> ModalLoop;
+  // The window object is going: events from now on concern nobody.
+  void Detach() { FOwner = nullptr; }
 
 protected:
   void closeEvent(QCloseEvent* E) override {
     E->ignore();
-    FOwner->UserClose();
+    if (FOwner != nullptr) FOwner->UserClose();
   }
   void changeEvent(QEvent* E) override {
-    if (E->type() == QEvent::ActivationChange) {
+    if (FOwner != nullptr && E->type() == QEvent::ActivationChange) {
       if (isActiveWindow()) GuardedCall([this] { FOwner->Activated(); });
       else GuardedCall([this] { FOwner->Deactivated(); });
     }
@@ -43,7 +45,7 @@ protected:
   void keyPressEvent(QKeyEvent* E) override {
     const bool enter = E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter;
     const bool escape = E->key() == Qt::Key_Escape;
-    if ((enter || escape) && E->modifiers() == Qt::NoModifier) {
+    if (FOwner != nullptr && (enter || escape) && E->modifiers() == Qt::NoModifier) {
       if (TButton* b = Find(FOwner, enter)) {
         GuardedCall([b] { b->Click(); });
         return;
@@ -91,6 +93,7 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TForm::~TForm() {
+  if (auto* w = static_cast<TFormWidget*>(Handle())) w->Detach();
   // The components go while the window's widget (which holds theirs) still exists.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   if (Application != nullptr && Application->MainForm() == this) Application->SetMainForm(nullptr);

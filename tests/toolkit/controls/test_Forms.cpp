@@ -244,6 +244,31 @@ TEST(Window, ScaleByScalesTheWindowAndItsControls) {
   EXPECT_EQ(f.Width(), 533);
 }
 
+TEST(Window, DestroyingItCallsNoHandlers) {
+  int calls = 0;
+  {
+    auto f = std::make_unique<TForm>(nullptr);
+    auto* edit = new TEdit(f.get());
+    auto* list = new TListBox(f.get());
+    edit->SetParent(f.get());
+    list->SetParent(f.get());
+    list->Items()->Add("a");
+    list->Items()->Add("b");
+    list->SetItemIndex(1);
+    f->OnDeactivate = [&](TObject*) { ++calls; };
+    f->OnHide = [&](TObject*) { ++calls; };
+    edit->OnExit = [&](TObject*) { ++calls; };
+    list->OnClick = [&](TObject*) { ++calls; };
+    f->Show();
+    ui::Pump(20);
+    edit->SetFocus();
+    ui::Pump(20);
+    ASSERT_TRUE(edit->Focused());
+  }
+  ui::Pump(20);
+  EXPECT_EQ(calls, 0);
+}
+
 // ---- the self-painting control -------------------------------------------------------------
 TEST(CustomControl, PaintsIntoAPersistentImageAndReportsTheMouse) {
   TForm f(nullptr);
