@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -190,37 +191,50 @@ void TStringGrid::SetCells(int ACol, int ARow, const String& Value) {
     if (Value.empty()) return;  // already empty
     FRows.resize(r + 1);
   }
-  const String& old = FRows[r];
-  String next;
-  next.reserve(old.size() + Value.size() + 2);
-  size_t pos = 0;
+  String& row = FRows[r];
+  // Find the cell in place; most writes append to the row or replace a text of equal length.
+  size_t pos = 0, cellStart = 0;
   std::string_view cell;
   int c = 0;
-  bool written = false;
-  while (NextCell(old, pos, cell)) {
-    AppendCell(next, c == ACol ? std::string_view(Value) : cell);
-    if (c == ACol) written = true;
-    ++c;
+  for (; c <= ACol; ++c) {
+    cellStart = pos;
+    if (!NextCell(row, pos, cell)) break;
   }
-  if (!written) {
+  if (c <= ACol) {
+    // The row ends before the cell: append empty cells and the text.
     if (Value.empty()) return;
-    for (; c < ACol; ++c) AppendCell(next, {});
-    AppendCell(next, Value);
+    for (; c < ACol; ++c) AppendCell(row, {});
+    AppendCell(row, Value);
+  } else {
+    String encoded;
+    AppendCell(encoded, Value);
+    if (encoded.size() == pos - cellStart) row.replace(cellStart, encoded.size(), encoded);
+    else row.replace(cellStart, pos - cellStart, encoded);
+    if (Value.empty() && cellStart + encoded.size() == row.size()) {
+      // Trailing empty cells need no room.
+      size_t keep = 0, p = 0;
+      while (NextCell(row, p, cell))
+        if (!cell.empty()) keep = p;
+      row.resize(keep);
+    }
   }
-  // Trailing empty cells need no room.
-  size_t keep = 0;
-  pos = 0;
-  while (NextCell(next, pos, cell))
-    if (!cell.empty()) keep = pos;
-  next.resize(keep);
-  FRows[r].swap(next);
-  if (ARow < FRowCount && ACol < FColCount && Handle() != nullptr && Handle()->isVisible())
-    static_cast<QTableView*>(Handle())->viewport()->update();
+  if (ARow < FRowCount && ACol < FColCount) ScheduleRepaint();
 }
 
 void TStringGrid::ClearCells() {
   std::vector<String>().swap(FRows);
-  if (Handle() != nullptr) static_cast<QTableView*>(Handle())->viewport()->update();
+  ScheduleRepaint();
+}
+
+// One repaint of the view once the current work is done, however many cells it wrote.
+void TStringGrid::ScheduleRepaint() {
+  auto* v = static_cast<QTableView*>(Handle());
+  if (FRepaintPending || v == nullptr || !v->isVisible()) return;
+  FRepaintPending = true;
+  QTimer::singleShot(0, v, [this, v] {
+    FRepaintPending = false;
+    v->viewport()->update();
+  });
 }
 
 // Counts change by inserting or removing rows and columns in the view, never by resetting

@@ -96,6 +96,8 @@ public:
 private:
   void CountsChanged();
   void ApplySizes();
+  void ScheduleRepaint();
+  bool FRepaintPending = false;
   // One row's texts packed into one string: per cell a length (varint) then the bytes.
   std::vector<String> FRows;
   std::vector<int> FColWidths;
