@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cctype>
@@ -206,6 +207,22 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
         GuardedCall([&] { c->Click(); });
       break;
     }
+    case QEvent::Wheel: {
+      auto* e = static_cast<QWheelEvent*>(Event);
+      const QPoint p = toControl(e->position());
+      bool handled = false;
+      GuardedCall([&] {
+        handled = c->MouseWheel(ShiftFromQt(e->modifiers(), e->buttons()), e->angleDelta().y(), Point(p.x(), p.y()));
+      });
+      if (handled) return true;
+      break;
+    }
+    case QEvent::Enter:
+      if (Watched == w) GuardedCall([&] { c->MouseEnter(); });
+      break;
+    case QEvent::Leave:
+      if (Watched == w) GuardedCall([&] { c->MouseLeave(); });
+      break;
     case QEvent::Resize: {
       if (Watched != w || !c->IsWindowControl()) break;
       // Only windows are resized by someone else (the window manager).
@@ -249,6 +266,7 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       if (key != 0) {
         GuardedCall([&] { wc->KeyDown(key, s); });
         if (key == 0) return true;
+        if (VirtualKey(e) == VK_TAB && wc->FWantsTab) return true;
       }
       const wchar_t typed = TypedChar(e);
       if (typed == 0) break;
@@ -503,6 +521,17 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 void TControl::DblClick() {
   if (OnDblClick) OnDblClick(this);
 }
+bool TControl::MouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  return handled;
+}
+void TControl::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+void TControl::MouseLeave() {
+  if (OnMouseLeave) OnMouseLeave(this);
+}
 void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
@@ -547,6 +576,10 @@ bool TControl::SetDescribedEvent(const String& Event, const String& Handler, TCo
     OnMouseUp = FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
   else if (Event == "OnMouseMove")
     OnMouseMove = FindEventHandler<void(TObject*, TShiftState, int, int)>(Root, Handler, Event);
+  else if (Event == "OnMouseWheel")
+    OnMouseWheel = FindEventHandler<void(TObject*, TShiftState, int, TPoint, bool&)>(Root, Handler, Event);
+  else if (Event == "OnMouseEnter") OnMouseEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnMouseLeave") OnMouseLeave = FindEventHandler<void(TObject*)>(Root, Handler, Event);
   else
     return TComponent::SetDescribedEvent(Event, Handler, Root);
   return true;

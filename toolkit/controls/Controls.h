@@ -55,6 +55,10 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // Setting it to 0 drops the key; setting another character types that one instead.
 using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+// WheelDelta: 120 per notch, positive away from the user; MousePos in client pixels. Setting
+// Handled stops the control's own scrolling.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 
 // ---- calling handlers --------------------------------------------------------------------
 // Every event the toolkit raises from the user interface goes through here: an exception that
@@ -231,6 +235,9 @@ public:
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
+  TMouseWheelEvent OnMouseWheel;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
   TNotifyEvent OnResize;
 
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
@@ -249,6 +256,10 @@ public:
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void DblClick();
+  // Returns true when the wheel was handled (the default asks OnMouseWheel).
+  virtual bool MouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
   virtual void Resize();
 
 protected:
@@ -336,6 +347,8 @@ public:
 protected:
   // When true, the toolkit delivers typed characters to KeyPress before the widget sees them.
   bool FWantsKeyPress = true;
+  // When true, Tab and Shift+Tab reach KeyDown instead of moving the focus (a chart's keys).
+  bool FWantsTab = false;
 
 private:
   friend class TControl;

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -319,4 +320,48 @@ TEST(CustomControl, PaintsIntoAPersistentImageAndReportsTheMouse) {
   f.Hide();
 }
 
+}  // namespace
+
+namespace {
+// A control that keeps Tab for itself, as a chart does.
+class TKeyControl : public TCustomControl {
+public:
+  explicit TKeyControl(TComponent* O) : TCustomControl(O) { FWantsTab = true; }
+};
+
+TEST(CustomControl, WheelEnterLeaveAndTabReachTheControl) {
+  TForm f(nullptr);
+  auto* box = new TKeyControl(&f);
+  auto* other = new TButton(&f);
+  box->SetParent(&f);
+  other->SetParent(&f);
+  other->SetTop(150);
+  std::vector<String> seen;
+  box->OnMouseWheel = [&](TObject*, TShiftState S, int Delta, TPoint P, bool& Handled) {
+    seen.push_back("wheel " + std::to_string(Delta) + " " + std::to_string(P.X) + "," + std::to_string(P.Y) +
+                   ((S & ssCtrl) ? " ctrl" : ""));
+    Handled = true;
+  };
+  box->OnMouseEnter = [&](TObject*) { seen.push_back("enter"); };
+  box->OnMouseLeave = [&](TObject*) { seen.push_back("leave"); };
+  box->OnKeyDown = [&](TObject*, Word& Key, TShiftState) { seen.push_back("key " + std::to_string(Key)); };
+  f.Show();
+  ui::Pump(20);
+  seen.clear();  // the pointer may start over the control
+  QWheelEvent wheel(QPointF(5, 6), QPointF(box->Handle()->mapToGlobal(QPoint(5, 6))), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(box->Handle(), &wheel);
+  QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+  QApplication::sendEvent(box->Handle(), &enter);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(box->Handle(), &leave);
+  box->SetFocus();
+  ui::Pump(20);
+  ASSERT_TRUE(box->Focused());
+  ui::Key(box->Handle(), Qt::Key_Tab);
+  ui::Pump(10);
+  EXPECT_TRUE(box->Focused()) << "Tab stays with the control";
+  EXPECT_EQ(seen, (std::vector<String>{"wheel -120 5,6 ctrl", "enter", "leave", "key 9"}));
+  f.Hide();
+}
 }  // namespace
