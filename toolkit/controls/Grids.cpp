@@ -3,6 +3,9 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QCoreApplication>
 #include <QTableView>
 #include <QTimer>
 
@@ -107,10 +110,103 @@ private:
   TStringGrid* FGrid;
 };
 
+// ---- the view ----------------------------------------------------------------------------
+// The scrollable cells, with the fixed rows and columns frozen in three small views of the same
+// model laid over the margins (top, left and the corner between them): they stay in place
+// while the cells scroll, as the fixed cells of a grid do.
+class TGridView : public QTableView {
+public:
+  TGridView() {
+    Top = MakeOverlay("fixedRows");
+    Left = MakeOverlay("fixedCols");
+    Corner = MakeOverlay("fixedCorner");
+    setHorizontalScrollMode(ScrollPerPixel);
+    setVerticalScrollMode(ScrollPerPixel);
+    QObject::connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { SyncScroll(); });
+    QObject::connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { SyncScroll(); });
+  }
+  QTableView* Top;
+  QTableView* Left;
+  QTableView* Corner;
+  int FixedRows = 0, FixedCols = 0;
+
+  std::vector<QTableView*> All() { return {this, Top, Left, Corner}; }
+
+  void SetModelAll(QAbstractItemModel* M) {
+    for (QTableView* v : All()) v->setModel(M);
+  }
+
+  // Hides the fixed rows and columns here and shows them in the overlays.
+  void SetFixed(int Rows, int Cols) {
+    for (int r = 0; r < std::max(Rows, FixedRows); ++r) setRowHidden(r, r < Rows);
+    for (int c = 0; c < std::max(Cols, FixedCols); ++c) setColumnHidden(c, c < Cols);
+    FixedRows = Rows;
+    FixedCols = Cols;
+    Layout();
+  }
+
+  int FixedHeight() const {
+    int h = 0;
+    for (int r = 0; r < FixedRows; ++r) h += Top->rowHeight(r);
+    return h;
+  }
+  int FixedWidth() const {
+    int w = 0;
+    for (int c = 0; c < FixedCols; ++c) w += Left->columnWidth(c);
+    return w;
+  }
+
+  void Layout() {
+    const int th = FixedRows > 0 ? FixedHeight() : 0, lw = FixedCols > 0 ? FixedWidth() : 0;
+    setViewportMargins(lw, th, 0, 0);
+    const QRect vp = viewport()->geometry();
+    Top->setGeometry(vp.x(), vp.y() - th, vp.width(), th);
+    Left->setGeometry(vp.x() - lw, vp.y(), lw, vp.height());
+    Corner->setGeometry(vp.x() - lw, vp.y() - th, lw, th);
+    Top->setVisible(FixedRows > 0);
+    Left->setVisible(FixedCols > 0);
+    Corner->setVisible(FixedRows > 0 && FixedCols > 0);
+    SyncScroll();
+  }
+
+  void SyncScroll() {
+    Top->horizontalScrollBar()->setValue(horizontalScrollBar()->value() + FixedWidth());
+    Left->verticalScrollBar()->setValue(verticalScrollBar()->value() + FixedHeight());
+  }
+
+protected:
+  void resizeEvent(QResizeEvent* E) override {
+    QTableView::resizeEvent(E);
+    Layout();
+  }
+
+private:
+  QTableView* MakeOverlay(const char* Name) {
+    auto* o = new QTableView(this);
+    o->setObjectName(QLatin1String(Name));
+    o->horizontalHeader()->hide();
+    o->verticalHeader()->hide();
+    o->horizontalHeader()->setMinimumSectionSize(0);
+    o->verticalHeader()->setMinimumSectionSize(0);
+    o->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    o->setFrameShape(QFrame::NoFrame);
+    o->setFocusPolicy(Qt::NoFocus);
+    o->setSelectionMode(QAbstractItemView::NoSelection);
+    o->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    o->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    o->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    o->setHorizontalScrollMode(ScrollPerPixel);
+    o->setVerticalScrollMode(ScrollPerPixel);
+    o->setWordWrap(false);
+    o->hide();
+    return o;
+  }
+};
+
 // ---- TStringGrid -------------------------------------------------------------------------
 TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::make_unique<TStringGridModel>(this)) {
-  auto* v = new QTableView;
-  v->setModel(FModel.get());
+  auto* v = new TGridView;
+  v->SetModelAll(FModel.get());
   v->horizontalHeader()->hide();
   v->verticalHeader()->hide();
   v->horizontalHeader()->setMinimumSectionSize(0);
@@ -119,7 +215,6 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   v->setSelectionMode(QAbstractItemView::SingleSelection);
   v->setEditTriggers(QAbstractItemView::NoEditTriggers);
   v->setWordWrap(false);
-  v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   SetBounds(0, 0, 320, 120);
   AttachWidget(v);
   SetTabStop(true);
@@ -136,6 +231,22 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
     return true;
   }));
   WatchChild(v->viewport());
+  // The fixed cells: clickable (the events reach the grid), never selected; the wheel over
+  // them scrolls the cells.
+  for (QTableView* o : {v->Top, v->Left, v->Corner}) {
+    o->viewport()->installEventFilter(new TLambdaFilter(o, [v](QObject*, QEvent* e) {
+      if (e->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(v->verticalScrollBar(), e);
+        return true;
+      }
+      if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+        v->setFocus(Qt::MouseFocusReason);
+        return true;
+      }
+      return e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseMove;
+    }));
+    WatchChild(o->viewport());
+  }
   // Keyboard moves.
   QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
                    [this, v](const QModelIndex& Now, const QModelIndex& Before) {
@@ -154,8 +265,8 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
 }
 
 TStringGrid::~TStringGrid() {
-  // The view goes with the widget; it must not read a model that is already gone.
-  if (Handle() != nullptr) static_cast<QTableView*>(Handle())->setModel(nullptr);
+  // The views go with the widget; they must not read a model that is already gone.
+  if (Handle() != nullptr) static_cast<TGridView*>(Handle())->SetModelAll(nullptr);
 }
 
 bool TStringGrid::UserSelect(int ACol, int ARow) {
@@ -245,9 +356,11 @@ void TStringGrid::SetColCount(int Value) {
   const int old = FColCount;
   FModel->Resize(false, old, Value, [&] { FColCount = Value; });
   FFixedCols = std::min(FFixedCols, FColCount - 1);
-  auto* v = static_cast<QTableView*>(Handle());
-  if (v != nullptr)
-    for (int c = old; c < FColCount; ++c) v->horizontalHeader()->resizeSection(c, ColWidths(c));
+  if (auto* gv = static_cast<TGridView*>(Handle())) {
+    for (QTableView* t : gv->All())
+      for (int c = old; c < FColCount; ++c) t->horizontalHeader()->resizeSection(c, ColWidths(c));
+    gv->SetFixed(FFixedRows, FFixedCols);
+  }
   CountsChanged();
 }
 
@@ -257,21 +370,25 @@ void TStringGrid::SetRowCount(int Value) {
   const int old = FRowCount;
   FModel->Resize(true, old, Value, [&] { FRowCount = Value; });
   FFixedRows = std::min(FFixedRows, FRowCount - 1);
-  auto* v = static_cast<QTableView*>(Handle());
-  if (v != nullptr)
-    for (const auto& rh : FRowHeights)
-      if (rh.first >= old && rh.first < FRowCount) v->verticalHeader()->resizeSection(rh.first, rh.second);
+  if (auto* gv = static_cast<TGridView*>(Handle())) {
+    for (QTableView* t : gv->All())
+      for (const auto& rh : FRowHeights)
+        if (rh.first >= old && rh.first < FRowCount) t->verticalHeader()->resizeSection(rh.first, rh.second);
+    gv->SetFixed(FFixedRows, FFixedCols);
+  }
   CountsChanged();
 }
 
 void TStringGrid::SetFixedCols(int Value) {
   FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
+  if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
   CountsChanged();
 }
 
 void TStringGrid::SetFixedRows(int Value) {
   FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
+  if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
   CountsChanged();
 }
@@ -294,15 +411,19 @@ void TStringGrid::CountsChanged() {
 }
 
 void TStringGrid::ApplySizes() {
-  auto* v = static_cast<QTableView*>(Handle());
-  if (v == nullptr) return;
-  v->verticalHeader()->setDefaultSectionSize(FDefaultRowHeight);
-  v->horizontalHeader()->setDefaultSectionSize(FDefaultColWidth);
-  for (int c = 0; c < FColCount; ++c) v->horizontalHeader()->resizeSection(c, ColWidths(c));
-  for (const auto& rh : FRowHeights)
-    if (rh.first < FRowCount) v->verticalHeader()->resizeSection(rh.first, rh.second);
+  auto* gv = static_cast<TGridView*>(Handle());
+  if (gv == nullptr) return;
   const bool lines = (FOptions & (goVertLine | goHorzLine)) != 0;
-  v->setShowGrid(lines);
+  for (QTableView* t : gv->All()) {
+    t->verticalHeader()->setDefaultSectionSize(FDefaultRowHeight);
+    t->horizontalHeader()->setDefaultSectionSize(FDefaultColWidth);
+    for (int c = 0; c < FColCount; ++c) t->horizontalHeader()->resizeSection(c, ColWidths(c));
+    for (const auto& rh : FRowHeights)
+      if (rh.first < FRowCount) t->verticalHeader()->resizeSection(rh.first, rh.second);
+    t->setShowGrid(lines);
+  }
+  gv->SetFixed(FFixedRows, FFixedCols);
+  QTableView* v = gv;
   v->setSelectionBehavior((FOptions & goRowSelect) ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
   v->setEditTriggers((FOptions & goEditing) ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                                   QAbstractItemView::AnyKeyPressed
@@ -329,8 +450,11 @@ void TStringGrid::SetColWidths(int ACol, int Value) {
   if (ACol < 0) return;
   if (static_cast<size_t>(ACol) >= FColWidths.size()) FColWidths.resize(static_cast<size_t>(ACol) + 1, -1);
   FColWidths[static_cast<size_t>(ACol)] = std::max(0, Value);
-  if (ACol < FColCount && Handle() != nullptr)
-    static_cast<QTableView*>(Handle())->horizontalHeader()->resizeSection(ACol, std::max(0, Value));
+  if (ACol < FColCount && Handle() != nullptr) {
+    auto* gv = static_cast<TGridView*>(Handle());
+    for (QTableView* t : gv->All()) t->horizontalHeader()->resizeSection(ACol, std::max(0, Value));
+    gv->Layout();
+  }
 }
 
 int TStringGrid::RowHeights(int ARow) const {
@@ -349,8 +473,11 @@ void TStringGrid::SetRowHeights(int ARow, int Value) {
       found = true;
     }
   if (!found) FRowHeights.emplace_back(ARow, Value);
-  if (ARow < FRowCount && Handle() != nullptr)
-    static_cast<QTableView*>(Handle())->verticalHeader()->resizeSection(ARow, Value);
+  if (ARow < FRowCount && Handle() != nullptr) {
+    auto* gv = static_cast<TGridView*>(Handle());
+    for (QTableView* t : gv->All()) t->verticalHeader()->resizeSection(ARow, Value);
+    gv->Layout();
+  }
 }
 
 void TStringGrid::SetOptions(TGridOptions Value) {
@@ -387,10 +514,11 @@ int TStringGrid::TopRow() const {
 void TStringGrid::SetTopRow(int Value) {
   if (Value < 0 || Value >= FRowCount) return;
   auto* v = static_cast<QTableView*>(Handle());
-  // Fixed rows scroll with the others here, so the row before the wanted top stays in view
-  // only when it is a fixed one.
-  const int target = Value <= FFixedRows ? 0 : Value;
-  v->scrollTo(FModel->index(target, 0), QAbstractItemView::PositionAtTop);
+  const int target = std::max(Value, FFixedRows);
+  const int col = std::min(std::max(LeftCol(), FFixedCols), FColCount - 1);
+  v->scrollTo(FModel->index(target, col), QAbstractItemView::PositionAtTop);
+  // Scrolling by pixels can leave the row a little below the top edge.
+  v->verticalScrollBar()->setValue(v->rowViewportPosition(target) + v->verticalScrollBar()->value());
 }
 
 int TStringGrid::LeftCol() const {
@@ -402,8 +530,8 @@ int TStringGrid::LeftCol() const {
 void TStringGrid::SetLeftCol(int Value) {
   if (Value < 0 || Value >= FColCount) return;
   auto* v = static_cast<QTableView*>(Handle());
-  v->scrollTo(FModel->index(v->rowAt(0) < 0 ? 0 : v->rowAt(0), Value <= FFixedCols ? 0 : Value),
-              QAbstractItemView::PositionAtTop);
+  const int target = std::max(Value, FFixedCols);
+  v->horizontalScrollBar()->setValue(v->columnViewportPosition(target) + v->horizontalScrollBar()->value());
 }
 
 int TStringGrid::VisibleRowCount() const {
@@ -412,7 +540,15 @@ int TStringGrid::VisibleRowCount() const {
 }
 
 void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
-  auto* v = static_cast<QTableView*>(Handle());
+  auto* gv = static_cast<TGridView*>(Handle());
+  for (QTableView* o : {gv->Corner, gv->Top, gv->Left}) {
+    if (!o->isVisible() || !o->geometry().contains(QPoint(X, Y))) continue;
+    const QModelIndex i = o->indexAt(o->viewport()->mapFrom(gv, QPoint(X, Y)));
+    ACol = i.isValid() ? i.column() : -1;
+    ARow = i.isValid() ? i.row() : -1;
+    return;
+  }
+  QTableView* v = gv;
   const QPoint p = v->viewport()->mapFrom(v, QPoint(X, Y));
   const QModelIndex i = v->indexAt(p);
   if (!i.isValid() || !v->viewport()->rect().contains(p)) {

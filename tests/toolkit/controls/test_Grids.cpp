@@ -20,12 +20,23 @@ struct GridWindow {
     grid->SetDefaultColWidth(60);
     grid->SetDefaultRowHeight(20);
   }
-  QWidget* Viewport() const { return static_cast<QTableView*>(grid->Handle())->viewport(); }
+  // The view that shows a cell: the scrolling one, or the frozen view of the fixed rows,
+  // the fixed columns or their corner.
+  QTableView* ViewOf(int Col, int Row) const {
+    auto* v = static_cast<QTableView*>(grid->Handle());
+    const bool fr = Row < grid->FixedRows(), fc = Col < grid->FixedCols();
+    if (!fr && !fc) return v;
+    return v->findChild<QTableView*>(fr && fc ? "fixedCorner" : fr ? "fixedRows" : "fixedCols");
+  }
+  // Clicks the centre of a cell as the user would.
+  void ClickCell(int Col, int Row) const {
+    QTableView* t = ViewOf(Col, Row);
+    ui::Click(t->viewport(), t->visualRect(t->model()->index(Row, Col)).center());
+  }
   // The centre of a cell in the grid control's coordinates.
   QPoint CellCenter(int Col, int Row) const {
-    auto* v = static_cast<QTableView*>(grid->Handle());
-    const QRect r = v->visualRect(v->model()->index(Row, Col));
-    return v->viewport()->mapTo(v, r.center());
+    QTableView* t = ViewOf(Col, Row);
+    return t->viewport()->mapTo(grid->Handle(), t->visualRect(t->model()->index(Row, Col)).center());
   }
 };
 
@@ -133,28 +144,64 @@ TEST(StringGrid, TheUserSelectsCellsAndFixedCellsStayClickable) {
   w.grid->OnClick = [&](TObject*) { ++clicks; };
   w.grid->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { w.grid->MouseToCell(X, Y, upCol, upRow); };
 
-  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(2, 3)));
+  w.ClickCell(2, 3);
   EXPECT_EQ(w.grid->Col(), 2);
   EXPECT_EQ(w.grid->Row(), 3);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(std::make_pair(upCol, upRow), std::make_pair(2, 3));
 
   // A refused cell keeps the selection where it was.
-  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(3, 4)));
+  w.ClickCell(3, 4);
   EXPECT_EQ(w.grid->Row(), 3);
   EXPECT_EQ(asked.back(), std::make_pair(3, 4));
 
   // The header cell "Object" is reported under the mouse but not selected.
-  ui::Click(w.Viewport(), w.Viewport()->mapFrom(w.grid->Handle(), w.CellCenter(1, 0)));
+  w.ClickCell(1, 0);
   EXPECT_EQ(std::make_pair(upCol, upRow), std::make_pair(1, 0));
   EXPECT_EQ(w.grid->Cells(upCol, upRow), "Object");
   EXPECT_EQ(w.grid->Row(), 3);
 
-  // Outside every cell.
+  // The corner cell and a fixed row label are reported too.
   int c = 0, r = 0;
+  const QPoint corner = w.CellCenter(0, 0);
+  w.grid->MouseToCell(corner.x(), corner.y(), c, r);
+  EXPECT_EQ(std::make_pair(c, r), std::make_pair(0, 0));
+  const QPoint label = w.CellCenter(0, 5);
+  w.grid->MouseToCell(label.x(), label.y(), c, r);
+  EXPECT_EQ(std::make_pair(c, r), std::make_pair(0, 5));
+  // Outside every cell.
   w.grid->MouseToCell(399, 299, c, r);
   EXPECT_EQ(c, -1);
   EXPECT_EQ(r, -1);
+}
+
+TEST(StringGrid, FixedRowsAndColumnsStayInViewWhileTheCellsScroll) {
+  GridWindow w;
+  w.grid->SetColCount(27);
+  w.grid->SetRowCount(2001);
+  w.grid->SetCells(3, 0, "12 h");
+  w.grid->SetCells(0, 1500, "PSR J1500");
+  w.form->Show();
+  ui::Pump(10);
+  w.grid->SetTopRow(1500);
+  w.grid->SetLeftCol(20);
+  ui::Pump(10);
+  EXPECT_EQ(w.grid->TopRow(), 1500);
+  EXPECT_EQ(w.grid->LeftCol(), 20);
+  // The header row and the name column are still where they were, showing the same cells.
+  int c = 0, r = 0;
+  w.grid->MouseToCell(70, 10, c, r);  // just right of the fixed column, in the fixed row
+  EXPECT_EQ(r, 0);
+  EXPECT_EQ(c, 20);
+  w.grid->MouseToCell(10, 30, c, r);  // in the fixed column, first scrolled row
+  EXPECT_EQ(c, 0);
+  EXPECT_EQ(r, 1500);
+  EXPECT_EQ(w.grid->Cells(c, r), "PSR J1500");
+  // Back at the start, the first cells show beside the fixed ones.
+  w.grid->SetTopRow(1);
+  w.grid->SetLeftCol(1);
+  w.grid->MouseToCell(70, 30, c, r);
+  EXPECT_EQ(std::make_pair(c, r), std::make_pair(1, 1));
 }
 
 TEST(StringGrid, GrowingRowByRowKeepsTheViewInStep) {
@@ -185,9 +232,10 @@ TEST(StringGrid, WidthsAndOptionsFromCode) {
   EXPECT_EQ(w.grid->ColWidths(2), 60);
   w.grid->SetColCount(8);
   EXPECT_EQ(w.grid->ColWidths(7), 90);
-  auto* v = static_cast<QTableView*>(w.grid->Handle());
-  EXPECT_EQ(v->columnWidth(1), 130);
-  EXPECT_EQ(v->columnWidth(7), 90);
+  for (QTableView* v : w.grid->Handle()->findChildren<QTableView*>() << static_cast<QTableView*>(w.grid->Handle())) {
+    EXPECT_EQ(v->columnWidth(1), 130);
+    EXPECT_EQ(v->columnWidth(7), 90);
+  }
 }
 
 }  // namespace
