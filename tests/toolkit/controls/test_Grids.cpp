@@ -232,7 +232,9 @@ TEST(StringGrid, WidthsAndOptionsFromCode) {
   EXPECT_EQ(w.grid->ColWidths(2), 60);
   w.grid->SetColCount(8);
   EXPECT_EQ(w.grid->ColWidths(7), 90);
-  for (QTableView* v : w.grid->Handle()->findChildren<QTableView*>() << static_cast<QTableView*>(w.grid->Handle())) {
+  QList<QTableView*> views = w.grid->Handle()->findChildren<QTableView*>();
+  views << static_cast<QTableView*>(w.grid->Handle());
+  for (QTableView* v : views) {
     EXPECT_EQ(v->columnWidth(1), 130);
     EXPECT_EQ(v->columnWidth(7), 90);
   }
