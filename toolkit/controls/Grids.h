@@ -6,7 +6,9 @@
 // reading it back gives the text written; it shows once the counts grow to include it.
 // Changing the counts never discards texts. Negative indexes read "" and writes to them are
 // ignored. Fixed rows and columns (the top FixedRows rows, the left FixedCols columns) are
-// ordinary cells: addressable, writable and clickable; they are drawn in the button colour.
+// ordinary cells: addressable, writable and clickable (OnMouseDown/OnMouseUp and MouseToCell
+// report them); they are drawn in the button colour, stay in view while the other cells
+// scroll, and are never selected.
 
 #include <memory>
 #include <vector>
