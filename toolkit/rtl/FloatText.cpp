@@ -4,6 +4,7 @@
 // is exact and does not depend on the C locale, which Qt may set to the user's), and rounds it
 // half away from zero in decimal, as the platform's formatters do.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -315,9 +316,10 @@ String FloatToStrF(Extended Value, TFloatFormat Format, int Precision, int Digit
     case ffCurrency: {
       Decimal d = Exact(Value);
       if (!d.zero() && d.point > Precision) return FloatToStrF(Value, ffExponent, Precision, 3);
-      // At most Precision significant digits, then the decimals; further digits are zeros.
-      RoundHalfAway(d, Precision);
-      RoundToDecimals(d, Digits);
+      // One rounding, at Precision significant digits or at the decimals, whichever comes
+      // first (rounding twice would turn 0.12499999999999999 into "0.13"); further digits
+      // are zeros.
+      RoundHalfAway(d, std::min(Precision, d.point + Digits));
       String s = Positional(d, Digits);
       if (Format != ffFixed) {
         size_t dot = s.find('.');
@@ -440,9 +442,10 @@ Decimal RoundFor(const Pattern& p, long double x, int& e10) {
     d.point -= e10;
     return d;
   }
-  // Digits beyond the 18th significant one are shown as zeros.
-  RoundHalfAway(d, 18);
-  RoundToDecimals(d, p.fracPlaces);
+  // One rounding on the exact value, at the pattern's last decimal (digits beyond the 18th
+  // significant one are shown as zeros): rounding to 18 digits first would carry
+  // 1.46934249999999999958 up to a tie and show "1.469343" under "0.000000".
+  RoundHalfAway(d, std::min(18, d.point + p.fracPlaces));
   return d;
 }
 

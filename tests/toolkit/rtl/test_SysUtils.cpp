@@ -44,6 +44,11 @@ TEST(FormatFloat, PatternsRoundHalfAwayOnTheDecimalValue) {
       {"00", 7, "07"},
       {"0", 0.5, "1"},
       {"0", -0.5, "-1"},
+      // Just below a tie, closer to it than the 18th significant digit: one rounding on the
+      // exact value, never 18 digits first (that would carry these up to the tie).
+      {"0.000000", 1.4693425, "1.469342"},     // 1.469342499999999999580779...
+      {"0.000000", 0.2041375, "0.204137"},     // 0.204137499999999999511501...
+      {"00.0000", -3987663418196.444, "-3987663418196.4438"},  // -3987663418196.44384765625
   };
   for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
 }
@@ -140,6 +145,8 @@ TEST(FloatToStrF, Formats) {
   EXPECT_EQ(FloatToStrF(2.5, ffFixed, 15, 0), "3");
   EXPECT_EQ(FloatToStrF(1.23456789, ffFixed, 4, 6), "1.235000");  // digits past Precision are zeros
   EXPECT_EQ(FloatToStrF(123456.0, ffFixed, 4, 1), "1.235E+005");  // too many integer digits
+  // 0.12499999999999998612...: rounded once at the second decimal, not at 15 digits first.
+  EXPECT_EQ(FloatToStrF(0.12499999999999999, ffFixed, 15, 2), "0.12");
 }
 
 struct StrCase {
