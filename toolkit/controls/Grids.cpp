@@ -485,8 +485,9 @@ void TStringGrid::SetOptions(TGridOptions Value) {
   ApplySizes();
 }
 
+// A fixed cell cannot be selected: such a request is ignored.
 void TStringGrid::SetCol(int Value) {
-  if (Value < 0 || Value >= FColCount) return;
+  if (Value < FFixedCols || Value >= FColCount) return;
   FCol = Value;
   auto* v = static_cast<QTableView*>(Handle());
   FInSelect = true;
@@ -496,7 +497,7 @@ void TStringGrid::SetCol(int Value) {
 }
 
 void TStringGrid::SetRow(int Value) {
-  if (Value < 0 || Value >= FRowCount) return;
+  if (Value < FFixedRows || Value >= FRowCount) return;
   FRow = Value;
   auto* v = static_cast<QTableView*>(Handle());
   FInSelect = true;

@@ -120,6 +120,13 @@ TEST(StringGrid, CountsAndFixedCellsAreKeptConsistent) {
   EXPECT_EQ(w.grid->FixedCols(), 10);
   EXPECT_GE(w.grid->Row(), 2);
   EXPECT_GE(w.grid->Col(), 10);
+  // A fixed cell is never the selected one.
+  w.grid->SetRow(1);
+  w.grid->SetCol(3);
+  EXPECT_GE(w.grid->Row(), 2);
+  EXPECT_GE(w.grid->Col(), 10);
+  w.grid->SetRow(5);
+  EXPECT_EQ(w.grid->Row(), 5);
   // Fewer columns than fixed ones: at least one column stays scrollable.
   w.grid->SetColCount(5);
   EXPECT_EQ(w.grid->FixedCols(), 4);
