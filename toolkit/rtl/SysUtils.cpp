@@ -59,7 +59,8 @@ bool ParseInt(const String& S, Int64 lo, Int64 hi, unsigned bits, Int64& out) {
     Int64 v;
     if (bits == 32) v = static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(mag)));
     else v = static_cast<Int64>(mag);
-    out = neg ? -v : v;
+    // Negated in unsigned arithmetic: "-$8000000000000000" must not overflow.
+    out = neg ? static_cast<Int64>(std::uint64_t{0} - static_cast<std::uint64_t>(v)) : v;
     return true;
   }
   if (neg) {

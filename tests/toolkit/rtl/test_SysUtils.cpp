@@ -250,6 +250,10 @@ TEST(Integers, ParseAndFormat) {
   }
   EXPECT_EQ(StrToInt64("9223372036854775807"), INT64_MAX);
   EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+  // Hexadecimal fills the type's unsigned width; a sign in front negates that bit pattern.
+  EXPECT_EQ(StrToInt("-$10"), -16);
+  EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);
+  EXPECT_EQ(StrToInt64("-$8000000000000000"), INT64_MIN);
   EXPECT_EQ(IntToStr(-42), "-42");
   EXPECT_EQ(IntToStr(Int64{1} << 40), "1099511627776");
   EXPECT_EQ(IntToHex(255, 4), "00FF");
