@@ -1,5 +1,7 @@
 #include "DOV_filesys.h"
 
+#include <filesystem>
+
 TTextfileType CheckTextFileType(const String& FName) {
   Byte b[4] = {0, 0, 0, 0};
   TBinaryFile f(FName);
@@ -9,6 +11,10 @@ TTextfileType CheckTextFileType(const String& FName) {
     // A file shorter than four bytes is no error: what was read stays, the rest stays zero.
     got = f.BlockRead(b, 4);
   } catch (const EInOutError&) {
+    // A folder opens here (it cannot on every system), but it is no file to classify: its
+    // read failure is reported like a file that cannot be opened.
+    std::error_code ec;
+    if (std::filesystem::is_directory(FName, ec)) throw;
   }
   f.CloseFile();
   // The four-byte marks need four bytes: the zeros that fill a short buffer must not turn the

@@ -241,7 +241,9 @@ Integer SplitTokens(const String& S, const String& Delimiter, bool UseEscape, ch
     const size_t found = FindFrom(S, Delimiter, search);
     if (found == String::npos) break;
     if (UseEscape && found > 0 && S[found - 1] == EscapeChar) {
-      search = found + 1;
+      // An escaped occurrence is text: the search goes on behind the whole of it, so a
+      // delimiter that overlaps itself ("--" in "\---") is not found again inside it.
+      search = found + Delimiter.size();
       continue;
     }
     Tokens.push_back(S.substr(start, found - start));
@@ -722,28 +724,33 @@ bool TestAllChar(const String& S, char Ch) {
 
 namespace {
 
+// The characters of codes 0 ... 255 that CharSet names. CharSet is decoded as characters, so
+// that a letter such as "é" names that letter and not the bytes of its UTF-8 form (which it
+// shares with other letters); characters beyond 255 are never members.
 std::bitset<256> ExpandCharSet(const String& CharSet) {
-  String set = CharSet;
+  std::u32string set;
+  for (size_t i = 0; i < CharSet.size();) set += NextChar(CharSet, i);
   struct Shorthand {
-    const char* name;
-    int lo, hi;
+    const char32_t* name;
+    char32_t lo, hi;
   };
-  static const Shorthand shorthands[] = {{"//dig", '0', '9'},  {"//lc", 'a', 'z'},
-                                         {"//uc", 'A', 'Z'},   {"//31dwn", 0, 31},
-                                         {"//128up", 128, 255}};
+  static const Shorthand shorthands[] = {{U"//dig", '0', '9'},  {U"//lc", 'a', 'z'},
+                                         {U"//uc", 'A', 'Z'},   {U"//31dwn", 0, 31},
+                                         {U"//128up", 128, 255}};
   for (bool again = true; again;) {
     again = false;
     for (const Shorthand& sh : shorthands) {
       const size_t p = set.find(sh.name);
-      if (p == String::npos) continue;
-      String chars;
-      for (int c = sh.lo; c <= sh.hi; ++c) chars += static_cast<char>(c);
-      set.replace(p, std::char_traits<char>::length(sh.name), chars);
+      if (p == std::u32string::npos) continue;
+      std::u32string chars;
+      for (char32_t c = sh.lo; c <= sh.hi; ++c) chars += c;
+      set.replace(p, std::char_traits<char32_t>::length(sh.name), chars);
       again = true;
     }
   }
   std::bitset<256> bits;
-  for (char c : set) bits.set(static_cast<unsigned char>(c));
+  for (char32_t c : set)
+    if (c <= 255) bits.set(c);
   return bits;
 }
 
@@ -751,15 +758,19 @@ std::bitset<256> ExpandCharSet(const String& CharSet) {
 
 bool StringContains(const String& S, const String& CharSet) {
   const auto bits = ExpandCharSet(CharSet);
-  for (char c : S)
-    if (bits.test(static_cast<unsigned char>(c))) return true;
+  for (size_t i = 0; i < S.size();) {
+    const char32_t c = NextChar(S, i);
+    if (c <= 255 && bits.test(c)) return true;
+  }
   return false;
 }
 
 bool StringContainsOtherThan(const String& S, const String& CharSet) {
   const auto bits = ExpandCharSet(CharSet);
-  for (char c : S)
-    if (!bits.test(static_cast<unsigned char>(c))) return true;
+  for (size_t i = 0; i < S.size();) {
+    const char32_t c = NextChar(S, i);
+    if (c > 255 || !bits.test(c)) return true;
+  }
   return false;
 }
 
@@ -887,13 +898,14 @@ String strffForcePlus(Extended x, Integer Width, Integer Decimals) {
 
 String FormatData(Extended x, Integer Width, Integer Decimals) {
   if (!std::isfinite(x)) return SpecialText(x, Width);
-  static const Extended limits[9] = {999999999.0L, 9999999.9L, 999999.99L,
-                                     99999.999L,   9999.9999L, 999.99999L,
-                                     99.999999L,   9.9999999L, 0.99999999L};
-  static const Extended lows[9] = {1.0L,   1e-1L, 1e-2L, 1e-3L, 1e-4L,
-                                   1e-5L, 1e-6L, 1e-7L, 1e-8L};
+  // The bounds are compared in double precision: callers pass doubles, and the double nearest
+  // to a bound such as 1e-7 or 9.9999999 lies on the other side of the extended one, which
+  // would throw the bounds themselves out of the fixed form.
+  static const double limits[9] = {999999999.0, 9999999.9, 999999.99, 99999.999, 9999.9999,
+                                   999.99999,   99.999999, 9.9999999, 0.99999999};
+  static const double lows[9] = {1.0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
   if (Decimals >= 0 && Decimals <= 8) {
-    const Extended a = std::fabs(x);
+    const double a = std::fabs(static_cast<double>(x));
     if (x == 0 || (a >= lows[Decimals] && a <= limits[Decimals])) return Str(x, Width, Decimals);
   }
   return strff(x, Width + 6, -2);

@@ -117,7 +117,8 @@ bool IsUmlaut(char32_t Ch);
 bool IsAbbreviation(const String& S);
 bool TestAllChar(const String& S, char Ch);
 // CharSet is a text of characters with the shorthands "//dig", "//lc", "//uc", "//31dwn" and
-// "//128up".
+// "//128up" (the codes 128 ... 255). Both texts are taken as characters; only characters of
+// codes 0 ... 255 can be members of a set.
 bool StringContains(const String& S, const String& CharSet);
 bool StringContainsOtherThan(const String& S, const String& CharSet);
 bool EqualAnsiStrings(const String& S1, const String& S2);

@@ -154,6 +154,17 @@ TEST(Combinatorics, CombinationsInLexicographicOrder) {
   EXPECT_EQ(c[1], 3);  // unchanged after the last one
   EXPECT_EQ(c[2], 4);
 
+  // Outside 1 <= k <= n <= 255 there is no next combination, and nothing changes.
+  TCombination bad{};
+  bad[0] = 3;
+  bad[1] = 1;
+  bad[2] = 2;
+  bad[3] = 3;
+  const TCombination before = bad;
+  EXPECT_FALSE(NextCombination(bad, 2));
+  EXPECT_FALSE(NextCombination(bad, 300));
+  EXPECT_EQ(bad, before);
+
   TCombination d{};
   d[0] = 3;
   for (int i = 1; i <= 3; ++i) d[i] = static_cast<Byte>(i);
@@ -175,6 +186,12 @@ TEST(Combinatorics, PermutationsInTheirOwnOrder) {
   EXPECT_EQ(p[1], 3);
   EXPECT_EQ(p[2], 2);
   EXPECT_EQ(p[3], 1);
+
+  TCombination one{};
+  one[0] = 1;
+  one[1] = 1;
+  EXPECT_FALSE(NextPermutation(one));
+  EXPECT_EQ(one[1], 1);
 
   for (int n = 1; n <= 6; ++n) {
     TCombination q{};

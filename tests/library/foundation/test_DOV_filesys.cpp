@@ -72,6 +72,13 @@ TEST(CheckTextFileType, MissingFileRaisesAndIsNotCreated) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.csv"));
 }
 
+TEST(CheckTextFileType, FolderRaisesLikeAFileThatCannotBeOpened) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directory(dir.path() / "sub.csv");
+  EXPECT_THROW(CheckTextFileType("sub.csv"), EInOutError);
+  EXPECT_THROW(CountLinesInTextFile("sub.csv", nullptr), EInOutError);
+}
+
 TEST(CheckTextFileType, CatalogueIsPlainText) {
   EXPECT_EQ(CheckTextFileType((testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv").string()),
             tftUnknown);

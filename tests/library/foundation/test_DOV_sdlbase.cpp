@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <set>
+#include <string>
 
 #include "DOV_sdlbase.h"
 #include "DOV_univconst.h"
@@ -33,6 +36,39 @@ TEST(ValueNames, TablesFollowTheEnumerationOrder) {
   EXPECT_STREQ(xmlAlignment[2], "taCenter");
   EXPECT_STREQ(xmlFontStyle[3], "fsStrikeOut");
   EXPECT_STREQ(xmlZoomState[zsDrawWin], "zsDrawWin");
+}
+
+TEST(ValueNames, EveryTableHasOneNamePerValue) {
+  EXPECT_EQ(std::size(xmlBkgFill), bfTile + 1u);
+  EXPECT_EQ(std::size(xmlBoundingBox), bbFaces + 1u);
+  EXPECT_EQ(std::size(xmlColorScheme), csSystem + 1u);
+  EXPECT_EQ(std::size(xmlCrossHMode), chBox + 1u);
+  EXPECT_EQ(std::size(xmlDateForTime), dtAllTicks + 1u);
+  EXPECT_EQ(std::size(xmlDateOrder), doYYMMDD + 1u);
+  EXPECT_EQ(std::size(xmlDirection), dirRightward + 1u);
+  EXPECT_EQ(std::size(xmlFigType), ftUserText + 1u);
+  EXPECT_EQ(std::size(xmlFrameStyle), fsEngraved + 1u);
+  EXPECT_EQ(std::size(xmlLanguage), lgSpanish + 1u);
+  EXPECT_EQ(std::size(xmlMouseActMode), maZoomPanColors + 1u);
+  EXPECT_EQ(std::size(xmlMouseBoxState), msFinished + 1u);
+  EXPECT_EQ(std::size(xmlScaleType), sctYR + 1u);
+  EXPECT_EQ(std::size(xmlShadowStyle), ssBox + 1u);
+  EXPECT_EQ(std::size(xmlTimeFormat), tfAMPM + 1u);
+  EXPECT_EQ(std::size(xmlTxtLblAttachMode), tlamBoth + 1u);
+  EXPECT_EQ(std::size(xmlTxtLblMode), tlShadow + 1u);
+  EXPECT_EQ(std::size(xmlVarKind), strg + 1u);
+  EXPECT_EQ(std::size(xmlVerticalAlignment), vaBottom + 1u);
+  EXPECT_EQ(std::size(xmlYearLength), ylYYYY + 1u);
+  EXPECT_EQ(std::size(xmlZoomState), zsDrawWin + 1u);
+  // Ordinals the chart stores.
+  EXPECT_EQ(fsEngraved, 5);
+  EXPECT_EQ(orHoriz, 1);
+  EXPECT_EQ(csvTab, 4);
+  EXPECT_EQ(tsUndefined, 2);
+  EXPECT_STREQ(xmlFigType[ftDateTime], "ftDateTime");
+  EXPECT_STREQ(xmlScaleType[sctYL], "sctYL");
+  EXPECT_STREQ(xmlTimeFormat[tfHHhMM], "tfHHhMM");
+  EXPECT_STREQ(xmlYearLength[ylYYYY], "ylYYYY");
 }
 
 TEST(LanguageTables, KeepTheirEntriesAsGiven) {
@@ -77,6 +113,25 @@ TEST(Constants, AreExtendedValues) {
   EXPECT_EQ(uc_LnFactorial[1000], 5912.12817848816);
   for (int n = 2; n <= 1000; ++n)
     EXPECT_NEAR(uc_LnFactorial[n], std::lgamma(n + 1.0), 1e-14 * uc_LnFactorial[n]) << n;
+  // Each entry is ln n! correctly rounded to 15 significant digits. A running sum of extended
+  // logarithms stays within 1e-17 of its value here, far below the last digit, so rounding it
+  // gives the entry; only where ln n! lies that close to a half (n = 598) may it go either way.
+  const auto round15 = [](long double v) {
+    char text[40];
+    const auto end =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 14).ptr;
+    double rounded = 0;
+    std::from_chars(text, end, rounded, std::chars_format::scientific);
+    return rounded;
+  };
+  long double lnFact = 0;
+  for (int n = 2; n <= 1000; ++n) {
+    lnFact += std::log(static_cast<long double>(n));
+    const double below = round15(lnFact * (1 - 1e-17L)),
+                 above = round15(lnFact * (1 + 1e-17L));
+    EXPECT_TRUE(uc_LnFactorial[n] == below || uc_LnFactorial[n] == above) << n;
+  }
+  EXPECT_EQ(uc_LnFactorial[598], 3229.48314412605);  // ln 598! = 3229.4831441260450003...
 
   // The limits that do not exist as doubles must really be extended.
   EXPECT_GT(uc_MaxExtended, static_cast<Extended>(std::numeric_limits<double>::max()));

@@ -5,6 +5,7 @@
 
 #include "DOV_stringl.h"
 #include "RtlRandom.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -74,6 +75,11 @@ TEST(Tokenize, SplitsAndEscapes) {
 
   EXPECT_EQ(Tokenize("a\\,b,c\\\\d", ",", '\\', t), 2);
   EXPECT_EQ(t, (TStrArray{"a,b", "c\\d"}));
+  // An escaped occurrence is skipped whole: the search goes on behind it.
+  EXPECT_EQ(Tokenize("a\\---b", "--", '\\', t), 1);
+  EXPECT_EQ(t, (TStrArray{"a---b"}));
+  EXPECT_EQ(Tokenize("a\\----b", "--", '\\', t), 2);
+  EXPECT_EQ(t, (TStrArray{"a--", "b"}));
 
   // At most 999 splits; the last token keeps the rest.
   String many;
@@ -298,6 +304,17 @@ TEST(CharacterTests, ClassesAndSets) {
   EXPECT_FALSE(StringContainsOtherThan("abc", "//lc"));
   EXPECT_FALSE(StringContainsOtherThan("a-b", "//lc-"));
 
+  // Sets hold characters, not the bytes of their UTF-8 forms; characters beyond code 255 are
+  // never members.
+  EXPECT_FALSE(StringContains("ã", "é"));  // both begin with the byte C3
+  EXPECT_TRUE(StringContains("café", "é"));
+  EXPECT_FALSE(StringContainsOtherThan("été", "éèt"));
+  EXPECT_TRUE(StringContainsOtherThan("ête", "éèt"));
+  EXPECT_FALSE(StringContains("€", "//128up"));
+  EXPECT_TRUE(StringContainsOtherThan("€", "//128up"));
+  EXPECT_FALSE(StringContainsOtherThan("äß", "//128up"));
+  EXPECT_TRUE(StringContains("a\xE9", "é"));  // a lone Latin-1 byte stands for its letter
+
   EXPECT_TRUE(EqualAnsiStrings("Straße ÄB", "straße äb"));
   EXPECT_FALSE(EqualAnsiStrings("ab", "abc"));
 }
@@ -339,6 +356,15 @@ TEST_F(LibraryStart, ScrambleTablesAreInversePermutations) {
   EXPECT_EQ(Scramble("Kestal"), first);
 }
 
+TEST_F(LibraryStart, StartUpTablesAndNextDrawFollowFromSeed8053) {
+  // Text scrambled by earlier runs reads back only with these very tables, and every later
+  // unseeded draw continues from the state the start-up leaves.
+  EXPECT_EQ(Scramble("Kestal"), "\x0D\x19\xA3\x59\xCF\x55");
+  EXPECT_EQ(Scramble("\x01\x02\x03\x04"), "\xB4\x5A\x39\xA7");
+  EXPECT_EQ(DeScramble("\x0D\x19\xA3\x59\xCF\x55"), "Kestal");
+  EXPECT_EQ(Random(1000000), 369145);
+}
+
 TEST_F(LibraryStart, StartUpSeedsTheProcessGenerator) {
   // Every later draw follows from the start-up seeding; the same start gives the same draws.
   const Integer a = Random(1000000), b = Random(1000000);
@@ -351,6 +377,38 @@ TEST_F(LibraryStart, StartUpSeedsTheProcessGenerator) {
 }
 
 // ---- number and value formatting -------------------------------------------------------------
+
+TEST(NumberFormatting, BaseConversionStr) {
+  // Every formatter of the unit stands on the run-time's Str(x : w : d).
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  struct Case {
+    Extended x;
+    int w, d;
+    const char* want;
+  };
+  const Case cases[] = {
+      {100, 12, -1, " 1.000E+0002"},
+      {-12.3456789L, 25, -1, "-1.2345678900000000E+0001"},
+      {1.5L, 0, -1, " 1.5E+0000"},                         // at least 10 characters
+      {1.5L, 30, -1, "     1.50000000000000000E+0000"},      // 18 digits, blanks in front
+      {9.99999L, 10, -1, " 1.0E+0001"},                     // rounding carries into the exponent
+      {1.1e4932L, 10, -1, " 1.1E+4932"},                    // extended range
+      {0.125L, 0, 2, "0.13"},                               // half away from zero
+      {-2.5L, 0, 0, "-3"},
+      {2.675, 0, 2, "2.67"},                                // the binary value lies below the half
+      {1.0L / 3, 0, 20, "0.33333333333333333300"},          // zeros beyond the 18th digit
+      {12345.678L, 5, 1, "12345.7"},                        // never cut
+      {6.64613997892457936e35L, 0, 0, "664613997892457936000000000000000000"},
+      {6.7e35L, 0, 0, " 6.7E+0035"},                        // too large for the fixed form
+      {1e-35L, 0, 2, "0.00"},
+      {1e-36L, 0, 2, " 1.0E-0036"},                         // exponent too small for it
+      {-0.001L, 0, 2, "0.00"},                              // no sign on a rounded zero
+      {inf, 6, 2, "  +Inf"},
+      {-inf, 2, 2, "-Inf"},
+      {std::numeric_limits<Extended>::quiet_NaN(), 6, -1, "   Nan"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Str(c.x, c.w, c.d), c.want) << c.want;
+}
 
 TEST(NumberFormatting, Strff) {
   struct Case {
@@ -402,6 +460,47 @@ TEST(NumberFormatting, FormatDataAndSigDigits) {
   EXPECT_EQ(AutoFormatData(0, 3), "0.00");
   EXPECT_EQ(AutoFormatData(-2.5, 1), "-2.5");  // at least two digits
   EXPECT_EQ(AutoFormatData(2.5, 3, true), "2,50");
+}
+
+TEST(NumberFormatting, FormatDataBoundsAreInclusive) {
+  // The bounds themselves, written as the caller writes them, stay in the fixed form.
+  struct Case {
+    double x;
+    int w, d;
+    const char* want;
+  };
+  const Case cases[] = {
+      {999999999, 10, 0, " 999999999"},  {1, 10, 0, "         1"},
+      {9999999.9, 10, 1, " 9999999.9"},  {-0.1, 10, 1, "      -0.1"},
+      {9.9999999, 12, 7, "   9.9999999"}, {1e-7, 12, 7, "   0.0000001"},
+      {0.99999999, 12, 8, "  0.99999999"}, {1e-8, 12, 8, "  0.00000001"},
+      {-1e-8, 12, 8, " -0.00000001"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatData(c.x, c.w, c.d), c.want) << c.want;
+  // Just outside: the exponent form in Width + 6.
+  EXPECT_EQ(FormatData(1000000000.0, 10, 0), strff(1000000000.0, 16, -2));
+  EXPECT_EQ(FormatData(10.0, 12, 7), strff(10.0, 18, -2));
+  EXPECT_EQ(FormatData(0.99e-8, 12, 8), strff(0.99e-8, 18, -2));
+  EXPECT_EQ(FormatData(0.99e-8, 12, 8), " 9.90000000000E-09");
+}
+
+TEST(NumberFormatting, SigDigStrChoosesItsForm) {
+  struct Case {
+    double x;
+    int w, sig;
+    const char* want;
+  };
+  const Case cases[] = {
+      {0, 8, 3, "    0.00"},
+      {123456, 8, 3, "  123456"},       // more integer digits than SigDigits, still fits
+      {12345678, 8, 3, " 1.23E+07"},    // does not fit: exponent form in SigDigits + 6
+      {999.9, 8, 3, "    1000"},
+      {-123.456, 8, 4, "  -123.5"},
+      {0.001, 8, 3, " 0.00100"},
+      {0.0000123, 8, 3, " 1.23E-05"},   // too many leading zeros for the width
+      {0.0000123, 12, 3, "   0.0000123"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SigDigStr(c.x, c.w, c.sig), c.want) << c.want;
 }
 
 TEST(NumberFormatting, NonFiniteValuesGiveTheSpecialTexts) {
@@ -456,6 +555,8 @@ TEST(ValueTexts, TimeString) {
       {3909.5L, 3, " 1h05'09\""},  {3909.5L, 4, "01:05"},    {3909.5L, 5, " 1:05a"},
       {3909.5L, 6, ""},            {43200, 5, "12:00p"},      {0, 5, "12:00a"},
       {46800, 5, " 1:00p"},        {360000, 1, "100:00:00"},  {-5, 1, "00:00:00"},
+      {0.29, 0, "00:00:00.28"},    // hundredths are cut, not rounded
+      {65536.0 * 3600, 4, "00:3932160"},  // the hour is kept to 16 bits
   };
   for (const Case& c : cases)
     EXPECT_EQ(TimeString(c.secs, c.format), c.want) << c.secs << " " << c.format;
