@@ -112,6 +112,12 @@ TEST(Search, PositionsAndCounts) {
   EXPECT_EQ(StringIx("B", {"a", "b"}), 0);
   EXPECT_EQ(StringIx("B", false, {"a", "b"}), 2);
   EXPECT_EQ(StringIx("x", false, {}), 0);
+  // Ignoring case folds A-Z only: the letters beyond ASCII keep their case.
+  EXPECT_EQ(NumberedPos("ä", "xÄ", 1, 1, true), 0);
+  EXPECT_EQ(CountStringInString("Ä", "ä", false), 0);
+  EXPECT_EQ(StringIx("Ä", false, {"ä"}), 0);
+  EXPECT_EQ(ReplaceStringInString("Ärger", "ä", "ae", true), "Ärger");
+  EXPECT_EQ(ExtractParam("ä", 1, '=', ';', "Ä=1"), "");
 
   EXPECT_EQ(CountWords("ab cd"), 1);
   EXPECT_EQ(CountWords("ab cd "), 2);
@@ -202,6 +208,14 @@ TEST(ParseQuotedName, QuotedAndPlainNames) {
   for (char c : std::string("\"\"ab "))
     if (ParseQuotedName(c, '"', name, st)) break;
   EXPECT_EQ(name, "\"ab");
+
+  // A control character right behind the opening quote ends an empty name.
+  name.clear();
+  st = vsStart;
+  EXPECT_FALSE(ParseQuotedName('"', '"', name, st));
+  EXPECT_TRUE(ParseQuotedName('\n', '"', name, st));
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(st, vsStart);
 }
 
 // ---- editing -------------------------------------------------------------------------------
