@@ -3,6 +3,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "DOV_datatable.h"
 #include "DOV_matrix.h"
 
@@ -19,6 +23,38 @@ void BM_ImportCatalogue(benchmark::State& state) {
   state.counters["rows"] = table.NrOfRows();
 }
 BENCHMARK(BM_ImportCatalogue)->Unit(benchmark::kMillisecond);
+
+// A file of 1000 columns and 500 rows: the table widens one column per field of the header
+// line, which must not cost a copy of every column for every new one.
+void BM_ImportWideTable(benchmark::State& state) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "kestal_bench_wide_table.csv";
+  {
+    std::ofstream out(file, std::ios::binary);
+    unsigned seed = 4711;
+    for (int r = 0; r <= 500; ++r) {
+      std::string line;
+      for (int c = 1; c <= 1000; ++c) {
+        if (c > 1) line += ';';
+        if (r == 0) {
+          line += "col" + std::to_string(c);
+        } else {
+          seed = seed * 134775813u + 1u;
+          line += std::to_string(seed >> 20) + "." + std::to_string((seed >> 8) % 100);
+        }
+      }
+      out << line << '\n';
+    }
+  }
+  TDataTable table(nullptr);
+  for (auto _ : state) {
+    table.Resize(1, 1);
+    benchmark::DoNotOptimize(table.ImportFromCSV(file.string(), csvSemicolon, true, false));
+  }
+  state.counters["columns"] = table.NrOfColumns();
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_ImportWideTable)->Unit(benchmark::kMillisecond);
 
 // 11 x 5000 with keys in a scrambled order and many ties, sorted by one column, descending,
 // as the program sorts its band tables by expected S/N.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -236,15 +237,81 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   const std::size_t cells = static_cast<std::size_t>(std::max<Integer>(NrCols, 1)) *
                             static_cast<std::size_t>(std::max<Integer>(NrRows, 1));
   if (cells > std::vector<double>().max_size()) RaiseNoMemory();
-  TArrays arrays;
+  if (NrRows == FNrOfRows) {
+    ResizeColumns(NrCols);
+  } else {
+    TArrays arrays;
+    try {
+      PrepareArrays(NrCols, NrRows, arrays);
+    } catch (const std::bad_alloc&) {
+      RaiseNoMemory();
+    } catch (const std::length_error&) {
+      RaiseNoMemory();
+    }
+    ResizeValues(NrCols, NrRows);
+    CommitArrays(arrays);
+  }
+  FNrOfCols = NrCols;
+  FNrOfRows = NrRows;
+  if (OnResize) OnResize(this, oldCols, oldRows, NrCols, NrRows);
+}
+
+namespace {
+// Room for at least n elements, growing by doubling, so that a table widened one column at a
+// time moves its per-column arrays only now and then.
+template <class V>
+void GrowCapacity(V& v, std::size_t n) {
+  if (v.capacity() >= n) return;
+  v.reserve(std::min(std::max(n, 2 * v.capacity()), v.max_size()));
+}
+}  // namespace
+
+// The CSV import widens the table one column per extra field of its widest line. Rebuilding
+// every per-column array for each of them would make a wide file quadratic, so columns are
+// added at the end in place. Everything that can fail (the new columns' arrays, the room for
+// them, the values) comes first; what follows only moves, so a failure leaves the table whole.
+void TDataTable::ResizeColumns(Integer NrCols) {
+  const std::size_t nc = static_cast<std::size_t>(NrCols);
+  const std::size_t old = static_cast<std::size_t>(FNrOfCols);
+  if (nc < old) {
+    ResizeValues(NrCols, FNrOfRows);
+    FCState.resize(nc);
+    FColName.resize(nc);
+    FColAtt.resize(nc);
+    FVType.resize(nc);
+    return;
+  }
+  const std::size_t added = nc - old;
+  std::vector<std::vector<Byte>> states;
+  std::vector<TDTNameStr> names;
+  std::vector<TVTypeSpec> types;
   try {
-    PrepareArrays(NrCols, NrRows, arrays);
+    states.assign(added, std::vector<Byte>(static_cast<std::size_t>(FNrOfRows), 0));
+    names.reserve(added);
+    for (std::size_t k = 0; k < added; ++k)
+      names.push_back(DefaultName("C-", static_cast<Integer>(old + k + 1)));
+    types.resize(added);  // interval, no identifiers
+    GrowCapacity(FCState, nc);
+    GrowCapacity(FColName, nc);
+    GrowCapacity(FColAtt, nc);
+    GrowCapacity(FVType, nc);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   } catch (const std::length_error&) {
     RaiseNoMemory();
   }
-  // The matrix resize must not look like a change of values.
+  ResizeValues(NrCols, FNrOfRows);
+  FCState.insert(FCState.end(), std::make_move_iterator(states.begin()),
+                 std::make_move_iterator(states.end()));
+  FColName.insert(FColName.end(), std::make_move_iterator(names.begin()),
+                  std::make_move_iterator(names.end()));
+  FColAtt.resize(nc, 0);
+  FVType.insert(FVType.end(), std::make_move_iterator(types.begin()),
+                std::make_move_iterator(types.end()));
+}
+
+// Resizes NumericData without its resize looking like a change of values.
+void TDataTable::ResizeValues(Integer NrCols, Integer NrRows) {
   TNotifyEvent bound = std::move(NumericData->OnChange);
   NumericData->OnChange = nullptr;
   try {
@@ -254,10 +321,6 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
     RaiseNoMemory();
   }
   NumericData->OnChange = std::move(bound);
-  CommitArrays(arrays);
-  FNrOfCols = NrCols;
-  FNrOfRows = NrRows;
-  if (OnResize) OnResize(this, oldCols, oldRows, NrCols, NrRows);
 }
 
 void TDataTable::SetNrCols(Integer Nc) {

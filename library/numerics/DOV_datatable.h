@@ -75,6 +75,7 @@ public:
   double Elem(Integer ACol, Integer ARow) const { return GetElem(ACol, ARow); }
   TNominalIDStr GetElemNominal(Integer ACol, Integer ARow) const;
   void SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr& Value);
+  TNominalIDStr ElemNominal(Integer ACol, Integer ARow) const { return GetElemNominal(ACol, ARow); }
   Byte GetCellState(Integer ACol, Integer ARow) const;
   void SetCellState(Integer ACol, Integer ARow, Byte Value);
   Byte CellState(Integer ACol, Integer ARow) const { return GetCellState(ACol, ARow); }
@@ -188,6 +189,8 @@ private:
   struct TArrays;
   void PrepareArrays(Integer Nc, Integer Nr, TArrays& A) const;
   void CommitArrays(TArrays& A) noexcept;
+  void ResizeColumns(Integer NrCols);
+  void ResizeValues(Integer NrCols, Integer NrRows);
   [[noreturn]] void RaiseNoMemory() const;
   bool InsideCol(Integer c) const { return c >= 1 && c <= FNrOfCols; }
   bool InsideRow(Integer r) const { return r >= 1 && r <= FNrOfRows; }

@@ -11,6 +11,12 @@
 
 #include "RtlRandom.h"
 
+// The tick layout, the factorial, the number scanner and the bit images of extended numbers
+// are defined on the x87 80-bit format (64-bit mantissa); a wider or narrower long double
+// would silently give other ticks and other images.
+static_assert(std::numeric_limits<Extended>::digits == 64,
+              "DOV_math1 needs long double to be the 80-bit extended format");
+
 namespace {
 
 // The unit's own generator state: LongRand's three seeds and GRandom's spare deviate.

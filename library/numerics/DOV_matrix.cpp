@@ -36,7 +36,33 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
   if (Nr < 0) Nr = 0;
   const std::size_t newCols = static_cast<std::size_t>(std::max<Integer>(Nc, 1));
   const std::size_t newRows = static_cast<std::size_t>(std::max<Integer>(Nr, 1));
-  if (newRows != FAllocRows || newCols != FAllocCols) {
+  // Values survive only inside both the old and the new extent. The column or row that an
+  // empty matrix keeps allocated is not part of its extent: what it holds must not come back
+  // when the matrix grows again.
+  const std::size_t keepCols = static_cast<std::size_t>(std::min(Nc, FNCol));
+  const std::size_t keepRows = static_cast<std::size_t>(std::min(Nr, FNRow));
+  if (newRows == FAllocRows) {
+    // Same column height: columns are added or dropped at the end of the block, which keeps
+    // its layout. A growing vector keeps spare room, so a table widened one column at a time
+    // (the CSV import) does not copy everything for every column; a failed growth leaves the
+    // block as it was.
+    const std::size_t reused = std::min(newCols, FAllocCols);
+    if (newCols != FAllocCols) {
+      try {
+        FData.resize(newCols * newRows, 0.0);
+      } catch (const std::bad_alloc&) {
+        RaiseNoMemory();
+      } catch (const std::length_error&) {
+        RaiseNoMemory();
+      }
+      FAllocCols = newCols;
+    }
+    for (std::size_t c = keepCols; c < reused; ++c)
+      std::fill_n(FData.data() + c * newRows, newRows, 0.0);
+    if (keepRows < newRows)
+      for (std::size_t c = 0; c < keepCols; ++c)
+        std::fill_n(FData.data() + c * newRows + keepRows, newRows - keepRows, 0.0);
+  } else {
     // Build the new block completely before touching the old one, so that a failed
     // allocation leaves the matrix as it was.
     std::vector<double> fresh;
@@ -47,8 +73,6 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
     } catch (const std::length_error&) {
       RaiseNoMemory();
     }
-    const std::size_t keepCols = std::min(newCols, FAllocCols);
-    const std::size_t keepRows = std::min(newRows, FAllocRows);
     for (std::size_t c = 0; c < keepCols; ++c)
       std::copy_n(FData.data() + c * FAllocRows, keepRows, fresh.data() + c * newRows);
     FData.swap(fresh);

@@ -113,6 +113,48 @@ TEST(TDataTableModel, ResizeKeepsSurvivingNamesAndValues) {
   EXPECT_EQ(t.NrOfRows(), 0);
 }
 
+// Columns come and go at the end of the table (the CSV import widens it one column at a time):
+// the columns that stay keep everything, and a column that comes back after a shrink starts
+// fresh, without the values, states, names or identifiers of the one that was dropped.
+TEST(TDataTableModel, ColumnsAddedAndDroppedAtTheEnd) {
+  TDataTable t(nullptr);
+  t.Resize(2, 3);
+  for (int c = 1; c <= 2; ++c) {
+    t.SetColName(c, "col" + std::to_string(c));
+    t.SetColAttrib(c, 10 * c);
+    t.AddNominalID(c, "id" + std::to_string(c));
+    for (int r = 1; r <= 3; ++r) {
+      t.SetElem(c, r, c * 100 + r);
+      t.SetCellState(c, r, static_cast<Byte>(0x10 * r));
+    }
+  }
+  for (int n = 3; n <= 40; ++n) t.SetNrCols(n);
+  for (int c = 1; c <= 2; ++c) {
+    EXPECT_EQ(t.ColName(c), "col" + std::to_string(c));
+    EXPECT_EQ(t.ColAttrib(c), 10 * c);
+    EXPECT_EQ(t.NominalID(c, 1), "id" + std::to_string(c));
+    for (int r = 1; r <= 3; ++r) {
+      EXPECT_EQ(t.NumericData->GetVal(c, r), c * 100 + r);
+      EXPECT_EQ(t.CellState(c, r), 0x10 * r);
+    }
+  }
+  EXPECT_EQ(t.ColName(40), "C-40");
+  t.Resize(1, 3);
+  t.Resize(2, 3);
+  EXPECT_EQ(t.ColName(1), "col1");
+  EXPECT_EQ(t.NumericData->GetVal(1, 3), 103);
+  EXPECT_EQ(t.ColName(2), "C-2");
+  EXPECT_EQ(t.ColAttrib(2), 0);
+  EXPECT_EQ(t.MScaleType(2), stInterval);
+  t.SetMScaleType(2, stNominal);
+  EXPECT_EQ(t.NominalID(2, 1), "");
+  for (int r = 1; r <= 3; ++r) {
+    EXPECT_EQ(t.NumericData->GetVal(2, r), 0) << r;
+    EXPECT_EQ(t.CellState(2, r), 0) << r;
+  }
+  EXPECT_EQ(t.NumericData->NrOfColumns(), 2);
+}
+
 TEST(TDataTableModel, FailedResizeRaisesAndKeepsTheTable) {
   TDataTable t(nullptr);
   t.SetName("DB_Base");
@@ -228,6 +270,7 @@ TEST(TDataTableModel, ElementAsNominalText) {
   for (const auto& k : cases) {
     t.SetElem(1, 1, k.value);
     EXPECT_EQ(t.GetElemNominal(1, 1), k.text) << k.value;
+    EXPECT_EQ(t.ElemNominal(1, 1), k.text) << k.value;
   }
   t.SetMScaleType(1, stInterval);
   EXPECT_EQ(t.GetElemNominal(1, 1), "");

@@ -100,6 +100,46 @@ TEST(TMatrixCore, ResizeKeepsOverlapAndReportsChange) {
   EXPECT_EQ(m.GetVal(1, 1), 0.0);
 }
 
+// Columns added or dropped at the end with the column height unchanged: the other columns
+// keep their values, and a column that comes back after a shrink holds zeros.
+TEST(TMatrixCore, ColumnsComeAndGoAtTheEnd) {
+  TMatrix m(nullptr);
+  m.Resize(2, 3);
+  FillTagged(m);
+  for (int n = 3; n <= 50; ++n) m.SetNCols(n);
+  EXPECT_EQ(m.GetVal(2, 3), 203);
+  EXPECT_EQ(m.GetVal(50, 3), 0);
+  m.SetVal(50, 3, 1);
+  m.SetNCols(1);
+  m.SetNCols(50);
+  EXPECT_EQ(m.GetVal(1, 2), 102);
+  EXPECT_EQ(m.CountValues(0, 0, 0, 0, 0, 0), 49 * 3);
+}
+
+// An empty matrix keeps one column or row allocated; what that held is outside the extent and
+// must not come back when the matrix grows again.
+TEST(TMatrixCore, EmptiedMatrixGrowsBackWithZeros) {
+  struct Case {
+    int emptyCols, emptyRows;
+  };
+  const Case cases[] = {{0, 3}, {2, 0}, {0, 0}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(::testing::Message() << k.emptyCols << " x " << k.emptyRows);
+    TMatrix m(nullptr);
+    m.Resize(2, 3);
+    FillTagged(m);
+    m.Resize(k.emptyCols, k.emptyRows);
+    m.Fill(9);  // no elements to fill
+    m.Resize(2, 3);
+    EXPECT_EQ(m.CountValues(0, 0, 0, 0, 0, 0), 6);
+  }
+  TMatrix one(nullptr);
+  one.SetVal(1, 1, 5);
+  one.Resize(0, 1);
+  one.Resize(1, 1);
+  EXPECT_EQ(one.GetVal(1, 1), 0);
+}
+
 TEST(TMatrixCore, SizeSettersClampNegativeCounts) {
   TMatrix m(nullptr);
   m.SetNCols(4);
