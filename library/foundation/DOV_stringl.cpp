@@ -898,14 +898,15 @@ String strffForcePlus(Extended x, Integer Width, Integer Decimals) {
 
 String FormatData(Extended x, Integer Width, Integer Decimals) {
   if (!std::isfinite(x)) return SpecialText(x, Width);
-  // The bounds are compared in double precision: callers pass doubles, and the double nearest
-  // to a bound such as 1e-7 or 9.9999999 lies on the other side of the extended one, which
-  // would throw the bounds themselves out of the fixed form.
-  static const double limits[9] = {999999999.0, 9999999.9, 999999.99, 99999.999, 9999.9999,
-                                   999.99999,   99.999999, 9.9999999, 0.99999999};
-  static const double lows[9] = {1.0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
+  // The bounds hold for the exact value of x: a double such as 1e-7 lies just below 10^-7 and
+  // takes the exponent form, as 9.9999999 (just above its limit) does.
+  static const Extended limits[9] = {999999999.0L, 9999999.9L, 999999.99L,
+                                     99999.999L,   9999.9999L, 999.99999L,
+                                     99.999999L,   9.9999999L, 0.99999999L};
+  static const Extended lows[9] = {1.0L,   1e-1L, 1e-2L, 1e-3L, 1e-4L,
+                                   1e-5L, 1e-6L, 1e-7L, 1e-8L};
   if (Decimals >= 0 && Decimals <= 8) {
-    const double a = std::fabs(static_cast<double>(x));
+    const Extended a = std::fabs(x);
     if (x == 0 || (a >= lows[Decimals] && a <= limits[Decimals])) return Str(x, Width, Decimals);
   }
   return strff(x, Width + 6, -2);

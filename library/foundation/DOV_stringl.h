@@ -39,8 +39,9 @@ String ExtractWordFromString(const String& S, Integer Pos, Integer& WordStart, I
 // Splits S at every Delimiter (at most 999 splits, the last token keeps the rest); returns the
 // number of tokens, at least 1.
 Integer Tokenize(const String& S, const String& Delimiter, TStrArray& Tokens);
-// As above; a Delimiter directly behind EscapeChar does not split, and afterwards each doubled
-// EscapeChar becomes one and each EscapeChar + Delimiter becomes Delimiter.
+// As above; a Delimiter directly behind EscapeChar does not split (the search goes on behind
+// that whole occurrence), and afterwards each doubled EscapeChar becomes one and each
+// EscapeChar + Delimiter becomes Delimiter.
 Integer Tokenize(const String& S, const String& Delimiter, char EscapeChar, TStrArray& Tokens);
 // Position of the Num-th non-overlapping occurrence of SubStr counted from StartAt; 0 when
 // there are fewer or Num < 1.

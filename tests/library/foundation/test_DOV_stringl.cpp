@@ -476,26 +476,25 @@ TEST(NumberFormatting, FormatDataAndSigDigits) {
   EXPECT_EQ(AutoFormatData(2.5, 3, true), "2,50");
 }
 
-TEST(NumberFormatting, FormatDataBoundsAreInclusive) {
-  // The bounds themselves, written as the caller writes them, stay in the fixed form.
+TEST(NumberFormatting, FormatDataBoundsHoldForTheExactValue) {
   struct Case {
     double x;
     int w, d;
     const char* want;
   };
   const Case cases[] = {
-      {999999999, 10, 0, " 999999999"},  {1, 10, 0, "         1"},
-      {9999999.9, 10, 1, " 9999999.9"},  {-0.1, 10, 1, "      -0.1"},
-      {9.9999999, 12, 7, "   9.9999999"}, {1e-7, 12, 7, "   0.0000001"},
+      {999999999, 10, 0, " 999999999"},   {1, 10, 0, "         1"},
+      {999999.99, 10, 2, " 999999.99"},   {-0.1, 10, 1, "      -0.1"},
       {0.99999999, 12, 8, "  0.99999999"}, {1e-8, 12, 8, "  0.00000001"},
-      {-1e-8, 12, 8, " -0.00000001"},
+      {-1e-8, 12, 8, " -0.00000001"},      {0.125, 8, 2, "    0.13"},  // half away from zero
   };
   for (const Case& c : cases) EXPECT_EQ(FormatData(c.x, c.w, c.d), c.want) << c.want;
-  // Just outside: the exponent form in Width + 6.
+  // Outside: the exponent form in Width + 6. The double nearest 1e-7 lies below 10^-7 and
+  // the one nearest 9.9999999 above that limit, so both are outside.
   EXPECT_EQ(FormatData(1000000000.0, 10, 0), strff(1000000000.0, 16, -2));
-  EXPECT_EQ(FormatData(10.0, 12, 7), strff(10.0, 18, -2));
-  EXPECT_EQ(FormatData(0.99e-8, 12, 8), strff(0.99e-8, 18, -2));
   EXPECT_EQ(FormatData(0.99e-8, 12, 8), " 9.90000000000E-09");
+  EXPECT_EQ(FormatData(1e-7, 12, 7), strff(1e-7, 18, -2));
+  EXPECT_EQ(FormatData(9.9999999, 12, 7), strff(9.9999999, 18, -2));
 }
 
 TEST(NumberFormatting, SigDigStrChoosesItsForm) {
