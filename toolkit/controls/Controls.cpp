@@ -172,6 +172,22 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
     if (Watched != w) pt = static_cast<QWidget*>(Watched)->mapTo(w, pt);
     return pt;
   };
+  // A disabled control (or one on a disabled parent) takes no mouse input; Qt hands the
+  // event on to the parent widget, whose control then gets it, as the platform does.
+  if (!w->isEnabled()) {
+    switch (Event->type()) {
+      case QEvent::MouseButtonRelease:
+        c->FPressed = false;
+        return false;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+        return false;
+      default:
+        break;
+    }
+  }
   switch (Event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {

@@ -223,6 +223,7 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   // selected but still reach OnMouseDown/OnMouseUp (the toolkit's filter runs before this one).
   v->viewport()->installEventFilter(new TLambdaFilter(v, [this, v](QObject*, QEvent* e) {
     if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+    if (!v->isEnabled()) return false;
     auto* me = static_cast<QMouseEvent*>(e);
     if (me->button() != Qt::LeftButton) return false;
     const QModelIndex i = v->indexAt(me->position().toPoint());

@@ -142,10 +142,18 @@ TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
   AttachWidget(l);
 }
 
-String TLabel::GetText() const { return FromQStr(static_cast<QLabel*>(Handle())->text()); }
+String TLabel::GetText() const { return FCaption; }
 
+// Captions from descriptions break lines with CR LF (#13#10); Qt would draw the CR as a glyph.
 void TLabel::SetTextValue(const String& Value) {
-  static_cast<QLabel*>(Handle())->setText(QStr(Value));
+  FCaption = Value;
+  String shown;
+  shown.reserve(Value.size());
+  for (size_t i = 0; i < Value.size(); ++i) {
+    if (Value[i] != '\r') shown.push_back(Value[i]);
+    else if (i + 1 >= Value.size() || Value[i + 1] != '\n') shown.push_back('\n');
+  }
+  static_cast<QLabel*>(Handle())->setText(QStr(shown));
   AdjustSize();
 }
 

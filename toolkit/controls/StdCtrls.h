@@ -48,6 +48,7 @@ protected:
 
 private:
   void AdjustSize();
+  String FCaption;  // as set; the widget shows it with CR LF and lone CR as line breaks
   bool FAutoSize = true;
   bool FWordWrap = false;
   bool FTransparent = true;
