@@ -937,11 +937,11 @@ void TForm1::Button28Click(TObject* Sender) {
   Form30->SetCaption("Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
                      "/research/pulsar/psrcat/");
   Form30->Label2->SetCaption(FloatToStr(Frequency));
-  static int lastCount = 0;
+  // Between the bands the list keeps the count of the band shown last.
   const TPulsarBand band = BandOfFrequency(Frequency);
-  if (band == TPulsarBand::Band400) lastCount = Count400;
-  if (band == TPulsarBand::Band1400) lastCount = Count1400;
-  const int count = lastCount;
+  if (band == TPulsarBand::Band400) FFullListCount = Count400;
+  if (band == TPulsarBand::Band1400) FFullListCount = Count1400;
+  const int count = FFullListCount;
 
   TListView* list = Form30->ListView1;
   list->Columns()->Clear();

@@ -200,6 +200,7 @@ private:
   TTimer* TimerNo(int N) const;
 
   bool FCatalogueMissing = false;
+  int FFullListCount = 0;
 };
 
 extern TForm1* Form1;

@@ -1,0 +1,104 @@
+// Start-up of the main window with the real catalogue, and one CALCULATE with the pending
+// sort by expected S/N (the slowest CALCULATE: it runs nested ones from the sort dialog).
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "Dialogs.h"
+#include "Forms.h"
+#include "NetConfig.h"
+#include "Unit1.h"
+#include "Unit1Program.h"
+#include "Unit30.h"
+#include "Unit42.h"
+
+namespace {
+
+const char* const Config =
+    "KESTAL DEFAULTS 7 : \nHome\n52.1\n5.2\n52\n6\n0\nN\n5\n12\n0\nE\nJO22CC00\nDP\n5\n69\n1\n1420\n"
+    "0.23\n38\n0.1\n0.5\n4\n18000\n10000\n4\n10\n0\n3000\nKESTAL LOCATIONS :\n";
+
+// A working folder with the real catalogue and a configuration.
+void PrepareFolder() {
+  static bool done = false;
+  if (done) return;
+  char pattern[] = "/tmp/kestal_bench_XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  if (dir == nullptr) std::abort();
+  std::filesystem::current_path(dir);
+  std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
+  std::ofstream(ConfigFileName) << Config;
+  SetDialogService(std::make_shared<TScriptedDialogService>());
+  NetConfig().ProbeURL = "http://127.0.0.1:1/";
+  done = true;
+}
+
+void BM_StartUpWithTheRealCatalogue(benchmark::State& state) {
+  PrepareFolder();
+  for (auto _ : state) {
+    Form1 = new TForm1(nullptr);
+    benchmark::DoNotOptimize(Form1->Count1400);
+    state.PauseTiming();
+    delete Form1;
+    Form1 = nullptr;
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StartUpWithTheRealCatalogue)->Unit(benchmark::kMillisecond);
+
+void BM_CalculateWithPendingSort(benchmark::State& state) {
+  PrepareFolder();
+  Form1 = new TForm1(nullptr);
+  Form30 = new TForm30(nullptr);
+  Form42 = new TForm42(nullptr);
+  Form1->Edit4->SetText(state.range(0) == 1 ? "1420" : "430");
+  for (auto _ : state) {
+    Form1->ResultsInvalidate();  // any input change leaves the sort pending
+    Form1->Button1Click(Form1->Button1);
+    benchmark::DoNotOptimize(Form1->ListBox1->Items()->Count());
+  }
+  delete Form42;
+  delete Form30;
+  delete Form1;
+  Form42 = nullptr;
+  Form30 = nullptr;
+  Form1 = nullptr;
+}
+BENCHMARK(BM_CalculateWithPendingSort)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// The full list of the 1400 MHz band (some 1900 rows of 13 cells).
+void BM_FullList(benchmark::State& state) {
+  PrepareFolder();
+  Form1 = new TForm1(nullptr);
+  Form30 = new TForm30(nullptr);
+  Form42 = new TForm42(nullptr);
+  Form1->Button1Click(Form1->Button1);
+  for (auto _ : state) {
+    Form1->Button28Click(Form1->Button28);
+    benchmark::DoNotOptimize(Form30->ListView1->Items()->Count());
+  }
+  delete Form42;
+  delete Form30;
+  delete Form1;
+  Form42 = nullptr;
+  Form30 = nullptr;
+  Form1 = nullptr;
+}
+BENCHMARK(BM_FullList)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  InitKestal();
+  Application->Initialize(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,130 @@
+// The band tables built from the pulsar catalogue, and what the main window shows of them.
+
+#include "DOV_datatable.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+#include "Unit1Catalogue.h"
+#include "support_mainwin.h"
+
+namespace {
+
+// Every acceptance rule once; the line with running number 0 is the last one examined.
+std::string FixtureCatalogue(bool CrLf) {
+  const std::string eol = CrLf ? "\r\n" : "\n";
+  std::string s = CatalogueText(
+      {
+          "J0001+0001;10;20;0.5;30;5;-999.99;0.5;1.0;1e6;",     // S400 missing: 1400 only
+          "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;",         // both
+          "J0003+0003;12;22;0.09;50;100;5;5;1;1;",              // P0 below W50: neither
+          "J0004+0004;13;23;0.1;50;100;5;5;1;1;",               // P0 equal to W50: neither
+          "J0005+0005;14;24;0.7;0;7;4;3;1;-999.99;",            // DM 0: 400 only
+          "J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;",            // DM missing: neither
+          "J0007+0007;16;26;0.9;60;-999.99;4;3;1;1;",           // W50 missing: neither
+          "J0007+0008;16.5;-26;0.9;60;9;0;3;1;1;",              // S400 zero: 1400 only
+      },
+      "2.6.3", CrLf);
+  s += "0;J0008+0008;17;27;1.0;70;9;6;5;1;1;" + eol;
+  s += "10;J0009+0009;18;28;1.1;80;10;7;6;1;1;" + eol;  // after the 0 line: never examined
+  return s;
+}
+
+struct Built {
+  TBandTableResult Result;
+  std::vector<std::vector<double>> Rows400, Rows1400;
+  int Rows1400Size = 0;
+};
+
+Built Build(const std::string& FileText, testsupport::TempDir& Dir) {
+  Dir.write("ATNF.csv", FileText);
+  TDataTable table(nullptr);
+  table.ImportFromCSV("ATNF.csv", csvSemicolon, true, false);
+  TMatrix m400(nullptr), m1400(nullptr);
+  m400.Resize(11, 5000);
+  m1400.Resize(11, 5000);
+  Built b;
+  b.Result = BuildBandTables(*table.NumericData, SplitTextLines(FileText), m400, m1400);
+  for (int r = 1; r <= b.Result.Count400; ++r) {
+    std::vector<double> row;
+    for (int c = 1; c <= 11; ++c) row.push_back(m400.GetVal(c, r));
+    b.Rows400.push_back(row);
+  }
+  for (int r = 1; r <= b.Result.Count1400; ++r) {
+    std::vector<double> row;
+    for (int c = 1; c <= 11; ++c) row.push_back(m1400.GetVal(c, r));
+    b.Rows1400.push_back(row);
+  }
+  b.Rows1400Size = m1400.NrOfRows();
+  EXPECT_EQ(m400.NrOfRows(), 5000);
+  return b;
+}
+
+}  // namespace
+
+TEST(BandTables, AcceptanceRulesNameIndexesAndTheEndOfThePass) {
+  testsupport::TempDir dir;
+  const Built b = Build(FixtureCatalogue(false), dir);
+  EXPECT_EQ(b.Result.Names400, (std::vector<String>{"J0002+0002", "J0005+0005", "J0008+0008"}));
+  EXPECT_EQ(b.Result.Names1400,
+            (std::vector<String>{"J0001+0001", "J0002+0002", "J0007+0008", "J0008+0008"}));
+  EXPECT_EQ(b.Rows1400Size, 4);
+  // (RAJD, DECJD, DM, W50, S400, S1400, P0, name index, S/N, DIST, AGE)
+  EXPECT_EQ(b.Rows400[0], (std::vector<double>{11, 21, 40, 6, 3.0, 2.0, 0.6, 1, -1, 1.1, 2e6}));
+  EXPECT_EQ(b.Rows400[1], (std::vector<double>{14, 24, 0, 7, 4, 3, 0.7, 2, -1, 1, -999.99}));
+  EXPECT_EQ(b.Rows1400[0], (std::vector<double>{10, 20, 30, 5, -999.99, 0.5, 0.5, 1, -1, 1.0, 1e6}));
+  EXPECT_EQ(b.Rows1400[3], (std::vector<double>{17, 27, 70, 9, 6, 5, 1.0, 4, -1, 1, 1}));
+}
+
+TEST(BandTables, CrLfCatalogueGivesTheSameTables) {
+  testsupport::TempDir dir;
+  const Built lf = Build(FixtureCatalogue(false), dir);
+  const Built crlf = Build(FixtureCatalogue(true), dir);
+  EXPECT_EQ(crlf.Result.Names400, lf.Result.Names400);
+  EXPECT_EQ(crlf.Result.Names1400, lf.Result.Names1400);
+  EXPECT_EQ(crlf.Rows400, lf.Rows400);
+  EXPECT_EQ(crlf.Rows1400, lf.Rows1400);
+}
+
+TEST(BandTables, ACatalogueWithoutUsableLinesGivesEmptyTables) {
+  testsupport::TempDir dir;
+  const Built b = Build(CatalogueText({"J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;"}), dir);
+  EXPECT_EQ(b.Result.Count400, 0);
+  EXPECT_EQ(b.Result.Count1400, 0);
+}
+
+TEST(BandTables, VersionIsTheFiveCharactersAfterTheLabel) {
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.6.3"), "2.6.3");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.10.1"), "2.10.");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 1.6"), "1.6");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue"), "");
+}
+
+using CatalogueImportTest = MainWindowTest;
+
+TEST_F(CatalogueImportTest, TheMainWindowShowsCountsVersionAndKeepsTheNames) {
+  dir.write("ATNF.csv", FixtureCatalogue(false));
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  Start();
+  EXPECT_EQ(Form1->Count400, 3);
+  EXPECT_EQ(Form1->Count1400, 4);
+  EXPECT_EQ(Form1->Label93->Caption(), "3");
+  EXPECT_EQ(Form1->Label95->Caption(), "4");
+  EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
+  EXPECT_EQ(Form1->Label94->Caption(), "2.6.3");
+  EXPECT_EQ(Form1->PulsarNames[5000 + 1], "J0005+0005");
+  EXPECT_EQ(Form1->PulsarNames[20000 + 2], "J0007+0008");
+  EXPECT_EQ(Form1->Matrix_DB_400Mhz->GetVal(9, 3), -1);
+}
+
+TEST_F(CatalogueImportTest, TheRealCatalogueImportsBothBands) {
+  UseRealCatalogue();
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  Start();
+  EXPECT_EQ(Form1->CatalogueVersion, "1.66");
+  EXPECT_GT(Form1->Count400, 300);
+  EXPECT_GT(Form1->Count1400, 1000);
+  for (int r = 1; r <= Form1->Count1400; ++r) {
+    ASSERT_EQ(Form1->Matrix_DB_1400Mhz->GetVal(8, r), r);
+    ASSERT_EQ(Form1->Matrix_DB_1400Mhz->GetVal(9, r), -1);
+    ASSERT_GT(Form1->Matrix_DB_1400Mhz->GetVal(6, r), 0);
+  }
+}

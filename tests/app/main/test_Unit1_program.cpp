@@ -1,0 +1,81 @@
+// The program as a whole: every window created once, in order, and a clean exit when the
+// main window is closed.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include "Forms.h"
+#include "NetConfig.h"
+#include "SysUtils.h"
+#include "TimeZone.h"
+#include "Unit1Program.h"
+#include "support_mainwin.h"
+
+namespace {
+
+std::vector<std::string> ExpectedOrder() {
+  std::vector<std::string> names;
+  auto add = [&](int from, int to) {
+    for (int n = from; n <= to; ++n) names.push_back("Form" + std::to_string(n));
+  };
+  add(1, 2);
+  add(4, 13);
+  add(17, 31);
+  add(34, 42);
+  add(46, 51);
+  add(53, 53);
+  return names;
+}
+
+std::filesystem::path ProgramPath() {
+  char self[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return {};
+  return std::filesystem::path(std::string(self, static_cast<size_t>(n))).parent_path().parent_path() /
+         "app" / "kestal";
+}
+
+}  // namespace
+
+TEST(Program, CreatesEveryWindowOnceInOrder) {
+  testsupport::TempDir dir;
+  TScopedDialogScript dialogs;
+  ProgramExit = [](int Code) { throw ProgramEnded{Code}; };
+  SetTimeZoneForTesting(TTimeZoneInformation{});
+  NetConfig().ProbeURL = "http://127.0.0.1:1/";
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+
+  CreateKestalForms();
+
+  std::vector<std::string> forms;
+  for (int i = 0; i < Application->ComponentCount(); ++i)
+    if (auto* f = dynamic_cast<TForm*>(Application->Components(i))) forms.push_back(f->Name());
+  EXPECT_EQ(forms, ExpectedOrder());
+  EXPECT_EQ(Application->MainForm(), Form1);
+  EXPECT_TRUE(dialogs->Boxes().empty());
+  EXPECT_GT(Form1->Count1400, 0);
+  Application->DestroyComponents();
+  Form1 = nullptr;
+}
+
+TEST(Program, RunsOffscreenAndEndsWithZeroWhenTheMainWindowIsClosed) {
+  const std::filesystem::path program = ProgramPath();
+  ASSERT_TRUE(std::filesystem::exists(program)) << program;
+  testsupport::TempDir dir;
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  const std::string command = "cd '" + dir.path().string() +
+                              "' && QT_QPA_PLATFORM=offscreen KESTAL_CLOSE_MAIN_AFTER_MS=300 "
+                              "KESTAL_PROBE_URL=http://127.0.0.1:1/ timeout 60 '" +
+                              program.string() + "' > out.txt 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
+  // Nothing is saved on the way out.
+  EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(ConfigLines()));
+}
