@@ -411,6 +411,9 @@ TEST(NumberFormatting, BaseConversionStr) {
       {-2.5L, 0, 0, "-3"},
       {2.675, 0, 2, "2.67"},                                // the binary value lies below the half
       {1.0L / 3, 0, 20, "0.33333333333333333300"},          // zeros beyond the 18th digit
+      // 0.1234567890123456749998...: its 18-digit expansion is rounded (to ...675) before the
+      // half-away rounding to 17 digits; rounding the exact value once would give ...67.
+      {0.123456789012345675L, 0, 17, "0.12345678901234568"},
       {12345.678L, 5, 1, "12345.7"},                        // never cut
       {6.64613997892457936e35L, 0, 0, "664613997892457936000000000000000000"},
       {6.7e35L, 0, 0, " 6.7E+0035"},                        // too large for the fixed form
