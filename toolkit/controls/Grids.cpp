@@ -381,6 +381,7 @@ void TStringGrid::SetRowCount(int Value) {
 }
 
 void TStringGrid::SetFixedCols(int Value) {
+  if (IsLoading()) FFixedColsDescribed = Value;
   FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
   if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
@@ -388,6 +389,7 @@ void TStringGrid::SetFixedCols(int Value) {
 }
 
 void TStringGrid::SetFixedRows(int Value) {
+  if (IsLoading()) FFixedRowsDescribed = Value;
   FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
   if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
@@ -598,6 +600,13 @@ bool TStringGrid::SetDescribedProperty(const String& Prop, const TPropValue& Val
   } else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
+}
+
+void TStringGrid::Loaded() {
+  TWinControl::Loaded();
+  if (FFixedColsDescribed >= 0) SetFixedCols(FFixedColsDescribed);
+  if (FFixedRowsDescribed >= 0) SetFixedRows(FFixedRowsDescribed);
+  FFixedColsDescribed = FFixedRowsDescribed = -1;
 }
 
 bool TStringGrid::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {

@@ -91,6 +91,9 @@ public:
 
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
   bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
+  // A description may give FixedCols/FixedRows before ColCount/RowCount: they are applied
+  // again once all properties are in.
+  void Loaded() override;
 
   // Toolkit internal: the user moves to a cell (OnSelectCell may refuse; OnClick follows).
   bool UserSelect(int ACol, int ARow);
@@ -116,4 +119,6 @@ private:
   int FCol = 1;
   int FRow = 1;
   bool FInSelect = false;
+  int FFixedColsDescribed = -1;
+  int FFixedRowsDescribed = -1;
 };

@@ -248,3 +248,35 @@ TEST(StringGrid, WidthsAndOptionsFromCode) {
 }
 
 }  // namespace
+
+namespace {
+
+// A description may give the fixed counts before the counts they depend on; the grid ends
+// up as described whatever the order.
+TEST(StringGrid, DescribedFixedCountsDoNotDependOnTheirOrder) {
+  struct Case {
+    const char* order;
+    String body;
+  };
+  const Case cases[] = {
+      {"counts first", "    ColCount = 11\n    RowCount = 12\n    FixedCols = 10\n    FixedRows = 2\n"},
+      {"fixed counts first", "    FixedCols = 10\n    FixedRows = 8\n    ColCount = 11\n    RowCount = 12\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.order);
+    TForm f(nullptr);
+    f.LoadDescriptionText("object Form35: TForm\n  object StringGrid1: TStringGrid\n" + c.body + "  end\nend\n",
+                          "Unit35.form");
+    auto* g = dynamic_cast<TStringGrid*>(f.FindComponent("StringGrid1"));
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->ColCount(), 11);
+    EXPECT_EQ(g->RowCount(), 12);
+    EXPECT_EQ(g->FixedCols(), 10);
+    EXPECT_EQ(g->FixedRows(), c.body.find("FixedRows = 8") != String::npos ? 8 : 2);
+    // From code, a fixed count is kept below the count as before.
+    g->SetFixedCols(20);
+    EXPECT_EQ(g->FixedCols(), 10);
+  }
+}
+
+}  // namespace
