@@ -266,15 +266,19 @@ TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
   lines[17] = "1420";
   dir.write("KestalDB.txt", ConfigText(lines));
   Start();
+  int hoursWithB0950 = 0;
   for (double hour : {0.0, 6.0, 12.0, 18.0}) {
     SCOPED_TRACE(hour);
     SetClockForTesting([hour] { return UnixTime(2024, 1, 15, 0) + hour * 3600; });
     Click(Form1->Button1);
     const auto items = ListItems();
-    // B0329+54 never sets at 52 N; Vela never rises there.
+    // B0329+54 never sets at 52 N; Vela never rises there; B0950+08 rises and sets.
     EXPECT_NE(std::find(items.begin(), items.end(), "B0329+54"), items.end());
     EXPECT_EQ(std::find(items.begin(), items.end(), "B0833-45"), items.end());
+    hoursWithB0950 += std::count(items.begin(), items.end(), "B0950+08");
   }
+  EXPECT_GT(hoursWithB0950, 0);
+  EXPECT_LT(hoursWithB0950, 4);
   Click(Form1->Button20);  // all pulsars, above the horizon or not
   const auto all = ListItems();
   // Above S/N 10 with a 3 m dish: the few strongest pulsars of the sky, strongest first.
