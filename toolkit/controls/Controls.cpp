@@ -253,8 +253,8 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
     }
     case QEvent::Move: {
       if (Watched != w || !c->IsWindowControl()) break;
-      c->FLeft = w->x();
-      c->FTop = w->y();
+      c->FLeft = w->geometry().x();
+      c->FTop = w->geometry().y();
       break;
     }
     case QEvent::FocusIn:
@@ -380,8 +380,9 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TControl::ApplyGeometry() {
   if (FWidget == nullptr) return;
   if (IsWindowControl()) {
-    FWidget->move(FLeft, FTop);
-    FWidget->resize(FWidth, FHeight);
+    // A window's Left and Top place its client area, as they read back: Qt's frame
+    // position is not known before the window manager has framed the window.
+    FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
   } else {
     FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
   }

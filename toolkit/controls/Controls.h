@@ -166,8 +166,8 @@ public:
   TWinControl* Parent() const { return FParent; }
   virtual void SetParent(TWinControl* AParent);
 
-  // Position and size in pixels relative to the parent's client area (for a window: its
-  // position on the screen and its client size).
+  // Position and size in pixels relative to the parent's client area (for a window: the
+  // position of its client area on the screen and its client size).
   int Left() const { return FLeft; }
   int Top() const { return FTop; }
   int Width() const { return FWidth; }

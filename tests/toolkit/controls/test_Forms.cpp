@@ -365,3 +365,76 @@ TEST(CustomControl, WheelEnterLeaveAndTabReachTheControl) {
   f.Hide();
 }
 }  // namespace
+
+namespace {
+
+// Where a window appears the first time it is shown, and whether the user can resize it.
+struct PlacementCase {
+  const char* name;
+  TPosition position;
+  TFormBorderStyle border;
+  TPoint expected;  // top-left corner; the main window is at (100, 50), 800 x 600
+  bool fixedSize;
+};
+
+void PrintTo(const PlacementCase& C, std::ostream* Os) { *Os << C.name; }
+
+class Placement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(Placement, OfASecondaryWindow) {
+  TForm main(nullptr), dialog(nullptr);
+  Application->SetMainForm(&main);
+  main.SetBounds(100, 50, 800, 600);
+  main.Show();
+  dialog.SetBorderStyle(GetParam().border);
+  dialog.SetPosition(GetParam().position);
+  dialog.SetBounds(7, 9, 300, 200);
+  dialog.Show();
+  EXPECT_EQ(dialog.Left(), GetParam().expected.X);
+  EXPECT_EQ(dialog.Top(), GetParam().expected.Y);
+  EXPECT_EQ(dialog.Width(), 300);
+  EXPECT_EQ(dialog.ClientHeight(), 200);
+  QWidget* w = dialog.Handle();
+  const bool fixed = w->minimumSize() == w->maximumSize() && w->minimumSize() == QSize(300, 200);
+  EXPECT_EQ(fixed, GetParam().fixedSize);
+  // Shown again, it stays where it was.
+  dialog.Hide();
+  dialog.SetLeft(20);
+  dialog.Show();
+  EXPECT_EQ(dialog.Left(), 20);
+  dialog.Hide();
+  main.Hide();
+  Application->SetMainForm(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Placement,
+    ::testing::Values(PlacementCase{"designed", poDesigned, bsSizeable, {7, 9}, false},
+                      PlacementCase{"dialog centred on the main window", poMainFormCenter, bsDialog, {350, 250}, true},
+                      PlacementCase{"single border centred on the owner", poOwnerFormCenter, bsSingle, {350, 250}, true}));
+
+// A window stored disabled takes no input until its constructor enables it; the client size
+// of a description sets the window's size.
+TEST(Window, DescribedDisabledAndClientSize) {
+  TForm f(nullptr);
+  f.LoadDescriptionText(
+      "object Form34: TForm\n  ClientWidth = 774\n  ClientHeight = 584\n  Enabled = False\n"
+      "  object Button1: TButton\n    Caption = 'Moon'\n  end\nend\n",
+      "Unit34.form");
+  EXPECT_EQ(f.ClientWidth(), 774);
+  EXPECT_EQ(f.ClientHeight(), 584);
+  auto* b = dynamic_cast<TButton*>(f.FindComponent("Button1"));
+  ASSERT_NE(b, nullptr);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  f.Show();
+  EXPECT_FALSE(f.Handle()->isEnabled());
+  ui::Click(b->Handle());
+  EXPECT_EQ(clicks, 0);
+  f.SetEnabled(true);
+  ui::Click(b->Handle());
+  EXPECT_EQ(clicks, 1);
+  f.Hide();
+}
+
+}  // namespace
