@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   InitKestal();
   Application->Initialize(argc, argv);
   Application->MainFormOnTaskBar = true;
+  Application->SetTitle("Kestal");
   try {
     CreateKestalForms();
   } catch (...) {

@@ -1,6 +1,7 @@
 #include "Unit1Program.h"
 
 #include "DOV_datatable.h"
+#include "DOV_math1.h"
 #include "DOV_sdlbase.h"
 #include "FormLoader.h"
 #include "Forms.h"
@@ -51,8 +52,11 @@
 #include "Unit53.h"
 
 void InitKestal() {
+  // The order fixes the process's random sequence: the string unit seeds the generator, the
+  // scalar-math unit then draws its own seeds from it.
   InitRuntime();
   InitLibrary();
+  DOV_math1_Init();
   RegisterToolkitClasses();
   RegisterNumericsClasses();
   RegisterNetClasses();
