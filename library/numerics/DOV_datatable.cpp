@@ -237,7 +237,7 @@ void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   const std::size_t cells = static_cast<std::size_t>(std::max<Integer>(NrCols, 1)) *
                             static_cast<std::size_t>(std::max<Integer>(NrRows, 1));
   if (cells > std::vector<double>().max_size()) RaiseNoMemory();
-  if (NrRows == FNrOfRows) {
+  if (NrRows == FNrOfRows && NrCols > FNrOfCols) {
     ResizeColumns(NrCols);
   } else {
     TArrays arrays;
@@ -267,20 +267,13 @@ void GrowCapacity(V& v, std::size_t n) {
 }  // namespace
 
 // The CSV import widens the table one column per extra field of its widest line. Rebuilding
-// every per-column array for each of them would make a wide file quadratic, so columns are
-// added at the end in place. Everything that can fail (the new columns' arrays, the room for
-// them, the values) comes first; what follows only moves, so a failure leaves the table whole.
+// every per-column array for each of them would make a wide file quadratic, so new columns are
+// appended in place (a shrink rebuilds the arrays at their exact size instead). Everything
+// that can fail (the new columns' arrays, the room for them, the values) comes first; what
+// follows only moves, so a failure leaves the table whole.
 void TDataTable::ResizeColumns(Integer NrCols) {
   const std::size_t nc = static_cast<std::size_t>(NrCols);
   const std::size_t old = static_cast<std::size_t>(FNrOfCols);
-  if (nc < old) {
-    ResizeValues(NrCols, FNrOfRows);
-    FCState.resize(nc);
-    FColName.resize(nc);
-    FColAtt.resize(nc);
-    FVType.resize(nc);
-    return;
-  }
   const std::size_t added = nc - old;
   std::vector<std::vector<Byte>> states;
   std::vector<TDTNameStr> names;

@@ -41,11 +41,11 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
   // when the matrix grows again.
   const std::size_t keepCols = static_cast<std::size_t>(std::min(Nc, FNCol));
   const std::size_t keepRows = static_cast<std::size_t>(std::min(Nr, FNRow));
-  if (newRows == FAllocRows) {
-    // Same column height: columns are added or dropped at the end of the block, which keeps
-    // its layout. A growing vector keeps spare room, so a table widened one column at a time
-    // (the CSV import) does not copy everything for every column; a failed growth leaves the
-    // block as it was.
+  if (newRows == FAllocRows && newCols >= FAllocCols) {
+    // Same column height, no fewer columns: new columns are appended to the block, which
+    // keeps its layout. A growing vector keeps spare room, so a table widened one column at a
+    // time (the CSV import) does not copy everything for every column; a failed growth leaves
+    // the block as it was. A shrink takes the path below and gives its memory back.
     const std::size_t reused = std::min(newCols, FAllocCols);
     if (newCols != FAllocCols) {
       try {
