@@ -496,6 +496,23 @@ TEST(TDataTableCSVExport, CellKindsAndQuoting) {
   EXPECT_EQ(dir.read("out.csv"), want);
 }
 
+TEST(TDataTableCSVExport, ProgressEveryStepRows) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  t.Resize(1, 250);
+  std::vector<int> percents;
+  t.OnPercentDone = [&](TObject* s, Integer p) {
+    EXPECT_EQ(s, &t);
+    percents.push_back(p);
+  };
+  ASSERT_EQ(t.ExportAsCSV("out.csv", 2, csvSemicolon, false, false), "");
+  ASSERT_EQ(percents.size(), 125u);
+  for (size_t i = 0; i < percents.size(); ++i) {
+    const int r = static_cast<int>(2 * (i + 1));
+    EXPECT_EQ(percents[i], static_cast<int>(std::nearbyint(100.0 * r / 250))) << r;
+  }
+}
+
 TEST(TDataTableCSVExport, UnknownDelimiterMeansComma) {
   TempDir dir;
   TDataTable t(nullptr);
