@@ -82,6 +82,23 @@ String Demangled(const std::type_info& T) {
   return r;
 }
 
+// The program's Qt application: the last line of defence for an exception that escapes
+// anything Qt dispatches (every handler call is guarded already; this catches what a
+// library routine throws from inside Qt's own event handling). It goes to the standard
+// error box and the loop goes on, instead of unwinding through Qt.
+class TGuardedQApplication : public QApplication {
+public:
+  TGuardedQApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+  bool notify(QObject* Receiver, QEvent* Event) override {
+    try {
+      return QApplication::notify(Receiver, Event);
+    } catch (...) {
+      RouteEventException(std::current_exception());
+      return false;
+    }
+  }
+};
+
 }  // namespace
 
 // ---- TForm -------------------------------------------------------------------------------
@@ -365,7 +382,7 @@ void TApplication::Initialize() {
 
 void TApplication::Initialize(int& argc, char** argv) {
   if (QCoreApplication::instance() == nullptr) {
-    new QApplication(argc, argv);
+    new TGuardedQApplication(argc, argv);
     FOwnsQApp = true;
   }
   // Qt sets the C library's locale from the environment; numbers never follow it.
