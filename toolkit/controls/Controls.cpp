@@ -518,7 +518,9 @@ static int ScaleInt(int V, int M, int D) {
 void TControl::ScaleBy(int M, int D) {
   if (D == 0 || M == D) return;
   const int size = FFont->Size();
-  if (FFontSet) FFont->SetSize(ScaleInt(size, M, D));
+  // A window's font scales even when it was never set: the controls that take their
+  // parent's font show it, so the text grows with the window.
+  if (FFontSet || IsWindowControl()) FFont->SetSize(ScaleInt(size, M, D));
   SetBounds(ScaleInt(FLeft, M, D), ScaleInt(FTop, M, D), ScaleInt(FWidth, M, D), ScaleInt(FHeight, M, D));
 }
 

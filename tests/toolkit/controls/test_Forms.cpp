@@ -245,6 +245,27 @@ TEST(Window, ScaleByScalesTheWindowAndItsControls) {
   EXPECT_EQ(f.Width(), 533);
 }
 
+// The text grows with the window: the window's font scales (set or not), and a control that
+// takes its parent's font shows the scaled one; a control with its own font scales that.
+TEST(Window, ScaleByScalesTheTextToo) {
+  TForm f(nullptr);
+  auto* plain = new TLabel(&f);
+  plain->SetParent(&f);
+  auto* bold = new TLabel(&f);
+  bold->SetParent(&f);
+  bold->Font()->SetStyle({fsBold});
+  ASSERT_EQ(f.Font()->Size(), 8);
+  f.ScaleBy(100, 75);
+  EXPECT_EQ(f.Font()->Size(), 11);
+  EXPECT_EQ(bold->Font()->Size(), 11);
+  EXPECT_EQ(plain->Handle()->font().pixelSize(), f.Handle()->font().pixelSize());
+  EXPECT_EQ(f.Handle()->font().pixelSize(), 15);
+  f.ScaleBy(75, 100);
+  EXPECT_EQ(f.Font()->Size(), 8);
+  EXPECT_EQ(bold->Font()->Size(), 8);
+  EXPECT_EQ(plain->Handle()->font().pixelSize(), 11);
+}
+
 TEST(Window, DestroyingItCallsNoHandlers) {
   int calls = 0;
   {
