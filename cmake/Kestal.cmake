@@ -2,7 +2,11 @@
 
 # Warnings are errors in our own code.
 function(kestal_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-unused-parameter)
+  # g++ 12's flow-based string and bounds checks misfire inside the standard library at -O3 (a
+  # known compiler fault), so they stay warnings rather than breaking optimised builds.
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-unused-parameter
+    -Wno-error=restrict -Wno-error=stringop-overread -Wno-error=stringop-overflow
+    -Wno-error=array-bounds)
 endfunction()
 
 # kestal_layer_library(<target> <dir> [DEPS <libs...>] [QT])
