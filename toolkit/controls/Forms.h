@@ -147,7 +147,8 @@ public:
   String ClassName() const override { return "TApplication"; }
 
   // Creates the Qt application object when there is none yet (the program's main); a test
-  // that made its own keeps it. Calls InitRuntime.
+  // that made its own keeps it. Puts numbers back into the C locale (Qt takes the locale from
+  // the environment) and registers the toolkit's classes for window descriptions.
   void Initialize();
   void Initialize(int& argc, char** argv);
 

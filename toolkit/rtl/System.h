@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,7 +21,7 @@ using Int64 = std::int64_t;
 using Single = float;
 using Double = double;
 using Extended = long double;  // 80-bit x87 extended on amd64
-static_assert(sizeof(long double) >= 10, "Extended needs the 80-bit x87 format");
+static_assert(std::numeric_limits<long double>::digits == 64, "Extended needs the 80-bit x87 format");
 
 class TObject;
 class TComponent;
