@@ -15,6 +15,14 @@ namespace {
 constexpr double kSummer = 1719835200.0;
 constexpr double kWinter = 1705320000.0;
 
+// A zone rule and what capturing it must give.
+struct ZoneCase {
+  const char* tz;
+  Integer bias, daylightBias;
+  const char *stdName, *dstName;
+  TSystemTime toDaylight, toStandard;
+};
+
 class TimeZoneTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -32,6 +40,20 @@ protected:
   void CaptureFrom(const char* tz) {
     ::setenv("TZ", tz, 1);
     CaptureSystemTimeZone();
+  }
+  // Captures c's zone, checks every field and returns what GetTimeZoneInformation said.
+  Cardinal ExpectCaptured(const ZoneCase& c) {
+    CaptureFrom(c.tz);
+    TTimeZoneInformation z;
+    const Cardinal state = GetTimeZoneInformation(z);
+    EXPECT_EQ(z.Bias, c.bias) << c.tz;
+    EXPECT_EQ(z.DaylightBias, c.daylightBias) << c.tz;
+    EXPECT_EQ(z.StandardBias, 0) << c.tz;
+    EXPECT_EQ(z.StandardName, c.stdName) << c.tz;
+    EXPECT_EQ(z.DaylightName, c.dstName) << c.tz;
+    EXPECT_EQ(z.DaylightDate, c.toDaylight) << c.tz;
+    EXPECT_EQ(z.StandardDate, c.toStandard) << c.tz;
+    return state;
   }
   static TSystemTime Rule(Word month, Word week, Word weekday, Word hour) {
     return TSystemTime{0, month, weekday, week, hour, 0, 0, 0};
@@ -59,29 +81,14 @@ TEST_F(TimeZoneTest, CapturedZoneSurvivesTheProgramsOwnTZ) {
 }
 
 TEST_F(TimeZoneTest, CaptureDerivesBiasNamesAndChangeDates) {
-  struct Case {
-    const char* tz;
-    Integer bias, daylightBias;
-    const char *stdName, *dstName;
-    TSystemTime toDaylight, toStandard;
-  };
-  const Case cases[] = {
+  const ZoneCase cases[] = {
       {"CET-1CEST,M3.5.0,M10.5.0/3", -60, -60, "CET", "CEST", Rule(3, 5, 0, 2), Rule(10, 5, 0, 3)},
       {"EST5EDT,M3.2.0,M11.1.0", 300, -60, "EST", "EDT", Rule(3, 2, 0, 2), Rule(11, 1, 0, 2)},
       {"AEST-10AEDT,M10.1.0,M4.1.0/3", -600, -60, "AEST", "AEDT", Rule(10, 1, 0, 2), Rule(4, 1, 0, 3)},
       {"<+0530>-5:30", -330, 0, "+0530", "+0530", TSystemTime{}, TSystemTime{}},
   };
   for (const auto& c : cases) {
-    CaptureFrom(c.tz);
-    TTimeZoneInformation z;
-    Cardinal state = GetTimeZoneInformation(z);
-    EXPECT_EQ(z.Bias, c.bias) << c.tz;
-    EXPECT_EQ(z.DaylightBias, c.daylightBias) << c.tz;
-    EXPECT_EQ(z.StandardBias, 0) << c.tz;
-    EXPECT_EQ(z.StandardName, c.stdName) << c.tz;
-    EXPECT_EQ(z.DaylightName, c.dstName) << c.tz;
-    EXPECT_EQ(z.DaylightDate, c.toDaylight) << c.tz;
-    EXPECT_EQ(z.StandardDate, c.toStandard) << c.tz;
+    const Cardinal state = ExpectCaptured(c);
     if (c.toDaylight.wMonth == 0) {
       EXPECT_EQ(state, TIME_ZONE_ID_UNKNOWN) << c.tz;
     }
@@ -92,29 +99,13 @@ TEST_F(TimeZoneTest, CaptureDerivesBiasNamesAndChangeDates) {
 // winter time as the daylight-saving one; daylight time is still the clock set forward.
 TEST_F(TimeZoneTest, CaptureFromTheZoneDatabase) {
   if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Dublin")) GTEST_SKIP() << "no zone database";
-  struct Case {
-    const char* tz;
-    Integer bias, daylightBias;
-    const char *stdName, *dstName;
-    TSystemTime toDaylight, toStandard;
-  };
-  const Case cases[] = {
+  const ZoneCase cases[] = {
       {"Europe/Berlin", -60, -60, "CET", "CEST", Rule(3, 5, 0, 2), Rule(10, 5, 0, 3)},
       {"Europe/Dublin", 0, -60, "GMT", "IST", Rule(3, 5, 0, 1), Rule(10, 5, 0, 2)},
       {"Australia/Lord_Howe", -630, -30, "+1030", "+11", Rule(10, 1, 0, 2), Rule(4, 1, 0, 2)},
       {"Asia/Tokyo", -540, 0, "JST", "JST", TSystemTime{}, TSystemTime{}},
   };
-  for (const auto& c : cases) {
-    CaptureFrom(c.tz);
-    TTimeZoneInformation z;
-    GetTimeZoneInformation(z);
-    EXPECT_EQ(z.Bias, c.bias) << c.tz;
-    EXPECT_EQ(z.DaylightBias, c.daylightBias) << c.tz;
-    EXPECT_EQ(z.StandardName, c.stdName) << c.tz;
-    EXPECT_EQ(z.DaylightName, c.dstName) << c.tz;
-    EXPECT_EQ(z.DaylightDate, c.toDaylight) << c.tz;
-    EXPECT_EQ(z.StandardDate, c.toStandard) << c.tz;
-  }
+  for (const auto& c : cases) ExpectCaptured(c);
 }
 
 TEST_F(TimeZoneTest, InjectedCentralEuropeanZone) {
