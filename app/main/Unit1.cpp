@@ -491,10 +491,7 @@ void TForm1::Button3Click(TObject* Sender) {
   config.ModeCode = ModeCodeOf(dish, PulsarModeOn);
   const String text = ComposeConfigText(config, numbers, ReceiverBandwidthHz, locations);
 
-  std::ofstream out(ConfigFileName, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) throw EInOutError(String("Cannot write ") + ConfigFileName);
+  if (!WriteFileReplacing(ConfigFileName, text)) throw EInOutError(String("Cannot write ") + ConfigFileName);
 
   Button26->SetEnabled(true);
 }

@@ -265,6 +265,35 @@ bool RenameFile(const String& OldName, const String& NewName) {
   return ::rename(OldName.c_str(), NewName.c_str()) == 0;
 }
 
+namespace {
+
+// Writes all Size bytes, resuming after interruptions and short writes.
+bool WriteAll(int Fd, const char* Data, size_t Size) {
+  size_t off = 0;
+  while (off < Size) {
+    const ssize_t w = ::write(Fd, Data + off, Size - off);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    off += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const String& FileName, const String& Bytes) {
+  const String tmp = FileName + ".kestal-write-" + std::to_string(::getpid());
+  const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) return false;
+  bool ok = WriteAll(out, Bytes.data(), Bytes.size()) && ::fsync(out) == 0;
+  if (::close(out) != 0) ok = false;
+  ok = ok && ::rename(tmp.c_str(), FileName.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
 bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists) {
   int in = ::open(Source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
@@ -295,17 +324,10 @@ bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists) 
       break;
     }
     if (n == 0) break;
-    ssize_t off = 0;
-    while (off < n) {
-      ssize_t w = ::write(out, buf + off, static_cast<size_t>(n - off));
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      off += w;
+    if (!WriteAll(out, buf, static_cast<size_t>(n))) {
+      ok = false;
+      break;
     }
-    if (!ok) break;
   }
   ::close(in);
   if (::close(out) != 0) ok = false;

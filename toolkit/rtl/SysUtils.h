@@ -255,6 +255,10 @@ bool RenameFile(const String& OldName, const String& NewName);
 // Copies the bytes of Source into Dest (created or replaced; with FailIfExists an existing
 // Dest makes it fail). A failed copy leaves no partial Dest.
 bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists = false);
+// Writes Bytes as the whole new content of FileName (created or replaced). The bytes go to a
+// file beside it first and take its place only when all were written, so a failure (a full
+// disk, say) leaves the old file as it was.
+bool WriteFileReplacing(const String& FileName, const String& Bytes);
 bool ForceDirectories(const String& Dir);       // creates missing parents; true if it exists
 bool CreateDir(const String& Dir);
 bool RemoveDir(const String& Dir);              // an empty folder only

@@ -1,9 +1,12 @@
 // Number and text conversion, text helpers and files of the run-time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <vector>
 
 #include "SysUtils.h"
 #include "TestSupport.h"
@@ -433,6 +436,23 @@ TEST(Files, CopyDeleteAndFolders) {
   EXPECT_TRUE(SetCurrentDir("a"));
   EXPECT_EQ(ExtractFileName(GetCurrentDir()), "a");
   EXPECT_TRUE(SetCurrentDir(".."));
+}
+
+TEST(Files, WriteReplacingSwapsTheWholeFileOrNothing) {
+  testsupport::TempDir dir;
+  EXPECT_TRUE(WriteFileReplacing("conf.txt", "first\n"));
+  EXPECT_EQ(dir.read("conf.txt"), "first\n");
+  EXPECT_TRUE(WriteFileReplacing("conf.txt", String("second\0\n", 8)));
+  EXPECT_EQ(dir.read("conf.txt"), String("second\0\n", 8));
+  // A target that cannot be replaced keeps what it was, and no half-written file is left.
+  ASSERT_TRUE(ForceDirectories("folder/inside"));
+  EXPECT_FALSE(WriteFileReplacing("folder", "text"));
+  EXPECT_TRUE(DirectoryExists("folder/inside"));
+  EXPECT_FALSE(WriteFileReplacing("missing/conf.txt", "text"));
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"conf.txt", "folder"}));
 }
 
 TEST(Files, NameParts) {
