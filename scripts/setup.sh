@@ -7,7 +7,7 @@ PKGS=(
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
-  python3 python3-pyftpdlib openssl ca-certificates
+  python3 python3-pyftpdlib openssl ca-certificates locales
 )
 missing=()
 for p in "${PKGS[@]}"; do

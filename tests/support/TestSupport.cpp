@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <clocale>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -52,6 +53,29 @@ std::string ReadFileBytes(const fs::path& p) {
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::string UseCommaDecimalLocale() {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+    if (std::setlocale(LC_ALL, name) != nullptr) return name;
+  // The compiled locale lives in a folder removed when the test program ends.
+  struct CompiledLocale {
+    fs::path dir = fs::temp_directory_path() / ("kestal-locale-" + std::to_string(std::random_device{}()));
+    bool ok = false;
+    CompiledLocale() {
+      fs::create_directories(dir);
+      const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+      ok = std::system(command.c_str()) == 0;
+    }
+    ~CompiledLocale() {
+      std::error_code ec;
+      fs::remove_all(dir, ec);
+    }
+  };
+  static const CompiledLocale compiled;
+  if (!compiled.ok) return "";
+  ::setenv("LOCPATH", compiled.dir.c_str(), 1);
+  return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ? "de_DE.UTF-8" : "";
 }
 
 }  // namespace testsupport

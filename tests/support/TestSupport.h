@@ -30,4 +30,10 @@ private:
 
 std::string ReadFileBytes(const std::filesystem::path& p);
 
+// Makes a locale whose decimal separator is a comma the C library's locale (all categories),
+// for the rest of the process or until the test sets another. An installed German or French
+// locale serves; without one, a German locale is compiled once into a temporary folder with
+// the system's locale sources. Returns the locale's name, or "" when neither is possible.
+std::string UseCommaDecimalLocale();
+
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 // buttons that open other windows.
 
 #include <algorithm>
+#include <clocale>
 
 #include "NetConfig.h"
 #include "ReceiverFigures.h"
@@ -290,6 +291,25 @@ TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
   EXPECT_EQ(Form1->Edit25->Text(), "26.76");
   EXPECT_EQ(Form1->Edit30->Text(), "203.0");
   EXPECT_EQ(Form1->Edit33->Text(), "5.53e+06");
+}
+
+// The catalogue, the configuration and the shown figures use "." whatever the user's locale
+// says; under a comma locale every catalogue number would otherwise read as a name.
+TEST_F(CalculateTest, ACommaDecimalLocaleChangesNothing) {
+  if (testsupport::UseCommaDecimalLocale().empty()) GTEST_SKIP() << "no comma-decimal locale can be made";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  UseRealCatalogue();
+  auto lines = ConfigLines();
+  lines[14] = "3";
+  lines[17] = "1420";
+  dir.write("KestalDB.txt", ConfigText(lines));
+  Start();
+  Click(Form1->Button20);
+  const auto all = ListItems();
+  const std::string dishArea = Form1->Edit14->Text();
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(all, (std::vector<std::string>{"B0833-45", "B1641-45", "B0329+54", "J0437-4715", "B0950+08"}));
+  EXPECT_EQ(dishArea, "7.07");
 }
 
 TEST_F(CalculateTest, SortChoicesReorderBothTablesAndTheList) {
