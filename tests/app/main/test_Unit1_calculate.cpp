@@ -71,6 +71,15 @@ protected:
     dir.write("KestalDB.txt", ConfigText(ConfigLines(Mode)));
     Start();
   }
+  // The shipped catalogue and a configuration for a 3 m dish at 1420 MHz.
+  void StartThreeMetreDishAt1420WithTheRealCatalogue() {
+    UseRealCatalogue();
+    auto lines = ConfigLines();
+    lines[14] = "3";
+    lines[17] = "1420";
+    dir.write("KestalDB.txt", ConfigText(lines));
+    Start();
+  }
 };
 
 TEST_F(CalculateTest, FiguresOfTheFiveMetreDishAt1303MHz) {
@@ -261,12 +270,7 @@ TEST_F(CalculateTest, PickingAPulsarShowsItsDataAndStartsItsTracking) {
 }
 
 TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
-  UseRealCatalogue();
-  auto lines = ConfigLines();
-  lines[14] = "3";
-  lines[17] = "1420";
-  dir.write("KestalDB.txt", ConfigText(lines));
-  Start();
+  StartThreeMetreDishAt1420WithTheRealCatalogue();
   int hoursWithB0950 = 0;
   for (double hour : {0.0, 6.0, 12.0, 18.0}) {
     SCOPED_TRACE(hour);
@@ -298,12 +302,7 @@ TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
 TEST_F(CalculateTest, ACommaDecimalLocaleChangesNothing) {
   if (testsupport::UseCommaDecimalLocale().empty()) GTEST_SKIP() << "no comma-decimal locale can be made";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-  UseRealCatalogue();
-  auto lines = ConfigLines();
-  lines[14] = "3";
-  lines[17] = "1420";
-  dir.write("KestalDB.txt", ConfigText(lines));
-  Start();
+  StartThreeMetreDishAt1420WithTheRealCatalogue();
   Click(Form1->Button20);
   const auto all = ListItems();
   const std::string dishArea = Form1->Edit14->Text();
