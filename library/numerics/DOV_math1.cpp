@@ -144,77 +144,29 @@ void Split125(Double x, Double& m, Double& e) {
   }
 }
 
+// The 1-2-5 step of a mantissa 1 <= m < 10: the nearest one, the one at or below it, the
+// one at or above it.
+Double Nearest125(Double m) { return m < 1.5 ? 1 : m < 3 ? 2 : m < 8 ? 5 : 10; }
+Double Below125(Double m) { return m < 2 ? 1 : m < 5 ? 2 : m < 10 ? 5 : 10; }
+Double Above125(Double m) { return m > 5 ? 10 : m > 2 ? 5 : m > 1 ? 2 : 1; }
+
+// x (not 0) with its mantissa replaced by Step's choice; the sign is kept.
+Double Step125(Double x, Double (*Step)(Double)) {
+  Double m, e;
+  Split125(x, m, e);
+  const Double f = Step(m);
+  return (x < 0 ? -f : f) * std::pow(10.0, e);
+}
+
 }  // namespace
 
-Double Round125(Double x) {
-  if (x == 0) return 0;
-  Double m, e;
-  Split125(x, m, e);
-  Double f;
-  if (m < 1.5)
-    f = 1;
-  else if (m < 3)
-    f = 2;
-  else if (m < 8)
-    f = 5;
-  else
-    f = 10;
-  return (x < 0 ? -f : f) * std::pow(10.0, e);
-}
+Double Round125(Double x) { return x == 0 ? 0 : Step125(x, Nearest125); }
 
-Double RoundNeg125(Double x) {
-  if (x == 0) return 0;
-  Double m, e;
-  Split125(x, m, e);
-  Double f;
-  if (x >= 0) {
-    if (m < 2)
-      f = 1;
-    else if (m < 5)
-      f = 2;
-    else if (m < 10)
-      f = 5;
-    else
-      f = 10;
-  } else {
-    if (m > 5)
-      f = 10;
-    else if (m > 2)
-      f = 5;
-    else if (m > 1)
-      f = 2;
-    else
-      f = 1;
-  }
-  return (x < 0 ? -f : f) * std::pow(10.0, e);
-}
+// Towards minus infinity: positive values step down, negative ones up in magnitude.
+Double RoundNeg125(Double x) { return x == 0 ? 0 : Step125(x, x > 0 ? Below125 : Above125); }
 
-Double RoundPos125(Double x) {
-  if (x == 0) return 0;
-  Double m, e;
-  Split125(x, m, e);
-  Double f;
-  if (x > 0) {
-    if (m > 5)
-      f = 10;
-    else if (m > 2)
-      f = 5;
-    else if (m > 1)
-      f = 2;
-    else
-      f = 1;
-  } else {
-    if (m < 2)
-      f = 1;
-    else if (m < 5)
-      f = 2;
-    else if (m < 10)
-      f = 5;
-    else
-      f = 10;
-  }
-  return (x < 0 ? -f : f) * std::pow(10.0, e);
-}
+// Towards plus infinity: positive values step up, negative ones down in magnitude.
+Double RoundPos125(Double x) { return x == 0 ? 0 : Step125(x, x > 0 ? Above125 : Below125); }
 
 void CalcScalePars(Integer NrIntervals, Extended Low, Extended High, Extended& FirstTick,
                    Extended& Distance, Word& SubIntervals) {
