@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "BandTable.h"
 #include "System.h"
 
 class TKestalState {
@@ -40,10 +41,10 @@ public:
   double SkyTemperature = 0, SpilloverTemperature = 0, AtmosphereTemperature = 0;
   double SelectedRA = 0, SelectedDec = 0;
   // Working table of the current band and the copies of the two band tables: row r (0-based)
-  // at values 11 r ... 11 r + 10, columns in band-table order.
-  std::array<double, 60000> PulsarTable{};
-  std::array<double, 60000> PulsarTable400{};
-  std::array<double, 60000> PulsarTable1400{};
+  // at values 11 r ... 11 r + 10, columns in band-table order (TBandColumn; TBandRow reads one).
+  TWorkingTable PulsarTable{};
+  TWorkingTable PulsarTable400{};
+  TWorkingTable PulsarTable1400{};
   String LocationName;
   String EastWest, NorthSouth;
   String Locator;
