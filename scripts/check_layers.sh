@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The layer rule: Qt is included only inside toolkit/ (its tests under tests/toolkit may use it
 # too). Fails, listing the lines, when a file of app/, library/, bench/ or the other tests
-# includes a Qt header.
+# includes a Qt header, or when a public toolkit header names a Qt type.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -17,4 +17,12 @@ if [ -n "$found$extra" ]; then
   printf '%s\n' "$found" "$extra" | sed '/^$/d' >&2
   exit 1
 fi
-echo "layers: no Qt header outside toolkit/"
+# The toolkit's public headers (all but toolkit/private) name no Qt type either.
+public=$(find toolkit -name '*.h' -not -path 'toolkit/private/*' -print0 |
+  xargs -0 -r grep -nE '(^|[^A-Za-z0-9_])Q[A-Z][a-z][A-Za-z0-9]*' || true)
+if [ -n "$public" ]; then
+  echo "Qt types named in public toolkit headers:" >&2
+  printf '%s\n' "$public" >&2
+  exit 1
+fi
+echo "layers: no Qt header outside toolkit/, no Qt type in a public toolkit header"
