@@ -64,6 +64,8 @@ void TForm42::RadioButton4Click(TObject* Sender) { SortBy(bcP0, true, "Sorted by
 void TForm42::RadioButton5Click(TObject* Sender) { SortBy(bcDm, true, "Sorted by DM "); }
 void TForm42::RadioButton6Click(TObject* Sender) { SortBy(bcS400, false, "Sorted by S400 "); }
 void TForm42::RadioButton7Click(TObject* Sender) { SortBy(bcS1400, false, "Sorted by S1400 "); }
-void TForm42::RadioButton10Click(TObject* Sender) { SortBy(bcDistance, false, "Sorted by Distance "); }
+void TForm42::RadioButton10Click(TObject* Sender) {
+  SortBy(bcDistance, false, "Sorted by Distance ");
+}
 void TForm42::RadioButton11Click(TObject* Sender) { SortBy(bcAge, false, "Sorted by Age "); }
 void TForm42::RadioButton8Click(TObject* Sender) { SortBy(bcExpectedSN, false, "Sorted by S/N "); }

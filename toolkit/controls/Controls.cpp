@@ -410,7 +410,8 @@ void TControl::ApplyVisibility() {
 
 bool TControl::Showing() const {
   if (!FVisible) return false;
-  if (FParent == nullptr) return Widget(FWidget) != nullptr && IsWindowControl() && Widget(FWidget)->isVisible();
+  if (FParent == nullptr)
+    return Handle() != nullptr && IsWindowControl() && Handle()->isVisible();
   return FParent->Showing();
 }
 
