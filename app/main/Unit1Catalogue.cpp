@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "DOV_math1.h"
 #include "DOV_stringl.h"
+#include "InputNumbers.h"
 #include "SysUtils.h"
 
 namespace {
@@ -21,8 +21,9 @@ bool Accepted(TBand Band, const double* c) {
 
 bool IsBlank(const String& Line) { return Line.find_first_not_of(" \t\r") == String::npos; }
 
-// Row r's values c[1] .. c[11]. The data table turns a text into the ordinal of a category and
-// keeps an overflow as infinity; in a numeric column both are missing values.
+// Row r's values c[1] .. c[11]. The data table turns a text into the ordinal of a category,
+// reads "12abc" as 12 and clamps an overflow to 1.7e308; in a numeric column all of them are
+// missing values. The fields are read with the program's one number conversion.
 void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, double* c) {
   const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
   const String empty;
@@ -34,7 +35,8 @@ void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, 
     const String field = start < line.size() ? line.substr(start, end - start) : String();
     start = end + 1;
     if (k == 2) continue;  // the name
-    const bool number = field.empty() || IsValidDouble(field, true, dsSystem);
+    double value = 0;
+    const bool number = field.empty() || CheckNumberText(field, value) == TNumberCheck::Valid;
     if (!number || !std::isfinite(c[k])) c[k] = MissingCatalogueValue;
   }
 }

@@ -40,8 +40,8 @@ int FirstTooWideCatalogueLine(const std::vector<String>& Lines);
 // Builds both tables from the catalogue's numbers (Numbers: the data table's NumericData,
 // row r holding file line r + 1) and its raw lines (Lines[i] = file line i + 1).
 // Matrix400 keeps its size; Matrix1400 is resized to 11 x Count1400. A value of a numeric
-// column that is not a finite number in the file ("nan", "inf", "*", "1e400", any text) is a
-// missing value, as -999.99 is: the data table would give it a category number instead.
+// column that is not a finite number in the file ("nan", "inf", "*", "1e400", "12abc", any
+// text) is a missing value, as -999.99 is: the data table would give it a category number.
 TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
                                  TMatrix& Matrix400, TMatrix& Matrix1400);
 
