@@ -23,6 +23,9 @@ const char* const Config =
     "KESTAL DEFAULTS 7 : \nHome\n52.1\n5.2\n52\n6\n0\nN\n5\n12\n0\nE\nJO22CC00\nDP\n5\n69\n1\n1420\n"
     "0.23\n38\n0.1\n0.5\n4\n18000\n10000\n4\n10\n0\n3000\nKESTAL LOCATIONS :\n";
 
+// The working folder of the benchmarks (empty until the first one needs it).
+std::filesystem::path gFolder;
+
 // A working folder with the real catalogue and a configuration.
 void PrepareFolder() {
   static bool done = false;
@@ -30,6 +33,7 @@ void PrepareFolder() {
   char pattern[] = "/tmp/kestal_bench_XXXXXX";
   const char* dir = mkdtemp(pattern);
   if (dir == nullptr) std::abort();
+  gFolder = dir;
   std::filesystem::current_path(dir);
   std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
   std::ofstream(ConfigFileName) << Config;
@@ -100,5 +104,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (!gFolder.empty()) {
+    std::error_code ignored;
+    std::filesystem::current_path(gFolder.parent_path(), ignored);
+    std::filesystem::remove_all(gFolder, ignored);
+  }
   return 0;
 }
