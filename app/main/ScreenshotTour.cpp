@@ -17,7 +17,8 @@ public:
 
   void Snap(TForm* Form, const String& Name) {
     Form->Show();
-    Application->ProcessMessages();
+    // Lists lay out their rows and scroll bars in later passes of the event loop.
+    for (int pass = 0; pass < 3; ++pass) Application->ProcessMessages();
     const String file = FFolder + Name + ".png";
     if (SaveFormImage(Form, file)) return;
     std::fprintf(stderr, "kestal: could not write %s\n", file.c_str());
