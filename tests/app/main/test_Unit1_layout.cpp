@@ -18,8 +18,8 @@ namespace {
 // Room a push button's frame and a check mark's box take besides the caption.
 constexpr int ButtonFrame = 8;
 constexpr int CheckMarkRoom = 20;
-// Room a list column's header and cells take besides the text.
-constexpr int ColumnPadding = 16;
+// Room a list column's header and cells take besides the text (the style's margins).
+constexpr int ColumnPadding = 12;
 
 // The caption as drawn: "&&" shows "&", a single "&" marks the accelerator and is not drawn.
 std::string DrawnText(const std::string& Caption) {
