@@ -1,6 +1,7 @@
-// The layouts with the installed fonts: every label and button caption of the main window fits
-// its control, no two of its controls on screen overlap (one inside the other, a frame around
-// its fields, is fine), and the full list's headers and cells fit their columns.
+// The layouts with the installed fonts: every label and button caption of the main window, the
+// full list and the sort dialog fits its control, no two of their controls on screen overlap
+// (one inside the other, a frame around its fields, is fine), and the full list's headers and
+// cells fit their columns.
 
 #include <algorithm>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Graphics.h"
 #include "StdCtrls.h"
 #include "Unit30.h"
+#include "Unit42.h"
 #include "support_mainwin.h"
 
 namespace {
@@ -145,6 +147,16 @@ TEST_F(MainWindowLayoutTest, CaptionsFitAndNothingOverlapsInEveryMode) {
   Form1->Button43Click(Form1->Button43);
   EXPECT_EQ(CaptionsTooWide(Form1), none) << "evaluation mode";
   EXPECT_EQ(Overlaps(Form1), none) << "evaluation mode";
+}
+
+TEST_F(MainWindowLayoutTest, TheListAndSortWindowsCaptionsFitAndNothingOverlaps) {
+  const std::vector<std::string> none;
+  Form1->Button1Click(Form1->Button1);
+  Form1->Button28Click(Form1->Button28);
+  for (TForm* form : {static_cast<TForm*>(Form30), static_cast<TForm*>(Form42)}) {
+    EXPECT_EQ(CaptionsTooWide(form), none) << form->Name();
+    EXPECT_EQ(Overlaps(form), none) << form->Name();
+  }
 }
 
 TEST_F(MainWindowLayoutTest, TheFullListsHeadersAndCellsFitTheirColumns) {
