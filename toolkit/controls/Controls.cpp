@@ -476,7 +476,8 @@ void TControl::ApplyFontAndColor() {
   }
   // A disabled edit is a display-only field (results, the selected item's figures): it takes
   // no input and no focus, but its text is read, so it keeps the normal text colour.
-  if (qobject_cast<QLineEdit*>(FWidget) != nullptr || qobject_cast<QAbstractScrollArea*>(FWidget) != nullptr ||
+  if (qobject_cast<QLineEdit*>(FWidget) != nullptr ||
+      qobject_cast<QAbstractScrollArea*>(FWidget) != nullptr ||
       qobject_cast<QAbstractSpinBox*>(FWidget) != nullptr) {
     QPalette pal = FWidget->palette();
     pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));

@@ -55,7 +55,8 @@ int TextWidthIn(TControl* Control, const std::string& Text) {
 bool OnWindow(TControl* Control) {
   for (TControl* c = Control; c != nullptr && dynamic_cast<TForm*>(c) == nullptr; c = c->Parent()) {
     if (!c->Visible() || c->Parent() == nullptr) return false;
-    if (c->Left() >= c->Parent()->ClientWidth() || c->Top() >= c->Parent()->ClientHeight()) return false;
+    if (c->Left() >= c->Parent()->ClientWidth() || c->Top() >= c->Parent()->ClientHeight())
+      return false;
   }
   return true;
 }
@@ -70,8 +71,10 @@ std::vector<TControl*> ControlsOnWindow(TForm* Form) {
 
 // The room the caption needs inside the control, or 0 for a control without a caption to fit.
 int NeededWidth(TControl* c) {
-  if (auto* label = dynamic_cast<TLabel*>(c)) return label->WordWrap() ? 0 : TextWidthIn(c, label->Caption());
-  if (dynamic_cast<TButton*>(c) != nullptr) return TextWidthIn(c, DrawnText(c->Caption())) + ButtonFrame;
+  if (auto* label = dynamic_cast<TLabel*>(c))
+    return label->WordWrap() ? 0 : TextWidthIn(c, label->Caption());
+  if (dynamic_cast<TButton*>(c) != nullptr)
+    return TextWidthIn(c, DrawnText(c->Caption())) + ButtonFrame;
   if (dynamic_cast<TRadioButton*>(c) != nullptr || dynamic_cast<TCheckBox*>(c) != nullptr)
     return TextWidthIn(c, DrawnText(c->Caption())) + CheckMarkRoom;
   return 0;
@@ -177,8 +180,8 @@ TEST_F(MainWindowLayoutTest, TheFullListsHeadersAndCellsFitTheirColumns) {
       }
     }
     if (need + ColumnPadding > column->Width())
-      faults.push_back("'" + widest + "' needs " + std::to_string(need + ColumnPadding) + " px, has " +
-                       std::to_string(column->Width()));
+      faults.push_back("'" + widest + "' needs " + std::to_string(need + ColumnPadding) +
+                       " px, has " + std::to_string(column->Width()));
   }
   EXPECT_EQ(faults, std::vector<std::string>{});
 }

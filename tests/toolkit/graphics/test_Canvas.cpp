@@ -497,7 +497,8 @@ TEST(CanvasText, EveryDrawnFamilyIsInstalled) {
   for (const char* name : {"MS Sans Serif", "Courier New", "Times New Roman", "DejaVu Sans",
                            "DejaVu Sans Mono", "DejaVu Serif"}) {
     const String family = TFont::DrawnFamily(name);
-    EXPECT_TRUE(FontFamilyInstalled(family)) << family << " is not installed (run scripts/setup.sh)";
+    EXPECT_TRUE(FontFamilyInstalled(family))
+        << family << " is not installed (run scripts/setup.sh)";
   }
   EXPECT_FALSE(FontFamilyInstalled("No Such Family Anywhere"));
 }
