@@ -1,5 +1,5 @@
 #pragma once
-// The library's binary items and byte-wise text on a stream.
+// The library's binary items and byte-wise text on a stream, and the XML tag scanner.
 //
 // Byte layouts (little-endian): extended 10 bytes (x87: 8-byte mantissa with explicit integer
 // bit, then sign and 15-bit exponent), double 8, single 4, longint 4 (two's complement);
@@ -18,6 +18,8 @@
 
 #include "Classes.h"
 #include "DOV_sdlbase.h"
+
+class TTextFile;
 
 // ---- low bytes and characters ------------------------------------------------------------
 // The bytes a text becomes on a stream: the low byte of each character.
@@ -95,3 +97,37 @@ Integer ScanStreamDecimal(TStream& Stream);
 // number gives 0; the result is clamped to +-uc_MaxDouble; exponent digits beyond the value
 // 4200 are left out of the number.
 Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep);
+// ---- XML tag scanning --------------------------------------------------------------------
+// The library's documents are small XML-like texts read with a tag scanner, not a parser:
+// no escaping, namespaces or CDATA. TagList holds lower-case names indexed from 0 and ends
+// with a sentinel: a tag whose (lower-cased) name is not in the list, and the end of the
+// source, give the index of the last entry.
+//
+// The readers skip to the next "<" and collect the tag text up to ">"; tags starting with "!"
+// (comments) are skipped. An empty element ("/>") has Attributes but no Contents. Any other
+// tag whose name does not start with "/" has its Contents read up to the first closing tag of
+// the same name (ASCII case ignored; nesting is not counted). The position is left behind the
+// last character consumed. A document cut short ends the content at its end.
+Integer ReadNextTagInStream(TStream& Stream, const TStrArray& TagList, String& Attributes,
+                            String& Contents);
+Integer ReadNextTagInTextFile(TTextFile& TextFile, const TStrArray& TagList,
+                              String& Attributes, String& Contents);
+// CurrPos is 1-based and left behind the last character consumed.
+Integer ReadNextTagInString(const String& Instring, Integer& CurrPos, const TStrArray& TagList,
+                            String& Attributes, String& Contents);
+// Finds the next "<" from StartPos (StartPos is left on it) and the next ">" (EndPos, not
+// consumed); splits the tag text (at most 255 characters) without reading content. A name
+// starting with "/" sets IsEndTag and is looked up without it. No "<": the last index, with
+// StartPos and EndPos behind the text.
+Integer DetectNextTagInString(const String& Instring, Integer& StartPos, Integer& EndPos,
+                              const TStrArray& TagList, String& Attributes, bool& IsEndTag);
+// The value of the attribute AttribName (ASCII case ignored) in an attribute text of
+// name=value pairs (values plain or in double quotes); "" when absent or malformed.
+String ScanForXMLAttrib(const String& Attributes, const String& AttribName);
+// Reads tags until one named TagName: -1 not found; 0 found (Contents up to its closing tag
+// for an element with content); -2 when the stream ends before the closing tag.
+Integer ScanStreamForXMLTag(TStream& Stream, const String& TagName, String& Attributes,
+                            String& Contents);
+// Reads until the text read contains one of Tags (ASCII case ignored; FoundIx the index of
+// the first of them in list order, -1 when the stream ended first); returns all text read.
+String ReadStreamUntilTagList(TStream& Stream, const TStrArray& Tags, Integer& FoundIx);
