@@ -6,6 +6,8 @@
 #include <string>
 
 #include "Classes.h"
+#include "DOV_matrix.h"
+#include "DOV_matrix.h"
 #include "DOV_streams.h"
 
 namespace {
@@ -60,5 +62,23 @@ void BM_ReadCellsFromStream(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadCellsFromStream)->Unit(benchmark::kMillisecond);
 
+// An 11 x 5000 matrix document read back (the band tables' size).
+void BM_ReadMatrixXml(benchmark::State& state) {
+  TMatrix m(nullptr);
+  m.Resize(kCols, kRows);
+  for (int c = 1; c <= kCols; ++c)
+    for (int r = 1; r <= kRows; ++r) m.SetVal(c, r, r * 0.25 + c);
+  TStringStream s;
+  m.WriteToXMLStream(s, true, "B");
+  for (auto _ : state) {
+    TMatrix back(nullptr);
+    s.SetPosition(0);
+    if (!back.ReadFromXMLStream(s, "b")) state.SkipWithError("not read");
+  }
+  state.counters["cells"] = kCols * kRows;
+}
+BENCHMARK(BM_ReadMatrixXml)->Unit(benchmark::kMillisecond);
+
 }  // namespace
+
 BENCHMARK_MAIN();
