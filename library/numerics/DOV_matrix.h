@@ -15,6 +15,14 @@
 #include "System.h"
 
 class TMatrix;
+class TVector;
+class TIntVector;
+
+// Distance between two rows (objects) over all columns (features).
+enum TDistMode { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
+// Display names of the distance modes, in the order of TDistMode.
+extern const char* const DistModeId[6];
+enum TNormType { ntColwise, ntRowwise, ntSpectral, ntFrobenius };
 
 // Lets the user-defined distance of the linear algebra ask the owner for the distance of two
 // rows.
@@ -92,6 +100,68 @@ public:
                 Integer HighCol, Integer HighRow);
   void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                 Integer HighCol, Integer HighRow);
+
+  // ---- linear algebra (DOV_matrix_linalg.cpp) -------------------------------------------
+  // Products: false, nothing touched, when an argument is null or the sizes do not fit. The
+  // result is computed first (so it may be this matrix or an operand), then resized and
+  // written through SetVal; this matrix fires OnChange once at the end.
+  // MatRes = A * B (C = B's rows), A * B^T (C = B's columns), A^T * B (R = B's rows).
+  bool Multiply(const TMatrix* MatB, TMatrix* MatRes);
+  bool MultiplyTransposed(const TMatrix* MatB, TMatrix* MatRes);
+  bool TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes);
+  // VecRes = A * VecB (C = its length) and A^T * VecB (R = its length).
+  bool Multiply(const TVector* VecB, TVector* VecRes);
+  bool TransposeAndMultiply(const TVector* VecB, TVector* VecRes);
+  // Element-wise product; equal sizes.
+  bool EMult(const TMatrix* MatB, TMatrix* MatRes);
+  // A := A +- B in place; equal sizes.
+  bool Add(const TMatrix* MatB);
+  bool Subtract(const TMatrix* MatB);
+  void SMult(double Scalar);
+  void SAdd(double Scalar);
+  // A := A^T (columns and rows exchanged); always true.
+  bool Transpose();
+  // Sum of the diagonal; 0 unless square with at least one element.
+  double Trace() const;
+  // P A = L U on a copy (Crout, implicit scaling, partial pivoting): MatU receives the copy
+  // (through Clone) and, on success, the upper factor; MatL the unit lower factor. NumPerm is
+  // the parity of the row exchanges. False for a matrix that is not square, a missing factor,
+  // a zero row (MatU stays the copy) or a singular matrix (MatU holds the factors): a pivot
+  // below 1e-100, or below n * DBL_EPSILON relative to its row's largest original value.
+  bool LUdecomposition(TMatrix* MatL, TMatrix* MatU, Integer& NumPerm);
+  // 0 when the decomposition fails (singular or not square).
+  double Determinant();
+  // In place. False, the matrix unchanged, when not square, empty or with a zero row; false
+  // with the matrix holding its LU factors when singular (as LUdecomposition); false, partly
+  // transformed, on an abort. One progress step per column of the decomposition and of the
+  // solution; OnChange once at the end (not for a matrix that is not square or empty).
+  bool Invert();
+  // Cholesky factor of a symmetric positive definite matrix, read from the lower triangle with
+  // the diagonal; the factor goes, transposed, into this matrix's strict upper triangle
+  // (without OnChange) and into MatL's lower triangle with the diagonal. False when not square
+  // or not positive definite (a non-positive pivot gives a zero column in the factor).
+  bool CholeskyDecomp(TMatrix* MatL);
+  // ntSpectral raises ESDLMatrixError "near singular covariance matrix" when the singular
+  // value decomposition fails (no convergence or an abort).
+  double Norm(TNormType nt);
+  // Scales rows against columns until no factor of a pass reaches 1.05; false when not
+  // square. Rows or columns whose off-diagonal sums are 0 are left alone.
+  bool Balance();
+  // Order-th differences down every column; the last Order rows go. Nothing when Order is
+  // below 1, above 10 or not below NrOfRows.
+  void Diff(Integer Order);
+  // Distance between rows obj1 and obj2 (rows outside read as zeros).
+  double DistanceOfObjects(TDistMode Mode, Integer obj1, Integer obj2);
+  // DMat (R x R) := distances between all rows, written through SetVal. -1 when DMat is not
+  // square (or missing), -2 when its size is not NrOfRows; 0 when done.
+  Integer CalcDistMat(TDistMode Mode, TMatrix* DMat);
+
+  // ---- scaled cross products with worker threads (DOV_matrix_square.cpp) ----------------
+  // MatRes (C x C) := A^T A / Norm, written straight into its storage after a Resize. Columns
+  // are handed to at most NThreads workers (below 1 counts as 1); every column adds 1 to
+  // ProcStat. False when MatRes is null or the host aborted (no worker is left running).
+  bool Square(TMatrix* MatRes, double Norm, Integer NThreads);
+  bool Square(TMatrix* MatRes, double Norm);
 
   // ---- window descriptions ---------------------------------------------------------------
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
