@@ -23,6 +23,8 @@ enum TDistMode { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDe
 // Display names of the distance modes, in the order of TDistMode.
 extern const char* const DistModeId[6];
 enum TNormType { ntColwise, ntRowwise, ntSpectral, ntFrobenius };
+// Reduction of EdgeVector.
+enum TEdgeOp { eopMin, eopMax, eopSum, eopMean };
 
 // Lets the user-defined distance of the linear algebra ask the owner for the distance of two
 // rows.
@@ -163,6 +165,94 @@ public:
   bool Square(TMatrix* MatRes, double Norm, Integer NThreads);
   bool Square(TMatrix* MatRes, double Norm);
 
+  // ---- statistics and element operations (DOV_matrix_stats.cpp) -------------------------
+  // Windows are LowCol, LowRow, HighCol, HighRow under the range rule unless noted; an empty
+  // matrix has no window and gives the neutral result.
+  // Start values +-1.7e38: values beyond them are not reported.
+  void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Minimum,
+              double& Maximum) const;
+  // Variance 1 for fewer than three values.
+  void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
+               double& Variance) const;
+  double Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const;
+  // ESDLMatrixError for a negative value (GeometricMean) or one not above 0 (HarmonicMean).
+  double GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  double HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                double& Skewness, double& Kurtosis) const;
+  void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                      double& Skewness, double& Kurtosis) const;
+  // Interpolated at positions (n + 1) q of the sorted values.
+  bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
+                 double& Q2, double& Q3) const;
+  // The sorted value at rank round(n prob / 100) (prob in percent), no interpolation. With a
+  // SampleSize below the window's count, from that many random draws (the generator is
+  // reseeded from the clock).
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow) const;
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow, Integer SampleSize) const;
+  // False (Histo untouched) for more than 500 bins or a width that is not positive.
+  bool Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
+                 double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
+                 Integer& Overflow, Integer& MaxCnt) const;
+  // Correlation of all values with those of OtherMat at the same places; ESDLMatrixError
+  // "matrices do not match" for different sizes.
+  double Correlate(const TMatrix* OtherMat) const;
+  // Nearest value (columns outer); note the order: both column bounds, then both row bounds.
+  void Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, double Value,
+            Integer& ColIx, Integer& RowIx) const;
+  // Bisection down a sorted column; the nearer row, the higher on a tie; 0 for a column
+  // outside the matrix.
+  Integer FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const;
+  // ResultArray[c - 1][r - 1] := value above Threshold; the count of such values.
+  Integer Dichotomize(double Threshold, TBool2DArray& ResultArray) const;
+
+  // Column (dimX) or row (dimY) means into Means; no event.
+  void MeanVec(TDims Dim, TVector* Means) const;
+  // Per column (row): (x - mean) / standard deviation when the variance is above 0; the
+  // vectors, when given, receive the figures (they are not resized).
+  void StandardizeColumns(TVector* Means, TVector* StdDevs);
+  void StandardizeRows(TVector* Means, TVector* StdDevs);
+  // Per column (row) minus its mean; Means is resized to fit.
+  void MeanCenterColumns(TVector* Means);
+  void MeanCenterRows(TVector* Means);
+  // Per column (row): (x - median) / |median - percentile(RefQuant)| when that is above 0.
+  void QNormalizeColumns(double RefQuant, TVector* Medians, TVector* QuantDiffs);
+  void QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs);
+  // orVert: one entry per row (reduced across the columns); orHoriz: one per column.
+  void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
+  void MirrorColumns();
+  void MirrorRows();
+  // Indexes outside the matrix change nothing.
+  void ExchangeColumns(Integer c1, Integer c2);
+  void ExchangeRows(Integer r1, Integer r2);
+  void FillDiag(double Value);
+  // Column by column, rows inner, from the process-wide generator.
+  void FillRandomUniform(double RangeLow, double RangeHigh);
+  void FillRandomGauss(double Mean, double StdDev);
+
+  // ---- copies ----------------------------------------------------------------------------
+  // The vector is cleared, then receives row Row (clamped) of the column window, as much as
+  // it holds; no event of the matrix.
+  void CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol, Integer LastCol) const;
+  void CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow, Integer LastRow) const;
+  // Source bounds clamped to the source one by one (0 means 1 here); element (c, r) goes to
+  // (c + DestCol - SourceColLo, r + DestRow - SourceRowLo) through SetVal; then OnChange.
+  void CopyFrom(const TMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  // dimX: along row DestRow from DestCol; dimY: down column DestCol from DestRow.
+  void CopyFromVec(const TVector* VecSource, Integer Source1stElem, Integer SourceLastElem,
+                   Integer DestCol, Integer DestRow);
+  void CopyFromVec(TDims Dim, const TVector* VecSource, Integer Source1stElem,
+                   Integer SourceLastElem, Integer DestCol, Integer DestRow);
+  // DestArray[c - LowCol][r - LowRow]; note the order of the bounds.
+  void CopyToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol, Integer LowRow,
+                   Integer HighRow) const;
+  // A(Col + i, Row + j) := SrcArray[i][j] through SetVal (positions a short sub-array lacks
+  // are skipped); no final event.
+  void CopyFromArray(const TDouble2DArray& SrcArray, Integer Col, Integer Row);
+
   // ---- window descriptions ---------------------------------------------------------------
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
   bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
@@ -175,6 +265,10 @@ private:
     return static_cast<std::size_t>(Nc - 1) * FAllocRows + static_cast<std::size_t>(Nr - 1);
   }
   [[noreturn]] void RaiseNoMemory() const;
+  // The range rule on both pairs; false when the window is empty (an empty matrix).
+  bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
+  std::vector<double> WindowValues(Integer LowCol, Integer LowRow, Integer HighCol,
+                                   Integer HighRow, bool RowsOuter) const;
   static void MakeValidRange(Integer N, Integer& Low, Integer& High);
 
   Integer FNCol = 0;
