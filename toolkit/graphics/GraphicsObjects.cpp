@@ -1,5 +1,6 @@
 // Colours, pens, brushes and fonts, and their Qt counterparts.
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QString>
@@ -274,6 +275,16 @@ String TFont::DrawnFamily(const String& Name) {
   if ((has("serif") && !has("sans")) || has("times") || has("roman") || has("georgia") || has("garamond"))
     return "DejaVu Serif";
   return "DejaVu Sans";
+}
+
+std::vector<String> InstalledFontNames() {
+  std::vector<String> names;
+  for (const QString& f : QFontDatabase::families()) names.push_back(f.toStdString());
+  return names;
+}
+
+bool IsOutlineFont(const String& FamilyName) {
+  return QFontDatabase::isSmoothlyScalable(QString::fromStdString(FamilyName));
 }
 
 QFont ToQFont(const TFont& Font) {
