@@ -2,6 +2,8 @@
 // The number-text files of the vectors and matrices: whitespace-separated tokens read by the
 // run-time's text file, written whole in memory and put in place only when complete.
 
+#include <cmath>
+
 #include "DOV_sdlbase.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -42,5 +44,14 @@ inline Int64 BytesLeft(TTextFile& F) { return F.FileSize() - F.FilePos(); }
 // the values the file holds (a window may start inside a large object), so a damaged header
 // cannot make it take gigabytes.
 inline constexpr Int64 MaxElementsBeyondFile = Int64(1) << 24;
+
+// A bound read as an extended number from a stream, rounded to the nearest integer; false
+// when it is not a number or lies outside the 32-bit range.
+inline bool BoundFromExtended(long double x, Integer& Bound) {
+  const long double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) return false;
+  Bound = static_cast<Integer>(r);
+  return true;
+}
 
 }  // namespace dov_textio

@@ -11,6 +11,7 @@
 
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
+#include "DOV_streams.h"
 #include "DOV_stringl.h"
 #include "DOV_textio.h"
 #include "RtlRandom.h"
@@ -894,4 +895,110 @@ bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   } catch (const ESDLVectorError&) {
     return false;
   }
+}
+
+// ---- streams -----------------------------------------------------------------------------
+
+namespace {
+
+// Reads the two bounds of a vector stream and decides whether the values may follow: false
+// (nothing changed) for a short or damaged header, and for one that would size the vector far
+// beyond the values the stream still holds.
+template <class ReadItem>
+bool ReadStreamBounds(TStream& S, ReadItem readBound, std::size_t ItemSize, bool Adjust,
+                      Integer& Low, Integer& High) {
+  if (!readBound(S, Low) || !readBound(S, High)) return false;
+  const Int64 left = (S.Size() - S.Position()) / static_cast<Int64>(ItemSize);
+  return !Adjust || High <= left + dov_textio::MaxElementsBeyondFile;
+}
+
+bool ReadExtendedBound(TStream& S, Integer& Bound) {
+  bool error = false;
+  const Extended x = ReadExtendedFromStream(S, error);
+  return !error && dov_textio::BoundFromExtended(x, Bound);
+}
+
+bool ReadLongintBound(TStream& S, Integer& Bound) {
+  bool error = false;
+  Bound = ReadLongintFromStream(S, error);
+  return !error;
+}
+
+void WriteVectorStream(TStream& S, const TVector& V, Integer LowElem, Integer HighElem) {
+  V.MakeValidElemRange(LowElem, HighElem);
+  WriteExtendedToStream(S, LowElem);
+  WriteExtendedToStream(S, HighElem);
+  for (Integer i = LowElem; i <= HighElem; ++i) WriteExtendedToStream(S, V.GetVal(i));
+}
+
+void WriteVectorStream(TStream& S, const TIntVector& V, Integer LowElem, Integer HighElem) {
+  V.MakeValidElemRange(LowElem, HighElem);
+  WriteLongintToStream(S, LowElem);
+  WriteLongintToStream(S, HighElem);
+  for (Integer i = LowElem; i <= HighElem; ++i) WriteLongintToStream(S, V.GetVal(i));
+}
+
+}  // namespace
+
+void TVector::SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const {
+  if (OutStream == nullptr) OutStream = new TMemoryStream();
+  WriteVectorStream(*OutStream, *this, LowElem, HighElem);
+}
+
+void TVector::SaveToStream(TFileStream* OutStream, Integer LowElem, Integer HighElem) const {
+  if (OutStream != nullptr) WriteVectorStream(*OutStream, *this, LowElem, HighElem);
+}
+
+bool TVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
+  if (InStream == nullptr) return false;
+  Integer low, high;
+  if (!ReadStreamBounds(*InStream, ReadExtendedBound, 10, AdjustVectorSize, low, high))
+    return false;
+  if (AdjustVectorSize) Resize(high);
+  bool ok = FNElem >= high;
+  if (ok) {
+    for (Int64 i = low; i <= high; ++i) {
+      bool error = false;
+      const Extended x = ReadExtendedFromStream(*InStream, error);
+      if (error) {
+        ok = false;  // every later read would fail as well
+        break;
+      }
+      SetVal(static_cast<Integer>(i), static_cast<double>(x));
+    }
+  }
+  Changed();
+  return ok;
+}
+
+void TIntVector::SaveToStream(TMemoryStream*& OutStream, Integer LowElem,
+                              Integer HighElem) const {
+  if (OutStream == nullptr) OutStream = new TMemoryStream();
+  WriteVectorStream(*OutStream, *this, LowElem, HighElem);
+}
+
+void TIntVector::SaveToStream(TFileStream* OutStream, Integer LowElem, Integer HighElem) const {
+  if (OutStream != nullptr) WriteVectorStream(*OutStream, *this, LowElem, HighElem);
+}
+
+bool TIntVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
+  if (InStream == nullptr) return false;
+  Integer low, high;
+  if (!ReadStreamBounds(*InStream, ReadLongintBound, 4, AdjustVectorSize, low, high))
+    return false;
+  if (AdjustVectorSize) Resize(high);
+  bool ok = FNElem >= high;
+  if (ok) {
+    for (Int64 i = low; i <= high; ++i) {
+      bool error = false;
+      const Integer x = ReadLongintFromStream(*InStream, error);
+      if (error) {
+        ok = false;
+        break;
+      }
+      SetVal(static_cast<Integer>(i), x);
+    }
+  }
+  Changed();
+  return ok;
 }

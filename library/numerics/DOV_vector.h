@@ -168,6 +168,17 @@ public:
   bool LoadFromFile(const String& FileName, bool AdjustVectorSize);
   // AutoDetect: a file of bare values, one per line that holds a digit.
   bool LoadFromFile(const String& FileName, bool AdjustVectorSize, bool AutoDetect);
+
+  // ---- streams ---------------------------------------------------------------------------
+  // At the stream's position: LowElem, HighElem and the window's values, each a 10-byte
+  // extended number. The memory-stream form creates the stream when OutStream is null (the
+  // caller owns it); a null file stream writes nothing.
+  void SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const;
+  void SaveToStream(TFileStream* OutStream, Integer LowElem, Integer HighElem) const;
+  // False for a null stream or a short or damaged header (nothing changed, no event); with
+  // AdjustVectorSize the vector is resized to HighElem. False when the vector is smaller than
+  // HighElem (nothing read) or the values end early (those read stay); OnChange at the end.
+  bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
 };
 
 class TIntVector : public TVectorStore<Integer> {
@@ -189,4 +200,9 @@ public:
   // Values are read as reals and rounded to the nearest integer (halves to even); a value
   // outside the 32-bit range counts as a token that is not a number.
   bool LoadFromFile(const String& FileName, bool AdjustVectorSize);
+
+  // ---- streams: as TVector's, every number a 4-byte integer ------------------------------
+  void SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const;
+  void SaveToStream(TFileStream* OutStream, Integer LowElem, Integer HighElem) const;
+  bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
 };

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <memory>
 #include <cmath>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <vector>
 
+#include "DOV_streams.h"
 #include "TestSupport.h"
 
 using testsupport::TempDir;
@@ -437,4 +440,63 @@ TEST_F(VectorTest, IntVectorTextFile) {
   EXPECT_EQ(w.GetVal(1), 2);
   EXPECT_EQ(w.GetVal(2), 4);
   EXPECT_EQ(w.GetVal(3), 5);  // beyond 32 bits: left alone
+}
+
+TEST_F(VectorTest, Streams) {
+  auto* v = Vec({1, 2, 3, 4, 5});
+  TMemoryStream* ms = nullptr;
+  v->SaveToStream(ms, 2, 4);
+  ASSERT_NE(ms, nullptr);
+  std::unique_ptr<TMemoryStream> owned(ms);
+  EXPECT_EQ(ms->Size(), 50);
+  // Golden bytes of the first bound: 2.0 as an x87 extended number.
+  const unsigned char two[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x40};
+  EXPECT_EQ(std::memcmp(ms->Memory(), two, 10), 0);
+
+  ms->SetPosition(0);
+  TVector small(nullptr);
+  small.Resize(3);
+  int changes = 0;
+  small.OnChange = [&](TObject*) { ++changes; };
+  EXPECT_FALSE(small.LoadFromStream(ms, false));
+  EXPECT_EQ(changes, 1);
+  ms->SetPosition(0);
+  TVector w(nullptr);
+  EXPECT_TRUE(w.LoadFromStream(ms, true));
+  EXPECT_EQ(Values(w), (std::vector<double>{0, 2, 3, 4}));
+
+  // Cut in the middle of the values: false, the values before the cut stay.
+  ms->SetSize(35);
+  ms->SetPosition(0);
+  TVector cut(nullptr);
+  EXPECT_FALSE(cut.LoadFromStream(ms, true));
+  EXPECT_EQ(Values(cut), (std::vector<double>{0, 2, 0, 0}));
+  // A short header changes nothing and fires nothing.
+  ms->SetSize(15);
+  ms->SetPosition(0);
+  changes = 0;
+  EXPECT_FALSE(small.LoadFromStream(ms, true));
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(small.NrOfElem(), 3);
+  EXPECT_FALSE(small.LoadFromStream(nullptr, true));
+
+  // A header asking for two billion elements with nothing behind it sizes nothing.
+  TMemoryStream huge;
+  WriteExtendedToStream(huge, 1);
+  WriteExtendedToStream(huge, 2e9);
+  huge.SetPosition(0);
+  EXPECT_FALSE(small.LoadFromStream(&huge, true));
+  EXPECT_EQ(small.NrOfElem(), 3);
+
+  auto* iv = IVec({7, -1, 9});
+  TMemoryStream* is = nullptr;
+  iv->SaveToStream(is, 0, 0);
+  std::unique_ptr<TMemoryStream> iowned(is);
+  EXPECT_EQ(is->Size(), 20);
+  const unsigned char head[8] = {1, 0, 0, 0, 3, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(is->Memory(), head, 8), 0);
+  is->SetPosition(0);
+  TIntVector back(nullptr);
+  EXPECT_TRUE(back.LoadFromStream(is, true));
+  EXPECT_EQ(back.GetVal(2), -1);
 }
