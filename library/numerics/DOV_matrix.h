@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "Classes.h"
 #include "DOV_sdlbase.h"
 #include "System.h"
 
@@ -252,6 +253,42 @@ public:
   // A(Col + i, Row + j) := SrcArray[i][j] through SetVal (positions a short sub-array lacks
   // are skipped); no final event.
   void CopyFromArray(const TDouble2DArray& SrcArray, Integer Col, Integer Row);
+
+  // ---- files (DOV_matrix_files.cpp) -----------------------------------------------------
+  // Text: a line "LoR HiR", a line "LoC HiC", then one line per row of the window, each value
+  // as Str(x : Precision[1] : Precision[2]) followed by a blank; CR LF. The file is replaced
+  // only when all was written; false when it could not be.
+  bool StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
+                   const String& FileName) const;
+  // Reads the header; AdjustMatrixSize resizes to HiC x HiR. False when the file or its
+  // header cannot be read (nothing changed), when the matrix is too small (nothing read) or
+  // when the values end early (those read stay); a token that is not a number leaves its
+  // element. OnChange once the header was read.
+  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
+  // AutoDetect: bare values, as many columns as the first line has fields, a row per line.
+  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize, bool AutoDetect);
+  // Stream: LoR, HiR, LoC, HiC and the window's values row by row, each a 10-byte extended
+  // number, at the stream's position. The memory-stream form creates the stream when
+  // OutStream is null (the caller owns it); a null file stream writes nothing.
+  void SaveToStream(TMemoryStream*& OutStream, Integer LoC, Integer LoR, Integer HiC,
+                    Integer HiR) const;
+  void SaveToStream(TFileStream* OutStream, Integer LoC, Integer LoR, Integer HiC,
+                    Integer HiR) const;
+  // False for a null stream or a short or damaged header (nothing changed, no event), for a
+  // matrix smaller than HiC x HiR (nothing read) or values that end early (those read stay).
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+  // Block file of 4096-byte records: a header block (columns, rows, two reserved zeros, the
+  // identification), then the values column by column, 512 to a block. Written beside the
+  // file and moved over it when complete; EInOutError when it cannot be written.
+  void SaveBinary(const String& FName) const;
+  // ESDLMatrixError "binary matrix data has wrong format" for a reserved field that is not 0,
+  // a short header, negative sizes or fewer data blocks than the sizes need (the matrix stays
+  // as it was); EInOutError when the file cannot be read.
+  void LoadBinary(const String& FName);
+  // The header's sizes and identification; true when both reserved fields are 0 (false too
+  // for a file shorter than a block).
+  bool ReadBinaryHeader(const String& FName, Integer& NrColumns, Integer& NrRows,
+                        String& DataID) const;
 
   // ---- window descriptions ---------------------------------------------------------------
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
