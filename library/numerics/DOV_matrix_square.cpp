@@ -22,8 +22,10 @@ namespace {
 
 constexpr auto kFeedbackInterval = std::chrono::milliseconds(20);
 
-// Result column c (0-based) of A^T A / Norm: entries c..C-1, written to row c and column c.
-// Four dot products run side by side (four independent sums, each still in row order).
+// Result column c (0-based) of A^T A / Norm: its entries c..C-1, down the column (the other
+// triangle is mirrored once all columns are done, so that no two workers write into the same
+// cache line). Four dot products run side by side (four independent sums, each still in row
+// order).
 void SquareColumn(const double* a, std::size_t lda, int rows, int cols, int c, double norm,
                   double* res, std::size_t ldr) {
   const double* x = a + static_cast<std::size_t>(c) * lda;
@@ -41,19 +43,25 @@ void SquareColumn(const double* a, std::size_t lda, int rows, int cols, int c, d
       s2 += xr * y2[r];
       s3 += xr * y3[r];
     }
-    const double s[4] = {s0, s1, s2, s3};
-    for (int k = 0; k < 4; ++k) {
-      res[static_cast<std::size_t>(j + k) * ldr + c] = s[k] / norm;
-      res[static_cast<std::size_t>(c) * ldr + j + k] = s[k] / norm;
-    }
+    double* out = res + static_cast<std::size_t>(c) * ldr + j;
+    out[0] = s0 / norm;
+    out[1] = s1 / norm;
+    out[2] = s2 / norm;
+    out[3] = s3 / norm;
   }
   for (; j < cols; ++j) {
     const double* y = a + static_cast<std::size_t>(j) * lda;
     double s = 0;
     for (int r = 0; r < rows; ++r) s += x[r] * y[r];
-    res[static_cast<std::size_t>(j) * ldr + c] = s / norm;
     res[static_cast<std::size_t>(c) * ldr + j] = s / norm;
   }
+}
+
+// Copies the computed triangle (column c, rows c..C-1) to row c.
+void CopyUpperToLower(double* res, std::size_t ldr, int cols) {
+  for (int c = 0; c < cols; ++c)
+    for (int j = c + 1; j < cols; ++j)
+      res[static_cast<std::size_t>(j) * ldr + c] = res[static_cast<std::size_t>(c) * ldr + j];
 }
 
 }  // namespace
@@ -88,6 +96,7 @@ bool TMatrix::Square(TMatrix* MatRes, double Norm, Integer NThreads) {
       ProgressStep();
       SquareColumn(a, lda, R, C, c, Norm, res, ldr);
     }
+    CopyUpperToLower(res, ldr, C);
     return true;
   }
 
@@ -134,6 +143,7 @@ bool TMatrix::Square(TMatrix* MatRes, double Norm, Integer NThreads) {
   stop = true;
   for (auto& t : pool) t.join();
   if (aborted) return false;
+  CopyUpperToLower(res, ldr, C);
   if (MathFeedBackProc != nullptr) MathFeedBackProc(ProcStat.load());
   return true;
 }
