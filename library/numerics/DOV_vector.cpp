@@ -769,14 +769,15 @@ bool TVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
     if (AdjustVectorSize) Resize(high);
     bool complete = FNElem >= high;
     if (complete) {
-      for (Integer i = low; i <= high; ++i) {
+      for (Int64 i = low; i <= high; ++i) {
         long double v;
         const auto tok = dov_textio::ReadNumber(F, v);
         if (tok == dov_textio::TToken::End) {
           complete = false;
           break;
         }
-        if (tok == dov_textio::TToken::Number) SetVal(i, static_cast<double>(v));
+        if (tok == dov_textio::TToken::Number)
+          SetVal(static_cast<Integer>(i), static_cast<double>(v));
       }
     }
     F.CloseFile();
@@ -875,7 +876,7 @@ bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
     if (AdjustVectorSize) Resize(high);
     bool complete = FNElem >= high;
     if (complete) {
-      for (Integer i = low; i <= high; ++i) {
+      for (Int64 i = low; i <= high; ++i) {
         long double v;
         const auto tok = dov_textio::ReadNumber(F, v);
         if (tok == dov_textio::TToken::End) {
@@ -884,7 +885,7 @@ bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
         }
         if (tok != dov_textio::TToken::Number) continue;
         const long double r = std::nearbyint(v);
-        if (r >= INT_MIN && r <= INT_MAX) SetVal(i, static_cast<Integer>(r));
+        if (r >= INT_MIN && r <= INT_MAX) SetVal(static_cast<Integer>(i), static_cast<Integer>(r));
       }
     }
     F.CloseFile();

@@ -151,7 +151,8 @@ TEST(MatrixDecompositions, DeterminantAndLU) {
     bool found = false;
     for (Integer s = 1; s <= 3 && !found; ++s) {
       bool same = true;
-      for (Integer c = 1; c <= 3; ++c) same = same && std::fabs(lu.GetVal(c, r) - a->GetVal(c, s)) < 1e-14;
+      for (Integer c = 1; c <= 3; ++c)
+        same = same && std::fabs(lu.GetVal(c, r) - a->GetVal(c, s)) < 1e-14;
       found = same;
     }
     EXPECT_TRUE(found) << r;
