@@ -342,3 +342,4 @@ private:
 // ---- 3-D and 4-D matrices, integer matrix (their own headers) ----------------------------
 #include "DOV_matrix3d.h"
 #include "DOV_matrix4d.h"
+#include "DOV_intmatrix.h"
