@@ -504,7 +504,7 @@ T TVectorStore<T>::Mode(Integer LowElem, Integer HighElem) const {
 
 template <class T>
 double TVectorStore<T>::Percentile(double prob, Integer LowElem, Integer HighElem) const {
-  prob = std::clamp(prob, 0.0, 100.0);
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   const TArray s = SortedCopy(LowElem, HighElem);
   const std::size_t n = s.size();
   if (n == 1) return static_cast<double>(s[0]);
@@ -654,6 +654,7 @@ void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
 }
 
 double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
+  if (std::isnan(BoundLow) || std::isnan(BoundHigh)) return 0.0;
   const double N = FNElem;
   double lo = std::clamp(BoundLow, 1.0, N);
   double hi = std::clamp(BoundHigh, 1.0, N);
