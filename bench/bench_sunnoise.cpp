@@ -21,8 +21,9 @@
 namespace {
 
 String RealList() {
-  std::ifstream in(String(KESTAL_TESTDATA) + "/noaa_rstn/rad_txt_layout_assembled_2025-02-20_21.txt",
-                   std::ios::binary);
+  std::ifstream in(
+      String(KESTAL_TESTDATA) + "/noaa_rstn/rad_txt_layout_assembled_2025-02-20_21.txt",
+      std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
@@ -39,7 +40,8 @@ void BM_SunYFactor(benchmark::State& state) {
   const String text = RealList();
   for (auto _ : state) {
     const TSunFluxList list = ParseSunFluxList(text);
-    benchmark::DoNotOptimize(ComputeSunNoise(list.PointMHz, list.PointSfu, 1296, 10, 100).SunYFactor);
+    benchmark::DoNotOptimize(
+        ComputeSunNoise(list.PointMHz, list.PointSfu, 1296, 10, 100).SunYFactor);
   }
 }
 BENCHMARK(BM_SunYFactor)->Unit(benchmark::kMicrosecond);

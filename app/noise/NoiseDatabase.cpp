@@ -124,18 +124,21 @@ TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
     const int first = pos * kRecordLines;  // 0-based line index
     if (first + kRecordLines > total) {
       db.LastIncomplete = true;
-      db.Problems.push_back(RecordPlace(pos, first + 1, total) + " is incomplete: " +
-                            IntToStr(total - first) + " of 11 lines.");
+      db.Problems.push_back(RecordPlace(pos, first + 1, total) +
+                            " is incomplete: " + IntToStr(total - first) + " of 11 lines.");
       break;
     }
     TNoiseRecord r;
     r.Position = pos;
-    for (int i = 0; i < kRecordLines; ++i) r.Lines[static_cast<size_t>(i)] = lines[static_cast<size_t>(first + i)];
+    for (int i = 0; i < kRecordLines; ++i)
+      r.Lines[static_cast<size_t>(i)] = lines[static_cast<size_t>(first + i)];
     String problem;
     int number = 0;
     if (!TryStrToInt(Trim(r.Lines[nlNumber]), number))
-      problem = "line " + IntToStr(first + 1) + " '" + r.Lines[nlNumber] + "' is not a record number.";
-    double* values[] = {&r.Frequency, &r.Gain, &r.Tsys, &r.FluxJy, &r.Expected, &r.Measured, &r.Delta};
+      problem =
+          "line " + IntToStr(first + 1) + " '" + r.Lines[nlNumber] + "' is not a record number.";
+    double* values[] = {&r.Frequency, &r.Gain,     &r.Tsys, &r.FluxJy,
+                        &r.Expected,  &r.Measured, &r.Delta};
     for (int i = nlFrequency; i <= nlDelta && problem.empty(); ++i)
       if (!LineValue(r.Lines[static_cast<size_t>(i)], *values[i - nlFrequency]))
         problem = "line " + IntToStr(first + i + 1) + " '" + r.Lines[static_cast<size_t>(i)] +
@@ -161,11 +164,16 @@ TNoiseLines NewNoiseRecord(int Number, const String& Date, const String& Time, d
   String comment = Comment;
   for (char& c : comment)
     if (c == '\r' || c == '\n') c = ' ';
-  return {IntToStr(Number),          Date,
-          Time,                      NoiseNumberText(Frequency),
-          NoiseNumberText(Gain),     NoiseNumberText(Tsys),
-          NoiseNumberText(FluxJy),   NoiseNumberText(Expected),
-          NoiseNumberText(Measured), NoiseNumberText(delta),
+  return {IntToStr(Number),
+          Date,
+          Time,
+          NoiseNumberText(Frequency),
+          NoiseNumberText(Gain),
+          NoiseNumberText(Tsys),
+          NoiseNumberText(FluxJy),
+          NoiseNumberText(Expected),
+          NoiseNumberText(Measured),
+          NoiseNumberText(delta),
           comment};
 }
 
@@ -191,7 +199,8 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   if (Faulted("write") || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
     const String why = SystemReason();
     // Whatever part of the record reached the file goes again.
-    if (::ftruncate(fd, st.st_size) != 0 || ::fsync(fd) != 0) {}
+    if (::ftruncate(fd, st.st_size) != 0 || ::fsync(fd) != 0) {
+    }
     ::close(fd);
     throw ENoiseDatabase(failed + why + ". Nothing was written.");
   }
@@ -281,12 +290,14 @@ std::array<String, kRecordLines> NoiseGridTexts(const TNoiseRecord& R) {
 String NoiseCsv(const std::vector<std::array<String, kRecordLines>>& Rows) {
   String s = CsvLine({"#", "Date", "Hour", "Frequency", "Antenna Gain", "Tsys", "SFU",
                       "Expected Noise", "Measured Noise", "Delta", "Comments"});
-  s += CsvLine({"", "", "", "( Mhz )", "( dB )", "( K )", "( Jy )", "( dB )", "( dB )", "( dB )", ""});
+  s += CsvLine(
+      {"", "", "", "( Mhz )", "( dB )", "( K )", "( Jy )", "( dB )", "( dB )", "( dB )", ""});
   for (const auto& row : Rows) s += CsvLine({row.begin(), row.end()});
   return s;
 }
 
 String NoiseCsvName(int Year, int Month, int Day) {
   return FormatDateTime("mmddyy", EncodeDate(static_cast<Word>(Year), static_cast<Word>(Month),
-                                             static_cast<Word>(Day))) + ".csv";
+                                             static_cast<Word>(Day))) +
+         ".csv";
 }

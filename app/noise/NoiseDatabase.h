@@ -25,7 +25,16 @@
 constexpr int kRecordLines = 11;
 // Line indexes (0-based) within a record.
 enum TNoiseLine {
-  nlNumber, nlDate, nlTime, nlFrequency, nlGain, nlTsys, nlFlux, nlExpected, nlMeasured, nlDelta,
+  nlNumber,
+  nlDate,
+  nlTime,
+  nlFrequency,
+  nlGain,
+  nlTsys,
+  nlFlux,
+  nlExpected,
+  nlMeasured,
+  nlDelta,
   nlComment
 };
 

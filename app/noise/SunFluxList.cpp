@@ -16,7 +16,8 @@ constexpr int kLinesNeeded = kFirstDataLine + kFluxRows - 1;
 
 constexpr int kHeaderWidth = 11;
 // Every 10 characters from 8, but the fourth field starts one later and the rest follow it.
-constexpr std::array<int, kFluxHeaderFields> kHeaderOffsets = {8, 18, 28, 39, 49, 59, 69, 79, 89, 99};
+constexpr std::array<int, kFluxHeaderFields> kHeaderOffsets = {8,  18, 28, 39, 49,
+                                                               59, 69, 79, 89, 99};
 constexpr int kLabelOffset = 1;
 constexpr int kLabelWidth = 10;
 constexpr int kValueOffset = 8;
@@ -95,7 +96,8 @@ TSunFluxList ParseSunFluxList(const String& Text) {
   L.BestSet = BestSetOf(L);
   for (int r = 0; r < kFluxRows; ++r) {
     const size_t sr = static_cast<size_t>(r);
-    const double whole = std::trunc(static_cast<double>(L.Table[sr][static_cast<size_t>(L.BestSet)]));
+    const double whole =
+        std::trunc(static_cast<double>(L.Table[sr][static_cast<size_t>(L.BestSet)]));
     L.BestColumn[sr] = IntToStr(static_cast<Int64>(whole));
     if (whole > 0) {  // 0 <= v < 1 is neither usable nor missing
       L.PointMHz.push_back(kFluxRowMHz[sr]);

@@ -84,7 +84,8 @@ inline constexpr const char* FewReadings =
     "calculations may be incorrect. ";
 inline constexpr const char* NotUpdated =
     "ERROR : Observatories did not update Sun Flow database yet.\nPlease  try later.";
-inline constexpr const char* BadFormat = "ERROR : The sun flux data file is not in the expected format.";
+inline constexpr const char* BadFormat =
+    "ERROR : The sun flux data file is not in the expected format.";
 inline constexpr const char* TooFewReadings =
     "ERROR : Fewer than 3 readings are usable: the sun flux cannot be calculated.";
 inline constexpr const char* NoValidFlux =

@@ -33,9 +33,16 @@ struct TNoiseColumn {
   int Width;
 };
 constexpr std::array<TNoiseColumn, kRecordLines> kNoiseColumns = {{
-    {"#", "", 35}, {"Date", "", 80}, {"Hour", "", 80}, {"Frequency", "( Mhz )", 80},
-    {"Antenna Gain", "( dBi )", 100}, {"Tsys", "( K )", 60}, {"SFU", "( Jy )", 65},
-    {"Expected Noise", "( dB )", 100}, {"Measured Noise", "( dB )", 110}, {"Delta", "( dB )", 60},
+    {"#", "", 35},
+    {"Date", "", 80},
+    {"Hour", "", 80},
+    {"Frequency", "( Mhz )", 80},
+    {"Antenna Gain", "( dBi )", 100},
+    {"Tsys", "( K )", 60},
+    {"SFU", "( Jy )", 65},
+    {"Expected Noise", "( dB )", 100},
+    {"Measured Noise", "( dB )", 110},
+    {"Delta", "( dB )", 60},
     {"Comments", "", 238},
 }};
 constexpr double kJyPerKJy = 1000;
@@ -241,7 +248,8 @@ void TForm35::LoadNoiseDatabase() {
   for (const TNoiseRecord& rec : db.Records) {
     const size_t k = static_cast<size_t>(LoadIndex);
     const auto texts = NoiseGridTexts(rec);
-    for (int c = 0; c < kRecordLines; ++c) StringGrid2->SetCells(c, GridRow, texts[static_cast<size_t>(c)]);
+    for (int c = 0; c < kRecordLines; ++c)
+      StringGrid2->SetCells(c, GridRow, texts[static_cast<size_t>(c)]);
     SampleDate[k] = rec.Lines[nlDate];
     SampleFrequency[k] = static_cast<float>(rec.Frequency);
     SampleGain[k] = static_cast<float>(rec.Gain);
@@ -290,10 +298,9 @@ void TForm35::Button5Click(TObject* Sender) {
     return;
   }
   const TDateTime now = Now();
-  const TNoiseLines record =
-      NewNoiseRecord(FStoredRecords + 1, DateToStr(now), TimeToStr(now), Form1->Frequency,
-                     Form1->AntennaGain, Form1->Tsys, SunFlux, SunYFactor,
-                     static_cast<float>(typed), Edit5->Text());
+  const TNoiseLines record = NewNoiseRecord(
+      FStoredRecords + 1, DateToStr(now), TimeToStr(now), Form1->Frequency, Form1->AntennaGain,
+      Form1->Tsys, SunFlux, SunYFactor, static_cast<float>(typed), Edit5->Text());
   try {
     AppendNoiseRecord(record);
   } catch (const ENoiseDatabase& e) {

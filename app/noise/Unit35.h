@@ -17,15 +17,15 @@ public:
   explicit TForm35(TComponent* AOwner);
   String ClassName() const override { return "TForm35"; }
 
-  TLabel* Label1 = nullptr;  // where the list comes from
+  TLabel* Label1 = nullptr;            // where the list comes from
   TStringGrid* StringGrid1 = nullptr;  // the flux list
   TStringGrid* StringGrid2 = nullptr;  // the measurement database
-  TEdit* Edit1 = nullptr;  // frequency, MHz
-  TEdit* Edit2 = nullptr;  // calculated sun flux, Jy
-  TEdit* Edit3 = nullptr;  // sun-noise Y-factor, dB
-  TEdit* Edit4 = nullptr;  // measured noise, dB
-  TEdit* Edit5 = nullptr;  // comment
-  TEdit* Edit6 = nullptr;  // row to delete
+  TEdit* Edit1 = nullptr;              // frequency, MHz
+  TEdit* Edit2 = nullptr;              // calculated sun flux, Jy
+  TEdit* Edit3 = nullptr;              // sun-noise Y-factor, dB
+  TEdit* Edit4 = nullptr;              // measured noise, dB
+  TEdit* Edit5 = nullptr;              // comment
+  TEdit* Edit6 = nullptr;              // row to delete
   TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
           *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
           *Button9 = nullptr, *Button10 = nullptr;
@@ -80,20 +80,24 @@ extern double SunFlux, SunAntennaTemp, SunYFactor;
 extern int NoiseRecordCount;
 
 namespace SunNoiseWindowTexts {
-inline constexpr const char* DownloadCaption = "Download latest sun flow data and calculate sun noise ";
+inline constexpr const char* DownloadCaption =
+    "Download latest sun flow data and calculate sun noise ";
 inline constexpr const char* Downloading = "Downloading";
-inline constexpr const char* CalculateOnFile = "Calculate sun noise   ( with sun flow data on file )";
+inline constexpr const char* CalculateOnFile =
+    "Calculate sun noise   ( with sun flow data on file )";
 inline constexpr const char* NumeralsOnly = "Please enter numerals only";
 inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
 inline constexpr const char* AboveExpected =
     "The measured sun noise level cannot exceed the theoretical one\n Please review data ";
 inline constexpr const char* CalculateFirst =
     "ERROR : Please calculate the sun noise at the current frequency before saving.";
-inline constexpr const char* ConfirmDeleteAll = "Please confirm that you want to delete Noise data base";
+inline constexpr const char* ConfirmDeleteAll =
+    "Please confirm that you want to delete Noise data base";
 inline constexpr const char* ConfirmDeleteAllTitle = "test title";
 inline constexpr const char* RowZero = "ERROR : row to delete cannot be 0 . Please correct";
 inline constexpr const char* InvalidRow = "Please enter valid row number";
-inline constexpr const char* ConfirmUpdate = "Do you want to update the current Noise Data Base ?\nPls confirm";
+inline constexpr const char* ConfirmUpdate =
+    "Do you want to update the current Noise Data Base ?\nPls confirm";
 inline constexpr const char* ConfirmUpdateTitle = "Pls confirm";
 inline constexpr const char* Exported = "Data saved in the working folder as :    ";
 inline constexpr const char* NoDatabase = "Noise data base file ( NoiseMeasurements.txt) not found";

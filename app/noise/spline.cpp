@@ -22,9 +22,7 @@ void band_matrix::allocate_bands(int dim, int n_u, int n_l) {
   m_lower.assign(static_cast<size_t>(n_l) + 1, std::vector<double>(static_cast<size_t>(dim)));
 }
 
-int band_matrix::dim() const {
-  return m_upper.empty() ? 0 : static_cast<int>(m_upper[0].size());
-}
+int band_matrix::dim() const { return m_upper.empty() ? 0 : static_cast<int>(m_upper[0].size()); }
 
 double& band_matrix::element(int i, int j) {
   const int k = j - i;

@@ -50,9 +50,10 @@ TEST(NoiseNumbers, SixSignificantDigitsWithAPoint) {
     double value;
     const char* text;
   };
-  for (const Case& c : {Case{1420, "1420"}, Case{12.345678, "12.3457"}, Case{2345678, "2.34568e+06"},
-                        Case{0.0001, "0.0001"}, Case{0.00001, "1e-05"}, Case{-0.5, "-0.5"},
-                        Case{123456, "123456"}, Case{1234567, "1.23457e+06"}})
+  for (const Case& c :
+       {Case{1420, "1420"}, Case{12.345678, "12.3457"}, Case{2345678, "2.34568e+06"},
+        Case{0.0001, "0.0001"}, Case{0.00001, "1e-05"}, Case{-0.5, "-0.5"}, Case{123456, "123456"},
+        Case{1234567, "1.23457e+06"}})
     EXPECT_EQ(NoiseNumberText(c.value), c.text) << c.value;
   std::setlocale(LC_ALL, "C");
 }
@@ -60,8 +61,8 @@ TEST(NoiseNumbers, SixSignificantDigitsWithAPoint) {
 TEST(NoiseNumbers, ANewRecordKeepsMeasuredAndDeltaInSinglePrecision) {
   const TNoiseLines r = NewNoiseRecord(7, "2026-12-08", "10:15:00", 1296, 20, 85.5, 1.5e6, 3.25F,
                                        3.2F, "line\r\nbreak");
-  const TNoiseLines expected = {"7", "2026-12-08", "10:15:00", "1296", "20", "85.5", "1.5e+06",
-                                "3.25", "3.2", "0.05", "line  break"};
+  const TNoiseLines expected = {"7",       "2026-12-08", "10:15:00", "1296", "20",         "85.5",
+                                "1.5e+06", "3.25",       "3.2",      "0.05", "line  break"};
   EXPECT_EQ(r, expected);
   // 3.25 - 3.2F is 0.0500000476837158..., which single precision holds as 0.0500000477.
   EXPECT_EQ(NewNoiseRecord(1, "", "", 0, 0, 0, 0, 12.345678, 10.2F, "")[nlDelta], "2.14568");
@@ -125,9 +126,9 @@ TEST_F(NoiseDatabaseTest, AHandWrittenDatabaseLoadsItsSoundRecords) {
   const TNoiseDatabase db = ReadNoiseDatabase();
   EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "3"}));
   EXPECT_EQ(db.Records[1].Gain, 0.0);  // an empty line reads as 0, never a stale value
-  EXPECT_EQ(db.Problems, (std::vector<String>{
-                             "Record 2 (lines 12-22): line 18 'lots' is not a number.",
-                             "Record 4 (lines 34-38) is incomplete: 5 of 11 lines."}));
+  EXPECT_EQ(db.Problems,
+            (std::vector<String>{"Record 2 (lines 12-22): line 18 'lots' is not a number.",
+                                 "Record 4 (lines 34-38) is incomplete: 5 of 11 lines."}));
   EXPECT_EQ(db.StoredRecords, 4);
 
   // No new record is put behind the cut one, where it would be misread.
@@ -179,10 +180,8 @@ TEST_F(NoiseDatabaseTest, AFailingStepLosesNothing) {
     std::function<void()> run;
   };
   const Case cases[] = {
-      {"write", [] { AppendNoiseRecord(Record(4)); }},
-      {"write", [] { DeleteNoiseRecord(2); }},
-      {"backup", [] { DeleteNoiseRecord(2); }},
-      {"replace", [] { DeleteNoiseRecord(2); }},
+      {"write", [] { AppendNoiseRecord(Record(4)); }}, {"write", [] { DeleteNoiseRecord(2); }},
+      {"backup", [] { DeleteNoiseRecord(2); }},        {"replace", [] { DeleteNoiseRecord(2); }},
       {"move", [] { DeleteAllNoiseRecords(); }},
   };
   for (const Case& c : cases) {
@@ -247,12 +246,15 @@ TEST(NoiseGrid, CellTextsAreCutOrPaddedAsShown) {
 
 TEST(NoiseCsv, HeaderUnitsAndRowsAsShown) {
   const auto a = NoiseGridTexts(ParseNoiseDatabase(Text({Record(1)})).Records.at(0));
-  const auto b = NoiseGridTexts(ParseNoiseDatabase(Text({Record(2, 9.5F, "rain, \"heavy\"")})).Records.at(0));
-  EXPECT_EQ(NoiseCsv({a, b}),
-            "#,Date,Hour,Frequency,Antenna Gain,Tsys,SFU,Expected Noise,Measured Noise,Delta,Comments\r\n"
-            ",,,( Mhz ),( dB ),( K ),( Jy ),( dB ),( dB ),( dB ),\r\n"
-            "1,2026-12-08,10:11:00,1420,34.567,120   ,2345680,12.34,10.2 ,2.145,clear sky\r\n"
-            "2,2026-12-08,10:12:00,1420,34.567,120   ,2345680,12.34,9.5  ,2.845,\"rain, \"\"heavy\"\"\"\r\n");
+  const auto b =
+      NoiseGridTexts(ParseNoiseDatabase(Text({Record(2, 9.5F, "rain, \"heavy\"")})).Records.at(0));
+  EXPECT_EQ(
+      NoiseCsv({a, b}),
+      "#,Date,Hour,Frequency,Antenna Gain,Tsys,SFU,Expected Noise,Measured Noise,Delta,Comments\r\n"
+      ",,,( Mhz ),( dB ),( K ),( Jy ),( dB ),( dB ),( dB ),\r\n"
+      "1,2026-12-08,10:11:00,1420,34.567,120   ,2345680,12.34,10.2 ,2.145,clear sky\r\n"
+      "2,2026-12-08,10:12:00,1420,34.567,120   ,2345680,12.34,9.5  ,2.845,\"rain, "
+      "\"\"heavy\"\"\"\r\n");
   EXPECT_EQ(NoiseCsvName(2026, 12, 8), "120826.csv");
   EXPECT_EQ(NoiseCsvName(2027, 1, 1), "010127.csv");
 }

@@ -55,8 +55,9 @@ TEST_F(SunFluxDownloadTest, FetchesTheListAnonymously) {
   EXPECT_EQ(DownloadSunFluxList(Client), "");
   EXPECT_EQ(Work.read("SunFlowNoaa.txt"), testsupport::ReadFileBytes(kRealList));
   EXPECT_FALSE(Client.Connected());
-  const std::vector<std::string> expected = {"USER anonymous", "PASS  obs@kestal.org ",
-                                             "CWD /pub/lists/radio", "PASV", "RETR rad.txt", "QUIT"};
+  const std::vector<std::string> expected = {"USER anonymous",       "PASS  obs@kestal.org ",
+                                             "CWD /pub/lists/radio", "PASV",
+                                             "RETR rad.txt",         "QUIT"};
   std::vector<std::string> seen;
   for (const auto& c : Commands())
     if (std::find(expected.begin(), expected.end(), c) != expected.end()) seen.push_back(c);
@@ -72,7 +73,8 @@ TEST_F(SunFluxDownloadTest, AFailedTransferKeepsTheOlderList) {
   const Case cases[] = {
       {"no server", [](SunFluxDownloadTest& t) { t.PointAt(ClosedPort()); }},
       {"broken off", [](SunFluxDownloadTest& t) { t.Serve(std::string(300000, 'x'), "rad.txt"); }},
-      {"no such file", [](SunFluxDownloadTest& t) {
+      {"no such file",
+       [](SunFluxDownloadTest& t) {
          t.Serve("");
          fs::remove(t.Work.path() / "server/pub/lists/radio/rad.txt");
        }},

@@ -62,7 +62,8 @@ TEST(SunFluxList, ReadsTheRealList) {
   const std::array<float, kFluxRows> learmonth = {30, 46, 77, 132, 181, -1, 206, 287, 571};
   for (size_t r = 0; r < kFluxRows; ++r) EXPECT_EQ(L.Table[r][0], learmonth[r]) << r;
   EXPECT_EQ(L.Table[5][3], 199.0F);
-  const std::array<String, kFluxRows> column = {"30", "46", "77", "132", "181", "-1", "206", "287", "571"};
+  const std::array<String, kFluxRows> column = {"30", "46",  "77",  "132", "181",
+                                                "-1", "206", "287", "571"};
   EXPECT_EQ(L.BestColumn, column);
   EXPECT_EQ(L.PointMHz, (std::vector<double>{245, 410, 610, 1415, 2695, 4995, 8800, 15400}));
   EXPECT_EQ(L.PointSfu, (std::vector<double>{30, 46, 77, 132, 181, 206, 287, 571}));
@@ -80,8 +81,9 @@ TEST(SunFluxList, CrLfLineEndsReadTheSame) {
 
 // The real day on which no observatory had reported: every reading is the list's mark -1.
 TEST(SunFluxList, ADayWithNoReportsIsAllMissing) {
-  const auto week = Lines(testsupport::ReadFileBytes(
-      testsupport::TestDataDir() / "noaa_rstn" / "swpc_7day_solar_radio_flux_2025-02-22_excerpt.txt"));
+  const auto week =
+      Lines(testsupport::ReadFileBytes(testsupport::TestDataDir() / "noaa_rstn" /
+                                       "swpc_7day_solar_radio_flux_2025-02-22_excerpt.txt"));
   auto L = Lines(RealList());
   size_t day = 0;
   while (week[day] != "2025 Feb 22") ++day;
@@ -95,7 +97,8 @@ TEST(SunFluxList, ADayWithNoReportsIsAllMissing) {
 
 TEST(SunFluxList, AMissingObservatoryIsPassedOver) {
   // Learmonth's column blank on every line: it misses all nine, San Vito (one missing) wins.
-  const TSunFluxList L = ParseSunFluxList(EditedData([](std::string& l, int) { SetField(l, 0, ""); }));
+  const TSunFluxList L =
+      ParseSunFluxList(EditedData([](std::string& l, int) { SetField(l, 0, ""); }));
   EXPECT_EQ(L.Table[0][0], -1.0F);
   EXPECT_EQ(L.Fields[0][0], std::string(10, ' '));
   EXPECT_EQ(L.BestSet, 1);
@@ -135,8 +138,8 @@ TEST(SunFluxList, TiesGoToTheEarlierObservatory) {
 
 TEST(SunFluxList, TruncatesReadingsTowardZero) {
   const TSunFluxList L = ParseSunFluxList(EditedData([](std::string& l, int r) {
-    if (r == 0) SetField(l, 0, "    0.6");   // neither usable nor missing
-    if (r == 1) SetField(l, 0, "  123.9");   // enters as 123
+    if (r == 0) SetField(l, 0, "    0.6");  // neither usable nor missing
+    if (r == 1) SetField(l, 0, "  123.9");  // enters as 123
   }));
   EXPECT_EQ(L.BestSet, 0);
   EXPECT_EQ(L.BestColumn[0], "0");
@@ -155,12 +158,19 @@ TEST(SunFluxList, RefusesWhatIsNotAList) {
   auto L = Lines(RealList());
   const Case cases[] = {
       {"empty file", "", "It has 0 lines, 36 are needed."},
-      {"cut after the first day", Join({L.begin(), L.begin() + 30}), "It has 30 lines, 36 are needed."},
-      {"a word for a value", EditedData([](std::string& l, int r) { if (r == 3) SetField(l, 2, "  n/a"); }),
+      {"cut after the first day", Join({L.begin(), L.begin() + 30}),
+       "It has 30 lines, 36 are needed."},
+      {"a word for a value", EditedData([](std::string& l, int r) {
+         if (r == 3) SetField(l, 2, "  n/a");
+       }),
        "Line 31, observatory 3: 'n/a' is not a flux value."},
-      {"a decimal comma", EditedData([](std::string& l, int r) { if (r == 0) SetField(l, 0, "  30,5"); }),
+      {"a decimal comma", EditedData([](std::string& l, int r) {
+         if (r == 0) SetField(l, 0, "  30,5");
+       }),
        "Line 28, observatory 1: '30,5' is not a flux value."},
-      {"an absurd value", EditedData([](std::string& l, int r) { if (r == 8) SetField(l, 6, " 1e300"); }),
+      {"an absurd value", EditedData([](std::string& l, int r) {
+         if (r == 8) SetField(l, 6, " 1e300");
+       }),
        "Line 36, observatory 7: '1e300' is not a flux value."},
       {"a web page", "<html><body>Not found</body></html>\n", "It has 1 lines, 36 are needed."},
   };
@@ -208,8 +218,18 @@ TEST(SunNoise, RefusesWhatHasNoValidResult) {
       {"no readings", {}, {}, 1296, 100, SunNoiseTexts::TooFewReadings},
       {"two readings", {245, 410}, {30, 46}, 1296, 100, SunNoiseTexts::TooFewReadings},
       // Falling steeply: the straight continuation goes below zero far above the readings.
-      {"extrapolated below zero", {245, 410, 610}, {300, 200, 100}, 2000, 100, SunNoiseTexts::NoValidFlux},
-      {"no system temperature", {245, 410, 610}, {30, 46, 77}, 300, 0, SunNoiseTexts::NoValidYFactor},
+      {"extrapolated below zero",
+       {245, 410, 610},
+       {300, 200, 100},
+       2000,
+       100,
+       SunNoiseTexts::NoValidFlux},
+      {"no system temperature",
+       {245, 410, 610},
+       {30, 46, 77},
+       300,
+       0,
+       SunNoiseTexts::NoValidYFactor},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -82,7 +82,8 @@ protected:
     fs::create_directories(root / "pub/lists/radio");
     fs::copy_file(kRealList, root / "pub/lists/radio/rad.txt");
     Server = std::make_unique<nettest::TTestServer>(
-        "ftp_server.py", std::vector<std::string>{root.string(), (dir.path() / "ftp.log").string()});
+        "ftp_server.py",
+        std::vector<std::string>{root.string(), (dir.path() / "ftp.log").string()});
     NetConfig().FtpPort = Server->Port();
   }
   void ListOnFile(const std::string& Text) { dir.write("SunFlowNoaa.txt", Text); }
@@ -122,8 +123,9 @@ TEST_F(SunNoiseWindowTest, DownloadsTheListAndShowsTheSunYFactor) {
   ServeRealList();
   Start();
   EXPECT_FALSE(Form35->Button4->Enabled());  // no list on file yet
-  EXPECT_EQ(Form35->Label1->Caption(), "Sun flux data downloaded from :  127.0.0.1/pub/lists/radio/rad.txt"
-                                       "  ( -1 stands for  data not available )");
+  EXPECT_EQ(Form35->Label1->Caption(),
+            "Sun flux data downloaded from :  127.0.0.1/pub/lists/radio/rad.txt"
+            "  ( -1 stands for  data not available )");
   Form35->Button3Click(Form35->Button3);
 
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{});
@@ -200,8 +202,12 @@ TEST_F(SunNoiseWindowTest, ListsWithoutAResultKeepThePreviousResults) {
   };
   const Case cases[] = {
       {"all missing", join(allMissing), {SunNoiseTexts::FewReadings, SunNoiseTexts::NotUpdated}},
-      {"two readings", join(twoReadings), {SunNoiseTexts::FewReadings, SunNoiseTexts::TooFewReadings}},
-      {"empty file", "", {std::string(SunNoiseTexts::BadFormat) + "\nIt has 0 lines, 36 are needed."}},
+      {"two readings",
+       join(twoReadings),
+       {SunNoiseTexts::FewReadings, SunNoiseTexts::TooFewReadings}},
+      {"empty file",
+       "",
+       {std::string(SunNoiseTexts::BadFormat) + "\nIt has 0 lines, 36 are needed."}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -262,12 +268,16 @@ TEST_F(SunNoiseWindowTest, MeasurementsAreSavedDeletedAndExported) {
   // Export: named after today's date, the grid texts as shown.
   dialogs->Clear();
   Form35->Button9Click(Form35->Button9);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Data saved in the working folder as :    120826.csv"});
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::string>{"Data saved in the working folder as :    120826.csv"});
   const std::string csv = dir.read("120826.csv");
-  EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
-            "#,Date,Hour,Frequency,Antenna Gain,Tsys,SFU,Expected Noise,Measured Noise,Delta,Comments");
-  EXPECT_NE(csv.find("\r\n1,2026-12-08,10:15:00,1415,30.5  ,100   ,1320000,16.88,10.2 ,6.686,\"clear, calm\"\r\n"),
-            std::string::npos) << csv;
+  EXPECT_EQ(
+      csv.substr(0, csv.find("\r\n")),
+      "#,Date,Hour,Frequency,Antenna Gain,Tsys,SFU,Expected Noise,Measured Noise,Delta,Comments");
+  EXPECT_NE(csv.find("\r\n1,2026-12-08,10:15:00,1415,30.5  ,100   ,1320000,16.88,10.2 "
+                     ",6.686,\"clear, calm\"\r\n"),
+            std::string::npos)
+      << csv;
 
   // Delete all: Yes is the default; the database becomes the backup.
   dialogs->Clear();
@@ -332,7 +342,8 @@ TEST_F(SunNoiseWindowTest, EntryAndRowFieldsRefuseWhatIsNoNumber) {
     EXPECT_EQ(key, ok);
   }
   Form35->Edit4->SetText("1,5");
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{NumeralsOnly, SunNoiseWindowTexts::DecimalSeparator}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{NumeralsOnly, SunNoiseWindowTexts::DecimalSeparator}));
 
   dialogs->Clear();
   Form35->Edit6->SetText("0");
@@ -354,8 +365,9 @@ TEST_F(SunNoiseWindowTest, ADamagedDatabaseListsItsSoundRecordsAndNamesTheBadOne
   Form1 = new TForm1(nullptr);
   dialogs->Clear();
   Form35 = new TForm35(nullptr);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{std::string(DamagedRecords) +
-                                                 "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number."});
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::string>{std::string(DamagedRecords) +
+                                     "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number."});
   EXPECT_EQ(NoiseRecordCount, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3"}));
   EXPECT_EQ(dir.read("NoiseMeasurements.txt"), text);

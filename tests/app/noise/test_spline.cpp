@@ -144,8 +144,8 @@ TEST(BandMatrix, SolvesATridiagonalSystem) {
 
 TEST(BandMatrix, ChecksItsIndexesAndSizes) {
   band_matrix A(3, 1, 1);
-  EXPECT_THROW(A.element(0, 2), ESplineCheck);   // outside the bands
-  EXPECT_THROW(A.element(3, 3), ESplineCheck);   // outside the matrix
+  EXPECT_THROW(A.element(0, 2), ESplineCheck);  // outside the bands
+  EXPECT_THROW(A.element(3, 3), ESplineCheck);  // outside the matrix
   EXPECT_THROW(A.saved_diagonal(-1), ESplineCheck);
   EXPECT_THROW(A.solve_lu({1, 2}), ESplineCheck);
   EXPECT_THROW(band_matrix(0, 1, 1), ESplineCheck);
