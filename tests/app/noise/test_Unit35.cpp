@@ -126,6 +126,13 @@ TEST_F(SunNoiseWindowTest, DownloadsTheListAndShowsTheSunYFactor) {
   EXPECT_EQ(Form35->Label1->Caption(),
             "Sun flux data downloaded from :  127.0.0.1/pub/lists/radio/rad.txt"
             "  ( -1 stands for  data not available )");
+  // "CALCULATE Noise Y-Factor" takes the main window's frequency and opens the window.
+  Form1->Edit4->SetText("1415");
+  Form1->EffectiveAperture = 10;
+  Form1->Tsys = 100;
+  dialogs->Clear();
+  Form1->Button30Click(Form1->Button30);
+  EXPECT_TRUE(Form35->Visible());
   Form35->Button3Click(Form35->Button3);
 
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{});
@@ -371,4 +378,22 @@ TEST_F(SunNoiseWindowTest, ADamagedDatabaseListsItsSoundRecordsAndNamesTheBadOne
   EXPECT_EQ(NoiseRecordCount, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3"}));
   EXPECT_EQ(dir.read("NoiseMeasurements.txt"), text);
+}
+
+TEST_F(SunNoiseWindowTest, HidesAndShowsTheMainWindowAndCloses) {
+  Start();
+  Form1->Show();
+  Form35->Show();
+  Form35->Edit6->SetText("3");
+  Form35->Button8Click(Form35->Button8);
+  EXPECT_FALSE(Form1->Visible());
+  EXPECT_EQ(Form35->Button8->Caption(), "Show main screen");
+  EXPECT_FALSE(Form35->Button1->Enabled());
+  Form35->Button8Click(Form35->Button8);
+  EXPECT_TRUE(Form1->Visible());
+  EXPECT_EQ(Form35->Button8->Caption(), "Hide main screen");
+  EXPECT_TRUE(Form35->Button1->Enabled());
+  Form35->Button1Click(Form35->Button1);
+  EXPECT_FALSE(Form35->Visible());
+  EXPECT_EQ(Form35->Edit6->Text(), "0");
 }
