@@ -397,3 +397,21 @@ TEST_F(SunNoiseWindowTest, HidesAndShowsTheMainWindowAndCloses) {
   EXPECT_FALSE(Form35->Visible());
   EXPECT_EQ(Form35->Edit6->Text(), "0");
 }
+
+// No fixed limit of 4999 records: every record is listed and sampled.
+TEST_F(SunNoiseWindowTest, LoadsMoreRecordsThanTheOldArraysHeld) {
+  const int n = 6000;
+  String text;
+  for (int k = 1; k <= n; ++k)
+    for (const auto& l : NewNoiseRecord(k, "2026-12-01", "09:00:00", 1296, 30, 90, 1e6, 10,
+                                        static_cast<float>(k % 10), "c" + std::to_string(k)))
+      text += l + "\r\n";
+  dir.write("NoiseMeasurements.txt", text);
+  Start();
+  EXPECT_EQ(NoiseRecordCount, n);
+  EXPECT_EQ(Form35->SampleCount, n + 1);
+  EXPECT_EQ(Form35->StringGrid2->RowCount(), n + 4);
+  EXPECT_EQ(Form35->StringGrid2->Cells(0, n + 1), "6000");
+  EXPECT_EQ(Form35->SampleComment[n], "c6000");
+  EXPECT_FLOAT_EQ(Form35->SampleMeasured[5999], 9.0F);
+}
