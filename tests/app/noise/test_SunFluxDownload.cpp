@@ -95,3 +95,18 @@ TEST_F(SunFluxDownloadTest, AFailedTransferKeepsTheOlderList) {
       EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos);
   }
 }
+
+// A server that accepts and never answers: the configured timeout ends the wait.
+TEST_F(SunFluxDownloadTest, ASilentServerTimesOut) {
+  Server = std::make_unique<TTestServer>("silent_server.py");
+  PointAt(Server->Port());
+  TFTPClient client(nullptr);
+  client.ConnectTimeout = 1000;
+  client.ReadTimeout = 1000;
+  Work.write("SunFlowNoaa.txt", "an older list");
+  String reason;
+  const long long ms = MillisecondsOf([&] { reason = DownloadSunFluxList(client); });
+  EXPECT_NE(reason, "");
+  EXPECT_LT(ms, 5000);
+  EXPECT_EQ(Work.read("SunFlowNoaa.txt"), "an older list");
+}
