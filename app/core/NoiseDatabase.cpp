@@ -199,10 +199,11 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   if (Faulted("write") || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
     const String why = SystemReason();
     // Whatever part of the record reached the file goes again.
-    if (::ftruncate(fd, st.st_size) != 0 || ::fsync(fd) != 0) {
-    }
+    const bool undone = ::ftruncate(fd, st.st_size) == 0 && ::fsync(fd) == 0;
     ::close(fd);
-    throw ENoiseDatabase(failed + why + ". Nothing was written.");
+    throw ENoiseDatabase(failed + why +
+                         (undone ? ". Nothing was written."
+                                 : ". The file may end with an incomplete record."));
   }
   if (::close(fd) != 0) throw ENoiseDatabase(failed + SystemReason());
 }
