@@ -1,8 +1,10 @@
 #include "Unit35.h"
 
+#include <cfloat>
 #include <cstdio>
 
 #include "Dialogs.h"
+#include "InputNumbers.h"
 #include "NoiseDatabase.h"
 #include "NoisePlotLink.h"
 #include "SunFluxDownload.h"
@@ -46,6 +48,8 @@ constexpr std::array<TNoiseColumn, kRecordLines> kNoiseColumns = {{
     {"Comments", "", 238},
 }};
 constexpr double kJyPerKJy = 1000;
+// The measured value is stored in single precision.
+constexpr TNumberRange kMeasuredRange{-FLT_MAX, FLT_MAX};
 
 bool ReadWholeFile(const String& FileName, String& Bytes) {
   FILE* f = std::fopen(FileName.c_str(), "rb");
@@ -280,7 +284,7 @@ void TForm35::Edit4KeyPress(TObject* Sender, wchar_t& Key) {
 
 void TForm35::Edit4Change(TObject* Sender) {
   double v = 0;
-  if (TryStrToFloat(Edit4->Text(), v))
+  if (CheckNumberText(Edit4->Text(), v, kMeasuredRange) == TNumberCheck::Valid)
     Button5->SetEnabled(true);
   else
     ShowMessage(SunNoiseWindowTexts::DecimalSeparator);
@@ -292,7 +296,7 @@ void TForm35::Button5Click(TObject* Sender) {
     ShowMessage(CalculateFirst);
     return;
   }
-  const double typed = static_cast<double>(StrToFloat(Edit4->Text()));
+  const double typed = NumberFromText(Edit4->Text(), "Measured noise", kMeasuredRange);
   if (typed > SunYFactor) {
     ShowMessage(AboveExpected);
     return;

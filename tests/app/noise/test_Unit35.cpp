@@ -349,8 +349,12 @@ TEST_F(SunNoiseWindowTest, EntryAndRowFieldsRefuseWhatIsNoNumber) {
     EXPECT_EQ(key, ok);
   }
   Form35->Edit4->SetText("1,5");
-  EXPECT_EQ(BoxTexts(),
-            (std::vector<std::string>{NumeralsOnly, SunNoiseWindowTexts::DecimalSeparator}));
+  Form35->Edit4->SetText("1e39");  // pasted: more than a single-precision sample holds
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{NumeralsOnly, DecimalSeparator, DecimalSeparator}));
+  // Save refuses it too, through the same conversion, and writes nothing.
+  Form35->Button5->SetEnabled(true);
+  EXPECT_THROW(Form35->Button5Click(Form35->Button5), EConvertError);
+  EXPECT_FALSE(fs::exists(dir.path() / "NoiseMeasurements.txt"));
 
   dialogs->Clear();
   Form35->Edit6->SetText("0");
