@@ -1,4 +1,4 @@
-#include "support_servers.h"
+#include "NetTestServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
