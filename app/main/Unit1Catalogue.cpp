@@ -46,4 +46,16 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   return result;
 }
 
-String CatalogueVersionOf(const String& FirstLine) { return Copy(FirstLine, 20, 5); }
+String VersionRunOf(const String& Text) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t first = 0;
+  while (first < Text.size() && !digit(Text[first])) ++first;
+  std::size_t end = first;
+  while (end < Text.size() && (digit(Text[end]) || Text[end] == '.')) ++end;
+  if (end - first > static_cast<std::size_t>(MaxVersionLength)) return String();
+  return Text.substr(first, end - first);
+}
+
+String CatalogueVersionOf(const String& FirstLine) {
+  return VersionRunOf(Copy(FirstLine, 20, static_cast<int>(FirstLine.size())));
+}
