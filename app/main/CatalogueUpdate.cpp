@@ -10,6 +10,7 @@
 #include "DOV_datatable.h"
 #include "DOV_matrix.h"
 #include "Dialogs.h"
+#include "Classes.h"
 #include "HTTPClient.h"
 #include "NetConfig.h"
 #include "StdCtrls.h"
@@ -43,6 +44,31 @@ bool WriteLines(const String& FileName, const std::vector<String>& Lines) {
   return WriteFileReplacing(FileName, bytes);
 }
 
+// Replies are held in memory only up to a size no genuine one comes near (the catalogue of
+// 5000 pulsars is under 1 MB): a server cannot make the program swallow any amount.
+constexpr Int64 MaxPageBytes = 4 * 1024 * 1024;
+constexpr Int64 MaxCatalogueBytes = 32 * 1024 * 1024;
+
+class TCappedStream : public TStringStream {
+public:
+  explicit TCappedStream(Int64 Cap) : FCap(Cap) {}
+  Int64 Write(const void* Buffer, Int64 Count) override {
+    if (Position() + Count > FCap)
+      throw Exception("the reply of the ATNF site is larger than " + IntToStr(FCap / 1048576) +
+                      " MB");
+    return TStringStream::Write(Buffer, Count);
+  }
+
+private:
+  Int64 FCap;
+};
+
+String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
+  TCappedStream reply(Cap);
+  Client.Get(URL, reply);
+  return reply.DataString();
+}
+
 void DeleteTransferFiles() {
   for (const char* f : {RawReplyFile, ReplyFromHeaderFile, UnusedTransferFile, NewCatalogueFile,
                         VersionPageFile})
@@ -55,7 +81,8 @@ struct TDownloadFailure {
 };
 
 void Download(THTTPClient& Client, const String& Version, const String& OldVersion) {
-  const String reply = Client.Get(NetConfig().CatalogueURL + QueryPath(Version));
+  const String reply =
+      Fetch(Client, NetConfig().CatalogueURL + QueryPath(Version), MaxCatalogueBytes);
   const std::vector<String> replyLines = SplitTextLines(reply);
   if (!WriteLines(RawReplyFile, replyLines))
     throw TDownloadFailure{String("cannot write ") + RawReplyFile};
@@ -181,11 +208,13 @@ bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVer
   DeleteFile(VersionPageFile);
   Busy(Button, Texts::Checking);
   try {
-    const String page = Client.Get(NetConfig().CatalogueURL + StartPagePath);
+    const String page = Fetch(Client, NetConfig().CatalogueURL + StartPagePath, MaxPageBytes);
     if (!WriteLines(VersionPageFile, SplitTextLines(page)))
       ShowMessage(String(Texts::ErrorPrefix) + "cannot write " + VersionPageFile);
   } catch (const Exception& e) {
     ShowMessage(Texts::ErrorPrefix + e.Message);
+  } catch (const std::exception& e) {
+    ShowMessage(Texts::ErrorPrefix + String(e.what()));
   }
 
   Button.SetCaption(Texts::Comparing);

@@ -300,22 +300,32 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
 TEST_F(CatalogueUpdateTest, FailedVersionRequestsAreToldAndTheButtonWorksAgain) {
   TCannedService untrusted(TCannedService::UntrustedTls);
   untrusted.Route(StartPage, {{200, PageAnnouncing("2.6.4")}});
+  // A page no service would send: larger than any start page.
+  TCannedService huge(TCannedService::TrustedTls);
+  huge.Route(StartPage, {{200, std::string(5 * 1024 * 1024, 'x') + PageAnnouncing("2.6.4")}});
   const struct {
     const char* Name;
     std::string Url;
+    std::string CaFile;
+    std::string Reason;
   } cases[] = {
-      {"refused", "https://127.0.0.1:" + std::to_string(nettest::ClosedPort())},
-      {"certificate of an unknown authority", untrusted.BaseUrl()},
+      {"refused", "https://127.0.0.1:" + std::to_string(nettest::ClosedPort()), Service->CaFile(),
+       "connect"},
+      {"certificate of an unknown authority", untrusted.BaseUrl(), Service->CaFile(),
+       "certificate"},
+      {"too large", huge.BaseUrl(), huge.CaFile(), "larger than 4 MB"},
   };
   StartWithCatalogue();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     NetConfig().CatalogueURL = c.Url;
+    TrustCa(c.CaFile);
     dialogs->Clear();
     EXPECT_FALSE(Check());
     const auto texts = BoxTexts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].rfind(cu::Texts::ErrorPrefix, 0), 0u) << texts[0];
+    EXPECT_NE(texts[0].find(c.Reason), std::string::npos) << texts[0];
     EXPECT_EQ(texts[1], cu::Texts::NoPageFile);
     ExpectButtonIdle();
     EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
