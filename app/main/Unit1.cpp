@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "Astral.h"
+#include "BandTable.h"
 #include "CRT.h"
 #include "CatalogueUpdate.h"
 #include "InformationWindows.h"
@@ -14,6 +15,7 @@
 #include "Grids.h"
 #include "InternetProbe.h"
 #include "NetConfig.h"
+#include "DefaultSystem.h"
 #include "ReceiverFigures.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -353,22 +355,11 @@ void TForm1::FirstRunDefaults() {
   SetTimers(1, 0);
   ShowMessage(MainTexts::FirstRunNotice);
 
-  Edit1->SetText("5");
-  Edit2->SetText("69");
-  Edit3->SetText("1");
-  Edit4->SetText("1303");
-  Edit5->SetText("0.23");
-  Edit6->SetText("38");
-  Edit7->SetText("0.1");
-  Edit8->SetText("0.5");
-  Edit9->SetText("4");
-  Edit11->SetText("18000");
-  Edit12->SetText("10000");
-  Edit13->SetText("4");
-  Edit19->SetText("10");
-  Edit20->SetText("0");
-  Edit36->SetText("3000");
-  ReceiverBandwidthHz = 3000;
+  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
+                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  for (int i = 0; i < cfFieldCount; ++i) fields[i]->SetText(DefaultFieldTexts[i]);
+  Edit36->SetText(DefaultReceiverBandwidthText);
+  ReceiverBandwidthHz = DefaultReceiverBandwidthHz;
 
   // Until the user sets a place: 45 N, 10 E.
   LatitudeDeg = 45;
@@ -779,17 +770,20 @@ void TForm1::Button1Click(TObject* Sender) {
     ShowMessage(UndefinedFiguresMessage);
     return;
   }
+  // Two passes: a pending sort in the first reorders the band tables after they were copied;
+  // the second copies the sorted tables, so the list and the figures follow the new order.
   for (int pass = 0; pass < 2; ++pass) CalculatePass();
 }
 
 void TForm1::CopyBandTables() {
-  auto copy = [](const TMatrix& m, std::array<double, 60000>& to) {
-    const int rows = std::min<int>(m.NrOfRows(), 60000 / 11);
-    const int cols = std::min<int>(m.NrOfColumns(), 11);
+  auto copy = [](const TMatrix& m, TWorkingTable& to) {
+    const int rows = std::min<int>(m.NrOfRows(), static_cast<int>(to.size()) / BandColumnCount);
+    const int cols = std::min<int>(m.NrOfColumns(), BandColumnCount);
     to.fill(0.0);
     for (int c = 1; c <= cols; ++c) {
       const double* column = m.ColumnPtr(c);
-      for (int r = 0; r < rows; ++r) to[static_cast<size_t>(11 * r + c - 1)] = column[r];
+      for (int r = 0; r < rows; ++r)
+        to[static_cast<size_t>(BandColumnCount * r + c - 1)] = column[r];
     }
   };
   copy(*Matrix_DB_400Mhz, PulsarTable400);
@@ -798,11 +792,10 @@ void TForm1::CopyBandTables() {
 
 void TForm1::PendingSort() {
   if (!Form42->RadioButton8->Checked()) Form42->RadioButton8->SetChecked(true);
+  // The RAJD choice runs with its own nested CALCULATE: it stores the expected S/N of every
+  // row (the column holds -1 until a CALCULATE in the band), which the sort below orders by.
   Form42->RadioButton1Click(Form42);
-  SortBandTable(*Matrix_DB_400Mhz, Count400, 9, false);
-  SortBandTable(*Matrix_DB_1400Mhz, Count1400, 9, false);
-  ShowSortCaption("Sorted by S/N ");
-  SortState = 2;
+  SortBandTables(bcExpectedSN, false, "Sorted by S/N ");
   Button1Click(this);
 }
 
@@ -842,21 +835,21 @@ void TForm1::CalculatePass() {
   items->BeginUpdate();
   int listed = 0;
   for (int r = 0; r < count; ++r) {
-    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
-    const double flux = row[fluxColumn - 1];
-    const double sn = ExpectedSN(flux, row[3], row[6], IntegrationBandwidth, IntegrationTime,
-                                 EffectiveAperture, Tsys);
-    if (!IsDetectable(flux, row[3], sn, MinimumDetectableSignal, MinimumSN)) continue;
+    const TBandRow row(PulsarTable, r);
+    const double flux = row[static_cast<TBandColumn>(fluxColumn)];
+    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
+                                 IntegrationTime, EffectiveAperture, Tsys);
+    if (!IsDetectable(flux, row[bcW50], sn, MinimumDetectableSignal, MinimumSN)) continue;
     if (HorizonFilterOn) {
-      SelectedRA = row[0] / 15;
-      SelectedDec = row[1];
+      SelectedRA = row[bcRaj] / 15;
+      SelectedDec = row[bcDecj];
       Astral sky;
       sky.Latitude = Latitude;
       sky.Longitude = Longitude;
       sky.UtcTime = now;
       if (!sky.TrackObject(SelectedRA, SelectedDec)) continue;
     }
-    items->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
+    items->Add(PulsarNames[static_cast<size_t>(row.NameIndex() - 1)]);
     ListRowMap[static_cast<size_t>(listed++)] = r;
   }
   items->EndUpdate();
@@ -864,9 +857,10 @@ void TForm1::CalculatePass() {
   // Expected S/N of every pulsar of the band, in the table's current order.
   TMatrix& table = band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz;
   for (int r = 1; r <= count; ++r)
-    table.SetVal(9, r,
-                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(4, r), table.GetVal(7, r),
-                            IntegrationBandwidth, IntegrationTime, EffectiveAperture, Tsys));
+    table.SetVal(bcExpectedSN, r,
+                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r),
+                            table.GetVal(bcP0, r), IntegrationBandwidth, IntegrationTime,
+                            EffectiveAperture, Tsys));
 }
 
 void TForm1::ComboBox1Change(TObject* Sender) {
@@ -892,33 +886,34 @@ void TForm1::ListBox1Click(TObject* Sender) {
   EnableControls({Button18, Button19, Button23, Button24, Button25, Button32, Button34}, true);
 
   const int r = ListRowMap[static_cast<size_t>(index)];
-  const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
-  const int nameIndex = static_cast<int>(row[7]);
+  const TBandRow row(PulsarTable, r);
+  const int nameIndex = row.NameIndex();
   Timer1->SetInterval(1000);
 
-  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[2], row[3]);
+  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[bcDm], row[bcW50]);
   Label51->SetCaption(bw.Unit);
   Edit26->SetText(bw.Any ? String(AnyBandwidthText) : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
 
   const TPulsarBand band = BandOfFrequency(Frequency);
-  const double flux = band == TPulsarBand::Band400 ? row[4] : band == TPulsarBand::Band1400 ? row[5] : 0;
+  const int fluxColumn = FluxColumnOfBand(band);
+  const double flux = fluxColumn == 0 ? 0 : row[static_cast<TBandColumn>(fluxColumn)];
   Edit28->SetText(FormatFloat(FigurePattern::ExpectedSN,
-                              ExpectedSN(flux, row[3], row[6], IntegrationBandwidth,
+                              ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
                                          IntegrationTime, EffectiveAperture, Tsys)));
 
-  Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[0]));
-  Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[1]));
-  Edit24->SetText(FormatFloat(FigurePattern::W50, row[3]));
-  Edit23->SetText(FormatFloat(FigurePattern::P0, row[6]));
-  Edit25->SetText(FormatFloat(FigurePattern::DM, row[2]));
-  Edit29->SetText(FormatFloat(FigurePattern::Flux, row[4]));
-  Edit30->SetText(FormatFloat(FigurePattern::Flux, row[5]));
-  Edit31->SetText(FormatFloat(FigurePattern::DistanceKpc, row[9]));
-  Edit32->SetText(FormatFloat(FigurePattern::DistanceLy, row[9] * LightYearsPerKpc));
-  Edit33->SetText(FormatFloat(FigurePattern::Age, row[10]));
+  Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[bcRaj]));
+  Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[bcDecj]));
+  Edit24->SetText(FormatFloat(FigurePattern::W50, row[bcW50]));
+  Edit23->SetText(FormatFloat(FigurePattern::P0, row[bcP0]));
+  Edit25->SetText(FormatFloat(FigurePattern::DM, row[bcDm]));
+  Edit29->SetText(FormatFloat(FigurePattern::Flux, row[bcS400]));
+  Edit30->SetText(FormatFloat(FigurePattern::Flux, row[bcS1400]));
+  Edit31->SetText(FormatFloat(FigurePattern::DistanceKpc, row[bcDistance]));
+  Edit32->SetText(FormatFloat(FigurePattern::DistanceLy, row[bcDistance] * LightYearsPerKpc));
+  Edit33->SetText(FormatFloat(FigurePattern::Age, row[bcAge]));
 
-  SelectedRA = row[0] / 15;
-  SelectedDec = row[1];
+  SelectedRA = row[bcRaj] / 15;
+  SelectedDec = row[bcDecj];
   SelectedNameIndex = nameIndex;
 
   const String name = PulsarNames[static_cast<size_t>(nameIndex - 1)];
@@ -990,22 +985,22 @@ void TForm1::Button28Click(TObject* Sender) {
     return v > 0 ? FormatFloat(pattern, v) : String("*");
   };
   for (int r = 0; r < count; ++r) {
-    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
+    const TBandRow row(PulsarTable, r);
     TListItem* item = list->Items()->Add();
     item->SetCaption("");
     TStrings* sub = item->SubItems();
     sub->Add(IntToStr(r));
-    sub->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
-    sub->Add(FormatFloat("###0.0000", row[0]));
-    sub->Add(FormatFloat("###0.0000", row[1]));
-    sub->Add(FormatFloat("###0.000", row[2]));
-    sub->Add(FormatFloat("###0.000", row[3]));
-    sub->Add(positive(row[4], "###0.00"));
-    sub->Add(positive(row[5], "###0.00"));
-    sub->Add(FormatFloat("###0.00000000", row[6]));
-    sub->Add(FormatFloat("###0.00", row[9]));
-    sub->Add(positive(row[10], "0.00e+00"));
-    sub->Add(FormatFloat("###0.000", row[8]));
+    sub->Add(PulsarNames[static_cast<size_t>(row.NameIndex() - 1)]);
+    sub->Add(FormatFloat("###0.0000", row[bcRaj]));
+    sub->Add(FormatFloat("###0.0000", row[bcDecj]));
+    sub->Add(FormatFloat("###0.000", row[bcDm]));
+    sub->Add(FormatFloat("###0.000", row[bcW50]));
+    sub->Add(positive(row[bcS400], "###0.00"));
+    sub->Add(positive(row[bcS1400], "###0.00"));
+    sub->Add(FormatFloat("###0.00000000", row[bcP0]));
+    sub->Add(FormatFloat("###0.00", row[bcDistance]));
+    sub->Add(positive(row[bcAge], "0.00e+00"));
+    sub->Add(FormatFloat("###0.000", row[bcExpectedSN]));
     // The list grows in front of the user; repainting every row would take seconds for a
     // few thousand, so it is repainted every few hundred.
     if (r % 256 == 255) Form30->Repaint();

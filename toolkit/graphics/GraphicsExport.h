@@ -8,6 +8,6 @@
 bool SaveBitmapAsPng(const TBitmap& Bitmap, const String& FileName);
 
 // Typesets Markdown (headings, paragraphs, lists, emphasis, tables) on A4 pages and writes
-// them as a PDF file titled Title. False when the file cannot be written. Needs a
-// QGuiApplication (text layout).
+// them as a PDF file titled Title. False when the file cannot be written. Needs the
+// application object (Application->Initialize), as all text layout does.
 bool WriteMarkdownAsPdf(const String& Markdown, const String& Title, const String& FileName);

@@ -1,5 +1,6 @@
 #include "Unit1Catalogue.h"
 
+#include "BandTable.h"
 #include "DOV_stringl.h"
 #include "SysUtils.h"
 
@@ -24,9 +25,9 @@ int BuildOne(TBand Band, const TMatrix& Numbers, const std::vector<String>& Line
     for (int k = 1; k <= 11; ++k) c[k] = Numbers.GetVal(k, r);
     if (Accepted(Band, c)) {
       ++n;
-      const double row[11] = {c[3], c[4], c[6], c[7], c[8], c[9], c[5], static_cast<double>(n), -1.0,
-                              c[10], c[11]};
-      for (int k = 0; k < 11; ++k) Table.SetVal(k + 1, n, row[k]);
+      const double row[BandColumnCount] = {c[3], c[4], c[6], c[7], c[8], c[9], c[5],
+                                           static_cast<double>(n), -1.0, c[10], c[11]};
+      for (int k = 0; k < BandColumnCount; ++k) Table.SetVal(k + 1, n, row[k]);
       const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
       Names.push_back(lineIx < Lines.size() ? ExtractSubString(Lines[lineIx], 1, ";") : String());
     }
@@ -42,7 +43,7 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   TBandTableResult result;
   result.Count400 = BuildOne(TBand::B400, Numbers, Lines, Matrix400, result.Names400);
   result.Count1400 = BuildOne(TBand::B1400, Numbers, Lines, Matrix1400, result.Names1400);
-  Matrix1400.Resize(11, result.Count1400);
+  Matrix1400.Resize(BandColumnCount, result.Count1400);
   return result;
 }
 
