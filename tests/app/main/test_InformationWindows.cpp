@@ -118,6 +118,14 @@ TEST_F(InformationWindowsTest, EachButtonShowsItsOwnWindowOnce) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(InformationWindowsTest, MdsButtonGoesWithTheMdsRowInEvaluationMode) {
+  Form1->Button43Click(Form1->Button43);  // System evaluation mode
+  EXPECT_FALSE(Form1->Button6->Visible());
+  EXPECT_FALSE(Form1->Edit17->Visible());
+  Form1->Button47Click(Form1->Button47);  // Pulsar mode
+  EXPECT_TRUE(Form1->Button6->Visible());
+}
+
 // Each window shows the picture drawn for it from text: the one compiled into the program is
 // exactly what the drawing code makes, and no two windows share a picture.
 TEST_F(InformationWindowsTest, EachWindowShowsItsOwnReproduciblePicture) {
