@@ -7,10 +7,10 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "Classes.h"
 #include "DOV_datatable.h"
 #include "DOV_matrix.h"
 #include "Dialogs.h"
-#include "Classes.h"
 #include "HTTPClient.h"
 #include "NetConfig.h"
 #include "StdCtrls.h"

@@ -27,8 +27,8 @@ inline constexpr const char* HeaderLine = "#;NAME;RAJD;DECJD;P0;DM;W50;S400;S140
 inline constexpr const char* VersionLinePrefix = "Catalogue Version: ";
 inline constexpr const char* StartPagePath = "/research/pulsar/psrcat/";
 
-// The version the service's start page announces: the version run (VersionRunOf) of the last line that contains
-// "Catalogue Version" in any case; empty when no line does.
+// The version the service's start page announces: the version run (VersionRunOf) of the last
+// line that contains "Catalogue Version" in any case; empty when no line does.
 String AnnouncedVersion(const std::vector<String>& PageLines);
 
 // Path and query of the catalogue request for Version.

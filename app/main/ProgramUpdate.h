@@ -30,7 +30,8 @@ String VersionTextAt(const String& Page, std::size_t Offset);
 
 namespace Texts {
 inline constexpr const char* Latest = "You have the latest version of Kestal ";
-inline constexpr const char* Newer = "There is a newer version of Kestal \n Please download at : \n ";
+inline constexpr const char* Newer =
+    "There is a newer version of Kestal \n Please download at : \n ";
 inline constexpr const char* SecondRequestFailed =
     "Error in connectiong to Kestal web site. Please try later.";
 inline constexpr const char* CannotOpen = "Error in file opening";

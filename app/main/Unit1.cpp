@@ -91,7 +91,8 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Button46Click);
   KESTAL_HANDLER(Button35Click);
   KESTAL_HANDLER(Button42Click);
-  for (const char* name : InformationButtons) Handler(String(name) + "Click", &TForm1::ShowInformation);
+  for (const char* name : InformationButtons)
+    Handler(String(name) + "Click", &TForm1::ShowInformation);
   KESTAL_HANDLER(ComboBox1Change);
   KESTAL_HANDLER(ListBox1Click);
   KESTAL_HANDLER(RadioButton3Click);

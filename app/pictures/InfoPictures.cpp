@@ -27,10 +27,12 @@ TLine Text(const String& s) { return {TKind::Text, s}; }
 TLine Ref(const String& s) { return {TKind::Reference, s}; }
 TLine SkyDiagram() { return {TKind::SkyDiagram, ""}; }
 
-const char* const Catalogue = "ATNF Pulsar Catalogue: https://www.atnf.csiro.au/research/pulsar/psrcat/";
-const char* const RadioAstronomy = "J. D. Kraus, Radio Astronomy, 2nd ed., chapters 6 and 7";
-const char* const PulsarHandbook = "D. R. Lorimer, M. Kramer, Handbook of Pulsar Astronomy, 2005";
-const char* const AntennaBook = "J. D. Kraus, Antennas, 2nd ed., chapter 2";
+const char* const Catalogue =
+    "ATNF Pulsar Catalogue: https://www.atnf.csiro.au/research/pulsar/psrcat/";
+const char* const RadioAstronomy =
+    "Radio Astronomy, 2nd ed., Cygnus-Quasar Books, 1986, chapters 6 and 7";
+const char* const PulsarHandbook = "Handbook of Pulsar Astronomy, Cambridge University Press, 2005";
+const char* const AntennaBook = "Antennas, 2nd ed., McGraw-Hill, 1988, chapter 2";
 
 const std::map<String, std::vector<TLine>>& Pictures() {
   static const std::map<String, std::vector<TLine>> pictures = {
@@ -90,8 +92,10 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Fraction("MDS  =  ", "2k · Tsys · Ks", "Ae · √(Δν · t · n)"),
         Text("k      Boltzmann's constant, 1.38 · 10⁻²³ J/K"),
         Text("Tsys   system noise temperature (K)     Ks   sensitivity constant"),
-        Text("Ae     effective aperture (m²)"), Text("Δν     bandwidth (Hz)     t   integration time (s)"),
-        Text("n      number of records averaged"), Text("1 Jy = 10⁻²⁶ W m⁻² Hz⁻¹; the result is shown in mJy."),
+        Text("Ae     effective aperture (m²)"),
+        Text("Δν     bandwidth (Hz)     t   integration time (s)"),
+        Text("n      number of records averaged"),
+        Text("1 Jy = 10⁻²⁶ W m⁻² Hz⁻¹; the result is shown in mJy."),
         Ref(RadioAstronomy)}},
       {"Form23",
        {Title("P0  Pulsar period"), Text("Barycentric period of the pulsar (s):"),
@@ -105,11 +109,13 @@ const std::map<String, std::vector<TLine>>& Pictures() {
       {"Form25",
        {Title("S400  Flux density at 400 MHz"),
         Text("Mean flux density of the pulsar at 400 MHz (mJy),"),
-        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"), Ref(Catalogue)}},
+        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"),
+        Ref(Catalogue)}},
       {"Form26",
        {Title("S1400  Flux density at 1400 MHz"),
         Text("Mean flux density of the pulsar at 1400 MHz (mJy),"),
-        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"), Ref(Catalogue)}},
+        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"),
+        Ref(Catalogue)}},
       {"Form27",
        {Title("Max integration bandwidth without de-dispersion"),
         Formula("Δt ≅ 4.15 · 10⁶ ms · ( f1⁻² − f2⁻² ) · DM"),
@@ -138,11 +144,11 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Ref(Catalogue)}},
       {"Form48",
        {Title("Age  Characteristic age"), Fraction("τ  =  ", "P", "2 Ṗ"),
-        Text("P   period (s)      Ṗ   period derivative (s/s)"),
-        Text("From the spin-down law Ω̇ = −K Ωⁿ with braking index n = 3"),
+        Text("P   period (s)      Ṗ = dP/dt   period derivative (s/s)"),
+        Text("From the spin-down law dΩ/dt = −K Ωⁿ with braking index n = 3"),
         Text("and an initial period much shorter than today's; shown in years."),
         Ref("https://www.atnf.csiro.au/research/pulsar/psrcat/psrcat_help.html"),
-        Ref("https://www.cv.nrao.edu/~sransom/web/Ch6.html")}},
+        Ref(PulsarHandbook)}},
       {"Form49",
        {Title("Distance"), Text("The catalogue's best estimate of the distance (kpc):"),
         Text("from the DM and a model of the Galaxy's free electrons, unless an"),
@@ -154,7 +160,8 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Text("G         antenna gain (dBi)"), Text("Tsystem   system noise temperature (K)"),
         Text("The figure of merit of a receiving station: higher is better.")}},
       {"Form51",
-       {Title("Noise floor"), Formula("N = 10 · log10 ( k · T0 · 1000 ) + NF + 10 · log10 ( BW )"),
+       {Title("Noise floor"),
+        Formula("N = 10 · log10 ( k · T0 · 1000 ) + NF + 10 · log10 ( BW )"),
         Text("N    noise floor (dBm)"), Text("k    Boltzmann's constant, 1.38 · 10⁻²³ J/K"),
         Text("T0   290 K      NF   system noise figure (dB)"), Text("BW   bandwidth (Hz)")}},
   };
@@ -169,11 +176,29 @@ void SetFont(TCanvas& C, const char* Name, int Size, TFontStyles Style = {},
   C.Font()->SetColor(Color);
 }
 
+constexpr int Margin = 16;
+constexpr int FormulaIndent = 12;
+constexpr int FormulaSize = 16, FractionSize = 18, SmallestFormulaSize = 9;
+
+// The formula font, as large as fits the picture's width for the texts Width measures.
+template <class W>
+void FitFormulaFont(TCanvas& C, int Size, W Width) {
+  for (; Size > SmallestFormulaSize; --Size) {
+    SetFont(C, "Times New Roman", Size, {fsItalic});
+    if (Width() <= PictureWidth - 2 * Margin - FormulaIndent) return;
+  }
+  SetFont(C, "Times New Roman", SmallestFormulaSize, {fsItalic});
+}
+
 int DrawFraction(TCanvas& C, const TLine& L, int X, int Y) {
-  SetFont(C, "Times New Roman", 18, {fsItalic});
+  auto barWidth = [&] {
+    return std::max(C.TextWidth(L.Numerator), C.TextWidth(L.Denominator)) + 12;
+  };
+  FitFormulaFont(C, FractionSize,
+                 [&] { return C.TextWidth(L.Lead) + barWidth() + 4 + C.TextWidth(L.Tail); });
   const int h = C.TextHeight("Ag");
   const int numW = C.TextWidth(L.Numerator), denW = C.TextWidth(L.Denominator);
-  const int barW = std::max(numW, denW) + 12;
+  const int barW = barWidth();
   const int leadW = C.TextWidth(L.Lead);
   const int barY = Y + h + 4;
   C.TextOut(X, barY - h / 2, L.Lead);
@@ -196,11 +221,13 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
   const double f0 = 1.0, f1 = 5.0;  // log10 MHz: 10 MHz .. 100 GHz
   const double t0 = 0.0, t1 = 6.0;  // log10 K: 1 K .. 10^6 K
   auto px = [&](double logF) {
-    return plot.Left + static_cast<int>(std::lround((logF - f0) / (f1 - f0) * (plot.Right - plot.Left)));
+    const double share = (logF - f0) / (f1 - f0);
+    return plot.Left + static_cast<int>(std::lround(share * (plot.Right - plot.Left)));
   };
   auto py = [&](double logT) {
     logT = std::clamp(logT, t0, t1);
-    return plot.Bottom - static_cast<int>(std::lround((logT - t0) / (t1 - t0) * (plot.Bottom - plot.Top)));
+    const double share = (logT - t0) / (t1 - t0);
+    return plot.Bottom - static_cast<int>(std::lround(share * (plot.Bottom - plot.Top)));
   };
   C.Pen()->SetColor(clBlack);
   C.Pen()->SetWidth(1);
@@ -287,7 +314,7 @@ void Draw(const String& Window, TBitmap& Bitmap) {
   C.FillRect(TRect{0, 0, PictureWidth, PictureHeight});
   C.Brush()->SetStyle(bsClear);
 
-  const int margin = 16;
+  const int margin = Margin;
   int y = 12;
   for (const TLine& line : it->second) {
     switch (line.Kind) {
@@ -297,12 +324,12 @@ void Draw(const String& Window, TBitmap& Bitmap) {
         y += C.TextHeight(line.Lead) + 14;
         break;
       case TKind::Formula:
-        SetFont(C, "Times New Roman", 16, {fsItalic});
-        C.TextOut(margin + 12, y, line.Lead);
+        FitFormulaFont(C, FormulaSize, [&] { return C.TextWidth(line.Lead); });
+        C.TextOut(margin + FormulaIndent, y, line.Lead);
         y += C.TextHeight(line.Lead) + 14;
         break;
       case TKind::Fraction:
-        y += DrawFraction(C, line, margin + 12, y) + 4;
+        y += DrawFraction(C, line, margin + FormulaIndent, y) + 4;
         break;
       case TKind::Text:
         SetFont(C, "Arial", 10);

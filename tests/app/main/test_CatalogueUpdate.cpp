@@ -360,8 +360,9 @@ TEST_F(CatalogueUpdateTest, AnExistingBackupIsKeptAndTheCatalogueNotReplaced) {
 
 TEST(CatalogueVersionScan, LastLineNamingTheVersionGivesTheFirstDigitRun) {
   using V = std::vector<String>;
-  EXPECT_EQ(cu::AnnouncedVersion(V{"catalogue version 1.0", "x", "The Catalogue Version is 2.6.3."}),
-            "2.6.3.");
+  EXPECT_EQ(
+      cu::AnnouncedVersion(V{"catalogue version 1.0", "x", "The Catalogue Version is 2.6.3."}),
+      "2.6.3.");
   EXPECT_EQ(cu::AnnouncedVersion(V{"Catalogue Version: v2.10.1 (2024)"}), "2.10.1");
   EXPECT_EQ(cu::AnnouncedVersion(V{"no version here", "version 2.6.3"}), "");
   EXPECT_EQ(cu::AnnouncedVersion(V{"Catalogue Version: " + std::string(40, '9')}), "");

@@ -180,7 +180,7 @@ TEST_F(InformationWindowsTest, ReleaseHistoryListsTheReleasesNewestFirst) {
 // characters, continuation and separator rows with twelve blanks, two rows wholly empty.
 TEST(ReleaseHistory, RowsKeepTheirForm) {
   const std::regex release(R"(Release \d+\.\d+\.\d+( BETA)?)");
-  const std::regex date(R"((\d{1,2}) (January|February|March|April|May|June|July|August|September|October|November|December) (\d{4}))");
+  const std::regex date(R"((\d{1,2}) ([A-Z][a-z]+) (\d{4}))");
   const std::vector<std::string> months = {"January", "February", "March", "April", "May", "June",
                                            "July", "August", "September", "October", "November",
                                            "December"};
@@ -207,7 +207,9 @@ TEST(ReleaseHistory, RowsKeepTheirForm) {
     }
     ASSERT_TRUE(std::regex_match(d, m, date));
     const long day = std::stol(m[1]), year = std::stol(m[3]);
-    const long month = std::find(months.begin(), months.end(), m[2].str()) - months.begin() + 1;
+    const auto named = std::find(months.begin(), months.end(), m[2].str());
+    ASSERT_NE(named, months.end());
+    const long month = named - months.begin() + 1;
     const long key = year * 10000 + month * 100 + day;
     if (std::regex_match(change, release)) {
       ++releases;

@@ -73,7 +73,8 @@ protected:
 TEST_F(ProgramUpdateTest, PageDecidesTheMessageAndWhetherReleaseTxtStays) {
   TCannedService site;
   StartAgainst(site.BaseUrl());
-  const std::string newer = std::string(pu::Texts::Newer) + site.BaseUrl() + "/index.php/downloads ";
+  const std::string newer =
+      std::string(pu::Texts::Newer) + site.BaseUrl() + "/index.php/downloads ";
   const struct {
     const char* Name;
     std::string Page;
@@ -158,7 +159,7 @@ TEST(Manual, IsAPdfOfSeveralPages) {
   const std::string pdf = testsupport::ReadFileBytes(KESTAL_MANUAL_PDF);
   EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
   std::size_t pages = 0;
-  for (auto p = pdf.find("/Type /Page\n"); p != std::string::npos; p = pdf.find("/Type /Page\n", p + 1))
-    ++pages;
+  const std::string page = "/Type /Page\n";
+  for (auto p = pdf.find(page); p != std::string::npos; p = pdf.find(page, p + 1)) ++pages;
   EXPECT_GE(pages, 3u);
 }
