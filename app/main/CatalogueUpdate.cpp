@@ -163,7 +163,9 @@ String CatalogueProblem(const String& FileName, const String& Version) {
   if (lines.empty() || lines[0] != VersionLinePrefix + Version ||
       CatalogueVersionOf(lines[0]) != Version)
     return "lacks the line \"" + String(VersionLinePrefix) + Version + "\"";
-  if (lines.size() < 2 || lines[1] != HeaderLine) return "lacks the header line";
+  if (!CatalogueHeaderValid(lines)) return "lacks the header line";
+  if (const int line = FirstTooWideCatalogueLine(lines))
+    return "has more fields than the header in line " + IntToStr(line);
 
   // What the next start will make of it: the same import and the same band tables.
   TDataTable table(nullptr);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "System.h"
+#include "Unit1Catalogue.h"
 
 class TButton;
 class THTTPClient;
@@ -23,7 +24,7 @@ inline constexpr const char* ReplyFromHeaderFile = "ATNFNewC.txt";
 inline constexpr const char* UnusedTransferFile = "ATNFNew.csv";
 inline constexpr const char* NewCatalogueFile = "ATNFNewC.csv";
 
-inline constexpr const char* HeaderLine = "#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+inline constexpr const char* HeaderLine = CatalogueHeader;
 inline constexpr const char* VersionLinePrefix = "Catalogue Version: ";
 inline constexpr const char* StartPagePath = "/research/pulsar/psrcat/";
 
@@ -38,8 +39,8 @@ String QueryPath(const String& Version);
 std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
 
 // Empty when FileName is a catalogue of Version that the program can start with: the
-// version line, the header line, and at least one pulsar that enters a band table through
-// the start-up import. Otherwise why it is not.
+// version line, and what the start-up import accepts (the header line, no line wider than
+// it) giving at least one pulsar in a band table. Otherwise why it is not.
 String CatalogueProblem(const String& FileName, const String& Version);
 
 // Keeps ATNF.csv as ATNF<OldVersion>.csv and puts NewFile in its place in one rename, so

@@ -13,6 +13,7 @@
 #include "ProgramUpdate.h"
 #include "Dialogs.h"
 #include "Grids.h"
+#include "InputNumbers.h"
 #include "InternetProbe.h"
 #include "NetConfig.h"
 #include "DefaultSystem.h"
@@ -44,13 +45,40 @@ bool CanOpenForReading(const char* FileName) {
   return static_cast<bool>(in);
 }
 
-std::vector<String> ReadLines(const String& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return SplitTextLines(bytes);
+// The name of an input field in messages: the caption of its row.
+String FieldName(const TEdit* Field) {
+  static const std::pair<const char*, const char*> names[] = {
+      {"Edit2", "Dish efficiency"},        {"Edit3", "Sensitivity constant Ks"},
+      {"Edit4", "Frequency"},              {"Edit5", "LNA noise figure"},
+      {"Edit6", "LNA gain"},               {"Edit7", "Line loss before LNA"},
+      {"Edit8", "Line loss after LNA"},    {"Edit9", "Receiver noise figure"},
+      {"Edit11", "Integration time"},      {"Edit12", "Integration bandwidth"},
+      {"Edit13", "T sky"},                 {"Edit19", "T spillover"},
+      {"Edit20", "T atmosphere"},          {"Edit36", "Receiver bandwidth"}};
+  for (const auto& [edit, name] : names)
+    if (Field->Name() == edit) return name;
+  if (Field->Name() == "Edit1") {
+    const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
+    return form != nullptr && form->RadioButton4->Checked() ? "Antenna gain" : "Dish diameter";
+  }
+  return Field->Name();
 }
 
-double FieldValue(const TEdit* Field) { return static_cast<double>(StrToFloat(Field->Text())); }
+// The values a field may hold; its check resets a value outside them.
+TNumberRange FieldRange(const TEdit* Field) {
+  const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
+  if (form == nullptr) return AnyFiniteNumber;
+  if (Field == form->Edit1 && !form->RadioButton4->Checked()) return PositiveNumber;
+  if (Field == form->Edit2) return {AnyFiniteNumber.Low, 100};
+  if (Field == form->Edit3) return {AnyFiniteNumber.Low, 1};
+  return AnyFiniteNumber;
+}
+
+// The field's number for CALCULATE and SAVE; a text the field's check refuses raises
+// EConvertError naming the field.
+double FieldValue(const TEdit* Field) {
+  return NumberFromText(Field->Text(), FieldName(Field), FieldRange(Field));
+}
 
 void ShowControls(std::initializer_list<TControl*> Controls, bool Value) {
   for (TControl* c : Controls) c->SetVisible(Value);
@@ -191,10 +219,10 @@ void TForm1::StartUp() {
     CopyFileBytes("NoiseMeasurents.txt", "NoiseMeasurements.txt");
 
   if (!CanOpenForReading(CatalogueFileName)) {
-    MissingCatalogue();
+    MissingCatalogue(MainTexts::MissingCatalogue);
     return;
   }
-  ImportCatalogue();
+  if (!ImportCatalogue()) return;
 
   ComboBox1->Items()->Clear();
   for (const char* item : {"> 6", "> 8", "> 10", "> 15", "> 30"}) ComboBox1->Items()->Add(item);
@@ -249,21 +277,38 @@ void TForm1::StartUp() {
     Button43Click(this);
 }
 
-void TForm1::MissingCatalogue() {
+void TForm1::MissingCatalogue(const String& Message) {
   FCatalogueMissing = true;
   SetTimers(1, 0);
   Show();
   ShowControls({Button44, Button45}, false);
-  ShowMessage(MainTexts::MissingCatalogue);
+  ShowMessage(Message);
   EnableControls({Button43, Button26, Button3,  Button1,  Button18, Button19, Button23, Button24,
               Button25, Button30, Button4,  Button42, Button31, Button35, Button36, Button20,
               Button28, Button33, Button34, ComboBox1, Button32, RadioButton3, RadioButton4},
              false);
 }
 
-void TForm1::ImportCatalogue() {
+// A catalogue that cannot be used (unreadable, a wrong header, a line wider than the header)
+// is refused before the import, and the program goes on as without one.
+bool TForm1::ImportCatalogue() {
+  String bytes;
+  try {
+    ReadUserFile(CatalogueFileName, bytes);
+  } catch (const EInOutError& e) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
+    return false;
+  }
+  const std::vector<String> lines = SplitTextLines(bytes);
+  if (!CatalogueHeaderValid(lines)) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::BadCatalogueHeader));
+    return false;
+  }
+  if (const int line = FirstTooWideCatalogueLine(lines)) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::CatalogueLineTooWide(line)));
+    return false;
+  }
   DB_Base->ImportFromCSV(CatalogueFileName, csvSemicolon, true, false);
-  const std::vector<String> lines = ReadLines(CatalogueFileName);
   CatalogueVersion = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
   Label94->SetCaption(CatalogueVersion);
 
@@ -275,6 +320,9 @@ void TForm1::ImportCatalogue() {
   for (int j = 0; j < Count1400; ++j) PulsarNames[NameBlock * 4 + j] = bands.Names1400[j];
   Label93->SetCaption(IntToStr(Count400));
   Label95->SetCaption(IntToStr(Count1400));
+  if (bands.RowsRead != bands.PulsarLines)
+    ShowMessage(MainTexts::CatalogueRowsRead(bands.RowsRead, bands.PulsarLines));
+  return true;
 }
 
 void TForm1::ShowJulianDayAndMoonAge() {
@@ -513,8 +561,11 @@ void TForm1::Button3Click(TObject* Sender) {
 
 void TForm1::ValidateField(TEdit* Field) {
   double value = 0;
-  if (!TryStrToFloat(Field->Text(), value)) {
-    ShowMessage(MainTexts::DecimalSeparator);
+  const TNumberCheck check = CheckNumberText(Field->Text(), value);
+  if (check == TNumberCheck::NotANumber || check == TNumberCheck::NotFinite) {
+    ShowMessage(check == TNumberCheck::NotANumber
+                    ? String(MainTexts::DecimalSeparator)
+                    : "ERROR: " + NumberTextMessage(check, Field->Text(), FieldName(Field)));
     Button3->SetEnabled(false);
     return;
   }
@@ -526,6 +577,9 @@ void TForm1::ValidateField(TEdit* Field) {
   } else if (Field == Edit3 && value > 1) {
     Edit3->SetText("1");
     ShowMessage(MainTexts::KsBound);
+  } else if (Field == Edit1 && !RadioButton4->Checked() && value <= 0) {
+    Edit1->SetText("5");
+    ShowMessage(MainTexts::DiameterBound);
   }
 }
 
@@ -619,6 +673,8 @@ void TForm1::RadioButton4Click(TObject* Sender) {
 // ---- modes ---------------------------------------------------------------------------------
 
 void TForm1::Button47Click(TObject* Sender) {
+  // The results and the list belong to the mode they were calculated in.
+  ResultsInvalidate();
   PulsarModeOn = true;
   EvaluationModeOn = false;
   Label103->SetCaption(MainTexts::PulsarMode);
@@ -638,6 +694,7 @@ void TForm1::Button47Click(TObject* Sender) {
 }
 
 void TForm1::Button43Click(TObject* Sender) {
+  ResultsInvalidate();
   PulsarModeOn = false;
   EvaluationModeOn = true;
   Label103->SetCaption(MainTexts::EvaluationMode);
@@ -647,7 +704,7 @@ void TForm1::Button43Click(TObject* Sender) {
   Button1->SetBounds(610, 135, 219, 25);
   Button30->SetBounds(220, 104, 359, 55);
   Button30->SetEnabled(false);
-  Button3->SetBounds(20, 524, 260, 24);
+  Button3->SetBounds(20, 536, 260, 24);  // below the input frame
   Button44->SetHeight(25);
   Button44->SetTop(550);
   ShowControls({Button44, Button45}, true);
@@ -817,10 +874,13 @@ void TForm1::CalculatePass() {
     if (band == TPulsarBand::Band400) {
       std::copy_n(PulsarNames.begin() + NameBlock * 1, Count400, PulsarNames.begin());
       PulsarTable = PulsarTable400;
+      FTableCount = Count400;
     } else if (band == TPulsarBand::Band1400) {
       std::copy_n(PulsarNames.begin() + NameBlock * 4, Count1400, PulsarNames.begin());
       PulsarTable = PulsarTable1400;
+      FTableCount = Count1400;
     }
+    if (band != TPulsarBand::None) FTableBand = static_cast<int>(band);
   }
 
   const TReceiverInputs in = ReadReceiverInputs(*this, f);
@@ -829,13 +889,15 @@ void TForm1::CalculatePass() {
   if (band == TPulsarBand::None) return;
   const int fluxColumn = FluxColumnOfBand(band);
   const int count = band == TPulsarBand::Band400 ? Count400 : Count1400;
+  // The working table may still hold another band (it is filled in "Pulsar mode" only).
+  const int tableRows = static_cast<int>(band) == FTableBand ? FTableCount : 0;
 
   // The detectable list, in the order of the working table.
   const Astral::TUtcTime now = UtcNow();
   TStrings* items = ListBox1->Items();
   items->BeginUpdate();
   int listed = 0;
-  for (int r = 0; r < count; ++r) {
+  for (int r = 0; r < tableRows; ++r) {
     const TBandRow row(PulsarTable, r);
     const double flux = row[static_cast<TBandColumn>(fluxColumn)];
     const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
@@ -951,11 +1013,11 @@ void TForm1::Button28Click(TObject* Sender) {
   Form30->SetCaption("Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
                      "/research/pulsar/psrcat/");
   Form30->Label2->SetCaption(FloatToStr(Frequency));
-  // Between the bands the list keeps the count of the band shown last.
+  // The list shows the working table as CALCULATE filled it last; between the bands it stays.
+  // A table of the other band, or none filled yet, is never shown as this band's list.
   const TPulsarBand band = BandOfFrequency(Frequency);
-  if (band == TPulsarBand::Band400) FFullListCount = Count400;
-  if (band == TPulsarBand::Band1400) FFullListCount = Count1400;
-  const int count = FFullListCount;
+  const int count =
+      band == TPulsarBand::None || static_cast<int>(band) == FTableBand ? FTableCount : 0;
 
   TListView* list = Form30->ListView1;
   list->Columns()->Clear();
@@ -968,12 +1030,12 @@ void TForm1::Button28Click(TObject* Sender) {
   };
   static const TColumnSpec columns[] = {
       {" ", 1, taLeftJustify},           {"PSR #", 45, taLeftJustify},
-      {"PSR name", 75, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
-      {"DEC(Deg)", 60, taRightJustify},  {"DM(cm^-3 pc)", 80, taRightJustify},
+      {"PSR name", 95, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
+      {"DEC(Deg)", 70, taRightJustify},  {"DM(cm^-3 pc)", 85, taRightJustify},
       {"W50(ms)", 80, taRightJustify},   {"S400(mJy)", 80, taRightJustify},
-      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 130, taRightJustify},
+      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 145, taRightJustify},
       {"Distance (kpc)", 90, taRightJustify}, {"Age (years)", 80, taRightJustify},
-      {"Expected S/N", 80, taRightJustify}};
+      {"Expected S/N", 90, taRightJustify}};
   for (const TColumnSpec& spec : columns) {
     TListColumn* column = list->Columns()->Add();
     column->SetCaption(spec.Caption);

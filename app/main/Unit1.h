@@ -3,6 +3,8 @@
 // CALCULATE, the detectable list and the shared state every other window reads.
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "ComCtrls.h"
 #include "DOV_datatable.h"
@@ -130,8 +132,8 @@ public:
 
 private:
   void StartUp();
-  void MissingCatalogue();
-  void ImportCatalogue();
+  void MissingCatalogue(const String& Message);
+  bool ImportCatalogue();
   void ShowJulianDayAndMoonAge();
   void ReadConfiguration();
   void FirstRunDefaults();
@@ -149,7 +151,9 @@ private:
   TTimer* TimerNo(int N) const;
 
   bool FCatalogueMissing = false;
-  int FFullListCount = 0;
+  // What PulsarTable holds: the band whose table CALCULATE copied into it last, and its rows.
+  int FTableBand = 0;  // a TPulsarBand, None until then
+  int FTableCount = 0;
 };
 
 extern TForm1* Form1;
@@ -188,6 +192,24 @@ inline constexpr const char* OutsideBands =
 inline constexpr const char* SunNoiseRange =
     "Please note that the Sun noise is only calculated in the interval 245Mhz - 15400Mhz that "
     "are the limits of NOAA RSTN \n(Radio Solar Telescope Network)";
+inline constexpr const char* DiameterBound = "ERROR: The value must be >0";
+// A catalogue that is there but cannot be used: the reason, then how to get a new one.
+inline String CatalogueNotUsed(const String& Reason) {
+  return "ERROR : The file ATNF.csv with Pulsars data could not be used.\n\n" + Reason +
+         "\n\nThe program goes on without the catalogue. Click the button <Check ATNF Catalogue "
+         "version> to load it again\n";
+}
+inline constexpr const char* BadCatalogueHeader =
+    "Its second line must be the column list\n#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+inline String CatalogueLineTooWide(int Line) {
+  return "Its line " + std::to_string(Line) + " has more fields than the column list";
+}
+// "Please note that only 1200 of the 3282 pulsar lines of ATNF.csv were read ..."
+inline String CatalogueRowsRead(int Read, int Lines) {
+  return "Please note that only " + std::to_string(Read) + " of the " + std::to_string(Lines) +
+         " pulsar lines of ATNF.csv were read: the catalogue is read up to its first empty line "
+         "and up to its line 5000";
+}
 inline constexpr const char* PulsarMode = "Pulsar mode";
 inline constexpr const char* EvaluationMode = "System evaluation mode";
 }  // namespace MainTexts

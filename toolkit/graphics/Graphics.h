@@ -177,9 +177,10 @@ private:
 // A font keeps its pixel Height; Size (points) is derived through PixelsPerInch:
 // Height = -round(Size * PixelsPerInch / 72), a negative Height being the character height
 // without internal leading, a positive one the full cell height. Changing PixelsPerInch keeps
-// Height, so the point size read back changes. Every name is drawn with one of the DejaVu
-// families (sans, serif or mono, chosen from the name), so that text looks the same on every
-// machine.
+// Height, so the point size read back changes. Every name is drawn with one of the
+// Liberation families (sans, serif or mono, chosen from the name; metric-compatible with the
+// classic faces the window layouts were measured with), a name starting with "DejaVu" with
+// that DejaVu family, so that text looks the same on every machine.
 class TFont : public TGraphicsObject {
 public:
   TFont();
@@ -198,16 +199,21 @@ public:
   void SetColor(TColor Value);
   void Assign(TPersistent* Source) override;
 
-  // The family the name is drawn with ("DejaVu Sans", "DejaVu Serif" or "DejaVu Sans Mono").
+  // The family the name is drawn with ("Liberation Sans", "Liberation Serif",
+  // "Liberation Mono", or for a DejaVu name "DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono").
   static String DrawnFamily(const String& Name);
 
 private:
-  String FName = "DejaVu Sans";
+  String FName = "MS Sans Serif";
   int FHeight = -11;  // 8 points at 96 pixels per inch
   int FPixelsPerInch = ScreenPixelsPerInch;
   TFontStyles FStyle;
   TColor FColor = clWindowText;
 };
+
+// Whether the font family is installed (text in a missing family falls back to another face
+// and takes other widths). Needs the Qt application object.
+bool FontFamilyInstalled(const String& Family);
 
 // ---- canvas ------------------------------------------------------------------------------
 // Raster operations of bitmap copies (the classic ternary codes: pattern = brush colour,
