@@ -283,10 +283,11 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
     return std::log10(t);
   });
   SetFont(C, "Arial", 8, {fsBold}, clBlue);
-  C.TextOut(px(1.55), py(4.4), "galactic noise (centre)");
-  C.TextOut(px(1.1), py(2.3), "galactic noise (cold sky)");
+  // Labels sit clear of the curves: right of the upper line, left of the lower one.
+  C.TextOut(px(1.75), py(4.3), "galactic noise (centre)");
+  C.TextOut(px(1.03), py(1.35), "galactic noise (cold sky)");
   C.Font()->SetColor(clGreen);
-  C.TextOut(px(2.4), py(0.43) - 16, "3 K cosmic background");
+  C.TextOut(px(3.2), py(0.43) - 16, "3 K cosmic background");
   C.Font()->SetColor(clRed);
   C.TextOut(px(3.6), py(1.7) - 14, "atmosphere");
 }
