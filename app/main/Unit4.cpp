@@ -346,12 +346,12 @@ void TForm4::Button2Click(TObject* Sender) {
 }
 
 void TForm4::Button3Click(TObject* Sender) {
+  // The new file (current settings, no saved locations) replaces the old one only once it is
+  // complete; a field that does not convert leaves the old file, and this dialog, as they were.
+  Form1->SaveSettings(false);
   ListBox1->Clear();
   Form1->Button26->SetEnabled(true);
   Hide();
-  // The new file (current settings, no saved locations) replaces the old one only once it is
-  // complete; a field that does not convert leaves the old file in place.
-  Form1->SaveSettings(false);
   Enable({Button1, Button2}, false);
   Edit1->SetText(LocationTexts::EnterLocation);
   Show();
