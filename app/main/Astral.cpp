@@ -183,22 +183,18 @@ bool Astral::TrackSun() {
   return Elevation >= 0.0;
 }
 
-void Astral::MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay,
-                          double ObserverLongitude, double ObserverLatitude) {
+double Astral::MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHoursOfDay) {
   const double rad = DegreesPerRadian;
   auto sind = [rad](double deg) { return std::sin(deg / rad); };
   auto cosd = [rad](double deg) { return std::cos(deg / rad); };
-
-  // At exactly 0 the topocentric declination below is 0/0; the limit just off the equator is
-  // the answer, and the caller's latitude stays as it is.
-  const double lat0 = ObserverLatitude == 0.0 ? 1e-7 : ObserverLatitude;
 
   const double d = DayNumber(MonthOfYear, DayOfMonth, UtHoursOfDay);
   const double ecl = Obliquity(d);
 
   // Mean orbital elements of the Moon (a in Earth radii).
   const double node = 125.1228 - 0.0529538083 * d;
-  const double incl = 5.1454;
+  static const double cosIncl = std::cos(5.1454 / 57.2957795130823);
+  static const double sinIncl = std::sin(5.1454 / 57.2957795130823);
   const double w = std::fmod(318.0634 + 0.1643573223 * d + 360000.0, 360.0);
   const double a = 60.2666;
   const double e = 0.0549;
@@ -214,9 +210,14 @@ void Astral::MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay,
   const double v = std::fmod(std::atan2(yv, xv) * rad + 720.0, 360.0);
   double r = std::sqrt(xv * xv + yv * yv);
 
-  double xg = r * (cosd(node) * cosd(v + w) - sind(node) * sind(v + w) * cosd(incl));
-  double yg = r * (sind(node) * cosd(v + w) + cosd(node) * sind(v + w) * cosd(incl));
-  double zg = r * sind(v + w) * sind(incl);
+  // Each sine and cosine once: the library calls cannot be merged by the compiler.
+  const double cosNode = cosd(node);
+  const double sinNode = sind(node);
+  const double cosVw = cosd(v + w);
+  const double sinVw = sind(v + w);
+  double xg = r * (cosNode * cosVw - sinNode * sinVw * cosIncl);
+  double yg = r * (sinNode * cosVw + cosNode * sinVw * cosIncl);
+  double zg = r * sinVw * sinIncl;
   double lon = std::fmod(std::atan2(yg, xg) * rad + 720.0, 360.0);
   double lat = std::atan2(zg, std::sqrt(xg * xg + yg * yg)) * rad;
 
@@ -239,14 +240,34 @@ void Astral::MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay,
       0.01719 * cosd(dm) + 0.01671 * cosd(m + ms);
   Distance = r * 6378.14;
 
-  xg = r * cosd(lon) * cosd(lat);
-  yg = r * sind(lon) * cosd(lat);
+  const double cosLat = cosd(lat);
+  const double cosEcl = cosd(ecl);
+  const double sinEcl = sind(ecl);
+  xg = r * cosd(lon) * cosLat;
+  yg = r * sind(lon) * cosLat;
   zg = r * sind(lat);
   const double xe = xg;
-  const double ye = yg * cosd(ecl) - zg * sind(ecl);
-  const double ze = yg * sind(ecl) + zg * cosd(ecl);
+  const double ye = yg * cosEcl - zg * sinEcl;
+  const double ze = yg * sinEcl + zg * cosEcl;
   MoonRA = std::fmod(std::atan2(ye, xe) * rad + 360.0, 360.0);
   MoonDec = std::atan2(ze, std::sqrt(xe * xe + ye * ye)) * rad;
+  return r;
+}
+
+void Astral::MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay,
+                          double ObserverLongitude, double ObserverLatitude) {
+  const double rad = DegreesPerRadian;
+  auto sind = [rad](double deg) { return std::sin(deg / rad); };
+  auto cosd = [rad](double deg) { return std::cos(deg / rad); };
+
+  // At exactly 0 the topocentric declination below is 0/0; the limit just off the equator is
+  // the answer, and the caller's latitude stays as it is.
+  const double lat0 = ObserverLatitude == 0.0 ? 1e-7 : ObserverLatitude;
+
+  const double r = MoonGeocentricPlace(MonthOfYear, DayOfMonth, UtHoursOfDay);
+  const double d = DayNumber(MonthOfYear, DayOfMonth, UtHoursOfDay);
+  const double ms = std::fmod(356.047 + 0.9856002585 * d + 3600000.0, 360.0);
+  const double ls = std::fmod(ms + SunPerihelion(d) + 720.0, 360.0);
 
   // From the Earth's centre to the observer: parallax on the flattened Earth.
   const double mpar = std::asin(1.0 / r) * rad;
@@ -278,8 +299,9 @@ void Astral::MoonDoppler() {
   Geocentric(Latitude / rad, 600.0);
   const double dt = 100.0;  // seconds between the two positions that give the velocity
 
+  // The earlier position only gives the velocity: its geocentric place is all that is used.
   TVector3 earlier{};
-  MoonPosition(Month, Day, UtHours - dt / 3600.0, Longitude, Latitude);
+  MoonGeocentricPlace(Month, Day, UtHours - dt / 3600.0);
   ToXyz(MoonRA / rad, MoonDec / rad, Distance, earlier);
 
   TVector3 moon{};

@@ -96,6 +96,10 @@ public:
   void MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay, double ObserverLongitude,
                     double ObserverLatitude);
 
+  // The geocentric part of MoonPosition: MoonRA, MoonDec and Distance. Returns the distance
+  // in Earth radii.
+  double MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHoursOfDay);
+
   // Observer on the reference ellipsoid: geodetic latitude in radians, height in metres.
   // Sets GeocentricLatitude (radians) and GeocentricRadius (km).
   void Geocentric(double GeodeticLatitude, double HeightMetres);
