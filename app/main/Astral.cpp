@@ -201,7 +201,8 @@ double Astral::MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHou
   const double m = std::fmod(115.3654 + 13.0649929509 * d + 360000.0, 360.0);
 
   // Kepler's equation: the Moon's orbit needs two Newton steps.
-  double ea = m + e * rad * sind(m) * (1.0 + e * cosd(m));
+  const double cosM = cosd(m);
+  double ea = m + e * rad * sind(m) * (1.0 + e * cosM);
   for (int step = 0; step < 2; ++step)
     ea = ea - (ea - e * rad * sind(ea) - m) / (1.0 - e * cosd(ea));
 
@@ -228,16 +229,34 @@ double Astral::MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHou
   const double dm = std::fmod(lm - ls + 360.0, 360.0);  // mean elongation
   const double f = std::fmod(lm - node + 360.0, 360.0);  // argument of latitude
 
-  lon += -1.274 * sind(m - 2 * dm) + 0.658 * sind(2 * dm) - 0.186 * sind(ms) -
-         0.059 * sind(2 * m - 2 * dm) - 0.057 * sind(m - 2 * dm + ms) + 0.053 * sind(m + 2 * dm) +
-         0.046 * sind(2 * dm - ms) + 0.041 * sind(m - ms) - 0.035 * sind(dm) -
-         0.031 * sind(m + ms) - 0.015 * sind(2 * f - 2 * dm) + 0.011 * sind(m - 4 * dm);
+  // Most arguments appear in a sine and a cosine; the library's combined routine gives exactly
+  // the two values of the separate calls in one go.
+  struct TSinCos {
+    double s, c;
+  };
+  auto both = [rad](double deg) {
+    TSinCos v;
+    ::sincos(deg / rad, &v.s, &v.c);
+    return v;
+  };
+  const TSinCos mMinus2D = both(m - 2 * dm);
+  const TSinCos twoD = both(2 * dm);
+  const TSinCos twoMMinus2D = both(2 * m - 2 * dm);
+  const TSinCos mMinus2DPlusMs = both(m - 2 * dm + ms);
+  const TSinCos mPlus2D = both(m + 2 * dm);
+  const TSinCos twoDMinusMs = both(2 * dm - ms);
+  const TSinCos mMinusMs = both(m - ms);
+  const TSinCos oneD = both(dm);
+  const TSinCos mPlusMs = both(m + ms);
+
+  lon += -1.274 * mMinus2D.s + 0.658 * twoD.s - 0.186 * sind(ms) - 0.059 * twoMMinus2D.s -
+         0.057 * mMinus2DPlusMs.s + 0.053 * mPlus2D.s + 0.046 * twoDMinusMs.s + 0.041 * mMinusMs.s -
+         0.035 * oneD.s - 0.031 * mPlusMs.s - 0.015 * sind(2 * f - 2 * dm) + 0.011 * sind(m - 4 * dm);
   lat += -0.173 * sind(f - 2 * dm) - 0.055 * sind(m - f - 2 * dm) - 0.046 * sind(m + f - 2 * dm) +
          0.033 * sind(f + 2 * dm) + 0.017 * sind(2 * m + f);
-  r = 60.36298 - 3.27746 * cosd(m) - 0.57994 * cosd(m - 2 * dm) - 0.46357 * cosd(2 * dm) -
-      0.08904 * cosd(2 * m) + 0.03865 * cosd(2 * m - 2 * dm) - 0.03237 * cosd(2 * dm - ms) -
-      0.02688 * cosd(m + 2 * dm) - 0.02358 * cosd(m - 2 * dm + ms) - 0.0203 * cosd(m - ms) +
-      0.01719 * cosd(dm) + 0.01671 * cosd(m + ms);
+  r = 60.36298 - 3.27746 * cosM - 0.57994 * mMinus2D.c - 0.46357 * twoD.c - 0.08904 * cosd(2 * m) +
+      0.03865 * twoMMinus2D.c - 0.03237 * twoDMinusMs.c - 0.02688 * mPlus2D.c -
+      0.02358 * mMinus2DPlusMs.c - 0.0203 * mMinusMs.c + 0.01719 * oneD.c + 0.01671 * mPlusMs.c;
   Distance = r * 6378.14;
 
   const double cosLat = cosd(lat);
