@@ -1,5 +1,6 @@
 #include "Unit4.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include "LocationRecord.h"
 #include "QraLocator.h"
 #include "SysUtils.h"
+#include "TextFile.h"
 #include "Unit1.h"
 #include "Unit1Config.h"
 
@@ -90,6 +92,9 @@ bool TForm4::FillList() {
   String bytes;
   if (!ReadWholeFile(ConfigFileName, bytes)) return false;
   ListBox1->Clear();
+  // A file without the locations heading holds no saved location at all: the list stays empty.
+  const std::vector<String> lines = SplitTextLines(bytes);
+  if (std::find(lines.begin(), lines.end(), String(LocationsHeading)) == lines.end()) return true;
   for (const String& entry : LocationListEntries(ReadSavedLocationLines(ConfigFileName)))
     ListBox1->Items()->Add(entry);
   return true;

@@ -323,3 +323,33 @@ TEST_F(LocationTest, ResetLeavesDefaultsAndAnEmptyLocationsSection) {
   EXPECT_EQ(Form4->Edit1->Text(), "Enter Location");
   EXPECT_TRUE(Form1->Button26->Enabled());
 }
+
+// Every record is listed and can be chosen, however many there are (more than 200 lines of
+// them too); a file without the locations heading lists nothing.
+TEST_F(LocationTest, ManySavedLocationsAndAFileWithoutTheHeading) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 25; ++i) {
+    TLocationRecord r;
+    r.Name = "Site " + std::to_string(i);
+    r.Latitude = i;
+    r.Longitude = -i;
+    r.NorthSouth = "N";
+    r.EastWest = "W";
+    r.Locator = "AA00AA00";
+    for (const String& l : ComposeLocationRecord(r)) records.push_back(l);
+  }
+  StartConfigured(records);
+  ASSERT_EQ(Entries().size(), 26u);
+  Form4->ListBox1->SetItemIndex(24);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form1->LocationName, "Site 24         ");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 24);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, -24);
+  EXPECT_EQ(SavedLines().size(), 250u);  // the save that choosing runs kept them all
+
+  auto lines = ConfigLines();
+  lines.pop_back();  // no heading
+  dir.write("KestalDB.txt", ConfigText(lines));
+  EXPECT_TRUE(Form4->FillList());
+  EXPECT_TRUE(Entries().empty());
+}
