@@ -9,6 +9,11 @@
 class THideMainScreen {
 public:
   void Toggle(TForm* MainWindow, TButton* Self, TButton* ExitButton);
+  // The window is closed by its title bar while the main window is hidden: bring it back, or
+  // the program would go on with no window on the screen.
+  void Restore(TForm* MainWindow, TButton* Self, TButton* ExitButton) {
+    if (FMainHidden) Toggle(MainWindow, Self, ExitButton);
+  }
   bool MainHidden() const { return FMainHidden; }
 
 private:

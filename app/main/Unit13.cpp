@@ -13,6 +13,7 @@ TForm13::TForm13(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(ListView1);
   KESTAL_BIND(Button1);
   KESTAL_BIND(Button2);
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
 }
 
 void TForm13::Button1Click(TObject* Sender) {

@@ -19,6 +19,7 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Button1); KESTAL_BIND(Button2);
   // Only names, azimuths and elevations show; the Moon's extra boxes lie beyond the edge.
   SetWidth(302);
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
 }
 
 void TForm2::Button1Click(TObject* Sender) {

@@ -14,6 +14,7 @@ TForm47::TForm47(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Edit32);
   KESTAL_BIND(Button1);
   KESTAL_BIND(Button2);
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button1, Button2); };
 }
 
 void TForm47::Button1Click(TObject* Sender) { HideMain.Toggle(Form1, Button1, Button2); }

@@ -193,6 +193,13 @@ TEST_F(TrackingTest, TrackingWindowsAndHideMainScreen) {
     c.exit->Click();
     EXPECT_FALSE(c.window->Visible());
     EXPECT_TRUE(Form1->Visible());
+    // Closed by its title bar while the main window is hidden: the main window comes back.
+    c.window->Show();
+    c.hide->Click();
+    c.window->Close();
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_EQ(c.hide->Caption(), "Hide main screen");
+    EXPECT_TRUE(c.exit->Enabled());
   }
 
   // "Select object  to track" shows the chooser and the display; a choice sets the code and
