@@ -4,29 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include "Astral.h"
+#include "DefaultSystem.h"
 #include "ReceiverFigures.h"
 
 #include <vector>
 
 namespace {
 
-TReceiverInputs Inputs() {
-  TReceiverInputs in;
-  in.Frequency = 1303;
-  in.DishDiameter = 5;
-  in.DishEfficiency = 0.69;
-  in.SensitivityKs = 1;
-  in.LnaNoiseFigure = 0.23;
-  in.LnaGain = 38;
-  in.LossBeforeLna = 0.1;
-  in.LossAfterLna = 0.5;
-  in.ReceiverNoiseFigure = 4;
-  in.IntegrationTime = 18000;
-  in.IntegrationBandwidth = 10000;
-  in.SkyTemperature = 4;
-  in.SpilloverTemperature = 10;
-  return in;
-}
+TReceiverInputs Inputs() { return DefaultReceiverInputs(); }
 
 constexpr int kRows = 5000;  // a full band table
 

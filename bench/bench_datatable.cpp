@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "BandTable.h"
 #include "DOV_datatable.h"
 #include "DOV_matrix.h"
 
@@ -75,7 +76,7 @@ void BM_SortRows11x5000(benchmark::State& state) {
     m.Assign(&source);
     state.ResumeTiming();
     m.SortRows(9, false, 1, 1, 11, 5000);
-    benchmark::DoNotOptimize(m.GetVal(9, 1));
+    benchmark::DoNotOptimize(m.GetVal(bcExpectedSN, 1));
   }
 }
 BENCHMARK(BM_SortRows11x5000)->Unit(benchmark::kMicrosecond);

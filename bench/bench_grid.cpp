@@ -5,8 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -49,13 +47,13 @@ void BM_FillHalfAMillionRowsOfTwelveColumns(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto w = std::make_unique<GridWindow>(cols, 2, true);
-    QApplication::processEvents();
+    Application->ProcessMessages();
     state.ResumeTiming();
     w->grid->SetRowCount(rows + 1);
     for (int r = 1; r <= rows; ++r)
       for (int c = 0; c < cols; ++c) w->grid->SetCells(c, r, texts[static_cast<size_t>(c)]);
     w->grid->SetTopRow(1);
-    QApplication::processEvents();
+    Application->ProcessMessages();
     benchmark::DoNotOptimize(w->grid->Cells(cols - 1, rows));
     state.PauseTiming();
     w.reset();
@@ -70,14 +68,14 @@ BENCHMARK(BM_FillHalfAMillionRowsOfTwelveColumns)->Unit(benchmark::kMillisecond)
 void BM_RefillPlanSizedGrid(benchmark::State& state) {
   const int cols = 27, clearRows = 2000, rows = static_cast<int>(state.range(0));
   GridWindow w(cols, rows + 1, true);
-  QApplication::processEvents();
+  Application->ProcessMessages();
   const std::vector<String> texts = CellTexts(cols);
   for (auto _ : state) {
     for (int r = 0; r < clearRows; ++r)
       for (int c = 0; c < cols; ++c) w.grid->SetCells(c, r, "");
     for (int r = 1; r <= rows; ++r)
       for (int c = 0; c < cols; ++c) w.grid->SetCells(c, r, texts[static_cast<size_t>(c % 2)]);
-    QApplication::processEvents();
+    Application->ProcessMessages();
     benchmark::DoNotOptimize(w.grid->Cells(cols - 1, rows));
   }
 }
@@ -102,7 +100,7 @@ void BM_RepaintPaintBoxWithLines(benchmark::State& state) {
     }
   };
   form.Show();
-  QApplication::processEvents();
+  Application->ProcessMessages();
   for (auto _ : state) box->Repaint();
   state.SetItemsProcessed(state.iterations() * lines);
 }
@@ -126,7 +124,7 @@ void BM_RepaintPaintBoxWithPolyline(benchmark::State& state) {
     c->Polyline(pts);
   };
   form.Show();
-  QApplication::processEvents();
+  Application->ProcessMessages();
   for (auto _ : state) box->Repaint();
   state.SetItemsProcessed(state.iterations() * points);
 }
@@ -148,7 +146,7 @@ void BM_ListViewAddRowAndRepaint(benchmark::State& state) {
     col->SetAlignment(c < 3 ? taLeftJustify : taRightJustify);
   }
   form.Show();
-  QApplication::processEvents();
+  Application->ProcessMessages();
   int n = 0;
   for (auto _ : state) {
     TListItem* it = list->Items()->Add();
@@ -163,8 +161,7 @@ BENCHMARK(BM_ListViewAddRowAndRepaint)->Unit(benchmark::kMicrosecond)->Iteration
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  Application->Initialize();
+  Application->Initialize(argc, argv);
   ::benchmark::Initialize(&argc, argv);
   if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   ::benchmark::RunSpecifiedBenchmarks();

@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <fstream>
 
+#include "DefaultSystem.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "NetConfig.h"
@@ -19,9 +21,13 @@
 
 namespace {
 
-const char* const Config =
-    "KESTAL DEFAULTS 7 : \nHome\n52.1\n5.2\n52\n6\n0\nN\n5\n12\n0\nE\nJO22CC00\nDP\n5\n69\n1\n1420\n"
-    "0.23\n38\n0.1\n0.5\n4\n18000\n10000\n4\n10\n0\n3000\nKESTAL LOCATIONS :\n";
+// The default receiving system at 1420 MHz.
+std::string ConfigText() {
+  std::string s = "KESTAL DEFAULTS 7 : \nHome\n52.1\n5.2\n52\n6\n0\nN\n5\n12\n0\nE\nJO22CC00\nDP\n";
+  for (int i = 0; i < cfFieldCount; ++i)
+    s += std::string(i == cfFrequency ? "1420" : DefaultFieldTexts[i]) + "\n";
+  return s + DefaultReceiverBandwidthText + "\nKESTAL LOCATIONS :\n";
+}
 
 // A working folder with the real catalogue and a configuration.
 void PrepareFolder() {
@@ -32,7 +38,7 @@ void PrepareFolder() {
   if (dir == nullptr) std::abort();
   std::filesystem::current_path(dir);
   std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
-  std::ofstream(ConfigFileName) << Config;
+  std::ofstream(ConfigFileName) << ConfigText();
   SetDialogService(std::make_shared<TScriptedDialogService>());
   NetConfig().ProbeURL = "http://127.0.0.1:1/";
   done = true;

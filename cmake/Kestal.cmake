@@ -9,10 +9,11 @@ function(kestal_warnings target)
     -Wno-error=array-bounds)
 endfunction()
 
-# kestal_layer_library(<target> <dir> [DEPS <libs...>] [QT])
+# kestal_layer_library(<target> <dir> [DEPS <libs...>] [PRIVATE_DEPS <libs...>] [QT])
 # A static library of every .cpp in <dir> (no sub-folders). New files are picked up at build time.
+# PRIVATE_DEPS are linked but give their include folders to this target only (Qt in the toolkit).
 function(kestal_layer_library target dir)
-  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT srcs)
     # A layer that has no code yet still builds as an (empty) library.
@@ -22,6 +23,9 @@ function(kestal_layer_library target dir)
   add_library(${target} STATIC ${srcs})
   target_include_directories(${target} PUBLIC ${dir})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  if(ARG_PRIVATE_DEPS)
+    target_link_libraries(${target} PRIVATE ${ARG_PRIVATE_DEPS})
+  endif()
   if(ARG_QT)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS)

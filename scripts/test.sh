@@ -5,6 +5,8 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
+# The layer rule first: a Qt header outside toolkit/ fails the run before anything builds.
+bash "$here/scripts/check_layers.sh"
 if [ "${1:-}" = "sanitize" ]; then
   build="$here/build-sanitize"
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTAL_SANITIZE=ON -DKESTAL_BUILD_BENCH=OFF

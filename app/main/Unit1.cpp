@@ -6,11 +6,14 @@
 #include <iterator>
 
 #include "Astral.h"
+#include "BandTable.h"
 #include "CRT.h"
 #include "Dialogs.h"
 #include "Grids.h"
+#include "InputNumbers.h"
 #include "InternetProbe.h"
 #include "NetConfig.h"
+#include "DefaultSystem.h"
 #include "ReceiverFigures.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -41,13 +44,40 @@ bool CanOpenForReading(const char* FileName) {
   return static_cast<bool>(in);
 }
 
-std::vector<String> ReadLines(const String& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return SplitTextLines(bytes);
+// The name of an input field in messages: the caption of its row.
+String FieldName(const TEdit* Field) {
+  static const std::pair<const char*, const char*> names[] = {
+      {"Edit2", "Dish efficiency"},        {"Edit3", "Sensitivity constant Ks"},
+      {"Edit4", "Frequency"},              {"Edit5", "LNA noise figure"},
+      {"Edit6", "LNA gain"},               {"Edit7", "Line loss before LNA"},
+      {"Edit8", "Line loss after LNA"},    {"Edit9", "Receiver noise figure"},
+      {"Edit11", "Integration time"},      {"Edit12", "Integration bandwidth"},
+      {"Edit13", "T sky"},                 {"Edit19", "T spillover"},
+      {"Edit20", "T atmosphere"},          {"Edit36", "Receiver bandwidth"}};
+  for (const auto& [edit, name] : names)
+    if (Field->Name() == edit) return name;
+  if (Field->Name() == "Edit1") {
+    const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
+    return form != nullptr && form->RadioButton4->Checked() ? "Antenna gain" : "Dish diameter";
+  }
+  return Field->Name();
 }
 
-double FieldValue(const TEdit* Field) { return static_cast<double>(StrToFloat(Field->Text())); }
+// The values a field may hold; its check resets a value outside them.
+TNumberRange FieldRange(const TEdit* Field) {
+  const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
+  if (form == nullptr) return AnyFiniteNumber;
+  if (Field == form->Edit1 && !form->RadioButton4->Checked()) return PositiveNumber;
+  if (Field == form->Edit2) return {AnyFiniteNumber.Low, 100};
+  if (Field == form->Edit3) return {AnyFiniteNumber.Low, 1};
+  return AnyFiniteNumber;
+}
+
+// The field's number for CALCULATE and SAVE; a text the field's check refuses raises
+// EConvertError naming the field.
+double FieldValue(const TEdit* Field) {
+  return NumberFromText(Field->Text(), FieldName(Field), FieldRange(Field));
+}
 
 void ShowControls(std::initializer_list<TControl*> Controls, bool Value) {
   for (TControl* c : Controls) c->SetVisible(Value);
@@ -188,10 +218,10 @@ void TForm1::StartUp() {
     CopyFileBytes("NoiseMeasurents.txt", "NoiseMeasurements.txt");
 
   if (!CanOpenForReading(CatalogueFileName)) {
-    MissingCatalogue();
+    MissingCatalogue(MainTexts::MissingCatalogue);
     return;
   }
-  ImportCatalogue();
+  if (!ImportCatalogue()) return;
 
   ComboBox1->Items()->Clear();
   for (const char* item : {"> 6", "> 8", "> 10", "> 15", "> 30"}) ComboBox1->Items()->Add(item);
@@ -246,21 +276,38 @@ void TForm1::StartUp() {
     Button43Click(this);
 }
 
-void TForm1::MissingCatalogue() {
+void TForm1::MissingCatalogue(const String& Message) {
   FCatalogueMissing = true;
   SetTimers(1, 0);
   Show();
   ShowControls({Button44, Button45}, false);
-  ShowMessage(MainTexts::MissingCatalogue);
+  ShowMessage(Message);
   EnableControls({Button43, Button26, Button3,  Button1,  Button18, Button19, Button23, Button24,
               Button25, Button30, Button4,  Button42, Button31, Button35, Button36, Button20,
               Button28, Button33, Button34, ComboBox1, Button32, RadioButton3, RadioButton4},
              false);
 }
 
-void TForm1::ImportCatalogue() {
+// A catalogue that cannot be used (unreadable, a wrong header, a line wider than the header)
+// is refused before the import, and the program goes on as without one.
+bool TForm1::ImportCatalogue() {
+  String bytes;
+  try {
+    ReadUserFile(CatalogueFileName, bytes);
+  } catch (const EInOutError& e) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
+    return false;
+  }
+  const std::vector<String> lines = SplitTextLines(bytes);
+  if (!CatalogueHeaderValid(lines)) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::BadCatalogueHeader));
+    return false;
+  }
+  if (const int line = FirstTooWideCatalogueLine(lines)) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::CatalogueLineTooWide(line)));
+    return false;
+  }
   DB_Base->ImportFromCSV(CatalogueFileName, csvSemicolon, true, false);
-  const std::vector<String> lines = ReadLines(CatalogueFileName);
   CatalogueVersion = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
   Label94->SetCaption(CatalogueVersion);
 
@@ -272,6 +319,9 @@ void TForm1::ImportCatalogue() {
   for (int j = 0; j < Count1400; ++j) PulsarNames[NameBlock * 4 + j] = bands.Names1400[j];
   Label93->SetCaption(IntToStr(Count400));
   Label95->SetCaption(IntToStr(Count1400));
+  if (bands.RowsRead != bands.PulsarLines)
+    ShowMessage(MainTexts::CatalogueRowsRead(bands.RowsRead, bands.PulsarLines));
+  return true;
 }
 
 void TForm1::ShowJulianDayAndMoonAge() {
@@ -353,22 +403,11 @@ void TForm1::FirstRunDefaults() {
   SetTimers(1, 0);
   ShowMessage(MainTexts::FirstRunNotice);
 
-  Edit1->SetText("5");
-  Edit2->SetText("69");
-  Edit3->SetText("1");
-  Edit4->SetText("1303");
-  Edit5->SetText("0.23");
-  Edit6->SetText("38");
-  Edit7->SetText("0.1");
-  Edit8->SetText("0.5");
-  Edit9->SetText("4");
-  Edit11->SetText("18000");
-  Edit12->SetText("10000");
-  Edit13->SetText("4");
-  Edit19->SetText("10");
-  Edit20->SetText("0");
-  Edit36->SetText("3000");
-  ReceiverBandwidthHz = 3000;
+  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
+                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  for (int i = 0; i < cfFieldCount; ++i) fields[i]->SetText(DefaultFieldTexts[i]);
+  Edit36->SetText(DefaultReceiverBandwidthText);
+  ReceiverBandwidthHz = DefaultReceiverBandwidthHz;
 
   // Until the user sets a place: 45 N, 10 E.
   LatitudeDeg = 45;
@@ -509,8 +548,11 @@ void TForm1::SaveSettings(bool KeepSavedLocations) {
 
 void TForm1::ValidateField(TEdit* Field) {
   double value = 0;
-  if (!TryStrToFloat(Field->Text(), value)) {
-    ShowMessage(MainTexts::DecimalSeparator);
+  const TNumberCheck check = CheckNumberText(Field->Text(), value);
+  if (check == TNumberCheck::NotANumber || check == TNumberCheck::NotFinite) {
+    ShowMessage(check == TNumberCheck::NotANumber
+                    ? String(MainTexts::DecimalSeparator)
+                    : "ERROR: " + NumberTextMessage(check, Field->Text(), FieldName(Field)));
     Button3->SetEnabled(false);
     return;
   }
@@ -522,6 +564,9 @@ void TForm1::ValidateField(TEdit* Field) {
   } else if (Field == Edit3 && value > 1) {
     Edit3->SetText("1");
     ShowMessage(MainTexts::KsBound);
+  } else if (Field == Edit1 && !RadioButton4->Checked() && value <= 0) {
+    Edit1->SetText("5");
+    ShowMessage(MainTexts::DiameterBound);
   }
 }
 
@@ -624,6 +669,8 @@ void TForm1::RadioButton4Click(TObject* Sender) {
 // ---- modes ---------------------------------------------------------------------------------
 
 void TForm1::Button47Click(TObject* Sender) {
+  // The results and the list belong to the mode they were calculated in.
+  ResultsInvalidate();
   PulsarModeOn = true;
   EvaluationModeOn = false;
   Label103->SetCaption(MainTexts::PulsarMode);
@@ -643,6 +690,7 @@ void TForm1::Button47Click(TObject* Sender) {
 }
 
 void TForm1::Button43Click(TObject* Sender) {
+  ResultsInvalidate();
   PulsarModeOn = false;
   EvaluationModeOn = true;
   Label103->SetCaption(MainTexts::EvaluationMode);
@@ -776,17 +824,20 @@ void TForm1::Button1Click(TObject* Sender) {
     ShowMessage(UndefinedFiguresMessage);
     return;
   }
+  // Two passes: a pending sort in the first reorders the band tables after they were copied;
+  // the second copies the sorted tables, so the list and the figures follow the new order.
   for (int pass = 0; pass < 2; ++pass) CalculatePass();
 }
 
 void TForm1::CopyBandTables() {
-  auto copy = [](const TMatrix& m, std::array<double, 60000>& to) {
-    const int rows = std::min<int>(m.NrOfRows(), 60000 / 11);
-    const int cols = std::min<int>(m.NrOfColumns(), 11);
+  auto copy = [](const TMatrix& m, TWorkingTable& to) {
+    const int rows = std::min<int>(m.NrOfRows(), static_cast<int>(to.size()) / BandColumnCount);
+    const int cols = std::min<int>(m.NrOfColumns(), BandColumnCount);
     to.fill(0.0);
     for (int c = 1; c <= cols; ++c) {
       const double* column = m.ColumnPtr(c);
-      for (int r = 0; r < rows; ++r) to[static_cast<size_t>(11 * r + c - 1)] = column[r];
+      for (int r = 0; r < rows; ++r)
+        to[static_cast<size_t>(BandColumnCount * r + c - 1)] = column[r];
     }
   };
   copy(*Matrix_DB_400Mhz, PulsarTable400);
@@ -795,11 +846,10 @@ void TForm1::CopyBandTables() {
 
 void TForm1::PendingSort() {
   if (!Form42->RadioButton8->Checked()) Form42->RadioButton8->SetChecked(true);
+  // The RAJD choice runs with its own nested CALCULATE: it stores the expected S/N of every
+  // row (the column holds -1 until a CALCULATE in the band), which the sort below orders by.
   Form42->RadioButton1Click(Form42);
-  SortBandTable(*Matrix_DB_400Mhz, Count400, 9, false);
-  SortBandTable(*Matrix_DB_1400Mhz, Count1400, 9, false);
-  ShowSortCaption("Sorted by S/N ");
-  SortState = 2;
+  SortBandTables(bcExpectedSN, false, "Sorted by S/N ");
   Button1Click(this);
 }
 
@@ -820,10 +870,13 @@ void TForm1::CalculatePass() {
     if (band == TPulsarBand::Band400) {
       std::copy_n(PulsarNames.begin() + NameBlock * 1, Count400, PulsarNames.begin());
       PulsarTable = PulsarTable400;
+      FTableCount = Count400;
     } else if (band == TPulsarBand::Band1400) {
       std::copy_n(PulsarNames.begin() + NameBlock * 4, Count1400, PulsarNames.begin());
       PulsarTable = PulsarTable1400;
+      FTableCount = Count1400;
     }
+    if (band != TPulsarBand::None) FTableBand = static_cast<int>(band);
   }
 
   const TReceiverInputs in = ReadReceiverInputs(*this, f);
@@ -832,28 +885,30 @@ void TForm1::CalculatePass() {
   if (band == TPulsarBand::None) return;
   const int fluxColumn = FluxColumnOfBand(band);
   const int count = band == TPulsarBand::Band400 ? Count400 : Count1400;
+  // The working table may still hold another band (it is filled in "Pulsar mode" only).
+  const int tableRows = static_cast<int>(band) == FTableBand ? FTableCount : 0;
 
   // The detectable list, in the order of the working table.
   const Astral::TUtcTime now = UtcNow();
   TStrings* items = ListBox1->Items();
   items->BeginUpdate();
   int listed = 0;
-  for (int r = 0; r < count; ++r) {
-    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
-    const double flux = row[fluxColumn - 1];
-    const double sn = ExpectedSN(flux, row[3], row[6], IntegrationBandwidth, IntegrationTime,
-                                 EffectiveAperture, Tsys);
-    if (!IsDetectable(flux, row[3], sn, MinimumDetectableSignal, MinimumSN)) continue;
+  for (int r = 0; r < tableRows; ++r) {
+    const TBandRow row(PulsarTable, r);
+    const double flux = row[static_cast<TBandColumn>(fluxColumn)];
+    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
+                                 IntegrationTime, EffectiveAperture, Tsys);
+    if (!IsDetectable(flux, row[bcW50], sn, MinimumDetectableSignal, MinimumSN)) continue;
     if (HorizonFilterOn) {
-      SelectedRA = row[0] / 15;
-      SelectedDec = row[1];
+      SelectedRA = row[bcRaj] / 15;
+      SelectedDec = row[bcDecj];
       Astral sky;
       sky.Latitude = Latitude;
       sky.Longitude = Longitude;
       sky.UtcTime = now;
       if (!sky.TrackObject(SelectedRA, SelectedDec)) continue;
     }
-    items->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
+    items->Add(PulsarNames[static_cast<size_t>(row.NameIndex() - 1)]);
     ListRowMap[static_cast<size_t>(listed++)] = r;
   }
   items->EndUpdate();
@@ -861,9 +916,10 @@ void TForm1::CalculatePass() {
   // Expected S/N of every pulsar of the band, in the table's current order.
   TMatrix& table = band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz;
   for (int r = 1; r <= count; ++r)
-    table.SetVal(9, r,
-                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(4, r), table.GetVal(7, r),
-                            IntegrationBandwidth, IntegrationTime, EffectiveAperture, Tsys));
+    table.SetVal(bcExpectedSN, r,
+                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r),
+                            table.GetVal(bcP0, r), IntegrationBandwidth, IntegrationTime,
+                            EffectiveAperture, Tsys));
 }
 
 void TForm1::ComboBox1Change(TObject* Sender) {
@@ -889,33 +945,34 @@ void TForm1::ListBox1Click(TObject* Sender) {
   EnableControls({Button18, Button19, Button23, Button24, Button25, Button32, Button34}, true);
 
   const int r = ListRowMap[static_cast<size_t>(index)];
-  const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
-  const int nameIndex = static_cast<int>(row[7]);
+  const TBandRow row(PulsarTable, r);
+  const int nameIndex = row.NameIndex();
   Timer1->SetInterval(1000);
 
-  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[2], row[3]);
+  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[bcDm], row[bcW50]);
   Label51->SetCaption(bw.Unit);
   Edit26->SetText(bw.Any ? String(AnyBandwidthText) : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
 
   const TPulsarBand band = BandOfFrequency(Frequency);
-  const double flux = band == TPulsarBand::Band400 ? row[4] : band == TPulsarBand::Band1400 ? row[5] : 0;
+  const int fluxColumn = FluxColumnOfBand(band);
+  const double flux = fluxColumn == 0 ? 0 : row[static_cast<TBandColumn>(fluxColumn)];
   Edit28->SetText(FormatFloat(FigurePattern::ExpectedSN,
-                              ExpectedSN(flux, row[3], row[6], IntegrationBandwidth,
+                              ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
                                          IntegrationTime, EffectiveAperture, Tsys)));
 
-  Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[0]));
-  Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[1]));
-  Edit24->SetText(FormatFloat(FigurePattern::W50, row[3]));
-  Edit23->SetText(FormatFloat(FigurePattern::P0, row[6]));
-  Edit25->SetText(FormatFloat(FigurePattern::DM, row[2]));
-  Edit29->SetText(FormatFloat(FigurePattern::Flux, row[4]));
-  Edit30->SetText(FormatFloat(FigurePattern::Flux, row[5]));
-  Edit31->SetText(FormatFloat(FigurePattern::DistanceKpc, row[9]));
-  Edit32->SetText(FormatFloat(FigurePattern::DistanceLy, row[9] * LightYearsPerKpc));
-  Edit33->SetText(FormatFloat(FigurePattern::Age, row[10]));
+  Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[bcRaj]));
+  Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[bcDecj]));
+  Edit24->SetText(FormatFloat(FigurePattern::W50, row[bcW50]));
+  Edit23->SetText(FormatFloat(FigurePattern::P0, row[bcP0]));
+  Edit25->SetText(FormatFloat(FigurePattern::DM, row[bcDm]));
+  Edit29->SetText(FormatFloat(FigurePattern::Flux, row[bcS400]));
+  Edit30->SetText(FormatFloat(FigurePattern::Flux, row[bcS1400]));
+  Edit31->SetText(FormatFloat(FigurePattern::DistanceKpc, row[bcDistance]));
+  Edit32->SetText(FormatFloat(FigurePattern::DistanceLy, row[bcDistance] * LightYearsPerKpc));
+  Edit33->SetText(FormatFloat(FigurePattern::Age, row[bcAge]));
 
-  SelectedRA = row[0] / 15;
-  SelectedDec = row[1];
+  SelectedRA = row[bcRaj] / 15;
+  SelectedDec = row[bcDecj];
   SelectedNameIndex = nameIndex;
 
   const String name = PulsarNames[static_cast<size_t>(nameIndex - 1)];
@@ -952,11 +1009,11 @@ void TForm1::Button28Click(TObject* Sender) {
   Form30->SetCaption("Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
                      "/research/pulsar/psrcat/");
   Form30->Label2->SetCaption(FloatToStr(Frequency));
-  // Between the bands the list keeps the count of the band shown last.
+  // The list shows the working table as CALCULATE filled it last; between the bands it stays.
+  // A table of the other band, or none filled yet, is never shown as this band's list.
   const TPulsarBand band = BandOfFrequency(Frequency);
-  if (band == TPulsarBand::Band400) FFullListCount = Count400;
-  if (band == TPulsarBand::Band1400) FFullListCount = Count1400;
-  const int count = FFullListCount;
+  const int count =
+      band == TPulsarBand::None || static_cast<int>(band) == FTableBand ? FTableCount : 0;
 
   TListView* list = Form30->ListView1;
   list->Columns()->Clear();
@@ -987,22 +1044,22 @@ void TForm1::Button28Click(TObject* Sender) {
     return v > 0 ? FormatFloat(pattern, v) : String("*");
   };
   for (int r = 0; r < count; ++r) {
-    const double* row = &PulsarTable[static_cast<size_t>(11 * r)];
+    const TBandRow row(PulsarTable, r);
     TListItem* item = list->Items()->Add();
     item->SetCaption("");
     TStrings* sub = item->SubItems();
     sub->Add(IntToStr(r));
-    sub->Add(PulsarNames[static_cast<size_t>(static_cast<int>(row[7]) - 1)]);
-    sub->Add(FormatFloat("###0.0000", row[0]));
-    sub->Add(FormatFloat("###0.0000", row[1]));
-    sub->Add(FormatFloat("###0.000", row[2]));
-    sub->Add(FormatFloat("###0.000", row[3]));
-    sub->Add(positive(row[4], "###0.00"));
-    sub->Add(positive(row[5], "###0.00"));
-    sub->Add(FormatFloat("###0.00000000", row[6]));
-    sub->Add(FormatFloat("###0.00", row[9]));
-    sub->Add(positive(row[10], "0.00e+00"));
-    sub->Add(FormatFloat("###0.000", row[8]));
+    sub->Add(PulsarNames[static_cast<size_t>(row.NameIndex() - 1)]);
+    sub->Add(FormatFloat("###0.0000", row[bcRaj]));
+    sub->Add(FormatFloat("###0.0000", row[bcDecj]));
+    sub->Add(FormatFloat("###0.000", row[bcDm]));
+    sub->Add(FormatFloat("###0.000", row[bcW50]));
+    sub->Add(positive(row[bcS400], "###0.00"));
+    sub->Add(positive(row[bcS1400], "###0.00"));
+    sub->Add(FormatFloat("###0.00000000", row[bcP0]));
+    sub->Add(FormatFloat("###0.00", row[bcDistance]));
+    sub->Add(positive(row[bcAge], "0.00e+00"));
+    sub->Add(FormatFloat("###0.000", row[bcExpectedSN]));
     // The list grows in front of the user; repainting every row would take seconds for a
     // few thousand, so it is repainted every few hundred.
     if (r % 256 == 255) Form30->Repaint();

@@ -2,9 +2,8 @@
 // The main window: receiving-system inputs, the pulsar catalogue and its band tables,
 // CALCULATE, the detectable list and the shared state every other window reads.
 
-#include <array>
-#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ComCtrls.h"
@@ -13,6 +12,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HTTPClient.h"
+#include "KestalState.h"
 #include "StdCtrls.h"
 #include "Unit1Config.h"
 
@@ -21,7 +21,9 @@
 // ends" can be observed without ending the test program.
 extern std::function<void(int Code)> ProgramExit;
 
-class TForm1 : public TForm {
+// The shared state lives in TKestalState (app/core), so that code without windows can use it;
+// every name stays a member of the main window.
+class TForm1 : public TForm, public TKestalState {
 public:
   explicit TForm1(TComponent* AOwner);
   String ClassName() const override { return "TForm1"; }
@@ -77,62 +79,6 @@ public:
   TMatrix* Matrix_DB_1400Mhz = nullptr;
   THTTPClient* H1 = nullptr;
   THTTPClient* IdHTTP1 = nullptr;
-
-  // ---- shared state, read and written by the other windows ---------------------------------
-  float MoonAge = 0;
-  float MoonDistance = 0;
-  double Wavelength = 0;
-  double LatitudeDeg = 0, LatitudeMin = 0, LatitudeSec = 0;
-  double Latitude = 0;
-  double LongitudeDeg = 0, LongitudeMin = 0, LongitudeSec = 0;
-  double Longitude = 0;
-  double DishDiameter = 0;
-  double DishEfficiency = 0;
-  double SensitivityKs = 0;
-  double Frequency = 0;
-  double GOverT = 0;
-  double NoiseFloor = 0;
-  double AntennaGain = 0;
-  double LnaNoiseFigure = 0, LnaNoiseFactor = 0;
-  double LnaGain = 0, LnaGainFactor = 0;
-  double LossBeforeLna = 0, LineGainBeforeLna = 0, LineLossFactorBeforeLna = 0;
-  double LossAfterLna = 0, LineGainAfterLna = 0, LineLossFactorAfterLna = 0;
-  double ReceiverNoiseFigure = 0, ReceiverNoiseFactor = 0;
-  double SystemNoiseFigure = 0;
-  double NoiseFactor = 0;
-  double EffectiveAperture = 0;
-  double Tsys = 0;
-  double IntegrationTime = 0;
-  double IntegrationBandwidth = 0;
-  double SkyTemperature = 0, SpilloverTemperature = 0, AtmosphereTemperature = 0;
-  double SelectedRA = 0, SelectedDec = 0;
-  // Working table of the current band and the copies of the two band tables: row r (0-based)
-  // at values 11 r ... 11 r + 10, columns in band-table order.
-  std::array<double, 60000> PulsarTable{};
-  std::array<double, 60000> PulsarTable400{};
-  std::array<double, 60000> PulsarTable1400{};
-  String LocationName;
-  String EastWest, NorthSouth;
-  String Locator;
-  std::int32_t Count400 = 0, Count1400 = 0;
-  std::int32_t SelectedNameIndex = 0;
-  std::int32_t TrackedObject = 1;
-  std::int32_t SortState = 1;  // 1: sort by expected S/N at the next CALCULATE; 2: keep
-  bool InternetAvailable = false;
-  // Seven blocks of 5000 names. Block 0: the working band, entry (name index - 1).
-  // Block 1: the 400 MHz names, block 4: the 1400 MHz names, arranged the same way.
-  std::vector<String> PulsarNames = std::vector<String>(35000);
-
-  bool PulsarModeOn = true;
-  bool EvaluationModeOn = false;
-  bool NotCalculatedYet = true;
-  bool HorizonFilterOn = true;
-  double MinimumSN = 10;
-  double MinimumDetectableSignal = 0;
-  std::array<std::int32_t, 15000> ListRowMap{};
-  String StoredModeCode;
-  String CatalogueVersion;
-  double ReceiverBandwidthHz = 3000;
 
   // ---- operations ----------------------------------------------------------------------------
   void ResultsInvalidate();
@@ -210,8 +156,8 @@ public:
 
 private:
   void StartUp();
-  void MissingCatalogue();
-  void ImportCatalogue();
+  void MissingCatalogue(const String& Message);
+  bool ImportCatalogue();
   void ShowJulianDayAndMoonAge();
   void ReadConfiguration();
   void FirstRunDefaults();
@@ -237,7 +183,9 @@ private:
   String FDishDiameterText;
 
   bool FCatalogueMissing = false;
-  int FFullListCount = 0;
+  // What PulsarTable holds: the band whose table CALCULATE copied into it last, and its rows.
+  int FTableBand = 0;  // a TPulsarBand, None until then
+  int FTableCount = 0;
 };
 
 extern TForm1* Form1;
@@ -276,6 +224,24 @@ inline constexpr const char* OutsideBands =
 inline constexpr const char* SunNoiseRange =
     "Please note that the Sun noise is only calculated in the interval 245Mhz - 15400Mhz that "
     "are the limits of NOAA RSTN \n(Radio Solar Telescope Network)";
+inline constexpr const char* DiameterBound = "ERROR: The value must be >0";
+// A catalogue that is there but cannot be used: the reason, then how to get a new one.
+inline String CatalogueNotUsed(const String& Reason) {
+  return "ERROR : The file ATNF.csv with Pulsars data could not be used.\n\n" + Reason +
+         "\n\nThe program goes on without the catalogue. Click the button <Check ATNF Catalogue "
+         "version> to load it again\n";
+}
+inline constexpr const char* BadCatalogueHeader =
+    "Its second line must be the column list\n#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+inline String CatalogueLineTooWide(int Line) {
+  return "Its line " + std::to_string(Line) + " has more fields than the column list";
+}
+// "Please note that only 1200 of the 3282 pulsar lines of ATNF.csv were read ..."
+inline String CatalogueRowsRead(int Read, int Lines) {
+  return "Please note that only " + std::to_string(Read) + " of the " + std::to_string(Lines) +
+         " pulsar lines of ATNF.csv were read: the catalogue is read up to its first empty line "
+         "and up to its line 5000";
+}
 inline constexpr const char* PulsarMode = "Pulsar mode";
 inline constexpr const char* EvaluationMode = "System evaluation mode";
 }  // namespace MainTexts

@@ -7,7 +7,7 @@
 
 #include "Dialogs.h"
 #include "LocationRecord.h"
-#include "QraLocator.h"
+#include "GridLocator.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1.h"

@@ -30,7 +30,11 @@ private:
 
 extern TForm42* Form42;
 
-// Sorts the first Count rows of a band table (all 11 columns) by one column.
+// The sort step of the dialog's choices and of CALCULATE's pending sort: both band tables by
+// one column, the order named on the main window and the full list, and the order kept at the
+// next CALCULATE.
+void SortBandTables(int KeyColumn, bool Ascending, const String& Caption);
+// Sorts the first Count rows of a band table (all its columns) by one column (a TBandColumn).
 void SortBandTable(class TMatrix& Table, int Count, int KeyColumn, bool Ascending);
 // Shows the order on the main window's sort button and the full list.
 void ShowSortCaption(const String& Caption);

@@ -1,16 +1,32 @@
 #include "DOV_sdlbase.h"
 
+#include <vector>
+
 #include "DOV_stringl.h"
 
 std::atomic<Double> ProcStat{0.0};
 FeedBackProcType MathFeedBackProc = nullptr;
 std::atomic<bool> AbortMathProc{false};
 
+namespace {
+// Filled during static initialisation, before main can call InitLibrary.
+std::vector<TLibraryStartUp>& LibraryStartUps() {
+  static std::vector<TLibraryStartUp> startUps;
+  return startUps;
+}
+}  // namespace
+
+bool AddLibraryStartUp(TLibraryStartUp StartUp) {
+  LibraryStartUps().push_back(StartUp);
+  return true;
+}
+
 void InitLibrary() {
   ProcStat = 0.0;
   MathFeedBackProc = nullptr;
   AbortMathProc = false;
   InitScramble(8053);
+  for (TLibraryStartUp startUp : LibraryStartUps()) startUp();
 }
 
 String ComponentErrorMessage(const TComponent* Component, const String& Reason) {

@@ -63,10 +63,17 @@ extern std::atomic<bool> AbortMathProc;
 // The library's start-up, run once by main (after InitRuntime) and by every test fixture that
 // depends on process-wide state: sets ProcStat to 0, unsets MathFeedBackProc, clears
 // AbortMathProc, and seeds the process-wide random generator by building the string unit's
-// scramble tables with InitScramble(8053). Every later unseeded draw of the run-time generator
-// follows from that seed, so sequences are reproducible. Calling it again restarts from the
-// same state.
+// scramble tables with InitScramble(8053), then runs the start-ups that the library's units
+// registered (the scalar-math unit draws its own seeds there). Every later unseeded draw of the
+// run-time generator follows from that seed, so sequences are reproducible. Calling it again
+// restarts from the same state.
 void InitLibrary();
+
+// A unit above the base layer registers its start-up here from a static initialiser of its
+// own source file, so that InitLibrary runs it in every program that links the unit. The
+// start-ups run after the seeding, in the order they were registered. Returns true.
+using TLibraryStartUp = void (*)();
+bool AddLibraryStartUp(TLibraryStartUp StartUp);
 
 // ---- shared records ----------------------------------------------------------------------
 struct TPointDouble {

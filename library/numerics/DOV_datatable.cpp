@@ -227,16 +227,31 @@ void TDataTable::CommitArrays(TArrays& A) noexcept {
   FVType.swap(A.VType);
 }
 
+bool TDataTable::SizeFitsInMemory(Integer NrCols, Integer NrRows) {
+  // Estimated in floating point: the products of two large sizes overflow 64 bits.
+  const long double nc = std::max<Integer>(NrCols, 1);
+  const long double nr = std::max<Integer>(NrRows, 1);
+  const long double cells = nc * nr;
+  if (cells > static_cast<long double>(std::vector<double>().max_size())) return false;
+  const long double bytes =
+      cells * (sizeof(double) + sizeof(Byte)) +
+      nc * (sizeof(TVTypeSpec) + sizeof(TDTNameStr) + sizeof(std::vector<Byte>) + sizeof(Integer)) +
+      nr * (sizeof(TDTNameStr) + sizeof(Integer));
+  // Small tables need no look at the system.
+  constexpr long double SmallTable = 64.0L * 1024 * 1024;
+  return bytes <= SmallTable || bytes <= static_cast<long double>(ObtainableMemoryBytes());
+}
+
 void TDataTable::Resize(Integer NrCols, Integer NrRows) {
   if (NrCols < 0) NrCols = 0;
   if (NrRows < 0) NrRows = 0;
   if (NrCols == FNrOfCols && NrRows == FNrOfRows) return;
   const Integer oldCols = FNrOfCols;
   const Integer oldRows = FNrOfRows;
-  // A size whose values could never be held is refused before anything is allocated.
-  const std::size_t cells = static_cast<std::size_t>(std::max<Integer>(NrCols, 1)) *
-                            static_cast<std::size_t>(std::max<Integer>(NrRows, 1));
-  if (cells > std::vector<double>().max_size()) RaiseNoMemory();
+  // A size that could never be held is refused before anything is allocated: filling the
+  // per-column arrays of a huge table would get the process killed before the value block
+  // is even asked for.
+  if (!SizeFitsInMemory(NrCols, NrRows)) RaiseNoMemory();
   if (NrRows == FNrOfRows && NrCols > FNrOfCols) {
     ResizeColumns(NrCols);
   } else {

@@ -62,7 +62,12 @@ public:
   Integer NrOfRows() const { return FNrOfRows; }
   void SetNrCols(Integer Nc);
   void SetNrRows(Integer Nr);
+  // A size whose arrays would exceed the memory the process can have raises
+  // ESDLDataTableError ("not enough memory on heap") before anything is allocated.
   void Resize(Integer NrCols, Integer NrRows);
+  // Whether a table of that size fits in the memory the process can have (values, cell
+  // states, names, attributes and scale types together).
+  static bool SizeFitsInMemory(Integer NrCols, Integer NrRows);
   void Clear();
   // Makes an external matrix the table's values; the table never releases it.
   void AssignAnotherDataMatrix(TMatrix* NewDMat);

@@ -1,5 +1,6 @@
 // Delimited text import and export of TDataTable.
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -73,6 +74,19 @@ void ExtractCSVField(const String& Line, std::size_t& Pos, char D, bool& Exhaust
   if (end == String::npos) end = n;
   Field.assign(Line, Pos, end - Pos);
   Pos = end < n ? end + 1 : n;
+}
+
+// The number of fields of a line that the importer has ended with the delimiter D.
+Integer CountCSVFields(const String& Line, char D) {
+  Integer n = 0;
+  std::size_t pos = 0;
+  bool exhausted = false;
+  String field;
+  for (;;) {
+    ExtractCSVField(Line, pos, D, exhausted, field);
+    if (exhausted) return n;
+    ++n;
+  }
 }
 
 // Reads the next raw line; two-byte little-endian files carry the high byte of their line
@@ -173,6 +187,15 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
     if (l % step == 0 && lines > 0)
       PercDone(this, static_cast<Integer>(std::nearbyint(100.0 * l / lines)));
     line += delim;
+    // The table grows one column per extra field. A line wider than the table is measured
+    // whole first, so that a size beyond the memory the process can have fails at once
+    // instead of after gigabytes were filled.
+    if (static_cast<Integer>(std::count(line.begin(), line.end(), delim)) + colOffset > FNrOfCols) {
+      const Integer width = CountCSVFields(line, delim) + colOffset;
+      if (width > FNrOfCols &&
+          !SizeFitsInMemory(width, std::max<Integer>(FNrOfRows, lines + rowOffset)))
+        RaiseNoMemory();
+    }
     Integer m = 0;
     std::size_t pos = 0;
     bool exhausted = false;

@@ -83,14 +83,44 @@ Double InterpolEquallySpaced(Double x, Double X0, Double X1, const V& Values) {
 
 // ---- start-up ----------------------------------------------------------------------------
 
+namespace {
+
+// What the library's start-up left: the generator position after its three draws and the
+// seeds they gave. Programs written for the two-call start-up call DOV_math1_Init again right
+// after InitLibrary; drawing again there would shift every later random sequence.
+struct TLibraryStartState {
+  bool Valid = false;
+  Cardinal GeneratorAfter = 0;
+  Integer Seeds[3] = {0, 0, 0};
+};
+TLibraryStartState LibraryStart;
+
+void StartUpFromLibrary() {
+  LibraryStart.Valid = false;
+  DOV_math1_Init();
+  LibraryStart = {true, RandSeed, {LRSeed1, LRSeed2, LRSeed3}};
+}
+
+[[maybe_unused]] const bool StartUpRegistered = AddLibraryStartUp(&StartUpFromLibrary);
+
+}  // namespace
+
 void DOV_math1_Init() {
   GRandSpareStored = false;
   GRandSpare = 0;
+  MathFeedBackProc = nullptr;
+  if (LibraryStart.Valid && RandSeed == LibraryStart.GeneratorAfter) {
+    // Nothing drew since the library's start-up: give back the state it made, draw nothing.
+    LRSeed1 = LibraryStart.Seeds[0];
+    LRSeed2 = LibraryStart.Seeds[1];
+    LRSeed3 = LibraryStart.Seeds[2];
+    return;
+  }
+  LibraryStart.Valid = false;
   // Three successive draws, in this order: the seeds follow the generator's state at start-up.
   LRSeed1 = static_cast<Integer>(std::nearbyint(RandomReal() * 990000.0L));
   LRSeed2 = static_cast<Integer>(std::nearbyint(RandomReal() * 990000.0L));
   LRSeed3 = static_cast<Integer>(std::nearbyint(RandomReal() * 990000.0L));
-  MathFeedBackProc = nullptr;
 }
 
 // ---- rounding ----------------------------------------------------------------------------

@@ -13,15 +13,18 @@
 // (and "," where asked) as decimal separator, never the C library's locale.
 //
 // DOV_math1_Init() is the unit's start-up. It draws from the process-wide generator, so it must
-// run after the string unit's InitScramble(8053) and before anything else draws: the library's
-// one explicit initialisation calls them in that order.
+// run after the string unit's InitScramble(8053) and before anything else draws: InitLibrary
+// runs it right after the seeding, so one call initialises the library.
 
 #include "DOV_sdlbase.h"
 #include "System.h"
 
 // ---- start-up ----------------------------------------------------------------------------
 // Empties GRandom's spare deviate, seeds LongRand from three uniform draws (x 990000, rounded
-// halves to even) and unsets MathFeedBackProc.
+// halves to even) and unsets MathFeedBackProc. InitLibrary runs it. Called again while the
+// generator still stands where InitLibrary left it, it gives back the seeds InitLibrary made
+// and draws nothing, so InitLibrary followed by DOV_math1_Init gives the same sequences as
+// InitLibrary alone.
 void DOV_math1_Init();
 
 // ---- rounding ----------------------------------------------------------------------------

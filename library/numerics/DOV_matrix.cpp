@@ -9,6 +9,7 @@
 
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
+#include "SysUtils.h"
 
 TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
   try {
@@ -36,6 +37,12 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
   if (Nr < 0) Nr = 0;
   const std::size_t newCols = static_cast<std::size_t>(std::max<Integer>(Nc, 1));
   const std::size_t newRows = static_cast<std::size_t>(std::max<Integer>(Nr, 1));
+  // A block beyond the memory the process can have is refused before it is asked for: filling
+  // it with zeros would get the process killed instead of raising.
+  const long double bytes = static_cast<long double>(newCols) * newRows * sizeof(double);
+  constexpr long double SmallBlock = 64.0L * 1024 * 1024;
+  if (bytes > SmallBlock && bytes > static_cast<long double>(ObtainableMemoryBytes()))
+    RaiseNoMemory();
   // Values survive only inside both the old and the new extent. The column or row that an
   // empty matrix keeps allocated is not part of its extent: what it holds must not come back
   // when the matrix grows again.

@@ -157,10 +157,10 @@ TListView::TListView(TComponent* AOwner)
   v->header()->setSectionsMovable(false);
   v->setModel(FModel.get());
   SetBounds(0, 0, 250, 150);
-  AttachWidget(v);
+  AttachWidget(Native(v));
   SetTabStop(true);
   FClickOnMouseUp = true;
-  WatchChild(v->viewport());
+  WatchChild(Native(v->viewport()));
   QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged,
                    [this](const QModelIndex& Now, const QModelIndex& Before) {
                      if (FInCode) return;
@@ -301,7 +301,7 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
   e->setMinimumDate(kEpoch);
   e->setTimeSpec(Qt::LocalTime);
   SetBounds(0, 0, 186, 21);
-  AttachWidget(e);
+  AttachWidget(Native(e));
   SetTabStop(true);
   FValue = std::floor(FromQDateTime(QDateTime::currentDateTime()));
   SetKind(dtkDate);

@@ -165,7 +165,7 @@ void TControlEventFilter::Watch(QWidget* W) {
 
 bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
   TControl* c = FControl;
-  QWidget* w = c->FWidget;
+  QWidget* w = c->Handle();
   if (w == nullptr) return false;
   auto toControl = [&](const QPointF& p) {
     QPoint pt = p.toPoint();
@@ -317,16 +317,17 @@ TControl::~TControl() {
   // a control that is already half gone.
   delete FFilter;
   FFilter = nullptr;
-  if (FWidget != nullptr) {
-    QWidget* w = FWidget;
+  if (Widget(FWidget) != nullptr) {
+    QWidget* w = Widget(FWidget);
     FWidget = nullptr;
     w->blockSignals(true);
     delete w;
   }
 }
 
-void TControl::AttachWidget(QWidget* W) {
-  FWidget = W;
+void TControl::AttachWidget(TNativeWidget* N) {
+  QWidget* W = Widget(N);
+  FWidget = N;
   QObject::connect(W, &QObject::destroyed, [this] { FWidget = nullptr; });
   FFilter = new TControlEventFilter(this);
   FFilter->Watch(W);
@@ -338,8 +339,8 @@ void TControl::AttachWidget(QWidget* W) {
   ApplyGeometry();
 }
 
-void TControl::WatchChild(QWidget* W) {
-  if (FFilter != nullptr) FFilter->Watch(W);
+void TControl::WatchChild(TNativeWidget* W) {
+  if (FFilter != nullptr) FFilter->Watch(Widget(W));
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -349,12 +350,12 @@ void TControl::SetParent(TWinControl* AParent) {
   if (FParent != nullptr) FParent->RemoveControl(this);
   FParent = AParent;
   if (FParent != nullptr) FParent->InsertControl(this);
-  if (FWidget != nullptr && !IsWindowControl()) {
-    FWidget->setParent(FParent != nullptr ? FParent->ClientHandle() : nullptr);
+  if (Widget(FWidget) != nullptr && !IsWindowControl()) {
+    Widget(FWidget)->setParent(FParent != nullptr ? Widget(FParent->ClientHandle()) : nullptr);
     ApplyGeometry();
     ApplyVisibility();
     ApplyFontAndColor();
-  } else if (FWidget != nullptr && FParent == nullptr) {
+  } else if (Widget(FWidget) != nullptr && FParent == nullptr) {
     ApplyVisibility();
   }
   if (FParent != nullptr && FAlign != alNone) FParent->Realign();
@@ -378,13 +379,13 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TControl::ApplyGeometry() {
-  if (FWidget == nullptr) return;
+  if (Widget(FWidget) == nullptr) return;
   if (IsWindowControl()) {
     // A window's Left and Top place its client area, as they read back: Qt's frame
     // position is not known before the window manager has framed the window.
-    FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+    Widget(FWidget)->setGeometry(FLeft, FTop, FWidth, FHeight);
   } else {
-    FWidget->setGeometry(FLeft, FTop, FWidth, FHeight);
+    Widget(FWidget)->setGeometry(FLeft, FTop, FWidth, FHeight);
   }
 }
 
@@ -399,28 +400,29 @@ void TControl::SetVisible(bool Value) {
 }
 
 void TControl::ApplyVisibility() {
-  if (FWidget == nullptr) return;
+  if (Widget(FWidget) == nullptr) return;
   if (FParent == nullptr && !IsWindowControl()) {
-    FWidget->hide();
+    Widget(FWidget)->hide();
     return;
   }
-  FWidget->setVisible(FVisible);
+  Widget(FWidget)->setVisible(FVisible);
 }
 
 bool TControl::Showing() const {
   if (!FVisible) return false;
-  if (FParent == nullptr) return FWidget != nullptr && IsWindowControl() && FWidget->isVisible();
+  if (FParent == nullptr)
+    return Handle() != nullptr && IsWindowControl() && Handle()->isVisible();
   return FParent->Showing();
 }
 
 void TControl::SetEnabled(bool Value) {
   FEnabled = Value;
-  if (FWidget != nullptr) FWidget->setEnabled(Value);
+  if (Widget(FWidget) != nullptr) Widget(FWidget)->setEnabled(Value);
 }
 
 void TControl::SetHint(const String& Value) {
   FHint = Value;
-  if (FWidget != nullptr) FWidget->setToolTip(FShowHint ? QStr(Value) : QString());
+  if (Widget(FWidget) != nullptr) Widget(FWidget)->setToolTip(FShowHint ? QStr(Value) : QString());
 }
 
 void TControl::SetShowHint(bool Value) {
@@ -459,55 +461,55 @@ void TControl::SetParentColor(bool Value) {
 }
 
 void TControl::ApplyFontAndColor() {
-  if (FWidget == nullptr) return;
+  if (Widget(FWidget) == nullptr) return;
   if (FFontSet) {
-    FWidget->setFont(ToQFont(*FFont));
-    QPalette pal = FWidget->palette();
+    Widget(FWidget)->setFont(ToQFont(*FFont));
+    QPalette pal = Widget(FWidget)->palette();
     const QColor fc = ToQColor(FFont->Color());
     pal.setColor(QPalette::WindowText, fc);
     pal.setColor(QPalette::Text, fc);
     pal.setColor(QPalette::ButtonText, fc);
-    FWidget->setPalette(pal);
+    Widget(FWidget)->setPalette(pal);
   }
   if (FColorSet && FColor != clNone && FColor != clDefault) {
-    QPalette pal = FWidget->palette();
+    QPalette pal = Widget(FWidget)->palette();
     pal.setColor(QPalette::Window, ToQColor(FColor));
     pal.setColor(QPalette::Base, ToQColor(FColor));
     pal.setColor(QPalette::Button, ToQColor(FColor));
-    FWidget->setPalette(pal);
-    FWidget->setAutoFillBackground(true);
+    Widget(FWidget)->setPalette(pal);
+    Widget(FWidget)->setAutoFillBackground(true);
   }
 }
 
 void TControl::Repaint() {
-  if (FWidget != nullptr && FWidget->isVisible()) FWidget->repaint();
+  if (Widget(FWidget) != nullptr && Widget(FWidget)->isVisible()) Widget(FWidget)->repaint();
 }
 
 void TControl::Invalidate() {
-  if (FWidget != nullptr) FWidget->update();
+  if (Widget(FWidget) != nullptr) Widget(FWidget)->update();
 }
 
 void TControl::Update() {
-  if (FWidget != nullptr && FWidget->isVisible()) FWidget->repaint();
+  if (Widget(FWidget) != nullptr && Widget(FWidget)->isVisible()) Widget(FWidget)->repaint();
 }
 
 void TControl::BringToFront() {
-  if (FWidget != nullptr) FWidget->raise();
+  if (Widget(FWidget) != nullptr) Widget(FWidget)->raise();
 }
 
 void TControl::SendToBack() {
-  if (FWidget != nullptr) FWidget->lower();
+  if (Widget(FWidget) != nullptr) Widget(FWidget)->lower();
 }
 
 TPoint TControl::ScreenToClient(const TPoint& P) const {
-  if (FWidget == nullptr) return P;
-  const QPoint q = FWidget->mapFromGlobal(QPoint(P.X, P.Y));
+  if (Widget(FWidget) == nullptr) return P;
+  const QPoint q = Widget(FWidget)->mapFromGlobal(QPoint(P.X, P.Y));
   return Point(q.x(), q.y());
 }
 
 TPoint TControl::ClientToScreen(const TPoint& P) const {
-  if (FWidget == nullptr) return P;
-  const QPoint q = FWidget->mapToGlobal(QPoint(P.X, P.Y));
+  if (Widget(FWidget) == nullptr) return P;
+  const QPoint q = Widget(FWidget)->mapToGlobal(QPoint(P.X, P.Y));
   return Point(q.x(), q.y());
 }
 
@@ -729,7 +731,7 @@ TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
   SetBounds(0, 0, 100, 100);
   ResizeImage(100, 100);
-  AttachWidget(new TCustomControlWidget(this, &FImage->image));
+  AttachWidget(Native(new TCustomControlWidget(this, &FImage->image)));
   FCanvas->OnChange = [this](TObject*) {
     if (Handle() != nullptr) Handle()->update();
   };

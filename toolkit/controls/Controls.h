@@ -20,7 +20,9 @@
 #include "System.h"
 #include "Types.h"
 
-class QWidget;
+// The native widget behind a control. Outside the toolkit it is an opaque handle; the toolkit's
+// own code reaches the widget through ControlsQt.h (Widget(), Native(), TControl::Handle()).
+struct TNativeWidget;
 class TWinControl;
 class TControlEventFilter;
 
@@ -244,8 +246,10 @@ public:
   bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
   void Loaded() override;
 
-  // The widget behind the control (for the toolkit's own code only).
-  QWidget* Handle() const { return FWidget; }
+  // The widget behind the control, for the toolkit's own code only: defined in ControlsQt.h.
+  auto Handle() const;
+  // The same as an opaque handle.
+  TNativeWidget* NativeHandle() const { return FWidget; }
 
   // Runs OnClick (the platform's Click).
   virtual void Click();
@@ -264,11 +268,11 @@ public:
 
 protected:
   // Concrete controls create their widget in their constructor and hand it over here.
-  void AttachWidget(QWidget* W);
+  void AttachWidget(TNativeWidget* W);
   // True for windows (their widget is a top-level window, never placed on a parent).
   virtual bool IsWindowControl() const { return false; }
   // Delivers mouse input of a child widget (a view's viewport) as the control's own.
-  void WatchChild(QWidget* W);
+  void WatchChild(TNativeWidget* W);
   virtual String GetText() const { return FText; }
   virtual void SetTextValue(const String& Value) { FText = Value; }
   // Applies the control's font and colour to its widget (after a change of either).
@@ -287,7 +291,7 @@ private:
   void FontChanged();
 
   TWinControl* FParent = nullptr;
-  QWidget* FWidget = nullptr;
+  TNativeWidget* FWidget = nullptr;
   TControlEventFilter* FFilter = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
@@ -340,7 +344,7 @@ public:
   virtual void DoExit();
 
   // The widget that holds child controls (the control's own by default).
-  virtual QWidget* ClientHandle() const { return Handle(); }
+  virtual TNativeWidget* ClientHandle() const { return NativeHandle(); }
   // Re-applies alignment (alTop, alClient, ...) of the child controls.
   void Realign();
 

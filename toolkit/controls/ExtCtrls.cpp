@@ -96,7 +96,7 @@ TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
   auto* f = new TPanelWidget;
   f->setAutoFillBackground(true);
   SetBounds(0, 0, 185, 41);
-  AttachWidget(f);
+  AttachWidget(Native(f));
   ApplyFrame();
 }
 
@@ -153,7 +153,7 @@ bool TPanel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
 // ---- TBevel ------------------------------------------------------------------------------
 TBevel::TBevel(TComponent* AOwner) : TControl(AOwner) {
   SetBounds(0, 0, 50, 50);
-  AttachWidget(new TBevelWidget);
+  AttachWidget(Native(new TBevelWidget));
 }
 
 void TBevel::SetShape(TBevelShape Value) {
@@ -184,7 +184,7 @@ bool TBevel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
 TImage::TImage(TComponent* AOwner) : TControl(AOwner), FPicture(std::make_unique<TPicture>()) {
   FClickOnMouseUp = true;
   SetBounds(0, 0, 105, 105);
-  AttachWidget(new TImageWidget(this));
+  AttachWidget(Native(new TImageWidget(this)));
   FPicture->OnChange = [this](TObject*) { PictureChanged(); };
 }
 

@@ -105,7 +105,7 @@ public:
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   FVisible = false;
   SetBounds(0, 0, 640, 480);
-  AttachWidget(new TFormWidget(this));
+  AttachWidget(Native(new TFormWidget(this)));
   FWantsKeyPress = true;
 }
 

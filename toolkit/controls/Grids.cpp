@@ -216,7 +216,7 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   v->setEditTriggers(QAbstractItemView::NoEditTriggers);
   v->setWordWrap(false);
   SetBounds(0, 0, 320, 120);
-  AttachWidget(v);
+  AttachWidget(Native(v));
   SetTabStop(true);
   FClickOnMouseUp = true;
   // A press on a cell asks OnSelectCell before the selection moves; fixed cells are never
@@ -231,7 +231,7 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
     v->setFocus(Qt::MouseFocusReason);
     return true;
   }));
-  WatchChild(v->viewport());
+  WatchChild(Native(v->viewport()));
   // The fixed cells: clickable (the events reach the grid), never selected; the wheel over
   // them scrolls the cells.
   for (QTableView* o : {v->Top, v->Left, v->Corner}) {
@@ -246,7 +246,7 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
       }
       return e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseMove;
     }));
-    WatchChild(o->viewport());
+    WatchChild(Native(o->viewport()));
   }
   // Keyboard moves.
   QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,

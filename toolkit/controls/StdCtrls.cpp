@@ -139,7 +139,7 @@ TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
   l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   FClickOnMouseUp = true;
   SetBounds(0, 0, 65, 13);
-  AttachWidget(l);
+  AttachWidget(Native(l));
 }
 
 String TLabel::GetText() const { return FCaption; }
@@ -223,7 +223,7 @@ bool TLabel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
   auto* e = new QLineEdit;
   SetBounds(0, 0, 121, 21);
-  AttachWidget(e);
+  AttachWidget(Native(e));
   SetTabStop(true);
   QObject::connect(e, &QLineEdit::textEdited, [this, e](const QString& Now) {
     // MaxLength limits typing and pasting only: refuse a user edit that makes a text longer
@@ -305,7 +305,7 @@ bool TEdit::SetDescribedEvent(const String& Event, const String& Handler, TCompo
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner) {
   auto* m = new QPlainTextEdit;
   SetBounds(0, 0, 185, 89);
-  AttachWidget(m);
+  AttachWidget(Native(m));
   SetTabStop(true);
   FLines = std::make_unique<TMemoStrings>(m);
   FWantsKeyPress = true;
@@ -359,7 +359,7 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
   auto* b = new QPushButton;
   b->setAutoDefault(false);
   SetBounds(0, 0, 75, 25);
-  AttachWidget(b);
+  AttachWidget(Native(b));
   SetTabStop(true);
   QObject::connect(b, &QPushButton::clicked, [this] { GuardedCall([this] { Click(); }); });
 }
@@ -413,7 +413,7 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
   auto* r = new TRadioWidget;
   r->setAutoExclusive(false);
   SetBounds(0, 0, 113, 17);
-  AttachWidget(r);
+  AttachWidget(Native(r));
   SetTabStop(true);
   // Code changes run with this button's signals blocked, so a toggle here is the user's.
   QObject::connect(r, &QRadioButton::toggled, [this](bool On) {
@@ -458,7 +458,7 @@ bool TRadioButton::SetDescribedProperty(const String& Prop, const TPropValue& Va
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
   auto* c = new QCheckBox;
   SetBounds(0, 0, 97, 17);
-  AttachWidget(c);
+  AttachWidget(Native(c));
   SetTabStop(true);
   QObject::connect(c, &QCheckBox::toggled, [this](bool) { GuardedCall([this] { Click(); }); });
 }
@@ -492,10 +492,10 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(0, 0, 121, 97);
   SetColor(clWindow);
   FColorSet = false;
-  AttachWidget(l);
+  AttachWidget(Native(l));
   SetTabStop(true);
   FItems = std::make_unique<TListBoxStrings>(l);
-  WatchChild(l->viewport());
+  WatchChild(Native(l->viewport()));
   l->viewport()->installEventFilter(new TLambdaFilter(l, [this, l](QObject*, QEvent* e) {
     if (e->type() == QEvent::MouseButtonPress) FRowAtPress = l->currentRow();
     return false;
@@ -551,7 +551,7 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner) {
   c->setEditable(true);
   c->setInsertPolicy(QComboBox::NoInsert);
   SetBounds(0, 0, 145, 21);
-  AttachWidget(c);
+  AttachWidget(Native(c));
   SetTabStop(true);
   FItems = std::make_unique<TComboBoxStrings>(c);
   QObject::connect(c, &QComboBox::activated, [this](int) {
@@ -645,7 +645,7 @@ bool TComboBox::SetDescribedEvent(const String& Event, const String& Handler, TC
 TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
   auto* g = new QGroupBox;
   SetBounds(0, 0, 185, 105);
-  AttachWidget(g);
+  AttachWidget(Native(g));
 }
 
 String TGroupBox::GetText() const { return FromQStr(static_cast<QGroupBox*>(Handle())->title()); }

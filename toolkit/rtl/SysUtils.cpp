@@ -3,7 +3,9 @@
 #include "SysUtils.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 TFormatSettings FormatSettings;
@@ -283,13 +286,34 @@ bool WriteAll(int Fd, const char* Data, size_t Size) {
 
 }  // namespace
 
+String SymbolicLinkTarget(const String& FileName) {
+  String path = FileName;
+  // The kernel's own limit on links followed in one lookup.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0 || static_cast<size_t>(n) >= buf.size()) return path;
+    const String target(buf.data(), static_cast<size_t>(n));
+    const size_t slash = path.rfind('/');
+    path = target.empty() || target[0] == '/' || slash == String::npos
+               ? target
+               : path.substr(0, slash + 1) + target;
+  }
+  return FileName;
+}
+
 bool WriteFileReplacing(const String& FileName, const String& Bytes) {
-  const String tmp = FileName + ".kestal-write-" + std::to_string(::getpid());
+  const String target = SymbolicLinkTarget(FileName);
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return false;  // a loop of links
+  const String tmp = target + ".kestal-write-" + std::to_string(::getpid());
   const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) return false;
   bool ok = WriteAll(out, Bytes.data(), Bytes.size()) && ::fsync(out) == 0;
   if (::close(out) != 0) ok = false;
-  ok = ok && ::rename(tmp.c_str(), FileName.c_str()) == 0;
+  ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(tmp.c_str());
   return ok;
 }
@@ -415,4 +439,25 @@ Int64 FileSizeOf(const String& FileName) {
   struct stat st;
   if (FileName.empty() || ::stat(FileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return static_cast<Int64>(st.st_size);
+}
+
+// ---- memory ----------------------------------------------------------------------------------
+
+std::uint64_t ObtainableMemoryBytes() {
+  std::uint64_t limit = UINT64_MAX;
+  struct sysinfo info;
+  if (::sysinfo(&info) == 0) {
+    const std::uint64_t unit = info.mem_unit != 0 ? info.mem_unit : 1;
+    limit = (static_cast<std::uint64_t>(info.totalram) + info.totalswap) * unit;
+  }
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    struct rlimit rl;
+    if (::getrlimit(resource, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+      limit = std::min<std::uint64_t>(limit, rl.rlim_cur);
+  }
+  // A control group's limit ("max" when there is none) ends the process just as surely.
+  std::ifstream cgroup("/sys/fs/cgroup/memory.max");
+  std::uint64_t groupLimit = 0;
+  if (cgroup >> groupLimit && groupLimit > 0) limit = std::min(limit, groupLimit);
+  return limit;
 }

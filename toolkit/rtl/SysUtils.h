@@ -5,6 +5,7 @@
 // (the C library's locale is never consulted). FormatSettings.DecimalSeparator exists for code
 // that asks for "the system's separator"; it is '.' by default and the program forces '.'.
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string_view>
@@ -257,8 +258,13 @@ bool RenameFile(const String& OldName, const String& NewName);
 bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists = false);
 // Writes Bytes as the whole new content of FileName (created or replaced). The bytes go to a
 // file beside it first and take its place only when all were written, so a failure (a full
-// disk, say) leaves the old file as it was.
+// disk, say) leaves the old file as it was. When FileName is a symbolic link (or a chain of
+// them, relative targets taken from the link's folder), the file it points to is replaced
+// and the link stays: the new file is written beside that target. A loop of links fails.
 bool WriteFileReplacing(const String& FileName, const String& Bytes);
+// The file a chain of symbolic links ends at (FileName itself when it is no link). A link to
+// a missing file gives the missing file's name; a loop gives FileName.
+String SymbolicLinkTarget(const String& FileName);
 bool ForceDirectories(const String& Dir);       // creates missing parents; true if it exists
 bool CreateDir(const String& Dir);
 bool RemoveDir(const String& Dir);              // an empty folder only
@@ -273,3 +279,9 @@ String ExpandFileName(const String& FileName);  // absolute, "." and ".." resolv
 String GetCurrentDir();
 bool SetCurrentDir(const String& Dir);
 Int64 FileSizeOf(const String& FileName);       // -1 when missing
+
+// ---- memory ------------------------------------------------------------------------------
+// The most memory the process can hope to hold: physical memory plus swap, lowered by the
+// process's address-space and data limits and by its control group's memory limit. A request
+// beyond it cannot succeed; the kernel would end the process while the memory is filled.
+std::uint64_t ObtainableMemoryBytes();

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "DefaultSystem.h"
 #include "NetConfig.h"
 #include "SysUtils.h"
 #include "TimeZone.h"
@@ -30,9 +31,10 @@ std::string ConfigText(const std::vector<std::string>& Lines, bool CrLf) {
 std::vector<std::string> ConfigLines(const std::string& ModeCode,
                                      const std::vector<std::string>& Locations) {
   std::vector<std::string> lines = {"KESTAL DEFAULTS 7 : ", "Home", "52.1", "5.2", "52", "6", "0",
-                                    "N", "5", "12", "0", "E", "JO22CC00", ModeCode, "5", "69", "1",
-                                    "1303", "0.23", "38", "0.1", "0.5", "4", "18000", "10000", "4",
-                                    "10", "0", "3000", "KESTAL LOCATIONS :"};
+                                    "N", "5", "12", "0", "E", "JO22CC00", ModeCode};
+  lines.insert(lines.end(), DefaultFieldTexts.begin(), DefaultFieldTexts.end());
+  lines.push_back(DefaultReceiverBandwidthText);
+  lines.push_back("KESTAL LOCATIONS :");
   lines.insert(lines.end(), Locations.begin(), Locations.end());
   return lines;
 }

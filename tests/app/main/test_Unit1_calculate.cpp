@@ -398,6 +398,74 @@ TEST_F(CalculateTest, TheFullListShowsEveryPulsarOfTheBand) {
   EXPECT_FALSE(Form30->Visible());
 }
 
+// A mode switch invalidates the results as an input change does, and the full list shows only
+// a table that CALCULATE filled for the band of the frequency: never an empty table (name
+// index 0 would read the name at -1) nor the other band's table.
+TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTable) {
+  struct Step {
+    enum { Pulsar, Evaluation, Calculate, SetFrequency } Kind;
+    const char* Frequency;
+  };
+  struct Case {
+    const char* Name;
+    const char* Mode;
+    std::vector<Step> Steps;
+    bool Band400;  // the list, when not empty, is the 400 MHz table
+    bool Empty;
+  } cases[] = {
+      {"calculated in evaluation mode only", "DE",
+       {{Step::Calculate, nullptr}, {Step::Pulsar, nullptr}}, false, true},
+      {"430 MHz table, then 1303 MHz in evaluation mode", "DP",
+       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "1303"}, {Step::Calculate, nullptr}, {Step::Pulsar, nullptr}},
+       false, true},
+      {"and calculated again in pulsar mode", "DP",
+       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "1303"}, {Step::Calculate, nullptr}, {Step::Pulsar, nullptr},
+        {Step::Calculate, nullptr}},
+       false, false},
+      {"between the bands the last table stays", "DP",
+       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "700"}, {Step::Calculate, nullptr}},
+       true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    StartWith(Pulsars, c.Mode);
+    for (const Step& step : c.Steps) {
+      switch (step.Kind) {
+        case Step::Pulsar: Form1->Button47Click(Form1->Button47); break;
+        case Step::Evaluation: Form1->Button43Click(Form1->Button43); break;
+        case Step::Calculate: Form1->Button1Click(Form1->Button1); break;
+        case Step::SetFrequency: Type(Form1->Edit4, step.Frequency); break;
+      }
+      if (step.Kind == Step::Pulsar || step.Kind == Step::Evaluation) {
+        EXPECT_FALSE(Form1->Button28->Enabled());
+        EXPECT_TRUE(ListItems().empty());
+        EXPECT_EQ(Form1->Edit21->Text(), "");
+        EXPECT_EQ(Form1->SortState, 1);
+      }
+    }
+    Form1->Button28Click(Form1->Button28);
+    TListView* list = Form30->ListView1;
+    const int want = c.Empty ? 0 : c.Band400 ? Form1->Count400 : Form1->Count1400;
+    ASSERT_EQ(list->Items()->Count(), want);
+    const std::vector<String> names = {"J1100+5000", "J1200+6000", "J1300+7000",
+                                       "J1400-8500", "J1500+6500", "J1600+6600"};  // S400 > 0
+    for (int i = 0; i < list->Items()->Count(); ++i) {
+      const String name = list->Items()->Item(i)->SubItems()->Strings(1);
+      EXPECT_FALSE(name.empty()) << i;
+      if (c.Band400) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+      } else {
+        EXPECT_NE(name, "J1600+6600");  // DM 0: not in the 1400 MHz table
+      }
+    }
+    dialogs->Clear();
+    TearDown();
+  }
+}
+
 TEST_F(CalculateTest, SunNoiseButtonChecksTheRangeOnlyInEvaluationMode) {
   StartWith(Pulsars, "DE");
   Type(Form1->Edit4, "20000");

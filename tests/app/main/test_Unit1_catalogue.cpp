@@ -1,5 +1,7 @@
 // The band tables built from the pulsar catalogue, and what the main window shows of them.
 
+#include <filesystem>
+
 #include "DOV_datatable.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -96,6 +98,83 @@ TEST(BandTables, VersionIsTheFiveCharactersAfterTheLabel) {
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.10.1"), "2.10.");
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 1.6"), "1.6");
   EXPECT_EQ(CatalogueVersionOf("Catalogue"), "");
+  EXPECT_EQ(CatalogueVersionOf("\xEF\xBB\xBF" "Catalogue Version: 2.6.3"), "2.6.3");
+}
+
+// In a numeric column, whatever is not a finite number is a missing value: the data table
+// would give a text the number of its category, and that made pulsars appear.
+TEST(BandTables, ValuesThatAreNoNumbersAreMissing) {
+  const std::string good = "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
+  struct Case {
+    const char* Row;
+    int Count400, Count1400;
+  } cases[] = {
+      {"J0100+0100;11;21;0.6;40;6;nan;nan;1;1;", 0, 0},
+      {"J0100+0100;11;21;0.6;40;6;inf;*;1;1;", 0, 0},
+      {"J0100+0100;11;21;0.6;40;6;1e400;n/a;1;1;", 0, 0},
+      {"J0100+0100;11;21;0.6;40;6;12abc;2mJy;1;1;", 0, 0},
+      {"J0100+0100;*;21;0.6;40;6;3;2;1;1;", 0, 0},        // RAJD
+      {"J0100+0100;11;21;0.6;40;wide;3;2;1;1;", 0, 0},    // W50
+      {"J0100+0100;11;21;abc;40;6;3;2;1;1;", 0, 0},       // P0
+      {"J0100+0100;11;21;0.6;DM;6;3;2;1;1;", 0, 0},       // DM
+      {"J0100+0100;11;21;0.6;40;6;3;2;1;1;", 1, 1},       // the same row with numbers
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Row);
+    testsupport::TempDir dir;
+    // Categories are numbered per column: the good row makes the texts' ordinals 2 and up.
+    const Built b = Build(CatalogueText({good, c.Row, good}), dir);
+    EXPECT_EQ(b.Result.Count400, 2 + c.Count400);
+    EXPECT_EQ(b.Result.Count1400, 2 + c.Count1400);
+    for (const auto& name : b.Result.Names400) EXPECT_TRUE(name == "J0002+0002" || c.Count400 == 1);
+  }
+}
+
+// The passes stop at the first blank line and after file line 5000; the result says how many
+// pulsar lines they read out of how many the file has.
+TEST(BandTables, RowsReadOutOfThePulsarLinesOfTheFile) {
+  const std::string row = "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
+  auto rows = [&](int n) { return std::vector<std::string>(static_cast<size_t>(n), row); };
+  struct Case {
+    const char* Name;
+    std::string Text;
+    int Read, Lines;
+  } cases[] = {
+      {"whole file", CatalogueText(rows(3)), 3, 3},
+      {"blank lines at the end", CatalogueText(rows(3)) + "\n\n", 3, 3},
+      {"blank line in the middle", CatalogueText(rows(2)) + "\n" + "3;" + row + "\n", 2, 3},
+      {"more rows than the tables take", CatalogueText(rows(5100)), 4997, 5100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    testsupport::TempDir dir;
+    const Built b = Build(c.Text, dir);
+    EXPECT_EQ(b.Result.RowsRead, c.Read);
+    EXPECT_EQ(b.Result.PulsarLines, c.Lines);
+    EXPECT_EQ(b.Result.Count400, c.Read);
+  }
+}
+
+TEST(BandTables, HeaderAndLineWidthChecks) {
+  const std::string header = "#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+  const std::string row = "1;J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
+  struct Case {
+    std::vector<String> Lines;
+    bool HeaderValid;
+    int TooWide;
+  } cases[] = {
+      {{"Catalogue Version: 2.6.3", header, "units", row}, true, 0},
+      {{"Catalogue Version: 2.6.3", "#;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;", "units", row}, false, 0},
+      {{"Catalogue Version: 2.6.3", header + "EXTRA;", "units", row}, false, 2},
+      {{"Catalogue Version: 2.6.3", row}, false, 0},
+      {{"Catalogue Version: 2.6.3"}, false, 0},
+      {{"Catalogue Version: 2.6.3", header, "units", row, row + ";"}, true, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Lines.size() > 1 ? c.Lines[1] : "one line");
+    EXPECT_EQ(CatalogueHeaderValid(c.Lines), c.HeaderValid);
+    EXPECT_EQ(FirstTooWideCatalogueLine(c.Lines), c.TooWide);
+  }
 }
 
 using CatalogueImportTest = MainWindowTest;
@@ -113,6 +192,63 @@ TEST_F(CatalogueImportTest, TheMainWindowShowsCountsVersionAndKeepsTheNames) {
   EXPECT_EQ(Form1->PulsarNames[5000 + 1], "J0005+0005");
   EXPECT_EQ(Form1->PulsarNames[20000 + 2], "J0007+0008");
   EXPECT_EQ(Form1->Matrix_DB_400Mhz->GetVal(9, 3), -1);
+}
+
+// A catalogue that is there but cannot be used is refused with the reason, at once, and the
+// program goes on as without a catalogue.
+TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
+  const std::string notUsed = "ERROR : The file ATNF.csv with Pulsars data could not be used.\n\n";
+  const std::string reload =
+      "\n\nThe program goes on without the catalogue. Click the button <Check ATNF Catalogue "
+      "version> to load it again\n";
+  const std::string headerReason =
+      "Its second line must be the column list\n#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+  std::string withoutName = CatalogueText({"10;20;0.5;30;5;-999.99;0.5;1.0;1e6;"});
+  withoutName.replace(withoutName.find("#;NAME;"), 7, "#;");
+  std::string hostile = CatalogueText({"J0001+0001;10;20;0.5;30;5;-999.99;0.5;1.0;1e6;"});
+  hostile += "2;J0002+0002" + std::string(500000, ';') + "\n";
+  struct Case {
+    const char* Name;
+    std::string Text;  // empty: ATNF.csv is a folder
+    std::string Reason;
+  } cases[] = {
+      {"name column missing", withoutName, headerReason},
+      {"no header line", "Catalogue Version: 2.6.3\n1;J0001+0001;10;20;0.5;30;5;1;0.5;1.0;1e6;\n", headerReason},
+      {"a line of half a million separators", hostile, "Its line 5 has more fields than the column list"},
+      {"a folder", "", "Cannot read ATNF.csv: it is a folder, not a file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Text.empty())
+      std::filesystem::create_directory(dir.path() / "ATNF.csv");
+    else
+      dir.write("ATNF.csv", c.Text);
+    dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+    Start();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{notUsed + c.Reason + reload});
+    EXPECT_TRUE(Form1->CatalogueMissing());
+    EXPECT_EQ(Form1->Count400, 0);
+    EXPECT_EQ(Form1->Count1400, 0);
+    EXPECT_EQ(Form1->DB_Base->NrOfColumns(), 11);  // as described: nothing was imported
+    EXPECT_FALSE(Form1->Button1->Enabled());
+    dialogs->Clear();
+    TearDown();
+    std::filesystem::remove_all(dir.path() / "ATNF.csv");
+  }
+}
+
+TEST_F(CatalogueImportTest, RowsLeftUnreadAreToldOnceAndAByteOrderMarkIsSkipped) {
+  const std::string row = "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
+  dir.write("ATNF.csv", "\xEF\xBB\xBF" + CatalogueText({row, row}) + "\n3;" + row + "\n");
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  Start();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                            "Please note that only 2 of the 3 pulsar lines of ATNF.csv were read: "
+                            "the catalogue is read up to its first empty line and up to its line 5000"});
+  EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
+  EXPECT_EQ(Form1->Label94->Caption(), "2.6.3");
+  EXPECT_EQ(Form1->Count400, 2);
+  EXPECT_FALSE(Form1->CatalogueMissing());
 }
 
 TEST_F(CatalogueImportTest, TheRealCatalogueImportsBothBands) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "NetConfig.h"
 #include "SysUtils.h"
@@ -345,7 +346,17 @@ TEST_F(StartUpTest, ValidatorsReportBadNumbersAndResetOutOfRangeValues) {
   } cases[] = {{Form1->Edit2, "120", "69", {"ERROR: The value must be <=100"}},
                {Form1->Edit2, "100", "100", {}},
                {Form1->Edit3, "1", "1", {}},
-               {Form1->Edit3, "1.01", "1", {"ERROR: The value must be <=1"}}};
+               {Form1->Edit3, "1.01", "1", {"ERROR: The value must be <=1"}},
+               // A dish has a diameter above 0; a gain (other antenna) may be anything.
+               {Form1->Edit1, "0", "5", {"ERROR: The value must be >0"}},
+               {Form1->Edit1, "-3", "5", {"ERROR: The value must be >0"}},
+               {Form1->Edit1, "0.01", "0.01", {}},
+               // Written as a number but too large: named, and left for the user to correct.
+               {Form1->Edit4, "1e400", "1e400", {"ERROR: Frequency: '1e400' is too large a number"}},
+               {Form1->Edit1, "-1e4000", "-1e4000", {"ERROR: Dish diameter: '-1e4000' is too large a number"}},
+               {Form1->Edit36, "1e309", "1e309", {"ERROR: Receiver bandwidth: '1e309' is too large a number"}},
+               {Form1->Edit4, "inf", "inf", {DecimalText}},
+               {Form1->Edit4, "nan", "nan", {DecimalText}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Typed);
     Type(c.Field, "0.5");
@@ -360,6 +371,120 @@ TEST_F(StartUpTest, ValidatorsReportBadNumbersAndResetOutOfRangeValues) {
   Type(Form1->Edit36, "3 kHz");
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{DecimalText});
   EXPECT_FALSE(Form1->Button3->Enabled());
+}
+
+// A value that is no finite number is refused everywhere: by the field's check, by CALCULATE
+// and by SAVE, each naming the field, so the configuration never gets a value that would stop
+// the next start.
+TEST_F(StartUpTest, AFieldThatOverflowsIsRefusedByCalculateAndSave) {
+  struct Case {
+    size_t ConfigLine;  // 0-based line of the configuration holding the value, or none
+    TEdit* TForm1::*Field;
+    const char* Text;
+    const char* Named;
+  } cases[] = {
+      {14, &TForm1::Edit1, "1e400", "Dish diameter"},
+      {17, &TForm1::Edit4, "1e4000", "Frequency"},
+      {28, &TForm1::Edit36, "-1e400", "Receiver bandwidth"},
+      {0, &TForm1::Edit11, "1e400", "Integration time"},  // typed
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text + std::string(" in ") + c.Named);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    auto lines = ConfigLines(c.ConfigLine == 28 ? "DE" : "DP");
+    if (c.ConfigLine != 0) lines[c.ConfigLine] = c.Text;
+    const std::string file = ConfigText(lines);
+    dir.write("KestalDB.txt", file);
+    Start();
+    TEdit* field = Form1->*c.Field;
+    if (c.ConfigLine == 0) Type(field, c.Text);
+    const std::string message = std::string(c.Named) + ": '" + c.Text + "' is too large a number";
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"ERROR: " + message});
+    EXPECT_EQ(field->Text(), c.Text);
+    if (c.ConfigLine == 0) {
+      EXPECT_FALSE(Form1->Button3->Enabled());
+    }
+    for (auto handler : {&TForm1::Button1Click, &TForm1::Button3Click}) {
+      try {
+        (Form1->*handler)(Form1);
+        ADD_FAILURE() << "CALCULATE or SAVE went on";
+      } catch (const EConvertError& e) {
+        EXPECT_EQ(e.what(), message);
+      }
+    }
+    EXPECT_EQ(dir.read("KestalDB.txt"), file);
+    EXPECT_EQ(Form1->ListBox1->Items()->Count(), 0);
+    EXPECT_EQ(Form1->Matrix_DB_1400Mhz->GetVal(9, 1), -1);
+    dialogs->Clear();
+    TearDown();
+  }
+}
+
+// A position line is no field: it stops the start, naming the file and the line.
+TEST_F(StartUpTest, APositionLineThatIsNoFiniteNumberStopsTheStartNamingTheLine) {
+  struct Case {
+    size_t Line;  // 0-based
+    const char* Text;
+    const char* Message;
+  } cases[] = {{2, "1e400", "KestalDB.txt, line 3: '1e400' is too large a number"},
+               {6, "-1e4000", "KestalDB.txt, line 7: '-1e4000' is too large a number"},
+               {8, "inf", "KestalDB.txt, line 9: 'inf' is not a number (use . as decimal separator)"},
+               {10, "nan", "KestalDB.txt, line 11: 'nan' is not a number (use . as decimal separator)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Message);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    auto lines = ConfigLines();
+    lines[c.Line] = c.Text;
+    dir.write("KestalDB.txt", ConfigText(lines));
+    try {
+      Start();
+      ADD_FAILURE() << "the program went on";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.what(), std::string(c.Message));
+    }
+    TearDown();
+  }
+}
+
+TEST_F(StartUpTest, SaveNeverWritesAValueThatIsNotFinite) {
+  EXPECT_THROW(ConfigNumberText(std::numeric_limits<double>::infinity()), EConvertError);
+  EXPECT_THROW(ConfigNumberText(std::numeric_limits<double>::quiet_NaN()), EConvertError);
+  EXPECT_EQ(ConfigNumberText(1.7976931348623157e308), "1.79769e+308");
+  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  Start();
+  Form1->Latitude = std::numeric_limits<double>::infinity();  // set by another window
+  EXPECT_THROW(Form1->Button3Click(Form1->Button3), EConvertError);
+  EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(ConfigLines()));
+}
+
+// A configuration that is there but cannot be read says which file and why, not what the
+// C++ run-time calls it.
+TEST_F(StartUpTest, AnUnreadableConfigurationIsNamedWithTheReason) {
+  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+  std::filesystem::create_directory(dir.path() / "KestalDB.txt");
+  try {
+    Start();
+    ADD_FAILURE() << "the program went on";
+  } catch (const EInOutError& e) {
+    EXPECT_STREQ(e.what(), "Cannot read KestalDB.txt: it is a folder, not a file");
+  }
+}
+
+// A configuration kept in a synchronised folder and linked into the working folder: SAVE
+// replaces the linked file and keeps the link.
+TEST_F(StartUpTest, SaveThroughALinkedConfigurationUpdatesTheLinkedFile) {
+  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+  std::filesystem::create_directory(dir.path() / "sync");
+  dir.write("sync/KestalDB.txt", ConfigText(ConfigLines()));
+  std::filesystem::create_symlink("sync/KestalDB.txt", dir.path() / "KestalDB.txt");
+  Start();
+  Type(Form1->Edit4, "1420.5");
+  Form1->Button3Click(Form1->Button3);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "KestalDB.txt"));
+  auto expected = ConfigLines();
+  expected[17] = "1420.5";
+  EXPECT_EQ(dir.read("sync/KestalDB.txt"), ConfigText(expected));
 }
 
 TEST_F(StartUpTest, YFactorWindowsAreClosedByInputChangesOnlyAfterTheFirstCalculate) {

@@ -1,8 +1,10 @@
 #include "DOV_datatable.h"
+#include "SysUtils.h"
 #include "FormLoader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <string>
@@ -174,6 +176,34 @@ TEST(TDataTableModel, FailedResizeRaisesAndKeepsTheTable) {
   t.OnChange = [&](TObject*) { ++changes; };
   t.NumericData->SetVal(1, 1, 3);
   EXPECT_EQ(changes, 1);
+}
+
+// Sizes that the memory cannot hold: refused before anything is filled, not by the kernel
+// ending the process once the per-column arrays have taken the memory.
+TEST(TDataTableModel, SizesBeyondTheObtainableMemoryRaiseBeforeAllocating) {
+  const double obtainable = static_cast<double>(ObtainableMemoryBytes());
+  const int wideColumns = static_cast<int>(std::min(obtainable / 9 / 1000 + 2, 2.0e9));
+  struct Case {
+    int Cols, Rows;
+  } cases[] = {{3000000, 3000000}, {INT_MAX, 2}, {2, INT_MAX}, {wideColumns, 1000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Cols) + " x " + std::to_string(c.Rows));
+    EXPECT_FALSE(TDataTable::SizeFitsInMemory(c.Cols, c.Rows));
+    TDataTable t(nullptr);
+    t.SetName("DB_Base");
+    t.Resize(2, 3);
+    t.SetElem(2, 3, 7);
+    try {
+      t.Resize(c.Cols, c.Rows);
+      ADD_FAILURE() << "no exception";
+    } catch (const ESDLDataTableError& e) {
+      EXPECT_STREQ(e.what(), "Component \"DB_Base\": not enough memory on heap");
+    }
+    EXPECT_EQ(t.NrOfColumns(), 2);
+    EXPECT_EQ(t.NrOfRows(), 3);
+    EXPECT_EQ(t.Elem(2, 3), 7);
+  }
+  EXPECT_TRUE(TDataTable::SizeFitsInMemory(11, 5000));
 }
 
 TEST(TDataTableModel, CellAccessAndEvents) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DOV_datatable.h"
+#include "SysUtils.h"
 #include "TestSupport.h"
 #include "TextFile.h"
 
@@ -329,6 +330,26 @@ TEST(TDataTableCSVImport, MissingFileRaisesAndKeepsTheHandlers) {
   t.SetFComment("x");
   EXPECT_EQ(changes, 2);
   EXPECT_EQ(setups, 1);
+}
+
+// A line of delimiters that would widen the table beyond the memory the process can have
+// fails at once with the table's own error, before the columns are added one by one.
+TEST(TDataTableCSVImport, ATableBeyondTheObtainableMemoryRaisesBeforeGrowing) {
+  TempDir dir;
+  const int lines = 2000;
+  const double obtainable = static_cast<double>(ObtainableMemoryBytes());
+  const std::size_t delimiters = static_cast<std::size_t>(obtainable / 9 / lines) + 1000;
+  std::string text = "a;b\n1;2\n" + std::string(delimiters, ';') + "\n";
+  for (int i = 3; i < lines; ++i) text += "3;4\n";
+  TDataTable t(nullptr);
+  t.SetName("DB_Base");
+  try {
+    Import(t, dir, text, csvSemicolon);
+    ADD_FAILURE() << "no exception";
+  } catch (const ESDLDataTableError& e) {
+    EXPECT_STREQ(e.what(), "Component \"DB_Base\": not enough memory on heap");
+  }
+  EXPECT_LT(t.NrOfColumns(), 10);
 }
 
 // More distinct texts in a column than it has identifier slots: the import goes on, the

@@ -5,9 +5,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <vector>
 
 #include "DOV_math1.h"
+#include "DOV_stringl.h"
 #include "RtlRandom.h"
 
 namespace {
@@ -414,6 +417,47 @@ TEST(Math1Random, LibraryStartUpIsReproducible) {
   DOV_math1_Init();
   EXPECT_EQ(LongRand(0), l);
   EXPECT_EQ(GRandom(), g);
+}
+
+// One call starts the library: InitLibrary seeds LongRand as the explicit start-up does, and a
+// program that still calls DOV_math1_Init after it keeps the very same sequences.
+TEST(Math1Random, InitLibraryAloneSeedsLongRand) {
+  auto sequence = [] {
+    std::vector<double> v;
+    for (int i = 0; i < 3; ++i) v.push_back(LongRand(0));
+    v.push_back(GRandom());
+    v.push_back(static_cast<double>(RandSeed));
+    return v;
+  };
+  InitScramble(8053);  // what InitLibrary seeds, then the unit's own start-up
+  MathFeedBackProc = [](Double) {};
+  DOV_math1_Init();
+  const std::vector<double> twoStep = sequence();
+  EXPECT_NE(twoStep[0], 0.0);
+  EXPECT_NE(twoStep[0], twoStep[1]);
+  struct Case {
+    const char* Name;
+    std::function<void()> Start;
+  } cases[] = {
+      {"InitLibrary alone", [] { InitLibrary(); }},
+      {"InitLibrary, then DOV_math1_Init", [] { InitLibrary(); DOV_math1_Init(); }},
+      {"LongRand drawn between", [] { InitLibrary(); LongRand(5); DOV_math1_Init(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    MathFeedBackProc = [](Double) {};
+    c.Start();
+    EXPECT_EQ(MathFeedBackProc, nullptr);
+    EXPECT_EQ(sequence(), twoStep);
+  }
+  // A draw between the two calls: the unit's start-up draws again, as it always did.
+  InitLibrary();
+  const Cardinal afterLibrary = RandSeed;
+  Random(10);
+  DOV_math1_Init();
+  Cardinal seed = afterLibrary;
+  for (int i = 0; i < 4; ++i) NextDraw(seed);
+  EXPECT_EQ(RandSeed, seed);
 }
 
 TEST(Math1Random, LongRandSequences) {

@@ -175,6 +175,19 @@ TEST(TMatrixCore, FailedAllocationRaisesAndKeepsTheMatrix) {
   EXPECT_EQ(m.GetVal(2, 3), 8.5);
 }
 
+TEST(TMatrixCore, ABlockBeyondTheObtainableMemoryRaisesBeforeAllocating) {
+  TMatrix m(nullptr);
+  m.SetName("Matrix_DB_400Mhz");
+  m.Resize(2, 3);
+  m.SetVal(2, 3, 8.5);
+  for (auto [cols, rows] : {std::pair{3000000, 3000000}, std::pair{1000000, 1000000}}) {
+    SCOPED_TRACE(cols);
+    EXPECT_THROW(m.Resize(cols, rows), ESDLMatrixError);
+    EXPECT_EQ(m.NrOfColumns(), 2);
+    EXPECT_EQ(m.GetVal(2, 3), 8.5);
+  }
+}
+
 TEST(TMatrixCore, RangeRule) {
   struct Case {
     int n, low, high, wantLow, wantHigh;

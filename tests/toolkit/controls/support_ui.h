@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "Controls.h"
+#include "ControlsQt.h"
 
 class QWidget;
 

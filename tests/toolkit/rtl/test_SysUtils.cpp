@@ -453,6 +453,54 @@ TEST(Files, WriteReplacingSwapsTheWholeFileOrNothing) {
   EXPECT_EQ(names, (std::vector<std::string>{"conf.txt", "folder"}));
 }
 
+// A configuration kept elsewhere (a synchronised folder, say) and linked into the working
+// folder: the save replaces the file the link points to and keeps the link.
+TEST(Files, WriteReplacingThroughASymbolicLinkReplacesItsTarget) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* Name;
+    std::vector<std::pair<std::string, std::string>> Links;  // link -> target, in order made
+    std::string WrittenFile;                                  // where the bytes must land
+  } cases[] = {
+      {"relative target in another folder", {{"conf.txt", "sync/conf.txt"}}, "sync/conf.txt"},
+      {"absolute target", {{"conf.txt", "ABS:sync/conf.txt"}}, "sync/conf.txt"},
+      {"chain of two links", {{"sync/link2", "conf.txt"}, {"conf.txt", "sync/link2"}}, "sync/conf.txt"},
+      {"link to a missing file", {{"conf.txt", "sync/new.txt"}}, "sync/new.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    testsupport::TempDir dir;
+    ASSERT_TRUE(ForceDirectories("sync"));
+    dir.write("sync/conf.txt", "old\n");
+    for (const auto& [link, target] : c.Links) {
+      const std::string t = target.rfind("ABS:", 0) == 0 ? (dir.path() / target.substr(4)).string() : target;
+      fs::create_symlink(t, link);
+    }
+    EXPECT_TRUE(WriteFileReplacing("conf.txt", "new\n"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "conf.txt"));
+    EXPECT_EQ(dir.read(c.WrittenFile), "new\n");
+    EXPECT_EQ(dir.read("conf.txt"), "new\n");
+    EXPECT_EQ(fs::weakly_canonical(SymbolicLinkTarget("conf.txt")),
+              fs::weakly_canonical(dir.path() / c.WrittenFile));
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path() / "sync")) names.push_back(e.path().filename().string());
+    for (const auto& n : names) EXPECT_EQ(n.find(".kestal-write-"), std::string::npos) << n;
+  }
+  // A loop of links is no file to replace.
+  testsupport::TempDir dir;
+  fs::create_symlink("b", "a");
+  fs::create_symlink("a", "b");
+  EXPECT_EQ(SymbolicLinkTarget("a"), "a");
+  EXPECT_FALSE(WriteFileReplacing("a", "x"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "a"));
+}
+
+TEST(Memory, ObtainableMemoryIsWhatTheSystemCanGive) {
+  const std::uint64_t bytes = ObtainableMemoryBytes();
+  EXPECT_GT(bytes, std::uint64_t(64) << 20);
+  EXPECT_LT(bytes, std::uint64_t(1) << 50);  // no machine of this century has a petabyte
+}
+
 TEST(Files, NameParts) {
   EXPECT_EQ(ExtractFileName("/data/ATNF.csv"), "ATNF.csv");
   EXPECT_EQ(ExtractFilePath("/data/ATNF.csv"), "/data/");

@@ -1,5 +1,7 @@
 #include "ReceiverFigures.h"
 
+#include "BandTable.h"
+
 #include <cmath>
 
 TPulsarBand BandOfFrequency(double Frequency) {
@@ -14,8 +16,8 @@ bool OutsidePulsarBands(double Frequency) {
 
 int FluxColumnOfBand(TPulsarBand Band) {
   switch (Band) {
-    case TPulsarBand::Band400: return 5;
-    case TPulsarBand::Band1400: return 6;
+    case TPulsarBand::Band400: return bcS400;
+    case TPulsarBand::Band1400: return bcS1400;
     case TPulsarBand::None: break;
   }
   return 0;

@@ -10,6 +10,11 @@
 
 #include "Controls.h"
 
+// A control's opaque widget handle and the widget it stands for.
+inline QWidget* Widget(TNativeWidget* N) { return reinterpret_cast<QWidget*>(N); }
+inline TNativeWidget* Native(QWidget* W) { return reinterpret_cast<TNativeWidget*>(W); }
+inline auto TControl::Handle() const { return Widget(FWidget); }
+
 inline QString QStr(const String& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
 inline String FromQStr(const QString& S) { return S.toUtf8().toStdString(); }
 

@@ -17,7 +17,7 @@ TPulsarBand BandOfFrequency(double Frequency);
 // limits themselves are accepted (and then select no band).
 bool OutsidePulsarBands(double Frequency);
 
-// Column of the band table (1-based) that holds the band's flux: 5 (S400) or 6 (S1400);
+// Column of the band table (TBandColumn) that holds the band's flux: bcS400 or bcS1400;
 // 0 for no band.
 int FluxColumnOfBand(TPulsarBand Band);
 

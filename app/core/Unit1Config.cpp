@@ -1,19 +1,25 @@
 #include "Unit1Config.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <locale>
 #include <sstream>
+#include <string>
 
+#include "InputNumbers.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 
 namespace {
 
 bool ReadFileLines(const String& FileName, std::vector<String>& Lines) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  String bytes;
+  if (!ReadUserFile(FileName, bytes)) return false;
   Lines = SplitTextLines(bytes);
   return true;
 }
@@ -23,11 +29,40 @@ String LineAt(const std::vector<String>& Lines, size_t n) {
   return n >= 1 && n <= Lines.size() ? Lines[n - 1] : String();
 }
 
-double PositionNumber(const std::vector<String>& Lines, size_t n) {
-  return static_cast<double>(StrToFloat(LineAt(Lines, n)));
+double PositionNumber(const String& FileName, const std::vector<String>& Lines, size_t n) {
+  return NumberFromText(LineAt(Lines, n), FileName + ", line " + std::to_string(n));
 }
 
 }  // namespace
+
+bool ReadUserFile(const String& FileName, String& Bytes) {
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
+  }
+  String bytes;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw EInOutError("Cannot read " + FileName + ": " + std::strerror(error));
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  Bytes = std::move(bytes);
+  return true;
+}
 
 TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config) {
   std::vector<String> lines;
@@ -36,15 +71,15 @@ TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config) 
 
   TKestalConfig c;
   c.LocationName = LineAt(lines, 2);
-  c.Latitude = PositionNumber(lines, 3);
-  c.Longitude = PositionNumber(lines, 4);
-  c.LatitudeDeg = PositionNumber(lines, 5);
-  c.LatitudeMin = PositionNumber(lines, 6);
-  c.LatitudeSec = PositionNumber(lines, 7);
+  c.Latitude = PositionNumber(FileName, lines, 3);
+  c.Longitude = PositionNumber(FileName, lines, 4);
+  c.LatitudeDeg = PositionNumber(FileName, lines, 5);
+  c.LatitudeMin = PositionNumber(FileName, lines, 6);
+  c.LatitudeSec = PositionNumber(FileName, lines, 7);
   c.NorthSouth = LineAt(lines, 8);
-  c.LongitudeDeg = PositionNumber(lines, 9);
-  c.LongitudeMin = PositionNumber(lines, 10);
-  c.LongitudeSec = PositionNumber(lines, 11);
+  c.LongitudeDeg = PositionNumber(FileName, lines, 9);
+  c.LongitudeMin = PositionNumber(FileName, lines, 10);
+  c.LongitudeSec = PositionNumber(FileName, lines, 11);
   c.EastWest = LineAt(lines, 12);
   c.Locator = LineAt(lines, 13);
   c.ModeCode = LineAt(lines, 14);
@@ -70,6 +105,8 @@ bool ModeCodeIsPulsarMode(const String& Code) {
 }
 
 String ConfigNumberText(double Value) {
+  // "inf" or "nan" in the file would stop the next start.
+  if (!std::isfinite(Value)) throw EConvertError("A value that is not a finite number cannot be saved");
   std::ostringstream os;
   os.imbue(std::locale::classic());
   os << Value;

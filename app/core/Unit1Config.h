@@ -53,9 +53,15 @@ enum class TConfigReadResult { Missing, WrongHeader, Read };
 
 // Reads FileName. Missing: the file cannot be opened. WrongHeader: its first line differs
 // from ConfigHeader (exactly, case included). Read: Config holds the parameter section.
-// CR LF line ends read as LF. A position line (3 to 7, 9 to 11) that is not a number raises
-// EConvertError.
+// CR LF line ends read as LF. A position line (3 to 7, 9 to 11) that is not a finite number
+// raises EConvertError naming the file and the line ("KestalDB.txt, line 3: '1e400' is too
+// large a number"); a file that exists but cannot be read raises as ReadUserFile does.
 TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config);
+
+// The whole content of a file the user keeps. False when it does not exist; any other failure
+// raises EInOutError saying which file and why, in the user's terms ("Cannot read
+// KestalDB.txt: it is a folder, not a file").
+bool ReadUserFile(const String& FileName, String& Bytes);
 
 // Code of line 14: "D"/"O" for the antenna, "P"/"E" for the mode.
 String ModeCodeOf(bool DishAntenna, bool PulsarMode);
@@ -64,7 +70,8 @@ bool ModeCodeIsDish(const String& Code);        // "D", "DP", "DE"
 bool ModeCodeIsPulsarMode(const String& Code);  // "D", "DP", "O", "OP"
 
 // A number as the configuration writes it: the C++ stream's default form (at most six
-// significant digits, no trailing zeros), "." as decimal separator.
+// significant digits, no trailing zeros), "." as decimal separator. A value that is not finite
+// raises EConvertError: the reader would refuse it and the program would not start.
 String ConfigNumberText(double Value);
 
 // The saved-location lines after the heading "KESTAL LOCATIONS :" of FileName, every one of

@@ -1,0 +1,43 @@
+#pragma once
+// The one conversion of the numbers a user types into the main window or keeps in its
+// configuration file. The field checks, the configuration reader, CALCULATE and SAVE all read
+// through it, so a text that one of them refuses is refused by every one: a text that is no
+// finite number of the program's range never reaches a computation or the file.
+
+#include <limits>
+
+#include "System.h"
+
+enum class TNumberCheck {
+  Valid,
+  NotANumber,  // no number at all ("1,5", "", "3 kHz", "inf", "nan")
+  NotFinite,   // written as a number, but too large for the program ("1e400")
+  OutOfRange   // a finite number outside the field's range
+};
+
+// Closed range, or open at Low (a dish diameter must be more than 0).
+struct TNumberRange {
+  double Low = std::numeric_limits<double>::lowest();
+  double High = std::numeric_limits<double>::max();
+  bool LowIncluded = true;
+  bool Contains(double Value) const {
+    return (LowIncluded ? Value >= Low : Value > Low) && Value <= High;
+  }
+};
+
+inline constexpr TNumberRange AnyFiniteNumber{};
+inline constexpr TNumberRange PositiveNumber{0.0, std::numeric_limits<double>::max(), false};
+
+// Text to a finite double within Range: "." as decimal separator whatever the locale, blanks
+// around the number allowed, an exponent allowed. Value is set only when the result is Valid.
+TNumberCheck CheckNumberText(const String& Text, double& Value,
+                             const TNumberRange& Range = AnyFiniteNumber);
+
+// The same, raising EConvertError with a message that names what was read (a field, or a
+// file and its line): "Frequency: '1e400' is too large a number".
+double NumberFromText(const String& Text, const String& What,
+                      const TNumberRange& Range = AnyFiniteNumber);
+
+// The message of a refused text, as NumberFromText raises it.
+String NumberTextMessage(TNumberCheck Check, const String& Text, const String& What,
+                         const TNumberRange& Range = AnyFiniteNumber);

@@ -1,0 +1,71 @@
+#pragma once
+// The main window's state that the other windows read: the observer, the receiving system and
+// the figures of the last CALCULATE, the band tables and their names, the modes. A plain class
+// without controls, so that logic apart from windows can take it. The main window inherits it
+// and writes it (the sort dialog also sets SortState); the other windows read it.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "BandTable.h"
+#include "System.h"
+
+class TKestalState {
+public:
+  float MoonAge = 0;
+  float MoonDistance = 0;
+  double Wavelength = 0;
+  double LatitudeDeg = 0, LatitudeMin = 0, LatitudeSec = 0;
+  double Latitude = 0;
+  double LongitudeDeg = 0, LongitudeMin = 0, LongitudeSec = 0;
+  double Longitude = 0;
+  double DishDiameter = 0;
+  double DishEfficiency = 0;
+  double SensitivityKs = 0;
+  double Frequency = 0;
+  double GOverT = 0;
+  double NoiseFloor = 0;
+  double AntennaGain = 0;
+  double LnaNoiseFigure = 0, LnaNoiseFactor = 0;
+  double LnaGain = 0, LnaGainFactor = 0;
+  double LossBeforeLna = 0, LineGainBeforeLna = 0, LineLossFactorBeforeLna = 0;
+  double LossAfterLna = 0, LineGainAfterLna = 0, LineLossFactorAfterLna = 0;
+  double ReceiverNoiseFigure = 0, ReceiverNoiseFactor = 0;
+  double SystemNoiseFigure = 0;
+  double NoiseFactor = 0;
+  double EffectiveAperture = 0;
+  double Tsys = 0;
+  double IntegrationTime = 0;
+  double IntegrationBandwidth = 0;
+  double SkyTemperature = 0, SpilloverTemperature = 0, AtmosphereTemperature = 0;
+  double SelectedRA = 0, SelectedDec = 0;
+  // Working table of the current band and the copies of the two band tables: row r (0-based)
+  // at values 11 r ... 11 r + 10, columns in band-table order (TBandColumn; TBandRow reads one).
+  TWorkingTable PulsarTable{};
+  TWorkingTable PulsarTable400{};
+  TWorkingTable PulsarTable1400{};
+  String LocationName;
+  String EastWest, NorthSouth;
+  String Locator;
+  std::int32_t Count400 = 0, Count1400 = 0;
+  std::int32_t SelectedNameIndex = 0;
+  std::int32_t TrackedObject = 1;
+  std::int32_t SortState = 1;  // 1: sort by expected S/N at the next CALCULATE; 2: keep
+  bool InternetAvailable = false;
+  // Seven blocks of 5000 names. Block 0: the working band, entry (name index - 1).
+  // Block 1: the 400 MHz names, block 4: the 1400 MHz names, arranged the same way.
+  std::vector<String> PulsarNames = std::vector<String>(35000);
+
+  bool PulsarModeOn = true;
+  bool EvaluationModeOn = false;
+  bool NotCalculatedYet = true;
+  bool HorizonFilterOn = true;
+  double MinimumSN = 10;
+  double MinimumDetectableSignal = 0;
+  std::array<std::int32_t, 15000> ListRowMap{};
+  String StoredModeCode;
+  String CatalogueVersion;
+  double ReceiverBandwidthHz = 3000;
+
+};

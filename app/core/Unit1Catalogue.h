@@ -1,0 +1,49 @@
+#pragma once
+// The two band tables built from the imported pulsar catalogue.
+//
+// A pulsar enters the 400 MHz table when its position, period and DM are known and it has a
+// pulse width and an S400 flux; the 1400 MHz table wants a positive DM and an S1400 flux
+// instead. Both need a period longer than the pulse width. Rows hold
+// (RAJD, DECJD, DM, W50, S400, S1400, P0, name index, expected S/N = -1, DIST, AGE).
+
+#include <vector>
+
+#include "DOV_matrix.h"
+#include "System.h"
+
+inline constexpr const char* CatalogueFileName = "ATNF.csv";
+// Line 2 of the catalogue, exactly: the columns every later step reads by position.
+inline constexpr const char* CatalogueHeader = "#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;";
+// The band tables and the name store hold at most this many pulsars.
+inline constexpr int MaxPulsars = 5000;
+// A missing value in the catalogue's numeric columns.
+inline constexpr double MissingCatalogueValue = -999.99;
+
+struct TBandTableResult {
+  int Count400 = 0;
+  int Count1400 = 0;
+  std::vector<String> Names400;   // name of row j at j - 1
+  std::vector<String> Names1400;
+  // The pulsar lines the passes examined, and the pulsar lines (not blank) the file has: the
+  // passes stop at the first blank line and after file line 5000.
+  int RowsRead = 0;
+  int PulsarLines = 0;
+};
+
+// Checks of the raw lines before anything is imported. The header must be line 2 exactly
+// (a missing or extra column would shift every column silently). No line may have more fields
+// than the header: one hostile line of a million separators would make the table that wide.
+bool CatalogueHeaderValid(const std::vector<String>& Lines);
+// The first line (1-based) with more ";" than the header, 0 when there is none.
+int FirstTooWideCatalogueLine(const std::vector<String>& Lines);
+
+// Builds both tables from the catalogue's numbers (Numbers: the data table's NumericData,
+// row r holding file line r + 1) and its raw lines (Lines[i] = file line i + 1).
+// Matrix400 keeps its size; Matrix1400 is resized to 11 x Count1400. A value of a numeric
+// column that is not a finite number in the file ("nan", "inf", "*", "1e400", "12abc", any
+// text) is a missing value, as -999.99 is: the data table would give it a category number.
+TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
+                                 TMatrix& Matrix400, TMatrix& Matrix1400);
+
+// Characters 20 to 24 of the catalogue's first line, after a UTF-8 byte-order mark if any.
+String CatalogueVersionOf(const String& FirstLine);
