@@ -2,17 +2,39 @@
 //
 // For automated runs only: KESTAL_CLOSE_MAIN_AFTER_MS=<n> closes the main window n ms after
 // the event loop starts, as if the user had closed it, so that a test can check the whole
-// start-up and a clean exit without a person at the screen.
+// start-up and a clean exit without a person at the screen. KESTAL_SCREENSHOTS=<folder> saves
+// a picture of every window into the folder once the loop runs, then ends the program (exit
+// code 0 when every picture was written).
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "ScreenshotTour.h"
 #include "SysUtils.h"
 #include "Unit1Program.h"
 
+namespace {
+
+bool EnvironmentSet(const char* Name) {
+  const char* v = std::getenv(Name);
+  return v != nullptr && *v != '\0';
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Without a display the windowing system aborts the process with a message that looks like
+  // a crash; say what is missing instead.
+  if (!EnvironmentSet("DISPLAY") && !EnvironmentSet("WAYLAND_DISPLAY") &&
+      !EnvironmentSet("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr,
+                 "kestal: no display found (DISPLAY is not set): start it from a desktop session, "
+                 "or through xvfb-run for a virtual display\n");
+    return 2;
+  }
   InitKestal();
   Application->Initialize(argc, argv);
   Application->MainFormOnTaskBar = true;
@@ -33,8 +55,20 @@ int main(int argc, char** argv) {
     };
   }
 
+  int tourResult = 0;
+  if (const char* folder = std::getenv("KESTAL_SCREENSHOTS")) {
+    auto* tour = new TTimer(Application);
+    tour->SetInterval(100);
+    tour->OnTimer = [tour, folder, &tourResult](TObject*) {
+      tour->SetInterval(0);
+      tourResult = RunScreenshotTour(folder) == 0 ? 0 : 1;
+      Application->Terminate();
+    };
+  }
+
   try {
-    return Application->Run();
+    const int code = Application->Run();
+    return code != 0 ? code : tourResult;
   } catch (...) {
     Application->HandleException(std::current_exception());
     return 1;

@@ -29,6 +29,9 @@ std::string ConfigText() {
   return s + DefaultReceiverBandwidthText + "\nKESTAL LOCATIONS :\n";
 }
 
+// The working folder of the benchmarks (empty until the first one needs it).
+std::filesystem::path gFolder;
+
 // A working folder with the real catalogue and a configuration.
 void PrepareFolder() {
   static bool done = false;
@@ -36,6 +39,7 @@ void PrepareFolder() {
   char pattern[] = "/tmp/kestal_bench_XXXXXX";
   const char* dir = mkdtemp(pattern);
   if (dir == nullptr) std::abort();
+  gFolder = dir;
   std::filesystem::current_path(dir);
   std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
   std::ofstream(ConfigFileName) << ConfigText();
@@ -106,5 +110,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (!gFolder.empty()) {
+    std::error_code ignored;
+    std::filesystem::current_path(gFolder.parent_path(), ignored);
+    std::filesystem::remove_all(gFolder, ignored);
+  }
   return 0;
 }

@@ -16,9 +16,10 @@ function(kestal_layer_library target dir)
   cmake_parse_arguments(ARG "QT" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT srcs)
-    # A layer that has no code yet still builds as an (empty) library.
+    # A layer that has no code yet still builds as an (empty) library. The placeholder is
+    # rewritten only when its text changes, so a new configure does not force a rebuild.
     set(srcs ${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp)
-    file(WRITE ${srcs} "// no code in this layer yet\n")
+    file(CONFIGURE OUTPUT ${srcs} CONTENT "// no code in this layer yet\n")
   endif()
   add_library(${target} STATIC ${srcs})
   target_include_directories(${target} PUBLIC ${dir})

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kestal needs to build, run and test, skipping those present.
+# Extra package names given as arguments are installed too (scripts that need a tool only
+# they use pass it, e.g. the screenshot script passes xvfb).
 set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
   python3 python3-pyftpdlib openssl ca-certificates locales
 )
+PKGS+=("$@")
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

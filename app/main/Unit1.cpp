@@ -700,7 +700,7 @@ void TForm1::Button43Click(TObject* Sender) {
   Button1->SetBounds(610, 135, 219, 25);
   Button30->SetBounds(220, 104, 359, 55);
   Button30->SetEnabled(false);
-  Button3->SetBounds(20, 524, 260, 24);
+  Button3->SetBounds(20, 536, 260, 24);  // below the input frame
   Button44->SetHeight(25);
   Button44->SetTop(550);
   ShowControls({Button44, Button45}, true);
@@ -1026,12 +1026,12 @@ void TForm1::Button28Click(TObject* Sender) {
   };
   static const TColumnSpec columns[] = {
       {" ", 1, taLeftJustify},           {"PSR #", 45, taLeftJustify},
-      {"PSR name", 75, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
-      {"DEC(Deg)", 60, taRightJustify},  {"DM(cm^-3 pc)", 80, taRightJustify},
+      {"PSR name", 95, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
+      {"DEC(Deg)", 70, taRightJustify},  {"DM(cm^-3 pc)", 85, taRightJustify},
       {"W50(ms)", 80, taRightJustify},   {"S400(mJy)", 80, taRightJustify},
-      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 130, taRightJustify},
+      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 145, taRightJustify},
       {"Distance (kpc)", 90, taRightJustify}, {"Age (years)", 80, taRightJustify},
-      {"Expected S/N", 80, taRightJustify}};
+      {"Expected S/N", 90, taRightJustify}};
   for (const TColumnSpec& spec : columns) {
     TListColumn* column = list->Columns()->Add();
     column->SetCaption(spec.Caption);
@@ -1073,6 +1073,8 @@ void TForm1::Button28Click(TObject* Sender) {
 void TForm1::Button30Click(TObject* Sender) {
   const double f = FieldValue(Edit4);
   Frequency = f;
+  // The sun-noise results belong to the old frequency: no measurement is saved against them.
+  Form35->InvalidateResults();
   if (Label103->Caption() == MainTexts::EvaluationMode && (f > 15400 || f < 245)) {
     ShowMessage(MainTexts::SunNoiseRange);
     EnableControls({Button33, Button30}, false);

@@ -1,5 +1,10 @@
 #include "Unit20.h"
 
+#include "NotBuiltYet.h"
+
 TForm20* Form20 = nullptr;
 
-TForm20::TForm20(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit20"); }
+TForm20::TForm20(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit20");
+  MarkNotBuiltYet(this);
+}

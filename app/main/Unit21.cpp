@@ -1,5 +1,10 @@
 #include "Unit21.h"
 
+#include "NotBuiltYet.h"
+
 TForm21* Form21 = nullptr;
 
-TForm21::TForm21(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit21"); }
+TForm21::TForm21(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit21");
+  MarkNotBuiltYet(this);
+}

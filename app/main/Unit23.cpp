@@ -1,5 +1,10 @@
 #include "Unit23.h"
 
+#include "NotBuiltYet.h"
+
 TForm23* Form23 = nullptr;
 
-TForm23::TForm23(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit23"); }
+TForm23::TForm23(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit23");
+  MarkNotBuiltYet(this);
+}

@@ -1,5 +1,10 @@
 #include "Unit46.h"
 
+#include "NotBuiltYet.h"
+
 TForm46* Form46 = nullptr;
 
-TForm46::TForm46(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit46"); }
+TForm46::TForm46(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit46");
+  MarkNotBuiltYet(this);
+}

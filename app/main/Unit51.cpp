@@ -1,5 +1,10 @@
 #include "Unit51.h"
 
+#include "NotBuiltYet.h"
+
 TForm51* Form51 = nullptr;
 
-TForm51::TForm51(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit51"); }
+TForm51::TForm51(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit51");
+  MarkNotBuiltYet(this);
+}

@@ -1,5 +1,10 @@
 #include "Unit53.h"
 
+#include "NotBuiltYet.h"
+
 TForm53* Form53 = nullptr;
 
-TForm53::TForm53(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit53"); }
+TForm53::TForm53(TComponent* AOwner) : TForm(AOwner) {
+  LoadDescription("Unit53");
+  MarkNotBuiltYet(this);
+}

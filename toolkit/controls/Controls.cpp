@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -463,12 +465,24 @@ void TControl::SetParentColor(bool Value) {
 void TControl::ApplyFontAndColor() {
   if (Widget(FWidget) == nullptr) return;
   if (FFontSet) {
-    Widget(FWidget)->setFont(ToQFont(*FFont));
+    Widget(FWidget)->setFont(WidgetFont(*FFont));
     QPalette pal = Widget(FWidget)->palette();
     const QColor fc = ToQColor(FFont->Color());
-    pal.setColor(QPalette::WindowText, fc);
-    pal.setColor(QPalette::Text, fc);
-    pal.setColor(QPalette::ButtonText, fc);
+    // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+      pal.setColor(g, QPalette::WindowText, fc);
+      pal.setColor(g, QPalette::Text, fc);
+      pal.setColor(g, QPalette::ButtonText, fc);
+    }
+    Widget(FWidget)->setPalette(pal);
+  }
+  // A disabled edit is a display-only field (results, the selected item's figures): it takes
+  // no input and no focus, but its text is read, so it keeps the normal text colour.
+  if (qobject_cast<QLineEdit*>(Widget(FWidget)) != nullptr ||
+      qobject_cast<QAbstractScrollArea*>(Widget(FWidget)) != nullptr ||
+      qobject_cast<QAbstractSpinBox*>(Widget(FWidget)) != nullptr) {
+    QPalette pal = Widget(FWidget)->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
     Widget(FWidget)->setPalette(pal);
   }
   if (FColorSet && FColor != clNone && FColor != clDefault) {

@@ -280,7 +280,11 @@ private:
       while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
     }
     if (digits == Pos) Fail("a number expected");
+// g++ 12 at -O3 sees an impossible overlap in the inlined string copy (a compiler fault).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
     if (IdentChar(Cur())) Fail("'" + T.substr(start, Pos - start + 1) + "' is not a number");
+#pragma GCC diagnostic pop
     v.s = T.substr(start, Pos - start);
     if (real) {
       v.kind = TPropValue::Kind::Float;

@@ -388,7 +388,15 @@ void TApplication::Initialize(int& argc, char** argv) {
   // Qt sets the C library's locale from the environment; numbers never follow it.
   std::setlocale(LC_NUMERIC, "C");
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) app->setQuitOnLastWindowClosed(false);
+  // Controls whose description sets no font draw with the default one, in the family the
+  // layouts were measured with, not with the desktop's choice.
+  QApplication::setFont(WidgetFont(TFont()));
   RegisterToolkitClasses();
+}
+
+bool SaveFormImage(TForm* Form, const String& FileName) {
+  if (Form == nullptr || Form->Handle() == nullptr) return false;
+  return Form->Handle()->grab().save(QString::fromStdString(FileName), "PNG");
 }
 
 void TApplication::FormCreated(TForm* Form) {

@@ -148,7 +148,8 @@ public:
 
   // Creates the Qt application object when there is none yet (the program's main); a test
   // that made its own keeps it. Puts numbers back into the C locale (Qt takes the locale from
-  // the environment) and registers the toolkit's classes for window descriptions.
+  // the environment), makes the default TFont the controls' default font and registers the
+  // toolkit's classes for window descriptions.
   void Initialize();
   void Initialize(int& argc, char** argv);
 
@@ -211,6 +212,10 @@ private:
 
 // The application object (never destroyed; its windows go with DestroyComponents).
 extern TApplication* Application;
+
+// Writes the window's picture, as drawn on screen without the frame, to a PNG file (for
+// automated screenshots). Returns false when the file cannot be written.
+bool SaveFormImage(TForm* Form, const String& FileName);
 
 // ---- the screen --------------------------------------------------------------------------
 using TCursor = int;

@@ -98,6 +98,11 @@ String ColorToString(TColor Color);  // the name, or "$00BBGGRR"
 // The screen resolution the whole toolkit assumes (square pixels).
 constexpr int ScreenPixelsPerInch = 96;
 
+// The font families installed on the machine (the screen's font list), and whether a family
+// is an outline (scalable) font. Both need the application object.
+std::vector<String> InstalledFontNames();
+bool IsOutlineFont(const String& FamilyName);
+
 // ---- errors ------------------------------------------------------------------------------
 class EInvalidGraphic : public Exception { using Exception::Exception; };           // bad picture data
 class EInvalidGraphicOperation : public Exception { using Exception::Exception; };  // bad request
@@ -177,9 +182,10 @@ private:
 // A font keeps its pixel Height; Size (points) is derived through PixelsPerInch:
 // Height = -round(Size * PixelsPerInch / 72), a negative Height being the character height
 // without internal leading, a positive one the full cell height. Changing PixelsPerInch keeps
-// Height, so the point size read back changes. Every name is drawn with one of the DejaVu
-// families (sans, serif or mono, chosen from the name), so that text looks the same on every
-// machine.
+// Height, so the point size read back changes. Every name is drawn with one of the
+// Liberation families (sans, serif or mono, chosen from the name; metric-compatible with the
+// classic faces the window layouts were measured with), a name starting with "DejaVu" with
+// that DejaVu family, so that text looks the same on every machine.
 class TFont : public TGraphicsObject {
 public:
   TFont();
@@ -198,16 +204,21 @@ public:
   void SetColor(TColor Value);
   void Assign(TPersistent* Source) override;
 
-  // The family the name is drawn with ("DejaVu Sans", "DejaVu Serif" or "DejaVu Sans Mono").
+  // The family the name is drawn with ("Liberation Sans", "Liberation Serif",
+  // "Liberation Mono", or for a DejaVu name "DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono").
   static String DrawnFamily(const String& Name);
 
 private:
-  String FName = "DejaVu Sans";
+  String FName = "MS Sans Serif";
   int FHeight = -11;  // 8 points at 96 pixels per inch
   int FPixelsPerInch = ScreenPixelsPerInch;
   TFontStyles FStyle;
   TColor FColor = clWindowText;
 };
+
+// Whether the font family is installed (text in a missing family falls back to another face
+// and takes other widths). Needs the Qt application object.
+bool FontFamilyInstalled(const String& Family);
 
 // ---- canvas ------------------------------------------------------------------------------
 // Raster operations of bitmap copies (the classic ternary codes: pattern = brush colour,
@@ -336,6 +347,9 @@ public:
 
   TColor GetPixel(int X, int Y) const;  // CLR_INVALID outside the surface
   void SetPixel(int X, int Y, TColor Color);  // ignores the pen mode and pixels outside
+  // Sets many pixels to one colour as SetPixel does, written straight into the surface, with
+  // one OnChange for all of them (plot marks are drawn per data point).
+  void SetPixels(const TPoint* Points, int Count, TColor Color);
   TCanvasPixels Pixels{this};
 
   void TextOut(int X, int Y, const String& Text);

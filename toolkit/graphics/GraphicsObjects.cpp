@@ -1,5 +1,6 @@
 // Colours, pens, brushes and fonts, and their Qt counterparts.
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QString>
@@ -269,11 +270,28 @@ void TFont::Assign(TPersistent* Source) {
 String TFont::DrawnFamily(const String& Name) {
   String n = Lower(Name);
   auto has = [&](const char* w) { return n.find(w) != String::npos; };
+  // The window layouts were measured with the classic faces; the metric-compatible families
+  // keep their text widths. A DejaVu name asks for DejaVu itself.
+  const String maker = n.rfind("dejavu", 0) == 0 ? "DejaVu" : "Liberation";
   if (has("mono") || has("courier") || has("consol") || has("fixed") || has("terminal") || has("lucida console"))
-    return "DejaVu Sans Mono";
+    return maker + (maker == "DejaVu" ? " Sans Mono" : " Mono");
   if ((has("serif") && !has("sans")) || has("times") || has("roman") || has("georgia") || has("garamond"))
-    return "DejaVu Serif";
-  return "DejaVu Sans";
+    return maker + " Serif";
+  return maker + " Sans";
+}
+
+bool FontFamilyInstalled(const String& Family) {
+  return QFontDatabase::hasFamily(QString::fromStdString(Family));
+}
+
+std::vector<String> InstalledFontNames() {
+  std::vector<String> names;
+  for (const QString& f : QFontDatabase::families()) names.push_back(f.toStdString());
+  return names;
+}
+
+bool IsOutlineFont(const String& FamilyName) {
+  return QFontDatabase::isSmoothlyScalable(QString::fromStdString(FamilyName));
 }
 
 QFont ToQFont(const TFont& Font) {
@@ -294,5 +312,11 @@ QFont ToQFont(const TFont& Font) {
   f.setItalic(s.Contains(fsItalic));
   f.setUnderline(s.Contains(fsUnderline));
   f.setStrikeOut(s.Contains(fsStrikeOut));
+  return f;
+}
+
+QFont WidgetFont(const TFont& Font) {
+  QFont f = ToQFont(Font);
+  f.setStyleStrategy(QFont::PreferAntialias);
   return f;
 }

@@ -31,6 +31,9 @@ QColor ToQColor(TColor Color);
 QRgb ToQRgb(TColor Color);
 TColor FromQRgb(QRgb Rgb);
 
-// The Qt font a TFont draws with: its DejaVu family, a pixel size (no device resolution
-// involved), its styles, and no antialiasing.
+// The Qt font a TFont draws with: its family (TFont::DrawnFamily), a pixel size (no device
+// resolution involved), its styles, and no antialiasing.
 QFont ToQFont(const TFont& Font);
+// The same font for a control's own text (captions, fields, lists), antialiased: the pixel
+// rules of the canvas do not apply there, and unsmoothed small text spaces its letters badly.
+QFont WidgetFont(const TFont& Font);

@@ -138,7 +138,11 @@ String SpecialText(long double x) {
 String Positional(const Decimal& d, int decimals) {
   String s;
   if (d.point <= 0) {
+// g++ 12 at -O3 sees an impossible overlap in the inlined string copy (a compiler fault).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
     s = "0";
+#pragma GCC diagnostic pop
   } else {
     for (int i = 0; i < d.point; ++i) s += DigitAt(d, i);
   }
@@ -727,7 +731,11 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
         body = std::to_string(mag);
         if (prec >= 0 && static_cast<int>(body.size()) < prec) body.insert(0, static_cast<size_t>(prec) - body.size(), '0');
         if (prec == 0 && v == 0) body.clear();
+// g++ 12 at -O3 sees an impossible overlap in the inlined string copy (a compiler fault).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
         sign = v < 0 ? "-" : plus ? "+" : space ? " " : "";
+#pragma GCC diagnostic pop
         break;
       }
       case 'u':

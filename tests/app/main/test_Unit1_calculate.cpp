@@ -365,10 +365,10 @@ TEST_F(CalculateTest, TheFullListShowsEveryPulsarOfTheBand) {
   EXPECT_EQ(Form1->Timer1->Interval(), 1);
   TListView* list = Form30->ListView1;
   const std::pair<const char*, int> columns[] = {
-      {" ", 1}, {"PSR #", 45}, {"PSR name", 75}, {"RA(Deg)", 80}, {"DEC(Deg)", 60},
-      {"DM(cm^-3 pc)", 80}, {"W50(ms)", 80}, {"S400(mJy)", 80}, {"S1400(mJy)", 80},
-      {"Barycentric Period(sec.)", 130}, {"Distance (kpc)", 90}, {"Age (years)", 80},
-      {"Expected S/N", 80}};
+      {" ", 1}, {"PSR #", 45}, {"PSR name", 95}, {"RA(Deg)", 80}, {"DEC(Deg)", 70},
+      {"DM(cm^-3 pc)", 85}, {"W50(ms)", 80}, {"S400(mJy)", 80}, {"S1400(mJy)", 80},
+      {"Barycentric Period(sec.)", 145}, {"Distance (kpc)", 90}, {"Age (years)", 80},
+      {"Expected S/N", 90}};
   ASSERT_EQ(list->Columns()->Count(), 13);
   for (int i = 0; i < 13; ++i) {
     EXPECT_EQ(list->Columns()->Items(i)->Caption(), columns[i].first);

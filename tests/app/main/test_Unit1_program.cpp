@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -77,5 +78,46 @@ TEST(Program, RunsOffscreenAndEndsWithZeroWhenTheMainWindowIsClosed) {
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
   // Nothing is saved on the way out.
+  EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(ConfigLines()));
+}
+
+TEST(Program, WithoutADisplaySaysSoInOneLineAndEndsWithACode) {
+  const std::filesystem::path program = ProgramPath();
+  ASSERT_TRUE(std::filesystem::exists(program)) << program;
+  testsupport::TempDir dir;
+  const std::string command = "cd '" + dir.path().string() +
+                              "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 '" +
+                              program.string() + "' > out.txt 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  const std::string out = dir.read("out.txt");
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  EXPECT_NE(out.find("no display"), std::string::npos) << out;
+  // It ended before reading or writing anything in the folder.
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "KestalDB.txt"));
+}
+
+TEST(Program, ScreenshotRunSavesAPictureOfEveryWindowAndEnds) {
+  const std::filesystem::path program = ProgramPath();
+  ASSERT_TRUE(std::filesystem::exists(program)) << program;
+  testsupport::TempDir dir;
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
+  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+  const std::string command = "cd '" + dir.path().string() +
+                              "' && mkdir shots && QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
+                              "KESTAL_PROBE_URL=http://127.0.0.1:1/ timeout 120 '" +
+                              program.string() + "' > out.txt 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
+  std::vector<std::string> expected = {"Form1_start", "Form1", "Form1_evaluation"};
+  for (const std::string& form : ExpectedOrder())
+    if (form != "Form1") expected.push_back(form);
+  for (const std::string& name : expected) {
+    const std::filesystem::path png = dir.path() / "shots" / (name + ".png");
+    ASSERT_TRUE(std::filesystem::exists(png)) << png;
+    EXPECT_EQ(dir.read("shots/" + name + ".png").substr(1, 3), "PNG") << png;
+  }
   EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(ConfigLines()));
 }

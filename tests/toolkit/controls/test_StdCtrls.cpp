@@ -3,6 +3,8 @@
 
 #include <QAbstractItemView>
 #include <QListWidget>
+#include <QPalette>
+#include <QWidget>
 
 #include <functional>
 #include <map>
@@ -302,3 +304,24 @@ TEST(Exceptions, AbortIsSilentAndOtherExceptionsShowTheirText) {
 }
 
 }  // namespace
+
+// Display-only fields are disabled edits whose figures must stay readable; a disabled button
+// must still look disabled, also when its description sets a font.
+TEST(DisabledControls, EditsKeepTheirTextColourButtonsTurnGrey) {
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  auto* button = new TButton(&form);
+  button->SetParent(&form);
+  button->Font()->SetStyle({fsBold});
+  edit->SetEnabled(false);
+  button->SetEnabled(false);
+  const QPalette fieldColours = edit->Handle()->palette();
+  EXPECT_EQ(fieldColours.color(QPalette::Disabled, QPalette::Text),
+            fieldColours.color(QPalette::Active, QPalette::Text));
+  const QPalette buttonColours = button->Handle()->palette();
+  EXPECT_NE(buttonColours.color(QPalette::Disabled, QPalette::ButtonText),
+            buttonColours.color(QPalette::Active, QPalette::ButtonText));
+  EXPECT_EQ(buttonColours.color(QPalette::Active, QPalette::ButtonText), QColor(0, 0, 0));
+  EXPECT_FALSE(edit->Handle()->isEnabled());
+}

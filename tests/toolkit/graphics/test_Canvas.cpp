@@ -491,6 +491,18 @@ TEST(CanvasText, MeasuresArePlausibleForTheDefaultFont) {
   EXPECT_GT(cv->TextWidth("Sample text"), arial);
 }
 
+TEST(CanvasText, EveryDrawnFamilyIsInstalled) {
+  // A missing family falls back silently to another face with other widths, and the window
+  // layouts no longer fit: scripts/setup.sh installs them.
+  for (const char* name : {"MS Sans Serif", "Courier New", "Times New Roman", "DejaVu Sans",
+                           "DejaVu Sans Mono", "DejaVu Serif"}) {
+    const String family = TFont::DrawnFamily(name);
+    EXPECT_TRUE(FontFamilyInstalled(family))
+        << family << " is not installed (run scripts/setup.sh)";
+  }
+  EXPECT_FALSE(FontFamilyInstalled("No Such Family Anywhere"));
+}
+
 TEST(CanvasText, TextRectClipsToTheRectangle) {
   auto b = WhiteBitmap(80, 40);
   TCanvas* cv = b->Canvas();

@@ -153,14 +153,17 @@ TEST(Font, StylesAndChangeEvents) {
   EXPECT_EQ(f.Name(), "Tahoma");
 }
 
-TEST(Font, EveryNameDrawsWithADejaVuFace) {
+TEST(Font, ClassicNamesDrawWithMetricCompatibleFacesAndDejaVuNamesWithDejaVu) {
   const std::pair<const char*, const char*> cases[] = {
-      {"MS Sans Serif", "DejaVu Sans"}, {"Tahoma", "DejaVu Sans"}, {"Arial", "DejaVu Sans"},
-      {"Segoe UI", "DejaVu Sans"}, {"Some Unknown Face", "DejaVu Sans"}, {"Courier New", "DejaVu Sans Mono"},
-      {"Consolas", "DejaVu Sans Mono"}, {"Times New Roman", "DejaVu Serif"}, {"DejaVu Serif", "DejaVu Serif"},
-      {"DejaVu Sans Mono", "DejaVu Sans Mono"},
+      {"MS Sans Serif", "Liberation Sans"}, {"Tahoma", "Liberation Sans"},
+      {"Arial", "Liberation Sans"}, {"Segoe UI", "Liberation Sans"},
+      {"Some Unknown Face", "Liberation Sans"}, {"Courier New", "Liberation Mono"},
+      {"Consolas", "Liberation Mono"}, {"Times New Roman", "Liberation Serif"},
+      {"DejaVu Sans", "DejaVu Sans"}, {"DejaVu Serif", "DejaVu Serif"},
+      {"DejaVu Sans Mono", "DejaVu Sans Mono"}, {"dejavu sans", "DejaVu Sans"},
   };
   for (const auto& [name, family] : cases) EXPECT_EQ(TFont::DrawnFamily(name), family) << name;
+  EXPECT_EQ(TFont().Name(), "MS Sans Serif");
 }
 
 }  // namespace

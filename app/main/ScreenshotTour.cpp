@@ -1,0 +1,68 @@
+#include "ScreenshotTour.h"
+
+#include <cstdio>
+
+#include "Dialogs.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "Unit1.h"
+#include "Unit30.h"
+#include "Unit42.h"
+
+namespace {
+
+class TTour {
+public:
+  explicit TTour(const String& Folder) : FFolder(IncludeTrailingPathDelimiter(Folder)) {}
+
+  void Snap(TForm* Form, const String& Name) {
+    Form->Show();
+    // Lists lay out their rows and scroll bars in later passes of the event loop.
+    for (int pass = 0; pass < 3; ++pass) Application->ProcessMessages();
+    const String file = FFolder + Name + ".png";
+    if (SaveFormImage(Form, file)) return;
+    std::fprintf(stderr, "kestal: could not write %s\n", file.c_str());
+    ++FFailures;
+  }
+  int Failures() const { return FFailures; }
+
+private:
+  String FFolder;
+  int FFailures = 0;
+};
+
+}  // namespace
+
+int RunScreenshotTour(const String& Folder) {
+  TScopedDialogScript dialogs;
+  TTour tour(Folder);
+  tour.Snap(Form1, "Form1_start");
+  Form1->Button1Click(Form1->Button1);
+  // The first detectable pulsar selected, so its figures show too.
+  if (Form1->ListBox1->Items()->Count() > 0) {
+    Form1->ListBox1->SetItemIndex(0);
+    Form1->ListBox1Click(Form1->ListBox1);
+  }
+  tour.Snap(Form1, "Form1");
+
+  Form1->Button28Click(Form1->Button28);
+  tour.Snap(Form30, "Form30");
+  Form30->Hide();
+  Form1->Button36Click(Form1->Button36);
+  tour.Snap(Form42, "Form42");
+  Form42->Hide();
+
+  Form1->Button43Click(Form1->Button43);
+  tour.Snap(Form1, "Form1_evaluation");
+  Form1->Button47Click(Form1->Button47);
+
+  for (int i = 0; i < Application->ComponentCount(); ++i) {
+    auto* form = dynamic_cast<TForm*>(Application->Components(i));
+    if (form == nullptr || form == Form1 || form == Form30 || form == Form42) continue;
+    tour.Snap(form, form->Name());
+    form->Hide();
+  }
+  for (const TMessageBoxRequest& box : dialogs->Boxes())
+    std::fprintf(stderr, "kestal: box \"%s\": %s\n", box.Title.c_str(), box.Text.c_str());
+  return tour.Failures();
+}
