@@ -115,6 +115,11 @@ public:
   void Button44Click(TObject* Sender);  // CALCULATE (evaluation mode)
   void Button45Click(TObject* Sender);  // EXIT (evaluation mode)
   void Button47Click(TObject* Sender);  // Pulsar mode
+  void Button46Click(TObject* Sender);  // Check ATNF Catalogue version
+  void Button35Click(TObject* Sender);  // Check for updates
+  void Button42Click(TObject* Sender);  // Help (the manual)
+  // The "i" buttons and "Rev.  History": each shows its window.
+  void ShowInformation(TObject* Sender);
   void ComboBox1Change(TObject* Sender);
   void ListBox1Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);  // Dish antenna
@@ -147,9 +152,6 @@ public:
   void Timer11Timer(TObject* Sender) { TrackTick(10); }
   void Timer12Timer(TObject* Sender) { TrackTick(11); }
   void Timer13Timer(TObject* Sender) { TrackTick(12); }
-  // Handlers of commands that other windows bring (updates, information dialogs); they do
-  // nothing until those windows arrive.
-  void NotYetAvailable(TObject* Sender) {}
 
   // True when ATNF.csv could not be read at start-up; the program then runs reduced.
   bool CatalogueMissing() const { return FCatalogueMissing; }
