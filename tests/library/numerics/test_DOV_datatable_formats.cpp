@@ -150,6 +150,11 @@ TEST_F(DataTableFiles, XmlDamagedDocuments) {
   c.OnChange = [&](TObject*) { fired = true; };
   EXPECT_THROW(c.ReadFromXMLStream(bs, ""), EConvertError);
   EXPECT_TRUE(static_cast<bool>(c.OnChange));
+  String huge = text;
+  huge.replace(huge.find("cols=\"2\" rows=\"3\""), 17, "cols=\"90000\" rows=\"90000\"");
+  TStringStream hs(huge);
+  EXPECT_THROW(c.ReadFromXMLStream(hs, ""), ESDLDataTableError);
+  EXPECT_EQ(c.NrOfColumns(), 1);
   dir.write("bad.xml", bad);
   EXPECT_FALSE(c.LoadFromXMLFile(Name("bad.xml"), ""));
   EXPECT_FALSE(c.LoadFromXMLFile(Name("missing.xml"), ""));

@@ -309,6 +309,14 @@ TEST(Mat4DReductions, SameResultForAnyThreadCountAndSpecifiedValues) {
     EXPECT_EQ(r0.NrOfColumns(), 35);
     EXPECT_EQ(r0.Sum(0, 0, 0, 0), 0);
   }
+  // ProcStat: one step per second cell of the 37 x 5 window on one thread (185 / 2 = 92
+  // steps); 100 / 37 per column on the workers, 100 in all.
+  for (Integer threads : {1, 3, 8}) {
+    TMatrix r(nullptr);
+    const double before = ProcStat.load();
+    m->MeanOfLayersToMatrix(&r, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    EXPECT_NEAR(ProcStat.load() - before, threads == 1 ? 92 : 100, 1e-9) << threads;
+  }
   TMat4D two(nullptr);
   two.Resize(1, 1, 2, 1);
   two.SetVal(1, 1, 1, 1, 1);
