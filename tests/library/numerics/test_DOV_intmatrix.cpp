@@ -407,6 +407,12 @@ TEST_F(IntMatrixFiles, Xml) {
   EXPECT_TRUE(back.LoadFromXMLFile(Name("m.xml"), "i"));
   EXPECT_EQ(back.CRCofData(), fresh.CRCofData());
   EXPECT_NE(dir.read("m.xml").find("<!-- TIntMatrix / RIZ Ovavavude Rarev -->"), std::string::npos);
+  // A document announcing billions of elements is refused before anything is allocated.
+  TStringStream huge(
+      "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"2\" id=\"\">\r\n<numcols>100000</numcols>\r\n"
+      "<numrows>100000</numrows>\r\n<cell ix=\"1\" iy=\"1\">1</cell>\r\n</matrix>\r\n");
+  EXPECT_THROW(back.ReadFromXMLStream(huge, ""), ESDLMatrixError);
+  EXPECT_EQ(back.NrOfColumns(), 3);
 }
 
 TEST(IntMatrix, MatrixCopiesAWindowOfIntegersAndOneLayerOf3D) {

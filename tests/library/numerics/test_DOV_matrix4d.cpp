@@ -184,6 +184,18 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
   EXPECT_FALSE(back.LoadFromXMLFile(Name("m.xml"), "other"));
   dir.write("cut.xml", text.substr(0, text.find("</matrix>")));
   EXPECT_FALSE(back.LoadFromXMLFile(Name("cut.xml"), ""));
+  std::string huge = text;
+  huge.replace(huge.find("<numcols>1</numcols>"), 20, "<numcols>90000</numcols>");
+  huge.replace(huge.find("<numrows>1</numrows>"), 20, "<numrows>90000</numrows>");
+  dir.write("huge.xml", huge);
+  EXPECT_FALSE(back.LoadFromXMLFile(Name("huge.xml"), ""));  // refused, not allocated
+  EXPECT_EQ(back.NrOfColumns(), 1);
+  TMat3D cube(nullptr);
+  TStringStream s3(
+      "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"3\" id=\"\">\r\n<numcols>5000</numcols>\r\n"
+      "<numrows>5000</numrows>\r\n<numplanes>5000</numplanes>\r\n<cell ix=\"1\" iy=\"1\" iz=\"1\">1</cell>\r\n");
+  EXPECT_THROW(cube.ReadFromXMLStream(s3, ""), ESDLMatrixError);
+  EXPECT_EQ(cube.NrOfLayers(), 1);
 }
 
 TEST_F(Mat4DFiles, BlockFileSizesAndTimeSlotRule) {
