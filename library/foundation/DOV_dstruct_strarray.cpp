@@ -155,8 +155,10 @@ bool TStringArray::Resize(Integer Nc, Integer Nr) {
   if (Nc < 1 || Nr < 1) return false;
   const Int64 rows = Int64(FAllocRowsBy) * ((Int64(Nr) - 1) / FAllocRowsBy + 1);
   const Int64 cells = (Int64(Nc) + 1) * rows;
-  if (cells > MaxCells ||
-      static_cast<std::uint64_t>(cells) * sizeof(Cardinal) > ObtainableMemoryBytes())
+  // The memory query costs a look at the system; small tables (and row-by-row growth) skip it.
+  constexpr Int64 CheckMemoryFrom = Int64(1) << 20;
+  if (cells > MaxCells || (cells >= CheckMemoryFrom &&
+                           static_cast<std::uint64_t>(cells) * sizeof(Cardinal) > ObtainableMemoryBytes()))
     return false;
   try {
     if (Nc != FNCol || Nr > FRAllocated) {

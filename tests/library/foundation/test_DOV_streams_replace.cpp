@@ -26,6 +26,18 @@ struct ReplaceCase {
   bool ignoreCase = false;
 };
 
+// Test names show the pattern and the template, bytes above 127 as hexadecimal.
+std::string Shown(const char* s) {
+  std::string out;
+  for (const char* p = s; *p != '\0'; ++p) {
+    const auto b = static_cast<unsigned char>(*p);
+    out += b < 128 ? std::string(1, *p) : "\\x" + IntToHex(b, 2);
+  }
+  return out;
+}
+
+void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << Shown(c.regexp) << " -> " << Shown(c.tmpl); }
+
 class Replace : public ::testing::TestWithParam<ReplaceCase> {};
 
 TEST_P(Replace, BuildsTheOutput) {

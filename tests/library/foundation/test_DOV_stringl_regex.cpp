@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DOV_stringl.h"
+#include "SysUtils.h"
 #include "TestSupport.h"
 #include "TextFile.h"
 
@@ -13,6 +14,18 @@ struct MatchCase {
   Integer start;
   Integer end;
 };
+
+// Test names show the pattern and the text, bytes above 127 as hexadecimal.
+std::string Shown(const char* s) {
+  std::string out;
+  for (const char* p = s; *p != '\0'; ++p) {
+    const auto b = static_cast<unsigned char>(*p);
+    out += b < 128 ? std::string(1, *p) : "\\x" + IntToHex(b, 2);
+  }
+  return out;
+}
+
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << Shown(c.pattern) << " on " << Shown(c.text); }
 
 class GrepMatch : public ::testing::TestWithParam<MatchCase> {};
 

@@ -6,6 +6,11 @@
 #include "SysUtils.h"
 #include "TestSupport.h"
 
+// Test names show the value and its kind.
+void PrintTo(const Variant& v, std::ostream* os) {
+  *os << "kind " << v.VarType() << " " << (v.IsNull() ? String("null") : VarToStr(v));
+}
+
 namespace {
 
 TFeatProps Props(const char* name, TFeatKind kind, Integer num = 0) {
