@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Bytes(TMemoryStream& s) { return std::string(s.Memory(), static_cast<size_t>(s.Size())); }
+std::string Bytes(TMemoryStream& s) {
+  return std::string(s.Memory(), static_cast<size_t>(s.Size()));
+}
 
 void Load(TMemoryStream& s, const std::string& bytes) {
   s.Clear();
@@ -36,7 +38,9 @@ std::string Shown(const char* s) {
   return out;
 }
 
-void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << Shown(c.regexp) << " -> " << Shown(c.tmpl); }
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+  *os << Shown(c.regexp) << " -> " << Shown(c.tmpl);
+}
 
 class Replace : public ::testing::TestWithParam<ReplaceCase> {};
 
@@ -112,8 +116,8 @@ std::string RunScript(const std::string& source, std::initializer_list<const cha
 }
 
 TEST(ExtractFromStream, ScriptsOfTheLanguage) {
-  EXPECT_EQ(RunScript("x<b>bold</b>", {"find <b>", "setmark 0", "find </b>", "incpos -5", "setmark 1",
-                                 "copyabs 0 1"}),
+  EXPECT_EQ(RunScript("x<b>bold</b>", {"find <b>", "setmark 0", "find </b>", "incpos -5",
+                                       "setmark 1", "copyabs 0 1"}),
             "bold");
   EXPECT_EQ(RunScript("", {"insert AB$0D$0A"}), "AB\r\n");
   EXPECT_EQ(RunScript("abc", {"makeupper", "copyall"}), "ABC");
@@ -125,8 +129,8 @@ TEST(ExtractFromStream, ScriptsOfTheLanguage) {
   EXPECT_EQ(RunScript("abcdef", {"insert 123", "dellast 2"}), "1");
   EXPECT_EQ(RunScript("abcdef", {"insert 1", "dellast 5", "insert Z"}), "Z");
   EXPECT_EQ(RunScript("abc", {"insertbyte 65", "insertbyte 300", "# insert x"}), "A");
-  EXPECT_EQ(RunScript("0123456789", {"findwithin 3 5", "iffound", "insert in", "endif", "findwithin 9 5",
-                               "iffound", "insert found", "endif"}),
+  EXPECT_EQ(RunScript("0123456789", {"findwithin 3 5", "iffound", "insert in", "endif",
+                                     "findwithin 9 5", "iffound", "insert found", "endif"}),
             "found");
 }
 

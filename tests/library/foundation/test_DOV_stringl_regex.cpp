@@ -25,7 +25,9 @@ std::string Shown(const char* s) {
   return out;
 }
 
-void PrintTo(const MatchCase& c, std::ostream* os) { *os << Shown(c.pattern) << " on " << Shown(c.text); }
+void PrintTo(const MatchCase& c, std::ostream* os) {
+  *os << Shown(c.pattern) << " on " << Shown(c.text);
+}
 
 class GrepMatch : public ::testing::TestWithParam<MatchCase> {};
 
@@ -145,7 +147,8 @@ TEST(Grep, PrintRegExpListsTokens) {
   grep.SetRegExp("x[ab]*.");
   const String name = (dir.path() / "re.txt").string();
   grep.PrintRegExp(name);
-  EXPECT_EQ(dir.read("re.txt"), " taNormal: x\r\n  taMult0: (set) ab\r\ntaAnyByte: \r\nno errors\r\n");
+  EXPECT_EQ(dir.read("re.txt"),
+            " taNormal: x\r\n  taMult0: (set) ab\r\ntaAnyByte: \r\nno errors\r\n");
 }
 
 }  // namespace
