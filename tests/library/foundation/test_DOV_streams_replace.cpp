@@ -174,3 +174,40 @@ TEST(ExtractFromStream, InsertDateUsesTheClock) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random templates and scripts (loops left out: "loop m 0" may run for ever by design) on
+// random sources: nothing reads outside the source, the template or the script line.
+TEST(StreamTextEngines, RandomInputStayInsideTheirBounds) {
+  std::uint32_t seed = 777;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  const std::string tmplChars = "@@@IDBZVYLUx0123$\\#4";
+  const char* const commands[] = {"incpos", "resetpos", "find ", "findwithin ", "insert ",
+                                  "insertbyte", "dellast", "copyrel", "endpos", "setmark",
+                                  "moveto", "makeupper", "copyabs", "copyall", "convertbyte",
+                                  "iffound", "ifnotfound", "endif", "label", "insert $", "$"};
+  for (int round = 0; round < 1000; ++round) {
+    std::string source;
+    for (std::uint32_t i = 0, n = next(30); i < n; ++i) source += "ab1 \xFC"[next(5)];
+    String tmpl;
+    for (std::uint32_t i = 0, n = next(10); i < n; ++i) tmpl += tmplChars[next(tmplChars.size())];
+    TMemoryStream in, out;
+    Load(in, source);
+    SearchAndReplace(in, out, "[a1]b?", tmpl, next(2) == 1, static_cast<Integer>(next(4)),
+                     static_cast<Integer>(next(5)), "a");
+
+    TStringList script;
+    for (std::uint32_t i = 0, n = next(8); i < n; ++i)
+      script.Add(String(commands[next(std::size(commands))]) + " " +
+                 IntToStr(static_cast<Integer>(next(40)) - 20) + " " + IntToStr(next(12)));
+    in.SetPosition(next(40));
+    ExtractFromStream(in, out, script);
+    EXPECT_EQ(out.Position(), 0);
+  }
+}
+
+}  // namespace
