@@ -165,6 +165,9 @@ TEST(ExtractFromStream, ConversionTableFromAFile) {
   dir.write("conv.txt", table);
   EXPECT_EQ(RunScript("abc", {("loadconvtab " + name).c_str(), "copyall"}), "bbc");
   EXPECT_EQ(RunScript("abc", {"loadconvtab /no/such/file", "copyall"}), "abc");
+  dir.write("Conv.TXT", table);
+  const String mixed = "loadconvtab " + (dir.path() / "Conv.TXT").string();
+  EXPECT_EQ(RunScript("abc", {mixed.c_str(), "copyall"}), "bbc");
 }
 
 TEST(ExtractFromStream, InsertDateUsesTheClock) {
