@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -729,6 +730,10 @@ public:
   }
 
 protected:
+  void showEvent(QShowEvent* E) override {
+    FOwner->HandleNeeded();
+    QWidget::showEvent(E);
+  }
   void paintEvent(QPaintEvent*) override {
     FOwner->PaintIfPending();
     QPainter p(this);
@@ -749,6 +754,18 @@ TCustomControl::TCustomControl(TComponent* AOwner)
   FCanvas->OnChange = [this](TObject*) {
     if (Handle() != nullptr) Handle()->update();
   };
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner, TNoWidget)
+    : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+  SetBounds(0, 0, 100, 100);
+  ResizeImage(100, 100);
+}
+
+void TCustomControl::HandleNeeded() {
+  if (FWndCreated) return;
+  FWndCreated = true;
+  CreateWnd();
 }
 
 TCustomControl::~TCustomControl() {
