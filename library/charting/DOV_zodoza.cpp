@@ -12,6 +12,7 @@ namespace {
 constexpr TColor kCrossHairRed = 0x0000FF;
 constexpr Integer kMinDataHeight = 20, kMinDataWidth = 80;
 constexpr Integer kScalePosStepX = 30, kScalePosStepY = 50;
+constexpr Integer kMaxShadowWidth = 32;
 }  // namespace
 
 // ---- construction ------------------------------------------------------------------------------
@@ -669,7 +670,7 @@ void TCustomZOdoza::SetBRim(Integer Value) {
 }
 
 void TCustomZOdoza::SetF3DRim(Integer Value) {
-  F3DRim = std::max(Value, 0);
+  F3DRim = std::clamp(Value, 0, kMaxShadowWidth);
   for (Integer n = 1; n <= kNumLayers; ++n) {
     SetHelperMargins(FScalesX[n], true);
     SetHelperMargins(FScalesY[n], false);
@@ -793,7 +794,7 @@ void TCustomZOdoza::Paint() {
   cv->Brush()->SetStyle(bsSolid);
   cv->Brush()->SetColor(RcWindCol);
   cv->FillRect(Rect(0, 0, Width(), Height()));
-  InitGraf(cv);
+  InitGraf(cv, RcLRim, RcTRim, DataWidth() + 1, DataHeight() + 1);
   cv->Brush()->SetColor(FChartFrameCol);
   cv->FrameRect(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim + 1,
                      Height() - RcBRim - F3DRim + 1));
@@ -806,21 +807,60 @@ void TCustomZOdoza::Paint() {
   ShowImage();
 }
 
-void TCustomZOdoza::InitGraf(TCanvas* Canvas) {
+// The background picture and the coloured area come with the data area's rendering.
+void TCustomZOdoza::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
+                             Integer Height) {
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Brush()->SetColor(RcChartCol);
-  Canvas->FillRect(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim + 1,
-                        Height() - RcBRim - F3DRim + 1));
+  Canvas->FillRect(Rect(Left, Top, Left + Width, Top + Height));
 }
 
-void TCustomZOdoza::ConstructDataBmp() {}  // the items' drawing comes with rendering
+// Stand-ins: grid, items, annotations, labels, cross hairs and the mouse trace come with
+// rendering.
+void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
+                                     bool BlackWhite, Integer FirstItem) {
+  ConstructDataBmpCanvas(Bitmap->Canvas(), OffX, OffY, BlackWhite, FirstItem);
+}
 
-void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas*, Integer, Integer) {}
+void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas*, Integer, Integer, bool, Integer) {}
+
+void TCustomZOdoza::ConstructChartBmp(TCanvas*) {}
+
+void TCustomZOdoza::DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas) {
+  DrawCrossHairs(OffsX, OffsY, Bitmap);
+  Canvas->Draw(OffsX, OffsY, Bitmap);
+}
+
+void TCustomZOdoza::DrawCrossHairs(Integer, Integer, TBitmap*) {}
+
+void TCustomZOdoza::DrawMouseTrace(Integer, Integer, TBitmap*) {}
 
 void TCustomZOdoza::ShowGraf() {
   FLastElemOnShow = FNumChartItems - 1;
   Paint();
 }
+
+void TCustomZOdoza::ShowGrafNewOnly() {
+  FLastElemOnShow = FNumChartItems - 1;
+  Paint();
+}
+
+void TCustomZOdoza::CrossHairSetPos(Integer chnum, Double x, Double y) {
+  if (TCrossHair* ch = CrossHair(chnum)) ch->SetPos(x, y);
+}
+
+// Axis detection, the mouse box and the chart's own mouse-move handling come with the mouse
+// interaction.
+Integer TCustomZOdoza::DetectScale(Integer, Integer) const { return 0; }
+
+bool TCustomZOdoza::MouseBox(Double&, Double&, Double&, Double&) { return false; }
+
+void TCustomZOdoza::MouseBoxAbort() {
+  FMouseBoxState = msNormal;
+  FZoomState = zsNormal;
+}
+
+void TCustomZOdoza::WMMouseMoveInChart(TShiftState, Integer, Integer) {}
 
 void TCustomZOdoza::ClearGraf() {
   ResizeGrafBmp();

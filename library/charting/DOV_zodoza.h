@@ -304,12 +304,15 @@ enum TrcLayout : Byte {
   rcl_X1Bottom_Y2Both, rcl_X2Bottom_Y2Left, rcl_X2Both_Y2Both
 };
 enum TCaptionAnchorHoriz {
-  cahChartLeft, cahChartCenter, cahChartRight, cahControlLeft, cahControlRight
+  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
 };
 enum TCaptionAnchorVert {
-  cavChartTop, cavChartCenter, cavChartBottom, cavControlTop, cavControlBottom
+  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
 };
-enum TGridStyle { gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsDotLines };
+enum GridStyleType {
+  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
+  gsDotLines
+};
 enum TTextBkStyle { tbClear, tbSolid };
 
 using TSelectRectEvent = std::function<void(TObject* Sender, Integer Layer, Double LoX,
@@ -378,7 +381,9 @@ public:
   Integer DataTag() const { return FDataTag; }
   void SetDataTag(Integer Value) { FDataTag = Value; }
   Byte ClassDefault() const { return RcClassDefault; }
-  void SetClassDefault(Byte Value) { RcClassDefault = Value; }
+  void SetClassDefault(Byte Value) {
+    if (Value != 255) RcClassDefault = Value;
+  }
 
   // Appends a record to the data container, or to the annotations in AnnoMode, growing the
   // container by AllocSize records when it is full; a data item counts in ItemCount. The
@@ -501,15 +506,32 @@ public:
   TBitmap* ChartBmp() const { return FChartBmp.get(); }
   TBitmap* GrafBmp() const { return FGrafBmp.get(); }
 
-  // Items whose rendering, data area, mouse handling and files come later: these keep the
-  // interface in place.
-  virtual void InitGraf(TCanvas* Canvas);
-  virtual void ConstructDataBmp();
-  virtual void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY);
+  // ---- data area and painting ----
+  // Prepares the rectangle (Left, Top) ... (Left + Width, Top + Height) of Canvas as an empty
+  // data area.
+  virtual void InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
+                        Integer Height);
+  // Draws the data area's content; (OffX, OffY) is the canvas position of its top-left corner.
+  virtual void ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
+                                Integer FirstItem);
+  virtual void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
+                                      bool BlackWhite, Integer FirstItem);
+  void ConstructChartBmp(TCanvas* Canvas);
+  void DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas);
+  void DrawCrossHairs(Integer OffsX, Integer OffsY, TBitmap* Bitmap);
+  void DrawMouseTrace(Integer OffsX, Integer OffsY, TBitmap* Bitmap);
   void ShowGraf();
+  void ShowGrafNewOnly();
   void ClearGraf();
   void ClearAnnotations();
   void ClearMouseTrace();
+  void CrossHairSetPos(Integer chnum, Double x, Double y);
+  // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
+  Integer DetectScale(Integer CoordX, Integer CoordY) const;
+  // The user draws a rectangle with the left button; false when cancelled.
+  bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
+  void MouseBoxAbort();
+  void WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y);
 
   // Event dispatchers of the helper axes and the mouse.
   void DoOnScaleTickDrawn(TObject* Sender, TCanvas* Canvas, TScaleType ScaleType,
@@ -627,7 +649,7 @@ protected:
   TAlignment FCaptAlignment = taRightJustify;
   TCaptionAnchorHoriz FCaptAnchorX = cahChartRight;
   TCaptionAnchorVert FCaptAnchorY = cavChartTop;
-  TGridStyle RcGridStyle = gsNone;
+  GridStyleType RcGridStyle = gsNone;
   Double RcGridDx = 0, RcGridDy = 0;
   TTextBkStyle FTextBkStyle = tbClear;
   TAlignment FTextAlignment = taCenter;
@@ -647,7 +669,32 @@ protected:
   TFigType RcXLabelType = ftNum, RcYLabelType = ftNum;
   Double Fxasp = 1, Fyasp = 1;
   Double FMousePosX = 0, FMousePosY = 0;
+
+  // ---- mouse interaction state ----
   bool FLButtonWasDown = false;
+  bool FWasDblClk = false;
+  Integer LastMouseX = 0, LastMouseY = 0;
+  Integer WindAnchorX = 0, WindAnchorY = 0, WindOldCornerX = 0, WindOldCornerY = 0;
+  Integer MouseBoxX1 = 0, MouseBoxY1 = 0, MouseBoxX2 = 0, MouseBoxY2 = 0;
+  Integer CHNext = 0;
+  Integer TLNext = 0;
+  bool MouseMoveActive = false;
+
+  // ---- item rendering state: what the canvas holds, the open polyline, duplicate marks ----
+  static constexpr int kPolylineBatch = 200;
+  TColor FLastPenCol = clBlack, FLastBrushCol = clWhite, FLastFontCol = clBlack;
+  TPenStyle FLastPenStyle = psSolid;
+  Integer FLastLWidth = 1;
+  std::array<TPoint, kPolylineBatch> FPPa{};
+  Integer FNumPPa = 0;
+  Integer FLastMoveToX = 0, FLastMoveToY = 0;
+  std::vector<std::vector<Integer>> FPixMap;
+
+  // ---- colours kept while a black-and-white copy is made ----
+  TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0,
+         ColBakShadow = 0, ColBakWindow = 0;
+  std::array<TColor, kNumLayers + 1> ColBakScalesX{}, ColBakScalesY{}, ColBakSclFontX{},
+      ColBakSclFontY{};
 
 private:
   // Applies the helpers' and settings' wiring of one layer after a reset or a copy.

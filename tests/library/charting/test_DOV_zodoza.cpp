@@ -542,6 +542,22 @@ TEST(ChartLifecycle, AssignCopiesItemsRangesAndSettings) {
   EXPECT_EQ(a.c.HelperScaleY(1)->Caption(), "dB");
 }
 
+TEST(ChartLifecycle, SettingAxisSettingsCopiesValuesAndKeepsTheChartsWiring) {
+  Chart ch;
+  TScalePropsHoriz given;
+  int foreign = 0;
+  given.OnChange = [&](TObject*) { ++foreign; };
+  given.SetCaption("from elsewhere");
+  foreign = 0;
+  ch.c.SetScalePropsX(1, &given);
+  EXPECT_EQ(ch.c.HelperScaleX(1)->Caption(), "from elsewhere");
+  ch.c.Scale1X()->SetCaption("own");  // still the chart's own handler
+  EXPECT_EQ(ch.c.HelperScaleX(1)->Caption(), "own");
+  EXPECT_EQ(foreign, 0);
+  ch.c.SetScalePropsX(17, &given);  // outside 1 ... 16: nothing
+  EXPECT_EQ(ch.c.Scale1X()->Caption(), "own");
+}
+
 // ---- a picture to look at ----------------------------------------------------------------------
 TEST(ChartPicture, FourLayersWithTheirAxes) {
   const std::filesystem::path out = std::filesystem::current_path() / "charting_pictures";
