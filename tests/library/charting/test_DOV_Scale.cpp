@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DOV_Scale.h"
+#include "Forms.h"
 
 using namespace ScaleText;
 
@@ -362,6 +363,25 @@ TEST(ScalePainting, TransparentScaleShiftsOnlyAcrossTheAxis) {
   const Integer x = 30 + 20, y = h.scale.R2M(40);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(h.bmp.Canvas()->GetPixel(x + i, y), clBlack) << i;
   EXPECT_EQ(h.bmp.Canvas()->GetPixel(x + 6, y), clWhite);
+}
+
+TEST(ScalePainting, AScaleOnAWindowPaintsOnceItsWindowExists) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 420, 120);
+  auto* s = new TScale(&f);
+  s->SetParent(&f);
+  s->SetBounds(0, 0, 400, 60);
+  int renders = 0;
+  s->OnBeforeScaleRendered = [&](TObject*, TCanvas*) { ++renders; };
+  s->SetRange(0, 10);
+  EXPECT_TRUE(s->SuppressPaint());
+  EXPECT_EQ(renders, 0);
+  f.Show();
+  EXPECT_FALSE(s->SuppressPaint());
+  s->SetRange(0, 50);  // a setter paints at once into the control's image
+  EXPECT_EQ(renders, 1);
+  EXPECT_EQ(s->Canvas()->GetPixel(20, 60 - 20 - 1), clBlack);  // base line start
+  EXPECT_NE(s->Canvas()->GetPixel(100, 5), clBlack);
 }
 
 // ---- mouse -----------------------------------------------------------------------------------
