@@ -8,6 +8,9 @@
 #include "Astral.h"
 #include "BandTable.h"
 #include "CRT.h"
+#include "CatalogueUpdate.h"
+#include "InformationWindows.h"
+#include "ProgramUpdate.h"
 #include "Dialogs.h"
 #include "Grids.h"
 #include "InputNumbers.h"
@@ -113,6 +116,11 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Button44Click);
   KESTAL_HANDLER(Button45Click);
   KESTAL_HANDLER(Button47Click);
+  KESTAL_HANDLER(Button46Click);
+  KESTAL_HANDLER(Button35Click);
+  KESTAL_HANDLER(Button42Click);
+  for (const char* name : InformationButtons)
+    Handler(String(name) + "Click", &TForm1::ShowInformation);
   KESTAL_HANDLER(ComboBox1Change);
   KESTAL_HANDLER(ListBox1Click);
   KESTAL_HANDLER(RadioButton3Click);
@@ -133,8 +141,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Edit20Change);
   // Commands of windows still to come: history, help, update checks, information dialogs,
   // tables, tracking and the location dialog.
-  for (int n : {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26,
-                27, 29, 35, 37, 38, 39, 40, 41, 42, 46})
+  for (int n : {18, 19, 23, 24, 25, 26})
     Handler("Button" + IntToStr(n) + "Click", &TForm1::NotYetAvailable);
   for (int n = 1; n <= 13; ++n) Handler("Timer" + IntToStr(n) + "Timer", &TForm1::TimerTick);
 
@@ -464,6 +471,21 @@ void TForm1::SetTimers(int FromTimer, int Interval) {
 void TForm1::Button2Click(TObject* Sender) {
   Close();
   ProgramExit(0);
+}
+
+void TForm1::Button46Click(TObject* Sender) {
+  if (CatalogueUpdate::CheckAndUpdate(*IdHTTP1, *Button46, CatalogueVersion)) {
+    Close();
+    ProgramExit(0);
+  }
+}
+
+void TForm1::Button35Click(TObject* Sender) { ProgramUpdate::CheckForUpdate(*H1); }
+
+void TForm1::Button42Click(TObject* Sender) { ProgramUpdate::OpenManual(); }
+
+void TForm1::ShowInformation(TObject* Sender) {
+  if (TForm* window = InformationWindowOf(Sender)) window->Show();
 }
 
 void TForm1::Button31Click(TObject* Sender) {
@@ -1055,6 +1077,8 @@ void TForm1::Button28Click(TObject* Sender) {
 void TForm1::Button30Click(TObject* Sender) {
   const double f = FieldValue(Edit4);
   Frequency = f;
+  // The sun-noise results belong to the old frequency: no measurement is saved against them.
+  Form35->InvalidateResults();
   if (Label103->Caption() == MainTexts::EvaluationMode && (f > 15400 || f < 245)) {
     ShowMessage(MainTexts::SunNoiseRange);
     EnableControls({Button33, Button30}, false);

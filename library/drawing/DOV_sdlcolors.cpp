@@ -17,8 +17,19 @@ inline Integer Red(TColor c) { return GetRValue(c); }
 inline Integer Green(TColor c) { return GetGValue(c); }
 inline Integer Blue(TColor c) { return GetBValue(c); }
 
-// The run-time's Round: half to even.
-inline Integer RoundEven(Double x) { return static_cast<Integer>(std::nearbyint(x)); }
+// The run-time's Round: half to even. Values that are no number, or beyond the 32-bit range
+// (from a NaN or huge argument), cannot become an integer: they give 0 or saturate.
+inline Integer RoundEven(Double x) {
+  if (std::isnan(x)) return 0;
+  return static_cast<Integer>(std::clamp(std::nearbyint(x), -2147483648.0, 2147483647.0));
+}
+
+// Fractions and proportions clamped to 0 ... 1, NaN read as 0.
+inline Double Clamp01(Double x) { return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0); }
+
+inline Integer TruncChannel(Double x) {
+  return std::isnan(x) ? 0 : static_cast<Integer>(std::trunc(x));
+}
 
 TColor FromChannels(Integer r, Integer g, Integer b) { return RGB(r, g, b); }
 
@@ -81,23 +92,19 @@ const std::vector<TColor> ColorArray_Contrast = {0x000000, 0xFF0000, 0x008000, 0
 // ---- free routines ---------------------------------------------------------------------------
 
 TColor InterpolateColor(TColor c1, TColor c2, Double frac) {
-  frac = std::clamp(frac, 0.0, 1.0);
-  auto ch = [frac](Integer a, Integer b) {
-    return static_cast<Integer>(std::trunc(a + (b - a) * frac));
-  };
+  frac = Clamp01(frac);
+  auto ch = [frac](Integer a, Integer b) { return TruncChannel(a + (b - a) * frac); };
   return FromChannels(ch(Red(c1), Red(c2)), ch(Green(c1), Green(c2)), ch(Blue(c1), Blue(c2)));
 }
 
 TColor Interpolate3Colors(TColor c1, TColor c2, TColor c3, Double frac) {
-  frac = std::clamp(frac, 0.0, 1.0);
+  frac = Clamp01(frac);
   if (frac <= 0.5) {
-    auto ch = [frac](Integer a, Integer b) {
-      return static_cast<Integer>(std::trunc(a + 2 * frac * (b - a)));
-    };
+    auto ch = [frac](Integer a, Integer b) { return TruncChannel(a + 2 * frac * (b - a)); };
     return FromChannels(ch(Red(c1), Red(c2)), ch(Green(c1), Green(c2)), ch(Blue(c1), Blue(c2)));
   }
   const Double f = 2 * (frac - 0.5);
-  auto ch = [f](Integer a, Integer b) { return static_cast<Integer>(std::trunc(a + f * (b - a))); };
+  auto ch = [f](Integer a, Integer b) { return TruncChannel(a + f * (b - a)); };
   return FromChannels(ch(Red(c2), Red(c3)), ch(Green(c2), Green(c3)), ch(Blue(c2), Blue(c3)));
 }
 
@@ -150,7 +157,7 @@ void RGBtoCMY(Byte r, Byte g, Byte b, Double& c, Double& m, Double& y) {
 }
 
 void CMYtoRGB(Double c, Double m, Double y, Byte& r, Byte& g, Byte& b) {
-  auto ch = [](Double v) { return static_cast<Byte>(RoundEven((1 - std::clamp(v, 0.0, 1.0)) * 255)); };
+  auto ch = [](Double v) { return static_cast<Byte>(RoundEven((1 - Clamp01(v)) * 255)); };
   r = ch(c);
   g = ch(m);
   b = ch(y);
@@ -193,9 +200,9 @@ void RGBtoHSI(Integer r, Integer g, Integer b, Double& h, Double& s, Double& i) 
 }
 
 void HSItoRGB(Double h, Double s, Double i, Integer& r, Integer& g, Integer& b) {
-  s = std::clamp(s, 0.0, 1.0);
-  i = std::clamp(i, 0.0, 1.0);
-  if (h < 0 || h >= 360) h = 0;
+  s = Clamp01(s);
+  i = Clamp01(i);
+  if (!(h >= 0 && h < 360)) h = 0;
   const Double v = 255 * i;
   if (s == 0) {
     r = g = b = RoundEven(v);

@@ -283,9 +283,8 @@ void TMatrix::LoadBinary(const String& FName) {
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  if (blocks > 0 && static_cast<std::size_t>(F.BlockRead(data.data(), static_cast<Int64>(blocks))) !=
-                        blocks)
-    wrongFormat();
+  const Int64 wanted = static_cast<Int64>(blocks);
+  if (blocks > 0 && F.BlockRead(data.data(), wanted) != wanted) wrongFormat();
   F.CloseFile();
   Resize(h.Columns, h.Rows);
   FDataID = h.ID;

@@ -149,7 +149,8 @@ TLUResult CroutLU(double* a, int n, std::size_t lda, std::vector<double>& vv,
         }
       }
       if (imax != j) {
-        for (int k = 0; k < n; ++k) std::swap(at(imax, k), at(j, k));
+        // Inside the panel now; the other columns take the panel's exchanges together below.
+        for (int k = jb; k < je; ++k) std::swap(at(imax, k), at(j, k));
         NumPerm = -NumPerm;
         vv[imax] = vv[j];
       }
@@ -169,6 +170,15 @@ TLUResult CroutLU(double* a, int n, std::size_t lda, std::vector<double>& vv,
         if (ujk == 0) continue;
         for (int i = j + 1; i < n; ++i) colk[i] -= colj[i] * ujk;
       }
+    }
+    // The panel's row exchanges in every other column, one column at a time (a whole-row
+    // exchange would touch a cache line per column for every pivot).
+    for (int k = 0; k < n; ++k) {
+      if (k == jb) k = je;
+      if (k >= n) break;
+      double* colk = &at(0, k);
+      for (int j = jb; j < je; ++j)
+        if (indx[j] != j) std::swap(colk[j], colk[indx[j]]);
     }
     if (je == n) break;
     // The rows of the panel to the right of it: a triangular solve with the panel's unit

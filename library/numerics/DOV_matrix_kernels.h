@@ -21,8 +21,9 @@ enum class TLUResult { Done, TinyPivot, Aborted };
 // rows are exchanged whole and indx[j] records the row exchanged with j; NumPerm changes sign
 // with every exchange. A pivot below 1e-100 in magnitude becomes 1e-100 and the decomposition
 // goes on (TinyPivot); so does a pivot whose scaled magnitude vv[i] * |a(i, j)| is below
-// n * DBL_EPSILON (singular to working precision), which keeps its value. With Progress, every column first takes a progress step and an abort
-// ends the decomposition where it stands.
+// n * DBL_EPSILON (singular to working precision), which keeps its value. With Progress,
+// every column first takes a progress step and an abort ends the decomposition where it
+// stands.
 TLUResult CroutLU(double* a, int n, std::size_t lda, std::vector<double>& vv,
                   std::vector<int>& indx, int& NumPerm, bool Progress);
 

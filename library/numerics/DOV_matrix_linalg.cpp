@@ -459,9 +459,9 @@ Integer TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
     DMat->SetVal(i, i, 0);
     const double* x = rows.data() + static_cast<std::size_t>(i - 1) * C;
     for (Integer j = i + 1; j <= R; ++j) {
-      const double d = Mode == dmUserDef
-                           ? DistanceOfObjects(Mode, i, j)
-                           : RowDistance(Mode, x, rows.data() + static_cast<std::size_t>(j - 1) * C, C);
+      const double* y = rows.data() + static_cast<std::size_t>(j - 1) * C;
+      const double d =
+          Mode == dmUserDef ? DistanceOfObjects(Mode, i, j) : RowDistance(Mode, x, y, C);
       DMat->SetVal(i, j, d);
       DMat->SetVal(j, i, d);
     }

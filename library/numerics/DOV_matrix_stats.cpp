@@ -189,7 +189,7 @@ bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer
 
 double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                            Integer HighRow) const {
-  prob = std::clamp(prob, 0.0, 100.0);
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
   if (x.empty()) return 0;
   const auto n = static_cast<Int64>(x.size());
@@ -204,7 +204,7 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
   if (SampleSize <= 0 || SampleSize >= n)
     return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
-  prob = std::clamp(prob, 0.0, 100.0);
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   Randomize();
   std::vector<double> draws;
   try {

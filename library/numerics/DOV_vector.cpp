@@ -504,7 +504,7 @@ T TVectorStore<T>::Mode(Integer LowElem, Integer HighElem) const {
 
 template <class T>
 double TVectorStore<T>::Percentile(double prob, Integer LowElem, Integer HighElem) const {
-  prob = std::clamp(prob, 0.0, 100.0);
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   const TArray s = SortedCopy(LowElem, HighElem);
   const std::size_t n = s.size();
   if (n == 1) return static_cast<double>(s[0]);
@@ -654,6 +654,7 @@ void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
 }
 
 double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
+  if (std::isnan(BoundLow) || std::isnan(BoundHigh)) return 0.0;
   const double N = FNElem;
   double lo = std::clamp(BoundLow, 1.0, N);
   double hi = std::clamp(BoundHigh, 1.0, N);
@@ -769,14 +770,15 @@ bool TVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
     if (AdjustVectorSize) Resize(high);
     bool complete = FNElem >= high;
     if (complete) {
-      for (Integer i = low; i <= high; ++i) {
+      for (Int64 i = low; i <= high; ++i) {
         long double v;
         const auto tok = dov_textio::ReadNumber(F, v);
         if (tok == dov_textio::TToken::End) {
           complete = false;
           break;
         }
-        if (tok == dov_textio::TToken::Number) SetVal(i, static_cast<double>(v));
+        if (tok == dov_textio::TToken::Number)
+          SetVal(static_cast<Integer>(i), static_cast<double>(v));
       }
     }
     F.CloseFile();
@@ -875,7 +877,7 @@ bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
     if (AdjustVectorSize) Resize(high);
     bool complete = FNElem >= high;
     if (complete) {
-      for (Integer i = low; i <= high; ++i) {
+      for (Int64 i = low; i <= high; ++i) {
         long double v;
         const auto tok = dov_textio::ReadNumber(F, v);
         if (tok == dov_textio::TToken::End) {
@@ -884,7 +886,7 @@ bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
         }
         if (tok != dov_textio::TToken::Number) continue;
         const long double r = std::nearbyint(v);
-        if (r >= INT_MIN && r <= INT_MAX) SetVal(i, static_cast<Integer>(r));
+        if (r >= INT_MIN && r <= INT_MAX) SetVal(static_cast<Integer>(i), static_cast<Integer>(r));
       }
     }
     F.CloseFile();

@@ -173,6 +173,19 @@ TEST(Marks, ShapesAtKnownSpots) {
   }
 }
 
+TEST(Marks, EveryShapeDrawsAroundItsCentreOnScreenAndPrinter) {
+  for (int mark = 0; mark <= 51; ++mark)
+    for (bool printer : {false, true}) {
+      const PixelSet got = MarkPixels(static_cast<Byte>(mark), printer);
+      EXPECT_FALSE(got.empty()) << "mark " << mark << (printer ? " printer" : "");
+      for (auto [x, y] : got) {
+        // Mark 37's stem reaches 7 up; everything else stays within 4 of the centre.
+        EXPECT_TRUE(x >= -4 && x <= 4 && y >= (mark == 37 ? -7 : -4) && y <= 4)
+            << "mark " << mark << " at " << x << "," << y;
+      }
+    }
+}
+
 TEST(Marks, ShapesKeepTheBrushColourAndLeaveItSolid) {
   for (Byte mark : {Byte{8}, Byte{16}, Byte{30}, Byte{48}}) {
     auto b = dt::WhiteBitmap(21, 21);

@@ -132,6 +132,19 @@ TEST(ColorConversions, Wavelengths) {
   EXPECT_EQ(WavelengthToColor(740, 1), RGB(166, 0, 0));  // factor 0.65
 }
 
+TEST(ColorConversions, NotANumberGivesNoUndefinedChannel) {
+  const Double nan = std::nan("");
+  EXPECT_EQ(InterpolateColor(clBlack, clWhite, nan), clBlack);
+  EXPECT_EQ(Interpolate3Colors(clRed, clLime, clBlue, nan), clRed);
+  Integer r, g, b;
+  HSItoRGB(nan, nan, 0.5, r, g, b);
+  EXPECT_EQ(RGB(r, g, b), RGB(128, 128, 128));
+  EXPECT_EQ(WavelengthToColor(500, nan), clBlack);
+  Byte rb, gb, bb;
+  CMYtoRGB(nan, 0, 1, rb, gb, bb);
+  EXPECT_EQ(rb, 255);
+}
+
 TEST(ColorConversions, RandomColorDrawsBlueFirst) {
   InitRandomGenerator(42);
   const Integer b = Random(256), g = Random(256), r = Random(256);

@@ -110,7 +110,7 @@ TEST(TextLabel, WriterLayout) {
       "   <visible val=1 />",
       "   <alignment horiz=taCenter vert=vaBottom />",
       "   <attachmode val=tlamNone />",
-      "   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"fsBold fsUnderline\" />",
+      "   <font name=\"MS Sans Serif\" size=8 color=$000000 style=\"fsBold fsUnderline\" />",
       "   <style val=tlsimple />",
       " </custtextlbl>"};
   EXPECT_EQ(Lines(dir.read("l.xml")), expected);

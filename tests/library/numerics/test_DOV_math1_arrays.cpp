@@ -30,6 +30,8 @@ TEST(SortArray, TypedVariantsAndPassCount) {
       {{3, 1, 2}, false, {3, 2, 1}, -1},
       {{2, 2, 1}, true, {1, 2, 2}, -1},
       {{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, -1},
+      // Gaps 7, 5, 3, 2, 1 over ten sorted values: five passes, the last without exchange.
+      {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 5},
   };
   for (const auto& c : cases) {
     auto v = c.in;

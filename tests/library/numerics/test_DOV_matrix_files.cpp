@@ -29,7 +29,9 @@ protected:
   TempDir dir;
   String Name(const char* n) const { return (dir.path() / n).string(); }
   String Read(const char* n) const { return dir.read(n); }
-  String Write(const char* n, const std::string& bytes) const { return dir.write(n, bytes).string(); }
+  String Write(const char* n, const std::string& bytes) const {
+    return dir.write(n, bytes).string();
+  }
 };
 
 }  // namespace

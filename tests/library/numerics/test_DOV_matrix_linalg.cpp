@@ -151,7 +151,8 @@ TEST(MatrixDecompositions, DeterminantAndLU) {
     bool found = false;
     for (Integer s = 1; s <= 3 && !found; ++s) {
       bool same = true;
-      for (Integer c = 1; c <= 3; ++c) same = same && std::fabs(lu.GetVal(c, r) - a->GetVal(c, s)) < 1e-14;
+      for (Integer c = 1; c <= 3; ++c)
+        same = same && std::fabs(lu.GetVal(c, r) - a->GetVal(c, s)) < 1e-14;
       found = same;
     }
     EXPECT_TRUE(found) << r;
@@ -358,6 +359,11 @@ TEST(MatrixSquare, ThreadCountsGiveIdenticalResults) {
     EXPECT_EQ(ProcStat.load() - start, 37) << threads;
     EXPECT_EQ(many.CRCofData(), one.CRCofData()) << threads;
   }
+  // Every entry is the plain dot product of two columns, divided by the norm.
+  TMatrix ref(nullptr);
+  big->TransposeAndMultiply(big.get(), &ref);
+  for (Integer c = 1; c <= 37; ++c)
+    for (Integer r = 1; r <= 37; ++r) ASSERT_EQ(one.GetVal(c, r), ref.GetVal(c, r) / 3.0);
   EXPECT_FALSE(big->Square(nullptr, 1.0, 4));
   // Squaring into itself squares the original values.
   TMatrix self(nullptr);

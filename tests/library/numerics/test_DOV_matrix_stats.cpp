@@ -290,3 +290,20 @@ TEST(MatrixCopies, VectorsMatricesArrays) {
   EXPECT_EQ(e.GetVal(2, 3), 0);
   EXPECT_EQ(e.GetVal(3, 3), 6);
 }
+
+// Arguments that are not numbers give a defined answer (no conversion of NaN to an index).
+TEST(MatrixStatistics, NotANumberArguments) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  auto m = Column({3, 1, 2});
+  EXPECT_EQ(m->Percentile(nan, 0, 0, 0, 0), 1);
+  const double sampled = m->Percentile(nan, 0, 0, 0, 0, 2);  // two random draws of 1, 2, 3
+  EXPECT_TRUE(sampled == 1 || sampled == 2 || sampled == 3);
+  TIntVector h(nullptr);
+  Integer u, o, c;
+  EXPECT_FALSE(m->Histogram(0, 0, 0, 0, nan, 10, 1, &h, u, o, c));
+  TVector v(nullptr);
+  v.Resize(3);
+  v.Fill(2);
+  EXPECT_EQ(v.Percentile(nan, 0, 0), 2);
+  EXPECT_EQ(v.Integrate(nan, 3, imTrapezoidal), 0);
+}

@@ -273,7 +273,8 @@ TEST_F(VectorTest, Histogram) {
 
 TEST_F(VectorTest, Integrate) {
   auto* ones = Vec({1, 1, 1, 1});
-  for (auto m : {imSimple, imTrapezoidal, imSimpson}) EXPECT_NEAR(ones->Integrate(1, 4, m), 3, 1e-15);
+  for (auto m : {imSimple, imTrapezoidal, imSimpson})
+    EXPECT_NEAR(ones->Integrate(1, 4, m), 3, 1e-15);
   auto* ramp = Vec({0, 1, 2});
   EXPECT_NEAR(ramp->Integrate(1.5, 2.5, imTrapezoidal), 1, 1e-15);
   EXPECT_NEAR(ramp->Integrate(1.2, 1.8, imSimple), 0.3, 1e-15);

@@ -1,4 +1,4 @@
-#include "support_servers.h"
+#include "TestServers.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -23,7 +23,9 @@ namespace {
 const char* kPython = "/usr/bin/python3";  // the interpreter python3-pyftpdlib belongs to
 
 std::filesystem::path ScriptPath(const std::string& Script) {
-  return std::filesystem::path(__FILE__).parent_path() / "servers" / Script;
+  // Known at build time (not from __FILE__, which a compiler cache may make relative), so
+  // that a test that has changed its working folder still finds them.
+  return std::filesystem::path(KESTAL_TEST_SERVERS_DIR) / Script;
 }
 
 // Waits up to TimeoutMs for the child to end; true when it did.
