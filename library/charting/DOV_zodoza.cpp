@@ -635,54 +635,62 @@ void TCustomZOdoza::SetStdLayout(TrcLayout Value) {
 }
 
 // ---- margins, shadow and other appearance --------------------------------------------------
-// Grid, shadow, caption and colour setters with their full repaint rules come with the
-// appearance properties; these keep the geometry consistent.
+// Grid, caption and colour setters with their full repaint rules come with the appearance
+// properties; these keep the geometry consistent.
+void TCustomZOdoza::RecentreIsometric(Integer Layer) {
+  TScaleProps* px = FScalePropsX[Layer].get();
+  TScaleProps* py = FScalePropsY[Layer].get();
+  const Double c = py->Center();
+  const Double h = (px->RangeHigh() - px->RangeLow()) * (Height() - RcTRim - RcBRim - F3DRim + 1) /
+                   (Width() - RcLRim - RcRRim - F3DRim + 1) * Fyasp / Fxasp / 2;
+  py->SetRangeHigh(c + h);
+  py->SetRangeLow(c - h);
+}
+
+void TCustomZOdoza::MarginsChanged(bool Recentre) {
+  ResizeGrafBmp();
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    if (Recentre && FIsometric) RecentreIsometric(n);
+    SetScaleProps(FScalesX[n], FScalePropsX[n].get());
+    SetScaleProps(FScalesY[n], FScalePropsY[n].get());
+    SetHelperMargins(FScalesX[n], true);
+    SetHelperMargins(FScalesY[n], false);
+  }
+  AdjustScaling();
+  Paint();
+}
+
 void TCustomZOdoza::SetLRim(Integer Value) {
   RcLRim = Value;
-  for (Integer n = 1; n <= kNumLayers; ++n) SetHelperMargins(FScalesX[n], true);
-  ResizeGrafBmp();
-  AdjustScaling();
-  StyleChanged(this);
+  MarginsChanged(true);
 }
 
 void TCustomZOdoza::SetRRim(Integer Value) {
   RcRRim = Value;
-  for (Integer n = 1; n <= kNumLayers; ++n) SetHelperMargins(FScalesX[n], true);
-  ResizeGrafBmp();
-  AdjustScaling();
-  StyleChanged(this);
+  MarginsChanged(true);
 }
 
 void TCustomZOdoza::SetTRim(Integer Value) {
   RcTRim = Value;
-  for (Integer n = 1; n <= kNumLayers; ++n) SetHelperMargins(FScalesY[n], false);
-  ResizeGrafBmp();
-  AdjustScaling();
-  StyleChanged(this);
+  MarginsChanged(true);
 }
 
 void TCustomZOdoza::SetBRim(Integer Value) {
   RcBRim = Value;
-  for (Integer n = 1; n <= kNumLayers; ++n) SetHelperMargins(FScalesY[n], false);
-  ResizeGrafBmp();
-  AdjustScaling();
-  StyleChanged(this);
+  MarginsChanged(true);
 }
 
 void TCustomZOdoza::SetF3DRim(Integer Value) {
   F3DRim = std::clamp(Value, 0, kMaxShadowWidth);
-  for (Integer n = 1; n <= kNumLayers; ++n) {
-    SetHelperMargins(FScalesX[n], true);
-    SetHelperMargins(FScalesY[n], false);
-  }
-  ResizeGrafBmp();
-  AdjustScaling();
-  StyleChanged(this);
+  MarginsChanged(false);
 }
 
 void TCustomZOdoza::SetIsoMetric(bool Value) {
   FIsometric = Value;
-  StyleChanged(this);
+  if (!Value) return;
+  for (Integer n = 1; n <= kNumLayers; ++n) RecentreIsometric(n);
+  ZoomStateOnStack();
+  Paint();
 }
 
 void TCustomZOdoza::SetChartCol(TColor Value) {

@@ -583,6 +583,9 @@ protected:
   Integer DataWidth() const { return Width() - RcLRim - RcRRim - F3DRim; }
   Integer DataHeight() const { return Height() - RcTRim - RcBRim - F3DRim; }
   void ResizeGrafBmp();
+  // After a margin or shadow change: data-area bitmap, helper axes, transforms, one paint.
+  void MarginsChanged(bool RecentreIsometric);
+  void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
   void ClearEvents();
 

@@ -453,6 +453,25 @@ TEST(ChartLifecycle, SetBoundsKeepsRoomForTheDataArea) {
   EXPECT_EQ(ch.paints, 0);
 }
 
+TEST(ChartLifecycle, MarginsMoveTheAxesAndIsometricRecentresY) {
+  Chart ch;
+  ch.c.SetLRim(80);
+  EXPECT_EQ(ch.c.HelperScaleY(1)->MarginRight(), 280 - 80 - 1);  // the Y axis on the new edge
+  EXPECT_EQ(ch.c.HelperScaleX(1)->MarginLeft(), 80);
+  EXPECT_EQ(ch.c.GrafBmp()->Width(), 280 - 80 - 20 + 1);
+  ch.c.SetF3DRim(40);
+  EXPECT_EQ(ch.c.ShadowWidth(), 32);
+  ch.c.SetF3DRim(-2);
+  EXPECT_EQ(ch.c.ShadowWidth(), 0);
+  ch.c.SetLRim(50);
+  ch.c.SetBounds(0, 0, 470, 260);  // a data area of 401 x 201 pixels
+  ch.SetRangeX(1, 0, 100);
+  ch.SetRangeY(1, 0, 10);
+  ch.c.SetIsoMetric(true);
+  EXPECT_NEAR(ch.c.Scale1Y()->RangeLow(), 5 - 100.0 * 201 / 401 / 2, 1e-9);
+  EXPECT_NEAR(ch.c.Scale1Y()->RangeHigh(), 5 + 100.0 * 201 / 401 / 2, 1e-9);
+}
+
 TEST(ChartLifecycle, AxisChangesPaintOnceUnlessSuppressed) {
   Chart ch;
   ch.c.Scale1X()->SetCaption("time");
