@@ -758,8 +758,18 @@ TCustomControl::TCustomControl(TComponent* AOwner)
 
 TCustomControl::TCustomControl(TComponent* AOwner, TNoWidget)
     : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+  // Helpers that draw on another control's canvas never touch their own: no pixels until then.
+  FLazyImage = true;
   SetBounds(0, 0, 100, 100);
-  ResizeImage(100, 100);
+}
+
+TCanvas* TCustomControl::Canvas() const {
+  if (FLazyImage && FImage->image.isNull()) {
+    auto* self = const_cast<TCustomControl*>(this);
+    self->FLazyImage = false;
+    self->ResizeImage(Width(), Height());
+  }
+  return FCanvas.get();
 }
 
 void TCustomControl::HandleNeeded() {
@@ -774,6 +784,7 @@ TCustomControl::~TCustomControl() {
 }
 
 void TCustomControl::ResizeImage(int AWidth, int AHeight) {
+  if (FLazyImage) return;
   AWidth = std::max(AWidth, 1);
   AHeight = std::max(AHeight, 1);
   QImage& img = FImage->image;
@@ -800,8 +811,8 @@ void TCustomControl::Paint() {
     OnPaint(this);
     return;
   }
-  FCanvas->Brush()->SetColor(Color());
-  FCanvas->FillRect(Rect(0, 0, Width(), Height()));
+  Canvas()->Brush()->SetColor(Color());
+  Canvas()->FillRect(Rect(0, 0, Width(), Height()));
 }
 
 void TCustomControl::PaintIfPending() {

@@ -380,7 +380,8 @@ public:
   void HandleNeeded();
   bool HandleAllocated() const { return FWndCreated; }
 
-  TCanvas* Canvas() const { return FCanvas.get(); }
+  // A control without a widget makes its image only when its canvas is first asked for.
+  TCanvas* Canvas() const;
   void Repaint() override;
   void Invalidate() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -407,6 +408,7 @@ protected:
 private:
   void ResizeImage(int AWidth, int AHeight);
   bool FWndCreated = false;
+  bool FLazyImage = false;
   struct ImageData;
   std::unique_ptr<ImageData> FImage;
   std::unique_ptr<TCanvas> FCanvas;
