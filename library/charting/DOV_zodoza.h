@@ -67,8 +67,8 @@ struct TrcChartItem {
   TCoordMode CoordMode = cmAllWorld;
   Byte Pad101[3] = {};
 
-  String Text() const { return String(TextChars, std::min<size_t>(TextLength, 17)); }
-  // Keeps the first 15 bytes.
+  // Texts are 8-bit characters (Latin-1): SetText keeps the first 15 characters.
+  String Text() const;
   void SetText(const String& Value);
 };
 static_assert(sizeof(TrcChartItem) == 104);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "DOV_streams.h"
 #include "DOV_zodoza.h"
 
 namespace {
@@ -39,11 +40,18 @@ TrcChartItem NoItem() {
 }
 }  // namespace
 
+// The short text holds 8-bit characters, as the chart files do: each character's code (a
+// character beyond 255 keeps its low byte).
 void TrcChartItem::SetText(const String& Value) {
-  const size_t n = std::min<size_t>(Value.size(), MaxShortText);
+  const std::string bytes = LowBytesOfString(Value);
+  const size_t n = std::min<size_t>(bytes.size(), MaxShortText);
   std::memset(TextChars, 0, sizeof TextChars);
-  std::memcpy(TextChars, Value.data(), n);
+  std::memcpy(TextChars, bytes.data(), n);
   TextLength = static_cast<Byte>(n);
+}
+
+String TrcChartItem::Text() const {
+  return StringOfLowBytes(TextChars, std::min<size_t>(TextLength, sizeof TextChars));
 }
 
 // ---- storage -----------------------------------------------------------------------------------
@@ -128,7 +136,7 @@ void TCustomZOdoza::SetLongText(TRcItemContainer& C, Integer Count, TLongTextArr
   TrcChartItem& it = C[static_cast<size_t>(idx)];
   if (!IsTextItem(it.ItemKind)) return;
   it.SetText(Text);
-  if (static_cast<Integer>(Text.size()) <= TrcChartItem::MaxShortText) {
+  if (LowBytesOfString(Text).size() <= static_cast<size_t>(TrcChartItem::MaxShortText)) {
     it.LWid = 0;  // an entry it had stays in the table, no longer referenced
     return;
   }

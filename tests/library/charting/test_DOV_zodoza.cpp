@@ -191,6 +191,10 @@ TEST(DisplayList, RecordLayoutAndShortText) {
   EXPECT_EQ(bytes[70], 15);
   EXPECT_EQ(bytes[71], 'a');
   EXPECT_EQ(bytes[64], 1);  // Layer 1, little-endian
+  it.SetText("Gr\u00fc\u00dfe aus K\u00f6ln am Rhein");  // one byte per character
+  EXPECT_EQ(it.TextLength, 15);
+  EXPECT_EQ(static_cast<unsigned char>(it.TextChars[2]), 0xFC);
+  EXPECT_EQ(it.Text(), "Gr\u00fc\u00dfe aus K\u00f6ln ");
 }
 
 TEST(DisplayList, GrowsInAllocSizeStepsAndCounts) {
