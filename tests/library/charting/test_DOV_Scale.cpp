@@ -437,7 +437,9 @@ TEST(ScalePicture, FourScaleTypesRenderIntoAPNG) {
       {sctXB, Rect(10, 10, 630, 80), 0, 100, false, ftNum, true},
       {sctXT, Rect(10, 90, 630, 160), 1, 1000, true, ftNum, true},
       {sctYL, Rect(10, 170, 200, 470), 0, 3600, false, ftTime, true},
-      {sctYR, Rect(220, 170, 420, 470), 45000, 45010, false, ftDateTime, false},
+      // Transparent: along the axis it keeps its own pixels, so it spans the picture's height
+      // and its margins place the axis beside the time scale.
+      {sctYR, Rect(220, 0, 420, 480), 45000, 45010, false, ftDateTime, false},
   };
   for (const Axis& a : axes) {
     TScale s(nullptr, TScale::THelper{});
@@ -449,6 +451,10 @@ TEST(ScalePicture, FourScaleTypesRenderIntoAPNG) {
     s.SetMinTicks(a.log ? 4 : 3);
     s.SetTransparent(!a.opaque);
     s.SetIsHelperComponent(true);
+    if (!a.opaque) {
+      s.SetMarginTop(190);
+      s.SetMarginBottom(30);
+    }
     s.SetCaption(a.labels == ftDateTime ? "date (ticks later)" : "caption");
     s.UseForeignCanvas(bmp.Canvas(), a.at.Left, a.at.Top);
     s.ForcePaint();
@@ -457,6 +463,16 @@ TEST(ScalePicture, FourScaleTypesRenderIntoAPNG) {
       const Integer row = a.at.Top + s.Height() - 20 - 1, col = a.at.Left + s.R2M(40);
       for (int i = 0; i < 7; ++i) EXPECT_EQ(bmp.Canvas()->GetPixel(col, row - i), clBlack) << i;
       EXPECT_NE(bmp.Canvas()->GetPixel(col, row - 7), clBlack);
+    }
+    if (a.type == sctXT) {  // a short tick of the logarithmic axis, pointing down
+      const Integer row = a.at.Top + 20, col = a.at.Left + s.R2M(3);
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(bmp.Canvas()->GetPixel(col, row + i), clBlack) << i;
+      EXPECT_NE(bmp.Canvas()->GetPixel(col, row + 4), clBlack);
+    }
+    if (a.type == sctYL) {  // the time axis's long tick at 00:20:00, pointing right
+      const Integer col = a.at.Left + 20, row = a.at.Top + s.R2M(1200);
+      for (int i = 0; i < 6; ++i) EXPECT_EQ(bmp.Canvas()->GetPixel(col + i, row), clBlack) << i;
+      EXPECT_NE(bmp.Canvas()->GetPixel(col + 6, row), clBlack);
     }
   }
   EXPECT_TRUE(SaveBitmapAsPNG(&bmp, (out / "scales.png").string()));
