@@ -469,6 +469,8 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double fc, double Rippl
 void ChebychevFilter(const TVector* SourceVec, Integer FirstElem, Integer LastElem,
                      TVector* DestVec, double a0, const TMatrix* Coeffs) {
   if (SourceVec == nullptr || DestVec == nullptr || Coeffs == nullptr || LastElem < 1) return;
+  // A matrix without the second column holds no recursion to apply.
+  if (Coeffs->NrOfColumns() < 2) return;
   const Integer p = Coeffs->NrOfRows();
   const Integer o = p + 1;
   const Integer n = SourceVec->NrOfElem();

@@ -95,7 +95,8 @@ void CalcChebFilterCoeffs(Integer NPoles, bool HighPass, double fc, double Rippl
 // positions 1..LastElem (the source reads 0 outside 1..n, with NPoles + 1 zero samples of run-in
 // and run-out), so the phase cancels and the magnitude response is squared. Writes
 // destination[i] for i = FirstElem..LastElem (source positions, not resized; positions outside
-// it are dropped). Checks no argument: missing vectors or matrix do nothing. Raises only
-// "ChebychevFilter: not enough memory on heap" when the work sequences cannot be had.
+// it are dropped). Checks no argument: missing vectors or matrix, or a matrix of fewer than
+// two columns, do nothing. Raises only "ChebychevFilter: not enough memory on heap" when the
+// work sequences cannot be had.
 void ChebychevFilter(const TVector* SourceVec, Integer FirstElem, Integer LastElem,
                      TVector* DestVec, double a0, const TMatrix* Coeffs);
