@@ -167,7 +167,13 @@ Integer AgglomClustering(TObject* Sender, TMatrix* DataMat, TDistMode DistMode,
 
   TMatrix D(nullptr);
   {
-    TDistEventSwap swap(DataMat, std::move(DistEvent));
+    // The caller's Sender reaches the distance event, not the data matrix.
+    TOnCalcDistanceEvent event;
+    if (DistEvent)
+      event = [&DistEvent, Sender](TObject*, Integer Row1, Integer Row2, double& Distance) {
+        DistEvent(Sender, Row1, Row2, Distance);
+      };
+    TDistEventSwap swap(DataMat, std::move(event));
     D.Resize(n, n);
     DataMat->CalcDistMat(DistMode, &D);
   }

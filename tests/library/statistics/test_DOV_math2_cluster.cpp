@@ -192,11 +192,14 @@ TEST_F(Cluster, UserDistancesThroughTheEventWhichIsRestored) {
     d = 1;
   };
   // Distances |r1 - r2| * 10 through the event.
-  auto event = [&](TObject*, Integer r1, Integer r2, double& d) {
-    ++given;
+  TVector sender(nullptr);
+  auto event = [&](TObject* from, Integer r1, Integer r2, double& d) {
+    if (from == &sender) ++given;
     d = 10.0 * std::abs(r1 - r2);
   };
-  ASSERT_EQ(Run(data.get(), dmUserDef, cmSingleLink, 0.5, nullptr, event), 0);
+  ASSERT_EQ(AgglomClustering(&sender, data.get(), dmUserDef, cmSingleLink, 0.5, &Table, &Dist,
+                             &Pos, nullptr, event),
+            0);
   EXPECT_EQ(given, 3);
   EXPECT_EQ(own, 0);
   EXPECT_EQ(Result().Dist, (std::vector<double>{10, 10}));
