@@ -19,10 +19,10 @@ using TClusterFeedBackProc = void (*)(TObject* Sender, double ProgressCount, dou
 // Clusters the n rows of DataMat (objects 1..n; the cluster made at merge step s is n + s).
 // Distances come from DataMat's CalcDistMat(DistMode); for dmUserDef DistEvent answers them
 // (with Sender as its sender), standing in for DataMat's OnCalcDistance for the duration of the
-// call (its own handler is restored afterwards, also after an error). Each step merges the closest pair of clusters: the first pair (i, j),
-// i < j, in the scan order of the distance matrix (i ascending, then j) whose distance is the
-// smallest below uc_MaxReal; the merged cluster takes position j. Alpha (flexible strategy) is
-// forced into 0.5..1.
+// call (its own handler is restored afterwards, also after an error). Each step merges the
+// closest pair of clusters: the first pair (i, j), i < j, in the scan order of the distance
+// matrix (i ascending, then j) whose distance is the smallest below uc_MaxReal; the merged
+// cluster takes position j. Alpha (flexible strategy) is forced into 0.5..1.
 //
 // Results (resized only when their size differs):
 //   MergeTable (3 x n - 1): row s = the cluster at position i, the one at position j, n + s;

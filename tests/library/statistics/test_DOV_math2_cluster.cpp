@@ -216,7 +216,8 @@ TEST_F(Cluster, NoPairWithAValidDistanceRaises) {
   };
   const Case cases[] = {
       {"all at least uc_MaxReal", [](Integer, Integer) { return 1.8e38; }},
-      {"all not numbers", [](Integer, Integer) { return std::numeric_limits<double>::quiet_NaN(); }},
+      {"all not numbers",
+       [](Integer, Integer) { return std::numeric_limits<double>::quiet_NaN(); }},
       // One valid pair: the first merge works, then nothing is left.
       {"one valid pair", [](Integer a, Integer b) { return a + b == 3 ? 1.0 : 1e39; }},
   };

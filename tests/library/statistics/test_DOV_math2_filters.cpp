@@ -146,7 +146,8 @@ TEST(MovingWindows, ArgumentErrorsRaiseInTheirOrderAndWriteNothing) {
       {WeightedAverageSmooth, 1, 10, 3, true,
        "WeightedAverageSmooth: either SourceVec or DestVec is undefined"},
       // The range check comes before the length checks.
-      {PolynomialSmooth, 1, 30, 27, false, "PolynomialSmooth: length of polynomial is out of range"},
+      {PolynomialSmooth, 1, 30, 27, false,
+       "PolynomialSmooth: length of polynomial is out of range"},
       {PolynomialSmooth, 1, 30, 3, false, "PolynomialSmooth: length of polynomial is out of range"},
       {PolynomialSmooth, 1, 30, 6, false, "PolynomialSmooth: length of polynomial must be odd"},
       {PolynomialSmooth, 1, 4, 27, false,
@@ -491,7 +492,8 @@ TEST(Chebyshev, ForwardBackwardFilteringIsZeroPhase) {
   // is gone.
   const Integer n = 400;
   Vec src = MakeVec(n, [](Integer i) {
-    return std::sin(2 * std::numbers::pi * 0.01 * i) + 0.5 * std::sin(2 * std::numbers::pi * 0.3 * i);
+    constexpr double twoPi = 2 * std::numbers::pi;
+    return std::sin(twoPi * 0.01 * i) + 0.5 * std::sin(twoPi * 0.3 * i);
   });
   Vec dst = MakeVec(std::vector<double>(n, 0));
   ChebychevFilter(src.get(), 1, n, dst.get(), a0, &m);

@@ -139,7 +139,8 @@ TEST(Orientation, ExactNearACollinearLine) {
 // triples are too rare to matter).
 template <class Orient>
 TPDblArray GiftWrap(TPDblArray p, Orient orient) {
-  std::sort(p.begin(), p.end(), [](auto& a, auto& b) { return a.X < b.X || (a.X == b.X && a.Y < b.Y); });
+  std::sort(p.begin(), p.end(),
+            [](auto& a, auto& b) { return a.X < b.X || (a.X == b.X && a.Y < b.Y); });
   p.erase(std::unique(p.begin(), p.end(), Same), p.end());
   if (p.size() < 2) return p;
   auto dist2 = [](const TPointDouble& a, const TPointDouble& b) {
@@ -253,7 +254,9 @@ TEST(ConvexHull, AgreesWithGiftWrappingOnRandomSets) {
     ExpectSameCycle(hull, GiftWrap(pts, IntOrient), "integer round " + std::to_string(round));
     // Every corner turns left and every point lies inside or on the hull.
     for (std::size_t i = 0; i < hull.size() && hull.size() >= 3; ++i)
-      ASSERT_EQ(ExactOrientation(hull[i], hull[(i + 1) % hull.size()], hull[(i + 2) % hull.size()]), 1);
+      ASSERT_EQ(ExactOrientation(hull[i], hull[(i + 1) % hull.size()],
+                                 hull[(i + 2) % hull.size()]),
+                1);
     for (const auto& p : pts)
       for (std::size_t i = 0; i < hull.size() && hull.size() >= 3; ++i)
         ASSERT_GE(ExactOrientation(hull[i], hull[(i + 1) % hull.size()], p), 0);
@@ -280,7 +283,8 @@ TEST(ConvexHull, PointInHullAgreesWithPointInPolygonOffTheOutline) {
   const TPDblArray hull = Convex2DHull(pts);
   for (int i = 0; i < 2000; ++i) {
     const double x = unit(rng) * 1.2, y = unit(rng) * 0.7;
-    EXPECT_EQ(PointIsInsideConvexHull(x, y, hull), PointIsInsidePolygon(x, y, hull)) << x << " " << y;
+    EXPECT_EQ(PointIsInsideConvexHull(x, y, hull), PointIsInsidePolygon(x, y, hull))
+        << x << " " << y;
   }
 }
 
