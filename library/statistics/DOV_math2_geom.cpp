@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "DOV_math1.h"
@@ -54,7 +55,28 @@ Integer ExactDeterminantSign(TPointDouble A, TPointDouble B, TPointDouble C) {
 
 }  // namespace
 
+namespace {
+
+// The rounded determinant's sign when its error bound proves it: finite terms in the normal
+// range (a product that underflows has no relative error bound).
+constexpr double MinFilterSum = 0x1p-960;
+
+bool FilteredSign(TPointDouble A, TPointDouble B, TPointDouble C, Integer& Sign) {
+  const double left = (B.X - A.X) * (C.Y - A.Y);
+  const double right = (B.Y - A.Y) * (C.X - A.X);
+  const double det = left - right;
+  const double sum = std::abs(left) + std::abs(right);
+  if (!(sum >= MinFilterSum && sum <= std::numeric_limits<double>::max())) return false;
+  if (!(std::abs(det) > OrientErrBound * sum)) return false;
+  Sign = det > 0 ? 1 : -1;
+  return true;
+}
+
+}  // namespace
+
 Integer ExactOrientation(TPointDouble A, TPointDouble B, TPointDouble C) {
+  Integer sign = 0;
+  if (FilteredSign(A, B, C, sign)) return sign;
   for (double v : {A.X, A.Y, B.X, B.Y, C.X, C.Y})
     if (!std::isfinite(v)) return 0;
   const double big = std::max({std::abs(A.X), std::abs(A.Y), std::abs(B.X), std::abs(B.Y),
@@ -66,12 +88,8 @@ Integer ExactOrientation(TPointDouble A, TPointDouble B, TPointDouble C) {
       p->X = std::ldexp(p->X, shift);
       p->Y = std::ldexp(p->Y, shift);
     }
+    if (FilteredSign(A, B, C, sign)) return sign;
   }
-  const double left = (B.X - A.X) * (C.Y - A.Y);
-  const double right = (B.Y - A.Y) * (C.X - A.X);
-  const double det = left - right;
-  if (std::abs(det) > OrientErrBound * (std::abs(left) + std::abs(right)))
-    return det > 0 ? 1 : -1;
   return ExactDeterminantSign(A, B, C);
 }
 
@@ -204,6 +222,39 @@ TPDblArray MonotoneChain(TPDblArray p) {
   return h;
 }
 
+// Drops the points strictly inside the polygon of the extreme points in eight directions (x,
+// y, x + y, x - y, each both ways): they lie strictly inside the hull, so they are neither
+// corners nor on an edge. On spread-out sets this leaves few points for the sort.
+void DropInnerPoints(TPDblArray& p) {
+  constexpr std::size_t Directions = 8;
+  std::array<std::size_t, Directions> ext{};
+  auto score = [](const TPointDouble& q, std::size_t d) {
+    switch (d) {
+      case 0: return q.X;
+      case 1: return -q.X;
+      case 2: return q.Y;
+      case 3: return -q.Y;
+      case 4: return q.X + q.Y;
+      case 5: return -(q.X + q.Y);
+      case 6: return q.X - q.Y;
+      default: return q.Y - q.X;
+    }
+  };
+  for (std::size_t i = 1; i < p.size(); ++i)
+    for (std::size_t d = 0; d < Directions; ++d)
+      if (score(p[i], d) > score(p[ext[d]], d)) ext[d] = i;
+  TPDblArray corners;
+  for (std::size_t i : ext) corners.push_back(p[i]);
+  const TPDblArray inner = MonotoneChain(std::move(corners));
+  if (inner.size() < 3) return;
+  auto strictlyInside = [&](const TPointDouble& q) {
+    for (std::size_t i = 0; i < inner.size(); ++i)
+      if (ExactOrientation(inner[i], inner[(i + 1) % inner.size()], q) <= 0) return false;
+    return true;
+  };
+  p.erase(std::remove_if(p.begin(), p.end(), strictlyInside), p.end());
+}
+
 // Direction from the centroid, measured counter-clockwise from straight down.
 double HullKey(const TPointDouble& p, Extended cx, Extended cy) {
   constexpr double twoPi = 2 * std::numbers::pi;
@@ -228,6 +279,7 @@ TPDblArray Convex2DHull(const TPDblArray& Points) {
     sy += p.Y;
   }
   const Extended cx = sx / finite.size(), cy = sy / finite.size();
+  DropInnerPoints(finite);
   TPDblArray hull = MonotoneChain(std::move(finite));
   std::size_t start = 0;
   double best = HullKey(hull[0], cx, cy);
