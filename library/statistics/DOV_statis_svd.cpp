@@ -60,45 +60,53 @@ struct TRotation {
 #endif
 
 KESTAL_SVD_CLONES
-void ApplyRotations(TBlock& t, const std::vector<TRotation>& ops) {
-  constexpr Index kRowSlice = 32;
-  for (Index r0 = 0; r0 < t.rows; r0 += kRowSlice) {
-    const Index r1 = std::min(t.rows, r0 + kRowSlice);
-    for (const TRotation& op : ops) {
-      double* x = t.Col(op.p);
-      if (op.q < 0) {
-        for (Index r = r0; r < r1; ++r) x[r] = -x[r];
-        continue;
-      }
-      double* z = t.Col(op.q);
-      const double c = op.c, s = op.s;
-      for (Index r = r0; r < r1; ++r) {
-        const double y = x[r], zz = z[r];
-        x[r] = y * c + zz * s;
-        z[r] = zz * c - y * s;
-      }
+void ApplyRotations(TBlock& t, const std::vector<TRotation>& ops, Index r0, Index r1) {
+  for (const TRotation& op : ops) {
+    double* x = t.Col(op.p);
+    if (op.q < 0) {
+      for (Index r = r0; r < r1; ++r) x[r] = -x[r];
+      continue;
+    }
+    double* z = t.Col(op.q);
+    const double c = op.c, s = op.s;
+    for (Index r = r0; r < r1; ++r) {
+      const double y = x[r], zz = z[r];
+      x[r] = y * c + zz * s;
+      z[r] = zz * c - y * s;
     }
   }
 }
 
-// Applies recorded rotations to a block, rows in slices that stay in the cache.
+// Records the rotations of U (the block a) and V and applies them in batches: the rows of
+// both, in slices that stay in the cache, each slice taking the whole batch in order.
 class TRotationQueue {
 public:
-  explicit TRotationQueue(TBlock& target) : FTarget(target) { FOps.reserve(kBatch); }
-  void Rotate(Index p, Index q, double c, double s) {
-    FOps.push_back({static_cast<std::int32_t>(p), static_cast<std::int32_t>(q), c, s});
-    if (FOps.size() >= kBatch) Flush();
+  TRotationQueue(TBlock& u, TBlock& v) : FU(u), FV(v) {
+    FOpsU.reserve(kBatch);
+    FOpsV.reserve(kBatch);
   }
-  void Negate(Index p) { Rotate(p, -1, -1.0, 0.0); }
+  void RotateU(Index p, Index q, double c, double s) { Add(FOpsU, p, q, c, s); }
+  void RotateV(Index p, Index q, double c, double s) { Add(FOpsV, p, q, c, s); }
+  void NegateV(Index p) { Add(FOpsV, p, -1, -1.0, 0.0); }
   void Flush() {
-    ApplyRotations(FTarget, FOps);
-    FOps.clear();
+    for (Index r0 = 0; r0 < FU.rows; r0 += kRowSlice)
+      ApplyRotations(FU, FOpsU, r0, std::min(FU.rows, r0 + kRowSlice));
+    for (Index r0 = 0; r0 < FV.rows; r0 += kRowSlice)
+      ApplyRotations(FV, FOpsV, r0, std::min(FV.rows, r0 + kRowSlice));
+    FOpsU.clear();
+    FOpsV.clear();
   }
 
 private:
   static constexpr std::size_t kBatch = 8192;
-  TBlock& FTarget;
-  std::vector<TRotation> FOps;
+  static constexpr Index kRowSlice = 32;
+  void Add(std::vector<TRotation>& ops, Index p, Index q, double c, double s) {
+    ops.push_back({static_cast<std::int32_t>(p), static_cast<std::int32_t>(q), c, s});
+    if (ops.size() >= kBatch) Flush();
+  }
+  TBlock& FU;
+  TBlock& FV;
+  std::vector<TRotation> FOpsU, FOpsV;
 };
 
 // out[t] = sum over k = lo .. hi - 1 of x[k] y_t[k] for four columns y_t at once; each sum runs
@@ -341,7 +349,7 @@ bool AccumulateLeft(TBlock& a, const std::vector<double>& w) {
 bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<double>& e,
                  double anorm, bool& converged) {
   const Index n = a.cols;
-  TRotationQueue rotA(a), rotV(v);
+  TRotationQueue rot(a, v);
   auto negligible = [anorm](double x) { return std::fabs(x) + anorm == anorm; };
   for (Index k = n - 1; k >= 0; --k) {
     if (StepAborted()) return false;
@@ -367,14 +375,14 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
           w[i] = h;
           c = g / h;
           s = -f / h;
-          rotA.Rotate(l - 1, i, c, s);
+          rot.RotateU(l - 1, i, c, s);
         }
       }
       const double z0 = w[k];
       if (l == k) {
         if (z0 < 0) {
           w[k] = -z0;
-          rotV.Negate(k);
+          rot.NegateV(k);
         }
         break;
       }
@@ -401,7 +409,7 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
         g = g * c - x * s;
         h = y * s;
         y = y * c;
-        rotV.Rotate(j, i, c, s);
+        rot.RotateV(j, i, c, s);
         z = std::sqrt(f * f + h * h);
         w[j] = z;
         if (z != 0) {
@@ -410,15 +418,14 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
         }
         f = c * g + s * y;
         x = c * y - s * g;
-        rotA.Rotate(j, i, c, s);
+        rot.RotateU(j, i, c, s);
       }
       e[l] = 0;
       e[k] = f;
       w[k] = x;
     }
   }
-  rotA.Flush();
-  rotV.Flush();
+  rot.Flush();
   return true;
 }
 
