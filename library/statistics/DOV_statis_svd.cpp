@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "DOV_statis.h"
@@ -59,21 +60,77 @@ struct TRotation {
 #define KESTAL_SVD_CLONES
 #endif
 
+using TLanes = double __attribute__((vector_size(32)));  // four rows at once
+
+// By reference: a vector passed by value would depend on the processor's calling convention.
+inline void LoadLanes(TLanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+inline void StoreLanes(double* p, const TLanes& v) { std::memcpy(p, &v, sizeof v); }
+
+// Applies ops[a .. b], a chain in which each rotation's first column is the previous one's
+// second (the QR sweep's (j, j + 1), (j + 1, j + 2), ...), to rows [r0, r1): the column passed
+// along stays in registers, so each rotation loads and stores one column instead of two. The
+// arithmetic per element is that of applying the rotations one after the other.
 KESTAL_SVD_CLONES
+void ApplyChain(TBlock& t, const TRotation* ops, std::size_t count, Index r0, Index r1) {
+  constexpr Index kLanes = 4, kGroup = 4 * kLanes;
+  Index r = r0;
+  for (; r + kGroup <= r1; r += kGroup) {
+    const double* first = t.Col(ops[0].p) + r;
+    TLanes c0, c1, c2, c3;
+    LoadLanes(c0, first);
+    LoadLanes(c1, first + 4);
+    LoadLanes(c2, first + 8);
+    LoadLanes(c3, first + 12);
+    for (std::size_t k = 0; k < count; ++k) {
+      const TRotation& op = ops[k];
+      double* x = t.Col(op.p) + r;
+      const double* z = t.Col(op.q) + r;
+      const TLanes c = {op.c, op.c, op.c, op.c}, s = {op.s, op.s, op.s, op.s};
+      TLanes z0, z1, z2, z3;
+      LoadLanes(z0, z);
+      LoadLanes(z1, z + 4);
+      LoadLanes(z2, z + 8);
+      LoadLanes(z3, z + 12);
+      StoreLanes(x, c0 * c + z0 * s);
+      StoreLanes(x + 4, c1 * c + z1 * s);
+      StoreLanes(x + 8, c2 * c + z2 * s);
+      StoreLanes(x + 12, c3 * c + z3 * s);
+      c0 = z0 * c - c0 * s;
+      c1 = z1 * c - c1 * s;
+      c2 = z2 * c - c2 * s;
+      c3 = z3 * c - c3 * s;
+    }
+    double* last = t.Col(ops[count - 1].q) + r;
+    StoreLanes(last, c0);
+    StoreLanes(last + 4, c1);
+    StoreLanes(last + 8, c2);
+    StoreLanes(last + 12, c3);
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    double* x = t.Col(ops[k].p);
+    double* z = t.Col(ops[k].q);
+    const double c = ops[k].c, s = ops[k].s;
+    for (Index i = r; i < r1; ++i) {
+      const double y = x[i], zz = z[i];
+      x[i] = y * c + zz * s;
+      z[i] = zz * c - y * s;
+    }
+  }
+}
+
 void ApplyRotations(TBlock& t, const std::vector<TRotation>& ops, Index r0, Index r1) {
-  for (const TRotation& op : ops) {
-    double* x = t.Col(op.p);
-    if (op.q < 0) {
+  std::size_t a = 0;
+  while (a < ops.size()) {
+    if (ops[a].q < 0) {  // a negation
+      double* x = t.Col(ops[a].p);
       for (Index r = r0; r < r1; ++r) x[r] = -x[r];
+      ++a;
       continue;
     }
-    double* z = t.Col(op.q);
-    const double c = op.c, s = op.s;
-    for (Index r = r0; r < r1; ++r) {
-      const double y = x[r], zz = z[r];
-      x[r] = y * c + zz * s;
-      z[r] = zz * c - y * s;
-    }
+    std::size_t b = a + 1;
+    while (b < ops.size() && ops[b].q >= 0 && ops[b].p == ops[b - 1].q) ++b;
+    ApplyChain(t, ops.data() + a, b - a, r0, r1);
+    a = b;
   }
 }
 
