@@ -443,7 +443,9 @@ TSquare Product(const TSquare& A, const TSquare& B, int m) {
 }
 
 // H^n with a decimal exponent beside it, rescaled by 1e-140 whenever the element
-// [m/2, m/2] (1-based) exceeds 1e140.
+// [m/2, m/2] (1-based) exceeds 1e140. The published method watches the 0-based centre
+// element instead; this library has always used the 1-based one, which changes only when the
+// rescaling happens, not the value beyond rounding.
 void Power(const TSquare& H, int m, Integer n, TSquare& V, int& eV) {
   if (n == 1) {
     V = H;
@@ -529,6 +531,8 @@ double LillieforsPValue(Integer n, double d) {
     nn = 100;
   }
   const double r = nn + 2.78019;
+  // 0.97498 is this library's constant; published forms of this approximation differ there and
+  // switch to another formula above small p values. Kept as it always was.
   double g = -7.01256 * d * d * r + 2.99587 * d * std::sqrt(r) - 0.122119 +
              0.97498 / std::sqrt(nn) + 1.67997 / nn;
   if (g > 0) g = 0;
