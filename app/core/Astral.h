@@ -57,6 +57,20 @@ public:
   double GeocentricLatitude = 0;  // set by Geocentric, radians
   double GeocentricRadius = 0;    // set by Geocentric, km
 
+  // ---- working values of the Moon computation (degrees unless noted) ----------------------
+  double MoonRA = 0;             // geocentric right ascension, 0 <= value < 360
+  double MoonDec = 0;            // geocentric declination
+  double HourAngle = 0;          // of the Moon, -180 .. 180 after the computation
+  double TopocentricRA = 0;      // as seen from the observer
+  double TopocentricDec = 0;
+  double GalacticLongitude = 0;  // of the geocentric position (B1950 galactic frame)
+  double GalacticLatitude = 0;
+  double RangeRate = 0;          // km/s, positive when the Moon recedes from the observer
+  using TVector6 = std::array<double, 6>;  // position (km), then velocity (km/s)
+  TVector6 MoonFromEarth{};
+  TVector6 ObserverFromEarth{};
+  TVector6 MoonFromObserver{};
+
   // ---- constants, set by the constructor -------------------------------------------------
   double DegreesPerRadian;
   double TwoPi;
@@ -65,6 +79,26 @@ public:
   // Position of a fixed object (right ascension in hours, declination in degrees).
   // Returns true when the object is on or above the horizon (Elevation >= 0).
   bool TrackObject(double RightAscensionHours, double DeclinationDeg);
+
+  // The Sun from its mean orbital elements (mean equinox of date). Also sets SiderealTime;
+  // Doppler, Distance and Degradation become 0. True when Elevation >= 0.
+  bool TrackSun();
+
+  // The Moon seen from the observer, with its distance, the Doppler shift of an echo at
+  // Frequency and the degradation of the Earth-Moon-Earth path relative to perigee.
+  // True when Elevation >= 0.
+  bool TrackMoon();
+  // The Moon computation behind TrackMoon: position now and 100 s earlier, the range rate
+  // between observer and Moon, and the Moon's galactic coordinates.
+  void MoonDoppler();
+  // The Moon's geocentric and topocentric place, azimuth and elevation for month (1..12),
+  // day, UT hours and an observer (degrees); the year is Year.
+  void MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay, double ObserverLongitude,
+                    double ObserverLatitude);
+
+  // The geocentric part of MoonPosition: MoonRA, MoonDec and Distance. Returns the distance
+  // in Earth radii.
+  double MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHoursOfDay);
 
   // Observer on the reference ellipsoid: geodetic latitude in radians, height in metres.
   // Sets GeocentricLatitude (radians) and GeocentricRadius (km).
@@ -83,9 +117,18 @@ public:
   // Days since 1999-12-31 0h UT of the prepared instant (valid after a Track operation, or
   // after PrepareTime).
   double DayNumber() const;
+  // The same count for Year and the given month, day and UT hours.
+  double DayNumber(int MonthOfYear, int DayOfMonth, double UtHoursOfDay) const;
 
   // The first step of every Track operation: Year, Month, Day and UtHours from UtcTime.
   void PrepareTime();
   // Local sidereal time in hours for day number D at the prepared instant and Longitude.
   double LocalSiderealTime(double D) const;
 };
+
+// Doppler shift in Hz of an echo off the Moon at FrequencyMHz when the observer-Moon distance
+// changes at RangeRate km/s (an approaching Moon, negative range rate, shifts upwards).
+double MoonEchoDoppler(double FrequencyMHz, double RangeRateKmPerSecond);
+// Degradation in dB of the Earth-Moon-Earth path at FrequencyMHz and a Moon DistanceKm away,
+// relative to 408 MHz and the perigee distance 356903 km.
+double MoonPathDegradation(double FrequencyMHz, double DistanceKm);

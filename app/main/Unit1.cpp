@@ -17,6 +17,7 @@
 #include "ReceiverFigures.h"
 #include "SysUtils.h"
 #include "TextFile.h"
+#include "TimeBase.h"
 #include "Unit1Catalogue.h"
 #include "Unit13.h"
 #include "Unit2.h"
@@ -26,6 +27,7 @@
 #include "Unit36.h"
 #include "Unit38.h"
 #include "Unit39.h"
+#include "Unit4.h"
 #include "Unit42.h"
 #include "Unit47.h"
 
@@ -89,19 +91,19 @@ void Clear(std::initializer_list<TEdit*> Fields) {
   for (TEdit* e : Fields) e->SetText("");
 }
 
-// The current instant broken down in UTC, on the run-time's clock.
-Astral::TUtcTime UtcNow() {
-  crt::time_t now = crt::time(nullptr);
-  return Astral::UtcTimeFrom(*crt::gmtime(&now));
-}
-
 }  // namespace
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Button1Click);
   KESTAL_HANDLER(Button2Click);
   KESTAL_HANDLER(Button3Click);
+  KESTAL_HANDLER(Button18Click);
+  KESTAL_HANDLER(Button19Click);
   KESTAL_HANDLER(Button20Click);
+  KESTAL_HANDLER(Button23Click);
+  KESTAL_HANDLER(Button24Click);
+  KESTAL_HANDLER(Button25Click);
+  KESTAL_HANDLER(Button26Click);
   KESTAL_HANDLER(Button28Click);
   KESTAL_HANDLER(Button30Click);
   KESTAL_HANDLER(Button31Click);
@@ -131,12 +133,15 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Edit13Change);
   KESTAL_HANDLER(Edit19Change);
   KESTAL_HANDLER(Edit20Change);
-  // Commands of windows still to come: history, help, update checks, information dialogs,
-  // tables, tracking and the location dialog.
-  for (int n : {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26,
-                27, 29, 35, 37, 38, 39, 40, 41, 42, 46})
+  KESTAL_HANDLER(Timer1Timer); KESTAL_HANDLER(Timer2Timer); KESTAL_HANDLER(Timer3Timer);
+  KESTAL_HANDLER(Timer4Timer); KESTAL_HANDLER(Timer5Timer); KESTAL_HANDLER(Timer6Timer);
+  KESTAL_HANDLER(Timer7Timer); KESTAL_HANDLER(Timer8Timer); KESTAL_HANDLER(Timer9Timer);
+  KESTAL_HANDLER(Timer10Timer); KESTAL_HANDLER(Timer11Timer); KESTAL_HANDLER(Timer12Timer);
+  KESTAL_HANDLER(Timer13Timer);
+  // Commands of windows still to come: history, help, update checks, information dialogs.
+  for (int n : {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 21, 22, 27, 29, 35, 37, 38, 39,
+                40, 41, 42, 46})
     Handler("Button" + IntToStr(n) + "Click", &TForm1::NotYetAvailable);
-  for (int n = 1; n <= 13; ++n) Handler("Timer" + IntToStr(n) + "Timer", &TForm1::TimerTick);
 
   LoadDescription("Unit1");
 
@@ -173,6 +178,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Label33); KESTAL_BIND(Label34); KESTAL_BIND(Label35); KESTAL_BIND(Label36);
   KESTAL_BIND(Label37); KESTAL_BIND(Label38); KESTAL_BIND(Label39); KESTAL_BIND(Label48);
   KESTAL_BIND(Label49); KESTAL_BIND(Label50); KESTAL_BIND(Label51); KESTAL_BIND(Label58);
+  KESTAL_BIND(Label72); KESTAL_BIND(Label85);
   KESTAL_BIND(Label65); KESTAL_BIND(Label68); KESTAL_BIND(Label70); KESTAL_BIND(Label86);
   KESTAL_BIND(Label93); KESTAL_BIND(Label94); KESTAL_BIND(Label95); KESTAL_BIND(Label101);
   KESTAL_BIND(Label102); KESTAL_BIND(Label103); KESTAL_BIND(Label104); KESTAL_BIND(Label105);
@@ -478,12 +484,15 @@ void TForm1::Button31Click(TObject* Sender) {
 
 // ---- configuration ----------------------------------------------------------------------------
 
-void TForm1::Button3Click(TObject* Sender) {
+void TForm1::Button3Click(TObject* Sender) { SaveSettings(true); }
+
+void TForm1::SaveSettings(bool KeepSavedLocations) {
   // Without the catalogue the members were never read from the configuration: saving them
   // would replace the user's settings with empty ones.
   if (FCatalogueMissing) return;
 
-  const std::vector<String> locations = ReadSavedLocationLines(ConfigFileName);
+  const std::vector<String> locations =
+      KeepSavedLocations ? ReadSavedLocationLines(ConfigFileName) : std::vector<String>{};
 
   // Everything is converted before the file is touched, so a bad field leaves it as it was.
   std::array<double, cfFieldCount> numbers{};
@@ -607,6 +616,13 @@ void TForm1::AntennaTypeCommon() {
 
 void TForm1::RadioButton3Click(TObject* Sender) {
   AntennaTypeCommon();
+  if (FFirstField == TFirstField::AntennaGain) {
+    // Back from another antenna: the field holds its gain, which must not pass for a diameter.
+    Edit1->SetText(!FDishDiameterText.empty() ? FDishDiameterText
+                   : DishDiameter > 0       ? ConfigNumberText(DishDiameter)
+                                            : String("5"));
+  }
+  FFirstField = TFirstField::DishDiameter;
   Label1->SetCaption("Dish diameter");
   Label2->SetCaption("m");
   ShowControls({Label32, Edit14, Label33, Label39, Edit18, Label34, Button7, Label35, Edit10,
@@ -626,6 +642,8 @@ void TForm1::RadioButton3Click(TObject* Sender) {
 }
 
 void TForm1::RadioButton4Click(TObject* Sender) {
+  if (FFirstField == TFirstField::DishDiameter) FDishDiameterText = Edit1->Text();
+  FFirstField = TFirstField::AntennaGain;
   AntennaTypeCommon();
   Label1->SetCaption("Antenna gain");
   Label2->SetCaption("dBi");
@@ -1085,3 +1103,137 @@ void TForm1::Button34Click(TObject* Sender) {
 }
 
 void TForm1::Button36Click(TObject* Sender) { Form42->Show(); }
+
+// ---- live tracking -----------------------------------------------------------------------------
+
+namespace {
+
+enum class TTrackKind { Moon, Sun, Fixed, Pulsar };
+
+// The tracked objects by code: how each is computed, its boxes on the tracking window and its
+// name on the tracking display.
+struct TTrackedObjectSpec {
+  TTrackKind Kind;
+  double RightAscension;  // hours
+  double Declination;     // degrees
+  TEdit* TForm2::*Azimuth;
+  TEdit* TForm2::*Elevation;
+  const char* Name;
+};
+
+const TTrackedObjectSpec& TrackedObjectSpec(int Code) {
+  static const TTrackedObjectSpec specs[] = {
+      {TTrackKind::Moon, 0, 0, &TForm2::Edit4, &TForm2::Edit8, "Moon"},
+      {TTrackKind::Sun, 0, 0, &TForm2::Edit46, &TForm2::Edit9, "Sun"},
+      {TTrackKind::Fixed, 19.991, 40.733, &TForm2::Edit5, &TForm2::Edit10, "Cygnus A"},
+      {TTrackKind::Fixed, 5.575, 22.016, &TForm2::Edit6, &TForm2::Edit11, "Taurus A"},
+      {TTrackKind::Fixed, 23.39, 58.83, &TForm2::Edit7, &TForm2::Edit12, "Cassiopeia A"},
+      {TTrackKind::Fixed, 17.768, -28.85, &TForm2::Edit16, &TForm2::Edit15, "Sagittarius A"},
+      {TTrackKind::Fixed, 12.485, 2.0524, &TForm2::Edit17, &TForm2::Edit18, "3c273"},
+      {TTrackKind::Pulsar, 0, 0, &TForm2::Edit14, &TForm2::Edit13, ""},
+      {TTrackKind::Fixed, 23.151346666666665, 48.7066, &TForm2::Edit19, &TForm2::Edit20,
+       "FRB 20220912A"},
+      {TTrackKind::Fixed, 12.5137, 12.3831, &TForm2::Edit21, &TForm2::Edit22, "VIRGO A"},
+      {TTrackKind::Fixed, 5.134305553333333, 26.0605556, &TForm2::Edit24, &TForm2::Edit23,
+       "FRB 20201124A"},
+      {TTrackKind::Fixed, 19.582133333333335, 21.8967, &TForm2::Edit26, &TForm2::Edit25,
+       "SGR 1935+2154"},
+  };
+  return specs[Code - 1];
+}
+
+}  // namespace
+
+String TForm1::SelectedPulsarName() const {
+  if (SelectedNameIndex < 1 || SelectedNameIndex > NameBlock) return "";
+  return PulsarNames[static_cast<size_t>(SelectedNameIndex - 1)];
+}
+
+void TForm1::TrackTick(int Code) {
+  const TTrackedObjectSpec& spec = TrackedObjectSpec(Code);
+  const Astral::TUtcTime now = UtcNow();
+  // The Moon's topocentric correction divides by zero on the equator and the meridian of
+  // Greenwich; the stored position moves off them by a negligible amount, once.
+  if (Longitude == 0) Longitude = 1e-7;
+  if (Latitude == 0) Latitude = 1e-7;
+
+  Astral a;
+  a.Latitude = Latitude;
+  a.Longitude = Longitude;
+  a.UtcTime = now;
+  switch (spec.Kind) {
+    case TTrackKind::Moon:
+      a.Frequency = 1296.0;
+      a.Elevation = 300.0;
+      a.TrackMoon();
+      break;
+    case TTrackKind::Sun: a.TrackSun(); break;
+    case TTrackKind::Fixed: a.TrackObject(spec.RightAscension, spec.Declination); break;
+    case TTrackKind::Pulsar: a.TrackObject(SelectedRA, SelectedDec); break;
+  }
+
+  if (Form2 != nullptr) {
+    const char* pattern = spec.Kind == TTrackKind::Sun ? "##.##" : "#0.00";
+    (Form2->*spec.Azimuth)->SetText(FormatFloat(pattern, a.Azimuth));
+    (Form2->*spec.Elevation)->SetText(FormatFloat(pattern, a.Elevation));
+    if (spec.Kind == TTrackKind::Moon) {
+      MoonDistance = static_cast<float>(a.Distance);
+      Form2->Edit1->SetText(FormatFloat("#0.00", a.Doppler));
+      Form2->Edit2->SetText(FormatFloat("#0.0", a.Distance));
+      Form2->Edit3->SetText(FormatFloat("#0.00", a.Degradation));
+    }
+  }
+  if (spec.Kind == TTrackKind::Pulsar) {
+    Edit39->SetText(FormatFloat("#0.00", a.Azimuth));
+    Edit40->SetText(FormatFloat("#0.00", a.Elevation));
+  }
+  if (TrackedObject == Code && Form47 != nullptr) {
+    Form47->Edit31->SetText(FormatFloat("#0.00", a.Azimuth));
+    Form47->Edit32->SetText(FormatFloat("#0.00", a.Elevation));
+    Form47->Label91->SetCaption(Trim(spec.Kind == TTrackKind::Pulsar ? SelectedPulsarName()
+                                                                     : String(spec.Name)));
+  }
+}
+
+void TForm1::ClockTick() {
+  const TZoneState zone = ReadZoneState();
+  const crt::time_t now = crt::time(nullptr);
+  Label58->SetCaption(crt::AsctimeText(UtcPartsOf(now, zone)));
+  Label72->SetCaption(crt::AsctimeText(LocalWallTime(now)));
+  Label85->SetCaption(ZoneCaption(zone));
+}
+
+void TForm1::Button25Click(TObject* Sender) { Form2->Show(); }
+
+// ---- tables --------------------------------------------------------------------------------------
+
+void TForm1::ShowPulsarTable(int Kind) {
+  TTableTarget target;
+  target.Latitude = Latitude;
+  target.Longitude = Longitude;
+  target.RightAscension = SelectedRA;
+  target.Declination = SelectedDec;
+  Form13->ShowTable(static_cast<TTableKind>(Kind), target, SelectedPulsarName(), crt::time(nullptr));
+}
+
+void TForm1::Button24Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::Tracking24h)); }
+void TForm1::Button23Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::TrackingMonth)); }
+void TForm1::Button18Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::Visibility24h)); }
+void TForm1::Button19Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::VisibilityMonth)); }
+
+// ---- observer location --------------------------------------------------------------------------
+
+void TForm1::Button26Click(TObject* Sender) { Form4->Open(); }
+
+void TForm1::LocationChosen() {
+  ShowControls({Label65, Label68, Label70, Label58, Label86}, true);
+  Button25->SetEnabled(false);
+  EnableControls({Button1, Button3}, true);
+  Button3Click(this);
+  Label65->SetCaption(LocationName);
+  Label68->SetCaption(FormatFloat("00.0000", Longitude));
+  Label70->SetCaption(FormatFloat("00.0000", Latitude));
+  ListBox1->SetEnabled(true);
+  Timer7->SetInterval(1000);
+  Timer2->SetInterval(1000);
+}

@@ -62,7 +62,7 @@ public:
          *Label33 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr,
          *Label37 = nullptr, *Label38 = nullptr, *Label39 = nullptr, *Label48 = nullptr,
          *Label49 = nullptr, *Label50 = nullptr, *Label51 = nullptr, *Label58 = nullptr,
-         *Label65 = nullptr, *Label68 = nullptr, *Label70 = nullptr, *Label86 = nullptr,
+         *Label72 = nullptr, *Label85 = nullptr, *Label65 = nullptr, *Label68 = nullptr, *Label70 = nullptr, *Label86 = nullptr,
          *Label93 = nullptr, *Label94 = nullptr, *Label95 = nullptr, *Label101 = nullptr,
          *Label102 = nullptr, *Label103 = nullptr, *Label104 = nullptr, *Label105 = nullptr,
          *Label110 = nullptr;
@@ -82,12 +82,28 @@ public:
 
   // ---- operations ----------------------------------------------------------------------------
   void ResultsInvalidate();
+  // Writes the configuration from the current fields and state; the saved locations are
+  // carried over, or dropped (a new, empty locations section). Nothing is written when a field
+  // does not convert.
+  void SaveSettings(bool KeepSavedLocations);
+  // A saved location was made the current one: labels, clocks and the configuration follow.
+  void LocationChosen();
+  // One tick of the tracking timer of object Code (1..12): its position now, into the windows.
+  void TrackTick(int Code);
+  // One tick of the clock: UTC, local time and the zone's name.
+  void ClockTick();
 
   // ---- handlers ------------------------------------------------------------------------------
   void Button1Click(TObject* Sender);   // CALCULATE
   void Button2Click(TObject* Sender);   // EXIT
   void Button3Click(TObject* Sender);   // SAVE current set  as default
+  void Button18Click(TObject* Sender);  // Next 24h PSR visibility
+  void Button19Click(TObject* Sender);  // 1 Month PSR visibility
   void Button20Click(TObject* Sender);  // Above horizon / All
+  void Button23Click(TObject* Sender);  // 1 Month PSR tracking
+  void Button24Click(TObject* Sender);  // Next 24h PSR tracking
+  void Button25Click(TObject* Sender);  // TRACK noise sources
+  void Button26Click(TObject* Sender);  // SET Observation location
   void Button28Click(TObject* Sender);  // Show all PSR List
   void Button30Click(TObject* Sender);  // CALCULATE Noise Y-Factor
   void Button31Click(TObject* Sender);  // RESET Settings and EXIT
@@ -117,10 +133,23 @@ public:
   void Edit13Change(TObject* Sender);
   void Edit19Change(TObject* Sender);
   void Edit20Change(TObject* Sender);
-  // Handlers of commands that other windows bring (tables, tracking, location, updates,
-  // information dialogs); they do nothing until those windows arrive.
+  // The twelve object timers and the clock (Timer7).
+  void Timer1Timer(TObject* Sender) { TrackTick(8); }
+  void Timer2Timer(TObject* Sender) { TrackTick(1); }
+  void Timer3Timer(TObject* Sender) { TrackTick(2); }
+  void Timer4Timer(TObject* Sender) { TrackTick(3); }
+  void Timer5Timer(TObject* Sender) { TrackTick(4); }
+  void Timer6Timer(TObject* Sender) { TrackTick(5); }
+  void Timer7Timer(TObject* Sender) { ClockTick(); }
+  void Timer8Timer(TObject* Sender) { TrackTick(6); }
+  void Timer9Timer(TObject* Sender) { TrackTick(7); }
+  void Timer10Timer(TObject* Sender) { TrackTick(9); }
+  void Timer11Timer(TObject* Sender) { TrackTick(10); }
+  void Timer12Timer(TObject* Sender) { TrackTick(11); }
+  void Timer13Timer(TObject* Sender) { TrackTick(12); }
+  // Handlers of commands that other windows bring (updates, information dialogs); they do
+  // nothing until those windows arrive.
   void NotYetAvailable(TObject* Sender) {}
-  void TimerTick(TObject* Sender) {}
 
   // True when ATNF.csv could not be read at start-up; the program then runs reduced.
   bool CatalogueMissing() const { return FCatalogueMissing; }
@@ -144,6 +173,14 @@ private:
   void CalculatePass();
   bool InPulsarModeByLabel() const;
   TTimer* TimerNo(int N) const;
+  void ShowPulsarTable(int Kind);
+  String SelectedPulsarName() const;
+
+  // What the first input field holds, so that going back to a dish brings back its diameter
+  // rather than leaving the antenna gain in the field.
+  enum class TFirstField { Unset, DishDiameter, AntennaGain };
+  TFirstField FFirstField = TFirstField::Unset;
+  String FDishDiameterText;
 
   bool FCatalogueMissing = false;
   // What PulsarTable holds: the band whose table CALCULATE copied into it last, and its rows.

@@ -1,10 +1,75 @@
 #include "Unit13.h"
 
-#include "NotBuiltYet.h"
+#include "Unit1.h"
 
 TForm13* Form13 = nullptr;
 
 TForm13::TForm13(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
   LoadDescription("Unit13");
-  MarkNotBuiltYet(this);
+  KESTAL_BIND(Label1);
+  KESTAL_BIND(Label2);
+  KESTAL_BIND(ListView1);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
+}
+
+void TForm13::Button1Click(TObject* Sender) {
+  Hide();
+  if (Form1 != nullptr) Form1->Show();
+}
+
+void TForm13::Button2Click(TObject* Sender) { HideMain.Toggle(Form1, Button2, Button1); }
+
+void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const String& PulsarName,
+                        crt::time_t Start) {
+  const TTableSpec& spec = TableSpecOf(Kind);
+  Label1->SetCaption(spec.TitlePrefix + PulsarName);
+  SetCaption(spec.Caption);
+
+  ListView1->Columns()->Clear();
+  ListView1->Items()->Clear();
+  Show();
+  struct TColumnSpec {
+    const char* Caption;
+    int Width;
+  };
+  static const TColumnSpec columns[] = {{"Date Time ( UTC )", 200},
+                                        {"Date Time ( Local )", 200},
+                                        {"Azimuth ( Deg.)", 110},
+                                        {"Elevation  (Deg.)", 110}};
+  for (const TColumnSpec& c : columns) {
+    TListColumn* column = ListView1->Columns()->Add();
+    column->SetCaption(c.Caption);
+    column->SetWidth(c.Width);
+    column->SetAlignment(taRightJustify);
+  }
+  ListView1->SetViewStyle(vsReport);
+
+  const TZoneState zone = ReadZoneState();
+  // A month is 720 steps: keeping the main window painted after every one of them costs far
+  // more than the table itself, so it is painted every couple of days of table.
+  constexpr int RepaintEverySteps = 48;
+  auto step = [&spec](int k) {
+    if (spec.RepaintEachStep && k % RepaintEverySteps == RepaintEverySteps - 1 && Form1 != nullptr)
+      Form1->Repaint();
+  };
+  const std::vector<TTableRow> rows = ComputeTable(Kind, Target, Start, zone, step);
+
+  ListView1->Items()->BeginUpdate();
+  for (const TTableRow& row : rows) {
+    TListItem* item = ListView1->Items()->Add();
+    item->SetCaption(row.UtcText);
+    TStrings* sub = item->SubItems();
+    sub->Add(row.LocalText);
+    sub->Add(FormatFloat("##.00", row.Azimuth));
+    sub->Add(FormatFloat("#0.00", row.Elevation));
+  }
+  ListView1->Items()->EndUpdate();
+  // An empty table leaves the note as it was.
+  const String note = TableNote(zone);
+  if (!rows.empty() && !note.empty()) Label2->SetCaption(note);
+  if (spec.RepaintEachStep && Form1 != nullptr) Form1->Repaint();
 }

@@ -1,10 +1,391 @@
 #include "Unit4.h"
 
-#include "NotBuiltYet.h"
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include "Dialogs.h"
+#include "LocationRecord.h"
+#include "QraLocator.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+#include "Unit1.h"
+#include "Unit1Config.h"
 
 TForm4* Form4 = nullptr;
 
-TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit4");
-  MarkNotBuiltYet(this);
+namespace {
+
+void Enable(std::initializer_list<TControl*> Controls, bool Value) {
+  for (TControl* c : Controls) c->SetEnabled(Value);
 }
+
+// A decimal-degree field: a finite number written with ".".
+bool DecimalField(const TEdit* Field, double& Value) {
+  double v = 0;
+  if (!TryStrToFloat(Field->Text(), v) || !std::isfinite(v)) return false;
+  Value = v;
+  return true;
+}
+
+// Degrees-minutes-seconds parts of a decimal value, by magnitude.
+struct TDmsParts {
+  double Degrees, Minutes, Seconds;
+};
+TDmsParts PartsOf(double Value) {
+  const double m = std::abs(Value);
+  const double degrees = std::trunc(m);
+  const double minutes = std::trunc((m - degrees) * 60);
+  return {degrees, minutes, ((m - degrees) * 60 - minutes) * 60};
+}
+
+// The range message for a decimal latitude or longitude, or null when it is in range.
+const char* RangeMessage(double Value, double Limit) {
+  if (Value > Limit) return Limit == 90 ? LocationTexts::LatitudeAbove : LocationTexts::LongitudeAbove;
+  if (Value < -Limit) return Limit == 90 ? LocationTexts::LatitudeBelow : LocationTexts::LongitudeBelow;
+  return nullptr;
+}
+
+bool ReadWholeFile(const char* FileName, String& Bytes) {
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(RadioButton1Click); KESTAL_HANDLER(RadioButton2Click);
+  KESTAL_HANDLER(RadioButton3Click);
+  KESTAL_HANDLER(Edit31Change); KESTAL_HANDLER(Edit32Change); KESTAL_HANDLER(Edit33Change);
+  KESTAL_HANDLER(Edit35Change); KESTAL_HANDLER(Edit36Change); KESTAL_HANDLER(Edit37Change);
+  KESTAL_HANDLER(Button23Click); KESTAL_HANDLER(Button24Click);
+  KESTAL_HANDLER(Edit4Change); KESTAL_HANDLER(Edit11Change); KESTAL_HANDLER(Edit12Change);
+  KESTAL_HANDLER(Button4Click); KESTAL_HANDLER(Button5Click); KESTAL_HANDLER(Button6Click);
+  KESTAL_HANDLER(Edit1Change);
+  KESTAL_HANDLER(Button1Click); KESTAL_HANDLER(Button2Click); KESTAL_HANDLER(Button3Click);
+  KESTAL_HANDLER(ListBox1Click);
+  LoadDescription("Unit4");
+  KESTAL_BIND(RadioButton1); KESTAL_BIND(RadioButton2); KESTAL_BIND(RadioButton3);
+  KESTAL_BIND(Edit31); KESTAL_BIND(Edit32); KESTAL_BIND(Edit33); KESTAL_BIND(Edit35);
+  KESTAL_BIND(Edit36); KESTAL_BIND(Edit37); KESTAL_BIND(Edit34); KESTAL_BIND(Edit38);
+  KESTAL_BIND(Edit2); KESTAL_BIND(Button23); KESTAL_BIND(Button24); KESTAL_BIND(Button4);
+  KESTAL_BIND(Edit4); KESTAL_BIND(Edit10); KESTAL_BIND(Edit5); KESTAL_BIND(Button5);
+  KESTAL_BIND(Edit11); KESTAL_BIND(Edit12); KESTAL_BIND(Edit14); KESTAL_BIND(Edit15);
+  KESTAL_BIND(Edit16); KESTAL_BIND(Edit18); KESTAL_BIND(Edit17); KESTAL_BIND(Edit13);
+  KESTAL_BIND(Button7); KESTAL_BIND(Button8); KESTAL_BIND(Button6);
+  KESTAL_BIND(Edit1); KESTAL_BIND(ListBox1);
+  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3);
+
+  ListBox1->SetEnabled(false);
+  if (FillList() && ListBox1->Count() > 0) ListBox1->SetEnabled(true);
+  Button3->SetEnabled(true);
+  Enable({Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Edit4, Edit11, Edit12, Edit34, Edit38,
+          Edit2, Edit10, Edit5, Edit14, Edit15, Edit16, Edit18, Edit17, Edit13, Button4, Button5,
+          Button6, Button23, Button24, Button7, Button8, Edit1, Button2},
+         false);
+}
+
+bool TForm4::FillList() {
+  String bytes;
+  if (!ReadWholeFile(ConfigFileName, bytes)) return false;
+  ListBox1->Clear();
+  // A file without the locations heading holds no saved location at all: the list stays empty.
+  const std::vector<String> lines = SplitTextLines(bytes);
+  if (std::find(lines.begin(), lines.end(), String(LocationsHeading)) == lines.end()) return true;
+  for (const String& entry : LocationListEntries(ReadSavedLocationLines(ConfigFileName)))
+    ListBox1->Items()->Add(entry);
+  return true;
+}
+
+void TForm4::Open() {
+  Button1->SetEnabled(false);
+  Form1->Button3Click(Form1);
+  FillList();
+  // The letters first: the degree fields below take their sign from them, so the stored
+  // hemisphere is shown and kept.
+  Button23->SetCaption(Form1->NorthSouth == "S" ? "S" : "N");
+  Button24->SetCaption(Form1->EastWest == "W" ? "W" : "E");
+  Edit31->SetText(FloatToStr(Form1->LatitudeDeg));
+  Edit32->SetText(FloatToStr(Form1->LatitudeMin));
+  Edit33->SetText(FloatToStr(Form1->LatitudeSec));
+  Edit35->SetText(FloatToStr(Form1->LongitudeDeg));
+  Edit36->SetText(FloatToStr(Form1->LongitudeMin));
+  Edit37->SetText(FloatToStr(Form1->LongitudeSec));
+  Edit4->SetText(Form1->Locator);
+  Edit11->SetText(FormatFloat("#00.0000", Form1->Latitude));
+  Edit12->SetText(FormatFloat("#00.0000", Form1->Longitude));
+  Edit1->SetText(LocationTexts::EnterLocation);
+  Show();
+}
+
+// ---- choice of notation ------------------------------------------------------------------------
+
+void TForm4::ChooseGroup(int Group) {
+  Enable({Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Button23, Button24, Button4}, Group == 1);
+  Enable({Edit4, Button5}, Group == 2);
+  Enable({Edit11, Edit12, Button6}, Group == 3);
+  Enable({Edit1, Button2}, false);
+}
+
+void TForm4::RadioButton1Click(TObject* Sender) { ChooseGroup(1); }
+void TForm4::RadioButton2Click(TObject* Sender) { ChooseGroup(2); }
+void TForm4::RadioButton3Click(TObject* Sender) { ChooseGroup(3); }
+
+// ---- degrees, minutes, seconds -----------------------------------------------------------------
+
+void TForm4::UpdateComputedLocator() {
+  ComputedLocator = LatLonToLocator(Form1->Latitude, Form1->Longitude);
+  Edit2->SetText(ComputedLocator);
+}
+
+// The parts carry no sign; the hemisphere button does. Taking the sign from it keeps a
+// southern or western position where it is when a part is edited.
+void TForm4::LatitudeFromParts() {
+  const double deg = Form1->LatitudeDeg;
+  if (deg > 90) return ShowMessage(LocationTexts::LatitudeAbove);
+  if (deg < -90) return ShowMessage(LocationTexts::LatitudeBelow);
+  if (Form1->LatitudeMin > 60 || Form1->LatitudeSec > 60) return ShowMessage(LocationTexts::MinutesAbove);
+  const double sign = Button23->Caption() == "S" ? -1 : 1;
+  Form1->Latitude = sign * (deg + Form1->LatitudeMin / 60 + Form1->LatitudeSec / 3600 + 1e-6);
+  Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
+  UpdateComputedLocator();
+}
+
+void TForm4::LongitudeFromParts() {
+  const double deg = Form1->LongitudeDeg;
+  if (deg > 180) return ShowMessage(LocationTexts::LongitudeAbove);
+  if (deg < -180) return ShowMessage(LocationTexts::LongitudeBelow);
+  if (Form1->LongitudeMin > 60 || Form1->LongitudeSec > 60) return ShowMessage(LocationTexts::MinutesAbove);
+  const double sign = Button24->Caption() == "W" ? -1 : 1;
+  Form1->Longitude = sign * (deg + Form1->LongitudeMin / 60 + Form1->LongitudeSec / 3600 + 1e-6);
+  Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));
+  UpdateComputedLocator();
+}
+
+void TForm4::Edit31Change(TObject* Sender) {
+  Form1->LatitudeDeg = static_cast<double>(StrToFloat(Edit31->Text()));
+  LatitudeFromParts();
+}
+void TForm4::Edit32Change(TObject* Sender) {
+  Form1->LatitudeMin = static_cast<double>(StrToFloat(Edit32->Text()));
+  LatitudeFromParts();
+}
+void TForm4::Edit33Change(TObject* Sender) {
+  Form1->LatitudeSec = static_cast<double>(StrToFloat(Edit33->Text()));
+  LatitudeFromParts();
+}
+void TForm4::Edit35Change(TObject* Sender) {
+  Form1->LongitudeDeg = static_cast<double>(StrToFloat(Edit35->Text()));
+  LongitudeFromParts();
+}
+void TForm4::Edit36Change(TObject* Sender) {
+  Form1->LongitudeMin = static_cast<double>(StrToFloat(Edit36->Text()));
+  LongitudeFromParts();
+}
+void TForm4::Edit37Change(TObject* Sender) {
+  Form1->LongitudeSec = static_cast<double>(StrToFloat(Edit37->Text()));
+  LongitudeFromParts();
+}
+
+void TForm4::Button23Click(TObject* Sender) {
+  const String letter = Button23->Caption() == "S" ? "N" : "S";
+  Button23->SetCaption(letter);
+  Form1->NorthSouth = letter;
+  Form1->Latitude = -Form1->Latitude;
+  Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
+  UpdateComputedLocator();
+}
+
+void TForm4::Button24Click(TObject* Sender) {
+  const String letter = Button24->Caption() == "W" ? "E" : "W";
+  Button24->SetCaption(letter);
+  Form1->EastWest = letter;
+  Form1->Longitude = -Form1->Longitude;
+  Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));
+  UpdateComputedLocator();
+}
+
+// ---- locator -----------------------------------------------------------------------------------
+
+void TForm4::Edit4Change(TObject* Sender) {
+  if (!LocatorToLatLon(Edit4->Text(), LocatorLatitude, LocatorLongitude)) return;
+  Edit10->SetText(FormatFloat("#0.0000", LocatorLatitude));
+  Edit5->SetText(FormatFloat("#0.0000", LocatorLongitude));
+}
+
+// ---- decimal degrees ---------------------------------------------------------------------------
+
+void TForm4::Edit11Change(TObject* Sender) {
+  double value = 0;
+  if (!DecimalField(Edit11, value)) return ShowMessage(MainTexts::DecimalSeparator);
+  // An out-of-range value is reported and never becomes the position.
+  if (const char* message = RangeMessage(value, 90)) return ShowMessage(message);
+  Form1->Latitude = value;
+  const TDmsParts p = PartsOf(value);
+  const String letter = value < 0 ? "S" : "N";
+  Button7->SetCaption(letter);
+  Form1->NorthSouth = letter;
+  Form1->LatitudeDeg = p.Degrees;
+  Form1->LatitudeMin = p.Minutes;
+  Form1->LatitudeSec = p.Seconds;
+  Edit14->SetText(FormatFloat("00", p.Degrees));
+  Edit15->SetText(FormatFloat("00", p.Minutes));
+  Edit16->SetText(FormatFloat("00.0000", p.Seconds));
+}
+
+void TForm4::Edit12Change(TObject* Sender) {
+  double value = 0;
+  if (!DecimalField(Edit12, value)) return ShowMessage(MainTexts::DecimalSeparator);
+  if (const char* message = RangeMessage(value, 180)) return ShowMessage(message);
+  Form1->Longitude = value;
+  const TDmsParts p = PartsOf(value);
+  const String letter = value < 0 ? "W" : "E";
+  Button8->SetCaption(letter);
+  Form1->EastWest = letter;
+  Form1->LongitudeDeg = p.Degrees;
+  Form1->LongitudeMin = p.Minutes;
+  Form1->LongitudeSec = p.Seconds;
+  Edit18->SetText(FormatFloat("00", p.Degrees));
+  Edit17->SetText(FormatFloat("00", p.Minutes));
+  Edit13->SetText(FormatFloat("00.0000", p.Seconds));
+  ConfirmedEastWest = Form1->EastWest;
+}
+
+// ---- confirm -----------------------------------------------------------------------------------
+
+void TForm4::ConfirmCommon() {
+  ListBox1->SetEnabled(true);
+  Enable({Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Button23, Button24, Button4, Edit4,
+          Button5, Edit11, Edit12, Button6},
+         false);
+}
+
+void TForm4::AfterConfirm() { Enable({Edit1, Button2}, true); }
+
+void TForm4::Button4Click(TObject* Sender) {
+  ConfirmCommon();
+  Form1->Locator = Edit2->Text();
+  ConfirmedEastWest = Form1->EastWest;
+  AfterConfirm();
+}
+
+void TForm4::Button5Click(TObject* Sender) {
+  // The position is the one of the locator typed; a text that is no locator would store a
+  // position that has nothing to do with it.
+  double lat = 0;
+  double lon = 0;
+  if (!LocatorToLatLon(Edit4->Text(), lat, lon)) return ShowMessage(LocationTexts::InvalidLocator);
+  ConfirmCommon();
+  Form1->Longitude = LocatorLongitude;
+  Form1->Latitude = LocatorLatitude;
+  Form1->Locator = Edit4->Text();
+  // The stored parts and letters follow the position, so the next opening (which rebuilds the
+  // position from them) keeps it.
+  const TDmsParts la = PartsOf(Form1->Latitude);
+  const TDmsParts lo = PartsOf(Form1->Longitude);
+  Form1->LatitudeDeg = la.Degrees;
+  Form1->LatitudeMin = la.Minutes;
+  Form1->LatitudeSec = la.Seconds;
+  Form1->NorthSouth = Form1->Latitude < 0 ? "S" : "N";
+  Form1->LongitudeDeg = lo.Degrees;
+  Form1->LongitudeMin = lo.Minutes;
+  Form1->LongitudeSec = lo.Seconds;
+  Form1->EastWest = Form1->Longitude < 0 ? "W" : "E";
+  AfterConfirm();
+}
+
+void TForm4::Button6Click(TObject* Sender) {
+  double lat = 0;
+  double lon = 0;
+  if (!DecimalField(Edit11, lat) || !DecimalField(Edit12, lon))
+    return ShowMessage(MainTexts::DecimalSeparator);
+  if (const char* message = RangeMessage(lat, 90)) return ShowMessage(message);
+  if (const char* message = RangeMessage(lon, 180)) return ShowMessage(message);
+  ConfirmCommon();
+  Form1->Longitude = lon;
+  Form1->Latitude = lat;
+  ComputedLocator = LatLonToLocator(lat, lon);
+  Form1->Locator = ComputedLocator;
+  AfterConfirm();
+}
+
+// ---- name, save, reset, choose -----------------------------------------------------------------
+
+void TForm4::Edit1Change(TObject* Sender) {
+  Form1->LocationName = Edit1->Text();
+  if (Form1->LocationName.size() >= 16) ShowMessage(LocationTexts::NameTooLong);
+}
+
+void TForm4::Button2Click(TObject* Sender) {
+  if (Edit1->Text() == LocationTexts::EnterLocation) return ShowMessage(LocationTexts::EnterName);
+  Form1->LocationName = Edit1->Text();
+  // A longer name would push the numbers out of the columns they are read from.
+  if (!LocationNameFits(Form1->LocationName)) return ShowMessage(LocationTexts::NameTooLong);
+  Form1->LocationName = PaddedLocationName(Form1->LocationName);
+
+  String bytes;
+  if (!ReadWholeFile(ConfigFileName, bytes)) return;
+  TLocationRecord r;
+  r.Name = Form1->LocationName;
+  r.Latitude = Form1->Latitude;
+  r.Longitude = Form1->Longitude;
+  r.LatitudeDeg = Form1->LatitudeDeg;
+  r.LatitudeMin = Form1->LatitudeMin;
+  r.LatitudeSec = Form1->LatitudeSec;
+  r.NorthSouth = Form1->NorthSouth;
+  r.LongitudeDeg = Form1->LongitudeDeg;
+  r.LongitudeMin = Form1->LongitudeMin;
+  r.LongitudeSec = Form1->LongitudeSec;
+  r.EastWest = ConfirmedEastWest;
+  r.Locator = Form1->Locator;
+  if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
+  for (const String& line : ComposeLocationRecord(r)) bytes += line + '\n';
+  // Written beside the old file and swapped in whole: a failed write leaves it as it was.
+  if (!WriteFileReplacing(ConfigFileName, bytes))
+    throw EInOutError(String("Cannot write ") + ConfigFileName);
+  ListBox1->Clear();
+  FillList();
+}
+
+void TForm4::Button3Click(TObject* Sender) {
+  // The new file (current settings, no saved locations) replaces the old one only once it is
+  // complete; a field that does not convert leaves the old file, and this dialog, as they were.
+  Form1->SaveSettings(false);
+  ListBox1->Clear();
+  Form1->Button26->SetEnabled(true);
+  Hide();
+  Enable({Button1, Button2}, false);
+  Edit1->SetText(LocationTexts::EnterLocation);
+  Show();
+}
+
+void TForm4::ListBox1Click(TObject* Sender) {
+  const int index = ListBox1->ItemIndex();
+  if (index < 0) return;
+  if (index == ListBox1->Count() - 1) {
+    if (index > 0) ListBox1->SetItemIndex(index - 1);
+    return;
+  }
+  TLocationRecord r;
+  if (!ReadLocationRecord(ReadSavedLocationLines(ConfigFileName), index, r)) return;
+  Form1->LatitudeDeg = r.LatitudeDeg;
+  Form1->LatitudeMin = r.LatitudeMin;
+  Form1->LatitudeSec = r.LatitudeSec;
+  Form1->NorthSouth = r.NorthSouth;
+  Form1->LongitudeDeg = r.LongitudeDeg;
+  Form1->LongitudeMin = r.LongitudeMin;
+  Form1->LongitudeSec = r.LongitudeSec;
+  // A record saved before any east/west letter was confirmed has none: take it from the sign.
+  Form1->EastWest = r.EastWest.empty() ? String(r.Longitude < 0 ? "W" : "E") : r.EastWest;
+  Form1->Locator = r.Locator;
+  Form1->LocationName = r.Name;
+  Form1->Longitude = r.Longitude;
+  Form1->Latitude = r.Latitude;
+  Form1->LocationChosen();
+  Button1->SetEnabled(true);
+}
+
+void TForm4::Button1Click(TObject* Sender) { Hide(); }

@@ -14,6 +14,7 @@
 #include "Unit36.h"
 #include "Unit38.h"
 #include "Unit39.h"
+#include "Unit4.h"
 #include "Unit42.h"
 #include "Unit47.h"
 
@@ -66,6 +67,7 @@ void MainWindowTest::TearDown() {
   Drop(Form47);
   Drop(Form39);
   Drop(Form13);
+  Drop(Form4);
   Drop(Form2);
   Drop(Form38);
   Drop(Form36);
@@ -80,6 +82,7 @@ void MainWindowTest::TearDown() {
 void MainWindowTest::Start() {
   Form1 = new TForm1(nullptr);
   Form2 = new TForm2(nullptr);
+  Form4 = new TForm4(nullptr);
   Form13 = new TForm13(nullptr);
   Form30 = new TForm30(nullptr);
   Form34 = new TForm34(nullptr);

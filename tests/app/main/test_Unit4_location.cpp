@@ -1,0 +1,355 @@
+// The observer location dialog: the three notations, confirm, save, choose and reset, against
+// the configuration file in a fresh folder.
+
+#include <filesystem>
+
+#include "LocationRecord.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+#include "Unit4.h"
+#include "support_mainwin.h"
+
+namespace {
+
+const std::vector<std::string> SmallCatalogue = {
+    "J0332+5434;53.247;54.579;0.714520;26.76;6.6;1500;203;1.0;5.53e+06;",
+};
+const std::string DecimalText = "ERROR: Please use . as decimal separator";
+
+std::vector<std::string> Entries() {
+  std::vector<std::string> e;
+  for (int i = 0; i < Form4->ListBox1->Count(); ++i) e.push_back(Form4->ListBox1->Items()->Strings(i));
+  return e;
+}
+
+}  // namespace
+
+class LocationTest : public MainWindowTest {
+protected:
+  void StartConfigured(const std::vector<std::string>& Locations = {}) {
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    dir.write("KestalDB.txt", ConfigText(ConfigLines("DP", Locations)));
+    Start();
+    Form1->Button26Click(Form1->Button26);
+    dialogs->Clear();
+  }
+  std::vector<String> FileLines() { return SplitTextLines(dir.read("KestalDB.txt")); }
+  std::vector<String> SavedLines() {
+    const auto lines = FileLines();
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i] == "KESTAL LOCATIONS :") return {lines.begin() + static_cast<long>(i) + 1, lines.end()};
+    return {};
+  }
+  // Confirms a decimal position and saves it under Name.
+  void SaveDecimal(const std::string& Name, const std::string& Lat, const std::string& Lon) {
+    Form4->RadioButton3->Click();
+    Type(Form4->Edit11, Lat);
+    Type(Form4->Edit12, Lon);
+    Form4->Button6->Click();
+    Type(Form4->Edit1, Name);
+    Form4->Button2->Click();
+  }
+};
+
+TEST_F(LocationTest, OpeningSavesTheSettingsAndShowsThePosition) {
+  StartConfigured();
+  EXPECT_TRUE(Form4->Visible());
+  EXPECT_FALSE(Form4->Button1->Enabled());  // until a saved location is chosen
+  EXPECT_EQ(Form4->Edit31->Text(), "52");
+  EXPECT_EQ(Form4->Edit32->Text(), "6");
+  EXPECT_EQ(Form4->Edit35->Text(), "5");
+  EXPECT_EQ(Form4->Edit4->Text(), "JO22CC00");
+  EXPECT_EQ(Form4->Edit1->Text(), "Enter Location");
+  EXPECT_EQ(Form4->Edit11->Text(), "52.1000");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 52.1);
+  EXPECT_EQ(Entries(), std::vector<std::string>{""});  // no record yet: the empty entry
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The stored hemisphere letters appear on the buttons and the position keeps its sign, on
+// every opening.
+TEST_F(LocationTest, OpeningKeepsASouthernAndWesternPosition) {
+  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+  auto lines = ConfigLines();
+  lines[2] = "-33.8689";
+  lines[3] = "-70.5";
+  lines[4] = "33";
+  lines[5] = "52";
+  lines[6] = "8";
+  lines[7] = "S";
+  lines[8] = "70";
+  lines[9] = "30";
+  lines[10] = "0";
+  lines[11] = "W";
+  dir.write("KestalDB.txt", ConfigText(lines));
+  Start();
+  for (int opening = 0; opening < 3; ++opening) {
+    SCOPED_TRACE(opening);
+    Form1->Button26Click(nullptr);
+    EXPECT_EQ(Form4->Button23->Caption(), "S");
+    EXPECT_EQ(Form4->Button24->Caption(), "W");
+    EXPECT_NEAR(Form1->Latitude, -33.8689, 1e-4);
+    EXPECT_NEAR(Form1->Longitude, -70.5, 1e-4);
+    EXPECT_EQ(Form1->NorthSouth, "S");
+    EXPECT_EQ(Form1->EastWest, "W");
+    Form4->Hide();
+  }
+}
+
+TEST_F(LocationTest, DegreesMinutesSeconds) {
+  StartConfigured();
+  Form4->RadioButton1->Click();
+  EXPECT_TRUE(Form4->Edit31->Enabled());
+  EXPECT_FALSE(Form4->Edit11->Enabled());
+  EXPECT_FALSE(Form4->Button2->Enabled());
+  Type(Form4->Edit31, "45");
+  Type(Form4->Edit32, "30");
+  Type(Form4->Edit33, "36");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 45.510001);
+  EXPECT_EQ(Form4->Edit34->Text(), "45.5100");
+
+  // The hemisphere button flips letter and sign together; editing a part afterwards keeps the
+  // south.
+  Form4->Button23->Click();
+  EXPECT_EQ(Form1->NorthSouth, "S");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, -45.510001);
+  Type(Form4->Edit33, "0");
+  EXPECT_NEAR(Form1->Latitude, -45.500001, 1e-12);
+  EXPECT_EQ(Form4->Edit34->Text(), "-45.5000");
+  Form4->Button23->Click();
+  EXPECT_NEAR(Form1->Latitude, 45.500001, 1e-12);
+
+  // Longitude: its seconds field reacts on leaving it; then the locator follows.
+  Type(Form4->Edit35, "6");
+  Type(Form4->Edit36, "23");
+  Form4->Edit36Change(Form4->Edit36);
+  Type(Form4->Edit37, "45");
+  EXPECT_NEAR(Form1->Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
+  EXPECT_EQ(Form4->Edit2->Text(), "JN35EM70");
+
+  // Out of range: the message, nothing else.
+  struct Case {
+    TEdit* field;
+    const char* text;
+    const char* message;
+  };
+  for (const Case& c : {Case{Form4->Edit31, "91", "Must be <= 90"}, Case{Form4->Edit31, "-91", "Must be >= -90"},
+                        Case{Form4->Edit35, "181", "Must be <= 180"}, Case{Form4->Edit35, "-181", "Must be >= -180"},
+                        Case{Form4->Edit32, "61", "Must be <=60"}, Case{Form4->Edit37, "60.5", "Must be <=60"}}) {
+    SCOPED_TRACE(c.text);
+    Type(Form4->Edit31, "45");
+    Type(Form4->Edit32, "30");
+    Type(Form4->Edit35, "6");
+    Type(Form4->Edit37, "45");
+    dialogs->Clear();
+    Type(c.field, c.text);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.message});
+  }
+
+  Type(Form4->Edit31, "45");
+  Type(Form4->Edit32, "0");
+  Form4->Button4->Click();
+  EXPECT_EQ(Form1->Locator, Form4->Edit2->Text());
+  EXPECT_EQ(Form4->ConfirmedEastWest, "E");
+  EXPECT_TRUE(Form4->Edit1->Enabled());
+  EXPECT_TRUE(Form4->Button2->Enabled());
+  EXPECT_FALSE(Form4->Edit31->Enabled());
+}
+
+TEST_F(LocationTest, DecimalDegrees) {
+  StartConfigured();
+  Form4->RadioButton3->Click();
+  struct Case {
+    const char* text;
+    const char* deg;
+    const char* min;
+    const char* sec;
+    const char* letter;
+  };
+  for (const Case& c : {Case{"0.5", "00", "30", "00.0000", "N"}, Case{"-0.5", "00", "30", "00.0000", "S"},
+                        Case{"51.4792", "51", "28", "45.1200", "N"}}) {
+    SCOPED_TRACE(c.text);
+    Type(Form4->Edit11, c.text);
+    EXPECT_EQ(Form4->Edit14->Text(), c.deg);
+    EXPECT_EQ(Form4->Edit15->Text(), c.min);
+    EXPECT_EQ(Form4->Edit16->Text(), c.sec);
+    EXPECT_EQ(Form4->Button7->Caption(), c.letter);
+    EXPECT_EQ(Form1->NorthSouth, c.letter);
+  }
+  Type(Form4->Edit12, "-1.25");
+  EXPECT_EQ(Form4->Button8->Caption(), "W");
+  EXPECT_EQ(Form4->ConfirmedEastWest, "W");
+  EXPECT_EQ(Form4->Edit17->Text(), "15");
+
+  // Bad text and out-of-range values are reported and never become the position.
+  dialogs->Clear();
+  for (const char* bad : {"1,5", "", "nan", "inf", "1e999"}) Type(Form4->Edit11, bad);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>(5, DecimalText));
+  dialogs->Clear();
+  Type(Form4->Edit11, "90.5");
+  Type(Form4->Edit12, "-180.5");
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Must be <= 90", "Must be >= -180"}));
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 51.4792);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, -1.25);
+  dialogs->Clear();
+  Form4->Button6->Click();  // the fields still hold the refused values
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Must be <= 90"});
+  EXPECT_FALSE(Form4->Button2->Enabled());
+
+  Type(Form4->Edit11, "51.4792");
+  Type(Form4->Edit12, "-1.2917");
+  Form4->Button6->Click();
+  EXPECT_EQ(Form1->Locator, "IO91IL45");
+  EXPECT_TRUE(Form4->Button2->Enabled());
+}
+
+TEST_F(LocationTest, LocatorIsStoredAsTyped) {
+  StartConfigured();
+  Form4->RadioButton2->Click();
+  Type(Form4->Edit4, "io91");
+  EXPECT_EQ(Form4->Edit10->Text(), "51.4792");
+  EXPECT_EQ(Form4->Edit5->Text(), "-1.2917");
+  Type(Form4->Edit4, "io9");  // not (yet) a locator: the boxes stay
+  EXPECT_EQ(Form4->Edit10->Text(), "51.4792");
+  dialogs->Clear();
+  Form4->Button5->Click();  // refused: the text is no locator
+  EXPECT_EQ(BoxTexts().size(), 1u);
+  EXPECT_FALSE(Form4->Button2->Enabled());
+  Type(Form4->Edit4, "io91");
+  Form4->Button5->Click();
+  EXPECT_EQ(Form1->Locator, "io91");
+  EXPECT_NEAR(Form1->Latitude, 51.479167, 1e-6);
+  EXPECT_NEAR(Form1->Longitude, -1.291667, 1e-6);
+  // The parts follow, so the next opening rebuilds the same position.
+  EXPECT_EQ(Form1->NorthSouth, "N");
+  EXPECT_EQ(Form1->EastWest, "W");
+  Form4->Hide();
+  Form1->Button26Click(nullptr);
+  EXPECT_NEAR(Form1->Latitude, 51.479167, 1e-4);
+  EXPECT_NEAR(Form1->Longitude, -1.291667, 1e-4);
+}
+
+TEST_F(LocationTest, SaveChooseAndTheList) {
+  StartConfigured();
+  dialogs->Clear();
+  Form4->RadioButton3->Click();
+  Form4->Button6->Click();
+  Form4->Button2->Click();  // the name still reads "Enter Location"
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Please enter name of location"});
+
+  SaveDecimal("ABCDEFGHIJKLMNO", "51.4792", "-1.2917");  // 15 characters
+  SaveDecimal("Home", "-33.8689", "151.2093");
+  ASSERT_EQ(Entries().size(), 3u);
+  EXPECT_EQ(Entries()[0], "ABCDEFGHIJKLMNO      51.4792     -1.2917");
+  EXPECT_EQ(Entries()[0].size(), 40u);
+  EXPECT_EQ(Entries()[2], "");
+  const auto saved = SavedLines();
+  ASSERT_EQ(saved.size(), 20u);
+  EXPECT_EQ(saved[14], "S");
+  EXPECT_EQ(saved[18], "E");
+  EXPECT_EQ(saved[19], Form1->Locator);
+  EXPECT_EQ(Form1->LocationName, "Home            ");
+
+  // Choosing the second restores it and makes it the current position.
+  Form4->ListBox1->SetItemIndex(1);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form1->LocationName, "Home            ");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, -33.8689);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, 151.2093);
+  EXPECT_EQ(Form1->Label65->Caption(), "Home            ");
+  EXPECT_EQ(Form1->Label70->Caption(), "-33.8689");
+  EXPECT_EQ(Form1->Timer7->Interval(), 1000);
+  EXPECT_TRUE(Form4->Button1->Enabled());
+  EXPECT_EQ(FileLines()[2], "-33.8689");  // saved as the current settings
+
+  // The empty last entry moves the selection to the record before it and changes nothing.
+  Form4->ListBox1->SetItemIndex(2);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form4->ListBox1->ItemIndex(), 1);
+  EXPECT_DOUBLE_EQ(Form1->Latitude, -33.8689);
+
+  Form4->ListBox1->SetItemIndex(0);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form1->LocationName, "ABCDEFGHIJKLMNO ");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 51.4792);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, -1.2917);
+}
+
+// A name that would push the numbers out of their columns is refused; odd bytes and line
+// breaks never split a record.
+TEST_F(LocationTest, NamesThatWouldCorruptARecord) {
+  StartConfigured();
+  const std::string before = dir.read("KestalDB.txt");
+  dialogs->Clear();
+  Form4->RadioButton3->Click();
+  Form4->Button6->Click();
+  Type(Form4->Edit1, std::string(300, 'x'));
+  Form4->Edit1Change(nullptr);
+  Form4->Button2->Click();
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Must be <=15", "Must be <=15"}));
+  EXPECT_EQ(dir.read("KestalDB.txt"), before);
+
+  SaveDecimal("Caf\xC3\xA9\t\"A;B\"", "10", "20");
+  const auto saved = SavedLines();
+  ASSERT_EQ(saved.size(), 10u);
+  EXPECT_EQ(saved[0].substr(0, 16), "Caf\xC3\xA9 \"A;B\"     ");
+  Form4->ListBox1->SetItemIndex(0);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 10);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, 20);
+}
+
+TEST_F(LocationTest, ResetLeavesDefaultsAndAnEmptyLocationsSection) {
+  StartConfigured();
+  SaveDecimal("Home", "10", "20");
+  ASSERT_EQ(SavedLines().size(), 10u);
+
+  // A field that does not convert: nothing is written, the old file and its records stay.
+  Type(Form1->Edit5, "abc");
+  const std::string before = dir.read("KestalDB.txt");
+  EXPECT_THROW(Form4->Button3Click(nullptr), EConvertError);
+  EXPECT_EQ(dir.read("KestalDB.txt"), before);
+
+  Type(Form1->Edit5, "0.23");
+  Form4->Button3Click(nullptr);
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_TRUE(SavedLines().empty());
+  const auto lines = FileLines();
+  EXPECT_EQ(lines.front(), "KESTAL DEFAULTS 7 : ");
+  EXPECT_EQ(lines.back(), "KESTAL LOCATIONS :");
+  EXPECT_TRUE(Form4->Visible());
+  EXPECT_FALSE(Form4->Button1->Enabled());
+  EXPECT_FALSE(Form4->Button2->Enabled());
+  EXPECT_EQ(Form4->Edit1->Text(), "Enter Location");
+  EXPECT_TRUE(Form1->Button26->Enabled());
+}
+
+// Every record is listed and can be chosen, however many there are (more than 200 lines of
+// them too); a file without the locations heading lists nothing.
+TEST_F(LocationTest, ManySavedLocationsAndAFileWithoutTheHeading) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 25; ++i) {
+    TLocationRecord r;
+    r.Name = "Site " + std::to_string(i);
+    r.Latitude = i;
+    r.Longitude = -i;
+    r.NorthSouth = "N";
+    r.EastWest = "W";
+    r.Locator = "AA00AA00";
+    for (const String& l : ComposeLocationRecord(r)) records.push_back(l);
+  }
+  StartConfigured(records);
+  ASSERT_EQ(Entries().size(), 26u);
+  Form4->ListBox1->SetItemIndex(24);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form1->LocationName, "Site 24         ");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 24);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, -24);
+  EXPECT_EQ(SavedLines().size(), 250u);  // the save that choosing runs kept them all
+
+  auto lines = ConfigLines();
+  lines.pop_back();  // no heading
+  dir.write("KestalDB.txt", ConfigText(lines));
+  EXPECT_TRUE(Form4->FillList());
+  EXPECT_TRUE(Entries().empty());
+}
