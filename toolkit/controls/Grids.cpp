@@ -286,7 +286,16 @@ bool TStringGrid::UserSelect(int ACol, int ARow) {
   return true;
 }
 
+void TStringGrid::SetCellTextProvider(TCellTextProvider Provider) {
+  FCellTextProvider = std::move(Provider);
+  ScheduleRepaint();
+}
+
 String TStringGrid::Cells(int ACol, int ARow) const {
+  if (FCellTextProvider && ACol >= 0 && ARow >= 0) {
+    String text;
+    if (FCellTextProvider(ACol, ARow, text)) return text;
+  }
   if (ACol < 0 || ARow < 0 || static_cast<size_t>(ARow) >= FRows.size()) return String();
   std::string_view row = FRows[static_cast<size_t>(ARow)];
   size_t pos = 0;

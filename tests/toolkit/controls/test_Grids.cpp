@@ -280,3 +280,30 @@ TEST(StringGrid, DescribedFixedCountsDoNotDependOnTheirOrder) {
 }
 
 }  // namespace
+
+TEST(StringGrid, ACellTextProviderShowsTextsMadeOnDemand) {
+  GridWindow w;
+  w.grid->SetColCount(3);
+  w.grid->SetRowCount(500001);
+  w.grid->SetCells(0, 0, "Header");
+  w.grid->SetCells(1, 7, "stored");
+  int asked = 0;
+  // Column 0 of the data rows comes from the provider; everything else stays stored.
+  w.grid->SetCellTextProvider([&asked](int Col, int Row, String& Text) {
+    ++asked;
+    if (Col != 0 || Row < 1) return false;
+    Text = "row " + IntToStr(Row);
+    return true;
+  });
+  w.form->Show();
+  ui::Pump(10);
+  EXPECT_EQ(w.grid->Cells(0, 500000), "row 500000");
+  EXPECT_EQ(w.grid->Cells(0, 0), "Header");
+  EXPECT_EQ(w.grid->Cells(1, 7), "stored");
+  // The view asks only for what it shows, not for half a million rows.
+  auto* view = static_cast<QTableView*>(w.grid->Handle());
+  EXPECT_EQ(view->model()->data(view->model()->index(3, 0)).toString().toStdString(), "row 3");
+  EXPECT_LT(asked, 5000);
+  w.grid->SetCellTextProvider(nullptr);
+  EXPECT_EQ(w.grid->Cells(0, 3), "");
+}
