@@ -73,6 +73,10 @@ void TForm41::InitTrackingGrid(int Rows) {
 }
 
 void TForm41::OpenFromPlan() {
+  if (FCalculating) {  // the PLAN window stays usable while a table is computed
+    Show();
+    return;
+  }
   Refresh();
   InitTrackingGrid(InitialRows);
   StringGrid1->SetVisible(false);
@@ -130,12 +134,16 @@ void TForm41::Button1Click(TObject* Sender) {
   request.Horizon = Form38->HorizonProfile;
   request.Zone = ReadZoneState();
   FCancelled = false;
+  FCalculating = true;
   Button3->SetVisible(true);
-  const bool done = ComputeTrackingPlan(request, FPlan, [this](double Done) {
+  TTrackingPlan plan;
+  const bool done = ComputeTrackingPlan(request, plan, [this](double Done) {
     Label4->SetCaption("Calculating ... " + IntToStr(static_cast<int>(Done * 100)) + " %");
     Application->ProcessMessages();
     return !FCancelled;
   });
+  FCalculating = false;
+  FPlan = std::move(plan);
   Button3->SetVisible(false);
   Label4->SetCaption("");
   Button2->SetEnabled(true);

@@ -44,6 +44,7 @@ private:
   void ReadyForStartDate();
   TTrackingPlan FPlan;
   bool FCancelled = false;
+  bool FCalculating = false;
 };
 
 extern TForm41* Form41;

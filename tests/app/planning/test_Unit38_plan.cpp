@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "../main/support_mainwin.h"
+#include "ExtCtrls.h"
 #include "SysUtils.h"
 #include "Unit34.h"
 #include "Unit38.h"
@@ -268,6 +269,26 @@ TEST_F(PlanWindowTest, TrackingPlanStepByStep) {
   ASSERT_EQ(g->RowCount(), 525601);
   EXPECT_EQ(g->Cells(0, 525600), "Wed Dec 31 23:59:00 2025\n");
 
+  // "Cancel", pressed while the year is computed, leaves an empty table and the window usable.
+  pick(Form41->CalendarPicker1, 2025, 1, 1, &TForm41::CalendarPicker1Change);
+  pick(Form41->CalendarPicker2, 2025, 12, 31, &TForm41::CalendarPicker2Change);
+  Form41->ComboBox1->SetItemIndex(1);
+  Form41->ComboBox1Change(Form41->ComboBox1);
+  TTimer press(nullptr);
+  press.SetInterval(1);
+  press.OnTimer = [&press](TObject*) {
+    EXPECT_TRUE(Form41->Button3->Visible());
+    EXPECT_FALSE(Form41->Button2->Enabled());
+    Form41->Button3Click(Form41->Button3);
+    press.SetEnabled(false);
+  };
+  press.SetEnabled(true);
+  Form41->Button1Click(Form41->Button1);
+  EXPECT_EQ(g->RowCount(), 1);
+  EXPECT_FALSE(Form41->Button3->Visible());
+  EXPECT_TRUE(Form41->Button2->Enabled());
+  EXPECT_TRUE(Form41->CalendarPicker1->Enabled());
+
   Form41->Button2Click(Form41->Button2);
   EXPECT_FALSE(Form41->Visible());
   EXPECT_TRUE(Form1->Visible());
@@ -289,9 +310,22 @@ TEST_F(PlanWindowTest, CulminationsOfTheSunAndAnObjectThatNeverRises) {
                                std::regex("1[78][0-9]\\.[0-9]{2}")));
   EXPECT_EQ(list->Items()->Item(29)->Caption().substr(0, 10), "Wed Feb 14");
 
+  // "PSR" waits for a pulsar picked in the main window, then searches for its position.
+  EXPECT_FALSE(Form34->Button7->Enabled());
+  TStrings* listed = Form1->ListBox1->Items();
+  int pick = -1;
+  for (int i = 0; i < listed->Count(); ++i)
+    if (listed->Strings(i).find("J0332+5434") != String::npos) pick = i;
+  ASSERT_GE(pick, 0);
+  Form1->ListBox1->SetItemIndex(pick);
+  Form1->ListBox1Click(Form1->ListBox1);
+  EXPECT_TRUE(Form34->Button7->Enabled());
+  EXPECT_EQ(Form34->Button7->Caption(), "J0332+5434");
+  Form34->Button7Click(Form34->Button7);
+  EXPECT_EQ(list->Items()->Count(), 30);
+
   Form1->Latitude = 70;
   Form34->Button6Click(Form34->Button6);
   EXPECT_EQ(list->Items()->Count(), 0);
   EXPECT_EQ(BoxTexts().back(), CulminationTexts::GaveUp);
-  EXPECT_FALSE(Form34->Button7->Enabled());  // no pulsar picked yet
 }
