@@ -137,9 +137,18 @@ public:
   }
 
   // Hides the fixed rows and columns here and shows them in the overlays.
+  // The left overlay hides the fixed rows and the top one the fixed columns too, so each
+  // scrolls by the same amount as the cells: an offset by the fixed size would be clamped away
+  // when all rows (or columns) fit and the overlay could not scroll.
   void SetFixed(int Rows, int Cols) {
-    for (int r = 0; r < std::max(Rows, FixedRows); ++r) setRowHidden(r, r < Rows);
-    for (int c = 0; c < std::max(Cols, FixedCols); ++c) setColumnHidden(c, c < Cols);
+    for (int r = 0; r < std::max(Rows, FixedRows); ++r) {
+      setRowHidden(r, r < Rows);
+      Left->setRowHidden(r, r < Rows);
+    }
+    for (int c = 0; c < std::max(Cols, FixedCols); ++c) {
+      setColumnHidden(c, c < Cols);
+      Top->setColumnHidden(c, c < Cols);
+    }
     FixedRows = Rows;
     FixedCols = Cols;
     Layout();
@@ -170,8 +179,8 @@ public:
   }
 
   void SyncScroll() {
-    Top->horizontalScrollBar()->setValue(horizontalScrollBar()->value() + FixedWidth());
-    Left->verticalScrollBar()->setValue(verticalScrollBar()->value() + FixedHeight());
+    Top->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    Left->verticalScrollBar()->setValue(verticalScrollBar()->value());
   }
 
 protected:

@@ -307,3 +307,21 @@ TEST(StringGrid, ACellTextProviderShowsTextsMadeOnDemand) {
   w.grid->SetCellTextProvider(nullptr);
   EXPECT_EQ(w.grid->Cells(0, 3), "");
 }
+
+TEST(StringGrid, FixedColumnRowsLineUpWithTheCellsWhenAllRowsFit) {
+  for (int rows : {5, 200}) {
+    GridWindow w;
+    w.grid->SetColCount(4);
+    w.grid->SetRowCount(rows);
+    w.form->Show();
+    ui::Pump(10);
+    if (rows > 5) w.grid->SetTopRow(50);
+    ui::Pump(10);
+    const int row = rows > 5 ? 52 : 3;
+    EXPECT_EQ(w.CellCenter(0, row).y(), w.CellCenter(2, row).y()) << rows;
+    EXPECT_EQ(w.CellCenter(1, 0).x(), w.CellCenter(1, row).x()) << rows;
+    int c = -1, r = -1;
+    w.grid->MouseToCell(w.CellCenter(0, row).x(), w.CellCenter(0, row).y(), c, r);
+    EXPECT_EQ(r, row) << rows;
+  }
+}
