@@ -7,6 +7,8 @@
 #include "StdCtrls.h"
 #include "Unit1.h"
 #include "Unit30.h"
+#include "Unit34.h"
+#include "Unit38.h"
 #include "Unit42.h"
 
 namespace {
@@ -51,6 +53,10 @@ int RunScreenshotTour(const String& Folder) {
   Form1->Button36Click(Form1->Button36);
   tour.Snap(Form42, "Form42");
   Form42->Hide();
+  // The planning windows with content: the plan, the drift scan from it, the Sun's culminations.
+  Form1->Button33Click(Form1->Button33);
+  Form38->Button2Click(Form38->Button2);
+  Form34->Button2Click(Form34->Button2);
 
   Form1->Button43Click(Form1->Button43);
   tour.Snap(Form1, "Form1_evaluation");
