@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "SysUtils.h"
+#include "InputNumbers.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ String RightAligned(const String& Text, size_t Width) {
   return Text.size() >= Width ? Text : String(Width - Text.size(), ' ') + Text;
 }
 
+// The program's one conversion of kept numbers: blanks around allowed, finite only.
 bool NumberIn(const String& Text, double& Value) {
-  return TryStrToFloat(Trim(Text), Value);
+  return CheckNumberText(Text, Value) == TNumberCheck::Valid;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "Unit1.h"
+#include "Unit13.h"
+#include "Unit4.h"
 #include "Unit30.h"
 #include "Unit34.h"
 #include "Unit38.h"
@@ -58,13 +60,26 @@ int RunScreenshotTour(const String& Folder) {
   Form38->Button2Click(Form38->Button2);
   Form34->Button2Click(Form34->Button2);
 
+  // The live windows after one tick of every timer, the 24-hour table of the pulsar and the
+  // location dialog as its button opens it.
+  for (int code = 1; code <= 12; ++code) Form1->TrackTick(code);
+  Form1->ClockTick();
+  Form1->Button24Click(Form1->Button24);
+  tour.Snap(Form13, "Form13");
+  Form13->Hide();
+  Form1->Button26Click(Form1->Button26);
+  tour.Snap(Form4, "Form4");
+  Form4->Hide();
+
   Form1->Button43Click(Form1->Button43);
   tour.Snap(Form1, "Form1_evaluation");
   Form1->Button47Click(Form1->Button47);
 
   for (int i = 0; i < Application->ComponentCount(); ++i) {
     auto* form = dynamic_cast<TForm*>(Application->Components(i));
-    if (form == nullptr || form == Form1 || form == Form30 || form == Form42) continue;
+    if (form == nullptr || form == Form1 || form == Form30 || form == Form42 || form == Form13 ||
+        form == Form4)
+      continue;
     tour.Snap(form, form->Name());
     form->Hide();
   }

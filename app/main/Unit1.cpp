@@ -1076,6 +1076,8 @@ void TForm1::Button28Click(TObject* Sender) {
 void TForm1::Button30Click(TObject* Sender) {
   const double f = FieldValue(Edit4);
   Frequency = f;
+  // The sun-noise results belong to the old frequency: no measurement is saved against them.
+  Form35->InvalidateResults();
   if (Label103->Caption() == MainTexts::EvaluationMode && (f > 15400 || f < 245)) {
     ShowMessage(MainTexts::SunNoiseRange);
     EnableControls({Button33, Button30}, false);

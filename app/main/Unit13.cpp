@@ -58,12 +58,17 @@ void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const Strin
   };
   const std::vector<TTableRow> rows = ComputeTable(Kind, Target, Start, zone, step);
 
+  // The date texts end with the line feed of their C form; in a one-line cell it would only
+  // push the text out of line with the numbers beside it.
+  auto oneLine = [](const String& Text) {
+    return !Text.empty() && Text.back() == '\n' ? Text.substr(0, Text.size() - 1) : Text;
+  };
   ListView1->Items()->BeginUpdate();
   for (const TTableRow& row : rows) {
     TListItem* item = ListView1->Items()->Add();
-    item->SetCaption(row.UtcText);
+    item->SetCaption(oneLine(row.UtcText));
     TStrings* sub = item->SubItems();
-    sub->Add(row.LocalText);
+    sub->Add(oneLine(row.LocalText));
     sub->Add(FormatFloat("##.00", row.Azimuth));
     sub->Add(FormatFloat("#0.00", row.Elevation));
   }

@@ -7,7 +7,8 @@
 
 #include "Dialogs.h"
 #include "LocationRecord.h"
-#include "QraLocator.h"
+#include "GridLocator.h"
+#include "InputNumbers.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1.h"
@@ -21,13 +22,19 @@ void Enable(std::initializer_list<TControl*> Controls, bool Value) {
   for (TControl* c : Controls) c->SetEnabled(Value);
 }
 
-// A decimal-degree field: a finite number written with ".".
-bool DecimalField(const TEdit* Field, double& Value) {
-  double v = 0;
-  if (!TryStrToFloat(Field->Text(), v) || !std::isfinite(v)) return false;
-  Value = v;
-  return true;
+// A decimal-degree field, through the program's one number conversion. False, after the
+// message, when the text is no number.
+bool DecimalField(const TEdit* Field, const char* What, double& Value) {
+  const TNumberCheck check = CheckNumberText(Field->Text(), Value);
+  if (check == TNumberCheck::Valid) return true;
+  ShowMessage(check == TNumberCheck::NotANumber
+                  ? String(MainTexts::DecimalSeparator)
+                  : "ERROR: " + NumberTextMessage(check, Field->Text(), What));
+  return false;
 }
+
+// A degrees, minutes or seconds field: the toolkit's conversion error when it is no number.
+double PartField(const TEdit* Field, const char* What) { return NumberFromText(Field->Text(), What); }
 
 // Degrees-minutes-seconds parts of a decimal value, by magnitude.
 struct TDmsParts {
@@ -166,27 +173,27 @@ void TForm4::LongitudeFromParts() {
 }
 
 void TForm4::Edit31Change(TObject* Sender) {
-  Form1->LatitudeDeg = static_cast<double>(StrToFloat(Edit31->Text()));
+  Form1->LatitudeDeg = PartField(Edit31, "Latitude degrees");
   LatitudeFromParts();
 }
 void TForm4::Edit32Change(TObject* Sender) {
-  Form1->LatitudeMin = static_cast<double>(StrToFloat(Edit32->Text()));
+  Form1->LatitudeMin = PartField(Edit32, "Latitude minutes");
   LatitudeFromParts();
 }
 void TForm4::Edit33Change(TObject* Sender) {
-  Form1->LatitudeSec = static_cast<double>(StrToFloat(Edit33->Text()));
+  Form1->LatitudeSec = PartField(Edit33, "Latitude seconds");
   LatitudeFromParts();
 }
 void TForm4::Edit35Change(TObject* Sender) {
-  Form1->LongitudeDeg = static_cast<double>(StrToFloat(Edit35->Text()));
+  Form1->LongitudeDeg = PartField(Edit35, "Longitude degrees");
   LongitudeFromParts();
 }
 void TForm4::Edit36Change(TObject* Sender) {
-  Form1->LongitudeMin = static_cast<double>(StrToFloat(Edit36->Text()));
+  Form1->LongitudeMin = PartField(Edit36, "Longitude minutes");
   LongitudeFromParts();
 }
 void TForm4::Edit37Change(TObject* Sender) {
-  Form1->LongitudeSec = static_cast<double>(StrToFloat(Edit37->Text()));
+  Form1->LongitudeSec = PartField(Edit37, "Longitude seconds");
   LongitudeFromParts();
 }
 
@@ -220,7 +227,7 @@ void TForm4::Edit4Change(TObject* Sender) {
 
 void TForm4::Edit11Change(TObject* Sender) {
   double value = 0;
-  if (!DecimalField(Edit11, value)) return ShowMessage(MainTexts::DecimalSeparator);
+  if (!DecimalField(Edit11, "Latitude", value)) return;
   // An out-of-range value is reported and never becomes the position.
   if (const char* message = RangeMessage(value, 90)) return ShowMessage(message);
   Form1->Latitude = value;
@@ -238,7 +245,7 @@ void TForm4::Edit11Change(TObject* Sender) {
 
 void TForm4::Edit12Change(TObject* Sender) {
   double value = 0;
-  if (!DecimalField(Edit12, value)) return ShowMessage(MainTexts::DecimalSeparator);
+  if (!DecimalField(Edit12, "Longitude", value)) return;
   if (const char* message = RangeMessage(value, 180)) return ShowMessage(message);
   Form1->Longitude = value;
   const TDmsParts p = PartsOf(value);
@@ -300,8 +307,7 @@ void TForm4::Button5Click(TObject* Sender) {
 void TForm4::Button6Click(TObject* Sender) {
   double lat = 0;
   double lon = 0;
-  if (!DecimalField(Edit11, lat) || !DecimalField(Edit12, lon))
-    return ShowMessage(MainTexts::DecimalSeparator);
+  if (!DecimalField(Edit11, "Latitude", lat) || !DecimalField(Edit12, "Longitude", lon)) return;
   if (const char* message = RangeMessage(lat, 90)) return ShowMessage(message);
   if (const char* message = RangeMessage(lon, 180)) return ShowMessage(message);
   ConfirmCommon();

@@ -1,18 +1,107 @@
 #pragma once
-// The sun-noise window: the day's solar flux list and the sun's Y-factor at the working
-// frequency.
+// The sun-noise window: the day's solar flux list, the sun's Y-factor at the working
+// frequency, and the user's noise-measurement database (grid, entry, save, delete, export,
+// plot). The logic lives in SunFluxList, SunFluxDownload and NoiseDatabase; this unit shows
+// their results and asks the user.
 
+#include <array>
+#include <vector>
+
+#include "FTPClient.h"
 #include "Forms.h"
 #include "Grids.h"
+#include "StdCtrls.h"
 
 class TForm35 : public TForm {
 public:
   explicit TForm35(TComponent* AOwner);
   String ClassName() const override { return "TForm35"; }
-  TStringGrid* StringGrid1 = nullptr;
-  TEdit* Edit1 = nullptr;  // frequency, MHz
-  TEdit* Edit2 = nullptr;  // calculated sun flux, Jy
-  TEdit* Edit3 = nullptr;  // sun-noise Y-factor, dB
+
+  TLabel* Label1 = nullptr;            // where the list comes from
+  TStringGrid* StringGrid1 = nullptr;  // the flux list
+  TStringGrid* StringGrid2 = nullptr;  // the measurement database
+  TEdit* Edit1 = nullptr;              // frequency, MHz
+  TEdit* Edit2 = nullptr;              // calculated sun flux, Jy
+  TEdit* Edit3 = nullptr;              // sun-noise Y-factor, dB
+  TEdit* Edit4 = nullptr;              // measured noise, dB
+  TEdit* Edit5 = nullptr;              // comment
+  TEdit* Edit6 = nullptr;              // row to delete
+  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
+          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
+          *Button9 = nullptr, *Button10 = nullptr;
+  TFTPClient* IdFTP1 = nullptr;
+
+  // The measurements of the last load, sample k = record k (index 0 unused); the plot window
+  // reads them. Flux in kJy.
+  std::vector<float> SampleFrequency, SampleGain, SampleTsys, SampleFlux, SampleMeasured,
+      SampleExpected, SampleDelta;
+  std::vector<String> SampleDate, SampleComment;
+  int SampleCount = 1;  // records + 1
+  int LoadIndex = 1;    // the next sample to fill
+  int GridRow = 2;      // the next grid row to fill
+
+  // Rebuilds the grid and the samples from NoiseMeasurements.txt.
+  void LoadNoiseDatabase();
+  // The expected values no longer fit the main window's settings (a new frequency): the
+  // measurement entry waits for the next successful calculation.
+  void InvalidateResults();
+  bool ResultsValid() const { return FResultsValid; }
+
+  void Button1Click(TObject* Sender);   // Close
+  void Button2Click(TObject* Sender);   // Show Y-factor for all noise sources
+  void Button3Click(TObject* Sender);   // Download latest sun flow data and calculate
+  void Button4Click(TObject* Sender);   // Calculate from the list on file
+  void Button5Click(TObject* Sender);   // Save
+  void Button6Click(TObject* Sender);   // Delete All Data
+  void Button7Click(TObject* Sender);   // Delete row
+  void Button8Click(TObject* Sender);   // Hide / Show main screen
+  void Button9Click(TObject* Sender);   // Save Data as mmddyy.csv
+  void Button10Click(TObject* Sender);  // Plot
+  void Edit4KeyPress(TObject* Sender, wchar_t& Key);
+  void Edit4Change(TObject* Sender);
+
+private:
+  void Calculate();
+  void AfterDeletion();
+  void SetMeasurementEntry(bool Enabled);
+  bool FResultsValid = false;
+  bool FMainWindowShown = true;
+  int FStoredRecords = 0;  // records in the file at the last load, damaged ones included
 };
 
 extern TForm35* Form35;
+
+// The last flux list read: 9 frequency rows of 20 values, the first 7 used (observatories);
+// sfu, -1 for a missing reading.
+extern std::array<std::array<float, 20>, 9> SunFluxTable;
+// The last calculation's results (kept until the next one): Jy, K, dB.
+extern double SunFlux, SunAntennaTemp, SunYFactor;
+// Records listed by the last load.
+extern int NoiseRecordCount;
+
+namespace SunNoiseWindowTexts {
+inline constexpr const char* DownloadCaption =
+    "Download latest sun flow data and calculate sun noise ";
+inline constexpr const char* Downloading = "Downloading";
+inline constexpr const char* CalculateOnFile =
+    "Calculate sun noise   ( with sun flow data on file )";
+inline constexpr const char* NumeralsOnly = "Please enter numerals only";
+inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
+inline constexpr const char* AboveExpected =
+    "The measured sun noise level cannot exceed the theoretical one\n Please review data ";
+inline constexpr const char* CalculateFirst =
+    "ERROR : Please calculate the sun noise at the current frequency before saving.";
+inline constexpr const char* ConfirmDeleteAll =
+    "Please confirm that you want to delete Noise data base";
+inline constexpr const char* ConfirmDeleteAllTitle = "test title";
+inline constexpr const char* RowZero = "ERROR : row to delete cannot be 0 . Please correct";
+inline constexpr const char* InvalidRow = "Please enter valid row number";
+inline constexpr const char* ConfirmUpdate =
+    "Do you want to update the current Noise Data Base ?\nPls confirm";
+inline constexpr const char* ConfirmUpdateTitle = "Pls confirm";
+inline constexpr const char* Exported = "Data saved in the working folder as :    ";
+inline constexpr const char* NoDatabase = "Noise data base file ( NoiseMeasurements.txt) not found";
+inline constexpr const char* DamagedRecords =
+    "Some records of NoiseMeasurements.txt are damaged. They are not listed and are kept in the "
+    "file as they are:";
+}  // namespace SunNoiseWindowTexts

@@ -10,6 +10,12 @@ TForm34* Form34 = nullptr;
 namespace {
 
 constexpr int CulminationCount = 30;
+
+// The date texts end with the line feed of their C form; in a one-line list row it would only
+// push the text out of line with the numbers beside it.
+String OneLine(const String& Text) {
+  return !Text.empty() && Text.back() == '\n' ? Text.substr(0, Text.size() - 1) : Text;
+}
 constexpr int PulsarCode = 7;
 
 struct TListColumnSpec {
@@ -70,8 +76,8 @@ void TForm34::FindCulminations(int Code) {
       object, {Form1->Latitude, Form1->Longitude}, start, zone, CulminationCount,
       [this](const TCulmination& Row) {
         TListItem* item = ListView1->Items()->Add();
-        item->SetCaption(Row.UtcText);
-        item->SubItems()->Add(Row.LocalText);
+        item->SetCaption(OneLine(Row.UtcText));
+        item->SubItems()->Add(OneLine(Row.LocalText));
         item->SubItems()->Add(FormatFloat("#0.00", Row.Azimuth));
         item->SubItems()->Add(FormatFloat("#0.00", Row.Elevation));
         Repaint();

@@ -155,7 +155,13 @@ void TForm41::Button1Click(TObject* Sender) {
     if (Row < HeaderRows || Col > PlannerObjectCount) return false;
     const int r = Row - HeaderRows;
     if (r >= FPlan.RowCount()) return false;
-    Text = Col == TimeColumn ? FPlan.TimeText(r) : FPlan.CellText(r, Col);
+    if (Col != TimeColumn) {
+      Text = FPlan.CellText(r, Col);
+    } else {
+      // Without the line feed of the C date text: a grid cell is one line.
+      Text = FPlan.TimeText(r);
+      if (!Text.empty() && Text.back() == '\n') Text.pop_back();
+    }
     return true;
   });
   ReadyForStartDate();

@@ -4,6 +4,7 @@
 // keep no state (they share only constant tables), so they may run on several threads at once.
 
 #include <array>
+#include <vector>
 
 #include "Classes.h"
 #include "DOV_sdlbase.h"
@@ -63,3 +64,89 @@ bool NextPermutation(TCombination& Perm);
 // 0-based index of the element nearest to x, the earlier one on ties; -1 for an empty array.
 Integer IndexOfNearestArrayValue(Double x, const TDoubleArray& Data);
 Integer IndexOfNearestArrayValue(Integer x, const TIntArray& Data);
+
+// ---- byte matrix and bit field ----
+// How CombineWith joins a (the receiving component's data) with b (the other's).
+enum TLogicOp { loAND, loOR, loXOR, loANDNot, loORNot, loXORNot };
+
+// A matrix of bytes, columns ix = 1 ... NrOfColumns and rows iy = 1 ... NrOfRows (at least
+// 1 x 1), whose bytes also serve as eight flags each (bit 0 the least significant). Reads
+// outside give 0 (false), writes outside are ignored. OnChange fires after each change made
+// through the component's own operations, CombineWith excepted.
+class TByteMatrix : public TComponent {
+public:
+  explicit TByteMatrix(TComponent* AOwner);
+  String ClassName() const override { return "TByteMatrix"; }
+  void Assign(TPersistent* Source) override;  // size, bytes and the OnChange handler
+
+  Integer NrOfColumns() const { return FNrCols; }
+  Integer NrOfRows() const { return FNrRows; }
+  void SetNrOfColumns(Integer Value);  // below 1 becomes 1
+  void SetNrOfRows(Integer Value);
+  // False when unchanged or a count is below 1; keeps the bytes inside both sizes.
+  bool Resize(Integer NrColumns, Integer NrRows);
+  void Fill(Byte value);
+  Byte GetByte(Integer ix, Integer iy) const;
+  void SetByte(Integer ix, Integer iy, Byte value);
+  bool GetBit(Integer ix, Integer iy, Integer ixBit) const;
+  void SetBit(Integer ix, Integer iy, Integer ixBit, bool value);
+  void ToggleBit(Integer col, Integer row, Integer ixBit);
+  void MirrorColumns();
+  void MirrorRows();
+  // Nothing happens when the sizes differ.
+  void CombineWith(const TByteMatrix* SecondByteMatrix, TLogicOp Operation);
+  TNotifyEvent OnChange;
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+  void Changed();
+
+private:
+  bool Inside(Integer ix, Integer iy) const {
+    return ix >= 1 && ix <= FNrCols && iy >= 1 && iy <= FNrRows;
+  }
+  size_t At(Integer ix, Integer iy) const {
+    return static_cast<size_t>(ix - 1) * static_cast<size_t>(FNrRows) + static_cast<size_t>(iy - 1);
+  }
+  Integer FNrCols = 1;
+  Integer FNrRows = 1;
+  std::vector<Byte> FByteMat;  // column after column
+};
+
+// A field of Size + 1 bits, indexed 0 ... Size (Size is 1000 after creation). Indexes outside
+// are ignored (read: false).
+class TBitFld : public TComponent {
+public:
+  explicit TBitFld(TComponent* AOwner);
+  String ClassName() const override { return "TBitFld"; }
+  void Assign(TPersistent* Source) override;
+
+  Integer Size() const { return FSize; }
+  // Positive values only; bits 0 ... Size are kept as far as they fit.
+  void SetSize(Integer Value);
+  bool GetBit(Integer ix) const;
+  void SetBit(Integer ix, bool value);
+  void ToggleBit(Integer ix);
+  void Clear();
+  void Invert();
+  Integer CountTrueBits() const;
+  Integer FirstTrueBit() const;  // -1 when none is set
+  void MakeListOfBits(TIntArray& BitList, bool State) const;
+  // Nothing happens when the sizes differ.
+  void CombineWith(const TBitFld* SecondBArray, TLogicOp Operation);
+  void Clone(const TBitFld* Source);
+  // Exactly n bits set at random places (the run-time generator): n is Percent (0 ... 100) of
+  // Size, rounded, or NBits clamped to 0 ... Size.
+  void RandomFill(Double Percent);
+  void RandomFill(Integer NBits);
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  void FillRandomBits(Integer n);
+  Integer RandomIndex() const;
+  void ClearBitsAboveSize();
+  Integer FSize = 0;
+  std::vector<Byte> FBitArray;  // Size div 8 + 2 bytes
+};

@@ -213,3 +213,34 @@ String FPNumToHex(Single x);
 Double HexToDouble(const String& HexStr);
 Extended HexToExtended(const String& HexStr);
 Single HexToSingle(const String& HexStr);
+
+// ---- plane geometry (DOV_math1_geom.cpp) ---------------------------------------------------------
+// Angles in radians unless the name says degrees. Stateless.
+Double EuclideanDistance(TPointDouble P1, TPointDouble P2);
+Double EuclideanDistance(Double x1, Double y1, Double x2, Double y2);
+// The sign of (P2 - P1) x (P3 - P1): 1 counter-clockwise (Y upward), -1 clockwise, 0 collinear.
+Integer CcwTriangle(TPointDouble P1, TPointDouble P2, TPointDouble P3);
+// Touching and collinear segments count as intersecting (collinear ones even when apart).
+bool SegmentsIntersect(TPointDouble A1, TPointDouble A2, TPointDouble B1, TPointDouble B2);
+Double DistanceToSegment(TPointDouble P, TPointDouble A, TPointDouble B);
+// 0 inside and on the edges; outside, the distance to the nearest edge or, beyond the corner
+// lines, to the nearest corner (rounded half to even). A rectangle given with its corners in
+// either order is normalised first.
+Integer DistFromRect(TPoint P, TRect R);
+// Distance from P to the axis-parallel ellipse with centre (Cx, Cy) and semi-axes Rx, Ry, and
+// the nearest point of the ellipse. A semi-axis of 0 or less makes the ellipse a segment (or
+// its centre), to which the distance is taken.
+Double DistFromEllipse(TPointDouble P, Double Cx, Double Cy, Double Rx, Double Ry,
+                       TPointDouble& Closest);
+bool WithinBounds(Double x, Double b1, Double b2);
+bool WithinBounds(Double x, Double b1, Double b2, Double tolerance);
+Double ConfineValue(Double x, Double b1, Double b2);
+Single ConfineValue(Single x, Single b1, Single b2);
+Integer ConfineValue(Integer x, Integer b1, Integer b2);
+bool WithinRect(TPointDouble P, const TRectDouble& R);
+// True when P had to be moved into R.
+bool ConfinePointToRect(TPointDouble& P, const TRectDouble& R);
+// The direction of (dx, dy) in [0, 2 pi); (0, 0) gives 3 pi / 2.
+Double AngleToXAxis(Double dx, Double dy);
+Double CanonicalAngleRadians(Double x);  // into [-pi, pi]
+Double CanonicalAngleDegrees(Double x);  // into [-180, 180]

@@ -117,4 +117,23 @@ private:
 
 public:
   bool FirstCell = false;  // working flag of the XML reader
+
+  // ---- XML documents (DOV_matrix_xml.cpp; tags in DOV_matrix_xml.h) -----------------------
+  // Writers: an empty DataID means the matrix's own; zero elements are left out. Readers find
+  // the document (dim 2) with that identification (empty: the first) and store its
+  // identification, lower-cased, as DataID; false when none is found (nothing changes) or the
+  // document breaks off before </matrix> (what was read is kept). OnChange fires once.
+  void WriteToXMLStream(class TStream& OutStream, bool CreateHeader, const String& DataID);
+  void WriteToOpenXMLFile(class TTextFile& TextFile, bool CreateHeader, const String& DataID);
+  void SaveAsXMLFile(const String& FName, const String& DataID);  // file errors raise
+  bool ReadFromXMLStream(class TStream& InStream, const String& DataID);
+  bool ReadFromOpenXMLFile(class TTextFile& TextFile, const String& DataID);
+  bool LoadFromXMLFile(const String& FName, const String& DataID);  // any failure: false
+  // One tag of the content (xmlTag a TMatXmlTag): 0 go on, 1 end reached, -1 stop.
+  Integer ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents);
+
+private:
+  String XmlDocument(bool CreateHeader, const String& DataID) const;
+  Integer FXmlNumCols = 0;  // the size the document announces, taken at its first cell
+  Integer FXmlNumRows = 0;
 };

@@ -694,6 +694,16 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
   Changed();
 }
 
+void TCanvas::SetPixels(const TPoint* Points, int Count, TColor Color) {
+  const QRect area = d->Area();
+  if (area.isEmpty() || Count <= 0) return;
+  Surface s(*d->Image);
+  const auto rgb = Rgb(Color);
+  for (int i = 0; i < Count; ++i)
+    if (area.contains(Points[i].X, Points[i].Y)) s.Write(Points[i].X, Points[i].Y, rgb);
+  Changed();
+}
+
 TCanvasPixels::Ref::operator TColor() const { return FCanvas->GetPixel(FX, FY); }
 TCanvasPixels::Ref& TCanvasPixels::Ref::operator=(TColor C) {
   FCanvas->SetPixel(FX, FY, C);

@@ -98,6 +98,11 @@ String ColorToString(TColor Color);  // the name, or "$00BBGGRR"
 // The screen resolution the whole toolkit assumes (square pixels).
 constexpr int ScreenPixelsPerInch = 96;
 
+// The font families installed on the machine (the screen's font list), and whether a family
+// is an outline (scalable) font. Both need the application object.
+std::vector<String> InstalledFontNames();
+bool IsOutlineFont(const String& FamilyName);
+
 // ---- errors ------------------------------------------------------------------------------
 class EInvalidGraphic : public Exception { using Exception::Exception; };           // bad picture data
 class EInvalidGraphicOperation : public Exception { using Exception::Exception; };  // bad request
@@ -342,6 +347,9 @@ public:
 
   TColor GetPixel(int X, int Y) const;  // CLR_INVALID outside the surface
   void SetPixel(int X, int Y, TColor Color);  // ignores the pen mode and pixels outside
+  // Sets many pixels to one colour as SetPixel does, written straight into the surface, with
+  // one OnChange for all of them (plot marks are drawn per data point).
+  void SetPixels(const TPoint* Points, int Count, TColor Color);
   TCanvasPixels Pixels{this};
 
   void TextOut(int X, int Y, const String& Text);

@@ -284,6 +284,16 @@ bool FontFamilyInstalled(const String& Family) {
   return QFontDatabase::hasFamily(QString::fromStdString(Family));
 }
 
+std::vector<String> InstalledFontNames() {
+  std::vector<String> names;
+  for (const QString& f : QFontDatabase::families()) names.push_back(f.toStdString());
+  return names;
+}
+
+bool IsOutlineFont(const String& FamilyName) {
+  return QFontDatabase::isSmoothlyScalable(QString::fromStdString(FamilyName));
+}
+
 QFont ToQFont(const TFont& Font) {
   QString family = QString::fromStdString(TFont::DrawnFamily(Font.Name()));
   QFont f(family);

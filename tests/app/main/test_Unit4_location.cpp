@@ -127,6 +127,9 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   EXPECT_NEAR(Form1->Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
   EXPECT_EQ(Form4->Edit2->Text(), "JN35EM70");
 
+  // A part that is no number is the conversion error naming the field.
+  EXPECT_THROW(Type(Form4->Edit32, "3O"), EConvertError);
+
   // Out of range: the message, nothing else.
   struct Case {
     TEdit* field;
@@ -183,8 +186,12 @@ TEST_F(LocationTest, DecimalDegrees) {
 
   // Bad text and out-of-range values are reported and never become the position.
   dialogs->Clear();
-  for (const char* bad : {"1,5", "", "nan", "inf", "1e999"}) Type(Form4->Edit11, bad);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>(5, DecimalText));
+  for (const char* bad : {"1,5", "", "nan", "inf"}) Type(Form4->Edit11, bad);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>(4, DecimalText));
+  dialogs->Clear();
+  Type(Form4->Edit11, "1e999");
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(BoxTexts()[0].rfind("ERROR: ", 0), 0u);
   dialogs->Clear();
   Type(Form4->Edit11, "90.5");
   Type(Form4->Edit12, "-180.5");

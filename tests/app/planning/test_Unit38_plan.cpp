@@ -252,8 +252,8 @@ TEST_F(PlanWindowTest, TrackingPlanStepByStep) {
   EXPECT_EQ(g->Cells(0, 0), "Local time");
   EXPECT_EQ(g->Cells(6, 0), "Sgr-A*");
   EXPECT_EQ(g->ColWidths(0), 190);
-  EXPECT_EQ(g->Cells(0, 1), "Mon Jan 15 00:00:00 2024\n");
-  EXPECT_EQ(g->Cells(0, 24), "Mon Jan 15 23:00:00 2024\n");
+  EXPECT_EQ(g->Cells(0, 1), "Mon Jan 15 00:00:00 2024");
+  EXPECT_EQ(g->Cells(0, 24), "Mon Jan 15 23:00:00 2024");
   EXPECT_TRUE(std::regex_match(g->Cells(5, 1), std::regex("[0-9]+ : [0-9]+")));
   for (int r = 1; r <= 24; ++r)
     EXPECT_TRUE(std::regex_match(g->Cells(2, r), std::regex("-|[0-9]+ : -?[0-9]+")));
@@ -267,7 +267,7 @@ TEST_F(PlanWindowTest, TrackingPlanStepByStep) {
   Form41->ComboBox1Change(Form41->ComboBox1);
   Form41->Button1Click(Form41->Button1);
   ASSERT_EQ(g->RowCount(), 525601);
-  EXPECT_EQ(g->Cells(0, 525600), "Wed Dec 31 23:59:00 2025\n");
+  EXPECT_EQ(g->Cells(0, 525600), "Wed Dec 31 23:59:00 2025");
 
   // "Cancel", pressed while the year is computed, leaves an empty table and the window usable.
   pick(Form41->CalendarPicker1, 2025, 1, 1, &TForm41::CalendarPicker1Change);

@@ -6,7 +6,7 @@
 #include "FTPClient.h"
 #include "NetConfig.h"
 #include "TestSupport.h"
-#include "support_servers.h"
+#include "TestServers.h"
 
 namespace fs = std::filesystem;
 using nettest::ClosedPort;

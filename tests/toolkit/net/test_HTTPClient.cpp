@@ -6,7 +6,7 @@
 #include "HTTPClient.h"
 #include "NetConfig.h"
 #include "TestSupport.h"
-#include "support_servers.h"
+#include "TestServers.h"
 
 using nettest::ClosedPort;
 using nettest::MillisecondsOf;

@@ -3,7 +3,7 @@
 #include "InternetProbe.h"
 #include "NetConfig.h"
 #include "TestSupport.h"
-#include "support_servers.h"
+#include "TestServers.h"
 
 using nettest::ClosedPort;
 using nettest::MillisecondsOf;

@@ -1,10 +1,11 @@
 """FTP server for the network client tests, on 127.0.0.1 and a free port.
 
-  ftp_server.py ROOT LOG
+  ftp_server.py ROOT LOG [BREAKING]
 
 Anonymous users read ROOT; the user "observer" with password "right" too. Every command the
 server receives is appended to the file LOG, one per line (passwords included: test data).
-A file named "broken.txt" breaks off after its first 64 KiB, as a dropped line would.
+A file named BREAKING ("broken.txt" when not given) breaks off after its first 64 KiB, as a
+dropped line would.
 """
 import logging
 import sys
@@ -17,6 +18,8 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 import common
+
+BREAKING = "broken.txt"
 
 
 class BreakingFile:
@@ -42,12 +45,15 @@ class BreakingFile:
 class FS(AbstractedFS):
     def open(self, filename, mode):
         f = super().open(filename, mode)
-        return BreakingFile(f) if os.path.basename(filename) == "broken.txt" else f
+        return BreakingFile(f) if os.path.basename(filename) == BREAKING else f
 
 
 def main():
     common.exit_with_parent()
+    global BREAKING
     root, log = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 3:
+        BREAKING = sys.argv[3]
     logging.disable(logging.CRITICAL)
 
     class Handler(FTPHandler):

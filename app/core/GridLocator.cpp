@@ -1,4 +1,4 @@
-#include "QraLocator.h"
+#include "GridLocator.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "support_servers.h"
+#include "TestServers.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -23,7 +23,8 @@ namespace {
 const char* kPython = "/usr/bin/python3";  // the interpreter python3-pyftpdlib belongs to
 
 std::filesystem::path ScriptPath(const std::string& Script) {
-  return std::filesystem::path(__FILE__).parent_path() / "servers" / Script;
+  // Known at build time, so a test may run from any working folder.
+  return std::filesystem::path(KESTAL_TEST_SERVERS_DIR) / Script;
 }
 
 // Waits up to TimeoutMs for the child to end; true when it did.

@@ -1,11 +1,11 @@
 // Grid locators both ways.
-#include "QraLocator.h"
+#include "GridLocator.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-TEST(QraLocator, PositionToLocator) {
+TEST(GridLocator, PositionToLocator) {
   struct Case {
     double lat, lon;
     const char* locator;
@@ -24,7 +24,7 @@ TEST(QraLocator, PositionToLocator) {
   }
 }
 
-TEST(QraLocator, LocatorToCentreOfItsSquare) {
+TEST(GridLocator, LocatorToCentreOfItsSquare) {
   struct Case {
     const char* locator;
     double lat, lon;
@@ -48,7 +48,7 @@ TEST(QraLocator, LocatorToCentreOfItsSquare) {
   }
 }
 
-TEST(QraLocator, InvalidLocatorsLeaveTheOutputsAlone) {
+TEST(GridLocator, InvalidLocatorsLeaveTheOutputsAlone) {
   for (const char* bad : {"", "IO9", "IO91I", "IO91IL5", "IO91IL555", "IS91IL", "SO91IL",
                           "IOA1IL", "IO91YL", "IO91IY", "IO91ILA5", "IO91IL5X", "IO 1IL", "I\xC3\xA9" "91"}) {
     SCOPED_TRACE(bad);
@@ -62,7 +62,7 @@ TEST(QraLocator, InvalidLocatorsLeaveTheOutputsAlone) {
 
 // Any position maps to the centre of the extended square that holds it: at most half a square
 // away in each direction, and the centre maps back to the same locator.
-TEST(QraLocator, RoundTripGivesTheCentreOfTheExtendedSquare) {
+TEST(GridLocator, RoundTripGivesTheCentreOfTheExtendedSquare) {
   for (double lat = -89.9; lat < 90.0; lat += 7.31) {
     for (double lon = -179.9; lon < 180.0; lon += 11.17) {
       const String locator = LatLonToLocator(lat, lon);

@@ -1,0 +1,21 @@
+#pragma once
+// The FTP exchange that fetches the day's solar flux list: anonymous login to the configured
+// host (NetConfig().FtpHost, KESTAL_FTP_HOST), folder /pub/lists/radio, passive mode, file
+// rad.txt into the local list file.
+
+#include "FTPClient.h"
+
+inline constexpr const char* kSunFluxListFile = "SunFlowNoaa.txt";
+inline constexpr const char* kSunFluxFolder = "/pub/lists/radio";
+inline constexpr const char* kSunFluxRemoteFile = "rad.txt";
+// The mail-address-shaped password of an anonymous login, a blank before and after.
+inline constexpr const char* kAnonymousPassword = " obs@kestal.org ";
+
+// "host/pub/lists/radio/rad.txt", as the window names the list's source.
+String SunFluxListAddress();
+
+// Fetches the list. Returns "" when the whole file arrived; otherwise what went wrong, and
+// the local file is as it was (a transfer lands beside it and replaces it only when
+// complete). Every failure (no connection, timeout, refusal, missing file, broken transfer,
+// local file) is reported here, never thrown, and the connection is always closed.
+String DownloadSunFluxList(TFTPClient& Client, const String& LocalFile = kSunFluxListFile);

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <clocale>
+#include <filesystem>
+
+#include "NoiseDatabase.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A record as the program saves it, number N, with the measured value M.
+TNoiseLines Record(int N, float M = 10.2F, const String& Comment = "clear sky") {
+  return NewNoiseRecord(N, "2026-12-08", "10:1" + std::to_string(N) + ":00", 1420, 34.5678, 120,
+                        2345678, 12.345678, M, Comment);
+}
+
+String Text(const std::vector<TNoiseLines>& Records, const char* Eol = "\r\n") {
+  String s;
+  for (const auto& r : Records)
+    for (const auto& l : r) s += l + Eol;
+  return s;
+}
+
+std::vector<String> Numbers(const TNoiseDatabase& Db) {
+  std::vector<String> n;
+  for (const auto& r : Db.Records) n.push_back(r.Lines[nlNumber]);
+  return n;
+}
+
+class NoiseDatabaseTest : public ::testing::Test {
+protected:
+  void TearDown() override { SetNoiseFileFaultForTesting(nullptr); }
+  void SaveThree() {
+    for (int n = 1; n <= 3; ++n) AppendNoiseRecord(Record(n, 10.0F + static_cast<float>(n)));
+  }
+  bool Exists(const char* Name) const { return fs::exists(dir.path() / Name); }
+  testsupport::TempDir dir;
+};
+
+}  // namespace
+
+TEST(NoiseNumbers, SixSignificantDigitsWithAPoint) {
+  testsupport::UseCommaDecimalLocale();
+  struct Case {
+    double value;
+    const char* text;
+  };
+  for (const Case& c :
+       {Case{1420, "1420"}, Case{12.345678, "12.3457"}, Case{2345678, "2.34568e+06"},
+        Case{0.0001, "0.0001"}, Case{0.00001, "1e-05"}, Case{-0.5, "-0.5"}, Case{123456, "123456"},
+        Case{1234567, "1.23457e+06"}})
+    EXPECT_EQ(NoiseNumberText(c.value), c.text) << c.value;
+  std::setlocale(LC_ALL, "C");
+}
+
+TEST(NoiseNumbers, ANewRecordKeepsMeasuredAndDeltaInSinglePrecision) {
+  const TNoiseLines r = NewNoiseRecord(7, "2026-12-08", "10:15:00", 1296, 20, 85.5, 1.5e6, 3.25F,
+                                       3.2F, "line\r\nbreak");
+  const TNoiseLines expected = {"7",       "2026-12-08", "10:15:00", "1296", "20",         "85.5",
+                                "1.5e+06", "3.25",       "3.2",      "0.05", "line  break"};
+  EXPECT_EQ(r, expected);
+  // 3.25 - 3.2F is 0.0500000476837158..., which single precision holds as 0.0500000477.
+  EXPECT_EQ(NewNoiseRecord(1, "", "", 0, 0, 0, 0, 12.345678, 10.2F, "")[nlDelta], "2.14568");
+}
+
+TEST_F(NoiseDatabaseTest, SavesNumberedRecordsAndReadsThemBack) {
+  EXPECT_FALSE(ReadNoiseDatabase().Found);
+  SaveThree();
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), Text({Record(1, 11), Record(2, 12), Record(3, 13)}));
+  const TNoiseDatabase db = ReadNoiseDatabase();
+  EXPECT_TRUE(db.Found);
+  EXPECT_TRUE(db.Problems.empty());
+  EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "2", "3"}));
+  EXPECT_EQ(db.StoredRecords, 3);
+  EXPECT_DOUBLE_EQ(db.Records[1].Frequency, 1420);
+  EXPECT_DOUBLE_EQ(db.Records[1].FluxJy, 2345680);
+  EXPECT_DOUBLE_EQ(db.Records[1].Measured, 12);
+}
+
+TEST_F(NoiseDatabaseTest, DeletingARowRenumbersTheRestAndKeepsTheOldDatabase) {
+  SaveThree();
+  const String three = dir.read("NoiseMeasurements.txt");
+  DeleteNoiseRecord(2);
+  TNoiseDatabase db = ReadNoiseDatabase();
+  EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "2"}));
+  EXPECT_EQ(db.Records[1].Lines[nlTime], "10:13:00");  // the former record 3
+  EXPECT_EQ(dir.read("OLD_NoiseMeasurements.txt"), three);
+  EXPECT_FALSE(Exists("temp.txt"));
+
+  RestoreNoiseDatabase();  // the user answers No
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), three);
+  EXPECT_FALSE(Exists("OLD_NoiseMeasurements.txt"));
+
+  DeleteNoiseRecord(1);
+  db = ReadNoiseDatabase();
+  EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "2"}));
+  EXPECT_EQ(db.Records[0].Lines[nlTime], "10:12:00");
+  EXPECT_THROW(DeleteNoiseRecord(3), ENoiseDatabase);
+  EXPECT_THROW(DeleteNoiseRecord(0), ENoiseDatabase);
+}
+
+TEST_F(NoiseDatabaseTest, DeleteAllKeepsTheDatabaseAsTheBackup) {
+  SaveThree();
+  const String three = dir.read("NoiseMeasurements.txt");
+  DeleteAllNoiseRecords();
+  EXPECT_FALSE(Exists("NoiseMeasurements.txt"));
+  EXPECT_EQ(dir.read("OLD_NoiseMeasurements.txt"), three);
+  EXPECT_NO_THROW(DeleteAllNoiseRecords());  // nothing left to delete
+}
+
+TEST_F(NoiseDatabaseTest, AHandWrittenDatabaseLoadsItsSoundRecords) {
+  auto bad = Record(2);
+  bad[nlFlux] = "lots";
+  auto empty = Record(3);
+  empty[nlGain] = "";
+  auto cut = Record(4);
+  String text = Text({Record(1), bad, empty}, "\n");  // LF only, as an editor may leave it
+  for (int i = 0; i < 5; ++i) text += cut[static_cast<size_t>(i)] + "\n";
+  dir.write("NoiseMeasurements.txt", text);
+
+  const TNoiseDatabase db = ReadNoiseDatabase();
+  EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "3"}));
+  EXPECT_EQ(db.Records[1].Gain, 0.0);  // an empty line reads as 0, never a stale value
+  EXPECT_EQ(db.Problems,
+            (std::vector<String>{"Record 2 (lines 12-22): line 18 'lots' is not a number.",
+                                 "Record 4 (lines 34-38) is incomplete: 5 of 11 lines."}));
+  EXPECT_EQ(db.StoredRecords, 4);
+
+  // No new record is put behind the cut one, where it would be misread.
+  EXPECT_THROW(AppendNoiseRecord(Record(5)), ENoiseDatabase);
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), text);
+
+  // Deleting the second sound record (number 3) keeps the damaged ones as they were.
+  DeleteNoiseRecord(2);
+  const TNoiseDatabase after = ReadNoiseDatabase();
+  EXPECT_EQ(Numbers(after), (std::vector<String>{"1"}));
+  EXPECT_EQ(after.Problems.size(), 2u);
+  EXPECT_NE(dir.read("NoiseMeasurements.txt").find("lots\r\n"), String::npos);
+}
+
+TEST_F(NoiseDatabaseTest, BadRecordNumbersAndValuesAreNamed) {
+  struct Case {
+    int line;
+    const char* text;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {nlNumber, "two", "Record 1 (lines 1-11): line 1 'two' is not a record number."},
+      {nlFrequency, "1420,5", "Record 1 (lines 1-11): line 4 '1420,5' is not a number."},
+      {nlMeasured, "nan", "Record 1 (lines 1-11): line 9 'nan' is not a number."},
+      {nlDelta, "1e300", "Record 1 (lines 1-11): line 10 '1e300' is not a number."},
+  };
+  for (const Case& c : cases) {
+    auto r = Record(1);
+    r[static_cast<size_t>(c.line)] = c.text;
+    const TNoiseDatabase db = ParseNoiseDatabase(Text({r}));
+    EXPECT_TRUE(db.Records.empty()) << c.text;
+    EXPECT_EQ(db.Problems, std::vector<String>{c.problem});
+  }
+}
+
+TEST_F(NoiseDatabaseTest, AnAppendStartsOnALineOfItsOwn) {
+  String text = Text({Record(1)});
+  text.resize(text.size() - 2);  // the comment line lost its line end
+  dir.write("NoiseMeasurements.txt", text);
+  AppendNoiseRecord(Record(2));
+  EXPECT_EQ(Numbers(ReadNoiseDatabase()), (std::vector<String>{"1", "2"}));
+}
+
+// Every file step of every operation failing in turn: the database is always complete,
+// either as it was or as it should become, and no temporary file stays.
+TEST_F(NoiseDatabaseTest, AFailingStepLosesNothing) {
+  struct Case {
+    const char* step;
+    std::function<void()> run;
+  };
+  const Case cases[] = {
+      {"write", [] { AppendNoiseRecord(Record(4)); }}, {"write", [] { DeleteNoiseRecord(2); }},
+      {"backup", [] { DeleteNoiseRecord(2); }},        {"replace", [] { DeleteNoiseRecord(2); }},
+      {"move", [] { DeleteAllNoiseRecords(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    fs::remove(dir.path() / "NoiseMeasurements.txt");
+    SaveThree();
+    dir.write("OLD_NoiseMeasurements.txt", "an older backup");
+    const String three = dir.read("NoiseMeasurements.txt");
+    SetNoiseFileFaultForTesting([&](const String& Step) { return Step == c.step; });
+    EXPECT_THROW(c.run(), ENoiseDatabase);
+    SetNoiseFileFaultForTesting(nullptr);
+    EXPECT_EQ(dir.read("NoiseMeasurements.txt"), three);
+    EXPECT_FALSE(Exists("temp.txt"));
+    EXPECT_FALSE(Exists("OLD_NoiseMeasurements.txt.new"));
+    // The backup is the older one, or (after the backup step) the database itself.
+    const String old = dir.read("OLD_NoiseMeasurements.txt");
+    EXPECT_TRUE(old == "an older backup" || old == three);
+  }
+
+  // Answering No when the old database cannot be brought back keeps the new one.
+  DeleteNoiseRecord(2);
+  const String two = dir.read("NoiseMeasurements.txt");
+  SetNoiseFileFaultForTesting([](const String& Step) { return Step == "restore"; });
+  EXPECT_THROW(RestoreNoiseDatabase(), ENoiseDatabase);
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), two);
+  EXPECT_TRUE(Exists("OLD_NoiseMeasurements.txt"));
+}
+
+// A real short write: the file-size limit lets half the record through, then the system
+// refuses the rest. The half is taken back.
+TEST_F(NoiseDatabaseTest, AShortWriteIsTakenBack) {
+  SaveThree();
+  const String three = dir.read("NoiseMeasurements.txt");
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = three.size() + 40;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  EXPECT_THROW(AppendNoiseRecord(Record(4)), ENoiseDatabase);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, previous);
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), three);
+}
+
+TEST(NoiseGrid, CellTextsAreCutOrPaddedAsShown) {
+  TNoiseRecord r = ParseNoiseDatabase(Text({Record(1)})).Records.at(0);
+  const auto t = NoiseGridTexts(r);
+  EXPECT_EQ(t[nlGain], "34.567");
+  EXPECT_EQ(t[nlTsys], "120   ");
+  EXPECT_EQ(t[nlFlux], "2345680");
+  EXPECT_EQ(t[nlExpected], "12.34");
+  EXPECT_EQ(t[nlMeasured], "10.2 ");
+  EXPECT_EQ(t[nlFrequency], "1420");
+  auto zero = Record(2);
+  zero[nlFlux] = "0";
+  zero[nlGain] = "";
+  const auto z = NoiseGridTexts(ParseNoiseDatabase(Text({zero})).Records.at(0));
+  EXPECT_EQ(z[nlFlux], "");  // "#######" of 0
+  EXPECT_EQ(z[nlGain], "");
+}
+
+TEST(NoiseCsv, HeaderUnitsAndRowsAsShown) {
+  const auto a = NoiseGridTexts(ParseNoiseDatabase(Text({Record(1)})).Records.at(0));
+  const auto b =
+      NoiseGridTexts(ParseNoiseDatabase(Text({Record(2, 9.5F, "rain, \"heavy\"")})).Records.at(0));
+  EXPECT_EQ(
+      NoiseCsv({a, b}),
+      "#,Date,Hour,Frequency,Antenna Gain,Tsys,SFU,Expected Noise,Measured Noise,Delta,Comments\r\n"
+      ",,,( Mhz ),( dB ),( K ),( Jy ),( dB ),( dB ),( dB ),\r\n"
+      "1,2026-12-08,10:11:00,1420,34.567,120   ,2345680,12.34,10.2 ,2.145,clear sky\r\n"
+      "2,2026-12-08,10:12:00,1420,34.567,120   ,2345680,12.34,9.5  ,2.845,\"rain, "
+      "\"\"heavy\"\"\"\r\n");
+  EXPECT_EQ(NoiseCsvName(2026, 12, 8), "120826.csv");
+  EXPECT_EQ(NoiseCsvName(2027, 1, 1), "010127.csv");
+}
