@@ -11,5 +11,7 @@ work="${1:-$HOME/Kestal}"
 mkdir -p "$work"
 # A working folder without a catalogue gets the shipped one.
 [ -f "$work/ATNF.csv" ] || cp "$here/data/ATNF.csv" "$work/ATNF.csv"
+# "Help" opens the manual of the working folder; it is the program's own, so keep it current.
+cp "$here/build/app/KestalManual.pdf" "$work/KestalManual.pdf"
 cd "$work"
 exec "$here/build/app/kestal"

@@ -82,6 +82,16 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   return result;
 }
 
+String VersionRunOf(const String& Text) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t first = 0;
+  while (first < Text.size() && !digit(Text[first])) ++first;
+  std::size_t end = first;
+  while (end < Text.size() && (digit(Text[end]) || Text[end] == '.')) ++end;
+  if (end - first > static_cast<std::size_t>(MaxVersionLength)) return String();
+  return Text.substr(first, end - first);
+}
+
 bool CatalogueHeaderValid(const std::vector<String>& Lines) {
   return Lines.size() >= 2 && Lines[1] == CatalogueHeader;
 }
@@ -97,5 +107,6 @@ int FirstTooWideCatalogueLine(const std::vector<String>& Lines) {
 String CatalogueVersionOf(const String& FirstLine) {
   static const String Utf8Bom = "\xEF\xBB\xBF";
   const bool bom = FirstLine.compare(0, Utf8Bom.size(), Utf8Bom) == 0;
-  return Copy(bom ? FirstLine.substr(Utf8Bom.size()) : FirstLine, 20, 5);
+  const String line = bom ? FirstLine.substr(Utf8Bom.size()) : FirstLine;
+  return VersionRunOf(Copy(line, 20, static_cast<int>(line.size())));
 }

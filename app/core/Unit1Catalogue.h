@@ -45,5 +45,15 @@ int FirstTooWideCatalogueLine(const std::vector<String>& Lines);
 TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
                                  TMatrix& Matrix400, TMatrix& Matrix1400);
 
-// Characters 20 to 24 of the catalogue's first line, after a UTF-8 byte-order mark if any.
+// A version text is a run that starts with a decimal digit and goes on with digits and
+// points ("2.6.3", "2.10.1"). Longer than this it is no version: a page or a file cannot make
+// the program build file names and addresses of any length from it.
+inline constexpr int MaxVersionLength = 20;
+
+// The first version run in Text (characters before its first digit are skipped); empty when
+// there is none or it is too long.
+String VersionRunOf(const String& Text);
+
+// The whole version of the catalogue's first line "Catalogue Version: 2.10.1": the version run
+// from character 20 on, after a UTF-8 byte-order mark if any.
 String CatalogueVersionOf(const String& FirstLine);

@@ -8,6 +8,9 @@
 #include "Astral.h"
 #include "BandTable.h"
 #include "CRT.h"
+#include "CatalogueUpdate.h"
+#include "InformationWindows.h"
+#include "ProgramUpdate.h"
 #include "Dialogs.h"
 #include "Grids.h"
 #include "InputNumbers.h"
@@ -115,6 +118,11 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Button44Click);
   KESTAL_HANDLER(Button45Click);
   KESTAL_HANDLER(Button47Click);
+  KESTAL_HANDLER(Button46Click);
+  KESTAL_HANDLER(Button35Click);
+  KESTAL_HANDLER(Button42Click);
+  for (const char* name : InformationButtons)
+    Handler(String(name) + "Click", &TForm1::ShowInformation);
   KESTAL_HANDLER(ComboBox1Change);
   KESTAL_HANDLER(ListBox1Click);
   KESTAL_HANDLER(RadioButton3Click);
@@ -138,10 +146,6 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Timer7Timer); KESTAL_HANDLER(Timer8Timer); KESTAL_HANDLER(Timer9Timer);
   KESTAL_HANDLER(Timer10Timer); KESTAL_HANDLER(Timer11Timer); KESTAL_HANDLER(Timer12Timer);
   KESTAL_HANDLER(Timer13Timer);
-  // Commands of windows still to come: history, help, update checks, information dialogs.
-  for (int n : {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 21, 22, 27, 29, 35, 37, 38, 39,
-                40, 41, 42, 46})
-    Handler("Button" + IntToStr(n) + "Click", &TForm1::NotYetAvailable);
 
   LoadDescription("Unit1");
 
@@ -470,6 +474,21 @@ void TForm1::SetTimers(int FromTimer, int Interval) {
 void TForm1::Button2Click(TObject* Sender) {
   Close();
   ProgramExit(0);
+}
+
+void TForm1::Button46Click(TObject* Sender) {
+  if (CatalogueUpdate::CheckAndUpdate(*IdHTTP1, *Button46, CatalogueVersion)) {
+    Close();
+    ProgramExit(0);
+  }
+}
+
+void TForm1::Button35Click(TObject* Sender) { ProgramUpdate::CheckForUpdate(*H1); }
+
+void TForm1::Button42Click(TObject* Sender) { ProgramUpdate::OpenManual(); }
+
+void TForm1::ShowInformation(TObject* Sender) {
+  if (TForm* window = InformationWindowOf(Sender)) window->Show();
 }
 
 void TForm1::Button31Click(TObject* Sender) {

@@ -115,6 +115,11 @@ public:
   void Button44Click(TObject* Sender);  // CALCULATE (evaluation mode)
   void Button45Click(TObject* Sender);  // EXIT (evaluation mode)
   void Button47Click(TObject* Sender);  // Pulsar mode
+  void Button46Click(TObject* Sender);  // Check ATNF Catalogue version
+  void Button35Click(TObject* Sender);  // Check for updates
+  void Button42Click(TObject* Sender);  // Help (the manual)
+  // The "i" buttons and "Rev.  History": each shows its window.
+  void ShowInformation(TObject* Sender);
   void ComboBox1Change(TObject* Sender);
   void ListBox1Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);  // Dish antenna

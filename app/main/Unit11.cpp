@@ -1,10 +1,5 @@
 #include "Unit11.h"
 
-#include "NotBuiltYet.h"
-
 TForm11* Form11 = nullptr;
 
-TForm11::TForm11(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit11");
-  MarkNotBuiltYet(this);
-}
+TForm11::TForm11(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit11"); }

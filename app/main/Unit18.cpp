@@ -1,10 +1,5 @@
 #include "Unit18.h"
 
-#include "NotBuiltYet.h"
-
 TForm18* Form18 = nullptr;
 
-TForm18::TForm18(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit18");
-  MarkNotBuiltYet(this);
-}
+TForm18::TForm18(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit18"); }

@@ -2,6 +2,7 @@
 
 #include "DOV_datatable.h"
 #include "DOV_math1.h"
+#include "DOV_math2.h"
 #include "DOV_sdlbase.h"
 #include "FormLoader.h"
 #include "Forms.h"
@@ -59,6 +60,7 @@ void InitKestal() {
   DOV_math1_Init();
   RegisterToolkitClasses();
   RegisterNumericsClasses();
+  RegisterStatisticsClasses();
   RegisterNetClasses();
 }
 

@@ -1,10 +1,5 @@
 #include "Unit21.h"
 
-#include "NotBuiltYet.h"
-
 TForm21* Form21 = nullptr;
 
-TForm21::TForm21(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit21");
-  MarkNotBuiltYet(this);
-}
+TForm21::TForm21(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit21"); }

@@ -1,10 +1,5 @@
 #include "Unit23.h"
 
-#include "NotBuiltYet.h"
-
 TForm23* Form23 = nullptr;
 
-TForm23::TForm23(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit23");
-  MarkNotBuiltYet(this);
-}
+TForm23::TForm23(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit23"); }

@@ -1,10 +1,5 @@
 #include "Unit24.h"
 
-#include "NotBuiltYet.h"
-
 TForm24* Form24 = nullptr;
 
-TForm24::TForm24(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit24");
-  MarkNotBuiltYet(this);
-}
+TForm24::TForm24(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit24"); }

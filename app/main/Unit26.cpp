@@ -1,10 +1,5 @@
 #include "Unit26.h"
 
-#include "NotBuiltYet.h"
-
 TForm26* Form26 = nullptr;
 
-TForm26::TForm26(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit26");
-  MarkNotBuiltYet(this);
-}
+TForm26::TForm26(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit26"); }

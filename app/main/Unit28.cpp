@@ -1,10 +1,5 @@
 #include "Unit28.h"
 
-#include "NotBuiltYet.h"
-
 TForm28* Form28 = nullptr;
 
-TForm28::TForm28(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit28");
-  MarkNotBuiltYet(this);
-}
+TForm28::TForm28(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit28"); }

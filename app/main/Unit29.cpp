@@ -1,10 +1,5 @@
 #include "Unit29.h"
 
-#include "NotBuiltYet.h"
-
 TForm29* Form29 = nullptr;
 
-TForm29::TForm29(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit29");
-  MarkNotBuiltYet(this);
-}
+TForm29::TForm29(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit29"); }

@@ -1,10 +1,5 @@
 #include "Unit46.h"
 
-#include "NotBuiltYet.h"
-
 TForm46* Form46 = nullptr;
 
-TForm46::TForm46(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit46");
-  MarkNotBuiltYet(this);
-}
+TForm46::TForm46(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit46"); }

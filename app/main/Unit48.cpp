@@ -1,10 +1,5 @@
 #include "Unit48.h"
 
-#include "NotBuiltYet.h"
-
 TForm48* Form48 = nullptr;
 
-TForm48::TForm48(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit48");
-  MarkNotBuiltYet(this);
-}
+TForm48::TForm48(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit48"); }

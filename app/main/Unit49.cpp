@@ -1,10 +1,5 @@
 #include "Unit49.h"
 
-#include "NotBuiltYet.h"
-
 TForm49* Form49 = nullptr;
 
-TForm49::TForm49(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit49");
-  MarkNotBuiltYet(this);
-}
+TForm49::TForm49(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit49"); }

@@ -1,10 +1,5 @@
 #include "Unit5.h"
 
-#include "NotBuiltYet.h"
-
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit5");
-  MarkNotBuiltYet(this);
-}
+TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit5"); }

@@ -1,10 +1,5 @@
 #include "Unit51.h"
 
-#include "NotBuiltYet.h"
-
 TForm51* Form51 = nullptr;
 
-TForm51::TForm51(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit51");
-  MarkNotBuiltYet(this);
-}
+TForm51::TForm51(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit51"); }

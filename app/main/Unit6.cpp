@@ -1,10 +1,5 @@
 #include "Unit6.h"
 
-#include "NotBuiltYet.h"
-
 TForm6* Form6 = nullptr;
 
-TForm6::TForm6(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit6");
-  MarkNotBuiltYet(this);
-}
+TForm6::TForm6(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit6"); }

@@ -1,10 +1,5 @@
 #include "Unit7.h"
 
-#include "NotBuiltYet.h"
-
 TForm7* Form7 = nullptr;
 
-TForm7::TForm7(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit7");
-  MarkNotBuiltYet(this);
-}
+TForm7::TForm7(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit7"); }

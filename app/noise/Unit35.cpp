@@ -203,9 +203,9 @@ void TForm35::Calculate() {
 }
 
 void TForm35::Button2Click(TObject* Sender) {
-  // The Y-factor window's own calculation runs from its "Calculate" once that window is built.
   Form36->SetEnabled(true);
   Form36->Show();
+  Form36->Button1Click(Form36);
 }
 
 void TForm35::Button1Click(TObject* Sender) {

@@ -1,10 +1,116 @@
 #include "Unit36.h"
 
-#include "NotBuiltYet.h"
+#include <cmath>
+
+#include "Graphics.h"
+#include "SysUtils.h"
+#include "Unit1.h"
 
 TForm36* Form36 = nullptr;
 
+namespace {
+
+constexpr const char* kFluxPattern = "###0";
+constexpr const char* kYFactorPattern = "###0.00";
+constexpr const char* kDistancePattern = "#.#";
+constexpr const char* kAgePattern = "#.##";
+constexpr const char* kTemperaturePattern = "#.#";
+
+// What "Close" leaves in the flux fields (the Y-factor fields keep their values).
+struct TCloseText {
+  TEdit* TForm36::*Field;
+  const char* Text;
+};
+constexpr TCloseText kCloseTexts[] = {
+    {&TForm36::Edit17, "800"}, {&TForm36::Edit19, "1495"}, {&TForm36::Edit20, "875"},
+    {&TForm36::Edit21, "2477"}, {&TForm36::Edit22, "2010"}, {&TForm36::Edit1, "47"},
+    {&TForm36::Edit4, "200"}};
+
+}  // namespace
+
 TForm36::TForm36(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
   LoadDescription("Unit36");
-  MarkNotBuiltYet(this);
+  KESTAL_BIND(Edit21);
+  KESTAL_BIND(Edit28);
+  KESTAL_BIND(Edit19);
+  KESTAL_BIND(Edit26);
+  KESTAL_BIND(Edit20);
+  KESTAL_BIND(Edit27);
+  KESTAL_BIND(Edit22);
+  KESTAL_BIND(Edit29);
+  KESTAL_BIND(Edit4);
+  KESTAL_BIND(Edit3);
+  KESTAL_BIND(Edit1);
+  KESTAL_BIND(Edit2);
+  KESTAL_BIND(Edit17);
+  KESTAL_BIND(Edit24);
+  KESTAL_BIND(Edit6);
+  KESTAL_BIND(Edit5);
+  KESTAL_BIND(Edit7);
+  KESTAL_BIND(Image1);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  KESTAL_BIND(CurveFit1);
+  DrawMoonPicture();
+}
+
+std::array<TForm36::TSourceFields, 6> TForm36::SourceFields() const {
+  // RadioSources order: Cygnus A, Taurus A, Cassiopeia A, Sagittarius A, 3C273, Virgo A.
+  return {{{Edit19, Edit26}, {Edit20, Edit27}, {Edit21, Edit28}, {Edit22, Edit29},
+           {Edit1, Edit2}, {Edit4, Edit3}}};
+}
+
+void TForm36::Button1Click(TObject* Sender) {
+  const double ae = Form1->EffectiveAperture, tsys = Form1->Tsys;
+
+  Moon = ComputeMoonNoise(*CurveFit1, Form1->MoonAge, Form1->MoonDistance, Form1->Wavelength);
+  if (Moon.DistanceKnown) {
+    Edit17->SetText(FormatFloat(kFluxPattern, Moon.FluxJy));
+    Edit24->SetText(FormatFloat(kYFactorPattern, NoiseYFactor(Moon.FluxJy, ae, tsys).YFactorDb));
+  } else {
+    Edit17->SetText("");
+    Edit24->SetText("");
+  }
+  Edit6->SetText(FormatFloat(kDistancePattern, Form1->MoonDistance));
+  Edit5->SetText(FormatFloat(kAgePattern, Form1->MoonAge));
+  Edit7->SetText(FormatFloat(kTemperaturePattern, Moon.SurfaceTemp));
+
+  const auto fields = SourceFields();
+  for (std::size_t i = 0; i < RadioSources.size(); ++i) {
+    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], Form1->Frequency);
+    fields[i].Flux->SetText(FormatFloat(kFluxPattern, flux));
+    fields[i].YFactor->SetText(FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));
+  }
+}
+
+void TForm36::Button2Click(TObject* Sender) {
+  for (const TCloseText& c : kCloseTexts) (this->*c.Field)->SetText(c.Text);
+  Hide();
+}
+
+// A grey disc with a few darker maria, drawn rather than shipped as a file.
+void TForm36::DrawMoonPicture() {
+  const int w = Image1->Width(), h = Image1->Height();
+  TBitmap bmp;
+  bmp.SetSize(w, h);
+  TCanvas* c = bmp.Canvas();
+  c->Brush()->SetColor(clBtnFace);
+  c->Pen()->SetColor(clBtnFace);
+  c->Rectangle(0, 0, w, h);
+  c->Brush()->SetColor(static_cast<TColor>(0x00C8C8C8));
+  c->Pen()->SetColor(static_cast<TColor>(0x00909090));
+  c->Ellipse(2, 2, w - 2, h - 2);
+  c->Brush()->SetColor(static_cast<TColor>(0x00A0A0A0));
+  c->Pen()->SetColor(static_cast<TColor>(0x00A0A0A0));
+  const struct {
+    double x, y, r;
+  } maria[] = {{0.35, 0.32, 0.12}, {0.58, 0.40, 0.09}, {0.45, 0.62, 0.14}, {0.70, 0.66, 0.06}};
+  for (const auto& m : maria) {
+    const int cx = static_cast<int>(m.x * w), cy = static_cast<int>(m.y * h);
+    const int r = static_cast<int>(m.r * w);
+    c->Ellipse(cx - r, cy - r, cx + r, cy + r);
+  }
+  Image1->Picture()->SetGraphic(&bmp);
 }

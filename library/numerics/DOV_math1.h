@@ -16,6 +16,8 @@
 // run after the string unit's InitScramble(8053) and before anything else draws: InitLibrary
 // runs it right after the seeding, so one call initialises the library.
 
+#include <utility>
+
 #include "DOV_sdlbase.h"
 #include "System.h"
 
@@ -244,3 +246,53 @@ bool ConfinePointToRect(TPointDouble& P, const TRectDouble& R);
 Double AngleToXAxis(Double dx, Double dy);
 Double CanonicalAngleRadians(Double x);  // into [-pi, pi]
 Double CanonicalAngleDegrees(Double x);  // into [-180, 180]
+
+// ---- arrays: sorting, selection, exchange ------------------------------------------------
+// Typed forms take the first element and the index of the last one (High; the count is
+// High + 1; indexes 0-based). Untyped forms take a count and the element kind: rnum and dnum
+// are doubles, snum floats, inum and lnum 32-bit integers; Bool and strg do nothing. Untyped
+// positions are 1-based.
+
+// Comb sort (gap / 1.3 in extended precision, not stable). Every pass adds 1 to ProcStat and
+// calls MathFeedBackProc; fewer than two elements make no pass. Comparisons are strict both
+// ways, so NaN values are left where they are and the sort always ends.
+void SortArray(Double* Data, Integer High, bool Ascending);
+void SortArray(Single* Data, Integer High, bool Ascending);
+void SortArray(Integer* Data, Integer High, bool Ascending);
+void SortArray(void* Data, Integer Count, TVarKind Kind, bool Ascending);
+
+// Puts Value into a sorted array of fixed length: it goes before the first element not below
+// it (ascending; not above it descending), the last element falls out. Returns the place
+// (typed 0-based, untyped 1-based), or -1 / 0 when Value lies beyond the last element or
+// equals the element found while duplicates are not allowed.
+Integer SortIntoArray(Double* Data, Integer High, Double Value, bool Ascending, bool AllowDuplicates);
+Integer SortIntoArray(Single* Data, Integer High, Single Value, bool Ascending, bool AllowDuplicates);
+Integer SortIntoArray(Integer* Data, Integer High, Integer Value, bool Ascending,
+                      bool AllowDuplicates);
+Integer SortIntoArray(void* Data, Integer Count, TVarKind Kind, const void* Value, bool Ascending,
+                      bool AllowDuplicates);
+
+// Stores Value at position p, moving the elements from p on one place up (the last one falls
+// out). A position outside the array changes nothing.
+void InsertIntoArray(Double* Data, Integer High, Double Value, Integer p);
+void InsertIntoArray(Single* Data, Integer High, Single Value, Integer p);
+void InsertIntoArray(Integer* Data, Integer High, Integer Value, Integer p);
+void InsertIntoArray(void* Data, Integer Count, TVarKind Kind, const void* Value, Integer p);
+
+// The value that would stand at index k if Data[lo..hi] were sorted ascending; reorders that
+// window. hi < lo gives 0. k = hi + 1 (and any k outside lo..hi) gives the value that stood at
+// index lo when the call began.
+Double QuickSelect(Double* Data, Integer k, Integer lo, Integer hi);
+
+// Exchanges a and b unless (a < b) equals Ascending; true when exchanged.
+bool SortSwap(Double& a, Double& b, bool Ascending);
+
+// Exchanges two values of one type (integers, floats, strings, Booleans, characters ...).
+template <class T>
+inline void ExChange(T& a, T& b) {
+  T t = std::move(a);
+  a = std::move(b);
+  b = std::move(t);
+}
+// Exchanges Size bytes between two memory areas.
+void ExChange(void* a, void* b, Word Size);

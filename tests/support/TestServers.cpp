@@ -23,7 +23,8 @@ namespace {
 const char* kPython = "/usr/bin/python3";  // the interpreter python3-pyftpdlib belongs to
 
 std::filesystem::path ScriptPath(const std::string& Script) {
-  // Known at build time, so a test may run from any working folder.
+  // Known at build time (not from __FILE__, which a compiler cache may make relative), so
+  // that a test that has changed its working folder still finds them.
   return std::filesystem::path(KESTAL_TEST_SERVERS_DIR) / Script;
 }
 

@@ -93,11 +93,18 @@ TEST(BandTables, ACatalogueWithoutUsableLinesGivesEmptyTables) {
   EXPECT_EQ(b.Result.Count1400, 0);
 }
 
-TEST(BandTables, VersionIsTheFiveCharactersAfterTheLabel) {
+// The whole version counts, so that a six-character version can ever be "the latest" and
+// its backup is not named "ATNF2.10..csv".
+TEST(BandTables, VersionIsTheWholeVersionAfterTheLabel) {
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.6.3"), "2.6.3");
-  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.10.1"), "2.10.");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.10.1"), "2.10.1");
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 1.6"), "1.6");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2.6.3 "), "2.6.3");
   EXPECT_EQ(CatalogueVersionOf("Catalogue"), "");
+  // Nothing but digits and points reaches a file name.
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: ../../etc"), "");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2/../x"), "2");
+  EXPECT_EQ(CatalogueVersionOf("Catalogue Version: " + std::string(21, '1')), "");
   EXPECT_EQ(CatalogueVersionOf("\xEF\xBB\xBF" "Catalogue Version: 2.6.3"), "2.6.3");
 }
 

@@ -1,0 +1,252 @@
+#include "CatalogueUpdate.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <unistd.h>
+
+#include "Classes.h"
+#include "DOV_datatable.h"
+#include "DOV_matrix.h"
+#include "Dialogs.h"
+#include "HTTPClient.h"
+#include "NetConfig.h"
+#include "StdCtrls.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+#include "Unit1Catalogue.h"
+
+namespace CatalogueUpdate {
+
+namespace {
+
+constexpr const char* Accept = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+constexpr const char* UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+constexpr const char* QueryText =
+    "&Name=Name&RaJD=RaJD&DecJD=DecJD&P0=P0&DM=DM&W50=W50&S400=S400&S1400=S1400&Dist=Dist"
+    "&Age=Age&startUserDefined=true&c1_val=&c2_val=&c3_val=&c4_val=&sort_attr=jname"
+    "&sort_order=asc&condition=&pulsar_names=&ephemeris=short&coords_unit=raj%2Fdecj&radius="
+    "&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-999.99&fsize=3&x_axis="
+    "&x_scale=linear&y_axis=&y_scale=linear&state=query&table_bottom.x=87&table_bottom.y=35";
+
+std::vector<String> ReadLines(const String& FileName, bool& Opened) {
+  std::ifstream in(FileName, std::ios::binary);
+  Opened = static_cast<bool>(in);
+  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return SplitTextLines(bytes);
+}
+
+bool WriteLines(const String& FileName, const std::vector<String>& Lines) {
+  String bytes;
+  for (const String& l : Lines) bytes += l + "\n";
+  return WriteFileReplacing(FileName, bytes);
+}
+
+// Replies are held in memory only up to a size no genuine one comes near (the catalogue of
+// 5000 pulsars is under 1 MB): a server cannot make the program swallow any amount.
+constexpr Int64 MaxPageBytes = 4 * 1024 * 1024;
+constexpr Int64 MaxCatalogueBytes = 32 * 1024 * 1024;
+
+class TCappedStream : public TStringStream {
+public:
+  explicit TCappedStream(Int64 Cap) : FCap(Cap) {}
+  Int64 Write(const void* Buffer, Int64 Count) override {
+    if (Position() + Count > FCap)
+      throw Exception("the reply of the ATNF site is larger than " + IntToStr(FCap / 1048576) +
+                      " MB");
+    return TStringStream::Write(Buffer, Count);
+  }
+
+private:
+  Int64 FCap;
+};
+
+String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
+  TCappedStream reply(Cap);
+  Client.Get(URL, reply);
+  return reply.DataString();
+}
+
+void DeleteTransferFiles() {
+  for (const char* f : {RawReplyFile, ReplyFromHeaderFile, UnusedTransferFile, NewCatalogueFile,
+                        VersionPageFile})
+    DeleteFile(f);
+}
+
+// A failure of the download that the user is told about; the catalogue stays as it was.
+struct TDownloadFailure {
+  String Reason;
+};
+
+void Download(THTTPClient& Client, const String& Version, const String& OldVersion) {
+  const String reply =
+      Fetch(Client, NetConfig().CatalogueURL + QueryPath(Version), MaxCatalogueBytes);
+  const std::vector<String> replyLines = SplitTextLines(reply);
+  if (!WriteLines(RawReplyFile, replyLines))
+    throw TDownloadFailure{String("cannot write ") + RawReplyFile};
+
+  std::vector<String> catalogue = FromHeaderLine(replyLines);
+  if (catalogue.empty())
+    throw TDownloadFailure{"the reply of the ATNF site holds no catalogue"};
+  if (!WriteLines(ReplyFromHeaderFile, catalogue))
+    throw TDownloadFailure{String("cannot write ") + ReplyFromHeaderFile};
+
+  catalogue.insert(catalogue.begin(), VersionLinePrefix + Version);
+  if (!WriteLines(NewCatalogueFile, catalogue))
+    throw TDownloadFailure{String("cannot write ") + NewCatalogueFile};
+  const String problem = CatalogueProblem(NewCatalogueFile, Version);
+  if (!problem.empty()) throw TDownloadFailure{"the downloaded catalogue " + problem};
+  const String installProblem = Install(NewCatalogueFile, OldVersion);
+  if (!installProblem.empty()) throw TDownloadFailure{installProblem};
+}
+
+void Idle(TButton& Button) {
+  Button.SetCaption(Texts::Idle);
+  Button.SetEnabled(true);
+}
+
+void Busy(TButton& Button, const char* Caption) {
+  Button.SetEnabled(false);
+  Button.SetCaption(Caption);
+}
+
+// Downloads and installs; false when it failed (the user has been told why).
+bool DownloadAndInstall(THTTPClient& Client, TButton& Button, const String& Version,
+                        const String& OldVersion) {
+  DeleteFile(RawReplyFile);
+  DeleteFile(UnusedTransferFile);
+  Busy(Button, Texts::Downloading);
+  bool done = false;
+  try {
+    Download(Client, Version, OldVersion);
+    done = true;
+  } catch (const TDownloadFailure& f) {
+    ShowMessage(Texts::ErrorPrefix + f.Reason);
+  } catch (const Exception& e) {
+    ShowMessage(Texts::ErrorPrefix + e.Message);
+  } catch (const std::exception& e) {
+    ShowMessage(Texts::ErrorPrefix + String(e.what()));
+  }
+  DeleteTransferFiles();
+  Idle(Button);
+  return done;
+}
+
+}  // namespace
+
+String AnnouncedVersion(const std::vector<String>& PageLines) {
+  const String wanted = UpperCase("Catalogue Version");
+  const String* last = nullptr;
+  for (const String& line : PageLines)
+    if (UpperCase(line).find(wanted) != String::npos) last = &line;
+  return last ? VersionRunOf(*last) : String();
+}
+
+String QueryPath(const String& Version) {
+  return String(StartPagePath) + "proc_form.php?version=" + Version + QueryText;
+}
+
+std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines) {
+  for (std::size_t i = 0; i < ReplyLines.size(); ++i)
+    if (ReplyLines[i] == HeaderLine)
+      return std::vector<String>(ReplyLines.begin() + static_cast<std::ptrdiff_t>(i),
+                                 ReplyLines.end());
+  return {};
+}
+
+String CatalogueProblem(const String& FileName, const String& Version) {
+  bool opened = false;
+  const std::vector<String> lines = ReadLines(FileName, opened);
+  if (!opened) return "cannot be read";
+  if (lines.empty() || lines[0] != VersionLinePrefix + Version ||
+      CatalogueVersionOf(lines[0]) != Version)
+    return "lacks the line \"" + String(VersionLinePrefix) + Version + "\"";
+  if (!CatalogueHeaderValid(lines)) return "lacks the header line";
+  if (const int line = FirstTooWideCatalogueLine(lines))
+    return "has more fields than the header in line " + IntToStr(line);
+
+  // What the next start will make of it: the same import and the same band tables.
+  TDataTable table(nullptr);
+  table.Resize(11, MaxPulsars);
+  table.ImportFromCSV(FileName, csvSemicolon, true, false);
+  TMatrix m400(nullptr), m1400(nullptr);
+  m400.Resize(11, MaxPulsars);
+  m1400.Resize(11, MaxPulsars);
+  const TBandTableResult bands = BuildBandTables(*table.NumericData, lines, m400, m1400);
+  if (bands.Count400 + bands.Count1400 == 0) return "holds no pulsar the program can use";
+  return String();
+}
+
+String Install(const String& NewFile, const String& OldVersion) {
+  if (!FileExists(CatalogueFileName)) {
+    if (RenameFile(NewFile, CatalogueFileName)) return String();
+    return String("cannot rename ") + NewFile + " to " + CatalogueFileName;
+  }
+  // The backup is a second name of the old file, so ATNF.csv never goes missing; link()
+  // refuses an existing name, which keeps an earlier backup as it was.
+  const String backup = "ATNF" + OldVersion + ".csv";
+  if (FileExists(backup) || backup == CatalogueFileName)
+    return backup + " already exists; the catalogue was not replaced";
+  if (link(CatalogueFileName, backup.c_str()) != 0) {
+    if (errno == EEXIST) return backup + " already exists; the catalogue was not replaced";
+    // A file system without hard links: a copy does as well.
+    if (!CopyFileBytes(CatalogueFileName, backup, true))
+      return "cannot keep the old catalogue as " + backup;
+  }
+  if (std::rename(NewFile.c_str(), CatalogueFileName) != 0) {
+    const String reason = std::system_category().message(errno);
+    DeleteFile(backup);
+    return String("cannot install the new catalogue: ") + reason;
+  }
+  return String();
+}
+
+bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVersion) {
+  Client.Request.Accept = Accept;
+  Client.Request.UserAgent = UserAgent;
+
+  DeleteFile(VersionPageFile);
+  Busy(Button, Texts::Checking);
+  try {
+    const String page = Fetch(Client, NetConfig().CatalogueURL + StartPagePath, MaxPageBytes);
+    if (!WriteLines(VersionPageFile, SplitTextLines(page)))
+      ShowMessage(String(Texts::ErrorPrefix) + "cannot write " + VersionPageFile);
+  } catch (const Exception& e) {
+    ShowMessage(Texts::ErrorPrefix + e.Message);
+  } catch (const std::exception& e) {
+    ShowMessage(Texts::ErrorPrefix + String(e.what()));
+  }
+
+  Button.SetCaption(Texts::Comparing);
+  bool opened = false;
+  const std::vector<String> page = ReadLines(VersionPageFile, opened);
+  if (!opened) {
+    ShowMessage(Texts::NoPageFile);
+    Idle(Button);
+    return false;
+  }
+  const String announced = AnnouncedVersion(page);
+  if (announced.empty()) {
+    ShowMessage(String(Texts::ErrorPrefix) + Texts::NoVersionAnnounced);
+    Idle(Button);
+    return false;
+  }
+  if (announced == LocalVersion) {
+    ShowMessage(Texts::Latest);
+    Idle(Button);
+    return false;
+  }
+
+  ShowMessage(Texts::NewOne);
+  if (MessageBox(Texts::AskDownload, Texts::AskDownloadTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES) {
+    // After a failed download there is nothing new to restart for.
+    if (!DownloadAndInstall(Client, Button, announced, LocalVersion)) return false;
+  } else {
+    Idle(Button);
+  }
+  return MessageBox(Texts::AskRestart, Texts::AskRestartTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+}  // namespace CatalogueUpdate

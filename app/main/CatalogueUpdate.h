@@ -1,0 +1,75 @@
+#pragma once
+// Checking the pulsar catalogue against the catalogue service and installing a newer one.
+//
+// The user's catalogue is never put at risk: the reply is converted into a file beside it,
+// that file must pass the same import and band-table build the next start runs, the old
+// catalogue is kept under its versioned backup name, and only then does the new file take
+// the name ATNF.csv, in one rename. Every failure is told to the user and leaves ATNF.csv as
+// it was.
+
+#include <vector>
+
+#include "System.h"
+#include "Unit1Catalogue.h"
+
+class TButton;
+class THTTPClient;
+
+namespace CatalogueUpdate {
+
+// Files in the working folder.
+inline constexpr const char* VersionPageFile = "VersionPage.txt";
+inline constexpr const char* RawReplyFile = "ATNFNew.txt";
+inline constexpr const char* ReplyFromHeaderFile = "ATNFNewC.txt";
+inline constexpr const char* UnusedTransferFile = "ATNFNew.csv";
+inline constexpr const char* NewCatalogueFile = "ATNFNewC.csv";
+
+inline constexpr const char* HeaderLine = CatalogueHeader;
+inline constexpr const char* VersionLinePrefix = "Catalogue Version: ";
+inline constexpr const char* StartPagePath = "/research/pulsar/psrcat/";
+
+// The version the service's start page announces: the version run (VersionRunOf) of the last
+// line that contains "Catalogue Version" in any case; empty when no line does.
+String AnnouncedVersion(const std::vector<String>& PageLines);
+
+// Path and query of the catalogue request for Version.
+String QueryPath(const String& Version);
+
+// The reply from the header line on; empty when the header line never comes.
+std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
+
+// Empty when FileName is a catalogue of Version that the program can start with: the
+// version line, and what the start-up import accepts (the header line, no line wider than
+// it) giving at least one pulsar in a band table. Otherwise why it is not.
+String CatalogueProblem(const String& FileName, const String& Version);
+
+// Keeps ATNF.csv as ATNF<OldVersion>.csv and puts NewFile in its place in one rename, so
+// that ATNF.csv exists with whole content at every moment. Without an ATNF.csv, NewFile
+// simply takes the name. Empty on success, otherwise why nothing was changed.
+String Install(const String& NewFile, const String& OldVersion);
+
+// Texts the check shows.
+namespace Texts {
+inline constexpr const char* Idle = "Check ATNF Catalogue version";
+inline constexpr const char* Checking = "Checking ATNF site";
+inline constexpr const char* Comparing = "Comparing versions";
+inline constexpr const char* Downloading = "Downloading new ATNF Catalogue";
+inline constexpr const char* NoPageFile = "Failed to open file.";
+inline constexpr const char* Latest = "You have the latest version of ATNF Catalogue";
+inline constexpr const char* NewOne = "There is a new version of ATNF Catalogue";
+inline constexpr const char* AskDownload = "Do you want to download the latest ATNF Catalogue ?";
+inline constexpr const char* AskDownloadTitle = "Pls confirm";
+inline constexpr const char* AskRestart = "Please close Kestal and restart";
+inline constexpr const char* AskRestartTitle = "Update ATNF catalogue";
+inline constexpr const char* ErrorPrefix = "Error: ";
+inline constexpr const char* NoVersionAnnounced =
+    "the ATNF site announces no catalogue version";
+}  // namespace Texts
+
+// The whole check behind the button: fetch the start page through Client, compare its
+// version with LocalVersion, offer the download, install. Button shows the progress and is
+// enabled again on every way out. True when the user asked to close the program so that the
+// next start reads the new catalogue.
+bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVersion);
+
+}  // namespace CatalogueUpdate

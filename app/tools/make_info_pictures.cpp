@@ -1,0 +1,33 @@
+// Build-time tool: draws every information picture into <folder>/Info<Window>.png.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Forms.h"
+#include "GraphicsExport.h"
+#include "InfoPictures.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    return 2;
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize(argc, argv);  // text layout needs the application object
+  const String folder = argv[1];
+  try {
+    for (const String& window : InfoPictures::Windows()) {
+      TBitmap bitmap;
+      InfoPictures::Draw(window, bitmap);
+      const String file = folder + "/" + InfoPictures::FileNameOf(window);
+      if (!SaveBitmapAsPng(bitmap, file)) {
+        std::fprintf(stderr, "cannot write %s\n", file.c_str());
+        return 1;
+      }
+    }
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "%s\n", e.Message.c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,594 @@
+// Statistics of TMatrix over windows, column and row transformations, searches, fills and
+// the copies to and from vectors, other matrices and plain arrays.
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "DOV_math1.h"
+#include "DOV_matrix.h"
+#include "DOV_vector.h"
+#include "RtlRandom.h"
+
+namespace {
+
+constexpr double kMinMaxStart = static_cast<double>(uc_MaxReal);
+constexpr double kFindStart = static_cast<double>(uc_MaxDouble);
+
+// Nearest integer, halves to even, as the run-time rounds ranks.
+inline Int64 RoundRank(double x) { return static_cast<Int64>(std::nearbyint(x)); }
+
+}  // namespace
+
+bool TMatrix::ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol,
+                          Integer& HighRow) const {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  return LowCol >= 1 && LowRow >= 1 && HighCol >= LowCol && HighRow >= LowRow;
+}
+
+std::vector<double> TMatrix::WindowValues(Integer LowCol, Integer LowRow, Integer HighCol,
+                                          Integer HighRow, bool RowsOuter) const {
+  std::vector<double> v;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return v;
+  try {
+    v.reserve(static_cast<std::size_t>(HighCol - LowCol + 1) * (HighRow - LowRow + 1));
+  } catch (const std::bad_alloc&) {
+    RaiseNoMemory();
+  }
+  if (RowsOuter) {
+    for (Integer r = LowRow; r <= HighRow; ++r)
+      for (Integer c = LowCol; c <= HighCol; ++c) v.push_back(ColumnPtr(c)[r - 1]);
+  } else {
+    for (Integer c = LowCol; c <= HighCol; ++c)
+      v.insert(v.end(), ColumnPtr(c) + (LowRow - 1), ColumnPtr(c) + HighRow);
+  }
+  return v;
+}
+
+// ---- statistics --------------------------------------------------------------------------
+
+void TMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                     double& Minimum, double& Maximum) const {
+  Minimum = kMinMaxStart;
+  Maximum = -kMinMaxStart;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  for (Integer c = LowCol; c <= HighCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LowRow - 1; r < HighRow; ++r) {
+      if (a[r] < Minimum) Minimum = a[r];
+      if (a[r] > Maximum) Maximum = a[r];
+    }
+  }
+}
+
+void TMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                      double& Mean, double& Variance) const {
+  Mean = Variance = 0;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  double s = 0, sq = 0;
+  for (Integer c = LowCol; c <= HighCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LowRow - 1; r < HighRow; ++r) {
+      s += a[r];
+      sq += a[r] * a[r];
+    }
+  }
+  const double n = static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1);
+  Mean = s / n;
+  Variance = 1;
+  if (n >= 3) Variance = std::max(0.0, (sq - s * s / n) / (n - 1));
+}
+
+double TMatrix::Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const {
+  if (!ValidWindow(LoC, LoR, HiC, HiR)) return 0;
+  double s = 0;
+  for (Integer c = LoC; c <= HiC; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LoR - 1; r < HiR; ++r) s += a[r];
+  }
+  return s;
+}
+
+double TMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow) const {
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return 0;
+  bool zero = false;
+  double s = 0;
+  for (Integer c = LowCol; c <= HighCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LowRow - 1; r < HighRow; ++r) {
+      if (a[r] < 0)
+        throw ESDLMatrixError(
+            ComponentErrorMessage(this, "negative argument passed to GeometricMean"));
+      if (a[r] == 0)
+        zero = true;
+      else
+        s += std::log(a[r]);
+    }
+  }
+  if (zero) return 0;
+  return std::exp(s / (static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1)));
+}
+
+double TMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
+                             Integer HighRow) const {
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return 0;
+  double s = 0;
+  for (Integer c = LowCol; c <= HighCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LowRow - 1; r < HighRow; ++r) {
+      if (!(a[r] > 0))
+        throw ESDLMatrixError(
+            ComponentErrorMessage(this, "negative or zero argument passed to HarmonicMean"));
+      s += 1.0 / a[r];
+    }
+  }
+  return static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1) / s;
+}
+
+void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                       double& Skewness, double& Kurtosis) const {
+  Skewness = Kurtosis = 0;
+  const std::vector<double> v = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
+  const double n = static_cast<double>(v.size());
+  if (n < 2) return;
+  double m = 0;
+  for (double x : v) m += x;
+  m /= n;
+  double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
+  for (double x : v) {
+    const double d = x - m;
+    s1 += d;
+    s2 += d * d;
+    s3 += d * d * d;
+    s4 += d * d * d * d;
+  }
+  const double s = std::sqrt((s2 - s1 * s1 / n) / (n - 1));
+  if (s == 0) return;
+  Skewness = s3 / n / (s * s * s);
+  Kurtosis = s4 / n / (s * s * s * s) - 3;
+}
+
+void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                             double& Skewness, double& Kurtosis) const {
+  Skewness = Kurtosis = 0;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  const double n = static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1);
+  if (n < 4) return;
+  double g, k;
+  SkewKurt(LowCol, LowRow, HighCol, HighRow, g, k);
+  Skewness = n / ((n - 1) * (n - 2)) * n * g;
+  Kurtosis = n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * n * (k + 3) -
+             3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+}
+
+bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                        double& Q1, double& Q2, double& Q3) const {
+  Q1 = Q2 = Q3 = 0;
+  std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, true);
+  if (x.empty()) return false;
+  SortArray(x.data(), static_cast<Integer>(x.size()) - 1, true);
+  const auto n = static_cast<Int64>(x.size());
+  auto quart = [&](double q) {
+    if (n < 2) return x[0];
+    const double t = (n + 1) * q;
+    const auto k = static_cast<Int64>(t);
+    if (k == 0) return x[0];
+    if (k >= n) return x[n - 1];
+    return x[k - 1] + (t - k) * (x[k] - x[k - 1]);
+  };
+  Q1 = quart(0.25);
+  Q2 = quart(0.5);
+  Q3 = quart(0.75);
+  return true;
+}
+
+double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                           Integer HighRow) const {
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
+  std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
+  if (x.empty()) return 0;
+  const auto n = static_cast<Int64>(x.size());
+  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
+  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+}
+
+double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                           Integer HighRow, Integer SampleSize) const {
+  Integer lc = LowCol, lr = LowRow, hc = HighCol, hr = HighRow;
+  if (!ValidWindow(lc, lr, hc, hr)) return 0;
+  const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
+  if (SampleSize <= 0 || SampleSize >= n)
+    return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
+  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
+  Randomize();
+  std::vector<double> draws;
+  try {
+    draws.resize(static_cast<std::size_t>(SampleSize));
+  } catch (const std::bad_alloc&) {
+    RaiseNoMemory();
+  }
+  Integer neg = 0, zero = 0;
+  for (auto& d : draws) {
+    const Integer c = lc + Random(hc - lc + 1);
+    const Integer r = lr + Random(hr - lr + 1);
+    d = ColumnPtr(c)[r - 1];
+    if (d < 0) ++neg;
+    if (d == 0) ++zero;
+  }
+  const double p = prob / 100;
+  if (static_cast<double>(neg) / SampleSize < p && p < static_cast<double>(neg + zero) / SampleSize)
+    return 0;
+  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
+  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+}
+
+bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
+                        double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
+                        Integer& Overflow, Integer& MaxCnt) const {
+  if (Histo == nullptr || !(BinWidth > 0)) return false;
+  const double bins = std::nearbyint(std::fabs(LastBin - FirstBin) / BinWidth) + 1;
+  if (!(bins <= 500)) return false;
+  const auto NE = static_cast<Integer>(bins);
+  if (Histo->NrOfElem() != NE) Histo->Resize(NE);
+  Histo->Clear();
+  Underflow = Overflow = MaxCnt = 0;
+  if (!ValidWindow(LoX, LoY, HiX, HiY)) return true;
+  const double top = LastBin + BinWidth;
+  for (Integer c = LoX; c <= HiX; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LoY - 1; r < HiY; ++r) {
+      const double v = a[r];
+      if (v < FirstBin) {
+        ++Underflow;
+      } else if (v >= top) {
+        ++Overflow;
+      } else {
+        const double b = std::floor((v - FirstBin) / BinWidth) + 1;
+        if (!(b >= 1 && b <= NE)) continue;  // outside the vector (NaN too): dropped
+        const auto bin = static_cast<Integer>(b);
+        Histo->SetVal(bin, Histo->GetVal(bin) + 1);
+        MaxCnt = std::max(MaxCnt, Histo->GetVal(bin));
+      }
+    }
+  }
+  return true;
+}
+
+double TMatrix::Correlate(const TMatrix* OtherMat) const {
+  if (OtherMat == nullptr || OtherMat->FNCol != FNCol || OtherMat->FNRow != FNRow)
+    throw ESDLMatrixError(ComponentErrorMessage(this, "matrices do not match"));
+  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  for (Integer c = 1; c <= FNCol; ++c) {
+    const double* x = ColumnPtr(c);
+    const double* y = OtherMat->ColumnPtr(c);
+    for (Integer r = 0; r < FNRow; ++r) {
+      sx += x[r];
+      sy += y[r];
+      sxx += x[r] * x[r];
+      syy += y[r] * y[r];
+      sxy += x[r] * y[r];
+    }
+  }
+  const double n = static_cast<double>(FNCol) * FNRow;
+  if (!(n > 2 && sxx > 0 && syy > 0)) return 0;
+  const double Sxx = sxx - sx * sx / n;
+  const double Syy = syy - sy * sy / n;
+  if (Sxx == 0 || Syy == 0) return 0;
+  return (sxy - sx * sy / n) / std::sqrt(std::fabs(Sxx * Syy));
+}
+
+void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                   double Value, Integer& ColIx, Integer& RowIx) const {
+  ColIx = RowIx = 0;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  double best = kFindStart;
+  for (Integer c = LowCol; c <= HighCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = LowRow; r <= HighRow; ++r) {
+      const double d = std::fabs(a[r - 1] - Value);
+      if (d < best) {
+        best = d;
+        ColIx = c;
+        RowIx = r;
+      }
+    }
+  }
+}
+
+Integer TMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const {
+  if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
+  const double* x = ColumnPtr(Col) - 1;  // 1-based
+  Integer lo = 1, hi = FNRow;
+  while (hi - lo > 1) {
+    const Integer mid = (lo + hi) / 2;
+    if (Value == x[mid]) return mid;
+    if ((Value >= x[mid]) == ColIsAscending)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  return std::fabs(x[lo] - Value) < std::fabs(x[hi] - Value) ? lo : hi;
+}
+
+Integer TMatrix::Dichotomize(double Threshold, TBool2DArray& ResultArray) const {
+  ResultArray.assign(static_cast<std::size_t>(std::max<Integer>(FNCol, 0)),
+                     TBoolArray(static_cast<std::size_t>(std::max<Integer>(FNRow, 0)), false));
+  Integer count = 0;
+  for (Integer c = 1; c <= FNCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = 0; r < FNRow; ++r) {
+      const bool above = a[r] > Threshold;
+      ResultArray[c - 1][r] = above;
+      count += above;
+    }
+  }
+  return count;
+}
+
+// ---- transformations ---------------------------------------------------------------------
+
+void TMatrix::MeanVec(TDims Dim, TVector* Means) const {
+  if (Means == nullptr) return;
+  if (Dim == dimX) {
+    Means->SetVecSize(FNCol);
+    for (Integer c = 1; c <= FNCol; ++c) Means->SetVal(c, Sum(c, 1, c, FNRow) / FNRow);
+  } else if (Dim == dimY) {
+    Means->SetVecSize(FNRow);
+    std::vector<double> sums(static_cast<std::size_t>(std::max<Integer>(FNRow, 0)), 0.0);
+    for (Integer c = 1; c <= FNCol; ++c) {
+      const double* a = ColumnPtr(c);
+      for (Integer r = 0; r < FNRow; ++r) sums[r] += a[r];
+    }
+    for (Integer r = 1; r <= FNRow; ++r) Means->SetVal(r, sums[r - 1] / FNCol);
+  }
+}
+
+void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
+  for (Integer c = 1; c <= FNCol; ++c) {
+    double mean, var;
+    MeanVar(c, 1, c, FNRow, mean, var);
+    const double sd = std::sqrt(var);
+    if (var > 0) {
+      double* a = ColumnPtr(c);
+      for (Integer r = 0; r < FNRow; ++r) a[r] = (a[r] - mean) / sd;
+    }
+    if (Means != nullptr) Means->SetVal(c, mean);
+    if (StdDevs != nullptr) StdDevs->SetVal(c, sd);
+  }
+  Changed();
+}
+
+void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
+  for (Integer r = 1; r <= FNRow; ++r) {
+    double mean, var;
+    MeanVar(1, r, FNCol, r, mean, var);
+    const double sd = std::sqrt(var);
+    if (var > 0)
+      for (Integer c = 1; c <= FNCol; ++c) ColumnPtr(c)[r - 1] = (ColumnPtr(c)[r - 1] - mean) / sd;
+    if (Means != nullptr) Means->SetVal(r, mean);
+    if (StdDevs != nullptr) StdDevs->SetVal(r, sd);
+  }
+  Changed();
+}
+
+void TMatrix::MeanCenterColumns(TVector* Means) {
+  if (Means != nullptr) Means->SetVecSize(FNCol);
+  for (Integer c = 1; c <= FNCol; ++c) {
+    double mean, var;
+    MeanVar(c, 1, c, FNRow, mean, var);
+    double* a = ColumnPtr(c);
+    for (Integer r = 0; r < FNRow; ++r) a[r] -= mean;
+    if (Means != nullptr) Means->SetVal(c, mean);
+  }
+  Changed();
+}
+
+void TMatrix::MeanCenterRows(TVector* Means) {
+  if (Means != nullptr) Means->SetVecSize(FNRow);
+  for (Integer r = 1; r <= FNRow; ++r) {
+    double mean, var;
+    MeanVar(1, r, FNCol, r, mean, var);
+    for (Integer c = 1; c <= FNCol; ++c) ColumnPtr(c)[r - 1] -= mean;
+    if (Means != nullptr) Means->SetVal(r, mean);
+  }
+  Changed();
+}
+
+void TMatrix::QNormalizeColumns(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  for (Integer c = 1; c <= FNCol; ++c) {
+    const double q = Percentile(RefQuant, c, 1, c, FNRow);
+    const double m = Percentile(50, c, 1, c, FNRow);
+    const double d = std::fabs(m - q);
+    if (d > 0) {
+      double* a = ColumnPtr(c);
+      for (Integer r = 0; r < FNRow; ++r) a[r] = (a[r] - m) / d;
+    }
+    if (Medians != nullptr) Medians->SetVal(c, m);
+    if (QuantDiffs != nullptr) QuantDiffs->SetVal(c, d);
+  }
+  Changed();
+}
+
+void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs) {
+  for (Integer r = 1; r <= FNRow; ++r) {
+    const double q = Percentile(RefQuant, 1, r, FNCol, r);
+    const double m = Percentile(50, 1, r, FNCol, r);
+    const double d = std::fabs(m - q);
+    if (d > 0)
+      for (Integer c = 1; c <= FNCol; ++c) ColumnPtr(c)[r - 1] = (ColumnPtr(c)[r - 1] - m) / d;
+    if (Medians != nullptr) Medians->SetVal(r, m);
+    if (QuantDiffs != nullptr) QuantDiffs->SetVal(r, d);
+  }
+  Changed();
+}
+
+void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
+  if (DestVec == nullptr) return;
+  const bool perRow = Orient == orVert;
+  const Integer entries = perRow ? FNRow : FNCol;
+  const Integer across = perRow ? FNCol : FNRow;
+  double start = 0;
+  if (EdgeOp == eopMin) start = kFindStart;
+  if (EdgeOp == eopMax) start = -kFindStart;
+  std::vector<double> acc(static_cast<std::size_t>(std::max<Integer>(entries, 0)), start);
+  for (Integer c = 1; c <= FNCol; ++c) {
+    const double* a = ColumnPtr(c);
+    for (Integer r = 1; r <= FNRow; ++r) {
+      double& e = acc[static_cast<std::size_t>((perRow ? r : c) - 1)];
+      const double v = a[r - 1];
+      switch (EdgeOp) {
+        case eopMin: if (v < e) e = v; break;
+        case eopMax: if (v > e) e = v; break;
+        case eopSum:
+        case eopMean: e += v; break;
+      }
+    }
+  }
+  DestVec->SetVecSize(entries);
+  for (Integer i = 1; i <= entries; ++i)
+    DestVec->SetVal(i, EdgeOp == eopMean ? acc[i - 1] / across : acc[i - 1]);
+}
+
+void TMatrix::MirrorColumns() {
+  for (Integer c = 1, d = FNCol; c < d; ++c, --d)
+    std::swap_ranges(ColumnPtr(c), ColumnPtr(c) + FNRow, ColumnPtr(d));
+  Changed();
+}
+
+void TMatrix::MirrorRows() {
+  for (Integer c = 1; c <= FNCol; ++c) std::reverse(ColumnPtr(c), ColumnPtr(c) + FNRow);
+  Changed();
+}
+
+void TMatrix::ExchangeColumns(Integer c1, Integer c2) {
+  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
+  if (c1 != c2) std::swap_ranges(ColumnPtr(c1), ColumnPtr(c1) + FNRow, ColumnPtr(c2));
+  Changed();
+}
+
+void TMatrix::ExchangeRows(Integer r1, Integer r2) {
+  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
+  for (Integer c = 1; c <= FNCol; ++c) std::swap(ColumnPtr(c)[r1 - 1], ColumnPtr(c)[r2 - 1]);
+  Changed();
+}
+
+void TMatrix::FillDiag(double Value) {
+  for (Integer i = 1; i <= std::min(FNCol, FNRow); ++i) ColumnPtr(i)[i - 1] = Value;
+  Changed();
+}
+
+void TMatrix::FillRandomUniform(double RangeLow, double RangeHigh) {
+  for (Integer c = 1; c <= FNCol; ++c) {
+    double* a = ColumnPtr(c);
+    for (Integer r = 0; r < FNRow; ++r)
+      a[r] = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+  }
+  Changed();
+}
+
+void TMatrix::FillRandomGauss(double Mean, double StdDev) {
+  for (Integer c = 1; c <= FNCol; ++c) {
+    double* a = ColumnPtr(c);
+    for (Integer r = 0; r < FNRow; ++r) a[r] = GRandom() * StdDev + Mean;
+  }
+  Changed();
+}
+
+// ---- copies ------------------------------------------------------------------------------
+
+void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol,
+                           Integer LastCol) const {
+  if (DestVec == nullptr || FNCol < 1 || FNRow < 1) return;
+  MakeValidColRange(FirstCol, LastCol);
+  Row = std::clamp<Integer>(Row, 1, FNRow);
+  LastCol = std::min<Int64>(LastCol, static_cast<Int64>(FirstCol) + DestVec->NrOfElem() - 1);
+  DestVec->Clear();
+  for (Integer c = FirstCol; c <= LastCol; ++c)
+    DestVec->SetVal(c - FirstCol + 1, ColumnPtr(c)[Row - 1]);
+}
+
+void TMatrix::CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow,
+                           Integer LastRow) const {
+  if (DestVec == nullptr || FNCol < 1 || FNRow < 1) return;
+  MakeValidRowRange(FirstRow, LastRow);
+  Col = std::clamp<Integer>(Col, 1, FNCol);
+  LastRow = std::min<Int64>(LastRow, static_cast<Int64>(FirstRow) + DestVec->NrOfElem() - 1);
+  DestVec->Clear();
+  const double* a = ColumnPtr(Col);
+  for (Integer r = FirstRow; r <= LastRow; ++r) DestVec->SetVal(r - FirstRow + 1, a[r - 1]);
+}
+
+void TMatrix::CopyFrom(const TMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol,
+                       Integer DestRow) {
+  if (MatSource == nullptr) return;
+  const Integer sc = MatSource->FNCol, sr = MatSource->FNRow;
+  if (sc >= 1 && sr >= 1) {
+    SourceColLo = std::clamp<Integer>(SourceColLo, 1, sc);
+    SourceColHi = std::clamp<Integer>(SourceColHi, 1, sc);
+    SourceRowLo = std::clamp<Integer>(SourceRowLo, 1, sr);
+    SourceRowHi = std::clamp<Integer>(SourceRowHi, 1, sr);
+    if (SourceColHi < SourceColLo) std::swap(SourceColLo, SourceColHi);
+    if (SourceRowHi < SourceRowLo) std::swap(SourceRowLo, SourceRowHi);
+    // Read first: the source may be this matrix.
+    const std::vector<double> part =
+        MatSource->WindowValues(SourceColLo, SourceRowLo, SourceColHi, SourceRowHi, false);
+    std::size_t i = 0;
+    for (Integer c = SourceColLo; c <= SourceColHi; ++c)
+      for (Integer r = SourceRowLo; r <= SourceRowHi; ++r, ++i) {
+        const Int64 dc = static_cast<Int64>(c) + DestCol - SourceColLo;
+        const Int64 dr = static_cast<Int64>(r) + DestRow - SourceRowLo;
+        if (dc >= 1 && dc <= FNCol && dr >= 1 && dr <= FNRow)
+          SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr), part[i]);
+      }
+  }
+  Changed();
+}
+
+void TMatrix::CopyFromVec(const TVector* VecSource, Integer Source1stElem,
+                          Integer SourceLastElem, Integer DestCol, Integer DestRow) {
+  CopyFromVec(dimY, VecSource, Source1stElem, SourceLastElem, DestCol, DestRow);
+}
+
+void TMatrix::CopyFromVec(TDims Dim, const TVector* VecSource, Integer Source1stElem,
+                          Integer SourceLastElem, Integer DestCol, Integer DestRow) {
+  if (VecSource == nullptr) return;
+  VecSource->MakeValidElemRange(Source1stElem, SourceLastElem);
+  if (Dim == dimX || Dim == dimY) {
+    for (Integer e = Source1stElem; e <= SourceLastElem; ++e) {
+      const Int64 k = e - Source1stElem;
+      const Int64 c = Dim == dimX ? DestCol + k : DestCol;
+      const Int64 r = Dim == dimY ? DestRow + k : DestRow;
+      if (c >= 1 && c <= FNCol && r >= 1 && r <= FNRow)
+        SetVal(static_cast<Integer>(c), static_cast<Integer>(r), VecSource->GetVal(e));
+    }
+  }
+  Changed();
+}
+
+void TMatrix::CopyToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol,
+                          Integer LowRow, Integer HighRow) const {
+  DestArray.clear();
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  DestArray.resize(static_cast<std::size_t>(HighCol - LowCol + 1));
+  for (Integer c = LowCol; c <= HighCol; ++c)
+    DestArray[c - LowCol].assign(ColumnPtr(c) + (LowRow - 1), ColumnPtr(c) + HighRow);
+}
+
+void TMatrix::CopyFromArray(const TDouble2DArray& SrcArray, Integer Col, Integer Row) {
+  if (SrcArray.empty()) return;
+  const std::size_t width = SrcArray[0].size();
+  for (std::size_t i = 0; i < SrcArray.size(); ++i) {
+    const std::size_t len = std::min(width, SrcArray[i].size());
+    for (std::size_t j = 0; j < len; ++j) {
+      const Int64 c = Col + static_cast<Int64>(i), r = Row + static_cast<Int64>(j);
+      if (c >= 1 && c <= FNCol && r >= 1 && r <= FNRow)
+        SetVal(static_cast<Integer>(c), static_cast<Integer>(r), SrcArray[i][j]);
+    }
+  }
+}

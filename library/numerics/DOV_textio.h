@@ -1,0 +1,57 @@
+#pragma once
+// The number-text files of the vectors and matrices: whitespace-separated tokens read by the
+// run-time's text file, written whole in memory and put in place only when complete.
+
+#include <cmath>
+
+#include "DOV_sdlbase.h"
+#include "SysUtils.h"
+#include "TextFile.h"
+
+namespace dov_textio {
+
+// Reads Count integers (blanks and line ends between them). False when the file ends before
+// them or a token is not an integer.
+inline bool ReadHeader(TTextFile& F, Integer* Out, int Count) {
+  for (int i = 0; i < Count; ++i) {
+    if (F.SeekEof()) return false;
+    try {
+      Out[i] = F.ReadInteger();
+    } catch (const EInOutError&) {
+      return false;
+    }
+  }
+  return true;
+}
+
+enum class TToken { Number, NotANumber, End };
+
+// The next real of the file: the token is always consumed; a token that does not convert
+// leaves Value alone and reading can go on with the next one.
+inline TToken ReadNumber(TTextFile& F, long double& Value) {
+  if (F.SeekEof()) return TToken::End;
+  long double v = 0;
+  if (!F.TryReadReal(v)) return TToken::NotANumber;
+  Value = v;
+  return TToken::Number;
+}
+
+// The bytes left to read: no header may promise more values than the file can hold (each
+// needs a character and a separator at the least).
+inline Int64 BytesLeft(TTextFile& F) { return F.FileSize() - F.FilePos(); }
+
+// A loader that sizes its object from a header allocates at most this many elements beyond
+// the values the file holds (a window may start inside a large object), so a damaged header
+// cannot make it take gigabytes.
+inline constexpr Int64 MaxElementsBeyondFile = Int64(1) << 24;
+
+// A bound read as an extended number from a stream, rounded to the nearest integer; false
+// when it is not a number or lies outside the 32-bit range.
+inline bool BoundFromExtended(long double x, Integer& Bound) {
+  const long double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) return false;
+  Bound = static_cast<Integer>(r);
+  return true;
+}
+
+}  // namespace dov_textio

@@ -1,0 +1,376 @@
+#include "DOV_math2.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "DOV_math1.h"
+#include "DOV_matrix.h"
+#include "DOV_univconst.h"
+#include "DOV_vector.h"
+
+static_assert(std::numeric_limits<Extended>::digits == 64,
+              "the curve fit's sums need the 80-bit extended type");
+
+namespace {
+
+constexpr Integer kRowsPerGrowth = 1000;
+// Values within this distance of 0 have no usable reciprocal.
+constexpr Extended kTinyValue = 1e-30L;
+// What a reciprocal of (nearly) zero contributes instead.
+constexpr Extended kNoReciprocal = uc_MaxReal;
+constexpr double kLargestDouble = std::numeric_limits<double>::max();
+
+}  // namespace
+
+TCurveFit::TCurveFit(TComponent* AOwner) : TComponent(AOwner), FData(new TMatrix(nullptr)) {
+  FData->Resize(2, kRowsPerGrowth);
+  Init();
+}
+
+TCurveFit::~TCurveFit() = default;
+
+void TCurveFit::Init() {
+  FSums = TCurveFitSums{};
+  FNumData = 0;
+  FPSplineFQ = 0;
+  FData->Fill(0);
+  FMinX = FMinY = kLargestDouble;
+  FMaxX = FMaxY = -kLargestDouble;
+  FErrIndic.Clear();
+  // A spline prepared before would still describe the points just dropped.
+  MarkCachesStale();
+}
+
+void TCurveFit::MarkCachesStale() {
+  FSplineValid = false;
+  FKendallValid = false;
+  FPenSplineValid = false;
+}
+
+Integer TCurveFit::EnterStatValue(double x, double y) {
+  // The matrix grows first: when memory runs out the point is in neither representation.
+  if (FData->NrOfRows() < FNumData + 1) FData->Resize(2, FData->NrOfRows() + kRowsPerGrowth);
+  AdjustSums(x, y, +1);
+  ++FNumData;
+  FData->SetVal(1, FNumData, x);
+  FData->SetVal(2, FNumData, y);
+  MarkCachesStale();
+  return FNumData;
+}
+
+// Removal must take away bit for bit what the addition put in, so both run through here: the
+// same thresholds, the same substitutes, the same skipped terms, each term negated.
+void TCurveFit::AdjustSums(double xd, double yd, int Sign) {
+  const bool adding = Sign > 0;
+  const Extended sg = Sign;
+  const Extended x = xd, y = yd;
+  const Extended M = kNoReciprocal;
+  TCurveFitSums& s = FSums;
+  auto flag = [&](TCurveFitError e) {
+    if (adding) FErrIndic.Include(e);
+  };
+  auto add = [&](Extended& sum, Extended term) { sum += sg * term; };
+
+  if (adding) {
+    if (!(xd >= FMinX)) FMinX = xd;
+    if (!(yd >= FMinY)) FMinY = yd;
+    if (xd > FMaxX) FMaxX = xd;
+    if (yd > FMaxY) FMaxY = yd;
+  }
+
+  add(s.sumx, x);
+  add(s.sumy, y);
+  add(s.sumxq, x * x);
+  add(s.sumyq, y * y);
+  s.sumDiff = adding ? s.sumDiff + x - y : s.sumDiff - x + y;
+  add(s.SumDiffq, (x - y) * (x - y));
+  add(s.sumxy, x * y);
+  add(s.sumx2y, x * x * y);
+  add(s.sumxy2, y * y * x);
+  add(s.sumx3, x * x * x);
+  add(s.sumy3, y * y * y);
+  add(s.sumx4, (x * x) * (x * x));
+  add(s.sumy4, (y * y) * (y * y));
+
+  const bool xUsable = std::fabs(x) > kTinyValue;
+  if (std::fabs(y) > kTinyValue) {
+    add(s.sum1byy, 1 / y);
+    add(s.sum1byyq, 1 / (y * y));
+    add(s.sumxbyy, x / y);
+    if (xUsable) {
+      add(s.sum1byxy, (1 / x) / y);
+    } else {
+      add(s.sum1byxy, M / y);
+      flag(cfeXEQ0);
+    }
+  } else {
+    flag(cfeYEQ0);
+    add(s.sum1byy, M);
+    add(s.sum1byyq, M * M);
+    add(s.sumxbyy, M * x);
+    if (xUsable) {
+      add(s.sum1byxy, M / x);
+    } else {
+      add(s.sum1byxy, M);
+      flag(cfeXEQ0);
+    }
+  }
+
+  if (xUsable) {
+    add(s.sum1byx, 1 / x);
+    add(s.sum1byxq, 1 / (x * x));
+    add(s.sumybyx, y / x);
+  } else {
+    flag(cfeXEQ0);
+    add(s.sum1byx, M);
+    add(s.sum1byxq, M * M);
+    add(s.sumybyx, M * y);
+  }
+
+  if (x <= 0) {
+    flag(cfeXLE0);
+  } else {
+    const Extended L = std::log(x);
+    add(s.sumlnx, L);
+    add(s.sumlnxq, L * L);
+    add(s.sumylnx, y * L);
+    add(s.sumxlnx, x * L);
+    add(s.sumyqlnx, y * y * L);
+    if (y == 0) {
+      flag(cfeYEQ0);
+    } else {
+      add(s.sumlnxbyy, L / y);
+    }
+    if (y <= 0) {
+      flag(cfeYLE0);
+    } else {
+      add(s.sumlnxlny, L * std::log(y));
+    }
+  }
+
+  if (y <= 0) {
+    flag(cfeYLE0);
+  } else {
+    const Extended K = std::log(y);
+    add(s.sumlny, K);
+    add(s.sumylny, y * K);
+    add(s.sumlnyq, K * K);
+    add(s.sumxlny, x * K);
+    add(s.sumxqlny, x * x * K);
+    if (x == 0) {
+      flag(cfeXEQ0);
+    } else {
+      add(s.sumlnybyx, K / x);
+    }
+  }
+}
+
+void TCurveFit::RemoveStatValue(Integer ix) {
+  if (ix >= 1 && ix <= FNumData) {
+    AdjustSums(FData->GetVal(1, ix), FData->GetVal(2, ix), -1);
+    for (Integer c = 1; c <= 2; ++c) {
+      double* col = FData->ColumnPtr(c);
+      for (Integer r = ix; r < FNumData; ++r) col[r - 1] = col[r];
+    }
+    --FNumData;
+    FData->Changed();
+  }
+  MarkCachesStale();
+}
+
+void TCurveFit::FlipXY() {
+  TCurveFitSums& s = FSums;
+  ExChange(FMinX, FMinY);
+  ExChange(FMaxX, FMaxY);
+  ExChange(s.sumx, s.sumy);
+  ExChange(s.sumxq, s.sumyq);
+  ExChange(s.sumx2y, s.sumxy2);
+  ExChange(s.sumx3, s.sumy3);
+  ExChange(s.sumx4, s.sumy4);
+  ExChange(s.sum1byy, s.sum1byx);
+  ExChange(s.sum1byyq, s.sum1byxq);
+  ExChange(s.sumxbyy, s.sumybyx);
+  ExChange(s.sumlnx, s.sumlny);
+  ExChange(s.sumlnxq, s.sumlnyq);
+  ExChange(s.sumylnx, s.sumxlny);
+  ExChange(s.sumxlnx, s.sumylny);
+  ExChange(s.sumlnxbyy, s.sumlnybyx);
+  ExChange(s.sumxqlny, s.sumyqlnx);
+  s.sumDiff = -s.sumDiff;
+  double* xs = FData->ColumnPtr(1);
+  double* ys = FData->ColumnPtr(2);
+  for (Integer r = 0; r < FData->NrOfRows(); ++r) ExChange(xs[r], ys[r]);
+  FData->Changed();
+  // The indicators are symmetric in x and y, so exchanging them gives what entering the
+  // flipped points would; the prepared splines and rank counts describe the old axes.
+  TCurveFitErrors flipped;
+  const std::pair<TCurveFitError, TCurveFitError> pairs[] = {
+      {cfeXLE0, cfeYLE0}, {cfeYLE0, cfeXLE0}, {cfeXEQ0, cfeYEQ0}, {cfeYEQ0, cfeXEQ0}};
+  for (const auto& [from, to] : pairs)
+    if (FErrIndic.Contains(from)) flipped.Include(to);
+  FErrIndic = flipped;
+  MarkCachesStale();
+}
+
+// ---- statistics ------------------------------------------------------------------------------
+
+double TCurveFit::MeanX() const {
+  return FNumData > 0 ? static_cast<double>(FSums.sumx / FNumData) : 0.0;
+}
+double TCurveFit::MeanY() const {
+  return FNumData > 0 ? static_cast<double>(FSums.sumy / FNumData) : 0.0;
+}
+double TCurveFit::MeanDiff() const {
+  return FNumData > 0 ? static_cast<double>(FSums.sumDiff / FNumData) : 0.0;
+}
+
+double TCurveFit::StdDev(Extended SumSq, Extended Sum) const {
+  if (FNumData < 3) return 0;
+  const Extended n = FNumData;
+  return static_cast<double>(std::sqrt(std::fabs((SumSq - Sum * Sum / n) / (n - 1))));
+}
+
+double TCurveFit::StdDevX() const { return StdDev(FSums.sumxq, FSums.sumx); }
+double TCurveFit::StdDevY() const { return StdDev(FSums.sumyq, FSums.sumy); }
+double TCurveFit::StdDevDiff() const { return StdDev(FSums.SumDiffq, FSums.sumDiff); }
+
+double TCurveFit::CorrCoeff() const {
+  if (FNumData < 3 || FSums.sumxq <= 0 || FSums.sumyq <= 0) return 0;
+  const Extended n = FNumData;
+  const double sxx = static_cast<double>(FSums.sumxq - FSums.sumx * FSums.sumx / n);
+  const double syy = static_cast<double>(FSums.sumyq - FSums.sumy * FSums.sumy / n);
+  if (sxx == 0 || syy == 0) return 0;
+  const Extended sxy = FSums.sumxy - FSums.sumx * FSums.sumy / n;
+  return static_cast<double>(sxy / std::sqrt(std::fabs(static_cast<Extended>(sxx) * syy)));
+}
+
+void TCurveFit::CalcStatistics(Integer& NumData, double& MeanX_, double& MeanY_, double& StdevX,
+                               double& StdevY, double& MeanDiff_, double& StdevDiff,
+                               double& rxy) const {
+  MeanX_ = MeanY_ = StdevX = StdevY = MeanDiff_ = StdevDiff = rxy = 0;
+  if (FNumData > 0) {
+    MeanX_ = MeanX();
+    MeanY_ = MeanY();
+    MeanDiff_ = MeanDiff();
+  }
+  if (FNumData >= 3) {
+    StdevX = StdDevX();
+    StdevY = StdDevY();
+    StdevDiff = StdDevDiff();
+    rxy = CorrCoeff();
+  }
+  NumData = FNumData;
+}
+
+bool TCurveFit::QuartilesX(double& q1, double& q2, double& q3) const {
+  q1 = q2 = q3 = 0;
+  return FNumData >= 1 && FData->Quartiles(1, 1, 1, FNumData, q1, q2, q3);
+}
+
+bool TCurveFit::QuartilesY(double& q1, double& q2, double& q3) const {
+  q1 = q2 = q3 = 0;
+  return FNumData >= 1 && FData->Quartiles(2, 1, 2, FNumData, q1, q2, q3);
+}
+
+double TCurveFit::SkewnessX() const {
+  double g = 0, k = 0;
+  if (FNumData >= 1) FData->SkewKurtSample(1, 1, 1, FNumData, g, k);
+  return g;
+}
+double TCurveFit::SkewnessY() const {
+  double g = 0, k = 0;
+  if (FNumData >= 1) FData->SkewKurtSample(2, 1, 2, FNumData, g, k);
+  return g;
+}
+double TCurveFit::KurtosisX() const {
+  double g = 0, k = 0;
+  if (FNumData >= 1) FData->SkewKurtSample(1, 1, 1, FNumData, g, k);
+  return k;
+}
+double TCurveFit::KurtosisY() const {
+  double g = 0, k = 0;
+  if (FNumData >= 1) FData->SkewKurtSample(2, 1, 2, FNumData, g, k);
+  return k;
+}
+
+// atan2 instead of atan(S / C) with quadrant fix-ups: the same angle wherever C is not 0, and a
+// defined one where it is (all angles 90 degrees, or no points at all).
+double TCurveFit::CalcMeanDegrees(Integer Nc) const {
+  const double* v = FData->ColumnPtr(Nc);
+  double S = 0, C = 0;
+  for (Integer r = 0; r < FNumData; ++r) {
+    S += std::sin(v[r] * M_PI / 180);
+    C += std::cos(v[r] * M_PI / 180);
+  }
+  double a = std::atan2(S, C) * 180 / M_PI;
+  if (a < 0) a += 360;
+  if (a >= 360) a -= 360;  // a tiny negative angle rounds up to 360
+  return a;
+}
+
+double TCurveFit::MeanAngleX() const { return CalcMeanDegrees(1); }
+double TCurveFit::MeanAngleY() const { return CalcMeanDegrees(2); }
+
+void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
+  k = d = FitQual = 0;
+  const Integer n = FNumData;
+  if (n < 2) throw ESDLMath2Error("CalcLinFit: not enough data points");
+  double xm, ym, var;
+  FData->MeanVar(1, 1, 1, n, xm, var);
+  FData->MeanVar(2, 1, 2, n, ym, var);
+  const double* xs = FData->ColumnPtr(1);
+  const double* ys = FData->ColumnPtr(2);
+  double Sx = 0, Sy = 0, Sxx = 0, Syy = 0, Sxy = 0;
+  for (Integer i = 0; i < n; ++i) {
+    const double dx = xs[i] - xm, dy = ys[i] - ym;
+    Sx += dx;
+    Sy += dy;
+    Sxx += dx * dx;
+    Syy += dy * dy;
+    Sxy += dx * dy;
+  }
+  const double D = n * Sxx - Sx * Sx;
+  if (D == 0) throw ESDLMath2Error("CalcLinFit: slope is infinite");
+  const double kk = (n * Sxy - Sx * Sy) / D;
+  const double dd = (Sxx * Sy - Sx * Sxy) / D - kk * xm + ym;
+  const double V = Syy - Sy * Sy / n;
+  k = kk;
+  d = dd;
+  FitQual = V != 0 ? (Sy * dd + kk * Sxy - Sy * Sy / n) / V : 1;
+}
+
+double TCurveFit::DataX(Integer ix) const {
+  return ix >= 1 && ix <= FNumData ? FData->GetVal(1, ix) : 0.0;
+}
+
+double TCurveFit::DataY(Integer ix) const {
+  return ix >= 1 && ix <= FNumData ? FData->GetVal(2, ix) : 0.0;
+}
+
+// ---- settings of the splines -----------------------------------------------------------------
+
+void TCurveFit::SetSplineSmoothing(double Value) {
+  FPSplineSmooth = Value;
+  FPenSplineValid = false;
+}
+void TCurveFit::SetY1Dash(double Value) {
+  FY1Dash = Value;
+  FSplineValid = false;
+}
+void TCurveFit::SetYNDash(double Value) {
+  FYNDash = Value;
+  FSplineValid = false;
+}
+void TCurveFit::SetNatural1(bool Value) {
+  FNatural1 = Value;
+  FSplineValid = false;
+}
+void TCurveFit::SetNaturalN(bool Value) {
+  FNaturalN = Value;
+  FSplineValid = false;
+}
+
+void RegisterStatisticsClasses() {
+  RegisterComponentClass("TCurveFit", [](TComponent* o) -> TComponent* { return new TCurveFit(o); });
+}

@@ -1,0 +1,197 @@
+#pragma once
+// TCurveFit: a non-visual component that collects (x, y) points and answers statistics about
+// them (means, deviations, correlation, quartiles, skewness, kurtosis, mean angles, the
+// straight-line fit) and evaluates two cubic splines through them.
+//
+// The points are kept twice: as 33 running sums in 80-bit extended precision (every step on
+// them in that precision, so badly centred data keep their digits) and as rows of a two-column
+// matrix (column 1 x, column 2 y, row i = point i) for what needs the points themselves.
+//
+// Indexes of points are 1-based. Failures raise ESDLMath2Error; the texts start with the
+// routine's name, or are the component message where noted.
+
+#include <memory>
+
+#include "DOV_sdlbase.h"
+#include "System.h"
+
+class TMatrix;
+class TVector;
+
+// Data-domain indicators: a point had x <= 0, y <= 0, x ~ 0 or y ~ 0.
+enum TCurveFitError : Byte { cfeXLE0, cfeYLE0, cfeXEQ0, cfeYEQ0 };
+
+// A set of TCurveFitError in one byte, bit i for ordinal i.
+class TCurveFitErrors {
+public:
+  bool Contains(TCurveFitError e) const { return (FBits >> e) & 1u; }
+  bool Empty() const { return FBits == 0; }
+  void Include(TCurveFitError e) { FBits = static_cast<Byte>(FBits | (1u << e)); }
+  void Clear() { FBits = 0; }
+  Byte Bits() const { return FBits; }
+
+private:
+  Byte FBits = 0;
+};
+
+// The running sums. ln is the natural logarithm; a reciprocal of a value within 1e-30 of zero
+// is replaced by uc_MaxReal (see TCurveFit::EnterStatValue).
+struct TCurveFitSums {
+  Extended sumx = 0, sumy = 0;          // x, y
+  Extended sumxq = 0, sumyq = 0;        // x^2, y^2
+  Extended sumDiff = 0, SumDiffq = 0;   // x - y, (x - y)^2
+  Extended sumxy = 0;                   // xy
+  Extended sumx2y = 0, sumxy2 = 0;      // x^2 y, x y^2
+  Extended sumx3 = 0, sumy3 = 0;        // x^3, y^3
+  Extended sumx4 = 0, sumy4 = 0;        // x^4, y^4
+  Extended sum1byy = 0;                 // 1/y
+  Extended sum1byxy = 0;                // 1/(xy)
+  Extended sum1byyq = 0;                // 1/y^2
+  Extended sumxbyy = 0, sumybyx = 0;    // x/y, y/x
+  Extended sum1byx = 0, sum1byxq = 0;   // 1/x, 1/x^2
+  Extended sumlnx = 0;                  // ln x
+  Extended sumlnxlny = 0;               // ln x ln y
+  Extended sumlnxq = 0;                 // (ln x)^2
+  Extended sumylny = 0;                 // y ln y
+  Extended sumylnx = 0;                 // y ln x
+  Extended sumxlnx = 0;                 // x ln x
+  Extended sumlnxbyy = 0, sumlnybyx = 0;  // ln x / y, ln y / x
+  Extended sumlny = 0, sumlnyq = 0;     // ln y, (ln y)^2
+  Extended sumxlny = 0;                 // x ln y
+  Extended sumxqlny = 0, sumyqlnx = 0;  // x^2 ln y, y^2 ln x
+};
+
+class TCurveFit : public TComponent {
+public:
+  explicit TCurveFit(TComponent* AOwner);
+  ~TCurveFit() override;
+  String ClassName() const override { return "TCurveFit"; }
+
+  // ---- data ------------------------------------------------------------------------------
+  // Empties the data set: sums 0, extremes +-1.7976931348623157e308, indicators cleared, the
+  // data matrix zero-filled (its size stays), the caches stale.
+  void Init();
+  // Adds one point (x to column 1) and returns the new NumData; the caches become stale. The
+  // matrix grows by 1000 rows when full.
+  Integer EnterStatValue(double x, double y);
+  // Takes point ix out of the sums (exactly the terms it added) and the matrix; extremes and
+  // indicators stay. Any index, valid or not, makes the caches stale.
+  void RemoveStatValue(Integer ix);
+  // Exchanges x and y in the sums, the extremes, the indicators and every row of the matrix;
+  // the caches become stale.
+  void FlipXY();
+
+  // ---- statistics ------------------------------------------------------------------------
+  Integer NumData() const { return FNumData; }
+  double MinX() const { return FMinX; }
+  double MaxX() const { return FMaxX; }
+  double MinY() const { return FMinY; }
+  double MaxY() const { return FMaxY; }
+  // 0 for an empty set.
+  double MeanX() const;
+  double MeanY() const;
+  double MeanDiff() const;
+  // Denominator n - 1; 0 below three points.
+  double StdDevX() const;
+  double StdDevY() const;
+  double StdDevDiff() const;
+  // Pearson's r from the sums; 0 below three points or without spread.
+  double CorrCoeff() const;
+  // Bias-corrected sample figures; 0 below four points.
+  double SkewnessX() const;
+  double SkewnessY() const;
+  double KurtosisX() const;
+  double KurtosisY() const;
+  // The values taken as angles in degrees: the direction of the summed unit vectors, in
+  // [0, 360). No points, or vectors that cancel, give 0.
+  double MeanAngleX() const;
+  double MeanAngleY() const;
+  // All outputs 0 first; means for n > 0, deviations and r for n >= 3.
+  void CalcStatistics(Integer& NumData, double& MeanX, double& MeanY, double& StdevX,
+                      double& StdevY, double& MeanDiff, double& StdevDiff, double& rxy) const;
+  // Interpolated quartiles of the x (y) values; false (all 0) without points.
+  bool QuartilesX(double& q1, double& q2, double& q3) const;
+  bool QuartilesY(double& q1, double& q2, double& q3) const;
+  // y = k x + d from centred sums. FitQual is the coefficient of determination (1 when all y
+  // are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
+  // slope is infinite" when all x are equal; the outputs are then 0.
+  void CalcLinFit(double& k, double& d, double& FitQual) const;
+
+  // x or y of point ix; 0 outside 1..NumData.
+  double DataX(Integer ix) const;
+  double DataY(Integer ix) const;
+  TCurveFitErrors ErrIndic() const { return FErrIndic; }
+  const TCurveFitSums& Sums() const { return FSums; }
+  // The point store (2 columns, rows beyond NumData are not data).
+  const TMatrix* Data() const { return FData.get(); }
+
+  // ---- splines ---------------------------------------------------------------------------
+  // Interpolating cubic spline with natural or clamped ends, evaluated anywhere (the end
+  // pieces continue outside the points). Raises "CubicSpline: two or more x-values are
+  // identical", the component message "the tabulated values are not distinct" for a single
+  // point, and "CubicSpline: no data points" for an empty set.
+  double CubicSpline(double x);
+  // Smoothing spline (Reinsch), valid only from the smallest to the largest x: outside it the
+  // result is 0 and valid false. FitQual is the prepared spline's quality in every case. A
+  // smoothing factor that is negative or not a number counts as 0.
+  double SmoothedSpline(double x, double& FitQual, bool& valid);
+
+  double SplineSmoothingFactor() const { return FPSplineSmooth; }
+  void SetSplineSmoothing(double Value);
+  double SplineDerivY1() const { return FY1Dash; }
+  double SplineDerivYN() const { return FYNDash; }
+  void SetY1Dash(double Value);
+  void SetYNDash(double Value);
+  bool SplineNatural1() const { return FNatural1; }
+  bool SplineNaturalN() const { return FNaturalN; }
+  void SetNatural1(bool Value);
+  void SetNaturalN(bool Value);
+
+  // Whether the caches are prepared (for callers that want to know what the next evaluation
+  // costs).
+  bool SplineValid() const { return FSplineValid; }
+  bool SmoothedSplineValid() const { return FPenSplineValid; }
+  bool RankCountsValid() const { return FKendallValid; }
+
+private:
+  // Adds (Sign +1) or takes away (Sign -1) the contributions of one point to the sums; only an
+  // added point moves the extremes and sets indicators.
+  void AdjustSums(double x, double y, int Sign);
+  double CalcMeanDegrees(Integer Nc) const;
+  double StdDev(Extended SumSq, Extended Sum) const;
+  void MarkCachesStale();
+  void SortCopies();
+  void PrepareSpline();
+  void PrepareSmoothedSpline();
+  void ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer index1, Integer index2,
+                          Integer first, Integer last);
+
+  TCurveFitSums FSums;
+  Integer FNumData = 0;
+  double FMinX = 0, FMaxX = 0, FMinY = 0, FMaxY = 0;
+  bool FNatural1 = true, FNaturalN = true;
+  double FY1Dash = 0, FYNDash = 0;
+  TCurveFitErrors FErrIndic;
+  std::unique_ptr<TVector> Spl2Deriv, SplSortedX, SplSortedY;
+  std::unique_ptr<TMatrix> FData;
+  bool FSplineValid = false;
+  double FPSplineSmooth = 0.5;
+  double FPSplineFQ = 0;
+  bool FPenSplineValid = false;
+  bool FKendallValid = false;  // the rank counts of the rank statistics
+  TDoubleArray PSplA, PSplB, PSplC, PSplD;
+};
+
+// Reinsch's smoothing spline on the elements n1..n2 of x (strictly increasing), y and the
+// standard deviations dy: the function g with the least integral of g''^2 whose
+// sum(((g(x_i) - y_i) / dy_i)^2) does not exceed s. On [x_i, x_i+1] it is
+// a_i + b_i h + c_i h^2 + d_i h^3 with h = x - x_i; b and d of n2 are left as they were. The
+// caller sizes a, b, c, d to hold index n2. s = 0 gives the natural interpolating spline.
+// Raises "PenalizedCubicSpline: n1 must not be greater than n2" (also for n1 = n2), "...: two
+// or more x-values are identical" and "...: x-values must be increasing".
+void PenalizedCubicSpline(Integer n1, Integer n2, double s, const TDoubleArray& x,
+                          const TDoubleArray& y, const TDoubleArray& dy, TDoubleArray& a,
+                          TDoubleArray& b, TDoubleArray& c, TDoubleArray& d);
+
+// Makes TCurveFit known to the window-description loader.
+void RegisterStatisticsClasses();

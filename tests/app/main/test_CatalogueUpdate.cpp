@@ -1,0 +1,381 @@
+// "Check ATNF Catalogue version" against a stand-in catalogue service on 127.0.0.1 that
+// speaks HTTPS with a certificate of its own certificate authority.
+
+#include <filesystem>
+
+#include "CatalogueUpdate.h"
+#include "HTTPClient.h"
+#include "NetConfig.h"
+#include "TestServers.h"
+#include "TextFile.h"
+#include "support_mainwin.h"
+#include "support_services.h"
+
+namespace cu = CatalogueUpdate;
+
+namespace {
+
+const std::string StartPage = cu::StartPagePath;
+const std::string QueryPage = std::string(cu::StartPagePath) + "proc_form.php";
+
+// A start page as the service might write it: the words in another case, more than one line
+// naming them (the last counts), CR LF line ends.
+std::string PageAnnouncing(const std::string& Version) {
+  return "<html><head><title>Pulsar catalogue</title></head>\r\n"
+         "<body><p>Earlier catalogue version 1.2 is retired.</p>\r\n"
+         "<p>CATALOGUE VERSION: " + Version + " (see the notes)</p>\r\n</body></html>\r\n";
+}
+
+const std::vector<std::string> NewRows = {
+    "J0001+0001;10.0;20.0;0.5;30.0;5.0;12.0;3.0;1.0;1.0e+06;",
+    "J0002+0002;11.0;21.0;0.7;40.0;6.0;-999.99;2.0;2.0;2.0e+06;",
+    "J0003+0003;12.0;22.0;0.9;50.0;7.0;8.0;-999.99;3.0;3.0e+06;"};
+
+// The query reply: HTML before the table, the table with CR LF, HTML after it.
+std::string CatalogueReply(const std::vector<std::string>& Rows = NewRows) {
+  std::string s = "<html><body>\r\n<pre>\r\n" + std::string(cu::HeaderLine) + "\r\n" +
+                  " ; ;(deg);(deg);(s);(cm^-3 pc);(ms);(mJy);(mJy);(kpc);(Yr);\r\n";
+  int n = 0;
+  for (const auto& r : Rows) s += std::to_string(++n) + ";" + r + "\r\n";
+  return s + "</pre>\r\n</body></html>\r\n";
+}
+
+const std::vector<std::string> OldRows = {
+    "J1000+1000;150.0;10.0;1.0;20.0;10.0;5.0;1.0;1.0;1.0e+07;"};
+
+std::vector<std::string> TransferFilesLeft() {
+  std::vector<std::string> left;
+  for (const char* f : {cu::RawReplyFile, cu::ReplyFromHeaderFile, cu::UnusedTransferFile,
+                        cu::NewCatalogueFile})
+    if (std::filesystem::exists(f)) left.push_back(f);
+  return left;
+}
+
+}  // namespace
+
+class CatalogueUpdateTest : public MainWindowTest {
+protected:
+  static void SetUpTestSuite() { Service = new TCannedService(TCannedService::TrustedTls); }
+  static void TearDownTestSuite() {
+    delete Service;
+    Service = nullptr;
+  }
+
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    Saved = NetConfig();
+    NetConfig().CatalogueURL = Service->BaseUrl();
+    NetConfig().CAFile = Service->CaFile();
+    NetConfig().ConnectTimeoutMs = 5000;
+    NetConfig().ReadTimeoutMs = 5000;
+    OldCatalogue = CatalogueText(OldRows, "2.6.3");
+  }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    NetConfig() = Saved;
+  }
+
+  void StartWithCatalogue() {
+    dir.write("ATNF.csv", OldCatalogue);
+    Start();
+    dialogs->Clear();
+  }
+  void Serve(const std::string& Page, const std::vector<TCannedReply>& Query) {
+    Service->Route(StartPage, {{200, Page}});
+    Service->Route(QueryPage, Query);
+  }
+  // Runs the button's handler; true when the program ended (with code 0).
+  bool Check() {
+    try {
+      Form1->Button46Click(Form1->Button46);
+    } catch (const ProgramEnded& e) {
+      EXPECT_EQ(e.Code, 0);
+      return true;
+    }
+    return false;
+  }
+  // Answers for "There is a new version" (OK), the download question and, when it comes,
+  // the restart question; the error message after a failed download takes its default.
+  void Answer(int Download, int Restart = 0) {
+    dialogs->Answer(IDOK);
+    dialogs->Answer(Download);
+    if (Restart) dialogs->Answer(Restart);
+  }
+  // The catalogue client trusts CaFile (besides the system's store).
+  void TrustCa(const std::string& CaFile) {
+    NetConfig().CAFile = CaFile;
+    dynamic_cast<TSSLIOHandler&>(*Form1->FindComponent("IdSSLIOHandlerSocketOpenSSL1")).CAFile =
+        CaFile;
+  }
+  void ExpectButtonIdle() {
+    EXPECT_TRUE(Form1->Button46->Enabled());
+    EXPECT_EQ(Form1->Button46->Caption(), cu::Texts::Idle);
+  }
+
+  static TCannedService* Service;
+  TNetConfig Saved;
+  std::string OldCatalogue;
+};
+
+TCannedService* CatalogueUpdateTest::Service = nullptr;
+
+TEST_F(CatalogueUpdateTest, SameVersionIsTheLatestAndAsksNothingMore) {
+  Serve(PageAnnouncing("2.6.3"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{cu::Texts::Latest});
+  ExpectButtonIdle();
+  EXPECT_TRUE(std::filesystem::exists(cu::VersionPageFile));  // kept until the next check
+  EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+}
+
+TEST_F(CatalogueUpdateTest, RequestsCarryThePathsQueryAndHeaders) {
+  Serve(PageAnnouncing("2.10.1"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  const std::string before = Service->RequestLog();
+  Answer(IDYES, IDNO);
+  Check();
+  const std::string log = Service->RequestLog().substr(before.size());
+  EXPECT_NE(log.find("GET /research/pulsar/psrcat/ HTTP/1.1\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("GET /research/pulsar/psrcat/proc_form.php?version=2.10.1&Name=Name&RaJD="
+                     "RaJD&DecJD=DecJD&P0=P0&DM=DM&W50=W50&S400=S400&S1400=S1400&Dist=Dist&Age="
+                     "Age&startUserDefined=true&c1_val=&c2_val=&c3_val=&c4_val=&sort_attr=jname&"
+                     "sort_order=asc&condition=&pulsar_names=&ephemeris=short&coords_unit=raj%2F"
+                     "decj&radius=&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-"
+                     "999.99&fsize=3&x_axis=&x_scale=linear&y_axis=&y_scale=linear&state=query&"
+                     "table_bottom.x=87&table_bottom.y=35 HTTP/1.1\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\n"),
+            std::string::npos);
+  EXPECT_NE(log.find("User-Agent: Mozilla/3.0 (compatible; Indy Library)\n"), std::string::npos);
+}
+
+// The whole way: a six-character version is offered, downloaded, checked and installed, the
+// old catalogue kept under its version; after the restart the band tables hold the new rows.
+TEST_F(CatalogueUpdateTest, NewerVersionIsDownloadedInstalledAndReadAtTheNextStart) {
+  Serve(PageAnnouncing("2.10.1"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
+  Answer(IDYES, IDNO);  // download, do not close yet
+  EXPECT_FALSE(Check());
+
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].Text, cu::Texts::NewOne);
+  EXPECT_EQ(boxes[1].Text, cu::Texts::AskDownload);
+  EXPECT_EQ(boxes[1].Title, cu::Texts::AskDownloadTitle);
+  EXPECT_EQ(boxes[1].DefaultButton, IDNO);
+  EXPECT_EQ(boxes[2].Text, cu::Texts::AskRestart);
+  EXPECT_EQ(boxes[2].Title, cu::Texts::AskRestartTitle);
+  EXPECT_EQ(boxes[2].DefaultButton, IDNO);
+  ExpectButtonIdle();
+
+  EXPECT_EQ(dir.read("ATNF2.6.3.csv"), OldCatalogue);
+  const std::vector<String> lines = SplitTextLines(dir.read("ATNF.csv"));
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "Catalogue Version: 2.10.1");
+  EXPECT_EQ(lines[1], cu::HeaderLine);
+  EXPECT_EQ(lines[3], "1;" + NewRows[0]);
+  EXPECT_TRUE(TransferFilesLeft().empty());
+  EXPECT_FALSE(std::filesystem::exists(cu::VersionPageFile));
+
+  // The running program keeps what it read; the next start reads the new catalogue.
+  EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
+  delete Form1;
+  Form1 = new TForm1(nullptr);
+  EXPECT_EQ(Form1->CatalogueVersion, "2.10.1");
+  EXPECT_EQ(Form1->Count400, 2);   // rows 1 and 3 have S400
+  EXPECT_EQ(Form1->Count1400, 2);  // rows 1 and 2 have S1400
+  EXPECT_EQ(Form1->PulsarNames[5000 + 0], "J0001+0001");
+  EXPECT_EQ(Form1->PulsarNames[5000 + 1], "J0003+0003");
+
+  // The same check now finds the latest version.
+  dialogs->Clear();
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{cu::Texts::Latest});
+}
+
+TEST_F(CatalogueUpdateTest, RestartAnsweredYesEndsTheProgram) {
+  Serve(PageAnnouncing("2.6.4"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  Answer(IDYES, IDYES);
+  EXPECT_TRUE(Check());
+}
+
+TEST_F(CatalogueUpdateTest, DeclinedDownloadStillAsksForTheRestartAndChangesNothing) {
+  Serve(PageAnnouncing("2.6.4"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  const std::string before = Service->RequestLog();
+  Answer(IDNO, IDNO);
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{cu::Texts::NewOne, cu::Texts::AskDownload,
+                                                  cu::Texts::AskRestart}));
+  EXPECT_EQ(Service->RequestLog().substr(before.size()).find("proc_form.php"), std::string::npos);
+  EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+  ExpectButtonIdle();
+}
+
+// Started without a catalogue, the check is the way out: nothing to keep, the new file
+// simply becomes ATNF.csv.
+TEST_F(CatalogueUpdateTest, WithoutACatalogueTheDownloadCreatesIt) {
+  Serve(PageAnnouncing("2.6.3"), {{200, CatalogueReply()}});
+  Start();
+  ASSERT_TRUE(Form1->CatalogueMissing());
+  dialogs->Clear();
+  Answer(IDYES, IDNO);
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(SplitTextLines(dir.read("ATNF.csv"))[0], "Catalogue Version: 2.6.3");
+  EXPECT_FALSE(std::filesystem::exists("ATNF.csv.csv"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);  // ATNF.csv alone
+}
+
+// Every way a download can fail: the user is told, the button works again, nothing is left
+// behind, no restart is asked for, and ATNF.csv is byte for byte what it was.
+TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
+  const std::string cut = CatalogueReply(std::vector<std::string>(200, NewRows[0]));
+  struct Case {
+    const char* Name;
+    std::vector<TCannedReply> Page;
+    std::vector<TCannedReply> Query;
+    std::string Reason;  // part of the message after "Error: "; empty: any
+  };
+  const std::vector<Case> cases = {
+      {"refused", {{200, PageAnnouncing("2.6.4"), "exit"}}, {}, ""},
+      {"silent", {{200, PageAnnouncing("2.6.4")}}, {{200, "", "silent"}}, ""},
+      {"html error page",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, "<html><body><h1>Service unavailable</h1></body></html>"}},
+       "holds no catalogue"},
+      {"404", {{200, PageAnnouncing("2.6.4")}}, {{404, "<html>not found</html>"}}, "404"},
+      {"cut off", {{200, PageAnnouncing("2.6.4")}}, {{200, cut, "cut"}}, ""},
+      {"header without rows",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, CatalogueReply({})}},
+       "no pulsar"},
+      {"a line wider than the header",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, CatalogueReply({NewRows[0], NewRows[1] + ";;;"})}},
+       "more fields than the header in line 5"},
+      {"rows that do not parse",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, CatalogueReply({"J1;x;y;z;;;;;;;", "<td>broken</td>"})}},
+       "no pulsar"},
+  };
+  StartWithCatalogue();
+  Form1->IdHTTP1->ReadTimeout = 1500;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    // A refusing server is one that has gone: give that case a server of its own.
+    std::unique_ptr<TCannedService> own;
+    if (c.Query.empty()) {
+      own = std::make_unique<TCannedService>(TCannedService::TrustedTls);
+      own->Route(StartPage, c.Page);
+      NetConfig().CatalogueURL = own->BaseUrl();
+      TrustCa(own->CaFile());
+    } else {
+      Service->Route(StartPage, c.Page);
+      Service->Route(QueryPage, c.Query);
+    }
+    dialogs->Clear();
+    Answer(IDYES);
+    EXPECT_FALSE(Check());
+    const auto texts = BoxTexts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], cu::Texts::AskDownload);
+    EXPECT_EQ(texts[2].rfind(cu::Texts::ErrorPrefix, 0), 0u) << texts[2];
+    EXPECT_GT(texts[2].size(), std::string(cu::Texts::ErrorPrefix).size());
+    EXPECT_NE(texts[2].find(c.Reason), std::string::npos) << texts[2];
+    EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+    EXPECT_FALSE(std::filesystem::exists("ATNF2.6.3.csv"));
+    EXPECT_TRUE(TransferFilesLeft().empty());
+    ExpectButtonIdle();
+    if (own) {
+      NetConfig().CatalogueURL = Service->BaseUrl();
+      TrustCa(Service->CaFile());
+    }
+  }
+}
+
+// A failed version request: "Error: ..." then "Failed to open file.", and the button is
+// usable again (it is not left disabled until a restart).
+TEST_F(CatalogueUpdateTest, FailedVersionRequestsAreToldAndTheButtonWorksAgain) {
+  TCannedService untrusted(TCannedService::UntrustedTls);
+  untrusted.Route(StartPage, {{200, PageAnnouncing("2.6.4")}});
+  // A page no service would send: larger than any start page.
+  TCannedService huge(TCannedService::TrustedTls);
+  huge.Route(StartPage, {{200, std::string(5 * 1024 * 1024, 'x') + PageAnnouncing("2.6.4")}});
+  const struct {
+    const char* Name;
+    std::string Url;
+    std::string CaFile;
+    std::string Reason;
+  } cases[] = {
+      {"refused", "https://127.0.0.1:" + std::to_string(nettest::ClosedPort()), Service->CaFile(),
+       "connect"},
+      {"certificate of an unknown authority", untrusted.BaseUrl(), Service->CaFile(),
+       "certificate"},
+      {"too large", huge.BaseUrl(), huge.CaFile(), "larger than 4 MB"},
+  };
+  StartWithCatalogue();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    NetConfig().CatalogueURL = c.Url;
+    TrustCa(c.CaFile);
+    dialogs->Clear();
+    EXPECT_FALSE(Check());
+    const auto texts = BoxTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind(cu::Texts::ErrorPrefix, 0), 0u) << texts[0];
+    EXPECT_NE(texts[0].find(c.Reason), std::string::npos) << texts[0];
+    EXPECT_EQ(texts[1], cu::Texts::NoPageFile);
+    ExpectButtonIdle();
+    EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+  }
+}
+
+TEST_F(CatalogueUpdateTest, PageWithoutAVersionOffersNothing) {
+  Serve("<html><body>Maintenance</body></html>", {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{std::string(cu::Texts::ErrorPrefix) +
+                                                 cu::Texts::NoVersionAnnounced});
+  EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+  ExpectButtonIdle();
+}
+
+// A backup of the same version already there is the user's: it is neither overwritten nor
+// is the catalogue replaced without one.
+TEST_F(CatalogueUpdateTest, AnExistingBackupIsKeptAndTheCatalogueNotReplaced) {
+  Serve(PageAnnouncing("2.6.4"), {{200, CatalogueReply()}});
+  StartWithCatalogue();
+  dir.write("ATNF2.6.3.csv", "an earlier backup\n");
+  Answer(IDYES);
+  EXPECT_FALSE(Check());
+  const auto texts = BoxTexts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_NE(texts[2].find("ATNF2.6.3.csv already exists"), std::string::npos) << texts[2];
+  EXPECT_EQ(dir.read("ATNF2.6.3.csv"), "an earlier backup\n");
+  EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
+  EXPECT_TRUE(TransferFilesLeft().empty());
+}
+
+TEST(CatalogueVersionScan, LastLineNamingTheVersionGivesTheFirstDigitRun) {
+  using V = std::vector<String>;
+  EXPECT_EQ(
+      cu::AnnouncedVersion(V{"catalogue version 1.0", "x", "The Catalogue Version is 2.6.3."}),
+      "2.6.3.");
+  EXPECT_EQ(cu::AnnouncedVersion(V{"Catalogue Version: v2.10.1 (2024)"}), "2.10.1");
+  EXPECT_EQ(cu::AnnouncedVersion(V{"no version here", "version 2.6.3"}), "");
+  EXPECT_EQ(cu::AnnouncedVersion(V{"Catalogue Version: " + std::string(40, '9')}), "");
+  EXPECT_EQ(cu::AnnouncedVersion(V{}), "");
+}
+
+TEST(CatalogueVersionScan, ReplyIsKeptFromTheExactHeaderLineOn) {
+  using V = std::vector<String>;
+  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", cu::HeaderLine, "1;a;", "</pre>"}),
+            (V{cu::HeaderLine, "1;a;", "</pre>"}));
+  EXPECT_TRUE(cu::FromHeaderLine(V{"<pre>", std::string(cu::HeaderLine) + " ", "1;a;"}).empty());
+}
