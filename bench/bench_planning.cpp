@@ -84,7 +84,7 @@ std::string ConfigText() {
   return s + DefaultReceiverBandwidthText + "\nKESTAL LOCATIONS :\n";
 }
 
-// CALCULATE at 1420 MHz with the real catalogue, then "Re-calculate" of the plan with 100
+// CALCULATE at 1420 MHz with the shipped catalogue, then "Re-calculate" of the plan with 100
 // notes (for pulsars of the band and for names that match nothing).
 void BM_PlanRecalculateFull1400Band(benchmark::State& state) {
   char pattern[] = "/tmp/kestal_bench_XXXXXX";
@@ -92,7 +92,7 @@ void BM_PlanRecalculateFull1400Band(benchmark::State& state) {
   if (dir == nullptr) std::abort();
   std::filesystem::current_path(dir);
   std::filesystem::copy_file(
-      std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
+      std::filesystem::path(KESTAL_DATA) / "ATNF.csv", "ATNF.csv");
   std::ofstream(ConfigFileName) << ConfigText();
   NetConfig().ProbeURL = "http://127.0.0.1:1/";
   CentralEuropeanZoneAt(Noon8Dec2026);
