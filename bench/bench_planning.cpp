@@ -104,7 +104,8 @@ void BM_PlanRecalculateFull1400Band(benchmark::State& state) {
   {
     std::ofstream notes(NotesFileName, std::ios::binary);
     for (int i = 0; i < 100; ++i) {
-      const String name = i % 2 ? Form1->PulsarNames[static_cast<size_t>(i * 7)] : "X" + IntToStr(i);
+      const String name =
+          i % 2 ? Form1->PulsarNames[static_cast<size_t>(i * 7)] : "X" + IntToStr(i);
       notes << name << "\r\nnote " << i << "\r\n";
     }
   }

@@ -137,8 +137,9 @@ namespace {
 const char* const Weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
 const char* const Ordinals[] = {"First", "Second", "Third", "Fourth", "Fifth"};
-const char* const Months[] = {"January", "February", "March",     "April",   "May",      "June",
-                              "July",    "August",   "September", "October", "November", "December"};
+const char* const Months[] = {"January", "February", "March",    "April",
+                              "May",     "June",     "July",     "August",
+                              "September", "October", "November", "December"};
 
 // "First Sunday of March"; empty when the rule date is not of the n-th-weekday kind.
 String RuleText(const TSystemTime& D) {

@@ -1,5 +1,6 @@
 #include "Planning.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -292,7 +293,8 @@ TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& H
       const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t, Zone));
       table[c][0] = object.Name;
       table[c][j] = Horizon.Visible(p.Azimuth, p.Elevation)
-                        ? FormatFloat("#000.00", p.Azimuth) + " : " + FormatFloat("#00.00", p.Elevation)
+                        ? FormatFloat("#000.00", p.Azimuth) + " : " +
+                              FormatFloat("#00.00", p.Elevation)
                         : String();
       constexpr size_t ClockOffset = 11, ClockLength = 8;  // hh:mm:ss in an asctime text
       table[0][j] = "+" + IntToStr(minutes) + "min.(" +

@@ -70,7 +70,8 @@ TEST_F(PlanningTest, TheSunCulminatesOnceADayNearSouth) {
   }
   EXPECT_EQ(r.Rows[0].LocalText.substr(0, 11), "Wed Dec  9 ");
   // The time base's UTC: local wall clock plus the bias of the zone state read now.
-  EXPECT_EQ(r.Rows[0].UtcText.substr(11, 2), IntToStr(LocalWallTime(r.Rows[0].Instant).tm_hour - 1));
+  EXPECT_EQ(r.Rows[0].UtcText.substr(11, 2),
+            IntToStr(LocalWallTime(r.Rows[0].Instant).tm_hour - 1));
 }
 
 TEST_F(PlanningTest, AnObjectThatNeverRisesEndsTheSearch) {

@@ -234,7 +234,8 @@ TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
               11u)
         << f;
   // A horizon nothing clears empties every hour but keeps names and S/N.
-  const TPlanResult hidden = ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, zone, 0);
+  const TPlanResult hidden =
+      ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, zone, 0);
   EXPECT_EQ(hidden.Rows[11].SignalToNoise, "10");
   for (const TPlanRow& r : hidden.Rows)
     for (const String& h : r.Hours) EXPECT_EQ(h, "");

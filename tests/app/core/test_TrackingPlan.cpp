@@ -90,8 +90,8 @@ TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
   for (int row : {0, 17, 60, 61, 62, 100, plan.RowCount() - 1}) {
     const crt::time_t t = midnight + static_cast<crt::time_t>(row) * 1800;
     for (int col = 1; col <= PlannerObjectCount; ++col) {
-      const TSkyPosition p =
-          PositionOf(DriftObjects()[static_cast<size_t>(col - 1)], r.Observer, UtcInstantOf(t, r.Zone));
+      const TSkyPosition p = PositionOf(DriftObjects()[static_cast<size_t>(col - 1)], r.Observer,
+                                        UtcInstantOf(t, r.Zone));
       const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
       const bool visible = r.Horizon.Visible(a, e);
       EXPECT_EQ(plan.CellVisible(row, col), visible);
