@@ -298,3 +298,21 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   for (size_t c = 1; c <= 11; ++c)
     for (size_t j = 1; j <= 6; ++j) EXPECT_EQ(hidden[c][j], "");
 }
+
+TEST_F(PlanningTest, OnTheDayDaylightTimeEndsEveryLocalHourHasItsCell) {
+  const crt::time_t now = Unix(2026, 10, 25, 12);
+  const TZoneState zone = ClockAt(now);  // standard time in force since 01:00 UTC
+  auto state = StateWithPulsars(800);    // no band: the eleven objects
+  const TPlanResult plan = ComputePlan(*state, THorizonProfile::Defaults(), now, zone, 0);
+  const TSkyObject& cassiopeia = PlanObjects()[4];
+  // The engine gets the local wall clock plus the standard bias read now (one hour), for every
+  // hour alike; 02:00 comes twice and gives the same cell twice.
+  auto cellAtWallHour = [&](int Hour) {
+    const crt::time_t utc = Unix(2026, 10, 25, Hour) - 3600;
+    const TSkyPosition p =
+        PositionOf(cassiopeia, {52.1, 5.2}, Astral::UtcTimeFrom(*crt::gmtime(&utc)));
+    return IntToStr(WholeDegrees(p.Azimuth)) + ":" + IntToStr(WholeDegrees(p.Elevation));
+  };
+  for (int h = 0; h < 24; ++h)
+    EXPECT_EQ(plan.Rows[4].Hours[static_cast<size_t>(h)], cellAtWallHour(h)) << h;
+}
