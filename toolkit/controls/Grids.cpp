@@ -224,6 +224,9 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   v->setSelectionMode(QAbstractItemView::SingleSelection);
   v->setEditTriggers(QAbstractItemView::NoEditTriggers);
   v->setWordWrap(false);
+  // A text wider than its cell is cut at the cell's edge, as grids do, not shortened to "...":
+  // the most of it stays readable in the narrow columns the window descriptions give.
+  for (QTableView* view : v->All()) view->setTextElideMode(Qt::ElideNone);
   SetBounds(0, 0, 320, 120);
   AttachWidget(Native(v));
   SetTabStop(true);
