@@ -152,9 +152,6 @@ public:
   void Timer11Timer(TObject* Sender) { TrackTick(10); }
   void Timer12Timer(TObject* Sender) { TrackTick(11); }
   void Timer13Timer(TObject* Sender) { TrackTick(12); }
-  // Handlers of commands that other windows bring (updates, information dialogs); they do
-  // nothing until those windows arrive.
-  void NotYetAvailable(TObject* Sender) {}
 
   // True when ATNF.csv could not be read at start-up; the program then runs reduced.
   bool CatalogueMissing() const { return FCatalogueMissing; }
