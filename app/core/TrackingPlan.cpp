@@ -108,14 +108,22 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
   // The calling thread reports progress, so it computes only when nobody waits for progress.
   const size_t workers = Progress ? threads : (threads > 0 ? threads - 1 : 0);
   for (size_t i = 0; i < workers; ++i) pool.emplace_back(work);
-  if (Progress) {
-    while (rowsDone < rows && !cancelled) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(30));
-      if (!Progress(rows ? static_cast<double>(rowsDone) / static_cast<double>(rows) : 1.0))
-        cancelled = true;
+  try {
+    if (Progress) {
+      while (rowsDone < rows && !cancelled) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        if (!Progress(rows ? static_cast<double>(rowsDone) / static_cast<double>(rows) : 1.0))
+          cancelled = true;
+      }
+    } else {
+      work();
     }
-  } else {
-    work();
+  } catch (...) {
+    // The workers must end before the table they write goes away.
+    cancelled = true;
+    for (std::thread& t : pool) t.join();
+    Plan.Clear();
+    throw;
   }
   for (std::thread& t : pool) t.join();
   if (cancelled) {

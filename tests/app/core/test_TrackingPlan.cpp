@@ -131,3 +131,11 @@ TEST_F(TrackingPlanTest, ProgressIsReportedAndCancelStops) {
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(plan.RowCount(), 0);
 }
+
+TEST_F(TrackingPlanTest, AFailingProgressCallStopsTheWorkersFirst) {
+  const TTrackingRequest r = Request({2026, 1, 1}, {2026, 12, 31}, 1);
+  TTrackingPlan plan;
+  EXPECT_THROW(ComputeTrackingPlan(r, plan, [](double) -> bool { throw EAbort("stop"); }),
+               EAbort);
+  EXPECT_EQ(plan.RowCount(), 0);
+}
