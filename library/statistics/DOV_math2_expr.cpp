@@ -66,6 +66,7 @@ int Precedence(TOperator Op) {
     case opMinusSign:
     case opPlusSign:
     case opNot: return 4;
+    case opPower: return 5;
     case opClosedParanth: return 9;
     case opSum:
     case opMean:
