@@ -451,7 +451,8 @@ void TMathExpression::ApplyBinary(TOperator Op) {
     } else if (Op == opMod) {
       const Integer m = Variant(r.AsDouble()).AsInteger();
       if (m < 1) Fail("modulo argument must not be zero or negative", hcModulo);
-      result = Variant(Variant(l.AsDouble()).AsInt64() % m);
+      const Int64 a = IsIntegral(l) ? l.AsInt64() : Variant(l.AsDouble()).AsInt64();
+      result = Variant(a % m);
     } else {  // opPower
       bool refused;
       const double v = Power(l.AsDouble(), r.AsDouble(), refused);
