@@ -64,7 +64,8 @@ Double TUnivSaveDialog::ExtractParamAsDouble(const String& ParName) const {
 Integer TUnivSaveDialog::RunStandardDialog() {
   const auto pairs = FilterPairs(ExtractParamAsString("filter"));
   TSaveDialogRequest r;
-  for (const auto& [name, mask] : pairs) r.Filter += (r.Filter.empty() ? "" : "|") + name + "|" + mask;
+  for (const auto& [name, mask] : pairs)
+    r.Filter += (r.Filter.empty() ? "" : "|") + name + "|" + mask;
   r.Title = ExtractParamAsString("caption");
   r.InitialDir = ExtractParamAsString("initialdir");
   r.FilterIndex = FilterIndex;
@@ -95,8 +96,9 @@ bool TUnivSaveDialog::Execute() {
     if (reply != ReplyOK) return false;
 
     const String folder = FileName.substr(0, FileName.size() - StripPath(FileName).size());
-    const bool forbidden = !ForbiddenDir.empty() &&
-                           LowerAZ(folder).compare(0, ForbiddenDir.size(), LowerAZ(ForbiddenDir)) == 0;
+    const bool forbidden =
+        !ForbiddenDir.empty() &&
+        LowerAZ(folder).compare(0, ForbiddenDir.size(), LowerAZ(ForbiddenDir)) == 0;
     if (forbidden) {
       Integer answer = ReplyYes;
       if (OnForbiddenDir) OnForbiddenDir(this, folder, answer);

@@ -173,7 +173,9 @@ public:
   void Reset();
   // True when at least BufLeng coded (decoded) bytes wait.
   bool Encode(const Byte* InBuf, Integer NumBytes);
-  bool Encode(const TBytes& InBuf) { return Encode(InBuf.data(), static_cast<Integer>(InBuf.size())); }
+  bool Encode(const TBytes& InBuf) {
+    return Encode(InBuf.data(), static_cast<Integer>(InBuf.size()));
+  }
   bool Decode(Byte InByte);
   // Copies BufLeng waiting bytes to OutBuf (which must hold them); nothing when fewer wait.
   void GetResult(Byte* OutBuf);

@@ -157,8 +157,9 @@ bool TStringArray::Resize(Integer Nc, Integer Nr) {
   const Int64 cells = (Int64(Nc) + 1) * rows;
   // The memory query costs a look at the system; small tables (and row-by-row growth) skip it.
   constexpr Int64 CheckMemoryFrom = Int64(1) << 20;
-  if (cells > MaxCells || (cells >= CheckMemoryFrom &&
-                           static_cast<std::uint64_t>(cells) * sizeof(Cardinal) > ObtainableMemoryBytes()))
+  if (cells > MaxCells ||
+      (cells >= CheckMemoryFrom &&
+       static_cast<std::uint64_t>(cells) * sizeof(Cardinal) > ObtainableMemoryBytes()))
     return false;
   try {
     if (Nc != FNCol || Nr > FRAllocated) {
@@ -171,7 +172,8 @@ bool TStringArray::Resize(Integer Nc, Integer Nr) {
         std::copy_n(FPoiArray[static_cast<size_t>(c)].begin(), keepRows,
                     cellsNew[static_cast<size_t>(c)].begin());
       std::copy_n(FRowAttrib.begin(), keepRows, rowAttr.begin());
-      for (Integer c = 1; c <= std::min(FNCol, Nc); ++c) colAttr[static_cast<size_t>(c)] = FColAttrib[static_cast<size_t>(c)];
+      for (Integer c = 1; c <= std::min(FNCol, Nc); ++c)
+        colAttr[static_cast<size_t>(c)] = FColAttrib[static_cast<size_t>(c)];
       FPoiArray.swap(cellsNew);
       FRowAttrib.swap(rowAttr);
       FColAttrib.swap(colAttr);
@@ -354,11 +356,13 @@ void TStringArray::UnSort() {
 void TStringArray::CommitSorting() {
   for (auto& col : FPoiArray) {
     std::vector<Cardinal> sorted(col.size(), 0);
-    for (Integer r = 1; r <= FNRow; ++r) sorted[static_cast<size_t>(r - 1)] = col[static_cast<size_t>(Phys(r) - 1)];
+    for (Integer r = 1; r <= FNRow; ++r)
+      sorted[static_cast<size_t>(r - 1)] = col[static_cast<size_t>(Phys(r) - 1)];
     col.swap(sorted);
   }
   std::vector<Byte> attr(FRowAttrib.size(), 0);
-  for (Integer r = 1; r <= FNRow; ++r) attr[static_cast<size_t>(r - 1)] = FRowAttrib[static_cast<size_t>(Phys(r) - 1)];
+  for (Integer r = 1; r <= FNRow; ++r)
+    attr[static_cast<size_t>(r - 1)] = FRowAttrib[static_cast<size_t>(Phys(r) - 1)];
   FRowAttrib.swap(attr);
   Identity();
 }
@@ -369,7 +373,8 @@ void TStringArray::GarbageCollection() {
   std::vector<std::vector<Cardinal*>> byBlock(FStgPool.size());
   for (auto& col : FPoiArray)
     for (Integer r = 0; r < FNRow; ++r)
-      if (col[static_cast<size_t>(r)] != 0) byBlock[(col[static_cast<size_t>(r)] >> 16) - 1].push_back(&col[static_cast<size_t>(r)]);
+      if (col[static_cast<size_t>(r)] != 0)
+        byBlock[(col[static_cast<size_t>(r)] >> 16) - 1].push_back(&col[static_cast<size_t>(r)]);
   for (size_t b = 0; b < FStgPool.size(); ++b) {
     std::vector<Byte> image(PoolBlockSize, 0);
     Integer pos = 1;
@@ -432,7 +437,9 @@ bool TStringArray::FindCellInSortedColumn(const String& FindStr, bool MatchCase,
                                           Integer RowLow, Integer RowHigh, bool ColIsAscending,
                                           Integer& row) const {
   const String wanted = MatchCase ? FindStr : LowerAZ(FindStr);
-  auto key = [&](Integer r) { return MatchCase ? GetString(ColIx, r) : LowerAZ(GetString(ColIx, r)); };
+  auto key = [&](Integer r) {
+    return MatchCase ? GetString(ColIx, r) : LowerAZ(GetString(ColIx, r));
+  };
   if (RowLow == -1 && RowHigh == -1) {
     RowLow = 1;
     RowHigh = FNRow;

@@ -383,7 +383,8 @@ void SetAllFilenameCase(const String& FileMask, bool Upper) {
       if (::lstat(to.c_str(), &st) == 0 || !RenameFile(from, to))
         throw EInOutError("Cannot rename \"" + from + "\" to \"" + to + "\": it exists");
     }
-    if (e.IsDir && !e.Hidden && !e.ReadOnly) SetAllFilenameCase(folder + newName + "/" + mask, Upper);
+    if (e.IsDir && !e.Hidden && !e.ReadOnly)
+      SetAllFilenameCase(folder + newName + "/" + mask, Upper);
   }
 }
 

@@ -161,6 +161,7 @@ bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const S
 // makelower, noconversion, loadconvtab file, convertbyte a b, label m, loop m k,
 // iffound / ifnotfound ... endif, and "#" comments; "$hh" in a line is the character hh.
 // The ten marks keep their values from one run to the next. Positions never leave the source
-// (0 on an empty one) and dellast never shrinks the output below empty. A script that loops
+// (0 on an empty one) and dellast never shrinks the output below empty; loadconvtab opens
+// the file by the name as written, else by the name in lower case. A script that loops
 // without moving the position ("loop m 0") runs for ever, as it always has.
 void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrings& Script);

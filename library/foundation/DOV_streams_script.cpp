@@ -188,7 +188,10 @@ void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrin
     } else if (cmd == "noconversion") {
       run.Identity();
     } else if (cmd == "loadconvtab") {
-      run.LoadTable(LowerAscii(From(line, 13)));
+      // Scripts fold the name to lower case; on a case-sensitive file system the name as
+      // written is tried first.
+      const String name = From(line, 13);
+      run.LoadTable(FileExists(name) ? name : LowerAscii(name));
     } else if (cmd == "copyabs") {
       size_t pos = 9;
       const Int64 a = ReadNumber(line, pos), b = ReadNumber(line, pos);

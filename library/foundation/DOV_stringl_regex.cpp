@@ -144,38 +144,53 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
     }
     const char k = quoted ? '\0' : c;  // the character as a command, none when quoted
     bool ok = true;
+    // Opening a token and moving to the state that follows it.
+    auto open = [&](TGrepTokenAct act, TState next) {
+      state = next;
+      if (act == taSet) {
+        negated = false;
+        lastMember = -1;
+      }
+      return newToken(act);
+    };
     switch (state) {
       case TState::Start:
         if (k == '$' || k == '*' || k == '+' || k == '?') FError = 1;
-        else if (k == '(') { ok = newToken(taNormal); state = TState::Group; }
+        else if (k == '(') ok = open(taNormal, TState::Group);
         else if (k == ')') FError = 8;
-        else if (k == '.') { ok = newToken(taAnyByte); state = TState::Item; }
-        else if (k == '[') { ok = newToken(taSet); negated = false; lastMember = -1; state = TState::SetFirst; }
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
         else if (k == ']') FError = 6;
-        else if (k == '^') { ok = newToken(taBol); state = TState::Item; }
-        else { ok = newLiteral(c); state = TState::Item; }
+        else if (k == '^') ok = open(taBol, TState::Item);
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
         break;
       case TState::Item:
-        if (k == '$') { ok = newToken(taEol); state = TState::End; }
-        else if (k == '(') { ok = newToken(taNormal); state = TState::Group; }
+        if (k == '$') ok = open(taEol, TState::End);
+        else if (k == '(') ok = open(taNormal, TState::Group);
         else if (k == ')') FError = 8;
         else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
         else if (k == '.') ok = newToken(taAnyByte);
-        else if (k == '[') { ok = newToken(taSet); negated = false; lastMember = -1; state = TState::SetFirst; }
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
         else if (k == ']') FError = 6;
         else if (k == '^') FError = 2;
         else ok = append(c);
         break;
       case TState::SetFirst:
-        if (k == '-') FError = 7;
-        else if (k == ']') FError = 4;
-        else if (k == '^') { negated = true; state = TState::SetBody; }
-        else { member(c); state = TState::SetBody; }
+        if (k == '-') {
+          FError = 7;
+        } else if (k == ']') {
+          FError = 4;
+        } else {
+          if (k == '^') negated = true;
+          else member(c);
+          state = TState::SetBody;
+        }
         break;
       case TState::SetBody:
         if (k == '-') {
-          if (lastMember < 0) { FError = 7; break; }
-          if (i + 1 < n) {
+          if (lastMember < 0) {
+            FError = 7;  // no member before the range ("[^-")
+          } else if (i + 1 < n) {
             const int to = static_cast<unsigned char>(pat[++i]);
             const int lo = std::min(lastMember, to), hi = std::max(lastMember, to);
             for (int m = lo; m <= hi; ++m) last().Params[m] = '*';
@@ -192,16 +207,16 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
         }
         break;
       case TState::AfterSet:
-        if (k == '$') { ok = newToken(taEol); state = TState::End; }
-        else if (k == '(') { ok = newToken(taNormal); state = TState::Group; }
+        if (k == '$') ok = open(taEol, TState::End);
+        else if (k == '(') ok = open(taNormal, TState::Group);
         else if (k == ')') FError = 8;
         else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
         else if (k == '-') FError = 7;
-        else if (k == '.') { ok = newToken(taAnyByte); state = TState::Item; }
-        else if (k == '[') { ok = newToken(taSet); negated = false; lastMember = -1; state = TState::SetFirst; }
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
         else if (k == ']') FError = 6;
         else if (k == '^') FError = 2;
-        else { ok = newLiteral(c); state = TState::Item; }
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
         break;
       case TState::Group:
         if (k == ')') state = TState::AfterGroup;
@@ -209,17 +224,16 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
         else ok = appendTo(last(), c);
         break;
       case TState::AfterGroup:
-        if (k == '$') { ok = newToken(taEol); state = TState::End; }
+        if (k == '$') ok = open(taEol, TState::End);
         else if (k == '(') state = TState::Group;
         else if (k == ')') FError = 8;
-        else if (k == '*' || k == '+' || k == '?') {
+        else if (k == '*' || k == '+' || k == '?')
           last().Action = k == '*' ? taMult0 : k == '+' ? taMult1 : taOpti;
-        } else if (k == '-') { ok = newLiteral('-'); state = TState::Item; }
-        else if (k == '.') { ok = newToken(taAnyByte); state = TState::Item; }
-        else if (k == '[') { ok = newToken(taSet); negated = false; lastMember = -1; state = TState::SetFirst; }
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
         else if (k == ']') FError = 6;
         else if (k == '^') FError = 2;
-        else { ok = newLiteral(c); state = TState::Item; }
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);  // "-" too
         break;
       case TState::End:
         FError = 3;

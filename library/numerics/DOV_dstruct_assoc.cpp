@@ -21,8 +21,12 @@ String LowerAZ(String s) {
   return s;
 }
 
-bool IsIntegerKind(Word t) { return t == varSmallint || t == varInteger || (t >= varShortInt && t <= varInt64); }
-bool IsNumericKind(Word t) { return (t >= varSmallint && t <= varCurrency) || (t >= varShortInt && t <= varInt64); }
+bool IsIntegerKind(Word t) {
+  return t == varSmallint || t == varInteger || (t >= varShortInt && t <= varInt64);
+}
+bool IsNumericKind(Word t) {
+  return (t >= varSmallint && t <= varCurrency) || (t >= varShortInt && t <= varInt64);
+}
 bool IsTextKind(Word t) { return t == varOleStr || t == varString || t == varUString; }
 
 String ValueText(const Variant& v) {
@@ -217,7 +221,9 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
         case varWord: slot = Variant(StrToInt(text)); break;
         case varSingle:
         case varDouble: slot = Variant(static_cast<double>(StrToFloat(text))); break;
-        case varCurrency: slot = Variant::OfType(varCurrency, static_cast<double>(StrToFloat(text))); break;
+        case varCurrency:
+          slot = Variant::OfType(varCurrency, static_cast<double>(StrToFloat(text)));
+          break;
         case varDate: {
           Integer err = 0;
           const TDateTime dt = ScanDateTime(text, DateReadFormat, lgEnglish, err);

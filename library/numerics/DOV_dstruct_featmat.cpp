@@ -201,7 +201,8 @@ void TFeatureMatrix::CheckText(Integer fix, const String& Text, bool AllowEmpty)
 
 String TFeatureMatrix::GetFeatValStr(Integer fix, Integer obj) const {
   if (!Inside(fix, obj)) return "";
-  if (FFeatProps[fix - 1].FeatKind == fkUndefined) Fail("feature " + IntToStr(fix) + " is undefined");
+  if (FFeatProps[fix - 1].FeatKind == fkUndefined)
+    Fail("feature " + IntToStr(fix) + " is undefined");
   return Val(fix, obj);
 }
 
@@ -222,7 +223,8 @@ Int64 TFeatureMatrix::GetFeatValInt(Integer fix, Integer obj) const {
 void TFeatureMatrix::SetFeatValint(Integer fix, Integer obj, Int64 FeatVal) {
   if (!Inside(fix, obj)) return;
   const TFeatKind k = FFeatProps[fix - 1].FeatKind;
-  if (k != fkInteger && k != fkDouble && k != fkString) Fail("feature is not of numeric or string type");
+  if (k != fkInteger && k != fkDouble && k != fkString)
+    Fail("feature is not of numeric or string type");
   Val(fix, obj) = IntToStr(FeatVal);
   Changed();
 }
@@ -348,7 +350,8 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
   while (!done && nextLine(line)) {
     if (line.empty() || line[0] != '#') continue;
     const size_t blank = line.find(' ');
-    const String keyword = LowerAZ(line.substr(1, blank == String::npos ? String::npos : blank - 1));
+    const String keyword =
+        LowerAZ(line.substr(1, blank == String::npos ? String::npos : blank - 1));
     const String rest = blank == String::npos ? String() : StripLTBlanks(line.substr(blank + 1));
     if (keyword != "featdef" && keyword != "featvals") continue;  // featend and others
     Integer pos = 1, a = 0, b = 0;
@@ -396,7 +399,8 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           fp.FeatName = value.substr(0, MaxNameLength);
         } else if (name == LowerAZ(PropNames[plFeatKind])) {
           for (int kind = fkUndefined; kind <= fkTriState; ++kind)
-            if (LowerAZ(value) == LowerAZ(KindNames[kind])) fp.FeatKind = static_cast<TFeatKind>(kind);
+            if (LowerAZ(value) == LowerAZ(KindNames[kind]))
+              fp.FeatKind = static_cast<TFeatKind>(kind);
         } else if (name == LowerAZ(PropNames[plComment])) {
           fp.Comment = value.substr(0, MaxCommentLength);
         } else if (name == LowerAZ(PropNames[plPresets])) {
@@ -418,7 +422,8 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           result = BadNumber;
           break;
         }
-        if (Inside(fix, obj)) Val(fix, obj) = StripLTBlanks(line.substr(static_cast<size_t>(p - 1)));
+        if (Inside(fix, obj))
+          Val(fix, obj) = StripLTBlanks(line.substr(static_cast<size_t>(p - 1)));
       }
       done = true;
     }

@@ -157,10 +157,16 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
     switch (state) {
       case TScan::Start:
         if (kind == TChar::Blank) break;
-        if (kind == TChar::Sign) { sign = ch; state = TScan::Degrees; }
-        else if (kind == TChar::Point) { texts[0] = "0."; pointInDegrees = true; state = TScan::DegFrac; }
-        else if (kind == TChar::Digit) { texts[0] = ch; state = TScan::Degrees; }
-        else ErrCode = -1;
+        if (kind == TChar::Sign) { sign = ch; state = TScan::Degrees;
+        } else if (kind == TChar::Point) {
+          texts[0] = "0.";
+          pointInDegrees = true;
+          state = TScan::DegFrac;
+        } else if (kind == TChar::Digit) {
+          texts[0] = ch;
+          state = TScan::Degrees;
+        } else
+          ErrCode = -1;
         break;
       case TScan::Degrees:
       case TScan::DegFrac:

@@ -154,7 +154,9 @@ TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage L
       i = j;
     } else {
       size_t j = i;
-      while (j < Format.size() && Format[j] != '\'' && FormatLetters.find(Format[j]) == String::npos) ++j;
+      while (j < Format.size() && Format[j] != '\'' &&
+             FormatLetters.find(Format[j]) == String::npos)
+        ++j;
       s.Literal(Format.substr(i, j - i));
       i = j;
     }

@@ -20,7 +20,8 @@ Bytes EncodeAll(TRLEncoder& rle, const Bytes& input) {
       }
   }
   Integer got;
-  while ((got = rle.Finish(block.data())) > 0) out.insert(out.end(), block.begin(), block.begin() + got);
+  while ((got = rle.Finish(block.data())) > 0)
+    out.insert(out.end(), block.begin(), block.begin() + got);
   return out;
 }
 
@@ -33,7 +34,8 @@ Bytes DecodeAll(TRLEncoder& rle, const Bytes& coded) {
         out.insert(out.end(), block.begin(), block.end());
       }
   Integer got;
-  while ((got = rle.Finish(block.data())) > 0) out.insert(out.end(), block.begin(), block.begin() + got);
+  while ((got = rle.Finish(block.data())) > 0)
+    out.insert(out.end(), block.begin(), block.begin() + got);
   return out;
 }
 

@@ -12,7 +12,8 @@ TEST(TStringArray, CellsPoolAndGarbageCollection) {
   a.SetString(0, 1, "name");
   EXPECT_EQ(a.GetString(0, 1), "name");
   for (int round = 1; round <= 5; ++round)
-    for (Integer r = 1; r <= 4; ++r) a.SetString(2, r, String(static_cast<size_t>(round * 10), 'x'));
+    for (Integer r = 1; r <= 4; ++r)
+      a.SetString(2, r, String(static_cast<size_t>(round * 10), 'x'));
   a.SetString(3, 3, "short");
   a.SetString(3, 3, "s");  // fits in place: no new space
   const Integer before = a.FirstFree(1);
@@ -240,9 +241,12 @@ TEST(StringArrayXML, HostileDocuments) {
   const Case cases[] = {
       {"cut short", "<numcols>2</numcols>\r\n<cell ix=\"1\" iy=\"1\">x</cell>\r\n", false},
       {"cut inside a cell", "<cell ix=\"1\" iy=\"1\">xyz", false},
-      {"huge counts", "<numcols>2000000000</numcols><numrows>2000000000</numrows></strarray>", false},
-      {"indexes outside", "<cell ix=\"-5\" iy=\"99999999\">x</cell><cell ix=\"1\" iy=\"1\">y</cell>"
-                          "</strarray>", true},
+      {"huge counts", "<numcols>2000000000</numcols><numrows>2000000000</numrows></strarray>",
+       false},
+      {"indexes outside",
+       "<cell ix=\"-5\" iy=\"99999999\">x</cell><cell ix=\"1\" iy=\"1\">y</cell>"
+       "</strarray>",
+       true},
       {"no numbers", "<numcols>abc</numcols><cell>q</cell></strarray>", true},
   };
   for (const Case& c : cases) {

@@ -46,7 +46,8 @@ TEST(FileCopyFeedBk, IntoAFolderTakesTheSourceName) {
   fs::create_directory(dir.path() / "sub");
   EXPECT_EQ(FileCopyFeedBk(P(dir, "a.txt"), P(dir, "sub"), true), 0);
   EXPECT_EQ(dir.read("sub/a.txt"), "abc");
-  EXPECT_EQ(fs::last_write_time(dir.path() / "a.txt"), fs::last_write_time(dir.path() / "sub/a.txt"));
+  EXPECT_EQ(fs::last_write_time(dir.path() / "a.txt"),
+            fs::last_write_time(dir.path() / "sub/a.txt"));
 }
 
 TEST(FileCopyFeedBk, NeverEmptiesTheSourceByCopyingOntoIt) {

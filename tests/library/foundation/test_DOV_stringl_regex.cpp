@@ -25,7 +25,9 @@ std::string Shown(const char* s) {
   return out;
 }
 
-void PrintTo(const MatchCase& c, std::ostream* os) { *os << Shown(c.pattern) << " on " << Shown(c.text); }
+void PrintTo(const MatchCase& c, std::ostream* os) {
+  *os << Shown(c.pattern) << " on " << Shown(c.text);
+}
 
 class GrepMatch : public ::testing::TestWithParam<MatchCase> {};
 
@@ -145,7 +147,39 @@ TEST(Grep, PrintRegExpListsTokens) {
   grep.SetRegExp("x[ab]*.");
   const String name = (dir.path() / "re.txt").string();
   grep.PrintRegExp(name);
-  EXPECT_EQ(dir.read("re.txt"), " taNormal: x\r\n  taMult0: (set) ab\r\ntaAnyByte: \r\nno errors\r\n");
+  EXPECT_EQ(dir.read("re.txt"),
+            " taNormal: x\r\n  taMult0: (set) ab\r\ntaAnyByte: \r\nno errors\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Random patterns of the language's special characters on random texts: every compile ends
+// with a code, every match stays inside the text (the sanitizer build checks the reads).
+TEST(Grep, RandomPatternsStayInsideTheirBounds) {
+  const std::string alphabet = "ab.*+?[]^$()-\\#0F\xC3\xBC";
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  TGrep grep(nullptr);
+  grep.SetStopOnError(false);
+  for (int round = 0; round < 3000; ++round) {
+    String pattern, text;
+    for (std::uint32_t i = 0, n = next(12); i < n; ++i) pattern += alphabet[next(alphabet.size())];
+    for (std::uint32_t i = 0, n = next(20); i < n; ++i) text += "ab\xFC#"[next(4)];
+    const Integer err = grep.CompileRegExp(pattern);
+    ASSERT_GE(err, 0);
+    ASSERT_LE(err, GrepErrTooLong);
+    grep.SearchStartPos = static_cast<Integer>(next(4));
+    Integer pos = 0;
+    if (grep.MatchString(text, pos)) {
+      EXPECT_GE(pos, 1) << pattern << " on " << text;
+      EXPECT_LE(grep.MatchEndPos(), static_cast<Integer>(text.size())) << pattern << " on " << text;
+    }
+  }
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ TEST(TFeatureMatrix, ValuesAreCheckedByKind) {
   EXPECT_EQ(MessageOf([&] { m.SetFeatValTriState(1, 1, tsFalse); }),
             "Component \"FM\": feature is not a tri-state or string type");
   m.SetFeatValStr(3, 2, "abc");
-  EXPECT_EQ(MessageOf([&] { m.GetFeatValInt(3, 2); }), "Component \"FM\": feature is not an integer");
+  EXPECT_EQ(MessageOf([&] { m.GetFeatValInt(3, 2); }),
+            "Component \"FM\": feature is not an integer");
   EXPECT_EQ(MessageOf([&] { m.GetFeatValDouble(3, 2); }),
             "Component \"FM\": feature is not a floating point number");
   EXPECT_EQ(MessageOf([&] { m.GetFeatValTriState(3, 2); }),
@@ -90,9 +91,12 @@ TEST(TFeatureMatrix, FillsAndShape) {
   EXPECT_FALSE(m.Fill(9, String("x")));
   EXPECT_EQ(MessageOf([&] { m.Fill(1, String("")); }),
             "Component \"FM\": feature value \"\" is not a valid integer number");
-  EXPECT_EQ(MessageOf([&] { m.Fill(2, Int64(1)); }), "Component \"FM\": feature 2 is not an integer number");
-  EXPECT_EQ(MessageOf([&] { m.Fill(1, 1.5); }), "Component \"FM\": feature 1 is not floating point number");
-  EXPECT_EQ(MessageOf([&] { m.Fill(1, tsTrue); }), "Component \"FM\": feature 1 is not a tri-state value");
+  EXPECT_EQ(MessageOf([&] { m.Fill(2, Int64(1)); }),
+            "Component \"FM\": feature 2 is not an integer number");
+  EXPECT_EQ(MessageOf([&] { m.Fill(1, 1.5); }),
+            "Component \"FM\": feature 1 is not floating point number");
+  EXPECT_EQ(MessageOf([&] { m.Fill(1, tsTrue); }),
+            "Component \"FM\": feature 1 is not a tri-state value");
 
   m.InsertObject(2);
   EXPECT_EQ(m.NObjects(), 4);
@@ -284,18 +288,17 @@ TEST_P(AssocRoundTrip, KeepsValueAndKind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, AssocRoundTrip,
-    ::testing::Values(std::make_pair(Variant(Integer(-5)), varInteger),
-                      std::make_pair(Variant(0.1), varDouble),
-                      std::make_pair(Variant(1e300), varDouble),
-                      std::make_pair(Variant::OfType(varCurrency, 12.3456), varCurrency),
-                      std::make_pair(Variant(true), varBoolean),
-                      std::make_pair(Variant::FromDate(EncodeDate(2024, 3, 5) + EncodeTime(12, 30, 15, 0)),
-                                     varDate),
-                      std::make_pair(Variant(Int64(1) << 40), varInt64),
-                      std::make_pair(Variant("text with blanks"), varUString),
-                      std::make_pair(Variant::OfType(varSmallint, 7), varInteger),
-                      std::make_pair(Variant(1.5f), varDouble),
-                      std::make_pair(Variant::Null(), varNull)));
+    ::testing::Values(
+        std::make_pair(Variant(Integer(-5)), varInteger), std::make_pair(Variant(0.1), varDouble),
+        std::make_pair(Variant(1e300), varDouble),
+        std::make_pair(Variant::OfType(varCurrency, 12.3456), varCurrency),
+        std::make_pair(Variant(true), varBoolean),
+        std::make_pair(Variant::FromDate(EncodeDate(2024, 3, 5) + EncodeTime(12, 30, 15, 0)),
+                       varDate),
+        std::make_pair(Variant(Int64(1) << 40), varInt64),
+        std::make_pair(Variant("text with blanks"), varUString),
+        std::make_pair(Variant::OfType(varSmallint, 7), varInteger),
+        std::make_pair(Variant(1.5f), varDouble), std::make_pair(Variant::Null(), varNull)));
 
 TEST(TAssocArray, HostileDocuments) {
   const String head = "<assocarray sig=\"ZUDUZidad\" vers=\"1.0\" id=\"x\">\r\n";
@@ -306,12 +309,18 @@ TEST(TAssocArray, HostileDocuments) {
     Integer entries;
   };
   const Case cases[] = {
-      {"cut short", "<numentries>1</numentries>\r\n<assoc ix=\"1\" key=\"a\" value=\"1\" type=\"3\" />", false, 1},
+      {"cut short",
+       "<numentries>1</numentries>\r\n<assoc ix=\"1\" key=\"a\" value=\"1\" type=\"3\" />", false,
+       1},
       {"huge count", "<numentries>2000000000</numentries></assocarray>", false, 0},
-      {"indexes outside", "<numentries>1</numentries><assoc ix=\"5\" key=\"a\" value=\"1\" type=\"3\" />"
-                          "<assoc ix=\"-1\" key=\"b\" value=\"1\" type=\"3\" /></assocarray>", true, 1},
-      {"unknown type", "<numentries>1</numentries><assoc ix=\"1\" key=\"a\" value=\"1\" type=\"99\" />"
-                       "</assocarray>", true, 1},
+      {"indexes outside",
+       "<numentries>1</numentries><assoc ix=\"5\" key=\"a\" value=\"1\" type=\"3\" />"
+       "<assoc ix=\"-1\" key=\"b\" value=\"1\" type=\"3\" /></assocarray>",
+       true, 1},
+      {"unknown type",
+       "<numentries>1</numentries><assoc ix=\"1\" key=\"a\" value=\"1\" type=\"99\" />"
+       "</assocarray>",
+       true, 1},
   };
   for (const Case& c : cases) {
     TAssocArray a(nullptr);
@@ -320,7 +329,8 @@ TEST(TAssocArray, HostileDocuments) {
     EXPECT_EQ(a.NumEntries(), c.entries) << c.what;
   }
   TAssocArray a(nullptr);
-  TStringStream bad(head + "<numentries>1</numentries><assoc ix=\"1\" key=\"a\" value=\"x\" type=\"3\" />");
+  TStringStream bad(
+      head + "<numentries>1</numentries><assoc ix=\"1\" key=\"a\" value=\"x\" type=\"3\" />");
   EXPECT_THROW(a.ReadFromXMLStream(bad, ""), EConvertError);
   TStringStream other(head + "</assocarray>");
   EXPECT_FALSE(a.ReadFromXMLStream(other, "y"));
