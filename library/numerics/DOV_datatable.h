@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DOV_matrix.h"
+#include "DOV_vector.h"
 #include "DOV_sdlbase.h"
 #include "System.h"
 
@@ -47,6 +48,8 @@ inline constexpr Byte csMarkB = 0x80;
 using TDataTableResizeEvent = std::function<void(TObject* Sender, Integer OldColumns,
                                                  Integer OldRows, Integer NewColumns,
                                                  Integer NewRows)>;
+
+class TTextFile;
 
 class TDataTable : public TComponent {
 public:
@@ -213,6 +216,154 @@ private:
   Integer FNrOfRows = 0;
   bool FSortIncludeHd = false;
   bool FExtMatAssigned = false;
+
+  // ==== formats, statistics and editing (DOV_datatable_xml/_asc/_stats/_edit.cpp) ==========
+public:
+  // ---- XML document ----------------------------------------------------------------------
+  // The root line <datatable sig="ZUDUZidad" vers="1.0" id="DataID"> comes before the comment
+  // line; cells hold strff(value, 12, Precision) and a state attribute when the state is not
+  // 0. Writing replaces line feeds in the comment by blanks (in the table too). Readers find
+  // the document with that id (empty: the first; no match: false, nothing changes) and return
+  // true when </datatable> ends it; items outside the table are dropped; a non-integer where
+  // one is needed raises EConvertError (LoadFromXMLFile: false), OnChange bound again first.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, Integer Precision,
+                        const String& DataID);
+  void WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, Integer Precision,
+                          const String& DataID);
+  void SaveAsXMLFile(const String& FName, Integer Precision, const String& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  // StartAt is 1-based and advances.
+  bool ReadFromXMLString(const String& InString, Integer& StartAt, const String& DataID);
+  bool ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID);
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+  // One tag in its enclosing context (0 document, a column number inside a vardef, or one of
+  // the negative section contexts): 0 go on, 1 end, -1 stop.
+  Integer ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents,
+                        const String& Default, Integer Context);
+
+  // ---- ASC text format -------------------------------------------------------------------
+  // Writers: the result is empty, or (file form) the message of the failure to create it.
+  String ExportAsASC(const String& FName, Integer Precision);
+  String ExportAsASC(TTextFile& TextFile, Integer Precision);
+  String ExportAsASC(TStream& OutStream, Integer Precision);
+  // Replace the table: 0 read; -1/-2/-3 header; -5 a row attribute, -6 a cell not readable
+  // (file form: the table keeps the rows up to the failing one); -8 no such file.
+  Integer ImportASC(const String& FName);
+  Integer ImportASC(TStream& InStream);
+  // Merge a file's block with its first cell at (PosX, PosY); targets outside are dropped.
+  Integer ReadFromASC(const String& FName, Integer PosX, Integer PosY, bool ReplaceIDs);
+  Integer ReadFromASC(TStream& InStream, Integer PosX, Integer PosY, bool ReplaceIDs);
+
+  // ---- statistics over windows (LowCol, LowRow, HighCol, HighRow; range rule) -------------
+  // Num cells: number cells of interval and ratio columns. Marked cells: number cells whose
+  // state shares one of the bits $04..$80 with CellState. Valid cells: number cells.
+  Integer CountNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  Integer CountValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  Integer CountEmptyCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
+  Integer CountImputedCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                            Integer HighRow) const;
+  double SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                       Integer& NumData) const;
+  double SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                          Byte CellState, Integer& NumData) const;
+  // Variance 1 for fewer than three values; the count is returned.
+  Integer MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                            double& Mean, double& Variance) const;
+  Integer MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                               Byte CellState, double& Mean, double& Variance) const;
+  // Start values +-1.7e38.
+  Integer MinMaxOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                           double& Minimum, double& Maximum) const;
+  Integer MinMaxOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                              Byte CellState, double& Minimum, double& Maximum) const;
+  Integer MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                             double& Minimum, double& Maximum) const;
+  // 0 when no cell counts (nothing to average).
+  double GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                 Integer HighRow, Integer& NumData) const;
+  double HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
+                                Integer HighRow, Integer& NumData) const;
+  // Interpolated at (n + 1) q; a position at or beyond n gives the largest value.
+  bool QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                           double& Q1, double& Q2, double& Q3, Integer& NumData) const;
+  double PercentileOfNumCells(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                              Integer HighRow, Integer& NumData) const;
+  double PercentileOfMarkedCells(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
+                                 Integer HighRow, Byte CellState, Integer& NumData) const;
+  Integer CopyCellsToVector(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                            Byte CellState, TVector* DestVect) const;
+  // Modes 0 cross products, 1 covariance, 2 correlation, 3 its square, 4 squared distances;
+  // an entry of fewer than two usable rows (modes 0, 1, 4) is 0.
+  bool CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
+                 Integer Mode);
+  void StandardizeNumCellColumns(TVector* Means, TVector* StdDevs);
+  void StandardizeNumCellRows(TVector* Means, TVector* StdDevs);
+  void MeanCenterNumCellColumns(TVector* Means);
+  void MeanCenterNumCellRows(TVector* Means);
+  Integer MaxRowAttrib(Integer FirstRow, Integer LastRow, Integer& Row) const;
+  Integer MinRowAttrib(Integer FirstRow, Integer LastRow, Integer& Row) const;
+  Integer MaxColAttrib(Integer FirstCol, Integer LastCol, Integer& Col) const;
+  Integer MinColAttrib(Integer FirstCol, Integer LastCol, Integer& Col) const;
+  // Distinct attribute values among 0..255; values outside that range are not counted.
+  Integer RowAttribLevels() const;
+  Integer ColAttribLevels() const;
+  bool CheckDichotomousColumn(Integer col, double& v1, double& v2) const;
+  bool IsConstantColumn(Integer ColIx) const;
+
+  // ---- editing, copying, sorting ---------------------------------------------------------
+  void InsertRow(Integer ix);
+  void RemoveRow(Integer ix);
+  void InsertColumn(Integer ix);
+  void RemoveColumn(Integer ix);
+  // Indexes outside the table change nothing.
+  void ExchangeColumns(Integer c1, Integer c2);
+  void ExchangeRows(Integer r1, Integer r2);
+  void MirrorColumns();
+  void MirrorRows();
+  void CopyContentsFrom(TDataTable* ExtTab);
+  bool CopyCellStatesFrom(const TDataTable* ExtTab);
+  void CopyFrom(const TDataTable* ExtTab, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  void Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers);
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
+                Integer HighCol, Integer HighRow, bool IncludeHeaders);
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
+                Integer HighCol, Integer HighRow, bool IncludeHeaders);
+  void SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
+                    Integer HighCol, Integer HighRow);
+  void SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow);
+  void SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
+                    Integer HighCol, Integer HighRow);
+  void SortColNames(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                    Integer HighRow);
+  void SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                         Integer HighRow);
+  void SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                         Integer HighRow);
+
+private:
+  template <class ReadTag>
+  bool ReadXmlDocument(ReadTag readTag, const std::function<Integer()>& Percent);
+  template <class Source>
+  Integer ImportASCFrom(Source& Src);
+  template <class Source>
+  Integer ReadFromASCFrom(Source& Src, Integer PosX, Integer PosY, bool ReplaceIDs);
+  String ASCText(const String& DefaultComment, Integer Precision, bool Parentheses) const;
+  template <class Select>
+  void ForCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                Select select) const;
+  void ExchangeRowItems(Integer r1, Integer r2, Integer LowCol, Integer HighCol);
+  void ExchangeColItems(Integer c1, Integer c2, Integer LowRow, Integer HighRow);
+  template <class Key>
+  void CombSortRows(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, Key key,
+                    bool Ascending);
+  template <class Key>
+  void CombSortCols(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, Key key,
+                    bool Ascending);
+  Byte FVNState = 0;  // TQuotedStrState of the ASC name reader
+  String FVNName;
+
 };
 
 // Registers TMatrix and TDataTable with the window-description loader; the program calls it

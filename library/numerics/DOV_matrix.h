@@ -338,3 +338,8 @@ private:
   Integer FXmlNumCols = 0;  // the size the document announces, taken at its first cell
   Integer FXmlNumRows = 0;
 };
+
+// ---- 3-D and 4-D matrices, integer matrix (their own headers) ----------------------------
+#include "DOV_matrix3d.h"
+#include "DOV_matrix4d.h"
+#include "DOV_intmatrix.h"

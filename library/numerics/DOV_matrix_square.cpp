@@ -1,28 +1,22 @@
 // A^T A / Norm with worker threads. The result columns go out in blocks of eight, each block
 // computed whole by one thread, every entry as a plain sequential dot product, so any number of
-// threads gives the same bits. Workers pull the next block from a shared counter (the first
-// columns are the longest, so handing them out in ascending order keeps everyone busy); the
-// calling thread waits on a condition with a short timeout, calling the host's feedback
-// routine while it waits, and on an abort stops the hand-out and joins every worker before it
-// returns.
+// threads gives the same bits. The blocks go to the numerics' worker pool (DOV_workpool.h) in
+// ascending order (the first columns are the longest, so that keeps everyone busy); the pool
+// calls the host's feedback routine while it waits, and on an abort stops the hand-out and
+// joins every worker before it returns.
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "DOV_matrix.h"
 #include "DOV_progress.h"
+#include "DOV_workpool.h"
 #include "Threads.h"
 
 namespace {
 
-constexpr auto kFeedbackInterval = std::chrono::milliseconds(20);
 constexpr int kBlock = 8;  // result columns computed together (one work item)
 
 typedef double v2d __attribute__((vector_size(16)));
@@ -129,50 +123,17 @@ bool TMatrix::Square(TMatrix* MatRes, double Norm, Integer NThreads) {
     return true;
   }
 
-  std::atomic<int> next{0};  // the next block of columns
-  std::atomic<bool> stop{false};
-  std::mutex lock;
-  std::condition_variable wake;
-  int finished = 0;  // columns done, under lock
-  auto worker = [&] {
-    std::vector<double> packed;
-    while (!stop.load(std::memory_order_relaxed)) {
-      const int b = next.fetch_add(1);
-      if (b >= blocks) break;
-      const int c0 = b * kBlock, w = std::min(kBlock, C - c0);
-      SquareBlock(a, lda, R, C, c0, w, Norm, res, ldr, packed, zeros);
-      ProcStat.fetch_add(w, std::memory_order_relaxed);
-      {
-        std::lock_guard<std::mutex> g(lock);
-        finished += w;
-      }
-      wake.notify_one();
-    }
-  };
-  const int W = std::min(NThreads, blocks);
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(W));
-  bool aborted = false;
-  try {
-    for (int w = 0; w < W; ++w) pool.emplace_back(worker);
-    // Every pass, the first one included, reports and looks for an abort.
-    for (;;) {
-      if (MathFeedBackProc != nullptr) MathFeedBackProc(ProcStat.load());
-      if (AbortMathProc.load(std::memory_order_relaxed)) {
-        aborted = true;
-        break;
-      }
-      std::unique_lock<std::mutex> g(lock);
-      if (finished >= C) break;
-      wake.wait_for(g, kFeedbackInterval, [&] { return finished >= C; });
-    }
-  } catch (...) {
-    stop = true;
-    for (auto& t : pool) t.join();
-    throw;
-  }
-  stop = true;
-  for (auto& t : pool) t.join();
+  // Blocks go to the shared worker pool; it polls AbortMathProc and joins every worker.
+  const bool complete = RunWorkItems(
+      blocks, NThreads,
+      [&](Integer b) {
+        thread_local std::vector<double> packed;  // one packing buffer per worker
+        const int c0 = b * kBlock, w = std::min(kBlock, C - c0);
+        SquareBlock(a, lda, R, C, c0, w, Norm, res, ldr, packed, zeros);
+        ProcStat.fetch_add(w, std::memory_order_relaxed);
+      },
+      true);
+  const bool aborted = !complete;
   if (aborted) return false;
   CopyUpperToLower(res, ldr, C);
   if (MathFeedBackProc != nullptr) MathFeedBackProc(ProcStat.load());

@@ -180,6 +180,81 @@ private:
   bool FPenSplineValid = false;
   bool FKendallValid = false;  // the rank counts of the rank statistics
   TDoubleArray PSplA, PSplB, PSplC, PSplD;
+
+  // ---- regressions, rank statistics, ASC files (DOV_math2_regress/_rank/_asc.cpp) --------
+public:
+  // Least-squares polynomial y = sum of kArray[j] x^j, j = 0 .. nOrder, through MultiLinReg.
+  // False, with no output touched, unless NumData > nOrder >= 0, or when the decomposition
+  // fails. kArray keeps its size when it holds nOrder + 1 elements (it grows otherwise); Alpha
+  // is resized to nOrder + 1 and holds each coefficient's two-sided significance (0 without
+  // residual degrees of freedom). FitQual is r^2 of data and fit. Clears AbortMathProc first.
+  bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& Alpha, double& FitQual,
+                   bool& NearSingular);
+  bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual, bool& NearSingular);
+  // The same in powers of (x - XShift) scaled by the deviation of x; XShift 0 on entry becomes
+  // the mean of x. The better-conditioned form for data far from 0.
+  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
+                           double& XShift, double& FitQual, bool& NearSingular);
+  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift,
+                           double& FitQual, bool& NearSingular);
+  // Analysis of variance of a regression whose points are (observed, estimated). F is 1e10
+  // when MSE is 0 (0 when MSR is 0). Raises "CalcAnovaReg: not enough data points" without
+  // points, "...: number of variables must be at least 1" and "...: no residual degrees of
+  // freedom" where a mean square would divide by 0.
+  void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
+                    Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
+                    double& MSR, double& F) const;
+  // y = k0 + k1 x + k2 x^2 from centred sums of the points.
+  void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
+  // Algebraic least-squares circle from the running sums.
+  void CalcCircleFit(double& r, double& dx, double& dy) const;
+  // y = k0 exp(-(x - k1)^2 / k2), the parabola of ln y.
+  void CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) const;
+  // Models that are straight lines in transformed values, from the running sums. FitQual is
+  // r^2 of the transformed y. All transformed x equal raise "<routine>: slope is infinite";
+  // an exponential coefficient beyond the double range "<routine>: cannot fit function".
+  void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;       // 1/y = k0 + k1 x
+  void CalcHyperbolFit(double& k0, double& k1, double& FitQual) const;      // y = k0 + k1/x
+  void CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const;  // 1/y = k0 + k1/x
+  void CalcLogFit(double& k0, double& k1, double& FitQual) const;           // y = k0 + k1 ln x
+  void CalcReciLogFit(double& k0, double& k1, double& FitQual) const;       // 1/y = k0 + k1 ln x
+  void CalcPowerFit(double& k0, double& k1, double& FitQual) const;         // y = k0 x^k1
+  void CalcExponentialFit(double& k0, double& k1, double& FitQual) const;   // y = k0 exp(k1 x)
+  // y = k0 k1^x x^k2 (ln y on x and ln x).
+  void CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const;
+
+  // Kendall's tau-b of the points with its two-sided significance p (normal approximation).
+  // Below three points, or without untied pairs, both are 0. The pair counts are kept until
+  // the points change.
+  double KendallsTau(double& p);
+  // Goodman-Kruskal gamma from the same counts; 0 without untied pairs.
+  double KruskalGamma() { return GetKruskalGamma(); }
+  double GetKruskalGamma();
+  // Spearman's rank correlation with the tie correction; 0 below three points. Recomputed on
+  // every read.
+  double SpearmanRankCorr() const { return GetSpearman(); }
+  double GetSpearman() const;
+  Int64 KendallConcordant() const { return FKendallConcord; }
+  Int64 KendallDiscordant() const { return FKendallDiscord; }
+  Int64 KendallTiesY() const { return FKendallTies1; }  // pairs tied in y only
+  Int64 KendallTiesX() const { return FKendallTies2; }  // pairs tied in x only
+
+  // The points as a two-column ASC table (x, y). Empty on success, else the reason the file
+  // could not be written; the file is replaced whole or not at all.
+  String ExportAsASC(const String& FName, const String& Comment, Integer Precision) const;
+  // Reads a two-column ASC table. 0: the file's points replace the component's (sums,
+  // extremes and indicators start afresh); -1 .. -4 header codes, -5 a row attribute and -6 a
+  // value that is not a finite number, -7 nominal variables: the component is unchanged.
+  // Raises ESDLMath2Error "TCurveFit.ImportASC: number of columns must be 2 (is actually N)."
+  // and the run-time's EInOutError when the file cannot be read. Every outcome marks the
+  // splines and rank counts stale.
+  Integer ImportASC(const String& FName);
+
+private:
+  void BasicRankCounts();
+  // Pair counts: concordant, discordant, tied in y only, tied in x only (64-bit: n (n - 1) / 2
+  // pairs overflow 32 bits from 65,536 points on).
+  Int64 FKendallConcord = 0, FKendallDiscord = 0, FKendallTies1 = 0, FKendallTies2 = 0;
 };
 
 // Reinsch's smoothing spline on the elements n1..n2 of x (strictly increasing), y and the

@@ -1,0 +1,90 @@
+// The singular value decomposition beside Eigen's BDCSVD (thin U and V, the same outputs), as a
+// yardstick; only this benchmark and bench_linalg see Eigen. Aim: SingValDecomp of
+// 1000 x 1000 within three times Eigen's time. The ratios are printed after the table.
+
+#include <benchmark/benchmark.h>
+
+#include <Eigen/SVD>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DOV_statis.h"
+#include "RtlRandom.h"
+
+namespace {
+
+std::unique_ptr<TMatrix> TestMatrix(int n) {
+  InitRandomGenerator(4242);
+  auto m = std::make_unique<TMatrix>(nullptr);
+  m->Resize(n, n);
+  for (int c = 1; c <= n; ++c) {
+    double* col = m->ColumnPtr(c);
+    for (int r = 0; r < n; ++r) col[r] = static_cast<double>(RandomReal()) - 0.5;
+  }
+  return m;
+}
+
+Eigen::MatrixXd AsEigen(const TMatrix& m) {
+  Eigen::MatrixXd e(m.NrOfRows(), m.NrOfColumns());
+  for (int c = 1; c <= m.NrOfColumns(); ++c)
+    for (int r = 1; r <= m.NrOfRows(); ++r) e(r - 1, c - 1) = m.GetVal(c, r);
+  return e;
+}
+
+void BM_SingValDecomp(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  auto a = TestMatrix(n);
+  TMatrix work(nullptr), v(nullptr);
+  v.Resize(n, n);
+  TVector w(nullptr);
+  w.SetVecSize(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    work.Assign(a.get());
+    state.ResumeTiming();
+    if (!SingValDecomp(&work, &v, &w)) state.SkipWithError("no convergence");
+    benchmark::DoNotOptimize(w.DataPtr());
+  }
+}
+BENCHMARK(BM_SingValDecomp)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_EigenBDCSVD(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const Eigen::MatrixXd a = AsEigen(*TestMatrix(n));
+  for (auto _ : state) {
+    Eigen::BDCSVD<Eigen::MatrixXd> svd(a, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    benchmark::DoNotOptimize(svd.singularValues().data());
+  }
+}
+BENCHMARK(BM_EigenBDCSVD)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& r : runs)
+      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter rep;
+  benchmark::RunSpecifiedBenchmarks(&rep);
+  std::printf("\nRatios (library time / Eigen BDCSVD time):\n");
+  for (const char* n : {"200", "1000"}) {
+    auto a = rep.times.find(std::string("BM_SingValDecomp/") + n);
+    auto b = rep.times.find(std::string("BM_EigenBDCSVD/") + n);
+    if (a != rep.times.end() && b != rep.times.end())
+      std::printf("SingValDecomp %s x %s / BDCSVD %6.2f\n", n, n, a->second / b->second);
+  }
+  benchmark::Shutdown();
+  return 0;
+}

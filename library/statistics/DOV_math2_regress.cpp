@@ -1,0 +1,438 @@
+// TCurveFit's regressions: polynomials through the least-squares solver, the analysis of
+// variance of a regression, the parabola, circle and Gaussian, and the models that become
+// straight lines after transforming x and y.
+//
+// A fit that would divide by zero (all transformed x equal, degenerate Hoerl sums, no residual
+// degrees of freedom) raises instead of handing back infinite or undefined coefficients, and
+// so does an exponential coefficient beyond the double range.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "DOV_math2.h"
+#include "DOV_matrix.h"
+#include "DOV_statis.h"
+#include "DOV_univconst.h"
+#include "DOV_vector.h"
+
+namespace {
+
+constexpr double kNoValue = static_cast<double>(uc_MaxReal);
+
+[[noreturn]] void Refuse(const char* routine, const char* reason) {
+  throw ESDLMath2Error(String(routine) + ": " + reason);
+}
+
+// Two-sided significance of a coefficient from its t value, or 0 without residual spread.
+double Significance(double coeff, double s, double dev, Integer dfres) {
+  if (s == 0 || dev == 0) return 0;
+  return 2 * (1 - tDistriIntegral(std::fabs(coeff / s / dev), dfres));
+}
+
+// Pearson's r squared of observed and fitted values by the fits' rules: 0 unless both have
+// positive sums of squares and spread.
+double SquaredCorrelation(const std::vector<double>& y, const std::vector<double>& f) {
+  const double n = static_cast<double>(y.size());
+  double sy2 = 0, sf2 = 0, sy = 0, sf = 0, syf = 0;
+  for (std::size_t i = 0; i < y.size(); ++i) {
+    sy2 += y[i] * y[i];
+    sf2 += f[i] * f[i];
+    sy += y[i];
+    sf += f[i];
+    syf += y[i] * f[i];
+  }
+  if (!(sy2 > 0 && sf2 > 0)) return 0;
+  const double syy = sy2 - sy * sy / n, sff = sf2 - sf * sf / n;
+  if (syy == 0 || sff == 0) return 0;
+  const double r = (syf - sy * sf / n) / std::sqrt(std::fabs(syy * sff));
+  return r * r;
+}
+
+// Least squares of y on the columns u^1 .. u^order and a constant: coefficients C (constant
+// last) and deviations D; false when the decomposition failed.
+bool SolvePolynomial(const std::vector<double>& u, const std::vector<double>& y, Integer order,
+                     TVector& C, TVector& D, bool& NearSingular) {
+  const Integer n = static_cast<Integer>(u.size());
+  TMatrix A(nullptr);
+  A.Resize(order + 1, n);
+  for (Integer i = 0; i < n; ++i) {
+    double p = 1;
+    for (Integer j = 1; j <= order; ++j) {
+      p *= u[i];
+      A.ColumnPtr(j)[i] = p;
+    }
+    A.ColumnPtr(order + 1)[i] = 1;
+  }
+  A.Changed();
+  TVector Y(nullptr);
+  Y.SetVecSize(n);
+  std::copy(y.begin(), y.end(), Y.DataPtr());
+  C.SetVecSize(order + 1);
+  D.SetVecSize(order + 1);
+  return MultiLinReg(&A, &Y, &C, &D, NearSingular);
+}
+
+std::vector<double> Fitted(const std::vector<double>& u, const TVector& C, Integer order) {
+  std::vector<double> f(u.size());
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    double v = C.GetVal(order + 1), p = 1;
+    for (Integer j = 1; j <= order; ++j) {
+      p *= u[i];
+      v += C.GetVal(j) * p;
+    }
+    f[i] = v;
+  }
+  return f;
+}
+
+double ResidualDeviation(double rss, Integer dfres) {
+  return dfres > 0 ? std::sqrt(rss / dfres) : 0;
+}
+
+void EnsureSize(TDoubleArray& a, Integer n) {
+  if (static_cast<Integer>(a.size()) < n) a.resize(static_cast<std::size_t>(n), 0.0);
+}
+
+}  // namespace
+
+// ---- polynomials -----------------------------------------------------------------------------
+
+bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& Alpha,
+                            double& FitQual, bool& NearSingular) {
+  const Integer n = FNumData;
+  if (nOrder < 0 || n <= nOrder) return false;
+  AbortMathProc = false;
+  const std::vector<double> x(FData->ColumnPtr(1), FData->ColumnPtr(1) + n);
+  const std::vector<double> y(FData->ColumnPtr(2), FData->ColumnPtr(2) + n);
+  TVector C(nullptr), D(nullptr);
+  bool near = false;
+  if (!SolvePolynomial(x, y, nOrder, C, D, near)) return false;
+  const std::vector<double> f = Fitted(x, C, nOrder);
+  double rss = 0;
+  for (Integer i = 0; i < n; ++i) rss += (f[i] - y[i]) * (f[i] - y[i]);
+  const Integer dfres = n - nOrder - 1;
+  const double s = ResidualDeviation(rss, dfres);
+  NearSingular = near;
+  FitQual = SquaredCorrelation(y, f);
+  EnsureSize(kArray, nOrder + 1);
+  Alpha.assign(static_cast<std::size_t>(nOrder) + 1, 0.0);
+  for (Integer j = 1; j <= nOrder; ++j) {
+    kArray[j] = C.GetVal(j);
+    Alpha[j] = Significance(C.GetVal(j), s, D.GetVal(j), dfres);
+  }
+  kArray[0] = C.GetVal(nOrder + 1);
+  Alpha[0] = Significance(C.GetVal(nOrder + 1), s, D.GetVal(nOrder + 1), dfres);
+  return true;
+}
+
+bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual,
+                            bool& NearSingular) {
+  TDoubleArray alpha;
+  return CalcPolyFit(nOrder, kArray, alpha, FitQual, NearSingular);
+}
+
+bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
+                                    double& XShift, double& FitQual, bool& NearSingular) {
+  const Integer n = FNumData;
+  if (nOrder < 0 || n <= nOrder) return false;
+  AbortMathProc = false;
+  double xmean, xvar, ymean, yvar;
+  FData->MeanVar(1, 1, 1, n, xmean, xvar);
+  FData->MeanVar(2, 1, 2, n, ymean, yvar);
+  const double shift = XShift == 0 ? xmean : XShift;
+  double sx = std::sqrt(xvar);
+  if (sx == 0) sx = 1;
+  const double* xs = FData->ColumnPtr(1);
+  const double* ys = FData->ColumnPtr(2);
+  std::vector<double> u(static_cast<std::size_t>(n)), yc(static_cast<std::size_t>(n));
+  for (Integer i = 0; i < n; ++i) {
+    u[i] = (xs[i] - shift) / sx;
+    yc[i] = ys[i] - ymean;
+  }
+  TVector C(nullptr), D(nullptr);
+  bool near = false;
+  if (!SolvePolynomial(u, yc, nOrder, C, D, near)) return false;
+  const std::vector<double> f = Fitted(u, C, nOrder);
+  double rss = 0;
+  for (Integer i = 0; i < n; ++i) rss += (f[i] + ymean - ys[i]) * (f[i] + ymean - ys[i]);
+  const Integer dfres = n - nOrder - 1;
+  const double s = ResidualDeviation(rss, dfres);
+  XShift = shift;
+  NearSingular = near;
+  FitQual = SquaredCorrelation(yc, f);
+  EnsureSize(kArray, nOrder + 1);
+  alpha.assign(static_cast<std::size_t>(nOrder) + 1, 0.0);
+  double scale = 1;
+  for (Integer j = 1; j <= nOrder; ++j) {
+    scale *= sx;
+    kArray[j] = C.GetVal(j) / scale;
+    alpha[j] = Significance(C.GetVal(j), s, D.GetVal(j), dfres);
+  }
+  kArray[0] = C.GetVal(nOrder + 1) + ymean;
+  alpha[0] = Significance(C.GetVal(nOrder + 1), s, D.GetVal(nOrder + 1), dfres);
+  return true;
+}
+
+bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift,
+                                    double& FitQual, bool& NearSingular) {
+  TDoubleArray alpha;
+  return CalcCenteredPolyFit(nOrder, kArray, alpha, XShift, FitQual, NearSingular);
+}
+
+// ---- analysis of variance --------------------------------------------------------------------
+
+void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
+                             Integer& dftotal, double& SSE, double& SSR, double& SST,
+                             double& MSE, double& MSR, double& F) const {
+  const Integer n = FNumData;
+  dfreg = NumVars;
+  dftotal = IncludeConst ? n - 1 : n;
+  dfres = dftotal - dfreg;
+  if (n < 1) Refuse("CalcAnovaReg", "not enough data points");
+  if (NumVars < 1) Refuse("CalcAnovaReg", "number of variables must be at least 1");
+  if (dfres < 1) Refuse("CalcAnovaReg", "no residual degrees of freedom");
+  const TCurveFitSums& s = FSums;
+  const Extended m = IncludeConst ? s.sumx / n : 0;
+  SSE = static_cast<double>(s.SumDiffq);
+  SSR = static_cast<double>(s.sumyq - 2 * m * s.sumy + n * m * m);
+  SST = static_cast<double>(n * m * m + s.sumxq - 2 * m * s.sumx);
+  MSE = SSE / dfres;
+  MSR = SSR / dfreg;
+  if (MSR == 0) F = 0;
+  else if (MSE == 0) F = 1e10;
+  else F = MSR / MSE;
+}
+
+// ---- parabola, circle, Gaussian -------------------------------------------------------------
+
+namespace {
+
+// Sums of powers of the centred x times a function of y, over the data.
+struct TCentredSums {
+  double n = 0, xm = 0, Sx = 0, Sxx = 0, Sx3 = 0, Sx4 = 0;
+  double St = 0, Stt = 0, Sxt = 0, Sx2t = 0;  // t = transformed y, centred or not
+};
+
+template <class T>
+TCentredSums CentredSums(const TMatrix& data, Integer n, T transform) {
+  TCentredSums c;
+  double var;
+  c.n = n;
+  data.MeanVar(1, 1, 1, n, c.xm, var);
+  const double* xs = data.ColumnPtr(1);
+  const double* ys = data.ColumnPtr(2);
+  for (Integer i = 0; i < n; ++i) {
+    const double dx = xs[i] - c.xm, t = transform(ys[i]);
+    c.Sx += dx;
+    c.Sxx += dx * dx;
+    c.Sx3 += dx * dx * dx;
+    c.Sx4 += dx * dx * dx * dx;
+    c.St += t;
+    c.Stt += t * t;
+    c.Sxt += dx * t;
+    c.Sx2t += dx * dx * t;
+  }
+  return c;
+}
+
+}  // namespace
+
+void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
+  k0 = k1 = k2 = FitQual = 0;
+  const Integer n = FNumData;
+  if (n < 3) Refuse("CalcParabolFit", "not enough data points");
+  double ym, var;
+  FData->MeanVar(2, 1, 2, n, ym, var);
+  const TCentredSums c = CentredSums(*FData, n, [ym](double y) { return y - ym; });
+  const double C = n * c.Sxx - c.Sx * c.Sx;
+  const double e = n * c.Sx2t - c.Sxx * c.St;
+  const double f = n * c.Sx3 - c.Sxx * c.Sx;
+  const double g = n * c.Sxt - c.Sx * c.St;
+  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
+  const double a2 = f * f == C * h ? 0 : (C * e - f * g) / (C * h - f * f);
+  const double a1 = C == 0 ? 0 : (g - f * a2) / C;
+  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n;
+  k2 = a2;
+  k1 = a1 - 2 * a2 * c.xm;
+  k0 = c.xm * c.xm * a2 + a0 - c.xm * a1 + ym;
+  const double V = c.Stt - c.St * c.St / n;
+  FitQual = V != 0 ? (c.St * a0 + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / V : 1;
+}
+
+void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
+  r = dx = dy = 0;
+  const Integer n = FNumData;
+  if (n < 3) Refuse("CalcCircleFit", "not enough data points");
+  const TCurveFitSums& s = FSums;
+  const Extended A = s.sumy * s.sumy - n * s.sumyq;
+  const Extended B = s.sumx * s.sumx - n * s.sumxq;
+  const Extended C = n * s.sumxy - s.sumx * s.sumy;
+  const Extended D = A * B - C * C;
+  if (D == 0) Refuse("CalcCircleFit", "radius is infinite");
+  const Extended E = (s.sumxq + s.sumyq) * s.sumy - n * (s.sumx2y + s.sumy3);
+  const Extended F = (s.sumxq + s.sumyq) * s.sumx - n * (s.sumxy2 + s.sumx3);
+  const Extended cx = (C * E + A * F) / 2 / D;
+  const Extended cy = (C * F + B * E) / 2 / D;
+  // Rounding can push the mean squared distance of nearly collinear points below 0.
+  const Extended r2 =
+      (s.sumxq + s.sumyq - 2 * (s.sumx * cx + s.sumy * cy) + (cx * cx + cy * cy) * n) / n;
+  dx = static_cast<double>(cx);
+  dy = static_cast<double>(cy);
+  r = static_cast<double>(std::sqrt(std::max<Extended>(r2, 0)));
+}
+
+void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  k2 = kNoValue;
+  const Integer n = FNumData;
+  if (n < 3) Refuse("CalcGaussFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcGaussFit", "y values must not be negative");
+  const TCentredSums c = CentredSums(*FData, n, [](double y) { return std::log(y); });
+  const double C = n * c.Sxx - c.Sx * c.Sx;
+  const double e = n * c.Sx2t - c.Sxx * c.St;
+  const double f = n * c.Sx3 - c.Sxx * c.Sx;
+  const double g = n * c.Sxt - c.Sx * c.St;
+  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
+  const double a2 = f * f == C * h ? kNoValue : (C * e - f * g) / (C * h - f * f);
+  const double a1 = C == 0 ? kNoValue : (g - f * a2) / C;
+  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n;
+  const double W = c.Stt - c.St * c.St / n;
+  FitQual = W != 0 ? (c.St * a0 + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
+  if (a2 != 0) {
+    k0 = std::exp(a0 - a1 * a1 / (4 * a2));
+    k1 = -0.5 * a1 / a2 + c.xm;
+    k2 = -1 / a2;
+  } else {
+    k2 = -kNoValue;
+    k1 = 0;
+    k0 = 0;
+  }
+}
+
+// ---- linearised models -----------------------------------------------------------------------
+
+namespace {
+
+struct TLineSums {
+  Extended U, UU, T, TT, UT;
+};
+
+// The shared scheme: T = a + k1 U by least squares on the running sums. Exponential: k0 =
+// exp(a), refused when a lies outside the logarithms of the double range.
+void FitLine(const char* routine, Integer n, const TLineSums& s, bool Exponential, double& k0,
+             double& k1, double& FitQual) {
+  const Extended det = n * s.UU - s.U * s.U;
+  if (det == 0) Refuse(routine, "slope is infinite");
+  const Extended slope = (n * s.UT - s.U * s.T) / det;
+  const Extended a = (s.UU * s.T - s.U * s.UT) / det;
+  k1 = static_cast<double>(slope);
+  if (Exponential) {
+    if (a < uc_lnMinDouble || a > uc_lnMaxDouble) Refuse(routine, "cannot fit function");
+    k0 = static_cast<double>(std::exp(a));
+  } else {
+    k0 = static_cast<double>(a);
+  }
+  const Extended den = s.TT - s.T * s.T / n;
+  FitQual = den != 0 ? static_cast<double>((s.T * a + s.UT * slope - s.T * s.T / n) / den) : 1;
+}
+
+}  // namespace
+
+void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcReciLinFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciLinFit", "y values must not be zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcReciLinFit", FNumData, {s.sumx, s.sumxq, s.sum1byy, s.sum1byyq, s.sumxbyy}, false,
+          k0, k1, FitQual);
+}
+
+void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcHyperbolFit", "not enough data points");
+  if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcHyperbolFit", "x values must not be zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcHyperbolFit", FNumData, {s.sum1byx, s.sum1byxq, s.sumy, s.sumyq, s.sumybyx}, false,
+          k0, k1, FitQual);
+}
+
+void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcReciHyperbolFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciHyperbolFit", "y values must not be zero");
+  if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcReciHyperbolFit", "x values must not be zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcReciHyperbolFit", FNumData,
+          {s.sum1byx, s.sum1byxq, s.sum1byy, s.sum1byyq, s.sum1byxy}, false, k0, k1, FitQual);
+}
+
+void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
+  if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx}, false, k0,
+          k1, FitQual);
+}
+
+void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcReciLogFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYEQ0) || FErrIndic.Contains(cfeYLE0))
+    Refuse("CalcReciLogFit", "y values must not be negative or zero");
+  if (FErrIndic.Contains(cfeXLE0))
+    Refuse("CalcReciLogFit", "x values must not be negative or zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcReciLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sum1byy, s.sum1byyq, s.sumlnxbyy},
+          false, k0, k1, FitQual);
+}
+
+void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcPowerFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcPowerFit", "y values must not be negative or zero");
+  if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcPowerFit", "x values must not be negative or zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcPowerFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumlny, s.sumlnyq, s.sumlnxlny}, true,
+          k0, k1, FitQual);
+}
+
+void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
+  k0 = k1 = FitQual = 0;
+  if (FNumData < 3) Refuse("CalcExponentialFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYLE0))
+    Refuse("CalcExponentialFit", "y values must not be negative or zero");
+  if (FErrIndic.Contains(cfeXLE0))
+    Refuse("CalcExponentialFit", "x values must not be negative or zero");
+  const TCurveFitSums& s = FSums;
+  FitLine("CalcExponentialFit", FNumData, {s.sumx, s.sumxq, s.sumlny, s.sumlnyq, s.sumxlny}, true,
+          k0, k1, FitQual);
+}
+
+void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const {
+  k0 = k1 = k2 = FitQual = 0;
+  const Integer n = FNumData;
+  if (n < 3) Refuse("CalcHoerlFit", "not enough data points");
+  if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcHoerlFit", "y values must not be negative or zero");
+  if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcHoerlFit", "x values must not be negative or zero");
+  const TCurveFitSums& s = FSums;
+  const Extended P = n * s.sumxq - s.sumx * s.sumx;
+  const Extended Q = n * s.sumxlnx - s.sumx * s.sumlnx;
+  const Extended R = n * s.sumxlny - s.sumx * s.sumlny;
+  const Extended den = P * (n * s.sumlnxq - s.sumlnx * s.sumlnx) - Q * Q;
+  // All x equal (P = 0), or x and ln x carrying the same information: no unique fit.
+  if (P == 0 || den == 0) Refuse("CalcHoerlFit", "slope is infinite");
+  const Extended c2 = (P * (n * s.sumlnxlny - s.sumlnx * s.sumlny) - Q * R) / den;
+  k2 = static_cast<double>(c2);
+  const Extended u = (R - Q * c2) / P;
+  const Extended w = (s.sumlny - s.sumx * u - s.sumlnx * c2) / n;
+  if (w < uc_lnMinDouble || w > uc_lnMaxDouble || u > uc_lnMaxDouble)
+    Refuse("CalcHoerlFit", "cannot fit function");
+  k0 = static_cast<double>(std::exp(w));
+  k1 = static_cast<double>(std::exp(u));
+  const Extended fqDen = s.sumlnyq - s.sumlny * s.sumlny / n;
+  FitQual = fqDen != 0 ? static_cast<double>((w * s.sumlny + u * s.sumxlny + c2 * s.sumlnxlny -
+                                              s.sumlny * s.sumlny / n) / fqDen)
+                       : 1;
+}

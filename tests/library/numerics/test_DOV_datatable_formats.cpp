@@ -1,0 +1,260 @@
+// The data table's XML document and ASC text format.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Classes.h"
+#include "DOV_datatable.h"
+#include "SysUtils.h"
+#include "TestSupport.h"
+#include "TextFile.h"
+
+using testsupport::TempDir;
+
+namespace {
+
+// 2 columns x 3 rows: values 10 r + c, named, with attributes, a nominal second column and
+// one empty, one "no number" and one imputed cell.
+std::unique_ptr<TDataTable> Sample() {
+  auto t = std::make_unique<TDataTable>(nullptr);
+  t->Resize(2, 3);
+  for (Integer c = 1; c <= 2; ++c)
+    for (Integer r = 1; r <= 3; ++r) t->NumericData->SetVal(c, r, 10 * r + c);
+  t->SetColName(1, "Flux density");
+  t->SetColName(2, "Kind");
+  t->SetRowName(1, "");
+  t->SetRowName(2, "B\"x");
+  t->SetRowAttrib(3, -7);
+  t->SetColAttrib(2, 300);
+  t->SetMScaleType(2, stNominal);
+  t->SetNominalID(2, 1, "a");
+  t->SetNominalID(2, 2, "b");
+  t->SetCellState(1, 2, csEmpty);
+  t->SetCellState(1, 3, csNoNumber);
+  t->SetCellState(2, 3, csImputed);
+  t->SetFComment("first\nsecond");
+  return t;
+}
+
+void ExpectSameContent(TDataTable& a, TDataTable& b) {
+  ASSERT_EQ(a.NrOfColumns(), b.NrOfColumns());
+  ASSERT_EQ(a.NrOfRows(), b.NrOfRows());
+  EXPECT_EQ(a.CRCofNamesAndAttributes(), b.CRCofNamesAndAttributes());
+  EXPECT_EQ(a.CRCofCellStates(), b.CRCofCellStates());
+  for (Integer c = 1; c <= a.NrOfColumns(); ++c) {
+    EXPECT_EQ(a.GetMScaleType(c), b.GetMScaleType(c)) << c;
+    for (Integer k = 1; k <= 3; ++k) EXPECT_EQ(a.GetNominalID(c, k), b.GetNominalID(c, k));
+    for (Integer r = 1; r <= a.NrOfRows(); ++r) {
+      if (a.IsNumber(c, r)) {
+        EXPECT_EQ(a.GetElem(c, r), b.GetElem(c, r)) << c << "," << r;
+      }
+    }
+  }
+}
+
+class DataTableFiles : public ::testing::Test {
+protected:
+  TempDir dir;
+  String Name(const char* n) const { return (dir.path() / n).string(); }
+};
+
+}  // namespace
+
+TEST_F(DataTableFiles, XmlGoldenDocument) {
+  TDataTable t(nullptr);
+  t.Resize(2, 2);
+  t.SetColName(1, " A ");
+  t.SetColName(2, "   ");
+  t.SetCellState(1, 1, csEmpty);
+  t.SetFComment("x y");
+  TStringStream s("");
+  t.WriteToXMLStream(s, true, 3, "T1");
+  EXPECT_EQ(t.Comment(), "x y");
+  EXPECT_EQ(s.DataString(),
+            "<?xml version=\"1.0\"?>\r\n\r\n<datatable sig=\"ZUDUZidad\" vers=\"1.0\" id=\"T1\">\r\n"
+            "<!-- TDataTable / RIZ Ovavavude Rarev -->\r\n<comment>x y</comment>\r\n"
+            "<size cols=\"2\" rows=\"2\" />\r\n<colnames default=\"\">\r\n<col ix=\"1\">A</col>\r\n"
+            "</colnames>\r\n<rownames default=\"\">\r\n<row ix=\"1\">R-1</row>\r\n"
+            "<row ix=\"2\">R-2</row>\r\n</rownames>\r\n<colattrib default=\"0\">\r\n</colattrib>\r\n"
+            "<rowattrib default=\"0\">\r\n</rowattrib>\r\n<datacells default=\"0\">\r\n"
+            "<cell col=\"1\" row=\"1\" state=\"2\">       0.000</cell>\r\n</datacells>\r\n"
+            "</datatable>\r\n");
+  TDataTable back(nullptr);
+  back.SetCellState(1, 1, csMarkA);
+  s.SetPosition(0);
+  EXPECT_TRUE(back.ReadFromXMLStream(s, ""));
+  EXPECT_EQ(back.GetColName(2), "");
+  EXPECT_EQ(back.GetCellState(1, 1), csEmpty);
+  EXPECT_EQ(back.NrOfRows(), 2);
+}
+
+TEST_F(DataTableFiles, XmlRoundTripsFindsByIdAndFiresOnceAtTheEnd) {
+  auto t = Sample();
+  TStringStream s("");
+  TDataTable other(nullptr);
+  other.WriteToXMLStream(s, false, 2, "T1");
+  t->WriteToXMLStream(s, false, 6, "T2");
+  const String text = s.DataString();
+  EXPECT_NE(text.find("<vardef col=\"1\" type=\"interval\">\r\n</vardef>"), String::npos);
+  EXPECT_NE(text.find("<vardef col=\"2\" type=\"nominal\">\r\n<idf ix=\"1\">a</idf>"), String::npos);
+  TDataTable back(nullptr);
+  std::vector<std::string> events;
+  back.OnChange = [&](TObject*) { events.push_back("Change"); };
+  back.OnChangeNames = [&](TObject*) { events.push_back("Names"); };
+  s.SetPosition(0);
+  EXPECT_TRUE(back.ReadFromXMLStream(s, "t2"));
+  EXPECT_EQ(events, (std::vector<std::string>{"Change", "Names"}));
+  ExpectSameContent(*t, back);
+  Integer at = 1;
+  TDataTable fromString(nullptr);
+  EXPECT_TRUE(fromString.ReadFromXMLString(text, at, "T2"));
+  ExpectSameContent(*t, fromString);
+  EXPECT_FALSE(fromString.ReadFromXMLString(text, at, "T2"));  // nothing after it
+
+  t->SaveAsXMLFile(Name("t.xml"), 4, "");
+  TDataTable fromFile(nullptr);
+  EXPECT_TRUE(fromFile.LoadFromXMLFile(Name("t.xml"), ""));
+  ExpectSameContent(*t, fromFile);
+  EXPECT_FALSE(fromFile.LoadFromXMLFile(Name("t.xml"), "nope"));
+}
+
+TEST_F(DataTableFiles, XmlDamagedDocuments) {
+  auto t = Sample();
+  TStringStream s("");
+  t->WriteToXMLStream(s, false, 2, "");
+  const String text = s.DataString();
+  // Cut short: what was read stays, the result is false.
+  TStringStream cut(text.substr(0, text.find("</datacells>")));
+  TDataTable a(nullptr);
+  EXPECT_FALSE(a.ReadFromXMLStream(cut, ""));
+  EXPECT_EQ(a.NrOfColumns(), 2);
+  // Items outside the table are dropped; nothing is written beyond its arrays.
+  String outside = text;
+  outside.replace(outside.find("<col ix=\"1\">"), 12, "<col ix=\"9\">");
+  outside.replace(outside.find("<cell col=\"1\" row=\"1\""), 21, "<cell col=\"7\" row=\"-4\"");
+  outside.replace(outside.find("<row ix=\"3\">-7"), 14, "<row ix=\"0\">-7");
+  TStringStream o(outside);
+  TDataTable b(nullptr);
+  EXPECT_TRUE(b.ReadFromXMLStream(o, ""));
+  EXPECT_EQ(b.GetColName(1), "");
+  // A text where an integer belongs raises the conversion error; OnChange is bound again.
+  String bad = text;
+  bad.replace(bad.find("cols=\"2\""), 8, "cols=\"x\"");
+  TStringStream bs(bad);
+  TDataTable c(nullptr);
+  bool fired = false;
+  c.OnChange = [&](TObject*) { fired = true; };
+  EXPECT_THROW(c.ReadFromXMLStream(bs, ""), EConvertError);
+  EXPECT_TRUE(static_cast<bool>(c.OnChange));
+  dir.write("bad.xml", bad);
+  EXPECT_FALSE(c.LoadFromXMLFile(Name("bad.xml"), ""));
+  EXPECT_FALSE(c.LoadFromXMLFile(Name("missing.xml"), ""));
+}
+
+TEST_F(DataTableFiles, AscGoldenStreamOfANewTable) {
+  TDataTable t(nullptr);
+  TStringStream s("");
+  EXPECT_EQ(t.ExportAsASC(s, 3), "");
+  EXPECT_EQ(s.DataString(),
+            "Exported by DOV DataTable component\r\n1\t;nr. of columns\r\n1\t;nr. of rows\r\n"
+            "TRUE TRUE TRUE FALSE\t;row attributes, column names, row names, nominal variables\r\n"
+            "\tC-1\r\n0\tR-1\t       0.000\r\n");
+}
+
+TEST_F(DataTableFiles, AscFileRoundTrip) {
+  auto t = Sample();
+  t->SetCellState(2, 3, 0);  // the file writer puts imputed values in parentheses
+  t->SetColAttrib(2, 0);     // the format carries no column attributes
+  EXPECT_EQ(t->ExportAsASC(Name("t.asc"), 3), "");
+  const std::string text = dir.read("t.asc");
+  EXPECT_NE(text.find("\t\"Flux density\"\tKind\r\n"), std::string::npos);
+  EXPECT_NE(text.find("0\t(.;#;.)\t      11.000"), std::string::npos);
+  EXPECT_NE(text.find("0\tB\"\"x\t###"), std::string::npos);
+  EXPECT_NE(text.find("<VARTYPES>\r\n2 Nominal <1=a><2=b>\r\n</VARTYPES>\r\n"), std::string::npos);
+  TDataTable back(nullptr);
+  std::vector<std::string> events;
+  back.OnResize = [&](TObject*, Integer, Integer, Integer nc, Integer nr) {
+    events.push_back("Resize " + std::to_string(nc) + "x" + std::to_string(nr));
+  };
+  EXPECT_EQ(back.ImportASC(Name("t.asc")), 0);
+  EXPECT_EQ(events, (std::vector<std::string>{"Resize 2x3"}));
+  ExpectSameContent(*t, back);
+  EXPECT_EQ(back.GetRowName(1), "");
+  EXPECT_EQ(back.GetRowName(2), "B\"x");
+  EXPECT_EQ(back.Comment(), t->Comment());
+  EXPECT_EQ(back.ImportASC(Name("missing.asc")), -8);
+}
+
+TEST_F(DataTableFiles, AscImportStopsAtAnUnreadableCell) {
+  auto t = Sample();
+  EXPECT_EQ(t->ExportAsASC(Name("t.asc"), 3), "");  // imputed (2, 3) in parentheses
+  TDataTable back(nullptr);
+  EXPECT_EQ(back.ImportASC(Name("t.asc")), -6);
+  EXPECT_EQ(back.NrOfRows(), 3);
+  EXPECT_EQ(back.GetMScaleType(2), stNominal);  // the block is read all the same
+  dir.write("abc.asc",
+            "c\r\n1\tx\r\n5\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\n0\tR2\t2\r\n"
+            "0\tR3\tabc\r\n0\tR4\t4\r\n0\tR5\t5\r\n");
+  EXPECT_EQ(back.ImportASC(Name("abc.asc")), -6);
+  EXPECT_EQ(back.NrOfRows(), 3);
+  EXPECT_EQ(back.GetElem(1, 2), 2);
+  dir.write("attr.asc", "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\nq\tR2\t2\r\n");
+  EXPECT_EQ(back.ImportASC(Name("attr.asc")), -5);
+  // A header that promises a billion rows in a few bytes allocates nothing of the kind.
+  dir.write("huge.asc", "c\r\n2\tx\r\n1000000000\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\tB\r\n0\tR\t1\t2\r\n");
+  EXPECT_EQ(back.ImportASC(Name("huge.asc")), -5);  // the second row's attribute is missing
+  EXPECT_EQ(back.NrOfRows(), 2);
+  dir.write("wide.asc", "c\r\n1000000000\tx\r\n1\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n");
+  EXPECT_THROW(back.ImportASC(Name("wide.asc")), ESDLDataTableError);
+  EXPECT_EQ(back.NrOfColumns(), 2);  // as the last import left it
+}
+
+TEST_F(DataTableFiles, AscStreamRoundTrip) {
+  auto t = Sample();
+  t->SetCellState(1, 2, 0);
+  t->SetCellState(1, 3, 0);
+  t->SetColAttrib(2, 0);
+  TStringStream s("");
+  t->ExportAsASC(s, 3);
+  EXPECT_EQ(s.DataString().find("(  "), String::npos);  // no parentheses on a stream
+  s.SetPosition(0);
+  TDataTable back(nullptr);
+  EXPECT_EQ(back.ImportASC(s), 0);
+  t->SetCellState(2, 3, 0);  // a stream keeps no states
+  ExpectSameContent(*t, back);
+}
+
+TEST_F(DataTableFiles, AscMergeIntoATable) {
+  TDataTable src(nullptr);
+  src.Resize(2, 2);
+  for (Integer c = 1; c <= 2; ++c)
+    for (Integer r = 1; r <= 2; ++r) src.NumericData->SetVal(c, r, 10 * c + r);
+  src.SetMScaleType(2, stRatio);
+  src.ExportAsASC(Name("b.asc"), 2);
+  TDataTable t(nullptr);
+  t.Resize(3, 3);
+  t.SetMScaleType(3, stOrdinal);
+  EXPECT_EQ(t.ReadFromASC(Name("b.asc"), 3, 1, false), 0);
+  EXPECT_EQ(t.GetElem(3, 1), 11);
+  EXPECT_EQ(t.GetElem(3, 2), 12);
+  EXPECT_EQ(t.GetElem(2, 1), 0);
+  EXPECT_EQ(t.NrOfColumns(), 3);
+  t.SetMScaleType(1, stNominal);
+  EXPECT_EQ(t.ReadFromASC(Name("b.asc"), 1, 1, true), 0);
+  EXPECT_EQ(t.GetMScaleType(1), stInterval);
+  EXPECT_EQ(t.GetMScaleType(2), stRatio);
+  EXPECT_EQ(t.GetMScaleType(3), stOrdinal);
+  EXPECT_EQ(t.GetColName(1), "C-1");
+  EXPECT_EQ(t.ReadFromASC(Name("b.asc"), -5, -5, true), 0);  // targets before 1 are dropped
+  TStringStream s("");
+  src.ExportAsASC(s, 2);
+  s.SetPosition(0);
+  t.Resize(2, 2);
+  t.Clear();
+  EXPECT_EQ(t.ReadFromASC(s, 2, 2, false), 0);
+  EXPECT_EQ(t.GetElem(2, 2), 11);
+  EXPECT_EQ(t.ReadFromASC(Name("missing.asc"), 1, 1, false), -8);
+}
