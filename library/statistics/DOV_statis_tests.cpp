@@ -10,6 +10,7 @@
 
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
+#include "DOV_math2.h"
 #include "DOV_univconst.h"
 
 namespace {
@@ -296,37 +297,6 @@ const TWilcoxonTable& WilcoxonTable() {
   return table;
 }
 
-// Least-squares parabola y = k0 + k1 x + k2 x^2 through the points, on x centred at its mean.
-void FitParabola(const double* x, const double* y, int count, double& k0, double& k1,
-                 double& k2) {
-  long double mx = 0;
-  for (int i = 0; i < count; ++i) mx += x[i];
-  mx /= count;
-  long double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
-  for (int i = 0; i < count; ++i) {
-    const long double u = x[i] - mx;
-    long double p = 1;
-    for (int k = 0; k < 5; ++k) {
-      s[k] += p;
-      if (k < 3) t[k] += p * y[i];
-      p *= u;
-    }
-  }
-  // Normal equations [s0 s1 s2; s1 s2 s3; s2 s3 s4] c = t by Cramer's rule.
-  auto det3 = [](long double a, long double b, long double c, long double d, long double e,
-                 long double f, long double g, long double h, long double i) {
-    return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-  };
-  const long double d = det3(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
-  const long double c0 = det3(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d;
-  const long double c1 = det3(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d;
-  const long double c2 = det3(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]) / d;
-  // Back from powers of (x - mx) to powers of x.
-  k2 = double(c2);
-  k1 = double(c1 - 2 * c2 * mx);
-  k0 = double(c0 - c1 * mx + c2 * mx * mx);
-}
-
 }  // namespace
 
 Integer WilcoxonSRTableValue(Integer n, Integer column) {
@@ -339,13 +309,11 @@ Integer WilcoxonSRQuantile(Integer n, double alpha, bool TwoSided) {
   if (!(alpha >= 0.000499999 && alpha <= 0.20000001)) return -1;
   if (n <= kWilcoxonLastN) {
     const int count = n == 8 ? 3 : n <= 10 ? 4 : 5;
-    double x[5], y[5];
-    for (int c = 0; c < count; ++c) {
-      x[c] = std::log(WilcoxonAlphas[c]);
-      y[c] = WilcoxonTable()[n][c];
-    }
-    double k0, k1, k2;
-    FitParabola(x, y, count, k0, k1, k2);
+    TCurveFit fit(nullptr);
+    for (int c = 0; c < count; ++c)
+      fit.EnterStatValue(std::log(WilcoxonAlphas[c]), WilcoxonTable()[n][c]);
+    double k0, k1, k2, quality;
+    fit.CalcParabolFit(k0, k1, k2, quality);
     const double L = std::log(TwoSided ? alpha : 2 * alpha);
     return static_cast<Integer>(std::max(0.0, RoundHalfEven(k0 + k1 * L + k2 * L * L)));
   }
