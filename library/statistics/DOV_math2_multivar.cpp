@@ -14,6 +14,9 @@
 
 namespace {
 
+// Index into the standard containers.
+std::size_t Ix(Integer i) { return static_cast<std::size_t>(i); }
+
 using TColumn = std::vector<double>;
 using TRows = std::vector<TColumn>;  // [row][column], 0-based
 
@@ -31,8 +34,8 @@ double SquaredDistance(const TColumn& a, const TColumn& b) {
 }
 
 TColumn Row(const TMatrix* m, Integer r) {
-  TColumn v(static_cast<std::size_t>(m->NrOfColumns()));
-  for (Integer c = 1; c <= m->NrOfColumns(); ++c) v[static_cast<std::size_t>(c - 1)] = m->GetVal(c, r);
+  TColumn v(Ix(m->NrOfColumns()));
+  for (Integer c = 1; c <= m->NrOfColumns(); ++c) v[Ix(c - 1)] = m->GetVal(c, r);
   return v;
 }
 
@@ -48,9 +51,7 @@ struct TEigenStore {
   Integer n = 0;
   std::vector<double> vectors;  // component k of eigenvector j at (j - 1) * n + (k - 1)
   std::vector<double> values;
-  double& Component(Integer j, Integer k) {
-    return vectors[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n) + static_cast<std::size_t>(k - 1)];
-  }
+  double& Component(Integer j, Integer k) { return vectors[Ix(j - 1) * Ix(n) + Ix(k - 1)]; }
 };
 
 TEigenStore& EigenStore() {
@@ -81,57 +82,63 @@ bool CalcCovar(const TMatrix* InMat, TMatrix* OutMat, Integer LoC, Integer HiC, 
   const Integer nv = HiC - LoC + 1, n = HiR - LoR + 1;
   // A single row has no n - 1 to divide by.
   if (OutMat->NrOfColumns() < nv || OutMat->NrOfRows() < nv || n < 2) return false;
-  std::vector<TColumn> x(static_cast<std::size_t>(nv));
+  std::vector<TColumn> x(Ix(nv));
   for (Integer i = 0; i < nv; ++i)
-    x[static_cast<std::size_t>(i)].assign(InMat->ColumnPtr(LoC + i) + (LoR - 1), InMat->ColumnPtr(LoC + i) + HiR);
-  TColumn mean(static_cast<std::size_t>(nv), 0), var(static_cast<std::size_t>(nv), 0);
+    x[Ix(i)].assign(InMat->ColumnPtr(LoC + i) + (LoR - 1), InMat->ColumnPtr(LoC + i) + HiR);
+  TColumn mean(Ix(nv), 0), var(Ix(nv), 0);
   if (Mode > 0) {
-    TColumn sum(static_cast<std::size_t>(nv), 0), sumsq(static_cast<std::size_t>(nv), 0);
+    TColumn sum(Ix(nv), 0), sumsq(Ix(nv), 0);
     for (Integer r = 0; r < n; ++r) {
       for (Integer i = 0; i < nv; ++i) {
-        const double v = x[static_cast<std::size_t>(i)][static_cast<std::size_t>(r)];
-        sum[static_cast<std::size_t>(i)] += v;
-        sumsq[static_cast<std::size_t>(i)] += v * v;
+        const double v = x[Ix(i)][Ix(r)];
+        sum[Ix(i)] += v;
+        sumsq[Ix(i)] += v * v;
       }
       ProgressStep();
     }
     for (Integer i = 0; i < nv; ++i) {
-      mean[static_cast<std::size_t>(i)] = sum[static_cast<std::size_t>(i)] / n;
-      var[static_cast<std::size_t>(i)] =
-          (sumsq[static_cast<std::size_t>(i)] - sum[static_cast<std::size_t>(i)] * sum[static_cast<std::size_t>(i)] / n) / (n - 1);
+      mean[Ix(i)] = sum[Ix(i)] / n;
+      var[Ix(i)] = (sumsq[Ix(i)] - sum[Ix(i)] * sum[Ix(i)] / n) / (n - 1);
     }
   }
-  TRows out(static_cast<std::size_t>(nv), TColumn(static_cast<std::size_t>(nv), 0));
+  TRows out(Ix(nv), TColumn(Ix(nv), 0));
   for (Integer i = 0; i < nv; ++i)
     for (Integer j = 0; j <= i; ++j) {
       if (Aborted()) return false;
-      const TColumn &a = x[static_cast<std::size_t>(i)], &b = x[static_cast<std::size_t>(j)];
-      const double ma = mean[static_cast<std::size_t>(i)], mb = mean[static_cast<std::size_t>(j)];
+      const TColumn &a = x[Ix(i)], &b = x[Ix(j)];
+      const double ma = mean[Ix(i)], mb = mean[Ix(j)];
       double s = 0;
       for (Integer r = 0; r < n; ++r) {
-        const double u = a[static_cast<std::size_t>(r)], v = b[static_cast<std::size_t>(r)];
+        const double u = a[Ix(r)], v = b[Ix(r)];
         switch (Mode) {
-          case 0: s += u * v; break;
+          case 0:
+            s += u * v;
+            break;
           case 1:
           case 2:
-          case 3: s += (u - ma) * (v - mb); break;
-          case 4: s += (u - v) * (u - v); break;
-          default: break;
+          case 3:
+            s += (u - ma) * (v - mb);
+            break;
+          case 4:
+            s += (u - v) * (u - v);
+            break;
+          default:
+            break;
         }
       }
       double value = s / (n - 1);
       if (Mode == 2 || Mode == 3) {
-        double scale = std::sqrt(var[static_cast<std::size_t>(i)] * var[static_cast<std::size_t>(j)]);
+        double scale = std::sqrt(var[Ix(i)] * var[Ix(j)]);
         if (scale == 0) scale = 1e-38;
         value /= scale;
         if (Mode == 2 && i == j) value = 1;
         if (Mode == 3) value *= value;
       }
-      out[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = out[static_cast<std::size_t>(j)][static_cast<std::size_t>(i)] = value;
+      out[Ix(i)][Ix(j)] = out[Ix(j)][Ix(i)] = value;
       ProgressStep(n);
     }
   for (Integer i = 0; i < nv; ++i)
-    for (Integer j = 0; j < nv; ++j) OutMat->SetVal(i + 1, j + 1, out[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]);
+    for (Integer j = 0; j < nv; ++j) OutMat->SetVal(i + 1, j + 1, out[Ix(i)][Ix(j)]);
   return true;
 }
 
@@ -143,22 +150,22 @@ bool CalcEigVec(TMatrix* Mat) {
   if (n > kMaxEigenSize) return false;
   TEigenStore& store = EigenStore();
   try {
-    store.vectors.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0);
-    store.values.assign(static_cast<std::size_t>(n), 0.0);
+    store.vectors.assign(Ix(n) * Ix(n), 0.0);
+    store.values.assign(Ix(n), 0.0);
   } catch (const std::bad_alloc&) {
     store = TEigenStore();
     throw ESDLMath2Error("CalcEigVec: not enough memory");
   }
   store.n = n;
   // a[p][q] for p < q: the upper triangle (row p, column q) of Mat.
-  TRows a(static_cast<std::size_t>(n), TColumn(static_cast<std::size_t>(n), 0));
+  TRows a(Ix(n), TColumn(Ix(n), 0));
   for (Integer p = 1; p <= n; ++p)
-    for (Integer q = p + 1; q <= n; ++q) a[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(q - 1)] = Mat->GetVal(q, p);
+    for (Integer q = p + 1; q <= n; ++q) a[Ix(p - 1)][Ix(q - 1)] = Mat->GetVal(q, p);
   auto v = [&](Integer row, Integer col) -> double& { return store.Component(col + 1, row + 1); };
-  TColumn b(static_cast<std::size_t>(n)), d(static_cast<std::size_t>(n)), z(static_cast<std::size_t>(n), 0);
+  TColumn b(Ix(n)), d(Ix(n)), z(Ix(n), 0);
   for (Integer i = 0; i < n; ++i) {
     v(i, i) = 1;
-    b[static_cast<std::size_t>(i)] = d[static_cast<std::size_t>(i)] = Mat->GetVal(i + 1, i + 1);
+    b[Ix(i)] = d[Ix(i)] = Mat->GetVal(i + 1, i + 1);
   }
   auto rotate = [](double& g, double& h, double s, double tau) {
     const double g0 = g, h0 = h;
@@ -174,7 +181,7 @@ bool CalcEigVec(TMatrix* Mat) {
     }
     double sm = 0;
     for (Integer p = 0; p < n; ++p)
-      for (Integer q = p + 1; q < n; ++q) sm += std::fabs(a[static_cast<std::size_t>(p)][static_cast<std::size_t>(q)]);
+      for (Integer q = p + 1; q < n; ++q) sm += std::fabs(a[Ix(p)][Ix(q)]);
     if (sm == 0) {
       converged = true;
       break;
@@ -187,8 +194,8 @@ bool CalcEigVec(TMatrix* Mat) {
           aborted = true;
           break;
         }
-        double& apq = a[static_cast<std::size_t>(p)][static_cast<std::size_t>(q)];
-        double &dp = d[static_cast<std::size_t>(p)], &dq = d[static_cast<std::size_t>(q)];
+        double& apq = a[Ix(p)][Ix(q)];
+        double &dp = d[Ix(p)], &dq = d[Ix(q)];
         const double g = 200 * std::fabs(apq);
         if (check > 4 && std::fabs(dp) + g == std::fabs(dp) && std::fabs(dq) + g == std::fabs(dq)) {
           apq = 0;
@@ -203,29 +210,26 @@ bool CalcEigVec(TMatrix* Mat) {
           }
           const double c = 1 / std::sqrt(t * t + 1), s = t * c, tau = s / (1 + c);
           h = t * apq;
-          z[static_cast<std::size_t>(p)] -= h;
-          z[static_cast<std::size_t>(q)] += h;
+          z[Ix(p)] -= h;
+          z[Ix(q)] += h;
           dp -= h;
           dq += h;
           apq = 0;
-          for (Integer j = 0; j < p; ++j)
-            rotate(a[static_cast<std::size_t>(j)][static_cast<std::size_t>(p)], a[static_cast<std::size_t>(j)][static_cast<std::size_t>(q)], s, tau);
-          for (Integer j = p + 1; j < q; ++j)
-            rotate(a[static_cast<std::size_t>(p)][static_cast<std::size_t>(j)], a[static_cast<std::size_t>(j)][static_cast<std::size_t>(q)], s, tau);
-          for (Integer j = q + 1; j < n; ++j)
-            rotate(a[static_cast<std::size_t>(p)][static_cast<std::size_t>(j)], a[static_cast<std::size_t>(q)][static_cast<std::size_t>(j)], s, tau);
+          for (Integer j = 0; j < p; ++j) rotate(a[Ix(j)][Ix(p)], a[Ix(j)][Ix(q)], s, tau);
+          for (Integer j = p + 1; j < q; ++j) rotate(a[Ix(p)][Ix(j)], a[Ix(j)][Ix(q)], s, tau);
+          for (Integer j = q + 1; j < n; ++j) rotate(a[Ix(p)][Ix(j)], a[Ix(q)][Ix(j)], s, tau);
           for (Integer j = 0; j < n; ++j) rotate(v(j, p), v(j, q), s, tau);
         }
       }
     for (Integer i = 0; i < n; ++i) {
-      b[static_cast<std::size_t>(i)] += z[static_cast<std::size_t>(i)];
-      d[static_cast<std::size_t>(i)] = b[static_cast<std::size_t>(i)];
-      z[static_cast<std::size_t>(i)] = 0;
+      b[Ix(i)] += z[Ix(i)];
+      d[Ix(i)] = b[Ix(i)];
+      z[Ix(i)] = 0;
     }
   }
-  for (Integer i = 0; i < n; ++i) store.values[static_cast<std::size_t>(i)] = d[static_cast<std::size_t>(i)];
+  for (Integer i = 0; i < n; ++i) store.values[Ix(i)] = d[Ix(i)];
   for (Integer p = 1; p <= n; ++p)
-    for (Integer q = p + 1; q <= n; ++q) Mat->SetVal(q, p, a[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(q - 1)]);
+    for (Integer q = p + 1; q <= n; ++q) Mat->SetVal(q, p, a[Ix(p - 1)][Ix(q - 1)]);
   return converged && !aborted;
 }
 
@@ -233,7 +237,7 @@ double GetEigenResult(Integer EigNum, Integer Component) {
   TEigenStore& store = EigenStore();
   if (store.n == 0 || EigNum < 1 || EigNum > store.n || Component < 0 || Component > store.n)
     return 0;
-  if (Component == 0) return store.values[static_cast<std::size_t>(EigNum - 1)];
+  if (Component == 0) return store.values[Ix(EigNum - 1)];
   return store.Component(EigNum, Component);
 }
 
@@ -264,12 +268,12 @@ bool CalcPrincComp(const TMatrix* InMat, Integer LoC, Integer HiC, Integer LoR, 
     Integer best = 0;
     double largest = 0;
     for (Integer j = i; j <= n; ++j)
-      if (store.values[static_cast<std::size_t>(j - 1)] > largest) {
-        largest = store.values[static_cast<std::size_t>(j - 1)];
+      if (store.values[Ix(j - 1)] > largest) {
+        largest = store.values[Ix(j - 1)];
         best = j;
       }
     if (best == 0 || best == i) continue;
-    std::swap(store.values[static_cast<std::size_t>(i - 1)], store.values[static_cast<std::size_t>(best - 1)]);
+    std::swap(store.values[Ix(i - 1)], store.values[Ix(best - 1)]);
     for (Integer k = 1; k <= n; ++k) std::swap(store.Component(i, k), store.Component(best, k));
   }
   return true;
@@ -316,7 +320,7 @@ void MeanDistanceKNN(const TMatrix* InMat, Integer k, Integer FirstObj, Integer 
       SortIntoArray(list.data(), kMaxKnnMean, std::sqrt(SquaredDistance(objects[i], objects[j])),
                     true, true);
     double sum = 0;
-    for (Integer q = 0; q < k; ++q) sum += list[static_cast<std::size_t>(q)];
+    for (Integer q = 0; q < k; ++q) sum += list[Ix(q)];
     Dist->SetVal(FirstObj + Integer(i), sum / k);
   }
 }
@@ -358,13 +362,12 @@ void FindCenters(const TMatrix* InMat, Integer FirstObj, Integer LastObj, Intege
   const Integer count = std::min<Integer>(NumCenters, Integer(rows.size()));
   for (Integer r = 1; r <= count; ++r)
     for (Integer c = 1; c <= Centers->NrOfColumns(); ++c)
-      if (c <= Integer(rows[static_cast<std::size_t>(r - 1)].size()))
-        Centers->SetVal(c, r, rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)]);
+      if (c <= Integer(rows[Ix(r - 1)].size())) Centers->SetVal(c, r, rows[Ix(r - 1)][Ix(c - 1)]);
   double sum = 0;
   for (Integer i = 0; i < count; ++i) {
     double nearest = 1e10;  // a squared distance: a single centre gives 1e5
     for (Integer j = 0; j < count; ++j)
-      if (j != i) nearest = std::min(nearest, SquaredDistance(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]));
+      if (j != i) nearest = std::min(nearest, SquaredDistance(rows[Ix(i)], rows[Ix(j)]));
     sum += std::sqrt(nearest);
   }
   MeanDist = count > 0 ? sum / count : 0;
@@ -383,48 +386,48 @@ double kMeansClustering(const TMatrix* DataMat, Integer, Integer, Integer NumClu
   if (NumClust > n)
     throw ESDLMath2Error("kMeansClustering: number of clusters is greater than number of objects");
   if (NumClust < 1) throw ESDLMath2Error("kMeansClustering: number of clusters must be positive");
-  if (Centers->NrOfColumns() != nv || Centers->NrOfRows() != NumClust) Centers->Resize(nv, NumClust);
+  if (Centers->NrOfColumns() != nv || Centers->NrOfRows() != NumClust)
+    Centers->Resize(nv, NumClust);
   if (Classes->NrOfElem() != n) Classes->Resize(n);
   ClustSize->Resize(NumClust);
   std::vector<TColumn> x;
   for (Integer r = 1; r <= n; ++r) x.push_back(Row(DataMat, r));
-  std::vector<TColumn> centre(static_cast<std::size_t>(NumClust));
+  std::vector<TColumn> centre(Ix(NumClust));
   if (RandSeed > 0) InitRandomGenerator(Cardinal(RandSeed));
-  for (Integer j = 0; j < NumClust; ++j)
-    centre[static_cast<std::size_t>(j)] = x[static_cast<std::size_t>(RandSeed > 0 ? Random(n) : j)];
-  std::vector<Integer> cls(static_cast<std::size_t>(n));
-  for (Integer r = 0; r < n; ++r) cls[static_cast<std::size_t>(r)] = Classes->GetVal(r + 1);
-  std::vector<Integer> size(static_cast<std::size_t>(NumClust), 0);
+  for (Integer j = 0; j < NumClust; ++j) centre[Ix(j)] = x[Ix(RandSeed > 0 ? Random(n) : j)];
+  std::vector<Integer> cls(Ix(n));
+  for (Integer r = 0; r < n; ++r) cls[Ix(r)] = Classes->GetVal(r + 1);
+  std::vector<Integer> size(Ix(NumClust), 0);
   int passes = 0;
   bool aborted = false;
   for (passes = 1; passes <= kMaxKMeansPasses; ++passes) {
     bool changed = false;
     for (Integer r = 0; r < n; ++r) {
       Integer nearest = 1;
-      double best = SquaredDistance(x[static_cast<std::size_t>(r)], centre[0]);
+      double best = SquaredDistance(x[Ix(r)], centre[0]);
       for (Integer j = 1; j < NumClust; ++j) {
-        const double d = SquaredDistance(x[static_cast<std::size_t>(r)], centre[static_cast<std::size_t>(j)]);
+        const double d = SquaredDistance(x[Ix(r)], centre[Ix(j)]);
         if (d < best) {
           best = d;
           nearest = j + 1;
         }
       }
-      if (cls[static_cast<std::size_t>(r)] != nearest) changed = true;
-      cls[static_cast<std::size_t>(r)] = nearest;
+      if (cls[Ix(r)] != nearest) changed = true;
+      cls[Ix(r)] = nearest;
     }
     ProgressStep();
     if (!changed) break;
     // An empty cluster's centre moves to the origin.
     std::fill(size.begin(), size.end(), 0);
-    for (auto& c : centre) c.assign(static_cast<std::size_t>(nv), 0.0);
+    for (auto& c : centre) c.assign(Ix(nv), 0.0);
     for (Integer r = 0; r < n; ++r) {
-      TColumn& c = centre[static_cast<std::size_t>(cls[static_cast<std::size_t>(r)] - 1)];
-      for (Integer v = 0; v < nv; ++v) c[static_cast<std::size_t>(v)] += x[static_cast<std::size_t>(r)][static_cast<std::size_t>(v)];
-      ++size[static_cast<std::size_t>(cls[static_cast<std::size_t>(r)] - 1)];
+      TColumn& c = centre[Ix(cls[Ix(r)] - 1)];
+      for (Integer v = 0; v < nv; ++v) c[Ix(v)] += x[Ix(r)][Ix(v)];
+      ++size[Ix(cls[Ix(r)] - 1)];
     }
     for (Integer j = 0; j < NumClust; ++j)
-      if (size[static_cast<std::size_t>(j)] > 0)
-        for (double& v : centre[static_cast<std::size_t>(j)]) v /= size[static_cast<std::size_t>(j)];
+      if (size[Ix(j)] > 0)
+        for (double& v : centre[Ix(j)]) v /= size[Ix(j)];
     if (Aborted()) {
       aborted = true;
       break;
@@ -432,35 +435,35 @@ double kMeansClustering(const TMatrix* DataMat, Integer, Integer, Integer NumClu
   }
   std::fill(size.begin(), size.end(), 0);
   for (Integer r = 0; r < n; ++r)
-    if (cls[static_cast<std::size_t>(r)] >= 1 && cls[static_cast<std::size_t>(r)] <= NumClust) ++size[static_cast<std::size_t>(cls[static_cast<std::size_t>(r)] - 1)];
+    if (cls[Ix(r)] >= 1 && cls[Ix(r)] <= NumClust) ++size[Ix(cls[Ix(r)] - 1)];
   double result = 0;
-  for (Integer r = 0; r < n; ++r) result += SquaredDistance(x[static_cast<std::size_t>(r)], centre[static_cast<std::size_t>(cls[static_cast<std::size_t>(r)] - 1)]);
+  for (Integer r = 0; r < n; ++r) result += SquaredDistance(x[Ix(r)], centre[Ix(cls[Ix(r)] - 1)]);
   // Renumbering by size with the library's comb sort: follow its exchanges.
-  for (Integer j = 1; j <= NumClust; ++j) ClustSize->SetVal(j, size[static_cast<std::size_t>(j - 1)]);
-  std::vector<Integer> order(static_cast<std::size_t>(NumClust));  // order[new - 1] = old cluster number
-  for (Integer j = 0; j < NumClust; ++j) order[static_cast<std::size_t>(j)] = j + 1;
+  for (Integer j = 1; j <= NumClust; ++j) ClustSize->SetVal(j, size[Ix(j - 1)]);
+  std::vector<Integer> order(Ix(NumClust));  // order[new - 1] = old cluster number
+  for (Integer j = 0; j < NumClust; ++j) order[Ix(j)] = j + 1;
   if (!aborted) {
     auto previous = ClustSize->OnSortExchange;
     ClustSize->OnSortExchange = [&](TObject*, Byte, Integer i1, Integer i2, Integer, Integer) {
-      std::swap(order[static_cast<std::size_t>(i1 - 1)], order[static_cast<std::size_t>(i2 - 1)]);
+      std::swap(order[Ix(i1 - 1)], order[Ix(i2 - 1)]);
     };
     ClustSize->SortElems(false, 1, NumClust);
     ClustSize->OnSortExchange = previous;
   }
-  std::vector<Integer> renumber(static_cast<std::size_t>(NumClust) + 1);
-  for (Integer j = 1; j <= NumClust; ++j) renumber[static_cast<std::size_t>(order[static_cast<std::size_t>(j - 1)])] = j;
-  for (Integer r = 0; r < n; ++r) Classes->SetVal(r + 1, renumber[static_cast<std::size_t>(cls[static_cast<std::size_t>(r)])]);
+  std::vector<Integer> renumber(Ix(NumClust) + 1);
+  for (Integer j = 1; j <= NumClust; ++j) renumber[Ix(order[Ix(j - 1)])] = j;
+  for (Integer r = 0; r < n; ++r) Classes->SetVal(r + 1, renumber[Ix(cls[Ix(r)])]);
   for (Integer j = 1; j <= NumClust; ++j)
     for (Integer v = 1; v <= nv; ++v)
-      Centers->SetVal(v, j, centre[static_cast<std::size_t>(order[static_cast<std::size_t>(j - 1)] - 1)][static_cast<std::size_t>(v - 1)]);
+      Centers->SetVal(v, j, centre[Ix(order[Ix(j - 1)] - 1)][Ix(v - 1)]);
   if (aborted) return 0;
   if (passes >= kMaxKMeansPasses)
     throw ESDLMath2Error("kMeansClustering: max. number of iterations exceeded");
   return result;
 }
 
-double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2,
-                        Integer NumClust, TMatrix* Centers, TIntVector* Classes) {
+double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2, Integer NumClust,
+                        TMatrix* Centers, TIntVector* Classes) {
   TIntVector sizes(nullptr);
   return kMeansClustering(DataMat, Unused1, Unused2, NumClust, 0, Centers, Classes, &sizes);
 }
@@ -488,15 +491,16 @@ void FindNearestNeighbors(Integer k, const TMatrix* DataMat, Integer FirstObj, I
     } else {
       d = 0;
       for (Integer c = 1; c <= Probe->NrOfElem(); ++c)
-        d += (DataMat->GetVal(c, i) - Probe->GetVal(c)) * (DataMat->GetVal(c, i) - Probe->GetVal(c));
+        d +=
+            (DataMat->GetVal(c, i) - Probe->GetVal(c)) * (DataMat->GetVal(c, i) - Probe->GetVal(c));
       d = std::sqrt(d);
     }
     const Integer place = SortIntoArray(dist.data(), kMaxKnnSearch, d, true, true);
     if (place >= 0) InsertIntoArray(index.data(), kMaxKnnSearch, i, place);
   }
   for (Integer r = 1; r <= k; ++r) {
-    KNNList->SetVal(1, r, index[static_cast<std::size_t>(r - 1)]);
-    KNNList->SetVal(2, r, dist[static_cast<std::size_t>(r - 1)]);
+    KNNList->SetVal(1, r, index[Ix(r - 1)]);
+    KNNList->SetVal(2, r, dist[Ix(r - 1)]);
   }
 }
 
@@ -507,14 +511,14 @@ void EstimateByKNN(const TMatrix* DataMat, const TVector* TargetVec, Integer k, 
   TMatrix list(nullptr);
   list.Resize(2, k);
   FindNearestNeighbors(k, DataMat, 1, DataMat->NrOfRows(), Probe, &list);
-  TColumn y(static_cast<std::size_t>(k)), d(static_cast<std::size_t>(k));
-  std::vector<Integer> idx(static_cast<std::size_t>(k));
+  TColumn y(Ix(k)), d(Ix(k));
+  std::vector<Integer> idx(Ix(k));
   double sum = 0;
   for (Integer j = 1; j <= k; ++j) {
-    idx[static_cast<std::size_t>(j - 1)] = Integer(list.GetVal(1, j));
-    d[static_cast<std::size_t>(j - 1)] = list.GetVal(2, j);
-    y[static_cast<std::size_t>(j - 1)] = TargetVec->GetVal(idx[static_cast<std::size_t>(j - 1)]);
-    sum += d[static_cast<std::size_t>(j - 1)];
+    idx[Ix(j - 1)] = Integer(list.GetVal(1, j));
+    d[Ix(j - 1)] = list.GetVal(2, j);
+    y[Ix(j - 1)] = TargetVec->GetVal(idx[Ix(j - 1)]);
+    sum += d[Ix(j - 1)];
   }
   MeanDist = sum / k;
   const double dbar = MeanDist == 0 ? 0.001 : MeanDist;
@@ -526,14 +530,14 @@ void EstimateByKNN(const TMatrix* DataMat, const TVector* TargetVec, Integer k, 
       for (Integer j = 0; j < k; ++j) {
         double w;
         if (WMode == kwmGauss) {
-          const double z = Param * d[static_cast<std::size_t>(j)] / dbar;
+          const double z = Param * d[Ix(j)] / dbar;
           w = std::exp(-z * z);
         } else {
-          w = 1 - d[static_cast<std::size_t>(j)] / dbar / Param;
+          w = 1 - d[Ix(j)] / dbar / Param;
           if (!(w > 0)) continue;
         }
         sw += w;
-        swy += w * y[static_cast<std::size_t>(j)];
+        swy += w * y[Ix(j)];
       }
       Estimate = sw > 0 ? swy / sw : 0;
       break;
@@ -547,7 +551,7 @@ void EstimateByKNN(const TMatrix* DataMat, const TVector* TargetVec, Integer k, 
     case kwmMedian: {
       TVector v(nullptr);
       v.Resize(k);
-      for (Integer j = 1; j <= k; ++j) v.SetVal(j, y[static_cast<std::size_t>(j - 1)]);
+      for (Integer j = 1; j <= k; ++j) v.SetVal(j, y[Ix(j - 1)]);
       double q1, q2, q3;
       v.Quartiles(0, 0, q1, q2, q3);
       Estimate = q2;
@@ -570,15 +574,15 @@ void EstimateByKNN(const TMatrix* DataMat, const TVector* TargetVec, Integer k, 
       Y.Resize(k);
       coeffs.Resize(terms);
       for (Integer j = 1; j <= k; ++j) {
-        const Integer obj = idx[static_cast<std::size_t>(j - 1)];
+        const Integer obj = idx[Ix(j - 1)];
         const TColumn t = termsOf([&](Integer c) { return DataMat->GetVal(c, obj); });
-        for (Integer c = 1; c <= terms; ++c) A.SetVal(c, j, t[static_cast<std::size_t>(c - 1)]);
-        Y.SetVal(j, y[static_cast<std::size_t>(j - 1)]);
+        for (Integer c = 1; c <= terms; ++c) A.SetVal(c, j, t[Ix(c - 1)]);
+        Y.SetVal(j, y[Ix(j - 1)]);
       }
       bool nearSingular = false;
       if (!MultiLinReg(&A, &Y, &coeffs, nullptr, nearSingular)) break;
       const TColumn t = termsOf([&](Integer c) { return Probe->GetVal(c); });
-      for (Integer c = 1; c <= terms; ++c) Estimate += coeffs.GetVal(c) * t[static_cast<std::size_t>(c - 1)];
+      for (Integer c = 1; c <= terms; ++c) Estimate += coeffs.GetVal(c) * t[Ix(c - 1)];
       break;
     }
   }
@@ -610,22 +614,23 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
                         TMatrix* EndMembers, TIntVector* EndMemIx, TMatrix* ProjData) {
   AbortMathProc = false;
   const Integer n = DataMat->NrOfRows(), L = DataMat->NrOfColumns(), p = NumEndMem;
-  if (p < 1 || p > L || n < 1) throw ESDLMath2Error("VertexCompAnalysis: invalid number of endmembers");
+  if (p < 1 || p > L || n < 1)
+    throw ESDLMath2Error("VertexCompAnalysis: invalid number of endmembers");
   ProjData->ResizeAndClear(n, L);
   auto step = [&]() {
     ProgressStep();
     return Aborted();
   };
   // X as [row][column], centred for the PCA projection.
-  TRows X(static_cast<std::size_t>(n), TColumn(static_cast<std::size_t>(L)));
-  TColumn means(static_cast<std::size_t>(L), 0);
+  TRows X(Ix(n), TColumn(Ix(L)));
+  TColumn means(Ix(L), 0);
   for (Integer r = 0; r < n; ++r)
-    for (Integer c = 0; c < L; ++c) X[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = DataMat->GetVal(c + 1, r + 1);
+    for (Integer c = 0; c < L; ++c) X[Ix(r)][Ix(c)] = DataMat->GetVal(c + 1, r + 1);
   if (PCAProjection) {
     for (Integer c = 0; c < L; ++c) {
-      for (Integer r = 0; r < n; ++r) means[static_cast<std::size_t>(c)] += X[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-      means[static_cast<std::size_t>(c)] /= n;
-      for (Integer r = 0; r < n; ++r) X[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] -= means[static_cast<std::size_t>(c)];
+      for (Integer r = 0; r < n; ++r) means[Ix(c)] += X[Ix(r)][Ix(c)];
+      means[Ix(c)] /= n;
+      for (Integer r = 0; r < n; ++r) X[Ix(r)][Ix(c)] -= means[Ix(c)];
     }
   }
   // R = X^T X / n and its decomposition.
@@ -635,7 +640,7 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
   for (Integer i = 0; i < L; ++i)
     for (Integer j = 0; j < L; ++j) {
       double s = 0;
-      for (Integer r = 0; r < n; ++r) s += X[static_cast<std::size_t>(r)][static_cast<std::size_t>(i)] * X[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)];
+      for (Integer r = 0; r < n; ++r) s += X[Ix(r)][Ix(i)] * X[Ix(r)][Ix(j)];
       U.SetVal(j + 1, i + 1, s / n);
     }
   if (step()) return false;
@@ -646,24 +651,24 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
   // taken as those of the d largest values (by index order on ties); an arbitrary column
   // order would project onto a subspace that misses the data.
   const Integer d = PCAProjection ? p - 1 : p;
-  std::vector<Integer> lead(static_cast<std::size_t>(L));
-  for (Integer j = 0; j < L; ++j) lead[static_cast<std::size_t>(j)] = j + 1;
+  std::vector<Integer> lead(Ix(L));
+  for (Integer j = 0; j < L; ++j) lead[Ix(j)] = j + 1;
   std::stable_sort(lead.begin(), lead.end(),
                    [&](Integer a, Integer b) { return W.GetVal(a) > W.GetVal(b); });
-  auto u = [&](Integer row, Integer k) { return U.GetVal(lead[static_cast<std::size_t>(k)], row); };
+  auto u = [&](Integer row, Integer k) { return U.GetVal(lead[Ix(k)], row); };
   // Y: p rows (here [column = object][row]), one column per object.
-  TRows Y(static_cast<std::size_t>(n), TColumn(static_cast<std::size_t>(p), 0));
-  TRows proj(static_cast<std::size_t>(n), TColumn(static_cast<std::size_t>(d), 0));  // x_p or B, per object
+  TRows Y(Ix(n), TColumn(Ix(p), 0));
+  TRows proj(Ix(n), TColumn(Ix(d), 0));  // x_p or B, per object
   for (Integer r = 0; r < n; ++r)
     for (Integer k = 0; k < d; ++k) {
       double s = 0;
-      for (Integer c = 0; c < L; ++c) s += u(c + 1, k) * X[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-      proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = s;
+      for (Integer c = 0; c < L; ++c) s += u(c + 1, k) * X[Ix(r)][Ix(c)];
+      proj[Ix(r)][Ix(k)] = s;
     }
   for (Integer r = 0; r < n; ++r)
     for (Integer c = 0; c < L; ++c) {
-      double s = PCAProjection ? means[static_cast<std::size_t>(c)] : 0;
-      for (Integer k = 0; k < d; ++k) s += u(c + 1, k) * proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+      double s = PCAProjection ? means[Ix(c)] : 0;
+      for (Integer k = 0; k < d; ++k) s += u(c + 1, k) * proj[Ix(r)][Ix(k)];
       ProjData->SetVal(r + 1, c + 1, s);
     }
   if (step()) return false;
@@ -671,23 +676,22 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
     double c = 0;
     for (Integer r = 0; r < n; ++r) {
       double s = 0;
-      for (double v : proj[static_cast<std::size_t>(r)]) s += v * v;
+      for (double v : proj[Ix(r)]) s += v * v;
       c = std::max(c, std::sqrt(s));
     }
     for (Integer r = 0; r < n; ++r) {
-      for (Integer k = 0; k < d; ++k) Y[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
-      Y[static_cast<std::size_t>(r)][static_cast<std::size_t>(p - 1)] = c;
+      for (Integer k = 0; k < d; ++k) Y[Ix(r)][Ix(k)] = proj[Ix(r)][Ix(k)];
+      Y[Ix(r)][Ix(p - 1)] = c;
     }
   } else {
-    TColumn u(static_cast<std::size_t>(p), 0);
+    TColumn u(Ix(p), 0);
     for (Integer r = 0; r < n; ++r)
-      for (Integer k = 0; k < p; ++k) u[static_cast<std::size_t>(k)] += proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] / n;
+      for (Integer k = 0; k < p; ++k) u[Ix(k)] += proj[Ix(r)][Ix(k)] / n;
     for (Integer r = 0; r < n; ++r) {
       double dot = 0;
-      for (Integer k = 0; k < p; ++k) dot += u[static_cast<std::size_t>(k)] * proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+      for (Integer k = 0; k < p; ++k) dot += u[Ix(k)] * proj[Ix(r)][Ix(k)];
       for (Integer k = 0; k < p; ++k)
-        Y[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] =
-            dot != 0 ? proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] / dot : proj[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+        Y[Ix(r)][Ix(k)] = dot != 0 ? proj[Ix(r)][Ix(k)] / dot : proj[Ix(r)][Ix(k)];
     }
   }
   if (step()) return false;
@@ -697,19 +701,19 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
   A.SetVal(1, p, 1);
   EndMemIx->Resize(p);
   for (Integer i = 1; i <= p; ++i) {
-    TColumn w(static_cast<std::size_t>(p));
+    TColumn w(Ix(p));
     for (double& v : w) v = double(RandomReal());
     if (!PseudoInverse(&A, &APinv, 0)) return false;
     // f = (w - A A+ w) / |...|
-    TColumn apw(static_cast<std::size_t>(p), 0), f(static_cast<std::size_t>(p), 0);
+    TColumn apw(Ix(p), 0), f(Ix(p), 0);
     for (Integer r = 1; r <= p; ++r)
-      for (Integer c = 1; c <= p; ++c) apw[static_cast<std::size_t>(r - 1)] += APinv.GetVal(c, r) * w[static_cast<std::size_t>(c - 1)];
+      for (Integer c = 1; c <= p; ++c) apw[Ix(r - 1)] += APinv.GetVal(c, r) * w[Ix(c - 1)];
     double norm = 0;
     for (Integer r = 1; r <= p; ++r) {
       double s = 0;
-      for (Integer c = 1; c <= p; ++c) s += A.GetVal(c, r) * apw[static_cast<std::size_t>(c - 1)];
-      f[static_cast<std::size_t>(r - 1)] = w[static_cast<std::size_t>(r - 1)] - s;
-      norm += f[static_cast<std::size_t>(r - 1)] * f[static_cast<std::size_t>(r - 1)];
+      for (Integer c = 1; c <= p; ++c) s += A.GetVal(c, r) * apw[Ix(c - 1)];
+      f[Ix(r - 1)] = w[Ix(r - 1)] - s;
+      norm += f[Ix(r - 1)] * f[Ix(r - 1)];
     }
     norm = std::sqrt(norm);
     if (norm > 0)
@@ -718,19 +722,20 @@ bool VertexCompAnalysis(const TMatrix* DataMat, Integer NumEndMem, bool PCAProje
     double largest = -1;
     for (Integer r = 0; r < n; ++r) {
       double v = 0;
-      for (Integer k = 0; k < p; ++k) v += Y[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] * f[static_cast<std::size_t>(k)];
+      for (Integer k = 0; k < p; ++k) v += Y[Ix(r)][Ix(k)] * f[Ix(k)];
       if (std::fabs(v) > largest) {
         largest = std::fabs(v);
         best = r + 1;
       }
     }
     EndMemIx->SetVal(i, best);
-    for (Integer k = 1; k <= p; ++k) A.SetVal(i, k, Y[static_cast<std::size_t>(best - 1)][static_cast<std::size_t>(k - 1)]);
+    for (Integer k = 1; k <= p; ++k) A.SetVal(i, k, Y[Ix(best - 1)][Ix(k - 1)]);
     ProgressStep();
   }
   if (Aborted()) return false;
   EndMembers->ResizeAndClear(p, L);
   for (Integer i = 1; i <= p; ++i)
-    for (Integer c = 1; c <= L; ++c) EndMembers->SetVal(i, c, ProjData->GetVal(EndMemIx->GetVal(i), c));
+    for (Integer c = 1; c <= L; ++c)
+      EndMembers->SetVal(i, c, ProjData->GetVal(EndMemIx->GetVal(i), c));
   return true;
 }

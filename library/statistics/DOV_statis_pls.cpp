@@ -70,9 +70,9 @@ double SumOfSquares(const TMatrix* m) {
 
 }  // namespace
 
-void SimPLS(const TMatrix* X, const TMatrix* Y, Integer NFact, bool Standardize,
-            TMatrix* ScoreX, TMatrix* ScoreY, TMatrix* LoadX, TMatrix* LoadY, TMatrix* WgtX,
-            TMatrix* OrthoLd, TVector* VarX, TVector* VarY, TMatrix* RegCoeff) {
+void SimPLS(const TMatrix* X, const TMatrix* Y, Integer NFact, bool Standardize, TMatrix* ScoreX,
+            TMatrix* ScoreY, TMatrix* LoadX, TMatrix* LoadY, TMatrix* WgtX, TMatrix* OrthoLd,
+            TVector* VarX, TVector* VarY, TMatrix* RegCoeff) {
   AbortMathProc = false;
   const Integer n = X->NrOfRows(), nx = X->NrOfColumns(), ny = Y->NrOfColumns();
   const Integer maxFactors = std::min(n, nx);
@@ -255,9 +255,7 @@ TPLSModel::~TPLSModel() = default;
 void TPLSModel::SetXMat(const TMatrix* Value) { FXMat->Clone(Value); }
 void TPLSModel::SetYMat(const TMatrix* Value) { FYMat->Clone(Value); }
 
-Integer TPLSModel::MaxFactors() const {
-  return std::min(FXMat->NrOfColumns(), FXMat->NrOfRows());
-}
+Integer TPLSModel::MaxFactors() const { return std::min(FXMat->NrOfColumns(), FXMat->NrOfRows()); }
 
 String TPLSModel::GetPredName(Integer ix) const {
   return NameAt(FXNames, ix, FXMat->NrOfColumns());
@@ -326,8 +324,9 @@ void TPLSModel::SetCFThresholds(const TMatrix* YHat) {
       (pairs.GetVal(2, r) > 0 ? fp : fn) += 1;
       const double fracP = positives ? double(fp) / positives : 0;
       const double fracN = negatives ? double(fn) / negatives : 0;
-      const double separation =
-          positives == 0 ? fracN : negatives == 0 ? fracP : std::fabs(fracP - fracN);
+      const double separation = positives == 0   ? fracN
+                                : negatives == 0 ? fracP
+                                                 : std::fabs(fracP - fracN);
       if (separation > best) {
         best = separation;
         // The neighbours that exist (a missing one would pull the threshold toward 0).
@@ -384,8 +383,7 @@ double TPLSModel::CrossValidateModel(Integer SizeTestSet) {
     TDoubleArray yhat;
     Predict(x, yhat);
     for (std::size_t k = 0; k < y.size() && k < yhat.size(); ++k)
-      y[k] = IsDiscriminantModel ? (FCfThresh->GetVal(Integer(k + 1)) > yhat[k] ? -1 : 1)
-                                 : yhat[k];
+      y[k] = IsDiscriminantModel ? (FCfThresh->GetVal(Integer(k + 1)) > yhat[k] ? -1 : 1) : yhat[k];
     if (OnPercentDone) OnPercentDone(this, percent);
   };
   cv.OnCheckAbort = [this](TObject*, bool& abort) {
@@ -491,7 +489,8 @@ Integer TPLSModel::LoadModelCoefficients(const String& FileName, String& Comment
       for (Integer c = 1; c <= count; ++c) {
         const String name = ReadLnStream(*in, end, 0);
         if (!error && !end) names[std::size_t(c - 1)] = EightBitName(name);
-        for (Integer r = 1; r <= 4; ++r) m->SetVal(c, r, double(ReadExtendedFromStream(*in, error)));
+        for (Integer r = 1; r <= 4; ++r)
+          m->SetVal(c, r, double(ReadExtendedFromStream(*in, error)));
       }
     };
     variables(FXMat.get(), nx, FXNames);

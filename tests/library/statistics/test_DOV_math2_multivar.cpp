@@ -86,7 +86,7 @@ TEST_F(MultivarTest, CovarianceModes) {
   EXPECT_FALSE(CalcCovar(&in, &small, 1, 2, 0, 0, 2));
   EXPECT_EQ(small.GetVal(1, 1), 42);
   EXPECT_FALSE(CalcCovar(&in, &two, 1, 2, 3, 3, 1));  // one row: no n - 1
-  AbortMathProc = true;                                // cleared on entry
+  AbortMathProc = true;                               // cleared on entry
   EXPECT_TRUE(CalcCovar(&in, &two, 1, 2, 0, 0, 1));
 }
 
@@ -119,7 +119,8 @@ TEST_F(MultivarTest, JacobiEigenvalues) {
   for (Integer j = 1; j <= 4; ++j) {
     for (Integer r = 0; r < 4; ++r) {
       double av = 0;
-      for (Integer c = 0; c < 4; ++c) av += a[std::size_t(r)][std::size_t(c)] * GetEigenResult(j, c + 1);
+      for (Integer c = 0; c < 4; ++c)
+        av += a[std::size_t(r)][std::size_t(c)] * GetEigenResult(j, c + 1);
       EXPECT_NEAR(av, GetEigenResult(j, 0) * GetEigenResult(j, r + 1), 1e-12);
     }
     for (Integer k = 1; k <= 4; ++k) {
@@ -292,8 +293,7 @@ TEST_F(MultivarTest, KMeansFromFixedStartsRenumbersBySize) {
   double want = 0;
   for (Integer r = 1; r <= 8; ++r) {
     const Integer c = classes.GetVal(r);
-    for (Integer v = 1; v <= 2; ++v)
-      want += std::pow(data.GetVal(v, r) - centres.GetVal(v, c), 2);
+    for (Integer v = 1; v <= 2; ++v) want += std::pow(data.GetVal(v, r) - centres.GetVal(v, c), 2);
   }
   EXPECT_NEAR(ss, want, 1e-12);
   EXPECT_NEAR(ss, 4.0 / 3 + 4, 1e-12);
@@ -310,8 +310,7 @@ TEST_F(MultivarTest, KMeansFromFixedStartsRenumbersBySize) {
     kMeansClustering(&data, 0, 0, 9, &centres, &classes);
     ADD_FAILURE();
   } catch (const ESDLMath2Error& e) {
-    EXPECT_EQ(e.Message,
-              "kMeansClustering: number of clusters is greater than number of objects");
+    EXPECT_EQ(e.Message, "kMeansClustering: number of clusters is greater than number of objects");
   }
 }
 
@@ -333,9 +332,8 @@ TEST_F(MultivarTest, EstimatedStepsWithoutOverflow) {
   const double want = std::nearbyint(0.18232 * std::sqrt(a * b) - 108 - 0.00092427 * a -
                                      0.00017557 * a * c + 0.38775 * std::sqrt(a * c));
   EXPECT_EQ(kMeansEstimatedSteps(200000, 300000, 50000), std::max(20.0, want));
-  EXPECT_EQ(kMeansEstimatedSteps(200000, 300000, 0), Integer(std::nearbyint(
-                                                         0.18232 * std::sqrt(a * b) - 108 -
-                                                         0.00092427 * a)));
+  EXPECT_EQ(kMeansEstimatedSteps(200000, 300000, 0),
+            Integer(std::nearbyint(0.18232 * std::sqrt(a * b) - 108 - 0.00092427 * a)));
   EXPECT_EQ(kMeansEstimatedSteps(-5, 100, 100), 20);
 }
 
@@ -356,7 +354,8 @@ TEST_F(MultivarTest, GaussKernels) {
 TEST_F(MultivarTest, VertexComponentsFindThePurePixels) {
   // Three endmember spectra over four bands; 20 mixtures with abundances summing to 1, the
   // pure pixels at objects 5, 12 and 17.
-  const std::vector<std::vector<double>> e = {{1, 0.2, 0.1, 0.3}, {0.1, 1, 0.3, 0.2}, {0.2, 0.1, 1, 0.6}};
+  const std::vector<std::vector<double>> e = {
+      {1, 0.2, 0.1, 0.3}, {0.1, 1, 0.3, 0.2}, {0.2, 0.1, 1, 0.6}};
   TMatrix data(nullptr);
   data.Resize(4, 20);
   for (Integer r = 1; r <= 20; ++r) {

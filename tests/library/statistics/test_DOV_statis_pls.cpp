@@ -43,14 +43,14 @@ void Fill(TMatrix& m, const std::vector<std::vector<double>>& rows) {
 void Design(TMatrix& m, Integer n, Integer nx) {
   m.Resize(nx, n);
   for (Integer r = 1; r <= n; ++r)
-    for (Integer c = 1; c <= nx; ++c)
-      m.SetVal(c, r, std::sin(1.7 * r * c + c) * (c + 1) + 0.3 * c);
+    for (Integer c = 1; c <= nx; ++c) m.SetVal(c, r, std::sin(1.7 * r * c + c) * (c + 1) + 0.3 * c);
 }
 
 // Ordinary least squares with an intercept: coefficients of the columns, then the intercept.
 std::vector<double> Ols(const TMatrix& X, const TMatrix& Y, Integer k) {
   const Integer n = X.NrOfRows(), p = X.NrOfColumns() + 1;
-  std::vector<std::vector<long double>> a(std::size_t(p), std::vector<long double>(std::size_t(p + 1), 0));
+  std::vector<std::vector<long double>> a(std::size_t(p),
+                                          std::vector<long double>(std::size_t(p + 1), 0));
   for (Integer r = 1; r <= n; ++r) {
     std::vector<long double> row;
     for (Integer c = 1; c <= X.NrOfColumns(); ++c) row.push_back(X.GetVal(c, r));
@@ -100,14 +100,17 @@ TEST_F(PLSTest, TheFullFactorModelIsOrdinaryLeastSquares) {
   const struct {
     Integer n, nx, ny;
     TPLSSclMode scaling;
-  } cases[] = {{12, 3, 1, scmCenter}, {12, 3, 2, scmStandardize}, {9, 2, 3, scmCenter},
+  } cases[] = {{12, 3, 1, scmCenter},
+               {12, 3, 2, scmStandardize},
+               {9, 2, 3, scmCenter},
                {7, 4, 1, scmStandardize}};
   for (const auto& c : cases) {
     TMatrix X(nullptr), Y(nullptr);
     Design(X, c.n, c.nx);
     Y.Resize(c.ny, c.n);
     for (Integer r = 1; r <= c.n; ++r)
-      for (Integer k = 1; k <= c.ny; ++k) Y.SetVal(k, r, std::cos(0.9 * r * k) + k * X.GetVal(1, r));
+      for (Integer k = 1; k <= c.ny; ++k)
+        Y.SetVal(k, r, std::cos(0.9 * r * k) + k * X.GetVal(1, r));
     TPLSModel model(nullptr);
     model.SetXMat(&X);
     model.SetYMat(&Y);
@@ -318,8 +321,8 @@ TEST_F(PLSTest, TextListing) {
   const std::string text = dir.read("list.txt");
   auto real = [](double v) { return strff(v, 16, -2); };
   std::string want = "#COMMENT listing\r\n#VERSION 3\r\n#NFACT 1\r\n#XVARS 2\r\n";
-  want += "0001 " + real(1) + " " + real(4) + " " + real(2.5) + " " +
-          real(std::sqrt(5.0 / 3)) + " a\r\n";
+  want += "0001 " + real(1) + " " + real(4) + " " + real(2.5) + " " + real(std::sqrt(5.0 / 3)) +
+          " a\r\n";
   EXPECT_EQ(text.substr(0, want.size()), want);
   EXPECT_NE(text.find("\r\n#YVARS 1\r\n0001 "), std::string::npos);
   EXPECT_NE(text.find("\r\n#ISDISCRIM FALSE\r\n#COEFFS 1 3\r\n" +
