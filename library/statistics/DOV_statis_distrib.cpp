@@ -53,8 +53,7 @@ TGammaTails GammaTails(double x, double a) {
       term = term * x / ap;
       sum += term;
       // A term that is 0 or not finite can change nothing more (a beyond the double range).
-      if (std::fabs(term) < kGammaEps * std::fabs(sum) || term == 0 || !std::isfinite(term))
-        break;
+      if (std::fabs(term) < kGammaEps * std::fabs(sum) || term == 0 || !std::isfinite(term)) break;
     }
     const double p = f * sum;
     return {p, 1 - p};
@@ -116,7 +115,10 @@ double Bisect(Cdf cdf, double p, double lo, double hi, Done done) {
     const double c = cdf(mid);
     if (done(c) || !(c == c)) break;
     if (mid == lo || mid == hi) break;
-    if (c < p) lo = mid; else hi = mid;
+    if (c < p)
+      lo = mid;
+    else
+      hi = mid;
   }
   return mid;
 }
@@ -147,8 +149,8 @@ double LnFact(double j) { return LnGamma(j + 1); }
 
 double LnGamma(double x) {
   if (x <= 0) return 0;
-  static const double c[6] = {76.18009173,    -86.50532033,   24.01409822,
-                              -1.231739516,   0.00120858003,  -5.36382e-06};
+  static const double c[6] = {76.18009173,  -86.50532033,  24.01409822,
+                              -1.231739516, 0.00120858003, -5.36382e-06};
   double ser = 1;
   for (int j = 1; j <= 6; ++j) ser += c[j - 1] / (x + j - 1);
   return (x - 0.5) * std::log(x + 4.5) - (x + 4.5) + std::log(2.5066282746310005 * ser);
@@ -165,17 +167,13 @@ double Erf(double x) {
 }
 
 double ErfApprox(double x) {
+  // The nested form t (c1 + t (c2 + ... + t c9)), evaluated from the inside out.
+  static const double c[9] = {1.00002368,  0.37409196, 0.09678418,  -0.18628806, 0.27886807,
+                              -1.13520398, 1.48851587, -0.82215223, 0.17087277};
   const double t = 1 / (1 + 0.5 * std::fabs(x));
-  const double e =
-      t * std::exp(-x * x - 1.26551223 +
-                   t * (1.00002368 +
-                        t * (0.37409196 +
-                             t * (0.09678418 +
-                                  t * (-0.18628806 +
-                                       t * (0.27886807 +
-                                            t * (-1.13520398 +
-                                                 t * (1.48851587 +
-                                                      t * (-0.82215223 + t * 0.17087277)))))))));
+  double poly = c[8];
+  for (int i = 7; i >= 0; --i) poly = c[i] + t * poly;
+  const double e = t * std::exp(-x * x - 1.26551223 + t * poly);
   return x >= 0 ? 1 - e : 1 - (2 - e);
 }
 
@@ -189,8 +187,7 @@ double IncompleteBeta(double x, double a, double b) {
   if (x > 1) return 1;
   double bt = 0;
   if (x != 0 && x != 1)
-    bt = std::exp(LnGamma(a + b) - LnGamma(a) - LnGamma(b) + a * std::log(x) +
-                  b * std::log(1 - x));
+    bt = std::exp(LnGamma(a + b) - LnGamma(a) - LnGamma(b) + a * std::log(x) + b * std::log(1 - x));
   if (x < (a + 1) / (a + b + 2)) return bt * BetaCf(a, b, x) / a;
   return 1 - bt * BetaCf(b, a, 1 - x) / b;
 }
@@ -258,8 +255,8 @@ double tDistriQuantile(double p, Integer df) {
   const double z2 = z * z, z4 = z2 * z2, z6 = z4 * z2, z8 = z4 * z4;
   double t0 = z *
               (92160 * v4 + 23040 * v3 + 2880 * v2 - 3600 * v - 945 +
-               z2 * (23040 * v3 + 15360 * v2 + 4080 * v - 1920) + z4 * (4800 * v2 + 4560 * v + 1482) +
-               z6 * (720 * v + 776) + 79 * z8) /
+               z2 * (23040 * v3 + 15360 * v2 + 4080 * v - 1920) +
+               z4 * (4800 * v2 + 4560 * v + 1482) + z6 * (720 * v + 776) + 79 * z8) /
               (92160 * v4);
   if (p < 0.5) t0 = -t0;
   const double w = 0.1 * std::max(std::fabs(t0), 0.1);
@@ -334,8 +331,7 @@ double HyperGeoDistriDensity(double p, Integer npop, Integer nsample, Integer k)
   if (npop <= 0) throw ESDLStatisError("HyperGeoDistriDensity: npop must be greater than 0");
   if (nsample > npop)
     throw ESDLStatisError("HyperGeoDistriDensity: nsample must not be greater than npop");
-  if (nsample < 1)
-    throw ESDLStatisError("HyperGeoDistriDensity: nsample must not be less than 1");
+  if (nsample < 1) throw ESDLStatisError("HyperGeoDistriDensity: nsample must not be less than 1");
   const double M = RoundHalfEven(p * npop);
   const double N = npop, n = nsample, kk = k;
   if (kk < 0 || kk > M || kk > n || kk < n + M - N) return 0;
@@ -447,7 +443,9 @@ TSquare Product(const TSquare& A, const TSquare& B, int m) {
 }
 
 // H^n with a decimal exponent beside it, rescaled by 1e-140 whenever the element
-// [m/2, m/2] (1-based) exceeds 1e140.
+// [m/2, m/2] (1-based) exceeds 1e140. The published method watches the 0-based centre
+// element instead; this library has always used the 1-based one, which changes only when the
+// rescaling happens, not the value beyond rounding.
 void Power(const TSquare& H, int m, Integer n, TSquare& V, int& eV) {
   if (n == 1) {
     V = H;
@@ -533,6 +531,8 @@ double LillieforsPValue(Integer n, double d) {
     nn = 100;
   }
   const double r = nn + 2.78019;
+  // 0.97498 is this library's constant; published forms of this approximation differ there and
+  // switch to another formula above small p values. Kept as it always was.
   double g = -7.01256 * d * d * r + 2.99587 * d * std::sqrt(r) - 0.122119 +
              0.97498 / std::sqrt(nn) + 1.67997 / nn;
   if (g > 0) g = 0;
@@ -543,8 +543,8 @@ double LillieforsQuantile(Integer n, double alpha) {
   static const TDoubleArray p1 = {6.32207539843126,   -17.1398870006148, 38.42812675101057,
                                   -45.93241384693391, 7.88697700041829,  29.79317711037858,
                                   -18.48090137098585};
-  static const TDoubleArray p2 = {12.940399038404,   -53.458334259532,  186.923866119699,
-                                  -410.582178349305, 517.377862566267,  -343.581476222384,
+  static const TDoubleArray p2 = {12.940399038404,   -53.458334259532, 186.923866119699,
+                                  -410.582178349305, 517.377862566267, -343.581476222384,
                                   92.123451358715};
   const double q = 1 - alpha;
   return 1 / std::sqrt(n * Polynomial(p1, 6, q) + Polynomial(p2, 6, q));

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "DOV_statis.h"
@@ -50,55 +51,119 @@ struct TRotation {
   double c, s;
 };
 
-// The hot loops are compiled twice, for AVX2 and for the baseline, and the loader picks the
+// The hot loops are compiled for AVX-512, AVX2 and the baseline, and the loader picks the
 // one the processor runs. Only element-wise loops vectorise (no sum is reassociated, and
-// contraction into fused multiply-adds is off), so both give the same bits.
+// contraction into fused multiply-adds is off), so all three give the same bits.
 #if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
-#define KESTAL_SVD_CLONES __attribute__((target_clones("avx2", "default")))
+#define KESTAL_SVD_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define KESTAL_SVD_CLONES
 #endif
 
+using TLanes = double __attribute__((vector_size(32)));  // four rows at once
+
+// By reference: a vector passed by value would depend on the processor's calling convention.
+inline void LoadLanes(TLanes& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+inline void StoreLanes(double* p, const TLanes& v) { std::memcpy(p, &v, sizeof v); }
+
+// Applies ops[a .. b], a chain in which each rotation's first column is the previous one's
+// second (the QR sweep's (j, j + 1), (j + 1, j + 2), ...), to rows [r0, r1): the column passed
+// along stays in registers, so each rotation loads and stores one column instead of two. The
+// arithmetic per element is that of applying the rotations one after the other.
 KESTAL_SVD_CLONES
-void ApplyRotations(TBlock& t, const std::vector<TRotation>& ops) {
-  constexpr Index kRowSlice = 32;
-  for (Index r0 = 0; r0 < t.rows; r0 += kRowSlice) {
-    const Index r1 = std::min(t.rows, r0 + kRowSlice);
-    for (const TRotation& op : ops) {
-      double* x = t.Col(op.p);
-      if (op.q < 0) {
-        for (Index r = r0; r < r1; ++r) x[r] = -x[r];
-        continue;
-      }
-      double* z = t.Col(op.q);
-      const double c = op.c, s = op.s;
-      for (Index r = r0; r < r1; ++r) {
-        const double y = x[r], zz = z[r];
-        x[r] = y * c + zz * s;
-        z[r] = zz * c - y * s;
-      }
+void ApplyChain(TBlock& t, const TRotation* ops, std::size_t count, Index r0, Index r1) {
+  constexpr Index kLanes = 4, kGroup = 4 * kLanes;
+  Index r = r0;
+  for (; r + kGroup <= r1; r += kGroup) {
+    const double* first = t.Col(ops[0].p) + r;
+    TLanes c0, c1, c2, c3;
+    LoadLanes(c0, first);
+    LoadLanes(c1, first + 4);
+    LoadLanes(c2, first + 8);
+    LoadLanes(c3, first + 12);
+    for (std::size_t k = 0; k < count; ++k) {
+      const TRotation& op = ops[k];
+      double* x = t.Col(op.p) + r;
+      const double* z = t.Col(op.q) + r;
+      const TLanes c = {op.c, op.c, op.c, op.c}, s = {op.s, op.s, op.s, op.s};
+      TLanes z0, z1, z2, z3;
+      LoadLanes(z0, z);
+      LoadLanes(z1, z + 4);
+      LoadLanes(z2, z + 8);
+      LoadLanes(z3, z + 12);
+      StoreLanes(x, c0 * c + z0 * s);
+      StoreLanes(x + 4, c1 * c + z1 * s);
+      StoreLanes(x + 8, c2 * c + z2 * s);
+      StoreLanes(x + 12, c3 * c + z3 * s);
+      c0 = z0 * c - c0 * s;
+      c1 = z1 * c - c1 * s;
+      c2 = z2 * c - c2 * s;
+      c3 = z3 * c - c3 * s;
+    }
+    double* last = t.Col(ops[count - 1].q) + r;
+    StoreLanes(last, c0);
+    StoreLanes(last + 4, c1);
+    StoreLanes(last + 8, c2);
+    StoreLanes(last + 12, c3);
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    double* x = t.Col(ops[k].p);
+    double* z = t.Col(ops[k].q);
+    const double c = ops[k].c, s = ops[k].s;
+    for (Index i = r; i < r1; ++i) {
+      const double y = x[i], zz = z[i];
+      x[i] = y * c + zz * s;
+      z[i] = zz * c - y * s;
     }
   }
 }
 
-// Applies recorded rotations to a block, rows in slices that stay in the cache.
+void ApplyRotations(TBlock& t, const std::vector<TRotation>& ops, Index r0, Index r1) {
+  std::size_t a = 0;
+  while (a < ops.size()) {
+    if (ops[a].q < 0) {  // a negation
+      double* x = t.Col(ops[a].p);
+      for (Index r = r0; r < r1; ++r) x[r] = -x[r];
+      ++a;
+      continue;
+    }
+    std::size_t b = a + 1;
+    while (b < ops.size() && ops[b].q >= 0 && ops[b].p == ops[b - 1].q) ++b;
+    ApplyChain(t, ops.data() + a, b - a, r0, r1);
+    a = b;
+  }
+}
+
+// Records the rotations of U (the block a) and V and applies them in batches: the rows of
+// both, in slices that stay in the cache, each slice taking the whole batch in order.
 class TRotationQueue {
 public:
-  explicit TRotationQueue(TBlock& target) : FTarget(target) { FOps.reserve(kBatch); }
-  void Rotate(Index p, Index q, double c, double s) {
-    FOps.push_back({static_cast<std::int32_t>(p), static_cast<std::int32_t>(q), c, s});
-    if (FOps.size() >= kBatch) Flush();
+  TRotationQueue(TBlock& u, TBlock& v) : FU(u), FV(v) {
+    FOpsU.reserve(kBatch);
+    FOpsV.reserve(kBatch);
   }
-  void Negate(Index p) { Rotate(p, -1, -1.0, 0.0); }
+  void RotateU(Index p, Index q, double c, double s) { Add(FOpsU, p, q, c, s); }
+  void RotateV(Index p, Index q, double c, double s) { Add(FOpsV, p, q, c, s); }
+  void NegateV(Index p) { Add(FOpsV, p, -1, -1.0, 0.0); }
   void Flush() {
-    ApplyRotations(FTarget, FOps);
-    FOps.clear();
+    for (Index r0 = 0; r0 < FU.rows; r0 += kRowSlice)
+      ApplyRotations(FU, FOpsU, r0, std::min(FU.rows, r0 + kRowSlice));
+    for (Index r0 = 0; r0 < FV.rows; r0 += kRowSlice)
+      ApplyRotations(FV, FOpsV, r0, std::min(FV.rows, r0 + kRowSlice));
+    FOpsU.clear();
+    FOpsV.clear();
   }
 
 private:
   static constexpr std::size_t kBatch = 8192;
-  TBlock& FTarget;
-  std::vector<TRotation> FOps;
+  static constexpr Index kRowSlice = 32;
+  void Add(std::vector<TRotation>& ops, Index p, Index q, double c, double s) {
+    ops.push_back({static_cast<std::int32_t>(p), static_cast<std::int32_t>(q), c, s});
+    if (ops.size() >= kBatch) Flush();
+  }
+  TBlock& FU;
+  TBlock& FV;
+  std::vector<TRotation> FOpsU, FOpsV;
 };
 
 // out[t] = sum over k = lo .. hi - 1 of x[k] y_t[k] for four columns y_t at once; each sum runs
@@ -244,7 +309,21 @@ bool Bidiagonalise(TBlock& a, std::vector<double>& w, std::vector<double>& e, do
         };
         update(l);
         fusedColumn = PrepareColumn(a, l);
-        for (Index k = l + 1; k < n; ++k) {
+        Index k = l + 1;
+        if (fusedColumn.scale != 0) {  // four columns at a time: their dots run side by side
+          const double* al = a.Col(l);
+          for (; k + 4 <= n; k += 4) {
+            for (Index q = k; q < k + 4; ++q) update(q);
+            double t[4];
+            Dot4(al, a.Col(k), a.Col(k + 1), a.Col(k + 2), a.Col(k + 3), l, m, t);
+            for (int q = 0; q < 4; ++q) {
+              double* aq = a.Col(k + q);
+              const double ff = t[q] / fusedColumn.h;
+              for (Index r = l; r < m; ++r) aq[r] += ff * al[r];
+            }
+          }
+        }
+        for (; k < n; ++k) {
           update(k);
           ApplyColumn(a, l, k, fusedColumn);
         }
@@ -327,7 +406,7 @@ bool AccumulateLeft(TBlock& a, const std::vector<double>& w) {
 bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<double>& e,
                  double anorm, bool& converged) {
   const Index n = a.cols;
-  TRotationQueue rotA(a), rotV(v);
+  TRotationQueue rot(a, v);
   auto negligible = [anorm](double x) { return std::fabs(x) + anorm == anorm; };
   for (Index k = n - 1; k >= 0; --k) {
     if (StepAborted()) return false;
@@ -353,14 +432,14 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
           w[i] = h;
           c = g / h;
           s = -f / h;
-          rotA.Rotate(l - 1, i, c, s);
+          rot.RotateU(l - 1, i, c, s);
         }
       }
       const double z0 = w[k];
       if (l == k) {
         if (z0 < 0) {
           w[k] = -z0;
-          rotV.Negate(k);
+          rot.NegateV(k);
         }
         break;
       }
@@ -387,7 +466,7 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
         g = g * c - x * s;
         h = y * s;
         y = y * c;
-        rotV.Rotate(j, i, c, s);
+        rot.RotateV(j, i, c, s);
         z = std::sqrt(f * f + h * h);
         w[j] = z;
         if (z != 0) {
@@ -396,15 +475,14 @@ bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<doubl
         }
         f = c * g + s * y;
         x = c * y - s * g;
-        rotA.Rotate(j, i, c, s);
+        rot.RotateU(j, i, c, s);
       }
       e[l] = 0;
       e[k] = f;
       w[k] = x;
     }
   }
-  rotA.Flush();
-  rotV.Flush();
+  rot.Flush();
   return true;
 }
 

@@ -116,7 +116,8 @@ TEST(RankStatistics, KendallSignificanceFromTheNormalApproximation) {
 }
 
 TEST(RankStatistics, SpearmanWithTiesIsThePearsonCorrelationOfMidRanks) {
-  const TPoints pts = {{3, 1}, {1, 2}, {3, 2}, {2, 5}, {5, 5}, {3, 4}, {4, 5}, {1, 0}, {6, 7}, {2, 2}};
+  const TPoints pts = {{3, 1}, {1, 2}, {3, 2}, {2, 5}, {5, 5},
+                       {3, 4}, {4, 5}, {1, 0}, {6, 7}, {2, 2}};
   EXPECT_NEAR(RankOf(pts).rho, PearsonOfRanks(pts), 1e-14);
   TPoints noTies;
   for (int i = 0; i < 40; ++i) noTies.push_back({std::cos(i * 1.3), i * 0.1 + std::sin(i)});

@@ -1,9 +1,9 @@
 // The curve fit's regressions: the documented cases, each fit against GSL's least-squares
 // solution of its linearised form on the same data, and the refusals.
 
-#include <gtest/gtest.h>
 #include <gsl/gsl_fit.h>
 #include <gsl/gsl_multifit.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
@@ -20,7 +20,7 @@ namespace {
 using TPoints = std::vector<std::pair<double, double>>;
 
 class RegressTest : public ::testing::Test {
-protected:
+ protected:
   void Enter(const TPoints& pts) {
     for (const auto& [x, y] : pts) cf.EnterStatValue(x, y);
   }
@@ -45,8 +45,7 @@ std::pair<double, double> GslLine(const std::vector<double>& u, const std::vecto
 }
 
 // Scattered points around a curve, the same for every run.
-TPoints Noisy(const std::function<double(double)>& f, double x0, double step, int n,
-              double noise) {
+TPoints Noisy(const std::function<double(double)>& f, double x0, double step, int n, double noise) {
   TPoints p;
   for (int i = 0; i < n; ++i) {
     const double x = x0 + step * i;
@@ -77,7 +76,8 @@ TEST_F(RegressTest, PolyFitThroughThreePoints) {
 }
 
 TEST_F(RegressTest, PolyFitMatchesGslWithSignificances) {
-  const TPoints pts = Noisy([](double x) { return 2 - 0.5 * x + 0.25 * x * x; }, -3, 0.37, 25, 0.05);
+  const TPoints pts =
+      Noisy([](double x) { return 2 - 0.5 * x + 0.25 * x * x; }, -3, 0.37, 25, 0.05);
   Enter(pts);
   const int order = 2, n = static_cast<int>(pts.size());
   gsl_matrix* X = gsl_matrix_alloc(n, order + 1);
@@ -131,8 +131,9 @@ TEST_F(RegressTest, PolyFitResultsAndAbortFlag) {
 
 TEST_F(RegressTest, CenteredPolyFit) {
   // Data far from 0, where powers of x itself are badly conditioned.
-  const TPoints pts = Noisy([](double x) { return 3 + 0.2 * (x - 1e4) - 0.01 * (x - 1e4) * (x - 1e4); },
-                            1e4 - 5, 0.5, 21, 0.01);
+  const TPoints pts =
+      Noisy([](double x) { return 3 + 0.2 * (x - 1e4) - 0.01 * (x - 1e4) * (x - 1e4); }, 1e4 - 5,
+            0.5, 21, 0.01);
   Enter(pts);
   TDoubleArray k(3), alpha;
   double shift = 0, fq;
@@ -208,7 +209,8 @@ TEST_F(RegressTest, AnovaRefusesDivisionsByZero) {
   Integer a, b, c;
   double d[6];
   auto anova = [&](Integer vars, bool constant) {
-    return Raised([&] { cf.CalcAnovaReg(vars, constant, a, b, c, d[0], d[1], d[2], d[3], d[4], d[5]); });
+    return Raised(
+        [&] { cf.CalcAnovaReg(vars, constant, a, b, c, d[0], d[1], d[2], d[3], d[4], d[5]); });
   };
   EXPECT_EQ(anova(1, true), "CalcAnovaReg: not enough data points");
   Enter({{1, 1}, {2, 2}, {3, 3}});
@@ -265,7 +267,8 @@ TEST_F(RegressTest, Circle) {
 }
 
 TEST_F(RegressTest, Gauss) {
-  for (double x = 0.5; x <= 3.5; x += 0.25) cf.EnterStatValue(x, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
+  for (double x = 0.5; x <= 3.5; x += 0.25)
+    cf.EnterStatValue(x, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
   double k0, k1, k2, fq;
   cf.CalcGaussFit(k0, k1, k2, fq);
   EXPECT_NEAR(k0, 3, 1e-12);
@@ -273,7 +276,8 @@ TEST_F(RegressTest, Gauss) {
   EXPECT_NEAR(k2, 0.5, 1e-12);
   EXPECT_NEAR(fq, 1, 1e-12);
   cf.EnterStatValue(5, 0);
-  EXPECT_EQ(Raised([&] { cf.CalcGaussFit(k0, k1, k2, fq); }), "CalcGaussFit: y values must not be negative");
+  EXPECT_EQ(Raised([&] { cf.CalcGaussFit(k0, k1, k2, fq); }),
+            "CalcGaussFit: y values must not be negative");
   EXPECT_EQ(k2, static_cast<double>(1.7e38L));  // set before the checks
 }
 
@@ -282,26 +286,34 @@ TEST_F(RegressTest, Gauss) {
 TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
   struct Model {
     const char* name;
-    std::function<double(double)> curve;               // the data follow it, with noise
-    std::function<double(double)> U, T;                // the transformation
+    std::function<double(double)> curve;  // the data follow it, with noise
+    std::function<double(double)> U, T;   // the transformation
     std::function<void(TCurveFit&, double&, double&, double&)> fit;
-    bool exponential;                                  // k0 = exp(intercept)
+    bool exponential;  // k0 = exp(intercept)
   };
   const Model models[] = {
       {"ReciLin", [](double x) { return 1 / (0.5 + 0.2 * x); }, [](double x) { return x; },
-       [](double y) { return 1 / y; }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLinFit(a, b, q); }, false},
+       [](double y) { return 1 / y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLinFit(a, b, q); }, false},
       {"Hyperbol", [](double x) { return 2 + 3 / x; }, [](double x) { return 1 / x; },
-       [](double y) { return y; }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcHyperbolFit(a, b, q); }, false},
+       [](double y) { return y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcHyperbolFit(a, b, q); }, false},
       {"ReciHyperbol", [](double x) { return 1 / (0.3 + 0.8 / x); }, [](double x) { return 1 / x; },
-       [](double y) { return 1 / y; }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciHyperbolFit(a, b, q); }, false},
+       [](double y) { return 1 / y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciHyperbolFit(a, b, q); },
+       false},
       {"Log", [](double x) { return 1 + 2 * std::log(x); }, [](double x) { return std::log(x); },
-       [](double y) { return y; }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcLogFit(a, b, q); }, false},
-      {"ReciLog", [](double x) { return 1 / (0.5 + 0.4 * std::log(x)); }, [](double x) { return std::log(x); },
-       [](double y) { return 1 / y; }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLogFit(a, b, q); }, false},
+       [](double y) { return y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcLogFit(a, b, q); }, false},
+      {"ReciLog", [](double x) { return 1 / (0.5 + 0.4 * std::log(x)); },
+       [](double x) { return std::log(x); }, [](double y) { return 1 / y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLogFit(a, b, q); }, false},
       {"Power", [](double x) { return 2 * std::pow(x, 1.5); }, [](double x) { return std::log(x); },
-       [](double y) { return std::log(y); }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcPowerFit(a, b, q); }, true},
+       [](double y) { return std::log(y); },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcPowerFit(a, b, q); }, true},
       {"Exponential", [](double x) { return 0.5 * std::exp(0.3 * x); }, [](double x) { return x; },
-       [](double y) { return std::log(y); }, [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true},
+       [](double y) { return std::log(y); },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true},
   };
   for (const Model& m : models) {
     SCOPED_TRACE(m.name);
@@ -333,7 +345,8 @@ TEST_F(RegressTest, PowerFitOfThreePoints) {
 }
 
 TEST_F(RegressTest, HoerlAgainstGsl) {
-  const TPoints pts = Noisy([](double x) { return 1.5 * std::pow(0.8, x) * std::pow(x, 2.0); }, 0.5, 0.3, 25, 0.02);
+  const TPoints pts =
+      Noisy([](double x) { return 1.5 * std::pow(0.8, x) * std::pow(x, 2.0); }, 0.5, 0.3, 25, 0.02);
   Enter(pts);
   const int n = static_cast<int>(pts.size());
   gsl_matrix* X = gsl_matrix_alloc(n, 3);
@@ -370,30 +383,74 @@ TEST_F(RegressTest, RefusalsOfTheTransformedModels) {
     std::string text;
   };
   const Case cases[] = {
-      {{{1, 1}, {2, 2}}, [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); }, "CalcReciLinFit: not enough data points"},
-      {{{1, 1}, {2, 0}, {3, 2}}, [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); }, "CalcReciLinFit: y values must not be zero"},
-      {{{1, 1}, {1e-31, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcHyperbolFit(a, b, q); }, "CalcHyperbolFit: x values must not be zero"},
-      {{{1, 0}, {0, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcReciHyperbolFit(a, b, q); }, "CalcReciHyperbolFit: y values must not be zero"},
-      {{{1, 1}, {0, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcReciHyperbolFit(a, b, q); }, "CalcReciHyperbolFit: x values must not be zero"},
-      {{{1, 1}, {-1, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcLogFit(a, b, q); }, "CalcLogFit: x values must not be negative or zero"},
-      {{{1, -1}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcReciLogFit(a, b, q); }, "CalcReciLogFit: y values must not be negative or zero"},
-      {{{0, 1}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcReciLogFit(a, b, q); }, "CalcReciLogFit: x values must not be negative or zero"},
-      {{{1, 0}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); }, "CalcPowerFit: y values must not be negative or zero"},
-      {{{-1, 1}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); }, "CalcPowerFit: x values must not be negative or zero"},
-      {{{1, -2}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); }, "CalcExponentialFit: y values must not be negative or zero"},
-      {{{0, 1}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); }, "CalcExponentialFit: x values must not be negative or zero"},
-      {{{1, 2}, {2, 2}}, [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); }, "CalcHoerlFit: not enough data points"},
-      {{{1, 0}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); }, "CalcHoerlFit: y values must not be negative or zero"},
-      {{{0, 1}, {2, 2}, {3, 2}}, [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); }, "CalcHoerlFit: x values must not be negative or zero"},
+      {{{1, 1}, {2, 2}},
+       [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); },
+       "CalcReciLinFit: not enough data points"},
+      {{{1, 1}, {2, 0}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); },
+       "CalcReciLinFit: y values must not be zero"},
+      {{{1, 1}, {1e-31, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcHyperbolFit(a, b, q); },
+       "CalcHyperbolFit: x values must not be zero"},
+      {{{1, 0}, {0, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcReciHyperbolFit(a, b, q); },
+       "CalcReciHyperbolFit: y values must not be zero"},
+      {{{1, 1}, {0, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcReciHyperbolFit(a, b, q); },
+       "CalcReciHyperbolFit: x values must not be zero"},
+      {{{1, 1}, {-1, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcLogFit(a, b, q); },
+       "CalcLogFit: x values must not be negative or zero"},
+      {{{1, -1}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcReciLogFit(a, b, q); },
+       "CalcReciLogFit: y values must not be negative or zero"},
+      {{{0, 1}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcReciLogFit(a, b, q); },
+       "CalcReciLogFit: x values must not be negative or zero"},
+      {{{1, 0}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); },
+       "CalcPowerFit: y values must not be negative or zero"},
+      {{{-1, 1}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); },
+       "CalcPowerFit: x values must not be negative or zero"},
+      {{{1, -2}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); },
+       "CalcExponentialFit: y values must not be negative or zero"},
+      {{{0, 1}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); },
+       "CalcExponentialFit: x values must not be negative or zero"},
+      {{{1, 2}, {2, 2}},
+       [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); },
+       "CalcHoerlFit: not enough data points"},
+      {{{1, 0}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); },
+       "CalcHoerlFit: y values must not be negative or zero"},
+      {{{0, 1}, {2, 2}, {3, 2}},
+       [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); },
+       "CalcHoerlFit: x values must not be negative or zero"},
       // All transformed x equal: the slope would be a division by zero.
-      {{{2, 1}, {2, 2}, {2, 3}}, [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); }, "CalcReciLinFit: slope is infinite"},
-      {{{2, 1}, {2, 2}, {2, 3}}, [&](TCurveFit& f) { f.CalcLogFit(a, b, q); }, "CalcLogFit: slope is infinite"},
-      {{{2, 1}, {2, 2}, {2, 3}}, [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); }, "CalcPowerFit: slope is infinite"},
-      {{{2, 1}, {2, 2}, {2, 3}}, [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); }, "CalcHoerlFit: slope is infinite"},
+      {{{2, 1}, {2, 2}, {2, 3}},
+       [&](TCurveFit& f) { f.CalcReciLinFit(a, b, q); },
+       "CalcReciLinFit: slope is infinite"},
+      {{{2, 1}, {2, 2}, {2, 3}},
+       [&](TCurveFit& f) { f.CalcLogFit(a, b, q); },
+       "CalcLogFit: slope is infinite"},
+      {{{2, 1}, {2, 2}, {2, 3}},
+       [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); },
+       "CalcPowerFit: slope is infinite"},
+      {{{2, 1}, {2, 2}, {2, 3}},
+       [&](TCurveFit& f) { f.CalcHoerlFit(a, b, c, q); },
+       "CalcHoerlFit: slope is infinite"},
       // exp of the intercept beyond the double range.
-      {{{10, 1e308}, {11, 1e304}, {12, 1e300}}, [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); }, "CalcExponentialFit: cannot fit function"},
-      {{{1, 1e-300}, {2, 1e-300}, {3, 1e-300}}, [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); }, ""},
-      {{{1, 1e-300}, {1e30, 1e-300}, {1e60, 1e-300}}, [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); }, ""},
+      {{{10, 1e308}, {11, 1e304}, {12, 1e300}},
+       [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); },
+       "CalcExponentialFit: cannot fit function"},
+      {{{1, 1e-300}, {2, 1e-300}, {3, 1e-300}},
+       [&](TCurveFit& f) { f.CalcExponentialFit(a, b, q); },
+       ""},
+      {{{1, 1e-300}, {1e30, 1e-300}, {1e60, 1e-300}},
+       [&](TCurveFit& f) { f.CalcPowerFit(a, b, q); },
+       ""},
   };
   for (const Case& cs : cases) {
     TCurveFit f(nullptr);
@@ -409,14 +466,16 @@ TEST_F(RegressTest, RefusalsOfTheTransformedModels) {
   f.EnterStatValue(0, 1);
   for (double x : {1.0, 2.0, 3.0}) f.EnterStatValue(x, x);
   f.RemoveStatValue(1);
-  EXPECT_EQ(Raised([&] { f.CalcLogFit(a, b, q); }), "CalcLogFit: x values must not be negative or zero");
+  EXPECT_EQ(Raised([&] { f.CalcLogFit(a, b, q); }),
+            "CalcLogFit: x values must not be negative or zero");
 }
 
 TEST_F(RegressTest, ExponentialFitKeepsItsSlopeWhenRefused) {
   // The intercept leaves the double range but the slope was worked out already.
   Enter({{10, 1e-310}, {11, 1e-305}, {12, 1e-300}});
   double k0 = 7, k1 = 7, fq = 7;
-  EXPECT_EQ(Raised([&] { cf.CalcExponentialFit(k0, k1, fq); }), "CalcExponentialFit: cannot fit function");
+  EXPECT_EQ(Raised([&] { cf.CalcExponentialFit(k0, k1, fq); }),
+            "CalcExponentialFit: cannot fit function");
   EXPECT_EQ(k0, 0);
   EXPECT_NEAR(k1, 5 * std::log(10.0), 0.1);
 }

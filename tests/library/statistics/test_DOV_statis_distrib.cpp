@@ -35,8 +35,8 @@ const double kInf = std::numeric_limits<double>::infinity();
 ::testing::AssertionResult Near(double got, double want, double abs, double rel = 0) {
   const double err = std::fabs(got - want);
   if (err <= abs || err <= rel * std::fabs(want)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "got " << got << ", want " << want << " (error "
-                                       << err << ")";
+  return ::testing::AssertionFailure()
+         << "got " << got << ", want " << want << " (error " << err << ")";
 }
 
 template <class F>
@@ -124,8 +124,7 @@ TEST(SpecialFunctions, BinomialCoefficients) {
   } catch (const ESDLStatisError& e) {
     EXPECT_STREQ(e.what(), "BinomCoeff: result exceeds the integer range");
   }
-  EXPECT_TRUE(Near(LnBinomCoeff(60, 25), std::log(bm::binomial_coefficient<double>(60, 25)),
-                   1e-9));
+  EXPECT_TRUE(Near(LnBinomCoeff(60, 25), std::log(bm::binomial_coefficient<double>(60, 25)), 1e-9));
 }
 
 // ---- normal ------------------------------------------------------------------------------
@@ -208,7 +207,8 @@ TEST(ChiSquare, DensityCdfQuantile) {
       EXPECT_TRUE(Near(bm::cdf(dist, q), p, 1e-7)) << df << " " << p;
     }
   }
-  for (double x : {0.1, 1.0, 7.0}) EXPECT_TRUE(Near(chi2DistriIntegral(x, 2), 1 - std::exp(-x / 2), 1e-8));
+  for (double x : {0.1, 1.0, 7.0})
+    EXPECT_TRUE(Near(chi2DistriIntegral(x, 2), 1 - std::exp(-x / 2), 1e-8));
   EXPECT_EQ(Chi2DistriDensity(0, 3), 0);
   EXPECT_EQ(Chi2DistriDensity(-1, 3), 0);
   EXPECT_EQ(chi2DistriQuantile(0.5, 0), 0);
@@ -219,8 +219,10 @@ TEST(FisherF, DensityCdfQuantile) {
   for (auto [a, b] : dfs) {
     const bm::fisher_f dist(a, b);
     for (double x : {0.01, 0.3, 1.0, 2.5, 8.0, 50.0}) {
-      EXPECT_TRUE(Near(FDistriDensity(x, a, b), bm::pdf(dist, x), 1e-9, 1e-8)) << a << "," << b << " " << x;
-      EXPECT_TRUE(Near(FDistriIntegral(x, a, b), bm::cdf(dist, x), 5e-8)) << a << "," << b << " " << x;
+      EXPECT_TRUE(Near(FDistriDensity(x, a, b), bm::pdf(dist, x), 1e-9, 1e-8))
+          << a << "," << b << " " << x;
+      EXPECT_TRUE(Near(FDistriIntegral(x, a, b), bm::cdf(dist, x), 5e-8))
+          << a << "," << b << " " << x;
     }
     for (double p : {1e-5, 0.05, 0.5, 0.95, 0.999}) {
       const double q = FDistriQuantile(p, a, b);
@@ -266,8 +268,12 @@ TEST(OtherDistributions, Weibull) {
 }
 
 TEST(OtherDistributions, HypergeometricSumsToOneAndMatchesBoost) {
-  struct Case { double p; Integer npop, nsample; };
-  for (const Case& c : {Case{0.3, 20, 7}, Case{0.5, 9, 9}, Case{0.25, 10, 1}, Case{0.05, 500, 60}}) {
+  struct Case {
+    double p;
+    Integer npop, nsample;
+  };
+  for (const Case& c :
+       {Case{0.3, 20, 7}, Case{0.5, 9, 9}, Case{0.25, 10, 1}, Case{0.05, 500, 60}}) {
     const Integer M = static_cast<Integer>(std::nearbyint(c.p * c.npop));
     const bm::hypergeometric dist(M, c.nsample, c.npop);
     double sum = 0;
@@ -275,8 +281,10 @@ TEST(OtherDistributions, HypergeometricSumsToOneAndMatchesBoost) {
       const double d = HyperGeoDistriDensity(c.p, c.npop, c.nsample, k);
       sum += d;
       const bool inside = k >= std::max(0, c.nsample + M - c.npop) && k <= std::min(M, c.nsample);
-      if (inside) EXPECT_TRUE(Near(d, bm::pdf(dist, k), 1e-9, 1e-7)) << k;
-      else EXPECT_EQ(d, 0) << k;
+      if (inside)
+        EXPECT_TRUE(Near(d, bm::pdf(dist, k), 1e-9, 1e-7)) << k;
+      else
+        EXPECT_EQ(d, 0) << k;
     }
     EXPECT_TRUE(Near(sum, 1, 1e-8));
   }
@@ -286,7 +294,11 @@ TEST(OtherDistributions, HypergeometricSumsToOneAndMatchesBoost) {
 }
 
 TEST(OtherDistributions, HypergeometricRefusals) {
-  struct Case { double p; Integer npop, nsample; const char* text; };
+  struct Case {
+    double p;
+    Integer npop, nsample;
+    const char* text;
+  };
   const Case cases[] = {
       {-0.1, 10, 3, "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0"},
       {1.1, 0, 3, "HyperGeoDistriDensity: probability p must be between 0.0 and 1.0"},
@@ -318,7 +330,10 @@ std::vector<double> BruteForceU(int n1, int n2) {
     if (__builtin_popcount(mask) != n1) continue;
     int u = 0, seconds = 0;
     for (int r = 0; r < N; ++r) {
-      if (mask & (1u << r)) u += seconds; else ++seconds;
+      if (mask & (1u << r))
+        u += seconds;
+      else
+        ++seconds;
     }
     count[u] += 1;
     total += 1;
@@ -366,15 +381,21 @@ TEST(MannWhitneyU, Quantile) {
 }
 
 TEST(MannWhitneyU, Refusals) {
-  struct Case { std::function<void()> call; std::string text; };
+  struct Case {
+    std::function<void()> call;
+    std::string text;
+  };
   const Case cases[] = {
       {[] { UDistriDensity(0, 0, 3); }, "UDistriDensity: number of data points is too low"},
       {[] { UDistriDensity(0, 301, 3); }, "UDistriDensity: number of data points is too high"},
-      {[] { UDistriDensity(13, 3, 4); }, "UDistriDensity: wrong U statistic (allowed range: 0...12)"},
-      {[] { UDistriDensity(-1, 3, 4); }, "UDistriDensity: wrong U statistic (allowed range: 0...12)"},
+      {[] { UDistriDensity(13, 3, 4); },
+       "UDistriDensity: wrong U statistic (allowed range: 0...12)"},
+      {[] { UDistriDensity(-1, 3, 4); },
+       "UDistriDensity: wrong U statistic (allowed range: 0...12)"},
       {[] { UDistriIntegral(0, 3, -1); }, "UDistriQuantil: number of data points is too low"},
       {[] { UDistriIntegral(0, 3, 400); }, "UDistriQuantil: number of data points is too high"},
-      {[] { UDistriIntegral(14, 3, 4); }, "UDistriDensity: wrong U statistic (allowed range: 0...13)"},
+      {[] { UDistriIntegral(14, 3, 4); },
+       "UDistriDensity: wrong U statistic (allowed range: 0...13)"},
       {[] { UDistriQuantile(0, 4, 0.05); }, "UDistriQuantil: number of data points is too low"},
       {[] { UDistriQuantile(3, 4, 1.5); }, "UDistriQuantil: wrong level of significance"},
       {[] { UDistriQuantile(3, 4, -0.1); }, "UDistriQuantil: wrong level of significance"},
@@ -404,7 +425,8 @@ TEST(KolmogorovSmirnov, CriticalValueTable) {
 
 TEST(KolmogorovSmirnov, PValue) {
   // One point: K(1, d) = 2d - 1 on [1/2, 1].
-  for (double d : {0.5, 0.6, 0.75, 0.9, 1.0}) EXPECT_TRUE(Near(KSPValue(1, d), 1 - (2 * d - 1), 1e-12)) << d;
+  for (double d : {0.5, 0.6, 0.75, 0.9, 1.0})
+    EXPECT_TRUE(Near(KSPValue(1, d), 1 - (2 * d - 1), 1e-12)) << d;
   // The published example of the matrix method: K(10, 0.274) = 0.6284796154565043.
   EXPECT_TRUE(Near(KSPValue(10, 0.274), 1 - 0.6284796154565043, 1e-13));
   // The asymptotic branch and the matrix method meet near s = 7.24.
@@ -444,7 +466,8 @@ TEST(Lilliefors, PValueAndQuantile) {
 // ---- small helpers -----------------------------------------------------------------------
 
 TEST(SmallHelpers, FisherTransformRoundTripAndRange) {
-  for (double r : {-0.999, -0.5, 0.0, 0.3, 0.99}) EXPECT_TRUE(Near(FisherTransformInv(FisherTransform(r)), r, 1e-14));
+  for (double r : {-0.999, -0.5, 0.0, 0.3, 0.99})
+    EXPECT_TRUE(Near(FisherTransformInv(FisherTransform(r)), r, 1e-14));
   EXPECT_EQ(FisherTransformInv(400), 1);
   EXPECT_EQ(FisherTransformInv(-400), -1);
   for (double r : {-1.0, 1.0, 2.0, kNaN}) {

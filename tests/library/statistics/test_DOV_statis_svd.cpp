@@ -1,10 +1,10 @@
 // Singular value decomposition and least squares, checked by their defining properties and
 // against GSL (used by this test only) on the same data.
 
-#include <gtest/gtest.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_linalg.h>
 #include <gsl/gsl_multifit.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +21,7 @@ namespace {
 
 // The progress hooks are process-wide: each test starts from a clean state.
 class SvdTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ResetHooks(); }
   void TearDown() override { ResetHooks(); }
   static void ResetHooks() {
@@ -112,7 +112,7 @@ struct Shape {
   const char* name;
   Integer rows, cols;
   std::function<void(TMatrix&)> shape;  // makes it special after the random fill
-  Integer zeroValues;                     // singular values that must be 0
+  Integer zeroValues;                   // singular values that must be 0
 };
 
 void MakeRankDeficient(TMatrix& a) {  // column 4 = column 1 + column 2, column 5 = 2 column 3
@@ -215,7 +215,8 @@ TEST_F(SvdTest, CallerSizesVAndW) {
 }
 
 TEST_F(SvdTest, NonFiniteDataEndsWithFalse) {
-  for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+  for (double bad :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
     auto a = MakeMatrix(4, 6, 5);
     a->SetVal(2, 3, bad);
     TMatrix v(nullptr);
@@ -295,7 +296,9 @@ TEST_F(SvdTest, MultiLinRegMatchesGslWithDeviations) {
   for (Integer j = 1; j <= n; ++j) {
     EXPECT_NEAR(coeffs->GetVal(j), gsl_vector_get(c, j - 1), 1e-13) << j;
     // Unit-variance deviations: scaled by the residual variance they are GSL's.
-    EXPECT_NEAR(devs->GetVal(j) * devs->GetVal(j) * sigma2, gsl_matrix_get(cov, j - 1, j - 1), 1e-15) << j;
+    EXPECT_NEAR(devs->GetVal(j) * devs->GetVal(j) * sigma2, gsl_matrix_get(cov, j - 1, j - 1),
+                1e-15)
+        << j;
   }
   // The data matrix holds U afterwards: orthonormal columns, not the data.
   double dot = 0, len = 0;
@@ -410,7 +413,8 @@ TEST_F(SvdTest, RidgeRegStdAgainstGsl) {
   for (Integer r = 1; r <= m; ++r) x->SetVal(2, r, 10 + 5 * x->GetVal(2, r));
   std::uint64_t seed = 8;
   auto y = Sized(m);
-  for (Integer r = 1; r <= m; ++r) y->SetVal(r, 3 + x->GetVal(1, r) - 0.2 * x->GetVal(2, r) + 0.1 * Draw(seed));
+  for (Integer r = 1; r <= m; ++r)
+    y->SetVal(r, 3 + x->GetVal(1, r) - 0.2 * x->GetVal(2, r) + 0.1 * Draw(seed));
   TMatrix z(nullptr);
   z.Clone(x.get());
   TVector mz(nullptr), sz(nullptr);
@@ -422,7 +426,8 @@ TEST_F(SvdTest, RidgeRegStdAgainstGsl) {
     SCOPED_TRACE(lambda);
     auto rc = Sized(1), sd = Sized(1), means = Sized(1), devs = Sized(1);
     bool near = true;
-    ASSERT_TRUE(RidgeRegStd(x.get(), y.get(), lambda, rc.get(), sd.get(), means.get(), devs.get(), near));
+    ASSERT_TRUE(
+        RidgeRegStd(x.get(), y.get(), lambda, rc.get(), sd.get(), means.get(), devs.get(), near));
     EXPECT_FALSE(near);
     ASSERT_EQ(rc->NrOfElem(), n + 1);
     ASSERT_EQ(sd->NrOfElem(), n);
@@ -445,7 +450,8 @@ TEST_F(SvdTest, RidgeRegWithLambdaZeroIsOrdinaryLeastSquaresWithIntercept) {
   for (Integer r = 1; r <= m; ++r) x->SetVal(1, r, 100 + 30 * x->GetVal(1, r));
   std::uint64_t seed = 3;
   auto y = Sized(m);
-  for (Integer r = 1; r <= m; ++r) y->SetVal(r, 4 + 0.25 * x->GetVal(1, r) - 3 * x->GetVal(2, r) + 0.05 * Draw(seed));
+  for (Integer r = 1; r <= m; ++r)
+    y->SetVal(r, 4 + 0.25 * x->GetVal(1, r) - 3 * x->GetVal(2, r) + 0.05 * Draw(seed));
   // GSL on [1, x1, x2].
   gsl_matrix* X = gsl_matrix_alloc(m, n + 1);
   for (Integer r = 1; r <= m; ++r) {
@@ -479,7 +485,10 @@ TEST_F(SvdTest, RidgeRefusals) {
   auto y = Vec({1, 2, 3, 4, 5, 6});
   auto rc = Vec({9}), sd = Vec({9}), mx = Vec({9}), sx = Vec({9});
   bool near = false;
-  struct Case { std::function<void()> call; std::string text; };
+  struct Case {
+    std::function<void()> call;
+    std::string text;
+  };
   const Case cases[] = {
       {[&] { RidgeRegStd(x.get(), y.get(), -0.1, rc.get(), sd.get(), mx.get(), sx.get(), near); },
        "RidgeRegStd: Lambda must not be negative"},
@@ -520,7 +529,8 @@ TEST_F(SvdTest, PseudoInverseOfASquareMatrixIsItsInverse) {
   gsl_linalg_LU_decomp(g, p, &sign);
   gsl_linalg_LU_invert(g, p, inv);
   for (Integer r = 1; r <= 5; ++r)
-    for (Integer c = 1; c <= 5; ++c) EXPECT_NEAR(pinv.GetVal(c, r), gsl_matrix_get(inv, r - 1, c - 1), 1e-11);
+    for (Integer c = 1; c <= 5; ++c)
+      EXPECT_NEAR(pinv.GetVal(c, r), gsl_matrix_get(inv, r - 1, c - 1), 1e-11);
   gsl_matrix_free(g);
   gsl_matrix_free(inv);
   gsl_permutation_free(p);
