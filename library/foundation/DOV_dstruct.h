@@ -150,3 +150,198 @@ private:
   Integer FSize = 0;
   std::vector<Byte> FBitArray;  // Size div 8 + 2 bytes
 };
+
+// ---- run-length coder, FIFO, string accumulator ---------------------------------------------
+#include <algorithm>
+#include <unordered_map>
+
+class TTextFile;
+
+enum TDecodeSt { rlData, rlLeadin, rlCnt };
+
+// Codes byte streams with the escape byte 0xA5: a plain byte stands for itself, the triple
+// escape, count, value for count copies of value. Output collects in a buffer that grows as
+// needed and is drained in blocks of BufLeng bytes (GetResult while Encode/Decode return
+// true, Finish at the end); pending bytes survive a change of BufLeng.
+class TRLEncoder : public TComponent {
+public:
+  static constexpr Byte LeadInByte = 0xA5;
+  explicit TRLEncoder(TComponent* AOwner);
+  String ClassName() const override { return "TRLEncoder"; }
+  Integer BufLeng() const { return FBufLeng; }
+  void SetBufLeng(Integer Value);  // values below 1 are ignored
+  void Reset();
+  // True when at least BufLeng coded (decoded) bytes wait.
+  bool Encode(const Byte* InBuf, Integer NumBytes);
+  bool Encode(const TBytes& InBuf) {
+    return Encode(InBuf.data(), static_cast<Integer>(InBuf.size()));
+  }
+  bool Decode(Byte InByte);
+  // Copies BufLeng waiting bytes to OutBuf (which must hold them); nothing when fewer wait.
+  void GetResult(Byte* OutBuf);
+  // Ends a coded stream with the pending run as a triple (also a count of 0; only once, and
+  // never for a decoded stream) and hands out at most BufLeng waiting bytes; returns their
+  // number. Call again while it returns BufLeng to drain the rest.
+  Integer Finish(Byte* OutBuf);
+  Integer Pending() const { return static_cast<Integer>(FBuffer.size()); }
+
+private:
+  void Put(Byte b) { FBuffer.push_back(b); }
+  void FlushRun();
+  Integer FBufLeng = 256;
+  std::vector<Byte> FBuffer;  // the waiting bytes
+  TDecodeSt FDecodeSt = rlData;
+  Integer FCount = 0;
+  Byte FLastB = 0;
+  bool FDecoding = false;  // the last call was Decode
+  bool FFinished = false;  // Finish has written the closing triple
+};
+
+// A byte queue in a ring of Size slots; it holds at most Size - 1 bytes.
+class TFifo : public TComponent {
+public:
+  explicit TFifo(TComponent* AOwner);
+  String ClassName() const override { return "TFifo"; }
+  Integer Size() const { return FLength; }
+  // Positive values only. The oldest bytes that fit stay queued, in order; raises
+  // ESDLDStructError ("FIFO structure too large") when the ring cannot be allocated.
+  void SetSize(Integer Value);
+  bool PutByte(Byte InByte);    // false (nothing stored) when full
+  bool ForceByte(Byte InByte);  // drops the oldest byte when full; true only then
+  // Puts the byte back at the read end; false (nothing stored) when the queue is full.
+  bool LoadBack(Byte InByte);
+  bool GetByte(Byte& OutByte);
+  bool SenseByte(Integer ix, Byte& OutByte) const;  // false outside 0 ... CountBytes - 1
+  Integer CountBytes() const;
+  void Clear() { FInPoi = FOutPoi = 0; }
+
+private:
+  Integer Next(Integer p) const { return p + 1 >= FLength ? 0 : p + 1; }
+  Integer FInPoi = 0;
+  Integer FOutPoi = 0;
+  Integer FLength = 256;
+  std::vector<Byte> FData;
+};
+
+// Counts how often each distinct string was added (case-sensitive), in order of first adding.
+class TStringAccu : public TComponent {
+public:
+  explicit TStringAccu(TComponent* AOwner) : TComponent(AOwner) {}
+  String ClassName() const override { return "TStringAccu"; }
+  Integer Size() const { return static_cast<Integer>(FStrArray.size()); }
+  void Add(const String& AString);
+  String GetString(Integer ix) const;  // 1-based; "" outside
+  Integer GetCount(Integer ix) const;  // 0 outside
+  void Clear();
+
+private:
+  TStrArray FStrArray;
+  TIntArray FCntArray;
+  std::unordered_map<String, Integer> FIndex;  // string -> 0-based slot
+};
+
+// ---- string array -----------------------------------------------------------------------------
+using TBeforeSortExchgEvent =
+    std::function<void(TObject* Sender, const String& InString, String& OutString)>;
+
+// A table of short texts (at most 255 bytes each, longer ones are cut at a character
+// boundary) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32 KiB
+// blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort
+// only reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are
+// ignored by writes.
+class TStringArray : public TComponent {
+public:
+  static constexpr Integer PoolBlockSize = 32768;
+  static constexpr Integer MaxCellLength = 255;
+
+  explicit TStringArray(TComponent* AOwner);
+  String ClassName() const override { return "TStringArray"; }
+  void Assign(TPersistent* Source) override;
+
+  Integer NrOfColumns() const { return FNCol; }
+  Integer NrOfRows() const { return FNRow; }
+  void SetNrOfColumns(Integer Value) { Resize(Value, FNRow); }
+  void SetNrOfRows(Integer Value) { Resize(FNCol, Value); }
+  Integer AllocRowsBy() const { return FAllocRowsBy; }
+  void SetAllocRowsBy(Integer Value) { FAllocRowsBy = std::max<Integer>(Value, 1); }
+  Integer NumBuffers() const { return static_cast<Integer>(FStgPool.size()); }
+  // The first free byte (1-based) of pool block ix (1-based); 0 outside.
+  Integer FirstFree(Integer ix) const;
+
+  String GetString(Integer c, Integer r) const;
+  void SetString(Integer c, Integer r, const String& s);
+  String Elem(Integer c, Integer r) const { return GetString(c, r); }
+  Double AsNumber(Integer c, Integer r) const;
+  Integer AsInteger(Integer c, Integer r) const;
+  Byte RowAttrib(Integer r) const;
+  void SetRowAttrib(Integer r, Byte Value);
+  Byte ColAttrib(Integer c) const;
+  void SetColAttrib(Integer c, Byte Value);
+  Integer SortOrder(Integer ix) const;
+  void SetSortOrder(Integer ix, Integer Value);
+
+  // False when a count is below 1 or the cells would not fit in memory.
+  bool Resize(Integer Nc, Integer Nr);
+  Integer AddRow();
+  void Clear();
+  void Fill(const String& s);
+  void InsertRow(Integer r);
+  void RemoveRow(Integer r);
+  void CopyRow(Integer Source, Integer Target);
+  bool ColumnEmpty(Integer ACol) const;
+  bool RowEmpty(Integer ARow) const;
+
+  void Sort(Integer Col, Integer ColSec, bool Ascending);
+  void UnSort();
+  void CommitSorting();
+  void GarbageCollection();
+
+  bool FindCell(const String& FindStr, bool MatchCase, Integer ColLow, Integer ColHigh,
+                Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const;
+  bool FindCellExact(const String& FindStr, bool MatchCase, Integer ColLow, Integer ColHigh,
+                     Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const;
+  bool FindCellInSortedColumn(const String& FindStr, bool MatchCase, Integer ColIx,
+                              Integer RowLow, Integer RowHigh, bool ColIsAscending,
+                              Integer& row) const;
+
+  // The strarray XML document (see the envelope in DOV_xmlenvelope.h). Cell texts are written
+  // as they are; the reader takes a cell's text up to its own closing tag, so a ">" or a line
+  // break inside survives. The reader stops with false at the end of the file before
+  // "</strarray>", and when the declared size does not fit in memory.
+  void WriteToOpenXMLFile(TTextFile& OutFile, bool CreateHeader, const String& DataID) const;
+  void SaveAsXMLFile(const String& FName, const String& DataID) const;
+  bool ReadFromOpenXMLFile(TTextFile& InFile, const String& DataID);
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  TNotifyEvent OnChange;
+  TBeforeSortExchgEvent OnBeforeSortExchange;
+  TOnPercentDoneEvent OnPercentDone;
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  void Changed() {
+    if (OnChange) OnChange(this);
+  }
+  Integer Phys(Integer r) const { return FSortIx[r - 1]; }
+  String TextAt(Cardinal addr) const;
+  Cardinal Store(const String& s);
+  Cardinal& Cell(Integer c, Integer physRow) { return FPoiArray[c][physRow - 1]; }
+  Cardinal CellAt(Integer c, Integer physRow) const { return FPoiArray[c][physRow - 1]; }
+  String SortKey(Integer c, Integer r) const;
+  bool Find(const String& FindStr, bool MatchCase, bool Exact, Integer ColLow, Integer ColHigh,
+            Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const;
+  void Identity();
+
+  Integer FNCol = 1;
+  Integer FNRow = 1;
+  Integer FAllocRowsBy = 10;
+  Integer FRAllocated = 0;
+  std::vector<Integer> FFirstFree;
+  std::vector<std::vector<Cardinal>> FPoiArray;  // [column][physical row - 1]
+  std::vector<Integer> FSortIx;                  // [logical row - 1] -> physical row
+  std::vector<std::vector<Byte>> FStgPool;
+  std::vector<Byte> FRowAttrib;  // by physical row
+  std::vector<Byte> FColAttrib;  // by column 0 ... NrOfColumns (0 unused)
+};

@@ -131,3 +131,37 @@ Integer ScanStreamForXMLTag(TStream& Stream, const String& TagName, String& Attr
 // Reads until the text read contains one of Tags (ASCII case ignored; FoundIx the index of
 // the first of them in list order, -1 when the stream ended first); returns all text read.
 String ReadStreamUntilTagList(TStream& Stream, const TStrArray& Tags, Integer& FoundIx);
+
+// ---- pattern search and replace, extraction scripts ----------------------------------------
+// Both work on the streams' bytes as they are: one byte is one character (Latin-1), in and
+// out, so bytes that are not ASCII pass unchanged through matching and inserted token text.
+class TStrings;
+
+// A caller's hook for user tags ("@name@3" in a template): may change the inserted text.
+using TSearchReplaceTagProc = std::function<void(const String& Tag, String& Text)>;
+
+// Copies InStream (all of it) to OutStream (cleared first), replacing every match of RegExp
+// (the TGrep pattern language) by Template: "@d" inserts the text of token d (1 ... 9), after
+// the switched-on transforms "@Z" (A-Z 0-9 only), "@V" (file-name characters), "@Y"
+// (diphthongs expanded), "@L", "@U" (case), "@I", "@D", "@B" (the integer + 1, - 1, x 2 in as
+// many digits); "@@" is "@"; "@name@d" passes the text through TagProc; "\#hh" is the byte hh.
+// With CondToken >= 1 a match is replaced only when token CondToken's text, compared with
+// CondText, passes CondMode (0 equal, 1 not equal, 2 contains, 3 does not contain; others
+// always). An empty match copies one byte and the search goes on behind it. True when at
+// least one match was found; a bad pattern raises ESDLStringlError.
+bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const String& RegExp,
+                      const String& Template, bool IgnoreCase, Integer CondToken,
+                      Integer CondMode, const String& CondText,
+                      const TSearchReplaceTagProc& TagProc = nullptr);
+
+// Runs a line-oriented extraction script over InStream (from its position) and appends the
+// selected, translated bytes to OutStream, whose position is 0 afterwards. Commands: incpos k,
+// resetpos, find text, findwithin k text, insert text, insertbyte b, insertdate format,
+// dellast k, copyrel k, copyabs a b, copyall, endpos, setmark m, moveto m, makeupper,
+// makelower, noconversion, loadconvtab file, convertbyte a b, label m, loop m k,
+// iffound / ifnotfound ... endif, and "#" comments; "$hh" in a line is the character hh.
+// The ten marks keep their values from one run to the next. Positions never leave the source
+// (0 on an empty one) and dellast never shrinks the output below empty; loadconvtab opens
+// the file by the name as written, else by the name in lower case. A script that loops
+// without moving the position ("loop m 0") runs for ever, as it always has.
+void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrings& Script);

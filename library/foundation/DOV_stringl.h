@@ -156,3 +156,77 @@ String CreateParList(std::initializer_list<Integer> Ints, bool AddComma);
 String CreateParList(const TDoubleArray& DoubleArray, bool AddComma, Integer MaxElems,
                      Integer SigDigits);
 String CreateParList(std::initializer_list<Double> Doubles, bool AddComma);
+
+// ---- regular-expression search ------------------------------------------------------------
+#include <string_view>
+
+// A small pattern language of its own (not that of other engines): literal runs, "." any
+// character, sets "[a-z]" and "[^0-9]", groups "(abc)" without alternation, the multipliers
+// "*", "+" and "?", the anchors "^" and "$", and "\#hh" for the byte of hexadecimal code hh;
+// a backslash takes the next character literally. A pattern compiles to at most 64 tokens.
+// Matching compares bytes (IgnoreCase folds A-Z only); positions are 1-based byte positions.
+// Inner multipliers take the fewest repetitions first, a final one the most. The recursion
+// goes one level per token, never per repetition, so its depth stays at most 64.
+enum TGrepTokenAct { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
+
+struct TGrepToken {
+  TGrepTokenAct Action = taNormal;
+  // taNormal: the run's length; taSet: -1; multipliers: 0 any character, -1 the set in
+  // Params, n > 0 the literal run Params[1 ... n].
+  Integer NumChars = 0;
+  std::array<char, 256> Params{};  // a set: Params[c] == '*' for every member byte c
+  Integer ValidFrom = 0;           // where the token matched in the last successful match
+};
+
+inline constexpr Integer MaxGrepTokens = 64;
+// Compile errors: 1 ... 9 as the pattern language has always had them; 10 when a pattern
+// needs more than 64 tokens or a literal run longer than 255 characters.
+inline constexpr Integer GrepErrTooLong = 10;
+String GrepErrorText(Integer Code);
+
+class TGrep : public TComponent {
+public:
+  explicit TGrep(TComponent* AOwner);
+  String ClassName() const override { return "TGrep"; }
+
+  Integer NrOfRegExpTokens() const { return FLengRegExp; }
+  bool StopOnError() const { return FStopOnError; }
+  void SetStopOnError(bool Value) { FStopOnError = Value; }
+  const String& RegExp() const { return FRegExpStr; }
+  // Stores and compiles the pattern; a compile error raises ESDLStringlError while
+  // StopOnError is set ('Component "Name": error in regular expression - ...').
+  void SetRegExp(const String& Value);
+  bool IgnoreCase() const { return FIgnoreCase; }
+  void SetIgnoreCase(bool Value);  // recompiles, never raises
+  Integer LastError() const { return FError; }
+  Integer MatchEndPos() const { return FMatchEndPos; }
+  Integer MatchStartPos() const { return FMatchStartPos; }
+  Integer SearchStartPos = 1;
+
+  // The error code (0 none), also kept in LastError; tokens before an error stay.
+  Integer CompileRegExp(const String& Pattern);
+  // The first match from SearchStartPos on; MatchPos = MatchStartPos, MatchEndPos the last
+  // byte matched (MatchStartPos - 1 for an empty match). Never raises.
+  bool MatchString(const String& Instring, Integer& MatchPos);
+  // As MatchString on a text already folded to lower case when IgnoreCase is set; lets a
+  // caller that searches one large text many times fold it only once.
+  bool MatchFolded(std::string_view Text, Integer& MatchPos);
+  // A copy of token ix, ix limited to 1 ... NrOfRegExpTokens.
+  TGrepToken GetRegExpToken(Integer ix) const;
+  // Writes the tokens, one per line, and "no errors" or the error text; raises EInOutError
+  // when the file cannot be written.
+  void PrintRegExp(const String& FName) const;
+
+private:
+  bool MatchFrom(Integer k, Integer p);
+  bool RepeatAt(const TGrepToken& t, Integer p) const;
+  Integer FLengRegExp = 0;
+  bool FStopOnError = true;
+  std::array<TGrepToken, MaxGrepTokens> FregExp{};
+  String FRegExpStr;
+  bool FIgnoreCase = false;
+  Integer FError = 0;
+  Integer FMatchEndPos = 0;
+  Integer FMatchStartPos = 0;
+  std::string_view FText;  // the text of the running match
+};

@@ -49,6 +49,7 @@ using TDataTableResizeEvent = std::function<void(TObject* Sender, Integer OldCol
                                                  Integer OldRows, Integer NewColumns,
                                                  Integer NewRows)>;
 
+class TClipboard;
 class TTextFile;
 
 class TDataTable : public TComponent {
@@ -250,9 +251,12 @@ public:
   // (file form: the table keeps the rows up to the failing one); -8 no such file.
   Integer ImportASC(const String& FName);
   Integer ImportASC(TStream& InStream);
+  // From the clipboard's text (read as a stream); -7 when it holds no text.
+  Integer ImportASC(TClipboard* ClipBd);
   // Merge a file's block with its first cell at (PosX, PosY); targets outside are dropped.
   Integer ReadFromASC(const String& FName, Integer PosX, Integer PosY, bool ReplaceIDs);
   Integer ReadFromASC(TStream& InStream, Integer PosX, Integer PosY, bool ReplaceIDs);
+  Integer ReadFromASC(TClipboard* ClipBd, Integer PosX, Integer PosY, bool ReplaceIDs);
 
   // ---- statistics over windows (LowCol, LowRow, HighCol, HighRow; range rule) -------------
   // Num cells: number cells of interval and ratio columns. Marked cells: number cells whose

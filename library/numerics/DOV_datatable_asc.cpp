@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "Clipbrd.h"
 #include "DOV_datatable.h"
 #include "DOV_filesys.h"
 #include "DOV_matrix_common.h"
@@ -343,6 +344,12 @@ Integer TDataTable::ImportASC(const String& FName) {
 
 Integer TDataTable::ImportASC(TStream& InStream) { return ImportASCFrom(InStream); }
 
+Integer TDataTable::ImportASC(TClipboard* ClipBd) {
+  if (ClipBd == nullptr || !ClipBd->HasText()) return -7;
+  TStringStream s(ClipBd->AsText());
+  return ImportASC(s);
+}
+
 // Reads the header from a file name or a stream and replaces the table.
 template <class Origin>
 Integer TDataTable::ImportASCFrom(Origin& Src) {
@@ -425,6 +432,12 @@ Integer TDataTable::ReadFromASC(const String& FName, Integer PosX, Integer PosY,
 
 Integer TDataTable::ReadFromASC(TStream& InStream, Integer PosX, Integer PosY, bool ReplaceIDs) {
   return ReadFromASCFrom(InStream, PosX, PosY, ReplaceIDs);
+}
+
+Integer TDataTable::ReadFromASC(TClipboard* ClipBd, Integer PosX, Integer PosY, bool ReplaceIDs) {
+  if (ClipBd == nullptr || !ClipBd->HasText()) return -7;
+  TStringStream s(ClipBd->AsText());
+  return ReadFromASC(s, PosX, PosY, ReplaceIDs);
 }
 
 template <class Origin>

@@ -2,6 +2,7 @@
 // readers from a stream, a string and a text file. The tag readers compare only the tail of
 // the text they collect with the closing tag, so reading is linear in the document's size.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "DOV_datatable.h"
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_xml.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
 #include "DOV_xmlenvelope.h"
@@ -151,7 +153,18 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
     case xmlDataTableId: return 0;
     case xmlDataTableEndId: return 1;
     case xmlComment: FComment = Contents; return 0;
-    case xmlSize: Resize(IntAttr(Attribs, "cols"), IntAttr(Attribs, "rows")); return 0;
+    case xmlSize: {
+      const Integer cols = IntAttr(Attribs, "cols"), rows = IntAttr(Attribs, "rows");
+      // As the matrix documents: a size beyond what any of them may announce is refused
+      // before anything is allocated.
+      if (static_cast<Int64>(std::max<Integer>(cols, 0)) * std::max<Integer>(rows, 0) >
+          MaxXmlMatrixElements)
+        throw ESDLDataTableError(ComponentErrorMessage(
+            this, "the XML document announces more than " + IntToStr(MaxXmlMatrixElements) +
+                      " cells"));
+      Resize(cols, rows);
+      return 0;
+    }
     case xmlColNames:
     case xmlRowNames: {
       const bool cols = xmlTag == xmlColNames;

@@ -1056,3 +1056,25 @@ bool TIntMatrix::LoadSparseMat(const String& FileName) {
     return false;
   }
 }
+
+// ---- TMatrix from an integer matrix --------------------------------------------------------
+
+void TMatrix::CopyFrom(const TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol,
+                       Integer DestRow) {
+  if (MatSource == nullptr) return;
+  auto clamp = [](Integer v, Integer n) { return std::min(std::max<Integer>(v, 1), n); };
+  SourceColLo = clamp(SourceColLo, MatSource->NrOfColumns());
+  SourceColHi = clamp(SourceColHi, MatSource->NrOfColumns());
+  SourceRowLo = clamp(SourceRowLo, MatSource->NrOfRows());
+  SourceRowHi = clamp(SourceRowHi, MatSource->NrOfRows());
+  if (SourceColHi < SourceColLo) std::swap(SourceColLo, SourceColHi);
+  if (SourceRowHi < SourceRowLo) std::swap(SourceRowLo, SourceRowHi);
+  for (Integer c = SourceColLo; c <= SourceColHi; ++c)
+    for (Integer r = SourceRowLo; r <= SourceRowHi; ++r) {
+      const Int64 dc = Int64{c} + DestCol - SourceColLo, dr = Int64{r} + DestRow - SourceRowLo;
+      if (dc >= 1 && dc <= NrOfColumns() && dr >= 1 && dr <= NrOfRows())
+        SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr), MatSource->GetVal(c, r));
+    }
+  Changed();
+}

@@ -296,3 +296,36 @@ inline void ExChange(T& a, T& b) {
 }
 // Exchanges Size bytes between two memory areas.
 void ExChange(void* a, void* b, Word Size);
+
+// ---- angles as text ----------------------------------------------------------------------
+#include "SysUtils.h"
+
+// The degree sign is U+00B0 (written as UTF-8; a lone Latin-1 byte B0 is read too), minutes
+// are followed by "'" and seconds by '"'. In the split forms the degrees carry the sign.
+// Decimals 0 ... 8; dfDegMin / dfDegMinSec round the angle half away from zero first.
+String DegreeToStr(Double Angle, TDegreeFormat Format, Integer Decimals);
+// Reads an angle from Position (1-based, left just behind the last character read). With
+// AllowLetters a compass letter N, E, S, W ends the text and alone decides the sign. ErrCode:
+// 0 read; -1 empty text or bad first character; -2 / -4 / -6 bad character in the degrees /
+// minutes / seconds; -3 / -5 minutes (seconds) after a decimal point; -7 only a blank or a
+// compass letter may follow; -8 / -9 minutes / seconds outside [0, 60). The result is 0
+// unless ErrCode is 0.
+Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
+                   Integer& ErrCode);
+// Converts between the forms in place; minutes or seconds outside 0 ... 60 raise
+// ESDLMath1Error and change nothing. Pairs with dfNumeric change nothing.
+void ConvertDegrees(Double& Degrees, Double& Minutes, Double& Seconds, TDegreeFormat InFormat,
+                    TDegreeFormat OutFormat);
+// Rounds the coarsest non-zero unit onto 1, 2, 3, 5, 10, 15, 20, 30, 60, 90, 180, 360 (minutes
+// and seconds: up to 60, which carries into the next unit) and clears the finer ones.
+void RoundDegrees(Integer& Degrees, Integer& Minutes, Integer& Seconds, bool Upward);
+
+// ---- dates and times from text -----------------------------------------------------------
+// Reads a date and time by a format of letter runs (yyyy yy MMMM MMM MM M dddd ddd dd d HH H
+// hh h mm m ss s t tt) and literals (quoted with "'" or plain text up to the next letter);
+// names of months and weekdays come from the language's tables (A-Z folded). ErrCode: 0, -1 a
+// literal not found, -2 an unknown letter run, -3 a number or name that does not convert; the
+// result is then 0. With a year, a missing month or day reads as 1 ("mars 2020" by
+// "MMMM yyyy" is 1 March 2020). A date or time that cannot exist raises EConvertError.
+TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage Language,
+                       Integer& ErrCode);

@@ -337,6 +337,16 @@ private:
   String XmlDocument(bool CreateHeader, const String& DataID) const;
   Integer FXmlNumCols = 0;  // the size the document announces, taken at its first cell
   Integer FXmlNumRows = 0;
+
+public:
+  // ---- copies from the integer and 3-D matrices (DOV_intmatrix.cpp, DOV_matrix3d.cpp) ------
+  // As CopyFrom above; the integers become doubles, and a 3-D source gives one layer
+  // (SourceLayer clamped to its layers).
+  void CopyFrom(const class TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
+  void CopyFrom(const class TMat3D* MatSource, Integer SourceColLo, Integer SourceRowLo,
+                Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer, Integer DestCol,
+                Integer DestRow);
 };
 
 // ---- 3-D and 4-D matrices, integer matrix (their own headers) ----------------------------

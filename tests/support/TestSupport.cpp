@@ -41,6 +41,7 @@ TempDir::~TempDir() {
 
 fs::path TempDir::write(const std::string& name, const std::string& bytes) const {
   fs::path p = dir_ / name;
+  fs::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary);
   out << bytes;
   return p;

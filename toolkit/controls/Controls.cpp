@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -729,6 +730,10 @@ public:
   }
 
 protected:
+  void showEvent(QShowEvent* E) override {
+    FOwner->HandleNeeded();
+    QWidget::showEvent(E);
+  }
   void paintEvent(QPaintEvent*) override {
     FOwner->PaintIfPending();
     QPainter p(this);
@@ -751,12 +756,35 @@ TCustomControl::TCustomControl(TComponent* AOwner)
   };
 }
 
+TCustomControl::TCustomControl(TComponent* AOwner, TNoWidget)
+    : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+  // Helpers that draw on another control's canvas never touch their own: no pixels until then.
+  FLazyImage = true;
+  SetBounds(0, 0, 100, 100);
+}
+
+TCanvas* TCustomControl::Canvas() const {
+  if (FLazyImage && FImage->image.isNull()) {
+    auto* self = const_cast<TCustomControl*>(this);
+    self->FLazyImage = false;
+    self->ResizeImage(Width(), Height());
+  }
+  return FCanvas.get();
+}
+
+void TCustomControl::HandleNeeded() {
+  if (FWndCreated) return;
+  FWndCreated = true;
+  CreateWnd();
+}
+
 TCustomControl::~TCustomControl() {
   FCanvas->OnChange = nullptr;
   SetCanvasImage(FCanvas.get(), nullptr);
 }
 
 void TCustomControl::ResizeImage(int AWidth, int AHeight) {
+  if (FLazyImage) return;
   AWidth = std::max(AWidth, 1);
   AHeight = std::max(AHeight, 1);
   QImage& img = FImage->image;
@@ -783,8 +811,8 @@ void TCustomControl::Paint() {
     OnPaint(this);
     return;
   }
-  FCanvas->Brush()->SetColor(Color());
-  FCanvas->FillRect(Rect(0, 0, Width(), Height()));
+  Canvas()->Brush()->SetColor(Color());
+  Canvas()->FillRect(Rect(0, 0, Width(), Height()));
 }
 
 void TCustomControl::PaintIfPending() {

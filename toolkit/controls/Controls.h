@@ -375,7 +375,13 @@ public:
   ~TCustomControl() override;
   String ClassName() const override { return "TCustomControl"; }
 
-  TCanvas* Canvas() const { return FCanvas.get(); }
+  // Runs CreateWnd once: the first time the widget is shown, or when code asks for it here
+  // (a control that is never shown, or has no widget, gets its window only this way).
+  void HandleNeeded();
+  bool HandleAllocated() const { return FWndCreated; }
+
+  // A control without a widget makes its image only when its canvas is first asked for.
+  TCanvas* Canvas() const;
   void Repaint() override;
   void Invalidate() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -390,11 +396,19 @@ public:
   void PaintIfPending();
 
 protected:
+  // A control with its image and canvas but no widget: it draws for another control and is
+  // never on screen (the axes a chart draws with).
+  struct TNoWidget {};
+  TCustomControl(TComponent* AOwner, TNoWidget);
   // Draws the control onto Canvas; the default fills it with Color and fires OnPaint.
   virtual void Paint();
+  // The window exists from now on (see HandleNeeded); the default does nothing.
+  virtual void CreateWnd() {}
 
 private:
   void ResizeImage(int AWidth, int AHeight);
+  bool FWndCreated = false;
+  bool FLazyImage = false;
   struct ImageData;
   std::unique_ptr<ImageData> FImage;
   std::unique_ptr<TCanvas> FCanvas;

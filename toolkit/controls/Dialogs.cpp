@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -73,6 +74,18 @@ public:
       dlg.selectNameFilter(filters[idx]);
     }
     if (!R.FileName.empty()) dlg.selectFile(QStr(R.FileName));
+    if (R.OnTypeChange) {
+      // Qt's own dialog, whose name field can be read while the user changes the type.
+      dlg.setOption(QFileDialog::DontUseNativeDialog);
+      QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& filter) {
+        auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const String typed = edit != nullptr ? FromQStr(edit->text())
+                             : dlg.selectedFiles().isEmpty() ? String()
+                                                             : FromQStr(dlg.selectedFiles().first());
+        const String renamed = R.OnTypeChange(static_cast<int>(filters.indexOf(filter)) + 1, typed);
+        if (!renamed.empty()) dlg.selectFile(QStr(renamed));
+      });
+    }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     R.FileName = FromQStr(dlg.selectedFiles().first());
     const int chosen = static_cast<int>(filters.indexOf(dlg.selectedNameFilter()));

@@ -9,6 +9,7 @@
 // mrYes, mrNo of StdCtrls.h).
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -52,6 +53,9 @@ struct TSaveDialogRequest {
   String FileName;
   String InitialDir;
   String DefaultExt;
+  // Called when the user picks another file type (1-based index) with the name typed so far;
+  // a non-empty result replaces the offered name. Optional.
+  std::function<String(int FilterIndex, const String& TypedName)> OnTypeChange;
 };
 
 class TDialogService {

@@ -17,6 +17,7 @@
 #include "Dialogs.h"
 #include "FormLoader.h"
 #include "GraphicsQt.h"
+#include "PlatformClipboard.h"
 
 namespace {
 
@@ -392,6 +393,7 @@ void TApplication::Initialize(int& argc, char** argv) {
   // layouts were measured with, not with the desktop's choice.
   QApplication::setFont(WidgetFont(TFont()));
   RegisterToolkitClasses();
+  InstallPlatformClipboard();
 }
 
 bool SaveFormImage(TForm* Form, const String& FileName) {

@@ -276,3 +276,8 @@ void TPicture::Assign(TPersistent* Source) {
   }
   TPersistent::Assign(Source);
 }
+
+bool SaveBitmapAsPNG(TBitmap* Bitmap, const String& FileName) {
+  if (Bitmap == nullptr || Bitmap->Width() <= 0 || Bitmap->Height() <= 0) return false;
+  return BitmapImage(Bitmap).save(QString::fromStdString(FileName), "PNG");
+}

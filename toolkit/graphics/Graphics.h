@@ -462,6 +462,10 @@ private:
   std::unique_ptr<Impl> d;
 };
 
+// Writes the bitmap as a PNG file (pictures for people to look at: test renderings, say).
+// False when the bitmap is empty or the file cannot be written.
+bool SaveBitmapAsPNG(TBitmap* Bitmap, const String& FileName);
+
 // Holds one graphic, as an image control shows it. Every picture format the toolkit reads
 // (BMP, JPEG, PNG) is decoded into a TBitmap, so Graphic() is a TBitmap or null.
 class TPicture : public TPersistent {

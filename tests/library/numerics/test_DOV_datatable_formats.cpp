@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Clipbrd.h"
 #include "DOV_datatable.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
@@ -149,6 +150,11 @@ TEST_F(DataTableFiles, XmlDamagedDocuments) {
   c.OnChange = [&](TObject*) { fired = true; };
   EXPECT_THROW(c.ReadFromXMLStream(bs, ""), EConvertError);
   EXPECT_TRUE(static_cast<bool>(c.OnChange));
+  String huge = text;
+  huge.replace(huge.find("cols=\"2\" rows=\"3\""), 17, "cols=\"90000\" rows=\"90000\"");
+  TStringStream hs(huge);
+  EXPECT_THROW(c.ReadFromXMLStream(hs, ""), ESDLDataTableError);
+  EXPECT_EQ(c.NrOfColumns(), 1);
   dir.write("bad.xml", bad);
   EXPECT_FALSE(c.LoadFromXMLFile(Name("bad.xml"), ""));
   EXPECT_FALSE(c.LoadFromXMLFile(Name("missing.xml"), ""));
@@ -257,4 +263,31 @@ TEST_F(DataTableFiles, AscMergeIntoATable) {
   EXPECT_EQ(t.ReadFromASC(s, 2, 2, false), 0);
   EXPECT_EQ(t.GetElem(2, 2), 11);
   EXPECT_EQ(t.ReadFromASC(Name("missing.asc"), 1, 1, false), -8);
+}
+
+TEST_F(DataTableFiles, AscFromTheClipboard) {
+  String text;
+  TClipboard::TProvider p;
+  bool hasText = false;
+  p.HasText = [&] { return hasText; };
+  p.GetText = [&] { return text; };
+  const TClipboard::TProvider saved = SetClipboardProvider(p);
+  TDataTable t(nullptr);
+  t.Resize(2, 2);
+  EXPECT_EQ(t.ImportASC(Clipboard()), -7);  // a picture, no text: nothing changes
+  EXPECT_EQ(t.ReadFromASC(Clipboard(), 1, 1, false), -7);
+  EXPECT_EQ(t.NrOfColumns(), 2);
+  TDataTable src(nullptr);
+  src.Resize(3, 1);
+  src.NumericData->SetVal(3, 1, 2.5);
+  TStringStream s("");
+  src.ExportAsASC(s, 2);
+  text = s.DataString();
+  hasText = true;
+  EXPECT_EQ(t.ImportASC(Clipboard()), 0);
+  EXPECT_EQ(t.NrOfColumns(), 3);
+  EXPECT_EQ(t.GetElem(3, 1), 2.5);
+  EXPECT_EQ(t.ReadFromASC(Clipboard(), 2, 1, false), 0);
+  EXPECT_EQ(t.GetElem(3, 1), 0);  // the block's second column lands in column 3
+  SetClipboardProvider(saved);
 }

@@ -407,4 +407,27 @@ TEST_F(IntMatrixFiles, Xml) {
   EXPECT_TRUE(back.LoadFromXMLFile(Name("m.xml"), "i"));
   EXPECT_EQ(back.CRCofData(), fresh.CRCofData());
   EXPECT_NE(dir.read("m.xml").find("<!-- TIntMatrix / RIZ Ovavavude Rarev -->"), std::string::npos);
+  // A document announcing billions of elements is refused before anything is allocated.
+  TStringStream huge(
+      "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"2\" id=\"\">\r\n<numcols>100000</numcols>\r\n"
+      "<numrows>100000</numrows>\r\n<cell ix=\"1\" iy=\"1\">1</cell>\r\n</matrix>\r\n");
+  EXPECT_THROW(back.ReadFromXMLStream(huge, ""), ESDLMatrixError);
+  EXPECT_EQ(back.NrOfColumns(), 3);
+}
+
+TEST(IntMatrix, MatrixCopiesAWindowOfIntegersAndOneLayerOf3D) {
+  auto ints = Dense({{1, 2}, {3, 4}});
+  TMatrix m(nullptr);
+  m.Resize(3, 3);
+  int changes = 0;
+  m.OnChange = [&](TObject*) { ++changes; };
+  m.CopyFrom(ints.get(), 0, 0, 9, 9, 2, 2);  // 0 means 1 here; targets beyond are dropped
+  EXPECT_EQ(m.GetVal(2, 2), 1);
+  EXPECT_EQ(m.GetVal(3, 3), 4);
+  EXPECT_EQ(changes, 5);  // four values through SetVal, then once more
+  TMat3D cube(nullptr);
+  cube.Resize(2, 2, 3);
+  cube.SetVal(2, 1, 3, 7);
+  m.CopyFrom(&cube, 1, 1, 2, 2, 99, 1, 1);  // the layer clamped to the last one
+  EXPECT_EQ(m.GetVal(2, 1), 7);
 }

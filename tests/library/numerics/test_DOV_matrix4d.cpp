@@ -184,6 +184,18 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
   EXPECT_FALSE(back.LoadFromXMLFile(Name("m.xml"), "other"));
   dir.write("cut.xml", text.substr(0, text.find("</matrix>")));
   EXPECT_FALSE(back.LoadFromXMLFile(Name("cut.xml"), ""));
+  std::string huge = text;
+  huge.replace(huge.find("<numcols>1</numcols>"), 20, "<numcols>90000</numcols>");
+  huge.replace(huge.find("<numrows>1</numrows>"), 20, "<numrows>90000</numrows>");
+  dir.write("huge.xml", huge);
+  EXPECT_FALSE(back.LoadFromXMLFile(Name("huge.xml"), ""));  // refused, not allocated
+  EXPECT_EQ(back.NrOfColumns(), 1);
+  TMat3D cube(nullptr);
+  TStringStream s3(
+      "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"3\" id=\"\">\r\n<numcols>5000</numcols>\r\n"
+      "<numrows>5000</numrows>\r\n<numplanes>5000</numplanes>\r\n<cell ix=\"1\" iy=\"1\" iz=\"1\">1</cell>\r\n");
+  EXPECT_THROW(cube.ReadFromXMLStream(s3, ""), ESDLMatrixError);
+  EXPECT_EQ(cube.NrOfLayers(), 1);
 }
 
 TEST_F(Mat4DFiles, BlockFileSizesAndTimeSlotRule) {
@@ -308,6 +320,14 @@ TEST(Mat4DReductions, SameResultForAnyThreadCountAndSpecifiedValues) {
     EXPECT_EQ(r1.CRCofData(), r8.CRCofData());
     EXPECT_EQ(r0.NrOfColumns(), 35);
     EXPECT_EQ(r0.Sum(0, 0, 0, 0), 0);
+  }
+  // ProcStat: one step per second cell of the 37 x 5 window on one thread (185 / 2 = 92
+  // steps); 100 / 37 per column on the workers, 100 in all.
+  for (Integer threads : {1, 3, 8}) {
+    TMatrix r(nullptr);
+    const double before = ProcStat.load();
+    m->MeanOfLayersToMatrix(&r, 0, 0, 0, 0, 0, 0, 0, 0, threads);
+    EXPECT_NEAR(ProcStat.load() - before, threads == 1 ? 92 : 100, 1e-9) << threads;
   }
   TMat4D two(nullptr);
   two.Resize(1, 1, 2, 1);

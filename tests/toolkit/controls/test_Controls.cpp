@@ -250,3 +250,50 @@ TEST(Screen, CursorOverridesAndDefaultRestores) {
 }
 
 }  // namespace
+
+// ---- custom controls without a widget, and the moment their window exists -------------------
+namespace {
+class CountingControl : public TCustomControl {
+public:
+  explicit CountingControl(TComponent* AOwner) : TCustomControl(AOwner) {}
+  CountingControl(TComponent* AOwner, bool) : TCustomControl(AOwner, TNoWidget{}) {}
+  int created = 0;
+  int painted = 0;
+
+protected:
+  void CreateWnd() override { ++created; }
+  void Paint() override {
+    ++painted;
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(Rect(0, 0, Width(), Height()));
+  }
+};
+}  // namespace
+
+TEST(CustomControl, WithoutWidgetItStillPaintsIntoItsImage) {
+  CountingControl c(nullptr, true);
+  EXPECT_EQ(c.NativeHandle(), nullptr);
+  c.SetBounds(0, 0, 30, 20);
+  c.Repaint();
+  EXPECT_EQ(c.painted, 1);
+  EXPECT_EQ(c.Canvas()->GetPixel(29, 19), clRed);
+  EXPECT_EQ(c.Canvas()->GetPixel(30, 19), CLR_INVALID);
+  c.Invalidate();  // nothing to show it: no paint happens behind the caller's back
+  EXPECT_EQ(c.painted, 1);
+  EXPECT_FALSE(c.HandleAllocated());
+  c.HandleNeeded();
+  c.HandleNeeded();
+  EXPECT_EQ(c.created, 1);
+  EXPECT_TRUE(c.HandleAllocated());
+}
+
+TEST(CustomControl, FirstShowCreatesTheWindowOnce) {
+  TForm f(nullptr);
+  auto* c = new CountingControl(&f);
+  c->SetParent(&f);
+  EXPECT_EQ(c->created, 0);
+  f.Show();
+  c->Hide();
+  c->Show();
+  EXPECT_EQ(c->created, 1);
+}

@@ -123,6 +123,20 @@ TEST(Bitmap, AssignCopiesSizeAndPixelsIndependently) {
 }
 
 // ---- bitmap files ------------------------------------------------------------------------
+TEST(BitmapFile, PNGPictureReadsBackPixelForPixel) {
+  TempDir dir;
+  auto a = Patterned(7, 5, pf32bit);
+  ASSERT_TRUE(SaveBitmapAsPNG(a.get(), "pic.png"));
+  const std::string bytes = testsupport::ReadFileBytes("pic.png");
+  TBitmap b;
+  b.LoadFromBytes(bytes.data(), bytes.size());
+  b.SetPixelFormat(pf32bit);
+  EXPECT_EQ(gt::Pixels(b), gt::Pixels(*a));
+  TBitmap empty;
+  EXPECT_FALSE(SaveBitmapAsPNG(&empty, "empty.png"));
+  EXPECT_FALSE(SaveBitmapAsPNG(a.get(), "no/such/folder/pic.png"));
+}
+
 TEST(BitmapFile, RoundTripKeepsEveryPixel) {
   TempDir dir;
   for (TPixelFormat f : {pf24bit, pf32bit}) {

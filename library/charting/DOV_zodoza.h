@@ -1,0 +1,711 @@
+#pragma once
+// The chart control TCustomZOdoza and what it is made of:
+//  - the display list: fixed 104-byte drawing records (TrcChartItem, the same bytes in memory
+//    and in chart files) in a data and an annotation container, long-text tables, class
+//    visibility and the mouse-trace buffer;
+//  - per layer (1 ... 16) the X and Y axis settings (TScalePropsHoriz, TScalePropsVert), each
+//    mirrored into a helper axis TScale without a widget that draws onto the chart's bitmap;
+//  - the layer coupling (TJointLayers), the background picture settings (TBakGndImg);
+//  - per layer the world-to-pixel transform in 80-bit precision, the zoom history, the active
+//    layer and layer visibility.
+//
+// Painting is synchronous and batched by SuppressPaint: operations that change many settings
+// save it, set it and restore it through SetSuppressPaint, and clearing it paints once. Every
+// change of an axis setting runs ScalePropsChanged: all 32 helpers are mirrored, every layer's
+// range is forced again (so joined layers follow their masters) and the chart paints once.
+//
+// Indexes: layers 1 ... 16, item indexes 0-based, cross hairs 1 ... 4, text labels 1 ... 30,
+// trace points 1 ... 5000, long texts 1 ... 50.
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "DOV_Scale.h"
+#include "DOV_sdlbase.h"
+#include "DOV_sdlbase_draw.h"
+#include "DOV_textlabel.h"
+
+class TCustomZOdoza;
+
+// ---- the drawing record ----------------------------------------------------------------------
+enum TrcItem : Byte {
+  tkNone, tkMarkAt, tkLine, tkLineto, tkRect, tkRectFrame, tk3DBar, tkText, tkMoveTo,
+  tkEllipse, tkEverything, tkNotMoveTo, tkMoveRelPix, tkLineRelPix, tkArrow, tkDoubleArrow,
+  tkTextOfs, tkRectRelPix, tkMarkEBar, tkLineOffs, tkArc, tkLineRelPixOrig, tkCursorVert,
+  tkCursorHoriz
+};
+constexpr int kNumItemKinds = 24;
+
+enum TCoordMode : Byte {
+  cmAllWorld, cmAllScreen, cmWorldMainScreenSec, cmScreenMainWorldSec, cmXScreenYWorld,
+  cmXWorldYScreen
+};
+
+// One drawing record, laid out byte for byte as in the chart files (little-endian, padding 0
+// in records built from nothing). Text is a short string: a length byte and 17 bytes of which
+// the setters use at most 15.
+struct TrcChartItem {
+  static constexpr int MaxShortText = 15;
+
+  Double x = 0, y = 0, x2 = 0, y2 = 0;
+  TColor Color = 0, FillColor = 0, ShadowColor = 0, HiLightColor = 0;
+  TPenStyle PenStyle = psSolid;
+  Byte Pad49[3] = {};
+  Integer Tag = 0;
+  Integer LWid = 0;  // pen width; for tkText / tkTextOfs the long-text number (0 = none)
+  Byte ItemClass = 0;
+  TrcItem ItemKind = tkNone;
+  Byte Pad62[2] = {};
+  Integer Layer = 1;
+  Byte Transp = 0;
+  Byte FrameStyle = fsNone;  // a TFrameStyle ordinal
+  Byte TextLength = 0;
+  char TextChars[17] = {};
+  Integer Param1 = 0, Param2 = 0, Param3 = 0;
+  TCoordMode CoordMode = cmAllWorld;
+  Byte Pad101[3] = {};
+
+  // Texts are 8-bit characters (Latin-1): SetText keeps the first 15 characters.
+  String Text() const;
+  void SetText(const String& Value);
+};
+static_assert(sizeof(TrcChartItem) == 104);
+static_assert(offsetof(TrcChartItem, Color) == 32 && offsetof(TrcChartItem, PenStyle) == 48);
+static_assert(offsetof(TrcChartItem, Tag) == 52 && offsetof(TrcChartItem, ItemClass) == 60);
+static_assert(offsetof(TrcChartItem, Layer) == 64 && offsetof(TrcChartItem, TextLength) == 70);
+static_assert(offsetof(TrcChartItem, Param1) == 88 && offsetof(TrcChartItem, CoordMode) == 100);
+
+using TRcItemContainer = std::vector<TrcChartItem>;
+constexpr int kMaxLongTexts = 50;
+using TLongTextArray = std::array<String, kMaxLongTexts>;
+constexpr int kMaxMouseTrace = 5000;
+constexpr int kNumLayers = 16;
+constexpr int kNumCrossHairs = 4;
+constexpr int kNumTextLabels = 30;
+constexpr int kZoomStackDepth = 16;
+
+// ---- per-layer axis settings -----------------------------------------------------------------
+enum TScaleLocationHoriz { slTop, slBottom };
+enum TScaleLocationVert { slLeft, slRight };
+
+class TScaleProps : public TPersistent {
+public:
+  TScaleProps();
+  ~TScaleProps() override;
+  String ClassName() const override { return "TScaleProps"; }
+  void Assign(TPersistent* Source) override;
+  void ResetComp();
+
+  const String& Caption() const { return FCaption; }
+  Integer CaptionPosX() const { return FCaptionPosX; }
+  Integer CaptionPosY() const { return FCaptionPosY; }
+  TAlignment CaptionAlignment() const { return FCaptAlign; }
+  TScaleUnitAnchor CaptionAnchor() const { return FCaptAnchor; }
+  TColor ColorScale() const { return FColorScale; }
+  TDTLabel* DateFormat() const { return FDTFormat.get(); }
+  Integer DecPlaces() const { return FDecPlaces; }
+  TFont* Font() const { return FFont.get(); }
+  bool Logarithmic() const { return FLogAx; }
+  TFigType LabelType() const { return FLabelType; }
+  Integer MinTicks() const { return FMinTicks; }
+  Double MinRange() const { return FMinRngDiff; }
+  TMouseActMode MouseAction() const { return FMouseAction; }
+  void SetMouseAction(TMouseActMode Value) { FMouseAction = Value; }
+  Double RangeLow() const { return FRangeLow; }
+  Double RangeHigh() const { return FRangeHigh; }
+  Double Center() const { return (FRangeLow + FRangeHigh) / 2; }
+  bool ShortTicks() const { return FShortTicks; }
+  const String& ScaleInscript() const { return FScaleInscript; }
+  Integer ScalePos() const { return IsXType() ? FScalePosY : FScalePosX; }
+  const String& UserTickText() const { return FUserTickText; }
+  bool Visible() const { return FVisible; }
+  TScaleType ScaleType() const { return FScaleType; }
+
+  void SetCaption(const String& Value);
+  void SetCaptionPosX(Integer Value);
+  void SetCaptionPosY(Integer Value);
+  void SetCaptAlign(TAlignment Value);
+  void SetCaptAnchor(TScaleUnitAnchor Value);
+  void SetColorScale(TColor Value);
+  void SetDTFormat(TDTLabel* Value);
+  void SetDecPlaces(Integer Value);  // clamped to -3 ... 12
+  void SetScaleFont(TFont* Value);
+  void SetLogAx(bool Value);
+  void SetLabelType(TFigType Value);
+  void SetMinTicks(Integer Value);
+  void SetMinRngDiff(Double Value);
+  void SetRangeLow(Double Value);
+  void SetRangeHigh(Double Value);
+  void SetShortTicks(bool Value);
+  void SetScaleInscript(const String& Value);
+  void SetScalePos(Integer Value);
+  void SetUserTickText(const String& Value);
+  void SetVisible(bool Value);
+  void SetScaleType(TScaleType Value);
+
+  TNotifyEvent OnChange;
+  void Changed();
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  friend class TCustomZOdoza;
+  bool IsXType() const { return FScaleType == sctXB || FScaleType == sctXT; }
+
+  String FCaption;
+  Integer FCaptionPosX = 0, FCaptionPosY = 0;
+  TAlignment FCaptAlign = taCenter;
+  TScaleUnitAnchor FCaptAnchor = uaSclTopLft;
+  TColor FColorScale = 0;
+  std::unique_ptr<TDTLabel> FDTFormat;
+  Integer FDecPlaces = -2;
+  std::unique_ptr<TFont> FFont;
+  bool FLogAx = false;
+  TFigType FLabelType = ftNum;
+  Integer FMinTicks = 3;
+  Double FMinRngDiff = 1e-10;
+  TMouseActMode FMouseAction = maNone;
+  Double FRangeLow = 0, FRangeHigh = 1;
+  bool FShortTicks = true;
+  String FScaleInscript;
+  Integer FScalePosX = 0, FScalePosY = 0;
+  String FUserTickText;
+  bool FVisible = false;
+  TScaleType FScaleType = sctXT;
+  bool FNotYetLoaded = true;
+};
+
+class TScalePropsHoriz : public TScaleProps {
+public:
+  TScalePropsHoriz() { ResetComp(); }
+  String ClassName() const override { return "TScalePropsHoriz"; }
+  void ResetComp();
+  TScaleLocationHoriz ScaleLocation() const { return FScaleLoc; }
+  // slTop puts the axis line on the bottom edge of the scale's own area (sctXB), slBottom on
+  // its top edge (sctXT).
+  void SetScaleLoc(TScaleLocationHoriz Value);
+
+private:
+  TScaleLocationHoriz FScaleLoc = slBottom;
+};
+
+class TScalePropsVert : public TScaleProps {
+public:
+  TScalePropsVert() { ResetComp(); }
+  String ClassName() const override { return "TScalePropsVert"; }
+  void ResetComp();
+  TScaleLocationVert ScaleLocation() const { return FScaleLoc; }
+  // slLeft gives sctYR, slRight sctYL.
+  void SetScaleLoc(TScaleLocationVert Value);
+
+private:
+  TScaleLocationVert FScaleLoc = slLeft;
+};
+
+// Which layer's X (Y) range each layer follows. A master is never controlled itself and a
+// controlled layer controls no other; the setters raise ESDLZOdozaError otherwise.
+class TJointLayers : public TPersistent {
+public:
+  explicit TJointLayers(TCustomZOdoza* AOwner);
+  String ClassName() const override { return "TJointLayers"; }
+  void Assign(TPersistent* Source) override;
+  void ResetComp();
+  Integer GetControlledLayerX(Integer Index) const;
+  Integer GetControlledLayerY(Integer Index) const;
+  void SetControlledLayerX(Integer Index, Integer Master);
+  void SetControlledLayerY(Integer Index, Integer Master);
+  TNotifyEvent OnChange;
+  void Changed();
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  friend class TCustomZOdoza;
+  void SetControlled(std::array<Integer, kNumLayers + 1>& Table, bool IsX, Integer Index,
+                     Integer Master);
+  std::array<Integer, kNumLayers + 1> FMasterLayerX{}, FMasterLayerY{};
+  TCustomZOdoza* FOwner;
+};
+
+enum TBGAreaMode {
+  bamNone, bamLeft, bamRight, bamTop, bamBottom, bamVStripe, bamHStripe, bamRect, bamRectInv,
+  bamVStripeInv, bamHStripeInv
+};
+
+// The background picture and the coloured area of the data area (drawn with the data area).
+class TBakGndImg : public TPersistent {
+public:
+  explicit TBakGndImg(TComponent* AOwner);
+  String ClassName() const override { return "TBakGndImg"; }
+  void Assign(TPersistent* Source) override;
+  void ResetComp();
+
+  const String& Name() const { return FName; }
+  bool IncludePath() const { return FIncldPath; }
+  TBkgFill FillMode() const { return FFillMode; }
+  TBGAreaMode AreaMode() const { return FBGAreaMode; }
+  TColor AreaColor() const { return FBGAreaColor; }
+  Double AreaLeft() const { return FAreaLeft; }
+  Double AreaRight() const { return FAreaRight; }
+  Double AreaTop() const { return FAreaTop; }
+  Double AreaBottom() const { return FAreaBottom; }
+  void SetName(const String& Value);  // without IncludePath only the file-name part
+  void SetIncldPath(bool Value);
+  void SetFillMode(TBkgFill Value);
+  void SetAreaMode(TBGAreaMode Value);
+  void SetAreaColor(TColor Value);
+  void SetAreaLeft(Double Value);
+  void SetAreaRight(Double Value);
+  void SetAreaTop(Double Value);
+  void SetAreaBottom(Double Value);
+  TNotifyEvent OnChange;
+  void Changed();
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  TComponent* FOwner;
+  String FName;
+  bool FIncldPath = false;
+  TBkgFill FFillMode = bfStretch;
+  TBGAreaMode FBGAreaMode = bamNone;
+  TColor FBGAreaColor = 0xDDDDDD;
+  Double FAreaLeft = -1, FAreaRight = 1, FAreaTop = 1, FAreaBottom = -1;
+};
+
+// A text label of the chart.
+class TTextLabel : public TCustomTextLabel {
+public:
+  String ClassName() const override { return "TTextLabel"; }
+};
+
+// ---- small numeric helpers of the chart ------------------------------------------------------
+namespace ZOdozaMath {
+// Limits each of a pixel pair to -30000 ... 30000 (the range every drawing call gets); true
+// when either was changed.
+bool ClampPixelPair(Integer& x, Integer& y);
+Double MaxDouble(Double a, Double b);  // the second when equal
+Double MinDouble(Double a, Double b);  // the second when equal
+Integer RoundUp(Double x);    // nearest (half to even), plus 1 when that is below x
+Integer RoundDown(Double x);  // nearest (half to even), minus 1 when that is above x
+// d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
+// asterisks when the exponent needs more.
+String FixedWidthNumber(Double x, Integer w, Integer d);
+}  // namespace ZOdozaMath
+
+// ---- the chart -------------------------------------------------------------------------------
+enum TrcLayout : Byte {
+  rcl_X1Bottom_Y1Left, rcl_X1Bottom_Y2Left, rcl_X1Bottom_Y3Left, rcl_X1Bottom_Y4Left,
+  rcl_X1Bottom_Y2Both, rcl_X2Bottom_Y2Left, rcl_X2Both_Y2Both
+};
+enum TCaptionAnchorHoriz {
+  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
+};
+enum TCaptionAnchorVert {
+  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
+};
+enum GridStyleType {
+  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
+  gsDotLines
+};
+enum TTextBkStyle { tbClear, tbSolid };
+
+using TSelectRectEvent = std::function<void(TObject* Sender, Integer Layer, Double LoX,
+                                            Double LoY, Double HiX, Double HiY)>;
+using TCrossHairMoveEvent = std::function<void(TObject* Sender, Integer WhichCrossHair)>;
+using TBeforeCrossHMoveEvent = std::function<void(TObject* Sender, Integer WhichCrossHair,
+                                                  Integer dx, Integer dy, bool& AllowMove)>;
+using TTextLabelMoveEvent = std::function<void(TObject* Sender, Integer WhichTextLabel)>;
+using TMouseMoveInChartEvent = std::function<void(TObject* Sender, bool InChart,
+                                                  TShiftState Shift, Double rMousePosX,
+                                                  Double rMousePosY)>;
+using TBeforeRenderCItemEvent = std::function<void(TObject* Sender, TrcChartItem& ChartItem,
+                                                   Integer Index, bool IsAnnotation)>;
+using TRenderEvent =
+    std::function<void(TObject* Sender, TCanvas* Canvas, Integer Top, Integer Left)>;
+using TBeforeRenderTextEvent =
+    std::function<void(TObject* Sender, TCanvas* Canvas, String& Text)>;
+
+class TCustomZOdoza : public TCustomControl {
+public:
+  using TLayerArray = std::array<long double, kNumLayers + 1>;  // index 1 ... 16
+
+  explicit TCustomZOdoza(TComponent* AOwner);
+  ~TCustomZOdoza() override;
+  String ClassName() const override { return "TCustomZOdoza"; }
+  void Assign(TPersistent* Source) override;
+  void Loaded() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  void ResetComp();
+
+  // ---- display list ----
+  Integer NumItems() const { return FNumChartItems; }
+  Integer NumAnnos() const { return FNumAnnoItems; }
+  Integer NumAllocData() const { return FNumAllocData; }
+  Integer NumAllocAnno() const { return FNumAllocAnno; }
+  Integer AllocSize() const { return FAllocSize; }
+  void SetAllocSize(Integer Value);  // 1 ... 1000000, others ignored
+  TrcChartItem GetChartItem(Integer idx) const;
+  void SetChartItem(Integer idx, const TrcChartItem& Item);
+  TrcChartItem GetAnnoItem(Integer idx) const;
+  void SetAnnoItem(Integer idx, const TrcChartItem& Item);
+  String GetDataLongText(Integer idx) const;
+  void SetDataLongText(Integer idx, const String& Text);
+  String GetAnnoLongText(Integer idx) const;
+  void SetAnnoLongText(Integer idx, const String& Text);
+  Integer GetItemCount(TrcItem Kind) const { return FItemCount[Kind]; }
+  bool GetClassVisib(Integer cnum) const { return FItClassVisib[static_cast<Byte>(cnum)]; }
+  void SetClassVisib(Integer cnum, bool Value);
+  bool GetAnnoClassVisib(Integer cnum) const { return FAnnoClassVisib[static_cast<Byte>(cnum)]; }
+  void SetAnnoClassVisib(Integer cnum, bool Value);
+  TColoredPoint GetMTracePoint(Integer idx) const;
+  Integer NumMTracePoints() const { return FNumMTrace; }
+  TColor MouseTraceColor() const { return FColorMTrace; }
+  void SetMouseTraceColor(TColor Value) { FColorMTrace = Value; }
+  bool MouseTraceInvert() const { return FMTraceInvert; }
+  void SetMouseTraceInvert(bool Value) { FMTraceInvert = Value; }
+  bool AnnoMode() const { return FAnnoMode; }
+  void SetAnnoMode(bool Value);
+  bool AnnoBelowChart() const { return FAnnoBelowChart; }
+  void SetAnnoBelow(bool Value);
+  bool AnnoTextOnTop() const { return FAnnoTextOnTop; }
+  void SetAnnoTextOnTop(bool Value);
+  bool AnnosVisible() const { return FAnnosVisible; }
+  void SetAnnosVisible(bool Value);
+  Integer DataTag() const { return FDataTag; }
+  void SetDataTag(Integer Value) { FDataTag = Value; }
+  Byte ClassDefault() const { return RcClassDefault; }
+  void SetClassDefault(Byte Value) {
+    if (Value != 255) RcClassDefault = Value;
+  }
+
+  // Appends a record to the data container, or to the annotations in AnnoMode, growing the
+  // container by AllocSize records when it is full; a data item counts in ItemCount. The
+  // drawing primitives append through here. Nothing is painted.
+  void AppendItem(const TrcChartItem& Item);
+
+  Integer CountAnnos(Integer Tag, Integer TagMask, Integer ItemClass, TrcItem ItemKind) const;
+  Integer CountAnnoByClass(const std::vector<Byte>& ClList) const;
+  Integer SearchAnnoItem(Integer StartIx, Integer Tag, Integer TagMask, Integer ItemClass,
+                         TrcItem ItemKind) const;
+  Integer SearchDataItem(Integer StartIx, Integer Tag, Integer TagMask, Integer ItemClass,
+                         TrcItem ItemKind) const;
+  // Bits 1 ... 16: the layers holding at least one data item.
+  unsigned FindUsedLayers() const;
+  void FindMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX,
+                  Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX, Double& MaxY) const {
+    LLCalcMinMax(Layer, RangeLoX, RangeLoY, RangeHiX, RangeHiY, MinX, MinY, MaxX, MaxY);
+  }
+  void LLCalcExtents(Integer Layer, Double Margin, Double MinRange, Double& xmin, Double& ymin,
+                     Double& xmax, Double& ymax) const;
+  void LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX,
+                    Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX,
+                    Double& MaxY) const;
+  // Out-of-range indexes are ignored.
+  void ScaleItem(Integer Item, Double kx, Double dx, Double ky, Double dy);
+  void ScaleSelectedItems(Double kx, Double dx, Double ky, Double dy, Integer ClassNumber);
+
+  // ---- transforms ----
+  virtual void AdjustScaling();
+  void R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const;
+  // With a zero factor (no data area) the answer is that axis' RangeLow.
+  void M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const;
+  void GetTransformParams(Integer Layer, Double& kx, Double& dx, Double& ky, Double& dy) const;
+
+  // ---- repaint batching and axis synchronisation ----
+  bool SuppressPaint() const { return FSuppressPaint; }
+  virtual void SetSuppressPaint(bool Value);
+  bool AutoRedraw() const { return FAutoRedraw; }
+  void SetAutoRedraw(bool Value) { FAutoRedraw = Value; }
+  void StyleChanged(TObject* Sender);
+  void ScalePropsChanged(TObject* Sender);
+  void ScaleZoomPan(TObject* Sender) { ScalePropsChanged(Sender); }
+  void SetScaleProps(TScale* Scale, TScaleProps* Props);
+  TScale* HelperScaleX(Integer Layer) const { return FScalesX[ClampLayer(Layer)]; }
+  TScale* HelperScaleY(Integer Layer) const { return FScalesY[ClampLayer(Layer)]; }
+
+  // ---- ranges and zoom history ----
+  // Sets the layer's ranges and those of the layers joined to it, without a history entry or
+  // confinement, and recomputes the transforms.
+  void ForceRange(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY);
+  void ZoomStateOnStack();
+  void ClearZoomHistory();
+  void ZoomHistory(Integer Index);  // -15 ... 0; other values do nothing
+  TRectDouble GetZoomStackEntry(Integer Layer, Integer StackIx) const;
+
+  // ---- layers ----
+  Integer ActiveLayer() const { return FActiveLayer; }
+  void SetActiveLayer(Integer Value);
+  bool GetLayerVisib(Integer Layer) const;  // false outside 1 ... 16
+  void SetLayerVisib(Integer Layer, bool Value);  // ignored outside 1 ... 16
+  bool GetMAffLayer(Integer Layer) const;
+  void SetMAffLayer(Integer Layer, bool Value);
+  TFontStyles GetTextFontStyle() const { return FTextFont->Style(); }
+  void SetTextFontStyle(TFontStyles Value) { FTextFont->SetStyle(Value); }
+  TScalePropsHoriz* GetScalePropsX(Integer Layer) const;
+  TScalePropsVert* GetScalePropsY(Integer Layer) const;
+  // Copies the values only: the chart keeps its own change handling, then fires one change.
+  void SetScalePropsX(Integer Layer, TScalePropsHoriz* Value);
+  void SetScalePropsY(Integer Layer, TScalePropsVert* Value);
+  TScalePropsHoriz* Scale1X() const { return GetScalePropsX(1); }
+  TScalePropsVert* Scale1Y() const { return GetScalePropsY(1); }
+  TJointLayers* JointLayers() const { return FJointLayers.get(); }
+  TBakGndImg* BackGroundImg() const { return FBakGndFile.get(); }
+  TrcLayout StandardLayout() const { return FStdLayout; }
+  void SetStdLayout(TrcLayout Value);
+
+  // ---- cross hairs, ticks, mouse position ----
+  TCrossHair* CrossHair(Integer chnum) const;  // 1 ... 4, else nullptr
+  Double GetCHPosX(Integer chnum) const;
+  Double GetCHPosY(Integer chnum) const;
+  void SetCHPosX(Integer chnum, Double Value);
+  void SetCHPosY(Integer chnum, Double Value);
+  Double MousePosX() const { return FMousePosX; }
+  Double MousePosY() const { return FMousePosY; }
+  Integer GetTickPosXCnt() const;
+  Integer GetTickPosYCnt() const;
+  Double GetTickPosX(Integer ix) const;
+  Double GetTickPosY(Integer ix) const;
+  TTextLabel* TextLabel(Integer ix) const;
+
+  // ---- appearance (margins, shadow, colours) ----
+  Integer LRim() const { return RcLRim; }
+  Integer RRim() const { return RcRRim; }
+  Integer TRim() const { return RcTRim; }
+  Integer BRim() const { return RcBRim; }
+  void SetLRim(Integer Value);
+  void SetRRim(Integer Value);
+  void SetTRim(Integer Value);
+  void SetBRim(Integer Value);
+  Integer ShadowWidth() const { return F3DRim; }
+  void SetF3DRim(Integer Value);
+  bool Isometric() const { return FIsometric; }
+  void SetIsoMetric(bool Value);
+  TColor ChartColor() const { return RcChartCol; }
+  void SetChartCol(TColor Value);
+  TColor WindColor() const { return RcWindCol; }
+  void SetWindCol(TColor Value);
+  TColor ChartFrameColor() const { return FChartFrameCol; }
+  TColor DataColor() const { return RcDataCol; }
+  void SetDataCol(TColor Value) { RcDataCol = Value; }
+  Integer LineWidth() const { return RcLineWid; }
+  void SetLineWid(Integer Value) { RcLineWid = Value; }
+  TPenStyle PenStyle() const { return RcPenStyle; }
+  void SetPenStyle(TPenStyle Value) { RcPenStyle = Value; }
+  TColor FillColor() const { return RcFillCol; }
+  void SetFillCol(TColor Value) { RcFillCol = Value; }
+  const String& Caption() const { return FChartCaption; }
+  void SetChartCaption(const String& Value);
+  TFont* TextFont() const { return FTextFont.get(); }
+  TBitmap* ChartBmp() const { return FChartBmp.get(); }
+  TBitmap* GrafBmp() const { return FGrafBmp.get(); }
+
+  // ---- data area and painting ----
+  // Prepares the rectangle (Left, Top) ... (Left + Width, Top + Height) of Canvas as an empty
+  // data area.
+  virtual void InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
+                        Integer Height);
+  // Draws the data area's content; (OffX, OffY) is the canvas position of its top-left corner.
+  virtual void ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
+                                Integer FirstItem);
+  virtual void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
+                                      bool BlackWhite, Integer FirstItem);
+  void ConstructChartBmp(TCanvas* Canvas);
+  void DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas);
+  void DrawCrossHairs(Integer OffsX, Integer OffsY, TBitmap* Bitmap);
+  void DrawMouseTrace(Integer OffsX, Integer OffsY, TBitmap* Bitmap);
+  void ShowGraf();
+  void ShowGrafNewOnly();
+  void ClearGraf();
+  void ClearAnnotations();
+  void ClearMouseTrace();
+  void CrossHairSetPos(Integer chnum, Double x, Double y);
+  // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
+  Integer DetectScale(Integer CoordX, Integer CoordY) const;
+  // The user draws a rectangle with the left button; false when cancelled.
+  bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
+  void MouseBoxAbort();
+  void WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y);
+
+  // Event dispatchers of the helper axes and the mouse.
+  void DoOnScaleTickDrawn(TObject* Sender, TCanvas* Canvas, TScaleType ScaleType,
+                          Double CurrentTickPos, Integer ChartX, Integer ChartY);
+  void DoOnBeforeTickLabel(TObject* Sender, TScaleType ScaleType, Double CurrentTickPos,
+                           String& TickLabel);
+  void DoZoomPanEvent();
+  void DoSelectRectEvent(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY);
+  void DoRubberBandEvent(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY);
+  void DoCrossHMoveEvent(Integer WhichCrossHair);
+  void DoTxtLblMoveEvent(Integer WhichTextLabel);
+  void DoOnBeforeRendezOdozaItem(TrcChartItem& ChartItem, Integer Index, bool IsAnnotation);
+  void MouseMoveInChart(bool InChart, TShiftState Shift, Double rMousePosX, Double rMousePosY);
+  // Arrow keys and the tab key are wanted.
+  Integer WMGetDlgCode() const { return 3; }
+  String ExtractUserText(const String& Text, Integer Index) const {
+    return ScaleText::ExtractUserText(Text, Index);
+  }
+  String AddScaleInscription(const String& Tick, const String& Inscription) const {
+    return ScaleText::AddScaleInscription(Tick, Inscription);
+  }
+
+  TZoomPanEvent OnZoomPan;
+  TSelectRectEvent OnSelectRect;
+  TSelectRectEvent OnRubberBand;
+  TCrossHairMoveEvent OnCrossHairMove;
+  TBeforeCrossHMoveEvent OnBeforeCrossHairMove;
+  TTextLabelMoveEvent OnTextLabelMove;
+  TMouseMoveInChartEvent OnMouseMoveInChart;
+  TScaleTickDrawnEvent OnScaleTickDrawn;
+  TBeforeTickLabelEvent OnBeforeTickLabel;
+  TBeforeRenderCItemEvent OnBeforeRendezOdozaItem;
+  TRenderEvent OnBeforeRenderData;
+  TRenderEvent OnDataRendered;
+  TRenderEvent OnScalesRendered;
+  TBeforeRenderTextEvent OnBeforeRenderText;
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+  void CreateWnd() override;
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+
+  static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }
+  // The data area's extent as the transforms see it.
+  Integer DataWidth() const { return Width() - RcLRim - RcRRim - F3DRim; }
+  Integer DataHeight() const { return Height() - RcTRim - RcBRim - F3DRim; }
+  void ResizeGrafBmp();
+  // After a margin or shadow change: data-area bitmap, helper axes, transforms, one paint.
+  void MarginsChanged(bool RecentreIsometric);
+  void RecentreIsometric(Integer Layer);
+  void SetHelperMargins(TScale* Scale, bool IsX);
+  void ClearEvents();
+
+  // ---- display list ----
+  TRcItemContainer FDataContainer;
+  Integer FNumChartItems = 0;
+  Integer FNumAllocData = 0;
+  TRcItemContainer FAnnoContainer;
+  Integer FNumAnnoItems = 0;
+  Integer FNumAllocAnno = 0;
+  Integer FAllocSize = 1000;
+  TLongTextArray FLongTextsData, FLongTextsAnno;
+  Integer FNumLongTextsData = 0, FNumLongTextsAnno = 0;
+  std::array<Integer, kNumItemKinds> FItemCount{};
+  bool FAnnoMode = false;
+  bool FAnnoBelowChart = false;
+  bool FAnnoTextOnTop = true;
+  bool FAnnosVisible = true;
+  bool FInvalidDataBmp = true;
+  Integer FDataTag = 0;
+  Byte RcClassDefault = 0;
+  std::array<bool, 256> FItClassVisib{}, FAnnoClassVisib{};
+  std::vector<TColoredPoint> FMTrace;
+  Integer FNumMTrace = 0;
+  TColor FColorMTrace = 0xFFFFFF;
+  bool FMTraceInvert = true;
+  Integer FLastElemOnShow = 0;
+
+  // ---- owned objects ----
+  std::array<std::unique_ptr<TCrossHair>, kNumCrossHairs + 1> FCrossHair;
+  std::array<std::unique_ptr<TTextLabel>, kNumTextLabels + 1> FTextLabels;
+  std::array<TScale*, kNumLayers + 1> FScalesX{}, FScalesY{};  // owned as components
+  std::array<std::unique_ptr<TScalePropsHoriz>, kNumLayers + 1> FScalePropsX;
+  std::array<std::unique_ptr<TScalePropsVert>, kNumLayers + 1> FScalePropsY;
+  std::unique_ptr<TBakGndImg> FBakGndFile;
+  std::unique_ptr<TJointLayers> FJointLayers;
+  std::unique_ptr<TBitmap> FChartBmp, FGrafBmp, FAuxBmp;
+  std::unique_ptr<TFont> FTextFont;
+
+  // ---- layers, transforms, zoom ----
+  Integer FActiveLayer = 1;
+  std::array<bool, kNumLayers + 1> FLayerVisib{}, FMouseAffLayer{};
+  TLayerArray Cpkx{}, Cpdx{}, Cpky{}, Cpdy{};
+  Integer FMAnchorScrX = 0, FMAnchorScrY = 0;
+  std::array<Double, kNumLayers + 1> FMAnchorRcLoX{}, FMAnchorRcLoY{}, FMAnchorRcHiX{},
+      FMAnchorRcHiY{};
+  std::array<std::array<TRectDouble, kZoomStackDepth + 1>, kNumLayers + 1> FZoomStack;
+  Integer FZStackPoi = 1;
+  std::array<long double, 4> FZoomRange{};
+
+  // ---- appearance and state ----
+  Integer RcLRim = 50, RcRRim = 10, RcTRim = 16, RcBRim = 32;
+  Integer F3DRim = 0;
+  TShadowStyle RcShadowStyle = ssFlying;
+  TColor FShadowColor = clGrayText, RcShadowBakCol = clBtnFace;
+  TrcLayout FStdLayout = rcl_X1Bottom_Y1Left;
+  TColor RcDataCol = clBlack, FChartFrameCol = clBlack, RcGridCol = clBlack;
+  TPenStyle RcPenStyle = psSolid;
+  TColor RcFillCol = 0xC0C0C0, RcChartCol = 0xFFFFFF, RcWindCol = clBtnFace;
+  Integer RcLineWid = 1;
+  Integer FPanGridDx = 1, FPanGridDy = 1, FPanGridOffsX = 0, FPanGridOffsY = 0;
+  String FChartCaption;
+  Integer FCaptTrim = 100, FCaptPosX = 0, FCaptPosY = -15;
+  TAlignment FCaptAlignment = taRightJustify;
+  TCaptionAnchorHoriz FCaptAnchorX = cahChartRight;
+  TCaptionAnchorVert FCaptAnchorY = cavChartTop;
+  GridStyleType RcGridStyle = gsNone;
+  Double RcGridDx = 0, RcGridDy = 0;
+  TTextBkStyle FTextBkStyle = tbClear;
+  TAlignment FTextAlignment = taCenter;
+  bool FIsometric = false;
+  bool FTranspItems = false;
+  TMouseActMode RcMouseAction = maNone;
+  bool FMCurFixed = true;
+  bool FAvoidDupMarks = false;
+  Integer FDupMarksMinD = 1;
+  TCustomZOdoza* FUseDataOf = nullptr;
+  std::array<TCustomZOdoza*, 4> FDataUsers{};
+  Integer FDataUsersNum = 0;
+  bool FAutoRedraw = true;
+  bool FSuppressPaint = true;
+  TZoomState FZoomState = zsNormal;
+  TMouseBoxState FMouseBoxState = msNormal;
+  TFigType RcXLabelType = ftNum, RcYLabelType = ftNum;
+  Double Fxasp = 1, Fyasp = 1;
+  Double FMousePosX = 0, FMousePosY = 0;
+
+  // ---- mouse interaction state ----
+  bool FLButtonWasDown = false;
+  bool FWasDblClk = false;
+  Integer LastMouseX = 0, LastMouseY = 0;
+  Integer WindAnchorX = 0, WindAnchorY = 0, WindOldCornerX = 0, WindOldCornerY = 0;
+  Integer MouseBoxX1 = 0, MouseBoxY1 = 0, MouseBoxX2 = 0, MouseBoxY2 = 0;
+  Integer CHNext = 0;
+  Integer TLNext = 0;
+  bool MouseMoveActive = false;
+
+  // ---- item rendering state: what the canvas holds, the open polyline, duplicate marks ----
+  static constexpr int kPolylineBatch = 200;
+  TColor FLastPenCol = clBlack, FLastBrushCol = clWhite, FLastFontCol = clBlack;
+  TPenStyle FLastPenStyle = psSolid;
+  Integer FLastLWidth = 1;
+  std::array<TPoint, kPolylineBatch> FPPa{};
+  Integer FNumPPa = 0;
+  Integer FLastMoveToX = 0, FLastMoveToY = 0;
+  std::vector<std::vector<Integer>> FPixMap;
+
+  // ---- colours kept while a black-and-white copy is made ----
+  TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0,
+         ColBakShadow = 0, ColBakWindow = 0;
+  std::array<TColor, kNumLayers + 1> ColBakScalesX{}, ColBakScalesY{}, ColBakSclFontX{},
+      ColBakSclFontY{};
+
+private:
+  // Applies the helpers' and settings' wiring of one layer after a reset or a copy.
+  void WireLayer(Integer Layer);
+  void ResetDisplayList();
+  void EmptyContainer(TRcItemContainer& C, Integer& Count, Integer& Alloc);
+  String GetLongText(const TRcItemContainer& C, Integer Count, const TLongTextArray& Table,
+                     Integer idx) const;
+  void SetLongText(TRcItemContainer& C, Integer Count, TLongTextArray& Table, Integer& Used,
+                   Integer idx, const String& Text);
+};

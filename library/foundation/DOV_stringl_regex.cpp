@@ -1,0 +1,398 @@
+#include "DOV_stringl.h"
+
+#include <cstring>
+
+#include "SysUtils.h"
+#include "TextFile.h"
+
+namespace {
+
+const char* const GrepErrors[] = {
+    "",
+    "reg.exp. must not start with $, *, ?, or +",
+    "circumflex not allowed here",
+    "no character allowed after end of line",
+    "empty set",
+    "circumflex has to be quoted in set",
+    "mismatch of set brackets",
+    "minus not allowed here",
+    "mismatch of group brackets",
+    "*, ?, + have to be applied to groups or sets only",
+    "reg.exp. too long (more than 64 tokens or a literal of more than 255 characters)",
+};
+
+constexpr Integer MaxLiteral = 255;
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// "\#hh" becomes the byte hh (0 for digits that are not hexadecimal); "\\#" stays as it is.
+String DecodeHexEscapes(const String& s) {
+  String out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') {
+      out += "\\\\";
+      i += 2;
+    } else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == '#') {
+      const int hi = HexValue(s[i + 2]), lo = HexValue(s[i + 3]);
+      out += static_cast<char>(hi >= 0 && lo >= 0 ? hi * 16 + lo : 0);
+      i += 4;
+    } else {
+      out += s[i++];
+    }
+  }
+  return out;
+}
+
+enum class TState { Start, Item, SetFirst, SetBody, AfterSet, Group, AfterGroup, End };
+
+}  // namespace
+
+String GrepErrorText(Integer Code) {
+  if (Code < 1 || Code > GrepErrTooLong) return "";
+  return GrepErrors[Code];
+}
+
+TGrep::TGrep(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TGrep::SetRegExp(const String& Value) {
+  FRegExpStr = Value;
+  const Integer err = CompileRegExp(Value);
+  if (FStopOnError && err != 0)
+    throw ESDLStringlError(
+        ComponentErrorMessage(this, "error in regular expression - " + GrepErrorText(err)));
+}
+
+void TGrep::SetIgnoreCase(bool Value) {
+  FIgnoreCase = Value;
+  CompileRegExp(FRegExpStr);
+}
+
+Integer TGrep::CompileRegExp(const String& Pattern) {
+  FError = 0;
+  String pat = Pattern;
+  if (FIgnoreCase)
+    for (char& c : pat) c = FoldAscii(c);
+  pat = DecodeHexEscapes(pat);
+  for (TGrepToken& t : FregExp) t = TGrepToken();
+  FLengRegExp = 0;
+
+  TState state = TState::Start;
+  bool negated = false;
+  int lastMember = -1;
+  auto last = [&]() -> TGrepToken& { return FregExp[FLengRegExp - 1]; };
+  auto newToken = [&](TGrepTokenAct act) {
+    if (FLengRegExp >= MaxGrepTokens) return false;
+    FregExp[FLengRegExp] = TGrepToken();
+    FregExp[FLengRegExp].Action = act;
+    if (act == taSet) FregExp[FLengRegExp].NumChars = -1;
+    if (act == taSet) FregExp[FLengRegExp].Params.fill(' ');
+    ++FLengRegExp;
+    return true;
+  };
+  auto appendTo = [&](TGrepToken& t, char c) {
+    if (t.NumChars >= MaxLiteral) return false;
+    t.Params[++t.NumChars] = c;
+    return true;
+  };
+  auto newLiteral = [&](char c) { return newToken(taNormal) && appendTo(last(), c); };
+  auto append = [&](char c) {
+    if (FLengRegExp > 0 && last().Action == taNormal) return appendTo(last(), c);
+    return newLiteral(c);
+  };
+  auto member = [&](int c) {
+    last().Params[static_cast<unsigned char>(c)] = '*';
+    lastMember = static_cast<unsigned char>(c);
+  };
+  auto multiplier = [&](char c) -> Integer {
+    const TGrepTokenAct m = c == '*' ? taMult0 : c == '+' ? taMult1 : taOpti;
+    TGrepToken& t = last();
+    if (t.Action == taNormal && t.NumChars == 1) {
+      t.Action = m;
+    } else if (t.Action == taNormal && t.NumChars > 1) {
+      const char ch = t.Params[t.NumChars--];
+      if (!newToken(m)) return GrepErrTooLong;
+      last().NumChars = 1;
+      last().Params[1] = ch;
+    } else if (t.Action == taAnyByte) {
+      t.Action = m;
+      t.NumChars = 0;
+    } else if (t.Action == taSet) {
+      t.Action = m;
+      t.NumChars = -1;
+    } else {
+      return 9;
+    }
+    return 0;
+  };
+
+  const size_t n = pat.size();
+  for (size_t i = 0; i < n && FError == 0; ++i) {
+    char c = pat[i];
+    bool quoted = false;
+    if (c == '\\' && i + 1 < n) {
+      c = pat[++i];
+      quoted = true;
+    }
+    const char k = quoted ? '\0' : c;  // the character as a command, none when quoted
+    bool ok = true;
+    // Opening a token and moving to the state that follows it.
+    auto open = [&](TGrepTokenAct act, TState next) {
+      state = next;
+      if (act == taSet) {
+        negated = false;
+        lastMember = -1;
+      }
+      return newToken(act);
+    };
+    switch (state) {
+      case TState::Start:
+        if (k == '$' || k == '*' || k == '+' || k == '?') FError = 1;
+        else if (k == '(') ok = open(taNormal, TState::Group);
+        else if (k == ')') FError = 8;
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
+        else if (k == ']') FError = 6;
+        else if (k == '^') ok = open(taBol, TState::Item);
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
+        break;
+      case TState::Item:
+        if (k == '$') ok = open(taEol, TState::End);
+        else if (k == '(') ok = open(taNormal, TState::Group);
+        else if (k == ')') FError = 8;
+        else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
+        else if (k == '.') ok = newToken(taAnyByte);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
+        else if (k == ']') FError = 6;
+        else if (k == '^') FError = 2;
+        else ok = append(c);
+        break;
+      case TState::SetFirst:
+        if (k == '-') {
+          FError = 7;
+        } else if (k == ']') {
+          FError = 4;
+        } else {
+          if (k == '^') negated = true;
+          else member(c);
+          state = TState::SetBody;
+        }
+        break;
+      case TState::SetBody:
+        if (k == '-') {
+          if (lastMember < 0) {
+            FError = 7;  // no member before the range ("[^-")
+          } else if (i + 1 < n) {
+            const int to = static_cast<unsigned char>(pat[++i]);
+            const int lo = std::min(lastMember, to), hi = std::max(lastMember, to);
+            for (int m = lo; m <= hi; ++m) last().Params[m] = '*';
+            lastMember = to;
+          }
+        } else if (k == ']') {
+          if (negated)
+            for (char& p : last().Params) p = p == '*' ? ' ' : '*';
+          state = TState::AfterSet;
+        } else if (k == '^') {
+          FError = 5;
+        } else {
+          member(c);
+        }
+        break;
+      case TState::AfterSet:
+        if (k == '$') ok = open(taEol, TState::End);
+        else if (k == '(') ok = open(taNormal, TState::Group);
+        else if (k == ')') FError = 8;
+        else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
+        else if (k == '-') FError = 7;
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
+        else if (k == ']') FError = 6;
+        else if (k == '^') FError = 2;
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
+        break;
+      case TState::Group:
+        if (k == ')') state = TState::AfterGroup;
+        else if (k == '^') FError = 2;
+        else ok = appendTo(last(), c);
+        break;
+      case TState::AfterGroup:
+        if (k == '$') ok = open(taEol, TState::End);
+        else if (k == '(') state = TState::Group;
+        else if (k == ')') FError = 8;
+        else if (k == '*' || k == '+' || k == '?')
+          last().Action = k == '*' ? taMult0 : k == '+' ? taMult1 : taOpti;
+        else if (k == '.') ok = open(taAnyByte, TState::Item);
+        else if (k == '[') ok = open(taSet, TState::SetFirst);
+        else if (k == ']') FError = 6;
+        else if (k == '^') FError = 2;
+        else ok = open(taNormal, TState::Item) && appendTo(last(), c);  // "-" too
+        break;
+      case TState::End:
+        FError = 3;
+        break;
+    }
+    if (!ok && FError == 0) FError = GrepErrTooLong;
+  }
+  return FError;
+}
+
+TGrepToken TGrep::GetRegExpToken(Integer ix) const {
+  if (ix > FLengRegExp) ix = FLengRegExp;
+  if (ix < 1) ix = 1;
+  return FregExp[ix - 1];
+}
+
+// Whether one repetition of the multiplier t starts at p.
+bool TGrep::RepeatAt(const TGrepToken& t, Integer p) const {
+  const Integer len = static_cast<Integer>(FText.size());
+  if (t.NumChars == 0) return p <= len;
+  if (t.NumChars < 0) return p <= len && t.Params[static_cast<unsigned char>(FText[p - 1])] == '*';
+  return p + t.NumChars - 1 <= len &&
+         std::memcmp(FText.data() + p - 1, t.Params.data() + 1, t.NumChars) == 0;
+}
+
+// Tokens k ... last (0-based k) from position p. One call per token: the repetitions of a
+// multiplier are a loop here, so a long text never deepens the recursion.
+bool TGrep::MatchFrom(Integer k, Integer p) {
+  TGrepToken& t = FregExp[k];
+  const bool isLast = k == FLengRegExp - 1;
+  const Integer len = static_cast<Integer>(FText.size());
+  Integer next = p;
+  switch (t.Action) {
+    case taNormal:
+      if (p + t.NumChars - 1 > len ||
+          std::memcmp(FText.data() + p - 1, t.Params.data() + 1, t.NumChars) != 0)
+        return false;
+      next = p + t.NumChars;
+      break;
+    case taAnyByte:
+      if (p > len) return false;
+      next = p + 1;
+      break;
+    case taSet:
+      if (p > len || t.Params[static_cast<unsigned char>(FText[p - 1])] != '*') return false;
+      next = p + 1;
+      break;
+    case taBol:
+      if (p != 1) return false;
+      next = 1;
+      break;
+    case taEol:
+      if (p != len + 1 || !isLast) return false;
+      t.ValidFrom = p;
+      FMatchEndPos = len;
+      return true;
+    case taMult0:
+    case taMult1:
+    case taOpti: {
+      if (t.Action == taMult0 && p > len) return false;
+      if (t.Action == taMult1 && !RepeatAt(t, p)) return false;
+      t.ValidFrom = p;
+      const Integer unit = t.NumChars > 0 ? t.NumChars : 1;
+      Integer q = p, reps = 0;
+      if (isLast) {
+        while ((t.Action != taOpti || reps < 1) && RepeatAt(t, q)) {
+          q += unit;
+          ++reps;
+        }
+        FMatchEndPos = q - 1;
+        return true;
+      }
+      if (t.Action == taMult1) {
+        q += unit;
+        reps = 1;
+      }
+      for (;;) {
+        if (MatchFrom(k + 1, q)) return true;
+        if (t.Action == taOpti && reps >= 1) return false;
+        if (!RepeatAt(t, q)) return false;
+        q += unit;
+        ++reps;
+      }
+    }
+  }
+  t.ValidFrom = p;
+  if (isLast) {
+    FMatchEndPos = t.Action == taBol ? 1 : next - 1;
+    return true;
+  }
+  return MatchFrom(k + 1, next);
+}
+
+bool TGrep::MatchString(const String& Instring, Integer& MatchPos) {
+  if (!FIgnoreCase) return MatchFolded(Instring, MatchPos);
+  String folded = Instring;
+  for (char& c : folded) c = FoldAscii(c);
+  return MatchFolded(folded, MatchPos);
+}
+
+bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
+  FText = Text;
+  const Integer len = static_cast<Integer>(Text.size());
+  if (FLengRegExp == 0) return false;
+  if (FLengRegExp == 1 && FregExp[0].Action == taMult0) {
+    if (len != 0 && len < SearchStartPos) return false;
+    FregExp[0].ValidFrom = 1;
+    MatchPos = FMatchStartPos = 1;
+    FMatchEndPos = len;
+    return true;
+  }
+  const TGrepToken& first = FregExp[0];
+  const Integer lastStart = first.Action == taBol ? SearchStartPos : std::max(len, SearchStartPos);
+  // A literal first token lets the search jump to its first byte's next occurrence.
+  const bool literalFirst = first.Action == taNormal && first.NumChars > 0;
+  for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart; ++p) {
+    if (literalFirst) {
+      const void* hit = p <= len ? std::memchr(Text.data() + p - 1, first.Params[1], len - p + 1)
+                                 : nullptr;
+      if (hit == nullptr) return false;
+      p = static_cast<Integer>(static_cast<const char*>(hit) - Text.data()) + 1;
+    }
+    if (MatchFrom(0, p)) {
+      MatchPos = FMatchStartPos = FregExp[0].ValidFrom;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TGrep::PrintRegExp(const String& FName) const {
+  static const char* const names[] = {" taNormal: ", "taAnyByte: ", "    taEol: ", "    taBol: ",
+                                      "    taSet: ", "  taMult0: ", "  taMult1: ", "   taOpti: "};
+  TTextFile f(FName);
+  f.Rewrite();
+  for (Integer i = 0; i < FLengRegExp; ++i) {
+    const TGrepToken& t = FregExp[i];
+    String line = names[t.Action];
+    auto setMembers = [&]() {
+      for (int c = 0; c < 256; ++c)
+        if (t.Params[c] == '*') line += static_cast<char>(c);
+    };
+    if (t.Action == taNormal) {
+      line.append(t.Params.data() + 1, t.NumChars);
+    } else if (t.Action == taSet) {
+      setMembers();
+    } else if (t.Action == taMult0 || t.Action == taMult1 || t.Action == taOpti) {
+      if (t.NumChars < 0) {
+        line += "(set) ";
+        setMembers();
+      } else if (t.NumChars > 0) {
+        line += "(string) ";
+        line.append(t.Params.data() + 1, t.NumChars);
+      } else {
+        line += "(anychar) ";
+      }
+    }
+    f.WriteLn(line);
+  }
+  f.WriteLn(FError == 0 ? String("no errors") : GrepErrorText(FError));
+  f.CloseFile();
+}
