@@ -114,6 +114,8 @@ void SimPLS(const TMatrix* X, const TMatrix* Y, Integer NFact, bool Standardize,
     const Double saved = ProcStat.load(std::memory_order_relaxed);
     const bool decomposed = SingValDecomp(&U, &V, &W);
     ProcStat.store(saved, std::memory_order_relaxed);
+    // An abort asked for during the decomposition is an abort, not a singular matrix.
+    if (!decomposed && AbortMathProc.load(std::memory_order_relaxed)) break;
     if (!decomposed) throw ESDLMath2Error("near singular covariance matrix");
     Integer best = 1;
     for (Integer j = 2; j <= ny; ++j)

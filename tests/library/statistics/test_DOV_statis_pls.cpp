@@ -329,3 +329,26 @@ TEST_F(PLSTest, TextListing) {
                       real(model.RegCoeff()->GetVal(1, 1)) + " \r\n"),
             std::string::npos);
 }
+
+TEST_F(PLSTest, ProgressCountsDeflationRowsOnlyAndAnAbortStopsThere) {
+  TMatrix X(nullptr), Y(nullptr);
+  Design(X, 12, 3);
+  Design(Y, 12, 1);
+  TPLSModel model(nullptr);
+  model.SetXMat(&X);
+  model.SetYMat(&Y);
+  model.SetNFactors(3);
+  AbortMathProc = true;  // left over from elsewhere: cleared on entry
+  model.CalculateModel();
+  EXPECT_EQ(ProcStat.load(), 9);  // 3 factors x 3 rows; the decompositions leave no trace
+  ProcStat = 0;
+  // A decomposition of the 3 x 1 cross products counts 4 steps: the first reaches 4 (then
+  // restored to 0), the deflation 3, the second decomposition 4 .. 7.
+  MathFeedBackProc = [](Double now) {
+    if (now >= 6) AbortMathProc = true;
+  };
+  model.CalculateModel();  // stops, without an error, in the second factor's decomposition
+  EXPECT_EQ(ProcStat.load(), 3);  // which leaves no trace either
+  EXPECT_NE(model.WgtX()->GetVal(1, 1), 0);
+  EXPECT_EQ(model.WgtX()->GetVal(2, 1), 0);
+}
