@@ -6,12 +6,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 found=$(grep -rnE --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.cc' \
-  '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]Q[A-Za-z0-9]+(/[A-Za-z0-9_]+)*(\.h)?[>"]' \
+  '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]Q(t|[A-Z])[A-Za-z0-9]*(/[A-Za-z0-9_]+)*(\.h)?[>"]' \
   app library bench tests --exclude-dir=toolkit 2>/dev/null || true)
 # --exclude-dir drops every folder named toolkit; only tests/toolkit may include Qt, so an
 # app/ or library/ folder of that name is searched on its own.
 extra=$(find app library bench -type d -name toolkit -print0 2>/dev/null |
-  xargs -0 -r grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]Q[A-Za-z0-9]+(/[A-Za-z0-9_]+)*(\.h)?[>"]' || true)
+  xargs -0 -r grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]Q(t|[A-Z])[A-Za-z0-9]*(/[A-Za-z0-9_]+)*(\.h)?[>"]' || true)
 if [ -n "$found$extra" ]; then
   echo "Qt headers included outside toolkit/:" >&2
   printf '%s\n' "$found" "$extra" | sed '/^$/d' >&2

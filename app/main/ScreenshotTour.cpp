@@ -9,6 +9,8 @@
 #include "Unit13.h"
 #include "Unit4.h"
 #include "Unit30.h"
+#include "Unit34.h"
+#include "Unit38.h"
 #include "Unit42.h"
 
 namespace {
@@ -53,6 +55,10 @@ int RunScreenshotTour(const String& Folder) {
   Form1->Button36Click(Form1->Button36);
   tour.Snap(Form42, "Form42");
   Form42->Hide();
+  // The planning windows with content: the plan, the drift scan from it, the Sun's culminations.
+  Form1->Button33Click(Form1->Button33);
+  Form38->Button2Click(Form38->Button2);
+  Form34->Button2Click(Form34->Button2);
 
   // The live windows after one tick of every timer, the 24-hour table of the pulsar and the
   // location dialog as its button opens it.

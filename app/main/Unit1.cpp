@@ -1007,7 +1007,10 @@ void TForm1::ListBox1Click(TObject* Sender) {
   if (Form39 != nullptr)
     if (auto* label = dynamic_cast<TLabel*>(Form39->FindComponent("Label9")))
       label->SetCaption(Trim(name));
-  if (Form34 != nullptr) Form34->Button7->SetCaption(name);
+  if (Form34 != nullptr) {
+    Form34->Button7->SetCaption(name);
+    Form34->Button7->SetEnabled(true);
+  }
 
   EnableControls({Button18, Button19, Button23, Button24}, true);
 }

@@ -1,10 +1,26 @@
 #include "Unit40.h"
 
-#include "NotBuiltYet.h"
+#include "Unit1.h"
 
 TForm40* Form40 = nullptr;
 
 TForm40::TForm40(TComponent* AOwner) : TForm(AOwner) {
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
   LoadDescription("Unit40");
-  MarkNotBuiltYet(this);
+  KESTAL_BIND(StringGrid1);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  Button2->SetCaption("Hide main screen");
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
+}
+
+void TForm40::Button1Click(TObject* Sender) { Hide(); }
+
+void TForm40::Button2Click(TObject* Sender) { HideMain.Toggle(Form1, Button2, Button1); }
+
+void TForm40::ShowTable(const TDriftTable& Table) {
+  for (size_t r = 0; r < Table.size(); ++r)
+    for (size_t c = 0; c < Table[r].size(); ++c)
+      StringGrid1->SetCells(static_cast<int>(c), static_cast<int>(r), Table[r][c]);
 }

@@ -137,9 +137,18 @@ public:
   }
 
   // Hides the fixed rows and columns here and shows them in the overlays.
+  // The left overlay hides the fixed rows and the top one the fixed columns too, so each
+  // scrolls by the same amount as the cells: an offset by the fixed size would be clamped away
+  // when all rows (or columns) fit and the overlay could not scroll.
   void SetFixed(int Rows, int Cols) {
-    for (int r = 0; r < std::max(Rows, FixedRows); ++r) setRowHidden(r, r < Rows);
-    for (int c = 0; c < std::max(Cols, FixedCols); ++c) setColumnHidden(c, c < Cols);
+    for (int r = 0; r < std::max(Rows, FixedRows); ++r) {
+      setRowHidden(r, r < Rows);
+      Left->setRowHidden(r, r < Rows);
+    }
+    for (int c = 0; c < std::max(Cols, FixedCols); ++c) {
+      setColumnHidden(c, c < Cols);
+      Top->setColumnHidden(c, c < Cols);
+    }
     FixedRows = Rows;
     FixedCols = Cols;
     Layout();
@@ -170,8 +179,8 @@ public:
   }
 
   void SyncScroll() {
-    Top->horizontalScrollBar()->setValue(horizontalScrollBar()->value() + FixedWidth());
-    Left->verticalScrollBar()->setValue(verticalScrollBar()->value() + FixedHeight());
+    Top->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    Left->verticalScrollBar()->setValue(verticalScrollBar()->value());
   }
 
 protected:
@@ -215,6 +224,9 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   v->setSelectionMode(QAbstractItemView::SingleSelection);
   v->setEditTriggers(QAbstractItemView::NoEditTriggers);
   v->setWordWrap(false);
+  // A text wider than its cell is cut at the cell's edge, as grids do, not shortened to "...":
+  // the most of it stays readable in the narrow columns the window descriptions give.
+  for (QTableView* view : v->All()) view->setTextElideMode(Qt::ElideNone);
   SetBounds(0, 0, 320, 120);
   AttachWidget(Native(v));
   SetTabStop(true);
@@ -286,7 +298,16 @@ bool TStringGrid::UserSelect(int ACol, int ARow) {
   return true;
 }
 
+void TStringGrid::SetCellTextProvider(TCellTextProvider Provider) {
+  FCellTextProvider = std::move(Provider);
+  ScheduleRepaint();
+}
+
 String TStringGrid::Cells(int ACol, int ARow) const {
+  if (FCellTextProvider && ACol >= 0 && ARow >= 0) {
+    String text;
+    if (FCellTextProvider(ACol, ARow, text)) return text;
+  }
   if (ACol < 0 || ARow < 0 || static_cast<size_t>(ARow) >= FRows.size()) return String();
   std::string_view row = FRows[static_cast<size_t>(ARow)];
   size_t pos = 0;

@@ -56,6 +56,13 @@ public:
 
   String Cells(int ACol, int ARow) const;
   void SetCells(int ACol, int ARow, const String& Value);
+
+  // Texts made when asked for, for grids too large to fill: while a provider is set, a cell
+  // for which it returns true shows (and Cells returns) the Text it gave; any other cell gives
+  // its stored text. Setting or clearing the provider repaints.
+  using TCellTextProvider = std::function<bool(int ACol, int ARow, String& Text)>;
+  void SetCellTextProvider(TCellTextProvider Provider);
+  bool HasCellTextProvider() const { return static_cast<bool>(FCellTextProvider); }
   // Empties every cell (the counts stay).
   void ClearCells();
 
@@ -108,6 +115,7 @@ private:
   std::vector<int> FColWidths;
   std::vector<std::pair<int, int>> FRowHeights;  // rows with their own height
   std::unique_ptr<TStringGridModel> FModel;
+  TCellTextProvider FCellTextProvider;
   int FColCount = 5;
   int FRowCount = 5;
   int FFixedCols = 1;

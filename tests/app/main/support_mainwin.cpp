@@ -13,6 +13,8 @@
 #include "Unit35.h"
 #include "Unit36.h"
 #include "Unit38.h"
+#include "Unit40.h"
+#include "Unit41.h"
 #include "Unit39.h"
 #include "Unit4.h"
 #include "Unit42.h"
@@ -69,6 +71,8 @@ void MainWindowTest::TearDown() {
   Drop(Form13);
   Drop(Form4);
   Drop(Form2);
+  Drop(Form41);
+  Drop(Form40);
   Drop(Form38);
   Drop(Form36);
   Drop(Form35);
@@ -89,6 +93,8 @@ void MainWindowTest::Start() {
   Form35 = new TForm35(nullptr);
   Form36 = new TForm36(nullptr);
   Form38 = new TForm38(nullptr);
+  Form40 = new TForm40(nullptr);
+  Form41 = new TForm41(nullptr);
   Form39 = new TForm39(nullptr);
   Form42 = new TForm42(nullptr);
   Form47 = new TForm47(nullptr);

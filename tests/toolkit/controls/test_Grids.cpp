@@ -280,3 +280,48 @@ TEST(StringGrid, DescribedFixedCountsDoNotDependOnTheirOrder) {
 }
 
 }  // namespace
+
+TEST(StringGrid, ACellTextProviderShowsTextsMadeOnDemand) {
+  GridWindow w;
+  w.grid->SetColCount(3);
+  w.grid->SetRowCount(500001);
+  w.grid->SetCells(0, 0, "Header");
+  w.grid->SetCells(1, 7, "stored");
+  int asked = 0;
+  // Column 0 of the data rows comes from the provider; everything else stays stored.
+  w.grid->SetCellTextProvider([&asked](int Col, int Row, String& Text) {
+    ++asked;
+    if (Col != 0 || Row < 1) return false;
+    Text = "row " + IntToStr(Row);
+    return true;
+  });
+  w.form->Show();
+  ui::Pump(10);
+  EXPECT_EQ(w.grid->Cells(0, 500000), "row 500000");
+  EXPECT_EQ(w.grid->Cells(0, 0), "Header");
+  EXPECT_EQ(w.grid->Cells(1, 7), "stored");
+  // The view asks only for what it shows, not for half a million rows.
+  auto* view = static_cast<QTableView*>(w.grid->Handle());
+  EXPECT_EQ(view->model()->data(view->model()->index(3, 0)).toString().toStdString(), "row 3");
+  EXPECT_LT(asked, 5000);
+  w.grid->SetCellTextProvider(nullptr);
+  EXPECT_EQ(w.grid->Cells(0, 3), "");
+}
+
+TEST(StringGrid, FixedColumnRowsLineUpWithTheCellsWhenAllRowsFit) {
+  for (int rows : {5, 200}) {
+    GridWindow w;
+    w.grid->SetColCount(4);
+    w.grid->SetRowCount(rows);
+    w.form->Show();
+    ui::Pump(10);
+    if (rows > 5) w.grid->SetTopRow(50);
+    ui::Pump(10);
+    const int row = rows > 5 ? 52 : 3;
+    EXPECT_EQ(w.CellCenter(0, row).y(), w.CellCenter(2, row).y()) << rows;
+    EXPECT_EQ(w.CellCenter(1, 0).x(), w.CellCenter(1, row).x()) << rows;
+    int c = -1, r = -1;
+    w.grid->MouseToCell(w.CellCenter(0, row).x(), w.CellCenter(0, row).y(), c, r);
+    EXPECT_EQ(r, row) << rows;
+  }
+}

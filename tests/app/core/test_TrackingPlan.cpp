@@ -1,0 +1,141 @@
+// The tracking planner's table: its rows from local midnight of the start date to the end of the
+// stop date (also across the changes of daylight time and before 1970), the cell texts, the
+// same result on one thread and on many, and cancelling.
+#include "TrackingPlan.h"
+
+#include <gtest/gtest.h>
+
+#include "support_planning.h"
+
+using planningtest::PlanningTest;
+using planningtest::Unix;
+
+namespace {
+
+class TrackingPlanTest : public PlanningTest {
+protected:
+  TTrackingRequest Request(TCalendarDate Start, TCalendarDate Stop, int Interval) {
+    TTrackingRequest r;
+    r.Observer = {52.1, 5.2};
+    r.Start = Start;
+    r.Stop = Stop;
+    r.IntervalMinutes = Interval;
+    r.Zone = ClockAt(Unix(2026, 12, 8, 12));  // standard time in force
+    return r;
+  }
+};
+
+}  // namespace
+
+TEST(TrackingWindow, DaysAndRowEstimate) {
+  EXPECT_EQ(TrackingDays({2026, 12, 8}, {2026, 12, 8}), 1);
+  EXPECT_EQ(TrackingDays({2026, 12, 8}, {2026, 12, 7}), 0);
+  EXPECT_EQ(TrackingDays({2026, 1, 1}, {2026, 12, 31}), 365);
+  EXPECT_EQ(TrackingDays({2028, 1, 1}, {2028, 12, 31}), 366);  // a leap year: refused
+  EXPECT_EQ(TrackingRowEstimate(1, 60), 24);
+  EXPECT_EQ(TrackingRowEstimate(2, 5), 576);
+  EXPECT_EQ(TrackingRowEstimate(365, 1), 525600);
+  EXPECT_EQ(TrackingRowEstimate(3, 0), 0);
+}
+
+TEST_F(TrackingPlanTest, RowsRunFromLocalMidnightToTheEndOfTheStopDate) {
+  struct Case {
+    const char* what;
+    TCalendarDate start, stop;
+    int interval;
+    int rows;
+    const char* first;
+    const char* last;
+  } cases[] = {
+      {"one day, hourly", {2026, 12, 8}, {2026, 12, 8}, 60, 24, "Tue Dec  8 00:00:00 2026\n",
+       "Tue Dec  8 23:00:00 2026\n"},
+      {"two days, 5 minutes", {2026, 12, 8}, {2026, 12, 9}, 5, 576, "Tue Dec  8 00:00:00 2026\n",
+       "Wed Dec  9 23:55:00 2026\n"},
+      {"to the end of the year", {2026, 12, 31}, {2026, 12, 31}, 30, 48,
+       "Thu Dec 31 00:00:00 2026\n", "Thu Dec 31 23:30:00 2026\n"},
+      {"daylight time starts: an hour less", {2026, 3, 29}, {2026, 3, 29}, 60, 23,
+       "Sun Mar 29 00:00:00 2026\n", "Sun Mar 29 23:00:00 2026\n"},
+      {"daylight time ends: an hour more", {2026, 10, 25}, {2026, 10, 25}, 60, 25,
+       "Sun Oct 25 00:00:00 2026\n", "Sun Oct 25 23:00:00 2026\n"},
+      {"before 1970", {1969, 12, 31}, {1970, 1, 1}, 60, 48, "Wed Dec 31 00:00:00 1969\n",
+       "Thu Jan  1 23:00:00 1970\n"},
+  };
+  for (const Case& c : cases) {
+    TTrackingPlan plan;
+    ASSERT_TRUE(ComputeTrackingPlan(Request(c.start, c.stop, c.interval), plan)) << c.what;
+    ASSERT_EQ(plan.RowCount(), c.rows) << c.what;
+    EXPECT_EQ(plan.TimeText(0), c.first) << c.what;
+    EXPECT_EQ(plan.TimeText(c.rows - 1), c.last) << c.what;
+  }
+  // The repeated hour shows twice in the time column.
+  TTrackingPlan autumn;
+  ComputeTrackingPlan(Request({2026, 10, 25}, {2026, 10, 25}, 60), autumn);
+  EXPECT_EQ(autumn.TimeText(2), "Sun Oct 25 02:00:00 2026\n");
+  EXPECT_EQ(autumn.TimeText(3), "Sun Oct 25 02:00:00 2026\n");
+
+  TTrackingPlan late;
+  EXPECT_TRUE(ComputeTrackingPlan(Request({2088, 12, 1}, {2089, 1, 1}, 60), late));
+  EXPECT_EQ(late.RowCount(), 0);
+}
+
+TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
+  TTrackingRequest r = Request({2026, 10, 24}, {2026, 10, 26}, 30);
+  r.Horizon.MinEl[3] = 20;  // 90..120: higher there
+  TTrackingPlan plan;
+  ASSERT_TRUE(ComputeTrackingPlan(r, plan));
+  // Instants step from local midnight in fixed seconds; every row takes the zone state read
+  // once (standard time), also after daylight time ended.
+  const crt::time_t midnight = Unix(2026, 10, 23, 22);  // 00:00 CEST on the 24th
+  int hidden = 0, shown = 0;
+  for (int row : {0, 17, 60, 61, 62, 100, plan.RowCount() - 1}) {
+    const crt::time_t t = midnight + static_cast<crt::time_t>(row) * 1800;
+    for (int col = 1; col <= PlannerObjectCount; ++col) {
+      const TSkyPosition p = PositionOf(DriftObjects()[static_cast<size_t>(col - 1)], r.Observer,
+                                        UtcInstantOf(t, r.Zone));
+      const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
+      const bool visible = r.Horizon.Visible(a, e);
+      EXPECT_EQ(plan.CellVisible(row, col), visible);
+      EXPECT_EQ(plan.CellText(row, col),
+                visible ? IntToStr(a) + " : " + IntToStr(e) : String("-"));
+      (visible ? shown : hidden) += 1;
+    }
+  }
+  EXPECT_GT(shown, 0);
+  EXPECT_GT(hidden, 0);
+  EXPECT_EQ(plan.CellText(0, 0), "");
+  EXPECT_EQ(plan.CellText(0, 12), "");
+  EXPECT_EQ(plan.CellText(plan.RowCount(), 1), "");
+}
+
+TEST_F(TrackingPlanTest, OneThreadAndManyGiveTheSameTable) {
+  const TTrackingRequest r = Request({2026, 12, 8}, {2026, 12, 14}, 5);
+  TTrackingPlan one, many;
+  ASSERT_TRUE(ComputeTrackingPlan(r, one, nullptr, 1));
+  ASSERT_TRUE(ComputeTrackingPlan(r, many, nullptr, 8));
+  ASSERT_EQ(one.RowCount(), many.RowCount());
+  for (int row = 0; row < one.RowCount(); ++row)
+    for (int col = 1; col <= PlannerObjectCount; ++col)
+      ASSERT_EQ(one.CellText(row, col), many.CellText(row, col)) << row << " " << col;
+}
+
+TEST_F(TrackingPlanTest, ProgressIsReportedAndCancelStops) {
+  const TTrackingRequest r = Request({2026, 1, 1}, {2026, 12, 31}, 1);
+  TTrackingPlan plan;
+  double last = -1;
+  int calls = 0;
+  EXPECT_FALSE(ComputeTrackingPlan(r, plan, [&](double Done) {
+    EXPECT_GE(Done, last);
+    last = Done;
+    return ++calls < 2;
+  }));
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(plan.RowCount(), 0);
+}
+
+TEST_F(TrackingPlanTest, AFailingProgressCallStopsTheWorkersFirst) {
+  const TTrackingRequest r = Request({2026, 1, 1}, {2026, 12, 31}, 1);
+  TTrackingPlan plan;
+  EXPECT_THROW(ComputeTrackingPlan(r, plan, [](double) -> bool { throw EAbort("stop"); }),
+               EAbort);
+  EXPECT_EQ(plan.RowCount(), 0);
+}

@@ -1,0 +1,2 @@
+// The planning windows run in the main window test set-up.
+#include "../main/support_main.cpp"
