@@ -791,76 +791,7 @@ TTextLabel* TCustomZOdoza::TextLabel(Integer ix) const {
   return ix >= 1 && ix <= kNumTextLabels ? FTextLabels[ix].get() : nullptr;
 }
 
-// ---- painting stand-in and the data area -------------------------------------------------------
-// What is drawn so far: window colour, the data area in the chart colour with its frame, and
-// the visible axes. Items, grid, caption, shadow and cross hairs come with rendering.
-void TCustomZOdoza::Paint() {
-  if (FSuppressPaint || IsLoading()) return;
-  AdjustScaling();
-  FChartBmp->SetSize(Width(), Height());
-  TCanvas* cv = FChartBmp->Canvas();
-  cv->Brush()->SetStyle(bsSolid);
-  cv->Brush()->SetColor(RcWindCol);
-  cv->FillRect(Rect(0, 0, Width(), Height()));
-  InitGraf(cv, RcLRim, RcTRim, DataWidth() + 1, DataHeight() + 1);
-  cv->Brush()->SetColor(FChartFrameCol);
-  cv->FrameRect(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim + 1,
-                     Height() - RcBRim - F3DRim + 1));
-  for (Integer n = 1; n <= kNumLayers; ++n) {
-    FScalesX[n]->ForcePaint();
-    FScalesY[n]->ForcePaint();
-  }
-  if (OnScalesRendered) OnScalesRendered(this, cv, RcTRim, RcLRim);
-  Canvas()->Draw(0, 0, FChartBmp.get());
-  ShowImage();
-}
-
-// The background picture and the coloured area come with the data area's rendering.
-void TCustomZOdoza::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
-                             Integer Height) {
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(RcChartCol);
-  Canvas->FillRect(Rect(Left, Top, Left + Width, Top + Height));
-}
-
-// Stand-ins: grid, items, annotations, labels, cross hairs and the mouse trace come with
-// rendering.
-void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
-                                     bool BlackWhite, Integer FirstItem) {
-  ConstructDataBmpCanvas(Bitmap->Canvas(), OffX, OffY, BlackWhite, FirstItem);
-}
-
-void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas*, Integer, Integer, bool, Integer) {}
-
-void TCustomZOdoza::ConstructChartBmp(TCanvas*) {}
-
-void TCustomZOdoza::DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas) {
-  DrawCrossHairs(OffsX, OffsY, Bitmap);
-  Canvas->Draw(OffsX, OffsY, Bitmap);
-}
-
-void TCustomZOdoza::DrawCrossHairs(Integer, Integer, TBitmap*) {}
-
-void TCustomZOdoza::DrawMouseTrace(Integer, Integer, TBitmap*) {}
-
-void TCustomZOdoza::ShowGraf() {
-  FLastElemOnShow = FNumChartItems - 1;
-  Paint();
-}
-
-void TCustomZOdoza::ShowGrafNewOnly() {
-  FLastElemOnShow = FNumChartItems - 1;
-  Paint();
-}
-
-void TCustomZOdoza::CrossHairSetPos(Integer chnum, Double x, Double y) {
-  if (TCrossHair* ch = CrossHair(chnum)) ch->SetPos(x, y);
-}
-
-// Axis detection, the mouse box and the chart's own mouse-move handling come with the mouse
-// interaction.
-Integer TCustomZOdoza::DetectScale(Integer, Integer) const { return 0; }
-
+// The mouse box and the chart's own mouse-move handling come with the mouse interaction.
 bool TCustomZOdoza::MouseBox(Double&, Double&, Double&, Double&) { return false; }
 
 void TCustomZOdoza::MouseBoxAbort() {
@@ -869,28 +800,6 @@ void TCustomZOdoza::MouseBoxAbort() {
 }
 
 void TCustomZOdoza::WMMouseMoveInChart(TShiftState, Integer, Integer) {}
-
-void TCustomZOdoza::ClearGraf() {
-  ResizeGrafBmp();
-  EmptyContainer(FDataContainer, FNumChartItems, FNumAllocData);
-  FNumMTrace = 0;
-  FLastElemOnShow = 0;
-  FItemCount.fill(0);
-  FLongTextsData.fill("");
-  FNumLongTextsData = 0;
-}
-
-void TCustomZOdoza::ClearAnnotations() {
-  EmptyContainer(FAnnoContainer, FNumAnnoItems, FNumAllocAnno);
-  FLongTextsAnno.fill("");
-  FNumLongTextsAnno = 0;
-  Paint();
-}
-
-void TCustomZOdoza::ClearMouseTrace() {
-  FNumMTrace = 0;
-  Paint();
-}
 
 // ---- mouse stand-ins (zooming, panning and dragging come with the mouse handling) ---------------
 void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

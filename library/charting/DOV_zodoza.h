@@ -329,7 +329,7 @@ using TBeforeRenderCItemEvent = std::function<void(TObject* Sender, TrcChartItem
 using TRenderEvent =
     std::function<void(TObject* Sender, TCanvas* Canvas, Integer Top, Integer Left)>;
 using TBeforeRenderTextEvent =
-    std::function<void(TObject* Sender, TCanvas* Canvas, String& Text)>;
+    std::function<void(TObject* Sender, String& Text, Integer Index, bool IsAnnotation)>;
 
 class TCustomZOdoza : public TCustomControl {
 public:
@@ -526,6 +526,24 @@ public:
   void ClearAnnotations();
   void ClearMouseTrace();
   void CrossHairSetPos(Integer chnum, Double x, Double y);
+  void CrossHairSetup(Integer ch, TColor chColor, TCrossHMode Mode, TPenStyle LineType,
+                      Integer LineWidth);
+
+  // ---- item rendering ----
+  // Draws one record (a copy of Item) onto Canvas; (OrigX, OrigY) is the canvas position of
+  // the data area's top-left corner. Only the canvas and the render cache change.
+  void DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
+                                 bool IsAnnotation, const TLongTextArray& LongTexts,
+                                 bool BlackWhite, Integer OrigX, Integer OrigY);
+  void EnterPolyline(Integer x, Integer y, TCanvas* Canvas);
+  void FinishPolyLine(TCanvas* Canvas);
+  // The number of lines of Text; Width is its widest line, TotalHeight lines x LineHeight.
+  Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
+                          Integer& TotalHeight, Integer& LineHeight) const;
+  bool AvoidDuplicateMarks() const { return FAvoidDupMarks; }
+  void SetAvoidDupMarks(bool Value);
+  Integer MinDupMarkDist() const { return FDupMarksMinD; }
+  void SetDupMarksMinD(Integer Value);  // clamped to 1 ... 3
   // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
   // The user draws a rectangle with the left button; false when cancelled.
@@ -588,6 +606,21 @@ protected:
   void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
   void ClearEvents();
+  // Render-cache setters: a change of pen colour, pen style or brush colour ends the open
+  // polyline first.
+  void CachePenColor(TCanvas* Canvas, TColor Color);
+  void CachePenStyle(TCanvas* Canvas, TPenStyle Style);
+  void CacheBrushColor(TCanvas* Canvas, TColor Color);
+  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate.
+  TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+                   bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
+  bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
+  void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
+                    bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
+  void DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY);
+  std::vector<Double> GridPositions(bool IsX) const;
+  void DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY);
+  void RefreshCrossHairs();
 
   // ---- display list ----
   TRcItemContainer FDataContainer;
