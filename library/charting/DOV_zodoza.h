@@ -390,6 +390,66 @@ public:
   // drawing primitives append through here. Nothing is painted.
   void AppendItem(const TrcChartItem& Item);
 
+  // ---- drawing primitives: each appends one record and returns (nothing is painted) ----
+  // Overloads differ in the coordinate mode an annotation keeps: Double = world, Integer =
+  // screen pixel of the data area; data items are always stored as world coordinates.
+  void MarkAt(Double x, Double y, Byte mk);
+  void MarkAt(Integer x, Integer y, Byte mk);
+  void MarkErrorBar(Double x, Double y, Double dlower, Double dupper, TOrientation Dir, Byte mk);
+  void Text(Double x, Double y, Integer size, const String& txt);
+  void Text(Integer x, Integer y, Integer size, const String& txt);
+  void Text(Double x, Integer y, Integer size, const String& txt);
+  void Text(Integer x, Double y, Integer size, const String& txt);
+  void Text(Double x, Double y, Integer size, const String& txt, Integer dx, Integer dy,
+            TAlignment Alignment);
+  void MoveTo(Double x, Double y) { MoveToIntern(x, y, cmAllWorld); }
+  void MoveTo(Integer x, Integer y) { MoveToIntern(x, y, cmAllScreen); }
+  void MoveTo(Integer x, Double y) { MoveToIntern(x, y, cmXScreenYWorld); }
+  void MoveTo(Double x, Integer y) { MoveToIntern(x, y, cmXWorldYScreen); }
+  void DrawTo(Double x, Double y) { DrawToIntern(x, y, cmAllWorld); }
+  void DrawTo(Integer x, Integer y) { DrawToIntern(x, y, cmAllScreen); }
+  void DrawTo(Integer x, Double y) { DrawToIntern(x, y, cmXScreenYWorld); }
+  void DrawTo(Double x, Integer y) { DrawToIntern(x, y, cmXWorldYScreen); }
+  void MoveToRelPix(Integer dx, Integer dy);
+  void DrawToRelPix(Integer dx, Integer dy);
+  void DrawToRelPix(Double x, Double y, Integer dx, Integer dy);
+  void CursorVert(Double x) { CursorIntern(tkCursorVert, x, cmAllWorld); }
+  void CursorVert(Integer x) { CursorIntern(tkCursorVert, x, cmAllScreen); }
+  void CursorHoriz(Double y) { CursorIntern(tkCursorHoriz, y, cmAllWorld); }
+  void CursorHoriz(Integer y) { CursorIntern(tkCursorHoriz, y, cmAllScreen); }
+  void Line(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllWorld); }
+  void Line(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllScreen); }
+  void Line(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmWorldMainScreenSec); }
+  void Line(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void LineOffset(Double x1, Double y1, Double x2, Double y2, Integer dx, Integer dy);
+  void Rectangle(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllWorld); }
+  void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllScreen); }
+  void Rectangle(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmWorldMainScreenSec); }
+  void Rectangle(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void RectangleRelPix(Double centx, Double centy, Integer dx, Integer dy);
+  void RectFrame(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style, TColor Shadow,
+                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllWorld); }
+  void RectFrame(Integer x1, Integer y1, Integer x2, Integer y2, TFrameStyle Style, TColor Shadow,
+                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllScreen); }
+  void Bar3D(Double llx, Double lly, Double urx, Double ury, Integer Depth, Integer Angle);
+  void Ellipse(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng);
+  void Arc(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng, Double Angle1,
+           Double Angle2);
+  void Arrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
+  void Arrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
+  void Arrow(Double x1, Double y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmWorldMainScreenSec); }
+  void Arrow(Integer x1, Integer y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmScreenMainWorldSec); }
+  void Arrow(Integer x1, Double y1, Integer x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXScreenYWorld); }
+  void Arrow(Double x1, Integer y1, Double x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXWorldYScreen); }
+  void DoubleArrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
+  void DoubleArrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
+  TTextBkStyle TextBkStyle() const { return FTextBkStyle; }
+  void SetTextBkStyle(TTextBkStyle Value) { FTextBkStyle = Value; }
+  TAlignment TextAlignment() const { return FTextAlignment; }
+  void SetTextAlignment(TAlignment Value) { FTextAlignment = Value; }
+  bool TransparentItems() const { return FTranspItems; }
+  void SetTranspItems(bool Value) { FTranspItems = Value; }
+
   Integer CountAnnos(Integer Tag, Integer TagMask, Integer ItemClass, TrcItem ItemKind) const;
   Integer CountAnnoByClass(const std::vector<Byte>& ClList) const;
   Integer SearchAnnoItem(Integer StartIx, Integer Tag, Integer TagMask, Integer ItemClass,
@@ -502,6 +562,39 @@ public:
   void SetFillCol(TColor Value) { RcFillCol = Value; }
   const String& Caption() const { return FChartCaption; }
   void SetChartCaption(const String& Value);
+  void SetScaleCol(TColor Value) { Restyle(FChartFrameCol, Value); }
+  TColor GridColor() const { return RcGridCol; }
+  void SetGridCol(TColor Value) { Restyle(RcGridCol, Value); }
+  GridStyleType GridStyle() const { return RcGridStyle; }
+  void SetGridStyle(GridStyleType Value) { Restyle(RcGridStyle, Value); }
+  Double GridDx() const { return RcGridDx; }
+  Double GridDy() const { return RcGridDy; }
+  // Steps below -3 are ignored; -1, -2, -3 choose the logarithmic grid rules.
+  void SetGridDx(Double Value) {
+    if (Value >= kMinGridStep) Restyle(RcGridDx, Value);
+  }
+  void SetGridDy(Double Value) {
+    if (Value >= kMinGridStep) Restyle(RcGridDy, Value);
+  }
+  TShadowStyle ShadowStyle() const { return RcShadowStyle; }
+  void SetShadowStyle(TShadowStyle Value) { Restyle(RcShadowStyle, Value); }
+  TColor ShadowColor() const { return FShadowColor; }
+  void SetShadowColor(TColor Value) { Restyle(FShadowColor, Value); }
+  TColor ShadowBakColor() const { return RcShadowBakCol; }
+  void SetShadowBakColor(TColor Value) { Restyle(RcShadowBakCol, Value); }
+  Integer CaptionPosX() const { return FCaptPosX; }
+  Integer CaptionPosY() const { return FCaptPosY; }
+  void SetCaptPosX(Integer Value) { Restyle(FCaptPosX, Value); }
+  void SetCaptPosY(Integer Value) { Restyle(FCaptPosY, Value); }
+  TAlignment CaptionAlignment() const { return FCaptAlignment; }
+  void SetCaptAlignment(TAlignment Value) { Restyle(FCaptAlignment, Value); }
+  TCaptionAnchorHoriz CaptionAnchorHoriz() const { return FCaptAnchorX; }
+  void SetCaptAnchorX(TCaptionAnchorHoriz Value) { Restyle(FCaptAnchorX, Value); }
+  TCaptionAnchorVert CaptionAnchorVert() const { return FCaptAnchorY; }
+  void SetCaptAnchorY(TCaptionAnchorVert Value) { Restyle(FCaptAnchorY, Value); }
+  Integer CaptionTrim() const { return FCaptTrim; }
+  // 0 keeps the caption whole; other values are clamped to 5 ... 100 (per cent of the width).
+  void SetCaptTrim(Integer Value) { Restyle(FCaptTrim, Value == 0 ? 0 : std::clamp(Value, 5, 100)); }
   TFont* TextFont() const { return FTextFont.get(); }
   TBitmap* ChartBmp() const { return FChartBmp.get(); }
   TBitmap* GrafBmp() const { return FGrafBmp.get(); }
@@ -606,6 +699,13 @@ protected:
   void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
   void ClearEvents();
+  static constexpr Double kMinGridStep = -3;
+  // Stores an appearance value and repaints (when AutoRedraw is set or at design time).
+  template <typename T, typename V>
+  void Restyle(T& Field, V Value) {
+    Field = static_cast<T>(Value);
+    StyleChanged(this);
+  }
   // Render-cache setters: a change of pen colour, pen style or brush colour ends the open
   // polyline first.
   void CachePenColor(TCanvas* Canvas, TColor Color);
@@ -733,6 +833,20 @@ protected:
       ColBakSclFontY{};
 
 private:
+  // A record with the six fields every primitive fills (kind, layer, class, colour, pen
+  // style, tag) and the current line width; the rest zero.
+  TrcChartItem NewItem(TrcItem Kind, TCoordMode Mode) const;
+  void Store(TrcChartItem Item);  // data items are kept as world coordinates
+  void MoveToIntern(Double x, Double y, TCoordMode Mode);
+  void DrawToIntern(Double x, Double y, TCoordMode Mode);
+  void TextIntern(Double x, Double y, Integer size, const String& txt, Integer dx, Integer dy,
+                  TAlignment Alignment, TCoordMode Mode);
+  void CursorIntern(TrcItem Kind, Double v, TCoordMode Mode);
+  void TwoPoint(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, TCoordMode Mode);
+  void RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style,
+                       TColor Shadow, TColor HiLight, TCoordMode Mode);
+  void ArrowIntern(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, Integer HeadSize,
+                   TCoordMode Mode);
   // Applies the helpers' and settings' wiring of one layer after a reset or a copy.
   void WireLayer(Integer Layer);
   void ResetDisplayList();
