@@ -431,29 +431,8 @@ void TCustomZOdoza::ScalePropsChanged(TObject*) {
 }
 
 // ---- ranges and zoom history -------------------------------------------------------------------
-void TCustomZOdoza::ForceRange(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY) {
-  if (Layer < 1 || Layer > kNumLayers) return;
-  auto setX = [this](Integer n, Double lo, Double hi) {
-    FScalePropsX[n]->FRangeLow = lo;
-    FScalePropsX[n]->FRangeHigh = hi;
-    FScalesX[n]->SetRange(lo, hi);
-  };
-  auto setY = [this](Integer n, Double lo, Double hi) {
-    FScalePropsY[n]->FRangeLow = lo;
-    FScalePropsY[n]->FRangeHigh = hi;
-    FScalesY[n]->SetRange(lo, hi);
-  };
-  setX(Layer, LoX, HiX);
-  setY(Layer, LoY, HiY);
-  for (Integer n = 1; n <= kNumLayers; ++n) {
-    if (n == Layer) continue;
-    if (FJointLayers->GetControlledLayerX(n) == Layer) setX(n, LoX, HiX);
-    if (FJointLayers->GetControlledLayerY(n) == Layer) setY(n, LoY, HiY);
-  }
-  AdjustScaling();
-}
-
 void TCustomZOdoza::ZoomStateOnStack() {
+  if (IsLoading()) return;
   for (Integer n = 1; n <= kNumLayers; ++n) {
     const TScaleProps* px = FScalePropsX[n].get();
     const TScaleProps* py = FScalePropsY[n].get();

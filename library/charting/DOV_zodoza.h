@@ -296,6 +296,11 @@ Integer RoundDown(Double x);  // nearest (half to even), minus 1 when that is ab
 // d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
 // asterisks when the exponent needs more.
 String FixedWidthNumber(Double x, Integer w, Integer d);
+// Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
+// by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
+// logarithmic extent with an end <= 0 keeps its ends.
+void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRange,
+                 bool BothEndsPositive);
 }  // namespace ZOdozaMath
 
 // ---- the chart -------------------------------------------------------------------------------
@@ -483,6 +488,9 @@ public:
   virtual void SetSuppressPaint(bool Value);
   bool AutoRedraw() const { return FAutoRedraw; }
   void SetAutoRedraw(bool Value) { FAutoRedraw = Value; }
+  // What dragging with the mouse does; the confinement keeps the span while panning.
+  TMouseActMode MouseAction() const { return RcMouseAction; }
+  void SetMouseAction(TMouseActMode Value) { RcMouseAction = Value; }
   void StyleChanged(TObject* Sender);
   void ScalePropsChanged(TObject* Sender);
   void ScaleZoomPan(TObject* Sender) { ScalePropsChanged(Sender); }
@@ -493,7 +501,38 @@ public:
   // ---- ranges and zoom history ----
   // Sets the layer's ranges and those of the layers joined to it, without a history entry or
   // confinement, and recomputes the transforms.
-  void ForceRange(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY);
+  // One layer only: confinement (when Confine and a confinement is set), the MinRange and
+  // logarithmic guards, the helper axes, a zoom-history entry when StoreZoom and an end was
+  // stored, the transforms. No repaint.
+  void ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                      long double HiY, bool StoreZoom, bool Confine);
+  // The layer (a joined axis keeps its master's range) and every layer joined to it; paints
+  // once unless painting is suppressed.
+  void ForceRange(Integer Layer, long double LoX, long double LoY, long double HiX,
+                  long double HiY, bool StoreZoom = false, bool Confine = false);
+  // Layer 0: every layer. Zero spans are widened, isometric charts recentre Y; one history
+  // entry per layer; repaints.
+  void SetRange(Integer Layer, long double LoX, long double LoY, long double HiX,
+                long double HiY);
+  // The pooled ranges of the given layers (1 ... 16) for each of them.
+  void SetEqualRange(const std::vector<Integer>& Layers) { EqualRange(Layers, true, true); }
+  void SetEqualRangeXOnly(const std::vector<Integer>& Layers) { EqualRange(Layers, true, false); }
+  void SetEqualRangeYOnly(const std::vector<Integer>& Layers) { EqualRange(Layers, false, true); }
+  // Fits the ranges to the data items; Margin and MinRange in per cent; Layer 0 = all layers
+  // (joined layers pool their extents into their masters').
+  void AutoRange(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, true, true);
+  }
+  void AutoRangeXOnly(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, true, false);
+  }
+  void AutoRangeYOnly(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, false, true);
+  }
+  // Stored as given; used by the next forcing with Confine set. All 0 = no confinement.
+  void ConfineZoomRange(Double LoX, Double LoY, Double HiX, Double HiY) {
+    FZoomRange = {LoX, LoY, HiX, HiY};
+  }
   void ZoomStateOnStack();
   void ClearZoomHistory();
   void ZoomHistory(Integer Index);  // -15 ... 0; other values do nothing
@@ -845,6 +884,11 @@ private:
   void TwoPoint(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, TCoordMode Mode);
   void RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style,
                        TColor Shadow, TColor HiLight, TCoordMode Mode);
+  void SetRangeIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                      long double HiY, bool StoreZoom, bool Confine);
+  void EqualRange(const std::vector<Integer>& Layers, bool DoX, bool DoY);
+  void AutoRangeAxes(Integer Layer, Double Margin, Double MinRange, bool DoX, bool DoY);
+  long double IsoHalfHeight(long double SpanX) const;
   void ArrowIntern(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, Integer HeadSize,
                    TCoordMode Mode);
   // Applies the helpers' and settings' wiring of one layer after a reset or a copy.

@@ -281,37 +281,36 @@ void TCustomZOdoza::LLCalcExtents(Integer Layer, Double Margin, Double MinRange,
   }
   if (!any) {
     xmin = ymin = xmax = ymax = 0;
-  } else {
-    const Double m = Margin / 100;
-    auto margin = [m](Double& lo, Double& hi, bool log) {
-      if (!log) {
-        const Double g = m * (hi - lo);
-        lo -= g;
-        hi += g;
-        return;
-      }
-      // A span in decades needs positive ends; without them the margin is left out.
-      if (hi <= 0) return;
-      const Double r = lo > 0 ? hi / lo : hi;
-      const Double h = std::log(r);
-      hi *= std::exp(m * h);
-      lo *= std::exp(-m * h);
-    };
-    const TScaleProps* px = GetScalePropsX(Layer);
-    const TScaleProps* py = GetScalePropsY(Layer);
-    margin(xmin, xmax, px->Logarithmic());
-    margin(ymin, ymax, py->Logarithmic());
+    return;
   }
-  auto minRange = [MinRange](Double& lo, Double& hi) {
-    const Double c = MinRange * ((hi + lo) / 2) / 100;
-    if (c > std::fabs(hi - lo)) {
-      lo -= c;
-      hi += c;
-    }
-  };
-  minRange(xmin, xmax);
-  minRange(ymin, ymax);
+  ZOdozaMath::WidenExtent(xmin, xmax, GetScalePropsX(Layer)->Logarithmic(), Margin, MinRange,
+                          false);
+  ZOdozaMath::WidenExtent(ymin, ymax, GetScalePropsY(Layer)->Logarithmic(), Margin, MinRange,
+                          false);
 }
+
+namespace ZOdozaMath {
+void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRange,
+                 bool BothEndsPositive) {
+  const Double m = Margin / 100;
+  if (!Log) {
+    const Double g = m * (hi - lo);
+    lo -= g;
+    hi += g;
+  } else if (hi > 0 && (lo > 0 || !BothEndsPositive)) {
+    // A span in decades needs positive ends; without them the margin is left out.
+    const Double r = lo > 0 ? hi / lo : hi;
+    const Double h = std::log(r);
+    hi *= std::exp(m * h);
+    lo *= std::exp(-m * h);
+  }
+  const Double c = MinRange * ((hi + lo) / 2) / 100;
+  if (c > std::fabs(hi - lo)) {
+    lo -= c;
+    hi += c;
+  }
+}
+}  // namespace ZOdozaMath
 
 void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY,
                                  Double RangeHiX, Double RangeHiY, Double& MinX, Double& MinY,

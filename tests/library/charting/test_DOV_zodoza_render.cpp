@@ -521,3 +521,113 @@ TEST(ChartPrimitives, RecordsAndCoordinateModes) {
   EXPECT_EQ(c.GetDataLongText(11), "sixteen chars ok");  // by item index
   EXPECT_EQ(c.GetDataLongText(61), "sixteen chars o");
 }
+
+// ---- ranges and automatic scaling --------------------------------------------------------------
+namespace {
+struct Ranges {
+  Double xLo, xHi, yLo, yHi;
+};
+Ranges RangesOf(const TCustomZOdoza& c, Integer Layer) {
+  return {c.GetScalePropsX(Layer)->RangeLow(), c.GetScalePropsX(Layer)->RangeHigh(),
+          c.GetScalePropsY(Layer)->RangeLow(), c.GetScalePropsY(Layer)->RangeHigh()};
+}
+}  // namespace
+
+TEST(ChartRanges, AutoRangeFitsTheDataWithMarginAndMinimumRange) {
+  {
+    Chart ch;
+    ch.c.Line(1.0, 5.0, 10.0, 50.0);
+    ch.c.AutoRange(1, 0);
+    const Ranges r = RangesOf(ch.c, 1);
+    EXPECT_DOUBLE_EQ(r.xLo, 1);
+    EXPECT_DOUBLE_EQ(r.xHi, 10);
+    EXPECT_DOUBLE_EQ(r.yLo, 5);
+    EXPECT_DOUBLE_EQ(r.yHi, 50);
+    ch.c.AutoRange(1, 10);
+    const Ranges m = RangesOf(ch.c, 1);
+    EXPECT_NEAR(m.xLo, 0.1, 1e-12);
+    EXPECT_NEAR(m.xHi, 10.9, 1e-12);
+    EXPECT_NEAR(m.yLo, 0.5, 1e-12);
+    EXPECT_NEAR(m.yHi, 54.5, 1e-12);
+  }
+  {
+    Chart ch;
+    ch.c.MarkAt(3.0, 7.0, 1);
+    ch.c.AutoRange(1, 0);
+    const Ranges r = RangesOf(ch.c, 1);
+    EXPECT_EQ(r.xLo, 2);
+    EXPECT_EQ(r.xHi, 4);
+    EXPECT_EQ(r.yLo, 6);
+    EXPECT_EQ(r.yHi, 8);
+  }
+  {
+    Chart ch(1, 10);
+    ch.c.AutoRange(1, 0);  // empty layer
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, -1);
+    EXPECT_EQ(RangesOf(ch.c, 1).yHi, 1);
+  }
+  {
+    Chart ch(1, 100);
+    ch.c.GetScalePropsX(1)->SetLogAx(true);
+    ch.c.Line(1.0, 1.0, 100.0, 2.0);
+    ch.c.AutoRange(1, 10);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xLo, 0.631, 1e-3);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xHi, 158.5, 0.1);
+  }
+  {
+    Chart ch;
+    ch.c.Line(100.0, 100.0, 101.0, 101.0);
+    ch.c.AutoRange(1, 0, 10);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xLo, 89.95, 1e-9);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xHi, 111.05, 1e-9);
+  }
+  {
+    Chart ch;
+    ch.c.Line(1.0, 5.0, 10.0, 50.0);
+    ch.c.AutoRangeXOnly(1, 0);
+    EXPECT_EQ(RangesOf(ch.c, 1).yLo, 0);
+    EXPECT_EQ(RangesOf(ch.c, 1).yHi, 10);
+    EXPECT_EQ(RangesOf(ch.c, 1).xHi, 10);
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, 1);
+  }
+}
+
+TEST(ChartRanges, AllLayersPoolJoinedExtentsIntoTheirMasters) {
+  Chart ch;
+  ch.c.Line(0.0, 0.0, 10.0, 1.0);
+  ch.c.SetActiveLayer(2);
+  ch.c.Line(20.0, 0.0, 30.0, 1.0);
+  ch.c.SetLayerVisib(2, true);
+  ch.c.JointLayers()->SetControlledLayerX(2, 1);
+  ch.c.AutoRange(0, 5);
+  const Ranges a = RangesOf(ch.c, 1), b = RangesOf(ch.c, 2);
+  EXPECT_DOUBLE_EQ(a.xLo, -1.5);
+  EXPECT_DOUBLE_EQ(a.xHi, 31.5);
+  EXPECT_EQ(b.xLo, a.xLo);
+  EXPECT_EQ(b.xHi, a.xHi);
+}
+
+TEST(ChartRanges, SetRangeWidensZeroSpansAndKeepsJoinedAxes) {
+  Chart ch;
+  ch.c.SetRange(1, 0, 0, 0, 0);
+  EXPECT_DOUBLE_EQ(RangesOf(ch.c, 1).xLo, -5e-11);
+  EXPECT_DOUBLE_EQ(RangesOf(ch.c, 1).yHi, 5e-11);
+  ch.c.SetRange(1, 0, 0, 10, 10);
+  ch.c.JointLayers()->SetControlledLayerX(2, 1);
+  ch.c.SetRange(2, 50, 50, 60, 60);
+  EXPECT_EQ(RangesOf(ch.c, 2).xLo, 0);
+  EXPECT_EQ(RangesOf(ch.c, 2).xHi, 10);
+  EXPECT_EQ(RangesOf(ch.c, 2).yLo, 50);
+  EXPECT_EQ(RangesOf(ch.c, 2).yHi, 60);
+}
+
+TEST(ChartRanges, ConfinementPansBackOrCuts) {
+  for (const TMouseActMode mode : {maPan, maZoom}) {
+    Chart ch;
+    ch.c.SetMouseAction(mode);
+    ch.c.ConfineZoomRange(0, 0, 100, 100);
+    ch.c.ForceRange(1, -10, 10, 40, 20, false, true);
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, 0) << mode;
+    EXPECT_EQ(RangesOf(ch.c, 1).xHi, mode == maPan ? 50 : 40) << mode;
+  }
+}
