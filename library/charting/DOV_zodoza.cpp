@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "DOV_sdlcolors.h"
+#include "Dialogs.h"
 #include "SysUtils.h"
 
 namespace {
@@ -50,6 +51,14 @@ TCustomZOdoza::TCustomZOdoza(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomZOdoza::~TCustomZOdoza() {
+  // Users keep what they showed as their own data; an owner forgets this user.
+  for (Integer i = 0; i < FDataUsersNum; ++i) {
+    TCustomZOdoza* u = FDataUsers[static_cast<size_t>(i)];
+    u->FData = std::make_shared<TChartDataList>(*FData);
+    u->FUseDataOf = nullptr;
+  }
+  FDataUsersNum = 0;
+  if (FUseDataOf != nullptr) DetachFromOwner();
   for (Integer n = 1; n <= kNumLayers; ++n) {
     delete FScalesX[n];
     delete FScalesY[n];
@@ -144,7 +153,7 @@ void TCustomZOdoza::ResetComp() {
   FLayerVisib.fill(true);
   FMouseAffLayer.fill(false);
   FMouseAffLayer[1] = true;
-  FLastElemOnShow = 0;
+  FData->LastElemOnShow = 0;
 
   for (Integer i = 1; i <= kNumCrossHairs; ++i) {
     TCrossHair* ch = FCrossHair[i].get();
@@ -310,17 +319,17 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
     To.resize(static_cast<size_t>(ToAlloc));
     ToCount = Count;
   };
-  copyContainer(s->FDataContainer, s->FNumChartItems, FDataContainer, FNumChartItems,
-                FNumAllocData);
+  copyContainer(s->FData->Container, s->FData->Count, FData->Container, FData->Count,
+                FData->Alloc);
   copyContainer(s->FAnnoContainer, s->FNumAnnoItems, FAnnoContainer, FNumAnnoItems,
                 FNumAllocAnno);
-  FLongTextsData = s->FLongTextsData;
+  FData->LongTexts = s->FData->LongTexts;
   FLongTextsAnno = s->FLongTextsAnno;
-  FNumLongTextsData = s->FNumLongTextsData;
+  FData->NumLongTexts = s->FData->NumLongTexts;
   FNumLongTextsAnno = s->FNumLongTextsAnno;
   FSuppressPaint = s->FSuppressPaint;
-  FLastElemOnShow = s->FLastElemOnShow;
-  FItemCount = s->FItemCount;
+  FData->LastElemOnShow = s->FData->LastElemOnShow;
+  FData->ItemCount = s->FData->ItemCount;
   FItClassVisib = s->FItClassVisib;
   FAnnoClassVisib = s->FAnnoClassVisib;
   FLayerVisib = s->FLayerVisib;
@@ -836,4 +845,61 @@ void TCustomZOdoza::DoOnBeforeRendezOdozaItem(TrcChartItem& ChartItem, Integer I
 void TCustomZOdoza::MouseMoveInChart(bool InChart, TShiftState Shift, Double rMousePosX,
                                      Double rMousePosY) {
   if (OnMouseMoveInChart) OnMouseMoveInChart(this, InChart, Shift, rMousePosX, rMousePosY);
+}
+
+// ---- data shared between charts ----------------------------------------------------------------
+namespace {
+constexpr Integer kMaxDataUsers = 4;
+}  // namespace
+
+void TCustomZOdoza::DetachFromOwner() {
+  TCustomZOdoza* owner = FUseDataOf;
+  if (owner == nullptr) return;
+  auto& users = owner->FDataUsers;
+  Integer k = 0;
+  for (Integer i = 0; i < owner->FDataUsersNum; ++i)
+    if (users[static_cast<size_t>(i)] != this) users[static_cast<size_t>(k++)] = users[static_cast<size_t>(i)];
+  for (Integer i = k; i < kMaxDataUsers; ++i) users[static_cast<size_t>(i)] = nullptr;
+  owner->FDataUsersNum = k;
+  FUseDataOf = nullptr;
+  FData = std::make_shared<TChartDataList>(*FData);
+}
+
+void TCustomZOdoza::SetUseDataOf(TCustomZOdoza* Value) {
+  if (Value == this) {
+    ShowMessage("ZOdoza: Cannot share data with myself");
+    return;
+  }
+  if (FDataUsersNum > 0) {
+    ShowMessage("ZOdoza: Cannot use foreign data. Other ZOdozas are using my own data.");
+    return;
+  }
+  if (Value == FUseDataOf) return;
+  if (Value == nullptr) {
+    DetachFromOwner();
+    StyleChanged(this);
+    return;
+  }
+  TCustomZOdoza* owner = Value->FUseDataOf != nullptr ? Value->FUseDataOf : Value;
+  if (owner == this || owner == FUseDataOf) return;
+  if (owner->FDataUsersNum >= kMaxDataUsers) {
+    ShowMessage("ZOdoza: Max. number of data shares exceeded");
+    return;
+  }
+  DetachFromOwner();
+  FUseDataOf = owner;
+  FData = owner->FData;
+  owner->FDataUsers[static_cast<size_t>(owner->FDataUsersNum++)] = this;
+  StyleChanged(this);
+}
+
+void TCustomZOdoza::NotifySharingCharts() {
+  if (FUseDataOf != nullptr) {
+    FUseDataOf->StyleChanged(this);
+    for (Integer i = 0; i < FUseDataOf->FDataUsersNum; ++i) {
+      TCustomZOdoza* u = FUseDataOf->FDataUsers[static_cast<size_t>(i)];
+      if (u != this) u->StyleChanged(this);
+    }
+  }
+  for (Integer i = 0; i < FDataUsersNum; ++i) FDataUsers[static_cast<size_t>(i)]->StyleChanged(this);
 }

@@ -86,6 +86,18 @@ constexpr int kNumCrossHairs = 4;
 constexpr int kNumTextLabels = 30;
 constexpr int kZoomStackDepth = 16;
 
+// The data items of a chart with what belongs to them. One object is shared by a chart and
+// the charts displaying its data, so an append through any of them is seen by all.
+struct TChartDataList {
+  TRcItemContainer Container;
+  Integer Count = 0;
+  Integer Alloc = 0;
+  TLongTextArray LongTexts;
+  Integer NumLongTexts = 0;
+  std::array<Integer, kNumItemKinds> ItemCount{};
+  Integer LastElemOnShow = 0;
+};
+
 // ---- per-layer axis settings -----------------------------------------------------------------
 enum TScaleLocationHoriz { slTop, slBottom };
 enum TScaleLocationVert { slLeft, slRight };
@@ -349,10 +361,20 @@ public:
 
   void ResetComp();
 
+  // ---- data shared between charts ----
+  TCustomZOdoza* UseDataOf() const { return FUseDataOf; }
+  // Displays Value's data items (nullptr: own data again, a copy of what was shown). Refusals
+  // are reported in a message box; nothing is raised.
+  void SetUseDataOf(TCustomZOdoza* Value);
+  Integer DataUsersNum() const { return FDataUsersNum; }
+  // Sharing charts hold the same data object, so there is nothing to hand over after a
+  // change; kept as the one place a change of the data list is announced.
+  void AdjustCanInfoOfSharedCharts() {}
+
   // ---- display list ----
-  Integer NumItems() const { return FNumChartItems; }
+  Integer NumItems() const { return FData->Count; }
   Integer NumAnnos() const { return FNumAnnoItems; }
-  Integer NumAllocData() const { return FNumAllocData; }
+  Integer NumAllocData() const { return FData->Alloc; }
   Integer NumAllocAnno() const { return FNumAllocAnno; }
   Integer AllocSize() const { return FAllocSize; }
   void SetAllocSize(Integer Value);  // 1 ... 1000000, others ignored
@@ -364,7 +386,7 @@ public:
   void SetDataLongText(Integer idx, const String& Text);
   String GetAnnoLongText(Integer idx) const;
   void SetAnnoLongText(Integer idx, const String& Text);
-  Integer GetItemCount(TrcItem Kind) const { return FItemCount[Kind]; }
+  Integer GetItemCount(TrcItem Kind) const { return FData->ItemCount[Kind]; }
   bool GetClassVisib(Integer cnum) const { return FItClassVisib[static_cast<Byte>(cnum)]; }
   void SetClassVisib(Integer cnum, bool Value);
   bool GetAnnoClassVisib(Integer cnum) const { return FAnnoClassVisib[static_cast<Byte>(cnum)]; }
@@ -738,6 +760,10 @@ protected:
   void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
   void ClearEvents();
+  // Leaves the owner's user list and takes a copy of the shared data.
+  void DetachFromOwner();
+  // The charts to notify after ShowGraf: owner and fellow users, or own users.
+  void NotifySharingCharts();
   static constexpr Double kMinGridStep = -3;
   // Stores an appearance value and repaints (when AutoRedraw is set or at design time).
   template <typename T, typename V>
@@ -762,16 +788,14 @@ protected:
   void RefreshCrossHairs();
 
   // ---- display list ----
-  TRcItemContainer FDataContainer;
-  Integer FNumChartItems = 0;
-  Integer FNumAllocData = 0;
+  // The data display list; charts sharing data hold the same object (see SetUseDataOf).
+  std::shared_ptr<TChartDataList> FData = std::make_shared<TChartDataList>();
   TRcItemContainer FAnnoContainer;
   Integer FNumAnnoItems = 0;
   Integer FNumAllocAnno = 0;
   Integer FAllocSize = 1000;
-  TLongTextArray FLongTextsData, FLongTextsAnno;
-  Integer FNumLongTextsData = 0, FNumLongTextsAnno = 0;
-  std::array<Integer, kNumItemKinds> FItemCount{};
+  TLongTextArray FLongTextsAnno;
+  Integer FNumLongTextsAnno = 0;
   bool FAnnoMode = false;
   bool FAnnoBelowChart = false;
   bool FAnnoTextOnTop = true;
@@ -784,7 +808,6 @@ protected:
   Integer FNumMTrace = 0;
   TColor FColorMTrace = 0xFFFFFF;
   bool FMTraceInvert = true;
-  Integer FLastElemOnShow = 0;
 
   // ---- owned objects ----
   std::array<std::unique_ptr<TCrossHair>, kNumCrossHairs + 1> FCrossHair;

@@ -242,15 +242,15 @@ void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Intege
 
   const auto DrawData = [&] {
     TrcChartItem copy;
-    for (Integer i = 0; i < FNumChartItems; ++i) {
-      const TrcChartItem& it = FDataContainer[static_cast<size_t>(i)];
+    for (Integer i = 0; i < FData->Count; ++i) {
+      const TrcChartItem& it = FData->Container[static_cast<size_t>(i)];
       if (!FItClassVisib[it.ItemClass] || !GetLayerVisib(it.Layer)) continue;
       if (OnBeforeRendezOdozaItem) {
         copy = it;
         OnBeforeRendezOdozaItem(this, copy, i, false);
-        DrawContainerItemOnCanvas(Canvas, copy, i, false, FLongTextsData, BlackWhite, OffX, OffY);
+        DrawContainerItemOnCanvas(Canvas, copy, i, false, FData->LongTexts, BlackWhite, OffX, OffY);
       } else {
-        DrawContainerItemOnCanvas(Canvas, it, i, false, FLongTextsData, BlackWhite, OffX, OffY);
+        DrawContainerItemOnCanvas(Canvas, it, i, false, FData->LongTexts, BlackWhite, OffX, OffY);
       }
     }
     FinishPolyLine(Canvas);
@@ -507,7 +507,7 @@ void TCustomZOdoza::CrossHairSetPos(Integer chnum, Double x, Double y) {
 // ---- showing new items, clearing ---------------------------------------------------------------
 void TCustomZOdoza::ShowGraf() {
   if (Visible()) {
-    FLastElemOnShow = FNumChartItems - 1;
+    FData->LastElemOnShow = FData->Count - 1;
     if (FAutoRedraw) {
       if (!FSuppressPaint && !IsLoading()) {
         ResizeGrafBmp();
@@ -520,27 +520,28 @@ void TCustomZOdoza::ShowGraf() {
       Paint();
     }
   }
+  NotifySharingCharts();
 }
 
 void TCustomZOdoza::ShowGrafNewOnly() {
   if (!Visible()) return;
   if (!FSuppressPaint && !IsLoading()) {
-    ConstructDataBmp(FGrafBmp.get(), 0, 0, false, FLastElemOnShow);
+    ConstructDataBmp(FGrafBmp.get(), 0, 0, false, FData->LastElemOnShow);
     DrawFinish(RcLRim, RcTRim, FGrafBmp.get(), Canvas());
     ShowImage();
   }
-  FLastElemOnShow = FNumChartItems - 1;
+  FData->LastElemOnShow = FData->Count - 1;
 }
 
 void TCustomZOdoza::ClearGraf() {
   ResizeGrafBmp();
   InitGraf(FGrafBmp->Canvas(), 0, 0, FGrafBmp->Width(), FGrafBmp->Height());
-  EmptyContainer(FDataContainer, FNumChartItems, FNumAllocData);
+  EmptyContainer(FData->Container, FData->Count, FData->Alloc);
   FNumMTrace = 0;
-  FLastElemOnShow = 0;
-  FItemCount.fill(0);
-  FLongTextsData.fill("");
-  FNumLongTextsData = 0;
+  FData->LastElemOnShow = 0;
+  FData->ItemCount.fill(0);
+  FData->LongTexts.fill("");
+  FData->NumLongTexts = 0;
 }
 
 void TCustomZOdoza::ClearAnnotations() {

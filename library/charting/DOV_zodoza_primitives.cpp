@@ -65,8 +65,8 @@ void TCustomZOdoza::TextIntern(Double x, Double y, Integer size, const String& t
   it.FillColor = RcFillCol;
   it.SetText(txt);
   it.LWid = 0;
-  TLongTextArray& table = FAnnoMode ? FLongTextsAnno : FLongTextsData;
-  Integer& used = FAnnoMode ? FNumLongTextsAnno : FNumLongTextsData;
+  TLongTextArray& table = FAnnoMode ? FLongTextsAnno : FData->LongTexts;
+  Integer& used = FAnnoMode ? FNumLongTextsAnno : FData->NumLongTexts;
   if (it.Text() != txt && used < kMaxLongTexts) {
     table[static_cast<size_t>(used)] = txt;
     it.LWid = ++used;

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "DOV_zodoza.h"
+#include "Dialogs.h"
 
 namespace {
 
@@ -630,4 +631,58 @@ TEST(ChartRanges, ConfinementPansBackOrCuts) {
     EXPECT_EQ(RangesOf(ch.c, 1).xLo, 0) << mode;
     EXPECT_EQ(RangesOf(ch.c, 1).xHi, mode == maPan ? 50 : 40) << mode;
   }
+}
+
+// ---- charts sharing one data list --------------------------------------------------------------
+TEST(ChartSharing, UsersShowTheOwnersItemsAndRefusalsAreReported) {
+  TScopedDialogScript dialogs;
+  TCustomZOdoza a{nullptr}, b{nullptr}, c{nullptr};
+  b.SetUseDataOf(&a);
+  b.MarkAt(1.0, 1.0, 1);
+  EXPECT_EQ(a.NumItems(), 1);
+  EXPECT_EQ(b.NumItems(), 1);
+  EXPECT_EQ(a.GetItemCount(tkMarkAt), 1);
+  c.SetUseDataOf(&b);  // b is a user: c attaches to a
+  EXPECT_EQ(c.UseDataOf(), &a);
+  EXPECT_EQ(a.DataUsersNum(), 2);
+  // Appends through any chart reach one list, however far it grows.
+  for (int i = 0; i < 2500; ++i) c.DrawTo(i * 1.0, 2.0);
+  EXPECT_EQ(a.NumItems(), 2501);
+  EXPECT_EQ(b.GetChartItem(2500).x, 2499.0);
+  TCustomZOdoza d{nullptr}, e{nullptr}, f{nullptr};
+  d.SetUseDataOf(&a);
+  e.SetUseDataOf(&a);
+  f.SetUseDataOf(&a);  // a fifth user
+  a.SetUseDataOf(nullptr);
+  a.SetUseDataOf(&a);
+  ASSERT_EQ(dialogs->Boxes().size(), 3u);
+  EXPECT_EQ(dialogs->Boxes()[0].Text, "ZOdoza: Max. number of data shares exceeded");
+  EXPECT_EQ(dialogs->Boxes()[1].Text,
+            "ZOdoza: Cannot use foreign data. Other ZOdozas are using my own data.");
+  EXPECT_EQ(dialogs->Boxes()[2].Text, "ZOdoza: Cannot share data with myself");
+  // A detached chart keeps what it showed, apart from the owner's later changes.
+  b.SetUseDataOf(nullptr);
+  a.MarkAt(2.0, 2.0, 1);
+  EXPECT_EQ(b.NumItems(), 2501);
+  EXPECT_EQ(a.NumItems(), 2502);
+  EXPECT_EQ(a.DataUsersNum(), 3);
+}
+
+TEST(ChartSharing, DestroyingAnOwnerLeavesItsUsersTheirData) {
+  TCustomZOdoza b{nullptr};
+  {
+    TCustomZOdoza a{nullptr};
+    b.SetUseDataOf(&a);
+    a.MarkAt(1.0, 1.0, 1);
+  }
+  EXPECT_EQ(b.UseDataOf(), nullptr);
+  EXPECT_EQ(b.NumItems(), 1);
+  b.MarkAt(2.0, 2.0, 1);
+  EXPECT_EQ(b.NumItems(), 2);
+  {
+    TCustomZOdoza user{nullptr};
+    user.SetUseDataOf(&b);
+    EXPECT_EQ(b.DataUsersNum(), 1);
+  }
+  EXPECT_EQ(b.DataUsersNum(), 0);
 }
