@@ -594,6 +594,17 @@ public:
   Double GetTickPosX(Integer ix) const;
   Double GetTickPosY(Integer ix) const;
   TTextLabel* TextLabel(Integer ix) const;
+  // Label ix (1 ... 30); another ix raises ESDLZOdozaError naming the chart.
+  TTextLabel* GetFTextLabel(Integer ix) const;
+  // Copies Value's settings into label ix (the label keeps the chart's change handling).
+  void SetFTextLabel(Integer ix, TTextLabel* Value);
+  // The lowest free label (Mode tlOff) filled and shown; 0 when all 30 are taken.
+  Integer AddTextLabel(Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                       Integer PropertyTemplate);
+  void SetTextLabel(Integer Idx, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                    Integer PropertyTemplate);
+  void HideAllTextLabels();
+  void ClearAllTextLabels();
 
   // ---- appearance (margins, shadow, colours) ----
   Integer LRim() const { return RcLRim; }
@@ -785,6 +796,9 @@ protected:
   void DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY);
   std::vector<Double> GridPositions(bool IsX) const;
   void DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY);
+  void DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY);
+  void FillTextLabel(Integer n, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                     Integer PropertyTemplate);
   void RefreshCrossHairs();
 
   // ---- display list ----

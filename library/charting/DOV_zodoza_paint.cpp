@@ -383,8 +383,6 @@ void TCustomZOdoza::DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY) {
   if (dotted) Canvas->Pen()->SetStyle(psSolid);
 }
 
-// Text labels are drawn with the label work; none is drawn yet.
-void TCustomZOdoza::DrawTextLabels(TCanvas*, Integer, Integer) {}
 
 // ---- cross hairs and the mouse trace -----------------------------------------------------------
 void TCustomZOdoza::DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas) {

@@ -686,3 +686,28 @@ TEST(ChartSharing, DestroyingAnOwnerLeavesItsUsersTheirData) {
   }
   EXPECT_EQ(b.DataUsersNum(), 0);
 }
+
+// ---- text labels -------------------------------------------------------------------------------
+TEST(ChartLabels, HandedOutFromOneFreedByClearingAndDrawnOnTop) {
+  Chart ch;
+  for (Integer n = 1; n <= 30; ++n) EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), n);
+  EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), 0);
+  ch.c.HideAllTextLabels();
+  EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), 0);
+  ch.c.ClearAllTextLabels();
+  EXPECT_EQ(ch.c.AddTextLabel(5.0, 5.0, kRed, "one\ntwo", 5), 1);  // template 5 is free
+  EXPECT_EQ(ch.c.TextLabel(1)->Mode(), tlsimple);
+  EXPECT_THROW(ch.c.GetFTextLabel(31), ESDLZOdozaError);
+  ch.c.TextLabel(1)->SetTxtLblColorBkg(kGreen);
+  ch.c.TextLabel(1)->SetTxtLblVertAlignment(vaBottom);
+  ch.Show();
+  EXPECT_TRUE(SaveBitmapAsPNG(ch.c.ChartBmp(), (PictureFolder() / "chart_label.png").string()));
+  // The box's bottom edge lies 2 pixels below the data point's row, filled with the background.
+  const TPoint p = ch.G(5.0, 5.0);
+  EXPECT_EQ(ch.At(p.X, p.Y + 1), kGreen);
+  EXPECT_EQ(ch.At(p.X, p.Y + 2), kWhite);
+  // A label on a hidden layer is not drawn.
+  ch.c.SetLayerVisib(1, false);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(p.X, p.Y + 1), kWhite);
+}
