@@ -180,6 +180,18 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
     k1 = std::min(k1, n - 1);
     if (k0 > k1) return;
   }
+  if (dm == 0) {
+    // Parallel to an axis (most segments of a dense plot): no minor steps to follow.
+    if (min0 < mlo || min0 > mhi) return;
+    const int mn = static_cast<int>(min0);
+    for (long long k = k0; k <= k1; ++k) {
+      if (pat.Runs != nullptr && !pat.On(base + k)) continue;
+      const int maj = static_cast<int>(maj0 + sMaj * k);
+      if (xMajor) plot(maj, mn);
+      else plot(mn, maj);
+    }
+    return;
+  }
   long long twoD = 2 * D;
   long long off, rem;
   if (k0 < kSmallFactor && dm < kSmallFactor && D < kSmallFactor) {
@@ -727,8 +739,11 @@ void TCanvas::SetPixels(const TPoint* Points, int Count, TColor Color) {
   if (area.isEmpty() || Count <= 0) return;
   Surface s(*d->Image);
   const auto rgb = Rgb(Color);
-  for (int i = 0; i < Count; ++i)
-    if (area.contains(Points[i].X, Points[i].Y)) s.Write(Points[i].X, Points[i].Y, rgb);
+  const int x0 = area.left(), x1 = area.right(), y0 = area.top(), y1 = area.bottom();
+  for (int i = 0; i < Count; ++i) {
+    const int x = Points[i].X, y = Points[i].Y;
+    if (x >= x0 && x <= x1 && y >= y0 && y <= y1) s.Write(x, y, rgb);
+  }
   Changed();
 }
 
