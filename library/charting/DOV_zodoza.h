@@ -901,6 +901,15 @@ protected:
   Integer FNumPPa = 0;
   Integer FLastMoveToX = 0, FLastMoveToY = 0;
   std::vector<std::vector<Integer>> FPixMap;
+  // The last world point transformed while items are drawn (a plot's line-to and mark share
+  // their point); cleared whenever the transforms change and before every construction.
+  struct TLastPixel {
+    bool Valid = false;
+    Integer Layer = 0;
+    Double x = 0, y = 0;
+    Integer px = 0, py = 0;
+  };
+  mutable TLastPixel FLastPixel;
 
   // ---- colours kept while a black-and-white copy is made ----
   TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0,

@@ -209,6 +209,7 @@ void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY
 
 void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
                                            bool BlackWhite, Integer FirstItem) {
+  FLastPixel.Valid = false;
   if (FAvoidDupMarks) {
     const Integer d = FDupMarksMinD;
     const size_t cols = static_cast<size_t>(std::max(0, Width() + 2 * d));

@@ -160,8 +160,12 @@ TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool
                                 Integer OrigY) const {
   long long px = 0, py = 0;
   if (XWorld || YWorld) {
-    Integer wx = 0, wy = 0;
-    R2M(It.Layer, x, y, wx, wy);
+    TLastPixel& last = FLastPixel;
+    if (!last.Valid || last.Layer != It.Layer || last.x != x || last.y != y) {
+      R2M(It.Layer, x, y, last.px, last.py);
+      last = {true, It.Layer, x, y, last.px, last.py};
+    }
+    const Integer wx = last.px, wy = last.py;
     px = static_cast<long long>(wx) - RcLRim + OrigX;
     py = static_cast<long long>(wy) - RcTRim + OrigY;
   }

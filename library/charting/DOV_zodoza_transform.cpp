@@ -17,8 +17,8 @@ const char* const kNegativeLogAxis = "Logarithmic axis must not be negative.";
 Integer RoundPixel(long double p) {
   static_assert(std::numeric_limits<long double>::digits == 64);
   constexpr long double kRoundMagic = 0x1.8p63L;
-  p = std::clamp(p, -kMaxPixel, kMaxPixel);
-  if (p != p) return 0;
+  if (!(p > -kMaxPixel)) return p != p ? 0 : static_cast<Integer>(-kMaxPixel);
+  if (p > kMaxPixel) p = kMaxPixel;
   const long double shifted = p + kRoundMagic;
   return static_cast<Integer>(shifted - kRoundMagic);
 }
@@ -60,6 +60,7 @@ String FixedWidthNumber(Double x, Integer w, Integer d) {
 
 void TCustomZOdoza::AdjustScaling() {
   if (IsLoading()) return;
+  FLastPixel.Valid = false;
   const Integer W = DataWidth(), H = DataHeight();
   for (Integer n = 1; n <= kNumLayers; ++n) {
     const TScaleProps* px = FScalePropsX[n].get();

@@ -327,7 +327,6 @@ void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
   if (area.isEmpty()) return;
   Pattern pat = PatternOf(d.Pen.Style());
   long long step = 0;
-  Surface s(*d.Image);
   std::uint32_t c = Rgb(d.Pen.Color());
   TPenMode mode = d.Pen.Mode();
   const QImage::Format fmt = d.Image->format();
@@ -343,6 +342,7 @@ void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
     if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, put);
     return;
   }
+  Surface s(*d.Image);
   auto plot = [&](int x, int y) { s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c)); };
   for (int i = 0; i + 1 < n; ++i) ThinSegment(pts[i], pts[i + 1], area, pat, &step, plot);
   if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, plot);
