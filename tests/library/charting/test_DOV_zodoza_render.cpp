@@ -711,3 +711,54 @@ TEST(ChartLabels, HandedOutFromOneFreedByClearingAndDrawnOnTop) {
   ch.c.Repaint();
   EXPECT_EQ(ch.At(p.X, p.Y + 1), kWhite);
 }
+
+// ---- the plot window's picture -------------------------------------------------------------------
+TEST(ChartPaint, PlotSceneLineMarksGridAndCrossHair) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 400, 300);
+  c.SetLRim(55);
+  c.SetRRim(5);
+  c.SetTRim(25);
+  c.SetBRim(25);
+  c.SetF3DRim(4);
+  c.SetGridStyle(gsHorizDotLines);
+  c.SetGridCol(kOlive);
+  c.SetGridDy(10);
+  c.ForceRange(1, 0, 0, 10, 50);
+  const Double ys[] = {12, 30, 25, 41, 18, 22};
+  c.SetDataCol(kBlue);
+  c.MoveTo(1.0, ys[0]);
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) c.DrawTo(1.0 + i * 1.5, ys[i]);
+    c.MarkAt(1.0 + i * 1.5, ys[i], 10);
+  }
+  c.SetSuppressPaint(false);
+  c.CrossHairSetup(1, kTeal, chBoth, psSolid, 1);
+  c.CrossHairSetPos(1, 1.0 + 3 * 1.5, ys[3]);
+  TCanvas* cv = c.ChartBmp()->Canvas();
+  EXPECT_TRUE(SaveBitmapAsPNG(c.ChartBmp(), (PictureFolder() / "chart_plot_scene.png").string()));
+  for (int i = 0; i < 6; ++i) {
+    Integer px = 0, py = 0;
+    c.R2M(1, 1.0 + i * 1.5, ys[i], px, py);
+    if (i == 3) continue;  // under the cross hair
+    // The open square's outline around the sample.
+    for (const TPoint d : {Point(-1, -1), Point(0, -1), Point(1, -1), Point(-1, 0), Point(1, 0),
+                           Point(-1, 1), Point(0, 1), Point(1, 1)})
+      EXPECT_EQ(cv->GetPixel(px + d.X, py + d.Y), kBlue) << i;
+    // The centre: line colour where a segment starts there, background at the last sample.
+    EXPECT_EQ(cv->GetPixel(px, py), i < 5 ? kBlue : kWhite) << i;
+  }
+  // Frame on the data-area edges; the cross hair stops one pixel short of it.
+  Integer hx = 0, hy = 0;
+  c.R2M(1, 1.0 + 3 * 1.5, ys[3], hx, hy);
+  EXPECT_EQ(cv->GetPixel(c.LRim(), 100), kBlack);
+  EXPECT_EQ(cv->GetPixel(c.LRim(), hy), kBlack);
+  EXPECT_EQ(cv->GetPixel(c.LRim() + 1, hy), kTeal);
+  EXPECT_EQ(cv->GetPixel(400 - c.RRim() - 4 - 1, hy), kTeal);
+  // Dotted grid rows at the multiples of GridDy.
+  Integer gx = 0, gy = 0;
+  c.R2M(1, 0.3, 10, gx, gy);
+  bool dotted = false;
+  for (Integer x = c.LRim() + 1; x < c.LRim() + 8; ++x) dotted = dotted || cv->GetPixel(x, gy) == kOlive;
+  EXPECT_TRUE(dotted);
+}
