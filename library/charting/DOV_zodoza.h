@@ -473,7 +473,10 @@ public:
   TTextBkStyle TextBkStyle() const { return FTextBkStyle; }
   void SetTextBkStyle(TTextBkStyle Value) { FTextBkStyle = Value; }
   TAlignment TextAlignment() const { return FTextAlignment; }
-  void SetTextAlignment(TAlignment Value) { FTextAlignment = Value; }
+  void SetTextAlignment(TAlignment Value) { Restyle(FTextAlignment, Value); }
+  // Copy the given cross hair's values into the chart's own (which keeps the chart's change
+  // handling), then repaint by the AutoRedraw rule.
+  void SetCrossHair(Integer chnum, TCrossHair* Value);
   bool TransparentItems() const { return FTranspItems; }
   void SetTranspItems(bool Value) { FTranspItems = Value; }
 

@@ -496,6 +496,16 @@ void TCustomZOdoza::CrossHairSetup(Integer ch, TColor chColor, TCrossHMode Mode,
   RefreshCrossHairs();
 }
 
+void TCustomZOdoza::SetCrossHair(Integer chnum, TCrossHair* Value) {
+  TCrossHair* own = CrossHair(chnum);
+  if (own == nullptr || Value == nullptr) return;
+  const TNotifyEvent handler = own->OnChange;
+  own->OnChange = nullptr;
+  own->Assign(Value);
+  own->OnChange = handler;
+  StyleChanged(this);
+}
+
 void TCustomZOdoza::CrossHairSetPos(Integer chnum, Double x, Double y) {
   TCrossHair* c = CrossHair(chnum);
   if (c == nullptr) return;

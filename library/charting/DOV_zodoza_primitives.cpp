@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DOV_streams.h"
 #include "DOV_zodoza.h"
 
 namespace {
@@ -67,7 +68,8 @@ void TCustomZOdoza::TextIntern(Double x, Double y, Integer size, const String& t
   it.LWid = 0;
   TLongTextArray& table = FAnnoMode ? FLongTextsAnno : FData->LongTexts;
   Integer& used = FAnnoMode ? FNumLongTextsAnno : FData->NumLongTexts;
-  if (it.Text() != txt && used < kMaxLongTexts) {
+  // More than 15 characters (one per 8-bit character the record keeps) go to a long text.
+  if (LowBytesOfString(txt).size() > TrcChartItem::MaxShortText && used < kMaxLongTexts) {
     table[static_cast<size_t>(used)] = txt;
     it.LWid = ++used;
   }

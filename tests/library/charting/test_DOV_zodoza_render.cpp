@@ -762,3 +762,29 @@ TEST(ChartPaint, PlotSceneLineMarksGridAndCrossHair) {
   for (Integer x = c.LRim() + 1; x < c.LRim() + 8; ++x) dotted = dotted || cv->GetPixel(x, gy) == kOlive;
   EXPECT_TRUE(dotted);
 }
+
+TEST(ChartPrimitives, LongTextsCountCharactersNotBytes) {
+  TCustomZOdoza c{nullptr};
+  c.Text(0.0, 0.0, 8, "Temp \xc2\xb0" "C \xc2\xb5V");  // 10 characters, 12 bytes
+  EXPECT_EQ(c.GetChartItem(0).LWid, 0);
+  c.Text(0.0, 0.0, 8, "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");  // 8
+  EXPECT_EQ(c.GetChartItem(1).LWid, 0);
+}
+
+TEST(ChartPaint, SettingACrossHairCopiesValuesAndKeepsTheChartRepainting) {
+  Chart ch;
+  int rendered = 0;
+  ch.c.OnDataRendered = [&](TObject*, TCanvas*, Integer, Integer) { ++rendered; };
+  ch.Show();
+  TCrossHair given;
+  int foreign = 0;
+  given.OnChange = [&](TObject*) { ++foreign; };
+  given.SetCrossHColor(kRed);
+  foreign = 0;
+  ch.c.SetCrossHair(2, &given);
+  EXPECT_EQ(ch.c.CrossHair(2)->Color(), kRed);
+  rendered = 0;
+  ch.c.CrossHair(2)->SetCrossHMode(chBoth);
+  EXPECT_EQ(rendered, 1);
+  EXPECT_EQ(foreign, 0);
+}
