@@ -788,3 +788,31 @@ TEST(ChartPaint, SettingACrossHairCopiesValuesAndKeepsTheChartRepainting) {
   EXPECT_EQ(rendered, 1);
   EXPECT_EQ(foreign, 0);
 }
+
+// ---- standard layouts ----------------------------------------------------------------------------
+TEST(ChartLayouts, MarginsAxesAndOnePaint) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 500, 300);
+  c.SetSuppressPaint(false);
+  int paints = 0;
+  c.OnScalesRendered = [&](TObject*, TCanvas*, Integer, Integer) { ++paints; };
+  c.SetStdLayout(rcl_X1Bottom_Y2Left);
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(c.StandardLayout(), rcl_X1Bottom_Y2Left);
+  EXPECT_EQ(c.LRim(), 100);
+  EXPECT_EQ(c.RRim(), 20);
+  EXPECT_EQ(c.TRim(), 24);
+  EXPECT_EQ(c.BRim(), 40);
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    EXPECT_EQ(c.GetScalePropsY(n)->Visible(), n <= 2) << n;
+    EXPECT_EQ(c.GetScalePropsX(n)->Visible(), n == 1) << n;
+  }
+  EXPECT_EQ(c.GetScalePropsY(2)->ScalePos(), 50);
+  c.SetStdLayout(rcl_X2Both_Y2Both);
+  EXPECT_EQ(c.GetScalePropsX(2)->ScaleType(), sctXB);  // the top side
+  EXPECT_EQ(c.GetScalePropsY(2)->ScaleType(), sctYL);  // the right side
+  c.SetStdLayout(rcl_X1Bottom_Y2Both);
+  for (Integer n = 1; n <= 4; ++n) EXPECT_EQ(c.GetScalePropsX(n)->ScaleType(), sctXT) << n;
+  EXPECT_EQ(c.GetScalePropsX(0), c.Scale1X());
+  EXPECT_EQ(c.GetScalePropsX(17), c.Scale1X());
+}
