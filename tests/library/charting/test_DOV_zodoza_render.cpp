@@ -816,3 +816,19 @@ TEST(ChartLayouts, MarginsAxesAndOnePaint) {
   EXPECT_EQ(c.GetScalePropsX(0), c.Scale1X());
   EXPECT_EQ(c.GetScalePropsX(17), c.Scale1X());
 }
+
+TEST(ChartAppearance, IsometricRecentresYAndShadowWidthResizesTheDataArea) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 50 + 20 + 400, 20 + 40 + 200);  // data area 401 x 201 with the layout
+  c.ForceRange(1, 0, 0, 100, 10);
+  c.SetIsoMetric(true);
+  EXPECT_NEAR(c.Scale1Y()->RangeLow(), 5 - 100.0 * 201 / 401 / 2, 1e-9);
+  EXPECT_NEAR(c.Scale1Y()->RangeHigh(), 5 + 100.0 * 201 / 401 / 2, 1e-9);
+  const Integer w = c.GrafBmp()->Width(), h = c.GrafBmp()->Height();
+  c.SetF3DRim(40);
+  EXPECT_EQ(c.ShadowWidth(), 32);
+  EXPECT_EQ(c.GrafBmp()->Width(), w - 32);
+  EXPECT_EQ(c.GrafBmp()->Height(), h - 32);
+  c.SetLRim(2000);
+  EXPECT_EQ(c.GrafBmp()->Width(), 0);
+}
