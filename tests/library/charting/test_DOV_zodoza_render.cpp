@@ -832,3 +832,46 @@ TEST(ChartAppearance, IsometricRecentresYAndShadowWidthResizesTheDataArea) {
   c.SetLRim(2000);
   EXPECT_EQ(c.GrafBmp()->Width(), 0);
 }
+
+TEST(ChartDataArea, BackgroundPictureTilesAndAMissingOneIsDropped) {
+  const auto file = PictureFolder() / "background_tile.png";
+  TBitmap tile;
+  tile.SetSize(10, 10);
+  tile.Canvas()->Brush()->SetColor(kRed);
+  tile.Canvas()->FillRect(Rect(0, 0, 10, 10));
+  tile.Canvas()->Pixels[9][9] = kGreen;
+  ASSERT_TRUE(SaveBitmapAsPNG(&tile, file.string()));
+  Chart ch;
+  ch.c.BackGroundImg()->SetIncldPath(true);
+  ch.c.BackGroundImg()->SetFillMode(bfTile);
+  ch.c.BackGroundImg()->SetName(file.string());
+  ch.Show();
+  EXPECT_EQ(ch.At(5, 5), kRed);
+  EXPECT_EQ(ch.At(29, 39), kGreen);  // the tile repeats from (0, 0)
+  ch.c.BackGroundImg()->SetName((PictureFolder() / "no_such_picture.png").string());
+  ch.c.Repaint();
+  EXPECT_EQ(ch.c.BackGroundImg()->Name(), "");
+  EXPECT_EQ(ch.At(5, 5), kWhite);
+}
+
+TEST(ChartDataArea, ColouredAreaModes) {
+  Chart ch;
+  ch.c.BackGroundImg()->SetAreaColor(kGreen);
+  ch.c.BackGroundImg()->SetAreaLeft(2);
+  ch.c.BackGroundImg()->SetAreaRight(4);
+  ch.c.BackGroundImg()->SetAreaTop(8);
+  ch.c.BackGroundImg()->SetAreaBottom(6);
+  ch.c.BackGroundImg()->SetAreaMode(bamRect);
+  ch.Show();
+  EXPECT_EQ(ch.At(ch.G(3, 7)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(5, 7)), kWhite);
+  ch.c.BackGroundImg()->SetAreaMode(bamRectInv);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(ch.G(3, 7)), kWhite);
+  EXPECT_EQ(ch.At(ch.G(5, 7)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(3, 9)), kGreen);
+  ch.c.BackGroundImg()->SetAreaMode(bamVStripe);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(ch.G(3, 1)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(1, 1)), kWhite);
+}
