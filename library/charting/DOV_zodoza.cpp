@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "DOV_sdlcolors.h"
+#include "Dialogs.h"
 #include "SysUtils.h"
 
 namespace {
@@ -50,6 +51,14 @@ TCustomZOdoza::TCustomZOdoza(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomZOdoza::~TCustomZOdoza() {
+  // Users keep what they showed as their own data; an owner forgets this user.
+  for (Integer i = 0; i < FDataUsersNum; ++i) {
+    TCustomZOdoza* u = FDataUsers[static_cast<size_t>(i)];
+    u->FData = std::make_shared<TChartDataList>(*FData);
+    u->FUseDataOf = nullptr;
+  }
+  FDataUsersNum = 0;
+  if (FUseDataOf != nullptr) DetachFromOwner();
   for (Integer n = 1; n <= kNumLayers; ++n) {
     delete FScalesX[n];
     delete FScalesY[n];
@@ -144,7 +153,7 @@ void TCustomZOdoza::ResetComp() {
   FLayerVisib.fill(true);
   FMouseAffLayer.fill(false);
   FMouseAffLayer[1] = true;
-  FLastElemOnShow = 0;
+  FData->LastElemOnShow = 0;
 
   for (Integer i = 1; i <= kNumCrossHairs; ++i) {
     TCrossHair* ch = FCrossHair[i].get();
@@ -310,17 +319,17 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
     To.resize(static_cast<size_t>(ToAlloc));
     ToCount = Count;
   };
-  copyContainer(s->FDataContainer, s->FNumChartItems, FDataContainer, FNumChartItems,
-                FNumAllocData);
+  copyContainer(s->FData->Container, s->FData->Count, FData->Container, FData->Count,
+                FData->Alloc);
   copyContainer(s->FAnnoContainer, s->FNumAnnoItems, FAnnoContainer, FNumAnnoItems,
                 FNumAllocAnno);
-  FLongTextsData = s->FLongTextsData;
+  FData->LongTexts = s->FData->LongTexts;
   FLongTextsAnno = s->FLongTextsAnno;
-  FNumLongTextsData = s->FNumLongTextsData;
+  FData->NumLongTexts = s->FData->NumLongTexts;
   FNumLongTextsAnno = s->FNumLongTextsAnno;
   FSuppressPaint = s->FSuppressPaint;
-  FLastElemOnShow = s->FLastElemOnShow;
-  FItemCount = s->FItemCount;
+  FData->LastElemOnShow = s->FData->LastElemOnShow;
+  FData->ItemCount = s->FData->ItemCount;
   FItClassVisib = s->FItClassVisib;
   FAnnoClassVisib = s->FAnnoClassVisib;
   FLayerVisib = s->FLayerVisib;
@@ -431,29 +440,8 @@ void TCustomZOdoza::ScalePropsChanged(TObject*) {
 }
 
 // ---- ranges and zoom history -------------------------------------------------------------------
-void TCustomZOdoza::ForceRange(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY) {
-  if (Layer < 1 || Layer > kNumLayers) return;
-  auto setX = [this](Integer n, Double lo, Double hi) {
-    FScalePropsX[n]->FRangeLow = lo;
-    FScalePropsX[n]->FRangeHigh = hi;
-    FScalesX[n]->SetRange(lo, hi);
-  };
-  auto setY = [this](Integer n, Double lo, Double hi) {
-    FScalePropsY[n]->FRangeLow = lo;
-    FScalePropsY[n]->FRangeHigh = hi;
-    FScalesY[n]->SetRange(lo, hi);
-  };
-  setX(Layer, LoX, HiX);
-  setY(Layer, LoY, HiY);
-  for (Integer n = 1; n <= kNumLayers; ++n) {
-    if (n == Layer) continue;
-    if (FJointLayers->GetControlledLayerX(n) == Layer) setX(n, LoX, HiX);
-    if (FJointLayers->GetControlledLayerY(n) == Layer) setY(n, LoY, HiY);
-  }
-  AdjustScaling();
-}
-
 void TCustomZOdoza::ZoomStateOnStack() {
+  if (IsLoading()) return;
   for (Integer n = 1; n <= kNumLayers; ++n) {
     const TScaleProps* px = FScalePropsX[n].get();
     const TScaleProps* py = FScalePropsY[n].get();
@@ -791,76 +779,7 @@ TTextLabel* TCustomZOdoza::TextLabel(Integer ix) const {
   return ix >= 1 && ix <= kNumTextLabels ? FTextLabels[ix].get() : nullptr;
 }
 
-// ---- painting stand-in and the data area -------------------------------------------------------
-// What is drawn so far: window colour, the data area in the chart colour with its frame, and
-// the visible axes. Items, grid, caption, shadow and cross hairs come with rendering.
-void TCustomZOdoza::Paint() {
-  if (FSuppressPaint || IsLoading()) return;
-  AdjustScaling();
-  FChartBmp->SetSize(Width(), Height());
-  TCanvas* cv = FChartBmp->Canvas();
-  cv->Brush()->SetStyle(bsSolid);
-  cv->Brush()->SetColor(RcWindCol);
-  cv->FillRect(Rect(0, 0, Width(), Height()));
-  InitGraf(cv, RcLRim, RcTRim, DataWidth() + 1, DataHeight() + 1);
-  cv->Brush()->SetColor(FChartFrameCol);
-  cv->FrameRect(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim + 1,
-                     Height() - RcBRim - F3DRim + 1));
-  for (Integer n = 1; n <= kNumLayers; ++n) {
-    FScalesX[n]->ForcePaint();
-    FScalesY[n]->ForcePaint();
-  }
-  if (OnScalesRendered) OnScalesRendered(this, cv, RcTRim, RcLRim);
-  Canvas()->Draw(0, 0, FChartBmp.get());
-  ShowImage();
-}
-
-// The background picture and the coloured area come with the data area's rendering.
-void TCustomZOdoza::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
-                             Integer Height) {
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(RcChartCol);
-  Canvas->FillRect(Rect(Left, Top, Left + Width, Top + Height));
-}
-
-// Stand-ins: grid, items, annotations, labels, cross hairs and the mouse trace come with
-// rendering.
-void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
-                                     bool BlackWhite, Integer FirstItem) {
-  ConstructDataBmpCanvas(Bitmap->Canvas(), OffX, OffY, BlackWhite, FirstItem);
-}
-
-void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas*, Integer, Integer, bool, Integer) {}
-
-void TCustomZOdoza::ConstructChartBmp(TCanvas*) {}
-
-void TCustomZOdoza::DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas) {
-  DrawCrossHairs(OffsX, OffsY, Bitmap);
-  Canvas->Draw(OffsX, OffsY, Bitmap);
-}
-
-void TCustomZOdoza::DrawCrossHairs(Integer, Integer, TBitmap*) {}
-
-void TCustomZOdoza::DrawMouseTrace(Integer, Integer, TBitmap*) {}
-
-void TCustomZOdoza::ShowGraf() {
-  FLastElemOnShow = FNumChartItems - 1;
-  Paint();
-}
-
-void TCustomZOdoza::ShowGrafNewOnly() {
-  FLastElemOnShow = FNumChartItems - 1;
-  Paint();
-}
-
-void TCustomZOdoza::CrossHairSetPos(Integer chnum, Double x, Double y) {
-  if (TCrossHair* ch = CrossHair(chnum)) ch->SetPos(x, y);
-}
-
-// Axis detection, the mouse box and the chart's own mouse-move handling come with the mouse
-// interaction.
-Integer TCustomZOdoza::DetectScale(Integer, Integer) const { return 0; }
-
+// The mouse box and the chart's own mouse-move handling come with the mouse interaction.
 bool TCustomZOdoza::MouseBox(Double&, Double&, Double&, Double&) { return false; }
 
 void TCustomZOdoza::MouseBoxAbort() {
@@ -869,28 +788,6 @@ void TCustomZOdoza::MouseBoxAbort() {
 }
 
 void TCustomZOdoza::WMMouseMoveInChart(TShiftState, Integer, Integer) {}
-
-void TCustomZOdoza::ClearGraf() {
-  ResizeGrafBmp();
-  EmptyContainer(FDataContainer, FNumChartItems, FNumAllocData);
-  FNumMTrace = 0;
-  FLastElemOnShow = 0;
-  FItemCount.fill(0);
-  FLongTextsData.fill("");
-  FNumLongTextsData = 0;
-}
-
-void TCustomZOdoza::ClearAnnotations() {
-  EmptyContainer(FAnnoContainer, FNumAnnoItems, FNumAllocAnno);
-  FLongTextsAnno.fill("");
-  FNumLongTextsAnno = 0;
-  Paint();
-}
-
-void TCustomZOdoza::ClearMouseTrace() {
-  FNumMTrace = 0;
-  Paint();
-}
 
 // ---- mouse stand-ins (zooming, panning and dragging come with the mouse handling) ---------------
 void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -948,4 +845,61 @@ void TCustomZOdoza::DoOnBeforeRendezOdozaItem(TrcChartItem& ChartItem, Integer I
 void TCustomZOdoza::MouseMoveInChart(bool InChart, TShiftState Shift, Double rMousePosX,
                                      Double rMousePosY) {
   if (OnMouseMoveInChart) OnMouseMoveInChart(this, InChart, Shift, rMousePosX, rMousePosY);
+}
+
+// ---- data shared between charts ----------------------------------------------------------------
+namespace {
+constexpr Integer kMaxDataUsers = 4;
+}  // namespace
+
+void TCustomZOdoza::DetachFromOwner() {
+  TCustomZOdoza* owner = FUseDataOf;
+  if (owner == nullptr) return;
+  auto& users = owner->FDataUsers;
+  Integer k = 0;
+  for (Integer i = 0; i < owner->FDataUsersNum; ++i)
+    if (users[static_cast<size_t>(i)] != this) users[static_cast<size_t>(k++)] = users[static_cast<size_t>(i)];
+  for (Integer i = k; i < kMaxDataUsers; ++i) users[static_cast<size_t>(i)] = nullptr;
+  owner->FDataUsersNum = k;
+  FUseDataOf = nullptr;
+  FData = std::make_shared<TChartDataList>(*FData);
+}
+
+void TCustomZOdoza::SetUseDataOf(TCustomZOdoza* Value) {
+  if (Value == this) {
+    ShowMessage("ZOdoza: Cannot share data with myself");
+    return;
+  }
+  if (FDataUsersNum > 0) {
+    ShowMessage("ZOdoza: Cannot use foreign data. Other ZOdozas are using my own data.");
+    return;
+  }
+  if (Value == FUseDataOf) return;
+  if (Value == nullptr) {
+    DetachFromOwner();
+    StyleChanged(this);
+    return;
+  }
+  TCustomZOdoza* owner = Value->FUseDataOf != nullptr ? Value->FUseDataOf : Value;
+  if (owner == this || owner == FUseDataOf) return;
+  if (owner->FDataUsersNum >= kMaxDataUsers) {
+    ShowMessage("ZOdoza: Max. number of data shares exceeded");
+    return;
+  }
+  DetachFromOwner();
+  FUseDataOf = owner;
+  FData = owner->FData;
+  owner->FDataUsers[static_cast<size_t>(owner->FDataUsersNum++)] = this;
+  StyleChanged(this);
+}
+
+void TCustomZOdoza::NotifySharingCharts() {
+  if (FUseDataOf != nullptr) {
+    FUseDataOf->StyleChanged(this);
+    for (Integer i = 0; i < FUseDataOf->FDataUsersNum; ++i) {
+      TCustomZOdoza* u = FUseDataOf->FDataUsers[static_cast<size_t>(i)];
+      if (u != this) u->StyleChanged(this);
+    }
+  }
+  for (Integer i = 0; i < FDataUsersNum; ++i) FDataUsers[static_cast<size_t>(i)]->StyleChanged(this);
 }

@@ -86,6 +86,18 @@ constexpr int kNumCrossHairs = 4;
 constexpr int kNumTextLabels = 30;
 constexpr int kZoomStackDepth = 16;
 
+// The data items of a chart with what belongs to them. One object is shared by a chart and
+// the charts displaying its data, so an append through any of them is seen by all.
+struct TChartDataList {
+  TRcItemContainer Container;
+  Integer Count = 0;
+  Integer Alloc = 0;
+  TLongTextArray LongTexts;
+  Integer NumLongTexts = 0;
+  std::array<Integer, kNumItemKinds> ItemCount{};
+  Integer LastElemOnShow = 0;
+};
+
 // ---- per-layer axis settings -----------------------------------------------------------------
 enum TScaleLocationHoriz { slTop, slBottom };
 enum TScaleLocationVert { slLeft, slRight };
@@ -296,6 +308,11 @@ Integer RoundDown(Double x);  // nearest (half to even), minus 1 when that is ab
 // d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
 // asterisks when the exponent needs more.
 String FixedWidthNumber(Double x, Integer w, Integer d);
+// Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
+// by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
+// logarithmic extent with an end <= 0 keeps its ends.
+void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRange,
+                 bool BothEndsPositive);
 }  // namespace ZOdozaMath
 
 // ---- the chart -------------------------------------------------------------------------------
@@ -329,7 +346,7 @@ using TBeforeRenderCItemEvent = std::function<void(TObject* Sender, TrcChartItem
 using TRenderEvent =
     std::function<void(TObject* Sender, TCanvas* Canvas, Integer Top, Integer Left)>;
 using TBeforeRenderTextEvent =
-    std::function<void(TObject* Sender, TCanvas* Canvas, String& Text)>;
+    std::function<void(TObject* Sender, String& Text, Integer Index, bool IsAnnotation)>;
 
 class TCustomZOdoza : public TCustomControl {
 public:
@@ -344,10 +361,20 @@ public:
 
   void ResetComp();
 
+  // ---- data shared between charts ----
+  TCustomZOdoza* UseDataOf() const { return FUseDataOf; }
+  // Displays Value's data items (nullptr: own data again, a copy of what was shown). Refusals
+  // are reported in a message box; nothing is raised.
+  void SetUseDataOf(TCustomZOdoza* Value);
+  Integer DataUsersNum() const { return FDataUsersNum; }
+  // Sharing charts hold the same data object, so there is nothing to hand over after a
+  // change; kept as the one place a change of the data list is announced.
+  void AdjustCanInfoOfSharedCharts() {}
+
   // ---- display list ----
-  Integer NumItems() const { return FNumChartItems; }
+  Integer NumItems() const { return FData->Count; }
   Integer NumAnnos() const { return FNumAnnoItems; }
-  Integer NumAllocData() const { return FNumAllocData; }
+  Integer NumAllocData() const { return FData->Alloc; }
   Integer NumAllocAnno() const { return FNumAllocAnno; }
   Integer AllocSize() const { return FAllocSize; }
   void SetAllocSize(Integer Value);  // 1 ... 1000000, others ignored
@@ -359,7 +386,7 @@ public:
   void SetDataLongText(Integer idx, const String& Text);
   String GetAnnoLongText(Integer idx) const;
   void SetAnnoLongText(Integer idx, const String& Text);
-  Integer GetItemCount(TrcItem Kind) const { return FItemCount[Kind]; }
+  Integer GetItemCount(TrcItem Kind) const { return FData->ItemCount[Kind]; }
   bool GetClassVisib(Integer cnum) const { return FItClassVisib[static_cast<Byte>(cnum)]; }
   void SetClassVisib(Integer cnum, bool Value);
   bool GetAnnoClassVisib(Integer cnum) const { return FAnnoClassVisib[static_cast<Byte>(cnum)]; }
@@ -389,6 +416,69 @@ public:
   // container by AllocSize records when it is full; a data item counts in ItemCount. The
   // drawing primitives append through here. Nothing is painted.
   void AppendItem(const TrcChartItem& Item);
+
+  // ---- drawing primitives: each appends one record and returns (nothing is painted) ----
+  // Overloads differ in the coordinate mode an annotation keeps: Double = world, Integer =
+  // screen pixel of the data area; data items are always stored as world coordinates.
+  void MarkAt(Double x, Double y, Byte mk);
+  void MarkAt(Integer x, Integer y, Byte mk);
+  void MarkErrorBar(Double x, Double y, Double dlower, Double dupper, TOrientation Dir, Byte mk);
+  void Text(Double x, Double y, Integer size, const String& txt);
+  void Text(Integer x, Integer y, Integer size, const String& txt);
+  void Text(Double x, Integer y, Integer size, const String& txt);
+  void Text(Integer x, Double y, Integer size, const String& txt);
+  void Text(Double x, Double y, Integer size, const String& txt, Integer dx, Integer dy,
+            TAlignment Alignment);
+  void MoveTo(Double x, Double y) { MoveToIntern(x, y, cmAllWorld); }
+  void MoveTo(Integer x, Integer y) { MoveToIntern(x, y, cmAllScreen); }
+  void MoveTo(Integer x, Double y) { MoveToIntern(x, y, cmXScreenYWorld); }
+  void MoveTo(Double x, Integer y) { MoveToIntern(x, y, cmXWorldYScreen); }
+  void DrawTo(Double x, Double y) { DrawToIntern(x, y, cmAllWorld); }
+  void DrawTo(Integer x, Integer y) { DrawToIntern(x, y, cmAllScreen); }
+  void DrawTo(Integer x, Double y) { DrawToIntern(x, y, cmXScreenYWorld); }
+  void DrawTo(Double x, Integer y) { DrawToIntern(x, y, cmXWorldYScreen); }
+  void MoveToRelPix(Integer dx, Integer dy);
+  void DrawToRelPix(Integer dx, Integer dy);
+  void DrawToRelPix(Double x, Double y, Integer dx, Integer dy);
+  void CursorVert(Double x) { CursorIntern(tkCursorVert, x, cmAllWorld); }
+  void CursorVert(Integer x) { CursorIntern(tkCursorVert, x, cmAllScreen); }
+  void CursorHoriz(Double y) { CursorIntern(tkCursorHoriz, y, cmAllWorld); }
+  void CursorHoriz(Integer y) { CursorIntern(tkCursorHoriz, y, cmAllScreen); }
+  void Line(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllWorld); }
+  void Line(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllScreen); }
+  void Line(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmWorldMainScreenSec); }
+  void Line(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void LineOffset(Double x1, Double y1, Double x2, Double y2, Integer dx, Integer dy);
+  void Rectangle(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllWorld); }
+  void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllScreen); }
+  void Rectangle(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmWorldMainScreenSec); }
+  void Rectangle(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void RectangleRelPix(Double centx, Double centy, Integer dx, Integer dy);
+  void RectFrame(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style, TColor Shadow,
+                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllWorld); }
+  void RectFrame(Integer x1, Integer y1, Integer x2, Integer y2, TFrameStyle Style, TColor Shadow,
+                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllScreen); }
+  void Bar3D(Double llx, Double lly, Double urx, Double ury, Integer Depth, Integer Angle);
+  void Ellipse(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng);
+  void Arc(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng, Double Angle1,
+           Double Angle2);
+  void Arrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
+  void Arrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
+  void Arrow(Double x1, Double y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmWorldMainScreenSec); }
+  void Arrow(Integer x1, Integer y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmScreenMainWorldSec); }
+  void Arrow(Integer x1, Double y1, Integer x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXScreenYWorld); }
+  void Arrow(Double x1, Integer y1, Double x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXWorldYScreen); }
+  void DoubleArrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
+  void DoubleArrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
+  TTextBkStyle TextBkStyle() const { return FTextBkStyle; }
+  void SetTextBkStyle(TTextBkStyle Value) { FTextBkStyle = Value; }
+  TAlignment TextAlignment() const { return FTextAlignment; }
+  void SetTextAlignment(TAlignment Value) { Restyle(FTextAlignment, Value); }
+  // Copy the given cross hair's values into the chart's own (which keeps the chart's change
+  // handling), then repaint by the AutoRedraw rule.
+  void SetCrossHair(Integer chnum, TCrossHair* Value);
+  bool TransparentItems() const { return FTranspItems; }
+  void SetTranspItems(bool Value) { FTranspItems = Value; }
 
   Integer CountAnnos(Integer Tag, Integer TagMask, Integer ItemClass, TrcItem ItemKind) const;
   Integer CountAnnoByClass(const std::vector<Byte>& ClList) const;
@@ -423,6 +513,9 @@ public:
   virtual void SetSuppressPaint(bool Value);
   bool AutoRedraw() const { return FAutoRedraw; }
   void SetAutoRedraw(bool Value) { FAutoRedraw = Value; }
+  // What dragging with the mouse does; the confinement keeps the span while panning.
+  TMouseActMode MouseAction() const { return RcMouseAction; }
+  void SetMouseAction(TMouseActMode Value) { RcMouseAction = Value; }
   void StyleChanged(TObject* Sender);
   void ScalePropsChanged(TObject* Sender);
   void ScaleZoomPan(TObject* Sender) { ScalePropsChanged(Sender); }
@@ -433,7 +526,38 @@ public:
   // ---- ranges and zoom history ----
   // Sets the layer's ranges and those of the layers joined to it, without a history entry or
   // confinement, and recomputes the transforms.
-  void ForceRange(Integer Layer, Double LoX, Double LoY, Double HiX, Double HiY);
+  // One layer only: confinement (when Confine and a confinement is set), the MinRange and
+  // logarithmic guards, the helper axes, a zoom-history entry when StoreZoom and an end was
+  // stored, the transforms. No repaint.
+  void ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                      long double HiY, bool StoreZoom, bool Confine);
+  // The layer (a joined axis keeps its master's range) and every layer joined to it; paints
+  // once unless painting is suppressed.
+  void ForceRange(Integer Layer, long double LoX, long double LoY, long double HiX,
+                  long double HiY, bool StoreZoom = false, bool Confine = false);
+  // Layer 0: every layer. Zero spans are widened, isometric charts recentre Y; one history
+  // entry per layer; repaints.
+  void SetRange(Integer Layer, long double LoX, long double LoY, long double HiX,
+                long double HiY);
+  // The pooled ranges of the given layers (1 ... 16) for each of them.
+  void SetEqualRange(const std::vector<Integer>& Layers) { EqualRange(Layers, true, true); }
+  void SetEqualRangeXOnly(const std::vector<Integer>& Layers) { EqualRange(Layers, true, false); }
+  void SetEqualRangeYOnly(const std::vector<Integer>& Layers) { EqualRange(Layers, false, true); }
+  // Fits the ranges to the data items; Margin and MinRange in per cent; Layer 0 = all layers
+  // (joined layers pool their extents into their masters').
+  void AutoRange(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, true, true);
+  }
+  void AutoRangeXOnly(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, true, false);
+  }
+  void AutoRangeYOnly(Integer Layer, Double Margin, Double MinRange = 0) {
+    AutoRangeAxes(Layer, Margin, MinRange, false, true);
+  }
+  // Stored as given; used by the next forcing with Confine set. All 0 = no confinement.
+  void ConfineZoomRange(Double LoX, Double LoY, Double HiX, Double HiY) {
+    FZoomRange = {LoX, LoY, HiX, HiY};
+  }
   void ZoomStateOnStack();
   void ClearZoomHistory();
   void ZoomHistory(Integer Index);  // -15 ... 0; other values do nothing
@@ -473,6 +597,17 @@ public:
   Double GetTickPosX(Integer ix) const;
   Double GetTickPosY(Integer ix) const;
   TTextLabel* TextLabel(Integer ix) const;
+  // Label ix (1 ... 30); another ix raises ESDLZOdozaError naming the chart.
+  TTextLabel* GetFTextLabel(Integer ix) const;
+  // Copies Value's settings into label ix (the label keeps the chart's change handling).
+  void SetFTextLabel(Integer ix, TTextLabel* Value);
+  // The lowest free label (Mode tlOff) filled and shown; 0 when all 30 are taken.
+  Integer AddTextLabel(Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                       Integer PropertyTemplate);
+  void SetTextLabel(Integer Idx, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                    Integer PropertyTemplate);
+  void HideAllTextLabels();
+  void ClearAllTextLabels();
 
   // ---- appearance (margins, shadow, colours) ----
   Integer LRim() const { return RcLRim; }
@@ -502,6 +637,39 @@ public:
   void SetFillCol(TColor Value) { RcFillCol = Value; }
   const String& Caption() const { return FChartCaption; }
   void SetChartCaption(const String& Value);
+  void SetScaleCol(TColor Value) { Restyle(FChartFrameCol, Value); }
+  TColor GridColor() const { return RcGridCol; }
+  void SetGridCol(TColor Value) { Restyle(RcGridCol, Value); }
+  GridStyleType GridStyle() const { return RcGridStyle; }
+  void SetGridStyle(GridStyleType Value) { Restyle(RcGridStyle, Value); }
+  Double GridDx() const { return RcGridDx; }
+  Double GridDy() const { return RcGridDy; }
+  // Steps below -3 are ignored; -1, -2, -3 choose the logarithmic grid rules.
+  void SetGridDx(Double Value) {
+    if (Value >= kMinGridStep) Restyle(RcGridDx, Value);
+  }
+  void SetGridDy(Double Value) {
+    if (Value >= kMinGridStep) Restyle(RcGridDy, Value);
+  }
+  TShadowStyle ShadowStyle() const { return RcShadowStyle; }
+  void SetShadowStyle(TShadowStyle Value) { Restyle(RcShadowStyle, Value); }
+  TColor ShadowColor() const { return FShadowColor; }
+  void SetShadowColor(TColor Value) { Restyle(FShadowColor, Value); }
+  TColor ShadowBakColor() const { return RcShadowBakCol; }
+  void SetShadowBakColor(TColor Value) { Restyle(RcShadowBakCol, Value); }
+  Integer CaptionPosX() const { return FCaptPosX; }
+  Integer CaptionPosY() const { return FCaptPosY; }
+  void SetCaptPosX(Integer Value) { Restyle(FCaptPosX, Value); }
+  void SetCaptPosY(Integer Value) { Restyle(FCaptPosY, Value); }
+  TAlignment CaptionAlignment() const { return FCaptAlignment; }
+  void SetCaptAlignment(TAlignment Value) { Restyle(FCaptAlignment, Value); }
+  TCaptionAnchorHoriz CaptionAnchorHoriz() const { return FCaptAnchorX; }
+  void SetCaptAnchorX(TCaptionAnchorHoriz Value) { Restyle(FCaptAnchorX, Value); }
+  TCaptionAnchorVert CaptionAnchorVert() const { return FCaptAnchorY; }
+  void SetCaptAnchorY(TCaptionAnchorVert Value) { Restyle(FCaptAnchorY, Value); }
+  Integer CaptionTrim() const { return FCaptTrim; }
+  // 0 keeps the caption whole; other values are clamped to 5 ... 100 (per cent of the width).
+  void SetCaptTrim(Integer Value) { Restyle(FCaptTrim, Value == 0 ? 0 : std::clamp(Value, 5, 100)); }
   TFont* TextFont() const { return FTextFont.get(); }
   TBitmap* ChartBmp() const { return FChartBmp.get(); }
   TBitmap* GrafBmp() const { return FGrafBmp.get(); }
@@ -526,6 +694,24 @@ public:
   void ClearAnnotations();
   void ClearMouseTrace();
   void CrossHairSetPos(Integer chnum, Double x, Double y);
+  void CrossHairSetup(Integer ch, TColor chColor, TCrossHMode Mode, TPenStyle LineType,
+                      Integer LineWidth);
+
+  // ---- item rendering ----
+  // Draws one record (a copy of Item) onto Canvas; (OrigX, OrigY) is the canvas position of
+  // the data area's top-left corner. Only the canvas and the render cache change.
+  void DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
+                                 bool IsAnnotation, const TLongTextArray& LongTexts,
+                                 bool BlackWhite, Integer OrigX, Integer OrigY);
+  void EnterPolyline(Integer x, Integer y, TCanvas* Canvas);
+  void FinishPolyLine(TCanvas* Canvas);
+  // The number of lines of Text; Width is its widest line, TotalHeight lines x LineHeight.
+  Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
+                          Integer& TotalHeight, Integer& LineHeight) const;
+  bool AvoidDuplicateMarks() const { return FAvoidDupMarks; }
+  void SetAvoidDupMarks(bool Value);
+  Integer MinDupMarkDist() const { return FDupMarksMinD; }
+  void SetDupMarksMinD(Integer Value);  // clamped to 1 ... 3
   // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
   // The user draws a rectangle with the left button; false when cancelled.
@@ -588,18 +774,45 @@ protected:
   void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
   void ClearEvents();
+  // Leaves the owner's user list and takes a copy of the shared data.
+  void DetachFromOwner();
+  // The charts to notify after ShowGraf: owner and fellow users, or own users.
+  void NotifySharingCharts();
+  static constexpr Double kMinGridStep = -3;
+  // Stores an appearance value and repaints (when AutoRedraw is set or at design time).
+  template <typename T, typename V>
+  void Restyle(T& Field, V Value) {
+    Field = static_cast<T>(Value);
+    StyleChanged(this);
+  }
+  // Render-cache setters: a change of pen colour, pen style or brush colour ends the open
+  // polyline first.
+  void CachePenColor(TCanvas* Canvas, TColor Color);
+  void CachePenStyle(TCanvas* Canvas, TPenStyle Style);
+  void CacheBrushColor(TCanvas* Canvas, TColor Color);
+  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate.
+  TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+                   bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
+  bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
+  void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
+                    bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
+  void DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY);
+  std::vector<Double> GridPositions(bool IsX) const;
+  void DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY);
+  void DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY);
+  void FillTextLabel(Integer n, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
+                     Integer PropertyTemplate);
+  void RefreshCrossHairs();
 
   // ---- display list ----
-  TRcItemContainer FDataContainer;
-  Integer FNumChartItems = 0;
-  Integer FNumAllocData = 0;
+  // The data display list; charts sharing data hold the same object (see SetUseDataOf).
+  std::shared_ptr<TChartDataList> FData = std::make_shared<TChartDataList>();
   TRcItemContainer FAnnoContainer;
   Integer FNumAnnoItems = 0;
   Integer FNumAllocAnno = 0;
   Integer FAllocSize = 1000;
-  TLongTextArray FLongTextsData, FLongTextsAnno;
-  Integer FNumLongTextsData = 0, FNumLongTextsAnno = 0;
-  std::array<Integer, kNumItemKinds> FItemCount{};
+  TLongTextArray FLongTextsAnno;
+  Integer FNumLongTextsAnno = 0;
   bool FAnnoMode = false;
   bool FAnnoBelowChart = false;
   bool FAnnoTextOnTop = true;
@@ -612,7 +825,6 @@ protected:
   Integer FNumMTrace = 0;
   TColor FColorMTrace = 0xFFFFFF;
   bool FMTraceInvert = true;
-  Integer FLastElemOnShow = 0;
 
   // ---- owned objects ----
   std::array<std::unique_ptr<TCrossHair>, kNumCrossHairs + 1> FCrossHair;
@@ -692,6 +904,15 @@ protected:
   Integer FNumPPa = 0;
   Integer FLastMoveToX = 0, FLastMoveToY = 0;
   std::vector<std::vector<Integer>> FPixMap;
+  // The last world point transformed while items are drawn (a plot's line-to and mark share
+  // their point); cleared whenever the transforms change and before every construction.
+  struct TLastPixel {
+    bool Valid = false;
+    Integer Layer = 0;
+    Double x = 0, y = 0;
+    Integer px = 0, py = 0;
+  };
+  mutable TLastPixel FLastPixel;
 
   // ---- colours kept while a black-and-white copy is made ----
   TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0,
@@ -700,6 +921,25 @@ protected:
       ColBakSclFontY{};
 
 private:
+  // A record with the six fields every primitive fills (kind, layer, class, colour, pen
+  // style, tag) and the current line width; the rest zero.
+  TrcChartItem NewItem(TrcItem Kind, TCoordMode Mode) const;
+  void Store(TrcChartItem Item);  // data items are kept as world coordinates
+  void MoveToIntern(Double x, Double y, TCoordMode Mode);
+  void DrawToIntern(Double x, Double y, TCoordMode Mode);
+  void TextIntern(Double x, Double y, Integer size, const String& txt, Integer dx, Integer dy,
+                  TAlignment Alignment, TCoordMode Mode);
+  void CursorIntern(TrcItem Kind, Double v, TCoordMode Mode);
+  void TwoPoint(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, TCoordMode Mode);
+  void RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style,
+                       TColor Shadow, TColor HiLight, TCoordMode Mode);
+  void SetRangeIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                      long double HiY, bool StoreZoom, bool Confine);
+  void EqualRange(const std::vector<Integer>& Layers, bool DoX, bool DoY);
+  void AutoRangeAxes(Integer Layer, Double Margin, Double MinRange, bool DoX, bool DoY);
+  long double IsoHalfHeight(long double SpanX) const;
+  void ArrowIntern(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, Integer HeadSize,
+                   TCoordMode Mode);
   // Applies the helpers' and settings' wiring of one layer after a reset or a copy.
   void WireLayer(Integer Layer);
   void ResetDisplayList();

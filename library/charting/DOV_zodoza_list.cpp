@@ -63,13 +63,13 @@ void TCustomZOdoza::EmptyContainer(TRcItemContainer& C, Integer& Count, Integer&
 }
 
 void TCustomZOdoza::ResetDisplayList() {
-  EmptyContainer(FDataContainer, FNumChartItems, FNumAllocData);
+  EmptyContainer(FData->Container, FData->Count, FData->Alloc);
   EmptyContainer(FAnnoContainer, FNumAnnoItems, FNumAllocAnno);
-  FLongTextsData.fill("");
+  FData->LongTexts.fill("");
   FLongTextsAnno.fill("");
-  FNumLongTextsData = FNumLongTextsAnno = 0;
-  FItemCount.fill(0);
-  FItemCount[tkNone] = 1;
+  FData->NumLongTexts = FNumLongTextsAnno = 0;
+  FData->ItemCount.fill(0);
+  FData->ItemCount[tkNone] = 1;
   FAllocSize = 1000;
   FItClassVisib.fill(true);
   FAnnoClassVisib.fill(true);
@@ -82,9 +82,9 @@ void TCustomZOdoza::ResetDisplayList() {
 }
 
 void TCustomZOdoza::AppendItem(const TrcChartItem& Item) {
-  TRcItemContainer& c = FAnnoMode ? FAnnoContainer : FDataContainer;
-  Integer& count = FAnnoMode ? FNumAnnoItems : FNumChartItems;
-  Integer& alloc = FAnnoMode ? FNumAllocAnno : FNumAllocData;
+  TRcItemContainer& c = FAnnoMode ? FAnnoContainer : FData->Container;
+  Integer& count = FAnnoMode ? FNumAnnoItems : FData->Count;
+  Integer& alloc = FAnnoMode ? FNumAllocAnno : FData->Alloc;
   if (count >= alloc) {
     // The logical size grows by AllocSize; the vector below it grows geometrically, so many
     // appends cost few copies whatever AllocSize is.
@@ -93,7 +93,7 @@ void TCustomZOdoza::AppendItem(const TrcChartItem& Item) {
   }
   c[static_cast<size_t>(count)] = Item;
   ++count;
-  if (!FAnnoMode && Item.ItemKind < kNumItemKinds) ++FItemCount[Item.ItemKind];
+  if (!FAnnoMode && Item.ItemKind < kNumItemKinds) ++FData->ItemCount[Item.ItemKind];
 }
 
 void TCustomZOdoza::SetAllocSize(Integer Value) {
@@ -102,13 +102,13 @@ void TCustomZOdoza::SetAllocSize(Integer Value) {
 
 // ---- accessors ---------------------------------------------------------------------------------
 TrcChartItem TCustomZOdoza::GetChartItem(Integer idx) const {
-  if (idx < 0 || idx >= FNumChartItems) return NoItem();
-  return FDataContainer[static_cast<size_t>(idx)];
+  if (idx < 0 || idx >= FData->Count) return NoItem();
+  return FData->Container[static_cast<size_t>(idx)];
 }
 
 void TCustomZOdoza::SetChartItem(Integer idx, const TrcChartItem& Item) {
-  if (idx < 0 || idx >= FNumChartItems) return;
-  FDataContainer[static_cast<size_t>(idx)] = Item;
+  if (idx < 0 || idx >= FData->Count) return;
+  FData->Container[static_cast<size_t>(idx)] = Item;
 }
 
 TrcChartItem TCustomZOdoza::GetAnnoItem(Integer idx) const {
@@ -152,11 +152,11 @@ void TCustomZOdoza::SetLongText(TRcItemContainer& C, Integer Count, TLongTextArr
 }
 
 String TCustomZOdoza::GetDataLongText(Integer idx) const {
-  return GetLongText(FDataContainer, FNumChartItems, FLongTextsData, idx);
+  return GetLongText(FData->Container, FData->Count, FData->LongTexts, idx);
 }
 
 void TCustomZOdoza::SetDataLongText(Integer idx, const String& Text) {
-  SetLongText(FDataContainer, FNumChartItems, FLongTextsData, FNumLongTextsData, idx, Text);
+  SetLongText(FData->Container, FData->Count, FData->LongTexts, FData->NumLongTexts, idx, Text);
 }
 
 String TCustomZOdoza::GetAnnoLongText(Integer idx) const {
@@ -241,16 +241,16 @@ Integer TCustomZOdoza::SearchAnnoItem(Integer StartIx, Integer Tag, Integer TagM
 Integer TCustomZOdoza::SearchDataItem(Integer StartIx, Integer Tag, Integer TagMask,
                                       Integer ItemClass, TrcItem ItemKind) const {
   if (StartIx < 0) return -1;
-  for (Integer i = StartIx; i < FNumChartItems; ++i)
-    if (Matches(FDataContainer[static_cast<size_t>(i)], Tag, TagMask, ItemClass, ItemKind))
+  for (Integer i = StartIx; i < FData->Count; ++i)
+    if (Matches(FData->Container[static_cast<size_t>(i)], Tag, TagMask, ItemClass, ItemKind))
       return i;
   return -1;
 }
 
 unsigned TCustomZOdoza::FindUsedLayers() const {
   unsigned set = 0;
-  for (Integer i = 0; i < FNumChartItems; ++i) {
-    const Integer l = FDataContainer[static_cast<size_t>(i)].Layer;
+  for (Integer i = 0; i < FData->Count; ++i) {
+    const Integer l = FData->Container[static_cast<size_t>(i)].Layer;
     if (l >= 1 && l <= kNumLayers) set |= 1u << l;
   }
   return set;
@@ -268,8 +268,8 @@ void TCustomZOdoza::LLCalcExtents(Integer Layer, Double Margin, Double MinRange,
     if (y > ymax) ymax = y;
   };
   bool any = false;
-  for (Integer i = 0; i < FNumChartItems; ++i) {
-    const TrcChartItem& it = FDataContainer[static_cast<size_t>(i)];
+  for (Integer i = 0; i < FData->Count; ++i) {
+    const TrcChartItem& it = FData->Container[static_cast<size_t>(i)];
     if (it.Layer != Layer) continue;
     any = true;
     if (!IsRelativePixelItem(it.ItemKind)) widen(it.x, it.y);
@@ -281,37 +281,36 @@ void TCustomZOdoza::LLCalcExtents(Integer Layer, Double Margin, Double MinRange,
   }
   if (!any) {
     xmin = ymin = xmax = ymax = 0;
-  } else {
-    const Double m = Margin / 100;
-    auto margin = [m](Double& lo, Double& hi, bool log) {
-      if (!log) {
-        const Double g = m * (hi - lo);
-        lo -= g;
-        hi += g;
-        return;
-      }
-      // A span in decades needs positive ends; without them the margin is left out.
-      if (hi <= 0) return;
-      const Double r = lo > 0 ? hi / lo : hi;
-      const Double h = std::log(r);
-      hi *= std::exp(m * h);
-      lo *= std::exp(-m * h);
-    };
-    const TScaleProps* px = GetScalePropsX(Layer);
-    const TScaleProps* py = GetScalePropsY(Layer);
-    margin(xmin, xmax, px->Logarithmic());
-    margin(ymin, ymax, py->Logarithmic());
+    return;
   }
-  auto minRange = [MinRange](Double& lo, Double& hi) {
-    const Double c = MinRange * ((hi + lo) / 2) / 100;
-    if (c > std::fabs(hi - lo)) {
-      lo -= c;
-      hi += c;
-    }
-  };
-  minRange(xmin, xmax);
-  minRange(ymin, ymax);
+  ZOdozaMath::WidenExtent(xmin, xmax, GetScalePropsX(Layer)->Logarithmic(), Margin, MinRange,
+                          false);
+  ZOdozaMath::WidenExtent(ymin, ymax, GetScalePropsY(Layer)->Logarithmic(), Margin, MinRange,
+                          false);
 }
+
+namespace ZOdozaMath {
+void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRange,
+                 bool BothEndsPositive) {
+  const Double m = Margin / 100;
+  if (!Log) {
+    const Double g = m * (hi - lo);
+    lo -= g;
+    hi += g;
+  } else if (hi > 0 && (lo > 0 || !BothEndsPositive)) {
+    // A span in decades needs positive ends; without them the margin is left out.
+    const Double r = lo > 0 ? hi / lo : hi;
+    const Double h = std::log(r);
+    hi *= std::exp(m * h);
+    lo *= std::exp(-m * h);
+  }
+  const Double c = MinRange * ((hi + lo) / 2) / 100;
+  if (c > std::fabs(hi - lo)) {
+    lo -= c;
+    hi += c;
+  }
+}
+}  // namespace ZOdozaMath
 
 void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY,
                                  Double RangeHiX, Double RangeHiY, Double& MinX, Double& MinY,
@@ -325,8 +324,8 @@ void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY
     if (y < MinY) MinY = y;
     if (y > MaxY) MaxY = y;
   };
-  for (Integer i = 0; i < FNumChartItems; ++i) {
-    const TrcChartItem& it = FDataContainer[static_cast<size_t>(i)];
+  for (Integer i = 0; i < FData->Count; ++i) {
+    const TrcChartItem& it = FData->Container[static_cast<size_t>(i)];
     if (Layer != 0 && it.Layer != Layer) continue;
     if (!IsRelativePixelItem(it.ItemKind)) count(it.x, it.y);
     if (HasSecondPoint(it.ItemKind)) count(it.x2, it.y2);
@@ -335,8 +334,8 @@ void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY
 
 // ---- transforming stored items -----------------------------------------------------------------
 void TCustomZOdoza::ScaleItem(Integer Item, Double kx, Double dx, Double ky, Double dy) {
-  if (Item < 0 || Item >= FNumChartItems) return;
-  TrcChartItem& it = FDataContainer[static_cast<size_t>(Item)];
+  if (Item < 0 || Item >= FData->Count) return;
+  TrcChartItem& it = FData->Container[static_cast<size_t>(Item)];
   it.x = kx * it.x + dx;
   it.y = ky * it.y + dy;
   if (HasSecondPoint(it.ItemKind) || it.ItemKind == tkEllipse || it.ItemKind == tkArc) {
@@ -347,7 +346,7 @@ void TCustomZOdoza::ScaleItem(Integer Item, Double kx, Double dx, Double ky, Dou
 
 void TCustomZOdoza::ScaleSelectedItems(Double kx, Double dx, Double ky, Double dy,
                                        Integer ClassNumber) {
-  for (Integer i = 0; i < FNumChartItems; ++i)
-    if (FDataContainer[static_cast<size_t>(i)].ItemClass == ClassNumber)
+  for (Integer i = 0; i < FData->Count; ++i)
+    if (FData->Container[static_cast<size_t>(i)].ItemClass == ClassNumber)
       ScaleItem(i, kx, dx, ky, dy);
 }

@@ -261,9 +261,11 @@ void TJointLayers::SetControlled(std::array<Integer, kNumLayers + 1>& Table, boo
     TScaleProps* ox = FOwner->GetScalePropsX(Index);
     TScaleProps* oy = FOwner->GetScalePropsY(Index);
     if (IsX)
-      FOwner->ForceRange(Index, mx->RangeLow(), oy->RangeLow(), mx->RangeHigh(), oy->RangeHigh());
+      FOwner->ForceRngIntern(Index, mx->RangeLow(), oy->RangeLow(), mx->RangeHigh(), oy->RangeHigh(),
+                             false, false);
     else
-      FOwner->ForceRange(Index, ox->RangeLow(), my->RangeLow(), ox->RangeHigh(), my->RangeHigh());
+      FOwner->ForceRngIntern(Index, ox->RangeLow(), my->RangeLow(), ox->RangeHigh(), my->RangeHigh(),
+                             false, false);
   }
   Changed();
 }

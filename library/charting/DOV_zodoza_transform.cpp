@@ -1,6 +1,7 @@
 // World-to-pixel transforms of the chart's layers and the unit's small numeric helpers.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "DOV_zodoza.h"
 
@@ -10,9 +11,16 @@ constexpr long double kMaxPixel = 2147483647.0L;
 constexpr Integer kMaxDrawPixel = 30000;
 const char* const kNegativeLogAxis = "Logarithmic axis must not be negative.";
 
+// Nearest integer, halves to even, as nearbyint in the default rounding mode: adding and
+// taking away 1.5 * 2^63 leaves the 80-bit sum's rounding to the FPU (|p| <= 2^31 here),
+// without the library call that saves and restores the floating-point environment.
 Integer RoundPixel(long double p) {
-  p = std::clamp(p, -kMaxPixel, kMaxPixel);
-  return static_cast<Integer>(std::nearbyint(p));
+  static_assert(std::numeric_limits<long double>::digits == 64);
+  constexpr long double kRoundMagic = 0x1.8p63L;
+  if (!(p > -kMaxPixel)) return p != p ? 0 : static_cast<Integer>(-kMaxPixel);
+  if (p > kMaxPixel) p = kMaxPixel;
+  const long double shifted = p + kRoundMagic;
+  return static_cast<Integer>(shifted - kRoundMagic);
 }
 }  // namespace
 
@@ -52,6 +60,7 @@ String FixedWidthNumber(Double x, Integer w, Integer d) {
 
 void TCustomZOdoza::AdjustScaling() {
   if (IsLoading()) return;
+  FLastPixel.Valid = false;
   const Integer W = DataWidth(), H = DataHeight();
   for (Integer n = 1; n <= kNumLayers; ++n) {
     const TScaleProps* px = FScalePropsX[n].get();

@@ -42,6 +42,25 @@ public:
     C->MoveTo(X0 + it->X, Y0 + it->Y);
     for (++it; it != pts.end(); ++it) C->LineTo(X0 + it->X, Y0 + it->Y);
   }
+  // A thin solid copying pen paints exactly the pixels of a closed square path, so the
+  // outline can be written as one pixel set (plot marks are drawn per data point).
+  bool PlainPen() const {
+    const TPen* pen = C->Pen();
+    return pen->Style() == psSolid && pen->Width() <= 1 && pen->Mode() == pmCopy;
+  }
+  // The pixels and the end pen position of Path(-n,-n  -n,n  n,n  n,-n  -n,-n).
+  void SquareOutline(int n) {
+    TPoint pts[4 * 3 * 2];
+    int k = 0;
+    for (int i = -n; i < n; ++i) {
+      pts[k++] = TPoint{X0 - n, Y0 + i};
+      pts[k++] = TPoint{X0 + i, Y0 + n};
+      pts[k++] = TPoint{X0 + n, Y0 - i};
+      pts[k++] = TPoint{X0 - i, Y0 - n};
+    }
+    C->SetPixels(pts, k, C->Pen()->Color());
+    C->MoveTo(X0 - n, Y0 - n);
+  }
   void Rect(int x1, int y1, int x2, int y2, bool filled) {
     Shape(filled, [&] { C->Rectangle(X0 + x1, Y0 + y1, X0 + x2, Y0 + y2); });
   }
@@ -130,7 +149,8 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
     }
     case 10: case 11: case 12: {
       const int n = Mark - 9;
-      p.Path({{-n, -n}, {-n, n}, {n, n}, {n, -n}, {-n, -n}});
+      if (!printer && p.PlainPen()) p.SquareOutline(n);
+      else p.Path({{-n, -n}, {-n, n}, {n, n}, {n, -n}, {-n, -n}});
       break;
     }
     case 13:

@@ -134,6 +134,14 @@ Pattern PatternOf(TPenStyle s) {
 
 bool ThinPen(const TPen& p) { return p.Width() <= 1; }
 
+// a * b / c for non-negative distances of up to 33 bits: in 64 bits when the product fits
+// (the common case; a 128-bit division costs as much as drawing a short segment).
+constexpr long long kSmallFactor = 1LL << 30;
+inline long long MulDiv(long long a, long long b, long long c) {
+  if (a < kSmallFactor && b < kSmallFactor) return a * b / c;
+  return static_cast<long long>(__int128(a) * b / c);
+}
+
 // Rasterises the segment a..b without its end point, calling plot(x, y) for every pixel
 // inside area whose pattern step is on. Steps are counted from *step, which advances by the
 // segment's length, so a dash pattern runs on along a polyline. The minor coordinate at
@@ -166,16 +174,35 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
     long long mFirst = sMin > 0 ? mlo - min0 : min0 - mhi;  // minor distance to enter
     long long mLast = sMin > 0 ? mhi - min0 : min0 - mlo;   // minor distance to leave
     if (mLast < 0) return;
-    using Wide = __int128;  // products of two 33-bit distances
-    if (mFirst > 0) k0 = std::max(k0, static_cast<long long>(Wide(2 * mFirst - 1) * D / (2 * dm)) - 1);
-    k1 = std::min<long long>(k1, static_cast<long long>(Wide(2 * mLast + 1) * D / (2 * dm)) + 1);
+    if (mFirst > 0) k0 = std::max(k0, MulDiv(2 * mFirst - 1, D, 2 * dm) - 1);
+    k1 = std::min<long long>(k1, MulDiv(2 * mLast + 1, D, 2 * dm) + 1);
     k0 = std::max(k0, 0LL);
     k1 = std::min(k1, n - 1);
     if (k0 > k1) return;
   }
+  if (dm == 0) {
+    // Parallel to an axis (most segments of a dense plot): no minor steps to follow.
+    if (min0 < mlo || min0 > mhi) return;
+    const int mn = static_cast<int>(min0);
+    for (long long k = k0; k <= k1; ++k) {
+      if (pat.Runs != nullptr && !pat.On(base + k)) continue;
+      const int maj = static_cast<int>(maj0 + sMaj * k);
+      if (xMajor) plot(maj, mn);
+      else plot(mn, maj);
+    }
+    return;
+  }
   long long twoD = 2 * D;
-  __int128 num = __int128(2) * k0 * dm + D;
-  long long off = static_cast<long long>(num / twoD), rem = static_cast<long long>(num % twoD);
+  long long off, rem;
+  if (k0 < kSmallFactor && dm < kSmallFactor && D < kSmallFactor) {
+    const long long num = 2 * k0 * dm + D;
+    off = num / twoD;
+    rem = num % twoD;
+  } else {
+    const __int128 num = __int128(2) * k0 * dm + D;
+    off = static_cast<long long>(num / twoD);
+    rem = static_cast<long long>(num % twoD);
+  }
   for (long long k = k0; k <= k1; ++k) {
     long long maj = maj0 + sMaj * k, mn = min0 + sMin * off;
     if (mn >= mlo && mn <= mhi && pat.On(base + k)) {
@@ -300,9 +327,22 @@ void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
   if (area.isEmpty()) return;
   Pattern pat = PatternOf(d.Pen.Style());
   long long step = 0;
-  Surface s(*d.Image);
   std::uint32_t c = Rgb(d.Pen.Color());
   TPenMode mode = d.Pen.Mode();
+  const QImage::Format fmt = d.Image->format();
+  if (mode == pmCopy && pat.Runs == nullptr &&
+      (fmt == QImage::Format_RGB32 || fmt == QImage::Format_ARGB32 ||
+       fmt == QImage::Format_ARGB32_Premultiplied)) {
+    // The common case of a solid copying pen on a 32-bit image: straight word writes.
+    auto* bits = reinterpret_cast<std::uint32_t*>(d.Image->bits());
+    const qsizetype stride = d.Image->bytesPerLine() / 4;
+    const std::uint32_t word = 0xFF000000u | c;
+    auto put = [&](int x, int y) { bits[static_cast<qsizetype>(y) * stride + x] = word; };
+    for (int i = 0; i + 1 < n; ++i) ThinSegment(pts[i], pts[i + 1], area, pat, &step, put);
+    if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, put);
+    return;
+  }
+  Surface s(*d.Image);
   auto plot = [&](int x, int y) { s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c)); };
   for (int i = 0; i + 1 < n; ++i) ThinSegment(pts[i], pts[i + 1], area, pat, &step, plot);
   if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, plot);
@@ -699,8 +739,11 @@ void TCanvas::SetPixels(const TPoint* Points, int Count, TColor Color) {
   if (area.isEmpty() || Count <= 0) return;
   Surface s(*d->Image);
   const auto rgb = Rgb(Color);
-  for (int i = 0; i < Count; ++i)
-    if (area.contains(Points[i].X, Points[i].Y)) s.Write(Points[i].X, Points[i].Y, rgb);
+  const int x0 = area.left(), x1 = area.right(), y0 = area.top(), y1 = area.bottom();
+  for (int i = 0; i < Count; ++i) {
+    const int x = Points[i].X, y = Points[i].Y;
+    if (x >= x0 && x <= x1 && y >= y0 && y <= y1) s.Write(x, y, rgb);
+  }
   Changed();
 }
 

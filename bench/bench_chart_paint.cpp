@@ -1,0 +1,67 @@
+// Painting the noise plot's chart (50,000 samples, a line and an open square at each): a full
+// paint, one pan step (the range moves by 1 % and the chart paints once), and moving the cross
+// hair alone (the cached data area is copied again, nothing is rebuilt).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "Forms.h"
+#include "chart_noise_scene.h"
+
+namespace {
+
+struct Scene {
+  TCustomZOdoza chart{nullptr};
+  Scene() {
+    bench_scene::BuildChart(chart);
+    chart.SetSuppressPaint(false);
+  }
+};
+
+void FullPaint(benchmark::State& State) {
+  Scene s;
+  for (auto _ : State) s.chart.Repaint();
+  State.SetItemsProcessed(State.iterations() * bench_scene::kSamples);
+}
+BENCHMARK(FullPaint)->Unit(benchmark::kMillisecond);
+
+void PanStep(benchmark::State& State) {
+  Scene s;
+  const double span = bench_scene::kSamples - 1, step = span / 100;
+  double shift = 0;
+  for (auto _ : State) {
+    shift = shift == 0 ? step : 0;
+    s.chart.SetSuppressPaint(true);
+    s.chart.Scale1X()->SetRangeLow(shift);
+    s.chart.Scale1X()->SetRangeHigh(shift + span);
+    s.chart.SetSuppressPaint(false);  // one paint
+  }
+}
+BENCHMARK(PanStep)->Unit(benchmark::kMillisecond);
+
+// Argument 0: AutoRedraw off, only the cross-hair refresh; 1: AutoRedraw on, the cross hair's
+// own change repaints the whole chart first.
+void CrossHairMove(benchmark::State& State) {
+  Scene s;
+  s.chart.SetAutoRedraw(State.range(0) != 0);
+  double x = 1000;
+  for (auto _ : State) {
+    x = x == 1000 ? 2000 : 1000;
+    s.chart.CrossHairSetPos(1, x, 40);
+  }
+}
+BENCHMARK(CrossHairMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  Application->Initialize(argc, argv);
+  ::benchmark::Initialize(&argc, argv);
+  if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  ::benchmark::RunSpecifiedBenchmarks();
+  ::benchmark::Shutdown();
+  Application->DestroyComponents();
+  return 0;
+}

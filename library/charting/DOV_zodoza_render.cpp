@@ -1,0 +1,562 @@
+// Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
+// cache (canvas attributes set only on change), the 200-point polyline batch, texts and the
+// duplicate-mark map.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "DOV_zodoza.h"
+
+namespace {
+constexpr TColor kBlack = 0x000000;
+constexpr TColor kSilver = 0xC0C0C0;
+constexpr TColor kWhite = 0xFFFFFF;
+constexpr Integer kMaxDrawPixel = 30000;
+constexpr Double kArrowBarbAngle = 0.3490658503988659;  // 20 degrees
+constexpr Double kArcAngleUnit = 1e-8;                  // radian per unit of Param1/Param2
+constexpr Double kArcRayLength = 1e8;                   // pixels
+constexpr Integer kEBarTickHalf = 3;
+constexpr Double kMaxTextOffs = 2147483647.0;
+
+Integer ClampPixel(long long v) {
+  return static_cast<Integer>(std::clamp<long long>(v, -kMaxDrawPixel, kMaxDrawPixel));
+}
+
+// Halves to even; values beyond the int range end at the clamp.
+long long RoundToPixel(Double v) {
+  if (!(v == v)) return 0;
+  return static_cast<long long>(std::nearbyint(std::clamp(v, -4e18, 4e18)));
+}
+
+TPoint Clamped(long long x, long long y) { return Point(ClampPixel(x), ClampPixel(y)); }
+
+bool InRange(Double v, Double a, Double b) { return a <= b ? (v >= a && v <= b) : (v >= b && v <= a); }
+
+bool Overlaps(Double lo, Double hi, Double a, Double b) {
+  return hi >= std::min(a, b) && lo <= std::max(a, b);
+}
+
+bool IsTextKind(TrcItem k) { return k == tkText || k == tkTextOfs; }
+
+// Coordinate roles of a kind in a mode: which coordinates of the first and second point are
+// world coordinates.
+struct TRoles {
+  bool x1 = true, y1 = true, x2 = true, y2 = true;
+};
+
+TRoles RolesOf(TrcItem Kind, TCoordMode Mode) {
+  TRoles r;
+  const auto both = [&](bool w1, bool w2) {
+    r.x1 = r.y1 = w1;
+    r.x2 = r.y2 = w2;
+  };
+  switch (Kind) {
+    case tkLine: case tkRect: case tkRectFrame: case tkArrow: case tkDoubleArrow:
+    case tkLineto: case tkText: case tkMoveTo: case tkCursorVert: case tkCursorHoriz:
+      switch (Mode) {
+        case cmAllWorld: both(true, true); break;
+        case cmAllScreen: both(false, false); break;
+        case cmWorldMainScreenSec: both(true, false); break;
+        case cmScreenMainWorldSec: both(false, true); break;
+        case cmXScreenYWorld: r.x1 = r.x2 = false; r.y1 = r.y2 = true; break;
+        case cmXWorldYScreen: r.x1 = r.x2 = true; r.y1 = r.y2 = false; break;
+      }
+      // A single point is world in the "world main" mode, screen in the other.
+      if (Kind == tkLineto || Kind == tkText || Kind == tkMoveTo || Kind == tkCursorVert ||
+          Kind == tkCursorHoriz) {
+        r.x2 = r.x1;
+        r.y2 = r.y1;
+      }
+      break;
+    case tkMarkAt: both(Mode == cmAllWorld, Mode == cmAllWorld); break;
+    default: break;  // always world
+  }
+  return r;
+}
+
+// The two corners sorted, the larger moved out by one so that both belong to the shape.
+TRect InclusiveBox(TPoint a, TPoint b) {
+  return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
+              std::max(a.Y, b.Y) + 1);
+}
+}  // namespace
+
+// ---- render cache --------------------------------------------------------------------------------
+void TCustomZOdoza::CachePenColor(TCanvas* Canvas, TColor Color) {
+  if (Color == FLastPenCol) return;
+  FinishPolyLine(Canvas);
+  Canvas->Pen()->SetColor(Color);
+  FLastPenCol = Color;
+}
+
+void TCustomZOdoza::CachePenStyle(TCanvas* Canvas, TPenStyle Style) {
+  if (Style == FLastPenStyle) return;
+  FinishPolyLine(Canvas);
+  Canvas->Pen()->SetStyle(Style);
+  FLastPenStyle = Style;
+}
+
+void TCustomZOdoza::CacheBrushColor(TCanvas* Canvas, TColor Color) {
+  if (Color == FLastBrushCol) return;
+  FinishPolyLine(Canvas);
+  Canvas->Brush()->SetColor(Color);
+  FLastBrushCol = Color;
+}
+
+void TCustomZOdoza::SetAvoidDupMarks(bool Value) {
+  if (Value == FAvoidDupMarks) return;
+  FAvoidDupMarks = Value;
+  Paint();
+}
+
+void TCustomZOdoza::SetDupMarksMinD(Integer Value) {
+  if (Value == FDupMarksMinD) return;
+  FDupMarksMinD = std::clamp(Value, 1, 3);
+  Paint();
+}
+
+// ---- polyline batch --------------------------------------------------------------------------
+void TCustomZOdoza::EnterPolyline(Integer x, Integer y, TCanvas* Canvas) {
+  if (FNumPPa == 0) FPPa[FNumPPa++] = Point(FLastMoveToX, FLastMoveToY);
+  FPPa[FNumPPa++] = Point(x, y);
+  if (FNumPPa == kPolylineBatch) {
+    FinishPolyLine(Canvas);
+    FPPa[FNumPPa++] = Point(x, y);
+  }
+}
+
+void TCustomZOdoza::FinishPolyLine(TCanvas* Canvas) {
+  if (FNumPPa == 0) return;
+  Canvas->Polyline(FPPa.data(), FNumPPa);
+  const TPoint last = FPPa[FNumPPa - 1];
+  Canvas->MoveTo(last.X, last.Y);
+  FLastMoveToX = last.X;
+  FLastMoveToY = last.Y;
+  FNumPPa = 0;
+}
+
+Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
+                                       Integer& TotalHeight, Integer& LineHeight) const {
+  Integer lines = 1;
+  Width = 0;
+  size_t start = 0;
+  for (;;) {
+    const size_t lf = Text.find('\n', start);
+    const String line = Text.substr(start, lf == String::npos ? String::npos : lf - start);
+    Width = std::max(Width, Canvas->TextWidth(line));
+    if (lf == String::npos) break;
+    ++lines;
+    start = lf + 1;
+  }
+  if (Width == 0) Width = Canvas->TextWidth(Text);
+  LineHeight = Canvas->TextHeight(Text) + 1;
+  TotalHeight = lines * LineHeight;
+  return lines;
+}
+
+// ---- positions -------------------------------------------------------------------------------
+TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld,
+                                bool YWorld, bool ScreenFromOrigin, Integer OrigX,
+                                Integer OrigY) const {
+  long long px = 0, py = 0;
+  if (XWorld || YWorld) {
+    TLastPixel& last = FLastPixel;
+    if (!last.Valid || last.Layer != It.Layer || last.x != x || last.y != y) {
+      R2M(It.Layer, x, y, last.px, last.py);
+      last = {true, It.Layer, x, y, last.px, last.py};
+    }
+    const Integer wx = last.px, wy = last.py;
+    px = static_cast<long long>(wx) - RcLRim + OrigX;
+    py = static_cast<long long>(wy) - RcTRim + OrigY;
+  }
+  if (!XWorld) px = RoundToPixel(x) + (ScreenFromOrigin ? OrigX : 0);
+  if (!YWorld) py = RoundToPixel(y) + (ScreenFromOrigin ? OrigY : 0);
+  return Clamped(px, py);
+}
+
+bool TCustomZOdoza::MarkIsDuplicate(Integer px, Integer py, Integer Code) {
+  const Integer d = FDupMarksMinD;
+  const Integer cols = static_cast<Integer>(FPixMap.size());
+  const auto cell = [&](Integer cx, Integer cy) -> Integer* {
+    if (cx < 0 || cx >= cols) return nullptr;
+    auto& column = FPixMap[cx];
+    if (cy < 0 || cy >= static_cast<Integer>(column.size())) return nullptr;
+    return &column[cy];
+  };
+  if (const Integer* c = cell(px + d, py + d); c != nullptr && *c == Code) return true;
+  for (Integer cx = px; cx <= px + 2 * d; ++cx)
+    for (Integer cy = py; cy <= py + 2 * d; ++cy)
+      if (Integer* c = cell(cx, cy)) *c = Code;
+  return false;
+}
+
+// ---- one record --------------------------------------------------------------------------------
+void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item,
+                                              Integer Index, bool IsAnnotation,
+                                              const TLongTextArray& LongTexts,
+                                              bool BlackWhite, Integer OrigX, Integer OrigY) {
+  const TrcChartItem it = Item;
+  const TrcItem kind = it.ItemKind;
+  const TColor penCol = BlackWhite ? kBlack : it.Color;
+  const TColor textBack = BlackWhite ? kWhite : it.FillColor;
+  const TColor fillCol = BlackWhite ? kSilver : it.FillColor;
+  if (it.LWid != FLastLWidth && !IsTextKind(kind)) {
+    FinishPolyLine(Canvas);
+    Canvas->Pen()->SetWidth(it.LWid);
+    FLastLWidth = it.LWid;
+  }
+  const TRoles roles = RolesOf(kind, it.CoordMode);
+  const bool fromOrigin = kind == tkMarkAt || kind == tkLine || kind == tkRectFrame;
+  const auto P1 = [&] {
+    return ItemPixel(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+  };
+  const auto P2 = [&] {
+    return ItemPixel(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+  };
+  const auto World = [&](Double x, Double y) {
+    return ItemPixel(it, x, y, true, true, false, OrigX, OrigY);
+  };
+  // Pen, style and brush of the outline-and-fill kinds.
+  const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
+    CachePenColor(Canvas, penCol);
+    CachePenStyle(Canvas, it.PenStyle);
+    CacheBrushColor(Canvas, Fill);
+    Canvas->Brush()->SetStyle(Hollow ? bsClear : bsSolid);
+  };
+  const auto Dot = [&](TPoint p) { Canvas->SetPixel(p.X, p.Y, FLastPenCol); };
+  const auto Segment = [&](TPoint a, TPoint b) {
+    Canvas->MoveTo(a.X, a.Y);
+    Canvas->LineTo(b.X, b.Y);
+  };
+  const auto Box = [&](TPoint a, TPoint b, bool Hollow) {
+    ShapeStyle(fillCol, Hollow);
+    if (a.X == b.X && a.Y == b.Y) {
+      Dot(a);
+    } else {
+      const TRect r = InclusiveBox(a, b);
+      Canvas->Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    }
+    Canvas->Brush()->SetStyle(bsSolid);
+  };
+
+  if (kind != tkLineto && kind != tkLineRelPix && kind != tkMoveRelPix) FinishPolyLine(Canvas);
+
+  switch (kind) {
+    case tkNone: case tkEverything: case tkNotMoveTo: break;
+
+    case tkMarkAt: {
+      bool inside;
+      if (roles.x1) {
+        const TScaleProps* sx = FScalePropsX[ClampLayer(it.Layer)].get();
+        const TScaleProps* sy = FScalePropsY[ClampLayer(it.Layer)].get();
+        inside = InRange(it.x, sx->RangeLow(), sx->RangeHigh()) &&
+                 InRange(it.y, sy->RangeLow(), sy->RangeHigh());
+      } else {
+        inside = it.x >= 0 && it.x <= Width() - RcRRim - RcLRim && it.y >= 0 &&
+                 it.y <= Height() - RcBRim - RcTRim;
+      }
+      if (!inside) break;
+      const TPoint p = P1();
+      if (FAvoidDupMarks && MarkIsDuplicate(p.X, p.Y, it.Param3)) break;
+      CachePenColor(Canvas, penCol);
+      DrawMarkOnCanvas(Canvas, static_cast<Byte>(it.Param3), p.X, p.Y);
+      break;
+    }
+
+    case tkLine: case tkLineOffs: {
+      CachePenColor(Canvas, penCol);
+      CachePenStyle(Canvas, it.PenStyle);
+      CacheBrushColor(Canvas, it.FillColor);
+      TPoint a, b;
+      if (kind == tkLine) {
+        a = P1();
+        b = P2();
+      } else {
+        a = World(it.x, it.y);
+        b = World(it.x2, it.y2);
+        a = Clamped(static_cast<long long>(a.X) + it.Param1, static_cast<long long>(a.Y) + it.Param2);
+        b = Clamped(static_cast<long long>(b.X) + it.Param1, static_cast<long long>(b.Y) + it.Param2);
+      }
+      if (a.X == b.X && a.Y == b.Y) Dot(a);
+      else Segment(a, b);
+      break;
+    }
+
+    case tkLineto: case tkLineRelPix: {
+      CachePenColor(Canvas, penCol);
+      CachePenStyle(Canvas, it.PenStyle);
+      CacheBrushColor(Canvas, it.FillColor);
+      TPoint p;
+      if (kind == tkLineto) {
+        p = P1();
+      } else {
+        const TPoint pos = Canvas->PenPos();
+        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+      }
+      EnterPolyline(p.X, p.Y, Canvas);
+      break;
+    }
+
+    case tkMoveTo: case tkMoveRelPix: {
+      TPoint p;
+      if (kind == tkMoveTo) {
+        p = P1();
+      } else {
+        const TPoint pos = Canvas->PenPos();
+        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+        FinishPolyLine(Canvas);
+      }
+      Canvas->MoveTo(p.X, p.Y);
+      FLastMoveToX = p.X;
+      FLastMoveToY = p.Y;
+      break;
+    }
+
+    case tkLineRelPixOrig: {
+      CachePenColor(Canvas, penCol);
+      CachePenStyle(Canvas, it.PenStyle);
+      CacheBrushColor(Canvas, it.FillColor);
+      const TPoint s = World(it.x, it.y);
+      FLastMoveToX = s.X;
+      FLastMoveToY = s.Y;
+      const TPoint e = Clamped(s.X + RoundToPixel(it.x2), s.Y + RoundToPixel(it.y2));
+      EnterPolyline(e.X, e.Y, Canvas);
+      break;
+    }
+
+    case tkRect: Box(P1(), P2(), it.Transp != 0); break;
+
+    case tkEllipse: case tkArc: {
+      const TPoint a = World(it.x - it.x2, it.y + it.y2);
+      const TPoint b = World(it.x + it.x2, it.y - it.y2);
+      if (kind == tkEllipse) ShapeStyle(fillCol, it.Transp != 0);
+      else ShapeStyle(fillCol, true);
+      if (a.X == b.X && a.Y == b.Y) {
+        Dot(a);
+      } else {
+        const TRect r = InclusiveBox(a, b);
+        if (kind == tkEllipse) {
+          Canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom);
+        } else {
+          const TPoint c = World(it.x, it.y);
+          const Double a1 = it.Param1 * kArcAngleUnit, a2 = it.Param2 * kArcAngleUnit;
+          Canvas->Arc(r.Left, r.Top, r.Right, r.Bottom,
+                      c.X + static_cast<int>(RoundToPixel(std::cos(a1) * kArcRayLength)),
+                      c.Y - static_cast<int>(RoundToPixel(std::sin(a1) * kArcRayLength)),
+                      c.X + static_cast<int>(RoundToPixel(std::cos(a2) * kArcRayLength)),
+                      c.Y - static_cast<int>(RoundToPixel(std::sin(a2) * kArcRayLength)));
+        }
+      }
+      Canvas->Brush()->SetStyle(bsSolid);
+      break;
+    }
+
+    case tkRectRelPix: {
+      const TPoint c = World(it.x, it.y);
+      Box(Clamped(static_cast<long long>(c.X) - it.Param1, static_cast<long long>(c.Y) - it.Param2),
+          Clamped(static_cast<long long>(c.X) + it.Param1, static_cast<long long>(c.Y) + it.Param2),
+          it.Transp != 0);
+      break;
+    }
+
+    case tkRectFrame: {
+      const TPoint a = P1(), b = P2();
+      const TColor frameFill = BlackWhite ? kSilver : it.FillColor;
+      CachePenColor(Canvas, frameFill);
+      CachePenStyle(Canvas, psSolid);
+      CacheBrushColor(Canvas, frameFill);
+      Canvas->Brush()->SetStyle(bsSolid);
+      if (a.X == b.X && a.Y == b.Y) {
+        Dot(a);
+        break;
+      }
+      const Integer x1 = std::min(a.X, b.X), x2 = std::max(a.X, b.X);
+      const Integer y1 = std::min(a.Y, b.Y), y2 = std::max(a.Y, b.Y);
+      Canvas->Rectangle(x1, y1, x2, y2);
+      const auto Edges = [&](TColor Col, std::initializer_list<TPoint> pts) {
+        CachePenColor(Canvas, Col);
+        const TPoint* p = pts.begin();
+        Canvas->MoveTo(p->X, p->Y);
+        for (++p; p != pts.end(); ++p) Canvas->LineTo(p->X, p->Y);
+      };
+      const TColor sh = it.ShadowColor, hi = it.HiLightColor;
+      const auto Outlines = [&](TColor First, TColor Second) {
+        Edges(First, {Point(x1 + 1, y2), Point(x1 + 1, y1 + 1), Point(x2, y1 + 1), Point(x2, y2),
+                      Point(x1 + 1, y2)});
+        Edges(Second, {Point(x1, y2 - 1), Point(x1, y1), Point(x2 - 1, y1),
+                       Point(x2 - 1, y2 - 1), Point(x1, y2 - 1)});
+      };
+      switch (static_cast<TFrameStyle>(it.FrameStyle)) {
+        case fsLowered:
+          Edges(sh, {Point(x1, y2), Point(x1, y1), Point(x2, y1)});
+          Edges(hi, {Point(x2, y1), Point(x2, y2), Point(x1, y2)});
+          break;
+        case fsRaised:
+          Edges(hi, {Point(x1, y2), Point(x1, y1), Point(x2, y1)});
+          Edges(sh, {Point(x2, y1), Point(x2, y2), Point(x1, y2)});
+          break;
+        case fsEmbossed: Outlines(sh, hi); break;
+        case fsEngraved: Outlines(hi, sh); break;
+        default: break;
+      }
+      break;
+    }
+
+    case tk3DBar: {
+      const TPoint a = World(it.x, it.y), b = World(it.x2, it.y2);
+      Integer left = std::min(a.X, b.X), right = std::max(a.X, b.X);
+      const Integer top = std::min(a.Y, b.Y), bottom = std::max(a.Y, b.Y);
+      const Double ang = it.Param1 * M_PI / 180.0;
+      const Integer ox = static_cast<Integer>(RoundToPixel(std::cos(ang) * it.Param2));
+      const Integer oy = static_cast<Integer>(RoundToPixel(std::sin(ang) * it.Param2));
+      if (it.Param1 > 90) std::swap(left, right);
+      ShapeStyle(fillCol, false);
+      const TPoint topFace[4] = {Point(left, top), Point(left + ox, top - oy),
+                                 Point(right + ox, top - oy), Point(right, top)};
+      Canvas->Polygon(topFace, 4);
+      const TPoint side[4] = {Point(right + ox, top - oy), Point(right, top), Point(right, bottom),
+                              Point(right + ox, bottom - oy)};
+      Canvas->Polygon(side, 4);
+      const TRect front = InclusiveBox(Point(left, top), Point(right, bottom));
+      if (front.Right - front.Left == 1 && front.Bottom - front.Top == 1) Dot(Point(left, top));
+      else Canvas->Rectangle(front.Left, front.Top, front.Right, front.Bottom);
+      break;
+    }
+
+    case tkText: case tkTextOfs: {
+      TPoint p;
+      if (kind == tkText) {
+        p = P1();
+      } else {
+        Integer wx = 0, wy = 0;
+        R2M(it.Layer, it.x, it.y, wx, wy);
+        Double sx = static_cast<Double>(wx) - RcLRim + OrigX + it.x2;
+        Double sy = static_cast<Double>(wy) - RcTRim + OrigY + it.y2;
+        sx = std::clamp(sx, -kMaxTextOffs, kMaxTextOffs);
+        sy = std::clamp(sy, -kMaxTextOffs, kMaxTextOffs);
+        p = Clamped(RoundToPixel(sx), RoundToPixel(sy));
+      }
+      if (penCol != FLastFontCol) {
+        Canvas->Font()->SetColor(penCol);
+        FLastFontCol = penCol;
+      }
+      DrawItemText(Canvas, it, p, Index, IsAnnotation, LongTexts, textBack);
+      break;
+    }
+
+    case tkArrow: case tkDoubleArrow: {
+      const TPoint a = P1(), b = P2();
+      CachePenColor(Canvas, penCol);
+      CachePenStyle(Canvas, it.PenStyle);
+      CacheBrushColor(Canvas, fillCol);
+      if (a.X == b.X && a.Y == b.Y) {
+        Dot(a);
+        break;
+      }
+      Segment(a, b);
+      if (it.Param1 < 1) break;
+      const Double dx = b.X - a.X, dy = b.Y - a.Y;
+      Double dir;
+      if (dx == 0) dir = dy < 1 ? 2 * M_PI : M_PI;
+      else if (dx < 0) dir = std::atan(dy / dx) + 3 * M_PI / 2;
+      else dir = std::atan(dy / dx) + M_PI / 2;
+      const Double H = it.Param1;
+      const auto Head = [&](TPoint tip, Double sign) {
+        TPoint barb[2];
+        for (int k = 0; k < 2; ++k) {
+          const Double t = dir + (k == 0 ? kArrowBarbAngle : -kArrowBarbAngle);
+          barb[k] = Clamped(tip.X - sign * RoundToPixel(std::sin(t) * H),
+                            tip.Y + sign * RoundToPixel(std::cos(t) * H));
+        }
+        if (it.Transp) {
+          Segment(tip, barb[0]);
+          Segment(tip, barb[1]);
+        } else {
+          Canvas->Brush()->SetStyle(bsSolid);
+          const TPoint tri[3] = {tip, barb[0], barb[1]};
+          Canvas->Polygon(tri, 3);
+        }
+      };
+      Head(b, 1);
+      if (kind == tkDoubleArrow) Head(a, -1);
+      break;
+    }
+
+    case tkMarkEBar: {
+      const TScaleProps* sx = FScalePropsX[ClampLayer(it.Layer)].get();
+      const TScaleProps* sy = FScalePropsY[ClampLayer(it.Layer)].get();
+      const Double lo = std::fabs(it.x2), hi = std::fabs(it.y2);
+      if (!Overlaps(it.x - lo, it.x + hi, sx->RangeLow(), sx->RangeHigh()) ||
+          !Overlaps(it.y - lo, it.y + hi, sy->RangeLow(), sy->RangeHigh()))
+        break;
+      CachePenColor(Canvas, penCol);
+      CachePenStyle(Canvas, it.PenStyle);
+      CacheBrushColor(Canvas, it.FillColor);
+      const TPoint p = World(it.x, it.y);
+      const bool vertical = it.Param1 == 0;
+      for (const Double end : {-lo, hi}) {
+        const TPoint q = vertical ? World(it.x, it.y + end) : World(it.x + end, it.y);
+        Segment(p, q);
+        if (vertical) Segment(Point(q.X - kEBarTickHalf, q.Y), Point(q.X + kEBarTickHalf + 1, q.Y));
+        else Segment(Point(q.X, q.Y - kEBarTickHalf), Point(q.X, q.Y + kEBarTickHalf + 1));
+      }
+      DrawMarkOnCanvas(Canvas, static_cast<Byte>(it.Param3), p.X, p.Y);
+      break;
+    }
+
+    case tkCursorVert: case tkCursorHoriz: {
+      Canvas->Pen()->SetColor(penCol);
+      Canvas->Pen()->SetStyle(it.PenStyle);
+      Canvas->Brush()->SetColor(it.FillColor);
+      FLastPenCol = penCol;
+      FLastPenStyle = it.PenStyle;
+      FLastBrushCol = it.FillColor;
+      const TPoint p = P1();
+      if (kind == tkCursorVert)
+        Segment(Point(p.X, OrigY), Point(p.X, OrigY + Height() - RcTRim - RcBRim));
+      else
+        Segment(Point(OrigX, p.Y), Point(OrigX + Width() - RcLRim - RcRRim, p.Y));
+      break;
+    }
+  }
+}
+
+void TCustomZOdoza::DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P,
+                                 Integer Index, bool IsAnnotation,
+                                 const TLongTextArray& LongTexts, TColor Background) {
+  TFont* font = Canvas->Font();
+  font->SetStyle(FTextFont->Style());
+  font->SetName(FTextFont->Name());
+  SetCanvasFontSizeScaled(Canvas, It.Param1);
+  CacheBrushColor(Canvas, Background);
+  const bool opaque = It.Param2 != 0;
+  Canvas->Brush()->SetStyle(opaque ? bsSolid : bsClear);
+  String text = It.LWid >= 1 && It.LWid <= kMaxLongTexts ? LongTexts[It.LWid - 1] : It.Text();
+  if (OnBeforeRenderText) OnBeforeRenderText(this, text, Index, IsAnnotation);
+  Integer width = 0, total = 0, lineH = 0;
+  const Integer lines = CalcTextExtents(text, Canvas, width, total, lineH);
+  Integer x = P.X, y = P.Y - lineH / 2;
+  const auto align = static_cast<TAlignment>(It.Param3);
+  if (align == taRightJustify) x -= width;
+  else if (align == taCenter) x -= width / 2;
+  if (lines == 1) {
+    Canvas->TextOut(x, y, text);
+  } else {
+    if (opaque) {
+      CachePenColor(Canvas, Background);
+      Canvas->Rectangle(x - 4, y - 2, x + width + 4, y + lines * lineH + 2);
+    }
+    size_t start = 0;
+    for (Integer k = 0; k < lines; ++k) {
+      const size_t lf = text.find('\n', start);
+      const String line = text.substr(start, lf == String::npos ? String::npos : lf - start);
+      const Integer lw = Canvas->TextWidth(line);
+      Integer indent = 0;
+      if (align == taRightJustify) indent = width - lw;
+      else if (align == taCenter) indent = (width - lw) / 2;
+      Canvas->TextOut(x + indent, y + k * lineH, line);
+      start = lf == String::npos ? text.size() : lf + 1;
+    }
+  }
+  Canvas->Brush()->SetStyle(bsSolid);
+}

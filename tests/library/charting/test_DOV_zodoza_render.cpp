@@ -1,0 +1,877 @@
+// Rendering the chart: items of every kind and coordinate mode, the render cache and polyline
+// batch, the data area (grid, order), painting (cross hairs, caption, shadow), the axis hit
+// test and the drawing primitives. Pictures go to charting_pictures/ for people to look at;
+// the tests check probe pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "DOV_zodoza.h"
+#include "Dialogs.h"
+
+namespace {
+
+constexpr TColor kWhite = 0xFFFFFF, kBlack = 0, kRed = 0x0000FF, kGreen = 0x00FF00,
+                 kBlue = 0xFF0000, kSilver = 0xC0C0C0, kTeal = 0x808000, kOlive = 0x008080;
+
+// A chart 400 x 300 with margins 50/10/20/30 (data area 340 x 250), both axes 0 ... 10.
+struct Chart {
+  TCustomZOdoza c{nullptr};
+  static constexpr Integer W = 400, H = 300;
+  explicit Chart(Double lo = 0, Double hi = 10) {
+    c.SetBounds(0, 0, W, H);
+    c.SetLRim(50);
+    c.SetRRim(10);
+    c.SetTRim(20);
+    c.SetBRim(30);
+    c.ForceRange(1, lo, lo, hi, hi);
+  }
+  void Show() { c.SetSuppressPaint(false); }
+  // Pixel of a world point on the data-area bitmap.
+  TPoint G(Double x, Double y, Integer Layer = 1) const {
+    Integer px = 0, py = 0;
+    c.R2M(Layer, x, y, px, py);
+    return Point(px - c.LRim(), py - c.TRim());
+  }
+  TColor At(TPoint p) const { return c.GrafBmp()->Canvas()->GetPixel(p.X, p.Y); }
+  TColor At(Integer x, Integer y) const { return c.GrafBmp()->Canvas()->GetPixel(x, y); }
+  TColor Screen(Integer x, Integer y) const { return c.ChartBmp()->Canvas()->GetPixel(x, y); }
+};
+
+std::filesystem::path PictureFolder() {
+  const auto out = std::filesystem::current_path() / "charting_pictures";
+  std::filesystem::create_directories(out);
+  return out;
+}
+
+// Every kind of item, the coordinate modes of lines and arrows, frames, bars, texts.
+void BuildGallery(TCustomZOdoza& c) {
+  c.SetDataCol(kBlue);
+  c.SetFillCol(kSilver);
+  c.MoveTo(0.5, 0.5);
+  for (int i = 1; i <= 8; ++i) c.DrawTo(0.5 + i * 0.25, 0.5 + (i % 2) * 0.5);
+  c.SetDataCol(kRed);
+  c.MarkAt(0.5, 2.0, 10);
+  c.MarkAt(1.0, 2.0, 1);
+  c.MarkErrorBar(1.7, 2.0, 0.4, 0.6, orVert, 10);
+  c.MarkErrorBar(2.6, 2.0, 0.3, 0.3, orHoriz, 2);
+  c.SetFillCol(0x80FFFF);
+  c.Rectangle(3.5, 0.5, 4.5, 1.5);
+  c.SetTranspItems(true);
+  c.Rectangle(4.8, 0.5, 5.8, 1.5);
+  c.Ellipse(6.8, 1.0, 0.6, 0.4);
+  c.SetTranspItems(false);
+  c.Ellipse(8.5, 1.0, 0.6, 0.4);
+  c.Arc(6.8, 2.5, 0.6, 0.6, 0, 2.0);
+  c.Bar3D(3.5, 2.5, 4.0, 4.0, 8, 30);
+  c.Bar3D(5.0, 2.5, 5.5, 4.0, 8, 150);
+  const TFrameStyle frames[4] = {fsLowered, fsRaised, fsEmbossed, fsEngraved};
+  for (int k = 0; k < 4; ++k) c.RectFrame(0.3 + k * 0.8, 5.5, 0.9 + k * 0.8, 6.5, frames[k], 0x808080, kWhite);
+  c.SetDataCol(kBlack);
+  c.Arrow(7.0, 4.0, 8.5, 4.0, 8);    // right
+  c.Arrow(7.0, 4.5, 5.9, 4.5, 8);    // left
+  c.Arrow(9.0, 3.0, 9.0, 5.0, 8);    // up
+  c.Arrow(9.5, 5.0, 9.5, 3.0, 8);    // down
+  c.SetTranspItems(true);
+  c.DoubleArrow(6.0, 5.5, 8.5, 6.5, 7);
+  c.SetTranspItems(false);
+  c.LineOffset(6.0, 7.0, 8.0, 7.0, 0, 3);
+  c.MoveTo(6.0, 8.0);
+  c.DrawToRelPix(10, -10);
+  c.DrawToRelPix(20, 0);
+  c.DrawToRelPix(8.0, 8.0, 15, 15);
+  c.MoveToRelPix(5, 5);
+  c.RectangleRelPix(9.0, 8.0, 6, 4);
+  c.SetDataCol(kGreen);
+  c.CursorVert(9.8);
+  c.CursorHoriz(9.8);
+  c.SetDataCol(kBlack);
+  c.SetTextBkStyle(tbSolid);
+  c.SetFillCol(0xE0E0FF);
+  c.Text(0.3, 8.5, 9, "left", 0, 0, taLeftJustify);
+  c.Text(2.5, 8.5, 9, "centre", 0, 0, taCenter);
+  c.Text(5.0, 8.5, 9, "right", 0, 0, taRightJustify);
+  c.Text(1.5, 7.4, 8, "two\nlines", 0, 0, taCenter);
+  c.Text(4.0, 7.3, 8, "offset", 10, -5, taLeftJustify);
+  // Annotations in the screen modes.
+  c.SetAnnoMode(true);
+  c.SetDataCol(kTeal);
+  c.Line(200, 10, 330, 40);                  // both screen
+  c.Line(5.0, 5.0, 330, 60);                 // world then screen
+  c.Arrow(200, 5.0, 260, 6.0, 6);            // x screen, y world
+  c.MarkAt(320, 100, 10);
+  c.SetAnnoMode(false);
+}
+
+}  // namespace
+
+// ---- the gallery ---------------------------------------------------------------------------------
+TEST(ChartRender, GalleryInColourAndBlackAndWhite) {
+  Chart ch;
+  BuildGallery(ch.c);
+  ch.Show();
+  EXPECT_TRUE(SaveBitmapAsPNG(ch.c.ChartBmp(), (PictureFolder() / "chart_items.png").string()));
+
+  // A filled rectangle includes both corners; its outline is the pen colour.
+  const TPoint a = ch.G(3.5, 1.5), b = ch.G(4.5, 0.5);
+  EXPECT_EQ(ch.At(a), kRed);
+  EXPECT_EQ(ch.At(b), kRed);
+  EXPECT_EQ(ch.At(b.X + 1, b.Y), kWhite);
+  EXPECT_EQ(ch.At((a.X + b.X) / 2, (a.Y + b.Y) / 2), 0x80FFFF);
+  // A hollow rectangle keeps the background inside.
+  const TPoint t = ch.G(5.3, 1.0);
+  EXPECT_EQ(ch.At(t), kWhite);
+  // Cursors span the data area.
+  const TPoint cv = ch.G(9.8, 5.0);
+  EXPECT_EQ(ch.At(cv.X, 1), kGreen);
+  EXPECT_EQ(ch.At(cv.X, ch.c.Height() - ch.c.TRim() - ch.c.BRim() - 1), kGreen);
+  // A screen-mode annotation line starts at its pixel of the data area.
+  EXPECT_EQ(ch.At(200, 10), kTeal);
+
+  // The same scene in black and white: outlines black, fills silver, text background white.
+  TBitmap bw;
+  bw.SetSize(ch.c.GrafBmp()->Width(), ch.c.GrafBmp()->Height());
+  ch.c.InitGraf(bw.Canvas(), 0, 0, bw.Width(), bw.Height());
+  ch.c.ConstructDataBmp(&bw, 0, 0, true, 0);
+  EXPECT_TRUE(SaveBitmapAsPNG(&bw, (PictureFolder() / "chart_items_bw.png").string()));
+  EXPECT_EQ(bw.Canvas()->GetPixel(a.X, a.Y), kBlack);
+  EXPECT_EQ(bw.Canvas()->GetPixel((a.X + b.X) / 2, (a.Y + b.Y) / 2), kSilver);
+  EXPECT_EQ(bw.Canvas()->GetPixel(200, 10), kBlack);
+}
+
+// ---- geometry of single items --------------------------------------------------------------------
+TEST(ChartRender, DegenerateShapesAreOnePixelAndLinesLeaveTheirEnd) {
+  Chart ch;
+  ch.c.SetDataCol(kRed);
+  ch.c.Rectangle(5.0, 5.0, 5.001, 5.001);  // both corners round to one pixel
+  ch.c.Line(1.0, 1.0, 3.0, 1.0);
+  ch.Show();
+  const TPoint p = ch.G(5.0, 5.0);
+  EXPECT_EQ(ch.At(p), kRed);
+  EXPECT_EQ(ch.At(p.X + 1, p.Y), kWhite);
+  EXPECT_EQ(ch.At(p.X, p.Y + 1), kWhite);
+  EXPECT_EQ(ch.At(ch.G(1.0, 1.0)), kRed);
+  const TPoint end = ch.G(3.0, 1.0);
+  EXPECT_EQ(ch.At(end.X - 1, end.Y), kRed);
+  EXPECT_EQ(ch.At(end), kWhite);
+}
+
+TEST(ChartRender, FarAwayPointsAreClampedButKeepTheirDirection) {
+  Chart ch;
+  ch.c.SetDataCol(kRed);
+  ch.c.Line(5.0, 5.0, 1e12, 5.0);   // far right, horizontal
+  ch.c.Line(5.0, 5.0, 5.0, -1e15);  // far below, vertical
+  ch.Show();
+  const Integer row = ch.G(5.0, 5.0).Y, col = ch.G(5.0, 5.0).X;
+  // The last column and row hold the frame; the lines reach them.
+  EXPECT_EQ(ch.At(ch.c.GrafBmp()->Width() - 2, row), kRed);
+  EXPECT_EQ(ch.At(col, ch.c.GrafBmp()->Height() - 2), kRed);
+}
+
+TEST(ChartRender, ArrowHeadsPointAlongTheShaft) {
+  Chart ch;
+  ch.c.SetDataCol(kBlack);
+  ch.c.SetFillCol(kRed);
+  ch.c.Arrow(5.0, 8.0, 5.0, 2.0, 10);  // pointing down
+  ch.c.Arrow(2.0, 2.0, 2.0, 2.0, 10);  // zero length: one pixel
+  ch.Show();
+  const TPoint tip = ch.G(5.0, 2.0);
+  // Barbs at tip.y - round(cos(20 deg) * 10) = tip.y - 9, x -+ 3: above the tip.
+  EXPECT_EQ(ch.At(tip.X - 3, tip.Y - 9), kBlack);
+  EXPECT_EQ(ch.At(tip.X + 3, tip.Y - 9), kBlack);
+  EXPECT_EQ(ch.At(tip.X - 2, tip.Y - 6), kBlack);  // on the head's edge
+  EXPECT_EQ(ch.At(tip.X, tip.Y - 5), kRed);        // inside the solid head
+  EXPECT_EQ(ch.At(tip.X, tip.Y + 9), kWhite);
+  const TPoint dot = ch.G(2.0, 2.0);
+  EXPECT_EQ(ch.At(dot), kBlack);
+  EXPECT_EQ(ch.At(dot.X, dot.Y - 1), kWhite);
+}
+
+TEST(ChartRender, MarksOnlyInsideTheLayersRangeWhicheverWayItRuns) {
+  for (const bool reversed : {false, true}) {
+    Chart ch;
+    if (reversed) ch.c.ForceRange(1, 10, 0, 0, 10);
+    ch.c.SetDataCol(kRed);
+    ch.c.MarkAt(0.0, 5.0, 10);    // on the range's end: drawn (an open 3 x 3 square)
+    ch.c.MarkAt(-0.01, 3.0, 10);  // just outside, on the same pixel column: not drawn
+    ch.Show();
+    const TPoint on = ch.G(0.0, 5.0), off = ch.G(-0.01, 3.0);
+    const Integer inward = reversed ? -1 : 1;  // the frame covers the end column itself
+    EXPECT_EQ(on.X, off.X);
+    EXPECT_EQ(ch.At(on.X + inward, on.Y), kRed) << reversed;
+    EXPECT_EQ(ch.At(off.X + inward, off.Y), kWhite) << reversed;
+  }
+}
+
+TEST(ChartRender, DuplicateMarksAreSkippedOnlyForTheSameCodeNearby) {
+  Chart ch(0, 340);  // one world unit per pixel across
+  ch.c.SetAvoidDupMarks(true);
+  EXPECT_TRUE(ch.c.AvoidDuplicateMarks());
+  ch.c.SetDupMarksMinD(7);
+  EXPECT_EQ(ch.c.MinDupMarkDist(), 3);
+  ch.c.SetDupMarksMinD(1);
+  int drawn = 0;
+  TBitmap bmp;
+  ch.c.Show();
+  bmp.SetSize(ch.c.GrafBmp()->Width(), ch.c.GrafBmp()->Height());
+  bmp.Canvas()->OnChange = [&](TObject*) { ++drawn; };
+  ch.c.MarkAt(100.0, 100.0, 1);
+  ch.c.MarkAt(101.0, 100.0, 1);  // 1 pixel away, same code: skipped
+  ch.c.MarkAt(102.0, 100.0, 1);  // 2 pixels from the first: drawn
+  ch.c.MarkAt(200.0, 100.0, 1);
+  ch.c.MarkAt(202.0, 100.0, 1);  // 2 pixels away: drawn
+  ch.c.MarkAt(100.0, 100.0, 2);  // another code at the same place: drawn
+  drawn = 0;
+  ch.c.ConstructDataBmp(&bmp, 0, 0, false, 0);
+  // One change per mark drawn (pixel masks) plus the frame.
+  EXPECT_EQ(drawn, 5 + 1);
+}
+
+TEST(ChartRender, LineToItemsBecomeOnePolylineCallPer200Points) {
+  Chart ch(0, 1000);
+  ch.Show();
+  TBitmap bmp;
+  bmp.SetSize(ch.c.GrafBmp()->Width(), ch.c.GrafBmp()->Height());
+  std::vector<TrcChartItem> items;
+  TrcChartItem it;
+  it.ItemKind = tkMoveTo;
+  it.x = 10;
+  it.y = 500;
+  it.LWid = 1;
+  items.push_back(it);
+  for (int i = 1; i <= 450; ++i) {
+    it.ItemKind = tkLineto;
+    it.x = 10 + i * 2;
+    it.y = 500 + (i % 2) * 100;
+    items.push_back(it);
+  }
+  int calls = 0;
+  bmp.Canvas()->OnChange = [&](TObject*) { ++calls; };
+  TLongTextArray texts;
+  for (size_t i = 0; i < items.size(); ++i)
+    ch.c.DrawContainerItemOnCanvas(bmp.Canvas(), items[i], static_cast<Integer>(i), false, texts,
+                                   false, 0, 0);
+  ch.c.FinishPolyLine(bmp.Canvas());
+  EXPECT_EQ(calls, 3);
+  // The line runs on without a gap across the batch boundaries (items 199/200 and 398/399).
+  for (const int i : {199, 200, 398, 399}) {
+    const TPoint p = ch.G(10 + i * 2, 500 + (i % 2) * 100);
+    EXPECT_EQ(bmp.Canvas()->GetPixel(p.X, p.Y), kBlack) << i;
+  }
+  // A colour change ends the polyline and the next one starts at the last point drawn.
+  calls = 0;
+  it.Color = kRed;
+  it.x = 1000;
+  it.y = 500;
+  ch.c.DrawContainerItemOnCanvas(bmp.Canvas(), it, 0, false, texts, false, 0, 0);
+  ch.c.FinishPolyLine(bmp.Canvas());
+  EXPECT_EQ(calls, 1);
+  const TPoint last = ch.G(10 + 900, 500);
+  EXPECT_EQ(bmp.Canvas()->GetPixel(last.X, last.Y), kRed);
+}
+
+TEST(ChartRender, TextsUseLongTextsAlignmentAndOpaqueBoxes) {
+  Chart ch;
+  ch.c.SetDataCol(kBlack);
+  ch.c.SetTextBkStyle(tbSolid);
+  ch.c.SetFillCol(kGreen);
+  ch.c.Text(5.0, 5.0, 10, "one\nlonger line", 0, 0, taLeftJustify);
+  String seen;
+  ch.c.OnBeforeRenderText = [&](TObject*, String& Text, Integer, bool) { seen = Text; };
+  ch.Show();
+  EXPECT_EQ(seen, "one\nlonger line");  // the long text, not its first 15 characters
+  TCanvas* cv = ch.c.GrafBmp()->Canvas();
+  cv->Font()->SetSize(10);
+  const Integer width = cv->TextWidth("longer line");
+  const TPoint p = ch.G(5.0, 5.0);
+  const Integer lineH = cv->TextHeight(seen) + 1;
+  const Integer top = p.Y - lineH / 2;
+  // The box reaches 4 pixels beyond the widest line on both sides: 8 pixels wider.
+  EXPECT_EQ(ch.At(p.X - 4, top), kGreen);
+  EXPECT_EQ(ch.At(p.X - 5, top), kWhite);
+  EXPECT_EQ(ch.At(p.X + width + 3, top), kGreen);
+  EXPECT_EQ(ch.At(p.X + width + 4, top), kWhite);
+}
+
+// ---- the data area -----------------------------------------------------------------------------
+namespace {
+// Columns of the data-area row that hold the grid colour.
+std::vector<Integer> GridColumns(Chart& ch, Integer row) {
+  std::vector<Integer> cols;
+  for (Integer x = 1; x < ch.c.GrafBmp()->Width() - 1; ++x)
+    if (ch.At(x, row) == kOlive) cols.push_back(x);
+  return cols;
+}
+}  // namespace
+
+TEST(ChartDataArea, GridStepsOnLinearAndLogarithmicAxes) {
+  struct Case {
+    Double lo, hi, dx;
+    bool log;
+    std::vector<Double> at;
+  };
+  std::vector<Double> minus3;
+  for (Double v : {0.7, 0.8, 0.9}) minus3.push_back(v);
+  for (int k = 1; k <= 9; ++k) minus3.push_back(k);
+  for (int k = 1; k <= 9; ++k) minus3.push_back(10 * k);
+  minus3.push_back(100);
+  const Case cases[] = {
+      {0, 1, 0.25, false, {0, 0.25, 0.5, 0.75}},
+      {0.7, 120, -1, true, {1, 10, 100}},
+      {0.7, 120, -2, true, {1, 2, 5, 10, 20, 50, 100}},
+      {0.7, 120, -3, true, minus3},
+  };
+  for (const Case& k : cases) {
+    Chart ch;
+    ch.c.ForceRange(1, k.lo, 0, k.hi, 10);
+    ch.c.GetScalePropsX(1)->SetLogAx(k.log);
+    ch.c.SetGridCol(kOlive);
+    ch.c.SetGridStyle(gsVertLines);
+    ch.c.SetGridDx(k.dx);
+    ch.Show();
+    std::vector<Integer> expected;
+    for (Double v : k.at) {
+      const Integer x = ch.G(v, 5).X;
+      if (x > 0 && (expected.empty() || expected.back() != x)) expected.push_back(x);
+    }
+    EXPECT_EQ(GridColumns(ch, 100), expected) << k.dx;
+  }
+}
+
+TEST(ChartDataArea, GridFollowsTheAxisTicksAndStopsAfter1000Lines) {
+  Chart ch(0, 20);
+  ch.c.GetScalePropsX(1)->SetVisible(true);
+  ch.c.SetGridCol(kOlive);
+  ch.c.SetGridStyle(gsLines);
+  ch.Show();
+  const TScale* sx = ch.c.HelperScaleX(1);
+  ASSERT_GT(sx->NumTicks(), 1);
+  for (Integer i = 1; i <= sx->NumTicks(); ++i) {
+    const Integer x = ch.G(sx->GetTickPos(i), 5).X;
+    if (x > 0 && x < ch.c.GrafBmp()->Width() - 1) {
+      EXPECT_EQ(ch.At(x, 100), kOlive) << i;
+    }
+  }
+  ch.c.SetGridDx(1e-9);  // would be 2e10 lines: the first 1000 lie within the first pixel
+  ch.c.SetGridStyle(gsVertLines);
+  EXPECT_EQ(GridColumns(ch, 100), std::vector<Integer>{});
+}
+
+TEST(ChartDataArea, AnnotationOrderAndVisibility) {
+  // Data over annotations with AnnoBelowChart; annotation texts over annotation shapes.
+  Chart ch;
+  ch.c.SetDataCol(kRed);
+  ch.c.Line(0.0, 5.0, 10.0, 5.0);
+  ch.c.SetAnnoMode(true);
+  ch.c.SetFillCol(kGreen);
+  ch.c.SetDataCol(kGreen);
+  ch.c.Rectangle(4.0, 4.0, 6.0, 6.0);
+  ch.c.SetAnnoMode(false);
+  ch.c.SetClassDefault(7);
+  ch.c.SetDataCol(kBlue);
+  ch.c.Line(0.0, 2.0, 10.0, 2.0);
+  ch.c.SetClassVisib(7, false);
+  int offered = 0;
+  ch.c.OnBeforeRendezOdozaItem = [&](TObject*, TrcChartItem&, Integer, bool) { ++offered; };
+  ch.Show();
+  const TPoint mid = ch.G(5.0, 5.0);
+  EXPECT_EQ(ch.At(mid), kGreen);
+  EXPECT_EQ(ch.At(ch.G(5.0, 2.0)), kWhite);  // invisible class: not drawn, not offered
+  ch.c.SetAnnoBelow(true);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(mid), kRed);
+  EXPECT_EQ(offered % 2, 0);
+  EXPECT_GT(offered, 0);
+}
+
+// ---- painting: frame, shadow, caption, cross hairs ---------------------------------------------
+TEST(ChartPaint, CrossHairsStopShortOfTheFrameAndNumberOneLiesOnTop) {
+  Chart ch;
+  ch.c.SetChartCaption("");
+  ch.Show();
+  ch.c.CrossHairSetup(2, kRed, chBoth, psSolid, 1);
+  ch.c.CrossHairSetup(1, kTeal, chBoth, psSolid, 1);
+  ch.c.CrossHairSetPos(2, 5.0, 5.0);
+  ch.c.CrossHairSetPos(1, 5.0, 5.0);
+  ch.c.CrossHairSetPos(5, 1.0, 1.0);  // no such cross hair: nothing
+  Integer px = 0, py = 0;
+  ch.c.R2M(1, 5.0, 5.0, px, py);
+  EXPECT_EQ(ch.Screen(ch.c.LRim() + 1, py), kTeal);
+  EXPECT_EQ(ch.Screen(ch.c.LRim(), py), kBlack);  // the frame
+  EXPECT_EQ(ch.Screen(px, py), kTeal);
+  EXPECT_EQ(ch.Screen(px, ch.c.TRim() + 1), kTeal);
+  // The data-area bitmap keeps no cross hair, so moving one leaves no trace.
+  EXPECT_EQ(ch.At(px - ch.c.LRim(), py - ch.c.TRim()), kWhite);
+  ch.c.CrossHairSetPos(1, 2.0, 2.0);
+  ch.c.CrossHairSetPos(2, 2.0, 2.0);
+  EXPECT_EQ(ch.Screen(px, py + 3), kWhite);
+  // On the data area's edge a horizontal line is not drawn.
+  ch.c.CrossHairSetPos(1, 5.0, 10.0);
+  ch.c.CrossHairSetPos(2, 5.0, 10.0);
+  EXPECT_EQ(ch.Screen(ch.c.LRim() + 5, ch.c.TRim()), kBlack);
+  EXPECT_EQ(ch.Screen(ch.c.LRim() + 5, ch.c.TRim() + 1), kWhite);
+  EXPECT_TRUE(SaveBitmapAsPNG(ch.c.ChartBmp(), (PictureFolder() / "chart_crosshair.png").string()));
+}
+
+TEST(ChartPaint, ShadowCornersAndTrimmedCaption) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 280, 200);
+  c.SetF3DRim(4);
+  c.SetShadowStyle(ssFlying);
+  c.SetShadowBakColor(kGreen);
+  c.SetShadowColor(kRed);
+  c.SetChartCaption(String(80, 'W'));
+  c.SetCaptTrim(50);
+  String drawn;
+  c.SetSuppressPaint(false);
+  TCanvas* cv = c.ChartBmp()->Canvas();
+  EXPECT_EQ(cv->GetPixel(279, 0), kGreen);
+  EXPECT_EQ(cv->GetPixel(278, 1), kGreen);
+  EXPECT_EQ(cv->GetPixel(0, 199), kGreen);
+  EXPECT_EQ(cv->GetPixel(278, 100), kRed);
+  EXPECT_EQ(cv->GetPixel(100, 198), kRed);
+  // The caption, right-aligned at the data area's right edge, is cut to at most
+  // round(206 * 0.5) = 103 pixels (eight letters and "...").
+  const Integer right = 280 - c.RRim() - 4;
+  const Integer row = c.TRim() - 15 + cv->TextHeight("W") / 2;
+  Integer leftmost = right;
+  for (Integer x = 1; x < right; ++x)
+    for (Integer y = row - 3; y <= row + 3; ++y)
+      if (cv->GetPixel(x, y) == kBlack && x < leftmost) leftmost = x;
+  EXPECT_LE(right - leftmost, 103);
+  EXPECT_GE(right - leftmost, 80);
+  EXPECT_TRUE(SaveBitmapAsPNG(c.ChartBmp(), (PictureFolder() / "chart_shadow_caption.png").string()));
+  EXPECT_EQ(c.CaptionTrim(), 50);
+  c.SetCaptTrim(3);
+  EXPECT_EQ(c.CaptionTrim(), 5);
+  c.SetCaptTrim(0);
+  EXPECT_EQ(c.CaptionTrim(), 0);
+  c.SetGridDx(-3);
+  c.SetGridDx(-3.5);
+  EXPECT_EQ(c.GridDx(), -3);
+}
+
+TEST(ChartPaint, DetectScaleFindsTheAxisBesideTheDataArea) {
+  Chart ch;
+  ch.c.Scale1Y()->SetVisible(true);
+  ch.c.Scale1X()->SetVisible(true);
+  const Integer midY = 150, midX = 200;
+  EXPECT_EQ(ch.c.DetectScale(ch.c.LRim() - 20, midY), 1);
+  EXPECT_EQ(ch.c.DetectScale(ch.c.LRim() - 60, midY), 0);
+  EXPECT_EQ(ch.c.DetectScale(midX, Chart::H - ch.c.BRim() + 10), -1);
+  EXPECT_EQ(ch.c.DetectScale(midX, midY), 0);
+  ch.c.Scale1Y()->SetVisible(false);
+  EXPECT_EQ(ch.c.DetectScale(ch.c.LRim() - 20, midY), 0);
+}
+
+TEST(ChartPaint, SuppressedPaintDrawsNothingUntilReleased) {
+  Chart ch;
+  int rendered = 0;
+  ch.c.OnDataRendered = [&](TObject*, TCanvas*, Integer, Integer) { ++rendered; };
+  ch.c.SetChartCol(kRed);
+  EXPECT_EQ(rendered, 0);
+  ch.Show();
+  EXPECT_EQ(rendered, 1);
+  EXPECT_EQ(ch.At(5, 5), kRed);
+}
+
+// ---- primitives --------------------------------------------------------------------------------
+TEST(ChartPrimitives, RecordsAndCoordinateModes) {
+  TCustomZOdoza c{nullptr};
+  c.MoveTo(1, 5.0);
+  c.DrawTo(2, 7.0);
+  EXPECT_EQ(c.GetChartItem(0).CoordMode, cmAllWorld);
+  EXPECT_EQ(c.GetChartItem(1).x, 2.0);
+  EXPECT_EQ(c.GetItemCount(tkMoveTo), 1);
+  EXPECT_EQ(c.GetItemCount(tkLineto), 1);
+  c.SetAnnoMode(true);
+  c.MoveTo(1, 5.0);
+  c.MarkAt(10, 20, 3);
+  EXPECT_EQ(c.GetAnnoItem(0).CoordMode, cmXScreenYWorld);
+  EXPECT_EQ(c.GetAnnoItem(1).CoordMode, cmAllScreen);
+  EXPECT_EQ(c.GetItemCount(tkMoveTo), 1);
+  c.SetAnnoMode(false);
+  c.MarkAt(10, 20, 3);
+  EXPECT_EQ(c.GetChartItem(2).CoordMode, cmAllWorld);
+  c.Bar3D(0, 0, 1, 1, 5, 200);
+  c.Bar3D(0, 0, 1, 1, 5, -10);
+  EXPECT_EQ(c.GetChartItem(3).Param1, 180);
+  EXPECT_EQ(c.GetChartItem(4).Param1, 0);
+  c.Arc(0, 0, 1, 1, 4.0, -1.0);
+  EXPECT_EQ(c.GetChartItem(5).Param1, 314159265);
+  EXPECT_EQ(c.GetChartItem(5).Param2, -100000000);
+  c.SetLineWid(3);
+  c.RectFrame(0.0, 0.0, 1.0, 1.0, fsLowered, 0, 0);
+  EXPECT_EQ(c.GetChartItem(6).LWid, 1);
+  c.CursorVert(3.0);
+  c.CursorHoriz(2);
+  EXPECT_EQ(c.GetChartItem(7).x, 3.0);
+  EXPECT_EQ(c.GetChartItem(7).y, 0.0);
+  EXPECT_EQ(c.GetChartItem(8).y, 2.0);
+  c.Text(0.0, 0.0, 8, "abc", 0, 0, taCenter);
+  c.Text(0.0, 0.0, 8, "abc", 3, 0, taCenter);
+  EXPECT_EQ(c.GetChartItem(9).ItemKind, tkText);
+  EXPECT_EQ(c.GetChartItem(10).ItemKind, tkTextOfs);
+  EXPECT_EQ(c.GetChartItem(10).x2, 3.0);
+  for (int i = 0; i < 51; ++i) c.Text(0.0, 0.0, 8, "sixteen chars ok");
+  EXPECT_EQ(c.GetChartItem(11).LWid, 1);
+  EXPECT_EQ(c.GetChartItem(11).Text(), "sixteen chars o");
+  EXPECT_EQ(c.GetChartItem(60).LWid, 50);
+  EXPECT_EQ(c.GetChartItem(61).LWid, 0);
+  EXPECT_EQ(c.GetDataLongText(11), "sixteen chars ok");  // by item index
+  EXPECT_EQ(c.GetDataLongText(61), "sixteen chars o");
+}
+
+// ---- ranges and automatic scaling --------------------------------------------------------------
+namespace {
+struct Ranges {
+  Double xLo, xHi, yLo, yHi;
+};
+Ranges RangesOf(const TCustomZOdoza& c, Integer Layer) {
+  return {c.GetScalePropsX(Layer)->RangeLow(), c.GetScalePropsX(Layer)->RangeHigh(),
+          c.GetScalePropsY(Layer)->RangeLow(), c.GetScalePropsY(Layer)->RangeHigh()};
+}
+}  // namespace
+
+TEST(ChartRanges, AutoRangeFitsTheDataWithMarginAndMinimumRange) {
+  {
+    Chart ch;
+    ch.c.Line(1.0, 5.0, 10.0, 50.0);
+    ch.c.AutoRange(1, 0);
+    const Ranges r = RangesOf(ch.c, 1);
+    EXPECT_DOUBLE_EQ(r.xLo, 1);
+    EXPECT_DOUBLE_EQ(r.xHi, 10);
+    EXPECT_DOUBLE_EQ(r.yLo, 5);
+    EXPECT_DOUBLE_EQ(r.yHi, 50);
+    ch.c.AutoRange(1, 10);
+    const Ranges m = RangesOf(ch.c, 1);
+    EXPECT_NEAR(m.xLo, 0.1, 1e-12);
+    EXPECT_NEAR(m.xHi, 10.9, 1e-12);
+    EXPECT_NEAR(m.yLo, 0.5, 1e-12);
+    EXPECT_NEAR(m.yHi, 54.5, 1e-12);
+  }
+  {
+    Chart ch;
+    ch.c.MarkAt(3.0, 7.0, 1);
+    ch.c.AutoRange(1, 0);
+    const Ranges r = RangesOf(ch.c, 1);
+    EXPECT_EQ(r.xLo, 2);
+    EXPECT_EQ(r.xHi, 4);
+    EXPECT_EQ(r.yLo, 6);
+    EXPECT_EQ(r.yHi, 8);
+  }
+  {
+    Chart ch(1, 10);
+    ch.c.AutoRange(1, 0);  // empty layer
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, -1);
+    EXPECT_EQ(RangesOf(ch.c, 1).yHi, 1);
+  }
+  {
+    Chart ch(1, 100);
+    ch.c.GetScalePropsX(1)->SetLogAx(true);
+    ch.c.Line(1.0, 1.0, 100.0, 2.0);
+    ch.c.AutoRange(1, 10);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xLo, 0.631, 1e-3);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xHi, 158.5, 0.1);
+  }
+  {
+    Chart ch;
+    ch.c.Line(100.0, 100.0, 101.0, 101.0);
+    ch.c.AutoRange(1, 0, 10);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xLo, 89.95, 1e-9);
+    EXPECT_NEAR(RangesOf(ch.c, 1).xHi, 111.05, 1e-9);
+  }
+  {
+    Chart ch;
+    ch.c.Line(1.0, 5.0, 10.0, 50.0);
+    ch.c.AutoRangeXOnly(1, 0);
+    EXPECT_EQ(RangesOf(ch.c, 1).yLo, 0);
+    EXPECT_EQ(RangesOf(ch.c, 1).yHi, 10);
+    EXPECT_EQ(RangesOf(ch.c, 1).xHi, 10);
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, 1);
+  }
+}
+
+TEST(ChartRanges, AllLayersPoolJoinedExtentsIntoTheirMasters) {
+  Chart ch;
+  ch.c.Line(0.0, 0.0, 10.0, 1.0);
+  ch.c.SetActiveLayer(2);
+  ch.c.Line(20.0, 0.0, 30.0, 1.0);
+  ch.c.SetLayerVisib(2, true);
+  ch.c.JointLayers()->SetControlledLayerX(2, 1);
+  ch.c.AutoRange(0, 5);
+  const Ranges a = RangesOf(ch.c, 1), b = RangesOf(ch.c, 2);
+  EXPECT_DOUBLE_EQ(a.xLo, -1.5);
+  EXPECT_DOUBLE_EQ(a.xHi, 31.5);
+  EXPECT_EQ(b.xLo, a.xLo);
+  EXPECT_EQ(b.xHi, a.xHi);
+}
+
+TEST(ChartRanges, SetRangeWidensZeroSpansAndKeepsJoinedAxes) {
+  Chart ch;
+  ch.c.SetRange(1, 0, 0, 0, 0);
+  EXPECT_DOUBLE_EQ(RangesOf(ch.c, 1).xLo, -5e-11);
+  EXPECT_DOUBLE_EQ(RangesOf(ch.c, 1).yHi, 5e-11);
+  ch.c.SetRange(1, 0, 0, 10, 10);
+  ch.c.JointLayers()->SetControlledLayerX(2, 1);
+  ch.c.SetRange(2, 50, 50, 60, 60);
+  EXPECT_EQ(RangesOf(ch.c, 2).xLo, 0);
+  EXPECT_EQ(RangesOf(ch.c, 2).xHi, 10);
+  EXPECT_EQ(RangesOf(ch.c, 2).yLo, 50);
+  EXPECT_EQ(RangesOf(ch.c, 2).yHi, 60);
+}
+
+TEST(ChartRanges, ConfinementPansBackOrCuts) {
+  for (const TMouseActMode mode : {maPan, maZoom}) {
+    Chart ch;
+    ch.c.SetMouseAction(mode);
+    ch.c.ConfineZoomRange(0, 0, 100, 100);
+    ch.c.ForceRange(1, -10, 10, 40, 20, false, true);
+    EXPECT_EQ(RangesOf(ch.c, 1).xLo, 0) << mode;
+    EXPECT_EQ(RangesOf(ch.c, 1).xHi, mode == maPan ? 50 : 40) << mode;
+  }
+}
+
+// ---- charts sharing one data list --------------------------------------------------------------
+TEST(ChartSharing, UsersShowTheOwnersItemsAndRefusalsAreReported) {
+  TScopedDialogScript dialogs;
+  TCustomZOdoza a{nullptr}, b{nullptr}, c{nullptr};
+  b.SetUseDataOf(&a);
+  b.MarkAt(1.0, 1.0, 1);
+  EXPECT_EQ(a.NumItems(), 1);
+  EXPECT_EQ(b.NumItems(), 1);
+  EXPECT_EQ(a.GetItemCount(tkMarkAt), 1);
+  c.SetUseDataOf(&b);  // b is a user: c attaches to a
+  EXPECT_EQ(c.UseDataOf(), &a);
+  EXPECT_EQ(a.DataUsersNum(), 2);
+  // Appends through any chart reach one list, however far it grows.
+  for (int i = 0; i < 2500; ++i) c.DrawTo(i * 1.0, 2.0);
+  EXPECT_EQ(a.NumItems(), 2501);
+  EXPECT_EQ(b.GetChartItem(2500).x, 2499.0);
+  TCustomZOdoza d{nullptr}, e{nullptr}, f{nullptr};
+  d.SetUseDataOf(&a);
+  e.SetUseDataOf(&a);
+  f.SetUseDataOf(&a);  // a fifth user
+  a.SetUseDataOf(nullptr);
+  a.SetUseDataOf(&a);
+  ASSERT_EQ(dialogs->Boxes().size(), 3u);
+  EXPECT_EQ(dialogs->Boxes()[0].Text, "ZOdoza: Max. number of data shares exceeded");
+  EXPECT_EQ(dialogs->Boxes()[1].Text,
+            "ZOdoza: Cannot use foreign data. Other ZOdozas are using my own data.");
+  EXPECT_EQ(dialogs->Boxes()[2].Text, "ZOdoza: Cannot share data with myself");
+  // A detached chart keeps what it showed, apart from the owner's later changes.
+  b.SetUseDataOf(nullptr);
+  a.MarkAt(2.0, 2.0, 1);
+  EXPECT_EQ(b.NumItems(), 2501);
+  EXPECT_EQ(a.NumItems(), 2502);
+  EXPECT_EQ(a.DataUsersNum(), 3);
+}
+
+TEST(ChartSharing, DestroyingAnOwnerLeavesItsUsersTheirData) {
+  TCustomZOdoza b{nullptr};
+  {
+    TCustomZOdoza a{nullptr};
+    b.SetUseDataOf(&a);
+    a.MarkAt(1.0, 1.0, 1);
+  }
+  EXPECT_EQ(b.UseDataOf(), nullptr);
+  EXPECT_EQ(b.NumItems(), 1);
+  b.MarkAt(2.0, 2.0, 1);
+  EXPECT_EQ(b.NumItems(), 2);
+  {
+    TCustomZOdoza user{nullptr};
+    user.SetUseDataOf(&b);
+    EXPECT_EQ(b.DataUsersNum(), 1);
+  }
+  EXPECT_EQ(b.DataUsersNum(), 0);
+}
+
+// ---- text labels -------------------------------------------------------------------------------
+TEST(ChartLabels, HandedOutFromOneFreedByClearingAndDrawnOnTop) {
+  Chart ch;
+  for (Integer n = 1; n <= 30; ++n) EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), n);
+  EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), 0);
+  ch.c.HideAllTextLabels();
+  EXPECT_EQ(ch.c.AddTextLabel(1.0, 1.0, kBlack, "x", 0), 0);
+  ch.c.ClearAllTextLabels();
+  EXPECT_EQ(ch.c.AddTextLabel(5.0, 5.0, kRed, "one\ntwo", 5), 1);  // template 5 is free
+  EXPECT_EQ(ch.c.TextLabel(1)->Mode(), tlsimple);
+  EXPECT_THROW(ch.c.GetFTextLabel(31), ESDLZOdozaError);
+  ch.c.TextLabel(1)->SetTxtLblColorBkg(kGreen);
+  ch.c.TextLabel(1)->SetTxtLblVertAlignment(vaBottom);
+  ch.Show();
+  EXPECT_TRUE(SaveBitmapAsPNG(ch.c.ChartBmp(), (PictureFolder() / "chart_label.png").string()));
+  // The box's bottom edge lies 2 pixels below the data point's row, filled with the background.
+  const TPoint p = ch.G(5.0, 5.0);
+  EXPECT_EQ(ch.At(p.X, p.Y + 1), kGreen);
+  EXPECT_EQ(ch.At(p.X, p.Y + 2), kWhite);
+  // A label on a hidden layer is not drawn.
+  ch.c.SetLayerVisib(1, false);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(p.X, p.Y + 1), kWhite);
+}
+
+// ---- the plot window's picture -------------------------------------------------------------------
+TEST(ChartPaint, PlotSceneLineMarksGridAndCrossHair) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 400, 300);
+  c.SetLRim(55);
+  c.SetRRim(5);
+  c.SetTRim(25);
+  c.SetBRim(25);
+  c.SetF3DRim(4);
+  c.SetGridStyle(gsHorizDotLines);
+  c.SetGridCol(kOlive);
+  c.SetGridDy(10);
+  c.ForceRange(1, 0, 0, 10, 50);
+  const Double ys[] = {12, 30, 25, 41, 18, 22};
+  c.SetDataCol(kBlue);
+  c.MoveTo(1.0, ys[0]);
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) c.DrawTo(1.0 + i * 1.5, ys[i]);
+    c.MarkAt(1.0 + i * 1.5, ys[i], 10);
+  }
+  c.SetSuppressPaint(false);
+  c.CrossHairSetup(1, kTeal, chBoth, psSolid, 1);
+  c.CrossHairSetPos(1, 1.0 + 3 * 1.5, ys[3]);
+  TCanvas* cv = c.ChartBmp()->Canvas();
+  EXPECT_TRUE(SaveBitmapAsPNG(c.ChartBmp(), (PictureFolder() / "chart_plot_scene.png").string()));
+  for (int i = 0; i < 6; ++i) {
+    Integer px = 0, py = 0;
+    c.R2M(1, 1.0 + i * 1.5, ys[i], px, py);
+    if (i == 3) continue;  // under the cross hair
+    // The open square's outline around the sample.
+    for (const TPoint d : {Point(-1, -1), Point(0, -1), Point(1, -1), Point(-1, 0), Point(1, 0),
+                           Point(-1, 1), Point(0, 1), Point(1, 1)})
+      EXPECT_EQ(cv->GetPixel(px + d.X, py + d.Y), kBlue) << i;
+    // The centre: line colour where a segment starts there, background at the last sample.
+    EXPECT_EQ(cv->GetPixel(px, py), i < 5 ? kBlue : kWhite) << i;
+  }
+  // Frame on the data-area edges; the cross hair stops one pixel short of it.
+  Integer hx = 0, hy = 0;
+  c.R2M(1, 1.0 + 3 * 1.5, ys[3], hx, hy);
+  EXPECT_EQ(cv->GetPixel(c.LRim(), 100), kBlack);
+  EXPECT_EQ(cv->GetPixel(c.LRim(), hy), kBlack);
+  EXPECT_EQ(cv->GetPixel(c.LRim() + 1, hy), kTeal);
+  EXPECT_EQ(cv->GetPixel(400 - c.RRim() - 4 - 1, hy), kTeal);
+  // Dotted grid rows at the multiples of GridDy.
+  Integer gx = 0, gy = 0;
+  c.R2M(1, 0.3, 10, gx, gy);
+  bool dotted = false;
+  for (Integer x = c.LRim() + 1; x < c.LRim() + 8; ++x) dotted = dotted || cv->GetPixel(x, gy) == kOlive;
+  EXPECT_TRUE(dotted);
+}
+
+TEST(ChartPrimitives, LongTextsCountCharactersNotBytes) {
+  TCustomZOdoza c{nullptr};
+  c.Text(0.0, 0.0, 8, "Temp \xc2\xb0" "C \xc2\xb5V");  // 10 characters, 12 bytes
+  EXPECT_EQ(c.GetChartItem(0).LWid, 0);
+  c.Text(0.0, 0.0, 8, "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");  // 8
+  EXPECT_EQ(c.GetChartItem(1).LWid, 0);
+}
+
+TEST(ChartPaint, SettingACrossHairCopiesValuesAndKeepsTheChartRepainting) {
+  Chart ch;
+  int rendered = 0;
+  ch.c.OnDataRendered = [&](TObject*, TCanvas*, Integer, Integer) { ++rendered; };
+  ch.Show();
+  TCrossHair given;
+  int foreign = 0;
+  given.OnChange = [&](TObject*) { ++foreign; };
+  given.SetCrossHColor(kRed);
+  foreign = 0;
+  ch.c.SetCrossHair(2, &given);
+  EXPECT_EQ(ch.c.CrossHair(2)->Color(), kRed);
+  rendered = 0;
+  ch.c.CrossHair(2)->SetCrossHMode(chBoth);
+  EXPECT_EQ(rendered, 1);
+  EXPECT_EQ(foreign, 0);
+}
+
+// ---- standard layouts ----------------------------------------------------------------------------
+TEST(ChartLayouts, MarginsAxesAndOnePaint) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 500, 300);
+  c.SetSuppressPaint(false);
+  int paints = 0;
+  c.OnScalesRendered = [&](TObject*, TCanvas*, Integer, Integer) { ++paints; };
+  c.SetStdLayout(rcl_X1Bottom_Y2Left);
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(c.StandardLayout(), rcl_X1Bottom_Y2Left);
+  EXPECT_EQ(c.LRim(), 100);
+  EXPECT_EQ(c.RRim(), 20);
+  EXPECT_EQ(c.TRim(), 24);
+  EXPECT_EQ(c.BRim(), 40);
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    EXPECT_EQ(c.GetScalePropsY(n)->Visible(), n <= 2) << n;
+    EXPECT_EQ(c.GetScalePropsX(n)->Visible(), n == 1) << n;
+  }
+  EXPECT_EQ(c.GetScalePropsY(2)->ScalePos(), 50);
+  c.SetStdLayout(rcl_X2Both_Y2Both);
+  EXPECT_EQ(c.GetScalePropsX(2)->ScaleType(), sctXB);  // the top side
+  EXPECT_EQ(c.GetScalePropsY(2)->ScaleType(), sctYL);  // the right side
+  c.SetStdLayout(rcl_X1Bottom_Y2Both);
+  for (Integer n = 1; n <= 4; ++n) EXPECT_EQ(c.GetScalePropsX(n)->ScaleType(), sctXT) << n;
+  EXPECT_EQ(c.GetScalePropsX(0), c.Scale1X());
+  EXPECT_EQ(c.GetScalePropsX(17), c.Scale1X());
+}
+
+TEST(ChartAppearance, IsometricRecentresYAndShadowWidthResizesTheDataArea) {
+  TCustomZOdoza c{nullptr};
+  c.SetBounds(0, 0, 50 + 20 + 400, 20 + 40 + 200);  // data area 401 x 201 with the layout
+  c.ForceRange(1, 0, 0, 100, 10);
+  c.SetIsoMetric(true);
+  EXPECT_NEAR(c.Scale1Y()->RangeLow(), 5 - 100.0 * 201 / 401 / 2, 1e-9);
+  EXPECT_NEAR(c.Scale1Y()->RangeHigh(), 5 + 100.0 * 201 / 401 / 2, 1e-9);
+  const Integer w = c.GrafBmp()->Width(), h = c.GrafBmp()->Height();
+  c.SetF3DRim(40);
+  EXPECT_EQ(c.ShadowWidth(), 32);
+  EXPECT_EQ(c.GrafBmp()->Width(), w - 32);
+  EXPECT_EQ(c.GrafBmp()->Height(), h - 32);
+  c.SetLRim(2000);
+  EXPECT_EQ(c.GrafBmp()->Width(), 0);
+}
+
+TEST(ChartDataArea, BackgroundPictureTilesAndAMissingOneIsDropped) {
+  const auto file = PictureFolder() / "background_tile.png";
+  TBitmap tile;
+  tile.SetSize(10, 10);
+  tile.Canvas()->Brush()->SetColor(kRed);
+  tile.Canvas()->FillRect(Rect(0, 0, 10, 10));
+  tile.Canvas()->Pixels[9][9] = kGreen;
+  ASSERT_TRUE(SaveBitmapAsPNG(&tile, file.string()));
+  Chart ch;
+  ch.c.BackGroundImg()->SetIncldPath(true);
+  ch.c.BackGroundImg()->SetFillMode(bfTile);
+  ch.c.BackGroundImg()->SetName(file.string());
+  ch.Show();
+  EXPECT_EQ(ch.At(5, 5), kRed);
+  EXPECT_EQ(ch.At(29, 39), kGreen);  // the tile repeats from (0, 0)
+  ch.c.BackGroundImg()->SetName((PictureFolder() / "no_such_picture.png").string());
+  ch.c.Repaint();
+  EXPECT_EQ(ch.c.BackGroundImg()->Name(), "");
+  EXPECT_EQ(ch.At(5, 5), kWhite);
+}
+
+TEST(ChartDataArea, ColouredAreaModes) {
+  Chart ch;
+  ch.c.BackGroundImg()->SetAreaColor(kGreen);
+  ch.c.BackGroundImg()->SetAreaLeft(2);
+  ch.c.BackGroundImg()->SetAreaRight(4);
+  ch.c.BackGroundImg()->SetAreaTop(8);
+  ch.c.BackGroundImg()->SetAreaBottom(6);
+  ch.c.BackGroundImg()->SetAreaMode(bamRect);
+  ch.Show();
+  EXPECT_EQ(ch.At(ch.G(3, 7)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(5, 7)), kWhite);
+  ch.c.BackGroundImg()->SetAreaMode(bamRectInv);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(ch.G(3, 7)), kWhite);
+  EXPECT_EQ(ch.At(ch.G(5, 7)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(3, 9)), kGreen);
+  ch.c.BackGroundImg()->SetAreaMode(bamVStripe);
+  ch.c.Repaint();
+  EXPECT_EQ(ch.At(ch.G(3, 1)), kGreen);
+  EXPECT_EQ(ch.At(ch.G(1, 1)), kWhite);
+}
