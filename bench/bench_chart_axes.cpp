@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "DOV_zodoza.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 
 namespace {
@@ -35,13 +36,4 @@ BENCHMARK(AxisSettingChange)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  Application->Initialize(argc, argv);
-  ::benchmark::Initialize(&argc, argv);
-  if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  ::benchmark::RunSpecifiedBenchmarks();
-  ::benchmark::Shutdown();
-  Application->DestroyComponents();
-  return 0;
-}
+int main(int argc, char** argv) { return bench_support::RunToolkitBenchmarks(argc, argv); }

@@ -12,6 +12,7 @@
 
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "Grids.h"
 #include "SysUtils.h"
@@ -159,13 +160,4 @@ BENCHMARK(BM_ListViewAddRowAndRepaint)->Unit(benchmark::kMicrosecond)->Iteration
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  Application->Initialize(argc, argv);
-  ::benchmark::Initialize(&argc, argv);
-  if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  ::benchmark::RunSpecifiedBenchmarks();
-  ::benchmark::Shutdown();
-  Application->DestroyComponents();
-  return 0;
-}
+int main(int argc, char** argv) { return bench_support::RunToolkitBenchmarks(argc, argv); }

@@ -15,10 +15,14 @@
 #include <vector>
 
 #include "DOV_matrix.h"
+#include "BenchRatios.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
 
 namespace {
+
+using bench_support::AsEigen;
+using bench_support::RatioReporter;
 
 // A well-conditioned random matrix: uniform entries with a dominant diagonal.
 std::unique_ptr<TMatrix> TestMatrix(int cols, int rows) {
@@ -31,13 +35,6 @@ std::unique_ptr<TMatrix> TestMatrix(int cols, int rows) {
     if (c <= rows) col[c - 1] += cols;
   }
   return m;
-}
-
-Eigen::MatrixXd AsEigen(const TMatrix& m) {
-  Eigen::MatrixXd e(m.NrOfRows(), m.NrOfColumns());
-  for (int c = 1; c <= m.NrOfColumns(); ++c)
-    for (int r = 1; r <= m.NrOfRows(); ++r) e(r - 1, c - 1) = m.GetVal(c, r);
-  return e;
 }
 
 void BM_Invert(benchmark::State& state) {
@@ -142,16 +139,6 @@ void BM_VectorQuartiles(benchmark::State& state) {
 BENCHMARK(BM_VectorQuartiles)->Unit(benchmark::kMillisecond);
 
 // Keeps every run's time per iteration, so that the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 void PrintRatio(const RatioReporter& rep, const std::string& a, const std::string& b,
                 const char* what) {
   auto ia = rep.times.find(a), ib = rep.times.find(b);

@@ -12,6 +12,7 @@
 
 #include "DefaultSystem.h"
 #include "Dialogs.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "NetConfig.h"
 #include "Unit1.h"
@@ -104,16 +105,11 @@ BENCHMARK(BM_FullList)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InitKestal();
-  Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int rc = bench_support::RunAppBenchmarks(argc, argv);
   if (!gFolder.empty()) {
     std::error_code ignored;
     std::filesystem::current_path(gFolder.parent_path(), ignored);
     std::filesystem::remove_all(gFolder, ignored);
   }
-  return 0;
+  return rc;
 }

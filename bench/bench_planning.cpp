@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchSupport.h"
 #include "Culmination.h"
 #include "DefaultSystem.h"
 #include "Dialogs.h"
@@ -130,12 +131,6 @@ BENCHMARK(BM_PlanRecalculateFull1400Band)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InitKestal();
-  Application->Initialize(argc, argv);
-  SetDialogService(std::make_shared<TScriptedDialogService>());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench_support::RunAppBenchmarks(
+      argc, argv, [] { SetDialogService(std::make_shared<TScriptedDialogService>()); });
 }

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "Dialogs.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "NoiseDatabase.h"
 #include "SunFluxList.h"
@@ -91,12 +92,4 @@ BENCHMARK(BM_LoadNoiseDatabaseIntoGrid)->Arg(5000)->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InitKestal();
-  Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return bench_support::RunAppBenchmarks(argc, argv); }

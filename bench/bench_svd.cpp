@@ -12,10 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchRatios.h"
 #include "DOV_statis.h"
 #include "RtlRandom.h"
 
 namespace {
+
+using bench_support::AsEigen;
+using bench_support::RatioReporter;
 
 std::unique_ptr<TMatrix> TestMatrix(int n) {
   InitRandomGenerator(4242);
@@ -26,13 +30,6 @@ std::unique_ptr<TMatrix> TestMatrix(int n) {
     for (int r = 0; r < n; ++r) col[r] = static_cast<double>(RandomReal()) - 0.5;
   }
   return m;
-}
-
-Eigen::MatrixXd AsEigen(const TMatrix& m) {
-  Eigen::MatrixXd e(m.NrOfRows(), m.NrOfColumns());
-  for (int c = 1; c <= m.NrOfColumns(); ++c)
-    for (int r = 1; r <= m.NrOfRows(); ++r) e(r - 1, c - 1) = m.GetVal(c, r);
-  return e;
 }
 
 void BM_SingValDecomp(benchmark::State& state) {
@@ -61,16 +58,6 @@ void BM_EigenBDCSVD(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EigenBDCSVD)->Arg(200)->Arg(1000)->MinTime(3.0)->Unit(benchmark::kMillisecond);
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 

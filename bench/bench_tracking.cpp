@@ -5,6 +5,7 @@
 
 #include "Astral.h"
 #include "Dialogs.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "TimeZone.h"
 #include "Unit13.h"
@@ -77,12 +78,6 @@ BENCHMARK(BM_MonthTableIntoTheWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InitKestal();
-  Application->Initialize(argc, argv);
-  SetDialogService(std::make_shared<TScriptedDialogService>());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench_support::RunAppBenchmarks(
+      argc, argv, [] { SetDialogService(std::make_shared<TScriptedDialogService>()); });
 }

@@ -6,14 +6,10 @@
 #include "Forms.h"
 #include "GraphicsExport.h"
 #include "InfoPictures.h"
+#include "ToolStart.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
-    return 2;
-  }
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(argc, argv);  // text layout needs the application object
+  if (!StartBuildTool(argc, argv, 1, "<output folder>")) return 2;
   const String folder = argv[1];
   try {
     for (const String& window : InfoPictures::Windows()) {

@@ -7,14 +7,10 @@
 
 #include "Forms.h"
 #include "GraphicsExport.h"
+#include "ToolStart.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s <manual.md> <manual.pdf>\n", argv[0]);
-    return 2;
-  }
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(argc, argv);  // text layout needs the application object
+  if (!StartBuildTool(argc, argv, 2, "<manual.md> <manual.pdf>")) return 2;
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "DOV_streams.h"
+#include "DOV_textsave.h"
 #include "DOV_xmlenvelope.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -40,25 +41,7 @@ void TStringArray::WriteToOpenXMLFile(TTextFile& OutFile, bool CreateHeader,
 }
 
 void TStringArray::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  // Written beside and renamed over, so a failed save never leaves the old file truncated.
-  const String target = SymbolicLinkTarget(FName);
-  const String temp = target + ".saving";
-  TTextFile f(temp);
-  try {
-    f.Rewrite();
-    WriteToOpenXMLFile(f, true, DataID);
-    f.CloseFile();
-  } catch (...) {
-    f.CloseFile();
-    DeleteFile(temp);
-    throw;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    DeleteFile(temp);
-    throw EInOutError("Cannot write file \"" + FName + "\": " + ec.message());
-  }
+  SaveTextFileReplacing(FName, [&](TTextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 bool TStringArray::ReadFromOpenXMLFile(TTextFile& InFile, const String& DataID) {

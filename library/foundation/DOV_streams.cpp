@@ -8,6 +8,8 @@
 #include <cstring>
 #include <locale.h>
 
+#include "DOV_utf8.h"
+
 static_assert(std::endian::native == std::endian::little,
               "the stream layouts are little-endian and copied as they are in memory");
 static_assert(LDBL_MANT_DIG == 64, "extended values need the x87 80-bit format");
@@ -20,43 +22,7 @@ constexpr size_t kWriteBlock = 4096;
 constexpr size_t kExtendedBytes = 10;
 constexpr size_t kMaxReadBlock = 65536;
 
-// Decodes the UTF-8 character at byte index i and advances i. A byte that does not start a
-// valid sequence stands for itself, so any byte string survives a round trip.
-char32_t NextChar(const String& s, size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  auto cont = [&](size_t k) -> int {
-    if (i + k >= s.size()) return -1;
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
-  };
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    const int c1 = cont(1);
-    if (c1 >= 0) {
-      i += 2;
-      return static_cast<char32_t>(((b0 & 0x1F) << 6) | c1);
-    }
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1;
-    if (c2 >= 0) {
-      const auto cp = static_cast<char32_t>(((b0 & 0x0F) << 12) | (c1 << 6) | c2);
-      if (cp >= 0x800) {
-        i += 3;
-        return cp;
-      }
-    }
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1, c3 = c2 >= 0 ? cont(3) : -1;
-    if (c3 >= 0) {
-      const auto cp = static_cast<char32_t>(((b0 & 0x07) << 18) | (c1 << 12) | (c2 << 6) | c3);
-      if (cp >= 0x10000 && cp <= 0x10FFFF) {
-        i += 4;
-        return cp;
-      }
-    }
-  }
-  ++i;
-  return b0;
-}
+using utf8::NextChar;
 
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

@@ -6,6 +6,7 @@
 
 #include "DOV_math1.h"
 #include "DOV_stringl.h"
+#include "DOV_textsave.h"
 #include "SysUtils.h"
 
 namespace {
@@ -316,24 +317,7 @@ void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
 }
 
 void TFeatureMatrix::Save(const String& FName) const {
-  const String target = SymbolicLinkTarget(FName);
-  const String temp = target + ".saving";
-  TTextFile f(temp);
-  try {
-    f.Rewrite();
-    SaveToOpenFile(f);
-    f.CloseFile();
-  } catch (...) {
-    f.CloseFile();
-    DeleteFile(temp);
-    throw;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    DeleteFile(temp);
-    throw EInOutError("Cannot write file \"" + FName + "\": " + ec.message());
-  }
+  SaveTextFileReplacing(FName, [this](TTextFile& f) { SaveToOpenFile(f); });
 }
 
 Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {

@@ -9,6 +9,7 @@
 
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
+#include "DOV_matrix_common.h"
 #include "SysUtils.h"
 
 TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
@@ -128,16 +129,7 @@ void TMatrix::SortExchange(Byte ExchgWhat, Integer index1, Integer index2, Integ
 // ---- windows -----------------------------------------------------------------------------
 
 void TMatrix::MakeValidRange(Integer N, Integer& Low, Integer& High) {
-  if (Low == 0 && High == 0) {
-    Low = 1;
-    High = N;
-    return;
-  }
-  if (Low < 1) Low = 1;
-  if (Low > N) Low = N;
-  if (High < 1) High = 1;
-  if (High > N) High = N;
-  if (High < Low) std::swap(Low, High);
+  dov_matrix::MakeValidRange(N, Low, High);
 }
 
 void TMatrix::MakeValidColRange(Integer& Low, Integer& High) const {

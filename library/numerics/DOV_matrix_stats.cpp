@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DOV_math1.h"
+#include "DOV_histogram.h"
 #include "DOV_matrix.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
@@ -230,13 +231,9 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
 bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
                         double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
                         Integer& Overflow, Integer& MaxCnt) const {
-  if (Histo == nullptr || !(BinWidth > 0)) return false;
-  const double bins = std::nearbyint(std::fabs(LastBin - FirstBin) / BinWidth) + 1;
-  if (!(bins <= 500)) return false;
-  const auto NE = static_cast<Integer>(bins);
-  if (Histo->NrOfElem() != NE) Histo->Resize(NE);
-  Histo->Clear();
-  Underflow = Overflow = MaxCnt = 0;
+  if (!dov_histogram::Start(Histo, FirstBin, LastBin, BinWidth, Underflow, Overflow, MaxCnt))
+    return false;
+  const Integer NE = Histo->NrOfElem();
   if (!ValidWindow(LoX, LoY, HiX, HiY)) return true;
   const double top = LastBin + BinWidth;
   for (Integer c = LoX; c <= HiX; ++c) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "DOV_dstruct.h"
+#include "DOV_histogram.h"
 #include "DOV_math1.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
@@ -604,13 +605,9 @@ void TVector::FillRandomGauss(double Mean, double StdDev) {
 bool TVector::Histogram(Integer FirstElem, Integer LastElem, double FirstBin, double LastBin,
                         double BinWidth, TIntVector* Histo, Integer& Underflow,
                         Integer& Overflow, Integer& MaxCnt) const {
-  if (Histo == nullptr || !(BinWidth > 0)) return false;
-  const double bins = std::nearbyint(std::fabs(LastBin - FirstBin) / BinWidth) + 1;
-  if (!(bins <= 500)) return false;
-  const auto NE = static_cast<Integer>(bins);
-  if (Histo->NrOfElem() != NE) Histo->Resize(NE);
-  Histo->Clear();
-  Underflow = Overflow = MaxCnt = 0;
+  if (!dov_histogram::Start(Histo, FirstBin, LastBin, BinWidth, Underflow, Overflow, MaxCnt))
+    return false;
+  const Integer NE = Histo->NrOfElem();
   const double top = LastBin + BinWidth;
   for (Int64 i = FirstElem; i <= LastElem; ++i) {
     const double v = GetVal(static_cast<Integer>(i));
@@ -926,6 +923,34 @@ bool ReadLongintBound(TStream& S, Integer& Bound) {
   return !error;
 }
 
+constexpr std::size_t kExtendedItemBytes = 10;
+constexpr std::size_t kLongintItemBytes = 4;
+
+// Reads the bounds, then the values into Vec (resized first when Adjust). False for a damaged
+// header, a vector too short for the bounds, or a value the stream no longer holds; a failed
+// read stops there, as every later one would fail as well.
+template <class Vector, class ReadBound, class ReadValue>
+bool LoadVectorStream(Vector& Vec, TStream& S, ReadBound readBound, std::size_t ItemSize,
+                      bool Adjust, ReadValue readValue) {
+  Integer low, high;
+  if (!ReadStreamBounds(S, readBound, ItemSize, Adjust, low, high)) return false;
+  if (Adjust) Vec.Resize(high);
+  bool ok = Vec.NrOfElem() >= high;
+  if (ok) {
+    for (Int64 i = low; i <= high; ++i) {
+      bool error = false;
+      const auto x = readValue(S, error);
+      if (error) {
+        ok = false;
+        break;
+      }
+      Vec.SetVal(static_cast<Integer>(i), x);
+    }
+  }
+  Vec.Changed();
+  return ok;
+}
+
 void WriteVectorStream(TStream& S, const TVector& V, Integer LowElem, Integer HighElem) {
   V.MakeValidElemRange(LowElem, HighElem);
   WriteExtendedToStream(S, LowElem);
@@ -952,25 +977,11 @@ void TVector::SaveToStream(TFileStream* OutStream, Integer LowElem, Integer High
 }
 
 bool TVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
-  if (InStream == nullptr) return false;
-  Integer low, high;
-  if (!ReadStreamBounds(*InStream, ReadExtendedBound, 10, AdjustVectorSize, low, high))
-    return false;
-  if (AdjustVectorSize) Resize(high);
-  bool ok = FNElem >= high;
-  if (ok) {
-    for (Int64 i = low; i <= high; ++i) {
-      bool error = false;
-      const Extended x = ReadExtendedFromStream(*InStream, error);
-      if (error) {
-        ok = false;  // every later read would fail as well
-        break;
-      }
-      SetVal(static_cast<Integer>(i), static_cast<double>(x));
-    }
-  }
-  Changed();
-  return ok;
+  auto readValue = [](TStream& S, bool& error) {
+    return static_cast<double>(ReadExtendedFromStream(S, error));
+  };
+  return InStream != nullptr && LoadVectorStream(*this, *InStream, ReadExtendedBound,
+                                                 kExtendedItemBytes, AdjustVectorSize, readValue);
 }
 
 void TIntVector::SaveToStream(TMemoryStream*& OutStream, Integer LowElem,
@@ -984,23 +995,7 @@ void TIntVector::SaveToStream(TFileStream* OutStream, Integer LowElem, Integer H
 }
 
 bool TIntVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
-  if (InStream == nullptr) return false;
-  Integer low, high;
-  if (!ReadStreamBounds(*InStream, ReadLongintBound, 4, AdjustVectorSize, low, high))
-    return false;
-  if (AdjustVectorSize) Resize(high);
-  bool ok = FNElem >= high;
-  if (ok) {
-    for (Int64 i = low; i <= high; ++i) {
-      bool error = false;
-      const Integer x = ReadLongintFromStream(*InStream, error);
-      if (error) {
-        ok = false;
-        break;
-      }
-      SetVal(static_cast<Integer>(i), x);
-    }
-  }
-  Changed();
-  return ok;
+  return InStream != nullptr && LoadVectorStream(*this, *InStream, ReadLongintBound,
+                                                 kLongintItemBytes, AdjustVectorSize,
+                                                 ReadLongintFromStream);
 }

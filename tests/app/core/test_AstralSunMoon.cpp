@@ -18,6 +18,8 @@
 
 #include <cmath>
 
+#include "support_astral.h"
+
 namespace {
 
 constexpr double Rad = 57.29577951308232;
@@ -29,24 +31,8 @@ double Norm360(double x) {
   return x < 0 ? x + 360.0 : x;
 }
 
-Astral::TUtcTime Utc(int Year, int Month, int Day, int Hour, int Minute, int Second) {
-  Astral::TUtcTime t;
-  t.tm_year = Year - 1900;
-  t.tm_mon = Month - 1;
-  t.tm_mday = Day;
-  t.tm_hour = Hour;
-  t.tm_min = Minute;
-  t.tm_sec = Second;
-  return t;
-}
-
-Astral Observer(double Lat, double Lon, const Astral::TUtcTime& When) {
-  Astral a;
-  a.Latitude = Lat;
-  a.Longitude = Lon;
-  a.UtcTime = When;
-  return a;
-}
+using astraltest::Observer;
+using astraltest::Utc;
 
 // ---- the reference ---------------------------------------------------------------------------
 

@@ -9,19 +9,11 @@
 #include "RtlInit.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
+#include "support_planning.h"
 
 namespace {
 
-crt::time_t Unix(int Y, int M, int D, int h, int m = 0, int s = 0) {
-  std::tm t{};
-  t.tm_year = Y - 1900;
-  t.tm_mon = M - 1;
-  t.tm_mday = D;
-  t.tm_hour = h;
-  t.tm_min = m;
-  t.tm_sec = s;
-  return static_cast<crt::time_t>(timegm(&t));
-}
+using planningtest::Unix;
 
 // A zone one hour east of Greenwich whose daylight time adds one more hour; without a rule the
 // zone information reports neither standard nor daylight time.
@@ -34,20 +26,14 @@ TTimeZoneInformation ZoneWithoutRule() {
   return z;
 }
 
-class TimeBaseTest : public ::testing::Test {
+// The planning tests' clock and zone, with TZ set elsewhere as well.
+class TimeBaseTest : public planningtest::PlanningTest {
 protected:
   void SetUp() override {
     InitRuntime();
     // TZ points elsewhere on purpose: nothing computed may follow it.
     crt::putenv("TZ=UTC");
     SetTimeZoneForTesting(CentralEuropeanTimeZone());
-  }
-  void TearDown() override {
-    SetClockForTesting(nullptr);
-    SetTimeZoneForTesting(CentralEuropeanTimeZone());
-  }
-  void ClockAt(crt::time_t T) {
-    SetClockForTesting([T] { return static_cast<double>(T); });
   }
 };
 

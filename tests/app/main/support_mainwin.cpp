@@ -105,6 +105,15 @@ void MainWindowTest::UseRealCatalogue() {
                              dir.path() / "ATNF.csv");
 }
 
+void MainWindowTest::StartThreeMetreDishAt1420WithTheRealCatalogue() {
+  UseRealCatalogue();
+  auto lines = ConfigLines();
+  lines[14] = "3";
+  lines[17] = "1420";
+  dir.write("KestalDB.txt", ConfigText(lines));
+  Start();
+}
+
 std::vector<std::string> MainWindowTest::BoxTexts() const {
   std::vector<std::string> texts;
   for (const auto& b : dialogs->Boxes()) texts.push_back(b.Text);

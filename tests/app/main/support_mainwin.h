@@ -41,6 +41,8 @@ protected:
   void Start();
   // Puts the real catalogue into the folder as ATNF.csv.
   void UseRealCatalogue();
+  // The shipped catalogue and a configuration for a 3 m dish at 1420 MHz, then Start.
+  void StartThreeMetreDishAt1420WithTheRealCatalogue();
   std::vector<TMessageBoxRequest> Boxes() const { return dialogs->Boxes(); }
   std::vector<std::string> BoxTexts() const;
   // Sets a field as typing would (its change handler runs).

@@ -71,15 +71,6 @@ protected:
     dir.write("KestalDB.txt", ConfigText(ConfigLines(Mode)));
     Start();
   }
-  // The shipped catalogue and a configuration for a 3 m dish at 1420 MHz.
-  void StartThreeMetreDishAt1420WithTheRealCatalogue() {
-    UseRealCatalogue();
-    auto lines = ConfigLines();
-    lines[14] = "3";
-    lines[17] = "1420";
-    dir.write("KestalDB.txt", ConfigText(lines));
-    Start();
-  }
 };
 
 TEST_F(CalculateTest, FiguresOfTheFiveMetreDishAt1303MHz) {

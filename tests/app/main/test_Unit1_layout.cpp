@@ -123,12 +123,7 @@ class MainWindowLayoutTest : public MainWindowTest {
 protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    UseRealCatalogue();
-    auto lines = ConfigLines();
-    lines[14] = "3";
-    lines[17] = "1420";
-    dir.write("KestalDB.txt", ConfigText(lines));
-    Start();
+    StartThreeMetreDishAt1420WithTheRealCatalogue();
   }
 };
 

@@ -40,6 +40,22 @@ std::filesystem::path ProgramPath() {
          "app" / "kestal";
 }
 
+// What the program finds in its folder on a normal start: the real catalogue and the test
+// configuration.
+void FillProgramFolder(testsupport::TempDir& Dir) {
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", Dir.path() / "ATNF.csv");
+  Dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+}
+
+// Runs the program in Dir, Before (a command or variable settings) in front of it, all output
+// to out.txt; the status std::system gives.
+int RunProgramIn(const testsupport::TempDir& Dir, const std::string& Before, int TimeoutSeconds) {
+  const std::string command = "cd '" + Dir.path().string() + "' && " + Before + " timeout " +
+                              std::to_string(TimeoutSeconds) + " '" + ProgramPath().string() +
+                              "' > out.txt 2>&1";
+  return std::system(command.c_str());
+}
+
 }  // namespace
 
 TEST(Program, CreatesEveryWindowOnceInOrder) {
@@ -68,13 +84,11 @@ TEST(Program, RunsOffscreenAndEndsWithZeroWhenTheMainWindowIsClosed) {
   const std::filesystem::path program = ProgramPath();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
   testsupport::TempDir dir;
-  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
-  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
-  const std::string command = "cd '" + dir.path().string() +
-                              "' && QT_QPA_PLATFORM=offscreen KESTAL_CLOSE_MAIN_AFTER_MS=300 "
-                              "KESTAL_PROBE_URL=http://127.0.0.1:1/ timeout 60 '" +
-                              program.string() + "' > out.txt 2>&1";
-  const int status = std::system(command.c_str());
+  FillProgramFolder(dir);
+  const int status = RunProgramIn(dir,
+                                  "QT_QPA_PLATFORM=offscreen KESTAL_CLOSE_MAIN_AFTER_MS=300 "
+                                  "KESTAL_PROBE_URL=http://127.0.0.1:1/",
+                                  60);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
   // Nothing is saved on the way out.
@@ -85,10 +99,7 @@ TEST(Program, WithoutADisplaySaysSoInOneLineAndEndsWithACode) {
   const std::filesystem::path program = ProgramPath();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
   testsupport::TempDir dir;
-  const std::string command = "cd '" + dir.path().string() +
-                              "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 '" +
-                              program.string() + "' > out.txt 2>&1";
-  const int status = std::system(command.c_str());
+  const int status = RunProgramIn(dir, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 60);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 2);
   const std::string out = dir.read("out.txt");
@@ -102,13 +113,11 @@ TEST(Program, ScreenshotRunSavesAPictureOfEveryWindowAndEnds) {
   const std::filesystem::path program = ProgramPath();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
   testsupport::TempDir dir;
-  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
-  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
-  const std::string command = "cd '" + dir.path().string() +
-                              "' && mkdir shots && QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
-                              "KESTAL_PROBE_URL=http://127.0.0.1:1/ timeout 120 '" +
-                              program.string() + "' > out.txt 2>&1";
-  const int status = std::system(command.c_str());
+  FillProgramFolder(dir);
+  const int status = RunProgramIn(dir,
+                                  "mkdir shots && QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
+                                  "KESTAL_PROBE_URL=http://127.0.0.1:1/",
+                                  120);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
   std::vector<std::string> expected = {"Form1_start", "Form1", "Form1_evaluation"};

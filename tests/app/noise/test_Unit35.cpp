@@ -19,15 +19,14 @@
 #include "Unit1.h"
 #include "Unit35.h"
 #include "Unit36.h"
+#include "support_noise.h"
 
 namespace fs = std::filesystem;
 using namespace SunNoiseWindowTexts;
 
 namespace {
 
-struct ProgramEnded {
-  int Code;
-};
+using noisetest::ProgramEnded;
 
 const fs::path kRealList =
     testsupport::TestDataDir() / "noaa_rstn" / "rad_txt_layout_assembled_2025-02-20_21.txt";
@@ -44,12 +43,7 @@ struct TCountingPlot : TNoisePlotLink {
 class SunNoiseWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ProgramExit = [](int Code) { throw ProgramEnded{Code}; };
-    // 8 December 2026, 10:15 UTC
-    SetClockForTesting([] { return DateTimeToUnix(EncodeDateTime(2026, 12, 8, 10, 15, 0, 0)); });
-    SetTimeZoneForTesting(TTimeZoneInformation{});
-    NetConfig().ProbeURL = "http://127.0.0.1:1/";
-    NetConfig().ProbeTimeoutMs = 1000;
+    noisetest::FixSurroundings();
     NetConfig().FtpHost = "127.0.0.1";
     NetConfig().FtpPort = nettest::ClosedPort();
     SetNoisePlot(std::make_unique<TCountingPlot>(&Opened, &Redrawn));
@@ -57,14 +51,7 @@ protected:
   void TearDown() override {
     SetNoisePlot(nullptr);
     SetNoiseFileFaultForTesting(nullptr);
-    delete Form36;
-    Form36 = nullptr;
-    delete Form35;
-    Form35 = nullptr;
-    delete Form1;
-    Form1 = nullptr;
-    SetClockForTesting(nullptr);
-    NetConfig() = NetConfigFromEnvironment();
+    noisetest::CloseWindowsAndRestore();
   }
   // The main window and the two noise windows, with a 10 m2 aperture, Tsys 100 K at 1415 MHz.
   void Start() {

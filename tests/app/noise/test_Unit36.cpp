@@ -13,21 +13,16 @@
 #include "Unit1.h"
 #include "Unit35.h"
 #include "Unit36.h"
+#include "support_noise.h"
 
 namespace {
 
-struct ProgramEnded {
-  int Code;
-};
+using noisetest::ProgramEnded;
 
 class YFactorWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ProgramExit = [](int Code) { throw ProgramEnded{Code}; };
-    SetClockForTesting([] { return DateTimeToUnix(EncodeDateTime(2026, 12, 8, 10, 15, 0, 0)); });
-    SetTimeZoneForTesting(TTimeZoneInformation{});
-    NetConfig().ProbeURL = "http://127.0.0.1:1/";
-    NetConfig().ProbeTimeoutMs = 1000;
+    noisetest::FixSurroundings();
     Form1 = new TForm1(nullptr);
     Form35 = new TForm35(nullptr);
     Form36 = new TForm36(nullptr);
@@ -40,14 +35,7 @@ protected:
     dialogs->Clear();
   }
   void TearDown() override {
-    delete Form36;
-    Form36 = nullptr;
-    delete Form35;
-    Form35 = nullptr;
-    delete Form1;
-    Form1 = nullptr;
-    SetClockForTesting(nullptr);
-    NetConfig() = NetConfigFromEnvironment();
+    noisetest::CloseWindowsAndRestore();
   }
   static void SetFrequency(double MHz) {
     Form1->Frequency = MHz;

@@ -8,20 +8,30 @@ namespace {
 
 using Bytes = std::vector<Byte>;
 
+// Moves every full block the component holds to Out.
+void TakeFullBlocks(TRLEncoder& rle, Bytes& block, Bytes& out) {
+  while (rle.Pending() >= rle.BufLeng()) {
+    rle.GetResult(block.data());
+    out.insert(out.end(), block.begin(), block.end());
+  }
+}
+
+// Ends the coding and moves what is left to Out.
+void TakeRest(TRLEncoder& rle, Bytes& block, Bytes& out) {
+  Integer got;
+  while ((got = rle.Finish(block.data())) > 0)
+    out.insert(out.end(), block.begin(), block.begin() + got);
+}
+
 // Codes Input in calls of at most BufLeng bytes, draining as the component asks.
 Bytes EncodeAll(TRLEncoder& rle, const Bytes& input) {
   Bytes out, block(static_cast<size_t>(rle.BufLeng()));
   for (size_t at = 0; at < input.size(); at += static_cast<size_t>(rle.BufLeng())) {
     const size_t n = std::min(input.size() - at, static_cast<size_t>(rle.BufLeng()));
     if (rle.Encode(input.data() + at, static_cast<Integer>(n)))
-      while (rle.Pending() >= rle.BufLeng()) {
-        rle.GetResult(block.data());
-        out.insert(out.end(), block.begin(), block.end());
-      }
+      TakeFullBlocks(rle, block, out);
   }
-  Integer got;
-  while ((got = rle.Finish(block.data())) > 0)
-    out.insert(out.end(), block.begin(), block.begin() + got);
+  TakeRest(rle, block, out);
   return out;
 }
 
@@ -29,13 +39,8 @@ Bytes DecodeAll(TRLEncoder& rle, const Bytes& coded) {
   Bytes out, block(static_cast<size_t>(rle.BufLeng()));
   for (Byte b : coded)
     if (rle.Decode(b))
-      while (rle.Pending() >= rle.BufLeng()) {
-        rle.GetResult(block.data());
-        out.insert(out.end(), block.begin(), block.end());
-      }
-  Integer got;
-  while ((got = rle.Finish(block.data())) > 0)
-    out.insert(out.end(), block.begin(), block.begin() + got);
+      TakeFullBlocks(rle, block, out);
+  TakeRest(rle, block, out);
   return out;
 }
 

@@ -30,6 +30,22 @@ Header FromStream(TStream& s) {
 
 std::vector<bool> Flags(const Header& h) { return {h.flags[0], h.flags[1], h.flags[2], h.flags[3]}; }
 
+// A header text and what reading it gives.
+struct HeaderCase {
+  const char* text;
+  Integer status;
+  Integer cols, rows;
+  std::vector<bool> flags;
+  const char* why;
+};
+
+void ExpectHeader(const Header& h, const HeaderCase& c) {
+  EXPECT_EQ(h.status, c.status) << c.why;
+  EXPECT_EQ(h.cols, c.cols) << c.why;
+  EXPECT_EQ(h.rows, c.rows) << c.why;
+  EXPECT_EQ(Flags(h), c.flags) << c.why;
+}
+
 }  // namespace
 
 TEST(TextFiles, AppendCreatesThenAppends) {
@@ -96,14 +112,7 @@ TEST(TextFiles, NextWord) {
 }
 
 TEST(AscHeader, FileForm) {
-  struct Case {
-    const char* text;
-    Integer status;
-    Integer cols, rows;
-    std::vector<bool> flags;
-    const char* why;
-  };
-  const Case cases[] = {
+  const HeaderCase cases[] = {
       {"Exported\r\n11\t;nr. of columns\r\n5000\t;nr. of rows\r\nTRUE TRUE TRUE FALSE\t;row\r\n",
        0, 11, 5000, {true, true, true, false}, "the library's own writer"},
       {"c\n3\n4\ntrue false TRUE\n", 0, 3, 4, {true, false, true, false}, "case and no 4th"},
@@ -115,27 +124,16 @@ TEST(AscHeader, FileForm) {
       {"c\n$1F x\n2\nFALSE FALSE FALSE\n", 0, 31, 2, {false, false, false, false}, "hex count"},
   };
   testsupport::TempDir dir;
-  for (const Case& c : cases) {
+  for (const HeaderCase& c : cases) {
     dir.write("h.asc", c.text);
-    const Header h = FromFile("h.asc");
-    EXPECT_EQ(h.status, c.status) << c.why;
-    EXPECT_EQ(h.cols, c.cols) << c.why;
-    EXPECT_EQ(h.rows, c.rows) << c.why;
-    EXPECT_EQ(Flags(h), c.flags) << c.why;
+    ExpectHeader(FromFile("h.asc"), c);
   }
   EXPECT_EQ(FromFile("h.asc").comment, "c");
   EXPECT_THROW(FromFile("missing.asc"), EInOutError);
 }
 
 TEST(AscHeader, StreamForm) {
-  struct Case {
-    const char* text;
-    Integer status;
-    Integer cols, rows;
-    std::vector<bool> flags;
-    const char* why;
-  };
-  const Case cases[] = {
+  const HeaderCase cases[] = {
       {"Exported\r\n11\t;nr. of columns\r\n5000\t;nr. of rows\r\nTRUE TRUE TRUE FALSE\t;row\r\n",
        0, 11, 5000, {true, true, true, false}, "the library's own writer"},
       {"c\n3\n4\nTRUE TRUE TRUE TRUE\nrest", 0, 3, 4, {true, true, true, true},
@@ -145,13 +143,9 @@ TEST(AscHeader, StreamForm) {
       {"c\nx\n4\nTRUE TRUE TRUE\n", 0, 0, 4, {true, true, true, false},
        "no count reads as 0"},
   };
-  for (const Case& c : cases) {
+  for (const HeaderCase& c : cases) {
     TStringStream s(c.text);
-    const Header h = FromStream(s);
-    EXPECT_EQ(h.status, c.status) << c.why;
-    EXPECT_EQ(h.cols, c.cols) << c.why;
-    EXPECT_EQ(h.rows, c.rows) << c.why;
-    EXPECT_EQ(Flags(h), c.flags) << c.why;
+    ExpectHeader(FromStream(s), c);
   }
   TStringStream s("c\xE9\n3\n4\nTRUE TRUE TRUE TRUE\nrest");
   EXPECT_EQ(FromStream(s).comment, "c\xC3\xA9");

@@ -5,6 +5,7 @@
 #include "DOV_stringl.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
+#include "support_shown.h"
 
 namespace {
 
@@ -29,14 +30,7 @@ struct ReplaceCase {
 };
 
 // Test names show the pattern and the template, bytes above 127 as hexadecimal.
-std::string Shown(const char* s) {
-  std::string out;
-  for (const char* p = s; *p != '\0'; ++p) {
-    const auto b = static_cast<unsigned char>(*p);
-    out += b < 128 ? std::string(1, *p) : "\\x" + IntToHex(b, 2);
-  }
-  return out;
-}
+using foundationtest::Shown;
 
 void PrintTo(const ReplaceCase& c, std::ostream* os) {
   *os << Shown(c.regexp) << " -> " << Shown(c.tmpl);

@@ -4,6 +4,7 @@
 #include "SysUtils.h"
 #include "TestSupport.h"
 #include "TextFile.h"
+#include "support_shown.h"
 
 namespace {
 
@@ -16,14 +17,7 @@ struct MatchCase {
 };
 
 // Test names show the pattern and the text, bytes above 127 as hexadecimal.
-std::string Shown(const char* s) {
-  std::string out;
-  for (const char* p = s; *p != '\0'; ++p) {
-    const auto b = static_cast<unsigned char>(*p);
-    out += b < 128 ? std::string(1, *p) : "\\x" + IntToHex(b, 2);
-  }
-  return out;
-}
+using foundationtest::Shown;
 
 void PrintTo(const MatchCase& c, std::ostream* os) {
   *os << Shown(c.pattern) << " on " << Shown(c.text);

@@ -18,7 +18,6 @@ a certificate authority of its own (CERTDIR/ca.pem, which the test trusts), or, 
 """
 import json
 import os
-import ssl
 import subprocess
 import sys
 import threading
@@ -120,10 +119,7 @@ def main():
     server.daemon_threads = True
     if "--tls" in args:
         cert, key = make_certificates(args[args.index("--tls") + 1], "--untrusted" in args)
-        ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        ctx.minimum_version = ssl.TLSVersion.TLSv1_2
-        ctx.load_cert_chain(cert, key)
-        server.socket = ctx.wrap_socket(server.socket, server_side=True)
+        common.use_tls(server, cert, key)
     common.announce(server.server_address[1])
     server.serve_forever()
 

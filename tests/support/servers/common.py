@@ -1,8 +1,19 @@
-"""Shared by the test servers: announce the port, and never outlive the test program."""
+"""Shared by the test servers: announce the port, speak TLS, and never outlive the test program."""
 import os
+import ssl
 import sys
 import threading
 import time
+
+
+def use_tls(server, cert, key, tls12_only=False):
+    # TLS 1.2 at the least (and at the most with tls12_only) on the server's socket.
+    ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    ctx.minimum_version = ssl.TLSVersion.TLSv1_2
+    if tls12_only:
+        ctx.maximum_version = ssl.TLSVersion.TLSv1_2
+    ctx.load_cert_chain(cert, key)
+    server.socket = ctx.wrap_socket(server.socket, server_side=True)
 
 
 def announce(port):

@@ -12,7 +12,6 @@ openssl command and the server speaks HTTPS only.
   /set-cookie     200, sets the cookie "session=abc123"
 """
 import os
-import ssl
 import subprocess
 import sys
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -75,12 +74,7 @@ def main():
     server.daemon_threads = True
     if "--tls" in args:
         cert, key = make_certificate(args[args.index("--tls") + 1])
-        ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        ctx.minimum_version = ssl.TLSVersion.TLSv1_2
-        if "--tls12-only" in args:
-            ctx.maximum_version = ssl.TLSVersion.TLSv1_2
-        ctx.load_cert_chain(cert, key)
-        server.socket = ctx.wrap_socket(server.socket, server_side=True)
+        common.use_tls(server, cert, key, "--tls12-only" in args)
     common.announce(server.server_address[1])
     server.serve_forever()
 
