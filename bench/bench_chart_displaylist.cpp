@@ -1,5 +1,5 @@
-// Appending to a chart's display list: 50,000 (and 100,000) items, as the noise plot stores them (a line
-// point and a mark per sample), with the default growth step and with the smallest one. The
+// Appending to a chart's display list: 50,000 (and 100,000) items, as the noise plot stores them (a
+// line point and a mark per sample), with the default growth step and with the smallest one. The
 // list grows in logical AllocSize steps while its storage grows geometrically, so the time per
 // item must not depend on AllocSize.
 

@@ -42,7 +42,8 @@ void PrepareFolder() {
   if (dir == nullptr) std::abort();
   gFolder = dir;
   std::filesystem::current_path(dir);
-  std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv", "ATNF.csv");
+  std::filesystem::copy_file(std::filesystem::path(KESTAL_TESTDATA) / "atnf" / "ATNF_v1.66.csv",
+                             "ATNF.csv");
   std::ofstream(ConfigFileName) << ConfigText();
   SetDialogService(std::make_shared<TScriptedDialogService>());
   NetConfig().ProbeURL = "http://127.0.0.1:1/";

@@ -92,8 +92,7 @@ void BM_PlanRecalculateFull1400Band(benchmark::State& state) {
   const char* dir = mkdtemp(pattern);
   if (dir == nullptr) std::abort();
   std::filesystem::current_path(dir);
-  std::filesystem::copy_file(
-      std::filesystem::path(KESTAL_DATA) / "ATNF.csv", "ATNF.csv");
+  std::filesystem::copy_file(std::filesystem::path(KESTAL_DATA) / "ATNF.csv", "ATNF.csv");
   std::ofstream(ConfigFileName) << ConfigText();
   NetConfig().ProbeURL = "http://127.0.0.1:1/";
   CentralEuropeanZoneAt(Noon8Dec2026);

@@ -14,7 +14,8 @@ Astral::TUtcTime Astral::UtcTimeFrom(const std::tm& Broken) {
   return t;
 }
 
-Astral::Astral() : DegreesPerRadian(57.2957795130823), TwoPi(6.283185307179586), Pi(3.141592653589793) {}
+Astral::Astral()
+    : DegreesPerRadian(57.2957795130823), TwoPi(6.283185307179586), Pi(3.141592653589793) {}
 
 void Astral::PrepareTime() {
   UtHours = (UtcTime.tm_sec / 60.0 + UtcTime.tm_min) / 60.0 + UtcTime.tm_hour;
@@ -226,7 +227,7 @@ double Astral::MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHou
   const double ms = std::fmod(356.047 + 0.9856002585 * d + 3600000.0, 360.0);
   const double ls = std::fmod(ms + SunPerihelion(d) + 720.0, 360.0);
   const double lm = std::fmod(m + w + node + 720.0, 360.0);
-  const double dm = std::fmod(lm - ls + 360.0, 360.0);  // mean elongation
+  const double dm = std::fmod(lm - ls + 360.0, 360.0);   // mean elongation
   const double f = std::fmod(lm - node + 360.0, 360.0);  // argument of latitude
 
   // Most arguments appear in a sine and a cosine; the library's combined routine gives exactly
@@ -251,7 +252,8 @@ double Astral::MoonGeocentricPlace(int MonthOfYear, int DayOfMonth, double UtHou
 
   lon += -1.274 * mMinus2D.s + 0.658 * twoD.s - 0.186 * sind(ms) - 0.059 * twoMMinus2D.s -
          0.057 * mMinus2DPlusMs.s + 0.053 * mPlus2D.s + 0.046 * twoDMinusMs.s + 0.041 * mMinusMs.s -
-         0.035 * oneD.s - 0.031 * mPlusMs.s - 0.015 * sind(2 * f - 2 * dm) + 0.011 * sind(m - 4 * dm);
+         0.035 * oneD.s - 0.031 * mPlusMs.s - 0.015 * sind(2 * f - 2 * dm) +
+         0.011 * sind(m - 4 * dm);
   lat += -0.173 * sind(f - 2 * dm) - 0.055 * sind(m - f - 2 * dm) - 0.046 * sind(m + f - 2 * dm) +
          0.033 * sind(f + 2 * dm) + 0.017 * sind(2 * m + f);
   r = 60.36298 - 3.27746 * cosM - 0.57994 * mMinus2D.c - 0.46357 * twoD.c - 0.08904 * cosd(2 * m) +
@@ -293,7 +295,8 @@ void Astral::MoonPosition(int MonthOfYear, int DayOfMonth, double UtHoursOfDay,
   const double gclat = lat0 - 0.1924 * sind(2 * lat0);
   const double rho = 0.99883 + 0.00167 * cosd(2 * lat0);
 
-  SiderealTime = std::fmod((ls + 180.0) / 15.0 + UtHoursOfDay + ObserverLongitude / 15.0 + 48.0, 24.0);
+  SiderealTime =
+      std::fmod((ls + 180.0) / 15.0 + UtHoursOfDay + ObserverLongitude / 15.0 + 48.0, 24.0);
   HourAngle = 15.0 * SiderealTime - MoonRA;
   const double g = std::atan(std::tan(gclat / rad) / cosd(HourAngle)) * rad;
   TopocentricRA = MoonRA - mpar * rho * cosd(gclat) * sind(HourAngle) / cosd(MoonDec);

@@ -36,9 +36,9 @@ public:
   Astral();
 
   // ---- inputs (set by the caller before a Track operation) -------------------------------
-  double Latitude = 0;    // geodetic latitude, decimal degrees, north positive
-  double Longitude = 0;   // decimal degrees, east positive
-  double Frequency = 0;   // MHz; only the Moon's Doppler shift and degradation read it
+  double Latitude = 0;   // geodetic latitude, decimal degrees, north positive
+  double Longitude = 0;  // decimal degrees, east positive
+  double Frequency = 0;  // MHz; only the Moon's Doppler shift and degradation read it
   TUtcTime UtcTime;
 
   // ---- results ---------------------------------------------------------------------------
@@ -49,23 +49,23 @@ public:
   double Degradation = 0;  // Moon path degradation, dB (0 for every other object)
 
   // ---- working values of the last Track operation ----------------------------------------
-  int Year = 0;              // four-digit year
-  int Month = 0;             // 1..12
-  int Day = 0;               // day of month
-  double UtHours = 0;        // UT in decimal hours
-  double SiderealTime = 0;   // local sidereal time, hours, 0 <= value < 24
+  int Year = 0;                   // four-digit year
+  int Month = 0;                  // 1..12
+  int Day = 0;                    // day of month
+  double UtHours = 0;             // UT in decimal hours
+  double SiderealTime = 0;        // local sidereal time, hours, 0 <= value < 24
   double GeocentricLatitude = 0;  // set by Geocentric, radians
   double GeocentricRadius = 0;    // set by Geocentric, km
 
   // ---- working values of the Moon computation (degrees unless noted) ----------------------
-  double MoonRA = 0;             // geocentric right ascension, 0 <= value < 360
-  double MoonDec = 0;            // geocentric declination
-  double HourAngle = 0;          // of the Moon, -180 .. 180 after the computation
-  double TopocentricRA = 0;      // as seen from the observer
+  double MoonRA = 0;         // geocentric right ascension, 0 <= value < 360
+  double MoonDec = 0;        // geocentric declination
+  double HourAngle = 0;      // of the Moon, -180 .. 180 after the computation
+  double TopocentricRA = 0;  // as seen from the observer
   double TopocentricDec = 0;
   double GalacticLongitude = 0;  // of the geocentric position (B1950 galactic frame)
   double GalacticLatitude = 0;
-  double RangeRate = 0;          // km/s, positive when the Moon recedes from the observer
+  double RangeRate = 0;                    // km/s, positive when the Moon recedes from the observer
   using TVector6 = std::array<double, 6>;  // position (km), then velocity (km/s)
   TVector6 MoonFromEarth{};
   TVector6 ObserverFromEarth{};

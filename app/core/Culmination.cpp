@@ -52,7 +52,10 @@ public:
       }
       const bool higher = el > prev;
       switch (state) {
-        case ssStart: state = ssSecondSample; t += Minute; break;
+        case ssStart:
+          state = ssSecondSample;
+          t += Minute;
+          break;
         case ssSecondSample:
         case ssFalling:
           state = higher ? ssRising : ssFalling;
@@ -137,9 +140,9 @@ namespace {
 const char* const Weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
 const char* const Ordinals[] = {"First", "Second", "Third", "Fourth", "Fifth"};
-const char* const Months[] = {"January", "February", "March",    "April",
-                              "May",     "June",     "July",     "August",
-                              "September", "October", "November", "December"};
+const char* const Months[] = {"January",   "February", "March",    "April",
+                              "May",       "June",     "July",     "August",
+                              "September", "October",  "November", "December"};
 
 // "First Sunday of March"; empty when the rule date is not of the n-th-weekday kind.
 String RuleText(const TSystemTime& D) {

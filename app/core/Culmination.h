@@ -44,8 +44,7 @@ TCulminationResult FindCulminations(const TSkyObject& Object, const TObserver& O
                                     const std::function<void(const TCulmination&)>& OnRow = {});
 // The same search stepping every second of every rising phase.
 TCulminationResult FindCulminationsPlain(const TSkyObject& Object, const TObserver& Observer,
-                                         crt::time_t Start, const TZoneState& Zone,
-                                         int Count = 30);
+                                         crt::time_t Start, const TZoneState& Zone, int Count = 30);
 
 // The culmination window's objects, by button: Moon, Sun, Cygnus-A, Taurus-A, Cassiopeia-A,
 // Sagittarius-A, (the selected pulsar), 3C273.

@@ -9,9 +9,10 @@ namespace {
 struct TPairStep {
   double Longitude, Latitude;
 };
-constexpr TPairStep PairSteps[4] = {
-    {20.0, 10.0}, {2.0, 1.0}, {0.0833333333333333, 0.0416666666666667},
-    {0.0083333333333333, 0.0041666666666667}};
+constexpr TPairStep PairSteps[4] = {{20.0, 10.0},
+                                    {2.0, 1.0},
+                                    {0.0833333333333333, 0.0416666666666667},
+                                    {0.0083333333333333, 0.0041666666666667}};
 
 bool InRange(char C, char First, char Last) { return C >= First && C <= Last; }
 
@@ -45,8 +46,10 @@ bool LocatorToLatLon(const String& Locator, double& Latitude, double& Longitude)
     return false;
   if (s.size() == 8 && (!InRange(s[6], '0', '9') || !InRange(s[7], '0', '9'))) return false;
 
-  double lon = (s[0] - 'A') * 20.0 - 180.0 + (s[2] - '0') * 2.0 + (s[4] - 'A') * PairSteps[2].Longitude;
-  double lat = (s[1] - 'A') * 10.0 - 90.0 + (s[3] - '0') * 1.0 + (s[5] - 'A') * PairSteps[2].Latitude;
+  double lon =
+      (s[0] - 'A') * 20.0 - 180.0 + (s[2] - '0') * 2.0 + (s[4] - 'A') * PairSteps[2].Longitude;
+  double lat =
+      (s[1] - 'A') * 10.0 - 90.0 + (s[3] - '0') * 1.0 + (s[5] - 'A') * PairSteps[2].Latitude;
   const TPairStep& fine = PairSteps[3];
   if (s.size() == 8) {
     lon += (s[6] - '0') * fine.Longitude + fine.Longitude / 2;

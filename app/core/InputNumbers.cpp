@@ -23,7 +23,8 @@ String NumberTextMessage(TNumberCheck Check, const String& Text, const String& W
   const String quoted = "'" + Text + "'";
   switch (Check) {
     case TNumberCheck::Valid: return String();
-    case TNumberCheck::NotANumber: return What + ": " + quoted + " is not a number (use . as decimal separator)";
+    case TNumberCheck::NotANumber:
+      return What + ": " + quoted + " is not a number (use . as decimal separator)";
     case TNumberCheck::NotFinite: return What + ": " + quoted + " is too large a number";
     case TNumberCheck::OutOfRange: break;
   }
@@ -38,6 +39,7 @@ String NumberTextMessage(TNumberCheck Check, const String& Text, const String& W
 double NumberFromText(const String& Text, const String& What, const TNumberRange& Range) {
   double v = 0;
   const TNumberCheck check = CheckNumberText(Text, v, Range);
-  if (check != TNumberCheck::Valid) throw EConvertError(NumberTextMessage(check, Text, What, Range));
+  if (check != TNumberCheck::Valid)
+    throw EConvertError(NumberTextMessage(check, Text, What, Range));
   return v;
 }

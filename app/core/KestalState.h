@@ -67,5 +67,4 @@ public:
   String StoredModeCode;
   String CatalogueVersion;
   double ReceiverBandwidthHz = 3000;
-
 };

@@ -65,7 +65,8 @@ bool ReadLocationHeadLine(const String& Line, String& Name, double& Latitude, do
 
 std::vector<String> LocationListEntries(const std::vector<String>& SavedLines) {
   std::vector<String> entries;
-  for (size_t i = 0; i < SavedLines.size(); i += LocationRecordLines) entries.push_back(SavedLines[i]);
+  for (size_t i = 0; i < SavedLines.size(); i += LocationRecordLines)
+    entries.push_back(SavedLines[i]);
   entries.emplace_back();
   return entries;
 }
@@ -74,7 +75,9 @@ bool ReadLocationRecord(const std::vector<String>& SavedLines, int Index, TLocat
   if (Index < 0) return false;
   const size_t first = static_cast<size_t>(Index) * LocationRecordLines;
   if (first + LocationRecordLines > SavedLines.size()) return false;
-  auto line = [&](int n) -> const String& { return SavedLines[first + static_cast<size_t>(n) - 1]; };
+  auto line = [&](int n) -> const String& {
+    return SavedLines[first + static_cast<size_t>(n) - 1];
+  };
   TLocationRecord r;
   if (!ReadLocationHeadLine(line(1), r.Name, r.Latitude, r.Longitude)) return false;
   if (!NumberIn(line(2), r.LatitudeDeg) || !NumberIn(line(3), r.LatitudeMin) ||

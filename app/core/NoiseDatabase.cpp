@@ -201,9 +201,9 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
     // Whatever part of the record reached the file goes again.
     const bool undone = ::ftruncate(fd, st.st_size) == 0 && ::fsync(fd) == 0;
     ::close(fd);
-    throw ENoiseDatabase(failed + why +
-                         (undone ? ". Nothing was written."
-                                 : ". The file may end with an incomplete record."));
+    throw ENoiseDatabase(
+        failed + why +
+        (undone ? ". Nothing was written." : ". The file may end with an incomplete record."));
   }
   if (::close(fd) != 0) throw ENoiseDatabase(failed + SystemReason());
 }

@@ -49,11 +49,11 @@ inline constexpr double MoonModelWavelengthM = 0.03;
 inline constexpr double MoonRadiusKm = 1730;
 
 struct TMoonNoise {
-  float PhaseFactor = 0;     // v, 0..1
-  float SurfaceTemp = 0;     // K
-  float Brightness = 0;      // Jy per steradian
-  float SolidAngle = 0;      // sr
-  float FluxJy = 0;          // Jy
+  float PhaseFactor = 0;       // v, 0..1
+  float SurfaceTemp = 0;       // K
+  float Brightness = 0;        // Jy per steradian
+  float SolidAngle = 0;        // sr
+  float FluxJy = 0;            // Jy
   bool DistanceKnown = false;  // false: the distance is not a positive number, no flux
 };
 

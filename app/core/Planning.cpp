@@ -58,7 +58,8 @@ THorizonRead ReadHorizonFile(const String& FileName) {
   for (size_t n = 0; n < HorizonFileLines; ++n) {
     const String where = FileName + ", line " + IntToStr(static_cast<Int64>(n + 1));
     if (n >= lines.size()) {
-      result.Problem = where + ": missing (the file needs 25 whole numbers); the default radio "
+      result.Problem = where +
+                       ": missing (the file needs 25 whole numbers); the default radio "
                        "horizon is used.";
       return result;
     }
@@ -68,8 +69,10 @@ THorizonRead ReadHorizonFile(const String& FileName) {
                        "' is not a whole number; the default radio horizon is used.";
       return result;
     }
-    if (n <= HorizonSectors) read.Az[n] = value;
-    else read.MinEl[n - HorizonSectors - 1] = value;
+    if (n <= HorizonSectors)
+      read.Az[n] = value;
+    else
+      read.MinEl[n - HorizonSectors - 1] = value;
   }
   result.Profile = read;
   result.FromFile = true;
@@ -178,7 +181,7 @@ namespace {
 
 constexpr double Band400Low = 390, Band400High = 500;
 constexpr double Band1400Low = 1000, Band1400High = 1500;
-constexpr double Jansky = 1e-26;            // W m^-2 Hz^-1
+constexpr double Jansky = 1e-26;             // W m^-2 Hz^-1
 constexpr double TwiceBoltzmann = 2.76e-23;  // 2 k, J/K, as the receiver figures take it
 
 String CellText(const TSkyPosition& Position, const THorizonProfile& Horizon) {
@@ -208,8 +211,8 @@ double PlanSignalToNoise(const TKestalState& State, const TBandRow& Row, bool Ba
   return std::isfinite(sn) ? sn : std::numeric_limits<double>::quiet_NaN();
 }
 
-TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon,
-                        crt::time_t Now, const TZoneState& Zone, int DayOffset) {
+TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon, crt::time_t Now,
+                        const TZoneState& Zone, int DayOffset) {
   TPlanResult result;
   result.Day = PlannedDayOf(Now, Zone, DayOffset);
   const std::vector<TPlanHour> hours = PlanHoursOf(result.Day, Zone);
@@ -292,10 +295,10 @@ TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& H
       const TSkyObject& object = DriftObjects()[c - 1];
       const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t, Zone));
       table[c][0] = object.Name;
-      table[c][j] = Horizon.Visible(p.Azimuth, p.Elevation)
-                        ? FormatFloat("#000.00", p.Azimuth) + " : " +
-                              FormatFloat("#00.00", p.Elevation)
-                        : String();
+      table[c][j] =
+          Horizon.Visible(p.Azimuth, p.Elevation)
+              ? FormatFloat("#000.00", p.Azimuth) + " : " + FormatFloat("#00.00", p.Elevation)
+              : String();
       constexpr size_t ClockOffset = 11, ClockLength = 8;  // hh:mm:ss in an asctime text
       table[0][j] = "+" + IntToStr(minutes) + "min.(" +
                     crt::AsctimeText(LocalWallTime(t)).substr(ClockOffset, ClockLength) + ")";

@@ -110,8 +110,8 @@ std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day, const TZoneState& Zon
 
 struct TPlanRow {
   String Name;
-  String SignalToNoise;                // "#0"; empty for the fixed objects and undefined values
-  std::array<String, 24> Hours;        // "az:el" when above the radio horizon, else empty
+  String SignalToNoise;          // "#0"; empty for the fixed objects and undefined values
+  std::array<String, 24> Hours;  // "az:el" when above the radio horizon, else empty
 };
 
 struct TPlanResult {
@@ -126,8 +126,8 @@ double PlanSignalToNoise(const TKestalState& State, const TBandRow& Row, bool Ba
 
 // The whole plan: the eleven objects, then the pulsars of the band the working frequency is in
 // (390..500 MHz exclusive: 400 MHz table; 1000..1500 MHz: 1400 MHz table; neither: none).
-TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon,
-                        crt::time_t Now, const TZoneState& Zone, int DayOffset);
+TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon, crt::time_t Now,
+                        const TZoneState& Zone, int DayOffset);
 
 // ---- detection notes --------------------------------------------------------------------
 

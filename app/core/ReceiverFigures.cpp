@@ -30,9 +30,19 @@ double ThresholdOfItem(int ItemIndex, double Current) {
 }
 
 bool TReceiverFigures::AllFinite() const {
-  const double values[] = {Wavelength, DishArea, Hpbw, FarField, FarFieldShown, AntennaGain,
-                           EffectiveAperture, NoiseFactor, Tsys, SystemNoiseFigure, GOverT,
-                           NoiseFloor, MinimumDetectableSignal};
+  const double values[] = {Wavelength,
+                           DishArea,
+                           Hpbw,
+                           FarField,
+                           FarFieldShown,
+                           AntennaGain,
+                           EffectiveAperture,
+                           NoiseFactor,
+                           Tsys,
+                           SystemNoiseFigure,
+                           GOverT,
+                           NoiseFloor,
+                           MinimumDetectableSignal};
   for (double v : values) {
     if (!std::isfinite(v)) return false;
   }

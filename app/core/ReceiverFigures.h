@@ -26,52 +26,52 @@ int FluxColumnOfBand(TPulsarBand Band);
 double ThresholdOfItem(int ItemIndex, double Current);
 
 struct TReceiverInputs {
-  bool DishAntenna = true;    // "Dish antenna" (else "Other antenna")
+  bool DishAntenna = true;  // "Dish antenna" (else "Other antenna")
   // Noise floor on the integration bandwidth (true) or on the receiver bandwidth in Hz
   // (false, "System evaluation mode"). The threshold change always passes true.
   bool NoiseFloorOnIntegrationBandwidth = true;
-  double Frequency = 0;             // MHz
-  double DishDiameter = 0;          // m (dish)
-  double AntennaGain = 0;           // dBi, typed (other antenna)
-  double DishEfficiency = 0;        // fraction (typed percentage / 100)
-  double SensitivityKs = 1;         // Ks (dish; an other antenna always uses 1)
-  double LnaNoiseFigure = 0;        // dB
-  double LnaGain = 0;               // dB
-  double LossBeforeLna = 0;         // dB
-  double LossAfterLna = 0;          // dB
-  double ReceiverNoiseFigure = 0;   // dB
-  double IntegrationTime = 0;       // s
-  double IntegrationBandwidth = 0;  // kHz
-  double SkyTemperature = 0;        // K
-  double SpilloverTemperature = 0;  // K
-  double AtmosphereTemperature = 0; // K
+  double Frequency = 0;              // MHz
+  double DishDiameter = 0;           // m (dish)
+  double AntennaGain = 0;            // dBi, typed (other antenna)
+  double DishEfficiency = 0;         // fraction (typed percentage / 100)
+  double SensitivityKs = 1;          // Ks (dish; an other antenna always uses 1)
+  double LnaNoiseFigure = 0;         // dB
+  double LnaGain = 0;                // dB
+  double LossBeforeLna = 0;          // dB
+  double LossAfterLna = 0;           // dB
+  double ReceiverNoiseFigure = 0;    // dB
+  double IntegrationTime = 0;        // s
+  double IntegrationBandwidth = 0;   // kHz
+  double SkyTemperature = 0;         // K
+  double SpilloverTemperature = 0;   // K
+  double AtmosphereTemperature = 0;  // K
   double ReceiverBandwidthHz = 3000;
 };
 
 struct TReceiverFigures {
-  double Wavelength = 0;         // m
+  double Wavelength = 0;  // m
   // Dish only (0 for an other antenna):
-  double DishArea = 0;           // m^2
-  double Hpbw = 0;               // degrees
-  double FarField = 0;           // m
-  double FarFieldShown = 0;      // FarField below 1000 m, else FarField / 1000
-  const char* FarFieldUnit = ""; // "m" or "Km" (dish only)
-  double AntennaGain = 0;        // dBi: computed for a dish, the typed gain otherwise
-  double EffectiveAperture = 0;  // m^2
+  double DishArea = 0;            // m^2
+  double Hpbw = 0;                // degrees
+  double FarField = 0;            // m
+  double FarFieldShown = 0;       // FarField below 1000 m, else FarField / 1000
+  const char* FarFieldUnit = "";  // "m" or "Km" (dish only)
+  double AntennaGain = 0;         // dBi: computed for a dish, the typed gain otherwise
+  double EffectiveAperture = 0;   // m^2
   // Linear factors of the chain.
   double LnaNoiseFactor = 0;
   double LnaGainFactor = 0;
-  double LineGainBeforeLna = 0;       // 10^(-L1/10)
-  double LineLossFactorBeforeLna = 0; // 10^(L1/10)
+  double LineGainBeforeLna = 0;        // 10^(-L1/10)
+  double LineLossFactorBeforeLna = 0;  // 10^(L1/10)
   double LineGainAfterLna = 0;
   double LineLossFactorAfterLna = 0;
   double ReceiverNoiseFactor = 0;
-  double NoiseFactor = 0;        // cascaded, linear
-  double Tsys = 0;               // K
-  double SystemNoiseFigure = 0;  // dB
-  double GOverT = 0;             // dB/K
-  double NoiseFloor = 0;         // dBm
-  double SensitivityKs = 0;      // the Ks used (1 for an other antenna)
+  double NoiseFactor = 0;              // cascaded, linear
+  double Tsys = 0;                     // K
+  double SystemNoiseFigure = 0;        // dB
+  double GOverT = 0;                   // dB/K
+  double NoiseFloor = 0;               // dBm
+  double SensitivityKs = 0;            // the Ks used (1 for an other antenna)
   double MinimumDetectableSignal = 0;  // mJy
 
   // False when an input made a figure infinite or NaN (a diameter, bandwidth or integration

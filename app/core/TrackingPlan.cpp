@@ -68,7 +68,8 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
   const std::int64_t step = static_cast<std::int64_t>(Request.IntervalMinutes) * 60;
   const int days = TrackingDays(Request.Start, Request.Stop);
   Plan.FLocalSeconds.reserve(static_cast<size_t>(std::max(0, days)) * 1440 /
-                                 static_cast<size_t>(Request.IntervalMinutes) + 64);
+                                 static_cast<size_t>(Request.IntervalMinutes) +
+                             64);
   for (std::int64_t t = first;; t += step) {
     const auto local = static_cast<std::int64_t>(UtcToLocalSeconds(static_cast<double>(t)));
     if (calendar::FloorDiv(local, SecondsPerDay) > lastDay) break;
@@ -86,8 +87,7 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
     for (size_t k; !cancelled && (k = nextChunk.fetch_add(1)) < chunks;) {
       const size_t end = std::min(rows, (k + 1) * RowsPerChunk);
       for (size_t r = k * RowsPerChunk; r < end; ++r) {
-        const Astral::TUtcTime utc =
-            Astral::UtcTimeFrom(BrokenDown(Plan.FLocalSeconds[r] + toUtc));
+        const Astral::TUtcTime utc = Astral::UtcTimeFrom(BrokenDown(Plan.FLocalSeconds[r] + toUtc));
         for (size_t c = 0; c < PlannerObjectCount; ++c) {
           const TSkyPosition p = PositionOf(DriftObjects()[c], Request.Observer, utc);
           const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);

@@ -2,7 +2,8 @@
 
 const TTableSpec& TableSpecOf(TTableKind Kind) {
   static const TTableSpec specs[] = {
-      {"24h Pulsar tracking", "Next 24 hours Pulsar full tracking table : ", 48, 1800, false, false},
+      {"24h Pulsar tracking", "Next 24 hours Pulsar full tracking table : ", 48, 1800, false,
+       false},
       {"1 Month Pulsar tracking", "1 Month Pulsar full tracking table : ", 720, 3600, false, true},
       {"24h Pulsar visibility", "Next 24 hours Pulsar visibility : ", 48, 1800, true, false},
       {"1 Month Pulsar visibility", "1 Month Pulsar visibility : ", 720, 3600, true, true},

@@ -14,8 +14,8 @@ struct TTableSpec {
   const char* TitlePrefix;  // followed by the pulsar's name
   int RowsComputed;
   int StepSeconds;
-  bool AboveHorizonOnly;    // a visibility table keeps only rows with elevation > 0
-  bool RepaintEachStep;     // the one-month tables keep the main window painted meanwhile
+  bool AboveHorizonOnly;  // a visibility table keeps only rows with elevation > 0
+  bool RepaintEachStep;   // the one-month tables keep the main window painted meanwhile
 };
 
 const TTableSpec& TableSpecOf(TTableKind Kind);
@@ -47,5 +47,6 @@ String TableNote(const TZoneState& Zone);
 namespace TableTexts {
 inline constexpr const char* DstNotActive =
     "Please note that above table is calculated assuming DST NOT ACTIVE";
-inline constexpr const char* DstActive = "Please note that above table is calculated assuming DST ACTIVE";
+inline constexpr const char* DstActive =
+    "Please note that above table is calculated assuming DST ACTIVE";
 }  // namespace TableTexts

@@ -53,8 +53,8 @@ int BuildOne(TBand Band, const TMatrix& Numbers, const std::vector<String>& Line
     RowValues(Numbers, Lines, r, c);
     if (Accepted(Band, c)) {
       ++n;
-      const double row[BandColumnCount] = {c[3], c[4], c[6], c[7], c[8], c[9], c[5],
-                                           static_cast<double>(n), -1.0, c[10], c[11]};
+      const double row[BandColumnCount] = {
+          c[3], c[4], c[6], c[7], c[8], c[9], c[5], static_cast<double>(n), -1.0, c[10], c[11]};
       for (int k = 0; k < BandColumnCount; ++k) Table.SetVal(k + 1, n, row[k]);
       const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
       Names.push_back(lineIx < Lines.size() ? ExtractSubString(Lines[lineIx], 1, ";") : String());

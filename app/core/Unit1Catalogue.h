@@ -22,7 +22,7 @@ inline constexpr double MissingCatalogueValue = -999.99;
 struct TBandTableResult {
   int Count400 = 0;
   int Count1400 = 0;
-  std::vector<String> Names400;   // name of row j at j - 1
+  std::vector<String> Names400;  // name of row j at j - 1
   std::vector<String> Names1400;
   // The pulsar lines the passes examined, and the pulsar lines (not blank) the file has: the
   // passes stop at the first blank line and after file line 5000.

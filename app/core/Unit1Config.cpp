@@ -106,7 +106,8 @@ bool ModeCodeIsPulsarMode(const String& Code) {
 
 String ConfigNumberText(double Value) {
   // "inf" or "nan" in the file would stop the next start.
-  if (!std::isfinite(Value)) throw EConvertError("A value that is not a finite number cannot be saved");
+  if (!std::isfinite(Value))
+    throw EConvertError("A value that is not a finite number cannot be saved");
   std::ostringstream os;
   os.imbue(std::locale::classic());
   os << Value;
@@ -117,11 +118,13 @@ std::vector<String> ReadSavedLocationLines(const String& FileName) {
   std::vector<String> lines;
   if (!ReadFileLines(FileName, lines)) return {};
   for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i] == LocationsHeading) return std::vector<String>(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, lines.end());
+    if (lines[i] == LocationsHeading)
+      return std::vector<String>(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, lines.end());
   return {};
 }
 
-String ComposeConfigText(const TKestalConfig& Config, const std::array<double, cfFieldCount>& Numbers,
+String ComposeConfigText(const TKestalConfig& Config,
+                         const std::array<double, cfFieldCount>& Numbers,
                          double ReceiverBandwidthHz, const std::vector<String>& Locations) {
   String out;
   auto line = [&out](const String& s) {
@@ -143,8 +146,7 @@ String ComposeConfigText(const TKestalConfig& Config, const std::array<double, c
   line(Config.EastWest);
   line(Config.Locator);
   line(Config.ModeCode);
-  for (size_t i = 0; i < cfFieldCount; ++i)
-    number(i == cfAtmosphereTemperature ? 0.0 : Numbers[i]);
+  for (size_t i = 0; i < cfFieldCount; ++i) number(i == cfAtmosphereTemperature ? 0.0 : Numbers[i]);
   number(ReceiverBandwidthHz);
   line(LocationsHeading);
   for (const String& s : Locations) line(s);

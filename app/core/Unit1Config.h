@@ -17,7 +17,7 @@ inline constexpr const char* LocationsHeading = "KESTAL LOCATIONS :";
 
 // Field texts of lines 15 to 28, in file order.
 enum TConfigField {
-  cfFirstInput,         // dish diameter (dish) or antenna gain (other antenna)
+  cfFirstInput,  // dish diameter (dish) or antenna gain (other antenna)
   cfEfficiency,
   cfKs,
   cfFrequency,
@@ -82,5 +82,6 @@ std::vector<String> ReadSavedLocationLines(const String& FileName);
 // field texts are written as numbers (Numbers, in TConfigField order, already converted by
 // the caller so that a field that does not convert stops the save before anything is
 // written); line 28 is always 0.
-String ComposeConfigText(const TKestalConfig& Config, const std::array<double, cfFieldCount>& Numbers,
+String ComposeConfigText(const TKestalConfig& Config,
+                         const std::array<double, cfFieldCount>& Numbers,
                          double ReceiverBandwidthHz, const std::vector<String>& Locations);

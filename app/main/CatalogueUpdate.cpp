@@ -70,8 +70,8 @@ String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
 }
 
 void DeleteTransferFiles() {
-  for (const char* f : {RawReplyFile, ReplyFromHeaderFile, UnusedTransferFile, NewCatalogueFile,
-                        VersionPageFile})
+  for (const char* f :
+       {RawReplyFile, ReplyFromHeaderFile, UnusedTransferFile, NewCatalogueFile, VersionPageFile})
     DeleteFile(f);
 }
 
@@ -88,8 +88,7 @@ void Download(THTTPClient& Client, const String& Version, const String& OldVersi
     throw TDownloadFailure{String("cannot write ") + RawReplyFile};
 
   std::vector<String> catalogue = FromHeaderLine(replyLines);
-  if (catalogue.empty())
-    throw TDownloadFailure{"the reply of the ATNF site holds no catalogue"};
+  if (catalogue.empty()) throw TDownloadFailure{"the reply of the ATNF site holds no catalogue"};
   if (!WriteLines(ReplyFromHeaderFile, catalogue))
     throw TDownloadFailure{String("cannot write ") + ReplyFromHeaderFile};
 

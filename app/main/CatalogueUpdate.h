@@ -62,8 +62,7 @@ inline constexpr const char* AskDownloadTitle = "Pls confirm";
 inline constexpr const char* AskRestart = "Please close Kestal and restart";
 inline constexpr const char* AskRestartTitle = "Update ATNF catalogue";
 inline constexpr const char* ErrorPrefix = "Error: ";
-inline constexpr const char* NoVersionAnnounced =
-    "the ATNF site announces no catalogue version";
+inline constexpr const char* NoVersionAnnounced = "the ATNF site announces no catalogue version";
 }  // namespace Texts
 
 // The whole check behind the button: fetch the start page through Client, compare its

@@ -49,14 +49,20 @@ bool CanOpenForReading(const char* FileName) {
 
 // The name of an input field in messages: the caption of its row.
 String FieldName(const TEdit* Field) {
-  static const std::pair<const char*, const char*> names[] = {
-      {"Edit2", "Dish efficiency"},        {"Edit3", "Sensitivity constant Ks"},
-      {"Edit4", "Frequency"},              {"Edit5", "LNA noise figure"},
-      {"Edit6", "LNA gain"},               {"Edit7", "Line loss before LNA"},
-      {"Edit8", "Line loss after LNA"},    {"Edit9", "Receiver noise figure"},
-      {"Edit11", "Integration time"},      {"Edit12", "Integration bandwidth"},
-      {"Edit13", "T sky"},                 {"Edit19", "T spillover"},
-      {"Edit20", "T atmosphere"},          {"Edit36", "Receiver bandwidth"}};
+  static const std::pair<const char*, const char*> names[] = {{"Edit2", "Dish efficiency"},
+                                                              {"Edit3", "Sensitivity constant Ks"},
+                                                              {"Edit4", "Frequency"},
+                                                              {"Edit5", "LNA noise figure"},
+                                                              {"Edit6", "LNA gain"},
+                                                              {"Edit7", "Line loss before LNA"},
+                                                              {"Edit8", "Line loss after LNA"},
+                                                              {"Edit9", "Receiver noise figure"},
+                                                              {"Edit11", "Integration time"},
+                                                              {"Edit12", "Integration bandwidth"},
+                                                              {"Edit13", "T sky"},
+                                                              {"Edit19", "T spillover"},
+                                                              {"Edit20", "T atmosphere"},
+                                                              {"Edit36", "Receiver bandwidth"}};
   for (const auto& [edit, name] : names)
     if (Field->Name() == edit) return name;
   if (Field->Name() == "Edit1") {
@@ -141,61 +147,192 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_HANDLER(Edit13Change);
   KESTAL_HANDLER(Edit19Change);
   KESTAL_HANDLER(Edit20Change);
-  KESTAL_HANDLER(Timer1Timer); KESTAL_HANDLER(Timer2Timer); KESTAL_HANDLER(Timer3Timer);
-  KESTAL_HANDLER(Timer4Timer); KESTAL_HANDLER(Timer5Timer); KESTAL_HANDLER(Timer6Timer);
-  KESTAL_HANDLER(Timer7Timer); KESTAL_HANDLER(Timer8Timer); KESTAL_HANDLER(Timer9Timer);
-  KESTAL_HANDLER(Timer10Timer); KESTAL_HANDLER(Timer11Timer); KESTAL_HANDLER(Timer12Timer);
+  KESTAL_HANDLER(Timer1Timer);
+  KESTAL_HANDLER(Timer2Timer);
+  KESTAL_HANDLER(Timer3Timer);
+  KESTAL_HANDLER(Timer4Timer);
+  KESTAL_HANDLER(Timer5Timer);
+  KESTAL_HANDLER(Timer6Timer);
+  KESTAL_HANDLER(Timer7Timer);
+  KESTAL_HANDLER(Timer8Timer);
+  KESTAL_HANDLER(Timer9Timer);
+  KESTAL_HANDLER(Timer10Timer);
+  KESTAL_HANDLER(Timer11Timer);
+  KESTAL_HANDLER(Timer12Timer);
   KESTAL_HANDLER(Timer13Timer);
 
   LoadDescription("Unit1");
 
-  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3); KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5); KESTAL_BIND(Button6); KESTAL_BIND(Button7); KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9); KESTAL_BIND(Button10); KESTAL_BIND(Button11); KESTAL_BIND(Button12);
-  KESTAL_BIND(Button13); KESTAL_BIND(Button14); KESTAL_BIND(Button15); KESTAL_BIND(Button16);
-  KESTAL_BIND(Button17); KESTAL_BIND(Button18); KESTAL_BIND(Button19); KESTAL_BIND(Button20);
-  KESTAL_BIND(Button21); KESTAL_BIND(Button22); KESTAL_BIND(Button23); KESTAL_BIND(Button24);
-  KESTAL_BIND(Button25); KESTAL_BIND(Button26); KESTAL_BIND(Button27); KESTAL_BIND(Button28);
-  KESTAL_BIND(Button29); KESTAL_BIND(Button30); KESTAL_BIND(Button31); KESTAL_BIND(Button32);
-  KESTAL_BIND(Button33); KESTAL_BIND(Button34); KESTAL_BIND(Button35); KESTAL_BIND(Button36);
-  KESTAL_BIND(Button37); KESTAL_BIND(Button38); KESTAL_BIND(Button39); KESTAL_BIND(Button40);
-  KESTAL_BIND(Button41); KESTAL_BIND(Button42); KESTAL_BIND(Button43); KESTAL_BIND(Button44);
-  KESTAL_BIND(Button45); KESTAL_BIND(Button46); KESTAL_BIND(Button47);
-  KESTAL_BIND(Edit1); KESTAL_BIND(Edit2); KESTAL_BIND(Edit3); KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit5); KESTAL_BIND(Edit6); KESTAL_BIND(Edit7); KESTAL_BIND(Edit8);
-  KESTAL_BIND(Edit9); KESTAL_BIND(Edit10); KESTAL_BIND(Edit11); KESTAL_BIND(Edit12);
-  KESTAL_BIND(Edit13); KESTAL_BIND(Edit14); KESTAL_BIND(Edit15); KESTAL_BIND(Edit16);
-  KESTAL_BIND(Edit17); KESTAL_BIND(Edit18); KESTAL_BIND(Edit19); KESTAL_BIND(Edit20);
-  KESTAL_BIND(Edit21); KESTAL_BIND(Edit22); KESTAL_BIND(Edit23); KESTAL_BIND(Edit24);
-  KESTAL_BIND(Edit25); KESTAL_BIND(Edit26); KESTAL_BIND(Edit27); KESTAL_BIND(Edit28);
-  KESTAL_BIND(Edit29); KESTAL_BIND(Edit30); KESTAL_BIND(Edit31); KESTAL_BIND(Edit32);
-  KESTAL_BIND(Edit33); KESTAL_BIND(Edit34); KESTAL_BIND(Edit35); KESTAL_BIND(Edit36);
-  KESTAL_BIND(Edit39); KESTAL_BIND(Edit40); KESTAL_BIND(Edit44); KESTAL_BIND(Edit45);
-  KESTAL_BIND(Label1); KESTAL_BIND(Label2); KESTAL_BIND(Label3); KESTAL_BIND(Label4);
-  KESTAL_BIND(Label5); KESTAL_BIND(Label6); KESTAL_BIND(Label7); KESTAL_BIND(Label8);
-  KESTAL_BIND(Label9); KESTAL_BIND(Label10); KESTAL_BIND(Label11); KESTAL_BIND(Label12);
-  KESTAL_BIND(Label13); KESTAL_BIND(Label14); KESTAL_BIND(Label15); KESTAL_BIND(Label16);
-  KESTAL_BIND(Label17); KESTAL_BIND(Label18); KESTAL_BIND(Label19); KESTAL_BIND(Label20);
-  KESTAL_BIND(Label21); KESTAL_BIND(Label22); KESTAL_BIND(Label23); KESTAL_BIND(Label24);
-  KESTAL_BIND(Label25); KESTAL_BIND(Label26); KESTAL_BIND(Label27); KESTAL_BIND(Label28);
-  KESTAL_BIND(Label29); KESTAL_BIND(Label30); KESTAL_BIND(Label31); KESTAL_BIND(Label32);
-  KESTAL_BIND(Label33); KESTAL_BIND(Label34); KESTAL_BIND(Label35); KESTAL_BIND(Label36);
-  KESTAL_BIND(Label37); KESTAL_BIND(Label38); KESTAL_BIND(Label39); KESTAL_BIND(Label48);
-  KESTAL_BIND(Label49); KESTAL_BIND(Label50); KESTAL_BIND(Label51); KESTAL_BIND(Label58);
-  KESTAL_BIND(Label72); KESTAL_BIND(Label85);
-  KESTAL_BIND(Label65); KESTAL_BIND(Label68); KESTAL_BIND(Label70); KESTAL_BIND(Label86);
-  KESTAL_BIND(Label93); KESTAL_BIND(Label94); KESTAL_BIND(Label95); KESTAL_BIND(Label101);
-  KESTAL_BIND(Label102); KESTAL_BIND(Label103); KESTAL_BIND(Label104); KESTAL_BIND(Label105);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  KESTAL_BIND(Button3);
+  KESTAL_BIND(Button4);
+  KESTAL_BIND(Button5);
+  KESTAL_BIND(Button6);
+  KESTAL_BIND(Button7);
+  KESTAL_BIND(Button8);
+  KESTAL_BIND(Button9);
+  KESTAL_BIND(Button10);
+  KESTAL_BIND(Button11);
+  KESTAL_BIND(Button12);
+  KESTAL_BIND(Button13);
+  KESTAL_BIND(Button14);
+  KESTAL_BIND(Button15);
+  KESTAL_BIND(Button16);
+  KESTAL_BIND(Button17);
+  KESTAL_BIND(Button18);
+  KESTAL_BIND(Button19);
+  KESTAL_BIND(Button20);
+  KESTAL_BIND(Button21);
+  KESTAL_BIND(Button22);
+  KESTAL_BIND(Button23);
+  KESTAL_BIND(Button24);
+  KESTAL_BIND(Button25);
+  KESTAL_BIND(Button26);
+  KESTAL_BIND(Button27);
+  KESTAL_BIND(Button28);
+  KESTAL_BIND(Button29);
+  KESTAL_BIND(Button30);
+  KESTAL_BIND(Button31);
+  KESTAL_BIND(Button32);
+  KESTAL_BIND(Button33);
+  KESTAL_BIND(Button34);
+  KESTAL_BIND(Button35);
+  KESTAL_BIND(Button36);
+  KESTAL_BIND(Button37);
+  KESTAL_BIND(Button38);
+  KESTAL_BIND(Button39);
+  KESTAL_BIND(Button40);
+  KESTAL_BIND(Button41);
+  KESTAL_BIND(Button42);
+  KESTAL_BIND(Button43);
+  KESTAL_BIND(Button44);
+  KESTAL_BIND(Button45);
+  KESTAL_BIND(Button46);
+  KESTAL_BIND(Button47);
+  KESTAL_BIND(Edit1);
+  KESTAL_BIND(Edit2);
+  KESTAL_BIND(Edit3);
+  KESTAL_BIND(Edit4);
+  KESTAL_BIND(Edit5);
+  KESTAL_BIND(Edit6);
+  KESTAL_BIND(Edit7);
+  KESTAL_BIND(Edit8);
+  KESTAL_BIND(Edit9);
+  KESTAL_BIND(Edit10);
+  KESTAL_BIND(Edit11);
+  KESTAL_BIND(Edit12);
+  KESTAL_BIND(Edit13);
+  KESTAL_BIND(Edit14);
+  KESTAL_BIND(Edit15);
+  KESTAL_BIND(Edit16);
+  KESTAL_BIND(Edit17);
+  KESTAL_BIND(Edit18);
+  KESTAL_BIND(Edit19);
+  KESTAL_BIND(Edit20);
+  KESTAL_BIND(Edit21);
+  KESTAL_BIND(Edit22);
+  KESTAL_BIND(Edit23);
+  KESTAL_BIND(Edit24);
+  KESTAL_BIND(Edit25);
+  KESTAL_BIND(Edit26);
+  KESTAL_BIND(Edit27);
+  KESTAL_BIND(Edit28);
+  KESTAL_BIND(Edit29);
+  KESTAL_BIND(Edit30);
+  KESTAL_BIND(Edit31);
+  KESTAL_BIND(Edit32);
+  KESTAL_BIND(Edit33);
+  KESTAL_BIND(Edit34);
+  KESTAL_BIND(Edit35);
+  KESTAL_BIND(Edit36);
+  KESTAL_BIND(Edit39);
+  KESTAL_BIND(Edit40);
+  KESTAL_BIND(Edit44);
+  KESTAL_BIND(Edit45);
+  KESTAL_BIND(Label1);
+  KESTAL_BIND(Label2);
+  KESTAL_BIND(Label3);
+  KESTAL_BIND(Label4);
+  KESTAL_BIND(Label5);
+  KESTAL_BIND(Label6);
+  KESTAL_BIND(Label7);
+  KESTAL_BIND(Label8);
+  KESTAL_BIND(Label9);
+  KESTAL_BIND(Label10);
+  KESTAL_BIND(Label11);
+  KESTAL_BIND(Label12);
+  KESTAL_BIND(Label13);
+  KESTAL_BIND(Label14);
+  KESTAL_BIND(Label15);
+  KESTAL_BIND(Label16);
+  KESTAL_BIND(Label17);
+  KESTAL_BIND(Label18);
+  KESTAL_BIND(Label19);
+  KESTAL_BIND(Label20);
+  KESTAL_BIND(Label21);
+  KESTAL_BIND(Label22);
+  KESTAL_BIND(Label23);
+  KESTAL_BIND(Label24);
+  KESTAL_BIND(Label25);
+  KESTAL_BIND(Label26);
+  KESTAL_BIND(Label27);
+  KESTAL_BIND(Label28);
+  KESTAL_BIND(Label29);
+  KESTAL_BIND(Label30);
+  KESTAL_BIND(Label31);
+  KESTAL_BIND(Label32);
+  KESTAL_BIND(Label33);
+  KESTAL_BIND(Label34);
+  KESTAL_BIND(Label35);
+  KESTAL_BIND(Label36);
+  KESTAL_BIND(Label37);
+  KESTAL_BIND(Label38);
+  KESTAL_BIND(Label39);
+  KESTAL_BIND(Label48);
+  KESTAL_BIND(Label49);
+  KESTAL_BIND(Label50);
+  KESTAL_BIND(Label51);
+  KESTAL_BIND(Label58);
+  KESTAL_BIND(Label72);
+  KESTAL_BIND(Label85);
+  KESTAL_BIND(Label65);
+  KESTAL_BIND(Label68);
+  KESTAL_BIND(Label70);
+  KESTAL_BIND(Label86);
+  KESTAL_BIND(Label93);
+  KESTAL_BIND(Label94);
+  KESTAL_BIND(Label95);
+  KESTAL_BIND(Label101);
+  KESTAL_BIND(Label102);
+  KESTAL_BIND(Label103);
+  KESTAL_BIND(Label104);
+  KESTAL_BIND(Label105);
   KESTAL_BIND(Label110);
-  KESTAL_BIND(RadioButton3); KESTAL_BIND(RadioButton4);
-  KESTAL_BIND(Bevel1); KESTAL_BIND(Bevel2);
-  KESTAL_BIND(ListBox1); KESTAL_BIND(ComboBox1);
-  KESTAL_BIND(Timer1); KESTAL_BIND(Timer2); KESTAL_BIND(Timer3); KESTAL_BIND(Timer4);
-  KESTAL_BIND(Timer5); KESTAL_BIND(Timer6); KESTAL_BIND(Timer7); KESTAL_BIND(Timer8);
-  KESTAL_BIND(Timer9); KESTAL_BIND(Timer10); KESTAL_BIND(Timer11); KESTAL_BIND(Timer12);
+  KESTAL_BIND(RadioButton3);
+  KESTAL_BIND(RadioButton4);
+  KESTAL_BIND(Bevel1);
+  KESTAL_BIND(Bevel2);
+  KESTAL_BIND(ListBox1);
+  KESTAL_BIND(ComboBox1);
+  KESTAL_BIND(Timer1);
+  KESTAL_BIND(Timer2);
+  KESTAL_BIND(Timer3);
+  KESTAL_BIND(Timer4);
+  KESTAL_BIND(Timer5);
+  KESTAL_BIND(Timer6);
+  KESTAL_BIND(Timer7);
+  KESTAL_BIND(Timer8);
+  KESTAL_BIND(Timer9);
+  KESTAL_BIND(Timer10);
+  KESTAL_BIND(Timer11);
+  KESTAL_BIND(Timer12);
   KESTAL_BIND(Timer13);
-  KESTAL_BIND(DB_Base); KESTAL_BIND(Matrix_DB_400Mhz); KESTAL_BIND(Matrix_DB_1400Mhz);
-  KESTAL_BIND(H1); KESTAL_BIND(IdHTTP1);
+  KESTAL_BIND(DB_Base);
+  KESTAL_BIND(Matrix_DB_400Mhz);
+  KESTAL_BIND(Matrix_DB_1400Mhz);
+  KESTAL_BIND(H1);
+  KESTAL_BIND(IdHTTP1);
 
   StartUp();
 }
@@ -251,22 +388,22 @@ void TForm1::StartUp() {
 
   ResultsInvalidate();
 
-  EnableControls({Edit15, Edit16, Edit14, Edit18, Edit10, Edit27, Edit21, Edit22, Edit17, Edit44,
-              Edit45, Edit24, Edit23, Edit25, Edit29, Edit30, Edit31, Edit32, Edit33, Edit26,
-              Edit28, Edit39, Edit40},
-             false);
+  EnableControls({Edit15, Edit16, Edit14, Edit18, Edit10, Edit27, Edit21, Edit22,
+                  Edit17, Edit44, Edit45, Edit24, Edit23, Edit25, Edit29, Edit30,
+                  Edit31, Edit32, Edit33, Edit26, Edit28, Edit39, Edit40},
+                 false);
   ComboBox1->SetEnabled(false);
   Button36->SetCaption("Sorted by S/N ");
   EnableControls({Button1, Button3, ListBox1}, false);
   for (TTimer* t : {Timer1, Timer2, Timer7}) t->SetInterval(0);
 
-  ShowControls({Label1,  Label2,  Label3,  Label4,  Label5,  Label6,  Label7,  Label8,  Label9,
-              Label10, Label11, Label12, Label13, Label14, Label15, Label16, Label17, Label18,
-              Label19, Label20, Label21, Label22, Label23, Label24, Label25, Label26, Label27,
-              Edit1,   Edit2,   Edit3,   Edit4,   Edit5,   Edit6,   Edit7,   Edit8,   Edit9,
-              Edit11,  Edit12,  Edit13,  Edit19,  Edit20,  Button17, Button12, Button11,
-              Button13, Bevel1},
-             false);
+  ShowControls(
+      {Label1,  Label2,   Label3,   Label4,   Label5,   Label6,  Label7,  Label8,  Label9,  Label10,
+       Label11, Label12,  Label13,  Label14,  Label15,  Label16, Label17, Label18, Label19, Label20,
+       Label21, Label22,  Label23,  Label24,  Label25,  Label26, Label27, Edit1,   Edit2,   Edit3,
+       Edit4,   Edit5,    Edit6,    Edit7,    Edit8,    Edit9,   Edit11,  Edit12,  Edit13,  Edit19,
+       Edit20,  Button17, Button12, Button11, Button13, Bevel1},
+      false);
 
   ShowJulianDayAndMoonAge();
 
@@ -286,10 +423,11 @@ void TForm1::MissingCatalogue(const String& Message) {
   Show();
   ShowControls({Button44, Button45}, false);
   ShowMessage(Message);
-  EnableControls({Button43, Button26, Button3,  Button1,  Button18, Button19, Button23, Button24,
-              Button25, Button30, Button4,  Button42, Button31, Button35, Button36, Button20,
-              Button28, Button33, Button34, ComboBox1, Button32, RadioButton3, RadioButton4},
-             false);
+  EnableControls(
+      {Button43, Button26, Button3,  Button1,   Button18, Button19,     Button23,    Button24,
+       Button25, Button30, Button4,  Button42,  Button31, Button35,     Button36,    Button20,
+       Button28, Button33, Button34, ComboBox1, Button32, RadioButton3, RadioButton4},
+      false);
 }
 
 // A catalogue that cannot be used (unreadable, a wrong header, a line wider than the header)
@@ -438,8 +576,8 @@ void TForm1::FirstRunDefaults() {
 
 void TForm1::ResultsInvalidate() {
   EnableControls({Button18, Button19, Button23, Button24, Button32, Button34, Button36, Button20,
-              Button28, Button33, Button30},
-             false);
+                  Button28, Button33, Button30},
+                 false);
   ClearSelectedPulsarFields();
   ClearResultFields();
   if (!NotCalculatedYet) {
@@ -492,7 +630,8 @@ void TForm1::ShowInformation(TObject* Sender) {
 }
 
 void TForm1::Button31Click(TObject* Sender) {
-  if (MessageBox(MainTexts::ConfirmReset, MainTexts::ConfirmTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES)
+  if (MessageBox(MainTexts::ConfirmReset, MainTexts::ConfirmTitle, MB_YESNO | MB_DEFBUTTON2) !=
+      IDYES)
     return;
   Close();
   for (const char* file : {"KestalDB.txt", "SunFlowNoaa.txt", "Kestal_horizon.txt",
@@ -518,9 +657,8 @@ void TForm1::SaveSettings(bool KeepSavedLocations) {
   TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
                                        Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
   for (int i : {cfFrequency, cfLnaNoiseFigure, cfLnaGain, cfLossBeforeLna, cfLossAfterLna,
-                cfReceiverNoiseFigure, cfIntegrationTime, cfIntegrationBandwidth,
-                cfSkyTemperature, cfSpilloverTemperature, cfAtmosphereTemperature, cfEfficiency,
-                cfKs})
+                cfReceiverNoiseFigure, cfIntegrationTime, cfIntegrationBandwidth, cfSkyTemperature,
+                cfSpilloverTemperature, cfAtmosphereTemperature, cfEfficiency, cfKs})
     numbers[i] = FieldValue(fields[i]);
   const double receiverBandwidth = FieldValue(Edit36);
   numbers[cfFirstInput] = FieldValue(Edit1);
@@ -558,7 +696,8 @@ void TForm1::SaveSettings(bool KeepSavedLocations) {
   config.ModeCode = ModeCodeOf(dish, PulsarModeOn);
   const String text = ComposeConfigText(config, numbers, ReceiverBandwidthHz, locations);
 
-  if (!WriteFileReplacing(ConfigFileName, text)) throw EInOutError(String("Cannot write ") + ConfigFileName);
+  if (!WriteFileReplacing(ConfigFileName, text))
+    throw EInOutError(String("Cannot write ") + ConfigFileName);
 
   Button26->SetEnabled(true);
 }
@@ -613,11 +752,11 @@ void TForm1::SetIntegrationRowsVisible(bool Value) {
 }
 
 void TForm1::ShowInputRows(bool Dish) {
-  ShowControls({Label1,  Edit1,  Label2,  Label6,  Edit4,  Label7,   Label8,   Edit5,    Label9,
-              Label10, Edit6,  Label11, Label12, Edit7,  Label13,  Label14,  Edit8,    Label15,
-              Label16, Edit9,  Label17, Label18, Edit13, Label19,  Button12, Label20,  Edit19,
-              Label21, Button11, Label22, Edit20, Label23, Button13, Bevel1},
-             true);
+  ShowControls({Label1,  Edit1,    Label2,  Label6,  Edit4,   Label7,   Label8,   Edit5,   Label9,
+                Label10, Edit6,    Label11, Label12, Edit7,   Label13,  Label14,  Edit8,   Label15,
+                Label16, Edit9,    Label17, Label18, Edit13,  Label19,  Button12, Label20, Edit19,
+                Label21, Button11, Label22, Edit20,  Label23, Button13, Bevel1},
+               true);
   // The efficiency and Ks rows belong to a dish only.
   ShowControls({Label3, Edit2, Label4, Label5, Edit3, Button17}, Dish);
   SetIntegrationRowsVisible(PulsarModeOn);
@@ -638,15 +777,15 @@ void TForm1::RadioButton3Click(TObject* Sender) {
   if (FFirstField == TFirstField::AntennaGain) {
     // Back from another antenna: the field holds its gain, which must not pass for a diameter.
     Edit1->SetText(!FDishDiameterText.empty() ? FDishDiameterText
-                   : DishDiameter > 0       ? ConfigNumberText(DishDiameter)
-                                            : String("5"));
+                   : DishDiameter > 0         ? ConfigNumberText(DishDiameter)
+                                              : String("5"));
   }
   FFirstField = TFirstField::DishDiameter;
   Label1->SetCaption("Dish diameter");
   Label2->SetCaption("m");
   ShowControls({Label32, Edit14, Label33, Label39, Edit18, Label34, Button7, Label35, Edit10,
-              Label36, Button8, Label37, Edit27, Label38, Button29},
-             true);
+                Label36, Button8, Label37, Edit27, Label38, Button29},
+               true);
   Label28->SetTop(183);
   Edit15->SetTop(180);
   Label29->SetTop(183);
@@ -670,8 +809,8 @@ void TForm1::RadioButton4Click(TObject* Sender) {
   Edit1->SetTop(245);
   Label2->SetTop(248);
   ShowControls({Label32, Edit14, Label33, Label39, Edit18, Label34, Button7, Label35, Edit10,
-              Label36, Button8, Label37, Edit27, Label38, Button29},
-             false);
+                Label36, Button8, Label37, Edit27, Label38, Button29},
+               false);
   Label28->SetTop(290);
   Edit15->SetTop(287);
   Label29->SetTop(290);
@@ -785,9 +924,9 @@ static void ShowFigures(TForm1& F, const TReceiverInputs& In, const TReceiverFig
     F.DishEfficiency = In.DishEfficiency;
     F.Edit14->SetText(FormatFloat(FigurePattern::DishArea, R.DishArea));
     F.Edit10->SetText(FormatFloat(FigurePattern::AntennaGain, R.AntennaGain));
-    F.Edit16->SetText(FormatFloat(OnThresholdChange ? FigurePattern::ApertureOnThresholdChange
-                                                    : FigurePattern::ApertureDish,
-                                  R.EffectiveAperture));
+    F.Edit16->SetText(FormatFloat(
+        OnThresholdChange ? FigurePattern::ApertureOnThresholdChange : FigurePattern::ApertureDish,
+        R.EffectiveAperture));
     F.Edit27->SetText(FormatFloat(FigurePattern::Hpbw, R.Hpbw));
     F.Label34->SetCaption(R.FarFieldUnit);
     F.Edit18->SetText(FormatFloat(FigurePattern::FarField, R.FarFieldShown));
@@ -824,9 +963,9 @@ static void ShowFigures(TForm1& F, const TReceiverInputs& In, const TReceiverFig
   F.Edit35->SetText(FormatFloat(FigurePattern::NoiseFloor, R.NoiseFloor));
   F.SensitivityKs = R.SensitivityKs;
   F.MinimumDetectableSignal = R.MinimumDetectableSignal;
-  F.Edit17->SetText(FormatFloat(
-      OnThresholdChange ? FigurePattern::MdsOnThresholdChange : FigurePattern::Mds,
-      R.MinimumDetectableSignal));
+  F.Edit17->SetText(
+      FormatFloat(OnThresholdChange ? FigurePattern::MdsOnThresholdChange : FigurePattern::Mds,
+                  R.MinimumDetectableSignal));
 }
 
 void TForm1::Button1Click(TObject* Sender) {
@@ -915,8 +1054,8 @@ void TForm1::CalculatePass() {
   for (int r = 0; r < tableRows; ++r) {
     const TBandRow row(PulsarTable, r);
     const double flux = row[static_cast<TBandColumn>(fluxColumn)];
-    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
-                                 IntegrationTime, EffectiveAperture, Tsys);
+    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth, IntegrationTime,
+                                 EffectiveAperture, Tsys);
     if (!IsDetectable(flux, row[bcW50], sn, MinimumDetectableSignal, MinimumSN)) continue;
     if (HorizonFilterOn) {
       SelectedRA = row[bcRaj] / 15;
@@ -935,10 +1074,10 @@ void TForm1::CalculatePass() {
   // Expected S/N of every pulsar of the band, in the table's current order.
   TMatrix& table = band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz;
   for (int r = 1; r <= count; ++r)
-    table.SetVal(bcExpectedSN, r,
-                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r),
-                            table.GetVal(bcP0, r), IntegrationBandwidth, IntegrationTime,
-                            EffectiveAperture, Tsys));
+    table.SetVal(
+        bcExpectedSN, r,
+        ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r), table.GetVal(bcP0, r),
+                   IntegrationBandwidth, IntegrationTime, EffectiveAperture, Tsys));
 }
 
 void TForm1::ComboBox1Change(TObject* Sender) {
@@ -970,7 +1109,8 @@ void TForm1::ListBox1Click(TObject* Sender) {
 
   const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[bcDm], row[bcW50]);
   Label51->SetCaption(bw.Unit);
-  Edit26->SetText(bw.Any ? String(AnyBandwidthText) : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
+  Edit26->SetText(bw.Any ? String(AnyBandwidthText)
+                         : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
 
   const TPulsarBand band = BandOfFrequency(Frequency);
   const int fluxColumn = FluxColumnOfBand(band);
@@ -1046,14 +1186,19 @@ void TForm1::Button28Click(TObject* Sender) {
     int Width;
     TAlignment Alignment;
   };
-  static const TColumnSpec columns[] = {
-      {" ", 1, taLeftJustify},           {"PSR #", 45, taLeftJustify},
-      {"PSR name", 95, taLeftJustify},   {"RA(Deg)", 80, taRightJustify},
-      {"DEC(Deg)", 70, taRightJustify},  {"DM(cm^-3 pc)", 85, taRightJustify},
-      {"W50(ms)", 80, taRightJustify},   {"S400(mJy)", 80, taRightJustify},
-      {"S1400(mJy)", 80, taRightJustify}, {"Barycentric Period(sec.)", 145, taRightJustify},
-      {"Distance (kpc)", 90, taRightJustify}, {"Age (years)", 80, taRightJustify},
-      {"Expected S/N", 90, taRightJustify}};
+  static const TColumnSpec columns[] = {{" ", 1, taLeftJustify},
+                                        {"PSR #", 45, taLeftJustify},
+                                        {"PSR name", 95, taLeftJustify},
+                                        {"RA(Deg)", 80, taRightJustify},
+                                        {"DEC(Deg)", 70, taRightJustify},
+                                        {"DM(cm^-3 pc)", 85, taRightJustify},
+                                        {"W50(ms)", 80, taRightJustify},
+                                        {"S400(mJy)", 80, taRightJustify},
+                                        {"S1400(mJy)", 80, taRightJustify},
+                                        {"Barycentric Period(sec.)", 145, taRightJustify},
+                                        {"Distance (kpc)", 90, taRightJustify},
+                                        {"Age (years)", 80, taRightJustify},
+                                        {"Expected S/N", 90, taRightJustify}};
   for (const TColumnSpec& spec : columns) {
     TListColumn* column = list->Columns()->Add();
     column->SetCaption(spec.Caption);
@@ -1090,7 +1235,8 @@ void TForm1::Button28Click(TObject* Sender) {
   Form30->Repaint();
 }
 
-// ---- windows of other parts of the program -------------------------------------------------------
+// ---- windows of other parts of the program
+// -------------------------------------------------------
 
 void TForm1::Button30Click(TObject* Sender) {
   const double f = FieldValue(Edit4);
@@ -1214,8 +1360,8 @@ void TForm1::TrackTick(int Code) {
   if (TrackedObject == Code && Form47 != nullptr) {
     Form47->Edit31->SetText(FormatFloat("#0.00", a.Azimuth));
     Form47->Edit32->SetText(FormatFloat("#0.00", a.Elevation));
-    Form47->Label91->SetCaption(Trim(spec.Kind == TTrackKind::Pulsar ? SelectedPulsarName()
-                                                                     : String(spec.Name)));
+    Form47->Label91->SetCaption(
+        Trim(spec.Kind == TTrackKind::Pulsar ? SelectedPulsarName() : String(spec.Name)));
   }
 }
 
@@ -1229,7 +1375,8 @@ void TForm1::ClockTick() {
 
 void TForm1::Button25Click(TObject* Sender) { Form2->Show(); }
 
-// ---- tables --------------------------------------------------------------------------------------
+// ---- tables
+// --------------------------------------------------------------------------------------
 
 void TForm1::ShowPulsarTable(int Kind) {
   TTableTarget target;
@@ -1237,13 +1384,22 @@ void TForm1::ShowPulsarTable(int Kind) {
   target.Longitude = Longitude;
   target.RightAscension = SelectedRA;
   target.Declination = SelectedDec;
-  Form13->ShowTable(static_cast<TTableKind>(Kind), target, SelectedPulsarName(), crt::time(nullptr));
+  Form13->ShowTable(static_cast<TTableKind>(Kind), target, SelectedPulsarName(),
+                    crt::time(nullptr));
 }
 
-void TForm1::Button24Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::Tracking24h)); }
-void TForm1::Button23Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::TrackingMonth)); }
-void TForm1::Button18Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::Visibility24h)); }
-void TForm1::Button19Click(TObject* Sender) { ShowPulsarTable(static_cast<int>(TTableKind::VisibilityMonth)); }
+void TForm1::Button24Click(TObject* Sender) {
+  ShowPulsarTable(static_cast<int>(TTableKind::Tracking24h));
+}
+void TForm1::Button23Click(TObject* Sender) {
+  ShowPulsarTable(static_cast<int>(TTableKind::TrackingMonth));
+}
+void TForm1::Button18Click(TObject* Sender) {
+  ShowPulsarTable(static_cast<int>(TTableKind::Visibility24h));
+}
+void TForm1::Button19Click(TObject* Sender) {
+  ShowPulsarTable(static_cast<int>(TTableKind::VisibilityMonth));
+}
 
 // ---- observer location --------------------------------------------------------------------------
 

@@ -62,10 +62,10 @@ public:
          *Label33 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr,
          *Label37 = nullptr, *Label38 = nullptr, *Label39 = nullptr, *Label48 = nullptr,
          *Label49 = nullptr, *Label50 = nullptr, *Label51 = nullptr, *Label58 = nullptr,
-         *Label72 = nullptr, *Label85 = nullptr, *Label65 = nullptr, *Label68 = nullptr, *Label70 = nullptr, *Label86 = nullptr,
-         *Label93 = nullptr, *Label94 = nullptr, *Label95 = nullptr, *Label101 = nullptr,
-         *Label102 = nullptr, *Label103 = nullptr, *Label104 = nullptr, *Label105 = nullptr,
-         *Label110 = nullptr;
+         *Label72 = nullptr, *Label85 = nullptr, *Label65 = nullptr, *Label68 = nullptr,
+         *Label70 = nullptr, *Label86 = nullptr, *Label93 = nullptr, *Label94 = nullptr,
+         *Label95 = nullptr, *Label101 = nullptr, *Label102 = nullptr, *Label103 = nullptr,
+         *Label104 = nullptr, *Label105 = nullptr, *Label110 = nullptr;
   TRadioButton *RadioButton3 = nullptr, *RadioButton4 = nullptr;
   TBevel *Bevel1 = nullptr, *Bevel2 = nullptr;
   TListBox* ListBox1 = nullptr;

@@ -18,7 +18,7 @@ public:
         *Edit17 = nullptr, *Edit18 = nullptr, *Edit19 = nullptr, *Edit20 = nullptr,
         *Edit21 = nullptr, *Edit22 = nullptr, *Edit23 = nullptr, *Edit24 = nullptr,
         *Edit25 = nullptr, *Edit26 = nullptr, *Edit46 = nullptr;
-  TLabel* Label16 = nullptr;  // the selected pulsar's name
+  TLabel* Label16 = nullptr;   // the selected pulsar's name
   TButton* Button1 = nullptr;  // "Exit"
   TButton* Button2 = nullptr;  // "Hide main screen"
 

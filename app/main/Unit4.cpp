@@ -34,7 +34,9 @@ bool DecimalField(const TEdit* Field, const char* What, double& Value) {
 }
 
 // A degrees, minutes or seconds field: the toolkit's conversion error when it is no number.
-double PartField(const TEdit* Field, const char* What) { return NumberFromText(Field->Text(), What); }
+double PartField(const TEdit* Field, const char* What) {
+  return NumberFromText(Field->Text(), What);
+}
 
 // Degrees-minutes-seconds parts of a decimal value, by magnitude.
 struct TDmsParts {
@@ -49,8 +51,10 @@ TDmsParts PartsOf(double Value) {
 
 // The range message for a decimal latitude or longitude, or null when it is in range.
 const char* RangeMessage(double Value, double Limit) {
-  if (Value > Limit) return Limit == 90 ? LocationTexts::LatitudeAbove : LocationTexts::LongitudeAbove;
-  if (Value < -Limit) return Limit == 90 ? LocationTexts::LatitudeBelow : LocationTexts::LongitudeBelow;
+  if (Value > Limit)
+    return Limit == 90 ? LocationTexts::LatitudeAbove : LocationTexts::LongitudeAbove;
+  if (Value < -Limit)
+    return Limit == 90 ? LocationTexts::LatitudeBelow : LocationTexts::LongitudeBelow;
   return nullptr;
 }
 
@@ -64,34 +68,71 @@ bool ReadWholeFile(const char* FileName, String& Bytes) {
 }  // namespace
 
 TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(RadioButton1Click); KESTAL_HANDLER(RadioButton2Click);
+  KESTAL_HANDLER(RadioButton1Click);
+  KESTAL_HANDLER(RadioButton2Click);
   KESTAL_HANDLER(RadioButton3Click);
-  KESTAL_HANDLER(Edit31Change); KESTAL_HANDLER(Edit32Change); KESTAL_HANDLER(Edit33Change);
-  KESTAL_HANDLER(Edit35Change); KESTAL_HANDLER(Edit36Change); KESTAL_HANDLER(Edit37Change);
-  KESTAL_HANDLER(Button23Click); KESTAL_HANDLER(Button24Click);
-  KESTAL_HANDLER(Edit4Change); KESTAL_HANDLER(Edit11Change); KESTAL_HANDLER(Edit12Change);
-  KESTAL_HANDLER(Button4Click); KESTAL_HANDLER(Button5Click); KESTAL_HANDLER(Button6Click);
+  KESTAL_HANDLER(Edit31Change);
+  KESTAL_HANDLER(Edit32Change);
+  KESTAL_HANDLER(Edit33Change);
+  KESTAL_HANDLER(Edit35Change);
+  KESTAL_HANDLER(Edit36Change);
+  KESTAL_HANDLER(Edit37Change);
+  KESTAL_HANDLER(Button23Click);
+  KESTAL_HANDLER(Button24Click);
+  KESTAL_HANDLER(Edit4Change);
+  KESTAL_HANDLER(Edit11Change);
+  KESTAL_HANDLER(Edit12Change);
+  KESTAL_HANDLER(Button4Click);
+  KESTAL_HANDLER(Button5Click);
+  KESTAL_HANDLER(Button6Click);
   KESTAL_HANDLER(Edit1Change);
-  KESTAL_HANDLER(Button1Click); KESTAL_HANDLER(Button2Click); KESTAL_HANDLER(Button3Click);
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
+  KESTAL_HANDLER(Button3Click);
   KESTAL_HANDLER(ListBox1Click);
   LoadDescription("Unit4");
-  KESTAL_BIND(RadioButton1); KESTAL_BIND(RadioButton2); KESTAL_BIND(RadioButton3);
-  KESTAL_BIND(Edit31); KESTAL_BIND(Edit32); KESTAL_BIND(Edit33); KESTAL_BIND(Edit35);
-  KESTAL_BIND(Edit36); KESTAL_BIND(Edit37); KESTAL_BIND(Edit34); KESTAL_BIND(Edit38);
-  KESTAL_BIND(Edit2); KESTAL_BIND(Button23); KESTAL_BIND(Button24); KESTAL_BIND(Button4);
-  KESTAL_BIND(Edit4); KESTAL_BIND(Edit10); KESTAL_BIND(Edit5); KESTAL_BIND(Button5);
-  KESTAL_BIND(Edit11); KESTAL_BIND(Edit12); KESTAL_BIND(Edit14); KESTAL_BIND(Edit15);
-  KESTAL_BIND(Edit16); KESTAL_BIND(Edit18); KESTAL_BIND(Edit17); KESTAL_BIND(Edit13);
-  KESTAL_BIND(Button7); KESTAL_BIND(Button8); KESTAL_BIND(Button6);
-  KESTAL_BIND(Edit1); KESTAL_BIND(ListBox1);
-  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3);
+  KESTAL_BIND(RadioButton1);
+  KESTAL_BIND(RadioButton2);
+  KESTAL_BIND(RadioButton3);
+  KESTAL_BIND(Edit31);
+  KESTAL_BIND(Edit32);
+  KESTAL_BIND(Edit33);
+  KESTAL_BIND(Edit35);
+  KESTAL_BIND(Edit36);
+  KESTAL_BIND(Edit37);
+  KESTAL_BIND(Edit34);
+  KESTAL_BIND(Edit38);
+  KESTAL_BIND(Edit2);
+  KESTAL_BIND(Button23);
+  KESTAL_BIND(Button24);
+  KESTAL_BIND(Button4);
+  KESTAL_BIND(Edit4);
+  KESTAL_BIND(Edit10);
+  KESTAL_BIND(Edit5);
+  KESTAL_BIND(Button5);
+  KESTAL_BIND(Edit11);
+  KESTAL_BIND(Edit12);
+  KESTAL_BIND(Edit14);
+  KESTAL_BIND(Edit15);
+  KESTAL_BIND(Edit16);
+  KESTAL_BIND(Edit18);
+  KESTAL_BIND(Edit17);
+  KESTAL_BIND(Edit13);
+  KESTAL_BIND(Button7);
+  KESTAL_BIND(Button8);
+  KESTAL_BIND(Button6);
+  KESTAL_BIND(Edit1);
+  KESTAL_BIND(ListBox1);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  KESTAL_BIND(Button3);
 
   ListBox1->SetEnabled(false);
   if (FillList() && ListBox1->Count() > 0) ListBox1->SetEnabled(true);
   Button3->SetEnabled(true);
-  Enable({Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Edit4, Edit11, Edit12, Edit34, Edit38,
-          Edit2, Edit10, Edit5, Edit14, Edit15, Edit16, Edit18, Edit17, Edit13, Button4, Button5,
-          Button6, Button23, Button24, Button7, Button8, Edit1, Button2},
+  Enable({Edit31,  Edit32,  Edit33,  Edit35,   Edit36,   Edit37,  Edit4,   Edit11, Edit12, Edit34,
+          Edit38,  Edit2,   Edit10,  Edit5,    Edit14,   Edit15,  Edit16,  Edit18, Edit17, Edit13,
+          Button4, Button5, Button6, Button23, Button24, Button7, Button8, Edit1,  Button2},
          false);
 }
 
@@ -154,7 +195,8 @@ void TForm4::LatitudeFromParts() {
   const double deg = Form1->LatitudeDeg;
   if (deg > 90) return ShowMessage(LocationTexts::LatitudeAbove);
   if (deg < -90) return ShowMessage(LocationTexts::LatitudeBelow);
-  if (Form1->LatitudeMin > 60 || Form1->LatitudeSec > 60) return ShowMessage(LocationTexts::MinutesAbove);
+  if (Form1->LatitudeMin > 60 || Form1->LatitudeSec > 60)
+    return ShowMessage(LocationTexts::MinutesAbove);
   const double sign = Button23->Caption() == "S" ? -1 : 1;
   Form1->Latitude = sign * (deg + Form1->LatitudeMin / 60 + Form1->LatitudeSec / 3600 + 1e-6);
   Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
@@ -165,7 +207,8 @@ void TForm4::LongitudeFromParts() {
   const double deg = Form1->LongitudeDeg;
   if (deg > 180) return ShowMessage(LocationTexts::LongitudeAbove);
   if (deg < -180) return ShowMessage(LocationTexts::LongitudeBelow);
-  if (Form1->LongitudeMin > 60 || Form1->LongitudeSec > 60) return ShowMessage(LocationTexts::MinutesAbove);
+  if (Form1->LongitudeMin > 60 || Form1->LongitudeSec > 60)
+    return ShowMessage(LocationTexts::MinutesAbove);
   const double sign = Button24->Caption() == "W" ? -1 : 1;
   Form1->Longitude = sign * (deg + Form1->LongitudeMin / 60 + Form1->LongitudeSec / 3600 + 1e-6);
   Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));

@@ -14,7 +14,8 @@ public:
   TRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr;
   // Degrees-minutes-seconds: inputs, hemisphere buttons, decimal results and locator.
   TEdit *Edit31 = nullptr, *Edit32 = nullptr, *Edit33 = nullptr, *Edit35 = nullptr,
-        *Edit36 = nullptr, *Edit37 = nullptr, *Edit34 = nullptr, *Edit38 = nullptr, *Edit2 = nullptr;
+        *Edit36 = nullptr, *Edit37 = nullptr, *Edit34 = nullptr, *Edit38 = nullptr,
+        *Edit2 = nullptr;
   TButton *Button23 = nullptr, *Button24 = nullptr, *Button4 = nullptr;
   // Locator: input and results.
   TEdit *Edit4 = nullptr, *Edit10 = nullptr, *Edit5 = nullptr;
@@ -41,12 +42,12 @@ public:
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);
-  void Edit31Change(TObject* Sender);  // latitude degrees
-  void Edit32Change(TObject* Sender);  // latitude minutes
-  void Edit33Change(TObject* Sender);  // latitude seconds
-  void Edit35Change(TObject* Sender);  // longitude degrees
-  void Edit36Change(TObject* Sender);  // longitude minutes
-  void Edit37Change(TObject* Sender);  // longitude seconds
+  void Edit31Change(TObject* Sender);   // latitude degrees
+  void Edit32Change(TObject* Sender);   // latitude minutes
+  void Edit33Change(TObject* Sender);   // latitude seconds
+  void Edit35Change(TObject* Sender);   // longitude degrees
+  void Edit36Change(TObject* Sender);   // longitude minutes
+  void Edit37Change(TObject* Sender);   // longitude seconds
   void Button23Click(TObject* Sender);  // N / S
   void Button24Click(TObject* Sender);  // E / W
   void Edit4Change(TObject* Sender);
@@ -81,5 +82,6 @@ inline constexpr const char* LatitudeBelow = "Must be >= -90";
 inline constexpr const char* LongitudeAbove = "Must be <= 180";
 inline constexpr const char* LongitudeBelow = "Must be >= -180";
 inline constexpr const char* MinutesAbove = "Must be <=60";
-inline constexpr const char* InvalidLocator = "ERROR: This is not a QRA locator of 4, 6 or 8 characters";
+inline constexpr const char* InvalidLocator =
+    "ERROR: This is not a QRA locator of 4, 6 or 8 characters";
 }  // namespace LocationTexts

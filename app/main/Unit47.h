@@ -10,9 +10,9 @@ public:
   explicit TForm47(TComponent* AOwner);
   String ClassName() const override { return "TForm47"; }
 
-  TLabel* Label91 = nullptr;  // object name
-  TEdit* Edit31 = nullptr;    // azimuth
-  TEdit* Edit32 = nullptr;    // elevation
+  TLabel* Label91 = nullptr;   // object name
+  TEdit* Edit31 = nullptr;     // azimuth
+  TEdit* Edit32 = nullptr;     // elevation
   TButton* Button1 = nullptr;  // "Hide main screen"
   TButton* Button2 = nullptr;  // "Exit"
 

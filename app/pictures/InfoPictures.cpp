@@ -39,8 +39,7 @@ const std::map<String, std::vector<TLine>>& Pictures() {
       {"Form5",
        {Title("Ks  Sensitivity constant"), Formula("Ks ≈ 1"),
         Text("A dimensionless constant of order unity in the radiometer equation."),
-        Text("It depends on the type of receiver:"),
-        Text("   total-power receiver   Ks = 1"),
+        Text("It depends on the type of receiver:"), Text("   total-power receiver   Ks = 1"),
         Text("   switched (Dicke) receiver   Ks = 2"),
         Text("   correlation receiver   Ks = 1.41 (√2)"),
         Text("Use 1 for a simple total-power receiver."), Ref(RadioAstronomy)}},
@@ -95,8 +94,7 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Text("Ae     effective aperture (m²)"),
         Text("Δν     bandwidth (Hz)     t   integration time (s)"),
         Text("n      number of records averaged"),
-        Text("1 Jy = 10⁻²⁶ W m⁻² Hz⁻¹; the result is shown in mJy."),
-        Ref(RadioAstronomy)}},
+        Text("1 Jy = 10⁻²⁶ W m⁻² Hz⁻¹; the result is shown in mJy."), Ref(RadioAstronomy)}},
       {"Form23",
        {Title("P0  Pulsar period"), Text("Barycentric period of the pulsar (s):"),
         Text("the time between two pulses, as seen from the centre of mass"),
@@ -109,13 +107,11 @@ const std::map<String, std::vector<TLine>>& Pictures() {
       {"Form25",
        {Title("S400  Flux density at 400 MHz"),
         Text("Mean flux density of the pulsar at 400 MHz (mJy),"),
-        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"),
-        Ref(Catalogue)}},
+        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"), Ref(Catalogue)}},
       {"Form26",
        {Title("S1400  Flux density at 1400 MHz"),
         Text("Mean flux density of the pulsar at 1400 MHz (mJy),"),
-        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"),
-        Ref(Catalogue)}},
+        Text("averaged over the pulse period."), Text("1 mJy = 10⁻²⁹ W m⁻² Hz⁻¹"), Ref(Catalogue)}},
       {"Form27",
        {Title("Max integration bandwidth without de-dispersion"),
         Formula("Δt ≅ 4.15 · 10⁶ ms · ( f1⁻² − f2⁻² ) · DM"),
@@ -140,8 +136,7 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Ref(RadioAstronomy), Ref("Amateur radio astronomy handbooks: HPBW ≈ 70 λ / D")}},
       {"Form46",
        {Title("W50  Pulse width"), Text("Width of the pulse at 50 % of its peak (ms)."),
-        Text("Indicative only: the width changes with the observing frequency."),
-        Ref(Catalogue)}},
+        Text("Indicative only: the width changes with the observing frequency."), Ref(Catalogue)}},
       {"Form48",
        {Title("Age  Characteristic age"), Fraction("τ  =  ", "P", "2 Ṗ"),
         Text("P   period (s)      Ṗ = dP/dt   period derivative (s/s)"),
@@ -160,8 +155,7 @@ const std::map<String, std::vector<TLine>>& Pictures() {
         Text("G         antenna gain (dBi)"), Text("Tsystem   system noise temperature (K)"),
         Text("The figure of merit of a receiving station: higher is better.")}},
       {"Form51",
-       {Title("Noise floor"),
-        Formula("N = 10 · log10 ( k · T0 · 1000 ) + NF + 10 · log10 ( BW )"),
+       {Title("Noise floor"), Formula("N = 10 · log10 ( k · T0 · 1000 ) + NF + 10 · log10 ( BW )"),
         Text("N    noise floor (dBm)"), Text("k    Boltzmann's constant, 1.38 · 10⁻²³ J/K"),
         Text("T0   290 K      NF   system noise figure (dB)"), Text("BW   bandwidth (Hz)")}},
   };
@@ -329,9 +323,7 @@ void Draw(const String& Window, TBitmap& Bitmap) {
         C.TextOut(margin + FormulaIndent, y, line.Lead);
         y += C.TextHeight(line.Lead) + 14;
         break;
-      case TKind::Fraction:
-        y += DrawFraction(C, line, margin + FormulaIndent, y) + 4;
-        break;
+      case TKind::Fraction: y += DrawFraction(C, line, margin + FormulaIndent, y) + 4; break;
       case TKind::Text:
         SetFont(C, "Arial", 10);
         C.TextOut(margin, y, line.Lead);
@@ -343,9 +335,7 @@ void Draw(const String& Window, TBitmap& Bitmap) {
         C.TextOut(margin, y, line.Lead);
         y += C.TextHeight(line.Lead);
         break;
-      case TKind::SkyDiagram:
-        DrawSkyDiagram(C, y);
-        break;
+      case TKind::SkyDiagram: DrawSkyDiagram(C, y); break;
     }
   }
 }

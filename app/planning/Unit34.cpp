@@ -31,17 +31,33 @@ constexpr TListColumnSpec ListColumns[] = {{"Date Time ( UTC )", 231, taLeftJust
 }  // namespace
 
 TForm34::TForm34(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click); KESTAL_HANDLER(Button2Click); KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click); KESTAL_HANDLER(Button5Click); KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click); KESTAL_HANDLER(Button8Click); KESTAL_HANDLER(Button9Click);
+  KESTAL_HANDLER(Button1Click);
+  KESTAL_HANDLER(Button2Click);
+  KESTAL_HANDLER(Button3Click);
+  KESTAL_HANDLER(Button4Click);
+  KESTAL_HANDLER(Button5Click);
+  KESTAL_HANDLER(Button6Click);
+  KESTAL_HANDLER(Button7Click);
+  KESTAL_HANDLER(Button8Click);
+  KESTAL_HANDLER(Button9Click);
   KESTAL_HANDLER(Button10Click);
   LoadDescription("Unit34");
   KESTAL_BIND(ListView1);
   KESTAL_BIND(Label1);
-  KESTAL_BIND(Edit1); KESTAL_BIND(Edit2); KESTAL_BIND(Edit3); KESTAL_BIND(Edit5);
-  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3); KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5); KESTAL_BIND(Button6); KESTAL_BIND(Button7); KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9); KESTAL_BIND(Button10);
+  KESTAL_BIND(Edit1);
+  KESTAL_BIND(Edit2);
+  KESTAL_BIND(Edit3);
+  KESTAL_BIND(Edit5);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  KESTAL_BIND(Button3);
+  KESTAL_BIND(Button4);
+  KESTAL_BIND(Button5);
+  KESTAL_BIND(Button6);
+  KESTAL_BIND(Button7);
+  KESTAL_BIND(Button8);
+  KESTAL_BIND(Button9);
+  KESTAL_BIND(Button10);
   // Until a pulsar is picked there is no position to search for; the main window enables the
   // button when it names it after the pulsar.
   Button7->SetEnabled(false);
@@ -72,16 +88,16 @@ void TForm34::FindCulminations(int Code) {
   }
   const TZoneState zone = ReadZoneState();
   const crt::time_t start = CulminationStart(crt::time(nullptr), zone);
-  const TCulminationResult result = ::FindCulminations(
-      object, {Form1->Latitude, Form1->Longitude}, start, zone, CulminationCount,
-      [this](const TCulmination& Row) {
-        TListItem* item = ListView1->Items()->Add();
-        item->SetCaption(OneLine(Row.UtcText));
-        item->SubItems()->Add(OneLine(Row.LocalText));
-        item->SubItems()->Add(FormatFloat("#0.00", Row.Azimuth));
-        item->SubItems()->Add(FormatFloat("#0.00", Row.Elevation));
-        Repaint();
-      });
+  const TCulminationResult result =
+      ::FindCulminations(object, {Form1->Latitude, Form1->Longitude}, start, zone, CulminationCount,
+                         [this](const TCulmination& Row) {
+                           TListItem* item = ListView1->Items()->Add();
+                           item->SetCaption(OneLine(Row.UtcText));
+                           item->SubItems()->Add(OneLine(Row.LocalText));
+                           item->SubItems()->Add(FormatFloat("#0.00", Row.Azimuth));
+                           item->SubItems()->Add(FormatFloat("#0.00", Row.Elevation));
+                           Repaint();
+                         });
   if (result.GaveUp) ShowMessage(CulminationTexts::GaveUp);
 }
 

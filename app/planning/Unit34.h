@@ -20,16 +20,16 @@ public:
           *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
           *Button9 = nullptr, *Button10 = nullptr;
 
-  void Button1Click(TObject* Sender);  // Moon
-  void Button2Click(TObject* Sender);  // Sun
-  void Button3Click(TObject* Sender);  // Cygnus-A
-  void Button4Click(TObject* Sender);  // Taurus-A
-  void Button5Click(TObject* Sender);  // Cassiopeia-A
-  void Button6Click(TObject* Sender);  // Sagittarius-A
-  void Button7Click(TObject* Sender);  // the selected pulsar
+  void Button1Click(TObject* Sender);   // Moon
+  void Button2Click(TObject* Sender);   // Sun
+  void Button3Click(TObject* Sender);   // Cygnus-A
+  void Button4Click(TObject* Sender);   // Taurus-A
+  void Button5Click(TObject* Sender);   // Cassiopeia-A
+  void Button6Click(TObject* Sender);   // Sagittarius-A
+  void Button7Click(TObject* Sender);   // the selected pulsar
   void Button10Click(TObject* Sender);  // 3C273
-  void Button8Click(TObject* Sender);  // Exit
-  void Button9Click(TObject* Sender);  // Hide main screen / Show main screen
+  void Button8Click(TObject* Sender);   // Exit
+  void Button9Click(TObject* Sender);   // Hide main screen / Show main screen
 
   // Code 1..8 as the buttons: Moon, Sun, Cygnus-A, Taurus-A, Cassiopeia-A, Sagittarius-A,
   // the selected pulsar, 3C273.

@@ -43,8 +43,14 @@ TForm38::TForm38(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Edit1);
   KESTAL_BIND(Edit38);
   KESTAL_BIND(Edit39);
-  KESTAL_BIND(Button1); KESTAL_BIND(Button2); KESTAL_BIND(Button3); KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5); KESTAL_BIND(Button6); KESTAL_BIND(Button7); KESTAL_BIND(Button8);
+  KESTAL_BIND(Button1);
+  KESTAL_BIND(Button2);
+  KESTAL_BIND(Button3);
+  KESTAL_BIND(Button4);
+  KESTAL_BIND(Button5);
+  KESTAL_BIND(Button6);
+  KESTAL_BIND(Button7);
+  KESTAL_BIND(Button8);
   KESTAL_BIND(Button9);
   // Sector i (1-based): start Edit2 / Edit2i / Edit35, end Edit(2i+1) / Edit36, minimum
   // Edit(23+i) / Edit37.
@@ -167,8 +173,9 @@ void TForm38::Button3Click(TObject* Sender) {
 
 void TForm38::Button2Click(TObject* Sender) {
   Form40->Show();
-  Form40->ShowTable(ComputeDriftScan({Form1->Latitude, Form1->Longitude}, HorizonProfile,
-                                     [] { return crt::time(nullptr); }, ReadZoneState()));
+  Form40->ShowTable(ComputeDriftScan(
+      {Form1->Latitude, Form1->Longitude}, HorizonProfile, [] { return crt::time(nullptr); },
+      ReadZoneState()));
 }
 
 void TForm38::Button7Click(TObject* Sender) { Form41->OpenFromPlan(); }

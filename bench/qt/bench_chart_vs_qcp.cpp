@@ -35,9 +35,9 @@ struct Theirs {
   explicit Theirs(bool Adaptive) {
     std::vector<double> x, y;
     bench_scene::Samples(x, y);
-    plot = qcp_scene::Create(x.data(), y.data(), bench_scene::kSamples, bench_scene::kWidth,
-                             bench_scene::kHeight, bench_scene::kLowY, bench_scene::kHighY,
-                             Adaptive);
+    plot =
+        qcp_scene::Create(x.data(), y.data(), bench_scene::kSamples, bench_scene::kWidth,
+                          bench_scene::kHeight, bench_scene::kLowY, bench_scene::kHighY, Adaptive);
     qcp_scene::Paint(plot);
   }
   ~Theirs() { qcp_scene::Destroy(plot); }
@@ -95,7 +95,8 @@ double MedianMs(const std::function<void()>& Work) {
   for (int i = 0; i < 9; ++i) {
     const auto a = std::chrono::steady_clock::now();
     Work();
-    t.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count());
+    t.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count());
   }
   std::sort(t.begin(), t.end());
   return t[t.size() / 2];
@@ -120,9 +121,10 @@ void PrintRatios() {
     shift = shift == 0 ? kSpan / 100 : 0;
     qcp_scene::Pan(full.plot, shift, shift + kSpan);
   });
-  std::printf("\nfull paint: ours %.2f ms, comparison %.2f ms (adaptive sampling) / %.2f ms "
-              "(every point); ratio ours/comparison %.2f / %.2f\n",
-              ours, theirsA, theirsF, ours / theirsA, ours / theirsF);
+  std::printf(
+      "\nfull paint: ours %.2f ms, comparison %.2f ms (adaptive sampling) / %.2f ms "
+      "(every point); ratio ours/comparison %.2f / %.2f\n",
+      ours, theirsA, theirsF, ours / theirsA, ours / theirsF);
   std::printf("pan step:   ours %.2f ms, comparison %.2f ms / %.2f ms; ratio %.2f / %.2f\n",
               oursPan, theirsPanA, theirsPanF, oursPan / theirsPanA, oursPan / theirsPanF);
   const auto folder = std::filesystem::current_path() / "charting_pictures";

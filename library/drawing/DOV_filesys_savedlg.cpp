@@ -107,8 +107,10 @@ bool TUnivSaveDialog::Execute() {
     }
 
     bool exists = false;
-    if (UseStandardDialog) exists = FileExists(FileName);
-    else if (OnFileCheck) OnFileCheck(this, FileName, exists);
+    if (UseStandardDialog)
+      exists = FileExists(FileName);
+    else if (OnFileCheck)
+      OnFileCheck(this, FileName, exists);
     if (!exists) return true;
     if (!OnOverwrite) Fail("Overwrite dialog is not assigned");
     Integer answer = ReplyNo;

@@ -76,7 +76,8 @@ public:
     std::vector<TPoint> pts;
     for (int r = 1; r <= 7; ++r)
       for (int b = 0; b < 7; ++b)
-        if ((rows[static_cast<size_t>(r - 1)] >> b) & 1) pts.push_back(TPoint{X0 + 3 - b, Y0 - 4 + r});
+        if ((rows[static_cast<size_t>(r - 1)] >> b) & 1)
+          pts.push_back(TPoint{X0 + 3 - b, Y0 - 4 + r});
     C->SetPixels(pts.data(), static_cast<int>(pts.size()), C->Pen()->Color());
   }
   void Pixel(int x, int y) { C->SetPixel(X0 + x, Y0 + y, C->Pen()->Color()); }
@@ -122,7 +123,9 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
   const bool printer = Canvas == gPrinterCanvas;
   switch (Mark) {
     case 0: p.Pixel(0, 0); break;
-    case 1: case 2: case 3: {
+    case 1:
+    case 2:
+    case 3: {
       const int n = Mark + 1;
       if (!printer) {
         p.Mask(kMaskUpright[Mark - 1]);
@@ -132,7 +135,9 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
       }
       break;
     }
-    case 4: case 5: case 6: {
+    case 4:
+    case 5:
+    case 6: {
       const int n = Mark - 2;
       if (!printer) {
         p.Mask(kMaskDiagonal[Mark - 4]);
@@ -142,15 +147,21 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
       }
       break;
     }
-    case 7: case 8: case 9: {
+    case 7:
+    case 8:
+    case 9: {
       const int n = Mark - 6;
       p.Rect(-n, -n, n + 1, n + 1, true);
       break;
     }
-    case 10: case 11: case 12: {
+    case 10:
+    case 11:
+    case 12: {
       const int n = Mark - 9;
-      if (!printer && p.PlainPen()) p.SquareOutline(n);
-      else p.Path({{-n, -n}, {-n, n}, {n, n}, {n, -n}, {-n, -n}});
+      if (!printer && p.PlainPen())
+        p.SquareOutline(n);
+      else
+        p.Path({{-n, -n}, {-n, n}, {n, n}, {n, -n}, {-n, -n}});
       break;
     }
     case 13:
@@ -158,7 +169,8 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
       p.Path({{-3, 0}, {0, 3}, {3, 0}, {0, -3}, {-3, 0}});
       if (Mark == 13) p.Pixel(0, 0);
       break;
-    case 14: case 15: {
+    case 14:
+    case 15: {
       const int n = Mark - 12;
       p.Polygon({{-n, 0}, {0, n}, {n, 0}, {0, -n}}, true);
       break;
@@ -175,13 +187,15 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
             if (i % 2 == j % 2) p.Pixel(i - 4, j - 4);
       }
       break;
-    case 20: case 21: {
+    case 20:
+    case 21: {
       const int n = Mark - 17;
       p.Line(0, 0, -n, n);
       p.Line(0, 0, n, n);
       break;
     }
-    case 22: case 23: {
+    case 22:
+    case 23: {
       const int n = Mark - 19;
       p.Line(0, 0, -n, -n);
       p.Line(0, 0, n, -n);
@@ -206,14 +220,20 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
       }
       break;
     case 26: p.Ellipse(-2, -2, 3, 3, true); break;
-    case 27: case 28: p.Ellipse(-2, -2, 2, 2, Mark == 28); break;
-    case 29: case 30: case 31: case 32: {
+    case 27:
+    case 28: p.Ellipse(-2, -2, 2, 2, Mark == 28); break;
+    case 29:
+    case 30:
+    case 31:
+    case 32: {
       const int n = (Mark == 29 || Mark == 31) ? 2 : 3;
       p.Polygon({{-n, 0}, {0, n}, {n, 0}}, Mark <= 30);
       break;
     }
-    case 33: case 34: p.Polygon({{-4, -3}, {0, 4}, {4, -3}}, Mark == 34); break;
-    case 35: case 36: p.Polygon({{-4, 3}, {0, -4}, {4, 3}}, Mark == 36); break;
+    case 33:
+    case 34: p.Polygon({{-4, -3}, {0, 4}, {4, -3}}, Mark == 34); break;
+    case 35:
+    case 36: p.Polygon({{-4, 3}, {0, -4}, {4, 3}}, Mark == 36); break;
     case 37:
       p.Line(-3, 0, 4, 0);
       p.Line(0, 0, 0, -8);
@@ -228,10 +248,14 @@ void DrawShapeMark(TCanvas* Canvas, Byte Mark, Integer X, Integer Y) {
       p.Line(-3, 0, 4, 0);
       p.Line(0, -3, 0, 4);
       break;
-    case 40: case 41: p.Polygon({{3, -2}, {-2, 0}, {3, 2}}, Mark == 41); break;
-    case 42: case 43: p.Polygon({{4, -3}, {-3, 0}, {4, 3}}, Mark == 43); break;
-    case 44: case 45: p.Polygon({{-3, -2}, {2, 0}, {-3, 2}}, Mark == 45); break;
-    case 46: case 47: p.Polygon({{-4, -3}, {3, 0}, {-4, 3}}, Mark == 47); break;
+    case 40:
+    case 41: p.Polygon({{3, -2}, {-2, 0}, {3, 2}}, Mark == 41); break;
+    case 42:
+    case 43: p.Polygon({{4, -3}, {-3, 0}, {4, 3}}, Mark == 43); break;
+    case 44:
+    case 45: p.Polygon({{-3, -2}, {2, 0}, {-3, 2}}, Mark == 45); break;
+    case 46:
+    case 47: p.Polygon({{-4, -3}, {3, 0}, {-4, 3}}, Mark == 47); break;
     case 48:
       p.Rect(-3, -3, 4, 4, false);
       p.Line(-3, 0, 4, 0);
@@ -267,19 +291,39 @@ void SetPrinterCanvas(TCanvas* Canvas) { gPrinterCanvas = Canvas; }
 
 // ---- frames and marks ----------------------------------------------------------------------
 
-void DrawFrame(TCanvas* Canvas, TFrameStyle FrameStyle, Integer Left, Integer Top,
-               Integer Right, Integer Bottom, TColor Color1, TColor Color2, TColor Color3,
-               TColor Color4, TColor Color5) {
+void DrawFrame(TCanvas* Canvas, TFrameStyle FrameStyle, Integer Left, Integer Top, Integer Right,
+               Integer Bottom, TColor Color1, TColor Color2, TColor Color3, TColor Color4,
+               TColor Color5) {
   TColor p1, p2, p3, p4;
   switch (FrameStyle) {
     case fsSimple:
       Canvas->Pen()->SetColor(Color5);
       DrawRectangle(Canvas, Left, Top, Right, Bottom);
       return;
-    case fsLowered: p1 = Color3; p2 = Color1; p3 = Color4; p4 = Color2; break;
-    case fsRaised: p1 = Color1; p2 = Color4; p3 = Color2; p4 = Color3; break;
-    case fsEmbossed: p1 = Color1; p2 = Color3; p3 = Color3; p4 = Color1; break;
-    case fsEngraved: p1 = Color3; p2 = Color1; p3 = Color1; p4 = Color3; break;
+    case fsLowered:
+      p1 = Color3;
+      p2 = Color1;
+      p3 = Color4;
+      p4 = Color2;
+      break;
+    case fsRaised:
+      p1 = Color1;
+      p2 = Color4;
+      p3 = Color2;
+      p4 = Color3;
+      break;
+    case fsEmbossed:
+      p1 = Color1;
+      p2 = Color3;
+      p3 = Color3;
+      p4 = Color1;
+      break;
+    case fsEngraved:
+      p1 = Color3;
+      p2 = Color1;
+      p3 = Color1;
+      p4 = Color3;
+      break;
     default: return;
   }
   TPen* pen = Canvas->Pen();
@@ -375,12 +419,30 @@ void TCrossHair::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TCrossHair::SetCrossHPosX(Double Value) { FPosX = Value; Changed(); }
-void TCrossHair::SetCrossHPosY(Double Value) { FPosY = Value; Changed(); }
-void TCrossHair::SetCrossHColor(TColor Value) { FColor = Value; Changed(); }
-void TCrossHair::SetCrossHMode(TCrossHMode Value) { FMode = Value; Changed(); }
-void TCrossHair::SetCrossHLineType(TPenStyle Value) { FLineType = Value; Changed(); }
-void TCrossHair::SetCrossHLineWid(Integer Value) { FLineWid = Value; Changed(); }
+void TCrossHair::SetCrossHPosX(Double Value) {
+  FPosX = Value;
+  Changed();
+}
+void TCrossHair::SetCrossHPosY(Double Value) {
+  FPosY = Value;
+  Changed();
+}
+void TCrossHair::SetCrossHColor(TColor Value) {
+  FColor = Value;
+  Changed();
+}
+void TCrossHair::SetCrossHMode(TCrossHMode Value) {
+  FMode = Value;
+  Changed();
+}
+void TCrossHair::SetCrossHLineType(TPenStyle Value) {
+  FLineType = Value;
+  Changed();
+}
+void TCrossHair::SetCrossHLineWid(Integer Value) {
+  FLineWid = Value;
+  Changed();
+}
 
 void TCrossHair::SetCrossHLayer(Integer Value) {
   FLayer = std::clamp(Value, 1, 16);
@@ -411,8 +473,10 @@ void TCrossHair::Assign(TPersistent* Source) {
 }
 
 void TCrossHair::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TCrossHair*>(Dest) != nullptr) Dest->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (dynamic_cast<TCrossHair*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }
 
 // ---- date/time label -------------------------------------------------------------------------
@@ -421,8 +485,14 @@ void TDTLabel::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TDTLabel::SetTimeFormat(TTimeFormat Value) { FTimeFormat = Value; Changed(); }
-void TDTLabel::SetDAteOrder(TDateOrder Value) { FDateOrder = Value; Changed(); }
+void TDTLabel::SetTimeFormat(TTimeFormat Value) {
+  FTimeFormat = Value;
+  Changed();
+}
+void TDTLabel::SetDAteOrder(TDateOrder Value) {
+  FDateOrder = Value;
+  Changed();
+}
 
 void TDTLabel::SetDateSeparator(char Value) {
   if (Value == FDateSeparator) return;
@@ -467,6 +537,8 @@ void TDTLabel::Assign(TPersistent* Source) {
 }
 
 void TDTLabel::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TDTLabel*>(Dest) != nullptr) Dest->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (dynamic_cast<TDTLabel*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }

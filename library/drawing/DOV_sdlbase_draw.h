@@ -19,9 +19,9 @@ void SetPrinterCanvas(TCanvas* Canvas);
 // ---- frames and marks ----------------------------------------------------------------------
 // Colour roles: Color1 highlight, Color2 light face, Color3 shadow, Color4 dark shadow,
 // Color5 the line of the simple frame. A 3-D look leaves the pen in its fourth colour.
-void DrawFrame(TCanvas* Canvas, TFrameStyle FrameStyle, Integer Left, Integer Top,
-               Integer Right, Integer Bottom, TColor Color1, TColor Color2, TColor Color3,
-               TColor Color4, TColor Color5);
+void DrawFrame(TCanvas* Canvas, TFrameStyle FrameStyle, Integer Left, Integer Top, Integer Right,
+               Integer Bottom, TColor Color1, TColor Color2, TColor Color3, TColor Color4,
+               TColor Color5);
 // The outline through the four corners with the current pen; nothing is filled.
 void DrawRectangle(TCanvas* Canvas, Integer Left, Integer Top, Integer Right, Integer Bottom);
 

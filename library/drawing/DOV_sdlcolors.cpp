@@ -58,17 +58,53 @@ TColor HexFrom(const String& s, size_t i) {
 
 // ---- tables ----------------------------------------------------------------------------------
 
-const std::array<TColor, 47> PredefinedColors = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
-    0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
-    0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0,
-    SystemColor(0x0A), SystemColor(0x02), SystemColor(0x0C), SystemColor(0x01),
-    SystemColor(0x0F), SystemColor(0x14), SystemColor(0x10), SystemColor(0x12),
-    SystemColor(0x09), clDefault,         SystemColor(0x11), SystemColor(0x0D),
-    SystemColor(0x0E), SystemColor(0x0B), SystemColor(0x03), SystemColor(0x13),
-    SystemColor(0x18), SystemColor(0x17), SystemColor(0x04), SystemColor(0x07),
-    clNone,            SystemColor(0x00), SystemColor(0x15), SystemColor(0x16),
-    SystemColor(0x05), SystemColor(0x06), SystemColor(0x08)};
+const std::array<TColor, 47> PredefinedColors = {0x000000,
+                                                 0x000080,
+                                                 0x008000,
+                                                 0x008080,
+                                                 0x800000,
+                                                 0x800080,
+                                                 0x808000,
+                                                 0x808080,
+                                                 0xC0C0C0,
+                                                 0x0000FF,
+                                                 0x00FF00,
+                                                 0x00FFFF,
+                                                 0xFF0000,
+                                                 0xFF00FF,
+                                                 0xFFFF00,
+                                                 0xFFFFFF,
+                                                 0xC0DCC0,
+                                                 0xF0CAA6,
+                                                 0xF0FBFF,
+                                                 0xA4A0A0,
+                                                 SystemColor(0x0A),
+                                                 SystemColor(0x02),
+                                                 SystemColor(0x0C),
+                                                 SystemColor(0x01),
+                                                 SystemColor(0x0F),
+                                                 SystemColor(0x14),
+                                                 SystemColor(0x10),
+                                                 SystemColor(0x12),
+                                                 SystemColor(0x09),
+                                                 clDefault,
+                                                 SystemColor(0x11),
+                                                 SystemColor(0x0D),
+                                                 SystemColor(0x0E),
+                                                 SystemColor(0x0B),
+                                                 SystemColor(0x03),
+                                                 SystemColor(0x13),
+                                                 SystemColor(0x18),
+                                                 SystemColor(0x17),
+                                                 SystemColor(0x04),
+                                                 SystemColor(0x07),
+                                                 clNone,
+                                                 SystemColor(0x00),
+                                                 SystemColor(0x15),
+                                                 SystemColor(0x16),
+                                                 SystemColor(0x05),
+                                                 SystemColor(0x06),
+                                                 SystemColor(0x08)};
 
 const std::vector<TColor> ColorArray_Rainbow = {0x400020, 0x800060, 0xEF1200, 0xF56E00,
                                                 0xFFF400, 0x00FF18, 0x00F6FF, 0x00C1FF,
@@ -192,9 +228,12 @@ void RGBtoHSI(Integer r, Integer g, Integer b, Double& h, Double& s, Double& i) 
     return;
   }
   const Double d = mx - mn;
-  if (r == mx) h = (g - b) / d;
-  else if (g == mx) h = (b - r) / d + 2;
-  else h = (r - g) / d + 4;
+  if (r == mx)
+    h = (g - b) / d;
+  else if (g == mx)
+    h = (b - r) / d + 2;
+  else
+    h = (r - g) / d + 4;
   h *= 60;
   if (h < 0) h += 360;
 }
@@ -215,12 +254,36 @@ void HSItoRGB(Double h, Double s, Double i, Integer& r, Integer& g, Integer& b) 
   const Double t = 255 * i * (1 - (1 - f) * s);
   Double rr, gg, bb;
   switch (k) {
-    case 0: rr = v; gg = t; bb = p; break;
-    case 1: rr = q; gg = v; bb = p; break;
-    case 2: rr = p; gg = v; bb = t; break;
-    case 3: rr = p; gg = q; bb = v; break;
-    case 4: rr = t; gg = p; bb = v; break;
-    default: rr = v; gg = p; bb = q; break;
+    case 0:
+      rr = v;
+      gg = t;
+      bb = p;
+      break;
+    case 1:
+      rr = q;
+      gg = v;
+      bb = p;
+      break;
+    case 2:
+      rr = p;
+      gg = v;
+      bb = t;
+      break;
+    case 3:
+      rr = p;
+      gg = q;
+      bb = v;
+      break;
+    case 4:
+      rr = t;
+      gg = p;
+      bb = v;
+      break;
+    default:
+      rr = v;
+      gg = p;
+      bb = q;
+      break;
   }
   r = RoundEven(rr);
   g = RoundEven(gg);
@@ -230,16 +293,31 @@ void HSItoRGB(Double h, Double s, Double i, Integer& r, Integer& g, Integer& b) 
 TColor WavelengthToColor(Integer nanometres, Double gamma) {
   const Double w = nanometres;
   Double r = 0, g = 0, b = 0;
-  if (w >= 380 && w < 440) { r = (440 - w) / 60; b = 1; }
-  else if (w >= 440 && w < 490) { g = (w - 440) / 50; b = 1; }
-  else if (w >= 490 && w < 510) { g = 1; b = (510 - w) / 20; }
-  else if (w >= 510 && w < 580) { r = (w - 510) / 70; g = 1; }
-  else if (w >= 580 && w < 645) { r = 1; g = (645 - w) / 65; }
-  else if (w >= 645 && w < 780) { r = 1; }
+  if (w >= 380 && w < 440) {
+    r = (440 - w) / 60;
+    b = 1;
+  } else if (w >= 440 && w < 490) {
+    g = (w - 440) / 50;
+    b = 1;
+  } else if (w >= 490 && w < 510) {
+    g = 1;
+    b = (510 - w) / 20;
+  } else if (w >= 510 && w < 580) {
+    r = (w - 510) / 70;
+    g = 1;
+  } else if (w >= 580 && w < 645) {
+    r = 1;
+    g = (645 - w) / 65;
+  } else if (w >= 645 && w < 780) {
+    r = 1;
+  }
   Double factor;
-  if (w > 700) factor = 0.3 + 0.7 * (780 - w) / 80;
-  else if (w >= 420) factor = 1;
-  else factor = 0.3 + 0.7 * (w - 380) / 40;
+  if (w > 700)
+    factor = 0.3 + 0.7 * (780 - w) / 80;
+  else if (w >= 420)
+    factor = 1;
+  else
+    factor = 0.3 + 0.7 * (w - 380) / 40;
   if (factor < 0) factor = 0;
   auto ch = [&](Double c) -> Integer {
     if (factor == 0 || c == 0) return 0;
@@ -329,9 +407,10 @@ void TColorArray::FillByInterpolation(Integer DiscreteLevels, const std::vector<
   const Integer L = DiscreteLevels;
   for (Integer i = 1; i <= n; ++i) {
     Integer k = i;
-    if (L > 0) k = RoundEven(RoundEven(static_cast<Double>(i) / n * L) * static_cast<Double>(n) / L);
-    const Integer j =
-        std::clamp(static_cast<Integer>(std::trunc(static_cast<Double>(H) * (k - 1) / n)), 0, H - 1);
+    if (L > 0)
+      k = RoundEven(RoundEven(static_cast<Double>(i) / n * L) * static_cast<Double>(n) / L);
+    const Integer j = std::clamp(
+        static_cast<Integer>(std::trunc(static_cast<Double>(H) * (k - 1) / n)), 0, H - 1);
     const Double frac = static_cast<Double>(H) * k / n - j;
     FColArray[static_cast<size_t>(i - 1)] =
         InterpolateColor(Colors[static_cast<size_t>(j)], Colors[static_cast<size_t>(j + 1)], frac);
@@ -396,8 +475,10 @@ void TColorArray::Assign(TPersistent* Source) {
 }
 
 void TColorArray::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TColorArray*>(Dest) != nullptr) Dest->Assign(this);
-  else TComponent::AssignTo(Dest);
+  if (dynamic_cast<TColorArray*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TComponent::AssignTo(Dest);
 }
 
 // ---- palette file ------------------------------------------------------------------------------

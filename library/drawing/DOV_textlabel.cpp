@@ -18,12 +18,23 @@ constexpr int kPositionWidth = 12;  // " 1.000E+0002"
 constexpr Integer kBothSeparators = 3;
 
 enum TLabelTag {
-  tagPosXY, tagColors, tagShadowOfs, tagLayer, tagTransparent, tagVisible, tagAlignment,
-  tagAttachMode, tagFont, tagStyle, tagCaption, tagEnd, tagDummy
+  tagPosXY,
+  tagColors,
+  tagShadowOfs,
+  tagLayer,
+  tagTransparent,
+  tagVisible,
+  tagAlignment,
+  tagAttachMode,
+  tagFont,
+  tagStyle,
+  tagCaption,
+  tagEnd,
+  tagDummy
 };
-const TStrArray kLabelTags = {"posxy",     "colors", "shadowofs", "layer",    "transparent",
-                              "visible",   "alignment", "attachmode", "font", "style",
-                              "caption",   "/custtextlbl", "dummy"};
+const TStrArray kLabelTags = {"posxy",   "colors",       "shadowofs",  "layer", "transparent",
+                              "visible", "alignment",    "attachmode", "font",  "style",
+                              "caption", "/custtextlbl", "dummy"};
 
 // Six upper-case hex digits of the colour's low 24 bits.
 String Hex6(TColor c) {
@@ -91,12 +102,30 @@ void TCustomTextLabel::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TCustomTextLabel::SetTxtLblPosX(Double Value) { FPosX = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblPosY(Double Value) { FPosY = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblShadowDx(Integer Value) { FXShadow = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblShadowDy(Integer Value) { FYShadow = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblColorShadow(TColor Value) { FColorShadow = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblAlignment(TAlignment Value) { FAlignment = Value; Changed(); }
+void TCustomTextLabel::SetTxtLblPosX(Double Value) {
+  FPosX = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblPosY(Double Value) {
+  FPosY = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblShadowDx(Integer Value) {
+  FXShadow = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblShadowDy(Integer Value) {
+  FYShadow = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblColorShadow(TColor Value) {
+  FColorShadow = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblAlignment(TAlignment Value) {
+  FAlignment = Value;
+  Changed();
+}
 void TCustomTextLabel::SetTxtLblVertAlignment(TVerticalAlignment Value) {
   FVertAlign = Value;
   Changed();
@@ -105,11 +134,26 @@ void TCustomTextLabel::SetTxtLblScreenPos(TTxtLblAttachMode Value) {
   FAttachDat = Value;
   Changed();
 }
-void TCustomTextLabel::SetTxtLblColorBkg(TColor Value) { FColorBkg = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblColorBrd(TColor Value) { FColorBrd = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblTranspar(bool Value) { FTransPar = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblMode(TTxtLblMode Value) { FMode = Value; Changed(); }
-void TCustomTextLabel::SetTxtLblVisible(bool Value) { FVisible = Value; Changed(); }
+void TCustomTextLabel::SetTxtLblColorBkg(TColor Value) {
+  FColorBkg = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblColorBrd(TColor Value) {
+  FColorBrd = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblTranspar(bool Value) {
+  FTransPar = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblMode(TTxtLblMode Value) {
+  FMode = Value;
+  Changed();
+}
+void TCustomTextLabel::SetTxtLblVisible(bool Value) {
+  FVisible = Value;
+  Changed();
+}
 
 void TCustomTextLabel::SetTxtLblLayer(Integer Value) {
   if (Value < kMinLayer || Value > kMaxLayer) return;
@@ -159,8 +203,10 @@ void TCustomTextLabel::Assign(TPersistent* Source) {
 }
 
 void TCustomTextLabel::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TCustomTextLabel*>(Dest) != nullptr) Dest->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (dynamic_cast<TCustomTextLabel*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }
 
 // ---- XML ---------------------------------------------------------------------------------------
@@ -174,8 +220,8 @@ void TCustomTextLabel::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader
   line("");
   line(in + XMLCommentLine("TCustomTextLabel"));
   line(in + XMLRootLine(kRootTag, "1.0", 0, DataID));
-  line(in2 + "<posxy x=" + Str(FPosX, kPositionWidth, -1) + " y=" +
-       Str(FPosY, kPositionWidth, -1) + " />");
+  line(in2 + "<posxy x=" + Str(FPosX, kPositionWidth, -1) + " y=" + Str(FPosY, kPositionWidth, -1) +
+       " />");
   line(in2 + "<caption>" + FCaption + "</caption>");
   line(in2 + "<colors brd=$" + Hex6(FColorBrd) + " bg=$" + Hex6(FColorBkg) + " shdw=$" +
        Hex6(FColorShadow) + " />");
@@ -183,12 +229,11 @@ void TCustomTextLabel::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader
   line(in2 + "<layer val=" + IntToStr(FLayer) + " />");
   line(in2 + "<transparent val=" + (FTransPar ? "1" : "0") + " />");
   line(in2 + "<visible val=" + (FVisible ? "1" : "0") + " />");
-  line(in2 + "<alignment horiz=" + xmlAlignment[FAlignment] + " vert=" +
-       xmlVerticalAlignment[FVertAlign] + " />");
+  line(in2 + "<alignment horiz=" + xmlAlignment[FAlignment] +
+       " vert=" + xmlVerticalAlignment[FVertAlign] + " />");
   line(in2 + "<attachmode val=" + xmlTxtLblAttachMode[FAttachDat] + " />");
-  line(in2 + "<font name=\"" + FFont->Name() + "\" size=" + IntToStr(FFont->Size()) +
-       " color=$" + Hex6(FFont->Color()) + " style=\"" + FontStyleText(FFont->Style()) +
-       "\" />");
+  line(in2 + "<font name=\"" + FFont->Name() + "\" size=" + IntToStr(FFont->Size()) + " color=$" +
+       Hex6(FFont->Color()) + " style=\"" + FontStyleText(FFont->Style()) + "\" />");
   line(in2 + "<style val=" + xmlTxtLblMode[FMode] + " />");
   line(in + "</" + kRootTag + ">");
 }

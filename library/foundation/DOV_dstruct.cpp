@@ -241,8 +241,7 @@ Integer DecodeASCII85(TStream& InStream, TStream& OutStream) {
     if (N > 0xFFFFFFFFull) status = -1;
     Byte out[4];
     const int nbytes = m - 1;
-    for (int i = 0; i < nbytes; ++i)
-      out[i] = static_cast<Byte>(N >> (8 * (nbytes - 1 - i)));
+    for (int i = 0; i < nbytes; ++i) out[i] = static_cast<Byte>(N >> (8 * (nbytes - 1 - i)));
     if (nbytes > 0) OutStream.WriteBuffer(out, nbytes);
   }
   return status;

@@ -300,9 +300,8 @@ public:
                 Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const;
   bool FindCellExact(const String& FindStr, bool MatchCase, Integer ColLow, Integer ColHigh,
                      Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const;
-  bool FindCellInSortedColumn(const String& FindStr, bool MatchCase, Integer ColIx,
-                              Integer RowLow, Integer RowHigh, bool ColIsAscending,
-                              Integer& row) const;
+  bool FindCellInSortedColumn(const String& FindStr, bool MatchCase, Integer ColIx, Integer RowLow,
+                              Integer RowHigh, bool ColIsAscending, Integer& row) const;
 
   // The strarray XML document (see the envelope in DOV_xmlenvelope.h). Cell texts are written
   // as they are; the reader takes a cell's text up to its own closing tag, so a ">" or a line

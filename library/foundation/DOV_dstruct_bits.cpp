@@ -133,8 +133,10 @@ void TByteMatrix::Assign(TPersistent* Source) {
 }
 
 void TByteMatrix::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TByteMatrix*>(Dest) != nullptr) Dest->Assign(this);
-  else TComponent::AssignTo(Dest);
+  if (dynamic_cast<TByteMatrix*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TComponent::AssignTo(Dest);
 }
 
 // ---- bit field ----------------------------------------------------------------------------------
@@ -215,13 +217,17 @@ void TBitFld::Clone(const TBitFld* Source) {
 
 void TBitFld::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TBitFld*>(Source);
-  if (src == nullptr) TComponent::Assign(Source);
-  else Clone(src);
+  if (src == nullptr)
+    TComponent::Assign(Source);
+  else
+    Clone(src);
 }
 
 void TBitFld::AssignTo(TPersistent* Dest) {
-  if (dynamic_cast<TBitFld*>(Dest) != nullptr) Dest->Assign(this);
-  else TComponent::AssignTo(Dest);
+  if (dynamic_cast<TBitFld*>(Dest) != nullptr)
+    Dest->Assign(this);
+  else
+    TComponent::AssignTo(Dest);
 }
 
 Integer TBitFld::RandomIndex() const {

@@ -70,8 +70,10 @@ bool TRLEncoder::Decode(Byte InByte) {
   try {
     switch (FDecodeSt) {
       case rlData:
-        if (InByte == LeadInByte) FDecodeSt = rlLeadin;
-        else Put(InByte);
+        if (InByte == LeadInByte)
+          FDecodeSt = rlLeadin;
+        else
+          Put(InByte);
         break;
       case rlLeadin:
         FCount = InByte;

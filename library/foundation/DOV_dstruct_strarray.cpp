@@ -298,8 +298,10 @@ void TStringArray::Assign(TPersistent* Source) {
 }
 
 void TStringArray::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TStringArray*>(Dest)) d->Assign(this);
-  else TComponent::AssignTo(Dest);
+  if (auto* d = dynamic_cast<TStringArray*>(Dest))
+    d->Assign(this);
+  else
+    TComponent::AssignTo(Dest);
 }
 
 String TStringArray::SortKey(Integer c, Integer r) const {
@@ -332,8 +334,10 @@ void TStringArray::Sort(Integer Col, Integer ColSec, bool Ascending) {
         ++made;
         const String a = SortKey(Col, d), b = SortKey(Col, d + gap);
         bool swap;
-        if (a != b || ColSec < 1) swap = outOfOrder(a, b);
-        else swap = outOfOrder(SortKey(ColSec, d), SortKey(ColSec, d + gap));
+        if (a != b || ColSec < 1)
+          swap = outOfOrder(a, b);
+        else
+          swap = outOfOrder(SortKey(ColSec, d), SortKey(ColSec, d + gap));
         if (swap) {
           std::swap(FSortIx[static_cast<size_t>(d - 1)], FSortIx[static_cast<size_t>(d + gap - 1)]);
           swapped = true;
@@ -421,9 +425,8 @@ bool TStringArray::Find(const String& FindStr, bool MatchCase, bool Exact, Integ
   return false;
 }
 
-bool TStringArray::FindCell(const String& FindStr, bool MatchCase, Integer ColLow,
-                            Integer ColHigh, Integer RowLow, Integer RowHigh, Integer& Col,
-                            Integer& row) const {
+bool TStringArray::FindCell(const String& FindStr, bool MatchCase, Integer ColLow, Integer ColHigh,
+                            Integer RowLow, Integer RowHigh, Integer& Col, Integer& row) const {
   return Find(FindStr, MatchCase, false, ColLow, ColHigh, RowLow, RowHigh, Col, row);
 }
 
@@ -452,9 +455,12 @@ bool TStringArray::FindCellInSortedColumn(const String& FindStr, bool MatchCase,
   while (hit == 0 && lo < hi) {
     const Integer mid = (lo + hi) / 2;
     const String cell = key(mid);
-    if (cell == wanted) hit = mid;
-    else if ((wanted < cell) == ColIsAscending) hi = mid;
-    else lo = mid + 1;
+    if (cell == wanted)
+      hit = mid;
+    else if ((wanted < cell) == ColIsAscending)
+      hi = mid;
+    else
+      lo = mid + 1;
   }
   if (hit == 0 && lo == hi && key(lo) == wanted) hit = lo;
   if (hit == 0) return false;

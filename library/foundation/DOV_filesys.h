@@ -50,26 +50,25 @@ Integer DetectStringInFile(const String& FileName, const String& SearchText, boo
                            Integer MaxChars);
 // The position of SearchText in the first line that holds it (0 when none), and that line as
 // read. IgnoreCase folds every letter, not only A-Z.
-Integer FindFirstMatchInTextFile(const String& FileName, const String& SearchText,
-                                 bool IgnoreCase, String& MatchingLine);
+Integer FindFirstMatchInTextFile(const String& FileName, const String& SearchText, bool IgnoreCase,
+                                 String& MatchingLine);
 // The next run of characters above the blank; the character that ends it is consumed. At the
 // end of the file, what was collected (possibly empty).
 String ReadNextWordInTextFile(TTextFile& F);
 
-// ---- the ASC table header ------------------------------------------------------------------------
-// The first four lines of an ASC file: a comment, the number of columns, the number of rows
-// (each followed by anything), and four flags TRUE/FALSE (row attributes, column names, row
-// names, nominal variables). Status 0 when read; -1 / -2 when line 2 / 3 does not begin with an
-// integer (file form only; the flags are then left as they were); -3 when one of the first
-// three flags is neither TRUE nor FALSE (the flags before it are set, the rest false).
-// The file form turns tabs into blanks on the flag line; a file that cannot be opened raises
-// EInOutError. The stream form reads from the position and leaves it behind the flag line.
-Integer ReadHeaderOfASC(const String& FileName, String& Comment, Integer& NrCols,
-                        Integer& NrRows, bool& RowAttributes, bool& ColumnNames,
-                        bool& RowNames, bool& NominalVars);
+// ---- the ASC table header
+// ------------------------------------------------------------------------ The first four lines of
+// an ASC file: a comment, the number of columns, the number of rows (each followed by anything),
+// and four flags TRUE/FALSE (row attributes, column names, row names, nominal variables). Status 0
+// when read; -1 / -2 when line 2 / 3 does not begin with an integer (file form only; the flags are
+// then left as they were); -3 when one of the first three flags is neither TRUE nor FALSE (the
+// flags before it are set, the rest false). The file form turns tabs into blanks on the flag line;
+// a file that cannot be opened raises EInOutError. The stream form reads from the position and
+// leaves it behind the flag line.
+Integer ReadHeaderOfASC(const String& FileName, String& Comment, Integer& NrCols, Integer& NrRows,
+                        bool& RowAttributes, bool& ColumnNames, bool& RowNames, bool& NominalVars);
 Integer ReadHeaderOfASC(TStream& Stream, String& Comment, Integer& NrCols, Integer& NrRows,
-                        bool& RowAttributes, bool& ColumnNames, bool& RowNames,
-                        bool& NominalVars);
+                        bool& RowAttributes, bool& ColumnNames, bool& RowNames, bool& NominalVars);
 
 // ---- path names, drives and system queries -------------------------------------------------
 // Path routines take the name part of a path as what follows its last "\", "/" or ":", so they
@@ -132,9 +131,9 @@ String InventPassword(Integer Length, bool MixedCase, bool SpecialChars);
 // permission for the owner; there are no system, archive or volume-label entries. Symbolic
 // links to folders are never descended.
 using TFileCopyFeedBack = std::function<void(Integer BytesCopied, Integer SizeOfFile)>;
-using TTreeCopyFeedBack = std::function<void(Integer BytesCopied, Integer SizeOfCurrentFile,
-                                             const String& NameOfCurrentFile,
-                                             Integer NrOfFilesCopiedSoFar)>;
+using TTreeCopyFeedBack =
+    std::function<void(Integer BytesCopied, Integer SizeOfCurrentFile,
+                       const String& NameOfCurrentFile, Integer NrOfFilesCopiedSoFar)>;
 using TScanFilesFeedback = std::function<void(const String& CurrentDir, Integer Count)>;
 
 // FileCopyFeedBk results: 0 copied; -1 the source cannot be read; -2 the destination cannot

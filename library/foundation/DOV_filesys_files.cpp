@@ -35,9 +35,7 @@ String Lower(String s) {
   return s;
 }
 
-String WithSep(const String& dir) {
-  return dir.empty() || dir.back() == '/' ? dir : dir + "/";
-}
+String WithSep(const String& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + "/"; }
 
 // Windows wildcard matching: "*" any run, "?" one character, case ignored; "*.*" matches
 // every name and "x.*" also the name "x".
@@ -72,7 +70,7 @@ bool MatchesMask(const String& name, const String& mask) {
 
 struct TEntry {
   String Name;
-  bool IsDir = false;   // a folder itself, not a link to one
+  bool IsDir = false;  // a folder itself, not a link to one
   bool IsLink = false;
   bool LinkToDir = false;
   bool Hidden = false;
@@ -88,12 +86,12 @@ std::vector<TEntry> ListFolder(const String& dir) {
   for (const fs::directory_entry& e : it) {
     TEntry t;
     t.Name = e.path().filename().string();
-    struct stat st{};
+    struct stat st {};
     if (::lstat(e.path().c_str(), &st) != 0) continue;
     t.IsLink = S_ISLNK(st.st_mode);
     t.IsDir = S_ISDIR(st.st_mode);
     if (t.IsLink) {
-      struct stat target{};
+      struct stat target {};
       t.LinkToDir = ::stat(e.path().c_str(), &target) == 0 && S_ISDIR(target.st_mode);
     }
     t.Hidden = !t.Name.empty() && t.Name[0] == '.';
@@ -126,6 +124,7 @@ public:
     FFd = -1;
     return ok;
   }
+
 private:
   int FFd;
 };
@@ -171,7 +170,7 @@ Integer FileCopyFeedBk(const String& Source, const String& Dest, bool CopyAttrib
   if (DirectoryExists(dest)) dest = WithSep(dest) + ExtractFileName(source);
   dest = SymbolicLinkTarget(dest);
 
-  struct stat srcStat{};
+  struct stat srcStat {};
   {
     TFd probe(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (probe.Get() < 0 || ::fstat(probe.Get(), &srcStat) != 0)
@@ -183,7 +182,7 @@ Integer FileCopyFeedBk(const String& Source, const String& Dest, bool CopyAttrib
   Integer status = 0;
   Int64 copied = 0;
   TFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat destStat{};
+  struct stat destStat {};
   const bool destExists = ::stat(dest.c_str(), &destStat) == 0;
   String temp;
   TFd out;
@@ -215,7 +214,7 @@ Integer FileCopyFeedBk(const String& Source, const String& Dest, bool CopyAttrib
   }
   if (status == 0) {
     const timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
-    const mode_t mode = CopyAttrib ? ((srcStat.st_mode & 07777) | S_IWUSR)
+    const mode_t mode = CopyAttrib   ? ((srcStat.st_mode & 07777) | S_IWUSR)
                         : destExists ? (destStat.st_mode & 07777)
                                      : (0666 & ~CurrentUmask());
     if (::fchmod(out.Get(), mode) != 0 || ::futimens(out.Get(), times) != 0 || !out.Close() ||
@@ -379,7 +378,7 @@ void SetAllFilenameCase(const String& FileMask, bool Upper) {
     if (newName != e.Name) {
       const String from = folder + e.Name, to = folder + newName;
       // Another entry of the new name would be replaced on a case-sensitive file system.
-      struct stat st{};
+      struct stat st {};
       if (::lstat(to.c_str(), &st) == 0 || !RenameFile(from, to))
         throw EInOutError("Cannot rename \"" + from + "\" to \"" + to + "\": it exists");
     }

@@ -164,7 +164,7 @@ bool DirIsReadOnly(const String& DirName) {
 
 Double DiskFreeExtended(Byte Drive) {
   if (Drive != DriveC) return -1;
-  struct statvfs st{};
+  struct statvfs st {};
   if (::statvfs("/", &st) != 0) return -1;
   return static_cast<Double>(st.f_bavail) * static_cast<Double>(st.f_frsize);
 }
@@ -185,7 +185,7 @@ void BuildDriveList(TStrings& List) {
 }
 
 Integer GetFileSize(const String& FileName) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(ExpandFileName(OsPath(FileName)).c_str(), &st) != 0) return -1;
   return static_cast<Integer>(static_cast<std::uint32_t>(st.st_size));
 }
@@ -225,8 +225,10 @@ String InventPassword(Integer Length) {
   const Integer d = Random(100);
   const String digits{static_cast<char>('0' + d / 10), static_cast<char>('0' + d % 10)};
   constexpr size_t DigitsAt = 6;  // behind the sixth character
-  if (pw.size() >= DigitsAt + 1) pw.insert(DigitsAt, digits);
-  else pw += digits;
+  if (pw.size() >= DigitsAt + 1)
+    pw.insert(DigitsAt, digits);
+  else
+    pw += digits;
   return pw;
 }
 

@@ -23,18 +23,18 @@ String StripBlanks(const String& s) {
 // Letters of every alphabet folded to lower case (UTF-8 in, UTF-8 out); bytes that are no
 // valid UTF-8 stay as they are.
 String LowerAllLetters(const String& s) {
-  static const locale_t utf8 =
-      newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
   if (utf8 == static_cast<locale_t>(nullptr)) return LowerCase(s);
   String out;
   out.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    const size_t n = b0 < 0x80 ? 1
-                     : (b0 >> 5) == 0x6 ? 2
-                     : (b0 >> 4) == 0xE ? 3
-                     : (b0 >> 3) == 0x1E ? 4 : 0;
+    const size_t n = b0 < 0x80           ? 1
+                     : (b0 >> 5) == 0x6  ? 2
+                     : (b0 >> 4) == 0xE  ? 3
+                     : (b0 >> 3) == 0x1E ? 4
+                                         : 0;
     bool ok = n > 0 && i + n <= s.size();
     char32_t cp = n == 1 ? b0 : n == 2 ? (b0 & 0x1F) : n == 3 ? (b0 & 0x0F) : (b0 & 0x07);
     for (size_t k = 1; ok && k < n; ++k) {
@@ -165,8 +165,8 @@ Integer DetectStringInFile(const String& FileName, const String& SearchText, boo
   return found ? static_cast<Integer>(count) : 0;
 }
 
-Integer FindFirstMatchInTextFile(const String& FileName, const String& SearchText,
-                                 bool IgnoreCase, String& MatchingLine) {
+Integer FindFirstMatchInTextFile(const String& FileName, const String& SearchText, bool IgnoreCase,
+                                 String& MatchingLine) {
   MatchingLine.clear();
   const String text = IgnoreCase ? LowerAllLetters(SearchText) : SearchText;
   TTextFile f(FileName);
@@ -200,11 +200,11 @@ String ReadNextWordInTextFile(TTextFile& F) {
   return word;
 }
 
-// ---- the ASC table header ------------------------------------------------------------------------
+// ---- the ASC table header
+// ------------------------------------------------------------------------
 
-Integer ReadHeaderOfASC(const String& FileName, String& Comment, Integer& NrCols,
-                        Integer& NrRows, bool& RowAttributes, bool& ColumnNames,
-                        bool& RowNames, bool& NominalVars) {
+Integer ReadHeaderOfASC(const String& FileName, String& Comment, Integer& NrCols, Integer& NrRows,
+                        bool& RowAttributes, bool& ColumnNames, bool& RowNames, bool& NominalVars) {
   TTextFile f(FileName);
   f.Reset();
   Comment = f.ReadLine();
@@ -237,8 +237,7 @@ Integer ReadHeaderOfASC(const String& FileName, String& Comment, Integer& NrCols
 }
 
 Integer ReadHeaderOfASC(TStream& Stream, String& Comment, Integer& NrCols, Integer& NrRows,
-                        bool& RowAttributes, bool& ColumnNames, bool& RowNames,
-                        bool& NominalVars) {
+                        bool& RowAttributes, bool& ColumnNames, bool& RowNames, bool& NominalVars) {
   constexpr Integer kLinesEndAtLF = 0;
   bool eos = false;
   Comment = ReadLnStream(Stream, eos, kLinesEndAtLF);

@@ -22,26 +22,50 @@
 // Every library failure is an ESDLError or one of the unit classes below. A component raises
 // with the message made by ComponentErrorMessage; free routines name themselves at the head of
 // the message ("Polynomial: invalid order of polynomial").
-class ESDLError : public Exception { using Exception::Exception; };
+class ESDLError : public Exception {
+  using Exception::Exception;
+};
 
-class ESDLMath1Error : public ESDLError { using ESDLError::ESDLError; };      // DOV_math1
-class ESDLVectorError : public ESDLError { using ESDLError::ESDLError; };     // DOV_vector
-class ESDLMatrixError : public ESDLError { using ESDLError::ESDLError; };     // DOV_matrix
-class ESDLDataTableError : public ESDLError { using ESDLError::ESDLError; };  // DOV_datatable
-class ESDLStatisError : public ESDLError { using ESDLError::ESDLError; };     // DOV_statis
-class ESDLMath2Error : public ESDLError { using ESDLError::ESDLError; };      // DOV_math2
+class ESDLMath1Error : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_math1
+class ESDLVectorError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_vector
+class ESDLMatrixError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_matrix
+class ESDLDataTableError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_datatable
+class ESDLStatisError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_statis
+class ESDLMath2Error : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_math2
 // The expression evaluator's failure carries a help-context number besides its message.
-class ESDLMathExp : public ESDLError {                                        // DOV_math2
+class ESDLMathExp : public ESDLError {  // DOV_math2
 public:
   explicit ESDLMathExp(String msg, int AHelpContext = 0)
       : ESDLError(std::move(msg)), HelpContext(AHelpContext) {}
   int HelpContext;
 };
-class ESDLColArrayError : public ESDLError { using ESDLError::ESDLError; };   // DOV_sdlcolors
-class ESDLStringlError : public ESDLError { using ESDLError::ESDLError; };    // DOV_stringl
-class ESDLDStructError : public ESDLError { using ESDLError::ESDLError; };    // DOV_dstruct
-class ESDLFileSysError : public ESDLError { using ESDLError::ESDLError; };    // DOV_filesys
-class ESDLZOdozaError : public ESDLError { using ESDLError::ESDLError; };     // DOV_zodoza
+class ESDLColArrayError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_sdlcolors
+class ESDLStringlError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_stringl
+class ESDLDStructError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_dstruct
+class ESDLFileSysError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_filesys
+class ESDLZOdozaError : public ESDLError {
+  using ESDLError::ESDLError;
+};  // DOV_zodoza
 
 // 'Component "Name": Reason', the message form of every component's failure.
 String ComponentErrorMessage(const TComponent* Component, const String& Reason);
@@ -172,9 +196,25 @@ enum TFigType { ftNoFigs, ftNum, ftTime, ftDateTime, ftUserText };
 enum TFrameStyle { fsNone, fsSimple, fsLowered, fsRaised, fsEmbossed, fsEngraved };
 enum TLanguage { lgUnknown, lgEnglish, lgGerman, lgFrench, lgSpanish };
 enum TMouseActMode {
-  maNone, maPan, maPanHoriz, maPanVert, maPanGrid, maRubberBand, maZoom, maZoomWind,
-  maZoomWindPos, maZoomDrag, maDragCrossH, maDragLabel, maRotate, maRotAndZoom, maRotXOnly,
-  maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors
+  maNone,
+  maPan,
+  maPanHoriz,
+  maPanVert,
+  maPanGrid,
+  maRubberBand,
+  maZoom,
+  maZoomWind,
+  maZoomWindPos,
+  maZoomDrag,
+  maDragCrossH,
+  maDragLabel,
+  maRotate,
+  maRotAndZoom,
+  maRotXOnly,
+  maRotZOnly,
+  maSelectRect,
+  maDrawMTrace,
+  maZoomPanColors
 };
 enum TMouseBoxState { msNormal, msFirstCorner, msRectDraw, msFinished };
 enum TOrientation { orVert, orHoriz };
@@ -206,16 +246,15 @@ inline constexpr const char* xmlDirection[4] = {"dirUpward", "dirDownward", "dir
                                                 "dirRightward"};
 inline constexpr const char* xmlFigType[5] = {"ftNoFigs", "ftNum", "ftTime", "ftDateTime",
                                               "ftUserText"};
-inline constexpr const char* xmlFontStyle[4] = {"fsBold", "fsItalic", "fsUnderline",
-                                                "fsStrikeOut"};
-inline constexpr const char* xmlFrameStyle[6] = {"fsNone",    "fsSimple",   "fsLowered",
-                                                 "fsRaised",  "fsEmbossed", "fsEngraved"};
+inline constexpr const char* xmlFontStyle[4] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+inline constexpr const char* xmlFrameStyle[6] = {"fsNone",   "fsSimple",   "fsLowered",
+                                                 "fsRaised", "fsEmbossed", "fsEngraved"};
 inline constexpr const char* xmlLanguage[5] = {"lgUnknown", "lgEnglish", "lgGerman", "lgFrench",
                                                "lgSpanish"};
 inline constexpr const char* xmlMouseActMode[19] = {
-    "maNone",       "maPan",        "maPanHoriz",   "maPanVert",     "maPanGrid",
-    "maRubberBand", "maZoom",       "maZoomWind",   "maZoomWindPos", "maZoomDrag",
-    "maDragCrossH", "maDragLabel",  "maRotate",     "maRotAndZoom",  "maRotXOnly",
+    "maNone",       "maPan",        "maPanHoriz",   "maPanVert",      "maPanGrid",
+    "maRubberBand", "maZoom",       "maZoomWind",   "maZoomWindPos",  "maZoomDrag",
+    "maDragCrossH", "maDragLabel",  "maRotate",     "maRotAndZoom",   "maRotXOnly",
     "maRotZOnly",   "maSelectRect", "maDrawMTrace", "maZoomPanColors"};
 inline constexpr const char* xmlMouseBoxState[4] = {"msNormal", "msFirstCorner", "msRectDraw",
                                                     "msFinished"};

@@ -80,8 +80,18 @@ bool LineEnded(Integer Mode, Byte b, Byte prev, bool hasPrev) {
 
 // ---- the floating-point scanner -------------------------------------------------------------
 
-enum TFPState { fpStart = 1, fpAfterSign, fpInteger, fpAfterSep, fpFraction, fpAfterE,
-                fpExpSign, fpExponent, fpEnd, fpError };
+enum TFPState {
+  fpStart = 1,
+  fpAfterSign,
+  fpInteger,
+  fpAfterSep,
+  fpFraction,
+  fpAfterE,
+  fpExpSign,
+  fpExponent,
+  fpEnd,
+  fpError
+};
 
 enum TFPClass { fcSep, fcDigit, fcSign, fcExp, fcWhite, fcOther };
 
@@ -111,21 +121,16 @@ TFPState NextFPState(TFPState st, TFPClass c, bool AllowExp) {
         case fcWhite: return fpStart;
         default: return fpError;
       }
-    case fpAfterSign:
-      return c == fcSep ? fpAfterSep : c == fcDigit ? fpInteger : fpError;
+    case fpAfterSign: return c == fcSep ? fpAfterSep : c == fcDigit ? fpInteger : fpError;
     case fpInteger:
       return c == fcSep ? fpAfterSep : c == fcDigit ? fpInteger : c == fcExp ? afterE : fpEnd;
     case fpAfterSep:
     case fpFraction:
       return c == fcSep ? fpError : c == fcDigit ? fpFraction : c == fcExp ? afterE : fpEnd;
-    case fpAfterE:
-      return c == fcDigit ? fpExponent : c == fcSign ? fpExpSign : fpError;
-    case fpExpSign:
-      return c == fcDigit ? fpExponent : fpError;
-    case fpExponent:
-      return c == fcDigit ? fpExponent : fpEnd;
-    default:
-      return fpError;
+    case fpAfterE: return c == fcDigit ? fpExponent : c == fcSign ? fpExpSign : fpError;
+    case fpExpSign: return c == fcDigit ? fpExponent : fpError;
+    case fpExponent: return c == fcDigit ? fpExponent : fpEnd;
+    default: return fpError;
   }
 }
 
@@ -337,8 +342,7 @@ Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep) {
     const TFPState next = NextFPState(st, c, AllowExp);
     if (next != fpEnd && next != fpError && c != fcWhite) {
       if (next == fpExponent && c == fcDigit) {
-        expValue = std::min(10 * expValue + static_cast<unsigned>(ch - '0'),
-                            kMaxExponentValue + 1);
+        expValue = std::min(10 * expValue + static_cast<unsigned>(ch - '0'), kMaxExponentValue + 1);
         if (expValue <= kMaxExponentValue) text.push_back(ch);
       } else {
         text.push_back(ch == ',' ? '.' : ch);

@@ -110,8 +110,8 @@ Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep);
 // last character consumed. A document cut short ends the content at its end.
 Integer ReadNextTagInStream(TStream& Stream, const TStrArray& TagList, String& Attributes,
                             String& Contents);
-Integer ReadNextTagInTextFile(TTextFile& TextFile, const TStrArray& TagList,
-                              String& Attributes, String& Contents);
+Integer ReadNextTagInTextFile(TTextFile& TextFile, const TStrArray& TagList, String& Attributes,
+                              String& Contents);
 // CurrPos is 1-based and left behind the last character consumed.
 Integer ReadNextTagInString(const String& Instring, Integer& CurrPos, const TStrArray& TagList,
                             String& Attributes, String& Contents);
@@ -150,9 +150,8 @@ using TSearchReplaceTagProc = std::function<void(const String& Tag, String& Text
 // always). An empty match copies one byte and the search goes on behind it. True when at
 // least one match was found; a bad pattern raises ESDLStringlError.
 bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const String& RegExp,
-                      const String& Template, bool IgnoreCase, Integer CondToken,
-                      Integer CondMode, const String& CondText,
-                      const TSearchReplaceTagProc& TagProc = nullptr);
+                      const String& Template, bool IgnoreCase, Integer CondToken, Integer CondMode,
+                      const String& CondText, const TSearchReplaceTagProc& TagProc = nullptr);
 
 // Runs a line-oriented extraction script over InStream (from its position) and appends the
 // selected, translated bytes to OutStream, whose position is 0 afterwards. Commands: incpos k,

@@ -152,9 +152,8 @@ bool ConditionPasses(const String& text, Integer mode, const String& cond) {
 }  // namespace
 
 bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const String& RegExp,
-                      const String& Template, bool IgnoreCase, Integer CondToken,
-                      Integer CondMode, const String& CondText,
-                      const TSearchReplaceTagProc& TagProc) {
+                      const String& Template, bool IgnoreCase, Integer CondToken, Integer CondMode,
+                      const String& CondText, const TSearchReplaceTagProc& TagProc) {
   if (RegExp.empty()) return false;
   TGrep grep(nullptr);
   grep.SetIgnoreCase(IgnoreCase);

@@ -166,8 +166,8 @@ Integer ReadNextTagInStream(TStream& Stream, const TStrArray& TagList, String& A
   return ix;
 }
 
-Integer ReadNextTagInTextFile(TTextFile& TextFile, const TStrArray& TagList,
-                              String& Attributes, String& Contents) {
+Integer ReadNextTagInTextFile(TTextFile& TextFile, const TStrArray& TagList, String& Attributes,
+                              String& Contents) {
   TFileSource src{TextFile};
   return ReadNextTag(src, TagList, Attributes, Contents);
 }
@@ -218,25 +218,32 @@ String ScanForXMLAttrib(const String& Attributes, const String& AttribName) {
       switch (st) {
         case stName:
           if (c == '"') return String();
-          if (c == '=') st = stValueStart;
-          else name.push_back(c);
+          if (c == '=')
+            st = stValueStart;
+          else
+            name.push_back(c);
           break;
         case stValueStart:
           if (c == '=') return String();
-          if (c == '"') st = stQuoted;
+          if (c == '"')
+            st = stQuoted;
           else if (c != ' ') {
             value.push_back(c);
             st = stPlain;
           }
           break;
         case stQuoted:
-          if (c == '"') pairEnded = true;
-          else value.push_back(c);
+          if (c == '"')
+            pairEnded = true;
+          else
+            value.push_back(c);
           break;
         case stPlain:
           if (c == '=') return String();
-          if (c == ' ' || c == '"') pairEnded = true;
-          else value.push_back(c);
+          if (c == ' ' || c == '"')
+            pairEnded = true;
+          else
+            value.push_back(c);
           break;
       }
     }

@@ -83,8 +83,7 @@ String ExtractSubString(const String& Instring, Integer ix, const String& Delimi
     if (pos >= Instring.size()) return String();
   }
   const size_t end = FindFrom(Instring, Delimiter, pos + 1);
-  const String field =
-      Instring.substr(pos, end == String::npos ? String::npos : end - pos);
+  const String field = Instring.substr(pos, end == String::npos ? String::npos : end - pos);
   if (EqualAnsiStrings(field.substr(0, Delimiter.size()), Delimiter)) return String();
   return field;
 }
@@ -372,9 +371,7 @@ bool ParseQuotedName(char Ch, char QuoteChar, String& Name, TQuotedStrState& Sta
       else
         Name += Ch;
       break;
-    case vsEnd:
-      State = vsStart;
-      break;
+    case vsEnd: State = vsStart; break;
   }
   if (State == vsEnd) {
     State = vsStart;
@@ -642,10 +639,14 @@ bool IsHexChar(char Ch) {
 
 bool IsUmlaut(char32_t Ch) {
   switch (Ch) {
-    case 0xE4: case 0xF6: case 0xFC: case 0xC4: case 0xD6: case 0xDC: case 0xDF:
-      return true;
-    default:
-      return false;
+    case 0xE4:
+    case 0xF6:
+    case 0xFC:
+    case 0xC4:
+    case 0xD6:
+    case 0xDC:
+    case 0xDF: return true;
+    default: return false;
   }
 }
 
@@ -681,8 +682,10 @@ std::bitset<256> ExpandCharSet(const String& CharSet) {
     const char32_t* name;
     char32_t lo, hi;
   };
-  static const Shorthand shorthands[] = {{U"//dig", '0', '9'},  {U"//lc", 'a', 'z'},
-                                         {U"//uc", 'A', 'Z'},   {U"//31dwn", 0, 31},
+  static const Shorthand shorthands[] = {{U"//dig", '0', '9'},
+                                         {U"//lc", 'a', 'z'},
+                                         {U"//uc", 'A', 'Z'},
+                                         {U"//31dwn", 0, 31},
                                          {U"//128up", 128, 255}};
   for (bool again = true; again;) {
     again = false;
@@ -847,11 +850,9 @@ String FormatData(Extended x, Integer Width, Integer Decimals) {
   if (!std::isfinite(x)) return SpecialText(x, Width);
   // The bounds hold for the exact value of x: a double such as 1e-7 lies just below 10^-7 and
   // takes the exponent form, as 9.9999999 (just above its limit) does.
-  static const Extended limits[9] = {999999999.0L, 9999999.9L, 999999.99L,
-                                     99999.999L,   9999.9999L, 999.99999L,
-                                     99.999999L,   9.9999999L, 0.99999999L};
-  static const Extended lows[9] = {1.0L,   1e-1L, 1e-2L, 1e-3L, 1e-4L,
-                                   1e-5L, 1e-6L, 1e-7L, 1e-8L};
+  static const Extended limits[9] = {999999999.0L, 9999999.9L, 999999.99L, 99999.999L, 9999.9999L,
+                                     999.99999L,   99.999999L, 9.9999999L, 0.99999999L};
+  static const Extended lows[9] = {1.0L, 1e-1L, 1e-2L, 1e-3L, 1e-4L, 1e-5L, 1e-6L, 1e-7L, 1e-8L};
   if (Decimals >= 0 && Decimals <= 8) {
     const Extended a = std::fabs(x);
     if (x == 0 || (a >= lows[Decimals] && a <= limits[Decimals])) return Str(x, Width, Decimals);
@@ -900,8 +901,8 @@ String AutoFormatData(Extended x, Integer SigDigits, bool UseComma) {
 }
 
 String BoolToStr(bool b, Integer Style) {
-  static const char* const texts[8][2] = {{"FALSE", "TRUE"}, {"F", "T"},   {".F.", ".T."},
-                                          {"0", "1"},        {"0", "-1"},  {"00", "FF"},
+  static const char* const texts[8][2] = {{"FALSE", "TRUE"}, {"F", "T"},     {".F.", ".T."},
+                                          {"0", "1"},        {"0", "-1"},    {"00", "FF"},
                                           {"NO", "YES"},     {"BAD", "GOOD"}};
   if (Style < 0 || Style > 7) Style = 0;
   return texts[Style][b ? 1 : 0];
@@ -951,14 +952,10 @@ String TimeString(Extended Seconds, Integer Format) {
     case 0:
       return TwoChars(h, '0') + ":" + TwoChars(m, '0') + ":" + TwoChars(s, '0') + "." +
              TwoChars(c, '0');
-    case 1:
-      return TwoChars(h, '0') + ":" + TwoChars(m, '0') + ":" + TwoChars(s, '0');
-    case 2:
-      return TwoChars(h, ' ') + "h" + TwoChars(m, '0');
-    case 3:
-      return TwoChars(h, ' ') + "h" + TwoChars(m, '0') + "'" + TwoChars(s, '0') + "\"";
-    case 4:
-      return TwoChars(h, '0') + ":" + TwoChars(m, '0');
+    case 1: return TwoChars(h, '0') + ":" + TwoChars(m, '0') + ":" + TwoChars(s, '0');
+    case 2: return TwoChars(h, ' ') + "h" + TwoChars(m, '0');
+    case 3: return TwoChars(h, ' ') + "h" + TwoChars(m, '0') + "'" + TwoChars(s, '0') + "\"";
+    case 4: return TwoChars(h, '0') + ":" + TwoChars(m, '0');
     case 5: {
       Extended hour = h;
       if (h == 0)
@@ -967,8 +964,7 @@ String TimeString(Extended Seconds, Integer Format) {
         hour = h - 12;
       return TwoChars(hour, ' ') + ":" + TwoChars(m, '0') + (h < 12 ? "a" : "p");
     }
-    default:
-      return String();
+    default: return String();
   }
 }
 

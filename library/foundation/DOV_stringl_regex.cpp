@@ -155,25 +155,42 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
     };
     switch (state) {
       case TState::Start:
-        if (k == '$' || k == '*' || k == '+' || k == '?') FError = 1;
-        else if (k == '(') ok = open(taNormal, TState::Group);
-        else if (k == ')') FError = 8;
-        else if (k == '.') ok = open(taAnyByte, TState::Item);
-        else if (k == '[') ok = open(taSet, TState::SetFirst);
-        else if (k == ']') FError = 6;
-        else if (k == '^') ok = open(taBol, TState::Item);
-        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
+        if (k == '$' || k == '*' || k == '+' || k == '?')
+          FError = 1;
+        else if (k == '(')
+          ok = open(taNormal, TState::Group);
+        else if (k == ')')
+          FError = 8;
+        else if (k == '.')
+          ok = open(taAnyByte, TState::Item);
+        else if (k == '[')
+          ok = open(taSet, TState::SetFirst);
+        else if (k == ']')
+          FError = 6;
+        else if (k == '^')
+          ok = open(taBol, TState::Item);
+        else
+          ok = open(taNormal, TState::Item) && appendTo(last(), c);
         break;
       case TState::Item:
-        if (k == '$') ok = open(taEol, TState::End);
-        else if (k == '(') ok = open(taNormal, TState::Group);
-        else if (k == ')') FError = 8;
-        else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
-        else if (k == '.') ok = newToken(taAnyByte);
-        else if (k == '[') ok = open(taSet, TState::SetFirst);
-        else if (k == ']') FError = 6;
-        else if (k == '^') FError = 2;
-        else ok = append(c);
+        if (k == '$')
+          ok = open(taEol, TState::End);
+        else if (k == '(')
+          ok = open(taNormal, TState::Group);
+        else if (k == ')')
+          FError = 8;
+        else if (k == '*' || k == '+' || k == '?')
+          FError = multiplier(k);
+        else if (k == '.')
+          ok = newToken(taAnyByte);
+        else if (k == '[')
+          ok = open(taSet, TState::SetFirst);
+        else if (k == ']')
+          FError = 6;
+        else if (k == '^')
+          FError = 2;
+        else
+          ok = append(c);
         break;
       case TState::SetFirst:
         if (k == '-') {
@@ -181,8 +198,10 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
         } else if (k == ']') {
           FError = 4;
         } else {
-          if (k == '^') negated = true;
-          else member(c);
+          if (k == '^')
+            negated = true;
+          else
+            member(c);
           state = TState::SetBody;
         }
         break;
@@ -207,37 +226,56 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
         }
         break;
       case TState::AfterSet:
-        if (k == '$') ok = open(taEol, TState::End);
-        else if (k == '(') ok = open(taNormal, TState::Group);
-        else if (k == ')') FError = 8;
-        else if (k == '*' || k == '+' || k == '?') FError = multiplier(k);
-        else if (k == '-') FError = 7;
-        else if (k == '.') ok = open(taAnyByte, TState::Item);
-        else if (k == '[') ok = open(taSet, TState::SetFirst);
-        else if (k == ']') FError = 6;
-        else if (k == '^') FError = 2;
-        else ok = open(taNormal, TState::Item) && appendTo(last(), c);
+        if (k == '$')
+          ok = open(taEol, TState::End);
+        else if (k == '(')
+          ok = open(taNormal, TState::Group);
+        else if (k == ')')
+          FError = 8;
+        else if (k == '*' || k == '+' || k == '?')
+          FError = multiplier(k);
+        else if (k == '-')
+          FError = 7;
+        else if (k == '.')
+          ok = open(taAnyByte, TState::Item);
+        else if (k == '[')
+          ok = open(taSet, TState::SetFirst);
+        else if (k == ']')
+          FError = 6;
+        else if (k == '^')
+          FError = 2;
+        else
+          ok = open(taNormal, TState::Item) && appendTo(last(), c);
         break;
       case TState::Group:
-        if (k == ')') state = TState::AfterGroup;
-        else if (k == '^') FError = 2;
-        else ok = appendTo(last(), c);
+        if (k == ')')
+          state = TState::AfterGroup;
+        else if (k == '^')
+          FError = 2;
+        else
+          ok = appendTo(last(), c);
         break;
       case TState::AfterGroup:
-        if (k == '$') ok = open(taEol, TState::End);
-        else if (k == '(') state = TState::Group;
-        else if (k == ')') FError = 8;
+        if (k == '$')
+          ok = open(taEol, TState::End);
+        else if (k == '(')
+          state = TState::Group;
+        else if (k == ')')
+          FError = 8;
         else if (k == '*' || k == '+' || k == '?')
           last().Action = k == '*' ? taMult0 : k == '+' ? taMult1 : taOpti;
-        else if (k == '.') ok = open(taAnyByte, TState::Item);
-        else if (k == '[') ok = open(taSet, TState::SetFirst);
-        else if (k == ']') FError = 6;
-        else if (k == '^') FError = 2;
-        else ok = open(taNormal, TState::Item) && appendTo(last(), c);  // "-" too
+        else if (k == '.')
+          ok = open(taAnyByte, TState::Item);
+        else if (k == '[')
+          ok = open(taSet, TState::SetFirst);
+        else if (k == ']')
+          FError = 6;
+        else if (k == '^')
+          FError = 2;
+        else
+          ok = open(taNormal, TState::Item) && appendTo(last(), c);  // "-" too
         break;
-      case TState::End:
-        FError = 3;
-        break;
+      case TState::End: FError = 3; break;
     }
     if (!ok && FError == 0) FError = GrepErrTooLong;
   }
@@ -351,8 +389,8 @@ bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
   const bool literalFirst = first.Action == taNormal && first.NumChars > 0;
   for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart; ++p) {
     if (literalFirst) {
-      const void* hit = p <= len ? std::memchr(Text.data() + p - 1, first.Params[1], len - p + 1)
-                                 : nullptr;
+      const void* hit =
+          p <= len ? std::memchr(Text.data() + p - 1, first.Params[1], len - p + 1) : nullptr;
       if (hit == nullptr) return false;
       p = static_cast<Integer>(static_cast<const char*>(hit) - Text.data()) + 1;
     }

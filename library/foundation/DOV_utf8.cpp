@@ -27,8 +27,7 @@ char32_t NextChar(const String& s, size_t& i) {
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
     const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1, c3 = c2 >= 0 ? cont(3) : -1;
     if (c3 >= 0) {
-      const char32_t cp =
-          static_cast<char32_t>(((b0 & 0x07) << 18) | (c1 << 12) | (c2 << 6) | c3);
+      const char32_t cp = static_cast<char32_t>(((b0 & 0x07) << 18) | (c1 << 12) | (c2 << 6) | c3);
       if (cp >= 0x10000 && cp <= 0x10FFFF) {
         i += 4;
         return cp;

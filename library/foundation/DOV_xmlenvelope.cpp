@@ -59,8 +59,8 @@ bool IsXMLRootLine(const String& Line, const String& RootTag, Integer Dim, const
   return true;
 }
 
-bool FindXMLRootInStream(TStream& Stream, const String& RootTag, Integer Dim,
-                         const String& DataID, String& FoundID) {
+bool FindXMLRootInStream(TStream& Stream, const String& RootTag, Integer Dim, const String& DataID,
+                         String& FoundID) {
   bool eos = false;
   while (!eos) {
     const String line = ReadLnStream(Stream, eos, kLinesEndAtLF);

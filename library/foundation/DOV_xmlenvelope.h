@@ -24,8 +24,7 @@ inline constexpr const char* XMLSignature = "ZUDUZidad";
 // "<!-- ClassName / RIZ Ovavavude Rarev -->"
 String XMLCommentLine(const String& ClassName);
 // '<RootTag sig="ZUDUZidad" vers="Version" dim="Dim" id="DataID">'; Dim 0 leaves dim out.
-String XMLRootLine(const String& RootTag, const String& Version, Integer Dim,
-                   const String& DataID);
+String XMLRootLine(const String& RootTag, const String& Version, Integer Dim, const String& DataID);
 
 // Whether Line is the root line asked for: it holds "<" + RootTag and the signature (ASCII case
 // ignored), its dim value equals Dim (when Dim > 0) and, when DataID is not empty, its
@@ -36,8 +35,8 @@ bool IsXMLRootLine(const String& Line, const String& RootTag, Integer Dim, const
 
 // Read line after line (streams and texts: up to LF) until the root line asked for; false at
 // the end of the input. The position is left behind that line.
-bool FindXMLRootInStream(TStream& Stream, const String& RootTag, Integer Dim,
-                         const String& DataID, String& FoundID);
+bool FindXMLRootInStream(TStream& Stream, const String& RootTag, Integer Dim, const String& DataID,
+                         String& FoundID);
 bool FindXMLRootInTextFile(TTextFile& TextFile, const String& RootTag, Integer Dim,
                            const String& DataID, String& FoundID);
 bool FindXMLRootInString(const String& Instring, Integer& CurrPos, const String& RootTag,

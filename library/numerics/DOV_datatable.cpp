@@ -205,10 +205,12 @@ void TDataTable::PrepareArrays(Integer Nc, Integer Nr, TArrays& A) const {
   }
   A.ColName.reserve(nc);
   for (std::size_t k = 0; k < nc; ++k)
-    A.ColName.push_back(k < FColName.size() ? FColName[k] : DefaultName("C-", static_cast<Integer>(k + 1)));
+    A.ColName.push_back(k < FColName.size() ? FColName[k]
+                                            : DefaultName("C-", static_cast<Integer>(k + 1)));
   A.RowName.reserve(nr);
   for (std::size_t k = 0; k < nr; ++k)
-    A.RowName.push_back(k < FRowName.size() ? FRowName[k] : DefaultName("R-", static_cast<Integer>(k + 1)));
+    A.RowName.push_back(k < FRowName.size() ? FRowName[k]
+                                            : DefaultName("R-", static_cast<Integer>(k + 1)));
   A.RowAtt = FRowAtt;
   A.RowAtt.resize(nr, 0);
   A.ColAtt = FColAtt;
@@ -348,7 +350,8 @@ void TDataTable::Clear() {
     FColName[static_cast<std::size_t>(c)] = DefaultName("C-", c + 1);
     FColAtt[static_cast<std::size_t>(c)] = 0;
     FVType[static_cast<std::size_t>(c)] = TVTypeSpec();
-    std::fill(FCState[static_cast<std::size_t>(c)].begin(), FCState[static_cast<std::size_t>(c)].end(), 0);
+    std::fill(FCState[static_cast<std::size_t>(c)].begin(),
+              FCState[static_cast<std::size_t>(c)].end(), 0);
   }
   for (Integer r = 0; r < FNrOfRows; ++r) {
     FRowName[static_cast<std::size_t>(r)] = DefaultName("R-", r + 1);
@@ -503,7 +506,8 @@ bool TDataTable::GetIsImputed(Integer ACol, Integer ARow) const {
 void TDataTable::SetIsEmpty(Integer ACol, Integer ARow, bool Value) {
   if (!InsideCell(ACol, ARow)) return;
   const Byte st = GetCellState(ACol, ARow);
-  SetCellState(ACol, ARow, Value ? static_cast<Byte>(st | csEmpty) : static_cast<Byte>(st & ~csEmpty));
+  SetCellState(ACol, ARow,
+               Value ? static_cast<Byte>(st | csEmpty) : static_cast<Byte>(st & ~csEmpty));
   ChangedData();
 }
 
@@ -748,7 +752,8 @@ void TDataTable::ExchangeDuringSort(TObject*, Byte ExchgWhat, Integer index1, In
       std::swap(FColName[a], FColName[b]);
     }
     for (Integer r = std::max<Integer>(first, 1); r <= std::min(last, FNrOfRows); ++r)
-      std::swap(FCState[a][static_cast<std::size_t>(r - 1)], FCState[b][static_cast<std::size_t>(r - 1)]);
+      std::swap(FCState[a][static_cast<std::size_t>(r - 1)],
+                FCState[b][static_cast<std::size_t>(r - 1)]);
   } else {
     if (!InsideRow(index1) || !InsideRow(index2)) return;
     const std::size_t a = static_cast<std::size_t>(index1 - 1);
@@ -797,7 +802,8 @@ void TDataTable::ExchangeMarkings() {
 bool TDataTable::IfRowHasCellState(Integer Row, Byte State) const {
   if (!InsideRow(Row)) return false;
   Byte all = 0;
-  for (const auto& col : FCState) all = static_cast<Byte>(all | col[static_cast<std::size_t>(Row - 1)]);
+  for (const auto& col : FCState)
+    all = static_cast<Byte>(all | col[static_cast<std::size_t>(Row - 1)]);
   return (all & State) != 0;
 }
 

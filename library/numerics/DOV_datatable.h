@@ -45,9 +45,8 @@ inline constexpr Byte csImputed = 0x20;
 inline constexpr Byte csMarkA = 0x40;
 inline constexpr Byte csMarkB = 0x80;
 
-using TDataTableResizeEvent = std::function<void(TObject* Sender, Integer OldColumns,
-                                                 Integer OldRows, Integer NewColumns,
-                                                 Integer NewRows)>;
+using TDataTableResizeEvent = std::function<void(
+    TObject* Sender, Integer OldColumns, Integer OldRows, Integer NewColumns, Integer NewRows)>;
 
 class TClipboard;
 class TTextFile;
@@ -142,11 +141,11 @@ public:
   void SetFComment(const String& Text);
 
   // ---- events ----------------------------------------------------------------------------
-  TNotifyEvent OnChange;           // values changed
-  TNotifyEvent OnChangeSetup;      // scale types, identifiers, comment or structure changed
-  TNotifyEvent OnChangeNames;      // column or row names changed
-  TNotifyEvent OnChangeCellState;  // cell states changed
-  TNotifyEvent OnChangeAttrib;     // attributes changed
+  TNotifyEvent OnChange;              // values changed
+  TNotifyEvent OnChangeSetup;         // scale types, identifiers, comment or structure changed
+  TNotifyEvent OnChangeNames;         // column or row names changed
+  TNotifyEvent OnChangeCellState;     // cell states changed
+  TNotifyEvent OnChangeAttrib;        // attributes changed
   TOnPercentDoneEvent OnPercentDone;  // progress of the CSV import and export
   TDataTableResizeEvent OnResize;
   TSortExchgEvent OnSortExchange;
@@ -264,8 +263,7 @@ public:
   Integer CountNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
   Integer CountValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
   Integer CountEmptyCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
-  Integer CountImputedCells(Integer LowCol, Integer LowRow, Integer HighCol,
-                            Integer HighRow) const;
+  Integer CountImputedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
   double SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                        Integer& NumData) const;
   double SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -283,10 +281,10 @@ public:
   Integer MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                              double& Minimum, double& Maximum) const;
   // 0 when no cell counts (nothing to average).
-  double GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
-                                 Integer HighRow, Integer& NumData) const;
-  double HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
-                                Integer HighRow, Integer& NumData) const;
+  double GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                 Integer& NumData) const;
+  double HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                Integer& NumData) const;
   // Interpolated at (n + 1) q; a position at or beyond n gives the largest value.
   bool QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                            double& Q1, double& Q2, double& Q3, Integer& NumData) const;
@@ -329,10 +327,10 @@ public:
   void CopyFrom(const TDataTable* ExtTab, Integer SourceColLo, Integer SourceRowLo,
                 Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow);
   void Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers);
-  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow, bool IncludeHeaders);
-  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow, bool IncludeHeaders);
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow, bool IncludeHeaders);
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow, bool IncludeHeaders);
   void SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, Integer LowRow,
                     Integer HighCol, Integer HighRow);
   void SortRowNames(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -367,7 +365,6 @@ private:
                     bool Ascending);
   Byte FVNState = 0;  // TQuotedStrState of the ASC name reader
   String FVNName;
-
 };
 
 // Registers TMatrix and TDataTable with the window-description loader; the program calls it

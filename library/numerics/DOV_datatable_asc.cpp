@@ -68,9 +68,12 @@ TBlockEntry ParseBlockEntry(const String& Line) {
   const size_t b2 = rest.find(' ');
   const String word = UpperAscii(rest.substr(0, b2));
   rest = b2 == String::npos ? String() : rest.substr(b2 + 1);
-  if (word == "ORDINAL") e.Type = stOrdinal;
-  else if (word == "NOMINAL") e.Type = stNominal;
-  else if (word == "RATIO") e.Type = stRatio;
+  if (word == "ORDINAL")
+    e.Type = stOrdinal;
+  else if (word == "NOMINAL")
+    e.Type = stNominal;
+  else if (word == "RATIO")
+    e.Type = stRatio;
   for (;;) {
     const size_t close = rest.find('>');
     if (close == String::npos) break;
@@ -177,7 +180,8 @@ std::vector<TBlockEntry> ReadBlock(Source& Src) {
 
 String TDataTable::ASCText(const String& Comment, Integer Precision, bool Parentheses) const {
   bool anyCategory = false;
-  for (Integer c = 1; c <= FNrOfCols; ++c) anyCategory = anyCategory || GetMScaleType(c) != stInterval;
+  for (Integer c = 1; c <= FNrOfCols; ++c)
+    anyCategory = anyCategory || GetMScaleType(c) != stInterval;
   String t;
   t += Comment + "\r\n";
   t += IntToStr(FNrOfCols) + kTab + ";nr. of columns\r\n";
@@ -240,8 +244,8 @@ String TDataTable::ExportAsASC(TTextFile& TextFile, Integer Precision) {
 }
 
 String TDataTable::ExportAsASC(TStream& OutStream, Integer Precision) {
-  WriteStringStream(OutStream,
-                    ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, false));
+  WriteStringStream(
+      OutStream, ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, false));
   return "";
 }
 
@@ -261,13 +265,14 @@ namespace dov_asc {
 
 // The body of ImportASC after the header, for both sources.
 template <class Source>
-Integer ReadTableBody(TDataTable& T, Source& Src, const THeader& h, Byte& VNState,
-                      String& VNName, std::vector<String>& ColNames,
-                      std::vector<String>& RowNames, std::vector<Integer>& RowAtts,
-                      std::vector<std::vector<Byte>>& States, Integer& RowsBegun) {
+Integer ReadTableBody(TDataTable& T, Source& Src, const THeader& h, Byte& VNState, String& VNName,
+                      std::vector<String>& ColNames, std::vector<String>& RowNames,
+                      std::vector<Integer>& RowAtts, std::vector<std::vector<Byte>>& States,
+                      Integer& RowsBegun) {
   Integer status = 0;
   if (h.ColNames)
-    for (Integer c = 0; c < h.Cols; ++c) ColNames[c] = CutShort(ReadName(Src, VNState, VNName), MaxDTNameLength);
+    for (Integer c = 0; c < h.Cols; ++c)
+      ColNames[c] = CutShort(ReadName(Src, VNState, VNName), MaxDTNameLength);
   RowsBegun = h.Rows;
   for (Integer r = 1; r <= h.Rows && status == 0; ++r) {
     if (h.RowAttribs) {
@@ -310,13 +315,15 @@ namespace {
 
 // Reads the header, sizes and fills the table, reads the block. Returns the status.
 template <class Source>
-Integer ImportBody(TDataTable& T, Source& Src, const THeader& h, Byte& VNState, String& VNName,
-                   const std::function<void(Integer, Integer)>& Prepare,
-                   const std::function<void(const std::vector<String>&, const std::vector<String>&,
-                                            const std::vector<Integer>&,
-                                            const std::vector<std::vector<Byte>>&, Integer)>& Commit) {
+Integer ImportBody(
+    TDataTable& T, Source& Src, const THeader& h, Byte& VNState, String& VNName,
+    const std::function<void(Integer, Integer)>& Prepare,
+    const std::function<void(const std::vector<String>&, const std::vector<String>&,
+                             const std::vector<Integer>&, const std::vector<std::vector<Byte>>&,
+                             Integer)>& Commit) {
   Prepare(h.Cols, h.Rows);
-  std::vector<String> colNames(static_cast<std::size_t>(h.Cols)), rowNames(static_cast<std::size_t>(h.Rows));
+  std::vector<String> colNames(static_cast<std::size_t>(h.Cols)),
+      rowNames(static_cast<std::size_t>(h.Rows));
   for (Integer c = 0; c < h.Cols; ++c) colNames[c] = "C-" + IntToStr(c + 1);
   for (Integer r = 0; r < h.Rows; ++r) rowNames[r] = "R-" + IntToStr(r + 1);
   std::vector<Integer> rowAtts(static_cast<std::size_t>(h.Rows), 0);
@@ -363,8 +370,8 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
   };
   try {
     THeader h;
-    status = ReadHeaderOfASC(Src, h.Comment, h.Cols, h.Rows, h.RowAttribs, h.ColNames,
-                             h.RowNames, h.NominalVars);
+    status = ReadHeaderOfASC(Src, h.Comment, h.Cols, h.Rows, h.RowAttribs, h.ColNames, h.RowNames,
+                             h.NominalVars);
     if (status == 0) {
       FComment = h.Comment;
       h.Cols = std::max<Integer>(h.Cols, 0);
@@ -376,8 +383,8 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
         std::fill(FColAtt.begin(), FColAtt.end(), 0);
       };
       auto commit = [this](const std::vector<String>& cn, const std::vector<String>& rn,
-                           const std::vector<Integer>& ra,
-                           const std::vector<std::vector<Byte>>& st, Integer rowsBegun) {
+                           const std::vector<Integer>& ra, const std::vector<std::vector<Byte>>& st,
+                           Integer rowsBegun) {
         for (std::size_t c = 0; c < cn.size(); ++c) {
           FColName[c] = cn[c];
           FCState[c] = st[c];
@@ -424,8 +431,7 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
 
 // ---- merging a block -----------------------------------------------------------------------
 
-Integer TDataTable::ReadFromASC(const String& FName, Integer PosX, Integer PosY,
-                                bool ReplaceIDs) {
+Integer TDataTable::ReadFromASC(const String& FName, Integer PosX, Integer PosY, bool ReplaceIDs) {
   if (!FileExists(FName)) return -8;
   return ReadFromASCFrom(FName, PosX, PosY, ReplaceIDs);
 }
@@ -446,8 +452,8 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
   Integer status = 0;
   try {
     THeader h;
-    status = ReadHeaderOfASC(Src, h.Comment, h.Cols, h.Rows, h.RowAttribs, h.ColNames,
-                             h.RowNames, h.NominalVars);
+    status = ReadHeaderOfASC(Src, h.Comment, h.Cols, h.Rows, h.RowAttribs, h.ColNames, h.RowNames,
+                             h.NominalVars);
     if (status == 0) {
       auto body = [&](auto& S) {
         const Int64 tc0 = Int64{PosX} - 1, tr0 = Int64{PosY} - 1;  // target = file index + offset
@@ -469,7 +475,8 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
               break;
             }
             if (ReplaceIDs && inRow(i))
-              FRowAtt[static_cast<std::size_t>(tr0 + i - 1)] = static_cast<Integer>(std::nearbyint(a));
+              FRowAtt[static_cast<std::size_t>(tr0 + i - 1)] =
+                  static_cast<Integer>(std::nearbyint(a));
           }
           if (h.RowNames) {
             const String n = ReadName(S, FVNState, FVNName);

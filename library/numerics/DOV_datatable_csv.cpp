@@ -40,8 +40,7 @@ String DecodeCSVLine(const String& Raw, TTextfileType FileType) {
 // Takes the next field off the line, which the importer has ended with the delimiter D.
 // The line is consumed from Pos on instead of being shortened at its front, so that a long
 // line costs no more than its length.
-void ExtractCSVField(const String& Line, std::size_t& Pos, char D, bool& Exhausted,
-                     String& Field) {
+void ExtractCSVField(const String& Line, std::size_t& Pos, char D, bool& Exhausted, String& Field) {
   Field.clear();
   Exhausted = true;
   const std::size_t n = Line.size();
@@ -101,7 +100,9 @@ void ReadRawLine(TTextFile& F, TTextfileType FileType, String& Line) {
 class THeldEvents {
 public:
   THeldEvents(TNotifyEvent& Change, TNotifyEvent& Setup)
-      : FChange(Change), FSetup(Setup), FKeptChange(std::move(Change)),
+      : FChange(Change),
+        FSetup(Setup),
+        FKeptChange(std::move(Change)),
         FKeptSetup(std::move(Setup)) {
     FChange = nullptr;
     FSetup = nullptr;
@@ -279,8 +280,7 @@ String TDataTable::ExportAsCSV(const String& FName, Integer Precision, TCSVDelim
   }
   const Integer step = std::max<Integer>(FNrOfRows / 100, 1);
   for (Integer r = 1; r <= FNrOfRows; ++r) {
-    if (r % step == 0)
-      PercDone(this, static_cast<Integer>(std::nearbyint(100.0 * r / FNrOfRows)));
+    if (r % step == 0) PercDone(this, static_cast<Integer>(std::nearbyint(100.0 * r / FNrOfRows)));
     line.clear();
     if (IncludeRowHeaders) {
       line += QuoteName(GetRowName(r), delim);
@@ -305,7 +305,7 @@ String TDataTable::ExportAsCSV(const String& FName, Integer Precision, TCSVDelim
           else
             text = String(MScaleTypeNames[scale]) + "-" +
                    (std::isfinite(k) && std::fabs(k) < 9.2e18 ? IntToStr(static_cast<Int64>(k))
-                                                               : FloatToStr(k));
+                                                              : FloatToStr(k));
         } else {
           text = ReplaceCharInString(SigDigStr(v, Precision + 6, Precision), '.',
                                      FormatSettings.DecimalSeparator);

@@ -284,7 +284,8 @@ void TDataTable::CopyFrom(const TDataTable* ExtTab, Integer SourceColLo, Integer
         const Int64 dc = Int64{DestCol} + c - SourceColLo, dr = Int64{DestRow} + r - SourceRowLo;
         if (dc < 1 || dc > FNrOfCols || dr < 1 || dr > FNrOfRows) continue;
         NumericData->SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr), block[i].first);
-        FCState[static_cast<std::size_t>(dc - 1)][static_cast<std::size_t>(dr - 1)] = block[i].second;
+        FCState[static_cast<std::size_t>(dc - 1)][static_cast<std::size_t>(dr - 1)] =
+            block[i].second;
       }
   }
   ChangedData();
@@ -374,7 +375,8 @@ void TDataTable::ExchangeColItems(Integer c1, Integer c2, Integer LowRow, Intege
     const double v = NumericData->GetVal(c1, r);
     NumericData->SetVal(c1, r, NumericData->GetVal(c2, r));
     NumericData->SetVal(c2, r, v);
-    std::swap(FCState[a][static_cast<std::size_t>(r - 1)], FCState[b][static_cast<std::size_t>(r - 1)]);
+    std::swap(FCState[a][static_cast<std::size_t>(r - 1)],
+              FCState[b][static_cast<std::size_t>(r - 1)]);
   }
 }
 
@@ -429,12 +431,13 @@ void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, I
   Integer lr = LowRow, hr = HighRow;
   MakeValidRowRange(lr, hr);
   if (hr - lr <= 0) return;
-  CombSortRows(LowCol, LowRow, HighCol, HighRow,
-               [&](Integer r) {
-                 const String& n = FRowName[static_cast<std::size_t>(r - 1)];
-                 return IgnoreCase ? FoldAZ(n) : n;
-               },
-               Ascending);
+  CombSortRows(
+      LowCol, LowRow, HighCol, HighRow,
+      [&](Integer r) {
+        const String& n = FRowName[static_cast<std::size_t>(r - 1)];
+        return IgnoreCase ? FoldAZ(n) : n;
+      },
+      Ascending);
   ChangedNames();
 }
 
@@ -448,12 +451,13 @@ void TDataTable::SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, I
   Integer lc = LowCol, hc = HighCol;
   MakeValidColRange(lc, hc);
   if (hc - lc <= 0) return;
-  CombSortCols(LowCol, LowRow, HighCol, HighRow,
-               [&](Integer c) {
-                 const String& n = FColName[static_cast<std::size_t>(c - 1)];
-                 return IgnoreCase ? FoldAZ(n) : n;
-               },
-               Ascending);
+  CombSortCols(
+      LowCol, LowRow, HighCol, HighRow,
+      [&](Integer c) {
+        const String& n = FColName[static_cast<std::size_t>(c - 1)];
+        return IgnoreCase ? FoldAZ(n) : n;
+      },
+      Ascending);
   ChangedNames();
 }
 
@@ -462,22 +466,24 @@ void TDataTable::SortColNames(bool Ascending, Integer LowCol, Integer LowRow, In
   SortColNames(Ascending, false, LowCol, LowRow, HighCol, HighRow);
 }
 
-void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow,
-                                   Integer HighCol, Integer HighRow) {
+void TDataTable::SortRowAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                                   Integer HighRow) {
   Integer lr = LowRow, hr = HighRow;
   MakeValidRowRange(lr, hr);
   if (hr - lr <= 0) return;
-  CombSortRows(LowCol, LowRow, HighCol, HighRow,
-               [&](Integer r) { return FRowAtt[static_cast<std::size_t>(r - 1)]; }, Ascending);
+  CombSortRows(
+      LowCol, LowRow, HighCol, HighRow,
+      [&](Integer r) { return FRowAtt[static_cast<std::size_t>(r - 1)]; }, Ascending);
   ChangedAttrib();
 }
 
-void TDataTable::SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow,
-                                   Integer HighCol, Integer HighRow) {
+void TDataTable::SortColAttributes(bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                                   Integer HighRow) {
   Integer lc = LowCol, hc = HighCol;
   MakeValidColRange(lc, hc);
   if (hc - lc <= 0) return;
-  CombSortCols(LowCol, LowRow, HighCol, HighRow,
-               [&](Integer c) { return FColAtt[static_cast<std::size_t>(c - 1)]; }, Ascending);
+  CombSortCols(
+      LowCol, LowRow, HighCol, HighRow,
+      [&](Integer c) { return FColAtt[static_cast<std::size_t>(c - 1)]; }, Ascending);
   ChangedAttrib();
 }

@@ -84,12 +84,13 @@ Integer TDataTable::CountImputedCells(Integer LowCol, Integer LowRow, Integer Hi
   return n;
 }
 
-double TDataTable::SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
-                                 Integer HighRow, Integer& NumData) const {
+double TDataTable::SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                 Integer& NumData) const {
   TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s)) m.Add(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s)) m.Add(v);
+           });
   NumData = m.N;
   return m.S;
 }
@@ -97,9 +98,10 @@ double TDataTable::SumOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol
 double TDataTable::SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                     Integer HighRow, Byte CellState, Integer& NumData) const {
   TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) m.Add(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) m.Add(v);
+           });
   NumData = m.N;
   return m.S;
 }
@@ -107,9 +109,10 @@ double TDataTable::SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer High
 Integer TDataTable::MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                       Integer HighRow, double& Mean, double& Variance) const {
   TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s)) m.Add(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s)) m.Add(v);
+           });
   m.Result(Mean, Variance);
   return m.N;
 }
@@ -118,9 +121,10 @@ Integer TDataTable::MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer
                                          Integer HighRow, Byte CellState, double& Mean,
                                          double& Variance) const {
   TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) m.Add(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) m.Add(v);
+           });
   m.Result(Mean, Variance);
   return m.N;
 }
@@ -140,9 +144,10 @@ struct TExtremes {
 Integer TDataTable::MinMaxOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                      Integer HighRow, double& Minimum, double& Maximum) const {
   TExtremes e;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s)) e.Add(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s)) e.Add(v);
+           });
   Minimum = e.Min;
   Maximum = e.Max;
   return e.N;
@@ -163,10 +168,11 @@ Integer TDataTable::MinMaxOfMarkedCells(Integer LowCol, Integer LowRow, Integer 
 Integer TDataTable::MinMaxOfValidCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                        Integer HighRow, double& Minimum, double& Maximum) const {
   TExtremes e;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (!IsNumberState(s)) return;
-    e.Add(IsCategorial(t) ? std::nearbyint(v) : v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (!IsNumberState(s)) return;
+             e.Add(IsCategorial(t) ? std::nearbyint(v) : v);
+           });
   Minimum = e.Min;
   Maximum = e.Max;
   return e.N;
@@ -177,17 +183,19 @@ double TDataTable::GeometricMeanOfNumCells(Integer LowCol, Integer LowRow, Integ
   double sum = 0;
   Integer n = 0;
   bool zero = false;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (!IsNumericScale(t) || !IsNumberState(s)) return;
-    if (v < 0)
-      throw ESDLMatrixError(ComponentErrorMessage(this, "negative argument passed to GeometricMean"));
-    if (v == 0) {
-      zero = true;
-      return;
-    }
-    sum += std::log(v);
-    ++n;
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (!IsNumericScale(t) || !IsNumberState(s)) return;
+             if (v < 0)
+               throw ESDLMatrixError(
+                   ComponentErrorMessage(this, "negative argument passed to GeometricMean"));
+             if (v == 0) {
+               zero = true;
+               return;
+             }
+             sum += std::log(v);
+             ++n;
+           });
   NumData = n;
   if (zero || n == 0) return 0;
   return std::exp(sum / n);
@@ -197,14 +205,15 @@ double TDataTable::HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Intege
                                           Integer HighRow, Integer& NumData) const {
   double sum = 0;
   Integer n = 0;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (!IsNumericScale(t) || !IsNumberState(s)) return;
-    if (v <= 0)
-      throw ESDLMatrixError(
-          ComponentErrorMessage(this, "negative or zero argument passed to HarmonicMean"));
-    sum += 1 / v;
-    ++n;
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (!IsNumericScale(t) || !IsNumberState(s)) return;
+             if (v <= 0)
+               throw ESDLMatrixError(
+                   ComponentErrorMessage(this, "negative or zero argument passed to HarmonicMean"));
+             sum += 1 / v;
+             ++n;
+           });
   NumData = n;
   return n == 0 ? 0 : n / sum;
 }
@@ -218,9 +227,10 @@ bool TDataTable::QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer Hig
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s)) x.push_back(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s)) x.push_back(v);
+           });
   const auto n = static_cast<Integer>(x.size());
   NumData = n;
   Q1 = Q2 = Q3 = 0;
@@ -261,12 +271,12 @@ double InterpolatedPercentile(std::vector<double>& x, double prob) {
 }  // namespace
 
 double TDataTable::PercentileOfNumCells(double prob, Integer LowCol, Integer LowRow,
-                                        Integer HighCol, Integer HighRow,
-                                        Integer& NumData) const {
+                                        Integer HighCol, Integer HighRow, Integer& NumData) const {
   std::vector<double> x;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s)) x.push_back(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s)) x.push_back(v);
+           });
   NumData = static_cast<Integer>(x.size());
   return InterpolatedPercentile(x, prob);
 }
@@ -275,9 +285,10 @@ double TDataTable::PercentileOfMarkedCells(double prob, Integer LowCol, Integer 
                                            Integer HighCol, Integer HighRow, Byte CellState,
                                            Integer& NumData) const {
   std::vector<double> x;
-  ForCells(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-    if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) x.push_back(v);
-  });
+  ForCells(LowCol, LowRow, HighCol, HighRow,
+           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+             if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) x.push_back(v);
+           });
   NumData = static_cast<Integer>(x.size());
   return InterpolatedPercentile(x, prob);
 }
@@ -298,8 +309,8 @@ Integer TDataTable::CopyCellsToVector(Integer LowCol, Integer LowRow, Integer Hi
   return n;
 }
 
-bool TDataTable::CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR,
-                           Integer HiR, Integer Mode) {
+bool TDataTable::CalcCovar(TMatrix* CovarMat, Integer LoC, Integer HiC, Integer LoR, Integer HiR,
+                           Integer Mode) {
   AbortMathProc = false;
   const Integer n = HiC - LoC + 1;
   if (CovarMat == nullptr || CovarMat->NrOfColumns() < n || CovarMat->NrOfRows() < n) return false;

@@ -25,13 +25,25 @@ constexpr Integer kDotOnly = 1;
 
 // The readers' tags, indexed by their position; the last entry is the sentinel.
 enum TDTxmlTag {
-  xmlDataTableId, xmlDataTableEndId, xmlComment, xmlSize, xmlColNames, xmlRowNames,
-  xmlColAttrib, xmlRowAttrib, xmlColId, xmlRowId, xmlDataCells, xmlCellID, xmlVarType,
-  xmlVarIdentifier, xmlDTInvalid
+  xmlDataTableId,
+  xmlDataTableEndId,
+  xmlComment,
+  xmlSize,
+  xmlColNames,
+  xmlRowNames,
+  xmlColAttrib,
+  xmlRowAttrib,
+  xmlColId,
+  xmlRowId,
+  xmlDataCells,
+  xmlCellID,
+  xmlVarType,
+  xmlVarIdentifier,
+  xmlDTInvalid
 };
-const TStrArray TDTxmlTags = {"datatable", "/datatable", "comment", "size", "colnames",
-                              "rownames", "colattrib", "rowattrib", "col", "row", "datacells",
-                              "cell", "vardef", "idf", "invalid"};
+const TStrArray TDTxmlTags = {"datatable", "/datatable", "comment",   "size", "colnames",
+                              "rownames",  "colattrib",  "rowattrib", "col",  "row",
+                              "datacells", "cell",       "vardef",    "idf",  "invalid"};
 
 // Enclosing contexts of a tag; a positive context is the column of a vardef.
 constexpr Integer kInDocument = 0;
@@ -146,8 +158,7 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
     Integer pos = 1;
     String a, c;
     while (ProcessXmlTag(ReadNextTagInString(Contents, pos, TDTxmlTags, a, c), a, c,
-                         ScanForXMLAttrib(a, "default"), inner) == 0) {
-    }
+                         ScanForXMLAttrib(a, "default"), inner) == 0) {}
   };
   switch (xmlTag) {
     case xmlDataTableId: return 0;
@@ -160,8 +171,8 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
       if (static_cast<Int64>(std::max<Integer>(cols, 0)) * std::max<Integer>(rows, 0) >
           MaxXmlMatrixElements)
         throw ESDLDataTableError(ComponentErrorMessage(
-            this, "the XML document announces more than " + IntToStr(MaxXmlMatrixElements) +
-                      " cells"));
+            this,
+            "the XML document announces more than " + IntToStr(MaxXmlMatrixElements) + " cells"));
       Resize(cols, rows);
       return 0;
     }
@@ -223,10 +234,14 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
       const Integer c = IntAttr(Attribs, "col");
       const String t = LowerCase(ScanForXMLAttrib(Attribs, "type"));
       TMScaleType scale = stUnknown;
-      if (t == "ratio") scale = stRatio;
-      else if (t == "interval") scale = stInterval;
-      else if (t == "nominal") scale = stNominal;
-      else if (t == "ordinal") scale = stOrdinal;
+      if (t == "ratio")
+        scale = stRatio;
+      else if (t == "interval")
+        scale = stInterval;
+      else if (t == "nominal")
+        scale = stNominal;
+      else if (t == "ordinal")
+        scale = stOrdinal;
       SetMScaleType(c, scale);
       if ((scale == stNominal || scale == stOrdinal) && InsideCol(c)) readInner(c);
       return 0;
@@ -248,8 +263,7 @@ bool TDataTable::ReadXmlDocument(ReadTag readTag, const std::function<Integer()>
     do {
       PercDone(this, Percent());
       const Integer tag = readTag(attribs, contents);
-      r = ProcessXmlTag(tag, attribs, contents, ScanForXMLAttrib(attribs, "default"),
-                        kInDocument);
+      r = ProcessXmlTag(tag, attribs, contents, ScanForXMLAttrib(attribs, "default"), kInDocument);
     } while (r == 0);
   }
   ChangedData();
@@ -262,7 +276,9 @@ bool TDataTable::ReadXmlDocument(ReadTag readTag, const std::function<Integer()>
 
 namespace {
 Integer PercentOf(Int64 Pos, Int64 Size) {
-  return Size <= 0 ? 100 : static_cast<Integer>(std::llround(100.0 * static_cast<double>(Pos) / static_cast<double>(Size)));
+  return Size <= 0 ? 100
+                   : static_cast<Integer>(std::llround(100.0 * static_cast<double>(Pos) /
+                                                       static_cast<double>(Size)));
 }
 }  // namespace
 
@@ -275,14 +291,15 @@ bool TDataTable::ReadFromXMLStream(TStream& InStream, const String& DataID) {
       [&] { return PercentOf(InStream.Position(), InStream.Size()); });
 }
 
-bool TDataTable::ReadFromXMLString(const String& InString, Integer& StartAt,
-                                   const String& DataID) {
+bool TDataTable::ReadFromXMLString(const String& InString, Integer& StartAt, const String& DataID) {
   String id;
   const Int64 size = static_cast<Int64>(InString.size());
   PercDone(this, PercentOf(StartAt, size));
   if (!FindXMLRootInString(InString, StartAt, kRootTag, 0, DataID, id)) return false;
   return ReadXmlDocument(
-      [&](String& a, String& c) { return ReadNextTagInString(InString, StartAt, TDTxmlTags, a, c); },
+      [&](String& a, String& c) {
+        return ReadNextTagInString(InString, StartAt, TDTxmlTags, a, c);
+      },
       [&] { return PercentOf(StartAt, size); });
 }
 

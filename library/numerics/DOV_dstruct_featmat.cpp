@@ -13,7 +13,7 @@ namespace {
 
 const char* const KindNames[] = {"fkUndefined", "fkInteger", "fkDouble", "fkString", "fkTriState"};
 const char* const PropNames[] = {"fplFeatNum", "fplFeatName", "fplFeatKind", "fplComment",
-                                 "fplPresets", "fplSorted", "fplGUIElem"};
+                                 "fplPresets", "fplSorted",   "fplGUIElem"};
 enum { plFeatNum, plFeatName, plFeatKind, plComment, plPresets, plSorted, plGUIElem };
 constexpr size_t MaxNameLength = 20;
 constexpr size_t MaxCommentLength = 60;
@@ -183,8 +183,10 @@ void TFeatureMatrix::Assign(TPersistent* Source) {
 }
 
 void TFeatureMatrix::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TFeatureMatrix*>(Dest)) d->Assign(this);
-  else TComponent::AssignTo(Dest);
+  if (auto* d = dynamic_cast<TFeatureMatrix*>(Dest))
+    d->Assign(this);
+  else
+    TComponent::AssignTo(Dest);
 }
 
 // ---- values ----

@@ -28,10 +28,10 @@ struct TFeatProps {
   Integer FeatNum = 0;
   String FeatName = "undefined";  // at most 20 characters
   TFeatKind FeatKind = fkUndefined;
-  String Comment;                 // at most 60 characters
+  String Comment;  // at most 60 characters
   String PresetValues;
   bool Sorted = false;
-  void* GUIElem = nullptr;        // the program's own reference; never saved
+  void* GUIElem = nullptr;  // the program's own reference; never saved
 };
 
 void ClearFeatProps(TFeatProps& Props);
@@ -56,8 +56,8 @@ public:
 
   TFeatProps GetFeatProps(Integer fix) const;
   void SetFeatProps(Integer fix, const TFeatProps& Props);
-  void InsertFeature(Integer feat);   // 1 ... NFeatures + 1
-  void InsertObject(Integer obj);     // 1 ... NObjects
+  void InsertFeature(Integer feat);  // 1 ... NFeatures + 1
+  void InsertObject(Integer obj);    // 1 ... NObjects
   void RemoveObject(Integer obj);
   void ClearObject(Integer obj);
   void ClearFeature(Integer feat);
@@ -128,15 +128,15 @@ public:
   void SetDataID(const String& Value) { FDataID = Value; }
 
   void Add(const String& Key, const Variant& Value);
-  Variant Resolve(const String& Key) const;        // null when absent
+  Variant Resolve(const String& Key) const;  // null when absent
   String ResolveAsString(const String& Key) const;
   Double ResolveAsNumber(const String& Key) const;
   Integer ResolveAsInt(const String& Key) const;
   bool Remove(const String& Key);
   void Clear();
-  String Keys(Integer ix) const;                   // 1-based; "" outside
+  String Keys(Integer ix) const;  // 1-based; "" outside
   void SetKeys(Integer ix, const String& Key);
-  Variant Values(Integer ix) const;                // an empty text outside
+  Variant Values(Integer ix) const;  // an empty text outside
   void SetValues(Integer ix, const Variant& Value);
   // Adds name=value and name="value" pairs as text values; returns how many.
   Integer AddXMLAttributes(const String& Attributes);

@@ -119,9 +119,10 @@ bool TIntMatrix::Resize(Integer Nc, Integer Nr) {
     FSparseHighRow = std::min(FSparseHighRow, Nr);
     FSparseLowCol = std::min(FSparseLowCol, FSparseHighCol);
     FSparseLowRow = std::min(FSparseLowRow, FSparseHighRow);
-    FSp.erase(std::remove_if(FSp.begin(), FSp.end(),
-                             [&](const TSpMatElemInt& e) { return e.colidx > Nc || e.rowidx > Nr; }),
-              FSp.end());
+    FSp.erase(
+        std::remove_if(FSp.begin(), FSp.end(),
+                       [&](const TSpMatElemInt& e) { return e.colidx > Nc || e.rowidx > Nr; }),
+        FSp.end());
     return false;
   }
   const std::size_t ac = static_cast<std::size_t>(std::max<Integer>(Nc, 1));
@@ -195,8 +196,8 @@ void TIntMatrix::SetVal(Integer Nc, Integer Nr, Integer Value) {
     }
     // The side list stays short against the store, so both inserting into it and merging it
     // stay cheap whatever the order the elements come in.
-    const std::size_t limit =
-        std::max<std::size_t>(64, static_cast<std::size_t>(std::sqrt(static_cast<double>(FSp.size()))));
+    const std::size_t limit = std::max<std::size_t>(
+        64, static_cast<std::size_t>(std::sqrt(static_cast<double>(FSp.size()))));
     if (FPend.size() > limit) MergePending();
   } catch (const std::bad_alloc&) {
     FNumAllocated = oldAllocated;
@@ -399,8 +400,8 @@ String TIntMatrix::CRCofData() const {
 
 // ---- counting, searching, statistics -------------------------------------------------------
 
-Integer TIntMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow,
-                                Integer HighRow, Integer RangeLow, Integer RangeHigh) const {
+Integer TIntMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                                Integer RangeLow, Integer RangeHigh) const {
   if (FIsSparse) return 0;
   Integer n = 0;
   ForWindow(LowCol, LowRow, HighCol, HighRow,
@@ -412,9 +413,8 @@ Integer TIntMatrix::CountMaskedZeros(Integer LowCol, Integer HighCol, Integer Lo
                                      Integer HighRow, Cardinal Bitmask) const {
   if (FIsSparse) return 0;
   Integer n = 0;
-  ForWindow(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Integer v) {
-    n += (static_cast<Cardinal>(v) & Bitmask) == 0;
-  });
+  ForWindow(LowCol, LowRow, HighCol, HighRow,
+            [&](Integer, Integer, Integer v) { n += (static_cast<Cardinal>(v) & Bitmask) == 0; });
   return n;
 }
 
@@ -525,8 +525,7 @@ Integer TIntMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, Integer
   return dlo < dhi ? lo : hi;
 }
 
-std::vector<double> TIntMatrix::WindowValues(Integer lc, Integer lr, Integer hc,
-                                             Integer hr) const {
+std::vector<double> TIntMatrix::WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const {
   std::vector<double> x;
   Integer a = lc, b = lr, c = hc, d = hr;
   if (!ValidWindow(a, b, c, d)) return x;
@@ -577,8 +576,8 @@ void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integ
   Kurtosis = s4 / n / (s * s * s * s) - 3;
 }
 
-void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
-                                Integer HighRow, double& Skewness, double& Kurtosis) const {
+void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                double& Skewness, double& Kurtosis) const {
   Skewness = Kurtosis = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return;
@@ -602,8 +601,10 @@ double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol
     if (v < 0)
       throw ESDLMatrixError(
           ComponentErrorMessage(this, "negative argument passed to GeometricMean"));
-    if (v == 0) zero = true;
-    else s += std::log(static_cast<double>(v));
+    if (v == 0)
+      zero = true;
+    else
+      s += std::log(static_cast<double>(v));
   });
   if (zero) return 0;
   return std::exp(s / (d - b + 1) / (c - a + 1));
@@ -663,8 +664,7 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
   Integer lc = LowCol, lr = LowRow, hc = HighCol, hr = HighRow;
   if (!ValidWindow(lc, lr, hc, hr)) return 0;
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
-  if (SampleSize <= 0 || SampleSize >= n)
-    return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
+  if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
   prob = std::clamp(prob, 0.0, 100.0);
   Randomize();
   std::vector<double> draws;
@@ -735,8 +735,7 @@ void StoreResult(TIntMatrix* MatRes, Integer cols, Integer rows, const std::vect
 }  // namespace
 
 bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse ||
-      FNCol != MatB->FNRow)
+  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNCol != MatB->FNRow)
     return false;
   const Integer cols = MatB->FNCol, rows = FNRow;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -754,8 +753,7 @@ bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
 }
 
 bool TIntMatrix::MultiplyTransposed(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse ||
-      FNCol != MatB->FNCol)
+  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNCol != MatB->FNCol)
     return false;
   const Integer cols = MatB->FNRow, rows = FNRow;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -773,8 +771,7 @@ bool TIntMatrix::MultiplyTransposed(const TIntMatrix* MatB, TIntMatrix* MatRes) 
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse ||
-      FNRow != MatB->FNRow)
+  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNRow != MatB->FNRow)
     return false;
   const Integer cols = MatB->FNCol, rows = FNCol;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -805,8 +802,7 @@ bool TIntMatrix::EMult(const TIntMatrix* MatB, TIntMatrix* MatRes) {
 }
 
 bool TIntMatrix::Multiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNCol != VecB->NrOfElem())
-    return false;
+  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNCol != VecB->NrOfElem()) return false;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(FNRow, 0)), 0);
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r)
@@ -818,8 +814,7 @@ bool TIntMatrix::Multiply(const TIntVector* VecB, TIntVector* VecRes) {
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNRow != VecB->NrOfElem())
-    return false;
+  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNRow != VecB->NrOfElem()) return false;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(FNCol, 0)), 0);
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r)
@@ -925,8 +920,12 @@ void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVe
       double& e = acc[static_cast<std::size_t>((perRow ? r : c) - 1)];
       const double v = FMat[Index(c, r)];
       switch (EdgeOp) {
-        case eopMin: if (v < e) e = v; break;
-        case eopMax: if (v > e) e = v; break;
+        case eopMin:
+          if (v < e) e = v;
+          break;
+        case eopMax:
+          if (v > e) e = v;
+          break;
         case eopSum:
         case eopMean: e += v; break;
       }
@@ -1060,8 +1059,7 @@ bool TIntMatrix::LoadSparseMat(const String& FileName) {
 // ---- TMatrix from an integer matrix --------------------------------------------------------
 
 void TMatrix::CopyFrom(const TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
-                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol,
-                       Integer DestRow) {
+                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
   auto clamp = [](Integer v, Integer n) { return std::min(std::max<Integer>(v, 1), n); };
   SourceColLo = clamp(SourceColLo, MatSource->NrOfColumns());

@@ -106,8 +106,8 @@ public:
   Integer FindInSortedColumn(Integer Col, bool ColIsAscending, Integer Value) const;
   void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
                double& Variance) const;
-  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
-                double& Skewness, double& Kurtosis) const;
+  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Skewness,
+                double& Kurtosis) const;
   void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                       double& Skewness, double& Kurtosis) const;
   double GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
@@ -116,8 +116,8 @@ public:
                  double& Q2, double& Q3) const;
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                     Integer HighRow) const;
-  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
-                    Integer HighRow, Integer SampleSize) const;
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                    Integer SampleSize) const;
 
   // ---- arithmetic, products, rearrangement -----------------------------------------------
   bool Add(const TIntMatrix* MatB);
@@ -130,10 +130,10 @@ public:
   bool EMult(const TIntMatrix* MatB, TIntMatrix* MatRes);
   bool Multiply(const TIntVector* VecB, TIntVector* VecRes);
   bool TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes);
-  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow);
-  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow);
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
   void MirrorColumns();
   void MirrorRows();
   // Indexes outside the matrix change nothing.
@@ -184,7 +184,9 @@ private:
   std::size_t Index(Integer c, Integer r) const {
     return static_cast<std::size_t>(c - 1) * FAllocRows + static_cast<std::size_t>(r - 1);
   }
-  Integer* ColumnPtr(Integer c) { return FMat.data() + static_cast<std::size_t>(c - 1) * FAllocRows; }
+  Integer* ColumnPtr(Integer c) {
+    return FMat.data() + static_cast<std::size_t>(c - 1) * FAllocRows;
+  }
   const Integer* ColumnPtr(Integer c) const {
     return FMat.data() + static_cast<std::size_t>(c - 1) * FAllocRows;
   }

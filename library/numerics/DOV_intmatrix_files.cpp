@@ -39,8 +39,8 @@ bool TIntMatrix::StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
                              const String& FileName) const {
   MakeValidColRange(LoC, HiC);
   MakeValidRowRange(LoR, HiR);
-  String text = IntToStr(LoR) + " " + IntToStr(HiR) + "\r\n" + IntToStr(LoC) + " " +
-                IntToStr(HiC) + "\r\n";
+  String text =
+      IntToStr(LoR) + " " + IntToStr(HiR) + "\r\n" + IntToStr(LoC) + " " + IntToStr(HiC) + "\r\n";
   if (LoC >= 1 && LoR >= 1)
     for (Integer r = LoR; r <= HiR; ++r) {
       for (Integer c = LoC; c <= HiC; ++c) text += IntToStr(GetVal(c, r)) + " ";
@@ -172,7 +172,8 @@ void TIntMatrix::SaveBinary(const String& FName) {
       PutInt32(at, GetVal(c, r));
       at += 4;
       if (++count % step == 0)
-        PercDone(this, static_cast<Integer>(std::llround(static_cast<double>(count) * 100 / total)));
+        PercDone(this,
+                 static_cast<Integer>(std::llround(static_cast<double>(count) * 100 / total)));
     }
   if (!WriteFileReplacing(FName, bytes)) throw EInOutError("Cannot write file " + FName);
 }
@@ -187,7 +188,8 @@ void TIntMatrix::LoadBinary(const String& FName) {
   if (F.BlockRead(head.data(), 1) != 1) wrongFormat();
   const TBlockHeader h = DecodeBlockHeader(head.data());
   if (h.Word[2] != 0 || h.Word[3] != 0 || h.Word[0] < 0 || h.Word[1] < 0) wrongFormat();
-  const std::size_t values = static_cast<std::size_t>(h.Word[0]) * static_cast<std::size_t>(h.Word[1]);
+  const std::size_t values =
+      static_cast<std::size_t>(h.Word[0]) * static_cast<std::size_t>(h.Word[1]);
   const std::size_t blocks = (values + kIntsPerBlock - 1) / kIntsPerBlock;
   // The sizes are believed only when the file holds their values.
   if (static_cast<std::size_t>(F.FileSize()) < 1 + blocks) wrongFormat();
@@ -197,7 +199,8 @@ void TIntMatrix::LoadBinary(const String& FName) {
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  if (blocks > 0 && F.BlockRead(data.data(), static_cast<Int64>(blocks)) != static_cast<Int64>(blocks))
+  if (blocks > 0 &&
+      F.BlockRead(data.data(), static_cast<Int64>(blocks)) != static_cast<Int64>(blocks))
     wrongFormat();
   F.CloseFile();
   Resize(h.Word[0], h.Word[1]);
@@ -210,7 +213,8 @@ void TIntMatrix::LoadBinary(const String& FName) {
     for (Integer r = 1; r <= h.Word[1]; ++r) {
       SetVal(c, r, data[i++]);
       if (++count % step == 0)
-        PercDone(this, static_cast<Integer>(std::llround(static_cast<double>(count) * 100 / total)));
+        PercDone(this,
+                 static_cast<Integer>(std::llround(static_cast<double>(count) * 100 / total)));
     }
 }
 
@@ -262,8 +266,7 @@ void TIntMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const S
   WriteStringStream(OutStream, XmlDocument(CreateHeader, DataID));
 }
 
-void TIntMatrix::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader,
-                                    const String& DataID) {
+void TIntMatrix::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID) {
   TextFile.Write(XmlDocument(CreateHeader, DataID));
 }
 
@@ -325,18 +328,16 @@ bool TIntMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
   String id;
   if (!FindXMLRootInStream(InStream, kRootTag, kDim, DataID, id)) return false;
   FDataID = id;
-  return ReadXmlContent([&](String& a, String& c) {
-    return ReadNextTagInStream(InStream, MatXmlTags, a, c);
-  });
+  return ReadXmlContent(
+      [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
 }
 
 bool TIntMatrix::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
   String id;
   if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
   FDataID = id;
-  return ReadXmlContent([&](String& a, String& c) {
-    return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c);
-  });
+  return ReadXmlContent(
+      [&](String& a, String& c) { return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c); });
 }
 
 bool TIntMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {

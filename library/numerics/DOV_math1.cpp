@@ -45,7 +45,8 @@ const std::vector<Integer>& PrimeTable() {
     for (int i = 2; i <= limit; ++i) {
       if (composite[static_cast<size_t>(i)]) continue;
       primes.push_back(i);
-      for (long j = static_cast<long>(i) * i; j <= limit; j += i) composite[static_cast<size_t>(j)] = true;
+      for (long j = static_cast<long>(i) * i; j <= limit; j += i)
+        composite[static_cast<size_t>(j)] = true;
     }
     return primes;
   }();
@@ -64,7 +65,8 @@ T ReverseBytes(T x) {
 
 template <class V>
 Double InterpolEquallySpaced(Double x, Double X0, Double X1, const V& Values) {
-  if (Values.size() < 2) throw ESDLMath1Error("InterpolTable: pivot array must contain at least 2 values");
+  if (Values.size() < 2)
+    throw ESDLMath1Error("InterpolTable: pivot array must contain at least 2 values");
   if (X0 == X1) throw ESDLMath1Error("InterpolTable: specified range of pivot array is zero");
   const size_t n = Values.size();
   const Double last = static_cast<Double>(n - 1);
@@ -314,14 +316,16 @@ Double CenteredPolynomial(const TDoubleArray& c, Integer Order, Double a, Double
 Double InterpolXYTable(Double x, const TDouble2DArray& Table) {
   if (Table.empty() || Table[0].size() < 2)
     throw ESDLMath1Error("InterpolXYTable: pivot array must contain at least 2 rows");
-  if (Table.size() != 2) throw ESDLMath1Error("InterpolXYTable: pivot array must contain 2 columns");
+  if (Table.size() != 2)
+    throw ESDLMath1Error("InterpolXYTable: pivot array must contain 2 columns");
   const TDoubleArray& X = Table[0];
   const TDoubleArray& Y = Table[1];
   // A short ordinate array must not be read beyond its end.
   const size_t n = std::min(X.size(), Y.size());
   if (n < 2) throw ESDLMath1Error("InterpolXYTable: pivot array must contain at least 2 rows");
   if (x < X[0]) return Y[0] + (x - X[0]) / (X[1] - X[0]) * (Y[1] - Y[0]);
-  if (x > X[n - 1]) return Y[n - 1] + (x - X[n - 1]) / (X[n - 1] - X[n - 2]) * (Y[n - 1] - Y[n - 2]);
+  if (x > X[n - 1])
+    return Y[n - 1] + (x - X[n - 1]) / (X[n - 1] - X[n - 2]) * (Y[n - 1] - Y[n - 2]);
   size_t i = 0;
   while (i < n && !(x <= X[i])) ++i;
   if (i >= n) return std::numeric_limits<Double>::quiet_NaN();  // x is NaN
@@ -483,7 +487,9 @@ Double LongRand(Integer Seed) {
     const auto shl = [](Integer v, int k) {
       return static_cast<Integer>(static_cast<Cardinal>(v) << k);
     };
-    const auto absval = [](Integer v) { return v < 0 ? -static_cast<Int64>(v) : static_cast<Int64>(v); };
+    const auto absval = [](Integer v) {
+      return v < 0 ? -static_cast<Int64>(v) : static_cast<Int64>(v);
+    };
     LRSeed1 = static_cast<Integer>(absval(a));
     LRSeed2 = static_cast<Integer>(absval(a ^ shl(a, 8)) % 990923);
     LRSeed3 = static_cast<Integer>(absval(a ^ shl(a, 16)) % 990923);

@@ -216,8 +216,9 @@ Double HexToDouble(const String& HexStr);
 Extended HexToExtended(const String& HexStr);
 Single HexToSingle(const String& HexStr);
 
-// ---- plane geometry (DOV_math1_geom.cpp) ---------------------------------------------------------
-// Angles in radians unless the name says degrees. Stateless.
+// ---- plane geometry (DOV_math1_geom.cpp)
+// --------------------------------------------------------- Angles in radians unless the name says
+// degrees. Stateless.
 Double EuclideanDistance(TPointDouble P1, TPointDouble P2);
 Double EuclideanDistance(Double x1, Double y1, Double x2, Double y2);
 // The sign of (P2 - P1) x (P3 - P1): 1 counter-clockwise (Y upward), -1 clockwise, 0 collinear.
@@ -265,8 +266,10 @@ void SortArray(void* Data, Integer Count, TVarKind Kind, bool Ascending);
 // it (ascending; not above it descending), the last element falls out. Returns the place
 // (typed 0-based, untyped 1-based), or -1 / 0 when Value lies beyond the last element or
 // equals the element found while duplicates are not allowed.
-Integer SortIntoArray(Double* Data, Integer High, Double Value, bool Ascending, bool AllowDuplicates);
-Integer SortIntoArray(Single* Data, Integer High, Single Value, bool Ascending, bool AllowDuplicates);
+Integer SortIntoArray(Double* Data, Integer High, Double Value, bool Ascending,
+                      bool AllowDuplicates);
+Integer SortIntoArray(Single* Data, Integer High, Single Value, bool Ascending,
+                      bool AllowDuplicates);
 Integer SortIntoArray(Integer* Data, Integer High, Integer Value, bool Ascending,
                       bool AllowDuplicates);
 Integer SortIntoArray(void* Data, Integer Count, TVarKind Kind, const void* Value, bool Ascending,
@@ -310,8 +313,7 @@ String DegreeToStr(Double Angle, TDegreeFormat Format, Integer Decimals);
 // minutes / seconds; -3 / -5 minutes (seconds) after a decimal point; -7 only a blank or a
 // compass letter may follow; -8 / -9 minutes / seconds outside [0, 60). The result is 0
 // unless ErrCode is 0.
-Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
-                   Integer& ErrCode);
+Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters, Integer& ErrCode);
 // Converts between the forms in place; minutes or seconds outside 0 ... 60 raise
 // ESDLMath1Error and change nothing. Pairs with dfNumeric change nothing.
 void ConvertDegrees(Double& Degrees, Double& Minutes, Double& Seconds, TDegreeFormat InFormat,

@@ -36,8 +36,7 @@ String WholeDegrees(Double d) {
 String DegreeToStr(Double Angle, TDegreeFormat Format, Integer Decimals) {
   const Integer dec = std::clamp<Integer>(Decimals, 0, MaxDecimals);
   switch (Format) {
-    case dfDeg:
-      return Str(Angle, 1, dec) + DegreeSign;
+    case dfDeg: return Str(Angle, 1, dec) + DegreeSign;
     case dfDegMin: {
       const Double d = Snap(RoundHalfAway(Angle * 60, dec) / 60);
       return WholeDegrees(d) + DegreeSign + " " + Str(FracOf(std::fabs(d)) * 60, dec + 3, dec) +
@@ -49,8 +48,7 @@ String DegreeToStr(Double Angle, TDegreeFormat Format, Integer Decimals) {
       return WholeDegrees(d) + DegreeSign + " " + Str(std::trunc(m), 2, 0) + "' " +
              Str(FracOf(m) * 60, dec + 3, dec) + "\"";
     }
-    case dfNumeric:
-      break;
+    case dfNumeric: break;
   }
   return Str(Angle, 1, dec);
 }
@@ -60,10 +58,12 @@ void ConvertDegrees(Double& Degrees, Double& Minutes, Double& Seconds, TDegreeFo
   if (Minutes < 0 || Minutes > 60) throw ESDLMath1Error("ConvertDegrees: invalid range of minutes");
   if (Seconds < 0 || Seconds > 60) throw ESDLMath1Error("ConvertDegrees: invalid range of seconds");
   if (OutFormat == dfDeg) {
-    if (InFormat == dfDegMin) Degrees = std::trunc(Degrees) + Minutes / 60;
+    if (InFormat == dfDegMin)
+      Degrees = std::trunc(Degrees) + Minutes / 60;
     else if (InFormat == dfDegMinSec)
       Degrees = std::trunc(Degrees) + std::trunc(Minutes) / 60 + Seconds / 3600;
-    else if (InFormat != dfDeg) return;
+    else if (InFormat != dfDeg)
+      return;
     Minutes = 0;
     Seconds = 0;
   } else if (OutFormat == dfDegMin) {
@@ -94,7 +94,17 @@ void ConvertDegrees(Double& Degrees, Double& Minutes, Double& Seconds, TDegreeFo
 namespace {
 
 enum class TScan {
-  Start, Degrees, DegFrac, Minutes, MinFrac, Seconds, SecFrac, AfterDeg, AfterMin, AfterSec, Done
+  Start,
+  Degrees,
+  DegFrac,
+  Minutes,
+  MinFrac,
+  Seconds,
+  SecFrac,
+  AfterDeg,
+  AfterMin,
+  AfterSec,
+  Done
 };
 
 enum class TChar { Blank, Sign, Point, Digit, Letter, Degree, Apostrophe, Quote, Other };
@@ -109,8 +119,7 @@ Double NumberOf(String text) {
 
 }  // namespace
 
-Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
-                   Integer& ErrCode) {
+Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters, Integer& ErrCode) {
   if (Instring.empty()) {
     ErrCode = -1;
     return 0;
@@ -135,14 +144,14 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
         kind = TChar::Degree;
       } else {
         if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-        kind = ch == ' ' ? TChar::Blank
-               : ch == '+' || ch == '-' ? TChar::Sign
-               : ch == '.' ? TChar::Point
-               : ch >= '0' && ch <= '9' ? TChar::Digit
+        kind = ch == ' '                                          ? TChar::Blank
+               : ch == '+' || ch == '-'                           ? TChar::Sign
+               : ch == '.'                                        ? TChar::Point
+               : ch >= '0' && ch <= '9'                           ? TChar::Digit
                : ch == 'N' || ch == 'S' || ch == 'E' || ch == 'W' ? TChar::Letter
-               : ch == '\'' ? TChar::Apostrophe
-               : ch == '"' ? TChar::Quote
-                           : TChar::Other;
+               : ch == '\''                                       ? TChar::Apostrophe
+               : ch == '"'                                        ? TChar::Quote
+                                                                  : TChar::Other;
       }
       ++Position;
     }
@@ -157,7 +166,9 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
     switch (state) {
       case TScan::Start:
         if (kind == TChar::Blank) break;
-        if (kind == TChar::Sign) { sign = ch; state = TScan::Degrees;
+        if (kind == TChar::Sign) {
+          sign = ch;
+          state = TScan::Degrees;
         } else if (kind == TChar::Point) {
           texts[0] = "0.";
           pointInDegrees = true;
@@ -174,10 +185,11 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
       case TScan::MinFrac:
       case TScan::Seconds:
       case TScan::SecFrac: {
-        const int unit = state == TScan::Degrees || state == TScan::DegFrac ? 0
-                         : state == TScan::Minutes || state == TScan::MinFrac ? 1 : 2;
-        const bool inFraction = state == TScan::DegFrac || state == TScan::MinFrac ||
-                                state == TScan::SecFrac;
+        const int unit = state == TScan::Degrees || state == TScan::DegFrac   ? 0
+                         : state == TScan::Minutes || state == TScan::MinFrac ? 1
+                                                                              : 2;
+        const bool inFraction =
+            state == TScan::DegFrac || state == TScan::MinFrac || state == TScan::SecFrac;
         const Integer err = -2 - 2 * unit;
         if (kind == TChar::Blank) break;
         if (kind == TChar::Digit) {
@@ -208,8 +220,10 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
         if (kind == TChar::Blank) break;
         if (kind == TChar::Point || kind == TChar::Digit) {
           if (pointSeen) {
-            if (AllowLetters) ErrCode = deg ? -3 : -5;
-            else state = TScan::Done;
+            if (AllowLetters)
+              ErrCode = deg ? -3 : -5;
+            else
+              state = TScan::Done;
           } else {
             texts[next] = kind == TChar::Point ? String("0.") : String(1, ch);
             if (kind == TChar::Point && deg) pointInMinutes = true;
@@ -217,21 +231,26 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
                                          : (deg ? TScan::Minutes : TScan::Seconds);
           }
         } else if (AllowLetters) {
-          if (kind == TChar::Letter) letterEnds(-7);
-          else ErrCode = -7;
+          if (kind == TChar::Letter)
+            letterEnds(-7);
+          else
+            ErrCode = -7;
         } else {
           state = TScan::Done;
         }
         break;
       }
       case TScan::AfterSec:
-        if (!AllowLetters) state = TScan::Done;
-        else if (kind == TChar::Blank) break;
-        else if (kind == TChar::Letter) letterEnds(-7);
-        else ErrCode = -7;
+        if (!AllowLetters)
+          state = TScan::Done;
+        else if (kind == TChar::Blank)
+          break;
+        else if (kind == TChar::Letter)
+          letterEnds(-7);
+        else
+          ErrCode = -7;
         break;
-      case TScan::Done:
-        break;
+      case TScan::Done: break;
     }
     if (Position > len + 1) Position = len + 1;
   }

@@ -60,8 +60,10 @@ struct TDateScan {
   }
 
   void Literal(const String& lit) {
-    if (Text.compare(0, lit.size(), lit) == 0) Text.erase(0, lit.size());
-    else Err = -1;
+    if (Text.compare(0, lit.size(), lit) == 0)
+      Text.erase(0, lit.size());
+    else
+      Err = -1;
   }
 
   // The index of the first name that, folded, begins the folded text; consumes it.
@@ -87,7 +89,8 @@ struct TDateScan {
   void Token(const String& run, TLanguage lg) {
     const char f = run[0];
     const size_t n = run.size();
-    if (f == 'y' && n == 4) Year = Fixed(4);
+    if (f == 'y' && n == 4)
+      Year = Fixed(4);
     else if (f == 'y' && n == 2) {
       Year = Fixed(2, true);
       const Integer window = FormatSettings.TwoDigitYearCenturyWindow;
@@ -96,20 +99,34 @@ struct TDateScan {
       const Int64 c = thisYear - window;
       Year += (c / 100) * 100;
       if (window > 0 && Year < c) Year += 100;
-    } else if (f == 'M' && n == 4) Month = Name(MonthLong[lg], 12, false);
-    else if (f == 'M' && n == 3) Month = Name(MonthShort[lg], 12, true);
-    else if (f == 'M' && n == 2) Month = Fixed(2);
-    else if (f == 'M' && n == 1) Month = Scanned('M');
-    else if (f == 'd' && n == 4) Name(WeekDayLong[lg], 7, false);
-    else if (f == 'd' && n == 3) Name(WeekDayShort[lg], 7, false);
-    else if (f == 'd' && n == 2) Day = Fixed(2);
-    else if (f == 'd' && n == 1) Day = Scanned('d');
-    else if ((f == 'H' || f == 'h') && n == 2) Hour = Fixed(2);
-    else if ((f == 'H' || f == 'h') && n == 1) Hour = Scanned(f);
-    else if (f == 'm' && n == 2) Minute = Fixed(2);
-    else if (f == 'm' && n == 1) Minute = Scanned('m');
-    else if (f == 's' && n == 2) Second = Fixed(2);
-    else if (f == 's' && n == 1) Second = Scanned('s');
+    } else if (f == 'M' && n == 4)
+      Month = Name(MonthLong[lg], 12, false);
+    else if (f == 'M' && n == 3)
+      Month = Name(MonthShort[lg], 12, true);
+    else if (f == 'M' && n == 2)
+      Month = Fixed(2);
+    else if (f == 'M' && n == 1)
+      Month = Scanned('M');
+    else if (f == 'd' && n == 4)
+      Name(WeekDayLong[lg], 7, false);
+    else if (f == 'd' && n == 3)
+      Name(WeekDayShort[lg], 7, false);
+    else if (f == 'd' && n == 2)
+      Day = Fixed(2);
+    else if (f == 'd' && n == 1)
+      Day = Scanned('d');
+    else if ((f == 'H' || f == 'h') && n == 2)
+      Hour = Fixed(2);
+    else if ((f == 'H' || f == 'h') && n == 1)
+      Hour = Scanned(f);
+    else if (f == 'm' && n == 2)
+      Minute = Fixed(2);
+    else if (f == 'm' && n == 1)
+      Minute = Scanned('m');
+    else if (f == 's' && n == 2)
+      Second = Fixed(2);
+    else if (f == 's' && n == 1)
+      Second = Scanned('s');
     else if (f == 't' && n <= 2) {
       Pm = n == 1 ? !(Text.size() >= 1 && LowerAZ(Text[0]) == 'a')
                   : Lower(Text.substr(0, 2)) != "am";
@@ -164,8 +181,10 @@ TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage L
   ErrCode = s.Err;
   if (ErrCode != 0) return 0;
   if (s.Clock12) {
-    if (!s.Pm && s.Hour == 12) s.Hour = 0;
-    else if (s.Pm && s.Hour != 12) s.Hour += 12;
+    if (!s.Pm && s.Hour == 12)
+      s.Hour = 0;
+    else if (s.Pm && s.Hour != 12)
+      s.Hour += 12;
   }
   // Values beyond a Word would wrap into valid-looking dates: they are refused as they are.
   for (Int64 v : {s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second})
@@ -177,7 +196,7 @@ TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage L
   // "mars 2020" by "MMMM yyyy" is March 2020. A missing year stays an impossible date.
   if (s.Year != 0 && s.Month == 0) s.Month = 1;
   if (s.Year != 0 && s.Day == 0) s.Day = 1;
-  const TDateTime date = EncodeDate(static_cast<Word>(s.Year), static_cast<Word>(s.Month),
-                                    static_cast<Word>(s.Day));
+  const TDateTime date =
+      EncodeDate(static_cast<Word>(s.Year), static_cast<Word>(s.Month), static_cast<Word>(s.Day));
   return date >= 0 ? date + time : date - time;
 }

@@ -39,9 +39,12 @@ Double EllipseRoot(Double r0, Double z0, Double z1, Double g) {
     if (s == s0 || s == s1) break;
     const Double a = n0 / (s + r0), b = z1 / (s + 1);
     const Double F = a * a + b * b - 1;
-    if (F > 0) s0 = s;
-    else if (F < 0) s1 = s;
-    else break;
+    if (F > 0)
+      s0 = s;
+    else if (F < 0)
+      s1 = s;
+    else
+      break;
   }
   return s;
 }
@@ -122,8 +125,8 @@ Integer DistFromRect(TPoint P, TRect R) {
   for (Int64 cx : {left, right})
     for (Int64 cy : {top, bottom}) {
       const Int64 dx = x - cx, dy = y - cy;
-      const auto d = static_cast<Int64>(
-          std::nearbyint(std::sqrt(static_cast<Double>(dx * dx + dy * dy))));
+      const auto d =
+          static_cast<Int64>(std::nearbyint(std::sqrt(static_cast<Double>(dx * dx + dy * dy))));
       if (first || d < best) best = d;
       first = false;
     }

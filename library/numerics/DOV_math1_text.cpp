@@ -15,8 +15,18 @@ namespace {
 
 // ---- the floating-point scanner's state machine -------------------------------------------
 
-enum TFPState { fsStart, fsAfterSign, fsInteger, fsAfterPoint, fsFraction, fsAfterE,
-                fsAfterExpSign, fsExponent, fsEnd, fsError };
+enum TFPState {
+  fsStart,
+  fsAfterSign,
+  fsInteger,
+  fsAfterPoint,
+  fsFraction,
+  fsAfterE,
+  fsAfterExpSign,
+  fsExponent,
+  fsEnd,
+  fsError
+};
 
 // Exponent digits beyond this value are not taken into the number text: the text stays
 // inside the 80-bit range, and the result is clamped anyway.
@@ -65,8 +75,7 @@ TFPState NextFPState(TFPState st, char ch, bool isSep, bool allowExp) {
     case fsExponent:
       if (digit) return fsExponent;
       return fsEnd;
-    default:
-      return st;
+    default: return st;
   }
 }
 
@@ -238,15 +247,10 @@ bool IsValidFPNum(const String& Instring, TDecPSep DecPSep) {
           st = vInvalid;
         break;
       case vAfterSign:
-      case vInteger:
-        st = isSep ? vAfterPoint : digit ? vInteger : vInvalid;
-        break;
+      case vInteger: st = isSep ? vAfterPoint : digit ? vInteger : vInvalid; break;
       case vAfterPoint:
-      case vFraction:
-        st = digit ? vFraction : vInvalid;
-        break;
-      case vInvalid:
-        break;
+      case vFraction: st = digit ? vFraction : vInvalid; break;
+      case vInvalid: break;
     }
     if (st == vInvalid) return false;
   }
@@ -406,7 +410,8 @@ String MakeEFormat(Double Value, Integer TotalWidth, Integer MantDigits) {
   r += exponent < 0 ? '-' : '+';
   if (absExp < 10) r += '0';
   r += std::to_string(absExp);
-  if (static_cast<Integer>(r.size()) < width) r.insert(0, static_cast<size_t>(width) - r.size(), ' ');
+  if (static_cast<Integer>(r.size()) < width)
+    r.insert(0, static_cast<size_t>(width) - r.size(), ' ');
   return r;
 }
 

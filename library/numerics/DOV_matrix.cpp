@@ -214,8 +214,7 @@ String TMatrix::CRCofData() const {
     for (Integer r = 0; r < FNRow; ++r) {
       unsigned char bytes[8];
       std::memcpy(bytes, &col[r], 8);  // little-endian memory order on our targets
-      for (int k = 0; k < 8; ++k)
-        lane[k] = CalcNextCRC32(bytes[k], lane[k]);
+      for (int k = 0; k < 8; ++k) lane[k] = CalcNextCRC32(bytes[k], lane[k]);
     }
   }
   String result;

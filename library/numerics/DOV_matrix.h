@@ -62,7 +62,9 @@ public:
 
   // Direct access for bulk operations that fire OnChange once at the end. Column Nc
   // (1..max(1, NrOfColumns)) holds max(1, NrOfRows) consecutive values.
-  double* ColumnPtr(Integer Nc) { return FData.data() + static_cast<std::size_t>(Nc - 1) * FAllocRows; }
+  double* ColumnPtr(Integer Nc) {
+    return FData.data() + static_cast<std::size_t>(Nc - 1) * FAllocRows;
+  }
   const double* ColumnPtr(Integer Nc) const {
     return FData.data() + static_cast<std::size_t>(Nc - 1) * FAllocRows;
   }
@@ -75,7 +77,7 @@ public:
   void SetFPrecis(Integer ix, Integer Value);
   Integer Precision(Integer ix) const { return GetFPrecis(ix); }
 
-  TNotifyEvent OnChange;          // values or size changed
+  TNotifyEvent OnChange;           // values or size changed
   TSortExchgEvent OnSortExchange;  // two rows or columns were exchanged by a sort
   TOnCalcDistanceEvent OnCalcDistance;
 
@@ -99,10 +101,10 @@ public:
 
   // Comb sorts of the rows (columns) of a window by one key column (row). Rows move in
   // LowCol..HighCol, plus the key column when it lies outside that range.
-  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow);
-  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
-                Integer HighCol, Integer HighRow);
+  void SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
+  void SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow, Integer HighCol,
+                Integer HighRow);
 
   // ---- linear algebra (DOV_matrix_linalg.cpp) -------------------------------------------
   // Products: false, nothing touched, when an argument is null or the sizes do not fit. The
@@ -179,8 +181,8 @@ public:
   // ESDLMatrixError for a negative value (GeometricMean) or one not above 0 (HarmonicMean).
   double GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
   double HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) const;
-  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
-                double& Skewness, double& Kurtosis) const;
+  void SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Skewness,
+                double& Kurtosis) const;
   void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                       double& Skewness, double& Kurtosis) const;
   // Interpolated at positions (n + 1) q of the sorted values.
@@ -191,8 +193,8 @@ public:
   // reseeded from the clock).
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                     Integer HighRow) const;
-  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
-                    Integer HighRow, Integer SampleSize) const;
+  double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                    Integer SampleSize) const;
   // False (Histo untouched) for more than 500 bins or a width that is not positive.
   bool Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
                  double LastBin, double BinWidth, TIntVector* Histo, Integer& Underflow,
@@ -304,8 +306,8 @@ private:
   [[noreturn]] void RaiseNoMemory() const;
   // The range rule on both pairs; false when the window is empty (an empty matrix).
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
-  std::vector<double> WindowValues(Integer LowCol, Integer LowRow, Integer HighCol,
-                                   Integer HighRow, bool RowsOuter) const;
+  std::vector<double> WindowValues(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
+                                   bool RowsOuter) const;
   static void MakeValidRange(Integer N, Integer& Low, Integer& High);
 
   Integer FNCol = 0;

@@ -52,9 +52,9 @@ bool TMat3D::Resize(Integer Nc, Integer Nr, Integer Nl) {
   if (Nc == FNumX && Nr == FNumY && Nl == FNumZ) return true;
   std::vector<double> fresh;
   try {
-    fresh.assign(static_cast<std::size_t>(Nc) * static_cast<std::size_t>(Nr) *
-                     static_cast<std::size_t>(Nl),
-                 0.0);
+    fresh.assign(
+        static_cast<std::size_t>(Nc) * static_cast<std::size_t>(Nr) * static_cast<std::size_t>(Nl),
+        0.0);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   } catch (const std::length_error&) {
@@ -90,8 +90,7 @@ void TMat3D::FillDiag(double Value) {
 }
 
 void TMat3D::FillRandomUniform(double RangeLow, double RangeHigh) {
-  for (auto& v : FData)
-    v = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+  for (auto& v : FData) v = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
   Changed();
 }
 
@@ -111,8 +110,8 @@ void TMat3D::MakeValidLayerRange(Integer& Low, Integer& High) const {
 }
 
 void TMat3D::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                  Integer LowLayer, Integer HighLayer, double Value, Integer& ColIx,
-                  Integer& RowIx, Integer& LayerIx) const {
+                  Integer LowLayer, Integer HighLayer, double Value, Integer& ColIx, Integer& RowIx,
+                  Integer& LayerIx) const {
   ColIx = RowIx = LayerIx = 0;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
@@ -132,8 +131,7 @@ void TMat3D::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighR
 }
 
 void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                    Integer LowLayer, Integer HighLayer, double& Minimum,
-                    double& Maximum) const {
+                    Integer LowLayer, Integer HighLayer, double& Minimum, double& Maximum) const {
   Minimum = static_cast<double>(uc_MaxReal);
   Maximum = -static_cast<double>(uc_MaxReal);
   MakeValidColRange(LowCol, HighCol);
@@ -153,8 +151,8 @@ void TMat3D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
     }
 }
 
-std::vector<double> TMat3D::WindowValues(Integer lc, Integer hc, Integer lr, Integer hr,
-                                         Integer ll, Integer hl) const {
+std::vector<double> TMat3D::WindowValues(Integer lc, Integer hc, Integer lr, Integer hr, Integer ll,
+                                         Integer hl) const {
   std::vector<double> x;
   try {
     x.reserve(static_cast<std::size_t>(hc - lc + 1) * (hr - lr + 1) * (hl - ll + 1));
@@ -207,8 +205,8 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
 }
 
-void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol,
-                               Integer LowRow, Integer HighRow, Integer Layer) const {
+void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                               Integer HighRow, Integer Layer) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (Layer < 1 || Layer > FNumZ)
@@ -231,7 +229,8 @@ void TMat3D::CopyMatrixToLayer(const TMatrix* SrcMat, Integer SrcLowCol, Integer
       const Int64 x = Int64{c} + LayLowCol - SrcLowCol;
       const Int64 y = Int64{r} + LayLowRow - SrcLowRow;
       if (x >= 1 && x <= FNumX && y >= 1 && y <= FNumY)
-        FData[Index(static_cast<Integer>(x), static_cast<Integer>(y), Layer)] = SrcMat->GetVal(c, r);
+        FData[Index(static_cast<Integer>(x), static_cast<Integer>(y), Layer)] =
+            SrcMat->GetVal(c, r);
     }
 }
 
@@ -299,9 +298,9 @@ Integer TMat3D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Strin
         const Integer ny = std::max<Integer>(FXmlSize[1], 1);
         const Integer nz = std::max<Integer>(FXmlSize[2], 1);
         if (static_cast<Int64>(nx) * ny * nz > MaxXmlMatrixElements)
-          throw ESDLMatrixError(ComponentErrorMessage(
-              this, "the XML document announces more than " + IntToStr(MaxXmlMatrixElements) +
-                        " elements"));
+          throw ESDLMatrixError(
+              ComponentErrorMessage(this, "the XML document announces more than " +
+                                              IntToStr(MaxXmlMatrixElements) + " elements"));
         Resize(nx, ny, nz);
       }
       Integer pos = 1;
@@ -335,18 +334,16 @@ bool TMat3D::ReadFromXMLStream(TStream& InStream, const String& DataID) {
   String id;
   if (!FindXMLRootInStream(InStream, kRootTag, kDim, DataID, id)) return false;
   FDataID = id;
-  return ReadXmlContent([&](String& a, String& c) {
-    return ReadNextTagInStream(InStream, MatXmlTags, a, c);
-  });
+  return ReadXmlContent(
+      [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
 }
 
 bool TMat3D::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
   String id;
   if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
   FDataID = id;
-  return ReadXmlContent([&](String& a, String& c) {
-    return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c);
-  });
+  return ReadXmlContent(
+      [&](String& a, String& c) { return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c); });
 }
 
 bool TMat3D::LoadFromXMLFile(const String& FName, const String& DataID) {

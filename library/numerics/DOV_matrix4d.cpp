@@ -84,18 +84,10 @@ void TMat4D::ReadElement(TObject*, Integer ix, Integer iy, Integer il, Integer i
   if (OnReadElement) OnReadElement(this, ix, iy, il, it, Value);
 }
 
-void TMat4D::SetNCols(Integer Count) {
-  Resize(std::max<Integer>(Count, 1), FNumY, FNumZ, FNumT);
-}
-void TMat4D::SetNRows(Integer Count) {
-  Resize(FNumX, std::max<Integer>(Count, 1), FNumZ, FNumT);
-}
-void TMat4D::SetNLayers(Integer Count) {
-  Resize(FNumX, FNumY, std::max<Integer>(Count, 1), FNumT);
-}
-void TMat4D::SetNTSlots(Integer Count) {
-  Resize(FNumX, FNumY, FNumZ, std::max<Integer>(Count, 1));
-}
+void TMat4D::SetNCols(Integer Count) { Resize(std::max<Integer>(Count, 1), FNumY, FNumZ, FNumT); }
+void TMat4D::SetNRows(Integer Count) { Resize(FNumX, std::max<Integer>(Count, 1), FNumZ, FNumT); }
+void TMat4D::SetNLayers(Integer Count) { Resize(FNumX, FNumY, std::max<Integer>(Count, 1), FNumT); }
+void TMat4D::SetNTSlots(Integer Count) { Resize(FNumX, FNumY, FNumZ, std::max<Integer>(Count, 1)); }
 
 bool TMat4D::Resize(Integer Nc, Integer Nr, Integer Nl, Integer Nt) {
   if (Nc < 1 || Nr < 1 || Nl < 1 || Nt < 1) return true;
@@ -271,9 +263,8 @@ void TMat4D::CopyFrom(const TMat4D* MatSource, Integer SrcLowCol, Integer SrcHig
           if (dx < 1 || dx > FNumX || dy < 1 || dy > FNumY || dz < 1 || dz > FNumZ || dt < 1 ||
               dt > FNumT)
             continue;
-          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy),
-                      static_cast<Integer>(dz), static_cast<Integer>(dt))] =
-              (*src)[MatSource->Index(x, y, z, t)];
+          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy), static_cast<Integer>(dz),
+                      static_cast<Integer>(dt))] = (*src)[MatSource->Index(x, y, z, t)];
         }
       progress.Pair();
     }
@@ -287,9 +278,8 @@ void TMat4D::CheckTimeSlot(Integer TimeSlot) const {
   if (TimeSlot < 1 || TimeSlot > FNumT) Raise("specified time slot beyond data range");
 }
 
-void TMat4D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol,
-                               Integer LowRow, Integer HighRow, Integer Layer,
-                               Integer TimeSlot) const {
+void TMat4D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                               Integer HighRow, Integer Layer, Integer TimeSlot) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   CheckLayer(Layer);
@@ -315,9 +305,9 @@ void TMat4D::CopyLayerToArray(TDouble2DArray& DestArray, Integer LowCol, Integer
       DestArray[x - LowCol][y - LowRow] = FData[Index(x, y, Layer, TimeSlot)];
 }
 
-void TMat4D::CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCol,
-                                 Integer LowRow, Integer HighRow, Integer LowLay,
-                                 Integer HighLay, Integer TimeSlot) const {
+void TMat4D::CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                                 Integer HighRow, Integer LowLay, Integer HighLay,
+                                 Integer TimeSlot) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLay, HighLay);
@@ -332,8 +322,8 @@ void TMat4D::CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCo
 }
 
 void TMat4D::CopyTimeSlotToArray(TDouble3DArray& DestMat, Integer LowCol, Integer HighCol,
-                                 Integer LowRow, Integer HighRow, Integer LowLay,
-                                 Integer HighLay, Integer TimeSlot) const {
+                                 Integer LowRow, Integer HighRow, Integer LowLay, Integer HighLay,
+                                 Integer TimeSlot) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLay, HighLay);
@@ -406,8 +396,8 @@ void TMat4D::CopyMat3DToTimeSlot(const TMat3D* SrcMat, Integer SrcLowCol, Intege
         const Int64 dx = Int64{x} + DestCol - SrcLowCol, dy = Int64{y} + DestRow - SrcLowRow;
         const Int64 dz = Int64{z} + DestLayer - SrcLowLay;
         if (dx >= 1 && dx <= FNumX && dy >= 1 && dy <= FNumY && dz >= 1 && dz <= FNumZ)
-          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy),
-                      static_cast<Integer>(dz), TimeSlot)] = SrcMat->GetVal(x, y, z);
+          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy), static_cast<Integer>(dz),
+                      TimeSlot)] = SrcMat->GetVal(x, y, z);
       }
 }
 
@@ -427,15 +417,15 @@ void TMat4D::CopyArrayToTimeSlot(const TDouble3DArray& SrcMat, Integer SrcLowCol
         double v;
         if (dx >= 1 && dx <= FNumX && dy >= 1 && dy <= FNumY && dz >= 1 && dz <= FNumZ &&
             ArrayAt(SrcMat, x - 1, y - 1, z - 1, v))
-          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy),
-                      static_cast<Integer>(dz), TimeSlot)] = v;
+          FData[Index(static_cast<Integer>(dx), static_cast<Integer>(dy), static_cast<Integer>(dz),
+                      TimeSlot)] = v;
       }
 }
 
 // ---- free routines -------------------------------------------------------------------------
 
-void CopyArr3DLayerToMatrix(const TDouble3DArray& Arr3D, TMatrix* Mat, Integer LowX,
-                            Integer HighX, Integer LowY, Integer HighY, Integer Layer) {
+void CopyArr3DLayerToMatrix(const TDouble3DArray& Arr3D, TMatrix* Mat, Integer LowX, Integer HighX,
+                            Integer LowY, Integer HighY, Integer Layer) {
   if (Mat == nullptr) return;
   Mat->Resize(HighX - LowX + 1, HighY - LowY + 1);
   for (Integer x = LowX; x <= HighX; ++x)
@@ -458,8 +448,8 @@ void CopyArr3DLayerToArr2D(const TDouble3DArray& Arr3D, TDouble2DArray& Arr2D, I
     }
 }
 
-void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol,
-                       Integer HighCol, Integer LowRow, Integer HighRow) {
+void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol, Integer HighCol,
+                       Integer LowRow, Integer HighRow) {
   Arr2D.assign(static_cast<std::size_t>(std::max(HighCol - LowCol + 1, 0)),
                TDoubleArray(static_cast<std::size_t>(std::max(HighRow - LowRow + 1, 0)), 0.0));
   if (Mat == nullptr) return;
@@ -484,9 +474,8 @@ void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const St
       for (Integer y = 1; y <= FNumY; ++y)
         for (Integer x = 1; x <= FNumX; ++x, ++i) {
           if (FData[i] == 0) continue;
-          doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" il=\"" +
-                 IntToStr(z) + "\" it=\"" + IntToStr(t) + "\">" + FloatToStr(FData[i]) +
-                 "</cell>\r\n";
+          doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" il=\"" + IntToStr(z) +
+                 "\" it=\"" + IntToStr(t) + "\">" + FloatToStr(FData[i]) + "</cell>\r\n";
         }
   TextFile.Write(doc + "</matrix>\r\n");
 }

@@ -86,22 +86,22 @@ public:
   void Assign(TPersistent* Source) override;
   void Clone(const TMat4D* MatSource);
   // The source window by the range rule against the source; OnChange once.
-  void CopyFrom(const TMat4D* MatSource, Integer SrcLowCol, Integer SrcHighCol,
-                Integer SrcLowRow, Integer SrcHighRow, Integer SrcLowLayer,
-                Integer SrcHighLayer, Integer SrcLowTSlot, Integer SrcHighTSlot, Integer DestCol,
-                Integer DestRow, Integer DestLayer, Integer DestTSlot);
+  void CopyFrom(const TMat4D* MatSource, Integer SrcLowCol, Integer SrcHighCol, Integer SrcLowRow,
+                Integer SrcHighRow, Integer SrcLowLayer, Integer SrcHighLayer, Integer SrcLowTSlot,
+                Integer SrcHighTSlot, Integer DestCol, Integer DestRow, Integer DestLayer,
+                Integer DestTSlot);
 
   // Copies out: ESDLMatrixError "specified layer beyond data range" / "specified time slot
   // beyond data range" (layer first) before anything moves.
   void CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                          Integer HighRow, Integer Layer, Integer TimeSlot) const;
-  void CopyLayerToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol,
-                        Integer LowRow, Integer HighRow, Integer Layer, Integer TimeSlot) const;
+  void CopyLayerToArray(TDouble2DArray& DestArray, Integer LowCol, Integer HighCol, Integer LowRow,
+                        Integer HighRow, Integer Layer, Integer TimeSlot) const;
   void CopyTimeSlotToMat3D(TMat3D* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
                            Integer HighRow, Integer LowLay, Integer HighLay,
                            Integer TimeSlot) const;
-  void CopyTimeSlotToArray(TDouble3DArray& DestMat, Integer LowCol, Integer HighCol,
-                           Integer LowRow, Integer HighRow, Integer LowLay, Integer HighLay,
+  void CopyTimeSlotToArray(TDouble3DArray& DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
+                           Integer HighRow, Integer LowLay, Integer HighLay,
                            Integer TimeSlot) const;
   // Copies in (no event); positions outside this matrix or the source array are skipped.
   void CopyArrayToLayer(const TDouble2DArray& SrcArray, Integer Col, Integer Row, Integer Layer,
@@ -113,12 +113,12 @@ public:
                          Integer LayLowCol, Integer LayLowRow);
   void CopyMat3DToTimeSlot(const TMat3D* SrcMat, Integer SrcLowCol, Integer SrcHighCol,
                            Integer SrcLowRow, Integer SrcHighRow, Integer SrcLowLay,
-                           Integer SrcHighLay, Integer TimeSlot, Integer DestCol,
-                           Integer DestRow, Integer DestLayer);
+                           Integer SrcHighLay, Integer TimeSlot, Integer DestCol, Integer DestRow,
+                           Integer DestLayer);
   void CopyArrayToTimeSlot(const TDouble3DArray& SrcMat, Integer SrcLowCol, Integer SrcHighCol,
                            Integer SrcLowRow, Integer SrcHighRow, Integer SrcLowLay,
-                           Integer SrcHighLay, Integer TimeSlot, Integer DestCol,
-                           Integer DestRow, Integer DestLayer);
+                           Integer SrcHighLay, Integer TimeSlot, Integer DestCol, Integer DestRow,
+                           Integer DestLayer);
 
   // ---- XML (text files only) -------------------------------------------------------------
   void WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID);
@@ -142,21 +142,20 @@ public:
   // row reason).
   void ReadLayer(const String& FName, Integer Layer, Integer TSlot);
   void ReadLayer(const String& FName, Integer Layer, Integer TSlot, TDouble2DArray& Data);
-  bool ReadBinaryHeader(const String& FName, Integer& NrColumns, Integer& NrRows,
-                        Integer& NrLayers, Integer& NrTimeSlots, String& DataID);
+  bool ReadBinaryHeader(const String& FName, Integer& NrColumns, Integer& NrRows, Integer& NrLayers,
+                        Integer& NrTimeSlots, String& DataID);
   // "X,Y,Z of matrices do not match" when the file's sizes differ (file unchanged).
   void AppendToBinaryFile(const String& FName, Integer TSlotStart, Integer TSlotEnd);
 
   // DestMat (window columns x window rows) := per (column, row) the mean, maximum, minimum or
   // population standard deviation over the window's layers x time slots. NThreads < 1:
   // nothing is computed (DestMat all 0); default: the processor count.
-#define KESTAL_MAT4D_REDUCTION(Name)                                                        \
-  void Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,              \
-            Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,      \
-            Integer HighTimeSlot, Integer NThreads);                                        \
-  void Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,              \
-            Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,      \
-            Integer HighTimeSlot);
+#define KESTAL_MAT4D_REDUCTION(Name)                                                            \
+  void Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, \
+            Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,     \
+            Integer NThreads);                                                                  \
+  void Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, \
+            Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot);
   KESTAL_MAT4D_REDUCTION(MeanOfLayersToMatrix)
   KESTAL_MAT4D_REDUCTION(MaximumOfLayersToMatrix)
   KESTAL_MAT4D_REDUCTION(MinimumOfLayersToMatrix)
@@ -187,20 +186,20 @@ public:
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Minimum,
               double& Maximum) const;
-  void MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-               Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
-               double& Mean, double& Variance) const;
+  void MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+               Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot, double& Mean,
+               double& Variance) const;
   double Sum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
              Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot) const;
   double SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
-  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
-                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
-  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
-                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
-                    Integer HighTimeSlot, Integer SampleSize) const;
+  double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
+                    Integer SampleSize) const;
   String CRCofData() const;
   String CRCofData(Integer Sample) const;
 
@@ -215,7 +214,9 @@ private:
   }
   std::size_t Index(Integer x, Integer y, Integer z, Integer t) const {
     return ((static_cast<std::size_t>(t - 1) * FNumZ + static_cast<std::size_t>(z - 1)) * FNumY +
-            static_cast<std::size_t>(y - 1)) * FNumX + static_cast<std::size_t>(x - 1);
+            static_cast<std::size_t>(y - 1)) *
+               FNumX +
+           static_cast<std::size_t>(x - 1);
   }
   std::size_t TimeSlotSize() const {
     return static_cast<std::size_t>(FNumX) * FNumY * static_cast<std::size_t>(FNumZ);
@@ -228,9 +229,9 @@ private:
   std::vector<double> WindowValues(const Integer* w) const;
   void PercentStep(Int64 count, Int64 total, Int64 step);
   template <class Reduce>
-  void Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
-                 Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
-                 Integer HighTimeSlot, Integer NThreads, Reduce reduce);
+  void Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
+                 Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
+                 Integer NThreads, Reduce reduce);
 
   Integer FNumX = 1;
   Integer FNumY = 1;
@@ -243,9 +244,9 @@ private:
 
 // Free routines on 0-based arrays (Arr3D[x][y][layer], Arr2D[x][y]); source positions that
 // the arrays lack read as 0.
-void CopyArr3DLayerToMatrix(const TDouble3DArray& Arr3D, TMatrix* Mat, Integer LowX,
-                            Integer HighX, Integer LowY, Integer HighY, Integer Layer);
+void CopyArr3DLayerToMatrix(const TDouble3DArray& Arr3D, TMatrix* Mat, Integer LowX, Integer HighX,
+                            Integer LowY, Integer HighY, Integer Layer);
 void CopyArr3DLayerToArr2D(const TDouble3DArray& Arr3D, TDouble2DArray& Arr2D, Integer LowX,
                            Integer HighX, Integer LowY, Integer HighY, Integer Layer);
-void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol,
-                       Integer HighCol, Integer LowRow, Integer HighRow);
+void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol, Integer HighCol,
+                       Integer LowRow, Integer HighRow);

@@ -71,7 +71,7 @@ public:
   void Value() {
     if (++FCount % FStep == 0)
       FM.PercDone(&FM, static_cast<Integer>(std::llround(static_cast<double>(FCount) * 100 /
-                                                          static_cast<double>(FTotal))));
+                                                         static_cast<double>(FTotal))));
   }
 
 private:
@@ -111,7 +111,8 @@ void TMat4D::SaveBinary(const String& FName, Integer TSlotStart, Integer TSlotEn
   SlotRange(*this, TSlotStart, TSlotEnd, FNumT, first, last);
   const std::size_t slot = TimeSlotSize();
   const std::size_t values = slot * static_cast<std::size_t>(last - first + 1);
-  const std::size_t blocks = std::max<std::size_t>(1, (values + kValuesPerBlock - 1) / kValuesPerBlock);
+  const std::size_t blocks =
+      std::max<std::size_t>(1, (values + kValuesPerBlock - 1) / kValuesPerBlock);
   std::string bytes;
   try {
     bytes.assign((1 + blocks) * kBlockSize, '\0');
@@ -293,9 +294,8 @@ void TMat4D::AppendToBinaryFile(const String& FName, Integer TSlotStart, Integer
 
 template <class Reduce>
 void TMat4D::Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
-                       Integer HighRow, Integer LowLayer, Integer HighLayer,
-                       Integer LowTimeSlot, Integer HighTimeSlot, Integer NThreads,
-                       Reduce reduce) {
+                       Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                       Integer HighTimeSlot, Integer NThreads, Reduce reduce) {
   if (DestMat == nullptr) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
@@ -338,26 +338,34 @@ void TMat4D::Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Intege
 
 namespace {
 struct TMeanReduce {
-  struct State { double sum = 0; };
+  struct State {
+    double sum = 0;
+  };
   void Add(State& s, double v) const { s.sum += v; }
   double Result(const State& s, double n) const { return s.sum / n; }
 };
 struct TMaxReduce {
-  struct State { double m = -static_cast<double>(uc_MaxReal); };
+  struct State {
+    double m = -static_cast<double>(uc_MaxReal);
+  };
   void Add(State& s, double v) const {
     if (v > s.m) s.m = v;
   }
   double Result(const State& s, double) const { return s.m; }
 };
 struct TMinReduce {
-  struct State { double m = static_cast<double>(uc_MaxReal); };
+  struct State {
+    double m = static_cast<double>(uc_MaxReal);
+  };
   void Add(State& s, double v) const {
     if (!(v >= s.m)) s.m = v;
   }
   double Result(const State& s, double) const { return s.m; }
 };
 struct TStdDevReduce {
-  struct State { double sum = 0, sq = 0; };
+  struct State {
+    double sum = 0, sq = 0;
+  };
   void Add(State& s, double v) const {
     s.sum += v;
     s.sq += v * v;
@@ -371,18 +379,18 @@ struct TStdDevReduce {
 };
 }  // namespace
 
-#define KESTAL_MAT4D_REDUCTION_BODY(Name, Reducer)                                              \
-  void TMat4D::Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,          \
-                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,  \
-                    Integer HighTimeSlot, Integer NThreads) {                                   \
-    Reduction(DestMat, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,      \
-              HighTimeSlot, NThreads, Reducer{});                                               \
-  }                                                                                             \
-  void TMat4D::Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,          \
-                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,  \
-                    Integer HighTimeSlot) {                                                     \
-    Name(DestMat, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,           \
-         HighTimeSlot, ProcessorCount());                                                       \
+#define KESTAL_MAT4D_REDUCTION_BODY(Name, Reducer)                                             \
+  void TMat4D::Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,         \
+                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, \
+                    Integer HighTimeSlot, Integer NThreads) {                                  \
+    Reduction(DestMat, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,     \
+              HighTimeSlot, NThreads, Reducer{});                                              \
+  }                                                                                            \
+  void TMat4D::Name(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,         \
+                    Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, \
+                    Integer HighTimeSlot) {                                                    \
+    Name(DestMat, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,          \
+         HighTimeSlot, ProcessorCount());                                                      \
   }
 KESTAL_MAT4D_REDUCTION_BODY(MeanOfLayersToMatrix, TMeanReduce)
 KESTAL_MAT4D_REDUCTION_BODY(MaximumOfLayersToMatrix, TMaxReduce)

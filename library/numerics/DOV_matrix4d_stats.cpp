@@ -23,7 +23,7 @@ public:
   void Unit() {
     if (++FCount % FStep == 0)
       FM.PercDone(&FM, static_cast<Integer>(std::llround(static_cast<double>(FCount) * 100 /
-                                                          static_cast<double>(FTotal))));
+                                                         static_cast<double>(FTotal))));
   }
 
 private:
@@ -72,8 +72,8 @@ std::vector<double> TMat4D::WindowValues(const Integer* w) const {
   return x;
 }
 
-void TMat4D::Cut(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                 Integer LowLayer, Integer HighLayer, Integer LowTimeslot, Integer HighTimeslot) {
+void TMat4D::Cut(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
+                 Integer HighLayer, Integer LowTimeslot, Integer HighTimeslot) {
   KESTAL_WINDOW(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeslot, HighTimeslot);
   const Integer nc = HighCol - LowCol + 1, nr = HighRow - LowRow + 1;
   const Integer nl = HighLayer - LowLayer + 1, nt = HighTimeslot - LowTimeslot + 1;
@@ -122,8 +122,10 @@ void TMat4D::Resample(Integer XDiv, Integer XOffset, Integer YDiv, Integer YOffs
           if (!Average) {
             v = GetVal(x0, y0, z0, t0);
           } else {
-            const Integer x1 = std::min(x0 + div[0] - 1, FNumX), y1 = std::min(y0 + div[1] - 1, FNumY);
-            const Integer z1 = std::min(z0 + div[2] - 1, FNumZ), t1 = std::min(t0 + div[3] - 1, FNumT);
+            const Integer x1 = std::min(x0 + div[0] - 1, FNumX),
+                          y1 = std::min(y0 + div[1] - 1, FNumY);
+            const Integer z1 = std::min(z0 + div[2] - 1, FNumZ),
+                          t1 = std::min(t0 + div[3] - 1, FNumT);
             for (Integer tt = t0; tt <= t1; ++tt)
               for (Integer zz = z0; zz <= z1; ++zz)
                 for (Integer yy = y0; yy <= y1; ++yy)
@@ -280,8 +282,8 @@ void TMat4D::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighR
 }
 
 void TMat4D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
-                    Integer HighTimeSlot, double& Minimum, double& Maximum) const {
+                    Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
+                    double& Minimum, double& Maximum) const {
   Minimum = static_cast<double>(uc_MaxReal);
   Maximum = -static_cast<double>(uc_MaxReal);
   KESTAL_WINDOW(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot);
@@ -299,8 +301,8 @@ void TMat4D::MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hig
 }
 
 void TMat4D::MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
-                     Integer HighTimeSlot, double& Mean, double& Variance) const {
+                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
+                     double& Mean, double& Variance) const {
   Mean = Variance = 0;
   KESTAL_WINDOW(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot);
   TSteps steps(static_cast<Int64>(HighCol - LowCol + 1) * (HighRow - LowRow + 1) / 100 + 1);
@@ -359,8 +361,8 @@ double TMat4D::SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integ
 // The values below it are counted too, so the shortcut never answers for a rank it does not
 // hold (the lowest of the probes is not the minimum).
 double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
-                          Integer HighRow, Integer LowLayer, Integer HighLayer,
-                          Integer LowTimeSlot, Integer HighTimeSlot) const {
+                          Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                          Integer HighTimeSlot) const {
   prob = std::clamp(prob, 0.0, 100.0);
   Integer w[8] = {LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot};
   KESTAL_WINDOW(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
@@ -394,8 +396,8 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
 }
 
 double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
-                          Integer HighRow, Integer LowLayer, Integer HighLayer,
-                          Integer LowTimeSlot, Integer HighTimeSlot, Integer SampleSize) const {
+                          Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
+                          Integer HighTimeSlot, Integer SampleSize) const {
   Integer w[8] = {LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot};
   KESTAL_WINDOW(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
   const Int64 n = static_cast<Int64>(w[1] - w[0] + 1) * (w[3] - w[2] + 1) * (w[5] - w[4] + 1) *

@@ -95,8 +95,8 @@ bool TMatrix::StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
                           const String& FileName) const {
   MakeValidColRange(LoC, HiC);
   MakeValidRowRange(LoR, HiR);
-  String text = IntToStr(LoR) + " " + IntToStr(HiR) + "\r\n" + IntToStr(LoC) + " " +
-                IntToStr(HiC) + "\r\n";
+  String text =
+      IntToStr(LoR) + " " + IntToStr(HiR) + "\r\n" + IntToStr(LoC) + " " + IntToStr(HiC) + "\r\n";
   if (LoC >= 1 && LoR >= 1) {
     for (Integer r = LoR; r <= HiR; ++r) {
       for (Integer c = LoC; c <= HiC; ++c) {

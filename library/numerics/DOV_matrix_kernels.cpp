@@ -18,10 +18,10 @@ namespace {
 
 typedef double v2d __attribute__((vector_size(16)));
 
-constexpr int kTile = 4;     // rows and columns of the product's register tile
+constexpr int kTile = 4;        // rows and columns of the product's register tile
 constexpr int kRowBlock = 256;  // rows of A packed at once (they stay in the second-level cache)
-constexpr int kPanel = 64;   // columns factorised before the trailing matrix is updated
-constexpr int kRhsChunk = 64;  // columns of the inverse solved together
+constexpr int kPanel = 64;      // columns factorised before the trailing matrix is updated
+constexpr int kRhsChunk = 64;   // columns of the inverse solved together
 constexpr double kTinyPivot = 1e-100;
 
 inline v2d Load2(const double* p) {
@@ -222,8 +222,8 @@ bool InverseFromLU(const double* lu, int n, std::size_t lda, const std::vector<i
           for (int i = j + 1; i < be; ++i) y(i, c) -= LU(i, j) * yj;
         }
       if (be < n)
-        GemmMinus(n - be, w, be - b, lu + static_cast<std::size_t>(b) * lda + be, lda, &y(b, 0),
-                  ld, &y(be, 0), ld);
+        GemmMinus(n - be, w, be - b, lu + static_cast<std::size_t>(b) * lda + be, lda, &y(b, 0), ld,
+                  &y(be, 0), ld);
     }
     // Backward: U X = Y, from the last block of rows up.
     for (int b = ((n - 1) / kPanel) * kPanel; b >= 0; b -= kPanel) {
@@ -235,8 +235,8 @@ bool InverseFromLU(const double* lu, int n, std::size_t lda, const std::vector<i
           for (int i = b; i < j; ++i) y(i, c) -= LU(i, j) * yj;
         }
       if (b > 0)
-        GemmMinus(b, w, be - b, lu + static_cast<std::size_t>(b) * lda, lda, &y(b, 0), ld,
-                  &y(0, 0), ld);
+        GemmMinus(b, w, be - b, lu + static_cast<std::size_t>(b) * lda, lda, &y(b, 0), ld, &y(0, 0),
+                  ld);
     }
   }
   // A^-1 = (P A)^-1 P: the row exchanges come back as column exchanges, last one first.

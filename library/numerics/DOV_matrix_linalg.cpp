@@ -58,8 +58,7 @@ double RowDistance(TDistMode Mode, const double* x, const double* y, Integer n) 
     case dmEuclidSqr:
       for (Integer k = 0; k < n; ++k) a += (x[k] - y[k]) * (x[k] - y[k]);
       return Mode == dmEuclid ? std::sqrt(a) : a;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -240,8 +239,8 @@ bool TMatrix::LUdecomposition(TMatrix* MatL, TMatrix* MatU, Integer& NumPerm) {
     return false;
   std::vector<int> indx;
   int perm = 1;
-  const auto res = dov_kernels::CroutLU(MatU->FData.data(), n, MatU->FAllocRows, vv, indx, perm,
-                                        false);
+  const auto res =
+      dov_kernels::CroutLU(MatU->FData.data(), n, MatU->FAllocRows, vv, indx, perm, false);
   NumPerm = perm;
   if (res != dov_kernels::TLUResult::Done) {
     MatU->Changed();

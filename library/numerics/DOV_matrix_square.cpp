@@ -32,8 +32,8 @@ inline v2d Load2(const double* p) {
 // two workers write into the same cache line). The block's columns are packed row by row,
 // eight values to a row, and every sum is a lane of its own that adds its products in row
 // order: each entry is the plain sequential dot product, whatever the blocking.
-void SquareBlock(const double* a, std::size_t lda, int rows, int cols, int c0, int w,
-                 double norm, double* res, std::size_t ldr, std::vector<double>& packed,
+void SquareBlock(const double* a, std::size_t lda, int rows, int cols, int c0, int w, double norm,
+                 double* res, std::size_t ldr, std::vector<double>& packed,
                  const std::vector<double>& zeros) {
   packed.assign(static_cast<std::size_t>(rows) * kBlock, 0.0);
   for (int k = 0; k < w; ++k) {

@@ -203,8 +203,7 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   Integer lc = LowCol, lr = LowRow, hc = HighCol, hr = HighRow;
   if (!ValidWindow(lc, lr, hc, hr)) return 0;
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
-  if (SampleSize <= 0 || SampleSize >= n)
-    return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
+  if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
   prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   Randomize();
   std::vector<double> draws;
@@ -279,8 +278,8 @@ double TMatrix::Correlate(const TMatrix* OtherMat) const {
   return (sxy - sx * sy / n) / std::sqrt(std::fabs(Sxx * Syy));
 }
 
-void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
-                   double Value, Integer& ColIx, Integer& RowIx) const {
+void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, double Value,
+                   Integer& ColIx, Integer& RowIx) const {
   ColIx = RowIx = 0;
   if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
   double best = kFindStart;
@@ -439,8 +438,12 @@ void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) 
       double& e = acc[static_cast<std::size_t>((perRow ? r : c) - 1)];
       const double v = a[r - 1];
       switch (EdgeOp) {
-        case eopMin: if (v < e) e = v; break;
-        case eopMax: if (v > e) e = v; break;
+        case eopMin:
+          if (v < e) e = v;
+          break;
+        case eopMax:
+          if (v > e) e = v;
+          break;
         case eopSum:
         case eopMean: e += v; break;
       }
@@ -498,8 +501,7 @@ void TMatrix::FillRandomGauss(double Mean, double StdDev) {
 
 // ---- copies ------------------------------------------------------------------------------
 
-void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol,
-                           Integer LastCol) const {
+void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol, Integer LastCol) const {
   if (DestVec == nullptr || FNCol < 1 || FNRow < 1) return;
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp<Integer>(Row, 1, FNRow);
@@ -509,8 +511,7 @@ void TMatrix::CopyRowToVec(TVector* DestVec, Integer Row, Integer FirstCol,
     DestVec->SetVal(c - FirstCol + 1, ColumnPtr(c)[Row - 1]);
 }
 
-void TMatrix::CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow,
-                           Integer LastRow) const {
+void TMatrix::CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow, Integer LastRow) const {
   if (DestVec == nullptr || FNCol < 1 || FNRow < 1) return;
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp<Integer>(Col, 1, FNCol);
@@ -521,8 +522,7 @@ void TMatrix::CopyColToVec(TVector* DestVec, Integer Col, Integer FirstRow,
 }
 
 void TMatrix::CopyFrom(const TMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
-                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol,
-                       Integer DestRow) {
+                       Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
   const Integer sc = MatSource->FNCol, sr = MatSource->FNRow;
   if (sc >= 1 && sr >= 1) {
@@ -547,8 +547,8 @@ void TMatrix::CopyFrom(const TMatrix* MatSource, Integer SourceColLo, Integer So
   Changed();
 }
 
-void TMatrix::CopyFromVec(const TVector* VecSource, Integer Source1stElem,
-                          Integer SourceLastElem, Integer DestCol, Integer DestRow) {
+void TMatrix::CopyFromVec(const TVector* VecSource, Integer Source1stElem, Integer SourceLastElem,
+                          Integer DestCol, Integer DestRow) {
   CopyFromVec(dimY, VecSource, Source1stElem, SourceLastElem, DestCol, DestRow);
 }
 

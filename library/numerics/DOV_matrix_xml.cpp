@@ -133,9 +133,8 @@ bool TMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
   FDataID = id;
   FXmlNumCols = FNCol;
   FXmlNumRows = FNRow;
-  return ReadMatrixContent(*this, [&](String& a, String& c) {
-    return ReadNextTagInStream(InStream, MatXmlTags, a, c);
-  });
+  return ReadMatrixContent(
+      *this, [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
 }
 
 bool TMatrix::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {

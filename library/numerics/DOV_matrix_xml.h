@@ -4,8 +4,14 @@
 #include "DOV_sdlbase.h"
 
 enum TMatXmlTag {
-  xmlMatNumCols, xmlMatNumRows, xmlMatNumLayers, xmlMatNumTimeSlots, xmlMatCell, xmlMatBegin,
-  xmlMatEnd, xmlInvalid
+  xmlMatNumCols,
+  xmlMatNumRows,
+  xmlMatNumLayers,
+  xmlMatNumTimeSlots,
+  xmlMatCell,
+  xmlMatBegin,
+  xmlMatEnd,
+  xmlInvalid
 };
 // Indexed by TMatXmlTag; the last entry is the tag readers' sentinel.
 extern const TStrArray MatXmlTags;

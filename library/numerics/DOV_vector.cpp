@@ -476,7 +476,7 @@ double TVectorStore<T>::HarmonicMean(Integer LowElem, Integer HighElem) const {
 
 template <class T>
 typename TVectorStore<T>::TArray TVectorStore<T>::SortedCopy(Integer LowElem,
-                                                              Integer HighElem) const {
+                                                             Integer HighElem) const {
   MakeValidElemRange(LowElem, HighElem);
   TArray s;
   try {
@@ -590,8 +590,7 @@ void TVector::SetVecLeng(double Value) {
 }
 
 void TVector::FillRandomUniform(double RangeLow, double RangeHigh) {
-  for (auto& x : FVec)
-    x = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+  for (auto& x : FVec) x = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
   FIsEmpty = false;
   Changed();
 }
@@ -603,8 +602,8 @@ void TVector::FillRandomGauss(double Mean, double StdDev) {
 }
 
 bool TVector::Histogram(Integer FirstElem, Integer LastElem, double FirstBin, double LastBin,
-                        double BinWidth, TIntVector* Histo, Integer& Underflow,
-                        Integer& Overflow, Integer& MaxCnt) const {
+                        double BinWidth, TIntVector* Histo, Integer& Underflow, Integer& Overflow,
+                        Integer& MaxCnt) const {
   if (!dov_histogram::Start(Histo, FirstBin, LastBin, BinWidth, Underflow, Overflow, MaxCnt))
     return false;
   const Integer NE = Histo->NrOfElem();
@@ -829,9 +828,9 @@ Integer TIntVector::FindExact(Integer LowElem, Integer HighElem, Integer Value) 
   return 0;
 }
 
-bool TIntVector::Histogram(Integer FirstElem, Integer LastElem, Integer FirstBin,
-                           Integer LastBin, Integer BinWidth, TIntVector* Histo,
-                           Integer& Underflow, Integer& Overflow, Integer& MaxCnt) const {
+bool TIntVector::Histogram(Integer FirstElem, Integer LastElem, Integer FirstBin, Integer LastBin,
+                           Integer BinWidth, TIntVector* Histo, Integer& Underflow,
+                           Integer& Overflow, Integer& MaxCnt) const {
   if (BinWidth <= 0) BinWidth = 1;
   const Int64 NE = std::llabs(static_cast<Int64>(LastBin) - FirstBin) / BinWidth + 1;
   if (NE <= 0 || NE > 500) {
@@ -984,8 +983,7 @@ bool TVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
                                                  kExtendedItemBytes, AdjustVectorSize, readValue);
 }
 
-void TIntVector::SaveToStream(TMemoryStream*& OutStream, Integer LowElem,
-                              Integer HighElem) const {
+void TIntVector::SaveToStream(TMemoryStream*& OutStream, Integer LowElem, Integer HighElem) const {
   if (OutStream == nullptr) OutStream = new TMemoryStream();
   WriteVectorStream(*OutStream, *this, LowElem, HighElem);
 }
@@ -995,7 +993,7 @@ void TIntVector::SaveToStream(TFileStream* OutStream, Integer LowElem, Integer H
 }
 
 bool TIntVector::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
-  return InStream != nullptr && LoadVectorStream(*this, *InStream, ReadLongintBound,
-                                                 kLongintItemBytes, AdjustVectorSize,
-                                                 ReadLongintFromStream);
+  return InStream != nullptr &&
+         LoadVectorStream(*this, *InStream, ReadLongintBound, kLongintItemBytes, AdjustVectorSize,
+                          ReadLongintFromStream);
 }

@@ -117,8 +117,7 @@ public:
   double Percentile(double prob, Integer LowElem, Integer HighElem) const;
   bool Quartiles(Integer LowElem, Integer HighElem, double& Q1, double& Q2, double& Q3) const;
   void SkewKurt(Integer LowElem, Integer HighElem, double& Skewness, double& Kurtosis) const;
-  void SkewKurtSample(Integer LowElem, Integer HighElem, double& Skewness,
-                      double& Kurtosis) const;
+  void SkewKurtSample(Integer LowElem, Integer HighElem, double& Skewness, double& Kurtosis) const;
 
 protected:
   void AssignTo(TPersistent* Dest) override;

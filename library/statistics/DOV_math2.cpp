@@ -372,5 +372,6 @@ void TCurveFit::SetNaturalN(bool Value) {
 }
 
 void RegisterStatisticsClasses() {
-  RegisterComponentClass("TCurveFit", [](TComponent* o) -> TComponent* { return new TCurveFit(o); });
+  RegisterComponentClass("TCurveFit",
+                         [](TComponent* o) -> TComponent* { return new TCurveFit(o); });
 }

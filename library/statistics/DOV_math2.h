@@ -37,28 +37,28 @@ private:
 // The running sums. ln is the natural logarithm; a reciprocal of a value within 1e-30 of zero
 // is replaced by uc_MaxReal (see TCurveFit::EnterStatValue).
 struct TCurveFitSums {
-  Extended sumx = 0, sumy = 0;          // x, y
-  Extended sumxq = 0, sumyq = 0;        // x^2, y^2
-  Extended sumDiff = 0, SumDiffq = 0;   // x - y, (x - y)^2
-  Extended sumxy = 0;                   // xy
-  Extended sumx2y = 0, sumxy2 = 0;      // x^2 y, x y^2
-  Extended sumx3 = 0, sumy3 = 0;        // x^3, y^3
-  Extended sumx4 = 0, sumy4 = 0;        // x^4, y^4
-  Extended sum1byy = 0;                 // 1/y
-  Extended sum1byxy = 0;                // 1/(xy)
-  Extended sum1byyq = 0;                // 1/y^2
-  Extended sumxbyy = 0, sumybyx = 0;    // x/y, y/x
-  Extended sum1byx = 0, sum1byxq = 0;   // 1/x, 1/x^2
-  Extended sumlnx = 0;                  // ln x
-  Extended sumlnxlny = 0;               // ln x ln y
-  Extended sumlnxq = 0;                 // (ln x)^2
-  Extended sumylny = 0;                 // y ln y
-  Extended sumylnx = 0;                 // y ln x
-  Extended sumxlnx = 0;                 // x ln x
+  Extended sumx = 0, sumy = 0;            // x, y
+  Extended sumxq = 0, sumyq = 0;          // x^2, y^2
+  Extended sumDiff = 0, SumDiffq = 0;     // x - y, (x - y)^2
+  Extended sumxy = 0;                     // xy
+  Extended sumx2y = 0, sumxy2 = 0;        // x^2 y, x y^2
+  Extended sumx3 = 0, sumy3 = 0;          // x^3, y^3
+  Extended sumx4 = 0, sumy4 = 0;          // x^4, y^4
+  Extended sum1byy = 0;                   // 1/y
+  Extended sum1byxy = 0;                  // 1/(xy)
+  Extended sum1byyq = 0;                  // 1/y^2
+  Extended sumxbyy = 0, sumybyx = 0;      // x/y, y/x
+  Extended sum1byx = 0, sum1byxq = 0;     // 1/x, 1/x^2
+  Extended sumlnx = 0;                    // ln x
+  Extended sumlnxlny = 0;                 // ln x ln y
+  Extended sumlnxq = 0;                   // (ln x)^2
+  Extended sumylny = 0;                   // y ln y
+  Extended sumylnx = 0;                   // y ln x
+  Extended sumxlnx = 0;                   // x ln x
   Extended sumlnxbyy = 0, sumlnybyx = 0;  // ln x / y, ln y / x
-  Extended sumlny = 0, sumlnyq = 0;     // ln y, (ln y)^2
-  Extended sumxlny = 0;                 // x ln y
-  Extended sumxqlny = 0, sumyqlnx = 0;  // x^2 ln y, y^2 ln x
+  Extended sumlny = 0, sumlnyq = 0;       // ln y, (ln y)^2
+  Extended sumxlny = 0;                   // x ln y
+  Extended sumxqlny = 0, sumyqlnx = 0;    // x^2 ln y, y^2 ln x
 };
 
 class TCurveFit : public TComponent {
@@ -195,8 +195,8 @@ public:
   // the mean of x. The better-conditioned form for data far from 0.
   bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                            double& XShift, double& FitQual, bool& NearSingular);
-  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift,
-                           double& FitQual, bool& NearSingular);
+  bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift, double& FitQual,
+                           bool& NearSingular);
   // Analysis of variance of a regression whose points are (observed, estimated). F is 1e10
   // when MSE is 0 (0 when MSR is 0). Raises "CalcAnovaReg: not enough data points" without
   // points, "...: number of variables must be at least 1" and "...: no residual degrees of

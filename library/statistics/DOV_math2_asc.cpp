@@ -50,10 +50,9 @@ bool ReadNumber(TTextFile& f, double& value) {
 
 }  // namespace
 
-String TCurveFit::ExportAsASC(const String& FName, const String& Comment,
-                              Integer Precision) const {
-  String text = (Comment.empty() ? "Exported by DOV TCurveFit component: " + FName
-                                 : OneLine(Comment)) + kEol;
+String TCurveFit::ExportAsASC(const String& FName, const String& Comment, Integer Precision) const {
+  String text =
+      (Comment.empty() ? "Exported by DOV TCurveFit component: " + FName : OneLine(Comment)) + kEol;
   text += String("2\t;nr. of columns") + kEol;
   text += IntToStr(FNumData) + "\t;nr. of rows" + kEol;
   text += String("FALSE TRUE FALSE\t;row attributes, column names, row names") + kEol;
@@ -78,8 +77,8 @@ Integer TCurveFit::ImportASC(const String& FName) {
   String comment;
   Integer cols = 0, rows = 0;
   bool rowAttributes = false, columnNames = false, rowNames = false, nominal = false;
-  Integer result = ReadHeaderOfASC(FName, comment, cols, rows, rowAttributes, columnNames,
-                                   rowNames, nominal);
+  Integer result =
+      ReadHeaderOfASC(FName, comment, cols, rows, rowAttributes, columnNames, rowNames, nominal);
   if (result == 0 && nominal) result = kAscNominal;
   if (result == 0 && rows < 0) result = kAscBadRowCount;
   if (result != 0) return result;

@@ -29,8 +29,10 @@ String ReplaceAll(const String& s, char From, const char* To) {
   String r;
   r.reserve(s.size());
   for (char c : s) {
-    if (c == From) r += To;
-    else r += c;
+    if (c == From)
+      r += To;
+    else
+      r += c;
   }
   return r;
 }
@@ -73,8 +75,7 @@ void TStringSearch::PrepareSearchExp() {
   FInternSE = ReplaceAll(ReplaceAll(ReplaceAll(prefixed, ',', " or "), '+', " and "), '~', " not ");
 }
 
-void TStringSearch::MexVarRequestHandler(TObject*, const String& VarName, Variant& Value,
-                                         Integer) {
+void TStringSearch::MexVarRequestHandler(TObject*, const String& VarName, Variant& Value, Integer) {
   const String term = VarName.size() > 2 ? VarName.substr(2) : String();
   const size_t found =
       term.empty() ? String::npos : (FIgnoreCase ? FoldCase(InString) : InString).find(term);

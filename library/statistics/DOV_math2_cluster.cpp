@@ -10,8 +10,8 @@
 #include "DOV_univconst.h"
 #include "DOV_vector.h"
 
-const char* const ClusterMethodID[6] = {"single linkage",   "complete linkage",
-                                        "Ward's method",    "average linkage",
+const char* const ClusterMethodID[6] = {"single linkage",    "complete linkage",
+                                        "Ward's method",     "average linkage",
                                         "flexible strategy", "unweighted pair group"};
 
 namespace {

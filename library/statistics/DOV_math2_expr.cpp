@@ -41,9 +41,10 @@ enum THelpContext {
 };
 
 constexpr const char* Keywords[] = {
-    "sin",  "cos",  "tan",  "arcsin", "arccos", "arctan", "abs", "sign", "sqrt", "sqr", "round",
-    "ndint", "ndquant", "nddens", "sum", "mean", "var", "pi", "true", "false", "exp", "ln",
-    "lg",   "gauss", "rand", "frac",  "int",    "and",    "not", "or",   "xor"};
+    "sin",  "cos",  "tan",   "arcsin", "arccos",  "arctan", "abs", "sign",
+    "sqrt", "sqr",  "round", "ndint",  "ndquant", "nddens", "sum", "mean",
+    "var",  "pi",   "true",  "false",  "exp",     "ln",     "lg",  "gauss",
+    "rand", "frac", "int",   "and",    "not",     "or",     "xor"};
 constexpr int FirstKeywordOp = opSine;
 static_assert(std::size(Keywords) == opXor - opSine + 1, "one keyword per operator 19..49");
 
@@ -135,9 +136,12 @@ Variant Arithmetic(TOperator Op, const Variant& l, const Variant& r) {
     const Int64 a = l.AsInt64(), b = r.AsInt64();
     Int64 res;
     bool overflow;
-    if (Op == opAdd) overflow = __builtin_add_overflow(a, b, &res);
-    else if (Op == opSubtract) overflow = __builtin_sub_overflow(a, b, &res);
-    else overflow = __builtin_mul_overflow(a, b, &res);
+    if (Op == opAdd)
+      overflow = __builtin_add_overflow(a, b, &res);
+    else if (Op == opSubtract)
+      overflow = __builtin_sub_overflow(a, b, &res);
+    else
+      overflow = __builtin_mul_overflow(a, b, &res);
     if (!overflow) return Variant(res);
   }
   const double a = l.AsDouble(), b = r.AsDouble();
@@ -351,10 +355,14 @@ void TMathExpression::ApplyTop() {
 void TMathExpression::Apply(TOperator Op) {
   if (IsConstant(Op)) {
     Variant v;
-    if (Op == opPi) v = Variant(3.14159265358979323846);
-    else if (Op == opTrue) v = Variant(true);
-    else if (Op == opFalse) v = Variant(false);
-    else v = Variant(static_cast<double>(GRandom()));
+    if (Op == opPi)
+      v = Variant(3.14159265358979323846);
+    else if (Op == opTrue)
+      v = Variant(true);
+    else if (Op == opFalse)
+      v = Variant(false);
+    else
+      v = Variant(static_cast<double>(GRandom()));
     PushValue(v, hcConstantOverflow);
   } else if (Op == opListElem || IsListFunction(Op)) {
     ApplyList(Op);
@@ -385,9 +393,7 @@ void TMathExpression::ApplyUnary(TOperator Op) {
   switch (Op) {
     case opSine: r = std::sin(x); break;
     case opCosine: r = std::cos(x); break;
-    case opTangens:
-      try {
-        r = tg(x);
+    case opTangens: try { r = tg(x);
       } catch (const EMathError&) {
         r = 0;  // the cosine is 0
       }

@@ -25,11 +25,56 @@ class TAssocArray;
 
 // Token and operator kinds; the ordinals are binding.
 enum TOperator : Byte {
-  opNone, opNumber, opListElem, opAdd, opSubtract, opMultiply, opDivide, opMod, opPower,
-  opGT, opGE, opLT, opLE, opEQ, opNE, opOpenParanth, opClosedParanth, opMinusSign,
-  opPlusSign, opSine, opCosine, opTangens, opArcSin, opArcCos, opArcTan, opAbs, opSign,
-  opSqrt, opSqr, opRound, opNDInt, opNDQuant, opNDDens, opSum, opMean, opVar, opPi, opTrue,
-  opFalse, opExp, opLn, opLg, opGauss, opRand, opFrac, opInt, opAnd, opNot, opOr, opXor
+  opNone,
+  opNumber,
+  opListElem,
+  opAdd,
+  opSubtract,
+  opMultiply,
+  opDivide,
+  opMod,
+  opPower,
+  opGT,
+  opGE,
+  opLT,
+  opLE,
+  opEQ,
+  opNE,
+  opOpenParanth,
+  opClosedParanth,
+  opMinusSign,
+  opPlusSign,
+  opSine,
+  opCosine,
+  opTangens,
+  opArcSin,
+  opArcCos,
+  opArcTan,
+  opAbs,
+  opSign,
+  opSqrt,
+  opSqr,
+  opRound,
+  opNDInt,
+  opNDQuant,
+  opNDDens,
+  opSum,
+  opMean,
+  opVar,
+  opPi,
+  opTrue,
+  opFalse,
+  opExp,
+  opLn,
+  opLg,
+  opGauss,
+  opRand,
+  opFrac,
+  opInt,
+  opAnd,
+  opNot,
+  opOr,
+  opXor
 };
 
 // Called for every variable token with its name as written, Value preset to a numeric 0 and
@@ -112,8 +157,7 @@ public:
   bool DoSearch();
   Integer GetItemPositions(Integer ix) const;  // -1 outside 1 .. NumFoundItems
   Integer GetItemLength(Integer ix) const;     // -1 likewise
-  void MexVarRequestHandler(TObject* Sender, const String& VarName, Variant& Value,
-                            Integer TkPos);
+  void MexVarRequestHandler(TObject* Sender, const String& VarName, Variant& Value, Integer TkPos);
 
 private:
   void PrepareSearchExp();
@@ -126,7 +170,14 @@ private:
 // ---- text extractor ----------------------------------------------------------------------
 
 enum TEmitType : Byte {
-  etDefault, etDouble, etInteger, etBoolean, etString, etDatetime, etUser1, etUser2
+  etDefault,
+  etDouble,
+  etInteger,
+  etBoolean,
+  etString,
+  etDatetime,
+  etUser1,
+  etUser2
 };
 using TOnEmitEvent = std::function<void(TObject* Sender, const String& VarName,
                                         const Variant& Value, TEmitType TypeOfVar)>;
@@ -153,7 +204,7 @@ public:
 
   // What the script holds and left behind (for callers that read the results directly).
   Integer CommandCount() const;
-  String Command(Integer ix) const;   // 0-based
+  String Command(Integer ix) const;  // 0-based
   Integer ReadPosition() const { return FSPos; }
   Variant Value(const String& VarName) const;  // Null when undefined
 

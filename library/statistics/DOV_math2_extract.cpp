@@ -19,15 +19,25 @@ constexpr size_t MaxPiece = 255;
 constexpr Integer DateTextLength = 30;
 
 enum TCommand {
-  cmPos, cmInc, cmFind, cmCopy, cmEmit, cmCalc, cmMakeLC, cmMakeUC, cmStrComp, cmExitOn,
-  cmCopyUntil, cmScanDateTime, cmAssign
+  cmPos,
+  cmInc,
+  cmFind,
+  cmCopy,
+  cmEmit,
+  cmCalc,
+  cmMakeLC,
+  cmMakeUC,
+  cmStrComp,
+  cmExitOn,
+  cmCopyUntil,
+  cmScanDateTime,
+  cmAssign
 };
-constexpr const char* CommandNames[] = {"pos",     "inc",    "find",      "copy",
-                                        "emit",    "calc",   "makelc",    "makeuc",
-                                        "strcomp", "exiton", "copyuntil", "scandatetime",
-                                        "assign"};
-constexpr const char* EmitTypeNames[] = {"etdefault", "etdouble", "etinteger", "etboolean",
-                                         "etstring",  "etdatetime", "etuser1",  "etuser2"};
+constexpr const char* CommandNames[] = {"pos",       "inc",          "find",   "copy",    "emit",
+                                        "calc",      "makelc",       "makeuc", "strcomp", "exiton",
+                                        "copyuntil", "scandatetime", "assign"};
+constexpr const char* EmitTypeNames[] = {"etdefault", "etdouble",   "etinteger", "etboolean",
+                                         "etstring",  "etdatetime", "etuser1",   "etuser2"};
 
 String Piece(const String& s, size_t From) {
   return From >= s.size() ? String() : s.substr(From, MaxPiece);
@@ -115,7 +125,8 @@ void TExtractor::SetExtCommands(const String& Value) {
 }
 
 void TExtractor::SetPos(Int64 NewPos, bool Clamp) {
-  const Int64 hi = Clamp ? static_cast<Int64>(FSource.size()) + 1 : std::numeric_limits<Integer>::max();
+  const Int64 hi =
+      Clamp ? static_cast<Int64>(FSource.size()) + 1 : std::numeric_limits<Integer>::max();
   const Int64 lo = Clamp ? 1 : 0;
   FSPos = static_cast<Integer>(std::clamp(NewPos, lo, hi));
 }
@@ -148,13 +159,11 @@ bool TExtractor::Execute() {
 Variant TExtractor::EvaluateFor(const String& Expression, TUsedVariables& Used) {
   TMathExpression evaluator(nullptr);
   Used.clear();
-  evaluator.OnVarRequest = [this, &Used](TObject*, const String& VarName, Variant& Value,
-                                         Integer) {
+  evaluator.OnVarRequest = [this, &Used](TObject*, const String& VarName, Variant& Value, Integer) {
     Value = FVars->Resolve(VarName);
     if (Value.IsText() && Value.AsString().empty()) Value = Null();
-    const bool seen = std::any_of(Used.begin(), Used.end(), [&](const auto& u) {
-      return SameText(u.first, VarName);
-    });
+    const bool seen = std::any_of(Used.begin(), Used.end(),
+                                  [&](const auto& u) { return SameText(u.first, VarName); });
     if (!seen) Used.emplace_back(VarName, Value);
   };
   evaluator.SetExpression(Expression);

@@ -44,8 +44,8 @@ const Integer Golay2ndDeriv[GolayRows][GolayCols] = {
 namespace {
 
 // m(m + 1)(2m + 1) / 3 for m = 2..12: the sum of k^2 over -m..m.
-constexpr Integer FirstDerivNorm[GolayRows] = {10, 28, 60, 110, 182, 280, 408, 570, 770, 1012,
-                                              1300};
+constexpr Integer FirstDerivNorm[GolayRows] = {10,  28,  60,  110,  182, 280,
+                                               408, 570, 770, 1012, 1300};
 
 constexpr Integer GolayMinLeng = 5;
 constexpr Integer GolayMaxLeng = 25;
@@ -172,8 +172,7 @@ void MovingMedianSmooth(const TVector* SourceVec, Integer FirstElem, Integer Las
   CheckWindow(SourceVec, FirstElem, LastElem, DestVec, WinLeng, SmoothMinLeng, NoMaxLeng,
               MovMedTexts);
   const Integer h = WinLeng / 2;
-  std::vector<double> work =
-      WorkBuffer(static_cast<std::size_t>(WinLeng), "MovingMedianSmooth");
+  std::vector<double> work = WorkBuffer(static_cast<std::size_t>(WinLeng), "MovingMedianSmooth");
   // For an odd count the vector's interpolated second quartile is the middle sorted value; a
   // partial selection finds it. Values that are not numbers go to the top, so the selection
   // always has an order to work with.

@@ -79,8 +79,8 @@ Integer ExactOrientation(TPointDouble A, TPointDouble B, TPointDouble C) {
   if (FilteredSign(A, B, C, sign)) return sign;
   for (double v : {A.X, A.Y, B.X, B.Y, C.X, C.Y})
     if (!std::isfinite(v)) return 0;
-  const double big = std::max({std::abs(A.X), std::abs(A.Y), std::abs(B.X), std::abs(B.Y),
-                               std::abs(C.X), std::abs(C.Y)});
+  const double big = std::max(
+      {std::abs(A.X), std::abs(A.Y), std::abs(B.X), std::abs(B.Y), std::abs(C.X), std::abs(C.Y)});
   if (big == 0) return 0;
   if (big > ScaleAbove || big < ScaleBelow) {
     const int shift = -std::ilogb(big);

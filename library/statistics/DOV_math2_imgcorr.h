@@ -9,7 +9,13 @@ class TBitmap;
 // The colour quantity compared: a channel (0..255), hue (degrees, -1 for grey), lightness
 // (intensity 0..1), saturation (0..1) or the grey value (0..255) of RGBtoGray.
 enum TImgCompareMode {
-  icmRed, icmBlue, icmGreen, icmHue, icmLightness, icmSaturation, icmGrayValues
+  icmRed,
+  icmBlue,
+  icmGreen,
+  icmHue,
+  icmLightness,
+  icmSaturation,
+  icmGrayValues
 };
 
 // The correlation coefficient of the mode's values over corresponding pixels of Rect1 of Img1

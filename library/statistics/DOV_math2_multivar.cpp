@@ -111,19 +111,12 @@ bool CalcCovar(const TMatrix* InMat, TMatrix* OutMat, Integer LoC, Integer HiC, 
       for (Integer r = 0; r < n; ++r) {
         const double u = a[Ix(r)], v = b[Ix(r)];
         switch (Mode) {
-          case 0:
-            s += u * v;
-            break;
+          case 0: s += u * v; break;
           case 1:
           case 2:
-          case 3:
-            s += (u - ma) * (v - mb);
-            break;
-          case 4:
-            s += (u - v) * (u - v);
-            break;
-          default:
-            break;
+          case 3: s += (u - ma) * (v - mb); break;
+          case 4: s += (u - v) * (u - v); break;
+          default: break;
         }
       }
       double value = s / (n - 1);

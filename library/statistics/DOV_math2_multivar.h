@@ -56,11 +56,11 @@ void FindCenters(const TMatrix* InMat, Integer FirstObj, Integer LastObj, Intege
 // state. Clusters are renumbered by size, largest first. Returns the sum of squared distances
 // to the centres (0 when aborted). Raises ESDLMath2Error for more clusters than objects (or
 // fewer than one), and after filling the outputs when 1001 passes did not settle.
-double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2,
-                        Integer NumClust, Integer RandSeed, TMatrix* Centers, TIntVector* Classes,
+double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2, Integer NumClust,
+                        Integer RandSeed, TMatrix* Centers, TIntVector* Classes,
                         TIntVector* ClustSize);
-double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2,
-                        Integer NumClust, TMatrix* Centers, TIntVector* Classes);
+double kMeansClustering(const TMatrix* DataMat, Integer Unused1, Integer Unused2, Integer NumClust,
+                        TMatrix* Centers, TIntVector* Classes);
 // At least 20; the products a b and a c in 64 bits (negative products count as 0).
 Integer kMeansEstimatedSteps(Integer a, Integer b, Integer c);
 

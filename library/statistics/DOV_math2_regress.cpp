@@ -183,8 +183,8 @@ bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double
 // ---- analysis of variance --------------------------------------------------------------------
 
 void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
-                             Integer& dftotal, double& SSE, double& SSR, double& SST,
-                             double& MSE, double& MSR, double& F) const {
+                             Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
+                             double& MSR, double& F) const {
   const Integer n = FNumData;
   dfreg = NumVars;
   dftotal = IncludeConst ? n - 1 : n;
@@ -199,9 +199,12 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   SST = static_cast<double>(n * m * m + s.sumxq - 2 * m * s.sumx);
   MSE = SSE / dfres;
   MSR = SSR / dfreg;
-  if (MSR == 0) F = 0;
-  else if (MSE == 0) F = 1e10;
-  else F = MSR / MSE;
+  if (MSR == 0)
+    F = 0;
+  else if (MSE == 0)
+    F = 1e10;
+  else
+    F = MSR / MSE;
 }
 
 // ---- parabola, circle, Gaussian -------------------------------------------------------------
@@ -372,8 +375,8 @@ void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx}, false, k0,
-          k1, FitQual);
+  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx}, false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -432,7 +435,9 @@ void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual
   k0 = static_cast<double>(std::exp(w));
   k1 = static_cast<double>(std::exp(u));
   const Extended fqDen = s.sumlnyq - s.sumlny * s.sumlny / n;
-  FitQual = fqDen != 0 ? static_cast<double>((w * s.sumlny + u * s.sumxlny + c2 * s.sumlnxlny -
-                                              s.sumlny * s.sumlny / n) / fqDen)
-                       : 1;
+  FitQual =
+      fqDen != 0
+          ? static_cast<double>(
+                (w * s.sumlny + u * s.sumxlny + c2 * s.sumlnxlny - s.sumlny * s.sumlny / n) / fqDen)
+          : 1;
 }

@@ -48,8 +48,8 @@ std::unique_ptr<TVector> NewVector(Integer Size) {
 
 // ---- sorted copies ---------------------------------------------------------------------------
 
-void TCurveFit::ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer index1,
-                                   Integer index2, Integer first, Integer last) {
+void TCurveFit::ExchangeDuringSort(TObject* Sender, Byte ExchgWhat, Integer index1, Integer index2,
+                                   Integer first, Integer last) {
   double* y = SplSortedY->DataPtr();
   std::swap(y[index1 - 1], y[index2 - 1]);
 }
@@ -65,8 +65,8 @@ void TCurveFit::SortCopies() {
   Spl2Deriv = NewVector(n);
   FData->CopyColToVec(SplSortedX.get(), 1, 1, n);
   FData->CopyColToVec(SplSortedY.get(), 2, 1, n);
-  SplSortedX->OnSortExchange = [this](TObject* Sender, Byte What, Integer i1, Integer i2,
-                                      Integer f, Integer l) {
+  SplSortedX->OnSortExchange = [this](TObject* Sender, Byte What, Integer i1, Integer i2, Integer f,
+                                      Integer l) {
     ExchangeDuringSort(Sender, What, i1, i2, f, l);
   };
   SplSortedX->SortElems(true, 1, n);
@@ -220,9 +220,11 @@ void PenalizedCubicSpline(Integer n1, Integer n2, double s, const TDoubleArray& 
                           const TDoubleArray& yIn, const TDoubleArray& dyIn, TDoubleArray& a,
                           TDoubleArray& b, TDoubleArray& c, TDoubleArray& d) {
   if (n1 >= n2) throw ESDLMath2Error("PenalizedCubicSpline: n1 must not be greater than n2");
-  const auto holds = [n2](const TDoubleArray& v) { return v.size() > static_cast<std::size_t>(n2); };
-  if (n1 < 0 || !holds(xIn) || !holds(yIn) || !holds(dyIn) || !holds(a) || !holds(b) ||
-      !holds(c) || !holds(d))
+  const auto holds = [n2](const TDoubleArray& v) {
+    return v.size() > static_cast<std::size_t>(n2);
+  };
+  if (n1 < 0 || !holds(xIn) || !holds(yIn) || !holds(dyIn) || !holds(a) || !holds(b) || !holds(c) ||
+      !holds(d))
     throw ESDLMath2Error("PenalizedCubicSpline: the arrays do not hold the elements n1 .. n2");
   const TDoubleArray x = xIn, y = yIn, dy = dyIn;  // the outputs may be the inputs
   TOffsetArray r(n1 - 1, n2 + 1), r1(n1 - 1, n2 + 1), r2(n1 - 1, n2 + 1), t(n1 - 1, n2 + 1),

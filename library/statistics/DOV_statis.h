@@ -74,37 +74,37 @@ bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold);
 // Significance levels of the Kolmogorov-Smirnov tables: alpha 0.20, 0.15, 0.10, 0.05, 0.01.
 enum TSignifLevel { Dot20, Dot15, Dot10, Dot05, Dot01 };
 
-double LnGamma(double x);                                 // 0 for x <= 0
-double IncompleteGamma(double x, double a);               // P(a, x); 0 for x <= 0 or a <= 0
-double Erf(double x);                                     // sign(x) P(1/2, x^2)
-double ErfApprox(double x);                               // fixed rational approximation
-double LnBeta(double a, double b);                        // 0 when a or b is negative
-double IncompleteBeta(double x, double a, double b);      // I_x(a, b); 0 below 0, 1 above 1
+double LnGamma(double x);                             // 0 for x <= 0
+double IncompleteGamma(double x, double a);           // P(a, x); 0 for x <= 0 or a <= 0
+double Erf(double x);                                 // sign(x) P(1/2, x^2)
+double ErfApprox(double x);                           // fixed rational approximation
+double LnBeta(double a, double b);                    // 0 when a or b is negative
+double IncompleteBeta(double x, double a, double b);  // I_x(a, b); 0 below 0, 1 above 1
 // The binomial coefficient, exact (the nearest integer to exp(LnBinomCoeff) wherever that is
 // accurate); 0 when n < 0, k < 0 or n < k. A coefficient beyond 2147483647 raises
 // "BinomCoeff: result exceeds the integer range".
 Integer BinomCoeff(Integer n, Integer k);
-double LnBinomCoeff(Integer n, Integer k);                // -1 when n < 0, k < 0 or n < k
+double LnBinomCoeff(Integer n, Integer k);  // -1 when n < 0, k < 0 or n < k
 
 double nDistriDensity(double x);
 double nDistriIntegral(double x);
-double nDistriQuantile(double p);                         // 0 for p <= 0 or p >= 1
+double nDistriQuantile(double p);  // 0 for p <= 0 or p >= 1
 double tDistriDensity(double t, Integer df);
 double tDistriIntegral(double t, Integer df);
-double tDistriQuantile(double p, Integer df);             // 0 for p <= 0, p >= 1, df < 1
-double Chi2DistriDensity(double x, Integer df);           // 0 for x <= 0
+double tDistriQuantile(double p, Integer df);    // 0 for p <= 0, p >= 1, df < 1
+double Chi2DistriDensity(double x, Integer df);  // 0 for x <= 0
 double chi2DistriIntegral(double x, Integer df);
-double chi2DistriQuantile(double p, Integer df);          // 0 for p <= 0, p >= 1, df < 1
-double FDistriDensity(double x, Integer df1, Integer df2);  // 0 below 0, the limit at 0
+double chi2DistriQuantile(double p, Integer df);             // 0 for p <= 0, p >= 1, df < 1
+double FDistriDensity(double x, Integer df1, Integer df2);   // 0 below 0, the limit at 0
 double FDistriIntegral(double x, Integer df1, Integer df2);  // 0 for x <= 0
 double FDistriQuantile(double p, Integer df1, Integer df2);  // 0 for p <= 0, p >= 1, df < 1
-double WeibullDensity(double x, double beta, double eta);  // 0 for x <= 0 or eta <= 0
+double WeibullDensity(double x, double beta, double eta);    // 0 for x <= 0 or eta <= 0
 // k successes in a sample of nsample from npop items, round(p * npop) of them successes.
 double HyperGeoDistriDensity(double p, Integer npop, Integer nsample, Integer k);
 
 // Mann-Whitney U distribution for samples of n1 and n2 (1 .. 300 each).
-double UDistriDensity(Integer U, Integer n1, Integer n2);   // P(U' = U)
-double UDistriIntegral(Integer U, Integer n1, Integer n2);  // P(U' < U)
+double UDistriDensity(Integer U, Integer n1, Integer n2);       // P(U' = U)
+double UDistriIntegral(Integer U, Integer n1, Integer n2);      // P(U' < U)
 Integer UDistriQuantile(Integer n1, Integer n2, double alpha);  // largest U, P(U' <= U) < alpha
 
 // One-sample Kolmogorov-Smirnov and Lilliefors statistics. KSPValue costs O(m^3 log n) with
@@ -112,13 +112,13 @@ Integer UDistriQuantile(Integer n1, Integer n2, double alpha);  // largest U, P(
 // Lilliefors p-value formula is an approximation meant for small p values, with the constant
 // 0.97498 as this library has always used it (published forms differ there); above about 0.1
 // its values are biased, and it never exceeds 1.
-double KSPValue(Integer n, double d);                     // 1 for n < 1 or d <= 0
+double KSPValue(Integer n, double d);                             // 1 for n < 1 or d <= 0
 double KolmogSmir1SampleTestStat(Integer n, TSignifLevel level);  // 1 for n < 1
 double KSQuantile(Integer n, TSignifLevel level);
-double LillieforsPValue(Integer n, double d);             // -1 for n < 6
+double LillieforsPValue(Integer n, double d);  // -1 for n < 6
 double LillieforsQuantile(Integer n, double alpha);
 
-double FisherTransform(double r);                         // raises outside -1 < r < 1
-double FisherTransformInv(double z);                      // +-1 beyond |z| ~ 355
+double FisherTransform(double r);     // raises outside -1 < r < 1
+double FisherTransformInv(double z);  // +-1 beyond |z| ~ 355
 double ConfidenceInterval(double alpha, double stddev, Integer n);
 double CalcFishQ(double m1, double m2, double s1, double s2);

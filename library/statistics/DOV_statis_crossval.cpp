@@ -103,11 +103,10 @@ bool TCrossValidator::Execute() {
           const double y = YMat->GetVal(c, q), e = response[std::size_t(c - 1)] - y;
           FPress->SetVal(c, FPress->GetVal(c) + e * e);
           const bool member = CountByClass ? y > 0 : y == 1;
-          const bool right =
-              CountByClass ? (response[std::size_t(c - 1)] > 0) == member
-                           : std::fabs(e) < kCorrectTolerance;
-          TVector* counter = member ? (right ? FTPCnt : FFNCnt).get()
-                                    : (right ? FTNCnt : FFPCnt).get();
+          const bool right = CountByClass ? (response[std::size_t(c - 1)] > 0) == member
+                                          : std::fabs(e) < kCorrectTolerance;
+          TVector* counter =
+              member ? (right ? FTPCnt : FFNCnt).get() : (right ? FTNCnt : FFPCnt).get();
           counter->SetVal(c, counter->GetVal(c) + 1);
         }
         if (OnCheckAbort) OnCheckAbort(this, abort);

@@ -10,8 +10,8 @@
 #include "DOV_statis.h"
 
 // ObjectList: the 1-based rows of the training objects, ascending; Success is false on entry.
-using TOnModelCreateRequestEvent = std::function<void(
-    TObject* Sender, Integer PercentDone, const TIntArray& ObjectList, bool& Success)>;
+using TOnModelCreateRequestEvent = std::function<void(TObject* Sender, Integer PercentDone,
+                                                      const TIntArray& ObjectList, bool& Success)>;
 // Predictors: one object's row (0-based); Response is sized to the number of responses.
 using TOnModelApplyRequestEvent = std::function<void(
     TObject* Sender, Integer PercentDone, const TDoubleArray& Predictors, TDoubleArray& Response)>;

@@ -18,9 +18,9 @@ class TTextFile;
 // matrix" and "SIMPLS: orthogonal loadings are all zero", and ESDLVectorError when the scores
 // of a factor are all zero. Clears AbortMathProc on entry; a set flag stops after the current
 // deflation row (the outputs then hold what was reached).
-void SimPLS(const TMatrix* X, const TMatrix* Y, Integer NFact, bool Standardize,
-            TMatrix* ScoreX, TMatrix* ScoreY, TMatrix* LoadX, TMatrix* LoadY, TMatrix* WgtX,
-            TMatrix* OrthoLd, TVector* VarX, TVector* VarY, TMatrix* RegCoeff);
+void SimPLS(const TMatrix* X, const TMatrix* Y, Integer NFact, bool Standardize, TMatrix* ScoreX,
+            TMatrix* ScoreY, TMatrix* LoadX, TMatrix* LoadY, TMatrix* WgtX, TMatrix* OrthoLd,
+            TVector* VarX, TVector* VarY, TMatrix* RegCoeff);
 
 enum TPLSSclMode { scmCenter, scmStandardize };
 

@@ -45,7 +45,7 @@ public:
   void UniformDistri();
   void NormalDistri(double m, double s);  // peak 1
   void tDistri(Integer df);
-  void Chi2Distri(Integer df);          // 0 below 0
+  void Chi2Distri(Integer df);             // 0 below 0
   void FDistri(Integer df1, Integer df2);  // 0 at and below 0
   void WeibullDistri(double beta, double eta);
 

@@ -193,8 +193,8 @@ inline double Dot(const double* x, const double* y, Index lo, Index hi) {
 // For each column j in [first, last): t_j = sum over k in [lo, hi) of x[k] col_j[k], then
 // col_j[k] += scaled(t_j) * x[k] for k in [alo, hi). The dots of four columns run together.
 template <class Scale>
-inline void DotsThenUpdates(TBlock& b, const double* x, Index first, Index last, Index lo,
-                            Index hi, Index alo, Scale scaled) {
+inline void DotsThenUpdates(TBlock& b, const double* x, Index first, Index last, Index lo, Index hi,
+                            Index alo, Scale scaled) {
   Index j = first;
   for (; j + 4 <= last; j += 4) {
     double t[4];
@@ -403,8 +403,8 @@ bool AccumulateLeft(TBlock& a, const std::vector<double>& w) {
 
 // Phase 4: implicitly shifted QR sweeps on the bidiagonal form. False when aborted; converged
 // is cleared when a value needed all its sweeps.
-bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<double>& e,
-                 double anorm, bool& converged) {
+bool Diagonalise(TBlock& a, TBlock& v, std::vector<double>& w, std::vector<double>& e, double anorm,
+                 bool& converged) {
   const Index n = a.cols;
   TRotationQueue rot(a, v);
   auto negligible = [anorm](double x) { return std::fabs(x) + anorm == anorm; };
@@ -654,8 +654,7 @@ bool RidgeRegStd(const TMatrix* X, const TVector* Y, double Lambda, TVector* Reg
   StdDevsX->SetVecSize(n);
   double meanY, varY;
   Y->MeanVar(1, Y->NrOfElem(), meanY, varY);
-  const bool ok =
-      SolveRidge(X, Y, Lambda, RegCoeff, StdDevCoeff, MeansX, StdDevsX, NearSingular);
+  const bool ok = SolveRidge(X, Y, Lambda, RegCoeff, StdDevCoeff, MeansX, StdDevsX, NearSingular);
   if (ok) RegCoeff->SetVal(n + 1, meanY);
   return ok;
 }
@@ -675,8 +674,7 @@ bool RidgeReg(const TMatrix* X, const TVector* Y, double Lambda, TVector* RegCoe
   }
   RegCoeff->SetVecSize(n + 1);
   StdDevCoeff->SetVecSize(n + 1);
-  if (!SolveRidge(X, Y, Lambda, RegCoeff, StdDevCoeff, &means, &devs, NearSingular))
-    return false;
+  if (!SolveRidge(X, Y, Lambda, RegCoeff, StdDevCoeff, &means, &devs, NearSingular)) return false;
   double ybar = 0;
   for (Integer r = 1; r <= m; ++r) ybar += Y->GetVal(r);
   ybar /= m;

@@ -163,8 +163,7 @@ std::vector<double> ShapiroWilkCoefficients(Integer N) {
     first = 2;
   } else {
     const double a2 = -m[2] / ssumm2 + Poly(kSwC2, 6, rsn);
-    fac = std::sqrt((summ2 - 2 * m[1] * m[1] - 2 * m[2] * m[2]) /
-                    (1 - 2 * a1 * a1 - 2 * a2 * a2));
+    fac = std::sqrt((summ2 - 2 * m[1] * m[1] - 2 * m[2] * m[2]) / (1 - 2 * a1 * a1 - 2 * a2 * a2));
     a[2] = a2;
     first = 3;
   }
@@ -203,8 +202,8 @@ double ShapiroWilkIntegral(double W, Integer n, Integer NCens) {
     const double z95 = 1.6449 + bf * std::pow(Poly(kSwC8, 2, std::pow(0.622, xx)), ld);
     const double z99 = 2.3263 + bf * std::pow(Poly(kSwC9, 2, xx), ld);
     const double zfm = (z90 + z95 + z99) / 3;
-    const double zsd = (1.2816 * (z90 - zfm) + 1.6449 * (z95 - zfm) + 2.3263 * (z99 - zfm)) /
-                       0.56268;
+    const double zsd =
+        (1.2816 * (z90 - zfm) + 1.6449 * (z95 - zfm) + 2.3263 * (z99 - zfm)) / 0.56268;
     m += s * (zfm - 1.7509 * zsd);
     s *= zsd;
   }
@@ -319,15 +318,15 @@ Integer WilcoxonSRQuantile(Integer n, double alpha, bool TwoSided) {
   }
   const double z = -nDistriQuantile(TwoSided ? alpha / 2 : alpha);
   const double nn = n;
-  return static_cast<Integer>(RoundHalfEven(
-      nn * (nn + 1) / 4 - z * std::sqrt(nn * (nn + 1) * (2 * nn + 1) / 24)));
+  return static_cast<Integer>(
+      RoundHalfEven(nn * (nn + 1) / 4 - z * std::sqrt(nn * (nn + 1) * (2 * nn + 1) / 24)));
 }
 
 // ---- analysis of variance ------------------------------------------------------------------
 
-double Anova1F(const TVector* Data, const TIntVector* Classes, double& SSBetween,
-               double& SSWithin, double& SSTotal, Integer& DfBetween, Integer& DfWithin,
-               Integer& DfTotal, double& F) {
+double Anova1F(const TVector* Data, const TIntVector* Classes, double& SSBetween, double& SSWithin,
+               double& SSTotal, Integer& DfBetween, Integer& DfWithin, Integer& DfTotal,
+               double& F) {
   const Integer N = Data->NrOfElem();
   std::vector<Integer> labels;
   std::vector<long double> totals;
@@ -497,9 +496,8 @@ void RequireValues(Integer n) {
 }  // namespace
 
 double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version,
-                           bool OneSided, double& Mean1, double& Mean2, double& Dev1,
-                           double& Dev2, double& MeanDiff, double& DevDiff, double& t,
-                           Integer& df) {
+                           bool OneSided, double& Mean1, double& Mean2, double& Dev1, double& Dev2,
+                           double& MeanDiff, double& DevDiff, double& t, Integer& df) {
   Mean1 = Mean2 = Dev1 = Dev2 = MeanDiff = DevDiff = t = 0;
   df = 0;
   const std::vector<double> x1 = Values(Data1), x2 = Values(Data2);
@@ -523,8 +521,7 @@ double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVer
     t = std::sqrt(n1) * std::fabs(d.mean) / d.dev;
     df = s1.n - 1;
   } else if (Version == ttHomoScedastic) {
-    const double sp =
-        std::sqrt(((n1 - 1) * Dev1 * Dev1 + (n2 - 1) * Dev2 * Dev2) / (n1 + n2 - 2));
+    const double sp = std::sqrt(((n1 - 1) * Dev1 * Dev1 + (n2 - 1) * Dev2 * Dev2) / (n1 + n2 - 2));
     if (sp == 0) Fail("Perform2SampleTTest: pooled standard deviation is zero");
     t = (Mean1 - Mean2) / (sp * std::sqrt(1 / n1 + 1 / n2));
     df = s1.n + s2.n - 2;
@@ -557,15 +554,14 @@ Integer PercentileOfArray(TDoubleArray& Data, double prob, Integer First, Intege
   if (First < 0 || Last < 0 || First > high || Last > high) return -1;
   const Integer length = Last - First + 1;
   // A rank equal to the length has no element: the largest value is the one meant.
-  const Integer k =
-      std::min(length - 1, static_cast<Integer>(RoundHalfEven(prob / 100 * length)));
+  const Integer k = std::min(length - 1, static_cast<Integer>(RoundHalfEven(prob / 100 * length)));
   Value = QuickSelect(Data.data(), First + k, First, Last);
   return 0;
 }
 
-void EstimateProbDensity(TVector* Data, TVector* Density, double XFrom, double XTo,
-                         double Factor, double Radius, Integer NumSteps, Integer& MinIx,
-                         Integer& MaxIx, TDensityProgressProc Progress) {
+void EstimateProbDensity(TVector* Data, TVector* Density, double XFrom, double XTo, double Factor,
+                         double Radius, Integer NumSteps, Integer& MinIx, Integer& MaxIx,
+                         TDensityProgressProc Progress) {
   NumSteps = std::clamp<Integer>(NumSteps, 10, 10000);
   if (!(Factor > 0)) Factor = 1;
   Data->SortElems(true, 0, 0);

@@ -63,9 +63,8 @@ Integer WilcoxonSRQuantile(Integer n, double alpha, bool TwoSided);
 // One-way analysis of variance of Data by the labels in Classes (groups in order of first
 // appearance). Result: the p-value; -1 fewer than two groups, -2 as many groups as values
 // (no output written on both), -3 no variance at all (F = 0). Sums in extended precision.
-double Anova1F(const TVector* Data, const TIntVector* Classes, double& SSBetween,
-               double& SSWithin, double& SSTotal, Integer& DfBetween, Integer& DfWithin,
-               Integer& DfTotal, double& F);
+double Anova1F(const TVector* Data, const TIntVector* Classes, double& SSBetween, double& SSWithin,
+               double& SSTotal, Integer& DfBetween, Integer& DfWithin, Integer& DfTotal, double& F);
 // P(R <= r) for the number of runs R of n1 and n2 items of two kinds in random order.
 double ExactRunsTest(Integer n1, Integer n2, Integer r);
 // Runs of the bits 0 .. Size of Bits; true when p < 0.05. Exact (lower tail) up to 25 of each
@@ -81,9 +80,8 @@ double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool 
 // Two-sample t tests; the deviations are sample deviations (n - 1) from two values on. Raises
 // for unequal lengths (paired), empty samples, samples of one value, and zero deviations.
 double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version,
-                           bool OneSided, double& Mean1, double& Mean2, double& Dev1,
-                           double& Dev2, double& MeanDiff, double& DevDiff, double& t,
-                           Integer& df);
+                           bool OneSided, double& Mean1, double& Mean2, double& Dev1, double& Dev2,
+                           double& MeanDiff, double& DevDiff, double& t, Integer& df);
 double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version,
                            bool OneSided);
 
@@ -99,6 +97,6 @@ Integer PercentileOfArray(TDoubleArray& Data, double prob, Integer First, Intege
 using TDensityProgressProc = void (*)(TObject* Sender, Integer StepsDone, double Percent);
 // Gaussian kernel estimate with a local width per point over NumSteps + 1 grid points from
 // XFrom to XTo (Density resized to that). Sorts Data in place.
-void EstimateProbDensity(TVector* Data, TVector* Density, double XFrom, double XTo,
-                         double Factor, double Radius, Integer NumSteps, Integer& MinIx,
-                         Integer& MaxIx, TDensityProgressProc Progress);
+void EstimateProbDensity(TVector* Data, TVector* Density, double XFrom, double XTo, double Factor,
+                         double Radius, Integer NumSteps, Integer& MinIx, Integer& MaxIx,
+                         TDensityProgressProc Progress);

@@ -77,7 +77,8 @@ TTestServer::TTestServer(const std::string& Script, const std::vector<std::strin
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (line.find('\n') == std::string::npos) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now()).count();
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
     pollfd p{fds[0], POLLIN, 0};
     if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) break;
     char buf[64];

@@ -39,5 +39,7 @@ template <class F>
 long long nettest::MillisecondsOf(F&& Call) {
   const auto t0 = std::chrono::steady_clock::now();
   Call();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               t0)
+      .count();
 }

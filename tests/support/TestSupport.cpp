@@ -61,11 +61,13 @@ std::string UseCommaDecimalLocale() {
     if (std::setlocale(LC_ALL, name) != nullptr) return name;
   // The compiled locale lives in a folder removed when the test program ends.
   struct CompiledLocale {
-    fs::path dir = fs::temp_directory_path() / ("kestal-locale-" + std::to_string(std::random_device{}()));
+    fs::path dir =
+        fs::temp_directory_path() / ("kestal-locale-" + std::to_string(std::random_device{}()));
     bool ok = false;
     CompiledLocale() {
       fs::create_directories(dir);
-      const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+      const std::string command =
+          "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
       ok = std::system(command.c_str()) == 0;
     }
     ~CompiledLocale() {

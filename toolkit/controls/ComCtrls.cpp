@@ -15,7 +15,9 @@
 class TListViewModel : public QAbstractTableModel {
 public:
   explicit TListViewModel(TListView* View) : FView(View) {}
-  int rowCount(const QModelIndex& P) const override { return P.isValid() ? 0 : FView->Items()->Count(); }
+  int rowCount(const QModelIndex& P) const override {
+    return P.isValid() ? 0 : FView->Items()->Count();
+  }
   int columnCount(const QModelIndex& P) const override {
     return P.isValid() ? 0 : std::max(1, FView->Columns()->Count());
   }
@@ -79,13 +81,16 @@ void TListColumns::Clear() {
 }
 
 TListColumn* TListColumns::Items(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return FItems[static_cast<size_t>(Index)].get();
 }
 
 // ---- items -------------------------------------------------------------------------------
 TListItem::TListItem(TListView* Owner) : FOwner(Owner), FSubItems(std::make_unique<TStringList>()) {
-  static_cast<TStringList*>(FSubItems.get())->OnChange = [this](TObject*) { FOwner->ItemsChanged(false); };
+  static_cast<TStringList*>(FSubItems.get())->OnChange = [this](TObject*) {
+    FOwner->ItemsChanged(false);
+  };
 }
 
 TListItem::~TListItem() = default;
@@ -100,8 +105,10 @@ int TListItem::Index() const { return FOwner->Items()->IndexOf(this); }
 bool TListItem::Selected() const { return FOwner->Selected() == this; }
 
 void TListItem::SetSelected(bool Value) {
-  if (Value) FOwner->SetSelected(this);
-  else if (Selected()) FOwner->SetSelected(nullptr);
+  if (Value)
+    FOwner->SetSelected(this);
+  else if (Selected())
+    FOwner->SetSelected(nullptr);
 }
 
 TListItems::~TListItems() = default;
@@ -118,13 +125,15 @@ void TListItems::Clear() {
 }
 
 void TListItems::Delete(int Index) {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   FItems.erase(FItems.begin() + Index);
   FOwner->ItemsChanged(true);
 }
 
 TListItem* TListItems::Item(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return FItems[static_cast<size_t>(Index)].get();
 }
 
@@ -183,7 +192,8 @@ void TListView::ColumnsChanged() {
   FModel->Reset();
   auto* v = static_cast<QTreeView*>(Handle());
   if (v != nullptr)
-    for (int i = 0; i < FColumns->Count(); ++i) v->header()->resizeSection(i, FColumns->Items(i)->Width());
+    for (int i = 0; i < FColumns->Count(); ++i)
+      v->header()->resizeSection(i, FColumns->Items(i)->Width());
   FInCode = false;
 }
 
@@ -194,7 +204,8 @@ void TListView::ItemsChanged(bool Structure) {
     FInCode = true;
     FModel->Reset();
     if (v != nullptr)
-      for (int i = 0; i < FColumns->Count(); ++i) v->header()->resizeSection(i, FColumns->Items(i)->Width());
+      for (int i = 0; i < FColumns->Count(); ++i)
+        v->header()->resizeSection(i, FColumns->Items(i)->Width());
     FInCode = false;
   } else if (v != nullptr) {
     v->viewport()->update();
@@ -224,8 +235,8 @@ void TListView::SetItemIndex(int Value) {
     v->selectionModel()->clearSelection();
     v->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
   } else {
-    v->selectionModel()->setCurrentIndex(FModel->index(Value, 0),
-                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    v->selectionModel()->setCurrentIndex(
+        FModel->index(Value, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
   FInCode = false;
 }
@@ -235,18 +246,27 @@ TListItem* TListView::Selected() const {
   return i < 0 ? nullptr : FItems->Item(i);
 }
 
-void TListView::SetSelected(TListItem* Item) { SetItemIndex(Item == nullptr ? -1 : FItems->IndexOf(Item)); }
+void TListView::SetSelected(TListItem* Item) {
+  SetItemIndex(Item == nullptr ? -1 : FItems->IndexOf(Item));
+}
 
 bool TListView::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "ViewStyle")
-    SetViewStyle(static_cast<TViewStyle>(DescribedEnum(
-        Value, {{"vsIcon", vsIcon}, {"vsSmallIcon", vsSmallIcon}, {"vsList", vsList}, {"vsReport", vsReport}})));
-  else if (Prop == "RowSelect") SetRowSelect(Value.AsBoolean());
-  else if (Prop == "GridLines") SetGridLines(Value.AsBoolean());
-  else if (Prop == "ReadOnly") ReadOnly = Value.AsBoolean();
-  else if (Prop == "ShowColumnHeaders") SetShowColumnHeaders(Value.AsBoolean());
+    SetViewStyle(static_cast<TViewStyle>(DescribedEnum(Value, {{"vsIcon", vsIcon},
+                                                               {"vsSmallIcon", vsSmallIcon},
+                                                               {"vsList", vsList},
+                                                               {"vsReport", vsReport}})));
+  else if (Prop == "RowSelect")
+    SetRowSelect(Value.AsBoolean());
+  else if (Prop == "GridLines")
+    SetGridLines(Value.AsBoolean());
+  else if (Prop == "ReadOnly")
+    ReadOnly = Value.AsBoolean();
+  else if (Prop == "ShowColumnHeaders")
+    SetShowColumnHeaders(Value.AsBoolean());
   else if (Prop == "Columns.Captions") {
-    if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list of column captions ( ... ) expected");
+    if (Value.kind != TPropValue::Kind::List)
+      throw EConvertError("a list of column captions ( ... ) expected");
     FColumns->Clear();
     for (const String& s : Value.items) FColumns->Add()->SetCaption(s);
   } else if (Prop == "Columns.Widths" || Prop == "Columns.Alignments") {
@@ -260,8 +280,10 @@ bool TListView::SetDescribedProperty(const String& Prop, const TPropValue& Value
         TPropValue v;
         v.kind = TPropValue::Kind::Ident;
         v.s = Value.items[i];
-        c->SetAlignment(static_cast<TAlignment>(DescribedEnum(
-            v, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+        c->SetAlignment(
+            static_cast<TAlignment>(DescribedEnum(v, {{"taLeftJustify", taLeftJustify},
+                                                      {"taRightJustify", taRightJustify},
+                                                      {"taCenter", taCenter}})));
       }
     }
   } else
@@ -318,11 +340,12 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
     QTimer::singleShot(0, e, [justChanged] { *justChanged = false; });
     UserChanged(v);
   });
-  QObject::connect(e->calendarWidget(), &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
-    const TDateTime v = static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue));
-    if (*justChanged && v == FValue) return;
-    UserChanged(v);
-  });
+  QObject::connect(
+      e->calendarWidget(), &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
+        const TDateTime v = static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue));
+        if (*justChanged && v == FValue) return;
+        UserChanged(v);
+      });
 }
 
 void TDateTimePicker::UserChanged(TDateTime Value) {
@@ -385,19 +408,30 @@ void TDateTimePicker::SetFirstDayOfWeek(int Value) {
 }
 
 bool TDateTimePicker::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Date") SetDate(static_cast<double>(Value.AsFloat()));
-  else if (Prop == "Time") SetTime(static_cast<double>(Value.AsFloat()));
-  else if (Prop == "Kind") SetKind(static_cast<TDateTimeKind>(DescribedEnum(Value, {{"dtkDate", dtkDate}, {"dtkTime", dtkTime}})));
-  else if (Prop == "TextHint") SetTextHint(Value.AsString());
+  if (Prop == "Date")
+    SetDate(static_cast<double>(Value.AsFloat()));
+  else if (Prop == "Time")
+    SetTime(static_cast<double>(Value.AsFloat()));
+  else if (Prop == "Kind")
+    SetKind(static_cast<TDateTimeKind>(
+        DescribedEnum(Value, {{"dtkDate", dtkDate}, {"dtkTime", dtkTime}})));
+  else if (Prop == "TextHint")
+    SetTextHint(Value.AsString());
   else if (Prop == "FirstDayOfWeek")
-    SetFirstDayOfWeek(DescribedEnum(Value, {{"dowMonday", 1}, {"dowTuesday", 2}, {"dowWednesday", 3}, {"dowThursday", 4},
-                                            {"dowFriday", 5}, {"dowSaturday", 6}, {"dowSunday", 7}}));
+    SetFirstDayOfWeek(DescribedEnum(Value, {{"dowMonday", 1},
+                                            {"dowTuesday", 2},
+                                            {"dowWednesday", 3},
+                                            {"dowThursday", 4},
+                                            {"dowFriday", 5},
+                                            {"dowSaturday", 6},
+                                            {"dowSunday", 7}}));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
 }
 
-bool TDateTimePicker::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+bool TDateTimePicker::SetDescribedEvent(const String& Event, const String& Handler,
+                                        TComponent* Root) {
   if (Event == "OnChange") {
     OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
     return true;

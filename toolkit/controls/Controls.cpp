@@ -41,7 +41,8 @@ String THandlerTable::Key(const String& Name) {
 }
 
 // ---- described values --------------------------------------------------------------------
-int DescribedEnum(const TPropValue& Value, std::initializer_list<std::pair<const char*, int>> Names) {
+int DescribedEnum(const TPropValue& Value,
+                  std::initializer_list<std::pair<const char*, int>> Names) {
   if (Value.kind == TPropValue::Kind::Ident) {
     for (const auto& n : Names)
       if (SameText(n.first, Value.s)) return n.second;
@@ -60,19 +61,28 @@ TColor DescribedColor(const TPropValue& Value) {
 }
 
 bool SetDescribedFont(TFont* Font, const String& Sub, const TPropValue& Value) {
-  if (Sub == "Name") Font->SetName(Value.AsString());
-  else if (Sub == "Size") Font->SetSize(static_cast<int>(Value.AsInteger()));
-  else if (Sub == "Height") Font->SetHeight(static_cast<int>(Value.AsInteger()));
-  else if (Sub == "Color") Font->SetColor(DescribedColor(Value));
+  if (Sub == "Name")
+    Font->SetName(Value.AsString());
+  else if (Sub == "Size")
+    Font->SetSize(static_cast<int>(Value.AsInteger()));
+  else if (Sub == "Height")
+    Font->SetHeight(static_cast<int>(Value.AsInteger()));
+  else if (Sub == "Color")
+    Font->SetColor(DescribedColor(Value));
   else if (Sub == "Style") {
     if (Value.kind != TPropValue::Kind::Set) throw EConvertError("a set of font styles expected");
     TFontStyles st;
     for (const String& it : Value.items) {
-      if (SameText(it, "fsBold")) st = st + fsBold;
-      else if (SameText(it, "fsItalic")) st = st + fsItalic;
-      else if (SameText(it, "fsUnderline")) st = st + fsUnderline;
-      else if (SameText(it, "fsStrikeOut")) st = st + fsStrikeOut;
-      else throw EConvertError("unknown font style '" + it + "'");
+      if (SameText(it, "fsBold"))
+        st = st + fsBold;
+      else if (SameText(it, "fsItalic"))
+        st = st + fsItalic;
+      else if (SameText(it, "fsUnderline"))
+        st = st + fsUnderline;
+      else if (SameText(it, "fsStrikeOut"))
+        st = st + fsStrikeOut;
+      else
+        throw EConvertError("unknown font style '" + it + "'");
     }
     Font->SetStyle(st);
   } else
@@ -124,8 +134,10 @@ static Word VirtualKey(const QKeyEvent* E) {
   if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return static_cast<Word>(VK_F1 + (k - Qt::Key_F1));
   switch (k) {
     case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
     case Qt::Key_Shift: return VK_SHIFT;
     case Qt::Key_Control: return VK_CONTROL;
     case Qt::Key_Alt: return VK_MENU;
@@ -179,16 +191,12 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
   // event on to the parent widget, whose control then gets it, as the platform does.
   if (!w->isEnabled()) {
     switch (Event->type()) {
-      case QEvent::MouseButtonRelease:
-        c->FPressed = false;
-        return false;
+      case QEvent::MouseButtonRelease: c->FPressed = false; return false;
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
-      case QEvent::Wheel:
-        return false;
-      default:
-        break;
+      case QEvent::Wheel: return false;
+      default: break;
     }
   }
   switch (Event->type()) {
@@ -231,7 +239,8 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       const QPoint p = toControl(e->position());
       bool handled = false;
       GuardedCall([&] {
-        handled = c->MouseWheel(ShiftFromQt(e->modifiers(), e->buttons()), e->angleDelta().y(), Point(p.x(), p.y()));
+        handled = c->MouseWheel(ShiftFromQt(e->modifiers(), e->buttons()), e->angleDelta().y(),
+                                Point(p.x(), p.y()));
       });
       if (handled) return true;
       break;
@@ -267,8 +276,10 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       const auto reason = static_cast<QFocusEvent*>(Event)->reason();
       // Switching to another window or opening a menu is no exit from the control.
       if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-      if (Event->type() == QEvent::FocusIn) GuardedCall([&] { wc->DoEnter(); });
-      else GuardedCall([&] { wc->DoExit(); });
+      if (Event->type() == QEvent::FocusIn)
+        GuardedCall([&] { wc->DoEnter(); });
+      else
+        GuardedCall([&] { wc->DoExit(); });
       break;
     }
     case QEvent::KeyPress:
@@ -300,8 +311,7 @@ bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return false;
 }
@@ -413,8 +423,7 @@ void TControl::ApplyVisibility() {
 
 bool TControl::Showing() const {
   if (!FVisible) return false;
-  if (FParent == nullptr)
-    return Handle() != nullptr && IsWindowControl() && Handle()->isVisible();
+  if (FParent == nullptr) return Handle() != nullptr && IsWindowControl() && Handle()->isVisible();
   return FParent->Showing();
 }
 
@@ -529,7 +538,8 @@ TPoint TControl::ClientToScreen(const TPoint& P) const {
 }
 
 static int ScaleInt(int V, int M, int D) {
-  return D == 0 ? V : static_cast<int>((static_cast<long long>(V) * M + (V >= 0 ? D / 2 : -D / 2)) / D);
+  return D == 0 ? V
+                : static_cast<int>((static_cast<long long>(V) * M + (V >= 0 ? D / 2 : -D / 2)) / D);
 }
 
 void TControl::ScaleBy(int M, int D) {
@@ -538,7 +548,8 @@ void TControl::ScaleBy(int M, int D) {
   // A window's font scales even when it was never set: the controls that take their
   // parent's font show it, so the text grows with the window.
   if (FFontSet || IsWindowControl()) FFont->SetSize(ScaleInt(size, M, D));
-  SetBounds(ScaleInt(FLeft, M, D), ScaleInt(FTop, M, D), ScaleInt(FWidth, M, D), ScaleInt(FHeight, M, D));
+  SetBounds(ScaleInt(FLeft, M, D), ScaleInt(FTop, M, D), ScaleInt(FWidth, M, D),
+            ScaleInt(FHeight, M, D));
 }
 
 void TControl::Click() {
@@ -578,44 +589,70 @@ void TControl::Loaded() {
 }
 
 bool TControl::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Left") SetLeft(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "Top") SetTop(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "Width") SetWidth(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "Height") SetHeight(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "ClientWidth") SetClientWidth(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "ClientHeight") SetClientHeight(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "Visible") SetVisible(Value.AsBoolean());
-  else if (Prop == "Enabled") SetEnabled(Value.AsBoolean());
-  else if (Prop == "Caption" || Prop == "Text") SetText(Value.AsString());
-  else if (Prop == "Hint") SetHint(Value.AsString());
-  else if (Prop == "ShowHint") SetShowHint(Value.AsBoolean());
-  else if (Prop == "Color") SetColor(DescribedColor(Value));
-  else if (Prop == "ParentFont") SetParentFont(Value.AsBoolean());
-  else if (Prop == "ParentColor") SetParentColor(Value.AsBoolean());
+  if (Prop == "Left")
+    SetLeft(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Top")
+    SetTop(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Width")
+    SetWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Height")
+    SetHeight(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "ClientWidth")
+    SetClientWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "ClientHeight")
+    SetClientHeight(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Visible")
+    SetVisible(Value.AsBoolean());
+  else if (Prop == "Enabled")
+    SetEnabled(Value.AsBoolean());
+  else if (Prop == "Caption" || Prop == "Text")
+    SetText(Value.AsString());
+  else if (Prop == "Hint")
+    SetHint(Value.AsString());
+  else if (Prop == "ShowHint")
+    SetShowHint(Value.AsBoolean());
+  else if (Prop == "Color")
+    SetColor(DescribedColor(Value));
+  else if (Prop == "ParentFont")
+    SetParentFont(Value.AsBoolean());
+  else if (Prop == "ParentColor")
+    SetParentColor(Value.AsBoolean());
   else if (Prop == "Align")
-    SetAlign(static_cast<TAlign>(DescribedEnum(
-        Value, {{"alNone", alNone}, {"alTop", alTop}, {"alBottom", alBottom}, {"alLeft", alLeft},
-                {"alRight", alRight}, {"alClient", alClient}})));
-  else if (Prop.rfind("Font.", 0) == 0) return SetDescribedFont(FFont.get(), Prop.substr(5), Value);
+    SetAlign(static_cast<TAlign>(DescribedEnum(Value, {{"alNone", alNone},
+                                                       {"alTop", alTop},
+                                                       {"alBottom", alBottom},
+                                                       {"alLeft", alLeft},
+                                                       {"alRight", alRight},
+                                                       {"alClient", alClient}})));
+  else if (Prop.rfind("Font.", 0) == 0)
+    return SetDescribedFont(FFont.get(), Prop.substr(5), Value);
   else
     return TComponent::SetDescribedProperty(Prop, Value);
   return true;
 }
 
 bool TControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
-  if (Event == "OnClick") OnClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnDblClick") OnDblClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnResize") OnResize = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  if (Event == "OnClick")
+    OnClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnDblClick")
+    OnDblClick = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnResize")
+    OnResize = FindEventHandler<void(TObject*)>(Root, Handler, Event);
   else if (Event == "OnMouseDown")
-    OnMouseDown = FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
+    OnMouseDown =
+        FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
   else if (Event == "OnMouseUp")
-    OnMouseUp = FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
+    OnMouseUp =
+        FindEventHandler<void(TObject*, TMouseButton, TShiftState, int, int)>(Root, Handler, Event);
   else if (Event == "OnMouseMove")
     OnMouseMove = FindEventHandler<void(TObject*, TShiftState, int, int)>(Root, Handler, Event);
   else if (Event == "OnMouseWheel")
-    OnMouseWheel = FindEventHandler<void(TObject*, TShiftState, int, TPoint, bool&)>(Root, Handler, Event);
-  else if (Event == "OnMouseEnter") OnMouseEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnMouseLeave") OnMouseLeave = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+    OnMouseWheel =
+        FindEventHandler<void(TObject*, TShiftState, int, TPoint, bool&)>(Root, Handler, Event);
+  else if (Event == "OnMouseEnter")
+    OnMouseEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnMouseLeave")
+    OnMouseLeave = FindEventHandler<void(TObject*)>(Root, Handler, Event);
   else
     return TComponent::SetDescribedEvent(Event, Handler, Root);
   return true;
@@ -667,10 +704,22 @@ void TWinControl::Realign() {
     for (TControl* c : FControls) {
       if (c->Align() != pass || !c->Visible()) continue;
       switch (pass) {
-        case alTop: c->SetBounds(left, top, right - left, c->Height()); top += c->Height(); break;
-        case alBottom: bottom -= c->Height(); c->SetBounds(left, bottom, right - left, c->Height()); break;
-        case alLeft: c->SetBounds(left, top, c->Width(), bottom - top); left += c->Width(); break;
-        case alRight: right -= c->Width(); c->SetBounds(right, top, c->Width(), bottom - top); break;
+        case alTop:
+          c->SetBounds(left, top, right - left, c->Height());
+          top += c->Height();
+          break;
+        case alBottom:
+          bottom -= c->Height();
+          c->SetBounds(left, bottom, right - left, c->Height());
+          break;
+        case alLeft:
+          c->SetBounds(left, top, c->Width(), bottom - top);
+          left += c->Width();
+          break;
+        case alRight:
+          right -= c->Width();
+          c->SetBounds(right, top, c->Width(), bottom - top);
+          break;
         case alClient: c->SetBounds(left, top, right - left, bottom - top); break;
         default: break;
       }
@@ -695,17 +744,22 @@ void TWinControl::DoExit() {
 }
 
 bool TWinControl::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "TabOrder") SetTabOrder(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "TabStop") SetTabStop(Value.AsBoolean());
+  if (Prop == "TabOrder")
+    SetTabOrder(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "TabStop")
+    SetTabStop(Value.AsBoolean());
   else
     return TControl::SetDescribedProperty(Prop, Value);
   return true;
 }
 
 bool TWinControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
-  if (Event == "OnEnter") OnEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnExit") OnExit = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnKeyPress") OnKeyPress = FindEventHandler<void(TObject*, wchar_t&)>(Root, Handler, Event);
+  if (Event == "OnEnter")
+    OnEnter = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnExit")
+    OnExit = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnKeyPress")
+    OnKeyPress = FindEventHandler<void(TObject*, wchar_t&)>(Root, Handler, Event);
   else if (Event == "OnKeyDown")
     OnKeyDown = FindEventHandler<void(TObject*, Word&, TShiftState)>(Root, Handler, Event);
   else if (Event == "OnKeyUp")
@@ -724,7 +778,8 @@ namespace {
 // Copies the control's image to the screen; paints it first when a repaint is pending.
 class TCustomControlWidget : public QWidget {
 public:
-  explicit TCustomControlWidget(TCustomControl* Owner, QImage* Image) : FOwner(Owner), FImage(Image) {
+  explicit TCustomControlWidget(TCustomControl* Owner, QImage* Image)
+      : FOwner(Owner), FImage(Image) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
   }
@@ -747,7 +802,9 @@ private:
 }  // namespace
 
 TCustomControl::TCustomControl(TComponent* AOwner)
-    : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+    : TWinControl(AOwner),
+      FImage(std::make_unique<ImageData>()),
+      FCanvas(std::make_unique<TCanvas>()) {
   SetBounds(0, 0, 100, 100);
   ResizeImage(100, 100);
   AttachWidget(Native(new TCustomControlWidget(this, &FImage->image)));
@@ -757,7 +814,9 @@ TCustomControl::TCustomControl(TComponent* AOwner)
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner, TNoWidget)
-    : TWinControl(AOwner), FImage(std::make_unique<ImageData>()), FCanvas(std::make_unique<TCanvas>()) {
+    : TWinControl(AOwner),
+      FImage(std::make_unique<ImageData>()),
+      FCanvas(std::make_unique<TCanvas>()) {
   // Helpers that draw on another control's canvas never touch their own: no pixels until then.
   FLazyImage = true;
   SetBounds(0, 0, 100, 100);
@@ -836,7 +895,8 @@ void TCustomControl::ShowImage() {
   if (Handle() != nullptr && Handle()->isVisible()) Handle()->repaint();
 }
 
-bool TCustomControl::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
+bool TCustomControl::SetDescribedEvent(const String& Event, const String& Handler,
+                                       TComponent* Root) {
   if (Event == "OnPaint") {
     OnPaint = FindEventHandler<void(TObject*)>(Root, Handler, Event);
     return true;

@@ -44,10 +44,26 @@ using TShiftState = unsigned;
 // Virtual key codes delivered to OnKeyDown/OnKeyUp (letters and digits are their upper-case
 // ASCII codes).
 enum : Word {
-  VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-  VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34, VK_END = 35, VK_HOME = 36,
-  VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46,
-  VK_F1 = 112, VK_F12 = 123
+  VK_BACK = 8,
+  VK_TAB = 9,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_CONTROL = 17,
+  VK_MENU = 18,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_PRIOR = 33,
+  VK_NEXT = 34,
+  VK_END = 35,
+  VK_HOME = 36,
+  VK_LEFT = 37,
+  VK_UP = 38,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_INSERT = 45,
+  VK_DELETE = 46,
+  VK_F1 = 112,
+  VK_F12 = 123
 };
 
 using TMouseEvent =
@@ -59,8 +75,8 @@ using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 // WheelDelta: 120 per notch, positive away from the user; MousePos in client pixels. Setting
 // Handled stops the control's own scrolling.
-using TMouseWheelEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta,
+                                            TPoint MousePos, bool& Handled)>;
 
 // ---- calling handlers --------------------------------------------------------------------
 // Every event the toolkit raises from the user interface goes through here: an exception that
@@ -127,7 +143,8 @@ public:
   template <class C, class... A>
   void Handler(const String& Name, void (C::*Method)(A...)) {
     C* self = dynamic_cast<C*>(this);
-    if (self == nullptr) throw EComponentError("handler " + Name + " registered on a foreign class");
+    if (self == nullptr)
+      throw EComponentError("handler " + Name + " registered on a foreign class");
     FHandlers.Add<void(A...)>(Name, std::function<void(A...)>([self, Method](A... args) {
                                 (self->*Method)(std::forward<A>(args)...);
                               }));
@@ -145,7 +162,8 @@ private:
 // not a THandlerOwner offers only notify handlers (through FindNotifyHandler).
 template <class Sig>
 std::function<Sig> FindEventHandler(TComponent* Root, const String& Handler, const String& Event) {
-  if (auto* owner = dynamic_cast<THandlerOwner*>(Root)) return owner->Handlers().Find<Sig>(Handler, Event);
+  if (auto* owner = dynamic_cast<THandlerOwner*>(Root))
+    return owner->Handlers().Find<Sig>(Handler, Event);
   if constexpr (std::is_same_v<Sig, void(TObject*)>) {
     if (Root != nullptr) {
       TNotifyEvent fn = Root->FindNotifyHandler(Handler);

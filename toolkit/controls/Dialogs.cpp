@@ -15,7 +15,8 @@ namespace {
 class TQtDialogService : public TDialogService {
 public:
   int ShowMessageBox(const TMessageBoxRequest& R) override {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return R.DefaultButton;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+      return R.DefaultButton;
     QMessageBox box;
     box.setWindowTitle(QStr(R.Title));
     box.setText(QStr(R.Text));
@@ -63,7 +64,8 @@ public:
     QStringList filters;
     QStringList parts = QStr(R.Filter).split(QLatin1Char('|'));
     for (int i = 0; i + 1 < parts.size(); i += 2)
-      filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+      filters << parts[i] + QStringLiteral(" (") +
+                     QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
                      QStringLiteral(")");
     QFileDialog dlg(nullptr, QStr(R.Title), QStr(R.InitialDir));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
@@ -80,8 +82,9 @@ public:
       QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& filter) {
         auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         const String typed = edit != nullptr ? FromQStr(edit->text())
-                             : dlg.selectedFiles().isEmpty() ? String()
-                                                             : FromQStr(dlg.selectedFiles().first());
+                             : dlg.selectedFiles().isEmpty()
+                                 ? String()
+                                 : FromQStr(dlg.selectedFiles().first());
         const String renamed = R.OnTypeChange(static_cast<int>(filters.indexOf(filter)) + 1, typed);
         if (!renamed.empty()) dlg.selectFile(QStr(renamed));
       });
@@ -211,8 +214,9 @@ static int ShowDlg(const String& Text, TMsgDlgType DlgType, TMsgDlgButtons Butto
   r.Title = AppTitle();
   r.Text = Text;
   r.Icon = DlgType;
-  static const std::pair<TMsgDlgBtn, int> order[] = {{mbYes, IDYES}, {mbNo, IDNO}, {mbOK, IDOK}, {mbCancel, IDCANCEL},
-                                                     {mbAbort, IDABORT}, {mbRetry, IDRETRY}, {mbIgnore, IDIGNORE}};
+  static const std::pair<TMsgDlgBtn, int> order[] = {
+      {mbYes, IDYES},     {mbNo, IDNO},       {mbOK, IDOK},        {mbCancel, IDCANCEL},
+      {mbAbort, IDABORT}, {mbRetry, IDRETRY}, {mbIgnore, IDIGNORE}};
   for (const auto& o : order)
     if (Buttons & o.first) r.Buttons.push_back(o.second);
   if (r.Buttons.empty()) r.Buttons.push_back(IDOK);
@@ -226,9 +230,11 @@ int MessageDlg(const String& Text, TMsgDlgType DlgType, TMsgDlgButtons Buttons, 
   return ShowDlg(Text, DlgType, Buttons, 0);
 }
 
-int MessageDlg(const String& Text, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx, TMsgDlgBtn DefaultButton) {
-  static const std::pair<TMsgDlgBtn, int> codes[] = {{mbYes, IDYES}, {mbNo, IDNO}, {mbOK, IDOK}, {mbCancel, IDCANCEL},
-                                                     {mbAbort, IDABORT}, {mbRetry, IDRETRY}, {mbIgnore, IDIGNORE}};
+int MessageDlg(const String& Text, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx,
+               TMsgDlgBtn DefaultButton) {
+  static const std::pair<TMsgDlgBtn, int> codes[] = {
+      {mbYes, IDYES},     {mbNo, IDNO},       {mbOK, IDOK},        {mbCancel, IDCANCEL},
+      {mbAbort, IDABORT}, {mbRetry, IDRETRY}, {mbIgnore, IDIGNORE}};
   int def = 0;
   for (const auto& c : codes)
     if (c.first == DefaultButton) def = c.second;
@@ -257,12 +263,18 @@ bool TSaveDialog::Execute() {
 }
 
 bool TSaveDialog::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Title") Title = Value.AsString();
-  else if (Prop == "Filter") Filter = Value.AsString();
-  else if (Prop == "FilterIndex") FilterIndex = static_cast<int>(Value.AsInteger());
-  else if (Prop == "FileName") FileName = Value.AsString();
-  else if (Prop == "InitialDir") InitialDir = Value.AsString();
-  else if (Prop == "DefaultExt") DefaultExt = Value.AsString();
+  if (Prop == "Title")
+    Title = Value.AsString();
+  else if (Prop == "Filter")
+    Filter = Value.AsString();
+  else if (Prop == "FilterIndex")
+    FilterIndex = static_cast<int>(Value.AsInteger());
+  else if (Prop == "FileName")
+    FileName = Value.AsString();
+  else if (Prop == "InitialDir")
+    InitialDir = Value.AsString();
+  else if (Prop == "DefaultExt")
+    DefaultExt = Value.AsString();
   else
     return TComponent::SetDescribedProperty(Prop, Value);
   return true;

@@ -18,8 +18,8 @@
 #include "StdCtrls.h"
 
 // Buttons and default button of MessageBox (Win32 values; combine with |).
-constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2,
-                   MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5;
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3,
+                   MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5;
 constexpr unsigned MB_ICONERROR = 0x10, MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10,
                    MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONEXCLAMATION = 0x30,
                    MB_ICONINFORMATION = 0x40, MB_ICONASTERISK = 0x40;
@@ -28,8 +28,15 @@ constexpr unsigned MB_APPLMODAL = 0x0, MB_TASKMODAL = 0x2000, MB_SYSTEMMODAL = 0
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16,
-                             mbRetry = 32, mbIgnore = 64 };
+enum TMsgDlgBtn : unsigned {
+  mbYes = 1,
+  mbNo = 2,
+  mbOK = 4,
+  mbCancel = 8,
+  mbAbort = 16,
+  mbRetry = 32,
+  mbIgnore = 64
+};
 using TMsgDlgButtons = unsigned;  // mbYes | mbNo
 
 // What kind of box is asked for: the simple message (ShowMessage), a message box with a
@@ -42,14 +49,14 @@ struct TMessageBoxRequest {
   String Text;
   // The buttons in their order on the box, as answer codes (IDYES, IDNO, ...).
   std::vector<int> Buttons;
-  int DefaultButton = IDOK;     // one of Buttons
+  int DefaultButton = IDOK;  // one of Buttons
   TMsgDlgType Icon = mtCustom;
 };
 
 struct TSaveDialogRequest {
   String Title;
-  String Filter;       // "CSV files (*.csv)|*.csv|All files|*.*"
-  int FilterIndex = 1; // 1-based
+  String Filter;        // "CSV files (*.csv)|*.csv|All files|*.*"
+  int FilterIndex = 1;  // 1-based
   String FileName;
   String InitialDir;
   String DefaultExt;

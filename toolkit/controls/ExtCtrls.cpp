@@ -38,23 +38,48 @@ protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     const QColor dark = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
-    const QColor first = Style == bsLowered ? dark : light, second = Style == bsLowered ? light : dark;
+    const QColor first = Style == bsLowered ? dark : light,
+                 second = Style == bsLowered ? light : dark;
     const int w = width(), h = height();
-    auto hline = [&](int y, const QColor& c) { p.setPen(c); p.drawLine(0, y, w - 1, y); };
-    auto vline = [&](int x, const QColor& c) { p.setPen(c); p.drawLine(x, 0, x, h - 1); };
+    auto hline = [&](int y, const QColor& c) {
+      p.setPen(c);
+      p.drawLine(0, y, w - 1, y);
+    };
+    auto vline = [&](int x, const QColor& c) {
+      p.setPen(c);
+      p.drawLine(x, 0, x, h - 1);
+    };
     switch (Shape) {
       case bsBox:
-        p.setPen(first); p.drawLine(0, 0, w - 1, 0); p.drawLine(0, 0, 0, h - 1);
-        p.setPen(second); p.drawLine(w - 1, 0, w - 1, h - 1); p.drawLine(0, h - 1, w - 1, h - 1);
+        p.setPen(first);
+        p.drawLine(0, 0, w - 1, 0);
+        p.drawLine(0, 0, 0, h - 1);
+        p.setPen(second);
+        p.drawLine(w - 1, 0, w - 1, h - 1);
+        p.drawLine(0, h - 1, w - 1, h - 1);
         break;
       case bsFrame:
-        p.setPen(first); p.drawRect(0, 0, w - 2, h - 2);
-        p.setPen(second); p.drawRect(1, 1, w - 2, h - 2);
+        p.setPen(first);
+        p.drawRect(0, 0, w - 2, h - 2);
+        p.setPen(second);
+        p.drawRect(1, 1, w - 2, h - 2);
         break;
-      case bsTopLine: hline(0, first); hline(1, second); break;
-      case bsBottomLine: hline(h - 2, first); hline(h - 1, second); break;
-      case bsLeftLine: vline(0, first); vline(1, second); break;
-      case bsRightLine: vline(w - 2, first); vline(w - 1, second); break;
+      case bsTopLine:
+        hline(0, first);
+        hline(1, second);
+        break;
+      case bsBottomLine:
+        hline(h - 2, first);
+        hline(h - 1, second);
+        break;
+      case bsLeftLine:
+        vline(0, first);
+        vline(1, second);
+        break;
+      case bsRightLine:
+        vline(w - 2, first);
+        vline(w - 1, second);
+        break;
       case bsSpacer: break;
     }
   }
@@ -63,7 +88,9 @@ protected:
 // Shows a picture as the image control lays it out.
 class TImageWidget : public QWidget {
 public:
-  explicit TImageWidget(TImage* Owner) : FOwner(Owner) { setAttribute(Qt::WA_TransparentForMouseEvents, false); }
+  explicit TImageWidget(TImage* Owner) : FOwner(Owner) {
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+  }
   QImage Shown;
 
 protected:
@@ -77,7 +104,8 @@ protected:
       if (FOwner->Proportional()) {
         const double sx = static_cast<double>(cw) / iw, sy = static_cast<double>(ch) / ih;
         const double s = std::min(sx, sy);
-        target = QRect(0, 0, std::max(1, static_cast<int>(iw * s)), std::max(1, static_cast<int>(ih * s)));
+        target = QRect(0, 0, std::max(1, static_cast<int>(iw * s)),
+                       std::max(1, static_cast<int>(ih * s)));
       } else {
         target = QRect(0, 0, cw, ch);
       }
@@ -140,11 +168,14 @@ void TPanel::SetTextValue(const String& Value) {
 bool TPanel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   static const std::initializer_list<std::pair<const char*, int>> cuts = {
       {"bvNone", bvNone}, {"bvLowered", bvLowered}, {"bvRaised", bvRaised}, {"bvSpace", bvSpace}};
-  if (Prop == "BevelOuter") SetBevelOuter(static_cast<TBevelCut>(DescribedEnum(Value, cuts)));
-  else if (Prop == "BevelInner") SetBevelInner(static_cast<TBevelCut>(DescribedEnum(Value, cuts)));
+  if (Prop == "BevelOuter")
+    SetBevelOuter(static_cast<TBevelCut>(DescribedEnum(Value, cuts)));
+  else if (Prop == "BevelInner")
+    SetBevelInner(static_cast<TBevelCut>(DescribedEnum(Value, cuts)));
   else if (Prop == "Alignment")
-    SetAlignment(static_cast<TAlignment>(DescribedEnum(
-        Value, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+    SetAlignment(static_cast<TAlignment>(DescribedEnum(Value, {{"taLeftJustify", taLeftJustify},
+                                                               {"taRightJustify", taRightJustify},
+                                                               {"taCenter", taCenter}})));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -170,11 +201,16 @@ void TBevel::SetStyle(TBevelStyle Value) {
 
 bool TBevel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Shape")
-    SetShape(static_cast<TBevelShape>(DescribedEnum(
-        Value, {{"bsBox", bsBox}, {"bsFrame", bsFrame}, {"bsTopLine", bsTopLine}, {"bsBottomLine", bsBottomLine},
-                {"bsLeftLine", bsLeftLine}, {"bsRightLine", bsRightLine}, {"bsSpacer", bsSpacer}})));
+    SetShape(static_cast<TBevelShape>(DescribedEnum(Value, {{"bsBox", bsBox},
+                                                            {"bsFrame", bsFrame},
+                                                            {"bsTopLine", bsTopLine},
+                                                            {"bsBottomLine", bsBottomLine},
+                                                            {"bsLeftLine", bsLeftLine},
+                                                            {"bsRightLine", bsRightLine},
+                                                            {"bsSpacer", bsSpacer}})));
   else if (Prop == "Style")
-    SetStyle(static_cast<TBevelStyle>(DescribedEnum(Value, {{"bsLowered", bsLowered}, {"bsRaised", bsRaised}})));
+    SetStyle(static_cast<TBevelStyle>(
+        DescribedEnum(Value, {{"bsLowered", bsLowered}, {"bsRaised", bsRaised}})));
   else
     return TControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -211,7 +247,8 @@ void TImage::PictureChanged() {
     }
     w->Shown = img;
   }
-  if (FAutoSize && !w->Shown.isNull()) SetBounds(Left(), Top(), w->Shown.width(), w->Shown.height());
+  if (FAutoSize && !w->Shown.isNull())
+    SetBounds(Left(), Top(), w->Shown.width(), w->Shown.height());
   w->update();
 }
 
@@ -238,13 +275,19 @@ void TImage::SetAutoSize(bool Value) {
 
 bool TImage::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Picture.Data") {
-    if (Value.kind != TPropValue::Kind::Binary) throw EConvertError("picture data { ... } or file '...' expected");
+    if (Value.kind != TPropValue::Kind::Binary)
+      throw EConvertError("picture data { ... } or file '...' expected");
     FPicture->LoadFromBytes(Value.s.data(), Value.s.size());
-  } else if (Prop == "Stretch") SetStretch(Value.AsBoolean());
-  else if (Prop == "Proportional") SetProportional(Value.AsBoolean());
-  else if (Prop == "Center") SetCenter(Value.AsBoolean());
-  else if (Prop == "Transparent") SetTransparent(Value.AsBoolean());
-  else if (Prop == "AutoSize") SetAutoSize(Value.AsBoolean());
+  } else if (Prop == "Stretch")
+    SetStretch(Value.AsBoolean());
+  else if (Prop == "Proportional")
+    SetProportional(Value.AsBoolean());
+  else if (Prop == "Center")
+    SetCenter(Value.AsBoolean());
+  else if (Prop == "Transparent")
+    SetTransparent(Value.AsBoolean());
+  else if (Prop == "AutoSize")
+    SetAutoSize(Value.AsBoolean());
   else
     return TControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -286,8 +329,10 @@ void TTimer::Loaded() {
 }
 
 bool TTimer::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Interval") SetInterval(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "Enabled") SetEnabled(Value.AsBoolean());
+  if (Prop == "Interval")
+    SetInterval(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "Enabled")
+    SetEnabled(Value.AsBoolean());
   else
     return TComponent::SetDescribedProperty(Prop, Value);
   return true;

@@ -96,10 +96,10 @@ private:
 
 // ---- TTimer ------------------------------------------------------------------------------
 // Fires OnTimer every Interval milliseconds on the user-interface thread, while Enabled and
-// Interval > 0 (a timer without OnTimer counts and does nothing). Setting Interval or Enabled restarts the count. Intervals
-// below MinTimerInterval run at that interval (the fastest rate the toolkit allows): a timer
-// asked for every millisecond would otherwise re-format and repaint its fields a thousand times
-// a second, far more often than anyone can read them.
+// Interval > 0 (a timer without OnTimer counts and does nothing). Setting Interval or Enabled
+// restarts the count. Intervals below MinTimerInterval run at that interval (the fastest rate the
+// toolkit allows): a timer asked for every millisecond would otherwise re-format and repaint its
+// fields a thousand times a second, far more often than anyone can read them.
 constexpr int MinTimerInterval = 50;
 
 class TTimer : public TComponent {

@@ -67,15 +67,19 @@ private:
   void SkipInlineSpace() {
     while (!AtEnd()) {
       const char c = Cur();
-      if (c == ' ' || c == '\t' || c == '\r') ++Pos;
+      if (c == ' ' || c == '\t' || c == '\r')
+        ++Pos;
       else if (c == '/' && Next() == '/') {
         while (!AtEnd() && Cur() != '\n') ++Pos;
-      } else break;
+      } else
+        break;
     }
   }
 
   static bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-  static bool IdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; }
+  static bool IdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
+  }
 
   String PeekIdent() const {
     size_t p = Pos;
@@ -116,8 +120,9 @@ private:
     }
     for (;;) {
       SkipSpace();
-      if (AtEnd()) Fail("'end' missing for the object '" + (o.Name.empty() ? o.ClassName : o.Name) +
-                        "' that begins on line " + IntToStr(o.Line));
+      if (AtEnd())
+        Fail("'end' missing for the object '" + (o.Name.empty() ? o.ClassName : o.Name) +
+             "' that begins on line " + IntToStr(o.Line));
       if (AtKeyword("end")) {
         Pos += 3;
         return o;
@@ -197,10 +202,14 @@ private:
         }
         if (h == ' ' || h == '\t' || h == '\r') continue;
         int d;
-        if (h >= '0' && h <= '9') d = h - '0';
-        else if (h >= 'a' && h <= 'f') d = h - 'a' + 10;
-        else if (h >= 'A' && h <= 'F') d = h - 'A' + 10;
-        else Fail(String("'") + h + "' is not a hexadecimal digit");
+        if (h >= '0' && h <= '9')
+          d = h - '0';
+        else if (h >= 'a' && h <= 'f')
+          d = h - 'a' + 10;
+        else if (h >= 'A' && h <= 'F')
+          d = h - 'A' + 10;
+        else
+          Fail(String("'") + h + "' is not a hexadecimal digit");
         if (half < 0) {
           half = d;
         } else {
@@ -216,7 +225,8 @@ private:
       v.s = ParseStringExpr();
       return v;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '$') return ParseNumber();
+    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '$')
+      return ParseNumber();
     if (IdentStart(c)) {
       const String id = ReadIdent("a value");
       if (SameText(id, "file")) {
@@ -258,8 +268,9 @@ private:
       if (r.ec != std::errc()) Fail("the number " + T.substr(start, Pos - start) + " is too large");
       v.kind = TPropValue::Kind::Integer;
       // $FF000000-style colours are 32-bit values.
-      Int64 i = u <= 0xFFFFFFFFull ? static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(u)))
-                                   : static_cast<Int64>(u);
+      Int64 i = u <= 0xFFFFFFFFull
+                    ? static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(u)))
+                    : static_cast<Int64>(u);
       v.i = negative ? -i : i;
       v.s = T.substr(start, Pos - start);
       return v;
@@ -274,7 +285,8 @@ private:
     }
     if ((Cur() == 'e' || Cur() == 'E') &&
         (std::isdigit(static_cast<unsigned char>(Next())) ||
-         ((Next() == '-' || Next() == '+') && Pos + 2 < T.size() && std::isdigit(static_cast<unsigned char>(T[Pos + 2]))))) {
+         ((Next() == '-' || Next() == '+') && Pos + 2 < T.size() &&
+          std::isdigit(static_cast<unsigned char>(T[Pos + 2]))))) {
       real = true;
       Pos += 2;
       while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
@@ -408,8 +420,10 @@ struct TLoadContext {
   std::vector<std::pair<TComponent*, const TDescribedObject*>> Created;
 };
 
-[[noreturn]] void Fail(const TLoadContext& C, int Line, const String& Component, const String& Msg) {
-  throw Exception(C.Source + ", line " + IntToStr(Line) + (Component.empty() ? String() : ", " + Component) + ": " + Msg);
+[[noreturn]] void Fail(const TLoadContext& C, int Line, const String& Component,
+                       const String& Msg) {
+  throw Exception(C.Source + ", line " + IntToStr(Line) +
+                  (Component.empty() ? String() : ", " + Component) + ": " + Msg);
 }
 
 String ErrorText(std::exception_ptr E) {
@@ -425,11 +439,12 @@ String ErrorText(std::exception_ptr E) {
 }
 
 bool IsEventName(const String& Name) {
-  return Name.size() > 2 && Name[0] == 'O' && Name[1] == 'n' && std::isupper(static_cast<unsigned char>(Name[2])) &&
-         Name.find('.') == String::npos;
+  return Name.size() > 2 && Name[0] == 'O' && Name[1] == 'n' &&
+         std::isupper(static_cast<unsigned char>(Name[2])) && Name.find('.') == String::npos;
 }
 
-void ApplyProperties(TLoadContext& C, TComponent* Target, const TDescribedObject& O, const String& Label) {
+void ApplyProperties(TLoadContext& C, TComponent* Target, const TDescribedObject& O,
+                     const String& Label) {
   for (const auto& p : O.Properties) {
     bool known = false;
     bool event = false;
@@ -444,13 +459,14 @@ void ApplyProperties(TLoadContext& C, TComponent* Target, const TDescribedObject
       Fail(C, p.Line, Label, p.Name + ": " + ErrorText(std::current_exception()));
     }
     if (!known)
-      Fail(C, p.Line, Label, String(event ? "unknown event '" : "unknown property '") + p.Name + "' of " +
-                                 Target->ClassName());
+      Fail(C, p.Line, Label,
+           String(event ? "unknown event '" : "unknown property '") + p.Name + "' of " +
+               Target->ClassName());
   }
 }
 
-void CreateChildren(TLoadContext& C, const TDescribedObject& O, TWinControl* ParentControl, const String& ParentLabel,
-                    bool ParentIsControl) {
+void CreateChildren(TLoadContext& C, const TDescribedObject& O, TWinControl* ParentControl,
+                    const String& ParentLabel, bool ParentIsControl) {
   for (const TDescribedObject& child : O.Children) {
     const String label = child.Name.empty() ? child.ClassName : child.Name;
     const TComponentFactory* factory = FindComponentClass(child.ClassName);
@@ -461,7 +477,8 @@ void CreateChildren(TLoadContext& C, const TDescribedObject& O, TWinControl* Par
     } catch (...) {
       Fail(C, child.Line, label, "cannot be created: " + ErrorText(std::current_exception()));
     }
-    if (comp == nullptr) Fail(C, child.Line, label, "the class " + child.ClassName + " made no component");
+    if (comp == nullptr)
+      Fail(C, child.Line, label, "the class " + child.ClassName + " made no component");
     comp->BeginLoading();
     C.Created.emplace_back(comp, &child);
     try {
@@ -480,8 +497,10 @@ void CreateChildren(TLoadContext& C, const TDescribedObject& O, TWinControl* Par
     }
     ApplyProperties(C, comp, child, label);
     auto* win = dynamic_cast<TWinControl*>(comp);
-    if (control != nullptr) CreateChildren(C, child, win, label, true);
-    else CreateChildren(C, child, ParentControl, ParentLabel, ParentIsControl);
+    if (control != nullptr)
+      CreateChildren(C, child, win, label, true);
+    else
+      CreateChildren(C, child, ParentControl, ParentLabel, ParentIsControl);
   }
 }
 
@@ -502,7 +521,8 @@ String ReadDescribedFile(const String& Name) {
   throw Exception("the file '" + Name + "' cannot be found");
 }
 
-void LoadDescriptionInto(TComponent* Root, const TDescribedObject& Description, const String& Source) {
+void LoadDescriptionInto(TComponent* Root, const TDescribedObject& Description,
+                         const String& Source) {
   const String rootLabel = Description.Name.empty() ? Description.ClassName : Description.Name;
   TLoadContext C{Root, Source + " (" + rootLabel + ")", {}};
   Root->BeginLoading();
@@ -518,7 +538,8 @@ void LoadDescriptionInto(TComponent* Root, const TDescribedObject& Description, 
     try {
       comp->Loaded();
     } catch (...) {
-      Fail(C, obj->Line, obj->Name.empty() ? obj->ClassName : obj->Name, ErrorText(std::current_exception()));
+      Fail(C, obj->Line, obj->Name.empty() ? obj->ClassName : obj->Name,
+           ErrorText(std::current_exception()));
     }
   }
   try {
@@ -535,7 +556,9 @@ void LoadDescriptionInto(TComponent* Root, const String& Text, const String& Sou
 void RegisterToolkitClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
-    auto reg = [](const char* name, TComponentFactory f) { RegisterComponentClass(name, std::move(f)); };
+    auto reg = [](const char* name, TComponentFactory f) {
+      RegisterComponentClass(name, std::move(f));
+    };
 #define KESTAL_TOOLKIT_CLASS(Cls) reg(#Cls, [](TComponent* o) -> TComponent* { return new Cls(o); })
     KESTAL_TOOLKIT_CLASS(TLabel);
     KESTAL_TOOLKIT_CLASS(TEdit);

@@ -38,8 +38,10 @@ protected:
   }
   void changeEvent(QEvent* E) override {
     if (FOwner != nullptr && E->type() == QEvent::ActivationChange) {
-      if (isActiveWindow()) GuardedCall([this] { FOwner->Activated(); });
-      else GuardedCall([this] { FOwner->Deactivated(); });
+      if (isActiveWindow())
+        GuardedCall([this] { FOwner->Activated(); });
+      else
+        GuardedCall([this] { FOwner->Deactivated(); });
     }
     QWidget::changeEvent(E);
   }
@@ -122,7 +124,8 @@ void TForm::LoadDescription(const String& Unit) {
   const bool bare = Unit.find('/') == String::npos && Unit.find('.') == String::npos;
   if (bare) path = ":/" + Unit + ".form";
   QFile f(QStr(path));
-  if (!f.open(QIODevice::ReadOnly)) throw Exception("The window description " + path + " cannot be found");
+  if (!f.open(QIODevice::ReadOnly))
+    throw Exception("The window description " + path + " cannot be found");
   const QByteArray bytes = f.readAll();
   const String source = bare ? Unit + ".form" : path;
   LoadDescriptionText(String(bytes.constData(), static_cast<size_t>(bytes.size())), source);
@@ -136,7 +139,8 @@ void TForm::LoadDescriptionText(const String& Text, const String& Source) {
 void TForm::BindError(const String& Name, TComponent* Found, const std::type_info& Want) {
   const String window = this->Name().empty() ? ClassName() : this->Name();
   if (Found == nullptr) throw EComponentError(window + ": there is no component named " + Name);
-  throw EComponentError(window + ": " + Name + " is a " + Found->ClassName() + ", not a " + Demangled(Want));
+  throw EComponentError(window + ": " + Name + " is a " + Found->ClassName() + ", not a " +
+                        Demangled(Want));
 }
 
 void TForm::Loaded() {
@@ -165,9 +169,12 @@ void TForm::SetVisible(bool Value) {
       PlaceOnShow();
       FShownOnce = true;
     }
-    if (FWindowState == wsMaximized) w->showMaximized();
-    else if (FWindowState == wsMinimized) w->showMinimized();
-    else w->show();
+    if (FWindowState == wsMaximized)
+      w->showMaximized();
+    else if (FWindowState == wsMinimized)
+      w->showMinimized();
+    else
+      w->show();
     RaiseWindow(w);
     if (!was) {
       if (OnShow) OnShow(this);
@@ -212,7 +219,8 @@ void TForm::PlaceOnShow() {
     case poMainFormCenter:
     case poOwnerFormCenter: {
       TForm* m = Application != nullptr ? Application->MainForm() : nullptr;
-      around = (m != nullptr && m != this && m->Handle() != nullptr) ? m->Handle()->geometry() : area;
+      around =
+          (m != nullptr && m != this && m->Handle() != nullptr) ? m->Handle()->geometry() : area;
       break;
     }
     default: return;
@@ -243,8 +251,10 @@ void TForm::Close() {
     return;
   }
   // A secondary window is never destroyed: it is hidden (or minimised) and shown again later.
-  if (action == caMinimize && Handle() != nullptr) Handle()->showMinimized();
-  else Hide();
+  if (action == caMinimize && Handle() != nullptr)
+    Handle()->showMinimized();
+  else
+    Hide();
 }
 
 void TForm::UserClose() {
@@ -287,10 +297,12 @@ void TForm::SetBorderStyle(TFormBorderStyle Value) {
   switch (Value) {
     case bsNone: f = Qt::Window | Qt::FramelessWindowHint; break;
     case bsSingle:
-      f = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-          Qt::WindowCloseButtonHint;
+      f = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
       break;
-    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint; break;
+    case bsDialog:
+      f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+      break;
     case bsToolWindow:
     case bsSizeToolWin: f = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
     default: f = Qt::Window; break;
@@ -305,7 +317,8 @@ void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   QWidget* w = Handle();
   if (w == nullptr) return;
-  const bool fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
+  const bool fixed =
+      FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
   if (fixed) {
     w->setFixedSize(Width(), Height());
   } else {
@@ -318,9 +331,12 @@ void TForm::SetWindowState(TWindowState Value) {
   FWindowState = Value;
   QWidget* w = Handle();
   if (w == nullptr || !w->isVisible()) return;
-  if (Value == wsMaximized) w->showMaximized();
-  else if (Value == wsMinimized) w->showMinimized();
-  else w->showNormal();
+  if (Value == wsMaximized)
+    w->showMaximized();
+  else if (Value == wsMinimized)
+    w->showMinimized();
+  else
+    w->showNormal();
 }
 
 String TForm::GetText() const { return FromQStr(Handle()->windowTitle()); }
@@ -331,31 +347,47 @@ void TForm::ApplyFontAndColor() { TWinControl::ApplyFontAndColor(); }
 
 bool TForm::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Position")
-    SetPosition(static_cast<TPosition>(DescribedEnum(
-        Value, {{"poDesigned", poDesigned}, {"poDefault", poDefault}, {"poDefaultPosOnly", poDefaultPosOnly},
-                {"poDefaultSizeOnly", poDefaultSizeOnly}, {"poScreenCenter", poScreenCenter},
-                {"poDesktopCenter", poDesktopCenter}, {"poMainFormCenter", poMainFormCenter},
-                {"poOwnerFormCenter", poOwnerFormCenter}})));
+    SetPosition(
+        static_cast<TPosition>(DescribedEnum(Value, {{"poDesigned", poDesigned},
+                                                     {"poDefault", poDefault},
+                                                     {"poDefaultPosOnly", poDefaultPosOnly},
+                                                     {"poDefaultSizeOnly", poDefaultSizeOnly},
+                                                     {"poScreenCenter", poScreenCenter},
+                                                     {"poDesktopCenter", poDesktopCenter},
+                                                     {"poMainFormCenter", poMainFormCenter},
+                                                     {"poOwnerFormCenter", poOwnerFormCenter}})));
   else if (Prop == "BorderStyle")
-    SetBorderStyle(static_cast<TFormBorderStyle>(DescribedEnum(
-        Value, {{"bsNone", bsNone}, {"bsSingle", bsSingle}, {"bsSizeable", bsSizeable}, {"bsDialog", bsDialog},
-                {"bsToolWindow", bsToolWindow}, {"bsSizeToolWin", bsSizeToolWin}})));
+    SetBorderStyle(
+        static_cast<TFormBorderStyle>(DescribedEnum(Value, {{"bsNone", bsNone},
+                                                            {"bsSingle", bsSingle},
+                                                            {"bsSizeable", bsSizeable},
+                                                            {"bsDialog", bsDialog},
+                                                            {"bsToolWindow", bsToolWindow},
+                                                            {"bsSizeToolWin", bsSizeToolWin}})));
   else if (Prop == "WindowState")
-    SetWindowState(static_cast<TWindowState>(
-        DescribedEnum(Value, {{"wsNormal", wsNormal}, {"wsMinimized", wsMinimized}, {"wsMaximized", wsMaximized}})));
+    SetWindowState(static_cast<TWindowState>(DescribedEnum(
+        Value,
+        {{"wsNormal", wsNormal}, {"wsMinimized", wsMinimized}, {"wsMaximized", wsMaximized}})));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
 }
 
 bool TForm::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
-  if (Event == "OnCreate") OnCreate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnShow") OnShow = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnHide") OnHide = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnActivate") OnActivate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnDeactivate") OnDeactivate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnClose") OnClose = FindEventHandler<void(TObject*, TCloseAction&)>(Root, Handler, Event);
-  else if (Event == "OnCloseQuery") OnCloseQuery = FindEventHandler<void(TObject*, bool&)>(Root, Handler, Event);
+  if (Event == "OnCreate")
+    OnCreate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnShow")
+    OnShow = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnHide")
+    OnHide = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnActivate")
+    OnActivate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnDeactivate")
+    OnDeactivate = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnClose")
+    OnClose = FindEventHandler<void(TObject*, TCloseAction&)>(Root, Handler, Event);
+  else if (Event == "OnCloseQuery")
+    OnCloseQuery = FindEventHandler<void(TObject*, bool&)>(Root, Handler, Event);
   else
     return TWinControl::SetDescribedEvent(Event, Handler, Root);
   return true;
@@ -388,7 +420,8 @@ void TApplication::Initialize(int& argc, char** argv) {
   }
   // Qt sets the C library's locale from the environment; numbers never follow it.
   std::setlocale(LC_NUMERIC, "C");
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) app->setQuitOnLastWindowClosed(false);
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    app->setQuitOnLastWindowClosed(false);
   // Controls whose description sets no font draw with the default one, in the family the
   // layouts were measured with, not with the desktop's choice.
   QApplication::setFont(WidgetFont(TFont()));
@@ -407,9 +440,11 @@ void TApplication::FormCreated(TForm* Form) {
 
 int TApplication::Run() {
   if (QCoreApplication::instance() == nullptr) Initialize();
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) app->setQuitOnLastWindowClosed(false);
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    app->setQuitOnLastWindowClosed(false);
   int code = 0;
-  if (!FTerminated && FMainForm != nullptr && ShowMainForm) GuardedCall([this] { FMainForm->Show(); });
+  if (!FTerminated && FMainForm != nullptr && ShowMainForm)
+    GuardedCall([this] { FMainForm->Show(); });
   if (!FTerminated) {
     FRunning = true;
     code = QCoreApplication::exec();
@@ -442,8 +477,10 @@ void TApplication::SetTitle(const String& Value) { FTitle = Value; }
 
 void TApplication::ShowException(const std::exception& E) {
   if (dynamic_cast<const EAbort*>(&E) != nullptr) return;
-  if (auto* ex = dynamic_cast<const Exception*>(&E)) ShowErrorBox(ex->Message);
-  else ShowErrorBox(E.what());
+  if (auto* ex = dynamic_cast<const Exception*>(&E))
+    ShowErrorBox(ex->Message);
+  else
+    ShowErrorBox(E.what());
 }
 
 void TApplication::HandleException(std::exception_ptr E) {
@@ -495,7 +532,8 @@ static Qt::CursorShape ShapeOf(TCursor C) {
     case crUpArrow: return Qt::UpArrowCursor;
     case crHourGlass: return Qt::WaitCursor;
     case crDrag: return Qt::DragMoveCursor;
-    case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+    case crNoDrop:
+    case crNo: return Qt::ForbiddenCursor;
     case crHSplit: return Qt::SplitHCursor;
     case crVSplit: return Qt::SplitVCursor;
     case crAppStart: return Qt::BusyCursor;
@@ -514,8 +552,10 @@ void TScreen::SetCursor(TCursor Value) {
   QCursor c(ShapeOf(Value));
   auto it = FCustom.find(Value);
   if (it != FCustom.end()) c = it->second->cursor;
-  if (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::changeOverrideCursor(c);
-  else QGuiApplication::setOverrideCursor(c);
+  if (QGuiApplication::overrideCursor() != nullptr)
+    QGuiApplication::changeOverrideCursor(c);
+  else
+    QGuiApplication::setOverrideCursor(c);
 }
 
 void TScreen::SetCustomCursor(TCursor Index, const TBitmap& Image, int HotX, int HotY) {
@@ -539,6 +579,7 @@ int TScreen::Height() const {
 TForm* TScreen::ActiveForm() const {
   if (Application == nullptr) return nullptr;
   for (int i = 0; i < Application->ComponentCount(); ++i)
-    if (auto* f = dynamic_cast<TForm*>(Application->Components(i)); f != nullptr && f->Active()) return f;
+    if (auto* f = dynamic_cast<TForm*>(Application->Components(i)); f != nullptr && f->Active())
+      return f;
   return nullptr;
 }

@@ -56,8 +56,12 @@ void AppendCell(String& Out, std::string_view Cell) {
 class TStringGridModel : public QAbstractTableModel {
 public:
   explicit TStringGridModel(TStringGrid* Grid) : FGrid(Grid) {}
-  int rowCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : FGrid->RowCount(); }
-  int columnCount(const QModelIndex& Parent) const override { return Parent.isValid() ? 0 : FGrid->ColCount(); }
+  int rowCount(const QModelIndex& Parent) const override {
+    return Parent.isValid() ? 0 : FGrid->RowCount();
+  }
+  int columnCount(const QModelIndex& Parent) const override {
+    return Parent.isValid() ? 0 : FGrid->ColCount();
+  }
   QVariant data(const QModelIndex& I, int Role) const override {
     if (!I.isValid()) return {};
     const bool fixed = I.row() < FGrid->FixedRows() || I.column() < FGrid->FixedCols();
@@ -67,7 +71,8 @@ public:
       case Qt::BackgroundRole:
         if (fixed) return ToQColor(clBtnFace);
         return {};
-      case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+      case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
       default: return {};
     }
   }
@@ -90,21 +95,32 @@ public:
   // between the begin and end calls the view needs.
   void Resize(bool Rows, int Old, int New, const std::function<void()>& Apply) {
     if (New > Old) {
-      if (Rows) beginInsertRows(QModelIndex(), Old, New - 1);
-      else beginInsertColumns(QModelIndex(), Old, New - 1);
+      if (Rows)
+        beginInsertRows(QModelIndex(), Old, New - 1);
+      else
+        beginInsertColumns(QModelIndex(), Old, New - 1);
       Apply();
-      if (Rows) endInsertRows();
-      else endInsertColumns();
+      if (Rows)
+        endInsertRows();
+      else
+        endInsertColumns();
     } else if (New < Old) {
-      if (Rows) beginRemoveRows(QModelIndex(), New, Old - 1);
-      else beginRemoveColumns(QModelIndex(), New, Old - 1);
+      if (Rows)
+        beginRemoveRows(QModelIndex(), New, Old - 1);
+      else
+        beginRemoveColumns(QModelIndex(), New, Old - 1);
       Apply();
-      if (Rows) endRemoveRows();
-      else endRemoveColumns();
+      if (Rows)
+        endRemoveRows();
+      else
+        endRemoveColumns();
     }
   }
   // The fixed cells changed colour.
-  void Repaint() { Q_EMIT dataChanged(index(0, 0), index(rowCount(QModelIndex()) - 1, columnCount(QModelIndex()) - 1)); }
+  void Repaint() {
+    Q_EMIT dataChanged(index(0, 0),
+                       index(rowCount(QModelIndex()) - 1, columnCount(QModelIndex()) - 1));
+  }
 
 private:
   TStringGrid* FGrid;
@@ -122,8 +138,10 @@ public:
     Corner = MakeOverlay("fixedCorner");
     setHorizontalScrollMode(ScrollPerPixel);
     setVerticalScrollMode(ScrollPerPixel);
-    QObject::connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { SyncScroll(); });
-    QObject::connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { SyncScroll(); });
+    QObject::connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+                     [this] { SyncScroll(); });
+    QObject::connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+                     [this] { SyncScroll(); });
   }
   QTableView* Top;
   QTableView* Left;
@@ -213,7 +231,8 @@ private:
 };
 
 // ---- TStringGrid -------------------------------------------------------------------------
-TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::make_unique<TStringGridModel>(this)) {
+TStringGrid::TStringGrid(TComponent* AOwner)
+    : TWinControl(AOwner), FModel(std::make_unique<TStringGridModel>(this)) {
   auto* v = new TGridView;
   v->SetModelAll(FModel.get());
   v->horizontalHeader()->hide();
@@ -234,12 +253,14 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
   // A press on a cell asks OnSelectCell before the selection moves; fixed cells are never
   // selected but still reach OnMouseDown/OnMouseUp (the toolkit's filter runs before this one).
   v->viewport()->installEventFilter(new TLambdaFilter(v, [this, v](QObject*, QEvent* e) {
-    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+      return false;
     if (!v->isEnabled()) return false;
     auto* me = static_cast<QMouseEvent*>(e);
     if (me->button() != Qt::LeftButton) return false;
     const QModelIndex i = v->indexAt(me->position().toPoint());
-    if (i.isValid() && i.row() >= FFixedRows && i.column() >= FFixedCols) UserSelect(i.column(), i.row());
+    if (i.isValid() && i.row() >= FFixedRows && i.column() >= FFixedCols)
+      UserSelect(i.column(), i.row());
     v->setFocus(Qt::MouseFocusReason);
     return true;
   }));
@@ -267,7 +288,8 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner), FModel(std::
                      if (Now.column() == FCol && Now.row() == FRow) return;
                      if (!UserSelect(Now.column(), Now.row()) && Before.isValid()) {
                        FInSelect = true;
-                       v->selectionModel()->setCurrentIndex(Before, QItemSelectionModel::ClearAndSelect);
+                       v->selectionModel()->setCurrentIndex(Before,
+                                                            QItemSelectionModel::ClearAndSelect);
                        FInSelect = false;
                      } else {
                        GuardedCall([this] { Click(); });
@@ -292,8 +314,10 @@ bool TStringGrid::UserSelect(int ACol, int ARow) {
   FRow = ARow;
   auto* v = static_cast<QTableView*>(Handle());
   FInSelect = true;
-  v->selectionModel()->setCurrentIndex(FModel->index(ARow, ACol), QItemSelectionModel::ClearAndSelect |
-                                           ((FOptions & goRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+  v->selectionModel()->setCurrentIndex(
+      FModel->index(ARow, ACol),
+      QItemSelectionModel::ClearAndSelect |
+          ((FOptions & goRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
   FInSelect = false;
   return true;
 }
@@ -341,8 +365,10 @@ void TStringGrid::SetCells(int ACol, int ARow, const String& Value) {
   } else {
     String encoded;
     AppendCell(encoded, Value);
-    if (encoded.size() == pos - cellStart) row.replace(cellStart, encoded.size(), encoded);
-    else row.replace(cellStart, pos - cellStart, encoded);
+    if (encoded.size() == pos - cellStart)
+      row.replace(cellStart, encoded.size(), encoded);
+    else
+      row.replace(cellStart, pos - cellStart, encoded);
     if (Value.empty() && cellStart + encoded.size() == row.size()) {
       // Trailing empty cells need no room.
       size_t keep = 0, p = 0;
@@ -395,7 +421,8 @@ void TStringGrid::SetRowCount(int Value) {
   if (auto* gv = static_cast<TGridView*>(Handle())) {
     for (QTableView* t : gv->All())
       for (const auto& rh : FRowHeights)
-        if (rh.first >= old && rh.first < FRowCount) t->verticalHeader()->resizeSection(rh.first, rh.second);
+        if (rh.first >= old && rh.first < FRowCount)
+          t->verticalHeader()->resizeSection(rh.first, rh.second);
     gv->SetFixed(FFixedRows, FFixedCols);
   }
   CountsChanged();
@@ -429,7 +456,8 @@ void TStringGrid::CountsChanged() {
   FRow = row;
   if (v != nullptr) {
     FInSelect = true;
-    v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+    v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
+                                         QItemSelectionModel::ClearAndSelect);
     FInSelect = false;
   }
 }
@@ -448,10 +476,12 @@ void TStringGrid::ApplySizes() {
   }
   gv->SetFixed(FFixedRows, FFixedCols);
   QTableView* v = gv;
-  v->setSelectionBehavior((FOptions & goRowSelect) ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
-  v->setEditTriggers((FOptions & goEditing) ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                                  QAbstractItemView::AnyKeyPressed
-                                            : QAbstractItemView::NoEditTriggers);
+  v->setSelectionBehavior((FOptions & goRowSelect) ? QAbstractItemView::SelectRows
+                                                   : QAbstractItemView::SelectItems);
+  v->setEditTriggers((FOptions & goEditing)
+                         ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                               QAbstractItemView::AnyKeyPressed
+                         : QAbstractItemView::NoEditTriggers);
 }
 
 void TStringGrid::SetDefaultColWidth(int Value) {
@@ -465,14 +495,16 @@ void TStringGrid::SetDefaultRowHeight(int Value) {
 }
 
 int TStringGrid::ColWidths(int ACol) const {
-  if (ACol >= 0 && static_cast<size_t>(ACol) < FColWidths.size() && FColWidths[static_cast<size_t>(ACol)] >= 0)
+  if (ACol >= 0 && static_cast<size_t>(ACol) < FColWidths.size() &&
+      FColWidths[static_cast<size_t>(ACol)] >= 0)
     return FColWidths[static_cast<size_t>(ACol)];
   return FDefaultColWidth;
 }
 
 void TStringGrid::SetColWidths(int ACol, int Value) {
   if (ACol < 0) return;
-  if (static_cast<size_t>(ACol) >= FColWidths.size()) FColWidths.resize(static_cast<size_t>(ACol) + 1, -1);
+  if (static_cast<size_t>(ACol) >= FColWidths.size())
+    FColWidths.resize(static_cast<size_t>(ACol) + 1, -1);
   FColWidths[static_cast<size_t>(ACol)] = std::max(0, Value);
   if (ACol < FColCount && Handle() != nullptr) {
     auto* gv = static_cast<TGridView*>(Handle());
@@ -515,7 +547,8 @@ void TStringGrid::SetCol(int Value) {
   FCol = Value;
   auto* v = static_cast<QTableView*>(Handle());
   FInSelect = true;
-  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
+                                       QItemSelectionModel::ClearAndSelect);
   FInSelect = false;
   v->scrollTo(FModel->index(FRow, FCol));
 }
@@ -525,7 +558,8 @@ void TStringGrid::SetRow(int Value) {
   FRow = Value;
   auto* v = static_cast<QTableView*>(Handle());
   FInSelect = true;
-  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol), QItemSelectionModel::ClearAndSelect);
+  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
+                                       QItemSelectionModel::ClearAndSelect);
   FInSelect = false;
   v->scrollTo(FModel->index(FRow, FCol));
 }
@@ -543,7 +577,8 @@ void TStringGrid::SetTopRow(int Value) {
   const int col = std::min(std::max(LeftCol(), FFixedCols), FColCount - 1);
   v->scrollTo(FModel->index(target, col), QAbstractItemView::PositionAtTop);
   // Scrolling by pixels can leave the row a little below the top edge.
-  v->verticalScrollBar()->setValue(v->rowViewportPosition(target) + v->verticalScrollBar()->value());
+  v->verticalScrollBar()->setValue(v->rowViewportPosition(target) +
+                                   v->verticalScrollBar()->value());
 }
 
 int TStringGrid::LeftCol() const {
@@ -556,7 +591,8 @@ void TStringGrid::SetLeftCol(int Value) {
   if (Value < 0 || Value >= FColCount) return;
   auto* v = static_cast<QTableView*>(Handle());
   const int target = std::max(Value, FFixedCols);
-  v->horizontalScrollBar()->setValue(v->columnViewportPosition(target) + v->horizontalScrollBar()->value());
+  v->horizontalScrollBar()->setValue(v->columnViewportPosition(target) +
+                                     v->horizontalScrollBar()->value());
 }
 
 int TStringGrid::VisibleRowCount() const {
@@ -586,27 +622,46 @@ void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
 }
 
 bool TStringGrid::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "ColCount") SetColCount(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "RowCount") SetRowCount(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "FixedCols") SetFixedCols(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "FixedRows") SetFixedRows(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "DefaultColWidth") SetDefaultColWidth(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "DefaultRowHeight") SetDefaultRowHeight(static_cast<int>(Value.AsInteger()));
+  if (Prop == "ColCount")
+    SetColCount(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "RowCount")
+    SetRowCount(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "FixedCols")
+    SetFixedCols(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "FixedRows")
+    SetFixedRows(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DefaultColWidth")
+    SetDefaultColWidth(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DefaultRowHeight")
+    SetDefaultRowHeight(static_cast<int>(Value.AsInteger()));
   else if (Prop == "ColWidths" || Prop == "RowHeights") {
-    if (Value.kind != TPropValue::Kind::List) throw EConvertError("a list of widths ( ... ) expected");
+    if (Value.kind != TPropValue::Kind::List)
+      throw EConvertError("a list of widths ( ... ) expected");
     for (size_t i = 0; i < Value.items.size(); ++i) {
       const int n = StrToInt(Value.items[i]);
-      if (Prop == "ColWidths") SetColWidths(static_cast<int>(i), n);
-      else SetRowHeights(static_cast<int>(i), n);
+      if (Prop == "ColWidths")
+        SetColWidths(static_cast<int>(i), n);
+      else
+        SetRowHeights(static_cast<int>(i), n);
     }
   } else if (Prop == "Options") {
     if (Value.kind != TPropValue::Kind::Set) throw EConvertError("a set of grid options expected");
     static const std::pair<const char*, unsigned> names[] = {
-        {"goFixedVertLine", goFixedVertLine}, {"goFixedHorzLine", goFixedHorzLine}, {"goVertLine", goVertLine},
-        {"goHorzLine", goHorzLine}, {"goRangeSelect", goRangeSelect}, {"goDrawFocusSelected", goDrawFocusSelected},
-        {"goRowSizing", goRowSizing}, {"goColSizing", goColSizing}, {"goRowMoving", goRowMoving},
-        {"goColMoving", goColMoving}, {"goEditing", goEditing}, {"goTabs", goTabs}, {"goRowSelect", goRowSelect},
-        {"goAlwaysShowEditor", goAlwaysShowEditor}, {"goThumbTracking", goThumbTracking}};
+        {"goFixedVertLine", goFixedVertLine},
+        {"goFixedHorzLine", goFixedHorzLine},
+        {"goVertLine", goVertLine},
+        {"goHorzLine", goHorzLine},
+        {"goRangeSelect", goRangeSelect},
+        {"goDrawFocusSelected", goDrawFocusSelected},
+        {"goRowSizing", goRowSizing},
+        {"goColSizing", goColSizing},
+        {"goRowMoving", goRowMoving},
+        {"goColMoving", goColMoving},
+        {"goEditing", goEditing},
+        {"goTabs", goTabs},
+        {"goRowSelect", goRowSelect},
+        {"goAlwaysShowEditor", goAlwaysShowEditor},
+        {"goThumbTracking", goThumbTracking}};
     TGridOptions o = 0;
     for (const String& it : Value.items) {
       bool found = false;

@@ -34,8 +34,7 @@ enum TGridOption : unsigned {
 };
 using TGridOptions = unsigned;
 
-using TSelectCellEvent =
-    std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 
 class TStringGridModel;
 
@@ -122,8 +121,8 @@ private:
   int FFixedRows = 1;
   int FDefaultColWidth = 64;
   int FDefaultRowHeight = 24;
-  TGridOptions FOptions = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
-                          goRangeSelect;
+  TGridOptions FOptions =
+      goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
   int FCol = 1;
   int FRow = 1;
   bool FInSelect = false;

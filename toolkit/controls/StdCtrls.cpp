@@ -150,8 +150,10 @@ void TLabel::SetTextValue(const String& Value) {
   String shown;
   shown.reserve(Value.size());
   for (size_t i = 0; i < Value.size(); ++i) {
-    if (Value[i] != '\r') shown.push_back(Value[i]);
-    else if (i + 1 >= Value.size() || Value[i + 1] != '\n') shown.push_back('\n');
+    if (Value[i] != '\r')
+      shown.push_back(Value[i]);
+    else if (i + 1 >= Value.size() || Value[i + 1] != '\n')
+      shown.push_back('\n');
   }
   static_cast<QLabel*>(Handle())->setText(QStr(shown));
   AdjustSize();
@@ -187,7 +189,9 @@ void TLabel::SetWordWrap(bool Value) {
 
 void TLabel::SetAlignment(TAlignment Value) {
   FAlignment = Value;
-  Qt::Alignment h = Value == taRightJustify ? Qt::AlignRight : Value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+  Qt::Alignment h = Value == taRightJustify ? Qt::AlignRight
+                    : Value == taCenter     ? Qt::AlignHCenter
+                                            : Qt::AlignLeft;
   static_cast<QLabel*>(Handle())->setAlignment(h | Qt::AlignTop);
 }
 
@@ -208,12 +212,16 @@ void TLabel::Loaded() {
 }
 
 bool TLabel::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "AutoSize") SetAutoSize(Value.AsBoolean());
-  else if (Prop == "WordWrap") SetWordWrap(Value.AsBoolean());
-  else if (Prop == "Transparent") SetTransparent(Value.AsBoolean());
+  if (Prop == "AutoSize")
+    SetAutoSize(Value.AsBoolean());
+  else if (Prop == "WordWrap")
+    SetWordWrap(Value.AsBoolean());
+  else if (Prop == "Transparent")
+    SetTransparent(Value.AsBoolean());
   else if (Prop == "Alignment")
-    SetAlignment(static_cast<TAlignment>(DescribedEnum(
-        Value, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+    SetAlignment(static_cast<TAlignment>(DescribedEnum(Value, {{"taLeftJustify", taLeftJustify},
+                                                               {"taRightJustify", taRightJustify},
+                                                               {"taCenter", taCenter}})));
   else
     return TControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -262,7 +270,8 @@ void TEdit::SetNumbersOnly(bool Value) {
   FNumbersOnly = Value;
   auto* e = static_cast<QLineEdit*>(Handle());
   if (Value)
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
   else
     e->setValidator(nullptr);
 }
@@ -280,14 +289,19 @@ void TEdit::SetBorderStyle(TFormBorderStyle Value) {
 void TEdit::SelectAll() { static_cast<QLineEdit*>(Handle())->selectAll(); }
 
 bool TEdit::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "ReadOnly") SetReadOnly(Value.AsBoolean());
-  else if (Prop == "MaxLength") SetMaxLength(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "NumbersOnly") SetNumbersOnly(Value.AsBoolean());
+  if (Prop == "ReadOnly")
+    SetReadOnly(Value.AsBoolean());
+  else if (Prop == "MaxLength")
+    SetMaxLength(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "NumbersOnly")
+    SetNumbersOnly(Value.AsBoolean());
   else if (Prop == "Alignment")
-    SetAlignment(static_cast<TAlignment>(DescribedEnum(
-        Value, {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+    SetAlignment(static_cast<TAlignment>(DescribedEnum(Value, {{"taLeftJustify", taLeftJustify},
+                                                               {"taRightJustify", taRightJustify},
+                                                               {"taCenter", taCenter}})));
   else if (Prop == "BorderStyle")
-    SetBorderStyle(static_cast<TFormBorderStyle>(DescribedEnum(Value, {{"bsNone", bsNone}, {"bsSingle", bsSingle}})));
+    SetBorderStyle(static_cast<TFormBorderStyle>(
+        DescribedEnum(Value, {{"bsNone", bsNone}, {"bsSingle", bsSingle}})));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -318,7 +332,9 @@ TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner) {
 
 TMemo::~TMemo() = default;
 
-String TMemo::GetText() const { return FromQStr(static_cast<QPlainTextEdit*>(Handle())->toPlainText()); }
+String TMemo::GetText() const {
+  return FromQStr(static_cast<QPlainTextEdit*>(Handle())->toPlainText());
+}
 
 void TMemo::SetTextValue(const String& Value) {
   auto* m = static_cast<QPlainTextEdit*>(Handle());
@@ -334,13 +350,17 @@ void TMemo::SetReadOnly(bool Value) {
 
 void TMemo::SetWordWrap(bool Value) {
   FWordWrap = Value;
-  static_cast<QPlainTextEdit*>(Handle())->setLineWrapMode(Value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  static_cast<QPlainTextEdit*>(Handle())->setLineWrapMode(Value ? QPlainTextEdit::WidgetWidth
+                                                                : QPlainTextEdit::NoWrap);
 }
 
 bool TMemo::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Lines.Strings") SetDescribedStrings(FLines.get(), Value);
-  else if (Prop == "ReadOnly") SetReadOnly(Value.AsBoolean());
-  else if (Prop == "WordWrap") SetWordWrap(Value.AsBoolean());
+  if (Prop == "Lines.Strings")
+    SetDescribedStrings(FLines.get(), Value);
+  else if (Prop == "ReadOnly")
+    SetReadOnly(Value.AsBoolean());
+  else if (Prop == "WordWrap")
+    SetWordWrap(Value.AsBoolean());
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -366,7 +386,9 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
 
 String TButton::GetText() const { return FromQStr(static_cast<QPushButton*>(Handle())->text()); }
 
-void TButton::SetTextValue(const String& Value) { static_cast<QPushButton*>(Handle())->setText(QStr(Value)); }
+void TButton::SetTextValue(const String& Value) {
+  static_cast<QPushButton*>(Handle())->setText(QStr(Value));
+}
 
 void TButton::SetDefault(bool Value) {
   FDefault = Value;
@@ -385,12 +407,19 @@ void TButton::Click() {
 }
 
 bool TButton::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Default") SetDefault(Value.AsBoolean());
-  else if (Prop == "Cancel") SetCancel(Value.AsBoolean());
+  if (Prop == "Default")
+    SetDefault(Value.AsBoolean());
+  else if (Prop == "Cancel")
+    SetCancel(Value.AsBoolean());
   else if (Prop == "ModalResult")
-    ModalResult = DescribedEnum(Value, {{"mrNone", mrNone}, {"mrOk", mrOk}, {"mrCancel", mrCancel},
-                                        {"mrAbort", mrAbort}, {"mrRetry", mrRetry}, {"mrIgnore", mrIgnore},
-                                        {"mrYes", mrYes}, {"mrNo", mrNo}});
+    ModalResult = DescribedEnum(Value, {{"mrNone", mrNone},
+                                        {"mrOk", mrOk},
+                                        {"mrCancel", mrCancel},
+                                        {"mrAbort", mrAbort},
+                                        {"mrRetry", mrRetry},
+                                        {"mrIgnore", mrIgnore},
+                                        {"mrYes", mrYes},
+                                        {"mrNo", mrNo}});
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -426,7 +455,8 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
 void TRadioButton::UncheckSiblings() {
   if (Parent() == nullptr) return;
   for (int i = 0; i < Parent()->ControlCount(); ++i)
-    if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); other != nullptr && other != this)
+    if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i));
+        other != nullptr && other != this)
       other->SetChecked(false);
 }
 
@@ -442,9 +472,13 @@ void TRadioButton::SetChecked(bool Value) {
   }
 }
 
-String TRadioButton::GetText() const { return FromQStr(static_cast<QRadioButton*>(Handle())->text()); }
+String TRadioButton::GetText() const {
+  return FromQStr(static_cast<QRadioButton*>(Handle())->text());
+}
 
-void TRadioButton::SetTextValue(const String& Value) { static_cast<QRadioButton*>(Handle())->setText(QStr(Value)); }
+void TRadioButton::SetTextValue(const String& Value) {
+  static_cast<QRadioButton*>(Handle())->setText(QStr(Value));
+}
 
 bool TRadioButton::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Checked") {
@@ -474,7 +508,9 @@ void TCheckBox::SetChecked(bool Value) {
 
 String TCheckBox::GetText() const { return FromQStr(static_cast<QCheckBox*>(Handle())->text()); }
 
-void TCheckBox::SetTextValue(const String& Value) { static_cast<QCheckBox*>(Handle())->setText(QStr(Value)); }
+void TCheckBox::SetTextValue(const String& Value) {
+  static_cast<QCheckBox*>(Handle())->setText(QStr(Value));
+}
 
 bool TCheckBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Checked") {
@@ -501,7 +537,8 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
     return false;
   }));
   // A user's move to another item (mouse or keyboard)...
-  QObject::connect(l, &QListWidget::currentRowChanged, [this](int) { GuardedCall([this] { Click(); }); });
+  QObject::connect(l, &QListWidget::currentRowChanged,
+                   [this](int) { GuardedCall([this] { Click(); }); });
   // ...and a click on the item already selected.
   QObject::connect(l, &QListWidget::clicked, [this](const QModelIndex& I) {
     if (I.row() == FRowAtPress) GuardedCall([this] { Click(); });
@@ -515,7 +552,8 @@ int TListBox::ItemIndex() const { return static_cast<QListWidget*>(Handle())->cu
 
 void TListBox::SetItemIndex(int Value) {
   auto* l = static_cast<QListWidget*>(Handle());
-  if (Value < -1 || Value >= l->count()) throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
+  if (Value < -1 || Value >= l->count())
+    throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
   Silently(l, [&] {
     if (Value < 0) {
       l->clearSelection();
@@ -534,12 +572,15 @@ int TListBox::TopIndex() const {
 
 void TListBox::SetTopIndex(int Value) {
   auto* l = static_cast<QListWidget*>(Handle());
-  if (Value >= 0 && Value < l->count()) l->scrollToItem(l->item(Value), QAbstractItemView::PositionAtTop);
+  if (Value >= 0 && Value < l->count())
+    l->scrollToItem(l->item(Value), QAbstractItemView::PositionAtTop);
 }
 
 bool TListBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Items.Strings") SetDescribedStrings(FItems.get(), Value);
-  else if (Prop == "ItemIndex") SetItemIndex(static_cast<int>(Value.AsInteger()));
+  if (Prop == "Items.Strings")
+    SetDescribedStrings(FItems.get(), Value);
+  else if (Prop == "ItemIndex")
+    SetItemIndex(static_cast<int>(Value.AsInteger()));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
@@ -592,7 +633,8 @@ int TComboBox::ItemIndex() const { return static_cast<QComboBox*>(Handle())->cur
 
 void TComboBox::SetItemIndex(int Value) {
   auto* c = static_cast<QComboBox*>(Handle());
-  if (Value < -1 || Value >= c->count()) throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
+  if (Value < -1 || Value >= c->count())
+    throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
   Silently(c, [&] { c->setCurrentIndex(Value); });
 }
 
@@ -622,20 +664,26 @@ void TComboBox::SetTextValue(const String& Value) {
 }
 
 bool TComboBox::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Items.Strings") SetDescribedStrings(FItems.get(), Value);
-  else if (Prop == "ItemIndex") SetItemIndex(static_cast<int>(Value.AsInteger()));
-  else if (Prop == "DropDownCount") DropDownCount = static_cast<int>(Value.AsInteger());
+  if (Prop == "Items.Strings")
+    SetDescribedStrings(FItems.get(), Value);
+  else if (Prop == "ItemIndex")
+    SetItemIndex(static_cast<int>(Value.AsInteger()));
+  else if (Prop == "DropDownCount")
+    DropDownCount = static_cast<int>(Value.AsInteger());
   else if (Prop == "Style")
     SetStyle(static_cast<TComboBoxStyle>(DescribedEnum(
-        Value, {{"csDropDown", csDropDown}, {"csSimple", csSimple}, {"csDropDownList", csDropDownList}})));
+        Value,
+        {{"csDropDown", csDropDown}, {"csSimple", csSimple}, {"csDropDownList", csDropDownList}})));
   else
     return TWinControl::SetDescribedProperty(Prop, Value);
   return true;
 }
 
 bool TComboBox::SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) {
-  if (Event == "OnChange") OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
-  else if (Event == "OnSelect") OnSelect = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  if (Event == "OnChange")
+    OnChange = FindEventHandler<void(TObject*)>(Root, Handler, Event);
+  else if (Event == "OnSelect")
+    OnSelect = FindEventHandler<void(TObject*)>(Root, Handler, Event);
   else
     return TWinControl::SetDescribedEvent(Event, Handler, Root);
   return true;
@@ -650,4 +698,6 @@ TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
 
 String TGroupBox::GetText() const { return FromQStr(static_cast<QGroupBox*>(Handle())->title()); }
 
-void TGroupBox::SetTextValue(const String& Value) { static_cast<QGroupBox*>(Handle())->setTitle(QStr(Value)); }
+void TGroupBox::SetTextValue(const String& Value) {
+  static_cast<QGroupBox*>(Handle())->setTitle(QStr(Value));
+}

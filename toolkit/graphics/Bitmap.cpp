@@ -40,13 +40,16 @@ struct TBitmap::Impl {
 
 namespace {
 
-QImage::Format QtFormat(TPixelFormat f) { return f == pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32; }
+QImage::Format QtFormat(TPixelFormat f) {
+  return f == pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32;
+}
 
 // A white image of the given size, or EOutOfMemory when it cannot be had.
 QImage NewImage(int w, int h, TPixelFormat f) {
   QImage img(w, h, QtFormat(f));
   if (img.isNull())
-    throw EOutOfMemory("Not enough memory for a bitmap of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
+    throw EOutOfMemory("Not enough memory for a bitmap of " + std::to_string(w) + " x " +
+                       std::to_string(h) + " pixels");
   img.fill(0xFFFFFFFFu);
   return img;
 }
@@ -107,7 +110,8 @@ TCanvas* TBitmap::Canvas() {
 }
 
 void* TBitmap::ScanLine(int Row) {
-  if (Row < 0 || Row >= d->Height || d->Image.isNull()) throw EInvalidGraphicOperation("Scan line index out of range");
+  if (Row < 0 || Row >= d->Height || d->Image.isNull())
+    throw EInvalidGraphicOperation("Scan line index out of range");
   return d->Image.scanLine(Row);
 }
 
@@ -140,8 +144,10 @@ void TBitmap::Assign(TPersistent* Source) {
     return;
   }
   if (auto* p = dynamic_cast<TPicture*>(Source)) {
-    if (auto* g = dynamic_cast<TBitmap*>(p->Graphic())) Assign(g);
-    else SetSize(0, 0);
+    if (auto* g = dynamic_cast<TBitmap*>(p->Graphic()))
+      Assign(g);
+    else
+      SetSize(0, 0);
     return;
   }
   TGraphic::Assign(Source);

@@ -48,7 +48,8 @@ struct TCanvas::Impl {
   mutable FontCache Cached;
   const FontCache& TextFont() const {
     FontCache& c = Cached;
-    if (!c.Metrics || c.Name != Font.Name() || c.Height != Font.Height() || c.Style != Font.Style().Bits()) {
+    if (!c.Metrics || c.Name != Font.Name() || c.Height != Font.Height() ||
+        c.Style != Font.Style().Bits()) {
       c.Name = Font.Name();
       c.Height = Font.Height();
       c.Style = Font.Style().Bits();
@@ -58,7 +59,9 @@ struct TCanvas::Impl {
     return c;
   }
 
-  bool Drawable() const { return Image && !Image->isNull() && Image->width() > 0 && Image->height() > 0; }
+  bool Drawable() const {
+    return Image && !Image->isNull() && Image->width() > 0 && Image->height() > 0;
+  }
   // The pixels drawing may touch.
   QRect Area() const {
     if (!Drawable()) return QRect();
@@ -148,7 +151,8 @@ inline long long MulDiv(long long a, long long b, long long c) {
 // step k along the major axis is round-half-up(k * dminor / dmajor), computed incrementally
 // from the first step that can reach the area, so far-off end points cost nothing.
 template <class Plot>
-void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long long* step, Plot&& plot) {
+void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long long* step,
+                 Plot&& plot) {
   long long dx = static_cast<long long>(b.X) - a.X, dy = static_cast<long long>(b.Y) - a.Y;
   long long adx = std::llabs(dx), ady = std::llabs(dy);
   long long n = std::max(adx, ady);  // pixels painted: steps 0 .. n-1
@@ -164,8 +168,13 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
   long long mlo = xMajor ? area.top() : area.left(), mhi = xMajor ? area.bottom() : area.right();
   // Steps whose major coordinate lies inside the area.
   long long k0, k1;
-  if (sMaj > 0) { k0 = lo - maj0; k1 = hi - maj0; }
-  else { k0 = maj0 - hi; k1 = maj0 - lo; }
+  if (sMaj > 0) {
+    k0 = lo - maj0;
+    k1 = hi - maj0;
+  } else {
+    k0 = maj0 - hi;
+    k1 = maj0 - lo;
+  }
   k0 = std::max(k0, 0LL);
   k1 = std::min(k1, n - 1);
   if (k0 > k1) return;
@@ -187,8 +196,10 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
     for (long long k = k0; k <= k1; ++k) {
       if (pat.Runs != nullptr && !pat.On(base + k)) continue;
       const int maj = static_cast<int>(maj0 + sMaj * k);
-      if (xMajor) plot(maj, mn);
-      else plot(mn, maj);
+      if (xMajor)
+        plot(maj, mn);
+      else
+        plot(mn, maj);
     }
     return;
   }
@@ -206,11 +217,16 @@ void ThinSegment(TPoint a, TPoint b, const QRect& area, const Pattern& pat, long
   for (long long k = k0; k <= k1; ++k) {
     long long maj = maj0 + sMaj * k, mn = min0 + sMin * off;
     if (mn >= mlo && mn <= mhi && pat.On(base + k)) {
-      if (xMajor) plot(static_cast<int>(maj), static_cast<int>(mn));
-      else plot(static_cast<int>(mn), static_cast<int>(maj));
+      if (xMajor)
+        plot(static_cast<int>(maj), static_cast<int>(mn));
+      else
+        plot(static_cast<int>(mn), static_cast<int>(maj));
     }
     rem += 2 * dm;
-    if (rem >= twoD) { rem -= twoD; ++off; }
+    if (rem >= twoD) {
+      rem -= twoD;
+      ++off;
+    }
   }
 }
 
@@ -275,7 +291,8 @@ namespace {
 
 // Runs draw(painter) for a figure whose pixels lie within bounds: straight onto the surface
 // in copy mode, else through a mask combined with the pen mode.
-void PaintFigure(TCanvas::Impl& d, const QRect& bounds, TPenMode mode, const std::function<void(QPainter&)>& draw) {
+void PaintFigure(TCanvas::Impl& d, const QRect& bounds, TPenMode mode,
+                 const std::function<void(QPainter&)>& draw) {
   QRect area = d.Area();
   QRect box = bounds.intersected(area);
   if (box.isEmpty() || mode == pmNop) return;
@@ -343,7 +360,9 @@ void ThinPath(TCanvas::Impl& d, const TPoint* pts, int n, bool closed) {
     return;
   }
   Surface s(*d.Image);
-  auto plot = [&](int x, int y) { s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c)); };
+  auto plot = [&](int x, int y) {
+    s.Write(x, y, mode == pmCopy ? c : Rop2(mode, s.Read(x, y), c));
+  };
   for (int i = 0; i + 1 < n; ++i) ThinSegment(pts[i], pts[i + 1], area, pat, &step, plot);
   if (closed) ThinSegment(pts[n - 1], pts[0], area, pat, &step, plot);
 }
@@ -368,11 +387,16 @@ void ThinPathOnMask(QPainter& p, const TPen& pen, const TPoint* pts, int n, bool
 QRect BoundsOf(const TPoint* pts, int n, int margin) {
   long long x0 = pts[0].X, x1 = pts[0].X, y0 = pts[0].Y, y1 = pts[0].Y;
   for (int i = 1; i < n; ++i) {
-    x0 = std::min<long long>(x0, pts[i].X); x1 = std::max<long long>(x1, pts[i].X);
-    y0 = std::min<long long>(y0, pts[i].Y); y1 = std::max<long long>(y1, pts[i].Y);
+    x0 = std::min<long long>(x0, pts[i].X);
+    x1 = std::max<long long>(x1, pts[i].X);
+    y0 = std::min<long long>(y0, pts[i].Y);
+    y1 = std::max<long long>(y1, pts[i].Y);
   }
-  auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); };
-  return QRect(QPoint(clamp(x0 - margin), clamp(y0 - margin)), QPoint(clamp(x1 + margin), clamp(y1 + margin)));
+  auto clamp = [](long long v) {
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2));
+  };
+  return QRect(QPoint(clamp(x0 - margin), clamp(y0 - margin)),
+               QPoint(clamp(x1 + margin), clamp(y1 + margin)));
 }
 
 // Normalises a box given by two corners; false when it has no extent.
@@ -505,11 +529,12 @@ void CurveFigure(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, bool filled,
   if (d.Pen.Style() == psInsideFrame) box.adjust(w / 2, w / 2, -((w - 1) / 2), -((w - 1) / 2));
   QPen pen = QtPen(d.Pen);
   QBrush brush = filled ? QtBrush(d.Brush) : QBrush(Qt::NoBrush);
-  PaintFigure(d, QRect(QPoint(X1 - w, Y1 - w), QPoint(X2 + w, Y2 + w)), d.Pen.Mode(), [&](QPainter& p) {
-    p.setPen(pen);
-    p.setBrush(brush);
-    shape(p, box.adjusted(0, 0, -1, -1));
-  });
+  PaintFigure(d, QRect(QPoint(X1 - w, Y1 - w), QPoint(X2 + w, Y2 + w)), d.Pen.Mode(),
+              [&](QPainter& p) {
+                p.setPen(pen);
+                p.setBrush(brush);
+                shape(p, box.adjusted(0, 0, -1, -1));
+              });
 }
 
 // Rows of a convex shape in a w x h box: the pixels whose centres lie inside an ellipse of
@@ -521,9 +546,12 @@ std::vector<int> ShapeRows(int w, int h, int ew, int eh) {
   if (ew <= 0 || eh <= 0) return L;
   for (int y = 0; y < h; ++y) {
     int ey;
-    if (y < eh / 2) ey = y;
-    else if (y >= h - eh / 2) ey = y - (h - eh);
-    else continue;
+    if (y < eh / 2)
+      ey = y;
+    else if (y >= h - eh / 2)
+      ey = y - (h - eh);
+    else
+      continue;
     // The widest rows reach the box's sides even for very flat shapes.
     if (ey == (eh - 1) / 2 || ey == eh / 2) continue;
     double dy = (ey + 0.5) - eh / 2.0;
@@ -578,8 +606,8 @@ double BoxAngle(double x, double y, int X1, int Y1, int X2, int Y2) {
 // span when partial), its inside in the brush colour when filled, each pixel combined once
 // with the pen mode. A dash pattern runs along the outline counter-clockwise from a0.
 // The outline takes the brush colour instead for the pen-less fill.
-void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh, bool filled, bool partial = false,
-               double a0 = 0, double span = 0, bool brushOnly = false) {
+void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh, bool filled,
+               bool partial = false, double a0 = 0, double span = 0, bool brushOnly = false) {
   int w = X2 - X1, h = Y2 - Y1;
   std::vector<int> L = ShapeRows(w, h, ew, eh);
   QRect area = d.Area();
@@ -606,13 +634,17 @@ void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh,
   ShapePixels(
       w, h, L,
       [&](int x, int y) {
-        if (needOrder) ring.push_back(Px{angleOf(x, y), x, y});
-        else put(X1 + x, Y1 + y, pc);
+        if (needOrder)
+          ring.push_back(Px{angleOf(x, y), x, y});
+        else
+          put(X1 + x, Y1 + y, pc);
       },
       [&](int x, int y) {
         if (!fill) return;
-        if (hatched) hatchRows.push_back(TPoint{X1 + x, Y1 + y});
-        else put(X1 + x, Y1 + y, bc);
+        if (hatched)
+          hatchRows.push_back(TPoint{X1 + x, Y1 + y});
+        else
+          put(X1 + x, Y1 + y, bc);
       });
   if (hatched) {
     // Hatch lines: the brush pattern of a full-surface fill, kept to the inside pixels.
@@ -663,14 +695,16 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
   int ew = std::min(std::abs(X3), X2 - X1), eh = std::min(std::abs(Y3), Y2 - Y1);
   if (d->Pen.Style() == psClear) {
     if (X2 - X1 > 1 && Y2 - Y1 > 1 && d->Brush.Style() != bsClear) {
-      ThinCurve(*d, X1, Y1, X2 - 1, Y2 - 1, std::min(ew, X2 - X1 - 1), std::min(eh, Y2 - Y1 - 1), true, false, 0, 0, true);
+      ThinCurve(*d, X1, Y1, X2 - 1, Y2 - 1, std::min(ew, X2 - X1 - 1), std::min(eh, Y2 - Y1 - 1),
+                true, false, 0, 0, true);
     }
   } else if (CurvePenIsThin(d->Pen)) {
     ThinCurve(*d, X1, Y1, X2, Y2, ew, eh, true);
   } else {
     double rx = ew / 2.0, ry = eh / 2.0;
     CurveFigure(*d, X1, Y1, X2, Y2, true, [&](QPainter& p, const QRect& r) {
-      p.drawRoundedRect(r, std::min(rx, r.width() / 2.0), std::min(ry, r.height() / 2.0), Qt::AbsoluteSize);
+      p.drawRoundedRect(r, std::min(rx, r.width() / 2.0), std::min(ry, r.height() / 2.0),
+                        Qt::AbsoluteSize);
     });
   }
   Changed();
@@ -688,7 +722,8 @@ void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
   } else {
     int start16 = static_cast<int>(std::nearbyint(a0 * 180 / std::numbers::pi * 16));
     int span16 = static_cast<int>(std::nearbyint(span * 180 / std::numbers::pi * 16));
-    CurveFigure(*d, X1, Y1, X2, Y2, false, [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
+    CurveFigure(*d, X1, Y1, X2, Y2, false,
+                [&](QPainter& p, const QRect& r) { p.drawArc(r, start16, span16); });
   }
   Changed();
 }
@@ -724,7 +759,8 @@ TColor TCanvas::GetPixel(int X, int Y) const {
   if (!d->Drawable() || !d->Image->rect().contains(X, Y)) return CLR_INVALID;
   Surface s(*d->Image);
   std::uint32_t c = s.Read(X, Y);
-  return RGB(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF));
+  return RGB(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+             static_cast<int>(c & 0xFF));
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color) {
@@ -816,26 +852,35 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
   if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !d.Drawable()) return;
   // A reversed extent on one side mirrors the picture.
   bool mirrorX = (dw < 0) != (sw < 0), mirrorY = (dh < 0) != (sh < 0);
-  long long dx0 = std::min<long long>(DestRect.Left, DestRect.Right), dy0 = std::min<long long>(DestRect.Top, DestRect.Bottom);
-  long long sx0 = std::min<long long>(SrcRect.Left, SrcRect.Right), sy0 = std::min<long long>(SrcRect.Top, SrcRect.Bottom);
-  dw = std::llabs(dw); dh = std::llabs(dh); sw = std::llabs(sw); sh = std::llabs(sh);
+  long long dx0 = std::min<long long>(DestRect.Left, DestRect.Right),
+            dy0 = std::min<long long>(DestRect.Top, DestRect.Bottom);
+  long long sx0 = std::min<long long>(SrcRect.Left, SrcRect.Right),
+            sy0 = std::min<long long>(SrcRect.Top, SrcRect.Bottom);
+  dw = std::llabs(dw);
+  dh = std::llabs(dh);
+  sw = std::llabs(sw);
+  sh = std::llabs(sh);
   QRect area = d.Area();
-  long long x0 = std::max<long long>(dx0, area.left()), x1 = std::min<long long>(dx0 + dw - 1, area.right());
-  long long y0 = std::max<long long>(dy0, area.top()), y1 = std::min<long long>(dy0 + dh - 1, area.bottom());
+  long long x0 = std::max<long long>(dx0, area.left()),
+            x1 = std::min<long long>(dx0 + dw - 1, area.right());
+  long long y0 = std::max<long long>(dy0, area.top()),
+            y1 = std::min<long long>(dy0 + dh - 1, area.bottom());
   if (x0 > x1 || y0 > y1) return;
   // Plain copies of the same size from inside the source: row copies (a chart copies whole
   // bitmaps on every repaint).
-  bool plain = ((static_cast<std::uint32_t>(Rop) >> 16) & 0xFF) == 0xCC && !Transparent && sw == dw && sh == dh &&
-               !mirrorX && !mirrorY;
+  bool plain = ((static_cast<std::uint32_t>(Rop) >> 16) & 0xFF) == 0xCC && !Transparent &&
+               sw == dw && sh == dh && !mirrorX && !mirrorY;
   if (plain && &Src != d.Image) {
-    QRect srcPart(static_cast<int>(sx0 + (x0 - dx0)), static_cast<int>(sy0 + (y0 - dy0)), static_cast<int>(x1 - x0 + 1),
-                  static_cast<int>(y1 - y0 + 1));
+    QRect srcPart(static_cast<int>(sx0 + (x0 - dx0)), static_cast<int>(sy0 + (y0 - dy0)),
+                  static_cast<int>(x1 - x0 + 1), static_cast<int>(y1 - y0 + 1));
     if (Src.rect().contains(srcPart)) {
       QImage::Format df = d.Image->format(), sf = Src.format();
       bool rgb32 = [](QImage::Format f) {
-        return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+        return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+               f == QImage::Format_ARGB32_Premultiplied;
       }(df);
-      if ((df == sf && (rgb32 || df == QImage::Format_BGR888)) || (rgb32 && sf == QImage::Format_RGB32)) {
+      if ((df == sf && (rgb32 || df == QImage::Format_BGR888)) ||
+          (rgb32 && sf == QImage::Format_RGB32)) {
         int bytesPerPixel = d.Image->depth() / 8;
         std::size_t n = static_cast<std::size_t>(srcPart.width()) * bytesPerPixel;
         for (int r = 0; r < srcPart.height(); ++r) {
@@ -843,12 +888,14 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
           const uchar* in = Src.constScanLine(srcPart.top() + r) + srcPart.left() * bytesPerPixel;
           std::memcpy(out, in, n);
           if (rgb32 && sf != QImage::Format_RGB32)
-            for (int i = 0; i < srcPart.width(); ++i) reinterpret_cast<std::uint32_t*>(out)[i] |= 0xFF000000u;
+            for (int i = 0; i < srcPart.width(); ++i)
+              reinterpret_cast<std::uint32_t*>(out)[i] |= 0xFF000000u;
         }
       } else {
         QPainter p(d.Image);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(QPoint(static_cast<int>(x0), static_cast<int>(y0)), Src.copy(srcPart).convertToFormat(QImage::Format_RGB32));
+        p.drawImage(QPoint(static_cast<int>(x0), static_cast<int>(y0)),
+                    Src.copy(srcPart).convertToFormat(QImage::Format_RGB32));
       }
       return;
     }
@@ -870,21 +917,25 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
   for (long long x = x0; x <= x1; ++x) {
     long long i = x - dx0;
     if (mirrorX) i = dw - 1 - i;
-    col[static_cast<std::size_t>(x - x0)] = sx0 + (sw == dw ? i : static_cast<long long>(__int128(2 * i + 1) * sw / (2 * dw)));
+    col[static_cast<std::size_t>(x - x0)] =
+        sx0 + (sw == dw ? i : static_cast<long long>(__int128(2 * i + 1) * sw / (2 * dw)));
   }
   for (long long y = y0; y <= y1; ++y) {
     long long j = y - dy0;
     if (mirrorY) j = dh - 1 - j;
-    long long sy = sy0 + (sh == dh ? j : static_cast<long long>(__int128(2 * j + 1) * sh / (2 * dh)));
+    long long sy =
+        sy0 + (sh == dh ? j : static_cast<long long>(__int128(2 * j + 1) * sh / (2 * dh)));
     bool rowIn = sy >= srcBounds.top() && sy <= srcBounds.bottom();
     for (long long x = x0; x <= x1; ++x) {
       long long sx = col[static_cast<std::size_t>(x - x0)];
       std::uint32_t s = (rowIn && sx >= srcBounds.left() && sx <= srcBounds.right())
-                            ? in.Read(static_cast<int>(sx), static_cast<int>(sy)) : 0;
+                            ? in.Read(static_cast<int>(sx), static_cast<int>(sy))
+                            : 0;
       if (Transparent && s == TransparentRgb) continue;
       int px = static_cast<int>(x), py = static_cast<int>(y);
       std::uint32_t r = ((static_cast<std::uint32_t>(Rop) >> 16) & 0xFF) == 0xCC
-                            ? s : gfx::Rop3(static_cast<std::uint32_t>(Rop), pat, s, out.Read(px, py));
+                            ? s
+                            : gfx::Rop3(static_cast<std::uint32_t>(Rop), pat, s, out.Read(px, py));
       out.Write(px, py, r);
     }
   }

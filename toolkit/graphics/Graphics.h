@@ -27,9 +27,15 @@ constexpr TColor RGB(int R, int G, int B) {
                              ((static_cast<std::uint32_t>(G) & 0xFF) << 8) |
                              ((static_cast<std::uint32_t>(B) & 0xFF) << 16));
 }
-constexpr Byte GetRValue(TColor C) { return static_cast<Byte>(static_cast<std::uint32_t>(C) & 0xFF); }
-constexpr Byte GetGValue(TColor C) { return static_cast<Byte>((static_cast<std::uint32_t>(C) >> 8) & 0xFF); }
-constexpr Byte GetBValue(TColor C) { return static_cast<Byte>((static_cast<std::uint32_t>(C) >> 16) & 0xFF); }
+constexpr Byte GetRValue(TColor C) {
+  return static_cast<Byte>(static_cast<std::uint32_t>(C) & 0xFF);
+}
+constexpr Byte GetGValue(TColor C) {
+  return static_cast<Byte>((static_cast<std::uint32_t>(C) >> 8) & 0xFF);
+}
+constexpr Byte GetBValue(TColor C) {
+  return static_cast<Byte>((static_cast<std::uint32_t>(C) >> 16) & 0xFF);
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -53,7 +59,9 @@ constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
 // System colours: $FF000000 + the index of the colour in the system table.
-constexpr TColor SystemColor(int Index) { return static_cast<TColor>(0xFF000000u | (static_cast<std::uint32_t>(Index) & 0xFF)); }
+constexpr TColor SystemColor(int Index) {
+  return static_cast<TColor>(0xFF000000u | (static_cast<std::uint32_t>(Index) & 0xFF));
+}
 constexpr TColor clScrollBar = SystemColor(0);
 constexpr TColor clBackground = SystemColor(1);
 constexpr TColor clActiveCaption = SystemColor(2);
@@ -85,7 +93,9 @@ constexpr TColor clGradientInactiveCaption = SystemColor(28);
 constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
-inline bool IsSystemColor(TColor C) { return (static_cast<std::uint32_t>(C) & 0xFF000000u) == 0xFF000000u; }
+inline bool IsSystemColor(TColor C) {
+  return (static_cast<std::uint32_t>(C) & 0xFF000000u) == 0xFF000000u;
+}
 // A system colour becomes its fixed light-theme RGB value (unknown indexes give black); every
 // other value comes back unchanged, clNone and clDefault included.
 TColor ColorToRGB(TColor Color);
@@ -104,17 +114,54 @@ std::vector<String> InstalledFontNames();
 bool IsOutlineFont(const String& FamilyName);
 
 // ---- errors ------------------------------------------------------------------------------
-class EInvalidGraphic : public Exception { using Exception::Exception; };           // bad picture data
-class EInvalidGraphicOperation : public Exception { using Exception::Exception; };  // bad request
+class EInvalidGraphic : public Exception {
+  using Exception::Exception;
+};  // bad picture data
+class EInvalidGraphicOperation : public Exception {
+  using Exception::Exception;
+};  // bad request
 
 // ---- pens, brushes, fonts ----------------------------------------------------------------
-enum TPenStyle : Byte { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle, psAlternate };
+enum TPenStyle : Byte {
+  psSolid,
+  psDash,
+  psDot,
+  psDashDot,
+  psDashDotDot,
+  psClear,
+  psInsideFrame,
+  psUserStyle,
+  psAlternate
+};
 // How the pen's colour P meets the pixel D already there (bitwise on the RGB bytes).
 enum TPenMode : Byte {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+  pmBlack,
+  pmWhite,
+  pmNop,
+  pmNot,
+  pmCopy,
+  pmNotCopy,
+  pmMergePenNot,
+  pmMaskPenNot,
+  pmMergeNotPen,
+  pmMaskNotPen,
+  pmMerge,
+  pmNotMerge,
+  pmMask,
+  pmNotMask,
+  pmXor,
+  pmNotXor
 };
-enum TBrushStyle : Byte { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle : Byte {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
 enum TFontStyle : Byte { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of font styles: TFontStyles{fsBold, fsItalic}, S.Contains(fsBold), S + fsUnderline.
@@ -126,8 +173,16 @@ public:
   }
   constexpr bool Contains(TFontStyle S) const { return (FBits >> S) & 1u; }
   constexpr bool Empty() const { return FBits == 0; }
-  constexpr TFontStyles operator+(TFontStyle S) const { TFontStyles r = *this; r.FBits = static_cast<Byte>(r.FBits | (1u << S)); return r; }
-  constexpr TFontStyles operator-(TFontStyle S) const { TFontStyles r = *this; r.FBits = static_cast<Byte>(r.FBits & ~(1u << S)); return r; }
+  constexpr TFontStyles operator+(TFontStyle S) const {
+    TFontStyles r = *this;
+    r.FBits = static_cast<Byte>(r.FBits | (1u << S));
+    return r;
+  }
+  constexpr TFontStyles operator-(TFontStyle S) const {
+    TFontStyles r = *this;
+    r.FBits = static_cast<Byte>(r.FBits & ~(1u << S));
+    return r;
+  }
   constexpr Byte Bits() const { return FBits; }
   constexpr bool operator==(const TFontStyles&) const = default;
 
@@ -240,10 +295,11 @@ constexpr TCopyMode PATCOPY = 0x00F00021;
 constexpr TCopyMode PATPAINT = 0x00FB0A09;
 constexpr TCopyMode WHITENESS = 0x00FF0062;
 constexpr TCopyMode cmBlackness = BLACKNESS, cmDstInvert = DSTINVERT, cmMergeCopy = MERGECOPY,
-                    cmMergePaint = MERGEPAINT, cmNotSrcCopy = NOTSRCCOPY, cmNotSrcErase = NOTSRCERASE,
-                    cmPatCopy = PATCOPY, cmPatInvert = PATINVERT, cmPatPaint = PATPAINT,
-                    cmSrcAnd = SRCAND, cmSrcCopy = SRCCOPY, cmSrcErase = SRCERASE,
-                    cmSrcInvert = SRCINVERT, cmSrcPaint = SRCPAINT, cmWhiteness = WHITENESS;
+                    cmMergePaint = MERGEPAINT, cmNotSrcCopy = NOTSRCCOPY,
+                    cmNotSrcErase = NOTSRCERASE, cmPatCopy = PATCOPY, cmPatInvert = PATINVERT,
+                    cmPatPaint = PATPAINT, cmSrcAnd = SRCAND, cmSrcCopy = SRCCOPY,
+                    cmSrcErase = SRCERASE, cmSrcInvert = SRCINVERT, cmSrcPaint = SRCPAINT,
+                    cmWhiteness = WHITENESS;
 
 // The colour GetPixel answers for a pixel outside the surface.
 constexpr TColor CLR_INVALID = static_cast<TColor>(0xFFFFFFFFu);
@@ -329,9 +385,13 @@ public:
   void MoveTo(int X, int Y);
   void LineTo(int X, int Y);
   void Polyline(const TPoint* Points, int Count);
-  void Polyline(const std::vector<TPoint>& Points) { Polyline(Points.data(), static_cast<int>(Points.size())); }
+  void Polyline(const std::vector<TPoint>& Points) {
+    Polyline(Points.data(), static_cast<int>(Points.size()));
+  }
   void Polygon(const TPoint* Points, int Count);
-  void Polygon(const std::vector<TPoint>& Points) { Polygon(Points.data(), static_cast<int>(Points.size())); }
+  void Polygon(const std::vector<TPoint>& Points) {
+    Polygon(Points.data(), static_cast<int>(Points.size()));
+  }
 
   void Rectangle(int X1, int Y1, int X2, int Y2);
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
@@ -345,7 +405,7 @@ public:
   void FillRect(const TRect& R);
   void FrameRect(const TRect& R);
 
-  TColor GetPixel(int X, int Y) const;  // CLR_INVALID outside the surface
+  TColor GetPixel(int X, int Y) const;        // CLR_INVALID outside the surface
   void SetPixel(int X, int Y, TColor Color);  // ignores the pen mode and pixels outside
   // Sets many pixels to one colour as SetPixel does, written straight into the surface, with
   // one OnChange for all of them (plot marks are drawn per data point).

@@ -22,19 +22,19 @@ bool WriteMarkdownAsPdf(const String& Markdown, const String& Title, const Strin
     if (!probe.open(QIODevice::WriteOnly)) return false;  // QPdfWriter would fail silently
   }
   {
-  QPdfWriter writer(path);
-  writer.setTitle(QString::fromStdString(Title));
-  writer.setCreator(QString::fromStdString(Title));
-  writer.setPageSize(QPageSize(QPageSize::A4));
-  writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-  writer.setResolution(300);
+    QPdfWriter writer(path);
+    writer.setTitle(QString::fromStdString(Title));
+    writer.setCreator(QString::fromStdString(Title));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+    writer.setResolution(300);
 
-  QTextDocument doc;
-  QFont font("DejaVu Sans");
-  font.setPointSizeF(10.5);
-  doc.setDefaultFont(font);
-  doc.setMarkdown(QString::fromStdString(Markdown));
-  doc.print(&writer);
+    QTextDocument doc;
+    QFont font("DejaVu Sans");
+    font.setPointSizeF(10.5);
+    doc.setDefaultFont(font);
+    doc.setMarkdown(QString::fromStdString(Markdown));
+    doc.print(&writer);
   }  // the writer finishes the file as it goes
   return QFile(path).size() > 0;
 }

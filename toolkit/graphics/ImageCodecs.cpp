@@ -22,7 +22,10 @@ constexpr long long kMaxPixels = 1LL << 28;
 [[noreturn]] void BadBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
 
 std::uint32_t U16(const Byte* p) { return p[0] | (std::uint32_t(p[1]) << 8); }
-std::uint32_t U32(const Byte* p) { return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24); }
+std::uint32_t U32(const Byte* p) {
+  return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+         (std::uint32_t(p[3]) << 24);
+}
 std::int32_t I32(const Byte* p) { return static_cast<std::int32_t>(U32(p)); }
 
 void Put16(String& s, std::uint32_t v) {
@@ -87,9 +90,13 @@ QImage DecodeBmp(const Byte* Data, std::size_t Size) {
   } else if (compression != 0) {
     throw EInvalidGraphic("Compressed bitmap files are not supported");
   } else if (bpp == 16) {
-    masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+    masks[0] = 0x7C00;
+    masks[1] = 0x03E0;
+    masks[2] = 0x001F;
   } else if (bpp == 32) {
-    masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+    masks[0] = 0xFF0000;
+    masks[1] = 0xFF00;
+    masks[2] = 0xFF;
   }
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) BadBitmap();
   // Colour table of the palette formats.
@@ -107,7 +114,9 @@ QImage DecodeBmp(const Byte* Data, std::size_t Size) {
     }
   }
   long long stride = ((width * bpp + 31) / 32) * 4;
-  if (offBits < 14 + hdr || offBits > Size || static_cast<unsigned long long>(stride) * height > Size - offBits) BadBitmap();
+  if (offBits < 14 + hdr || offBits > Size ||
+      static_cast<unsigned long long>(stride) * height > Size - offBits)
+    BadBitmap();
 
   int w = static_cast<int>(width), h = static_cast<int>(height);
   QImage img(w, h, bpp == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
@@ -150,7 +159,8 @@ QImage DecodeBmp(const Byte* Data, std::size_t Size) {
 String EncodeBmp(const QImage& Image) {
   bool is24 = Image.format() == QImage::Format_BGR888;
   QImage img = is24 ? Image : Image.convertToFormat(QImage::Format_RGB32);
-  const std::uint32_t w = static_cast<std::uint32_t>(img.width()), h = static_cast<std::uint32_t>(img.height());
+  const std::uint32_t w = static_cast<std::uint32_t>(img.width()),
+                      h = static_cast<std::uint32_t>(img.height());
   const std::uint32_t bpp = is24 ? 24 : 32;
   const std::uint32_t stride = ((w * bpp + 31) / 32) * 4;
   const std::uint32_t imageSize = stride * h;
@@ -206,7 +216,8 @@ void JpegSilence(j_common_ptr) {}
 
 // Decodes into *Out; false with Message set on failure. Only plain data lives in this frame,
 // because libjpeg reports errors by a long jump back into it.
-bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message, std::size_t MessageSize) {
+bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message,
+                std::size_t MessageSize) {
   jpeg_decompress_struct cinfo;
   JpegError err;
   cinfo.err = jpeg_std_error(&err.Mgr);
@@ -252,8 +263,14 @@ bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message, 
     }
     jpeg_read_scanlines(&cinfo, &cmykRow, 1);
     for (long long x = 0; x < w; ++x) {
-      unsigned c = cmykRow[4 * x], m = cmykRow[4 * x + 1], yy = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
-      if (!inverted) { c = 255 - c; m = 255 - m; yy = 255 - yy; k = 255 - k; }
+      unsigned c = cmykRow[4 * x], m = cmykRow[4 * x + 1], yy = cmykRow[4 * x + 2],
+               k = cmykRow[4 * x + 3];
+      if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        yy = 255 - yy;
+        k = 255 - k;
+      }
       dst[3 * x] = static_cast<uchar>(yy * k / 255);
       dst[3 * x + 1] = static_cast<uchar>(m * k / 255);
       dst[3 * x + 2] = static_cast<uchar>(c * k / 255);
@@ -269,7 +286,8 @@ bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message, 
 QImage DecodeJpeg(const Byte* Data, std::size_t Size) {
   QImage img;
   char msg[JMSG_LENGTH_MAX + 32];
-  if (!JpegDecode(Data, Size, &img, msg, sizeof msg)) throw EInvalidGraphic(String("JPEG error: ") + msg);
+  if (!JpegDecode(Data, Size, &img, msg, sizeof msg))
+    throw EInvalidGraphic(String("JPEG error: ") + msg);
   return img;
 }
 
@@ -318,7 +336,8 @@ bool PngHeader(PngReader* r, png_uint_32* w, png_uint_32* h) {
   png_read_update_info(r->Png, r->Info);
   *w = png_get_image_width(r->Png, r->Info);
   *h = png_get_image_height(r->Png, r->Info);
-  if (png_get_rowbytes(r->Png, r->Info) != static_cast<png_size_t>(*w) * 4) png_error(r->Png, "unexpected pixel layout");
+  if (png_get_rowbytes(r->Png, r->Info) != static_cast<png_size_t>(*w) * 4)
+    png_error(r->Png, "unexpected pixel layout");
   return true;
 }
 
@@ -345,8 +364,10 @@ QImage DecodePng(const Byte* Data, std::size_t Size) {
   if (!r.Info) throw EOutOfMemory("Not enough memory for a picture");
   png_uint_32 w = 0, h = 0;
   if (!PngHeader(&r, &w, &h)) throw EInvalidGraphic(String("PNG error: ") + r.Message);
-  if (w == 0 || h == 0 || static_cast<long long>(w) * h > kMaxPixels) throw EInvalidGraphic("PNG error: picture too large");
-  QImage bgra(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32);  // B, G, R, A in memory
+  if (w == 0 || h == 0 || static_cast<long long>(w) * h > kMaxPixels)
+    throw EInvalidGraphic("PNG error: picture too large");
+  QImage bgra(static_cast<int>(w), static_cast<int>(h),
+              QImage::Format_ARGB32);  // B, G, R, A in memory
   if (bgra.isNull()) throw EOutOfMemory("Not enough memory for a picture");
   std::vector<png_bytep> rows(h);
   for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.scanLine(static_cast<int>(y));
@@ -372,7 +393,8 @@ QImage DecodePng(const Byte* Data, std::size_t Size) {
 QImage DecodePicture(const Byte* Data, std::size_t Size) {
   static const Byte png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (Size >= 2 && Data[0] == 'B' && Data[1] == 'M') return DecodeBmp(Data, Size);
-  if (Size >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF) return DecodeJpeg(Data, Size);
+  if (Size >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF)
+    return DecodeJpeg(Data, Size);
   if (Size >= 8 && std::memcmp(Data, png, 8) == 0) return DecodePng(Data, Size);
   throw EInvalidGraphic("Unknown picture format");
 }

@@ -27,10 +27,8 @@ bool IsSocketFailure(CURLcode c) {
     case CURLE_GOT_NOTHING:
     case CURLE_FTP_CANT_GET_HOST:
     case CURLE_FTP_ACCEPT_FAILED:
-    case CURLE_FTP_ACCEPT_TIMEOUT:
-      return true;
-    default:
-      return false;
+    case CURLE_FTP_ACCEPT_TIMEOUT: return true;
+    default: return false;
   }
 }
 
@@ -49,10 +47,8 @@ bool IsTLSFailure(CURLcode c) {
     case CURLE_SSL_ENGINE_SETFAILED:
     case CURLE_SSL_ENGINE_INITFAILED:
     case CURLE_SSL_SHUTDOWN_FAILED:
-    case CURLE_USE_SSL_FAILED:
-      return true;
-    default:
-      return false;
+    case CURLE_USE_SSL_FAILED: return true;
+    default: return false;
   }
 }
 
@@ -71,10 +67,8 @@ bool IsServerRefusal(CURLcode c) {
     case CURLE_FTP_PORT_FAILED:
     case CURLE_FTP_PRET_FAILED:
     case CURLE_FTP_BAD_FILE_LIST:
-    case CURLE_QUOTE_ERROR:
-      return true;
-    default:
-      return false;
+    case CURLE_QUOTE_ERROR: return true;
+    default: return false;
   }
 }
 
@@ -151,7 +145,8 @@ void TCurlSession::Perform() {
 
   if (rc == CURLE_OPERATION_TIMEDOUT) {
     // libcurl reports a silent server as "too slow"; say what happened instead.
-    if (detail.rfind("Operation too slow", 0) == 0 || detail.find("response timeout") != String::npos)
+    if (detail.rfind("Operation too slow", 0) == 0 ||
+        detail.find("response timeout") != String::npos)
       throw ESocketError("Read timed out: no answer from " + where + " within " +
                          std::to_string((FReadMs + 999) / 1000) + " s");
     throw ESocketError("Connection timed out: " + where + " (" + detail + ")");

@@ -38,7 +38,9 @@ public:
 
   // For callbacks, which must not throw through libcurl: keeps the exception and tells
   // libcurl to stop by the callback's return value.
-  void Keep(std::exception_ptr E) { if (!FPending) FPending = E; }
+  void Keep(std::exception_ptr E) {
+    if (!FPending) FPending = E;
+  }
 
 private:
   void Init();

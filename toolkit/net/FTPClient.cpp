@@ -42,8 +42,7 @@ public:
     while (Count > 0) {
       const ssize_t n = ::write(FHandle, Data, Count);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0)
-        throw EWriteError("Cannot write file \"" + FName + "\". " + std::strerror(errno));
+      if (n <= 0) throw EWriteError("Cannot write file \"" + FName + "\". " + std::strerror(errno));
       Data += n;
       Count -= static_cast<size_t>(n);
     }
@@ -56,7 +55,8 @@ public:
     if (::close(h) != 0)
       throw EWriteError("Cannot write file \"" + FName + "\". " + std::strerror(errno));
     // link() fails when the target exists, so a file that appeared meanwhile is not lost.
-    const int rc = Replace ? ::rename(FName.c_str(), Target.c_str()) : ::link(FName.c_str(), Target.c_str());
+    const int rc =
+        Replace ? ::rename(FName.c_str(), Target.c_str()) : ::link(FName.c_str(), Target.c_str());
     if (rc != 0)
       throw EFCreateError("Cannot create file \"" + Target + "\". " + std::strerror(errno));
     if (Replace) FKept = true;  // else the temporary name is unlinked by the destructor
@@ -100,8 +100,7 @@ TFTPClient::TFTPClient(TComponent* AOwner)
 TFTPClient::~TFTPClient() {
   try {
     Disconnect();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 String TFTPClient::UrlFor(const String& Dir, const String& File) const {
@@ -188,13 +187,21 @@ void TFTPClient::Disconnect() {
 }
 
 bool TFTPClient::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Host") Host = Value.AsString();
-  else if (Prop == "Port") Port = static_cast<int>(Value.AsInteger());
-  else if (Prop == "Username") Username = Value.AsString();
-  else if (Prop == "Password") Password = Value.AsString();
-  else if (Prop == "Passive") Passive = Value.AsBoolean();
-  else if (Prop == "ConnectTimeout") ConnectTimeout = static_cast<int>(Value.AsInteger());
-  else if (Prop == "ReadTimeout") ReadTimeout = static_cast<int>(Value.AsInteger());
-  else return TComponent::SetDescribedProperty(Prop, Value);
+  if (Prop == "Host")
+    Host = Value.AsString();
+  else if (Prop == "Port")
+    Port = static_cast<int>(Value.AsInteger());
+  else if (Prop == "Username")
+    Username = Value.AsString();
+  else if (Prop == "Password")
+    Password = Value.AsString();
+  else if (Prop == "Passive")
+    Passive = Value.AsBoolean();
+  else if (Prop == "ConnectTimeout")
+    ConnectTimeout = static_cast<int>(Value.AsInteger());
+  else if (Prop == "ReadTimeout")
+    ReadTimeout = static_cast<int>(Value.AsInteger());
+  else
+    return TComponent::SetDescribedProperty(Prop, Value);
   return true;
 }

@@ -13,7 +13,9 @@
 
 #include "NetErrors.h"
 
-namespace netdetail { class TCurlSession; }
+namespace netdetail {
+class TCurlSession;
+}
 
 class TFTPClient : public TComponent {
 public:
@@ -42,7 +44,8 @@ public:
   // Fetches Source (a name in the current folder) into the local file Dest. Without
   // CanOverwrite an existing Dest is an EFCreateError and nothing is fetched. Resuming a
   // partial file is not offered (EFTPError).
-  void Get(const String& Source, const String& Dest, bool CanOverwrite = false, bool Resume = false);
+  void Get(const String& Source, const String& Dest, bool CanOverwrite = false,
+           bool Resume = false);
   void Disconnect();
 
   // Described properties: Host, Port, Username, Password, Passive, ConnectTimeout, ReadTimeout.

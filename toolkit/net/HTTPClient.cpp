@@ -13,9 +13,12 @@ TSSLIOHandler::TSSLIOHandler(TComponent* AOwner) : TComponent(AOwner), CAFile(Ne
 bool TSSLIOHandler::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "MinTLSVersion") {
     const String& v = Value.AsString();
-    if (v == "tlsv1_2") MinTLSVersion = tlsv1_2;
-    else if (v == "tlsv1_3") MinTLSVersion = tlsv1_3;
-    else throw EConvertError("'" + v + "' is not a TLS version (tlsv1_2 or tlsv1_3)");
+    if (v == "tlsv1_2")
+      MinTLSVersion = tlsv1_2;
+    else if (v == "tlsv1_3")
+      MinTLSVersion = tlsv1_3;
+    else
+      throw EConvertError("'" + v + "' is not a TLS version (tlsv1_2 or tlsv1_3)");
     return true;
   }
   if (Prop == "CAFile") {
@@ -29,9 +32,9 @@ bool TSSLIOHandler::SetDescribedProperty(const String& Prop, const TPropValue& V
 
 struct THTTPClient::TTransfer {
   TCurlSession* Session = nullptr;
-  String* Text = nullptr;    // one of the two receives the body
+  String* Text = nullptr;  // one of the two receives the body
   TStream* Stream = nullptr;
-  String StatusLine;         // of the latest reply (redirects give several)
+  String StatusLine;  // of the latest reply (redirects give several)
 };
 
 namespace {
@@ -59,8 +62,10 @@ size_t OnBody(char* Data, size_t Size, size_t Count, void* User) {
   // An error page is not the document asked for; the caller learns the status instead.
   if (CurrentStatus(t->Session->Handle()) >= 300) return n;
   try {
-    if (t->Text) t->Text->append(Data, n);
-    else t->Stream->WriteBuffer(Data, static_cast<Int64>(n));
+    if (t->Text)
+      t->Text->append(Data, n);
+    else
+      t->Stream->WriteBuffer(Data, static_cast<Int64>(n));
   } catch (...) {
     t->Session->Keep(std::current_exception());
     return 0;  // stops the transfer
@@ -112,7 +117,8 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
     curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // in-memory store, nothing read from disk
     FCookiesOn = true;
   }
-  curl_easy_setopt(c, CURLOPT_USERAGENT, Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
+  curl_easy_setopt(c, CURLOPT_USERAGENT,
+                   Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
   // "Accept:" with no value removes libcurl's own default header.
   const String accept = "Accept:" + (Request.Accept.empty() ? String() : " " + Request.Accept);
   curl_slist* headers = curl_slist_append(nullptr, accept.c_str());
@@ -142,21 +148,31 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
 
   FResponseCode = CurrentStatus(c);
   if (FResponseCode >= 300) {
-    const String line = T.StatusLine.empty() ? "HTTP status " + std::to_string(FResponseCode) : T.StatusLine;
+    const String line =
+        T.StatusLine.empty() ? "HTTP status " + std::to_string(FResponseCode) : T.StatusLine;
     throw EHTTPProtocolError(line, FResponseCode);
   }
 }
 
 bool THTTPClient::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "Request.Accept") Request.Accept = Value.AsString();
-  else if (Prop == "Request.UserAgent") Request.UserAgent = Value.AsString();
-  else if (Prop == "AllowCookies") AllowCookies = Value.AsBoolean();
-  else if (Prop == "HandleRedirects") HandleRedirects = Value.AsBoolean();
-  else if (Prop == "RedirectMaximum") RedirectMaximum = static_cast<int>(Value.AsInteger());
-  else if (Prop == "ConnectTimeout") ConnectTimeout = static_cast<int>(Value.AsInteger());
-  else if (Prop == "ReadTimeout") ReadTimeout = static_cast<int>(Value.AsInteger());
-  else if (Prop == "IOHandler") FIOHandlerName = Value.AsString();
-  else return TComponent::SetDescribedProperty(Prop, Value);
+  if (Prop == "Request.Accept")
+    Request.Accept = Value.AsString();
+  else if (Prop == "Request.UserAgent")
+    Request.UserAgent = Value.AsString();
+  else if (Prop == "AllowCookies")
+    AllowCookies = Value.AsBoolean();
+  else if (Prop == "HandleRedirects")
+    HandleRedirects = Value.AsBoolean();
+  else if (Prop == "RedirectMaximum")
+    RedirectMaximum = static_cast<int>(Value.AsInteger());
+  else if (Prop == "ConnectTimeout")
+    ConnectTimeout = static_cast<int>(Value.AsInteger());
+  else if (Prop == "ReadTimeout")
+    ReadTimeout = static_cast<int>(Value.AsInteger());
+  else if (Prop == "IOHandler")
+    FIOHandlerName = Value.AsString();
+  else
+    return TComponent::SetDescribedProperty(Prop, Value);
   return true;
 }
 
@@ -174,7 +190,10 @@ void THTTPClient::Loaded() {
 // ---- registration ------------------------------------------------------------------------
 
 void RegisterNetClasses() {
-  RegisterComponentClass("THTTPClient", [](TComponent* o) -> TComponent* { return new THTTPClient(o); });
-  RegisterComponentClass("TSSLIOHandler", [](TComponent* o) -> TComponent* { return new TSSLIOHandler(o); });
-  RegisterComponentClass("TFTPClient", [](TComponent* o) -> TComponent* { return new TFTPClient(o); });
+  RegisterComponentClass("THTTPClient",
+                         [](TComponent* o) -> TComponent* { return new THTTPClient(o); });
+  RegisterComponentClass("TSSLIOHandler",
+                         [](TComponent* o) -> TComponent* { return new TSSLIOHandler(o); });
+  RegisterComponentClass("TFTPClient",
+                         [](TComponent* o) -> TComponent* { return new TFTPClient(o); });
 }

@@ -15,7 +15,9 @@
 #include "Classes.h"
 #include "NetErrors.h"
 
-namespace netdetail { class TCurlSession; }
+namespace netdetail {
+class TCurlSession;
+}
 
 class TSSLIOHandler : public TComponent {
 public:

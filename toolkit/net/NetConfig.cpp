@@ -42,11 +42,12 @@ void SplitHostPort(const String& Text, String& Host, int& Port) {
     int p = 0;
     bool ok = !port.empty() && port.size() <= 5;
     for (char c : port) {
-      if (c < '0' || c > '9') ok = false;
-      else p = p * 10 + (c - '0');
+      if (c < '0' || c > '9')
+        ok = false;
+      else
+        p = p * 10 + (c - '0');
     }
-    if (!ok || p < 1 || p > 65535)
-      throw EConvertError("'" + port + "' is not a valid port number");
+    if (!ok || p < 1 || p > 65535) throw EConvertError("'" + port + "' is not a valid port number");
     Port = p;
   }
   Host = host;

@@ -6,16 +6,22 @@
 #include "System.h"
 
 // Any failure of a network request.
-class ENetError : public Exception { using Exception::Exception; };
+class ENetError : public Exception {
+  using Exception::Exception;
+};
 
 // The connection could not be made or broke down: host not found, connection refused,
 // timed out, connection dropped in the middle of a transfer.
-class ESocketError : public ENetError { using ENetError::ENetError; };
+class ESocketError : public ENetError {
+  using ENetError::ENetError;
+};
 // The name the windows' handlers catch a socket failure under.
 using EIdSocketError = ESocketError;
 
 // The TLS handshake failed, the server's certificate among other things.
-class ETLSError : public ENetError { using ENetError::ENetError; };
+class ETLSError : public ENetError {
+  using ENetError::ENetError;
+};
 
 // The HTTP server answered with a status that is no success (300 and above, once redirects
 // have been followed). Message is the status line, ErrorCode the status.
@@ -26,4 +32,6 @@ public:
 };
 
 // The FTP server refused a command: login denied, no such folder or file, and the like.
-class EFTPError : public ENetError { using ENetError::ENetError; };
+class EFTPError : public ENetError {
+  using ENetError::ENetError;
+};

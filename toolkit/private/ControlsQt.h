@@ -15,7 +15,9 @@ inline QWidget* Widget(TNativeWidget* N) { return reinterpret_cast<QWidget*>(N);
 inline TNativeWidget* Native(QWidget* W) { return reinterpret_cast<TNativeWidget*>(W); }
 inline auto TControl::Handle() const { return Widget(FWidget); }
 
-inline QString QStr(const String& S) { return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())); }
+inline QString QStr(const String& S) {
+  return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
+}
 inline String FromQStr(const QString& S) { return S.toUtf8().toStdString(); }
 
 // Watches a control's widget (and, for scrolling views, their viewport) and turns mouse, key,
@@ -35,7 +37,8 @@ private:
 TShiftState ShiftFromQt(Qt::KeyboardModifiers Mods, Qt::MouseButtons Buttons);
 
 // Enumerated property values by name, for SetDescribedProperty.
-int DescribedEnum(const TPropValue& Value, std::initializer_list<std::pair<const char*, int>> Names);
+int DescribedEnum(const TPropValue& Value,
+                  std::initializer_list<std::pair<const char*, int>> Names);
 TColor DescribedColor(const TPropValue& Value);
 // Font.Name, Font.Size, Font.Style, Font.Color, Font.Height: Sub is the part after "Font.".
 bool SetDescribedFont(TFont* Font, const String& Sub, const TPropValue& Value);

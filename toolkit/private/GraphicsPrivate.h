@@ -23,8 +23,14 @@ public:
     const uchar* row = FBits + static_cast<qsizetype>(y) * FBpl;
     switch (FKind) {
       case Kind::Rgb32: return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFFu;
-      case Kind::Bgr24: { const uchar* p = row + 3 * x; return (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0]; }
-      case Kind::Rgb24: { const uchar* p = row + 3 * x; return (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2]; }
+      case Kind::Bgr24: {
+        const uchar* p = row + 3 * x;
+        return (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+      }
+      case Kind::Rgb24: {
+        const uchar* p = row + 3 * x;
+        return (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
+      }
       default: return FImg->pixel(x, y) & 0xFFFFFFu;
     }
   }
@@ -32,8 +38,20 @@ public:
     uchar* row = FBits + static_cast<qsizetype>(y) * FBpl;
     switch (FKind) {
       case Kind::Rgb32: reinterpret_cast<std::uint32_t*>(row)[x] = 0xFF000000u | rgb; break;
-      case Kind::Bgr24: { uchar* p = row + 3 * x; p[0] = uchar(rgb); p[1] = uchar(rgb >> 8); p[2] = uchar(rgb >> 16); break; }
-      case Kind::Rgb24: { uchar* p = row + 3 * x; p[2] = uchar(rgb); p[1] = uchar(rgb >> 8); p[0] = uchar(rgb >> 16); break; }
+      case Kind::Bgr24: {
+        uchar* p = row + 3 * x;
+        p[0] = uchar(rgb);
+        p[1] = uchar(rgb >> 8);
+        p[2] = uchar(rgb >> 16);
+        break;
+      }
+      case Kind::Rgb24: {
+        uchar* p = row + 3 * x;
+        p[2] = uchar(rgb);
+        p[1] = uchar(rgb >> 8);
+        p[0] = uchar(rgb >> 16);
+        break;
+      }
       default: FImg->setPixel(x, y, 0xFF000000u | rgb); break;
     }
   }

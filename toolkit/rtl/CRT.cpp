@@ -33,7 +33,8 @@ void BreakDown(long long secs, tm& out) {
 }
 
 const char* const kDay[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kMon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kMon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 }  // namespace
 
@@ -66,7 +67,8 @@ time_t mktime(tm* T) {
   long long mon = T->tm_mon;
   long long year = static_cast<long long>(T->tm_year) + 1900 + calendar::FloorDiv(mon, 12);
   mon -= calendar::FloorDiv(mon, 12) * 12;
-  long long days = calendar::DaysFromCivil(year, static_cast<unsigned>(mon + 1), 1) + T->tm_mday - 1;
+  long long days =
+      calendar::DaysFromCivil(year, static_cast<unsigned>(mon + 1), 1) + T->tm_mday - 1;
   long long local = days * 86400 + static_cast<long long>(T->tm_hour) * 3600 +
                     static_cast<long long>(T->tm_min) * 60 + T->tm_sec;
   bool dst = false;

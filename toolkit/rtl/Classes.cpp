@@ -101,8 +101,7 @@ TFileStream::~TFileStream() {
   if (FHandle >= 0) {
     try {
       FlushWrite();
-    } catch (...) {
-    }
+    } catch (...) {}
     ::close(FHandle);
   }
 }
@@ -195,7 +194,8 @@ Int64 TFileStream::Write(const void* Buffer, Int64 Count) {
 }
 
 Int64 TFileStream::Seek(Int64 Offset, TSeekOrigin Origin) {
-  Int64 cur = FWriting ? FBufStart + static_cast<Int64>(FBufLen) : FBufStart + static_cast<Int64>(FBufPos);
+  Int64 cur =
+      FWriting ? FBufStart + static_cast<Int64>(FBufLen) : FBufStart + static_cast<Int64>(FBufPos);
   if (Origin == soFromCurrent && Offset == 0) return cur;
   FlushWrite();
   DropRead();
@@ -245,7 +245,8 @@ Int64 TMemoryStream::Read(void* Buffer, Int64 Count) {
 
 Int64 TMemoryStream::Write(const void* Buffer, Int64 Count) {
   if (Count <= 0) return 0;
-  if (FPosition + Count > static_cast<Int64>(FData.size())) FData.resize(static_cast<size_t>(FPosition + Count));
+  if (FPosition + Count > static_cast<Int64>(FData.size()))
+    FData.resize(static_cast<size_t>(FPosition + Count));
   std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
   FPosition += Count;
   return Count;
@@ -294,7 +295,9 @@ void TMemoryStream::SaveToFile(const String& FileName) {
   f.Flush();
 }
 
-TStringStream::TStringStream(const String& AString) { FData.assign(AString.begin(), AString.end()); }
+TStringStream::TStringStream(const String& AString) {
+  FData.assign(AString.begin(), AString.end());
+}
 
 // ---- TStrings --------------------------------------------------------------------------------
 void TStrings::IndexError(int Index) const {
@@ -543,8 +546,10 @@ void TStrings::SetValue(const String& Name, const String& Value) {
     if (i >= 0) Delete(i);
     return;
   }
-  if (i < 0) Add(Name + "=" + Value);
-  else Put(i, Name + "=" + Value);
+  if (i < 0)
+    Add(Name + "=" + Value);
+  else
+    Put(i, Name + "=" + Value);
 }
 
 void TStrings::LoadFromFile(const String& FileName) {
@@ -764,7 +769,8 @@ void TStringList::CustomSort(const TStringListSortCompare& Compare) {
   // Compare by index on a snapshot, then rearrange.
   std::vector<int> order(static_cast<size_t>(Count()));
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return Compare(this, a, b) < 0; });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return Compare(this, a, b) < 0; });
   std::vector<Item> sorted;
   sorted.reserve(FItems.size());
   for (int i : order) sorted.push_back(FItems[static_cast<size_t>(i)]);

@@ -76,11 +76,11 @@ private:
   void DropRead();
   String FFileName;
   int FHandle = -1;
-  Int64 FFilePos = 0;            // position of the descriptor
+  Int64 FFilePos = 0;  // position of the descriptor
   std::vector<char> FBuf;
-  Int64 FBufStart = 0;           // file position of FBuf[0]
-  size_t FBufLen = 0;            // valid bytes (read mode) or bytes to write (write mode)
-  size_t FBufPos = 0;            // read position within FBuf
+  Int64 FBufStart = 0;  // file position of FBuf[0]
+  size_t FBufLen = 0;   // valid bytes (read mode) or bytes to write (write mode)
+  size_t FBufPos = 0;   // read position within FBuf
   bool FWriting = false;
   bool FCanRead = false;
   bool FCanWrite = false;
@@ -95,12 +95,12 @@ public:
   Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
   Int64 Size() override { return static_cast<Int64>(FData.size()); }
   void SetSize(Int64 NewSize) override;
-  void Clear();                           // size and position 0
+  void Clear();  // size and position 0
   char* Memory() { return FData.data(); }
   const char* Memory() const { return FData.data(); }
-  void LoadFromStream(TStream& Stream);   // the whole of Stream from its start; position 0
+  void LoadFromStream(TStream& Stream);  // the whole of Stream from its start; position 0
   void LoadFromFile(const String& FileName);
-  void SaveToStream(TStream& Stream);     // the whole contents, at Stream's position
+  void SaveToStream(TStream& Stream);  // the whole contents, at Stream's position
   void SaveToFile(const String& FileName);
 
 protected:
@@ -127,14 +127,14 @@ public:
 
   virtual int Count() const = 0;
   virtual String Get(int Index) const = 0;
-  virtual void Put(int Index, const String& S);          // default: delete and insert
+  virtual void Put(int Index, const String& S);  // default: delete and insert
   virtual TObject* GetObject(int Index) const { return nullptr; }
   virtual void PutObject(int Index, TObject* AObject) {}
   virtual void Insert(int Index, const String& S) = 0;
   virtual void InsertObject(int Index, const String& S, TObject* AObject);
   virtual void Delete(int Index) = 0;
   virtual void Clear() = 0;
-  virtual int Add(const String& S);                       // returns the new index
+  virtual int Add(const String& S);  // returns the new index
   int AddObject(const String& S, TObject* AObject);
   virtual void Exchange(int Index1, int Index2);
   void Move(int CurIndex, int NewIndex);
@@ -174,9 +174,9 @@ public:
   void SetValue(const String& Name, const String& Value);  // "" removes the line
   int IndexOfName(const String& Name) const;
 
-  virtual void LoadFromFile(const String& FileName);   // EFOpenError when it cannot be opened
-  virtual void SaveToFile(const String& FileName);     // EFCreateError when it cannot be created
-  virtual void LoadFromStream(TStream& Stream);        // from Stream's position to its end
+  virtual void LoadFromFile(const String& FileName);  // EFOpenError when it cannot be opened
+  virtual void SaveToFile(const String& FileName);    // EFCreateError when it cannot be created
+  virtual void LoadFromStream(TStream& Stream);       // from Stream's position to its end
   virtual void SaveToStream(TStream& Stream);
 
   void Assign(TPersistent* Source) override;

@@ -43,7 +43,8 @@ void Split(TDateTime DT, long long& day, long long& msOfDay) {
 }  // namespace
 
 bool TryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date) {
-  if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > DaysInAMonth(Year, Month))
+  if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 ||
+      Day > DaysInAMonth(Year, Month))
     return false;
   Date = static_cast<double>(DaysFromCivil(Year, Month, Day) + kDateDelta);
   return true;
@@ -63,18 +64,20 @@ TDateTime EncodeDate(Word Year, Word Month, Word Day) {
 
 TDateTime EncodeTime(Word Hour, Word Min, Word Sec, Word MSec) {
   TDateTime t;
-  if (!TryEncodeTime(Hour, Min, Sec, MSec, t)) throw EConvertError("Invalid argument to time encode");
+  if (!TryEncodeTime(Hour, Min, Sec, MSec, t))
+    throw EConvertError("Invalid argument to time encode");
   return t;
 }
 
-TDateTime EncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec) {
+TDateTime EncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec,
+                         Word MSec) {
   TDateTime d = EncodeDate(Year, Month, Day);
   TDateTime t = EncodeTime(Hour, Min, Sec, MSec);
   return d >= 0 ? d + t : d - t;
 }
 
-void DecodeDateTime(TDateTime DT, Word& Year, Word& Month, Word& Day, Word& Hour, Word& Min, Word& Sec,
-                    Word& MSec) {
+void DecodeDateTime(TDateTime DT, Word& Year, Word& Month, Word& Day, Word& Hour, Word& Min,
+                    Word& Sec, Word& MSec) {
   long long day, ms;
   Split(DT, day, ms);
   long long y;
@@ -149,11 +152,13 @@ TDateTime Time() {
 namespace {
 
 const char* const kShortDay[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kLongDay[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+const char* const kLongDay[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
 const char* const kShortMonth[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kLongMonth[] = {"January", "February", "March",     "April",   "May",      "June",
-                                  "July",    "August",   "September", "October", "November", "December"};
+const char* const kLongMonth[] = {"January",   "February", "March",    "April",
+                                  "May",       "June",     "July",     "August",
+                                  "September", "October",  "November", "December"};
 
 String Two(int v) {
   String s = std::to_string(v);
@@ -181,8 +186,10 @@ void FormatInto(String& out, const String& f, TDateTime DT, int depth) {
         if (f[i] == quote) quote = 0;
         continue;
       }
-      if (f[i] == '"' || f[i] == '\'') quote = f[i];
-      else if (StartsWithNoCase(f, i, "am/pm") || StartsWithNoCase(f, i, "a/p") || StartsWithNoCase(f, i, "ampm"))
+      if (f[i] == '"' || f[i] == '\'')
+        quote = f[i];
+      else if (StartsWithNoCase(f, i, "am/pm") || StartsWithNoCase(f, i, "a/p") ||
+               StartsWithNoCase(f, i, "ampm"))
         twelve = true;
     }
   }
@@ -203,11 +210,16 @@ void FormatInto(String& out, const String& f, TDateTime DT, int depth) {
         continue;
       }
       case 'd':
-        if (run == 1) out += std::to_string(d);
-        else if (run == 2) out += Two(d);
-        else if (run == 3) out += kShortDay[dow];
-        else if (run == 4) out += kLongDay[dow];
-        else if (depth == 0) FormatInto(out, FormatSettings.ShortDateFormat, DT, 1);
+        if (run == 1)
+          out += std::to_string(d);
+        else if (run == 2)
+          out += Two(d);
+        else if (run == 3)
+          out += kShortDay[dow];
+        else if (run == 4)
+          out += kLongDay[dow];
+        else if (depth == 0)
+          FormatInto(out, FormatSettings.ShortDateFormat, DT, 1);
         lastWasHour = false;
         break;
       case 'm':
@@ -225,7 +237,8 @@ void FormatInto(String& out, const String& f, TDateTime DT, int depth) {
         lastWasHour = false;
         break;
       case 'y':
-        if (run <= 2) out += Two(y % 100);
+        if (run <= 2)
+          out += Two(y % 100);
         else {
           String ys = std::to_string(y);
           while (ys.size() < 4) ys = "0" + ys;
@@ -264,7 +277,8 @@ void FormatInto(String& out, const String& f, TDateTime DT, int depth) {
         break;
       }
       case 't':
-        if (depth == 0) FormatInto(out, run == 1 ? String("hh:nn") : FormatSettings.LongTimeFormat, DT, 1);
+        if (depth == 0)
+          FormatInto(out, run == 1 ? String("hh:nn") : FormatSettings.LongTimeFormat, DT, 1);
         lastWasHour = false;
         break;
       case 'c':

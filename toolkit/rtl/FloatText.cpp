@@ -50,13 +50,16 @@ Decimal Exact(long double x) {
   int precision = e < 0 ? -e : 0;
   // Fraction digits exactly `precision`; integer digits about e2 * log10(2).
   thread_local std::vector<char> buf;
-  size_t need = static_cast<size_t>(precision) + static_cast<size_t>(e2 > 0 ? e2 : 0) * 31 / 100 + 16;
+  size_t need =
+      static_cast<size_t>(precision) + static_cast<size_t>(e2 > 0 ? e2 : 0) * 31 / 100 + 16;
   if (buf.size() < need) buf.resize(need);
   // Values that are doubles (nearly all) take the much faster double conversion; both are exact.
   const double asDouble = static_cast<double>(ax);
-  auto r = static_cast<long double>(asDouble) == ax
-               ? std::to_chars(buf.data(), buf.data() + need, asDouble, std::chars_format::fixed, precision)
-               : std::to_chars(buf.data(), buf.data() + need, ax, std::chars_format::fixed, precision);
+  auto r =
+      static_cast<long double>(asDouble) == ax
+          ? std::to_chars(buf.data(), buf.data() + need, asDouble, std::chars_format::fixed,
+                          precision)
+          : std::to_chars(buf.data(), buf.data() + need, ax, std::chars_format::fixed, precision);
   String text(buf.data(), r.ptr);
   size_t dot = text.find('.');
   String intPart = dot == String::npos ? text : text.substr(0, dot);
@@ -155,10 +158,13 @@ String Positional(const Decimal& d, int decimals) {
 
 String ExponentDigits(int e, int minDigits, bool plus) {
   String s;
-  if (e < 0) s = "-";
-  else if (plus) s = "+";
+  if (e < 0)
+    s = "-";
+  else if (plus)
+    s = "+";
   String n = std::to_string(e < 0 ? -e : e);
-  if (static_cast<int>(n.size()) < minDigits) n.insert(0, static_cast<size_t>(minDigits) - n.size(), '0');
+  if (static_cast<int>(n.size()) < minDigits)
+    n.insert(0, static_cast<size_t>(minDigits) - n.size(), '0');
   return s + n;
 }
 
@@ -235,7 +241,8 @@ bool IsUnderflow(const String& clean) {
   }
   String mant = clean.substr(0, e);
   size_t dot = mant.find('.');
-  String ip = mant.substr(mant[0] == '-' ? 1 : 0, dot == String::npos ? String::npos : dot - (mant[0] == '-' ? 1 : 0));
+  String ip = mant.substr(mant[0] == '-' ? 1 : 0,
+                          dot == String::npos ? String::npos : dot - (mant[0] == '-' ? 1 : 0));
   size_t nz = ip.find_first_not_of('0');
   long long mag = nz == String::npos ? 0 : static_cast<long long>(ip.size() - nz);
   return mag + exp < 0;
@@ -328,7 +335,8 @@ String FloatToStrF(Extended Value, TFloatFormat Format, int Precision, int Digit
       if (Format != ffFixed) {
         size_t dot = s.find('.');
         String ip = s.substr(0, dot);
-        s = GroupThousands(ip, FormatSettings.ThousandSeparator) + (dot == String::npos ? String() : s.substr(dot));
+        s = GroupThousands(ip, FormatSettings.ThousandSeparator) +
+            (dot == String::npos ? String() : s.substr(dot));
       }
       return (d.neg && !d.zero() ? "-" : "") + s;
     }
@@ -342,10 +350,10 @@ namespace {
 struct Pattern {
   String text;
   // Analysis
-  int intZeros = 0;        // "0" before the point
-  int intPlaces = 0;       // "0" and "#" before the point
-  int fracZeros = 0;       // "0" after the point (counting up to the last "0")
-  int fracPlaces = 0;      // "0" and "#" after the point
+  int intZeros = 0;    // "0" before the point
+  int intPlaces = 0;   // "0" and "#" before the point
+  int fracZeros = 0;   // "0" after the point (counting up to the last "0")
+  int fracPlaces = 0;  // "0" and "#" after the point
   bool hasPoint = false;
   bool thousands = false;
   bool exponent = false;
@@ -463,7 +471,8 @@ String Render(const Pattern& p, const Decimal& d, int e10) {
   // Fraction digits: fracPlaces, trailing zeros cut back to fracZeros.
   String frac;
   for (int i = 0; i < p.fracPlaces; ++i) frac += DigitAt(d, d.point + i);
-  while (static_cast<int>(frac.size()) > p.fracZeros && !frac.empty() && frac.back() == '0') frac.pop_back();
+  while (static_cast<int>(frac.size()) > p.fracZeros && !frac.empty() && frac.back() == '0')
+    frac.pop_back();
 
   String out;
   char quote = 0;
@@ -472,8 +481,10 @@ String Render(const Pattern& p, const Decimal& d, int e10) {
   for (size_t i = 0; i < p.text.size(); ++i) {
     char c = p.text[i];
     if (quote != 0) {
-      if (c == quote) quote = 0;
-      else out += c;
+      if (c == quote)
+        quote = 0;
+      else
+        out += c;
       continue;
     }
     switch (c) {
@@ -512,8 +523,10 @@ String Render(const Pattern& p, const Decimal& d, int e10) {
             intDone = true;
           }
           out += c;
-          if (e10 < 0) out += '-';
-          else if (p.expPlus) out += '+';
+          if (e10 < 0)
+            out += '-';
+          else if (p.expPlus)
+            out += '+';
           String n = std::to_string(e10 < 0 ? -e10 : e10);
           if (static_cast<int>(n.size()) < p.expDigits)
             n.insert(0, static_cast<size_t>(p.expDigits) - n.size(), '0');
@@ -631,7 +644,7 @@ String CFloat(long double v, char conv, int prec, bool alt) {
     return s;
   }
   char lc = static_cast<char>(std::tolower(static_cast<unsigned char>(conv)));
-  std::chars_format f = lc == 'f' ? std::chars_format::fixed
+  std::chars_format f = lc == 'f'   ? std::chars_format::fixed
                         : lc == 'e' ? std::chars_format::scientific
                                     : std::chars_format::general;
   if (lc == 'g' && prec == 0) prec = 1;
@@ -687,12 +700,18 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
     bool left = false, zero = false, plus = false, space = false, alt = false;
     for (; i < Fmt.size(); ++i) {
       char f = Fmt[i];
-      if (f == '-') left = true;
-      else if (f == '0') zero = true;
-      else if (f == '+') plus = true;
-      else if (f == ' ') space = true;
-      else if (f == '#') alt = true;
-      else break;
+      if (f == '-')
+        left = true;
+      else if (f == '0')
+        zero = true;
+      else if (f == '+')
+        plus = true;
+      else if (f == ' ')
+        space = true;
+      else if (f == '#')
+        alt = true;
+      else
+        break;
     }
     int width = 0, prec = -1;
     if (i < Fmt.size() && Fmt[i] == '*') {
@@ -703,7 +722,8 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
       }
       ++i;
     } else {
-      while (i < Fmt.size() && std::isdigit(static_cast<unsigned char>(Fmt[i]))) width = width * 10 + (Fmt[i++] - '0');
+      while (i < Fmt.size() && std::isdigit(static_cast<unsigned char>(Fmt[i])))
+        width = width * 10 + (Fmt[i++] - '0');
     }
     if (i < Fmt.size() && Fmt[i] == '.') {
       ++i;
@@ -712,11 +732,13 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
         prec = static_cast<int>(intArg(nextArg()));
         ++i;
       } else {
-        while (i < Fmt.size() && std::isdigit(static_cast<unsigned char>(Fmt[i]))) prec = prec * 10 + (Fmt[i++] - '0');
+        while (i < Fmt.size() && std::isdigit(static_cast<unsigned char>(Fmt[i])))
+          prec = prec * 10 + (Fmt[i++] - '0');
       }
     }
     // length modifiers are accepted and ignored
-    while (i < Fmt.size() && (Fmt[i] == 'l' || Fmt[i] == 'h' || Fmt[i] == 'L' || Fmt[i] == 'z' || Fmt[i] == 'j'))
+    while (i < Fmt.size() &&
+           (Fmt[i] == 'l' || Fmt[i] == 'h' || Fmt[i] == 'L' || Fmt[i] == 'z' || Fmt[i] == 'j'))
       ++i;
     if (i >= Fmt.size()) FormatError(Fmt);
     char conv = Fmt[i];
@@ -727,9 +749,11 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
       case 'd':
       case 'i': {
         Int64 v = intArg(a);
-        std::uint64_t mag = v < 0 ? (~static_cast<std::uint64_t>(v) + 1) : static_cast<std::uint64_t>(v);
+        std::uint64_t mag =
+            v < 0 ? (~static_cast<std::uint64_t>(v) + 1) : static_cast<std::uint64_t>(v);
         body = std::to_string(mag);
-        if (prec >= 0 && static_cast<int>(body.size()) < prec) body.insert(0, static_cast<size_t>(prec) - body.size(), '0');
+        if (prec >= 0 && static_cast<int>(body.size()) < prec)
+          body.insert(0, static_cast<size_t>(prec) - body.size(), '0');
         if (prec == 0 && v == 0) body.clear();
 // g++ 12 at -O3 sees an impossible overlap in the inlined string copy (a compiler fault).
 #pragma GCC diagnostic push
@@ -741,7 +765,8 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
       case 'u':
       case 'x':
       case 'X': {
-        std::uint64_t v = a.kind == TFormatArg::Kind::UInt ? a.u : static_cast<std::uint64_t>(intArg(a));
+        std::uint64_t v =
+            a.kind == TFormatArg::Kind::UInt ? a.u : static_cast<std::uint64_t>(intArg(a));
         if (conv == 'u') {
           body = std::to_string(v);
         } else {
@@ -749,10 +774,12 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
           auto r = std::to_chars(buf, buf + sizeof buf, v, 16);
           body.assign(buf, r.ptr);
           if (conv == 'X')
-            for (auto& ch : body) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            for (auto& ch : body)
+              ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
           if (alt && v != 0) sign = conv == 'X' ? "0X" : "0x";
         }
-        if (prec >= 0 && static_cast<int>(body.size()) < prec) body.insert(0, static_cast<size_t>(prec) - body.size(), '0');
+        if (prec >= 0 && static_cast<int>(body.size()) < prec)
+          body.insert(0, static_cast<size_t>(prec) - body.size(), '0');
         break;
       }
       case 'f':
@@ -762,29 +789,42 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
       case 'g':
       case 'G': {
         long double v;
-        if (a.kind == TFormatArg::Kind::Real) v = a.r;
-        else if (a.kind == TFormatArg::Kind::Int) v = static_cast<long double>(a.i);
-        else if (a.kind == TFormatArg::Kind::UInt) v = static_cast<long double>(a.u);
-        else FormatError(Fmt);
+        if (a.kind == TFormatArg::Kind::Real)
+          v = a.r;
+        else if (a.kind == TFormatArg::Kind::Int)
+          v = static_cast<long double>(a.i);
+        else if (a.kind == TFormatArg::Kind::UInt)
+          v = static_cast<long double>(a.u);
+        else
+          FormatError(Fmt);
         body = CFloat(std::fabs(v), conv == 'F' ? 'f' : conv, prec < 0 ? 6 : prec, alt);
-        if (std::isnan(v)) sign = plus ? "+" : space ? " " : "";
-        else sign = std::signbit(v) ? "-" : plus ? "+" : space ? " " : "";
+        if (std::isnan(v))
+          sign = plus ? "+" : space ? " " : "";
+        else
+          sign = std::signbit(v) ? "-" : plus ? "+" : space ? " " : "";
         if (std::isnan(v) || std::isinf(v)) zero = false;
         break;
       }
       case 's': {
         numeric = false;
-        if (a.kind == TFormatArg::Kind::Text) body = a.s;
-        else if (a.kind == TFormatArg::Kind::Int) body = IntToStr(a.i);
-        else if (a.kind == TFormatArg::Kind::UInt) body = std::to_string(a.u);
-        else body = FloatToStr(a.r);
-        if (prec >= 0 && static_cast<int>(body.size()) > prec) body.resize(static_cast<size_t>(prec));
+        if (a.kind == TFormatArg::Kind::Text)
+          body = a.s;
+        else if (a.kind == TFormatArg::Kind::Int)
+          body = IntToStr(a.i);
+        else if (a.kind == TFormatArg::Kind::UInt)
+          body = std::to_string(a.u);
+        else
+          body = FloatToStr(a.r);
+        if (prec >= 0 && static_cast<int>(body.size()) > prec)
+          body.resize(static_cast<size_t>(prec));
         break;
       }
       case 'c': {
         numeric = false;
-        if (a.kind == TFormatArg::Kind::Text) body = a.s.substr(0, 1);
-        else body = String(1, static_cast<char>(intArg(a)));
+        if (a.kind == TFormatArg::Kind::Text)
+          body = a.s.substr(0, 1);
+        else
+          body = String(1, static_cast<char>(intArg(a)));
         break;
       }
       default: FormatError(Fmt);
@@ -794,7 +834,9 @@ String FormatV(const String& Fmt, const std::vector<TFormatArg>& Args) {
       out += sign + body;
     } else if (left) {
       out += sign + body + String(static_cast<size_t>(width - len), ' ');
-    } else if (zero && numeric && (prec < 0 || conv == 'f' || conv == 'e' || conv == 'g' || conv == 'E' || conv == 'G' || conv == 'F')) {
+    } else if (zero && numeric &&
+               (prec < 0 || conv == 'f' || conv == 'e' || conv == 'g' || conv == 'E' ||
+                conv == 'G' || conv == 'F')) {
       out += sign + String(static_cast<size_t>(width - len), '0') + body;
     } else {
       out += String(static_cast<size_t>(width - len), ' ') + sign + body;

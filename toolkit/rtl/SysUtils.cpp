@@ -60,8 +60,10 @@ bool ParseInt(const String& S, Int64 lo, Int64 hi, unsigned bits, Int64& out) {
   if (base == 16) {
     if (bits < 64 && mag > ((std::uint64_t{1} << bits) - 1)) return false;
     Int64 v;
-    if (bits == 32) v = static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(mag)));
-    else v = static_cast<Int64>(mag);
+    if (bits == 32)
+      v = static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(mag)));
+    else
+      v = static_cast<Int64>(mag);
     // Negated in unsigned arithmetic: "-$8000000000000000" must not overflow.
     out = neg ? static_cast<Int64>(std::uint64_t{0} - static_cast<std::uint64_t>(v)) : v;
     return true;
@@ -76,7 +78,9 @@ bool ParseInt(const String& S, Int64 lo, Int64 hi, unsigned bits, Int64& out) {
   return true;
 }
 
-[[noreturn]] void IntError(const String& S) { throw EConvertError("'" + S + "' is not a valid integer value"); }
+[[noreturn]] void IntError(const String& S) {
+  throw EConvertError("'" + S + "' is not a valid integer value");
+}
 
 }  // namespace
 
@@ -87,7 +91,9 @@ bool TryStrToInt(const String& S, Integer& Value) {
   return true;
 }
 
-bool TryStrToInt64(const String& S, Int64& Value) { return ParseInt(S, INT64_MIN, INT64_MAX, 64, Value); }
+bool TryStrToInt64(const String& S, Int64& Value) {
+  return ParseInt(S, INT64_MIN, INT64_MAX, 64, Value);
+}
 
 Integer StrToInt(const String& S) {
   Integer v;
@@ -166,7 +172,9 @@ int CompareText(const String& A, const String& B) {
   return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
 }
 
-bool SameText(const String& A, const String& B) { return A.size() == B.size() && CompareText(A, B) == 0; }
+bool SameText(const String& A, const String& B) {
+  return A.size() == B.size() && CompareText(A, B) == 0;
+}
 
 int CompareStr(const String& A, const String& B) {
   int c = A.compare(B);  // std::string compares as unsigned char
@@ -198,7 +206,8 @@ void Insert(const String& Source, String& S, int Index) {
   S.insert(static_cast<size_t>(Index - 1), Source);
 }
 
-String StringReplace(const String& S, const String& OldPattern, const String& NewPattern, TReplaceFlags Flags) {
+String StringReplace(const String& S, const String& OldPattern, const String& NewPattern,
+                     TReplaceFlags Flags) {
   if (OldPattern.empty()) return S;
   const bool all = (Flags & rfReplaceAll) != 0;
   const bool icase = (Flags & rfIgnoreCase) != 0;
@@ -218,7 +227,9 @@ String StringReplace(const String& S, const String& OldPattern, const String& Ne
   return out;
 }
 
-String StringOfChar(char Ch, int Count) { return Count > 0 ? String(static_cast<size_t>(Count), Ch) : String(); }
+String StringOfChar(char Ch, int Count) {
+  return Count > 0 ? String(static_cast<size_t>(Count), Ch) : String();
+}
 
 String QuotedStr(const String& S) {
   String r = "'";
@@ -252,7 +263,8 @@ bool RenameFile(const String& OldName, const String& NewName) {
   if (OldName.empty() || NewName.empty()) return false;
 #ifdef SYS_renameat2
   // The platform's rename refuses an existing target; POSIX rename would replace it.
-  long r = ::syscall(SYS_renameat2, AT_FDCWD, OldName.c_str(), AT_FDCWD, NewName.c_str(), 1u /*RENAME_NOREPLACE*/);
+  long r = ::syscall(SYS_renameat2, AT_FDCWD, OldName.c_str(), AT_FDCWD, NewName.c_str(),
+                     1u /*RENAME_NOREPLACE*/);
   if (r == 0) return true;
   if (errno != ENOSYS && errno != EINVAL) return false;
 #endif
@@ -361,7 +373,8 @@ bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists) 
 #ifdef SYS_renameat2
       r = ::syscall(SYS_renameat2, AT_FDCWD, tmp.c_str(), AT_FDCWD, Dest.c_str(), 1u);
 #endif
-      if (r != 0) ok = (::access(Dest.c_str(), F_OK) != 0) && ::rename(tmp.c_str(), Dest.c_str()) == 0;
+      if (r != 0)
+        ok = (::access(Dest.c_str(), F_OK) != 0) && ::rename(tmp.c_str(), Dest.c_str()) == 0;
     } else {
       ok = ::rename(tmp.c_str(), Dest.c_str()) == 0;
     }

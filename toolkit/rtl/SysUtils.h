@@ -35,7 +35,8 @@ String IntToStr(Int64 Value);
 String IntToHexBits(std::uint64_t Value, int Digits);
 template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
 inline String IntToHex(T Value, int Digits) {
-  return IntToHexBits(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(Value)), Digits);
+  return IntToHexBits(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<T>>(Value)),
+                      Digits);
 }
 // Decimal with optional sign, or hexadecimal with a leading "$" or "0x". Leading blanks are
 // skipped, anything after the digits (trailing blanks too) fails. Raises EConvertError
@@ -166,14 +167,14 @@ Extended Frac(Extended X);
 Extended Int(Extended X);
 
 // ---- text helpers (bytes; ASCII case folding) --------------------------------------------
-String Trim(const String& S);        // removes characters <= ' ' at both ends
+String Trim(const String& S);  // removes characters <= ' ' at both ends
 String TrimLeft(const String& S);
 String TrimRight(const String& S);
-String UpperCase(const String& S);   // 'a'..'z' only
-String LowerCase(const String& S);   // 'A'..'Z' only
-bool SameText(const String& A, const String& B);      // ASCII case-insensitive equality
-int CompareText(const String& A, const String& B);    // <0, 0, >0 ignoring ASCII case
-int CompareStr(const String& A, const String& B);     // <0, 0, >0 by byte value
+String UpperCase(const String& S);                  // 'a'..'z' only
+String LowerCase(const String& S);                  // 'A'..'Z' only
+bool SameText(const String& A, const String& B);    // ASCII case-insensitive equality
+int CompareText(const String& A, const String& B);  // <0, 0, >0 ignoring ASCII case
+int CompareStr(const String& A, const String& B);   // <0, 0, >0 by byte value
 // 1-based position of SubStr in S, 0 when absent (also for an empty SubStr).
 int Pos(const String& SubStr, const String& S);
 // As Pos, searching from Offset (1-based); 0 when Offset < 1 or beyond the text.
@@ -213,8 +214,7 @@ TDateTime EncodeDate(Word Year, Word Month, Word Day);
 TDateTime EncodeTime(Word Hour, Word Min, Word Sec, Word MSec);
 bool TryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date);
 bool TryEncodeTime(Word Hour, Word Min, Word Sec, Word MSec, TDateTime& Time);
-TDateTime EncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec,
-                         Word MSec);
+TDateTime EncodeDateTime(Word Year, Word Month, Word Day, Word Hour, Word Min, Word Sec, Word MSec);
 void DecodeDate(TDateTime Date, Word& Year, Word& Month, Word& Day);
 void DecodeTime(TDateTime Time, Word& Hour, Word& Min, Word& Sec, Word& MSec);
 void DecodeDateTime(TDateTime DT, Word& Year, Word& Month, Word& Day, Word& Hour, Word& Min,
@@ -247,9 +247,9 @@ String TimeToStr(TDateTime DT);
 
 // ---- files -------------------------------------------------------------------------------
 constexpr char PathDelim = '/';
-bool FileExists(const String& FileName);       // a regular file (or a link to one)
+bool FileExists(const String& FileName);  // a regular file (or a link to one)
 bool DirectoryExists(const String& Dir);
-bool DeleteFile(const String& FileName);        // false when missing or not removable
+bool DeleteFile(const String& FileName);  // false when missing or not removable
 // Fails (false) when NewName exists, leaving both files as they were, and when OldName is
 // missing.
 bool RenameFile(const String& OldName, const String& NewName);
@@ -265,9 +265,9 @@ bool WriteFileReplacing(const String& FileName, const String& Bytes);
 // The file a chain of symbolic links ends at (FileName itself when it is no link). A link to
 // a missing file gives the missing file's name; a loop gives FileName.
 String SymbolicLinkTarget(const String& FileName);
-bool ForceDirectories(const String& Dir);       // creates missing parents; true if it exists
+bool ForceDirectories(const String& Dir);  // creates missing parents; true if it exists
 bool CreateDir(const String& Dir);
-bool RemoveDir(const String& Dir);              // an empty folder only
+bool RemoveDir(const String& Dir);               // an empty folder only
 String ExtractFileName(const String& FileName);  // after the last "/"
 String ExtractFilePath(const String& FileName);  // up to and including the last "/"
 String ExtractFileDir(const String& FileName);   // as ExtractFilePath without the last "/"
@@ -278,7 +278,7 @@ String ExcludeTrailingPathDelimiter(const String& S);
 String ExpandFileName(const String& FileName);  // absolute, "." and ".." resolved lexically
 String GetCurrentDir();
 bool SetCurrentDir(const String& Dir);
-Int64 FileSizeOf(const String& FileName);       // -1 when missing
+Int64 FileSizeOf(const String& FileName);  // -1 when missing
 
 // ---- memory ------------------------------------------------------------------------------
 // The most memory the process can hope to hold: physical memory plus swap, lowered by the

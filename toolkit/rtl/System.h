@@ -21,7 +21,8 @@ using Int64 = std::int64_t;
 using Single = float;
 using Double = double;
 using Extended = long double;  // 80-bit x87 extended on amd64
-static_assert(std::numeric_limits<long double>::digits == 64, "Extended needs the 80-bit x87 format");
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "Extended needs the 80-bit x87 format");
 
 class TObject;
 class TComponent;
@@ -37,25 +38,53 @@ public:
   String Message;
 };
 
-class EConvertError : public Exception { using Exception::Exception; };      // text conversions
-class EInOutError : public Exception {                                          // file operations
+class EConvertError : public Exception {
+  using Exception::Exception;
+};                                      // text conversions
+class EInOutError : public Exception {  // file operations
 public:
   explicit EInOutError(String msg, int code = 0) : Exception(std::move(msg)), ErrorCode(code) {}
   int ErrorCode;
 };
-class EFOpenError : public Exception { using Exception::Exception; };  // a file stream cannot open
-class EFCreateError : public Exception { using Exception::Exception; };
-class EReadError : public Exception { using Exception::Exception; };
-class EWriteError : public Exception { using Exception::Exception; };
-class EMathError : public Exception { using Exception::Exception; };    // arithmetic failures
-class EZeroDivide : public EMathError { using EMathError::EMathError; };
-class EInvalidOp : public EMathError { using EMathError::EMathError; };
-class EOverflow : public EMathError { using EMathError::EMathError; };
-class EOutOfMemory : public Exception { using Exception::Exception; };
-class EAssignError : public EConvertError { using EConvertError::EConvertError; };  // Assign failed
-class EListError : public Exception { using Exception::Exception; };    // index out of a list
-class EComponentError : public Exception { using Exception::Exception; };  // duplicate names etc.
-class EAbort : public Exception { using Exception::Exception; };        // silent abort
+class EFOpenError : public Exception {
+  using Exception::Exception;
+};  // a file stream cannot open
+class EFCreateError : public Exception {
+  using Exception::Exception;
+};
+class EReadError : public Exception {
+  using Exception::Exception;
+};
+class EWriteError : public Exception {
+  using Exception::Exception;
+};
+class EMathError : public Exception {
+  using Exception::Exception;
+};  // arithmetic failures
+class EZeroDivide : public EMathError {
+  using EMathError::EMathError;
+};
+class EInvalidOp : public EMathError {
+  using EMathError::EMathError;
+};
+class EOverflow : public EMathError {
+  using EMathError::EMathError;
+};
+class EOutOfMemory : public Exception {
+  using Exception::Exception;
+};
+class EAssignError : public EConvertError {
+  using EConvertError::EConvertError;
+};  // Assign failed
+class EListError : public Exception {
+  using Exception::Exception;
+};  // index out of a list
+class EComponentError : public Exception {
+  using Exception::Exception;
+};  // duplicate names etc.
+class EAbort : public Exception {
+  using Exception::Exception;
+};  // silent abort
 
 // ---- TObject / TPersistent ---------------------------------------------------------------
 class TObject {
@@ -96,8 +125,8 @@ struct TPropValue {
   Kind kind = Kind::Integer;
   Int64 i = 0;
   long double f = 0;
-  String s;                    // String, Ident, or the bytes of Binary
-  std::vector<String> items;   // Set members or List texts
+  String s;                   // String, Ident, or the bytes of Binary
+  std::vector<String> items;  // Set members or List texts
 
   // Conversions raise EConvertError naming what was expected.
   Int64 AsInteger() const;
@@ -170,8 +199,8 @@ const TComponentFactory* FindComponentClass(const String& ClassName);
 //   KESTAL_REGISTER_CLASS(TMatrix)
 // Static libraries drop unreferenced objects, so each library also offers an explicit
 // Register...Classes() function that the program calls at start-up.
-#define KESTAL_REGISTER_CLASS(Cls)                                                         \
-  static const bool kestal_registered_##Cls = [] {                                         \
+#define KESTAL_REGISTER_CLASS(Cls)                                                           \
+  static const bool kestal_registered_##Cls = [] {                                           \
     ::RegisterComponentClass(#Cls, [](TComponent* o) -> TComponent* { return new Cls(o); }); \
-    return true;                                                                           \
+    return true;                                                                             \
   }()

@@ -270,7 +270,8 @@ bool TTextFile::SeekEoln() {
 void TTextFile::Write(const String& S) {
   NeedOutput();
   errno = 0;
-  if (!S.empty() && std::fwrite(S.data(), 1, S.size(), FFile) != S.size()) Fail("Cannot write file");
+  if (!S.empty() && std::fwrite(S.data(), 1, S.size(), FFile) != S.size())
+    Fail("Cannot write file");
 }
 
 void TTextFile::Write(char C) { Write(String(1, C)); }
@@ -365,14 +366,16 @@ void TBinaryFile::BlockWrite(const void* Buffer, Int64 Count) {
   NeedOpen();
   if (Count <= 0) return;
   errno = 0;
-  size_t put = std::fwrite(Buffer, static_cast<size_t>(FRecSize), static_cast<size_t>(Count), FFile);
+  size_t put =
+      std::fwrite(Buffer, static_cast<size_t>(FRecSize), static_cast<size_t>(Count), FFile);
   if (put != static_cast<size_t>(Count) || std::fflush(FFile) != 0) Fail("Cannot write file");
 }
 
 void TBinaryFile::Seek(Int64 RecNo) {
   NeedOpen();
   errno = 0;
-  if (RecNo < 0 || std::fseek(FFile, static_cast<long>(RecNo * FRecSize), SEEK_SET) != 0) Fail("Cannot seek in file");
+  if (RecNo < 0 || std::fseek(FFile, static_cast<long>(RecNo * FRecSize), SEEK_SET) != 0)
+    Fail("Cannot seek in file");
 }
 
 Int64 TBinaryFile::FilePos() {

@@ -26,7 +26,7 @@ public:
   TTextFile(const TTextFile&) = delete;
   TTextFile& operator=(const TTextFile&) = delete;
 
-  void AssignFile(const String& FileName);   // closes an open file first
+  void AssignFile(const String& FileName);  // closes an open file first
   const String& FileName() const { return FName; }
   void Reset();      // open for reading at the start (again, if already open)
   void Rewrite();    // create or empty, for writing
@@ -79,7 +79,7 @@ private:
   [[noreturn]] void Fail(const String& What, int Code = 0);
   void NeedInput();
   void NeedOutput();
-  int Peek();      // next byte or -1 at the end (byte 26 counts as the end)
+  int Peek();  // next byte or -1 at the end (byte 26 counts as the end)
   int Next();
   String ReadToken();
   String FName;
@@ -111,7 +111,7 @@ public:
   Int64 FilePos();         // in records
   Int64 FileSize();        // in whole records
   bool Eof();
-  void Truncate();         // cuts the file at the position
+  void Truncate();  // cuts the file at the position
 
 private:
   [[noreturn]] void Fail(const String& What);

@@ -18,7 +18,7 @@ public:
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;
 
-  void Start();               // once; EThread ("Thread already started") on a second call
+  void Start();  // once; EThread ("Thread already started") on a second call
   void Terminate() { FTerminated = true; }
   bool Terminated() const { return FTerminated; }
   bool Finished() const { return FFinished; }
@@ -43,7 +43,9 @@ private:
   std::mutex FJoinLock;
 };
 
-class EThread : public Exception { using Exception::Exception; };
+class EThread : public Exception {
+  using Exception::Exception;
+};
 
 // A recursive lock, as the platform's critical section is.
 class TCriticalSection {

@@ -32,7 +32,9 @@ void SetZone(const TTimeZoneInformation& z) {
   gZone = std::move(p);
 }
 
-bool HasRule(const TTimeZoneInformation& z) { return z.DaylightDate.wMonth != 0 && z.StandardDate.wMonth != 0; }
+bool HasRule(const TTimeZoneInformation& z) {
+  return z.DaylightDate.wMonth != 0 && z.StandardDate.wMonth != 0;
+}
 
 // Local seconds (of the clock in force before the change) of a rule date in a year.
 double RuleLocalSeconds(const TSystemTime& r, long long year) {
@@ -107,7 +109,8 @@ void CaptureSystemTimeZone() {
   ::gmtime_r(&now, &nowTm);
   const long long year = nowTm.tm_year + 1900;
   const std::time_t start = static_cast<std::time_t>(calendar::DaysFromCivil(year, 1, 1) * 86400LL);
-  const std::time_t stop = static_cast<std::time_t>(calendar::DaysFromCivil(year + 1, 1, 1) * 86400LL);
+  const std::time_t stop =
+      static_cast<std::time_t>(calendar::DaysFromCivil(year + 1, 1, 1) * 86400LL);
 
   // Transitions of the year, found hour by hour and pinned to the second.
   struct Transition {
@@ -122,8 +125,10 @@ void CaptureSystemTimeZone() {
       std::time_t lo = t - 3600, hi = t;  // offset(lo) == prev, offset(hi) == cur
       while (hi - lo > 1) {
         std::time_t mid = lo + (hi - lo) / 2;
-        if (At(mid).offset == prev.offset) lo = mid;
-        else hi = mid;
+        if (At(mid).offset == prev.offset)
+          lo = mid;
+        else
+          hi = mid;
       }
       found.push_back({hi, prev, cur});
     }

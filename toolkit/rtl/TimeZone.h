@@ -34,15 +34,15 @@ struct TSystemTime {
 struct TTimeZoneInformation {
   Integer Bias = 0;
   String StandardName;
-  TSystemTime StandardDate;   // change from daylight to standard time
+  TSystemTime StandardDate;  // change from daylight to standard time
   Integer StandardBias = 0;
   String DaylightName;
-  TSystemTime DaylightDate;   // change from standard to daylight time
+  TSystemTime DaylightDate;  // change from standard to daylight time
   Integer DaylightBias = 0;
   bool operator==(const TTimeZoneInformation&) const = default;
 };
 
-constexpr Cardinal TIME_ZONE_ID_UNKNOWN = 0;   // the zone has no daylight rule
+constexpr Cardinal TIME_ZONE_ID_UNKNOWN = 0;  // the zone has no daylight rule
 constexpr Cardinal TIME_ZONE_ID_STANDARD = 1;
 constexpr Cardinal TIME_ZONE_ID_DAYLIGHT = 2;
 constexpr Cardinal TIME_ZONE_ID_INVALID = 0xFFFFFFFFu;

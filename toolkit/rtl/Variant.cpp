@@ -30,7 +30,8 @@ const char* TypeName(Word t) {
 }
 
 [[noreturn]] void ConvError(Word from, const char* to) {
-  throw EVariantError(String("Could not convert variant of type (") + TypeName(from) + ") into type (" + to + ")");
+  throw EVariantError(String("Could not convert variant of type (") + TypeName(from) +
+                      ") into type (" + to + ")");
 }
 
 }  // namespace
@@ -56,9 +57,7 @@ Variant Variant::OfType(Word VarType, double Value) {
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64:
-      v.FValue = static_cast<Int64>(std::nearbyint(Value));
-      break;
+    case varInt64: v.FValue = static_cast<Int64>(std::nearbyint(Value)); break;
     case varSingle: v.FValue = static_cast<double>(static_cast<float>(Value)); break;
     case varDouble:
     case varCurrency:
@@ -113,7 +112,8 @@ Int64 Variant::AsInt64() const {
   Int64 v;
   if (TryStrToInt64(Trim(s), v)) return v;
   double d;
-  if (TryStrToFloat(s, d) && std::fabs(d) < 9.2233720368547758e18) return static_cast<Int64>(std::nearbyint(d));
+  if (TryStrToFloat(s, d) && std::fabs(d) < 9.2233720368547758e18)
+    return static_cast<Int64>(std::nearbyint(d));
   if (SameText(Trim(s), "True")) return -1;
   if (SameText(Trim(s), "False")) return 0;
   ConvError(FType, "Int64");
@@ -144,7 +144,9 @@ String Variant::AsString() const {
   return VarToStr(*this);
 }
 
-bool Variant::operator==(const Variant& Other) const { return FType == Other.FType && FValue == Other.FValue; }
+bool Variant::operator==(const Variant& Other) const {
+  return FType == Other.FType && FValue == Other.FValue;
+}
 
 String VarToStr(const Variant& V) {
   switch (V.VarType()) {

@@ -24,7 +24,9 @@ constexpr Word varInt64 = 20;
 constexpr Word varString = 256;
 constexpr Word varUString = 258;
 
-class EVariantError : public Exception { using Exception::Exception; };
+class EVariantError : public Exception {
+  using Exception::Exception;
+};
 
 class Variant {
 public:
@@ -47,7 +49,7 @@ public:
   Word VarType() const { return FType; }
   bool IsEmpty() const { return FType == varEmpty; }
   bool IsNull() const { return FType == varNull; }
-  bool IsNumeric() const;   // integer, real, currency or Boolean kinds
+  bool IsNumeric() const;  // integer, real, currency or Boolean kinds
   bool IsText() const { return FType == varOleStr || FType == varString || FType == varUString; }
 
   // Conversions. Empty converts to 0 / "" / False; Null raises EVariantError
@@ -55,10 +57,10 @@ public:
   // StrToFloat / StrToInt64 and "True"/"False" (case ignored), raising EVariantError when it
   // does not convert; Boolean True is -1 as a number.
   double AsDouble() const;
-  Int64 AsInt64() const;   // reals rounded halves to even
+  Int64 AsInt64() const;  // reals rounded halves to even
   Integer AsInteger() const;
-  bool AsBoolean() const;  // a number: nonzero is True
-  String AsString() const; // as VarToStr, but Null raises
+  bool AsBoolean() const;   // a number: nonzero is True
+  String AsString() const;  // as VarToStr, but Null raises
 
   bool operator==(const Variant& Other) const;
 

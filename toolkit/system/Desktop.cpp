@@ -16,7 +16,8 @@ bool DesktopOpen(const String& AbsolutePath) {
   const QString path = QString::fromStdString(AbsolutePath);
   // The desktop services need the GUI application; a program without one still has the
   // freedesktop helper.
-  if (QGuiApplication::instance() != nullptr) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (QGuiApplication::instance() != nullptr)
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   return QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{path});
 }
 

@@ -119,7 +119,9 @@ TEST(Astral, FixedObjectMatchesAHandCalculation) {
 // On the meridian (hour angle exactly 0: the right ascension is the sidereal time) an object
 // south of the zenith stands at azimuth 180 and elevation 90 - latitude + declination.
 TEST(Astral, ObjectOnTheMeridianSouthOfTheZenith) {
-  struct Case { double lat, dec; };
+  struct Case {
+    double lat, dec;
+  };
   const Case cases[] = {{52.0, 20.0}, {52.0, -30.0}, {0.0, -10.0}, {-33.9, -60.0}, {70.0, 69.0}};
   const auto when = Utc(2026, 12, 10, 13, 18, 27);
   for (const Case& c : cases) {
@@ -193,7 +195,10 @@ TEST(Astral, FlagIsTrueFromElevationZeroOnAndFalseBelow) {
     ASSERT_GT(elevation(hi, nullptr), 0.0);
     for (int i = 0; i < 200; ++i) {
       const double mid = 0.5 * (lo + hi);
-      if (elevation(mid, nullptr) < 0.0) lo = mid; else hi = mid;
+      if (elevation(mid, nullptr) < 0.0)
+        lo = mid;
+      else
+        hi = mid;
     }
     bool flag = true;
     ASSERT_LT(elevation(lo, &flag), 0.0);
@@ -244,7 +249,8 @@ TEST(Astral, AzimuthStaysInAFullCircleAndElevationMatchesTheClosedForm) {
         // sin el = sin phi sin d + cos phi cos d cos H, with the engine's own sidereal time.
         const double h = (a.SiderealTime - 17.5) * 15.0 / k.DegreesPerRadian;
         const double p = lat / k.DegreesPerRadian, d = dec / k.DegreesPerRadian;
-        const double el = std::asin(std::sin(p) * std::sin(d) + std::cos(p) * std::cos(d) * std::cos(h));
+        const double el =
+            std::asin(std::sin(p) * std::sin(d) + std::cos(p) * std::cos(d) * std::cos(h));
         ASSERT_NEAR(a.Elevation, el * k.DegreesPerRadian, 1e-5) << lat << " " << dec << " " << step;
       }
     }
@@ -252,7 +258,8 @@ TEST(Astral, AzimuthStaysInAFullCircleAndElevationMatchesTheClosedForm) {
 }
 
 // B0329+54 (RAJD 53.2474, DECJD 54.5788) from 52 N never sets: it culminates below the pole
-// at 54.58 + 52 - 90 = 16.58 deg and above it, north of the zenith, at 90 - (54.58 - 52) = 87.42 deg.
+// at 54.58 + 52 - 90 = 16.58 deg and above it, north of the zenith, at 90 - (54.58 - 52) = 87.42
+// deg.
 TEST(Astral, B0329Plus54IsCircumpolarFrom52North) {
   double lowest = 1e9, highest = -1e9;
   for (int minute = 0; minute < 24 * 60; minute += 5) {

@@ -61,10 +61,12 @@ TNutation NutationAt(double T) {
   const double omega = 125.04452 - 1934.136261 * T;
   const double ls = 280.4665 + 36000.7698 * T;
   const double lm = 218.3165 + 481267.8813 * T;
-  const double dpsi = (-17.20 * SinD(omega) - 1.32 * SinD(2 * ls) - 0.23 * SinD(2 * lm) +
-                       0.21 * SinD(2 * omega)) / 3600.0;
-  const double deps = (9.20 * CosD(omega) + 0.57 * CosD(2 * ls) + 0.10 * CosD(2 * lm) -
-                       0.09 * CosD(2 * omega)) / 3600.0;
+  const double dpsi =
+      (-17.20 * SinD(omega) - 1.32 * SinD(2 * ls) - 0.23 * SinD(2 * lm) + 0.21 * SinD(2 * omega)) /
+      3600.0;
+  const double deps =
+      (9.20 * CosD(omega) + 0.57 * CosD(2 * ls) + 0.10 * CosD(2 * lm) - 0.09 * CosD(2 * omega)) /
+      3600.0;
   return {dpsi, deps};
 }
 
@@ -73,15 +75,15 @@ double MeanObliquity(double T) { return 23.4392911 - 0.0130042 * T; }
 // Apparent local sidereal time in degrees.
 double LocalSidereal(double JdUt, double T, double Lon, const TNutation& Nut, double Eps) {
   const double d = JdUt - 2451545.0;
-  const double gmst = 280.46061837 + 360.98564736629 * d + 0.000387933 * T * T -
-                      T * T * T / 38710000.0;
+  const double gmst =
+      280.46061837 + 360.98564736629 * d + 0.000387933 * T * T - T * T * T / 38710000.0;
   return Norm360(gmst + Nut.Longitude * CosD(Eps) + Lon);
 }
 
 TSky Horizon(double HourAngle, double Dec, double Lat) {
   const double el = std::asin(SinD(Lat) * SinD(Dec) + CosD(Lat) * CosD(Dec) * CosD(HourAngle));
-  const double az = std::atan2(SinD(HourAngle), CosD(HourAngle) * SinD(Lat) -
-                                                    std::tan(Dec / Rad) * CosD(Lat));
+  const double az =
+      std::atan2(SinD(HourAngle), CosD(HourAngle) * SinD(Lat) - std::tan(Dec / Rad) * CosD(Lat));
   return {Norm360(az * Rad + 180.0), el * Rad, 0.0};
 }
 
@@ -109,16 +111,16 @@ const TLunarTerm LongitudeDistanceTerms[] = {
     {2, 0, -1, 2, -2602, 0},          {2, -1, -2, 0, 2390, 10056},
 };
 const TLunarTerm LatitudeTerms[] = {
-    {0, 0, 0, 1, 5128122, 0}, {0, 0, 1, 1, 280602, 0},   {0, 0, 1, -1, 277693, 0},
-    {2, 0, 0, -1, 173237, 0}, {2, 0, -1, 1, 55413, 0},   {2, 0, -1, -1, 46271, 0},
-    {2, 0, 0, 1, 32573, 0},   {0, 0, 2, 1, 17198, 0},    {2, 0, 1, -1, 9266, 0},
-    {0, 0, 2, -1, 8822, 0},   {2, -1, 0, -1, 8216, 0},   {2, 0, -2, -1, 4324, 0},
-    {2, 0, 1, 1, 4200, 0},    {2, 1, 0, -1, -3359, 0},   {2, -1, -1, 1, 2463, 0},
-    {2, -1, 0, 1, 2211, 0},   {2, -1, -1, -1, 2065, 0},  {0, 1, -1, -1, -1870, 0},
-    {4, 0, -1, -1, 1828, 0},  {0, 1, 0, 1, -1794, 0},    {0, 0, 0, 3, -1749, 0},
-    {0, 1, -1, 1, -1565, 0},  {1, 0, 0, 1, -1491, 0},    {0, 1, 1, 1, -1475, 0},
-    {0, 1, 1, -1, -1410, 0},  {0, 1, 0, -1, -1344, 0},   {1, 0, 0, -1, -1335, 0},
-    {0, 0, 3, 1, 1107, 0},    {4, 0, 0, -1, 1021, 0},    {4, 0, -1, 1, 833, 0},
+    {0, 0, 0, 1, 5128122, 0}, {0, 0, 1, 1, 280602, 0},  {0, 0, 1, -1, 277693, 0},
+    {2, 0, 0, -1, 173237, 0}, {2, 0, -1, 1, 55413, 0},  {2, 0, -1, -1, 46271, 0},
+    {2, 0, 0, 1, 32573, 0},   {0, 0, 2, 1, 17198, 0},   {2, 0, 1, -1, 9266, 0},
+    {0, 0, 2, -1, 8822, 0},   {2, -1, 0, -1, 8216, 0},  {2, 0, -2, -1, 4324, 0},
+    {2, 0, 1, 1, 4200, 0},    {2, 1, 0, -1, -3359, 0},  {2, -1, -1, 1, 2463, 0},
+    {2, -1, 0, 1, 2211, 0},   {2, -1, -1, -1, 2065, 0}, {0, 1, -1, -1, -1870, 0},
+    {4, 0, -1, -1, 1828, 0},  {0, 1, 0, 1, -1794, 0},   {0, 0, 0, 3, -1749, 0},
+    {0, 1, -1, 1, -1565, 0},  {1, 0, 0, 1, -1491, 0},   {0, 1, 1, 1, -1475, 0},
+    {0, 1, 1, -1, -1410, 0},  {0, 1, 0, -1, -1344, 0},  {1, 0, 0, -1, -1335, 0},
+    {0, 0, 3, 1, 1107, 0},    {4, 0, 0, -1, 1021, 0},   {4, 0, -1, 1, 833, 0},
 };
 
 constexpr double DeltaT = 69.0 / 86400.0;  // terrestrial minus universal time, days (2000s)
@@ -174,8 +176,8 @@ TSky ReferenceMoon(double Lat, double Lon, const Astral::TUtcTime& When) {
   const double distance = 385000.56 + sr / 1000.0;
   const double eps = MeanObliquity(T) + nut.Obliquity;
 
-  const double ra = std::atan2(SinD(lambda) * CosD(eps) - std::tan(beta / Rad) * SinD(eps),
-                               CosD(lambda)) * Rad;
+  const double ra =
+      std::atan2(SinD(lambda) * CosD(eps) - std::tan(beta / Rad) * SinD(eps), CosD(lambda)) * Rad;
   const double dec =
       std::asin(SinD(beta) * CosD(eps) + CosD(beta) * SinD(eps) * SinD(lambda)) * Rad;
 
@@ -189,7 +191,8 @@ TSky ReferenceMoon(double Lat, double Lon, const Astral::TUtcTime& When) {
   const double dAlpha =
       std::atan2(-rhoCos * sinPar * SinD(h), CosD(dec) - rhoCos * sinPar * CosD(h)) * Rad;
   const double topoDec = std::atan2((SinD(dec) - rhoSin * sinPar) * CosD(dAlpha),
-                                    CosD(dec) - rhoCos * sinPar * CosD(h)) * Rad;
+                                    CosD(dec) - rhoCos * sinPar * CosD(h)) *
+                         Rad;
   TSky sky = Horizon(h - dAlpha, topoDec, Lat);
   sky.Distance = distance;
   return sky;
@@ -253,14 +256,21 @@ TEST(AstralSunMoon, SunAtTheSolsticesCrossesTheMeridianAtTheTropics) {
     Astral::TUtcTime when;
     double declination;
   };
-  const Case cases[] = {{Utc(2024, 6, 20, 12, 2, 0), 23.44}, {Utc(2024, 12, 21, 11, 58, 0), -23.44}};
+  const Case cases[] = {{Utc(2024, 6, 20, 12, 2, 0), 23.44},
+                        {Utc(2024, 12, 21, 11, 58, 0), -23.44}};
   for (const Case& c : cases) {
     double highest = -90;
     for (int minute = -20; minute <= 20; ++minute) {
       Astral::TUtcTime t = c.when;
       t.tm_min += minute;
-      if (t.tm_min < 0) { t.tm_min += 60; t.tm_hour -= 1; }
-      if (t.tm_min >= 60) { t.tm_min -= 60; t.tm_hour += 1; }
+      if (t.tm_min < 0) {
+        t.tm_min += 60;
+        t.tm_hour -= 1;
+      }
+      if (t.tm_min >= 60) {
+        t.tm_min -= 60;
+        t.tm_hour += 1;
+      }
       Astral a = Observer(51.48, 0.0, t);
       a.TrackSun();
       highest = std::max(highest, a.Elevation);
@@ -301,7 +311,7 @@ TEST(AstralSunMoon, DegradationAndDoppler) {
     SCOPED_TRACE(c.frequency);
     EXPECT_NEAR(MoonPathDegradation(c.frequency, c.distance), c.degradation, 0.006);
   }
-  EXPECT_NEAR(MoonEchoDoppler(1296.0, -0.1), 864.6, 0.05);   // approaching: shifted up
+  EXPECT_NEAR(MoonEchoDoppler(1296.0, -0.1), 864.6, 0.05);  // approaching: shifted up
   EXPECT_NEAR(MoonEchoDoppler(1296.0, 0.1), -864.6, 0.05);
   EXPECT_EQ(MoonEchoDoppler(1296.0, 0.0), 0.0);
 }
@@ -332,8 +342,8 @@ TEST(AstralSunMoon, MoonResultsAreConsistent) {
     // above about 60.2 degrees.
     EXPECT_LE(std::abs(a.GalacticLatitude), 66.0);
     // The values left are those of the instant itself: the working vectors agree with them.
-    EXPECT_NEAR(std::hypot(a.MoonFromEarth[0], a.MoonFromEarth[1], a.MoonFromEarth[2]),
-                a.Distance, 1e-6 * a.Distance);
+    EXPECT_NEAR(std::hypot(a.MoonFromEarth[0], a.MoonFromEarth[1], a.MoonFromEarth[2]), a.Distance,
+                1e-6 * a.Distance);
   }
 }
 

@@ -53,9 +53,8 @@ TEST_F(PlanningTest, TheSunCulminatesOnceADayNearSouth) {
   const crt::time_t start = CulminationStart(now, zone);
   EXPECT_EQ(start, Unix(2026, 12, 8, 23));  // 00:00 CET on the 9th
   int rows = 0;
-  const TCulminationResult r =
-      FindCulminations(CulminationObjects()[1], {52.1, 5.2}, start, zone, 30,
-                       [&rows](const TCulmination&) { ++rows; });
+  const TCulminationResult r = FindCulminations(CulminationObjects()[1], {52.1, 5.2}, start, zone,
+                                                30, [&rows](const TCulmination&) { ++rows; });
   EXPECT_EQ(rows, 30);
   ASSERT_EQ(r.Rows.size(), 30u);
   EXPECT_FALSE(r.GaveUp);

@@ -11,12 +11,9 @@ TEST(GridLocator, PositionToLocator) {
     const char* locator;
   };
   const Case cases[] = {
-      {0.0, 0.0, "JJ00AA00"},
-      {90.0, 0.0, "JS00AA00"},        // no clamping: one letter past R
-      {-90.0, -180.0, "AA00AA00"},
-      {51.4792, -1.2917, "IO91IL45"},
-      {52.8105, 6.3961, "JO32ET74"},
-      {-33.8688, 151.2093, "QF56OD51"},
+      {0.0, 0.0, "JJ00AA00"},        {90.0, 0.0, "JS00AA00"},  // no clamping: one letter past R
+      {-90.0, -180.0, "AA00AA00"},   {51.4792, -1.2917, "IO91IL45"},
+      {52.8105, 6.3961, "JO32ET74"}, {-33.8688, 151.2093, "QF56OD51"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locator);
@@ -49,8 +46,10 @@ TEST(GridLocator, LocatorToCentreOfItsSquare) {
 }
 
 TEST(GridLocator, InvalidLocatorsLeaveTheOutputsAlone) {
-  for (const char* bad : {"", "IO9", "IO91I", "IO91IL5", "IO91IL555", "IS91IL", "SO91IL",
-                          "IOA1IL", "IO91YL", "IO91IY", "IO91ILA5", "IO91IL5X", "IO 1IL", "I\xC3\xA9" "91"}) {
+  for (const char* bad : {"", "IO9", "IO91I", "IO91IL5", "IO91IL555", "IS91IL", "SO91IL", "IOA1IL",
+                          "IO91YL", "IO91IY", "IO91ILA5", "IO91IL5X", "IO 1IL",
+                          "I\xC3\xA9"
+                          "91"}) {
     SCOPED_TRACE(bad);
     double lat = 12.5;
     double lon = -7.25;

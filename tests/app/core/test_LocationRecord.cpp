@@ -33,14 +33,22 @@ std::vector<String> Concat(const std::vector<std::vector<String>>& Records) {
 TEST(LocationRecord, TenLinesInTheFileForm) {
   const std::vector<String> lines = ComposeLocationRecord(Dwingeloo());
   const std::vector<String> expected = {"Dwingeloo            52.8125      6.3958",
-                                        "52", "48", "45", "N", "6", "23", "45", "E", "JO32ET"};
+                                        "52",
+                                        "48",
+                                        "45",
+                                        "N",
+                                        "6",
+                                        "23",
+                                        "45",
+                                        "E",
+                                        "JO32ET"};
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(lines[0].size(), 40u);
 }
 
 TEST(LocationRecord, NumbersAreFixedWithPointAndRoundedToNearest) {
   TLocationRecord r = Dwingeloo();
-  r.Latitude = -33.86885;   // a hair beyond the half in binary: rounds away
+  r.Latitude = -33.86885;  // a hair beyond the half in binary: rounds away
   r.Longitude = -151.20935;
   r.LatitudeSec = 36.6;
   r.LongitudeSec = 0.4;
@@ -60,9 +68,7 @@ TEST(LocationRecord, HeadLineRoundTrip) {
     double lat, lon;
   };
   const Case cases[] = {
-      {"ABCDEFGHIJKLMNO", 51.4792, -1.2917},
-      {"x", -89.9999, -179.9999},
-      {"", 0.0, 0.0},
+      {"ABCDEFGHIJKLMNO", 51.4792, -1.2917}, {"x", -89.9999, -179.9999}, {"", 0.0, 0.0},
       {"Zürich ETH", 47.3769, 8.5417},  // bytes, not letters, fill the column
       {"16 characters ok", 10.0, 100.0},
   };

@@ -26,8 +26,8 @@ constexpr double kAe = 10, kTsys = 100;
 }  // namespace
 
 TEST(NoiseSources, TablesInCalculationOrder) {
-  const char* order[] = {"Cygnus A", "Taurus A", "Cassiopeia A", "Sagittarius A", "3C273",
-                         "Virgo A"};
+  const char* order[] = {"Cygnus A",      "Taurus A", "Cassiopeia A",
+                         "Sagittarius A", "3C273",    "Virgo A"};
   const std::size_t sizes[] = {24, 24, 21, 8, 10, 24};
   for (std::size_t i = 0; i < RadioSources.size(); ++i) {
     EXPECT_STREQ(RadioSources[i].Name, order[i]);
@@ -111,7 +111,8 @@ TEST(NoiseSources, InsideATableTheSunsSplineAgreesOutsideItDoesNot) {
     spline sun;
     sun.fit(x, y);
     for (double f = x.front(); f <= x.back(); f += (x.back() - x.front()) / 97)
-      EXPECT_NEAR(SourceFluxJy(fit, s, f), sun.value_at(f), 1e-9 * std::fabs(sun.value_at(f)) + 1e-9)
+      EXPECT_NEAR(SourceFluxJy(fit, s, f), sun.value_at(f),
+                  1e-9 * std::fabs(sun.value_at(f)) + 1e-9)
           << s.Name << " at " << f;
     EXPECT_EQ(SourceFluxJy(fit, s, x.back() + 100), 0) << s.Name;
     EXPECT_NE(sun.value_at(x.back() + 100), 0) << s.Name;
@@ -125,13 +126,13 @@ TEST(NoiseSources, MoonPhaseAndTemperature) {
     float v, temperature;
   };
   const Case cases[] = {
-      {17.75f, 0.015, 1, 240},          // full brightening, short waves (20 000 MHz)
+      {17.75f, 0.015, 1, 240},  // full brightening, short waves (20 000 MHz)
       {17.75f, 300.0 / 1420, 1, 242.4f},
       {10.375f, 300.0 / 1420, 0.6875f, 240.9f},
       {10.375f, 0.015, 0.6875f, 224.375f},
-      {2.5f, 0.015, 0, 190},            // before the curve starts
+      {2.5f, 0.015, 0, 190},  // before the curve starts
       {3, 300.0 / 1420, 0, 237.6f},
-      {33, 0.015, 0, 190},              // beyond the curve
+      {33, 0.015, 0, 190},  // beyond the curve
       // Exactly 0.03 m (10 000 MHz) takes the long-wave model.
       {17.75f, 300.0 / 10000, 1, 242.4f},
   };

@@ -27,8 +27,8 @@ THorizonProfile ProfileWithMinimum(int MinEl) {
 
 TEST(Horizon, VisibilityRoundsToWholeDegreesAndTestsEverySectorHalfOpen) {
   THorizonProfile stepped = THorizonProfile::Defaults();
-  stepped.MinEl[0] = 10;   // 0..30
-  stepped.MinEl[11] = 5;   // 330..360
+  stepped.MinEl[0] = 10;  // 0..30
+  stepped.MinEl[11] = 5;  // 330..360
   THorizonProfile unordered = THorizonProfile::Defaults();
   unordered.Az[1] = 100;   // sector 1 is 0..100, sector 2 100..60 holds nothing
   unordered.Az[12] = 350;  // nothing beyond 350
@@ -53,7 +53,6 @@ TEST(Horizon, VisibilityRoundsToWholeDegreesAndTestsEverySectorHalfOpen) {
       {"not a number", THorizonProfile::Defaults(), std::nan(""), 10, false},
   };
   for (const Case& c : cases) EXPECT_EQ(c.profile.Visible(c.az, c.el), c.visible) << c.what;
-
 }
 
 TEST(Horizon, FileRoundTripAndExactText) {
@@ -229,9 +228,9 @@ TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
   ASSERT_EQ(at400.Rows.size(), 12u);
   EXPECT_EQ(at400.Rows[11].SignalToNoise, "20");
   for (double f : {390.0, 500.0, 1000.0, 1500.0, 800.0})
-    EXPECT_EQ(ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, zone, 0)
-                  .Rows.size(),
-              11u)
+    EXPECT_EQ(
+        ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, zone, 0).Rows.size(),
+        11u)
         << f;
   // A horizon nothing clears empties every hour but keeps names and S/N.
   const TPlanResult hidden =
@@ -282,8 +281,7 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
     ++reads;
     return t++;
   };
-  const TDriftTable table =
-      ComputeDriftScan({52.1, 5.2}, THorizonProfile::Defaults(), now, zone);
+  const TDriftTable table = ComputeDriftScan({52.1, 5.2}, THorizonProfile::Defaults(), now, zone);
   EXPECT_EQ(reads, 66);
   EXPECT_EQ(table[0][0], "Object");
   EXPECT_EQ(table[5][0], "Cassiopeia");
@@ -292,8 +290,8 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   EXPECT_EQ(table[0][6], "+120min.(16:26:17)");
   const std::regex cell("[0-9]{3}\\.[0-9]{2} : -?[0-9]{2}\\.[0-9]{2}");
   for (size_t j = 1; j <= 6; ++j) EXPECT_TRUE(std::regex_match(table[5][j], cell)) << table[5][j];
-  const TDriftTable hidden =
-      ComputeDriftScan({52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; }, zone);
+  const TDriftTable hidden = ComputeDriftScan(
+      {52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; }, zone);
   EXPECT_EQ(hidden[1][0], "Moon");
   for (size_t c = 1; c <= 11; ++c)
     for (size_t j = 1; j <= 6; ++j) EXPECT_EQ(hidden[c][j], "");

@@ -102,21 +102,21 @@ TEST(ReceiverFigures, ExpectedSNOfOnePulsar) {
 
   // S/N grows with the flux and the root of time and bandwidth.
   EXPECT_NEAR(ExpectedSN(20.0, 5.0, 0.5, 10000, 18000, r.EffectiveAperture, r.Tsys), 2 * sn, 1e-12);
-  EXPECT_NEAR(ExpectedSN(10.0, 5.0, 0.5, 10000, 4 * 18000, r.EffectiveAperture, r.Tsys), 2 * sn, 1e-12);
+  EXPECT_NEAR(ExpectedSN(10.0, 5.0, 0.5, 10000, 4 * 18000, r.EffectiveAperture, r.Tsys), 2 * sn,
+              1e-12);
 }
 
 TEST(ReceiverFigures, DetectabilityNeedsFluxAboveMdsPositiveWidthAndSNAboveThreshold) {
-  struct Case { double flux, w50, sn; bool detectable; };
+  struct Case {
+    double flux, w50, sn;
+    bool detectable;
+  };
   const double mds = 17.77, threshold = 10.0;
   const Case cases[] = {
-      {30.0, 5.0, 12.0, true},
-      {17.77, 5.0, 12.0, false},  // flux equal to the MDS
-      {17.7701, 5.0, 12.0, true},
-      {30.0, 0.0, 12.0, false},   // no pulse width
-      {30.0, -1.0, 12.0, false},
-      {30.0, 5.0, 10.0, false},   // S/N equal to the threshold
-      {30.0, 5.0, 10.0001, true},
-      {10.0, 5.0, 50.0, false},   // bright S/N but flux below the MDS
+      {30.0, 5.0, 12.0, true},    {17.77, 5.0, 12.0, false},  // flux equal to the MDS
+      {17.7701, 5.0, 12.0, true}, {30.0, 0.0, 12.0, false},   // no pulse width
+      {30.0, -1.0, 12.0, false},  {30.0, 5.0, 10.0, false},   // S/N equal to the threshold
+      {30.0, 5.0, 10.0001, true}, {10.0, 5.0, 50.0, false},   // bright S/N but flux below the MDS
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsDetectable(c.flux, c.w50, c.sn, mds, threshold), c.detectable)
@@ -125,9 +125,13 @@ TEST(ReceiverFigures, DetectabilityNeedsFluxAboveMdsPositiveWidthAndSNAboveThres
 }
 
 TEST(ReceiverFigures, BandsAreExclusiveAndTheRefusalAcceptsTheLimits) {
-  struct Case { double f; TPulsarBand band; bool refused; };
+  struct Case {
+    double f;
+    TPulsarBand band;
+    bool refused;
+  };
   const Case cases[] = {
-      {389.9, TPulsarBand::None, true},      {390.0, TPulsarBand::None, false},
+      {389.9, TPulsarBand::None, true},       {390.0, TPulsarBand::None, false},
       {390.001, TPulsarBand::Band400, false}, {430.0, TPulsarBand::Band400, false},
       {499.999, TPulsarBand::Band400, false}, {500.0, TPulsarBand::None, false},
       {500.1, TPulsarBand::None, true},       {999.9, TPulsarBand::None, true},
@@ -170,7 +174,8 @@ TEST(ReceiverFigures, OtherAntenna) {
   EXPECT_NEAR(r.GOverT, 30.0 - 10.0 * std::log10(r.Tsys), 1e-12);
   const TReceiverFigures dish = ComputeReceiverFigures(DefaultDish());
   EXPECT_EQ(r.Tsys, dish.Tsys);  // the chain does not depend on the antenna
-  EXPECT_NEAR(r.MinimumDetectableSignal, dish.MinimumDetectableSignal * dish.EffectiveAperture / r.EffectiveAperture, 1e-9);
+  EXPECT_NEAR(r.MinimumDetectableSignal,
+              dish.MinimumDetectableSignal * dish.EffectiveAperture / r.EffectiveAperture, 1e-9);
   EXPECT_TRUE(r.AllFinite());
 }
 
@@ -195,14 +200,19 @@ TEST(ReceiverFigures, NoiseFloorOnTheReceiverBandwidth) {
   EXPECT_EQ(FormatFloat(FigurePattern::NoiseFloor, eval.NoiseFloor), "-138.68");
   EXPECT_EQ(eval.MinimumDetectableSignal, pulsar.MinimumDetectableSignal);
   // The threshold change shows the MDS with its own pattern.
-  EXPECT_EQ(FormatFloat(FigurePattern::MdsOnThresholdChange, pulsar.MinimumDetectableSignal), "17.77");
-  EXPECT_EQ(FormatFloat(FigurePattern::ApertureOnThresholdChange, pulsar.EffectiveAperture), "13.54");
+  EXPECT_EQ(FormatFloat(FigurePattern::MdsOnThresholdChange, pulsar.MinimumDetectableSignal),
+            "17.77");
+  EXPECT_EQ(FormatFloat(FigurePattern::ApertureOnThresholdChange, pulsar.EffectiveAperture),
+            "13.54");
 }
 
 // Inputs that make a formula undefined must be recognisable before anything is listed or
 // stored as S/N.
 TEST(ReceiverFigures, UndefinedInputsGiveFiguresThatAreNotFinite) {
-  struct Case { const char* what; void (*change)(TReceiverInputs&); };
+  struct Case {
+    const char* what;
+    void (*change)(TReceiverInputs&);
+  };
   const Case cases[] = {
       {"dish diameter 0", [](TReceiverInputs& in) { in.DishDiameter = 0; }},
       {"frequency 0", [](TReceiverInputs& in) { in.Frequency = 0; }},

@@ -37,7 +37,9 @@ protected:
   }
 };
 
-String Hm(const std::tm& T) { return FormatFloat("00", T.tm_hour) + ":" + FormatFloat("00", T.tm_min); }
+String Hm(const std::tm& T) {
+  return FormatFloat("00", T.tm_hour) + ":" + FormatFloat("00", T.tm_min);
+}
 
 }  // namespace
 
@@ -104,9 +106,9 @@ TEST_F(TimeBaseTest, TableSizesStepsAndFirstRow) {
     size_t rows;
     crt::time_t step;
   };
-  for (const Case& c : {Case{TTableKind::Tracking24h, 48, 1800}, Case{TTableKind::TrackingMonth, 720, 3600},
-                        Case{TTableKind::Visibility24h, 48, 1800},
-                        Case{TTableKind::VisibilityMonth, 720, 3600}}) {
+  for (const Case& c :
+       {Case{TTableKind::Tracking24h, 48, 1800}, Case{TTableKind::TrackingMonth, 720, 3600},
+        Case{TTableKind::Visibility24h, 48, 1800}, Case{TTableKind::VisibilityMonth, 720, 3600}}) {
     int steps = 0;
     const auto rows = ComputeTable(c.kind, circumpolar, start, zone, [&](int) { ++steps; });
     ASSERT_EQ(rows.size(), c.rows);
@@ -130,7 +132,8 @@ TEST_F(TimeBaseTest, VisibilityKeepsOnlyRowsAboveTheHorizon) {
   ClockAt(start);
   const TZoneState zone = ReadZoneState();
   // Never rises at 52 N.
-  EXPECT_TRUE(ComputeTable(TTableKind::VisibilityMonth, {52.0, 5.0, 6.0, -60.0}, start, zone).empty());
+  EXPECT_TRUE(
+      ComputeTable(TTableKind::VisibilityMonth, {52.0, 5.0, 6.0, -60.0}, start, zone).empty());
   // An equatorial object is up about half the time; the tracking table keeps the rest.
   const TTableTarget equatorial{52.0, 5.0, 6.0, 0.0};
   const auto all = ComputeTable(TTableKind::Tracking24h, equatorial, start, zone);

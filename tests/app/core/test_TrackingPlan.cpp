@@ -47,17 +47,47 @@ TEST_F(TrackingPlanTest, RowsRunFromLocalMidnightToTheEndOfTheStopDate) {
     const char* first;
     const char* last;
   } cases[] = {
-      {"one day, hourly", {2026, 12, 8}, {2026, 12, 8}, 60, 24, "Tue Dec  8 00:00:00 2026\n",
+      {"one day, hourly",
+       {2026, 12, 8},
+       {2026, 12, 8},
+       60,
+       24,
+       "Tue Dec  8 00:00:00 2026\n",
        "Tue Dec  8 23:00:00 2026\n"},
-      {"two days, 5 minutes", {2026, 12, 8}, {2026, 12, 9}, 5, 576, "Tue Dec  8 00:00:00 2026\n",
+      {"two days, 5 minutes",
+       {2026, 12, 8},
+       {2026, 12, 9},
+       5,
+       576,
+       "Tue Dec  8 00:00:00 2026\n",
        "Wed Dec  9 23:55:00 2026\n"},
-      {"to the end of the year", {2026, 12, 31}, {2026, 12, 31}, 30, 48,
-       "Thu Dec 31 00:00:00 2026\n", "Thu Dec 31 23:30:00 2026\n"},
-      {"daylight time starts: an hour less", {2026, 3, 29}, {2026, 3, 29}, 60, 23,
-       "Sun Mar 29 00:00:00 2026\n", "Sun Mar 29 23:00:00 2026\n"},
-      {"daylight time ends: an hour more", {2026, 10, 25}, {2026, 10, 25}, 60, 25,
-       "Sun Oct 25 00:00:00 2026\n", "Sun Oct 25 23:00:00 2026\n"},
-      {"before 1970", {1969, 12, 31}, {1970, 1, 1}, 60, 48, "Wed Dec 31 00:00:00 1969\n",
+      {"to the end of the year",
+       {2026, 12, 31},
+       {2026, 12, 31},
+       30,
+       48,
+       "Thu Dec 31 00:00:00 2026\n",
+       "Thu Dec 31 23:30:00 2026\n"},
+      {"daylight time starts: an hour less",
+       {2026, 3, 29},
+       {2026, 3, 29},
+       60,
+       23,
+       "Sun Mar 29 00:00:00 2026\n",
+       "Sun Mar 29 23:00:00 2026\n"},
+      {"daylight time ends: an hour more",
+       {2026, 10, 25},
+       {2026, 10, 25},
+       60,
+       25,
+       "Sun Oct 25 00:00:00 2026\n",
+       "Sun Oct 25 23:00:00 2026\n"},
+      {"before 1970",
+       {1969, 12, 31},
+       {1970, 1, 1},
+       60,
+       48,
+       "Wed Dec 31 00:00:00 1969\n",
        "Thu Jan  1 23:00:00 1970\n"},
   };
   for (const Case& c : cases) {
@@ -95,8 +125,7 @@ TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
       const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
       const bool visible = r.Horizon.Visible(a, e);
       EXPECT_EQ(plan.CellVisible(row, col), visible);
-      EXPECT_EQ(plan.CellText(row, col),
-                visible ? IntToStr(a) + " : " + IntToStr(e) : String("-"));
+      EXPECT_EQ(plan.CellText(row, col), visible ? IntToStr(a) + " : " + IntToStr(e) : String("-"));
       (visible ? shown : hidden) += 1;
     }
   }
@@ -135,7 +164,6 @@ TEST_F(TrackingPlanTest, ProgressIsReportedAndCancelStops) {
 TEST_F(TrackingPlanTest, AFailingProgressCallStopsTheWorkersFirst) {
   const TTrackingRequest r = Request({2026, 1, 1}, {2026, 12, 31}, 1);
   TTrackingPlan plan;
-  EXPECT_THROW(ComputeTrackingPlan(r, plan, [](double) -> bool { throw EAbort("stop"); }),
-               EAbort);
+  EXPECT_THROW(ComputeTrackingPlan(r, plan, [](double) -> bool { throw EAbort("stop"); }), EAbort);
   EXPECT_EQ(plan.RowCount(), 0);
 }

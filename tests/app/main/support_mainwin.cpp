@@ -32,8 +32,20 @@ std::string ConfigText(const std::vector<std::string>& Lines, bool CrLf) {
 
 std::vector<std::string> ConfigLines(const std::string& ModeCode,
                                      const std::vector<std::string>& Locations) {
-  std::vector<std::string> lines = {"KESTAL DEFAULTS 7 : ", "Home", "52.1", "5.2", "52", "6", "0",
-                                    "N", "5", "12", "0", "E", "JO22CC00", ModeCode};
+  std::vector<std::string> lines = {"KESTAL DEFAULTS 7 : ",
+                                    "Home",
+                                    "52.1",
+                                    "5.2",
+                                    "52",
+                                    "6",
+                                    "0",
+                                    "N",
+                                    "5",
+                                    "12",
+                                    "0",
+                                    "E",
+                                    "JO22CC00",
+                                    ModeCode};
   lines.insert(lines.end(), DefaultFieldTexts.begin(), DefaultFieldTexts.end());
   lines.push_back(DefaultReceiverBandwidthText);
   lines.push_back("KESTAL LOCATIONS :");
@@ -41,7 +53,8 @@ std::vector<std::string> ConfigLines(const std::string& ModeCode,
   return lines;
 }
 
-std::string CatalogueText(const std::vector<std::string>& Rows, const std::string& Version, bool CrLf) {
+std::string CatalogueText(const std::vector<std::string>& Rows, const std::string& Version,
+                          bool CrLf) {
   const std::string eol = CrLf ? "\r\n" : "\n";
   std::string s = "Catalogue Version: " + Version + eol +
                   "#;NAME;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;" + eol +

@@ -28,8 +28,8 @@ std::vector<std::string> ConfigLines(const std::string& ModeCode = "DP",
 
 // A catalogue file: version line, header, units line, then Rows (without the running
 // number, which is added).
-std::string CatalogueText(const std::vector<std::string>& Rows, const std::string& Version = "2.6.3",
-                          bool CrLf = false);
+std::string CatalogueText(const std::vector<std::string>& Rows,
+                          const std::string& Version = "2.6.3", bool CrLf = false);
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -12,7 +12,7 @@
 
 struct TCannedReply {
   int Status = 200;
-  std::string Body;          // bytes of the reply
+  std::string Body;             // bytes of the reply
   std::string Mode = "normal";  // "normal", "cut", "silent", "exit" (see canned_server.py)
 };
 

@@ -23,7 +23,8 @@ const std::string QueryPage = std::string(cu::StartPagePath) + "proc_form.php";
 std::string PageAnnouncing(const std::string& Version) {
   return "<html><head><title>Pulsar catalogue</title></head>\r\n"
          "<body><p>Earlier catalogue version 1.2 is retired.</p>\r\n"
-         "<p>CATALOGUE VERSION: " + Version + " (see the notes)</p>\r\n</body></html>\r\n";
+         "<p>CATALOGUE VERSION: " +
+         Version + " (see the notes)</p>\r\n</body></html>\r\n";
 }
 
 const std::vector<std::string> NewRows = {
@@ -45,8 +46,8 @@ const std::vector<std::string> OldRows = {
 
 std::vector<std::string> TransferFilesLeft() {
   std::vector<std::string> left;
-  for (const char* f : {cu::RawReplyFile, cu::ReplyFromHeaderFile, cu::UnusedTransferFile,
-                        cu::NewCatalogueFile})
+  for (const char* f :
+       {cu::RawReplyFile, cu::ReplyFromHeaderFile, cu::UnusedTransferFile, cu::NewCatalogueFile})
     if (std::filesystem::exists(f)) left.push_back(f);
   return left;
 }

@@ -32,9 +32,10 @@
 #include "Unit8.h"
 #include "support_mainwin.h"
 
-#define EACH_INFORMATION_WINDOW(X) \
-  X(5) X(6) X(7) X(8) X(11) X(12) X(17) X(18) X(19) X(20) X(21) X(23) X(24) X(25) X(26) X(27) \
-  X(28) X(29) X(46) X(48) X(49) X(50) X(51)
+#define EACH_INFORMATION_WINDOW(X)                                                             \
+  X(5)                                                                                         \
+  X(6) X(7) X(8) X(11) X(12) X(17) X(18) X(19) X(20) X(21) X(23) X(24) X(25) X(26) X(27) X(28) \
+      X(29) X(46) X(48) X(49) X(50) X(51)
 
 namespace {
 
@@ -88,7 +89,7 @@ protected:
     dialogs->Clear();
   }
   void TearDown() override {
-#define DROP(N) \
+#define DROP(N)   \
   delete Form##N; \
   Form##N = nullptr;
     EACH_INFORMATION_WINDOW(DROP)
@@ -181,9 +182,9 @@ TEST_F(InformationWindowsTest, ReleaseHistoryListsTheReleasesNewestFirst) {
 TEST(ReleaseHistory, RowsKeepTheirForm) {
   const std::regex release(R"(Release \d+\.\d+\.\d+( BETA)?)");
   const std::regex date(R"((\d{1,2}) ([A-Z][a-z]+) (\d{4}))");
-  const std::vector<std::string> months = {"January", "February", "March", "April", "May", "June",
-                                           "July", "August", "September", "October", "November",
-                                           "December"};
+  const std::vector<std::string> months = {"January",   "February", "March",    "April",
+                                           "May",       "June",     "July",     "August",
+                                           "September", "October",  "November", "December"};
   const std::string blanks(12, ' ');
   int releases = 0, betas = 0, empty = 0, separators = 0;
   long previous = 99999999;

@@ -133,8 +133,8 @@ TEST_F(ProgramUpdateTest, FailedSecondRequestIsToldAndTheFirstReplyScanned) {
   site.Route(pu::VersionPagePath, {{200, PageWith(6000, 4000, "VERSION=9.3.3"), "exit"}});
   StartAgainst(site.BaseUrl());
   ClickCheck();
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{pu::Texts::SecondRequestFailed,
-                                                  pu::Texts::Latest}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{pu::Texts::SecondRequestFailed, pu::Texts::Latest}));
   EXPECT_FALSE(std::filesystem::exists(pu::ReleaseFile));
 }
 

@@ -18,19 +18,20 @@
 namespace {
 
 const std::string OutsideBandsText =
-    "Please note the Pulsar detectability analysis is performed only for following frequency intervals \n \n390Mhz-500Mhz and 1,000Mhz - 1,500Mhz ";
+    "Please note the Pulsar detectability analysis is performed only for following frequency "
+    "intervals \n \n390Mhz-500Mhz and 1,000Mhz - 1,500Mhz ";
 const std::string SunNoiseText =
-    "Please note that the Sun noise is only calculated in the interval 245Mhz - 15400Mhz that are the limits of NOAA RSTN \n(Radio Solar Telescope Network)";
+    "Please note that the Sun noise is only calculated in the interval 245Mhz - 15400Mhz that are "
+    "the limits of NOAA RSTN \n(Radio Solar Telescope Network)";
 
 // Observed from 52.1 N: declinations of 50 and more never set, -80 and below never rise.
 const std::vector<std::string> Pulsars = {
-    "J1000+0000;150;0;0.5;10;5;-999.99;10;1;1e6;",      // S1400 10 mJy: below the MDS
-    "J1100+5000;165;50;0.5;20;5;100;200;2;2e6;",
-    "J1200+6000;180;60;1.0;30;10;50;80;3;3e6;",
+    "J1000+0000;150;0;0.5;10;5;-999.99;10;1;1e6;",  // S1400 10 mJy: below the MDS
+    "J1100+5000;165;50;0.5;20;5;100;200;2;2e6;",       "J1200+6000;180;60;1.0;30;10;50;80;3;3e6;",
     "J1300+7000;195;70;0.3;40;3;20;40;0.5;4e6;",
-    "J1400-8500;210;-85;0.8;50;8;300;300;1;1;",          // never above the horizon
+    "J1400-8500;210;-85;0.8;50;8;300;300;1;1;",  // never above the horizon
     "J1500+6500;225;65;0.5;50;5;400;100;1.5;-999.99;",
-    "J1600+6600;240;66;0.5;0;5;100;-999.99;1;1;",        // DM 0: 400 MHz only
+    "J1600+6600;240;66;0.5;0;5;100;-999.99;1;1;",  // DM 0: 400 MHz only
 };
 
 std::vector<std::string> ListItems() {
@@ -78,9 +79,9 @@ TEST_F(CalculateTest, FiguresOfTheFiveMetreDishAt1303MHz) {
   Click(Form1->Button1);
   EXPECT_TRUE(Boxes().empty());
   const std::pair<TEdit*, const char*> shown[] = {
-      {Form1->Edit15, "0.23"},  {Form1->Edit14, "19.63"}, {Form1->Edit10, "35.06"},
-      {Form1->Edit16, "13.5"},  {Form1->Edit27, "3.22"},  {Form1->Edit18, "217"},
-      {Form1->Edit21, "36.98"}, {Form1->Edit22, "0.52"},  {Form1->Edit34, "19.38"},
+      {Form1->Edit15, "0.23"},    {Form1->Edit14, "19.63"}, {Form1->Edit10, "35.06"},
+      {Form1->Edit16, "13.5"},    {Form1->Edit27, "3.22"},  {Form1->Edit18, "217"},
+      {Form1->Edit21, "36.98"},   {Form1->Edit22, "0.52"},  {Form1->Edit34, "19.38"},
       {Form1->Edit35, "-103.46"}, {Form1->Edit17, "17.77"}};
   for (const auto& [field, text] : shown) EXPECT_EQ(field->Text(), text) << field->Name();
   EXPECT_EQ(Form1->Label34->Caption(), "m");
@@ -88,9 +89,10 @@ TEST_F(CalculateTest, FiguresOfTheFiveMetreDishAt1303MHz) {
   EXPECT_DOUBLE_EQ(Form1->Frequency, 1303);
   EXPECT_NEAR(Form1->Tsys, 36.98, 0.005);
   EXPECT_NEAR(Form1->MinimumDetectableSignal, 17.77, 0.005);
-  for (TControl* c : {static_cast<TControl*>(Form1->ComboBox1), static_cast<TControl*>(Form1->Button20),
-                      static_cast<TControl*>(Form1->Button28), static_cast<TControl*>(Form1->Button33),
-                      static_cast<TControl*>(Form1->Button30), static_cast<TControl*>(Form1->Button36)})
+  for (TControl* c :
+       {static_cast<TControl*>(Form1->ComboBox1), static_cast<TControl*>(Form1->Button20),
+        static_cast<TControl*>(Form1->Button28), static_cast<TControl*>(Form1->Button33),
+        static_cast<TControl*>(Form1->Button30), static_cast<TControl*>(Form1->Button36)})
     EXPECT_TRUE(c->Enabled()) << c->Name();
   EXPECT_FALSE(Form1->Button32->Enabled());  // culminations wait for a selection
 }
@@ -110,10 +112,12 @@ TEST_F(CalculateTest, StoresTheExpectedSNOfEveryPulsarAndListsTheDetectableOnes)
     }
   EXPECT_TRUE(found);
   // The pulsar that never rises is left out while the list shows only those above the horizon.
-  EXPECT_EQ(items, (std::vector<std::string>{"J1100+5000", "J1500+6500", "J1200+6000", "J1300+7000"}));
+  EXPECT_EQ(items,
+            (std::vector<std::string>{"J1100+5000", "J1500+6500", "J1200+6000", "J1300+7000"}));
   for (size_t i = 0; i < items.size(); ++i)
-    EXPECT_EQ(Form1->PulsarNames[static_cast<int>(Form1->PulsarTable[11 * Form1->ListRowMap[i] + 7]) - 1],
-              items[i]);
+    EXPECT_EQ(
+        Form1->PulsarNames[static_cast<int>(Form1->PulsarTable[11 * Form1->ListRowMap[i] + 7]) - 1],
+        items[i]);
 }
 
 TEST_F(CalculateTest, AnInputChangeMakesTheNextCalculateSortBothTablesByExpectedSN) {
@@ -137,7 +141,8 @@ TEST_F(CalculateTest, AnInputChangeMakesTheNextCalculateSortBothTablesByExpected
   }
   // The list follows the table: expected S/N descending.
   std::vector<double> listed;
-  for (size_t i = 0; i < ListItems().size(); ++i) listed.push_back(Form1->PulsarTable[11 * Form1->ListRowMap[i] + 8]);
+  for (size_t i = 0; i < ListItems().size(); ++i)
+    listed.push_back(Form1->PulsarTable[11 * Form1->ListRowMap[i] + 8]);
   EXPECT_EQ(listed.size(), 5u);
   EXPECT_TRUE(Descending(listed));
 }
@@ -180,7 +185,8 @@ TEST_F(CalculateTest, ABandLimitIsComputedButSelectsNoPulsars) {
 }
 
 TEST_F(CalculateTest, WithNoCandidateAboveTheHorizonTheListIsEmpty) {
-  StartWith({"J1400-8500;210;-85;0.8;50;8;300;300;1;1;", "J1401-8000;211;-80;0.8;50;8;300;250;1;1;"});
+  StartWith(
+      {"J1400-8500;210;-85;0.8;50;8;300;300;1;1;", "J1401-8000;211;-80;0.8;50;8;300;250;1;1;"});
   Click(Form1->Button1);
   EXPECT_TRUE(ListItems().empty());
   EXPECT_DOUBLE_EQ(Form1->SelectedRA, 211.0 / 15);
@@ -200,7 +206,8 @@ TEST_F(CalculateTest, UndefinedFiguresAreReportedAndNothingIsStored) {
   Click(Form1->Button1);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{UndefinedFiguresMessage});
   EXPECT_TRUE(ListItems().empty());
-  EXPECT_EQ(Column(Form1->Matrix_DB_1400Mhz, Form1->Count1400, 9), std::vector<double>(Form1->Count1400, -1.0));
+  EXPECT_EQ(Column(Form1->Matrix_DB_1400Mhz, Form1->Count1400, 9),
+            std::vector<double>(Form1->Count1400, -1.0));
 }
 
 TEST_F(CalculateTest, AFieldThatDoesNotConvertStopsCalculate) {
@@ -241,7 +248,8 @@ TEST_F(CalculateTest, PickingAPulsarShowsItsDataAndStartsItsTracking) {
   EXPECT_EQ(Form1->Edit26->Text(), "14");
   EXPECT_EQ(Form1->Label51->Caption(), "Mhz");
   EXPECT_EQ(Form1->Edit28->Text(),
-            FormatFloat("#0.0", ExpectedSN(100, 5, 0.5, 10000, 18000, Form1->EffectiveAperture, Form1->Tsys)));
+            FormatFloat("#0.0", ExpectedSN(100, 5, 0.5, 10000, 18000, Form1->EffectiveAperture,
+                                           Form1->Tsys)));
   EXPECT_EQ(Form1->Timer1->Interval(), 1000);
   EXPECT_DOUBLE_EQ(Form1->SelectedRA, 15);
   EXPECT_DOUBLE_EQ(Form1->SelectedDec, 65);
@@ -278,7 +286,8 @@ TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
   Click(Form1->Button20);  // all pulsars, above the horizon or not
   const auto all = ListItems();
   // Above S/N 10 with a 3 m dish: the few strongest pulsars of the sky, strongest first.
-  EXPECT_EQ(all, (std::vector<std::string>{"B0833-45", "B1641-45", "B0329+54", "J0437-4715", "B0950+08"}));
+  EXPECT_EQ(all, (std::vector<std::string>{"B0833-45", "B1641-45", "B0329+54", "J0437-4715",
+                                           "B0950+08"}));
 
   ASSERT_GE(SelectInList("B0329+54"), 0);
   EXPECT_EQ(Form1->Edit44->Text(), "53.25");
@@ -291,14 +300,16 @@ TEST_F(CalculateTest, TheStrongNorthernPulsarsOfTheRealCatalogue) {
 // The catalogue, the configuration and the shown figures use "." whatever the user's locale
 // says; under a comma locale every catalogue number would otherwise read as a name.
 TEST_F(CalculateTest, ACommaDecimalLocaleChangesNothing) {
-  if (testsupport::UseCommaDecimalLocale().empty()) GTEST_SKIP() << "no comma-decimal locale can be made";
+  if (testsupport::UseCommaDecimalLocale().empty())
+    GTEST_SKIP() << "no comma-decimal locale can be made";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   StartThreeMetreDishAt1420WithTheRealCatalogue();
   Click(Form1->Button20);
   const auto all = ListItems();
   const std::string dishArea = Form1->Edit14->Text();
   std::setlocale(LC_ALL, "C");
-  EXPECT_EQ(all, (std::vector<std::string>{"B0833-45", "B1641-45", "B0329+54", "J0437-4715", "B0950+08"}));
+  EXPECT_EQ(all, (std::vector<std::string>{"B0833-45", "B1641-45", "B0329+54", "J0437-4715",
+                                           "B0950+08"}));
   EXPECT_EQ(dishArea, "7.07");
 }
 
@@ -333,7 +344,8 @@ TEST_F(CalculateTest, SortChoicesReorderBothTablesAndTheList) {
     EXPECT_EQ(Form1->SortState, 2);
     EXPECT_FALSE(Form42->Visible());
     for (TMatrix* m : {Form1->Matrix_DB_400Mhz, Form1->Matrix_DB_1400Mhz}) {
-      auto key = Column(m, m == Form1->Matrix_DB_400Mhz ? Form1->Count400 : Form1->Count1400, c.Column);
+      auto key =
+          Column(m, m == Form1->Matrix_DB_400Mhz ? Form1->Count400 : Form1->Count1400, c.Column);
       if (c.Ascending) std::reverse(key.begin(), key.end());
       EXPECT_TRUE(Descending(key));
     }
@@ -342,7 +354,8 @@ TEST_F(CalculateTest, SortChoicesReorderBothTablesAndTheList) {
     }
   }
   // Name order is the import order.
-  EXPECT_EQ(ListItems(), (std::vector<std::string>{"J1100+5000", "J1200+6000", "J1300+7000", "J1500+6500"}));
+  EXPECT_EQ(ListItems(),
+            (std::vector<std::string>{"J1100+5000", "J1200+6000", "J1300+7000", "J1500+6500"}));
 }
 
 TEST_F(CalculateTest, TheFullListShowsEveryPulsarOfTheBand) {
@@ -350,16 +363,24 @@ TEST_F(CalculateTest, TheFullListShowsEveryPulsarOfTheBand) {
   Click(Form1->Button1);
   Click(Form1->Button28);
   EXPECT_TRUE(Form30->Visible());
-  EXPECT_EQ(Form30->Caption(), "Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
-                                   "/research/pulsar/psrcat/");
+  EXPECT_EQ(Form30->Caption(), "Pulsar list derived from ATNF Catalogue " +
+                                   NetConfig().CatalogueURL + "/research/pulsar/psrcat/");
   EXPECT_EQ(Form30->Label2->Caption(), "1303");
   EXPECT_EQ(Form1->Timer1->Interval(), 1);
   TListView* list = Form30->ListView1;
-  const std::pair<const char*, int> columns[] = {
-      {" ", 1}, {"PSR #", 45}, {"PSR name", 95}, {"RA(Deg)", 80}, {"DEC(Deg)", 70},
-      {"DM(cm^-3 pc)", 85}, {"W50(ms)", 80}, {"S400(mJy)", 80}, {"S1400(mJy)", 80},
-      {"Barycentric Period(sec.)", 145}, {"Distance (kpc)", 90}, {"Age (years)", 80},
-      {"Expected S/N", 90}};
+  const std::pair<const char*, int> columns[] = {{" ", 1},
+                                                 {"PSR #", 45},
+                                                 {"PSR name", 95},
+                                                 {"RA(Deg)", 80},
+                                                 {"DEC(Deg)", 70},
+                                                 {"DM(cm^-3 pc)", 85},
+                                                 {"W50(ms)", 80},
+                                                 {"S400(mJy)", 80},
+                                                 {"S1400(mJy)", 80},
+                                                 {"Barycentric Period(sec.)", 145},
+                                                 {"Distance (kpc)", 90},
+                                                 {"Age (years)", 80},
+                                                 {"Expected S/N", 90}};
   ASSERT_EQ(list->Columns()->Count(), 13);
   for (int i = 0; i < 13; ++i) {
     EXPECT_EQ(list->Columns()->Items(i)->Caption(), columns[i].first);
@@ -404,21 +425,41 @@ TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTa
     bool Band400;  // the list, when not empty, is the 400 MHz table
     bool Empty;
   } cases[] = {
-      {"calculated in evaluation mode only", "DE",
-       {{Step::Calculate, nullptr}, {Step::Pulsar, nullptr}}, false, true},
-      {"430 MHz table, then 1303 MHz in evaluation mode", "DP",
-       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
-        {Step::SetFrequency, "1303"}, {Step::Calculate, nullptr}, {Step::Pulsar, nullptr}},
-       false, true},
-      {"and calculated again in pulsar mode", "DP",
-       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
-        {Step::SetFrequency, "1303"}, {Step::Calculate, nullptr}, {Step::Pulsar, nullptr},
+      {"calculated in evaluation mode only",
+       "DE",
+       {{Step::Calculate, nullptr}, {Step::Pulsar, nullptr}},
+       false,
+       true},
+      {"430 MHz table, then 1303 MHz in evaluation mode",
+       "DP",
+       {{Step::SetFrequency, "430"},
+        {Step::Calculate, nullptr},
+        {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "1303"},
+        {Step::Calculate, nullptr},
+        {Step::Pulsar, nullptr}},
+       false,
+       true},
+      {"and calculated again in pulsar mode",
+       "DP",
+       {{Step::SetFrequency, "430"},
+        {Step::Calculate, nullptr},
+        {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "1303"},
+        {Step::Calculate, nullptr},
+        {Step::Pulsar, nullptr},
         {Step::Calculate, nullptr}},
-       false, false},
-      {"between the bands the last table stays", "DP",
-       {{Step::SetFrequency, "430"}, {Step::Calculate, nullptr}, {Step::Evaluation, nullptr},
-        {Step::SetFrequency, "700"}, {Step::Calculate, nullptr}},
-       true, false},
+       false,
+       false},
+      {"between the bands the last table stays",
+       "DP",
+       {{Step::SetFrequency, "430"},
+        {Step::Calculate, nullptr},
+        {Step::Evaluation, nullptr},
+        {Step::SetFrequency, "700"},
+        {Step::Calculate, nullptr}},
+       true,
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -15,14 +15,14 @@ std::string FixtureCatalogue(bool CrLf) {
   const std::string eol = CrLf ? "\r\n" : "\n";
   std::string s = CatalogueText(
       {
-          "J0001+0001;10;20;0.5;30;5;-999.99;0.5;1.0;1e6;",     // S400 missing: 1400 only
-          "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;",         // both
-          "J0003+0003;12;22;0.09;50;100;5;5;1;1;",              // P0 below W50: neither
-          "J0004+0004;13;23;0.1;50;100;5;5;1;1;",               // P0 equal to W50: neither
-          "J0005+0005;14;24;0.7;0;7;4;3;1;-999.99;",            // DM 0: 400 only
-          "J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;",            // DM missing: neither
-          "J0007+0007;16;26;0.9;60;-999.99;4;3;1;1;",           // W50 missing: neither
-          "J0007+0008;16.5;-26;0.9;60;9;0;3;1;1;",              // S400 zero: 1400 only
+          "J0001+0001;10;20;0.5;30;5;-999.99;0.5;1.0;1e6;",  // S400 missing: 1400 only
+          "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;",      // both
+          "J0003+0003;12;22;0.09;50;100;5;5;1;1;",           // P0 below W50: neither
+          "J0004+0004;13;23;0.1;50;100;5;5;1;1;",            // P0 equal to W50: neither
+          "J0005+0005;14;24;0.7;0;7;4;3;1;-999.99;",         // DM 0: 400 only
+          "J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;",         // DM missing: neither
+          "J0007+0007;16;26;0.9;60;-999.99;4;3;1;1;",        // W50 missing: neither
+          "J0007+0008;16.5;-26;0.9;60;9;0;3;1;1;",           // S400 zero: 1400 only
       },
       "2.6.3", CrLf);
   s += "0;J0008+0008;17;27;1.0;70;9;6;5;1;1;" + eol;
@@ -72,7 +72,8 @@ TEST(BandTables, AcceptanceRulesNameIndexesAndTheEndOfThePass) {
   // (RAJD, DECJD, DM, W50, S400, S1400, P0, name index, S/N, DIST, AGE)
   EXPECT_EQ(b.Rows400[0], (std::vector<double>{11, 21, 40, 6, 3.0, 2.0, 0.6, 1, -1, 1.1, 2e6}));
   EXPECT_EQ(b.Rows400[1], (std::vector<double>{14, 24, 0, 7, 4, 3, 0.7, 2, -1, 1, -999.99}));
-  EXPECT_EQ(b.Rows1400[0], (std::vector<double>{10, 20, 30, 5, -999.99, 0.5, 0.5, 1, -1, 1.0, 1e6}));
+  EXPECT_EQ(b.Rows1400[0],
+            (std::vector<double>{10, 20, 30, 5, -999.99, 0.5, 0.5, 1, -1, 1.0, 1e6}));
   EXPECT_EQ(b.Rows1400[3], (std::vector<double>{17, 27, 70, 9, 6, 5, 1.0, 4, -1, 1, 1}));
 }
 
@@ -105,7 +106,9 @@ TEST(BandTables, VersionIsTheWholeVersionAfterTheLabel) {
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: ../../etc"), "");
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: 2/../x"), "2");
   EXPECT_EQ(CatalogueVersionOf("Catalogue Version: " + std::string(21, '1')), "");
-  EXPECT_EQ(CatalogueVersionOf("\xEF\xBB\xBF" "Catalogue Version: 2.6.3"), "2.6.3");
+  EXPECT_EQ(CatalogueVersionOf("\xEF\xBB\xBF"
+                               "Catalogue Version: 2.6.3"),
+            "2.6.3");
 }
 
 // In a numeric column, whatever is not a finite number is a missing value: the data table
@@ -120,11 +123,11 @@ TEST(BandTables, ValuesThatAreNoNumbersAreMissing) {
       {"J0100+0100;11;21;0.6;40;6;inf;*;1;1;", 0, 0},
       {"J0100+0100;11;21;0.6;40;6;1e400;n/a;1;1;", 0, 0},
       {"J0100+0100;11;21;0.6;40;6;12abc;2mJy;1;1;", 0, 0},
-      {"J0100+0100;*;21;0.6;40;6;3;2;1;1;", 0, 0},        // RAJD
-      {"J0100+0100;11;21;0.6;40;wide;3;2;1;1;", 0, 0},    // W50
-      {"J0100+0100;11;21;abc;40;6;3;2;1;1;", 0, 0},       // P0
-      {"J0100+0100;11;21;0.6;DM;6;3;2;1;1;", 0, 0},       // DM
-      {"J0100+0100;11;21;0.6;40;6;3;2;1;1;", 1, 1},       // the same row with numbers
+      {"J0100+0100;*;21;0.6;40;6;3;2;1;1;", 0, 0},      // RAJD
+      {"J0100+0100;11;21;0.6;40;wide;3;2;1;1;", 0, 0},  // W50
+      {"J0100+0100;11;21;abc;40;6;3;2;1;1;", 0, 0},     // P0
+      {"J0100+0100;11;21;0.6;DM;6;3;2;1;1;", 0, 0},     // DM
+      {"J0100+0100;11;21;0.6;40;6;3;2;1;1;", 1, 1},     // the same row with numbers
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Row);
@@ -171,7 +174,9 @@ TEST(BandTables, HeaderAndLineWidthChecks) {
     int TooWide;
   } cases[] = {
       {{"Catalogue Version: 2.6.3", header, "units", row}, true, 0},
-      {{"Catalogue Version: 2.6.3", "#;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;", "units", row}, false, 0},
+      {{"Catalogue Version: 2.6.3", "#;RAJD;DECJD;P0;DM;W50;S400;S1400;DIST;AGE;", "units", row},
+       false,
+       0},
       {{"Catalogue Version: 2.6.3", header + "EXTRA;", "units", row}, false, 2},
       {{"Catalogue Version: 2.6.3", row}, false, 0},
       {{"Catalogue Version: 2.6.3"}, false, 0},
@@ -220,8 +225,10 @@ TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
     std::string Reason;
   } cases[] = {
       {"name column missing", withoutName, headerReason},
-      {"no header line", "Catalogue Version: 2.6.3\n1;J0001+0001;10;20;0.5;30;5;1;0.5;1.0;1e6;\n", headerReason},
-      {"a line of half a million separators", hostile, "Its line 5 has more fields than the column list"},
+      {"no header line", "Catalogue Version: 2.6.3\n1;J0001+0001;10;20;0.5;30;5;1;0.5;1.0;1e6;\n",
+       headerReason},
+      {"a line of half a million separators", hostile,
+       "Its line 5 has more fields than the column list"},
       {"a folder", "", "Cannot read ATNF.csv: it is a folder, not a file"},
   };
   for (const Case& c : cases) {
@@ -249,9 +256,10 @@ TEST_F(CatalogueImportTest, RowsLeftUnreadAreToldOnceAndAByteOrderMarkIsSkipped)
   dir.write("ATNF.csv", "\xEF\xBB\xBF" + CatalogueText({row, row}) + "\n3;" + row + "\n");
   dir.write("KestalDB.txt", ConfigText(ConfigLines()));
   Start();
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{
-                            "Please note that only 2 of the 3 pulsar lines of ATNF.csv were read: "
-                            "the catalogue is read up to its first empty line and up to its line 5000"});
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::string>{
+                "Please note that only 2 of the 3 pulsar lines of ATNF.csv were read: "
+                "the catalogue is read up to its first empty line and up to its line 5000"});
   EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
   EXPECT_EQ(Form1->Label94->Caption(), "2.6.3");
   EXPECT_EQ(Form1->Count400, 2);

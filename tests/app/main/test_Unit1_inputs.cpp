@@ -30,11 +30,12 @@ TEST_F(InputsTest, EveryFieldRefusesWhatIsNoNumber) {
     TEdit* edit;
     const char* valid;
   };
-  const Field fields[] = {{Form1->Edit1, "5"},     {Form1->Edit2, "69"},    {Form1->Edit3, "1"},
-                          {Form1->Edit4, "1303"},  {Form1->Edit5, "0.23"},  {Form1->Edit6, "38"},
-                          {Form1->Edit7, "0.1"},   {Form1->Edit8, "0.5"},   {Form1->Edit9, "4"},
-                          {Form1->Edit11, "18000"}, {Form1->Edit12, "10000"}, {Form1->Edit36, "3000"},
-                          {Form1->Edit13, "4"},    {Form1->Edit19, "10"},   {Form1->Edit20, "0"}};
+  const Field fields[] = {
+      {Form1->Edit1, "5"},      {Form1->Edit2, "69"},     {Form1->Edit3, "1"},
+      {Form1->Edit4, "1303"},   {Form1->Edit5, "0.23"},   {Form1->Edit6, "38"},
+      {Form1->Edit7, "0.1"},    {Form1->Edit8, "0.5"},    {Form1->Edit9, "4"},
+      {Form1->Edit11, "18000"}, {Form1->Edit12, "10000"}, {Form1->Edit36, "3000"},
+      {Form1->Edit13, "4"},     {Form1->Edit19, "10"},    {Form1->Edit20, "0"}};
   for (const Field& f : fields) {
     SCOPED_TRACE(f.edit->Name());
     Form1->Button1Click(nullptr);
@@ -108,8 +109,8 @@ TEST_F(InputsTest, DishAfterAStartWithAnotherAntenna) {
 TEST_F(InputsTest, EvaluationModeShowsTheReceiverBandwidthAndHidesThePulsarSide) {
   StartConfigured("DE");
   ASSERT_EQ(Form1->Label103->Caption(), "System evaluation mode");
-  for (TControl* hidden : std::initializer_list<TControl*>{Form1->Edit11, Form1->Edit12, Form1->Edit17,
-                                                           Form1->Label58, Form1->Button26}) {
+  for (TControl* hidden : std::initializer_list<TControl*>{
+           Form1->Edit11, Form1->Edit12, Form1->Edit17, Form1->Label58, Form1->Button26}) {
     SCOPED_TRACE(hidden->Name());
     EXPECT_FALSE(hidden->Visible());
   }

@@ -36,14 +36,17 @@ std::filesystem::path ProgramPath() {
   char self[PATH_MAX] = {};
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) return {};
-  return std::filesystem::path(std::string(self, static_cast<size_t>(n))).parent_path().parent_path() /
+  return std::filesystem::path(std::string(self, static_cast<size_t>(n)))
+             .parent_path()
+             .parent_path() /
          "app" / "kestal";
 }
 
 // What the program finds in its folder on a normal start: the real catalogue and the test
 // configuration.
 void FillProgramFolder(testsupport::TempDir& Dir) {
-  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", Dir.path() / "ATNF.csv");
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv",
+                             Dir.path() / "ATNF.csv");
   Dir.write("KestalDB.txt", ConfigText(ConfigLines()));
 }
 
@@ -64,7 +67,8 @@ TEST(Program, CreatesEveryWindowOnceInOrder) {
   ProgramExit = [](int Code) { throw ProgramEnded{Code}; };
   SetTimeZoneForTesting(TTimeZoneInformation{});
   NetConfig().ProbeURL = "http://127.0.0.1:1/";
-  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv", dir.path() / "ATNF.csv");
+  std::filesystem::copy_file(testsupport::TestDataDir() / "atnf" / "ATNF_v1.66.csv",
+                             dir.path() / "ATNF.csv");
   dir.write("KestalDB.txt", ConfigText(ConfigLines()));
 
   CreateKestalForms();
@@ -114,10 +118,11 @@ TEST(Program, ScreenshotRunSavesAPictureOfEveryWindowAndEnds) {
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
   testsupport::TempDir dir;
   FillProgramFolder(dir);
-  const int status = RunProgramIn(dir,
-                                  "mkdir shots && QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
-                                  "KESTAL_PROBE_URL=http://127.0.0.1:1/",
-                                  120);
+  const int status =
+      RunProgramIn(dir,
+                   "mkdir shots && QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
+                   "KESTAL_PROBE_URL=http://127.0.0.1:1/",
+                   120);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
   std::vector<std::string> expected = {"Form1_start", "Form1", "Form1_evaluation"};

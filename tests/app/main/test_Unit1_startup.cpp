@@ -17,11 +17,23 @@
 namespace {
 
 const std::string MissingCatalogueText =
-    "ERROR : The file ATNF.csv with Pulsars data was not found.\n\nATNF.csv file must be created again\n\nClick the button <Check ATNF Catalogue version> and follow all steps\n\nANY OTHER FUNCTION WILL CAUSE THE PROGRAM CRASH\n";
+    "ERROR : The file ATNF.csv with Pulsars data was not found.\n\nATNF.csv file must be created "
+    "again\n\nClick the button <Check ATNF Catalogue version> and follow all steps\n\nANY OTHER "
+    "FUNCTION WILL CAUSE THE PROGRAM CRASH\n";
 const std::string CorruptedText =
-    "Configuration file was found, but is either corrupted or obsolete.\n\n Please delete 'KestalDB.txt' and restart the program \n";
+    "Configuration file was found, but is either corrupted or obsolete.\n\n Please delete "
+    "'KestalDB.txt' and restart the program \n";
 const std::string FirstRunText =
-    "Please note that following files will be created in the installation folder to store the configuration, the history and the Pulsar Data Base:\n\nKestalDB.txt                               Local configuration\nSunFlowNoaa.txt                          Most recent sun flow data from NOAA\nNoiseMeasurements.txt               Noise measurements data\nddmmyy.csv                                 Archive of noise measurements \nKestal_horizon.txt                     Radio horizon configuration \nATNF.csv                                        Current Pulsar Data Base\nATNFx.y.z.csv                                 Old Pulsar Data Base\nRelease.txt                                      Check for latest program release\nKestal_captured.txt                   Pulsars detected with comments\nVersionPage.txt                             ATNF version\nOLD_NoiseMeasurements.txt     OLD Noise measurements data\n\n";
+    "Please note that following files will be created in the installation folder to store the "
+    "configuration, the history and the Pulsar Data Base:\n\nKestalDB.txt                          "
+    "     Local configuration\nSunFlowNoaa.txt                          Most recent sun flow data "
+    "from NOAA\nNoiseMeasurements.txt               Noise measurements data\nddmmyy.csv            "
+    "                     Archive of noise measurements \nKestal_horizon.txt                     "
+    "Radio horizon configuration \nATNF.csv                                        Current Pulsar "
+    "Data Base\nATNFx.y.z.csv                                 Old Pulsar Data Base\nRelease.txt    "
+    "                                  Check for latest program release\nKestal_captured.txt       "
+    "            Pulsars detected with comments\nVersionPage.txt                             ATNF "
+    "version\nOLD_NoiseMeasurements.txt     OLD Noise measurements data\n\n";
 const std::string DecimalText = "ERROR: Please use . as decimal separator";
 
 const std::vector<std::string> SmallCatalogue = {
@@ -53,8 +65,8 @@ private:
 
 TEdit* const* FieldsInFileOrder() {
   static TEdit* fields[14];
-  TEdit* f[] = {Form1->Edit1, Form1->Edit2, Form1->Edit3,  Form1->Edit4,  Form1->Edit5,
-                Form1->Edit6, Form1->Edit7, Form1->Edit8,  Form1->Edit9,  Form1->Edit11,
+  TEdit* f[] = {Form1->Edit1,  Form1->Edit2,  Form1->Edit3,  Form1->Edit4, Form1->Edit5,
+                Form1->Edit6,  Form1->Edit7,  Form1->Edit8,  Form1->Edit9, Form1->Edit11,
                 Form1->Edit12, Form1->Edit13, Form1->Edit19, Form1->Edit20};
   std::copy(std::begin(f), std::end(f), fields);
   return fields;
@@ -89,9 +101,10 @@ TEST_F(StartUpTest, WithoutCatalogueOnlyExitCatalogueCheckAndInputsStayUsable) {
               online ? "" : "Internet connection not available. Program functions will be limited");
     EXPECT_TRUE(Form1->Button2->Enabled());
     EXPECT_TRUE(Form1->Edit4->Enabled());
-    for (TControl* c : {static_cast<TControl*>(Form1->Button1), static_cast<TControl*>(Form1->Button3),
-                        static_cast<TControl*>(Form1->Button43), static_cast<TControl*>(Form1->ComboBox1),
-                        static_cast<TControl*>(Form1->RadioButton3), static_cast<TControl*>(Form1->Button31)})
+    for (TControl* c :
+         {static_cast<TControl*>(Form1->Button1), static_cast<TControl*>(Form1->Button3),
+          static_cast<TControl*>(Form1->Button43), static_cast<TControl*>(Form1->ComboBox1),
+          static_cast<TControl*>(Form1->RadioButton3), static_cast<TControl*>(Form1->Button31)})
       EXPECT_FALSE(c->Enabled()) << c->Name();
     EXPECT_FALSE(Form1->Button44->Visible());
     EXPECT_FALSE(Form1->Button45->Visible());
@@ -123,9 +136,9 @@ TEST_F(StartUpTest, FirstRunSetsDefaultsShowsTheNoticeAndWritesNothing) {
   Start();
 
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{FirstRunText});
-  EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"5", "69", "1", "1303", "0.23", "38", "0.1",
-                                                    "0.5", "4", "18000", "10000", "4", "10", "0",
-                                                    "3000"}));
+  EXPECT_EQ(FieldTexts(),
+            (std::vector<std::string>{"5", "69", "1", "1303", "0.23", "38", "0.1", "0.5", "4",
+                                      "18000", "10000", "4", "10", "0", "3000"}));
   EXPECT_EQ(Form1->ReceiverBandwidthHz, 3000);
   EXPECT_EQ(Form1->LocationName, "Default");
   EXPECT_EQ(Form1->NorthSouth, "N");
@@ -197,7 +210,8 @@ TEST_F(StartUpTest, ConfiguredStartFillsTheFieldsAndSelectsAntennaAndMode) {
 }
 
 TEST_F(StartUpTest, AWrongFirstLineEndsTheProgramWithTheMessage) {
-  for (const char* header : {"KESTAL DEFAULTS 6 : ", "KESTAL DEFAULTS 7 :", "kestal defaults 7 : ", ""}) {
+  for (const char* header :
+       {"KESTAL DEFAULTS 6 : ", "KESTAL DEFAULTS 7 :", "kestal defaults 7 : ", ""}) {
     SCOPED_TRACE(header);
     dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
     auto lines = ConfigLines();
@@ -226,7 +240,8 @@ TEST_F(StartUpTest, CrLfFilesReadAsLfFiles) {
     results[crlf].push_back(Form1->LocationName);
     results[crlf].push_back(Form1->Locator);
     results[crlf].push_back(Form1->CatalogueVersion);
-    results[crlf].push_back(std::to_string(Form1->Count400) + "/" + std::to_string(Form1->Count1400));
+    results[crlf].push_back(std::to_string(Form1->Count400) + "/" +
+                            std::to_string(Form1->Count1400));
     results[crlf].push_back(Form1->PulsarNames[5000 + 1]);
     TearDown();
   }
@@ -259,7 +274,8 @@ TEST_F(StartUpTest, SaveWritesWhatStartUpReadsAndKeepsEverySavedLocation) {
   std::vector<std::string> locations;
   for (int i = 0; i < 25; ++i) {  // 250 lines: more than a fixed carry-over buffer would keep
     locations.push_back("Place" + std::to_string(i) + "                 51.4791     -0.0015");
-    for (const char* l : {"51", "28", "45", "N", "0", "0", "5", "W", "IO91XL00"}) locations.push_back(l);
+    for (const char* l : {"51", "28", "45", "N", "0", "0", "5", "W", "IO91XL00"})
+      locations.push_back(l);
   }
   dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
   dir.write("KestalDB.txt", ConfigText(ConfigLines("DP", locations)));
@@ -343,20 +359,27 @@ TEST_F(StartUpTest, ValidatorsReportBadNumbersAndResetOutOfRangeValues) {
     const char* Typed;
     const char* After;
     std::vector<std::string> Messages;
-  } cases[] = {{Form1->Edit2, "120", "69", {"ERROR: The value must be <=100"}},
-               {Form1->Edit2, "100", "100", {}},
-               {Form1->Edit3, "1", "1", {}},
-               {Form1->Edit3, "1.01", "1", {"ERROR: The value must be <=1"}},
-               // A dish has a diameter above 0; a gain (other antenna) may be anything.
-               {Form1->Edit1, "0", "5", {"ERROR: The value must be >0"}},
-               {Form1->Edit1, "-3", "5", {"ERROR: The value must be >0"}},
-               {Form1->Edit1, "0.01", "0.01", {}},
-               // Written as a number but too large: named, and left for the user to correct.
-               {Form1->Edit4, "1e400", "1e400", {"ERROR: Frequency: '1e400' is too large a number"}},
-               {Form1->Edit1, "-1e4000", "-1e4000", {"ERROR: Dish diameter: '-1e4000' is too large a number"}},
-               {Form1->Edit36, "1e309", "1e309", {"ERROR: Receiver bandwidth: '1e309' is too large a number"}},
-               {Form1->Edit4, "inf", "inf", {DecimalText}},
-               {Form1->Edit4, "nan", "nan", {DecimalText}}};
+  } cases[] = {
+      {Form1->Edit2, "120", "69", {"ERROR: The value must be <=100"}},
+      {Form1->Edit2, "100", "100", {}},
+      {Form1->Edit3, "1", "1", {}},
+      {Form1->Edit3, "1.01", "1", {"ERROR: The value must be <=1"}},
+      // A dish has a diameter above 0; a gain (other antenna) may be anything.
+      {Form1->Edit1, "0", "5", {"ERROR: The value must be >0"}},
+      {Form1->Edit1, "-3", "5", {"ERROR: The value must be >0"}},
+      {Form1->Edit1, "0.01", "0.01", {}},
+      // Written as a number but too large: named, and left for the user to correct.
+      {Form1->Edit4, "1e400", "1e400", {"ERROR: Frequency: '1e400' is too large a number"}},
+      {Form1->Edit1,
+       "-1e4000",
+       "-1e4000",
+       {"ERROR: Dish diameter: '-1e4000' is too large a number"}},
+      {Form1->Edit36,
+       "1e309",
+       "1e309",
+       {"ERROR: Receiver bandwidth: '1e309' is too large a number"}},
+      {Form1->Edit4, "inf", "inf", {DecimalText}},
+      {Form1->Edit4, "nan", "nan", {DecimalText}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Typed);
     Type(c.Field, "0.5");
@@ -426,10 +449,11 @@ TEST_F(StartUpTest, APositionLineThatIsNoFiniteNumberStopsTheStartNamingTheLine)
     size_t Line;  // 0-based
     const char* Text;
     const char* Message;
-  } cases[] = {{2, "1e400", "KestalDB.txt, line 3: '1e400' is too large a number"},
-               {6, "-1e4000", "KestalDB.txt, line 7: '-1e4000' is too large a number"},
-               {8, "inf", "KestalDB.txt, line 9: 'inf' is not a number (use . as decimal separator)"},
-               {10, "nan", "KestalDB.txt, line 11: 'nan' is not a number (use . as decimal separator)"}};
+  } cases[] = {
+      {2, "1e400", "KestalDB.txt, line 3: '1e400' is too large a number"},
+      {6, "-1e4000", "KestalDB.txt, line 7: '-1e4000' is too large a number"},
+      {8, "inf", "KestalDB.txt, line 9: 'inf' is not a number (use . as decimal separator)"},
+      {10, "nan", "KestalDB.txt, line 11: 'nan' is not a number (use . as decimal separator)"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Message);
     dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
@@ -538,8 +562,9 @@ TEST_F(StartUpTest, LegacyNoiseDatabaseIsCopiedOnlyWhenTheNewOneIsMissing) {
 }
 
 TEST_F(StartUpTest, ResetAsksFirstAndDeletesOnlyTheSixSettingsFiles) {
-  const std::vector<std::string> deleted = {"KestalDB.txt", "SunFlowNoaa.txt", "Kestal_horizon.txt",
-                                            "Kestal_captured.txt", "Release.txt", "VersionPage.txt"};
+  const std::vector<std::string> deleted = {"KestalDB.txt",       "SunFlowNoaa.txt",
+                                            "Kestal_horizon.txt", "Kestal_captured.txt",
+                                            "Release.txt",        "VersionPage.txt"};
   const std::vector<std::string> kept = {"ATNF.csv", "NoiseMeasurements.txt", "011524.csv",
                                          "OLD_NoiseMeasurements.txt"};
   dir.write("ATNF.csv", CatalogueText(SmallCatalogue));

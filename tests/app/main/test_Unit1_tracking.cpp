@@ -62,12 +62,12 @@ TEST_F(TrackingTest, ClockShowsUtcLocalTimeAndTheZone) {
   noRule.Bias = -60;
   noRule.DaylightBias = -60;
   const Case cases[] = {
-      {true, UnixTime(2026, 7, 1, 22, 30), "Wed Jul  1 22:30:00 2026\n", "Thu Jul  2 00:30:00 2026\n",
-       "Current Time Zone Name : CEST (DST)"},
-      {true, UnixTime(2026, 1, 15, 12, 0), "Thu Jan 15 12:00:00 2026\n", "Thu Jan 15 13:00:00 2026\n",
-       "Current Time Zone Name : CET (Not DST)"},
-      {false, UnixTime(2026, 7, 1, 12, 0), "Wed Jul  1 12:00:00 2026\n", "Wed Jul  1 13:00:00 2026\n",
-       "PC 'Set time zone automatically' is disabled"},
+      {true, UnixTime(2026, 7, 1, 22, 30), "Wed Jul  1 22:30:00 2026\n",
+       "Thu Jul  2 00:30:00 2026\n", "Current Time Zone Name : CEST (DST)"},
+      {true, UnixTime(2026, 1, 15, 12, 0), "Thu Jan 15 12:00:00 2026\n",
+       "Thu Jan 15 13:00:00 2026\n", "Current Time Zone Name : CET (Not DST)"},
+      {false, UnixTime(2026, 7, 1, 12, 0), "Wed Jul  1 12:00:00 2026\n",
+       "Wed Jul  1 13:00:00 2026\n", "PC 'Set time zone automatically' is disabled"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.zone);
@@ -99,10 +99,13 @@ TEST_F(TrackingTest, EveryObjectTimerWritesItsBoxesAndTheChosenOneReachesTheDisp
       {6, &TForm1::Timer8Timer, Form2->Edit16, Form2->Edit15, "Sagittarius A", 17.768, -28.85},
       {7, &TForm1::Timer9Timer, Form2->Edit17, Form2->Edit18, "3c273", 12.485, 2.0524},
       {8, &TForm1::Timer1Timer, Form2->Edit14, Form2->Edit13, "J0332+5434", 53.247 / 15, 54.579},
-      {9, &TForm1::Timer10Timer, Form2->Edit19, Form2->Edit20, "FRB 20220912A", 23.151346666666665, 48.7066},
+      {9, &TForm1::Timer10Timer, Form2->Edit19, Form2->Edit20, "FRB 20220912A", 23.151346666666665,
+       48.7066},
       {10, &TForm1::Timer11Timer, Form2->Edit21, Form2->Edit22, "VIRGO A", 12.5137, 12.3831},
-      {11, &TForm1::Timer12Timer, Form2->Edit24, Form2->Edit23, "FRB 20201124A", 5.134305553333333, 26.0605556},
-      {12, &TForm1::Timer13Timer, Form2->Edit26, Form2->Edit25, "SGR 1935+2154", 19.582133333333335, 21.8967},
+      {11, &TForm1::Timer12Timer, Form2->Edit24, Form2->Edit23, "FRB 20201124A", 5.134305553333333,
+       26.0605556},
+      {12, &TForm1::Timer13Timer, Form2->Edit26, Form2->Edit25, "SGR 1935+2154", 19.582133333333335,
+       21.8967},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,8 +181,9 @@ TEST_F(TrackingTest, TrackingWindowsAndHideMainScreen) {
     TButton* hide;
     TButton* exit;
   };
-  for (const Case& c : {Case{Form2, Form2->Button2, Form2->Button1}, Case{Form13, Form13->Button2, Form13->Button1},
-                        Case{Form47, Form47->Button1, Form47->Button2}}) {
+  for (const Case& c :
+       {Case{Form2, Form2->Button2, Form2->Button1}, Case{Form13, Form13->Button2, Form13->Button1},
+        Case{Form47, Form47->Button1, Form47->Button2}}) {
     SCOPED_TRACE(c.window->Name());
     c.window->Show();
     c.hide->Click();
@@ -228,12 +232,17 @@ TEST_F(TrackingTest, TablesFillTheOneListAndReplaceEachOther) {
     int rows;
   };
   const Case cases[] = {
-      {&TForm1::Button24Click, "24h Pulsar tracking", "Next 24 hours Pulsar full tracking table :  J0332+5434 ", 48},
-      {&TForm1::Button23Click, "1 Month Pulsar tracking", "1 Month Pulsar full tracking table :  J0332+5434 ", 720},
+      {&TForm1::Button24Click, "24h Pulsar tracking",
+       "Next 24 hours Pulsar full tracking table :  J0332+5434 ", 48},
+      {&TForm1::Button23Click, "1 Month Pulsar tracking",
+       "1 Month Pulsar full tracking table :  J0332+5434 ", 720},
       // Circumpolar from 52 N: the visibility tables are full too.
-      {&TForm1::Button18Click, "24h Pulsar visibility", "Next 24 hours Pulsar visibility :  J0332+5434 ", 48},
-      {&TForm1::Button19Click, "1 Month Pulsar visibility", "1 Month Pulsar visibility :  J0332+5434 ", 720},
-      {&TForm1::Button24Click, "24h Pulsar tracking", "Next 24 hours Pulsar full tracking table :  J0332+5434 ", 48},
+      {&TForm1::Button18Click, "24h Pulsar visibility",
+       "Next 24 hours Pulsar visibility :  J0332+5434 ", 48},
+      {&TForm1::Button19Click, "1 Month Pulsar visibility",
+       "1 Month Pulsar visibility :  J0332+5434 ", 720},
+      {&TForm1::Button24Click, "24h Pulsar tracking",
+       "Next 24 hours Pulsar full tracking table :  J0332+5434 ", 48},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.caption);
@@ -249,13 +258,15 @@ TEST_F(TrackingTest, TablesFillTheOneListAndReplaceEachOther) {
     TListItem* first = Form13->ListView1->Items()->Item(0);
     EXPECT_EQ(first->Caption(), "Wed Jul  1 12:00:00 2026");
     EXPECT_EQ(first->SubItems()->Strings(0), "Wed Jul  1 14:00:00 2026");
-    EXPECT_EQ(Form13->Label2->Caption(), "Please note that above table is calculated assuming DST ACTIVE");
+    EXPECT_EQ(Form13->Label2->Caption(),
+              "Please note that above table is calculated assuming DST ACTIVE");
   }
   // A pulsar that never rises: an empty visibility table, the note left as it was.
   Form1->SelectedDec = -80;
   Form1->Button18Click(nullptr);
   EXPECT_EQ(Form13->ListView1->Items()->Count(), 0);
-  EXPECT_EQ(Form13->Label2->Caption(), "Please note that above table is calculated assuming DST ACTIVE");
+  EXPECT_EQ(Form13->Label2->Caption(),
+            "Please note that above table is calculated assuming DST ACTIVE");
 }
 
 // Started with a configured site, the clock and the positions update by themselves.

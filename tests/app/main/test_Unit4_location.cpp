@@ -18,7 +18,8 @@ const std::string DecimalText = "ERROR: Please use . as decimal separator";
 
 std::vector<std::string> Entries() {
   std::vector<std::string> e;
-  for (int i = 0; i < Form4->ListBox1->Count(); ++i) e.push_back(Form4->ListBox1->Items()->Strings(i));
+  for (int i = 0; i < Form4->ListBox1->Count(); ++i)
+    e.push_back(Form4->ListBox1->Items()->Strings(i));
   return e;
 }
 
@@ -37,7 +38,8 @@ protected:
   std::vector<String> SavedLines() {
     const auto lines = FileLines();
     for (size_t i = 0; i < lines.size(); ++i)
-      if (lines[i] == "KESTAL LOCATIONS :") return {lines.begin() + static_cast<long>(i) + 1, lines.end()};
+      if (lines[i] == "KESTAL LOCATIONS :")
+        return {lines.begin() + static_cast<long>(i) + 1, lines.end()};
     return {};
   }
   // Confirms a decimal position and saves it under Name.
@@ -136,9 +138,11 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
     const char* text;
     const char* message;
   };
-  for (const Case& c : {Case{Form4->Edit31, "91", "Must be <= 90"}, Case{Form4->Edit31, "-91", "Must be >= -90"},
-                        Case{Form4->Edit35, "181", "Must be <= 180"}, Case{Form4->Edit35, "-181", "Must be >= -180"},
-                        Case{Form4->Edit32, "61", "Must be <=60"}, Case{Form4->Edit37, "60.5", "Must be <=60"}}) {
+  for (const Case& c :
+       {Case{Form4->Edit31, "91", "Must be <= 90"}, Case{Form4->Edit31, "-91", "Must be >= -90"},
+        Case{Form4->Edit35, "181", "Must be <= 180"},
+        Case{Form4->Edit35, "-181", "Must be >= -180"}, Case{Form4->Edit32, "61", "Must be <=60"},
+        Case{Form4->Edit37, "60.5", "Must be <=60"}}) {
     SCOPED_TRACE(c.text);
     Type(Form4->Edit31, "45");
     Type(Form4->Edit32, "30");
@@ -169,8 +173,9 @@ TEST_F(LocationTest, DecimalDegrees) {
     const char* sec;
     const char* letter;
   };
-  for (const Case& c : {Case{"0.5", "00", "30", "00.0000", "N"}, Case{"-0.5", "00", "30", "00.0000", "S"},
-                        Case{"51.4792", "51", "28", "45.1200", "N"}}) {
+  for (const Case& c :
+       {Case{"0.5", "00", "30", "00.0000", "N"}, Case{"-0.5", "00", "30", "00.0000", "S"},
+        Case{"51.4792", "51", "28", "45.1200", "N"}}) {
     SCOPED_TRACE(c.text);
     Type(Form4->Edit11, c.text);
     EXPECT_EQ(Form4->Edit14->Text(), c.deg);

@@ -192,8 +192,8 @@ TEST_F(PlanWindowTest, DriftScanFromThePlan) {
   EXPECT_EQ(g->Cells(1, 0), "+10min.(12:10:00)");
   EXPECT_EQ(g->Cells(6, 0), "+120min.(14:00:00)");
   // Cassiopeia is circumpolar at 52 N.
-  EXPECT_TRUE(std::regex_match(g->Cells(3, 5),
-                               std::regex("[0-9]{3}\\.[0-9]{2} : [0-9]{2}\\.[0-9]{2}")));
+  EXPECT_TRUE(
+      std::regex_match(g->Cells(3, 5), std::regex("[0-9]{3}\\.[0-9]{2} : [0-9]{2}\\.[0-9]{2}")));
 
   Form40->Button2Click(Form40->Button2);
   EXPECT_FALSE(Form1->Visible());

@@ -11,8 +11,9 @@ constexpr Integer OK = 1, Cancel = 2, Yes = 6, No = 7;
 TEST(TUnivSaveDialog, StandardDialogFromParameters) {
   TScopedDialogScript dialogs;
   TUnivSaveDialog d(nullptr);
-  d.Parameters = "filter=\"Text|*.txt|CSV|*.csv|Lonely\" ext=\"csv\" caption=\"Save table\" "
-                 "initialdir=\"/tmp\"";
+  d.Parameters =
+      "filter=\"Text|*.txt|CSV|*.csv|Lonely\" ext=\"csv\" caption=\"Save table\" "
+      "initialdir=\"/tmp\"";
   d.FilterIndex = 2;
   d.FileName = "start.txt";
   dialogs->AnswerSave(String("/nowhere/data.txt"), 1);

@@ -75,9 +75,9 @@ TEST(DrawFrame, RaisedDrawsItsEightLinesInOrder) {
   auto b = dt::WhiteBitmap(20, 20);
   dt::TCanvasRecorder rec(b->Canvas());
   DrawFrame(b->Canvas(), fsRaised, 1, 2, 10, 12, kC1, kC2, kC3, kC4, kC5);
-  const std::vector<dt::TCallRecord> expected = {
-      {kC1, {1, 2}},  {kC1, {11, 2}},  {kC4, {10, 12}}, {kC4, {0, 12}},
-      {kC2, {2, 3}},  {kC2, {10, 3}},  {kC3, {9, 11}},  {kC3, {1, 11}}};
+  const std::vector<dt::TCallRecord> expected = {{kC1, {1, 2}},  {kC1, {11, 2}}, {kC4, {10, 12}},
+                                                 {kC4, {0, 12}}, {kC2, {2, 3}},  {kC2, {10, 3}},
+                                                 {kC3, {9, 11}}, {kC3, {1, 11}}};
   EXPECT_EQ(rec.Calls, expected);
 }
 
@@ -299,7 +299,7 @@ TEST(CrossHair, SettersFireAndLayerIsClamped) {
   EXPECT_EQ(fired, 2);
   ch.SetCrossHPosX(ch.PosX());  // unchanged still fires
   EXPECT_EQ(fired, 3);
-  ch.SetPos(0, 0);              // the current pair: nothing
+  ch.SetPos(0, 0);  // the current pair: nothing
   EXPECT_EQ(fired, 3);
   ch.SetPos(0, 2.5);
   EXPECT_EQ(fired, 4);

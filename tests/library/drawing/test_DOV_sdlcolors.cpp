@@ -256,8 +256,8 @@ TEST(ColorArray, AssignNeedsAPalette) {
 // ---- palette file ------------------------------------------------------------------------------
 
 struct PaletteRoundTrip {
-  Integer size, first, last;         // what is stored
-  Integer readFirst, readLast;       // the bounds the file then holds
+  Integer size, first, last;    // what is stored
+  Integer readFirst, readLast;  // the bounds the file then holds
 };
 
 class PaletteFile : public ::testing::TestWithParam<PaletteRoundTrip> {};
@@ -267,7 +267,8 @@ TEST_P(PaletteFile, RoundTrip) {
   testsupport::TempDir dir;
   TColorArray a(nullptr);
   a.Resize(p.size);
-  for (Integer i = 1; i <= p.size; ++i) a.SetColorElem(i, static_cast<TColor>(0x01000000u * (i % 3 == 0 ? 0xFF : 0) + i * 977));
+  for (Integer i = 1; i <= p.size; ++i)
+    a.SetColorElem(i, static_cast<TColor>(0x01000000u * (i % 3 == 0 ? 0xFF : 0) + i * 977));
   ASSERT_TRUE(a.StoreOnFile(p.first, p.last, "pal.txt"));
   const String text = dir.read("pal.txt");
   EXPECT_EQ(text.substr(0, text.find("\r\n")), IntToStr(p.readFirst) + " " + IntToStr(p.readLast));

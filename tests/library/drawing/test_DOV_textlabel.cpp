@@ -9,8 +9,10 @@ namespace {
 void Write(TCustomTextLabel& l, const String& file, bool header, const String& id, Integer indent,
            bool append = false) {
   TTextFile f(file);
-  if (append) f.Append();
-  else f.Rewrite();
+  if (append)
+    f.Append();
+  else
+    f.Rewrite();
   l.WriteToOpenXMLFile(f, header, id, indent);
   f.CloseFile();
 }
@@ -185,7 +187,8 @@ TEST(TextLabel, DamagedElements) {
   EXPECT_EQ(l.ColorShadow(), clBlue);
 }
 
-// ---- round trips ---------------------------------------------------------------------------------
+// ---- round trips
+// ---------------------------------------------------------------------------------
 
 struct LabelCase {
   Double x, y;
@@ -253,13 +256,15 @@ TEST_P(TextLabelRoundTrip, EveryPropertyComesBack) {
 // Positions of four significant digits and colours without a high byte survive exactly.
 INSTANTIATE_TEST_SUITE_P(
     Labels, TextLabelRoundTrip,
-    ::testing::Values(
-        LabelCase{100, 10, 1, 0, 0, 0x808080, 0xC0C0C0, 0, 0, taCenter, vaBottom, tlamNone,
-                  false, true, "", "DejaVu Sans", 8, TFontStyles{}, tlsimple},
-        LabelCase{-2.5e-7, 1.25e300, 16, -3, 4, 0x123456, 0xFEDCBA, 0x0000FF, 0x00FF00,
-                  taRightJustify, vaTop, tlamBoth, true, false, "Two\nlines <b> & \"q\"",
-                  "DejaVu Serif", 12, TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut},
-                  tlShadow},
-        LabelCase{0, -1, 7, 2, -2, 0, 0xFFFFFF, 0x808080, 0xABCDEF, taLeftJustify, vaCenter,
-                  tlamYOnly, true, true, "\xC3\xBC" "ber 5 > 3", "DejaVu Sans Mono", 20,
-                  TFontStyles{fsItalic}, tlBox}));
+    ::testing::Values(LabelCase{100, 10, 1, 0, 0, 0x808080, 0xC0C0C0, 0, 0, taCenter, vaBottom,
+                                tlamNone, false, true, "", "DejaVu Sans", 8, TFontStyles{},
+                                tlsimple},
+                      LabelCase{-2.5e-7, 1.25e300, 16, -3, 4, 0x123456, 0xFEDCBA, 0x0000FF,
+                                0x00FF00, taRightJustify, vaTop, tlamBoth, true, false,
+                                "Two\nlines <b> & \"q\"", "DejaVu Serif", 12,
+                                TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut}, tlShadow},
+                      LabelCase{0, -1, 7, 2, -2, 0, 0xFFFFFF, 0x808080, 0xABCDEF, taLeftJustify,
+                                vaCenter, tlamYOnly, true, true,
+                                "\xC3\xBC"
+                                "ber 5 > 3",
+                                "DejaVu Sans Mono", 20, TFontStyles{fsItalic}, tlBox}));

@@ -72,11 +72,11 @@ TEST(ASCII85, EncodesGroupsAndTheShortLastGroup) {
   const Case cases[] = {
       {"", "~>"},
       {std::string(4, '\0'), "z~>"},
-      {"A", "!b~>"},                       // one byte: digits 0 and 65, not padded
-      {"Man ", "9jqo^~>"},                 // a full group as in the standard
+      {"A", "!b~>"},        // one byte: digits 0 and 65, not padded
+      {"Man ", "9jqo^~>"},  // a full group as in the standard
       {"Man sure", "9jqo^F*2M7~>"},
       {std::string("\0\0\0\0x", 5), "z\"D~>"},  // 120 = 1 * 85 + 35
-      {std::string("\0\0\0", 3), "!!!!~>"},  // only a full zero group becomes "z"
+      {std::string("\0\0\0", 3), "!!!!~>"},     // only a full zero group becomes "z"
   };
   for (const Case& c : cases) EXPECT_EQ(Encode85(c.in), c.out) << c.out;
 }
@@ -98,7 +98,7 @@ TEST(ASCII85, DecoderSkipsLineBreaksAndStopsAtTheEndMark) {
   EXPECT_EQ(Decode85("9j\r\nqo^~>"), "Man ");
   EXPECT_EQ(Decode85("!b~>9jqo^"), "A");          // nothing after the end mark
   EXPECT_EQ(Decode85("9jqo^!b~9jqo^"), "Man A");  // "~" inside a group ends it
-  EXPECT_EQ(Decode85("!b"), "A");                // a short last group without the end mark
+  EXPECT_EQ(Decode85("!b"), "A");                 // a short last group without the end mark
 }
 
 TEST(ASCII85, DecoderReportsBadCharactersAndStillDecodes) {

@@ -89,8 +89,8 @@ TEST(ByteMatrix, CombineAndAssign) {
     TLogicOp op;
     Byte result;  // of a = 0b1100, b = 0b1010
   };
-  for (const Case c : {Case{loAND, 0x08}, Case{loOR, 0x0E}, Case{loXOR, 0x06},
-                       Case{loANDNot, 0x04}, Case{loORNot, 0xFD}, Case{loXORNot, 0xF9}}) {
+  for (const Case c : {Case{loAND, 0x08}, Case{loOR, 0x0E}, Case{loXOR, 0x06}, Case{loANDNot, 0x04},
+                       Case{loORNot, 0xFD}, Case{loXORNot, 0xF9}}) {
     TByteMatrix a(nullptr), b(nullptr);
     a.Resize(2, 1);
     b.Resize(2, 1);
@@ -183,9 +183,8 @@ TEST(BitField, RandomFillSetsExactlyNBits) {
     Integer bits;
     Integer expected;
   };
-  for (const Case c : {Case{5000, 1000}, Case{0, 0}, Case{-3, 0}, Case{1, 1}, Case{600, 600},
-                       Case{499, 499}})
-  {
+  for (const Case c :
+       {Case{5000, 1000}, Case{0, 0}, Case{-3, 0}, Case{1, 1}, Case{600, 600}, Case{499, 499}}) {
     f.RandomFill(c.bits);
     EXPECT_EQ(f.CountTrueBits(), c.expected) << c.bits;
   }

@@ -28,8 +28,7 @@ Bytes EncodeAll(TRLEncoder& rle, const Bytes& input) {
   Bytes out, block(static_cast<size_t>(rle.BufLeng()));
   for (size_t at = 0; at < input.size(); at += static_cast<size_t>(rle.BufLeng())) {
     const size_t n = std::min(input.size() - at, static_cast<size_t>(rle.BufLeng()));
-    if (rle.Encode(input.data() + at, static_cast<Integer>(n)))
-      TakeFullBlocks(rle, block, out);
+    if (rle.Encode(input.data() + at, static_cast<Integer>(n))) TakeFullBlocks(rle, block, out);
   }
   TakeRest(rle, block, out);
   return out;
@@ -38,8 +37,7 @@ Bytes EncodeAll(TRLEncoder& rle, const Bytes& input) {
 Bytes DecodeAll(TRLEncoder& rle, const Bytes& coded) {
   Bytes out, block(static_cast<size_t>(rle.BufLeng()));
   for (Byte b : coded)
-    if (rle.Decode(b))
-      TakeFullBlocks(rle, block, out);
+    if (rle.Decode(b)) TakeFullBlocks(rle, block, out);
   TakeRest(rle, block, out);
   return out;
 }
@@ -79,8 +77,7 @@ Bytes Mixed() {
 
 // A count-255 triple decodes to more bytes than four small blocks: the buffer must grow.
 INSTANTIATE_TEST_SUITE_P(Inputs, RLERoundTrip,
-                         ::testing::Values(std::make_pair(256, Mixed()),
-                                           std::make_pair(3, Mixed()),
+                         ::testing::Values(std::make_pair(256, Mixed()), std::make_pair(3, Mixed()),
                                            std::make_pair(1, Bytes(1000, 0xA5)),
                                            std::make_pair(16, Bytes(1000, 0)),
                                            std::make_pair(256, Bytes{})));
@@ -136,7 +133,7 @@ TEST(TFifo, ResizingKeepsTheOldestBytesInOrder) {
   TFifo fifo(nullptr);
   fifo.SetSize(5);
   for (Byte i = 1; i <= 6; ++i) fifo.ForceByte(i);  // wraps the ring: holds 3 4 5 6
-  fifo.SetSize(3);  // room for two
+  fifo.SetSize(3);                                  // room for two
   EXPECT_EQ(fifo.CountBytes(), 2);
   Byte b = 0;
   fifo.GetByte(b);

@@ -22,7 +22,7 @@ TEST(TStringArray, CellsPoolAndGarbageCollection) {
   EXPECT_EQ(a.GetString(0, 1), "name");
   for (Integer r = 1; r <= 4; ++r) EXPECT_EQ(a.GetString(2, r), String(50, 'x'));
   EXPECT_EQ(a.GetString(3, 3), "s");
-  EXPECT_EQ(a.GetString(4, 1), "");   // outside
+  EXPECT_EQ(a.GetString(4, 1), "");  // outside
   EXPECT_EQ(a.GetString(1, 5), "");
   a.SetString(9, 9, "ignored");
   a.SetString(1, 1, String(300, 'y'));
@@ -204,8 +204,8 @@ TEST_P(StringArrayRoundTrip, KeepsTheText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StringArrayRoundTrip,
-                         ::testing::Values("plain", "a > b", "two\r\nlines", "a < b",
-                                           "x=\"1\"", "\xC3\xBC ber", String(255, 'z')));
+                         ::testing::Values("plain", "a > b", "two\r\nlines", "a < b", "x=\"1\"",
+                                           "\xC3\xBC ber", String(255, 'z')));
 
 TEST(StringArrayXML, PicksTheDocumentById) {
   testsupport::TempDir dir;

@@ -42,10 +42,14 @@ TEST(CheckTextFileType, MarksInTheirOrder) {
       {"", tftUnknown},
       {"a", tftUnknown},
       {"\xEF\xBB\xBF", tftUTF8},
-      {"\xEF\xBB\xBF" "Catalogue Version: 1.66\n", tftUTF8},
+      {"\xEF\xBB\xBF"
+       "Catalogue Version: 1.66\n",
+       tftUTF8},
       {"\xFF\xFE", tftUnicode_le},  // the zeros that fill a short read are no mark
       {std::string("\xFF\xFE\x00", 3), tftUnicode_le},
-      {"\xFF\xFE" "a", tftUnicode_le},
+      {"\xFF\xFE"
+       "a",
+       tftUnicode_le},
       {std::string("\xFF\xFE\x00\x00", 4), tftUnicode4_le},  // never the two-byte mark
       {std::string("\xFF\xFE\x00\x00xyz", 7), tftUnicode4_le},
       {std::string("\x00\x00\xFE\xFF", 4), tftUnicode4_be},
@@ -96,10 +100,12 @@ TEST(CountLinesInTextFile, LineEndRules) {
       {"line\nsecond", 2},
       {"\n\n", 2},
       {"one\r\ntwo\r\n", 2},
-      {"a\rb\n", 1},              // a lone CR is no line end
-      {"line\n\x1Amore\n", 1},    // Ctrl-Z ends the file
+      {"a\rb\n", 1},            // a lone CR is no line end
+      {"line\n\x1Amore\n", 1},  // Ctrl-Z ends the file
       {"\x1A", 0},
-      {"\xEF\xBB\xBF" "a\nb\n", 2},  // the mark is no line of its own
+      {"\xEF\xBB\xBF"
+       "a\nb\n",
+       2},  // the mark is no line of its own
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -115,12 +121,12 @@ TEST(CountLinesInTextFile, FeedbackAtEveryThousandLines) {
   for (int i = 0; i < 2500; ++i) text += "row " + std::to_string(i) + "\n";
   dir.write("rows.txt", text);
   std::vector<double> counts;
-  const Integer n = CountLinesInTextFile("rows.txt", [&](TObject* Sender, Double StateCnt,
-                                                          Double PercentDone) {
-    EXPECT_EQ(Sender, nullptr);
-    EXPECT_EQ(PercentDone, 0);
-    counts.push_back(StateCnt);
-  });
+  const Integer n =
+      CountLinesInTextFile("rows.txt", [&](TObject* Sender, Double StateCnt, Double PercentDone) {
+        EXPECT_EQ(Sender, nullptr);
+        EXPECT_EQ(PercentDone, 0);
+        counts.push_back(StateCnt);
+      });
   EXPECT_EQ(n, 2500);
   EXPECT_EQ(counts, (std::vector<double>{1000, 2000}));
 }

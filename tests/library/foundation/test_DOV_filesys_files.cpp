@@ -65,10 +65,10 @@ TEST(FileCopyFeedBk, AnAbortedCopyLeavesTheOldDestination) {
   testsupport::TempDir dir;
   dir.write("big.bin", std::string(5 * 8192, 'n'));
   dir.write("old.bin", "old content");
-  const Integer status = FileCopyFeedBk(P(dir, "big.bin"), P(dir, "old.bin"), true,
-                                        [](Integer b, Integer) {
-                                          if (b >= 8192) AbortAnyFileCopying();
-                                        });
+  const Integer status =
+      FileCopyFeedBk(P(dir, "big.bin"), P(dir, "old.bin"), true, [](Integer b, Integer) {
+        if (b >= 8192) AbortAnyFileCopying();
+      });
   EXPECT_EQ(status, fcAborted);
   EXPECT_EQ(dir.read("old.bin"), "old content");
   EXPECT_EQ(Names(dir.path()), (std::vector<String>{"big.bin", "old.bin"}));
@@ -155,8 +155,10 @@ TEST(MoveToRecycleBin, MovesIntoTheUsersTrash) {
             (std::vector<String>{"a.txt", "a.txt.2", "b.txt"}));
   const std::string info = dir.read("data/Trash/info/a.txt.trashinfo");
   EXPECT_NE(info.find("Path=" + P(dir, "work/a.txt")), std::string::npos) << info;
-  if (old != nullptr) setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  else unsetenv("XDG_DATA_HOME");
+  if (old != nullptr)
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(SetAllFilenameCase, RenamesAndDescendsButNeverReplaces) {
@@ -212,9 +214,12 @@ TEST(FileDetect, FindsBelowAFolder) {
 
 TEST(EnsureCRLFInFile, PutsALineFeedBehindEveryCarriageReturn) {
   testsupport::TempDir dir;
-  const std::pair<std::string, std::string> cases[] = {
-      {"\rx\r\r", "\r\nx\r\n\r\n"}, {"x\n", "x\n"}, {"a\r\nb\r", "a\r\nb\r\n"},
-      {"a\rb\x1A" "c", "a\r\nb"}};
+  const std::pair<std::string, std::string> cases[] = {{"\rx\r\r", "\r\nx\r\n\r\n"},
+                                                       {"x\n", "x\n"},
+                                                       {"a\r\nb\r", "a\r\nb\r\n"},
+                                                       {"a\rb\x1A"
+                                                        "c",
+                                                        "a\r\nb"}};
   for (const auto& [in, want] : cases) {
     dir.write("in.txt", in);
     EnsureCRLFInFile(P(dir, "in.txt"), P(dir, "out.txt"));

@@ -19,8 +19,10 @@ struct PathCase {
 };
 
 TEST(PathNames, SplitAndJoin) {
-  const PathCase strip[] = {{"C:\\a.b\\file", "C:\\a.b\\file"}, {"x.tar.gz", "x.tar"},
-                            {"/home/u/a.b/file", "/home/u/a.b/file"}, {"d:x.txt", "d:x"}};
+  const PathCase strip[] = {{"C:\\a.b\\file", "C:\\a.b\\file"},
+                            {"x.tar.gz", "x.tar"},
+                            {"/home/u/a.b/file", "/home/u/a.b/file"},
+                            {"d:x.txt", "d:x"}};
   for (const auto& c : strip) EXPECT_EQ(StripExtension(c.in), c.want) << c.in;
   EXPECT_EQ(StripPath("C:\\dir\\name.txt"), "name.txt");
   EXPECT_EQ(StripPath("/tmp/x/y.csv"), "y.csv");
@@ -96,8 +98,10 @@ TEST(FolderQueries, TempDirFollowsTmpdir) {
   EXPECT_EQ(GetTempDir(), dir.path().string() + "/");
   setenv("TMPDIR", (dir.path() / "gone").c_str(), 1);
   EXPECT_EQ(GetTempDir(), "");
-  if (old != nullptr) setenv("TMPDIR", saved.c_str(), 1);
-  else unsetenv("TMPDIR");
+  if (old != nullptr)
+    setenv("TMPDIR", saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
 }
 
 TEST(FolderQueries, ReadOnlyProbeNeverTouchesAUserFile) {
@@ -138,8 +142,9 @@ TEST(InventPassword, ShapeByLength) {
     ASSERT_EQ(pw.size(), 9u);
     const String shape = "vcvcvcddv";
     for (size_t i = 0; i < pw.size(); ++i) {
-      const bool ok = shape[i] == 'v' ? IsVowel(pw[i]) : shape[i] == 'c' ? IsConsonant(pw[i])
-                                                                         : IsDigitChar(pw[i]);
+      const bool ok = shape[i] == 'v'   ? IsVowel(pw[i])
+                      : shape[i] == 'c' ? IsConsonant(pw[i])
+                                        : IsDigitChar(pw[i]);
       EXPECT_TRUE(ok) << pw << " at " << i;
     }
     const String shortPw = InventPassword(5);  // digits at the end

@@ -16,19 +16,21 @@ struct Header {
 
 Header FromFile(const String& name) {
   Header h;
-  h.status = ReadHeaderOfASC(name, h.comment, h.cols, h.rows, h.flags[0], h.flags[1],
-                             h.flags[2], h.flags[3]);
+  h.status = ReadHeaderOfASC(name, h.comment, h.cols, h.rows, h.flags[0], h.flags[1], h.flags[2],
+                             h.flags[3]);
   return h;
 }
 
 Header FromStream(TStream& s) {
   Header h;
-  h.status = ReadHeaderOfASC(s, h.comment, h.cols, h.rows, h.flags[0], h.flags[1], h.flags[2],
-                             h.flags[3]);
+  h.status =
+      ReadHeaderOfASC(s, h.comment, h.cols, h.rows, h.flags[0], h.flags[1], h.flags[2], h.flags[3]);
   return h;
 }
 
-std::vector<bool> Flags(const Header& h) { return {h.flags[0], h.flags[1], h.flags[2], h.flags[3]}; }
+std::vector<bool> Flags(const Header& h) {
+  return {h.flags[0], h.flags[1], h.flags[2], h.flags[3]};
+}
 
 // A header text and what reading it gives.
 struct HeaderCase {
@@ -114,7 +116,11 @@ TEST(TextFiles, NextWord) {
 TEST(AscHeader, FileForm) {
   const HeaderCase cases[] = {
       {"Exported\r\n11\t;nr. of columns\r\n5000\t;nr. of rows\r\nTRUE TRUE TRUE FALSE\t;row\r\n",
-       0, 11, 5000, {true, true, true, false}, "the library's own writer"},
+       0,
+       11,
+       5000,
+       {true, true, true, false},
+       "the library's own writer"},
       {"c\n3\n4\ntrue false TRUE\n", 0, 3, 4, {true, false, true, false}, "case and no 4th"},
       {"c\n3\n4\nTRUE\tTRUE\tFALSE\tTRUE\n", 0, 3, 4, {true, true, false, true}, "tabs"},
       {"c\n3\n4\nTRUE TRUE YES FALSE\n", -3, 3, 4, {true, true, false, false}, "a bad flag"},
@@ -135,13 +141,25 @@ TEST(AscHeader, FileForm) {
 TEST(AscHeader, StreamForm) {
   const HeaderCase cases[] = {
       {"Exported\r\n11\t;nr. of columns\r\n5000\t;nr. of rows\r\nTRUE TRUE TRUE FALSE\t;row\r\n",
-       0, 11, 5000, {true, true, true, false}, "the library's own writer"},
-      {"c\n3\n4\nTRUE TRUE TRUE TRUE\nrest", 0, 3, 4, {true, true, true, true},
+       0,
+       11,
+       5000,
+       {true, true, true, false},
+       "the library's own writer"},
+      {"c\n3\n4\nTRUE TRUE TRUE TRUE\nrest",
+       0,
+       3,
+       4,
+       {true, true, true, true},
        "counts ended by a lone LF keep the next lines in place"},
       {"c\r\n3\r\n4\r\nFALSE TRUE FALSE\r\n", 0, 3, 4, {false, true, false, false}, "CR LF"},
-      {"c\n3\n4\nTRUE\tTRUE TRUE\n", -3, 3, 4, {true, false, false, false}, "a tab is no separator"},
-      {"c\nx\n4\nTRUE TRUE TRUE\n", 0, 0, 4, {true, true, true, false},
-       "no count reads as 0"},
+      {"c\n3\n4\nTRUE\tTRUE TRUE\n",
+       -3,
+       3,
+       4,
+       {true, false, false, false},
+       "a tab is no separator"},
+      {"c\nx\n4\nTRUE TRUE TRUE\n", 0, 0, 4, {true, true, true, false}, "no count reads as 0"},
   };
   for (const HeaderCase& c : cases) {
     TStringStream s(c.text);

@@ -15,11 +15,10 @@ TEST(CSVDelimiters, ResolveFindsEachDelimiterAndNothingElse) {
     char ch;
     TCSVDelimiters want;
   };
-  const Case cases[] = {{';', csvSemicolon}, {',', csvComma}, {':', csvColon},
+  const Case cases[] = {{';', csvSemicolon}, {',', csvComma},   {':', csvColon},
                         {'\t', csvTab},      {'x', csvUnknown}, {'\0', csvUnknown}};
   for (const Case& c : cases) EXPECT_EQ(ResolveCSVDelimiter(c.ch), c.want) << int(c.ch);
-  for (int d = csvSemicolon; d <= csvTab; ++d)
-    EXPECT_EQ(ResolveCSVDelimiter(CSVDelimiters[d]), d);
+  for (int d = csvSemicolon; d <= csvTab; ++d) EXPECT_EQ(ResolveCSVDelimiter(CSVDelimiters[d]), d);
 }
 
 TEST(ValueNames, TablesFollowTheEnumerationOrder) {
@@ -127,8 +126,7 @@ TEST(Constants, AreExtendedValues) {
   long double lnFact = 0;
   for (int n = 2; n <= 1000; ++n) {
     lnFact += std::log(static_cast<long double>(n));
-    const double below = round15(lnFact * (1 - 1e-17L)),
-                 above = round15(lnFact * (1 + 1e-17L));
+    const double below = round15(lnFact * (1 - 1e-17L)), above = round15(lnFact * (1 + 1e-17L));
     EXPECT_TRUE(uc_LnFactorial[n] == below || uc_LnFactorial[n] == above) << n;
   }
   EXPECT_EQ(uc_LnFactorial[598], 3229.48314412605);  // ln 598! = 3229.4831441260450003...

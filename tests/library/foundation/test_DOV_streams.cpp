@@ -32,10 +32,10 @@ TEST(StreamItems, LayoutsAreLittleEndianAndExactlySized) {
   WriteSingleToStream(s, 1.0f);
   WriteDoubleToStream(s, -2.0);
   WriteExtendedToStream(s, 1.0L);
-  EXPECT_EQ(s.DataString(), Bytes({0xFE, 0xFF, 0xFF, 0xFF,                      // -2
-                                   0x00, 0x00, 0x80, 0x3F,                      // 1.0f
-                                   0, 0, 0, 0, 0, 0, 0x00, 0xC0,                // -2.0
-                                   0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}));    // 1.0L
+  EXPECT_EQ(s.DataString(), Bytes({0xFE, 0xFF, 0xFF, 0xFF,                                   // -2
+                                   0x00, 0x00, 0x80, 0x3F,                                   // 1.0f
+                                   0,    0,    0,    0,    0, 0, 0x00, 0xC0,                 // -2.0
+                                   0,    0,    0,    0,    0, 0, 0,    0x80, 0xFF, 0x3F}));  // 1.0L
 }
 
 TEST(StreamItems, RoundTripKeepsEveryBit) {
@@ -97,7 +97,9 @@ TEST(StreamText, CharactersGoAsTheirLowByte) {
   EXPECT_FALSE(eos);
   // A character beyond 255 keeps only its low byte; a stray byte is written as it is.
   TStringStream t;
-  WriteStringStream(t, "\xE2\x82\xAC" "a\xFF");  // euro sign U+20AC, "a", a lone $FF
+  WriteStringStream(t,
+                    "\xE2\x82\xAC"
+                    "a\xFF");  // euro sign U+20AC, "a", a lone $FF
   EXPECT_EQ(t.DataString(), Bytes({0xAC, 'a', 0xFF}));
 }
 
@@ -161,7 +163,9 @@ TEST(StreamText, ReadersLeaveThePositionBehindTheLastByteTheyConsumed) {
 TEST(StreamText, StreamAsStringReadsTheRestAsCharacters) {
   TStringStream s(Bytes({'a', 0xE9, 'b'}));
   s.SetPosition(1);
-  EXPECT_EQ(StreamAsString(s), "\xC3\xA9" "b");
+  EXPECT_EQ(StreamAsString(s),
+            "\xC3\xA9"
+            "b");
   EXPECT_EQ(s.Position(), 3);
 }
 
@@ -205,7 +209,7 @@ TEST(StreamScanners, Decimal) {
   const Case cases[] = {
       {"  +42;", 42, 6},
       {"\r\n-17 x", -17, 6},
-      {"x12", 0, 1},           // no digits: 0, the "x" consumed
+      {"x12", 0, 1},  // no digits: 0, the "x" consumed
       {"", 0, 0},
       {"99", 99, 2},           // the end of the stream ends the number
       {"4294967297 ", 1, 11},  // wraps at 32 bits
@@ -228,25 +232,25 @@ TEST(StreamScanners, FloatingPoint) {
   };
   const Case cases[] = {
       {"  -12.5e3x", true, dsDot, -12500, 10},
-      {"  -12.5e3x", false, dsDot, -12.5, 8},   // the "e" ends the number and is consumed
-      {"1.75e308", true, dsDot, 1.7e308, 8},    // clamped
+      {"  -12.5e3x", false, dsDot, -12.5, 8},  // the "e" ends the number and is consumed
+      {"1.75e308", true, dsDot, 1.7e308, 8},   // clamped
       {"-1.75e308 ", true, dsDot, -1.7e308, 10},
-      {"1e5000", true, dsDot, 1.7e308, 6},      // the exponent text is cut to "500"
+      {"1e5000", true, dsDot, 1.7e308, 6},  // the exponent text is cut to "500"
       {"1e-5000", true, dsDot, 0.0, 7},
       {"3,25;", true, dsComma, 3.25, 5},
-      {"3,25;", true, dsDot, 3, 2},             // the comma ends the number
+      {"3,25;", true, dsDot, 3, 2},  // the comma ends the number
       {"3.25;", true, dsComma, 3, 2},
-      {"7,5.", true, dsBoth, 0, 4},             // a second separator is an error
-      {"2.5", true, dsSystem, 2, 2},            // dsSystem accepts no separator
+      {"7,5.", true, dsBoth, 0, 4},   // a second separator is an error
+      {"2.5", true, dsSystem, 2, 2},  // dsSystem accepts no separator
       {"5.", true, dsDot, 5, 2},
       {".5", true, dsDot, 0.5, 2},
       {"\t\r\n 8 ", true, dsDot, 8, 6},
-      {"+-3", true, dsDot, 0, 2},               // error: the result is 0
-      {"1e+ 3", true, dsDot, 0, 4},             // blank after the exponent sign
+      {"+-3", true, dsDot, 0, 2},    // error: the result is 0
+      {"1e+ 3", true, dsDot, 0, 4},  // blank after the exponent sign
       {"abc", true, dsDot, 0, 1},
       {"", true, dsDot, 0, 0},
       {"1E2", true, dsDot, 100, 3},
-      {"1e", true, dsDot, 0, 2},                // the end of the stream after "E" is an error
+      {"1e", true, dsDot, 0, 2},  // the end of the stream after "E" is an error
   };
   for (const Case& c : cases) {
     TStringStream s(c.text);
@@ -263,9 +267,8 @@ TEST(StreamScanners, ExponentDigitsBeyond4200AreLeftOut) {
     String text;
     Double value;
   };
-  for (const Case& c : {Case{"1e5000", 1.7e308}, Case{"-1e5000", -1.7e308},
-                        Case{"1e-5000", 0.0}, Case{"1e0004201", 1.7e308},
-                        Case{"1e0000300", 1e300}}) {
+  for (const Case& c : {Case{"1e5000", 1.7e308}, Case{"-1e5000", -1.7e308}, Case{"1e-5000", 0.0},
+                        Case{"1e0004201", 1.7e308}, Case{"1e0000300", 1e300}}) {
     TStringStream s(c.text);
     EXPECT_DOUBLE_EQ(ScanStreamFPNum(s, true, dsDot), c.value) << c.text;
   }

@@ -49,22 +49,23 @@ TEST_P(Replace, BuildsTheOutput) {
 
 INSTANTIATE_TEST_SUITE_P(
     Templates, Replace,
-    ::testing::Values(
-        ReplaceCase{"xa1ya2", "a[0-9]", "<@2>", "x<1>y<2>"},
-        ReplaceCase{"v09;", "v[0-9][0-9]", "@I@2@3", "19;"},  // token 2 is one digit
-        ReplaceCase{"n=09.", "=[0-9]+", "=@I@2", "n=10."},
-        ReplaceCase{"n=99.", "=[0-9]+", "=@I@2", "n=00."},
-        ReplaceCase{"n=-05.", "=[\\-0-9]+", "=@D@2", "n=-06."},
-        ReplaceCase{"n=12.", "=[0-9]+", "=@B@2|@i@x", "n=24|."},
-        ReplaceCase{"ab", "b", "@@\\#41", "a@A"},
-        ReplaceCase{"axbx", "[ab]x", "Y", "Ybx", 1, 1, "b"},
-        ReplaceCase{"axbx", "[ab]x", "Y", "axY", 1, 3, "a"},
-        ReplaceCase{"abcz", "b", "-", "a-cz"},        // the unmatched tail is kept
-        ReplaceCase{"Hello", "hello", "@U@1", "HELLO", 0, 0, "", true},
-        ReplaceCase{"k=ab", "=[a-z]+", "=@u@2", "k=AB"},
-        ReplaceCase{"xyz", "y", "[@tag", "x[z"},       // an unclosed tag inserts nothing
-        ReplaceCase{"a\xFC" "b", "\xFC", "<@1>", "a<\xFC>b"}  // bytes pass as they are
-        ));
+    ::testing::Values(ReplaceCase{"xa1ya2", "a[0-9]", "<@2>", "x<1>y<2>"},
+                      ReplaceCase{"v09;", "v[0-9][0-9]", "@I@2@3", "19;"},  // token 2 is one digit
+                      ReplaceCase{"n=09.", "=[0-9]+", "=@I@2", "n=10."},
+                      ReplaceCase{"n=99.", "=[0-9]+", "=@I@2", "n=00."},
+                      ReplaceCase{"n=-05.", "=[\\-0-9]+", "=@D@2", "n=-06."},
+                      ReplaceCase{"n=12.", "=[0-9]+", "=@B@2|@i@x", "n=24|."},
+                      ReplaceCase{"ab", "b", "@@\\#41", "a@A"},
+                      ReplaceCase{"axbx", "[ab]x", "Y", "Ybx", 1, 1, "b"},
+                      ReplaceCase{"axbx", "[ab]x", "Y", "axY", 1, 3, "a"},
+                      ReplaceCase{"abcz", "b", "-", "a-cz"},  // the unmatched tail is kept
+                      ReplaceCase{"Hello", "hello", "@U@1", "HELLO", 0, 0, "", true},
+                      ReplaceCase{"k=ab", "=[a-z]+", "=@u@2", "k=AB"},
+                      ReplaceCase{"xyz", "y", "[@tag", "x[z"},  // an unclosed tag inserts nothing
+                      ReplaceCase{"a\xFC"
+                                  "b",
+                                  "\xFC", "<@1>", "a<\xFC>b"}  // bytes pass as they are
+                      ));
 
 TEST(SearchAndReplace, EmptyMatchesAdvance) {
   TMemoryStream in, out;
@@ -117,8 +118,8 @@ TEST(ExtractFromStream, ScriptsOfTheLanguage) {
   EXPECT_EQ(RunScript("abc", {"makeupper", "copyall"}), "ABC");
   EXPECT_EQ(RunScript("AbC", {"makelower", "convertbyte 98 120", "copyall"}), "axc");
   EXPECT_EQ(RunScript("xyabcz0", {"Find ABC", "copyrel 1"}), "z");
-  EXPECT_EQ(RunScript("aaab", {"find aab", "iffound", "insert F", "endif", "ifnotfound",
-                         "insert N", "endif"}),
+  EXPECT_EQ(RunScript("aaab", {"find aab", "iffound", "insert F", "endif", "ifnotfound", "insert N",
+                               "endif"}),
             "N");  // a mismatch does not test its byte again
   EXPECT_EQ(RunScript("abcdef", {"insert 123", "dellast 2"}), "1");
   EXPECT_EQ(RunScript("abcdef", {"insert 1", "dellast 5", "insert Z"}), "Z");
@@ -183,10 +184,10 @@ TEST(StreamTextEngines, RandomInputStayInsideTheirBounds) {
     return (seed >> 8) % n;
   };
   const std::string tmplChars = "@@@IDBZVYLUx0123$\\#4";
-  const char* const commands[] = {"incpos", "resetpos", "find ", "findwithin ", "insert ",
-                                  "insertbyte", "dellast", "copyrel", "endpos", "setmark",
-                                  "moveto", "makeupper", "copyabs", "copyall", "convertbyte",
-                                  "iffound", "ifnotfound", "endif", "label", "insert $", "$"};
+  const char* const commands[] = {
+      "incpos",      "resetpos", "find ",      "findwithin ", "insert ",   "insertbyte", "dellast",
+      "copyrel",     "endpos",   "setmark",    "moveto",      "makeupper", "copyabs",    "copyall",
+      "convertbyte", "iffound",  "ifnotfound", "endif",       "label",     "insert $",   "$"};
   for (int round = 0; round < 1000; ++round) {
     std::string source;
     for (std::uint32_t i = 0, n = next(30); i < n; ++i) source += "ab1 \xFC"[next(5)];

@@ -129,9 +129,9 @@ TEST(XmlTags, ScanForXMLAttrib) {
       {"a==1", "a", ""},
       {"ix=\"3\" iy=\"1\"", "IY", "1"},
       {"  x = 5 y=6", "x", "5"},
-      {"x=\"open", "x", "open"},        // the end of the text ends the pair
-      {"a=1\"b=2", "b", "2"},           // a plain value ends at a quote
-      {"\"x\"=1", "x", ""},             // a quote in a name is malformed
+      {"x=\"open", "x", "open"},  // the end of the text ends the pair
+      {"a=1\"b=2", "b", "2"},     // a plain value ends at a quote
+      {"\"x\"=1", "x", ""},       // a quote in a name is malformed
       {"", "x", ""},
   };
   for (const Case& c : cases)

@@ -25,13 +25,21 @@ TEST(ExtractSubString, FieldsAndEmptyFields) {
     const char* want;
   };
   const Case cases[] = {
-      {"a;b;;d", 0, ";", "a"},  {"a;b;;d", 1, ";", "b"}, {"a;b;;d", 2, ";", ""},
-      {"a;b;;d", 3, ";", "d"},  {"a;b;;d", 4, ";", ""},  {";x", 0, ";", ""},
-      {";x", 1, ";", "x"},      {"a;b", 5, ";", ""},     {"a;b;", 2, ";", ""},
-      {"aXbxc", 1, "x", "c"},   // field steps are case-sensitive
-      {"aXbxc", 0, "x", "aXb"}, // so is the field end
-      {"Xa", 0, "x", ""},       // the empty-field test ignores case
-      {"a;b", -1, ";", ""},     {"", 0, ";", ""},       {"a;b", 0, "", ""},
+      {"a;b;;d", 0, ";", "a"},
+      {"a;b;;d", 1, ";", "b"},
+      {"a;b;;d", 2, ";", ""},
+      {"a;b;;d", 3, ";", "d"},
+      {"a;b;;d", 4, ";", ""},
+      {";x", 0, ";", ""},
+      {";x", 1, ";", "x"},
+      {"a;b", 5, ";", ""},
+      {"a;b;", 2, ";", ""},
+      {"aXbxc", 1, "x", "c"},    // field steps are case-sensitive
+      {"aXbxc", 0, "x", "aXb"},  // so is the field end
+      {"Xa", 0, "x", ""},        // the empty-field test ignores case
+      {"a;b", -1, ";", ""},
+      {"", 0, ";", ""},
+      {"a;b", 0, "", ""},
       {"one::two::three", 2, "::", "three"},
       {"1;J0002+6216;0.742375", 1, ";", "J0002+6216"},
   };
@@ -403,23 +411,23 @@ TEST(NumberFormatting, BaseConversionStr) {
   const Case cases[] = {
       {100, 12, -1, " 1.000E+0002"},
       {-12.3456789L, 25, -1, "-1.2345678900000000E+0001"},
-      {1.5L, 0, -1, " 1.5E+0000"},                         // at least 10 characters
-      {1.5L, 30, -1, "     1.50000000000000000E+0000"},      // 18 digits, blanks in front
-      {9.99999L, 10, -1, " 1.0E+0001"},                     // rounding carries into the exponent
-      {1.1e4932L, 10, -1, " 1.1E+4932"},                    // extended range
-      {0.125L, 0, 2, "0.13"},                               // half away from zero
+      {1.5L, 0, -1, " 1.5E+0000"},                       // at least 10 characters
+      {1.5L, 30, -1, "     1.50000000000000000E+0000"},  // 18 digits, blanks in front
+      {9.99999L, 10, -1, " 1.0E+0001"},                  // rounding carries into the exponent
+      {1.1e4932L, 10, -1, " 1.1E+4932"},                 // extended range
+      {0.125L, 0, 2, "0.13"},                            // half away from zero
       {-2.5L, 0, 0, "-3"},
-      {2.675, 0, 2, "2.67"},                                // the binary value lies below the half
-      {1.0L / 3, 0, 20, "0.33333333333333333300"},          // zeros beyond the 18th digit
+      {2.675, 0, 2, "2.67"},                        // the binary value lies below the half
+      {1.0L / 3, 0, 20, "0.33333333333333333300"},  // zeros beyond the 18th digit
       // 0.1234567890123456749998...: its 18-digit expansion is rounded (to ...675) before the
       // half-away rounding to 17 digits; rounding the exact value once would give ...67.
       {0.123456789012345675L, 0, 17, "0.12345678901234568"},
-      {12345.678L, 5, 1, "12345.7"},                        // never cut
+      {12345.678L, 5, 1, "12345.7"},  // never cut
       {6.64613997892457936e35L, 0, 0, "664613997892457936000000000000000000"},
-      {6.7e35L, 0, 0, " 6.7E+0035"},                        // too large for the fixed form
+      {6.7e35L, 0, 0, " 6.7E+0035"},  // too large for the fixed form
       {1e-35L, 0, 2, "0.00"},
-      {1e-36L, 0, 2, " 1.0E-0036"},                         // exponent too small for it
-      {-0.001L, 0, 2, "0.00"},                              // no sign on a rounded zero
+      {1e-36L, 0, 2, " 1.0E-0036"},  // exponent too small for it
+      {-0.001L, 0, 2, "0.00"},       // no sign on a rounded zero
       {inf, 6, 2, "  +Inf"},
       {-inf, 2, 2, "-Inf"},
       {std::numeric_limits<Extended>::quiet_NaN(), 6, -1, "   Nan"},
@@ -486,8 +494,8 @@ TEST(NumberFormatting, FormatDataBoundsHoldForTheExactValue) {
     const char* want;
   };
   const Case cases[] = {
-      {999999999, 10, 0, " 999999999"},   {1, 10, 0, "         1"},
-      {999999.99, 10, 2, " 999999.99"},   {-0.1, 10, 1, "      -0.1"},
+      {999999999, 10, 0, " 999999999"},    {1, 10, 0, "         1"},
+      {999999.99, 10, 2, " 999999.99"},    {-0.1, 10, 1, "      -0.1"},
       {0.99999999, 12, 8, "  0.99999999"}, {1e-8, 12, 8, "  0.00000001"},
       {-1e-8, 12, 8, " -0.00000001"},      {0.125, 8, 2, "    0.13"},  // half away from zero
   };
@@ -508,12 +516,12 @@ TEST(NumberFormatting, SigDigStrChoosesItsForm) {
   };
   const Case cases[] = {
       {0, 8, 3, "    0.00"},
-      {123456, 8, 3, "  123456"},       // more integer digits than SigDigits, still fits
-      {12345678, 8, 3, " 1.23E+07"},    // does not fit: exponent form in SigDigits + 6
+      {123456, 8, 3, "  123456"},     // more integer digits than SigDigits, still fits
+      {12345678, 8, 3, " 1.23E+07"},  // does not fit: exponent form in SigDigits + 6
       {999.9, 8, 3, "    1000"},
       {-123.456, 8, 4, "  -123.5"},
       {0.001, 8, 3, " 0.00100"},
-      {0.0000123, 8, 3, " 1.23E-05"},   // too many leading zeros for the width
+      {0.0000123, 8, 3, " 1.23E-05"},  // too many leading zeros for the width
       {0.0000123, 12, 3, "   0.0000123"},
   };
   for (const Case& c : cases) EXPECT_EQ(SigDigStr(c.x, c.w, c.sig), c.want) << c.want;
@@ -532,8 +540,8 @@ TEST(NumberFormatting, NonFiniteValuesGiveTheSpecialTexts) {
 }
 
 TEST(ValueTexts, BooleansAndTriStates) {
-  const char* const want[9][2] = {{"TRUE", "FALSE"}, {"T", "F"},   {".T.", ".F."},
-                                  {"1", "0"},        {"-1", "0"},  {"FF", "00"},
+  const char* const want[9][2] = {{"TRUE", "FALSE"}, {"T", "F"},      {".T.", ".F."},
+                                  {"1", "0"},        {"-1", "0"},     {"FF", "00"},
                                   {"YES", "NO"},     {"GOOD", "BAD"}, {"TRUE", "FALSE"}};
   for (int style = 0; style <= 8; ++style) {
     EXPECT_EQ(BoolToStr(true, style), want[style][0]);
@@ -546,9 +554,10 @@ TEST(ValueTexts, BooleansAndTriStates) {
     const char* text;
     TTriState want;
   };
-  const Case cases[] = {{" TRUE ", tsTrue}, {"1", tsTrue},    {"+1", tsTrue},   {"Yes", tsTrue},
-                        {"false", tsFalse}, {"-1", tsFalse},  {"NO", tsFalse},  {"0", tsUndefined},
-                        {"", tsUndefined},  {"maybe", tsUndefined}};
+  const Case cases[] = {{" TRUE ", tsTrue},    {"1", tsTrue},      {"+1", tsTrue},
+                        {"Yes", tsTrue},       {"false", tsFalse}, {"-1", tsFalse},
+                        {"NO", tsFalse},       {"0", tsUndefined}, {"", tsUndefined},
+                        {"maybe", tsUndefined}};
   for (const Case& c : cases) EXPECT_EQ(StrToTriState(c.text), c.want) << c.text;
 
   EXPECT_EQ(TriStateToStr(tsFalse, 1), "-1");
@@ -567,11 +576,19 @@ TEST(ValueTexts, TimeString) {
     const char* want;
   };
   const Case cases[] = {
-      {3909.5L, 0, "01:05:09.50"}, {3909.5L, 1, "01:05:09"}, {3909.5L, 2, " 1h05"},
-      {3909.5L, 3, " 1h05'09\""},  {3909.5L, 4, "01:05"},    {3909.5L, 5, " 1:05a"},
-      {3909.5L, 6, ""},            {43200, 5, "12:00p"},      {0, 5, "12:00a"},
-      {46800, 5, " 1:00p"},        {360000, 1, "100:00:00"},  {-5, 1, "00:00:00"},
-      {0.29, 0, "00:00:00.28"},    // hundredths are cut, not rounded
+      {3909.5L, 0, "01:05:09.50"},
+      {3909.5L, 1, "01:05:09"},
+      {3909.5L, 2, " 1h05"},
+      {3909.5L, 3, " 1h05'09\""},
+      {3909.5L, 4, "01:05"},
+      {3909.5L, 5, " 1:05a"},
+      {3909.5L, 6, ""},
+      {43200, 5, "12:00p"},
+      {0, 5, "12:00a"},
+      {46800, 5, " 1:00p"},
+      {360000, 1, "100:00:00"},
+      {-5, 1, "00:00:00"},
+      {0.29, 0, "00:00:00.28"},           // hundredths are cut, not rounded
       {65536.0 * 3600, 4, "00:3932160"},  // the hour is kept to 16 bits
   };
   for (const Case& c : cases)

@@ -40,28 +40,25 @@ TEST_P(GrepMatch, FindsFirstMatchWithItsBounds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Patterns, GrepMatch,
-    ::testing::Values(MatchCase{"ab*c", "xac", true, 2, 3}, MatchCase{"ab*c", "abbbc", true, 1, 5},
-                      MatchCase{"[^0-9]", "12a3", true, 3, 3},
-                      MatchCase{"[z-a]", "12q", true, 3, 3},
-                      MatchCase{"\\#41", "xA", true, 2, 2},
-                      MatchCase{"\\\\#41", "a\\#41", true, 2, 5},
-                      MatchCase{"a.*", "xxaxyz", true, 3, 6},
-                      MatchCase{"a.*b", "axbyb", true, 1, 3},
-                      MatchCase{"^ab", "xab", false, 0, 0}, MatchCase{"ab$", "abab", true, 3, 4},
-                      MatchCase{"(ab)+c", "xababc", true, 2, 6},
-                      MatchCase{"colou?r", "color", true, 1, 5},
-                      MatchCase{"a[0-9]+", "a123b", true, 1, 4},
-                      // A set or any-byte token never matches behind the text.
-                      MatchCase{"b.", "ab", false, 0, 0}, MatchCase{"b[a-z]", "ab", false, 0, 0},
-                      // A final "*" needs a position inside the text (kept as it always was).
-                      MatchCase{"ab*", "a", false, 0, 0},
-                      // Bytes above 127 are compared as they are.
-                      MatchCase{"\xC3\xBC+", "gr\xC3\xBC\xC3\xBC", true, 3, 4}));
+    ::testing::Values(
+        MatchCase{"ab*c", "xac", true, 2, 3}, MatchCase{"ab*c", "abbbc", true, 1, 5},
+        MatchCase{"[^0-9]", "12a3", true, 3, 3}, MatchCase{"[z-a]", "12q", true, 3, 3},
+        MatchCase{"\\#41", "xA", true, 2, 2}, MatchCase{"\\\\#41", "a\\#41", true, 2, 5},
+        MatchCase{"a.*", "xxaxyz", true, 3, 6}, MatchCase{"a.*b", "axbyb", true, 1, 3},
+        MatchCase{"^ab", "xab", false, 0, 0}, MatchCase{"ab$", "abab", true, 3, 4},
+        MatchCase{"(ab)+c", "xababc", true, 2, 6}, MatchCase{"colou?r", "color", true, 1, 5},
+        MatchCase{"a[0-9]+", "a123b", true, 1, 4},
+        // A set or any-byte token never matches behind the text.
+        MatchCase{"b.", "ab", false, 0, 0}, MatchCase{"b[a-z]", "ab", false, 0, 0},
+        // A final "*" needs a position inside the text (kept as it always was).
+        MatchCase{"ab*", "a", false, 0, 0},
+        // Bytes above 127 are compared as they are.
+        MatchCase{"\xC3\xBC+", "gr\xC3\xBC\xC3\xBC", true, 3, 4}));
 
 TEST(Grep, CompileErrorsByCode) {
   const std::pair<const char*, Integer> cases[] = {
-      {"*a", 1}, {"a^", 2}, {"a$b", 3}, {"[]", 4}, {"[a^]", 5}, {"a]", 6},
-      {"[-a]", 7}, {"a)", 8}, {"^*", 9}, {"abc", 0}, {"[a-z", 0}, {"(ab", 0}};
+      {"*a", 1},   {"a^", 2}, {"a$b", 3}, {"[]", 4},  {"[a^]", 5}, {"a]", 6},
+      {"[-a]", 7}, {"a)", 8}, {"^*", 9},  {"abc", 0}, {"[a-z", 0}, {"(ab", 0}};
   TGrep grep(nullptr);
   for (const auto& [pattern, code] : cases) EXPECT_EQ(grep.CompileRegExp(pattern), code) << pattern;
 }

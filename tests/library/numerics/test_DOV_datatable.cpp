@@ -295,8 +295,8 @@ TEST(TDataTableModel, ElementAsNominalText) {
     double value;
     String text;
   };
-  const Case cases[] = {{0, "0"}, {151, "151"}, {3, ""}, {2, "high"}, {1.4, "low"},
-                        {-12345678901.0, "-123456789"}};
+  const Case cases[] = {{0, "0"},    {151, "151"}, {3, ""},
+                        {2, "high"}, {1.4, "low"}, {-12345678901.0, "-123456789"}};
   for (const auto& k : cases) {
     t.SetElem(1, 1, k.value);
     EXPECT_EQ(t.GetElemNominal(1, 1), k.text) << k.value;
@@ -668,8 +668,8 @@ TEST(TDataTableDescription, RegisteredClassesTakeTheirSizesFromTheDescription) {
   EXPECT_EQ(table->NumericData->NrOfColumns(), 11);
   EXPECT_EQ(table->NumericData->NrOfRows(), 5000);
   EXPECT_EQ(table->RowName(5000), "R-5000");
-  EXPECT_EQ(log.resizes, (std::vector<std::tuple<int, int, int, int>>{{1, 1, 11, 1},
-                                                                      {11, 1, 11, 5000}}));
+  EXPECT_EQ(log.resizes,
+            (std::vector<std::tuple<int, int, int, int>>{{1, 1, 11, 1}, {11, 1, 11, 5000}}));
   EXPECT_EQ(log.Count("Change"), 0);
 
   const TComponentFactory* matFactory = FindComponentClass("TMatrix");

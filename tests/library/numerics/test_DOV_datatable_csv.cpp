@@ -280,13 +280,12 @@ TEST(TDataTableCSVImport, EventsDuringAndAfterTheImport) {
   t.OnChangeAttrib = [&](TObject*) { log.push_back("Attrib"); };
   t.OnResize = [&](TObject*, Integer, Integer, Integer, Integer) { log.push_back("Resize"); };
   Import(t, dir, "a;b\n1;\nx;2\n", csvSemicolon);
-  const std::vector<std::string> want = {
-      "Names",                           // a
-      "Resize", "Names",                 // column 2, b
-      "Resize",                          // room for 1000 more rows
-      "CellState",                       // the empty field
-      "Resize",                          // trimmed to 2 rows
-      "Change", "CellState", "Attrib", "Names", "Setup"};
+  const std::vector<std::string> want = {"Names",               // a
+                                         "Resize",    "Names",  // column 2, b
+                                         "Resize",              // room for 1000 more rows
+                                         "CellState",           // the empty field
+                                         "Resize",              // trimmed to 2 rows
+                                         "Change",    "CellState", "Attrib", "Names", "Setup"};
   EXPECT_EQ(log, want);
   // The held-back handlers are back.
   log.clear();
@@ -434,7 +433,8 @@ TEST(TDataTableCSVCatalogue, Version166AsTheProgramImportsIt) {
       // first pulsar, file line 4
       {3, {1, 0, 0.742375, 62.269278, 0.115364, 218.60, -999.99, -999.99, 0.02, 6.36, 3.06e+05}},
       // B0329+54, file line 142
-      {141, {139, 0, 53.247540, 54.578702, 0.714520, 26.76, 6.600, 1500.00, 203.00, 1.69, 5.53e+06}},
+      {141,
+       {139, 0, 53.247540, 54.578702, 0.714520, 26.76, 6.600, 1500.00, 203.00, 1.69, 5.53e+06}},
       // last pulsar, file line 3285
       {3284,
        {3282, 0, 358.957500, 22.771389, 1.840986, 23.10, 68.000, 0.90, -999.99, 2.16, 7.72e+06}},

@@ -161,7 +161,8 @@ TEST(DataTableStats, StandardizingRowsRefusesCategories) {
     t.StandardizeNumCellRows(nullptr, nullptr);
     FAIL();
   } catch (const ESDLDataTableError& e) {
-    EXPECT_EQ(e.Message, "standardization of rows is not possible with nominal or ordinal variables");
+    EXPECT_EQ(e.Message,
+              "standardization of rows is not possible with nominal or ordinal variables");
   }
   auto c = Column({1, 2, 3});
   TVector means(nullptr), sds(nullptr);
@@ -260,7 +261,8 @@ TEST(DataTableEdit, Serialize) {
   t.Serialize(true, true);
   EXPECT_EQ(t.NrOfColumns(), 4);
   EXPECT_EQ(t.NrOfRows(), 6);
-  EXPECT_EQ(ColNames(t), (std::vector<String>{"(column)", "(col. index)", "(row index)", "(data)"}));
+  EXPECT_EQ(ColNames(t),
+            (std::vector<String>{"(column)", "(col. index)", "(row index)", "(data)"}));
   const double col[] = {1, 1, 1, 2, 2, 2}, row[] = {1, 2, 3, 1, 2, 3},
                data[] = {11, 12, 13, 21, 22, 23};
   for (Integer s = 1; s <= 6; ++s) {

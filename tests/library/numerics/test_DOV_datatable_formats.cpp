@@ -74,15 +74,16 @@ TEST_F(DataTableFiles, XmlGoldenDocument) {
   TStringStream s("");
   t.WriteToXMLStream(s, true, 3, "T1");
   EXPECT_EQ(t.Comment(), "x y");
-  EXPECT_EQ(s.DataString(),
-            "<?xml version=\"1.0\"?>\r\n\r\n<datatable sig=\"ZUDUZidad\" vers=\"1.0\" id=\"T1\">\r\n"
-            "<!-- TDataTable / RIZ Ovavavude Rarev -->\r\n<comment>x y</comment>\r\n"
-            "<size cols=\"2\" rows=\"2\" />\r\n<colnames default=\"\">\r\n<col ix=\"1\">A</col>\r\n"
-            "</colnames>\r\n<rownames default=\"\">\r\n<row ix=\"1\">R-1</row>\r\n"
-            "<row ix=\"2\">R-2</row>\r\n</rownames>\r\n<colattrib default=\"0\">\r\n</colattrib>\r\n"
-            "<rowattrib default=\"0\">\r\n</rowattrib>\r\n<datacells default=\"0\">\r\n"
-            "<cell col=\"1\" row=\"1\" state=\"2\">       0.000</cell>\r\n</datacells>\r\n"
-            "</datatable>\r\n");
+  EXPECT_EQ(
+      s.DataString(),
+      "<?xml version=\"1.0\"?>\r\n\r\n<datatable sig=\"ZUDUZidad\" vers=\"1.0\" id=\"T1\">\r\n"
+      "<!-- TDataTable / RIZ Ovavavude Rarev -->\r\n<comment>x y</comment>\r\n"
+      "<size cols=\"2\" rows=\"2\" />\r\n<colnames default=\"\">\r\n<col ix=\"1\">A</col>\r\n"
+      "</colnames>\r\n<rownames default=\"\">\r\n<row ix=\"1\">R-1</row>\r\n"
+      "<row ix=\"2\">R-2</row>\r\n</rownames>\r\n<colattrib default=\"0\">\r\n</colattrib>\r\n"
+      "<rowattrib default=\"0\">\r\n</rowattrib>\r\n<datacells default=\"0\">\r\n"
+      "<cell col=\"1\" row=\"1\" state=\"2\">       0.000</cell>\r\n</datacells>\r\n"
+      "</datatable>\r\n");
   TDataTable back(nullptr);
   back.SetCellState(1, 1, csMarkA);
   s.SetPosition(0);
@@ -100,7 +101,8 @@ TEST_F(DataTableFiles, XmlRoundTripsFindsByIdAndFiresOnceAtTheEnd) {
   t->WriteToXMLStream(s, false, 6, "T2");
   const String text = s.DataString();
   EXPECT_NE(text.find("<vardef col=\"1\" type=\"interval\">\r\n</vardef>"), String::npos);
-  EXPECT_NE(text.find("<vardef col=\"2\" type=\"nominal\">\r\n<idf ix=\"1\">a</idf>"), String::npos);
+  EXPECT_NE(text.find("<vardef col=\"2\" type=\"nominal\">\r\n<idf ix=\"1\">a</idf>"),
+            String::npos);
   TDataTable back(nullptr);
   std::vector<std::string> events;
   back.OnChange = [&](TObject*) { events.push_back("Change"); };
@@ -207,10 +209,12 @@ TEST_F(DataTableFiles, AscImportStopsAtAnUnreadableCell) {
   EXPECT_EQ(back.ImportASC(Name("abc.asc")), -6);
   EXPECT_EQ(back.NrOfRows(), 3);
   EXPECT_EQ(back.GetElem(1, 2), 2);
-  dir.write("attr.asc", "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\nq\tR2\t2\r\n");
+  dir.write("attr.asc",
+            "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\nq\tR2\t2\r\n");
   EXPECT_EQ(back.ImportASC(Name("attr.asc")), -5);
   // A header that promises a billion rows in a few bytes allocates nothing of the kind.
-  dir.write("huge.asc", "c\r\n2\tx\r\n1000000000\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\tB\r\n0\tR\t1\t2\r\n");
+  dir.write("huge.asc",
+            "c\r\n2\tx\r\n1000000000\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\tB\r\n0\tR\t1\t2\r\n");
   EXPECT_EQ(back.ImportASC(Name("huge.asc")), -5);  // the second row's attribute is missing
   EXPECT_EQ(back.NrOfRows(), 2);
   dir.write("wide.asc", "c\r\n1000000000\tx\r\n1\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n");

@@ -101,7 +101,7 @@ TEST(TFeatureMatrix, FillsAndShape) {
   m.InsertObject(2);
   EXPECT_EQ(m.NObjects(), 4);
   EXPECT_EQ(m.GetFeatValStr(1, 2), "0");  // the default of an integer feature
-  m.InsertObject(5);                       // beyond the last object: nothing
+  m.InsertObject(5);                      // beyond the last object: nothing
   EXPECT_EQ(m.NObjects(), 4);
   m.InsertFeature(6);
   EXPECT_EQ(m.GetFeatProps(6).FeatName, "undefined");

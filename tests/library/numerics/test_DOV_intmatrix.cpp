@@ -352,9 +352,12 @@ TEST_F(IntMatrixFiles, TextStreamGoldenAndRoundTrip) {
 }
 
 TEST_F(IntMatrixFiles, BlockFiles) {
-  struct Case { Integer C, R; std::uintmax_t Bytes; };
-  for (const Case& c : {Case{1, 1, 8192}, Case{1024, 1, 8192}, Case{1025, 1, 12288},
-                        Case{32, 32, 8192}}) {
+  struct Case {
+    Integer C, R;
+    std::uintmax_t Bytes;
+  };
+  for (const Case& c :
+       {Case{1, 1, 8192}, Case{1024, 1, 8192}, Case{1025, 1, 12288}, Case{32, 32, 8192}}) {
     TIntMatrix m(nullptr);
     m.Resize(c.C, c.R);
     m.SaveBinary(Name("b.dat"));

@@ -23,8 +23,13 @@ TEST(Math1Rounding, IntPosIntNegSignum) {
     Integer pos, neg, sign;
   };
   const Case cases[] = {
-      {-2.5, -2, -3, -1}, {3, 3, 3, 1},     {0, 0, 0, 1},          {-0.0, 0, 0, 1},
-      {2.0000001, 3, 2, 1}, {-1e-300, 0, -1, -1}, {1e12, 2147483647, 2147483647, 1},
+      {-2.5, -2, -3, -1},
+      {3, 3, 3, 1},
+      {0, 0, 0, 1},
+      {-0.0, 0, 0, 1},
+      {2.0000001, 3, 2, 1},
+      {-1e-300, 0, -1, -1},
+      {1e12, 2147483647, 2147483647, 1},
       {-1e12, -2147483647 - 1, -2147483647 - 1, -1},
   };
   for (const auto& c : cases) {
@@ -42,7 +47,7 @@ TEST(Math1Rounding, RoundLimitRoundsHalvesToEvenThenClamps) {
     Int64 lo, hi, expected;
   };
   const Case cases[] = {
-      {7.5, 0, 5, 5},  {2.5, 0, 5, 2},   {3.5, 0, 5, 4},  {-0.5, -5, 5, 0},
+      {7.5, 0, 5, 5},    {2.5, 0, 5, 2},  {3.5, 0, 5, 4},      {-0.5, -5, 5, 0},
       {-1.5, -5, 5, -2}, {-9, -5, 5, -5}, {1e30, 0, 100, 100}, {-1e30, 0, 100, 0},
   };
   for (const auto& c : cases) {
@@ -56,10 +61,10 @@ TEST(Math1Rounding, OneTwoFiveSequence) {
     double x, nearest, down, up;
   };
   const Case cases[] = {
-      {0.14, 0.1, 0.1, 0.2}, {2.9, 2, 2, 5},     {7.9, 5, 5, 10},   {8, 10, 5, 10},
-      {-3, -5, -5, -2},      {3, 5, 2, 5},       {1000, 1000, 1000, 1000},
-      {0, 0, 0, 0},          {1.5, 2, 1, 2},     {-1, -1, -1, -1},  {-7, -5, -10, -5},
-      {0.001, 0.001, 0.001, 0.001},
+      {0.14, 0.1, 0.1, 0.2},    {2.9, 2, 2, 5},    {7.9, 5, 5, 10},
+      {8, 10, 5, 10},           {-3, -5, -5, -2},  {3, 5, 2, 5},
+      {1000, 1000, 1000, 1000}, {0, 0, 0, 0},      {1.5, 2, 1, 2},
+      {-1, -1, -1, -1},         {-7, -5, -10, -5}, {0.001, 0.001, 0.001, 0.001},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.x);
@@ -79,19 +84,21 @@ TEST(Math1ScalePars, TickLayouts) {
     Word sub;
   };
   const Case cases[] = {
-      {5, 0, 7, 0, 1, 5},        {5, 0, 30, 0, 5, 5},        {5, 0, 12, 0, 2, 4},
-      {4, 10, 0, 10, -2, 4},     {5, 0, 10, 0, 1, 5},        {5, 4, 4, 4, 0, 1},
-      {0, 0.5L, 8, 1, 1, 5},     {0, 0, 50, 0, 1, 1},        {5, -0.33L, 0.77L, -0.2L, 0.2L, 4},
+      {5, 0, 7, 0, 1, 5},          {5, 0, 30, 0, 5, 5},          {5, 0, 12, 0, 2, 4},
+      {4, 10, 0, 10, -2, 4},       {5, 0, 10, 0, 1, 5},          {5, 4, 4, 4, 0, 1},
+      {0, 0.5L, 8, 1, 1, 5},       {0, 0, 50, 0, 1, 1},          {5, -0.33L, 0.77L, -0.2L, 0.2L, 4},
       {10, 0, 1e-6L, 0, 1e-7L, 5}, {3, 1250, 1300, 1250, 10, 5}, {3, 1245, 1345, 1260, 20, 4},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.n << " " << static_cast<double>(c.lo) << " "
-                                      << static_cast<double>(c.hi));
+    SCOPED_TRACE(::testing::Message()
+                 << c.n << " " << static_cast<double>(c.lo) << " " << static_cast<double>(c.hi));
     Extended first = -99, dist = -99;
     Word sub = 99;
     CalcScalePars(c.n, c.lo, c.hi, first, dist, sub);
-    EXPECT_NEAR(static_cast<double>(dist), static_cast<double>(c.dist), 1e-12 * std::fabs(static_cast<double>(c.dist)));
-    EXPECT_NEAR(static_cast<double>(first), static_cast<double>(c.first), 1e-9 * std::fabs(static_cast<double>(c.dist)) + 1e-300);
+    EXPECT_NEAR(static_cast<double>(dist), static_cast<double>(c.dist),
+                1e-12 * std::fabs(static_cast<double>(c.dist)));
+    EXPECT_NEAR(static_cast<double>(first), static_cast<double>(c.first),
+                1e-9 * std::fabs(static_cast<double>(c.dist)) + 1e-300);
     EXPECT_EQ(sub, c.sub);
   }
 }
@@ -153,8 +160,8 @@ TEST(Math1Functions, Polynomials) {
   EXPECT_EQ(Polynomial(c, 2, 2), 17);
   EXPECT_EQ(Polynomial(c, 1, 2), 5);
   EXPECT_EQ(Polynomial(c, 0, 2), 1);
-  EXPECT_EQ(CenteredPolynomial(c, 2, 1, 3), 17);   // (b - a) = 2
-  EXPECT_EQ(CenteredPolynomial(c, 2, 3, 1), 9);    // (b - a) = -2: 1 - 4 + 12
+  EXPECT_EQ(CenteredPolynomial(c, 2, 1, 3), 17);  // (b - a) = 2
+  EXPECT_EQ(CenteredPolynomial(c, 2, 3, 1), 9);   // (b - a) = -2: 1 - 4 + 12
   for (Integer order : {3, -1}) {
     SCOPED_TRACE(order);
     try {
@@ -221,7 +228,7 @@ TEST(Math1Interpolation, EquallySpacedTable) {
     double x, x0, x1, y;
   };
   const Case cases[] = {
-      {2.5, 0, 3, 25}, {4, 0, 3, 40},  {0.5, 3, 0, 25}, {0, 0, 3, 0},   {3, 0, 3, 30},
+      {2.5, 0, 3, 25}, {4, 0, 3, 40},  {0.5, 3, 0, 25}, {0, 0, 3, 0},  {3, 0, 3, 30},
       {-1, 0, 3, -10}, {4, 3, 0, -10}, {1, 0, 6, 5},    {6, 0, 6, 30},
   };
   for (const auto& c : cases) {
@@ -251,8 +258,8 @@ TEST(Math1Interpolation, RectangleAndHistogramBins) {
     double x, ref, width, edge, offset;
   };
   const Case cases[] = {
-      {7.5, 1, 2, 7, 0.5}, {-0.5, 0, 1, -1, 0.5}, {3, 3, 0.5, 3, 0}, {10, 0, 2.5, 10, 0},
-      {5, 0, 0, 0, 5},  // zero width: no bin to count, the reference itself
+      {7.5, 1, 2, 7, 0.5}, {-0.5, 0, 1, -1, 0.5}, {3, 3, 0.5, 3, 0},
+      {10, 0, 2.5, 10, 0}, {5, 0, 0, 0, 5},  // zero width: no bin to count, the reference itself
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.x);
@@ -297,9 +304,20 @@ TEST(Math1Integers, PrimeTable) {
     bool prime;
   };
   const Case cases[] = {
-      {0, true},      {1, true},      {-1, true},       {2, true},         {4, false},
-      {97, true},     {-97, true},    {91, false},      {46337, true},     {2147483647, true},
-      {2147483646, false}, {46337 * 46337, false}, {-2147483647 - 1, false}, {25, false},
+      {0, true},
+      {1, true},
+      {-1, true},
+      {2, true},
+      {4, false},
+      {97, true},
+      {-97, true},
+      {91, false},
+      {46337, true},
+      {2147483647, true},
+      {2147483646, false},
+      {46337 * 46337, false},
+      {-2147483647 - 1, false},
+      {25, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.n);
@@ -313,9 +331,15 @@ TEST(Math1Integers, PrimeFactors) {
     TIntArray factors;
   };
   const Case cases[] = {
-      {1, {}},          {0, {}},           {-12, {}},          {2, {2}},
-      {12, {2, 2, 3}},  {97, {97}},        {2147483647, {2147483647}},
-      {2147483646, {2, 3, 3, 7, 11, 31, 151, 331}}, {46337 * 46337, {46337, 46337}},
+      {1, {}},
+      {0, {}},
+      {-12, {}},
+      {2, {2}},
+      {12, {2, 2, 3}},
+      {97, {97}},
+      {2147483647, {2147483647}},
+      {2147483646, {2, 3, 3, 7, 11, 31, 151, 331}},
+      {46337 * 46337, {46337, 46337}},
       {1024, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
   };
   for (const auto& c : cases) {
@@ -329,8 +353,9 @@ TEST(Math1Integers, CancelFraction) {
     Integer n, d, n2, d2;
   };
   const Case cases[] = {
-      {6, -4, 3, -2}, {0, 5, 0, 5},   {5, 0, 5, 0},   {-10, -15, -2, -3},
-      {7, 3, 7, 3},   {-2147483647 - 1, 2, -1073741824, 1}, {12, 12, 1, 1},
+      {6, -4, 3, -2},     {0, 5, 0, 5}, {5, 0, 5, 0},
+      {-10, -15, -2, -3}, {7, 3, 7, 3}, {-2147483647 - 1, 2, -1073741824, 1},
+      {12, 12, 1, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.n << "/" << c.d);
@@ -440,8 +465,17 @@ TEST(Math1Random, InitLibraryAloneSeedsLongRand) {
     std::function<void()> Start;
   } cases[] = {
       {"InitLibrary alone", [] { InitLibrary(); }},
-      {"InitLibrary, then DOV_math1_Init", [] { InitLibrary(); DOV_math1_Init(); }},
-      {"LongRand drawn between", [] { InitLibrary(); LongRand(5); DOV_math1_Init(); }},
+      {"InitLibrary, then DOV_math1_Init",
+       [] {
+         InitLibrary();
+         DOV_math1_Init();
+       }},
+      {"LongRand drawn between",
+       [] {
+         InitLibrary();
+         LongRand(5);
+         DOV_math1_Init();
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -99,7 +99,7 @@ TEST(RoundDegrees, NiceSteps) {
     Integer wd, wm, ws;
   };
   const Case cases[] = {
-      {7, 20, 0, true, 10, 0, 0},  {7, 20, 0, false, 5, 0, 0},  {0, 40, 10, true, 1, 0, 0},
+      {7, 20, 0, true, 10, 0, 0},  {7, 20, 0, false, 5, 0, 0},   {0, 40, 10, true, 1, 0, 0},
       {0, 0, 25, false, 0, 0, 20}, {400, 0, 0, true, 360, 0, 0}, {0, 0, 50, true, 0, 1, 0},
       {0, 7, 0, false, 0, 5, 0},   {-1, 5, 5, true, 0, 0, 0},    {0, 0, 0, true, 0, 0, 0},
       {0, 99, 0, true, 1, 0, 0},

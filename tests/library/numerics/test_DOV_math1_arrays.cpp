@@ -85,11 +85,8 @@ TEST(SortIntoArray, TypedAndUntyped) {
     std::vector<double> out;
   };
   const std::vector<Case> cases = {
-      {4, true, 2, {1, 3, 4, 5}},
-      {9, true, -1, {1, 3, 5, 7}},
-      {3, false, -1, {1, 3, 5, 7}},
-      {7, true, 3, {1, 3, 5, 7}},
-      {0, true, 0, {0, 1, 3, 5}},
+      {4, true, 2, {1, 3, 4, 5}}, {9, true, -1, {1, 3, 5, 7}}, {3, false, -1, {1, 3, 5, 7}},
+      {7, true, 3, {1, 3, 5, 7}}, {0, true, 0, {0, 1, 3, 5}},
   };
   for (const auto& c : cases) {
     std::vector<double> v = {1, 3, 5, 7};

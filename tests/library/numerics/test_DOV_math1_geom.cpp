@@ -18,15 +18,20 @@ TEST(Geometry, DistFromRect) {
   };
   const TRect R{0, 0, 10, 10};
   const Case cases[] = {
-      {{5, 5}, R, 0},   {{0, 5}, R, 0},   {{10, 5}, R, 0},  {{-3, 5}, R, 3},
-      {{5, 14}, R, 4},  {{13, 14}, R, 5}, {{5, -2}, R, 2},  {{0, 0}, R, 0},
-      {{-1, -1}, R, 1},  // sqrt 2 rounds to 1
-      {{12, 12}, R, 3},  // sqrt 8 = 2.83
+      {{5, 5}, R, 0},
+      {{0, 5}, R, 0},
+      {{10, 5}, R, 0},
+      {{-3, 5}, R, 3},
+      {{5, 14}, R, 4},
+      {{13, 14}, R, 5},
+      {{5, -2}, R, 2},
+      {{0, 0}, R, 0},
+      {{-1, -1}, R, 1},                    // sqrt 2 rounds to 1
+      {{12, 12}, R, 3},                    // sqrt 8 = 2.83
       {{13, 14}, TRect{10, 10, 0, 0}, 5},  // corners given the other way round
       {{2000000000, 5}, TRect{-2000000000, 0, -1999999990, 10}, 2147483647},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(DistFromRect(c.p, c.r), c.d) << c.p.X << "," << c.p.Y;
+  for (const Case& c : cases) EXPECT_EQ(DistFromRect(c.p, c.r), c.d) << c.p.X << "," << c.p.Y;
   // Far corners: the squares must not overflow 32 bits.
   EXPECT_EQ(DistFromRect(TPoint{100000, 100000}, R), 141407);
 }
@@ -62,13 +67,14 @@ TEST(Geometry, DistFromEllipse) {
       {{0, 3}, 0, 0, 4, 2, 1, {0, 2}},
       {{0, -3}, 0, 0, 4, 2, 1, {0, -2}},
       {{-6, 0}, 0, 0, 4, 2, 2, {-4, 0}},
-      {{0, 7}, 0, 0, 2, 4, 3, {0, 4}},  // the long axis along Y
-      {{4, 0}, 0, 0, 4, 2, 0, {4, 0}},  // on the ellipse
+      {{0, 7}, 0, 0, 2, 4, 3, {0, 4}},                   // the long axis along Y
+      {{4, 0}, 0, 0, 4, 2, 0, {4, 0}},                   // on the ellipse
       {{10, 10}, 0, 0, 0, 3, std::sqrt(149.0), {0, 3}},  // a flat one: a segment
   };
   for (const Case& c : cases) {
     TPointDouble n{99, 99};
-    EXPECT_NEAR(DistFromEllipse(c.p, c.cx, c.cy, c.rx, c.ry, n), c.d, 1e-12) << c.p.X << "," << c.p.Y;
+    EXPECT_NEAR(DistFromEllipse(c.p, c.cx, c.cy, c.rx, c.ry, n), c.d, 1e-12)
+        << c.p.X << "," << c.p.Y;
     EXPECT_NEAR(n.X, c.nearest.X, 1e-12);
     EXPECT_NEAR(n.Y, c.nearest.Y, 1e-12);
   }

@@ -117,14 +117,18 @@ TEST(Math1Validity, IsValidDouble) {
     bool valid;
   };
   const Case cases[] = {
-      {"12abc", true, dsDot, true},   {".", true, dsDot, true},      {"12,5", true, dsDot, true},
-      {"", true, dsDot, false},       {"3.5 x", true, dsDot, true},  {"abc", true, dsDot, false},
-      {"-", true, dsDot, false},      {"E5", true, dsDot, false},    {"1.2.3", true, dsDot, false},
-      {"1e5000", true, dsDot, false}, {"1e4200", true, dsDot, true}, {"1e4201", true, dsDot, false},
-      {"1e-4201", true, dsDot, false}, {"1.5E", true, dsDot, true},  {"1e5", false, dsDot, true},
-      {" 12", true, dsDot, true},     {",5", true, dsDot, false},    {",5", true, dsComma, true},
-      {",5", true, dsBoth, true},     {".5", true, dsComma, false},  {"1,5", true, dsComma, true},
-      {"  ", true, dsDot, false},     {"1e+", true, dsDot, true},    {"1e 5", true, dsDot, false},
+      {"12abc", true, dsDot, true},    {".", true, dsDot, true},
+      {"12,5", true, dsDot, true},     {"", true, dsDot, false},
+      {"3.5 x", true, dsDot, true},    {"abc", true, dsDot, false},
+      {"-", true, dsDot, false},       {"E5", true, dsDot, false},
+      {"1.2.3", true, dsDot, false},   {"1e5000", true, dsDot, false},
+      {"1e4200", true, dsDot, true},   {"1e4201", true, dsDot, false},
+      {"1e-4201", true, dsDot, false}, {"1.5E", true, dsDot, true},
+      {"1e5", false, dsDot, true},     {" 12", true, dsDot, true},
+      {",5", true, dsDot, false},      {",5", true, dsComma, true},
+      {",5", true, dsBoth, true},      {".5", true, dsComma, false},
+      {"1,5", true, dsComma, true},    {"  ", true, dsDot, false},
+      {"1e+", true, dsDot, true},      {"1e 5", true, dsDot, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" sep " << c.sep);
@@ -153,10 +157,12 @@ TEST(Math1Validity, IsValidFPNum) {
     bool valid;
   };
   const Case cases[] = {
-      {"+", dsDot, true},    {"1e5", dsDot, false},  {" 1", dsDot, false},   {".", dsDot, true},
-      {"12.", dsDot, true},  {"-.5", dsDot, true},   {"", dsDot, false},     {"1.2.3", dsDot, false},
-      {"1,5", dsDot, false}, {"1,5", dsComma, true}, {"1.5", dsBoth, true},  {"--1", dsDot, false},
-      {"12a", dsDot, false}, {"-12.75", dsDot, true}, {"1.", dsComma, false}, {"1 ", dsDot, false},
+      {"+", dsDot, true},     {"1e5", dsDot, false},   {" 1", dsDot, false},
+      {".", dsDot, true},     {"12.", dsDot, true},    {"-.5", dsDot, true},
+      {"", dsDot, false},     {"1.2.3", dsDot, false}, {"1,5", dsDot, false},
+      {"1,5", dsComma, true}, {"1.5", dsBoth, true},   {"--1", dsDot, false},
+      {"12a", dsDot, false},  {"-12.75", dsDot, true}, {"1.", dsComma, false},
+      {"1 ", dsDot, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" sep " << c.sep);
@@ -195,10 +201,18 @@ TEST(Math1IntegerScanners, ScanDecimal) {
     Integer start, value, end;
   };
   const Case cases[] = {
-      {"  -42;", 1, -42, 6},      {"   ", 1, 0, 3},        {"", 1, 0, 1},
-      {"", 4, 0, 4},              {"+7", 1, 7, 3},        {"2147483648", 1, -2147483647 - 1, 11},
-      {"4294967297", 1, 1, 11},   {"x 5", 2, 5, 4},       {"x12", 1, 0, 1},
-      {"12 ", 1, 12, 3},          {"  ", 1, 0, 2},        {"- 3", 1, 0, 2},
+      {"  -42;", 1, -42, 6},
+      {"   ", 1, 0, 3},
+      {"", 1, 0, 1},
+      {"", 4, 0, 4},
+      {"+7", 1, 7, 3},
+      {"2147483648", 1, -2147483647 - 1, 11},
+      {"4294967297", 1, 1, 11},
+      {"x 5", 2, 5, 4},
+      {"x12", 1, 0, 1},
+      {"12 ", 1, 12, 3},
+      {"  ", 1, 0, 2},
+      {"- 3", 1, 0, 2},
       {"12", 0, 12, 3},
   };
   for (const auto& c : cases) {
@@ -216,11 +230,11 @@ TEST(Math1IntegerScanners, HexOctalBinary) {
     Integer start, value, end;
   };
   const Case cases[] = {
-      {ScanHex, "$1F", 1, 31, 4},      {ScanHex, " $1F", 1, 0, 2},    {ScanHex, "ff", 1, 255, 3},
-      {ScanHex, "FFFFFFFF", 1, -1, 9}, {ScanHex, "1g", 1, 1, 2},      {ScanHex, "x$1F", 2, 0, 2},
-      {ScanHex, "  aB;", 1, 171, 5},   {ScanHex, "", 1, 0, 1},        {ScanHex, "100000001", 1, 1, 10},
-      {ScanOctal, "17", 1, 15, 3},     {ScanOctal, "18", 1, 1, 2},    {ScanOctal, " 777", 1, 511, 5},
-      {ScanBin, "1011", 1, 11, 5},     {ScanBin, "102", 1, 2, 3},     {ScanBin, "  1", 1, 1, 4},
+      {ScanHex, "$1F", 1, 31, 4},      {ScanHex, " $1F", 1, 0, 2}, {ScanHex, "ff", 1, 255, 3},
+      {ScanHex, "FFFFFFFF", 1, -1, 9}, {ScanHex, "1g", 1, 1, 2},   {ScanHex, "x$1F", 2, 0, 2},
+      {ScanHex, "  aB;", 1, 171, 5},   {ScanHex, "", 1, 0, 1},     {ScanHex, "100000001", 1, 1, 10},
+      {ScanOctal, "17", 1, 15, 3},     {ScanOctal, "18", 1, 1, 2}, {ScanOctal, " 777", 1, 511, 5},
+      {ScanBin, "1011", 1, 11, 5},     {ScanBin, "102", 1, 2, 3},  {ScanBin, "  1", 1, 1, 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" from " << c.start);
@@ -249,11 +263,16 @@ TEST(Math1Formatters, FixedDigitTexts) {
     const char* text;
   };
   const Case cases[] = {
-      {Hex, static_cast<Cardinal>(-1), 8, "FFFFFFFF"}, {Hex, 255, 0, "F"},
-      {Hex, 255, 12, "000000FF"},                      {Hex, 0x1234ABCD, 3, "BCD"},
-      {Octal, 8, 3, "010"},                            {Octal, 0xFFFFFFFF, 11, "37777777777"},
-      {Octal, 0xFFFFFFFF, 40, "37777777777"},          {Bin, 5, 0, "1"},
-      {Bin, 5, 6, "000101"},                           {Bin, 0x80000001, 40, "10000000000000000000000000000001"},
+      {Hex, static_cast<Cardinal>(-1), 8, "FFFFFFFF"},
+      {Hex, 255, 0, "F"},
+      {Hex, 255, 12, "000000FF"},
+      {Hex, 0x1234ABCD, 3, "BCD"},
+      {Octal, 8, 3, "010"},
+      {Octal, 0xFFFFFFFF, 11, "37777777777"},
+      {Octal, 0xFFFFFFFF, 40, "37777777777"},
+      {Bin, 5, 0, "1"},
+      {Bin, 5, 6, "000101"},
+      {Bin, 0x80000001, 40, "10000000000000000000000000000001"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -265,8 +284,9 @@ TEST(Math1Formatters, FixedDigitTexts) {
     const char* text;
   };
   const DecCase decs[] = {
-      {-5, 3, "-005"}, {67890, 3, "890"}, {0, 0, "0"}, {7, 0, "7"}, {123, 0, "3"},
-      {-2147483647 - 1, 10, "-2147483648"}, {42, 6, "000042"},
+      {-5, 3, "-005"},   {67890, 3, "890"}, {0, 0, "0"},
+      {7, 0, "7"},       {123, 0, "3"},     {-2147483647 - 1, 10, "-2147483648"},
+      {42, 6, "000042"},
   };
   for (const auto& c : decs) {
     SCOPED_TRACE(c.text);
@@ -291,9 +311,9 @@ TEST(Math1Formatters, EngineeringNotation) {
     const char* text;
   };
   const Case cases[] = {
-      {4700, 2, "4.7k"},     {4700, -2, "4k7"},     {0.000123, 3, "123u"}, {-12, 2, "-12"},
-      {-4700, -2, "-4k7"},   {0, 2, "0.0"},         {0, 1, "0"},           {1234.56, 4, "1.235k"},
-      {1e15, 2, "1000T"},    {2.2e6, 3, "2.20M"},   {47e-9, 2, "47n"},     {1e-20, 2, "0.010a"},
+      {4700, 2, "4.7k"},       {4700, -2, "4k7"},   {0.000123, 3, "123u"}, {-12, 2, "-12"},
+      {-4700, -2, "-4k7"},     {0, 2, "0.0"},       {0, 1, "0"},           {1234.56, 4, "1.235k"},
+      {1e15, 2, "1000T"},      {2.2e6, 3, "2.20M"}, {47e-9, 2, "47n"},     {1e-20, 2, "0.010a"},
       {330, 12, "330.000000"},
   };
   for (const auto& c : cases) {
@@ -311,8 +331,12 @@ TEST(Math1Formatters, strf) {
     const char* text;
   };
   const Case cases[] = {
-      {1.5, 10, -2, " 1.500E+00"},   {1e150, 10, -2, "**********"}, {-1.5e-7, 10, -2, "-1.500E-07"},
-      {3.14159, 8, 2, "    3.14"},   {-2.5, 0, 1, "-2.5"},          {100, 12, -1, " 1.000E+0002"},
+      {1.5, 10, -2, " 1.500E+00"},
+      {1e150, 10, -2, "**********"},
+      {-1.5e-7, 10, -2, "-1.500E-07"},
+      {3.14159, 8, 2, "    3.14"},
+      {-2.5, 0, 1, "-2.5"},
+      {100, 12, -1, " 1.000E+0002"},
       {2.5, 1, 0, "3"},
   };
   for (const auto& c : cases) {
@@ -329,8 +353,12 @@ TEST(Math1Formatters, MakeEFormat) {
     String text;
   };
   const Case cases[] = {
-      {1250, 12, 4, "  0.1250E+04"}, {0, 10, 3, " 0.000E+00"},   {-0.5, 12, 3, "  -0.500E+00"},
-      {9.9996, 10, 4, " 0.1000E+02"}, {1250, 4, 4, " 0.1250E+04"}, {0.00123, 8, 1, " 0.12E-02"},
+      {1250, 12, 4, "  0.1250E+04"},
+      {0, 10, 3, " 0.000E+00"},
+      {-0.5, 12, 3, "  -0.500E+00"},
+      {9.9996, 10, 4, " 0.1000E+02"},
+      {1250, 4, 4, " 0.1250E+04"},
+      {0.00123, 8, 1, " 0.12E-02"},
       {1, 50, 2, String(31, ' ') + " 0.10E+01"},
   };
   for (const auto& c : cases) {

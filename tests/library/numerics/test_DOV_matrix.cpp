@@ -193,7 +193,7 @@ TEST(TMatrixCore, RangeRule) {
     int n, low, high, wantLow, wantHigh;
   };
   const Case cases[] = {
-      {10, 0, 0, 1, 10}, {3, 0, 5, 1, 3},   {10, 4, 2, 2, 4},
+      {10, 0, 0, 1, 10},  {3, 0, 5, 1, 3},    {10, 4, 2, 2, 4},
       {10, -7, -2, 1, 1}, {10, 12, 0, 1, 10}, {10, 3, 3, 3, 3},
   };
   for (const auto& k : cases) {
@@ -394,10 +394,10 @@ TEST(TMatrixSort, KeyColumnOutsideTheWindowMovesWithTheRows) {
   for (int r = 1; r <= 4; ++r) m.SetVal(5, r, key[r - 1]);
   m.SortRows(5, true, 1, 1, 3, 4);
   for (int r = 1; r <= 4; ++r) {
-    EXPECT_EQ(m.GetVal(5, r), r);               // key column reordered with the rows
-    EXPECT_EQ(m.GetVal(1, r), 100 + 5 - r);     // window columns moved
+    EXPECT_EQ(m.GetVal(5, r), r);            // key column reordered with the rows
+    EXPECT_EQ(m.GetVal(1, r), 100 + 5 - r);  // window columns moved
     EXPECT_EQ(m.GetVal(3, r), 300 + 5 - r);
-    EXPECT_EQ(m.GetVal(4, r), 400 + r);         // other columns stay
+    EXPECT_EQ(m.GetVal(4, r), 400 + r);  // other columns stay
     EXPECT_EQ(m.GetVal(6, r), 600 + r);
     EXPECT_EQ(m.GetVal(11, r), 1100 + r);
   }

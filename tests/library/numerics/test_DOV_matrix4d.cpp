@@ -84,11 +84,13 @@ TEST(Mat4D, LinearAddressesAndMemory) {
 TEST(Mat4D, CopiesValidateLayerBeforeTimeSlot) {
   auto m = Coded(2, 2, 4, 2);
   TMatrix dest(nullptr);
-  EXPECT_NE(ErrorOf([&] { m->CopyLayerToMatrix(&dest, 0, 0, 0, 0, 0, 9); })
-                .find("specified layer beyond data range"),
+  EXPECT_NE(ErrorOf([&] {
+              m->CopyLayerToMatrix(&dest, 0, 0, 0, 0, 0, 9);
+            }).find("specified layer beyond data range"),
             String::npos);
-  EXPECT_NE(ErrorOf([&] { m->CopyLayerToMatrix(&dest, 0, 0, 0, 0, 1, 9); })
-                .find("specified time slot beyond data range"),
+  EXPECT_NE(ErrorOf([&] {
+              m->CopyLayerToMatrix(&dest, 0, 0, 0, 0, 1, 9);
+            }).find("specified time slot beyond data range"),
             String::npos);
   m->CopyLayerToMatrix(&dest, 2, 2, 0, 0, 3, 2);
   EXPECT_EQ(dest.NrOfColumns(), 1);
@@ -99,11 +101,13 @@ TEST(Mat4D, CopiesValidateLayerBeforeTimeSlot) {
   EXPECT_EQ(m->GetVal(1, 1, 3, 1), 1);
   EXPECT_EQ(m->GetVal(1, 1, 4, 1), 2);
   EXPECT_EQ(m->GetVal(1, 1, 2, 1), 1211);  // untouched
-  EXPECT_NE(ErrorOf([&] { m->Copy1DArrayToPixel(five, 1, 1, 5, 1); })
-                .find("specified layer beyond data range"),
+  EXPECT_NE(ErrorOf([&] {
+              m->Copy1DArrayToPixel(five, 1, 1, 5, 1);
+            }).find("specified layer beyond data range"),
             String::npos);
-  EXPECT_NE(ErrorOf([&] { m->Copy1DArrayToPixel(five, 3, 1, 1, 1); })
-                .find("specified column beyond data range"),
+  EXPECT_NE(ErrorOf([&] {
+              m->Copy1DArrayToPixel(five, 3, 1, 1, 1);
+            }).find("specified column beyond data range"),
             String::npos);
 }
 
@@ -170,8 +174,10 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
   m.SetVal(1, 1, 1, 2, 2.5);
   m.SaveAsXMLFile(Name("m.xml"), "Q");
   const std::string text = dir.read("m.xml");
-  EXPECT_NE(text.find("<matrix sig=\"ZUDUZidad\" vers=\"1.0\" dim=\"4\" id=\"Q\">"), std::string::npos);
-  EXPECT_NE(text.find("<numtimeslots>2</numtimeslots>\r\n<cell ix=\"1\" iy=\"1\" il=\"1\" it=\"2\">2.5</cell>\r\n</matrix>"),
+  EXPECT_NE(text.find("<matrix sig=\"ZUDUZidad\" vers=\"1.0\" dim=\"4\" id=\"Q\">"),
+            std::string::npos);
+  EXPECT_NE(text.find("<numtimeslots>2</numtimeslots>\r\n<cell ix=\"1\" iy=\"1\" il=\"1\" "
+                      "it=\"2\">2.5</cell>\r\n</matrix>"),
             std::string::npos);
   EXPECT_EQ(text.find("<cell", text.find("<cell") + 1), std::string::npos);
   TMat4D back(nullptr);
@@ -193,15 +199,21 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
   TMat3D cube(nullptr);
   TStringStream s3(
       "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"3\" id=\"\">\r\n<numcols>5000</numcols>\r\n"
-      "<numrows>5000</numrows>\r\n<numplanes>5000</numplanes>\r\n<cell ix=\"1\" iy=\"1\" iz=\"1\">1</cell>\r\n");
+      "<numrows>5000</numrows>\r\n<numplanes>5000</numplanes>\r\n<cell ix=\"1\" iy=\"1\" "
+      "iz=\"1\">1</cell>\r\n");
   EXPECT_THROW(cube.ReadFromXMLStream(s3, ""), ESDLMatrixError);
   EXPECT_EQ(cube.NrOfLayers(), 1);
 }
 
 TEST_F(Mat4DFiles, BlockFileSizesAndTimeSlotRule) {
-  struct Case { Integer X, Y, Z, T, Start, End; std::uintmax_t Bytes; };
-  const Case cases[] = {{1, 1, 1, 1, 0, 0, 8192},   {16, 16, 2, 1, 0, 0, 8192},
-                        {16, 16, 2, 2, 0, 0, 12288}, {1, 1, 1, 5, 3, 0, 8192},
+  struct Case {
+    Integer X, Y, Z, T, Start, End;
+    std::uintmax_t Bytes;
+  };
+  const Case cases[] = {{1, 1, 1, 1, 0, 0, 8192},
+                        {16, 16, 2, 1, 0, 0, 8192},
+                        {16, 16, 2, 2, 0, 0, 12288},
+                        {1, 1, 1, 5, 3, 0, 8192},
                         {16, 16, 2, 5, 2, 3, 12288}};
   for (const auto& c : cases) {
     auto m = Coded(c.X, c.Y, c.Z, c.T);
@@ -216,8 +228,9 @@ TEST_F(Mat4DFiles, BlockFileSizesAndTimeSlotRule) {
   EXPECT_TRUE(m->ReadBinaryHeader(Name("b.dat"), X, Y, Z, T, id));
   EXPECT_EQ(T, 2);
   EXPECT_EQ(id, "block");
-  EXPECT_NE(ErrorOf([&] { m->SaveBinary(Name("c.dat"), 6, 9); })
-                .find("specified time slot beyond data range"),
+  EXPECT_NE(ErrorOf([&] {
+              m->SaveBinary(Name("c.dat"), 6, 9);
+            }).find("specified time slot beyond data range"),
             String::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.dat"));
 }
@@ -252,8 +265,7 @@ TEST_F(Mat4DFiles, LoadPartsStreamLayersAndAppend) {
   TMat4D small(nullptr);
   small.Resize(2, 2, 4, 3);
   EXPECT_NE(ErrorOf([&] { small.ReadLayer(Name("b.dat"), 1, 1); }).find("column"), String::npos);
-  EXPECT_NE(ErrorOf([&] { layer.ReadLayer(Name("b.dat"), 1, 4); }).find("time slot"),
-            String::npos);
+  EXPECT_NE(ErrorOf([&] { layer.ReadLayer(Name("b.dat"), 1, 4); }).find("time slot"), String::npos);
 }
 
 TEST_F(Mat4DFiles, AppendEqualsSavingTheJoinedData) {
@@ -271,8 +283,9 @@ TEST_F(Mat4DFiles, AppendEqualsSavingTheJoinedData) {
     EXPECT_EQ(b.CRCofData(), all->CRCofData());
   }
   auto other = Coded(512, 1, 2, 1);
-  EXPECT_NE(ErrorOf([&] { other->AppendToBinaryFile(Name("grown.dat"), 0, 0); })
-                .find("X,Y,Z of matrices do not match"),
+  EXPECT_NE(ErrorOf([&] {
+              other->AppendToBinaryFile(Name("grown.dat"), 0, 0);
+            }).find("X,Y,Z of matrices do not match"),
             String::npos);
 }
 
@@ -308,7 +321,7 @@ TEST(Mat4DReductions, SameResultForAnyThreadCountAndSpecifiedValues) {
   using Fn = void (TMat4D::*)(TMatrix*, Integer, Integer, Integer, Integer, Integer, Integer,
                               Integer, Integer, Integer);
   const Fn reductions[] = {&TMat4D::MeanOfLayersToMatrix, &TMat4D::MaximumOfLayersToMatrix,
-                          &TMat4D::MinimumOfLayersToMatrix, &TMat4D::StdDevOfLayersToMatrix};
+                           &TMat4D::MinimumOfLayersToMatrix, &TMat4D::StdDevOfLayersToMatrix};
   for (Fn f : reductions) {
     TMatrix r1(nullptr), r2(nullptr), r8(nullptr), r0(nullptr);
     (m.get()->*f)(&r1, 2, 36, 0, 0, 1, 2, 2, 4, 1);
@@ -367,7 +380,11 @@ TEST(Mat4DReshape, CutResampleTransposeMirror) {
   EXPECT_EQ(m->GetVal(1, 2, 1, 1), 1122);
   EXPECT_EQ(m->GetVal(2, 1, 1, 1), 1113);
 
-  struct Case { Integer Offset; bool Average; std::vector<double> Want; };
+  struct Case {
+    Integer Offset;
+    bool Average;
+    std::vector<double> Want;
+  };
   const Case cases[] = {{0, false, {1, 3, 5}}, {0, true, {1.5, 3.5, 2.5}}, {3, false, {2, 4}}};
   for (const auto& c : cases) {
     TMat4D row(nullptr);
@@ -375,7 +392,8 @@ TEST(Mat4DReshape, CutResampleTransposeMirror) {
     for (Integer x = 1; x <= 5; ++x) row.SetVal(x, 1, 1, 1, x);
     row.Resample(2, c.Offset, 1, 0, 1, 0, 1, 0, c.Average);
     ASSERT_EQ(row.NrOfColumns(), static_cast<Integer>(c.Want.size()));
-    for (Integer x = 1; x <= row.NrOfColumns(); ++x) EXPECT_EQ(row.GetVal(x, 1, 1, 1), c.Want[x - 1]);
+    for (Integer x = 1; x <= row.NrOfColumns(); ++x)
+      EXPECT_EQ(row.GetVal(x, 1, 1, 1), c.Want[x - 1]);
   }
   TMat4D guard(nullptr);
   guard.Resize(3, 1, 1, 1);
@@ -486,8 +504,10 @@ TEST(Mat3D, CoreCopiesAndXml) {
   TStringStream s("");
   m.WriteToXMLStream(s, false, "");
   const String text = s.DataString();
-  EXPECT_NE(text.find("<numplanes>2</numplanes>\r\n<cell ix=\"1\" iy=\"2\" iz=\"2\">5</cell>\r\n</matrix>"),
-            String::npos);
+  EXPECT_NE(
+      text.find(
+          "<numplanes>2</numplanes>\r\n<cell ix=\"1\" iy=\"2\" iz=\"2\">5</cell>\r\n</matrix>"),
+      String::npos);
   TMat3D back(nullptr);
   s.SetPosition(0);
   EXPECT_TRUE(back.ReadFromXMLStream(s, ""));

@@ -69,7 +69,13 @@ TEST_F(MatrixFiles, TextLoaderCases) {
   };
   const std::vector<Case> cases = {
       // Rows 1..5, columns 1..3 into 2 x 3 without resizing: too small, nothing read.
-      {"1 5\n1 3\n" "1 2 3\n4 5 6\n7 8 9\n1 2 3\n4 5 6\n", false, false, 2, 3, {11, 21, 31}},
+      {"1 5\n1 3\n"
+       "1 2 3\n4 5 6\n7 8 9\n1 2 3\n4 5 6\n",
+       false,
+       false,
+       2,
+       3,
+       {11, 21, 31}},
       // A word keeps its element; the next values land in their own places.
       {"1 3\n1 1\nabc\n7\n8\n", false, true, 2, 3, {11, 7, 8}},
       // The size is HiC x HiR, not the window's extent.
@@ -180,8 +186,8 @@ TEST_F(MatrixFiles, BlockFileSizesAndGolden) {
   m->SaveBinary(Name("s.bin"));
   const String bytes = Read("s.bin");
   ASSERT_EQ(bytes.size(), 8192u);
-  const unsigned char head[22] = {2, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  5, 'P', 'r', 'o', 'b', 'e'};
+  const unsigned char head[22] = {2, 0, 0, 0, 3, 0, 0,   0,   0,   0,   0,
+                                  0, 0, 0, 0, 0, 5, 'P', 'r', 'o', 'b', 'e'};
   EXPECT_EQ(std::memcmp(bytes.data(), head, sizeof head), 0);
   double first, fourth;
   std::memcpy(&first, bytes.data() + 4096, 8);

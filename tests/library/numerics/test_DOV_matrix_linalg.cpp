@@ -68,8 +68,8 @@ struct Progress {
 }  // namespace
 
 TEST(MatrixProducts, SizesAndValues) {
-  auto a = Rows({{1, 2, 3}, {4, 5, 6}});      // 3 columns x 2 rows
-  auto b = Rows({{1, 0}, {0, 1}, {2, 2}});    // 2 columns x 3 rows
+  auto a = Rows({{1, 2, 3}, {4, 5, 6}});    // 3 columns x 2 rows
+  auto b = Rows({{1, 0}, {0, 1}, {2, 2}});  // 2 columns x 3 rows
   TMatrix res(nullptr);
   int changes = 0;
   a->OnChange = [&](TObject*) { ++changes; };
@@ -202,8 +202,7 @@ TEST(MatrixDecompositions, InverseAgainstConditionNumber) {
     TMatrix back(nullptr);
     back.Assign(&inv);
     ASSERT_TRUE(back.Invert());
-    for (Integer c = 1; c <= n; ++c)
-      EXPECT_NEAR(back.GetVal(c, 1), a->GetVal(c, 1), 1e-13 * cond);
+    for (Integer c = 1; c <= n; ++c) EXPECT_NEAR(back.GetVal(c, 1), a->GetVal(c, 1), 1e-13 * cond);
   }
   // A badly conditioned (Hilbert) matrix still inverts within its looser bound.
   const Integer n = 8;
@@ -333,8 +332,8 @@ TEST(MatrixDiffAndDistances, Cases) {
   dm.Resize(3, 3);
   dm.Fill(7);
   EXPECT_EQ(pts->CalcDistMat(dmEuclid, &dm), 0);
-  EXPECT_EQ(AsRows(dm), (std::vector<std::vector<double>>{{0, 3, 1}, {3, 0, std::sqrt(8.0)},
-                                                          {1, std::sqrt(8.0), 0}}));
+  EXPECT_EQ(AsRows(dm), (std::vector<std::vector<double>>{
+                            {0, 3, 1}, {3, 0, std::sqrt(8.0)}, {1, std::sqrt(8.0), 0}}));
   EXPECT_EQ(pts->CalcDistMat(dmUserDef, &dm), 0);
   EXPECT_EQ(dm.GetVal(3, 2), 23);
   EXPECT_EQ(dm.GetVal(2, 3), 23);
@@ -345,8 +344,8 @@ TEST(MatrixSquare, ThreadCountsGiveIdenticalResults) {
   auto a = Rows({{1, 2, 3}, {4, 5, 6}});  // 3 columns x 2 rows
   TMatrix r1(nullptr);
   ASSERT_TRUE(a->Square(&r1, 1.0, 1));
-  EXPECT_EQ(AsRows(r1), (std::vector<std::vector<double>>{{17, 22, 27}, {22, 29, 36},
-                                                          {27, 36, 45}}));
+  EXPECT_EQ(AsRows(r1),
+            (std::vector<std::vector<double>>{{17, 22, 27}, {22, 29, 36}, {27, 36, 45}}));
   auto big = RandomMatrix(37, 301, 11);
   TMatrix one(nullptr);
   const double before = ProcStat.load();

@@ -89,8 +89,8 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
   EXPECT_NEAR(s, 45 / (sd * sd * sd), 1e-12);
   EXPECT_NEAR(k, 348.5 / (sd * sd * sd * sd) - 3, 1e-12);
   Column({1, 3})->SkewKurt(0, 0, 0, 0, s, k);  // two values are enough here
-  EXPECT_EQ(s, 0);  // symmetric
-  EXPECT_NEAR(k, 0.25 - 3, 1e-15);  // (2 / 2) / sqrt(2)^4 - 3
+  EXPECT_EQ(s, 0);                             // symmetric
+  EXPECT_NEAR(k, 0.25 - 3, 1e-15);             // (2 / 2) / sqrt(2)^4 - 3
   double ss, sk;
   Column({1, 2, 3})->SkewKurtSample(0, 0, 0, 0, ss, sk);
   EXPECT_EQ(ss, 0);
@@ -102,9 +102,8 @@ TEST(MatrixStatistics, QuartilesAndPercentiles) {
     std::vector<double> v;
     double q1, q2, q3;
   };
-  for (const auto& c : std::vector<QCase>{{{4, 3, 2, 1}, 1.25, 2.5, 3.75},
-                                          {{1, 2, 3}, 1, 2, 3},
-                                          {{8}, 8, 8, 8}}) {
+  for (const auto& c :
+       std::vector<QCase>{{{4, 3, 2, 1}, 1.25, 2.5, 3.75}, {{1, 2, 3}, 1, 2, 3}, {{8}, 8, 8, 8}}) {
     double q1, q2, q3;
     EXPECT_TRUE(Column(c.v)->Quartiles(0, 0, 0, 0, q1, q2, q3));
     EXPECT_EQ(q1, c.q1);
@@ -115,7 +114,7 @@ TEST(MatrixStatistics, QuartilesAndPercentiles) {
   EXPECT_EQ(ten->Percentile(100, 0, 0, 0, 0), 10);
   EXPECT_EQ(ten->Percentile(50, 0, 0, 0, 0), 6);
   EXPECT_EQ(ten->Percentile(0, 0, 0, 0, 0), 1);
-  EXPECT_EQ(ten->Percentile(25, 0, 0, 0, 0), 3);   // round(2.5) = 2, halves to even
+  EXPECT_EQ(ten->Percentile(25, 0, 0, 0, 0), 3);  // round(2.5) = 2, halves to even
   EXPECT_EQ(ten->Percentile(-5, 0, 0, 0, 0), 1);
   EXPECT_EQ(ten->GetVal(1, 1), 10);  // the matrix is not reordered
   // A sample at least as large as the window is the plain percentile.

@@ -12,7 +12,8 @@ namespace {
 void SetAll(TMatrix& m, Integer nc, Integer nr, const std::vector<double>& colMajor) {
   m.Resize(nc, nr);
   for (Integer c = 1; c <= nc; ++c)
-    for (Integer r = 1; r <= nr; ++r) m.SetVal(c, r, colMajor[static_cast<size_t>((c - 1) * nr + r - 1)]);
+    for (Integer r = 1; r <= nr; ++r)
+      m.SetVal(c, r, colMajor[static_cast<size_t>((c - 1) * nr + r - 1)]);
 }
 
 String Written(TMatrix& m, bool header, const String& id = "") {
@@ -46,8 +47,9 @@ TEST(MatrixXml, FindsTheDocumentByIdAndDimension) {
   SetAll(a, 1, 1, {1});
   SetAll(b, 1, 1, {2});
   TStringStream s;
-  s.WriteString("<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"3\" id=\"B\">\r\n"
-                "<numcols>1</numcols><cell ix=\"1\" iy=\"1\">3</cell></matrix>\r\n");
+  s.WriteString(
+      "<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"3\" id=\"B\">\r\n"
+      "<numcols>1</numcols><cell ix=\"1\" iy=\"1\">3</cell></matrix>\r\n");
   a.WriteToXMLStream(s, true, "A");
   b.WriteToXMLStream(s, false, "  B ");
   TMatrix m(nullptr);
@@ -80,20 +82,44 @@ TEST(MatrixXml, ReadingAppliesCellsAndFiresOnce) {
     const char* why;
   };
   const Case cases[] = {
-      {"<numcols>2</numcols><numrows>1</numrows></matrix>", true, 2, 1, {0, 0},
+      {"<numcols>2</numcols><numrows>1</numrows></matrix>",
+       true,
+       2,
+       1,
+       {0, 0},
        "no cells: the announced size"},
       {"<numcols>2</numcols><numrows>1</numrows><cell ix=\"3\" iy=\"1\">9</cell>"
        "<cell ix=\"2\" iy=\"1\">-2.5e-3</cell></matrix>",
-       true, 2, 1, {0, -0.0025}, "a cell beyond numcols is ignored"},
+       true,
+       2,
+       1,
+       {0, -0.0025},
+       "a cell beyond numcols is ignored"},
       {"<numcols>2</numcols><numrows>1</numrows><cell ix=\"1\" iy=\"1\">4</cell><cell ix=\"2\"",
-       false, 2, 1, {4, 0}, "cut short: what was read is kept"},
+       false,
+       2,
+       1,
+       {4, 0},
+       "cut short: what was read is kept"},
       {"<numcols>1</numcols><numrows>1</numrows><cell ix=\"1\" iy=\"1\">4</cell><foo/>"
        "<cell ix=\"1\" iy=\"1\">5</cell></matrix>",
-       false, 1, 1, {4}, "an unknown tag stops"},
+       false,
+       1,
+       1,
+       {4},
+       "an unknown tag stops"},
       {"<numcols>1</numcols><numrows>2</numrows><cell ix=\"1\" iy=\"2\">1x5</cell></matrix>",
-       true, 1, 2, {0, 1}, "a malformed number reads up to its end"},
+       true,
+       1,
+       2,
+       {0, 1},
+       "a malformed number reads up to its end"},
       {"<numcols>-3</numcols><numrows>0</numrows><cell ix=\"1\" iy=\"1\">7</cell></matrix>",
-       true, 1, 1, {7}, "counts below 1 read as 1"},
+       true,
+       1,
+       1,
+       {7},
+       "counts below 1 read as 1"},
   };
   for (const Case& c : cases) {
     TStringStream s("<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"2\" id=\"x\">\r\n" + c.content);
@@ -136,7 +162,8 @@ TEST(MatrixXml, AnAbsurdSizeIsRefused) {
   EXPECT_FALSE(m.LoadFromXMLFile("missing.xml", ""));
 }
 
-// ---- round trips ---------------------------------------------------------------------------------
+// ---- round trips
+// ---------------------------------------------------------------------------------
 
 enum class Medium { Stream, OpenFile, NamedFile };
 
@@ -188,14 +215,13 @@ TEST_P(MatrixXmlRoundTrip, ValuesComeBack) {
 }
 
 // Values of at most 15 significant digits: the format writes no more.
-const std::vector<double> kValues = {0, 1.5, -2, 1e-300, 6.02214076e23, -123456789012345, 0.1,
-                                     1e15, 3.14159265358979};
+const std::vector<double> kValues = {
+    0, 1.5, -2, 1e-300, 6.02214076e23, -123456789012345, 0.1, 1e15, 3.14159265358979};
 
-INSTANTIATE_TEST_SUITE_P(
-    Media, MatrixXmlRoundTrip,
-    ::testing::Values(RoundTripCase{Medium::Stream, 3, 4, kValues},
-                      RoundTripCase{Medium::OpenFile, 3, 4, kValues},
-                      RoundTripCase{Medium::NamedFile, 3, 4, kValues},
-                      RoundTripCase{Medium::Stream, 1, 1, {0}},
-                      RoundTripCase{Medium::Stream, 5, 1, {0, 0, 7}},
-                      RoundTripCase{Medium::NamedFile, 11, 500, kValues}));
+INSTANTIATE_TEST_SUITE_P(Media, MatrixXmlRoundTrip,
+                         ::testing::Values(RoundTripCase{Medium::Stream, 3, 4, kValues},
+                                           RoundTripCase{Medium::OpenFile, 3, 4, kValues},
+                                           RoundTripCase{Medium::NamedFile, 3, 4, kValues},
+                                           RoundTripCase{Medium::Stream, 1, 1, {0}},
+                                           RoundTripCase{Medium::Stream, 5, 1, {0, 0, 7}},
+                                           RoundTripCase{Medium::NamedFile, 11, 500, kValues}));

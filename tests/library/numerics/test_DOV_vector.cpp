@@ -403,9 +403,9 @@ TEST_F(VectorTest, TextFiles) {
     std::vector<double> values;
   };
   const std::vector<Case> cases = {
-      {"1 3\r\n1\r\nabc\r\n3\r\n", true, {1, 9, 3}},   // a word leaves its element
-      {"1 3\n1\n2\n", false, {1, 2, 9}},                // ends early
-      {"1 2000000000\n1\n", false, {9, 9, 9}},           // more values than bytes
+      {"1 3\r\n1\r\nabc\r\n3\r\n", true, {1, 9, 3}},  // a word leaves its element
+      {"1 3\n1\n2\n", false, {1, 2, 9}},              // ends early
+      {"1 2000000000\n1\n", false, {9, 9, 9}},        // more values than bytes
       {"1999999990 2000000000\n1 2 3 4 5 6 7 8 9 10 11\n", false, {9, 9, 9}},  // huge size
       {"x 3\n", false, {9, 9, 9}},
       {"", false, {9, 9, 9}},

@@ -28,8 +28,7 @@ TEST(WorkPool, EveryItemOnceAndNoMoreThreadsThanAsked) {
         [&](Integer i) {
           const int now = ++active;
           int p = peak.load();
-          while (now > p && !peak.compare_exchange_weak(p, now)) {
-          }
+          while (now > p && !peak.compare_exchange_weak(p, now)) {}
           ++runs[static_cast<std::size_t>(i)];
           std::this_thread::sleep_for(std::chrono::microseconds(50));
           --active;
@@ -38,7 +37,8 @@ TEST(WorkPool, EveryItemOnceAndNoMoreThreadsThanAsked) {
     for (auto& r : runs) EXPECT_EQ(r.load(), 1);
     EXPECT_LE(peak.load(), std::max<Integer>(threads, 1));
   }
-  EXPECT_TRUE(RunWorkItems(0, 4, [](Integer) { FAIL(); }, false));
+  EXPECT_TRUE(RunWorkItems(
+      0, 4, [](Integer) { FAIL(); }, false));
 }
 
 TEST(WorkPool, AnAbortStopsTheHandOutAndJoinsEveryWorker) {

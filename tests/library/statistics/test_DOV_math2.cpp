@@ -20,17 +20,17 @@ void Enter(TCurveFit& cf, const TPoints& points) {
 
 // Every sum by name, for comparisons of whole sets of sums.
 std::vector<std::pair<const char*, Extended>> AllSums(const TCurveFitSums& s) {
-  return {{"sumx", s.sumx},           {"sumy", s.sumy},           {"sumxq", s.sumxq},
-          {"sumyq", s.sumyq},         {"sumDiff", s.sumDiff},     {"SumDiffq", s.SumDiffq},
-          {"sumxy", s.sumxy},         {"sumx2y", s.sumx2y},       {"sumxy2", s.sumxy2},
-          {"sumx3", s.sumx3},         {"sumy3", s.sumy3},         {"sumx4", s.sumx4},
-          {"sumy4", s.sumy4},         {"sum1byy", s.sum1byy},     {"sum1byxy", s.sum1byxy},
-          {"sum1byyq", s.sum1byyq},   {"sumxbyy", s.sumxbyy},     {"sumybyx", s.sumybyx},
-          {"sum1byx", s.sum1byx},     {"sum1byxq", s.sum1byxq},   {"sumlnx", s.sumlnx},
-          {"sumlnxlny", s.sumlnxlny}, {"sumlnxq", s.sumlnxq},     {"sumylny", s.sumylny},
-          {"sumylnx", s.sumylnx},     {"sumxlnx", s.sumxlnx},     {"sumlnxbyy", s.sumlnxbyy},
-          {"sumlnybyx", s.sumlnybyx}, {"sumlny", s.sumlny},       {"sumlnyq", s.sumlnyq},
-          {"sumxlny", s.sumxlny},     {"sumxqlny", s.sumxqlny},   {"sumyqlnx", s.sumyqlnx}};
+  return {{"sumx", s.sumx},           {"sumy", s.sumy},         {"sumxq", s.sumxq},
+          {"sumyq", s.sumyq},         {"sumDiff", s.sumDiff},   {"SumDiffq", s.SumDiffq},
+          {"sumxy", s.sumxy},         {"sumx2y", s.sumx2y},     {"sumxy2", s.sumxy2},
+          {"sumx3", s.sumx3},         {"sumy3", s.sumy3},       {"sumx4", s.sumx4},
+          {"sumy4", s.sumy4},         {"sum1byy", s.sum1byy},   {"sum1byxy", s.sum1byxy},
+          {"sum1byyq", s.sum1byyq},   {"sumxbyy", s.sumxbyy},   {"sumybyx", s.sumybyx},
+          {"sum1byx", s.sum1byx},     {"sum1byxq", s.sum1byxq}, {"sumlnx", s.sumlnx},
+          {"sumlnxlny", s.sumlnxlny}, {"sumlnxq", s.sumlnxq},   {"sumylny", s.sumylny},
+          {"sumylnx", s.sumylnx},     {"sumxlnx", s.sumxlnx},   {"sumlnxbyy", s.sumlnxbyy},
+          {"sumlnybyx", s.sumlnybyx}, {"sumlny", s.sumlny},     {"sumlnyq", s.sumlnyq},
+          {"sumxlny", s.sumxlny},     {"sumxqlny", s.sumxqlny}, {"sumyqlnx", s.sumyqlnx}};
 }
 
 void ExpectSumsNear(const TCurveFitSums& actual, const TCurveFitSums& expected,
@@ -93,9 +93,9 @@ TEST(CurveFitAccumulator, IndicatorsAndSubstitutesFollowTheThresholds) {
     bool xle0, yle0, xeq0, yeq0;
   };
   const Case cases[] = {
-      {0, 5, true, false, true, false},      {1e-31, 2, false, false, true, false},
-      {2, -1, false, true, false, false},    {5, 0, false, true, false, true},
-      {-3, 1e-31, true, false, false, true}, {9.99e-31, 4, false, false, true, false},
+      {0, 5, true, false, true, false},         {1e-31, 2, false, false, true, false},
+      {2, -1, false, true, false, false},       {5, 0, false, true, false, true},
+      {-3, 1e-31, true, false, false, true},    {9.99e-31, 4, false, false, true, false},
       {1.1e-30, 4, false, false, false, false},
   };
   for (const Case& c : cases) {
@@ -281,8 +281,8 @@ TEST(CurveFitAccumulator, MeanAngles) {
     std::vector<double> degrees;
     double expected;
   };
-  const Case cases[] = {{{30, 60}, 45},   {{90, 180}, 135}, {{300, 330}, 315},
-                        {{350, 20}, 5},   {{270, 270}, 270}, {{0}, 0},
+  const Case cases[] = {{{30, 60}, 45}, {{90, 180}, 135},  {{300, 330}, 315},
+                        {{350, 20}, 5}, {{270, 270}, 270}, {{0}, 0},
                         {{}, 0}};
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);
@@ -334,7 +334,7 @@ TEST(CurveFitAccumulator, StraightLineFit) {
   };
   const Case cases[] = {
       {{{1, 3}, {2, 5}, {3, 7}}, 2, 1, 1},
-      {{{1, 4}, {2, 4}, {5, 4}}, 0, 4, 1},              // all y equal
+      {{{1, 4}, {2, 4}, {5, 4}}, 0, 4, 1},                 // all y equal
       {{{0, 1}, {1, 0}, {2, 3}, {3, 2}}, 0.6, 0.6, 0.36},  // r = 0.6
   };
   for (const Case& c : cases) {

@@ -42,11 +42,11 @@ protected:
 TEST_F(AscTest, ExportWritesTheDocumentedLines) {
   Enter(cf, {{1, 2.5}, {-3.25, 4}, {1e3, 0.125}});
   EXPECT_EQ(cf.ExportAsASC(Name("p.asc"), "", 2), "");
-  EXPECT_EQ(dir.read("p.asc"),
-            "Exported by DOV TCurveFit component: " + Name("p.asc") + "\r\n"
-            "2\t;nr. of columns\r\n3\t;nr. of rows\r\n"
-            "FALSE TRUE FALSE\t;row attributes, column names, row names\r\n"
-            "x   y\r\n1.00\t2.50\r\n-3.25\t4.00\r\n1000.00\t0.13\r\n");
+  EXPECT_EQ(dir.read("p.asc"), "Exported by DOV TCurveFit component: " + Name("p.asc") +
+                                   "\r\n"
+                                   "2\t;nr. of columns\r\n3\t;nr. of rows\r\n"
+                                   "FALSE TRUE FALSE\t;row attributes, column names, row names\r\n"
+                                   "x   y\r\n1.00\t2.50\r\n-3.25\t4.00\r\n1000.00\t0.13\r\n");
 }
 
 TEST_F(AscTest, RoundTripRestoresPointsAndSums) {

@@ -119,12 +119,12 @@ TEST_F(Cluster, EveryMethodOnTieFreeData) {
     double secondDist;
   };
   const Case cases[] = {
-      {cmSingleLink, 0.5, {5, 3, 6}, 4},          // min(9, 4)
-      {cmCompleteLink, 0.5, {5, 3, 6}, 9},        // max(9, 4) = 9 < 16
-      {cmAvgLink, 0.5, {5, 3, 6}, 6.5},           // (9 + 4) / 2
-      {cmUpgma, 0.5, {5, 3, 6}, 6.5},             // sizes 1 and 1
+      {cmSingleLink, 0.5, {5, 3, 6}, 4},    // min(9, 4)
+      {cmCompleteLink, 0.5, {5, 3, 6}, 9},  // max(9, 4) = 9 < 16
+      {cmAvgLink, 0.5, {5, 3, 6}, 6.5},     // (9 + 4) / 2
+      {cmUpgma, 0.5, {5, 3, 6}, 6.5},       // sizes 1 and 1
       {cmWard, 0.5, {5, 3, 6}, (9 * 2 + 4 * 2 - 1) / 3.0},
-      {cmFlexLink, 1.0, {5, 3, 6}, 12},           // (9 + 4) - 1
+      {cmFlexLink, 1.0, {5, 3, 6}, 12},  // (9 + 4) - 1
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ClusterMethodID[c.method]);
@@ -197,8 +197,8 @@ TEST_F(Cluster, UserDistancesThroughTheEventWhichIsRestored) {
     if (from == &sender) ++given;
     d = 10.0 * std::abs(r1 - r2);
   };
-  ASSERT_EQ(AgglomClustering(&sender, data.get(), dmUserDef, cmSingleLink, 0.5, &Table, &Dist,
-                             &Pos, nullptr, event),
+  ASSERT_EQ(AgglomClustering(&sender, data.get(), dmUserDef, cmSingleLink, 0.5, &Table, &Dist, &Pos,
+                             nullptr, event),
             0);
   EXPECT_EQ(given, 3);
   EXPECT_EQ(own, 0);
@@ -345,8 +345,8 @@ TEST_F(Cluster, EqualsThePlainMethodOnRandomAndTiedData) {
     for (TClusterMethod m : methods) {
       const TDistMode mode = modes[round % 3];
       const double alpha = 0.5 + 0.1 * (round % 6);
-      SCOPED_TRACE(testing::Message() << "round " << round << ", n " << n << ", "
-                                      << ClusterMethodID[m]);
+      SCOPED_TRACE(testing::Message()
+                   << "round " << round << ", n " << n << ", " << ClusterMethodID[m]);
       ASSERT_EQ(Run(data.get(), mode, m, alpha), 0);
       ASSERT_EQ(Result(), PlainClustering(data.get(), mode, m, alpha));
     }

@@ -30,8 +30,10 @@ struct TEvaluator {
       EXPECT_EQ(Value, Variant(Integer(0)));
       requests.emplace_back(Name, Pos);
       const auto it = vars.find(Name);
-      if (it != vars.end()) Value = it->second;
-      else if (refuseUnknown) Value = Null();
+      if (it != vars.end())
+        Value = it->second;
+      else if (refuseUnknown)
+        Value = Null();
     };
   }
   Variant operator()(const String& e) {
@@ -59,14 +61,14 @@ const TValueCase kValueCases[] = {
     {"12 / 3 / 2", 2, varDouble},
     {"+5", 5, varDouble},
     {"3 * +2", 6, varDouble},
-    {"2 < 3 * 1", -1, varDouble},     // (2 < 3) * 1, and True is -1
-    {"1 + 2 > 2", 1, varDouble},      // 1 + (2 > 2) = 1 + false
-    {"1 + 2 < 3", 0, varDouble},      // 1 + (2 < 3) = 1 + true = 0
-    {"6 / 2 # 4", 3, varDouble},      // 6 / (2 # 4)
+    {"2 < 3 * 1", -1, varDouble},  // (2 < 3) * 1, and True is -1
+    {"1 + 2 > 2", 1, varDouble},   // 1 + (2 > 2) = 1 + false
+    {"1 + 2 < 3", 0, varDouble},   // 1 + (2 < 3) = 1 + true = 0
+    {"6 / 2 # 4", 3, varDouble},   // 6 / (2 # 4)
     // modulo
     {"7 # 3", 1, varInt64},
     {"-7 # 3", -1, varInt64},
-    {"7.6 # 2.5", 0, varInt64},       // 8 mod 2 (halves of the divisor to even)
+    {"7.6 # 2.5", 0, varInt64},  // 8 mod 2 (halves of the divisor to even)
     {"7 # 2.5", 1, varInt64},
     // comparisons give Booleans
     {"1 < 2", -1, varBoolean},
@@ -86,7 +88,7 @@ const TValueCase kValueCases[] = {
     {"not round(5)", -6, varInt64},
     {"not 5", -6, varInt64},
     {"(1 > 0) and (2 > 1)", -1, varBoolean},
-    {"1 > 0 and 2", 2, varInt64},     // (1 > 0) and 2: -1 and 2, bitwise
+    {"1 > 0 and 2", 2, varInt64},  // (1 > 0) and 2: -1 and 2, bitwise
     // functions, case ignored
     {"SIN(0)", 0, varDouble},
     {"sin(0)", 0, varDouble},
@@ -301,7 +303,7 @@ TEST(EvaluatorRanges, HugeRangesAreRefusedBeforeTheyAreWritten) {
 
 TEST(EvaluatorVariables, NamesPositionsAndKinds) {
   TEvaluator ev;
-  ev.vars = {{"Länge_2°", Variant(3.0)}, {"sinx", Variant(5.0)},
+  ev.vars = {{"Länge_2°", Variant(3.0)},    {"sinx", Variant(5.0)},
              {"t", Variant(String("2,5"))}, {"u", Variant(String("1.5e1"))},
              {"w", Variant(String("abc"))}, {"k", Variant(Int64(7))}};
   EXPECT_EQ(ev("Länge_2° * 2").AsDouble(), 6);

@@ -29,7 +29,10 @@ struct TScriptCase {
 
 const TScriptCase kScriptCases[] = {
     // ";" ends a command even inside quotes, so ";" cannot be a delimiter: "," stands in.
-    {"Graz,17.5,x", "pos(1); copyuntil(',', town); copy(4, val)", true, 10,
+    {"Graz,17.5,x",
+     "pos(1); copyuntil(',', town); copy(4, val)",
+     true,
+     10,
      {{"town", Variant(String("Graz"))}, {"val", Variant(String("17.5"))}}},
     {"Graz,17.5,x", "pos(1)\ncopyuntil(',', town)", true, 6, {{"town", Variant(String("Graz"))}}},
     // From position 0 copyuntil takes the first delimiter character too.
@@ -43,33 +46,67 @@ const TScriptCase kScriptCases[] = {
     {"0123456789", "inc(-50)", true, 1, {}},
     {"0123456789", "inc(4)", true, 4, {}},  // counts from 0
     {"0123456789", "pos(3); inc(2)", true, 5, {}},
-    {"abcdef", "copy(3, a); copy(3, b)", true, 6,
+    {"abcdef",
+     "copy(3, a); copy(3, b)",
+     true,
+     6,
      {{"a", Variant(String("abc"))}, {"b", Variant(String("cde"))}}},
-    {"abcdef", "pos(1); copy(3, a); copy(3, b)", true, 7,
+    {"abcdef",
+     "pos(1); copy(3, a); copy(3, b)",
+     true,
+     7,
      {{"a", Variant(String("abc"))}, {"b", Variant(String("def"))}}},
-    {"abcdef", "pos(5); copy(10, a); copy(2, b)", true, 17,
+    {"abcdef",
+     "pos(5); copy(10, a); copy(2, b)",
+     true,
+     17,
      {{"a", Variant(String("ef"))}, {"b", Variant(String(""))}}},
-    {"", "calc(x=2*3); assign(y='abc'); strcomp(same=y,'abc'); exiton(same); calc(z=1)", false,
-     0, {{"x", Variant(6.0)}, {"y", Variant(String("abc"))}, {"same", Variant(true)},
-         {"z", Null()}}},
-    {"", "assign(y='abd'); strcomp(same=y,'abc'); exiton(same); calc(z=1)", true, 0,
+    {"",
+     "calc(x=2*3); assign(y='abc'); strcomp(same=y,'abc'); exiton(same); calc(z=1)",
+     false,
+     0,
+     {{"x", Variant(6.0)}, {"y", Variant(String("abc"))}, {"same", Variant(true)}, {"z", Null()}}},
+    {"",
+     "assign(y='abd'); strcomp(same=y,'abc'); exiton(same); calc(z=1)",
+     true,
+     0,
      {{"same", Variant(false)}, {"z", Variant(1.0)}}},
     {"", "strcomp(same=nothing,'abc')", true, 0, {{"same", Variant(false)}}},
-    {"", "assign(n=1,5e2); assign(m=abc); assign(t=''); assign( k = 'x y' )", true, 0,
-     {{"n", Variant(150.0)}, {"m", Variant(0.0)}, {"t", Variant(String(""))},
+    {"",
+     "assign(n=1,5e2); assign(m=abc); assign(t=''); assign( k = 'x y' )",
+     true,
+     0,
+     {{"n", Variant(150.0)},
+      {"m", Variant(0.0)},
+      {"t", Variant(String(""))},
       {"k", Variant(String("x y"))}}},
     // Names keep what stands before "=", blanks included, and compare without case.
     {"", "calc(x = 1)", true, 0, {{"x ", Variant(1.0)}, {"x", Null()}}},
     {"", "calc(X=1); calc(y=x+1)", true, 0, {{"y", Variant(2.0)}}},
-    {"", "# a comment; calc(a=1)\n\n#another\ncalc(b=a+1)", true, 0,
+    {"",
+     "# a comment; calc(a=1)\n\n#another\ncalc(b=a+1)",
+     true,
+     0,
      {{"a", Variant(1.0)}, {"b", Variant(2.0)}}},
-    {"Hello World", "makeuc($SourceString); pos(1); copy(5, w)", true, 6,
+    {"Hello World",
+     "makeuc($SourceString); pos(1); copy(5, w)",
+     true,
+     6,
      {{"w", Variant(String("HELLO"))}}},
-    {"Hello World", "makelc($sourcestring); pos(7); copy(5, w); makeuc(w)", true, 12,
+    {"Hello World",
+     "makelc($sourcestring); pos(7); copy(5, w); makeuc(w)",
+     true,
+     12,
      {{"w", Variant(String("WORLD"))}}},
-    {"", "assign(v='MiXeD'); makelc(v); makeuc(nothing)", true, 0,
+    {"",
+     "assign(v='MiXeD'); makelc(v); makeuc(nothing)",
+     true,
+     0,
      {{"v", Variant(String("mixed"))}, {"nothing", Null()}}},
-    {"2024-03-05 14:30:15 rest", "scandatetime('yyyy-MM-dd HH:mm:ss', t)", true, 0,
+    {"2024-03-05 14:30:15 rest",
+     "scandatetime('yyyy-MM-dd HH:mm:ss', t)",
+     true,
+     0,
      {{"t", Variant(EncodeDate(2024, 3, 5) + EncodeTime(14, 30, 15, 0))}}},
     {"", "", true, 0, {}},
 };
@@ -225,8 +262,7 @@ protected:
     ex.SetExtCommands(script);
     try {
       ex.Execute();
-    } catch (const ESDLError&) {
-    }
+    } catch (const ESDLError&) {}
     std::vector<String> lines;
     const String text = dir.read("trace.txt");
     size_t start = 0;
@@ -306,8 +342,6 @@ TEST_F(ExtractorTrace, FailuresOfScanDateTimeAreTracedFirst) {
   EXPECT_EQ(lines[4], "  ... FSPos=0 invalid variable name");
 }
 
-TEST_F(ExtractorTrace, AnEmptyScriptWritesTheHeaderOnly) {
-  EXPECT_EQ(Run("src", "").size(), 3u);
-}
+TEST_F(ExtractorTrace, AnEmptyScriptWritesTheHeaderOnly) { EXPECT_EQ(Run("src", "").size(), 3u); }
 
 }  // namespace

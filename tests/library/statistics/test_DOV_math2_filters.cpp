@@ -70,11 +70,11 @@ TEST(GolayTables, EveryRowFollowsItsDefinition) {
 
 TEST(GolayTables, RowsQuotedForFiveSevenAndTwentyFivePoints) {
   const std::vector<Integer> p5{35, 17, 12, -3}, p7{21, 7, 6, 3, -2};
-  const std::vector<Integer> p25{5175, 467, 462, 447, 422, 387, 342, 287,
-                                 222,  147, 62,  -33, -138, -253};
+  const std::vector<Integer> p25{5175, 467, 462, 447, 422, 387,  342,
+                                 287,  222, 147, 62,  -33, -138, -253};
   const std::vector<Integer> d5{7, -2, -1, 2};
   const std::vector<Integer> d25{26910, -52, -51, -48, -43, -36, -27, -16, -3, 12, 29, 48, 69, 92};
-  auto row = [](const Integer (&r)[GolayCols], std::size_t n) {
+  auto row = [](const Integer(&r)[GolayCols], std::size_t n) {
     return std::vector<Integer>(r, r + n);
   };
   EXPECT_EQ(row(GolayPoly[0], 4), p5);
@@ -411,12 +411,12 @@ TEST(Chebyshev, FrequencyResponses) {
     bool hp;
     double fc, ripple;
   };
-  const Case cases[] = {{2, false, 0.1, 0}, {4, false, 0.1, 0.5}, {6, false, 0.2, 5},
+  const Case cases[] = {{2, false, 0.1, 0},    {4, false, 0.1, 0.5},   {6, false, 0.2, 5},
                         {8, false, 0.05, 0.5}, {20, false, 0.25, 0.5}, {2, true, 0.3, 0},
                         {4, true, 0.1, 0.5},   {6, true, 0.2, 10},     {10, true, 0.35, 2}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.poles << " poles, hp " << c.hp << ", fc " << c.fc
-                                    << ", ripple " << c.ripple);
+    SCOPED_TRACE(testing::Message()
+                 << c.poles << " poles, hp " << c.hp << ", fc " << c.fc << ", ripple " << c.ripple);
     const TCheb f = Design(c.poles, c.hp, c.fc, c.ripple);
     // The ripple's peak over its troughs; an even order has a trough at the band's far end,
     // where the gain is normalised to 1.
@@ -514,8 +514,7 @@ TEST(Chebyshev, ForwardBackwardFilteringIsZeroPhase) {
   Vec out = MakeVec(std::vector<double>(401, 0));
   ChebychevFilter(pulse.get(), 1, 401, out.get(), a0, &m);
   EXPECT_GT(out->Elem(201), 0.5);
-  for (Integer d = 1; d <= 30; ++d)
-    EXPECT_NEAR(out->Elem(201 - d), out->Elem(201 + d), 1e-12) << d;
+  for (Integer d = 1; d <= 30; ++d) EXPECT_NEAR(out->Elem(201 - d), out->Elem(201 + d), 1e-12) << d;
 }
 
 TEST(Chebyshev, WritesOnlyTheRangeAndToleratesMissingArguments) {

@@ -58,21 +58,22 @@ public:
 
   String Number() {
     static const std::vector<const char*> numbers = {
-        "0", "1", "2", "3.5", ".5", "1e308", "1e-320", "9999999999999999999", "2.5", "0.0",
-        "1e", "1e+", "7.", "1.2.3", "00012"};
+        "0",   "1",   "2",  "3.5", ".5", "1e308", "1e-320", "9999999999999999999",
+        "2.5", "0.0", "1e", "1e+", "7.", "1.2.3", "00012"};
     return Pick(numbers);
   }
 
   String Expression(int depth = 0) {
-    static const std::vector<const char*> ops = {"+", "-", "*", "/", "#", "^", ">", ">=", "<",
-                                                 "<=", "=", "<>", " and ", " or ", " xor ", ","};
+    static const std::vector<const char*> ops = {"+",     "-",    "*",     "/",  "#", "^",
+                                                 ">",     ">=",   "<",     "<=", "=", "<>",
+                                                 " and ", " or ", " xor ", ","};
     static const std::vector<const char*> functions = {
-        "sin", "cos", "tan", "arcsin", "arccos", "arctan", "abs", "sign", "sqrt", "sqr",
-        "round", "ndint", "ndquant", "nddens", "sum", "mean", "var", "exp", "ln", "lg",
-        "rand", "frac", "int", "not"};
-    static const std::vector<const char*> atoms = {"pi", "true", "false", "gauss", "x", "y",
-                                                   "big", "txt", "nan", "inf", "Länge", "°",
-                                                   "undef", "b", "i", "_z"};
+        "sin",  "cos", "tan",   "arcsin", "arccos",  "arctan", "abs", "sign",
+        "sqrt", "sqr", "round", "ndint",  "ndquant", "nddens", "sum", "mean",
+        "var",  "exp", "ln",    "lg",     "rand",    "frac",   "int", "not"};
+    static const std::vector<const char*> atoms = {"pi",    "true", "false", "gauss", "x",     "y",
+                                                   "big",   "txt",  "nan",   "inf",   "Länge", "°",
+                                                   "undef", "b",    "i",     "_z"};
     String s;
     const int parts = 1 + Below(5);
     for (int k = 0; k < parts; ++k) {
@@ -80,8 +81,9 @@ public:
         case 0: s += Number(); break;
         case 1: s += Pick(atoms); break;
         case 2: s += Pick(ops); break;
-        case 3: s += Chance(50) ? "x" + std::to_string(Below(4)) + ":" + std::to_string(Below(5))
-                                : String(1, "()!:;' \t"[Below(8)]);
+        case 3:
+          s += Chance(50) ? "x" + std::to_string(Below(4)) + ":" + std::to_string(Below(5))
+                          : String(1, "()!:;' \t"[Below(8)]);
           break;
         case 4: s += Pick(functions) + "(" + Expression(depth + 1) + ")"; break;
         case 5: s += "(" + Expression(depth + 1) + ")"; break;
@@ -107,13 +109,36 @@ public:
 
   String Script() {
     static const std::vector<const char*> commands = {
-        "pos", "inc", "find", "copy", "emit", "calc", "makelc", "makeuc", "strcomp", "exiton",
-        "copyuntil", "scandatetime", "assign", "foo", "#", ""};
-    static const std::vector<const char*> params = {
-        "1", "-3", "999999999", "2147483647", "-2147483648", "0", "a", "x", "'a'", "',',v",
-        "2,'a'", "3, v", "v=1+2", "v=x+1:etinteger", "v = 'q'", "r=v,'q'", "$sourcestring",
-        "'yyyy-MM-dd',d", "'HH:mm',t", "= ", "v=", "'", "(", ")", "v=sum(x1:3)", "2147483647,v",
-        "v=undef*2", "v=''"};
+        "pos",     "inc",    "find",      "copy",         "emit",   "calc", "makelc", "makeuc",
+        "strcomp", "exiton", "copyuntil", "scandatetime", "assign", "foo",  "#",      ""};
+    static const std::vector<const char*> params = {"1",
+                                                    "-3",
+                                                    "999999999",
+                                                    "2147483647",
+                                                    "-2147483648",
+                                                    "0",
+                                                    "a",
+                                                    "x",
+                                                    "'a'",
+                                                    "',',v",
+                                                    "2,'a'",
+                                                    "3, v",
+                                                    "v=1+2",
+                                                    "v=x+1:etinteger",
+                                                    "v = 'q'",
+                                                    "r=v,'q'",
+                                                    "$sourcestring",
+                                                    "'yyyy-MM-dd',d",
+                                                    "'HH:mm',t",
+                                                    "= ",
+                                                    "v=",
+                                                    "'",
+                                                    "(",
+                                                    ")",
+                                                    "v=sum(x1:3)",
+                                                    "2147483647,v",
+                                                    "v=undef*2",
+                                                    "v=''"};
     String s;
     const int n = Below(10);
     for (int i = 0; i < n; ++i) {
@@ -170,8 +195,9 @@ bool EvaluateSafely(TMathExpression& mex, const String& e, String& problem) {
 // Inputs that break the literal rules (an empty value stack, a character that starts no
 // token, the variance of one value) and the hostile values at the ends of the number kinds.
 const char* const kRegressions[] = {
-    "-", "sin()", "sum(1,-2)", "!", "(", ".", "1e", "var(1)", "x1:3:5", "sum(x1:3)x",
-    "round(nan)", "not inf", "i * -1", "-i", "i # 3", "big * big", "sum(,)", "(,)", ",,,",
+    "-",      "sin()",     "sum(1,-2)",  "!",          "(",       ".",      "1e",
+    "var(1)", "x1:3:5",    "sum(x1:3)x", "round(nan)", "not inf", "i * -1", "-i",
+    "i # 3",  "big * big", "sum(,)",     "(,)",        ",,,",
 };
 
 TEST(Math2Fuzz, RegressionInputs) {
@@ -239,8 +265,8 @@ TEST(Math2Fuzz, Extractor) {
     } catch (const ESDLMath2Error&) {
     } catch (const ESDLMathExp&) {
     } catch (const std::exception& x) {
-      FAIL() << "seed " << seed << ", iteration " << i << ": source '" << source
-             << "', script '" << script << "': " << x.what();
+      FAIL() << "seed " << seed << ", iteration " << i << ": source '" << source << "', script '"
+             << script << "': " << x.what();
     }
   }
 }

@@ -41,8 +41,14 @@ TEST(Sphere, QuarterCircleAndIdenticalPoints) {
 
 TEST(Polygons, UnitSquare) {
   EXPECT_TRUE(PointIsInsidePolygon(0.5, 0.5, UnitSquare));
-  for (auto [x, y] : {std::pair{1.0, 0.5}, {0.0, 0.0}, {2.0, 0.5}, {0.5, 1.0}, {0.5, 0.0},
-                      {-0.5, 0.5}, {0.5, 1.5}, {1.0, 1.0}})
+  for (auto [x, y] : {std::pair{1.0, 0.5},
+                      {0.0, 0.0},
+                      {2.0, 0.5},
+                      {0.5, 1.0},
+                      {0.5, 0.0},
+                      {-0.5, 0.5},
+                      {0.5, 1.5},
+                      {1.0, 1.0}})
     EXPECT_FALSE(PointIsInsidePolygon(x, y, UnitSquare)) << x << " " << y;
   EXPECT_EQ(PolygonArea(UnitSquare), 1);
   TPDblArray reversed(UnitSquare.rbegin(), UnitSquare.rend());
@@ -193,8 +199,8 @@ TEST(ConvexHull, UnitSquareWithItsCentreStartsBelowRight) {
   ASSERT_EQ(hull.size(), 4u) << Text(hull);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(Same(hull[i], want[i])) << Text(hull);
   EXPECT_TRUE(PointIsInsideConvexHull(0.5, 0.5, hull));
-  EXPECT_FALSE(PointIsInsideConvexHull(1, 0.5, hull));   // on an edge
-  EXPECT_FALSE(PointIsInsideConvexHull(0, 0, hull));     // a corner
+  EXPECT_FALSE(PointIsInsideConvexHull(1, 0.5, hull));  // on an edge
+  EXPECT_FALSE(PointIsInsideConvexHull(0, 0, hull));    // a corner
   EXPECT_FALSE(PointIsInsideConvexHull(1.5, 0.5, hull));
   const TPDblArray clockwise(hull.rbegin(), hull.rend());
   for (auto [x, y] : {std::pair{0.5, 0.5}, {0.1, 0.9}, {5.0, 5.0}})
@@ -254,8 +260,7 @@ TEST(ConvexHull, AgreesWithGiftWrappingOnRandomSets) {
     ExpectSameCycle(hull, GiftWrap(pts, IntOrient), "integer round " + std::to_string(round));
     // Every corner turns left and every point lies inside or on the hull.
     for (std::size_t i = 0; i < hull.size() && hull.size() >= 3; ++i)
-      ASSERT_EQ(ExactOrientation(hull[i], hull[(i + 1) % hull.size()],
-                                 hull[(i + 2) % hull.size()]),
+      ASSERT_EQ(ExactOrientation(hull[i], hull[(i + 1) % hull.size()], hull[(i + 2) % hull.size()]),
                 1);
     for (const auto& p : pts)
       for (std::size_t i = 0; i < hull.size() && hull.size() >= 3; ++i)

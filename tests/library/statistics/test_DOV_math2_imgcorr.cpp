@@ -39,8 +39,8 @@ TRGBValue Noise(int x, int y) {
   return {int(rng() % 256), int(rng() % 256), int(rng() % 256)};
 }
 
-const TImgCompareMode AllModes[] = {icmRed,        icmBlue,        icmGreen,     icmHue,
-                                    icmLightness,  icmSaturation,  icmGrayValues};
+const TImgCompareMode AllModes[] = {icmRed,       icmBlue,       icmGreen,     icmHue,
+                                    icmLightness, icmSaturation, icmGrayValues};
 
 TEST(ImgCorrelation, ARangeWithItselfGivesOneInEveryModeAndFormat) {
   for (TPixelFormat format : {pf24bit, pf32bit, pfDevice}) {
@@ -62,13 +62,13 @@ TEST(ImgCorrelation, NegativeImageAndShiftedRanges) {
               -1.0, 1e-12);
   // The second range is read at the same offset from its own corner.
   auto shifted = Picture(30, 30, pf24bit, [](int x, int y) { return Noise(x - 7, y - 5); });
-  EXPECT_NEAR(CalcImgCorrelation(bmp.get(), shifted.get(), {2, 3, 15, 12}, {9, 8, 22, 17},
-                                 icmGreen),
-              1.0, 1e-12);
+  EXPECT_NEAR(
+      CalcImgCorrelation(bmp.get(), shifted.get(), {2, 3, 15, 12}, {9, 8, 22, 17}, icmGreen), 1.0,
+      1e-12);
   // Unrelated ranges correlate weakly.
-  EXPECT_LT(std::abs(CalcImgCorrelation(bmp.get(), bmp.get(), {0, 0, 9, 19}, {10, 0, 19, 19},
-                                        icmBlue)),
-            0.3);
+  EXPECT_LT(
+      std::abs(CalcImgCorrelation(bmp.get(), bmp.get(), {0, 0, 9, 19}, {10, 0, 19, 19}, icmBlue)),
+      0.3);
 }
 
 TEST(ImgCorrelation, ValuesOfAWorkedExample) {
@@ -98,8 +98,8 @@ TEST(ImgCorrelation, PixelsOutsideTheBitmapReadAsTheCanvasAnswer) {
                 1.0, 1e-12)
         << mode;
   // Entirely outside, even at extreme coordinates: every value is the same, so r = 0.
-  EXPECT_EQ(CalcImgCorrelation(small.get(), small.get(), {-2000000000, -2000000000, -1999999990,
-                                                          -1999999995},
+  EXPECT_EQ(CalcImgCorrelation(small.get(), small.get(),
+                               {-2000000000, -2000000000, -1999999990, -1999999995},
                                {100, 100, 110, 105}, icmRed),
             0);
 }
@@ -121,9 +121,8 @@ TEST(ImgCorrelation, RangesOfDifferentSizesOrMissingBitmapsRaise) {
 
 TEST(Parentheses, BalanceAndFirstUnmatchedClose) {
   const std::pair<const char*, Integer> cases[] = {
-      {"", 0},          {"a+b", 0},        {"(a+b", 1},      {"a)", -2},
-      {"((a)(b))", 0},  {"((a", 2},        {"())(", -3},     {"sin('(')", 1},
-      {")(", -1},       {"(x)) + (", -4},  {"é(ü)", 0},      {"ä)", -3},
+      {"", 0},      {"a+b", 0},      {"(a+b", 1}, {"a)", -2},       {"((a)(b))", 0}, {"((a", 2},
+      {"())(", -3}, {"sin('(')", 1}, {")(", -1},  {"(x)) + (", -4}, {"é(ü)", 0},     {"ä)", -3},
   };
   for (auto [text, want] : cases) EXPECT_EQ(CheckParanthInExp(text), want) << text;
 }

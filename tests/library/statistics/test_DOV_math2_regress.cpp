@@ -20,7 +20,7 @@ namespace {
 using TPoints = std::vector<std::pair<double, double>>;
 
 class RegressTest : public ::testing::Test {
- protected:
+protected:
   void Enter(const TPoints& pts) {
     for (const auto& [x, y] : pts) cf.EnterStatValue(x, y);
   }

@@ -65,14 +65,14 @@ TEST(CurveFitSpline, SmoothingZeroIsTheNaturalInterpolatingSpline) {
   // Reinsch's procedure and the interpolating spline are independent routes to the same curve.
   TCurveFit natural(nullptr);
   Enter(natural, kWiggly);
-  for (double x = 0; x <= 9; x += 0.125) EXPECT_NEAR(Smoothed(cf, x), natural.CubicSpline(x), 1e-12) << x;
+  for (double x = 0; x <= 9; x += 0.125)
+    EXPECT_NEAR(Smoothed(cf, x), natural.CubicSpline(x), 1e-12) << x;
   // Second derivative 0 at both ends (one-sided differences: nothing exists beyond them).
   const double h = 1e-4;
   for (double step : {h, -h}) {
     const double end = step > 0 ? 0 : 9;
     const double second =
-        (Smoothed(cf, end) - 2 * Smoothed(cf, end + step) + Smoothed(cf, end + 2 * step)) /
-        (h * h);
+        (Smoothed(cf, end) - 2 * Smoothed(cf, end + step) + Smoothed(cf, end + 2 * step)) / (h * h);
     EXPECT_NEAR(second, 0, 5e-3) << end;
   }
   const double inner = (Smoothed(cf, 2 - h) - 2 * Smoothed(cf, 2) + Smoothed(cf, 2 + h)) / (h * h);
@@ -109,7 +109,8 @@ TEST(CurveFitSpline, StraightDataStayStraightForAnyFactor) {
     line.SetSplineSmoothing(factor);
     Enter(line, {{0, 1}, {1, 3}, {2.5, 6}, {4, 9}});
     for (double x : {1.0, 2.0, 3.25, 5.0}) EXPECT_NEAR(Smoothed(two, x), 2 * x, 1e-12) << factor;
-    for (double x : {0.0, 0.7, 2.5, 3.9}) EXPECT_NEAR(Smoothed(line, x), 2 * x + 1, 1e-12) << factor;
+    for (double x : {0.0, 0.7, 2.5, 3.9})
+      EXPECT_NEAR(Smoothed(line, x), 2 * x + 1, 1e-12) << factor;
   }
 }
 
@@ -193,7 +194,8 @@ TEST(CurveFitSpline, InterpolatingSplineEndsAndExtrapolation) {
   // Clamped ends with slope 0: symmetric about x = 1, flat at both ends.
   cf.SetNatural1(false);
   cf.SetNaturalN(false);
-  for (double t : {0.1, 0.5, 0.9, 1.5}) EXPECT_NEAR(cf.CubicSpline(1 - t), cf.CubicSpline(1 + t), 1e-14);
+  for (double t : {0.1, 0.5, 0.9, 1.5})
+    EXPECT_NEAR(cf.CubicSpline(1 - t), cf.CubicSpline(1 + t), 1e-14);
   EXPECT_NEAR((cf.CubicSpline(1e-6) - cf.CubicSpline(0)) / 1e-6, 0, 1e-5);
   EXPECT_NE(cf.CubicSpline(0.5), 0.6875);
 
@@ -267,12 +269,20 @@ TEST(CurveFitSpline, Refusals) {
   };
   const Case cases[] = {
       {"no points", {}, false, "CubicSpline: no data points"},
-      {"one point", {{1, 2}}, false, "Component \"CurveFit1\": the tabulated values are not distinct"},
-      {"equal x", {{1, 2}, {3, 4}, {1, 5}}, false, "CubicSpline: two or more x-values are identical"},
+      {"one point",
+       {{1, 2}},
+       false,
+       "Component \"CurveFit1\": the tabulated values are not distinct"},
+      {"equal x",
+       {{1, 2}, {3, 4}, {1, 5}},
+       false,
+       "CubicSpline: two or more x-values are identical"},
       {"no points", {}, true, "CalcLinFit: not enough data points"},
       {"one point", {{1, 2}}, true, "CalcLinFit: not enough data points"},
       {"all x equal", {{2, 1}, {2, 5}, {2, 3}}, true, "CalcLinFit: slope is infinite"},
-      {"equal x", {{1, 2}, {3, 4}, {1, 5}}, true,
+      {"equal x",
+       {{1, 2}, {3, 4}, {1, 5}},
+       true,
        "PenalizedCubicSpline: two or more x-values are identical"},
   };
   for (const Case& c : cases) {
@@ -302,7 +312,7 @@ TEST(PenalizedCubicSpline, InterpolatesWithSmoothingZeroOnAnySubrange) {
   EXPECT_EQ(a[6], -7);
   EXPECT_EQ(b[5], -7);  // b and d of the last element are not written
   EXPECT_EQ(d[5], -7);
-  EXPECT_EQ(c[2], 0);   // natural ends
+  EXPECT_EQ(c[2], 0);  // natural ends
   EXPECT_EQ(c[5], 0);
   for (int i = 2; i <= 4; ++i) {  // the pieces join
     const double h = x[i + 1] - x[i];

@@ -347,7 +347,7 @@ TEST_F(PLSTest, ProgressCountsDeflationRowsOnlyAndAnAbortStopsThere) {
   MathFeedBackProc = [](Double now) {
     if (now >= 6) AbortMathProc = true;
   };
-  model.CalculateModel();  // stops, without an error, in the second factor's decomposition
+  model.CalculateModel();         // stops, without an error, in the second factor's decomposition
   EXPECT_EQ(ProcStat.load(), 3);  // which leaves no trace either
   EXPECT_NE(model.WgtX()->GetVal(1, 1), 0);
   EXPECT_EQ(model.WgtX()->GetVal(2, 1), 0);

@@ -183,6 +183,5 @@ TEST_F(RandGenTest, ManyDrawsFitTheTable) {
     mass += want[std::size_t(i)];
   }
   for (double& w : want) w *= draws / mass;
-  EXPECT_LT(ChiSquare(cells, want),
-            boost::math::quantile(boost::math::chi_squared(9), 0.999));
+  EXPECT_LT(ChiSquare(cells, want), boost::math::quantile(boost::math::chi_squared(9), 0.999));
 }

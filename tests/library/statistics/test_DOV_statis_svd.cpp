@@ -21,7 +21,7 @@ namespace {
 
 // The progress hooks are process-wide: each test starts from a clean state.
 class SvdTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { ResetHooks(); }
   void TearDown() override { ResetHooks(); }
   static void ResetHooks() {

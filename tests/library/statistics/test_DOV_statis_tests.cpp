@@ -177,8 +177,7 @@ TEST(Normality, KolmogorovSmirnovAndLillieforsStatistics) {
 
   // Lilliefors: the same statistic of the standardised values; shift and scale do not matter.
   auto a = Vec(data), b = Vec({2.2, -3.8, 9.0, 1.4, -0.6});  // 4 x + 1
-  EXPECT_NEAR(PerformLillieforsTest(a.get(), false), PerformLillieforsTest(b.get(), false),
-              1e-12);
+  EXPECT_NEAR(PerformLillieforsTest(a.get(), false), PerformLillieforsTest(b.get(), false), 1e-12);
   double mean, var;
   a->MeanVar(0, 0, mean, var);
   EXPECT_NEAR(mean, 0, 1e-15);
@@ -316,22 +315,20 @@ TEST(Anova, SumsOfSquaresAndPValueOfAWorkedExample) {
 TEST(Anova, Codes) {
   double ssb = -9, ssw = -9, sst = -9, F = -9;
   Integer dfb = -9, dfw = -9, dft = -9;
-  EXPECT_EQ(Anova1F(Vec({1, 2, 3}).get(), Labels({4, 4, 4}).get(), ssb, ssw, sst, dfb, dfw, dft,
-                    F),
+  EXPECT_EQ(Anova1F(Vec({1, 2, 3}).get(), Labels({4, 4, 4}).get(), ssb, ssw, sst, dfb, dfw, dft, F),
             -1);
-  EXPECT_EQ(Anova1F(Vec({1, 2, 3}).get(), Labels({1, 2, 3}).get(), ssb, ssw, sst, dfb, dfw, dft,
-                    F),
+  EXPECT_EQ(Anova1F(Vec({1, 2, 3}).get(), Labels({1, 2, 3}).get(), ssb, ssw, sst, dfb, dfw, dft, F),
             -2);
   EXPECT_EQ(ssb, -9);  // nothing written
   EXPECT_EQ(F, -9);
-  EXPECT_EQ(Anova1F(Vec({5, 5, 5, 5}).get(), Labels({1, 2, 1, 2}).get(), ssb, ssw, sst, dfb, dfw,
-                    dft, F),
-            -3);
+  EXPECT_EQ(
+      Anova1F(Vec({5, 5, 5, 5}).get(), Labels({1, 2, 1, 2}).get(), ssb, ssw, sst, dfb, dfw, dft, F),
+      -3);
   EXPECT_EQ(F, 0);
   // Groups without spread of their own but apart: F is the library's largest real, p 0.
-  EXPECT_EQ(Anova1F(Vec({1, 1, 2, 2}).get(), Labels({1, 1, 2, 2}).get(), ssb, ssw, sst, dfb, dfw,
-                    dft, F),
-            0);
+  EXPECT_EQ(
+      Anova1F(Vec({1, 1, 2, 2}).get(), Labels({1, 1, 2, 2}).get(), ssb, ssw, sst, dfb, dfw, dft, F),
+      0);
   EXPECT_FLOAT_EQ(F, 1.7e38f);
 }
 
@@ -400,17 +397,17 @@ TEST(Runs, SerialTestReadsExactlyOneBitPerValue) {
 TEST(MannWhitney, CompleteSeparationHasTheProbabilityOfItsOwnArrangement) {
   double U = -1;
   // 3 and 3 values fully apart: U = 0; P(U' <= 0) = 1 / C(6, 3) = 1/20.
-  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 3}).get(), Vec({4, 5, 6}).get(), true, U),
-              0.05, 1e-9);
+  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 3}).get(), Vec({4, 5, 6}).get(), true, U), 0.05,
+              1e-9);
   EXPECT_EQ(U, 0);
-  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 3}).get(), Vec({4, 5, 6}).get(), false, U),
-              0.1, 1e-9);
+  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 3}).get(), Vec({4, 5, 6}).get(), false, U), 0.1,
+              1e-9);
   // Identical samples: U = n1 n2 / 2, two-sided p capped at 1.
   EXPECT_EQ(PerformMannWhitneyUTest(Vec({1, 2, 3}).get(), Vec({1, 2, 3}).get(), false, U), 1);
   EXPECT_EQ(U, 4.5);
   // 1, 2, 4 against 3, 5, 6: U = 1, P(U' <= 1) = 2/20.
-  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 4}).get(), Vec({3, 5, 6}).get(), true, U),
-              0.1, 1e-9);
+  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 4}).get(), Vec({3, 5, 6}).get(), true, U), 0.1,
+              1e-9);
   EXPECT_EQ(U, 1);
 }
 
@@ -431,8 +428,8 @@ TEST(TTest, ThreeVersionsAgainstTheTDistribution) {
   EXPECT_EQ(df, 5);
   EXPECT_NEAR(p, 2 * bm::cdf(bm::complement(bm::students_t(5), t)), 1e-7);
   // Equal variances.
-  p = Perform2SampleTTest(Vec(a).get(), Vec(b).get(), ttHomoScedastic, true, m1, m2, d1, d2, md,
-                          dd, t, df);
+  p = Perform2SampleTTest(Vec(a).get(), Vec(b).get(), ttHomoScedastic, true, m1, m2, d1, d2, md, dd,
+                          t, df);
   const double sp = std::sqrt((5 * Var(a) + 5 * Var(b)) / 10);
   EXPECT_NEAR(t, (Mean(a) - Mean(b)) / (sp * std::sqrt(1.0 / 3)), 1e-10);
   EXPECT_EQ(df, 10);
@@ -440,8 +437,8 @@ TEST(TTest, ThreeVersionsAgainstTheTDistribution) {
   EXPECT_NEAR(d1, std::sqrt(Var(a)), 1e-12);
   // Welch, unequal sizes; the degrees of freedom truncated.
   const std::vector<double> c = {3.0, 9.0, 1.0, 12.0};
-  p = Perform2SampleTTest(Vec(a).get(), Vec(c).get(), ttHeteroScedastic, false, m1, m2, d1, d2,
-                          md, dd, t, df);
+  p = Perform2SampleTTest(Vec(a).get(), Vec(c).get(), ttHeteroScedastic, false, m1, m2, d1, d2, md,
+                          dd, t, df);
   const double v1 = Var(a) / 6, v2 = Var(c) / 4;
   EXPECT_NEAR(t, std::fabs(Mean(a) - Mean(c)) / std::sqrt(v1 + v2), 1e-10);
   EXPECT_EQ(df, Integer(std::trunc((v1 + v2) * (v1 + v2) / (v1 * v1 / 5 + v2 * v2 / 3))));
@@ -469,12 +466,13 @@ TEST(TTest, Errors) {
     TtTestVersion version;
     const char* message;
   } cases[] = {
-      {{1, 2, 3, 4, 5}, {1, 2, 3, 4, 5, 6}, ttPaired,
+      {{1, 2, 3, 4, 5},
+       {1, 2, 3, 4, 5, 6},
+       ttPaired,
        "Perform2SampleTTest: paired t-test requires equal number of data points"},
       {{1, 2}, {0, 1}, ttPaired, "Perform2SampleTTest: standard deviation of paired is zero"},
       {{2, 2}, {3, 3}, ttHomoScedastic, "Perform2SampleTTest: pooled standard deviation is zero"},
-      {{2, 2}, {3, 3}, ttHeteroScedastic,
-       "Perform2SampleTTest: pooled standard deviation is zero"},
+      {{2, 2}, {3, 3}, ttHeteroScedastic, "Perform2SampleTTest: pooled standard deviation is zero"},
       {{1}, {1, 2, 3}, ttHeteroScedastic, "Perform2SampleTTest: number of data points is too low"},
       {{1, 2, 3}, {7}, ttHomoScedastic, "Perform2SampleTTest: number of data points is too low"},
   };
@@ -516,8 +514,7 @@ TEST(Density, GaussianKernelsIntegrateToOne) {
   TVector density(nullptr);
   Integer minIx, maxIx;
   ProgressSeen.clear();
-  EstimateProbDensity(data.get(), &density, -10, 12, 1, 1.5, 2200, minIx, maxIx,
-                      RecordProgress);
+  EstimateProbDensity(data.get(), &density, -10, 12, 1, 1.5, 2200, minIx, maxIx, RecordProgress);
   EXPECT_EQ(density.NrOfElem(), 2201);
   EXPECT_EQ(data->GetVal(1), -1.0);  // sorted in place
   double integral = 0;

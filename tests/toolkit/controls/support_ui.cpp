@@ -12,13 +12,16 @@ QWidget* W(const TControl* C) { return C->Handle(); }
 
 static void Mouse(QWidget* W, QEvent::Type T, QPoint At, Qt::MouseButton B) {
   if (At.x() < 0) At = W->rect().center();
-  const Qt::MouseButtons held = T == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(B);
+  const Qt::MouseButtons held =
+      T == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(B);
   QMouseEvent e(T, QPointF(At), QPointF(W->mapToGlobal(At)), B, held, Qt::NoModifier);
   QApplication::sendEvent(W, &e);
 }
 
 void Press(QWidget* W, QPoint At, Qt::MouseButton B) { Mouse(W, QEvent::MouseButtonPress, At, B); }
-void Release(QWidget* W, QPoint At, Qt::MouseButton B) { Mouse(W, QEvent::MouseButtonRelease, At, B); }
+void Release(QWidget* W, QPoint At, Qt::MouseButton B) {
+  Mouse(W, QEvent::MouseButtonRelease, At, B);
+}
 
 void Click(QWidget* W, QPoint At, Qt::MouseButton B) {
   Press(W, At, B);

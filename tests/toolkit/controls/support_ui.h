@@ -14,7 +14,8 @@ QWidget* W(const TControl* C);
 void Click(QWidget* W, QPoint At = QPoint(-1, -1), Qt::MouseButton B = Qt::LeftButton);
 void Press(QWidget* W, QPoint At, Qt::MouseButton B = Qt::LeftButton);
 void Release(QWidget* W, QPoint At, Qt::MouseButton B = Qt::LeftButton);
-void Key(QWidget* W, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier, const QString& Text = QString());
+void Key(QWidget* W, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier,
+         const QString& Text = QString());
 void Type(QWidget* W, const QString& Text);
 // Runs the event loop for Ms milliseconds.
 void Pump(int Ms);

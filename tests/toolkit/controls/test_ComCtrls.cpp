@@ -23,7 +23,9 @@ struct ListWindow {
       const char* caption;
       int width;
       TAlignment align;
-    } cols[] = {{"Date Time ( UTC )", 200, taRightJustify}, {"Azimuth ( Deg.)", 110, taRightJustify}, {"Note", 90, taLeftJustify}};
+    } cols[] = {{"Date Time ( UTC )", 200, taRightJustify},
+                {"Azimuth ( Deg.)", 110, taRightJustify},
+                {"Note", 90, taLeftJustify}};
     for (const auto& c : cols) {
       TListColumn* col = view->Columns()->Add();
       col->SetCaption(c.caption);
@@ -33,8 +35,12 @@ struct ListWindow {
     form->Show();
   }
   QTreeView* Tree() const { return static_cast<QTreeView*>(view->Handle()); }
-  QString Shown(int Row, int Col) const { return Tree()->model()->index(Row, Col).data().toString(); }
-  QPoint RowCenter(int Row) const { return Tree()->visualRect(Tree()->model()->index(Row, 0)).center(); }
+  QString Shown(int Row, int Col) const {
+    return Tree()->model()->index(Row, Col).data().toString();
+  }
+  QPoint RowCenter(int Row) const {
+    return Tree()->visualRect(Tree()->model()->index(Row, 0)).center();
+  }
 };
 
 TEST(ListView, ShowsColumnsAndItemsWithTheirSubItems) {
@@ -45,7 +51,8 @@ TEST(ListView, ShowsColumnsAndItemsWithTheirSubItems) {
     it->SubItems()->Add(std::to_string(i * 10));
   }
   EXPECT_EQ(w.Tree()->header()->sectionSize(0), 200);
-  EXPECT_EQ(w.Tree()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Azimuth ( Deg.)"));
+  EXPECT_EQ(w.Tree()->model()->headerData(1, Qt::Horizontal).toString(),
+            QStringLiteral("Azimuth ( Deg.)"));
   EXPECT_EQ(w.Shown(2, 0), QStringLiteral("row 2"));
   EXPECT_EQ(w.Shown(2, 1), QStringLiteral("20"));
   EXPECT_EQ(w.Shown(2, 2), QString()) << "a missing sub-item shows empty";
@@ -67,7 +74,9 @@ TEST(ListView, SelectionFromCodeIsSilentAndTheUsersIsReported) {
   for (int i = 0; i < 3; ++i) w.view->Items()->Add()->SetCaption("item " + std::to_string(i));
   std::vector<std::pair<int, bool>> selections;
   int clicks = 0;
-  w.view->OnSelectItem = [&](TObject*, TListItem* Item, bool Selected) { selections.emplace_back(Item->Index(), Selected); };
+  w.view->OnSelectItem = [&](TObject*, TListItem* Item, bool Selected) {
+    selections.emplace_back(Item->Index(), Selected);
+  };
   w.view->OnClick = [&](TObject*) { ++clicks; };
   w.view->SetItemIndex(0);
   EXPECT_EQ(w.view->ItemIndex(), 0);
@@ -140,6 +149,7 @@ TEST(CalendarPicker, StartsEmptyShowingItsHint) {
   p->SetDate(45292);
   EXPECT_FALSE(p->IsEmpty());
   EXPECT_EQ(p->FirstDayOfWeek(), 1);
-  EXPECT_EQ(static_cast<QDateTimeEdit*>(p->Handle())->calendarWidget()->firstDayOfWeek(), Qt::Monday);
+  EXPECT_EQ(static_cast<QDateTimeEdit*>(p->Handle())->calendarWidget()->firstDayOfWeek(),
+            Qt::Monday);
 }
 }  // namespace

@@ -19,8 +19,8 @@
 namespace {
 
 String Describe(const char* What, TMouseButton B, TShiftState S, int X, int Y) {
-  return String(What) + " " + std::to_string(B) + " " + std::to_string(S) + " " + std::to_string(X) + "," +
-         std::to_string(Y);
+  return String(What) + " " + std::to_string(B) + " " + std::to_string(S) + " " +
+         std::to_string(X) + "," + std::to_string(Y);
 }
 
 struct Recorder {
@@ -33,7 +33,8 @@ struct Recorder {
       log.push_back(Describe("up", B, S, X, Y));
     };
     C->OnMouseMove = [this](TObject*, TShiftState S, int X, int Y) {
-      log.push_back("move " + std::to_string(S) + " " + std::to_string(X) + "," + std::to_string(Y));
+      log.push_back("move " + std::to_string(S) + " " + std::to_string(X) + "," +
+                    std::to_string(Y));
     };
     C->OnClick = [this](TObject*) { log.push_back("click"); };
     C->OnDblClick = [this](TObject*) { log.push_back("dblclick"); };
@@ -72,47 +73,59 @@ TEST_P(MouseInput, ReachesTheControlWithItsShiftState) {
   f.Hide();
 }
 
-const std::string L = std::to_string(mbLeft), R = std::to_string(mbRight), M = std::to_string(mbMiddle);
+const std::string L = std::to_string(mbLeft), R = std::to_string(mbRight),
+                  M = std::to_string(mbMiddle);
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MouseInput,
     ::testing::Values(
         MouseCase{"a move without a button",
-                  [](QWidget* w) { SendMouse(w, QEvent::MouseMove, {5, 6}, Qt::NoButton, Qt::NoButton); },
+                  [](QWidget* w) {
+                    SendMouse(w, QEvent::MouseMove, {5, 6}, Qt::NoButton, Qt::NoButton);
+                  },
                   {"move 0 5,6"}},
         MouseCase{"a left drag with shift",
                   [](QWidget* w) {
-                    SendMouse(w, QEvent::MouseButtonPress, {1, 2}, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
-                    SendMouse(w, QEvent::MouseMove, {3, 4}, Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
-                    SendMouse(w, QEvent::MouseButtonRelease, {3, 4}, Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+                    SendMouse(w, QEvent::MouseButtonPress, {1, 2}, Qt::LeftButton, Qt::LeftButton,
+                              Qt::ShiftModifier);
+                    SendMouse(w, QEvent::MouseMove, {3, 4}, Qt::NoButton, Qt::LeftButton,
+                              Qt::ShiftModifier);
+                    SendMouse(w, QEvent::MouseButtonRelease, {3, 4}, Qt::LeftButton, Qt::NoButton,
+                              Qt::ShiftModifier);
                   },
                   {"down " + L + " " + std::to_string(ssLeft | ssShift) + " 1,2",
-                   "move " + std::to_string(ssLeft | ssShift) + " 3,4", "up " + L + " " + std::to_string(ssShift) + " 3,4"}},
-        MouseCase{"a right click with ctrl and alt",
-                  [](QWidget* w) {
-                    const auto mods = Qt::ControlModifier | Qt::AltModifier;
-                    SendMouse(w, QEvent::MouseButtonPress, {7, 8}, Qt::RightButton, Qt::RightButton, mods);
-                    SendMouse(w, QEvent::MouseButtonRelease, {7, 8}, Qt::RightButton, Qt::NoButton, mods);
-                  },
-                  {"down " + R + " " + std::to_string(ssRight | ssCtrl | ssAlt) + " 7,8",
-                   "up " + R + " " + std::to_string(ssCtrl | ssAlt) + " 7,8"}},
-        MouseCase{"a middle press",
-                  [](QWidget* w) {
-                    SendMouse(w, QEvent::MouseButtonPress, {0, 0}, Qt::MiddleButton, Qt::MiddleButton);
-                    SendMouse(w, QEvent::MouseButtonRelease, {0, 0}, Qt::MiddleButton, Qt::NoButton);
-                  },
-                  {"down " + M + " " + std::to_string(ssMiddle) + " 0,0", "up " + M + " 0 0,0"}},
+                   "move " + std::to_string(ssLeft | ssShift) + " 3,4",
+                   "up " + L + " " + std::to_string(ssShift) + " 3,4"}},
+        MouseCase{
+            "a right click with ctrl and alt",
+            [](QWidget* w) {
+              const auto mods = Qt::ControlModifier | Qt::AltModifier;
+              SendMouse(w, QEvent::MouseButtonPress, {7, 8}, Qt::RightButton, Qt::RightButton,
+                        mods);
+              SendMouse(w, QEvent::MouseButtonRelease, {7, 8}, Qt::RightButton, Qt::NoButton, mods);
+            },
+            {"down " + R + " " + std::to_string(ssRight | ssCtrl | ssAlt) + " 7,8",
+             "up " + R + " " + std::to_string(ssCtrl | ssAlt) + " 7,8"}},
+        MouseCase{
+            "a middle press",
+            [](QWidget* w) {
+              SendMouse(w, QEvent::MouseButtonPress, {0, 0}, Qt::MiddleButton, Qt::MiddleButton);
+              SendMouse(w, QEvent::MouseButtonRelease, {0, 0}, Qt::MiddleButton, Qt::NoButton);
+            },
+            {"down " + M + " " + std::to_string(ssMiddle) + " 0,0", "up " + M + " 0 0,0"}},
         // The second press of a double click: DblClick first, then the press with the double
         // flag, then the release.
-        MouseCase{"a double click",
-                  [](QWidget* w) {
-                    SendMouse(w, QEvent::MouseButtonPress, {9, 9}, Qt::LeftButton, Qt::LeftButton);
-                    SendMouse(w, QEvent::MouseButtonRelease, {9, 9}, Qt::LeftButton, Qt::NoButton);
-                    SendMouse(w, QEvent::MouseButtonDblClick, {9, 9}, Qt::LeftButton, Qt::LeftButton);
-                    SendMouse(w, QEvent::MouseButtonRelease, {9, 9}, Qt::LeftButton, Qt::NoButton);
-                  },
-                  {"down " + L + " " + std::to_string(ssLeft) + " 9,9", "up " + L + " 0 9,9", "dblclick",
-                   "down " + L + " " + std::to_string(ssLeft | ssDouble) + " 9,9", "up " + L + " 0 9,9"}}));
+        MouseCase{
+            "a double click",
+            [](QWidget* w) {
+              SendMouse(w, QEvent::MouseButtonPress, {9, 9}, Qt::LeftButton, Qt::LeftButton);
+              SendMouse(w, QEvent::MouseButtonRelease, {9, 9}, Qt::LeftButton, Qt::NoButton);
+              SendMouse(w, QEvent::MouseButtonDblClick, {9, 9}, Qt::LeftButton, Qt::LeftButton);
+              SendMouse(w, QEvent::MouseButtonRelease, {9, 9}, Qt::LeftButton, Qt::NoButton);
+            },
+            {"down " + L + " " + std::to_string(ssLeft) + " 9,9", "up " + L + " 0 9,9", "dblclick",
+             "down " + L + " " + std::to_string(ssLeft | ssDouble) + " 9,9",
+             "up " + L + " 0 9,9"}}));
 
 // A control the program disabled takes no mouse input: no events, no click. Enabled again, it
 // does.
@@ -195,11 +208,12 @@ TEST_P(EditInput, KeepsOnlyWhatItAccepts) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, EditInput,
     ::testing::Values(FilterCase{"plain", [](TEdit*) {}, "a1.", "7a1.", 3},
-                      FilterCase{"digits only", [](TEdit* e) { e->SetNumbersOnly(true); }, "a1.-2", "712", 2},
+                      FilterCase{"digits only", [](TEdit* e) { e->SetNumbersOnly(true); }, "a1.-2",
+                                 "712", 2},
                       FilterCase{"read-only", [](TEdit* e) { e->SetReadOnly(true); }, "12", "7", 0},
                       FilterCase{"disabled", [](TEdit* e) { e->SetEnabled(false); }, "12", "7", 0},
-                      FilterCase{"nine characters at most", [](TEdit* e) { e->SetMaxLength(9); }, "0123456789ab",
-                                 "701234567", 8}));
+                      FilterCase{"nine characters at most", [](TEdit* e) { e->SetMaxLength(9); },
+                                 "0123456789ab", "701234567", 8}));
 
 // Captions with line breaks: LF, CR LF (from descriptions) and a trailing LF (a time text)
 // size the label by their lines, and the caption reads back as it was set.

@@ -52,22 +52,26 @@ TEST_P(MessageBoxFlags, GiveTheButtonsAndTheDefault) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, MessageBoxFlags,
-    ::testing::Values(FlagsCase{MB_OK, {IDOK}, IDOK, mtCustom},
-                      FlagsCase{MB_OKCANCEL | MB_DEFBUTTON2, {IDOK, IDCANCEL}, IDCANCEL, mtCustom},
-                      FlagsCase{MB_YESNO, {IDYES, IDNO}, IDYES, mtCustom},
-                      FlagsCase{MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION, {IDYES, IDNO}, IDNO, mtConfirmation},
-                      FlagsCase{MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDYES, mtCustom},
-                      FlagsCase{MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONWARNING, {IDYES, IDNO, IDCANCEL}, IDCANCEL,
-                                mtWarning},
-                      // A default beyond the buttons falls on the last one.
-                      FlagsCase{MB_YESNO | MB_DEFBUTTON3, {IDYES, IDNO}, IDNO, mtCustom}));
+    ::testing::Values(
+        FlagsCase{MB_OK, {IDOK}, IDOK, mtCustom},
+        FlagsCase{MB_OKCANCEL | MB_DEFBUTTON2, {IDOK, IDCANCEL}, IDCANCEL, mtCustom},
+        FlagsCase{MB_YESNO, {IDYES, IDNO}, IDYES, mtCustom},
+        FlagsCase{MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION, {IDYES, IDNO}, IDNO, mtConfirmation},
+        FlagsCase{MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDYES, mtCustom},
+        FlagsCase{MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONWARNING,
+                  {IDYES, IDNO, IDCANCEL},
+                  IDCANCEL,
+                  mtWarning},
+        // A default beyond the buttons falls on the last one.
+        FlagsCase{MB_YESNO | MB_DEFBUTTON3, {IDYES, IDNO}, IDNO, mtCustom}));
 
 TEST_F(Boxes, ScriptedAnswersComeInOrder) {
   dialogs->Answer(IDNO);
   dialogs->Answer(IDYES);
   EXPECT_EQ(MessageBox("first", "Pls confirm", MB_YESNO | MB_DEFBUTTON2), IDNO);
   EXPECT_EQ(Application->MessageBox("second", "Update ATNF catalogue", MB_YESNO), IDYES);
-  EXPECT_EQ(MessageBox("third", "test title", MB_YESNOCANCEL), IDYES) << "script empty: the default";
+  EXPECT_EQ(MessageBox("third", "test title", MB_YESNOCANCEL), IDYES)
+      << "script empty: the default";
   ASSERT_EQ(dialogs->Boxes().size(), 3u);
   EXPECT_EQ(dialogs->Boxes()[1].Title, "Update ATNF catalogue");
 }
@@ -84,7 +88,8 @@ TEST_F(Boxes, MessageDlgUsesTheApplicationTitleAndTheChosenDefault) {
 }
 
 TEST_F(Boxes, TheErrorBoxOfAnExceptionGoesThroughTheSameService) {
-  Application->HandleException(std::make_exception_ptr(EConvertError("'1,5' is not a valid floating point value")));
+  Application->HandleException(
+      std::make_exception_ptr(EConvertError("'1,5' is not a valid floating point value")));
   ASSERT_EQ(dialogs->Boxes().size(), 1u);
   EXPECT_EQ(dialogs->Boxes()[0].Kind, TDialogKind::Error);
   EXPECT_EQ(dialogs->Boxes()[0].Title, "Kestal");

@@ -56,12 +56,30 @@ TEST_P(ImageLayout, PlacesThePicture) {
 INSTANTIATE_TEST_SUITE_P(
     Images, ImageLayout,
     ::testing::Values(
-        Layout{"top-left corner", false, false, false, 40, 20, {{{0, 0}, 'r'}, {{3, 1}, 'b'}, {{5, 5}, '-'}}},
-        Layout{"centred", false, false, true, 10, 10, {{{3, 4}, 'r'}, {{6, 4}, 'b'}, {{0, 0}, '-'}}},
+        Layout{"top-left corner",
+               false,
+               false,
+               false,
+               40,
+               20,
+               {{{0, 0}, 'r'}, {{3, 1}, 'b'}, {{5, 5}, '-'}}},
+        Layout{
+            "centred", false, false, true, 10, 10, {{{3, 4}, 'r'}, {{6, 4}, 'b'}, {{0, 0}, '-'}}},
         Layout{"stretched", true, false, false, 40, 20, {{{5, 15}, 'r'}, {{35, 15}, 'b'}}},
-        Layout{"stretched keeping the aspect", true, true, false, 40, 40,
+        Layout{"stretched keeping the aspect",
+               true,
+               true,
+               false,
+               40,
+               40,
                {{{5, 5}, 'r'}, {{35, 5}, 'b'}, {{5, 30}, '-'}}},
-        Layout{"shrunk to fit", false, true, false, 2, 2, {{{0, 0}, 'r'}, {{1, 0}, 'b'}, {{0, 1}, '-'}}}));
+        Layout{"shrunk to fit",
+               false,
+               true,
+               false,
+               2,
+               2,
+               {{{0, 0}, 'r'}, {{1, 0}, 'b'}, {{0, 1}, '-'}}}));
 
 TEST(Image, TransparentLetsTheBackgroundThrough) {
   TForm f(nullptr);

@@ -80,8 +80,20 @@ String TinyBmp() {
     b.push_back(static_cast<char>(v & 0xFF));
     b.push_back(static_cast<char>(v >> 8));
   };
-  u32(54 + 8); u32(0); u32(54);
-  u32(40); u32(2); u32(1); u16(1); u16(24); u32(0); u32(8); u32(2835); u32(2835); u32(0); u32(0);
+  u32(54 + 8);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(2);
+  u32(1);
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(8);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
   const unsigned char px[] = {0, 0, 255, 255, 0, 0, 0, 0};  // B G R, B G R, padding
   b.append(reinterpret_cast<const char*>(px), sizeof px);
   return b;
@@ -175,8 +187,12 @@ TEST_F(FormLoader, BuildsTheWindowFromEveryKindOfValue) {
       "  object Image1: TImage\n"
       "    Stretch = True\n"
       "    Picture.Data = {\n"
-      "      " + Hex(TinyBmp()).substr(0, 40) + "\n"
-      "      " + Hex(TinyBmp()).substr(40) + "}\n"
+      "      " +
+      Hex(TinyBmp()).substr(0, 40) +
+      "\n"
+      "      " +
+      Hex(TinyBmp()).substr(40) +
+      "}\n"
       "  end\n"
       "end\n";
   TForm9 f(text);
@@ -294,18 +310,21 @@ TEST_P(FormLoaderErrors, NameTheWindowTheLineTheComponentAndTheProblem) {
     TForm9 f(GetParam().text);
     FAIL() << "no error raised";
   } catch (const Exception& e) {
-    for (const char* part : GetParam().mustContain) EXPECT_NE(e.Message.find(part), String::npos) << e.Message;
+    for (const char* part : GetParam().mustContain)
+      EXPECT_NE(e.Message.find(part), String::npos) << e.Message;
   }
 }
 
 const ErrorCase kErrors[] = {
     {"unknown class",
-     "object Form9: TForm9\n  object Button1: TButton\n  end\n  object Chart1: TNoSuchChart\n  end\nend\n",
+     "object Form9: TForm9\n  object Button1: TButton\n  end\n  object Chart1: TNoSuchChart\n  "
+     "end\nend\n",
      {"Unit9.form", "Form9", "line 4", "Chart1", "unknown class TNoSuchChart"}},
     {"unknown property",
      "object Form9: TForm9\n  object Button1: TButton\n    Captoin = 'x'\n  end\nend\n",
      {"Unit9.form", "line 3", "Button1", "unknown property 'Captoin' of TButton"}},
-    {"unknown property of the window", "object Form9: TForm9\n  Colour = clRed\nend\n",
+    {"unknown property of the window",
+     "object Form9: TForm9\n  Colour = clRed\nend\n",
      {"line 2", "Form9", "unknown property 'Colour'"}},
     {"unknown handler",
      "object Form9: TForm9\n  object Button1: TButton\n    OnClick = Button9Click\n  end\nend\n",
@@ -313,31 +332,46 @@ const ErrorCase kErrors[] = {
     {"handler with other parameters",
      "object Form9: TForm9\n  object Button1: TButton\n    OnClick = Edit1KeyPress\n  end\nend\n",
      {"line 3", "Button1", "Edit1KeyPress", "does not have the parameters of OnClick"}},
-    {"unknown event", "object Form9: TForm9\n  object Timer1: TTimer\n    OnClick = Button1Click\n  end\nend\n",
+    {"unknown event",
+     "object Form9: TForm9\n  object Timer1: TTimer\n    OnClick = Button1Click\n  end\nend\n",
      {"line 3", "Timer1", "unknown event 'OnClick' of TTimer"}},
-    {"value of the wrong kind", "object Form9: TForm9\n  object Button1: TButton\n    Left = 'ten'\n  end\nend\n",
+    {"value of the wrong kind",
+     "object Form9: TForm9\n  object Button1: TButton\n    Left = 'ten'\n  end\nend\n",
      {"line 3", "Button1", "Left", "integer value expected"}},
-    {"unknown enumeration value", "object Form9: TForm9\n  Position = poNowhere\nend\n",
+    {"unknown enumeration value",
+     "object Form9: TForm9\n  Position = poNowhere\nend\n",
      {"line 2", "Position", "unknown value 'poNowhere'"}},
     {"unknown colour", "object Form9: TForm9\n  Color = clMauve\nend\n", {"line 2", "clMauve"}},
     {"duplicate name",
-     "object Form9: TForm9\n  object Button1: TButton\n  end\n  object Button1: TEdit\n  end\nend\n",
+     "object Form9: TForm9\n  object Button1: TButton\n  end\n  object Button1: TEdit\n  "
+     "end\nend\n",
      {"line 4", "Button1", "already exists"}},
     {"control inside a label",
-     "object Form9: TForm9\n  object Label1: TLabel\n    object Button1: TButton\n    end\n  end\nend\n",
+     "object Form9: TForm9\n  object Label1: TLabel\n    object Button1: TButton\n    end\n  "
+     "end\nend\n",
      {"line 3", "Label1 cannot hold other controls"}},
-    {"missing end", "object Form9: TForm9\n  object Button1: TButton\n    Left = 1\nend\n",
+    {"missing end",
+     "object Form9: TForm9\n  object Button1: TButton\n    Left = 1\nend\n",
      {"Unit9.form", "'end' missing", "'Form9'", "line 1"}},
-    {"unterminated text", "object Form9: TForm9\n  Caption = 'abc\nend\n", {"line 2", "unterminated text"}},
-    {"missing equals sign", "object Form9: TForm9\n  Caption 'abc'\nend\n", {"line 2", "'=' expected"}},
-    {"bad binary data", "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = { 4D 4X }\n  end\nend\n",
+    {"unterminated text",
+     "object Form9: TForm9\n  Caption = 'abc\nend\n",
+     {"line 2", "unterminated text"}},
+    {"missing equals sign",
+     "object Form9: TForm9\n  Caption 'abc'\nend\n",
+     {"line 2", "'=' expected"}},
+    {"bad binary data",
+     "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = { 4D 4X }\n  end\nend\n",
      {"line 3", "'X' is not a hexadecimal digit"}},
     {"picture file missing",
-     "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = file 'nowhere.jpg'\n  end\nend\n",
+     "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = file 'nowhere.jpg'\n  "
+     "end\nend\n",
      {"line 3", "nowhere.jpg"}},
-    {"damaged picture", "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = { 00 01 02 }\n  end\nend\n",
+    {"damaged picture",
+     "object Form9: TForm9\n  object Image1: TImage\n    Picture.Data = { 00 01 02 }\n  end\nend\n",
      {"line 3", "Image1", "Picture.Data"}},
-    {"text after the end", "object Form9: TForm9\nend\nobject X: TButton\nend\n", {"line 3", "after the final 'end'"}},
+    {"text after the end",
+     "object Form9: TForm9\nend\nobject X: TButton\nend\n",
+     {"line 3", "after the final 'end'"}},
     {"not a description", "Caption = 'x'\n", {"line 1", "must start with 'object'"}},
 };
 

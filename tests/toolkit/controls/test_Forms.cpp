@@ -168,7 +168,9 @@ TEST(Timer, IntervalZeroOrDisabledStopsIt) {
 TEST(Application, AWindowThatFailsToBuildShowsTheErrorAndIsNotCreated) {
   TScopedDialogScript dialogs;
   struct TBadForm : TForm {
-    explicit TBadForm(TComponent* O) : TForm(O) { LoadDescriptionText("object Bad: TBadForm\n  Oops = 1\nend\n", "Bad.form"); }
+    explicit TBadForm(TComponent* O) : TForm(O) {
+      LoadDescriptionText("object Bad: TBadForm\n  Oops = 1\nend\n", "Bad.form");
+    }
   };
   TBadForm* bad = nullptr;
   EXPECT_THROW(Application->CreateForm(bad), Exception);
@@ -311,8 +313,8 @@ TEST(CustomControl, PaintsIntoAPersistentImageAndReportsTheMouse) {
   box->OnResize = [&](TObject*) { ++resizes; };
   std::vector<String> mouse;
   box->OnMouseDown = [&](TObject*, TMouseButton B, TShiftState S, int X, int Y) {
-    mouse.push_back("down " + std::to_string(B) + " " + std::to_string(S & (ssLeft | ssShift)) + " " +
-                    std::to_string(X) + "," + std::to_string(Y));
+    mouse.push_back("down " + std::to_string(B) + " " + std::to_string(S & (ssLeft | ssShift)) +
+                    " " + std::to_string(X) + "," + std::to_string(Y));
   };
   box->OnMouseMove = [&](TObject*, TShiftState S, int X, int Y) {
     mouse.push_back("move " + std::to_string(X) + "," + std::to_string(Y));
@@ -337,8 +339,9 @@ TEST(CustomControl, PaintsIntoAPersistentImageAndReportsTheMouse) {
   EXPECT_EQ(box->Canvas()->ClipRect().Right, 200);
 
   ui::Press(box->Handle(), QPoint(7, 9));
-  QMouseEvent move(QEvent::MouseMove, QPointF(8, 11), QPointF(box->Handle()->mapToGlobal(QPoint(8, 11))), Qt::NoButton,
-                   Qt::NoButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(8, 11),
+                   QPointF(box->Handle()->mapToGlobal(QPoint(8, 11))), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(box->Handle(), &move);
   ui::Release(box->Handle(), QPoint(9, 12));
   EXPECT_EQ(mouse, (std::vector<String>{"down 0 8 7,9", "move 8,11", "up 9,12"}));
@@ -363,18 +366,20 @@ TEST(CustomControl, WheelEnterLeaveAndTabReachTheControl) {
   other->SetTop(150);
   std::vector<String> seen;
   box->OnMouseWheel = [&](TObject*, TShiftState S, int Delta, TPoint P, bool& Handled) {
-    seen.push_back("wheel " + std::to_string(Delta) + " " + std::to_string(P.X) + "," + std::to_string(P.Y) +
-                   ((S & ssCtrl) ? " ctrl" : ""));
+    seen.push_back("wheel " + std::to_string(Delta) + " " + std::to_string(P.X) + "," +
+                   std::to_string(P.Y) + ((S & ssCtrl) ? " ctrl" : ""));
     Handled = true;
   };
   box->OnMouseEnter = [&](TObject*) { seen.push_back("enter"); };
   box->OnMouseLeave = [&](TObject*) { seen.push_back("leave"); };
-  box->OnKeyDown = [&](TObject*, Word& Key, TShiftState) { seen.push_back("key " + std::to_string(Key)); };
+  box->OnKeyDown = [&](TObject*, Word& Key, TShiftState) {
+    seen.push_back("key " + std::to_string(Key));
+  };
   f.Show();
   ui::Pump(20);
   seen.clear();  // the pointer may start over the control
-  QWheelEvent wheel(QPointF(5, 6), QPointF(box->Handle()->mapToGlobal(QPoint(5, 6))), QPoint(), QPoint(0, -120),
-                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QWheelEvent wheel(QPointF(5, 6), QPointF(box->Handle()->mapToGlobal(QPoint(5, 6))), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(box->Handle(), &wheel);
   QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
   QApplication::sendEvent(box->Handle(), &enter);
@@ -434,9 +439,12 @@ TEST_P(Placement, OfASecondaryWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Placement,
-    ::testing::Values(PlacementCase{"designed", poDesigned, bsSizeable, {7, 9}, false},
-                      PlacementCase{"dialog centred on the main window", poMainFormCenter, bsDialog, {350, 250}, true},
-                      PlacementCase{"single border centred on the owner", poOwnerFormCenter, bsSingle, {350, 250}, true}));
+    ::testing::Values(
+        PlacementCase{"designed", poDesigned, bsSizeable, {7, 9}, false},
+        PlacementCase{
+            "dialog centred on the main window", poMainFormCenter, bsDialog, {350, 250}, true},
+        PlacementCase{
+            "single border centred on the owner", poOwnerFormCenter, bsSingle, {350, 250}, true}));
 
 // A window stored disabled takes no input until its constructor enables it; the client size
 // of a description sets the window's size.

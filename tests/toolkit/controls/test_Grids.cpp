@@ -36,7 +36,8 @@ struct GridWindow {
   // The centre of a cell in the grid control's coordinates.
   QPoint CellCenter(int Col, int Row) const {
     QTableView* t = ViewOf(Col, Row);
-    return t->viewport()->mapTo(grid->Handle(), t->visualRect(t->model()->index(Row, Col)).center());
+    return t->viewport()->mapTo(grid->Handle(),
+                                t->visualRect(t->model()->index(Row, Col)).center());
   }
 };
 
@@ -66,9 +67,11 @@ TEST(StringGrid, CellTextsOfEveryShapeReadBack) {
   struct Case {
     int col, row;
     String text;
-  } cases[] = {{0, 0, "fixed corner"}, {3, 2, ""}, {4, 2, longText}, {2, 2, withNul}, {1, 2, "é ü"}, {9, 2, "far"}};
+  } cases[] = {{0, 0, "fixed corner"}, {3, 2, ""},    {4, 2, longText},
+               {2, 2, withNul},        {1, 2, "é ü"}, {9, 2, "far"}};
   for (const auto& c : cases) w.grid->SetCells(c.col, c.row, c.text);
-  for (const auto& c : cases) EXPECT_EQ(w.grid->Cells(c.col, c.row), c.text) << c.col << "," << c.row;
+  for (const auto& c : cases)
+    EXPECT_EQ(w.grid->Cells(c.col, c.row), c.text) << c.col << "," << c.row;
   // Overwriting with a shorter and then a longer text keeps the neighbours.
   w.grid->SetCells(4, 2, "s");
   EXPECT_EQ(w.grid->Cells(4, 2), "s");
@@ -149,7 +152,9 @@ TEST(StringGrid, TheUserSelectsCellsAndFixedCellsStayClickable) {
     can = r != 4;
   };
   w.grid->OnClick = [&](TObject*) { ++clicks; };
-  w.grid->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { w.grid->MouseToCell(X, Y, upCol, upRow); };
+  w.grid->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int X, int Y) {
+    w.grid->MouseToCell(X, Y, upCol, upRow);
+  };
 
   w.ClickCell(2, 3);
   EXPECT_EQ(w.grid->Col(), 2);
@@ -259,14 +264,17 @@ TEST(StringGrid, DescribedFixedCountsDoNotDependOnTheirOrder) {
     String body;
   };
   const Case cases[] = {
-      {"counts first", "    ColCount = 11\n    RowCount = 12\n    FixedCols = 10\n    FixedRows = 2\n"},
-      {"fixed counts first", "    FixedCols = 10\n    FixedRows = 8\n    ColCount = 11\n    RowCount = 12\n"},
+      {"counts first",
+       "    ColCount = 11\n    RowCount = 12\n    FixedCols = 10\n    FixedRows = 2\n"},
+      {"fixed counts first",
+       "    FixedCols = 10\n    FixedRows = 8\n    ColCount = 11\n    RowCount = 12\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.order);
     TForm f(nullptr);
-    f.LoadDescriptionText("object Form35: TForm\n  object StringGrid1: TStringGrid\n" + c.body + "  end\nend\n",
-                          "Unit35.form");
+    f.LoadDescriptionText(
+        "object Form35: TForm\n  object StringGrid1: TStringGrid\n" + c.body + "  end\nend\n",
+        "Unit35.form");
     auto* g = dynamic_cast<TStringGrid*>(f.FindComponent("StringGrid1"));
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->ColCount(), 11);

@@ -32,7 +32,8 @@ struct Window {
   std::map<String, int> fired;
 
   Window() {
-    for (TControl* c : std::initializer_list<TControl*>{edit, radioA, radioB, panel, check, list, combo, button})
+    for (TControl* c :
+         std::initializer_list<TControl*>{edit, radioA, radioB, panel, check, list, combo, button})
       c->SetParent(form.get());
     radioOnPanel->SetParent(panel);
     radioA->SetBounds(10, 40, 100, 20);
@@ -91,14 +92,24 @@ TEST_P(EventRules, FireExactlyAsTheToolkitDoes) {
 const EventCase kCases[] = {
     {"edit: code sets another text", [](Window& w) { w.edit->SetText("new"); }, {{"edit", 1}}},
     {"edit: code sets the same text", [](Window& w) { w.edit->SetText("start"); }, {}},
-    {"edit: user types two characters", [](Window& w) { ui::Type(ui::W(w.edit), "ab"); }, {{"edit", 2}}},
-    {"edit: user presses backspace", [](Window& w) { ui::Key(ui::W(w.edit), Qt::Key_Backspace); }, {{"edit", 1}}},
-    {"radio: code checks an unchecked button", [](Window& w) { w.radioB->SetChecked(true); }, {{"radioB", 1}}},
+    {"edit: user types two characters",
+     [](Window& w) { ui::Type(ui::W(w.edit), "ab"); },
+     {{"edit", 2}}},
+    {"edit: user presses backspace",
+     [](Window& w) { ui::Key(ui::W(w.edit), Qt::Key_Backspace); },
+     {{"edit", 1}}},
+    {"radio: code checks an unchecked button",
+     [](Window& w) { w.radioB->SetChecked(true); },
+     {{"radioB", 1}}},
     {"radio: code checks the checked button", [](Window& w) { w.radioA->SetChecked(true); }, {}},
     {"radio: code unchecks a button", [](Window& w) { w.radioA->SetChecked(false); }, {}},
-    {"radio: user clicks an unchecked button", [](Window& w) { Toggle(w.radioB); }, {{"radioB", 1}}},
+    {"radio: user clicks an unchecked button",
+     [](Window& w) { Toggle(w.radioB); },
+     {{"radioB", 1}}},
     {"radio: user clicks the checked button", [](Window& w) { Toggle(w.radioA); }, {}},
-    {"check box: code changes the state", [](Window& w) { w.check->SetChecked(true); }, {{"check", 1}}},
+    {"check box: code changes the state",
+     [](Window& w) { w.check->SetChecked(true); },
+     {{"check", 1}}},
     {"check box: code sets the same state", [](Window& w) { w.check->SetChecked(false); }, {}},
     {"check box: user clicks", [](Window& w) { Toggle(w.check); }, {{"check", 1}}},
     {"list box: code sets ItemIndex", [](Window& w) { w.list->SetItemIndex(2); }, {}},
@@ -111,11 +122,14 @@ const EventCase kCases[] = {
      },
      {}},
     {"list box: user clicks another item",
-     [](Window& w) { ui::Click(w.ListViewport(), w.ListItemCenter(1)); }, {{"list", 1}}},
+     [](Window& w) { ui::Click(w.ListViewport(), w.ListItemCenter(1)); },
+     {{"list", 1}}},
     {"list box: user clicks the selected item",
-     [](Window& w) { ui::Click(w.ListViewport(), w.ListItemCenter(0)); }, {{"list", 1}}},
+     [](Window& w) { ui::Click(w.ListViewport(), w.ListItemCenter(0)); },
+     {{"list", 1}}},
     {"list box: user moves down with the keyboard",
-     [](Window& w) { ui::Key(ui::W(w.list), Qt::Key_Down); }, {{"list", 1}}},
+     [](Window& w) { ui::Key(ui::W(w.list), Qt::Key_Down); },
+     {{"list", 1}}},
     {"combo box: code sets ItemIndex", [](Window& w) { w.combo->SetItemIndex(2); }, {}},
     {"combo box: code refills the items",
      [](Window& w) {
@@ -124,7 +138,9 @@ const EventCase kCases[] = {
        w.combo->SetItemIndex(0);
      },
      {}},
-    {"combo box: user picks the next item", [](Window& w) { ui::Key(ui::W(w.combo), Qt::Key_Down); }, {{"combo", 1}}},
+    {"combo box: user picks the next item",
+     [](Window& w) { ui::Key(ui::W(w.combo), Qt::Key_Down); },
+     {{"combo", 1}}},
     {"button: code calls Click", [](Window& w) { w.button->Click(); }, {{"button", 1}}},
     {"button: user clicks", [](Window& w) { ui::Click(ui::W(w.button)); }, {{"button", 1}}},
     {"button: user clicks a disabled button",
@@ -268,7 +284,9 @@ TEST(Label, AutoSizeFollowsTheCaption) {
 TEST(Exceptions, FromAUserActionGoToTheErrorBox) {
   Window w;
   TScopedDialogScript dialogs;
-  w.button->OnClick = [](TObject*) { throw EConvertError("'x' is not a valid floating point value"); };
+  w.button->OnClick = [](TObject*) {
+    throw EConvertError("'x' is not a valid floating point value");
+  };
   ui::Click(ui::W(w.button));
   auto boxes = dialogs->Boxes();
   ASSERT_EQ(boxes.size(), 1u);

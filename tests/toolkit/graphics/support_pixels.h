@@ -22,7 +22,8 @@ inline std::unique_ptr<TBitmap> WhiteBitmap(int w, int h, TPixelFormat f = pf32b
 // Fills every pixel with a colour made from its position, so that no two neighbours match.
 inline void PaintPattern(TBitmap& b) {
   for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x) b.Canvas()->SetPixel(x, y, RGB(x * 7 + y, y * 13 + 5, (x ^ y) * 29));
+    for (int x = 0; x < b.Width(); ++x)
+      b.Canvas()->SetPixel(x, y, RGB(x * 7 + y, y * 13 + 5, (x ^ y) * 29));
 }
 
 // All pixels, row by row.

@@ -12,7 +12,9 @@ using testsupport::TempDir;
 namespace {
 
 std::uint32_t U32(const std::string& s, std::size_t at) {
-  auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i])); };
+  auto b = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i]));
+  };
   return b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
 }
 
@@ -87,7 +89,10 @@ TEST(Bitmap, ScanLineOutsideRaises) {
 TEST(Bitmap, AlphaByteIsIgnored) {
   auto b = gt::WhiteBitmap(2, 1, pf32bit);
   auto* row = static_cast<unsigned char*>(b->ScanLine(0));
-  row[0] = 1; row[1] = 2; row[2] = 3; row[3] = 0;  // fourth byte zero, as some code writes it
+  row[0] = 1;
+  row[1] = 2;
+  row[2] = 3;
+  row[3] = 0;  // fourth byte zero, as some code writes it
   EXPECT_EQ(b->Canvas()->GetPixel(0, 0), RGB(3, 2, 1));
   auto d = gt::WhiteBitmap(2, 1);
   d->Canvas()->Draw(0, 0, b.get());
@@ -194,21 +199,25 @@ TEST(BitmapFile, StreamRoundTripReadsOnlyItsOwnBytes) {
 
 // Hand-made files in the forms other programs write: top-down rows, 8-bit palettes, 16-bit
 // pixels.
-std::string BmpFile(int w, int h, int bpp, const std::string& palette, const std::string& rows, std::uint32_t compression = 0,
-                    const std::string& masks = "") {
-  auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+std::string BmpFile(int w, int h, int bpp, const std::string& palette, const std::string& rows,
+                    std::uint32_t compression = 0, const std::string& masks = "") {
+  auto u32 = [](std::uint32_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+  };
   auto u16 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8)}; };
   std::uint32_t off = 54 + static_cast<std::uint32_t>(masks.size() + palette.size());
   std::string s = "BM" + u32(off + static_cast<std::uint32_t>(rows.size())) + u32(0) + u32(off);
-  s += u32(40) + u32(static_cast<std::uint32_t>(w)) + u32(static_cast<std::uint32_t>(h)) + u16(1) + u16(static_cast<std::uint32_t>(bpp)) +
-       u32(compression) + u32(static_cast<std::uint32_t>(rows.size())) + u32(0) + u32(0) +
+  s += u32(40) + u32(static_cast<std::uint32_t>(w)) + u32(static_cast<std::uint32_t>(h)) + u16(1) +
+       u16(static_cast<std::uint32_t>(bpp)) + u32(compression) +
+       u32(static_cast<std::uint32_t>(rows.size())) + u32(0) + u32(0) +
        u32(static_cast<std::uint32_t>(palette.size() / 4)) + u32(0);
   return s + masks + palette + rows;
 }
 
 TEST(BitmapFile, ReadsPaletteTopDownAndSixteenBitFiles) {
   // 8-bit, two colours, 2 x 2, top-down (negative height).
-  std::string pal = std::string("\x00\x00\xFF\x00", 4) + std::string("\xFF\x00\x00\x00", 4);  // red, blue
+  std::string pal =
+      std::string("\x00\x00\xFF\x00", 4) + std::string("\xFF\x00\x00\x00", 4);  // red, blue
   std::string rows = std::string("\x00\x01\x00\x00", 4) + std::string("\x01\x01\x00\x00", 4);
   TBitmap b;
   std::string f = BmpFile(2, -2, 8, pal, rows);
@@ -228,7 +237,8 @@ TEST(BitmapFile, ReadsPaletteTopDownAndSixteenBitFiles) {
   EXPECT_EQ(b.Canvas()->GetPixel(1, 0), clBlack);
   EXPECT_EQ(b.Canvas()->GetPixel(2, 0), clWhite);
   // 16-bit 5-6-5 bit fields: pure red, pure green.
-  std::string masks = std::string("\x00\xF8\x00\x00", 4) + std::string("\xE0\x07\x00\x00", 4) + std::string("\x1F\x00\x00\x00", 4);
+  std::string masks = std::string("\x00\xF8\x00\x00", 4) + std::string("\xE0\x07\x00\x00", 4) +
+                      std::string("\x1F\x00\x00\x00", 4);
   f = BmpFile(2, 1, 16, "", std::string("\x00\xF8\xE0\x07", 4), 3, masks);
   b.LoadFromBytes(f.data(), f.size());
   EXPECT_EQ(b.Canvas()->GetPixel(0, 0), clRed);
@@ -241,7 +251,10 @@ TEST(BitmapFile, DamagedFilesRaiseAndLeaveTheBitmapAlone) {
   good->SaveToStream(ms);
   std::string bytes(ms.Memory(), static_cast<std::size_t>(ms.Size()));
   auto huge = bytes;
-  huge[18] = '\xFF'; huge[19] = '\xFF'; huge[20] = '\xFF'; huge[21] = '\x7F';  // width 2^31-1
+  huge[18] = '\xFF';
+  huge[19] = '\xFF';
+  huge[20] = '\xFF';
+  huge[21] = '\x7F';  // width 2^31-1
   auto zeroWidth = bytes;
   zeroWidth[18] = zeroWidth[19] = zeroWidth[20] = zeroWidth[21] = 0;
   auto rle = bytes;

@@ -34,18 +34,19 @@ TEST_P(LineEnds, StartPaintedEndNot) {
   EXPECT_EQ(cv->PenPos(), c.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(Directions, LineEnds,
-                         ::testing::Values(LineCase{"right", {2, 5}, {10, 5}}, LineCase{"left", {30, 5}, {3, 5}},
-                                           LineCase{"down", {4, 1}, {4, 30}}, LineCase{"up", {4, 30}, {4, 1}},
-                                           LineCase{"diagonal", {1, 1}, {20, 20}},
-                                           LineCase{"steep", {10, 2}, {14, 35}},
-                                           LineCase{"shallow back", {35, 10}, {2, 17}},
-                                           LineCase{"one pixel", {7, 7}, {8, 7}}),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
-                           for (char& ch : n) if (ch == ' ') ch = '_';
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Directions, LineEnds,
+    ::testing::Values(LineCase{"right", {2, 5}, {10, 5}}, LineCase{"left", {30, 5}, {3, 5}},
+                      LineCase{"down", {4, 1}, {4, 30}}, LineCase{"up", {4, 30}, {4, 1}},
+                      LineCase{"diagonal", {1, 1}, {20, 20}}, LineCase{"steep", {10, 2}, {14, 35}},
+                      LineCase{"shallow back", {35, 10}, {2, 17}},
+                      LineCase{"one pixel", {7, 7}, {8, 7}}),
+    [](const auto& info) {
+      std::string n = info.param.name;
+      for (char& ch : n)
+        if (ch == ' ') ch = '_';
+      return n;
+    });
 
 TEST(Canvas, ZeroLengthLineDrawsNothing) {
   auto b = WhiteBitmap(10, 10);
@@ -77,13 +78,18 @@ TEST(Canvas, ShapesStayInsideTheirBoxes) {
     std::function<void(TCanvas*, int, int, int, int)> draw;
   };
   const Shape shapes[] = {
-      {"Rectangle", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x1, y1, x2, y2); }},
+      {"Rectangle",
+       [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x1, y1, x2, y2); }},
       {"Ellipse", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Ellipse(x1, y1, x2, y2); }},
-      {"RoundRect", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->RoundRect(x1, y1, x2, y2, 6, 4); }},
-      {"Rectangle reversed corners", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x2, y2, x1, y1); }},
-      {"Ellipse reversed corners", [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Ellipse(x2, y1, x1, y2); }},
+      {"RoundRect",
+       [](TCanvas* c, int x1, int y1, int x2, int y2) { c->RoundRect(x1, y1, x2, y2, 6, 4); }},
+      {"Rectangle reversed corners",
+       [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Rectangle(x2, y2, x1, y1); }},
+      {"Ellipse reversed corners",
+       [](TCanvas* c, int x1, int y1, int x2, int y2) { c->Ellipse(x2, y1, x1, y2); }},
   };
-  const TSize sizes[] = {{10, 8}, {1, 1}, {2, 2}, {20, 2}, {3, 17}, {14, 1}, {7, 7}, {30, 9}, {25, 24}};
+  const TSize sizes[] = {{10, 8}, {1, 1}, {2, 2},  {20, 2}, {3, 17},
+                         {14, 1}, {7, 7}, {30, 9}, {25, 24}};
   for (const Shape& s : shapes) {
     for (TSize z : sizes) {
       SCOPED_TRACE(std::string(s.name) + " " + std::to_string(z.cx) + "x" + std::to_string(z.cy));
@@ -119,8 +125,10 @@ TEST(Canvas, CurvesWithClearPenFillOnePixelLess) {
     auto b = WhiteBitmap(30, 30);
     b->Canvas()->Pen()->SetStyle(psClear);
     b->Canvas()->Brush()->SetColor(clGreen);
-    if (shape == 0) b->Canvas()->Ellipse(2, 3, 22, 13);
-    else b->Canvas()->RoundRect(2, 3, 22, 13, 5, 5);
+    if (shape == 0)
+      b->Canvas()->Ellipse(2, 3, 22, 13);
+    else
+      b->Canvas()->RoundRect(2, 3, 22, 13, 5, 5);
     EXPECT_EQ(InkBox(*b, clWhite), (TRect{2, 3, 20, 11})) << shape;
     EXPECT_EQ(Count(*b, clGreen) + Count(*b, clWhite), 900);
   }
@@ -273,14 +281,35 @@ TEST(Canvas, XorDrawnTwiceRestores) {
     std::function<void(TCanvas*)> draw;
   };
   const Figure figures[] = {
-      {"line", 1, [](TCanvas* c) { c->MoveTo(1, 2); c->LineTo(37, 29); }},
-      {"dashed polyline", 1, [](TCanvas* c) { c->Pen()->SetStyle(psDash); std::vector<TPoint> p{{1, 1}, {30, 5}, {3, 35}, {38, 20}}; c->Polyline(p); }},
-      {"wide line", 5, [](TCanvas* c) { c->MoveTo(3, 30); c->LineTo(35, 4); }},
+      {"line", 1,
+       [](TCanvas* c) {
+         c->MoveTo(1, 2);
+         c->LineTo(37, 29);
+       }},
+      {"dashed polyline", 1,
+       [](TCanvas* c) {
+         c->Pen()->SetStyle(psDash);
+         std::vector<TPoint> p{{1, 1}, {30, 5}, {3, 35}, {38, 20}};
+         c->Polyline(p);
+       }},
+      {"wide line", 5,
+       [](TCanvas* c) {
+         c->MoveTo(3, 30);
+         c->LineTo(35, 4);
+       }},
       {"rectangle", 1, [](TCanvas* c) { c->Rectangle(4, 4, 30, 20); }},
       {"wide rectangle", 3, [](TCanvas* c) { c->Rectangle(4, 4, 30, 20); }},
       {"ellipse", 1, [](TCanvas* c) { c->Ellipse(2, 5, 37, 33); }},
-      {"clear-brush ellipse", 1, [](TCanvas* c) { c->Brush()->SetStyle(bsClear); c->Ellipse(2, 5, 37, 33); }},
-      {"polygon", 1, [](TCanvas* c) { std::vector<TPoint> p{{5, 5}, {35, 10}, {8, 35}, {20, 2}}; c->Polygon(p); }},
+      {"clear-brush ellipse", 1,
+       [](TCanvas* c) {
+         c->Brush()->SetStyle(bsClear);
+         c->Ellipse(2, 5, 37, 33);
+       }},
+      {"polygon", 1,
+       [](TCanvas* c) {
+         std::vector<TPoint> p{{5, 5}, {35, 10}, {8, 35}, {20, 2}};
+         c->Polygon(p);
+       }},
       {"arc", 1, [](TCanvas* c) { c->Arc(2, 2, 38, 38, 38, 20, 20, 2); }},
   };
   for (const Figure& f : figures) {
@@ -313,9 +342,18 @@ TEST(Canvas, PenModesCombineBitwise) {
     TColor expect;
   };
   const Mode modes[] = {
-      {pmCopy, P}, {pmBlack, 0}, {pmWhite, 0xFFFFFF}, {pmNop, D}, {pmNot, ~D & 0xFFFFFF},
-      {pmNotCopy, ~P & 0xFFFFFF}, {pmMerge, P | D}, {pmMask, P & D}, {pmXor, P ^ D},
-      {pmNotXor, ~(P ^ D) & 0xFFFFFF}, {pmMaskPenNot, P & ~D & 0xFFFFFF}, {pmMergeNotPen, (~P | D) & 0xFFFFFF},
+      {pmCopy, P},
+      {pmBlack, 0},
+      {pmWhite, 0xFFFFFF},
+      {pmNop, D},
+      {pmNot, ~D & 0xFFFFFF},
+      {pmNotCopy, ~P & 0xFFFFFF},
+      {pmMerge, P | D},
+      {pmMask, P & D},
+      {pmXor, P ^ D},
+      {pmNotXor, ~(P ^ D) & 0xFFFFFF},
+      {pmMaskPenNot, P & ~D & 0xFFFFFF},
+      {pmMergeNotPen, (~P | D) & 0xFFFFFF},
   };
   for (const Mode& m : modes) {
     auto b = WhiteBitmap(4, 3);
@@ -396,7 +434,8 @@ TEST(Canvas, ArcLiesOnTheEllipseOfTheSameBox) {
   auto e = WhiteBitmap(50, 40);
   e->Canvas()->Brush()->SetStyle(bsClear);
   e->Canvas()->Ellipse(3, 2, 47, 33);
-  const TPoint rays[][2] = {{{47, 2}, {3, 33}}, {{25, 0}, {25, 40}}, {{0, 20}, {0, 20}}, {{40, 30}, {10, 30}}};
+  const TPoint rays[][2] = {
+      {{47, 2}, {3, 33}}, {{25, 0}, {25, 40}}, {{0, 20}, {0, 20}}, {{40, 30}, {10, 30}}};
   for (const auto& r : rays) {
     auto a = WhiteBitmap(50, 40);
     a->Canvas()->Arc(3, 2, 47, 33, r[0].X, r[0].Y, r[1].X, r[1].Y);
@@ -518,9 +557,15 @@ TEST(CanvasCopy, CopyModesCombineSourceAndDestination) {
     TCopyMode mode;
     TColor expect;
   };
-  const Case cases[] = {{SRCCOPY, S}, {SRCAND, S & D}, {SRCPAINT, S | D}, {SRCINVERT, S ^ D},
-                        {NOTSRCCOPY, ~S & 0xFFFFFF}, {BLACKNESS, 0}, {WHITENESS, 0xFFFFFF},
-                        {DSTINVERT, ~D & 0xFFFFFF}, {SRCERASE, S & ~D & 0xFFFFFF}};
+  const Case cases[] = {{SRCCOPY, S},
+                        {SRCAND, S & D},
+                        {SRCPAINT, S | D},
+                        {SRCINVERT, S ^ D},
+                        {NOTSRCCOPY, ~S & 0xFFFFFF},
+                        {BLACKNESS, 0},
+                        {WHITENESS, 0xFFFFFF},
+                        {DSTINVERT, ~D & 0xFFFFFF},
+                        {SRCERASE, S & ~D & 0xFFFFFF}};
   for (const Case& c : cases) {
     auto src = WhiteBitmap(3, 3);
     src->Canvas()->Brush()->SetColor(S);

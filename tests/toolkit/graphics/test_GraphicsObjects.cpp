@@ -22,8 +22,9 @@ TEST(Colors, SystemColoursResolveToTheFixedTheme) {
   struct Case {
     TColor sys, rgb;
   };
-  const Case cases[] = {{clBtnFace, RGB(240, 240, 240)}, {clWindow, clWhite}, {clWindowText, clBlack},
-                        {clBtnShadow, RGB(160, 160, 160)}, {clBtnHighlight, clWhite}, {clGrayText, RGB(109, 109, 109)},
+  const Case cases[] = {{clBtnFace, RGB(240, 240, 240)}, {clWindow, clWhite},
+                        {clWindowText, clBlack},         {clBtnShadow, RGB(160, 160, 160)},
+                        {clBtnHighlight, clWhite},       {clGrayText, RGB(109, 109, 109)},
                         {clHighlightText, clWhite}};
   for (const Case& c : cases) EXPECT_EQ(ColorToRGB(c.sys), c.rgb) << std::hex << c.sys;
   EXPECT_EQ(ColorToRGB(clRed), clRed);
@@ -49,7 +50,10 @@ TEST(PenBrush, DefaultsAndChangeEvents) {
   EXPECT_EQ(pen.Style(), psSolid);
   EXPECT_EQ(pen.Mode(), pmCopy);
   int n = 0;
-  pen.OnChange = [&](TObject* s) { EXPECT_EQ(s, &pen); ++n; };
+  pen.OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, &pen);
+    ++n;
+  };
   pen.SetColor(clBlack);  // unchanged: no event
   pen.SetColor(clRed);
   pen.SetWidth(3);
@@ -155,12 +159,18 @@ TEST(Font, StylesAndChangeEvents) {
 
 TEST(Font, ClassicNamesDrawWithMetricCompatibleFacesAndDejaVuNamesWithDejaVu) {
   const std::pair<const char*, const char*> cases[] = {
-      {"MS Sans Serif", "Liberation Sans"}, {"Tahoma", "Liberation Sans"},
-      {"Arial", "Liberation Sans"}, {"Segoe UI", "Liberation Sans"},
-      {"Some Unknown Face", "Liberation Sans"}, {"Courier New", "Liberation Mono"},
-      {"Consolas", "Liberation Mono"}, {"Times New Roman", "Liberation Serif"},
-      {"DejaVu Sans", "DejaVu Sans"}, {"DejaVu Serif", "DejaVu Serif"},
-      {"DejaVu Sans Mono", "DejaVu Sans Mono"}, {"dejavu sans", "DejaVu Sans"},
+      {"MS Sans Serif", "Liberation Sans"},
+      {"Tahoma", "Liberation Sans"},
+      {"Arial", "Liberation Sans"},
+      {"Segoe UI", "Liberation Sans"},
+      {"Some Unknown Face", "Liberation Sans"},
+      {"Courier New", "Liberation Mono"},
+      {"Consolas", "Liberation Mono"},
+      {"Times New Roman", "Liberation Serif"},
+      {"DejaVu Sans", "DejaVu Sans"},
+      {"DejaVu Serif", "DejaVu Serif"},
+      {"DejaVu Sans Mono", "DejaVu Sans Mono"},
+      {"dejavu sans", "DejaVu Sans"},
   };
   for (const auto& [name, family] : cases) EXPECT_EQ(TFont::DrawnFamily(name), family) << name;
   EXPECT_EQ(TFont().Name(), "MS Sans Serif");

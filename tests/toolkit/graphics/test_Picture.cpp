@@ -36,7 +36,8 @@ std::string Encode(const QImage& img, const char* format, int quality = -1) {
 }
 
 bool Near(TColor a, TColor b, int tol) {
-  return std::abs(GetRValue(a) - GetRValue(b)) <= tol && std::abs(GetGValue(a) - GetGValue(b)) <= tol &&
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tol &&
+         std::abs(GetGValue(a) - GetGValue(b)) <= tol &&
          std::abs(GetBValue(a) - GetBValue(b)) <= tol;
 }
 
@@ -80,7 +81,8 @@ TEST(Picture, PngOtherPixelLayouts) {
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x) {
         QRgb q = img.pixel(x, y);
-        EXPECT_TRUE(Near(b.Canvas()->GetPixel(x, y), RGB(qRed(q), qGreen(q), qBlue(q)), 1)) << x << "," << y;
+        EXPECT_TRUE(Near(b.Canvas()->GetPixel(x, y), RGB(qRed(q), qGreen(q), qBlue(q)), 1))
+            << x << "," << y;
       }
   }
 }
@@ -137,7 +139,8 @@ std::string CmykJpeg(const unsigned char ink[4], int w, int h) {
   jpeg_start_compress(&c, TRUE);
   std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
   for (int x = 0; x < w; ++x)
-    for (int i = 0; i < 4; ++i) row[static_cast<std::size_t>(x) * 4 + i] = static_cast<unsigned char>(255 - ink[i]);
+    for (int i = 0; i < 4; ++i)
+      row[static_cast<std::size_t>(x) * 4 + i] = static_cast<unsigned char>(255 - ink[i]);
   while (c.next_scanline < c.image_height) {
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&c, &r, 1);
@@ -151,12 +154,14 @@ std::string CmykJpeg(const unsigned char ink[4], int w, int h) {
 
 TEST(Picture, JpegInFourColours) {
   const unsigned char red[4] = {0, 255, 255, 0}, black[4] = {0, 0, 0, 255}, paper[4] = {0, 0, 0, 0};
-  const std::pair<const unsigned char*, TColor> cases[] = {{red, clRed}, {black, clBlack}, {paper, clWhite}};
+  const std::pair<const unsigned char*, TColor> cases[] = {
+      {red, clRed}, {black, clBlack}, {paper, clWhite}};
   for (const auto& [ink, color] : cases) {
     std::string jpg = CmykJpeg(ink, 8, 8);
     TBitmap b;
     b.LoadFromBytes(jpg.data(), jpg.size());
-    EXPECT_TRUE(Near(b.Canvas()->GetPixel(4, 4), color, 4)) << std::hex << color << " got " << b.Canvas()->GetPixel(4, 4);
+    EXPECT_TRUE(Near(b.Canvas()->GetPixel(4, 4), color, 4))
+        << std::hex << color << " got " << b.Canvas()->GetPixel(4, 4);
   }
 }
 

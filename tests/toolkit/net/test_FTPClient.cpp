@@ -36,7 +36,8 @@ protected:
   static std::string Prepare(const fs::path& Root) {
     fs::create_directories(Root / "pub/lists/radio");
     std::ofstream(Root / "pub/lists/radio/rad.txt", std::ios::binary) << kList;
-    std::ofstream(Root / "pub/lists/radio/broken.txt", std::ios::binary) << std::string(200000, 'x');
+    std::ofstream(Root / "pub/lists/radio/broken.txt", std::ios::binary)
+        << std::string(200000, 'x');
     return "ftp_server.py";
   }
 
@@ -78,7 +79,8 @@ protected:
 TEST_F(FTPClientTest, DownloadsTheListReplacingTheOldFile) {
   for (bool passive : {true, false}) {
     SCOPED_TRACE(passive ? "passive" : "active");
-    Work.write("SunFlowNoaa.txt", "yesterday's list, longer than today's and never to be seen again");
+    Work.write("SunFlowNoaa.txt",
+               "yesterday's list, longer than today's and never to be seen again");
     Client.Connect();
     EXPECT_TRUE(Client.Connected());
     Client.ChangeDir("/pub/lists/radio");
@@ -195,13 +197,21 @@ TEST(FTPClientFailures, SilentServerTimesOut) {
 
 TEST(FTPClientDescription, TakesItsProperties) {
   TFTPClient client(nullptr);
-  TPropValue s; s.kind = TPropValue::Kind::String;
-  TPropValue i; i.kind = TPropValue::Kind::Integer;
-  TPropValue b; b.kind = TPropValue::Kind::Ident; b.s = "False";
-  s.s = "ftp.example.org"; EXPECT_TRUE(client.SetDescribedProperty("Host", s));
-  i.i = 2121; EXPECT_TRUE(client.SetDescribedProperty("Port", i));
-  s.s = "someone"; EXPECT_TRUE(client.SetDescribedProperty("Username", s));
-  s.s = "secret"; EXPECT_TRUE(client.SetDescribedProperty("Password", s));
+  TPropValue s;
+  s.kind = TPropValue::Kind::String;
+  TPropValue i;
+  i.kind = TPropValue::Kind::Integer;
+  TPropValue b;
+  b.kind = TPropValue::Kind::Ident;
+  b.s = "False";
+  s.s = "ftp.example.org";
+  EXPECT_TRUE(client.SetDescribedProperty("Host", s));
+  i.i = 2121;
+  EXPECT_TRUE(client.SetDescribedProperty("Port", i));
+  s.s = "someone";
+  EXPECT_TRUE(client.SetDescribedProperty("Username", s));
+  s.s = "secret";
+  EXPECT_TRUE(client.SetDescribedProperty("Password", s));
   EXPECT_TRUE(client.SetDescribedProperty("Passive", b));
   EXPECT_FALSE(client.SetDescribedProperty("TransferMode", b));
   EXPECT_EQ(client.Host, "ftp.example.org");

@@ -18,7 +18,10 @@ namespace {
 class HTTPClientTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { Server = new TTestServer("http_server.py"); }
-  static void TearDownTestSuite() { delete Server; Server = nullptr; }
+  static void TearDownTestSuite() {
+    delete Server;
+    Server = nullptr;
+  }
   static std::string Url(const std::string& Path) { return Server->Url("http", Path); }
 
   static TTestServer* Server;
@@ -57,10 +60,13 @@ TEST_F(HTTPClientTest, SendsTheRequestHeadersAsGiven) {
   Client.Request.UserAgent = "Mozilla/5.0 (X11; rv:12.0) Gecko/20100101 Test/1.0'";
   const std::string echo = Client.Get(Url("/echo"));
   EXPECT_EQ(echo.rfind("GET /echo HTTP/1.1\r\n", 0), 0u) << echo;
-  EXPECT_NE(echo.find("\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\n"),
-            std::string::npos) << echo;
+  EXPECT_NE(
+      echo.find("\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\n"),
+      std::string::npos)
+      << echo;
   EXPECT_NE(echo.find("\nUser-Agent: Mozilla/5.0 (X11; rv:12.0) Gecko/20100101 Test/1.0'\n"),
-            std::string::npos) << echo;
+            std::string::npos)
+      << echo;
 }
 
 TEST_F(HTTPClientTest, EmptyHeadersAreNotSent) {
@@ -72,8 +78,12 @@ TEST_F(HTTPClientTest, EmptyHeadersAreNotSent) {
 }
 
 TEST_F(HTTPClientTest, ErrorStatusRaisesWithTheStatusAndWritesNothing) {
-  struct Case { const char* path; int code; };
-  for (const Case& c : {Case{"/status/404", 404}, Case{"/status/500", 500}, Case{"/status/503", 503}}) {
+  struct Case {
+    const char* path;
+    int code;
+  };
+  for (const Case& c :
+       {Case{"/status/404", 404}, Case{"/status/500", 500}, Case{"/status/503", 503}}) {
     SCOPED_TRACE(c.path);
     testsupport::TempDir dir;
     TFileStream f("page.txt", fmCreate);
@@ -225,9 +235,24 @@ TEST_F(HTTPSClientTest, TLS13FloorRefusesATLS12Server) {
 // ---- as a window description creates them ----------------------------------------------
 
 namespace {
-TPropValue Str(const std::string& s) { TPropValue v; v.kind = TPropValue::Kind::String; v.s = s; return v; }
-TPropValue Ident(const std::string& s) { TPropValue v; v.kind = TPropValue::Kind::Ident; v.s = s; return v; }
-TPropValue Int(long long i) { TPropValue v; v.kind = TPropValue::Kind::Integer; v.i = i; return v; }
+TPropValue Str(const std::string& s) {
+  TPropValue v;
+  v.kind = TPropValue::Kind::String;
+  v.s = s;
+  return v;
+}
+TPropValue Ident(const std::string& s) {
+  TPropValue v;
+  v.kind = TPropValue::Kind::Ident;
+  v.s = s;
+  return v;
+}
+TPropValue Int(long long i) {
+  TPropValue v;
+  v.kind = TPropValue::Kind::Integer;
+  v.i = i;
+  return v;
+}
 }  // namespace
 
 TEST(HTTPClientDescription, CreatedByClassNameWithTheirProperties) {

@@ -44,10 +44,12 @@ TEST(InternetProbe, NeverWaitsLongerThanTheTimeout) {
   // A server that takes the connection but never completes a TLS handshake.
   TTestServer silent("silent_server.py");
   bool result = true;
-  const long long ms = MillisecondsOf([&] { result = InternetCheckConnection(silent.Url("https", "/"), 1000); });
+  const long long ms =
+      MillisecondsOf([&] { result = InternetCheckConnection(silent.Url("https", "/"), 1000); });
   EXPECT_FALSE(result);
   EXPECT_LT(ms, 4000);
   // Asking for more than five seconds still gets at most five.
-  const long long capped = MillisecondsOf([&] { InternetCheckConnection(silent.Url("https", "/"), 60000); });
+  const long long capped =
+      MillisecondsOf([&] { InternetCheckConnection(silent.Url("https", "/"), 60000); });
   EXPECT_LT(capped, 8000);
 }

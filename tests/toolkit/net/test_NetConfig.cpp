@@ -12,13 +12,17 @@ public:
   void Set(const char* Name, const char* Value) {
     const char* old = std::getenv(Name);
     FSaved.emplace_back(Name, old ? std::optional<std::string>(old) : std::nullopt);
-    if (Value) setenv(Name, Value, 1);
-    else unsetenv(Name);
+    if (Value)
+      setenv(Name, Value, 1);
+    else
+      unsetenv(Name);
   }
   ~TEnv() {
     for (auto it = FSaved.rbegin(); it != FSaved.rend(); ++it) {
-      if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-      else unsetenv(it->first.c_str());
+      if (it->second)
+        setenv(it->first.c_str(), it->second->c_str(), 1);
+      else
+        unsetenv(it->first.c_str());
     }
   }
 
@@ -61,13 +65,15 @@ TEST(NetConfig, EnvironmentOverridesEveryHost) {
 }
 
 TEST(NetConfig, SplitHostPort) {
-  struct Case { const char* text; const char* host; int port; };
-  for (const Case& c : {Case{"ftp.example.org", "ftp.example.org", 21},
-                        Case{"ftp.example.org:2121", "ftp.example.org", 2121},
-                        Case{"127.0.0.1:1", "127.0.0.1", 1},
-                        Case{"[::1]:65535", "::1", 65535},
-                        Case{"[::1]", "::1", 21},
-                        Case{"::1", "::1", 21}}) {
+  struct Case {
+    const char* text;
+    const char* host;
+    int port;
+  };
+  for (const Case& c :
+       {Case{"ftp.example.org", "ftp.example.org", 21},
+        Case{"ftp.example.org:2121", "ftp.example.org", 2121}, Case{"127.0.0.1:1", "127.0.0.1", 1},
+        Case{"[::1]:65535", "::1", 65535}, Case{"[::1]", "::1", 21}, Case{"::1", "::1", 21}}) {
     SCOPED_TRACE(c.text);
     std::string host;
     int port = 21;

@@ -23,7 +23,9 @@ TEST(StringList, FileRoundTripWritesCrLf) {
   list.SaveToFile("lf.txt");
   EXPECT_EQ(dir.read("lf.txt"), "first\n\nthird; with text\n");
 
-  dir.write("mixed.txt", "a\r\nb\nc\rd\x1a" "ignored");
+  dir.write("mixed.txt",
+            "a\r\nb\nc\rd\x1a"
+            "ignored");
   back.LoadFromFile("mixed.txt");
   EXPECT_EQ(back.ToVector(), (std::vector<String>{"a", "b", "cd"}));
   EXPECT_THROW(back.LoadFromFile("missing.txt"), EFOpenError);

@@ -22,12 +22,12 @@ struct FmtCase {
 // Halves are decided by the exact decimal value of the binary number, rounded away from zero.
 TEST(FormatFloat, PatternsRoundHalfAwayOnTheDecimalValue) {
   const FmtCase cases[] = {
-      {"#0.00", 19.625, "19.63"},      // (5/2)^2 * 3.14 lands exactly on this tie
-      {"#0.00", 0.125, "0.13"},        // exact binary tie
-      {"#0.00", 2.675, "2.67"},        // the double is 2.67499999999999982...
-      {"#0.00", 1.005, "1.00"},        // 1.00499999999999989...
+      {"#0.00", 19.625, "19.63"},  // (5/2)^2 * 3.14 lands exactly on this tie
+      {"#0.00", 0.125, "0.13"},    // exact binary tie
+      {"#0.00", 2.675, "2.67"},    // the double is 2.67499999999999982...
+      {"#0.00", 1.005, "1.00"},    // 1.00499999999999989...
       {"#0.00", -19.625, "-19.63"},
-      {"0.00", -0.005, "-0.01"},       // -0.005000000000000000104...
+      {"0.00", -0.005, "-0.01"},  // -0.005000000000000000104...
       {"00.00", 5.5, "05.50"},
       {"00.0000", 3.14159265, "03.1416"},
       {"#0.0000", 52.52, "52.5200"},
@@ -40,7 +40,7 @@ TEST(FormatFloat, PatternsRoundHalfAwayOnTheDecimalValue) {
       {"##0.00", 123.456, "123.46"},
       {"###.00", 0.5, ".50"},
       {"##.00", 0.25, ".25"},
-      {"#0.0", 0.05, "0.1"},           // 0.05000000000000000277
+      {"#0.0", 0.05, "0.1"},  // 0.05000000000000000277
       {"#0.00000", 0.0000049, "0.00000"},
       {"###0.00000000", 1.123456785, "1.12345678"},  // 1.12345678499999990...
       {"###0.00000000", 1.123456786, "1.12345679"},
@@ -49,27 +49,29 @@ TEST(FormatFloat, PatternsRoundHalfAwayOnTheDecimalValue) {
       {"0", -0.5, "-1"},
       // Just below a tie, closer to it than the 18th significant digit: one rounding on the
       // exact value, never 18 digits first (that would carry these up to the tie).
-      {"0.000000", 1.4693425, "1.469342"},     // 1.469342499999999999580779...
-      {"0.000000", 0.2041375, "0.204137"},     // 0.204137499999999999511501...
+      {"0.000000", 1.4693425, "1.469342"},                     // 1.469342499999999999580779...
+      {"0.000000", 0.2041375, "0.204137"},                     // 0.204137499999999999511501...
       {"00.0000", -3987663418196.444, "-3987663418196.4438"},  // -3987663418196.44384765625
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
 }
 
 TEST(FormatFloat, OptionalDigitsAndZero) {
   const FmtCase cases[] = {
-      {"#", 0, ""},            // all "#" on zero prints nothing
+      {"#", 0, ""},  // all "#" on zero prints nothing
       {"#.##", 0, ""},
       {"##.##", 0, ""},
-      {"#.##", 0.5, ".5"},     // no leading zero
-      {"#.##", 3, "3"},        // no decimals left: no point either
+      {"#.##", 0.5, ".5"},  // no leading zero
+      {"#.##", 3, "3"},     // no decimals left: no point either
       {"##.##", 12.346, "12.35"},
       {"##.##", 12.1, "12.1"},
       {"0.###", 2, "2"},
       {"0.###", 2.5, "2.5"},
-      {"#.##", 0.001, ""},     // rounds to zero
+      {"#.##", 0.001, ""},  // rounds to zero
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
 }
 
 TEST(FormatFloat, NegativeValueRoundingToZeroHasNoSign) {
@@ -89,9 +91,9 @@ TEST(FormatFloat, ThousandsExponentSectionsAndLiterals) {
       {"0.00e+00", 0.000123456, "1.23e-04"},
       {"0.00e+00", 0, "0.00e+00"},
       {"0.00e+00", -999.99, "-1.00e+03"},
-      {"0.00E+00", 9.995, "9.99E+00"},   // 9.99499999999999921840...
+      {"0.00E+00", 9.995, "9.99E+00"},  // 9.99499999999999921840...
       {"0.00e+00", 9.9951, "1.00e+01"},
-      {"0.00E-00", 1234, "1.23E03"},     // "-" writes only a minus
+      {"0.00E-00", 1234, "1.23E03"},  // "-" writes only a minus
       {"0.00E+000", 1e-100, "1.00E-100"},
       {"00.0E+0", 12345, "12.3E+3"},
       {"0.00;(0.00)", -1.5, "(1.50)"},
@@ -102,7 +104,8 @@ TEST(FormatFloat, ThousandsExponentSectionsAndLiterals) {
       {"0.0 \"dB\"", 3.14, "3.1 dB"},
       {"0.0 K", 3.14, "3.1 K"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << (double)c.value;
 }
 
 TEST(FormatFloat, SpecialValuesAndHugeValues) {
@@ -164,25 +167,26 @@ TEST(Str, FixedAndExponentForms) {
       {-12.3456789L, 25, -1, "-1.2345678900000000E+0001"},
       {1.5, 12, -1, " 1.500E+0000"},
       {0, 10, -1, " 0.0E+0000"},
-      {0, 0, -1, " 0.0E+0000"},          // width below 10 counts as 10
-      {9.9999, 10, -1, " 1.0E+0001"},    // rounding carries into the exponent
+      {0, 0, -1, " 0.0E+0000"},                         // width below 10 counts as 10
+      {9.9999, 10, -1, " 1.0E+0001"},                   // rounding carries into the exponent
       {1.5, 30, -1, "     1.50000000000000000E+0000"},  // above 26: 18 digits, blanks in front
       {-1e-300L, 12, -1, "-1.000E-0300"},
       {1.5, 0, 1, "1.5"},
       {-1.5, 7, 1, "   -1.5"},
-      {2.25, 0, 1, "2.3"},               // exact tie, away from zero
-      {2.35L, 0, 1, "2.4"},              // 2.3499999999999999999 is 2.35000000000000000 in 18 digits
+      {2.25, 0, 1, "2.3"},   // exact tie, away from zero
+      {2.35L, 0, 1, "2.4"},  // 2.3499999999999999999 is 2.35000000000000000 in 18 digits
       {0.5, 0, 0, "1"},
       {-0.5, 0, 0, "-1"},
       {-0.001, 0, 2, "0.00"},
       {123.456, 10, 0, "       123"},
       {1.0 / 3.0, 0, 20, "0.33333333333333331500"},  // zeros beyond the 18th digit
-      {1e36L, 0, 2, " 1.0E+0036"},       // too large for the fixed form
-      {1e-40L, 0, 2, " 1.0E-0040"},      // exponent too small for the fixed form
+      {1e36L, 0, 2, " 1.0E+0036"},                   // too large for the fixed form
+      {1e-40L, 0, 2, " 1.0E-0040"},                  // exponent too small for the fixed form
       {1e35L, 0, 0, "100000000000000000000000000000000000"},
-      {12.5, 3, 2, "12.50"},             // never cut
+      {12.5, 3, 2, "12.50"},  // never cut
   };
-  for (const auto& c : cases) EXPECT_EQ(Str(c.x, c.w, c.d), c.expected) << (double)c.x << ":" << c.w << ":" << c.d;
+  for (const auto& c : cases)
+    EXPECT_EQ(Str(c.x, c.w, c.d), c.expected) << (double)c.x << ":" << c.w << ":" << c.d;
 }
 
 TEST(Str, SpecialValuesAndShortForms) {
@@ -196,8 +200,8 @@ TEST(Str, SpecialValuesAndShortForms) {
 
 TEST(StrToFloat, AcceptsPointOnly) {
   const std::pair<const char*, long double> ok[] = {
-      {"1.5", 1.5}, {" 1.5 ", 1.5}, {"-2", -2}, {"+3.25", 3.25}, {"1e3", 1000}, {"1.5E-2", 0.015L},
-      {".5", 0.5}, {"5.", 5}, {"0", 0}, {"\t7\t", 7}, {"1e-5000", 0},
+      {"1.5", 1.5}, {" 1.5 ", 1.5}, {"-2", -2}, {"+3.25", 3.25}, {"1e3", 1000},  {"1.5E-2", 0.015L},
+      {".5", 0.5},  {"5.", 5},      {"0", 0},   {"\t7\t", 7},    {"1e-5000", 0},
   };
   for (const auto& c : ok) {
     long double v = -99;
@@ -205,7 +209,8 @@ TEST(StrToFloat, AcceptsPointOnly) {
     EXPECT_EQ(v, c.second) << c.first;
     EXPECT_EQ(StrToFloat(c.first), c.second) << c.first;
   }
-  const char* bad[] = {"", " ", "1,5", "1.2.3", "abc", "1e", "inf", "nan", "0x10", "1 2", "--1", "1.5x", ".", "e5", "1e5000"};
+  const char* bad[] = {"",     " ",   "1,5", "1.2.3", "abc", "1e", "inf",   "nan",
+                       "0x10", "1 2", "--1", "1.5x",  ".",   "e5", "1e5000"};
   for (const char* s : bad) {
     double v = 42;
     EXPECT_FALSE(TryStrToFloat(s, v)) << s;
@@ -226,7 +231,8 @@ TEST(StrToFloat, DoubleOverloadIsCorrectlyRounded) {
 
 // The user's locale (which the GUI library installs) must not change number text.
 TEST(StrToFloat, IndependentOfTheCLocale) {
-  if (testsupport::UseCommaDecimalLocale().empty()) GTEST_SKIP() << "no comma-decimal locale can be made";
+  if (testsupport::UseCommaDecimalLocale().empty())
+    GTEST_SKIP() << "no comma-decimal locale can be made";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(StrToFloat("1.5"), 1.5L);
   EXPECT_THROW(StrToFloat("1,5"), EConvertError);
@@ -238,9 +244,15 @@ TEST(StrToFloat, IndependentOfTheCLocale) {
 }
 
 TEST(Integers, ParseAndFormat) {
-  const std::pair<const char*, Integer> ok[] = {{"12", 12}, {" 12", 12}, {"-5", -5}, {"+7", 7}, {"$FF", 255},
-                                               {"0x1f", 31}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-                                               {"$FFFFFFFF", -1}};
+  const std::pair<const char*, Integer> ok[] = {{"12", 12},
+                                                {" 12", 12},
+                                                {"-5", -5},
+                                                {"+7", 7},
+                                                {"$FF", 255},
+                                                {"0x1f", 31},
+                                                {"2147483647", 2147483647},
+                                                {"-2147483648", INT32_MIN},
+                                                {"$FFFFFFFF", -1}};
   for (const auto& c : ok) EXPECT_EQ(StrToInt(c.first), c.second) << c.first;
   const char* bad[] = {"", "12 ", "1.5", "2147483648", "abc", "$", "$FFFFFFFFF", "-", "1e3"};
   for (const char* s : bad) {
@@ -264,7 +276,8 @@ TEST(Integers, ParseAndFormat) {
 }
 
 TEST(Rounding, HalvesToEvenAndTruncation) {
-  const std::pair<long double, Int64> round[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}, {2.6, 3}, {-0.4, 0}};
+  const std::pair<long double, Int64> round[] = {{0.5, 0},   {1.5, 2}, {2.5, 2}, {-2.5, -2},
+                                                 {-3.5, -4}, {2.6, 3}, {-0.4, 0}};
   for (const auto& c : round) EXPECT_EQ(Round(c.first), c.second) << (double)c.first;
   EXPECT_EQ(Trunc(-2.7), -2);
   EXPECT_EQ(Trunc(2.7), 2);
@@ -275,7 +288,8 @@ TEST(Rounding, HalvesToEvenAndTruncation) {
 }
 
 TEST(Format, PrintfSubsetInTheCLocale) {
-  EXPECT_EQ(Format("%-16s%12.4f%12.4f", "Home", 52.5, -1.25), "Home                 52.5000     -1.2500");
+  EXPECT_EQ(Format("%-16s%12.4f%12.4f", "Home", 52.5, -1.25),
+            "Home                 52.5000     -1.2500");
   EXPECT_EQ(Format("%-16s|", "AVeryLongLocationName"), "AVeryLongLocationName|");
   EXPECT_EQ(Format("%d items", 5), "5 items");
   EXPECT_EQ(Format("%5d|%-5d|", 42, 42), "   42|42   |");
@@ -354,14 +368,15 @@ TEST(DateTime, EncodeDecode) {
   }
   Word y, m, d, h, n, s, ms;
   DecodeDateTime(EncodeDate(2024, 3, 5) + EncodeTime(23, 59, 59, 999), y, m, d, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{y, m, d, h, n, s, ms}), (std::vector<int>{2024, 3, 5, 23, 59, 59, 999}));
+  EXPECT_EQ((std::vector<int>{y, m, d, h, n, s, ms}),
+            (std::vector<int>{2024, 3, 5, 23, 59, 59, 999}));
   // Before 1899-12-30 the fraction still counts forward from midnight.
   TDateTime early = EncodeDateTime(1899, 12, 29, 6, 0, 0, 0);
   EXPECT_EQ(early, -1.25);
   DecodeDateTime(early, y, m, d, h, n, s, ms);
   EXPECT_EQ((std::vector<int>{y, m, d, h}), (std::vector<int>{1899, 12, 29, 6}));
   EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 15)), 2);  // Monday
-  EXPECT_EQ(DayOfWeek(0), 7);                         // Saturday
+  EXPECT_EQ(DayOfWeek(0), 7);                        // Saturday
   EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 14) + 0.9), 1);
   EXPECT_TRUE(IsLeapYear(2000));
   EXPECT_FALSE(IsLeapYear(1900));
@@ -373,7 +388,8 @@ TEST(DateTime, EncodeDecode) {
 TEST(DateTime, FormatDateTime) {
   TDateTime t = EncodeDateTime(2024, 3, 5, 19, 8, 9, 45);
   EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss", t), "2024-03-05 19:08:09");
-  EXPECT_EQ(FormatDateTime("yyyy-MM-dd hh:mm:ss", t), "2024-03-05 19:08:09");  // mm after hh: minutes
+  EXPECT_EQ(FormatDateTime("yyyy-MM-dd hh:mm:ss", t),
+            "2024-03-05 19:08:09");  // mm after hh: minutes
   EXPECT_EQ(FormatDateTime("d.m.yy", t), "5.3.24");
   EXPECT_EQ(FormatDateTime("dd/mm/yyyy", t), "05-03-2024");  // "/" is the date separator
   EXPECT_EQ(FormatDateTime("dddd d mmmm, ddd mmm", t), "Tuesday 5 March, Tue Mar");
@@ -448,7 +464,8 @@ TEST(Files, WriteReplacingSwapsTheWholeFileOrNothing) {
   EXPECT_TRUE(DirectoryExists("folder/inside"));
   EXPECT_FALSE(WriteFileReplacing("missing/conf.txt", "text"));
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"conf.txt", "folder"}));
 }
@@ -460,11 +477,13 @@ TEST(Files, WriteReplacingThroughASymbolicLinkReplacesItsTarget) {
   struct Case {
     const char* Name;
     std::vector<std::pair<std::string, std::string>> Links;  // link -> target, in order made
-    std::string WrittenFile;                                  // where the bytes must land
+    std::string WrittenFile;                                 // where the bytes must land
   } cases[] = {
       {"relative target in another folder", {{"conf.txt", "sync/conf.txt"}}, "sync/conf.txt"},
       {"absolute target", {{"conf.txt", "ABS:sync/conf.txt"}}, "sync/conf.txt"},
-      {"chain of two links", {{"sync/link2", "conf.txt"}, {"conf.txt", "sync/link2"}}, "sync/conf.txt"},
+      {"chain of two links",
+       {{"sync/link2", "conf.txt"}, {"conf.txt", "sync/link2"}},
+       "sync/conf.txt"},
       {"link to a missing file", {{"conf.txt", "sync/new.txt"}}, "sync/new.txt"},
   };
   for (const Case& c : cases) {
@@ -473,7 +492,8 @@ TEST(Files, WriteReplacingThroughASymbolicLinkReplacesItsTarget) {
     ASSERT_TRUE(ForceDirectories("sync"));
     dir.write("sync/conf.txt", "old\n");
     for (const auto& [link, target] : c.Links) {
-      const std::string t = target.rfind("ABS:", 0) == 0 ? (dir.path() / target.substr(4)).string() : target;
+      const std::string t =
+          target.rfind("ABS:", 0) == 0 ? (dir.path() / target.substr(4)).string() : target;
       fs::create_symlink(t, link);
     }
     EXPECT_TRUE(WriteFileReplacing("conf.txt", "new\n"));
@@ -483,7 +503,8 @@ TEST(Files, WriteReplacingThroughASymbolicLinkReplacesItsTarget) {
     EXPECT_EQ(fs::weakly_canonical(SymbolicLinkTarget("conf.txt")),
               fs::weakly_canonical(dir.path() / c.WrittenFile));
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir.path() / "sync")) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir.path() / "sync"))
+      names.push_back(e.path().filename().string());
     for (const auto& n : names) EXPECT_EQ(n.find(".kestal-write-"), std::string::npos) << n;
   }
   // A loop of links is no file to replace.

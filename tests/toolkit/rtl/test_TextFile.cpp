@@ -15,14 +15,16 @@ struct LinesCase {
 
 const std::vector<LinesCase>& LineCases() {
   static const std::vector<LinesCase> cases = {
-      {"a\r\nb\r\n", {"a", "b"}},            // written on the CR LF platform
-      {"a\nb\n", {"a", "b"}},                // written here
-      {"a\nb", {"a", "b"}},                  // no final line end
-      {"a\rb\n", {"ab"}},                    // a lone CR is dropped
+      {"a\r\nb\r\n", {"a", "b"}},  // written on the CR LF platform
+      {"a\nb\n", {"a", "b"}},      // written here
+      {"a\nb", {"a", "b"}},        // no final line end
+      {"a\rb\n", {"ab"}},          // a lone CR is dropped
       {"a\r\r\nb", {"a", "b"}},
       {"x\r", {"x"}},
       {std::string("a\nb\x1a\nc\n"), {"a", "b"}},  // byte 26 ends the file
-      {std::string("\x1a" "abc"), {}},
+      {std::string("\x1a"
+                   "abc"),
+       {}},
       {"", {}},
       {"\n", {""}},
       {"\n\n", {"", ""}},
@@ -33,7 +35,8 @@ const std::vector<LinesCase>& LineCases() {
 }
 
 TEST(TextLines, SplitterFollowsTheReadingRules) {
-  for (const auto& c : LineCases()) EXPECT_EQ(SplitTextLines(c.bytes), c.lines) << testing::PrintToString(c.bytes);
+  for (const auto& c : LineCases())
+    EXPECT_EQ(SplitTextLines(c.bytes), c.lines) << testing::PrintToString(c.bytes);
 }
 
 TEST(TextLines, TextFileReadsTheSameLines) {
@@ -104,7 +107,7 @@ TEST(TextFile, IntegerAndRealTokens) {
   EXPECT_THROW(f.ReadReal(), EInOutError);  // the bad token is consumed...
   EXPECT_EQ(f.ReadReal(), 2000.0L);         // ...and reading goes on
   Extended v = 9;
-  EXPECT_FALSE(f.TryReadReal(v));           // "," is not a decimal separator
+  EXPECT_FALSE(f.TryReadReal(v));  // "," is not a decimal separator
   EXPECT_TRUE(f.TryReadReal(v));
   EXPECT_EQ(v, -0.25L);
   EXPECT_TRUE(f.SeekEof());

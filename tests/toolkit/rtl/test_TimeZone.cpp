@@ -32,8 +32,10 @@ protected:
     SetClockForTesting([] { return kSummer; });
   }
   void TearDown() override {
-    if (hadTZ_) ::setenv("TZ", oldTZ_.c_str(), 1);
-    else ::unsetenv("TZ");
+    if (hadTZ_)
+      ::setenv("TZ", oldTZ_.c_str(), 1);
+    else
+      ::unsetenv("TZ");
     ::tzset();
     SetClockForTesting(nullptr);
   }
@@ -84,7 +86,8 @@ TEST_F(TimeZoneTest, CaptureDerivesBiasNamesAndChangeDates) {
   const ZoneCase cases[] = {
       {"CET-1CEST,M3.5.0,M10.5.0/3", -60, -60, "CET", "CEST", Rule(3, 5, 0, 2), Rule(10, 5, 0, 3)},
       {"EST5EDT,M3.2.0,M11.1.0", 300, -60, "EST", "EDT", Rule(3, 2, 0, 2), Rule(11, 1, 0, 2)},
-      {"AEST-10AEDT,M10.1.0,M4.1.0/3", -600, -60, "AEST", "AEDT", Rule(10, 1, 0, 2), Rule(4, 1, 0, 3)},
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", -600, -60, "AEST", "AEDT", Rule(10, 1, 0, 2),
+       Rule(4, 1, 0, 3)},
       {"<+0530>-5:30", -330, 0, "+0530", "+0530", TSystemTime{}, TSystemTime{}},
   };
   for (const auto& c : cases) {
@@ -98,7 +101,8 @@ TEST_F(TimeZoneTest, CaptureDerivesBiasNamesAndChangeDates) {
 // Zones from the system's zone database (skipped where it is not installed). Dublin flags its
 // winter time as the daylight-saving one; daylight time is still the clock set forward.
 TEST_F(TimeZoneTest, CaptureFromTheZoneDatabase) {
-  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Dublin")) GTEST_SKIP() << "no zone database";
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Dublin"))
+    GTEST_SKIP() << "no zone database";
   const ZoneCase cases[] = {
       {"Europe/Berlin", -60, -60, "CET", "CEST", Rule(3, 5, 0, 2), Rule(10, 5, 0, 3)},
       {"Europe/Dublin", 0, -60, "GMT", "IST", Rule(3, 5, 0, 1), Rule(10, 5, 0, 2)},
@@ -123,7 +127,7 @@ TEST_F(TimeZoneTest, InjectedCentralEuropeanZone) {
     int isdst;
   };
   const Instant cases[] = {
-      {315623035.0, "Wed Jan  2 02:03:55 1980\n", 0},   // 1980-01-02 01:03:55 UTC
+      {315623035.0, "Wed Jan  2 02:03:55 1980\n", 0},  // 1980-01-02 01:03:55 UTC
       {kSummer, "Mon Jul  1 14:00:00 2024\n", 1},
       {1711846799.0, "Sun Mar 31 01:59:59 2024\n", 0},  // one second before the change
       {1711846800.0, "Sun Mar 31 03:00:00 2024\n", 1},  // 01:00 UTC: clocks go forward
@@ -194,12 +198,12 @@ TEST_F(TimeZoneTest, MktimeOnTheCapturedZone) {
   EXPECT_EQ(t.tm_mon, 1);
   EXPECT_EQ(t.tm_mday, 1);
 
-  t = make(2024, 2, 31, 2, 30, -1);  // in the skipped hour: taken as standard time
+  t = make(2024, 2, 31, 2, 30, -1);        // in the skipped hour: taken as standard time
   EXPECT_EQ(crt::mktime(&t), 1711848600);  // 01:30 UTC, shown as 03:30 daylight time
   EXPECT_EQ(t.tm_hour, 3);
   EXPECT_EQ(t.tm_isdst, 1);
 
-  t = make(2024, 9, 27, 2, 30, -1);  // the repeated hour: taken as daylight time
+  t = make(2024, 9, 27, 2, 30, -1);        // the repeated hour: taken as daylight time
   EXPECT_EQ(crt::mktime(&t), 1729989000);  // 00:30 UTC
 
   t = make(2024, 9, 27, 2, 30, 0);  // forced standard time
