@@ -7,6 +7,7 @@
 
 #include "DOV_sdlcolors.h"
 #include "Dialogs.h"
+#include "Forms.h"
 #include "SysUtils.h"
 
 namespace {
@@ -787,15 +788,49 @@ void TCustomZOdoza::MouseBoxAbort() {
   FZoomState = zsNormal;
 }
 
-void TCustomZOdoza::WMMouseMoveInChart(TShiftState, Integer, Integer) {}
+bool TCustomZOdoza::InDataArea(Integer X, Integer Y) const {
+  return X >= RcLRim && X <= Width() - RcRRim - F3DRim && Y >= RcTRim &&
+         Y <= Height() - RcBRim - F3DRim;
+}
+
+// Every mouse move arrives here. A move that arrives while the previous one is still being
+// handled (an event handler that processes messages) is dropped, so read-out handlers never
+// nest.
+void TCustomZOdoza::WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y) {
+  if (MouseMoveActive) return;
+  MouseMoveActive = true;
+  try {
+    HandleMouseMove(Shift, X, Y);
+    Double x = 0, y = 0;
+    M2R(FActiveLayer, X, Y, x, y);
+    MouseMoveInChart(InDataArea(X, Y), Shift, x, y);
+  } catch (...) {
+    MouseMoveActive = false;
+    throw;
+  }
+  MouseMoveActive = false;
+}
 
 // ---- mouse stand-ins (zooming, panning and dragging come with the mouse handling) ---------------
 void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
-void TCustomZOdoza::MouseMove(TShiftState Shift, int X, int Y) {
+void TCustomZOdoza::MouseMove(TShiftState Shift, int X, int Y) { WMMouseMoveInChart(Shift, X, Y); }
+
+void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
+  LastMouseX = X;
+  LastMouseY = Y;
   TCustomControl::MouseMove(Shift, X, Y);
+  if ((Shift & ssLeft) == 0) FLButtonWasDown = false;
+  if (InDataArea(X, Y)) {
+    Double x = 0, y = 0;
+    M2R(FActiveLayer, X, Y, x, y);
+    FMousePosX = x;
+    FMousePosY = y;
+  }
+  // The cursor is fixed: the default one inside and outside the data area.
+  if (Screen) Screen->SetCursor(crDefault);
 }
 
 void TCustomZOdoza::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -763,6 +763,10 @@ protected:
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DblClick() override;
+  // The mouse-move steps of the chart itself, run inside WMMouseMoveInChart.
+  void HandleMouseMove(TShiftState Shift, int X, int Y);
+  // The data area including its last column and row (LRim <= X <= Width - RRim - shadow).
+  bool InDataArea(Integer X, Integer Y) const;
 
   static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }
   // The data area's extent as the transforms see it.
