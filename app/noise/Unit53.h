@@ -62,6 +62,7 @@ private:
     int Left, Top, Width, Height, FontSize;
   };
   void ActivateLayer(int Layer);
+  void PlaceCrossHair(Double X, Double Y);
   void PlotSeries(const TSeries& S);
   void ClearFlags();
   void ClearReadOut();

@@ -121,6 +121,13 @@ protected:
       t.push_back(e->Text());
     return t;
   }
+  std::vector<TColor> Picture() const {
+    std::vector<TColor> p;
+    TCanvas* c = Form53->ZOdoza1->ChartBmp()->Canvas();
+    for (int y = 0; y < Form53->ZOdoza1->Height(); y += 2)
+      for (int x = 0; x < Form53->ZOdoza1->Width(); x += 2) p.push_back(c->GetPixel(x, y));
+    return p;
+  }
   std::vector<bool> VisibleLayers() const {
     std::vector<bool> v;
     for (int l = 1; l <= 5; ++l) v.push_back(Form53->ZOdoza1->GetLayerVisib(l));
@@ -231,6 +238,12 @@ TEST_F(PlotWindowTest, TheReadOutFollowsTheMouse) {
   EXPECT_NEAR(Form53->ZOdoza1->GetCrossHair1()->PosX(), 2, 0.05);
   EXPECT_NEAR(Form53->ZOdoza1->GetCrossHair1()->PosY(), f.SampleExpected[2], 0.05);
   EXPECT_EQ(Form53->Edit4->Text(), FormatFloat("00.00", Form53->ZOdoza1->GetCrossHair1()->PosY()));
+
+  // Only the cross hairs were redrawn, over a data area that is current: the picture is the one
+  // a full repaint gives.
+  const std::vector<TColor> moved = Picture();
+  Form53->ZOdoza1->Repaint();
+  EXPECT_EQ(moved, Picture());
 
   // The last sample is read at the data area's right edge.
   MoveTo(PixelOf(n, f.SampleMeasured[n]));
