@@ -149,6 +149,7 @@ void TCustomZOdoza::ResetComp() {
   FDupMarksMinD = 1;
   FZoomState = zsNormal;
   FMouseBoxState = msNormal;
+  FAxisDragOn = FActDragOn = false;
   RcXLabelType = RcYLabelType = ftNum;
   FActiveLayer = 1;
   FLayerVisib.fill(true);
@@ -780,64 +781,6 @@ TTextLabel* TCustomZOdoza::TextLabel(Integer ix) const {
   return ix >= 1 && ix <= kNumTextLabels ? FTextLabels[ix].get() : nullptr;
 }
 
-// The mouse box and the chart's own mouse-move handling come with the mouse interaction.
-bool TCustomZOdoza::MouseBox(Double&, Double&, Double&, Double&) { return false; }
-
-void TCustomZOdoza::MouseBoxAbort() {
-  FMouseBoxState = msNormal;
-  FZoomState = zsNormal;
-}
-
-bool TCustomZOdoza::InDataArea(Integer X, Integer Y) const {
-  return X >= RcLRim && X <= Width() - RcRRim - F3DRim && Y >= RcTRim &&
-         Y <= Height() - RcBRim - F3DRim;
-}
-
-// Every mouse move arrives here. A move that arrives while the previous one is still being
-// handled (an event handler that processes messages) is dropped, so read-out handlers never
-// nest.
-void TCustomZOdoza::WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y) {
-  if (MouseMoveActive) return;
-  MouseMoveActive = true;
-  try {
-    HandleMouseMove(Shift, X, Y);
-    Double x = 0, y = 0;
-    M2R(FActiveLayer, X, Y, x, y);
-    MouseMoveInChart(InDataArea(X, Y), Shift, x, y);
-  } catch (...) {
-    MouseMoveActive = false;
-    throw;
-  }
-  MouseMoveActive = false;
-}
-
-// ---- mouse stand-ins (zooming, panning and dragging come with the mouse handling) ---------------
-void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseDown(Button, Shift, X, Y);
-}
-
-void TCustomZOdoza::MouseMove(TShiftState Shift, int X, int Y) { WMMouseMoveInChart(Shift, X, Y); }
-
-void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
-  LastMouseX = X;
-  LastMouseY = Y;
-  TCustomControl::MouseMove(Shift, X, Y);
-  if ((Shift & ssLeft) == 0) FLButtonWasDown = false;
-  if (InDataArea(X, Y)) {
-    Double x = 0, y = 0;
-    M2R(FActiveLayer, X, Y, x, y);
-    FMousePosX = x;
-    FMousePosY = y;
-  }
-  // The cursor is fixed: the default one inside and outside the data area.
-  if (Screen) Screen->SetCursor(crDefault);
-}
-
-void TCustomZOdoza::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TCustomZOdoza::DblClick() { TCustomControl::DblClick(); }
 
 // ---- event dispatchers -------------------------------------------------------------------------
 void TCustomZOdoza::DoOnScaleTickDrawn(TObject*, TCanvas* Canvas, TScaleType ScaleType,

@@ -716,6 +716,8 @@ public:
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
   // The user draws a rectangle with the left button; false when cancelled.
   bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
+  TZoomState ZoomState() const { return FZoomState; }
+  TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
   void MouseBoxAbort();
   void WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y);
 
@@ -767,6 +769,19 @@ protected:
   void HandleMouseMove(TShiftState Shift, int X, int Y);
   // The data area including its last column and row (LRim <= X <= Width - RRim - shadow).
   bool InDataArea(Integer X, Integer Y) const;
+  void ClampToData(Integer& X, Integer& Y) const;
+  void StoreAnchors(Integer X, Integer Y);
+  void AxisDrag(Integer X, Integer Y);
+  void PanStep(Integer X, Integer Y);
+  void ZoomDragStep(Integer X, Integer Y);
+  void CrossHairDragStep(Integer X, Integer Y);
+  void LabelDragStep(Integer X, Integer Y);
+  void TraceStep(Integer X, Integer Y);
+  void WindowStep(Integer X, Integer Y);
+  void EndWindow(TMouseButton Button);
+  // Redraws the picture without the rubber figure, then draws it (a line or a rectangle).
+  void DrawRubberFigure(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Line);
+  bool FAxisDragOn = false, FActDragOn = false;
 
   static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }
   // The data area's extent as the transforms see it.

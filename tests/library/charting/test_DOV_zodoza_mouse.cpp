@@ -8,6 +8,7 @@
 
 #include "DOV_zodozaPub.h"
 #include "FormLoader.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 
 namespace {
@@ -16,6 +17,25 @@ namespace {
 struct TMouseChart : TCustomZOdoza {
   TMouseChart() : TCustomZOdoza(nullptr) {}
   void Move(int X, int Y, TShiftState Shift = 0) { MouseMove(Shift, X, Y); }
+  void Down(int X, int Y, TMouseButton B = mbLeft) { MouseDown(B, ssLeft, X, Y); }
+  void Up(int X, int Y, TMouseButton B = mbLeft) { MouseUp(B, 0, X, Y); }
+  // Press, a few moves with the button held, release.
+  void Drag(int X1, int Y1, int X2, int Y2, TMouseButton B = mbLeft) {
+    Down(X1, Y1, B);
+    const TShiftState held = B == mbLeft ? ssLeft : ssRight;
+    Move(X1, Y1, held);
+    Move((X1 + X2) / 2, (Y1 + Y2) / 2, held);
+    Move(X2, Y2, held);
+    Up(X2, Y2, B);
+  }
+  void DoubleClickAt(int X, int Y) {
+    Move(X, Y);
+    Down(X, Y);
+    Up(X, Y);
+    DblClick();
+    Down(X, Y);  // the toolkit's press of the double click is swallowed
+    Up(X, Y);
+  }
 };
 
 // 400 x 300, margins 50/10/20/30, shadow 0: the data area is x 50 ... 390, y 20 ... 270.
@@ -102,6 +122,171 @@ TEST(ChartMouseMove, AMoveWhileTheHandlerRunsIsDropped) {
   EXPECT_THROW(f.c.Move(220, 150), std::runtime_error);
   EXPECT_THROW(f.c.Move(220, 150), std::runtime_error);
   EXPECT_EQ(nested, 4);
+}
+
+struct Ranges {
+  Double LoX, HiX, LoY, HiY;
+  bool operator==(const Ranges&) const = default;
+};
+Ranges RangesOf(const TCustomZOdoza& c, Integer Layer = 1) {
+  return {c.GetScalePropsX(Layer)->RangeLow(), c.GetScalePropsX(Layer)->RangeHigh(),
+          c.GetScalePropsY(Layer)->RangeLow(), c.GetScalePropsY(Layer)->RangeHigh()};
+}
+void PrintTo(const Ranges& r, std::ostream* os) {
+  *os << r.LoX << ".." << r.HiX << " x " << r.LoY << ".." << r.HiY;
+}
+
+TEST(ChartMouseWindow, AWindowZoomsToItsCornersAndAClickChangesNothing) {
+  Fixture f;
+  f.c.SetMouseAction(maZoomWind);
+  const auto a = f.World(100, 50), b = f.World(200, 150);
+  f.c.Drag(100, 50, 200, 150);
+  EXPECT_EQ(f.c.ZoomState(), zsNormal);
+  EXPECT_EQ(RangesOf(f.c), (Ranges{a.X, b.X, a.Y, b.Y}));  // drawn top-down: Y reversed
+
+  Fixture g;
+  g.c.SetMouseAction(maZoomWind);
+  g.c.Drag(100, 50, 100, 50);
+  EXPECT_EQ(RangesOf(g.c), (Ranges{0, 10, 0, 10}));
+}
+
+TEST(ChartMouseWindow, DrawnRightToLeftOnlyTheWindowModeReversesX) {
+  for (TMouseActMode mode : {maZoomWind, maZoomWindPos}) {
+    Fixture f;
+    f.c.SetMouseAction(mode);
+    f.c.Drag(200, 150, 100, 50);
+    const Ranges r = RangesOf(f.c);
+    EXPECT_EQ(r.LoX > r.HiX, mode == maZoomWind);
+    EXPECT_LT(r.LoY, r.HiY);
+  }
+}
+
+TEST(ChartMouseWindow, TheRightButtonCancelsAWindowAndEventsReportIt) {
+  Fixture f;
+  f.c.SetMouseAction(maZoomWind);
+  f.c.Down(100, 50);
+  f.c.Move(200, 150, ssLeft);
+  EXPECT_EQ(f.c.ZoomState(), zsDrawWin);
+  f.c.Up(200, 150, mbRight);
+  EXPECT_EQ(f.c.ZoomState(), zsNormal);
+  EXPECT_EQ(RangesOf(f.c), (Ranges{0, 10, 0, 10}));
+
+  Fixture g;
+  g.c.SetMouseAction(maSelectRect);
+  int layer = 0;
+  Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  g.c.OnSelectRect = [&](TObject*, Integer l, Double a, Double b, Double c, Double d) {
+    layer = l, x1 = a, y1 = b, x2 = c, y2 = d;
+  };
+  g.c.Drag(200, 50, 100, 150);
+  EXPECT_EQ(layer, 1);
+  EXPECT_LT(x1, x2);  // in the axes' direction
+  EXPECT_LT(y1, y2);
+  EXPECT_EQ(RangesOf(g.c), (Ranges{0, 10, 0, 10}));
+}
+
+TEST(ChartMousePan, DraggingShiftsTheRangeByThePixelsMoved) {
+  Fixture f;
+  f.c.SetBounds(0, 0, 280, 300);  // data area 220 pixels wide
+  f.c.SetMouseAction(maPan);
+  f.c.Drag(100, 100, 122, 100);
+  const Ranges r = RangesOf(f.c);
+  EXPECT_NEAR(r.LoX, -1, 1e-9);
+  EXPECT_NEAR(r.HiX, 9, 1e-9);
+  EXPECT_NEAR(r.LoY, 0, 1e-9);
+
+  // On the pan grid the low end stays on whole steps (truncated toward zero).
+  Fixture g;
+  g.c.SetBounds(0, 0, 280, 300);
+  g.c.SetMouseAction(maPanGrid);
+  g.c.Drag(100, 100, 111, 100);  // half a unit: -0.5 truncates to 0
+  EXPECT_EQ(RangesOf(g.c).LoX, 0);
+  g.c.Drag(100, 100, 133, 100);  // one and a half: -1.5 to -1
+  EXPECT_EQ(RangesOf(g.c).LoX, -1);
+  EXPECT_EQ(RangesOf(g.c).HiX, 9);
+}
+
+TEST(ChartMouseCrossHair, ThePressChoosesTheNearestLine) {
+  Fixture f;
+  f.c.SetMouseAction(maDragCrossH);
+  f.c.CrossHairSetup(1, 0, chVert, psSolid, 1);
+  f.c.CrossHairSetup(2, 0, chVert, psSolid, 1);
+  Double x = 0, y = 0;
+  f.c.M2R(1, 100, 150, x, y);
+  f.c.CrossHairSetPos(1, x, y);
+  f.c.M2R(1, 110, 150, x, y);
+  f.c.CrossHairSetPos(2, x, y);
+  int moved = 0;
+  f.c.OnCrossHairMove = [&](TObject*, Integer ch) { moved = ch; };
+  f.c.Drag(104, 150, 300, 150);
+  EXPECT_EQ(moved, 1);
+  EXPECT_DOUBLE_EQ(f.c.CrossHair(1)->PosX(), f.World(300, 150).X);
+
+  // A veto leaves the cross hair where it is.
+  f.c.OnBeforeCrossHairMove = [](TObject*, Integer, Integer, Integer, bool& Allow) {
+    Allow = false;
+  };
+  const Double before = f.c.CrossHair(1)->PosX();
+  f.c.Drag(300, 150, 200, 150);
+  EXPECT_EQ(f.c.CrossHair(1)->PosX(), before);
+}
+
+TEST(ChartMouseTrace, StopsAt5000PointsAndAReleaseEndsTheStroke) {
+  Fixture f;
+  f.c.SetMouseAction(maDrawMTrace);
+  f.c.Down(100, 100);
+  for (int i = 0; i < 5010; ++i) f.c.Move(100 + i % 200, 100, ssLeft);
+  EXPECT_EQ(f.c.NumMTracePoints(), 5000);
+  f.c.Up(100, 100);
+  EXPECT_EQ(f.c.GetMTracePoint(5000).Flag & 1, 1);
+  EXPECT_EQ(f.c.GetMTracePoint(4999).Flag & 1, 0);
+}
+
+TEST(ChartMouseAxis, ADoubleClickOnAnAxisTogglesPanAndZoom) {
+  Fixture f;
+  TScalePropsHoriz* x = f.c.GetScalePropsX(1);
+  x->SetVisible(true);
+  x->SetScaleType(sctXT);
+  x->SetMouseAction(maPan);
+  const int onAxis = 300 - 30 + 10;  // below the data area, within the axis zone
+  ASSERT_EQ(f.c.DetectScale(200, onAxis), -1);
+  f.c.DoubleClickAt(200, onAxis);
+  EXPECT_EQ(x->MouseAction(), maZoom);
+  f.c.DoubleClickAt(200, onAxis);
+  EXPECT_EQ(x->MouseAction(), maPan);
+  x->SetMouseAction(maNone);
+  f.c.DoubleClickAt(200, onAxis);
+  EXPECT_EQ(x->MouseAction(), maNone);
+
+  // Dragging along a panning axis pans that axis only.
+  x->SetMouseAction(maPan);
+  f.c.Drag(200, onAxis, 234, onAxis);
+  EXPECT_LT(RangesOf(f.c).LoX, 0);
+  EXPECT_EQ(RangesOf(f.c).LoY, 0);
+}
+
+TEST(ChartMouseBox, TheRightButtonFirstAnswersFalseAndADragGivesTheBox) {
+  Fixture f;
+  auto* timer = new TTimer(nullptr);
+  timer->SetInterval(1);
+  timer->OnTimer = [&](TObject*) {
+    timer->SetEnabled(false);
+    f.c.Down(100, 100, mbRight);
+  };
+  Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  EXPECT_FALSE(f.c.MouseBox(x1, y1, x2, y2));
+  EXPECT_EQ(f.c.MouseBoxState(), msNormal);
+
+  timer->OnTimer = [&](TObject*) {
+    timer->SetEnabled(false);
+    f.c.Drag(200, 150, 100, 50);
+  };
+  timer->SetEnabled(true);
+  ASSERT_TRUE(f.c.MouseBox(x1, y1, x2, y2));
+  EXPECT_DOUBLE_EQ(x1, f.World(100, 50).X);
+  EXPECT_DOUBLE_EQ(x2, f.World(200, 150).X);
+  EXPECT_LT(y1, y2);
+  delete timer;
 }
 
 TEST(PublishedChart, TheDescriptionSetsItsStoredSettings) {
