@@ -716,6 +716,41 @@ public:
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
   // The user draws a rectangle with the left button; false when cancelled.
   bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
+  // ---- editing and searching data items (0-based; nothing repaints) ----
+  TrcChartItem GetItemParams(Integer Item) const;
+  void SetItemParams(Integer Item, const TrcChartItem& ItParams);
+  void ScaleAllItems(Double kx, Double dx, Double ky, Double dy);
+  void NewColorOfClassItems(TColor Newcol, Byte ClassNumber);  // class 255: every item
+  void MarkAllItems(TrcItem ItemID, Byte ClassNumber);
+  Integer MarkItemsInWindow(Double xLo, Double yLo, Double xHi, Double yHi, TrcItem ItemID,
+                            Byte ClassNumber);
+  // -1 (and Dist 1.3e154) when nothing qualifies; the lowest index wins a tie.
+  Integer FindNearestItemReal(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemReal(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              Double& Dist) const {
+    return FindNearestItemReal(mx, my, ItemID, ClassNumber, false, Dist);
+  }
+  Integer FindNearestItemScreen(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemScreen(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                Double& Dist) const {
+    return FindNearestItemScreen(mx, my, ItemID, ClassNumber, false, Dist);
+  }
+  Integer FindNearestItemAlongAxis(Double pos, TAxis Axis, TrcItem ItemID, Byte ClassNumber,
+                                   bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemAlongAxis(Double pos, TAxis Axis, TrcItem ItemID, Byte ClassNumber,
+                                   Double& Dist) const {
+    return FindNearestItemAlongAxis(pos, Axis, ItemID, ClassNumber, false, Dist);
+  }
+  void RemoveItem(Integer Index);
+  void RemoveFirstItem() { RemoveItem(0); }
+  void RemoveLastItem();
+  void RemoveAnnoItem(Integer Index);
+  Integer RemoveItemsByClass(Byte ClassNumber);
+  Integer RemoveItemsByLayer(Integer Layer);
+  TrcItem GetTypeOfFirstItem() const;
+  TrcItem GetTypeOfLastItem() const;
   TZoomState ZoomState() const { return FZoomState; }
   TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
   void MouseBoxAbort();
@@ -782,6 +817,9 @@ protected:
   // Redraws the picture without the rubber figure, then draws it (a line or a rectangle).
   void DrawRubberFigure(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Line);
   bool FAxisDragOn = false, FActDragOn = false;
+  Integer FindNearest(TrcItem ItemID, Byte ClassNumber, bool VisLayersOnly, Double& Dist,
+                      const std::function<Double(const TrcChartItem&)>& Measure) const;
+  Integer RemoveItemsWhere(const std::function<bool(const TrcChartItem&)>& Drop);
 
   static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }
   // The data area's extent as the transforms see it.
