@@ -743,6 +743,13 @@ public:
                                    Double& Dist) const {
     return FindNearestItemAlongAxis(pos, Axis, ItemID, ClassNumber, false, Dist);
   }
+  // The nearest annotation to world (mx, my) of the active layer, measured by its kind in
+  // control pixels (an ellipse in world units); -1 when none qualifies.
+  Integer FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              bool VisLayersOnly, Double& Dist);
+  // The record's two points in control pixels (margins included), by its coordinate mode.
+  void ConvertToScreenCoords(const TrcChartItem& It, Integer& x1, Integer& y1, Integer& x2,
+                             Integer& y2) const;
   void RemoveItem(Integer Index);
   void RemoveFirstItem() { RemoveItem(0); }
   void RemoveLastItem();
@@ -819,6 +826,7 @@ protected:
   bool FAxisDragOn = false, FActDragOn = false;
   Integer FindNearest(TrcItem ItemID, Byte ClassNumber, bool VisLayersOnly, Double& Dist,
                       const std::function<Double(const TrcChartItem&)>& Measure) const;
+  Double AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint P, Double mx, Double my);
   Integer RemoveItemsWhere(const std::function<bool(const TrcChartItem&)>& Drop);
 
   static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }

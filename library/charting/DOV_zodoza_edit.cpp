@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "DOV_math1.h"
 #include "DOV_zodoza.h"
 
 namespace {
@@ -219,4 +220,149 @@ TrcItem TCustomZOdoza::GetTypeOfFirstItem() const {
 TrcItem TCustomZOdoza::GetTypeOfLastItem() const {
   return FData->Count == 0 ? tkNone
                            : FData->Container[static_cast<size_t>(FData->Count - 1)].ItemKind;
+}
+
+// ---- annotations in control pixels -------------------------------------------------------------
+namespace {
+Integer RoundPix(Double v) { return static_cast<Integer>(std::lround(v)); }
+Double Sq(Double v) { return v * v; }
+Double RectMeasure(TPoint P, Integer x1, Integer y1, Integer x2, Integer y2) {
+  return Sq(DistFromRect(P, Rect(x1, y1, x2, y2)));
+}
+Double SegmentMeasure(TPoint P, Integer x1, Integer y1, Integer x2, Integer y2) {
+  return Sq(DistanceToSegment({Double(P.X), Double(P.Y)}, {Double(x1), Double(y1)},
+                              {Double(x2), Double(y2)}));
+}
+}  // namespace
+
+void TCustomZOdoza::ConvertToScreenCoords(const TrcChartItem& It, Integer& x1, Integer& y1,
+                                          Integer& x2, Integer& y2) const {
+  const auto world = [&](Double x, Double y, Integer& px, Integer& py) {
+    R2M(It.Layer, x, y, px, py);
+  };
+  const auto screen = [&](Double x, Double y, Integer& px, Integer& py) {
+    px = RoundPix(x + RcLRim);
+    py = RoundPix(y + RcTRim);
+  };
+  switch (It.CoordMode) {
+    case cmAllScreen:
+      screen(It.x, It.y, x1, y1);
+      screen(It.x2, It.y2, x2, y2);
+      break;
+    case cmWorldMainScreenSec:
+      world(It.x, It.y, x1, y1);
+      screen(It.x2, It.y2, x2, y2);
+      break;
+    case cmScreenMainWorldSec:
+      screen(It.x, It.y, x1, y1);
+      world(It.x2, It.y2, x2, y2);
+      break;
+    default:
+      world(It.x, It.y, x1, y1);
+      world(It.x2, It.y2, x2, y2);
+      if (It.CoordMode == cmXScreenYWorld) {
+        x1 = RoundPix(It.x + RcLRim);
+        x2 = RoundPix(It.x2 + RcLRim);
+      } else if (It.CoordMode == cmXWorldYScreen) {
+        y1 = RoundPix(It.y + RcTRim);
+        y2 = RoundPix(It.y2 + RcTRim);
+      }
+      break;
+  }
+}
+
+Double TCustomZOdoza::AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint P, Double mx,
+                                  Double my) {
+  Integer x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  ConvertToScreenCoords(It, x1, y1, x2, y2);
+  switch (It.ItemKind) {
+    case tkMarkAt: case tkLineto: return Sq(P.X - x1) + Sq(P.Y - y1);
+    case tkLine: case tkArrow: case tkDoubleArrow: return SegmentMeasure(P, x1, y1, x2, y2);
+    case tkRect: case tkRectFrame: return RectMeasure(P, x1, y1, x2, y2);
+    case tk3DBar: {
+      const Double a = It.Param1 * M_PI / 180;
+      const Integer dx = RoundPix(std::cos(a) * It.Param2), dy = -RoundPix(std::sin(a) * It.Param2);
+      return std::min(RectMeasure(P, x1, y1, x2, y2),
+                      RectMeasure(P, x1 + dx, y1 + dy, x2 + dx, y2 + dy));
+    }
+    case tkText: case tkTextOfs: {
+      if (It.ItemKind == tkTextOfs) {
+        x1 += RoundPix(It.x2);
+        y1 += RoundPix(It.y2);
+      }
+      String text = It.LWid >= 1 ? GetAnnoLongText(It.LWid) : It.Text();
+      if (OnBeforeRenderText) OnBeforeRenderText(this, text, Index, true);
+      Integer w = 0, total = 0, line = 0;
+      CalcTextExtents(text, FGrafBmp->Canvas(), w, total, line);
+      Integer left = x1;
+      if (It.Param3 == taRightJustify) left -= w;
+      else if (It.Param3 == taCenter) left -= w / 2;
+      const Integer top = y1 - line / 2;
+      return RectMeasure(P, left, top, left + w, top + total);
+    }
+    case tkEllipse: {
+      const Double a = It.x2, b = It.y2;
+      const Double f = std::sqrt(std::abs(a * a - b * b));
+      const bool wide = std::abs(a) >= std::abs(b);
+      const Double fx = wide ? f : 0, fy = wide ? 0 : f;
+      const Double sum = std::hypot(mx - (It.x - fx), my - (It.y - fy)) +
+                         std::hypot(mx - (It.x + fx), my - (It.y + fy)) -
+                         2 * std::max(std::abs(a), std::abs(b));
+      return std::max(sum, 0.0);
+    }
+    case tkArc: {
+      const Double angle = std::atan2(my - It.y, mx - It.x);
+      if (!(angle > It.Param1 * 1e-8 && angle < It.Param2 * 1e-8)) return kNoDistance;
+      Integer ox = 0, oy = 0, ex = 0, ey = 0;
+      R2M(It.Layer, 0, 0, ox, oy);
+      R2M(It.Layer, It.x2, It.y2, ex, ey);
+      TPointDouble closest{};
+      return Sq(DistFromEllipse({Double(P.X), Double(P.Y)}, x1, y1, std::abs(ex - ox),
+                                std::abs(ey - oy), closest));
+    }
+    case tkRectRelPix:
+      return RectMeasure(P, x1 - It.Param1, y1 - It.Param2, x1 + It.Param1, y1 + It.Param2);
+    case tkMarkEBar: {
+      Integer ax = 0, ay = 0, bx = 0, by = 0;
+      if (It.Param1 != 0) {
+        R2M(It.Layer, It.x - std::abs(It.x2), It.y, ax, ay);
+        R2M(It.Layer, It.x + std::abs(It.y2), It.y, bx, by);
+      } else {
+        R2M(It.Layer, It.x, It.y - std::abs(It.x2), ax, ay);
+        R2M(It.Layer, It.x, It.y + std::abs(It.y2), bx, by);
+      }
+      return SegmentMeasure(P, ax, ay, bx, by);
+    }
+    case tkLineOffs:
+      return SegmentMeasure(P, x1 + It.Param1, y1 + It.Param2, x2 + It.Param1, y2 + It.Param2);
+    case tkLineRelPixOrig:
+      return SegmentMeasure(P, x1, y1, x1 + RoundPix(It.x2), y1 + RoundPix(It.y2));
+    case tkCursorVert: return Sq(x1 - P.X);
+    case tkCursorHoriz: return Sq(y1 - P.Y);
+    default: return kNoDistance;  // moves and relative lines are never found
+  }
+}
+
+Integer TCustomZOdoza::FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID,
+                                           Byte ClassNumber, bool VisLayersOnly, Double& Dist) {
+  Integer px = 0, py = 0;
+  R2M(FActiveLayer, mx, my, px, py);
+  const TPoint P = Point(px, py);
+  Double best = kNoDistance;
+  Integer found = -1;
+  for (Integer i = 0; i < FNumAnnoItems; ++i) {
+    const TrcChartItem& it = FAnnoContainer[static_cast<size_t>(i)];
+    const bool kind = ItemID == tkNotMoveTo
+                          ? it.ItemKind != tkMoveTo && it.ItemKind != tkMoveRelPix
+                          : KindMatches(it.ItemKind, ItemID);
+    if (!kind || (ClassNumber != kAnyClass && it.ItemClass != ClassNumber)) continue;
+    if (VisLayersOnly && !GetLayerVisib(it.Layer)) continue;
+    const Double d = AnnoMeasure(it, i, P, mx, my);
+    if (d < best) {
+      best = d;
+      found = i;
+    }
+  }
+  Dist = std::sqrt(best);
+  return found;
 }

@@ -1,6 +1,8 @@
 // Reading, changing, searching and removing data items of a chart after they were appended.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "DOV_zodoza.h"
 
 namespace {
@@ -112,6 +114,59 @@ TEST(ChartItemEdit, Removal) {
   EXPECT_EQ(u.c.GetTypeOfFirstItem(), tkMoveTo);
   EXPECT_EQ(u.c.GetTypeOfLastItem(), tkLine);
   EXPECT_EQ(u.c.GetItemCount(tkMarkAt), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChartAnnoSearch, ScreenCoordinatesFollowTheCoordinateMode) {
+  Items t;
+  TrcChartItem it;
+  it.x = 5, it.y = 5, it.x2 = 10, it.y2 = 20;
+  Integer wx = 0, wy = 0, wx2 = 0, wy2 = 0;
+  t.c.R2M(1, 5, 5, wx, wy);
+  t.c.R2M(1, 10, 20, wx2, wy2);
+  struct Case {
+    TCoordMode Mode;
+    Integer x1, y1, x2, y2;
+  };
+  const Case cases[] = {
+      {cmAllWorld, wx, wy, wx2, wy2},
+      {cmAllScreen, 55, 25, 60, 40},
+      {cmWorldMainScreenSec, wx, wy, 60, 40},
+      {cmScreenMainWorldSec, 55, 25, wx2, wy2},
+      {cmXScreenYWorld, 55, wy, 60, wy2},
+      {cmXWorldYScreen, wx, 25, wx2, 40},
+  };
+  for (const Case& k : cases) {
+    it.CoordMode = k.Mode;
+    Integer x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    t.c.ConvertToScreenCoords(it, x1, y1, x2, y2);
+    EXPECT_EQ((std::array<Integer, 4>{x1, y1, x2, y2}),
+              (std::array<Integer, 4>{k.x1, k.y1, k.x2, k.y2}))
+        << int(k.Mode);
+  }
+}
+
+TEST(ChartAnnoSearch, EachKindIsMeasuredByItsShape) {
+  Items t;
+  t.c.SetAnnoMode(true);
+  t.c.MarkAt(1.0, 1.0, 10);               // 0
+  t.c.Line(2.0, 8.0, 8.0, 8.0);           // 1: a horizontal segment
+  t.c.Rectangle(6.0, 2.0, 9.0, 4.0);      // 2
+  t.c.CursorVert(0.5);                    // 3
+  t.c.MoveTo(5.0, 5.0);                   // 4: never found
+  Double d = 0;
+  EXPECT_EQ(t.c.FindNearestAnnoElem(5, 8.2, tkEverything, 255, false, d), 1);  // over the line
+  EXPECT_EQ(t.c.FindNearestAnnoElem(7, 3, tkEverything, 255, false, d), 2);    // inside: 0
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(t.c.FindNearestAnnoElem(0.6, 5, tkEverything, 255, false, d), 3);  // the cursor
+  EXPECT_EQ(t.c.FindNearestAnnoElem(1.1, 1.1, tkMarkAt, 255, false, d), 0);
+  EXPECT_EQ(t.c.FindNearestAnnoElem(5, 5, tkMoveTo, 255, false, d), -1);
+  EXPECT_DOUBLE_EQ(d, kNoneFound);
+  t.c.SetLayerVisib(1, false);
+  EXPECT_EQ(t.c.FindNearestAnnoElem(7, 3, tkEverything, 255, true, d), -1);
 }
 
 }  // namespace
