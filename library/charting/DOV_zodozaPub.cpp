@@ -45,6 +45,34 @@ bool TZOdoza::SetDescribedProperty(const String& Prop, const TPropValue& Value) 
   else if (Prop == "ShadowBakColor") SetShadowBakColor(DescribedChartColor(Value));
   else if (Prop == "ShadowWidth") SetF3DRim(AsInt(Value));
   else if (Prop == "LineWidth") SetLineWid(AsInt(Value));
+  else if (Prop == "FillColor" || Prop == "TextBkColor") SetFillCol(DescribedChartColor(Value));
+  else if (Prop == "WindColor") SetWindCol(DescribedChartColor(Value));
+  else if (Prop == "ChartFrameColor") SetScaleCol(DescribedChartColor(Value));
+  else if (Prop == "MouseTraceColor") SetMouseTraceColor(DescribedChartColor(Value));
+  else if (Prop == "MouseTraceInvert") SetMouseTraceInvert(Value.AsBoolean());
+  else if (Prop == "Isometric") SetIsoMetric(Value.AsBoolean());
+  else if (Prop == "AllocSize") SetAllocSize(AsInt(Value));
+  else if (Prop == "AvoidDuplicateMarks") SetAvoidDupMarks(Value.AsBoolean());
+  else if (Prop == "MinDupMarkDist") SetDupMarksMinD(AsInt(Value));
+  else if (Prop == "ClassDefault") SetClassDefault(static_cast<Byte>(AsInt(Value)));
+  // The chart's own caption, not the control's text.
+  else if (Prop == "Caption") SetChartCaption(Value.AsString());
+  else if (Prop == "CaptionPosX") SetCaptPosX(AsInt(Value));
+  else if (Prop == "CaptionPosY") SetCaptPosY(AsInt(Value));
+  else if (Prop == "CaptionAnchorHoriz")
+    SetCaptAnchorX(DescribedIdent<TCaptionAnchorHoriz>(
+        Value, {{"cahControlLeft", cahControlLeft}, {"cahChartLeft", cahChartLeft},
+                {"cahChartCenter", cahChartCenter}, {"cahChartRight", cahChartRight},
+                {"cahControlRight", cahControlRight}}));
+  else if (Prop == "CaptionAnchorVert")
+    SetCaptAnchorY(DescribedIdent<TCaptionAnchorVert>(
+        Value, {{"cavControlTop", cavControlTop}, {"cavChartTop", cavChartTop},
+                {"cavChartCenter", cavChartCenter}, {"cavChartBottom", cavChartBottom},
+                {"cavControlBottom", cavControlBottom}}));
+  else if (Prop == "PenStyle")
+    SetPenStyle(DescribedIdent<TPenStyle>(
+        Value, {{"psSolid", psSolid}, {"psDash", psDash}, {"psDot", psDot},
+                {"psDashDot", psDashDot}, {"psDashDotDot", psDashDotDot}, {"psClear", psClear}}));
   else if (Prop == "GridStyle")
     SetGridStyle(DescribedIdent<GridStyleType>(
         Value, {{"gsNone", gsNone}, {"gsPoints", gsPoints}, {"gsVertLines", gsVertLines},

@@ -312,6 +312,11 @@ TEST(PublishedChart, TheDescriptionSetsItsStoredSettings) {
     ShadowStyle = ssFlying
     ShadowColor = clGray
     MouseAction = maNone
+    Caption = "Noise"
+    CaptionAnchorHoriz = cahChartCenter
+    FillColor = 255
+    PenStyle = psDot
+    Isometric = True
   end
 end
 )",
@@ -328,6 +333,11 @@ end
   EXPECT_EQ(chart->ChartColor(), static_cast<TColor>(0xFFFFFF));
   EXPECT_EQ(chart->MouseAction(), maNone);
   EXPECT_EQ(chart->Width(), 640);
+  EXPECT_EQ(chart->Caption(), "Noise");
+  EXPECT_EQ(chart->CaptionAnchorHoriz(), cahChartCenter);
+  EXPECT_EQ(chart->FillColor(), static_cast<TColor>(255));
+  EXPECT_EQ(chart->PenStyle(), psDot);
+  EXPECT_TRUE(chart->Isometric());
   // Construction suppresses painting; the window's creation ends it.
   EXPECT_TRUE(chart->SuppressPaint());
   form.Show();
