@@ -4,6 +4,7 @@
 #include "DOV_math1.h"
 #include "DOV_math2.h"
 #include "DOV_sdlbase.h"
+#include "DOV_zodozaPub.h"
 #include "FormLoader.h"
 #include "Forms.h"
 #include "HTTPClient.h"
@@ -62,6 +63,7 @@ void InitKestal() {
   RegisterNumericsClasses();
   RegisterStatisticsClasses();
   RegisterNetClasses();
+  RegisterChartingClasses();
 }
 
 void CreateKestalForms() {

@@ -7,6 +7,7 @@
 
 #include "DOV_sdlcolors.h"
 #include "Dialogs.h"
+#include "Forms.h"
 #include "SysUtils.h"
 
 namespace {
@@ -148,6 +149,7 @@ void TCustomZOdoza::ResetComp() {
   FDupMarksMinD = 1;
   FZoomState = zsNormal;
   FMouseBoxState = msNormal;
+  FAxisDragOn = FActDragOn = false;
   RcXLabelType = RcYLabelType = ftNum;
   FActiveLayer = 1;
   FLayerVisib.fill(true);
@@ -779,30 +781,6 @@ TTextLabel* TCustomZOdoza::TextLabel(Integer ix) const {
   return ix >= 1 && ix <= kNumTextLabels ? FTextLabels[ix].get() : nullptr;
 }
 
-// The mouse box and the chart's own mouse-move handling come with the mouse interaction.
-bool TCustomZOdoza::MouseBox(Double&, Double&, Double&, Double&) { return false; }
-
-void TCustomZOdoza::MouseBoxAbort() {
-  FMouseBoxState = msNormal;
-  FZoomState = zsNormal;
-}
-
-void TCustomZOdoza::WMMouseMoveInChart(TShiftState, Integer, Integer) {}
-
-// ---- mouse stand-ins (zooming, panning and dragging come with the mouse handling) ---------------
-void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseDown(Button, Shift, X, Y);
-}
-
-void TCustomZOdoza::MouseMove(TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseMove(Shift, X, Y);
-}
-
-void TCustomZOdoza::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TCustomZOdoza::DblClick() { TCustomControl::DblClick(); }
 
 // ---- event dispatchers -------------------------------------------------------------------------
 void TCustomZOdoza::DoOnScaleTickDrawn(TObject*, TCanvas* Canvas, TScaleType ScaleType,

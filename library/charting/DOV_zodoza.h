@@ -716,6 +716,50 @@ public:
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
   // The user draws a rectangle with the left button; false when cancelled.
   bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
+  // ---- editing and searching data items (0-based; nothing repaints) ----
+  TrcChartItem GetItemParams(Integer Item) const;
+  void SetItemParams(Integer Item, const TrcChartItem& ItParams);
+  void ScaleAllItems(Double kx, Double dx, Double ky, Double dy);
+  void NewColorOfClassItems(TColor Newcol, Byte ClassNumber);  // class 255: every item
+  void MarkAllItems(TrcItem ItemID, Byte ClassNumber);
+  Integer MarkItemsInWindow(Double xLo, Double yLo, Double xHi, Double yHi, TrcItem ItemID,
+                            Byte ClassNumber);
+  // -1 (and Dist 1.3e154) when nothing qualifies; the lowest index wins a tie.
+  Integer FindNearestItemReal(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemReal(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              Double& Dist) const {
+    return FindNearestItemReal(mx, my, ItemID, ClassNumber, false, Dist);
+  }
+  Integer FindNearestItemScreen(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemScreen(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                Double& Dist) const {
+    return FindNearestItemScreen(mx, my, ItemID, ClassNumber, false, Dist);
+  }
+  Integer FindNearestItemAlongAxis(Double pos, TAxis Axis, TrcItem ItemID, Byte ClassNumber,
+                                   bool VisLayersOnly, Double& Dist) const;
+  Integer FindNearestItemAlongAxis(Double pos, TAxis Axis, TrcItem ItemID, Byte ClassNumber,
+                                   Double& Dist) const {
+    return FindNearestItemAlongAxis(pos, Axis, ItemID, ClassNumber, false, Dist);
+  }
+  // The nearest annotation to world (mx, my) of the active layer, measured by its kind in
+  // control pixels (an ellipse in world units); -1 when none qualifies.
+  Integer FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                              bool VisLayersOnly, Double& Dist);
+  // The record's two points in control pixels (margins included), by its coordinate mode.
+  void ConvertToScreenCoords(const TrcChartItem& It, Integer& x1, Integer& y1, Integer& x2,
+                             Integer& y2) const;
+  void RemoveItem(Integer Index);
+  void RemoveFirstItem() { RemoveItem(0); }
+  void RemoveLastItem();
+  void RemoveAnnoItem(Integer Index);
+  Integer RemoveItemsByClass(Byte ClassNumber);
+  Integer RemoveItemsByLayer(Integer Layer);
+  TrcItem GetTypeOfFirstItem() const;
+  TrcItem GetTypeOfLastItem() const;
+  TZoomState ZoomState() const { return FZoomState; }
+  TMouseBoxState MouseBoxState() const { return FMouseBoxState; }
   void MouseBoxAbort();
   void WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y);
 
@@ -763,6 +807,27 @@ protected:
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DblClick() override;
+  // The mouse-move steps of the chart itself, run inside WMMouseMoveInChart.
+  void HandleMouseMove(TShiftState Shift, int X, int Y);
+  // The data area including its last column and row (LRim <= X <= Width - RRim - shadow).
+  bool InDataArea(Integer X, Integer Y) const;
+  void ClampToData(Integer& X, Integer& Y) const;
+  void StoreAnchors(Integer X, Integer Y);
+  void AxisDrag(Integer X, Integer Y);
+  void PanStep(Integer X, Integer Y);
+  void ZoomDragStep(Integer X, Integer Y);
+  void CrossHairDragStep(Integer X, Integer Y);
+  void LabelDragStep(Integer X, Integer Y);
+  void TraceStep(Integer X, Integer Y);
+  void WindowStep(Integer X, Integer Y);
+  void EndWindow(TMouseButton Button);
+  // Redraws the picture without the rubber figure, then draws it (a line or a rectangle).
+  void DrawRubberFigure(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Line);
+  bool FAxisDragOn = false, FActDragOn = false;
+  Integer FindNearest(TrcItem ItemID, Byte ClassNumber, bool VisLayersOnly, Double& Dist,
+                      const std::function<Double(const TrcChartItem&)>& Measure) const;
+  Double AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint P, Double mx, Double my);
+  Integer RemoveItemsWhere(const std::function<bool(const TrcChartItem&)>& Drop);
 
   static Integer ClampLayer(Integer Layer) { return std::clamp(Layer, 1, kNumLayers); }
   // The data area's extent as the transforms see it.
