@@ -21,10 +21,10 @@ struct TCloseText {
   TEdit* TForm36::*Field;
   const char* Text;
 };
-constexpr TCloseText kCloseTexts[] = {
-    {&TForm36::Edit17, "800"}, {&TForm36::Edit19, "1495"}, {&TForm36::Edit20, "875"},
-    {&TForm36::Edit21, "2477"}, {&TForm36::Edit22, "2010"}, {&TForm36::Edit1, "47"},
-    {&TForm36::Edit4, "200"}};
+constexpr TCloseText kCloseTexts[] = {{&TForm36::Edit17, "800"},  {&TForm36::Edit19, "1495"},
+                                      {&TForm36::Edit20, "875"},  {&TForm36::Edit21, "2477"},
+                                      {&TForm36::Edit22, "2010"}, {&TForm36::Edit1, "47"},
+                                      {&TForm36::Edit4, "200"}};
 
 }  // namespace
 
@@ -58,8 +58,12 @@ TForm36::TForm36(TComponent* AOwner) : TForm(AOwner) {
 
 std::array<TForm36::TSourceFields, 6> TForm36::SourceFields() const {
   // RadioSources order: Cygnus A, Taurus A, Cassiopeia A, Sagittarius A, 3C273, Virgo A.
-  return {{{Edit19, Edit26}, {Edit20, Edit27}, {Edit21, Edit28}, {Edit22, Edit29},
-           {Edit1, Edit2}, {Edit4, Edit3}}};
+  return {{{Edit19, Edit26},
+           {Edit20, Edit27},
+           {Edit21, Edit28},
+           {Edit22, Edit29},
+           {Edit1, Edit2},
+           {Edit4, Edit3}}};
 }
 
 void TForm36::Button1Click(TObject* Sender) {
@@ -81,7 +85,8 @@ void TForm36::Button1Click(TObject* Sender) {
   for (std::size_t i = 0; i < RadioSources.size(); ++i) {
     const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], Form1->Frequency);
     fields[i].Flux->SetText(FormatFloat(kFluxPattern, flux));
-    fields[i].YFactor->SetText(FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));
+    fields[i].YFactor->SetText(
+        FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));
   }
 }
 

@@ -180,8 +180,10 @@ static void ShowLayer(TZOdoza* Chart, int Layer, bool Empty, Double Lo, Double H
   y1->SetRangeLow(Lo);
   y1->SetRangeHigh(Hi);
   if (!Empty) {
-    if (XOnly) Chart->AutoRangeXOnly(Layer, 0);
-    else Chart->AutoRange(Layer, 0);
+    if (XOnly)
+      Chart->AutoRangeXOnly(Layer, 0);
+    else
+      Chart->AutoRange(Layer, 0);
   }
   Chart->SetGridDy(GridDy);
   Chart->SetAutoRedraw(true);
@@ -240,8 +242,8 @@ void TForm53::Button8Click(TObject*) {
   BothShown = true;
   const std::vector<float>& e = Form35->SampleExpected;
   const std::vector<float>& m = Form35->SampleMeasured;
-  const int n = std::min<int>({SampleTotal(), static_cast<int>(e.size()) - 1,
-                               static_cast<int>(m.size()) - 1});
+  const int n = std::min<int>(
+      {SampleTotal(), static_cast<int>(e.size()) - 1, static_cast<int>(m.size()) - 1});
   for (const std::vector<float>* v : {&e, &m})
     for (int i = 1; i <= n; ++i) {
       ZOdoza1->MarkAt(Double(i), Double{(*v)[static_cast<size_t>(i)]}, kOpenSquare);
@@ -259,15 +261,15 @@ void TForm53::Button8Click(TObject*) {
     for (auto [v, color] : {std::pair{&m, kRed}, std::pair{&e, kFuchsia}}) {
       ZOdoza1->SetDataCol(color);
       ZOdoza1->MoveTo(Integer{1}, Double{(*v)[1]});
-      for (int i = 1; i <= n; ++i) ZOdoza1->DrawTo(Integer{i}, Double{(*v)[static_cast<size_t>(i)]});
+      for (int i = 1; i <= n; ++i)
+        ZOdoza1->DrawTo(Integer{i}, Double{(*v)[static_cast<size_t>(i)]});
     }
   }
   ShowLayer(ZOdoza1, kBothLayer, n < 1, lo, hi, false, 1);
 }
 
 void TForm53::ClearReadOut() {
-  for (TEdit* e : {Edit1, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10})
-    e->SetText("");
+  for (TEdit* e : {Edit1, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10}) e->SetText("");
 }
 
 // With AutoRedraw on, a cross-hair change repaints all data (12 ms for 50,000 samples) before
@@ -322,8 +324,10 @@ void TForm53::ZoomBy(int Step) {
     }
     return;
   }
-  if (Step < 0) ScaleBy(kZoomIn, kZoomOut);
-  else ScaleBy(kZoomOut, kZoomIn);
+  if (Step < 0)
+    ScaleBy(kZoomIn, kZoomOut);
+  else
+    ScaleBy(kZoomOut, kZoomIn);
 }
 
 void TForm53::Button2Click(TObject*) {
@@ -383,8 +387,8 @@ void TForm53::OpenPlot() {
   UndoZoom();
   ZOdoza1->Hide();
   Edit2->SetText("");
-  for (TControl* c : std::initializer_list<TControl*>{Edit9, Edit10, Label13, Label14, Label15,
-                                                      Label16})
+  for (TControl* c :
+       std::initializer_list<TControl*>{Edit9, Edit10, Label13, Label14, Label15, Label16})
     c->Hide();
   if (Form35) {
     Form35->LoadIndex = 1;

@@ -17,9 +17,8 @@ public:
   String ClassName() const override { return "TForm53"; }
 
   TZOdoza* ZOdoza1 = nullptr;
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr,
-        *Edit5 = nullptr, *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr,
-        *Edit9 = nullptr, *Edit10 = nullptr;
+  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
+        *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr;
   TLabel *Label6 = nullptr, *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr,
          *Label16 = nullptr;
   TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
@@ -44,8 +43,8 @@ public:
   void FormActivate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-  void ZOdoza1MouseMoveInChart(TObject* Sender, bool InChart, TShiftState Shift,
-                               Double rMousePosX, Double rMousePosY);
+  void ZOdoza1MouseMoveInChart(TObject* Sender, bool InChart, TShiftState Shift, Double rMousePosX,
+                               Double rMousePosY);
 
   // What the sun-noise window asks: open on a fresh load, and redraw after a deletion.
   void OpenPlot();

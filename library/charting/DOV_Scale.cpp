@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr Double kLogFloor = 1e-100;       // smallest value a logarithmic axis shows
+constexpr Double kLogFloor = 1e-100;        // smallest value a logarithmic axis shows
 constexpr Double kLogTol = 0.999999999;     // multiplicative tolerance of decade ticks
 constexpr Double kMaxPixel = 2147483647.0;  // pixels are clamped to the 32-bit range
 constexpr Integer kMaxLabelLength = 14;
@@ -26,11 +26,10 @@ struct TTimeStep {
   Integer sub;
 };
 constexpr TTimeStep kTimeSteps[29] = {
-    {0, 0},      {0.001, 5}, {0.002, 4}, {0.005, 5}, {0.01, 5},   {0.02, 4},   {0.05, 5},
-    {0.1, 5},    {0.2, 4},   {0.5, 5},   {1, 5},     {2, 4},      {5, 5},      {10, 5},
-    {20, 4},     {30, 6},    {60, 6},    {120, 6},   {180, 6},    {300, 5},    {600, 5},
-    {1200, 6},   {1800, 6},  {3600, 6},  {7200, 4},  {14400, 4},  {21600, 6},  {43200, 6},
-    {86400, 6}};
+    {0, 0},    {0.001, 5}, {0.002, 4}, {0.005, 5}, {0.01, 5}, {0.02, 4}, {0.05, 5}, {0.1, 5},
+    {0.2, 4},  {0.5, 5},   {1, 5},     {2, 4},     {5, 5},    {10, 5},   {20, 4},   {30, 6},
+    {60, 6},   {120, 6},   {180, 6},   {300, 5},   {600, 5},  {1200, 6}, {1800, 6}, {3600, 6},
+    {7200, 4}, {14400, 4}, {21600, 6}, {43200, 6}, {86400, 6}};
 constexpr Integer kLastUsableTimeStep = 27;
 constexpr Integer kLastMillisecondStep = 9;  // steps of 0.5 s and less show milliseconds
 
@@ -43,8 +42,8 @@ String Fixed(Double Value, Integer Decimals) {
 // " 1.2E+0003": sign character, mantissa with Digits decimals, four exponent digits.
 String ExponentForm(Double Value, Integer Digits) {
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific,
-                         Digits);
+  auto r =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, Digits);
   String s(buf, r.ptr);
   const size_t e = s.find('e');
   String mant = s.substr(0, e);
@@ -66,7 +65,8 @@ String FormatTickNumber(Integer Width, Integer Decimals, Double Value) {
     const Double a = std::fabs(Value);
     if (a > 6.64613997892457936e35 || (a != 0 && a < 1e-35)) return ExponentForm(Value, field - 9);
     String s = Fixed(Value, Decimals);
-    if (static_cast<Integer>(s.size()) < Width) s.insert(0, static_cast<size_t>(Width) - s.size(), ' ');
+    if (static_cast<Integer>(s.size()) < Width)
+      s.insert(0, static_cast<size_t>(Width) - s.size(), ' ');
     return s;
   }
   String s = ExponentForm(Value, field - 9);
@@ -137,11 +137,10 @@ String AddScaleInscription(const String& Value, const String& Inscription) {
 }  // namespace ScaleText
 
 // ---- pan and zoom arithmetic -------------------------------------------------------------------
-bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Width,
-             Integer Height, Integer MarginLeft, Integer MarginRight, Integer MarginTop,
-             Integer MarginBottom, Double AnchorLow, Double AnchorHigh, TMouseActMode MouseAction,
-             TScaleType ScaleType, bool Logarithmic, Double RangeLow, Double RangeHigh,
-             Double& NewLow, Double& NewHigh) {
+bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Width, Integer Height,
+             Integer MarginLeft, Integer MarginRight, Integer MarginTop, Integer MarginBottom,
+             Double AnchorLow, Double AnchorHigh, TMouseActMode MouseAction, TScaleType ScaleType,
+             bool Logarithmic, Double RangeLow, Double RangeHigh, Double& NewLow, Double& NewHigh) {
   if (MouseAction != maPan && MouseAction != maZoom && MouseAction != maZoomDrag) return false;
   if (ScaleType != sctXB && ScaleType != sctXT && ScaleType != sctYL && ScaleType != sctYR)
     return true;
@@ -295,8 +294,10 @@ void TScale::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TScale::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TScale*>(Dest)) d->Assign(this);
-  else TCustomControl::AssignTo(Dest);
+  if (auto* d = dynamic_cast<TScale*>(Dest))
+    d->Assign(this);
+  else
+    TCustomControl::AssignTo(Dest);
 }
 
 void TScale::Assign(TPersistent* Source) {
@@ -353,8 +354,8 @@ void TScale::Assign(TPersistent* Source) {
 void TScale::AdjustScalePars() {
   if (IsLoading() || FRangeHigh == FRangeLow) return;
   const bool horiz = Horizontal();
-  const Double L = horiz ? Width() - FMarginLeft - FMarginRight - 1
-                         : Height() - FMarginTop - FMarginBottom - 1;
+  const Double L =
+      horiz ? Width() - FMarginLeft - FMarginRight - 1 : Height() - FMarginTop - FMarginBottom - 1;
   if (L <= 0) {
     FTransf_k = 0;
     FTransf_d = (horiz ? Width() : Height()) / 2;
@@ -566,8 +567,10 @@ void TScale::ForcePaint() {
 void TScale::Changed(TObject*) { TriggerPaint(); }
 
 void TScale::TriggerPaint() {
-  if (FTransparent && !FIsHelper) Invalidate();
-  else Repaint();
+  if (FTransparent && !FIsHelper)
+    Invalidate();
+  else
+    Repaint();
 }
 
 // ---- painting --------------------------------------------------------------------------------
@@ -594,8 +597,8 @@ void TScale::Paint() {
   cv->Pen()->SetColor(FColorFG);
   RenderOnto(cv, 0, 0);
   if (OnAfterScaleRendered) OnAfterScaleRendered(this, cv);
-  DrawFrame(cv, FFrameStyle, 0, 0, Width() - 1, Height() - 1, FColWhiteLine, 0xC0C0C0,
-            FColGrayLine, FColBlackLine, FColBlackLine);
+  DrawFrame(cv, FFrameStyle, 0, 0, Width() - 1, Height() - 1, FColWhiteLine, 0xC0C0C0, FColGrayLine,
+            FColBlackLine, FColBlackLine);
   target->Draw(FForeignCv != nullptr ? FForCvPosX : 0, FForeignCv != nullptr ? FForCvPosY : 0,
                &bmp);
 }
@@ -610,8 +613,10 @@ void TScale::RenderOnto(TCanvas* Canvas, Integer OffX, Integer OffY) {
     case sctYL: base = OffX + FMarginLeft; break;
     case sctYR: base = OffX + Width() - FMarginRight - 1; break;
   }
-  if (Horizontal()) DrawXScale(Canvas, base);
-  else DrawYScale(Canvas, base);
+  if (Horizontal())
+    DrawXScale(Canvas, base);
+  else
+    DrawYScale(Canvas, base);
   if (!FDrawBaseLine) return;
   if (Horizontal()) {
     Canvas->MoveTo(first, base);
@@ -638,8 +643,10 @@ void TScale::DrawScale(TCanvas* Canvas, Integer Base) {
   if (FLabelType == ftDateTime) {
     DrawDateTimeTicks(Canvas, Base);
   } else if (FLabelType != ftTime || !DrawTimeTicks(Canvas, Base)) {
-    if (FAxLog) DrawLogTicks(Canvas, Base);
-    else DrawLinearTicks(Canvas, Base);
+    if (FAxLog)
+      DrawLogTicks(Canvas, Base);
+    else
+      DrawLinearTicks(Canvas, Base);
   }
   DrawCaption(Canvas, Base);
 }
@@ -676,14 +683,28 @@ void TScale::DrawTick(TCanvas* Canvas, Integer Base, Double v, bool Long) {
   const Integer p = R2M(v);
   const Integer len = !Long ? kShortTick : Horizontal() ? kLongTickX : kLongTickY;
   switch (FScaleType) {
-    case sctYL: Canvas->MoveTo(Base, p); Canvas->LineTo(Base + len, p); break;
-    case sctYR: Canvas->MoveTo(Base, p); Canvas->LineTo(Base - len, p); break;
-    case sctXT: Canvas->MoveTo(p, Base); Canvas->LineTo(p, Base + len); break;
-    case sctXB: Canvas->MoveTo(p, Base); Canvas->LineTo(p, Base - len); break;
+    case sctYL:
+      Canvas->MoveTo(Base, p);
+      Canvas->LineTo(Base + len, p);
+      break;
+    case sctYR:
+      Canvas->MoveTo(Base, p);
+      Canvas->LineTo(Base - len, p);
+      break;
+    case sctXT:
+      Canvas->MoveTo(p, Base);
+      Canvas->LineTo(p, Base + len);
+      break;
+    case sctXB:
+      Canvas->MoveTo(p, Base);
+      Canvas->LineTo(p, Base - len);
+      break;
   }
   if (!OnScaleTickDrawn) return;
-  if (Horizontal()) OnScaleTickDrawn(this, Canvas, FScaleType, v, p, Base);
-  else OnScaleTickDrawn(this, Canvas, FScaleType, v, Base, p);
+  if (Horizontal())
+    OnScaleTickDrawn(this, Canvas, FScaleType, v, p, Base);
+  else
+    OnScaleTickDrawn(this, Canvas, FScaleType, v, Base, p);
 }
 
 void TScale::DrawTickLabel(TCanvas* Canvas, Integer Base, Integer p, String Text, Double v) {
@@ -708,9 +729,12 @@ String TScale::LinearLabel(Double& v, Integer dp) const {
   String text;
   if (std::fabs(v / (FRangeHigh - FRangeLow)) < 1e-14) {
     v = 0;
-    if (dp == 0 && span > 100000) text = "0";
-    else if (dp != 0 && span > 100000) text = "0.0";
-    else text = ScaleText::FormatTickNumber(1, dp, 0);
+    if (dp == 0 && span > 100000)
+      text = "0";
+    else if (dp != 0 && span > 100000)
+      text = "0.0";
+    else
+      text = ScaleText::FormatTickNumber(1, dp, 0);
   } else {
     text = ScaleText::FormatTickNumber(1, dp, v);
   }
@@ -722,8 +746,10 @@ String TScale::LinearLabel(Double& v, Integer dp) const {
 
 String TScale::LogLabel(Double v, Integer dp, Integer e, Integer f, Integer& n) const {
   String text;
-  if (dp == -3) text = f == 1 ? ScaleText::FormatTickNumber(1, 0, e) : "";
-  else text = ScaleText::FormatTickNumber(1, dp, v);
+  if (dp == -3)
+    text = f == 1 ? ScaleText::FormatTickNumber(1, 0, e) : "";
+  else
+    text = ScaleText::FormatTickNumber(1, dp, v);
   if (text.size() > kMaxLabelLength) text.resize(kMaxLabelLength);
   if (FDecPlaces == -2 && text.find('.') != String::npos &&
       text.find_first_of("eE") == String::npos) {
@@ -828,8 +854,8 @@ bool TScale::DrawTimeTicks(TCanvas* Canvas, Integer Base) {
     if (std::fabs(r - std::round(r)) >= 0.01 || !inside(v)) continue;
     if (!FShortTicks) RecordTick(v);
     DrawTick(Canvas, Base, v, true);
-    DrawTickLabel(Canvas, Base, R2M(v),
-                  ScaleText::SecondsTickText(idx <= kLastMillisecondStep, v), v);
+    DrawTickLabel(Canvas, Base, R2M(v), ScaleText::SecondsTickText(idx <= kLastMillisecondStep, v),
+                  v);
   }
   return true;
 }
@@ -843,9 +869,9 @@ void TScale::DrawDateTimeTicks(TCanvas*, Integer) {
 void TScale::MouseMove(TShiftState Shift, int X, int Y) {
   TCustomControl::MouseMove(Shift, X, Y);
   if ((Shift & ssLeft) == 0) return;
-  const bool inside =
-      Horizontal() ? FMarginLeft < X && X < Width() - FMarginRight && 0 < Y && Y < Height()
-                   : 0 < X && X < Width() && FMarginTop < Y && Y < Height() - FMarginBottom;
+  const bool inside = Horizontal()
+                          ? FMarginLeft < X && X < Width() - FMarginRight && 0 < Y && Y < Height()
+                          : 0 < X && X < Width() && FMarginTop < Y && Y < Height() - FMarginBottom;
   if (!inside) return;
   if (!FLButtonWasDown) {
     FMAnchorX = X;
@@ -873,7 +899,9 @@ void TScale::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TScale::DblClick() {
-  if (FMouseAction == maPan) FMouseAction = maZoom;
-  else if (FMouseAction == maZoom) FMouseAction = maPan;
+  if (FMouseAction == maPan)
+    FMouseAction = maZoom;
+  else if (FMouseAction == maZoom)
+    FMouseAction = maPan;
   TCustomControl::DblClick();
 }

@@ -68,11 +68,10 @@ String AddScaleInscription(const String& Value, const String& Inscription);
 // range that follows a drag from (AnchorX, AnchorY), when the range was AnchorLow..AnchorHigh,
 // to (X, Y). True with NewLow/NewHigh set for maPan, maZoom and maZoomDrag (left untouched for
 // an unknown scale type); false for every other action.
-bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Width,
-             Integer Height, Integer MarginLeft, Integer MarginRight, Integer MarginTop,
-             Integer MarginBottom, Double AnchorLow, Double AnchorHigh, TMouseActMode MouseAction,
-             TScaleType ScaleType, bool Logarithmic, Double RangeLow, Double RangeHigh,
-             Double& NewLow, Double& NewHigh);
+bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Width, Integer Height,
+             Integer MarginLeft, Integer MarginRight, Integer MarginTop, Integer MarginBottom,
+             Double AnchorLow, Double AnchorHigh, TMouseActMode MouseAction, TScaleType ScaleType,
+             bool Logarithmic, Double RangeLow, Double RangeHigh, Double& NewLow, Double& NewHigh);
 
 class TScale : public TCustomControl {
 public:

@@ -248,8 +248,10 @@ void TCustomZOdoza::Loaded() {
 void TCustomZOdoza::CreateWnd() { TCustomControl::CreateWnd(); }
 
 void TCustomZOdoza::AssignTo(TPersistent* Dest) {
-  if (Dest != nullptr && typeid(*Dest) == typeid(*this)) Dest->Assign(this);
-  else TCustomControl::AssignTo(Dest);
+  if (Dest != nullptr && typeid(*Dest) == typeid(*this))
+    Dest->Assign(this);
+  else
+    TCustomControl::AssignTo(Dest);
 }
 
 void TCustomZOdoza::Assign(TPersistent* Source) {
@@ -321,10 +323,8 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
     To.resize(static_cast<size_t>(ToAlloc));
     ToCount = Count;
   };
-  copyContainer(s->FData->Container, s->FData->Count, FData->Container, FData->Count,
-                FData->Alloc);
-  copyContainer(s->FAnnoContainer, s->FNumAnnoItems, FAnnoContainer, FNumAnnoItems,
-                FNumAllocAnno);
+  copyContainer(s->FData->Container, s->FData->Count, FData->Container, FData->Count, FData->Alloc);
+  copyContainer(s->FAnnoContainer, s->FNumAnnoItems, FAnnoContainer, FNumAnnoItems, FNumAllocAnno);
   FData->LongTexts = s->FData->LongTexts;
   FLongTextsAnno = s->FLongTextsAnno;
   FData->NumLongTexts = s->FData->NumLongTexts;
@@ -558,26 +558,90 @@ constexpr TAxisLayout YL(Integer pos, Integer capY = -23) {
   return {true, 0, capY, taRightJustify, uaSclTopLft, pos, false};
 }
 constexpr TLayoutRecord kLayouts[7] = {
-    {50, 20, 20, 40, 0, -16, taRightJustify, cahChartRight, cavChartTop,
+    {50,
+     20,
+     20,
+     40,
+     0,
+     -16,
+     taRightJustify,
+     cahChartRight,
+     cavChartTop,
      {kX1, kHidX, kHidX, kHidX},
      {{true, 0, -16, taLeftJustify, uaSclTopLft, 0, false}, kHidY, kHidY, kHidY}},
-    {100, 20, 24, 40, 0, -16, taRightJustify, cahChartRight, cavChartTop,
-     {kX1, kHidX, kHidX, kHidX}, {YL(0), YL(50), kHidY, kHidY}},
-    {150, 20, 24, 40, 0, -16, taRightJustify, cahChartRight, cavChartTop,
-     {kX1, kHidX, kHidX, kHidX}, {YL(0), YL(50), YL(100), kHidY}},
-    {200, 20, 24, 40, 0, -16, taRightJustify, cahChartRight, cavChartTop,
-     {kX1, kHidX, kHidX, kHidX}, {YL(0), YL(50), YL(100), YL(150)}},
-    {50, 50, 24, 40, 0, -20, taCenter, cahChartCenter, cavChartTop,
+    {100,
+     20,
+     24,
+     40,
+     0,
+     -16,
+     taRightJustify,
+     cahChartRight,
+     cavChartTop,
+     {kX1, kHidX, kHidX, kHidX},
+     {YL(0), YL(50), kHidY, kHidY}},
+    {150,
+     20,
+     24,
+     40,
+     0,
+     -16,
+     taRightJustify,
+     cahChartRight,
+     cavChartTop,
+     {kX1, kHidX, kHidX, kHidX},
+     {YL(0), YL(50), YL(100), kHidY}},
+    {200,
+     20,
+     24,
+     40,
+     0,
+     -16,
+     taRightJustify,
+     cahChartRight,
+     cavChartTop,
+     {kX1, kHidX, kHidX, kHidX},
+     {YL(0), YL(50), YL(100), YL(150)}},
+    {50,
+     50,
+     24,
+     40,
+     0,
+     -20,
+     taCenter,
+     cahChartCenter,
+     cavChartTop,
      {kX1, kHidX, kHidX, kHidX},
      {YL(0), {true, 0, -23, taLeftJustify, uaSclTopLft, 0, true}, kHidY, kHidY}},
-    {100, 20, 24, 70, 0, -16, taRightJustify, cahChartRight, cavChartTop,
+    {100,
+     20,
+     24,
+     70,
+     0,
+     -16,
+     taRightJustify,
+     cahChartRight,
+     cavChartTop,
      {{true, -20, 7, taRightJustify, uaSclTopLft, 0, false},
-      {true, -20, 7, taRightJustify, uaSclTopLft, 30, false}, kHidX, kHidX},
+      {true, -20, 7, taRightJustify, uaSclTopLft, 30, false},
+      kHidX,
+      kHidX},
      {YL(0), YL(50), kHidY, kHidY}},
-    {50, 50, 64, 40, 0, -60, taCenter, cahChartCenter, cavChartTop,
-     {{true, 0, 20, taCenter, uaSclCenter, 0, false}, {true, 0, -40, taCenter, uaSclCenter, 0, true},
-      kHidX, kHidX},
-     {YL(0, -40), {true, 0, -40, taLeftJustify, uaSclTopLft, 0, true},
+    {50,
+     50,
+     64,
+     40,
+     0,
+     -60,
+     taCenter,
+     cahChartCenter,
+     cavChartTop,
+     {{true, 0, 20, taCenter, uaSclCenter, 0, false},
+      {true, 0, -40, taCenter, uaSclCenter, 0, true},
+      kHidX,
+      kHidX},
+     {YL(0, -40),
+      {true, 0, -40, taLeftJustify, uaSclTopLft, 0, true},
       {false, 0, -23, taRightJustify, uaSclTopLft, 0, false},
       {false, 0, -23, taRightJustify, uaSclTopLft, 0, false}}},
 };
@@ -781,7 +845,6 @@ TTextLabel* TCustomZOdoza::TextLabel(Integer ix) const {
   return ix >= 1 && ix <= kNumTextLabels ? FTextLabels[ix].get() : nullptr;
 }
 
-
 // ---- event dispatchers -------------------------------------------------------------------------
 void TCustomZOdoza::DoOnScaleTickDrawn(TObject*, TCanvas* Canvas, TScaleType ScaleType,
                                        Double CurrentTickPos, Integer ChartX, Integer ChartY) {
@@ -836,7 +899,8 @@ void TCustomZOdoza::DetachFromOwner() {
   auto& users = owner->FDataUsers;
   Integer k = 0;
   for (Integer i = 0; i < owner->FDataUsersNum; ++i)
-    if (users[static_cast<size_t>(i)] != this) users[static_cast<size_t>(k++)] = users[static_cast<size_t>(i)];
+    if (users[static_cast<size_t>(i)] != this)
+      users[static_cast<size_t>(k++)] = users[static_cast<size_t>(i)];
   for (Integer i = k; i < kMaxDataUsers; ++i) users[static_cast<size_t>(i)] = nullptr;
   owner->FDataUsersNum = k;
   FUseDataOf = nullptr;
@@ -879,5 +943,6 @@ void TCustomZOdoza::NotifySharingCharts() {
       if (u != this) u->StyleChanged(this);
     }
   }
-  for (Integer i = 0; i < FDataUsersNum; ++i) FDataUsers[static_cast<size_t>(i)]->StyleChanged(this);
+  for (Integer i = 0; i < FDataUsersNum; ++i)
+    FDataUsers[static_cast<size_t>(i)]->StyleChanged(this);
 }

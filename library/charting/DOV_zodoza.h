@@ -31,15 +31,39 @@ class TCustomZOdoza;
 
 // ---- the drawing record ----------------------------------------------------------------------
 enum TrcItem : Byte {
-  tkNone, tkMarkAt, tkLine, tkLineto, tkRect, tkRectFrame, tk3DBar, tkText, tkMoveTo,
-  tkEllipse, tkEverything, tkNotMoveTo, tkMoveRelPix, tkLineRelPix, tkArrow, tkDoubleArrow,
-  tkTextOfs, tkRectRelPix, tkMarkEBar, tkLineOffs, tkArc, tkLineRelPixOrig, tkCursorVert,
+  tkNone,
+  tkMarkAt,
+  tkLine,
+  tkLineto,
+  tkRect,
+  tkRectFrame,
+  tk3DBar,
+  tkText,
+  tkMoveTo,
+  tkEllipse,
+  tkEverything,
+  tkNotMoveTo,
+  tkMoveRelPix,
+  tkLineRelPix,
+  tkArrow,
+  tkDoubleArrow,
+  tkTextOfs,
+  tkRectRelPix,
+  tkMarkEBar,
+  tkLineOffs,
+  tkArc,
+  tkLineRelPixOrig,
+  tkCursorVert,
   tkCursorHoriz
 };
 constexpr int kNumItemKinds = 24;
 
 enum TCoordMode : Byte {
-  cmAllWorld, cmAllScreen, cmWorldMainScreenSec, cmScreenMainWorldSec, cmXScreenYWorld,
+  cmAllWorld,
+  cmAllScreen,
+  cmWorldMainScreenSec,
+  cmScreenMainWorldSec,
+  cmXScreenYWorld,
   cmXWorldYScreen
 };
 
@@ -244,8 +268,17 @@ private:
 };
 
 enum TBGAreaMode {
-  bamNone, bamLeft, bamRight, bamTop, bamBottom, bamVStripe, bamHStripe, bamRect, bamRectInv,
-  bamVStripeInv, bamHStripeInv
+  bamNone,
+  bamLeft,
+  bamRight,
+  bamTop,
+  bamBottom,
+  bamVStripe,
+  bamHStripe,
+  bamRect,
+  bamRectInv,
+  bamVStripeInv,
+  bamHStripeInv
 };
 
 // The background picture and the coloured area of the data area (drawn with the data area).
@@ -303,8 +336,8 @@ namespace ZOdozaMath {
 bool ClampPixelPair(Integer& x, Integer& y);
 Double MaxDouble(Double a, Double b);  // the second when equal
 Double MinDouble(Double a, Double b);  // the second when equal
-Integer RoundUp(Double x);    // nearest (half to even), plus 1 when that is below x
-Integer RoundDown(Double x);  // nearest (half to even), minus 1 when that is above x
+Integer RoundUp(Double x);             // nearest (half to even), plus 1 when that is below x
+Integer RoundDown(Double x);           // nearest (half to even), minus 1 when that is above x
 // d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
 // asterisks when the exponent needs more.
 String FixedWidthNumber(Double x, Integer w, Integer d);
@@ -317,32 +350,50 @@ void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRang
 
 // ---- the chart -------------------------------------------------------------------------------
 enum TrcLayout : Byte {
-  rcl_X1Bottom_Y1Left, rcl_X1Bottom_Y2Left, rcl_X1Bottom_Y3Left, rcl_X1Bottom_Y4Left,
-  rcl_X1Bottom_Y2Both, rcl_X2Bottom_Y2Left, rcl_X2Both_Y2Both
+  rcl_X1Bottom_Y1Left,
+  rcl_X1Bottom_Y2Left,
+  rcl_X1Bottom_Y3Left,
+  rcl_X1Bottom_Y4Left,
+  rcl_X1Bottom_Y2Both,
+  rcl_X2Bottom_Y2Left,
+  rcl_X2Both_Y2Both
 };
 enum TCaptionAnchorHoriz {
-  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
+  cahControlLeft,
+  cahChartLeft,
+  cahChartCenter,
+  cahChartRight,
+  cahControlRight
 };
 enum TCaptionAnchorVert {
-  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
+  cavControlTop,
+  cavChartTop,
+  cavChartCenter,
+  cavChartBottom,
+  cavControlBottom
 };
 enum GridStyleType {
-  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
+  gsNone,
+  gsPoints,
+  gsVertLines,
+  gsHorizLines,
+  gsLines,
+  gsVertDotLines,
+  gsHorizDotLines,
   gsDotLines
 };
 enum TTextBkStyle { tbClear, tbSolid };
 
-using TSelectRectEvent = std::function<void(TObject* Sender, Integer Layer, Double LoX,
-                                            Double LoY, Double HiX, Double HiY)>;
+using TSelectRectEvent = std::function<void(TObject* Sender, Integer Layer, Double LoX, Double LoY,
+                                            Double HiX, Double HiY)>;
 using TCrossHairMoveEvent = std::function<void(TObject* Sender, Integer WhichCrossHair)>;
 using TBeforeCrossHMoveEvent = std::function<void(TObject* Sender, Integer WhichCrossHair,
                                                   Integer dx, Integer dy, bool& AllowMove)>;
 using TTextLabelMoveEvent = std::function<void(TObject* Sender, Integer WhichTextLabel)>;
-using TMouseMoveInChartEvent = std::function<void(TObject* Sender, bool InChart,
-                                                  TShiftState Shift, Double rMousePosX,
-                                                  Double rMousePosY)>;
-using TBeforeRenderCItemEvent = std::function<void(TObject* Sender, TrcChartItem& ChartItem,
-                                                   Integer Index, bool IsAnnotation)>;
+using TMouseMoveInChartEvent = std::function<void(TObject* Sender, bool InChart, TShiftState Shift,
+                                                  Double rMousePosX, Double rMousePosY)>;
+using TBeforeRenderCItemEvent =
+    std::function<void(TObject* Sender, TrcChartItem& ChartItem, Integer Index, bool IsAnnotation)>;
 using TRenderEvent =
     std::function<void(TObject* Sender, TCanvas* Canvas, Integer Top, Integer Left)>;
 using TBeforeRenderTextEvent =
@@ -444,32 +495,68 @@ public:
   void CursorVert(Integer x) { CursorIntern(tkCursorVert, x, cmAllScreen); }
   void CursorHoriz(Double y) { CursorIntern(tkCursorHoriz, y, cmAllWorld); }
   void CursorHoriz(Integer y) { CursorIntern(tkCursorHoriz, y, cmAllScreen); }
-  void Line(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllWorld); }
-  void Line(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmAllScreen); }
-  void Line(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmWorldMainScreenSec); }
-  void Line(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkLine, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void Line(Double x1, Double y1, Double x2, Double y2) {
+    TwoPoint(tkLine, x1, y1, x2, y2, cmAllWorld);
+  }
+  void Line(Integer x1, Integer y1, Integer x2, Integer y2) {
+    TwoPoint(tkLine, x1, y1, x2, y2, cmAllScreen);
+  }
+  void Line(Double x1, Double y1, Integer x2, Integer y2) {
+    TwoPoint(tkLine, x1, y1, x2, y2, cmWorldMainScreenSec);
+  }
+  void Line(Integer x1, Integer y1, Double x2, Double y2) {
+    TwoPoint(tkLine, x1, y1, x2, y2, cmScreenMainWorldSec);
+  }
   void LineOffset(Double x1, Double y1, Double x2, Double y2, Integer dx, Integer dy);
-  void Rectangle(Double x1, Double y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllWorld); }
-  void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmAllScreen); }
-  void Rectangle(Double x1, Double y1, Integer x2, Integer y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmWorldMainScreenSec); }
-  void Rectangle(Integer x1, Integer y1, Double x2, Double y2) { TwoPoint(tkRect, x1, y1, x2, y2, cmScreenMainWorldSec); }
+  void Rectangle(Double x1, Double y1, Double x2, Double y2) {
+    TwoPoint(tkRect, x1, y1, x2, y2, cmAllWorld);
+  }
+  void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2) {
+    TwoPoint(tkRect, x1, y1, x2, y2, cmAllScreen);
+  }
+  void Rectangle(Double x1, Double y1, Integer x2, Integer y2) {
+    TwoPoint(tkRect, x1, y1, x2, y2, cmWorldMainScreenSec);
+  }
+  void Rectangle(Integer x1, Integer y1, Double x2, Double y2) {
+    TwoPoint(tkRect, x1, y1, x2, y2, cmScreenMainWorldSec);
+  }
   void RectangleRelPix(Double centx, Double centy, Integer dx, Integer dy);
   void RectFrame(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style, TColor Shadow,
-                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllWorld); }
+                 TColor HiLight) {
+    RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllWorld);
+  }
   void RectFrame(Integer x1, Integer y1, Integer x2, Integer y2, TFrameStyle Style, TColor Shadow,
-                 TColor HiLight) { RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllScreen); }
+                 TColor HiLight) {
+    RectFrameIntern(x1, y1, x2, y2, Style, Shadow, HiLight, cmAllScreen);
+  }
   void Bar3D(Double llx, Double lly, Double urx, Double ury, Integer Depth, Integer Angle);
   void Ellipse(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng);
   void Arc(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng, Double Angle1,
            Double Angle2);
-  void Arrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
-  void Arrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
-  void Arrow(Double x1, Double y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmWorldMainScreenSec); }
-  void Arrow(Integer x1, Integer y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmScreenMainWorldSec); }
-  void Arrow(Integer x1, Double y1, Integer x2, Double y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXScreenYWorld); }
-  void Arrow(Double x1, Integer y1, Double x2, Integer y2, Integer HeadSize) { ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXWorldYScreen); }
-  void DoubleArrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllWorld); }
-  void DoubleArrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) { ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllScreen); }
+  void Arrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllWorld);
+  }
+  void Arrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmAllScreen);
+  }
+  void Arrow(Double x1, Double y1, Integer x2, Integer y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmWorldMainScreenSec);
+  }
+  void Arrow(Integer x1, Integer y1, Double x2, Double y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmScreenMainWorldSec);
+  }
+  void Arrow(Integer x1, Double y1, Integer x2, Double y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXScreenYWorld);
+  }
+  void Arrow(Double x1, Integer y1, Double x2, Integer y2, Integer HeadSize) {
+    ArrowIntern(tkArrow, x1, y1, x2, y2, HeadSize, cmXWorldYScreen);
+  }
+  void DoubleArrow(Double x1, Double y1, Double x2, Double y2, Integer HeadSize) {
+    ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllWorld);
+  }
+  void DoubleArrow(Integer x1, Integer y1, Integer x2, Integer y2, Integer HeadSize) {
+    ArrowIntern(tkDoubleArrow, x1, y1, x2, y2, HeadSize, cmAllScreen);
+  }
   TTextBkStyle TextBkStyle() const { return FTextBkStyle; }
   void SetTextBkStyle(TTextBkStyle Value) { FTextBkStyle = Value; }
   TAlignment TextAlignment() const { return FTextAlignment; }
@@ -488,15 +575,14 @@ public:
                          TrcItem ItemKind) const;
   // Bits 1 ... 16: the layers holding at least one data item.
   unsigned FindUsedLayers() const;
-  void FindMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX,
-                  Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX, Double& MaxY) const {
+  void FindMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX, Double RangeHiY,
+                  Double& MinX, Double& MinY, Double& MaxX, Double& MaxY) const {
     LLCalcMinMax(Layer, RangeLoX, RangeLoY, RangeHiX, RangeHiY, MinX, MinY, MaxX, MaxY);
   }
   void LLCalcExtents(Integer Layer, Double Margin, Double MinRange, Double& xmin, Double& ymin,
                      Double& xmax, Double& ymax) const;
   void LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX,
-                    Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX,
-                    Double& MaxY) const;
+                    Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX, Double& MaxY) const;
   // Out-of-range indexes are ignored.
   void ScaleItem(Integer Item, Double kx, Double dx, Double ky, Double dy);
   void ScaleSelectedItems(Double kx, Double dx, Double ky, Double dy, Integer ClassNumber);
@@ -533,12 +619,11 @@ public:
                       long double HiY, bool StoreZoom, bool Confine);
   // The layer (a joined axis keeps its master's range) and every layer joined to it; paints
   // once unless painting is suppressed.
-  void ForceRange(Integer Layer, long double LoX, long double LoY, long double HiX,
-                  long double HiY, bool StoreZoom = false, bool Confine = false);
+  void ForceRange(Integer Layer, long double LoX, long double LoY, long double HiX, long double HiY,
+                  bool StoreZoom = false, bool Confine = false);
   // Layer 0: every layer. Zero spans are widened, isometric charts recentre Y; one history
   // entry per layer; repaints.
-  void SetRange(Integer Layer, long double LoX, long double LoY, long double HiX,
-                long double HiY);
+  void SetRange(Integer Layer, long double LoX, long double LoY, long double HiX, long double HiY);
   // The pooled ranges of the given layers (1 ... 16) for each of them.
   void SetEqualRange(const std::vector<Integer>& Layers) { EqualRange(Layers, true, true); }
   void SetEqualRangeXOnly(const std::vector<Integer>& Layers) { EqualRange(Layers, true, false); }
@@ -566,7 +651,7 @@ public:
   // ---- layers ----
   Integer ActiveLayer() const { return FActiveLayer; }
   void SetActiveLayer(Integer Value);
-  bool GetLayerVisib(Integer Layer) const;  // false outside 1 ... 16
+  bool GetLayerVisib(Integer Layer) const;        // false outside 1 ... 16
   void SetLayerVisib(Integer Layer, bool Value);  // ignored outside 1 ... 16
   bool GetMAffLayer(Integer Layer) const;
   void SetMAffLayer(Integer Layer, bool Value);
@@ -669,7 +754,9 @@ public:
   void SetCaptAnchorY(TCaptionAnchorVert Value) { Restyle(FCaptAnchorY, Value); }
   Integer CaptionTrim() const { return FCaptTrim; }
   // 0 keeps the caption whole; other values are clamped to 5 ... 100 (per cent of the width).
-  void SetCaptTrim(Integer Value) { Restyle(FCaptTrim, Value == 0 ? 0 : std::clamp(Value, 5, 100)); }
+  void SetCaptTrim(Integer Value) {
+    Restyle(FCaptTrim, Value == 0 ? 0 : std::clamp(Value, 5, 100));
+  }
   TFont* TextFont() const { return FTextFont.get(); }
   TBitmap* ChartBmp() const { return FChartBmp.get(); }
   TBitmap* GrafBmp() const { return FGrafBmp.get(); }
@@ -677,13 +764,12 @@ public:
   // ---- data area and painting ----
   // Prepares the rectangle (Left, Top) ... (Left + Width, Top + Height) of Canvas as an empty
   // data area.
-  virtual void InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
-                        Integer Height);
+  virtual void InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width, Integer Height);
   // Draws the data area's content; (OffX, OffY) is the canvas position of its top-left corner.
   virtual void ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
                                 Integer FirstItem);
-  virtual void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
-                                      bool BlackWhite, Integer FirstItem);
+  virtual void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY, bool BlackWhite,
+                                      Integer FirstItem);
   void ConstructChartBmp(TCanvas* Canvas);
   void DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas);
   void DrawCrossHairs(Integer OffsX, Integer OffsY, TBitmap* Bitmap);
@@ -706,8 +792,8 @@ public:
   void EnterPolyline(Integer x, Integer y, TCanvas* Canvas);
   void FinishPolyLine(TCanvas* Canvas);
   // The number of lines of Text; Width is its widest line, TotalHeight lines x LineHeight.
-  Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
-                          Integer& TotalHeight, Integer& LineHeight) const;
+  Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width, Integer& TotalHeight,
+                          Integer& LineHeight) const;
   bool AvoidDuplicateMarks() const { return FAvoidDupMarks; }
   void SetAvoidDupMarks(bool Value);
   Integer MinDupMarkDist() const { return FDupMarksMinD; }
@@ -980,8 +1066,8 @@ protected:
   mutable TLastPixel FLastPixel;
 
   // ---- colours kept while a black-and-white copy is made ----
-  TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0,
-         ColBakShadow = 0, ColBakWindow = 0;
+  TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0, ColBakShadow = 0,
+         ColBakWindow = 0;
   std::array<TColor, kNumLayers + 1> ColBakScalesX{}, ColBakScalesY{}, ColBakSclFontX{},
       ColBakSclFontY{};
 
@@ -996,8 +1082,8 @@ private:
                   TAlignment Alignment, TCoordMode Mode);
   void CursorIntern(TrcItem Kind, Double v, TCoordMode Mode);
   void TwoPoint(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, TCoordMode Mode);
-  void RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style,
-                       TColor Shadow, TColor HiLight, TCoordMode Mode);
+  void RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style, TColor Shadow,
+                       TColor HiLight, TCoordMode Mode);
   void SetRangeIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
                       long double HiY, bool StoreZoom, bool Confine);
   void EqualRange(const std::vector<Integer>& Layers, bool DoX, bool DoY);

@@ -31,64 +31,108 @@ Integer AsInt(const TPropValue& Value) { return static_cast<Integer>(Value.AsInt
 }  // namespace
 
 bool TZOdoza::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
-  if (Prop == "LRim" || Prop == "MarginLeft") SetLRim(AsInt(Value));
-  else if (Prop == "RRim" || Prop == "MarginRight") SetRRim(AsInt(Value));
-  else if (Prop == "TRim" || Prop == "MarginTop") SetTRim(AsInt(Value));
-  else if (Prop == "BRim" || Prop == "MarginBottom") SetBRim(AsInt(Value));
-  else if (Prop == "AutoRedraw") SetAutoRedraw(Value.AsBoolean());
-  else if (Prop == "GridDx") SetGridDx(static_cast<Double>(Value.AsFloat()));
-  else if (Prop == "GridDy") SetGridDy(static_cast<Double>(Value.AsFloat()));
-  else if (Prop == "GridColor") SetGridCol(DescribedChartColor(Value));
-  else if (Prop == "ChartColor") SetChartCol(DescribedChartColor(Value));
-  else if (Prop == "DataColor") SetDataCol(DescribedChartColor(Value));
-  else if (Prop == "ShadowColor") SetShadowColor(DescribedChartColor(Value));
-  else if (Prop == "ShadowBakColor") SetShadowBakColor(DescribedChartColor(Value));
-  else if (Prop == "ShadowWidth") SetF3DRim(AsInt(Value));
-  else if (Prop == "LineWidth") SetLineWid(AsInt(Value));
-  else if (Prop == "FillColor" || Prop == "TextBkColor") SetFillCol(DescribedChartColor(Value));
-  else if (Prop == "WindColor") SetWindCol(DescribedChartColor(Value));
-  else if (Prop == "ChartFrameColor") SetScaleCol(DescribedChartColor(Value));
-  else if (Prop == "MouseTraceColor") SetMouseTraceColor(DescribedChartColor(Value));
-  else if (Prop == "MouseTraceInvert") SetMouseTraceInvert(Value.AsBoolean());
-  else if (Prop == "Isometric") SetIsoMetric(Value.AsBoolean());
-  else if (Prop == "AllocSize") SetAllocSize(AsInt(Value));
-  else if (Prop == "AvoidDuplicateMarks") SetAvoidDupMarks(Value.AsBoolean());
-  else if (Prop == "MinDupMarkDist") SetDupMarksMinD(AsInt(Value));
-  else if (Prop == "ClassDefault") SetClassDefault(static_cast<Byte>(AsInt(Value)));
+  if (Prop == "LRim" || Prop == "MarginLeft")
+    SetLRim(AsInt(Value));
+  else if (Prop == "RRim" || Prop == "MarginRight")
+    SetRRim(AsInt(Value));
+  else if (Prop == "TRim" || Prop == "MarginTop")
+    SetTRim(AsInt(Value));
+  else if (Prop == "BRim" || Prop == "MarginBottom")
+    SetBRim(AsInt(Value));
+  else if (Prop == "AutoRedraw")
+    SetAutoRedraw(Value.AsBoolean());
+  else if (Prop == "GridDx")
+    SetGridDx(static_cast<Double>(Value.AsFloat()));
+  else if (Prop == "GridDy")
+    SetGridDy(static_cast<Double>(Value.AsFloat()));
+  else if (Prop == "GridColor")
+    SetGridCol(DescribedChartColor(Value));
+  else if (Prop == "ChartColor")
+    SetChartCol(DescribedChartColor(Value));
+  else if (Prop == "DataColor")
+    SetDataCol(DescribedChartColor(Value));
+  else if (Prop == "ShadowColor")
+    SetShadowColor(DescribedChartColor(Value));
+  else if (Prop == "ShadowBakColor")
+    SetShadowBakColor(DescribedChartColor(Value));
+  else if (Prop == "ShadowWidth")
+    SetF3DRim(AsInt(Value));
+  else if (Prop == "LineWidth")
+    SetLineWid(AsInt(Value));
+  else if (Prop == "FillColor" || Prop == "TextBkColor")
+    SetFillCol(DescribedChartColor(Value));
+  else if (Prop == "WindColor")
+    SetWindCol(DescribedChartColor(Value));
+  else if (Prop == "ChartFrameColor")
+    SetScaleCol(DescribedChartColor(Value));
+  else if (Prop == "MouseTraceColor")
+    SetMouseTraceColor(DescribedChartColor(Value));
+  else if (Prop == "MouseTraceInvert")
+    SetMouseTraceInvert(Value.AsBoolean());
+  else if (Prop == "Isometric")
+    SetIsoMetric(Value.AsBoolean());
+  else if (Prop == "AllocSize")
+    SetAllocSize(AsInt(Value));
+  else if (Prop == "AvoidDuplicateMarks")
+    SetAvoidDupMarks(Value.AsBoolean());
+  else if (Prop == "MinDupMarkDist")
+    SetDupMarksMinD(AsInt(Value));
+  else if (Prop == "ClassDefault")
+    SetClassDefault(static_cast<Byte>(AsInt(Value)));
   // The chart's own caption, not the control's text.
-  else if (Prop == "Caption") SetChartCaption(Value.AsString());
-  else if (Prop == "CaptionPosX") SetCaptPosX(AsInt(Value));
-  else if (Prop == "CaptionPosY") SetCaptPosY(AsInt(Value));
+  else if (Prop == "Caption")
+    SetChartCaption(Value.AsString());
+  else if (Prop == "CaptionPosX")
+    SetCaptPosX(AsInt(Value));
+  else if (Prop == "CaptionPosY")
+    SetCaptPosY(AsInt(Value));
   else if (Prop == "CaptionAnchorHoriz")
-    SetCaptAnchorX(DescribedIdent<TCaptionAnchorHoriz>(
-        Value, {{"cahControlLeft", cahControlLeft}, {"cahChartLeft", cahChartLeft},
-                {"cahChartCenter", cahChartCenter}, {"cahChartRight", cahChartRight},
-                {"cahControlRight", cahControlRight}}));
+    SetCaptAnchorX(
+        DescribedIdent<TCaptionAnchorHoriz>(Value, {{"cahControlLeft", cahControlLeft},
+                                                    {"cahChartLeft", cahChartLeft},
+                                                    {"cahChartCenter", cahChartCenter},
+                                                    {"cahChartRight", cahChartRight},
+                                                    {"cahControlRight", cahControlRight}}));
   else if (Prop == "CaptionAnchorVert")
-    SetCaptAnchorY(DescribedIdent<TCaptionAnchorVert>(
-        Value, {{"cavControlTop", cavControlTop}, {"cavChartTop", cavChartTop},
-                {"cavChartCenter", cavChartCenter}, {"cavChartBottom", cavChartBottom},
-                {"cavControlBottom", cavControlBottom}}));
+    SetCaptAnchorY(
+        DescribedIdent<TCaptionAnchorVert>(Value, {{"cavControlTop", cavControlTop},
+                                                   {"cavChartTop", cavChartTop},
+                                                   {"cavChartCenter", cavChartCenter},
+                                                   {"cavChartBottom", cavChartBottom},
+                                                   {"cavControlBottom", cavControlBottom}}));
   else if (Prop == "PenStyle")
-    SetPenStyle(DescribedIdent<TPenStyle>(
-        Value, {{"psSolid", psSolid}, {"psDash", psDash}, {"psDot", psDot},
-                {"psDashDot", psDashDot}, {"psDashDotDot", psDashDotDot}, {"psClear", psClear}}));
+    SetPenStyle(DescribedIdent<TPenStyle>(Value, {{"psSolid", psSolid},
+                                                  {"psDash", psDash},
+                                                  {"psDot", psDot},
+                                                  {"psDashDot", psDashDot},
+                                                  {"psDashDotDot", psDashDotDot},
+                                                  {"psClear", psClear}}));
   else if (Prop == "GridStyle")
-    SetGridStyle(DescribedIdent<GridStyleType>(
-        Value, {{"gsNone", gsNone}, {"gsPoints", gsPoints}, {"gsVertLines", gsVertLines},
-                {"gsHorizLines", gsHorizLines}, {"gsLines", gsLines},
-                {"gsVertDotLines", gsVertDotLines}, {"gsHorizDotLines", gsHorizDotLines},
-                {"gsDotLines", gsDotLines}}));
+    SetGridStyle(DescribedIdent<GridStyleType>(Value, {{"gsNone", gsNone},
+                                                       {"gsPoints", gsPoints},
+                                                       {"gsVertLines", gsVertLines},
+                                                       {"gsHorizLines", gsHorizLines},
+                                                       {"gsLines", gsLines},
+                                                       {"gsVertDotLines", gsVertDotLines},
+                                                       {"gsHorizDotLines", gsHorizDotLines},
+                                                       {"gsDotLines", gsDotLines}}));
   else if (Prop == "ShadowStyle")
     SetShadowStyle(DescribedIdent<TShadowStyle>(Value, {{"ssFlying", ssFlying}, {"ssBox", ssBox}}));
   else if (Prop == "MouseAction")
-    SetMouseAction(DescribedIdent<TMouseActMode>(
-        Value, {{"maNone", maNone}, {"maPan", maPan}, {"maPanHoriz", maPanHoriz},
-                {"maPanVert", maPanVert}, {"maPanGrid", maPanGrid},
-                {"maRubberBand", maRubberBand}, {"maZoom", maZoom}, {"maZoomWind", maZoomWind},
-                {"maZoomWindPos", maZoomWindPos}, {"maZoomDrag", maZoomDrag},
-                {"maDragCrossH", maDragCrossH}, {"maDragLabel", maDragLabel},
-                {"maSelectRect", maSelectRect}, {"maDrawMTrace", maDrawMTrace}}));
+    SetMouseAction(DescribedIdent<TMouseActMode>(Value, {{"maNone", maNone},
+                                                         {"maPan", maPan},
+                                                         {"maPanHoriz", maPanHoriz},
+                                                         {"maPanVert", maPanVert},
+                                                         {"maPanGrid", maPanGrid},
+                                                         {"maRubberBand", maRubberBand},
+                                                         {"maZoom", maZoom},
+                                                         {"maZoomWind", maZoomWind},
+                                                         {"maZoomWindPos", maZoomWindPos},
+                                                         {"maZoomDrag", maZoomDrag},
+                                                         {"maDragCrossH", maDragCrossH},
+                                                         {"maDragLabel", maDragLabel},
+                                                         {"maSelectRect", maSelectRect},
+                                                         {"maDrawMTrace", maDrawMTrace}}));
   else
     return TCustomZOdoza::SetDescribedProperty(Prop, Value);
   return true;

@@ -20,11 +20,16 @@ bool KindMatches(TrcItem Kind, TrcItem ItemID) {
 
 bool HasSecondPoint(TrcItem k) {
   switch (k) {
-    case tkLine: case tkRect: case tkRectFrame: case tk3DBar: case tkEllipse: case tkArrow:
-    case tkDoubleArrow: case tkLineOffs: case tkArc:
-      return true;
-    default:
-      return false;
+    case tkLine:
+    case tkRect:
+    case tkRectFrame:
+    case tk3DBar:
+    case tkEllipse:
+    case tkArrow:
+    case tkDoubleArrow:
+    case tkLineOffs:
+    case tkArc: return true;
+    default: return false;
   }
 }
 
@@ -91,9 +96,9 @@ Integer TCustomZOdoza::MarkItemsInWindow(Double xLo, Double yLo, Double xHi, Dou
   return marked;
 }
 
-Integer TCustomZOdoza::FindNearest(TrcItem ItemID, Byte ClassNumber, bool VisLayersOnly,
-                                   Double& Dist,
-                                   const std::function<Double(const TrcChartItem&)>& Measure) const {
+Integer TCustomZOdoza::FindNearest(
+    TrcItem ItemID, Byte ClassNumber, bool VisLayersOnly, Double& Dist,
+    const std::function<Double(const TrcChartItem&)>& Measure) const {
   Double best = kNoDistance;
   Integer found = -1;
   for (Integer i = 0; i < FData->Count; ++i) {
@@ -118,9 +123,8 @@ Integer TCustomZOdoza::FindNearestItemReal(Double mx, Double my, TrcItem ItemID,
   });
 }
 
-Integer TCustomZOdoza::FindNearestItemScreen(Double mx, Double my, TrcItem ItemID,
-                                             Byte ClassNumber, bool VisLayersOnly,
-                                             Double& Dist) const {
+Integer TCustomZOdoza::FindNearestItemScreen(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                             bool VisLayersOnly, Double& Dist) const {
   Integer px = 0, py = 0;
   R2M(FActiveLayer, mx, my, px, py);
   return FindNearest(ItemID, ClassNumber, VisLayersOnly, Dist, [&](const TrcChartItem& it) {
@@ -276,16 +280,21 @@ Double TCustomZOdoza::AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint 
   Integer x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   ConvertToScreenCoords(It, x1, y1, x2, y2);
   switch (It.ItemKind) {
-    case tkMarkAt: case tkLineto: return Sq(P.X - x1) + Sq(P.Y - y1);
-    case tkLine: case tkArrow: case tkDoubleArrow: return SegmentMeasure(P, x1, y1, x2, y2);
-    case tkRect: case tkRectFrame: return RectMeasure(P, x1, y1, x2, y2);
+    case tkMarkAt:
+    case tkLineto: return Sq(P.X - x1) + Sq(P.Y - y1);
+    case tkLine:
+    case tkArrow:
+    case tkDoubleArrow: return SegmentMeasure(P, x1, y1, x2, y2);
+    case tkRect:
+    case tkRectFrame: return RectMeasure(P, x1, y1, x2, y2);
     case tk3DBar: {
       const Double a = It.Param1 * M_PI / 180;
       const Integer dx = RoundPix(std::cos(a) * It.Param2), dy = -RoundPix(std::sin(a) * It.Param2);
       return std::min(RectMeasure(P, x1, y1, x2, y2),
                       RectMeasure(P, x1 + dx, y1 + dy, x2 + dx, y2 + dy));
     }
-    case tkText: case tkTextOfs: {
+    case tkText:
+    case tkTextOfs: {
       if (It.ItemKind == tkTextOfs) {
         x1 += RoundPix(It.x2);
         y1 += RoundPix(It.y2);
@@ -295,8 +304,10 @@ Double TCustomZOdoza::AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint 
       Integer w = 0, total = 0, line = 0;
       CalcTextExtents(text, FGrafBmp->Canvas(), w, total, line);
       Integer left = x1;
-      if (It.Param3 == taRightJustify) left -= w;
-      else if (It.Param3 == taCenter) left -= w / 2;
+      if (It.Param3 == taRightJustify)
+        left -= w;
+      else if (It.Param3 == taCenter)
+        left -= w / 2;
       const Integer top = y1 - line / 2;
       return RectMeasure(P, left, top, left + w, top + total);
     }
@@ -343,8 +354,8 @@ Double TCustomZOdoza::AnnoMeasure(const TrcChartItem& It, Integer Index, TPoint 
   }
 }
 
-Integer TCustomZOdoza::FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID,
-                                           Byte ClassNumber, bool VisLayersOnly, Double& Dist) {
+Integer TCustomZOdoza::FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID, Byte ClassNumber,
+                                           bool VisLayersOnly, Double& Dist) {
   Integer px = 0, py = 0;
   R2M(FActiveLayer, mx, my, px, py);
   const TPoint P = Point(px, py);
@@ -352,9 +363,8 @@ Integer TCustomZOdoza::FindNearestAnnoElem(Double mx, Double my, TrcItem ItemID,
   Integer found = -1;
   for (Integer i = 0; i < FNumAnnoItems; ++i) {
     const TrcChartItem& it = FAnnoContainer[static_cast<size_t>(i)];
-    const bool kind = ItemID == tkNotMoveTo
-                          ? it.ItemKind != tkMoveTo && it.ItemKind != tkMoveRelPix
-                          : KindMatches(it.ItemKind, ItemID);
+    const bool kind = ItemID == tkNotMoveTo ? it.ItemKind != tkMoveTo && it.ItemKind != tkMoveRelPix
+                                            : KindMatches(it.ItemKind, ItemID);
     if (!kind || (ClassNumber != kAnyClass && it.ItemClass != ClassNumber)) continue;
     if (VisLayersOnly && !GetLayerVisib(it.Layer)) continue;
     const Double d = AnnoMeasure(it, i, P, mx, my);

@@ -105,8 +105,9 @@ void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer 
   Integer wx = 0, wy = 0;
   R2M(L.Layer(), L.PosX(), L.PosY(), wx, wy);
   const auto Pixel = [](Double v) {
-    return v == v ? static_cast<long long>(std::nearbyint(std::clamp(v, -2147483647.0, 2147483647.0)))
-                  : 0LL;
+    return v == v
+               ? static_cast<long long>(std::nearbyint(std::clamp(v, -2147483647.0, 2147483647.0)))
+               : 0LL;
   };
   long long x = (att == tlamBoth || att == tlamXOnly) ? wx : Pixel(L.PosX());
   long long y = (att == tlamBoth || att == tlamYOnly) ? wy : Pixel(L.PosY());
@@ -121,14 +122,18 @@ void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer 
   Integer w = 0, total = 0, lineH = 0;
   const Integer n = CalcTextExtents(text, Canvas, w, total, lineH);
   const Integer h = Canvas->TextHeight(text);
-  if (L.VerticalAlignment() == vaTop) y += n * h;
-  else if (L.VerticalAlignment() == vaCenter) y += (n * h) / 2;
-  if (L.Alignment() == taRightJustify) x -= w;
-  else if (L.Alignment() == taCenter) x -= w / 2;
+  if (L.VerticalAlignment() == vaTop)
+    y += n * h;
+  else if (L.VerticalAlignment() == vaCenter)
+    y += (n * h) / 2;
+  if (L.Alignment() == taRightJustify)
+    x -= w;
+  else if (L.Alignment() == taCenter)
+    x -= w / 2;
   const Integer ix = static_cast<Integer>(std::clamp<long long>(x, -30000, 30000));
   const Integer iy = static_cast<Integer>(std::clamp<long long>(y, -30000, 30000));
-  const TRect box = Rect(ix - kBoxMarginX, iy - n * h - kBoxMarginY, ix + w + kBoxMarginX,
-                         iy + kBoxMarginY);
+  const TRect box =
+      Rect(ix - kBoxMarginX, iy - n * h - kBoxMarginY, ix + w + kBoxMarginX, iy + kBoxMarginY);
   const auto Fill = [&] {
     if (L.Transparent()) return;
     Canvas->Pen()->SetColor(L.ColorBkg());
@@ -165,8 +170,10 @@ void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer 
     Integer indent = 0;
     if (n > 1) {
       const Integer lw = Canvas->TextWidth(line);
-      if (L.Alignment() == taRightJustify) indent = w - lw;
-      else if (L.Alignment() == taCenter) indent = (w - lw) / 2;
+      if (L.Alignment() == taRightJustify)
+        indent = w - lw;
+      else if (L.Alignment() == taCenter)
+        indent = (w - lw) / 2;
     }
     Canvas->TextOut(ix + indent, iy - (n - k) * h, n > 1 ? line : text);
     start = lf == String::npos ? text.size() : lf + 1;

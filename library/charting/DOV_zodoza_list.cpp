@@ -14,11 +14,14 @@ constexpr Word kNoTracePoint = 0xFFFF;
 
 bool HasSecondPoint(TrcItem k) {
   switch (k) {
-    case tkLine: case tkRect: case tkRectFrame: case tk3DBar: case tkArrow: case tkDoubleArrow:
-    case tkLineOffs:
-      return true;
-    default:
-      return false;
+    case tkLine:
+    case tkRect:
+    case tkRectFrame:
+    case tk3DBar:
+    case tkArrow:
+    case tkDoubleArrow:
+    case tkLineOffs: return true;
+    default: return false;
   }
 }
 
@@ -312,9 +315,9 @@ void WidenExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRang
 }
 }  // namespace ZOdozaMath
 
-void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY,
-                                 Double RangeHiX, Double RangeHiY, Double& MinX, Double& MinY,
-                                 Double& MaxX, Double& MaxY) const {
+void TCustomZOdoza::LLCalcMinMax(Integer Layer, Double RangeLoX, Double RangeLoY, Double RangeHiX,
+                                 Double RangeHiY, Double& MinX, Double& MinY, Double& MaxX,
+                                 Double& MaxY) const {
   MinX = MinY = kNoExtent;
   MaxX = MaxY = -kNoExtent;
   auto count = [&](Double x, Double y) {

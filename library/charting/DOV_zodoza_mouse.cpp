@@ -128,25 +128,25 @@ void TCustomZOdoza::AxisDrag(Integer X, Integer Y) {
     const TScaleProps* px = FScalePropsX[l].get();
     const TScaleProps* py = FScalePropsY[l].get();
     const Integer sx = px->ScalePos(), sy = py->ScalePos();
-    const bool inX = px->ScaleType() == sctXT ? Height() + sx - RcBRim < Y &&
-                                                    Y < Height() + sx - RcBRim + kAxisDragZone
-                                              : RcTRim - sx - kAxisDragZone < Y && Y < RcTRim - sx;
+    const bool inX = px->ScaleType() == sctXT
+                         ? Height() + sx - RcBRim < Y && Y < Height() + sx - RcBRim + kAxisDragZone
+                         : RcTRim - sx - kAxisDragZone < Y && Y < RcTRim - sx;
     Double lo = 0, hi = 0;
     if (px->MouseAction() != maNone && inX && RcLRim < X && X < Width() - RcRRim &&
         FZoomState != zsDrawWin &&
-        Rescale(X, Y, FMAnchorScrX, FMAnchorScrY, Width(), Height(), RcLRim, RcRRim, RcTRim,
-                RcBRim, FMAnchorRcLoX[l], FMAnchorRcHiX[l], px->MouseAction(), px->ScaleType(),
+        Rescale(X, Y, FMAnchorScrX, FMAnchorScrY, Width(), Height(), RcLRim, RcRRim, RcTRim, RcBRim,
+                FMAnchorRcLoX[l], FMAnchorRcHiX[l], px->MouseAction(), px->ScaleType(),
                 px->Logarithmic(), px->RangeLow(), px->RangeHigh(), lo, hi)) {
       ForceRange(l, lo, py->RangeLow(), hi, py->RangeHigh(), false, true);
       changed = true;
     }
-    const bool inY = py->ScaleType() == sctYL ? Width() + sy - RcRRim < X &&
-                                                    X < Width() + sy - RcRRim + kAxisDragZone
-                                              : RcLRim - sy - kAxisDragZone < X && X < RcLRim - sy;
+    const bool inY = py->ScaleType() == sctYL
+                         ? Width() + sy - RcRRim < X && X < Width() + sy - RcRRim + kAxisDragZone
+                         : RcLRim - sy - kAxisDragZone < X && X < RcLRim - sy;
     if (py->MouseAction() != maNone && inY && RcTRim < Y && Y < Height() - RcBRim &&
         FZoomState != zsDrawWin &&
-        Rescale(X, Y, FMAnchorScrX, FMAnchorScrY, Width(), Height(), RcLRim, RcRRim, RcTRim,
-                RcBRim, FMAnchorRcLoY[l], FMAnchorRcHiY[l], py->MouseAction(), py->ScaleType(),
+        Rescale(X, Y, FMAnchorScrX, FMAnchorScrY, Width(), Height(), RcLRim, RcRRim, RcTRim, RcBRim,
+                FMAnchorRcLoY[l], FMAnchorRcHiY[l], py->MouseAction(), py->ScaleType(),
                 py->Logarithmic(), py->RangeLow(), py->RangeHigh(), lo, hi)) {
       ForceRange(l, px->RangeLow(), lo, px->RangeHigh(), hi, false, true);
       changed = true;
@@ -363,11 +363,16 @@ void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
     WindOldCornerY = Y;
   }
   const bool left = (Shift & ssLeft) != 0;
-  if (left) AxisDrag(X, Y);
-  else FAxisDragOn = FLButtonWasDown = false;
+  if (left)
+    AxisDrag(X, Y);
+  else
+    FAxisDragOn = FLButtonWasDown = false;
   if (!left && RcMouseAction != maDrawMTrace) FActDragOn = false;
   switch (RcMouseAction) {
-    case maPan: case maPanHoriz: case maPanVert: case maPanGrid:
+    case maPan:
+    case maPanHoriz:
+    case maPanVert:
+    case maPanGrid:
       if (left) PanStep(X, Y);
       break;
     case maZoomDrag:
@@ -382,7 +387,10 @@ void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
     case maDrawMTrace:
       if (left && FZoomState == zsNormal) TraceStep(X, Y);
       break;
-    case maRubberBand: case maZoomWind: case maZoomWindPos: case maSelectRect:
+    case maRubberBand:
+    case maZoomWind:
+    case maZoomWindPos:
+    case maSelectRect:
       WindowStep(X, Y);
       // the clamped point stays for the later steps
       if (FZoomState == zsDrawWin) {
@@ -390,8 +398,7 @@ void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
         Y = WindOldCornerY;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   const bool inside = InDataArea(X, Y);
   if (inside) {
@@ -407,13 +414,17 @@ void TCustomZOdoza::HandleMouseMove(TShiftState Shift, int X, int Y) {
   }
   switch (RcMouseAction) {
     case maNone: Screen->SetCursor(crCross); break;
-    case maPan: case maPanHoriz: case maPanVert: case maPanGrid: Screen->SetCursor(1); break;
+    case maPan:
+    case maPanHoriz:
+    case maPanVert:
+    case maPanGrid: Screen->SetCursor(1); break;
     case maZoomWind: Screen->SetCursor(2); break;
     case maZoomDrag: Screen->SetCursor(3); break;
     case maZoomWindPos: Screen->SetCursor(4); break;
-    case maRubberBand: case maDragCrossH: case maDragLabel: case maSelectRect:
-      Screen->SetCursor(crDefault);
-      break;
+    case maRubberBand:
+    case maDragCrossH:
+    case maDragLabel:
+    case maSelectRect: Screen->SetCursor(crDefault); break;
     default: break;
   }
 }
@@ -437,14 +448,16 @@ void TCustomZOdoza::EndWindow(TMouseButton Button) {
       InAxisDirection(x1, x2, FScalePropsX[l]->RangeLow(), FScalePropsX[l]->RangeHigh());
       InAxisDirection(y1, y2, FScalePropsY[l]->RangeLow(), FScalePropsY[l]->RangeHigh());
     }
-    if (RcMouseAction == maRubberBand) DoRubberBandEvent(l, x1, y1, x2, y2);
-    else if (RcMouseAction == maSelectRect) DoSelectRectEvent(l, x1, y1, x2, y2);
-    else ForceRange(l, x1, y1, x2, y2, true, false);
+    if (RcMouseAction == maRubberBand)
+      DoRubberBandEvent(l, x1, y1, x2, y2);
+    else if (RcMouseAction == maSelectRect)
+      DoSelectRectEvent(l, x1, y1, x2, y2);
+    else
+      ForceRange(l, x1, y1, x2, y2, true, false);
   }
   DoZoomPanEvent();
   SetSuppressPaint(saved);
-  if (!saved && RcMouseAction != maZoomWind && RcMouseAction != maZoomWindPos)
-    RefreshCrossHairs();
+  if (!saved && RcMouseAction != maZoomWind && RcMouseAction != maZoomWindPos) RefreshCrossHairs();
 }
 
 void TCustomZOdoza::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -475,8 +488,10 @@ void TCustomZOdoza::DblClick() {
   if (s != 0) {
     TScaleProps* p = s > 0 ? static_cast<TScaleProps*>(FScalePropsY[s].get())
                            : static_cast<TScaleProps*>(FScalePropsX[-s].get());
-    if (p->MouseAction() == maPan) p->SetMouseAction(maZoom);
-    else if (p->MouseAction() == maZoom) p->SetMouseAction(maPan);
+    if (p->MouseAction() == maPan)
+      p->SetMouseAction(maZoom);
+    else if (p->MouseAction() == maZoom)
+      p->SetMouseAction(maPan);
   }
   TCustomControl::DblClick();
 }
@@ -484,8 +499,7 @@ void TCustomZOdoza::DblClick() {
 // ---- the modal mouse box -----------------------------------------------------------------------
 bool TCustomZOdoza::MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi) {
   FMouseBoxState = msFirstCorner;
-  while (FMouseBoxState != msFinished && FMouseBoxState != msNormal)
-    Application->ProcessMessages();
+  while (FMouseBoxState != msFinished && FMouseBoxState != msNormal) Application->ProcessMessages();
   const bool done = FMouseBoxState == msFinished;
   FMouseBoxState = msNormal;
   if (!done) return false;

@@ -67,8 +67,8 @@ void TCustomZOdoza::ConstructChartBmp(TCanvas* Canvas) {
                              Point(W - D, s)};
     Canvas->Polygon(right, 4);
     Canvas->Pen()->SetColor(clBlack);
-    const TPoint outline[5] = {Point(0, 0), Point(W - D, 0), Point(W - D, H - D),
-                               Point(0, H - D), Point(0, 0)};
+    const TPoint outline[5] = {Point(0, 0), Point(W - D, 0), Point(W - D, H - D), Point(0, H - D),
+                               Point(0, 0)};
     Canvas->Polyline(outline, 5);
   }
   Canvas->Pen()->SetColor(FChartFrameCol);
@@ -77,14 +77,16 @@ void TCustomZOdoza::ConstructChartBmp(TCanvas* Canvas) {
   if (!FChartCaption.empty()) {
     String text = FChartCaption;
     if (FCaptTrim != 0) {
-      const Integer avail = static_cast<Integer>(
-          std::nearbyint((W - D - RcLRim - RcRRim) * 0.01 * FCaptTrim));
+      const Integer avail =
+          static_cast<Integer>(std::nearbyint((W - D - RcLRim - RcRRim) * 0.01 * FCaptTrim));
       const Integer width = Canvas->TextWidth(text);
       if (width > avail && width > 0) {
         const long long keep = static_cast<long long>(std::nearbyint(
-                                   static_cast<Double>(text.size()) * avail / width)) - 2;
+                                   static_cast<Double>(text.size()) * avail / width)) -
+                               2;
         text = text.substr(0, static_cast<size_t>(std::clamp<long long>(
-                                  keep, 0, static_cast<long long>(text.size())))) + "...";
+                                  keep, 0, static_cast<long long>(text.size())))) +
+               "...";
       }
     }
     Integer x = FCaptPosX, y = FCaptPosY;
@@ -103,8 +105,10 @@ void TCustomZOdoza::ConstructChartBmp(TCanvas* Canvas) {
       case cavControlBottom: y += Height(); break;
     }
     const Integer tw = Canvas->TextWidth(text);
-    if (FCaptAlignment == taRightJustify) x -= tw;
-    else if (FCaptAlignment == taCenter) x -= tw / 2;
+    if (FCaptAlignment == taRightJustify)
+      x -= tw;
+    else if (FCaptAlignment == taCenter)
+      x -= tw / 2;
     Canvas->TextOut(x, y, text);
   }
   Canvas->Brush()->SetStyle(bsSolid);
@@ -202,8 +206,8 @@ void TCustomZOdoza::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer
   }
 }
 
-void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
-                                     bool BlackWhite, Integer FirstItem) {
+void TCustomZOdoza::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
+                                     Integer FirstItem) {
   ConstructDataBmpCanvas(Bitmap->Canvas(), OffX, OffY, BlackWhite, FirstItem);
 }
 
@@ -312,10 +316,14 @@ std::vector<Double> TCustomZOdoza::GridPositions(bool IsX) const {
   } else {
     Double dec = 0, m = 0;
     DecadeAndMantissa(lo, dec, m);
-    if (step == -1) p = std::pow(10.0, std::ceil(std::log10(lo)));
-    else if (step == -2) p = dec * (m <= 2 ? 2 : m <= 5 ? 5 : 10);
-    else if (step == -3) p = dec * m;
-    else p = lo;
+    if (step == -1)
+      p = std::pow(10.0, std::ceil(std::log10(lo)));
+    else if (step == -2)
+      p = dec * (m <= 2 ? 2 : m <= 5 ? 5 : 10);
+    else if (step == -3)
+      p = dec * m;
+    else
+      p = lo;
   }
   std::vector<Double> out;
   for (Integer n = 2; !(p >= hi) && static_cast<Integer>(out.size()) < kMaxGridLines; ++n) {
@@ -329,8 +337,10 @@ std::vector<Double> TCustomZOdoza::GridPositions(bool IsX) const {
     } else {
       Double dec = 0, m = 0;
       DecadeAndMantissa(p, dec, m);
-      if (step == -2) p = dec * (m <= 1 ? 2 : m <= 2 ? 5 : 10);
-      else p = dec * (m + 1);
+      if (step == -2)
+        p = dec * (m <= 1 ? 2 : m <= 2 ? 5 : 10);
+      else
+        p = dec * (m + 1);
     }
     if (!(p == p)) break;
   }
@@ -359,8 +369,8 @@ void TCustomZOdoza::DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY) {
   const auto Horizontal = [&] {
     for (const Double y : ys) Line(Pixel(px->RangeLow(), y), Pixel(px->RangeHigh(), y));
   };
-  const bool dotted = RcGridStyle == gsVertDotLines || RcGridStyle == gsHorizDotLines ||
-                      RcGridStyle == gsDotLines;
+  const bool dotted =
+      RcGridStyle == gsVertDotLines || RcGridStyle == gsHorizDotLines || RcGridStyle == gsDotLines;
   if (dotted) Canvas->Pen()->SetStyle(psDot);
   switch (RcGridStyle) {
     case gsNone: break;
@@ -374,16 +384,18 @@ void TCustomZOdoza::DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY) {
         }
       break;
     }
-    case gsVertLines: case gsVertDotLines: Vertical(); break;
-    case gsHorizLines: case gsHorizDotLines: Horizontal(); break;
-    case gsLines: case gsDotLines:
+    case gsVertLines:
+    case gsVertDotLines: Vertical(); break;
+    case gsHorizLines:
+    case gsHorizDotLines: Horizontal(); break;
+    case gsLines:
+    case gsDotLines:
       Vertical();
       Horizontal();
       break;
   }
   if (dotted) Canvas->Pen()->SetStyle(psSolid);
 }
-
 
 // ---- cross hairs and the mouse trace -----------------------------------------------------------
 void TCustomZOdoza::DrawFinish(Integer OffsX, Integer OffsY, TBitmap* Bitmap, TCanvas* Canvas) {
@@ -485,8 +497,8 @@ void TCustomZOdoza::RefreshCrossHairs() {
   ShowImage();
 }
 
-void TCustomZOdoza::CrossHairSetup(Integer ch, TColor chColor, TCrossHMode Mode,
-                                   TPenStyle LineType, Integer LineWidth) {
+void TCustomZOdoza::CrossHairSetup(Integer ch, TColor chColor, TCrossHMode Mode, TPenStyle LineType,
+                                   Integer LineWidth) {
   TCrossHair* c = CrossHair(ch);
   if (c == nullptr) return;
   c->SetCrossHColor(chColor);

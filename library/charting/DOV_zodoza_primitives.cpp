@@ -44,8 +44,8 @@ void TCustomZOdoza::MarkAt(Integer x, Integer y, Byte mk) {
   Store(it);
 }
 
-void TCustomZOdoza::MarkErrorBar(Double x, Double y, Double dlower, Double dupper,
-                                 TOrientation Dir, Byte mk) {
+void TCustomZOdoza::MarkErrorBar(Double x, Double y, Double dlower, Double dupper, TOrientation Dir,
+                                 Byte mk) {
   TrcChartItem it = NewItem(tkMarkEBar, cmAllWorld);
   it.x = x;
   it.y = y;
@@ -155,8 +155,7 @@ void TCustomZOdoza::TwoPoint(TrcItem Kind, Double x1, Double y1, Double x2, Doub
   Store(it);
 }
 
-void TCustomZOdoza::LineOffset(Double x1, Double y1, Double x2, Double y2, Integer dx,
-                               Integer dy) {
+void TCustomZOdoza::LineOffset(Double x1, Double y1, Double x2, Double y2, Integer dx, Integer dy) {
   TrcChartItem it = NewItem(tkLineOffs, cmAllWorld);
   it.x = x1;
   it.y = y1;
@@ -179,9 +178,8 @@ void TCustomZOdoza::RectangleRelPix(Double centx, Double centy, Integer dx, Inte
   Store(it);
 }
 
-void TCustomZOdoza::RectFrameIntern(Double x1, Double y1, Double x2, Double y2,
-                                    TFrameStyle Style, TColor Shadow, TColor HiLight,
-                                    TCoordMode Mode) {
+void TCustomZOdoza::RectFrameIntern(Double x1, Double y1, Double x2, Double y2, TFrameStyle Style,
+                                    TColor Shadow, TColor HiLight, TCoordMode Mode) {
   TrcChartItem it = NewItem(tkRectFrame, Mode);
   it.x = x1;
   it.y = y1;
@@ -219,8 +217,8 @@ void TCustomZOdoza::Ellipse(Double cx, Double cy, Double HorizAxLeng, Double Ver
   Store(it);
 }
 
-void TCustomZOdoza::Arc(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng,
-                        Double Angle1, Double Angle2) {
+void TCustomZOdoza::Arc(Double cx, Double cy, Double HorizAxLeng, Double VertAxLeng, Double Angle1,
+                        Double Angle2) {
   TrcChartItem it = NewItem(tkArc, cmAllWorld);
   it.x = cx;
   it.y = cy;

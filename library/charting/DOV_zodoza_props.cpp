@@ -180,8 +180,10 @@ void TScaleProps::Assign(TPersistent* Source) {
 }
 
 void TScaleProps::AssignTo(TPersistent* Dest) {
-  if (Dest != nullptr && typeid(*Dest) == typeid(*this)) Dest->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (Dest != nullptr && typeid(*Dest) == typeid(*this))
+    Dest->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }
 
 void TScalePropsHoriz::ResetComp() {
@@ -261,11 +263,11 @@ void TJointLayers::SetControlled(std::array<Integer, kNumLayers + 1>& Table, boo
     TScaleProps* ox = FOwner->GetScalePropsX(Index);
     TScaleProps* oy = FOwner->GetScalePropsY(Index);
     if (IsX)
-      FOwner->ForceRngIntern(Index, mx->RangeLow(), oy->RangeLow(), mx->RangeHigh(), oy->RangeHigh(),
-                             false, false);
+      FOwner->ForceRngIntern(Index, mx->RangeLow(), oy->RangeLow(), mx->RangeHigh(),
+                             oy->RangeHigh(), false, false);
     else
-      FOwner->ForceRngIntern(Index, ox->RangeLow(), my->RangeLow(), ox->RangeHigh(), my->RangeHigh(),
-                             false, false);
+      FOwner->ForceRngIntern(Index, ox->RangeLow(), my->RangeLow(), ox->RangeHigh(),
+                             my->RangeHigh(), false, false);
   }
   Changed();
 }
@@ -287,8 +289,10 @@ void TJointLayers::Assign(TPersistent* Source) {
 }
 
 void TJointLayers::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TJointLayers*>(Dest)) d->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (auto* d = dynamic_cast<TJointLayers*>(Dest))
+    d->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }
 
 // ---- TBakGndImg ------------------------------------------------------------------------------
@@ -363,6 +367,8 @@ void TBakGndImg::Assign(TPersistent* Source) {
 }
 
 void TBakGndImg::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TBakGndImg*>(Dest)) d->Assign(this);
-  else TPersistent::AssignTo(Dest);
+  if (auto* d = dynamic_cast<TBakGndImg*>(Dest))
+    d->Assign(this);
+  else
+    TPersistent::AssignTo(Dest);
 }

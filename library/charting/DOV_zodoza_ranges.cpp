@@ -16,10 +16,34 @@ bool IsPanY(TMouseActMode m) { return m == maPan || m == maPanVert || m == maPan
 // Confinement of one axis: a pan keeps the span and shifts the window back, a zoom cuts it.
 void Confine(long double& lo, long double& hi, long double cLo, long double cHi, bool pan) {
   const long double d = hi - lo;
-  if (lo < cLo) { if (pan) { hi = cLo + d; lo = cLo; } else lo = cLo; }
-  if (lo > cHi) { if (pan) { hi = cHi + d; lo = cHi; } else lo = cHi; }
-  if (hi < cLo) { if (pan) { hi = cLo; lo = cLo - d; } else hi = cLo; }
-  if (hi > cHi) { if (pan) { hi = cHi; lo = cHi - d; } else hi = cHi; }
+  if (lo < cLo) {
+    if (pan) {
+      hi = cLo + d;
+      lo = cLo;
+    } else
+      lo = cLo;
+  }
+  if (lo > cHi) {
+    if (pan) {
+      hi = cHi + d;
+      lo = cHi;
+    } else
+      lo = cHi;
+  }
+  if (hi < cLo) {
+    if (pan) {
+      hi = cLo;
+      lo = cLo - d;
+    } else
+      hi = cLo;
+  }
+  if (hi > cHi) {
+    if (pan) {
+      hi = cHi;
+      lo = cHi - d;
+    } else
+      hi = cHi;
+  }
 }
 
 struct TExtent {
@@ -27,12 +51,11 @@ struct TExtent {
 };
 }  // namespace
 
-void TCustomZOdoza::ForceRngIntern(Integer Layer, long double LoX, long double LoY,
-                                   long double HiX, long double HiY, bool StoreZoom,
-                                   bool Confine_) {
+void TCustomZOdoza::ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                                   long double HiY, bool StoreZoom, bool Confine_) {
   if (Layer < 1 || Layer > kNumLayers) return;
-  const bool confined = FZoomRange[0] != 0 || FZoomRange[1] != 0 || FZoomRange[2] != 0 ||
-                        FZoomRange[3] != 0;
+  const bool confined =
+      FZoomRange[0] != 0 || FZoomRange[1] != 0 || FZoomRange[2] != 0 || FZoomRange[3] != 0;
   if (Confine_ && confined) {
     Confine(LoX, HiX, FZoomRange[0], FZoomRange[2], IsPanX(RcMouseAction));
     Confine(LoY, HiY, FZoomRange[1], FZoomRange[3], IsPanY(RcMouseAction));
@@ -101,9 +124,8 @@ long double TCustomZOdoza::IsoHalfHeight(long double SpanX) const {
   return SpanX * h / w * Fyasp / Fxasp / 2;
 }
 
-void TCustomZOdoza::SetRangeIntern(Integer Layer, long double LoX, long double LoY,
-                                   long double HiX, long double HiY, bool StoreZoom,
-                                   bool Confine_) {
+void TCustomZOdoza::SetRangeIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
+                                   long double HiY, bool StoreZoom, bool Confine_) {
   const auto Widen = [](const TScaleProps* p, long double& lo, long double& hi) {
     if (hi != lo) return;
     if (p->Logarithmic()) {
@@ -212,8 +234,8 @@ void TCustomZOdoza::AutoRangeAxes(Integer Layer, Double Margin, Double MinRange,
       const TScaleProps* px = FScalePropsX[n].get();
       const TScaleProps* py = FScalePropsY[n].get();
       ForceRngIntern(n, DoX ? ex[mx].lo : px->RangeLow(), DoY ? ey[my].lo : py->RangeLow(),
-                     DoX ? ex[mx].hi : px->RangeHigh(), DoY ? ey[my].hi : py->RangeHigh(),
-                     false, true);
+                     DoX ? ex[mx].hi : px->RangeHigh(), DoY ? ey[my].hi : py->RangeHigh(), false,
+                     true);
     }
   }
   if (FAutoRedraw || (ComponentState() & csDesigning) != 0) Paint();

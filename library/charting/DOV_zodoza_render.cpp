@@ -30,7 +30,9 @@ long long RoundToPixel(Double v) {
 
 TPoint Clamped(long long x, long long y) { return Point(ClampPixel(x), ClampPixel(y)); }
 
-bool InRange(Double v, Double a, Double b) { return a <= b ? (v >= a && v <= b) : (v >= b && v <= a); }
+bool InRange(Double v, Double a, Double b) {
+  return a <= b ? (v >= a && v <= b) : (v >= b && v <= a);
+}
 
 bool Overlaps(Double lo, Double hi, Double a, Double b) {
   return hi >= std::min(a, b) && lo <= std::max(a, b);
@@ -51,15 +53,29 @@ TRoles RolesOf(TrcItem Kind, TCoordMode Mode) {
     r.x2 = r.y2 = w2;
   };
   switch (Kind) {
-    case tkLine: case tkRect: case tkRectFrame: case tkArrow: case tkDoubleArrow:
-    case tkLineto: case tkText: case tkMoveTo: case tkCursorVert: case tkCursorHoriz:
+    case tkLine:
+    case tkRect:
+    case tkRectFrame:
+    case tkArrow:
+    case tkDoubleArrow:
+    case tkLineto:
+    case tkText:
+    case tkMoveTo:
+    case tkCursorVert:
+    case tkCursorHoriz:
       switch (Mode) {
         case cmAllWorld: both(true, true); break;
         case cmAllScreen: both(false, false); break;
         case cmWorldMainScreenSec: both(true, false); break;
         case cmScreenMainWorldSec: both(false, true); break;
-        case cmXScreenYWorld: r.x1 = r.x2 = false; r.y1 = r.y2 = true; break;
-        case cmXWorldYScreen: r.x1 = r.x2 = true; r.y1 = r.y2 = false; break;
+        case cmXScreenYWorld:
+          r.x1 = r.x2 = false;
+          r.y1 = r.y2 = true;
+          break;
+        case cmXWorldYScreen:
+          r.x1 = r.x2 = true;
+          r.y1 = r.y2 = false;
+          break;
       }
       // A single point is world in the "world main" mode, screen in the other.
       if (Kind == tkLineto || Kind == tkText || Kind == tkMoveTo || Kind == tkCursorVert ||
@@ -81,7 +97,8 @@ TRect InclusiveBox(TPoint a, TPoint b) {
 }
 }  // namespace
 
-// ---- render cache --------------------------------------------------------------------------------
+// ---- render cache
+// --------------------------------------------------------------------------------
 void TCustomZOdoza::CachePenColor(TCanvas* Canvas, TColor Color) {
   if (Color == FLastPenCol) return;
   FinishPolyLine(Canvas);
@@ -193,8 +210,8 @@ bool TCustomZOdoza::MarkIsDuplicate(Integer px, Integer py, Integer Code) {
 // ---- one record --------------------------------------------------------------------------------
 void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item,
                                               Integer Index, bool IsAnnotation,
-                                              const TLongTextArray& LongTexts,
-                                              bool BlackWhite, Integer OrigX, Integer OrigY) {
+                                              const TLongTextArray& LongTexts, bool BlackWhite,
+                                              Integer OrigX, Integer OrigY) {
   const TrcChartItem it = Item;
   const TrcItem kind = it.ItemKind;
   const TColor penCol = BlackWhite ? kBlack : it.Color;
@@ -242,7 +259,9 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
   if (kind != tkLineto && kind != tkLineRelPix && kind != tkMoveRelPix) FinishPolyLine(Canvas);
 
   switch (kind) {
-    case tkNone: case tkEverything: case tkNotMoveTo: break;
+    case tkNone:
+    case tkEverything:
+    case tkNotMoveTo: break;
 
     case tkMarkAt: {
       bool inside;
@@ -263,7 +282,8 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       break;
     }
 
-    case tkLine: case tkLineOffs: {
+    case tkLine:
+    case tkLineOffs: {
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
@@ -274,15 +294,20 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       } else {
         a = World(it.x, it.y);
         b = World(it.x2, it.y2);
-        a = Clamped(static_cast<long long>(a.X) + it.Param1, static_cast<long long>(a.Y) + it.Param2);
-        b = Clamped(static_cast<long long>(b.X) + it.Param1, static_cast<long long>(b.Y) + it.Param2);
+        a = Clamped(static_cast<long long>(a.X) + it.Param1,
+                    static_cast<long long>(a.Y) + it.Param2);
+        b = Clamped(static_cast<long long>(b.X) + it.Param1,
+                    static_cast<long long>(b.Y) + it.Param2);
       }
-      if (a.X == b.X && a.Y == b.Y) Dot(a);
-      else Segment(a, b);
+      if (a.X == b.X && a.Y == b.Y)
+        Dot(a);
+      else
+        Segment(a, b);
       break;
     }
 
-    case tkLineto: case tkLineRelPix: {
+    case tkLineto:
+    case tkLineRelPix: {
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
@@ -297,7 +322,8 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       break;
     }
 
-    case tkMoveTo: case tkMoveRelPix: {
+    case tkMoveTo:
+    case tkMoveRelPix: {
       TPoint p;
       if (kind == tkMoveTo) {
         p = P1();
@@ -326,11 +352,14 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
 
     case tkRect: Box(P1(), P2(), it.Transp != 0); break;
 
-    case tkEllipse: case tkArc: {
+    case tkEllipse:
+    case tkArc: {
       const TPoint a = World(it.x - it.x2, it.y + it.y2);
       const TPoint b = World(it.x + it.x2, it.y - it.y2);
-      if (kind == tkEllipse) ShapeStyle(fillCol, it.Transp != 0);
-      else ShapeStyle(fillCol, true);
+      if (kind == tkEllipse)
+        ShapeStyle(fillCol, it.Transp != 0);
+      else
+        ShapeStyle(fillCol, true);
       if (a.X == b.X && a.Y == b.Y) {
         Dot(a);
       } else {
@@ -383,8 +412,8 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       const auto Outlines = [&](TColor First, TColor Second) {
         Edges(First, {Point(x1 + 1, y2), Point(x1 + 1, y1 + 1), Point(x2, y1 + 1), Point(x2, y2),
                       Point(x1 + 1, y2)});
-        Edges(Second, {Point(x1, y2 - 1), Point(x1, y1), Point(x2 - 1, y1),
-                       Point(x2 - 1, y2 - 1), Point(x1, y2 - 1)});
+        Edges(Second, {Point(x1, y2 - 1), Point(x1, y1), Point(x2 - 1, y1), Point(x2 - 1, y2 - 1),
+                       Point(x1, y2 - 1)});
       };
       switch (static_cast<TFrameStyle>(it.FrameStyle)) {
         case fsLowered:
@@ -418,12 +447,15 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
                               Point(right + ox, bottom - oy)};
       Canvas->Polygon(side, 4);
       const TRect front = InclusiveBox(Point(left, top), Point(right, bottom));
-      if (front.Right - front.Left == 1 && front.Bottom - front.Top == 1) Dot(Point(left, top));
-      else Canvas->Rectangle(front.Left, front.Top, front.Right, front.Bottom);
+      if (front.Right - front.Left == 1 && front.Bottom - front.Top == 1)
+        Dot(Point(left, top));
+      else
+        Canvas->Rectangle(front.Left, front.Top, front.Right, front.Bottom);
       break;
     }
 
-    case tkText: case tkTextOfs: {
+    case tkText:
+    case tkTextOfs: {
       TPoint p;
       if (kind == tkText) {
         p = P1();
@@ -444,7 +476,8 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       break;
     }
 
-    case tkArrow: case tkDoubleArrow: {
+    case tkArrow:
+    case tkDoubleArrow: {
       const TPoint a = P1(), b = P2();
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
@@ -457,9 +490,12 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       if (it.Param1 < 1) break;
       const Double dx = b.X - a.X, dy = b.Y - a.Y;
       Double dir;
-      if (dx == 0) dir = dy < 1 ? 2 * M_PI : M_PI;
-      else if (dx < 0) dir = std::atan(dy / dx) + 3 * M_PI / 2;
-      else dir = std::atan(dy / dx) + M_PI / 2;
+      if (dx == 0)
+        dir = dy < 1 ? 2 * M_PI : M_PI;
+      else if (dx < 0)
+        dir = std::atan(dy / dx) + 3 * M_PI / 2;
+      else
+        dir = std::atan(dy / dx) + M_PI / 2;
       const Double H = it.Param1;
       const auto Head = [&](TPoint tip, Double sign) {
         TPoint barb[2];
@@ -497,14 +533,17 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       for (const Double end : {-lo, hi}) {
         const TPoint q = vertical ? World(it.x, it.y + end) : World(it.x + end, it.y);
         Segment(p, q);
-        if (vertical) Segment(Point(q.X - kEBarTickHalf, q.Y), Point(q.X + kEBarTickHalf + 1, q.Y));
-        else Segment(Point(q.X, q.Y - kEBarTickHalf), Point(q.X, q.Y + kEBarTickHalf + 1));
+        if (vertical)
+          Segment(Point(q.X - kEBarTickHalf, q.Y), Point(q.X + kEBarTickHalf + 1, q.Y));
+        else
+          Segment(Point(q.X, q.Y - kEBarTickHalf), Point(q.X, q.Y + kEBarTickHalf + 1));
       }
       DrawMarkOnCanvas(Canvas, static_cast<Byte>(it.Param3), p.X, p.Y);
       break;
     }
 
-    case tkCursorVert: case tkCursorHoriz: {
+    case tkCursorVert:
+    case tkCursorHoriz: {
       Canvas->Pen()->SetColor(penCol);
       Canvas->Pen()->SetStyle(it.PenStyle);
       Canvas->Brush()->SetColor(it.FillColor);
@@ -521,9 +560,9 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
   }
 }
 
-void TCustomZOdoza::DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P,
-                                 Integer Index, bool IsAnnotation,
-                                 const TLongTextArray& LongTexts, TColor Background) {
+void TCustomZOdoza::DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
+                                 bool IsAnnotation, const TLongTextArray& LongTexts,
+                                 TColor Background) {
   TFont* font = Canvas->Font();
   font->SetStyle(FTextFont->Style());
   font->SetName(FTextFont->Name());
@@ -537,8 +576,10 @@ void TCustomZOdoza::DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint
   const Integer lines = CalcTextExtents(text, Canvas, width, total, lineH);
   Integer x = P.X, y = P.Y - lineH / 2;
   const auto align = static_cast<TAlignment>(It.Param3);
-  if (align == taRightJustify) x -= width;
-  else if (align == taCenter) x -= width / 2;
+  if (align == taRightJustify)
+    x -= width;
+  else if (align == taCenter)
+    x -= width / 2;
   if (lines == 1) {
     Canvas->TextOut(x, y, text);
   } else {
@@ -552,8 +593,10 @@ void TCustomZOdoza::DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint
       const String line = text.substr(start, lf == String::npos ? String::npos : lf - start);
       const Integer lw = Canvas->TextWidth(line);
       Integer indent = 0;
-      if (align == taRightJustify) indent = width - lw;
-      else if (align == taCenter) indent = (width - lw) / 2;
+      if (align == taRightJustify)
+        indent = width - lw;
+      else if (align == taCenter)
+        indent = (width - lw) / 2;
       Canvas->TextOut(x + indent, y + k * lineH, line);
       start = lf == String::npos ? text.size() : lf + 1;
     }

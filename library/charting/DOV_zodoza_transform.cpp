@@ -94,24 +94,28 @@ void TCustomZOdoza::AdjustScaling() {
   }
 }
 
-void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout,
-                        Integer& yout) const {
+void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const {
   const Integer n = ClampLayer(Layer);
   const TScaleProps* px = FScalePropsX[n].get();
   const TScaleProps* py = FScalePropsY[n].get();
   long double p;
-  if (!px->Logarithmic()) p = Cpkx[n] * xin + Cpdx[n];
-  else if (xin > kLogFloor) p = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
-  else p = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
+  if (!px->Logarithmic())
+    p = Cpkx[n] * xin + Cpdx[n];
+  else if (xin > kLogFloor)
+    p = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
+  else
+    p = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
   xout = RoundPixel(p);
-  if (!py->Logarithmic()) p = Cpky[n] * yin + Cpdy[n];
-  else if (yin > kLogFloor) p = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
-  else p = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
+  if (!py->Logarithmic())
+    p = Cpky[n] * yin + Cpdy[n];
+  else if (yin > kLogFloor)
+    p = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
+  else
+    p = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
   yout = RoundPixel(p);
 }
 
-void TCustomZOdoza::M2R(Integer Layer, Integer xin, Integer yin, Double& xout,
-                        Double& yout) const {
+void TCustomZOdoza::M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const {
   const Integer n = ClampLayer(Layer);
   const TScaleProps* px = FScalePropsX[n].get();
   const TScaleProps* py = FScalePropsY[n].get();

@@ -337,7 +337,8 @@ TEST_F(SunNoiseWindowTest, EntryAndRowFieldsRefuseWhatIsNoNumber) {
   }
   Form35->Edit4->SetText("1,5");
   Form35->Edit4->SetText("1e39");  // pasted: more than a single-precision sample holds
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{NumeralsOnly, DecimalSeparator, DecimalSeparator}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{NumeralsOnly, DecimalSeparator, DecimalSeparator}));
   // Save refuses it too, through the same conversion, and writes nothing.
   Form35->Button5->SetEnabled(true);
   EXPECT_THROW(Form35->Button5Click(Form35->Button5), EConvertError);

@@ -34,9 +34,7 @@ protected:
     SetFrequency(1420);
     dialogs->Clear();
   }
-  void TearDown() override {
-    noisetest::CloseWindowsAndRestore();
-  }
+  void TearDown() override { noisetest::CloseWindowsAndRestore(); }
   static void SetFrequency(double MHz) {
     Form1->Frequency = MHz;
     Form1->Wavelength = 300.0 / MHz;
@@ -148,8 +146,9 @@ TEST_F(YFactorWindowTest, CloseLeavesTheFixedFluxTextsAndACalculationReplacesThe
   EXPECT_FALSE(Form36->Visible());
   const auto closed = Shown();
   const std::map<std::string, std::string> closeTexts = {
-      {"Moon", "800"},         {"Cygnus A", "1495"}, {"Taurus A", "875"}, {"Cassiopeia A", "2477"},
-      {"Sagittarius A", "2010"}, {"3C273", "47"},     {"Virgo A", "200"}};
+      {"Moon", "800"},          {"Cygnus A", "1495"},      {"Taurus A", "875"},
+      {"Cassiopeia A", "2477"}, {"Sagittarius A", "2010"}, {"3C273", "47"},
+      {"Virgo A", "200"}};
   for (const auto& [name, text] : closeTexts) {
     EXPECT_EQ(closed.at(name).first, text) << name;
     EXPECT_EQ(closed.at(name).second, computed.at(name).second) << name;  // Y-factors stay

@@ -43,9 +43,11 @@ std::vector<TDay> ReadSevenDays() {
     int year = 0, day = 0;
     char month[4] = {};
     if (std::sscanf(line.c_str(), "%d %3s %d", &year, month, &day) == 3 && year > 2000) {
-      const int m = static_cast<int>(std::find_if(std::begin(months), std::end(months),
-                                                  [&](const char* s) { return s == std::string(month); }) -
-                                     std::begin(months)) + 1;
+      const int m =
+          static_cast<int>(std::find_if(std::begin(months), std::end(months),
+                                        [&](const char* s) { return s == std::string(month); }) -
+                           std::begin(months)) +
+          1;
       char date[40];
       std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, m, day);
       days.push_back({date, {}, {}});

@@ -61,7 +61,8 @@ std::vector<Double> Steps(Double From, Double Step, int Count) {
 
 void ExpectNear(const std::vector<Double>& Got, const std::vector<Double>& Want) {
   ASSERT_EQ(Got.size(), Want.size());
-  for (size_t i = 0; i < Got.size(); ++i) EXPECT_NEAR(Got[i], Want[i], 1e-9 * (1 + std::fabs(Want[i]))) << i;
+  for (size_t i = 0; i < Got.size(); ++i)
+    EXPECT_NEAR(Got[i], Want[i], 1e-9 * (1 + std::fabs(Want[i]))) << i;
 }
 
 }  // namespace
@@ -83,7 +84,9 @@ TEST(ScaleRange, EqualEndsAreMovedApartByOne) {
 
 TEST(ScaleSettings, SettersClampAsDocumented) {
   TScale s(nullptr, TScale::THelper{});
-  struct Case { Integer in, minTicks; } cases[] = {{1, 2}, {11, 10}, {0, 0}, {5, 5}};
+  struct Case {
+    Integer in, minTicks;
+  } cases[] = {{1, 2}, {11, 10}, {0, 0}, {5, 5}};
   for (auto c : cases) {
     s.SetMinTicks(c.in);
     EXPECT_EQ(s.MinTicks(), c.minTicks) << c.in;
@@ -123,7 +126,7 @@ TEST(ScaleTransform, LogarithmicAxis) {
   TScale s(nullptr, TScale::THelper{});
   s.SetRange(1, 1000);
   s.SetLogarithmic(true);
-  EXPECT_EQ(s.ConvertToPixelCoords(0), 0);  // no logarithm: the end before RangeLow
+  EXPECT_EQ(s.ConvertToPixelCoords(0), 0);     // no logarithm: the end before RangeLow
   EXPECT_EQ(s.ConvertToPixelCoords(10), 140);  // 20 + 359 / 3
   EXPECT_NEAR(s.ConvertPixelToScale(s.ConvertToPixelCoords(1000)), 1000, 1e-9);
   s.SetScaleType(sctYL);
@@ -194,11 +197,23 @@ TEST(ScalePainting, ColorSchemeRepaintsOnlyOnAChange) {
 
 // ---- label texts -----------------------------------------------------------------------------
 TEST(ScaleText, FormatTickNumber) {
-  struct Case { Integer width, dec; Double v; const char* text; } cases[] = {
-      {1, -1, 1500, " 1.5E+03"},   {1, -1, 1200, " 1.2E+03"},  {1, -1, 1e150, "********"},
-      {1, -1, -0.00012, "-1.2E-04"}, {1, -1, 0, " 0.0E+00"},   {1, 2, 3.14159, "3.14"},
-      {1, 0, 42, "42"},            {6, 1, -2.25, "  -2.2"},     {1, 0, 2.5, "2"},
-      {1, 2, 1e40, " 1.0E+0040"},  {1, 3, 1e-40, " 1.0E-0040"}, {1, 2, 0, "0.00"},
+  struct Case {
+    Integer width, dec;
+    Double v;
+    const char* text;
+  } cases[] = {
+      {1, -1, 1500, " 1.5E+03"},
+      {1, -1, 1200, " 1.2E+03"},
+      {1, -1, 1e150, "********"},
+      {1, -1, -0.00012, "-1.2E-04"},
+      {1, -1, 0, " 0.0E+00"},
+      {1, 2, 3.14159, "3.14"},
+      {1, 0, 42, "42"},
+      {6, 1, -2.25, "  -2.2"},
+      {1, 0, 2.5, "2"},
+      {1, 2, 1e40, " 1.0E+0040"},
+      {1, 3, 1e-40, " 1.0E-0040"},
+      {1, 2, 0, "0.00"},
   };
   for (auto c : cases) EXPECT_EQ(FormatTickNumber(c.width, c.dec, c.v), c.text) << c.v;
 }
@@ -221,9 +236,13 @@ TEST(ScaleText, SecondsUserTextsAndInscriptions) {
   EXPECT_EQ(SecondsTickText(false, -90), "-00:01:30");
   EXPECT_EQ(SecondsTickText(true, 0.9996), " 00:00:00.1000");
   EXPECT_EQ(SecondsTickText(false, 360000), " 100:00:00");
-  struct U { const char* text; Integer ix; const char* field; } user[] = {
-      {"Mon|Tue|Wed", 1, "Mon"}, {"Mon|Tue|Wed", 2, "Tue"}, {"Mon|Tue|Wed", 0, ""},
-      {"a|b|c", 7, "c"},        {"a|b|", 3, ""},          {"", 1, ""}, {"abc", 2, "abc"}};
+  struct U {
+    const char* text;
+    Integer ix;
+    const char* field;
+  } user[] = {{"Mon|Tue|Wed", 1, "Mon"}, {"Mon|Tue|Wed", 2, "Tue"}, {"Mon|Tue|Wed", 0, ""},
+              {"a|b|c", 7, "c"},         {"a|b|", 3, ""},           {"", 1, ""},
+              {"abc", 2, "abc"}};
   for (auto u : user) EXPECT_EQ(ExtractUserText(u.text, u.ix), u.field) << u.text << u.ix;
   EXPECT_EQ(AddScaleInscription("12", "$&"), "$12");
   EXPECT_EQ(AddScaleInscription("12", "& kHz"), "12 kHz");
@@ -254,8 +273,10 @@ TEST(ScaleTicks, LinearWithAndWithoutShortTicks) {
 
 TEST(ScaleTicks, ZeroTickAndDecimals) {
   HelperScale h(sctXB);
-  struct Case { Double lo, hi; const char* zero; } cases[] = {
-      {-1, 1, "0.00"}, {-200000, 200000, "0"}, {-5e6, 5e6, "0.0"}};
+  struct Case {
+    Double lo, hi;
+    const char* zero;
+  } cases[] = {{-1, 1, "0.00"}, {-200000, 200000, "0"}, {-5e6, 5e6, "0.0"}};
   for (auto c : cases) {
     h.scale.SetRange(c.lo, c.hi);
     h.Draw();
@@ -348,7 +369,7 @@ TEST(ScalePainting, OpaqueScaleCopiesItsBitmapToTheForeignCanvasOffset) {
   EXPECT_NE(seen, cv);  // drawn into its own bitmap first
   EXPECT_EQ(cv->GetPixel(9, 19), clWhite);
   EXPECT_EQ(cv->GetPixel(210, 80), clWhite);
-  EXPECT_NE(cv->GetPixel(10 + 100, 20 + 5), clWhite);  // the background came along
+  EXPECT_NE(cv->GetPixel(10 + 100, 20 + 5), clWhite);           // the background came along
   EXPECT_EQ(cv->GetPixel(10 + 20, 20 + 60 - 20 - 1), clBlack);  // base line start
 }
 
@@ -386,22 +407,26 @@ TEST(ScalePainting, AScaleOnAWindowPaintsOnceItsWindowExists) {
 
 // ---- mouse -----------------------------------------------------------------------------------
 TEST(ScaleMouse, RescaleVectors) {
-  struct Case { TMouseActMode mode; Integer x, ax; Double lo, hi; } cases[] = {
+  struct Case {
+    TMouseActMode mode;
+    Integer x, ax;
+    Double lo, hi;
+  } cases[] = {
       {maPan, 236, 200, -10, 90}, {maZoom, 160, 300, 0, 200}, {maZoomDrag, 240, 200, 5, 95}};
   for (auto c : cases) {
     Double lo = -1, hi = -1;
-    EXPECT_TRUE(Rescale(c.x, 10, c.ax, 10, 400, 50, 20, 20, 20, 20, 0, 100, c.mode, sctXB, false,
-                        0, 100, lo, hi));
+    EXPECT_TRUE(Rescale(c.x, 10, c.ax, 10, 400, 50, 20, 20, 20, 20, 0, 100, c.mode, sctXB, false, 0,
+                        100, lo, hi));
     EXPECT_NEAR(lo, c.lo, 1e-9) << c.mode;
     EXPECT_NEAR(hi, c.hi, 1e-9) << c.mode;
   }
   Double lo = 7, hi = 8;
-  EXPECT_FALSE(Rescale(236, 10, 200, 10, 400, 50, 20, 20, 20, 20, 0, 100, maNone, sctXB, false,
-                       0, 100, lo, hi));
+  EXPECT_FALSE(Rescale(236, 10, 200, 10, 400, 50, 20, 20, 20, 20, 0, 100, maNone, sctXB, false, 0,
+                       100, lo, hi));
   EXPECT_EQ(lo, 7);
   // Logarithmic pan: a third of the length is one decade of 1..1000.
-  EXPECT_TRUE(Rescale(140, 0, 20, 0, 400, 50, 20, 20, 20, 20, 1, 1000, maPan, sctXB, true, 1,
-                      1000, lo, hi));
+  EXPECT_TRUE(Rescale(140, 0, 20, 0, 400, 50, 20, 20, 20, 20, 1, 1000, maPan, sctXB, true, 1, 1000,
+                      lo, hi));
   EXPECT_NEAR(lo, 0.1, 1e-12);
 }
 
@@ -432,7 +457,14 @@ TEST(ScalePicture, FourScaleTypesRenderIntoAPNG) {
   TBitmap bmp(640, 480);
   bmp.Canvas()->Brush()->SetColor(clWhite);
   bmp.Canvas()->FillRect(Rect(0, 0, 640, 480));
-  struct Axis { TScaleType type; TRect at; Double lo, hi; bool log; TFigType labels; bool opaque; };
+  struct Axis {
+    TScaleType type;
+    TRect at;
+    Double lo, hi;
+    bool log;
+    TFigType labels;
+    bool opaque;
+  };
   const Axis axes[] = {
       {sctXB, Rect(10, 10, 630, 80), 0, 100, false, ftNum, true},
       {sctXT, Rect(10, 90, 630, 160), 1, 1000, true, ftNum, true},

@@ -153,7 +153,8 @@ TEST(JointLayers, RulesAndMessages) {
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(ErrorOf([&] { j->SetControlledLayerX(1, 2); }),
             "Layer 1 is joined by other layers (3)");
-  EXPECT_EQ(ErrorOf([&] { j->SetControlledLayerX(5, 3); }), "Destination layer 3 is already joined");
+  EXPECT_EQ(ErrorOf([&] { j->SetControlledLayerX(5, 3); }),
+            "Destination layer 3 is already joined");
   EXPECT_EQ(ErrorOf([&] { j->SetControlledLayerX(5, 17); }),
             "Destination layer 17 is out of range");
   j->SetControlledLayerX(4, 1);
@@ -190,7 +191,7 @@ TEST(DisplayList, RecordLayoutAndShortText) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(&it);
   EXPECT_EQ(bytes[70], 15);
   EXPECT_EQ(bytes[71], 'a');
-  EXPECT_EQ(bytes[64], 1);  // Layer 1, little-endian
+  EXPECT_EQ(bytes[64], 1);                               // Layer 1, little-endian
   it.SetText("Gr\u00fc\u00dfe aus K\u00f6ln am Rhein");  // one byte per character
   EXPECT_EQ(it.TextLength, 15);
   EXPECT_EQ(static_cast<unsigned char>(it.TextChars[2]), 0xFC);
@@ -448,8 +449,8 @@ TEST(ChartLifecycle, SetBoundsKeepsRoomForTheDataArea) {
   Chart ch;
   ch.ConstructorMargins();
   ch.c.SetBounds(0, 0, 10, 10);
-  EXPECT_EQ(ch.c.Height(), 68);   // 16 + 32 + 0 + 20
-  EXPECT_EQ(ch.c.Width(), 140);   // 50 + 10 + 0 + 80
+  EXPECT_EQ(ch.c.Height(), 68);  // 16 + 32 + 0 + 20
+  EXPECT_EQ(ch.c.Width(), 140);  // 50 + 10 + 0 + 80
   EXPECT_EQ(ch.c.HelperScaleX(1)->Width(), 140);
   ch.SetRangeX(1, 0, 10);
   EXPECT_EQ(ch.Pixel(1, 10, 0).X, 130);

@@ -65,7 +65,7 @@ TEST(ChartItemEdit, ClassesColoursScalingAndParams) {
   t.c.ScaleAllItems(2, 1, 3, -1);
   EXPECT_DOUBLE_EQ(t.c.GetItemParams(1).x, 7);
   EXPECT_DOUBLE_EQ(t.c.GetItemParams(1).y, 8);
-  EXPECT_DOUBLE_EQ(t.c.GetItemParams(3).x2, 9);   // a line's second point too
+  EXPECT_DOUBLE_EQ(t.c.GetItemParams(3).x2, 9);  // a line's second point too
   EXPECT_DOUBLE_EQ(t.c.GetItemParams(3).y2, 26);
 
   TrcChartItem it = t.c.GetItemParams(0);
@@ -132,12 +132,9 @@ TEST(ChartAnnoSearch, ScreenCoordinatesFollowTheCoordinateMode) {
     Integer x1, y1, x2, y2;
   };
   const Case cases[] = {
-      {cmAllWorld, wx, wy, wx2, wy2},
-      {cmAllScreen, 55, 25, 60, 40},
-      {cmWorldMainScreenSec, wx, wy, 60, 40},
-      {cmScreenMainWorldSec, 55, 25, wx2, wy2},
-      {cmXScreenYWorld, 55, wy, 60, wy2},
-      {cmXWorldYScreen, wx, 25, wx2, 40},
+      {cmAllWorld, wx, wy, wx2, wy2},         {cmAllScreen, 55, 25, 60, 40},
+      {cmWorldMainScreenSec, wx, wy, 60, 40}, {cmScreenMainWorldSec, 55, 25, wx2, wy2},
+      {cmXScreenYWorld, 55, wy, 60, wy2},     {cmXWorldYScreen, wx, 25, wx2, 40},
   };
   for (const Case& k : cases) {
     it.CoordMode = k.Mode;
@@ -152,11 +149,11 @@ TEST(ChartAnnoSearch, ScreenCoordinatesFollowTheCoordinateMode) {
 TEST(ChartAnnoSearch, EachKindIsMeasuredByItsShape) {
   Items t;
   t.c.SetAnnoMode(true);
-  t.c.MarkAt(1.0, 1.0, 10);               // 0
-  t.c.Line(2.0, 8.0, 8.0, 8.0);           // 1: a horizontal segment
-  t.c.Rectangle(6.0, 2.0, 9.0, 4.0);      // 2
-  t.c.CursorVert(0.5);                    // 3
-  t.c.MoveTo(5.0, 5.0);                   // 4: never found
+  t.c.MarkAt(1.0, 1.0, 10);           // 0
+  t.c.Line(2.0, 8.0, 8.0, 8.0);       // 1: a horizontal segment
+  t.c.Rectangle(6.0, 2.0, 9.0, 4.0);  // 2
+  t.c.CursorVert(0.5);                // 3
+  t.c.MoveTo(5.0, 5.0);               // 4: never found
   Double d = 0;
   EXPECT_EQ(t.c.FindNearestAnnoElem(5, 8.2, tkEverything, 255, false, d), 1);  // over the line
   EXPECT_EQ(t.c.FindNearestAnnoElem(7, 3, tkEverything, 255, false, d), 2);    // inside: 0

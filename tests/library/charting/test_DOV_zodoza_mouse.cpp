@@ -71,7 +71,7 @@ TEST(ChartMouseMove, ReportsTheWorldPositionAndWhetherItIsInTheDataArea) {
     bool Inside;
   };
   const Case cases[] = {
-      {220, 150, true}, {50, 20, true},   {390, 270, true},  // the frame's corners belong to it
+      {220, 150, true}, {50, 20, true},    {390, 270, true},  // the frame's corners belong to it
       {49, 150, false}, {391, 150, false}, {220, 19, false}, {220, 271, false}, {-5, -5, false},
   };
   for (const Case& k : cases) {

@@ -67,12 +67,13 @@ void BuildGallery(TCustomZOdoza& c) {
   c.Bar3D(3.5, 2.5, 4.0, 4.0, 8, 30);
   c.Bar3D(5.0, 2.5, 5.5, 4.0, 8, 150);
   const TFrameStyle frames[4] = {fsLowered, fsRaised, fsEmbossed, fsEngraved};
-  for (int k = 0; k < 4; ++k) c.RectFrame(0.3 + k * 0.8, 5.5, 0.9 + k * 0.8, 6.5, frames[k], 0x808080, kWhite);
+  for (int k = 0; k < 4; ++k)
+    c.RectFrame(0.3 + k * 0.8, 5.5, 0.9 + k * 0.8, 6.5, frames[k], 0x808080, kWhite);
   c.SetDataCol(kBlack);
-  c.Arrow(7.0, 4.0, 8.5, 4.0, 8);    // right
-  c.Arrow(7.0, 4.5, 5.9, 4.5, 8);    // left
-  c.Arrow(9.0, 3.0, 9.0, 5.0, 8);    // up
-  c.Arrow(9.5, 5.0, 9.5, 3.0, 8);    // down
+  c.Arrow(7.0, 4.0, 8.5, 4.0, 8);  // right
+  c.Arrow(7.0, 4.5, 5.9, 4.5, 8);  // left
+  c.Arrow(9.0, 3.0, 9.0, 5.0, 8);  // up
+  c.Arrow(9.5, 5.0, 9.5, 3.0, 8);  // down
   c.SetTranspItems(true);
   c.DoubleArrow(6.0, 5.5, 8.5, 6.5, 7);
   c.SetTranspItems(false);
@@ -97,16 +98,17 @@ void BuildGallery(TCustomZOdoza& c) {
   // Annotations in the screen modes.
   c.SetAnnoMode(true);
   c.SetDataCol(kTeal);
-  c.Line(200, 10, 330, 40);                  // both screen
-  c.Line(5.0, 5.0, 330, 60);                 // world then screen
-  c.Arrow(200, 5.0, 260, 6.0, 6);            // x screen, y world
+  c.Line(200, 10, 330, 40);        // both screen
+  c.Line(5.0, 5.0, 330, 60);       // world then screen
+  c.Arrow(200, 5.0, 260, 6.0, 6);  // x screen, y world
   c.MarkAt(320, 100, 10);
   c.SetAnnoMode(false);
 }
 
 }  // namespace
 
-// ---- the gallery ---------------------------------------------------------------------------------
+// ---- the gallery
+// ---------------------------------------------------------------------------------
 TEST(ChartRender, GalleryInColourAndBlackAndWhite) {
   Chart ch;
   BuildGallery(ch.c);
@@ -140,7 +142,8 @@ TEST(ChartRender, GalleryInColourAndBlackAndWhite) {
   EXPECT_EQ(bw.Canvas()->GetPixel(200, 10), kBlack);
 }
 
-// ---- geometry of single items --------------------------------------------------------------------
+// ---- geometry of single items
+// --------------------------------------------------------------------
 TEST(ChartRender, DegenerateShapesAreOnePixelAndLinesLeaveTheirEnd) {
   Chart ch;
   ch.c.SetDataCol(kRed);
@@ -441,7 +444,8 @@ TEST(ChartPaint, ShadowCornersAndTrimmedCaption) {
       if (cv->GetPixel(x, y) == kBlack && x < leftmost) leftmost = x;
   EXPECT_LE(right - leftmost, 103);
   EXPECT_GE(right - leftmost, 80);
-  EXPECT_TRUE(SaveBitmapAsPNG(c.ChartBmp(), (PictureFolder() / "chart_shadow_caption.png").string()));
+  EXPECT_TRUE(
+      SaveBitmapAsPNG(c.ChartBmp(), (PictureFolder() / "chart_shadow_caption.png").string()));
   EXPECT_EQ(c.CaptionTrim(), 50);
   c.SetCaptTrim(3);
   EXPECT_EQ(c.CaptionTrim(), 5);
@@ -712,7 +716,8 @@ TEST(ChartLabels, HandedOutFromOneFreedByClearingAndDrawnOnTop) {
   EXPECT_EQ(ch.At(p.X, p.Y + 1), kWhite);
 }
 
-// ---- the plot window's picture -------------------------------------------------------------------
+// ---- the plot window's picture
+// -------------------------------------------------------------------
 TEST(ChartPaint, PlotSceneLineMarksGridAndCrossHair) {
   TCustomZOdoza c{nullptr};
   c.SetBounds(0, 0, 400, 300);
@@ -759,13 +764,16 @@ TEST(ChartPaint, PlotSceneLineMarksGridAndCrossHair) {
   Integer gx = 0, gy = 0;
   c.R2M(1, 0.3, 10, gx, gy);
   bool dotted = false;
-  for (Integer x = c.LRim() + 1; x < c.LRim() + 8; ++x) dotted = dotted || cv->GetPixel(x, gy) == kOlive;
+  for (Integer x = c.LRim() + 1; x < c.LRim() + 8; ++x)
+    dotted = dotted || cv->GetPixel(x, gy) == kOlive;
   EXPECT_TRUE(dotted);
 }
 
 TEST(ChartPrimitives, LongTextsCountCharactersNotBytes) {
   TCustomZOdoza c{nullptr};
-  c.Text(0.0, 0.0, 8, "Temp \xc2\xb0" "C \xc2\xb5V");  // 10 characters, 12 bytes
+  c.Text(0.0, 0.0, 8,
+         "Temp \xc2\xb0"
+         "C \xc2\xb5V");  // 10 characters, 12 bytes
   EXPECT_EQ(c.GetChartItem(0).LWid, 0);
   c.Text(0.0, 0.0, 8, "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");  // 8
   EXPECT_EQ(c.GetChartItem(1).LWid, 0);
@@ -789,7 +797,8 @@ TEST(ChartPaint, SettingACrossHairCopiesValuesAndKeepsTheChartRepainting) {
   EXPECT_EQ(foreign, 0);
 }
 
-// ---- standard layouts ----------------------------------------------------------------------------
+// ---- standard layouts
+// ----------------------------------------------------------------------------
 TEST(ChartLayouts, MarginsAxesAndOnePaint) {
   TCustomZOdoza c{nullptr};
   c.SetBounds(0, 0, 500, 300);
