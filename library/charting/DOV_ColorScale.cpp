@@ -20,6 +20,15 @@ Integer RoundClamped(Double v, Integer Lo, Integer Hi) {
   return static_cast<Integer>(std::nearbyint(v));
 }
 
+// The bar's outline. Coordinates far outside the picture are pulled to just beyond its edges:
+// the drawing engine mishandles coordinates near the Integer limits, and margins have no lower
+// bound.
+void Outline(TCanvas* cv, Integer w, Integer h, Integer x1, Integer y1, Integer x2, Integer y2) {
+  auto cx = [w](Integer x) { return std::clamp(x, -2, w + 2); };
+  auto cy = [h](Integer y) { return std::clamp(y, -2, h + 2); };
+  cv->Rectangle(cx(x1), cy(y1), cx(x2), cy(y2));
+}
+
 }  // namespace
 
 void Register() {}
@@ -310,39 +319,47 @@ void TColorScale::DrawBar(TCanvas* cv) {
   };
   const TColor first = FColorArray->GetColorElem(1);
   const TColor last = FColorArray->GetColorElem(std::max(n, 1));
+  // Margins have no lower bound: the loops stop at the picture's edges so that a far-off margin
+  // costs nothing.
   if (Horizontal()) {
     const Integer lo = FMarginLeft, hi = std::max(lo, w - FMarginRight - 1);
     const Integer pL = std::clamp(rL, lo, hi), pH = std::clamp(rH, lo, hi);
     const Integer top = FMarginTop, bottom = h - FMarginBottom;
     if (pH >= pL)
-      for (Integer c = pL; c <= pH; ++c) line(c, top, c, bottom, BarColor(c, rL, rH, pL == pH));
+      for (Integer c = std::max(pL, -1); c <= std::min(pH, w); ++c)
+        line(c, top, c, bottom, BarColor(c, rL, rH, pL == pH));
     if (FExtendColors) {
       if (FMarginLeft < pL)
-        for (Integer c = FMarginLeft; c <= pL; ++c) line(c, top, c, bottom, first);
+        for (Integer c = std::max(FMarginLeft, -1); c <= std::min(pL, w); ++c)
+          line(c, top, c, bottom, first);
       if (pH < w - FMarginRight)
-        for (Integer c = pH; c <= w - FMarginRight; ++c) line(c, top, c, bottom, last);
+        for (Integer c = std::max(pH, -1); c <= std::min(w - FMarginRight, w); ++c)
+          line(c, top, c, bottom, last);
     }
     if (FFramedColors) {
       cv->Pen()->SetColor(FColorScale);
       cv->Brush()->SetStyle(bsClear);
-      cv->Rectangle(FMarginLeft, FMarginTop, w - FMarginRight, h - FMarginBottom + 1);
+      Outline(cv, w, h, FMarginLeft, FMarginTop, w - FMarginRight, h - FMarginBottom + 1);
     }
   } else {
     const Integer lo = FMarginTop, hi = std::max(lo, h - FMarginBottom - 1);
     const Integer pL = std::clamp(rL, lo, hi), pH = std::clamp(rH, lo, hi);
     const Integer left = FMarginLeft, right = w - FMarginRight;
     if (pH <= pL)
-      for (Integer r = pL; r >= pH; --r) line(left, r, right, r, BarColor(r, rL, rH, pL == pH));
+      for (Integer r = std::min(pL, h); r >= std::max(pH, -1); --r)
+        line(left, r, right, r, BarColor(r, rL, rH, pL == pH));
     if (FExtendColors) {
       if (pL < h - FMarginBottom)
-        for (Integer r = pL; r <= h - FMarginBottom; ++r) line(left, r, right, r, first);
+        for (Integer r = std::max(pL, -1); r <= std::min(h - FMarginBottom, h); ++r)
+          line(left, r, right, r, first);
       if (FMarginTop < pH)
-        for (Integer r = FMarginTop; r <= pH; ++r) line(left, r, right, r, last);
+        for (Integer r = std::max(FMarginTop, -1); r <= std::min(pH, h); ++r)
+          line(left, r, right, r, last);
     }
     if (FFramedColors) {
       cv->Pen()->SetColor(FColorScale);
       cv->Brush()->SetStyle(bsClear);
-      cv->Rectangle(FMarginLeft, FMarginTop, w - FMarginRight + 1, h - FMarginBottom);
+      Outline(cv, w, h, FMarginLeft, FMarginTop, w - FMarginRight + 1, h - FMarginBottom);
     }
   }
 }
@@ -400,6 +417,12 @@ void TColorScale::Paint() {
 }
 
 // ---- mouse --------------------------------------------------------------------------------------
+// In floating point: margins have no lower bound, so their sum may not fit an Integer.
+Double TColorScale::BarLength() const {
+  return Horizontal() ? static_cast<Double>(Width()) - FMarginLeft - FMarginRight
+                      : static_cast<Double>(Height()) - FMarginTop - FMarginBottom;
+}
+
 void TColorScale::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
   if (FMouseAction != maZoomPanColors || Button != mbLeft) return;
@@ -407,12 +430,11 @@ void TColorScale::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   FMouseAnchorY = Y;
   FAnchorSclLow = FScale->RangeLow();
   FAnchorSclHigh = FScale->RangeHigh();
-  const Integer len =
-      Horizontal() ? Width() - FMarginLeft - FMarginRight : Height() - FMarginTop - FMarginBottom;
-  const Integer first = Horizontal() ? FMarginLeft : FMarginTop;
-  const Integer a = static_cast<Integer>(std::nearbyint(kZoomZoneLow * len)) + first;
-  const Integer b = static_cast<Integer>(std::nearbyint(kZoomZoneHigh * len)) + first;
-  const Integer at = Horizontal() ? X : Y;
+  const Double len = BarLength();
+  const Double first = Horizontal() ? FMarginLeft : FMarginTop;
+  const Double a = std::nearbyint(kZoomZoneLow * len) + first;
+  const Double b = std::nearbyint(kZoomZoneHigh * len) + first;
+  const Double at = Horizontal() ? X : Y;
   // Screen rows grow downwards while values grow upwards: the top zone holds the high end.
   const TZoomPanMode nearStart = Horizontal() ? zpmColZoomLeft : zpmColZoomRight;
   const TZoomPanMode nearEnd = Horizontal() ? zpmColZoomRight : zpmColZoomLeft;
@@ -442,8 +464,7 @@ void TColorScale::MouseMove(TShiftState Shift, int X, int Y) {
   } else if (FMouseAction == maZoomPanColors && left) {
     // The shift is measured against the span at the mouse-down: measured against the span of
     // each move it would feed back, accelerate a stretch and could turn the range over.
-    const Integer len =
-        Horizontal() ? Width() - FMarginLeft - FMarginRight : Height() - FMarginTop - FMarginBottom;
+    const Double len = BarLength();
     if (len > 0) {
       const Double span = FAnchorSclHigh - FAnchorSclLow;
       const Double delta =

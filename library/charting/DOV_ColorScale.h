@@ -124,6 +124,7 @@ protected:
 private:
   bool Horizontal() const { return FColScaleOrient == csoHorizontal; }
   void LayoutAxis();
+  Double BarLength() const;
   void DrawBar(TCanvas* cv);
   void DrawCrossHair(TCanvas* cv);
   // Palette colour number for a position f (0 = first, 1 = last) along the colour range.

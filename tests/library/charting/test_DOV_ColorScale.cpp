@@ -433,3 +433,28 @@ TEST(ColorScalePicture, HorizontalAndVerticalIntoAPNG) {
   EXPECT_EQ(pic.Canvas()->GetPixel(310 + 20, 5 + v.ValueToPixel(-8)), v.ValueToColor(-5));
   EXPECT_TRUE(SaveBitmapAsPNG(&pic, (out / "colorscales.png").string()));
 }
+
+TEST(ColorScalePaint, FarNegativeMarginsStayCheap) {
+  NumberedPalette p(10);
+  p.cs.SetExtendColors(true);
+  p.cs.SetMarginLeft(-2000000000);
+  p.cs.SetMarginRight(-2000000000);
+  p.cs.SetColorLow(-1e12);
+  p.cs.CrossHair()->SetCrossHMode(chOff);
+  EXPECT_EQ(p.Pixel(100, 50), 10u);  // -1e12..10: the whole axis lies in the last colour
+  p.cs.SetOrientation(csoVertical);
+  p.cs.SetMarginTop(-2000000000);
+  p.cs.SetMarginBottom(-2000000000);
+  EXPECT_EQ(p.Pixel(5, 50), 10u);
+}
+
+TEST(ColorScaleMouse, FarNegativeMarginsDoNotOverflowTheBarLength) {
+  TColorScale cs(nullptr);
+  cs.SetMarginLeft(-2000000000);
+  cs.SetMarginRight(-2000000000);
+  cs.SetMouseAction(maZoomPanColors);
+  cs.MouseDown(mbLeft, ssLeft, 150, 20);  // bar from -2e9 to 2e9: the middle pans
+  EXPECT_EQ(cs.ZoomPanMode(), zpmPan);
+  cs.MouseMove(ssLeft, 160, 20);
+  EXPECT_NEAR(cs.ScaleRangeLow(), -10, 1e-6);
+}
