@@ -127,7 +127,8 @@ private:
   Double BarLength() const;
   void DrawBar(TCanvas* cv);
   void DrawCrossHair(TCanvas* cv);
-  // Palette colour number for a position f (0 = first, 1 = last) along the colour range.
+  // The palette colour of pixel Pos of the bar whose colour range runs from pixel Low to High;
+  // the middle colour when the range is squeezed into one pixel (Degenerate).
   TColor BarColor(Double Pos, Double Low, Double High, bool Degenerate) const;
 
   TScale* FScale = nullptr;  // owned
