@@ -56,11 +56,18 @@ Integer PositiveMod(Double a, Integer b) {
   return r < 0 ? r + b : r;
 }
 
+// Ticks computed as a first value plus steps miss a boundary by a few ulps; one side of
+// midnight would show the previous day at 23:59, so dates and labels are taken at the nearest
+// millisecond, the finest unit a label shows.
+Double NearestMillisecond(Double Value) {
+  return std::nearbyint(Value * MSecsPerDay) / MSecsPerDay;
+}
+
 bool InCalendar(Double Value) { return Value >= kFirstDay && Value < kLastDay + 1; }
 
 // Year, month and day of the day a linear day count lies in.
 void DecodeDay(Double Value, Word& Y, Word& M, Word& D) {
-  DecodeDate(std::clamp(std::floor(Value), kFirstDay, kLastDay), Y, M, D);
+  DecodeDate(std::clamp(std::floor(NearestMillisecond(Value)), kFirstDay, kLastDay), Y, M, D);
 }
 
 String Sep(char c) { return c == '\'' ? String("\"'\"") : "'" + String(1, c) + "'"; }
@@ -72,6 +79,7 @@ namespace ScaleText {
 
 String FormatTickDateTime(const String& Format, Double Value) {
   if (std::fabs(Value) < 1e-8) Value = 0;
+  Value = NearestMillisecond(Value);
   if (!InCalendar(Value)) return "";
   if (Value < 0) {
     const Double fl = std::floor(Value), fr = Value - std::trunc(Value);
