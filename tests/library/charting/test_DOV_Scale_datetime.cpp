@@ -363,3 +363,19 @@ TEST(DateTimePicture, HourAxisDrawsTicksTimesAndDates) {
   EXPECT_FALSE(s.InkIn(p8 - 15, base - 7 - 2 * h, p8 + 15, base - 7 - h - 1));
   EXPECT_TRUE(s.InkIn(2, std::max(0, base - 7 - 2 * h), 60, base - 7 - h));
 }
+
+TEST(DateTimePicture, VerticalAxisWritesTheDateAboveTheTime) {
+  DateScale s(sctYL, 120, 400);
+  s.Draw(D(2024, 3, 5, 12), D(2024, 3, 6, 12), 4, false);
+  const std::filesystem::path out = std::filesystem::current_path() / "charting_pictures";
+  std::filesystem::create_directories(out);
+  EXPECT_TRUE(SaveBitmapAsPNG(&s.bmp, (out / "datetime_vertical.png").string()));
+  // Steps of 6 h: 12:00, 18:00, 00:00 (with the new day's date), 06:00, 12:00.
+  EXPECT_EQ(s.labels, (std::vector<String>{"12:00", "05-Mar-2024", "18:00", "00:00", "06-Mar-2024",
+                                           "06:00", "12:00"}));
+  const Integer h = s.bmp.Canvas()->TextHeight("0");
+  const Integer midnight = s.scale.R2M(D(2024, 3, 6)), six = s.scale.R2M(D(2024, 3, 6, 6));
+  EXPECT_TRUE(s.InkIn(28, midnight - h / 2, 110, midnight + h / 2));            // the time
+  EXPECT_TRUE(s.InkIn(28, midnight - 3 * (h / 2), 110, midnight - h / 2 - 1));  // the date
+  EXPECT_FALSE(s.InkIn(28, six - 3 * (h / 2), 110, six - h / 2 - 1));           // none at 06:00
+}
