@@ -860,11 +860,6 @@ bool TScale::DrawTimeTicks(TCanvas* Canvas, Integer Base) {
   return true;
 }
 
-void TScale::DrawDateTimeTicks(TCanvas*, Integer) {
-  // Calendar-aligned date and time ticks come later; until then a date/time axis shows its
-  // base line and caption only.
-}
-
 // ---- mouse -----------------------------------------------------------------------------------
 void TScale::MouseMove(TShiftState Shift, int X, int Y) {
   TCustomControl::MouseMove(Shift, X, Y);

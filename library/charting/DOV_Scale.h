@@ -39,6 +39,17 @@ using TBeforeTickLabelEvent = std::function<void(TObject* Sender, TScaleType Sca
                                                  Double CurrentTickPos, String& TickLabel)>;
 using TScaleRenderedEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
 
+// The steps of date/time ticks, finest first.
+enum TDateTimeTickKind {
+  dtkHundredths,
+  dtkSeconds,
+  dtkMinutes,
+  dtkHours,
+  dtkDays,
+  dtkMonths,
+  dtkYears
+};
+
 // ---- label texts -----------------------------------------------------------------------------
 // The texts beside the ticks. Used by the scale's drawing and by the chart; public so that they
 // can be checked on their own.
@@ -56,6 +67,15 @@ Integer AutoDecPlacesLog(Integer DecPlaces, Extended a, Extended b);
 // Sign character (blank or "-"), hh:mm:ss and with milliseconds ".zzz"; hours grow beyond two
 // digits, milliseconds may read 1000.
 String SecondsTickText(bool WithMilliseconds, Double Seconds);
+// Value is a linear day count (-1.25 is 28 December 1899, 18:00); it is turned into the
+// toolkit's date/time encoding and formatted with Format. Dates after 31 December 9999 and
+// before 1 January of the year 1 give an empty text.
+String FormatTickDateTime(const String& Format, Double Value);
+// The date of Value in the given order with DateSeparator, the month as a name or a number.
+String DateTickText(bool MonthName, TYearLength YearLength, TDateOrder DateOrder, Double Value,
+                    char DateSeparator);
+// The label of a date/time tick of the given kind, as DateFormat says.
+String DateTimeTickText(TDateTimeTickKind Kind, const TDTLabel& DateFormat, Double Value);
 // The ix-th field (1-based) of a text with fields separated by "|"; past the last field the
 // last one, ix <= 0 or an empty text "".
 String ExtractUserText(const String& Text, Integer ix);
@@ -205,6 +225,18 @@ private:
   void DrawLogTicks(TCanvas* Canvas, Integer Base);
   bool DrawTimeTicks(TCanvas* Canvas, Integer Base);
   void DrawDateTimeTicks(TCanvas* Canvas, Integer Base);
+  // The parts of the date/time ticks (DOV_Scale_datetime.cpp); they share FDt.
+  void DrawDateTimeMessage(TCanvas* Canvas, Integer Base, bool Invalid);
+  void SelectTimeOfDayStep(TDateTimeTickKind Kind, Double d);
+  void DrawTimeOfDayTicks(TCanvas* Canvas, Integer Base, TDateTimeTickKind Kind, Double d);
+  void DrawDateBesideTime(TCanvas* Canvas, Integer Base, Integer p, bool FirstLong);
+  void DrawDayTicks(TCanvas* Canvas, Integer Base, Double d);
+  void DrawMonthTicks(TCanvas* Canvas, Integer Base);
+  void DrawYearTicks(TCanvas* Canvas, Integer Base);
+  // A date/time label: OnBeforeTickLabel, then placed Lines text lines beyond the first label
+  // line (0 for the tick's own label, 1 for the date above or below a time).
+  void DrawDateTimeLabel(TCanvas* Canvas, Integer Base, Integer p, String Text, Double v,
+                         Integer Lines);
   void DrawScale(TCanvas* Canvas, Integer Base);
   void DrawCaption(TCanvas* Canvas, Integer Base);
   // Draws the axis with its base line onto Canvas, offset across the axis by (OffX, OffY).
@@ -250,4 +282,10 @@ private:
   bool FNotYetLoaded = true;
   // Per drawing: the labelled-tick counter of user texts.
   Integer FLabelNo = 0;
+  // Per date/time drawing: the first tick, step and sub-step in days, and the day of the month
+  // of the last date drawn beside a time (-1 before the first).
+  struct TDateTimeState {
+    Double First = 0, Step = 0, SubStep = 0;
+    Integer LastDay = -1;
+  } FDt;
 };
