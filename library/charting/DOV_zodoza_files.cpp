@@ -8,7 +8,8 @@
 //   texts   L lines    long texts 1 ... L, one byte per character, each followed by CR LF
 // Files are hostile input: the header's counts are checked against the bytes the file holds
 // before anything is allocated, and a record the chart could not draw (unknown kind,
-// coordinate mode, layer, pen or frame style) makes the whole file damaged.
+// coordinate mode, pen or frame style) makes the whole file damaged. A layer out of range
+// is drawn in the nearest layer, as for records set in memory.
 #include "DOV_zodoza_files.h"
 
 #include <algorithm>
@@ -81,8 +82,8 @@ bool IsFormat(const TrcChartItem& h, const char* Format) {
 }
 
 bool IsDrawable(const TrcChartItem& it) {
-  return it.ItemKind < kNumItemKinds && it.CoordMode < kNumCoordModes && it.Layer >= 1 &&
-         it.Layer <= kNumLayers && it.PenStyle < kNumPenStyles && it.FrameStyle < kNumFrameStyles;
+  return it.ItemKind < kNumItemKinds && it.CoordMode < kNumCoordModes &&
+         it.PenStyle < kNumPenStyles && it.FrameStyle < kNumFrameStyles;
 }
 
 // The text item's long text becomes the next entry of Table while it has room; otherwise the

@@ -296,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"ClaimsHugeCount", [](std::string& b) { Put<Integer>(b, 88, 0x7FFFFFFF); }, -1},
         Damage{"NegativeCount", [](std::string& b) { Put<Integer>(b, 88, -5); }, -1},
         Damage{"UnknownKind", [](std::string& b) { b[kRec + 61] = 24; }, -1},
-        Damage{"LayerZero", [](std::string& b) { Put<Integer>(b, 2 * kRec + 64, 0); }, -1},
+        Damage{"UnknownFrameStyle", [](std::string& b) { b[2 * kRec + 69] = 6; }, -1},
         Damage{"UnknownCoordMode", [](std::string& b) { b[3 * kRec + 100] = 6; }, -1},
         Damage{"UnknownPenStyle", [](std::string& b) { b[kRec + 48] = 9; }, -1},
         // Text lines are not items: missing or extra ones do not make the file damaged.
