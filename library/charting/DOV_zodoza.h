@@ -438,6 +438,20 @@ public:
   String GetAnnoLongText(Integer idx) const;
   void SetAnnoLongText(Integer idx, const String& Text);
   Integer GetItemCount(TrcItem Kind) const { return FData->ItemCount[Kind]; }
+  // ---- chart files (DOV_zodoza_files.cpp) ----
+  // Binary data / annotation files: a header record, the records, the long texts as lines.
+  // Saving writes beside the file and renames over it; failures raise. Loading returns the
+  // number of items read, -2 for a file of another kind (chart unchanged), -1 for a file that
+  // cannot be read or is damaged.
+  void SaveData(const String& FName) const;
+  void SaveAnno(const String& FName) const;
+  Integer LoadData(const String& FName, bool AppendIt);
+  Integer LoadAnno(const String& FName, bool AppendIt);
+  // A readable listing of the data items; input/output failures end it silently.
+  void SaveDataASC(const String& FName) const;
+  // Copies Src's annotations of the listed classes (all when empty) into this chart's.
+  void CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter,
+                    bool AppendIt);
   bool GetClassVisib(Integer cnum) const { return FItClassVisib[static_cast<Byte>(cnum)]; }
   void SetClassVisib(Integer cnum, bool Value);
   bool GetAnnoClassVisib(Integer cnum) const { return FAnnoClassVisib[static_cast<Byte>(cnum)]; }
