@@ -450,8 +450,7 @@ public:
   // A readable listing of the data items; input/output failures end it silently.
   void SaveDataASC(const String& FName) const;
   // Copies Src's annotations of the listed classes (all when empty) into this chart's.
-  void CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter,
-                    bool AppendIt);
+  void CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter, bool AppendIt);
   bool GetClassVisib(Integer cnum) const { return FItClassVisib[static_cast<Byte>(cnum)]; }
   void SetClassVisib(Integer cnum, bool Value);
   bool GetAnnoClassVisib(Integer cnum) const { return FAnnoClassVisib[static_cast<Byte>(cnum)]; }

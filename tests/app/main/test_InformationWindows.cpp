@@ -32,11 +32,12 @@
 #include "Unit8.h"
 #include "support_mainwin.h"
 
-#define EACH_INFORMATION_WINDOW(X)                                                              \
-  X(5)                                                                                          \
-  X(6)                                                                                          \
-  X(7) X(8) X(11) X(12) X(17) X(18) X(19) X(20) X(21) X(23) X(24) X(25) X(26) X(27) X(28) X(29) \
-      X(46) X(48) X(49) X(50) X(51)
+#define EACH_INFORMATION_WINDOW(X)                                                               \
+  X(5)                                                                                           \
+  X(6)                                                                                           \
+  X(7)                                                                                           \
+  X(8) X(11) X(12) X(17) X(18) X(19) X(20) X(21) X(23) X(24) X(25) X(26) X(27) X(28) X(29) X(46) \
+      X(48) X(49) X(50) X(51)
 
 namespace {
 
