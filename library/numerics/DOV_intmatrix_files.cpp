@@ -26,11 +26,6 @@ constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "6.0";
 constexpr Integer kDim = 2;
 
-bool SizeFits(Integer Cols, Integer Rows, Int64 Available) {
-  const Int64 cells = static_cast<Int64>(std::max<Integer>(Cols, 0)) * std::max<Integer>(Rows, 0);
-  return cells <= Available + dov_textio::MaxElementsBeyondFile;
-}
-
 }  // namespace
 
 // ---- text file -----------------------------------------------------------------------------
@@ -57,7 +52,7 @@ bool TIntMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
     if (!dov_textio::ReadHeader(F, h, 4)) return false;
     const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
     if (AdjustMatrixSize) {
-      if (!SizeFits(HiC, HiR, dov_textio::BytesLeft(F) / 2)) return false;
+      if (!dov_textio::SizeFits(HiC, HiR, dov_textio::BytesLeft(F) / 2)) return false;
       Resize(HiC, HiR);
     }
     const bool ok = FNRow >= HiR && FNCol >= HiC;
@@ -125,7 +120,8 @@ bool TIntMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
   }
   const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
   if (AdjustMatrixSize) {
-    if (!SizeFits(HiC, HiR, (InStream->Size() - InStream->Position()) / 4)) return false;
+    if (!dov_textio::SizeFits(HiC, HiR, (InStream->Size() - InStream->Position()) / 4))
+      return false;
     Resize(HiC, HiR);
   }
   bool ok = FNRow >= HiR && FNCol >= HiC;

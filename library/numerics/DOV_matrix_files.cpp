@@ -80,13 +80,6 @@ bool ReadExtendedBound(TStream& S, Integer& Bound) {
   return !error && dov_textio::BoundFromExtended(x, Bound);
 }
 
-// True when sizing the matrix to Cols x Rows for a source that still holds Available values
-// cannot take far more memory than the source could fill.
-bool SizeFits(Integer Cols, Integer Rows, Int64 Available) {
-  const Int64 cells = static_cast<Int64>(std::max<Integer>(Cols, 0)) * std::max<Integer>(Rows, 0);
-  return cells <= Available + dov_textio::MaxElementsBeyondFile;
-}
-
 }  // namespace
 
 // ---- text file ---------------------------------------------------------------------------
@@ -121,7 +114,7 @@ bool TMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
     const Int64 left = dov_textio::BytesLeft(F);
     if (values > left) return false;  // more values than the file has bytes: damaged
     if (AdjustMatrixSize) {
-      if (!SizeFits(HiC, HiR, values)) return false;
+      if (!dov_textio::SizeFits(HiC, HiR, values)) return false;
       Resize(HiC, HiR);
     }
     bool ok = FNRow >= HiR && FNCol >= HiC;
@@ -160,7 +153,7 @@ bool TMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize, bool A
       ++rows;
     }
     if (AdjustMatrixSize) {
-      if (!SizeFits(cols, rows, F.FileSize())) return false;
+      if (!dov_textio::SizeFits(cols, rows, F.FileSize())) return false;
       Resize(cols, rows);
     }
     F.Reset();
@@ -222,7 +215,8 @@ bool TMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
       !ReadExtendedBound(*InStream, LoC) || !ReadExtendedBound(*InStream, HiC))
     return false;
   if (AdjustMatrixSize) {
-    if (!SizeFits(HiC, HiR, (InStream->Size() - InStream->Position()) / 10)) return false;
+    if (!dov_textio::SizeFits(HiC, HiR, (InStream->Size() - InStream->Position()) / 10))
+      return false;
     Resize(HiC, HiR);
   }
   bool ok = FNRow >= HiR && FNCol >= HiC;

@@ -45,6 +45,13 @@ inline Int64 BytesLeft(TTextFile& F) { return F.FileSize() - F.FilePos(); }
 // cannot make it take gigabytes.
 inline constexpr Int64 MaxElementsBeyondFile = Int64(1) << 24;
 
+// True when sizing an object to Cols x Rows for a source that still holds Available values
+// cannot take far more memory than the source could fill.
+inline bool SizeFits(Integer Cols, Integer Rows, Int64 Available) {
+  const Int64 cells = static_cast<Int64>(Cols > 0 ? Cols : 0) * (Rows > 0 ? Rows : 0);
+  return cells <= Available + MaxElementsBeyondFile;
+}
+
 // A bound read as an extended number from a stream, rounded to the nearest integer; false
 // when it is not a number or lies outside the 32-bit range.
 inline bool BoundFromExtended(long double x, Integer& Bound) {
