@@ -4,7 +4,7 @@
 # they use pass it, e.g. the screenshot script passes xvfb).
 set -euo pipefail
 PKGS=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld ccache
   qt6-base-dev libqt6opengl6-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libqcustomplot-dev
