@@ -24,17 +24,18 @@ struct TGridLine {
 };
 
 constexpr std::array<TGridLine, 20> kGrid = {{
-    {0, true, 1, 3.142, 0},       {0.1, false, 3, 0.829, 0.2},  {0.2, true, 1, 0.578, 0.33},
-    {0.3, false, 3, 0.957, 0.498}, {0.4, false, 3, 1.019, 0.18}, {0.5, true, 1, 0.42, 0.819},
+    {0, true, 1, 3.142, 0},        {0.1, false, 3, 0.829, 0.2},   {0.2, true, 1, 0.578, 0.33},
+    {0.3, false, 3, 0.957, 0.498}, {0.4, false, 3, 1.019, 0.18},  {0.5, true, 1, 0.42, 0.819},
     {0.6, false, 5, 1.14, 0.15},   {0.7, false, 2, 0.801, 0.133}, {0.8, false, 5, 1.248, 0.48},
-    {0.9, false, 5, 1.296, 0.084}, {1, true, 1, 0.395, 1},       {1.2, false, 3, 0.834, 0.45},
-    {1.5, false, 2, 0.921, 0.645}, {2, true, 1, 1.073, 0.625},   {2.5, false, 4, 0.673, 0.81},
-    {3, false, 3, 1.036, 0.558},   {4, false, 4, 0.92, 0.669},   {7, false, 4, 1.35, 0.7},
+    {0.9, false, 5, 1.296, 0.084}, {1, true, 1, 0.395, 1},        {1.2, false, 3, 0.834, 0.45},
+    {1.5, false, 2, 0.921, 0.645}, {2, true, 1, 1.073, 0.625},    {2.5, false, 4, 0.673, 0.81},
+    {3, false, 3, 1.036, 0.558},   {4, false, 4, 0.92, 0.669},    {7, false, 4, 1.35, 0.7},
     {10, true, 1, 3.142, 1},       {5, true, 1, 3.142, 0.95},
 }};
 
 // Reactance labels stand this far outside the unit circle, on the line from its centre.
 constexpr Double kLabelOffset = 10;
+constexpr Integer kAxisLabelPad = 2;
 
 // Shapes whose box is this many times the data area's larger side (or more) are left out: at
 // that zoom they lie far outside the picture, and drawing them would cost time and memory in
@@ -44,14 +45,33 @@ constexpr Integer kMinShapeLimit = 2000;
 
 // Names of the chart's stored settings that a Smith chart takes from a window description as
 // the published chart does.
-const std::set<String> kSharedPublished = {
-    "MarginLeft",       "MarginRight",     "MarginTop",          "MarginBottom",
-    "AutoRedraw",       "ChartColor",      "DataColor",          "ShadowColor",
-    "ShadowBakColor",   "ShadowWidth",     "LineWidth",          "FillColor",
-    "TextBkColor",      "WindColor",       "ChartFrameColor",    "AllocSize",
-    "AvoidDuplicateMarks", "MinDupMarkDist", "ClassDefault",     "Caption",
-    "CaptionPosX",      "CaptionPosY",     "CaptionAnchorHoriz", "CaptionAnchorVert",
-    "PenStyle",         "ShadowStyle",     "MouseAction"};
+const std::set<String> kSharedPublished = {"MarginLeft",
+                                           "MarginRight",
+                                           "MarginTop",
+                                           "MarginBottom",
+                                           "AutoRedraw",
+                                           "ChartColor",
+                                           "DataColor",
+                                           "ShadowColor",
+                                           "ShadowBakColor",
+                                           "ShadowWidth",
+                                           "LineWidth",
+                                           "FillColor",
+                                           "TextBkColor",
+                                           "WindColor",
+                                           "ChartFrameColor",
+                                           "AllocSize",
+                                           "AvoidDuplicateMarks",
+                                           "MinDupMarkDist",
+                                           "ClassDefault",
+                                           "Caption",
+                                           "CaptionPosX",
+                                           "CaptionPosY",
+                                           "CaptionAnchorHoriz",
+                                           "CaptionAnchorVert",
+                                           "PenStyle",
+                                           "ShadowStyle",
+                                           "MouseAction"};
 
 // A grid label: no decimals for whole values, one otherwise (0, 0.1, 1.5, -0.2).
 String GridLabel(Double v) {
@@ -59,9 +79,13 @@ String GridLabel(Double v) {
   return ZOdozaMath::FixedWidthNumber(v, 1, decimals);
 }
 
-// Writes Text centred on P with the canvas's font and brush.
-void TextCentred(TCanvas* Canvas, TPoint P, const String& Text) {
-  Canvas->TextOut(P.X - Canvas->TextWidth(Text) / 2, P.Y - Canvas->TextHeight(Text) / 2, Text);
+// Writes Text centred on P with the canvas's font and brush. Pad widens an opaque background
+// on both sides: a label standing on a line would otherwise touch it and read as negative.
+void TextCentred(TCanvas* Canvas, TPoint P, const String& Text, Integer Pad = 0) {
+  const Integer w = Canvas->TextWidth(Text), h = Canvas->TextHeight(Text);
+  const Integer x = P.X - w / 2, y = P.Y - h / 2;
+  if (Pad > 0) Canvas->FillRect(Rect(x - Pad, y, x + w + Pad, y + h));
+  Canvas->TextOut(x, y, Text);
 }
 
 // P moved kLabelOffset pixels away from C along the line C-P; straight up (Up) or down when
@@ -266,7 +290,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   for (const TGridLine& g : kGrid) {
     if (g.Level > density) continue;
     const TPoint crossing = P((g.v - 1) / (g.v + 1), -1 / (g.v + 1));
-    TextCentred(Canvas, Point(crossing.X, C.Y), GridLabel(g.v));
+    TextCentred(Canvas, Point(crossing.X, C.Y), GridLabel(g.v), kAxisLabelPad);
   }
 }
 

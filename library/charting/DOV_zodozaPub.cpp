@@ -150,5 +150,6 @@ void TZOdoza::CreateWnd() {
 
 void RegisterChartingClasses() {
   RegisterComponentClass("TZOdoza", [](TComponent* o) -> TComponent* { return new TZOdoza(o); });
-  RegisterComponentClass("TSmithChart", [](TComponent* o) -> TComponent* { return new TSmithChart(o); });
+  RegisterComponentClass("TSmithChart",
+                         [](TComponent* o) -> TComponent* { return new TSmithChart(o); });
 }

@@ -24,5 +24,6 @@ protected:
 // EConvertError.
 TColor DescribedChartColor(const TPropValue& Value);
 
-// Makes TZOdoza and TSmithChart known to the window-description loader (calling it twice is harmless).
+// Makes TZOdoza and TSmithChart known to the window-description loader (calling it twice is
+// harmless).
 void RegisterChartingClasses();
