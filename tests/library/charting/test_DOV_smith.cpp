@@ -259,6 +259,36 @@ TEST(SmithChart, LayerOneAndCrossHairOneOperations) {
   EXPECT_NEAR(s.c.RangeYHigh() - s.c.RangeYLow(), 0.4, 1e-12);
 }
 
+// Operations that make no sense on a Smith chart are not offered; the layer-1 forms replace
+// the base class's layer forms.
+template <typename T>
+concept OffersArrows = requires(T& c) {
+  c.Arrow(0.0, 0.0, 1.0, 1.0, 5);
+};
+template <typename T>
+concept OffersEqualRanges = requires(T& c) {
+  c.SetEqualRange({1, 2});
+};
+template <typename T>
+concept OffersReset = requires(T& c) {
+  c.ResetComp();
+};
+template <typename T>
+concept OffersLayerRanges = requires(T& c) {
+  c.SetRange(1, 0.0, 0.0, 1.0, 1.0);
+};
+template <typename T>
+concept OffersSmithSurface = requires(T& c) {
+  c.Ellipse(0.0, 0.0, 0.5, 0.5);
+  c.SetRange(0.0, 0.0, 1.0, 1.0);
+  c.LoadData(String(), false);
+};
+static_assert(OffersArrows<TCustomZOdoza> && !OffersArrows<TSmithChart>);
+static_assert(OffersEqualRanges<TCustomZOdoza> && !OffersEqualRanges<TSmithChart>);
+static_assert(OffersReset<TCustomZOdoza> && !OffersReset<TSmithChart>);
+static_assert(OffersLayerRanges<TCustomZOdoza> && !OffersLayerRanges<TSmithChart>);
+static_assert(OffersSmithSurface<TSmithChart>);
+
 TEST(SmithChart, CopiesTakeTheGridColours) {
   Smith a, b;
   a.c.SetGridColorDark(kBlue);
