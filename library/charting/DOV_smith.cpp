@@ -206,19 +206,6 @@ void TSmithChart::SetGridColorDark(TColor Value) { SetGridColor(FGridColDark, Va
 void TSmithChart::SetDiagramColor(TColor Value) { SetGridColor(FDiagramColor, Value); }
 
 // ---- painting ----------------------------------------------------------------------------------
-void TSmithChart::Paint() {
-  // The base class's picture without the mouse trace.
-  if (FSuppressPaint || IsLoading()) return;
-  if (!Visible() && (ComponentState() & csDesigning) == 0) return;
-  ConstructChartBmp(FChartBmp->Canvas());
-  ResizeGrafBmp();
-  InitGraf(FGrafBmp->Canvas(), 0, 0, FGrafBmp->Width(), FGrafBmp->Height());
-  ConstructDataBmp(FGrafBmp.get(), 0, 0, false, 0);
-  FChartBmp->Canvas()->Draw(RcLRim, RcTRim, FGrafBmp.get());
-  DrawFinish(0, 0, FChartBmp.get(), Canvas());
-  ShowImage();
-}
-
 Integer TSmithChart::LabelDensity(Integer Diameter) {
   Integer density = 1;
   for (const Integer step : {300, 500, 750, 900})

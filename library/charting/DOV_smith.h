@@ -88,7 +88,7 @@ public:
 protected:
   void AssignTo(TPersistent* Dest) override;
   void CreateWnd() override;
-  void Paint() override;
+  bool PaintsMouseTrace() const override { return false; }
 
   // What a Smith chart does not offer: other figures, per-item editing and searching, the
   // layer-wide range tools, zoom history and confinement, the mouse box and trace.
