@@ -902,6 +902,10 @@ protected:
   void AssignTo(TPersistent* Dest) override;
   void CreateWnd() override;
   void Paint() override;
+  // Whether Paint draws the mouse trace over the data area (a Smith chart does not).
+  virtual bool PaintsMouseTrace() const { return true; }
+  // The stored settings a window description may give a published chart (DOV_zodozaPub.cpp).
+  bool SetPublishedChartProperty(const String& Prop, const TPropValue& Value);
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

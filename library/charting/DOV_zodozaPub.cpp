@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "DOV_smith.h"
 #include "Graphics.h"
 #include "SysUtils.h"
 
@@ -17,6 +18,10 @@ E DescribedIdent(const TPropValue& Value, std::initializer_list<std::pair<const 
   throw EConvertError("'" + Value.AsString() + "' is not a valid value here");
 }
 
+Integer AsInt(const TPropValue& Value) { return static_cast<Integer>(Value.AsInteger()); }
+
+}  // namespace
+
 TColor DescribedChartColor(const TPropValue& Value) {
   if (Value.kind == TPropValue::Kind::Ident) {
     TColor c = 0;
@@ -26,11 +31,11 @@ TColor DescribedChartColor(const TPropValue& Value) {
   return static_cast<TColor>(Value.AsInteger());
 }
 
-Integer AsInt(const TPropValue& Value) { return static_cast<Integer>(Value.AsInteger()); }
-
-}  // namespace
-
 bool TZOdoza::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
+  return SetPublishedChartProperty(Prop, Value);
+}
+
+bool TCustomZOdoza::SetPublishedChartProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "LRim" || Prop == "MarginLeft")
     SetLRim(AsInt(Value));
   else if (Prop == "RRim" || Prop == "MarginRight")
@@ -145,4 +150,6 @@ void TZOdoza::CreateWnd() {
 
 void RegisterChartingClasses() {
   RegisterComponentClass("TZOdoza", [](TComponent* o) -> TComponent* { return new TZOdoza(o); });
+  RegisterComponentClass("TSmithChart",
+                         [](TComponent* o) -> TComponent* { return new TSmithChart(o); });
 }

@@ -20,5 +20,10 @@ protected:
   void CreateWnd() override;
 };
 
-// Makes TZOdoza known to the window-description loader (calling it twice is harmless).
+// A colour as a description gives it: a name ("clOlive") or a number; another name raises
+// EConvertError.
+TColor DescribedChartColor(const TPropValue& Value);
+
+// Makes TZOdoza and TSmithChart known to the window-description loader (calling it twice is
+// harmless).
 void RegisterChartingClasses();

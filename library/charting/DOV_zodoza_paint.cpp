@@ -31,7 +31,7 @@ void TCustomZOdoza::Paint() {
   ResizeGrafBmp();
   InitGraf(FGrafBmp->Canvas(), 0, 0, FGrafBmp->Width(), FGrafBmp->Height());
   ConstructDataBmp(FGrafBmp.get(), 0, 0, false, 0);
-  DrawMouseTrace(0, 0, FGrafBmp.get());
+  if (PaintsMouseTrace()) DrawMouseTrace(0, 0, FGrafBmp.get());
   FChartBmp->Canvas()->Draw(RcLRim, RcTRim, FGrafBmp.get());
   DrawFinish(0, 0, FChartBmp.get(), Canvas());
   ShowImage();
