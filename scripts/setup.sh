@@ -10,7 +10,7 @@ PKGS=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libqcustomplot-dev
   libboost-math-dev libgsl-dev
   fonts-dejavu-core fonts-liberation2
-  python3 python3-pyftpdlib openssl ca-certificates locales
+  python3 python3-pyftpdlib openssl ca-certificates locales tzdata
 )
 PKGS+=("$@")
 missing=()

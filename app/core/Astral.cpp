@@ -103,7 +103,36 @@ double Astral::Dot(const TVector3& A, const TVector3& B) const {
   return A[0] * B[0] + A[1] * B[1] + A[2] * B[2];
 }
 
+void Astral::PrecessFromJ2000(double D, double RightAscensionHours, double DeclinationDeg,
+                              double& RaOfDateHours, double& DecOfDateDeg) const {
+  // IAU 1976 precession from the fixed epoch J2000.0 (JD 2451545.0 = day number 1.5), in
+  // Julian centuries; the angles in arc seconds.
+  const double t = (D - 1.5) / 36525.0;
+  const double arcsec = 1.0 / (3600.0 * DegreesPerRadian);
+  const double zeta = ((0.017998 * t + 0.30188) * t + 2306.2181) * t * arcsec;
+  const double z = ((0.018203 * t + 1.09468) * t + 2306.2181) * t * arcsec;
+  const double theta = ((-0.041833 * t - 0.42665) * t + 2004.3109) * t * arcsec;
+
+  const double ra = RightAscensionHours * 15.0 / DegreesPerRadian + zeta;
+  const double dec = DeclinationDeg / DegreesPerRadian;
+  const double a = std::cos(dec) * std::sin(ra);
+  const double b = std::cos(theta) * std::cos(dec) * std::cos(ra) - std::sin(theta) * std::sin(dec);
+  const double c = std::sin(theta) * std::cos(dec) * std::cos(ra) + std::cos(theta) * std::sin(dec);
+  double raOfDate = std::fmod((std::atan2(a, b) + z) * DegreesPerRadian / 15.0, 24.0);
+  if (raOfDate < 0.0) raOfDate += 24.0;
+  RaOfDateHours = raOfDate;
+  // The arc tangent form keeps full precision near the poles, where the arc sine of c would not.
+  DecOfDateDeg = std::atan2(c, std::sqrt(a * a + b * b)) * DegreesPerRadian;
+}
+
 bool Astral::TrackObject(double RightAscensionHours, double DeclinationDeg) {
+  PrepareTime();
+  double ra = 0.0, dec = 0.0;
+  PrecessFromJ2000(DayNumber(), RightAscensionHours, DeclinationDeg, ra, dec);
+  return TrackPlaceOfDate(ra, dec);
+}
+
+bool Astral::TrackPlaceOfDate(double RightAscensionHours, double DeclinationDeg) {
   PrepareTime();
   SiderealTime = LocalSiderealTime(DayNumber());
 

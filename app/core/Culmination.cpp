@@ -11,19 +11,17 @@ constexpr crt::time_t JumpAfterCulmination = 36000;  // 10 hours
 
 class TSearch {
 public:
-  TSearch(const TSkyObject& Object, const TObserver& Observer, const TZoneState& Zone)
-      : FObject(Object), FObserver(Observer), FZone(Zone) {}
+  TSearch(const TSkyObject& Object, const TObserver& Observer)
+      : FObject(Object), FObserver(Observer) {}
 
-  TSkyPosition At(crt::time_t T) const {
-    return PositionOf(FObject, FObserver, UtcInstantOf(T, FZone));
-  }
+  TSkyPosition At(crt::time_t T) const { return PositionOf(FObject, FObserver, UtcInstantOf(T)); }
 
   TCulmination Row(crt::time_t T, const TSkyPosition& P) const {
     TCulmination c;
     c.Instant = T;
     c.Azimuth = P.Azimuth;
     c.Elevation = P.Elevation;
-    c.UtcText = crt::AsctimeText(UtcPartsOf(T, FZone));
+    c.UtcText = crt::AsctimeText(UtcPartsOf(T));
     c.LocalText = crt::AsctimeText(LocalWallTime(T));
     return c;
   }
@@ -95,13 +93,12 @@ private:
 
   const TSkyObject& FObject;
   TObserver FObserver;
-  const TZoneState& FZone;
 };
 
 }  // namespace
 
-crt::time_t CulminationStart(crt::time_t Now, const TZoneState& Zone) {
-  const std::tm utc = UtcPartsOf(Now, Zone);
+crt::time_t CulminationStart(crt::time_t Now) {
+  const std::tm utc = UtcPartsOf(Now);
   std::tm local{};
   local.tm_year = utc.tm_year;
   local.tm_mon = utc.tm_mon;
@@ -111,14 +108,20 @@ crt::time_t CulminationStart(crt::time_t Now, const TZoneState& Zone) {
 }
 
 TCulminationResult FindCulminations(const TSkyObject& Object, const TObserver& Observer,
-                                    crt::time_t Start, const TZoneState& Zone, int Count,
+                                    crt::time_t Start, int Count,
                                     const std::function<void(const TCulmination&)>& OnRow) {
-  return TSearch(Object, Observer, Zone).Run(Start, Count, true, OnRow);
+  return TSearch(Object, Observer).Run(Start, Count, true, OnRow);
 }
 
 TCulminationResult FindCulminationsPlain(const TSkyObject& Object, const TObserver& Observer,
-                                         crt::time_t Start, const TZoneState& Zone, int Count) {
-  return TSearch(Object, Observer, Zone).Run(Start, Count, false, {});
+                                         crt::time_t Start, int Count) {
+  return TSearch(Object, Observer).Run(Start, Count, false, {});
+}
+
+String CulminationNote(const std::vector<TCulmination>& Rows) {
+  std::vector<TOffsetRun> runs;
+  for (const TCulmination& r : Rows) AddOffsetRun(runs, r.Instant);
+  return TableOffsetNote(runs, CulminationTexts::DstActive, CulminationTexts::DstNotActive);
 }
 
 const std::array<TSkyObject, 8>& CulminationObjects() {

@@ -23,7 +23,7 @@
 struct TCulmination {
   crt::time_t Instant = 0;
   double Azimuth = 0, Elevation = 0;
-  String UtcText;    // asctime text of the time base's UTC time, line end included
+  String UtcText;    // asctime text of the UTC time, line end included
   String LocalText;  // asctime text of the local wall-clock time
 };
 
@@ -36,15 +36,15 @@ struct TCulminationResult {
 constexpr crt::time_t CulminationSearchLimitSeconds = 366LL * 86400;
 
 // 00:00 local time of the day after the current UTC date.
-crt::time_t CulminationStart(crt::time_t Now, const TZoneState& Zone);
+crt::time_t CulminationStart(crt::time_t Now);
 
 // OnRow, when set, runs after each culmination found (the window shows it at once).
 TCulminationResult FindCulminations(const TSkyObject& Object, const TObserver& Observer,
-                                    crt::time_t Start, const TZoneState& Zone, int Count = 30,
+                                    crt::time_t Start, int Count = 30,
                                     const std::function<void(const TCulmination&)>& OnRow = {});
 // The same search stepping every second of every rising phase.
 TCulminationResult FindCulminationsPlain(const TSkyObject& Object, const TObserver& Observer,
-                                         crt::time_t Start, const TZoneState& Zone, int Count = 30);
+                                         crt::time_t Start, int Count = 30);
 
 // The culmination window's objects, by button: Moon, Sun, Cygnus-A, Taurus-A, Cassiopeia-A,
 // Sagittarius-A, (the selected pulsar), 3C273.
@@ -62,8 +62,13 @@ inline constexpr const char* GaveUp =
 inline constexpr const char* NoDaylightSaving = "This time zone has no daylight saving time";
 }  // namespace CulminationTexts
 
-// The zone texts of the culmination window. For a zone without daylight saving time the two
-// rule texts say so and the state texts are those of standard time.
+// The note under a search's rows: which offset from UTC their local times use (the sentence of
+// the kind of time with the offset, or the runs of offsets when the rows span a change); empty
+// without rows.
+String CulminationNote(const std::vector<TCulmination>& Rows);
+
+// The zone texts of the culmination window as it opens. For a zone without daylight saving time
+// the two rule texts say so and the state texts are those of standard time.
 struct TZoneTexts {
   String DaylightStarts;  // Edit1
   String DaylightEnds;    // Edit2

@@ -144,8 +144,8 @@ TSkyPosition PositionOf(const TSkyObject& Object, const TObserver& Observer,
 
 // ---- the planned day --------------------------------------------------------------------
 
-TPlannedDay PlannedDayOf(crt::time_t Now, const TZoneState& Zone, int DayOffset) {
-  const std::tm utc = UtcPartsOf(Now, Zone);
+TPlannedDay PlannedDayOf(crt::time_t Now, int DayOffset) {
+  const std::tm utc = UtcPartsOf(Now);
   std::tm local{};
   local.tm_year = utc.tm_year;
   local.tm_mon = utc.tm_mon;
@@ -160,7 +160,7 @@ TPlannedDay PlannedDayOf(crt::time_t Now, const TZoneState& Zone, int DayOffset)
   return day;
 }
 
-std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day, const TZoneState& Zone) {
+std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day) {
   std::vector<TPlanHour> hours;
   constexpr crt::time_t Hour = 3600;
   // Bounded by the local date, not by reaching 23:00: a zone whose change skips 23:00 would
@@ -170,9 +170,23 @@ std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day, const TZoneState& Zon
     if (local.tm_year + 1900 != Day.Year || local.tm_mon + 1 != Day.Month ||
         local.tm_mday != Day.Day)
       break;
-    hours.push_back({local.tm_hour, UtcInstantOf(t, Zone)});
+    hours.push_back({local.tm_hour, t, UtcInstantOf(t)});
   }
   return hours;
+}
+
+String PlanLocalTimeText(const std::vector<TPlanHour>& Hours) {
+  std::array<const TPlanHour*, 24> shown{};
+  for (const TPlanHour& h : Hours) shown[static_cast<size_t>(h.LocalHour)] = &h;
+  std::vector<TOffsetRun> runs;
+  for (const TPlanHour* h : shown)
+    if (h != nullptr) AddOffsetRun(runs, h->Instant);
+  if (runs.size() == 1)
+    return "local time (" + UtcOffsetText(runs[0].OffsetMinutes) +
+           (runs[0].Daylight ? ", DST)" : ")");
+  return "local time: " + OffsetRunsText(runs, [](crt::time_t T) {
+           return FormatFloat("00", LocalWallTime(T).tm_hour) + ":00";
+         });
 }
 
 // ---- the PLAN rows ----------------------------------------------------------------------
@@ -212,10 +226,11 @@ double PlanSignalToNoise(const TKestalState& State, const TBandRow& Row, bool Ba
 }
 
 TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon, crt::time_t Now,
-                        const TZoneState& Zone, int DayOffset) {
+                        int DayOffset) {
   TPlanResult result;
-  result.Day = PlannedDayOf(Now, Zone, DayOffset);
-  const std::vector<TPlanHour> hours = PlanHoursOf(result.Day, Zone);
+  result.Day = PlannedDayOf(Now, DayOffset);
+  const std::vector<TPlanHour> hours = PlanHoursOf(result.Day);
+  result.LocalTimeText = PlanLocalTimeText(hours);
   const TObserver observer{State.Latitude, State.Longitude};
 
   const double f = State.Frequency;
@@ -285,7 +300,7 @@ const std::array<int, DriftOffsetCount>& DriftOffsetsMinutes() {
 }
 
 TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& Horizon,
-                             const std::function<crt::time_t()>& Now, const TZoneState& Zone) {
+                             const std::function<crt::time_t()>& Now) {
   TDriftTable table;
   table[0][0] = "Object";
   for (size_t j = 1; j <= DriftOffsetCount; ++j) {
@@ -293,7 +308,7 @@ TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& H
     for (size_t c = 1; c <= PlannerObjectCount; ++c) {
       const crt::time_t t = Now() + static_cast<crt::time_t>(minutes) * 60;
       const TSkyObject& object = DriftObjects()[c - 1];
-      const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t, Zone));
+      const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t));
       table[c][0] = object.Name;
       table[c][j] =
           Horizon.Visible(p.Azimuth, p.Elevation)

@@ -4,8 +4,8 @@
 // drift-scan table. The tracking planner and the culmination search have their own headers
 // (TrackingPlan.h, Culmination.h).
 //
-// Every instant handed to the engine goes through the time base (TimeBase.h) with a zone state
-// read once per computation; the clock is an argument, so tests fix both.
+// Every instant handed to the engine is true UTC and every local time shown is the local clock
+// at that instant (TimeBase.h); the clock is an argument, so tests fix it.
 
 #include <array>
 #include <functional>
@@ -94,17 +94,22 @@ struct TPlannedDay {
   crt::time_t Midnight = 0;          // 00:00 local time of that date
   String DateText;                   // "M/D/YYYY" without leading zeros
 };
-// The current UTC date (by the time base) plus DayOffset days; its local midnight.
-TPlannedDay PlannedDayOf(crt::time_t Now, const TZoneState& Zone, int DayOffset);
+// The current UTC date plus DayOffset days; its local midnight.
+TPlannedDay PlannedDayOf(crt::time_t Now, int DayOffset);
 
 // One full local hour of the planned day.
 struct TPlanHour {
   int LocalHour = 0;  // 0..23; on the day daylight time ends one hour comes twice
+  crt::time_t Instant = 0;
   Astral::TUtcTime Utc;
 };
 // The hours from local midnight on, in steps of an hour, while the local date is the planned
 // date: 24 instants, 23 on the day daylight time starts, 25 on the day it ends.
-std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day, const TZoneState& Zone);
+std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day);
+// The text after the planned date: "local time (UTC+01:00)", with ", DST" in daylight time; on a
+// day the clock changes "local time: UTC+02:00 (DST) up to 01:00, UTC+01:00 from 02:00 on", by
+// the instant each hour column shows (the second one of a repeated hour).
+String PlanLocalTimeText(const std::vector<TPlanHour>& Hours);
 
 // ---- the PLAN rows ----------------------------------------------------------------------
 
@@ -116,6 +121,7 @@ struct TPlanRow {
 
 struct TPlanResult {
   TPlannedDay Day;
+  String LocalTimeText;  // PlanLocalTimeText of the day's hours
   int PulsarCount = 0;
   std::vector<TPlanRow> Rows;  // the eleven objects, then the band's pulsars
 };
@@ -127,7 +133,7 @@ double PlanSignalToNoise(const TKestalState& State, const TBandRow& Row, bool Ba
 // The whole plan: the eleven objects, then the pulsars of the band the working frequency is in
 // (390..500 MHz exclusive: 400 MHz table; 1000..1500 MHz: 1400 MHz table; neither: none).
 TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizon, crt::time_t Now,
-                        const TZoneState& Zone, int DayOffset);
+                        int DayOffset);
 
 // ---- detection notes --------------------------------------------------------------------
 
@@ -154,4 +160,4 @@ using TDriftTable = std::array<std::array<String, DriftOffsetCount + 1>, Planner
 // Each cell reads the clock anew (Now) and is "azimuth : elevation" ("#000.00", "#00.00") when
 // above the radio horizon, else empty; each header shows the local time of its last cell.
 TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& Horizon,
-                             const std::function<crt::time_t()>& Now, const TZoneState& Zone);
+                             const std::function<crt::time_t()>& Now);

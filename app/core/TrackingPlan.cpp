@@ -46,8 +46,16 @@ String TTrackingPlan::CellText(int Row, int Column) const {
   return IntToStr(c.Azimuth) + " : " + IntToStr(c.Elevation);
 }
 
+String TTrackingPlan::LocalTimeNote() const {
+  if (FOffsetRuns.empty()) return String();
+  return FOffsetRuns.size() == 1 ? "Local time = " + OffsetRunsText(FOffsetRuns)
+                                 : "Local time: " + OffsetRunsText(FOffsetRuns);
+}
+
 void TTrackingPlan::Clear() {
+  std::vector<crt::time_t>().swap(FInstants);
   std::vector<std::int64_t>().swap(FLocalSeconds);
+  std::vector<TOffsetRun>().swap(FOffsetRuns);
   std::vector<TCell>().swap(FCells);
 }
 
@@ -67,18 +75,24 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
   const long long lastDay = DayNumber(Request.Stop);
   const std::int64_t step = static_cast<std::int64_t>(Request.IntervalMinutes) * 60;
   const int days = TrackingDays(Request.Start, Request.Stop);
-  Plan.FLocalSeconds.reserve(static_cast<size_t>(std::max(0, days)) * 1440 /
-                                 static_cast<size_t>(Request.IntervalMinutes) +
-                             64);
+  const size_t estimate = static_cast<size_t>(std::max(0, days)) * 1440 /
+                              static_cast<size_t>(Request.IntervalMinutes) +
+                          64;
+  Plan.FInstants.reserve(estimate);
+  Plan.FLocalSeconds.reserve(estimate);
   for (std::int64_t t = first;; t += step) {
-    const auto local = static_cast<std::int64_t>(UtcToLocalSeconds(static_cast<double>(t)));
+    bool daylight = false;
+    const auto local =
+        static_cast<std::int64_t>(UtcToLocalSeconds(static_cast<double>(t), &daylight));
     if (calendar::FloorDiv(local, SecondsPerDay) > lastDay) break;
+    Plan.FInstants.push_back(static_cast<crt::time_t>(t));
     Plan.FLocalSeconds.push_back(local);
+    AddOffsetRun(Plan.FOffsetRuns, static_cast<crt::time_t>(t),
+                 static_cast<int>(calendar::FloorDiv(local - t, 60)), daylight);
   }
 
   const size_t rows = Plan.FLocalSeconds.size();
   Plan.FCells.resize(rows * PlannerObjectCount);
-  const std::int64_t toUtc = static_cast<std::int64_t>(Request.Zone.UtcOffsetMinutes()) * 60;
   const size_t chunks = (rows + RowsPerChunk - 1) / RowsPerChunk;
   std::atomic<size_t> nextChunk{0}, rowsDone{0};
   std::atomic<bool> cancelled{false};
@@ -87,7 +101,7 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
     for (size_t k; !cancelled && (k = nextChunk.fetch_add(1)) < chunks;) {
       const size_t end = std::min(rows, (k + 1) * RowsPerChunk);
       for (size_t r = k * RowsPerChunk; r < end; ++r) {
-        const Astral::TUtcTime utc = Astral::UtcTimeFrom(BrokenDown(Plan.FLocalSeconds[r] + toUtc));
+        const Astral::TUtcTime utc = Astral::UtcTimeFrom(BrokenDown(Plan.FInstants[r]));
         for (size_t c = 0; c < PlannerObjectCount; ++c) {
           const TSkyPosition p = PositionOf(DriftObjects()[c], Request.Observer, utc);
           const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);

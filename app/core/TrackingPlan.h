@@ -4,8 +4,8 @@
 // horizon.
 //
 // A year at one-minute steps is 525,600 rows by 11 objects, so the table keeps per row only the
-// local wall-clock seconds and per cell the rounded azimuth and elevation with the visibility
-// (4 bytes); the texts are made when a cell is shown, in the grid's exact formats. The engine
+// instant and its local wall-clock seconds and per cell the rounded azimuth and elevation with
+// the visibility (4 bytes); the texts are made when a cell is shown, in the grid's exact formats. The engine
 // calls are independent of each other and are spread over the machine's cores.
 
 #include <atomic>
@@ -35,7 +35,6 @@ struct TTrackingRequest {
   TCalendarDate Start, Stop;
   int IntervalMinutes = 60;
   THorizonProfile Horizon = THorizonProfile::Defaults();
-  TZoneState Zone;  // read once; every row uses it
 };
 
 class TTrackingPlan {
@@ -50,6 +49,11 @@ public:
   bool CellVisible(int Row, int Column) const { return Cell(Row, Column).Visible != 0; }
   int CellAzimuth(int Row, int Column) const { return Cell(Row, Column).Azimuth; }
   int CellElevation(int Row, int Column) const { return Cell(Row, Column).Elevation; }
+  crt::time_t Instant(int Row) const { return FInstants[static_cast<size_t>(Row)]; }
+  // Which offset from UTC the local times use: "Local time = UTC+01:00", or the runs of offsets
+  // when the window spans a change ("Local time: UTC+01:00 up to ..., UTC+02:00 (DST) from ...
+  // on"); empty without rows.
+  String LocalTimeNote() const;
   void Clear();
 
 private:
@@ -63,7 +67,9 @@ private:
   const TCell& Cell(int Row, int Column) const {
     return FCells[static_cast<size_t>(Row) * PlannerObjectCount + static_cast<size_t>(Column - 1)];
   }
+  std::vector<crt::time_t> FInstants;       // each row's instant
   std::vector<std::int64_t> FLocalSeconds;  // local wall-clock seconds since 1970 of each row
+  std::vector<TOffsetRun> FOffsetRuns;      // which offset the rows' local times use
   std::vector<TCell> FCells;                // row after row, 11 per row
 };
 

@@ -12,13 +12,13 @@ const TTableSpec& TableSpecOf(TTableKind Kind) {
 }
 
 std::vector<TTableRow> ComputeTable(TTableKind Kind, const TTableTarget& Target, crt::time_t Start,
-                                    const TZoneState& Zone, const std::function<void(int)>& Step) {
+                                    const std::function<void(int)>& Step) {
   const TTableSpec& spec = TableSpecOf(Kind);
   std::vector<TTableRow> rows;
   rows.reserve(static_cast<size_t>(spec.RowsComputed));
   for (int k = 0; k < spec.RowsComputed; ++k) {
     const crt::time_t t = Start + static_cast<crt::time_t>(k) * spec.StepSeconds;
-    const std::tm utc = UtcPartsOf(t, Zone);
+    const std::tm utc = UtcPartsOf(t);
     Astral a;
     a.Latitude = Target.Latitude;
     a.Longitude = Target.Longitude;
@@ -28,6 +28,7 @@ std::vector<TTableRow> ComputeTable(TTableKind Kind, const TTableTarget& Target,
     a.TrackObject(Target.RightAscension, Target.Declination);
     if (!spec.AboveHorizonOnly || a.Elevation > 0) {
       TTableRow row;
+      row.Instant = t;
       row.UtcText = crt::AsctimeText(utc);
       row.LocalText = crt::AsctimeText(LocalWallTime(t));
       row.Azimuth = a.Azimuth;
@@ -39,8 +40,8 @@ std::vector<TTableRow> ComputeTable(TTableKind Kind, const TTableTarget& Target,
   return rows;
 }
 
-String TableNote(const TZoneState& Zone) {
-  if (Zone.State == TIME_ZONE_ID_STANDARD) return TableTexts::DstNotActive;
-  if (Zone.State == TIME_ZONE_ID_DAYLIGHT) return TableTexts::DstActive;
-  return "";
+String TableNote(const std::vector<TTableRow>& Rows) {
+  std::vector<TOffsetRun> runs;
+  for (const TTableRow& r : Rows) AddOffsetRun(runs, r.Instant);
+  return TableOffsetNote(runs, TableTexts::DstActive, TableTexts::DstNotActive);
 }

@@ -21,6 +21,7 @@ struct TTableSpec {
 const TTableSpec& TableSpecOf(TTableKind Kind);
 
 struct TTableRow {
+  crt::time_t Instant = 0;
   String UtcText;    // asctime text of the row's UTC time
   String LocalText;  // asctime text of the row's local wall-clock time
   double Azimuth = 0;
@@ -34,15 +35,15 @@ struct TTableTarget {
   double Declination = 0;              // degrees
 };
 
-// Computes the table's rows from Start on. Zone is the zone state read once when the table was
-// started; every row uses it, also rows after a change between standard and daylight time.
-// Step, when set, is called after every computed step (kept or not) with its index.
+// Computes the table's rows from Start on: each row's true UTC and the local time the clock
+// shows at that instant, also across a change between standard and daylight time. Step, when
+// set, is called after every computed step (kept or not) with its index.
 std::vector<TTableRow> ComputeTable(TTableKind Kind, const TTableTarget& Target, crt::time_t Start,
-                                    const TZoneState& Zone,
                                     const std::function<void(int)>& Step = nullptr);
 
-// The note under a table: which zone state it assumed; empty when the zone reported neither.
-String TableNote(const TZoneState& Zone);
+// The note under a table: which offset from UTC its local times use, and where it changes;
+// empty for a table without rows.
+String TableNote(const std::vector<TTableRow>& Rows);
 
 namespace TableTexts {
 inline constexpr const char* DstNotActive =

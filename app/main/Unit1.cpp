@@ -1368,7 +1368,7 @@ void TForm1::TrackTick(int Code) {
 void TForm1::ClockTick() {
   const TZoneState zone = ReadZoneState();
   const crt::time_t now = crt::time(nullptr);
-  Label58->SetCaption(crt::AsctimeText(UtcPartsOf(now, zone)));
+  Label58->SetCaption(crt::AsctimeText(UtcPartsOf(now)));
   Label72->SetCaption(crt::AsctimeText(LocalWallTime(now)));
   Label85->SetCaption(ZoneCaption(zone));
 }

@@ -48,7 +48,6 @@ void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const Strin
   }
   ListView1->SetViewStyle(vsReport);
 
-  const TZoneState zone = ReadZoneState();
   // A month is 720 steps: keeping the main window painted after every one of them costs far
   // more than the table itself, so it is painted every couple of days of table.
   constexpr int RepaintEverySteps = 48;
@@ -56,7 +55,7 @@ void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const Strin
     if (spec.RepaintEachStep && k % RepaintEverySteps == RepaintEverySteps - 1 && Form1 != nullptr)
       Form1->Repaint();
   };
-  const std::vector<TTableRow> rows = ComputeTable(Kind, Target, Start, zone, step);
+  const std::vector<TTableRow> rows = ComputeTable(Kind, Target, Start, step);
 
   // The date texts end with the line feed of their C form; in a one-line cell it would only
   // push the text out of line with the numbers beside it.
@@ -74,7 +73,7 @@ void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const Strin
   }
   ListView1->Items()->EndUpdate();
   // An empty table leaves the note as it was.
-  const String note = TableNote(zone);
-  if (!rows.empty() && !note.empty()) Label2->SetCaption(note);
+  const String note = TableNote(rows);
+  if (!note.empty()) Label2->SetCaption(note);
   if (spec.RepaintEachStep && Form1 != nullptr) Form1->Repaint();
 }

@@ -86,10 +86,9 @@ void TForm34::FindCulminations(int Code) {
     object.RightAscension = Form1->SelectedRA;
     object.Declination = Form1->SelectedDec;
   }
-  const TZoneState zone = ReadZoneState();
-  const crt::time_t start = CulminationStart(crt::time(nullptr), zone);
+  const crt::time_t start = CulminationStart(crt::time(nullptr));
   const TCulminationResult result =
-      ::FindCulminations(object, {Form1->Latitude, Form1->Longitude}, start, zone, CulminationCount,
+      ::FindCulminations(object, {Form1->Latitude, Form1->Longitude}, start, CulminationCount,
                          [this](const TCulmination& Row) {
                            TListItem* item = ListView1->Items()->Add();
                            item->SetCaption(OneLine(Row.UtcText));
@@ -98,6 +97,8 @@ void TForm34::FindCulminations(int Code) {
                            item->SubItems()->Add(FormatFloat("#0.00", Row.Elevation));
                            Repaint();
                          });
+  // The rows' own offsets from UTC; a search without rows leaves the note as it was.
+  if (!result.Rows.empty()) Label1->SetCaption(CulminationNote(result.Rows));
   if (result.GaveUp) ShowMessage(CulminationTexts::GaveUp);
 }
 

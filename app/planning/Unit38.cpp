@@ -40,6 +40,7 @@ TForm38::TForm38(TComponent* AOwner) : TForm(AOwner) {
   LoadDescription("Unit38");
   KESTAL_BIND(StringGrid1);
   KESTAL_BIND(Label1);
+  KESTAL_BIND(Label8);
   KESTAL_BIND(Edit1);
   KESTAL_BIND(Edit38);
   KESTAL_BIND(Edit39);
@@ -113,9 +114,10 @@ void TForm38::InitPlanGrid(int Rows) {
 void TForm38::Button1Click(TObject* Sender) {
   HorizonProfile = HorizonFromFields();
   const TPlanResult plan =
-      ComputePlan(*Form1, HorizonProfile, crt::time(nullptr), ReadZoneState(), DayOffset);
+      ComputePlan(*Form1, HorizonProfile, crt::time(nullptr), DayOffset);
   Label1->SetCaption(FloatToStr(Form1->Frequency));
   Edit1->SetText(plan.Day.DateText);
+  Label8->SetCaption(plan.LocalTimeText);
   InitPlanGrid(static_cast<int>(plan.Rows.size()));
   for (size_t k = 0; k < plan.Rows.size(); ++k) {
     const TPlanRow& row = plan.Rows[k];
@@ -174,8 +176,7 @@ void TForm38::Button3Click(TObject* Sender) {
 void TForm38::Button2Click(TObject* Sender) {
   Form40->Show();
   Form40->ShowTable(ComputeDriftScan(
-      {Form1->Latitude, Form1->Longitude}, HorizonProfile, [] { return crt::time(nullptr); },
-      ReadZoneState()));
+      {Form1->Latitude, Form1->Longitude}, HorizonProfile, [] { return crt::time(nullptr); }));
 }
 
 void TForm38::Button7Click(TObject* Sender) { Form41->OpenFromPlan(); }

@@ -17,6 +17,7 @@ public:
 
   TStringGrid* StringGrid1 = nullptr;
   TLabel* Label1 = nullptr;  // the working frequency
+  TLabel* Label8 = nullptr;  // "local time" after the planned date, with its offset from UTC
   TEdit* Edit1 = nullptr;    // the planned date
   TEdit* Edit38 = nullptr;   // the object a note is for
   TEdit* Edit39 = nullptr;   // the note

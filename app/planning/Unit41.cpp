@@ -132,7 +132,6 @@ void TForm41::Button1Click(TObject* Sender) {
   request.Stop = StopDate;
   request.IntervalMinutes = IntervalMinutes;
   request.Horizon = Form38->HorizonProfile;
-  request.Zone = ReadZoneState();
   FCancelled = false;
   FCalculating = true;
   Button3->SetVisible(true);
@@ -145,7 +144,7 @@ void TForm41::Button1Click(TObject* Sender) {
   FCalculating = false;
   FPlan = std::move(plan);
   Button3->SetVisible(false);
-  Label4->SetCaption("");
+  Label4->SetCaption(done ? FPlan.LocalTimeNote() : String());
   Button2->SetEnabled(true);
 
   // The grid takes the rows produced: one hour fewer or more than the estimate when daylight

@@ -20,7 +20,7 @@ public:
   TButton* Button1 = nullptr;                  // Calculate
   TButton* Button2 = nullptr;                  // Exit
   TButton* Button3 = nullptr;                  // Cancel, while calculating
-  TLabel* Label4 = nullptr;                    // progress
+  TLabel* Label4 = nullptr;                    // progress, then the rows' offset from UTC
   TStringGrid* StringGrid1 = nullptr;
 
   void CalendarPicker1Change(TObject* Sender);

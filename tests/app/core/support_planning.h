@@ -33,6 +33,13 @@ protected:
     SetClockForTesting(nullptr);
     SetTimeZoneForTesting(CentralEuropeanTimeZone());
   }
+  // A zone of the zone database or a POSIX rule; "" the injected Central European rule.
+  void UseZone(const char* Zone) {
+    if (*Zone == '\0')
+      SetTimeZoneForTesting(CentralEuropeanTimeZone());
+    else
+      ASSERT_TRUE(SetTimeZoneForTesting(String(Zone))) << Zone;
+  }
   // The clock at T; the zone state read then.
   TZoneState ClockAt(crt::time_t T) {
     SetClockForTesting([T] { return static_cast<double>(T); });

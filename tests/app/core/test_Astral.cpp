@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -116,8 +118,8 @@ TEST(Astral, FixedObjectMatchesAHandCalculation) {
   EXPECT_NEAR(a.Azimuth, 98.278, 0.01);
 }
 
-// On the meridian (hour angle exactly 0: the right ascension is the sidereal time) an object
-// south of the zenith stands at azimuth 180 and elevation 90 - latitude + declination.
+// On the meridian (hour angle exactly 0: the right ascension of date is the sidereal time) an
+// object south of the zenith stands at azimuth 180 and elevation 90 - latitude + declination.
 TEST(Astral, ObjectOnTheMeridianSouthOfTheZenith) {
   struct Case {
     double lat, dec;
@@ -128,7 +130,7 @@ TEST(Astral, ObjectOnTheMeridianSouthOfTheZenith) {
     SCOPED_TRACE(c.lat);
     const double ra = SiderealAt(c.lat, 7.5, when);
     Astral a = Observer(c.lat, 7.5, when);
-    a.TrackObject(ra, c.dec);
+    a.TrackPlaceOfDate(ra, c.dec);
     EXPECT_NEAR(a.Azimuth, 180.0, 1e-6);
     EXPECT_NEAR(a.Elevation, 90.0 - c.lat + c.dec, 1e-6);
   }
@@ -141,7 +143,7 @@ TEST(Astral, ObjectOnTheMeridianNorthOfTheZenith) {
   {
     const double ra = SiderealAt(-30.0, 0.0, when);
     Astral a = Observer(-30.0, 0.0, when);
-    a.TrackObject(ra, -10.0);
+    a.TrackPlaceOfDate(ra, -10.0);
     EXPECT_GT(a.Azimuth, 359.999999);
     EXPECT_LT(a.Azimuth, 360.0);
     EXPECT_NEAR(a.Elevation, 70.0, 1e-6);
@@ -149,7 +151,7 @@ TEST(Astral, ObjectOnTheMeridianNorthOfTheZenith) {
   {
     const double ra = SiderealAt(52.0, 0.0, when);
     Astral a = Observer(52.0, 0.0, when);
-    a.TrackObject(ra, 80.0);
+    a.TrackPlaceOfDate(ra, 80.0);
     EXPECT_GE(a.Azimuth, 0.0);
     EXPECT_LT(a.Azimuth, 1e-6);
     EXPECT_NEAR(a.Elevation, 62.0, 1e-6);
@@ -165,7 +167,7 @@ TEST(Astral, ObjectInTheZenithHasElevation90) {
     const double ra = SiderealAt(lat, 12.0, when);
     Astral a = Observer(lat, 12.0, when);
     SCOPED_TRACE(lat);
-    EXPECT_TRUE(a.TrackObject(ra, lat));
+    EXPECT_TRUE(a.TrackPlaceOfDate(ra, lat));
     EXPECT_NEAR(a.Elevation, 90.0, 1e-6);
     EXPECT_FALSE(std::isnan(a.Azimuth));
   }
@@ -183,7 +185,7 @@ TEST(Astral, FlagIsTrueFromElevationZeroOnAndFalseBelow) {
     const double dec = 5.0 + k * 1e-9;
     auto elevation = [&](double ra, bool* flag) {
       Astral a = Observer(48.0, 11.0, when);
-      const bool f = a.TrackObject(ra, dec);
+      const bool f = a.TrackPlaceOfDate(ra, dec);
       if (flag) *flag = f;
       return a.Elevation;
     };
@@ -243,7 +245,7 @@ TEST(Astral, AzimuthStaysInAFullCircleAndElevationMatchesTheClosedForm) {
       for (int step = 0; step < 96; ++step) {
         const auto when = Utc(2026, 6, 1, step / 4, (step % 4) * 15, 0);
         Astral a = Observer(lat, -3.0, when);
-        a.TrackObject(17.5, dec);
+        a.TrackPlaceOfDate(17.5, dec);
         EXPECT_GE(a.Azimuth, 0.0);
         EXPECT_LT(a.Azimuth, 360.0);
         // sin el = sin phi sin d + cos phi cos d cos H, with the engine's own sidereal time.
@@ -257,9 +259,10 @@ TEST(Astral, AzimuthStaysInAFullCircleAndElevationMatchesTheClosedForm) {
   }
 }
 
-// B0329+54 (RAJD 53.2474, DECJD 54.5788) from 52 N never sets: it culminates below the pole
-// at 54.58 + 52 - 90 = 16.58 deg and above it, north of the zenith, at 90 - (54.58 - 52) = 87.42
-// deg.
+// B0329+54 (RAJD 53.2474, DECJD 54.5788) from 52 N never sets. Precession moves its declination
+// by n cos(RA) per year, 20.04" x cos 53.25 deg = 12.0" a year, 0.090 deg by December 2026, to
+// 54.669: it culminates below the pole at 54.669 + 52 - 90 = 16.669 deg and above it, north of
+// the zenith, at 90 - (54.669 - 52) = 87.331 deg.
 TEST(Astral, B0329Plus54IsCircumpolarFrom52North) {
   double lowest = 1e9, highest = -1e9;
   for (int minute = 0; minute < 24 * 60; minute += 5) {
@@ -268,8 +271,109 @@ TEST(Astral, B0329Plus54IsCircumpolarFrom52North) {
     lowest = std::min(lowest, a.Elevation);
     highest = std::max(highest, a.Elevation);
   }
-  EXPECT_NEAR(lowest, 16.5788, 0.05);
-  EXPECT_NEAR(highest, 87.4212, 0.05);
+  EXPECT_NEAR(lowest, 16.669, 0.01);
+  EXPECT_NEAR(highest, 87.331, 0.01);
+}
+
+namespace {
+
+// Precession by the IAU 2006 theory, an independent method: the four rotations of the
+// equator and ecliptic angles psi_A, omega_A, chi_A and the J2000 obliquity applied to the
+// direction vector. Returns right ascension (degrees, 0..360) and declination (degrees).
+std::array<double, 2> PrecessedByIau2006(double RaDeg, double DecDeg, double D) {
+  const double t = (D - 1.5) / 36525.0;  // Julian centuries from J2000.0
+  const double arcsec = M_PI / 180.0 / 3600.0;
+  const double e0 = 84381.406;
+  const double psi =
+      ((((-0.0000000951 * t + 0.000132851) * t - 0.00114045) * t - 1.0790069) * t + 5038.481507) *
+      t;
+  const double omega =
+      e0 +
+      ((((0.0000003337 * t - 0.000000467) * t - 0.00772503) * t + 0.0512623) * t - 0.025754) * t;
+  const double chi =
+      ((((-0.0000000560 * t + 0.000170663) * t - 0.00121197) * t - 2.3814292) * t + 10.556403) * t;
+  using M = std::array<std::array<double, 3>, 3>;
+  auto r1 = [](double a) -> M {
+    return {{{1, 0, 0}, {0, std::cos(a), std::sin(a)}, {0, -std::sin(a), std::cos(a)}}};
+  };
+  auto r3 = [](double a) -> M {
+    return {{{std::cos(a), std::sin(a), 0}, {-std::sin(a), std::cos(a), 0}, {0, 0, 1}}};
+  };
+  auto apply = [](const M& m, const std::array<double, 3>& v) {
+    std::array<double, 3> w{};
+    for (size_t i = 0; i < 3; ++i) w[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+    return w;
+  };
+  const double ra = RaDeg * M_PI / 180.0, dec = DecDeg * M_PI / 180.0;
+  std::array<double, 3> v{std::cos(dec) * std::cos(ra), std::cos(dec) * std::sin(ra),
+                          std::sin(dec)};
+  v = apply(r1(e0 * arcsec), v);
+  v = apply(r3(-psi * arcsec), v);
+  v = apply(r1(-omega * arcsec), v);
+  v = apply(r3(chi * arcsec), v);
+  double raOut = std::atan2(v[1], v[0]) * 180.0 / M_PI;
+  if (raOut < 0) raOut += 360.0;
+  return {raOut, std::asin(v[2]) * 180.0 / M_PI};
+}
+
+}  // namespace
+
+// Catalogue (J2000) positions precessed to the date: against the independent theory above and
+// a textbook example worked with the same IAU 1976 angles (theta Persei, J2000 after proper
+// motion 41.054063, +49.227750, to JD 2462088.69: 41.547214, +49.348483). The shift from J2000
+// is what the engine used to leave out: over half a degree for Taurus A by 2040.
+TEST(Astral, FixedObjectsArePrecessedFromJ2000ToTheDate) {
+  struct Case {
+    const char* what;
+    double ra, dec;  // J2000, degrees
+    Astral::TUtcTime when;
+    double shift;  // at least this far from the J2000 place, degrees on the sky
+    double textbookRa = -1, textbookDec = 0;
+  };
+  const Case cases[] = {
+      {"Taurus A 1990", 83.633, 22.0145, Utc(1990, 1, 1, 0, 0, 0), 0.13},
+      {"Taurus A 2026", 83.633, 22.0145, Utc(2026, 6, 1, 0, 0, 0), 0.36},
+      {"Taurus A 2040", 83.633, 22.0145, Utc(2040, 12, 31, 0, 0, 0), 0.56},
+      {"Sagittarius A 1990", 266.417, -29.008, Utc(1990, 1, 1, 0, 0, 0), 0.13},
+      {"Sagittarius A 2040", 266.417, -29.008, Utc(2040, 12, 31, 0, 0, 0), 0.50},
+      {"near the pole", 37.95, 89.26, Utc(2040, 12, 31, 0, 0, 0), 0.2},
+      {"near the south pole", 300.0, -89.9, Utc(2030, 1, 1, 0, 0, 0), 0.1},
+      {"theta Persei", 41.054063, 49.227750, Utc(2028, 11, 13, 4, 33, 36), 0.3, 41.547214,
+       49.348483},
+  };
+  Astral k;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Astral a = Observer(52.0, 5.0, c.when);
+    a.PrepareTime();
+    const double d = a.DayNumber();
+    double raHours = 0, dec = 0;
+    a.PrecessFromJ2000(d, c.ra / 15.0, c.dec, raHours, dec);
+    const std::array<double, 2> other = PrecessedByIau2006(c.ra, c.dec, d);
+    const double cosDec = std::cos(dec / k.DegreesPerRadian);
+    EXPECT_GE(raHours, 0.0);
+    EXPECT_LT(raHours, 24.0);
+    EXPECT_NEAR(std::remainder(raHours * 15.0 - other[0], 360.0) * cosDec, 0.0, 1e-4);
+    EXPECT_NEAR(dec, other[1], 1e-4);
+    // Angular distance from the J2000 place.
+    const double r0 = c.ra / k.DegreesPerRadian, d0 = c.dec / k.DegreesPerRadian;
+    const double r1 = raHours * 15.0 / k.DegreesPerRadian, d1 = dec / k.DegreesPerRadian;
+    const double moved = std::acos(std::clamp(std::sin(d0) * std::sin(d1) + std::cos(d0) *
+                                   std::cos(d1) * std::cos(r1 - r0), -1.0, 1.0)) *
+                         k.DegreesPerRadian;
+    EXPECT_GT(moved, c.shift);
+    EXPECT_LT(moved, c.shift + 0.1);
+    if (c.textbookRa >= 0) {
+      EXPECT_NEAR(raHours * 15.0, c.textbookRa, 2e-5);
+      EXPECT_NEAR(dec, c.textbookDec, 2e-5);
+    }
+    // The engine's fixed-object operation works on exactly that place of date.
+    Astral j2000 = Observer(52.0, 5.0, c.when);
+    Astral ofDate = Observer(52.0, 5.0, c.when);
+    EXPECT_EQ(j2000.TrackObject(c.ra / 15.0, c.dec), ofDate.TrackPlaceOfDate(raHours, dec));
+    EXPECT_EQ(j2000.Azimuth, ofDate.Azimuth);
+    EXPECT_EQ(j2000.Elevation, ofDate.Elevation);
+  }
 }
 
 // Hand check of the ellipsoid: on the equator the radius is a + h = 6378140 + 600 m;

@@ -30,12 +30,11 @@ TEST_F(PlanningTest, FastSearchEqualsThePlainStepping) {
       {"3C273 near the equator", 7, {1.3, 103.8}, Unix(2026, 4, 15, 12), 6},
   };
   for (const Case& c : cases) {
-    const TZoneState zone = ClockAt(c.now);
-    const crt::time_t start = CulminationStart(c.now, zone);
+    ClockAt(c.now);
+    const crt::time_t start = CulminationStart(c.now);
     const TSkyObject& object = CulminationObjects()[c.object];
-    const TCulminationResult fast = FindCulminations(object, c.observer, start, zone, c.count);
-    const TCulminationResult plain =
-        FindCulminationsPlain(object, c.observer, start, zone, c.count);
+    const TCulminationResult fast = FindCulminations(object, c.observer, start, c.count);
+    const TCulminationResult plain = FindCulminationsPlain(object, c.observer, start, c.count);
     ASSERT_EQ(fast.Rows.size(), static_cast<size_t>(c.count)) << c.what;
     ASSERT_EQ(plain.Rows.size(), fast.Rows.size()) << c.what;
     for (size_t i = 0; i < fast.Rows.size(); ++i) {
@@ -49,12 +48,12 @@ TEST_F(PlanningTest, FastSearchEqualsThePlainStepping) {
 
 TEST_F(PlanningTest, TheSunCulminatesOnceADayNearSouth) {
   const crt::time_t now = Unix(2026, 12, 8, 12);
-  const TZoneState zone = ClockAt(now);
-  const crt::time_t start = CulminationStart(now, zone);
+  ClockAt(now);
+  const crt::time_t start = CulminationStart(now);
   EXPECT_EQ(start, Unix(2026, 12, 8, 23));  // 00:00 CET on the 9th
   int rows = 0;
-  const TCulminationResult r = FindCulminations(CulminationObjects()[1], {52.1, 5.2}, start, zone,
-                                                30, [&rows](const TCulmination&) { ++rows; });
+  const TCulminationResult r = FindCulminations(CulminationObjects()[1], {52.1, 5.2}, start, 30,
+                                                [&rows](const TCulmination&) { ++rows; });
   EXPECT_EQ(rows, 30);
   ASSERT_EQ(r.Rows.size(), 30u);
   EXPECT_FALSE(r.GaveUp);
@@ -68,17 +67,54 @@ TEST_F(PlanningTest, TheSunCulminatesOnceADayNearSouth) {
     EXPECT_EQ(r.Rows[i].UtcText.back(), '\n');
   }
   EXPECT_EQ(r.Rows[0].LocalText.substr(0, 11), "Wed Dec  9 ");
-  // The time base's UTC: local wall clock plus the bias of the zone state read now.
   EXPECT_EQ(r.Rows[0].UtcText.substr(11, 2),
             IntToStr(LocalWallTime(r.Rows[0].Instant).tm_hour - 1));
 }
 
+// A search made in winter whose culminations reach into summer: each row's UTC is its own and
+// its local time the clock's then, and the note under the table says where the offset changes.
+TEST_F(PlanningTest, CulminationsAcrossAChangeOfTheClock) {
+  struct Case {
+    const char* what;
+    const char* zone;  // "" the injected Central European rule
+    crt::time_t now;
+    int count;
+    const char* note;
+  };
+  const Case cases[] = {
+      {"winter only", "", Unix(2026, 12, 8, 12), 5,
+       "Please note that above table is calculated assuming DST NOT ACTIVE (local time = "
+       "UTC+01:00)"},
+      {"summer only", "", Unix(2026, 7, 8, 12), 5,
+       "Please note that above table is calculated assuming DST ACIIVE (local time = "
+       "UTC+02:00)"},
+      // Noon at 5.2 E is 11:39 UTC; the equation of time makes it 11:44 at the end of March.
+      {"into summer", "Europe/Berlin", Unix(2026, 3, 20, 12), 20,
+       "Please note that above table spans a change of local time: UTC+01:00 up to Sat Mar 28 "
+       "12:44:35 2026, UTC+02:00 (DST) from Sun Mar 29 13:44:17 2026 on"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseZone(c.zone);
+    ClockAt(c.now);
+    const TCulminationResult r = FindCulminations(CulminationObjects()[1], {52.1, 5.2},
+                                                  CulminationStart(c.now), c.count);
+    ASSERT_EQ(r.Rows.size(), static_cast<size_t>(c.count));
+    for (const TCulmination& row : r.Rows) {
+      EXPECT_EQ(row.UtcText, crt::AsctimeText(*crt::gmtime(&row.Instant)));
+      // The Sun culminates at about 11:40 UTC at 5.2 E all year round.
+      EXPECT_EQ(row.UtcText.substr(11, 3), "11:");
+    }
+    EXPECT_EQ(CulminationNote(r.Rows), c.note);
+  }
+  EXPECT_EQ(CulminationNote({}), "");
+}
+
 TEST_F(PlanningTest, AnObjectThatNeverRisesEndsTheSearch) {
   const crt::time_t now = Unix(2026, 12, 8, 12);
-  const TZoneState zone = ClockAt(now);
-  const crt::time_t start = CulminationStart(now, zone);
-  const TCulminationResult r =
-      FindCulminations(CulminationObjects()[5], {65.0, 25.0}, start, zone, 30);
+  ClockAt(now);
+  const crt::time_t start = CulminationStart(now);
+  const TCulminationResult r = FindCulminations(CulminationObjects()[5], {65.0, 25.0}, start, 30);
   EXPECT_TRUE(r.GaveUp);
   EXPECT_TRUE(r.Rows.empty());
 }

@@ -121,7 +121,8 @@ TEST_F(PlanningTest, PlannedDateIsTheUtcDateMovedByTheOffset) {
       {Unix(2026, 12, 8, 12), -400, "11/3/2025"},
   };
   for (const Case& c : cases) {
-    const TPlannedDay d = PlannedDayOf(c.now, ClockAt(c.now), c.offset);
+    ClockAt(c.now);
+    const TPlannedDay d = PlannedDayOf(c.now, c.offset);
     EXPECT_EQ(d.DateText, c.text);
     EXPECT_EQ(LocalWallTime(d.Midnight).tm_hour, 0);
     EXPECT_EQ(LocalWallTime(d.Midnight).tm_mday, d.Day);
@@ -141,8 +142,8 @@ TEST_F(PlanningTest, HoursOfThePlannedDayFollowTheLocalDate) {
   };
   for (const Case& c : cases) {
     const crt::time_t now = Unix(2026, c.month, c.day, 12);
-    const TZoneState zone = ClockAt(now);
-    const std::vector<TPlanHour> hours = PlanHoursOf(PlannedDayOf(now, zone, 0), zone);
+    ClockAt(now);
+    const std::vector<TPlanHour> hours = PlanHoursOf(PlannedDayOf(now, 0));
     ASSERT_EQ(hours.size(), c.instants) << c.month;
     std::array<int, 24> seen{};
     for (const TPlanHour& h : hours) ++seen[static_cast<size_t>(h.LocalHour)];
@@ -152,14 +153,50 @@ TEST_F(PlanningTest, HoursOfThePlannedDayFollowTheLocalDate) {
   }
 }
 
-TEST_F(PlanningTest, UtcOfTheHoursUsesTheZoneStateReadOnce) {
-  // In December (standard time, bias -60) local 00:00 is 23:00 UTC of the day before.
-  const crt::time_t now = Unix(2026, 12, 8, 12);
-  const TZoneState zone = ClockAt(now);
-  const std::vector<TPlanHour> hours = PlanHoursOf(PlannedDayOf(now, zone, 0), zone);
-  EXPECT_EQ(hours[0].Utc.tm_mday, 7);
-  EXPECT_EQ(hours[0].Utc.tm_hour, 23);
-  EXPECT_EQ(hours[5].Utc.tm_hour, 4);
+// Every hour goes to the engine as its own UTC, whatever offset is in force when the plan is
+// made: a plan for 1 July made in January has each local hour two hours after its UTC hour. The
+// text after the date says which offset the hour columns use.
+TEST_F(PlanningTest, EveryHourOfThePlannedDayHasItsOwnUtc) {
+  struct Case {
+    const char* what;
+    const char* zone;  // "" the injected Central European rule
+    crt::time_t now;
+    int dayOffset;
+    const char* date;
+    size_t instants;
+    int firstHour;
+    size_t changeAt;  // index of the first hour with the second offset (instants: none)
+    int offsetBefore, offsetAfter;  // minutes
+    const char* text;
+  };
+  const Case cases[] = {
+      {"July planned in January", "Europe/Berlin", Unix(2026, 1, 15, 12), 167, "7/1/2026", 24, 0,
+       24, 120, 120, "local time (UTC+02:00, DST)"},
+      {"December, injected rule", "", Unix(2026, 12, 8, 12), 0, "12/8/2026", 24, 0, 24, 60, 60,
+       "local time (UTC+01:00)"},
+      {"the change back planned a week ahead", "Europe/Berlin", Unix(2026, 10, 18, 12), 7,
+       "10/25/2026", 25, 0, 3, 120, 60, "local time: UTC+02:00 (DST) up to 01:00, UTC+01:00 from 02:00 on"},
+      {"Santiago repeats 23:00", "America/Santiago", Unix(2026, 4, 1, 12), 3, "4/4/2026", 25, 0,
+       24, -180, -240, "local time: UTC-03:00 (DST) up to 22:00, UTC-04:00 from 23:00 on"},
+      {"Santiago skips midnight", "America/Santiago", Unix(2026, 9, 1, 12), 5, "9/6/2026", 23, 1,
+       23, -180, -180, "local time (UTC-03:00, DST)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseZone(c.zone);
+    ClockAt(c.now);
+    const TPlannedDay day = PlannedDayOf(c.now, c.dayOffset);
+    EXPECT_EQ(day.DateText, c.date);
+    const std::vector<TPlanHour> hours = PlanHoursOf(day);
+    ASSERT_EQ(hours.size(), c.instants);
+    EXPECT_EQ(hours.front().LocalHour, c.firstHour);
+    for (size_t i = 0; i < hours.size(); ++i) {
+      const int offset = i < c.changeAt ? c.offsetBefore : c.offsetAfter;
+      const int utcMinute = hours[i].Utc.tm_hour * 60 + hours[i].Utc.tm_min;
+      EXPECT_EQ((hours[i].LocalHour * 60 - utcMinute + 1440) % 1440, (offset + 1440) % 1440) << i;
+    }
+    EXPECT_EQ(PlanLocalTimeText(hours), c.text);
+  }
 }
 
 namespace {
@@ -201,10 +238,11 @@ std::unique_ptr<TKestalState> StateWithPulsars(double Frequency) {
 
 TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
   const crt::time_t now = Unix(2026, 12, 8, 12);
-  const TZoneState zone = ClockAt(now);
+  ClockAt(now);
   const TPlanResult plan =
-      ComputePlan(*StateWithPulsars(1400), THorizonProfile::Defaults(), now, zone, 0);
+      ComputePlan(*StateWithPulsars(1400), THorizonProfile::Defaults(), now, 0);
   EXPECT_EQ(plan.Day.DateText, "12/8/2026");
+  EXPECT_EQ(plan.LocalTimeText, "local time (UTC+01:00)");
   ASSERT_EQ(plan.Rows.size(), 14u);
   EXPECT_EQ(plan.Rows[0].Name, "Moon");
   EXPECT_EQ(plan.Rows[4].Name, "Cassiopeia");
@@ -224,17 +262,17 @@ TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
 
   // 400 MHz band: its count and its flux (2 Jy: S/N 20); neither band: the eleven objects only.
   const TPlanResult at400 =
-      ComputePlan(*StateWithPulsars(410), THorizonProfile::Defaults(), now, zone, 0);
+      ComputePlan(*StateWithPulsars(410), THorizonProfile::Defaults(), now, 0);
   ASSERT_EQ(at400.Rows.size(), 12u);
   EXPECT_EQ(at400.Rows[11].SignalToNoise, "20");
   for (double f : {390.0, 500.0, 1000.0, 1500.0, 800.0})
     EXPECT_EQ(
-        ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, zone, 0).Rows.size(),
+        ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, 0).Rows.size(),
         11u)
         << f;
   // A horizon nothing clears empties every hour but keeps names and S/N.
   const TPlanResult hidden =
-      ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, zone, 0);
+      ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, 0);
   EXPECT_EQ(hidden.Rows[11].SignalToNoise, "10");
   for (const TPlanRow& r : hidden.Rows)
     for (const String& h : r.Hours) EXPECT_EQ(h, "");
@@ -275,13 +313,13 @@ TEST(Notes, AppendingKeepsEveryPairAndRefusesNothingSilently) {
 
 TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   crt::time_t t = Unix(2026, 12, 8, 13, 25, 12);
-  const TZoneState zone = ClockAt(t);
+  ClockAt(t);
   int reads = 0;
   auto now = [&] {
     ++reads;
     return t++;
   };
-  const TDriftTable table = ComputeDriftScan({52.1, 5.2}, THorizonProfile::Defaults(), now, zone);
+  const TDriftTable table = ComputeDriftScan({52.1, 5.2}, THorizonProfile::Defaults(), now);
   EXPECT_EQ(reads, 66);
   EXPECT_EQ(table[0][0], "Object");
   EXPECT_EQ(table[5][0], "Cassiopeia");
@@ -291,7 +329,7 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   const std::regex cell("[0-9]{3}\\.[0-9]{2} : -?[0-9]{2}\\.[0-9]{2}");
   for (size_t j = 1; j <= 6; ++j) EXPECT_TRUE(std::regex_match(table[5][j], cell)) << table[5][j];
   const TDriftTable hidden = ComputeDriftScan(
-      {52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; }, zone);
+      {52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; });
   EXPECT_EQ(hidden[1][0], "Moon");
   for (size_t c = 1; c <= 11; ++c)
     for (size_t j = 1; j <= 6; ++j) EXPECT_EQ(hidden[c][j], "");
@@ -299,14 +337,14 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
 
 TEST_F(PlanningTest, OnTheDayDaylightTimeEndsEveryLocalHourHasItsCell) {
   const crt::time_t now = Unix(2026, 10, 25, 12);
-  const TZoneState zone = ClockAt(now);  // standard time in force since 01:00 UTC
-  auto state = StateWithPulsars(800);    // no band: the eleven objects
-  const TPlanResult plan = ComputePlan(*state, THorizonProfile::Defaults(), now, zone, 0);
+  ClockAt(now);                        // standard time in force since 01:00 UTC
+  auto state = StateWithPulsars(800);  // no band: the eleven objects
+  const TPlanResult plan = ComputePlan(*state, THorizonProfile::Defaults(), now, 0);
   const TSkyObject& cassiopeia = PlanObjects()[4];
-  // The engine gets the local wall clock plus the standard bias read now (one hour), for every
-  // hour alike; 02:00 comes twice and gives the same cell twice.
+  // The hours before the change are daylight time, two hours ahead of UTC; 02:00 comes twice
+  // and its column shows the second one, in standard time like the hours after it.
   auto cellAtWallHour = [&](int Hour) {
-    const crt::time_t utc = Unix(2026, 10, 25, Hour) - 3600;
+    const crt::time_t utc = Unix(2026, 10, 25, Hour) - (Hour < 2 ? 7200 : 3600);
     const TSkyPosition p =
         PositionOf(cassiopeia, {52.1, 5.2}, Astral::UtcTimeFrom(*crt::gmtime(&utc)));
     return IntToStr(WholeDegrees(p.Azimuth)) + ":" + IntToStr(WholeDegrees(p.Elevation));

@@ -1,6 +1,6 @@
 // The tracking planner's table: its rows from local midnight of the start date to the end of the
-// stop date (also across the changes of daylight time and before 1970), the cell texts, the
-// same result on one thread and on many, and cancelling.
+// stop date (also across the changes of daylight time and before 1970) with the note of their
+// offsets from UTC, the cell texts, the same result on one thread and on many, and cancelling.
 #include "TrackingPlan.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ protected:
     r.Start = Start;
     r.Stop = Stop;
     r.IntervalMinutes = Interval;
-    r.Zone = ClockAt(Unix(2026, 12, 8, 12));  // standard time in force
+    ClockAt(Unix(2026, 12, 8, 12));  // standard time in force
     return r;
   }
 };
@@ -46,6 +46,8 @@ TEST_F(TrackingPlanTest, RowsRunFromLocalMidnightToTheEndOfTheStopDate) {
     int rows;
     const char* first;
     const char* last;
+    const char* note;
+    const char* zone = "";
   } cases[] = {
       {"one day, hourly",
        {2026, 12, 8},
@@ -53,50 +55,81 @@ TEST_F(TrackingPlanTest, RowsRunFromLocalMidnightToTheEndOfTheStopDate) {
        60,
        24,
        "Tue Dec  8 00:00:00 2026\n",
-       "Tue Dec  8 23:00:00 2026\n"},
+       "Tue Dec  8 23:00:00 2026\n",
+       "Local time = UTC+01:00"},
       {"two days, 5 minutes",
        {2026, 12, 8},
        {2026, 12, 9},
        5,
        576,
        "Tue Dec  8 00:00:00 2026\n",
-       "Wed Dec  9 23:55:00 2026\n"},
+       "Wed Dec  9 23:55:00 2026\n",
+       "Local time = UTC+01:00"},
       {"to the end of the year",
        {2026, 12, 31},
        {2026, 12, 31},
        30,
        48,
        "Thu Dec 31 00:00:00 2026\n",
-       "Thu Dec 31 23:30:00 2026\n"},
+       "Thu Dec 31 23:30:00 2026\n",
+       "Local time = UTC+01:00"},
       {"daylight time starts: an hour less",
        {2026, 3, 29},
        {2026, 3, 29},
        60,
        23,
        "Sun Mar 29 00:00:00 2026\n",
-       "Sun Mar 29 23:00:00 2026\n"},
+       "Sun Mar 29 23:00:00 2026\n",
+       "Local time: UTC+01:00 up to Sun Mar 29 01:00:00 2026, UTC+02:00 (DST) from Sun Mar 29 "
+       "03:00:00 2026 on"},
       {"daylight time ends: an hour more",
        {2026, 10, 25},
        {2026, 10, 25},
        60,
        25,
        "Sun Oct 25 00:00:00 2026\n",
-       "Sun Oct 25 23:00:00 2026\n"},
+       "Sun Oct 25 23:00:00 2026\n",
+       "Local time: UTC+02:00 (DST) up to Sun Oct 25 02:00:00 2026, UTC+01:00 from Sun Oct 25 "
+       "02:00:00 2026 on"},
+      {"a year, both changes",
+       {2026, 1, 1},
+       {2026, 12, 31},
+       60,
+       8760,
+       "Thu Jan  1 00:00:00 2026\n",
+       "Thu Dec 31 23:00:00 2026\n",
+       "Local time: UTC+01:00 up to Sun Mar 29 01:00:00 2026, UTC+02:00 (DST) from Sun Mar 29 "
+       "03:00:00 2026 to Sun Oct 25 02:00:00 2026, UTC+01:00 from Sun Oct 25 02:00:00 2026 on"},
+      {"Santiago skips the midnight of 6 September",
+       {2026, 9, 5},
+       {2026, 9, 6},
+       60,
+       47,
+       "Sat Sep  5 00:00:00 2026\n",
+       "Sun Sep  6 23:00:00 2026\n",
+       "Local time: UTC-04:00 up to Sat Sep  5 23:00:00 2026, UTC-03:00 (DST) from Sun Sep  6 "
+       "01:00:00 2026 on",
+       "America/Santiago"},
       {"before 1970",
        {1969, 12, 31},
        {1970, 1, 1},
        60,
        48,
        "Wed Dec 31 00:00:00 1969\n",
-       "Thu Jan  1 23:00:00 1970\n"},
+       "Thu Jan  1 23:00:00 1970\n",
+       "Local time = UTC+01:00"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseZone(c.zone);
     TTrackingPlan plan;
-    ASSERT_TRUE(ComputeTrackingPlan(Request(c.start, c.stop, c.interval), plan)) << c.what;
-    ASSERT_EQ(plan.RowCount(), c.rows) << c.what;
-    EXPECT_EQ(plan.TimeText(0), c.first) << c.what;
-    EXPECT_EQ(plan.TimeText(c.rows - 1), c.last) << c.what;
+    ASSERT_TRUE(ComputeTrackingPlan(Request(c.start, c.stop, c.interval), plan));
+    ASSERT_EQ(plan.RowCount(), c.rows);
+    EXPECT_EQ(plan.TimeText(0), c.first);
+    EXPECT_EQ(plan.TimeText(c.rows - 1), c.last);
+    EXPECT_EQ(plan.LocalTimeNote(), c.note);
   }
+  UseZone("");
   // The repeated hour shows twice in the time column.
   TTrackingPlan autumn;
   ComputeTrackingPlan(Request({2026, 10, 25}, {2026, 10, 25}, 60), autumn);
@@ -113,15 +146,16 @@ TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
   r.Horizon.MinEl[3] = 20;  // 90..120: higher there
   TTrackingPlan plan;
   ASSERT_TRUE(ComputeTrackingPlan(r, plan));
-  // Instants step from local midnight in fixed seconds; every row takes the zone state read
-  // once (standard time), also after daylight time ended.
+  // Instants step from local midnight in fixed seconds; each goes to the engine as its own UTC,
+  // before and after daylight time ended.
   const crt::time_t midnight = Unix(2026, 10, 23, 22);  // 00:00 CEST on the 24th
   int hidden = 0, shown = 0;
   for (int row : {0, 17, 60, 61, 62, 100, plan.RowCount() - 1}) {
     const crt::time_t t = midnight + static_cast<crt::time_t>(row) * 1800;
+    ASSERT_EQ(plan.Instant(row), t);
     for (int col = 1; col <= PlannerObjectCount; ++col) {
       const TSkyPosition p = PositionOf(DriftObjects()[static_cast<size_t>(col - 1)], r.Observer,
-                                        UtcInstantOf(t, r.Zone));
+                                        UtcInstantOf(t));
       const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
       const bool visible = r.Horizon.Visible(a, e);
       EXPECT_EQ(plan.CellVisible(row, col), visible);

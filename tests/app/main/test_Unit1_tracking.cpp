@@ -48,11 +48,12 @@ protected:
 };
 
 // With daylight time in force (bias -60, daylight bias -60) UTC is two hours behind local time;
-// in standard time one hour; a zone without daylight rule reports neither.
+// in standard time one hour; a zone without daylight rule reports neither. Santiago's clock
+// goes forward on the Saturday night after the first of September: 8 September in 2024.
 TEST_F(TrackingTest, ClockShowsUtcLocalTimeAndTheZone) {
   StartConfigured();
   struct Case {
-    bool withRule;
+    const char* name;  // "CET" the injected rule, "" the zone without rule, else a zone name
     double now;
     const char* utc;
     const char* local;
@@ -62,16 +63,25 @@ TEST_F(TrackingTest, ClockShowsUtcLocalTimeAndTheZone) {
   noRule.Bias = -60;
   noRule.DaylightBias = -60;
   const Case cases[] = {
-      {true, UnixTime(2026, 7, 1, 22, 30), "Wed Jul  1 22:30:00 2026\n",
+      {"CET", UnixTime(2026, 7, 1, 22, 30), "Wed Jul  1 22:30:00 2026\n",
        "Thu Jul  2 00:30:00 2026\n", "Current Time Zone Name : CEST (DST)"},
-      {true, UnixTime(2026, 1, 15, 12, 0), "Thu Jan 15 12:00:00 2026\n",
+      {"CET", UnixTime(2026, 1, 15, 12, 0), "Thu Jan 15 12:00:00 2026\n",
        "Thu Jan 15 13:00:00 2026\n", "Current Time Zone Name : CET (Not DST)"},
-      {false, UnixTime(2026, 7, 1, 12, 0), "Wed Jul  1 12:00:00 2026\n",
+      {"", UnixTime(2026, 7, 1, 12, 0), "Wed Jul  1 12:00:00 2026\n",
        "Wed Jul  1 13:00:00 2026\n", "PC 'Set time zone automatically' is disabled"},
+      {"America/Santiago", UnixTime(2024, 9, 5, 12, 0), "Thu Sep  5 12:00:00 2024\n",
+       "Thu Sep  5 08:00:00 2024\n", "Current Time Zone Name : -04 (Not DST)"},
+      {"America/Santiago", UnixTime(2024, 9, 9, 12, 0), "Mon Sep  9 12:00:00 2024\n",
+       "Mon Sep  9 09:00:00 2024\n", "Current Time Zone Name : -03 (DST)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.zone);
-    SetTimeZoneForTesting(c.withRule ? CentralEuropeanTimeZone() : noRule);
+    if (c.name == String("CET"))
+      SetTimeZoneForTesting(CentralEuropeanTimeZone());
+    else if (*c.name == '\0')
+      SetTimeZoneForTesting(noRule);
+    else
+      ASSERT_TRUE(SetTimeZoneForTesting(String(c.name)));
     const double now = c.now;
     SetClockForTesting([now] { return now; });
     Form1->Timer7Timer(Form1->Timer7);
@@ -259,14 +269,16 @@ TEST_F(TrackingTest, TablesFillTheOneListAndReplaceEachOther) {
     EXPECT_EQ(first->Caption(), "Wed Jul  1 12:00:00 2026");
     EXPECT_EQ(first->SubItems()->Strings(0), "Wed Jul  1 14:00:00 2026");
     EXPECT_EQ(Form13->Label2->Caption(),
-              "Please note that above table is calculated assuming DST ACTIVE");
+              "Please note that above table is calculated assuming DST ACTIVE (local time = "
+              "UTC+02:00)");
   }
   // A pulsar that never rises: an empty visibility table, the note left as it was.
   Form1->SelectedDec = -80;
   Form1->Button18Click(nullptr);
   EXPECT_EQ(Form13->ListView1->Items()->Count(), 0);
   EXPECT_EQ(Form13->Label2->Caption(),
-            "Please note that above table is calculated assuming DST ACTIVE");
+            "Please note that above table is calculated assuming DST ACTIVE (local time = "
+            "UTC+02:00)");
 }
 
 // Started with a configured site, the clock and the positions update by themselves.

@@ -55,6 +55,7 @@ TEST_F(PlanWindowTest, PlanOfTheDayAndTheDayButtons) {
   EXPECT_TRUE(Form38->Visible());
   EXPECT_EQ(Form38->Label1->Caption(), "1303");
   EXPECT_EQ(Form38->Edit1->Text(), "1/15/2024");
+  EXPECT_EQ(Form38->Label8->Caption(), "local time (UTC+00:00)");
   ASSERT_EQ(Grid()->RowCount(), 14);
   EXPECT_EQ(Grid()->ColCount(), 27);
   EXPECT_EQ(Grid()->Cells(0, 0), "Object");
@@ -255,6 +256,7 @@ TEST_F(PlanWindowTest, TrackingPlanStepByStep) {
   EXPECT_EQ(g->ColWidths(0), 190);
   EXPECT_EQ(g->Cells(0, 1), "Mon Jan 15 00:00:00 2024");
   EXPECT_EQ(g->Cells(0, 24), "Mon Jan 15 23:00:00 2024");
+  EXPECT_EQ(Form41->Label4->Caption(), "Local time = UTC+00:00");
   EXPECT_TRUE(std::regex_match(g->Cells(5, 1), std::regex("[0-9]+ : [0-9]+")));
   for (int r = 1; r <= 24; ++r)
     EXPECT_TRUE(std::regex_match(g->Cells(2, r), std::regex("-|[0-9]+ : -?[0-9]+")));
@@ -310,6 +312,9 @@ TEST_F(PlanWindowTest, CulminationsOfTheSunAndAnObjectThatNeverRises) {
   EXPECT_TRUE(std::regex_match(list->Items()->Item(0)->SubItems()->Strings(1),
                                std::regex("1[78][0-9]\\.[0-9]{2}")));
   EXPECT_EQ(list->Items()->Item(29)->Caption().substr(0, 10), "Wed Feb 14");
+  const String note =
+      "Please note that above table is calculated assuming DST NOT ACTIVE (local time = UTC+00:00)";
+  EXPECT_EQ(Form34->Label1->Caption(), note);
 
   // "PSR" waits for a pulsar picked in the main window, then searches for its position.
   EXPECT_FALSE(Form34->Button7->Enabled());
@@ -329,4 +334,5 @@ TEST_F(PlanWindowTest, CulminationsOfTheSunAndAnObjectThatNeverRises) {
   Form34->Button6Click(Form34->Button6);
   EXPECT_EQ(list->Items()->Count(), 0);
   EXPECT_EQ(BoxTexts().back(), CulminationTexts::GaveUp);
+  EXPECT_EQ(Form34->Label1->Caption(), note);
 }

@@ -7,6 +7,7 @@
 
 #include "CRT.h"
 #include "SysUtils.h"
+#include "TestSupport.h"
 #include "TimeZone.h"
 
 namespace {
@@ -110,6 +111,134 @@ TEST_F(TimeZoneTest, CaptureFromTheZoneDatabase) {
       {"Asia/Tokyo", -540, 0, "JST", "JST", TSystemTime{}, TSystemTime{}},
   };
   for (const auto& c : cases) ExpectCaptured(c);
+}
+
+// Every instant by the rule in force at that instant, against the C library reading the same
+// zone: Chile's changes fall on the Saturday night after the first of the month (a rule taken
+// from one year puts them a week off in others), Morocco's follow Ramadan, Dublin's database
+// entry flags its winter time as daylight time, and bare POSIX rules. 2036-2039 crosses from the
+// listed changes of a zone file to its rule for later years. Daylight time is the clock set
+// forward: in force whenever the offset is above the zone's standard one.
+TEST_F(TimeZoneTest, EveryInstantByTheRuleOfItsOwnYear) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/America/Santiago"))
+    GTEST_SKIP() << "no zone database";
+  struct Case {
+    const char* zone;
+    long standardOffset;  // seconds east of UTC
+  };
+  const Case cases[] = {
+      {"America/Santiago", -4 * 3600},
+      {"Africa/Casablanca", 0},
+      {"Europe/Berlin", 3600},
+      {"Europe/Dublin", 0},
+      {"Australia/Lord_Howe", 10 * 3600 + 1800},
+      {"<-04>4<-03>,M9.1.6/24,M4.1.6/24", -4 * 3600},
+      {"IST-1GMT0,M10.5.0,M3.5.0/1", 0},
+      {"EST5EDT", -5 * 3600},  // no dates: the C library's default ones
+      {"NZST-12NZDT,M9.5.0,M4.1.0/3", 12 * 3600},
+      {"<+0530>-5:30", 5 * 3600 + 1800},
+  };
+  const std::time_t spans[][2] = {{1704067200, 1798761600},   // 2024 .. 2026
+                                  {2082758400, 2208988800}};  // 2036 .. 2039
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zone);
+    ASSERT_TRUE(SetTimeZoneForTesting(String(c.zone)));
+    ::setenv("TZ", c.zone, 1);
+    ::tzset();
+    auto libcOffset = [](std::time_t t) {
+      std::tm tm{};
+      ::localtime_r(&t, &tm);
+      return tm.tm_gmtoff;
+    };
+    auto expectSame = [&](std::time_t t) {
+      std::tm want{};
+      ::localtime_r(&t, &want);
+      const std::tm got = *crt::localtime(&t);
+      ASSERT_EQ(crt::AsctimeText(got), crt::AsctimeText(want)) << t;
+      bool daylight = false;
+      ASSERT_EQ(LocalOffsetMinutes(static_cast<double>(t), &daylight) * 60L, want.tm_gmtoff) << t;
+      ASSERT_EQ(daylight, want.tm_gmtoff > c.standardOffset) << t;
+      ASSERT_EQ(got.tm_isdst, daylight ? 1 : 0) << t;
+      // Back from the local time: the same wall-clock time (the repeated hour has two instants).
+      std::tm back = got;
+      back.tm_isdst = -1;
+      const std::time_t utc = crt::mktime(&back);
+      ASSERT_EQ(crt::AsctimeText(*crt::localtime(&utc)), crt::AsctimeText(want)) << t;
+    };
+    int changes = 0;
+    for (const auto& span : spans) {
+      for (std::time_t t = span[0]; t < span[1]; t += 3600) {
+        expectSame(t);
+        if (libcOffset(t) == libcOffset(t + 3600)) continue;
+        // A change within the hour: the seconds on both sides of it.
+        std::time_t lo = t, hi = t + 3600;
+        while (hi - lo > 1) {
+          const std::time_t mid = lo + (hi - lo) / 2;
+          (libcOffset(mid) == libcOffset(t) ? lo : hi) = mid;
+        }
+        expectSame(lo);
+        expectSame(hi);
+        ++changes;
+      }
+    }
+    const bool fixedOffset = c.standardOffset == 5 * 3600 + 1800;
+    EXPECT_EQ(changes == 0, fixedOffset);
+  }
+}
+
+// Bits of zone files and TZ texts that are not a zone leave the zone as it was; a damaged rule
+// after a file's listed changes leaves the last listed time in force after them.
+TEST_F(TimeZoneTest, DamagedZoneFilesAndRulesAreRefused) {
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin"))
+    GTEST_SKIP() << "no zone database";
+  const testsupport::TempDir dir;
+  const std::string berlin = testsupport::ReadFileBytes("/usr/share/zoneinfo/Europe/Berlin");
+  const size_t rule = berlin.rfind("\nCET");
+  ASSERT_NE(rule, std::string::npos);
+  // Read as a version 1 file, whose type of the first change is out of range.
+  std::string badIndex = berlin;
+  badIndex[4] = '\0';
+  const size_t changes = static_cast<unsigned char>(berlin[32]) << 24 |
+                         static_cast<unsigned char>(berlin[33]) << 16 |
+                         static_cast<unsigned char>(berlin[34]) << 8 |
+                         static_cast<unsigned char>(berlin[35]);
+  badIndex[44 + 4 * changes] = '\x7f';
+  struct Bad {
+    const char* what;
+    std::string text;  // a file's bytes, or a TZ text when file is false
+    bool file;
+  };
+  const Bad cases[] = {
+      {"empty file", "", true},
+      {"header only", berlin.substr(0, 44), true},
+      {"cut in the 64-bit data", berlin.substr(0, rule - 40), true},
+      {"not a zone file", "TZif is not what this is\n" + std::string(100, 'x'), true},
+      {"type index out of range", badIndex, true},
+      {"no offset", "XYZ", false},
+      {"name too short", "AB1", false},
+      {"month 13", "CET-1CEST,M13.1.0,M10.5.0", false},
+      {"one date only", "CET-1CEST,M3.5.0", false},
+      {"offset beyond a day", "CET-25", false},
+      {"change beyond a week", "CET-1CEST,M3.5.0,M10.5.0/168", false},
+      {"trailing text", "CET-1CEST,M3.5.0,M10.5.0 x", false},
+      {"unclosed name", "<-04", false},
+      {"outside the zone folder", "../../../etc/passwd", false},
+  };
+  SetTimeZoneForTesting(CentralEuropeanTimeZone());
+  for (const Bad& c : cases) {
+    SCOPED_TRACE(c.what);
+    const String spec = c.file ? String(dir.write("zone", c.text)) : String(c.text);
+    EXPECT_FALSE(SetTimeZoneForTesting(spec));
+    TTimeZoneInformation z;
+    EXPECT_EQ(GetTimeZoneInformation(z), TIME_ZONE_ID_DAYLIGHT);
+    EXPECT_EQ(z, CentralEuropeanTimeZone());
+  }
+  constexpr double July2040 = 2224756800.0;
+  ASSERT_TRUE(SetTimeZoneForTesting(String(dir.write("zone", berlin))));
+  EXPECT_EQ(LocalOffsetMinutes(July2040), 120);
+  ASSERT_TRUE(SetTimeZoneForTesting(String(dir.write("zone", berlin.substr(0, rule) + "\nXY\n"))));
+  EXPECT_EQ(LocalOffsetMinutes(July2040), 60);
+  EXPECT_EQ(LocalOffsetMinutes(kSummer), 120);  // the listed changes still hold
 }
 
 TEST_F(TimeZoneTest, InjectedCentralEuropeanZone) {
