@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "DOV_contour.h"
 #include "Graphics.h"
 #include "SysUtils.h"
 
@@ -145,4 +146,6 @@ void TZOdoza::CreateWnd() {
 
 void RegisterChartingClasses() {
   RegisterComponentClass("TZOdoza", [](TComponent* o) -> TComponent* { return new TZOdoza(o); });
+  RegisterComponentClass("TContourPlot",
+                         [](TComponent* o) -> TComponent* { return new TContourPlot(o); });
 }

@@ -20,5 +20,6 @@ protected:
   void CreateWnd() override;
 };
 
-// Makes TZOdoza known to the window-description loader (calling it twice is harmless).
+// Makes TZOdoza and TContourPlot known to the window-description loader (calling it twice is
+// harmless).
 void RegisterChartingClasses();
