@@ -59,6 +59,7 @@ struct TPixelMemory {
   // Every pixel from column x1 to x2 and from row y1 to y2, both ends included; nothing when
   // x2 < x1 or y2 < y1.
   void Fill(Integer x1, Integer y1, Integer x2, Integer y2, TColor Color) const;
+  void Invert(Integer x, Integer y) const;  // every colour channel c becomes 255 - c
 };
 
 class TContourPlot : public TZOdoza {

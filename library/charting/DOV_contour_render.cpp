@@ -33,6 +33,13 @@ TPixelMemory TPixelMemory::Of(TBitmap* Bitmap) {
 
 void TPixelMemory::Put(Integer x, Integer y, TColor Color) const { Fill(x, y, x, y, Color); }
 
+void TPixelMemory::Invert(Integer x, Integer y) const {
+  if (Base == nullptr || x < 0 || y < 0 || x >= Width || y >= Height) return;
+  Byte* p = Base + static_cast<std::ptrdiff_t>(y) * Stride +
+            static_cast<std::ptrdiff_t>(x) * BytesPerPixel;
+  for (Integer k = 0; k < 3; ++k) p[k] = static_cast<Byte>(~p[k]);
+}
+
 void TPixelMemory::Fill(Integer x1, Integer y1, Integer x2, Integer y2, TColor Color) const {
   if (Base == nullptr || x2 < x1 || y2 < y1) return;
   x1 = std::max(x1, 0);
@@ -104,6 +111,8 @@ struct TContourPlot::TFieldSetup {
   bool Mono = false;
   std::vector<TColor> Colors;
   Integer LRim = 0, TRim = 0;
+  // Scratch of the surface cells: their sub-rectangles' corner pixels.
+  mutable std::vector<TPoint> Near, Far;
 
   TColor LevelColor(Double Level) const {
     return Colors[static_cast<size_t>(Mono ? 1 : LevelNumber(Level, Low, Span, Size))];
@@ -231,18 +240,27 @@ void TContourPlot::SurfaceCell(const TFieldSetup& S, Sink& Out, Integer OffX, In
   };
   nx = Limit(nx, ax, bx);
   ny = Limit(ny, ay, by);
+  // A pixel column depends on x alone and a row on y alone, so the corners of the
+  // sub-rectangles are transformed once per sub-column and sub-row: near corner k at
+  // (x0 + dx k / nx, y0 + dy k / ny), far corner k a sub-rectangle further.
+  const size_t m = static_cast<size_t>(std::max(nx, ny));
+  S.Near.resize(m);
+  S.Far.resize(m);
+  for (size_t k = 0; k < m; ++k) {
+    const auto kk = static_cast<Integer>(k);
+    const Double x = x0 + dx * kk / nx, y = y0 + dy * kk / ny;
+    Pixel(x, y, S.Near[k].X, S.Near[k].Y);
+    Pixel(x + dx / nx, y + dy / ny, S.Far[k].X, S.Far[k].Y);
+  }
   for (Integer i = 0; i < nx; ++i) {
     const Double zl = z00 + (z10 - z00) * i / nx, zu = z01 + (z11 - z01) * i / nx;
-    const Double x = x0 + dx * i / nx;
+    const TPoint nearX = S.Near[static_cast<size_t>(i)], farX = S.Far[static_cast<size_t>(i)];
     for (Integer j = 0; j < ny; ++j) {
       const Double z = zl + (zu - zl) * j / ny;
       const Integer num = S.ValueNum(z);
       if (num < 0) continue;  // no value, no colour: the background shows
-      const Double y = y0 + dy * j / ny;
-      Integer px = 0, py = 0, qx = 0, qy = 0;
-      Pixel(x, y, px, py);
-      Pixel(x + dx / nx, y + dy / ny, qx, qy);
-      Out.Cell(px, py, qx, qy, S.Colors[static_cast<size_t>(num)]);
+      Out.Cell(nearX.X, S.Near[static_cast<size_t>(j)].Y, farX.X, S.Far[static_cast<size_t>(j)].Y,
+               S.Colors[static_cast<size_t>(num)]);
     }
   }
 }
@@ -358,52 +376,42 @@ void TContourPlot::RenderFromPivotPoints(TBitmap* Bitmap, Integer OffX, Integer 
 void TContourPlot::RenderMaskOverlay(TBitmap* Bitmap, Integer OffX, Integer OffY,
                                      const std::vector<Byte>& Masks, const std::vector<Double>& px,
                                      const std::vector<Double>& py, Double dx, Double dy) {
+  // What a blackened copy ANDed in, a copy of the mask colours ORed in and a white copy of the
+  // inverted pivots XORed in would give, done on the pixels: a mask colour replaces what is
+  // under its rectangle (the later pivot's colour where rectangles overlap), and every pixel
+  // under one or more rectangles of mask 255 is inverted once.
   const Integer nxp = static_cast<Integer>(px.size()) - 1;
   const Integer nyp = static_cast<Integer>(py.size()) - 1;
   const Integer s = std::max(1, nxp / 100);
-  // Without a mask above 1 the three combinations change nothing: they are skipped.
   const bool any = std::any_of(Masks.begin(), Masks.end(), [](Byte m) { return m > kMaskHole; });
-  // A: mask colours on black; B: white where inverted; C: black where masked, else white.
-  TBitmap colours, inverted, holes;
-  if (any) {
-    for (TBitmap* b : {&colours, &inverted, &holes}) {
-      b->SetSize(Bitmap->Width(), Bitmap->Height());
-      b->Canvas()->Pen()->SetMode(pmCopy);
-      b->Canvas()->Brush()->SetStyle(bsSolid);
-      b->Canvas()->Brush()->SetColor(b == &holes ? clWhite : clBlack);
-      b->Canvas()->FillRect(Rect(0, 0, b->Width(), b->Height()));
-    }
-  }
-  const auto Fill = [](TBitmap& b, const TRect& r, TColor c) {
-    b.Canvas()->Brush()->SetColor(c);
-    b.Canvas()->FillRect(Rect(r.Left, r.Top, r.Right + 1, r.Bottom + 1));
-  };
+  TPixelMemory pixels = TPixelMemory::Of(Bitmap);
+  std::vector<TRect> inverted;
   for (Integer ix = 1; ix <= nxp; ++ix) {
-    if (ix % s == 0) FeedbackProgress(85 + static_cast<Integer>(std::nearbyint(15.0 * ix / nxp)));
+    if (ix % s == 0) {
+      FeedbackProgress(85 + static_cast<Integer>(std::nearbyint(15.0 * ix / nxp)));
+      pixels = TPixelMemory::Of(Bitmap);  // the handler may have resized the bitmap
+    }
     if (!any) continue;
     for (Integer iy = 1; iy <= nyp; ++iy) {
       const Byte m = Masks[static_cast<size_t>(ix - 1) * nyp + static_cast<size_t>(iy - 1)];
       if (m <= kMaskHole) continue;
       const TRect r =
           PivotRect(px[static_cast<size_t>(ix)], py[static_cast<size_t>(iy)], dx, dy, OffX, OffY);
-      if (m == kMaskInverted) {
-        Fill(inverted, r, clWhite);
-      } else {
-        Fill(holes, r, clBlack);
-        Fill(colours, r, FMaskPalette->GetColorElem(m));
-      }
+      if (m == kMaskInverted)
+        inverted.push_back(r);
+      else
+        pixels.Fill(r.Left, r.Top, r.Right, r.Bottom, ColorToRGB(FMaskPalette->GetColorElem(m)));
     }
   }
-  if (!any) return;
-  TCanvas* cv = Bitmap->Canvas();
-  const TCopyMode saved = cv->CopyMode();
-  cv->SetCopyMode(cmSrcAnd);
-  cv->Draw(0, 0, &holes);
-  cv->SetCopyMode(cmSrcPaint);
-  cv->Draw(0, 0, &colours);
-  cv->SetCopyMode(cmSrcInvert);
-  cv->Draw(0, 0, &inverted);
-  cv->SetCopyMode(saved);
+  if (inverted.empty() || pixels.Empty()) return;
+  std::vector<Byte> under(static_cast<size_t>(pixels.Width) * pixels.Height, 0);
+  for (const TRect& r : inverted)
+    for (Integer y = std::max(r.Top, 0); y <= std::min(r.Bottom, pixels.Height - 1); ++y)
+      for (Integer x = std::max(r.Left, 0); x <= std::min(r.Right, pixels.Width - 1); ++x)
+        under[static_cast<size_t>(y) * pixels.Width + x] = 1;
+  for (Integer y = 0; y < pixels.Height; ++y)
+    for (Integer x = 0; x < pixels.Width; ++x)
+      if (under[static_cast<size_t>(y) * pixels.Width + x] != 0) pixels.Invert(x, y);
 }
 
 // ---- the data area -----------------------------------------------------------------------------

@@ -545,7 +545,8 @@ TEST(ContourMasks, HolesColoursAndInversion) {
   f.Field([](Double x, Double) { return x; });
   f.p.SetMaskVal(4, 4, 1);    // pivot (3, 3): its cell and rectangle left alone
   f.p.SetMaskVal(7, 7, 5);    // pivot (6, 6): its rectangle olive
-  f.p.SetMaskVal(2, 8, 255);  // pivot (1, 7): drawn, then inverted
+  f.p.SetMaskVal(2, 8, 255);  // pivots (1, 7) and (2, 7): drawn, then inverted
+  f.p.SetMaskVal(3, 8, 255);
   f.Show();
   const auto plain = [](Integer c) { return std::max<TColor>(1, 20 * (c / 4)); };
   // Inside the cell of pivot (3, 3) and outside the neighbours' rectangles: background.
@@ -557,9 +558,11 @@ TEST(ContourMasks, HolesColoursAndInversion) {
     const Integer c = f.Col(1 + d);
     EXPECT_EQ(f.At(c, f.Row(7 + d)), plain(c) ^ 0xFFFFFF);
   }
+  // The column both inverted rectangles include is inverted once.
+  EXPECT_EQ(f.At(f.Col(1.5), f.Row(7)), plain(f.Col(1.5)) ^ 0xFFFFFF);
   // Outside the rectangles nothing changed.
   EXPECT_EQ(f.At(f.Col(6.7), f.Row(6)), plain(f.Col(6.7)));
-  EXPECT_EQ(f.At(f.Col(1.7), f.Row(7)), plain(f.Col(1.7)));
+  EXPECT_EQ(f.At(f.Col(2.7), f.Row(7)), plain(f.Col(2.7)));
 }
 
 TEST(ContourMasks, HoleInATransparentCellGrid) {
