@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <utility>
 
 #include "DOV_vector.h"
 #include "Forms.h"
@@ -273,48 +275,31 @@ void TContourPlot::SetScaleCol(TColor Value) {
   DrawPlot();
 }
 
-void TContourPlot::SetLRim(Integer Value) {
-  if (Value == RcLRim) return;
+void TContourPlot::MarginChanged(Integer Current, Integer Value,
+                                 void (TCustomZOdoza::*Setter)(Integer)) {
+  if (Value == Current) return;
   MarkInvalid();
-  TCustomZOdoza::SetLRim(Value);
+  (this->*Setter)(Value);
 }
 
-void TContourPlot::SetRRim(Integer Value) {
-  if (Value == RcRRim) return;
-  MarkInvalid();
-  TCustomZOdoza::SetRRim(Value);
-}
-
-void TContourPlot::SetTRim(Integer Value) {
-  if (Value == RcTRim) return;
-  MarkInvalid();
-  TCustomZOdoza::SetTRim(Value);
-}
-
-void TContourPlot::SetBRim(Integer Value) {
-  if (Value == RcBRim) return;
-  MarkInvalid();
-  TCustomZOdoza::SetBRim(Value);
-}
-
+void TContourPlot::SetLRim(Integer Value) { MarginChanged(RcLRim, Value, &TCustomZOdoza::SetLRim); }
+void TContourPlot::SetRRim(Integer Value) { MarginChanged(RcRRim, Value, &TCustomZOdoza::SetRRim); }
+void TContourPlot::SetTRim(Integer Value) { MarginChanged(RcTRim, Value, &TCustomZOdoza::SetTRim); }
+void TContourPlot::SetBRim(Integer Value) { MarginChanged(RcBRim, Value, &TCustomZOdoza::SetBRim); }
 void TContourPlot::SetF3DRim(Integer Value) {
-  if (Value == F3DRim) return;
-  MarkInvalid();
-  TCustomZOdoza::SetF3DRim(Value);
+  MarginChanged(F3DRim, Value, &TCustomZOdoza::SetF3DRim);
 }
 
 void TContourPlot::SetClassVisib(Integer cnum, bool Value) {
-  bool& f = FItClassVisib[static_cast<Byte>(cnum)];
-  if (f == Value) return;
-  f = Value;
-  DrawPlot();
+  if (GetClassVisib(cnum) == Value) return;
+  MarkInvalid();
+  TCustomZOdoza::SetClassVisib(cnum, Value);
 }
 
 void TContourPlot::SetAnnoClassVisib(Integer cnum, bool Value) {
-  bool& f = FAnnoClassVisib[static_cast<Byte>(cnum)];
-  if (f == Value) return;
-  f = Value;
-  DrawPlot();
+  if (GetAnnoClassVisib(cnum) == Value) return;
+  MarkInvalid();
+  TCustomZOdoza::SetAnnoClassVisib(cnum, Value);
 }
 
 void TContourPlot::SetSuppressPaint(bool Value) {

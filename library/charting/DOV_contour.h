@@ -254,6 +254,8 @@ private:
   Double PivotY(Integer iy) const;
 
   void MarkInvalid();
+  // A margin or the shadow width changes: invalidate, then the chart's own setter.
+  void MarginChanged(Integer Current, Integer Value, void (TCustomZOdoza::*Setter)(Integer));
   // Invalidates, updates the attached scale and paints.
   void IsoColorsChanged();
   void UpdateAttachedScale();

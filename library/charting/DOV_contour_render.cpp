@@ -446,7 +446,12 @@ void TContourPlot::Paint() {
   if (FRepaintPending && !FRepainting) {
     FRepainting = true;
     FRepaintPending = false;
-    Paint();
+    try {
+      Paint();
+    } catch (...) {
+      FRepainting = false;
+      throw;
+    }
     FRepainting = false;
   }
   FRepaintPending = false;
@@ -480,13 +485,7 @@ void TContourPlot::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
   FInvalidDataBmp = FInvalidatedWhileBuilding;
   FInvalidatedWhileBuilding = false;
   FFieldGeometry = CurrentGeometry(Bitmap);
-  cv->Pen()->SetColor(FChartFrameCol);
-  cv->Pen()->SetStyle(psSolid);
-  cv->Pen()->SetWidth(1);
-  const Integer W = DataWidth(), H = DataHeight();
-  const TPoint frame[5] = {Point(OffX, OffY), Point(OffX + W, OffY), Point(OffX + W, OffY + H),
-                           Point(OffX, OffY + H), Point(OffX, OffY)};
-  cv->Polyline(frame, 5);
+  DrawDataFrame(cv, OffX, OffY);
 }
 
 void TContourPlot::RenderLabels(TCanvas* Canvas, Integer OffX, Integer OffY) {

@@ -968,6 +968,8 @@ protected:
   void DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY,
                      bool OneLineShift = false);
   void DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY, bool BlackWhite);
+  // The data area's outline in the frame colour, on its last column and row.
+  void DrawDataFrame(TCanvas* Canvas, Integer OffX, Integer OffY);
   void FillTextLabel(Integer n, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
                      Integer PropertyTemplate);
   void RefreshCrossHairs();

@@ -235,6 +235,10 @@ void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Intege
   DrawTextLabels(Canvas, OffX, OffY);
   if (OnDataRendered) OnDataRendered(this, Canvas, RcTRim - OffY, RcLRim - OffX);
 
+  DrawDataFrame(Canvas, OffX, OffY);
+}
+
+void TCustomZOdoza::DrawDataFrame(TCanvas* Canvas, Integer OffX, Integer OffY) {
   Canvas->Pen()->SetColor(FChartFrameCol);
   Canvas->Pen()->SetStyle(psSolid);
   Canvas->Pen()->SetWidth(1);

@@ -726,23 +726,14 @@ end
   EXPECT_EQ(plot->AttachedColorScale(), scale);
   EXPECT_EQ(scale->ColorHigh(), 3);
 
-  TForm other(nullptr);
-  EXPECT_THROW(LoadDescriptionInto(&other, R"(object Form: TForm
-  object Plot: TContourPlot
-    AttachedColorScale = Missing
-  end
-end
-)",
-                                   "test"),
-               Exception);
-  EXPECT_THROW(LoadDescriptionInto(&other, R"(object Form: TForm
-  object Plot2: TContourPlot
-    PlotMode = cpmSomething
-  end
-end
-)",
-                                   "test"),
-               Exception);
+  // A missing colour scale and an unknown mode are load errors.
+  for (const char* bad : {"AttachedColorScale = Missing", "PlotMode = cpmSomething"}) {
+    SCOPED_TRACE(bad);
+    TForm other(nullptr);
+    const String text =
+        String("object Form: TForm\n  object Plot: TContourPlot\n    ") + bad + "\n  end\nend\n";
+    EXPECT_THROW(LoadDescriptionInto(&other, text, "test"), Exception);
+  }
 }
 
 // ---- hostile input -----------------------------------------------------------------------------
