@@ -966,8 +966,14 @@ protected:
                     bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
   void DrawGrid(TCanvas* Canvas, Integer OffX, Integer OffY);
   std::vector<Double> GridPositions(bool IsX) const;
-  void DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY);
-  void DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY);
+  // With OneLineShift, vaTop and vaCenter move a label by one line whatever its line count
+  // (the contour plot's rule).
+  void DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY, bool OneLineShift = false);
+  void DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY,
+                     bool OneLineShift = false);
+  void DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY, bool BlackWhite);
+  // The data area's outline in the frame colour, on its last column and row.
+  void DrawDataFrame(TCanvas* Canvas, Integer OffX, Integer OffY);
   void FillTextLabel(Integer n, Double PosX, Double PosY, TColor TxtColor, const String& Txt,
                      Integer PropertyTemplate);
   void RefreshCrossHairs();

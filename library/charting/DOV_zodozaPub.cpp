@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "DOV_contour.h"
 #include "DOV_smith.h"
 #include "Graphics.h"
 #include "SysUtils.h"
@@ -152,4 +153,6 @@ void RegisterChartingClasses() {
   RegisterComponentClass("TZOdoza", [](TComponent* o) -> TComponent* { return new TZOdoza(o); });
   RegisterComponentClass("TSmithChart",
                          [](TComponent* o) -> TComponent* { return new TSmithChart(o); });
+  RegisterComponentClass("TContourPlot",
+                         [](TComponent* o) -> TComponent* { return new TContourPlot(o); });
 }

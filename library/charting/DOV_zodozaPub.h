@@ -24,6 +24,6 @@ protected:
 // EConvertError.
 TColor DescribedChartColor(const TPropValue& Value);
 
-// Makes TZOdoza and TSmithChart known to the window-description loader (calling it twice is
-// harmless).
+// Makes TZOdoza, TSmithChart and TContourPlot known to the window-description loader (calling
+// it twice is harmless).
 void RegisterChartingClasses();

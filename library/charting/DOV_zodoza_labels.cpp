@@ -91,16 +91,16 @@ void TCustomZOdoza::ClearAllTextLabels() {
   SetSuppressPaint(saved);
 }
 
-void TCustomZOdoza::DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY) {
+void TCustomZOdoza::DrawTextLabels(TCanvas* Canvas, Integer OffX, Integer OffY, bool OneLineShift) {
   for (Integer n = kNumTextLabels; n >= 1; --n) {
     const TTextLabel& l = *FTextLabels[n];
     if (l.Mode() == tlOff || !l.Visible() || !GetLayerVisib(l.Layer())) continue;
-    DrawTextLabel(Canvas, l, OffX, OffY);
+    DrawTextLabel(Canvas, l, OffX, OffY, OneLineShift);
   }
 }
 
-void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX,
-                                  Integer OffY) {
+void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer OffX, Integer OffY,
+                                  bool OneLineShift) {
   const TTxtLblAttachMode att = L.AttachToData();
   Integer wx = 0, wy = 0;
   R2M(L.Layer(), L.PosX(), L.PosY(), wx, wy);
@@ -122,10 +122,11 @@ void TCustomZOdoza::DrawTextLabel(TCanvas* Canvas, const TTextLabel& L, Integer 
   Integer w = 0, total = 0, lineH = 0;
   const Integer n = CalcTextExtents(text, Canvas, w, total, lineH);
   const Integer h = Canvas->TextHeight(text);
+  const Integer shift = OneLineShift ? h : n * h;
   if (L.VerticalAlignment() == vaTop)
-    y += n * h;
+    y += shift;
   else if (L.VerticalAlignment() == vaCenter)
-    y += (n * h) / 2;
+    y += shift / 2;
   if (L.Alignment() == taRightJustify)
     x -= w;
   else if (L.Alignment() == taCenter)

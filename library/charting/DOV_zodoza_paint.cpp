@@ -229,6 +229,28 @@ void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Intege
   }
   if (RcGridStyle != gsNone && FirstItem == 0) DrawGrid(Canvas, OffX, OffY);
 
+  DrawDisplayList(Canvas, OffX, OffY, BlackWhite);
+
+  Canvas->Pen()->SetWidth(1);
+  DrawTextLabels(Canvas, OffX, OffY);
+  if (OnDataRendered) OnDataRendered(this, Canvas, RcTRim - OffY, RcLRim - OffX);
+
+  DrawDataFrame(Canvas, OffX, OffY);
+}
+
+void TCustomZOdoza::DrawDataFrame(TCanvas* Canvas, Integer OffX, Integer OffY) {
+  Canvas->Pen()->SetColor(FChartFrameCol);
+  Canvas->Pen()->SetStyle(psSolid);
+  Canvas->Pen()->SetWidth(1);
+  const Integer W = DataWidth(), H = DataHeight();
+  const TPoint frame[5] = {Point(OffX, OffY), Point(OffX + W, OffY), Point(OffX + W, OffY + H),
+                           Point(OffX, OffY + H), Point(OffX, OffY)};
+  Canvas->Polyline(frame, 5);
+}
+
+// The data items and annotations in their order, the canvas prepared as every drawing of the
+// list expects it.
+void TCustomZOdoza::DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY, bool BlackWhite) {
   Canvas->Pen()->SetWidth(RcLineWid);
   FLastLWidth = RcLineWid;
   FNumPPa = 0;
@@ -281,18 +303,6 @@ void TCustomZOdoza::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Intege
     FinishPolyLine(Canvas);
   }
   if (FAnnoBelowChart) DrawData();
-
-  Canvas->Pen()->SetWidth(1);
-  DrawTextLabels(Canvas, OffX, OffY);
-  if (OnDataRendered) OnDataRendered(this, Canvas, RcTRim - OffY, RcLRim - OffX);
-
-  Canvas->Pen()->SetColor(FChartFrameCol);
-  Canvas->Pen()->SetStyle(psSolid);
-  Canvas->Pen()->SetWidth(1);
-  const Integer W = DataWidth(), H = DataHeight();
-  const TPoint frame[5] = {Point(OffX, OffY), Point(OffX + W, OffY), Point(OffX + W, OffY + H),
-                           Point(OffX, OffY + H), Point(OffX, OffY)};
-  Canvas->Polyline(frame, 5);
 }
 
 // ---- grid --------------------------------------------------------------------------------------
