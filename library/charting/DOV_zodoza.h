@@ -441,13 +441,15 @@ public:
   // ---- chart files (DOV_zodoza_files.cpp) ----
   // Binary data / annotation files: a header record, the records, the long texts as lines.
   // Saving writes beside the file and renames over it; failures raise. Loading returns the
-  // number of items read, -2 for a file of another kind (chart unchanged), -1 for a file that
-  // cannot be read or is damaged.
+  // number of items read, -2 for a file of another kind, -1 for a file that cannot be read or
+  // is damaged; the whole file is checked before the list changes, so a failed load leaves
+  // the chart as it was.
   void SaveData(const String& FName) const;
   void SaveAnno(const String& FName) const;
   Integer LoadData(const String& FName, bool AppendIt);
   Integer LoadAnno(const String& FName, bool AppendIt);
-  // A readable listing of the data items; input/output failures end it silently.
+  // A readable listing of the data items, written beside the file and renamed over it;
+  // failures raise the toolkit's input/output exceptions.
   void SaveDataASC(const String& FName) const;
   // Copies Src's annotations of the listed classes (all when empty) into this chart's.
   void CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter, bool AppendIt);
