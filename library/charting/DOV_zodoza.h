@@ -815,7 +815,8 @@ public:
   void SetDupMarksMinD(Integer Value);  // clamped to 1 ... 3
   // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
-  // The user draws a rectangle with the left button; false when cancelled.
+  // The user draws a rectangle with the left button; false when cancelled, when the chart is
+  // hidden or destroyed meanwhile, or when there is no event loop. Sleeps between events.
   bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
   // ---- editing and searching data items (0-based; nothing repaints) ----
   TrcChartItem GetItemParams(Integer Item) const;
@@ -1057,6 +1058,8 @@ protected:
   Integer LastMouseX = 0, LastMouseY = 0;
   Integer WindAnchorX = 0, WindAnchorY = 0, WindOldCornerX = 0, WindOldCornerY = 0;
   Integer MouseBoxX1 = 0, MouseBoxY1 = 0, MouseBoxX2 = 0, MouseBoxY2 = 0;
+  // Goes with the chart: a wait that outlives it (MouseBox) sees that through a weak pointer.
+  std::shared_ptr<int> FLifeToken = std::make_shared<int>(0);
   Integer CHNext = 0;
   Integer TLNext = 0;
   bool MouseMoveActive = false;
