@@ -172,6 +172,7 @@ public:
   void SetLabelType(TFigType Value);
   void SetMinTicks(Integer Value);
   void SetMinRngDiff(Double Value);
+  // An end that would leave the range unusable (UsableRange, DOV_Scale.h) is refused.
   void SetRangeLow(Double Value);
   void SetRangeHigh(Double Value);
   void SetShortTicks(bool Value);
@@ -629,7 +630,8 @@ public:
   // confinement, and recomputes the transforms.
   // One layer only: confinement (when Confine and a confinement is set), the MinRange and
   // logarithmic guards, the helper axes, a zoom-history entry when StoreZoom and an end was
-  // stored, the transforms. No repaint.
+  // stored, the transforms. No repaint. An axis whose new range would not be usable
+  // (UsableRange, DOV_Scale.h) keeps its range.
   void ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
                       long double HiY, bool StoreZoom, bool Confine);
   // The layer (a joined axis keeps its master's range) and every layer joined to it; paints
