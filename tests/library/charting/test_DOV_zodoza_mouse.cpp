@@ -172,9 +172,9 @@ TEST(ChartMouseWindow, OnlyAWindowDrawnAgainstAnAxisReversesIt) {
       {200, 150, 100, 50, maZoomWindPos, 10, 0, false, true},
   };
   for (const Case& k : cases) {
-    SCOPED_TRACE(std::to_string(k.X1) + "," + std::to_string(k.Y1) + " to " +
-                 std::to_string(k.X2) + "," + std::to_string(k.Y2) + " mode " +
-                 std::to_string(k.Mode) + " Y " + std::to_string(k.StartLoY));
+    SCOPED_TRACE(std::to_string(k.X1) + "," + std::to_string(k.Y1) + " to " + std::to_string(k.X2) +
+                 "," + std::to_string(k.Y2) + " mode " + std::to_string(k.Mode) + " Y " +
+                 std::to_string(k.StartLoY));
     Fixture f;
     f.c.ForceRange(1, 0, k.StartLoY, 10, k.StartHiY);
     f.c.SetMouseAction(k.Mode);
@@ -343,7 +343,8 @@ TEST(ChartMouseBox, AWaitEndsWithFalseWhenTheChartGoesAndSleepsMeanwhile) {
     const auto wall0 = std::chrono::steady_clock::now();
     Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     EXPECT_FALSE(chart->MouseBox(x1, y1, x2, y2));
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     const double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
     EXPECT_GE(wall, 0.15);
     EXPECT_LT(cpu, wall / 2) << "the wait kept the processor busy";

@@ -181,7 +181,7 @@ TEST(ChartRender, NonFiniteCoordinatesLeaveAGap) {
   // nothing is drawn between those two, the line goes on from the next point.
   struct Gap {
     const char* Name;
-    Double X, Y;  // the third point
+    Double X, Y;   // the third point
     bool MoveToo;  // a move to a missing point follows it
   } gaps[] = {{"x infinite", inf, 5.0, false},
               {"y NaN", 4.0, nan, false},
@@ -662,17 +662,21 @@ TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
     Ranges Want;
     bool LogY = false;
   } cases[] = {
-      {"ForceRange NaN", [](TCustomZOdoza& c) { c.ForceRange(1, nan, 2, 10, 8); },
-       {0, 10, 2, 8}},
-      {"ForceRange infinite", [](TCustomZOdoza& c) { c.ForceRange(1, 0, 0, inf, 10); },
+      {"ForceRange NaN", [](TCustomZOdoza& c) { c.ForceRange(1, nan, 2, 10, 8); }, {0, 10, 2, 8}},
+      {"ForceRange infinite",
+       [](TCustomZOdoza& c) { c.ForceRange(1, 0, 0, inf, 10); },
        {0, 10, 0, 10}},
-      {"span overflows", [](TCustomZOdoza& c) { c.SetRange(1, -1e308, 0, 1e308, 10); },
+      {"span overflows",
+       [](TCustomZOdoza& c) { c.SetRange(1, -1e308, 0, 1e308, 10); },
        {0, 10, 0, 10}},
-      {"RangeHigh NaN", [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeHigh(nan); },
+      {"RangeHigh NaN",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeHigh(nan); },
        {0, 10, 0, 10}},
-      {"RangeLow infinite", [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeLow(-inf); },
+      {"RangeLow infinite",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeLow(-inf); },
        {0, 10, 0, 10}},
-      {"MinRange infinite", [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetMinRngDiff(inf); },
+      {"MinRange infinite",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetMinRngDiff(inf); },
        {0, 10, 0, 10}},
       {"AutoRange over an infinite value",
        [](TCustomZOdoza& c) {
@@ -704,7 +708,8 @@ TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
          c.ForceRange(1, 0, 1e-100, 10, 1e300);
          c.GetScalePropsY(1)->SetLogAx(true);
        },
-       {0, 10, 1e-100, 1e300}, true},
+       {0, 10, 1e-100, 1e300},
+       true},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
