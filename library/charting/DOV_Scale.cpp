@@ -14,8 +14,15 @@ constexpr Double kMaxPixel = 2147483647.0;  // pixels are clamped to the 32-bit 
 constexpr Integer kMaxLabelLength = 14;
 constexpr Integer kLongTickY = 6, kLongTickX = 7, kShortTick = 4;
 constexpr Integer kLabelGapY = 8, kLabelGapX = 7;
+// Tick loops stop at these counts whatever the range: more long ticks than this are far
+// denser than any axis can show (such an axis gets none), and a logarithmic axis spans at
+// most the decades from 1e-100 to the largest double.
+constexpr Double kMaxLongTicks = 10000;
+constexpr Integer kMaxDecades = 410;
 
+// A NaN pixel (a transform without a usable scale) rounds to 0.
 Integer RoundPixel(Double p) {
+  if (p != p) return 0;
   p = std::clamp(p, -kMaxPixel, kMaxPixel);
   return static_cast<Integer>(std::nearbyint(p));
 }
@@ -135,6 +142,17 @@ String AddScaleInscription(const String& Value, const String& Inscription) {
 }
 
 }  // namespace ScaleText
+
+// ---- range rules -------------------------------------------------------------------------------
+bool UsableRange(Double Low, Double High) { return std::isfinite(High - Low); }
+
+bool LogarithmicAllowed(Double Low, Double High, TFigType LabelType, bool NotYetLoaded) {
+  if (NotYetLoaded) {
+    const auto tooSmall = [](Double v) { return v > 0 && v < kLogFloor; };
+    return !tooSmall(Low) && !tooSmall(High);
+  }
+  return Low >= kLogFloor && High >= kLogFloor && LabelType != ftDateTime;
+}
 
 // ---- pan and zoom arithmetic -------------------------------------------------------------------
 bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Width, Integer Height,
@@ -434,30 +452,33 @@ void TScale::SetScaleType(TScaleType Value) {
 }
 
 void TScale::SetRangeLow(Double Value) {
-  FRangeLow = Value;
-  if (FRangeLow == FRangeHigh) FRangeHigh = Value + 1;
-  AdjustScalePars();
-  TriggerPaint();
+  if (Value == FRangeHigh)
+    StoreRange(Value, Value + 1);
+  else
+    StoreRange(Value, FRangeHigh);
 }
 
 void TScale::SetRangeHigh(Double Value) {
-  FRangeHigh = Value;
-  if (FRangeHigh == FRangeLow) FRangeLow = Value - 1;
-  AdjustScalePars();
-  TriggerPaint();
+  if (Value == FRangeLow)
+    StoreRange(Value - 1, Value);
+  else
+    StoreRange(FRangeLow, Value);
 }
 
 void TScale::SetRange(Double LowVal, Double HighVal) {
-  FRangeLow = LowVal;
-  FRangeHigh = HighVal;
-  if (FRangeLow == FRangeHigh) FRangeHigh = LowVal + 1;
+  StoreRange(LowVal, LowVal == HighVal ? LowVal + 1 : HighVal);
+}
+
+void TScale::StoreRange(Double Low, Double High) {
+  if (!UsableRange(Low, High)) return;
+  FRangeLow = Low;
+  FRangeHigh = High;
   AdjustScalePars();
   TriggerPaint();
 }
 
 void TScale::SetLogarithmic(bool Value) {
-  if (!Value || FNotYetLoaded ||
-      (FRangeLow >= kLogFloor && FRangeHigh >= kLogFloor && FLabelType != ftDateTime))
+  if (!Value || LogarithmicAllowed(FRangeLow, FRangeHigh, FLabelType, FNotYetLoaded))
     FAxLog = Value;
   AdjustScalePars();
   TriggerPaint();
@@ -765,12 +786,18 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
   Extended first = 0, step = 0;
   Word nsub = 1;
   CalcScalePars(FNumTicks, FRangeLow, FRangeHigh, first, step, nsub);
-  if (step == 0) return;
   const Double First = static_cast<Double>(first), Step = static_cast<Double>(step);
-  const Double SubStep = Step / (nsub == 0 ? 1 : nsub);
+  if (Step == 0 || !std::isfinite(First) || !std::isfinite(Step)) return;
+  const Integer subs = nsub == 0 ? 1 : nsub;
+  const Double SubStep = Step / subs;
   const Double dir = FRangeHigh > FRangeLow ? 1 : -1;
+  // The loops below also end by count: a step below the resolution of the values would
+  // otherwise never reach RangeHigh.
+  const Double longTicks = std::floor((FRangeHigh - First) / Step) + 2;
+  if (!(longTicks <= kMaxLongTicks)) return;
+  const Integer lastLong = static_cast<Integer>(longTicks);
   if (FShortTicks) {
-    for (Integer i = 0;; ++i) {
+    for (Integer i = 0; i <= (lastLong + 1) * subs; ++i) {
       const Double v = (First - Step) + i * SubStep;
       if (dir * (v - FRangeHigh) > 0.001 * std::fabs(SubStep)) break;
       if (dir * v < dir * FRangeLow) continue;
@@ -779,7 +806,7 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
     }
   }
   const Integer dp = ScaleText::AutoDecPlacesLin(FDecPlaces, FRangeHigh, FRangeLow);
-  for (Integer j = 0;; ++j) {
+  for (Integer j = 0; j <= lastLong; ++j) {
     Double v = First + j * Step;
     if (dir * (v - FRangeHigh) > 0.001 * std::fabs(Step)) break;
     if (!FShortTicks) RecordTick(v);
@@ -802,12 +829,15 @@ void TScale::DrawLogTicks(TCanvas* Canvas, Integer Base) {
   const Double lo = std::min(FRangeLow, FRangeHigh), hi = std::max(FRangeLow, FRangeHigh);
   const Integer dp = ScaleText::AutoDecPlacesLog(FDecPlaces, lo, hi);
   Integer n = 0;
-  Integer e = static_cast<Integer>(std::floor(std::log10(lo * kLogTol)));
+  // Values below 1e-100 all lie on the axis' end: no tick goes below that.
+  const Double from = std::max(lo, kLogFloor);
+  Integer e = static_cast<Integer>(std::floor(std::log10(from * kLogTol)));
   const Double base = std::pow(10.0, e);
   Double mult = 1;
+  Integer decadesDone = 0;
   auto tick = [&](Integer f, bool isLong) {
     const Double v = f * base * mult;
-    if (!(lo * kLogTol < v && v < hi / kLogTol)) return;
+    if (!(from * kLogTol < v && v < hi / kLogTol)) return;
     RecordTick(v);
     DrawTick(Canvas, Base, v, isLong);
     if (!isLong || FLabelType == ftNoFigs) return;
@@ -823,7 +853,7 @@ void TScale::DrawLogTicks(TCanvas* Canvas, Integer Base) {
     }
     mult *= 10;
     ++e;
-  } while (!(hi < kLogTol * base * mult));
+  } while (!(hi < kLogTol * base * mult) && ++decadesDone < kMaxDecades);
 }
 
 bool TScale::DrawTimeTicks(TCanvas* Canvas, Integer Base) {

@@ -93,6 +93,18 @@ bool Rescale(Integer X, Integer Y, Integer AnchorX, Integer AnchorY, Integer Wid
              Double AnchorLow, Double AnchorHigh, TMouseActMode MouseAction, TScaleType ScaleType,
              bool Logarithmic, Double RangeLow, Double RangeHigh, Double& NewLow, Double& NewHigh);
 
+// The range rules every axis shares (this control, the chart's axis settings and its ranges).
+// A range is usable when both ends and the span between them are finite numbers: an end that
+// is not finite, or a span that overflows, has no pixel scale and is refused where a range is
+// set (the range stays as it was).
+bool UsableRange(Double Low, Double High);
+// Whether an axis over Low..High may become logarithmic. A logarithmic axis shows nothing
+// below 1e-100, and date/time labels need a linear axis. Until the owner has finished loading
+// its settings the range may still be on its way, so then only an end that lies below 1e-100
+// and yet above 0 (one that is surely meant) refuses the switch; ends of 0 or below are left
+// to the transform.
+bool LogarithmicAllowed(Double Low, Double High, TFigType LabelType, bool NotYetLoaded);
+
 class TScale : public TCustomControl {
 public:
   static constexpr Integer MaxTickPos = 250;
@@ -109,6 +121,8 @@ public:
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   void ResetComp();
+  // Equal ends are moved apart by one; a range that is not usable (UsableRange) is refused,
+  // here and by SetRangeLow and SetRangeHigh.
   void SetRange(Double LowVal, Double HighVal);
   Integer ConvertToPixelCoords(Double Value) const { return R2M(Value); }
   Double ConvertPixelToScale(Integer PixelCoord) const { return M2R(PixelCoord); }
@@ -215,6 +229,8 @@ protected:
 
 private:
   void Init();
+  // Takes Low..High as the range when it is usable (else nothing changes) and repaints.
+  void StoreRange(Double Low, Double High);
   bool Horizontal() const { return FScaleType == sctXB || FScaleType == sctXT; }
   void RecordTick(Double v);
   // Draws one tick at value v across the base line at Base (a column for vertical axes, a row

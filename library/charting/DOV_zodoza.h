@@ -172,6 +172,7 @@ public:
   void SetLabelType(TFigType Value);
   void SetMinTicks(Integer Value);
   void SetMinRngDiff(Double Value);
+  // An end that would leave the range unusable (UsableRange, DOV_Scale.h) is refused.
   void SetRangeLow(Double Value);
   void SetRangeHigh(Double Value);
   void SetShortTicks(bool Value);
@@ -441,13 +442,15 @@ public:
   // ---- chart files (DOV_zodoza_files.cpp) ----
   // Binary data / annotation files: a header record, the records, the long texts as lines.
   // Saving writes beside the file and renames over it; failures raise. Loading returns the
-  // number of items read, -2 for a file of another kind (chart unchanged), -1 for a file that
-  // cannot be read or is damaged.
+  // number of items read, -2 for a file of another kind, -1 for a file that cannot be read or
+  // is damaged; the whole file is checked before the list changes, so a failed load leaves
+  // the chart as it was.
   void SaveData(const String& FName) const;
   void SaveAnno(const String& FName) const;
   Integer LoadData(const String& FName, bool AppendIt);
   Integer LoadAnno(const String& FName, bool AppendIt);
-  // A readable listing of the data items; input/output failures end it silently.
+  // A readable listing of the data items, written beside the file and renamed over it;
+  // failures raise the toolkit's input/output exceptions.
   void SaveDataASC(const String& FName) const;
   // Copies Src's annotations of the listed classes (all when empty) into this chart's.
   void CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter, bool AppendIt);
@@ -627,7 +630,8 @@ public:
   // confinement, and recomputes the transforms.
   // One layer only: confinement (when Confine and a confinement is set), the MinRange and
   // logarithmic guards, the helper axes, a zoom-history entry when StoreZoom and an end was
-  // stored, the transforms. No repaint.
+  // stored, the transforms. No repaint. An axis whose new range would not be usable
+  // (UsableRange, DOV_Scale.h) keeps its range.
   void ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
                       long double HiY, bool StoreZoom, bool Confine);
   // The layer (a joined axis keeps its master's range) and every layer joined to it; paints
@@ -813,7 +817,8 @@ public:
   void SetDupMarksMinD(Integer Value);  // clamped to 1 ... 3
   // n for the Y axis of layer n under the control pixel, -n for its X axis, 0 for none.
   Integer DetectScale(Integer CoordX, Integer CoordY) const;
-  // The user draws a rectangle with the left button; false when cancelled.
+  // The user draws a rectangle with the left button; false when cancelled, when the chart is
+  // hidden or destroyed meanwhile, or when there is no event loop. Sleeps between events.
   bool MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi);
   // ---- editing and searching data items (0-based; nothing repaints) ----
   TrcChartItem GetItemParams(Integer Item) const;
@@ -1065,6 +1070,8 @@ protected:
   Integer LastMouseX = 0, LastMouseY = 0;
   Integer WindAnchorX = 0, WindAnchorY = 0, WindOldCornerX = 0, WindOldCornerY = 0;
   Integer MouseBoxX1 = 0, MouseBoxY1 = 0, MouseBoxX2 = 0, MouseBoxY2 = 0;
+  // Goes with the chart: a wait that outlives it (MouseBox) sees that through a weak pointer.
+  std::shared_ptr<int> FLifeToken = std::make_shared<int>(0);
   Integer CHNext = 0;
   Integer TLNext = 0;
   bool MouseMoveActive = false;

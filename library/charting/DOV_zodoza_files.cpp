@@ -9,7 +9,8 @@
 // Files are hostile input: the header's counts are checked against the bytes the file holds
 // before anything is allocated, and a record the chart could not draw (unknown kind,
 // coordinate mode, pen or frame style) makes the whole file damaged. A layer out of range
-// is drawn in the nearest layer, as for records set in memory.
+// is drawn in the nearest layer and a coordinate that is not finite leaves a gap, as for
+// records set in memory.
 #include "DOV_zodoza_files.h"
 
 #include <algorithm>
@@ -98,6 +99,8 @@ void TakeLongText(TrcChartItem& it, const String& Text, TLongTextArray& Table, I
   }
 }
 
+// The whole file is read and checked before the list changes: a load that fails leaves the
+// chart as it was, and the new list is put in place without anything that could fail.
 Integer LoadChartFile(const String& FName, bool AppendIt, const char* Format, ListRef L) {
   std::unique_ptr<TFileStream> f;
   try {
@@ -109,13 +112,6 @@ Integer LoadChartFile(const String& FName, bool AppendIt, const char* Format, Li
     TrcChartItem header;
     if (f->Read(&header, kRecordSize) != kRecordSize) return kLoadFailed;
     if (!IsFormat(header, Format)) return kWrongFormat;
-    if (!AppendIt) {
-      L.Count = L.Alloc = 0;
-      L.Container.assign(1, TrcChartItem());
-      L.Container.shrink_to_fit();
-      L.Texts.fill("");
-      L.NumTexts = 0;
-    }
     const Integer n = header.Param1;
     const Int64 available = (f->Size() - f->Position()) / kRecordSize;
     if (n < 0 || n > available) return kLoadFailed;
@@ -123,22 +119,37 @@ Integer LoadChartFile(const String& FName, bool AppendIt, const char* Format, Li
     if (n > 0 && f->Read(read.data(), Int64(n) * kRecordSize) != Int64(n) * kRecordSize)
       return kLoadFailed;
     if (!std::all_of(read.begin(), read.end(), IsDrawable)) return kLoadFailed;
-
-    const Integer base = L.NumTexts;
-    for (TrcChartItem& it : read)
-      if (IsTextItem(it.ItemKind) && it.LWid != 0) TakeLongText(it, "", L.Texts, L.NumTexts);
-    L.Alloc = L.Count + n;
-    L.Container.resize(static_cast<size_t>(std::max(L.Alloc, 1)));
-    std::copy(read.begin(), read.end(), L.Container.begin() + L.Count);
-    L.Count += n;
-
     // Lines past the table's end are read and dropped; an incomplete last line is not taken.
+    std::vector<String> lines;
     for (Integer k = 1; k <= header.Param2; ++k) {
       bool atEnd = false;
-      const String line = ReadLnStream(*f, atEnd, 4);
+      String line = ReadLnStream(*f, atEnd, 4);
       if (atEnd) break;
-      if (base + k <= kMaxLongTexts) L.Texts[static_cast<size_t>(base + k - 1)] = line;
+      if (k <= kMaxLongTexts) lines.push_back(std::move(line));
     }
+
+    const Integer count = AppendIt ? L.Count : 0;
+    TLongTextArray texts{};
+    Integer numTexts = 0;
+    if (AppendIt) {
+      texts = L.Texts;
+      numTexts = L.NumTexts;
+    }
+    const Integer base = numTexts;
+    for (TrcChartItem& it : read)
+      if (IsTextItem(it.ItemKind) && it.LWid != 0) TakeLongText(it, "", texts, numTexts);
+    for (size_t k = 0; k < lines.size() && base + static_cast<Integer>(k) < kMaxLongTexts; ++k)
+      texts[static_cast<size_t>(base) + k] = std::move(lines[k]);
+    TRcItemContainer items;
+    items.reserve(static_cast<size_t>(std::max(count + n, 1)));
+    items.assign(L.Container.begin(), L.Container.begin() + count);
+    items.insert(items.end(), read.begin(), read.end());
+    items.resize(static_cast<size_t>(std::max(count + n, 1)));
+
+    L.Container.swap(items);
+    L.Texts.swap(texts);
+    L.Count = L.Alloc = count + n;
+    L.NumTexts = numTexts;
     return n;
   } catch (...) {
     return kLoadFailed;
@@ -302,7 +313,7 @@ Integer TCustomZOdoza::LoadData(const String& FName, bool AppendIt) {
   TChartDataList& d = *FData;
   const Integer r = LoadChartFile(FName, AppendIt, kDataFormat,
                                   {d.Container, d.Count, d.Alloc, d.LongTexts, d.NumLongTexts});
-  if (r == kWrongFormat) return r;
+  if (r < 0) return r;
   if (!AppendIt) d.LastElemOnShow = 0;
   AdjustCanInfoOfSharedCharts();
   Paint();
@@ -313,23 +324,20 @@ Integer TCustomZOdoza::LoadAnno(const String& FName, bool AppendIt) {
   const Integer r = LoadChartFile(
       FName, AppendIt, kAnnoFormat,
       {FAnnoContainer, FNumAnnoItems, FNumAllocAnno, FLongTextsAnno, FNumLongTextsAnno});
-  if (r == kWrongFormat) return r;
+  if (r < 0) return r;
   Paint();
   return r;
 }
 
 void TCustomZOdoza::SaveDataASC(const String& FName) const {
-  try {
-    SaveTextFileReplacing(FName, [this](TTextFile& f) {
-      for (Integer i = 0; i < FData->Count; ++i) {
-        f.WriteLn("");
-        f.WriteLn("------ item " + IntToStr(i) + " ------");
-        f.WriteLn("  " + ItemDescription(FData->Container[static_cast<size_t>(i)], -1));
-      }
-    });
-  } catch (...) {
-    // the listing is a convenience: a failure leaves the old file and says nothing
-  }
+  // A failure leaves the old file and is raised, as the binary saves do.
+  SaveTextFileReplacing(FName, [this](TTextFile& f) {
+    for (Integer i = 0; i < FData->Count; ++i) {
+      f.WriteLn("");
+      f.WriteLn("------ item " + IntToStr(i) + " ------");
+      f.WriteLn("  " + ItemDescription(FData->Container[static_cast<size_t>(i)], -1));
+    }
+  });
 }
 
 void TCustomZOdoza::CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter,

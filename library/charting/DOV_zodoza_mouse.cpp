@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "DOV_zodoza.h"
 #include "Forms.h"
@@ -444,9 +445,15 @@ void TCustomZOdoza::EndWindow(TMouseButton Button) {
     Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     M2R(l, WindAnchorX, WindAnchorY, x1, y1);
     M2R(l, WindOldCornerX, WindOldCornerY, x2, y2);
-    if (RcMouseAction == maZoomWindPos || RcMouseAction == maSelectRect) {
+    if (RcMouseAction != maRubberBand) {
       InAxisDirection(x1, x2, FScalePropsX[l]->RangeLow(), FScalePropsX[l]->RangeHigh());
       InAxisDirection(y1, y2, FScalePropsY[l]->RangeLow(), FScalePropsY[l]->RangeHigh());
+    }
+    // The ordinary gesture runs from top left to bottom right; a zoom window drawn the other
+    // way along an axis (right to left, bottom to top) turns that axis round.
+    if (RcMouseAction == maZoomWind) {
+      if (WindOldCornerX < WindAnchorX) std::swap(x1, x2);
+      if (WindOldCornerY < WindAnchorY) std::swap(y1, y2);
     }
     if (RcMouseAction == maRubberBand)
       DoRubberBandEvent(l, x1, y1, x2, y2);
@@ -498,8 +505,19 @@ void TCustomZOdoza::DblClick() {
 
 // ---- the modal mouse box -----------------------------------------------------------------------
 bool TCustomZOdoza::MouseBox(Double& xLo, Double& yLo, Double& xHi, Double& yHi) {
+  // The events handled while waiting may hide or destroy the chart; once destroyed, nothing of
+  // it may be touched any more.
+  const std::weak_ptr<int> alive = FLifeToken;
+  const bool wasShowing = Showing();
   FMouseBoxState = msFirstCorner;
-  while (FMouseBoxState != msFinished && FMouseBoxState != msNormal) Application->ProcessMessages();
+  while (FMouseBoxState != msFinished && FMouseBoxState != msNormal) {
+    if (!Visible() || (wasShowing && !Showing()) || Application == nullptr ||
+        !Application->HandleMessage()) {
+      FMouseBoxState = msNormal;
+      break;
+    }
+    if (alive.expired()) return false;
+  }
   const bool done = FMouseBoxState == msFinished;
   FMouseBoxState = msNormal;
   if (!done) return false;

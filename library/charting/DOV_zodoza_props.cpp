@@ -105,17 +105,18 @@ void TScaleProps::SetLabelType(TFigType Value) {
 }
 
 void TScaleProps::SetLogAx(bool Value) {
-  if (!Value || FNotYetLoaded ||
-      (FRangeLow >= kLogFloor && FRangeHigh >= kLogFloor && FLabelType != ftDateTime))
+  if (!Value || LogarithmicAllowed(FRangeLow, FRangeHigh, FLabelType, FNotYetLoaded))
     FLogAx = Value;
   Changed();
 }
 
 void TScaleProps::SetRangeLow(Double Value) {
   if (std::fabs(FRangeHigh - Value) < FMinRngDiff) {
-    FRangeLow = Value;
-    FRangeHigh = Value + FMinRngDiff;
-  } else if (!(FLogAx && Value < kLogFloor)) {
+    if (UsableRange(Value, Value + FMinRngDiff)) {
+      FRangeLow = Value;
+      FRangeHigh = Value + FMinRngDiff;
+    }
+  } else if (!(FLogAx && Value < kLogFloor) && UsableRange(Value, FRangeHigh)) {
     FRangeLow = Value;
   }
   Changed();
@@ -123,19 +124,23 @@ void TScaleProps::SetRangeLow(Double Value) {
 
 void TScaleProps::SetRangeHigh(Double Value) {
   if (std::fabs(FRangeLow - Value) < FMinRngDiff) {
-    FRangeHigh = Value;
-    FRangeLow = Value - FMinRngDiff;
-  } else if (!(FLogAx && Value < kLogFloor)) {
+    if (UsableRange(Value - FMinRngDiff, Value)) {
+      FRangeHigh = Value;
+      FRangeLow = Value - FMinRngDiff;
+    }
+  } else if (!(FLogAx && Value < kLogFloor) && UsableRange(FRangeLow, Value)) {
     FRangeHigh = Value;
   }
   Changed();
 }
 
 void TScaleProps::SetMinRngDiff(Double Value) {
-  if (Value <= kLogFloor) return;
+  if (!(Value > kLogFloor) || !std::isfinite(Value)) return;
+  const Double c = (FRangeLow + FRangeHigh) / 2;
+  const bool recentre = std::fabs(FRangeHigh - FRangeLow) < Value;
+  if (recentre && !UsableRange(c - Value / 2, c + Value / 2)) return;
   FMinRngDiff = Value;
-  if (std::fabs(FRangeHigh - FRangeLow) < Value) {
-    const Double c = (FRangeLow + FRangeHigh) / 2;
+  if (recentre) {
     FRangeLow = c - Value / 2;
     FRangeHigh = c + Value / 2;
     Changed();

@@ -63,20 +63,15 @@ void TCustomZOdoza::ForceRngIntern(Integer Layer, long double LoX, long double L
   bool stored = false;
   const auto Store = [&](TScaleProps* p, long double lo, long double hi) {
     if (kMinRangeSlack * p->MinRange() > std::fabs(hi - lo)) return;
-    if (!p->Logarithmic()) {
-      p->FRangeHigh = static_cast<Double>(hi);
-      p->FRangeLow = static_cast<Double>(lo);
-      stored = true;
-      return;
-    }
-    if (hi >= kLogFloor) {
-      p->FRangeHigh = static_cast<Double>(hi);
-      stored = true;
-    }
-    if (lo >= kLogFloor) {
-      p->FRangeLow = static_cast<Double>(lo);
-      stored = true;
-    }
+    const bool log = p->Logarithmic();
+    const bool takeHi = !log || hi >= kLogFloor, takeLo = !log || lo >= kLogFloor;
+    // The ends as the axis keeps them (doubles): a range beyond them is refused whole.
+    const Double newHi = takeHi ? static_cast<Double>(hi) : p->FRangeHigh;
+    const Double newLo = takeLo ? static_cast<Double>(lo) : p->FRangeLow;
+    if (!(takeHi || takeLo) || !UsableRange(newLo, newHi)) return;
+    p->FRangeHigh = newHi;
+    p->FRangeLow = newLo;
+    stored = true;
   };
   Store(FScalePropsX[Layer].get(), LoX, HiX);
   Store(FScalePropsY[Layer].get(), LoY, HiY);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "DOV_zodoza.h"
 
@@ -39,6 +40,38 @@ bool Overlaps(Double lo, Double hi, Double a, Double b) {
 }
 
 bool IsTextKind(TrcItem k) { return k == tkText || k == tkTextOfs; }
+
+// The kinds that make up a line point by point.
+bool IsLineKind(TrcItem k) {
+  return k == tkLineto || k == tkLineRelPix || k == tkMoveTo || k == tkMoveRelPix ||
+         k == tkLineRelPixOrig;
+}
+
+// Whether every coordinate the kind reads is a finite number. A record with one that is not
+// (a missing value) is not drawn; within a line it leaves a gap.
+bool HasFiniteCoordinates(const TrcChartItem& it) {
+  const auto ok = [](Double v) { return std::isfinite(v); };
+  switch (it.ItemKind) {
+    case tkCursorVert: return ok(it.x);
+    case tkCursorHoriz: return ok(it.y);
+    case tkLine:
+    case tkRect:
+    case tkRectFrame:
+    case tk3DBar:
+    case tkTextOfs:
+    case tkEllipse:
+    case tkArc:
+    case tkArrow:
+    case tkDoubleArrow:
+    case tkMarkEBar:
+    case tkLineOffs:
+    case tkLineRelPixOrig: return ok(it.x) && ok(it.y) && ok(it.x2) && ok(it.y2);
+    default: return ok(it.x) && ok(it.y);
+  }
+}
+
+// The line's start after a gap: the next point of the line begins it anew.
+constexpr Integer kNoLineStart = std::numeric_limits<Integer>::min();
 
 // Coordinate roles of a kind in a mode: which coordinates of the first and second point are
 // world coordinates.
@@ -214,6 +247,13 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
                                               Integer OrigX, Integer OrigY) {
   const TrcChartItem it = Item;
   const TrcItem kind = it.ItemKind;
+  if (!HasFiniteCoordinates(it)) {
+    if (IsLineKind(kind)) {
+      FinishPolyLine(Canvas);
+      FLastMoveToX = kNoLineStart;
+    }
+    return;
+  }
   const TColor penCol = BlackWhite ? kBlack : it.Color;
   const TColor textBack = BlackWhite ? kWhite : it.FillColor;
   const TColor fillCol = BlackWhite ? kSilver : it.FillColor;
@@ -317,6 +357,12 @@ void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartIte
       } else {
         const TPoint pos = Canvas->PenPos();
         p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+      }
+      if (FLastMoveToX == kNoLineStart) {
+        Canvas->MoveTo(p.X, p.Y);
+        FLastMoveToX = p.X;
+        FLastMoveToY = p.Y;
+        break;
       }
       EnterPolyline(p.X, p.Y, Canvas);
       break;

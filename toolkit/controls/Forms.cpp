@@ -467,6 +467,13 @@ void TApplication::ProcessMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+bool TApplication::HandleMessage() {
+  if (QCoreApplication::instance() == nullptr) return false;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  return true;
+}
+
 String TApplication::Title() const {
   if (!FTitle.empty()) return FTitle;
   if (QCoreApplication::instance() != nullptr) return FromQStr(QCoreApplication::applicationName());

@@ -184,6 +184,10 @@ public:
   bool Terminated() const { return FTerminated; }
   // Handles the events waiting now (paints, timers, input), then returns.
   void ProcessMessages();
+  // Like ProcessMessages, but when no event is waiting it first sleeps until one arrives (a
+  // timer, input, a posted event): a loop around it waits without using the processor.
+  // False, at once, when there is no event loop to wait on.
+  bool HandleMessage();
 
   TForm* MainForm() const { return FMainForm; }
   void SetMainForm(TForm* Form) { FMainForm = Form; }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <vector>
 
 #include "DOV_Scale.h"
@@ -82,6 +84,26 @@ TEST(ScaleRange, EqualEndsAreMovedApartByOne) {
   EXPECT_EQ(s.RangeHigh(), 6);
 }
 
+TEST(ScaleRange, AnEndThatIsNotFiniteOrASpanThatOverflowsIsRefused) {
+  constexpr Double nan = std::numeric_limits<Double>::quiet_NaN();
+  constexpr Double inf = std::numeric_limits<Double>::infinity();
+  const std::function<void(TScale&)> refused[] = {
+      [](TScale& s) { s.SetRangeLow(nan); },      [](TScale& s) { s.SetRangeHigh(nan); },
+      [](TScale& s) { s.SetRangeHigh(inf); },     [](TScale& s) { s.SetRange(-inf, 0); },
+      [](TScale& s) { s.SetRange(0, nan); },      [](TScale& s) { s.SetRange(-1e308, 1e308); },
+      [](TScale& s) { s.SetRangeLow(-1.7e308); },  // 1.7e308 apart from the high end
+  };
+  for (size_t i = 0; i < std::size(refused); ++i) {
+    SCOPED_TRACE(i);
+    TScale s(nullptr, TScale::THelper{});
+    s.SetRange(0, 1e308);
+    refused[i](s);
+    EXPECT_EQ(s.RangeLow(), 0);
+    EXPECT_EQ(s.RangeHigh(), 1e308);
+    EXPECT_EQ(s.ConvertToPixelCoords(1e308), 379);
+  }
+}
+
 TEST(ScaleSettings, SettersClampAsDocumented) {
   TScale s(nullptr, TScale::THelper{});
   struct Case {
@@ -133,21 +155,41 @@ TEST(ScaleTransform, LogarithmicAxis) {
   EXPECT_EQ(s.ConvertToPixelCoords(0), 400);
 }
 
-TEST(ScaleTransform, LogarithmicIsRefusedOnlyAfterLoading) {
+TEST(ScaleTransform, WhenALogarithmicAxisIsAccepted) {
   TScale coded(nullptr, TScale::THelper{});
   coded.SetLogarithmic(true);  // never loaded: accepted, the linear transform stays
   EXPECT_TRUE(coded.Logarithmic());
   coded.SetRange(1, 1000);
   EXPECT_EQ(coded.ConvertToPixelCoords(10), 140);
 
-  TScale loaded(nullptr, TScale::THelper{});
-  loaded.BeginLoading();
-  loaded.Loaded();
-  loaded.SetLogarithmic(true);  // range 0..100 touches 0
-  EXPECT_FALSE(loaded.Logarithmic());
-  loaded.SetRange(1, 100);
-  loaded.SetLogarithmic(true);
-  EXPECT_TRUE(loaded.Logarithmic());
+  struct Case {
+    bool Loaded;
+    Double Low, High;
+    TFigType Labels;
+    bool Accepted;
+  } cases[] = {
+      {false, 0, 100, ftNum, true},  // the range may still be on its way
+      {false, -5, 100, ftDateTime, true},
+      {false, 1e-300, 1e300, ftNum, false},  // below 1e-100 a logarithmic axis shows nothing
+      {false, 1, 1e-101, ftNum, false},
+      {true, 0, 100, ftNum, false},
+      {true, 1, 100, ftNum, true},
+      {true, 1e-100, 100, ftNum, true},
+      {true, 1, 100, ftDateTime, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::to_string(k.Loaded) + " " + std::to_string(k.Low) + " " +
+                 std::to_string(k.High) + " " + std::to_string(k.Labels));
+    TScale s(nullptr, TScale::THelper{});
+    if (k.Loaded) {
+      s.BeginLoading();
+      s.Loaded();
+    }
+    s.SetRange(k.Low, k.High);
+    s.SetLabelType(k.Labels);
+    s.SetLogarithmic(true);
+    EXPECT_EQ(s.Logarithmic(), k.Accepted);
+  }
 }
 
 TEST(ScaleTransform, TooSmallControlMapsEverythingToItsMiddle) {
@@ -320,6 +362,38 @@ TEST(ScaleTicks, Logarithmic) {
   const std::vector<Double> r = h.Recorded();
   ASSERT_GE(r.size(), 3u);
   EXPECT_NEAR(r[1] - r[0], r[2] - r[1], 1e-9);  // evenly spaced values
+}
+
+TEST(ScaleTicks, LoopsEndWhateverTheRange) {
+  // Ranges a user can set but no axis can show tick by tick: the drawing ends, and a
+  // logarithmic axis puts no tick below 1e-100 (they would all lie on its end).
+  struct Case {
+    const char* Name;
+    Double Low, High;
+    Integer MinTicks;
+    bool Log;
+    Integer MaxTicks;
+  } cases[] = {
+      {"a tick per unit over 1e20", 0, 1e20, 0, false, 0},
+      {"a tick per unit beyond the values' resolution", 1e20, 1e20 + 1e6, 0, false, 0},
+      {"near the largest doubles", -1.7e308, -1e308, 3, false, 100},
+      {"logarithmic from the smallest double", 5e-324, 10, 3, true, 102},
+      {"logarithmic over 600 decades", 1e-300, 1e300, 3, true, 401},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    HelperScale h;
+    h.scale.SetMinTicks(k.MinTicks);
+    h.scale.SetRange(1, 10);
+    h.scale.SetLogarithmic(k.Log);
+    h.scale.SetRange(k.Low, k.High);
+    h.Draw();
+    EXPECT_LE(Integer(h.ticks.size()), k.MaxTicks);
+    if (k.Log) {
+      EXPECT_GT(h.ticks.size(), 0u);
+      for (const Double v : h.ticks) EXPECT_GE(v, 1e-100 * 0.999999999) << v;
+    }
+  }
 }
 
 TEST(ScaleTicks, SecondsOnTimeAxes) {

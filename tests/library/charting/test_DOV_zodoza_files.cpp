@@ -1,5 +1,5 @@
 // Chart files: the exact bytes of a data file, save/load round trips of both lists, damaged
-// files (each must leave the chart consistent and report -1 or -2), the listing and the copy of
+// files (each must leave the chart as it was and report -1 or -2), the listing and the copy of
 // annotations between charts.
 #include <gtest/gtest.h>
 
@@ -262,23 +262,22 @@ TEST_P(ChartFileDamaged, IsRefusedWithoutHarm) {
   GetParam().spoil(bytes);
   WriteBytes(t.Name("bad"), bytes);
 
-  Chart dst;
-  dst.c.AppendItem(Item(tkLine, 1, 1, 2, 2));
-  const Integer r = dst.c.LoadData(t.Name("bad"), true);
-  EXPECT_EQ(r, GetParam().result);
-  if (r < 0) {
-    EXPECT_EQ(dst.c.NumItems(), 1);  // an append keeps the old items and no partial ones
-    EXPECT_EQ(dst.c.GetChartItem(0).ItemKind, tkLine);
-  }
-  Chart fresh;
-  fresh.c.AppendItem(Item(tkLine, 1, 1, 2, 2));
-  const Integer r2 = fresh.c.LoadData(t.Name("bad"), false);
-  EXPECT_EQ(r2, GetParam().result);
-  if (r2 == -2) {
-    EXPECT_EQ(fresh.c.NumItems(), 1);
-  } else if (r2 == -1) {
-    // the list is emptied once a valid header was read, not before
-    EXPECT_EQ(fresh.c.NumItems(), bytes.size() < kRec ? 1 : 0);
+  // Each load goes into a chart holding one text item with a long text: a failed load leaves
+  // it as it was, an append adds what was read and a plain load replaces it.
+  for (const bool append : {true, false}) {
+    SCOPED_TRACE(append ? "append" : "replace");
+    Chart dst;
+    dst.c.AppendItem(Item(tkText, 1, 1, 0, 0));
+    dst.c.SetDataLongText(0, "a long text that was there");
+    const Integer r = dst.c.LoadData(t.Name("bad"), append);
+    EXPECT_EQ(r, GetParam().result);
+    if (r < 0) {
+      ASSERT_EQ(dst.c.NumItems(), 1);
+      EXPECT_EQ(dst.c.GetChartItem(0).ItemKind, tkText);
+      EXPECT_EQ(dst.c.GetDataLongText(0), "a long text that was there");
+    } else {
+      EXPECT_EQ(dst.c.NumItems(), (append ? 1 : 0) + r);
+    }
   }
 }
 
@@ -286,6 +285,13 @@ INSTANTIATE_TEST_SUITE_P(
     Files, ChartFileDamaged,
     ::testing::Values(
         Damage{"Empty", [](std::string& b) { b.clear(); }, -1},
+        Damage{"HeaderOnly",
+               [](std::string& b) {
+                 b.resize(kRec);
+                 Put<Integer>(b, 88, 0);
+                 Put<Integer>(b, 92, 0);
+               },
+               0},
         Damage{"HalfAHeader", [](std::string& b) { b.resize(50); }, -1},
         Damage{"AnnotationFile", [](std::string& b) { b.replace(71, 12, "[ANNOFORMAT]"); }, -2},
         Damage{"LowerCaseName", [](std::string& b) { b[72] = 'd'; }, -2},
@@ -301,6 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"UnknownPenStyle", [](std::string& b) { b[kRec + 48] = 9; }, -1},
         // Text lines are not items: missing or extra ones do not make the file damaged.
         Damage{"TextLineCut", [](std::string& b) { b.resize(b.size() - 5); }, 3},
+        Damage{"TextLineNotUtf8", [](std::string& b) { b.replace(4 * kRec, 4, "\xFF\xFE\xC3("); },
+               3},
         Damage{"ClaimsHugeTextCount", [](std::string& b) { Put<Integer>(b, 92, 0x7FFFFFFF); }, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -381,7 +389,7 @@ TEST(ChartListing, OneBlockPerItem) {
   EXPECT_EQ(ReadBytes(t.Name("l.txt")), "\r\n------ item 0 ------\r\n  " + ItemDescription(m, -1) +
                                             kCrLf + "\r\n------ item 1 ------\r\n  " +
                                             ItemDescription(l, -1) + kCrLf);
-  ch.c.SaveDataASC(t.Name("no_such_dir/l.txt"));  // silent
+  EXPECT_THROW(ch.c.SaveDataASC(t.Name("no_such_dir/l.txt")), EInOutError);
 }
 
 // ---- copying annotations ------------------------------------------------------------------

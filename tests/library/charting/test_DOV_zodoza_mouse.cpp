@@ -4,6 +4,9 @@
 // published chart as a window description creates and sets it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
+#include <functional>
 #include <vector>
 
 #include "DOV_zodozaPub.h"
@@ -142,7 +145,7 @@ TEST(ChartMouseWindow, AWindowZoomsToItsCornersAndAClickChangesNothing) {
   const auto a = f.World(100, 50), b = f.World(200, 150);
   f.c.Drag(100, 50, 200, 150);
   EXPECT_EQ(f.c.ZoomState(), zsNormal);
-  EXPECT_EQ(RangesOf(f.c), (Ranges{a.X, b.X, a.Y, b.Y}));  // drawn top-down: Y reversed
+  EXPECT_EQ(RangesOf(f.c), (Ranges{a.X, b.X, b.Y, a.Y}));
 
   Fixture g;
   g.c.SetMouseAction(maZoomWind);
@@ -150,14 +153,38 @@ TEST(ChartMouseWindow, AWindowZoomsToItsCornersAndAClickChangesNothing) {
   EXPECT_EQ(RangesOf(g.c), (Ranges{0, 10, 0, 10}));
 }
 
-TEST(ChartMouseWindow, DrawnRightToLeftOnlyTheWindowModeReversesX) {
-  for (TMouseActMode mode : {maZoomWind, maZoomWindPos}) {
+TEST(ChartMouseWindow, OnlyAWindowDrawnAgainstAnAxisReversesIt) {
+  // The ordinary gesture runs from top left to bottom right; the window mode turns an axis
+  // round when it is drawn the other way along it, the positive window mode never does.
+  struct Case {
+    int X1, Y1, X2, Y2;
+    TMouseActMode Mode;
+    Double StartLoY, StartHiY;  // the Y axis before the zoom
+    bool ReversedX, ReversedY;  // after it
+  } cases[] = {
+      {100, 50, 200, 150, maZoomWind, 0, 10, false, false},
+      {200, 50, 100, 150, maZoomWind, 0, 10, true, false},
+      {100, 150, 200, 50, maZoomWind, 0, 10, false, true},
+      {200, 150, 100, 50, maZoomWind, 0, 10, true, true},
+      {100, 50, 200, 150, maZoomWind, 10, 0, false, true},  // a reversed axis stays reversed
+      {100, 150, 200, 50, maZoomWind, 10, 0, false, false},
+      {200, 150, 100, 50, maZoomWindPos, 0, 10, false, false},
+      {200, 150, 100, 50, maZoomWindPos, 10, 0, false, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::to_string(k.X1) + "," + std::to_string(k.Y1) + " to " + std::to_string(k.X2) +
+                 "," + std::to_string(k.Y2) + " mode " + std::to_string(k.Mode) + " Y " +
+                 std::to_string(k.StartLoY));
     Fixture f;
-    f.c.SetMouseAction(mode);
-    f.c.Drag(200, 150, 100, 50);
+    f.c.ForceRange(1, 0, k.StartLoY, 10, k.StartHiY);
+    f.c.SetMouseAction(k.Mode);
+    const auto a = f.World(k.X1, k.Y1), b = f.World(k.X2, k.Y2);
+    f.c.Drag(k.X1, k.Y1, k.X2, k.Y2);
     const Ranges r = RangesOf(f.c);
-    EXPECT_EQ(r.LoX > r.HiX, mode == maZoomWind);
-    EXPECT_LT(r.LoY, r.HiY);
+    EXPECT_EQ(r.LoX > r.HiX, k.ReversedX);
+    EXPECT_EQ(r.LoY > r.HiY, k.ReversedY);
+    EXPECT_EQ(std::min(r.LoX, r.HiX), std::min(a.X, b.X));  // the window's corners
+    EXPECT_EQ(std::max(r.LoY, r.HiY), std::max(a.Y, b.Y));
   }
 }
 
@@ -287,6 +314,45 @@ TEST(ChartMouseBox, TheRightButtonFirstAnswersFalseAndADragGivesTheBox) {
   EXPECT_DOUBLE_EQ(x2, f.World(200, 150).X);
   EXPECT_LT(y1, y2);
   delete timer;
+}
+
+TEST(ChartMouseBox, AWaitEndsWithFalseWhenTheChartGoesAndSleepsMeanwhile) {
+  struct Case {
+    const char* Name;
+    std::function<void(TMouseChart*&)> End;  // what a timer does while the box waits
+  } cases[] = {
+      {"hidden", [](TMouseChart*& c) { c->Hide(); }},
+      {"destroyed",
+       [](TMouseChart*& c) {
+         delete c;
+         c = nullptr;
+       }},
+      {"aborted", [](TMouseChart*& c) { c->MouseBoxAbort(); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    auto* chart = new TMouseChart;
+    chart->SetBounds(0, 0, 400, 300);
+    TTimer timer(nullptr);
+    timer.SetInterval(200);
+    timer.OnTimer = [&](TObject*) {
+      timer.SetEnabled(false);
+      k.End(chart);
+    };
+    const std::clock_t cpu0 = std::clock();
+    const auto wall0 = std::chrono::steady_clock::now();
+    Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    EXPECT_FALSE(chart->MouseBox(x1, y1, x2, y2));
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    const double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
+    EXPECT_GE(wall, 0.15);
+    EXPECT_LT(cpu, wall / 2) << "the wait kept the processor busy";
+    if (chart != nullptr) {
+      EXPECT_EQ(chart->MouseBoxState(), msNormal);
+    }
+    delete chart;
+  }
 }
 
 TEST(PublishedChart, TheDescriptionSetsItsStoredSettings) {

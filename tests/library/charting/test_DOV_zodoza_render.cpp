@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <limits>
 
 #include "DOV_zodoza.h"
 #include "Dialogs.h"
@@ -170,6 +172,58 @@ TEST(ChartRender, FarAwayPointsAreClampedButKeepTheirDirection) {
   // The last column and row hold the frame; the lines reach them.
   EXPECT_EQ(ch.At(ch.c.GrafBmp()->Width() - 2, row), kRed);
   EXPECT_EQ(ch.At(col, ch.c.GrafBmp()->Height() - 2), kRed);
+}
+
+TEST(ChartRender, NonFiniteCoordinatesLeaveAGap) {
+  constexpr Double nan = std::numeric_limits<Double>::quiet_NaN();
+  constexpr Double inf = std::numeric_limits<Double>::infinity();
+  // A line along y = 5 with a missing point between x = 3 and x = 5 (or a missing move there):
+  // nothing is drawn between those two, the line goes on from the next point.
+  struct Gap {
+    const char* Name;
+    Double X, Y;   // the third point
+    bool MoveToo;  // a move to a missing point follows it
+  } gaps[] = {{"x infinite", inf, 5.0, false},
+              {"y NaN", 4.0, nan, false},
+              {"both", -inf, nan, false},
+              {"a missing move", 4.0, 5.0, true}};
+  for (const Gap& k : gaps) {
+    SCOPED_TRACE(k.Name);
+    Chart ch;
+    ch.c.SetDataCol(kRed);
+    ch.c.MoveTo(1.0, 5.0);
+    ch.c.DrawTo(3.0, 5.0);
+    ch.c.DrawTo(k.X, k.Y);
+    if (k.MoveToo) ch.c.MoveTo(nan, 5.0);
+    ch.c.DrawTo(5.0, 5.0);
+    ch.c.DrawTo(7.0, 5.0);
+    ch.Show();
+    EXPECT_EQ(ch.At(ch.G(2.0, 5.0)), kRed);
+    EXPECT_EQ(ch.At(ch.G(4.5, 5.0)), kWhite);
+    EXPECT_EQ(ch.At(ch.G(6.0, 5.0)), kRed);
+    EXPECT_NE(ch.At(ch.G(4.0, 0.0).X, 0), kRed);  // nothing spikes to the top
+  }
+  // Any other item with a coordinate that is not finite is left out whole.
+  const std::function<void(TCustomZOdoza&)> items[] = {
+      [](TCustomZOdoza& c) { c.Line(1.0, 1.0, inf, 5.0); },
+      [](TCustomZOdoza& c) { c.Line(nan, 1.0, 5.0, 5.0); },
+      [](TCustomZOdoza& c) { c.Rectangle(1.0, 1.0, 5.0, nan); },
+      [](TCustomZOdoza& c) { c.Ellipse(5.0, 5.0, inf, 1.0); },
+      [](TCustomZOdoza& c) { c.Arrow(1.0, 1.0, -inf, 5.0, 8); },
+      [](TCustomZOdoza& c) { c.MarkErrorBar(5.0, 5.0, inf, 1.0, orVert, 1); },
+  };
+  for (size_t i = 0; i < std::size(items); ++i) {
+    SCOPED_TRACE("item " + std::to_string(i));
+    Chart ch;
+    ch.c.SetDataCol(kRed);
+    items[i](ch.c);
+    ch.Show();
+    const TBitmap* g = ch.c.GrafBmp();
+    Integer red = 0;
+    for (Integer y = 0; y < g->Height(); ++y)
+      for (Integer x = 0; x < g->Width(); ++x) red += ch.At(x, y) == kRed;
+    EXPECT_EQ(red, 0);
+  }
 }
 
 TEST(ChartRender, ArrowHeadsPointAlongTheShaft) {
@@ -594,6 +648,83 @@ TEST(ChartRanges, AutoRangeFitsTheDataWithMarginAndMinimumRange) {
     EXPECT_EQ(RangesOf(ch.c, 1).yHi, 10);
     EXPECT_EQ(RangesOf(ch.c, 1).xHi, 10);
     EXPECT_EQ(RangesOf(ch.c, 1).xLo, 1);
+  }
+}
+
+TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
+  constexpr Double nan = std::numeric_limits<Double>::quiet_NaN();
+  constexpr Double inf = std::numeric_limits<Double>::infinity();
+  // Each action on a chart with both axes 0 ... 10: an end that is not finite or a span that
+  // overflows leaves that axis as it was, and the chart still paints its axes.
+  struct Case {
+    const char* Name;
+    std::function<void(TCustomZOdoza&)> Act;
+    Ranges Want;
+    bool LogY = false;
+  } cases[] = {
+      {"ForceRange NaN", [](TCustomZOdoza& c) { c.ForceRange(1, nan, 2, 10, 8); }, {0, 10, 2, 8}},
+      {"ForceRange infinite",
+       [](TCustomZOdoza& c) { c.ForceRange(1, 0, 0, inf, 10); },
+       {0, 10, 0, 10}},
+      {"span overflows",
+       [](TCustomZOdoza& c) { c.SetRange(1, -1e308, 0, 1e308, 10); },
+       {0, 10, 0, 10}},
+      {"RangeHigh NaN",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeHigh(nan); },
+       {0, 10, 0, 10}},
+      {"RangeLow infinite",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetRangeLow(-inf); },
+       {0, 10, 0, 10}},
+      {"MinRange infinite",
+       [](TCustomZOdoza& c) { c.GetScalePropsX(1)->SetMinRngDiff(inf); },
+       {0, 10, 0, 10}},
+      {"AutoRange over an infinite value",
+       [](TCustomZOdoza& c) {
+         c.Line(1.0, 1.0, inf, 5.0);
+         c.AutoRange(1, 0);
+       },
+       {0, 10, 1, 5}},
+      {"AutoRange margin overflows",
+       [](TCustomZOdoza& c) {
+         c.Line(-1e308, 1.0, 1e308, 5.0);
+         c.AutoRange(1, 10);
+       },
+       {0, 10, 0.6, 5.4}},
+      {"AutoRange of all layers",
+       [](TCustomZOdoza& c) {
+         c.Line(-1e308, 1.0, 1e308, 5.0);
+         c.AutoRange(0, 10);
+       },
+       {0, 10, 0.6, 5.4}},
+      // A logarithmic axis cannot show an end below 1e-100, even before loading has ended.
+      {"logarithmic below the floor",
+       [](TCustomZOdoza& c) {
+         c.ForceRange(1, 0, 1e-300, 10, 1e300);
+         c.GetScalePropsY(1)->SetLogAx(true);
+       },
+       {0, 10, 1e-300, 1e300}},
+      {"logarithmic above the floor",
+       [](TCustomZOdoza& c) {
+         c.ForceRange(1, 0, 1e-100, 10, 1e300);
+         c.GetScalePropsY(1)->SetLogAx(true);
+       },
+       {0, 10, 1e-100, 1e300},
+       true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    Chart ch;
+    ch.c.SetStdLayout(rcl_X1Bottom_Y1Left);
+    ch.c.ForceRange(1, 0, 0, 10, 10);
+    k.Act(ch.c);
+    ch.Show();
+    const Ranges r = RangesOf(ch.c, 1);
+    EXPECT_EQ(r.xLo, k.Want.xLo);
+    EXPECT_EQ(r.xHi, k.Want.xHi);
+    EXPECT_NEAR(r.yLo, k.Want.yLo, 1e-12 * std::fabs(k.Want.yLo));
+    EXPECT_NEAR(r.yHi, k.Want.yHi, 1e-12 * std::fabs(k.Want.yHi));
+    EXPECT_EQ(ch.c.GetScalePropsY(1)->Logarithmic(), k.LogY);
+    EXPECT_EQ(ch.c.HelperScaleX(1)->RangeHigh(), k.Want.xHi);
   }
 }
 
