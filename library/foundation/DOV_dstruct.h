@@ -244,8 +244,8 @@ private:
 using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const String& InString, String& OutString)>;
 
-// A table of short texts (at most 255 bytes each, longer ones are cut at a character
-// boundary) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32 KiB
+// A table of short texts (at most 255 characters each, longer ones are cut; a UTF-8 sequence
+// counts as one character) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32 KiB
 // blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort
 // only reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are
 // ignored by writes.

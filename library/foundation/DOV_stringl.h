@@ -9,7 +9,9 @@
 // (EqualAnsiStrings, ChangeCase, the empty-field test of ExtractSubString) also fold the
 // Latin letters of the Western 8-bit code page. Routines that look at whole characters beyond
 // ASCII (ReverseString, ChangeCase, ExpandDiphthongs, the two Reduce... routines) work on
-// UTF-8 sequences, so that one character stays one character. No routine raises.
+// UTF-8 sequences, so that one character stays one character; widths and lengths of the padding
+// and cutting routines (LeftString, RightString, CenterString, AbbrevString) count characters,
+// so "ä" is one character wide. No routine raises.
 
 #include <bitset>
 #include <initializer_list>
@@ -90,10 +92,11 @@ String ReplaceStringInString(const String& S, const String& SearchStr, const Str
 String EnsureTrailingBkSlash(const String& S);
 String EnsureTrailingChar(char Ch, const String& S);
 String EnsureLeadingChar(char Ch, const String& S);
-// Padded with blanks to Width (0 ... 255) or cut to its first Width bytes.
+// Padded with blanks to Width characters (0 ... 255) or cut to its first Width characters.
 String LeftString(const String& S, Byte Width);
 String RightString(const String& S, Byte Width);
 String CenterString(const String& S, Byte Width);
+// Longer than MaxLen characters: its first MaxLen - 2 characters and "..".
 String AbbrevString(const String& S, Integer MaxLen);
 String SortableNumericString(const String& S, char DecimalChar, Integer Pos);
 // Ch repeated Count times, Count clamped to 1 ... 255.
