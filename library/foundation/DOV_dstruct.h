@@ -43,8 +43,10 @@ void EncodeASCII85(TStream& InStream, TStream& OutStream);
 Integer DecodeASCII85(TStream& InStream, TStream& OutStream);
 
 // ---- SHA-1 ----
-// The digest of the text's bytes (one byte per character), equal to the digest of a stream
-// holding the text.
+// The digest of the text's stream form (LowBytesOfString: one byte per character, its low
+// byte), equal to the digest of a stream the text was written to with WriteStringStream:
+// "Grüße" is digested as the five bytes 47 72 FC DF 65. Text in a file is bytes: hash files
+// with SHA1FromFile.
 TSHACode SHA1FromString(const String& S);
 // The digest of the stream from its position to its end.
 TSHACode SHA1FromStream(TStream& Stream);
