@@ -327,7 +327,8 @@ void RoundDegrees(Integer& Degrees, Integer& Minutes, Integer& Seconds, bool Upw
 // hh h mm m ss s t tt) and literals (quoted with "'" or plain text up to the next letter);
 // names of months and weekdays come from the language's tables (A-Z folded). ErrCode: 0, -1 a
 // literal not found, -2 an unknown letter run, -3 a number or name that does not convert; the
-// result is then 0. With a year, a missing month or day reads as 1 ("mars 2020" by
-// "MMMM yyyy" is 1 March 2020). A date or time that cannot exist raises EConvertError.
+// result is then 0. With a year, a month or day the format lacks reads as 1 ("mars 2020" by
+// "MMMM yyyy" is 1 March 2020); one the text gives as 0 stays 0. A date or time that cannot
+// exist raises EConvertError ("2020-00-05", "2020-03-00").
 TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage Language,
                        Integer& ErrCode);
