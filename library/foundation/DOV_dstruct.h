@@ -247,10 +247,10 @@ using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const String& InString, String& OutString)>;
 
 // A table of short texts (at most 255 characters each, longer ones are cut; a UTF-8 sequence
-// counts as one character) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32 KiB
-// blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort
-// only reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are
-// ignored by writes.
+// counts as one character) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32
+// KiB blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort only
+// reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are ignored
+// by writes.
 class TStringArray : public TComponent {
 public:
   static constexpr Integer PoolBlockSize = 32768;

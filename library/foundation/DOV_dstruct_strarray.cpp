@@ -28,9 +28,7 @@ String CutCell(const String& s) {
 // bytes) followed by its bytes.
 constexpr Integer LengthBytes = 2;
 
-Integer StoredLength(const std::vector<Byte>& b, size_t pos) {
-  return b[pos - 1] | (b[pos] << 8);
-}
+Integer StoredLength(const std::vector<Byte>& b, size_t pos) { return b[pos - 1] | (b[pos] << 8); }
 
 void PutText(std::vector<Byte>& b, size_t pos, const String& s) {
   b[pos - 1] = static_cast<Byte>(s.size() & 0xFF);

@@ -116,8 +116,7 @@ struct TDateScan {
     } else if (f == 'M' && n == 1) {
       Month = Scanned('M');
       HaveMonth = HaveMonth || ScannedDigits;
-    }
-    else if (f == 'd' && n == 4)
+    } else if (f == 'd' && n == 4)
       Name(WeekDayLong[lg], 7, false);
     else if (f == 'd' && n == 3)
       Name(WeekDayShort[lg], 7, false);
@@ -127,8 +126,7 @@ struct TDateScan {
     } else if (f == 'd' && n == 1) {
       Day = Scanned('d');
       HaveDay = HaveDay || ScannedDigits;
-    }
-    else if ((f == 'H' || f == 'h') && n == 2)
+    } else if ((f == 'H' || f == 'h') && n == 2)
       Hour = Fixed(2);
     else if ((f == 'H' || f == 'h') && n == 1)
       Hour = Scanned(f);

@@ -82,8 +82,8 @@ String TMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
     for (Integer c = 1; c <= FNCol; ++c) {
       const double v = GetVal(c, r);
       if (IsOmittedCell(v)) continue;
-      doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" +
-             MatrixCellText(v) + "</cell>\r\n";
+      doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + MatrixCellText(v) +
+             "</cell>\r\n";
     }
   return doc + "</matrix>\r\n";
 }

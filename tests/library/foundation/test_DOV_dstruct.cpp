@@ -125,7 +125,9 @@ TEST(SHA1, StandardVectors) {
        "84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
       {std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
       // A text and the stream it was written to agree: one byte per character.
-      {"Gr\xC3\xBC\xC3\x9F" "e", "1F3EA6CE55AC8C52EA8DF83B95506FED6998C0DF"},
+      {"Gr\xC3\xBC\xC3\x9F"
+       "e",
+       "1F3EA6CE55AC8C52EA8DF83B95506FED6998C0DF"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SHA1DigestToHex(SHA1FromString(c.in)), c.hex);

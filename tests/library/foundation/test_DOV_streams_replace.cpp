@@ -66,7 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   "b",
                                   "\xFC", "<@1>", "a<\xFC>b"},  // bytes pass as they are
                       // an empty match steps over a whole character
-                      ReplaceCase{"\xC3\xBC" "a", "x?", "-", "-\xC3\xBC-a"}));
+                      ReplaceCase{"\xC3\xBC"
+                                  "a",
+                                  "x?", "-", "-\xC3\xBC-a"}));
 
 TEST(SearchAndReplace, EmptyMatchesAdvance) {
   TMemoryStream in, out;

@@ -271,18 +271,12 @@ TEST(Editing, EnsureCharsAndPadding) {
     const char* want;
   };
   const Pad pads[] = {
-      {LeftString, "Left", "ab", 4, "ab  "},
-      {LeftString, "Left", "abcdef", 4, "abcd"},
-      {LeftString, "Left", "ü", 3, "ü  "},
-      {LeftString, "Left", "äöü", 2, "äö"},
-      {RightString, "Right", "ab", 4, "  ab"},
-      {RightString, "Right", "abcdef", 4, "abcd"},
-      {RightString, "Right", "äbc", 2, "äb"},
-      {RightString, "Right", "€", 3, "  €"},
-      {CenterString, "Center", "ab", 5, " ab  "},
-      {CenterString, "Center", "abcdef", 3, "abc"},
-      {CenterString, "Center", "äb", 5, " äb  "},
-      {CenterString, "Center", "Zürich", 3, "Zür"},
+      {LeftString, "Left", "ab", 4, "ab  "},      {LeftString, "Left", "abcdef", 4, "abcd"},
+      {LeftString, "Left", "ü", 3, "ü  "},        {LeftString, "Left", "äöü", 2, "äö"},
+      {RightString, "Right", "ab", 4, "  ab"},    {RightString, "Right", "abcdef", 4, "abcd"},
+      {RightString, "Right", "äbc", 2, "äb"},     {RightString, "Right", "€", 3, "  €"},
+      {CenterString, "Center", "ab", 5, " ab  "}, {CenterString, "Center", "abcdef", 3, "abc"},
+      {CenterString, "Center", "äb", 5, " äb  "}, {CenterString, "Center", "Zürich", 3, "Zür"},
   };
   for (const Pad& c : pads)
     EXPECT_EQ(c.fn(c.in, c.width), c.want) << c.name << " " << c.in << " " << int(c.width);

@@ -221,8 +221,9 @@ TEST_F(DataTableFiles, AscImportStopsAtAnUnreadableCell) {
   EXPECT_THROW(back.ImportASC(Name("wide.asc")), ESDLDataTableError);
   EXPECT_EQ(back.NrOfColumns(), 2);  // as the last import left it
   // Bytes that are no UTF-8 make no number: the cell is unreadable like any other word.
-  dir.write("bytes.asc", "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\n"
-                         "0\tR2\t\xFF\xFE\r\n");
+  dir.write("bytes.asc",
+            "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\n"
+            "0\tR2\t\xFF\xFE\r\n");
   EXPECT_EQ(back.ImportASC(Name("bytes.asc")), -6);
   EXPECT_EQ(back.GetElem(1, 1), 1);
 }

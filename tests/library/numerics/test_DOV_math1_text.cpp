@@ -424,10 +424,17 @@ TEST(RoundTripFloat, TextAndBackKeepTheDouble) {
     double value;
   };
   const Case reads[] = {
-      {"NAN", true, nan},        {"Nan", true, nan},         {"+Inf", true, HUGE_VAL},
-      {"-INF", true, -HUGE_VAL}, {"-0", true, -0.0},         {" 2.5 ", true, 2.5},
-      {"0.30000000000000004", true, 0.1 + 0.2},              {"5e-324", true, 4.9406564584124654e-324},
-      {"abc", false, 7},         {"", false, 7},             {"1x", false, 7},
+      {"NAN", true, nan},
+      {"Nan", true, nan},
+      {"+Inf", true, HUGE_VAL},
+      {"-INF", true, -HUGE_VAL},
+      {"-0", true, -0.0},
+      {" 2.5 ", true, 2.5},
+      {"0.30000000000000004", true, 0.1 + 0.2},
+      {"5e-324", true, 4.9406564584124654e-324},
+      {"abc", false, 7},
+      {"", false, 7},
+      {"1x", false, 7},
       {"\xFF", false, 7},
   };
   for (const Case& c : reads) {
@@ -437,8 +444,8 @@ TEST(RoundTripFloat, TextAndBackKeepTheDouble) {
                 (v == c.value && std::signbit(v) == std::signbit(c.value)))
         << c.text << " read as " << v;
   }
-  for (double x : {0.1 + 0.2, -0.0, 1e300, -2.5e-300, 4.9406564584124654e-324, nan, HUGE_VAL,
-                   -HUGE_VAL}) {
+  for (double x :
+       {0.1 + 0.2, -0.0, 1e300, -2.5e-300, 4.9406564584124654e-324, nan, HUGE_VAL, -HUGE_VAL}) {
     double back = 0;
     ASSERT_TRUE(ScanRoundTripFloat(RoundTripFloatText(x), back)) << RoundTripFloatText(x);
     EXPECT_TRUE((std::isnan(x) && std::isnan(back)) ||

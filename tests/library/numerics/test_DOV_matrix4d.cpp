@@ -209,8 +209,9 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
 
 // The XML of the 3-D and 4-D matrices keeps every double: all digits, -0 and the non-finite.
 TEST_F(Mat4DFiles, XmlKeepsEveryDouble) {
-  const double values[] = {0.1 + 0.2, -0.0, std::numeric_limits<double>::quiet_NaN(), HUGE_VAL,
-                           -HUGE_VAL, std::numeric_limits<double>::denorm_min(), 1.0 / 3, 0};
+  const double values[] = {0.1 + 0.2, -0.0,      std::numeric_limits<double>::quiet_NaN(),
+                           HUGE_VAL,  -HUGE_VAL, std::numeric_limits<double>::denorm_min(),
+                           1.0 / 3,   0};
   auto same = [](double a, double b) {
     return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
   };

@@ -106,7 +106,13 @@ TEST_F(MatrixFiles, TextLoaderCases) {
       {"1 x\n", true, false, 2, 3, {11, 21, 31}},
       {"", true, false, 2, 3, {11, 21, 31}},
       // Bytes that are no UTF-8 make no number: skipped like a word.
-      {"1 3\n1 1\n\xFF\xFE\n7\n\xC3" "8\n", false, true, 2, 3, {11, 7, 31}},
+      {"1 3\n1 1\n\xFF\xFE\n7\n\xC3"
+       "8\n",
+       false,
+       true,
+       2,
+       3,
+       {11, 7, 31}},
   };
   for (const auto& c : cases) {
     auto m = Sample();
