@@ -1,4 +1,5 @@
-// Pattern replacement on a large stream: the cost must grow linearly with the stream.
+// Pattern replacement on a large stream: the cost must grow linearly with the stream; so must
+// a search whose pattern would make plain backtracking explode.
 
 #include <benchmark/benchmark.h>
 
@@ -6,6 +7,7 @@
 
 #include "Classes.h"
 #include "DOV_streams.h"
+#include "DOV_stringl.h"
 
 namespace {
 
@@ -40,6 +42,23 @@ void BM_ReplaceInStreamIgnoreCase(benchmark::State& state) {
                           static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_ReplaceInStreamIgnoreCase)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// A pattern that plain backtracking would need exponential time for: each multiplier gives
+// up on a position once, so the time grows with tokens x text length.
+void BM_BacktrackingPattern(benchmark::State& state) {
+  String pattern;
+  for (int i = 0; i < 30; ++i) pattern += ".*x";
+  TGrep grep(nullptr);
+  grep.SetRegExp(pattern + "y");
+  const String text(static_cast<size_t>(state.range(0)), 'x');
+  for (auto _ : state) {
+    Integer pos = 0;
+    benchmark::DoNotOptimize(grep.MatchString(text, pos));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_BacktrackingPattern)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "DOV_streams.h"
 #include "TextFile.h"
 
 namespace {
@@ -248,8 +249,10 @@ Integer DecodeASCII85(TStream& InStream, TStream& OutStream) {
 }
 
 TSHACode SHA1FromString(const String& S) {
+  // The text's stream form, so that the digest equals that of a stream it was written to.
+  const std::string bytes = LowBytesOfString(S);
   SHA1 h;
-  h.Update(reinterpret_cast<const Byte*>(S.data()), S.size());
+  h.Update(reinterpret_cast<const Byte*>(bytes.data()), bytes.size());
   return h.Final();
 }
 

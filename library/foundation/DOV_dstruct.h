@@ -43,8 +43,10 @@ void EncodeASCII85(TStream& InStream, TStream& OutStream);
 Integer DecodeASCII85(TStream& InStream, TStream& OutStream);
 
 // ---- SHA-1 ----
-// The digest of the text's bytes (one byte per character), equal to the digest of a stream
-// holding the text.
+// The digest of the text's stream form (LowBytesOfString: one byte per character, its low
+// byte), equal to the digest of a stream the text was written to with WriteStringStream:
+// "Grüße" is digested as the five bytes 47 72 FC DF 65. Text in a file is bytes: hash files
+// with SHA1FromFile.
 TSHACode SHA1FromString(const String& S);
 // The digest of the stream from its position to its end.
 TSHACode SHA1FromStream(TStream& Stream);
@@ -244,11 +246,11 @@ private:
 using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const String& InString, String& OutString)>;
 
-// A table of short texts (at most 255 bytes each, longer ones are cut at a character
-// boundary) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32 KiB
-// blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort
-// only reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are
-// ignored by writes.
+// A table of short texts (at most 255 characters each, longer ones are cut; a UTF-8 sequence
+// counts as one character) by column 0 ... NrOfColumns and row 1 ... NrOfRows, kept in a pool of 32
+// KiB blocks. Rows are addressed in their present (logical) order through SortOrder, so a sort only
+// reorders that index until CommitSorting. Out-of-range indexes read as empty (0) and are ignored
+// by writes.
 class TStringArray : public TComponent {
 public:
   static constexpr Integer PoolBlockSize = 32768;

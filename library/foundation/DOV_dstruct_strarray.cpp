@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "DOV_utf8.h"
 #include "SysUtils.h"
 
 namespace {
@@ -17,12 +18,22 @@ String LowerAZ(String s) {
   return s;
 }
 
-// At most 255 bytes, cut before a character that would not fit whole.
+// At most 255 characters; a UTF-8 sequence is one character and is never split.
 String CutCell(const String& s) {
   if (s.size() <= static_cast<size_t>(TStringArray::MaxCellLength)) return s;
-  size_t n = TStringArray::MaxCellLength;
-  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-  return s.substr(0, n);
+  return s.substr(0, utf8::BytesOfChars(s, TStringArray::MaxCellLength));
+}
+
+// A stored text is its byte count in two bytes (low first; 255 characters take up to 1020
+// bytes) followed by its bytes.
+constexpr Integer LengthBytes = 2;
+
+Integer StoredLength(const std::vector<Byte>& b, size_t pos) { return b[pos - 1] | (b[pos] << 8); }
+
+void PutText(std::vector<Byte>& b, size_t pos, const String& s) {
+  b[pos - 1] = static_cast<Byte>(s.size() & 0xFF);
+  b[pos] = static_cast<Byte>(s.size() >> 8);
+  std::copy(s.begin(), s.end(), b.begin() + static_cast<std::ptrdiff_t>(pos + 1));
 }
 
 Cardinal Address(Integer block, Integer pos) {
@@ -58,12 +69,12 @@ String TStringArray::TextAt(Cardinal addr) const {
   if (addr == 0) return "";
   const Integer block = static_cast<Integer>(addr >> 16), pos = static_cast<Integer>(addr & 0xFFFF);
   const std::vector<Byte>& b = FStgPool[static_cast<size_t>(block - 1)];
-  const Byte len = b[static_cast<size_t>(pos - 1)];
-  return String(reinterpret_cast<const char*>(b.data()) + pos, len);
+  const Integer len = StoredLength(b, static_cast<size_t>(pos));
+  return String(reinterpret_cast<const char*>(b.data()) + pos + 1, static_cast<size_t>(len));
 }
 
 Cardinal TStringArray::Store(const String& s) {
-  const Integer n = static_cast<Integer>(s.size());
+  const Integer n = static_cast<Integer>(s.size()) + LengthBytes - 1;
   size_t block = 0;
   while (block < FStgPool.size() && PoolBlockSize - FFirstFree[block] <= n) ++block;
   if (block == FStgPool.size()) {
@@ -71,9 +82,7 @@ Cardinal TStringArray::Store(const String& s) {
     FFirstFree.push_back(1);
   }
   const Integer pos = FFirstFree[block];
-  std::vector<Byte>& b = FStgPool[block];
-  b[static_cast<size_t>(pos - 1)] = static_cast<Byte>(n);
-  std::copy(s.begin(), s.end(), b.begin() + pos);
+  PutText(FStgPool[block], static_cast<size_t>(pos), s);
   FFirstFree[block] = pos + n + 1;
   return Address(static_cast<Integer>(block) + 1, pos);
 }
@@ -90,9 +99,8 @@ void TStringArray::SetString(Integer c, Integer r, const String& s) {
   if (addr != 0) {
     std::vector<Byte>& b = FStgPool[(addr >> 16) - 1];
     const size_t pos = addr & 0xFFFF;
-    if (b[pos - 1] >= text.size()) {
-      b[pos - 1] = static_cast<Byte>(text.size());
-      std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(pos));
+    if (StoredLength(b, pos) >= static_cast<Integer>(text.size())) {
+      PutText(b, pos, text);
       Changed();
       return;
     }
@@ -384,10 +392,9 @@ void TStringArray::GarbageCollection() {
     Integer pos = 1;
     for (Cardinal* addr : byBlock[b]) {
       const String s = TextAt(*addr);
-      image[static_cast<size_t>(pos - 1)] = static_cast<Byte>(s.size());
-      std::copy(s.begin(), s.end(), image.begin() + pos);
+      PutText(image, static_cast<size_t>(pos), s);
       *addr = Address(static_cast<Integer>(b) + 1, pos);
-      pos += static_cast<Integer>(s.size()) + 1;
+      pos += static_cast<Integer>(s.size()) + LengthBytes;
     }
     FStgPool[b].swap(image);
     FFirstFree[b] = pos;

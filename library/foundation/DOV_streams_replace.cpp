@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "DOV_stringl.h"
+#include "DOV_utf8.h"
 
 namespace {
 
@@ -186,10 +187,13 @@ bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const S
                     : String(source.substr(start - 1, end - start + 1));
       p = end + 1;
     } else {
-      // An empty match: insert, then copy one byte so the search moves on.
+      // An empty match: insert, then copy one character (never part of a UTF-8 sequence) so
+      // the search moves on.
       if (passes) out += BuildReplacement(tmpl, tokens, TagProc);
-      if (start <= len) out += source[start - 1];
-      p = start + 1;
+      const Integer step =
+          start <= len ? static_cast<Integer>(utf8::BytesOfChars(source.substr(start - 1), 1)) : 1;
+      if (start <= len) out.append(source.substr(start - 1, step));
+      p = start + step;
       if (len == 0) break;
     }
   }

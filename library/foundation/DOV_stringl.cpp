@@ -488,25 +488,30 @@ String EnsureLeadingChar(char Ch, const String& S) {
   return Ch + S;
 }
 
+// Widths and lengths count characters: a UTF-8 sequence is one character, and a cut never
+// splits one.
 String LeftString(const String& S, Byte Width) {
-  if (S.size() >= Width) return S.substr(0, Width);
-  return S + String(Width - S.size(), ' ');
+  const size_t n = utf8::CharCount(S);
+  if (n >= Width) return S.substr(0, utf8::BytesOfChars(S, Width));
+  return S + String(Width - n, ' ');
 }
 
 String RightString(const String& S, Byte Width) {
-  if (S.size() >= Width) return S.substr(0, Width);
-  return String(Width - S.size(), ' ') + S;
+  const size_t n = utf8::CharCount(S);
+  if (n >= Width) return S.substr(0, utf8::BytesOfChars(S, Width));
+  return String(Width - n, ' ') + S;
 }
 
 String CenterString(const String& S, Byte Width) {
-  if (S.size() >= Width) return S.substr(0, Width);
-  const size_t front = (Width - S.size()) / 2;
-  return String(front, ' ') + S + String(Width - S.size() - front, ' ');
+  const size_t n = utf8::CharCount(S);
+  if (n >= Width) return S.substr(0, utf8::BytesOfChars(S, Width));
+  const size_t front = (Width - n) / 2;
+  return String(front, ' ') + S + String(Width - n - front, ' ');
 }
 
 String AbbrevString(const String& S, Integer MaxLen) {
-  if (static_cast<Integer>(S.size()) <= MaxLen) return S;
-  return S.substr(0, static_cast<size_t>(std::max(MaxLen - 2, 0))) + "..";
+  if (static_cast<Integer>(utf8::CharCount(S)) <= MaxLen) return S;
+  return S.substr(0, utf8::BytesOfChars(S, static_cast<size_t>(std::max(MaxLen - 2, 0)))) + "..";
 }
 
 String SortableNumericString(const String& S, char DecimalChar, Integer Pos) {

@@ -9,7 +9,9 @@
 // (EqualAnsiStrings, ChangeCase, the empty-field test of ExtractSubString) also fold the
 // Latin letters of the Western 8-bit code page. Routines that look at whole characters beyond
 // ASCII (ReverseString, ChangeCase, ExpandDiphthongs, the two Reduce... routines) work on
-// UTF-8 sequences, so that one character stays one character. No routine raises.
+// UTF-8 sequences, so that one character stays one character; widths and lengths of the padding
+// and cutting routines (LeftString, RightString, CenterString, AbbrevString) count characters,
+// so "ä" is one character wide. No routine raises.
 
 #include <bitset>
 #include <initializer_list>
@@ -90,10 +92,11 @@ String ReplaceStringInString(const String& S, const String& SearchStr, const Str
 String EnsureTrailingBkSlash(const String& S);
 String EnsureTrailingChar(char Ch, const String& S);
 String EnsureLeadingChar(char Ch, const String& S);
-// Padded with blanks to Width (0 ... 255) or cut to its first Width bytes.
+// Padded with blanks to Width characters (0 ... 255) or cut to its first Width characters.
 String LeftString(const String& S, Byte Width);
 String RightString(const String& S, Byte Width);
 String CenterString(const String& S, Byte Width);
+// Longer than MaxLen characters: its first MaxLen - 2 characters and "..".
 String AbbrevString(const String& S, Integer MaxLen);
 String SortableNumericString(const String& S, char DecimalChar, Integer Pos);
 // Ch repeated Count times, Count clamped to 1 ... 255.
@@ -158,15 +161,22 @@ String CreateParList(const TDoubleArray& DoubleArray, bool AddComma, Integer Max
 String CreateParList(std::initializer_list<Double> Doubles, bool AddComma);
 
 // ---- regular-expression search ------------------------------------------------------------
+#include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // A small pattern language of its own (not that of other engines): literal runs, "." any
 // character, sets "[a-z]" and "[^0-9]", groups "(abc)" without alternation, the multipliers
 // "*", "+" and "?", the anchors "^" and "$", and "\#hh" for the byte of hexadecimal code hh;
 // a backslash takes the next character literally. A pattern compiles to at most 64 tokens.
-// Matching compares bytes (IgnoreCase folds A-Z only); positions are 1-based byte positions.
-// Inner multipliers take the fewest repetitions first, a final one the most. The recursion
-// goes one level per token, never per repetition, so its depth stays at most 64.
+// Literals compare bytes (IgnoreCase folds A-Z only); "." and sets take one character (a
+// UTF-8 sequence, or a byte that starts none), so "[ä]" does not match "ö" and "a.b" matches
+// "aüb". Positions are 1-based byte positions. Inner multipliers take the fewest repetitions
+// first, a final one the most. The recursion goes one level per token, never per repetition,
+// so its depth stays at most 64. Work is bounded by tokens x text length: a multiplier that
+// found no way to finish the match from a position never tries from there again during one
+// search, so patterns such as ".*x.*x.*x.*xy" cannot take exponential or polynomial time.
 enum TGrepTokenAct { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
 struct TGrepToken {
@@ -174,8 +184,12 @@ struct TGrepToken {
   // taNormal: the run's length; taSet: -1; multipliers: 0 any character, -1 the set in
   // Params, n > 0 the literal run Params[1 ... n].
   Integer NumChars = 0;
-  std::array<char, 256> Params{};  // a set: Params[c] == '*' for every member byte c
-  Integer ValidFrom = 0;           // where the token matched in the last successful match
+  std::array<char, 256> Params{};  // a set: Params[c] == '*' for every member code c < 256
+  // A set's members above code 255 as ranges of code points; when Negated, the set holds
+  // every code above 255 outside them instead.
+  std::vector<std::pair<char32_t, char32_t>> Wide;
+  bool Negated = false;
+  Integer ValidFrom = 0;  // where the token matched in the last successful match
 };
 
 inline constexpr Integer MaxGrepTokens = 64;
@@ -219,7 +233,13 @@ public:
 
 private:
   bool MatchFrom(Integer k, Integer p);
-  bool RepeatAt(const TGrepToken& t, Integer p) const;
+  bool RepeatLoop(Integer k, Integer q);
+  // The bytes one repetition of t takes at p; 0 when none starts there.
+  Integer RepeatAt(const TGrepToken& t, Integer p) const;
+  Integer CharLenAt(Integer p) const;
+  bool InSet(const TGrepToken& t, Integer p, Integer& Bytes) const;
+  bool Dead(Integer k, Integer q) const;
+  void MarkDead(Integer k, Integer q);
   Integer FLengRegExp = 0;
   bool FStopOnError = true;
   std::array<TGrepToken, MaxGrepTokens> FregExp{};
@@ -229,4 +249,9 @@ private:
   Integer FMatchEndPos = 0;
   Integer FMatchStartPos = 0;
   std::string_view FText;  // the text of the running match
+  // Per multiplier token, a bit per text position from which its repetitions and the rest of
+  // the pattern are known to fail during the running search; FDirty lists the words to clear
+  // before the next one, so a search pays only for what it marked.
+  std::array<std::vector<std::uint64_t>, MaxGrepTokens> FDead;
+  std::vector<std::pair<Integer, std::size_t>> FDirty;
 };

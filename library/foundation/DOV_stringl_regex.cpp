@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "DOV_utf8.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 
@@ -87,7 +88,7 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
 
   TState state = TState::Start;
   bool negated = false;
-  int lastMember = -1;
+  Int64 lastMember = -1;
   auto last = [&]() -> TGrepToken& { return FregExp[FLengRegExp - 1]; };
   auto newToken = [&](TGrepTokenAct act) {
     if (FLengRegExp >= MaxGrepTokens) return false;
@@ -108,20 +109,36 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
     if (FLengRegExp > 0 && last().Action == taNormal) return appendTo(last(), c);
     return newLiteral(c);
   };
-  auto member = [&](int c) {
-    last().Params[static_cast<unsigned char>(c)] = '*';
-    lastMember = static_cast<unsigned char>(c);
+  // Members lo ... hi: codes below 256 in the table, the others as a range.
+  auto members = [&](char32_t lo, char32_t hi) {
+    TGrepToken& t = last();
+    for (char32_t m = lo; m <= hi && m < 256; ++m) t.Params[m] = '*';
+    if (hi >= 256) t.Wide.emplace_back(std::max<char32_t>(lo, 256), hi);
+  };
+  auto member = [&](char32_t c) {
+    members(c, c);
+    lastMember = c;
   };
   auto multiplier = [&](char c) -> Integer {
     const TGrepTokenAct m = c == '*' ? taMult0 : c == '+' ? taMult1 : taOpti;
     TGrepToken& t = last();
-    if (t.Action == taNormal && t.NumChars == 1) {
-      t.Action = m;
-    } else if (t.Action == taNormal && t.NumChars > 1) {
-      const char ch = t.Params[t.NumChars--];
-      if (!newToken(m)) return GrepErrTooLong;
-      last().NumChars = 1;
-      last().Params[1] = ch;
+    if (t.Action == taNormal && t.NumChars >= 1) {
+      // The multiplier takes the run's last character, whatever number of bytes it has.
+      const std::string_view run(t.Params.data() + 1, static_cast<size_t>(t.NumChars));
+      size_t lastFrom = 0;
+      for (size_t j = 0; j < run.size();) {
+        lastFrom = j;
+        utf8::NextChar(run, j);
+      }
+      if (lastFrom == 0) {
+        t.Action = m;
+      } else {
+        const String ch(run.substr(lastFrom));
+        t.NumChars = static_cast<Integer>(lastFrom);
+        if (!newToken(m)) return GrepErrTooLong;
+        last().NumChars = static_cast<Integer>(ch.size());
+        std::copy(ch.begin(), ch.end(), last().Params.begin() + 1);
+      }
     } else if (t.Action == taAnyByte) {
       t.Action = m;
       t.NumChars = 0;
@@ -143,6 +160,13 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
       quoted = true;
     }
     const char k = quoted ? '\0' : c;  // the character as a command, none when quoted
+    // A set member is a whole character: a UTF-8 sequence is one member, not its bytes.
+    auto wholeChar = [&]() -> char32_t {
+      size_t j = i;
+      const char32_t cp = utf8::NextChar(pat, j);
+      i = j - 1;
+      return cp;
+    };
     bool ok = true;
     // Opening a token and moving to the state that follows it.
     auto open = [&](TGrepTokenAct act, TState next) {
@@ -201,7 +225,7 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
           if (k == '^')
             negated = true;
           else
-            member(c);
+            member(wholeChar());
           state = TState::SetBody;
         }
         break;
@@ -210,19 +234,22 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
           if (lastMember < 0) {
             FError = 7;  // no member before the range ("[^-")
           } else if (i + 1 < n) {
-            const int to = static_cast<unsigned char>(pat[++i]);
-            const int lo = std::min(lastMember, to), hi = std::max(lastMember, to);
-            for (int m = lo; m <= hi; ++m) last().Params[m] = '*';
+            ++i;
+            const char32_t to = wholeChar();
+            const char32_t from = static_cast<char32_t>(lastMember);
+            members(std::min(from, to), std::max(from, to));
             lastMember = to;
           }
         } else if (k == ']') {
-          if (negated)
+          if (negated) {
             for (char& p : last().Params) p = p == '*' ? ' ' : '*';
+            last().Negated = true;
+          }
           state = TState::AfterSet;
         } else if (k == '^') {
           FError = 5;
         } else {
-          member(c);
+          member(wholeChar());
         }
         break;
       case TState::AfterSet:
@@ -288,13 +315,77 @@ TGrepToken TGrep::GetRegExpToken(Integer ix) const {
   return FregExp[ix - 1];
 }
 
-// Whether one repetition of the multiplier t starts at p.
-bool TGrep::RepeatAt(const TGrepToken& t, Integer p) const {
+Integer TGrep::CharLenAt(Integer p) const {
+  if (static_cast<unsigned char>(FText[p - 1]) < 0x80) return 1;
+  size_t i = static_cast<size_t>(p - 1);
+  utf8::NextChar(FText, i);
+  return static_cast<Integer>(i) - (p - 1);
+}
+
+// Whether the character at p (p within the text) belongs to the set t; Bytes its length.
+bool TGrep::InSet(const TGrepToken& t, Integer p, Integer& Bytes) const {
+  const auto b0 = static_cast<unsigned char>(FText[p - 1]);
+  if (b0 < 0x80) {
+    Bytes = 1;
+    return t.Params[b0] == '*';
+  }
+  size_t i = static_cast<size_t>(p - 1);
+  const char32_t cp = utf8::NextChar(FText, i);
+  Bytes = static_cast<Integer>(i) - (p - 1);
+  if (cp < 256) return t.Params[cp] == '*';
+  bool in = false;
+  for (const auto& [lo, hi] : t.Wide) in = in || (cp >= lo && cp <= hi);
+  return in != t.Negated;
+}
+
+Integer TGrep::RepeatAt(const TGrepToken& t, Integer p) const {
   const Integer len = static_cast<Integer>(FText.size());
-  if (t.NumChars == 0) return p <= len;
-  if (t.NumChars < 0) return p <= len && t.Params[static_cast<unsigned char>(FText[p - 1])] == '*';
+  if (p > len) return 0;
+  if (t.NumChars == 0) return CharLenAt(p);
+  if (t.NumChars < 0) {
+    Integer bytes = 0;
+    return InSet(t, p, bytes) ? bytes : 0;
+  }
   return p + t.NumChars - 1 <= len &&
-         std::memcmp(FText.data() + p - 1, t.Params.data() + 1, t.NumChars) == 0;
+                 std::memcmp(FText.data() + p - 1, t.Params.data() + 1, t.NumChars) == 0
+             ? t.NumChars
+             : 0;
+}
+
+bool TGrep::Dead(Integer k, Integer q) const {
+  const auto& bits = FDead[static_cast<size_t>(k)];
+  const auto w = static_cast<size_t>(q) >> 6;
+  return w < bits.size() && (bits[w] >> (q & 63) & 1) != 0;
+}
+
+void TGrep::MarkDead(Integer k, Integer q) {
+  auto& bits = FDead[static_cast<size_t>(k)];
+  const auto w = static_cast<size_t>(q) >> 6;
+  if (bits.size() <= w) bits.resize(((FText.size() + 1) >> 6) + 1, 0);  // q <= length + 1
+  if (bits[w] == 0) FDirty.emplace_back(k, w);
+  bits[w] |= std::uint64_t(1) << (q & 63);
+}
+
+// An inner * or + of token k, with its repetitions so far ending at q: tries the rest of the
+// pattern behind each further repetition, fewest first. Every position it passes without
+// success is marked, so a later attempt that reaches one of them gives up at once: the outcome
+// from there depends only on the position.
+bool TGrep::RepeatLoop(Integer k, Integer q) {
+  const TGrepToken& t = FregExp[k];
+  const Integer from = q;
+  Integer stop = q;
+  for (;;) {
+    if (Dead(k, stop)) break;
+    if (MatchFrom(k + 1, stop)) return true;
+    const Integer step = RepeatAt(t, stop);
+    if (step == 0) {
+      MarkDead(k, stop);
+      break;
+    }
+    stop += step;
+  }
+  for (Integer p = from; p < stop; p += RepeatAt(t, p)) MarkDead(k, p);
+  return false;
 }
 
 // Tokens k ... last (0-based k) from position p. One call per token: the repetitions of a
@@ -313,12 +404,14 @@ bool TGrep::MatchFrom(Integer k, Integer p) {
       break;
     case taAnyByte:
       if (p > len) return false;
-      next = p + 1;
+      next = p + CharLenAt(p);
       break;
-    case taSet:
-      if (p > len || t.Params[static_cast<unsigned char>(FText[p - 1])] != '*') return false;
-      next = p + 1;
+    case taSet: {
+      Integer bytes = 0;
+      if (p > len || !InSet(t, p, bytes)) return false;
+      next = p + bytes;
       break;
+    }
     case taBol:
       if (p != 1) return false;
       next = 1;
@@ -332,29 +425,23 @@ bool TGrep::MatchFrom(Integer k, Integer p) {
     case taMult1:
     case taOpti: {
       if (t.Action == taMult0 && p > len) return false;
-      if (t.Action == taMult1 && !RepeatAt(t, p)) return false;
+      Integer q = p;
+      if (t.Action == taMult1) {
+        const Integer step = RepeatAt(t, p);
+        if (step == 0) return false;
+        q += step;
+      }
       t.ValidFrom = p;
-      const Integer unit = t.NumChars > 0 ? t.NumChars : 1;
-      Integer q = p, reps = 0;
       if (isLast) {
-        while ((t.Action != taOpti || reps < 1) && RepeatAt(t, q)) {
-          q += unit;
-          ++reps;
-        }
+        for (Integer step; (t.Action != taOpti || q == p) && (step = RepeatAt(t, q)) > 0;)
+          q += step;
         FMatchEndPos = q - 1;
         return true;
       }
-      if (t.Action == taMult1) {
-        q += unit;
-        reps = 1;
-      }
-      for (;;) {
-        if (MatchFrom(k + 1, q)) return true;
-        if (t.Action == taOpti && reps >= 1) return false;
-        if (!RepeatAt(t, q)) return false;
-        q += unit;
-        ++reps;
-      }
+      if (t.Action != taOpti) return RepeatLoop(k, q);
+      if (MatchFrom(k + 1, q)) return true;
+      const Integer step = RepeatAt(t, q);
+      return step > 0 && MatchFrom(k + 1, q + step);
     }
   }
   t.ValidFrom = p;
@@ -374,6 +461,8 @@ bool TGrep::MatchString(const String& Instring, Integer& MatchPos) {
 
 bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
   FText = Text;
+  for (const auto& [k, w] : FDirty) FDead[static_cast<size_t>(k)][w] = 0;
+  FDirty.clear();
   const Integer len = static_cast<Integer>(Text.size());
   if (FLengRegExp == 0) return false;
   if (FLengRegExp == 1 && FregExp[0].Action == taMult0) {
@@ -387,7 +476,9 @@ bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
   const Integer lastStart = first.Action == taBol ? SearchStartPos : std::max(len, SearchStartPos);
   // A literal first token lets the search jump to its first byte's next occurrence.
   const bool literalFirst = first.Action == taNormal && first.NumChars > 0;
-  for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart; ++p) {
+  // Matches start at characters, never inside a UTF-8 sequence.
+  for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart;
+       p += p <= len ? CharLenAt(p) : 1) {
     if (literalFirst) {
       const void* hit =
           p <= len ? std::memchr(Text.data() + p - 1, first.Params[1], len - p + 1) : nullptr;

@@ -2,7 +2,7 @@
 
 namespace utf8 {
 
-char32_t NextChar(const String& s, size_t& i) {
+char32_t NextChar(std::string_view s, size_t& i) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   auto cont = [&](size_t k) -> int {
     if (i + k >= s.size()) return -1;
@@ -54,6 +54,18 @@ void AppendChar(String& out, char32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
+}
+
+size_t CharCount(std::string_view s) {
+  size_t n = 0;
+  for (size_t i = 0; i < s.size(); ++n) NextChar(s, i);
+  return n;
+}
+
+size_t BytesOfChars(std::string_view s, size_t n) {
+  size_t i = 0;
+  for (size_t k = 0; k < n && i < s.size(); ++k) NextChar(s, i);
+  return i;
 }
 
 }  // namespace utf8

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -377,6 +378,18 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
       h.Cols = std::max<Integer>(h.Cols, 0);
       h.Rows = std::max<Integer>(h.Rows, 0);
       auto prepare = [this](Integer Cols, Integer Rows) {
+        // An external matrix belongs to its caller: the import neither resizes nor overwrites
+        // it, but leaves it (unbound) and takes a matrix of the table's own.
+        if (FExtMatAssigned) {
+          auto own = std::make_unique<TMatrix>(nullptr);
+          try {
+            own->Resize(std::max<Integer>(FNrOfCols, 1), std::max<Integer>(FNrOfRows, 1));
+          } catch (const ESDLError&) {
+            RaiseNoMemory();
+          }
+          NumericData = own.release();
+          FExtMatAssigned = false;
+        }
         Resize(Cols, Rows);
         NumericData->Fill(0.0);
         for (auto& t : FVType) t = TVTypeSpec();

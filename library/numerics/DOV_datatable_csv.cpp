@@ -307,8 +307,11 @@ String TDataTable::ExportAsCSV(const String& FName, Integer Precision, TCSVDelim
                    (std::isfinite(k) && std::fabs(k) < 9.2e18 ? IntToStr(static_cast<Int64>(k))
                                                               : FloatToStr(k));
         } else {
-          text = ReplaceCharInString(SigDigStr(v, Precision + 6, Precision), '.',
-                                     FormatSettings.DecimalSeparator);
+          // The fixed-width form has room for two exponent digits; where it would give
+          // asterisks (1e300, -2.5e-300) the shortest exact text keeps the value.
+          String digits = SigDigStr(v, Precision + 6, Precision);
+          if (std::isfinite(v) && digits.find('*') != String::npos) digits = RoundTripFloatText(v);
+          text = ReplaceCharInString(digits, '.', FormatSettings.DecimalSeparator);
         }
         line += QuoteCell(text, delim);
       } else if (!GetIsEmpty(c, r)) {

@@ -55,12 +55,6 @@ bool CountsFit(Int64 feats, Int64 objs) {
 
 }  // namespace
 
-String RoundTripFloatText(Double x) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, x);
-  return String(buf, r.ptr);
-}
-
 void ClearFeatProps(TFeatProps& Props) { Props = TFeatProps(); }
 
 void TFeatureMatrix::Fail(const String& Reason) const {

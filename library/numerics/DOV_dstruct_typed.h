@@ -9,6 +9,7 @@
 
 #include "Classes.h"
 #include "DOV_dstruct.h"
+#include "DOV_math1.h"
 #include "DOV_sdlbase.h"
 #include "TextFile.h"
 
@@ -17,9 +18,6 @@ inline constexpr Integer MaxFeatures = 65536;
 inline constexpr Int64 MaxFeatureValues = Int64(1) << 22;
 // The most entries an associative-array document may declare.
 inline constexpr Integer MaxAssocEntries = 1 << 20;
-
-// The shortest text that reads back as the same double ("0.1", "1e+300"); "." always.
-String RoundTripFloatText(Double x);
 
 // ---- feature matrix ----------------------------------------------------------------------
 enum TFeatKind { fkUndefined, fkInteger, fkDouble, fkString, fkTriState };

@@ -160,6 +160,16 @@ Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer
 // follow it: "12abc" is valid, "abc", "-", "E5", "1.2.3" are not). An exponent beyond 4200
 // makes the text invalid. dsSystem takes the separator of FormatSettings.
 bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep);
+// The exact text of a double for the files the library writes and reads back: the shortest
+// digits that read back as the same double ("0.1", "-0", "1e+300", "5e-324"), and "NAN",
+// "INF" and "-INF" for the non-finite values; "." always.
+String RoundTripFloatText(Double x);
+// Reads one value as the library's files write it: a number (read straight to the nearest
+// double, so RoundTripFloatText's digits come back bit for bit, -0 included) or a non-finite
+// spelling ("NAN", "INF", "+INF", "-INF", any case, as RoundTripFloatText and the run-time's
+// Str write them). Blanks around it are allowed; false for any other text (Value unchanged).
+bool ScanRoundTripFloat(const String& Text, long double& Value);
+bool ScanRoundTripFloat(const String& Text, Double& Value);
 // Strict test of the whole text: optional sign, digits, one separator; no blanks, no exponent.
 // A lone sign, a lone separator, "12." and "-.5" count as valid.
 bool IsValidFPNum(const String& Instring, TDecPSep DecPSep);
@@ -327,7 +337,8 @@ void RoundDegrees(Integer& Degrees, Integer& Minutes, Integer& Seconds, bool Upw
 // hh h mm m ss s t tt) and literals (quoted with "'" or plain text up to the next letter);
 // names of months and weekdays come from the language's tables (A-Z folded). ErrCode: 0, -1 a
 // literal not found, -2 an unknown letter run, -3 a number or name that does not convert; the
-// result is then 0. With a year, a missing month or day reads as 1 ("mars 2020" by
-// "MMMM yyyy" is 1 March 2020). A date or time that cannot exist raises EConvertError.
+// result is then 0. With a year, a month or day the format lacks reads as 1 ("mars 2020" by
+// "MMMM yyyy" is 1 March 2020); one the text gives as 0 stays 0. A date or time that cannot
+// exist raises EConvertError ("2020-00-05", "2020-03-00").
 TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage Language,
                        Integer& ErrCode);

@@ -27,7 +27,11 @@ struct TDateScan {
   String Text;
   Integer Err = 0;
   Int64 Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+  // Whether the text gave a month or a day (a value, a name, even 0), as opposed to a format
+  // without one.
+  bool HaveMonth = false, HaveDay = false;
   bool Clock12 = false, Pm = false;
+  bool ScannedDigits = false;
 
   // The first n characters as an integer; -3 when they do not convert (unless lenient).
   Int64 Fixed(size_t n, bool lenient = false) {
@@ -50,7 +54,8 @@ struct TDateScan {
     const size_t digitsFrom = i;
     std::uint32_t v = 0;  // wraps at 32 bits, as the decimal scanner does
     for (; i < Text.size() && Text[i] >= '0' && Text[i] <= '9'; ++i) v = v * 10 + (Text[i] - '0');
-    if (i == digitsFrom) {
+    ScannedDigits = i != digitsFrom;
+    if (!ScannedDigits) {
       Literal(String(1, letter));
       return 0;
     }
@@ -99,23 +104,29 @@ struct TDateScan {
       const Int64 c = thisYear - window;
       Year += (c / 100) * 100;
       if (window > 0 && Year < c) Year += 100;
-    } else if (f == 'M' && n == 4)
+    } else if (f == 'M' && n == 4) {
       Month = Name(MonthLong[lg], 12, false);
-    else if (f == 'M' && n == 3)
+      HaveMonth = true;
+    } else if (f == 'M' && n == 3) {
       Month = Name(MonthShort[lg], 12, true);
-    else if (f == 'M' && n == 2)
+      HaveMonth = true;
+    } else if (f == 'M' && n == 2) {
       Month = Fixed(2);
-    else if (f == 'M' && n == 1)
+      HaveMonth = true;
+    } else if (f == 'M' && n == 1) {
       Month = Scanned('M');
-    else if (f == 'd' && n == 4)
+      HaveMonth = HaveMonth || ScannedDigits;
+    } else if (f == 'd' && n == 4)
       Name(WeekDayLong[lg], 7, false);
     else if (f == 'd' && n == 3)
       Name(WeekDayShort[lg], 7, false);
-    else if (f == 'd' && n == 2)
+    else if (f == 'd' && n == 2) {
       Day = Fixed(2);
-    else if (f == 'd' && n == 1)
+      HaveDay = true;
+    } else if (f == 'd' && n == 1) {
       Day = Scanned('d');
-    else if ((f == 'H' || f == 'h') && n == 2)
+      HaveDay = HaveDay || ScannedDigits;
+    } else if ((f == 'H' || f == 'h') && n == 2)
       Hour = Fixed(2);
     else if ((f == 'H' || f == 'h') && n == 1)
       Hour = Scanned(f);
@@ -193,9 +204,10 @@ TDateTime ScanDateTime(const String& Instring, const String& Format, TLanguage L
                                     static_cast<Word>(s.Second), 0);
   if (s.Year == 0 && s.Month == 0 && s.Day == 0) return time;
   // A format without a day (or without a month) names the first of the month (of the year):
-  // "mars 2020" by "MMMM yyyy" is March 2020. A missing year stays an impossible date.
-  if (s.Year != 0 && s.Month == 0) s.Month = 1;
-  if (s.Year != 0 && s.Day == 0) s.Day = 1;
+  // "mars 2020" by "MMMM yyyy" is March 2020. A month or day the text gives as 0 is no such
+  // default: "2020-00-05" is refused by the encoding. A missing year stays an impossible date.
+  if (s.Year != 0 && !s.HaveMonth) s.Month = 1;
+  if (s.Year != 0 && !s.HaveDay) s.Day = 1;
   const TDateTime date =
       EncodeDate(static_cast<Word>(s.Year), static_cast<Word>(s.Month), static_cast<Word>(s.Day));
   return date >= 0 ? date + time : date - time;

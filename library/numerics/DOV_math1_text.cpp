@@ -1,10 +1,12 @@
 // Number text conversion of DOV_math1: scanners, validity tests, formatters, bit patterns.
 
 #include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <locale.h>
 
 #include "DOV_math1.h"
@@ -460,4 +462,64 @@ Single HexToSingle(const String& HexStr) {
   Single x;
   std::memcpy(&x, b, 4);
   return x;
+}
+
+// ---- exact value text of the library's files ----------------------------------------------
+
+String RoundTripFloatText(Double x) {
+  if (std::isnan(x)) return "NAN";
+  if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x);
+  return String(buf, r.ptr);
+}
+
+namespace {
+
+// The non-finite spellings the writers use, in any case and with an optional sign.
+bool NonFiniteFromText(const String& t, Double& Value) {
+  String u = UpperCase(t);
+  bool negative = false;
+  if (!u.empty() && (u[0] == '+' || u[0] == '-')) {
+    negative = u[0] == '-';
+    u.erase(0, 1);
+  }
+  if (u == "NAN") {
+    Value = std::numeric_limits<Double>::quiet_NaN();
+    return true;
+  }
+  if (u == "INF") {
+    Value = negative ? -std::numeric_limits<Double>::infinity()
+                     : std::numeric_limits<Double>::infinity();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ScanRoundTripFloat(const String& Text, Double& Value) {
+  const String t = Trim(Text);
+  if (t.empty()) return false;
+  Double v = 0;
+  const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (r.ec == std::errc() && r.ptr == t.data() + t.size()) {
+    Value = v;
+    return true;
+  }
+  // Out of range, a leading "+", or digits the exact reader does not take: the run-time's
+  // conversion (it reads 80 bits, so such texts were never exact anyway).
+  long double w = 0;
+  if (TryStrToFloat(t, w)) {
+    Value = static_cast<Double>(w);
+    return true;
+  }
+  return NonFiniteFromText(t, Value);
+}
+
+bool ScanRoundTripFloat(const String& Text, long double& Value) {
+  Double v = 0;
+  if (!ScanRoundTripFloat(Text, v)) return false;
+  Value = v;
+  return true;
 }

@@ -6,6 +6,13 @@
 // 0 and writes outside are ignored. A matrix without owner is released with FreeAndNil (or
 // delete); an owned one goes with its owner. The values live in one contiguous block, column by
 // column, so that a column is a plain array for the inner loops of the numerics.
+//
+// Singular matrices: LUdecomposition, Determinant and Invert count a pivot as zero when its
+// size, scaled by the largest original value of its row, is below n * DBL_EPSILON, besides the
+// absolute floor |pivot| < 1e-100. The floor alone lets rounding noise pass as a pivot:
+// [[1,2,3],[4,5,6],[5,7,9]] (third row the sum of the others) leaves a pivot near 1e-16 and
+// would be "inverted" into values near 1e16 and reported as a success; under the scaled test
+// it is reported singular, as it is to working precision.
 
 #include <cstddef>
 #include <functional>

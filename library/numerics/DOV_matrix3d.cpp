@@ -22,7 +22,6 @@ namespace {
 constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "6.0";
 constexpr Integer kDim = 3;
-constexpr Integer kDotOnly = 1;
 }  // namespace
 
 TMat3D::TMat3D(TComponent* AOwner) : TComponent(AOwner) {
@@ -264,9 +263,9 @@ String TMat3D::XmlDocument(bool CreateHeader, const String& DataID) const {
     for (Integer y = 1; y <= FNumY; ++y)
       for (Integer x = 1; x <= FNumX; ++x) {
         const double v = FData[Index(x, y, z)];
-        if (v == 0) continue;
+        if (IsOmittedCell(v)) continue;
         doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" iz=\"" + IntToStr(z) +
-               "\">" + FloatToStr(v) + "</cell>\r\n";
+               "\">" + MatrixCellText(v) + "</cell>\r\n";
       }
   return doc + "</matrix>\r\n";
 }
@@ -303,9 +302,8 @@ Integer TMat3D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Strin
                                               IntToStr(MaxXmlMatrixElements) + " elements"));
         Resize(nx, ny, nz);
       }
-      Integer pos = 1;
       SetVal(IntAfter(Attribs, "ix=\""), IntAfter(Attribs, "iy=\""), IntAfter(Attribs, "iz=\""),
-             ScanFPNum(Contents, true, kDotOnly, pos));
+             MatrixCellValue(Contents));
       return 0;
     }
     case xmlMatEnd: return 1;

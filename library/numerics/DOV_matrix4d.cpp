@@ -22,7 +22,6 @@ namespace {
 constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "1.0";
 constexpr Integer kDim = 4;
-constexpr Integer kDotOnly = 1;
 
 // Progress of Clone and CopyFrom: one step per step-th (column, row) pair.
 class TPairProgress {
@@ -459,7 +458,7 @@ void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol
 
 // ---- XML -----------------------------------------------------------------------------------
 
-void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID) {
+String TMat4D::XmlDocument(bool CreateHeader, const String& DataID) const {
   String doc;
   if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
   doc += "\r\n" + XMLCommentLine("TMat4D") + "\r\n";
@@ -473,18 +472,20 @@ void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const St
     for (Integer z = 1; z <= FNumZ; ++z)
       for (Integer y = 1; y <= FNumY; ++y)
         for (Integer x = 1; x <= FNumX; ++x, ++i) {
-          if (FData[i] == 0) continue;
+          if (IsOmittedCell(FData[i])) continue;
           doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" il=\"" + IntToStr(z) +
-                 "\" it=\"" + IntToStr(t) + "\">" + FloatToStr(FData[i]) + "</cell>\r\n";
+                 "\" it=\"" + IntToStr(t) + "\">" + MatrixCellText(FData[i]) + "</cell>\r\n";
         }
-  TextFile.Write(doc + "</matrix>\r\n");
+  return doc + "</matrix>\r\n";
+}
+
+void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID) {
+  TextFile.Write(XmlDocument(CreateHeader, DataID));
 }
 
 void TMat4D::SaveAsXMLFile(const String& FName, const String& DataID) {
-  TTextFile f(FName);
-  f.Rewrite();
-  WriteToOpenXMLFile(f, true, DataID);
-  f.CloseFile();
+  if (!WriteFileReplacing(FName, XmlDocument(true, DataID)))
+    throw EInOutError("Cannot write file \"" + FName + "\"");
 }
 
 Integer TMat4D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents) {
@@ -503,9 +504,8 @@ Integer TMat4D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Strin
           Raise("the XML document announces too many elements");
         Resize(FXmlSize[0], FXmlSize[1], FXmlSize[2], FXmlSize[3]);
       }
-      Integer pos = 1;
       SetVal(IntAfter(Attribs, "ix=\""), IntAfter(Attribs, "iy=\""), IntAfter(Attribs, "il=\""),
-             IntAfter(Attribs, "it=\""), ScanFPNum(Contents, true, kDotOnly, pos));
+             IntAfter(Attribs, "it=\""), MatrixCellValue(Contents));
       return 0;
     }
     case xmlMatEnd: return 1;

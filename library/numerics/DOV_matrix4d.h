@@ -122,6 +122,7 @@ public:
 
   // ---- XML (text files only) -------------------------------------------------------------
   void WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID);
+  // Writes beside the file and renames over it; EInOutError when that fails.
   void SaveAsXMLFile(const String& FName, const String& DataID);
   bool ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID);
   bool LoadFromXMLFile(const String& FName, const String& DataID);
@@ -207,6 +208,7 @@ protected:
   void AssignTo(TPersistent* Dest) override;
 
 private:
+  String XmlDocument(bool CreateHeader, const String& DataID) const;
   friend struct TMat4DAccess;
   bool Inside(Integer x, Integer y, Integer z, Integer t) const {
     return x >= 1 && x <= FNumX && y >= 1 && y <= FNumY && z >= 1 && z <= FNumZ && t >= 1 &&

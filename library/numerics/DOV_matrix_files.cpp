@@ -4,6 +4,7 @@
 // before it sizes the matrix.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -80,6 +81,20 @@ bool ReadExtendedBound(TStream& S, Integer& Bound) {
   return !error && dov_textio::BoundFromExtended(x, Bound);
 }
 
+// A value of the text file. The fixed form writes -0 as "0.000"; its sign goes in front of the
+// digits so that the value reads back as -0.
+String ValueText(double v, Integer Width, Integer Decimals) {
+  String t = Str(v, Width, Decimals);
+  if (v == 0 && std::signbit(v) && t.find('-') == String::npos) {
+    const size_t digit = t.find_first_not_of(' ');
+    if (digit != String::npos && digit > 0)
+      t[digit - 1] = '-';
+    else
+      t.insert(t.begin(), '-');
+  }
+  return t;
+}
+
 }  // namespace
 
 // ---- text file ---------------------------------------------------------------------------
@@ -93,7 +108,7 @@ bool TMatrix::StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
   if (LoC >= 1 && LoR >= 1) {
     for (Integer r = LoR; r <= HiR; ++r) {
       for (Integer c = LoC; c <= HiC; ++c) {
-        text += Str(ColumnPtr(c)[r - 1], FPrecis[0], FPrecis[1]);
+        text += ValueText(ColumnPtr(c)[r - 1], FPrecis[0], FPrecis[1]);
         text += ' ';
       }
       text += "\r\n";

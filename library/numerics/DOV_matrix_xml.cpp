@@ -62,6 +62,15 @@ bool ReadMatrixContent(TMatrix& M, ReadTag readTag) {
 
 }  // namespace
 
+String MatrixCellText(double v) { return RoundTripFloatText(v); }
+
+double MatrixCellValue(const String& Contents) {
+  double v = 0;
+  if (ScanRoundTripFloat(Contents, v)) return v;
+  Integer pos = 1;
+  return ScanFPNum(Contents, true, kDotOnly, pos);
+}
+
 String TMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
   String doc;
   if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
@@ -72,8 +81,8 @@ String TMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
   for (Integer r = 1; r <= FNRow; ++r)
     for (Integer c = 1; c <= FNCol; ++c) {
       const double v = GetVal(c, r);
-      if (v == 0) continue;
-      doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + FloatToStr(v) +
+      if (IsOmittedCell(v)) continue;
+      doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + MatrixCellText(v) +
              "</cell>\r\n";
     }
   return doc + "</matrix>\r\n";
@@ -113,8 +122,7 @@ Integer TMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Stri
       const Integer c = IntAfter(Attribs, "ix=\"");
       const Integer r = IntAfter(Attribs, "iy=\"");
       if (c < 1 || c > FNCol || r < 1 || r > FNRow) return 0;
-      Integer pos = 1;
-      ColumnPtr(c)[r - 1] = ScanFPNum(Contents, true, kDotOnly, pos);
+      ColumnPtr(c)[r - 1] = MatrixCellValue(Contents);
       return 0;
     }
     case xmlMatEnd:

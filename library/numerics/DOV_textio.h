@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "DOV_math1.h"
 #include "DOV_sdlbase.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -26,14 +27,14 @@ inline bool ReadHeader(TTextFile& F, Integer* Out, int Count) {
 
 enum class TToken { Number, NotANumber, End };
 
-// The next real of the file: the token is always consumed; a token that does not convert
-// leaves Value alone and reading can go on with the next one.
+// The next real of the file, read as the writers write it (the non-finite values included:
+// "+Inf", "-Inf", "Nan"): the token is always consumed; a token that does not convert leaves
+// Value alone and reading can go on with the next one.
 inline TToken ReadNumber(TTextFile& F, long double& Value) {
   if (F.SeekEof()) return TToken::End;
-  long double v = 0;
-  if (!F.TryReadReal(v)) return TToken::NotANumber;
-  Value = v;
-  return TToken::Number;
+  String tok;  // up to the next blank, tab or line end (consumed with it)
+  for (char c; !F.Eof() && static_cast<unsigned char>(c = F.ReadChar()) > ' ';) tok += c;
+  return ScanRoundTripFloat(tok, Value) ? TToken::Number : TToken::NotANumber;
 }
 
 // The bytes left to read: no header may promise more values than the file can hold (each

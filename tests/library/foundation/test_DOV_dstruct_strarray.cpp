@@ -25,10 +25,26 @@ TEST(TStringArray, CellsPoolAndGarbageCollection) {
   EXPECT_EQ(a.GetString(4, 1), "");  // outside
   EXPECT_EQ(a.GetString(1, 5), "");
   a.SetString(9, 9, "ignored");
-  a.SetString(1, 1, String(300, 'y'));
-  EXPECT_EQ(a.GetString(1, 1).size(), 255u);
-  a.SetString(1, 2, String(254, 'y') + "\xC3\xBC");  // the cut keeps characters whole
-  EXPECT_EQ(a.GetString(1, 2), String(254, 'y'));
+  // Texts are cut to 255 characters, counted as characters (a UTF-8 sequence is one).
+  String umlauts;
+  for (int i = 0; i < 300; ++i) umlauts += "\xC3\xBC";
+  struct Cut {
+    String in, want;
+  };
+  const Cut cuts[] = {
+      {String(300, 'y'), String(255, 'y')},
+      {String(254, 'y') + "\xC3\xBC", String(254, 'y') + "\xC3\xBC"},
+      {String(255, 'y') + "\xC3\xBC", String(255, 'y')},
+      {umlauts, umlauts.substr(0, 510)},
+  };
+  for (const Cut& c : cuts) {
+    a.SetString(1, 2, c.in);
+    EXPECT_EQ(a.GetString(1, 2), c.want) << c.in.size();
+  }
+  a.SetString(1, 2, "short");  // in place over a longer text
+  EXPECT_EQ(a.GetString(1, 2), "short");
+  a.GarbageCollection();
+  EXPECT_EQ(a.GetString(1, 2), "short");
 }
 
 TEST(TStringArray, PoolGrowsByBlocks) {
@@ -205,7 +221,12 @@ TEST_P(StringArrayRoundTrip, KeepsTheText) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, StringArrayRoundTrip,
                          ::testing::Values("plain", "a > b", "two\r\nlines", "a < b", "x=\"1\"",
-                                           "\xC3\xBC ber", String(255, 'z')));
+                                           "\xC3\xBC ber", String(255, 'z'),
+                                           [] {  // 255 characters of two bytes each
+                                             String s;
+                                             for (int i = 0; i < 255; ++i) s += "\xC3\xBC";
+                                             return s;
+                                           }()));
 
 TEST(StringArrayXML, PicksTheDocumentById) {
   testsupport::TempDir dir;

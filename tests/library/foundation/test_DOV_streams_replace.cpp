@@ -64,8 +64,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"xyz", "y", "[@tag", "x[z"},  // an unclosed tag inserts nothing
                       ReplaceCase{"a\xFC"
                                   "b",
-                                  "\xFC", "<@1>", "a<\xFC>b"}  // bytes pass as they are
-                      ));
+                                  "\xFC", "<@1>", "a<\xFC>b"},  // bytes pass as they are
+                      // an empty match steps over a whole character
+                      ReplaceCase{"\xC3\xBC"
+                                  "a",
+                                  "x?", "-", "-\xC3\xBC-a"}));
 
 TEST(SearchAndReplace, EmptyMatchesAdvance) {
   TMemoryStream in, out;

@@ -262,14 +262,28 @@ TEST(Editing, EnsureCharsAndPadding) {
   EXPECT_EQ(EnsureLeadingChar('#', "#a"), "#a");
   EXPECT_EQ(EnsureLeadingChar('#', ""), "");
 
-  EXPECT_EQ(LeftString("ab", 4), "ab  ");
-  EXPECT_EQ(LeftString("abcdef", 4), "abcd");
-  EXPECT_EQ(RightString("ab", 4), "  ab");
-  EXPECT_EQ(RightString("abcdef", 4), "abcd");
-  EXPECT_EQ(CenterString("ab", 5), " ab  ");
-  EXPECT_EQ(CenterString("abcdef", 3), "abc");
+  // Widths count characters: a UTF-8 sequence pads and cuts as one character.
+  struct Pad {
+    String (*fn)(const String&, Byte);
+    const char* name;
+    const char* in;
+    Byte width;
+    const char* want;
+  };
+  const Pad pads[] = {
+      {LeftString, "Left", "ab", 4, "ab  "},      {LeftString, "Left", "abcdef", 4, "abcd"},
+      {LeftString, "Left", "ü", 3, "ü  "},        {LeftString, "Left", "äöü", 2, "äö"},
+      {RightString, "Right", "ab", 4, "  ab"},    {RightString, "Right", "abcdef", 4, "abcd"},
+      {RightString, "Right", "äbc", 2, "äb"},     {RightString, "Right", "€", 3, "  €"},
+      {CenterString, "Center", "ab", 5, " ab  "}, {CenterString, "Center", "abcdef", 3, "abc"},
+      {CenterString, "Center", "äb", 5, " äb  "}, {CenterString, "Center", "Zürich", 3, "Zür"},
+  };
+  for (const Pad& c : pads)
+    EXPECT_EQ(c.fn(c.in, c.width), c.want) << c.name << " " << c.in << " " << int(c.width);
   EXPECT_EQ(AbbrevString("abcdef", 5), "abc..");
   EXPECT_EQ(AbbrevString("abcde", 5), "abcde");
+  EXPECT_EQ(AbbrevString("Zürich Süd Öst", 14), "Zürich Süd Öst");
+  EXPECT_EQ(AbbrevString("Zürich Süd Öst", 6), "Züri..");
   EXPECT_EQ(SortableNumericString(" 12.5 ", '.', 5), "  12.5");
   EXPECT_EQ(SortableNumericString("1234.5", '.', 3), "1234.5");
   EXPECT_EQ(SortableNumericString("12", '.', 3), "   12");

@@ -52,8 +52,58 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"b.", "ab", false, 0, 0}, MatchCase{"b[a-z]", "ab", false, 0, 0},
         // A final "*" needs a position inside the text (kept as it always was).
         MatchCase{"ab*", "a", false, 0, 0},
-        // Bytes above 127 are compared as they are.
-        MatchCase{"\xC3\xBC+", "gr\xC3\xBC\xC3\xBC", true, 3, 4}));
+        // A multiplier repeats the whole last character of a run.
+        MatchCase{"\xC3\xBC+", "gr\xC3\xBC\xC3\xBC", true, 3, 6},
+        MatchCase{"a\xC3\xBC+b",
+                  "a\xC3\xBC\xC3\xBC\xC3\xBC"
+                  "b",
+                  true, 1, 8},
+        // "." and sets take whole characters, not the bytes of a UTF-8 sequence.
+        MatchCase{"[\xC3\xA4]", "\xC3\xB6", false, 0, 0},
+        MatchCase{"[\xC3\xA4]", "x\xC3\xA4", true, 2, 3},
+        MatchCase{"a.b",
+                  "a\xC3\xBC"
+                  "b",
+                  true, 1, 4},
+        MatchCase{"[^a]", "a\xC3\xBC", true, 2, 3},
+        MatchCase{"[\xC3\xA0-\xC3\xBF]+", "Z\xC3\xBCrich", true, 2, 3},
+        MatchCase{"[\xE2\x82\xAC]", "a\xE2\x82\xAC", true, 2, 4},
+        MatchCase{"[^\xE2\x82\xAC]",
+                  "\xE2\x82\xAC"
+                  "x",
+                  true, 4, 4},
+        MatchCase{"[a-\xE2\x82\xAC]", "\xC4\x80", true, 1, 2},
+        // A match never starts inside a sequence: U+00A4 is not the tail of "ä".
+        MatchCase{"[\xC2\xA4]", "\xC3\xA4", false, 0, 0},
+        // A byte that starts no sequence stands for itself (its Latin-1 character).
+        MatchCase{"[\xFC]", "gr\xFC", true, 3, 3}, MatchCase{"[\xFC]", "gr\xC3\xBC", true, 3, 4},
+        // Backtracking over positions already given up on still finds the first match.
+        MatchCase{"a[0-9]*5x", "a1235a55x", true, 6, 9}, MatchCase{"x.*y.*z", "xyxyz", true, 1, 5},
+        MatchCase{"(ab)*abc", "abababc", true, 1, 7},
+        MatchCase{"a.*b.*c", "ab ab ab", false, 0, 0}));
+
+// Patterns whose plain backtracking takes exponential or high polynomial time end quickly:
+// each multiplier gives up on a position once.
+TEST(Grep, BacktrackingPatternsEnd) {
+  String manyGroups;
+  for (int i = 0; i < 30; ++i) manyGroups += ".*x";
+  struct Case {
+    String pattern, text;
+  };
+  const Case cases[] = {
+      {".*x.*x.*x.*xy", String(200, 'x')},
+      {manyGroups + "y", String(20000, 'x')},
+      {"(ab)*(ab)*(ab)*(ab)*c", String(20000, 'a') + String(4000, 'b')},
+      {"[a-z]*[a-z]*[a-z]*[a-z]*[a-z]*1", String(20000, 'q')},
+  };
+  for (const Case& c : cases) {
+    TGrep grep(nullptr);
+    grep.SetRegExp(c.pattern);
+    Integer pos = 0;
+    EXPECT_FALSE(grep.MatchString(c.text, pos)) << c.pattern;
+    EXPECT_TRUE(grep.MatchString(c.text + "y1c", pos)) << c.pattern;
+  }
+}
 
 TEST(Grep, CompileErrorsByCode) {
   const std::pair<const char*, Integer> cases[] = {

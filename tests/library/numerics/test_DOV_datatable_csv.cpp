@@ -560,10 +560,14 @@ TEST(TDataTableCSVExport, CreationFailureIsReturnedAsText) {
 TEST(TDataTableCSVExport, RoundTrip) {
   TempDir dir;
   TDataTable t(nullptr);
-  t.Resize(3, 4);
-  const double values[3][4] = {{1.5, -2.25, 1e-3, 123456.0}, {0, 7, 8, 9}, {3, 1, 2, 1}};
+  // Column 1 also holds values whose exponent has three digits: the fixed-width form has no
+  // room for them, so they are written in their exact text and come back as they were.
+  t.Resize(3, 7);
+  const double values[3][7] = {{1.5, -2.25, 1e-3, 123456.0, 1e300, -2.5e-300, 6.02214076e-200},
+                               {0, 7, 8, 9, 10, 11, 12},
+                               {3, 1, 2, 1, 2, 3, 1}};
   for (int c = 1; c <= 3; ++c)
-    for (int r = 1; r <= 4; ++r) t.SetElem(c, r, values[c - 1][r - 1]);
+    for (int r = 1; r <= 7; ++r) t.SetElem(c, r, values[c - 1][r - 1]);
   t.SetColName(1, "flux, 400 MHz");
   t.SetColName(2, "period");
   t.SetRowName(3, "B0329+54");
@@ -576,13 +580,15 @@ TEST(TDataTableCSVExport, RoundTrip) {
   TDataTable back(nullptr);
   EXPECT_EQ(back.ImportFromCSV("round.csv", csvComma, true, true), 0);
   ASSERT_EQ(back.NrOfColumns(), 3);
-  ASSERT_EQ(back.NrOfRows(), 4);
+  ASSERT_EQ(back.NrOfRows(), 7);
+  EXPECT_EQ(back.GetMScaleType(1), stInterval);
   EXPECT_EQ(back.ColName(1), "flux, 400 MHz");
   EXPECT_EQ(back.RowName(3), "B0329+54");
-  for (int r = 1; r <= 4; ++r) {
+  for (int r = 1; r <= 7; ++r) {
     EXPECT_NEAR(back.Elem(1, r), values[0][r - 1], 1e-9 * std::fabs(values[0][r - 1])) << r;
     EXPECT_EQ(back.GetElemNominal(3, r), t.GetElemNominal(3, r)) << r;
   }
+  for (int r = 5; r <= 7; ++r) EXPECT_EQ(back.NumericData->GetVal(1, r), values[0][r - 1]) << r;
   EXPECT_TRUE(back.IsEmpty(2, 1));
   EXPECT_EQ(back.Elem(2, 4), 9);
 }

@@ -220,6 +220,35 @@ TEST_F(DataTableFiles, AscImportStopsAtAnUnreadableCell) {
   dir.write("wide.asc", "c\r\n1000000000\tx\r\n1\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n");
   EXPECT_THROW(back.ImportASC(Name("wide.asc")), ESDLDataTableError);
   EXPECT_EQ(back.NrOfColumns(), 2);  // as the last import left it
+  // Bytes that are no UTF-8 make no number: the cell is unreadable like any other word.
+  dir.write("bytes.asc",
+            "c\r\n1\tx\r\n2\tx\r\nTRUE TRUE TRUE FALSE\r\n\tA\r\n0\tR1\t1\r\n"
+            "0\tR2\t\xFF\xFE\r\n");
+  EXPECT_EQ(back.ImportASC(Name("bytes.asc")), -6);
+  EXPECT_EQ(back.GetElem(1, 1), 1);
+}
+
+TEST_F(DataTableFiles, AscImportLeavesAnExternalMatrixAlone) {
+  TMatrix external(nullptr);
+  external.Resize(1, 1);
+  external.SetVal(1, 1, 42);
+  TDataTable t(nullptr);
+  t.AssignAnotherDataMatrix(&external);
+  auto src = Sample();
+  EXPECT_EQ(src->ExportAsASC(Name("t.asc"), 3), "");
+  EXPECT_EQ(t.ImportASC(Name("t.asc")), -6);  // the imputed cell stops it; the size is taken
+  EXPECT_NE(t.NumericData, &external);
+  EXPECT_EQ(t.NrOfColumns(), 2);
+  EXPECT_EQ(t.GetElem(1, 1), 11);
+  EXPECT_EQ(external.NrOfColumns(), 1);
+  EXPECT_EQ(external.NrOfRows(), 1);
+  EXPECT_EQ(external.GetVal(1, 1), 42);
+  int changes = 0;
+  t.OnChange = [&](TObject*) { ++changes; };
+  external.SetVal(1, 1, 43);  // no longer the table's values
+  EXPECT_EQ(changes, 0);
+  t.NumericData->SetVal(1, 1, 5);
+  EXPECT_EQ(changes, 1);
 }
 
 TEST_F(DataTableFiles, AscStreamRoundTrip) {

@@ -162,12 +162,22 @@ TEST(ScanDateTime, ErrorCodes) {
 }
 
 TEST(ScanDateTime, ImpossibleDatesRaise) {
-  Integer err = 0;
-  EXPECT_THROW(ScanDateTime("05/03", "dd/MM", lgEnglish, err), EConvertError);
-  EXPECT_THROW(ScanDateTime("2024-13-01", "yyyy-MM-dd", lgEnglish, err), EConvertError);
-  EXPECT_THROW(ScanDateTime("25:00", "HH:mm", lgEnglish, err), EConvertError);
-  // A number that wraps past 16 bits does not come back as a valid year.
-  EXPECT_THROW(ScanDateTime("65539/1/2024", "M/d/yyyy", lgEnglish, err), EConvertError);
+  const std::pair<String, String> cases[] = {
+      {"05/03", "dd/MM"},
+      {"2024-13-01", "yyyy-MM-dd"},
+      {"25:00", "HH:mm"},
+      // A number that wraps past 16 bits does not come back as a valid year.
+      {"65539/1/2024", "M/d/yyyy"},
+      // A month or day given as 0 is no missing field that reads as 1.
+      {"2020-00-05", "yyyy-MM-dd"},
+      {"2020-03-00", "yyyy-MM-dd"},
+      {"0/5/2020", "M/d/yyyy"},
+      {"5/0/2020", "M/d/yyyy"},
+  };
+  for (const auto& [text, format] : cases) {
+    Integer err = 0;
+    EXPECT_THROW(ScanDateTime(text, format, lgEnglish, err), EConvertError) << text;
+  }
 }
 
 TEST(ScanDateTime, TwoDigitYearsFollowTheCenturyWindow) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <typeinfo>
 
 #include "DOV_math1.h"
@@ -414,3 +415,43 @@ TEST(Math1BitPatterns, InvalidHexTextRaisesBaseError) {
 }
 
 }  // namespace
+
+TEST(RoundTripFloat, TextAndBackKeepTheDouble) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* text;
+    bool ok;
+    double value;
+  };
+  const Case reads[] = {
+      {"NAN", true, nan},
+      {"Nan", true, nan},
+      {"+Inf", true, HUGE_VAL},
+      {"-INF", true, -HUGE_VAL},
+      {"-0", true, -0.0},
+      {" 2.5 ", true, 2.5},
+      {"0.30000000000000004", true, 0.1 + 0.2},
+      {"5e-324", true, 4.9406564584124654e-324},
+      {"abc", false, 7},
+      {"", false, 7},
+      {"1x", false, 7},
+      {"\xFF", false, 7},
+  };
+  for (const Case& c : reads) {
+    double v = 7;
+    EXPECT_EQ(ScanRoundTripFloat(c.text, v), c.ok) << c.text;
+    EXPECT_TRUE((std::isnan(v) && std::isnan(c.value)) ||
+                (v == c.value && std::signbit(v) == std::signbit(c.value)))
+        << c.text << " read as " << v;
+  }
+  for (double x :
+       {0.1 + 0.2, -0.0, 1e300, -2.5e-300, 4.9406564584124654e-324, nan, HUGE_VAL, -HUGE_VAL}) {
+    double back = 0;
+    ASSERT_TRUE(ScanRoundTripFloat(RoundTripFloatText(x), back)) << RoundTripFloatText(x);
+    EXPECT_TRUE((std::isnan(x) && std::isnan(back)) ||
+                (x == back && std::signbit(x) == std::signbit(back)))
+        << RoundTripFloatText(x);
+  }
+  EXPECT_EQ(RoundTripFloatText(-HUGE_VAL), "-INF");
+  EXPECT_EQ(RoundTripFloatText(0.1), "0.1");
+}

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -203,6 +205,37 @@ TEST_F(Mat4DFiles, XmlHoldsOnlyNonZeroCellsAndReadsBack) {
       "iz=\"1\">1</cell>\r\n");
   EXPECT_THROW(cube.ReadFromXMLStream(s3, ""), ESDLMatrixError);
   EXPECT_EQ(cube.NrOfLayers(), 1);
+}
+
+// The XML of the 3-D and 4-D matrices keeps every double: all digits, -0 and the non-finite.
+TEST_F(Mat4DFiles, XmlKeepsEveryDouble) {
+  const double values[] = {0.1 + 0.2, -0.0,      std::numeric_limits<double>::quiet_NaN(),
+                           HUGE_VAL,  -HUGE_VAL, std::numeric_limits<double>::denorm_min(),
+                           1.0 / 3,   0};
+  auto same = [](double a, double b) {
+    return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+  };
+  const Integer n = static_cast<Integer>(std::size(values));
+  TMat4D m4(nullptr);
+  TMat3D m3(nullptr);
+  m4.Resize(n, 1, 1, 2);
+  m3.Resize(n, 1, 2);
+  for (Integer x = 1; x <= n; ++x) {
+    m4.SetVal(x, 1, 1, 2, values[x - 1]);
+    m3.SetVal(x, 1, 2, values[x - 1]);
+  }
+  m4.SaveAsXMLFile(Name("m4.xml"), "");
+  m3.SaveAsXMLFile(Name("m3.xml"), "");
+  TMat4D back4(nullptr);
+  TMat3D back3(nullptr);
+  ASSERT_TRUE(back4.LoadFromXMLFile(Name("m4.xml"), ""));
+  ASSERT_TRUE(back3.LoadFromXMLFile(Name("m3.xml"), ""));
+  for (Integer x = 1; x <= n; ++x) {
+    EXPECT_PRED2(same, back4.GetVal(x, 1, 1, 2), values[x - 1]) << x;
+    EXPECT_PRED2(same, back3.GetVal(x, 1, 2), values[x - 1]) << x;
+  }
+  // The file is written beside and renamed over: a folder that is missing leaves nothing.
+  EXPECT_THROW(m4.SaveAsXMLFile(Name("missing/m4.xml"), ""), EInOutError);
 }
 
 TEST_F(Mat4DFiles, BlockFileSizesAndTimeSlotRule) {

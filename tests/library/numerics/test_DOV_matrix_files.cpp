@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <fstream>
@@ -57,6 +58,23 @@ TEST_F(MatrixFiles, TextGoldenAndRoundTrip) {
   EXPECT_EQ(back.CRCofData(), Sample()->CRCofData());
   EXPECT_TRUE(back.LoadFromFile(Name("e.txt"), false));
   EXPECT_EQ(back.GetVal(1, 1), -0.125);
+
+  // What the writer writes for -0 and the non-finite values reads back as such.
+  const double special[] = {-0.0, HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()};
+  for (Integer precision : {-1, 3}) {
+    TMatrix s(nullptr), in(nullptr);
+    s.Resize(4, 1);
+    s.SetFPrecis(2, precision);
+    for (Integer c = 1; c <= 4; ++c) s.SetVal(c, 1, special[c - 1]);
+    ASSERT_TRUE(s.StoreOnFile(0, 0, 0, 0, Name("s.txt")));
+    ASSERT_TRUE(in.LoadFromFile(Name("s.txt"), true)) << Read("s.txt");
+    for (Integer c = 1; c <= 4; ++c) {
+      const double v = in.GetVal(c, 1), want = special[c - 1];
+      EXPECT_TRUE((std::isnan(v) && std::isnan(want)) ||
+                  (v == want && std::signbit(v) == std::signbit(want)))
+          << Read("s.txt") << " column " << c;
+    }
+  }
 }
 
 TEST_F(MatrixFiles, TextLoaderCases) {
@@ -87,6 +105,14 @@ TEST_F(MatrixFiles, TextLoaderCases) {
       {"1999999999 2000000000\n1999 2000\n1 2 3 4\n", true, false, 2, 3, {11, 21, 31}},
       {"1 x\n", true, false, 2, 3, {11, 21, 31}},
       {"", true, false, 2, 3, {11, 21, 31}},
+      // Bytes that are no UTF-8 make no number: skipped like a word.
+      {"1 3\n1 1\n\xFF\xFE\n7\n\xC3"
+       "8\n",
+       false,
+       true,
+       2,
+       3,
+       {11, 7, 31}},
   };
   for (const auto& c : cases) {
     auto m = Sample();

@@ -182,11 +182,23 @@ TEST(MatrixDecompositions, InvertSmallCases) {
   EXPECT_EQ(AsRows(*zeroRow), (std::vector<std::vector<double>>{{1, 2}, {0, 0}}));
   EXPECT_FALSE(Rows({{1, 2}})->Invert());
 
-  // Singular without a zero row: reported, never inverted into huge values.
-  auto singular = Rows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
-  EXPECT_FALSE(singular->Invert());
-  for (Integer c = 1; c <= 3; ++c)
-    for (Integer r = 1; r <= 3; ++r) EXPECT_TRUE(std::isfinite(singular->GetVal(c, r)));
+  // Singular to working precision without a zero row: rounding leaves a pivot near 1e-16,
+  // far above the absolute floor. Reported by all three, never inverted into huge values.
+  const std::vector<std::vector<std::vector<double>>> singulars = {
+      {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
+      {{1, 2, 3}, {4, 5, 6}, {5, 7, 9}},
+  };
+  for (const auto& rows : singulars) {
+    auto singular = Rows(rows);
+    TMatrix L(nullptr), U(nullptr);
+    Integer perm = 0;
+    EXPECT_FALSE(singular->LUdecomposition(&L, &U, perm)) << rows[2][0];
+    EXPECT_EQ(singular->Determinant(), 0) << rows[2][0];
+    EXPECT_FALSE(singular->Invert()) << rows[2][0];
+    for (Integer c = 1; c <= singular->NrOfColumns(); ++c)
+      for (Integer r = 1; r <= singular->NrOfRows(); ++r)
+        EXPECT_LT(std::fabs(singular->GetVal(c, r)), 1e6);
+  }
 }
 
 // Inverse times matrix is the identity within a bound that grows with the condition number;

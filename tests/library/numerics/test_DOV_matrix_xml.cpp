@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "Classes.h"
 #include "DOV_matrix.h"
 #include "DOV_matrix_xml.h"
@@ -8,6 +11,11 @@
 #include "TextFile.h"
 
 namespace {
+
+// The same value: equal with the same sign (so -0 is not 0), or both NaN.
+bool Same(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+}
 
 void SetAll(TMatrix& m, Integer nc, Integer nr, const std::vector<double>& colMajor) {
   m.Resize(nc, nr);
@@ -120,6 +128,22 @@ TEST(MatrixXml, ReadingAppliesCellsAndFiresOnce) {
        1,
        {7},
        "counts below 1 read as 1"},
+      {"<numcols>5</numcols><numrows>1</numrows><cell ix=\"1\" iy=\"1\">NAN</cell>"
+       "<cell ix=\"2\" iy=\"1\">+Inf</cell><cell ix=\"3\" iy=\"1\">-INF</cell>"
+       "<cell ix=\"4\" iy=\"1\">-0</cell><cell ix=\"5\" iy=\"1\">0.30000000000000004</cell>"
+       "</matrix>",
+       true,
+       5,
+       1,
+       {std::numeric_limits<double>::quiet_NaN(), HUGE_VAL, -HUGE_VAL, -0.0, 0.1 + 0.2},
+       "non-finite spellings, -0 and all digits of a double"},
+      {"<numcols>2</numcols><numrows>1</numrows><cell ix=\"1\" iy=\"1\">\xFF\xFE</cell>"
+       "<cell ix=\"2\" iy=\"1\">\xC3</cell></matrix>",
+       true,
+       2,
+       1,
+       {0, 0},
+       "bytes that are no UTF-8 read as no number"},
   };
   for (const Case& c : cases) {
     TStringStream s("<matrix sig=\"ZUDUZidad\" vers=\"6.0\" dim=\"2\" id=\"x\">\r\n" + c.content);
@@ -132,7 +156,8 @@ TEST(MatrixXml, ReadingAppliesCellsAndFiresOnce) {
     EXPECT_EQ(m.NrOfRows(), c.nr) << c.why;
     for (Integer col = 1; col <= c.nc; ++col)
       for (Integer r = 1; r <= c.nr; ++r)
-        EXPECT_EQ(m.Elem(col, r), c.values[static_cast<size_t>((col - 1) * c.nr + r - 1)])
+        EXPECT_PRED2(Same, m.GetVal(col, r),
+                     c.values[static_cast<size_t>((col - 1) * c.nr + r - 1)])
             << c.why << " " << col << "," << r;
   }
 }
@@ -211,12 +236,23 @@ TEST_P(MatrixXmlRoundTrip, ValuesComeBack) {
   ASSERT_EQ(back.NrOfColumns(), p.nc);
   ASSERT_EQ(back.NrOfRows(), p.nr);
   for (Integer c = 1; c <= p.nc; ++c)
-    for (Integer r = 1; r <= p.nr; ++r) ASSERT_EQ(back.Elem(c, r), m.Elem(c, r)) << c << "," << r;
+    for (Integer r = 1; r <= p.nr; ++r)
+      ASSERT_PRED2(Same, back.GetVal(c, r), m.GetVal(c, r)) << c << "," << r;
 }
 
-// Values of at most 15 significant digits: the format writes no more.
 const std::vector<double> kValues = {
     0, 1.5, -2, 1e-300, 6.02214076e23, -123456789012345, 0.1, 1e15, 3.14159265358979};
+// Every double comes back bit for bit: all 17 digits, the extremes, -0 and the non-finite.
+const std::vector<double> kExact = {0.1 + 0.2,
+                                    -0.0,
+                                    std::numeric_limits<double>::quiet_NaN(),
+                                    HUGE_VAL,
+                                    -HUGE_VAL,
+                                    std::numeric_limits<double>::denorm_min(),
+                                    std::numeric_limits<double>::max(),
+                                    -std::numeric_limits<double>::min(),
+                                    1.0 / 3,
+                                    0};
 
 INSTANTIATE_TEST_SUITE_P(Media, MatrixXmlRoundTrip,
                          ::testing::Values(RoundTripCase{Medium::Stream, 3, 4, kValues},
@@ -224,4 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Media, MatrixXmlRoundTrip,
                                            RoundTripCase{Medium::NamedFile, 3, 4, kValues},
                                            RoundTripCase{Medium::Stream, 1, 1, {0}},
                                            RoundTripCase{Medium::Stream, 5, 1, {0, 0, 7}},
-                                           RoundTripCase{Medium::NamedFile, 11, 500, kValues}));
+                                           RoundTripCase{Medium::NamedFile, 11, 500, kValues},
+                                           RoundTripCase{Medium::Stream, 2, 5, kExact},
+                                           RoundTripCase{Medium::OpenFile, 2, 5, kExact},
+                                           RoundTripCase{Medium::NamedFile, 2, 5, kExact}));
