@@ -84,9 +84,7 @@ bool LineValue(const String& Text, double& Value) {
   return TryStrToFloat(Text, Value) && std::fabs(Value) <= FLT_MAX;
 }
 
-bool IsBlankLine(const String& Line) {
-  return Line.find_first_not_of(" \t") == String::npos;
-}
+bool IsBlankLine(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
 
 // Byte length of the first Count lines of Bytes, line ends included.
 size_t BytesOfLines(const String& Bytes, int Count) {
@@ -142,8 +140,8 @@ TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
     if (first + kRecordLines > static_cast<int>(lines.size())) {
       db.LastIncomplete = true;
       total = static_cast<int>(lines.size());
-      db.Problems.push_back(RecordPlace(pos, first + 1, total) + " is incomplete: " +
-                            IntToStr(total - first) + " of 11 lines.");
+      db.Problems.push_back(RecordPlace(pos, first + 1, total) +
+                            " is incomplete: " + IntToStr(total - first) + " of 11 lines.");
       ++pos;
       break;
     }

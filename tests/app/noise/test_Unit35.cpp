@@ -366,8 +366,8 @@ TEST_F(SunNoiseWindowTest, ADamagedDatabaseListsItsSoundRecordsAndNamesTheBadOne
   Form1 = new TForm1(nullptr);
   dialogs->Clear();
   Form35 = new TForm35(nullptr);
-  const std::string notice = std::string(DamagedRecords) +
-                             "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number.";
+  const std::string notice =
+      std::string(DamagedRecords) + "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number.";
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{notice});
   EXPECT_EQ(NoiseRecordCount, 3);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3", "4"}));
