@@ -56,4 +56,10 @@ void AppendChar(String& out, char32_t cp) {
   }
 }
 
+size_t CharCount(const String& s) {
+  size_t n = 0;
+  for (size_t i = 0; i < s.size(); ++n) NextChar(s, i);
+  return n;
+}
+
 }  // namespace utf8

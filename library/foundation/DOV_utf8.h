@@ -13,4 +13,7 @@ char32_t NextChar(const String& s, size_t& i);
 // Appends cp to out as UTF-8.
 void AppendChar(String& out, char32_t cp);
 
+// Number of characters (code points) in s, as NextChar steps through it.
+size_t CharCount(const String& s);
+
 }  // namespace utf8
