@@ -3,7 +3,7 @@
 //
 // The user's catalogue is never put at risk: the reply is converted into a file beside it,
 // that file must pass the same import and band-table build the next start runs, the old
-// catalogue is kept under its versioned backup name, and only then does the new file take
+// catalogue is kept under a backup name no earlier file has, and only then does the new file take
 // the name ATNF.csv, in one rename. Every failure is told to the user and leaves ATNF.csv as
 // it was.
 
