@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "DOV_utf8.h"
 #include "InputNumbers.h"
 
 namespace {
@@ -18,6 +19,20 @@ String RightAligned(const String& Text, size_t Width) {
   return Text.size() >= Width ? Text : String(Width - Text.size(), ' ') + Text;
 }
 
+// Count characters of Text from character First (0-based); fewer at its end.
+String Chars(const String& Text, size_t First, size_t Count) {
+  size_t i = 0;
+  for (size_t n = 0; n < First && i < Text.size(); ++n) utf8::NextChar(Text, i);
+  const size_t from = i;
+  for (size_t n = 0; n < Count && i < Text.size(); ++n) utf8::NextChar(Text, i);
+  return Text.substr(from, i - from);
+}
+
+bool IsBlank(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
+
+// How much of a damaged line a message quotes.
+constexpr size_t QuotedChars = 40;
+
 // The program's one conversion of kept numbers: blanks around allowed, finite only.
 bool NumberIn(const String& Text, double& Value) {
   return CheckNumberText(Text, Value) == TNumberCheck::Valid;
@@ -29,11 +44,14 @@ String PaddedLocationName(const String& Name) {
   String name = Name;
   for (char& c : name)
     if (static_cast<unsigned char>(c) < ' ' || c == '\x7f') c = ' ';
-  if (name.size() < LocationNameWidth) name.append(LocationNameWidth - name.size(), ' ');
+  const size_t length = LocationNameLength(name);
+  if (length < LocationNameWidth) name.append(LocationNameWidth - length, ' ');
   return name;
 }
 
-bool LocationNameFits(const String& Name) { return Name.size() <= LocationNameWidth; }
+bool LocationNameFits(const String& Name) { return LocationNameLength(Name) <= LocationNameWidth; }
+
+size_t LocationNameLength(const String& Name) { return utf8::CharCount(Name); }
 
 std::vector<String> ComposeLocationRecord(const TLocationRecord& Record) {
   return {PaddedLocationName(Record.Name) + RightAligned(Fixed(Record.Latitude, 4), 12) +
@@ -52,41 +70,74 @@ std::vector<String> ComposeLocationRecord(const TLocationRecord& Record) {
 bool ReadLocationHeadLine(const String& Line, String& Name, double& Latitude, double& Longitude) {
   // The two number windows overlap in characters 29 and 30 (blanks for any longitude of at
   // most ten characters); this is how the records have always been read.
-  const String latText = Line.size() > 18 ? Line.substr(18, 12) : String();
-  const String lonText = Line.size() > 28 ? Line.substr(28, 12) : String();
   double lat = 0;
   double lon = 0;
-  if (!NumberIn(latText, lat) || !NumberIn(lonText, lon)) return false;
-  Name = Line.substr(0, LocationNameWidth);
+  if (!NumberIn(Chars(Line, 18, 12), lat) || !NumberIn(Chars(Line, 28, 12), lon)) return false;
+  Name = Chars(Line, 0, LocationNameWidth);
   Latitude = lat;
   Longitude = lon;
   return true;
 }
 
-std::vector<String> LocationListEntries(const std::vector<String>& SavedLines) {
-  std::vector<String> entries;
-  for (size_t i = 0; i < SavedLines.size(); i += LocationRecordLines)
-    entries.push_back(SavedLines[i]);
-  entries.emplace_back();
-  return entries;
-}
+namespace {
 
-bool ReadLocationRecord(const std::vector<String>& SavedLines, int Index, TLocationRecord& Record) {
-  if (Index < 0) return false;
-  const size_t first = static_cast<size_t>(Index) * LocationRecordLines;
-  if (first + LocationRecordLines > SavedLines.size()) return false;
-  auto line = [&](int n) -> const String& {
-    return SavedLines[first + static_cast<size_t>(n) - 1];
-  };
+// The record whose ten lines start at First, when they form one.
+bool RecordAt(const std::vector<String>& Lines, size_t First, TLocationRecord& Record) {
+  if (First + LocationRecordLines > Lines.size()) return false;
+  auto line = [&](int n) -> const String& { return Lines[First + static_cast<size_t>(n) - 1]; };
   TLocationRecord r;
   if (!ReadLocationHeadLine(line(1), r.Name, r.Latitude, r.Longitude)) return false;
   if (!NumberIn(line(2), r.LatitudeDeg) || !NumberIn(line(3), r.LatitudeMin) ||
       !NumberIn(line(4), r.LatitudeSec) || !NumberIn(line(6), r.LongitudeDeg) ||
       !NumberIn(line(7), r.LongitudeMin) || !NumberIn(line(8), r.LongitudeSec))
     return false;
+  // A record cut short runs into the next one: its text lines would then hold that record's
+  // first line.
+  String name;
+  double lat = 0;
+  double lon = 0;
+  for (int n : {5, 9, 10})
+    if (ReadLocationHeadLine(line(n), name, lat, lon)) return false;
   r.NorthSouth = line(5);
   r.EastWest = line(9);
   r.Locator = line(10);
   Record = r;
   return true;
+}
+
+}  // namespace
+
+TSavedLocations ReadSavedLocations(const std::vector<String>& SavedLines, int FirstLine) {
+  TSavedLocations saved;
+  TLocationRecord r;
+  size_t i = 0;
+  while (i < SavedLines.size()) {
+    if (RecordAt(SavedLines, i, r)) {
+      saved.Records.push_back(r);
+      saved.HeadLines.push_back(SavedLines[i]);
+      i += LocationRecordLines;
+      continue;
+    }
+    // Lines up to where the next record starts are no record.
+    size_t end = i + 1;
+    while (end < SavedLines.size() && !RecordAt(SavedLines, end, r)) ++end;
+    size_t text = i;
+    while (text < end && IsBlank(SavedLines[text])) ++text;
+    if (text < end) {
+      const String& shown = SavedLines[text];
+      const String quoted = Chars(shown, 0, QuotedChars);
+      const auto number = [&](size_t k) { return std::to_string(FirstLine + static_cast<int>(k)); };
+      saved.Problems.push_back(
+          (end - i == 1 ? "Line " + number(i) : "Lines " + number(i) + "-" + number(end - 1)) +
+          ": '" + quoted + (quoted.size() < shown.size() ? "...'" : "'"));
+    }
+    i = end;
+  }
+  return saved;
+}
+
+std::vector<String> LocationListEntries(const TSavedLocations& Saved) {
+  std::vector<String> entries = Saved.HeadLines;
+  entries.emplace_back();
+  return entries;
 }

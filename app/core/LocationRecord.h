@@ -11,8 +11,13 @@
 //   10 locator, as stored
 //
 // A reader takes the name from characters 1-16, the latitude from the 12 characters starting
-// at 19 and the longitude from characters 29-40. A name longer than 16 characters would push
-// the numbers out of those columns, so such a record is never written.
+// at 19 and the longitude from characters 29-40. Characters are code points, so a name with
+// letters beyond ASCII keeps the numbers in their columns. A name longer than 16 characters
+// would push the numbers out of those columns, so such a record is never written.
+//
+// A section edited by hand or cut short need not be a whole number of records. The reader
+// takes a record wherever ten lines form one, and names the lines between records that do
+// not; they stay in the file as they are.
 
 #include <vector>
 
@@ -34,8 +39,10 @@ struct TLocationRecord {
 // The name as a record stores it: padded with blanks to 16 characters; control characters
 // (which would break the record into more lines) become blanks.
 String PaddedLocationName(const String& Name);
-// True when a name fits the record's name column.
+// True when a name fits the record's name column (16 characters at most).
 bool LocationNameFits(const String& Name);
+// Characters of a name, as the dialog counts them.
+size_t LocationNameLength(const String& Name);
 
 // The ten lines of a record (without line ends). The name must fit.
 std::vector<String> ComposeLocationRecord(const TLocationRecord& Record);
@@ -43,10 +50,18 @@ std::vector<String> ComposeLocationRecord(const TLocationRecord& Record);
 // Name, latitude and longitude from line 1 of a record. False when a number does not convert.
 bool ReadLocationHeadLine(const String& Line, String& Name, double& Latitude, double& Longitude);
 
-// The entries of the saved-location list for the lines after the heading: line 1 of every
-// record, in file order, then one empty entry.
-std::vector<String> LocationListEntries(const std::vector<String>& SavedLines);
+struct TSavedLocations {
+  std::vector<TLocationRecord> Records;  // the sound records, in file order
+  std::vector<String> HeadLines;         // line 1 of each, as the list shows it
+  // One text per run of lines that is no record ("Lines 45-51: 'Home   52.1'"); runs of
+  // blank lines are left out silently.
+  std::vector<String> Problems;
+};
 
-// Record Index (0-based) of the lines after the heading. False when the record is incomplete or
-// a number in it does not convert; Record is then unchanged.
-bool ReadLocationRecord(const std::vector<String>& SavedLines, int Index, TLocationRecord& Record);
+// The records of the lines after the heading; FirstLine is the file's line number of
+// SavedLines[0], for the problem texts.
+TSavedLocations ReadSavedLocations(const std::vector<String>& SavedLines, int FirstLine = 1);
+
+// The entries of the saved-location list: line 1 of every sound record, in file order, then
+// one empty entry.
+std::vector<String> LocationListEntries(const TSavedLocations& Saved);

@@ -84,6 +84,19 @@ bool LineValue(const String& Text, double& Value) {
   return TryStrToFloat(Text, Value) && std::fabs(Value) <= FLT_MAX;
 }
 
+bool IsBlankLine(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
+
+// Byte length of the first Count lines of Bytes, line ends included.
+size_t BytesOfLines(const String& Bytes, int Count) {
+  size_t end = 0;
+  for (int i = 0; i < Count; ++i) {
+    const size_t lf = Bytes.find('\n', end);
+    if (lf == String::npos) return Bytes.size();
+    end = lf + 1;
+  }
+  return end;
+}
+
 String RecordPlace(int Position, int FirstLine, int LastLine) {
   return "Record " + IntToStr(Position + 1) + " (lines " + IntToStr(FirstLine) + "-" +
          IntToStr(LastLine) + ")";
@@ -118,14 +131,18 @@ TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
   TNoiseDatabase db;
   db.Found = true;
   const std::vector<String> lines = SplitTextLines(Bytes);
-  const int total = static_cast<int>(lines.size());
-  db.StoredRecords = (total + kRecordLines - 1) / kRecordLines;
-  for (int pos = 0; pos < db.StoredRecords; ++pos) {
-    const int first = pos * kRecordLines;  // 0-based line index
-    if (first + kRecordLines > total) {
+  // Blank lines after the last record are no record. A record's own empty comment line is
+  // not among them: it lies inside the record, before the last line with text.
+  int total = static_cast<int>(lines.size());
+  while (total > 0 && IsBlankLine(lines[static_cast<size_t>(total) - 1])) --total;
+  int pos = 0;
+  for (int first = 0; first < total; first += kRecordLines, ++pos) {
+    if (first + kRecordLines > static_cast<int>(lines.size())) {
       db.LastIncomplete = true;
+      total = static_cast<int>(lines.size());
       db.Problems.push_back(RecordPlace(pos, first + 1, total) +
                             " is incomplete: " + IntToStr(total - first) + " of 11 lines.");
+      ++pos;
       break;
     }
     TNoiseRecord r;
@@ -133,8 +150,7 @@ TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
     for (int i = 0; i < kRecordLines; ++i)
       r.Lines[static_cast<size_t>(i)] = lines[static_cast<size_t>(first + i)];
     String problem;
-    int number = 0;
-    if (!TryStrToInt(Trim(r.Lines[nlNumber]), number))
+    if (!TryStrToInt(Trim(r.Lines[nlNumber]), r.Number))
       problem =
           "line " + IntToStr(first + 1) + " '" + r.Lines[nlNumber] + "' is not a record number.";
     double* values[] = {&r.Frequency, &r.Gain,     &r.Tsys, &r.FluxJy,
@@ -147,8 +163,23 @@ TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
       db.Records.push_back(std::move(r));
     else
       db.Problems.push_back(RecordPlace(pos, first + 1, first + kRecordLines) + ": " + problem);
+    // A last record whose empty comment line was taken for a blank line at the end.
+    if (first + kRecordLines > total) total = first + kRecordLines;
   }
+  db.StoredRecords = pos;
+  db.RecordLines = total;
+  db.TrailingBlankLines = static_cast<int>(lines.size()) - total;
   return db;
+}
+
+int FindNoiseRecord(const TNoiseDatabase& Db, int Number) {
+  int found = -1;
+  for (size_t i = 0; i < Db.Records.size(); ++i) {
+    if (Db.Records[i].Number != Number) continue;
+    if (found >= 0) return -2;
+    found = static_cast<int>(i);
+  }
+  return found;
 }
 
 TNoiseDatabase ReadNoiseDatabase(const String& FileName) {
@@ -180,10 +211,22 @@ TNoiseLines NewNoiseRecord(int Number, const String& Date, const String& Time, d
 void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   const String failed = "ERROR : The measurement could not be saved in " + FileName + ": ";
   String old;
+  TNoiseDatabase db;
   if (ReadBytes(FileName, old)) {
-    const TNoiseDatabase db = ParseNoiseDatabase(old);
+    db = ParseNoiseDatabase(old);
     if (db.LastIncomplete)
       throw ENoiseDatabase(failed + db.Problems.back() + " Please repair the file first.");
+  }
+  String bytes;
+  for (const String& line : Record) bytes += line + kEol;
+  if (db.TrailingBlankLines > 0) {
+    // The new record must follow the last one directly: the file is written anew without the
+    // blank lines, beside the old one, and takes its place whole.
+    String kept = old.substr(0, BytesOfLines(old, db.RecordLines));
+    if (!kept.empty() && kept.back() != '\n') kept += kEol;
+    if (Faulted("write") || !WriteFileReplacing(FileName, kept + bytes))
+      throw ENoiseDatabase(failed + SystemReason() + ". Nothing was written.");
+    return;
   }
   const int fd = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) throw ENoiseDatabase(failed + SystemReason());
@@ -194,8 +237,7 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
     throw ENoiseDatabase(failed + why);
   }
   // A last line without its line end gets one, so the record starts on a line of its own.
-  String bytes = (!old.empty() && old.back() != '\n') ? kEol : "";
-  for (const String& line : Record) bytes += line + kEol;
+  if (!old.empty() && old.back() != '\n') bytes = kEol + bytes;
   if (Faulted("write") || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
     const String why = SystemReason();
     // Whatever part of the record reached the file goes again.
@@ -208,20 +250,23 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   if (::close(fd) != 0) throw ENoiseDatabase(failed + SystemReason());
 }
 
-void DeleteNoiseRecord(int Row, const String& FileName) {
+void DeleteNoiseRecord(int Number, const String& FileName) {
   const String failed = "ERROR : The record could not be deleted: ";
   String bytes;
   if (!ReadBytes(FileName, bytes)) throw ENoiseDatabase(failed + FileName + ": " + SystemReason());
   const TNoiseDatabase db = ParseNoiseDatabase(bytes);
-  if (Row < 1 || Row > static_cast<int>(db.Records.size()))
-    throw ENoiseDatabase(failed + "there is no row " + IntToStr(Row) + ".");
-  const int target = db.Records[static_cast<size_t>(Row) - 1].Position;
+  const int found = FindNoiseRecord(db, Number);
+  if (found == -1) throw ENoiseDatabase(failed + "there is no row " + IntToStr(Number) + ".");
+  if (found == -2)
+    throw ENoiseDatabase(failed + "more than one record is numbered " + IntToStr(Number) +
+                         ". Please correct the numbers in " + FileName + " first.");
+  const int target = db.Records[static_cast<size_t>(found)].Position;
 
   const std::vector<String> lines = SplitTextLines(bytes);
   String out;
   for (int pos = 0; pos < db.StoredRecords; ++pos) {
     const size_t first = static_cast<size_t>(pos) * kRecordLines;
-    const size_t end = std::min(first + kRecordLines, lines.size());
+    const size_t end = std::min(first + kRecordLines, static_cast<size_t>(db.RecordLines));
     if (pos == target) continue;
     int number = 0;
     if (pos > target && TryStrToInt(Trim(lines[first]), number)) {
@@ -230,7 +275,6 @@ void DeleteNoiseRecord(int Row, const String& FileName) {
       out += JoinLines(lines, first, end);  // damaged records are kept as they are
     }
   }
-
   const String temp = ExtractFilePath(FileName) + kNoiseTempFile;
   const String backup = ExtractFilePath(FileName) + kNoiseBackupFile;
   const String backupNew = backup + ".new";

@@ -50,6 +50,7 @@ using TNoiseLines = std::array<String, kRecordLines>;
 
 struct TNoiseRecord {
   TNoiseLines Lines;  // as read, without line ends
+  int Number = 0;     // line 1, the number the grid's "#" column shows
   // The values of lines 4..10; 0 where the line is empty.
   double Frequency = 0, Gain = 0, Tsys = 0, FluxJy = 0, Expected = 0, Measured = 0, Delta = 0;
   int Position = 0;  // 0-based index of the record in the file
@@ -62,7 +63,15 @@ struct TNoiseDatabase {
   std::vector<String> Problems;
   int StoredRecords = 0;  // records in the file, damaged ones and an incomplete last one included
   bool LastIncomplete = false;
+  // Lines that belong to records; blank lines after the last record (an editor may leave
+  // them) are no record and are not counted.
+  int RecordLines = 0;
+  int TrailingBlankLines = 0;
 };
+
+// Index into Db.Records of the sound record numbered Number: -1 when none is, -2 when more
+// than one is (a file edited by hand).
+int FindNoiseRecord(const TNoiseDatabase& Db, int Number);
 
 // Reads the database. A missing file gives Found false and no records.
 TNoiseDatabase ReadNoiseDatabase(const String& FileName = kNoiseDatabaseFile);
@@ -79,12 +88,14 @@ TNoiseLines NewNoiseRecord(int Number, const String& Date, const String& Time, d
                            const String& Comment);
 
 // Appends one record. Refuses (ENoiseDatabase) a file whose last record is incomplete, where
-// the new record would not start on a record boundary.
+// the new record would not start on a record boundary. Blank lines after the last record are
+// dropped so that the new record follows it directly.
 void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName = kNoiseDatabaseFile);
 
-// Deletes the Row-th sound record (1-based, as the grid lists them); the records after it
-// are renumbered one lower. The database as it was stays as OLD_NoiseMeasurements.txt.
-void DeleteNoiseRecord(int Row, const String& FileName = kNoiseDatabaseFile);
+// Deletes the sound record numbered Number (the number the grid's "#" column shows, whatever
+// damaged records stand before it); the records after it are renumbered one lower. The
+// database as it was stays as OLD_NoiseMeasurements.txt.
+void DeleteNoiseRecord(int Number, const String& FileName = kNoiseDatabaseFile);
 // Takes the database back from OLD_NoiseMeasurements.txt (no backup remains).
 void RestoreNoiseDatabase(const String& FileName = kNoiseDatabaseFile);
 // Moves the database to OLD_NoiseMeasurements.txt. No database is no error.

@@ -121,6 +121,16 @@ double ExpectedSN(double FluxMJy, double W50ms, double P0s, double IntegrationBa
          (std::sqrt(w / (P0s - w)) * Tsys);
 }
 
+bool ExpectedSNAllFinite(const TMatrix& Table, int Count, int FluxColumn, const TReceiverInputs& In,
+                         const TReceiverFigures& R) {
+  for (int r = 1; r <= Count; ++r)
+    if (!std::isfinite(ExpectedSN(Table.GetVal(FluxColumn, r), Table.GetVal(bcW50, r),
+                                  Table.GetVal(bcP0, r), In.IntegrationBandwidth,
+                                  In.IntegrationTime, R.EffectiveAperture, R.Tsys)))
+      return false;
+  return true;
+}
+
 bool IsDetectable(double FluxMJy, double W50ms, double ExpectedSNValue,
                   double MinimumDetectableSignal, double MinimumSN) {
   return FluxMJy > MinimumDetectableSignal && W50ms > 0.0 && ExpectedSNValue > MinimumSN;

@@ -7,6 +7,8 @@
 // gain, 4 pi as 12.56 in the aperture, k = 1.38e-23, 2k = 2.76e-23): the figures users
 // compare with earlier results depend on them.
 
+#include "DOV_matrix.h"
+
 // The two observing bands; both bounds are exclusive.
 enum class TPulsarBand { None, Band400, Band1400 };
 
@@ -91,6 +93,12 @@ inline constexpr const char* UndefinedFiguresMessage =
 // integration bandwidth (kHz) and time (s), the effective aperture (m^2) and Tsys (K).
 double ExpectedSN(double FluxMJy, double W50ms, double P0s, double IntegrationBandwidthKHz,
                   double IntegrationTime, double EffectiveAperture, double Tsys);
+
+// True when every pulsar of a band table (rows 1 .. Count of Table, the band's flux in
+// FluxColumn) gets a finite expected S/N with these inputs and figures. A figure can be
+// finite while the S/N is not: an integration time of 1e308 or a dish of 1e150 m.
+bool ExpectedSNAllFinite(const TMatrix& Table, int Count, int FluxColumn, const TReceiverInputs& In,
+                         const TReceiverFigures& R);
 
 // A row enters the detectable list when its flux exceeds the MDS, its W50 is positive and
 // its expected S/N exceeds the threshold (all strict). The horizon test comes on top.

@@ -20,8 +20,6 @@ bool Accepted(TBand Band, const double* c) {
   return c[5] > 0 && c[6] > 0 && c[9] > 0;
 }
 
-bool IsBlank(const String& Line) { return Line.find_first_not_of(" \t\r") == String::npos; }
-
 // Row r's values c[1] .. c[11]. The data table turns a text into the ordinal of a category,
 // reads "12abc" as 12 and clamps an overflow to 1.7e308; in a numeric column all of them are
 // missing values. The fields are read with the program's one number conversion.
@@ -75,11 +73,18 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   Matrix1400.Resize(BandColumnCount, result.Count1400);
   // Both passes end on the same row. Pulsar lines begin at file line 4 (Lines[3]).
   for (size_t i = 3; i < Lines.size(); ++i) {
-    if (IsBlank(Lines[i])) continue;
+    if (!CouldBePulsarRow(Lines[i])) continue;
     ++result.PulsarLines;
     if (static_cast<int>(i) <= lastRow) ++result.RowsRead;
   }
   return result;
+}
+
+bool CouldBePulsarRow(const String& Line) {
+  const size_t semicolon = Line.find(';');
+  if (semicolon == String::npos) return false;
+  const String number = Trim(Line.substr(0, semicolon));
+  return !number.empty() && number.find_first_not_of("0123456789") == String::npos;
 }
 
 String VersionRunOf(const String& Text) {

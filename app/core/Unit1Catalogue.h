@@ -24,11 +24,17 @@ struct TBandTableResult {
   int Count1400 = 0;
   std::vector<String> Names400;  // name of row j at j - 1
   std::vector<String> Names1400;
-  // The pulsar lines the passes examined, and the pulsar lines (not blank) the file has: the
-  // passes stop at the first blank line and after file line 5000.
+  // The pulsar lines the passes examined, and the pulsar lines the file has (lines that could
+  // be pulsar rows, CouldBePulsarRow): the passes stop at the first blank line and after file
+  // line 5000.
   int RowsRead = 0;
   int PulsarLines = 0;
 };
+
+// True when Line could be a pulsar row: it starts with a running number (digits, blanks
+// around allowed) followed by ";". Blank lines and the closing tags of a downloaded page are
+// none.
+bool CouldBePulsarRow(const String& Line);
 
 // Checks of the raw lines before anything is imported. The header must be line 2 exactly
 // (a missing or extra column would shift every column silently). No line may have more fields

@@ -1,5 +1,6 @@
 #include "CatalogueUpdate.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -148,11 +149,12 @@ String QueryPath(const String& Version) {
 }
 
 std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines) {
-  for (std::size_t i = 0; i < ReplyLines.size(); ++i)
-    if (ReplyLines[i] == HeaderLine)
-      return std::vector<String>(ReplyLines.begin() + static_cast<std::ptrdiff_t>(i),
-                                 ReplyLines.end());
-  return {};
+  const auto header = std::find(ReplyLines.begin(), ReplyLines.end(), String(HeaderLine));
+  if (header == ReplyLines.end()) return {};
+  // The header and the units line, then the rows.
+  auto end = header + std::min<std::ptrdiff_t>(2, ReplyLines.end() - header);
+  while (end != ReplyLines.end() && CouldBePulsarRow(*end)) ++end;
+  return std::vector<String>(header, end);
 }
 
 String CatalogueProblem(const String& FileName, const String& Version) {
@@ -183,23 +185,44 @@ String Install(const String& NewFile, const String& OldVersion) {
     if (RenameFile(NewFile, CatalogueFileName)) return String();
     return String("cannot rename ") + NewFile + " to " + CatalogueFileName;
   }
-  // The backup is a second name of the old file, so ATNF.csv never goes missing; link()
-  // refuses an existing name, which keeps an earlier backup as it was.
-  const String backup = "ATNF" + OldVersion + ".csv";
-  if (FileExists(backup) || backup == CatalogueFileName)
-    return backup + " already exists; the catalogue was not replaced";
-  if (link(CatalogueFileName, backup.c_str()) != 0) {
-    if (errno == EEXIST) return backup + " already exists; the catalogue was not replaced";
+  // The backup is a second name of the old file, so ATNF.csv never goes missing. link()
+  // refuses an existing name, which keeps an earlier backup as it was; the next name is then
+  // tried, so that a catalogue whose version cannot be read, or one whose backup exists
+  // already, can still be replaced.
+  String backup;
+  const std::vector<String> names = BackupNames(OldVersion, Now());
+  for (const String& name : names) {
+    if (link(CatalogueFileName, name.c_str()) == 0) {
+      backup = name;
+      break;
+    }
+    if (errno == EEXIST) continue;
     // A file system without hard links: a copy does as well.
-    if (!CopyFileBytes(CatalogueFileName, backup, true))
-      return "cannot keep the old catalogue as " + backup;
+    if (!FileExists(name) && CopyFileBytes(CatalogueFileName, name, true)) {
+      backup = name;
+      break;
+    }
+    return "cannot keep the old catalogue as " + name;
   }
+  if (backup.empty())
+    return names.back() +
+           " and the other backup names exist already; the catalogue was not "
+           "replaced";
   if (std::rename(NewFile.c_str(), CatalogueFileName) != 0) {
     const String reason = std::system_category().message(errno);
     DeleteFile(backup);
     return String("cannot install the new catalogue: ") + reason;
   }
   return String();
+}
+
+std::vector<String> BackupNames(const String& OldVersion, TDateTime When) {
+  std::vector<String> names;
+  if (!OldVersion.empty()) names.push_back("ATNF" + OldVersion + ".csv");
+  const String dated = "ATNF" + OldVersion + "_" + FormatDateTime("yyyymmdd-hhnnss", When);
+  names.push_back(dated + ".csv");
+  for (int n = 2; n <= MaxDatedBackups; ++n) names.push_back(dated + "-" + IntToStr(n) + ".csv");
+  return names;
 }
 
 bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVersion) {

@@ -3,12 +3,13 @@
 //
 // The user's catalogue is never put at risk: the reply is converted into a file beside it,
 // that file must pass the same import and band-table build the next start runs, the old
-// catalogue is kept under its versioned backup name, and only then does the new file take
+// catalogue is kept under a backup name no earlier file has, and only then does the new file take
 // the name ATNF.csv, in one rename. Every failure is told to the user and leaves ATNF.csv as
 // it was.
 
 #include <vector>
 
+#include "SysUtils.h"
 #include "System.h"
 #include "Unit1Catalogue.h"
 
@@ -35,7 +36,9 @@ String AnnouncedVersion(const std::vector<String>& PageLines);
 // Path and query of the catalogue request for Version.
 String QueryPath(const String& Version);
 
-// The reply from the header line on; empty when the header line never comes.
+// The table of the reply: the header line, the units line after it, and the pulsar rows that
+// follow up to the first line that is none (a blank line, the page's closing tags); empty
+// when the header line never comes.
 std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
 
 // Empty when FileName is a catalogue of Version that the program can start with: the
@@ -43,10 +46,17 @@ std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
 // it) giving at least one pulsar in a band table. Otherwise why it is not.
 String CatalogueProblem(const String& FileName, const String& Version);
 
-// Keeps ATNF.csv as ATNF<OldVersion>.csv and puts NewFile in its place in one rename, so
-// that ATNF.csv exists with whole content at every moment. Without an ATNF.csv, NewFile
-// simply takes the name. Empty on success, otherwise why nothing was changed.
+// Keeps ATNF.csv under the first free name of BackupNames and puts NewFile in its place in
+// one rename, so that ATNF.csv exists with whole content at every moment. Without an
+// ATNF.csv, NewFile simply takes the name. Empty on success, otherwise why nothing was
+// changed.
 String Install(const String& NewFile, const String& OldVersion);
+
+// The names the old catalogue may be kept under, in the order tried: ATNF<OldVersion>.csv
+// (not when the version is unknown), then ATNF<OldVersion>_yyyymmdd-hhnnss.csv of When, then
+// that name with -2, -3, ... up to MaxDatedBackups.
+inline constexpr int MaxDatedBackups = 99;
+std::vector<String> BackupNames(const String& OldVersion, TDateTime When);
 
 // Texts the check shows.
 namespace Texts {

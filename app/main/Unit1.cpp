@@ -722,6 +722,10 @@ void TForm1::ValidateField(TEdit* Field) {
   } else if (Field == Edit3 && value > 1) {
     Edit3->SetText("1");
     ShowMessage(MainTexts::KsBound);
+  } else if (Field == Edit3 && value <= 0) {
+    // A sensitivity constant of 0 or below makes every pulsar detectable.
+    Edit3->SetText("1");
+    ShowMessage(MainTexts::KsLowBound);
   } else if (Field == Edit1 && !RadioButton4->Checked() && value <= 0) {
     Edit1->SetText("5");
     ShowMessage(MainTexts::DiameterBound);
@@ -826,9 +830,9 @@ void TForm1::RadioButton4Click(TObject* Sender) {
 
 // ---- modes ---------------------------------------------------------------------------------
 
+// A mode switch keeps the results and the list: CALCULATE tests the mode anew each time, and
+// the lists read only the rows of the table it filled (FTableBand, FTableCount).
 void TForm1::Button47Click(TObject* Sender) {
-  // The results and the list belong to the mode they were calculated in.
-  ResultsInvalidate();
   PulsarModeOn = true;
   EvaluationModeOn = false;
   Label103->SetCaption(MainTexts::PulsarMode);
@@ -848,7 +852,6 @@ void TForm1::Button47Click(TObject* Sender) {
 }
 
 void TForm1::Button43Click(TObject* Sender) {
-  ResultsInvalidate();
   PulsarModeOn = false;
   EvaluationModeOn = true;
   Label103->SetCaption(MainTexts::EvaluationMode);
@@ -976,9 +979,18 @@ void TForm1::Button1Click(TObject* Sender) {
     EnableControls({Button33, Button30}, false);
     return;
   }
-  // Inputs that leave a figure undefined (a zero diameter, bandwidth or time, ...) would put
-  // infinities into the list and the stored S/N values; refuse them before anything changes.
-  if (!ComputeReceiverFigures(ReadReceiverInputs(*this, f)).AllFinite()) {
+  // Inputs that leave a figure or a pulsar's S/N undefined (a zero diameter, bandwidth or
+  // time, a huge dish or time, ...) would put infinities into the list and the stored S/N
+  // values; refuse them before anything changes.
+  const TReceiverInputs in = ReadReceiverInputs(*this, f);
+  const TReceiverFigures figures = ComputeReceiverFigures(in);
+  const TPulsarBand band = BandOfFrequency(f);
+  const bool bandSNFinite =
+      band == TPulsarBand::None ||
+      ExpectedSNAllFinite(band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz,
+                          band == TPulsarBand::Band400 ? Count400 : Count1400,
+                          FluxColumnOfBand(band), in, figures);
+  if (!figures.AllFinite() || !bandSNFinite) {
     ShowMessage(UndefinedFiguresMessage);
     return;
   }

@@ -227,6 +227,7 @@ inline constexpr const char* SunNoiseRange =
     "Please note that the Sun noise is only calculated in the interval 245Mhz - 15400Mhz that "
     "are the limits of NOAA RSTN \n(Radio Solar Telescope Network)";
 inline constexpr const char* DiameterBound = "ERROR: The value must be >0";
+inline constexpr const char* KsLowBound = DiameterBound;
 // A catalogue that is there but cannot be used: the reason, then how to get a new one.
 inline String CatalogueNotUsed(const String& Reason) {
   return "ERROR : The file ATNF.csv with Pulsars data could not be used.\n\n" + Reason +

@@ -49,12 +49,33 @@ TDmsParts PartsOf(double Value) {
   return {degrees, minutes, ((m - degrees) * 60 - minutes) * 60};
 }
 
-// The range message for a decimal latitude or longitude, or null when it is in range.
-const char* RangeMessage(double Value, double Limit) {
-  if (Value > Limit)
-    return Limit == 90 ? LocationTexts::LatitudeAbove : LocationTexts::LongitudeAbove;
-  if (Value < -Limit)
-    return Limit == 90 ? LocationTexts::LatitudeBelow : LocationTexts::LongitudeBelow;
+struct TAngleLimits {
+  double Limit;
+  const char* Above;
+  const char* Below;
+};
+constexpr TAngleLimits LatitudeLimits{90, LocationTexts::LatitudeAbove,
+                                      LocationTexts::LatitudeBelow};
+constexpr TAngleLimits LongitudeLimits{180, LocationTexts::LongitudeAbove,
+                                       LocationTexts::LongitudeBelow};
+
+// The range message for a latitude or longitude, or null when it is in range.
+const char* RangeMessage(double Value, const TAngleLimits& L) {
+  if (Value > L.Limit) return L.Above;
+  if (Value < -L.Limit) return L.Below;
+  return nullptr;
+}
+
+// The unsigned decimal value of degrees-minutes-seconds parts, or null when they are out of
+// range: then the message for the user, and nothing else. Degrees becomes its size. The
+// message follows the sign typed, the range the size with minutes and seconds.
+const char* DmsMagnitude(double& Degrees, double Minutes, double Seconds, const TAngleLimits& L,
+                         double& Magnitude) {
+  if (const char* message = RangeMessage(Degrees, L)) return message;
+  if (Minutes > 60 || Seconds > 60) return LocationTexts::MinutesAbove;
+  Magnitude = std::abs(Degrees) + Minutes / 60 + Seconds / 3600;
+  if (const char* message = RangeMessage(Degrees < 0 ? -Magnitude : Magnitude, L)) return message;
+  Degrees = std::abs(Degrees);
   return nullptr;
 }
 
@@ -128,7 +149,8 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Button3);
 
   ListBox1->SetEnabled(false);
-  if (FillList() && ListBox1->Count() > 0) ListBox1->SetEnabled(true);
+  // Created at start-up, unseen: what is wrong in the file is told when the dialog is opened.
+  if (FillList(false) && ListBox1->Count() > 0) ListBox1->SetEnabled(true);
   Button3->SetEnabled(true);
   Enable({Edit31,  Edit32,  Edit33,  Edit35,   Edit36,   Edit37,  Edit4,   Edit11, Edit12, Edit34,
           Edit38,  Edit2,   Edit10,  Edit5,    Edit14,   Edit15,  Edit16,  Edit18, Edit17, Edit13,
@@ -136,15 +158,25 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
          false);
 }
 
-bool TForm4::FillList() {
+bool TForm4::FillList(bool NameDamage) {
   String bytes;
   if (!ReadWholeFile(ConfigFileName, bytes)) return false;
   ListBox1->Clear();
   // A file without the locations heading holds no saved location at all: the list stays empty.
   const std::vector<String> lines = SplitTextLines(bytes);
-  if (std::find(lines.begin(), lines.end(), String(LocationsHeading)) == lines.end()) return true;
-  for (const String& entry : LocationListEntries(ReadSavedLocationLines(ConfigFileName)))
-    ListBox1->Items()->Add(entry);
+  const auto heading = std::find(lines.begin(), lines.end(), String(LocationsHeading));
+  if (heading == lines.end()) return true;
+  const TSavedLocations saved =
+      ReadSavedLocations({heading + 1, lines.end()}, static_cast<int>(heading - lines.begin()) + 2);
+  for (const String& entry : LocationListEntries(saved)) ListBox1->Items()->Add(entry);
+  if (NameDamage && saved.Problems != FDamageNamed) {
+    FDamageNamed = saved.Problems;
+    if (!saved.Problems.empty()) {
+      String text = LocationTexts::DamagedLocations;
+      for (const String& p : saved.Problems) text += "\n" + p;
+      ShowMessage(text);
+    }
+  }
   return true;
 }
 
@@ -190,27 +222,26 @@ void TForm4::UpdateComputedLocator() {
 }
 
 // The parts carry no sign; the hemisphere button does. Taking the sign from it keeps a
-// southern or western position where it is when a part is edited.
+// southern or western position where it is when a part is edited, and a degree typed with a
+// minus is taken by its size: the letter on the button is what the record stores.
 void TForm4::LatitudeFromParts() {
-  const double deg = Form1->LatitudeDeg;
-  if (deg > 90) return ShowMessage(LocationTexts::LatitudeAbove);
-  if (deg < -90) return ShowMessage(LocationTexts::LatitudeBelow);
-  if (Form1->LatitudeMin > 60 || Form1->LatitudeSec > 60)
-    return ShowMessage(LocationTexts::MinutesAbove);
+  double m = 0;
+  if (const char* message = DmsMagnitude(Form1->LatitudeDeg, Form1->LatitudeMin, Form1->LatitudeSec,
+                                         LatitudeLimits, m))
+    return ShowMessage(message);
   const double sign = Button23->Caption() == "S" ? -1 : 1;
-  Form1->Latitude = sign * (deg + Form1->LatitudeMin / 60 + Form1->LatitudeSec / 3600 + 1e-6);
+  Form1->Latitude = sign * (m + 1e-6);
   Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
   UpdateComputedLocator();
 }
 
 void TForm4::LongitudeFromParts() {
-  const double deg = Form1->LongitudeDeg;
-  if (deg > 180) return ShowMessage(LocationTexts::LongitudeAbove);
-  if (deg < -180) return ShowMessage(LocationTexts::LongitudeBelow);
-  if (Form1->LongitudeMin > 60 || Form1->LongitudeSec > 60)
-    return ShowMessage(LocationTexts::MinutesAbove);
+  double m = 0;
+  if (const char* message = DmsMagnitude(Form1->LongitudeDeg, Form1->LongitudeMin,
+                                         Form1->LongitudeSec, LongitudeLimits, m))
+    return ShowMessage(message);
   const double sign = Button24->Caption() == "W" ? -1 : 1;
-  Form1->Longitude = sign * (deg + Form1->LongitudeMin / 60 + Form1->LongitudeSec / 3600 + 1e-6);
+  Form1->Longitude = sign * (m + 1e-6);
   Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));
   UpdateComputedLocator();
 }
@@ -272,7 +303,7 @@ void TForm4::Edit11Change(TObject* Sender) {
   double value = 0;
   if (!DecimalField(Edit11, "Latitude", value)) return;
   // An out-of-range value is reported and never becomes the position.
-  if (const char* message = RangeMessage(value, 90)) return ShowMessage(message);
+  if (const char* message = RangeMessage(value, LatitudeLimits)) return ShowMessage(message);
   Form1->Latitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "S" : "N";
@@ -289,7 +320,7 @@ void TForm4::Edit11Change(TObject* Sender) {
 void TForm4::Edit12Change(TObject* Sender) {
   double value = 0;
   if (!DecimalField(Edit12, "Longitude", value)) return;
-  if (const char* message = RangeMessage(value, 180)) return ShowMessage(message);
+  if (const char* message = RangeMessage(value, LongitudeLimits)) return ShowMessage(message);
   Form1->Longitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "W" : "E";
@@ -351,8 +382,8 @@ void TForm4::Button6Click(TObject* Sender) {
   double lat = 0;
   double lon = 0;
   if (!DecimalField(Edit11, "Latitude", lat) || !DecimalField(Edit12, "Longitude", lon)) return;
-  if (const char* message = RangeMessage(lat, 90)) return ShowMessage(message);
-  if (const char* message = RangeMessage(lon, 180)) return ShowMessage(message);
+  if (const char* message = RangeMessage(lat, LatitudeLimits)) return ShowMessage(message);
+  if (const char* message = RangeMessage(lon, LongitudeLimits)) return ShowMessage(message);
   ConfirmCommon();
   Form1->Longitude = lon;
   Form1->Latitude = lat;
@@ -365,7 +396,7 @@ void TForm4::Button6Click(TObject* Sender) {
 
 void TForm4::Edit1Change(TObject* Sender) {
   Form1->LocationName = Edit1->Text();
-  if (Form1->LocationName.size() >= 16) ShowMessage(LocationTexts::NameTooLong);
+  if (LocationNameLength(Form1->LocationName) >= 16) ShowMessage(LocationTexts::NameTooLong);
 }
 
 void TForm4::Button2Click(TObject* Sender) {
@@ -418,8 +449,9 @@ void TForm4::ListBox1Click(TObject* Sender) {
     if (index > 0) ListBox1->SetItemIndex(index - 1);
     return;
   }
-  TLocationRecord r;
-  if (!ReadLocationRecord(ReadSavedLocationLines(ConfigFileName), index, r)) return;
+  const TSavedLocations saved = ReadSavedLocations(ReadSavedLocationLines(ConfigFileName));
+  if (static_cast<size_t>(index) >= saved.Records.size()) return;
+  const TLocationRecord& r = saved.Records[static_cast<size_t>(index)];
   Form1->LatitudeDeg = r.LatitudeDeg;
   Form1->LatitudeMin = r.LatitudeMin;
   Form1->LatitudeSec = r.LatitudeSec;

@@ -3,6 +3,8 @@
 // locator or in decimal degrees, confirmed, named, saved among the locations of the
 // configuration file and chosen from them.
 
+#include <vector>
+
 #include "Forms.h"
 #include "StdCtrls.h"
 
@@ -37,7 +39,9 @@ public:
   // Opening from the main window's "SET Observation location".
   void Open();
   // Fills the list from the configuration file; false when the file cannot be opened.
-  bool FillList();
+  // NameDamage: lines of the locations section that are no record are named in a message,
+  // once as long as they stay the same.
+  bool FillList(bool NameDamage = true);
 
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
@@ -69,6 +73,7 @@ private:
   void LatitudeFromParts();
   void LongitudeFromParts();
   void UpdateComputedLocator();
+  std::vector<String> FDamageNamed;
 };
 
 extern TForm4* Form4;
@@ -82,6 +87,9 @@ inline constexpr const char* LatitudeBelow = "Must be >= -90";
 inline constexpr const char* LongitudeAbove = "Must be <= 180";
 inline constexpr const char* LongitudeBelow = "Must be >= -180";
 inline constexpr const char* MinutesAbove = "Must be <=60";
+inline constexpr const char* DamagedLocations =
+    "Some lines of the saved locations in KestalDB.txt are no location record. They are not "
+    "listed and are kept in the file as they are:";
 inline constexpr const char* InvalidLocator =
     "ERROR: This is not a QRA locator of 4, 6 or 8 characters";
 }  // namespace LocationTexts

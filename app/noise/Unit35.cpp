@@ -1,5 +1,6 @@
 #include "Unit35.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
 
@@ -239,6 +240,7 @@ void TForm35::LoadNoiseDatabase() {
   }
   NoiseRecordCount = 0;
   FStoredRecords = db.StoredRecords;
+  FListedNumbers.clear();
 
   const size_t n = db.Records.size();
   for (auto* v : {&SampleFrequency, &SampleGain, &SampleTsys, &SampleFlux, &SampleMeasured,
@@ -263,17 +265,25 @@ void TForm35::LoadNoiseDatabase() {
     SampleMeasured[k] = static_cast<float>(rec.Measured);
     SampleDelta[k] = static_cast<float>(rec.Delta);
     SampleComment[k] = rec.Lines[nlComment];
+    FListedNumbers.push_back(rec.Number);
     ++GridRow;
     ++NoiseRecordCount;
     ++LoadIndex;
   }
   SampleCount = static_cast<int>(n) + 1;
-  if (!db.Problems.empty()) {
+  if (!db.Problems.empty() && !(FActionDepth > 0 && FNoticeShown)) {
+    FNoticeShown = FActionDepth > 0;
     String text = DamagedRecords;
     for (const String& p : db.Problems) text += "\n" + p;
     ShowMessage(text);
   }
 }
+
+TForm35::TOneNotice::TOneNotice(TForm35& Form) : FForm(Form) {
+  if (FForm.FActionDepth++ == 0) FForm.FNoticeShown = false;
+}
+
+TForm35::TOneNotice::~TOneNotice() { --FForm.FActionDepth; }
 
 void TForm35::Edit4KeyPress(TObject* Sender, wchar_t& Key) {
   constexpr wchar_t kBackspace = 8;
@@ -291,6 +301,7 @@ void TForm35::Edit4Change(TObject* Sender) {
 }
 
 void TForm35::Button5Click(TObject* Sender) {
+  const TOneNotice once(*this);
   Button5->SetEnabled(false);
   if (!FResultsValid) {
     ShowMessage(CalculateFirst);
@@ -317,6 +328,7 @@ void TForm35::Button5Click(TObject* Sender) {
 }
 
 void TForm35::Button6Click(TObject* Sender) {
+  const TOneNotice once(*this);
   Edit6->SetText("0");
   Show();
   if (MessageBox(ConfirmDeleteAll, ConfirmDeleteAllTitle, MB_YESNOCANCEL | MB_DEFBUTTON1) != IDYES)
@@ -330,12 +342,15 @@ void TForm35::Button6Click(TObject* Sender) {
 }
 
 void TForm35::Button7Click(TObject* Sender) {
+  const TOneNotice once(*this);
   if (Edit6->Text() == "0") {
     ShowMessage(RowZero);
     return;
   }
+  // The row is the number the user reads in the "#" column, which differs from the grid
+  // position once a damaged record is left out of the grid.
   const int row = StrToInt(Edit6->Text());
-  if (row < 1 || row > NoiseRecordCount) {
+  if (std::find(FListedNumbers.begin(), FListedNumbers.end(), row) == FListedNumbers.end()) {
     ShowMessage(InvalidRow);
     Edit6->SetText("0");
     return;
@@ -384,6 +399,7 @@ void TForm35::Button9Click(TObject* Sender) {
 }
 
 void TForm35::Button10Click(TObject* Sender) {
+  const TOneNotice once(*this);
   if (!FileExists(kNoiseDatabaseFile)) {
     ShowMessage(NoDatabase);
     return;

@@ -66,7 +66,23 @@ private:
   void SetMeasurementEntry(bool Enabled);
   bool FResultsValid = false;
   bool FMainWindowShown = true;
-  int FStoredRecords = 0;  // records in the file at the last load, damaged ones included
+  int FStoredRecords = 0;           // records in the file at the last load, damaged ones included
+  std::vector<int> FListedNumbers;  // the "#" of every listed record, in grid order
+  // One user action may load the database several times (a deletion reloads it before and
+  // after its question, and the plot reloads it too): the damaged-records notice is shown once
+  // per action. A load outside an action shows it each time.
+  class TOneNotice {
+  public:
+    explicit TOneNotice(TForm35& Form);
+    ~TOneNotice();
+    TOneNotice(const TOneNotice&) = delete;
+    TOneNotice& operator=(const TOneNotice&) = delete;
+
+  private:
+    TForm35& FForm;
+  };
+  int FActionDepth = 0;
+  bool FNoticeShown = false;
 };
 
 extern TForm35* Form35;

@@ -135,12 +135,86 @@ TEST_F(NoiseDatabaseTest, AHandWrittenDatabaseLoadsItsSoundRecords) {
   EXPECT_THROW(AppendNoiseRecord(Record(5)), ENoiseDatabase);
   EXPECT_EQ(dir.read("NoiseMeasurements.txt"), text);
 
-  // Deleting the second sound record (number 3) keeps the damaged ones as they were.
-  DeleteNoiseRecord(2);
+  // The number the grid shows selects the record: 3 is the second sound record, behind the
+  // damaged record 2. The damaged ones are kept as they were.
+  EXPECT_THROW(DeleteNoiseRecord(2), ENoiseDatabase);
+  DeleteNoiseRecord(3);
   const TNoiseDatabase after = ReadNoiseDatabase();
   EXPECT_EQ(Numbers(after), (std::vector<String>{"1"}));
   EXPECT_EQ(after.Problems.size(), 2u);
   EXPECT_NE(dir.read("NoiseMeasurements.txt").find("lots\r\n"), String::npos);
+}
+
+// Records #1, #2 damaged, #3, #4: deleting 3 removes the third record of the file, not the
+// third one listed, and the record behind it becomes 3.
+TEST_F(NoiseDatabaseTest, DeleteTakesTheRecordOfTheNumberShown) {
+  auto bad = Record(2);
+  bad[nlMeasured] = "8,5";
+  dir.write("NoiseMeasurements.txt", Text({Record(1), bad, Record(3), Record(4)}));
+  DeleteNoiseRecord(3);
+  const TNoiseDatabase db = ReadNoiseDatabase();
+  EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "3"}));
+  EXPECT_EQ(db.Records[1].Lines[nlTime], "10:14:00");  // the former record 4
+  EXPECT_EQ(db.Problems.size(), 1u);
+
+  // Two records carrying one number (edited by hand): which one is meant is unknown.
+  const String twice = Text({Record(1), Record(1)});
+  dir.write("NoiseMeasurements.txt", twice);
+  EXPECT_THROW(DeleteNoiseRecord(1), ENoiseDatabase);
+  EXPECT_EQ(dir.read("NoiseMeasurements.txt"), twice);
+}
+
+// What a file may look like after an editor, a crash or a foreign program, and what a read and
+// the next save make of it.
+TEST_F(NoiseDatabaseTest, FileShapesAndTheNextSave) {
+  const String two = Text({Record(1), Record(2)});
+  auto noComment = Record(2);
+  noComment[nlComment] = "";
+  auto latin1 = Record(2);
+  latin1[nlComment] = "caf\xE9 \xFF\xFE";  // not UTF-8: kept byte for byte
+  auto huge = Record(2);
+  huge[nlComment] = String(2000000, 'x');
+  String cut = two.substr(0, two.size() - 30);
+  struct Case {
+    const char* what;
+    String text;
+    std::vector<String> numbers;
+    size_t problems;
+    bool saves;  // a third record can be appended and reads back as number 3
+  };
+  const Case cases[] = {
+      {"one blank line at the end", two + "\r\n", {"1", "2"}, 0, true},
+      {"blank lines at the end, LF only",
+       Text({Record(1), Record(2)}, "\n") + "\n \n\t\n",
+       {"1", "2"},
+       0,
+       true},
+      {"an empty comment last", Text({Record(1), noComment}), {"1", "2"}, 0, true},
+      {"an empty comment last and a blank line",
+       Text({Record(1), noComment}) + "\r\n",
+       {"1", "2"},
+       0,
+       true},
+      {"only blank lines", "\r\n\r\n", {}, 0, false},
+      {"cut inside the last record", cut, {"1"}, 1, false},
+      {"a comment that is no UTF-8", Text({Record(1), latin1}), {"1", "2"}, 0, true},
+      {"a comment of 2 MB", Text({Record(1), huge}), {"1", "2"}, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("NoiseMeasurements.txt", c.text);
+    const TNoiseDatabase db = ReadNoiseDatabase();
+    EXPECT_EQ(Numbers(db), c.numbers);
+    EXPECT_EQ(db.Problems.size(), c.problems);
+    if (!c.saves) continue;
+    AppendNoiseRecord(Record(3));
+    const TNoiseDatabase after = ReadNoiseDatabase();
+    EXPECT_EQ(Numbers(after), (std::vector<String>{"1", "2", "3"}));
+    EXPECT_TRUE(after.Problems.empty());
+    EXPECT_EQ(after.Records[1].Lines[nlComment], db.Records[1].Lines[nlComment]);
+  }
+  // Nothing written beside the database stays.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(NoiseDatabaseTest, BadRecordNumbersAndValuesAreNamed) {

@@ -1,6 +1,8 @@
 // Receiving-system figures, expected S/N, detectability and the dispersion-limited bandwidth.
 #include "ReceiverFigures.h"
 
+#include "BandTable.h"
+
 #include "SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -206,30 +208,57 @@ TEST(ReceiverFigures, NoiseFloorOnTheReceiverBandwidth) {
             "13.54");
 }
 
-// Inputs that make a formula undefined must be recognisable before anything is listed or
-// stored as S/N.
-TEST(ReceiverFigures, UndefinedInputsGiveFiguresThatAreNotFinite) {
+// Inputs that make a formula or a pulsar's S/N undefined must be recognisable before anything
+// is listed or stored as S/N. Some leave every figure finite and only the S/N infinite.
+TEST(ReceiverFigures, UndefinedInputsGiveResultsThatAreNotFinite) {
+  // One pulsar of the 1400 MHz table: S1400 10 mJy, W50 5 ms, P0 0.5 s.
+  TMatrix table(nullptr);
+  table.Resize(11, 1);
+  table.SetVal(bcW50, 1, 5.0);
+  table.SetVal(bcS1400, 1, 10.0);
+  table.SetVal(bcP0, 1, 0.5);
   struct Case {
     const char* what;
     void (*change)(TReceiverInputs&);
+    bool figuresFinite;
   };
   const Case cases[] = {
-      {"dish diameter 0", [](TReceiverInputs& in) { in.DishDiameter = 0; }},
-      {"frequency 0", [](TReceiverInputs& in) { in.Frequency = 0; }},
-      {"integration time 0", [](TReceiverInputs& in) { in.IntegrationTime = 0; }},
-      {"integration bandwidth 0", [](TReceiverInputs& in) { in.IntegrationBandwidth = 0; }},
-      {"Tsys below 0", [](TReceiverInputs& in) { in.SkyTemperature = -1000; }},
-      {"efficiency 0", [](TReceiverInputs& in) { in.DishEfficiency = 0; }},
+      {"nothing changed", [](TReceiverInputs&) {}, true},
+      {"dish diameter 0", [](TReceiverInputs& in) { in.DishDiameter = 0; }, false},
+      {"frequency 0", [](TReceiverInputs& in) { in.Frequency = 0; }, false},
+      {"integration time 0", [](TReceiverInputs& in) { in.IntegrationTime = 0; }, false},
+      {"integration bandwidth 0", [](TReceiverInputs& in) { in.IntegrationBandwidth = 0; }, false},
+      {"Tsys below 0", [](TReceiverInputs& in) { in.SkyTemperature = -1000; }, false},
+      {"efficiency 0", [](TReceiverInputs& in) { in.DishEfficiency = 0; }, false},
+      {"receiver bandwidth 0",
+       [](TReceiverInputs& in) {
+         in.NoiseFloorOnIntegrationBandwidth = false;
+         in.ReceiverBandwidthHz = 0;
+       },
+       false},
+      // Every figure finite (the MDS is 0), the S/N infinite.
+      {"integration time 1e308", [](TReceiverInputs& in) { in.IntegrationTime = 1e308; }, true},
+      {"dish of 1e150 m", [](TReceiverInputs& in) { in.DishDiameter = 1e150; }, true},
+      {"integration bandwidth 1e306 kHz, noise floor on the receiver bandwidth",
+       [](TReceiverInputs& in) {
+         in.NoiseFloorOnIntegrationBandwidth = false;
+         in.IntegrationBandwidth = 1e306;
+       },
+       true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     TReceiverInputs in = DefaultDish();
     c.change(in);
-    EXPECT_FALSE(ComputeReceiverFigures(in).AllFinite()) << c.what;
+    const TReceiverFigures r = ComputeReceiverFigures(in);
+    EXPECT_EQ(r.AllFinite(), c.figuresFinite);
+    const bool defined = r.AllFinite() && ExpectedSNAllFinite(table, 1, bcS1400, in, r);
+    EXPECT_EQ(defined, c.what == std::string("nothing changed"));
   }
-  TReceiverInputs eval = DefaultDish();
-  eval.NoiseFloorOnIntegrationBandwidth = false;
-  eval.ReceiverBandwidthHz = 0;
-  EXPECT_FALSE(ComputeReceiverFigures(eval).AllFinite());
+  // An empty table has no S/N to be undefined.
+  TReceiverInputs in = DefaultDish();
+  in.IntegrationTime = 1e308;
+  EXPECT_TRUE(ExpectedSNAllFinite(table, 0, bcS1400, in, ComputeReceiverFigures(in)));
 }
 
 // Dispersion delay (f^-2 - f_up^-2) * 4.15e6 * DM ms reaches W50 / 2 = 2.5 ms for DM 50 at

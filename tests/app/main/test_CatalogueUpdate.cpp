@@ -32,13 +32,14 @@ const std::vector<std::string> NewRows = {
     "J0002+0002;11.0;21.0;0.7;40.0;6.0;-999.99;2.0;2.0;2.0e+06;",
     "J0003+0003;12.0;22.0;0.9;50.0;7.0;8.0;-999.99;3.0;3.0e+06;"};
 
-// The query reply: HTML before the table, the table with CR LF, HTML after it.
+// The query reply: HTML before the table, the table with CR LF, a blank line and HTML after
+// it.
 std::string CatalogueReply(const std::vector<std::string>& Rows = NewRows) {
   std::string s = "<html><body>\r\n<pre>\r\n" + std::string(cu::HeaderLine) + "\r\n" +
                   " ; ;(deg);(deg);(s);(cm^-3 pc);(ms);(mJy);(mJy);(kpc);(Yr);\r\n";
   int n = 0;
   for (const auto& r : Rows) s += std::to_string(++n) + ";" + r + "\r\n";
-  return s + "</pre>\r\n</body></html>\r\n";
+  return s + "\r\n</pre>\r\n</body></html>\r\n";
 }
 
 const std::vector<std::string> OldRows = {
@@ -173,18 +174,23 @@ TEST_F(CatalogueUpdateTest, NewerVersionIsDownloadedInstalledAndReadAtTheNextSta
   ExpectButtonIdle();
 
   EXPECT_EQ(dir.read("ATNF2.6.3.csv"), OldCatalogue);
+  // The table alone: nothing of the page after it.
   const std::vector<String> lines = SplitTextLines(dir.read("ATNF.csv"));
-  ASSERT_GE(lines.size(), 6u);
+  ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0], "Catalogue Version: 2.10.1");
   EXPECT_EQ(lines[1], cu::HeaderLine);
   EXPECT_EQ(lines[3], "1;" + NewRows[0]);
+  EXPECT_EQ(lines[5], "3;" + NewRows[2]);
   EXPECT_TRUE(TransferFilesLeft().empty());
   EXPECT_FALSE(std::filesystem::exists(cu::VersionPageFile));
 
   // The running program keeps what it read; the next start reads the new catalogue.
   EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
   delete Form1;
+  dialogs->Clear();
   Form1 = new TForm1(nullptr);
+  for (const auto& text : BoxTexts())  // every pulsar line read
+    EXPECT_EQ(text.find("pulsar lines of ATNF.csv were read"), std::string::npos) << text;
   EXPECT_EQ(Form1->CatalogueVersion, "2.10.1");
   EXPECT_EQ(Form1->Count400, 2);   // rows 1 and 3 have S400
   EXPECT_EQ(Form1->Count1400, 2);  // rows 1 and 2 have S1400
@@ -347,20 +353,53 @@ TEST_F(CatalogueUpdateTest, PageWithoutAVersionOffersNothing) {
   ExpectButtonIdle();
 }
 
-// A backup of the same version already there is the user's: it is neither overwritten nor
-// is the catalogue replaced without one.
-TEST_F(CatalogueUpdateTest, AnExistingBackupIsKeptAndTheCatalogueNotReplaced) {
+// An earlier backup is the user's and stays as it is; the catalogue is replaced all the same,
+// its backup named after the moment. So is a catalogue whose version cannot be read (the
+// button exists to repair it).
+TEST_F(CatalogueUpdateTest, TheOldCatalogueIsKeptUnderAFreeName) {
+  struct Case {
+    const char* Name;
+    std::string Old;                 // ATNF.csv
+    std::vector<std::string> Taken;  // backups there before
+    std::string Backup;              // where the old catalogue ends up
+  };
+  const std::string unreadable =
+      "Catalogue of unknown origin\n" +
+      CatalogueText(OldRows).substr(CatalogueText(OldRows).find('\n') + 1);
+  const std::string tooLong = CatalogueText(OldRows, std::string(21, '1'));
+  const Case cases[] = {
+      {"no backup yet", OldCatalogue, {}, "ATNF2.6.3.csv"},
+      {"a backup of the version exists",
+       OldCatalogue,
+       {"ATNF2.6.3.csv"},
+       "ATNF2.6.3_20240115-120000.csv"},
+      {"and one of this moment",
+       OldCatalogue,
+       {"ATNF2.6.3.csv", "ATNF2.6.3_20240115-120000.csv"},
+       "ATNF2.6.3_20240115-120000-2.csv"},
+      {"version line unreadable", unreadable, {}, "ATNF_20240115-120000.csv"},
+      {"version longer than 20 characters", tooLong, {}, "ATNF_20240115-120000.csv"},
+  };
   Serve(PageAnnouncing("2.6.4"), {{200, CatalogueReply()}});
-  StartWithCatalogue();
-  dir.write("ATNF2.6.3.csv", "an earlier backup\n");
-  Answer(IDYES);
-  EXPECT_FALSE(Check());
-  const auto texts = BoxTexts();
-  ASSERT_EQ(texts.size(), 3u);
-  EXPECT_NE(texts[2].find("ATNF2.6.3.csv already exists"), std::string::npos) << texts[2];
-  EXPECT_EQ(dir.read("ATNF2.6.3.csv"), "an earlier backup\n");
-  EXPECT_EQ(dir.read("ATNF.csv"), OldCatalogue);
-  EXPECT_TRUE(TransferFilesLeft().empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      std::filesystem::remove(entry.path());
+    for (const auto& name : c.Taken) dir.write(name, "an earlier backup\n");
+    dir.write("ATNF.csv", c.Old);
+    Start();
+    dialogs->Clear();
+    Answer(IDYES, IDNO);
+    EXPECT_FALSE(Check());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{cu::Texts::NewOne, cu::Texts::AskDownload,
+                                                    cu::Texts::AskRestart}));
+    EXPECT_EQ(SplitTextLines(dir.read("ATNF.csv"))[0], "Catalogue Version: 2.6.4");
+    EXPECT_EQ(dir.read(c.Backup), c.Old);
+    for (const auto& name : c.Taken) EXPECT_EQ(dir.read(name), "an earlier backup\n");
+    EXPECT_TRUE(TransferFilesLeft().empty());
+    TearDown();
+    SetUp();
+  }
 }
 
 TEST(CatalogueVersionScan, LastLineNamingTheVersionGivesTheFirstDigitRun) {
@@ -374,9 +413,16 @@ TEST(CatalogueVersionScan, LastLineNamingTheVersionGivesTheFirstDigitRun) {
   EXPECT_EQ(cu::AnnouncedVersion(V{}), "");
 }
 
-TEST(CatalogueVersionScan, ReplyIsKeptFromTheExactHeaderLineOn) {
+// The table of the reply: from the exact header line to the last row.
+TEST(CatalogueVersionScan, ReplyIsKeptFromTheExactHeaderLineToTheLastRow) {
   using V = std::vector<String>;
-  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", cu::HeaderLine, "1;a;", "</pre>"}),
-            (V{cu::HeaderLine, "1;a;", "</pre>"}));
-  EXPECT_TRUE(cu::FromHeaderLine(V{"<pre>", std::string(cu::HeaderLine) + " ", "1;a;"}).empty());
+  const String h = cu::HeaderLine;
+  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", h, "units", "1;a;", "2;b;", "", "</pre>", "3;c;"}),
+            (V{h, "units", "1;a;", "2;b;"}));
+  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", h, "units", "1;a;", "</pre></body></html>"}),
+            (V{h, "units", "1;a;"}));
+  EXPECT_EQ(cu::FromHeaderLine(V{h, "units", "1;a;", "2;cut sho"}),
+            (V{h, "units", "1;a;", "2;cut sho"}));  // a cut reply: its last row as it came
+  EXPECT_EQ(cu::FromHeaderLine(V{h}), V{h});
+  EXPECT_TRUE(cu::FromHeaderLine(V{"<pre>", h + " ", "units", "1;a;"}).empty());
 }

@@ -200,14 +200,28 @@ TEST_F(CalculateTest, WithNoCandidateAboveTheHorizonTheListIsEmpty) {
   EXPECT_TRUE(ListItems().empty());
 }
 
-TEST_F(CalculateTest, UndefinedFiguresAreReportedAndNothingIsStored) {
-  StartWith(Pulsars);
-  Type(Form1->Edit11, "0");
-  Click(Form1->Button1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{UndefinedFiguresMessage});
-  EXPECT_TRUE(ListItems().empty());
-  EXPECT_EQ(Column(Form1->Matrix_DB_1400Mhz, Form1->Count1400, 9),
-            std::vector<double>(Form1->Count1400, -1.0));
+// A figure or an S/N that would not be finite: the message, no list, no stored S/N.
+TEST_F(CalculateTest, UndefinedResultsAreReportedAndNothingIsStored) {
+  struct Case {
+    TEdit* (*field)();
+    const char* text;
+  } cases[] = {
+      {[] { return Form1->Edit11; }, "0"},      // integration time: the MDS
+      {[] { return Form1->Edit11; }, "1e308"},  // integration time: the S/N alone
+      {[] { return Form1->Edit1; }, "1e150"},   // dish diameter: the S/N alone
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    StartWith(Pulsars);
+    Type(c.field(), c.text);
+    dialogs->Clear();
+    Click(Form1->Button1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{UndefinedFiguresMessage});
+    EXPECT_TRUE(ListItems().empty());
+    EXPECT_EQ(Column(Form1->Matrix_DB_1400Mhz, Form1->Count1400, 9),
+              std::vector<double>(Form1->Count1400, -1.0));
+    TearDown();
+  }
 }
 
 TEST_F(CalculateTest, AFieldThatDoesNotConvertStopsCalculate) {
@@ -410,10 +424,10 @@ TEST_F(CalculateTest, TheFullListShowsEveryPulsarOfTheBand) {
   EXPECT_FALSE(Form30->Visible());
 }
 
-// A mode switch invalidates the results as an input change does, and the full list shows only
-// a table that CALCULATE filled for the band of the frequency: never an empty table (name
-// index 0 would read the name at -1) nor the other band's table.
-TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTable) {
+// A mode switch keeps the results, the list and the sort order; the full list shows only a
+// table that CALCULATE filled for the band of the frequency: never an empty table (name index
+// 0 would read the name at -1) nor the other band's table.
+TEST_F(CalculateTest, ModeSwitchesKeepTheResultsAndTheFullListNeverShowsAnUnfilledTable) {
   struct Step {
     enum { Pulsar, Evaluation, Calculate, SetFrequency } Kind;
     const char* Frequency;
@@ -425,6 +439,11 @@ TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTa
     bool Band400;  // the list, when not empty, is the 400 MHz table
     bool Empty;
   } cases[] = {
+      {"a pulsar-mode list through two switches",
+       "DP",
+       {{Step::Calculate, nullptr}, {Step::Evaluation, nullptr}, {Step::Pulsar, nullptr}},
+       false,
+       false},
       {"calculated in evaluation mode only",
        "DE",
        {{Step::Calculate, nullptr}, {Step::Pulsar, nullptr}},
@@ -465,6 +484,10 @@ TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTa
     SCOPED_TRACE(c.Name);
     StartWith(Pulsars, c.Mode);
     for (const Step& step : c.Steps) {
+      const auto items = ListItems();
+      const std::string tsys = Form1->Edit21->Text();
+      const int sortState = Form1->SortState;
+      const bool fullList = Form1->Button28->Enabled();
       switch (step.Kind) {
         case Step::Pulsar: Form1->Button47Click(Form1->Button47); break;
         case Step::Evaluation: Form1->Button43Click(Form1->Button43); break;
@@ -472,10 +495,10 @@ TEST_F(CalculateTest, ModeSwitchesInvalidateAndTheFullListNeverShowsAnUnfilledTa
         case Step::SetFrequency: Type(Form1->Edit4, step.Frequency); break;
       }
       if (step.Kind == Step::Pulsar || step.Kind == Step::Evaluation) {
-        EXPECT_FALSE(Form1->Button28->Enabled());
-        EXPECT_TRUE(ListItems().empty());
-        EXPECT_EQ(Form1->Edit21->Text(), "");
-        EXPECT_EQ(Form1->SortState, 1);
+        EXPECT_EQ(ListItems(), items);
+        EXPECT_EQ(Form1->Edit21->Text(), tsys);
+        EXPECT_EQ(Form1->SortState, sortState);
+        EXPECT_EQ(Form1->Button28->Enabled(), fullList);
       }
     }
     Form1->Button28Click(Form1->Button28);

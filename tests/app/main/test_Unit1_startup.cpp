@@ -364,6 +364,9 @@ TEST_F(StartUpTest, ValidatorsReportBadNumbersAndResetOutOfRangeValues) {
       {Form1->Edit2, "100", "100", {}},
       {Form1->Edit3, "1", "1", {}},
       {Form1->Edit3, "1.01", "1", {"ERROR: The value must be <=1"}},
+      {Form1->Edit3, "0", "1", {"ERROR: The value must be >0"}},
+      {Form1->Edit3, "-0.5", "1", {"ERROR: The value must be >0"}},
+      {Form1->Edit3, "0.01", "0.01", {}},
       // A dish has a diameter above 0; a gain (other antenna) may be anything.
       {Form1->Edit1, "0", "5", {"ERROR: The value must be >0"}},
       {Form1->Edit1, "-3", "5", {"ERROR: The value must be >0"}},

@@ -142,7 +142,10 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
        {Case{Form4->Edit31, "91", "Must be <= 90"}, Case{Form4->Edit31, "-91", "Must be >= -90"},
         Case{Form4->Edit35, "181", "Must be <= 180"},
         Case{Form4->Edit35, "-181", "Must be >= -180"}, Case{Form4->Edit32, "61", "Must be <=60"},
-        Case{Form4->Edit37, "60.5", "Must be <=60"}}) {
+        Case{Form4->Edit37, "60.5", "Must be <=60"},
+        // Within the limit in degrees, beyond it with the minutes and seconds.
+        Case{Form4->Edit31, "90", "Must be <= 90"}, Case{Form4->Edit31, "-90", "Must be >= -90"},
+        Case{Form4->Edit35, "180", "Must be <= 180"}}) {
     SCOPED_TRACE(c.text);
     Type(Form4->Edit31, "45");
     Type(Form4->Edit32, "30");
@@ -152,6 +155,19 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
     Type(c.field, c.text);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.message});
   }
+
+  // A degree typed with a minus: the button's letter gives the sign, the size is kept.
+  Type(Form4->Edit31, "45");
+  Type(Form4->Edit32, "30");
+  Type(Form4->Edit33, "0");
+  ASSERT_EQ(Form4->Button23->Caption(), "N");
+  Type(Form4->Edit31, "-45");
+  EXPECT_NEAR(Form1->Latitude, 45.500001, 1e-12);
+  EXPECT_EQ(Form1->LatitudeDeg, 45);
+  Form4->Button23->Click();
+  Type(Form4->Edit31, "-45");
+  EXPECT_NEAR(Form1->Latitude, -45.500001, 1e-12);
+  Form4->Button23->Click();
 
   Type(Form4->Edit31, "45");
   Type(Form4->Edit32, "0");
@@ -301,6 +317,12 @@ TEST_F(LocationTest, NamesThatWouldCorruptARecord) {
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Must be <=15", "Must be <=15"}));
   EXPECT_EQ(dir.read("KestalDB.txt"), before);
 
+  // Letters beyond ASCII count as one character each: 14 letters in 17 bytes are accepted.
+  dialogs->Clear();
+  Type(Form4->Edit1, "Zürich Süd Öst");
+  Form4->Edit1Change(nullptr);
+  EXPECT_TRUE(BoxTexts().empty());
+
   SaveDecimal("Caf\xC3\xA9\t\"A;B\"", "10", "20");
   const auto saved = SavedLines();
   ASSERT_EQ(saved.size(), 10u);
@@ -309,6 +331,15 @@ TEST_F(LocationTest, NamesThatWouldCorruptARecord) {
   Form4->ListBox1Click(nullptr);
   EXPECT_DOUBLE_EQ(Form1->Latitude, 10);
   EXPECT_DOUBLE_EQ(Form1->Longitude, 20);
+
+  SaveDecimal("Zürich Süd Öst", "47.3769", "8.5417");
+  EXPECT_TRUE(BoxTexts().empty());
+  ASSERT_EQ(Entries().size(), 3u);
+  Form4->ListBox1->SetItemIndex(1);
+  Form4->ListBox1Click(nullptr);
+  EXPECT_EQ(Form1->LocationName, "Zürich Süd Öst  ");
+  EXPECT_DOUBLE_EQ(Form1->Latitude, 47.3769);
+  EXPECT_DOUBLE_EQ(Form1->Longitude, 8.5417);
 }
 
 TEST_F(LocationTest, ResetLeavesDefaultsAndAnEmptyLocationsSection) {
@@ -364,4 +395,64 @@ TEST_F(LocationTest, ManySavedLocationsAndAFileWithoutTheHeading) {
   dir.write("KestalDB.txt", ConfigText(lines));
   EXPECT_TRUE(Form4->FillList());
   EXPECT_TRUE(Entries().empty());
+}
+
+// A locations section that is no whole number of records: every record is listed and can be
+// chosen, a location saved after it too; what is no record is named once and stays as it is.
+TEST_F(LocationTest, DamagedSectionsStayUsable) {
+  TLocationRecord site;
+  site.Name = "Site";
+  site.Latitude = 12;
+  site.Longitude = -34;
+  site.NorthSouth = "N";
+  site.EastWest = "W";
+  site.Locator = "HK52";
+  const std::vector<String> record = ComposeLocationRecord(site);
+  const std::vector<String> cut(record.begin(), record.begin() + 4);
+  auto join = [](std::initializer_list<std::vector<String>> Parts) {
+    std::vector<std::string> lines;
+    for (const auto& p : Parts) lines.insert(lines.end(), p.begin(), p.end());
+    return lines;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::string> locations;
+    bool named;  // a message names lines that are no record
+  };
+  const Case cases[] = {
+      {"a blank line before the first", join({{""}, record}), false},
+      {"a record cut short", join({cut, record}), true},
+      {"an overlong line", join({record, {std::string(300, 'x')}}), true},
+      {"cut short at the end", join({record, cut}), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    dir.write("KestalDB.txt", ConfigText(ConfigLines("DP", c.locations)));
+    Start();
+    dialogs->Clear();
+    Form1->Button26Click(Form1->Button26);
+    const auto texts = BoxTexts();
+    ASSERT_EQ(texts.size(), c.named ? 1u : 0u);
+    if (c.named) {
+      EXPECT_EQ(texts[0].rfind(LocationTexts::DamagedLocations, 0), 0u) << texts[0];
+    }
+    EXPECT_EQ(Entries(), (std::vector<std::string>{record[0], ""}));
+    dialogs->Clear();
+    SaveDecimal("Home", "-33.8689", "151.2093");
+    EXPECT_TRUE(BoxTexts().empty());  // named once, not again at each filling of the list
+    EXPECT_EQ(Entries().size(), 3u);
+    for (int pick : {1, 0}) {
+      Form4->ListBox1->SetItemIndex(pick);
+      Form4->ListBox1Click(nullptr);
+      EXPECT_EQ(Form1->LocationName, pick == 1 ? "Home            " : "Site            ");
+    }
+    EXPECT_DOUBLE_EQ(Form1->Latitude, 12);
+    // The save that choosing runs keeps the lines that are no record.
+    const auto saved = SavedLines();
+    for (const auto& line : c.locations)
+      EXPECT_NE(std::find(saved.begin(), saved.end(), line), saved.end()) << line.substr(0, 20);
+    TearDown();
+    SetUp();
+  }
 }

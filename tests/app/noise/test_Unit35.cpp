@@ -355,21 +355,44 @@ TEST_F(SunNoiseWindowTest, EntryAndRowFieldsRefuseWhatIsNoNumber) {
 
 TEST_F(SunNoiseWindowTest, ADamagedDatabaseListsItsSoundRecordsAndNamesTheBadOne) {
   String text;
-  for (int n = 1; n <= 3; ++n) {
-    TNoiseLines r = NewNoiseRecord(n, "2026-12-01", "09:00:00", 1296, 30, 90, 1e6, 10, 8.0F, "");
+  for (int n = 1; n <= 4; ++n) {
+    TNoiseLines r = NewNoiseRecord(n, "2026-12-01", "09:00:0" + std::to_string(n), 1296, 30, 90,
+                                   1e6, 10, 8.0F, "");
     if (n == 2) r[nlMeasured] = "8,5";
     for (const auto& l : r) text += l + "\n";
   }
+  text += "\n";  // a blank line at the end is no record
   dir.write("NoiseMeasurements.txt", text);
   Form1 = new TForm1(nullptr);
   dialogs->Clear();
   Form35 = new TForm35(nullptr);
-  EXPECT_EQ(BoxTexts(),
-            std::vector<std::string>{std::string(DamagedRecords) +
-                                     "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number."});
-  EXPECT_EQ(NoiseRecordCount, 2);
-  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3"}));
+  const std::string notice =
+      std::string(DamagedRecords) + "\nRecord 2 (lines 12-22): line 20 '8,5' is not a number.";
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{notice});
+  EXPECT_EQ(NoiseRecordCount, 3);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3", "4"}));
   EXPECT_EQ(dir.read("NoiseMeasurements.txt"), text);
+
+  // The number read in the "#" column is the record deleted; the notice comes once for the
+  // whole deletion, its question and the reloads around it.
+  dialogs->Clear();
+  Form35->Edit6->SetText("3");
+  dialogs->Answer(IDOK);
+  dialogs->Answer(IDYES);
+  Form35->Button7Click(Form35->Button7);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{notice, ConfirmUpdate}));
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"09:00:01", "09:00:04"}));
+
+  // Saving is not refused: the new record follows the last one.
+  Form36 = new TForm36(nullptr);
+  Form1->Frequency = 1415;
+  Form1->EffectiveAperture = 10;
+  Form1->Tsys = 100;
+  CalculateAndType("1");
+  Save("1");
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3", "4"}));
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{notice});
 }
 
 TEST_F(SunNoiseWindowTest, HidesAndShowsTheMainWindowAndCloses) {
