@@ -112,8 +112,8 @@ public:
   // Interpolated quartiles of the x (y) values; false (all 0) without points.
   bool QuartilesX(double& q1, double& q2, double& q3) const;
   bool QuartilesY(double& q1, double& q2, double& q3) const;
-  // y = k x + d from centred sums. FitQual is the coefficient of determination (1 when all y
-  // are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
+  // y = k x + d from centred sums. FitQual is the coefficient of determination, from centred
+  // sums too, so it stays in 0 .. 1 for data far from 0 (1 when all y are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
   // slope is infinite" when all x are equal; the outputs are then 0.
   void CalcLinFit(double& k, double& d, double& FitQual) const;
 
