@@ -271,8 +271,9 @@ void PenalizedCubicSpline(Integer n1, Integer n2, double s, const TDoubleArray& 
 // Makes TCurveFit known to the window-description loader.
 void RegisterStatisticsClasses();
 
-// ---- filters, clustering, plane geometry, image correlation (each in its own header) ---------
+// ---- filters, clustering, plane geometry (each in its own header) ----------------------------
+// (The image correlation, which reads toolkit bitmaps, lives with the drawing part:
+// DOV_math2_imgcorr.h.)
 #include "DOV_math2_cluster.h"
 #include "DOV_math2_filters.h"
 #include "DOV_math2_geom.h"
-#include "DOV_math2_imgcorr.h"
