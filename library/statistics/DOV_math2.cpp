@@ -1,5 +1,6 @@
 #include "DOV_math2.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -334,10 +335,13 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   if (D == 0) throw ESDLMath2Error("CalcLinFit: slope is infinite");
   const double kk = (n * Sxy - Sx * Sy) / D;
   const double dd = (Sxx * Sy - Sx * Sxy) / D - kk * xm + ym;
+  // r^2 = k Sxy / Syy about the means. Sx and Sy are the rounding left by the means; taking
+  // them out keeps the centring exact. The intercept must stay out of it: for data far from 0
+  // it is huge, and Sy times it is no longer 0.
   const double V = Syy - Sy * Sy / n;
   k = kk;
   d = dd;
-  FitQual = V != 0 ? (Sy * dd + kk * Sxy - Sy * Sy / n) / V : 1;
+  FitQual = V != 0 ? std::clamp(kk * (Sxy - Sx * Sy / n) / V, 0.0, 1.0) : 1;
 }
 
 double TCurveFit::DataX(Integer ix) const {

@@ -112,8 +112,8 @@ public:
   // Interpolated quartiles of the x (y) values; false (all 0) without points.
   bool QuartilesX(double& q1, double& q2, double& q3) const;
   bool QuartilesY(double& q1, double& q2, double& q3) const;
-  // y = k x + d from centred sums. FitQual is the coefficient of determination (1 when all y
-  // are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
+  // y = k x + d from centred sums. FitQual is the coefficient of determination, from centred
+  // sums too, so it stays in 0 .. 1 for data far from 0 (1 when all y are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
   // slope is infinite" when all x are equal; the outputs are then 0.
   void CalcLinFit(double& k, double& d, double& FitQual) const;
 
@@ -271,8 +271,9 @@ void PenalizedCubicSpline(Integer n1, Integer n2, double s, const TDoubleArray& 
 // Makes TCurveFit known to the window-description loader.
 void RegisterStatisticsClasses();
 
-// ---- filters, clustering, plane geometry, image correlation (each in its own header) ---------
+// ---- filters, clustering, plane geometry (each in its own header) ----------------------------
+// (The image correlation, which reads toolkit bitmaps, lives with the drawing part:
+// DOV_math2_imgcorr.h.)
 #include "DOV_math2_cluster.h"
 #include "DOV_math2_filters.h"
 #include "DOV_math2_geom.h"
-#include "DOV_math2_imgcorr.h"

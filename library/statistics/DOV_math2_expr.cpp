@@ -1,7 +1,9 @@
 // The expression evaluator: range expansion, tokenizer and operator-precedence evaluation
 // over three fixed stacks of Variants.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "DOV_math1.h"
@@ -543,4 +545,19 @@ Variant TMathExpression::Evaluate() {
   }
   if (FVarStackPoi != 1) Fail("syntax error", hcSyntax);
   return FVarStack[0];
+}
+
+Integer CheckParanthInExp(const String& Expression) {
+  std::int64_t open = 0;
+  for (std::size_t k = 0; k < Expression.size(); ++k) {
+    if (Expression[k] == '(') {
+      ++open;
+    } else if (Expression[k] == ')') {
+      if (open == 0)
+        return -static_cast<Integer>(
+            std::min<std::size_t>(k + 1, std::numeric_limits<Integer>::max()));
+      --open;
+    }
+  }
+  return static_cast<Integer>(std::min<std::int64_t>(open, std::numeric_limits<Integer>::max()));
 }

@@ -225,3 +225,8 @@ private:
   std::unique_ptr<TAssocArray> FVars;
   bool FStopped = false;
 };
+
+// 0 when every ")" closes an earlier "(" and none stays open; the number of "(" left open; or
+// -k when the ")" at byte position k (1-based) has no "(" before it (the scan stops there).
+// Every other character is ignored, quoted ones included.
+Integer CheckParanthInExp(const String& Expression);

@@ -1,11 +1,12 @@
 // Probability distributions and the special functions behind them.
 //
-// The arithmetic is the library's long-standing one (six-term Lanczos lnGamma, incomplete gamma
-// and beta stopping at 1e-8), so the values stay what earlier releases gave. What is new is
-// that every search ends: the bisections stop when the bracket no longer shrinks or after
-// kMaxHalvings, the bracket widenings after kMaxWidenings, the series after kMaxSeriesTerms,
-// and the normal quantile reads the lower tail of the normal distribution without the
-// cancellation of 1 - P, so tiny probabilities converge instead of spinning.
+// The special functions and the CDFs keep the library's long-standing arithmetic (six-term
+// Lanczos lnGamma, incomplete gamma and beta stopping at 1e-8), so their values stay what
+// earlier releases gave; the normal CDF takes its lower tail directly. The quantiles are
+// searched on both tails computed to the last digits (below), the smaller tail each time, so
+// they hold their relative accuracy far into either tail. Every search ends: the bisections
+// after kMaxHalvings, the bracket widenings after kMaxWidenings, the series after
+// kMaxSeriesTerms and the continued fractions after kMaxFractionTerms.
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +27,7 @@ constexpr int kGammaCfTerms = 100;  // the counter runs from 1 while below 100
 constexpr int kBetaCfTerms = 100;
 constexpr long kMaxSeriesTerms = 10'000'000;
 constexpr int kMaxHalvings = 200;
-constexpr int kMaxWidenings = 2000;
-constexpr double kQuantileTol = 1e-8;
+constexpr int kMaxWidenings = 64;
 constexpr int kMaxKSIterations = 1000;
 constexpr double kKSTolerance = 1e-4;
 constexpr double kKSScale = 1e140;
@@ -37,14 +37,8 @@ constexpr Integer kMaxUSample = 300;
 // Nearest integer, halves to even (the default rounding mode).
 double RoundHalfEven(double x) { return std::nearbyint(x); }
 
-// The regularised incomplete gamma function as both tails: P(a, x) exactly as the library
-// computes it, and Q(a, x) = 1 - P(a, x) without cancellation where the continued fraction
-// gives it directly. x > 0 and a > 0.
-struct TGammaTails {
-  double P, Q;
-};
-
-TGammaTails GammaTails(double x, double a) {
+// The regularised incomplete gamma function P(a, x) as the library computes it; x > 0, a > 0.
+double GammaP(double x, double a) {
   const double f = std::exp(a * std::log(x) - x - LnGamma(a));
   if (x < a + 1) {
     double ap = a, term = 1.0 / a, sum = term;
@@ -55,8 +49,7 @@ TGammaTails GammaTails(double x, double a) {
       // A term that is 0 or not finite can change nothing more (a beyond the double range).
       if (std::fabs(term) < kGammaEps * std::fabs(sum) || term == 0 || !std::isfinite(term)) break;
     }
-    const double p = f * sum;
-    return {p, 1 - p};
+    return f * sum;
   }
   double a0 = 1, a1 = x, b0 = 0, b1 = 1, fac = 1, g = 0, gold = 0;
   for (int i = 1; i < kGammaCfTerms; ++i) {
@@ -71,8 +64,7 @@ TGammaTails GammaTails(double x, double a) {
       gold = g;
     }
   }
-  const double q = f * g;
-  return {1 - q, q};
+  return 1 - f * g;
 }
 
 // The continued fraction of the incomplete beta function.
@@ -97,47 +89,185 @@ double BetaCf(double a, double b, double x) {
   return az;
 }
 
-// The standard normal CDF with the lower tail taken from Q directly: what the quantile search
-// compares with p (it equals nDistriIntegral but for rounding where that one cancels).
-double NormalCdfForSearch(double z) {
-  if (z > 0) return nDistriIntegral(z);
-  if (z == 0) return 0.5;
-  return GammaTails(z * z / 2, 0.5).Q / 2;
+// ---- both tails to the last digits, for the normal CDF and the quantile searches ----------
+//
+// A quantile is only as good, relatively, as the tail it is searched on. These functions give
+// both tails of a distribution, the one that is small computed directly (never as 1 minus a
+// number near 1) and every series and continued fraction run to the rounding of a double, with
+// the C library's lgamma in the prefactors. For large degrees of freedom the prefactors cancel
+// (about 1e-10 relative at 1e5, 1e-9 at 1e6); the searches end for any.
+
+struct TTails {
+  double Lower, Upper;
+};
+
+constexpr double kTailEps = 1e-15;
+constexpr int kMaxFractionTerms = 1'000'000;  // large parameters need about their root
+constexpr double kTiny = 1e-300;              // keeps the continued fractions off 0
+constexpr double kSqrtHalf = 0.70710678118654752440;
+
+// P(a, x) and Q(a, x), a > 0.
+TTails GammaTailsExact(double a, double x) {
+  if (!(x > 0)) return {0, 1};
+  if (std::isinf(x)) return {1, 0};
+  const double lnPre = a * std::log(x) - x - std::lgamma(a);
+  if (x < a + 1) {
+    double ap = a, term = 1 / a, sum = term;
+    for (long i = 0; i < kMaxSeriesTerms; ++i) {
+      ap += 1;
+      term *= x / ap;
+      sum += term;
+      if (!(term > kTailEps * sum)) break;
+    }
+    const double p = std::exp(lnPre + std::log(sum));
+    return {p, 1 - p};
+  }
+  double b = x + 1 - a, c = 1 / kTiny, d = 1 / b, h = d;
+  for (int i = 1; i <= kMaxFractionTerms; ++i) {
+    const double an = -i * (i - a);
+    b += 2;
+    d = an * d + b;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = b + an / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1 / d;
+    const double del = d * c;
+    h *= del;
+    if (!(std::fabs(del - 1) > kTailEps)) break;
+  }
+  const double q = std::exp(lnPre + std::log(h));
+  return {1 - q, q};
 }
 
-// Bisection on [lo, hi] for the x with cdf(x) = p: stops when the test holds, when the
-// bracket no longer shrinks or after kMaxHalvings, and returns the midpoint.
-template <class Cdf, class Done>
-double Bisect(Cdf cdf, double p, double lo, double hi, Done done) {
-  double mid = (lo + hi) / 2;
+// The continued fraction of I_x(a, b), evaluated from the front (modified Lentz).
+double BetaFraction(double a, double b, double x) {
+  auto offZero = [](double v) { return std::fabs(v) < kTiny ? kTiny : v; };
+  double c = 1, d = 1 / offZero(1 - (a + b) * x / (a + 1)), h = d;
+  for (int m = 1; m <= kMaxFractionTerms; ++m) {
+    const double m2 = 2.0 * m;
+    double aa = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
+    d = 1 / offZero(1 + aa * d);
+    c = offZero(1 + aa / c);
+    h *= d * c;
+    aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + 1 + m2));
+    d = 1 / offZero(1 + aa * d);
+    c = offZero(1 + aa / c);
+    const double del = d * c;
+    h *= del;
+    if (!(std::fabs(del - 1) > kTailEps)) break;
+  }
+  return h;
+}
+
+// I_x(a, b) and 1 - I_x(a, b). The caller gives y = 1 - x and both logarithms, formed without
+// cancellation, so x may even underflow to 0 while its logarithm still counts.
+TTails BetaTailsExact(double a, double b, double x, double y, double lnx, double lny) {
+  if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
+  if (lny == -std::numeric_limits<double>::infinity()) return {1, 0};
+  const double lnPre = a * lnx + b * lny + std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b);
+  if (x < (a + 1) / (a + b + 2)) {
+    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x) / a));
+    return {i, 1 - i};
+  }
+  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y) / b));
+  return {1 - j, j};
+}
+
+// I_u(a, b) for u = r / (1 + r), r > 0 given by its logarithm (r itself may not be a double).
+TTails BetaTailsOfRatio(double a, double b, double lnr) {
+  if (lnr <= 0) {
+    const double r = std::exp(lnr), l = std::log1p(r);
+    return BetaTailsExact(a, b, r / (1 + r), 1 / (1 + r), lnr - l, -l);
+  }
+  const double s = std::exp(-lnr), l = std::log1p(s);
+  return BetaTailsExact(a, b, 1 / (1 + s), s / (1 + s), -l, -lnr - l);
+}
+
+// The distributions symmetric about 0 give, for x >= 0, P(0 < X < x) as Lower and P(X > x) as
+// Upper, so that a quantile near the median keeps its relative digits too.
+
+// Student's t with v degrees of freedom: P(T > t) = I_x(v/2, 1/2) / 2 with x = v / (v + t^2),
+// r = v / t^2 in the ratio form.
+TTails StudentTails(double t, double v) {
+  const TTails i = BetaTailsOfRatio(v / 2, 0.5, std::log(v) - 2 * std::log(t));
+  return {i.Upper / 2, i.Lower / 2};
+}
+
+TTails NormalTails(double z) {
+  return {0.5 * std::erf(z * kSqrtHalf), 0.5 * std::erfc(z * kSqrtHalf)};
+}
+
+// The x > 0 where a monotone tail function meets target (it falls with x when Falling, else
+// rises), to the last bit of x. The bracket grows from x0 by factors that square at each step,
+// so even 1e-300 or 1e300 is reached in a dozen evaluations, and the bisection halves the
+// bracket's logarithm, so it ends in about a hundred. A root below the smallest double gives 0,
+// one beyond the largest the largest.
+template <class Tail>
+double SolveTail(Tail tail, double target, double x0, bool Falling) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  constexpr double kMin = std::numeric_limits<double>::denorm_min();
+  auto rootAbove = [&](double x) {
+    const double v = tail(x);
+    return Falling ? v > target : v < target;
+  };
+  if (!(x0 > 0 && x0 < kMax)) x0 = 1;
+  double lo = x0, hi = x0, f = 2;
+  if (rootAbove(x0)) {
+    for (int i = 0; i < kMaxWidenings; ++i, f *= f) {
+      lo = hi;
+      hi = hi > kMax / f ? kMax : hi * f;
+      if (!rootAbove(hi)) break;
+      if (hi == kMax) return kMax;
+    }
+  } else {
+    for (int i = 0; i < kMaxWidenings; ++i, f *= f) {
+      hi = lo;
+      lo = std::max(lo / f, kMin);
+      if (rootAbove(lo)) break;
+      if (lo == kMin) return 0;
+    }
+  }
   for (int i = 0; i < kMaxHalvings; ++i) {
-    mid = (lo + hi) / 2;
-    const double c = cdf(mid);
-    if (done(c) || !(c == c)) break;
-    if (mid == lo || mid == hi) break;
-    if (c < p)
+    const double mid = std::sqrt(lo) * std::sqrt(hi);
+    if (!(mid > lo && mid < hi)) break;
+    if (rootAbove(mid))
       lo = mid;
     else
       hi = mid;
   }
-  return mid;
+  return lo + (hi - lo) / 2;
 }
 
-// The widening of the t, chi-square and F searches, then the bisection to 1e-8 absolute.
-template <class Cdf>
-double WidenAndBisect(Cdf cdf, double p, double lo, double hi) {
-  double oldLo = 0, oldHi = 0;
-  for (int i = 0; i < kMaxWidenings && cdf(lo) >= p; ++i) {
-    oldLo = lo;
-    lo -= (hi - lo) / 2;
-  }
-  for (int i = 0; i < kMaxWidenings && cdf(hi) <= p; ++i) {
-    oldHi = hi;
-    hi += (hi - lo) / 2;
-  }
-  if (oldLo != 0) hi = oldLo;
-  if (oldHi != 0) lo = oldHi;
-  return Bisect(cdf, p, lo, hi, [p](double c) { return std::fabs(c - p) < kQuantileTol; });
+// A start for the normal quantile of an upper tail q <= 0.5 (Abramowitz and Stegun 26.2.23).
+double NormalStart(double q) {
+  const double t = std::sqrt(-2 * std::log(q));
+  return t - (2.515517 + 0.802853 * t + 0.010328 * t * t) /
+                 (1 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t);
+}
+
+// The x > 0 where the lower (rising) or the upper (falling) of two tails meets target.
+template <class Tails>
+double SolveTails(Tails tails, bool Lower, double target, double x0) {
+  if (Lower) return SolveTail([&](double x) { return tails(x).Lower; }, target, x0, false);
+  return SolveTail([&](double x) { return tails(x).Upper; }, target, x0, true);
+}
+
+// The quantile of a distribution on x > 0: the lower tail meets p <= 1/2, the upper one 1 - p
+// (exact in that range) above.
+template <class Tails>
+double QuantileFromTails(Tails tails, double p, double x0) {
+  return p <= 0.5 ? SolveTails(tails, true, p, x0) : SolveTails(tails, false, 1 - p, x0);
+}
+
+// The quantile of a distribution symmetric about 0, with q the smaller of p and 1 - p: the
+// upper tail meets q, or near the median the central part meets 1/2 - q (both exact).
+template <class Tails>
+double SymmetricQuantile(Tails tails, double p) {
+  if (p == 0.5) return 0;
+  const double q = std::min(p, 1 - p);
+  const double x = q < 0.25 ? SolveTails(tails, false, q, NormalStart(q))
+                            : SolveTails(tails, true, 0.5 - q, NormalStart(q));
+  return p < 0.5 ? -x : x;
 }
 
 // ln n! as the library forms it.
@@ -158,7 +288,7 @@ double LnGamma(double x) {
 
 double IncompleteGamma(double x, double a) {
   if (x <= 0 || a <= 0) return 0;
-  return GammaTails(x, a).P;
+  return GammaP(x, a);
 }
 
 double Erf(double x) {
@@ -217,23 +347,15 @@ double nDistriDensity(double x) {
   return std::exp(-x * x / 2) * static_cast<double>(uc_sqrt2pitom1);
 }
 
+// From the tail that is small, so the lower tail keeps its relative digits (Phi(-10) is
+// 7.6e-24, not 1 - P rounded to 0).
 double nDistriIntegral(double x) {
-  const double p = IncompleteGamma(x * x / 2, 0.5);
-  return x > 0 ? (1 + p) / 2 : (1 - p) / 2;
+  return x > 0 ? 1 - NormalTails(x).Upper : NormalTails(-x).Upper;
 }
 
 double nDistriQuantile(double p) {
   if (!(p > 0 && p < 1)) return 0;
-  const double q = std::max(p, 1 - p);
-  double tail = 1 - q;
-  if (tail <= 0) tail = std::min(p, 1 - p);  // 1 - (1 - p) is 0 for p below 1e-17
-  const double t = std::sqrt(-2 * std::log(tail));
-  double z0 = t - (2.515517 + 0.802853 * t + 0.010328 * t * t) /
-                      (1 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t);
-  if (p < 0.5) z0 = -z0;
-  const double w = 0.1 * std::max(std::fabs(z0), 0.1);
-  return Bisect(NormalCdfForSearch, p, z0 - w, z0 + w,
-                [p](double c) { return std::fabs(c - p) / p < kQuantileTol; });
+  return SymmetricQuantile(NormalTails, p);
 }
 
 double tDistriDensity(double t, Integer df) {
@@ -250,17 +372,8 @@ double tDistriIntegral(double t, Integer df) {
 
 double tDistriQuantile(double p, Integer df) {
   if (!(p > 0 && p < 1) || df < 1) return 0;
-  const double z = nDistriQuantile(std::max(p, 1 - p));
-  const double v = df, v2 = v * v, v3 = v2 * v, v4 = v3 * v;
-  const double z2 = z * z, z4 = z2 * z2, z6 = z4 * z2, z8 = z4 * z4;
-  double t0 = z *
-              (92160 * v4 + 23040 * v3 + 2880 * v2 - 3600 * v - 945 +
-               z2 * (23040 * v3 + 15360 * v2 + 4080 * v - 1920) +
-               z4 * (4800 * v2 + 4560 * v + 1482) + z6 * (720 * v + 776) + 79 * z8) /
-              (92160 * v4);
-  if (p < 0.5) t0 = -t0;
-  const double w = 0.1 * std::max(std::fabs(t0), 0.1);
-  return WidenAndBisect([df](double x) { return tDistriIntegral(x, df); }, p, t0 - w, t0 + w);
+  const double v = df;
+  return SymmetricQuantile([v](double x) { return StudentTails(x, v); }, p);
 }
 
 double Chi2DistriDensity(double x, Integer df) {
@@ -273,13 +386,8 @@ double chi2DistriIntegral(double x, Integer df) { return IncompleteGamma(x / 2, 
 
 double chi2DistriQuantile(double p, Integer df) {
   if (!(p > 0 && p < 1) || df < 1) return 0;
-  const double h = 2.0 / (9.0 * df);
-  const double z = nDistriQuantile(p);
-  const double base = 1 - h + z * std::sqrt(h);
-  double x0 = df * base * base * base;
-  if (x0 < 0) x0 = 0;
-  const double w = 0.2 * std::max(std::fabs(x0), 0.1);
-  return WidenAndBisect([df](double x) { return chi2DistriIntegral(x, df); }, p, x0 - w, x0 + w);
+  const double a = df / 2.0;
+  return QuantileFromTails([a](double x) { return GammaTailsExact(a, x / 2); }, p, df);
 }
 
 // At x = 0 the density's limit: 0 for df1 > 2, 1 for df1 = 2, infinite for df1 = 1.
@@ -302,17 +410,12 @@ double FDistriIntegral(double x, Integer df1, Integer df2) {
   return 1 - IncompleteBeta(b / (b + a * x), b / 2, a / 2);
 }
 
+// The CDF is I_u(df1/2, df2/2) with u = r / (1 + r), r = df1 x / df2.
 double FDistriQuantile(double p, Integer df1, Integer df2) {
   if (!(p > 0 && p < 1) || df1 < 1 || df2 < 1) return 0;
-  const double z = nDistriQuantile(p);
-  const double a = df1, b = df2;
-  const double h = 2 / (1 / b + 1 / a);
-  const double lambda = (z * z - 3) / 6;
-  const double w =
-      z * std::sqrt(h + lambda) / h - (1 / a - 1 / b) * (lambda + 5.0 / 6.0 - 2 / (3 * h));
-  const double f0 = std::exp(2 * w);
-  return WidenAndBisect([df1, df2](double x) { return FDistriIntegral(x, df1, df2); }, p,
-                        std::max(0.9 * f0, 0.0), 1.1 * f0);
+  const double a = df1, b = df2, lnab = std::log(a / b);
+  return QuantileFromTails(
+      [=](double x) { return BetaTailsOfRatio(a / 2, b / 2, lnab + std::log(x)); }, p, 1);
 }
 
 // ---- other distributions -------------------------------------------------------------------

@@ -172,20 +172,20 @@ std::vector<double> ShapiroWilkCoefficients(Integer N) {
   return a;
 }
 
-}  // namespace
-
-double ShapiroWilkIntegral(double W, Integer n, Integer NCens) {
+// The p-value of W, computed as the upper tail itself: 1 - (1 - p) would round a p below
+// 1e-16 to 0.
+double ShapiroWilkPValue(double W, Integer n, Integer NCens) {
   const Integer N = n + NCens;
   if (N == 3) {
     // 1.047198 stands for pi / 3, which puts p a hair outside 0 .. 1 at the ends.
     const double p = kSwSixByPi * (std::asin(std::sqrt(std::clamp(W, 0.0, 1.0))) - kSwThirdPi);
-    return 1 - std::clamp(p, 0.0, 1.0);
+    return std::clamp(p, 0.0, 1.0);
   }
-  if (!(W < 1)) return 0;  // a perfect fit: p = 1
+  if (!(W < 1)) return 1;  // a perfect fit
   double y = std::log(1 - W), m, s;
   if (N <= 11) {
     const double gamma = Poly(kSwG, 2, N);
-    if (y >= gamma) return 1 - kSwSmall;
+    if (y >= gamma) return kSwSmall;
     y = -std::log(gamma - y);
     m = Poly(kSwC3, 4, N);
     s = std::exp(Poly(kSwC4, 4, N));
@@ -207,8 +207,13 @@ double ShapiroWilkIntegral(double W, Integer n, Integer NCens) {
     m += s * (zfm - 1.7509 * zsd);
     s *= zsd;
   }
-  const double p = 1 - nDistriIntegral((y - m) / s);
-  return 1 - p;
+  return nDistriIntegral(-(y - m) / s);
+}
+
+}  // namespace
+
+double ShapiroWilkIntegral(double W, Integer n, Integer NCens) {
+  return 1 - ShapiroWilkPValue(W, n, NCens);
 }
 
 Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W) {
@@ -246,7 +251,7 @@ Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W) {
   }
   const double ssassx = std::sqrt(ssa * ssx);
   W = 1 - (ssassx - sax) * (ssassx + sax) / (ssa * ssx);
-  PW = std::clamp(1 - ShapiroWilkIntegral(W, n, NCens), 0.0, 1.0);
+  PW = std::clamp(ShapiroWilkPValue(W, n, NCens), 0.0, 1.0);
   return result;
 }
 

@@ -39,7 +39,8 @@ double PerformLillieforsTest(TVector* Data, bool DataSorted);
 // Royston's AS R94 for samples with NCens values censored at the upper end. Sorts Data in
 // place. Result: 0 done, 1 fewer than three values, 2 more than 5000 (done, a warning),
 // 4 invalid NCens, 5 more than 80 % censored, 6 all values equal. PW is the p-value (clamped
-// to 0 .. 1). A negative W on entry is kept on the early returns.
+// to 0 .. 1), taken from the upper tail itself, so it keeps its digits far below 1e-16. A
+// negative W on entry is kept on the early returns.
 Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W);
 // 1 - p for W of n values with NCens censored.
 double ShapiroWilkIntegral(double W, Integer n, Integer NCens);

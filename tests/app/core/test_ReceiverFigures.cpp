@@ -295,12 +295,31 @@ TEST(ReceiverFigures, NoDispersionAllowsAnyBandwidth) {
   }
 }
 
-// The stepping must end for any frequency, also one so large that adding 0.01 changes nothing.
+// The stepping must end for any frequency, also one so large that adding 0.01 changes nothing,
+// and say where it ended: one step past 0 or a negative frequency already passes 2 f (any
+// bandwidth), a step that vanishes stops at f itself with a finite figure, and a frequency that
+// is not finite never claims "Any !".
 TEST(ReceiverFigures, DispersionSteppingAlwaysEnds) {
-  for (double f : {0.0, -5.0, 1e20, std::numeric_limits<double>::infinity(),
-                   std::numeric_limits<double>::quiet_NaN()}) {
-    const TDispersionBandwidth r = MaxIntegrationBandwidth(f, 0.0, 5.0);
-    (void)r;
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  enum TAny { No, Yes, Unchecked };
+  const struct {
+    double f, upper;
+    TAny any;
+  } cases[] = {{0.0, 0.01, Yes}, {-5.0, -4.99, Yes}, {1e20, 1e20, Unchecked},
+               {inf, inf, No},   {nan, nan, No}};
+  for (const auto& c : cases) {
+    const TDispersionBandwidth r = MaxIntegrationBandwidth(c.f, 0.0, 5.0);
+    if (std::isnan(c.upper)) {
+      EXPECT_TRUE(std::isnan(r.UpperFrequency)) << c.f;
+    } else {
+      EXPECT_DOUBLE_EQ(r.UpperFrequency, c.upper) << c.f;
+    }
+    if (c.any != Unchecked) {
+      EXPECT_EQ(r.Any, c.any == Yes) << c.f;
+    }
+    if (std::isfinite(c.f)) {
+      EXPECT_TRUE(std::isfinite(r.Shown)) << c.f;
+    }
   }
-  SUCCEED();
 }

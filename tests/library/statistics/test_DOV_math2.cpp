@@ -336,6 +336,8 @@ TEST(CurveFitAccumulator, StraightLineFit) {
       {{{1, 3}, {2, 5}, {3, 7}}, 2, 1, 1},
       {{{1, 4}, {2, 4}, {5, 4}}, 0, 4, 1},                 // all y equal
       {{{0, 1}, {1, 0}, {2, 3}, {3, 2}}, 0.6, 0.6, 0.36},  // r = 0.6
+      // Far from 0, with means that do not come out exact: the quality stays r^2 = 27/28.
+      {{{1e9, 1e7}, {1e9 + 1, 1e7 + 1}, {1e9 + 2, 1e7 + 3}}, 1.5, 1e7 - 1.5e9 - 1.0 / 6, 27.0 / 28},
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);
@@ -343,7 +345,7 @@ TEST(CurveFitAccumulator, StraightLineFit) {
     double k, d, q;
     cf.CalcLinFit(k, d, q);
     EXPECT_NEAR(k, c.k, 1e-12);
-    EXPECT_NEAR(d, c.d, 1e-12);
+    EXPECT_NEAR(d, c.d, 1e-12 * std::max(1.0, std::fabs(c.d)));
     EXPECT_NEAR(q, c.quality, 1e-12);
   }
 }

@@ -401,3 +401,11 @@ TEST(EvaluatorRandom, RandAndGaussDrawFromTheProcessGenerator) {
 }
 
 }  // namespace
+
+TEST(Parentheses, BalanceAndFirstUnmatchedClose) {
+  const std::pair<const char*, Integer> cases[] = {
+      {"", 0},      {"a+b", 0},      {"(a+b", 1}, {"a)", -2},       {"((a)(b))", 0}, {"((a", 2},
+      {"())(", -3}, {"sin('(')", 1}, {")(", -1},  {"(x)) + (", -4}, {"é(ü)", 0},     {"ä)", -3},
+  };
+  for (auto [text, want] : cases) EXPECT_EQ(CheckParanthInExp(text), want) << text;
+}

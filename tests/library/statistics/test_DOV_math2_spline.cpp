@@ -339,10 +339,19 @@ TEST(PenalizedCubicSpline, Refusals) {
 }
 
 TEST(PenalizedCubicSpline, UndefinedDataEndTheIteration) {
-  // A value that is not a number must not keep the iteration going for ever.
+  // A value that is not a number must not keep the iteration going for ever, and the curve
+  // it leaves is undefined everywhere rather than a fit that looks valid.
   const TDoubleArray x = {0, 1, 2, 3, 4}, y = {1, std::nan(""), 0, 2, 1}, w(5, 1.0);
   TDoubleArray a(5), b(5), c(5), d(5);
   PenalizedCubicSpline(0, 4, 1.0, x, y, w, a, b, c, d);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(std::isnan(a[i])) << i;
+  // Unbounded smoothing ends too, with the least-squares line: here y = x itself.
   PenalizedCubicSpline(0, 4, std::numeric_limits<double>::infinity(), x, x, w, a, b, c, d);
-  SUCCEED();
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_DOUBLE_EQ(a[i], x[i]) << i;
+    EXPECT_DOUBLE_EQ(b[i], 1) << i;
+    EXPECT_EQ(c[i], 0) << i;
+    EXPECT_EQ(d[i], 0) << i;
+  }
+  EXPECT_DOUBLE_EQ(a[4], x[4]);
 }

@@ -204,6 +204,21 @@ TEST(ShapiroWilk, NormalLookingDataPassAndSkewedDataFail) {
   EXPECT_LT(W, 0.9);
   EXPECT_LT(PW, 0.01);
 
+  // Powers 1^k .. n^k: p far below what 1 - (1 - p) can hold, taken from the upper tail
+  // itself. The p-values are the normalised W's upper tail worked out with Boost.Math.
+  const struct {
+    int n, power;
+    double p;
+  } powers[] = {{30, 2, 0.00909978747}, {100, 4, 2.02437416e-11}, {1000, 3, 1.01625526e-31}};
+  for (const auto& c : powers) {
+    std::vector<double> data;
+    for (int i = 1; i <= c.n; ++i) data.push_back(std::pow(double(i), c.power));
+    W = 0;
+    EXPECT_EQ(ShapiroWilkTest(Vec(data).get(), 0, PW, W), 0);
+    EXPECT_LT(W, 0.91) << c.n;
+    EXPECT_NEAR(PW / c.p, 1, 1e-6) << c.n << " " << PW;
+  }
+
   // Three equally spaced values: W = 1 and p = 1 up to the library's pi / 3 of 1.047198.
   W = 0;
   EXPECT_EQ(ShapiroWilkTest(Vec({1, 2, 3}).get(), 0, PW, W), 0);

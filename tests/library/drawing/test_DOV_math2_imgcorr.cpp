@@ -1,4 +1,4 @@
-// Image correlation over bitmap ranges, and the parenthesis check.
+// Image correlation over bitmap ranges.
 
 #include <gtest/gtest.h>
 
@@ -117,14 +117,6 @@ TEST(ImgCorrelation, RangesOfDifferentSizesOrMissingBitmapsRaise) {
   }
   EXPECT_THROW(CalcImgCorrelation(nullptr, bmp.get(), {0, 0, 1, 1}, {0, 0, 1, 1}, icmRed),
                ESDLMath2Error);
-}
-
-TEST(Parentheses, BalanceAndFirstUnmatchedClose) {
-  const std::pair<const char*, Integer> cases[] = {
-      {"", 0},      {"a+b", 0},      {"(a+b", 1}, {"a)", -2},       {"((a)(b))", 0}, {"((a", 2},
-      {"())(", -3}, {"sin('(')", 1}, {")(", -1},  {"(x)) + (", -4}, {"é(ü)", 0},     {"ä)", -3},
-  };
-  for (auto [text, want] : cases) EXPECT_EQ(CheckParanthInExp(text), want) << text;
 }
 
 }  // namespace

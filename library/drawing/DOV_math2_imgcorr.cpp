@@ -1,10 +1,9 @@
-// Image correlation through the curve fit's statistics; the parenthesis check.
+// Image correlation through the curve fit's statistics.
 
 #include "DOV_math2_imgcorr.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "DOV_math2.h"
@@ -89,19 +88,4 @@ double CalcImgCorrelation(TBitmap* Img1, TBitmap* Img2, TRect Rect1, TRect Rect2
   double mx = 0, my = 0, sx = 0, sy = 0, md = 0, sd = 0, rxy = 0;
   fit.CalcStatistics(n, mx, my, sx, sy, md, sd, rxy);
   return rxy;
-}
-
-Integer CheckParanthInExp(const String& Expression) {
-  std::int64_t open = 0;
-  for (std::size_t k = 0; k < Expression.size(); ++k) {
-    if (Expression[k] == '(') {
-      ++open;
-    } else if (Expression[k] == ')') {
-      if (open == 0)
-        return -static_cast<Integer>(
-            std::min<std::size_t>(k + 1, std::numeric_limits<Integer>::max()));
-      --open;
-    }
-  }
-  return static_cast<Integer>(std::min<std::int64_t>(open, std::numeric_limits<Integer>::max()));
 }

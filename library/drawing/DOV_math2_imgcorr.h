@@ -1,5 +1,6 @@
 #pragma once
-// How alike two ranges of two bitmaps are, and the balance of parentheses in an expression.
+// How alike two ranges of two bitmaps are: the correlation of a colour quantity, through the
+// curve fit's statistics.
 
 #include "DOV_sdlbase.h"
 #include "Types.h"
@@ -28,8 +29,3 @@ enum TImgCompareMode {
 // undefined" for a missing bitmap.
 double CalcImgCorrelation(TBitmap* Img1, TBitmap* Img2, TRect Rect1, TRect Rect2,
                           TImgCompareMode Mode);
-
-// 0 when every ")" closes an earlier "(" and none stays open; the number of "(" left open; or
-// -k when the ")" at byte position k (1-based) has no "(" before it (the scan stops there).
-// Every other character is ignored, quoted ones included.
-Integer CheckParanthInExp(const String& Expression);
