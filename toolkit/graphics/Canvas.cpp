@@ -836,8 +836,7 @@ void TCanvas::TextOut(int X, int Y, const String& Text) {
   PrepareImagePainter(p);
   p.setClipRect(d->Area());
   if (d->Brush.Style() != bsClear)
-    p.fillRect(QRect(X, Y, text.Width(), text.Fonts.Metrics->height()),
-               ToQColor(d->Brush.Color()));
+    p.fillRect(QRect(X, Y, text.Width(), text.Fonts.Metrics->height()), ToQColor(d->Brush.Color()));
   p.setPen(ToQColor(d->Font.Color()));
   text.Draw(p, X, Y);
   p.end();

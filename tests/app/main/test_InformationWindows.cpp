@@ -160,15 +160,16 @@ TEST_F(InformationWindowsTest, EachWindowShowsItsOwnReproduciblePicture) {
 
 // The pictures are drawn where the program is built, and every machine has fonts of its own.
 // Under a font configuration that offers other faces under the program's family names
-// (DejaVu Serif renamed Liberation Sans and Liberation Serif), none of the program's
-// Liberation files, no other font for symbols and another hinting, the build tool draws the
-// very pictures the windows show.
+// (DejaVu Serif and Sans Mono faces renamed Liberation Sans and Liberation Serif), none of
+// the program's Liberation files, no other font for symbols and another hinting, the build
+// tool draws the very pictures the windows show.
 TEST_F(InformationWindowsTest, PicturesDoNotDependOnTheMachinesFonts) {
-  const std::string config = dir.write("fonts.conf", R"(<?xml version="1.0"?>
+  const std::string text = R"(<?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
 <fontconfig>
   <dir>/usr/share/fonts/truetype/dejavu</dir>
-  <cachedir>)" + (dir.path() / "cache").string() + R"(</cachedir>
+  <cachedir>)" + (dir.path() / "cache").string() +
+                           R"(</cachedir>
   <match target="scan">
     <test name="family"><string>DejaVu Serif</string></test>
     <test name="style" compare="contains"><string>Bold</string></test>
@@ -178,12 +179,17 @@ TEST_F(InformationWindowsTest, PicturesDoNotDependOnTheMachinesFonts) {
     <test name="family"><string>DejaVu Serif</string></test>
     <edit name="family" mode="assign"><string>Liberation Serif</string></edit>
   </match>
+  <match target="scan">
+    <test name="family"><string>DejaVu Sans Mono</string></test>
+    <edit name="family" mode="assign"><string>Liberation Sans</string></edit>
+  </match>
   <match target="font">
     <edit name="hintstyle" mode="assign"><const>hintfull</const></edit>
     <edit name="antialias" mode="assign"><bool>true</bool></edit>
   </match>
 </fontconfig>
-)").string();
+)";
+  const std::string config = dir.write("fonts.conf", text).string();
   std::filesystem::create_directory(dir.path() / "drawn");
   const std::string command = "FONTCONFIG_FILE='" + config + "' '" KESTAL_MAKE_PICTURES "' '" +
                               (dir.path() / "drawn").string() + "'";
