@@ -170,6 +170,15 @@ void SetFont(TCanvas& C, const char* Name, int Size, TFontStyles Style = {},
   C.Font()->SetColor(Color);
 }
 
+// Writes Text in the canvas font. A picture is complete or not made: a character no font of
+// the program has would show as an empty box.
+void Put(TCanvas& C, int X, int Y, const String& Text) {
+  const String missing = UndrawableCharacters(*C.Font(), Text);
+  if (!missing.empty())
+    throw Exception("No font of the program draws \"" + missing + "\" of \"" + Text + "\"");
+  C.TextOut(X, Y, Text);
+}
+
 constexpr int Margin = 16;
 constexpr int FormulaIndent = 12;
 constexpr int FormulaSize = 16, FractionSize = 18, SmallestFormulaSize = 9;
@@ -195,15 +204,15 @@ int DrawFraction(TCanvas& C, const TLine& L, int X, int Y) {
   const int barW = barWidth();
   const int leadW = C.TextWidth(L.Lead);
   const int barY = Y + h + 4;
-  C.TextOut(X, barY - h / 2, L.Lead);
+  Put(C, X, barY - h / 2, L.Lead);
   const int barX = X + leadW;
-  C.TextOut(barX + (barW - numW) / 2, barY - h - 2, L.Numerator);
+  Put(C, barX + (barW - numW) / 2, barY - h - 2, L.Numerator);
   C.Pen()->SetColor(clBlack);
   C.Pen()->SetWidth(1);
   C.MoveTo(barX, barY);
   C.LineTo(barX + barW + 1, barY);
-  C.TextOut(barX + (barW - denW) / 2, barY + 3, L.Denominator);
-  C.TextOut(barX + barW + 4, barY - h / 2, L.Tail);
+  Put(C, barX + (barW - denW) / 2, barY + 3, L.Denominator);
+  Put(C, barX + barW + 4, barY - h / 2, L.Tail);
   return 2 * h + 18;
 }
 
@@ -237,9 +246,9 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
     C.LineTo(x, plot.Bottom);
     C.Pen()->SetStyle(psSolid);
     const int w = C.TextWidth(freqs[k]);
-    C.TextOut(std::clamp(x - w / 2, 2, PictureWidth - w - 2), plot.Bottom + 4, freqs[k]);
+    Put(C, std::clamp(x - w / 2, 2, PictureWidth - w - 2), plot.Bottom + 4, freqs[k]);
     const int ww = C.TextWidth(waves[k]);
-    C.TextOut(std::clamp(x - ww / 2, 2, PictureWidth - ww - 2), plot.Top - 16, waves[k]);
+    Put(C, std::clamp(x - ww / 2, 2, PictureWidth - ww - 2), plot.Top - 16, waves[k]);
   }
   for (int k = 0; k <= 6; ++k) {
     const int y = py(t0 + k);
@@ -248,10 +257,10 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
     C.LineTo(plot.Right, y);
     C.Pen()->SetStyle(psSolid);
     const String label = k == 0 ? "1 K" : "10^" + IntToStr(k);
-    C.TextOut(plot.Left - C.TextWidth(label) - 6, y - 7, label);
+    Put(C, plot.Left - C.TextWidth(label) - 6, y - 7, label);
   }
-  C.TextOut(plot.Left + (plot.Right - plot.Left) / 2 - 30, plot.Bottom + 20, "Frequency");
-  C.TextOut(4, plot.Top - 32, "T sky (K)");
+  Put(C, plot.Left + (plot.Right - plot.Left) / 2 - 30, plot.Bottom + 20, "Frequency");
+  Put(C, 4, plot.Top - 32, "T sky (K)");
 
   auto curve = [&](TColor Color, auto LogT) {
     C.Pen()->SetColor(Color);
@@ -278,12 +287,12 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
   });
   SetFont(C, "Arial", 8, {fsBold}, clBlue);
   // Labels sit clear of the curves: right of the upper line, left of the lower one.
-  C.TextOut(px(1.75), py(4.3), "galactic noise (centre)");
-  C.TextOut(px(1.03), py(1.35), "galactic noise (cold sky)");
+  Put(C, px(1.75), py(4.3), "galactic noise (centre)");
+  Put(C, px(1.03), py(1.35), "galactic noise (cold sky)");
   C.Font()->SetColor(clGreen);
-  C.TextOut(px(3.2), py(0.43) - 16, "3 K cosmic background");
+  Put(C, px(3.2), py(0.43) - 16, "3 K cosmic background");
   C.Font()->SetColor(clRed);
-  C.TextOut(px(3.6), py(1.7) - 14, "atmosphere");
+  Put(C, px(3.6), py(1.7) - 14, "atmosphere");
 }
 
 }  // namespace
@@ -315,24 +324,24 @@ void Draw(const String& Window, TBitmap& Bitmap) {
     switch (line.Kind) {
       case TKind::Title:
         SetFont(C, "Arial", 14, {fsBold}, clNavy);
-        C.TextOut(margin, y, line.Lead);
+        Put(C, margin, y, line.Lead);
         y += C.TextHeight(line.Lead) + 14;
         break;
       case TKind::Formula:
         FitFormulaFont(C, FormulaSize, [&] { return C.TextWidth(line.Lead); });
-        C.TextOut(margin + FormulaIndent, y, line.Lead);
+        Put(C, margin + FormulaIndent, y, line.Lead);
         y += C.TextHeight(line.Lead) + 14;
         break;
       case TKind::Fraction: y += DrawFraction(C, line, margin + FormulaIndent, y) + 4; break;
       case TKind::Text:
         SetFont(C, "Arial", 10);
-        C.TextOut(margin, y, line.Lead);
+        Put(C, margin, y, line.Lead);
         y += C.TextHeight(line.Lead) + 4;
         break;
       case TKind::Reference:
         SetFont(C, "Arial", 8, {fsItalic}, clGray);
         y += 4;
-        C.TextOut(margin, y, line.Lead);
+        Put(C, margin, y, line.Lead);
         y += C.TextHeight(line.Lead);
         break;
       case TKind::SkyDiagram: DrawSkyDiagram(C, y); break;

@@ -20,7 +20,8 @@ const std::vector<String>& Windows();
 String FileNameOf(const String& Window);
 
 // Draws the picture of Window onto Bitmap, which is given the picture's size. Raises
-// Exception for a window that has no picture.
+// Exception for a window that has no picture, and for a text with a character that no font
+// of the program draws (it would show as an empty box).
 void Draw(const String& Window, TBitmap& Bitmap);
 
 }  // namespace InfoPictures

@@ -11,8 +11,8 @@
 int main(int argc, char** argv) {
   if (!StartBuildTool(argc, argv, 1, "<output folder>")) return 2;
   const String folder = argv[1];
-  try {
-    for (const String& window : InfoPictures::Windows()) {
+  for (const String& window : InfoPictures::Windows()) {
+    try {
       TBitmap bitmap;
       InfoPictures::Draw(window, bitmap);
       const String file = folder + "/" + InfoPictures::FileNameOf(window);
@@ -20,10 +20,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", file.c_str());
         return 1;
       }
+    } catch (const Exception& e) {
+      std::fprintf(stderr, "%s: %s\n", window.c_str(), e.Message.c_str());
+      return 1;
     }
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "%s\n", e.Message.c_str());
-    return 1;
   }
   return 0;
 }

@@ -422,6 +422,9 @@ void TApplication::Initialize(int& argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
     app->setQuitOnLastWindowClosed(false);
+  // The program's own font files, before any text is laid out; a missing one raises here,
+  // naming the file and its package, rather than letting text take another face.
+  LoadDrawingFonts();
   // Controls whose description sets no font draw with the default one, in the family the
   // layouts were measured with, not with the desktop's choice.
   QApplication::setFont(WidgetFont(TFont()));

@@ -36,14 +36,14 @@ struct TCanvas::Impl {
   bool HasClip = false;
   QRect Clip;
 
-  // The Qt font of the last text call, kept while the canvas font draws the same: labels are
+  // The Qt fonts of the last text call, kept while the canvas font draws the same: labels are
   // measured and written by the hundred per repaint.
   struct FontCache {
     String Name;
     int Height = 0;
     Byte Style = 0;
-    QFont Font;
-    std::optional<QFontMetrics> Metrics;
+    QFont Font, Fallback;
+    std::optional<QFontMetrics> Metrics, FallbackMetrics;
   };
   mutable FontCache Cached;
   const FontCache& TextFont() const {
@@ -55,6 +55,8 @@ struct TCanvas::Impl {
       c.Style = Font.Style().Bits();
       c.Font = ToQFont(Font);
       c.Metrics.emplace(c.Font);
+      c.Fallback = FallbackQFont(Font);
+      c.FallbackMetrics.emplace(c.Fallback);
     }
     return c;
   }
@@ -792,29 +794,51 @@ TCanvasPixels::Ref& TCanvasPixels::Ref::operator=(TColor C) {
 // ---- text --------------------------------------------------------------------------------
 namespace {
 QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Text in the canvas font: the runs its face lacks come from the fallback face, on the same
+// baseline, so every glyph comes from one of the program's own font files.
+struct TextRuns {
+  const TCanvas::Impl::FontCache& Fonts;
+  std::vector<TFaceRun> Runs;
+  TextRuns(const TCanvas::Impl::FontCache& F, const String& Text)
+      : Fonts(F), Runs(SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {}
+  const QFontMetrics& MetricsOf(const TFaceRun& R) const {
+    return R.Fallback ? *Fonts.FallbackMetrics : *Fonts.Metrics;
+  }
+  int Width() const {
+    int w = 0;
+    for (const TFaceRun& r : Runs) w += MetricsOf(r).horizontalAdvance(r.Text);
+    return w;
+  }
+  void Draw(QPainter& P, int X, int Y) const {
+    const int baseline = Y + Fonts.Metrics->ascent();
+    for (const TFaceRun& r : Runs) {
+      P.setFont(r.Fallback ? Fonts.Fallback : Fonts.Font);
+      P.drawText(QPoint(X, baseline), r.Text);
+      X += MetricsOf(r).horizontalAdvance(r.Text);
+    }
+  }
+};
 }  // namespace
 
 int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 
 TSize TCanvas::TextExtent(const String& Text) const {
-  const QFontMetrics& fm = *d->TextFont().Metrics;
-  return TSize{fm.horizontalAdvance(Q(Text)), fm.height()};
+  const Impl::FontCache& fonts = d->TextFont();
+  return TSize{TextRuns(fonts, Text).Width(), fonts.Metrics->height()};
 }
 
 void TCanvas::TextOut(int X, int Y, const String& Text) {
   if (!d->Drawable()) return;
-  const QFont& font = d->TextFont().Font;
-  const QFontMetrics& fm = *d->TextFont().Metrics;
-  QString s = Q(Text);
+  const TextRuns text(d->TextFont(), Text);
   QPainter p(d->Image);
   PrepareImagePainter(p);
   p.setClipRect(d->Area());
   if (d->Brush.Style() != bsClear)
-    p.fillRect(QRect(X, Y, fm.horizontalAdvance(s), fm.height()), ToQColor(d->Brush.Color()));
-  p.setFont(font);
+    p.fillRect(QRect(X, Y, text.Width(), text.Fonts.Metrics->height()), ToQColor(d->Brush.Color()));
   p.setPen(ToQColor(d->Font.Color()));
-  p.drawText(QPoint(X, Y + fm.ascent()), s);
+  text.Draw(p, X, Y);
   p.end();
   Changed();
 }
@@ -825,15 +849,12 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
   if (!NormBox(x1, y1, x2, y2)) return;
   QRect box = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).intersected(d->Area());
   if (box.isEmpty()) return;
-  const QFont& font = d->TextFont().Font;
-  const QFontMetrics& fm = *d->TextFont().Metrics;
   QPainter p(d->Image);
   PrepareImagePainter(p);
   p.setClipRect(box);
   if (d->Brush.Style() != bsClear) p.fillRect(box, ToQColor(d->Brush.Color()));
-  p.setFont(font);
   p.setPen(ToQColor(d->Font.Color()));
-  p.drawText(QPoint(X, Y + fm.ascent()), Q(Text));
+  TextRuns(d->TextFont(), Text).Draw(p, X, Y);
   p.end();
   Changed();
 }

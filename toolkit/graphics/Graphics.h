@@ -240,7 +240,9 @@ private:
 // Height, so the point size read back changes. Every name is drawn with one of the
 // Liberation families (sans, serif or mono, chosen from the name; metric-compatible with the
 // classic faces the window layouts were measured with), a name starting with "DejaVu" with
-// that DejaVu family, so that text looks the same on every machine.
+// that DejaVu family, so that text looks the same on every machine. The faces come from the
+// program's own font files (LoadDrawingFonts), never from other installed fonts: characters
+// the face lacks are drawn from its fallback family.
 class TFont : public TGraphicsObject {
 public:
   TFont();
@@ -262,6 +264,9 @@ public:
   // The family the name is drawn with ("Liberation Sans", "Liberation Serif",
   // "Liberation Mono", or for a DejaVu name "DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono").
   static String DrawnFamily(const String& Name);
+  // The family that draws the characters DrawnFamily lacks (symbols such as "≅" or "⁻"):
+  // "DejaVu Sans Mono" for a monospaced family, else "DejaVu Sans".
+  static String FallbackFamily(const String& Name);
 
 private:
   String FName = "MS Sans Serif";
@@ -274,6 +279,16 @@ private:
 // Whether the font family is installed (text in a missing family falls back to another face
 // and takes other widths). Needs the Qt application object.
 bool FontFamilyInstalled(const String& Family);
+
+// Loads the font files all text is drawn with (Liberation Sans, Serif and Mono; DejaVu Sans,
+// Serif and Sans Mono; every style), once per process; drawing text loads them too. Raises
+// Exception naming the file and its package when one is missing or unreadable. Needs the Qt
+// application object.
+void LoadDrawingFonts();
+
+// The characters of Text that neither Font's face nor its fallback has: they would be drawn
+// as a missing-glyph box. Empty when the text is drawn completely.
+String UndrawableCharacters(const TFont& Font, const String& Text);
 
 // ---- canvas ------------------------------------------------------------------------------
 // Raster operations of bitmap copies (the classic ternary codes: pattern = brush colour,

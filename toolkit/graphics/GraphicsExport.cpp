@@ -30,6 +30,7 @@ bool WriteMarkdownAsPdf(const String& Markdown, const String& Title, const Strin
     writer.setResolution(300);
 
     QTextDocument doc;
+    LoadDrawingFonts();
     QFont font("DejaVu Sans");
     font.setPointSizeF(10.5);
     doc.setDefaultFont(font);

@@ -329,20 +329,30 @@ bool IsOutlineFont(const String& FamilyName) {
   return QFontDatabase::isSmoothlyScalable(QString::fromStdString(FamilyName));
 }
 
-QFont ToQFont(const TFont& Font) {
-  QString family = QString::fromStdString(TFont::DrawnFamily(Font.Name()));
-  QFont f(family);
-  f.setStyleStrategy(QFont::NoAntialias);
-  int h = Font.Height();
+namespace {
+
+// The pixel size of a TFont drawn in Family: a negative height is the em size, a positive one
+// the cell height.
+int PixelSizeIn(const QString& Family, const TFont& Font) {
+  const int h = Font.Height();
   int px;
   if (h < 0)
     px = -h;
   else if (h > 0)
-    px = static_cast<int>(h * CellToEm(family) + 0.5);
+    px = static_cast<int>(h * CellToEm(Family) + 0.5);
   else
     px = 11;  // the toolkit's default height
-  f.setPixelSize(px < 1 ? 1 : px);
-  TFontStyles s = Font.Style();
+  return px < 1 ? 1 : px;
+}
+
+QFont QtFontIn(const QString& Family, int PixelSize, const TFont& Font) {
+  QFont f(Family);
+  f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
+  // Slight hinting, as a default desktop configuration gives, but named here: otherwise the
+  // machine's font configuration decides, and the same text takes other pixels elsewhere.
+  f.setHintingPreference(QFont::PreferVerticalHinting);
+  f.setPixelSize(PixelSize);
+  const TFontStyles s = Font.Style();
   f.setBold(s.Contains(fsBold));
   f.setItalic(s.Contains(fsItalic));
   f.setUnderline(s.Contains(fsUnderline));
@@ -350,8 +360,25 @@ QFont ToQFont(const TFont& Font) {
   return f;
 }
 
+}  // namespace
+
+QFont ToQFont(const TFont& Font) {
+  LoadDrawingFonts();
+  const QString family = QString::fromStdString(TFont::DrawnFamily(Font.Name()));
+  return QtFontIn(family, PixelSizeIn(family, Font), Font);
+}
+
+QFont FallbackQFont(const TFont& Font) {
+  LoadDrawingFonts();
+  // The size of the face it stands in for, so that a symbol matches the letters around it.
+  const QString family = QString::fromStdString(TFont::DrawnFamily(Font.Name()));
+  return QtFontIn(QString::fromStdString(TFont::FallbackFamily(Font.Name())),
+                  PixelSizeIn(family, Font), Font);
+}
+
 QFont WidgetFont(const TFont& Font) {
   QFont f = ToQFont(Font);
+  f.setFamilies({f.family(), QString::fromStdString(TFont::FallbackFamily(Font.Name()))});
   f.setStyleStrategy(QFont::PreferAntialias);
   return f;
 }

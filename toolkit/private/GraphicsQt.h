@@ -10,7 +10,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
+#include <QString>
+
+#include <vector>
 
 #include "Graphics.h"
 
@@ -32,8 +36,23 @@ QRgb ToQRgb(TColor Color);
 TColor FromQRgb(QRgb Rgb);
 
 // The Qt font a TFont draws with: its family (TFont::DrawnFamily), a pixel size (no device
-// resolution involved), its styles, and no antialiasing.
+// resolution involved), its styles, no antialiasing and no glyphs merged in from other faces
+// (the canvas draws what the face lacks with FallbackQFont, through SplitByFace).
 QFont ToQFont(const TFont& Font);
+// The face for the characters ToQFont's face lacks: TFont::FallbackFamily in the font's
+// style and pixel size.
+QFont FallbackQFont(const TFont& Font);
+// Text cut into runs in reading order, each to be drawn with the face that has its glyphs:
+// Face where it has the character, else Fallback where that has it, else Face (its
+// missing-glyph box). Both metrics must be of fonts without font merging.
+struct TFaceRun {
+  QString Text;
+  bool Fallback;
+};
+std::vector<TFaceRun> SplitByFace(const QString& Text, const QFontMetrics& Face,
+                                  const QFontMetrics& Fallback);
 // The same font for a control's own text (captions, fields, lists), antialiased: the pixel
 // rules of the canvas do not apply there, and unsmoothed small text spaces its letters badly.
+// Qt draws a control's text itself, so the fallback family follows the face in its family
+// list and is tried before any other installed font.
 QFont WidgetFont(const TFont& Font);

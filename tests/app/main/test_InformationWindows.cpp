@@ -1,5 +1,7 @@
 // The "i" buttons, the information windows with their pictures, and the release history.
 
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
@@ -154,6 +156,55 @@ TEST_F(InformationWindowsTest, EachWindowShowsItsOwnReproduciblePicture) {
   }
   TBitmap none;
   EXPECT_THROW(InfoPictures::Draw("Form9", none), Exception);
+}
+
+// The pictures are drawn where the program is built, and every machine has fonts of its own.
+// Under a font configuration that offers other faces under the program's family names
+// (DejaVu Serif and Sans Mono faces renamed Liberation Sans and Liberation Serif), none of
+// the program's Liberation files, no other font for symbols and another hinting, the build
+// tool draws the very pictures the windows show.
+TEST_F(InformationWindowsTest, PicturesDoNotDependOnTheMachinesFonts) {
+  const std::string text = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <dir>/usr/share/fonts/truetype/dejavu</dir>
+  <cachedir>)" + (dir.path() / "cache").string() +
+                           R"(</cachedir>
+  <match target="scan">
+    <test name="family"><string>DejaVu Serif</string></test>
+    <test name="style" compare="contains"><string>Bold</string></test>
+    <edit name="family" mode="assign"><string>Liberation Sans</string></edit>
+  </match>
+  <match target="scan">
+    <test name="family"><string>DejaVu Serif</string></test>
+    <edit name="family" mode="assign"><string>Liberation Serif</string></edit>
+  </match>
+  <match target="scan">
+    <test name="family"><string>DejaVu Sans Mono</string></test>
+    <edit name="family" mode="assign"><string>Liberation Sans</string></edit>
+  </match>
+  <match target="font">
+    <edit name="hintstyle" mode="assign"><const>hintfull</const></edit>
+    <edit name="antialias" mode="assign"><bool>true</bool></edit>
+  </match>
+</fontconfig>
+)";
+  const std::string config = dir.write("fonts.conf", text).string();
+  std::filesystem::create_directory(dir.path() / "drawn");
+  const std::string command = "FONTCONFIG_FILE='" + config + "' '" KESTAL_MAKE_PICTURES "' '" +
+                              (dir.path() / "drawn").string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (const auto& [button, window] : Expected) {
+    if (window.first == "Form12") continue;
+    SCOPED_TRACE(window.first);
+    TForm* shown = InformationWindowOf(Form1->FindComponent(button));
+    auto* picture = dynamic_cast<TBitmap*>(
+        dynamic_cast<TImage*>(shown->FindComponent("Image1"))->Picture()->Graphic());
+    ASSERT_NE(picture, nullptr);
+    TPicture drawn;
+    drawn.LoadFromFile((dir.path() / "drawn" / InfoPictures::FileNameOf(window.first)).string());
+    EXPECT_TRUE(SamePixels(*picture, *drawn.Bitmap()));
+  }
 }
 
 TEST_F(InformationWindowsTest, ReleaseHistoryListsTheReleasesNewestFirst) {

@@ -542,6 +542,58 @@ TEST(CanvasText, EveryDrawnFamilyIsInstalled) {
   EXPECT_FALSE(FontFamilyInstalled("No Such Family Anywhere"));
 }
 
+// A character the face lacks comes from the face's one fallback, the program's DejaVu Sans,
+// on the face's baseline after the letters before it; never from whichever other font a
+// machine has. Width and glyph are the fallback face's own.
+TEST(CanvasText, CharactersTheFaceLacksComeFromItsFallback) {
+  auto draw = [](const char* Name, const String& Text) {
+    auto b = WhiteBitmap(60, 30);
+    TCanvas* cv = b->Canvas();
+    cv->Brush()->SetStyle(bsClear);
+    cv->Font()->SetName(Name);
+    cv->Font()->SetHeight(-18);
+    cv->Font()->SetStyle({fsItalic});
+    cv->TextOut(2, 2, Text);
+    return b;
+  };
+  auto serif = draw("Times New Roman", "≅"), sans = draw("DejaVu Sans", "≅");
+  EXPECT_GT(Count(*sans, clBlack), 10);
+  // The same glyph, on the serif face's baseline.
+  const TRect a = InkBox(*serif, clWhite), b = InkBox(*sans, clWhite);
+  ASSERT_EQ(a.Right - a.Left, b.Right - b.Left);
+  ASSERT_EQ(a.Bottom - a.Top, b.Bottom - b.Top);
+  EXPECT_EQ(a.Left, b.Left);
+  for (int y = 0; y <= a.Bottom - a.Top; ++y)
+    for (int x = 0; x <= a.Right - a.Left; ++x)
+      ASSERT_EQ(serif->Canvas()->GetPixel(a.Left + x, a.Top + y),
+                sans->Canvas()->GetPixel(b.Left + x, b.Top + y));
+  TCanvas* cv = serif->Canvas();
+  EXPECT_EQ(cv->TextWidth("x≅x"), 2 * cv->TextWidth("x") + sans->Canvas()->TextWidth("≅"));
+}
+
+TEST(CanvasText, UndrawableCharactersAreThoseNoFontOfTheProgramHas) {
+  struct Case {
+    const char* Name;
+    TFontStyles Style;
+    String Text, Missing;
+  };
+  const Case cases[] = {
+      {"Arial", {}, "", ""},
+      {"Arial", {}, "Sample text", ""},
+      {"Times New Roman", {fsItalic}, "Δt ≅ 4.15 · 10⁶ ms · ( f1⁻² − f2⁻² )", ""},
+      {"Courier New", {fsBold}, "≅ ⁻", ""},
+      {"DejaVu Serif", {fsBold, fsItalic}, "≅", ""},
+      {"Arial", {}, "x 中 y", "中"},
+      {"Arial", {}, "a 𠀀", "𠀀"},  // outside the basic plane
+  };
+  for (const Case& c : cases) {
+    TFont f;
+    f.SetName(c.Name);
+    f.SetStyle(c.Style);
+    EXPECT_EQ(UndrawableCharacters(f, c.Text), c.Missing) << c.Name << " " << c.Text;
+  }
+}
+
 TEST(CanvasText, TextRectClipsToTheRectangle) {
   auto b = WhiteBitmap(80, 40);
   TCanvas* cv = b->Canvas();

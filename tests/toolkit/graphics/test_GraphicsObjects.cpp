@@ -157,22 +157,28 @@ TEST(Font, StylesAndChangeEvents) {
   EXPECT_EQ(f.Name(), "Tahoma");
 }
 
+// The fallback draws what the face lacks; a monospaced face keeps its columns.
 TEST(Font, ClassicNamesDrawWithMetricCompatibleFacesAndDejaVuNamesWithDejaVu) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"MS Sans Serif", "Liberation Sans"},
-      {"Tahoma", "Liberation Sans"},
-      {"Arial", "Liberation Sans"},
-      {"Segoe UI", "Liberation Sans"},
-      {"Some Unknown Face", "Liberation Sans"},
-      {"Courier New", "Liberation Mono"},
-      {"Consolas", "Liberation Mono"},
-      {"Times New Roman", "Liberation Serif"},
-      {"DejaVu Sans", "DejaVu Sans"},
-      {"DejaVu Serif", "DejaVu Serif"},
-      {"DejaVu Sans Mono", "DejaVu Sans Mono"},
-      {"dejavu sans", "DejaVu Sans"},
+  const struct {
+    const char *Name, *Family, *Fallback;
+  } cases[] = {
+      {"MS Sans Serif", "Liberation Sans", "DejaVu Sans"},
+      {"Tahoma", "Liberation Sans", "DejaVu Sans"},
+      {"Arial", "Liberation Sans", "DejaVu Sans"},
+      {"Segoe UI", "Liberation Sans", "DejaVu Sans"},
+      {"Some Unknown Face", "Liberation Sans", "DejaVu Sans"},
+      {"Courier New", "Liberation Mono", "DejaVu Sans Mono"},
+      {"Consolas", "Liberation Mono", "DejaVu Sans Mono"},
+      {"Times New Roman", "Liberation Serif", "DejaVu Sans"},
+      {"DejaVu Sans", "DejaVu Sans", "DejaVu Sans"},
+      {"DejaVu Serif", "DejaVu Serif", "DejaVu Sans"},
+      {"DejaVu Sans Mono", "DejaVu Sans Mono", "DejaVu Sans Mono"},
+      {"dejavu sans", "DejaVu Sans", "DejaVu Sans"},
   };
-  for (const auto& [name, family] : cases) EXPECT_EQ(TFont::DrawnFamily(name), family) << name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(TFont::DrawnFamily(c.Name), c.Family) << c.Name;
+    EXPECT_EQ(TFont::FallbackFamily(c.Name), c.Fallback) << c.Name;
+  }
   EXPECT_EQ(TFont().Name(), "MS Sans Serif");
 }
 
