@@ -209,13 +209,18 @@ void GemmMinusAvx2(int m, int n, int k, const double* A, std::size_t lda, const 
   }
 }
 
-bool HasAvx2Fma() {
-  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  return has;
-}
 #endif
 
 }  // namespace
+
+bool HasAvx2Fma() {
+#if defined(__x86_64__)
+  static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  return has;
+#else
+  return false;
+#endif
+}
 
 void GemmMinus(int m, int n, int k, const double* A, std::size_t lda, const double* B,
                std::size_t ldb, double* C, std::size_t ldc) {
