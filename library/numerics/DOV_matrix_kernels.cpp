@@ -27,7 +27,6 @@ typedef double v2d __attribute__((vector_size(16)));
 
 constexpr int kTile = 4;        // rows and columns of the product's register tile
 constexpr int kRowBlock = 256;  // rows of A packed at once (they stay in the second-level cache)
-constexpr int kPanel = 64;      // rows of a triangle of the inverse solved before one product
 constexpr int kRhsChunk = 64;   // columns of the inverse solved together
 constexpr double kTinyPivot = 1e-100;
 
@@ -104,7 +103,6 @@ void GemmMinusGeneric(int m, int n, int k, const double* A, std::size_t lda, con
     }
   }
 }
-
 
 #if defined(__x86_64__)
 #define KESTAL_AVX2_FMA __attribute__((target("avx2,fma")))
@@ -262,8 +260,7 @@ constexpr int kLeafColumns = 16;  // columns factorised one by one at the leaves
 
 // X := L^-1 X for the unit lower triangle L (w x w) and X (w rows, cols columns), recursively
 // halved so that most of the work is the product.
-void SolveUnitLower(const double* L, std::size_t ldl, int w, double* X, std::size_t ldx,
-                    int cols) {
+void SolveUnitLower(const double* L, std::size_t ldl, int w, double* X, std::size_t ldx, int cols) {
   if (w <= kLeafColumns) {
     for (int c = 0; c < cols; ++c) {
       double* x = X + static_cast<std::size_t>(c) * ldx;
@@ -280,6 +277,27 @@ void SolveUnitLower(const double* L, std::size_t ldl, int w, double* X, std::siz
   SolveUnitLower(L, ldl, h, X, ldx, cols);
   GemmMinus(w - h, cols, h, L + h, ldl, X, ldx, X + h, ldx);
   SolveUnitLower(L + static_cast<std::size_t>(h) * ldl + h, ldl, w - h, X + h, ldx, cols);
+}
+
+// X := U^-1 X for the upper triangle U (w x w, its own diagonal) and X (w rows, cols columns),
+// halved as SolveUnitLower is.
+void SolveUpper(const double* U, std::size_t ldu, int w, double* X, std::size_t ldx, int cols) {
+  if (w <= kLeafColumns) {
+    for (int c = 0; c < cols; ++c) {
+      double* x = X + static_cast<std::size_t>(c) * ldx;
+      for (int j = w - 1; j >= 0; --j) {
+        const double* u = U + static_cast<std::size_t>(j) * ldu;
+        const double xj = (x[j] /= u[j]);
+        if (xj == 0) continue;
+        for (int i = 0; i < j; ++i) x[i] -= u[i] * xj;
+      }
+    }
+    return;
+  }
+  const int h = w / 2;
+  SolveUpper(U + static_cast<std::size_t>(h) * ldu + h, ldu, w - h, X + h, ldx, cols);
+  GemmMinus(h, cols, w - h, U + static_cast<std::size_t>(h) * ldu, ldu, X + h, ldx, X, ldx);
+  SolveUpper(U, ldu, h, X, ldx, cols);
 }
 
 struct TLUState {
@@ -365,15 +383,13 @@ bool FactorColumns(TLUState& st, int j0, int w) {
 TLUResult CroutLU(double* a, int n, std::size_t lda, std::vector<double>& vv,
                   std::vector<int>& indx, int& NumPerm, bool Progress) {
   indx.assign(static_cast<std::size_t>(n), 0);
-  TLUState st{a, n, lda, vv, indx, NumPerm, Progress,
-              n * std::numeric_limits<double>::epsilon()};
+  TLUState st{a, n, lda, vv, indx, NumPerm, Progress, n * std::numeric_limits<double>::epsilon()};
   if (!FactorColumns(st, 0, n)) return TLUResult::Aborted;
   return st.tiny ? TLUResult::TinyPivot : TLUResult::Done;
 }
 
 bool InverseFromLU(const double* lu, int n, std::size_t lda, const std::vector<int>& indx,
                    std::vector<double>& inv, bool Progress) {
-  auto LU = [&](int i, int j) { return lu[static_cast<std::size_t>(j) * lda + i]; };
   const std::size_t ld = static_cast<std::size_t>(n);
   inv.assign(ld * ld, 0.0);
   // (P A)^-1 = U^-1 L^-1, solved for the columns of the identity a chunk at a time; column c
@@ -385,32 +401,9 @@ bool InverseFromLU(const double* lu, int n, std::size_t lda, const std::vector<i
     double* Y = inv.data() + static_cast<std::size_t>(c0) * ld;
     auto y = [&](int i, int c) -> double& { return Y[static_cast<std::size_t>(c) * ld + i]; };
     for (int c = 0; c < w; ++c) y(c0 + c, c) = 1.0;
-    // Forward: L Y = I.
-    for (int b = c0; b < n; b += kPanel) {
-      const int be = std::min(b + kPanel, n);
-      for (int j = b; j < be; ++j)
-        for (int c = 0; c < w; ++c) {
-          const double yj = y(j, c);
-          if (yj == 0) continue;
-          for (int i = j + 1; i < be; ++i) y(i, c) -= LU(i, j) * yj;
-        }
-      if (be < n)
-        GemmMinus(n - be, w, be - b, lu + static_cast<std::size_t>(b) * lda + be, lda, &y(b, 0), ld,
-                  &y(be, 0), ld);
-    }
-    // Backward: U X = Y, from the last block of rows up.
-    for (int b = ((n - 1) / kPanel) * kPanel; b >= 0; b -= kPanel) {
-      const int be = std::min(b + kPanel, n);
-      for (int c = 0; c < w; ++c)
-        for (int j = be - 1; j >= b; --j) {
-          const double yj = (y(j, c) /= LU(j, j));
-          if (yj == 0) continue;
-          for (int i = b; i < j; ++i) y(i, c) -= LU(i, j) * yj;
-        }
-      if (b > 0)
-        GemmMinus(b, w, be - b, lu + static_cast<std::size_t>(b) * lda, lda, &y(b, 0), ld, &y(0, 0),
-                  ld);
-    }
+    // Forward: L Y = I; backward: U X = Y.
+    SolveUnitLower(lu + static_cast<std::size_t>(c0) * lda + c0, lda, n - c0, &y(c0, 0), ld, w);
+    SolveUpper(lu, lda, n, Y, ld, w);
   }
   // A^-1 = (P A)^-1 P: the row exchanges come back as column exchanges, last one first.
   for (int j = n - 1; j >= 0; --j)

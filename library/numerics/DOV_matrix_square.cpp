@@ -2,9 +2,9 @@
 // computed whole by one thread, every entry as a plain sequential dot product, so any number of
 // threads gives the same bits; so does the AVX2 build chosen at run time (products and sums
 // kept apart, no fused multiply-add), so the processor does not change them either. The blocks
-// go to the numerics' worker pool (DOV_workpool.h) in ascending order (the first columns are the longest, so that keeps everyone busy); the pool
-// calls the host's feedback routine while it waits, and on an abort stops the hand-out and
-// joins every worker before it returns.
+// go to the numerics' worker pool (DOV_workpool.h) in ascending order (the first columns are the
+// longest, so that keeps everyone busy); the pool calls the host's feedback routine while it waits,
+// and on an abort stops the hand-out and joins every worker before it returns.
 
 #include <algorithm>
 #include <cstring>
@@ -86,9 +86,11 @@ constexpr int kYCols = 3;  // columns of the right side in one pass (12 sums in 
 // SquareBlock's work with four-lane vectors over sixteen packed columns, which halves the
 // passes over the other columns (the cost here is reading them, not the arithmetic). Products
 // and sums stay separate operations, so every entry is the same plain sequential dot product.
-__attribute__((target("avx2"))) void SquareBlockAvx2(
-    const double* a, std::size_t lda, int rows, int cols, int c0, int w, double norm, double* res,
-    std::size_t ldr, std::vector<double>& packed, const std::vector<double>& zeros) {
+__attribute__((target("avx2"))) void SquareBlockAvx2(const double* a, std::size_t lda, int rows,
+                                                     int cols, int c0, int w, double norm,
+                                                     double* res, std::size_t ldr,
+                                                     std::vector<double>& packed,
+                                                     const std::vector<double>& zeros) {
   packed.assign(static_cast<std::size_t>(rows) * kItem, 0.0);
   for (int k = 0; k < w; ++k) {
     const double* x = a + static_cast<std::size_t>(c0 + k) * lda;
@@ -122,8 +124,8 @@ __attribute__((target("avx2"))) void SquareBlockAvx2(
       s23 = _mm256_add_pd(s23, _mm256_mul_pd(x3, b));
     }
     double sums[kYCols][kItem];
-    const __m256d all[kYCols][4] = {{s00, s01, s02, s03}, {s10, s11, s12, s13},
-                                    {s20, s21, s22, s23}};
+    const __m256d all[kYCols][4] = {
+        {s00, s01, s02, s03}, {s10, s11, s12, s13}, {s20, s21, s22, s23}};
     for (int q = 0; q < kYCols; ++q)
       for (int v = 0; v < 4; ++v) _mm256_storeu_pd(&sums[q][4 * v], all[q][v]);
     for (int jj = 0; jj < kYCols && j + jj < cols; ++jj)
@@ -140,15 +142,14 @@ bool HasAvx2() {
 
 // One work item (kItem result columns from c0 on, w of them) with the build the processor
 // runs.
-void ComputeBlock(const double* a, std::size_t lda, int rows, int cols, int c0, int w,
-                  double norm, double* res, std::size_t ldr, std::vector<double>& packed,
+void ComputeBlock(const double* a, std::size_t lda, int rows, int cols, int c0, int w, double norm,
+                  double* res, std::size_t ldr, std::vector<double>& packed,
                   const std::vector<double>& zeros) {
 #if defined(__x86_64__)
   if (HasAvx2()) return SquareBlockAvx2(a, lda, rows, cols, c0, w, norm, res, ldr, packed, zeros);
 #endif
   for (int k = 0; k < w; k += kBlock)
-    SquareBlock(a, lda, rows, cols, c0 + k, std::min(kBlock, w - k), norm, res, ldr, packed,
-                zeros);
+    SquareBlock(a, lda, rows, cols, c0 + k, std::min(kBlock, w - k), norm, res, ldr, packed, zeros);
 }
 
 // Copies the computed triangle (column c, rows c..C-1) to row c.
