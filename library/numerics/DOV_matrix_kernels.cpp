@@ -256,7 +256,7 @@ bool RowScales(const double* a, int n, std::size_t lda, std::vector<double>& vv,
 
 namespace {
 
-constexpr int kLeafColumns = 16;  // columns factorised one by one at the leaves of the recursion
+constexpr int kLeafColumns = 8;  // columns factorised one by one at the leaves of the recursion
 
 // X := L^-1 X for the unit lower triangle L (w x w) and X (w rows, cols columns), recursively
 // halved so that most of the work is the product.
