@@ -1,6 +1,7 @@
 #pragma once
 // For benchmarks that run the library beside a yardstick: a console reporter that also keeps
-// each run's real time by name, so main can print the ratios after the runs; and the matrix
+// each run's real time by name (with --benchmark_repetitions also the median, as NAME_median),
+// so main can print the ratios after the runs; and the matrix
 // in the yardstick's form.
 
 #include <benchmark/benchmark.h>
@@ -19,7 +20,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
+        times[r.benchmark_name()] = r.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> times;

@@ -8,7 +8,7 @@ PKGS=(
   qt6-base-dev libqt6opengl6-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libqcustomplot-dev
-  libboost-math-dev libgsl-dev
+  libboost-math-dev libgsl-dev libopenblas-dev liblapacke-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   python3 python3-pyftpdlib openssl ca-certificates locales tzdata
 )

@@ -8,6 +8,9 @@
 
 namespace dov_kernels {
 
+// True when the processor runs AVX2 and FMA: the kernels then take their fused builds.
+bool HasAvx2Fma();
+
 // C (m x n) -= A (m x k) * B (k x n).
 void GemmMinus(int m, int n, int k, const double* A, std::size_t lda, const double* B,
                std::size_t ldb, double* C, std::size_t ldc);

@@ -111,6 +111,30 @@ TEST(MatrixProducts, SizesAndValues) {
   EXPECT_FALSE(a->Multiply(&v, &out));
 }
 
+// The product's tiles, row blocks and depth passes leave partial edges; each size crosses some.
+TEST(MatrixProducts, LargeProductsAgainstPlainSums) {
+  struct Case {
+    Integer rows, inner, cols;
+  };
+  for (const Case& k :
+       {Case{1, 1, 1}, Case{9, 7, 13}, Case{97, 300, 50}, Case{13, 257, 7}, Case{200, 3, 1}}) {
+    auto a = RandomMatrix(k.inner, k.rows, 31);
+    auto b = RandomMatrix(k.cols, k.inner, 32);
+    TMatrix res(nullptr);
+    ASSERT_TRUE(a->Multiply(b.get(), &res));
+    ASSERT_EQ(res.NrOfColumns(), k.cols);
+    ASSERT_EQ(res.NrOfRows(), k.rows);
+    double worst = 0;
+    for (Integer c = 1; c <= k.cols; ++c)
+      for (Integer r = 1; r <= k.rows; ++r) {
+        double s = 0;
+        for (Integer p = 1; p <= k.inner; ++p) s += a->GetVal(p, r) * b->GetVal(c, p);
+        worst = std::max(worst, std::fabs(res.GetVal(c, r) - s));
+      }
+    EXPECT_LT(worst, 1e-13 * k.inner) << k.rows << " x " << k.inner << " x " << k.cols;
+  }
+}
+
 TEST(MatrixProducts, ElementAndScalarArithmetic) {
   auto a = Rows({{1, 2}, {3, 4}});
   auto b = Rows({{2, 2}, {2, 2}});
@@ -164,6 +188,40 @@ TEST(MatrixDecompositions, DeterminantAndLU) {
   EXPECT_EQ(perm, -1);
   EXPECT_FALSE(Rows({{1, 2}, {0, 0}})->LUdecomposition(&L, &U, perm));
   EXPECT_FALSE(a->LUdecomposition(nullptr, &U, perm));
+}
+
+// A 2 x 2 block inside an identity, at places the decomposition reaches at different depths of
+// its recursion. The first row of the block has the larger value in the block's first column
+// but the smaller one relative to its own largest, so the scaled pivot takes the second row.
+TEST(MatrixDecompositions, ScaledPivotAndSingularityInsideLargerMatrices) {
+  const Integer n = 40;
+  for (Integer at : {1, 16, 18, 39}) {
+    TMatrix a(nullptr);
+    a.ResizeAndClear(n, n);
+    for (Integer i = 1; i <= n; ++i) a.SetVal(i, i, 1);
+    a.SetVal(at, at, 2);
+    a.SetVal(at + 1, at, 1e6);
+    a.SetVal(at, at + 1, 1);
+    a.SetVal(at + 1, at + 1, 1);
+    TMatrix L(nullptr), U(nullptr);
+    Integer perm = 0;
+    ASSERT_TRUE(a.LUdecomposition(&L, &U, perm)) << at;
+    EXPECT_EQ(perm, -1) << at;
+    EXPECT_EQ(U.GetVal(at, at), 1) << at;  // the second row of the block leads
+    EXPECT_NEAR(a.Determinant(), 2 - 1e6, 1e-9) << at;
+    TMatrix lu(nullptr);
+    L.Multiply(&U, &lu);
+    EXPECT_EQ(lu.GetVal(at, at), 1) << at;
+    EXPECT_EQ(lu.GetVal(at + 1, at + 1), 1e6) << at;
+  }
+  // A random matrix whose column 30 is the sum of two others: singular to working precision.
+  auto dep = RandomMatrix(n, n, 5);
+  for (Integer r = 1; r <= n; ++r) dep->SetVal(30, r, dep->GetVal(5, r) + dep->GetVal(7, r));
+  EXPECT_EQ(dep->Determinant(), 0);
+  TMatrix L(nullptr), U(nullptr);
+  Integer perm = 0;
+  EXPECT_FALSE(dep->LUdecomposition(&L, &U, perm));
+  EXPECT_FALSE(dep->Invert());
 }
 
 TEST(MatrixDecompositions, InvertSmallCases) {
