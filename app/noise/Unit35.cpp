@@ -149,6 +149,7 @@ void TForm35::Button3Click(TObject* Sender) {
   Button4->SetEnabled(false);
   Button3->SetCaption(Downloading);
   Application->ProcessMessages();  // show the caption before the transfer blocks
+  // A failed transfer is told and the calculation still runs, on the list already on file.
   const String reason = DownloadSunFluxList(*IdFTP1);
   if (!reason.empty()) ShowMessage(String(SunNoiseTexts::FtpError) + "\n\n" + reason);
   Button3->SetCaption(DownloadCaption);

@@ -61,6 +61,9 @@ public:
   void Edit4Change(TObject* Sender);
 
 private:
+  // Reads the list on file and computes the sun's figures. A refused list or a figure that
+  // cannot be computed is told and leaves the fields as they were; only a success makes the
+  // results valid again (few usable readings are a warning, not a failure).
   void Calculate();
   void AfterDeletion();
   void SetMeasurementEntry(bool Enabled);

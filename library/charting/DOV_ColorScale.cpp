@@ -204,6 +204,8 @@ void TColorScale::SetCrossHair(TCrossHair* Value) {
   Paint();
 }
 
+// The margin setters cap only from above (the bar keeps at least one pixel) and keep the
+// axis' margins in step with the bar.
 void TColorScale::SetMarginTop(Integer Value) {
   if (Value == FMarginTop) return;
   FMarginTop = std::min(Value, Height() - FMarginBottom - 1);
@@ -466,6 +468,8 @@ void TColorScale::MouseMove(TShiftState Shift, int X, int Y) {
     // each move it would feed back, accelerate a stretch and could turn the range over.
     const Double len = BarLength();
     if (len > 0) {
+      // Measured against the range at the mouse-down, not the current one, so a stretch does
+      // not feed back on itself while the pointer moves.
       const Double span = FAnchorSclHigh - FAnchorSclLow;
       const Double delta =
           Horizontal() ? (X - FMouseAnchorX) * span / len : (FMouseAnchorY - Y) * span / len;

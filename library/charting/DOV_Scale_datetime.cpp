@@ -11,6 +11,8 @@ namespace {
 constexpr Double kFirstDay = -693593;      // 1 January of the year 1
 constexpr Double kLastDay = 2958465;       // 31 December 9999
 constexpr Double kHighestValue = 3000000;  // the largest RangeHigh a date/time axis accepts
+// Between kLastDay and kHighestValue the day and time-of-day ticks are still drawn, without
+// labels (no calendar date to show); month and year ticks stop at 31 December 9999.
 constexpr Double kEndTolerance = 1e-8;     // days a last tick may lie beyond RangeHigh
 // A tick computed at RangeLow may miss it by rounding; far below a hundredth of a second.
 constexpr Double kStartTolerance = 1e-10;
@@ -70,6 +72,8 @@ void DecodeDay(Double Value, Word& Y, Word& M, Word& D) {
   DecodeDate(std::clamp(std::floor(NearestMillisecond(Value)), kFirstDay, kLastDay), Y, M, D);
 }
 
+// A separator as a quoted literal of the format, so that no character the user picks (a
+// letter, a quote) is read as a format code.
 String Sep(char c) { return c == '\'' ? String("\"'\"") : "'" + String(1, c) + "'"; }
 
 }  // namespace

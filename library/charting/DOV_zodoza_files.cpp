@@ -156,6 +156,7 @@ Integer LoadChartFile(const String& FName, bool AppendIt, const char* Format, Li
   }
 }
 
+// Significant digits, not decimals, trimmed of the field's blanks: 1 reads "1.0000".
 String Num5(Double x) { return Trim(SigDigStr(x, 10, 5)); }
 String Num(Double x, Integer Digits) { return Trim(SigDigStr(x, 10, Digits)); }
 String Hex8(Integer v) { return IntToHex(v, 8); }
@@ -343,6 +344,8 @@ void TCustomZOdoza::SaveDataASC(const String& FName) const {
 void TCustomZOdoza::CopyAnnoFrom(const TCustomZOdoza* Src, const std::vector<Byte>& ClassFilter,
                                  bool AppendIt) {
   if (Src == nullptr) return;
+  // Emptied before the source is read, so a chart that copies from itself without appending
+  // ends with no annotations.
   if (!AppendIt) {
     EmptyContainer(FAnnoContainer, FNumAnnoItems, FNumAllocAnno);
     FLongTextsAnno.fill("");

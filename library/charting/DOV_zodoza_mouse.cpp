@@ -29,6 +29,8 @@ void InAxisDirection(Double& a, Double& b, Double Low, Double High) {
 
 }  // namespace
 
+// Both ends are inside: the data-area frame sits on the area's last column and row, and a
+// pointer on it still reads out the data.
 bool TCustomZOdoza::InDataArea(Integer X, Integer Y) const {
   return X >= RcLRim && X <= Width() - RcRRim - F3DRim && Y >= RcTRim &&
          Y <= Height() - RcBRim - F3DRim;
@@ -50,6 +52,8 @@ void TCustomZOdoza::StoreAnchors(Integer X, Integer Y) {
   }
 }
 
+// The figure goes onto the control over a fresh copy of the cached picture, never into
+// GrafBmp: each move wipes the last figure, and the data area needs no repaint.
 void TCustomZOdoza::DrawRubberFigure(Integer X1, Integer Y1, Integer X2, Integer Y2, bool Line) {
   if (FSuppressPaint || IsLoading()) return;
   FChartBmp->Canvas()->Draw(RcLRim, RcTRim, FGrafBmp.get());
@@ -98,7 +102,8 @@ void TCustomZOdoza::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 // ---- mouse move --------------------------------------------------------------------------------
 // Every mouse move arrives here. A move that arrives while the previous one is still being
 // handled (an event handler that processes messages) is dropped, so read-out handlers never
-// nest.
+// nest; a handler that throws does not leave the chart deaf to later moves. The report gives
+// the active layer's world position whether the pointer is inside the data area or not.
 void TCustomZOdoza::WMMouseMoveInChart(TShiftState Shift, Integer X, Integer Y) {
   if (MouseMoveActive) return;
   MouseMoveActive = true;

@@ -23,6 +23,8 @@ TrcChartItem TCustomZOdoza::NewItem(TrcItem Kind, TCoordMode Mode) const {
   return it;
 }
 
+// Data items are always stored in world coordinates (they move with the ranges); only an
+// annotation keeps the coordinate mode of the overload that made it.
 void TCustomZOdoza::Store(TrcChartItem Item) {
   if (!FAnnoMode) Item.CoordMode = cmAllWorld;
   AppendItem(Item);

@@ -72,6 +72,8 @@ public:
     for (TPoint q : pts) p.push_back(TPoint{X0 + q.X, Y0 + q.Y});
     Shape(filled, [&] { C->Polygon(p); });
   }
+  // A screen mark's pixel mask goes into the surface as one pixel set with one OnChange,
+  // not pixel by pixel (marks 1-6 and 18 are drawn per data point).
   void Mask(const TMarkMask& rows) {
     std::vector<TPoint> pts;
     for (int r = 1; r <= 7; ++r)

@@ -287,7 +287,9 @@ String DelDirTree(const String& DirName) {
     if (e.IsDir) {
       result = DelDirTree(name + "/");
     } else if (e.ReadOnly || ::unlink(name.c_str()) != 0) {
-      result = name;  // a read-only file stays, as a read-only file always has
+      // Read-only is the owner's write bit, tested before unlink: a file marked read-only
+      // stays even for root, who could unlink it.
+      result = name;
     }
     if (!result.empty()) return result;
   }
@@ -331,6 +333,8 @@ String PercentEncoded(const String& path) {
 }
 
 // Moves one file into the trash with its information file; false leaves it where it was.
+// A name already in the trash takes ".2", ".3", ...: the information file is created
+// exclusively, so that name is claimed before the file moves.
 bool TrashFile(const String& trash, const String& path, const String& name) {
   if (!ForceDirectories(trash + "files") || !ForceDirectories(trash + "info")) return false;
   constexpr int MaxTries = 1000;

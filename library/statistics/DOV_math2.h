@@ -120,6 +120,7 @@ public:
   // x or y of point ix; 0 outside 1..NumData.
   double DataX(Integer ix) const;
   double DataY(Integer ix) const;
+  // The indicators stay set until Init: removing the point that set one does not clear it.
   TCurveFitErrors ErrIndic() const { return FErrIndic; }
   const TCurveFitSums& Sums() const { return FSums; }
   // The point store (2 columns, rows beyond NumData are not data).
@@ -133,7 +134,9 @@ public:
   double CubicSpline(double x);
   // Smoothing spline (Reinsch), valid only from the smallest to the largest x: outside it the
   // result is 0 and valid false. FitQual is the prepared spline's quality in every case. A
-  // smoothing factor that is negative or not a number counts as 0.
+  // smoothing factor that is negative or not a number counts as 0. It never extrapolates,
+  // unlike the sun-flux spline of app/core (spline.h): the two serve different callers and
+  // stay apart.
   double SmoothedSpline(double x, double& FitQual, bool& valid);
 
   double SplineSmoothingFactor() const { return FPSplineSmooth; }

@@ -133,6 +133,8 @@ Variant NumberOfText(const Variant& v) {
   return Variant(static_cast<double>(ScanFPNum(v.AsString(), true, 3, pos)));
 }
 
+// + - * of two integers or Booleans stay a 64-bit integer; on overflow, or with any other
+// operand, the result is a double.
 Variant Arithmetic(TOperator Op, const Variant& l, const Variant& r) {
   if (IsIntegral(l) && IsIntegral(r)) {
     const Int64 a = l.AsInt64(), b = r.AsInt64();
@@ -174,7 +176,8 @@ Variant Compare(TOperator Op, const Variant& l, const Variant& r) {
   }
 }
 
-// Logical on two Booleans, bitwise on integers otherwise.
+// Logical on two Booleans, bitwise on integers otherwise (a double is first rounded, halves to
+// even, by its integer form).
 Variant Logical(TOperator Op, const Variant& l, const Variant& r) {
   if (l.VarType() == varBoolean && r.VarType() == varBoolean) {
     const bool a = l.AsBoolean(), b = r.AsBoolean();

@@ -269,6 +269,8 @@ public:
   static String FallbackFamily(const String& Name);
 
 private:
+  // The classic default face, drawn as Liberation Sans: controls whose description names no
+  // font get the widths their layout was measured with.
   String FName = "MS Sans Serif";
   int FHeight = -11;  // 8 points at 96 pixels per inch
   int FPixelsPerInch = ScreenPixelsPerInch;
