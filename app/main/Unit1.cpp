@@ -335,7 +335,19 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(IdHTTP1);
 
   StartUp();
+  MainWindow = this;
 }
+
+TForm1::~TForm1() {
+  if (MainWindow == this) MainWindow = nullptr;
+}
+
+void TForm1::PlanNeedsCalculate() {
+  Button33->SetEnabled(false);
+  Button28->SetEnabled(false);
+}
+
+void TForm1::EnableSetLocation() { Button26->SetEnabled(true); }
 
 // ---- start-up --------------------------------------------------------------------------------
 

@@ -12,7 +12,8 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HTTPClient.h"
-#include "KestalState.h"
+#include "InputNumbers.h"
+#include "MainWindow.h"
 #include "StdCtrls.h"
 #include "Unit1Config.h"
 
@@ -22,10 +23,12 @@
 extern std::function<void(int Code)> ProgramExit;
 
 // The shared state lives in TKestalState (app/core), so that code without windows can use it;
-// every name stays a member of the main window.
-class TForm1 : public TForm, public TKestalState {
+// every name stays a member of the main window. The other windows reach it through
+// TMainWindow.
+class TForm1 : public TForm, public TMainWindow {
 public:
   explicit TForm1(TComponent* AOwner);
+  ~TForm1() override;
   String ClassName() const override { return "TForm1"; }
 
   // ---- components of the description -------------------------------------------------------
@@ -82,12 +85,14 @@ public:
 
   // ---- operations ----------------------------------------------------------------------------
   void ResultsInvalidate();
-  // Writes the configuration from the current fields and state; the saved locations are
-  // carried over, or dropped (a new, empty locations section). Nothing is written when a field
-  // does not convert.
-  void SaveSettings(bool KeepSavedLocations);
-  // A saved location was made the current one: labels, clocks and the configuration follow.
-  void LocationChosen();
+  // What the other windows ask of the main window (TMainWindow). Saving writes a new, empty
+  // locations section when the saved ones are dropped.
+  void ShowMainWindow() override { Show(); }
+  void HideMainWindow() override { Hide(); }
+  void PlanNeedsCalculate() override;
+  void SaveSettings(bool KeepSavedLocations) override;
+  void LocationChosen() override;
+  void EnableSetLocation() override;
   // One tick of the tracking timer of object Code (1..12): its position now, into the windows.
   void TrackTick(int Code);
   // One tick of the clock: UTC, local time and the zone's name.
@@ -217,7 +222,7 @@ inline constexpr const char* NoInternet =
     "Internet connection not available. Program functions will be limited";
 inline constexpr const char* ConfirmReset = "Are you sure that you want to delete local settings ?";
 inline constexpr const char* ConfirmTitle = "Pls confirm";
-inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
+inline constexpr const char* DecimalSeparator = UseDecimalPointText;
 inline constexpr const char* EfficiencyBound = "ERROR: The value must be <=100";
 inline constexpr const char* KsBound = "ERROR: The value must be <=1";
 inline constexpr const char* OutsideBands =

@@ -11,7 +11,7 @@
 #include "SunFluxDownload.h"
 #include "SunFluxList.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit36.h"
 
 TForm35* Form35 = nullptr;
@@ -129,7 +129,7 @@ TForm35::TForm35(TComponent* AOwner) : TForm(AOwner) {
   Button4->SetEnabled(listOnFile);
   if (listOnFile) Button4->SetCaption(CalculateOnFile);
   LoadNoiseDatabase();
-  Button3->SetEnabled(Form1 != nullptr && Form1->InternetAvailable);
+  Button3->SetEnabled(MainWindow != nullptr && MainWindow->InternetAvailable);
 }
 
 void TForm35::SetMeasurementEntry(bool Enabled) {
@@ -185,10 +185,11 @@ void TForm35::Calculate() {
     ShowMessage(SunNoiseTexts::NotUpdated);
     return;
   }
-  const double f = Form1->Frequency;
+  const double f = MainWindow->Frequency;
   TSunNoise r;
   try {
-    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, Form1->EffectiveAperture, Form1->Tsys);
+    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, MainWindow->EffectiveAperture,
+                        MainWindow->Tsys);
   } catch (const ESunNoise& e) {
     ShowMessage(e.Message);
     return;
@@ -212,16 +213,16 @@ void TForm35::Button2Click(TObject* Sender) {
 void TForm35::Button1Click(TObject* Sender) {
   Edit6->SetText("0");
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
 void TForm35::Button8Click(TObject* Sender) {
   if (FMainWindowShown) {
-    Form1->Hide();
+    MainWindow->HideMainWindow();
     Button8->SetCaption("Show main screen");
     Button1->SetEnabled(false);
   } else {
-    Form1->Show();
+    MainWindow->ShowMainWindow();
     Button8->SetCaption("Hide main screen");
     Button1->SetEnabled(true);
   }
@@ -313,9 +314,10 @@ void TForm35::Button5Click(TObject* Sender) {
     return;
   }
   const TDateTime now = Now();
-  const TNoiseLines record = NewNoiseRecord(
-      FStoredRecords + 1, DateToStr(now), TimeToStr(now), Form1->Frequency, Form1->AntennaGain,
-      Form1->Tsys, SunFlux, SunYFactor, static_cast<float>(typed), Edit5->Text());
+  const TNoiseLines record =
+      NewNoiseRecord(FStoredRecords + 1, DateToStr(now), TimeToStr(now), MainWindow->Frequency,
+                     MainWindow->AntennaGain, MainWindow->Tsys, SunFlux, SunYFactor,
+                     static_cast<float>(typed), Edit5->Text());
   try {
     AppendNoiseRecord(record);
   } catch (const ENoiseDatabase& e) {

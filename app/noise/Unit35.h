@@ -10,6 +10,7 @@
 #include "FTPClient.h"
 #include "Forms.h"
 #include "Grids.h"
+#include "InputNumbers.h"
 #include "StdCtrls.h"
 
 class TForm35 : public TForm {
@@ -102,7 +103,7 @@ inline constexpr const char* Downloading = "Downloading";
 inline constexpr const char* CalculateOnFile =
     "Calculate sun noise   ( with sun flow data on file )";
 inline constexpr const char* NumeralsOnly = "Please enter numerals only";
-inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
+inline constexpr const char* DecimalSeparator = UseDecimalPointText;
 inline constexpr const char* AboveExpected =
     "The measured sun noise level cannot exceed the theoretical one\n Please review data ";
 inline constexpr const char* CalculateFirst =

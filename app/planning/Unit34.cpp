@@ -2,8 +2,8 @@
 
 #include "CRT.h"
 #include "Dialogs.h"
+#include "MainWindow.h"
 #include "SysUtils.h"
-#include "Unit1.h"
 
 TForm34* Form34 = nullptr;
 
@@ -67,7 +67,7 @@ TForm34::TForm34(TComponent* AOwner) : TForm(AOwner) {
   Edit3->SetText(zone.Bias);
   Edit5->SetText(zone.ZoneName);
   Label1->SetCaption(zone.Note);
-  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button9, Button8); };
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(MainWindow, Button9, Button8); };
 }
 
 void TForm34::FindCulminations(int Code) {
@@ -83,13 +83,13 @@ void TForm34::FindCulminations(int Code) {
 
   TSkyObject object = CulminationObjects()[static_cast<size_t>(Code - 1)];
   if (Code == PulsarCode) {
-    object.RightAscension = Form1->SelectedRA;
-    object.Declination = Form1->SelectedDec;
+    object.RightAscension = MainWindow->SelectedRA;
+    object.Declination = MainWindow->SelectedDec;
   }
   const crt::time_t start = CulminationStart(crt::time(nullptr));
   const TCulminationResult result =
-      ::FindCulminations(object, {Form1->Latitude, Form1->Longitude}, start, CulminationCount,
-                         [this](const TCulmination& Row) {
+      ::FindCulminations(object, {MainWindow->Latitude, MainWindow->Longitude}, start,
+                         CulminationCount, [this](const TCulmination& Row) {
                            TListItem* item = ListView1->Items()->Add();
                            item->SetCaption(OneLine(Row.UtcText));
                            item->SubItems()->Add(OneLine(Row.LocalText));
@@ -113,7 +113,7 @@ void TForm34::Button10Click(TObject* Sender) { FindCulminations(8); }
 
 void TForm34::Button8Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
-void TForm34::Button9Click(TObject* Sender) { HideMain.Toggle(Form1, Button9, Button8); }
+void TForm34::Button9Click(TObject* Sender) { HideMain.Toggle(MainWindow, Button9, Button8); }

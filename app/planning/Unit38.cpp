@@ -3,7 +3,7 @@
 #include "CRT.h"
 #include "Dialogs.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit40.h"
 #include "Unit41.h"
 
@@ -113,9 +113,8 @@ void TForm38::InitPlanGrid(int Rows) {
 
 void TForm38::Button1Click(TObject* Sender) {
   HorizonProfile = HorizonFromFields();
-  const TPlanResult plan =
-      ComputePlan(*Form1, HorizonProfile, crt::time(nullptr), DayOffset);
-  Label1->SetCaption(FloatToStr(Form1->Frequency));
+  const TPlanResult plan = ComputePlan(*MainWindow, HorizonProfile, crt::time(nullptr), DayOffset);
+  Label1->SetCaption(FloatToStr(MainWindow->Frequency));
   Edit1->SetText(plan.Day.DateText);
   Label8->SetCaption(plan.LocalTimeText);
   InitPlanGrid(static_cast<int>(plan.Rows.size()));
@@ -166,17 +165,16 @@ void TForm38::Button5Click(TObject* Sender) {
 
 void TForm38::Button3Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
   DayOffset = 0;
   // The plan belongs to the last CALCULATE: it must run again before the plan opens again.
-  Form1->Button33->SetEnabled(false);
-  Form1->Button28->SetEnabled(false);
+  MainWindow->PlanNeedsCalculate();
 }
 
 void TForm38::Button2Click(TObject* Sender) {
   Form40->Show();
-  Form40->ShowTable(ComputeDriftScan(
-      {Form1->Latitude, Form1->Longitude}, HorizonProfile, [] { return crt::time(nullptr); }));
+  Form40->ShowTable(ComputeDriftScan({MainWindow->Latitude, MainWindow->Longitude}, HorizonProfile,
+                                     [] { return crt::time(nullptr); }));
 }
 
 void TForm38::Button7Click(TObject* Sender) { Form41->OpenFromPlan(); }

@@ -1,6 +1,6 @@
 #include "Unit40.h"
 
-#include "Unit1.h"
+#include "MainWindow.h"
 
 TForm40* Form40 = nullptr;
 
@@ -12,12 +12,12 @@ TForm40::TForm40(TComponent* AOwner) : TForm(AOwner) {
   KESTAL_BIND(Button1);
   KESTAL_BIND(Button2);
   Button2->SetCaption("Hide main screen");
-  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(MainWindow, Button2, Button1); };
 }
 
 void TForm40::Button1Click(TObject* Sender) { Hide(); }
 
-void TForm40::Button2Click(TObject* Sender) { HideMain.Toggle(Form1, Button2, Button1); }
+void TForm40::Button2Click(TObject* Sender) { HideMain.Toggle(MainWindow, Button2, Button1); }
 
 void TForm40::ShowTable(const TDriftTable& Table) {
   for (size_t r = 0; r < Table.size(); ++r)

@@ -4,7 +4,7 @@
 
 #include "Dialogs.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit38.h"
 
 TForm41* Form41 = nullptr;
@@ -127,7 +127,7 @@ void TForm41::Button1Click(TObject* Sender) {
   Button2->SetEnabled(false);
 
   TTrackingRequest request;
-  request.Observer = {Form1->Latitude, Form1->Longitude};
+  request.Observer = {MainWindow->Latitude, MainWindow->Longitude};
   request.Start = StartDate;
   request.Stop = StopDate;
   request.IntervalMinutes = IntervalMinutes;
@@ -169,7 +169,7 @@ void TForm41::Button1Click(TObject* Sender) {
 
 void TForm41::Button2Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
 void TForm41::Button3Click(TObject* Sender) { FCancelled = true; }
