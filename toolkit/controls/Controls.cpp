@@ -34,11 +34,7 @@ void GuardedCall(const std::function<void()>& Code) {
   }
 }
 
-String THandlerTable::Key(const String& Name) {
-  String k = Name;
-  std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return std::tolower(c); });
-  return k;
-}
+String THandlerTable::Key(const String& Name) { return LowerCase(Name); }
 
 // ---- described values --------------------------------------------------------------------
 int DescribedEnum(const TPropValue& Value,
