@@ -89,64 +89,7 @@ bool ReadWholeFile(const char* FileName, String& Bytes) {
 }  // namespace
 
 TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(RadioButton1Click);
-  KESTAL_HANDLER(RadioButton2Click);
-  KESTAL_HANDLER(RadioButton3Click);
-  KESTAL_HANDLER(Edit31Change);
-  KESTAL_HANDLER(Edit32Change);
-  KESTAL_HANDLER(Edit33Change);
-  KESTAL_HANDLER(Edit35Change);
-  KESTAL_HANDLER(Edit36Change);
-  KESTAL_HANDLER(Edit37Change);
-  KESTAL_HANDLER(Button23Click);
-  KESTAL_HANDLER(Button24Click);
-  KESTAL_HANDLER(Edit4Change);
-  KESTAL_HANDLER(Edit11Change);
-  KESTAL_HANDLER(Edit12Change);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Edit1Change);
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(ListBox1Click);
-  LoadDescription("Unit4");
-  KESTAL_BIND(RadioButton1);
-  KESTAL_BIND(RadioButton2);
-  KESTAL_BIND(RadioButton3);
-  KESTAL_BIND(Edit31);
-  KESTAL_BIND(Edit32);
-  KESTAL_BIND(Edit33);
-  KESTAL_BIND(Edit35);
-  KESTAL_BIND(Edit36);
-  KESTAL_BIND(Edit37);
-  KESTAL_BIND(Edit34);
-  KESTAL_BIND(Edit38);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Button23);
-  KESTAL_BIND(Button24);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit10);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Edit11);
-  KESTAL_BIND(Edit12);
-  KESTAL_BIND(Edit14);
-  KESTAL_BIND(Edit15);
-  KESTAL_BIND(Edit16);
-  KESTAL_BIND(Edit18);
-  KESTAL_BIND(Edit17);
-  KESTAL_BIND(Edit13);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(ListBox1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
+  KESTAL_LOAD_PARTS("Unit4", KESTAL_UNIT4_PARTS);
 
   ListBox1->SetEnabled(false);
   // Created at start-up, unseen: what is wrong in the file is told when the dialog is opened.

@@ -84,39 +84,7 @@ void ShowFluxList(TStringGrid* Grid, const TSunFluxList& L) {
 }  // namespace
 
 TForm35::TForm35(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(Button10Click);
-  KESTAL_HANDLER(Edit4KeyPress);
-  KESTAL_HANDLER(Edit4Change);
-  LoadDescription("Unit35");
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(StringGrid2);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Edit6);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
-  KESTAL_BIND(Button10);
-  KESTAL_BIND(IdFTP1);
+  KESTAL_LOAD_PARTS("Unit35", KESTAL_UNIT35_PARTS);
 
   LoadIndex = 1;
   SetEnabled(true);

@@ -29,30 +29,7 @@ constexpr TCloseText kCloseTexts[] = {{&TForm36::Edit17, "800"},  {&TForm36::Edi
 }  // namespace
 
 TForm36::TForm36(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit36");
-  KESTAL_BIND(Edit21);
-  KESTAL_BIND(Edit28);
-  KESTAL_BIND(Edit19);
-  KESTAL_BIND(Edit26);
-  KESTAL_BIND(Edit20);
-  KESTAL_BIND(Edit27);
-  KESTAL_BIND(Edit22);
-  KESTAL_BIND(Edit29);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit17);
-  KESTAL_BIND(Edit24);
-  KESTAL_BIND(Edit6);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Edit7);
-  KESTAL_BIND(Image1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(CurveFit1);
+  KESTAL_LOAD_PARTS("Unit36", KESTAL_UNIT36_PARTS);
   DrawMoonPicture();
 }
 

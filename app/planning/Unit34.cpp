@@ -31,33 +31,7 @@ constexpr TListColumnSpec ListColumns[] = {{"Date Time ( UTC )", 231, taLeftJust
 }  // namespace
 
 TForm34::TForm34(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(Button10Click);
-  LoadDescription("Unit34");
-  KESTAL_BIND(ListView1);
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
-  KESTAL_BIND(Button10);
+  KESTAL_LOAD_PARTS("Unit34", KESTAL_UNIT34_PARTS);
   // Until a pulsar is picked there is no position to search for; the main window enables the
   // button when it names it after the pulsar.
   Button7->SetEnabled(false);

@@ -27,32 +27,7 @@ String SectorEditName(int Number) { return "Edit" + IntToStr(Number); }
 }  // namespace
 
 TForm38::TForm38(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(StringGrid1MouseUp);
-  LoadDescription("Unit38");
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(Label8);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit38);
-  KESTAL_BIND(Edit39);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
+  KESTAL_LOAD_PARTS("Unit38", KESTAL_UNIT38_PARTS);
   // Sector i (1-based): start Edit2 / Edit2i / Edit35, end Edit(2i+1) / Edit36, minimum
   // Edit(23+i) / Edit37.
   for (int i = 1; i <= HorizonSectors; ++i) {

@@ -5,12 +5,7 @@
 TForm40* Form40 = nullptr;
 
 TForm40::TForm40(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit40");
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
+  KESTAL_LOAD_PARTS("Unit40", KESTAL_UNIT40_PARTS);
   Button2->SetCaption("Hide main screen");
   OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(MainWindow, Button2, Button1); };
 }

@@ -31,21 +31,7 @@ TCalendarDate DateOf(TDateTime Value) {
 }  // namespace
 
 TForm41::TForm41(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(CalendarPicker1Change);
-  KESTAL_HANDLER(CalendarPicker2Change);
-  KESTAL_HANDLER(ComboBox1Change);
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  LoadDescription("Unit41");
-  KESTAL_BIND(CalendarPicker1);
-  KESTAL_BIND(CalendarPicker2);
-  KESTAL_BIND(ComboBox1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Label4);
-  KESTAL_BIND(StringGrid1);
+  KESTAL_LOAD_PARTS("Unit41", KESTAL_UNIT41_PARTS);
   for (const char* item : IntervalItems) ComboBox1->Items()->Add(item);
   ComboBox1->SetText("Select");
   ReadyForStartDate();
