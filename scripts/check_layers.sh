@@ -30,4 +30,29 @@ if [ -n "$public" ]; then
   printf '%s\n' "$public" >&2
   exit 1
 fi
-echo "layers: no Qt header outside toolkit/, no Qt type in a public toolkit header"
+# The window folders form a tree: main -> planning, noise -> core. A folder includes no header
+# of a folder above it (the include paths of the libraries would let it, through the tests').
+above_of() {
+  case "$1" in
+    app/core) echo app/main app/planning app/noise ;;
+    app/planning | app/noise) echo app/main ;;
+  esac
+}
+upward=""
+for dir in app/core app/planning app/noise; do
+  for above in $(above_of "$dir"); do
+    for header in "$above"/*.h; do
+      [ -e "$header" ] || continue
+      name=$(basename "$header")
+      hits=$(grep -nE "^[[:space:]]*#[[:space:]]*include[[:space:]]*\"$name\"" "$dir"/*.h "$dir"/*.cpp \
+        2>/dev/null || true)
+      [ -n "$hits" ] && upward+="$hits (from $above)"$'\n'
+    done
+  done
+done
+if [ -n "$upward" ]; then
+  echo "Window folders including a header of a folder above them:" >&2
+  printf '%s' "$upward" >&2
+  exit 1
+fi
+echo "layers: no Qt header outside toolkit/, no Qt type in a public toolkit header, window folders in a tree"

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "SysUtils.h"
+
 namespace {
 
 // Sizes of the four pairs in degrees. They are the decimal values the locators were always
@@ -37,8 +39,7 @@ String LatLonToLocator(double Latitude, double Longitude) {
 }
 
 bool LocatorToLatLon(const String& Locator, double& Latitude, double& Longitude) {
-  String s = Locator;
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  String s = UpperCase(Locator);
   if (s.size() == 4) s += "IL";
   if (s.size() != 6 && s.size() != 8) return false;
   if (!InRange(s[0], 'A', 'R') || !InRange(s[1], 'A', 'R') || !InRange(s[2], '0', '9') ||

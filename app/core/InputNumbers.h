@@ -26,6 +26,9 @@ struct TNumberRange {
 };
 
 inline constexpr TNumberRange AnyFiniteNumber{};
+
+// What a field that holds no number says: the usual slip is a decimal comma.
+inline constexpr const char* UseDecimalPointText = "ERROR: Please use . as decimal separator";
 inline constexpr TNumberRange PositiveNumber{0.0, std::numeric_limits<double>::max(), false};
 
 // Text to a finite double within Range: "." as decimal separator whatever the locale, blanks

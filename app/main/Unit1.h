@@ -12,7 +12,8 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HTTPClient.h"
-#include "KestalState.h"
+#include "InputNumbers.h"
+#include "MainWindow.h"
 #include "StdCtrls.h"
 #include "Unit1Config.h"
 
@@ -21,73 +22,71 @@
 // ends" can be observed without ending the test program.
 extern std::function<void(int Code)> ProgramExit;
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT1_PARTS(Controls, Handlers)                                                    \
+  Controls(TButton, Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8,       \
+      Button9, Button10, Button11, Button12, Button13, Button14, Button15, Button16, Button17,    \
+      Button18, Button19, Button20, Button21, Button22, Button23, Button24, Button25, Button26,   \
+      Button27, Button28, Button29, Button30, Button31, Button32, Button33, Button34, Button35,   \
+      Button36, Button37, Button38, Button39, Button40, Button41, Button42, Button43, Button44,   \
+      Button45, Button46, Button47)                                                               \
+  Controls(TEdit, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11,  \
+      Edit12, Edit13, Edit14, Edit15, Edit16, Edit17, Edit18, Edit19, Edit20, Edit21, Edit22,     \
+      Edit23, Edit24, Edit25, Edit26, Edit27, Edit28, Edit29, Edit30, Edit31, Edit32, Edit33,     \
+      Edit34, Edit35, Edit36, Edit39, Edit40, Edit44, Edit45)                                     \
+  Controls(TLabel, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,        \
+      Label10, Label11, Label12, Label13, Label14, Label15, Label16, Label17, Label18, Label19,   \
+      Label20, Label21, Label22, Label23, Label24, Label25, Label26, Label27, Label28, Label29,   \
+      Label30, Label31, Label32, Label33, Label34, Label35, Label36, Label37, Label38, Label39,   \
+      Label48, Label49, Label50, Label51, Label58, Label72, Label85, Label65, Label68, Label70,   \
+      Label86, Label93, Label94, Label95, Label101, Label102, Label103, Label104, Label105,       \
+      Label110)                                                                                   \
+  Controls(TRadioButton, RadioButton3, RadioButton4)                                              \
+  Controls(TBevel, Bevel1, Bevel2)                                                                \
+  Controls(TListBox, ListBox1)                                                                    \
+  Controls(TComboBox, ComboBox1)                                                                  \
+  Controls(TTimer, Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer7, Timer8, Timer9,        \
+      Timer10, Timer11, Timer12, Timer13)                                                         \
+  Controls(TDataTable, DB_Base)                                                                   \
+  Controls(TMatrix, Matrix_DB_400Mhz)                                                             \
+  Controls(TMatrix, Matrix_DB_1400Mhz)                                                            \
+  Controls(THTTPClient, H1)                                                                       \
+  Controls(THTTPClient, IdHTTP1)                                                                  \
+  Handlers(Button1Click, Button2Click, Button3Click, Button18Click, Button19Click,                \
+      Button20Click, Button23Click, Button24Click, Button25Click, Button26Click, Button28Click,   \
+      Button30Click, Button31Click, Button32Click, Button33Click, Button34Click, Button36Click,   \
+      Button43Click, Button44Click, Button45Click, Button47Click, Button46Click, Button35Click,   \
+      Button42Click, ComboBox1Change, ListBox1Click, RadioButton3Click, RadioButton4Click,        \
+      Edit1Change, Edit2Change, Edit3Change, Edit4Change, Edit5Change, Edit6Change, Edit7Change,  \
+      Edit8Change, Edit9Change, Edit11Change, Edit12Change, Edit13Change, Edit19Change,           \
+      Edit20Change, Timer1Timer, Timer2Timer, Timer3Timer, Timer4Timer, Timer5Timer,              \
+      Timer6Timer, Timer7Timer, Timer8Timer, Timer9Timer, Timer10Timer, Timer11Timer,             \
+      Timer12Timer, Timer13Timer)
+// clang-format on
+
 // The shared state lives in TKestalState (app/core), so that code without windows can use it;
-// every name stays a member of the main window.
-class TForm1 : public TForm, public TKestalState {
+// every name stays a member of the main window. The other windows reach it through
+// TMainWindow.
+class TForm1 : public TForm, public TMainWindow {
 public:
   explicit TForm1(TComponent* AOwner);
+  ~TForm1() override;
   String ClassName() const override { return "TForm1"; }
 
   // ---- components of the description -------------------------------------------------------
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
-          *Button9 = nullptr, *Button10 = nullptr, *Button11 = nullptr, *Button12 = nullptr,
-          *Button13 = nullptr, *Button14 = nullptr, *Button15 = nullptr, *Button16 = nullptr,
-          *Button17 = nullptr, *Button18 = nullptr, *Button19 = nullptr, *Button20 = nullptr,
-          *Button21 = nullptr, *Button22 = nullptr, *Button23 = nullptr, *Button24 = nullptr,
-          *Button25 = nullptr, *Button26 = nullptr, *Button27 = nullptr, *Button28 = nullptr,
-          *Button29 = nullptr, *Button30 = nullptr, *Button31 = nullptr, *Button32 = nullptr,
-          *Button33 = nullptr, *Button34 = nullptr, *Button35 = nullptr, *Button36 = nullptr,
-          *Button37 = nullptr, *Button38 = nullptr, *Button39 = nullptr, *Button40 = nullptr,
-          *Button41 = nullptr, *Button42 = nullptr, *Button43 = nullptr, *Button44 = nullptr,
-          *Button45 = nullptr, *Button46 = nullptr, *Button47 = nullptr;
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
-        *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr,
-        *Edit11 = nullptr, *Edit12 = nullptr, *Edit13 = nullptr, *Edit14 = nullptr,
-        *Edit15 = nullptr, *Edit16 = nullptr, *Edit17 = nullptr, *Edit18 = nullptr,
-        *Edit19 = nullptr, *Edit20 = nullptr, *Edit21 = nullptr, *Edit22 = nullptr,
-        *Edit23 = nullptr, *Edit24 = nullptr, *Edit25 = nullptr, *Edit26 = nullptr,
-        *Edit27 = nullptr, *Edit28 = nullptr, *Edit29 = nullptr, *Edit30 = nullptr,
-        *Edit31 = nullptr, *Edit32 = nullptr, *Edit33 = nullptr, *Edit34 = nullptr,
-        *Edit35 = nullptr, *Edit36 = nullptr, *Edit39 = nullptr, *Edit40 = nullptr,
-        *Edit44 = nullptr, *Edit45 = nullptr;
-  TLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
-         *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr,
-         *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr, *Label12 = nullptr,
-         *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr, *Label16 = nullptr,
-         *Label17 = nullptr, *Label18 = nullptr, *Label19 = nullptr, *Label20 = nullptr,
-         *Label21 = nullptr, *Label22 = nullptr, *Label23 = nullptr, *Label24 = nullptr,
-         *Label25 = nullptr, *Label26 = nullptr, *Label27 = nullptr, *Label28 = nullptr,
-         *Label29 = nullptr, *Label30 = nullptr, *Label31 = nullptr, *Label32 = nullptr,
-         *Label33 = nullptr, *Label34 = nullptr, *Label35 = nullptr, *Label36 = nullptr,
-         *Label37 = nullptr, *Label38 = nullptr, *Label39 = nullptr, *Label48 = nullptr,
-         *Label49 = nullptr, *Label50 = nullptr, *Label51 = nullptr, *Label58 = nullptr,
-         *Label72 = nullptr, *Label85 = nullptr, *Label65 = nullptr, *Label68 = nullptr,
-         *Label70 = nullptr, *Label86 = nullptr, *Label93 = nullptr, *Label94 = nullptr,
-         *Label95 = nullptr, *Label101 = nullptr, *Label102 = nullptr, *Label103 = nullptr,
-         *Label104 = nullptr, *Label105 = nullptr, *Label110 = nullptr;
-  TRadioButton *RadioButton3 = nullptr, *RadioButton4 = nullptr;
-  TBevel *Bevel1 = nullptr, *Bevel2 = nullptr;
-  TListBox* ListBox1 = nullptr;
-  TComboBox* ComboBox1 = nullptr;
-  TTimer *Timer1 = nullptr, *Timer2 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr,
-         *Timer5 = nullptr, *Timer6 = nullptr, *Timer7 = nullptr, *Timer8 = nullptr,
-         *Timer9 = nullptr, *Timer10 = nullptr, *Timer11 = nullptr, *Timer12 = nullptr,
-         *Timer13 = nullptr;
-  TDataTable* DB_Base = nullptr;
-  TMatrix* Matrix_DB_400Mhz = nullptr;
-  TMatrix* Matrix_DB_1400Mhz = nullptr;
-  THTTPClient* H1 = nullptr;
-  THTTPClient* IdHTTP1 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT1_PARTS)
 
   // ---- operations ----------------------------------------------------------------------------
   void ResultsInvalidate();
-  // Writes the configuration from the current fields and state; the saved locations are
-  // carried over, or dropped (a new, empty locations section). Nothing is written when a field
-  // does not convert.
-  void SaveSettings(bool KeepSavedLocations);
-  // A saved location was made the current one: labels, clocks and the configuration follow.
-  void LocationChosen();
+  // What the other windows ask of the main window (TMainWindow). Saving writes a new, empty
+  // locations section when the saved ones are dropped.
+  void ShowMainWindow() override { Show(); }
+  void HideMainWindow() override { Hide(); }
+  void PlanNeedsCalculate() override;
+  void SaveSettings(bool KeepSavedLocations) override;
+  void LocationChosen() override;
+  void EnableSetLocation() override;
   // One tick of the tracking timer of object Code (1..12): its position now, into the windows.
   void TrackTick(int Code);
   // One tick of the clock: UTC, local time and the zone's name.
@@ -217,7 +216,7 @@ inline constexpr const char* NoInternet =
     "Internet connection not available. Program functions will be limited";
 inline constexpr const char* ConfirmReset = "Are you sure that you want to delete local settings ?";
 inline constexpr const char* ConfirmTitle = "Pls confirm";
-inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
+inline constexpr const char* DecimalSeparator = UseDecimalPointText;
 inline constexpr const char* EfficiencyBound = "ERROR: The value must be <=100";
 inline constexpr const char* KsBound = "ERROR: The value must be <=1";
 inline constexpr const char* OutsideBands =

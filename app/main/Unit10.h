@@ -1,5 +1,5 @@
 #pragma once
-// Window "Form10".
+// Window "Form10": created at start like every window, opened by no control; it holds nothing.
 
 #include "Forms.h"
 

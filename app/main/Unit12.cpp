@@ -10,9 +10,7 @@ constexpr int ChangeColumnWidth = 645;
 }  // namespace
 
 TForm12::TForm12(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit12");
-  KESTAL_BIND(ListView1);
-  KESTAL_BIND(Label26);
+  KESTAL_LOAD_PARTS("Unit12", KESTAL_UNIT12_PARTS);
   FillList();
 }
 

@@ -5,14 +5,7 @@
 TForm13* Form13 = nullptr;
 
 TForm13::TForm13(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit13");
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(Label2);
-  KESTAL_BIND(ListView1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
+  KESTAL_LOAD_PARTS("Unit13", KESTAL_UNIT13_PARTS);
   OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
 }
 

@@ -7,16 +7,23 @@
 #include "StdCtrls.h"
 #include "TrackingTable.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT13_PARTS(Controls, Handlers)                            \
+  Controls(TLabel, Label1) /* title */                                     \
+  Controls(TLabel, Label2) /* note on the zone state the table assumed */  \
+  Controls(TListView, ListView1)                                           \
+  Controls(TButton, Button1) /* "Exit" */                                  \
+  Controls(TButton, Button2) /* "Hide main screen" */                      \
+  Handlers(Button1Click, Button2Click)
+// clang-format on
+
 class TForm13 : public TForm {
 public:
   explicit TForm13(TComponent* AOwner);
   String ClassName() const override { return "TForm13"; }
 
-  TLabel* Label1 = nullptr;  // title
-  TLabel* Label2 = nullptr;  // note on the zone state the table assumed
-  TListView* ListView1 = nullptr;
-  TButton* Button1 = nullptr;  // "Exit"
-  TButton* Button2 = nullptr;  // "Hide main screen"
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT13_PARTS)
 
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);

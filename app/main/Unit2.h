@@ -6,21 +6,25 @@
 #include "HideMainScreen.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT2_PARTS(Controls, Handlers)                                                 \
+  Controls(TEdit, Edit1, Edit2, Edit3) /* Moon: Doppler, range, degradation */                 \
+  Controls(TEdit, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10, Edit11, Edit12, Edit13,    \
+      Edit14, Edit15, Edit16, Edit17, Edit18, Edit19, Edit20, Edit21, Edit22, Edit23, Edit24,  \
+      Edit25, Edit26, Edit46)                                                                  \
+  Controls(TLabel, Label16) /* the selected pulsar's name */                                   \
+  Controls(TButton, Button1) /* "Exit" */                                                      \
+  Controls(TButton, Button2) /* "Hide main screen" */                                          \
+  Handlers(Button1Click, Button2Click)
+// clang-format on
+
 class TForm2 : public TForm {
 public:
   explicit TForm2(TComponent* AOwner);
   String ClassName() const override { return "TForm2"; }
 
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr;  // Moon: Doppler, range, degradation
-  TEdit *Edit4 = nullptr, *Edit5 = nullptr, *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr,
-        *Edit9 = nullptr, *Edit10 = nullptr, *Edit11 = nullptr, *Edit12 = nullptr,
-        *Edit13 = nullptr, *Edit14 = nullptr, *Edit15 = nullptr, *Edit16 = nullptr,
-        *Edit17 = nullptr, *Edit18 = nullptr, *Edit19 = nullptr, *Edit20 = nullptr,
-        *Edit21 = nullptr, *Edit22 = nullptr, *Edit23 = nullptr, *Edit24 = nullptr,
-        *Edit25 = nullptr, *Edit26 = nullptr, *Edit46 = nullptr;
-  TLabel* Label16 = nullptr;   // the selected pulsar's name
-  TButton* Button1 = nullptr;  // "Exit"
-  TButton* Button2 = nullptr;  // "Hide main screen"
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT2_PARTS)
 
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);

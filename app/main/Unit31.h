@@ -1,5 +1,5 @@
 #pragma once
-// Window "Form31".
+// Window "Form31": created at start like every window, opened by no control; it holds nothing.
 
 #include "Forms.h"
 

@@ -4,16 +4,24 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT39_PARTS(Controls, Handlers)                                                 \
+  Controls(TRadioButton, RadioButton1, RadioButton2, RadioButton3, RadioButton4, RadioButton5,  \
+      RadioButton6, RadioButton7, RadioButton8, RadioButton9, RadioButton10, RadioButton11,     \
+      RadioButton12)                                                                            \
+  Controls(TLabel, Label9) /* the selected pulsar's name, beside button 8 */                    \
+  Handlers(RadioButton1Click, RadioButton2Click, RadioButton3Click, RadioButton4Click,          \
+      RadioButton5Click, RadioButton6Click, RadioButton7Click, RadioButton8Click,               \
+      RadioButton9Click, RadioButton10Click, RadioButton11Click, RadioButton12Click)
+// clang-format on
+
 class TForm39 : public TForm {
 public:
   explicit TForm39(TComponent* AOwner);
   String ClassName() const override { return "TForm39"; }
 
-  TRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
-               *RadioButton4 = nullptr, *RadioButton5 = nullptr, *RadioButton6 = nullptr,
-               *RadioButton7 = nullptr, *RadioButton8 = nullptr, *RadioButton9 = nullptr,
-               *RadioButton10 = nullptr, *RadioButton11 = nullptr, *RadioButton12 = nullptr;
-  TLabel* Label9 = nullptr;  // the selected pulsar's name, beside button 8
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT39_PARTS)
 
   // Button N stands for object code N.
   void RadioButton1Click(TObject* Sender) { Choose(1); }

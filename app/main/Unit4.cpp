@@ -6,12 +6,12 @@
 #include <iterator>
 
 #include "Dialogs.h"
-#include "LocationRecord.h"
 #include "GridLocator.h"
 #include "InputNumbers.h"
+#include "LocationRecord.h"
+#include "MainWindow.h"
 #include "SysUtils.h"
 #include "TextFile.h"
-#include "Unit1.h"
 #include "Unit1Config.h"
 
 TForm4* Form4 = nullptr;
@@ -28,7 +28,7 @@ bool DecimalField(const TEdit* Field, const char* What, double& Value) {
   const TNumberCheck check = CheckNumberText(Field->Text(), Value);
   if (check == TNumberCheck::Valid) return true;
   ShowMessage(check == TNumberCheck::NotANumber
-                  ? String(MainTexts::DecimalSeparator)
+                  ? String(UseDecimalPointText)
                   : "ERROR: " + NumberTextMessage(check, Field->Text(), What));
   return false;
 }
@@ -89,64 +89,7 @@ bool ReadWholeFile(const char* FileName, String& Bytes) {
 }  // namespace
 
 TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(RadioButton1Click);
-  KESTAL_HANDLER(RadioButton2Click);
-  KESTAL_HANDLER(RadioButton3Click);
-  KESTAL_HANDLER(Edit31Change);
-  KESTAL_HANDLER(Edit32Change);
-  KESTAL_HANDLER(Edit33Change);
-  KESTAL_HANDLER(Edit35Change);
-  KESTAL_HANDLER(Edit36Change);
-  KESTAL_HANDLER(Edit37Change);
-  KESTAL_HANDLER(Button23Click);
-  KESTAL_HANDLER(Button24Click);
-  KESTAL_HANDLER(Edit4Change);
-  KESTAL_HANDLER(Edit11Change);
-  KESTAL_HANDLER(Edit12Change);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Edit1Change);
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(ListBox1Click);
-  LoadDescription("Unit4");
-  KESTAL_BIND(RadioButton1);
-  KESTAL_BIND(RadioButton2);
-  KESTAL_BIND(RadioButton3);
-  KESTAL_BIND(Edit31);
-  KESTAL_BIND(Edit32);
-  KESTAL_BIND(Edit33);
-  KESTAL_BIND(Edit35);
-  KESTAL_BIND(Edit36);
-  KESTAL_BIND(Edit37);
-  KESTAL_BIND(Edit34);
-  KESTAL_BIND(Edit38);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Button23);
-  KESTAL_BIND(Button24);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit10);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Edit11);
-  KESTAL_BIND(Edit12);
-  KESTAL_BIND(Edit14);
-  KESTAL_BIND(Edit15);
-  KESTAL_BIND(Edit16);
-  KESTAL_BIND(Edit18);
-  KESTAL_BIND(Edit17);
-  KESTAL_BIND(Edit13);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(ListBox1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
+  KESTAL_LOAD_PARTS("Unit4", KESTAL_UNIT4_PARTS);
 
   ListBox1->SetEnabled(false);
   // Created at start-up, unseen: what is wrong in the file is told when the dialog is opened.
@@ -182,21 +125,21 @@ bool TForm4::FillList(bool NameDamage) {
 
 void TForm4::Open() {
   Button1->SetEnabled(false);
-  Form1->Button3Click(Form1);
+  MainWindow->SaveSettings(true);
   FillList();
   // The letters first: the degree fields below take their sign from them, so the stored
   // hemisphere is shown and kept.
-  Button23->SetCaption(Form1->NorthSouth == "S" ? "S" : "N");
-  Button24->SetCaption(Form1->EastWest == "W" ? "W" : "E");
-  Edit31->SetText(FloatToStr(Form1->LatitudeDeg));
-  Edit32->SetText(FloatToStr(Form1->LatitudeMin));
-  Edit33->SetText(FloatToStr(Form1->LatitudeSec));
-  Edit35->SetText(FloatToStr(Form1->LongitudeDeg));
-  Edit36->SetText(FloatToStr(Form1->LongitudeMin));
-  Edit37->SetText(FloatToStr(Form1->LongitudeSec));
-  Edit4->SetText(Form1->Locator);
-  Edit11->SetText(FormatFloat("#00.0000", Form1->Latitude));
-  Edit12->SetText(FormatFloat("#00.0000", Form1->Longitude));
+  Button23->SetCaption(MainWindow->NorthSouth == "S" ? "S" : "N");
+  Button24->SetCaption(MainWindow->EastWest == "W" ? "W" : "E");
+  Edit31->SetText(FloatToStr(MainWindow->LatitudeDeg));
+  Edit32->SetText(FloatToStr(MainWindow->LatitudeMin));
+  Edit33->SetText(FloatToStr(MainWindow->LatitudeSec));
+  Edit35->SetText(FloatToStr(MainWindow->LongitudeDeg));
+  Edit36->SetText(FloatToStr(MainWindow->LongitudeMin));
+  Edit37->SetText(FloatToStr(MainWindow->LongitudeSec));
+  Edit4->SetText(MainWindow->Locator);
+  Edit11->SetText(FormatFloat("#00.0000", MainWindow->Latitude));
+  Edit12->SetText(FormatFloat("#00.0000", MainWindow->Longitude));
   Edit1->SetText(LocationTexts::EnterLocation);
   Show();
 }
@@ -217,7 +160,7 @@ void TForm4::RadioButton3Click(TObject* Sender) { ChooseGroup(3); }
 // ---- degrees, minutes, seconds -----------------------------------------------------------------
 
 void TForm4::UpdateComputedLocator() {
-  ComputedLocator = LatLonToLocator(Form1->Latitude, Form1->Longitude);
+  ComputedLocator = LatLonToLocator(MainWindow->Latitude, MainWindow->Longitude);
   Edit2->SetText(ComputedLocator);
 }
 
@@ -226,66 +169,66 @@ void TForm4::UpdateComputedLocator() {
 // minus is taken by its size: the letter on the button is what the record stores.
 void TForm4::LatitudeFromParts() {
   double m = 0;
-  if (const char* message = DmsMagnitude(Form1->LatitudeDeg, Form1->LatitudeMin, Form1->LatitudeSec,
-                                         LatitudeLimits, m))
+  if (const char* message = DmsMagnitude(MainWindow->LatitudeDeg, MainWindow->LatitudeMin,
+                                         MainWindow->LatitudeSec, LatitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button23->Caption() == "S" ? -1 : 1;
-  Form1->Latitude = sign * (m + 1e-6);
-  Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
+  MainWindow->Latitude = sign * (m + 1e-6);
+  Edit34->SetText(FormatFloat("00.0000", MainWindow->Latitude));
   UpdateComputedLocator();
 }
 
 void TForm4::LongitudeFromParts() {
   double m = 0;
-  if (const char* message = DmsMagnitude(Form1->LongitudeDeg, Form1->LongitudeMin,
-                                         Form1->LongitudeSec, LongitudeLimits, m))
+  if (const char* message = DmsMagnitude(MainWindow->LongitudeDeg, MainWindow->LongitudeMin,
+                                         MainWindow->LongitudeSec, LongitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button24->Caption() == "W" ? -1 : 1;
-  Form1->Longitude = sign * (m + 1e-6);
-  Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));
+  MainWindow->Longitude = sign * (m + 1e-6);
+  Edit38->SetText(FormatFloat("00.0000", MainWindow->Longitude));
   UpdateComputedLocator();
 }
 
 void TForm4::Edit31Change(TObject* Sender) {
-  Form1->LatitudeDeg = PartField(Edit31, "Latitude degrees");
+  MainWindow->LatitudeDeg = PartField(Edit31, "Latitude degrees");
   LatitudeFromParts();
 }
 void TForm4::Edit32Change(TObject* Sender) {
-  Form1->LatitudeMin = PartField(Edit32, "Latitude minutes");
+  MainWindow->LatitudeMin = PartField(Edit32, "Latitude minutes");
   LatitudeFromParts();
 }
 void TForm4::Edit33Change(TObject* Sender) {
-  Form1->LatitudeSec = PartField(Edit33, "Latitude seconds");
+  MainWindow->LatitudeSec = PartField(Edit33, "Latitude seconds");
   LatitudeFromParts();
 }
 void TForm4::Edit35Change(TObject* Sender) {
-  Form1->LongitudeDeg = PartField(Edit35, "Longitude degrees");
+  MainWindow->LongitudeDeg = PartField(Edit35, "Longitude degrees");
   LongitudeFromParts();
 }
 void TForm4::Edit36Change(TObject* Sender) {
-  Form1->LongitudeMin = PartField(Edit36, "Longitude minutes");
+  MainWindow->LongitudeMin = PartField(Edit36, "Longitude minutes");
   LongitudeFromParts();
 }
 void TForm4::Edit37Change(TObject* Sender) {
-  Form1->LongitudeSec = PartField(Edit37, "Longitude seconds");
+  MainWindow->LongitudeSec = PartField(Edit37, "Longitude seconds");
   LongitudeFromParts();
 }
 
 void TForm4::Button23Click(TObject* Sender) {
   const String letter = Button23->Caption() == "S" ? "N" : "S";
   Button23->SetCaption(letter);
-  Form1->NorthSouth = letter;
-  Form1->Latitude = -Form1->Latitude;
-  Edit34->SetText(FormatFloat("00.0000", Form1->Latitude));
+  MainWindow->NorthSouth = letter;
+  MainWindow->Latitude = -MainWindow->Latitude;
+  Edit34->SetText(FormatFloat("00.0000", MainWindow->Latitude));
   UpdateComputedLocator();
 }
 
 void TForm4::Button24Click(TObject* Sender) {
   const String letter = Button24->Caption() == "W" ? "E" : "W";
   Button24->SetCaption(letter);
-  Form1->EastWest = letter;
-  Form1->Longitude = -Form1->Longitude;
-  Edit38->SetText(FormatFloat("00.0000", Form1->Longitude));
+  MainWindow->EastWest = letter;
+  MainWindow->Longitude = -MainWindow->Longitude;
+  Edit38->SetText(FormatFloat("00.0000", MainWindow->Longitude));
   UpdateComputedLocator();
 }
 
@@ -304,14 +247,14 @@ void TForm4::Edit11Change(TObject* Sender) {
   if (!DecimalField(Edit11, "Latitude", value)) return;
   // An out-of-range value is reported and never becomes the position.
   if (const char* message = RangeMessage(value, LatitudeLimits)) return ShowMessage(message);
-  Form1->Latitude = value;
+  MainWindow->Latitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "S" : "N";
   Button7->SetCaption(letter);
-  Form1->NorthSouth = letter;
-  Form1->LatitudeDeg = p.Degrees;
-  Form1->LatitudeMin = p.Minutes;
-  Form1->LatitudeSec = p.Seconds;
+  MainWindow->NorthSouth = letter;
+  MainWindow->LatitudeDeg = p.Degrees;
+  MainWindow->LatitudeMin = p.Minutes;
+  MainWindow->LatitudeSec = p.Seconds;
   Edit14->SetText(FormatFloat("00", p.Degrees));
   Edit15->SetText(FormatFloat("00", p.Minutes));
   Edit16->SetText(FormatFloat("00.0000", p.Seconds));
@@ -321,18 +264,18 @@ void TForm4::Edit12Change(TObject* Sender) {
   double value = 0;
   if (!DecimalField(Edit12, "Longitude", value)) return;
   if (const char* message = RangeMessage(value, LongitudeLimits)) return ShowMessage(message);
-  Form1->Longitude = value;
+  MainWindow->Longitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "W" : "E";
   Button8->SetCaption(letter);
-  Form1->EastWest = letter;
-  Form1->LongitudeDeg = p.Degrees;
-  Form1->LongitudeMin = p.Minutes;
-  Form1->LongitudeSec = p.Seconds;
+  MainWindow->EastWest = letter;
+  MainWindow->LongitudeDeg = p.Degrees;
+  MainWindow->LongitudeMin = p.Minutes;
+  MainWindow->LongitudeSec = p.Seconds;
   Edit18->SetText(FormatFloat("00", p.Degrees));
   Edit17->SetText(FormatFloat("00", p.Minutes));
   Edit13->SetText(FormatFloat("00.0000", p.Seconds));
-  ConfirmedEastWest = Form1->EastWest;
+  ConfirmedEastWest = MainWindow->EastWest;
 }
 
 // ---- confirm -----------------------------------------------------------------------------------
@@ -348,8 +291,8 @@ void TForm4::AfterConfirm() { Enable({Edit1, Button2}, true); }
 
 void TForm4::Button4Click(TObject* Sender) {
   ConfirmCommon();
-  Form1->Locator = Edit2->Text();
-  ConfirmedEastWest = Form1->EastWest;
+  MainWindow->Locator = Edit2->Text();
+  ConfirmedEastWest = MainWindow->EastWest;
   AfterConfirm();
 }
 
@@ -360,21 +303,21 @@ void TForm4::Button5Click(TObject* Sender) {
   double lon = 0;
   if (!LocatorToLatLon(Edit4->Text(), lat, lon)) return ShowMessage(LocationTexts::InvalidLocator);
   ConfirmCommon();
-  Form1->Longitude = LocatorLongitude;
-  Form1->Latitude = LocatorLatitude;
-  Form1->Locator = Edit4->Text();
+  MainWindow->Longitude = LocatorLongitude;
+  MainWindow->Latitude = LocatorLatitude;
+  MainWindow->Locator = Edit4->Text();
   // The stored parts and letters follow the position, so the next opening (which rebuilds the
   // position from them) keeps it.
-  const TDmsParts la = PartsOf(Form1->Latitude);
-  const TDmsParts lo = PartsOf(Form1->Longitude);
-  Form1->LatitudeDeg = la.Degrees;
-  Form1->LatitudeMin = la.Minutes;
-  Form1->LatitudeSec = la.Seconds;
-  Form1->NorthSouth = Form1->Latitude < 0 ? "S" : "N";
-  Form1->LongitudeDeg = lo.Degrees;
-  Form1->LongitudeMin = lo.Minutes;
-  Form1->LongitudeSec = lo.Seconds;
-  Form1->EastWest = Form1->Longitude < 0 ? "W" : "E";
+  const TDmsParts la = PartsOf(MainWindow->Latitude);
+  const TDmsParts lo = PartsOf(MainWindow->Longitude);
+  MainWindow->LatitudeDeg = la.Degrees;
+  MainWindow->LatitudeMin = la.Minutes;
+  MainWindow->LatitudeSec = la.Seconds;
+  MainWindow->NorthSouth = MainWindow->Latitude < 0 ? "S" : "N";
+  MainWindow->LongitudeDeg = lo.Degrees;
+  MainWindow->LongitudeMin = lo.Minutes;
+  MainWindow->LongitudeSec = lo.Seconds;
+  MainWindow->EastWest = MainWindow->Longitude < 0 ? "W" : "E";
   AfterConfirm();
 }
 
@@ -385,42 +328,42 @@ void TForm4::Button6Click(TObject* Sender) {
   if (const char* message = RangeMessage(lat, LatitudeLimits)) return ShowMessage(message);
   if (const char* message = RangeMessage(lon, LongitudeLimits)) return ShowMessage(message);
   ConfirmCommon();
-  Form1->Longitude = lon;
-  Form1->Latitude = lat;
+  MainWindow->Longitude = lon;
+  MainWindow->Latitude = lat;
   ComputedLocator = LatLonToLocator(lat, lon);
-  Form1->Locator = ComputedLocator;
+  MainWindow->Locator = ComputedLocator;
   AfterConfirm();
 }
 
 // ---- name, save, reset, choose -----------------------------------------------------------------
 
 void TForm4::Edit1Change(TObject* Sender) {
-  Form1->LocationName = Edit1->Text();
-  if (LocationNameLength(Form1->LocationName) >= 16) ShowMessage(LocationTexts::NameTooLong);
+  MainWindow->LocationName = Edit1->Text();
+  if (LocationNameLength(MainWindow->LocationName) >= 16) ShowMessage(LocationTexts::NameTooLong);
 }
 
 void TForm4::Button2Click(TObject* Sender) {
   if (Edit1->Text() == LocationTexts::EnterLocation) return ShowMessage(LocationTexts::EnterName);
-  Form1->LocationName = Edit1->Text();
+  MainWindow->LocationName = Edit1->Text();
   // A longer name would push the numbers out of the columns they are read from.
-  if (!LocationNameFits(Form1->LocationName)) return ShowMessage(LocationTexts::NameTooLong);
-  Form1->LocationName = PaddedLocationName(Form1->LocationName);
+  if (!LocationNameFits(MainWindow->LocationName)) return ShowMessage(LocationTexts::NameTooLong);
+  MainWindow->LocationName = PaddedLocationName(MainWindow->LocationName);
 
   String bytes;
   if (!ReadWholeFile(ConfigFileName, bytes)) return;
   TLocationRecord r;
-  r.Name = Form1->LocationName;
-  r.Latitude = Form1->Latitude;
-  r.Longitude = Form1->Longitude;
-  r.LatitudeDeg = Form1->LatitudeDeg;
-  r.LatitudeMin = Form1->LatitudeMin;
-  r.LatitudeSec = Form1->LatitudeSec;
-  r.NorthSouth = Form1->NorthSouth;
-  r.LongitudeDeg = Form1->LongitudeDeg;
-  r.LongitudeMin = Form1->LongitudeMin;
-  r.LongitudeSec = Form1->LongitudeSec;
+  r.Name = MainWindow->LocationName;
+  r.Latitude = MainWindow->Latitude;
+  r.Longitude = MainWindow->Longitude;
+  r.LatitudeDeg = MainWindow->LatitudeDeg;
+  r.LatitudeMin = MainWindow->LatitudeMin;
+  r.LatitudeSec = MainWindow->LatitudeSec;
+  r.NorthSouth = MainWindow->NorthSouth;
+  r.LongitudeDeg = MainWindow->LongitudeDeg;
+  r.LongitudeMin = MainWindow->LongitudeMin;
+  r.LongitudeSec = MainWindow->LongitudeSec;
   r.EastWest = ConfirmedEastWest;
-  r.Locator = Form1->Locator;
+  r.Locator = MainWindow->Locator;
   if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
   for (const String& line : ComposeLocationRecord(r)) bytes += line + '\n';
   // Written beside the old file and swapped in whole: a failed write leaves it as it was.
@@ -433,9 +376,9 @@ void TForm4::Button2Click(TObject* Sender) {
 void TForm4::Button3Click(TObject* Sender) {
   // The new file (current settings, no saved locations) replaces the old one only once it is
   // complete; a field that does not convert leaves the old file, and this dialog, as they were.
-  Form1->SaveSettings(false);
+  MainWindow->SaveSettings(false);
   ListBox1->Clear();
-  Form1->Button26->SetEnabled(true);
+  MainWindow->EnableSetLocation();
   Hide();
   Enable({Button1, Button2}, false);
   Edit1->SetText(LocationTexts::EnterLocation);
@@ -452,20 +395,20 @@ void TForm4::ListBox1Click(TObject* Sender) {
   const TSavedLocations saved = ReadSavedLocations(ReadSavedLocationLines(ConfigFileName));
   if (static_cast<size_t>(index) >= saved.Records.size()) return;
   const TLocationRecord& r = saved.Records[static_cast<size_t>(index)];
-  Form1->LatitudeDeg = r.LatitudeDeg;
-  Form1->LatitudeMin = r.LatitudeMin;
-  Form1->LatitudeSec = r.LatitudeSec;
-  Form1->NorthSouth = r.NorthSouth;
-  Form1->LongitudeDeg = r.LongitudeDeg;
-  Form1->LongitudeMin = r.LongitudeMin;
-  Form1->LongitudeSec = r.LongitudeSec;
+  MainWindow->LatitudeDeg = r.LatitudeDeg;
+  MainWindow->LatitudeMin = r.LatitudeMin;
+  MainWindow->LatitudeSec = r.LatitudeSec;
+  MainWindow->NorthSouth = r.NorthSouth;
+  MainWindow->LongitudeDeg = r.LongitudeDeg;
+  MainWindow->LongitudeMin = r.LongitudeMin;
+  MainWindow->LongitudeSec = r.LongitudeSec;
   // A record saved before any east/west letter was confirmed has none: take it from the sign.
-  Form1->EastWest = r.EastWest.empty() ? String(r.Longitude < 0 ? "W" : "E") : r.EastWest;
-  Form1->Locator = r.Locator;
-  Form1->LocationName = r.Name;
-  Form1->Longitude = r.Longitude;
-  Form1->Latitude = r.Latitude;
-  Form1->LocationChosen();
+  MainWindow->EastWest = r.EastWest.empty() ? String(r.Longitude < 0 ? "W" : "E") : r.EastWest;
+  MainWindow->Locator = r.Locator;
+  MainWindow->LocationName = r.Name;
+  MainWindow->Longitude = r.Longitude;
+  MainWindow->Latitude = r.Latitude;
+  MainWindow->LocationChosen();
   Button1->SetEnabled(true);
 }
 

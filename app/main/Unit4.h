@@ -8,28 +8,35 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT4_PARTS(Controls, Handlers)                                                   \
+  Controls(TRadioButton, RadioButton1, RadioButton2, RadioButton3)                               \
+  Controls(TEdit, Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Edit34, Edit38, Edit2)         \
+  Controls(TButton, Button23, Button24, Button4)                                                 \
+  Controls(TEdit, Edit4, Edit10, Edit5)                                                          \
+  Controls(TButton, Button5)                                                                     \
+  Controls(TEdit, Edit11, Edit12, Edit14, Edit15, Edit16, Edit18, Edit17, Edit13)                \
+  Controls(TButton, Button7, Button8, Button6)                                                   \
+  Controls(TEdit, Edit1)                                                                         \
+  Controls(TListBox, ListBox1)                                                                   \
+  Controls(TButton, Button1, Button2, Button3)                                                   \
+  Handlers(RadioButton1Click, RadioButton2Click, RadioButton3Click, Edit31Change, Edit32Change,  \
+      Edit33Change, Edit35Change, Edit36Change, Edit37Change, Button23Click, Button24Click,      \
+      Edit4Change, Edit11Change, Edit12Change, Button4Click, Button5Click, Button6Click,         \
+      Edit1Change, Button1Click, Button2Click, Button3Click, ListBox1Click)
+// clang-format on
+
 class TForm4 : public TForm {
 public:
   explicit TForm4(TComponent* AOwner);
   String ClassName() const override { return "TForm4"; }
 
-  TRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT4_PARTS)
   // Degrees-minutes-seconds: inputs, hemisphere buttons, decimal results and locator.
-  TEdit *Edit31 = nullptr, *Edit32 = nullptr, *Edit33 = nullptr, *Edit35 = nullptr,
-        *Edit36 = nullptr, *Edit37 = nullptr, *Edit34 = nullptr, *Edit38 = nullptr,
-        *Edit2 = nullptr;
-  TButton *Button23 = nullptr, *Button24 = nullptr, *Button4 = nullptr;
   // Locator: input and results.
-  TEdit *Edit4 = nullptr, *Edit10 = nullptr, *Edit5 = nullptr;
-  TButton* Button5 = nullptr;
   // Decimal: inputs, degrees-minutes-seconds results and letters.
-  TEdit *Edit11 = nullptr, *Edit12 = nullptr, *Edit14 = nullptr, *Edit15 = nullptr,
-        *Edit16 = nullptr, *Edit18 = nullptr, *Edit17 = nullptr, *Edit13 = nullptr;
-  TButton *Button7 = nullptr, *Button8 = nullptr, *Button6 = nullptr;
   // Name and saved locations.
-  TEdit* Edit1 = nullptr;
-  TListBox* ListBox1 = nullptr;
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
 
   String ComputedLocator;
   String ConfirmedEastWest;

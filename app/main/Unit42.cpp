@@ -8,29 +8,7 @@
 TForm42* Form42 = nullptr;
 
 TForm42::TForm42(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(RadioButton1Click);
-  KESTAL_HANDLER(RadioButton2Click);
-  KESTAL_HANDLER(RadioButton3Click);
-  KESTAL_HANDLER(RadioButton4Click);
-  KESTAL_HANDLER(RadioButton5Click);
-  KESTAL_HANDLER(RadioButton6Click);
-  KESTAL_HANDLER(RadioButton7Click);
-  KESTAL_HANDLER(RadioButton8Click);
-  KESTAL_HANDLER(RadioButton9Click);
-  KESTAL_HANDLER(RadioButton10Click);
-  KESTAL_HANDLER(RadioButton11Click);
-  LoadDescription("Unit42");
-  KESTAL_BIND(RadioButton1);
-  KESTAL_BIND(RadioButton2);
-  KESTAL_BIND(RadioButton3);
-  KESTAL_BIND(RadioButton4);
-  KESTAL_BIND(RadioButton5);
-  KESTAL_BIND(RadioButton6);
-  KESTAL_BIND(RadioButton7);
-  KESTAL_BIND(RadioButton8);
-  KESTAL_BIND(RadioButton9);
-  KESTAL_BIND(RadioButton10);
-  KESTAL_BIND(RadioButton11);
+  KESTAL_LOAD_PARTS("Unit42", KESTAL_UNIT42_PARTS);
 }
 
 void SortBandTable(TMatrix& Table, int Count, int KeyColumn, bool Ascending) {

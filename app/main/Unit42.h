@@ -4,14 +4,21 @@
 
 #include "Forms.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT42_PARTS(Controls, Handlers)                                                 \
+  Controls(TRadioButton, RadioButton1, RadioButton2, RadioButton3, RadioButton4, RadioButton5,  \
+      RadioButton6, RadioButton7, RadioButton8, RadioButton9, RadioButton10, RadioButton11)     \
+  Handlers(RadioButton1Click, RadioButton2Click, RadioButton3Click, RadioButton4Click,          \
+      RadioButton5Click, RadioButton6Click, RadioButton7Click, RadioButton8Click,               \
+      RadioButton9Click, RadioButton10Click, RadioButton11Click)
+// clang-format on
+
 class TForm42 : public TForm {
 public:
   explicit TForm42(TComponent* AOwner);
   String ClassName() const override { return "TForm42"; }
-  TRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
-               *RadioButton4 = nullptr, *RadioButton5 = nullptr, *RadioButton6 = nullptr,
-               *RadioButton7 = nullptr, *RadioButton8 = nullptr, *RadioButton9 = nullptr,
-               *RadioButton10 = nullptr, *RadioButton11 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT42_PARTS)
   void RadioButton1Click(TObject* Sender);   // RAJD
   void RadioButton2Click(TObject* Sender);   // DECJD
   void RadioButton3Click(TObject* Sender);   // W50

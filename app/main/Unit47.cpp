@@ -6,14 +6,7 @@
 TForm47* Form47 = nullptr;
 
 TForm47::TForm47(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit47");
-  KESTAL_BIND(Label91);
-  KESTAL_BIND(Edit31);
-  KESTAL_BIND(Edit32);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
+  KESTAL_LOAD_PARTS("Unit47", KESTAL_UNIT47_PARTS);
   OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button1, Button2); };
 }
 

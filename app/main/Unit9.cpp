@@ -1,10 +1,5 @@
 #include "Unit9.h"
 
-#include "NotBuiltYet.h"
-
 TForm9* Form9 = nullptr;
 
-TForm9::TForm9(TComponent* AOwner) : TForm(AOwner) {
-  LoadDescription("Unit9");
-  MarkNotBuiltYet(this);
-}
+TForm9::TForm9(TComponent* AOwner) : TForm(AOwner) { LoadDescription("Unit9"); }

@@ -1,5 +1,5 @@
 #pragma once
-// Window "Form9".
+// Window "Form9": created at start like every window, opened by no control; it holds nothing.
 
 #include "Forms.h"
 

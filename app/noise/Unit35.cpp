@@ -11,7 +11,7 @@
 #include "SunFluxDownload.h"
 #include "SunFluxList.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit36.h"
 
 TForm35* Form35 = nullptr;
@@ -84,39 +84,7 @@ void ShowFluxList(TStringGrid* Grid, const TSunFluxList& L) {
 }  // namespace
 
 TForm35::TForm35(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(Button10Click);
-  KESTAL_HANDLER(Edit4KeyPress);
-  KESTAL_HANDLER(Edit4Change);
-  LoadDescription("Unit35");
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(StringGrid2);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Edit6);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
-  KESTAL_BIND(Button10);
-  KESTAL_BIND(IdFTP1);
+  KESTAL_LOAD_PARTS("Unit35", KESTAL_UNIT35_PARTS);
 
   LoadIndex = 1;
   SetEnabled(true);
@@ -129,7 +97,7 @@ TForm35::TForm35(TComponent* AOwner) : TForm(AOwner) {
   Button4->SetEnabled(listOnFile);
   if (listOnFile) Button4->SetCaption(CalculateOnFile);
   LoadNoiseDatabase();
-  Button3->SetEnabled(Form1 != nullptr && Form1->InternetAvailable);
+  Button3->SetEnabled(MainWindow != nullptr && MainWindow->InternetAvailable);
 }
 
 void TForm35::SetMeasurementEntry(bool Enabled) {
@@ -186,10 +154,11 @@ void TForm35::Calculate() {
     ShowMessage(SunNoiseTexts::NotUpdated);
     return;
   }
-  const double f = Form1->Frequency;
+  const double f = MainWindow->Frequency;
   TSunNoise r;
   try {
-    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, Form1->EffectiveAperture, Form1->Tsys);
+    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, MainWindow->EffectiveAperture,
+                        MainWindow->Tsys);
   } catch (const ESunNoise& e) {
     ShowMessage(e.Message);
     return;
@@ -213,16 +182,16 @@ void TForm35::Button2Click(TObject* Sender) {
 void TForm35::Button1Click(TObject* Sender) {
   Edit6->SetText("0");
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
 void TForm35::Button8Click(TObject* Sender) {
   if (FMainWindowShown) {
-    Form1->Hide();
+    MainWindow->HideMainWindow();
     Button8->SetCaption("Show main screen");
     Button1->SetEnabled(false);
   } else {
-    Form1->Show();
+    MainWindow->ShowMainWindow();
     Button8->SetCaption("Hide main screen");
     Button1->SetEnabled(true);
   }
@@ -314,9 +283,10 @@ void TForm35::Button5Click(TObject* Sender) {
     return;
   }
   const TDateTime now = Now();
-  const TNoiseLines record = NewNoiseRecord(
-      FStoredRecords + 1, DateToStr(now), TimeToStr(now), Form1->Frequency, Form1->AntennaGain,
-      Form1->Tsys, SunFlux, SunYFactor, static_cast<float>(typed), Edit5->Text());
+  const TNoiseLines record =
+      NewNoiseRecord(FStoredRecords + 1, DateToStr(now), TimeToStr(now), MainWindow->Frequency,
+                     MainWindow->AntennaGain, MainWindow->Tsys, SunFlux, SunYFactor,
+                     static_cast<float>(typed), Edit5->Text());
   try {
     AppendNoiseRecord(record);
   } catch (const ENoiseDatabase& e) {

@@ -10,26 +10,34 @@
 #include "FTPClient.h"
 #include "Forms.h"
 #include "Grids.h"
+#include "InputNumbers.h"
 #include "StdCtrls.h"
+
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT35_PARTS(Controls, Handlers)                                                 \
+  Controls(TLabel, Label1) /* where the list comes from */                                      \
+  Controls(TStringGrid, StringGrid1) /* the flux list */                                        \
+  Controls(TStringGrid, StringGrid2) /* the measurement database */                             \
+  Controls(TEdit, Edit1) /* frequency, MHz */                                                   \
+  Controls(TEdit, Edit2) /* calculated sun flux, Jy */                                          \
+  Controls(TEdit, Edit3) /* sun-noise Y-factor, dB */                                           \
+  Controls(TEdit, Edit4) /* measured noise, dB */                                               \
+  Controls(TEdit, Edit5) /* comment */                                                          \
+  Controls(TEdit, Edit6) /* row to delete */                                                    \
+  Controls(TButton, Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8,     \
+      Button9, Button10)                                                                        \
+  Controls(TFTPClient, IdFTP1)                                                                  \
+  Handlers(Button1Click, Button2Click, Button3Click, Button4Click, Button5Click, Button6Click,  \
+      Button7Click, Button8Click, Button9Click, Button10Click, Edit4KeyPress, Edit4Change)
+// clang-format on
 
 class TForm35 : public TForm {
 public:
   explicit TForm35(TComponent* AOwner);
   String ClassName() const override { return "TForm35"; }
 
-  TLabel* Label1 = nullptr;            // where the list comes from
-  TStringGrid* StringGrid1 = nullptr;  // the flux list
-  TStringGrid* StringGrid2 = nullptr;  // the measurement database
-  TEdit* Edit1 = nullptr;              // frequency, MHz
-  TEdit* Edit2 = nullptr;              // calculated sun flux, Jy
-  TEdit* Edit3 = nullptr;              // sun-noise Y-factor, dB
-  TEdit* Edit4 = nullptr;              // measured noise, dB
-  TEdit* Edit5 = nullptr;              // comment
-  TEdit* Edit6 = nullptr;              // row to delete
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
-          *Button9 = nullptr, *Button10 = nullptr;
-  TFTPClient* IdFTP1 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT35_PARTS)
 
   // The measurements of the last load, sample k = record k (index 0 unused); the plot window
   // reads them. Flux in kJy.
@@ -105,7 +113,7 @@ inline constexpr const char* Downloading = "Downloading";
 inline constexpr const char* CalculateOnFile =
     "Calculate sun noise   ( with sun flow data on file )";
 inline constexpr const char* NumeralsOnly = "Please enter numerals only";
-inline constexpr const char* DecimalSeparator = "ERROR: Please use . as decimal separator";
+inline constexpr const char* DecimalSeparator = UseDecimalPointText;
 inline constexpr const char* AboveExpected =
     "The measured sun noise level cannot exceed the theoretical one\n Please review data ";
 inline constexpr const char* CalculateFirst =

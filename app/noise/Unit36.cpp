@@ -4,7 +4,7 @@
 
 #include "Graphics.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 
 TForm36* Form36 = nullptr;
 
@@ -29,30 +29,7 @@ constexpr TCloseText kCloseTexts[] = {{&TForm36::Edit17, "800"},  {&TForm36::Edi
 }  // namespace
 
 TForm36::TForm36(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit36");
-  KESTAL_BIND(Edit21);
-  KESTAL_BIND(Edit28);
-  KESTAL_BIND(Edit19);
-  KESTAL_BIND(Edit26);
-  KESTAL_BIND(Edit20);
-  KESTAL_BIND(Edit27);
-  KESTAL_BIND(Edit22);
-  KESTAL_BIND(Edit29);
-  KESTAL_BIND(Edit4);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit17);
-  KESTAL_BIND(Edit24);
-  KESTAL_BIND(Edit6);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Edit7);
-  KESTAL_BIND(Image1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(CurveFit1);
+  KESTAL_LOAD_PARTS("Unit36", KESTAL_UNIT36_PARTS);
   DrawMoonPicture();
 }
 
@@ -67,9 +44,10 @@ std::array<TForm36::TSourceFields, 6> TForm36::SourceFields() const {
 }
 
 void TForm36::Button1Click(TObject* Sender) {
-  const double ae = Form1->EffectiveAperture, tsys = Form1->Tsys;
+  const double ae = MainWindow->EffectiveAperture, tsys = MainWindow->Tsys;
 
-  Moon = ComputeMoonNoise(*CurveFit1, Form1->MoonAge, Form1->MoonDistance, Form1->Wavelength);
+  Moon = ComputeMoonNoise(*CurveFit1, MainWindow->MoonAge, MainWindow->MoonDistance,
+                          MainWindow->Wavelength);
   if (Moon.DistanceKnown) {
     Edit17->SetText(FormatFloat(kFluxPattern, Moon.FluxJy));
     Edit24->SetText(FormatFloat(kYFactorPattern, NoiseYFactor(Moon.FluxJy, ae, tsys).YFactorDb));
@@ -77,13 +55,13 @@ void TForm36::Button1Click(TObject* Sender) {
     Edit17->SetText("");
     Edit24->SetText("");
   }
-  Edit6->SetText(FormatFloat(kDistancePattern, Form1->MoonDistance));
-  Edit5->SetText(FormatFloat(kAgePattern, Form1->MoonAge));
+  Edit6->SetText(FormatFloat(kDistancePattern, MainWindow->MoonDistance));
+  Edit5->SetText(FormatFloat(kAgePattern, MainWindow->MoonAge));
   Edit7->SetText(FormatFloat(kTemperaturePattern, Moon.SurfaceTemp));
 
   const auto fields = SourceFields();
   for (std::size_t i = 0; i < RadioSources.size(); ++i) {
-    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], Form1->Frequency);
+    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], MainWindow->Frequency);
     fields[i].Flux->SetText(FormatFloat(kFluxPattern, flux));
     fields[i].YFactor->SetText(
         FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));

@@ -9,26 +9,33 @@
 #include "NoiseSources.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT36_PARTS(Controls, Handlers)                        \
+  Controls(TEdit, Edit21, Edit28) /* Cassiopeia A */                   \
+  Controls(TEdit, Edit19, Edit26) /* Cygnus A */                       \
+  Controls(TEdit, Edit20, Edit27) /* Taurus A */                       \
+  Controls(TEdit, Edit22, Edit29) /* Sagittarius A */                  \
+  Controls(TEdit, Edit4, Edit3) /* Virgo A */                          \
+  Controls(TEdit, Edit1, Edit2) /* 3C273 */                            \
+  Controls(TEdit, Edit17, Edit24) /* Moon */                           \
+  Controls(TEdit, Edit6) /* Moon distance, km */                       \
+  Controls(TEdit, Edit5) /* Moon age, days */                          \
+  Controls(TEdit, Edit7) /* Moon surface temperature, K */             \
+  Controls(TImage, Image1) /* the Moon's picture */                    \
+  Controls(TButton, Button1) /* Calculate (below the visible area) */  \
+  Controls(TButton, Button2) /* Close */                               \
+  Controls(TCurveFit, CurveFit1)                                       \
+  Handlers(Button1Click, Button2Click)
+// clang-format on
+
 class TForm36 : public TForm {
 public:
   explicit TForm36(TComponent* AOwner);
   String ClassName() const override { return "TForm36"; }
 
   // Flux (Jy) and Y-factor (dB) fields, one pair per object.
-  TEdit *Edit21 = nullptr, *Edit28 = nullptr;  // Cassiopeia A
-  TEdit *Edit19 = nullptr, *Edit26 = nullptr;  // Cygnus A
-  TEdit *Edit20 = nullptr, *Edit27 = nullptr;  // Taurus A
-  TEdit *Edit22 = nullptr, *Edit29 = nullptr;  // Sagittarius A
-  TEdit *Edit4 = nullptr, *Edit3 = nullptr;    // Virgo A
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr;    // 3C273
-  TEdit *Edit17 = nullptr, *Edit24 = nullptr;  // Moon
-  TEdit* Edit6 = nullptr;                      // Moon distance, km
-  TEdit* Edit5 = nullptr;                      // Moon age, days
-  TEdit* Edit7 = nullptr;                      // Moon surface temperature, K
-  TImage* Image1 = nullptr;                    // the Moon's picture
-  TButton* Button1 = nullptr;                  // Calculate (below the visible area)
-  TButton* Button2 = nullptr;                  // Close
-  TCurveFit* CurveFit1 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT36_PARTS)
 
   // The Moon's figures of the last calculation.
   TMoonNoise Moon;

@@ -10,20 +10,25 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT53_PARTS(Controls, Handlers)                                                 \
+  Controls(TZOdoza, ZOdoza1)                                                                    \
+  Controls(TEdit, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9, Edit10)        \
+  Controls(TLabel, Label6, Label13, Label14, Label15, Label16)                                  \
+  Controls(TButton, Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8,     \
+      Button9)                                                                                  \
+  Handlers(Button1Click, Button2Click, Button3Click, Button4Click, Button5Click, Button6Click,  \
+      Button7Click, Button8Click, Button9Click)
+// clang-format on
+
 class TForm53 : public TForm {
 public:
   explicit TForm53(TComponent* AOwner);
   ~TForm53() override;
   String ClassName() const override { return "TForm53"; }
 
-  TZOdoza* ZOdoza1 = nullptr;
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
-        *Edit6 = nullptr, *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr;
-  TLabel *Label6 = nullptr, *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr,
-         *Label16 = nullptr;
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
-          *Button9 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT53_PARTS)
 
   // Shrinks ("-", +1) minus enlargements ("+", -1), within -2 ... 2.
   int ZoomLevel = 0;

@@ -2,8 +2,8 @@
 
 #include "CRT.h"
 #include "Dialogs.h"
+#include "MainWindow.h"
 #include "SysUtils.h"
-#include "Unit1.h"
 
 TForm34* Form34 = nullptr;
 
@@ -31,33 +31,7 @@ constexpr TListColumnSpec ListColumns[] = {{"Date Time ( UTC )", 231, taLeftJust
 }  // namespace
 
 TForm34::TForm34(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(Button10Click);
-  LoadDescription("Unit34");
-  KESTAL_BIND(ListView1);
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit2);
-  KESTAL_BIND(Edit3);
-  KESTAL_BIND(Edit5);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
-  KESTAL_BIND(Button10);
+  KESTAL_LOAD_PARTS("Unit34", KESTAL_UNIT34_PARTS);
   // Until a pulsar is picked there is no position to search for; the main window enables the
   // button when it names it after the pulsar.
   Button7->SetEnabled(false);
@@ -67,7 +41,7 @@ TForm34::TForm34(TComponent* AOwner) : TForm(AOwner) {
   Edit3->SetText(zone.Bias);
   Edit5->SetText(zone.ZoneName);
   Label1->SetCaption(zone.Note);
-  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button9, Button8); };
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(MainWindow, Button9, Button8); };
 }
 
 void TForm34::FindCulminations(int Code) {
@@ -83,13 +57,13 @@ void TForm34::FindCulminations(int Code) {
 
   TSkyObject object = CulminationObjects()[static_cast<size_t>(Code - 1)];
   if (Code == PulsarCode) {
-    object.RightAscension = Form1->SelectedRA;
-    object.Declination = Form1->SelectedDec;
+    object.RightAscension = MainWindow->SelectedRA;
+    object.Declination = MainWindow->SelectedDec;
   }
   const crt::time_t start = CulminationStart(crt::time(nullptr));
   const TCulminationResult result =
-      ::FindCulminations(object, {Form1->Latitude, Form1->Longitude}, start, CulminationCount,
-                         [this](const TCulmination& Row) {
+      ::FindCulminations(object, {MainWindow->Latitude, MainWindow->Longitude}, start,
+                         CulminationCount, [this](const TCulmination& Row) {
                            TListItem* item = ListView1->Items()->Add();
                            item->SetCaption(OneLine(Row.UtcText));
                            item->SubItems()->Add(OneLine(Row.LocalText));
@@ -113,7 +87,7 @@ void TForm34::Button10Click(TObject* Sender) { FindCulminations(8); }
 
 void TForm34::Button8Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
-void TForm34::Button9Click(TObject* Sender) { HideMain.Toggle(Form1, Button9, Button8); }
+void TForm34::Button9Click(TObject* Sender) { HideMain.Toggle(MainWindow, Button9, Button8); }

@@ -9,16 +9,23 @@
 #include "HideMainScreen.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT34_PARTS(Controls, Handlers)                                                 \
+  Controls(TListView, ListView1)                                                                \
+  Controls(TLabel, Label1)                                                                      \
+  Controls(TEdit, Edit1, Edit2, Edit3, Edit5)                                                   \
+  Controls(TButton, Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8,     \
+      Button9, Button10)                                                                        \
+  Handlers(Button1Click, Button2Click, Button3Click, Button4Click, Button5Click, Button6Click,  \
+      Button7Click, Button8Click, Button9Click, Button10Click)
+// clang-format on
+
 class TForm34 : public TForm {
 public:
   explicit TForm34(TComponent* AOwner);
   String ClassName() const override { return "TForm34"; }
-  TListView* ListView1 = nullptr;
-  TLabel* Label1 = nullptr;
-  TEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit5 = nullptr;
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
-          *Button9 = nullptr, *Button10 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT34_PARTS)
 
   void Button1Click(TObject* Sender);   // Moon
   void Button2Click(TObject* Sender);   // Sun

@@ -3,7 +3,7 @@
 #include "CRT.h"
 #include "Dialogs.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit40.h"
 #include "Unit41.h"
 
@@ -27,32 +27,7 @@ String SectorEditName(int Number) { return "Edit" + IntToStr(Number); }
 }  // namespace
 
 TForm38::TForm38(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  KESTAL_HANDLER(Button4Click);
-  KESTAL_HANDLER(Button5Click);
-  KESTAL_HANDLER(Button6Click);
-  KESTAL_HANDLER(Button7Click);
-  KESTAL_HANDLER(Button8Click);
-  KESTAL_HANDLER(Button9Click);
-  KESTAL_HANDLER(StringGrid1MouseUp);
-  LoadDescription("Unit38");
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(Label1);
-  KESTAL_BIND(Label8);
-  KESTAL_BIND(Edit1);
-  KESTAL_BIND(Edit38);
-  KESTAL_BIND(Edit39);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Button4);
-  KESTAL_BIND(Button5);
-  KESTAL_BIND(Button6);
-  KESTAL_BIND(Button7);
-  KESTAL_BIND(Button8);
-  KESTAL_BIND(Button9);
+  KESTAL_LOAD_PARTS("Unit38", KESTAL_UNIT38_PARTS);
   // Sector i (1-based): start Edit2 / Edit2i / Edit35, end Edit(2i+1) / Edit36, minimum
   // Edit(23+i) / Edit37.
   for (int i = 1; i <= HorizonSectors; ++i) {
@@ -113,9 +88,8 @@ void TForm38::InitPlanGrid(int Rows) {
 
 void TForm38::Button1Click(TObject* Sender) {
   HorizonProfile = HorizonFromFields();
-  const TPlanResult plan =
-      ComputePlan(*Form1, HorizonProfile, crt::time(nullptr), DayOffset);
-  Label1->SetCaption(FloatToStr(Form1->Frequency));
+  const TPlanResult plan = ComputePlan(*MainWindow, HorizonProfile, crt::time(nullptr), DayOffset);
+  Label1->SetCaption(FloatToStr(MainWindow->Frequency));
   Edit1->SetText(plan.Day.DateText);
   Label8->SetCaption(plan.LocalTimeText);
   InitPlanGrid(static_cast<int>(plan.Rows.size()));
@@ -166,17 +140,16 @@ void TForm38::Button5Click(TObject* Sender) {
 
 void TForm38::Button3Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
   DayOffset = 0;
   // The plan belongs to the last CALCULATE: it must run again before the plan opens again.
-  Form1->Button33->SetEnabled(false);
-  Form1->Button28->SetEnabled(false);
+  MainWindow->PlanNeedsCalculate();
 }
 
 void TForm38::Button2Click(TObject* Sender) {
   Form40->Show();
-  Form40->ShowTable(ComputeDriftScan(
-      {Form1->Latitude, Form1->Longitude}, HorizonProfile, [] { return crt::time(nullptr); }));
+  Form40->ShowTable(ComputeDriftScan({MainWindow->Latitude, MainWindow->Longitude}, HorizonProfile,
+                                     [] { return crt::time(nullptr); }));
 }
 
 void TForm38::Button7Click(TObject* Sender) { Form41->OpenFromPlan(); }

@@ -10,20 +10,27 @@
 #include "Planning.h"
 #include "StdCtrls.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT38_PARTS(Controls, Handlers)                                                 \
+  Controls(TStringGrid, StringGrid1)                                                            \
+  Controls(TLabel, Label1) /* the working frequency */                                          \
+  Controls(TLabel, Label8) /* "local time" after the planned date, with its offset from UTC */  \
+  Controls(TEdit, Edit1) /* the planned date */                                                 \
+  Controls(TEdit, Edit38) /* the object a note is for */                                        \
+  Controls(TEdit, Edit39) /* the note */                                                        \
+  Controls(TButton, Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8,     \
+      Button9)                                                                                  \
+  Handlers(Button1Click, Button2Click, Button3Click, Button4Click, Button5Click, Button6Click,  \
+      Button7Click, Button8Click, Button9Click, StringGrid1MouseUp)
+// clang-format on
+
 class TForm38 : public TForm {
 public:
   explicit TForm38(TComponent* AOwner);
   String ClassName() const override { return "TForm38"; }
 
-  TStringGrid* StringGrid1 = nullptr;
-  TLabel* Label1 = nullptr;  // the working frequency
-  TLabel* Label8 = nullptr;  // "local time" after the planned date, with its offset from UTC
-  TEdit* Edit1 = nullptr;    // the planned date
-  TEdit* Edit38 = nullptr;   // the object a note is for
-  TEdit* Edit39 = nullptr;   // the note
-  TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
-          *Button5 = nullptr, *Button6 = nullptr, *Button7 = nullptr, *Button8 = nullptr,
-          *Button9 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT38_PARTS)
   // Sector i (0-based): its start and end azimuth (display only) and minimum elevation.
   std::array<TEdit*, HorizonSectors> SectorStart{}, SectorEnd{}, SectorMinimum{};
 

@@ -1,23 +1,18 @@
 #include "Unit40.h"
 
-#include "Unit1.h"
+#include "MainWindow.h"
 
 TForm40* Form40 = nullptr;
 
 TForm40::TForm40(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  LoadDescription("Unit40");
-  KESTAL_BIND(StringGrid1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
+  KESTAL_LOAD_PARTS("Unit40", KESTAL_UNIT40_PARTS);
   Button2->SetCaption("Hide main screen");
-  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(Form1, Button2, Button1); };
+  OnClose = [this](TObject*, TCloseAction&) { HideMain.Restore(MainWindow, Button2, Button1); };
 }
 
 void TForm40::Button1Click(TObject* Sender) { Hide(); }
 
-void TForm40::Button2Click(TObject* Sender) { HideMain.Toggle(Form1, Button2, Button1); }
+void TForm40::Button2Click(TObject* Sender) { HideMain.Toggle(MainWindow, Button2, Button1); }
 
 void TForm40::ShowTable(const TDriftTable& Table) {
   for (size_t r = 0; r < Table.size(); ++r)

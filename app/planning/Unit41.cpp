@@ -4,7 +4,7 @@
 
 #include "Dialogs.h"
 #include "SysUtils.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "Unit38.h"
 
 TForm41* Form41 = nullptr;
@@ -31,21 +31,7 @@ TCalendarDate DateOf(TDateTime Value) {
 }  // namespace
 
 TForm41::TForm41(TComponent* AOwner) : TForm(AOwner) {
-  KESTAL_HANDLER(CalendarPicker1Change);
-  KESTAL_HANDLER(CalendarPicker2Change);
-  KESTAL_HANDLER(ComboBox1Change);
-  KESTAL_HANDLER(Button1Click);
-  KESTAL_HANDLER(Button2Click);
-  KESTAL_HANDLER(Button3Click);
-  LoadDescription("Unit41");
-  KESTAL_BIND(CalendarPicker1);
-  KESTAL_BIND(CalendarPicker2);
-  KESTAL_BIND(ComboBox1);
-  KESTAL_BIND(Button1);
-  KESTAL_BIND(Button2);
-  KESTAL_BIND(Button3);
-  KESTAL_BIND(Label4);
-  KESTAL_BIND(StringGrid1);
+  KESTAL_LOAD_PARTS("Unit41", KESTAL_UNIT41_PARTS);
   for (const char* item : IntervalItems) ComboBox1->Items()->Add(item);
   ComboBox1->SetText("Select");
   ReadyForStartDate();
@@ -127,7 +113,7 @@ void TForm41::Button1Click(TObject* Sender) {
   Button2->SetEnabled(false);
 
   TTrackingRequest request;
-  request.Observer = {Form1->Latitude, Form1->Longitude};
+  request.Observer = {MainWindow->Latitude, MainWindow->Longitude};
   request.Start = StartDate;
   request.Stop = StopDate;
   request.IntervalMinutes = IntervalMinutes;
@@ -169,7 +155,7 @@ void TForm41::Button1Click(TObject* Sender) {
 
 void TForm41::Button2Click(TObject* Sender) {
   Hide();
-  Form1->Show();
+  MainWindow->ShowMainWindow();
 }
 
 void TForm41::Button3Click(TObject* Sender) { FCancelled = true; }

@@ -9,19 +9,27 @@
 #include "StdCtrls.h"
 #include "TrackingPlan.h"
 
+// The controls of the description and the handlers it names (FormParts.h).
+// clang-format off
+#define KESTAL_UNIT41_PARTS(Controls, Handlers)                                          \
+  Controls(TCalendarPicker, CalendarPicker1) /* start */                                 \
+  Controls(TCalendarPicker, CalendarPicker2) /* stop */                                  \
+  Controls(TComboBox, ComboBox1) /* interval */                                          \
+  Controls(TButton, Button1) /* Calculate */                                             \
+  Controls(TButton, Button2) /* Exit */                                                  \
+  Controls(TButton, Button3) /* Cancel, while calculating */                             \
+  Controls(TLabel, Label4) /* progress, then the rows' offset from UTC */                \
+  Controls(TStringGrid, StringGrid1)                                                     \
+  Handlers(CalendarPicker1Change, CalendarPicker2Change, ComboBox1Change, Button1Click,  \
+      Button2Click, Button3Click)
+// clang-format on
+
 class TForm41 : public TForm {
 public:
   explicit TForm41(TComponent* AOwner);
   String ClassName() const override { return "TForm41"; }
 
-  TCalendarPicker* CalendarPicker1 = nullptr;  // start
-  TCalendarPicker* CalendarPicker2 = nullptr;  // stop
-  TComboBox* ComboBox1 = nullptr;              // interval
-  TButton* Button1 = nullptr;                  // Calculate
-  TButton* Button2 = nullptr;                  // Exit
-  TButton* Button3 = nullptr;                  // Cancel, while calculating
-  TLabel* Label4 = nullptr;                    // progress, then the rows' offset from UTC
-  TStringGrid* StringGrid1 = nullptr;
+  KESTAL_DECLARE_PARTS(KESTAL_UNIT41_PARTS)
 
   void CalendarPicker1Change(TObject* Sender);
   void CalendarPicker2Change(TObject* Sender);

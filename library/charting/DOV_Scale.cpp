@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "DOV_math1.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ String ExponentForm(Double Value, Integer Digits) {
   const char esign = s[e + 1];
   String edigits = s.substr(e + 2);
   while (edigits.size() < 4) edigits = "0" + edigits;
-  for (char& c : mant) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  mant = UpperCase(mant);
   return String(Value < 0 ? "-" : " ") + mant + "E" + esign + edigits;
 }
 

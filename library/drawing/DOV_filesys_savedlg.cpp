@@ -10,12 +10,6 @@ namespace {
 
 constexpr Integer ReplyOK = 1, ReplyCancel = 2, ReplyYes = 6, ReplyNo = 7;
 
-String LowerAZ(String s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 // The "name|mask|name|mask" list of the filter attribute, complete pairs only.
 std::vector<std::pair<String, String>> FilterPairs(const String& filter) {
   std::vector<std::pair<String, String>> pairs;
@@ -98,7 +92,7 @@ bool TUnivSaveDialog::Execute() {
     const String folder = FileName.substr(0, FileName.size() - StripPath(FileName).size());
     const bool forbidden =
         !ForbiddenDir.empty() &&
-        LowerAZ(folder).compare(0, ForbiddenDir.size(), LowerAZ(ForbiddenDir)) == 0;
+        LowerCase(folder).compare(0, ForbiddenDir.size(), LowerCase(ForbiddenDir)) == 0;
     if (forbidden) {
       Integer answer = ReplyYes;
       if (OnForbiddenDir) OnForbiddenDir(this, folder, answer);

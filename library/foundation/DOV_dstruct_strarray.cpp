@@ -12,12 +12,6 @@ namespace {
 // document asks for any size, and a table this large is beyond any use of the component.
 constexpr Int64 MaxCells = Int64(1) << 26;
 
-String LowerAZ(String s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 // At most 255 characters; a UTF-8 sequence is one character and is never split.
 String CutCell(const String& s) {
   if (s.size() <= static_cast<size_t>(TStringArray::MaxCellLength)) return s;
@@ -319,7 +313,7 @@ String TStringArray::SortKey(Integer c, Integer r) const {
     OnBeforeSortExchange(const_cast<TStringArray*>(this), key, out);
     key = out;
   }
-  return LowerAZ(key);
+  return LowerCase(key);
 }
 
 void TStringArray::Sort(Integer Col, Integer ColSec, bool Ascending) {
@@ -404,7 +398,7 @@ void TStringArray::GarbageCollection() {
 bool TStringArray::Find(const String& FindStr, bool MatchCase, bool Exact, Integer ColLow,
                         Integer ColHigh, Integer RowLow, Integer RowHigh, Integer& Col,
                         Integer& row) const {
-  const String wanted = MatchCase ? FindStr : LowerAZ(FindStr);
+  const String wanted = MatchCase ? FindStr : LowerCase(FindStr);
   if (!Exact && wanted.empty()) return false;
   if (ColLow == -1 || ColHigh == -1) {
     ColLow = 0;
@@ -422,7 +416,7 @@ bool TStringArray::Find(const String& FindStr, bool MatchCase, bool Exact, Integ
   if (RowLow > RowHigh) std::swap(RowLow, RowHigh);
   for (Integer r = RowLow; r <= RowHigh; ++r)
     for (Integer c = ColLow; c <= ColHigh; ++c) {
-      const String cell = MatchCase ? GetString(c, r) : LowerAZ(GetString(c, r));
+      const String cell = MatchCase ? GetString(c, r) : LowerCase(GetString(c, r));
       if (Exact ? cell == wanted : cell.find(wanted) != String::npos) {
         Col = c;
         row = r;
@@ -446,9 +440,9 @@ bool TStringArray::FindCellExact(const String& FindStr, bool MatchCase, Integer 
 bool TStringArray::FindCellInSortedColumn(const String& FindStr, bool MatchCase, Integer ColIx,
                                           Integer RowLow, Integer RowHigh, bool ColIsAscending,
                                           Integer& row) const {
-  const String wanted = MatchCase ? FindStr : LowerAZ(FindStr);
+  const String wanted = MatchCase ? FindStr : LowerCase(FindStr);
   auto key = [&](Integer r) {
-    return MatchCase ? GetString(ColIx, r) : LowerAZ(GetString(ColIx, r));
+    return MatchCase ? GetString(ColIx, r) : LowerCase(GetString(ColIx, r));
   };
   if (RowLow == -1 && RowHigh == -1) {
     RowLow = 1;

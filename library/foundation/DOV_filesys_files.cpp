@@ -27,14 +27,6 @@ String OsPath(String s) {
   return s;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-String Lower(String s) {
-  for (char& c : s) c = LowerAscii(c);
-  return s;
-}
-
 String WithSep(const String& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + "/"; }
 
 // Windows wildcard matching: "*" any run, "?" one character, case ignored; "*.*" matches
@@ -46,7 +38,7 @@ bool GlobMatch(const char* m, const char* n) {
     if (*m == '*') {
       star = m++;
       resume = n;
-    } else if (*m == '?' || (*m != '\0' && LowerAscii(*m) == LowerAscii(*n))) {
+    } else if (*m == '?' || (*m != '\0' && LowerCaseChar(*m) == LowerCaseChar(*n))) {
       ++m;
       ++n;
     } else if (star != nullptr) {
@@ -268,7 +260,7 @@ void CopyFileTree(const String& SourceDir, const String& DestDir, bool CopyAttri
   run.CopyAttrib = CopyAttrib;
   CopyAborted = false;
   const String src = WithSep(OsPath(SourceDir)), dst = WithSep(OsPath(DestDir));
-  if (Lower(src) == Lower(dst)) return;
+  if (LowerCase(src) == LowerCase(dst)) return;
   // The same folder under another name, or a destination inside the source, would copy
   // without end.
   std::error_code ec;
@@ -374,11 +366,11 @@ Integer MoveToRecycleBin(const String& FileMask) {
 void SetAllFilenameCase(const String& FileMask, bool Upper) {
   String folder, mask;
   SplitMask(FileMask, folder, mask);
-  mask = Lower(mask);
+  mask = LowerCase(mask);
   for (const TEntry& e : ListFolder(folder)) {
     if (!MatchesMask(e.Name, mask)) continue;
     String newName = e.Name;
-    for (char& c : newName) c = Upper ? UpperAscii(c) : LowerAscii(c);
+    for (char& c : newName) c = Upper ? UpperCaseChar(c) : LowerCaseChar(c);
     if (newName != e.Name) {
       const String from = folder + e.Name, to = folder + newName;
       // Another entry of the new name would be replaced on a case-sensitive file system.

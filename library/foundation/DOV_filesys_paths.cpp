@@ -25,8 +25,6 @@ size_t NameStart(const String& path) {
   return 0;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // The probe file the read-only tests create, keeping the name such probes always had.
 constexpr const char* ProbeFileName = "$%$LO%$.$$$";
 constexpr Byte DriveC = 2;
@@ -74,7 +72,7 @@ String ParentDir(const String& DirName) {
 
 bool IsRootDir(const String& DirName) {
   String s = Trim(DirName);
-  for (char& c : s) c = LowerAscii(c);
+  for (char& c : s) c = LowerCaseChar(c);
   if (s == "/") return true;
   return s.size() <= 3 && s.size() >= 3 && s.compare(1, 2, ":\\") == 0;
 }
@@ -206,7 +204,8 @@ String GetEnviroVar(const String& VarName) {
     const size_t n = VarName.size();
     if (std::strlen(entry) <= n || entry[n] != '=') continue;
     bool same = true;
-    for (size_t i = 0; i < n && same; ++i) same = LowerAscii(entry[i]) == LowerAscii(VarName[i]);
+    for (size_t i = 0; i < n && same; ++i)
+      same = LowerCaseChar(entry[i]) == LowerCaseChar(VarName[i]);
     if (same) value = entry + n + 1;
   }
   return value;

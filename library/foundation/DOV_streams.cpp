@@ -9,6 +9,7 @@
 #include <locale.h>
 
 #include "DOV_utf8.h"
+#include "SysUtils.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the stream layouts are little-endian and copied as they are in memory");
@@ -24,9 +25,6 @@ constexpr size_t kMaxReadBlock = 65536;
 
 using utf8::NextChar;
 
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 // First occurrence of Needle (already lower case) in Hay at or after From, ignoring ASCII
 // case; npos when none.
 size_t FindNoCase(const std::string& Hay, const std::string& Needle, size_t From) {
@@ -34,14 +32,14 @@ size_t FindNoCase(const std::string& Hay, const std::string& Needle, size_t From
   const size_t last = Hay.size() - Needle.size();
   for (size_t i = From; i <= last; ++i) {
     size_t k = 0;
-    while (k < Needle.size() && AsciiLower(Hay[i + k]) == Needle[k]) ++k;
+    while (k < Needle.size() && LowerCaseChar(Hay[i + k]) == Needle[k]) ++k;
     if (k == Needle.size()) return i;
   }
   return std::string::npos;
 }
 
 std::string LowerAscii(std::string s) {
-  for (char& c : s) c = AsciiLower(c);
+  for (char& c : s) c = LowerCaseChar(c);
   return s;
 }
 
@@ -337,7 +335,7 @@ Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep) {
   while (st != fpEnd && st != fpError) {
     Byte b;
     // The end of the stream reads as a letter that no state accepts.
-    const char ch = in.Next(b) ? AsciiUpper(static_cast<char>(b)) : 'Z';
+    const char ch = in.Next(b) ? UpperCaseChar(static_cast<char>(b)) : 'Z';
     const TFPClass c = ClassifyFP(ch, DecPSep);
     const TFPState next = NextFPState(st, c, AllowExp);
     if (next != fpEnd && next != fpError && c != fcWhite) {

@@ -4,6 +4,7 @@
 
 #include "DOV_stringl.h"
 #include "DOV_utf8.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -12,18 +13,6 @@ int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-String LowerAscii(String s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
-String UpperAscii(String s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return s;
 }
 
 // "\#hh" with two hexadecimal digits, not behind a backslash, becomes the byte hh.
@@ -101,7 +90,7 @@ String BuildReplacement(const String& tmpl, const TMatchTokens& tokens,
     }
     if (i + 1 >= n) break;  // an "@" at the very end is dropped
     const char c = tmpl[i + 1];
-    const char uc = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    const char uc = UpperCaseChar(c);
     if (c == '@') {
       out += '@';
       i += 2;
@@ -116,8 +105,8 @@ String BuildReplacement(const String& tmpl, const TMatchTokens& tokens,
           case 'Z': text = ViaUtf8(text, ReduceStringToAZ09); break;
           case 'V': text = ViaUtf8(text, ReduceStringToFN83CompliantChars); break;
           case 'Y': text = ViaUtf8(text, ExpandDiphthongs); break;
-          case 'L': text = LowerAscii(text); break;
-          case 'U': text = UpperAscii(text); break;
+          case 'L': text = LowerCase(text); break;
+          case 'U': text = UpperCase(text); break;
           default: text = IntegerTransform(text, t); break;
         }
       }
@@ -159,11 +148,11 @@ bool SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const S
   TGrep grep(nullptr);
   grep.SetIgnoreCase(IgnoreCase);
   grep.SetRegExp(RegExp);
-  const String cond = IgnoreCase ? LowerAscii(CondText) : CondText;
+  const String cond = IgnoreCase ? LowerCase(CondText) : CondText;
   const String tmpl = DecodeTemplateHex(Template);
 
   const std::string_view source(InStream.Memory(), static_cast<size_t>(InStream.Size()));
-  const String folded = IgnoreCase ? LowerAscii(String(source)) : String();
+  const String folded = IgnoreCase ? LowerCase(String(source)) : String();
   const std::string_view searched = IgnoreCase ? std::string_view(folded) : source;
   const Integer len = static_cast<Integer>(source.size());
   String out;

@@ -22,13 +22,6 @@ int HexDigit(char c) {
   return -1;
 }
 
-char LowerByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-String LowerAscii(String s) {
-  for (char& c : s) c = LowerByte(c);
-  return s;
-}
-
 // Every "$hh" becomes the character of code hh (0 when hh is not hexadecimal, also when the
 // line ends early); a decoded "$" is decoded again with what follows it.
 String DecodeDollars(String s) {
@@ -104,7 +97,7 @@ struct TScriptRun {
         if (limit >= 0 && pos >= limit) break;
         if (!reader.Next(b)) break;
         ++pos;
-        k = LowerByte(static_cast<char>(b)) == text[k] ? k + 1 : 0;
+        k = LowerCaseChar(static_cast<char>(b)) == text[k] ? k + 1 : 0;
       }
     }
     if (k < text.size()) In.SetPosition(start);
@@ -145,17 +138,17 @@ void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrin
   while (pc >= 0 && pc < count) {
     const int lineIx = pc++;
     const String line = DecodeDollars(StripLTBlanks(Script[lineIx]));
-    const String cmd = LowerAscii(line.substr(0, line.find(' ')));
+    const String cmd = LowerCase(line.substr(0, line.find(' ')));
     if (cmd == "incpos") {
       run.SetPos(InStream.Position() + NumberAt(line, 8));
     } else if (cmd == "resetpos") {
       InStream.SetPosition(0);
     } else if (cmd == "find") {
-      run.Found = run.Search(LowBytesOfString(LowerAscii(From(line, 6))), -1);
+      run.Found = run.Search(LowBytesOfString(LowerCase(From(line, 6))), -1);
     } else if (cmd == "findwithin") {
       size_t pos = 12;
       const Int64 k = ReadNumber(line, pos);
-      const std::string text = LowBytesOfString(LowerAscii(StripLTBlanks(From(line, pos))));
+      const std::string text = LowBytesOfString(LowerCase(StripLTBlanks(From(line, pos))));
       run.Found = run.Search(text, InStream.Position() + k);
     } else if (cmd == "insert") {
       run.WriteBytes(LowBytesOfString(From(line, 8)));
@@ -191,7 +184,7 @@ void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrin
       // Scripts fold the name to lower case; on a case-sensitive file system the name as
       // written is tried first.
       const String name = From(line, 13);
-      run.LoadTable(FileExists(name) ? name : LowerAscii(name));
+      run.LoadTable(FileExists(name) ? name : LowerCase(name));
     } else if (cmd == "copyabs") {
       size_t pos = 9;
       const Int64 a = ReadNumber(line, pos), b = ReadNumber(line, pos);
@@ -219,7 +212,7 @@ void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrin
       if (run.Found != (cmd == "iffound")) {
         int depth = 1;
         while (pc < count && depth > 0) {
-          const String skipped = LowerAscii(StripLTBlanks(Script[pc++]));
+          const String skipped = LowerCase(StripLTBlanks(Script[pc++]));
           if (skipped.find("endif") != String::npos) --depth;
           if (depth == 0) break;
           if (skipped.find("iffound") != String::npos || skipped.find("ifnotfound") != String::npos)

@@ -2,16 +2,10 @@
 // text, plus the attribute scanner and three helpers of the same family.
 
 #include "DOV_streams.h"
+#include "SysUtils.h"
 #include "TextFile.h"
 
 namespace {
-
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = AsciiLower(c);
-  return s;
-}
 
 std::string StripBlanks(const std::string& s) {
   const size_t a = s.find_first_not_of(' ');
@@ -25,7 +19,7 @@ bool EndsWithNoCase(const std::string& Text, const std::string& Tail) {
   if (Tail.empty() || Text.size() < Tail.size()) return false;
   const size_t off = Text.size() - Tail.size();
   for (size_t i = 0; i < Tail.size(); ++i)
-    if (AsciiLower(Text[off + i]) != Tail[i]) return false;
+    if (LowerCaseChar(Text[off + i]) != Tail[i]) return false;
   return true;
 }
 
@@ -54,10 +48,10 @@ TTagParts SplitTag(const std::string& TagText) {
     if (blank == std::string::npos || blank > close) {
       // No blank before "/>": the library's writers never do this; the name cannot match.
       t.Attributes = TagText.substr(0, close);
-      t.Name = LowerAscii(TagText);
+      t.Name = LowerCase(TagText);
     } else {
       t.Attributes = StripBlanks(TagText.substr(blank + 1, close - blank - 1));
-      t.Name = LowerAscii(TagText.substr(0, blank));
+      t.Name = LowerCase(TagText.substr(0, blank));
     }
     return t;
   }
@@ -65,9 +59,9 @@ TTagParts SplitTag(const std::string& TagText) {
   if (!body.empty() && body.back() == '>') body.pop_back();
   if (blank != std::string::npos && blank < body.size()) {
     t.Attributes = StripBlanks(body.substr(blank + 1));
-    t.Name = LowerAscii(body.substr(0, blank));
+    t.Name = LowerCase(body.substr(0, blank));
   } else {
-    t.Name = LowerAscii(body);
+    t.Name = LowerCase(body);
   }
   return t;
 }
@@ -207,7 +201,7 @@ Integer DetectNextTagInString(const String& Instring, Integer& StartPos, Integer
 
 String ScanForXMLAttrib(const String& Attributes, const String& AttribName) {
   enum { stName, stValueStart, stQuoted, stPlain } st;
-  const std::string wanted = LowerAscii(AttribName);
+  const std::string wanted = LowerCase(AttribName);
   size_t pos = 0;
   while (pos < Attributes.size()) {
     std::string name, value;
@@ -247,14 +241,14 @@ String ScanForXMLAttrib(const String& Attributes, const String& AttribName) {
           break;
       }
     }
-    if (LowerAscii(StripBlanks(name)) == wanted) return value;
+    if (LowerCase(StripBlanks(name)) == wanted) return value;
   }
   return String();
 }
 
 Integer ScanStreamForXMLTag(TStream& Stream, const String& TagName, String& Attributes,
                             String& Contents) {
-  const std::string wanted = LowerAscii(LowBytesOfString(TagName));
+  const std::string wanted = LowerCase(LowBytesOfString(TagName));
   TStreamSource src(Stream);
   Attributes.clear();
   Contents.clear();
@@ -275,7 +269,7 @@ Integer ScanStreamForXMLTag(TStream& Stream, const String& TagName, String& Attr
 String ReadStreamUntilTagList(TStream& Stream, const TStrArray& Tags, Integer& FoundIx) {
   FoundIx = -1;
   std::vector<std::string> tags;
-  for (const String& t : Tags) tags.push_back(LowerAscii(LowBytesOfString(t)));
+  for (const String& t : Tags) tags.push_back(LowerCase(LowBytesOfString(t)));
   TStreamByteReader in(Stream);
   std::string text;
   Byte b;

@@ -46,9 +46,6 @@ String AnsiLowerString(const String& s) {
   return out;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 // 0-based find of sub in s from byte index from; npos when absent or sub empty.
 size_t FindFrom(const String& s, const String& sub, size_t from) {
   if (sub.empty() || from > s.size()) return String::npos;
@@ -254,9 +251,9 @@ Integer CountStringInString(const String& SubStr, const String& S, bool CaseSens
 
 Integer CountCharInString(char Ch, const String& S, bool CaseSensitive) {
   Integer n = 0;
-  const char c = CaseSensitive ? Ch : AsciiUpper(Ch);
+  const char c = CaseSensitive ? Ch : UpperCaseChar(Ch);
   for (char x : S)
-    if ((CaseSensitive ? x : AsciiUpper(x)) == c) ++n;
+    if ((CaseSensitive ? x : UpperCaseChar(x)) == c) ++n;
   return n;
 }
 
@@ -552,7 +549,7 @@ String CapitalizeString(const String& S) {
   for (char& c : out) {
     const auto u = static_cast<unsigned char>(c);
     if (IsLetter(c) || u > 127) {
-      if (!inWord) c = AsciiUpper(c);
+      if (!inWord) c = UpperCaseChar(c);
       inWord = true;
     } else if (!IsDigit(c)) {
       inWord = false;
@@ -619,7 +616,7 @@ String ProcessHexChars(const String& S) {
       unsigned code = 0;
       if (IsHexChar(h1) && IsHexChar(h2)) {
         auto val = [](char h) -> unsigned {
-          return IsDigit(h) ? unsigned(h - '0') : unsigned(AsciiLower(h) - 'a' + 10);
+          return IsDigit(h) ? unsigned(h - '0') : unsigned(LowerCaseChar(h) - 'a' + 10);
         };
         code = val(h1) * 16 + val(h2);
       }

@@ -31,8 +31,6 @@ int HexValue(char c) {
   return -1;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // "\#hh" becomes the byte hh (0 for digits that are not hexadecimal); "\\#" stays as it is.
 String DecodeHexEscapes(const String& s) {
   String out;
@@ -81,7 +79,7 @@ Integer TGrep::CompileRegExp(const String& Pattern) {
   FError = 0;
   String pat = Pattern;
   if (FIgnoreCase)
-    for (char& c : pat) c = FoldAscii(c);
+    for (char& c : pat) c = LowerCaseChar(c);
   pat = DecodeHexEscapes(pat);
   for (TGrepToken& t : FregExp) t = TGrepToken();
   FLengRegExp = 0;
@@ -455,7 +453,7 @@ bool TGrep::MatchFrom(Integer k, Integer p) {
 bool TGrep::MatchString(const String& Instring, Integer& MatchPos) {
   if (!FIgnoreCase) return MatchFolded(Instring, MatchPos);
   String folded = Instring;
-  for (char& c : folded) c = FoldAscii(c);
+  for (char& c : folded) c = LowerCaseChar(c);
   return MatchFolded(folded, MatchPos);
 }
 

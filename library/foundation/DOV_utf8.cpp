@@ -68,4 +68,28 @@ size_t BytesOfChars(std::string_view s, size_t n) {
   return i;
 }
 
+String CutBytes(const String& s, size_t MaxBytes) {
+  if (s.size() <= MaxBytes) return s;
+  size_t n = MaxBytes;
+  // Step back while the byte behind the cut continues a character.
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return s.substr(0, n);
+}
+
+std::u16string ToUtf16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    char32_t cp = NextChar(s, i);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
 }  // namespace utf8

@@ -3,6 +3,7 @@
 // start a valid sequence stands for itself (as its Latin-1 character), so any byte string
 // survives a round trip and no input is ever lost.
 
+#include <string>
 #include <string_view>
 
 #include "System.h"
@@ -20,5 +21,13 @@ size_t CharCount(std::string_view s);
 
 // The bytes the first n characters of s take (all of s when it has fewer).
 size_t BytesOfChars(std::string_view s, size_t n);
+
+// s cut to at most MaxBytes bytes, never leaving part of a multi-byte sequence behind: a cut
+// inside one drops the whole sequence.
+String CutBytes(const String& s, size_t MaxBytes);
+
+// s as UTF-16 code units, characters above U+FFFF as surrogate pairs, each character as
+// NextChar decodes it (a byte that starts no valid sequence is one unit of its own value).
+std::u16string ToUtf16(std::string_view s);
 
 }  // namespace utf8

@@ -11,28 +11,12 @@
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
 #include "DOV_stringl.h"
+#include "DOV_utf8.h"
 #include "SysUtils.h"
 
 namespace {
 
-// Short strings hold at most MaxLen bytes. A cut never leaves half of a multi-byte UTF-8
-// character behind: the partial sequence goes as well.
-String CutShort(const String& S, std::size_t MaxLen) {
-  if (S.size() <= MaxLen) return S;
-  std::size_t n = MaxLen;
-  // Step back over continuation bytes when the byte behind the cut continues a character.
-  if ((static_cast<unsigned char>(S[n]) & 0xC0) == 0x80) {
-    while (n > 0 && (static_cast<unsigned char>(S[n]) & 0xC0) == 0x80) --n;
-  }
-  return S.substr(0, n);
-}
-
 String DefaultName(const char* Prefix, Integer k) { return String(Prefix) + IntToStr(k); }
-
-// A-Z folded to a-z only, as the identifier lookup does.
-inline unsigned char FoldLower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
 
 // Slot equals a key that is already folded, ignoring A-Z case. The CSV import asks this for
 // every text field against up to 150 slots, so the key is folded once, not per slot.
@@ -42,22 +26,14 @@ bool EqualsFoldedKey(const String& Slot, const String& FoldedKey) {
   const std::size_t n = Slot.size();
   if (n != FoldedKey.size()) return false;
   if (n == 0) return true;
-  if (FoldLower(static_cast<unsigned char>(Slot[n - 1])) !=
-      static_cast<unsigned char>(FoldedKey[n - 1]))
-    return false;
+  if (LowerCaseChar(Slot[n - 1]) != FoldedKey[n - 1]) return false;
   for (std::size_t i = 0; i + 1 < n; ++i)
-    if (FoldLower(static_cast<unsigned char>(Slot[i])) != static_cast<unsigned char>(FoldedKey[i]))
-      return false;
+    if (LowerCaseChar(Slot[i]) != FoldedKey[i]) return false;
   return true;
 }
 
 // Leading and trailing blanks removed, a-z upper-cased: the key of the name lookups.
-String NameKey(const String& S) {
-  String t = StripLTBlanks(S);
-  for (auto& ch : t)
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-  return t;
-}
+String NameKey(const String& S) { return UpperCase(StripLTBlanks(S)); }
 
 // Eight CRC-32 lanes; byte number k (1-based within its item) goes into lane k mod 8.
 struct TLaneCRC {
@@ -80,49 +56,6 @@ struct TLaneCRC {
     return r;
   }
 };
-
-// The 16-bit code units of a UTF-8 text; the comment's fingerprint takes their low bytes.
-std::vector<std::uint16_t> Utf16Units(const String& S) {
-  std::vector<std::uint16_t> out;
-  out.reserve(S.size());
-  std::size_t i = 0;
-  while (i < S.size()) {
-    const unsigned char c = static_cast<unsigned char>(S[i]);
-    std::uint32_t cp = c;
-    std::size_t len = 1;
-    if (c >= 0xF0 && c < 0xF8) {
-      cp = c & 0x07u;
-      len = 4;
-    } else if (c >= 0xE0) {
-      cp = c & 0x0Fu;
-      len = 3;
-    } else if (c >= 0xC0) {
-      cp = c & 0x1Fu;
-      len = 2;
-    }
-    if (len > 1) {
-      bool ok = i + len <= S.size();
-      for (std::size_t j = 1; ok && j < len; ++j) {
-        const unsigned char d = static_cast<unsigned char>(S[i + j]);
-        if ((d & 0xC0) != 0x80) ok = false;
-        cp = (cp << 6) | (d & 0x3Fu);
-      }
-      if (!ok) {  // a broken sequence: take the byte as it is
-        cp = c;
-        len = 1;
-      }
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<std::uint16_t>(cp));
-    }
-    i += len;
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -456,7 +389,7 @@ TNominalIDStr TDataTable::GetElemNominal(Integer ACol, Integer ARow) const {
     text = IntToStr(static_cast<Int64>(k));
   else
     text = FloatToStr(k);
-  return CutShort(text, MaxNominalIDLength);
+  return utf8::CutBytes(text, MaxNominalIDLength);
 }
 
 void TDataTable::SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr& Value) {
@@ -473,7 +406,7 @@ void TDataTable::SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr&
     if (k == 0)
       throw ESDLDataTableError(
           ComponentErrorMessage(this, "number of available nominal values exceeded"));
-    spec.IDs[static_cast<std::size_t>(k - 1)] = CutShort(Value, MaxNominalIDLength);
+    spec.IDs[static_cast<std::size_t>(k - 1)] = utf8::CutBytes(Value, MaxNominalIDLength);
   }
   NumericData->SetVal(ACol, ARow, k);
 }
@@ -527,7 +460,7 @@ TDTNameStr TDataTable::GetColName(Integer ColNr) const {
 
 void TDataTable::SetColName(Integer ColNr, const TDTNameStr& HLine) {
   if (!InsideCol(ColNr)) return;
-  FColName[static_cast<std::size_t>(ColNr - 1)] = CutShort(HLine, MaxDTNameLength);
+  FColName[static_cast<std::size_t>(ColNr - 1)] = utf8::CutBytes(HLine, MaxDTNameLength);
   ChangedNames();
 }
 
@@ -537,7 +470,7 @@ TDTNameStr TDataTable::GetRowName(Integer RowNr) const {
 
 void TDataTable::SetRowName(Integer RowNr, const TDTNameStr& HLine) {
   if (!InsideRow(RowNr)) return;
-  FRowName[static_cast<std::size_t>(RowNr - 1)] = CutShort(HLine, MaxDTNameLength);
+  FRowName[static_cast<std::size_t>(RowNr - 1)] = utf8::CutBytes(HLine, MaxDTNameLength);
   ChangedNames();
 }
 
@@ -633,10 +566,10 @@ Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
   if (!InsideCol(Col)) return 0;
   const TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
   if (!IsCategorial(spec.MScaleType)) return 0;
-  String key = CutShort(ID, MaxNominalIDLength);
+  String key = utf8::CutBytes(ID, MaxNominalIDLength);
   if (key.empty()) return 0;
   if (IgnoreCase) {
-    for (auto& ch : key) ch = static_cast<char>(FoldLower(static_cast<unsigned char>(ch)));
+    for (auto& ch : key) ch = LowerCaseChar(ch);
     for (Integer k = 1; k <= MaxNominalIDs; ++k)
       if (EqualsFoldedKey(spec.IDs[static_cast<std::size_t>(k - 1)], key)) return k;
   } else {
@@ -648,7 +581,7 @@ Integer TDataTable::OrdinalOfNominalID(Integer Col, const TNominalIDStr& ID,
 
 Integer TDataTable::AddNominalID(Integer Col, const TNominalIDStr& MScaleID) {
   if (!InsideCol(Col)) return 0;
-  const String id = CutShort(MScaleID, MaxNominalIDLength);
+  const String id = utf8::CutBytes(MScaleID, MaxNominalIDLength);
   const Integer k = OrdinalOfNominalID(Col, id, true);
   if (k >= 1) return k;
   TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
@@ -684,7 +617,7 @@ void TDataTable::SetNominalID(Integer ColIx, Integer OrdVal, const TNominalIDStr
   if (MScaleID.empty())
     spec.IDs[static_cast<std::size_t>(OrdVal - 1)].clear();
   else if (IsCategorial(spec.MScaleType))
-    spec.IDs[static_cast<std::size_t>(OrdVal - 1)] = CutShort(MScaleID, MaxNominalIDLength);
+    spec.IDs[static_cast<std::size_t>(OrdVal - 1)] = utf8::CutBytes(MScaleID, MaxNominalIDLength);
   ChangedSetup();
 }
 
@@ -853,7 +786,8 @@ Integer TDataTable::FillMarkedCells(double Value, Byte StateMask) {
 
 String TDataTable::CRCofNamesAndAttributes() const {
   TLaneCRC crc;
-  const auto units = Utf16Units(FComment);
+  // The comment enters by the low bytes of its UTF-16 code units.
+  const std::u16string units = utf8::ToUtf16(FComment);
   for (std::size_t k = 0; k < units.size(); ++k)
     crc.Feed(static_cast<Integer>(k + 1), static_cast<Byte>(units[k] & 0xFF));
   for (const auto& n : FColName) crc.FeedText(n);

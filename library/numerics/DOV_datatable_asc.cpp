@@ -16,6 +16,7 @@
 #include "DOV_matrix_common.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
+#include "DOV_utf8.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 
@@ -29,13 +30,6 @@ constexpr const char* kBlockEnd = "</VARTYPES>";
 constexpr const char* kDefaultComment = "Exported by DOV DataTable component";
 constexpr char kTab = '\t';
 
-String CutShort(const String& S, std::size_t MaxLen) {
-  if (S.size() <= MaxLen) return S;
-  std::size_t n = MaxLen;
-  while (n > 0 && (static_cast<unsigned char>(S[n]) & 0xC0) == 0x80) --n;
-  return S.substr(0, n);
-}
-
 String NameField(const String& Name) {
   const String n = StripLTBlanks(Name);
   if (n.empty()) return kEmptyName;
@@ -45,13 +39,6 @@ String NameField(const String& Name) {
     if (ch == '"') q += '"';
   }
   return n.find(' ') == String::npos ? q : "\"" + q + "\"";
-}
-
-String UpperAscii(const String& S) {
-  String u = S;
-  for (auto& ch : u)
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-  return u;
 }
 
 // One entry of the nominal-variables block: "c Type <k=id>...".
@@ -67,7 +54,7 @@ TBlockEntry ParseBlockEntry(const String& Line) {
   e.Column = StrToInt(Line.substr(0, blank));
   String rest = blank == String::npos ? String() : Line.substr(blank + 1);
   const size_t b2 = rest.find(' ');
-  const String word = UpperAscii(rest.substr(0, b2));
+  const String word = UpperCase(rest.substr(0, b2));
   rest = b2 == String::npos ? String() : rest.substr(b2 + 1);
   if (word == "ORDINAL")
     e.Type = stOrdinal;
@@ -164,7 +151,7 @@ std::vector<TBlockEntry> ReadBlock(Source& Src) {
   String line;
   bool inBlock = false;
   while (Src.ReadLine(line)) {
-    const String u = UpperAscii(line);
+    const String u = UpperCase(line);
     if (!inBlock) {
       inBlock = u.find(kBlockStart) != String::npos;
       continue;
@@ -273,7 +260,7 @@ Integer ReadTableBody(TDataTable& T, Source& Src, const THeader& h, Byte& VNStat
   Integer status = 0;
   if (h.ColNames)
     for (Integer c = 0; c < h.Cols; ++c)
-      ColNames[c] = CutShort(ReadName(Src, VNState, VNName), MaxDTNameLength);
+      ColNames[c] = utf8::CutBytes(ReadName(Src, VNState, VNName), MaxDTNameLength);
   RowsBegun = h.Rows;
   for (Integer r = 1; r <= h.Rows && status == 0; ++r) {
     if (h.RowAttribs) {
@@ -285,7 +272,8 @@ Integer ReadTableBody(TDataTable& T, Source& Src, const THeader& h, Byte& VNStat
       }
       RowAtts[r - 1] = static_cast<Integer>(std::nearbyint(a));
     }
-    if (h.RowNames) RowNames[r - 1] = CutShort(ReadName(Src, VNState, VNName), MaxDTNameLength);
+    if (h.RowNames)
+      RowNames[r - 1] = utf8::CutBytes(ReadName(Src, VNState, VNName), MaxDTNameLength);
     for (Integer c = 1; c <= h.Cols && status == 0; ++c) {
       double v = 0;
       Byte state = 0;
@@ -476,7 +464,7 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
           for (Integer j = 1; j <= h.Cols; ++j) {
             const String n = ReadName(S, FVNState, FVNName);
             if (ReplaceIDs && inCol(j))
-              FColName[static_cast<std::size_t>(tc0 + j - 1)] = CutShort(n, MaxDTNameLength);
+              FColName[static_cast<std::size_t>(tc0 + j - 1)] = utf8::CutBytes(n, MaxDTNameLength);
           }
           S.DropRestOfLine();
         }
@@ -494,7 +482,7 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
           if (h.RowNames) {
             const String n = ReadName(S, FVNState, FVNName);
             if (ReplaceIDs && inRow(i))
-              FRowName[static_cast<std::size_t>(tr0 + i - 1)] = CutShort(n, MaxDTNameLength);
+              FRowName[static_cast<std::size_t>(tr0 + i - 1)] = utf8::CutBytes(n, MaxDTNameLength);
           }
           for (Integer j = 1; j <= h.Cols; ++j) {
             double v = 0;

@@ -16,13 +16,6 @@ inline Integer NextGap(Integer gap) {
   return gap == 0 ? 1 : gap;
 }
 
-String FoldAZ(const String& S) {
-  String t = S;
-  for (auto& ch : t)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
-  return t;
-}
-
 // Keeps the table's five change handlers aside for a bulk operation.
 class THeldHandlers {
 public:
@@ -435,7 +428,7 @@ void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, Integer LowCol, I
       LowCol, LowRow, HighCol, HighRow,
       [&](Integer r) {
         const String& n = FRowName[static_cast<std::size_t>(r - 1)];
-        return IgnoreCase ? FoldAZ(n) : n;
+        return IgnoreCase ? LowerCase(n) : n;
       },
       Ascending);
   ChangedNames();
@@ -455,7 +448,7 @@ void TDataTable::SortColNames(bool Ascending, bool IgnoreCase, Integer LowCol, I
       LowCol, LowRow, HighCol, HighRow,
       [&](Integer c) {
         const String& n = FColName[static_cast<std::size_t>(c - 1)];
-        return IgnoreCase ? FoldAZ(n) : n;
+        return IgnoreCase ? LowerCase(n) : n;
       },
       Ascending);
   ChangedNames();

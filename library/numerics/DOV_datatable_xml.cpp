@@ -13,6 +13,7 @@
 #include "DOV_matrix_xml.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
+#include "DOV_utf8.h"
 #include "DOV_xmlenvelope.h"
 #include "SysUtils.h"
 #include "TextFile.h"
@@ -52,13 +53,6 @@ constexpr Integer kInRowNames = -2;
 constexpr Integer kInColAttrib = -3;
 constexpr Integer kInRowAttrib = -4;
 constexpr Integer kInDataCells = -5;
-
-String CutShort(const String& S, std::size_t MaxLen) {
-  if (S.size() <= MaxLen) return S;
-  std::size_t n = MaxLen;
-  while (n > 0 && (static_cast<unsigned char>(S[n]) & 0xC0) == 0x80) --n;
-  return S.substr(0, n);
-}
 
 // An integer attribute by the strict conversion (EConvertError for anything else); Absent
 // when the attribute is missing and a default is allowed.
@@ -180,7 +174,7 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
     case xmlRowNames: {
       const bool cols = xmlTag == xmlColNames;
       auto& names = cols ? FColName : FRowName;
-      const String d = CutShort(Default, MaxDTNameLength);
+      const String d = utf8::CutBytes(Default, MaxDTNameLength);
       for (auto& n : names) n = d;
       readInner(cols ? kInColNames : kInRowNames);
       return 0;
@@ -200,7 +194,7 @@ Integer TDataTable::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
       if (!(cols ? InsideCol(ix) : InsideRow(ix))) return 0;  // nothing outside the table
       const std::size_t i = static_cast<std::size_t>(ix - 1);
       if (Context == (cols ? kInColNames : kInRowNames))
-        (cols ? FColName : FRowName)[i] = CutShort(Contents, MaxDTNameLength);
+        (cols ? FColName : FRowName)[i] = utf8::CutBytes(Contents, MaxDTNameLength);
       else if (Context == (cols ? kInColAttrib : kInRowAttrib))
         (cols ? FColAtt : FRowAtt)[i] = StrToInt(Contents);
       return 0;

@@ -15,12 +15,6 @@ constexpr const char* FormatVersion = "1.0";
 constexpr const char* DateWritePattern = "yyyy-mm-dd hh:nn:ss";
 constexpr const char* DateReadFormat = "yyyy-MM-dd HH:mm:ss";
 
-String LowerAZ(String s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 bool IsIntegerKind(Word t) {
   return t == varSmallint || t == varInteger || (t >= varShortInt && t <= varInt64);
 }
@@ -58,10 +52,10 @@ bool BooleanOf(const String& s) {
 TAssocArray::TAssocArray(TComponent* AOwner) : TComponent(AOwner) { Clear(); }
 
 Integer TAssocArray::IndexOf(const String& Key) const {
-  const String wanted = FIgnoreCase ? LowerAZ(Key) : Key;
+  const String wanted = FIgnoreCase ? LowerCase(Key) : Key;
   for (Integer i = 0; i < FNEntries; ++i) {
     const String& k = FKeyArray[static_cast<size_t>(i)];
-    if (FIgnoreCase ? LowerAZ(k) == wanted : k == wanted) return i;
+    if (FIgnoreCase ? LowerCase(k) == wanted : k == wanted) return i;
   }
   return -1;
 }
@@ -77,7 +71,7 @@ void TAssocArray::Add(const String& Key, const Variant& Value) {
     FKeyArray.resize(slots);
     FDataArray.resize(slots, Variant(String()));
   }
-  FKeyArray[static_cast<size_t>(FNEntries)] = FIgnoreCase ? LowerAZ(Key) : Key;
+  FKeyArray[static_cast<size_t>(FNEntries)] = FIgnoreCase ? LowerCase(Key) : Key;
   FDataArray[static_cast<size_t>(FNEntries)] = Value;
   ++FNEntries;
 }

@@ -20,14 +20,8 @@ constexpr size_t MaxCommentLength = 60;
 constexpr Integer PropLinesPerFeature = 6;
 constexpr Integer FormatVersion = 1;
 
-String LowerAZ(String s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 bool IsTriStateText(const String& s) {
-  const String l = LowerAZ(s);
+  const String l = LowerCase(s);
   return l.empty() || l == "true" || l == "false";
 }
 
@@ -151,9 +145,9 @@ void TFeatureMatrix::ResetToDefault() {
 }
 
 Integer TFeatureMatrix::FindFeatName(const String& Name) const {
-  const String wanted = LowerAZ(Name);
+  const String wanted = LowerCase(Name);
   for (Integer f = 1; f <= FNFeats; ++f)
-    if (LowerAZ(FFeatProps[f - 1].FeatName) == wanted) return f;
+    if (LowerCase(FFeatProps[f - 1].FeatName) == wanted) return f;
   return -1;
 }
 
@@ -331,7 +325,7 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
     if (line.empty() || line[0] != '#') continue;
     const size_t blank = line.find(' ');
     const String keyword =
-        LowerAZ(line.substr(1, blank == String::npos ? String::npos : blank - 1));
+        LowerCase(line.substr(1, blank == String::npos ? String::npos : blank - 1));
     const String rest = blank == String::npos ? String() : StripLTBlanks(line.substr(blank + 1));
     if (keyword != "featdef" && keyword != "featvals") continue;  // featend and others
     Integer pos = 1, a = 0, b = 0;
@@ -363,11 +357,11 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
         }
         const String body = StripLTBlanks(prop.substr(static_cast<size_t>(p - 1)));
         const size_t sep = body.find(' ');
-        const String name = LowerAZ(body.substr(0, sep));
+        const String name = LowerCase(body.substr(0, sep));
         const String value = sep == String::npos ? String() : StripLTBlanks(body.substr(sep + 1));
         if (fix < 1 || fix > FNFeats) continue;
         TFeatProps& fp = FFeatProps[fix - 1];
-        if (name == LowerAZ(PropNames[plFeatNum])) {
+        if (name == LowerCase(PropNames[plFeatNum])) {
           Integer vp = 1, num = 0;
           if (!ReadInt(value, vp, num)) {
             result = BadNumber;
@@ -375,18 +369,18 @@ Integer TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
             break;
           }
           fp.FeatNum = num;
-        } else if (name == LowerAZ(PropNames[plFeatName])) {
+        } else if (name == LowerCase(PropNames[plFeatName])) {
           fp.FeatName = value.substr(0, MaxNameLength);
-        } else if (name == LowerAZ(PropNames[plFeatKind])) {
+        } else if (name == LowerCase(PropNames[plFeatKind])) {
           for (int kind = fkUndefined; kind <= fkTriState; ++kind)
-            if (LowerAZ(value) == LowerAZ(KindNames[kind]))
+            if (LowerCase(value) == LowerCase(KindNames[kind]))
               fp.FeatKind = static_cast<TFeatKind>(kind);
-        } else if (name == LowerAZ(PropNames[plComment])) {
+        } else if (name == LowerCase(PropNames[plComment])) {
           fp.Comment = value.substr(0, MaxCommentLength);
-        } else if (name == LowerAZ(PropNames[plPresets])) {
+        } else if (name == LowerCase(PropNames[plPresets])) {
           fp.PresetValues = value;
-        } else if (name == LowerAZ(PropNames[plSorted])) {
-          fp.Sorted = LowerAZ(value) == "true";
+        } else if (name == LowerCase(PropNames[plSorted])) {
+          fp.Sorted = LowerCase(value) == "true";
         }
       }
     } else {

@@ -143,7 +143,7 @@ Double ScanDegrees(const String& Instring, Integer& Position, bool AllowLetters,
       } else if (static_cast<unsigned char>(ch) == 0xB0) {
         kind = TChar::Degree;
       } else {
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
+        ch = UpperCaseChar(ch);
         kind = ch == ' '                                          ? TChar::Blank
                : ch == '+' || ch == '-'                           ? TChar::Sign
                : ch == '.'                                        ? TChar::Point

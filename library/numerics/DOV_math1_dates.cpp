@@ -6,13 +6,6 @@ namespace {
 
 const String FormatLetters = "HMdhmsty";
 
-char LowerAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-String Lower(String s) {
-  for (char& c : s) c = LowerAZ(c);
-  return s;
-}
-
 // Bytes of the first n characters of s (UTF-8 sequences count as one character).
 size_t CharBytes(const String& s, size_t n) {
   size_t i = 0;
@@ -73,9 +66,9 @@ struct TDateScan {
 
   // The index of the first name that, folded, begins the folded text; consumes it.
   Int64 Name(const char* const* names, int count, bool exactFirst3) {
-    const String folded = Lower(Text);
+    const String folded = LowerCase(Text);
     for (int i = 1; i <= count; ++i) {
-      const String name = Lower(names[i]);
+      const String name = LowerCase(names[i]);
       if (exactFirst3) {
         const size_t bytes = CharBytes(folded, 3);
         if (folded.substr(0, bytes) == name) {
@@ -139,8 +132,8 @@ struct TDateScan {
     else if (f == 's' && n == 1)
       Second = Scanned('s');
     else if (f == 't' && n <= 2) {
-      Pm = n == 1 ? !(Text.size() >= 1 && LowerAZ(Text[0]) == 'a')
-                  : Lower(Text.substr(0, 2)) != "am";
+      Pm = n == 1 ? !(Text.size() >= 1 && LowerCaseChar(Text[0]) == 'a')
+                  : LowerCase(Text.substr(0, 2)) != "am";
       Text.erase(0, std::min(n, Text.size()));
     } else {
       Err = -2;

@@ -35,7 +35,6 @@ enum TFPState {
 constexpr long kMaxExponentText = 4200;
 
 inline bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-inline char UpCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 // One step of the machine for the upper-cased character ch.
 TFPState NextFPState(TFPState st, char ch, bool isSep, bool allowExp) {
@@ -93,7 +92,7 @@ TFPState RunFPMachine(const String& s, bool allowExp, bool dotSep, bool commaSep
   long expValue = 0;  // the exponent digits read as an integer, saturating
   while (st < fsEnd) {
     const size_t p = static_cast<size_t>(CurPos);
-    const char ch = p <= len ? UpCase(s[p - 1]) : 'Z';
+    const char ch = p <= len ? UpperCaseChar(s[p - 1]) : 'Z';
     ++CurPos;
     const bool isSep = (ch == '.' && dotSep) || (ch == ',' && commaSep);
     const TFPState next = NextFPState(st, ch, isSep, allowExp);

@@ -1,29 +1,8 @@
 #pragma once
 // Windows (TForm), the application object (Application) and the screen (Screen).
 //
-// How a window class is written:
-//
-//   // Unit7.h
-//   class TForm7 : public TForm {
-//   public:
-//     explicit TForm7(TComponent* AOwner);
-//     TButton* Button1 = nullptr;        // controls of the description, bound by name
-//     TEdit* Edit1 = nullptr;
-//     void Button1Click(TObject* Sender);  // handlers named in the description
-//     void FormClose(TObject* Sender, TCloseAction& Action);
-//   };
-//   extern TForm7* Form7;
-//
-//   // Unit7.cpp
-//   TForm7* Form7 = nullptr;
-//   TForm7::TForm7(TComponent* AOwner) : TForm(AOwner) {
-//     KESTAL_HANDLER(Button1Click);      // first the handlers the description names,
-//     KESTAL_HANDLER(FormClose);
-//     LoadDescription("Unit7");          // then ":/Unit7.form" (controls, events, Loaded),
-//     KESTAL_BIND(Button1);              // then the member pointers,
-//     KESTAL_BIND(Edit1);
-//     // ... then the window's own start-up code.
-//   }
+// How a window class is written: see FormParts.h, whose list of the window's controls and
+// handlers declares, registers and binds them. Bind and KESTAL_BIND below bind one control.
 //
 //   // the program
 //   Application->Initialize();
@@ -41,6 +20,7 @@
 #include <typeinfo>
 
 #include "Controls.h"
+#include "FormParts.h"
 #include "StdCtrls.h"
 
 enum TPosition {

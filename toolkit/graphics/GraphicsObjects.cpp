@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "GraphicsQt.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -108,27 +109,12 @@ constexpr ColorName kColorNames[] = {
     {clDkGray, "clDkGray"},
 };
 
-bool SameIdent(const char* a, const String& b) {
-  std::size_t i = 0;
-  for (; a[i] && i < b.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return a[i] == 0 && i == b.size();
-}
-
 // a * b / c rounded to the nearest integer, halves away from zero.
 int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
   long long n = static_cast<long long>(a) * b;
   long long q = (std::llabs(n) * 2 + std::llabs(c)) / (2 * std::llabs(static_cast<long long>(c)));
   return static_cast<int>(((n < 0) != (c < 0)) ? -q : q);
-}
-
-String Lower(const String& s) {
-  String r = s;
-  for (char& ch : r) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return r;
 }
 
 // Ratio of a family's cell height (ascent + descent) to its em size, for fonts given by a
@@ -158,7 +144,7 @@ TColor ColorToRGB(TColor Color) {
 
 bool IdentToColor(const String& Ident, TColor& Color) {
   for (const ColorName& c : kColorNames)
-    if (SameIdent(c.Name, Ident)) {
+    if (SameText(c.Name, Ident)) {
       Color = c.Color;
       return true;
     }
@@ -301,7 +287,7 @@ void TFont::Assign(TPersistent* Source) {
 }
 
 String TFont::DrawnFamily(const String& Name) {
-  String n = Lower(Name);
+  String n = LowerCase(Name);
   auto has = [&](const char* w) { return n.find(w) != String::npos; };
   // The window layouts were measured with the classic faces; the metric-compatible families
   // keep their text widths. A DejaVu name asks for DejaVu itself.

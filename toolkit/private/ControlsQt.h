@@ -8,6 +8,12 @@
 #include <QString>
 #include <QWidget>
 
+class QFocusEvent;
+class QKeyEvent;
+class QMouseEvent;
+class QResizeEvent;
+class QWheelEvent;
+
 #include "Controls.h"
 
 // A control's opaque widget handle and the widget it stands for.
@@ -31,6 +37,19 @@ public:
   void Watch(QWidget* W);
 
 private:
+  // One translation per kind of event. Watched is the widget the event came to (the control's
+  // own, or a watched child); the mouse and wheel ones return true when the event is consumed.
+  QPoint ToControl(QObject* Watched, const QPointF& P) const;
+  bool PassedOnWhileDisabled(const QEvent* Event);
+  void MousePressed(QObject* Watched, const QMouseEvent* E, bool Double);
+  void MouseMoved(QObject* Watched, const QMouseEvent* E);
+  void MouseReleased(QObject* Watched, const QMouseEvent* E);
+  bool WheelTurned(QObject* Watched, const QWheelEvent* E);
+  void Resized(const QResizeEvent* E);
+  void Moved();
+  void FocusChanged(const QFocusEvent* E);
+  bool KeyPressed(const QKeyEvent* E);
+  bool KeyReleased(const QKeyEvent* E);
   TControl* FControl;
 };
 

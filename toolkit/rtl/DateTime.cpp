@@ -165,11 +165,9 @@ String Two(int v) {
   return s.size() < 2 ? "0" + s : s;
 }
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
 bool StartsWithNoCase(const String& f, size_t i, const char* what) {
   for (size_t k = 0; what[k] != 0; ++k)
-    if (i + k >= f.size() || Lower(f[i + k]) != what[k]) return false;
+    if (i + k >= f.size() || LowerCaseChar(f[i + k]) != what[k]) return false;
   return true;
 }
 
@@ -197,9 +195,9 @@ void FormatInto(String& out, const String& f, TDateTime DT, int depth) {
   size_t i = 0;
   while (i < f.size()) {
     char c = f[i];
-    char lc = Lower(c);
+    char lc = LowerCaseChar(c);
     size_t run = 1;
-    while (i + run < f.size() && Lower(f[i + run]) == lc) ++run;
+    while (i + run < f.size() && LowerCaseChar(f[i + run]) == lc) ++run;
     switch (lc) {
       case '"':
       case '\'': {

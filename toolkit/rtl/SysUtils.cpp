@@ -149,24 +149,21 @@ String Trim(const String& S) { return TrimRight(TrimLeft(S)); }
 
 String UpperCase(const String& S) {
   String r = S;
-  for (auto& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (auto& c : r) c = UpperCaseChar(c);
   return r;
 }
 
 String LowerCase(const String& S) {
   String r = S;
-  for (auto& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (auto& c : r) c = LowerCaseChar(c);
   return r;
 }
 
 int CompareText(const String& A, const String& B) {
   size_t n = std::min(A.size(), B.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char a = static_cast<unsigned char>(A[i]), b = static_cast<unsigned char>(B[i]);
-    if (a >= 'a' && a <= 'z') a = static_cast<unsigned char>(a - 32);
-    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 32);
+    const auto a = static_cast<unsigned char>(UpperCaseChar(A[i]));
+    const auto b = static_cast<unsigned char>(UpperCaseChar(B[i]));
     if (a != b) return a < b ? -1 : 1;
   }
   return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);

@@ -170,8 +170,16 @@ Extended Int(Extended X);
 String Trim(const String& S);  // removes characters <= ' ' at both ends
 String TrimLeft(const String& S);
 String TrimRight(const String& S);
-String UpperCase(const String& S);                  // 'a'..'z' only
-String LowerCase(const String& S);                  // 'A'..'Z' only
+String UpperCase(const String& S);  // 'a'..'z' only
+String LowerCase(const String& S);  // 'A'..'Z' only
+// One byte of the two above: every byte but a letter of A-Z or a-z, those of UTF-8 sequences
+// among them, stays as it is.
+constexpr char UpperCaseChar(char C) {
+  return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
+}
+constexpr char LowerCaseChar(char C) {
+  return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
+}
 bool SameText(const String& A, const String& B);    // ASCII case-insensitive equality
 int CompareText(const String& A, const String& B);  // <0, 0, >0 ignoring ASCII case
 int CompareStr(const String& A, const String& B);   // <0, 0, >0 by byte value

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <mutex>
 
+#include "SysUtils.h"
+
 // ---- TPersistent ---------------------------------------------------------------------------
 void TPersistent::Assign(TPersistent* Source) {
   if (Source != nullptr) {
@@ -42,8 +44,7 @@ long double TPropValue::AsFloat() const {
 
 bool TPropValue::AsBoolean() const {
   if (kind == Kind::Ident) {
-    String l = s;
-    std::transform(l.begin(), l.end(), l.begin(), [](unsigned char c) { return std::tolower(c); });
+    const String l = LowerCase(s);
     if (l == "true") return true;
     if (l == "false") return false;
   }
@@ -70,13 +71,6 @@ TComponent::~TComponent() {
   if (FOwner != nullptr) FOwner->RemoveComponent(this);
 }
 
-static bool SameTextAscii(const String& a, const String& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
 void TComponent::SetName(const String& NewName) {
   if (NewName == FName) return;
   if (!NewName.empty() && FOwner != nullptr) {
@@ -90,7 +84,7 @@ void TComponent::SetName(const String& NewName) {
 TComponent* TComponent::FindComponent(const String& AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : FComponents)
-    if (SameTextAscii(c->FName, AName)) return c;
+    if (SameText(c->FName, AName)) return c;
   return nullptr;
 }
 

@@ -80,6 +80,13 @@ TEST(Program, CreatesEveryWindowOnceInOrder) {
   EXPECT_EQ(Application->MainForm(), Form1);
   EXPECT_TRUE(dialogs->Boxes().empty());
   EXPECT_GT(Form1->Count1400, 0);
+  // The windows no control opens are plain: their caption and nothing inside.
+  for (const char* name : {"Form9", "Form10", "Form22", "Form31", "Form37"}) {
+    auto* f = dynamic_cast<TForm*>(Application->FindComponent(name));
+    ASSERT_NE(f, nullptr) << name;
+    EXPECT_EQ(f->Caption(), name);
+    EXPECT_EQ(f->ComponentCount(), 0) << name;
+  }
   Application->DestroyComponents();
   Form1 = nullptr;
 }

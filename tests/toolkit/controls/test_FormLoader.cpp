@@ -398,6 +398,60 @@ TEST_F(FormLoader, BindingChecksTheNameAndTheClass) {
   EXPECT_NE(b, nullptr);
 }
 
+// A window written with the list form of FormParts.h.
+// clang-format off
+#define PARTS_OF_FORM8(Controls, Handlers) \
+  Controls(TButton, Button1, Button2)     \
+  Controls(TEdit, Edit1)                  \
+  Handlers(Button1Click, Edit1Change)
+// clang-format on
+
+class TForm8 : public TForm {
+public:
+  explicit TForm8(const String& Text) : TForm(nullptr) {
+    KESTAL_REGISTER_HANDLERS(PARTS_OF_FORM8);
+    LoadDescriptionText(Text, "Unit8.form");
+    KESTAL_BIND_PARTS(PARTS_OF_FORM8);
+  }
+  KESTAL_DECLARE_PARTS(PARTS_OF_FORM8)
+  int clicks = 0, changes = 0;
+  void Button1Click(TObject*) { ++clicks; }
+  void Edit1Change(TObject*) { ++changes; }
+};
+
+TEST_F(FormLoader, AListOfPartsDeclaresRegistersAndBinds) {
+  const String body =
+      "  object Button1: TButton\n    OnClick = Button1Click\n  end\n"
+      "  object Button2: TButton\n  end\n";
+  TForm8 f("object Form8: TForm8\n" + body +
+           "  object Edit1: TEdit\n    OnChange = Edit1Change\n  end\nend\n");
+  ASSERT_NE(f.Button1, nullptr);
+  ASSERT_NE(f.Button2, nullptr);
+  ASSERT_NE(f.Edit1, nullptr);
+  f.Button1->Click();
+  f.Edit1->SetText("x");
+  EXPECT_EQ(f.clicks, 1);
+  EXPECT_EQ(f.changes, 1);
+
+  const struct {
+    const char* tail;  // what follows the two buttons in the description
+    const char* message;
+  } errors[] = {
+      {"  object Edit1: TLabel\n  end\nend\n", "Form8: Edit1 is a TLabel, not a TEdit"},
+      {"end\n", "Form8: there is no component named Edit1"},
+      {"  object Edit1: TEdit\n    OnChange = Edit9Change\n  end\nend\n",
+       "unknown event handler 'Edit9Change'"},
+  };
+  for (const auto& e : errors) {
+    try {
+      TForm8 bad("object Form8: TForm8\n" + body + e.tail);
+      ADD_FAILURE() << e.message;
+    } catch (const Exception& x) {
+      EXPECT_NE(x.Message.find(e.message), String::npos) << x.Message;
+    }
+  }
+}
+
 TEST_F(FormLoader, AMissingResourceIsAClearError) {
   TForm f(nullptr);
   try {

@@ -340,6 +340,7 @@ TEST(TextHelpers, PositionsCountFromOne) {
   EXPECT_EQ(TrimRight("  a "), "  a");
   EXPECT_EQ(UpperCase("abc\xC3\xA4z"), "ABC\xC3\xA4Z");  // only ASCII letters change
   EXPECT_EQ(LowerCase("ABC"), "abc");
+  EXPECT_EQ(LowerCase("@AZ[`az{\xC3\x84"), "@az[`az{\xC3\x84");  // the letters and only they
   EXPECT_TRUE(SameText("PSR", "psr"));
   EXPECT_FALSE(SameText("PSR", "psr2"));
   EXPECT_LT(CompareText("abc", "ABD"), 0);

@@ -1,0 +1,3 @@
+#include "MainWindow.h"
+
+TMainWindow* MainWindow = nullptr;
