@@ -42,8 +42,8 @@ GrayPage::Box GrayPage::darkBox(unsigned char Threshold) const {
 }
 
 GrayPage RenderPdfPage(const std::filesystem::path& Pdf, int Dpi) {
-  const std::string pgm = Run("pdftoppm -gray -r " + std::to_string(Dpi) + " -f 1 -l 1 " +
-                              Quote(Pdf) + " 2>/dev/null");
+  const std::string pgm =
+      Run("pdftoppm -gray -r " + std::to_string(Dpi) + " -f 1 -l 1 " + Quote(Pdf) + " 2>/dev/null");
   GrayPage page;
   std::istringstream in(pgm);
   std::string magic;
@@ -52,7 +52,8 @@ GrayPage RenderPdfPage(const std::filesystem::path& Pdf, int Dpi) {
   if (magic != "P5" || maxval != 255 || page.width <= 0 || page.height <= 0) return GrayPage{};
   in.get();
   page.pixels.resize(static_cast<size_t>(page.width) * page.height);
-  in.read(reinterpret_cast<char*>(page.pixels.data()), static_cast<std::streamsize>(page.pixels.size()));
+  in.read(reinterpret_cast<char*>(page.pixels.data()),
+          static_cast<std::streamsize>(page.pixels.size()));
   if (!in) return GrayPage{};
   return page;
 }

@@ -86,10 +86,10 @@ void TPrinter::BeginDoc() {
   job->setDocName(QStr(FTitle));
   auto painter = std::make_unique<QPainter>();
   if (!painter->begin(job.get())) {
-    const String what = FOutputFileName.empty() ? "The printer \"" + FromQStr(job->printerName()) +
-                                                      "\" cannot start the job"
-                                                : "Cannot write the file \"" + FOutputFileName +
-                                                      "\"";
+    const String what =
+        FOutputFileName.empty()
+            ? "The printer \"" + FromQStr(job->printerName()) + "\" cannot start the job"
+            : "Cannot write the file \"" + FOutputFileName + "\"";
     d->Close();
     throw EPrinter(what);
   }
@@ -159,8 +159,7 @@ int PageMetric(const TPrinter::Impl& d, const String& Name, const String& File, 
       QPrinter p(QPrinter::HighResolution);
       p.setPrinterName(ChosenPrinter(Name));
       if (p.isValid()) return Get(p);
-    } catch (const EPrinter&) {
-    }
+    } catch (const EPrinter&) {}
   }
   return Get(*NewPdfPrinter());
 }
@@ -171,8 +170,9 @@ int TPrinter::PixelsPerInchX() const {
 }
 int TPrinter::PixelsPerInchY() const { return PixelsPerInchX(); }
 int TPrinter::PageWidth() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName,
-                    [](QPrinter& p) { return p.pageLayout().paintRectPixels(p.resolution()).width(); });
+  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
+    return p.pageLayout().paintRectPixels(p.resolution()).width();
+  });
 }
 int TPrinter::PageHeight() const {
   return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
@@ -180,8 +180,9 @@ int TPrinter::PageHeight() const {
   });
 }
 int TPrinter::PhysicalWidth() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName,
-                    [](QPrinter& p) { return p.pageLayout().fullRectPixels(p.resolution()).width(); });
+  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
+    return p.pageLayout().fullRectPixels(p.resolution()).width();
+  });
 }
 int TPrinter::PhysicalHeight() const {
   return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
@@ -189,12 +190,14 @@ int TPrinter::PhysicalHeight() const {
   });
 }
 int TPrinter::PhysicalOffsetX() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName,
-                    [](QPrinter& p) { return p.pageLayout().paintRectPixels(p.resolution()).left(); });
+  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
+    return p.pageLayout().paintRectPixels(p.resolution()).left();
+  });
 }
 int TPrinter::PhysicalOffsetY() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName,
-                    [](QPrinter& p) { return p.pageLayout().paintRectPixels(p.resolution()).top(); });
+  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
+    return p.pageLayout().paintRectPixels(p.resolution()).top();
+  });
 }
 
 TPrinter* Printer() {

@@ -33,9 +33,7 @@ void ClipboardSetMetafile(const TMetafile& Metafile) {
   Clipboard()->SetFormats(formats);
 }
 
-bool ClipboardHasBitmap() {
-  return Clipboard()->HasFormat(kPng) || Clipboard()->HasFormat(kBmp);
-}
+bool ClipboardHasBitmap() { return Clipboard()->HasFormat(kPng) || Clipboard()->HasFormat(kBmp); }
 
 bool ClipboardGetBitmap(TBitmap* Bitmap) {
   if (Bitmap == nullptr) return false;

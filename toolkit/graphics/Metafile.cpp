@@ -109,7 +109,7 @@ private:
 std::uint32_t ColorRef(TColor c) { return static_cast<std::uint32_t>(ColorToRGB(c)) & 0xFFFFFFu; }
 
 std::uint32_t PenStyleCode(const TPen& p) {
-  if (p.Style() == psClear) return 5;  // PS_NULL
+  if (p.Style() == psClear) return 5;                            // PS_NULL
   if (p.Width() > 1) return p.Style() == psInsideFrame ? 6 : 0;  // wide pens draw solid
   switch (p.Style()) {
     case psDash: return 1;
@@ -275,10 +275,9 @@ public:
 
   void Image(const QImage& Img, const TRect& S, const TRect& D) override {
     // The source part as a 24-bit bottom-up device-independent bitmap of its own.
-    const QImage part =
-        Img.copy(std::min(S.Left, S.Right), std::min(S.Top, S.Bottom), std::abs(S.Right - S.Left),
-                 std::abs(S.Bottom - S.Top))
-            .convertToFormat(QImage::Format_RGB32);
+    const QImage part = Img.copy(std::min(S.Left, S.Right), std::min(S.Top, S.Bottom),
+                                 std::abs(S.Right - S.Left), std::abs(S.Bottom - S.Top))
+                            .convertToFormat(QImage::Format_RGB32);
     if (part.isNull()) return;
     const int w = part.width(), h = part.height();
     const std::uint32_t stride = (static_cast<std::uint32_t>(w) * 3 + 3) / 4 * 4;

@@ -111,9 +111,9 @@ public:
     const bool stroked = C.Pen()->Style() != psClear;
     // A stroke runs through the outline pixels' centres; without one the brush covers the
     // box less its right and bottom unit, as on a bitmap.
-    const QRectF r = stroked ? QRectF(B.Left + 0.5, B.Top + 0.5, B.Right - B.Left - 1,
-                                      B.Bottom - B.Top - 1)
-                             : QRectF(B.Left, B.Top, B.Right - B.Left - 1, B.Bottom - B.Top - 1);
+    const QRectF r =
+        stroked ? QRectF(B.Left + 0.5, B.Top + 0.5, B.Right - B.Left - 1, B.Bottom - B.Top - 1)
+                : QRectF(B.Left, B.Top, B.Right - B.Left - 1, B.Bottom - B.Top - 1);
     switch (Kind) {
       case TShape::Rectangle: FP->drawRect(r); break;
       case TShape::Ellipse: FP->drawEllipse(r); break;
@@ -129,13 +129,12 @@ public:
     if (span <= 0) span += 360 * 16;
     FP->setPen(StrokePen(*C.Pen()));
     FP->setBrush(Qt::NoBrush);
-    FP->drawArc(QRectF(B.Left + 0.5, B.Top + 0.5, B.Right - B.Left - 1, B.Bottom - B.Top - 1),
-                a0, span);
+    FP->drawArc(QRectF(B.Left + 0.5, B.Top + 0.5, B.Right - B.Left - 1, B.Bottom - B.Top - 1), a0,
+                span);
   }
 
   void Fill(const TCanvas& C, const TRect& R) override {
-    FP->fillRect(QRectF(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top),
-                 FillBrush(*C.Brush()));
+    FP->fillRect(QRectF(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top), FillBrush(*C.Brush()));
   }
 
   void Pixels(const TPoint* P, int N, TColor Color) override {
@@ -149,9 +148,9 @@ public:
     const QString q = QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
     FP->save();
     if (Clip != nullptr)
-      FP->setClipRect(QRect(Clip->Left, Clip->Top, Clip->Right - Clip->Left,
-                            Clip->Bottom - Clip->Top),
-                      Qt::IntersectClip);
+      FP->setClipRect(
+          QRect(Clip->Left, Clip->Top, Clip->Right - Clip->Left, Clip->Bottom - Clip->Top),
+          Qt::IntersectClip);
     if (C.Brush()->Style() != bsClear) {
       const QRect cell = Clip != nullptr ? QRect(Clip->Left, Clip->Top, Clip->Right - Clip->Left,
                                                  Clip->Bottom - Clip->Top)

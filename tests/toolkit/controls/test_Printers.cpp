@@ -58,7 +58,8 @@ TEST(Printer, APdfJobHoldsTheDrawingWhereTheMappingPutsIt) {
   EXPECT_NEAR(box.bottom - box.top + 1, r / 2.0, 1.5);
   // Nothing but the finished file is left in the folder.
   int files = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(job.dir.path())) ++files;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(job.dir.path()))
+    ++files;
   EXPECT_EQ(files, 1);
 }
 

@@ -33,9 +33,9 @@ std::vector<Record> Records(const String& emf) {
   std::vector<Record> out;
   EXPECT_GE(emf.size(), 108u);
   if (emf.size() < 108) return out;
-  EXPECT_EQ(U32(emf, 0), 1u);              // header first
-  EXPECT_EQ(U32(emf, 40), 0x464D4520u);    // " EMF"
-  EXPECT_EQ(U32(emf, 48), emf.size());     // bytes
+  EXPECT_EQ(U32(emf, 0), 1u);            // header first
+  EXPECT_EQ(U32(emf, 40), 0x464D4520u);  // " EMF"
+  EXPECT_EQ(U32(emf, 48), emf.size());   // bytes
   for (size_t at = 0; at + 8 <= emf.size();) {
     const std::uint32_t type = U32(emf, at), size = U32(emf, at + 4);
     EXPECT_EQ(size % 4, 0u) << "record " << type;
