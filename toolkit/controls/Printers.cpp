@@ -149,55 +149,50 @@ TCanvas* TPrinter::Canvas() {
 }
 
 namespace {
+struct TPageGeometry {
+  int Dpi;
+  QRect Printable, Paper;  // device units
+};
+TPageGeometry Geometry(const QPrinter& p) {
+  const int dpi = p.resolution();
+  return {dpi, p.pageLayout().paintRectPixels(dpi), p.pageLayout().fullRectPixels(dpi)};
+}
 // The destination's page as a job would have it: the open job, the chosen printer, or a PDF
 // page when printing to a file or when there is no printer.
-template <class F>
-int PageMetric(const TPrinter::Impl& d, const String& Name, const String& File, F&& Get) {
-  if (d.Job) return Get(*d.Job);
+TPageGeometry DestinationGeometry(const TPrinter::Impl& d, const String& Name, const String& File) {
+  if (d.Job) return Geometry(*d.Job);
   if (File.empty()) {
     try {
       QPrinter p(QPrinter::HighResolution);
       p.setPrinterName(ChosenPrinter(Name));
-      if (p.isValid()) return Get(p);
+      if (p.isValid()) return Geometry(p);
     } catch (const EPrinter&) {}
   }
-  return Get(*NewPdfPrinter());
+  return Geometry(*NewPdfPrinter());
 }
 }  // namespace
 
 int TPrinter::PixelsPerInchX() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) { return p.resolution(); });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Dpi;
 }
 int TPrinter::PixelsPerInchY() const { return PixelsPerInchX(); }
 int TPrinter::PageWidth() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().paintRectPixels(p.resolution()).width();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Printable.width();
 }
 int TPrinter::PageHeight() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().paintRectPixels(p.resolution()).height();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Printable.height();
 }
 int TPrinter::PhysicalWidth() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().fullRectPixels(p.resolution()).width();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Paper.width();
 }
 int TPrinter::PhysicalHeight() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().fullRectPixels(p.resolution()).height();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Paper.height();
 }
 int TPrinter::PhysicalOffsetX() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().paintRectPixels(p.resolution()).left();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Printable.left();
 }
 int TPrinter::PhysicalOffsetY() const {
-  return PageMetric(*d, FPrinterName, FOutputFileName, [](QPrinter& p) {
-    return p.pageLayout().paintRectPixels(p.resolution()).top();
-  });
+  return DestinationGeometry(*d, FPrinterName, FOutputFileName).Printable.top();
 }
 
 TPrinter* Printer() {
