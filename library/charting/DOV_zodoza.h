@@ -28,6 +28,7 @@
 #include "DOV_textlabel.h"
 
 class TCustomZOdoza;
+class TMetafile;
 
 // ---- the drawing record ----------------------------------------------------------------------
 enum TrcItem : Byte {
@@ -904,6 +905,47 @@ public:
   TBeforeRenderTextEvent OnBeforeRenderText;
 
 protected:
+  // ---- copies of the picture (DOV_zodoza_export.cpp) ----
+  // Each rebuilds the picture from the chart's state as painting does, in black and white
+  // for the moment of the copy when asked; the chart is left as it was, also when the
+  // toolkit raises (clipboard, file or printer failures reach the caller).
+  // The whole chart / the data area alone as a bitmap on the clipboard.
+  void CopyToClipboard(bool BlkWhite, bool IncludeCrossHairs = false);
+  void CopyToClipboardDAOnly(bool BlkWhite, bool IncludeCrossHairs = false);
+  // The whole chart as an enhanced metafile on the clipboard.
+  void CopyToClipboardWMF(bool BlkWhite);
+  // Into ABitmap (which takes the picture's size); nothing when ABitmap is null.
+  void CopyToBitmap(TBitmap* ABitmap, bool BlkWhite, bool IncludeCrossHairs = false);
+  void CopyToBitmapDAOnly(TBitmap* ABitmap, bool BlkWhite, bool IncludeCrossHairs = false);
+  // Files named by FName's folder and its file name up to the first ".", with ".bmp" (a
+  // bitmap file) or ".wmf" (an enhanced metafile) appended.
+  void CopyToBMP(const String& FName, bool BlkWhite);
+  void CopyToWMF(const String& FName, bool BlkWhite);
+  // One print job on the toolkit's printer: the chart ScaleF times its screen size, centred
+  // across the paper, half an inch below the top of the printable area.
+  void PrintIt(Double ScaleF, bool BlkWhite);
+  // Into the job the caller has opened, top-left corner at device position (x, y); x and y
+  // are then advanced by the printed width and height.
+  void CopyToOpenPrinter(Integer& x, Integer& y, Double ScaleF, bool BlkWhite);
+  // Saves the colours a black-and-white copy changes and sets their black-and-white values
+  // (one saved set: a second backup overwrites the first); ReloadBackupColors restores them.
+  void BackupColorsAndMakeBW();
+  void ReloadBackupColors();
+  class TExportFrame;
+  // The picture built for the bitmap copies: frame and scales in ChartBmp, the data area in
+  // Area (sized to it), cross hairs on it when asked.
+  void BuildDataAreaCopy(TBitmap* Area, bool BlkWhite, bool IncludeCrossHairs, bool WithFrame);
+  // Frame, scales and data area drawn on a device canvas (metafile, printer) whose mapping is
+  // set; the data area is clipped to Clip (device units). ExtentLine: a zero-length line at
+  // the control's bottom-right corner, which fixes a metafile's extent.
+  void DrawOnDevice(TCanvas* Canvas, const TRect& Clip, bool BlkWhite, bool ExtentLine);
+  // The clip is Shrink pixels smaller at the right and bottom.
+  void RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite);
+  // Mapping for ScaleF at device position (X0, Y0), then DrawOnDevice.
+  void PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double ScaleF, bool BlkWhite);
+  void SetHelperCanvas(TCanvas* Canvas);
+  void SetScaleColours(Integer Layer, TColor ScaleX, TColor FontX, TColor ScaleY, TColor FontY);
+
   void AssignTo(TPersistent* Dest) override;
   void CreateWnd() override;
   void Paint() override;

@@ -16,6 +16,16 @@ public:
 
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
 
+  using TCustomZOdoza::CopyToBitmap;
+  using TCustomZOdoza::CopyToBitmapDAOnly;
+  using TCustomZOdoza::CopyToBMP;
+  using TCustomZOdoza::CopyToClipboard;
+  using TCustomZOdoza::CopyToClipboardDAOnly;
+  using TCustomZOdoza::CopyToClipboardWMF;
+  using TCustomZOdoza::CopyToOpenPrinter;
+  using TCustomZOdoza::CopyToWMF;
+  using TCustomZOdoza::PrintIt;
+
 protected:
   void CreateWnd() override;
 };

@@ -145,17 +145,19 @@ void TCustomZOdoza::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer
       return;
     }
     FAuxBmp->Assign(img);
+    // The picture starts at the area's corner (Left, Top): copies onto a metafile or a page
+    // draw the data area inside the whole chart.
     switch (FBakGndFile->FillMode()) {
       case bfSimple:
-        Canvas->FillRect(Rect(0, 0, Width, Height));
-        Canvas->Draw(0, 0, FAuxBmp.get());
+        Canvas->FillRect(whole);
+        Canvas->Draw(Left, Top, FAuxBmp.get());
         break;
-      case bfStretch: Canvas->StretchDraw(Rect(0, 0, Width, Height), FAuxBmp.get()); break;
+      case bfStretch: Canvas->StretchDraw(whole, FAuxBmp.get()); break;
       case bfTile: {
         const Integer iw = FAuxBmp->Width(), ih = FAuxBmp->Height();
         for (Integer c = 0; c < (Width - 1) / iw + 1; ++c)
           for (Integer r = 0; r < (Height - 1) / ih + 1; ++r)
-            Canvas->Draw(c * iw, r * ih, FAuxBmp.get());
+            Canvas->Draw(Left + c * iw, Top + r * ih, FAuxBmp.get());
         break;
       }
     }

@@ -21,6 +21,7 @@
 #include <numbers>
 #include <optional>
 
+#include "CanvasDevice.h"
 #include "GraphicsPrivate.h"
 
 using gfx::Rgb;
@@ -28,6 +29,9 @@ using gfx::Surface;
 
 struct TCanvas::Impl {
   QImage* Image = nullptr;
+  TCanvasDevice* Device = nullptr;  // when set, drawing goes there instead of to Image
+  TCanvasMapping Mapping;
+  TRect DeviceClip;
   TPen Pen;
   TBrush Brush;
   TFont Font;
@@ -436,6 +440,11 @@ void TCanvas::LineTo(int X, int Y) {
 }
 
 void TCanvas::Polyline(const TPoint* Points, int Count) {
+  if (d->Device && Count >= 2) {
+    d->Device->Poly(*this, Points, Count, false);
+    Changed();
+    return;
+  }
   if (!d->Drawable() || Count < 2 || d->Pen.Style() == psClear) return;
   if (ThinPen(d->Pen)) {
     ThinPath(*d, Points, Count, false);
@@ -452,6 +461,11 @@ void TCanvas::Polyline(const TPoint* Points, int Count) {
 }
 
 void TCanvas::Polygon(const TPoint* Points, int Count) {
+  if (d->Device && Count >= 2) {
+    d->Device->Poly(*this, Points, Count, true);
+    Changed();
+    return;
+  }
   if (!d->Drawable() || Count < 2) return;
   QPolygon poly = ToQPolygon(Points, Count);
   TPenMode mode = d->Pen.Mode();
@@ -491,6 +505,12 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
 }
 
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  if (d->Device) {
+    if (NormBox(X1, Y1, X2, Y2))
+      d->Device->Shape(*this, TCanvasDevice::TShape::Rectangle, TRect{X1, Y1, X2, Y2}, TSize{});
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
   TPenMode mode = d->Pen.Mode();
   if (d->Pen.Style() == psClear) {
@@ -678,6 +698,12 @@ bool CurvePenIsThin(const TPen& p) { return p.Width() <= 1 || p.Style() == psCle
 }  // namespace
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+  if (d->Device) {
+    if (NormBox(X1, Y1, X2, Y2))
+      d->Device->Shape(*this, TCanvasDevice::TShape::Ellipse, TRect{X1, Y1, X2, Y2}, TSize{});
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
   if (d->Pen.Style() == psClear) {
     // The brush alone covers one pixel less to the right and bottom, as for rectangles.
@@ -693,6 +719,13 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
 }
 
 void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+  if (d->Device) {
+    if (NormBox(X1, Y1, X2, Y2))
+      d->Device->Shape(*this, TCanvasDevice::TShape::RoundRect, TRect{X1, Y1, X2, Y2},
+                       TSize{std::abs(X3), std::abs(Y3)});
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2)) return;
   int ew = std::min(std::abs(X3), X2 - X1), eh = std::min(std::abs(Y3), Y2 - Y1);
   if (d->Pen.Style() == psClear) {
@@ -713,6 +746,12 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
 }
 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+  if (d->Device) {
+    if (NormBox(X1, Y1, X2, Y2) && d->Pen.Style() != psClear)
+      d->Device->Arc(*this, TRect{X1, Y1, X2, Y2}, TPoint{X3, Y3}, TPoint{X4, Y4});
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(X1, Y1, X2, Y2) || d->Pen.Style() == psClear) return;
   double a0 = BoxAngle(X3, Y3, X1, Y1, X2, Y2), a1 = BoxAngle(X4, Y4, X1, Y1, X2, Y2);
   double span = std::fmod(a1 - a0 + 4 * std::numbers::pi, 2 * std::numbers::pi);
@@ -732,6 +771,12 @@ void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
 
 void TCanvas::FillRect(const TRect& R) {
   int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (d->Device) {
+    if (NormBox(x1, y1, x2, y2) && d->Brush.Style() != bsClear)
+      d->Device->Fill(*this, TRect{x1, y1, x2, y2});
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(x1, y1, x2, y2)) return;
   BrushFill(*d, QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), pmCopy);
   Changed();
@@ -739,6 +784,17 @@ void TCanvas::FillRect(const TRect& R) {
 
 void TCanvas::FrameRect(const TRect& R) {
   int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (d->Device) {
+    // Four one-unit strips in the brush colour, the pixels the bitmap form paints.
+    if (NormBox(x1, y1, x2, y2) && d->Brush.Style() != bsClear) {
+      d->Device->Fill(*this, TRect{x1, y1, x2, y1 + 1});
+      d->Device->Fill(*this, TRect{x1, y2 - 1, x2, y2});
+      d->Device->Fill(*this, TRect{x1, y1, x1 + 1, y2});
+      d->Device->Fill(*this, TRect{x2 - 1, y1, x2, y2});
+    }
+    Changed();
+    return;
+  }
   if (!d->Drawable() || !NormBox(x1, y1, x2, y2) || d->Brush.Style() == bsClear) return;
   QRect area = d->Area();
   Surface s(*d->Image);
@@ -766,6 +822,12 @@ TColor TCanvas::GetPixel(int X, int Y) const {
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color) {
+  if (d->Device) {
+    const TPoint p{X, Y};
+    d->Device->Pixels(&p, 1, Color);
+    Changed();
+    return;
+  }
   if (!d->Area().contains(X, Y)) return;
   Surface s(*d->Image);
   s.Write(X, Y, Rgb(Color));
@@ -773,6 +835,11 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
 }
 
 void TCanvas::SetPixels(const TPoint* Points, int Count, TColor Color) {
+  if (d->Device) {
+    if (Count > 0) d->Device->Pixels(Points, Count, Color);
+    Changed();
+    return;
+  }
   const QRect area = d->Area();
   if (area.isEmpty() || Count <= 0) return;
   Surface s(*d->Image);
@@ -830,6 +897,11 @@ TSize TCanvas::TextExtent(const String& Text) const {
 }
 
 void TCanvas::TextOut(int X, int Y, const String& Text) {
+  if (d->Device) {
+    d->Device->Text(*this, X, Y, Text, nullptr);
+    Changed();
+    return;
+  }
   if (!d->Drawable()) return;
   const TextRuns text(d->TextFont(), Text);
   QPainter p(d->Image);
@@ -844,8 +916,16 @@ void TCanvas::TextOut(int X, int Y, const String& Text) {
 }
 
 void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
-  if (!d->Drawable()) return;
   int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (d->Device) {
+    if (NormBox(x1, y1, x2, y2)) {
+      const TRect box{x1, y1, x2, y2};
+      d->Device->Text(*this, X, Y, Text, &box);
+    }
+    Changed();
+    return;
+  }
+  if (!d->Drawable()) return;
   if (!NormBox(x1, y1, x2, y2)) return;
   QRect box = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).intersected(d->Area());
   if (box.isEmpty()) return;
@@ -866,6 +946,13 @@ void TCanvas::SetCopyMode(TCopyMode Value) { d->CopyMode = Value; }
 void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TRect& SrcRect,
                TCopyMode Rop, bool Transparent, std::uint32_t TransparentRgb) {
   TCanvas::Impl& d = *Dest->Internal();
+  if (d.Device) {
+    // Raster operations mean nothing to a vector device: the picture is copied.
+    if (DestRect.Right != DestRect.Left && DestRect.Bottom != DestRect.Top &&
+        SrcRect.Right != SrcRect.Left && SrcRect.Bottom != SrcRect.Top)
+      d.Device->Image(Src, SrcRect, DestRect);
+    return;
+  }
   long long dw = static_cast<long long>(DestRect.Right) - DestRect.Left;
   long long dh = static_cast<long long>(DestRect.Bottom) - DestRect.Top;
   long long sw = static_cast<long long>(SrcRect.Right) - SrcRect.Left;
@@ -963,7 +1050,7 @@ void gfx::Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TR
 }
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
-  if (!Canvas || !Canvas->d->Drawable()) return;
+  if (!Canvas || !Canvas->d->Drawable()) return;  // a device keeps no pixels to copy from
   gfx::Blit(this, Dest, *Canvas->d->Image, Source, d->CopyMode, false, 0);
   Changed();
 }
@@ -982,6 +1069,7 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
 
 // ---- clipping ----------------------------------------------------------------------------
 TRect TCanvas::ClipRect() const {
+  if (d->Device) return d->HasClip ? d->DeviceClip : TRect{};
   QRect a = d->Area();
   if (a.isEmpty()) return TRect{};
   return TRect{a.left(), a.top(), a.right() + 1, a.bottom() + 1};
@@ -990,12 +1078,62 @@ TRect TCanvas::ClipRect() const {
 void TCanvas::SetClipRect(const TRect& R) {
   d->HasClip = true;
   int x1 = R.Left, y1 = R.Top, x2 = R.Right, y2 = R.Bottom;
+  if (d->Device) {
+    // An empty rectangle clips everything away, as on a bitmap.
+    if (!NormBox(x1, y1, x2, y2)) x2 = x1, y2 = y1;
+    d->DeviceClip = TRect{x1, y1, x2, y2};
+    d->Device->SetClip(&d->DeviceClip);
+    return;
+  }
   d->Clip = NormBox(x1, y1, x2, y2) ? QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)) : QRect();
 }
 
 void TCanvas::ResetClipRect() {
   d->HasClip = false;
   d->Clip = QRect();
+  if (d->Device) d->Device->SetClip(nullptr);
+}
+
+// ---- resolution and mapping ----------------------------------------------------------------
+int TCanvas::PixelsPerInchX() const {
+  return d->Device ? d->Device->PixelsPerInchX() : ScreenPixelsPerInch;
+}
+int TCanvas::PixelsPerInchY() const {
+  return d->Device ? d->Device->PixelsPerInchY() : ScreenPixelsPerInch;
+}
+
+TCanvasMapping TCanvas::Mapping() const { return d->Mapping; }
+
+void TCanvas::SetMapping(const TCanvasMapping& Value) {
+  if (Value.WindowExt.cx == 0 || Value.WindowExt.cy == 0 || Value.ViewportExt.cx == 0 ||
+      Value.ViewportExt.cy == 0)
+    throw EInvalidGraphicOperation("A canvas mapping needs extents other than 0");
+  if (!d->Device) {
+    double sx = 1, sy = 1;
+    MappingScale(Value, sx, sy);
+    if (sx != 1 || sy != 1 || Value.ViewportOrg != TPoint{})
+      throw EInvalidGraphicOperation("A bitmap canvas draws in pixels and cannot be mapped");
+  } else {
+    d->Device->SetMapping(Value);
+  }
+  d->Mapping = Value;
+}
+
+void MappingScale(const TCanvasMapping& M, double& Sx, double& Sy) {
+  const double rx = static_cast<double>(M.ViewportExt.cx) / M.WindowExt.cx;
+  const double ry = static_cast<double>(M.ViewportExt.cy) / M.WindowExt.cy;
+  const double s = std::min(std::fabs(rx), std::fabs(ry));
+  Sx = rx < 0 ? -s : s;
+  Sy = ry < 0 ? -s : s;
+}
+
+void SetCanvasDevice(TCanvas* Canvas, TCanvasDevice* Device) {
+  TCanvas::Impl& d = *Canvas->Internal();
+  d.Device = Device;
+  d.Mapping = TCanvasMapping{};
+  d.HasClip = false;
+  d.Clip = QRect();
+  d.DeviceClip = TRect{};
 }
 
 // ---- bridge ------------------------------------------------------------------------------

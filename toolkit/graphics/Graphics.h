@@ -324,6 +324,17 @@ constexpr TColor CLR_INVALID = static_cast<TColor>(0xFFFFFFFFu);
 class TGraphic;
 class TCanvas;
 
+// How a device canvas (a metafile being recorded, a print job) turns the logical units of the
+// drawing calls into device units, isotropically: device = ViewportOrg + logical x s, where s
+// is the smaller of ViewportExt / WindowExt over the two axes, each axis keeping its own sign.
+// Bitmap canvases draw in pixels and take only the identity.
+struct TCanvasMapping {
+  TPoint ViewportOrg{0, 0};
+  TSize WindowExt{1, 1};
+  TSize ViewportExt{1, 1};
+  bool operator==(const TCanvasMapping&) const = default;
+};
+
 // Canvas->Pixels[x][y] reads and writes one pixel, as GetPixel/SetPixel do.
 class TCanvasPixels {
 public:
@@ -358,7 +369,9 @@ private:
 };
 
 // A drawing surface: a bitmap's pixels or a control's image (the toolkit binds it through
-// GraphicsQt.h). All coordinates are device pixels. A canvas with no surface ignores drawing
+// GraphicsQt.h), or a device that keeps figures as vectors (a metafile, a print job: their
+// canvases take the same calls, see TMetafileCanvas and the printer). On a bitmap all
+// coordinates are device pixels; on a device they are logical units (see TCanvasMapping). A canvas with no surface ignores drawing
 // and measures text as a surface of 96 pixels per inch would.
 //
 // Pixel rules:
@@ -445,11 +458,21 @@ public:
   void Draw(int X, int Y, TGraphic* Graphic);
   void StretchDraw(const TRect& R, TGraphic* Graphic);
 
-  // The part of the surface drawing reaches: the whole surface unless a clip is set.
+  // The part of the surface drawing reaches: the whole surface unless a clip is set (on a
+  // device canvas: the clip, or nothing when none is set).
   TRect ClipRect() const;
-  // Limits drawing to R (device pixels) until ResetClipRect.
+  // Limits drawing to R (device pixels; device units on a device canvas) until ResetClipRect.
   void SetClipRect(const TRect& R);
   void ResetClipRect();
+
+  // Device units per inch: the screen's for bitmaps, the device's own for a metafile or a
+  // print job.
+  int PixelsPerInchX() const;
+  int PixelsPerInchY() const;
+  // See TCanvasMapping. EInvalidGraphicOperation for an extent of 0, or for anything but the
+  // identity on a canvas that is not bound to a device.
+  TCanvasMapping Mapping() const;
+  void SetMapping(const TCanvasMapping& Value);
 
   // Drawing happens on the calling thread only; these exist for code that brackets its
   // drawing with them.

@@ -29,6 +29,22 @@ void TClipboard::SetAsText(const String& Text) {
   if (Provider().SetText) Provider().SetText(Text);
 }
 
+void TClipboard::SetFormats(const std::vector<TClipboardFormat>& Formats) {
+  std::lock_guard<std::mutex> g(ProviderLock());
+  if (!Provider().SetFormats) throw EClipboardException("The clipboard is not available");
+  Provider().SetFormats(Formats);
+}
+
+bool TClipboard::HasFormat(const String& MediaType) const {
+  std::lock_guard<std::mutex> g(ProviderLock());
+  return Provider().HasFormat && Provider().HasFormat(MediaType);
+}
+
+String TClipboard::GetFormat(const String& MediaType) const {
+  std::lock_guard<std::mutex> g(ProviderLock());
+  return Provider().GetFormat ? Provider().GetFormat(MediaType) : String();
+}
+
 TClipboard* Clipboard() {
   static TClipboard clipboard;
   return &clipboard;

@@ -3,6 +3,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include "Clipbrd.h"
 #include "Forms.h"
@@ -17,4 +18,17 @@ TEST(PlatformClipboard, TextGoesBothWays) {
   QGuiApplication::clipboard()->clear();
   EXPECT_FALSE(Clipboard()->HasText());
   EXPECT_EQ(Clipboard()->AsText(), "");
+}
+
+TEST(PlatformClipboard, DataByMediaTypeGoesBothWays) {
+  Application->Initialize();
+  const String png("\x89PNG\r\n\x1a\n\0rest", 13);
+  Clipboard()->SetFormats({{"image/png", png}, {"image/emf", "EMF bytes"}});
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->data("image/png").toStdString(), png);
+  EXPECT_TRUE(Clipboard()->HasFormat("image/emf"));
+  EXPECT_EQ(Clipboard()->GetFormat("image/emf"), "EMF bytes");
+  EXPECT_FALSE(Clipboard()->HasText()) << "the old content is replaced";
+  EXPECT_EQ(Clipboard()->GetFormat("image/bmp"), "");
 }

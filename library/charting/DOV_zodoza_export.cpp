@@ -1,0 +1,270 @@
+// Copies of the chart's picture: bitmaps (clipboard, caller's bitmap, bitmap file), enhanced
+// metafiles (clipboard, file) and print jobs. Every copy is rebuilt from the chart's state
+// with the steps painting uses, so it does not depend on what the screen shows.
+#include <climits>
+#include <cmath>
+#include <memory>
+
+#include "ClipboardPictures.h"
+#include "DOV_zodoza.h"
+#include "Metafile.h"
+#include "Printers.h"
+#include "SysUtils.h"
+
+namespace {
+
+// Nearest integer, halves to even; out-of-range and undefined values end at the int limits
+// (or 0), where the toolkit refuses them instead of the conversion misbehaving.
+Integer RoundDevice(Double v) {
+  if (!(v == v)) return 0;
+  const Double r = std::nearbyint(v);
+  if (r >= static_cast<Double>(INT_MAX)) return INT_MAX;
+  if (r <= static_cast<Double>(INT_MIN)) return INT_MIN;
+  return static_cast<Integer>(r);
+}
+
+// FName's folder and its file name up to the first ".", then Ext.
+String ExportFileName(const String& FName, const char* Ext) {
+  const String name = ExtractFileName(FName);
+  return ExtractFilePath(FName) + name.substr(0, name.find('.')) + Ext;
+}
+
+}  // namespace
+
+// The frame every copy runs in: painting suppressed, black-and-white colours when asked; on
+// the way out (also when the toolkit raises) the axes draw on ChartBmp again, the colours and
+// the suppression are what they were.
+class TCustomZOdoza::TExportFrame {
+public:
+  TExportFrame(TCustomZOdoza& Chart, bool BlkWhite)
+      : FChart(Chart), FBlkWhite(BlkWhite), FSuppressed(Chart.FSuppressPaint) {
+    FChart.FSuppressPaint = true;
+    if (FBlkWhite) FChart.BackupColorsAndMakeBW();
+  }
+  ~TExportFrame() {
+    FChart.SetHelperCanvas(FChart.FChartBmp->Canvas());
+    if (FBlkWhite) FChart.ReloadBackupColors();
+    FChart.FSuppressPaint = FSuppressed;
+  }
+  TExportFrame(const TExportFrame&) = delete;
+  TExportFrame& operator=(const TExportFrame&) = delete;
+
+private:
+  TCustomZOdoza& FChart;
+  bool FBlkWhite;
+  bool FSuppressed;
+};
+
+// ---- colours of a black-and-white copy ---------------------------------------------------------
+void TCustomZOdoza::BackupColorsAndMakeBW() {
+  ColBakWindow = RcWindCol;
+  ColBakChart = RcChartCol;
+  ColBakFrame = FChartFrameCol;
+  ColBakFont = Font()->Color();
+  ColBakShadow = FShadowColor;
+  ColBakShadowBgnd = RcShadowBakCol;
+  RcWindCol = clWhite;
+  RcChartCol = clWhite;
+  FChartFrameCol = clBlack;
+  Font()->SetColor(clBlack);
+  FShadowColor = clSilver;
+  RcShadowBakCol = clWhite;
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    ColBakScalesX[n] = FScalePropsX[n]->FColorScale;
+    ColBakScalesY[n] = FScalePropsY[n]->FColorScale;
+    ColBakSclFontX[n] = FScalePropsX[n]->FFont->Color();
+    ColBakSclFontY[n] = FScalePropsY[n]->FFont->Color();
+  }
+  for (Integer n = 1; n <= kNumLayers; ++n) SetScaleColours(n, clBlack, clBlack, clBlack, clBlack);
+}
+
+void TCustomZOdoza::SetScaleColours(Integer Layer, TColor ScaleX, TColor FontX, TColor ScaleY,
+                                    TColor FontY) {
+  // Straight into the settings: their change handling would repaint and re-range the chart.
+  const auto Set = [](TScaleProps* Props, TColor Scale, TColor FontColor) {
+    Props->FColorScale = Scale;
+    const TNotifyEvent handler = Props->FFont->OnChange;
+    Props->FFont->OnChange = nullptr;
+    Props->FFont->SetColor(FontColor);
+    Props->FFont->OnChange = handler;
+  };
+  Set(FScalePropsX[Layer].get(), ScaleX, FontX);
+  Set(FScalePropsY[Layer].get(), ScaleY, FontY);
+  SetScaleProps(FScalesX[Layer], FScalePropsX[Layer].get());
+  SetScaleProps(FScalesY[Layer], FScalePropsY[Layer].get());
+}
+
+void TCustomZOdoza::ReloadBackupColors() {
+  RcWindCol = ColBakWindow;
+  RcChartCol = ColBakChart;
+  FChartFrameCol = ColBakFrame;
+  Font()->SetColor(ColBakFont);
+  FShadowColor = ColBakShadow;
+  RcShadowBakCol = ColBakShadowBgnd;
+  for (Integer n = 1; n <= kNumLayers; ++n)
+    SetScaleColours(n, ColBakScalesX[n], ColBakSclFontX[n], ColBakScalesY[n], ColBakSclFontY[n]);
+}
+
+// ---- bitmaps -----------------------------------------------------------------------------------
+void TCustomZOdoza::BuildDataAreaCopy(TBitmap* Area, bool BlkWhite, bool IncludeCrossHairs,
+                                      bool WithFrame) {
+  Area->SetPixelFormat(pf32bit);
+  if (WithFrame) ConstructChartBmp(FChartBmp->Canvas());
+  ResizeGrafBmp();
+  Area->SetSize(FGrafBmp->Width(), FGrafBmp->Height());
+  InitGraf(Area->Canvas(), 0, 0, Area->Width(), Area->Height());
+  ConstructDataBmp(Area, 0, 0, BlkWhite, 0);
+  if (IncludeCrossHairs) DrawCrossHairs(RcLRim, RcTRim, Area);
+  if (WithFrame) FChartBmp->Canvas()->Draw(RcLRim, RcTRim, Area);
+}
+
+void TCustomZOdoza::CopyToClipboard(bool BlkWhite, bool IncludeCrossHairs) {
+  TExportFrame frame(*this, BlkWhite);
+  TBitmap area;
+  BuildDataAreaCopy(&area, BlkWhite, IncludeCrossHairs, true);
+  ClipboardSetBitmap(FChartBmp.get());
+}
+
+void TCustomZOdoza::CopyToClipboardDAOnly(bool BlkWhite, bool IncludeCrossHairs) {
+  TExportFrame frame(*this, BlkWhite);
+  TBitmap area;
+  BuildDataAreaCopy(&area, BlkWhite, IncludeCrossHairs, false);
+  ClipboardSetBitmap(&area);
+}
+
+void TCustomZOdoza::CopyToBitmap(TBitmap* ABitmap, bool BlkWhite, bool IncludeCrossHairs) {
+  if (ABitmap == nullptr) return;
+  TExportFrame frame(*this, BlkWhite);
+  TBitmap area;
+  BuildDataAreaCopy(&area, BlkWhite, IncludeCrossHairs, true);
+  ABitmap->Assign(FChartBmp.get());
+}
+
+void TCustomZOdoza::CopyToBitmapDAOnly(TBitmap* ABitmap, bool BlkWhite, bool IncludeCrossHairs) {
+  if (ABitmap == nullptr) return;
+  TExportFrame frame(*this, BlkWhite);
+  TBitmap area;
+  BuildDataAreaCopy(&area, BlkWhite, IncludeCrossHairs, false);
+  ABitmap->Assign(&area);
+}
+
+void TCustomZOdoza::CopyToBMP(const String& FName, bool BlkWhite) {
+  TExportFrame frame(*this, BlkWhite);
+  TBitmap area;
+  BuildDataAreaCopy(&area, BlkWhite, false, true);
+  TMemoryStream bytes;
+  FChartBmp->SaveToStream(bytes);
+  const String target = ExportFileName(FName, ".bmp");
+  if (!WriteFileReplacing(target, String(bytes.Memory(), static_cast<size_t>(bytes.Size()))))
+    throw EFCreateError("Cannot create file \"" + target + "\"");
+}
+
+// ---- vector copies -----------------------------------------------------------------------------
+void TCustomZOdoza::SetHelperCanvas(TCanvas* Canvas) {
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    FScalesX[n]->UseForeignCanvas(Canvas, 0, 0);
+    FScalesY[n]->UseForeignCanvas(Canvas, 0, 0);
+  }
+}
+
+void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas, const TRect& Clip, bool BlkWhite,
+                                 bool ExtentLine) {
+  SetHelperCanvas(Canvas);
+  ConstructChartBmp(Canvas);
+  ResizeGrafBmp();
+  InitGraf(Canvas, RcLRim, RcTRim, FGrafBmp->Width(), FGrafBmp->Height());
+  if (ExtentLine) {
+    // A metafile's picture then reaches the control's bottom-right corner.
+    Canvas->Pen()->SetColor(clBlack);
+    Canvas->MoveTo(Width(), Height());
+    Canvas->LineTo(Width(), Height());
+  }
+  Canvas->SetClipRect(Clip);
+  ConstructDataBmpCanvas(Canvas, RcLRim, RcTRim, BlkWhite, 0);
+  Canvas->ResetClipRect();
+}
+
+void TCustomZOdoza::RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite) {
+  TMetafileCanvas canvas(&Metafile);
+  const Integer ppi = ScreenPixelsPerInch;
+  const Integer dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
+  canvas.SetMapping(TCanvasMapping{TPoint{0, 0}, TSize{ppi, ppi}, TSize{dpiX, dpiY}});
+  const Double r = Width() - RcRRim - F3DRim - Shrink, b = Height() - RcBRim - F3DRim - Shrink;
+  const TRect clip{RoundDevice(static_cast<Double>(RcLRim) * dpiX / ppi),
+                   RoundDevice(static_cast<Double>(RcTRim) * dpiY / ppi),
+                   RoundDevice(r * dpiX / ppi), RoundDevice(b * dpiY / ppi)};
+  DrawOnDevice(&canvas, clip, BlkWhite, true);
+  canvas.Close();
+}
+
+void TCustomZOdoza::CopyToClipboardWMF(bool BlkWhite) {
+  TExportFrame frame(*this, BlkWhite);
+  TMetafile metafile;
+  RecordMetafile(metafile, 0, BlkWhite);
+  ClipboardSetMetafile(metafile);
+}
+
+void TCustomZOdoza::CopyToWMF(const String& FName, bool BlkWhite) {
+  TExportFrame frame(*this, BlkWhite);
+  TMetafile metafile;
+  RecordMetafile(metafile, 1, BlkWhite);  // the file's clip is one pixel smaller
+  metafile.SaveToFile(ExportFileName(FName, ".wmf"));
+}
+
+// ---- printing ----------------------------------------------------------------------------------
+void TCustomZOdoza::PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double ScaleF,
+                                bool BlkWhite) {
+  const Integer ppi = ScreenPixelsPerInch;
+  const Integer dpiX = Canvas->PixelsPerInchX(), dpiY = Canvas->PixelsPerInchY();
+  Canvas->SetMapping(TCanvasMapping{TPoint{X0, Y0}, TSize{ppi, ppi},
+                                    TSize{RoundDevice(ScaleF * dpiX), RoundDevice(ScaleF * dpiY)}});
+  const Double h = ScaleF * dpiX, v = ScaleF * dpiY;
+  const TRect clip{X0 + RoundDevice(h * RcLRim / ppi), Y0 + RoundDevice(v * RcTRim / ppi),
+                   X0 + RoundDevice(h * (Width() - RcRRim - F3DRim - 1) / ppi),
+                   Y0 + RoundDevice(v * (Height() - RcBRim - F3DRim - 1) / ppi)};
+  DrawOnDevice(Canvas, clip, BlkWhite, false);
+}
+
+void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {
+  TExportFrame frame(*this, BlkWhite);
+  TPrinter* printer = Printer();
+  printer->SetTitle(!FChartCaption.empty() ? FChartCaption : Name());
+  printer->BeginDoc();
+  try {
+    TCanvas* canvas = printer->Canvas();
+    const Integer dpiX = canvas->PixelsPerInchX(), dpiY = canvas->PixelsPerInchY();
+    const Integer W = printer->PhysicalWidth();
+    Integer x0 = (W - RoundDevice(dpiX * ScaleF * Width() / ScreenPixelsPerInch)) / 2;
+    if (x0 < 0) x0 = 0;
+    PrintOnPage(canvas, x0, dpiY / 2, ScaleF, BlkWhite);
+  } catch (...) {
+    printer->Abort();
+    throw;
+  }
+  printer->EndDoc();
+}
+
+void TCustomZOdoza::CopyToOpenPrinter(Integer& x, Integer& y, Double ScaleF, bool BlkWhite) {
+  TExportFrame frame(*this, BlkWhite);
+  TCanvas* canvas = Printer()->Canvas();
+  // What the caller's drawing relies on comes back afterwards, also after a failure.
+  struct TSavedCanvas {
+    TCanvas* C;
+    TColor Brush = C->Brush()->Color(), Pen = C->Pen()->Color();
+    TFont Font;
+    TCanvasMapping Mapping = C->Mapping();
+    explicit TSavedCanvas(TCanvas* Canvas) : C(Canvas) { Font.Assign(C->Font()); }
+    ~TSavedCanvas() {
+      C->SetMapping(Mapping);
+      C->Font()->SetName(Font.Name());
+      C->Font()->SetColor(Font.Color());
+      C->Font()->SetStyle(Font.Style());
+      C->Font()->SetSize(Font.Size());
+      C->Brush()->SetColor(Brush);
+      C->Pen()->SetColor(Pen);
+    }
+  } saved(canvas);
+  PrintOnPage(canvas, x, y, ScaleF, BlkWhite);
+  x += RoundDevice(canvas->PixelsPerInchX() * ScaleF * Width() / ScreenPixelsPerInch);
+  y += RoundDevice(canvas->PixelsPerInchY() * ScaleF * Height() / ScreenPixelsPerInch);
+}

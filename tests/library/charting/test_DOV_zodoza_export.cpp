@@ -1,0 +1,370 @@
+// Copies of the chart: bitmaps equal to what the control shows, the clipboard holding the
+// same pictures, file names, the metafile read back by an independent reader, printed pages
+// read back from PDF, and failures that reach the caller with the chart left as it was.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "ClipboardPictures.h"
+#include "Clipbrd.h"
+#include "DOV_zodozaPub.h"
+#include "DocumentReaders.h"
+#include "Printers.h"
+#include "TestSupport.h"
+
+namespace {
+
+constexpr TColor kRed = 0x0000FF, kTeal = 0x808000;
+
+// A chart 400 x 300, margins 50/10/20/30, both axes 0 ... 10 and visible, a caption, a dotted
+// grid, a red polyline with marks, a text, and cross hair 1 at (4, 6).
+struct Chart {
+  TZOdoza c{nullptr};
+  static constexpr Integer W = 400, H = 300;
+  Chart() {
+    c.SetName("Chart1");
+    c.SetBounds(0, 0, W, H);
+    c.SetLRim(50);
+    c.SetRRim(10);
+    c.SetTRim(20);
+    c.SetBRim(30);
+    c.Scale1X()->SetVisible(true);
+    c.Scale1Y()->SetVisible(true);
+    c.Scale1X()->SetColorScale(0x008000);
+    c.ForceRange(1, 0, 0, 10, 10);
+    c.SetChartCaption("Sun noise");
+    c.SetGridStyle(gsHorizDotLines);
+    c.SetGridCol(0x008080);
+    c.SetChartCol(0xE0FFFF);
+    c.SetDataCol(kRed);
+    c.MoveTo(1.0, 1.0);
+    for (int i = 1; i <= 8; ++i) {
+      c.DrawTo(1.0 + i, 1.0 + (i % 3) * 2.5);
+      c.MarkAt(1.0 + i, 1.0 + (i % 3) * 2.5, 10);
+    }
+    c.Text(5.0, 9.0, 9, "Flux");
+    c.CrossHairSetup(1, kTeal, chBoth, psSolid, 1);
+    c.CrossHairSetPos(1, 4.0, 6.0);
+    c.SetSuppressPaint(false);  // paints
+  }
+  // The control's picture as painting leaves it.
+  std::unique_ptr<TBitmap> Screen() {
+    c.SetSuppressPaint(true);
+    c.SetSuppressPaint(false);  // paints
+    auto b = std::make_unique<TBitmap>();
+    b->Assign(c.ChartBmp());
+    return b;
+  }
+};
+
+// The rectangle (x, y, w, h) of a bitmap.
+std::unique_ptr<TBitmap> Part(TBitmap& Src, Integer x, Integer y, Integer w, Integer h) {
+  auto b = std::make_unique<TBitmap>(w, h);
+  b->Canvas()->CopyRect(TRect{0, 0, w, h}, Src.Canvas(), TRect{x, y, x + w, y + h});
+  return b;
+}
+
+// Empty when equal, else the size difference or the first differing pixel.
+std::string Difference(TBitmap& a, TBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height())
+    return "size " + std::to_string(a.Width()) + "x" + std::to_string(a.Height()) + " vs " +
+           std::to_string(b.Width()) + "x" + std::to_string(b.Height());
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Canvas()->GetPixel(x, y) != b.Canvas()->GetPixel(x, y))
+        return "pixel " + std::to_string(x) + "," + std::to_string(y);
+  return "";
+}
+
+// What a copy must leave as it found it.
+struct ChartState {
+  TColor wind, chart, frame, font, shadow, shadowBak, scaleX, scaleY, fontX, fontY;
+  bool suppressed;
+  explicit ChartState(TZOdoza& c)
+      : wind(c.WindColor()),
+        chart(c.ChartColor()),
+        frame(c.ChartFrameColor()),
+        font(c.Font()->Color()),
+        shadow(c.ShadowColor()),
+        shadowBak(c.ShadowBakColor()),
+        scaleX(c.Scale1X()->ColorScale()),
+        scaleY(c.Scale1Y()->ColorScale()),
+        fontX(c.Scale1X()->Font()->Color()),
+        fontY(c.Scale1Y()->Font()->Color()),
+        suppressed(c.SuppressPaint()) {}
+  bool operator==(const ChartState&) const = default;
+};
+
+}  // namespace
+
+TEST(ChartExport, BitmapCopiesEqualWhatTheControlShows) {
+  Chart with;
+  Chart without;
+  without.c.CrossHairSetup(1, kTeal, chOff, psSolid, 1);
+  auto screenWith = with.Screen(), screenWithout = without.Screen();
+  const Integer dw = Chart::W - 50 - 10 + 1, dh = Chart::H - 20 - 30 + 1;
+  struct Case {
+    bool crossHairs, dataAreaOnly;
+  };
+  for (const Case k :
+       {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
+    TBitmap copy;
+    TBitmap& screen = k.crossHairs ? *screenWith : *screenWithout;
+    auto expected = k.dataAreaOnly ? Part(screen, 50, 20, dw, dh) : Part(screen, 0, 0, 400, 300);
+    if (k.dataAreaOnly)
+      with.c.CopyToBitmapDAOnly(&copy, false, k.crossHairs);
+    else
+      with.c.CopyToBitmap(&copy, false, k.crossHairs);
+    EXPECT_EQ(Difference(copy, *expected), "")
+        << "cross hairs " << k.crossHairs << ", data area only " << k.dataAreaOnly;
+  }
+  // The cross hair is really there: its row inside the data area in the cross hair's colour.
+  Integer px = 0, py = 0;
+  with.c.R2M(1, 4.0, 6.0, px, py);
+  TBitmap area;
+  with.c.CopyToBitmapDAOnly(&area, false, true);
+  EXPECT_EQ(area.Canvas()->GetPixel(px - 50 + 20, py - 20), kTeal);
+  with.c.CopyToBitmap(nullptr, false);
+  with.c.CopyToBitmapDAOnly(nullptr, false, true);
+}
+
+TEST(ChartExport, BlackAndWhiteCopiesLeaveTheColoursAsTheyWere) {
+  Chart ch;
+  ch.c.SetWindCol(0x404080);
+  ch.c.SetScaleCol(0x0000C0);
+  ch.c.Scale1Y()->Font()->SetColor(0xFF0000);
+  auto before = ch.Screen();
+  const ChartState state(ch.c);
+
+  TBitmap bw;
+  ch.c.CopyToBitmap(&bw, true);
+  EXPECT_EQ(bw.Canvas()->GetPixel(2, 2), clWhite) << "window";
+  EXPECT_EQ(bw.Canvas()->GetPixel(50 + 3, 20 + 3), clWhite) << "data area";
+  EXPECT_EQ(bw.Canvas()->GetPixel(50, 100), clBlack) << "frame";
+  EXPECT_EQ(ChartState(ch.c), state);
+  EXPECT_EQ(Difference(*ch.Screen(), *before), "");
+
+  // Every kind of copy runs in the same frame.
+  testsupport::TempDir dir;
+  ch.c.CopyToBMP("bw", true);
+  ch.c.CopyToWMF("bw", true);
+  ch.c.CopyToClipboard(true);
+  ch.c.CopyToClipboardDAOnly(true, true);
+  ch.c.CopyToClipboardWMF(true);
+  EXPECT_EQ(ChartState(ch.c), state);
+  EXPECT_EQ(Difference(*ch.Screen(), *before), "");
+}
+
+TEST(ChartExport, TheClipboardHoldsTheSamePictures) {
+  Chart ch;
+  struct Case {
+    const char* what;
+    void (TZOdoza::*toClipboard)(bool, bool);
+    void (TZOdoza::*toBitmap)(TBitmap*, bool, bool);
+  };
+  const Case cases[] = {
+      {"whole chart", &TZOdoza::CopyToClipboard, &TZOdoza::CopyToBitmap},
+      {"data area", &TZOdoza::CopyToClipboardDAOnly, &TZOdoza::CopyToBitmapDAOnly},
+  };
+  for (const Case& k : cases) {
+    (ch.c.*k.toClipboard)(false, true);
+    TBitmap pasted, copied;
+    ASSERT_TRUE(ClipboardGetBitmap(&pasted)) << k.what;
+    (ch.c.*k.toBitmap)(&copied, false, true);
+    EXPECT_EQ(Difference(pasted, copied), "") << k.what;
+  }
+  ch.c.CopyToClipboardWMF(false);
+  const String emf = ClipboardMetafileData();
+  ASSERT_GT(emf.size(), 108u);
+  EXPECT_NE(testsupport::EmfToSvg(emf).find("Sun noise"), std::string::npos);
+  EXPECT_FALSE(ClipboardHasBitmap());
+}
+
+TEST(ChartExport, FileNamesKeepTheFolderAndDropEverythingFromTheFirstDot) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directory("sub");
+  Chart ch;
+  TBitmap expected;
+  ch.c.CopyToBitmap(&expected, false);
+  struct Case {
+    const char* given;
+    const char* bmp;
+    const char* wmf;
+  };
+  const Case cases[] = {
+      {"plot", "plot.bmp", "plot.wmf"},
+      {"a.b.c", "a.bmp", "a.wmf"},
+      {"sub/plot.old.png", "sub/plot.bmp", "sub/plot.wmf"},
+      {"out.wmf", "out.bmp", "out.wmf"},
+  };
+  for (const Case& k : cases) {
+    ch.c.CopyToBMP(k.given, false);
+    ch.c.CopyToWMF(k.given, false);
+    TBitmap loaded;
+    loaded.LoadFromFile(k.bmp);
+    EXPECT_EQ(Difference(loaded, expected), "") << k.given;
+    const std::string emf = dir.read(k.wmf);
+    ASSERT_GT(emf.size(), 44u) << k.given;
+    EXPECT_EQ(emf.substr(40, 4), " EMF") << k.wmf << " is an enhanced metafile";
+  }
+}
+
+TEST(ChartExport, TheMetafileKeepsTheChartsLinesAndTextsAsVectors) {
+  testsupport::TempDir dir;
+  Chart ch;
+  ch.c.CopyToWMF("chart", false);
+  const std::string svg = testsupport::EmfToSvg(dir.read("chart.wmf"));
+  ASSERT_FALSE(svg.empty());
+  for (const char* text : {"Sun noise", "Flux", "10"})
+    EXPECT_NE(svg.find(text), std::string::npos) << text;
+  // The red polyline (the plot draws its segments between marks) and the mark outlines.
+  EXPECT_GE(testsupport::CountOf(svg, "stroke=\"#FF0000\""), 8);
+  EXPECT_GE(testsupport::CountOf(svg, "<text"), 10) << "caption, tick labels, the text";
+  EXPECT_EQ(svg.find("<image"), std::string::npos) << "no embedded bitmap";
+  // The picture reaches the control's bottom-right corner (400, 300), one beyond its pixels.
+  EXPECT_NE(svg.find("<svg version=\"1.1\" xmlns=\"http://www.w3.org/2000/svg\" "
+                     "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"400.0000\" "
+                     "height=\"300.0000\""),
+            std::string::npos)
+      << svg.substr(0, 300);
+}
+
+TEST(ChartExport, FailuresReachTheCallerAndLeaveTheChartAsItWas) {
+  testsupport::TempDir dir;
+  Chart ch;
+  auto before = ch.Screen();
+  const ChartState state(ch.c);
+  const TClipboard::TProvider platform = SetClipboardProvider({});
+  struct Case {
+    const char* what;
+    std::function<void(TZOdoza&)> run;
+  };
+  const Case cases[] = {
+      {"bitmap file in a missing folder",
+       [](TZOdoza& c) { c.CopyToBMP("missing/plot.png", true); }},
+      {"metafile in a missing folder", [](TZOdoza& c) { c.CopyToWMF("missing/plot", true); }},
+      {"no clipboard (bitmap)", [](TZOdoza& c) { c.CopyToClipboard(true, true); }},
+      {"no clipboard (metafile)", [](TZOdoza& c) { c.CopyToClipboardWMF(true); }},
+      {"no open print job",
+       [](TZOdoza& c) {
+         Integer x = 0, y = 0;
+         c.CopyToOpenPrinter(x, y, 1, true);
+       }},
+      {"a printer that is not there",
+       [](TZOdoza& c) {
+         Printer()->SetOutputFileName("");
+         Printer()->SetPrinterName("kestal-no-such-printer");
+         c.PrintIt(1, true);
+       }},
+      {"a page that cannot be written",
+       [](TZOdoza& c) {
+         Printer()->SetPrinterName("");
+         Printer()->SetOutputFileName("missing/page.pdf");
+         c.PrintIt(1, true);
+       }},
+      {"an undefined scale",
+       [](TZOdoza& c) {
+         Printer()->SetOutputFileName("page.pdf");
+         c.PrintIt(std::nan(""), true);
+       }},
+  };
+  for (const Case& k : cases) {
+    EXPECT_THROW(k.run(ch.c), Exception) << k.what;
+    EXPECT_EQ(ChartState(ch.c), state) << k.what;
+    EXPECT_FALSE(Printer()->Printing()) << k.what;
+    EXPECT_EQ(Difference(*ch.Screen(), *before), "") << k.what;
+  }
+  SetClipboardProvider(platform);
+  Printer()->SetOutputFileName("");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no partial file anywhere";
+}
+
+TEST(ChartExport, AChartWithoutDataAreaStillCopiesItsFrameAndScales) {
+  testsupport::TempDir dir;
+  Chart ch;
+  ch.c.SetLRim(Chart::W - 10 + 5);  // beyond the right margin
+  TBitmap whole, area;
+  ch.c.CopyToBitmap(&whole, false);
+  EXPECT_EQ(whole.Width(), Chart::W);
+  EXPECT_EQ(whole.Height(), Chart::H);
+  ch.c.CopyToBitmapDAOnly(&area, false);
+  EXPECT_EQ(area.Width(), 0);
+  EXPECT_THROW(ch.c.CopyToClipboardDAOnly(false), EInvalidGraphicOperation);
+  EXPECT_FALSE(ch.c.SuppressPaint());
+  ch.c.CopyToWMF("empty", false);
+  EXPECT_FALSE(testsupport::EmfToSvg(dir.read("empty.wmf")).empty());
+}
+
+namespace {
+// Prints into a PDF in a fresh folder; the chart's window colour is black so that the
+// printed chart is one dark box on the page.
+struct PrintedChart {
+  testsupport::TempDir dir;
+  Chart ch;
+  PrintedChart() {
+    ch.c.SetWindCol(clBlack);
+    Printer()->SetPrinterName("");
+    Printer()->SetOutputFileName((dir.path() / "page.pdf").string());
+  }
+  ~PrintedChart() { Printer()->SetOutputFileName(""); }
+  testsupport::GrayPage Page(int Dpi) {
+    return testsupport::RenderPdfPage(dir.path() / "page.pdf", Dpi);
+  }
+};
+}  // namespace
+
+TEST(ChartExport, PrintItCentresTheChartHalfAnInchBelowTheTop) {
+  struct Case {
+    Integer width;
+    Double scale;
+  };
+  for (const Case k : {Case{400, 1.0}, Case{600, 2.0}}) {
+    PrintedChart p;
+    p.ch.c.SetBounds(0, 0, k.width, Chart::H);
+    p.ch.c.PrintIt(k.scale, false);
+    const auto info = testsupport::ReadPdfInfo(p.dir.path() / "page.pdf");
+    EXPECT_EQ(info.pages, 1);
+    EXPECT_EQ(info.title, "Sun noise");
+    const int dpi = Printer()->PixelsPerInchX();
+    const double paper = Printer()->PhysicalWidth(), offX = Printer()->PhysicalOffsetX(),
+                 offY = Printer()->PhysicalOffsetY();
+    // Device units of the page, as the chart computes them.
+    const double printedW = std::nearbyint(dpi * k.scale * k.width / 96.0);
+    const double x0 = std::max(0.0, std::trunc((paper - printedW) / 2));
+    const int r = 36;  // rendering resolution
+    const auto box = p.Page(r).darkBox();
+    const double u = double(r) / dpi;  // one device unit on the rendering
+    EXPECT_NEAR(box.left, (offX + x0) * u, 1.5) << k.scale;
+    EXPECT_NEAR(box.top, (offY + dpi / 2) * u, 1.5) << k.scale;
+    EXPECT_NEAR(box.bottom - box.top + 1, k.scale * Chart::H / 96.0 * r, 1.5) << k.scale;
+    if (printedW <= paper)
+      EXPECT_NEAR(box.right - box.left + 1, printedW * u, 1.5) << k.scale;
+    else
+      EXPECT_EQ(x0, 0) << "12.5 inches do not fit: the chart starts at the left";
+  }
+}
+
+TEST(ChartExport, ChartsPrintedIntoOneJobStandSideBySide) {
+  PrintedChart p;
+  Printer()->SetTitle("two charts");
+  Printer()->BeginDoc();
+  const int dpi = Printer()->PixelsPerInchX();
+  Integer x = dpi, y = dpi;
+  p.ch.c.CopyToOpenPrinter(x, y, 0.5, false);
+  EXPECT_EQ(x, dpi + static_cast<Integer>(std::nearbyint(dpi * 0.5 * Chart::W / 96.0)));
+  EXPECT_EQ(y, dpi + static_cast<Integer>(std::nearbyint(dpi * 0.5 * Chart::H / 96.0)));
+  EXPECT_EQ(Printer()->Canvas()->Mapping(), TCanvasMapping{}) << "the caller's mapping is back";
+  p.ch.c.CopyToOpenPrinter(x, y, 0.5, false);
+  Printer()->EndDoc();
+  const int r = 36;
+  const auto box = p.Page(r).darkBox();
+  const double u = double(r) / dpi;
+  const double offX = Printer()->PhysicalOffsetX(), offY = Printer()->PhysicalOffsetY();
+  EXPECT_NEAR(box.left, (offX + dpi) * u, 1.5);
+  EXPECT_NEAR(box.top, (offY + dpi) * u, 1.5);
+  EXPECT_NEAR(box.right + 1, (offX + dpi) * u + 2 * 0.5 * Chart::W / 96.0 * r, 1.5);
+  EXPECT_NEAR(box.bottom + 1, (offY + dpi) * u + 2 * 0.5 * Chart::H / 96.0 * r, 1.5);
+}

@@ -1,0 +1,237 @@
+// The metafile canvas: what is drawn on it becomes a well-formed EMF file that an independent
+// reader (libemf2svg) turns into the same lines, shapes and texts; the mapping and the clip
+// reach the file in the units the format defines.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+
+#include "ClipboardPictures.h"
+#include "Clipbrd.h"
+#include "DocumentReaders.h"
+#include "Metafile.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::uint32_t U32(const String& b, size_t at) {
+  std::uint32_t v = 0;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+std::int32_t I32(const String& b, size_t at) { return static_cast<std::int32_t>(U32(b, at)); }
+
+struct Record {
+  std::uint32_t type;
+  size_t offset, size;
+};
+
+// The records of a file, checking the framing every reader relies on: sizes that are
+// multiples of 4 and add up to the header's byte count, the record count, EOF last.
+std::vector<Record> Records(const String& emf) {
+  std::vector<Record> out;
+  EXPECT_GE(emf.size(), 108u);
+  if (emf.size() < 108) return out;
+  EXPECT_EQ(U32(emf, 0), 1u);            // header first
+  EXPECT_EQ(U32(emf, 40), 0x464D4520u);  // " EMF"
+  EXPECT_EQ(U32(emf, 48), emf.size());   // bytes
+  for (size_t at = 0; at + 8 <= emf.size();) {
+    const std::uint32_t type = U32(emf, at), size = U32(emf, at + 4);
+    EXPECT_EQ(size % 4, 0u) << "record " << type;
+    if (size < 8 || at + size > emf.size()) {
+      ADD_FAILURE() << "record " << type << " at " << at << " overruns the file";
+      break;
+    }
+    out.push_back({type, at, size});
+    at += size;
+  }
+  EXPECT_EQ(U32(emf, 52), out.size());  // records
+  EXPECT_FALSE(out.empty() || out.back().type != 14) << "EOF last";
+  return out;
+}
+
+std::vector<const Record*> OfType(const std::vector<Record>& rs, std::uint32_t type) {
+  std::vector<const Record*> out;
+  for (const Record& r : rs)
+    if (r.type == type) out.push_back(&r);
+  return out;
+}
+
+// The header's bounds (device units, inclusive).
+TRect Bounds(const String& emf) {
+  return TRect{I32(emf, 8), I32(emf, 12), I32(emf, 16), I32(emf, 20)};
+}
+
+void DrawScene(TCanvas* c) {
+  c->Pen()->SetColor(clRed);
+  c->MoveTo(10, 10);
+  c->LineTo(190, 10);
+  const TPoint zigzag[4] = {{10, 90}, {60, 40}, {110, 90}, {160, 40}};
+  c->Polyline(zigzag, 4);
+  c->Pen()->SetColor(clBlue);
+  c->Brush()->SetColor(clYellow);
+  c->Rectangle(20, 100, 80, 140);
+  c->Ellipse(100, 100, 160, 140);
+  const TPoint triangle[3] = {{170, 100}, {195, 140}, {170, 140}};
+  c->Polygon(triangle, 3);
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->SetColor(clGreen);
+  c->TextOut(20, 150, "Flux 42");
+  c->SetPixel(5, 5, clBlack);
+}
+
+}  // namespace
+
+TEST(Metafile, TheReaderRedrawsLinesShapesAndTexts) {
+  TMetafile mf;
+  {
+    TMetafileCanvas c(&mf);
+    DrawScene(&c);
+  }
+  const std::vector<Record> rs = Records(mf.Data());
+  EXPECT_EQ(OfType(rs, 87).size(), 2u);  // the line and the zigzag as polylines
+  EXPECT_EQ(OfType(rs, 86).size(), 1u);  // the triangle
+  EXPECT_EQ(OfType(rs, 43).size(), 1u);
+  EXPECT_EQ(OfType(rs, 42).size(), 1u);
+  ASSERT_EQ(OfType(rs, 84).size(), 1u);
+  // From the pixel to the triangle's corner and the text cell's bottom.
+  TBitmap probe(1, 1);
+  const TSize cell = probe.Canvas()->TextExtent("Flux 42");
+  EXPECT_EQ(Bounds(mf.Data()), (TRect{5, 5, 195, 150 + cell.cy - 1}));
+
+  const std::string svg = testsupport::EmfToSvg(mf.Data());
+  ASSERT_FALSE(svg.empty());
+  EXPECT_NE(svg.find("Flux 42"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("M 10.0000,10.0000 L 190.0000,10.0000"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("L 60.0000,40.0000 L 110.0000,90.0000 L 160.0000,40.0000"), std::string::npos);
+  EXPECT_EQ(testsupport::CountOf(svg, "stroke=\"#FF0000\""), 2);
+  EXPECT_EQ(testsupport::CountOf(svg, "<rect"), 1);
+  EXPECT_EQ(testsupport::CountOf(svg, "<ellipse"), 1);
+  EXPECT_EQ(testsupport::CountOf(svg, "fill=\"#FFFF00\""), 3) << "rectangle, ellipse, triangle";
+}
+
+TEST(Metafile, MappingAndClipReachTheFileInItsUnits) {
+  // 192 device units per inch; logical units are screen pixels (96 per inch).
+  TMetafile mf;
+  {
+    TMetafileCanvas c(&mf, 192);
+    EXPECT_EQ(c.PixelsPerInchX(), 192);
+    c.SetMapping(TCanvasMapping{TPoint{0, 0}, TSize{96, 96}, TSize{192, 400}});  // isotropic: 2
+    c.SetClipRect(TRect{20, 20, 120, 60});
+    c.MoveTo(0, 0);
+    c.LineTo(100, 50);
+    c.ResetClipRect();
+  }
+  const String& emf = mf.Data();
+  const std::vector<Record> rs = Records(emf);
+  EXPECT_EQ(Bounds(emf), (TRect{0, 0, 200, 100}));
+  ASSERT_EQ(OfType(rs, 17).size(), 1u);
+  EXPECT_EQ(U32(emf, OfType(rs, 17)[0]->offset + 8), 7u);  // isotropic
+  const auto clips = OfType(rs, 75);
+  ASSERT_EQ(clips.size(), 2u);
+  // Set: one rectangle in device units; removed: no region.
+  EXPECT_EQ(U32(emf, clips[0]->offset + 8), 48u);
+  EXPECT_EQ(I32(emf, clips[0]->offset + 16 + 32), 20);
+  EXPECT_EQ(I32(emf, clips[0]->offset + 16 + 40), 120);
+  EXPECT_EQ(U32(emf, clips[1]->offset + 8), 0u);
+  EXPECT_FALSE(testsupport::EmfToSvg(emf).empty());
+}
+
+TEST(Metafile, MappingsThatCannotBeHadAreRefused) {
+  struct Case {
+    const char* what;
+    bool onBitmap;
+    TCanvasMapping mapping;
+  };
+  const Case cases[] = {
+      {"zero window extent", false, {TPoint{}, TSize{0, 96}, TSize{96, 96}}},
+      {"zero viewport extent", false, {TPoint{}, TSize{96, 96}, TSize{96, 0}}},
+      {"a scale on a bitmap", true, {TPoint{}, TSize{96, 96}, TSize{192, 192}}},
+      {"an origin on a bitmap", true, {TPoint{5, 0}, TSize{96, 96}, TSize{96, 96}}},
+  };
+  for (const Case& k : cases) {
+    TMetafile mf;
+    TMetafileCanvas mc(&mf);
+    TBitmap bmp(10, 10);
+    TCanvas* c = k.onBitmap ? bmp.Canvas() : &mc;
+    EXPECT_THROW(c->SetMapping(k.mapping), EInvalidGraphicOperation) << k.what;
+    EXPECT_EQ(c->Mapping(), TCanvasMapping{}) << k.what;
+  }
+  TBitmap bmp(10, 10);
+  EXPECT_NO_THROW(bmp.Canvas()->SetMapping(TCanvasMapping{TPoint{}, TSize{96, 96}, TSize{96, 96}}));
+}
+
+TEST(Metafile, BitmapsGoInAsPicturesAndEmptyOnesAreKeptOffTheClipboard) {
+  TBitmap pic(3, 2);
+  pic.Canvas()->SetPixel(0, 0, clRed);
+  pic.Canvas()->SetPixel(2, 1, clBlue);
+  TMetafile mf;
+  {
+    TMetafileCanvas c(&mf);
+    c.StretchDraw(TRect{10, 10, 16, 14}, &pic);
+  }
+  const String& emf = mf.Data();
+  const auto dib = OfType(Records(emf), 81);
+  ASSERT_EQ(dib.size(), 1u);
+  // A bottom-up 24-bit bitmap: the first row stored is the picture's last (blue at x = 2).
+  const size_t bits = dib[0]->offset + 120;
+  EXPECT_EQ(static_cast<unsigned char>(emf[bits + 6]), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(emf[bits + 8]), 0x00);
+  EXPECT_FALSE(testsupport::EmfToSvg(emf).empty());
+
+  TMetafile empty;
+  EXPECT_TRUE(empty.Empty());
+  EXPECT_THROW(ClipboardSetMetafile(empty), EInvalidGraphicOperation);
+  TBitmap none;
+  EXPECT_THROW(ClipboardSetBitmap(&none), EInvalidGraphicOperation);
+}
+
+TEST(Metafile, FilesAreWrittenWholeOrNotAtAll) {
+  testsupport::TempDir dir;
+  TMetafile mf;
+  {
+    TMetafileCanvas c(&mf);
+    DrawScene(&c);
+  }
+  mf.SaveToFile("picture.wmf");
+  EXPECT_EQ(dir.read("picture.wmf"), mf.Data());
+  EXPECT_THROW(mf.SaveToFile("no-such-folder/picture.wmf"), EFCreateError);
+}
+
+TEST(ClipboardPictures, PicturesGoToTheClipboardUnderTheirMediaTypes) {
+  std::map<String, String> board;
+  TClipboard::TProvider p;
+  p.SetFormats = [&](const std::vector<TClipboardFormat>& f) {
+    board.clear();
+    for (const auto& x : f) board[x.MediaType] = x.Data;
+  };
+  p.HasFormat = [&](const String& t) { return board.count(t) > 0; };
+  p.GetFormat = [&](const String& t) { return board.count(t) ? board[t] : String(); };
+  const TClipboard::TProvider previous = SetClipboardProvider(p);
+
+  TBitmap pic(4, 3);
+  pic.Canvas()->SetPixel(1, 2, 0x123456);
+  ClipboardSetBitmap(&pic);
+  EXPECT_EQ(board.count("image/png"), 1u);
+  EXPECT_EQ(board.count("image/bmp"), 1u);
+  TBitmap back;
+  ASSERT_TRUE(ClipboardGetBitmap(&back));
+  ASSERT_EQ(back.Width(), 4);
+  EXPECT_EQ(back.Canvas()->GetPixel(1, 2), 0x123456);
+
+  TMetafile mf;
+  {
+    TMetafileCanvas c(&mf);
+    DrawScene(&c);
+  }
+  ClipboardSetMetafile(mf);
+  for (const char* type : MetafileMediaTypes) EXPECT_EQ(board[type], mf.Data()) << type;
+  EXPECT_EQ(ClipboardMetafileData(), mf.Data());
+  EXPECT_FALSE(ClipboardHasBitmap());
+
+  SetClipboardProvider({});
+  EXPECT_THROW(ClipboardSetBitmap(&pic), EClipboardException);
+  EXPECT_FALSE(ClipboardGetBitmap(&back));
+  SetClipboardProvider(previous);
+}
