@@ -28,6 +28,15 @@ public:
   // Keeps both spans of layer 1 and centres them on Γ = 0.
   void CentezOdoza();
 
+  // The picture copies and printing of the chart; the metafile copies stay protected.
+  using TCustomZOdoza::CopyToBitmap;
+  using TCustomZOdoza::CopyToBitmapDAOnly;
+  using TCustomZOdoza::CopyToBMP;
+  using TCustomZOdoza::CopyToClipboard;
+  using TCustomZOdoza::CopyToClipboardDAOnly;
+  using TCustomZOdoza::CopyToOpenPrinter;
+  using TCustomZOdoza::PrintIt;
+
   // Layer 1's ranges. Each setter leaves the chart isometric and paints once (unless the
   // caller holds SuppressPaint, which it keeps).
   Double RangeXLow() const { return GetScalePropsX(1)->RangeLow(); }

@@ -278,15 +278,22 @@ concept OffersLayerRanges = requires(T& c) {
   c.SetRange(1, 0.0, 0.0, 1.0, 1.0);
 };
 template <typename T>
+concept OffersMetafiles = requires(T& c) {
+  c.CopyToWMF(String(), false);
+};
+template <typename T>
 concept OffersSmithSurface = requires(T& c) {
   c.Ellipse(0.0, 0.0, 0.5, 0.5);
   c.SetRange(0.0, 0.0, 1.0, 1.0);
   c.LoadData(String(), false);
+  c.CopyToBMP(String(), false);
+  c.PrintIt(1.0, false);
 };
 static_assert(OffersArrows<TCustomZOdoza> && !OffersArrows<TSmithChart>);
 static_assert(OffersEqualRanges<TCustomZOdoza> && !OffersEqualRanges<TSmithChart>);
 static_assert(OffersReset<TCustomZOdoza> && !OffersReset<TSmithChart>);
 static_assert(OffersLayerRanges<TCustomZOdoza> && !OffersLayerRanges<TSmithChart>);
+static_assert(OffersMetafiles<TZOdoza> && !OffersMetafiles<TSmithChart>);
 static_assert(OffersSmithSurface<TSmithChart>);
 
 TEST(SmithChart, CopiesTakeTheGridColours) {
