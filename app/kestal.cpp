@@ -35,8 +35,15 @@ int main(int argc, char** argv) {
                  "or through xvfb-run for a virtual display\n");
     return 2;
   }
-  InitKestal();
-  Application->Initialize(argc, argv);
+  try {
+    InitKestal();
+    Application->Initialize(argc, argv);
+  } catch (const std::exception& e) {
+    // Nothing can be shown yet (a missing font file, no usable display): say it on the
+    // terminal instead of ending with the run-time's abort message.
+    std::fprintf(stderr, "kestal: %s\n", e.what());
+    return 1;
+  }
   Application->MainFormOnTaskBar = true;
   Application->SetTitle("Kestal");
   try {
