@@ -78,6 +78,8 @@ public:
   KESTAL_DECLARE_PARTS(KESTAL_UNIT1_PARTS)
 
   // ---- operations ----------------------------------------------------------------------------
+  // Clears the result fields, the lists and the buttons that act on them; every input change
+  // runs it, so nothing shown belongs to other settings.
   void ResultsInvalidate();
   // What the other windows ask of the main window (TMainWindow). Saving writes a new, empty
   // locations section when the saved ones are dropped.

@@ -13,7 +13,8 @@ const char* const kNegativeLogAxis = "Logarithmic axis must not be negative.";
 
 // Nearest integer, halves to even, as nearbyint in the default rounding mode: adding and
 // taking away 1.5 * 2^63 leaves the 80-bit sum's rounding to the FPU (|p| <= 2^31 here),
-// without the library call that saves and restores the floating-point environment.
+// without the library call that saves and restores the floating-point environment. A position
+// that is not a number gives pixel 0.
 Integer RoundPixel(long double p) {
   static_assert(std::numeric_limits<long double>::digits == 64);
   constexpr long double kRoundMagic = 0x1.8p63L;
