@@ -15,6 +15,7 @@
 #include "Grids.h"
 #include "InputNumbers.h"
 #include "InternetProbe.h"
+#include "MoonAge.h"
 #include "NetConfig.h"
 #include "DefaultSystem.h"
 #include "ReceiverFigures.h"
@@ -255,18 +256,9 @@ bool TForm1::ImportCatalogue() {
 void TForm1::ShowJulianDayAndMoonAge() {
   Word year, month, day;
   DecodeDate(Now(), year, month, day);
-  int y = year, m = month;
-  if (m <= 2) {
-    y -= 1;
-    m += 12;
-  }
-  const int a = y / 100;
-  const int b = 2 - a + a / 4;
-  const float jd = static_cast<float>(b + day + std::trunc((y + 4716) * 365.25) +
-                                      std::trunc((m + 1) * 30.6001) - 1524.5);
+  const float jd = JulianDayOfDate(year, month, day);
   Label104->SetCaption(FloatToStr(jd));
-  const float x = (jd - 2451549.5f) / 29.53f;
-  MoonAge = (x - std::trunc(x)) * 29.53f;
+  MoonAge = MoonAgeDays(jd);
   Label105->SetCaption(FormatFloat("#.##", MoonAge));
 }
 
