@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The layer rule: Qt is included only inside toolkit/ (its tests under tests/toolkit may use it
 # too). Fails, listing the lines, when a file of app/, library/, bench/ or the other tests
-# includes a Qt header (but bench/qt, the comparison benchmark), or when a public toolkit
+# includes a Qt header (but bench/qt, the comparison programs), or when a public toolkit
 # header names a Qt type.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -13,9 +13,10 @@ found=$(grep -rnE --include='*.h' --include='*.hpp' --include='*.cpp' --include=
 # app/ or library/ folder of that name is searched on its own.
 extra=$(find app library bench -type d -name toolkit -print0 2>/dev/null |
   xargs -0 -r grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]Q(t|[A-Z])[A-Za-z0-9]*(/[A-Za-z0-9_]+)*(\.h)?[>"]' || true)
-# bench/qt holds the one comparison benchmark that draws the same picture with a Qt plotting
-# library beside our chart; it is the only place outside the toolkit that may include Qt, and
-# only its own files there do (the chart code it measures stays Qt-free).
+# bench/qt holds the yardsticks written with Qt itself (the same chart picture drawn by a Qt
+# plotting library, a bare Qt window for the start-up benchmark); it is the only place outside
+# the toolkit that may include Qt, and only its own files there do (the code measured stays
+# Qt-free).
 found=$(printf '%s\n' "$found" | grep -v '^bench/qt/' || true)
 if [ -n "$found$extra" ]; then
   echo "Qt headers included outside toolkit/:" >&2
