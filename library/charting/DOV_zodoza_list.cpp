@@ -40,8 +40,8 @@ bool Matches(const TrcChartItem& it, Integer Tag, Integer TagMask, Integer ItemC
          (ItemClass == kAnyClass || it.ItemClass == ItemClass);
 }
 
-// Below this the storage may share pages with other allocations and small pages serve well.
-constexpr size_t kLargeStorageBytes = size_t{8} << 20;
+// Below one huge page there is nothing to gain from asking for huge pages.
+constexpr size_t kLargeStorageBytes = size_t{2} << 20;
 
 // Large storage is asked to be backed by huge pages where the system offers them: a million-point
 // plot fills hundreds of megabytes, and faulting them in 4 KiB pages costs more than writing the
