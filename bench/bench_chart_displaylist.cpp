@@ -45,6 +45,29 @@ BENCHMARK(AppendItems)
     ->Args({1000, 200000})
     ->Unit(benchmark::kMicrosecond);
 
+// Loading a plot through the drawing primitives, as a window does: a line through the points and
+// a mark at each (two records per point), with the default growth step. Argument: points.
+void LoadPoints(benchmark::State& State) {
+  const int kPoints = static_cast<int>(State.range(0));
+  for (auto _ : State) {
+    State.PauseTiming();
+    auto chart = std::make_unique<TCustomZOdoza>(nullptr);
+    State.ResumeTiming();
+    chart->MoveTo(0.0, 0.0);
+    for (int i = 0; i < kPoints; ++i) {
+      const Double x = i, y = (i * 7919) % 1000;
+      chart->DrawTo(x, y);
+      chart->MarkAt(x, y, static_cast<Byte>(10));
+    }
+    benchmark::DoNotOptimize(chart->NumItems());
+    State.PauseTiming();
+    chart.reset();
+    State.ResumeTiming();
+  }
+  State.SetItemsProcessed(State.iterations() * kPoints);
+}
+BENCHMARK(LoadPoints)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) { return bench_support::RunToolkitBenchmarks(argc, argv); }

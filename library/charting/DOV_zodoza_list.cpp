@@ -1,7 +1,11 @@
 // The chart's display list: containers, long texts, counts, searches and extents.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "DOV_streams.h"
 #include "DOV_zodoza.h"
@@ -34,6 +38,32 @@ bool Matches(const TrcChartItem& it, Integer Tag, Integer TagMask, Integer ItemC
   return (TagMask == 0 || (it.Tag & TagMask) == (Tag & TagMask)) &&
          (ItemKind == tkEverything || it.ItemKind == ItemKind) &&
          (ItemClass == kAnyClass || it.ItemClass == ItemClass);
+}
+
+// Below one huge page there is nothing to gain from asking for huge pages.
+constexpr size_t kLargeStorageBytes = size_t{2} << 20;
+
+// Large storage is asked to be backed by huge pages where the system offers them: a million-point
+// plot fills hundreds of megabytes, and faulting them in 4 KiB pages costs more than writing the
+// records. Only whole pages inside the block are advised; refusal changes nothing but speed.
+void AdviseLargeStorage(const void* Data, size_t Bytes) {
+  if (Bytes < kLargeStorageBytes) return;
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(Data);
+  const std::uintptr_t first = (begin + page - 1) / page * page;
+  const std::uintptr_t last = (begin + Bytes) / page * page;
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+// Makes room for at least Needed records, at least doubling the capacity so that appending stays
+// amortised whatever the logical growth step is. The records beyond the size are not touched.
+void Reserve(TRcItemContainer& C, size_t Needed) {
+  if (Needed <= C.capacity()) return;
+  TRcItemContainer grown;
+  grown.reserve(std::max(Needed, 2 * C.capacity()));
+  AdviseLargeStorage(grown.data(), grown.capacity() * sizeof(TrcChartItem));
+  grown.assign(C.begin(), C.end());
+  C.swap(grown);
 }
 
 TrcChartItem NoItem() {
@@ -89,10 +119,12 @@ void TCustomZOdoza::AppendItem(const TrcChartItem& Item) {
   Integer& count = FAnnoMode ? FNumAnnoItems : FData->Count;
   Integer& alloc = FAnnoMode ? FNumAllocAnno : FData->Alloc;
   if (count >= alloc) {
-    // The logical size grows by AllocSize; the vector below it grows geometrically, so many
+    // The logical size grows by AllocSize; the storage below it grows geometrically, so many
     // appends cost few copies whatever AllocSize is.
     alloc += FAllocSize;
-    c.resize(static_cast<size_t>(std::max(alloc, 1)));
+    const size_t size = static_cast<size_t>(std::max(alloc, 1));
+    Reserve(c, size);
+    c.resize(size);
   }
   c[static_cast<size_t>(count)] = Item;
   ++count;

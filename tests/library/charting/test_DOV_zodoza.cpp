@@ -225,6 +225,32 @@ TEST(DisplayList, GrowsInAllocSizeStepsAndCounts) {
   EXPECT_EQ(ch.c.NumAnnos(), 1);
 }
 
+// Long lists outgrow their storage many times (past the size where large storage is handled
+// apart): every record must survive each move, and the logical size still grows in AllocSize
+// steps whatever the storage below it does.
+TEST(DisplayList, LongListsKeepEveryRecordAndAllocSizeSteps) {
+  struct Case {
+    Integer allocSize;
+    int items;
+  };
+  for (const Case k : {Case{1, 1500}, Case{7, 100003}, Case{1000, 200000}, Case{65536, 131073}}) {
+    SCOPED_TRACE(k.allocSize);
+    Chart ch;
+    ch.c.SetAllocSize(k.allocSize);
+    for (int i = 0; i < k.items; ++i)
+      ch.c.AppendItem(Item(i % 2 == 0 ? tkLineto : tkMarkAt, i, -i));
+    EXPECT_EQ(ch.c.NumItems(), k.items);
+    EXPECT_EQ(ch.c.NumAllocData(), (k.items + k.allocSize - 1) / k.allocSize * k.allocSize);
+    EXPECT_EQ(ch.c.GetItemCount(tkLineto), (k.items + 1) / 2);
+    int wrong = 0;
+    for (int i = 0; i < k.items; ++i) {
+      const TrcChartItem it = ch.c.GetChartItem(i);
+      if (it.x != i || it.y != -i || it.ItemKind != (i % 2 == 0 ? tkLineto : tkMarkAt)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
 TEST(DisplayList, AccessorsIgnoreIndexesOutsideTheList) {
   Chart ch;
   ch.c.AppendItem(Item(tkMarkAt, 1, 2));
