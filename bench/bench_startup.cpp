@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "DefaultSystem.h"
+#include "SysUtils.h"
+#include "Unit1Config.h"
+
 extern char** environ;
 
 namespace {
@@ -66,6 +70,22 @@ fs::path KestalFolder() {
     fs::create_directories(f);
     fs::copy_file(fs::path(KESTAL_DATA) / "ATNF.csv", f / "ATNF.csv",
                   fs::copy_options::overwrite_existing);
+    // A configured folder: the first run would stop at its notice.
+    TKestalConfig config;
+    config.LocationName = "Home";
+    config.Latitude = 52.1;
+    config.Longitude = 5.2;
+    config.NorthSouth = "N";
+    config.EastWest = "E";
+    config.Locator = "JO22MC";
+    config.ModeCode = "DP";
+    std::array<double, cfFieldCount> numbers{};
+    for (size_t i = 0; i < numbers.size(); ++i) {
+      config.Fields[i] = DefaultFieldTexts[i];
+      numbers[i] = StrToFloat(DefaultFieldTexts[i]);
+    }
+    const String text = ComposeConfigText(config, numbers, DefaultReceiverBandwidthHz, {});
+    WriteFileReplacing((f / "KestalDB.txt").string(), text);
     return f;
   }();
   return folder;

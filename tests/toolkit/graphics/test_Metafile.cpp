@@ -172,7 +172,8 @@ TEST(Metafile, BitmapsGoInAsPicturesAndEmptyOnesAreKeptOffTheClipboard) {
     c.StretchDraw(TRect{10, 10, 16, 14}, &pic);
   }
   const String& emf = mf.Data();
-  const auto dib = OfType(Records(emf), 81);
+  const std::vector<Record> records = Records(emf);
+  const auto dib = OfType(records, 81);
   ASSERT_EQ(dib.size(), 1u);
   // A bottom-up 24-bit bitmap: the first row stored is the picture's last (blue at x = 2).
   const size_t bits = dib[0]->offset + 120;
