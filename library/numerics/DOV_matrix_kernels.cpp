@@ -8,6 +8,7 @@
 #include "DOV_matrix_kernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -211,10 +212,25 @@ void GemmMinusAvx2(int m, int n, int k, const double* A, std::size_t lda, const 
 
 }  // namespace
 
+namespace {
+std::atomic<bool> PlainBuildsForced{false};
+}
+
+void UsePlainBuildsForTesting(bool Plain) { PlainBuildsForced = Plain; }
+
 bool HasAvx2Fma() {
 #if defined(__x86_64__)
   static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  return has;
+  return has && !PlainBuildsForced;
+#else
+  return false;
+#endif
+}
+
+bool HasAvx2() {
+#if defined(__x86_64__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && !PlainBuildsForced;
 #else
   return false;
 #endif

@@ -10,6 +10,11 @@ namespace dov_kernels {
 
 // True when the processor runs AVX2 and FMA: the kernels then take their fused builds.
 bool HasAvx2Fma();
+// True when the processor runs AVX2: A^T A then takes its wide build.
+bool HasAvx2();
+
+// While set, both answer false, so tests run the plain builds on any processor.
+void UsePlainBuildsForTesting(bool Plain);
 
 // C (m x n) -= A (m x k) * B (k x n).
 void GemmMinus(int m, int n, int k, const double* A, std::size_t lda, const double* B,

@@ -16,6 +16,7 @@
 #endif
 
 #include "DOV_matrix.h"
+#include "DOV_matrix_kernels.h"
 #include "DOV_progress.h"
 #include "DOV_workpool.h"
 #include "Threads.h"
@@ -134,10 +135,6 @@ __attribute__((target("avx2"))) void SquareBlockAvx2(const double* a, std::size_
   }
 }
 
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 #endif
 
 // One work item (kItem result columns from c0 on, w of them) with the build the processor
@@ -146,7 +143,8 @@ void ComputeBlock(const double* a, std::size_t lda, int rows, int cols, int c0, 
                   double* res, std::size_t ldr, std::vector<double>& packed,
                   const std::vector<double>& zeros) {
 #if defined(__x86_64__)
-  if (HasAvx2()) return SquareBlockAvx2(a, lda, rows, cols, c0, w, norm, res, ldr, packed, zeros);
+  if (dov_kernels::HasAvx2())
+    return SquareBlockAvx2(a, lda, rows, cols, c0, w, norm, res, ldr, packed, zeros);
 #endif
   for (int k = 0; k < w; k += kBlock)
     SquareBlock(a, lda, rows, cols, c0 + k, std::min(kBlock, w - k), norm, res, ldr, packed, zeros);

@@ -10,6 +10,7 @@
 
 #include "DOV_math1.h"
 #include "DOV_matrix.h"
+#include "DOV_matrix_kernels.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
 
@@ -111,28 +112,38 @@ TEST(MatrixProducts, SizesAndValues) {
   EXPECT_FALSE(a->Multiply(&v, &out));
 }
 
-// The product's tiles, row blocks and depth passes leave partial edges; each size crosses some.
+// Runs the kernels' plain builds, whatever the processor offers, while it lives.
+struct PlainBuilds {
+  explicit PlainBuilds(bool Plain) { dov_kernels::UsePlainBuildsForTesting(Plain); }
+  ~PlainBuilds() { dov_kernels::UsePlainBuildsForTesting(false); }
+};
+
+// The product's tiles, row blocks and depth passes leave partial edges; each size crosses some,
+// in the build the processor takes and in the plain one.
 TEST(MatrixProducts, LargeProductsAgainstPlainSums) {
   struct Case {
     Integer rows, inner, cols;
   };
-  for (const Case& k :
-       {Case{1, 1, 1}, Case{9, 7, 13}, Case{97, 300, 50}, Case{13, 257, 7}, Case{200, 3, 1}}) {
-    auto a = RandomMatrix(k.inner, k.rows, 31);
-    auto b = RandomMatrix(k.cols, k.inner, 32);
-    TMatrix res(nullptr);
-    ASSERT_TRUE(a->Multiply(b.get(), &res));
-    ASSERT_EQ(res.NrOfColumns(), k.cols);
-    ASSERT_EQ(res.NrOfRows(), k.rows);
-    double worst = 0;
-    for (Integer c = 1; c <= k.cols; ++c)
-      for (Integer r = 1; r <= k.rows; ++r) {
-        double s = 0;
-        for (Integer p = 1; p <= k.inner; ++p) s += a->GetVal(p, r) * b->GetVal(c, p);
-        worst = std::max(worst, std::fabs(res.GetVal(c, r) - s));
-      }
-    EXPECT_LT(worst, 1e-13 * k.inner) << k.rows << " x " << k.inner << " x " << k.cols;
-  }
+  for (bool plain : {false, true})
+    for (const Case& k :
+         {Case{1, 1, 1}, Case{9, 7, 13}, Case{97, 300, 50}, Case{13, 257, 7}, Case{200, 3, 1}}) {
+      PlainBuilds builds(plain);
+      auto a = RandomMatrix(k.inner, k.rows, 31);
+      auto b = RandomMatrix(k.cols, k.inner, 32);
+      TMatrix res(nullptr);
+      ASSERT_TRUE(a->Multiply(b.get(), &res));
+      ASSERT_EQ(res.NrOfColumns(), k.cols);
+      ASSERT_EQ(res.NrOfRows(), k.rows);
+      double worst = 0;
+      for (Integer c = 1; c <= k.cols; ++c)
+        for (Integer r = 1; r <= k.rows; ++r) {
+          double s = 0;
+          for (Integer p = 1; p <= k.inner; ++p) s += a->GetVal(p, r) * b->GetVal(c, p);
+          worst = std::max(worst, std::fabs(res.GetVal(c, r) - s));
+        }
+      EXPECT_LT(worst, 1e-13 * k.inner)
+          << k.rows << " x " << k.inner << " x " << k.cols << (plain ? " (plain build)" : "");
+    }
 }
 
 TEST(MatrixProducts, ElementAndScalarArithmetic) {
@@ -427,6 +438,13 @@ TEST(MatrixSquare, ThreadCountsGiveIdenticalResults) {
     ASSERT_TRUE(big->Square(&many, 3.0, threads)) << threads;
     EXPECT_EQ(ProcStat.load() - start, 37) << threads;
     EXPECT_EQ(many.CRCofData(), one.CRCofData()) << threads;
+  }
+  {
+    // The plain build gives the same bits as the wide one.
+    PlainBuilds builds(true);
+    TMatrix plain(nullptr);
+    ASSERT_TRUE(big->Square(&plain, 3.0, 2));
+    EXPECT_EQ(plain.CRCofData(), one.CRCofData());
   }
   // Every entry is the plain dot product of two columns, divided by the norm.
   TMatrix ref(nullptr);
