@@ -19,7 +19,6 @@ constexpr Integer kMaxShadowWidth = 32;
 
 // ---- construction ------------------------------------------------------------------------------
 TCustomZOdoza::TCustomZOdoza(TComponent* AOwner) : TCustomControl(AOwner) {
-  FSuppressPaint = true;
   for (Integer i = 1; i <= kNumCrossHairs; ++i) FCrossHair[i] = std::make_unique<TCrossHair>();
   for (Integer i = 1; i <= kNumTextLabels; ++i) FTextLabels[i] = std::make_unique<TTextLabel>();
   for (Integer n = 1; n <= kNumLayers; ++n) {
@@ -36,14 +35,7 @@ TCustomZOdoza::TCustomZOdoza(TComponent* AOwner) : TCustomControl(AOwner) {
   FGrafBmp = std::make_unique<TBitmap>();
   FAuxBmp = std::make_unique<TBitmap>();
   TCustomControl::SetBounds(Left(), Top(), 280, 200);
-  RcLRim = 50;
-  RcRRim = 10;
-  RcTRim = 16;
-  RcBRim = 32;
   FMTrace.assign(kMaxMouseTrace, TColoredPoint());
-  FNumMTrace = 0;
-  FColorMTrace = 0xFFFFFF;
-  FMTraceInvert = true;
   ResizeGrafBmp();
   FChartBmp->SetSize(Width(), Height());
   FTextFont = std::make_unique<TFont>();
@@ -114,47 +106,9 @@ void TCustomZOdoza::WireLayer(Integer n) {
 }
 
 void TCustomZOdoza::ResetComp() {
-  FSuppressPaint = true;
+  Settings() = TZOdozaSettings{};  // paints stay suppressed until the reset is done
   ResetDisplayList();
-  F3DRim = 0;
-  RcShadowStyle = ssFlying;
-  FShadowColor = clGrayText;
-  RcShadowBakCol = clBtnFace;
-  RcDataCol = clBlack;
-  RcPenStyle = psSolid;
-  FChartFrameCol = clBlack;
-  RcGridCol = clBlack;
-  RcFillCol = 0xC0C0C0;
-  RcChartCol = 0xFFFFFF;
-  RcWindCol = clBtnFace;
-  RcLineWid = 1;
-  FPanGridDx = FPanGridDy = 1;
-  FPanGridOffsX = FPanGridOffsY = 0;
-  FChartCaption.clear();
-  FCaptTrim = 100;
-  FCaptPosX = 0;
-  FCaptPosY = -15;
-  FCaptAlignment = taRightJustify;
-  FCaptAnchorX = cahChartRight;
-  FCaptAnchorY = cavChartTop;
-  RcGridStyle = gsNone;
-  RcGridDx = RcGridDy = 0;
-  FTextBkStyle = tbClear;
-  FTextAlignment = taCenter;
-  FIsometric = false;
-  FTranspItems = false;
-  RcMouseAction = maNone;
-  FMCurFixed = true;
-  FAvoidDupMarks = false;
-  FDupMarksMinD = 1;
-  FZoomState = zsNormal;
-  FMouseBoxState = msNormal;
   FAxisDragOn = FActDragOn = false;
-  RcXLabelType = RcYLabelType = ftNum;
-  FActiveLayer = 1;
-  FLayerVisib.fill(true);
-  FMouseAffLayer.fill(false);
-  FMouseAffLayer[1] = true;
   FData->LastElemOnShow = 0;
 
   for (Integer i = 1; i <= kNumCrossHairs; ++i) {
@@ -199,7 +153,6 @@ void TCustomZOdoza::ResetComp() {
   // The mouse cursors of the zoom and pan modes come with the mouse handling.
   FGrafBmp->SetPixelFormat(pf32bit);
   FAuxBmp->SetSize(10, 10);
-  Fxasp = Fyasp = 1;  // the display's pixels are square
 
   for (Integer n = 1; n <= kNumLayers; ++n) {
     TScalePropsHoriz* px = FScalePropsX[n].get();
@@ -228,10 +181,7 @@ void TCustomZOdoza::ResetComp() {
   }
   SetStdLayout(rcl_X1Bottom_Y1Left);
   ClearZoomHistory();
-  FZoomRange.fill(0);
   FLButtonWasDown = false;
-  FMousePosX = FMousePosY = 0;
-  FAutoRedraw = true;
 }
 
 void TCustomZOdoza::Loaded() {
@@ -261,61 +211,7 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
     return;
   }
   Tag = s->Tag;
-  FAllocSize = s->FAllocSize;
-  RcLRim = s->RcLRim;
-  RcRRim = s->RcRRim;
-  RcTRim = s->RcTRim;
-  RcBRim = s->RcBRim;
-  F3DRim = s->F3DRim;
-  RcShadowStyle = s->RcShadowStyle;
-  FShadowColor = s->FShadowColor;
-  RcShadowBakCol = s->RcShadowBakCol;
-  RcGridStyle = s->RcGridStyle;
-  RcGridDx = s->RcGridDx;
-  RcGridDy = s->RcGridDy;
-  RcGridCol = s->RcGridCol;
-  RcDataCol = s->RcDataCol;
-  RcPenStyle = s->RcPenStyle;
-  FChartFrameCol = s->FChartFrameCol;
-  RcFillCol = s->RcFillCol;
-  RcChartCol = s->RcChartCol;
-  RcWindCol = s->RcWindCol;
-  RcLineWid = s->RcLineWid;
-  RcMouseAction = s->RcMouseAction;
-  FZoomState = s->FZoomState;
-  FMouseBoxState = s->FMouseBoxState;
-  FPanGridDx = s->FPanGridDx;
-  FPanGridDy = s->FPanGridDy;
-  FPanGridOffsX = s->FPanGridOffsX;
-  FPanGridOffsY = s->FPanGridOffsY;
-  FChartCaption = s->FChartCaption;
-  FCaptTrim = s->FCaptTrim;
-  FCaptPosX = s->FCaptPosX;
-  FCaptPosY = s->FCaptPosY;
-  FCaptAlignment = s->FCaptAlignment;
-  FCaptAnchorX = s->FCaptAnchorX;
-  FCaptAnchorY = s->FCaptAnchorY;
-  FActiveLayer = s->FActiveLayer;
-  RcXLabelType = s->RcXLabelType;
-  RcYLabelType = s->RcYLabelType;
-  FMousePosX = s->FMousePosX;
-  FMousePosY = s->FMousePosY;
-  FMCurFixed = s->FMCurFixed;
-  FAvoidDupMarks = s->FAvoidDupMarks;
-  FDupMarksMinD = s->FDupMarksMinD;
-  FAutoRedraw = s->FAutoRedraw;
-  FTextBkStyle = s->FTextBkStyle;
-  FTextAlignment = s->FTextAlignment;
-  Fxasp = s->Fxasp;
-  Fyasp = s->Fyasp;
-  FIsometric = s->FIsometric;
-  FTranspItems = s->FTranspItems;
-  FAnnoMode = s->FAnnoMode;
-  FAnnoBelowChart = s->FAnnoBelowChart;
-  FAnnoTextOnTop = s->FAnnoTextOnTop;
-  FAnnosVisible = s->FAnnosVisible;
-  FDataTag = s->FDataTag;
-  RcClassDefault = s->RcClassDefault;
+  Settings() = s->Settings();
   auto copyContainer = [this](const TRcItemContainer& From, Integer Count, TRcItemContainer& To,
                               Integer& ToCount, Integer& ToAlloc) {
     ToAlloc = FAllocSize * (Count / FAllocSize + 1);
@@ -329,13 +225,8 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
   FLongTextsAnno = s->FLongTextsAnno;
   FData->NumLongTexts = s->FData->NumLongTexts;
   FNumLongTextsAnno = s->FNumLongTextsAnno;
-  FSuppressPaint = s->FSuppressPaint;
   FData->LastElemOnShow = s->FData->LastElemOnShow;
   FData->ItemCount = s->FData->ItemCount;
-  FItClassVisib = s->FItClassVisib;
-  FAnnoClassVisib = s->FAnnoClassVisib;
-  FLayerVisib = s->FLayerVisib;
-  FMouseAffLayer = s->FMouseAffLayer;
   for (Integer n = 1; n <= kNumLayers; ++n) {
     FScalesX[n]->Assign(s->FScalesX[n]);
     FScalesY[n]->Assign(s->FScalesY[n]);
@@ -350,7 +241,6 @@ void TCustomZOdoza::Assign(TPersistent* Source) {
   Cpdy = s->Cpdy;
   FZoomStack = s->FZoomStack;
   FZStackPoi = s->FZStackPoi;
-  FZoomRange = s->FZoomRange;
   // Sharing links are not copied: the source's owner and users would not know of the copy.
   FBakGndFile->Assign(s->FBakGndFile.get());
   FBakGndFile->OnChange = [this](TObject* S) { StyleChanged(S); };

@@ -8,7 +8,9 @@
 //  - the layer coupling (TJointLayers), the background picture settings (TBakGndImg); these
 //    helper classes are declared in DOV_zodoza_helpers.h;
 //  - per layer the world-to-pixel transform in 80-bit precision, the zoom history, the active
-//    layer and layer visibility.
+//    layer and layer visibility;
+//  - the plain settings (margins, colours, caption, grid, modes) as one TZOdozaSettings value
+//    in DOV_zodoza_settings.h, which a reset replaces and a copy copies whole.
 //
 // Painting is synchronous and batched by SuppressPaint: operations that change many settings
 // save it, set it and restore it through SetSuppressPaint, and clearing it paints once. Every
@@ -28,6 +30,7 @@
 #include "DOV_sdlbase_draw.h"
 #include "DOV_textlabel.h"
 #include "DOV_zodoza_helpers.h"
+#include "DOV_zodoza_settings.h"
 
 class TCustomZOdoza;
 class TMetafile;
@@ -153,31 +156,6 @@ enum TrcLayout : Byte {
   rcl_X2Bottom_Y2Left,
   rcl_X2Both_Y2Both
 };
-enum TCaptionAnchorHoriz {
-  cahControlLeft,
-  cahChartLeft,
-  cahChartCenter,
-  cahChartRight,
-  cahControlRight
-};
-enum TCaptionAnchorVert {
-  cavControlTop,
-  cavChartTop,
-  cavChartCenter,
-  cavChartBottom,
-  cavControlBottom
-};
-enum GridStyleType {
-  gsNone,
-  gsPoints,
-  gsVertLines,
-  gsHorizLines,
-  gsLines,
-  gsVertDotLines,
-  gsHorizDotLines,
-  gsDotLines
-};
-enum TTextBkStyle { tbClear, tbSolid };
 
 using TSelectRectEvent = std::function<void(TObject* Sender, Integer Layer, Double LoX, Double LoY,
                                             Double HiX, Double HiY)>;
@@ -194,7 +172,7 @@ using TRenderEvent =
 using TBeforeRenderTextEvent =
     std::function<void(TObject* Sender, String& Text, Integer Index, bool IsAnnotation)>;
 
-class TCustomZOdoza : public TCustomControl {
+class TCustomZOdoza : public TCustomControl, protected TZOdozaSettings {
 public:
   using TLayerArray = std::array<long double, kNumLayers + 1>;  // index 1 ... 16
 
@@ -818,25 +796,24 @@ protected:
                      Integer PropertyTemplate);
   void RefreshCrossHairs();
 
+  // The plain settings as one value: a reset assigns a fresh one, a copy copies the source's.
+  TZOdozaSettings& Settings() { return *this; }
+  const TZOdozaSettings& Settings() const { return *this; }
+
   // ---- display list ----
   // The data display list; charts sharing data hold the same object (see SetUseDataOf).
   std::shared_ptr<TChartDataList> FData = std::make_shared<TChartDataList>();
   TRcItemContainer FAnnoContainer;
   Integer FNumAnnoItems = 0;
   Integer FNumAllocAnno = 0;
-  Integer FAllocSize = 1000;
   TLongTextArray FLongTextsAnno;
   Integer FNumLongTextsAnno = 0;
-  bool FAnnoMode = false;
-  bool FAnnoBelowChart = false;
-  bool FAnnoTextOnTop = true;
-  bool FAnnosVisible = true;
+  // Whether the data-area picture must be built again: state of the picture, which the chart
+  // neither copies nor resets (the contour plot handles it in its own copy and reset).
   bool FInvalidDataBmp = true;
-  Integer FDataTag = 0;
-  Byte RcClassDefault = 0;
-  std::array<bool, 256> FItClassVisib{}, FAnnoClassVisib{};
   std::vector<TColoredPoint> FMTrace;
   Integer FNumMTrace = 0;
+  // The trace's look is set once by the constructor; neither a copy nor a reset changes it.
   TColor FColorMTrace = 0xFFFFFF;
   bool FMTraceInvert = true;
 
@@ -851,55 +828,28 @@ protected:
   std::unique_ptr<TBitmap> FChartBmp, FGrafBmp, FAuxBmp;
   std::unique_ptr<TFont> FTextFont;
 
-  // ---- layers, transforms, zoom ----
-  Integer FActiveLayer = 1;
-  std::array<bool, kNumLayers + 1> FLayerVisib{}, FMouseAffLayer{};
+  // ---- transforms and zoom history ----
+  // Derived from the axis ranges and the size: a copy takes them so that it draws at once, a
+  // reset recomputes them.
   TLayerArray Cpkx{}, Cpdx{}, Cpky{}, Cpdy{};
+  // Where a mouse drag started, in pixels and per layer in world units.
   Integer FMAnchorScrX = 0, FMAnchorScrY = 0;
   std::array<Double, kNumLayers + 1> FMAnchorRcLoX{}, FMAnchorRcLoY{}, FMAnchorRcHiX{},
       FMAnchorRcHiY{};
+  // Copied with the transforms; a reset empties it through ClearZoomHistory.
   std::array<std::array<TRectDouble, kZoomStackDepth + 1>, kNumLayers + 1> FZoomStack;
   Integer FZStackPoi = 1;
-  std::array<long double, 4> FZoomRange{};
 
-  // ---- appearance and state ----
-  Integer RcLRim = 50, RcRRim = 10, RcTRim = 16, RcBRim = 32;
-  Integer F3DRim = 0;
-  TShadowStyle RcShadowStyle = ssFlying;
-  TColor FShadowColor = clGrayText, RcShadowBakCol = clBtnFace;
+  // ---- layout and data sharing ----
+  // A copy keeps its own standard layout (the name of the layout last applied); a reset
+  // applies the first one.
   TrcLayout FStdLayout = rcl_X1Bottom_Y1Left;
-  TColor RcDataCol = clBlack, FChartFrameCol = clBlack, RcGridCol = clBlack;
-  TPenStyle RcPenStyle = psSolid;
-  TColor RcFillCol = 0xC0C0C0, RcChartCol = 0xFFFFFF, RcWindCol = clBtnFace;
-  Integer RcLineWid = 1;
-  Integer FPanGridDx = 1, FPanGridDy = 1, FPanGridOffsX = 0, FPanGridOffsY = 0;
-  String FChartCaption;
-  Integer FCaptTrim = 100, FCaptPosX = 0, FCaptPosY = -15;
-  TAlignment FCaptAlignment = taRightJustify;
-  TCaptionAnchorHoriz FCaptAnchorX = cahChartRight;
-  TCaptionAnchorVert FCaptAnchorY = cavChartTop;
-  GridStyleType RcGridStyle = gsNone;
-  Double RcGridDx = 0, RcGridDy = 0;
-  TTextBkStyle FTextBkStyle = tbClear;
-  TAlignment FTextAlignment = taCenter;
-  bool FIsometric = false;
-  bool FTranspItems = false;
-  TMouseActMode RcMouseAction = maNone;
-  bool FMCurFixed = true;
-  bool FAvoidDupMarks = false;
-  Integer FDupMarksMinD = 1;
   TCustomZOdoza* FUseDataOf = nullptr;
   std::array<TCustomZOdoza*, 4> FDataUsers{};
   Integer FDataUsersNum = 0;
-  bool FAutoRedraw = true;
-  bool FSuppressPaint = true;
-  TZoomState FZoomState = zsNormal;
-  TMouseBoxState FMouseBoxState = msNormal;
-  TFigType RcXLabelType = ftNum, RcYLabelType = ftNum;
-  Double Fxasp = 1, Fyasp = 1;
-  Double FMousePosX = 0, FMousePosY = 0;
 
   // ---- mouse interaction state ----
+  // Not copied: a copy starts with no drag under way (a reset clears the button and drags).
   bool FLButtonWasDown = false;
   bool FWasDblClk = false;
   Integer LastMouseX = 0, LastMouseY = 0;
