@@ -72,12 +72,12 @@ fs::path KestalFolder() {
                   fs::copy_options::overwrite_existing);
     // A configured folder: the first run would stop at its notice.
     TKestalConfig config;
-    config.LocationName = "Home";
-    config.Latitude = 52.1;
-    config.Longitude = 5.2;
-    config.NorthSouth = "N";
-    config.EastWest = "E";
-    config.Locator = "JO22MC";
+    config.Location.Name = "Home";
+    config.Location.Latitude = 52.1;
+    config.Location.Longitude = 5.2;
+    config.Location.NorthSouth = "N";
+    config.Location.EastWest = "E";
+    config.Location.Locator = "JO22MC";
     config.ModeCode = "DP";
     std::array<double, cfFieldCount> numbers{};
     for (size_t i = 0; i < numbers.size(); ++i) {

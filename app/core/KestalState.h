@@ -9,45 +9,26 @@
 #include <vector>
 
 #include "BandTable.h"
+#include "LocationRecord.h"
+#include "ReceiverFigures.h"
 #include "System.h"
 
 class TKestalState {
 public:
   float MoonAge = 0;
   float MoonDistance = 0;
-  double Wavelength = 0;
-  double LatitudeDeg = 0, LatitudeMin = 0, LatitudeSec = 0;
-  double Latitude = 0;
-  double LongitudeDeg = 0, LongitudeMin = 0, LongitudeSec = 0;
-  double Longitude = 0;
-  double DishDiameter = 0;
-  double DishEfficiency = 0;
-  double SensitivityKs = 0;
-  double Frequency = 0;
-  double GOverT = 0;
-  double NoiseFloor = 0;
-  double AntennaGain = 0;
-  double LnaNoiseFigure = 0, LnaNoiseFactor = 0;
-  double LnaGain = 0, LnaGainFactor = 0;
-  double LossBeforeLna = 0, LineGainBeforeLna = 0, LineLossFactorBeforeLna = 0;
-  double LossAfterLna = 0, LineGainAfterLna = 0, LineLossFactorAfterLna = 0;
-  double ReceiverNoiseFigure = 0, ReceiverNoiseFactor = 0;
-  double SystemNoiseFigure = 0;
-  double NoiseFactor = 0;
-  double EffectiveAperture = 0;
-  double Tsys = 0;
-  double IntegrationTime = 0;
-  double IntegrationBandwidth = 0;
-  double SkyTemperature = 0, SpilloverTemperature = 0, AtmosphereTemperature = 0;
+  // The observer, as the configuration file and a saved location record hold it.
+  TLocationRecord Location;
+  // The receiving system: the inputs of the last CALCULATE or SAVE, and what the last
+  // CALCULATE made of them.
+  TReceiverInputs Receiver;
+  TReceiverFigures Figures;
   double SelectedRA = 0, SelectedDec = 0;
   // Working table of the current band and the copies of the two band tables: row r (0-based)
   // at values 11 r ... 11 r + 10, columns in band-table order (TBandColumn; TBandRow reads one).
   TWorkingTable PulsarTable{};
   TWorkingTable PulsarTable400{};
   TWorkingTable PulsarTable1400{};
-  String LocationName;
-  String EastWest, NorthSouth;
-  String Locator;
   std::int32_t Count400 = 0, Count1400 = 0;
   std::int32_t SelectedNameIndex = 0;
   std::int32_t TrackedObject = 1;
@@ -62,9 +43,7 @@ public:
   bool NotCalculatedYet = true;
   bool HorizonFilterOn = true;
   double MinimumSN = 10;
-  double MinimumDetectableSignal = 0;
   std::array<std::int32_t, 15000> ListRowMap{};
   String StoredModeCode;
   String CatalogueVersion;
-  double ReceiverBandwidthHz = 3000;
 };

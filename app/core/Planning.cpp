@@ -219,9 +219,10 @@ double PlanSignalToNoise(const TKestalState& State, const TBandRow& Row, bool Ba
   const double w = Row[bcW50] / 1000;                              // s
   const double p = Row[bcP0];                                      // s
   if (!(w > 0 && w < p)) return std::numeric_limits<double>::quiet_NaN();
-  const double sn = std::sqrt(State.IntegrationBandwidth * 1000 * State.IntegrationTime) *
-                    (s * Jansky) * (State.EffectiveAperture / TwiceBoltzmann) /
-                    (State.Tsys * std::sqrt(w / (p - w)));
+  const double sn =
+      std::sqrt(State.Receiver.IntegrationBandwidth * 1000 * State.Receiver.IntegrationTime) *
+      (s * Jansky) * (State.Figures.EffectiveAperture / TwiceBoltzmann) /
+      (State.Figures.Tsys * std::sqrt(w / (p - w)));
   return std::isfinite(sn) ? sn : std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -231,9 +232,9 @@ TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizo
   result.Day = PlannedDayOf(Now, DayOffset);
   const std::vector<TPlanHour> hours = PlanHoursOf(result.Day);
   result.LocalTimeText = PlanLocalTimeText(hours);
-  const TObserver observer{State.Latitude, State.Longitude};
+  const TObserver observer{State.Location.Latitude, State.Location.Longitude};
 
-  const double f = State.Frequency;
+  const double f = State.Receiver.Frequency;
   const bool band400 = f > Band400Low && f < Band400High;
   const bool band1400 = f > Band1400Low && f < Band1400High;
   const int count = band400 ? State.Count400 : band1400 ? State.Count1400 : 0;

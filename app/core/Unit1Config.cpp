@@ -70,18 +70,19 @@ TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config) 
   if (LineAt(lines, 1) != ConfigHeader) return TConfigReadResult::WrongHeader;
 
   TKestalConfig c;
-  c.LocationName = LineAt(lines, 2);
-  c.Latitude = PositionNumber(FileName, lines, 3);
-  c.Longitude = PositionNumber(FileName, lines, 4);
-  c.LatitudeDeg = PositionNumber(FileName, lines, 5);
-  c.LatitudeMin = PositionNumber(FileName, lines, 6);
-  c.LatitudeSec = PositionNumber(FileName, lines, 7);
-  c.NorthSouth = LineAt(lines, 8);
-  c.LongitudeDeg = PositionNumber(FileName, lines, 9);
-  c.LongitudeMin = PositionNumber(FileName, lines, 10);
-  c.LongitudeSec = PositionNumber(FileName, lines, 11);
-  c.EastWest = LineAt(lines, 12);
-  c.Locator = LineAt(lines, 13);
+  TLocationRecord& at = c.Location;
+  at.Name = LineAt(lines, 2);
+  at.Latitude = PositionNumber(FileName, lines, 3);
+  at.Longitude = PositionNumber(FileName, lines, 4);
+  at.LatitudeDeg = PositionNumber(FileName, lines, 5);
+  at.LatitudeMin = PositionNumber(FileName, lines, 6);
+  at.LatitudeSec = PositionNumber(FileName, lines, 7);
+  at.NorthSouth = LineAt(lines, 8);
+  at.LongitudeDeg = PositionNumber(FileName, lines, 9);
+  at.LongitudeMin = PositionNumber(FileName, lines, 10);
+  at.LongitudeSec = PositionNumber(FileName, lines, 11);
+  at.EastWest = LineAt(lines, 12);
+  at.Locator = LineAt(lines, 13);
   c.ModeCode = LineAt(lines, 14);
   for (size_t i = 0; i < cfFieldCount; ++i) c.Fields[i] = LineAt(lines, 15 + i);
   // Line 29 came later than the rest: older files go straight to the locations heading.
@@ -92,6 +93,31 @@ TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config) 
     c.ReceiverBandwidth = lines[28];
   Config = std::move(c);
   return TConfigReadResult::Read;
+}
+
+TReceiverInputs ReceiverInputsOf(const std::array<double, cfFieldCount>& Values, bool DishAntenna) {
+  TReceiverInputs in;
+  in.DishAntenna = DishAntenna;
+  if (DishAntenna) {
+    in.DishDiameter = Values[cfFirstInput];
+    in.DishEfficiency = Values[cfEfficiency] / 100;
+    in.SensitivityKs = Values[cfKs];
+  } else {
+    in.AntennaGain = Values[cfFirstInput];
+    in.SensitivityKs = 1;
+  }
+  in.Frequency = Values[cfFrequency];
+  in.LnaNoiseFigure = Values[cfLnaNoiseFigure];
+  in.LnaGain = Values[cfLnaGain];
+  in.LossBeforeLna = Values[cfLossBeforeLna];
+  in.LossAfterLna = Values[cfLossAfterLna];
+  in.ReceiverNoiseFigure = Values[cfReceiverNoiseFigure];
+  in.IntegrationTime = Values[cfIntegrationTime];
+  in.IntegrationBandwidth = Values[cfIntegrationBandwidth];
+  in.SkyTemperature = Values[cfSkyTemperature];
+  in.SpilloverTemperature = Values[cfSpilloverTemperature];
+  in.AtmosphereTemperature = Values[cfAtmosphereTemperature];
+  return in;
 }
 
 String ModeCodeOf(bool DishAntenna, bool PulsarMode) {
@@ -132,19 +158,20 @@ String ComposeConfigText(const TKestalConfig& Config,
     out += '\n';
   };
   auto number = [&line](double v) { line(ConfigNumberText(v)); };
+  const TLocationRecord& at = Config.Location;
   line(ConfigHeader);
-  line(Config.LocationName);
-  number(Config.Latitude);
-  number(Config.Longitude);
-  number(Config.LatitudeDeg);
-  number(Config.LatitudeMin);
-  number(Config.LatitudeSec);
-  line(Config.NorthSouth);
-  number(Config.LongitudeDeg);
-  number(Config.LongitudeMin);
-  number(Config.LongitudeSec);
-  line(Config.EastWest);
-  line(Config.Locator);
+  line(at.Name);
+  number(at.Latitude);
+  number(at.Longitude);
+  number(at.LatitudeDeg);
+  number(at.LatitudeMin);
+  number(at.LatitudeSec);
+  line(at.NorthSouth);
+  number(at.LongitudeDeg);
+  number(at.LongitudeMin);
+  number(at.LongitudeSec);
+  line(at.EastWest);
+  line(at.Locator);
   line(Config.ModeCode);
   for (size_t i = 0; i < cfFieldCount; ++i) number(i == cfAtmosphereTemperature ? 0.0 : Numbers[i]);
   number(ReceiverBandwidthHz);

@@ -2,12 +2,14 @@
 // The configuration file KestalDB.txt as plain data: reading the parameter section, and
 // writing it anew while keeping the saved locations that follow it.
 //
-// The main window moves these values into its members and fields; keeping the file format
-// here lets it be tested without a window.
+// The main window takes the location as it stands and puts the field texts into its input
+// fields; keeping the file format here lets it be tested without a window.
 
 #include <array>
 #include <vector>
 
+#include "LocationRecord.h"
+#include "ReceiverFigures.h"
 #include "System.h"
 
 inline constexpr const char* ConfigFileName = "KestalDB.txt";
@@ -34,16 +36,15 @@ enum TConfigField {
   cfFieldCount
 };
 
+// The receiving system of field values in TConfigField order: the first is the dish diameter
+// (dish) or the antenna gain, the efficiency is a percentage; an other antenna takes no
+// efficiency and a Ks of 1. The receiver bandwidth and the noise-floor choice keep their
+// defaults.
+TReceiverInputs ReceiverInputsOf(const std::array<double, cfFieldCount>& Values, bool DishAntenna);
+
 struct TKestalConfig {
-  String LocationName;
-  double Latitude = 0;
-  double Longitude = 0;
-  double LatitudeDeg = 0, LatitudeMin = 0, LatitudeSec = 0;
-  String NorthSouth;
-  double LongitudeDeg = 0, LongitudeMin = 0, LongitudeSec = 0;
-  String EastWest;
-  String Locator;
-  String ModeCode;  // "DP", "OP", "DE", "OE" (the reader also meets "D" and "O")
+  TLocationRecord Location;  // lines 2 to 13 (Name on line 2)
+  String ModeCode;           // "DP", "OP", "DE", "OE" (the reader also meets "D" and "O")
   std::array<String, cfFieldCount> Fields;
   String ReceiverBandwidth;  // line 29 as text ("3000" when the file has no line 29)
 };

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -48,29 +49,24 @@ bool CanOpenForReading(const char* FileName) {
   return static_cast<bool>(in);
 }
 
+// The captions of the input fields' rows, in the configuration's order (TConfigField); the
+// first row's depends on the antenna.
+constexpr std::array<const char*, cfFieldCount> InputCaptions = {
+    "Dish diameter",         "Dish efficiency",  "Sensitivity constant Ks", "Frequency",
+    "LNA noise figure",      "LNA gain",         "Line loss before LNA",    "Line loss after LNA",
+    "Receiver noise figure", "Integration time", "Integration bandwidth",   "T sky",
+    "T spillover",           "T atmosphere"};
+
 // The name of an input field in messages: the caption of its row.
 String FieldName(const TEdit* Field) {
-  static const std::pair<const char*, const char*> names[] = {{"Edit2", "Dish efficiency"},
-                                                              {"Edit3", "Sensitivity constant Ks"},
-                                                              {"Edit4", "Frequency"},
-                                                              {"Edit5", "LNA noise figure"},
-                                                              {"Edit6", "LNA gain"},
-                                                              {"Edit7", "Line loss before LNA"},
-                                                              {"Edit8", "Line loss after LNA"},
-                                                              {"Edit9", "Receiver noise figure"},
-                                                              {"Edit11", "Integration time"},
-                                                              {"Edit12", "Integration bandwidth"},
-                                                              {"Edit13", "T sky"},
-                                                              {"Edit19", "T spillover"},
-                                                              {"Edit20", "T atmosphere"},
-                                                              {"Edit36", "Receiver bandwidth"}};
-  for (const auto& [edit, name] : names)
-    if (Field->Name() == edit) return name;
-  if (Field->Name() == "Edit1") {
-    const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
-    return form != nullptr && form->RadioButton4->Checked() ? "Antenna gain" : "Dish diameter";
-  }
-  return Field->Name();
+  const auto* form = dynamic_cast<const TForm1*>(Field->Owner());
+  if (form == nullptr) return Field->Name();
+  if (Field == form->Edit36) return "Receiver bandwidth";
+  const std::array<TEdit*, cfFieldCount> fields = form->InputFields();
+  const auto at = std::find(fields.begin(), fields.end(), Field);
+  if (at == fields.end()) return Field->Name();
+  if (at == fields.begin() && form->RadioButton4->Checked()) return "Antenna gain";
+  return InputCaptions[static_cast<size_t>(at - fields.begin())];
 }
 
 // The values a field may hold; its check resets a value outside them.
@@ -280,21 +276,10 @@ void TForm1::ReadConfiguration() {
   Button25->SetEnabled(false);
   EnableControls({RadioButton3, RadioButton4}, true);
 
-  LocationName = config.LocationName;
-  Latitude = config.Latitude;
-  Longitude = config.Longitude;
-  LatitudeDeg = config.LatitudeDeg;
-  LatitudeMin = config.LatitudeMin;
-  LatitudeSec = config.LatitudeSec;
-  NorthSouth = config.NorthSouth;
-  LongitudeDeg = config.LongitudeDeg;
-  LongitudeMin = config.LongitudeMin;
-  LongitudeSec = config.LongitudeSec;
-  EastWest = config.EastWest;
-  Locator = config.Locator;
-  Label65->SetCaption(LocationName);
-  Label70->SetCaption(FormatFloat("00.0000", Latitude));
-  Label68->SetCaption(FormatFloat("00.0000", Longitude));
+  Location = config.Location;
+  Label65->SetCaption(Location.Name);
+  Label70->SetCaption(FormatFloat("00.0000", Location.Latitude));
+  Label68->SetCaption(FormatFloat("00.0000", Location.Longitude));
 
   StoredModeCode = config.ModeCode;
   const bool dish = ModeCodeIsDish(StoredModeCode);
@@ -304,10 +289,9 @@ void TForm1::ReadConfiguration() {
   else
     antenna->SetChecked(true);
 
-  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
-                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  const std::array<TEdit*, cfFieldCount> fields = InputFields();
   for (int i = 0; i < cfFieldCount; ++i) fields[i]->SetText(config.Fields[i]);
-  Edit20->SetText("0");
+  fields[cfAtmosphereTemperature]->SetText("0");
   Edit36->SetText(config.ReceiverBandwidth);
 
   ShowInputRows(dish);
@@ -323,25 +307,20 @@ void TForm1::FirstRunDefaults() {
   SetTimers(1, 0);
   ShowMessage(MainTexts::FirstRunNotice);
 
-  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
-                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  const std::array<TEdit*, cfFieldCount> fields = InputFields();
   for (int i = 0; i < cfFieldCount; ++i) fields[i]->SetText(DefaultFieldTexts[i]);
   Edit36->SetText(DefaultReceiverBandwidthText);
-  ReceiverBandwidthHz = DefaultReceiverBandwidthHz;
+  Receiver.ReceiverBandwidthHz = DefaultReceiverBandwidthHz;
 
   // Until the user sets a place: 45 N, 10 E.
-  LatitudeDeg = 45;
-  LatitudeMin = 0;
-  LatitudeSec = 0;
-  Latitude = 45;
-  LongitudeDeg = 10;
-  LongitudeMin = 0;
-  LongitudeSec = 0;
-  Longitude = 10;
-  NorthSouth = "N";
-  EastWest = "E";
-  Locator = "JN55AA00";
-  LocationName = "Default";
+  Location = TLocationRecord{.Name = "Default",
+                             .Latitude = 45,
+                             .Longitude = 10,
+                             .LatitudeDeg = 45,
+                             .NorthSouth = "N",
+                             .LongitudeDeg = 10,
+                             .EastWest = "E",
+                             .Locator = "JN55AA00"};
 
   EnableControls({Button26, Button3, Button25, Button1}, false);
   SetTimers(2, 1000);
@@ -431,48 +410,29 @@ void TForm1::SaveSettings(bool KeepSavedLocations) {
       KeepSavedLocations ? ReadSavedLocationLines(ConfigFileName) : std::vector<String>{};
 
   // Everything is converted before the file is touched, so a bad field leaves it as it was.
+  // The order decides which field a refusal names when several are wrong.
   std::array<double, cfFieldCount> numbers{};
-  TEdit* const fields[cfFieldCount] = {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
-                                       Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+  const std::array<TEdit*, cfFieldCount> fields = InputFields();
   for (int i : {cfFrequency, cfLnaNoiseFigure, cfLnaGain, cfLossBeforeLna, cfLossAfterLna,
                 cfReceiverNoiseFigure, cfIntegrationTime, cfIntegrationBandwidth, cfSkyTemperature,
                 cfSpilloverTemperature, cfAtmosphereTemperature, cfEfficiency, cfKs})
     numbers[i] = FieldValue(fields[i]);
   const double receiverBandwidth = FieldValue(Edit36);
-  numbers[cfFirstInput] = FieldValue(Edit1);
+  numbers[cfFirstInput] = FieldValue(fields[cfFirstInput]);
 
   const bool dish = !RadioButton4->Checked();
-  Frequency = numbers[cfFrequency];
-  LnaNoiseFigure = numbers[cfLnaNoiseFigure];
-  LnaGain = numbers[cfLnaGain];
-  LossBeforeLna = numbers[cfLossBeforeLna];
-  LossAfterLna = numbers[cfLossAfterLna];
-  ReceiverNoiseFigure = numbers[cfReceiverNoiseFigure];
-  IntegrationTime = numbers[cfIntegrationTime];
-  IntegrationBandwidth = numbers[cfIntegrationBandwidth];
-  SkyTemperature = numbers[cfSkyTemperature];
-  SpilloverTemperature = numbers[cfSpilloverTemperature];
-  DishEfficiency = numbers[cfEfficiency] / 100;
-  SensitivityKs = numbers[cfKs];
-  ReceiverBandwidthHz = receiverBandwidth;
-  (dish ? DishDiameter : AntennaGain) = numbers[cfFirstInput];
-  AtmosphereTemperature = 0;
+  Receiver = ReceiverInputsOf(numbers, dish);
+  Receiver.ReceiverBandwidthHz = receiverBandwidth;
+  // For an other antenna the typed gain is the gain in use.
+  if (dish)
+    FLastDishDiameter = Receiver.DishDiameter;
+  else
+    Figures.AntennaGain = Receiver.AntennaGain;
 
   TKestalConfig config;
-  config.LocationName = LocationName;
-  config.Latitude = Latitude;
-  config.Longitude = Longitude;
-  config.LatitudeDeg = LatitudeDeg;
-  config.LatitudeMin = LatitudeMin;
-  config.LatitudeSec = LatitudeSec;
-  config.NorthSouth = NorthSouth;
-  config.LongitudeDeg = LongitudeDeg;
-  config.LongitudeMin = LongitudeMin;
-  config.LongitudeSec = LongitudeSec;
-  config.EastWest = EastWest;
-  config.Locator = Locator;
+  config.Location = Location;
   config.ModeCode = ModeCodeOf(dish, PulsarModeOn);
-  const String text = ComposeConfigText(config, numbers, ReceiverBandwidthHz, locations);
+  const String text = ComposeConfigText(config, numbers, receiverBandwidth, locations);
 
   if (!WriteFileReplacing(ConfigFileName, text))
     throw EInOutError(String("Cannot write ") + ConfigFileName);
@@ -559,7 +519,7 @@ void TForm1::RadioButton3Click(TObject* Sender) {
   if (FFirstField == TFirstField::AntennaGain) {
     // Back from another antenna: the field holds its gain, which must not pass for a diameter.
     Edit1->SetText(!FDishDiameterText.empty() ? FDishDiameterText
-                   : DishDiameter > 0         ? ConfigNumberText(DishDiameter)
+                   : FLastDishDiameter > 0    ? ConfigNumberText(FLastDishDiameter)
                                               : String("5"));
   }
   FFirstField = TFirstField::DishDiameter;
@@ -601,8 +561,8 @@ void TForm1::RadioButton4Click(TObject* Sender) {
   Label31->SetTop(317);
   Button5->SetTop(314);
   ShowInputRows(false);
-  if (AntennaGain == 0) AntennaGain = 30;
-  Edit1->SetText(FormatFloat("0.00", AntennaGain));
+  if (Figures.AntennaGain == 0) Figures.AntennaGain = 30;
+  Edit1->SetText(FormatFloat("0.00", Figures.AntennaGain));
   ComboBox1->SetEnabled(false);
 }
 
@@ -657,94 +617,51 @@ void TForm1::Button45Click(TObject* Sender) { Button2Click(Sender); }
 
 bool TForm1::InPulsarModeByLabel() const { return Label103->Caption() == MainTexts::PulsarMode; }
 
-namespace {
+std::array<TEdit*, cfFieldCount> TForm1::InputFields() const {
+  return {Edit1, Edit2, Edit3,  Edit4,  Edit5,  Edit6,  Edit7,
+          Edit8, Edit9, Edit11, Edit12, Edit13, Edit19, Edit20};
+}
 
-struct TFigureRun {
-  TReceiverInputs In;
-  TReceiverFigures Out;
-};
-
-}  // namespace
-
-static TReceiverInputs ReadReceiverInputs(const TForm1& F, double Frequency) {
-  TReceiverInputs in;
-  in.DishAntenna = !F.RadioButton4->Checked();
-  in.NoiseFloorOnIntegrationBandwidth = F.PulsarModeOn;
-  in.Frequency = Frequency;
-  if (in.DishAntenna) {
-    in.DishDiameter = FieldValue(F.Edit1);
-    in.DishEfficiency = FieldValue(F.Edit2) / 100;
-    in.SensitivityKs = FieldValue(F.Edit3);
-  } else {
-    in.AntennaGain = FieldValue(F.Edit1);
-    in.SensitivityKs = 1;
+TReceiverInputs TForm1::ReadReceiverInputs(double Frequency) const {
+  const bool dish = !RadioButton4->Checked();
+  const std::array<TEdit*, cfFieldCount> fields = InputFields();
+  std::array<double, cfFieldCount> values{};
+  for (int i = 0; i < cfFieldCount; ++i) {
+    // The efficiency and Ks rows are hidden for an other antenna: what they hold is not read.
+    if (i == cfFrequency || (!dish && (i == cfEfficiency || i == cfKs))) continue;
+    values[i] = FieldValue(fields[i]);
   }
-  in.LnaNoiseFigure = FieldValue(F.Edit5);
-  in.LnaGain = FieldValue(F.Edit6);
-  in.LossBeforeLna = FieldValue(F.Edit7);
-  in.LossAfterLna = FieldValue(F.Edit8);
-  in.ReceiverNoiseFigure = FieldValue(F.Edit9);
-  in.IntegrationTime = FieldValue(F.Edit11);
-  in.IntegrationBandwidth = FieldValue(F.Edit12);
-  in.SkyTemperature = FieldValue(F.Edit13);
-  in.SpilloverTemperature = FieldValue(F.Edit19);
-  in.AtmosphereTemperature = FieldValue(F.Edit20);
-  if (!F.PulsarModeOn) in.ReceiverBandwidthHz = FieldValue(F.Edit36);
+  values[cfFrequency] = Frequency;
+  TReceiverInputs in = ReceiverInputsOf(values, dish);
+  in.NoiseFloorOnIntegrationBandwidth = PulsarModeOn;
+  if (!PulsarModeOn) in.ReceiverBandwidthHz = FieldValue(Edit36);
   return in;
 }
 
-// Stores the figures in the shared state and shows them. OnThresholdChange: the patterns of
-// the threshold change for the aperture and the MDS.
-static void ShowFigures(TForm1& F, const TReceiverInputs& In, const TReceiverFigures& R,
-                        bool OnThresholdChange) {
-  F.Frequency = In.Frequency;
-  F.Wavelength = R.Wavelength;
-  F.Edit15->SetText(FormatFloat(FigurePattern::Wavelength, R.Wavelength));
+void TForm1::ShowFigures(const TReceiverInputs& In, const TReceiverFigures& R,
+                         bool OnThresholdChange) {
+  Receiver = In;
+  Figures = R;
+  if (In.DishAntenna) FLastDishDiameter = In.DishDiameter;
+
+  Edit15->SetText(FormatFloat(FigurePattern::Wavelength, R.Wavelength));
   if (In.DishAntenna) {
-    F.DishDiameter = In.DishDiameter;
-    F.DishEfficiency = In.DishEfficiency;
-    F.Edit14->SetText(FormatFloat(FigurePattern::DishArea, R.DishArea));
-    F.Edit10->SetText(FormatFloat(FigurePattern::AntennaGain, R.AntennaGain));
-    F.Edit16->SetText(FormatFloat(
+    Edit14->SetText(FormatFloat(FigurePattern::DishArea, R.DishArea));
+    Edit10->SetText(FormatFloat(FigurePattern::AntennaGain, R.AntennaGain));
+    Edit16->SetText(FormatFloat(
         OnThresholdChange ? FigurePattern::ApertureOnThresholdChange : FigurePattern::ApertureDish,
         R.EffectiveAperture));
-    F.Edit27->SetText(FormatFloat(FigurePattern::Hpbw, R.Hpbw));
-    F.Label34->SetCaption(R.FarFieldUnit);
-    F.Edit18->SetText(FormatFloat(FigurePattern::FarField, R.FarFieldShown));
+    Edit27->SetText(FormatFloat(FigurePattern::Hpbw, R.Hpbw));
+    Label34->SetCaption(R.FarFieldUnit);
+    Edit18->SetText(FormatFloat(FigurePattern::FarField, R.FarFieldShown));
   } else {
-    F.Edit16->SetText(FormatFloat(FigurePattern::ApertureOther, R.EffectiveAperture));
+    Edit16->SetText(FormatFloat(FigurePattern::ApertureOther, R.EffectiveAperture));
   }
-  F.AntennaGain = R.AntennaGain;
-  F.EffectiveAperture = R.EffectiveAperture;
-  F.LnaNoiseFigure = In.LnaNoiseFigure;
-  F.LnaGain = In.LnaGain;
-  F.LossBeforeLna = In.LossBeforeLna;
-  F.LossAfterLna = In.LossAfterLna;
-  F.ReceiverNoiseFigure = In.ReceiverNoiseFigure;
-  F.IntegrationTime = In.IntegrationTime;
-  F.IntegrationBandwidth = In.IntegrationBandwidth;
-  F.SkyTemperature = In.SkyTemperature;
-  F.SpilloverTemperature = In.SpilloverTemperature;
-  F.AtmosphereTemperature = In.AtmosphereTemperature;
-  F.LnaNoiseFactor = R.LnaNoiseFactor;
-  F.LnaGainFactor = R.LnaGainFactor;
-  F.LineGainBeforeLna = R.LineGainBeforeLna;
-  F.LineLossFactorBeforeLna = R.LineLossFactorBeforeLna;
-  F.LineGainAfterLna = R.LineGainAfterLna;
-  F.LineLossFactorAfterLna = R.LineLossFactorAfterLna;
-  F.ReceiverNoiseFactor = R.ReceiverNoiseFactor;
-  F.NoiseFactor = R.NoiseFactor;
-  F.Tsys = R.Tsys;
-  F.Edit21->SetText(FormatFloat(FigurePattern::Tsys, R.Tsys));
-  F.SystemNoiseFigure = R.SystemNoiseFigure;
-  F.Edit22->SetText(FormatFloat(FigurePattern::SystemNoiseFigure, R.SystemNoiseFigure));
-  F.GOverT = R.GOverT;
-  F.Edit34->SetText(FormatFloat(FigurePattern::GOverT, R.GOverT));
-  F.NoiseFloor = R.NoiseFloor;
-  F.Edit35->SetText(FormatFloat(FigurePattern::NoiseFloor, R.NoiseFloor));
-  F.SensitivityKs = R.SensitivityKs;
-  F.MinimumDetectableSignal = R.MinimumDetectableSignal;
-  F.Edit17->SetText(
+  Edit21->SetText(FormatFloat(FigurePattern::Tsys, R.Tsys));
+  Edit22->SetText(FormatFloat(FigurePattern::SystemNoiseFigure, R.SystemNoiseFigure));
+  Edit34->SetText(FormatFloat(FigurePattern::GOverT, R.GOverT));
+  Edit35->SetText(FormatFloat(FigurePattern::NoiseFloor, R.NoiseFloor));
+  Edit17->SetText(
       FormatFloat(OnThresholdChange ? FigurePattern::MdsOnThresholdChange : FigurePattern::Mds,
                   R.MinimumDetectableSignal));
 }
@@ -760,7 +677,7 @@ void TForm1::Button1Click(TObject* Sender) {
   // Inputs that leave a figure or a pulsar's S/N undefined (a zero diameter, bandwidth or
   // time, a huge dish or time, ...) would put infinities into the list and the stored S/N
   // values; refuse them before anything changes.
-  const TReceiverInputs in = ReadReceiverInputs(*this, f);
+  const TReceiverInputs in = ReadReceiverInputs(f);
   const TReceiverFigures figures = ComputeReceiverFigures(in);
   const TPulsarBand band = BandOfFrequency(f);
   const bool bandSNFinite =
@@ -827,8 +744,8 @@ void TForm1::CalculatePass() {
     if (band != TPulsarBand::None) FTableBand = static_cast<int>(band);
   }
 
-  const TReceiverInputs in = ReadReceiverInputs(*this, f);
-  ShowFigures(*this, in, ComputeReceiverFigures(in), false);
+  const TReceiverInputs in = ReadReceiverInputs(f);
+  ShowFigures(in, ComputeReceiverFigures(in), false);
 
   if (band == TPulsarBand::None) return;
   const int fluxColumn = FluxColumnOfBand(band);
@@ -844,15 +761,15 @@ void TForm1::CalculatePass() {
   for (int r = 0; r < tableRows; ++r) {
     const TBandRow row(PulsarTable, r);
     const double flux = row[static_cast<TBandColumn>(fluxColumn)];
-    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth, IntegrationTime,
-                                 EffectiveAperture, Tsys);
-    if (!IsDetectable(flux, row[bcW50], sn, MinimumDetectableSignal, MinimumSN)) continue;
+    const double sn = ExpectedSN(flux, row[bcW50], row[bcP0], Receiver.IntegrationBandwidth,
+                                 Receiver.IntegrationTime, Figures.EffectiveAperture, Figures.Tsys);
+    if (!IsDetectable(flux, row[bcW50], sn, Figures.MinimumDetectableSignal, MinimumSN)) continue;
     if (HorizonFilterOn) {
       SelectedRA = row[bcRaj] / 15;
       SelectedDec = row[bcDecj];
       Astral sky;
-      sky.Latitude = Latitude;
-      sky.Longitude = Longitude;
+      sky.Latitude = Location.Latitude;
+      sky.Longitude = Location.Longitude;
       sky.UtcTime = now;
       if (!sky.TrackObject(SelectedRA, SelectedDec)) continue;
     }
@@ -864,10 +781,10 @@ void TForm1::CalculatePass() {
   // Expected S/N of every pulsar of the band, in the table's current order.
   TMatrix& table = band == TPulsarBand::Band400 ? *Matrix_DB_400Mhz : *Matrix_DB_1400Mhz;
   for (int r = 1; r <= count; ++r)
-    table.SetVal(
-        bcExpectedSN, r,
-        ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r), table.GetVal(bcP0, r),
-                   IntegrationBandwidth, IntegrationTime, EffectiveAperture, Tsys));
+    table.SetVal(bcExpectedSN, r,
+                 ExpectedSN(table.GetVal(fluxColumn, r), table.GetVal(bcW50, r),
+                            table.GetVal(bcP0, r), Receiver.IntegrationBandwidth,
+                            Receiver.IntegrationTime, Figures.EffectiveAperture, Figures.Tsys));
 }
 
 void TForm1::ComboBox1Change(TObject* Sender) {
@@ -876,10 +793,10 @@ void TForm1::ComboBox1Change(TObject* Sender) {
   EnableControls({Button18, Button19, Button23, Button24, Button25}, false);
   ClearSelectedPulsarFields();
   Timer1->SetInterval(0);
-  TReceiverInputs in = ReadReceiverInputs(*this, FieldValue(Edit4));
+  TReceiverInputs in = ReadReceiverInputs(FieldValue(Edit4));
   in.NoiseFloorOnIntegrationBandwidth = true;
   const TReceiverFigures figures = ComputeReceiverFigures(in);
-  if (figures.AllFinite()) ShowFigures(*this, in, figures, true);
+  if (figures.AllFinite()) ShowFigures(in, figures, true);
   Button1Click(this);
 }
 
@@ -897,17 +814,19 @@ void TForm1::ListBox1Click(TObject* Sender) {
   const int nameIndex = row.NameIndex();
   Timer1->SetInterval(1000);
 
-  const TDispersionBandwidth bw = MaxIntegrationBandwidth(Frequency, row[bcDm], row[bcW50]);
+  const TDispersionBandwidth bw =
+      MaxIntegrationBandwidth(Receiver.Frequency, row[bcDm], row[bcW50]);
   Label51->SetCaption(bw.Unit);
   Edit26->SetText(bw.Any ? String(AnyBandwidthText)
                          : FormatFloat(FigurePattern::MaxBandwidth, bw.Shown));
 
-  const TPulsarBand band = BandOfFrequency(Frequency);
+  const TPulsarBand band = BandOfFrequency(Receiver.Frequency);
   const int fluxColumn = FluxColumnOfBand(band);
   const double flux = fluxColumn == 0 ? 0 : row[static_cast<TBandColumn>(fluxColumn)];
-  Edit28->SetText(FormatFloat(FigurePattern::ExpectedSN,
-                              ExpectedSN(flux, row[bcW50], row[bcP0], IntegrationBandwidth,
-                                         IntegrationTime, EffectiveAperture, Tsys)));
+  Edit28->SetText(
+      FormatFloat(FigurePattern::ExpectedSN,
+                  ExpectedSN(flux, row[bcW50], row[bcP0], Receiver.IntegrationBandwidth,
+                             Receiver.IntegrationTime, Figures.EffectiveAperture, Figures.Tsys)));
 
   Edit44->SetText(FormatFloat(FigurePattern::RaDec, row[bcRaj]));
   Edit45->SetText(FormatFloat(FigurePattern::RaDec, row[bcDecj]));
@@ -960,10 +879,10 @@ void TForm1::Button28Click(TObject* Sender) {
   Timer1->SetInterval(1);
   Form30->SetCaption("Pulsar list derived from ATNF Catalogue " + NetConfig().CatalogueURL +
                      "/research/pulsar/psrcat/");
-  Form30->Label2->SetCaption(FloatToStr(Frequency));
+  Form30->Label2->SetCaption(FloatToStr(Receiver.Frequency));
   // The list shows the working table as CALCULATE filled it last; between the bands it stays.
   // A table of the other band, or none filled yet, is never shown as this band's list.
-  const TPulsarBand band = BandOfFrequency(Frequency);
+  const TPulsarBand band = BandOfFrequency(Receiver.Frequency);
   const int count =
       band == TPulsarBand::None || static_cast<int>(band) == FTableBand ? FTableCount : 0;
 
@@ -1030,7 +949,7 @@ void TForm1::Button28Click(TObject* Sender) {
 
 void TForm1::Button30Click(TObject* Sender) {
   const double f = FieldValue(Edit4);
-  Frequency = f;
+  Receiver.Frequency = f;
   // The sun-noise results belong to the old frequency: no measurement is saved against them.
   Form35->InvalidateResults();
   if (Label103->Caption() == MainTexts::EvaluationMode && (f > 15400 || f < 245)) {
@@ -1114,12 +1033,12 @@ void TForm1::TrackTick(int Code) {
   const Astral::TUtcTime now = UtcNow();
   // The Moon's topocentric correction divides by zero on the equator and the meridian of
   // Greenwich; the stored position moves off them by a negligible amount, once.
-  if (Longitude == 0) Longitude = 1e-7;
-  if (Latitude == 0) Latitude = 1e-7;
+  if (Location.Longitude == 0) Location.Longitude = 1e-7;
+  if (Location.Latitude == 0) Location.Latitude = 1e-7;
 
   Astral a;
-  a.Latitude = Latitude;
-  a.Longitude = Longitude;
+  a.Latitude = Location.Latitude;
+  a.Longitude = Location.Longitude;
   a.UtcTime = now;
   switch (spec.Kind) {
     case TTrackKind::Moon:
@@ -1170,8 +1089,8 @@ void TForm1::Button25Click(TObject* Sender) { Form2->Show(); }
 
 void TForm1::ShowPulsarTable(int Kind) {
   TTableTarget target;
-  target.Latitude = Latitude;
-  target.Longitude = Longitude;
+  target.Latitude = Location.Latitude;
+  target.Longitude = Location.Longitude;
   target.RightAscension = SelectedRA;
   target.Declination = SelectedDec;
   Form13->ShowTable(static_cast<TTableKind>(Kind), target, SelectedPulsarName(),
@@ -1200,9 +1119,9 @@ void TForm1::LocationChosen() {
   Button25->SetEnabled(false);
   EnableControls({Button1, Button3}, true);
   Button3Click(this);
-  Label65->SetCaption(LocationName);
-  Label68->SetCaption(FormatFloat("00.0000", Longitude));
-  Label70->SetCaption(FormatFloat("00.0000", Latitude));
+  Label65->SetCaption(Location.Name);
+  Label68->SetCaption(FormatFloat("00.0000", Location.Longitude));
+  Label70->SetCaption(FormatFloat("00.0000", Location.Latitude));
   ListBox1->SetEnabled(true);
   Timer7->SetInterval(1000);
   Timer2->SetInterval(1000);

@@ -2,6 +2,7 @@
 // The main window: receiving-system inputs, the pulsar catalogue and its band tables,
 // CALCULATE, the detectable list and the shared state every other window reads.
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "HTTPClient.h"
 #include "InputNumbers.h"
 #include "MainWindow.h"
+#include "ReceiverFigures.h"
 #include "StdCtrls.h"
 #include "Unit1Config.h"
 
@@ -154,6 +156,10 @@ public:
   void Timer12Timer(TObject* Sender) { TrackTick(11); }
   void Timer13Timer(TObject* Sender) { TrackTick(12); }
 
+  // The input fields in the configuration's order (TConfigField): the one place that says
+  // which field holds what.
+  std::array<TEdit*, cfFieldCount> InputFields() const;
+
   // True when ATNF.csv could not be read at start-up; the program then runs reduced.
   bool CatalogueMissing() const { return FCatalogueMissing; }
 
@@ -164,6 +170,12 @@ private:
   void ShowJulianDayAndMoonAge();
   void ReadConfiguration();
   void FirstRunDefaults();
+  // The receiving system of the fields, with the frequency already read; a field that does
+  // not convert raises EConvertError naming it.
+  TReceiverInputs ReadReceiverInputs(double Frequency) const;
+  // Stores the inputs and figures in the shared state and shows the figures. OnThresholdChange:
+  // the patterns of the threshold change for the aperture and the MDS.
+  void ShowFigures(const TReceiverInputs& In, const TReceiverFigures& R, bool OnThresholdChange);
   void ValidateField(TEdit* Field);
   void AntennaTypeCommon();
   void ShowInputRows(bool Dish);
@@ -184,6 +196,8 @@ private:
   enum class TFirstField { Unset, DishDiameter, AntennaGain };
   TFirstField FFirstField = TFirstField::Unset;
   String FDishDiameterText;
+  // The diameter of the last CALCULATE or SAVE with a dish, for a field left empty.
+  double FLastDishDiameter = 0;
 
   bool FCatalogueMissing = false;
   // What PulsarTable holds: the band whose table CALCULATE copied into it last, and its rows.

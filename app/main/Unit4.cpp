@@ -127,19 +127,20 @@ void TForm4::Open() {
   Button1->SetEnabled(false);
   MainWindow->SaveSettings(true);
   FillList();
+  TLocationRecord& at = MainWindow->Location;
   // The letters first: the degree fields below take their sign from them, so the stored
   // hemisphere is shown and kept.
-  Button23->SetCaption(MainWindow->NorthSouth == "S" ? "S" : "N");
-  Button24->SetCaption(MainWindow->EastWest == "W" ? "W" : "E");
-  Edit31->SetText(FloatToStr(MainWindow->LatitudeDeg));
-  Edit32->SetText(FloatToStr(MainWindow->LatitudeMin));
-  Edit33->SetText(FloatToStr(MainWindow->LatitudeSec));
-  Edit35->SetText(FloatToStr(MainWindow->LongitudeDeg));
-  Edit36->SetText(FloatToStr(MainWindow->LongitudeMin));
-  Edit37->SetText(FloatToStr(MainWindow->LongitudeSec));
-  Edit4->SetText(MainWindow->Locator);
-  Edit11->SetText(FormatFloat("#00.0000", MainWindow->Latitude));
-  Edit12->SetText(FormatFloat("#00.0000", MainWindow->Longitude));
+  Button23->SetCaption(at.NorthSouth == "S" ? "S" : "N");
+  Button24->SetCaption(at.EastWest == "W" ? "W" : "E");
+  Edit31->SetText(FloatToStr(at.LatitudeDeg));
+  Edit32->SetText(FloatToStr(at.LatitudeMin));
+  Edit33->SetText(FloatToStr(at.LatitudeSec));
+  Edit35->SetText(FloatToStr(at.LongitudeDeg));
+  Edit36->SetText(FloatToStr(at.LongitudeMin));
+  Edit37->SetText(FloatToStr(at.LongitudeSec));
+  Edit4->SetText(at.Locator);
+  Edit11->SetText(FormatFloat("#00.0000", at.Latitude));
+  Edit12->SetText(FormatFloat("#00.0000", at.Longitude));
   Edit1->SetText(LocationTexts::EnterLocation);
   Show();
 }
@@ -160,7 +161,7 @@ void TForm4::RadioButton3Click(TObject* Sender) { ChooseGroup(3); }
 // ---- degrees, minutes, seconds -----------------------------------------------------------------
 
 void TForm4::UpdateComputedLocator() {
-  ComputedLocator = LatLonToLocator(MainWindow->Latitude, MainWindow->Longitude);
+  ComputedLocator = LatLonToLocator(MainWindow->Location.Latitude, MainWindow->Location.Longitude);
   Edit2->SetText(ComputedLocator);
 }
 
@@ -169,66 +170,68 @@ void TForm4::UpdateComputedLocator() {
 // minus is taken by its size: the letter on the button is what the record stores.
 void TForm4::LatitudeFromParts() {
   double m = 0;
-  if (const char* message = DmsMagnitude(MainWindow->LatitudeDeg, MainWindow->LatitudeMin,
-                                         MainWindow->LatitudeSec, LatitudeLimits, m))
+  if (const char* message =
+          DmsMagnitude(MainWindow->Location.LatitudeDeg, MainWindow->Location.LatitudeMin,
+                       MainWindow->Location.LatitudeSec, LatitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button23->Caption() == "S" ? -1 : 1;
-  MainWindow->Latitude = sign * (m + 1e-6);
-  Edit34->SetText(FormatFloat("00.0000", MainWindow->Latitude));
+  MainWindow->Location.Latitude = sign * (m + 1e-6);
+  Edit34->SetText(FormatFloat("00.0000", MainWindow->Location.Latitude));
   UpdateComputedLocator();
 }
 
 void TForm4::LongitudeFromParts() {
   double m = 0;
-  if (const char* message = DmsMagnitude(MainWindow->LongitudeDeg, MainWindow->LongitudeMin,
-                                         MainWindow->LongitudeSec, LongitudeLimits, m))
+  if (const char* message =
+          DmsMagnitude(MainWindow->Location.LongitudeDeg, MainWindow->Location.LongitudeMin,
+                       MainWindow->Location.LongitudeSec, LongitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button24->Caption() == "W" ? -1 : 1;
-  MainWindow->Longitude = sign * (m + 1e-6);
-  Edit38->SetText(FormatFloat("00.0000", MainWindow->Longitude));
+  MainWindow->Location.Longitude = sign * (m + 1e-6);
+  Edit38->SetText(FormatFloat("00.0000", MainWindow->Location.Longitude));
   UpdateComputedLocator();
 }
 
 void TForm4::Edit31Change(TObject* Sender) {
-  MainWindow->LatitudeDeg = PartField(Edit31, "Latitude degrees");
+  MainWindow->Location.LatitudeDeg = PartField(Edit31, "Latitude degrees");
   LatitudeFromParts();
 }
 void TForm4::Edit32Change(TObject* Sender) {
-  MainWindow->LatitudeMin = PartField(Edit32, "Latitude minutes");
+  MainWindow->Location.LatitudeMin = PartField(Edit32, "Latitude minutes");
   LatitudeFromParts();
 }
 void TForm4::Edit33Change(TObject* Sender) {
-  MainWindow->LatitudeSec = PartField(Edit33, "Latitude seconds");
+  MainWindow->Location.LatitudeSec = PartField(Edit33, "Latitude seconds");
   LatitudeFromParts();
 }
 void TForm4::Edit35Change(TObject* Sender) {
-  MainWindow->LongitudeDeg = PartField(Edit35, "Longitude degrees");
+  MainWindow->Location.LongitudeDeg = PartField(Edit35, "Longitude degrees");
   LongitudeFromParts();
 }
 void TForm4::Edit36Change(TObject* Sender) {
-  MainWindow->LongitudeMin = PartField(Edit36, "Longitude minutes");
+  MainWindow->Location.LongitudeMin = PartField(Edit36, "Longitude minutes");
   LongitudeFromParts();
 }
 void TForm4::Edit37Change(TObject* Sender) {
-  MainWindow->LongitudeSec = PartField(Edit37, "Longitude seconds");
+  MainWindow->Location.LongitudeSec = PartField(Edit37, "Longitude seconds");
   LongitudeFromParts();
 }
 
 void TForm4::Button23Click(TObject* Sender) {
   const String letter = Button23->Caption() == "S" ? "N" : "S";
   Button23->SetCaption(letter);
-  MainWindow->NorthSouth = letter;
-  MainWindow->Latitude = -MainWindow->Latitude;
-  Edit34->SetText(FormatFloat("00.0000", MainWindow->Latitude));
+  MainWindow->Location.NorthSouth = letter;
+  MainWindow->Location.Latitude = -MainWindow->Location.Latitude;
+  Edit34->SetText(FormatFloat("00.0000", MainWindow->Location.Latitude));
   UpdateComputedLocator();
 }
 
 void TForm4::Button24Click(TObject* Sender) {
   const String letter = Button24->Caption() == "W" ? "E" : "W";
   Button24->SetCaption(letter);
-  MainWindow->EastWest = letter;
-  MainWindow->Longitude = -MainWindow->Longitude;
-  Edit38->SetText(FormatFloat("00.0000", MainWindow->Longitude));
+  MainWindow->Location.EastWest = letter;
+  MainWindow->Location.Longitude = -MainWindow->Location.Longitude;
+  Edit38->SetText(FormatFloat("00.0000", MainWindow->Location.Longitude));
   UpdateComputedLocator();
 }
 
@@ -247,14 +250,15 @@ void TForm4::Edit11Change(TObject* Sender) {
   if (!DecimalField(Edit11, "Latitude", value)) return;
   // An out-of-range value is reported and never becomes the position.
   if (const char* message = RangeMessage(value, LatitudeLimits)) return ShowMessage(message);
-  MainWindow->Latitude = value;
+  TLocationRecord& at = MainWindow->Location;
+  at.Latitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "S" : "N";
   Button7->SetCaption(letter);
-  MainWindow->NorthSouth = letter;
-  MainWindow->LatitudeDeg = p.Degrees;
-  MainWindow->LatitudeMin = p.Minutes;
-  MainWindow->LatitudeSec = p.Seconds;
+  at.NorthSouth = letter;
+  at.LatitudeDeg = p.Degrees;
+  at.LatitudeMin = p.Minutes;
+  at.LatitudeSec = p.Seconds;
   Edit14->SetText(FormatFloat("00", p.Degrees));
   Edit15->SetText(FormatFloat("00", p.Minutes));
   Edit16->SetText(FormatFloat("00.0000", p.Seconds));
@@ -264,18 +268,19 @@ void TForm4::Edit12Change(TObject* Sender) {
   double value = 0;
   if (!DecimalField(Edit12, "Longitude", value)) return;
   if (const char* message = RangeMessage(value, LongitudeLimits)) return ShowMessage(message);
-  MainWindow->Longitude = value;
+  TLocationRecord& at = MainWindow->Location;
+  at.Longitude = value;
   const TDmsParts p = PartsOf(value);
   const String letter = value < 0 ? "W" : "E";
   Button8->SetCaption(letter);
-  MainWindow->EastWest = letter;
-  MainWindow->LongitudeDeg = p.Degrees;
-  MainWindow->LongitudeMin = p.Minutes;
-  MainWindow->LongitudeSec = p.Seconds;
+  at.EastWest = letter;
+  at.LongitudeDeg = p.Degrees;
+  at.LongitudeMin = p.Minutes;
+  at.LongitudeSec = p.Seconds;
   Edit18->SetText(FormatFloat("00", p.Degrees));
   Edit17->SetText(FormatFloat("00", p.Minutes));
   Edit13->SetText(FormatFloat("00.0000", p.Seconds));
-  ConfirmedEastWest = MainWindow->EastWest;
+  ConfirmedEastWest = at.EastWest;
 }
 
 // ---- confirm -----------------------------------------------------------------------------------
@@ -291,8 +296,8 @@ void TForm4::AfterConfirm() { Enable({Edit1, Button2}, true); }
 
 void TForm4::Button4Click(TObject* Sender) {
   ConfirmCommon();
-  MainWindow->Locator = Edit2->Text();
-  ConfirmedEastWest = MainWindow->EastWest;
+  MainWindow->Location.Locator = Edit2->Text();
+  ConfirmedEastWest = MainWindow->Location.EastWest;
   AfterConfirm();
 }
 
@@ -303,21 +308,22 @@ void TForm4::Button5Click(TObject* Sender) {
   double lon = 0;
   if (!LocatorToLatLon(Edit4->Text(), lat, lon)) return ShowMessage(LocationTexts::InvalidLocator);
   ConfirmCommon();
-  MainWindow->Longitude = LocatorLongitude;
-  MainWindow->Latitude = LocatorLatitude;
-  MainWindow->Locator = Edit4->Text();
+  TLocationRecord& at = MainWindow->Location;
+  at.Longitude = LocatorLongitude;
+  at.Latitude = LocatorLatitude;
+  at.Locator = Edit4->Text();
   // The stored parts and letters follow the position, so the next opening (which rebuilds the
   // position from them) keeps it.
-  const TDmsParts la = PartsOf(MainWindow->Latitude);
-  const TDmsParts lo = PartsOf(MainWindow->Longitude);
-  MainWindow->LatitudeDeg = la.Degrees;
-  MainWindow->LatitudeMin = la.Minutes;
-  MainWindow->LatitudeSec = la.Seconds;
-  MainWindow->NorthSouth = MainWindow->Latitude < 0 ? "S" : "N";
-  MainWindow->LongitudeDeg = lo.Degrees;
-  MainWindow->LongitudeMin = lo.Minutes;
-  MainWindow->LongitudeSec = lo.Seconds;
-  MainWindow->EastWest = MainWindow->Longitude < 0 ? "W" : "E";
+  const TDmsParts la = PartsOf(at.Latitude);
+  const TDmsParts lo = PartsOf(at.Longitude);
+  at.LatitudeDeg = la.Degrees;
+  at.LatitudeMin = la.Minutes;
+  at.LatitudeSec = la.Seconds;
+  at.NorthSouth = at.Latitude < 0 ? "S" : "N";
+  at.LongitudeDeg = lo.Degrees;
+  at.LongitudeMin = lo.Minutes;
+  at.LongitudeSec = lo.Seconds;
+  at.EastWest = at.Longitude < 0 ? "W" : "E";
   AfterConfirm();
 }
 
@@ -328,42 +334,31 @@ void TForm4::Button6Click(TObject* Sender) {
   if (const char* message = RangeMessage(lat, LatitudeLimits)) return ShowMessage(message);
   if (const char* message = RangeMessage(lon, LongitudeLimits)) return ShowMessage(message);
   ConfirmCommon();
-  MainWindow->Longitude = lon;
-  MainWindow->Latitude = lat;
+  MainWindow->Location.Longitude = lon;
+  MainWindow->Location.Latitude = lat;
   ComputedLocator = LatLonToLocator(lat, lon);
-  MainWindow->Locator = ComputedLocator;
+  MainWindow->Location.Locator = ComputedLocator;
   AfterConfirm();
 }
 
 // ---- name, save, reset, choose -----------------------------------------------------------------
 
 void TForm4::Edit1Change(TObject* Sender) {
-  MainWindow->LocationName = Edit1->Text();
-  if (LocationNameLength(MainWindow->LocationName) >= 16) ShowMessage(LocationTexts::NameTooLong);
+  MainWindow->Location.Name = Edit1->Text();
+  if (LocationNameLength(MainWindow->Location.Name) >= 16) ShowMessage(LocationTexts::NameTooLong);
 }
 
 void TForm4::Button2Click(TObject* Sender) {
   if (Edit1->Text() == LocationTexts::EnterLocation) return ShowMessage(LocationTexts::EnterName);
-  MainWindow->LocationName = Edit1->Text();
+  MainWindow->Location.Name = Edit1->Text();
   // A longer name would push the numbers out of the columns they are read from.
-  if (!LocationNameFits(MainWindow->LocationName)) return ShowMessage(LocationTexts::NameTooLong);
-  MainWindow->LocationName = PaddedLocationName(MainWindow->LocationName);
+  if (!LocationNameFits(MainWindow->Location.Name)) return ShowMessage(LocationTexts::NameTooLong);
+  MainWindow->Location.Name = PaddedLocationName(MainWindow->Location.Name);
 
   String bytes;
   if (!ReadWholeFile(ConfigFileName, bytes)) return;
-  TLocationRecord r;
-  r.Name = MainWindow->LocationName;
-  r.Latitude = MainWindow->Latitude;
-  r.Longitude = MainWindow->Longitude;
-  r.LatitudeDeg = MainWindow->LatitudeDeg;
-  r.LatitudeMin = MainWindow->LatitudeMin;
-  r.LatitudeSec = MainWindow->LatitudeSec;
-  r.NorthSouth = MainWindow->NorthSouth;
-  r.LongitudeDeg = MainWindow->LongitudeDeg;
-  r.LongitudeMin = MainWindow->LongitudeMin;
-  r.LongitudeSec = MainWindow->LongitudeSec;
+  TLocationRecord r = MainWindow->Location;
   r.EastWest = ConfirmedEastWest;
-  r.Locator = MainWindow->Locator;
   if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
   for (const String& line : ComposeLocationRecord(r)) bytes += line + '\n';
   // Written beside the old file and swapped in whole: a failed write leaves it as it was.
@@ -395,19 +390,9 @@ void TForm4::ListBox1Click(TObject* Sender) {
   const TSavedLocations saved = ReadSavedLocations(ReadSavedLocationLines(ConfigFileName));
   if (static_cast<size_t>(index) >= saved.Records.size()) return;
   const TLocationRecord& r = saved.Records[static_cast<size_t>(index)];
-  MainWindow->LatitudeDeg = r.LatitudeDeg;
-  MainWindow->LatitudeMin = r.LatitudeMin;
-  MainWindow->LatitudeSec = r.LatitudeSec;
-  MainWindow->NorthSouth = r.NorthSouth;
-  MainWindow->LongitudeDeg = r.LongitudeDeg;
-  MainWindow->LongitudeMin = r.LongitudeMin;
-  MainWindow->LongitudeSec = r.LongitudeSec;
+  MainWindow->Location = r;
   // A record saved before any east/west letter was confirmed has none: take it from the sign.
-  MainWindow->EastWest = r.EastWest.empty() ? String(r.Longitude < 0 ? "W" : "E") : r.EastWest;
-  MainWindow->Locator = r.Locator;
-  MainWindow->LocationName = r.Name;
-  MainWindow->Longitude = r.Longitude;
-  MainWindow->Latitude = r.Latitude;
+  if (r.EastWest.empty()) MainWindow->Location.EastWest = r.Longitude < 0 ? "W" : "E";
   MainWindow->LocationChosen();
   Button1->SetEnabled(true);
 }

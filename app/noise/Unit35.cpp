@@ -154,11 +154,11 @@ void TForm35::Calculate() {
     ShowMessage(SunNoiseTexts::NotUpdated);
     return;
   }
-  const double f = MainWindow->Frequency;
+  const double f = MainWindow->Receiver.Frequency;
   TSunNoise r;
   try {
-    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, MainWindow->EffectiveAperture,
-                        MainWindow->Tsys);
+    r = ComputeSunNoise(list.PointMHz, list.PointSfu, f, MainWindow->Figures.EffectiveAperture,
+                        MainWindow->Figures.Tsys);
   } catch (const ESunNoise& e) {
     ShowMessage(e.Message);
     return;
@@ -283,10 +283,10 @@ void TForm35::Button5Click(TObject* Sender) {
     return;
   }
   const TDateTime now = Now();
-  const TNoiseLines record =
-      NewNoiseRecord(FStoredRecords + 1, DateToStr(now), TimeToStr(now), MainWindow->Frequency,
-                     MainWindow->AntennaGain, MainWindow->Tsys, SunFlux, SunYFactor,
-                     static_cast<float>(typed), Edit5->Text());
+  const TNoiseLines record = NewNoiseRecord(
+      FStoredRecords + 1, DateToStr(now), TimeToStr(now), MainWindow->Receiver.Frequency,
+      MainWindow->Figures.AntennaGain, MainWindow->Figures.Tsys, SunFlux, SunYFactor,
+      static_cast<float>(typed), Edit5->Text());
   try {
     AppendNoiseRecord(record);
   } catch (const ENoiseDatabase& e) {

@@ -44,10 +44,10 @@ std::array<TForm36::TSourceFields, 6> TForm36::SourceFields() const {
 }
 
 void TForm36::Button1Click(TObject* Sender) {
-  const double ae = MainWindow->EffectiveAperture, tsys = MainWindow->Tsys;
+  const double ae = MainWindow->Figures.EffectiveAperture, tsys = MainWindow->Figures.Tsys;
 
   Moon = ComputeMoonNoise(*CurveFit1, MainWindow->MoonAge, MainWindow->MoonDistance,
-                          MainWindow->Wavelength);
+                          MainWindow->Figures.Wavelength);
   if (Moon.DistanceKnown) {
     Edit17->SetText(FormatFloat(kFluxPattern, Moon.FluxJy));
     Edit24->SetText(FormatFloat(kYFactorPattern, NoiseYFactor(Moon.FluxJy, ae, tsys).YFactorDb));
@@ -61,7 +61,7 @@ void TForm36::Button1Click(TObject* Sender) {
 
   const auto fields = SourceFields();
   for (std::size_t i = 0; i < RadioSources.size(); ++i) {
-    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], MainWindow->Frequency);
+    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], MainWindow->Receiver.Frequency);
     fields[i].Flux->SetText(FormatFloat(kFluxPattern, flux));
     fields[i].YFactor->SetText(
         FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));

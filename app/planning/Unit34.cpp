@@ -62,8 +62,8 @@ void TForm34::FindCulminations(int Code) {
   }
   const crt::time_t start = CulminationStart(crt::time(nullptr));
   const TCulminationResult result =
-      ::FindCulminations(object, {MainWindow->Latitude, MainWindow->Longitude}, start,
-                         CulminationCount, [this](const TCulmination& Row) {
+      ::FindCulminations(object, {MainWindow->Location.Latitude, MainWindow->Location.Longitude},
+                         start, CulminationCount, [this](const TCulmination& Row) {
                            TListItem* item = ListView1->Items()->Add();
                            item->SetCaption(OneLine(Row.UtcText));
                            item->SubItems()->Add(OneLine(Row.LocalText));

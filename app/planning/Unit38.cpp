@@ -89,7 +89,7 @@ void TForm38::InitPlanGrid(int Rows) {
 void TForm38::Button1Click(TObject* Sender) {
   HorizonProfile = HorizonFromFields();
   const TPlanResult plan = ComputePlan(*MainWindow, HorizonProfile, crt::time(nullptr), DayOffset);
-  Label1->SetCaption(FloatToStr(MainWindow->Frequency));
+  Label1->SetCaption(FloatToStr(MainWindow->Receiver.Frequency));
   Edit1->SetText(plan.Day.DateText);
   Label8->SetCaption(plan.LocalTimeText);
   InitPlanGrid(static_cast<int>(plan.Rows.size()));
@@ -148,8 +148,9 @@ void TForm38::Button3Click(TObject* Sender) {
 
 void TForm38::Button2Click(TObject* Sender) {
   Form40->Show();
-  Form40->ShowTable(ComputeDriftScan({MainWindow->Latitude, MainWindow->Longitude}, HorizonProfile,
-                                     [] { return crt::time(nullptr); }));
+  Form40->ShowTable(
+      ComputeDriftScan({MainWindow->Location.Latitude, MainWindow->Location.Longitude},
+                       HorizonProfile, [] { return crt::time(nullptr); }));
 }
 
 void TForm38::Button7Click(TObject* Sender) { Form41->OpenFromPlan(); }

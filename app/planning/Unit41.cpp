@@ -113,7 +113,7 @@ void TForm41::Button1Click(TObject* Sender) {
   Button2->SetEnabled(false);
 
   TTrackingRequest request;
-  request.Observer = {MainWindow->Latitude, MainWindow->Longitude};
+  request.Observer = {MainWindow->Location.Latitude, MainWindow->Location.Longitude};
   request.Start = StartDate;
   request.Stop = StopDate;
   request.IntervalMinutes = IntervalMinutes;

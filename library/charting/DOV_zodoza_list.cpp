@@ -103,15 +103,8 @@ void TCustomZOdoza::ResetDisplayList() {
   FData->NumLongTexts = FNumLongTextsAnno = 0;
   FData->ItemCount.fill(0);
   FData->ItemCount[tkNone] = 1;
-  FAllocSize = 1000;
-  FItClassVisib.fill(true);
-  FAnnoClassVisib.fill(true);
-  FAnnoMode = false;
-  FAnnoBelowChart = false;
-  FAnnoTextOnTop = true;
-  FAnnosVisible = true;
-  FDataTag = 0;
-  RcClassDefault = 0;
+  // The settings that shape the list (AllocSize, class visibility, annotation mode, data tag)
+  // are TZOdozaSettings' own: ResetComp has assigned their defaults before emptying the list.
 }
 
 void TCustomZOdoza::AppendItem(const TrcChartItem& Item) {

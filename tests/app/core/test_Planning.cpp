@@ -206,13 +206,13 @@ namespace {
 // S/N = sqrt(1e8) x S x 1e-26 x 1e24 / (10 x sqrt(w / (P - w))) = 10 for 1 Jy and w = P / 2.
 std::unique_ptr<TKestalState> StateWithPulsars(double Frequency) {
   auto s = std::make_unique<TKestalState>();
-  s->Latitude = 52.1;
-  s->Longitude = 5.2;
-  s->Frequency = Frequency;
-  s->IntegrationBandwidth = 1000;
-  s->IntegrationTime = 100;
-  s->EffectiveAperture = 27.6;
-  s->Tsys = 10;
+  s->Location.Latitude = 52.1;
+  s->Location.Longitude = 5.2;
+  s->Receiver.Frequency = Frequency;
+  s->Receiver.IntegrationBandwidth = 1000;
+  s->Receiver.IntegrationTime = 100;
+  s->Figures.EffectiveAperture = 27.6;
+  s->Figures.Tsys = 10;
   s->Count1400 = 3;
   s->Count400 = 1;
   auto row = [&](int r, double raDeg, double dec, double w50, double s400, double s1400, double p0,

@@ -86,9 +86,9 @@ TEST_F(CalculateTest, FiguresOfTheFiveMetreDishAt1303MHz) {
   for (const auto& [field, text] : shown) EXPECT_EQ(field->Text(), text) << field->Name();
   EXPECT_EQ(Form1->Label34->Caption(), "m");
   EXPECT_FALSE(Form1->NotCalculatedYet);
-  EXPECT_DOUBLE_EQ(Form1->Frequency, 1303);
-  EXPECT_NEAR(Form1->Tsys, 36.98, 0.005);
-  EXPECT_NEAR(Form1->MinimumDetectableSignal, 17.77, 0.005);
+  EXPECT_DOUBLE_EQ(Form1->Receiver.Frequency, 1303);
+  EXPECT_NEAR(Form1->Figures.Tsys, 36.98, 0.005);
+  EXPECT_NEAR(Form1->Figures.MinimumDetectableSignal, 17.77, 0.005);
   for (TControl* c :
        {static_cast<TControl*>(Form1->ComboBox1), static_cast<TControl*>(Form1->Button20),
         static_cast<TControl*>(Form1->Button28), static_cast<TControl*>(Form1->Button33),
@@ -262,8 +262,8 @@ TEST_F(CalculateTest, PickingAPulsarShowsItsDataAndStartsItsTracking) {
   EXPECT_EQ(Form1->Edit26->Text(), "14");
   EXPECT_EQ(Form1->Label51->Caption(), "Mhz");
   EXPECT_EQ(Form1->Edit28->Text(),
-            FormatFloat("#0.0", ExpectedSN(100, 5, 0.5, 10000, 18000, Form1->EffectiveAperture,
-                                           Form1->Tsys)));
+            FormatFloat("#0.0", ExpectedSN(100, 5, 0.5, 10000, 18000,
+                                           Form1->Figures.EffectiveAperture, Form1->Figures.Tsys)));
   EXPECT_EQ(Form1->Timer1->Interval(), 1000);
   EXPECT_DOUBLE_EQ(Form1->SelectedRA, 15);
   EXPECT_DOUBLE_EQ(Form1->SelectedDec, 65);
@@ -529,7 +529,7 @@ TEST_F(CalculateTest, SunNoiseButtonChecksTheRangeOnlyInEvaluationMode) {
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{SunNoiseText});
   EXPECT_FALSE(Form35->Visible());
   EXPECT_FALSE(Form1->Button30->Enabled());
-  EXPECT_DOUBLE_EQ(Form1->Frequency, 20000);
+  EXPECT_DOUBLE_EQ(Form1->Receiver.Frequency, 20000);
   dialogs->Clear();
 
   Form1->Button47Click(Form1->Button47);

@@ -56,6 +56,41 @@ TEST_F(InputsTest, EveryFieldRefusesWhatIsNoNumber) {
   }
 }
 
+// A number too large for a double is refused naming the field by the caption of its row; the
+// first row's caption follows the antenna.
+TEST_F(InputsTest, EveryFieldIsNamedByItsRowWhenItRefusesANumber) {
+  StartConfigured();
+  const std::pair<TEdit*, const char*> dish[] = {
+      {Form1->Edit1, "Dish diameter"},
+      {Form1->Edit2, "Dish efficiency"},
+      {Form1->Edit3, "Sensitivity constant Ks"},
+      {Form1->Edit4, "Frequency"},
+      {Form1->Edit5, "LNA noise figure"},
+      {Form1->Edit6, "LNA gain"},
+      {Form1->Edit7, "Line loss before LNA"},
+      {Form1->Edit8, "Line loss after LNA"},
+      {Form1->Edit9, "Receiver noise figure"},
+      {Form1->Edit11, "Integration time"},
+      {Form1->Edit12, "Integration bandwidth"},
+      {Form1->Edit13, "T sky"},
+      {Form1->Edit19, "T spillover"},
+      {Form1->Edit20, "T atmosphere"},
+      {Form1->Edit36, "Receiver bandwidth"}};
+  auto refusal = [](const std::string& Name) {
+    return std::vector<std::string>{"ERROR: " + Name + ": '1e400' is too large a number"};
+  };
+  for (const auto& [field, name] : dish) {
+    SCOPED_TRACE(field->Name());
+    dialogs->Clear();
+    Type(field, "1e400");
+    EXPECT_EQ(BoxTexts(), refusal(name));
+  }
+  Form1->RadioButton4->SetChecked(true);
+  dialogs->Clear();
+  Type(Form1->Edit1, "1e400");
+  EXPECT_EQ(BoxTexts(), refusal("Antenna gain"));
+}
+
 TEST_F(InputsTest, OtherAntennaLayoutAndTheWayBackToTheDish) {
   StartConfigured();
   ASSERT_EQ(Form1->Edit1->Text(), "5");

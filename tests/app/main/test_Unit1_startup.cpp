@@ -111,7 +111,7 @@ TEST_F(StartUpTest, WithoutCatalogueOnlyExitCatalogueCheckAndInputsStayUsable) {
     // Nothing after the catalogue step ran: no threshold list, no configuration, no Julian day.
     EXPECT_EQ(Form1->ComboBox1->Items()->Count(), 0);
     EXPECT_EQ(Form1->Label104->Caption(), "");
-    EXPECT_EQ(Form1->LocationName, "");
+    EXPECT_EQ(Form1->Location.Name, "");
 
     // A valid input must not make SAVE possible: it would overwrite the configuration with
     // values that were never read.
@@ -139,11 +139,11 @@ TEST_F(StartUpTest, FirstRunSetsDefaultsShowsTheNoticeAndWritesNothing) {
   EXPECT_EQ(FieldTexts(),
             (std::vector<std::string>{"5", "69", "1", "1303", "0.23", "38", "0.1", "0.5", "4",
                                       "18000", "10000", "4", "10", "0", "3000"}));
-  EXPECT_EQ(Form1->ReceiverBandwidthHz, 3000);
-  EXPECT_EQ(Form1->LocationName, "Default");
-  EXPECT_EQ(Form1->NorthSouth, "N");
-  EXPECT_EQ(Form1->EastWest, "E");
-  EXPECT_EQ(Form1->Locator.size(), 8u);
+  EXPECT_EQ(Form1->Receiver.ReceiverBandwidthHz, 3000);
+  EXPECT_EQ(Form1->Location.Name, "Default");
+  EXPECT_EQ(Form1->Location.NorthSouth, "N");
+  EXPECT_EQ(Form1->Location.EastWest, "E");
+  EXPECT_EQ(Form1->Location.Locator.size(), 8u);
   EXPECT_FALSE(Form1->Button1->Enabled());
   EXPECT_FALSE(Form1->Button3->Enabled());
   EXPECT_FALSE(Form1->Button26->Enabled());
@@ -195,8 +195,8 @@ TEST_F(StartUpTest, ConfiguredStartFillsTheFieldsAndSelectsAntennaAndMode) {
     EXPECT_EQ(Form1->Label65->Caption(), "Home");
     EXPECT_EQ(Form1->Label70->Caption(), "52.1000");
     EXPECT_EQ(Form1->Label68->Caption(), "05.2000");
-    EXPECT_DOUBLE_EQ(Form1->LatitudeMin, 6);
-    EXPECT_EQ(Form1->Locator, "JO22CC00");
+    EXPECT_DOUBLE_EQ(Form1->Location.LatitudeMin, 6);
+    EXPECT_EQ(Form1->Location.Locator, "JO22CC00");
     EXPECT_TRUE(Form1->Button1->Enabled());
     EXPECT_TRUE(Form1->Button3->Enabled());
     EXPECT_EQ(Form1->Edit2->Visible(), c.Dish);
@@ -237,8 +237,8 @@ TEST_F(StartUpTest, CrLfFilesReadAsLfFiles) {
     Start();
     EXPECT_TRUE(Boxes().empty());
     results[crlf] = FieldTexts();
-    results[crlf].push_back(Form1->LocationName);
-    results[crlf].push_back(Form1->Locator);
+    results[crlf].push_back(Form1->Location.Name);
+    results[crlf].push_back(Form1->Location.Locator);
     results[crlf].push_back(Form1->CatalogueVersion);
     results[crlf].push_back(std::to_string(Form1->Count400) + "/" +
                             std::to_string(Form1->Count1400));
@@ -317,7 +317,7 @@ TEST_F(StartUpTest, SaveWithoutAFileWritesTheParametersAndTheHeadingOnly) {
   expected[6] = "0";
   expected[8] = "10";
   expected[9] = "0";
-  expected[12] = Form1->Locator;
+  expected[12] = Form1->Location.Locator;
   expected[14] = "30";
   EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(expected));
 }
@@ -480,7 +480,7 @@ TEST_F(StartUpTest, SaveNeverWritesAValueThatIsNotFinite) {
   dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
   dir.write("KestalDB.txt", ConfigText(ConfigLines()));
   Start();
-  Form1->Latitude = std::numeric_limits<double>::infinity();  // set by another window
+  Form1->Location.Latitude = std::numeric_limits<double>::infinity();  // set by another window
   EXPECT_THROW(Form1->Button3Click(Form1->Button3), EConvertError);
   EXPECT_EQ(dir.read("KestalDB.txt"), ConfigText(ConfigLines()));
 }

@@ -23,8 +23,8 @@ const std::vector<std::string> SmallCatalogue = {
 // Where the engine puts an object for the window's observer at the injected clock.
 Astral EngineNow() {
   Astral a;
-  a.Latitude = Form1->Latitude;
-  a.Longitude = Form1->Longitude;
+  a.Latitude = Form1->Location.Latitude;
+  a.Longitude = Form1->Location.Longitude;
   a.UtcTime = UtcNow();
   return a;
 }
@@ -169,11 +169,11 @@ TEST_F(TrackingTest, SunAndMoon) {
 
 TEST_F(TrackingTest, AStoredZeroPositionMovesOffZeroAtTheFirstTick) {
   StartConfigured();
-  Form1->Latitude = 0;
-  Form1->Longitude = 0;
+  Form1->Location.Latitude = 0;
+  Form1->Location.Longitude = 0;
   Form1->Timer2Timer(nullptr);
-  EXPECT_EQ(Form1->Latitude, 1e-7);
-  EXPECT_EQ(Form1->Longitude, 1e-7);
+  EXPECT_EQ(Form1->Location.Latitude, 1e-7);
+  EXPECT_EQ(Form1->Location.Longitude, 1e-7);
   EXPECT_NE(Form2->Edit4->Text(), "");
   EXPECT_EQ(Form2->Edit4->Text().find("nan"), std::string::npos);
 }

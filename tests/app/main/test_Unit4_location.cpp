@@ -63,7 +63,7 @@ TEST_F(LocationTest, OpeningSavesTheSettingsAndShowsThePosition) {
   EXPECT_EQ(Form4->Edit4->Text(), "JO22CC00");
   EXPECT_EQ(Form4->Edit1->Text(), "Enter Location");
   EXPECT_EQ(Form4->Edit11->Text(), "52.1000");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 52.1);
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 52.1);
   EXPECT_EQ(Entries(), std::vector<std::string>{""});  // no record yet: the empty entry
   EXPECT_TRUE(Boxes().empty());
 }
@@ -90,10 +90,10 @@ TEST_F(LocationTest, OpeningKeepsASouthernAndWesternPosition) {
     Form1->Button26Click(nullptr);
     EXPECT_EQ(Form4->Button23->Caption(), "S");
     EXPECT_EQ(Form4->Button24->Caption(), "W");
-    EXPECT_NEAR(Form1->Latitude, -33.8689, 1e-4);
-    EXPECT_NEAR(Form1->Longitude, -70.5, 1e-4);
-    EXPECT_EQ(Form1->NorthSouth, "S");
-    EXPECT_EQ(Form1->EastWest, "W");
+    EXPECT_NEAR(Form1->Location.Latitude, -33.8689, 1e-4);
+    EXPECT_NEAR(Form1->Location.Longitude, -70.5, 1e-4);
+    EXPECT_EQ(Form1->Location.NorthSouth, "S");
+    EXPECT_EQ(Form1->Location.EastWest, "W");
     Form4->Hide();
   }
 }
@@ -107,26 +107,26 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Type(Form4->Edit31, "45");
   Type(Form4->Edit32, "30");
   Type(Form4->Edit33, "36");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 45.510001);
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 45.510001);
   EXPECT_EQ(Form4->Edit34->Text(), "45.5100");
 
   // The hemisphere button flips letter and sign together; editing a part afterwards keeps the
   // south.
   Form4->Button23->Click();
-  EXPECT_EQ(Form1->NorthSouth, "S");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, -45.510001);
+  EXPECT_EQ(Form1->Location.NorthSouth, "S");
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, -45.510001);
   Type(Form4->Edit33, "0");
-  EXPECT_NEAR(Form1->Latitude, -45.500001, 1e-12);
+  EXPECT_NEAR(Form1->Location.Latitude, -45.500001, 1e-12);
   EXPECT_EQ(Form4->Edit34->Text(), "-45.5000");
   Form4->Button23->Click();
-  EXPECT_NEAR(Form1->Latitude, 45.500001, 1e-12);
+  EXPECT_NEAR(Form1->Location.Latitude, 45.500001, 1e-12);
 
   // Longitude: its seconds field reacts on leaving it; then the locator follows.
   Type(Form4->Edit35, "6");
   Type(Form4->Edit36, "23");
   Form4->Edit36Change(Form4->Edit36);
   Type(Form4->Edit37, "45");
-  EXPECT_NEAR(Form1->Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
+  EXPECT_NEAR(Form1->Location.Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
   EXPECT_EQ(Form4->Edit2->Text(), "JN35EM70");
 
   // A part that is no number is the conversion error naming the field.
@@ -162,17 +162,17 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Type(Form4->Edit33, "0");
   ASSERT_EQ(Form4->Button23->Caption(), "N");
   Type(Form4->Edit31, "-45");
-  EXPECT_NEAR(Form1->Latitude, 45.500001, 1e-12);
-  EXPECT_EQ(Form1->LatitudeDeg, 45);
+  EXPECT_NEAR(Form1->Location.Latitude, 45.500001, 1e-12);
+  EXPECT_EQ(Form1->Location.LatitudeDeg, 45);
   Form4->Button23->Click();
   Type(Form4->Edit31, "-45");
-  EXPECT_NEAR(Form1->Latitude, -45.500001, 1e-12);
+  EXPECT_NEAR(Form1->Location.Latitude, -45.500001, 1e-12);
   Form4->Button23->Click();
 
   Type(Form4->Edit31, "45");
   Type(Form4->Edit32, "0");
   Form4->Button4->Click();
-  EXPECT_EQ(Form1->Locator, Form4->Edit2->Text());
+  EXPECT_EQ(Form1->Location.Locator, Form4->Edit2->Text());
   EXPECT_EQ(Form4->ConfirmedEastWest, "E");
   EXPECT_TRUE(Form4->Edit1->Enabled());
   EXPECT_TRUE(Form4->Button2->Enabled());
@@ -198,7 +198,7 @@ TEST_F(LocationTest, DecimalDegrees) {
     EXPECT_EQ(Form4->Edit15->Text(), c.min);
     EXPECT_EQ(Form4->Edit16->Text(), c.sec);
     EXPECT_EQ(Form4->Button7->Caption(), c.letter);
-    EXPECT_EQ(Form1->NorthSouth, c.letter);
+    EXPECT_EQ(Form1->Location.NorthSouth, c.letter);
   }
   Type(Form4->Edit12, "-1.25");
   EXPECT_EQ(Form4->Button8->Caption(), "W");
@@ -217,8 +217,8 @@ TEST_F(LocationTest, DecimalDegrees) {
   Type(Form4->Edit11, "90.5");
   Type(Form4->Edit12, "-180.5");
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Must be <= 90", "Must be >= -180"}));
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 51.4792);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, -1.25);
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 51.4792);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, -1.25);
   dialogs->Clear();
   Form4->Button6->Click();  // the fields still hold the refused values
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Must be <= 90"});
@@ -227,7 +227,7 @@ TEST_F(LocationTest, DecimalDegrees) {
   Type(Form4->Edit11, "51.4792");
   Type(Form4->Edit12, "-1.2917");
   Form4->Button6->Click();
-  EXPECT_EQ(Form1->Locator, "IO91IL45");
+  EXPECT_EQ(Form1->Location.Locator, "IO91IL45");
   EXPECT_TRUE(Form4->Button2->Enabled());
 }
 
@@ -245,16 +245,16 @@ TEST_F(LocationTest, LocatorIsStoredAsTyped) {
   EXPECT_FALSE(Form4->Button2->Enabled());
   Type(Form4->Edit4, "io91");
   Form4->Button5->Click();
-  EXPECT_EQ(Form1->Locator, "io91");
-  EXPECT_NEAR(Form1->Latitude, 51.479167, 1e-6);
-  EXPECT_NEAR(Form1->Longitude, -1.291667, 1e-6);
+  EXPECT_EQ(Form1->Location.Locator, "io91");
+  EXPECT_NEAR(Form1->Location.Latitude, 51.479167, 1e-6);
+  EXPECT_NEAR(Form1->Location.Longitude, -1.291667, 1e-6);
   // The parts follow, so the next opening rebuilds the same position.
-  EXPECT_EQ(Form1->NorthSouth, "N");
-  EXPECT_EQ(Form1->EastWest, "W");
+  EXPECT_EQ(Form1->Location.NorthSouth, "N");
+  EXPECT_EQ(Form1->Location.EastWest, "W");
   Form4->Hide();
   Form1->Button26Click(nullptr);
-  EXPECT_NEAR(Form1->Latitude, 51.479167, 1e-4);
-  EXPECT_NEAR(Form1->Longitude, -1.291667, 1e-4);
+  EXPECT_NEAR(Form1->Location.Latitude, 51.479167, 1e-4);
+  EXPECT_NEAR(Form1->Location.Longitude, -1.291667, 1e-4);
 }
 
 TEST_F(LocationTest, SaveChooseAndTheList) {
@@ -275,15 +275,15 @@ TEST_F(LocationTest, SaveChooseAndTheList) {
   ASSERT_EQ(saved.size(), 20u);
   EXPECT_EQ(saved[14], "S");
   EXPECT_EQ(saved[18], "E");
-  EXPECT_EQ(saved[19], Form1->Locator);
-  EXPECT_EQ(Form1->LocationName, "Home            ");
+  EXPECT_EQ(saved[19], Form1->Location.Locator);
+  EXPECT_EQ(Form1->Location.Name, "Home            ");
 
   // Choosing the second restores it and makes it the current position.
   Form4->ListBox1->SetItemIndex(1);
   Form4->ListBox1Click(nullptr);
-  EXPECT_EQ(Form1->LocationName, "Home            ");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, -33.8689);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, 151.2093);
+  EXPECT_EQ(Form1->Location.Name, "Home            ");
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, -33.8689);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, 151.2093);
   EXPECT_EQ(Form1->Label65->Caption(), "Home            ");
   EXPECT_EQ(Form1->Label70->Caption(), "-33.8689");
   EXPECT_EQ(Form1->Timer7->Interval(), 1000);
@@ -294,13 +294,13 @@ TEST_F(LocationTest, SaveChooseAndTheList) {
   Form4->ListBox1->SetItemIndex(2);
   Form4->ListBox1Click(nullptr);
   EXPECT_EQ(Form4->ListBox1->ItemIndex(), 1);
-  EXPECT_DOUBLE_EQ(Form1->Latitude, -33.8689);
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, -33.8689);
 
   Form4->ListBox1->SetItemIndex(0);
   Form4->ListBox1Click(nullptr);
-  EXPECT_EQ(Form1->LocationName, "ABCDEFGHIJKLMNO ");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 51.4792);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, -1.2917);
+  EXPECT_EQ(Form1->Location.Name, "ABCDEFGHIJKLMNO ");
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 51.4792);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, -1.2917);
 }
 
 // A name that would push the numbers out of their columns is refused; odd bytes and line
@@ -329,17 +329,17 @@ TEST_F(LocationTest, NamesThatWouldCorruptARecord) {
   EXPECT_EQ(saved[0].substr(0, 16), "Caf\xC3\xA9 \"A;B\"     ");
   Form4->ListBox1->SetItemIndex(0);
   Form4->ListBox1Click(nullptr);
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 10);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, 20);
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 10);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, 20);
 
   SaveDecimal("Zürich Süd Öst", "47.3769", "8.5417");
   EXPECT_TRUE(BoxTexts().empty());
   ASSERT_EQ(Entries().size(), 3u);
   Form4->ListBox1->SetItemIndex(1);
   Form4->ListBox1Click(nullptr);
-  EXPECT_EQ(Form1->LocationName, "Zürich Süd Öst  ");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 47.3769);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, 8.5417);
+  EXPECT_EQ(Form1->Location.Name, "Zürich Süd Öst  ");
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 47.3769);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, 8.5417);
 }
 
 TEST_F(LocationTest, ResetLeavesDefaultsAndAnEmptyLocationsSection) {
@@ -385,9 +385,9 @@ TEST_F(LocationTest, ManySavedLocationsAndAFileWithoutTheHeading) {
   ASSERT_EQ(Entries().size(), 26u);
   Form4->ListBox1->SetItemIndex(24);
   Form4->ListBox1Click(nullptr);
-  EXPECT_EQ(Form1->LocationName, "Site 24         ");
-  EXPECT_DOUBLE_EQ(Form1->Latitude, 24);
-  EXPECT_DOUBLE_EQ(Form1->Longitude, -24);
+  EXPECT_EQ(Form1->Location.Name, "Site 24         ");
+  EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 24);
+  EXPECT_DOUBLE_EQ(Form1->Location.Longitude, -24);
   EXPECT_EQ(SavedLines().size(), 250u);  // the save that choosing runs kept them all
 
   auto lines = ConfigLines();
@@ -445,9 +445,9 @@ TEST_F(LocationTest, DamagedSectionsStayUsable) {
     for (int pick : {1, 0}) {
       Form4->ListBox1->SetItemIndex(pick);
       Form4->ListBox1Click(nullptr);
-      EXPECT_EQ(Form1->LocationName, pick == 1 ? "Home            " : "Site            ");
+      EXPECT_EQ(Form1->Location.Name, pick == 1 ? "Home            " : "Site            ");
     }
-    EXPECT_DOUBLE_EQ(Form1->Latitude, 12);
+    EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 12);
     // The save that choosing runs keeps the lines that are no record.
     const auto saved = SavedLines();
     for (const auto& line : c.locations)

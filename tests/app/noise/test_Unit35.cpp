@@ -58,10 +58,10 @@ protected:
     Form1 = new TForm1(nullptr);
     Form35 = new TForm35(nullptr);
     Form36 = new TForm36(nullptr);
-    Form1->Frequency = 1415;
-    Form1->EffectiveAperture = 10;
-    Form1->Tsys = 100;
-    Form1->AntennaGain = 30.5;
+    Form1->Receiver.Frequency = 1415;
+    Form1->Figures.EffectiveAperture = 10;
+    Form1->Figures.Tsys = 100;
+    Form1->Figures.AntennaGain = 30.5;
     dialogs->Clear();
   }
   void ServeRealList() {
@@ -115,8 +115,8 @@ TEST_F(SunNoiseWindowTest, DownloadsTheListAndShowsTheSunYFactor) {
             "  ( -1 stands for  data not available )");
   // "CALCULATE Noise Y-Factor" takes the main window's frequency and opens the window.
   Form1->Edit4->SetText("1415");
-  Form1->EffectiveAperture = 10;
-  Form1->Tsys = 100;
+  Form1->Figures.EffectiveAperture = 10;
+  Form1->Figures.Tsys = 100;
   dialogs->Clear();
   Form1->Button30Click(Form1->Button30);
   EXPECT_TRUE(Form35->Visible());
@@ -386,9 +386,9 @@ TEST_F(SunNoiseWindowTest, ADamagedDatabaseListsItsSoundRecordsAndNamesTheBadOne
 
   // Saving is not refused: the new record follows the last one.
   Form36 = new TForm36(nullptr);
-  Form1->Frequency = 1415;
-  Form1->EffectiveAperture = 10;
-  Form1->Tsys = 100;
+  Form1->Receiver.Frequency = 1415;
+  Form1->Figures.EffectiveAperture = 10;
+  Form1->Figures.Tsys = 100;
   CalculateAndType("1");
   Save("1");
   EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "3", "4"}));

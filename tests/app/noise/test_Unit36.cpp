@@ -27,8 +27,8 @@ protected:
     Form35 = new TForm35(nullptr);
     Form36 = new TForm36(nullptr);
     // 10 m2 effective aperture, Tsys 100 K, the Moon 17.75 days old at 384 400 km.
-    Form1->EffectiveAperture = 10;
-    Form1->Tsys = 100;
+    Form1->Figures.EffectiveAperture = 10;
+    Form1->Figures.Tsys = 100;
     Form1->MoonAge = 17.75f;
     Form1->MoonDistance = 384400;
     SetFrequency(1420);
@@ -36,8 +36,8 @@ protected:
   }
   void TearDown() override { noisetest::CloseWindowsAndRestore(); }
   static void SetFrequency(double MHz) {
-    Form1->Frequency = MHz;
-    Form1->Wavelength = 300.0 / MHz;
+    Form1->Receiver.Frequency = MHz;
+    Form1->Figures.Wavelength = 300.0 / MHz;
   }
   // "Show Y-factor for all noise sources" on the sun-noise window.
   static void ShowYFactors() { Form35->Button2Click(Form35->Button2); }

@@ -66,10 +66,10 @@ class PlotWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Form1 = new TForm1(nullptr);
-    Form1->Frequency = kWorkingMHz;
-    Form1->EffectiveAperture = kAperture;
-    Form1->Tsys = kTsys;
-    Form1->AntennaGain = kGain;
+    Form1->Receiver.Frequency = kWorkingMHz;
+    Form1->Figures.EffectiveAperture = kAperture;
+    Form1->Figures.Tsys = kTsys;
+    Form1->Figures.AntennaGain = kGain;
   }
   void TearDown() override {
     delete Form53;

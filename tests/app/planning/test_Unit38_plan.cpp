@@ -330,7 +330,7 @@ TEST_F(PlanWindowTest, CulminationsOfTheSunAndAnObjectThatNeverRises) {
   Form34->Button7Click(Form34->Button7);
   EXPECT_EQ(list->Items()->Count(), 30);
 
-  Form1->Latitude = 70;
+  Form1->Location.Latitude = 70;
   Form34->Button6Click(Form34->Button6);
   EXPECT_EQ(list->Items()->Count(), 0);
   EXPECT_EQ(BoxTexts().back(), CulminationTexts::GaveUp);
