@@ -10,7 +10,13 @@
 // at 1000 x 1000) to find the places, and LAPACK's sorted values with their vectors are dealt
 // out to them by rank. Each pair of vectors is then signed so that the element of largest
 // magnitude of V's column (the first one on a tie) is positive, whatever the sweeps did.
+//
+// OpenBLAS splits its products differently for each thread count, and the bits of the result
+// follow the split; every decomposition therefore sets it to one thread, so that a result
+// depends on neither the machine's cores nor OPENBLAS_NUM_THREADS. No other code of the
+// program calls it.
 
+#include <cblas.h>
 #include <lapack.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -309,6 +315,7 @@ TSvdOutcome Decompose(const TMatrix* A, TSvdResult& r) {
     std::fill(r.w.begin(), r.w.end(), nan);
     return TSvdOutcome::NotConverged;
   }
+  openblas_set_num_threads(1);
   const lapack_int lm = static_cast<lapack_int>(rows), ln = static_cast<lapack_int>(n);
   std::vector<double> d(static_cast<std::size_t>(n)), e(static_cast<std::size_t>(n), 0.0),
       tauq(static_cast<std::size_t>(n)), taup(static_cast<std::size_t>(n)), work;
