@@ -79,7 +79,8 @@ public:
     if (count == 0) return;
     const std::size_t bytes = count * sizeof(double);
     const std::size_t align = bytes >= kHugePage ? kHugePage : kLine;
-    FData.reset(static_cast<double*>(std::aligned_alloc(align, (bytes + align - 1) / align * align)));
+    FData.reset(
+        static_cast<double*>(std::aligned_alloc(align, (bytes + align - 1) / align * align)));
     if (!FData) throw std::bad_alloc();
     if (bytes >= kHugePage) madvise(FData.get(), bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
   }
@@ -104,7 +105,8 @@ private:
 void PlaceColumns(const TBlock& b, const std::vector<Index>& place) {
   const Index n = b.cols;
   std::vector<Index> from(static_cast<std::size_t>(n));
-  for (Index r = 0; r < n; ++r) from[static_cast<std::size_t>(place[static_cast<std::size_t>(r)])] = r;
+  for (Index r = 0; r < n; ++r)
+    from[static_cast<std::size_t>(place[static_cast<std::size_t>(r)])] = r;
   std::vector<bool> done(static_cast<std::size_t>(n), false);
   std::vector<double> held(static_cast<std::size_t>(b.rows));
   for (Index start = 0; start < n; ++start) {
@@ -343,8 +345,8 @@ TSvdOutcome Decompose(const TMatrix* A, TSvdResult& r) {
     const char uplo = 'U', compq = 'I';
     double q = 0;
     lapack_int iq = 0;
-    LAPACK_dbdsdc(&uplo, &compq, &ln, d.data(), e.data(), ub.d, &lm, r.v.d, &ln, &q, &iq,
-                  scratch.d, iwork.data(), &info);
+    LAPACK_dbdsdc(&uplo, &compq, &ln, d.data(), e.data(), ub.d, &lm, r.v.d, &ln, &q, &iq, scratch.d,
+                  iwork.data(), &info);
     if (info != 0) converged = false;
   }
   const TBlock& v = r.v;

@@ -310,8 +310,8 @@ TEST_F(SvdTest, NonFiniteDataMakesEveryOutputNaN) {
     Integer rows, cols;
     double bad;
   };
-  for (const Case& c : {Case{6, 4, std::nan("")}, Case{6, 4, inf}, Case{3, 5, -inf},
-                        Case{40, 30, std::nan("")}}) {
+  for (const Case& c :
+       {Case{6, 4, std::nan("")}, Case{6, 4, inf}, Case{3, 5, -inf}, Case{40, 30, std::nan("")}}) {
     SCOPED_TRACE(testing::Message() << c.rows << " x " << c.cols << " with " << c.bad);
     auto a = MakeMatrix(c.cols, c.rows, 5);
     a->SetVal(c.cols, c.rows, c.bad);
