@@ -8,15 +8,18 @@
 
 // ---- singular value decomposition and least squares ----------------------------------------
 //
-// One Golub-Reinsch decomposition A = U diag(W) V^T serves every least-squares routine. The
-// singular values come out unsorted (in the order the QR sweeps leave them) and not negative;
-// the signs of the singular vectors are those the Householder and QR steps give. Square roots
-// are plain sqrt(a^2 + b^2), so elements beyond about 1e150 in magnitude overflow.
+// One decomposition A = U diag(W) V^T serves every least-squares routine. The singular values
+// are not negative and come out unsorted: each takes the place the implicitly shifted QR sweeps
+// of Golub and Reinsch leave it in on the bidiagonal form. Each pair of singular vectors is
+// signed so that the element of V's column with the largest magnitude (the first one on a tie)
+// is positive. Elements may take any finite magnitude; an element that is NaN or infinite
+// makes every output NaN and the result false. On a given processor the same matrix gives the
+// same bits on every run, whatever the number of cores or OPENBLAS_NUM_THREADS.
 //
-// Progress: each of the four phases takes one step per column (4 n in all): ProcStat goes up by
-// one, MathFeedBackProc sees it, and a set AbortMathProc ends the routine with false before the
-// step's work. The flag is not cleared on entry, so an abort left set by an earlier routine
-// fails the next decomposition at once.
+// Progress: each of the four phases (bidiagonal form, the values' places, V, U) takes one step
+// per column (4 n in all): ProcStat goes up by one, MathFeedBackProc sees it, and a set
+// AbortMathProc ends the routine with false before the step's work. The flag is not cleared on
+// entry, so an abort left set by an earlier routine fails the next decomposition at once.
 //
 // A matrix with fewer rows than columns (m < n) is decomposed as if padded with zero rows up to
 // n: A keeps its m rows, holding the first m rows of U; at least n - m singular values are 0 and
@@ -24,8 +27,9 @@
 
 // Decomposes A (m x n) in place into U; V (n x n) and W (n) are sized by the caller and only
 // their overlap with n x n and n is written. False when aborted (A, V and W are then left as
-// they were) or when a singular value did not converge within 30 QR sweeps (the decomposition
-// is complete, the affected values inaccurate).
+// they were), for non-finite data, or when the iteration did not converge (a value needed all
+// 30 QR sweeps to find its place, or LAPACK's divide and conquer failed; the outputs are then
+// complete but may be inaccurate).
 bool SingValDecomp(TMatrix* A, TMatrix* V, TVector* W);
 
 // Least-squares solution X of A X = B from a decomposition: W[j] = 0 is skipped. DevX (may be

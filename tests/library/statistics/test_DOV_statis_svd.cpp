@@ -17,6 +17,9 @@
 
 #include "DOV_statis.h"
 
+// The decomposition runs on OpenBLAS, which the library links.
+extern "C" void openblas_set_num_threads(int num_threads);
+
 namespace {
 
 // The progress hooks are process-wide: each test starts from a clean state.
@@ -122,6 +125,26 @@ void MakeRankDeficient(TMatrix& a) {  // column 4 = column 1 + column 2, column 
   }
 }
 
+// Rank 12: every column after the twelfth mixes two earlier ones.
+void MakeRank12(TMatrix& a) {
+  for (Integer c = 13; c <= a.NrOfColumns(); ++c)
+    for (Integer r = 1; r <= a.NrOfRows(); ++r)
+      a.SetVal(c, r, a.GetVal(c - 12, r) + 0.5 * a.GetVal(c - 11, r));
+}
+
+// The singular value decomposition's outputs for an m x n matrix.
+struct Decomposition {
+  TMatrix u{nullptr}, v{nullptr};
+  TVector w{nullptr};
+  bool ok = false;
+  Decomposition(const TMatrix& a) {
+    u.Clone(&a);
+    v.Resize(a.NrOfColumns(), a.NrOfColumns());
+    w.SetVecSize(a.NrOfColumns());
+    ok = SingValDecomp(&u, &v, &w);
+  }
+};
+
 }  // namespace
 
 TEST_F(SvdTest, PropertiesOverATableOfShapes) {
@@ -135,6 +158,14 @@ TEST_F(SvdTest, PropertiesOverATableOfShapes) {
       {"wide 1 x 4 (padded)", 1, 4, nullptr, 3},
       {"zero 4 x 3", 4, 3, [](TMatrix& a) { a.Fill(0); }, 3},
       {"large values 10 x 3", 10, 3, [](TMatrix& a) { a.SMult(1e120); }, 0},
+      {"huge values 12 x 5", 12, 5, [](TMatrix& a) { a.SMult(1e200); }, 0},
+      {"small values 6 x 4", 6, 4, [](TMatrix& a) { a.SMult(1e-140); }, 0},
+      // From 26 columns on the bidiagonal form is split and merged (divide and conquer).
+      {"square 40 x 40", 40, 40, nullptr, 0},
+      {"tall 90 x 30", 90, 30, nullptr, 0},
+      {"rank 12, 60 x 30", 60, 30, MakeRank12, 18},
+      {"wide 20 x 45 (padded)", 20, 45, nullptr, 25},
+      {"zero 30 x 30", 30, 30, [](TMatrix& a) { a.Fill(0); }, 30},
   };
   std::uint64_t seed = 17;
   for (const Shape& s : shapes) {
@@ -187,6 +218,13 @@ TEST_F(SvdTest, PropertiesOverATableOfShapes) {
     Integer zeros = 0;
     for (double x : ours) zeros += x <= 1e-13 * std::max(wmax, 1e-300) ? 1 : 0;
     EXPECT_EQ(zeros, s.zeroValues);
+    // The signs: the element of V's column with the largest magnitude is positive.
+    for (Integer j = 1; j <= s.cols; ++j) {
+      double lead = 0;
+      for (Integer k = 1; k <= s.cols; ++k)
+        if (std::fabs(v.GetVal(j, k)) > std::fabs(lead)) lead = v.GetVal(j, k);
+      EXPECT_GT(lead, 0) << "V column " << j;
+    }
   }
 }
 
@@ -199,6 +237,45 @@ TEST_F(SvdTest, ValuesComeInTheOrderTheIterationLeavesThem) {
   w.SetVecSize(3);
   ASSERT_TRUE(SingValDecomp(a.get(), &v, &w));
   EXPECT_EQ(Values(w), (std::vector<double>{1, 3, 2}));
+}
+
+TEST_F(SvdTest, CoupledValuesTakeThePlacesTheSweepsGiveThem) {
+  // Sorted they would be (10, 4.13, 0.97, 0.5) and (1.33, 1.12, 0.96, ...): the sweeps leave
+  // the larger value of a coupled pair first, and a random matrix's values in their own order.
+  struct Case {
+    const char* name;
+    std::unique_ptr<TMatrix> a;
+    std::vector<double> w;
+  };
+  Case cases[] = {
+      {"coupled pair, then singles",
+       Rows({{4, 1, 0, 0}, {0, 1, 0, 0}, {0, 0, 10, 0}, {0, 0, 0, 0.5}}),
+       {std::sqrt(9 + std::sqrt(65.0)), std::sqrt(9 - std::sqrt(65.0)), 10, 0.5}},
+      {"random 8 x 8",
+       MakeMatrix(8, 8, 8),
+       {1.33146, 1.12125, 0.00710924, 0.22516, 0.400813, 0.958216, 0.784103, 0.793836}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Decomposition d(*c.a);
+    ASSERT_TRUE(d.ok);
+    for (size_t i = 0; i < c.w.size(); ++i)
+      EXPECT_NEAR(d.w.GetVal(static_cast<Integer>(i + 1)), c.w[i], 1e-5 * c.w[i]) << i;
+  }
+}
+
+TEST_F(SvdTest, SameBitsOnEveryRunWhateverTheThreadCount) {
+  // Large enough for the products to be split between threads when they may be.
+  auto a = MakeMatrix(160, 170, 13);
+  Decomposition first(*a);
+  ASSERT_TRUE(first.ok);
+  openblas_set_num_threads(4);
+  Decomposition second(*a);
+  openblas_set_num_threads(1);
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(first.u.CRCofData(), second.u.CRCofData());
+  EXPECT_EQ(first.v.CRCofData(), second.v.CRCofData());
+  EXPECT_EQ(Values(first.w), Values(second.w));
 }
 
 TEST_F(SvdTest, CallerSizesVAndW) {
@@ -227,6 +304,29 @@ TEST_F(SvdTest, NonFiniteDataEndsWithFalse) {
   }
 }
 
+TEST_F(SvdTest, NonFiniteDataMakesEveryOutputNaN) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    Integer rows, cols;
+    double bad;
+  };
+  for (const Case& c :
+       {Case{6, 4, std::nan("")}, Case{6, 4, inf}, Case{3, 5, -inf}, Case{40, 30, std::nan("")}}) {
+    SCOPED_TRACE(testing::Message() << c.rows << " x " << c.cols << " with " << c.bad);
+    auto a = MakeMatrix(c.cols, c.rows, 5);
+    a->SetVal(c.cols, c.rows, c.bad);
+    ProcStat = 0;
+    Decomposition d(*a);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(ProcStat.load(), 4.0 * c.cols);  // the progress of a whole decomposition
+    for (Integer j = 1; j <= c.cols; ++j) {
+      EXPECT_TRUE(std::isnan(d.w.GetVal(j)));
+      EXPECT_TRUE(std::isnan(d.v.GetVal(j, 1)));
+      EXPECT_TRUE(std::isnan(d.u.GetVal(j, c.rows)));
+    }
+  }
+}
+
 TEST_F(SvdTest, AbortStopsWithinOneStepInEveryPhase) {
   const Integer n = 6;
   for (Integer stopAt : {1, 2, n + 1, 2 * n + 3, 3 * n + 1, 4 * n}) {
@@ -248,6 +348,35 @@ TEST_F(SvdTest, AbortStopsWithinOneStepInEveryPhase) {
     EXPECT_FALSE(SingValDecomp(a.get(), &v, &w));
     EXPECT_EQ(ProcStat.load(), stopAt);
     EXPECT_EQ(a->CRCofData(), before.CRCofData());  // an aborted run leaves A as it was
+  }
+}
+
+TEST_F(SvdTest, AbortInsideASliceOfColumnsLeavesEverythingAsItWas) {
+  // 40 columns reach V and U in slices of 10, each slice's steps taken before its work.
+  const Integer n = 40;
+  for (Integer stopAt : {n + 17, 2 * n + 1, 2 * n + 15, 3 * n + 25, 4 * n}) {
+    SCOPED_TRACE(stopAt);
+    ProcStat = 0;
+    AbortMathProc = false;
+    static Integer target;
+    target = stopAt;
+    MathFeedBackProc = [](Double stat) {
+      if (stat >= target) AbortMathProc = true;
+    };
+    auto a = MakeMatrix(n, 50, 12);
+    const std::string before = a->CRCofData();
+    TMatrix v(nullptr);
+    v.Resize(n, n);
+    v.Fill(7);
+    const std::string vBefore = v.CRCofData();
+    TVector w(nullptr);
+    w.SetVecSize(n);
+    w.Fill(7);
+    EXPECT_FALSE(SingValDecomp(a.get(), &v, &w));
+    EXPECT_EQ(ProcStat.load(), stopAt);
+    EXPECT_EQ(a->CRCofData(), before);
+    EXPECT_EQ(v.CRCofData(), vBefore);
+    EXPECT_EQ(w.GetVal(n), 7);
   }
 }
 
