@@ -357,8 +357,3 @@ public:
                 Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer, Integer DestCol,
                 Integer DestRow);
 };
-
-// ---- 3-D and 4-D matrices, integer matrix (their own headers) ----------------------------
-#include "DOV_matrix3d.h"
-#include "DOV_matrix4d.h"
-#include "DOV_intmatrix.h"
