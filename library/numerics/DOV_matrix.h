@@ -25,6 +25,9 @@
 class TMatrix;
 class TVector;
 class TIntVector;
+namespace dov_matrix {
+struct TMatrixAccess;  // the readers the matrix classes share (DOV_matrix_io.h)
+}  // namespace dov_matrix
 
 // Distance between two rows (objects) over all columns (features).
 enum TDistMode { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
@@ -343,9 +346,10 @@ public:
   Integer ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents);
 
 private:
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  Integer FXmlNumCols = 0;  // the size the document announces, taken at its first cell
-  Integer FXmlNumRows = 0;
+  void StartXmlDocument(const String& ID);
+  Integer FXmlSize[2] = {0, 0};  // the size the document announces, taken at its first cell
 
 public:
   // ---- copies from the integer and 3-D matrices (DOV_intmatrix.cpp, DOV_matrix3d.cpp) ------

@@ -208,8 +208,9 @@ protected:
   void AssignTo(TPersistent* Dest) override;
 
 private:
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  friend struct TMat4DAccess;
+  void StartXmlDocument(const String& ID);
   bool Inside(Integer x, Integer y, Integer z, Integer t) const {
     return x >= 1 && x <= FNumX && y >= 1 && y <= FNumY && z >= 1 && z <= FNumZ && t >= 1 &&
            t <= FNumT;
