@@ -191,6 +191,7 @@ private:
     return FMat.data() + static_cast<std::size_t>(c - 1) * FAllocRows;
   }
   [[noreturn]] void RaiseNoMemory() const;
+  dov_matrix::TColumnBlock<Integer> Block();
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const;
   // Sparse store.

@@ -27,6 +27,8 @@ class TVector;
 class TIntVector;
 namespace dov_matrix {
 struct TMatrixAccess;  // the readers the matrix classes share (DOV_matrix_io.h)
+template <class T>
+struct TColumnBlock;  // a dense block seen by the shared routines (DOV_matrix_window.h)
 }  // namespace dov_matrix
 
 // Distance between two rows (objects) over all columns (features).
@@ -314,6 +316,7 @@ private:
     return static_cast<std::size_t>(Nc - 1) * FAllocRows + static_cast<std::size_t>(Nr - 1);
   }
   [[noreturn]] void RaiseNoMemory() const;
+  dov_matrix::TColumnBlock<double> Block();
   // The range rule on both pairs; false when the window is empty (an empty matrix).
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,

@@ -9,6 +9,7 @@
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
 #include "DOV_matrix_io.h"
+#include "DOV_matrix_window.h"
 #include "DOV_matrix_xml.h"
 #include "DOV_progress.h"
 #include "DOV_univconst.h"
@@ -171,9 +172,7 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLayer, HighLayer);
   std::vector<double> x = WindowValues(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
-  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return RankValue(x, prob);
 }
 
 double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -187,21 +186,13 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   if (SampleSize <= 0 || SampleSize >= n)
     return Percentile(prob, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
   prob = std::clamp(prob, 0.0, 100.0);
-  Randomize();
-  std::vector<double> draws;
-  try {
-    draws.resize(static_cast<std::size_t>(SampleSize));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  for (auto& d : draws) {
+  std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
     const Integer z = ll + Random(hl - ll + 1);
-    d = FData[Index(c, r, z)];
-  }
-  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
-  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+    return FData[Index(c, r, z)];
+  });
+  return RankValue(draws, prob);
 }
 
 void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -328,20 +319,8 @@ void TMatrix::CopyFrom(const TMat3D* MatSource, Integer SourceColLo, Integer Sou
                        Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer,
                        Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
-  auto clamp = [](Integer v, Integer n) { return std::min(std::max<Integer>(v, 1), n); };
-  SourceColLo = clamp(SourceColLo, MatSource->NrOfColumns());
-  SourceColHi = clamp(SourceColHi, MatSource->NrOfColumns());
-  SourceRowLo = clamp(SourceRowLo, MatSource->NrOfRows());
-  SourceRowHi = clamp(SourceRowHi, MatSource->NrOfRows());
-  SourceLayer = clamp(SourceLayer, MatSource->NrOfLayers());
-  if (SourceColHi < SourceColLo) std::swap(SourceColLo, SourceColHi);
-  if (SourceRowHi < SourceRowLo) std::swap(SourceRowLo, SourceRowHi);
-  for (Integer c = SourceColLo; c <= SourceColHi; ++c)
-    for (Integer r = SourceRowLo; r <= SourceRowHi; ++r) {
-      const Int64 dc = Int64{c} + DestCol - SourceColLo, dr = Int64{r} + DestRow - SourceRowLo;
-      if (dc >= 1 && dc <= NrOfColumns() && dr >= 1 && dr <= NrOfRows())
-        SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr),
-               MatSource->GetVal(c, r, SourceLayer));
-    }
-  Changed();
+  const Integer layer = std::min(std::max<Integer>(SourceLayer, 1), MatSource->NrOfLayers());
+  CopyWindowInto(*this, MatSource->NrOfColumns(), MatSource->NrOfRows(), SourceColLo, SourceRowLo,
+                 SourceColHi, SourceRowHi, DestCol, DestRow,
+                 [MatSource, layer](Integer c, Integer r) { return MatSource->GetVal(c, r, layer); });
 }

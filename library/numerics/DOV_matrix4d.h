@@ -231,6 +231,7 @@ private:
   // The window's values in visiting order (column, row, layer, time slot innermost).
   std::vector<double> WindowValues(const Integer* w) const;
   void PercentStep(Int64 count, Int64 total, Int64 step);
+  void MirrorAxis(int Axis);
   template <class Reduce>
   void Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                  Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,
