@@ -10,6 +10,7 @@
 
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_window.h"
 #include "DOV_univconst.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
@@ -44,11 +45,6 @@ inline Integer WrapMul(Integer a, Integer b) {
   return static_cast<Integer>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
 }
 
-inline Integer NextGap(Integer gap) {
-  gap = static_cast<Integer>(static_cast<long double>(gap) / 1.3L);
-  return gap == 0 ? 1 : gap;
-}
-
 }  // namespace
 
 // ---- construction and size -----------------------------------------------------------------
@@ -67,6 +63,10 @@ TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseStore, Integer AllocBy) : TCom
 }
 
 TIntMatrix::~TIntMatrix() = default;
+
+dov_matrix::TColumnBlock<Integer> TIntMatrix::Block() {
+  return {FMat.data(), FAllocRows, FNCol, FNRow};
+}
 
 void TIntMatrix::RaiseNoMemory() const {
   throw ESDLMatrixError(ComponentErrorMessage(this, "not enough memory on heap"));
@@ -510,32 +510,13 @@ void TIntMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer H
 
 Integer TIntMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, Integer Value) const {
   if (FIsSparse || Col < 1 || Col > FNCol || FNRow < 1) return 0;
-  const Integer* x = ColumnPtr(Col);
-  Integer lo = 1, hi = FNRow;
-  while (hi - lo > 1) {
-    const Integer mid = (lo + hi) / 2;
-    if (x[mid - 1] == Value) return mid;
-    if (ColIsAscending == (Value < x[mid - 1]))
-      hi = mid;
-    else
-      lo = mid;
-  }
-  const double dlo = std::fabs(static_cast<double>(x[lo - 1]) - Value);
-  const double dhi = std::fabs(static_cast<double>(x[hi - 1]) - Value);
-  return dlo < dhi ? lo : hi;
+  return FindInSorted(ColumnPtr(Col), FNRow, ColIsAscending, Value);
 }
 
 std::vector<double> TIntMatrix::WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const {
-  std::vector<double> x;
-  Integer a = lc, b = lr, c = hc, d = hr;
-  if (!ValidWindow(a, b, c, d)) return x;
-  try {
-    x.reserve(static_cast<std::size_t>(c - a + 1) * static_cast<std::size_t>(d - b + 1));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  ForWindow(lc, lr, hc, hr, [&](Integer, Integer, Integer v) { x.push_back(v); });
-  return x;
+  if (!ValidWindow(lc, lr, hc, hr)) return {};
+  return dov_matrix::WindowValues(this, lc, lr, hc, hr, false,
+                                  [this](Integer c, Integer r) { return GetVal(c, r); });
 }
 
 void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -555,25 +536,7 @@ void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Intege
 
 void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                           double& Skewness, double& Kurtosis) const {
-  Skewness = Kurtosis = 0;
-  const std::vector<double> v = WindowValues(LowCol, LowRow, HighCol, HighRow);
-  const double n = static_cast<double>(v.size());
-  if (n < 2) return;
-  double m = 0;
-  for (double x : v) m += x;
-  m /= n;
-  double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
-  for (double x : v) {
-    const double d = x - m;
-    s1 += d;
-    s2 += d * d;
-    s3 += d * d * d;
-    s4 += d * d * d * d;
-  }
-  const double s = std::sqrt((s2 - s1 * s1 / n) / (n - 1));
-  if (s == 0) return;
-  Skewness = s3 / n / (s * s * s);
-  Kurtosis = s4 / n / (s * s * s * s) - 3;
+  SkewKurtOf(WindowValues(LowCol, LowRow, HighCol, HighRow), Skewness, Kurtosis);
 }
 
 void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -585,9 +548,7 @@ void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
   if (n < 4) return;
   double g, k;
   SkewKurt(LowCol, LowRow, HighCol, HighRow, g, k);
-  Kurtosis = n * (n * (k + 3)) * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-             3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-  Skewness = n * (n * g) / ((n - 1) * (n - 2));
+  SampleSkewKurt(n, g, k, Skewness, Kurtosis);
 }
 
 double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -632,18 +593,7 @@ bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Inte
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
   if (x.empty()) return false;
   std::sort(x.begin(), x.end());
-  const auto n = static_cast<Int64>(x.size());
-  auto quart = [&](double q) {
-    if (n < 2) return x[0];
-    const double t = (n + 1) * q;
-    const auto k = static_cast<Int64>(t);
-    if (k == 0) return x[0];
-    if (k >= n) return x[n - 1];
-    return x[k - 1] + (t - k) * (x[k] - x[k - 1]);
-  };
-  Q1 = quart(0.25);
-  Q2 = quart(0.5);
-  Q3 = quart(0.75);
+  QuartilesOfSorted(x, Q1, Q2, Q3);
   return true;
 }
 
@@ -653,9 +603,7 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
   prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
   if (x.empty()) return 0;
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
-  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return RankValue(x, prob);
 }
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -666,20 +614,12 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
   if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
   prob = std::clamp(prob, 0.0, 100.0);
-  Randomize();
-  std::vector<double> draws;
-  try {
-    draws.resize(static_cast<std::size_t>(SampleSize));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  for (auto& d : draws) {
+  std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
-    d = FMat[Index(c, r)];
-  }
-  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
-  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+    return static_cast<double>(FMat[Index(c, r)]);
+  });
+  return RankValue(draws, prob);
 }
 
 // ---- arithmetic and products ---------------------------------------------------------------
@@ -830,109 +770,47 @@ bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes
 void TIntMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
   if (FIsSparse) return;
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  Integer gap = HighRow - LowRow;
-  if (gap <= 0 || SortColIx < 1 || SortColIx > FNCol || LowCol < 1) return;
-  const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
-  Integer* key = ColumnPtr(SortColIx);
-  bool swapped;
-  do {
-    gap = NextGap(gap);
-    swapped = false;
-    for (Integer i = LowRow; i + gap <= HighRow; ++i) {
-      const Integer a = key[i - 1], b = key[i + gap - 1];
-      if (Ascending ? (a > b) : (a < b)) {
-        for (Integer c = LowCol; c <= HighCol; ++c)
-          std::swap(ColumnPtr(c)[i - 1], ColumnPtr(c)[i + gap - 1]);
-        if (keyOutside) std::swap(key[i - 1], key[i + gap - 1]);
-        swapped = true;
-        SortExchange(2, i, i + gap, LowCol, HighCol);
-      }
-    }
-  } while (gap != 1 || swapped);
-  Changed();
+  auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
+    SortExchange(2, i, j, first, last);
+  };
+  if (CombSortRows(Block(), SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow, exchanged))
+    Changed();
 }
 
 void TIntMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
   if (FIsSparse) return;
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  Integer gap = HighCol - LowCol;
-  if (gap <= 0 || SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1) return;
-  const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
-  bool swapped;
-  do {
-    gap = NextGap(gap);
-    swapped = false;
-    for (Integer i = LowCol; i + gap <= HighCol; ++i) {
-      Integer* ca = ColumnPtr(i);
-      Integer* cb = ColumnPtr(i + gap);
-      if (Ascending ? (ca[SortRowIx - 1] > cb[SortRowIx - 1])
-                    : (ca[SortRowIx - 1] < cb[SortRowIx - 1])) {
-        std::swap_ranges(ca + (LowRow - 1), ca + HighRow, cb + (LowRow - 1));
-        if (keyOutside) std::swap(ca[SortRowIx - 1], cb[SortRowIx - 1]);
-        swapped = true;
-        SortExchange(1, i, i + gap, LowRow, HighRow);
-      }
-    }
-  } while (gap != 1 || swapped);
-  Changed();
+  auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
+    SortExchange(1, i, j, first, last);
+  };
+  if (CombSortCols(Block(), SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow, exchanged))
+    Changed();
 }
 
 void TIntMatrix::MirrorColumns() {
   if (FIsSparse) return;
-  for (Integer c = 1, d = FNCol; c < d; ++c, --d)
-    std::swap_ranges(ColumnPtr(c), ColumnPtr(c) + FNRow, ColumnPtr(d));
+  MirrorColumnsOf(Block());
   Changed();
 }
 
 void TIntMatrix::MirrorRows() {
   if (FIsSparse) return;
-  for (Integer c = 1; c <= FNCol; ++c) std::reverse(ColumnPtr(c), ColumnPtr(c) + FNRow);
+  MirrorRowsOf(Block());
   Changed();
 }
 
 void TIntMatrix::ExchangeColumns(Integer c1, Integer c2) {
-  if (FIsSparse || c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
-  if (c1 != c2) std::swap_ranges(ColumnPtr(c1), ColumnPtr(c1) + FNRow, ColumnPtr(c2));
-  Changed();
+  if (!FIsSparse && ExchangeColumnsOf(Block(), c1, c2)) Changed();
 }
 
 void TIntMatrix::ExchangeRows(Integer r1, Integer r2) {
-  if (FIsSparse || r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
-  for (Integer c = 1; c <= FNCol; ++c) std::swap(ColumnPtr(c)[r1 - 1], ColumnPtr(c)[r2 - 1]);
-  Changed();
+  if (!FIsSparse && ExchangeRowsOf(Block(), r1, r2)) Changed();
 }
 
 void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
   if (DestVec == nullptr || FIsSparse) return;
-  const bool perRow = Orient == orVert;
-  const Integer entries = perRow ? FNRow : FNCol;
-  const Integer across = perRow ? FNCol : FNRow;
-  double start = 0;
-  if (EdgeOp == eopMin) start = static_cast<double>(uc_MaxDouble);
-  if (EdgeOp == eopMax) start = -static_cast<double>(uc_MaxDouble);
-  std::vector<double> acc(static_cast<std::size_t>(std::max<Integer>(entries, 0)), start);
-  for (Integer c = 1; c <= FNCol; ++c)
-    for (Integer r = 1; r <= FNRow; ++r) {
-      double& e = acc[static_cast<std::size_t>((perRow ? r : c) - 1)];
-      const double v = FMat[Index(c, r)];
-      switch (EdgeOp) {
-        case eopMin:
-          if (v < e) e = v;
-          break;
-        case eopMax:
-          if (v > e) e = v;
-          break;
-        case eopSum:
-        case eopMean: e += v; break;
-      }
-    }
-  DestVec->SetVecSize(entries);
-  for (Integer i = 1; i <= entries; ++i)
-    DestVec->SetVal(i, EdgeOp == eopMean ? acc[i - 1] / across : acc[i - 1]);
+  EdgeVectorOf(FNCol, FNRow, Orient, EdgeOp, DestVec,
+               [this](Integer c, Integer r) { return static_cast<double>(FMat[Index(c, r)]); });
 }
 
 // ---- mode conversions ----------------------------------------------------------------------
@@ -1061,18 +939,7 @@ bool TIntMatrix::LoadSparseMat(const String& FileName) {
 void TMatrix::CopyFrom(const TIntMatrix* MatSource, Integer SourceColLo, Integer SourceRowLo,
                        Integer SourceColHi, Integer SourceRowHi, Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
-  auto clamp = [](Integer v, Integer n) { return std::min(std::max<Integer>(v, 1), n); };
-  SourceColLo = clamp(SourceColLo, MatSource->NrOfColumns());
-  SourceColHi = clamp(SourceColHi, MatSource->NrOfColumns());
-  SourceRowLo = clamp(SourceRowLo, MatSource->NrOfRows());
-  SourceRowHi = clamp(SourceRowHi, MatSource->NrOfRows());
-  if (SourceColHi < SourceColLo) std::swap(SourceColLo, SourceColHi);
-  if (SourceRowHi < SourceRowLo) std::swap(SourceRowLo, SourceRowHi);
-  for (Integer c = SourceColLo; c <= SourceColHi; ++c)
-    for (Integer r = SourceRowLo; r <= SourceRowHi; ++r) {
-      const Int64 dc = Int64{c} + DestCol - SourceColLo, dr = Int64{r} + DestRow - SourceRowLo;
-      if (dc >= 1 && dc <= NrOfColumns() && dr >= 1 && dr <= NrOfRows())
-        SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr), MatSource->GetVal(c, r));
-    }
-  Changed();
+  CopyWindowInto(*this, MatSource->NrOfColumns(), MatSource->NrOfRows(), SourceColLo, SourceRowLo,
+                 SourceColHi, SourceRowHi, DestCol, DestRow,
+                 [MatSource](Integer c, Integer r) { return MatSource->GetVal(c, r); });
 }

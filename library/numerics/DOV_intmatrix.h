@@ -191,6 +191,7 @@ private:
     return FMat.data() + static_cast<std::size_t>(c - 1) * FAllocRows;
   }
   [[noreturn]] void RaiseNoMemory() const;
+  dov_matrix::TColumnBlock<Integer> Block();
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const;
   // Sparse store.
@@ -198,9 +199,9 @@ private:
   void MergePending() const;
   void GrowCapacityFor(std::size_t Count);
   void WidenBounds(Integer c, Integer r);
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  template <class ReadTag>
-  bool ReadXmlContent(ReadTag readTag);
+  void StartXmlDocument(const String& ID);
   template <class Fn>
   void ForWindow(Integer lc, Integer lr, Integer hc, Integer hr, Fn fn) const;
 
@@ -218,6 +219,5 @@ private:
   mutable std::vector<TSpMatElemInt> FPend;  // sorted entries not yet merged into FSp
   std::vector<Integer> FMat;                 // dense values, column by column
   std::size_t FAllocRows = 1;
-  Integer FXmlNumCols = 0;
-  Integer FXmlNumRows = 0;
+  Integer FXmlSize[2] = {0, 0};  // the size the document announces, taken at its first cell
 };

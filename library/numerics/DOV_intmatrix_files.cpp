@@ -10,6 +10,7 @@
 
 #include "DOV_intmatrix.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_io.h"
 #include "DOV_matrix_xml.h"
 #include "DOV_streams.h"
 #include "DOV_textio.h"
@@ -21,8 +22,6 @@ using namespace dov_matrix;
 
 namespace {
 
-constexpr std::size_t kIntsPerBlock = kBlockSize / sizeof(Integer);  // 1024
-constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "6.0";
 constexpr Integer kDim = 2;
 
@@ -111,58 +110,19 @@ void TIntMatrix::SaveToStream(TFileStream* OutStream, Integer LoC, Integer LoR, 
 }
 
 bool TIntMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
-  if (InStream == nullptr) return false;
-  Integer h[4];
-  for (Integer& v : h) {
-    bool error = false;
-    v = ReadLongintFromStream(*InStream, error);
-    if (error) return false;
-  }
-  const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
-  if (AdjustMatrixSize) {
-    if (!dov_textio::SizeFits(HiC, HiR, (InStream->Size() - InStream->Position()) / 4))
-      return false;
-    Resize(HiC, HiR);
-  }
-  bool ok = FNRow >= HiR && FNCol >= HiC;
-  if (ok) {
-    for (Int64 r = LoR; r <= HiR && ok; ++r)
-      for (Int64 c = LoC; c <= HiC; ++c) {
-        bool error = false;
-        const Integer v = ReadLongintFromStream(*InStream, error);
-        if (error) {
-          ok = false;  // every later read would fail as well
-          break;
-        }
-        SetVal(static_cast<Integer>(c), static_cast<Integer>(r), v);
-      }
-  }
-  Changed();
-  return ok;
+  constexpr std::size_t kLongintBytes = 4;
+  return InStream != nullptr && LoadWindowStream(*this, *InStream, kLongintBytes, AdjustMatrixSize,
+                                                 ReadLongintBound, ReadLongintFromStream);
 }
 
 // ---- block file ----------------------------------------------------------------------------
 
 void TIntMatrix::SaveBinary(const String& FName) {
-  const std::size_t values =
-      static_cast<std::size_t>(std::max<Integer>(FNCol, 0)) * std::max<Integer>(FNRow, 0);
-  const std::size_t blocks = std::max<std::size_t>(1, (values + kIntsPerBlock - 1) / kIntsPerBlock);
-  std::string bytes;
-  try {
-    bytes.assign((1 + blocks) * kBlockSize, '\0');
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  auto* b = reinterpret_cast<unsigned char*>(bytes.data());
-  TBlockHeader h;
-  h.Word[0] = FNCol;
-  h.Word[1] = FNRow;
-  h.ID = FDataID;
-  EncodeBlockHeader(b, h);
-  const Int64 total = static_cast<Int64>(values);
+  std::string bytes = NewBlockMatrixBytes<Integer>(this, FNCol, FNRow, FDataID);
+  const Int64 total = static_cast<Int64>(std::max<Integer>(FNCol, 0)) * std::max<Integer>(FNRow, 0);
   const Int64 step = std::max<Int64>(1, total / 100);
   Int64 count = 0;
-  unsigned char* at = b + kBlockSize;
+  auto* at = reinterpret_cast<unsigned char*>(bytes.data()) + kBlockSize;
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r) {
       PutInt32(at, GetVal(c, r));
@@ -175,33 +135,11 @@ void TIntMatrix::SaveBinary(const String& FName) {
 }
 
 void TIntMatrix::LoadBinary(const String& FName) {
-  TBinaryFile F(FName);
-  F.Reset(static_cast<int>(kBlockSize), true);
-  std::vector<unsigned char> head(kBlockSize);
-  auto wrongFormat = [this] {
-    throw ESDLMatrixError(ComponentErrorMessage(this, "binary matrix data has wrong format"));
-  };
-  if (F.BlockRead(head.data(), 1) != 1) wrongFormat();
-  const TBlockHeader h = DecodeBlockHeader(head.data());
-  if (h.Word[2] != 0 || h.Word[3] != 0 || h.Word[0] < 0 || h.Word[1] < 0) wrongFormat();
-  const std::size_t values =
-      static_cast<std::size_t>(h.Word[0]) * static_cast<std::size_t>(h.Word[1]);
-  const std::size_t blocks = (values + kIntsPerBlock - 1) / kIntsPerBlock;
-  // The sizes are believed only when the file holds their values.
-  if (static_cast<std::size_t>(F.FileSize()) < 1 + blocks) wrongFormat();
-  std::vector<Integer> data;
-  try {
-    data.resize(blocks * kIntsPerBlock);
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  if (blocks > 0 &&
-      F.BlockRead(data.data(), static_cast<Int64>(blocks)) != static_cast<Int64>(blocks))
-    wrongFormat();
-  F.CloseFile();
+  TBlockHeader h;
+  const std::vector<Integer> data = ReadBlockMatrix<Integer>(this, FName, h);
   Resize(h.Word[0], h.Word[1]);
   FDataID = h.ID;
-  const Int64 total = static_cast<Int64>(values);
+  const Int64 total = static_cast<Int64>(h.Word[0]) * h.Word[1];
   const Int64 step = std::max<Int64>(1, total / 100);
   Int64 count = 0;
   std::size_t i = 0;
@@ -216,28 +154,15 @@ void TIntMatrix::LoadBinary(const String& FName) {
 
 bool TIntMatrix::ReadBinaryHeader(const String& FName, Integer& NrColumns, Integer& NrRows,
                                   String& DataID) const {
-  TBinaryFile F(FName);
-  F.Reset(static_cast<int>(kBlockSize), true);
-  std::vector<unsigned char> head(kBlockSize);
-  NrColumns = NrRows = 0;
-  DataID.clear();
-  if (F.BlockRead(head.data(), 1) != 1) return false;
-  const TBlockHeader h = DecodeBlockHeader(head.data());
-  NrColumns = h.Word[0];
-  NrRows = h.Word[1];
-  DataID = h.ID;
-  return h.Word[2] == 0 && h.Word[3] == 0;
+  return ReadBlockHeader2D(FName, NrColumns, NrRows, DataID);
 }
 
 // ---- XML -----------------------------------------------------------------------------------
 
 String TIntMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
-  String doc;
-  if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
-  doc += "\r\n" + XMLCommentLine("TIntMatrix") + "\r\n";
-  doc += XMLRootLine(kRootTag, kVersion, kDim, DataID.empty() ? FDataID : DataID) + "\r\n";
-  doc += "<numcols>" + IntToStr(FNCol) + "</numcols>\r\n";
-  doc += "<numrows>" + IntToStr(FNRow) + "</numrows>\r\n";
+  const Integer sizes[2] = {FNCol, FNRow};
+  String doc = XmlDocumentHead(CreateHeader, "TIntMatrix", kVersion, kDim,
+                               DataID.empty() ? FDataID : DataID, sizes);
   auto cell = [&](Integer c, Integer r, Integer v) {
     doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + IntToStr(v) +
            "</cell>\r\n";
@@ -255,7 +180,7 @@ String TIntMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
       for (Integer c = 1; c <= FNCol; ++c)
         if (const Integer v = GetVal(c, r); v != 0) cell(c, r, v);
   }
-  return doc + "</matrix>\r\n";
+  return doc + kXmlDocumentEnd;
 }
 
 void TIntMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) {
@@ -267,22 +192,18 @@ void TIntMatrix::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, cons
 }
 
 void TIntMatrix::SaveAsXMLFile(const String& FName, const String& DataID) {
-  if (!WriteFileReplacing(FName, XmlDocument(true, DataID)))
-    throw EInOutError("Cannot write file \"" + FName + "\"");
+  SaveXmlDocument(FName, XmlDocument(true, DataID));
 }
 
 Integer TIntMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents) {
+  if (TakeAnnouncedSize(xmlTag, Contents, FXmlSize, kDim)) return 0;
   switch (xmlTag) {
-    case xmlMatNumCols: FXmlNumCols = LeadingInteger(Contents); return 0;
-    case xmlMatNumRows: FXmlNumRows = LeadingInteger(Contents); return 0;
-    case xmlMatNumLayers:
-    case xmlMatNumTimeSlots:
     case xmlMatBegin: return 0;
     case xmlMatCell: {
       if (FirstCell) {
         FirstCell = false;
-        const Integer nc = std::max<Integer>(FXmlNumCols, FIsSparse ? 0 : 1);
-        const Integer nr = std::max<Integer>(FXmlNumRows, FIsSparse ? 0 : 1);
+        const Integer nc = std::max<Integer>(FXmlSize[0], FIsSparse ? 0 : 1);
+        const Integer nr = std::max<Integer>(FXmlSize[1], FIsSparse ? 0 : 1);
         if (!FIsSparse && static_cast<Int64>(nc) * nr > MaxXmlMatrixElements)
           throw ESDLMatrixError(ComponentErrorMessage(
               this, "the XML document announces " + IntToStr(nc) + " x " + IntToStr(nr) +
@@ -296,52 +217,28 @@ Integer TIntMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
       return 0;
     }
     case xmlMatEnd:
-      if (FirstCell && FXmlNumCols >= 1 && FXmlNumRows >= 1 &&
-          static_cast<Int64>(FXmlNumCols) * FXmlNumRows <= MaxXmlMatrixElements)
-        Resize(FXmlNumCols, FXmlNumRows);
+      if (FirstCell && FXmlSize[0] >= 1 && FXmlSize[1] >= 1 &&
+          static_cast<Int64>(FXmlSize[0]) * FXmlSize[1] <= MaxXmlMatrixElements)
+        Resize(FXmlSize[0], FXmlSize[1]);
       return 1;
     default: return -1;
   }
 }
 
-template <class ReadTag>
-bool TIntMatrix::ReadXmlContent(ReadTag readTag) {
-  FXmlNumCols = FNCol;
-  FXmlNumRows = FNRow;
-  Integer r;
-  {
-    TSilentEvent<TNotifyEvent> silent(OnChange);
-    FirstCell = true;
-    String attribs, contents;
-    do r = ProcessXmlTag(readTag(attribs, contents), attribs, contents);
-    while (r == 0);
-  }
-  Changed();
-  return r == 1;
+void TIntMatrix::StartXmlDocument(const String& ID) {
+  FDataID = ID;
+  FXmlSize[0] = FNCol;
+  FXmlSize[1] = FNRow;
 }
 
 bool TIntMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  String id;
-  if (!FindXMLRootInStream(InStream, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  return ReadXmlContent(
-      [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
+  return TMatrixAccess::ReadXmlStream(*this, InStream, kDim, DataID);
 }
 
 bool TIntMatrix::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
-  String id;
-  if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  return ReadXmlContent(
-      [&](String& a, String& c) { return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c); });
+  return TMatrixAccess::ReadXmlTextFile(*this, TextFile, kDim, DataID);
 }
 
 bool TIntMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {
-  try {
-    TTextFile f(FName);
-    f.Reset();
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const Exception&) {
-    return false;
-  }
+  return TMatrixAccess::LoadXmlFile(*this, FName, kDim, DataID);
 }

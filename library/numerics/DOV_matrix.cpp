@@ -10,6 +10,7 @@
 #include "DOV_dstruct.h"
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_window.h"
 #include "SysUtils.h"
 
 TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
@@ -25,6 +26,10 @@ TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TMatrix::~TMatrix() = default;
+
+dov_matrix::TColumnBlock<double> TMatrix::Block() {
+  return {FData.data(), FAllocRows, FNCol, FNRow};
+}
 
 void TMatrix::RaiseNoMemory() const {
   throw ESDLMatrixError(ComponentErrorMessage(this, "not enough memory on heap"));
@@ -207,92 +212,34 @@ Integer TMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, In
 }
 
 String TMatrix::CRCofData() const {
-  std::uint32_t lane[8];
-  for (auto& l : lane) l = 0xFFFFFFFFu;
+  dov_matrix::TLaneDigest<8> d;
   for (Integer c = 1; c <= FNCol; ++c) {
     const double* col = ColumnPtr(c);
-    for (Integer r = 0; r < FNRow; ++r) {
-      unsigned char bytes[8];
-      std::memcpy(bytes, &col[r], 8);  // little-endian memory order on our targets
-      for (int k = 0; k < 8; ++k) lane[k] = CalcNextCRC32(bytes[k], lane[k]);
-    }
+    for (Integer r = 0; r < FNRow; ++r) d.Add(col[r]);
   }
-  String result;
-  result.reserve(64);
-  for (auto l : lane) result += Hex(~l, 8);
-  return result;
+  return d.Text();
 }
 
 // ---- sorting -----------------------------------------------------------------------------
-// Comb sort as the band tables have always been sorted: the order of equal keys depends on
-// the exact sequence of gaps, so the gap shrinks by the extended constant 1.3 and truncates.
-// Comparisons are strict in both directions, so NaN keys are never exchanged and the final
-// gap-1 pass always settles.
-
-namespace {
-inline Integer NextGap(Integer gap) {
-  gap = static_cast<Integer>(static_cast<long double>(gap) / 1.3L);
-  return gap == 0 ? 1 : gap;
-}
-}  // namespace
 
 void TMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                        Integer HighCol, Integer HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  Integer gap = HighRow - LowRow;
-  if (gap <= 0) return;
-  // A key column outside the matrix would read foreign memory: nothing to sort by.
-  if (SortColIx < 1 || SortColIx > FNCol || LowCol < 1) return;
-  const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
-  double* key = ColumnPtr(SortColIx);
-  bool swapped;
-  do {
-    gap = NextGap(gap);
-    swapped = false;
-    for (Integer i = LowRow; i + gap <= HighRow; ++i) {
-      const double a = key[i - 1];
-      const double b = key[i + gap - 1];
-      if (Ascending ? (a > b) : (a < b)) {
-        for (Integer c = LowCol; c <= HighCol; ++c) {
-          double* col = ColumnPtr(c);
-          std::swap(col[i - 1], col[i + gap - 1]);
-        }
-        if (keyOutside) std::swap(key[i - 1], key[i + gap - 1]);
-        swapped = true;
-        SortExchange(2, i, i + gap, LowCol, HighCol);
-      }
-    }
-  } while (gap != 1 || swapped);
-  Changed();
+  auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
+    SortExchange(2, i, j, first, last);
+  };
+  if (dov_matrix::CombSortRows(Block(), SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                               exchanged))
+    Changed();
 }
 
 void TMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                        Integer HighCol, Integer HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  Integer gap = HighCol - LowCol;
-  if (gap <= 0) return;
-  if (SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1) return;
-  const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
-  bool swapped;
-  do {
-    gap = NextGap(gap);
-    swapped = false;
-    for (Integer i = LowCol; i + gap <= HighCol; ++i) {
-      double* ca = ColumnPtr(i);
-      double* cb = ColumnPtr(i + gap);
-      const double a = ca[SortRowIx - 1];
-      const double b = cb[SortRowIx - 1];
-      if (Ascending ? (a > b) : (a < b)) {
-        std::swap_ranges(ca + (LowRow - 1), ca + HighRow, cb + (LowRow - 1));
-        if (keyOutside) std::swap(ca[SortRowIx - 1], cb[SortRowIx - 1]);
-        swapped = true;
-        SortExchange(1, i, i + gap, LowRow, HighRow);
-      }
-    }
-  } while (gap != 1 || swapped);
-  Changed();
+  auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
+    SortExchange(1, i, j, first, last);
+  };
+  if (dov_matrix::CombSortCols(Block(), SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                               exchanged))
+    Changed();
 }
 
 // ---- window descriptions -----------------------------------------------------------------

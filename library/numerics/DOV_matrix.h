@@ -25,6 +25,11 @@
 class TMatrix;
 class TVector;
 class TIntVector;
+namespace dov_matrix {
+struct TMatrixAccess;  // the readers the matrix classes share (DOV_matrix_io.h)
+template <class T>
+struct TColumnBlock;  // a dense block seen by the shared routines (DOV_matrix_window.h)
+}  // namespace dov_matrix
 
 // Distance between two rows (objects) over all columns (features).
 enum TDistMode { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
@@ -311,6 +316,7 @@ private:
     return static_cast<std::size_t>(Nc - 1) * FAllocRows + static_cast<std::size_t>(Nr - 1);
   }
   [[noreturn]] void RaiseNoMemory() const;
+  dov_matrix::TColumnBlock<double> Block();
   // The range rule on both pairs; false when the window is empty (an empty matrix).
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -343,9 +349,10 @@ public:
   Integer ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents);
 
 private:
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  Integer FXmlNumCols = 0;  // the size the document announces, taken at its first cell
-  Integer FXmlNumRows = 0;
+  void StartXmlDocument(const String& ID);
+  Integer FXmlSize[2] = {0, 0};  // the size the document announces, taken at its first cell
 
 public:
   // ---- copies from the integer and 3-D matrices (DOV_intmatrix.cpp, DOV_matrix3d.cpp) ------
@@ -357,8 +364,3 @@ public:
                 Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer, Integer DestCol,
                 Integer DestRow);
 };
-
-// ---- 3-D and 4-D matrices, integer matrix (their own headers) ----------------------------
-#include "DOV_matrix3d.h"
-#include "DOV_matrix4d.h"
-#include "DOV_intmatrix.h"

@@ -8,6 +8,8 @@
 
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_io.h"
+#include "DOV_matrix_window.h"
 #include "DOV_matrix_xml.h"
 #include "DOV_progress.h"
 #include "DOV_univconst.h"
@@ -19,7 +21,6 @@
 using namespace dov_matrix;
 
 namespace {
-constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "6.0";
 constexpr Integer kDim = 3;
 }  // namespace
@@ -171,9 +172,7 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLayer, HighLayer);
   std::vector<double> x = WindowValues(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
-  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return RankValue(x, prob);
 }
 
 double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -187,21 +186,13 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   if (SampleSize <= 0 || SampleSize >= n)
     return Percentile(prob, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
   prob = std::clamp(prob, 0.0, 100.0);
-  Randomize();
-  std::vector<double> draws;
-  try {
-    draws.resize(static_cast<std::size_t>(SampleSize));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  for (auto& d : draws) {
+  std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
     const Integer z = ll + Random(hl - ll + 1);
-    d = FData[Index(c, r, z)];
-  }
-  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
-  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+    return FData[Index(c, r, z)];
+  });
+  return RankValue(draws, prob);
 }
 
 void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -252,13 +243,9 @@ String TMat3D::CRCofData() const {
 // ---- XML -----------------------------------------------------------------------------------
 
 String TMat3D::XmlDocument(bool CreateHeader, const String& DataID) const {
-  String doc;
-  if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
-  doc += "\r\n" + XMLCommentLine("TMat3D") + "\r\n";
-  doc += XMLRootLine(kRootTag, kVersion, kDim, DataID.empty() ? FDataID : DataID) + "\r\n";
-  doc += "<numcols>" + IntToStr(FNumX) + "</numcols>\r\n";
-  doc += "<numrows>" + IntToStr(FNumY) + "</numrows>\r\n";
-  doc += "<numplanes>" + IntToStr(FNumZ) + "</numplanes>\r\n";
+  const Integer sizes[3] = {FNumX, FNumY, FNumZ};
+  String doc = XmlDocumentHead(CreateHeader, "TMat3D", kVersion, kDim,
+                               DataID.empty() ? FDataID : DataID, sizes);
   for (Integer z = 1; z <= FNumZ; ++z)
     for (Integer y = 1; y <= FNumY; ++y)
       for (Integer x = 1; x <= FNumX; ++x) {
@@ -267,7 +254,7 @@ String TMat3D::XmlDocument(bool CreateHeader, const String& DataID) const {
         doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" iz=\"" + IntToStr(z) +
                "\">" + MatrixCellText(v) + "</cell>\r\n";
       }
-  return doc + "</matrix>\r\n";
+  return doc + kXmlDocumentEnd;
 }
 
 void TMat3D::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) {
@@ -279,16 +266,12 @@ void TMat3D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const St
 }
 
 void TMat3D::SaveAsXMLFile(const String& FName, const String& DataID) {
-  if (!WriteFileReplacing(FName, XmlDocument(true, DataID)))
-    throw EInOutError("Cannot write file \"" + FName + "\"");
+  SaveXmlDocument(FName, XmlDocument(true, DataID));
 }
 
 Integer TMat3D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents) {
+  if (TakeAnnouncedSize(xmlTag, Contents, FXmlSize, kDim)) return 0;
   switch (xmlTag) {
-    case xmlMatNumCols: FXmlSize[0] = LeadingInteger(Contents); return 0;
-    case xmlMatNumRows: FXmlSize[1] = LeadingInteger(Contents); return 0;
-    case xmlMatNumLayers: FXmlSize[2] = LeadingInteger(Contents); return 0;
-    case xmlMatNumTimeSlots:
     case xmlMatBegin: return 0;
     case xmlMatCell: {
       if (FirstCell) {
@@ -311,47 +294,23 @@ Integer TMat3D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Strin
   }
 }
 
-template <class ReadTag>
-bool TMat3D::ReadXmlContent(ReadTag readTag) {
+void TMat3D::StartXmlDocument(const String& ID) {
+  FDataID = ID;
   FXmlSize[0] = FNumX;
   FXmlSize[1] = FNumY;
   FXmlSize[2] = FNumZ;
-  Integer r;
-  {
-    TSilentEvent<TNotifyEvent> silent(OnChange);
-    FirstCell = true;
-    String attribs, contents;
-    do r = ProcessXmlTag(readTag(attribs, contents), attribs, contents);
-    while (r == 0);
-  }
-  Changed();
-  return r == 1;
 }
 
 bool TMat3D::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  String id;
-  if (!FindXMLRootInStream(InStream, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  return ReadXmlContent(
-      [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
+  return TMatrixAccess::ReadXmlStream(*this, InStream, kDim, DataID);
 }
 
 bool TMat3D::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
-  String id;
-  if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  return ReadXmlContent(
-      [&](String& a, String& c) { return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c); });
+  return TMatrixAccess::ReadXmlTextFile(*this, TextFile, kDim, DataID);
 }
 
 bool TMat3D::LoadFromXMLFile(const String& FName, const String& DataID) {
-  try {
-    TTextFile f(FName);
-    f.Reset();
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const Exception&) {
-    return false;
-  }
+  return TMatrixAccess::LoadXmlFile(*this, FName, kDim, DataID);
 }
 
 // ---- TMatrix from one layer of a 3-D matrix ------------------------------------------------
@@ -360,20 +319,8 @@ void TMatrix::CopyFrom(const TMat3D* MatSource, Integer SourceColLo, Integer Sou
                        Integer SourceColHi, Integer SourceRowHi, Integer SourceLayer,
                        Integer DestCol, Integer DestRow) {
   if (MatSource == nullptr) return;
-  auto clamp = [](Integer v, Integer n) { return std::min(std::max<Integer>(v, 1), n); };
-  SourceColLo = clamp(SourceColLo, MatSource->NrOfColumns());
-  SourceColHi = clamp(SourceColHi, MatSource->NrOfColumns());
-  SourceRowLo = clamp(SourceRowLo, MatSource->NrOfRows());
-  SourceRowHi = clamp(SourceRowHi, MatSource->NrOfRows());
-  SourceLayer = clamp(SourceLayer, MatSource->NrOfLayers());
-  if (SourceColHi < SourceColLo) std::swap(SourceColLo, SourceColHi);
-  if (SourceRowHi < SourceRowLo) std::swap(SourceRowLo, SourceRowHi);
-  for (Integer c = SourceColLo; c <= SourceColHi; ++c)
-    for (Integer r = SourceRowLo; r <= SourceRowHi; ++r) {
-      const Int64 dc = Int64{c} + DestCol - SourceColLo, dr = Int64{r} + DestRow - SourceRowLo;
-      if (dc >= 1 && dc <= NrOfColumns() && dr >= 1 && dr <= NrOfRows())
-        SetVal(static_cast<Integer>(dc), static_cast<Integer>(dr),
-               MatSource->GetVal(c, r, SourceLayer));
-    }
-  Changed();
+  const Integer layer = std::min(std::max<Integer>(SourceLayer, 1), MatSource->NrOfLayers());
+  CopyWindowInto(*this, MatSource->NrOfColumns(), MatSource->NrOfRows(), SourceColLo, SourceRowLo,
+                 SourceColHi, SourceRowHi, DestCol, DestRow,
+                 [MatSource, layer](Integer c, Integer r) { return MatSource->GetVal(c, r, layer); });
 }

@@ -96,9 +96,9 @@ private:
   [[noreturn]] void RaiseNoMemory() const;
   std::vector<double> WindowValues(Integer lc, Integer hc, Integer lr, Integer hr, Integer ll,
                                    Integer hl) const;
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  template <class ReadTag>
-  bool ReadXmlContent(ReadTag readTag);
+  void StartXmlDocument(const String& ID);
 
   Integer FNumX = 1;
   Integer FNumY = 1;

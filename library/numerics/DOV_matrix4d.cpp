@@ -9,6 +9,7 @@
 #include "DOV_math1.h"
 #include "DOV_matrix3d.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_io.h"
 #include "DOV_matrix_xml.h"
 #include "DOV_progress.h"
 #include "DOV_xmlenvelope.h"
@@ -19,7 +20,6 @@
 using namespace dov_matrix;
 
 namespace {
-constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "1.0";
 constexpr Integer kDim = 4;
 
@@ -459,14 +459,9 @@ void CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Arr2D, Integer LowCol
 // ---- XML -----------------------------------------------------------------------------------
 
 String TMat4D::XmlDocument(bool CreateHeader, const String& DataID) const {
-  String doc;
-  if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
-  doc += "\r\n" + XMLCommentLine("TMat4D") + "\r\n";
-  doc += XMLRootLine(kRootTag, kVersion, kDim, DataID.empty() ? FDataID : DataID) + "\r\n";
-  doc += "<numcols>" + IntToStr(FNumX) + "</numcols>\r\n";
-  doc += "<numrows>" + IntToStr(FNumY) + "</numrows>\r\n";
-  doc += "<numplanes>" + IntToStr(FNumZ) + "</numplanes>\r\n";
-  doc += "<numtimeslots>" + IntToStr(FNumT) + "</numtimeslots>\r\n";
+  const Integer sizes[4] = {FNumX, FNumY, FNumZ, FNumT};
+  String doc = XmlDocumentHead(CreateHeader, "TMat4D", kVersion, kDim,
+                               DataID.empty() ? FDataID : DataID, sizes);
   std::size_t i = 0;  // storage order is the writing order: time slots outer, columns inner
   for (Integer t = 1; t <= FNumT; ++t)
     for (Integer z = 1; z <= FNumZ; ++z)
@@ -476,7 +471,7 @@ String TMat4D::XmlDocument(bool CreateHeader, const String& DataID) const {
           doc += "<cell ix=\"" + IntToStr(x) + "\" iy=\"" + IntToStr(y) + "\" il=\"" + IntToStr(z) +
                  "\" it=\"" + IntToStr(t) + "\">" + MatrixCellText(FData[i]) + "</cell>\r\n";
         }
-  return doc + "</matrix>\r\n";
+  return doc + kXmlDocumentEnd;
 }
 
 void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const String& DataID) {
@@ -484,16 +479,12 @@ void TMat4D::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const St
 }
 
 void TMat4D::SaveAsXMLFile(const String& FName, const String& DataID) {
-  if (!WriteFileReplacing(FName, XmlDocument(true, DataID)))
-    throw EInOutError("Cannot write file \"" + FName + "\"");
+  SaveXmlDocument(FName, XmlDocument(true, DataID));
 }
 
 Integer TMat4D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents) {
+  if (TakeAnnouncedSize(xmlTag, Contents, FXmlSize, kDim)) return 0;
   switch (xmlTag) {
-    case xmlMatNumCols: FXmlSize[0] = LeadingInteger(Contents); return 0;
-    case xmlMatNumRows: FXmlSize[1] = LeadingInteger(Contents); return 0;
-    case xmlMatNumLayers: FXmlSize[2] = LeadingInteger(Contents); return 0;
-    case xmlMatNumTimeSlots: FXmlSize[3] = LeadingInteger(Contents); return 0;
     case xmlMatBegin: return 0;
     case xmlMatCell: {
       if (FirstCell) {
@@ -513,34 +504,18 @@ Integer TMat4D::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Strin
   }
 }
 
-bool TMat4D::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
-  String id;
-  if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
+void TMat4D::StartXmlDocument(const String& ID) {
+  FDataID = ID;
   FXmlSize[0] = FNumX;
   FXmlSize[1] = FNumY;
   FXmlSize[2] = FNumZ;
   FXmlSize[3] = FNumT;
-  Integer r;
-  {
-    TSilentEvent<TNotifyEvent> silent(OnChange);
-    FirstCell = true;
-    String attribs, contents;
-    do
-      r = ProcessXmlTag(ReadNextTagInTextFile(TextFile, MatXmlTags, attribs, contents), attribs,
-                        contents);
-    while (r == 0);
-  }
-  Changed();
-  return r == 1;
+}
+
+bool TMat4D::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
+  return TMatrixAccess::ReadXmlTextFile(*this, TextFile, kDim, DataID);
 }
 
 bool TMat4D::LoadFromXMLFile(const String& FName, const String& DataID) {
-  try {
-    TTextFile f(FName);
-    f.Reset();
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const Exception&) {
-    return false;
-  }
+  return TMatrixAccess::LoadXmlFile(*this, FName, kDim, DataID);
 }

@@ -208,8 +208,9 @@ protected:
   void AssignTo(TPersistent* Dest) override;
 
 private:
+  friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
-  friend struct TMat4DAccess;
+  void StartXmlDocument(const String& ID);
   bool Inside(Integer x, Integer y, Integer z, Integer t) const {
     return x >= 1 && x <= FNumX && y >= 1 && y <= FNumY && z >= 1 && z <= FNumZ && t >= 1 &&
            t <= FNumT;
@@ -230,6 +231,7 @@ private:
   // The window's values in visiting order (column, row, layer, time slot innermost).
   std::vector<double> WindowValues(const Integer* w) const;
   void PercentStep(Int64 count, Int64 total, Int64 step);
+  void MirrorAxis(int Axis);
   template <class Reduce>
   void Reduction(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                  Integer LowLayer, Integer HighLayer, Integer LowTimeSlot, Integer HighTimeSlot,

@@ -8,6 +8,7 @@
 #include "DOV_math1.h"
 #include "DOV_matrix4d.h"
 #include "DOV_matrix_common.h"
+#include "DOV_matrix_window.h"
 #include "DOV_progress.h"
 #include "DOV_univconst.h"
 #include "RtlRandom.h"
@@ -196,53 +197,35 @@ bool TMat4D::Transpose() {
   return complete;
 }
 
-void TMat4D::MirrorColumns() {
-  TSteps steps(static_cast<Int64>(0.005 * FNumX * FNumY * FNumZ) + 1);
-  for (Integer i = 1; i < FNumX + 1 - i; ++i)
-    for (Integer y = 1; y <= FNumY; ++y)
-      for (Integer z = 1; z <= FNumZ; ++z) {
-        for (Integer t = 1; t <= FNumT; ++t)
-          std::swap(FData[Index(i, y, z, t)], FData[Index(FNumX + 1 - i, y, z, t)]);
+// Mirrors one axis (0 columns ... 3 time slots): each pair of planes is exchanged run by run
+// along the time slots (along the layers when the time slots are mirrored); one progress
+// step per step-th run.
+void TMat4D::MirrorAxis(int Axis) {
+  const Integer n[4] = {FNumX, FNumY, FNumZ, FNumT};
+  const std::size_t stride[4] = {1, static_cast<std::size_t>(FNumX),
+                                 static_cast<std::size_t>(FNumX) * FNumY, TimeSlotSize()};
+  const int inner = Axis == 3 ? 2 : 3;
+  int outer[2], k = 0;
+  for (int d = 0; d < 4; ++d)
+    if (d != Axis && d != inner) outer[k++] = d;
+  TSteps steps(static_cast<Int64>(0.005 * FNumX * FNumY * n[inner == 3 ? 2 : 3]) + 1);
+  for (Integer i = 1; i < n[Axis] + 1 - i; ++i)
+    for (Integer a = 0; a < n[outer[0]]; ++a)
+      for (Integer b = 0; b < n[outer[1]]; ++b) {
+        const std::size_t base = a * stride[outer[0]] + b * stride[outer[1]];
+        const std::size_t lo = base + static_cast<std::size_t>(i - 1) * stride[Axis];
+        const std::size_t hi = base + static_cast<std::size_t>(n[Axis] - i) * stride[Axis];
+        for (Integer j = 0; j < n[inner]; ++j)
+          std::swap(FData[lo + j * stride[inner]], FData[hi + j * stride[inner]]);
         steps.Unit();
       }
   Changed();
 }
 
-void TMat4D::MirrorRows() {
-  TSteps steps(static_cast<Int64>(0.005 * FNumX * FNumY * FNumZ) + 1);
-  for (Integer i = 1; i < FNumY + 1 - i; ++i)
-    for (Integer x = 1; x <= FNumX; ++x)
-      for (Integer z = 1; z <= FNumZ; ++z) {
-        for (Integer t = 1; t <= FNumT; ++t)
-          std::swap(FData[Index(x, i, z, t)], FData[Index(x, FNumY + 1 - i, z, t)]);
-        steps.Unit();
-      }
-  Changed();
-}
-
-void TMat4D::MirrorLayers() {
-  TSteps steps(static_cast<Int64>(0.005 * FNumX * FNumY * FNumZ) + 1);
-  for (Integer i = 1; i < FNumZ + 1 - i; ++i)
-    for (Integer x = 1; x <= FNumX; ++x)
-      for (Integer y = 1; y <= FNumY; ++y) {
-        for (Integer t = 1; t <= FNumT; ++t)
-          std::swap(FData[Index(x, y, i, t)], FData[Index(x, y, FNumZ + 1 - i, t)]);
-        steps.Unit();
-      }
-  Changed();
-}
-
-void TMat4D::MirrorTimeSlots() {
-  TSteps steps(static_cast<Int64>(0.005 * FNumX * FNumY * FNumT) + 1);
-  for (Integer i = 1; i < FNumT + 1 - i; ++i)
-    for (Integer x = 1; x <= FNumX; ++x)
-      for (Integer y = 1; y <= FNumY; ++y) {
-        for (Integer z = 1; z <= FNumZ; ++z)
-          std::swap(FData[Index(x, y, z, i)], FData[Index(x, y, z, FNumT + 1 - i)]);
-        steps.Unit();
-      }
-  Changed();
-}
+void TMat4D::MirrorColumns() { MirrorAxis(0); }
+void TMat4D::MirrorRows() { MirrorAxis(1); }
+void TMat4D::MirrorLayers() { MirrorAxis(2); }
+void TMat4D::MirrorTimeSlots() { MirrorAxis(3); }
 
 Integer TMat4D::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                             Integer LowLayer, Integer HighLayer, Integer LowTimeslot,
@@ -406,20 +389,12 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
     return Percentile(prob, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,
                       HighTimeSlot);
   prob = std::clamp(prob, 0.0, 100.0);
-  Randomize();
-  std::vector<double> draws;
-  try {
-    draws.resize(static_cast<std::size_t>(SampleSize));
-  } catch (const std::bad_alloc&) {
-    Raise("not enough memory on heap");
-  }
-  for (auto& d : draws) {
+  std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer x = w[0] + Random(w[1] - w[0] + 1), y = w[2] + Random(w[3] - w[2] + 1);
     const Integer z = w[4] + Random(w[5] - w[4] + 1), t = w[6] + Random(w[7] - w[6] + 1);
-    d = FData[Index(x, y, z, t)];
-  }
-  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
-  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+    return FData[Index(x, y, z, t)];
+  });
+  return RankValue(draws, prob);
 }
 
 String TMat4D::CRCofData() const { return CRCofData(1); }

@@ -11,16 +11,16 @@
 #include "DOV_math1.h"
 #include "DOV_histogram.h"
 #include "DOV_matrix.h"
+#include "DOV_matrix_window.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
+
+using namespace dov_matrix;
 
 namespace {
 
 constexpr double kMinMaxStart = static_cast<double>(uc_MaxReal);
 constexpr double kFindStart = static_cast<double>(uc_MaxDouble);
-
-// Nearest integer, halves to even, as the run-time rounds ranks.
-inline Int64 RoundRank(double x) { return static_cast<Int64>(std::nearbyint(x)); }
 
 }  // namespace
 
@@ -33,21 +33,9 @@ bool TMatrix::ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol,
 
 std::vector<double> TMatrix::WindowValues(Integer LowCol, Integer LowRow, Integer HighCol,
                                           Integer HighRow, bool RowsOuter) const {
-  std::vector<double> v;
-  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return v;
-  try {
-    v.reserve(static_cast<std::size_t>(HighCol - LowCol + 1) * (HighRow - LowRow + 1));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  if (RowsOuter) {
-    for (Integer r = LowRow; r <= HighRow; ++r)
-      for (Integer c = LowCol; c <= HighCol; ++c) v.push_back(ColumnPtr(c)[r - 1]);
-  } else {
-    for (Integer c = LowCol; c <= HighCol; ++c)
-      v.insert(v.end(), ColumnPtr(c) + (LowRow - 1), ColumnPtr(c) + HighRow);
-  }
-  return v;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return {};
+  return dov_matrix::WindowValues(this, LowCol, LowRow, HighCol, HighRow, RowsOuter,
+                                  [this](Integer c, Integer r) { return ColumnPtr(c)[r - 1]; });
 }
 
 // ---- statistics --------------------------------------------------------------------------
@@ -133,25 +121,7 @@ double TMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
 
 void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                        double& Skewness, double& Kurtosis) const {
-  Skewness = Kurtosis = 0;
-  const std::vector<double> v = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
-  const double n = static_cast<double>(v.size());
-  if (n < 2) return;
-  double m = 0;
-  for (double x : v) m += x;
-  m /= n;
-  double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
-  for (double x : v) {
-    const double d = x - m;
-    s1 += d;
-    s2 += d * d;
-    s3 += d * d * d;
-    s4 += d * d * d * d;
-  }
-  const double s = std::sqrt((s2 - s1 * s1 / n) / (n - 1));
-  if (s == 0) return;
-  Skewness = s3 / n / (s * s * s);
-  Kurtosis = s4 / n / (s * s * s * s) - 3;
+  SkewKurtOf(WindowValues(LowCol, LowRow, HighCol, HighRow, false), Skewness, Kurtosis);
 }
 
 void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -162,9 +132,7 @@ void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, In
   if (n < 4) return;
   double g, k;
   SkewKurt(LowCol, LowRow, HighCol, HighRow, g, k);
-  Skewness = n / ((n - 1) * (n - 2)) * n * g;
-  Kurtosis = n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * n * (k + 3) -
-             3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+  SampleSkewKurt(n, g, k, Skewness, Kurtosis);
 }
 
 bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -173,18 +141,7 @@ bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, true);
   if (x.empty()) return false;
   SortArray(x.data(), static_cast<Integer>(x.size()) - 1, true);
-  const auto n = static_cast<Int64>(x.size());
-  auto quart = [&](double q) {
-    if (n < 2) return x[0];
-    const double t = (n + 1) * q;
-    const auto k = static_cast<Int64>(t);
-    if (k == 0) return x[0];
-    if (k >= n) return x[n - 1];
-    return x[k - 1] + (t - k) * (x[k] - x[k - 1]);
-  };
-  Q1 = quart(0.25);
-  Q2 = quart(0.5);
-  Q3 = quart(0.75);
+  QuartilesOfSorted(x, Q1, Q2, Q3);
   return true;
 }
 
@@ -193,9 +150,7 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
   if (x.empty()) return 0;
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
-  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
+  return RankValue(x, prob);
 }
 
 double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -205,26 +160,20 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
   if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
   prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
-  Randomize();
-  std::vector<double> draws;
-  try {
-    draws.resize(static_cast<std::size_t>(SampleSize));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  Integer neg = 0, zero = 0;
-  for (auto& d : draws) {
+  std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
-    d = ColumnPtr(c)[r - 1];
+    return ColumnPtr(c)[r - 1];
+  });
+  Integer neg = 0, zero = 0;
+  for (double d : draws) {
     if (d < 0) ++neg;
     if (d == 0) ++zero;
   }
   const double p = prob / 100;
   if (static_cast<double>(neg) / SampleSize < p && p < static_cast<double>(neg + zero) / SampleSize)
     return 0;
-  const Int64 k = std::min<Int64>(RoundRank(prob * SampleSize / 100), SampleSize - 1);
-  return QuickSelect(draws.data(), static_cast<Integer>(k), 0, SampleSize - 1);
+  return RankValue(draws, prob);
 }
 
 bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
@@ -298,17 +247,7 @@ void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer High
 
 Integer TMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, double Value) const {
   if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
-  const double* x = ColumnPtr(Col) - 1;  // 1-based
-  Integer lo = 1, hi = FNRow;
-  while (hi - lo > 1) {
-    const Integer mid = (lo + hi) / 2;
-    if (Value == x[mid]) return mid;
-    if ((Value >= x[mid]) == ColIsAscending)
-      lo = mid;
-    else
-      hi = mid;
-  }
-  return std::fabs(x[lo] - Value) < std::fabs(x[hi] - Value) ? lo : hi;
+  return FindInSorted(ColumnPtr(Col), FNRow, ColIsAscending, Value);
 }
 
 Integer TMatrix::Dichotomize(double Threshold, TBool2DArray& ResultArray) const {
@@ -425,56 +364,26 @@ void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDi
 
 void TMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
   if (DestVec == nullptr) return;
-  const bool perRow = Orient == orVert;
-  const Integer entries = perRow ? FNRow : FNCol;
-  const Integer across = perRow ? FNCol : FNRow;
-  double start = 0;
-  if (EdgeOp == eopMin) start = kFindStart;
-  if (EdgeOp == eopMax) start = -kFindStart;
-  std::vector<double> acc(static_cast<std::size_t>(std::max<Integer>(entries, 0)), start);
-  for (Integer c = 1; c <= FNCol; ++c) {
-    const double* a = ColumnPtr(c);
-    for (Integer r = 1; r <= FNRow; ++r) {
-      double& e = acc[static_cast<std::size_t>((perRow ? r : c) - 1)];
-      const double v = a[r - 1];
-      switch (EdgeOp) {
-        case eopMin:
-          if (v < e) e = v;
-          break;
-        case eopMax:
-          if (v > e) e = v;
-          break;
-        case eopSum:
-        case eopMean: e += v; break;
-      }
-    }
-  }
-  DestVec->SetVecSize(entries);
-  for (Integer i = 1; i <= entries; ++i)
-    DestVec->SetVal(i, EdgeOp == eopMean ? acc[i - 1] / across : acc[i - 1]);
+  EdgeVectorOf(FNCol, FNRow, Orient, EdgeOp, DestVec,
+               [this](Integer c, Integer r) { return ColumnPtr(c)[r - 1]; });
 }
 
 void TMatrix::MirrorColumns() {
-  for (Integer c = 1, d = FNCol; c < d; ++c, --d)
-    std::swap_ranges(ColumnPtr(c), ColumnPtr(c) + FNRow, ColumnPtr(d));
+  MirrorColumnsOf(Block());
   Changed();
 }
 
 void TMatrix::MirrorRows() {
-  for (Integer c = 1; c <= FNCol; ++c) std::reverse(ColumnPtr(c), ColumnPtr(c) + FNRow);
+  MirrorRowsOf(Block());
   Changed();
 }
 
 void TMatrix::ExchangeColumns(Integer c1, Integer c2) {
-  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
-  if (c1 != c2) std::swap_ranges(ColumnPtr(c1), ColumnPtr(c1) + FNRow, ColumnPtr(c2));
-  Changed();
+  if (ExchangeColumnsOf(Block(), c1, c2)) Changed();
 }
 
 void TMatrix::ExchangeRows(Integer r1, Integer r2) {
-  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
-  for (Integer c = 1; c <= FNCol; ++c) std::swap(ColumnPtr(c)[r1 - 1], ColumnPtr(c)[r2 - 1]);
-  Changed();
+  if (ExchangeRowsOf(Block(), r1, r2)) Changed();
 }
 
 void TMatrix::FillDiag(double Value) {

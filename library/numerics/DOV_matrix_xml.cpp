@@ -1,10 +1,9 @@
 // The XML document of TMatrix: the envelope with dim="2", numcols, numrows and one cell element
 // per non-zero value, rows outer and columns inner.
 
-#include <utility>
-
 #include "DOV_math1.h"
 #include "DOV_matrix.h"
+#include "DOV_matrix_io.h"
 #include "DOV_matrix_xml.h"
 #include "DOV_streams.h"
 #include "DOV_xmlenvelope.h"
@@ -14,51 +13,13 @@
 const TStrArray MatXmlTags = {"numcols", "numrows", "numplanes", "numtimeslots",
                               "cell",    "matrix",  "/matrix",   "invalidtag"};
 
+using namespace dov_matrix;
+
 namespace {
 
-constexpr const char* kRootTag = "matrix";
 constexpr const char* kVersion = "6.0";
 constexpr Integer kDim = 2;
 constexpr Integer kDotOnly = 1;  // ScanFPNum's decimal separator "."
-
-// The integer that follows Name (e.g. 'ix="') in an attribute text; 0 when it is missing.
-Integer IntAfter(const String& Attribs, const char* Name) {
-  const size_t p = Attribs.find(Name);
-  if (p == String::npos) return 0;
-  Integer pos = static_cast<Integer>(p + std::char_traits<char>::length(Name)) + 1;
-  return ScanDecimal(Attribs, pos);
-}
-
-Integer LeadingInteger(const String& Text) {
-  Integer pos = 1;
-  return ScanDecimal(Text, pos);
-}
-
-// Keeps OnChange silent while a document is read, so that it fires once at the end.
-class TSilentChanges {
-public:
-  explicit TSilentChanges(TMatrix& M) : FM(M), FSaved(std::exchange(M.OnChange, nullptr)) {}
-  ~TSilentChanges() { FM.OnChange = std::move(FSaved); }
-
-private:
-  TMatrix& FM;
-  TNotifyEvent FSaved;
-};
-
-// Reads tags until the end of the document; true when </matrix> was reached.
-template <class ReadTag>
-bool ReadMatrixContent(TMatrix& M, ReadTag readTag) {
-  Integer r;
-  {
-    TSilentChanges silent(M);
-    M.FirstCell = true;
-    String attribs, contents;
-    do r = M.ProcessXmlTag(readTag(attribs, contents), attribs, contents);
-    while (r == 0);
-  }
-  M.Changed();
-  return r == 1;
-}
 
 }  // namespace
 
@@ -72,12 +33,9 @@ double MatrixCellValue(const String& Contents) {
 }
 
 String TMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
-  String doc;
-  if (CreateHeader) doc += String(XMLDeclarationLine) + "\r\n";
-  doc += "\r\n" + XMLCommentLine("TMatrix") + "\r\n";
-  doc += XMLRootLine(kRootTag, kVersion, kDim, DataID.empty() ? FDataID : DataID) + "\r\n";
-  doc += "<numcols>" + IntToStr(FNCol) + "</numcols>\r\n";
-  doc += "<numrows>" + IntToStr(FNRow) + "</numrows>\r\n";
+  const Integer sizes[2] = {FNCol, FNRow};
+  String doc = XmlDocumentHead(CreateHeader, "TMatrix", kVersion, kDim,
+                               DataID.empty() ? FDataID : DataID, sizes);
   for (Integer r = 1; r <= FNRow; ++r)
     for (Integer c = 1; c <= FNCol; ++c) {
       const double v = GetVal(c, r);
@@ -85,7 +43,7 @@ String TMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
       doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + MatrixCellText(v) +
              "</cell>\r\n";
     }
-  return doc + "</matrix>\r\n";
+  return doc + kXmlDocumentEnd;
 }
 
 void TMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) {
@@ -97,22 +55,18 @@ void TMatrix::WriteToOpenXMLFile(TTextFile& TextFile, bool CreateHeader, const S
 }
 
 void TMatrix::SaveAsXMLFile(const String& FName, const String& DataID) {
-  if (!WriteFileReplacing(FName, XmlDocument(true, DataID)))
-    throw EInOutError("Cannot write file \"" + FName + "\"");
+  SaveXmlDocument(FName, XmlDocument(true, DataID));
 }
 
 Integer TMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const String& Contents) {
+  if (TakeAnnouncedSize(xmlTag, Contents, FXmlSize, kDim)) return 0;
   switch (xmlTag) {
-    case xmlMatNumCols: FXmlNumCols = LeadingInteger(Contents); return 0;
-    case xmlMatNumRows: FXmlNumRows = LeadingInteger(Contents); return 0;
-    case xmlMatNumLayers:
-    case xmlMatNumTimeSlots:
     case xmlMatBegin: return 0;
     case xmlMatCell: {
       if (FirstCell) {
         FirstCell = false;
-        const Integer nc = std::max<Integer>(FXmlNumCols, 1);
-        const Integer nr = std::max<Integer>(FXmlNumRows, 1);
+        const Integer nc = std::max<Integer>(FXmlSize[0], 1);
+        const Integer nr = std::max<Integer>(FXmlSize[1], 1);
         if (static_cast<Int64>(nc) * nr > MaxXmlMatrixElements)
           throw ESDLMatrixError(ComponentErrorMessage(
               this, "the XML document announces " + IntToStr(nc) + " x " + IntToStr(nr) +
@@ -127,43 +81,28 @@ Integer TMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const Stri
     }
     case xmlMatEnd:
       // A document without cells still gives the matrix its announced size.
-      if (FirstCell && FXmlNumCols >= 1 && FXmlNumRows >= 1 &&
-          static_cast<Int64>(FXmlNumCols) * FXmlNumRows <= MaxXmlMatrixElements)
-        Resize(FXmlNumCols, FXmlNumRows);
+      if (FirstCell && FXmlSize[0] >= 1 && FXmlSize[1] >= 1 &&
+          static_cast<Int64>(FXmlSize[0]) * FXmlSize[1] <= MaxXmlMatrixElements)
+        Resize(FXmlSize[0], FXmlSize[1]);
       return 1;
     default: return -1;
   }
 }
 
+void TMatrix::StartXmlDocument(const String& ID) {
+  FDataID = ID;
+  FXmlSize[0] = FNCol;
+  FXmlSize[1] = FNRow;
+}
+
 bool TMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  String id;
-  if (!FindXMLRootInStream(InStream, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  FXmlNumCols = FNCol;
-  FXmlNumRows = FNRow;
-  return ReadMatrixContent(
-      *this, [&](String& a, String& c) { return ReadNextTagInStream(InStream, MatXmlTags, a, c); });
+  return TMatrixAccess::ReadXmlStream(*this, InStream, kDim, DataID);
 }
 
 bool TMatrix::ReadFromOpenXMLFile(TTextFile& TextFile, const String& DataID) {
-  String id;
-  if (!FindXMLRootInTextFile(TextFile, kRootTag, kDim, DataID, id)) return false;
-  FDataID = id;
-  FXmlNumCols = FNCol;
-  FXmlNumRows = FNRow;
-  return ReadMatrixContent(*this, [&](String& a, String& c) {
-    return ReadNextTagInTextFile(TextFile, MatXmlTags, a, c);
-  });
+  return TMatrixAccess::ReadXmlTextFile(*this, TextFile, kDim, DataID);
 }
 
 bool TMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {
-  try {
-    TTextFile f(FName);
-    f.Reset();
-    const bool ok = ReadFromOpenXMLFile(f, DataID);
-    f.CloseFile();
-    return ok;
-  } catch (const Exception&) {
-    return false;
-  }
+  return TMatrixAccess::LoadXmlFile(*this, FName, kDim, DataID);
 }

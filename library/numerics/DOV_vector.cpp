@@ -12,6 +12,7 @@
 #include "DOV_dstruct.h"
 #include "DOV_histogram.h"
 #include "DOV_math1.h"
+#include "DOV_matrix_io.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
 #include "DOV_textio.h"
@@ -743,6 +744,34 @@ bool OpenWithHeader(TTextFile& F, const String& FileName, bool Adjust, Integer& 
   return !Adjust || High - std::max<Int64>(count, 0) <= dov_textio::MaxElementsBeyondFile;
 }
 
+// The "Low High" file: the header, the vector resized to High when Adjust, then the values
+// Low..High through store(i, value) (which may refuse a value by ignoring it). False when the
+// file or its header cannot be read, the vector is too small (nothing read) or the values end
+// early (those read stay); a token that is not a number leaves its element. OnChange at the end
+// once the header was read.
+template <class Vector, class Store>
+bool LoadVectorFile(Vector& Vec, const String& FileName, bool Adjust, Store store) {
+  TTextFile F;
+  Integer low, high;
+  if (!OpenWithHeader(F, FileName, Adjust, low, high)) return false;
+  if (Adjust) Vec.Resize(high);
+  bool complete = Vec.NrOfElem() >= high;
+  if (complete) {
+    for (Int64 i = low; i <= high; ++i) {
+      long double v;
+      const auto tok = dov_textio::ReadNumber(F, v);
+      if (tok == dov_textio::TToken::End) {
+        complete = false;
+        break;
+      }
+      if (tok == dov_textio::TToken::Number) store(static_cast<Integer>(i), v);
+    }
+  }
+  F.CloseFile();
+  Vec.Changed();
+  return complete;
+}
+
 }  // namespace
 
 bool TVector::StoreOnFile(Integer FirstElem, Integer LastElem, Integer Precision,
@@ -760,26 +789,9 @@ bool TVector::StoreOnFile(Integer FirstElem, Integer LastElem, Integer Precision
 
 bool TVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   try {
-    TTextFile F;
-    Integer low, high;
-    if (!OpenWithHeader(F, FileName, AdjustVectorSize, low, high)) return false;
-    if (AdjustVectorSize) Resize(high);
-    bool complete = FNElem >= high;
-    if (complete) {
-      for (Int64 i = low; i <= high; ++i) {
-        long double v;
-        const auto tok = dov_textio::ReadNumber(F, v);
-        if (tok == dov_textio::TToken::End) {
-          complete = false;
-          break;
-        }
-        if (tok == dov_textio::TToken::Number)
-          SetVal(static_cast<Integer>(i), static_cast<double>(v));
-      }
-    }
-    F.CloseFile();
-    Changed();
-    return complete;
+    return LoadVectorFile(*this, FileName, AdjustVectorSize, [this](Integer i, long double v) {
+      SetVal(i, static_cast<double>(v));
+    });
   } catch (const EInOutError&) {
     return false;
   } catch (const ESDLVectorError&) {
@@ -867,27 +879,10 @@ bool TIntVector::StoreOnFile(Integer FirstElem, Integer LastElem, const String& 
 
 bool TIntVector::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   try {
-    TTextFile F;
-    Integer low, high;
-    if (!OpenWithHeader(F, FileName, AdjustVectorSize, low, high)) return false;
-    if (AdjustVectorSize) Resize(high);
-    bool complete = FNElem >= high;
-    if (complete) {
-      for (Int64 i = low; i <= high; ++i) {
-        long double v;
-        const auto tok = dov_textio::ReadNumber(F, v);
-        if (tok == dov_textio::TToken::End) {
-          complete = false;
-          break;
-        }
-        if (tok != dov_textio::TToken::Number) continue;
-        const long double r = std::nearbyint(v);
-        if (r >= INT_MIN && r <= INT_MAX) SetVal(static_cast<Integer>(i), static_cast<Integer>(r));
-      }
-    }
-    F.CloseFile();
-    Changed();
-    return complete;
+    return LoadVectorFile(*this, FileName, AdjustVectorSize, [this](Integer i, long double v) {
+      const long double r = std::nearbyint(v);
+      if (r >= INT_MIN && r <= INT_MAX) SetVal(i, static_cast<Integer>(r));
+    });
   } catch (const EInOutError&) {
     return false;
   } catch (const ESDLVectorError&) {
@@ -910,17 +905,8 @@ bool ReadStreamBounds(TStream& S, ReadItem readBound, std::size_t ItemSize, bool
   return !Adjust || High <= left + dov_textio::MaxElementsBeyondFile;
 }
 
-bool ReadExtendedBound(TStream& S, Integer& Bound) {
-  bool error = false;
-  const Extended x = ReadExtendedFromStream(S, error);
-  return !error && dov_textio::BoundFromExtended(x, Bound);
-}
-
-bool ReadLongintBound(TStream& S, Integer& Bound) {
-  bool error = false;
-  Bound = ReadLongintFromStream(S, error);
-  return !error;
-}
+using dov_matrix::ReadExtendedBound;
+using dov_matrix::ReadLongintBound;
 
 constexpr std::size_t kExtendedItemBytes = 10;
 constexpr std::size_t kLongintItemBytes = 4;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DOV_intmatrix.h"
+#include "DOV_matrix3d.h"
 #include "DOV_streams.h"
 #include "DOV_vector.h"
 #include "TestSupport.h"
