@@ -40,9 +40,12 @@ struct TBitmap::Impl {
   // Assign makes, dropped once decoded.
   std::shared_ptr<const String> Encoded;
 
-  // Decodes the pending picture, if any. Called before anything reads the pixels, the size
-  // or the row format. Data that fail to decode leave the bitmap empty: their header was
-  // checked when they were taken, so the fault lies in the compressed pixels.
+  // Decodes the pending picture, if any. Called before anything reads the size or the row
+  // format. Data that fail to decode leave the bitmap empty: their header was checked when
+  // they were taken, so the fault lies in the compressed pixels.
+  void Decode();
+  // Decode, and make the pixels of a bitmap that was sized but never drawn on (white). Called
+  // before anything reads or writes the pixels: a bitmap costs no memory until then.
   void Realize();
   // Takes Image's pixels in our row format (see SetBitmapImage); fires nothing.
   void Adopt(const QImage& Image);
@@ -67,6 +70,11 @@ QImage NewImage(int w, int h, TPixelFormat f) {
 }  // namespace
 
 void TBitmap::Impl::Realize() {
+  Decode();
+  if (Image.isNull() && Width > 0 && Height > 0) Image = NewImage(Width, Height, Format);
+}
+
+void TBitmap::Impl::Decode() {
   if (!Encoded) return;
   const std::shared_ptr<const String> bytes = std::move(Encoded);
   Encoded = nullptr;
@@ -114,21 +122,28 @@ TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight)
 TBitmap::~TBitmap() = default;
 
 int TBitmap::Width() const {
-  d->Realize();
+  d->Decode();
   return d->Width;
 }
 int TBitmap::Height() const {
-  d->Realize();
+  d->Decode();
   return d->Height;
 }
 void TBitmap::SetWidth(int Value) { SetSize(Value, Height()); }
 void TBitmap::SetHeight(int Value) { SetSize(Width(), Value); }
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
-  d->Realize();
+  d->Decode();
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
   if (AWidth == d->Width && AHeight == d->Height) return;
+  if (d->Image.isNull()) {
+    // No pixels yet: they are made, white, when first drawn on or read.
+    d->Width = AWidth;
+    d->Height = AHeight;
+    Changed();
+    return;
+  }
   QImage img;
   if (AWidth > 0 && AHeight > 0) {
     img = NewImage(AWidth, AHeight, d->Format);
@@ -145,12 +160,12 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
 }
 
 TPixelFormat TBitmap::PixelFormat() const {
-  d->Realize();
+  d->Decode();
   return d->Format;
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
-  d->Realize();
+  d->Decode();
   if (Value == d->Format) return;
   d->Format = Value;
   if (!d->Image.isNull() && d->Image.format() != QtFormat(Value)) {
@@ -162,10 +177,11 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
 }
 
 TCanvas* TBitmap::Canvas() {
-  d->Realize();
+  d->Decode();
   if (!d->Canvas) {
     d->Canvas = std::make_unique<TCanvas>();
     SetCanvasImage(d->Canvas.get(), &d->Image);
+    gfx::SetCanvasPixelMaker(d->Canvas.get(), [impl = d.get()] { impl->Realize(); });
     // Drawing changes the bitmap: whoever shows it (a picture, an image control) hears of it.
     d->Canvas->OnChange = [this](TObject*) { Changed(); };
   }

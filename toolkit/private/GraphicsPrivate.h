@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 
 #include "GraphicsQt.h"
 
@@ -99,6 +100,10 @@ inline std::uint32_t Rop3(std::uint32_t code, std::uint32_t p, std::uint32_t s, 
 // when Transparent is set. Clipped to the canvas surface and clip rectangle.
 void Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TRect& SrcRect,
           TCopyMode Rop, bool Transparent, std::uint32_t TransparentRgb);
+
+// Called by the canvas before it draws on or reads its image, so that the image's owner can
+// make pixels it has put off making.
+void SetCanvasPixelMaker(TCanvas* Canvas, std::function<void()> MakePixels);
 
 // Image decoders (BMP, JPEG, PNG). They raise EInvalidGraphic for damaged data.
 QImage DecodeBmp(const Byte* Data, std::size_t Size);
