@@ -91,10 +91,21 @@ public:
   explicit TImageWidget(TImage* Owner) : FOwner(Owner) {
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
   }
-  QImage Shown;
+  // The picture changed: what is drawn is made again at the next paint, so a picture that is
+  // never shown is never decoded nor copied.
+  void PictureChanged() {
+    FShown = QImage();
+    FStale = true;
+    update();
+  }
 
 protected:
   void paintEvent(QPaintEvent*) override {
+    if (FStale) {
+      FStale = false;
+      FShown = ShownImage();
+    }
+    const QImage& Shown = FShown;
     if (Shown.isNull()) return;
     QPainter p(this);
     const int cw = width(), ch = height(), iw = Shown.width(), ih = Shown.height();
@@ -117,6 +128,26 @@ protected:
 
 private:
   TImage* FOwner;
+  QImage FShown;
+  bool FStale = true;
+
+  // The picture with the transparent colour made see-through.
+  QImage ShownImage() const {
+    auto* bmp = dynamic_cast<TBitmap*>(FOwner->Picture()->Graphic());
+    if (bmp == nullptr || bmp->Empty()) return QImage();
+    QImage img = BitmapImage(bmp).convertToFormat(QImage::Format_ARGB32);
+    if (FOwner->Transparent()) {
+      // The see-through colour is the bitmap's transparent colour (its bottom-left pixel
+      // unless set).
+      const QRgb key = ToQRgb(bmp->TransparentColor()) & 0xFFFFFF;
+      for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+          if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
+      }
+    }
+    return img;
+  }
 };
 }  // namespace
 
@@ -229,27 +260,11 @@ TImage::~TImage() { FPicture->OnChange = nullptr; }
 void TImage::SetPicture(TPicture* Value) { FPicture->Assign(Value); }
 
 void TImage::PictureChanged() {
-  auto* w = static_cast<TImageWidget*>(Handle());
-  auto* bmp = dynamic_cast<TBitmap*>(FPicture->Graphic());
-  if (bmp == nullptr || bmp->Empty()) {
-    w->Shown = QImage();
-  } else {
-    QImage img = BitmapImage(bmp).convertToFormat(QImage::Format_ARGB32);
-    if (FTransparent) {
-      // The see-through colour is the bitmap's transparent colour (its bottom-left pixel
-      // unless set).
-      const QRgb key = ToQRgb(bmp->TransparentColor()) & 0xFFFFFF;
-      for (int y = 0; y < img.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-          if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
-      }
-    }
-    w->Shown = img;
+  static_cast<TImageWidget*>(Handle())->PictureChanged();
+  if (FAutoSize) {
+    auto* bmp = dynamic_cast<TBitmap*>(FPicture->Graphic());
+    if (bmp != nullptr && !bmp->Empty()) SetBounds(Left(), Top(), bmp->Width(), bmp->Height());
   }
-  if (FAutoSize && !w->Shown.isNull())
-    SetBounds(Left(), Top(), w->Shown.width(), w->Shown.height());
-  w->update();
 }
 
 void TImage::SetStretch(bool Value) {
@@ -277,7 +292,7 @@ bool TImage::SetDescribedProperty(const String& Prop, const TPropValue& Value) {
   if (Prop == "Picture.Data") {
     if (Value.kind != TPropValue::Kind::Binary)
       throw EConvertError("picture data { ... } or file '...' expected");
-    FPicture->LoadFromBytes(Value.s.data(), Value.s.size());
+    FPicture->LoadFromEncoded(Value.s);
   } else if (Prop == "Stretch")
     SetStretch(Value.AsBoolean());
   else if (Prop == "Proportional")

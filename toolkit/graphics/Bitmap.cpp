@@ -36,6 +36,19 @@ struct TBitmap::Impl {
   TPixelFormat Format = pfDevice;
   TColor TransparentColor = clDefault;  // clDefault: the bottom-left pixel
   std::unique_ptr<TCanvas> Canvas;
+  // A picture's encoded bytes while its pixels were never asked for; shared by the copies
+  // Assign makes, dropped once decoded.
+  std::shared_ptr<const String> Encoded;
+
+  // Decodes the pending picture, if any. Called before anything reads the size or the row
+  // format. Data that fail to decode leave the bitmap empty: their header was checked when
+  // they were taken, so the fault lies in the compressed pixels.
+  void Decode();
+  // Decode, and make the pixels of a bitmap that was sized but never drawn on (white). Called
+  // before anything reads or writes the pixels: a bitmap costs no memory until then.
+  void Realize();
+  // Takes Image's pixels in our row format (see SetBitmapImage); fires nothing.
+  void Adopt(const QImage& Image);
 };
 
 namespace {
@@ -56,21 +69,81 @@ QImage NewImage(int w, int h, TPixelFormat f) {
 
 }  // namespace
 
+void TBitmap::Impl::Realize() {
+  Decode();
+  if (Image.isNull() && Width > 0 && Height > 0) Image = NewImage(Width, Height, Format);
+}
+
+void TBitmap::Impl::Decode() {
+  if (!Encoded) return;
+  const std::shared_ptr<const String> bytes = std::move(Encoded);
+  Encoded = nullptr;
+  QImage img;
+  try {
+    img = gfx::DecodePicture(reinterpret_cast<const Byte*>(bytes->data()), bytes->size());
+  } catch (const EInvalidGraphic&) {
+    return;  // an empty bitmap: see above
+  } catch (...) {
+    Encoded = bytes;  // out of memory: the picture stays pending for a later attempt
+    throw;
+  }
+  Adopt(img);
+}
+
+void TBitmap::Impl::Adopt(const QImage& Source) {
+  Encoded = nullptr;
+  if (Source.isNull()) {
+    Image = QImage();
+    Width = Height = 0;
+    return;
+  }
+  bool is24 = Source.format() == QImage::Format_BGR888 ||
+              Source.format() == QImage::Format_RGB888 || (Source.depth() == 24);
+  TPixelFormat f = is24 ? pf24bit : pf32bit;
+  QImage img = Source.format() == QtFormat(f) ? Source : Source.convertToFormat(QtFormat(f));
+  if (img.isNull()) throw EOutOfMemory("Not enough memory for a bitmap");
+  Image = img;
+  Format = f;
+  Width = img.width();
+  Height = img.height();
+  if (f == pf32bit) {
+    // Keep the unused fourth byte at $FF, whatever the source had there.
+    for (int y = 0; y < Height; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(Image.scanLine(y));
+      for (int x = 0; x < Width; ++x) row[x] |= 0xFF000000u;
+    }
+  }
+}
+
 TBitmap::TBitmap() : d(std::make_unique<Impl>()) {}
 
 TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight); }
 
 TBitmap::~TBitmap() = default;
 
-int TBitmap::Width() const { return d->Width; }
-int TBitmap::Height() const { return d->Height; }
-void TBitmap::SetWidth(int Value) { SetSize(Value, d->Height); }
-void TBitmap::SetHeight(int Value) { SetSize(d->Width, Value); }
+int TBitmap::Width() const {
+  d->Decode();
+  return d->Width;
+}
+int TBitmap::Height() const {
+  d->Decode();
+  return d->Height;
+}
+void TBitmap::SetWidth(int Value) { SetSize(Value, Height()); }
+void TBitmap::SetHeight(int Value) { SetSize(Width(), Value); }
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
+  d->Decode();
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
   if (AWidth == d->Width && AHeight == d->Height) return;
+  if (d->Image.isNull()) {
+    // No pixels yet: they are made, white, when first drawn on or read.
+    d->Width = AWidth;
+    d->Height = AHeight;
+    Changed();
+    return;
+  }
   QImage img;
   if (AWidth > 0 && AHeight > 0) {
     img = NewImage(AWidth, AHeight, d->Format);
@@ -86,9 +159,13 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   Changed();
 }
 
-TPixelFormat TBitmap::PixelFormat() const { return d->Format; }
+TPixelFormat TBitmap::PixelFormat() const {
+  d->Decode();
+  return d->Format;
+}
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
+  d->Decode();
   if (Value == d->Format) return;
   d->Format = Value;
   if (!d->Image.isNull() && d->Image.format() != QtFormat(Value)) {
@@ -100,9 +177,11 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
 }
 
 TCanvas* TBitmap::Canvas() {
+  d->Decode();
   if (!d->Canvas) {
     d->Canvas = std::make_unique<TCanvas>();
     SetCanvasImage(d->Canvas.get(), &d->Image);
+    gfx::SetCanvasPixelMaker(d->Canvas.get(), [impl = d.get()] { impl->Realize(); });
     // Drawing changes the bitmap: whoever shows it (a picture, an image control) hears of it.
     d->Canvas->OnChange = [this](TObject*) { Changed(); };
   }
@@ -110,6 +189,7 @@ TCanvas* TBitmap::Canvas() {
 }
 
 void* TBitmap::ScanLine(int Row) {
+  d->Realize();
   if (Row < 0 || Row >= d->Height || d->Image.isNull())
     throw EInvalidGraphicOperation("Scan line index out of range");
   return d->Image.scanLine(Row);
@@ -117,6 +197,7 @@ void* TBitmap::ScanLine(int Row) {
 
 TColor TBitmap::TransparentColor() const {
   if (d->TransparentColor != clDefault) return d->TransparentColor;
+  d->Realize();
   if (d->Image.isNull()) return clDefault;
   return FromQRgb(gfx::Surface::ForReading(d->Image).Read(0, d->Height - 1));
 }
@@ -134,7 +215,8 @@ void TBitmap::Assign(TPersistent* Source) {
     return;
   }
   if (auto* b = dynamic_cast<TBitmap*>(Source)) {
-    d->Image = b->d->Image;  // shared until one of them is written
+    d->Encoded = b->d->Encoded;  // a picture never shown stays encoded in the copy too
+    d->Image = b->d->Image;      // shared until one of them is written
     d->Width = b->d->Width;
     d->Height = b->d->Height;
     d->Format = b->d->Format;
@@ -154,6 +236,7 @@ void TBitmap::Assign(TPersistent* Source) {
 }
 
 void TBitmap::Draw(TCanvas* Canvas, const TRect& R) {
+  d->Realize();
   if (d->Image.isNull()) return;
   gfx::Blit(Canvas, R, d->Image, TRect{0, 0, d->Width, d->Height}, Canvas->CopyMode(), FTransparent,
             gfx::Rgb(TransparentColor()));
@@ -161,6 +244,19 @@ void TBitmap::Draw(TCanvas* Canvas, const TRect& R) {
 
 void TBitmap::LoadFromBytes(const void* Data, std::size_t Size) {
   SetBitmapImage(this, gfx::DecodePicture(static_cast<const Byte*>(Data), Size));
+}
+
+void TBitmap::LoadFromEncoded(String Bytes) {
+  const auto* data = reinterpret_cast<const Byte*>(Bytes.data());
+  if (gfx::PictureFormat(data, Bytes.size()) == gfx::TPictureFormat::Bmp) {
+    LoadFromBytes(data, Bytes.size());  // a bitmap file is its pixels already
+    return;
+  }
+  gfx::CheckPictureHeader(data, Bytes.size());
+  d->Image = QImage();
+  d->Width = d->Height = 0;
+  d->Encoded = std::make_shared<const String>(std::move(Bytes));
+  Changed();
 }
 
 void TBitmap::LoadFromStream(TStream& Stream) {
@@ -178,36 +274,28 @@ void TBitmap::LoadFromStream(TStream& Stream) {
 }
 
 void TBitmap::SaveToStream(TStream& Stream) {
+  d->Realize();
   if (d->Image.isNull()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
   String bytes = gfx::EncodeBmp(d->Image);
   Stream.WriteBuffer(bytes.data(), static_cast<Int64>(bytes.size()));
 }
 
-QImage& BitmapImage(TBitmap* Bitmap) { return Bitmap->Internal()->Image; }
-const QImage& BitmapImage(const TBitmap* Bitmap) { return Bitmap->Internal()->Image; }
+QImage& BitmapImage(TBitmap* Bitmap) {
+  Bitmap->Internal()->Realize();
+  return Bitmap->Internal()->Image;
+}
+const QImage& BitmapImage(const TBitmap* Bitmap) {
+  Bitmap->Internal()->Realize();
+  return Bitmap->Internal()->Image;
+}
 
 void SetBitmapImage(TBitmap* Bitmap, const QImage& Image) {
-  TBitmap::Impl& d = *Bitmap->Internal();
   if (Image.isNull()) {
+    Bitmap->Internal()->Encoded = nullptr;
     Bitmap->SetSize(0, 0);
     return;
   }
-  bool is24 = Image.format() == QImage::Format_BGR888 || Image.format() == QImage::Format_RGB888 ||
-              (Image.depth() == 24);
-  TPixelFormat f = is24 ? pf24bit : pf32bit;
-  QImage img = Image.format() == QtFormat(f) ? Image : Image.convertToFormat(QtFormat(f));
-  if (img.isNull()) throw EOutOfMemory("Not enough memory for a bitmap");
-  d.Image = img;
-  d.Format = f;
-  d.Width = img.width();
-  d.Height = img.height();
-  if (f == pf32bit) {
-    // Keep the unused fourth byte at $FF, whatever the source had there.
-    for (int y = 0; y < d.Height; ++y) {
-      auto* row = reinterpret_cast<std::uint32_t*>(d.Image.scanLine(y));
-      for (int x = 0; x < d.Width; ++x) row[x] |= 0xFF000000u;
-    }
-  }
+  Bitmap->Internal()->Adopt(Image);
   // Changed() is protected; the bitmap's listeners hear of the new pixels all the same.
   if (Bitmap->OnChange) Bitmap->OnChange(Bitmap);
 }
@@ -243,6 +331,14 @@ TBitmap* TPicture::Bitmap() {
 void TPicture::LoadFromBytes(const void* Data, std::size_t Size) {
   auto b = std::make_unique<TBitmap>();
   b->LoadFromBytes(Data, Size);  // raises before the old graphic is touched
+  FGraphic = std::move(b);
+  FGraphic->OnChange = [this](TObject*) { Changed(); };
+  Changed();
+}
+
+void TPicture::LoadFromEncoded(String Bytes) {
+  auto b = std::make_unique<TBitmap>();
+  b->LoadFromEncoded(std::move(Bytes));  // raises before the old graphic is touched
   FGraphic = std::move(b);
   FGraphic->OnChange = [this](TObject*) { Changed(); };
   Changed();

@@ -29,6 +29,9 @@ using gfx::Surface;
 
 struct TCanvas::Impl {
   QImage* Image = nullptr;
+  // Makes the pixels of Image before they are first drawn on or read (a bitmap allocates
+  // them only then).
+  std::function<void()> MakePixels;
   TCanvasDevice* Device = nullptr;  // when set, drawing goes there instead of to Image
   TCanvasMapping Mapping;
   TRect DeviceClip;
@@ -66,6 +69,7 @@ struct TCanvas::Impl {
   }
 
   bool Drawable() const {
+    if (MakePixels) MakePixels();
     return Image && !Image->isNull() && Image->width() > 0 && Image->height() > 0;
   }
   // The pixels drawing may touch.
@@ -1138,4 +1142,10 @@ void SetCanvasDevice(TCanvas* Canvas, TCanvasDevice* Device) {
 
 // ---- bridge ------------------------------------------------------------------------------
 void SetCanvasImage(TCanvas* Canvas, QImage* Image) { Canvas->Internal()->Image = Image; }
-QImage* CanvasImage(const TCanvas* Canvas) { return Canvas->Internal()->Image; }
+QImage* CanvasImage(const TCanvas* Canvas) {
+  if (Canvas->Internal()->MakePixels) Canvas->Internal()->MakePixels();
+  return Canvas->Internal()->Image;
+}
+void gfx::SetCanvasPixelMaker(TCanvas* Canvas, std::function<void()> MakePixels) {
+  Canvas->Internal()->MakePixels = std::move(MakePixels);
+}

@@ -551,6 +551,11 @@ public:
   // Decodes BMP, JPEG or PNG bytes, recognised by their signature. EInvalidGraphic when the
   // data are of none of these formats or damaged.
   void LoadFromBytes(const void* Data, std::size_t Size);
+  // The same pictures, kept encoded until their pixels, size or row format are first asked
+  // for (a window's pictures then cost neither time nor memory before it is shown). The
+  // signature and the header are checked now (EInvalidGraphic); data whose fault lies only in
+  // their compressed pixels give an empty bitmap when decoded. Bitmap files are read at once.
+  void LoadFromEncoded(String Bytes);
 
   struct Impl;
   Impl* Internal() const { return d.get(); }
@@ -584,6 +589,7 @@ public:
   void LoadFromFile(const String& FileName);
   void LoadFromStream(TStream& Stream);  // from the stream's position to its end
   void LoadFromBytes(const void* Data, std::size_t Size);
+  void LoadFromEncoded(String Bytes);  // decoded when first needed (TBitmap::LoadFromEncoded)
   void SaveToFile(const String& FileName);  // as a bitmap file
   void Assign(TPersistent* Source) override;
   TNotifyEvent OnChange;

@@ -281,6 +281,31 @@ bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message,
   return true;
 }
 
+// Reads the header only (markers up to the first scan); false with Message set on failure.
+bool JpegCheckHeader(const Byte* Data, std::size_t Size, char* Message, std::size_t MessageSize) {
+  jpeg_decompress_struct cinfo;
+  JpegError err;
+  cinfo.err = jpeg_std_error(&err.Mgr);
+  err.Mgr.error_exit = JpegErrorExit;
+  err.Mgr.output_message = JpegSilence;
+  err.Message[0] = 0;
+  if (setjmp(err.Jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    std::snprintf(Message, MessageSize, "%s", err.Message);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, Data, static_cast<unsigned long>(Size));
+  jpeg_read_header(&cinfo, TRUE);
+  const long long w = cinfo.image_width, h = cinfo.image_height;
+  jpeg_destroy_decompress(&cinfo);
+  if (w <= 0 || h <= 0 || w * h > kMaxPixels) {
+    std::snprintf(Message, MessageSize, "picture too large");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 QImage DecodeJpeg(const Byte* Data, std::size_t Size) {
@@ -350,36 +375,43 @@ bool PngRows(PngReader* r, png_bytepp rows) {
 
 }  // namespace
 
-QImage DecodePng(const Byte* Data, std::size_t Size) {
+namespace {
+
+// Creates the reader's libpng structures (destroyed with the guard) and reads the header;
+// EInvalidGraphic for damaged or oversized pictures.
+struct PngSession {
   PngReader r;
-  r.Data = Data;
-  r.Size = Size;
-  r.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, PngError, PngWarning);
-  if (!r.Png) throw EOutOfMemory("Not enough memory for a picture");
-  r.Info = png_create_info_struct(r.Png);
-  struct Cleanup {
-    PngReader* r;
-    ~Cleanup() { png_destroy_read_struct(&r->Png, r->Info ? &r->Info : nullptr, nullptr); }
-  } cleanup{&r};
-  if (!r.Info) throw EOutOfMemory("Not enough memory for a picture");
-  png_uint_32 w = 0, h = 0;
-  if (!PngHeader(&r, &w, &h)) throw EInvalidGraphic(String("PNG error: ") + r.Message);
-  if (w == 0 || h == 0 || static_cast<long long>(w) * h > kMaxPixels)
-    throw EInvalidGraphic("PNG error: picture too large");
-  QImage bgra(static_cast<int>(w), static_cast<int>(h),
-              QImage::Format_ARGB32);  // B, G, R, A in memory
-  if (bgra.isNull()) throw EOutOfMemory("Not enough memory for a picture");
-  std::vector<png_bytep> rows(h);
-  for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.scanLine(static_cast<int>(y));
-  if (!PngRows(&r, rows.data())) throw EInvalidGraphic(String("PNG error: ") + r.Message);
-  // See-through pixels are laid over the button face, the colour of the windows pictures
-  // are shown on.
-  QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_BGR888);
+  PngSession(const Byte* Data, std::size_t Size) {
+    r.Data = Data;
+    r.Size = Size;
+    r.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, PngError, PngWarning);
+    if (!r.Png) throw EOutOfMemory("Not enough memory for a picture");
+    r.Info = png_create_info_struct(r.Png);
+    if (!r.Info) {
+      png_destroy_read_struct(&r.Png, nullptr, nullptr);
+      throw EOutOfMemory("Not enough memory for a picture");
+    }
+  }
+  ~PngSession() { png_destroy_read_struct(&r.Png, &r.Info, nullptr); }
+  PngSession(const PngSession&) = delete;
+  PngSession& operator=(const PngSession&) = delete;
+
+  void ReadHeader(png_uint_32* w, png_uint_32* h) {
+    if (!PngHeader(&r, w, h)) throw EInvalidGraphic(String("PNG error: ") + r.Message);
+    if (*w == 0 || *h == 0 || static_cast<long long>(*w) * *h > kMaxPixels)
+      throw EInvalidGraphic("PNG error: picture too large");
+  }
+};
+
+// See-through pixels are laid over the button face, the colour of the windows pictures are
+// shown on.
+QImage FlattenOnButtonFace(const QImage& Bgra) {
+  QImage img(Bgra.width(), Bgra.height(), QImage::Format_BGR888);
   if (img.isNull()) throw EOutOfMemory("Not enough memory for a picture");
   TColor face = ColorToRGB(clBtnFace);
   const unsigned bg[3] = {GetBValue(face), GetGValue(face), GetRValue(face)};
   for (int y = 0; y < img.height(); ++y) {
-    const uchar* in = bgra.constScanLine(y);
+    const uchar* in = Bgra.constScanLine(y);
     uchar* out = img.scanLine(y);
     for (int x = 0; x < img.width(); ++x) {
       unsigned a = in[4 * x + 3];
@@ -390,13 +422,56 @@ QImage DecodePng(const Byte* Data, std::size_t Size) {
   return img;
 }
 
-QImage DecodePicture(const Byte* Data, std::size_t Size) {
+}  // namespace
+
+QImage DecodePng(const Byte* Data, std::size_t Size) {
+  PngSession session(Data, Size);
+  PngReader& r = session.r;
+  png_uint_32 w = 0, h = 0;
+  session.ReadHeader(&w, &h);
+  QImage bgra(static_cast<int>(w), static_cast<int>(h),
+              QImage::Format_ARGB32);  // B, G, R, A in memory
+  if (bgra.isNull()) throw EOutOfMemory("Not enough memory for a picture");
+  std::vector<png_bytep> rows(h);
+  for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.scanLine(static_cast<int>(y));
+  if (!PngRows(&r, rows.data())) throw EInvalidGraphic(String("PNG error: ") + r.Message);
+  return FlattenOnButtonFace(bgra);
+}
+
+TPictureFormat PictureFormat(const Byte* Data, std::size_t Size) {
   static const Byte png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (Size >= 2 && Data[0] == 'B' && Data[1] == 'M') return DecodeBmp(Data, Size);
+  if (Size >= 2 && Data[0] == 'B' && Data[1] == 'M') return TPictureFormat::Bmp;
   if (Size >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF)
-    return DecodeJpeg(Data, Size);
-  if (Size >= 8 && std::memcmp(Data, png, 8) == 0) return DecodePng(Data, Size);
+    return TPictureFormat::Jpeg;
+  if (Size >= 8 && std::memcmp(Data, png, 8) == 0) return TPictureFormat::Png;
   throw EInvalidGraphic("Unknown picture format");
+}
+
+void CheckPictureHeader(const Byte* Data, std::size_t Size) {
+  switch (PictureFormat(Data, Size)) {
+    case TPictureFormat::Bmp: break;
+    case TPictureFormat::Jpeg: {
+      char msg[JMSG_LENGTH_MAX + 32];
+      if (!JpegCheckHeader(Data, Size, msg, sizeof msg))
+        throw EInvalidGraphic(String("JPEG error: ") + msg);
+      break;
+    }
+    case TPictureFormat::Png: {
+      PngSession session(Data, Size);
+      png_uint_32 w = 0, h = 0;
+      session.ReadHeader(&w, &h);
+      break;
+    }
+  }
+}
+
+QImage DecodePicture(const Byte* Data, std::size_t Size) {
+  switch (PictureFormat(Data, Size)) {
+    case TPictureFormat::Bmp: return DecodeBmp(Data, Size);
+    case TPictureFormat::Jpeg: return DecodeJpeg(Data, Size);
+    case TPictureFormat::Png: break;
+  }
+  return DecodePng(Data, Size);
 }
 
 }  // namespace gfx

@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 
 #include "GraphicsQt.h"
 
@@ -100,12 +101,24 @@ inline std::uint32_t Rop3(std::uint32_t code, std::uint32_t p, std::uint32_t s, 
 void Blit(TCanvas* Dest, const TRect& DestRect, const QImage& Src, const TRect& SrcRect,
           TCopyMode Rop, bool Transparent, std::uint32_t TransparentRgb);
 
+// Called by the canvas before it draws on or reads its image, so that the image's owner can
+// make pixels it has put off making.
+void SetCanvasPixelMaker(TCanvas* Canvas, std::function<void()> MakePixels);
+
 // Image decoders (BMP, JPEG, PNG). They raise EInvalidGraphic for damaged data.
 QImage DecodeBmp(const Byte* Data, std::size_t Size);
 QImage DecodeJpeg(const Byte* Data, std::size_t Size);
 QImage DecodePng(const Byte* Data, std::size_t Size);
 // Picks the decoder by the data's signature.
 QImage DecodePicture(const Byte* Data, std::size_t Size);
+// The format the signature names; EInvalidGraphic ("Unknown picture format") for none.
+enum class TPictureFormat { Bmp, Jpeg, Png };
+TPictureFormat PictureFormat(const Byte* Data, std::size_t Size);
+// Checks what can be checked without decoding the pixels: the signature, and for JPEG and PNG
+// the header (markers up to the first scan; chunks up to the image data with their checksums)
+// and the picture's size. EInvalidGraphic as the decoders raise it. A bitmap file passes on
+// its signature: its reader checks everything before it copies a pixel.
+void CheckPictureHeader(const Byte* Data, std::size_t Size);
 String EncodeBmp(const QImage& Image);  // 24-bit for BGR888 images, else 32-bit
 
 }  // namespace gfx

@@ -1,6 +1,7 @@
 // The image control's layout of its picture, and the panel's caption.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QWidget>
 
@@ -95,6 +96,55 @@ TEST(Image, TransparentLetsTheBackgroundThrough) {
   EXPECT_EQ(shot.pixelColor(0, 0), QColor(255, 255, 255));
   EXPECT_EQ(shot.pixelColor(3, 0), QColor(0, 0, 255));
   f.Hide();
+}
+
+// A picture taken from a description stays encoded until the control is drawn: it must be
+// drawn, sized and made see-through as a picture decoded at once.
+TEST(Image, PictureKeptEncodedIsShownAsDecoded) {
+  QImage source(4, 2, QImage::Format_RGB32);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) source.setPixel(x, y, x < 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+  QByteArray png;
+  QBuffer buf(&png);
+  buf.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(source.save(&buf, "PNG"));
+  const String bytes(png.constData(), static_cast<size_t>(png.size()));
+
+  struct Case {
+    const char* what;
+    bool transparent, autoSize, stretch;
+  };
+  const Case cases[] = {{"as it is", false, false, false},
+                        {"see-through", true, false, false},
+                        {"sized to the picture", false, true, false},
+                        {"stretched", false, false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TForm f(nullptr);
+    f.SetColor(clWhite);
+    auto make = [&](bool keptEncoded, int left) {
+      auto* img = new TImage(&f);
+      img->SetParent(&f);
+      img->SetBounds(left, 0, 10, 6);
+      img->SetTransparent(c.transparent);
+      img->SetAutoSize(c.autoSize);
+      img->SetStretch(c.stretch);
+      if (keptEncoded)
+        img->Picture()->LoadFromEncoded(bytes);
+      else
+        img->Picture()->LoadFromBytes(bytes.data(), bytes.size());
+      return img;
+    };
+    TImage* decoded = make(false, 0);
+    TImage* kept = make(true, 20);
+    EXPECT_EQ(kept->Width(), decoded->Width());
+    EXPECT_EQ(kept->Height(), decoded->Height());
+    f.Show();
+    ui::Pump(10);
+    const QImage want = decoded->Handle()->grab().toImage();
+    EXPECT_EQ(kept->Handle()->grab().toImage(), want);
+    f.Hide();
+  }
 }
 
 TEST(Panel, HoldsControlsAndShowsItsCaption) {

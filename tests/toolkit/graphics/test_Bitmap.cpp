@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "Graphics.h"
 #include "TestSupport.h"
@@ -288,6 +289,69 @@ TEST(BitmapFile, MissingFileAndEmptyBitmap) {
   EXPECT_THROW(b.SaveToFile("empty.bmp"), EInvalidGraphicOperation);
   b.SetSize(2, 2);
   EXPECT_THROW(b.SaveToFile("no/such/folder/x.bmp"), EFCreateError);
+}
+
+// A bitmap makes its pixels only when they are first used. Whoever took the canvas before
+// sizing it (a chart wires its axes to its bitmap's canvas at once) must still draw on the
+// sized bitmap, and every way into the pixels must find them white.
+TEST(Bitmap, PixelsMadeOnFirstUseAreWhiteWhereverTheyAreReached) {
+  const std::pair<const char*, std::function<TColor(TBitmap&)>> ways[] = {
+      {"canvas taken before sizing",
+       [](TBitmap& b) {
+         TCanvas* c = b.Canvas();
+         b.SetSize(5, 4);
+         c->SetPixel(1, 1, clRed);
+         return c->GetPixel(4, 3);
+       }},
+      {"scan line",
+       [](TBitmap& b) {
+         b.SetSize(5, 4);
+         const auto* row = static_cast<const Byte*>(b.ScanLine(3));
+         return RGB(row[14], row[13], row[12]);
+       }},
+      {"drawn on another canvas",
+       [](TBitmap& b) {
+         b.SetSize(5, 4);
+         auto target = gt::WhiteBitmap(6, 6);
+         target->Canvas()->Brush()->SetColor(clBlue);
+         target->Canvas()->FillRect(Rect(0, 0, 6, 6));
+         target->Canvas()->Draw(0, 0, &b);
+         return target->Canvas()->GetPixel(4, 3);
+       }},
+      {"copied, then read",
+       [](TBitmap& b) {
+         b.SetSize(5, 4);
+         TBitmap copy;
+         copy.Assign(&b);
+         return copy.Canvas()->GetPixel(4, 3);
+       }},
+      {"resized twice before use",
+       [](TBitmap& b) {
+         b.SetSize(2, 2);
+         b.SetSize(5, 4);
+         return b.Canvas()->GetPixel(4, 3);
+       }},
+      {"the transparent colour", [](TBitmap& b) {
+         b.SetSize(5, 4);
+         return b.TransparentColor();
+       }}};
+  for (TPixelFormat f : {pf24bit, pf32bit}) {
+    for (const auto& [way, read] : ways) {
+      SCOPED_TRACE(std::string(way) + (f == pf24bit ? ", 24 bits" : ", 32 bits"));
+      TBitmap b;
+      b.SetPixelFormat(f);
+      EXPECT_EQ(read(b), clWhite);
+      EXPECT_EQ(b.Width(), 5);
+      EXPECT_EQ(b.PixelFormat(), f);
+    }
+  }
+  // Drawing through a canvas taken before sizing reaches the bitmap's own pixels.
+  TBitmap b;
+  TCanvas* c = b.Canvas();
+  b.SetSize(3, 3);
+  c->SetPixel(2, 2, clRed);
+  EXPECT_EQ(b.Canvas()->GetPixel(2, 2), clRed);
+  EXPECT_EQ(gt::Count(b, clWhite), 8);
 }
 
 }  // namespace

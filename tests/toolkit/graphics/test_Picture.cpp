@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include <jpeglib.h>
 
@@ -240,6 +241,133 @@ TEST(Picture, AssignAndEmptyPicture) {
   EXPECT_EQ(fromPicture.Canvas()->GetPixel(2, 2), clPurple);
   c.Assign(nullptr);
   EXPECT_EQ(c.Graphic(), nullptr);
+}
+
+// A picture kept encoded answers every question as the decoded one does. Each probe is the
+// first thing asked of the bitmap, so a reader that looks at the pixels before decoding them
+// shows here.
+TEST(Picture, KeptEncodedAnswersAsDecoded) {
+  QImage seeThrough = Blocks().convertToFormat(QImage::Format_ARGB32);
+  seeThrough.setPixel(0, 15, qRgba(0, 0, 0, 0));
+  auto bmpFile = gt::WhiteBitmap(5, 3, pf24bit);
+  gt::PaintPattern(*bmpFile);
+  TStringStream bmpBytes;
+  bmpFile->SaveToStream(bmpBytes);
+  const std::pair<const char*, std::string> pictures[] = {
+      {"png", Encode(Blocks(), "PNG")},
+      {"png with see-through pixels", Encode(seeThrough, "PNG")},
+      {"jpeg", Encode(Blocks(), "JPEG", 90)},
+      {"bitmap file", bmpBytes.DataString()},
+  };
+  // Size and a digest of every pixel (short failure messages).
+  auto pixels = [](TBitmap& b) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (TColor c : gt::Pixels(b)) h = (h ^ static_cast<std::uint32_t>(c)) * 1099511628211ull;
+    return std::to_string(b.Width()) + "x" + std::to_string(b.Height()) + " #" + std::to_string(h);
+  };
+  const std::pair<const char*, std::function<std::string(TBitmap&)>> probes[] = {
+      {"size",
+       [](TBitmap& b) { return std::to_string(b.Width()) + "x" + std::to_string(b.Height()); }},
+      {"empty", [](TBitmap& b) { return std::to_string(b.Empty()); }},
+      {"row format", [](TBitmap& b) { return std::to_string(b.PixelFormat()); }},
+      {"scan line",
+       [](TBitmap& b) {
+         const auto* row = static_cast<const char*>(b.ScanLine(0));
+         return std::string(row, 9);
+       }},
+      {"transparent colour", [](TBitmap& b) { return std::to_string(b.TransparentColor()); }},
+      {"canvas", [&](TBitmap& b) { return pixels(b); }},
+      {"drawn on another canvas",
+       [&](TBitmap& b) {
+         auto target = gt::WhiteBitmap(20, 20);
+         target->Canvas()->Draw(1, 1, &b);
+         return pixels(*target);
+       }},
+      {"copied into a bitmap",
+       [&](TBitmap& b) {
+         TBitmap copy;
+         copy.Assign(&b);
+         return pixels(copy);
+       }},
+      {"copied into a picture",
+       [&](TBitmap& b) {
+         TPicture copy;
+         copy.SetGraphic(&b);
+         return std::to_string(copy.Width()) + pixels(*copy.Bitmap());
+       }},
+      {"enlarged",
+       [&](TBitmap& b) {
+         b.SetSize(b.Width() + 2, b.Height());
+         return pixels(b);
+       }},
+      {"saved",
+       [](TBitmap& b) {
+         TStringStream out;
+         b.SaveToStream(out);
+         return out.DataString();
+       }},
+  };
+  for (const auto& [format, data] : pictures) {
+    for (const auto& [question, probe] : probes) {
+      SCOPED_TRACE(std::string(format) + ", " + question);
+      TBitmap decoded, kept;
+      decoded.LoadFromBytes(data.data(), data.size());
+      kept.LoadFromEncoded(data);
+      const std::string want = probe(decoded);
+      EXPECT_EQ(probe(kept), want);
+      EXPECT_EQ(pixels(kept), pixels(decoded));
+    }
+  }
+}
+
+TEST(Picture, KeptEncodedCopiesDecodeApart) {
+  const std::string png = Encode(Blocks(), "PNG");
+  TPicture original;
+  int changes = 0;
+  original.OnChange = [&](TObject*) { ++changes; };
+  original.LoadFromEncoded(png);
+  EXPECT_EQ(changes, 1);
+  TPicture copy;
+  copy.Assign(&original);
+  // Drawing on the copy (its first use) leaves the original as it was.
+  copy.Bitmap()->Canvas()->SetPixel(0, 0, clBlack);
+  EXPECT_EQ(copy.Bitmap()->Canvas()->GetPixel(0, 0), clBlack);
+  EXPECT_EQ(original.Bitmap()->Canvas()->GetPixel(0, 0), clRed);
+  EXPECT_EQ(changes, 1);  // decoding is no change of the picture
+}
+
+TEST(Picture, KeptEncodedFaults) {
+  const std::string png = Encode(Blocks(), "PNG");
+  std::string badPng = png;
+  badPng[20] = static_cast<char>(badPng[20] ^ 0x55);
+  const std::string jpg = Encode(Blocks(), "JPEG", 90);
+  // What the header shows raises at once and keeps the picture.
+  const std::pair<const char*, std::string> headerFaults[] = {
+      {"unknown format", "plain text, not a picture"},
+      {"empty", ""},
+      {"png header only", png.substr(0, 30)},
+      {"png damaged header", badPng},
+      {"png cut before its pixels", png.substr(0, 33)},
+      {"jpeg signature only", std::string("\xFF\xD8\xFF", 3)},
+      {"jpeg header garbage", jpg.substr(0, 4) + std::string(40, '\x11')},
+      {"bitmap file cut", std::string("BM") + std::string(30, '\0')},
+  };
+  TPicture pic;
+  pic.LoadFromEncoded(png);
+  for (const auto& [name, data] : headerFaults) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(pic.LoadFromEncoded(data), EInvalidGraphic);
+    EXPECT_EQ(pic.Width(), 16);
+  }
+  // Damage inside the compressed pixels is found when they are decoded: an empty picture,
+  // where reading the same bytes at once raises.
+  const std::string cut = png.substr(0, png.size() - 20);
+  TBitmap eager;
+  EXPECT_THROW(eager.LoadFromBytes(cut.data(), cut.size()), EInvalidGraphic);
+  TPicture lazy;
+  lazy.LoadFromEncoded(cut);
+  EXPECT_EQ(lazy.Width(), 0);
+  EXPECT_TRUE(lazy.Bitmap()->Empty());
 }
 
 }  // namespace
