@@ -391,7 +391,7 @@ public:
     bool Linear = false;
     double k = 0, d = 0;
     long double K = 0, D = 0;
-    Integer Pixel(Double v) const {
+    [[gnu::always_inline]] Integer Pixel(Double v) const {
       constexpr double kRound = 0x1.8p52;  // adding and taking it away rounds half to even
       const double kv = k * v, p = kv + d;
       const double r = (p + kRound) - kRound;

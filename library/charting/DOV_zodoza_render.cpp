@@ -428,7 +428,7 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
 
 // One line-to or mark item of the open run; false, with nothing changed, when the run cannot
 // take it.
-inline bool TCustomZOdoza::DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite) {
+[[gnu::always_inline]] inline bool TCustomZOdoza::DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite) {
   TDenseRun& d = FDense;
   const TrcItem kind = It.ItemKind;
   if (kind == tkLineto) {
