@@ -1,6 +1,7 @@
-// Painting the noise plot's chart (50,000 samples, a line and an open square at each): a full
-// paint, one pan step (the range moves by 1 % and the chart paints once), and moving the cross
-// hair alone (the cached data area is copied again, nothing is rebuilt).
+// Painting the noise plot's chart (a line and an open square at each sample): a full paint and
+// one pan step (the range moves by 1 % and the chart paints once) with 50,000 and a million
+// samples, and moving the cross hair alone (the cached data area is copied again, nothing is
+// rebuilt).
 
 #include <benchmark/benchmark.h>
 
@@ -13,22 +14,26 @@ namespace {
 
 struct Scene {
   TCustomZOdoza chart{nullptr};
-  Scene() {
-    bench_scene::BuildChart(chart);
+  explicit Scene(int Samples = bench_scene::kSamples) {
+    bench_scene::BuildChart(chart, Samples);
     chart.SetSuppressPaint(false);
   }
 };
 
+// Argument: the number of samples.
 void FullPaint(benchmark::State& State) {
-  Scene s;
+  Scene s(static_cast<int>(State.range(0)));
   for (auto _ : State) s.chart.Repaint();
-  State.SetItemsProcessed(State.iterations() * bench_scene::kSamples);
+  State.SetItemsProcessed(State.iterations() * State.range(0));
 }
-BENCHMARK(FullPaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(FullPaint)
+    ->Arg(bench_scene::kSamples)
+    ->Arg(bench_scene::kMillionSamples)
+    ->Unit(benchmark::kMillisecond);
 
 void PanStep(benchmark::State& State) {
-  Scene s;
-  const double span = bench_scene::kSamples - 1, step = span / 100;
+  Scene s(static_cast<int>(State.range(0)));
+  const double span = static_cast<double>(State.range(0) - 1), step = span / 100;
   double shift = 0;
   for (auto _ : State) {
     shift = shift == 0 ? step : 0;
@@ -38,7 +43,10 @@ void PanStep(benchmark::State& State) {
     s.chart.SetSuppressPaint(false);  // one paint
   }
 }
-BENCHMARK(PanStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(PanStep)
+    ->Arg(bench_scene::kSamples)
+    ->Arg(bench_scene::kMillionSamples)
+    ->Unit(benchmark::kMillisecond);
 
 // Argument 0: AutoRedraw off, only the cross-hair refresh; 1: AutoRedraw on, the cross hair's
 // own change repaints the whole chart first.

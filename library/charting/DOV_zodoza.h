@@ -21,7 +21,9 @@
 // trace points 1 ... 5000, long texts 1 ... 50.
 
 #include <array>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -381,6 +383,27 @@ public:
   // With a zero factor (no data area) the answer is that axis' RangeLow.
   void M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const;
   void GetTransformParams(Integer Layer, Double& kx, Double& dx, Double& ky, Double& dy) const;
+  // One axis of a layer's transform for drawing many points: R2M's pixel before the chart's
+  // clamp. Linear axes answer from double arithmetic wherever its result lies clearly away from
+  // a half pixel (a bound far above its error against the 80-bit value), else from the 80-bit
+  // expression R2M evaluates, so the answer is always R2M's.
+  struct TPixelAxis {
+    bool Linear = false;
+    double k = 0, d = 0;
+    long double K = 0, D = 0;
+    [[gnu::always_inline]] Integer Pixel(Double v) const {
+      constexpr double kRound = 0x1.8p52;  // adding and taking it away rounds half to even
+      const double kv = k * v, p = kv + d;
+      const double r = (p + kRound) - kRound;
+      if (std::fabs(p) < 1e9 &&
+          std::fabs(std::fabs(p - r) - 0.5) > (std::fabs(kv) + std::fabs(d)) * 4e-15)
+        return static_cast<Integer>(r);
+      return ExactPixel(v);
+    }
+    Integer ExactPixel(Double v) const;
+  };
+  // X and Y of Layer; not linear on a logarithmic axis (R2M then serves).
+  void PixelAxes(Integer Layer, TPixelAxis& X, TPixelAxis& Y) const;
 
   // ---- repaint batching and axis synchronisation ----
   bool SuppressPaint() const { return FSuppressPaint; }
@@ -574,12 +597,19 @@ public:
 
   // ---- item rendering ----
   // Draws one record (a copy of Item) onto Canvas; (OrigX, OrigY) is the canvas position of
-  // the data area's top-left corner. Only the canvas and the render cache change.
+  // the data area's top-left corner. Only the canvas and the render cache change. A record of
+  // the data list that its dense run has drawn already (see TDenseRun) returns at once.
   void DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
                                  bool IsAnnotation, const TLongTextArray& LongTexts,
-                                 bool BlackWhite, Integer OrigX, Integer OrigY);
+                                 bool BlackWhite, Integer OrigX, Integer OrigY) {
+    if (&Item < FDense.AheadEnd && &Item >= FDense.AheadFrom && FNumPPa == kBatchInRun) return;
+    DrawItemOnCanvas(Canvas, Item, Index, IsAnnotation, LongTexts, BlackWhite, OrigX, OrigY);
+  }
   void EnterPolyline(Integer x, Integer y, TCanvas* Canvas);
   void FinishPolyLine(TCanvas* Canvas);
+  // For tests: false draws every line point and every mark one by one (no reduced columns, no
+  // dense runs), the picture the shortcuts must match. Not a setting: neither kept nor copied.
+  void SetDrawShortcutsForTesting(bool On) { FDense.On = On; }
   // The number of lines of Text; Width is its widest line, TotalHeight lines x LineHeight.
   Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width, Integer& TotalHeight,
                           Integer& LineHeight) const;
@@ -879,6 +909,67 @@ protected:
     Integer px = 0, py = 0;
   };
   mutable TLastPixel FLastPixel;
+  // Dense runs (DOV_zodoza_render.cpp). Line-to and mark items in the pen the canvas already
+  // holds (one pixel wide, solid, copying, on a canvas of pixels) all paint that one colour, so
+  // within a run of them the order of their pixels does not matter. A run gathers the line's
+  // points in a longer buffer drawn with reduced columns, draws each mark from its pixel stamp
+  // and skips a mark whose identical twin is already drawn at the same pixel in the run. It
+  // mirrors the plain batch, start point and pen position, and hands exactly those back when
+  // it closes, so the plain path goes on as if it had drawn every item itself. A run met in
+  // the data list draws the records after the current one ahead, up to the next record it
+  // cannot take; the list's calls for those then return at once.
+  struct TMarkStamp {
+    bool Probed = false, Usable = false;
+    bool MovesPen = false;  // drawing leaves the pen at the centre plus PenOffset
+    TPoint PenOffset{};
+    std::vector<TPoint> Pixels;  // offsets from the centre
+  };
+  // The plain batch's count while a dense run holds the batch: a construction that starts
+  // anew resets the count, which tells a run left open by an exception from a live one.
+  static constexpr Integer kBatchInRun = -1;
+  struct TDenseRun {
+    bool On = true;
+    bool Ready = false;  // the parameters below hold for the canvas and construction at hand
+    bool Open = false;   // the canvas state differs from the plain path's until closed
+    TCanvas* Canvas = nullptr;
+    Integer OrigX = 0, OrigY = 0, Layer = 0;
+    TPixelAxis X, Y;
+    Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
+    std::vector<TPoint> Line;                       // line points not drawn yet
+    size_t LineNum = 0;
+    std::array<TPoint, kPolylineBatch> Plain{};  // the plain batch: always the tail of Line
+    Integer PlainNum = 0;
+    TPoint PlainPen{};
+    // Per pixel of the data area (and a margin): run generation << 8 | mark code.
+    std::vector<std::uint32_t> Marks;
+    Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
+    std::uint32_t Generation = 0;
+    std::array<TMarkStamp, 52> Stamps;  // the shape marks; character marks follow the font
+    Integer StampCode = -1;             // the stamp last used
+    const TMarkStamp* Stamp = nullptr;
+    std::vector<TPoint> Scratch, MarkPixels;
+    // Data records drawn ahead with the open run.
+    const TrcChartItem* AheadFrom = nullptr;
+    const TrcChartItem* AheadEnd = nullptr;
+  };
+  TDenseRun FDense;
+  void DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
+                        bool IsAnnotation, const TLongTextArray& LongTexts, bool BlackWhite,
+                        Integer OrigX, Integer OrigY);
+  bool StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite, Integer OrigX,
+                      Integer OrigY);
+  bool DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite);
+  void DrawDenseAhead(TCanvas* Canvas, const TrcChartItem& Item, bool BlackWhite);
+  bool PrepareDenseRun(TCanvas* Canvas, Integer OrigX, Integer OrigY);
+  void LoadDenseLayer(Integer Layer);
+  void OpenDenseRun(TCanvas* Canvas);
+  void CloseDenseRun(TCanvas* Canvas);
+  void DrawDenseLine(TCanvas* Canvas);
+  TPoint DensePixel(const TrcChartItem& It);
+  const TMarkStamp& MarkStamp(Byte Code);
+  // Polyline through Pts with the columns reduced where that paints the same pixels.
+  void DrawLinePoints(TCanvas* Canvas, const TPoint* Pts, Integer Count, bool Reducible);
+  bool LineIsReducible(TCanvas* Canvas) const;
 
   // ---- colours kept while a black-and-white copy is made ----
   TColor ColBakChart = 0, ColBakFont = 0, ColBakFrame = 0, ColBakShadowBgnd = 0, ColBakShadow = 0,

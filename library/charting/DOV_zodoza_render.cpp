@@ -1,6 +1,6 @@
 // Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
-// cache (canvas attributes set only on change), the 200-point polyline batch, texts and the
-// duplicate-mark map.
+// cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
+// columns, dense runs of line points and marks, texts and the duplicate-mark map.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,7 +19,7 @@ constexpr Double kArcRayLength = 1e8;                   // pixels
 constexpr Integer kEBarTickHalf = 3;
 constexpr Double kMaxTextOffs = 2147483647.0;
 
-Integer ClampPixel(long long v) {
+[[gnu::always_inline]] inline Integer ClampPixel(long long v) {
   return static_cast<Integer>(std::clamp<long long>(v, -kMaxDrawPixel, kMaxDrawPixel));
 }
 
@@ -29,7 +29,7 @@ long long RoundToPixel(Double v) {
   return static_cast<long long>(std::nearbyint(std::clamp(v, -4e18, 4e18)));
 }
 
-TPoint Clamped(long long x, long long y) { return Point(ClampPixel(x), ClampPixel(y)); }
+[[gnu::always_inline]] inline TPoint Clamped(long long x, long long y) { return Point(ClampPixel(x), ClampPixel(y)); }
 
 bool InRange(Double v, Double a, Double b) {
   return a <= b ? (v >= a && v <= b) : (v >= b && v <= a);
@@ -128,6 +128,69 @@ TRect InclusiveBox(TPoint a, TPoint b) {
   return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
               std::max(a.Y, b.Y) + 1);
 }
+
+// A dense plot puts hundreds of consecutive points into one pixel column. With a thin solid
+// copying pen, whose segments each paint from their start up to but not including their end,
+// the vertical segments of such a stretch paint the span of every value but the last (each
+// of those starts a segment that paints it) plus the last segment's way towards the exit:
+// entry, lowest, highest and exit paint the same pixels, provided the extreme visited last
+// differs from the exit (else the run would stop short of it). Equal consecutive points paint
+// nothing and are dropped. Out needs room for Count points; returns the number written.
+Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
+  Integer n = 0;
+  Integer i = 0;
+  while (i < Count) {
+    const Integer x = Pts[i].X, entry = Pts[i].Y;
+    Integer last = entry, lo = 0, hi = 0;
+    bool settled = false;  // lo and hi hold every value before the trailing equal ones
+    Integer j = i + 1;
+    for (; j < Count && Pts[j].X == x; ++j) {
+      const Integer y = Pts[j].Y;
+      if (y == last) continue;
+      if (!settled) {
+        lo = hi = last;
+        settled = true;
+      } else {
+        lo = std::min(lo, last);
+        hi = std::max(hi, last);
+      }
+      last = y;
+    }
+    const auto Put = [&](Integer y) {
+      if (n == 0 || Out[n - 1].X != x || Out[n - 1].Y != y) Out[n++] = Point(x, y);
+    };
+    Put(entry);
+    if (settled) {
+      // Towards the extreme that is not the exit first when the entry is the other one.
+      if (entry == lo && last != hi) {
+        Put(hi);
+      } else if (entry == hi && last != lo) {
+        Put(lo);
+      } else if (last == hi) {
+        Put(hi);
+        Put(lo);
+      } else {
+        Put(lo);
+        Put(hi);
+      }
+      Put(last);
+    }
+    i = j;
+  }
+  return n;
+}
+
+// Dense runs keep this many line points before they draw (the plain batch is its tail).
+constexpr size_t kDenseLineCapacity = 4096;
+// Marks are stamped from a probe this many pixels around the centre; a mark reaching its
+// border is drawn the plain way.
+constexpr Integer kStampReach = 12;
+// Margin of the duplicate-mark map around the data area: the centres of drawn marks lie within
+// the layer's range and round to at most one pixel beyond it.
+constexpr Integer kMarkMapMargin = 2;
+constexpr std::uint32_t kLastGeneration = 0xFFFFFF;
+// Records a run draws ahead of the list at a time.
+constexpr std::ptrdiff_t kDenseAhead = 128;
 }  // namespace
 
 // ---- render cache
@@ -176,13 +239,316 @@ void TCustomZOdoza::EnterPolyline(Integer x, Integer y, TCanvas* Canvas) {
 }
 
 void TCustomZOdoza::FinishPolyLine(TCanvas* Canvas) {
+  if (FDense.Open) CloseDenseRun(Canvas);
   if (FNumPPa == 0) return;
-  Canvas->Polyline(FPPa.data(), FNumPPa);
+  DrawLinePoints(Canvas, FPPa.data(), FNumPPa, LineIsReducible(Canvas));
   const TPoint last = FPPa[FNumPPa - 1];
   Canvas->MoveTo(last.X, last.Y);
   FLastMoveToX = last.X;
   FLastMoveToY = last.Y;
   FNumPPa = 0;
+}
+
+// Reduced columns paint what the canvas's thin-line rules paint only on a canvas of pixels (a
+// device keeps the figures, and a metafile's or printer's scale would show the difference)
+// with a one-pixel solid copying pen.
+bool TCustomZOdoza::LineIsReducible(TCanvas* Canvas) const {
+  const TPen* pen = Canvas->Pen();
+  return FDense.On && pen->Width() <= 1 && pen->Style() == psSolid && pen->Mode() == pmCopy &&
+         Canvas->GetPixel(0, 0) != CLR_INVALID;
+}
+
+void TCustomZOdoza::DrawLinePoints(TCanvas* Canvas, const TPoint* Pts, Integer Count,
+                                   bool Reducible) {
+  if (!Reducible || Count < 3) {
+    Canvas->Polyline(Pts, Count);
+    return;
+  }
+  std::vector<TPoint>& out = FDense.Scratch;
+  out.resize(static_cast<size_t>(Count));
+  Integer n = ReduceColumns(Pts, Count, out.data());
+  if (n < 2) out[static_cast<size_t>(n++)] = out[0];  // still one call, as for the points
+  Canvas->Polyline(out.data(), n);
+}
+
+// ---- dense runs ------------------------------------------------------------------------------
+// The pixels a shape mark paints, found by drawing it on a probe in the pen a run holds (one
+// pixel, solid, copying, solid brush), and where it leaves the pen. A mark that paints in any
+// other colour than the pen's, reaches the probe's border or leaves the pen somewhere that
+// does not follow its centre is drawn the plain way.
+const TCustomZOdoza::TMarkStamp& TCustomZOdoza::MarkStamp(Byte Code) {
+  static const TMarkStamp kNone;
+  if (Code >= FDense.Stamps.size()) return kNone;
+  TMarkStamp& st = FDense.Stamps[Code];
+  if (st.Probed) return st;
+  st.Probed = true;
+  constexpr Integer side = 2 * kStampReach + 1;
+  TBitmap probe(side, side);
+  TCanvas* c = probe.Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(kWhite);
+  c->FillRect(Rect(0, 0, side, side));
+  c->Pen()->SetColor(kBlack);
+  c->Pen()->SetWidth(1);
+  c->Pen()->SetStyle(psSolid);
+  c->Pen()->SetMode(pmCopy);
+  const TPoint starts[2] = {Point(-1000, -700), Point(-300, -900)};
+  TPoint ends[2];
+  for (int k = 0; k < 2; ++k) {
+    c->MoveTo(starts[k].X, starts[k].Y);
+    DrawMarkOnCanvas(c, Code, kStampReach, kStampReach);
+    ends[k] = c->PenPos();
+  }
+  if (ends[0].X == starts[0].X && ends[0].Y == starts[0].Y && ends[1].X == starts[1].X &&
+      ends[1].Y == starts[1].Y) {
+    st.MovesPen = false;
+  } else if (ends[0].X == ends[1].X && ends[0].Y == ends[1].Y) {
+    st.MovesPen = true;
+    st.PenOffset = Point(ends[0].X - kStampReach, ends[0].Y - kStampReach);
+  } else {
+    return st;
+  }
+  std::vector<TPoint> pixels;
+  for (Integer y = 0; y < side; ++y)
+    for (Integer x = 0; x < side; ++x) {
+      const TColor px = c->GetPixel(x, y);
+      if (px == kWhite) continue;
+      if (px != kBlack || x == 0 || y == 0 || x == side - 1 || y == side - 1) return st;
+      pixels.push_back(Point(x - kStampReach, y - kStampReach));
+    }
+  st.Pixels = std::move(pixels);
+  st.Usable = true;
+  return st;
+}
+
+bool TCustomZOdoza::PrepareDenseRun(TCanvas* Canvas, Integer OrigX, Integer OrigY) {
+  TDenseRun& d = FDense;
+  d.Ready = false;
+  if (OnBeforeRendezOdozaItem) return false;  // it may change anything between two items
+  const TPen* pen = Canvas->Pen();
+  if (pen->Width() != 1 || pen->Style() != psSolid || pen->Mode() != pmCopy ||
+      pen->Color() != FLastPenCol || FLastLWidth != 1 || FLastPenStyle != psSolid ||
+      Canvas->Brush()->Style() != bsSolid)
+    return false;
+  if (Canvas == PrinterCanvas() || Canvas->GetPixel(0, 0) == CLR_INVALID) return false;
+  d.Canvas = Canvas;
+  d.OrigX = OrigX;
+  d.OrigY = OrigY;
+  d.Layer = 0;
+  d.MapX0 = OrigX - kMarkMapMargin;
+  d.MapY0 = OrigY - kMarkMapMargin;
+  const Integer w = std::max(0, DataWidth()) + 2 * kMarkMapMargin + 1;
+  const Integer h = std::max(0, DataHeight()) + 2 * kMarkMapMargin + 1;
+  if (w != d.MapW || h != d.MapH) {
+    d.MapW = w;
+    d.MapH = h;
+    d.Marks.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    d.Generation = 0;
+  }
+  if (d.Line.size() < kDenseLineCapacity) d.Line.resize(kDenseLineCapacity);
+  d.Ready = true;
+  return true;
+}
+
+void TCustomZOdoza::LoadDenseLayer(Integer Layer) {
+  TDenseRun& d = FDense;
+  d.Layer = Layer;
+  PixelAxes(Layer, d.X, d.Y);
+  const Integer n = ClampLayer(Layer);
+  const Double x1 = FScalePropsX[n]->RangeLow(), x2 = FScalePropsX[n]->RangeHigh();
+  const Double y1 = FScalePropsY[n]->RangeLow(), y2 = FScalePropsY[n]->RangeHigh();
+  d.XMin = std::min(x1, x2);
+  d.XMax = std::max(x1, x2);
+  d.YMin = std::min(y1, y2);
+  d.YMax = std::max(y1, y2);
+}
+
+void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
+  TDenseRun& d = FDense;
+  std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Line.begin());
+  d.LineNum = static_cast<size_t>(FNumPPa);
+  std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Plain.begin());
+  d.PlainNum = FNumPPa;
+  FNumPPa = kBatchInRun;
+  d.PlainPen = Canvas->PenPos();
+  if (++d.Generation > kLastGeneration) {
+    std::fill(d.Marks.begin(), d.Marks.end(), 0);
+    d.Generation = 1;
+  }
+  d.Open = true;
+}
+
+// Draws the line up to where the plain batch starts (that tail stays, for the plain path to
+// draw), or up to its last point when the plain batch is empty.
+void TCustomZOdoza::DrawDenseLine(TCanvas* Canvas) {
+  TDenseRun& d = FDense;
+  const size_t n = d.LineNum;
+  if (n < 2) return;
+  const size_t cut = d.PlainNum > 0 ? n - static_cast<size_t>(d.PlainNum) : n - 1;
+  if (cut < 1) return;
+  DrawLinePoints(Canvas, d.Line.data(), static_cast<Integer>(cut + 1), true);
+  std::copy(d.Line.begin() + static_cast<std::ptrdiff_t>(cut),
+            d.Line.begin() + static_cast<std::ptrdiff_t>(n), d.Line.begin());
+  d.LineNum = n - cut;
+}
+
+void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
+  TDenseRun& d = FDense;
+  d.Open = false;
+  d.AheadFrom = d.AheadEnd = nullptr;
+  if (FNumPPa != kBatchInRun) {
+    // A construction ended without closing its run (an exception) and the next one has
+    // started: as the plain batch, what was left belongs to neither.
+    d.LineNum = 0;
+    return;
+  }
+  DrawDenseLine(Canvas);
+  std::copy(d.Plain.begin(), d.Plain.begin() + d.PlainNum, FPPa.begin());
+  FNumPPa = d.PlainNum;
+  Canvas->MoveTo(d.PlainPen.X, d.PlainPen.Y);
+  d.LineNum = 0;
+}
+
+[[gnu::always_inline]] inline TPoint TCustomZOdoza::DensePixel(const TrcChartItem& It) {
+  TLastPixel& last = FLastPixel;
+  if (!last.Valid || last.Layer != It.Layer || last.x != It.x || last.y != It.y) {
+    const TDenseRun& d = FDense;
+    Integer wx = 0, wy = 0;
+    if (d.X.Linear && d.Y.Linear) {
+      wx = d.X.Pixel(It.x);
+      wy = d.Y.Pixel(It.y);
+    } else {
+      R2M(It.Layer, It.x, It.y, wx, wy);
+    }
+    last = {true, It.Layer, It.x, It.y, wx, wy};
+  }
+  return Clamped(static_cast<long long>(last.px) - RcLRim + FDense.OrigX,
+                 static_cast<long long>(last.py) - RcTRim + FDense.OrigY);
+}
+
+// One line-to or mark item of the open run; false, with nothing changed, when the run cannot
+// take it.
+[[gnu::always_inline]] inline bool TCustomZOdoza::DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite) {
+  TDenseRun& d = FDense;
+  const TrcItem kind = It.ItemKind;
+  if (kind == tkLineto) {
+    if (It.CoordMode != cmAllWorld || (BlackWhite ? kBlack : It.Color) != FLastPenCol ||
+        It.LWid != FLastLWidth || It.PenStyle != FLastPenStyle ||
+        It.FillColor != FLastBrushCol || FLastMoveToX == kNoLineStart ||
+        !std::isfinite(It.x) || !std::isfinite(It.y))
+      return false;
+    if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
+    const TPoint p = DensePixel(It);
+    if (d.LineNum == 0) d.Line[d.LineNum++] = Point(FLastMoveToX, FLastMoveToY);
+    d.Line[d.LineNum++] = p;
+    // The plain batch as EnterPolyline keeps it; when full it is drawn and restarts at p.
+    if (d.PlainNum == 0) d.Plain[0] = Point(FLastMoveToX, FLastMoveToY), d.PlainNum = 1;
+    d.Plain[static_cast<size_t>(d.PlainNum++)] = p;
+    if (d.PlainNum == kPolylineBatch) {
+      // Without marks in between, the line is that batch: drawn now, call for call.
+      if (d.LineNum == kPolylineBatch) {
+        DrawLinePoints(Canvas, d.Line.data(), kPolylineBatch, true);
+        d.Line[0] = p;
+        d.LineNum = 1;
+      }
+      d.PlainPen = p;
+      FLastMoveToX = p.X;
+      FLastMoveToY = p.Y;
+      d.Plain[0] = p;
+      d.PlainNum = 1;
+    }
+    if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+    return true;
+  }
+  if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
+  if (!std::isfinite(It.x) || !std::isfinite(It.y)) return true;  // the plain path skips it
+  if ((BlackWhite ? kBlack : It.Color) != FLastPenCol || It.LWid != FLastLWidth) return false;
+  const Byte code = static_cast<Byte>(It.Param3);
+  if (code != d.StampCode) {
+    const TMarkStamp& st = MarkStamp(code);
+    if (!st.Usable) return false;
+    d.StampCode = code;
+    d.Stamp = &st;
+  }
+  if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
+  // The plain path draws its open batch first.
+  if (d.PlainNum > 0) {
+    const TPoint last = d.Plain[static_cast<size_t>(d.PlainNum - 1)];
+    d.PlainPen = last;
+    FLastMoveToX = last.X;
+    FLastMoveToY = last.Y;
+    d.PlainNum = 0;
+  }
+  if (!(It.x >= d.XMin && It.x <= d.XMax && It.y >= d.YMin && It.y <= d.YMax)) return true;
+  const TPoint p = DensePixel(It);
+  if (FAvoidDupMarks && MarkIsDuplicate(p.X, p.Y, It.Param3)) return true;
+  const TMarkStamp& st = *d.Stamp;
+  if (st.MovesPen) d.PlainPen = Point(p.X + st.PenOffset.X, p.Y + st.PenOffset.Y);
+  const Integer mx = p.X - d.MapX0, my = p.Y - d.MapY0;
+  if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
+    std::uint32_t& cell = d.Marks[static_cast<size_t>(my) * static_cast<size_t>(d.MapW) +
+                                  static_cast<size_t>(mx)];
+    const std::uint32_t key = d.Generation << 8 | code;
+    if (cell == key) return true;  // the same mark in the same colour is there already
+    cell = key;
+  }
+  const size_t count = st.Pixels.size();
+  if (count == 0) return true;
+  std::vector<TPoint>& pts = d.MarkPixels;
+  if (pts.size() < count) pts.resize(count);
+  for (size_t k = 0; k < count; ++k) pts[k] = Point(p.X + st.Pixels[k].X, p.Y + st.Pixels[k].Y);
+  Canvas->SetPixels(pts.data(), static_cast<int>(count), FLastPenCol);
+  return true;
+}
+
+// The first item of a run, or one met after the list's own record: checks what stays the same
+// along the run, opens it and takes the item; false, with the plain state untouched, when the
+// plain path must draw it.
+bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite,
+                                   Integer OrigX, Integer OrigY) {
+  TDenseRun& d = FDense;
+  if (d.Open && FNumPPa != kBatchInRun) CloseDenseRun(Canvas);  // left open: drops it
+  if (!d.Ready || !FLastPixel.Valid || Canvas != d.Canvas || OrigX != d.OrigX ||
+      OrigY != d.OrigY) {
+    if (d.Open) return false;  // the plain path closes the run, the next item starts anew
+    if (!PrepareDenseRun(Canvas, OrigX, OrigY)) return false;
+  }
+  if (d.Open) return DenseStep(Canvas, It, BlackWhite);
+  // Whether the run can take the item, before the plain state is handed over to it.
+  if (It.ItemKind == tkMarkAt && It.CoordMode == cmAllWorld && std::isfinite(It.x) &&
+      std::isfinite(It.y) && !MarkStamp(static_cast<Byte>(It.Param3)).Usable)
+    return false;
+  const Integer savedNum = FNumPPa;
+  const Integer savedX = FLastMoveToX, savedY = FLastMoveToY;
+  OpenDenseRun(Canvas);
+  if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
+  DensePixel(It);  // a valid last pixel from here on tells a new construction
+  if (DenseStep(Canvas, It, BlackWhite)) return true;
+  // Not for a run after all: as it was.
+  d.Open = false;
+  d.LineNum = 0;
+  FNumPPa = savedNum;
+  FLastMoveToX = savedX;
+  FLastMoveToY = savedY;
+  return false;
+}
+
+// The data records after Item that the open run can take, drawn now; the list's calls for them
+// return at once (DrawContainerItemOnCanvas). A short stretch at a time, so that the list finds
+// them still in the cache.
+void TCustomZOdoza::DrawDenseAhead(TCanvas* Canvas, const TrcChartItem& Item, bool BlackWhite) {
+  TDenseRun& d = FDense;
+  const TrcChartItem* from = &Item + 1;
+  const TrcChartItem* end = FData->Container.data() + FData->Count;
+  if (end - from > kDenseAhead) end = from + kDenseAhead;
+  const TrcChartItem* it = from;
+  for (; it < end; ++it) {
+    // The list's own choice of the records it draws (DrawDisplayList).
+    if (!FItClassVisib[it->ItemClass] || !GetLayerVisib(it->Layer)) continue;
+    if (!DenseStep(Canvas, *it, BlackWhite)) break;
+  }
+  d.AheadFrom = from;
+  d.AheadEnd = it;
 }
 
 Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
@@ -241,10 +607,21 @@ bool TCustomZOdoza::MarkIsDuplicate(Integer px, Integer py, Integer Code) {
 }
 
 // ---- one record --------------------------------------------------------------------------------
-void TCustomZOdoza::DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item,
-                                              Integer Index, bool IsAnnotation,
-                                              const TLongTextArray& LongTexts, bool BlackWhite,
-                                              Integer OrigX, Integer OrigY) {
+void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
+                                     bool IsAnnotation, const TLongTextArray& LongTexts,
+                                     bool BlackWhite, Integer OrigX, Integer OrigY) {
+  if (FDense.On && (Item.ItemKind == tkLineto || Item.ItemKind == tkMarkAt) &&
+      StartDenseItem(Canvas, Item, BlackWhite, OrigX, OrigY)) {
+    // The data list's own record (not a copy): the records after it follow.
+    const TrcChartItem* list = FData->Container.data();
+    if (FDense.Open && !IsAnnotation && &LongTexts == &FData->LongTexts && &Item >= list &&
+        &Item < list + FData->Count && &Item - list == Index)
+      DrawDenseAhead(Canvas, Item, BlackWhite);
+    return;
+  }
+  // Anything else may change the canvas, the transforms or the ranges: a run ends here.
+  if (FDense.Open) CloseDenseRun(Canvas);
+  FDense.Ready = false;
   const TrcChartItem it = Item;
   const TrcItem kind = it.ItemKind;
   if (!HasFiniteCoordinates(it)) {

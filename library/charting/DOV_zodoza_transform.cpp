@@ -62,6 +62,7 @@ String FixedWidthNumber(Double x, Integer w, Integer d) {
 void TCustomZOdoza::AdjustScaling() {
   if (IsLoading()) return;
   FLastPixel.Valid = false;
+  FDense.Ready = false;
   const Integer W = DataWidth(), H = DataHeight();
   for (Integer n = 1; n <= kNumLayers; ++n) {
     const TScaleProps* px = FScalePropsX[n].get();
@@ -142,4 +143,20 @@ void TCustomZOdoza::GetTransformParams(Integer Layer, Double& kx, Double& dx, Do
   dx = static_cast<Double>(Cpdx[n]);
   ky = static_cast<Double>(Cpky[n]);
   dy = static_cast<Double>(Cpdy[n]);
+}
+
+Integer TCustomZOdoza::TPixelAxis::ExactPixel(Double v) const { return RoundPixel(K * v + D); }
+
+void TCustomZOdoza::PixelAxes(Integer Layer, TPixelAxis& X, TPixelAxis& Y) const {
+  const Integer n = ClampLayer(Layer);
+  X.Linear = !FScalePropsX[n]->Logarithmic();
+  X.K = Cpkx[n];
+  X.D = Cpdx[n];
+  Y.Linear = !FScalePropsY[n]->Logarithmic();
+  Y.K = Cpky[n];
+  Y.D = Cpdy[n];
+  for (TPixelAxis* a : {&X, &Y}) {
+    a->k = static_cast<double>(a->K);
+    a->d = static_cast<double>(a->D);
+  }
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "DOV_zodoza.h"
 #include "Dialogs.h"
@@ -1014,4 +1016,192 @@ TEST(ChartDataArea, ColouredAreaModes) {
   ch.c.Repaint();
   EXPECT_EQ(ch.At(ch.G(3, 1)), kGreen);
   EXPECT_EQ(ch.At(ch.G(1, 1)), kWhite);
+}
+
+// ---- dense plots: every shortcut must paint the plain picture ---------------------------------
+namespace {
+
+// The data-area picture of a chart painted with the drawing shortcuts on and off.
+struct Pictures {
+  std::vector<TColor> Fast, Plain;
+  Integer Width = 0, Height = 0;
+};
+
+std::vector<TColor> Grab(TCustomZOdoza& c) {
+  TBitmap* g = c.GrafBmp();
+  std::vector<TColor> px;
+  for (Integer y = 0; y < g->Height(); ++y)
+    for (Integer x = 0; x < g->Width(); ++x) px.push_back(g->Canvas()->GetPixel(x, y));
+  return px;
+}
+
+Pictures PaintBothWays(const std::function<void(TCustomZOdoza&)>& Build) {
+  Chart ch(0, 100);
+  Build(ch.c);
+  ch.Show();
+  Pictures p;
+  p.Fast = Grab(ch.c);
+  ch.c.SetDrawShortcutsForTesting(false);
+  ch.c.Repaint();
+  p.Plain = Grab(ch.c);
+  p.Width = ch.c.GrafBmp()->Width();
+  p.Height = ch.c.GrafBmp()->Height();
+  return p;
+}
+
+// Where the two pictures first differ, or "" when they are the same.
+std::string FirstDifference(const Pictures& p) {
+  if (p.Fast.size() != p.Plain.size()) return "sizes differ";
+  Integer differ = 0;
+  std::string first;
+  for (size_t i = 0; i < p.Fast.size(); ++i) {
+    if (p.Fast[i] == p.Plain[i]) continue;
+    if (differ++ == 0)
+      first = "at (" + std::to_string(i % static_cast<size_t>(p.Width)) + ", " +
+              std::to_string(i / static_cast<size_t>(p.Width)) + ")";
+  }
+  return differ == 0 ? "" : std::to_string(differ) + " pixels differ, first " + first;
+}
+
+// A noisy series over 0 ... 100 with many points per pixel column, some missing (NaN), some
+// beyond the range (also far beyond, where pixels are clamped), and stretches that stand still
+// in x (vertical runs).
+void DenseSeries(TCustomZOdoza& c, std::mt19937& rng, int Count, bool Line, int Mark) {
+  std::uniform_real_distribution<double> u(0, 1);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  double x = 0;
+  bool first = true;
+  for (int i = 0; i < Count; ++i) {
+    const double r = u(rng);
+    if (r > 0.02) x += 100.0 / Count;  // else a vertical run goes on
+    double y = 20 + 60 * u(rng);
+    if (r < 0.005) y = nan;
+    else if (r < 0.01) y = -30;
+    else if (r < 0.012) y = 1e7;
+    else if (r > 0.995) y = 100 + 5 * u(rng);
+    if (Line) {
+      if (first) c.MoveTo(x, y);
+      else c.DrawTo(x, y);
+    }
+    first = false;
+    if (Mark >= 0) c.MarkAt(x, y, static_cast<Byte>(Mark));
+  }
+}
+
+}  // namespace
+
+TEST(ChartDensePlot, ShortcutsPaintThePlainPicture) {
+  struct Case {
+    const char* Name;
+    std::function<void(TCustomZOdoza&, std::mt19937&)> Build;
+  } cases[] = {
+      {"line and open squares",
+       [](TCustomZOdoza& c, std::mt19937& r) { DenseSeries(c, r, 20000, true, 10); }},
+      {"line alone", [](TCustomZOdoza& c, std::mt19937& r) { DenseSeries(c, r, 20000, true, -1); }},
+      {"marks alone, masks and filled squares",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         DenseSeries(c, r, 5000, false, 1);
+         DenseSeries(c, r, 5000, false, 8);
+       }},
+      {"several series and mark shapes",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         const TColor cols[] = {kRed, kBlue, kGreen, kTeal};
+         const int marks[] = {10, 16, 14, 29, 5, 0};
+         for (int k = 0; k < 6; ++k) {
+           c.SetDataCol(cols[k % 4]);
+           DenseSeries(c, r, 3000, k % 3 != 2, marks[k]);
+         }
+       }},
+      {"pen width 2 beside width 1",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         c.SetLineWid(2);
+         DenseSeries(c, r, 3000, true, 10);
+         c.SetLineWid(1);
+         c.SetDataCol(kRed);
+         DenseSeries(c, r, 3000, true, 12);
+       }},
+      {"dashed line and a character mark",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         c.SetPenStyle(psDash);
+         DenseSeries(c, r, 3000, true, 10);
+         c.SetPenStyle(psSolid);
+         DenseSeries(c, r, 2000, true, 65);
+       }},
+      {"near duplicates thinned",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         c.SetAvoidDupMarks(true);
+         DenseSeries(c, r, 8000, true, 10);
+       }},
+      {"relative pixel items after marks",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         // These start where the last mark or the last point left the pen.
+         for (int k = 0; k < 40; ++k) {
+           DenseSeries(c, r, 300 + 50 * k, true, k % 2 == 0 ? 10 : 1);
+           if (k % 4 == 0) c.DrawToRelPix(7, -5);
+           if (k % 4 == 1) c.MoveToRelPix(4, 9);
+           if (k % 4 == 2) c.DrawToRelPix(50.0, 50.0, 6, 6);
+           c.DrawTo(60.0 + k * 0.1, 40.0);
+         }
+       }},
+      {"invisible class and annotations in world coordinates",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         DenseSeries(c, r, 3000, true, 10);
+         c.SetClassDefault(7);
+         c.SetDataCol(kRed);
+         DenseSeries(c, r, 3000, true, 10);
+         c.SetClassVisib(7, false);
+         c.SetClassDefault(0);
+         c.SetAnnoMode(true);
+         c.SetDataCol(kGreen);
+         DenseSeries(c, r, 2000, true, 11);
+         c.SetAnnoMode(false);
+       }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    const Pictures p = PaintBothWays([&](TCustomZOdoza& c) {
+      std::mt19937 rng(20240611);
+      k.Build(c, rng);
+    });
+    EXPECT_EQ(FirstDifference(p), "");
+  }
+}
+
+// One pixel column: the vertical stretches whose reduction is easy to get wrong (the exit at
+// either extreme, the entry at one and the exit at the other, repeated points at the end).
+TEST(ChartDensePlot, ColumnStretchesKeepTheirEnds) {
+  const std::vector<std::vector<double>> columns = {
+      {50, 20, 80, 80},     {50, 20, 80, 20},     {20, 80, 50, 80},    {80, 20, 50, 20},
+      {50, 50, 50},         {50, 30, 60, 30, 60}, {20, 80, 20, 80},    {50, 49, 51, 50, 50},
+      {50, 20, 80, 50, 90}, {50, 80, 20, 50, 10}, {60, 40, 60, 40, 40}};
+  for (const auto& ys : columns) {
+    for (const bool leave : {false, true}) {
+      SCOPED_TRACE(::testing::PrintToString(ys) + (leave ? " and on" : ""));
+      const Pictures p = PaintBothWays([&](TCustomZOdoza& c) {
+        c.MoveTo(40.0, 30.0);
+        for (const double y : ys) c.DrawTo(50.0, y);  // x 50 is one pixel column
+        if (leave) c.DrawTo(51.0, 35.0);
+      });
+      EXPECT_EQ(FirstDifference(p), "");
+    }
+  }
+}
+
+TEST(ChartDensePlot, ShortcutsDrawFarFewerFigures) {
+  // The shortcuts must really be taken, or the comparisons above would compare the plain
+  // picture with itself.
+  Chart ch(0, 100);
+  std::mt19937 rng(7);
+  DenseSeries(ch.c, rng, 20000, true, 10);
+  ch.Show();
+  TBitmap bmp;
+  bmp.SetSize(ch.c.GrafBmp()->Width(), ch.c.GrafBmp()->Height());
+  int figures = 0;
+  bmp.Canvas()->OnChange = [&](TObject*) { ++figures; };
+  ch.c.ConstructDataBmp(&bmp, 0, 0, false, 0);
+  const int fast = figures;
+  ch.c.SetDrawShortcutsForTesting(false);
+  figures = 0;
+  ch.c.ConstructDataBmp(&bmp, 0, 0, false, 0);
+  EXPECT_LT(fast * 2, figures) << fast << " against " << figures;
 }
