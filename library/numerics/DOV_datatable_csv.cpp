@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
-#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -28,8 +29,14 @@ namespace {
 // last line.
 
 // Every byte of the file. The size is only a first guess: a file that grows meanwhile, or a
-// device that tells no size, is read to its end all the same.
-String ReadFileBytes(const String& FName) {
+// device that tells no size, is read to its end all the same. The buffer is not cleared
+// first: the read fills it.
+struct TFileBytes {
+  std::unique_ptr<char[]> Data;
+  std::size_t Size = 0;
+};
+
+TFileBytes ReadFileBytes(const String& FName) {
   TBinaryFile f(FName);
   f.Reset(1, true);
   const Int64 size = f.FileSize();
@@ -37,18 +44,21 @@ String ReadFileBytes(const String& FName) {
   constexpr Int64 LargeFile = 64LL * 1024 * 1024;
   if (size > LargeFile && static_cast<std::uint64_t>(size) > ObtainableMemoryBytes())
     throw std::bad_alloc();
-  String bytes;
-  std::size_t have = 0;
-  std::size_t want = static_cast<std::size_t>(std::max<Int64>(size, 0)) + 1;  // +1 sees the end
+  TFileBytes bytes;
+  std::size_t room = static_cast<std::size_t>(std::max<Int64>(size, 0)) + 1;  // +1 sees the end
+  bytes.Data = std::make_unique_for_overwrite<char[]>(room);
   for (;;) {
-    bytes.resize(have + want);
-    const std::size_t got = static_cast<std::size_t>(f.BlockRead(bytes.data() + have,
-                                                                 static_cast<Int64>(want)));
-    have += got;
+    const std::size_t want = room - bytes.Size;
+    const std::size_t got = static_cast<std::size_t>(
+        f.BlockRead(bytes.Data.get() + bytes.Size, static_cast<Int64>(want)));
+    bytes.Size += got;
     if (got < want) break;
-    want = std::max<std::size_t>(have, 4096);
+    if (room > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
+    room = std::max<std::size_t>(2 * room, 4096);
+    auto larger = std::make_unique_for_overwrite<char[]>(room);
+    std::memcpy(larger.get(), bytes.Data.get(), bytes.Size);
+    bytes.Data = std::move(larger);
   }
-  bytes.resize(have);
   f.CloseFile();
   return bytes;
 }
@@ -386,15 +396,13 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
                                   bool IncludeColHeaders, bool IncludeRowHeaders) {
   THeldEvents held(OnChange, OnChangeSetup);
   const TTextfileType fileType = CheckTextFileType(FName);
-  String bytes;
+  TFileBytes bytes;
   try {
     bytes = ReadFileBytes(FName);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
-  } catch (const std::length_error&) {
-    RaiseNoMemory();
   }
-  std::string_view text(bytes);
+  std::string_view text(bytes.Data.get(), bytes.Size);
   text = text.substr(0, text.find('\x1A'));  // byte 26 ends a text file
   const char delim =
       Delimiter == csvUnknown ? DetectDelimiter(text, fileType) : CSVDelimiters[Delimiter];
