@@ -1,8 +1,10 @@
 #include "DOV_datatable.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <new>
 #include <stdexcept>
@@ -16,7 +18,14 @@
 
 namespace {
 
-String DefaultName(const char* Prefix, Integer k) { return String(Prefix) + IntToStr(k); }
+// "C-12", "R-3284": made for every row a table gains, so without a temporary per part.
+String DefaultName(const char* Prefix, Integer k) {
+  char buf[32];
+  const std::size_t n = std::strlen(Prefix);
+  std::memcpy(buf, Prefix, n);
+  const auto end = std::to_chars(buf + n, buf + sizeof buf, k).ptr;
+  return String(buf, static_cast<std::size_t>(end - buf));
+}
 
 // Slot equals a key that is already folded, ignoring A-Z case. The CSV import asks this for
 // every text field against up to 150 slots, so the key is folded once, not per slot.

@@ -2,11 +2,15 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "DOV_datatable.h"
+#include "DOV_math1.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
 #include "TextFile.h"
@@ -375,6 +379,241 @@ TEST(TDataTableCSVImport, ColumnWithMoreThan150NamesKeepsTheOtherNumbers) {
   EXPECT_EQ(t.GetElemNominal(2, 150), "PSR148");
   EXPECT_EQ(t.NumericData->GetVal(2, 151), 0);  // no slot left: the cell keeps its 0
   EXPECT_EQ(t.NominalID(2, 150), "PSR148");
+}
+
+// ---- the import's reading rules, whichever way the table grows ----------------------------
+
+namespace {
+
+// The file's characters as two-byte units behind their byte-order mark.
+std::string TwoByte(const std::string& text, bool littleEndian, bool withMark = true) {
+  std::string bytes = withMark ? (littleEndian ? "\xFF\xFE" : "\xFE\xFF") : "";
+  for (char ch : text) {
+    if (!littleEndian) bytes += '\0';
+    bytes += ch;
+    if (littleEndian) bytes += '\0';
+  }
+  return bytes;
+}
+
+// A table that has been used before: the import keeps its first cell, the first column's
+// name and identifiers (its scale turns interval) and the first row's name.
+void UseBefore(TDataTable& t) {
+  t.Resize(4, 3);
+  t.SetColName(1, "kept");
+  t.SetRowName(1, "first");
+  t.SetElem(1, 1, 9);
+  t.SetCellState(1, 1, csMarkA);
+  t.SetMScaleType(1, stNominal);
+  t.SetNominalID(1, 1, "X");
+  t.SetNominalID(1, 3, "old");  // slot 2 stays free
+  t.SetElem(2, 2, 5);
+}
+
+struct TableFacts {
+  Integer result, columns, rows;
+  String names, data, states;
+  bool operator==(const TableFacts&) const = default;
+};
+
+TableFacts Facts(const TDataTable& t, Integer result) {
+  return {result,
+          t.NrOfColumns(),
+          t.NrOfRows(),
+          t.CRCofNamesAndAttributes(),
+          t.NumericData->CRCofData(),
+          t.CRCofCellStates()};
+}
+
+std::string ManyNames() {
+  std::string s = "id;name\n";
+  for (int i = 1; i <= 200; ++i) s += std::to_string(i) + ";PSR" + std::to_string(i) + "\n";
+  return s;
+}
+
+}  // namespace
+
+// A table that nobody watches takes its size once from a first look at the file; one whose
+// size, names or cell states are watched grows line by line, and one with a progress handler
+// looks its identifiers up slot by slot. All three must hold the same table in the end, and
+// the lines must be those the text-file reader sees.
+TEST(TDataTableCSVImport, EveryWayOfGrowingReadsTheSameTable) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    TCSVDelimiters delimiter;
+    bool colHeaders, rowHeaders;
+    Integer rows, columns;
+  };
+  const Case cases[] = {
+      {"no line end after the last line", "a;b\n1;2\n3;4", csvSemicolon, true, false, 2, 2},
+      {"ragged last line", "a;b;c\n1;2;3\n4", csvSemicolon, true, false, 2, 3},
+      {"widest line last", "a\n1\n2;3;4;5\n", csvSemicolon, true, false, 2, 4},
+      {"widest line without line end", "a\n1\n2;3;4;5", csvSemicolon, true, false, 2, 4},
+      {"quoted delimiters do not widen", "a;b\n\"x;y;z\";1\n", csvSemicolon, true, false, 1, 2},
+      {"unterminated quote", "a;b\n\"x;1\n2;3\n", csvSemicolon, true, false, 2, 2},
+      {"blank lines are rows", "a;b\n\n1;2\n\n", csvSemicolon, true, false, 3, 2},
+      {"byte 26 ends the text", "a;b\n1;2\n\x1A" "3;4;5\n", csvSemicolon, true, false, 1, 2},
+      {"lone CRs are dropped", "a;b\r1;2\r", csvSemicolon, true, false, 0, 3},
+      {"CR LF", "a;b\r\n1;2\r\n3;4\r\n", csvSemicolon, true, false, 2, 2},
+      {"two-byte LE with CR LF", TwoByte("a;b\r\n1;2\r\n", true), csvSemicolon, true, false, 1,
+       2},
+      {"two-byte LE, odd length", TwoByte("a;b\n1;2", true) + "3", csvUnknown, true, false, 1,
+       2},
+      {"two-byte BE", TwoByte("a;b\n1;2\n", false), csvUnknown, true, false, 1, 2},
+      {"UTF-8 mark only", "\xEF\xBB\xBF", csvSemicolon, false, false, 1, 1},
+      {"empty file", "", csvSemicolon, false, false, 0, 1},
+      {"only a header", "h1;h2\n", csvSemicolon, true, false, 0, 2},
+      {"row headers", "corner\nr1;1;2\nr2;3\n", csvSemicolon, true, true, 2, 2},
+      {"row headers, no column headers", "r1;1\nr2;2;3\n", csvSemicolon, false, true, 2, 2},
+      {"identifiers against kept slots", "OLD;1\nold;x\nX;2\nnew;\nlonger than ten;X\n",
+       csvSemicolon, false, false, 5, 2},
+      {"non-finite and huge texts", "a;b\nNaN;inf\n-INF;1e5000\n1e4200;-1e-4200\n", csvSemicolon,
+       true, false, 3, 2},
+      {"more names than slots", ManyNames(), csvSemicolon, true, false, 200, 2},
+      {"detected delimiter", "a,b;c\n1,2,3\n", csvUnknown, true, false, 1, 3},
+  };
+  for (const auto& k : cases) {
+    TempDir dir;
+    const fs::path p = dir.write("in.csv", k.bytes);
+    TDataTable quiet(nullptr), progress(nullptr), watched(nullptr);
+    progress.OnPercentDone = [](TObject*, Integer) {};
+    int resizes = 0;
+    watched.OnResize = [&](TObject*, Integer, Integer, Integer, Integer) { ++resizes; };
+    std::vector<TableFacts> facts;
+    for (TDataTable* t : {&quiet, &progress, &watched}) {
+      UseBefore(*t);
+      const Integer result = t->ImportFromCSV(p.string(), k.delimiter, k.colHeaders, k.rowHeaders);
+      facts.push_back(Facts(*t, result));
+    }
+    EXPECT_EQ(facts[0].rows, k.rows) << k.name;
+    EXPECT_EQ(facts[0].columns, k.columns) << k.name;
+    EXPECT_TRUE(facts[0] == facts[1]) << k.name << ": the progress handler changed the table";
+    EXPECT_TRUE(facts[0] == facts[2]) << k.name << ": growing line by line changed the table";
+    EXPECT_GT(resizes, 1) << k.name;
+  }
+}
+
+// Kept identifiers, the first slot of a text, the ten-character cut and the case rule hold
+// for the indexed look-up as for AddNominalID.
+TEST(TDataTableCSVImport, TextsFindTheSlotsAddNominalIDWouldGive) {
+  TempDir dir;
+  TDataTable t(nullptr);
+  UseBefore(t);
+  EXPECT_EQ(Import(t, dir, "OLD;1\nold;x\nX;2\nnew;\nlonger than ten;X\nLONGER THAN;3\n",
+                   csvSemicolon, false, false),
+            0);
+  // Column 1 was made interval, so "OLD" found no slot and took the free slot 2; from then on
+  // the column is nominal and "old" is slot 2, ahead of the kept slot 3.
+  EXPECT_EQ(t.MScaleType(1), stNominal);
+  const double want[] = {2, 2, 1, 4, 5, 5};
+  for (int r = 1; r <= 6; ++r) EXPECT_EQ(t.NumericData->GetVal(1, r), want[r - 1]) << r;
+  EXPECT_EQ(t.NominalID(1, 2), "OLD");
+  EXPECT_EQ(t.NominalID(1, 3), "old");
+  EXPECT_EQ(t.NominalID(1, 5), "longer tha");
+  EXPECT_EQ(t.NumericData->GetVal(2, 2), 1);  // "x", first text of column 2
+  EXPECT_EQ(t.NumericData->GetVal(1, 6), 5);  // "LONGER THA" is "longer tha"
+  EXPECT_EQ(t.NumericData->GetVal(2, 5), 1);  // "X" is "x": A-Z case is ignored
+}
+
+namespace {
+
+// Sets the system's decimal separator for the life of the object.
+class TSystemSeparator {
+public:
+  explicit TSystemSeparator(char sep) : FKept(FormatSettings.DecimalSeparator) {
+    FormatSettings.DecimalSeparator = sep;
+  }
+  ~TSystemSeparator() { FormatSettings.DecimalSeparator = FKept; }
+
+private:
+  char FKept;
+};
+
+// Number-like texts: plain short numbers mostly, with long digit runs, both separators, big
+// and dangling exponents, blanks and stray characters mixed in.
+std::vector<std::string> NumberLikeTexts() {
+  std::vector<std::string> out = {
+      "0", "-0", "+0.0", "-0.000e7", "1", "-999.99", "3.06e+05", "0.742375", "62.269278",
+      "1500.00", ".5", ",5", "-.5", "5.", "-5,", ".", "-.", "+", "-", "e5", "1e", "1e+", "1.5E-3",
+      "  42", "42 ", " -7.25", "1.2.3", "1,2.3", "1.2,3", "12abc", "1e4200", "1e4201", "1e-4200",
+      "9999999999999999999", "18446744073709551615", "18446744073709551616",
+      "12345678901234567890123", "0.00000000000000000000000000123", "1e27", "1e28", "1e-27",
+      "1e-28", "123456789012345678.9e9", "4.9406564584124654e-324", "1.7976931348623157e308",
+      "1.8e308", "2.2250738585072011e-308", "0.1", "0.3", "9007199254740993",
+      "9007199254740993e-5", "1e0005", "1e00005", "1E5", "00000000000000000000001.5", "\t1",
+      "1\t", "nan", "inf"};
+  std::mt19937 gen(20240611);
+  auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
+  const char junk[] = "eE+-.,x ";
+  for (int i = 0; i < 3000; ++i) {
+    std::string s;
+    if (pick(10) == 0) s += std::string(static_cast<std::size_t>(pick(3)), ' ');
+    if (pick(3) == 0) s += pick(2) ? '-' : '+';
+    const int digits = pick(8) == 0 ? 1 + pick(24) : 1 + pick(9);
+    const int point = pick(4) == 0 ? -1 : pick(digits + 1);
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) s += pick(5) ? '.' : ',';
+      s += static_cast<char>('0' + pick(10));
+    }
+    if (point == digits) s += '.';
+    if (pick(4) == 0) {
+      s += pick(2) ? 'e' : 'E';
+      if (pick(2)) s += pick(2) ? '-' : '+';
+      const int expDigits = pick(10) == 0 ? pick(6) : 1 + pick(2);
+      for (int d = 0; d < expDigits; ++d) s += static_cast<char>('0' + pick(10));
+    }
+    if (pick(25) == 0) s.insert(static_cast<std::size_t>(pick(static_cast<int>(s.size()) + 1)),
+                                1, junk[pick(static_cast<int>(sizeof junk) - 1)]);
+    out.push_back(s);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Every field is a number exactly when IsValidDouble says so, with ScanFPNum's value to the
+// last bit (-0 included), whichever the system's decimal separator.
+TEST(TDataTableCSVImport, NumbersAreReadAsTheGeneralScannerReadsThem) {
+  const std::vector<std::string> texts = NumberLikeTexts();
+  for (const char sep : {'.', ','}) {
+    TSystemSeparator system(sep);
+    // One text per row; the texts that are no number become identifiers of the column, and
+    // only as many distinct ones are taken as the column has slots.
+    std::vector<std::string> rows;
+    std::set<std::string> identifiers;
+    for (const auto& s : texts) {
+      if (!s.empty() && !IsValidDouble(s, true, dsSystem)) {
+        const std::string key = UpperCase(s.substr(0, 10));
+        if (!identifiers.count(key) && identifiers.size() >= 140) continue;
+        identifiers.insert(key);
+      }
+      rows.push_back(s);
+    }
+    std::string file;
+    for (const auto& s : rows) file += s + "\n";
+    TempDir dir;
+    TDataTable t(nullptr);
+    ASSERT_EQ(Import(t, dir, file, csvSemicolon, false, false), 0) << sep;
+    ASSERT_EQ(t.NrOfRows(), static_cast<Integer>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::string& s = rows[i];
+      const Integer r = static_cast<Integer>(i + 1);
+      if (s.empty()) {
+        EXPECT_TRUE(t.IsEmpty(1, r)) << s;
+      } else if (IsValidDouble(s, true, dsSystem)) {
+        Integer pos = 1;
+        const double want = ScanFPNum(s, true, 3, pos);
+        const double got = t.NumericData->GetVal(1, r);
+        EXPECT_EQ(std::memcmp(&want, &got, sizeof want), 0)
+            << "\"" << s << "\" with '" << sep << "': " << got << " instead of " << want;
+        EXPECT_EQ(t.CellState(1, r), 0) << s;
+      } else {
+        EXPECT_TRUE(SameText(t.GetElemNominal(1, r), s.substr(0, 10)))
+            << "\"" << s << "\" with '" << sep << "' became " << t.NumericData->GetVal(1, r);
+      }
+    }
+  }
 }
 
 // ---- the real catalogue --------------------------------------------------------------------
