@@ -16,6 +16,7 @@
 // run after the string unit's InitScramble(8053) and before anything else draws: InitLibrary
 // runs it right after the seeding, so one call initialises the library.
 
+#include <string_view>
 #include <utility>
 
 #include "DOV_sdlbase.h"
@@ -160,6 +161,10 @@ Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer
 // follow it: "12abc" is valid, "abc", "-", "E5", "1.2.3" are not). An exponent beyond 4200
 // makes the text invalid. dsSystem takes the separator of FormatSettings.
 bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep);
+// A whole field as a number: true when IsValidDouble(Field, true, dsSystem) holds, and then
+// Value as ScanFPNum(Field, true, 3, ...) reads it, bit for bit. The table readers' one
+// conversion: short plain numbers take an exact shortcut, anything else these two routines.
+bool ReadNumberField(std::string_view Field, double& Value);
 // The exact text of a double for the files the library writes and reads back: the shortest
 // digits that read back as the same double ("0.1", "-0", "1e+300", "5e-324"), and "NAN",
 // "INF" and "-INF" for the non-finite values; "." always.

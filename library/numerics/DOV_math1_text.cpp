@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <locale.h>
@@ -225,6 +226,70 @@ bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep) {
   Integer pos = 1;
   return RunFPMachine(Instring, AllowExp, d == dsDot || d == dsBoth, d == dsComma || d == dsBoth,
                       true, pos, nullptr) == fsEnd;
+}
+
+// Nearly every field of a table file is a short plain number (blanks, sign, at most 19
+// significant digits, one separator, a small exponent); those are converted here straight to
+// the value ScanFPNum's extended-precision conversion gives, rounded to double as it rounds.
+bool ReadNumberField(std::string_view Field, double& Value) {
+  const char* p = Field.data();
+  const char* const e = p + Field.size();
+  while (p < e && *p == ' ') ++p;
+  bool negative = false;
+  if (p < e && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  int significant = 0;
+  std::int64_t intDigits = 0;
+  std::int64_t fracDigits = 0;
+  bool plain = true;
+  auto take = [&](char ch) {
+    if (digits == 0 && ch == '0') return;  // leading zeros add nothing
+    if (++significant > 19) plain = false;
+    digits = digits * 10 + static_cast<std::uint64_t>(ch - '0');
+  };
+  while (p < e && *p >= '0' && *p <= '9') {
+    take(*p++);
+    ++intDigits;
+  }
+  char separator = 0;
+  if (p < e && (*p == '.' || *p == ',')) {
+    separator = *p++;
+    while (p < e && *p >= '0' && *p <= '9') {
+      take(*p++);
+      ++fracDigits;
+    }
+  }
+  std::int64_t exponent = 0;
+  if (p < e && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negativeExp = false;
+    if (p < e && (*p == '+' || *p == '-')) negativeExp = *p++ == '-';
+    int expDigits = 0;
+    while (p < e && *p >= '0' && *p <= '9' && expDigits < 5) {
+      exponent = exponent * 10 + (*p++ - '0');
+      ++expDigits;
+    }
+    // Exponents beyond 4200 are cut or refused by the general routines.
+    if (expDigits == 0 || exponent > 4200) plain = false;
+    if (negativeExp) exponent = -exponent;
+  }
+  // Without integer digits only the system's own separator makes a number.
+  const char systemSeparator = FormatSettings.DecimalSeparator == '.' ? '.' : ',';
+  if (intDigits == 0 && (fracDigits == 0 || separator != systemSeparator)) plain = false;
+  if (plain && p == e) {
+    const std::int64_t exp10 = exponent - fracDigits;
+    long double v;
+    if (exp10 >= -100 && exp10 <= 100 &&
+        ExactDecimalToExtended(digits, static_cast<int>(exp10), v)) {
+      Value = static_cast<double>(negative ? -v : v);
+      return true;
+    }
+  }
+  const String text(Field);
+  if (!IsValidDouble(text, true, dsSystem)) return false;
+  Integer pos = 1;
+  Value = ScanFPNum(text, true, 3, pos);
+  return true;
 }
 
 bool IsValidFPNum(const String& Instring, TDecPSep DecPSep) {

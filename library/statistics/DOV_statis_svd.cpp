@@ -15,8 +15,11 @@
 // follow the split; every decomposition therefore sets it to one thread, so that a result
 // depends on neither the machine's cores nor OPENBLAS_NUM_THREADS. No other code of the
 // program calls it.
+//
+// The library is opened by the first decomposition, not linked: loading it costs a program
+// tens of milliseconds and several megabytes at start, and most runs never decompose.
 
-#include <cblas.h>
+#include <dlfcn.h>
 #include <lapack.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -29,10 +32,55 @@
 #include <memory>
 #include <new>
 #include <numeric>
+#include <type_traits>
 #include <vector>
 
 #include "DOV_statis.h"
 #include "SysUtils.h"
+
+namespace {
+
+// The LAPACK routines a decomposition calls, bound once when first needed.
+struct TLapack {
+  decltype(&LAPACK_dgebrd) dgebrd = nullptr;
+  decltype(&LAPACK_dbdsdc_base) dbdsdc = nullptr;
+  decltype(&LAPACK_dormbr_base) dormbr = nullptr;
+  void (*setThreads)(int) = nullptr;
+};
+
+constexpr const char* kLapackLibrary = "libopenblas.so.0";
+
+const TLapack& Lapack() {
+  static const TLapack bound = [] {
+    void* lib = dlopen(kLapackLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (!lib)
+      throw ESDLMath2Error(String("SingValDecomp: cannot load ") + kLapackLibrary + " (" +
+                           dlerror() + ")");
+    TLapack l;
+    auto bind = [lib](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+      if (!fn)
+        throw ESDLMath2Error(String("SingValDecomp: ") + kLapackLibrary + " lacks " + name);
+    };
+    bind(l.dgebrd, "dgebrd_");
+    bind(l.dbdsdc, "dbdsdc_");
+    bind(l.dormbr, "dormbr_");
+    bind(l.setThreads, "openblas_set_num_threads");
+    return l;  // the library stays open for the rest of the run
+  }();
+  return bound;
+}
+
+}  // namespace
+
+// The header's call macros add the hidden lengths of character arguments; the calls go to the
+// bound routines.
+#undef LAPACK_dgebrd
+#define LAPACK_dgebrd Lapack().dgebrd
+#undef LAPACK_dbdsdc_base
+#define LAPACK_dbdsdc_base Lapack().dbdsdc
+#undef LAPACK_dormbr_base
+#define LAPACK_dormbr_base Lapack().dormbr
 
 namespace {
 
@@ -317,7 +365,7 @@ TSvdOutcome Decompose(const TMatrix* A, TSvdResult& r) {
     std::fill(r.w.begin(), r.w.end(), nan);
     return TSvdOutcome::NotConverged;
   }
-  openblas_set_num_threads(1);
+  Lapack().setThreads(1);
   const lapack_int lm = static_cast<lapack_int>(rows), ln = static_cast<lapack_int>(n);
   std::vector<double> d(static_cast<std::size_t>(n)), e(static_cast<std::size_t>(n), 0.0),
       tauq(static_cast<std::size_t>(n)), taup(static_cast<std::size_t>(n)), work;
