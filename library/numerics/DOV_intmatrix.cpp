@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <new>
 
-#include "DOV_intmatrix_sparse.h"
 #include "DOV_math1.h"
 #include "DOV_matrix_common.h"
 #include "DOV_matrix_window.h"
@@ -46,7 +45,7 @@ TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner), FNCol(1), FNRow
 }
 
 TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseStore, Integer AllocBy) : TComponent(AOwner) {
-  FSparse = OnStore([&] { return std::make_unique<TIntSparseStore>(AllocBy); });
+  OnStore([&] { FSparse.emplace(AllocBy); });
 }
 
 TIntMatrix::~TIntMatrix() = default;
@@ -729,8 +728,7 @@ void TIntMatrix::SparseToArray() {
 void TIntMatrix::ArrayToSparse(Integer AllocBy) {
   if (FSparse) return;
   try {
-    FSparse = std::make_unique<TIntSparseStore>(
-        TIntSparseStore::FromDense(FMat.data(), FAllocRows, FNCol, FNRow, AllocBy));
+    FSparse = TIntSparseStore::FromDense(FMat.data(), FAllocRows, FNCol, FNRow, AllocBy);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }

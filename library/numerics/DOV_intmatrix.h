@@ -19,22 +19,16 @@
 // ("DOV_sparse_matrix", the count, the bounds, then lines like [3,17]=-5).
 
 #include <cstddef>
-#include <memory>
+#include <optional>
 #include <vector>
 
+#include "DOV_intmatrix_sparse.h"
 #include "DOV_matrix.h"
 
 class TStream;
 class TTextFile;
 class TVector;
 class TIntVector;
-class TIntSparseStore;
-
-struct TSpMatElemInt {
-  Integer colidx;
-  Integer rowidx;
-  Integer value;
-};
 
 class TIntMatrix : public TComponent {
 public:
@@ -60,7 +54,7 @@ public:
   Integer GetVal(Integer Nc, Integer Nr) const;
   void SetVal(Integer Nc, Integer Nr, Integer Value);
   Integer Elem(Integer Nc, Integer Nr) const { return GetVal(Nc, Nr); }
-  bool IsSparse() const { return FSparse != nullptr; }
+  bool IsSparse() const { return FSparse.has_value(); }
 
   const String& DataID() const { return FDataID; }
   void SetDataID(const String& Value) { FDataID = Value; }
@@ -208,9 +202,10 @@ private:
   Integer FNCol = 0;
   Integer FNRow = 0;
   String FDataID;
-  std::unique_ptr<TIntSparseStore> FSparse;  // the entries while sparse, else null
-  Integer FDenseAllocBy = 1;                 // AllocBy() while dense
-  std::vector<Integer> FMat;                 // dense values, column by column; empty if sparse
+  // Held in place rather than behind a pointer: element lookups are the store's hot path.
+  std::optional<TIntSparseStore> FSparse;  // the entries while sparse
+  Integer FDenseAllocBy = 1;               // AllocBy() while dense
+  std::vector<Integer> FMat;               // dense values, column by column; empty if sparse
   std::size_t FAllocRows = 1;
   Integer FXmlSize[2] = {0, 0};  // the size the document announces, taken at its first cell
 };

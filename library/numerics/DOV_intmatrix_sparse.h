@@ -16,7 +16,13 @@
 #include <cstddef>
 #include <vector>
 
-#include "DOV_intmatrix.h"
+#include "DOV_matrix.h"
+
+struct TSpMatElemInt {
+  Integer colidx;
+  Integer rowidx;
+  Integer value;
+};
 
 namespace dov_sparse {
 
