@@ -5,9 +5,10 @@
 //
 // NumAllocated() is the capacity the store reports: it grows in steps of AllocBy, while the
 // memory behind it grows geometrically. New entries that do not append wait in a small sorted
-// side list that is merged in bulk once it outgrows sqrt(n), so filling in any order costs
-// about n sqrt(n) moves instead of n^2. The bounds are the lowest and highest column and row
-// ever set (narrowed only by Truncate); an empty store has low 2147483647 and high 1.
+// side list that is merged in bulk once it outgrows max(64, sqrt(n)), so filling in any order
+// costs about n sqrt(n) moves instead of n^2. The bounds are the lowest and highest column and
+// row set since the store was last emptied, clipped by Truncate; an empty store has low
+// 2147483647 and high 1.
 //
 // Memory failures leave as std::bad_alloc (or std::length_error); the matrix turns them into
 // its own error.
