@@ -1,5 +1,5 @@
-// TIntMatrix: dense storage and every operation on it, and the sparse store (search,
-// insertion, resizing, conversions, the sparse text file).
+// TIntMatrix: dense storage and every operation on it; sparse matrices forward to their
+// TIntSparseStore. Also the conversions between the modes and the sparse text file.
 
 #include "DOV_intmatrix.h"
 
@@ -21,21 +21,8 @@ using namespace dov_matrix;
 
 namespace {
 
-constexpr Integer kEmptyLow = 2147483647;
-constexpr Integer kEmptyHigh = 1;
 constexpr Integer kMinStart = 2147483647;
 constexpr Integer kMaxStart = -2147483647;
-
-inline bool KeyLess(const TSpMatElemInt& a, const TSpMatElemInt& b) {
-  return a.colidx < b.colidx || (a.colidx == b.colidx && a.rowidx < b.rowidx);
-}
-
-// The entry at (c, r) in a sorted list, or null.
-TSpMatElemInt* FindEntry(std::vector<TSpMatElemInt>& v, Integer c, Integer r) {
-  const TSpMatElemInt key{c, r, 0};
-  auto it = std::lower_bound(v.begin(), v.end(), key, KeyLess);
-  return it != v.end() && it->colidx == c && it->rowidx == r ? &*it : nullptr;
-}
 
 // 32-bit arithmetic that wraps.
 inline Integer WrapAdd(Integer a, Integer b) {
@@ -58,8 +45,7 @@ TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner), FNCol(1), FNRow
 }
 
 TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseStore, Integer AllocBy) : TComponent(AOwner) {
-  FIsSparse = true;
-  ResetSparse(AllocBy);
+  OnStore([&] { FSparse.emplace(AllocBy); });
 }
 
 TIntMatrix::~TIntMatrix() = default;
@@ -70,6 +56,17 @@ dov_matrix::TColumnBlock<Integer> TIntMatrix::Block() {
 
 void TIntMatrix::RaiseNoMemory() const {
   throw ESDLMatrixError(ComponentErrorMessage(this, "not enough memory on heap"));
+}
+
+template <class Fn>
+auto TIntMatrix::OnStore(Fn fn) const -> decltype(fn()) {
+  try {
+    return fn();
+  } catch (const std::bad_alloc&) {
+    RaiseNoMemory();
+  } catch (const std::length_error&) {
+    RaiseNoMemory();
+  }
 }
 
 void TIntMatrix::Changed() {
@@ -111,18 +108,10 @@ bool TIntMatrix::Resize(Integer Nc, Integer Nr) {
   if (Nc == FNCol && Nr == FNRow) return false;
   Nc = std::max<Integer>(Nc, 0);
   Nr = std::max<Integer>(Nr, 0);
-  if (FIsSparse) {
-    MergePending();
+  if (FSparse) {
+    FSparse->Truncate(Nc, Nr);
     FNCol = Nc;
     FNRow = Nr;
-    FSparseHighCol = std::min(FSparseHighCol, Nc);
-    FSparseHighRow = std::min(FSparseHighRow, Nr);
-    FSparseLowCol = std::min(FSparseLowCol, FSparseHighCol);
-    FSparseLowRow = std::min(FSparseLowRow, FSparseHighRow);
-    FSp.erase(
-        std::remove_if(FSp.begin(), FSp.end(),
-                       [&](const TSpMatElemInt& e) { return e.colidx > Nc || e.rowidx > Nr; }),
-        FSp.end());
     return false;
   }
   const std::size_t ac = static_cast<std::size_t>(std::max<Integer>(Nc, 1));
@@ -158,109 +147,47 @@ bool TIntMatrix::ResizeAndClear(Integer Nc, Integer Nr) {
 // ---- elements ------------------------------------------------------------------------------
 
 Integer TIntMatrix::GetVal(Integer Nc, Integer Nr) const {
-  if (!FIsSparse) {
-    if (Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return 0;
-    return FMat[Index(Nc, Nr)];
-  }
-  if (FSp.empty() && FPend.empty()) return 0;
-  if (Nc < FSparseLowCol || Nc > FSparseHighCol || Nr < FSparseLowRow || Nr > FSparseHighRow)
-    return 0;
-  if (const TSpMatElemInt* e = FindEntry(FSp, Nc, Nr)) return e->value;
-  if (const TSpMatElemInt* e = FindEntry(FPend, Nc, Nr)) return e->value;
-  return 0;
+  if (FSparse) return FSparse->Get(Nc, Nr);
+  if (Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return 0;
+  return FMat[Index(Nc, Nr)];
 }
 
 void TIntMatrix::SetVal(Integer Nc, Integer Nr, Integer Value) {
-  if (!FIsSparse) {
-    if (Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return;
-    FMat[Index(Nc, Nr)] = Value;
+  if (FSparse) {
+    if (!OnStore([&] { return FSparse->Set(Nc, Nr, Value); })) return;
+    FNCol = FSparse->HighCol();
+    FNRow = FSparse->HighRow();
     Changed();
     return;
   }
-  if (Nc < 1 || Nr < 1) return;
-  TSpMatElemInt* e = FindEntry(FSp, Nc, Nr);
-  if (e == nullptr) e = FindEntry(FPend, Nc, Nr);
-  if (e != nullptr) {
-    e->value = Value;
-    Changed();
-    return;
-  }
-  const Integer oldAllocated = FNumAllocated;
-  try {
-    GrowCapacityFor(FSp.size() + FPend.size() + 1);
-    const TSpMatElemInt entry{Nc, Nr, Value};
-    if (FPend.empty() && (FSp.empty() || KeyLess(FSp.back(), entry))) {
-      FSp.push_back(entry);  // ascending fills append
-    } else {
-      FPend.insert(std::lower_bound(FPend.begin(), FPend.end(), entry, KeyLess), entry);
-    }
-    // The side list stays short against the store, so both inserting into it and merging it
-    // stay cheap whatever the order the elements come in.
-    const std::size_t limit = std::max<std::size_t>(
-        64, static_cast<std::size_t>(std::sqrt(static_cast<double>(FSp.size()))));
-    if (FPend.size() > limit) MergePending();
-  } catch (const std::bad_alloc&) {
-    FNumAllocated = oldAllocated;
-    RaiseNoMemory();
-  }
-  WidenBounds(Nc, Nr);
-  FNCol = FSparseHighCol;
-  FNRow = FSparseHighRow;
+  if (Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return;
+  FMat[Index(Nc, Nr)] = Value;
   Changed();
 }
 
-void TIntMatrix::GrowCapacityFor(std::size_t Count) {
-  if (static_cast<Int64>(Count) > FNumAllocated) FNumAllocated += FAllocBy;
-}
-
-void TIntMatrix::WidenBounds(Integer c, Integer r) {
-  FSparseLowCol = std::min(FSparseLowCol, c);
-  FSparseHighCol = std::max(FSparseHighCol, c);
-  FSparseLowRow = std::min(FSparseLowRow, r);
-  FSparseHighRow = std::max(FSparseHighRow, r);
-}
-
-void TIntMatrix::MergePending() const {
-  if (FPend.empty()) return;
-  std::vector<TSpMatElemInt> merged;
-  merged.reserve(std::max(FSp.capacity(), FSp.size() + FPend.size()));
-  std::merge(FSp.begin(), FSp.end(), FPend.begin(), FPend.end(), std::back_inserter(merged),
-             KeyLess);
-  FSp.swap(merged);
-  FPend.clear();
-}
+namespace {
+const std::vector<TSpMatElemInt> kNoEntries;
+}  // namespace
 
 const std::vector<TSpMatElemInt>& TIntMatrix::SparseEntries() const {
-  MergePending();
-  return FSp;
+  return FSparse ? FSparse->Entries() : kNoEntries;
 }
 
-void TIntMatrix::ResetSparse(Integer AllocBy) {
-  FAllocBy = std::max<Integer>(AllocBy, 1);
-  FNumAllocated = FAllocBy;
-  FSp.clear();
-  FPend.clear();
-  try {
-    FSp.reserve(static_cast<std::size_t>(FAllocBy));
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  } catch (const std::length_error&) {
-    RaiseNoMemory();
-  }
-  FSparseLowCol = FSparseLowRow = kEmptyLow;
-  FSparseHighCol = FSparseHighRow = kEmptyHigh;
+Integer TIntMatrix::NumAllocated() const { return FSparse ? FSparse->NumAllocated() : 0; }
+Integer TIntMatrix::AllocBy() const { return FSparse ? FSparse->AllocBy() : FDenseAllocBy; }
+Integer TIntMatrix::SparseNumElem() const {
+  return FSparse ? static_cast<Integer>(FSparse->Count()) : 0;
 }
+Integer TIntMatrix::SparseLowCol() const { return FSparse ? FSparse->LowCol() : 0; }
+Integer TIntMatrix::SparseHighCol() const { return FSparse ? FSparse->HighCol() : 0; }
+Integer TIntMatrix::SparseLowRow() const { return FSparse ? FSparse->LowRow() : 0; }
+Integer TIntMatrix::SparseHighRow() const { return FSparse ? FSparse->HighRow() : 0; }
 
 // ---- whole matrix --------------------------------------------------------------------------
 
 void TIntMatrix::Fill(Integer Value) {
-  if (FIsSparse) {
-    if (Value != 0) {
-      for (auto& e : FSp) e.value = Value;
-      for (auto& e : FPend) e.value = Value;
-    } else {
-      ResetSparse(FAllocBy);
-    }
+  if (FSparse) {
+    OnStore([&] { FSparse->Fill(Value); });
   } else {
     std::fill(FMat.begin(), FMat.end(), Value);
   }
@@ -268,21 +195,16 @@ void TIntMatrix::Fill(Integer Value) {
 }
 
 void TIntMatrix::FillDiag(Integer Value) {
-  if (FIsSparse) return;
+  if (FSparse) return;
   const Integer n = std::min(FNCol, FNRow);
   for (Integer i = 1; i <= n; ++i) FMat[Index(i, i)] = Value;
   Changed();
 }
 
 bool TIntMatrix::Transpose() {
-  if (FIsSparse) {
-    MergePending();
-    for (auto& e : FSp) std::swap(e.colidx, e.rowidx);
-    std::swap(FSparseLowCol, FSparseLowRow);
-    std::swap(FSparseHighCol, FSparseHighRow);
+  if (FSparse) {
+    FSparse->Transpose();
     std::swap(FNCol, FNRow);
-    // Keys are unique, so any sort gives the order the comb sort of the format gives.
-    std::sort(FSp.begin(), FSp.end(), KeyLess);
     Changed();
     return true;
   }
@@ -304,21 +226,9 @@ bool TIntMatrix::Transpose() {
 }
 
 void TIntMatrix::Clone(const TIntMatrix* MatSource) {
-  if (MatSource == nullptr || MatSource == this || MatSource->FIsSparse != FIsSparse) return;
-  if (FIsSparse) {
-    try {
-      FSp = MatSource->SparseEntries();
-      FSp.reserve(static_cast<std::size_t>(std::max<Integer>(MatSource->FNumAllocated, 0)));
-    } catch (const std::bad_alloc&) {
-      RaiseNoMemory();
-    }
-    FPend.clear();
-    FNumAllocated = MatSource->FNumAllocated;
-    FAllocBy = MatSource->FAllocBy;
-    FSparseLowCol = MatSource->FSparseLowCol;
-    FSparseHighCol = MatSource->FSparseHighCol;
-    FSparseLowRow = MatSource->FSparseLowRow;
-    FSparseHighRow = MatSource->FSparseHighRow;
+  if (MatSource == nullptr || MatSource == this || MatSource->IsSparse() != IsSparse()) return;
+  if (FSparse) {
+    OnStore([&] { FSparse->Assign(*MatSource->FSparse); });
     FNCol = MatSource->FNCol;
     FNRow = MatSource->FNRow;
     Changed();
@@ -352,7 +262,7 @@ void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, Integer SourceColLo, Inte
 
 void TIntMatrix::CopyToArray(TInt2DArray& DestArray, Integer LowCol, Integer HighCol,
                              Integer LowRow, Integer HighRow) const {
-  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow) || FIsSparse) {
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow) || FSparse) {
     DestArray.clear();
     return;
   }
@@ -391,7 +301,7 @@ void TIntMatrix::CopyColToVec(TIntVector* DestVec, Integer Col, Integer FirstRow
 }
 
 String TIntMatrix::CRCofData() const {
-  if (FIsSparse) return "";
+  if (FSparse) return "";
   TLaneDigest<4> d;
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r) d.Add(FMat[Index(c, r)]);
@@ -402,7 +312,7 @@ String TIntMatrix::CRCofData() const {
 
 Integer TIntMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                                 Integer RangeLow, Integer RangeHigh) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   Integer n = 0;
   ForWindow(LowCol, LowRow, HighCol, HighRow,
             [&](Integer, Integer, Integer v) { n += v >= RangeLow && v <= RangeHigh; });
@@ -411,7 +321,7 @@ Integer TIntMatrix::CountValues(Integer LowCol, Integer HighCol, Integer LowRow,
 
 Integer TIntMatrix::CountMaskedZeros(Integer LowCol, Integer HighCol, Integer LowRow,
                                      Integer HighRow, Cardinal Bitmask) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   Integer n = 0;
   ForWindow(LowCol, LowRow, HighCol, HighRow,
             [&](Integer, Integer, Integer v) { n += (static_cast<Cardinal>(v) & Bitmask) == 0; });
@@ -420,7 +330,7 @@ Integer TIntMatrix::CountMaskedZeros(Integer LowCol, Integer HighCol, Integer Lo
 
 Integer TIntMatrix::Dichotomize(Integer Threshold, TBool2DArray& ResultArray) const {
   ResultArray.clear();
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   ResultArray.assign(static_cast<std::size_t>(FNCol),
                      TBoolArray(static_cast<std::size_t>(FNRow), false));
   Integer n = 0;
@@ -434,7 +344,7 @@ Integer TIntMatrix::Dichotomize(Integer Threshold, TBool2DArray& ResultArray) co
 }
 
 void TIntMatrix::MeanVec(TDims Dim, TVector* Means) const {
-  if (Means == nullptr || FIsSparse || (Dim != dimX && Dim != dimY)) return;
+  if (Means == nullptr || FSparse || (Dim != dimX && Dim != dimY)) return;
   const bool perCol = Dim == dimX;
   const Integer entries = perCol ? FNCol : FNRow;
   const Integer across = perCol ? FNRow : FNCol;
@@ -448,27 +358,14 @@ void TIntMatrix::MeanVec(TDims Dim, TVector* Means) const {
 
 Integer TIntMatrix::Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const {
   Integer s = 0;
-  if (FIsSparse) {
-    if (!ValidWindow(LoC, LoR, HiC, HiR)) return 0;
-    MergePending();
-    for (const auto& e : FSp)
-      if (e.colidx >= LoC && e.colidx <= HiC && e.rowidx >= LoR && e.rowidx <= HiR)
-        s = WrapAdd(s, e.value);
-    return s;
-  }
+  if (FSparse) return ValidWindow(LoC, LoR, HiC, HiR) ? FSparse->Sum(LoC, LoR, HiC, HiR) : 0;
   ForWindow(LoC, LoR, HiC, HiR, [&](Integer, Integer, Integer v) { s = WrapAdd(s, v); });
   return s;
 }
 
 Integer TIntMatrix::Trace() const {
   Integer s = 0;
-  if (FIsSparse) {
-    if (FSparseHighCol != FSparseHighRow) return 0;
-    MergePending();
-    for (const auto& e : FSp)
-      if (e.colidx == e.rowidx) s = WrapAdd(s, e.value);
-    return s;
-  }
+  if (FSparse) return FSparse->Trace();
   if (FNCol != FNRow || FNCol < 1) return 0;
   for (Integer i = 1; i <= FNCol; ++i) s = WrapAdd(s, FMat[Index(i, i)]);
   return s;
@@ -482,12 +379,9 @@ void TIntMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer
     if (v < Minimum) Minimum = v;
     if (v > Maximum) Maximum = v;
   };
-  if (FIsSparse) {
-    if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
-    MergePending();
-    for (const auto& e : FSp)
-      if (e.colidx >= LowCol && e.colidx <= HighCol && e.rowidx >= LowRow && e.rowidx <= HighRow)
-        take(e.value);
+  if (FSparse) {
+    if (ValidWindow(LowCol, LowRow, HighCol, HighRow))
+      FSparse->MinMax(LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
     return;
   }
   ForWindow(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Integer v) { take(v); });
@@ -496,7 +390,7 @@ void TIntMatrix::MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer
 void TIntMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                       Integer Value, Integer& ColIx, Integer& RowIx) const {
   ColIx = RowIx = 0;
-  if (FIsSparse) return;
+  if (FSparse) return;
   double best = static_cast<double>(uc_MaxDouble);
   ForWindow(LowCol, LowRow, HighCol, HighRow, [&](Integer c, Integer r, Integer v) {
     const double d = std::fabs(static_cast<double>(v) - Value);
@@ -509,7 +403,7 @@ void TIntMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer H
 }
 
 Integer TIntMatrix::FindInSortedColumn(Integer Col, bool ColIsAscending, Integer Value) const {
-  if (FIsSparse || Col < 1 || Col > FNCol || FNRow < 1) return 0;
+  if (FSparse || Col < 1 || Col > FNCol || FNRow < 1) return 0;
   return FindInSorted(ColumnPtr(Col), FNRow, ColIsAscending, Value);
 }
 
@@ -553,7 +447,7 @@ void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
 
 double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
                                  Integer HighRow) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   bool zero = false;
   double s = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
@@ -573,7 +467,7 @@ double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol
 
 double TIntMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
                                 Integer HighRow) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return 0;
   double s = 0;
@@ -589,7 +483,7 @@ double TIntMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
 bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                            double& Q1, double& Q2, double& Q3) const {
   Q1 = Q2 = Q3 = 0;
-  if (FIsSparse) return false;
+  if (FSparse) return false;
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
   if (x.empty()) return false;
   std::sort(x.begin(), x.end());
@@ -599,7 +493,7 @@ bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Inte
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                               Integer HighRow) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
   if (x.empty()) return 0;
@@ -608,7 +502,7 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                               Integer HighRow, Integer SampleSize) const {
-  if (FIsSparse) return 0;
+  if (FSparse) return 0;
   Integer lc = LowCol, lr = LowRow, hc = HighCol, hr = HighRow;
   if (!ValidWindow(lc, lr, hc, hr)) return 0;
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
@@ -625,9 +519,9 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
 // ---- arithmetic and products ---------------------------------------------------------------
 
 bool TIntMatrix::Add(const TIntMatrix* MatB) {
-  if (MatB == nullptr || FIsSparse) return false;
-  if (MatB->FIsSparse) {
-    if (FNCol < MatB->FSparseHighCol || FNRow < MatB->FSparseHighRow) return false;
+  if (MatB == nullptr || FSparse) return false;
+  if (MatB->FSparse) {
+    if (FNCol < MatB->FSparse->HighCol() || FNRow < MatB->FSparse->HighRow()) return false;
     for (const auto& e : MatB->SparseEntries())
       FMat[Index(e.colidx, e.rowidx)] = WrapAdd(FMat[Index(e.colidx, e.rowidx)], e.value);
     Changed();
@@ -642,7 +536,7 @@ bool TIntMatrix::Add(const TIntMatrix* MatB) {
 }
 
 bool TIntMatrix::Subtract(const TIntMatrix* MatB) {
-  if (MatB == nullptr || FIsSparse || MatB->FIsSparse || FNCol != MatB->FNCol ||
+  if (MatB == nullptr || FSparse || MatB->FSparse || FNCol != MatB->FNCol ||
       FNRow != MatB->FNRow)
     return false;
   for (Integer c = 1; c <= FNCol; ++c)
@@ -653,13 +547,13 @@ bool TIntMatrix::Subtract(const TIntMatrix* MatB) {
 }
 
 void TIntMatrix::SMult(Integer Scalar) {
-  if (FIsSparse) return;
+  if (FSparse) return;
   for (auto& v : FMat) v = WrapMul(v, Scalar);
   Changed();
 }
 
 void TIntMatrix::SAdd(Integer Scalar) {
-  if (FIsSparse) return;
+  if (FSparse) return;
   for (auto& v : FMat) v = WrapAdd(v, Scalar);
   Changed();
 }
@@ -675,7 +569,7 @@ void StoreResult(TIntMatrix* MatRes, Integer cols, Integer rows, const std::vect
 }  // namespace
 
 bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNCol != MatB->FNRow)
+  if (MatB == nullptr || MatRes == nullptr || FSparse || MatB->FSparse || FNCol != MatB->FNRow)
     return false;
   const Integer cols = MatB->FNCol, rows = FNRow;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -693,7 +587,7 @@ bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
 }
 
 bool TIntMatrix::MultiplyTransposed(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNCol != MatB->FNCol)
+  if (MatB == nullptr || MatRes == nullptr || FSparse || MatB->FSparse || FNCol != MatB->FNCol)
     return false;
   const Integer cols = MatB->FNRow, rows = FNRow;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -711,7 +605,7 @@ bool TIntMatrix::MultiplyTransposed(const TIntMatrix* MatB, TIntMatrix* MatRes) 
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse || FNRow != MatB->FNRow)
+  if (MatB == nullptr || MatRes == nullptr || FSparse || MatB->FSparse || FNRow != MatB->FNRow)
     return false;
   const Integer cols = MatB->FNCol, rows = FNCol;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(cols, 0)) * std::max(rows, 0), 0);
@@ -728,7 +622,7 @@ bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes
 }
 
 bool TIntMatrix::EMult(const TIntMatrix* MatB, TIntMatrix* MatRes) {
-  if (MatB == nullptr || MatRes == nullptr || FIsSparse || MatB->FIsSparse ||
+  if (MatB == nullptr || MatRes == nullptr || FSparse || MatB->FSparse ||
       FNCol != MatB->FNCol || FNRow != MatB->FNRow)
     return false;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(FNCol, 0)) * std::max(FNRow, 0), 0);
@@ -742,7 +636,7 @@ bool TIntMatrix::EMult(const TIntMatrix* MatB, TIntMatrix* MatRes) {
 }
 
 bool TIntMatrix::Multiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNCol != VecB->NrOfElem()) return false;
+  if (VecB == nullptr || VecRes == nullptr || FSparse || FNCol != VecB->NrOfElem()) return false;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(FNRow, 0)), 0);
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r)
@@ -754,7 +648,7 @@ bool TIntMatrix::Multiply(const TIntVector* VecB, TIntVector* VecRes) {
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr || FIsSparse || FNRow != VecB->NrOfElem()) return false;
+  if (VecB == nullptr || VecRes == nullptr || FSparse || FNRow != VecB->NrOfElem()) return false;
   std::vector<Integer> res(static_cast<std::size_t>(std::max(FNCol, 0)), 0);
   for (Integer c = 1; c <= FNCol; ++c)
     for (Integer r = 1; r <= FNRow; ++r)
@@ -769,7 +663,7 @@ bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes
 
 void TIntMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
-  if (FIsSparse) return;
+  if (FSparse) return;
   auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
     SortExchange(2, i, j, first, last);
   };
@@ -779,7 +673,7 @@ void TIntMatrix::SortRows(Integer SortColIx, bool Ascending, Integer LowCol, Int
 
 void TIntMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Integer LowRow,
                           Integer HighCol, Integer HighRow) {
-  if (FIsSparse) return;
+  if (FSparse) return;
   auto exchanged = [this](Integer i, Integer j, Integer first, Integer last) {
     SortExchange(1, i, j, first, last);
   };
@@ -788,27 +682,27 @@ void TIntMatrix::SortCols(Integer SortRowIx, bool Ascending, Integer LowCol, Int
 }
 
 void TIntMatrix::MirrorColumns() {
-  if (FIsSparse) return;
+  if (FSparse) return;
   MirrorColumnsOf(Block());
   Changed();
 }
 
 void TIntMatrix::MirrorRows() {
-  if (FIsSparse) return;
+  if (FSparse) return;
   MirrorRowsOf(Block());
   Changed();
 }
 
 void TIntMatrix::ExchangeColumns(Integer c1, Integer c2) {
-  if (!FIsSparse && ExchangeColumnsOf(Block(), c1, c2)) Changed();
+  if (!FSparse && ExchangeColumnsOf(Block(), c1, c2)) Changed();
 }
 
 void TIntMatrix::ExchangeRows(Integer r1, Integer r2) {
-  if (!FIsSparse && ExchangeRowsOf(Block(), r1, r2)) Changed();
+  if (!FSparse && ExchangeRowsOf(Block(), r1, r2)) Changed();
 }
 
 void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const {
-  if (DestVec == nullptr || FIsSparse) return;
+  if (DestVec == nullptr || FSparse) return;
   EdgeVectorOf(FNCol, FNRow, Orient, EdgeOp, DestVec,
                [this](Integer c, Integer r) { return static_cast<double>(FMat[Index(c, r)]); });
 }
@@ -816,58 +710,28 @@ void TIntMatrix::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVe
 // ---- mode conversions ----------------------------------------------------------------------
 
 void TIntMatrix::SparseToArray() {
-  if (!FIsSparse) return;
-  MergePending();
-  const Integer nc = FSparseHighCol, nr = FSparseHighRow;
+  if (!FSparse) return;
   std::vector<Integer> dense;
-  const std::size_t ar = static_cast<std::size_t>(std::max<Integer>(nr, 1));
   try {
-    dense.assign(static_cast<std::size_t>(std::max<Integer>(nc, 1)) * ar, 0);
+    dense = FSparse->ToDense();
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  for (const auto& e : FSp)
-    dense[static_cast<std::size_t>(e.colidx - 1) * ar + static_cast<std::size_t>(e.rowidx - 1)] =
-        e.value;
   FMat.swap(dense);
-  FAllocRows = ar;
-  FIsSparse = false;
-  FNCol = nc;
-  FNRow = nr;
-  std::vector<TSpMatElemInt>().swap(FSp);
-  FNumAllocated = 0;
+  FAllocRows = static_cast<std::size_t>(std::max<Integer>(FSparse->HighRow(), 1));
+  FNCol = FSparse->HighCol();
+  FNRow = FSparse->HighRow();
+  FDenseAllocBy = FSparse->AllocBy();
+  FSparse.reset();
 }
 
 void TIntMatrix::ArrayToSparse(Integer AllocBy) {
-  if (FIsSparse) return;
-  std::vector<TSpMatElemInt> entries;
-  Integer allocated = std::max<Integer>(AllocBy, 1);
-  const Integer step = allocated;
-  Integer lc = kEmptyLow, hc = kEmptyHigh, lr = kEmptyLow, hr = kEmptyHigh;
+  if (FSparse) return;
   try {
-    for (Integer c = 1; c <= FNCol; ++c)
-      for (Integer r = 1; r <= FNRow; ++r) {
-        if (allocated < static_cast<Integer>(entries.size()) + 1) allocated += step;
-        const Integer v = FMat[Index(c, r)];
-        if (v == 0) continue;
-        entries.push_back({c, r, v});
-        lc = std::min(lc, c);
-        hc = std::max(hc, c);
-        lr = std::min(lr, r);
-        hr = std::max(hr, r);
-      }
+    FSparse = TIntSparseStore::FromDense(FMat.data(), FAllocRows, FNCol, FNRow, AllocBy);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  FIsSparse = true;
-  FAllocBy = step;
-  FNumAllocated = allocated;
-  FSp.swap(entries);
-  FPend.clear();
-  FSparseLowCol = lc;
-  FSparseHighCol = hc;
-  FSparseLowRow = lr;
-  FSparseHighRow = hr;
   std::vector<Integer>().swap(FMat);
 }
 
@@ -882,7 +746,7 @@ String Pad6(Integer v) {
 }  // namespace
 
 bool TIntMatrix::StoreSparseMat(const String& FileName) const {
-  if (!FIsSparse) {
+  if (!FSparse) {
     WriteFileReplacing(FileName, "this matrix is not a sparse matrix\r\n");
     return false;
   }
@@ -890,8 +754,10 @@ bool TIntMatrix::StoreSparseMat(const String& FileName) const {
   String text = "DOV_sparse_matrix\r\n";
   text += Pad6(static_cast<Integer>(entries.size())) +
           "     // number of elements in sparse matrix\r\n";
-  text += Pad6(FSparseLowCol) + " " + Pad6(FSparseHighCol) + "   // lowest and highest column\r\n";
-  text += Pad6(FSparseLowRow) + " " + Pad6(FSparseHighRow) + "   // lowest and highest row\r\n";
+  text += Pad6(FSparse->LowCol()) + " " + Pad6(FSparse->HighCol()) +
+          "   // lowest and highest column\r\n";
+  text += Pad6(FSparse->LowRow()) + " " + Pad6(FSparse->HighRow()) +
+          "   // lowest and highest row\r\n";
   for (const auto& e : entries)
     text += "[" + IntToStr(e.colidx) + "," + IntToStr(e.rowidx) + "]=" + IntToStr(e.value) + "\r\n";
   return WriteFileReplacing(FileName, text);

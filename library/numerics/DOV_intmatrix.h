@@ -5,10 +5,9 @@
 // Dense mode (Create): one block of max(1, columns) x max(1, rows) values, column by column.
 // Sparse mode (CreateSparse): only the elements ever set, as (column, row, value) entries in
 // ascending (column, row) order; any position with positive indexes can be set and the sizes
-// follow the highest indexes used. NumAllocated() is the capacity the store reports: it grows
-// in steps of AllocBy as the format has always told, while the memory behind it grows
-// geometrically and new entries wait in a small sorted side list that is merged in bulk, so
-// filling in any order costs about n sqrt(n) moves instead of n^2.
+// follow the highest indexes used. The entries live in a TIntSparseStore
+// (DOV_intmatrix_sparse.h); NumAllocated() is the capacity it reports, growing in steps of
+// AllocBy.
 //
 // Element arithmetic wraps in 32 bits; statistics work in doubles. Operations that need the
 // dense storage give their neutral result on a sparse matrix (false, 0, no event).
@@ -20,20 +19,16 @@
 // ("DOV_sparse_matrix", the count, the bounds, then lines like [3,17]=-5).
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
+#include "DOV_intmatrix_sparse.h"
 #include "DOV_matrix.h"
 
 class TStream;
 class TTextFile;
 class TVector;
 class TIntVector;
-
-struct TSpMatElemInt {
-  Integer colidx;
-  Integer rowidx;
-  Integer value;
-};
 
 class TIntMatrix : public TComponent {
 public:
@@ -59,7 +54,7 @@ public:
   Integer GetVal(Integer Nc, Integer Nr) const;
   void SetVal(Integer Nc, Integer Nr, Integer Value);
   Integer Elem(Integer Nc, Integer Nr) const { return GetVal(Nc, Nr); }
-  bool IsSparse() const { return FIsSparse; }
+  bool IsSparse() const { return FSparse.has_value(); }
 
   const String& DataID() const { return FDataID; }
   void SetDataID(const String& Value) { FDataID = Value; }
@@ -142,14 +137,16 @@ public:
   void EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* DestVec) const;
 
   // ---- sparse mode -----------------------------------------------------------------------
-  Integer NumAllocated() const { return FNumAllocated; }
-  Integer AllocBy() const { return FAllocBy; }
-  Integer SparseNumElem() const { return static_cast<Integer>(FSp.size() + FPend.size()); }
-  Integer SparseLowCol() const { return FSparseLowCol; }
-  Integer SparseHighCol() const { return FSparseHighCol; }
-  Integer SparseLowRow() const { return FSparseLowRow; }
-  Integer SparseHighRow() const { return FSparseHighRow; }
-  // The stored entries in ascending (column, row) order.
+  // A dense matrix reports no entries, no capacity and bounds 0, and the step of the sparse
+  // store it last came from (1 if none).
+  Integer NumAllocated() const;
+  Integer AllocBy() const;
+  Integer SparseNumElem() const;
+  Integer SparseLowCol() const;
+  Integer SparseHighCol() const;
+  Integer SparseLowRow() const;
+  Integer SparseHighRow() const;
+  // The stored entries in ascending (column, row) order; none for a dense matrix.
   const std::vector<TSpMatElemInt>& SparseEntries() const;
   void SparseToArray();
   void ArrayToSparse(Integer AllocBy);
@@ -180,7 +177,6 @@ public:
   bool FirstCell = false;
 
 private:
-  bool HasDense() const { return !FIsSparse; }
   std::size_t Index(Integer c, Integer r) const {
     return static_cast<std::size_t>(c - 1) * FAllocRows + static_cast<std::size_t>(r - 1);
   }
@@ -194,11 +190,9 @@ private:
   dov_matrix::TColumnBlock<Integer> Block();
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const;
-  // Sparse store.
-  void ResetSparse(Integer AllocBy);
-  void MergePending() const;
-  void GrowCapacityFor(std::size_t Count);
-  void WidenBounds(Integer c, Integer r);
+  // Runs a store operation, turning a memory failure into the matrix's error.
+  template <class Fn>
+  auto OnStore(Fn fn) const -> decltype(fn());
   friend struct dov_matrix::TMatrixAccess;
   String XmlDocument(bool CreateHeader, const String& DataID) const;
   void StartXmlDocument(const String& ID);
@@ -208,16 +202,10 @@ private:
   Integer FNCol = 0;
   Integer FNRow = 0;
   String FDataID;
-  bool FIsSparse = false;
-  Integer FNumAllocated = 0;
-  Integer FAllocBy = 1;
-  Integer FSparseLowCol = 0;
-  Integer FSparseHighCol = 0;
-  Integer FSparseLowRow = 0;
-  Integer FSparseHighRow = 0;
-  mutable std::vector<TSpMatElemInt> FSp;    // sorted entries
-  mutable std::vector<TSpMatElemInt> FPend;  // sorted entries not yet merged into FSp
-  std::vector<Integer> FMat;                 // dense values, column by column
+  // Held in place rather than behind a pointer: element lookups are the store's hot path.
+  std::optional<TIntSparseStore> FSparse;  // the entries while sparse
+  Integer FDenseAllocBy = 1;               // AllocBy() while dense
+  std::vector<Integer> FMat;               // dense values, column by column; empty if sparse
   std::size_t FAllocRows = 1;
   Integer FXmlSize[2] = {0, 0};  // the size the document announces, taken at its first cell
 };

@@ -167,7 +167,7 @@ String TIntMatrix::XmlDocument(bool CreateHeader, const String& DataID) const {
     doc += "<cell ix=\"" + IntToStr(c) + "\" iy=\"" + IntToStr(r) + "\">" + IntToStr(v) +
            "</cell>\r\n";
   };
-  if (FIsSparse) {
+  if (FSparse) {
     // The stored elements in the document's order: rows outer, columns inner.
     std::vector<TSpMatElemInt> e = SparseEntries();
     std::sort(e.begin(), e.end(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
@@ -202,9 +202,9 @@ Integer TIntMatrix::ProcessXmlTag(Integer xmlTag, const String& Attribs, const S
     case xmlMatCell: {
       if (FirstCell) {
         FirstCell = false;
-        const Integer nc = std::max<Integer>(FXmlSize[0], FIsSparse ? 0 : 1);
-        const Integer nr = std::max<Integer>(FXmlSize[1], FIsSparse ? 0 : 1);
-        if (!FIsSparse && static_cast<Int64>(nc) * nr > MaxXmlMatrixElements)
+        const Integer nc = std::max<Integer>(FXmlSize[0], FSparse ? 0 : 1);
+        const Integer nr = std::max<Integer>(FXmlSize[1], FSparse ? 0 : 1);
+        if (!FSparse && static_cast<Int64>(nc) * nr > MaxXmlMatrixElements)
           throw ESDLMatrixError(ComponentErrorMessage(
               this, "the XML document announces " + IntToStr(nc) + " x " + IntToStr(nr) +
                         " elements, more than " + IntToStr(MaxXmlMatrixElements)));
