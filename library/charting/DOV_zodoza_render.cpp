@@ -189,8 +189,6 @@ constexpr Integer kStampReach = 12;
 // the layer's range and round to at most one pixel beyond it.
 constexpr Integer kMarkMapMargin = 2;
 constexpr std::uint32_t kLastGeneration = 0xFFFFFF;
-// Records a run draws ahead of the list at a time.
-constexpr std::ptrdiff_t kDenseAhead = 128;
 }  // namespace
 
 // ---- render cache
@@ -395,7 +393,6 @@ void TCustomZOdoza::DrawDenseLine(TCanvas* Canvas) {
 void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   d.Open = false;
-  d.AheadFrom = d.AheadEnd = nullptr;
   if (FNumPPa != kBatchInRun) {
     // A construction ended without closing its run (an exception) and the next one has
     // started: as the plain batch, what was left belongs to neither.
@@ -533,22 +530,24 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   return false;
 }
 
-// The data records after Item that the open run can take, drawn now; the list's calls for them
-// return at once (DrawContainerItemOnCanvas). A short stretch at a time, so that the list finds
-// them still in the cache.
-void TCustomZOdoza::DrawDenseAhead(TCanvas* Canvas, const TrcChartItem& Item, bool BlackWhite) {
-  TDenseRun& d = FDense;
-  const TrcChartItem* from = &Item + 1;
-  const TrcChartItem* end = FData->Container.data() + FData->Count;
-  if (end - from > kDenseAhead) end = from + kDenseAhead;
-  const TrcChartItem* it = from;
-  for (; it < end; ++it) {
-    // The list's own choice of the records it draws (DrawDisplayList).
-    if (!FItClassVisib[it->ItemClass] || !GetLayerVisib(it->Layer)) continue;
-    if (!DenseStep(Canvas, *it, BlackWhite)) break;
+Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
+  const TrcChartItem* const list = FData->Container.data();
+  const Integer count = FData->Count;
+  // The list's own choice of the records it draws (DrawDisplayList); layer visibility asked
+  // once per layer change.
+  Integer visLayer = std::numeric_limits<Integer>::min();
+  bool visible = false;
+  Integer i = From;
+  for (; i < count; ++i) {
+    const TrcChartItem& it = list[i];
+    if (it.Layer != visLayer) {
+      visLayer = it.Layer;
+      visible = GetLayerVisib(visLayer);
+    }
+    if (!visible || !FItClassVisib[it.ItemClass]) continue;
+    if (!DenseStep(Canvas, it, BlackWhite)) break;
   }
-  d.AheadFrom = from;
-  d.AheadEnd = it;
+  return i;
 }
 
 Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
@@ -612,11 +611,6 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
                                      bool BlackWhite, Integer OrigX, Integer OrigY) {
   if (FDense.On && (Item.ItemKind == tkLineto || Item.ItemKind == tkMarkAt) &&
       StartDenseItem(Canvas, Item, BlackWhite, OrigX, OrigY)) {
-    // The data list's own record (not a copy): the records after it follow.
-    const TrcChartItem* list = FData->Container.data();
-    if (FDense.Open && !IsAnnotation && &LongTexts == &FData->LongTexts && &Item >= list &&
-        &Item < list + FData->Count && &Item - list == Index)
-      DrawDenseAhead(Canvas, Item, BlackWhite);
     return;
   }
   // Anything else may change the canvas, the transforms or the ranges: a run ends here.
