@@ -938,7 +938,8 @@ protected:
     std::array<TPoint, kPolylineBatch> Plain{};  // the plain batch: always the tail of Line
     Integer PlainNum = 0;
     TPoint PlainPen{};
-    // Per pixel of the data area (and a margin): run generation << 8 | mark code.
+    // Per pixel of the data area (and a margin), column by column (a dense plot's marks move
+    // along the columns): run generation << 8 | mark code.
     std::vector<std::uint32_t> Marks;
     Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
     std::uint32_t Generation = 0;

@@ -483,8 +483,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (st.MovesPen) d.PlainPen = Point(p.X + st.PenOffset.X, p.Y + st.PenOffset.Y);
   const Integer mx = p.X - d.MapX0, my = p.Y - d.MapY0;
   if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
-    std::uint32_t& cell = d.Marks[static_cast<size_t>(my) * static_cast<size_t>(d.MapW) +
-                                  static_cast<size_t>(mx)];
+    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
+                                  static_cast<size_t>(my)];
     const std::uint32_t key = d.Generation << 8 | code;
     if (cell == key) return true;  // the same mark in the same colour is there already
     cell = key;
