@@ -935,8 +935,7 @@ protected:
     Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
     std::vector<TPoint> Line;                       // line points not drawn yet
     size_t LineNum = 0;
-    std::array<TPoint, kPolylineBatch> Plain{};  // the plain batch: always the tail of Line
-    Integer PlainNum = 0;
+    Integer PlainNum = 0;  // the plain batch's count: its points are the tail of Line
     TPoint PlainPen{};
     // Per pixel of the data area (and a margin), column by column (a dense plot's marks move
     // along the columns): run generation << 8 | mark code.

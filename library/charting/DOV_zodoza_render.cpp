@@ -365,7 +365,6 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Line.begin());
   d.LineNum = static_cast<size_t>(FNumPPa);
-  std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Plain.begin());
   d.PlainNum = FNumPPa;
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
@@ -400,7 +399,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
     return;
   }
   DrawDenseLine(Canvas);
-  std::copy(d.Plain.begin(), d.Plain.begin() + d.PlainNum, FPPa.begin());
+  const auto tail = d.Line.begin() + static_cast<std::ptrdiff_t>(d.LineNum) - d.PlainNum;
+  std::copy(tail, tail + d.PlainNum, FPPa.begin());
   FNumPPa = d.PlainNum;
   Canvas->MoveTo(d.PlainPen.X, d.PlainPen.Y);
   d.LineNum = 0;
@@ -436,24 +436,27 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
       return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
     const TPoint p = DensePixel(It);
-    if (d.LineNum == 0) d.Line[d.LineNum++] = Point(FLastMoveToX, FLastMoveToY);
-    d.Line[d.LineNum++] = p;
-    // The plain batch as EnterPolyline keeps it; when full it is drawn and restarts at p.
-    if (d.PlainNum == 0) d.Plain[0] = Point(FLastMoveToX, FLastMoveToY), d.PlainNum = 1;
-    d.Plain[static_cast<size_t>(d.PlainNum++)] = p;
-    if (d.PlainNum == kPolylineBatch) {
+    TPoint* const line = d.Line.data();
+    size_t n = d.LineNum;
+    if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
+    line[n++] = p;
+    d.LineNum = n;
+    // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
+    // a batch restarting at the line's last point); when full it is drawn and restarts at p.
+    Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
+    if (plain == kPolylineBatch) {
       // Without marks in between, the line is that batch: drawn now, call for call.
-      if (d.LineNum == kPolylineBatch) {
-        DrawLinePoints(Canvas, d.Line.data(), kPolylineBatch, true);
-        d.Line[0] = p;
+      if (n == kPolylineBatch) {
+        DrawLinePoints(Canvas, line, kPolylineBatch, true);
+        line[0] = p;
         d.LineNum = 1;
       }
       d.PlainPen = p;
       FLastMoveToX = p.X;
       FLastMoveToY = p.Y;
-      d.Plain[0] = p;
-      d.PlainNum = 1;
+      plain = 1;
     }
+    d.PlainNum = plain;
     if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
     return true;
   }
@@ -470,7 +473,7 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
   // The plain path draws its open batch first.
   if (d.PlainNum > 0) {
-    const TPoint last = d.Plain[static_cast<size_t>(d.PlainNum - 1)];
+    const TPoint last = d.Line[d.LineNum - 1];
     d.PlainPen = last;
     FLastMoveToX = last.X;
     FLastMoveToY = last.Y;
