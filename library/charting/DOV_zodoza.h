@@ -597,12 +597,10 @@ public:
 
   // ---- item rendering ----
   // Draws one record (a copy of Item) onto Canvas; (OrigX, OrigY) is the canvas position of
-  // the data area's top-left corner. Only the canvas and the render cache change. A record of
-  // the data list that its dense run has drawn already (see TDenseRun) returns at once.
+  // the data area's top-left corner. Only the canvas and the render cache change.
   void DrawContainerItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
                                  bool IsAnnotation, const TLongTextArray& LongTexts,
                                  bool BlackWhite, Integer OrigX, Integer OrigY) {
-    if (&Item < FDense.AheadEnd && &Item >= FDense.AheadFrom && FNumPPa == kBatchInRun) return;
     DrawItemOnCanvas(Canvas, Item, Index, IsAnnotation, LongTexts, BlackWhite, OrigX, OrigY);
   }
   void EnterPolyline(Integer x, Integer y, TCanvas* Canvas);
@@ -915,9 +913,9 @@ protected:
   // points in a longer buffer drawn with reduced columns, draws each mark from its pixel stamp
   // and skips a mark whose identical twin is already drawn at the same pixel in the run. It
   // mirrors the plain batch, start point and pen position, and hands exactly those back when
-  // it closes, so the plain path goes on as if it had drawn every item itself. A run met in
-  // the data list draws the records after the current one ahead, up to the next record it
-  // cannot take; the list's calls for those then return at once.
+  // it closes, so the plain path goes on as if it had drawn every item itself. The walk over
+  // the data list (DrawDisplayList) hands the records after one that opened or continued a
+  // run to DrawDenseRecords, which takes them in one loop up to the next it cannot take.
   struct TMarkStamp {
     bool Probed = false, Usable = false;
     bool MovesPen = false;  // drawing leaves the pen at the centre plus PenOffset
@@ -937,10 +935,10 @@ protected:
     Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
     std::vector<TPoint> Line;                       // line points not drawn yet
     size_t LineNum = 0;
-    std::array<TPoint, kPolylineBatch> Plain{};  // the plain batch: always the tail of Line
-    Integer PlainNum = 0;
+    Integer PlainNum = 0;  // the plain batch's count: its points are the tail of Line
     TPoint PlainPen{};
-    // Per pixel of the data area (and a margin): run generation << 8 | mark code.
+    // Per pixel of the data area (and a margin), column by column (a dense plot's marks move
+    // along the columns): run generation << 8 | mark code.
     std::vector<std::uint32_t> Marks;
     Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
     std::uint32_t Generation = 0;
@@ -948,9 +946,6 @@ protected:
     Integer StampCode = -1;             // the stamp last used
     const TMarkStamp* Stamp = nullptr;
     std::vector<TPoint> Scratch, MarkPixels;
-    // Data records drawn ahead with the open run.
-    const TrcChartItem* AheadFrom = nullptr;
-    const TrcChartItem* AheadEnd = nullptr;
   };
   TDenseRun FDense;
   void DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
@@ -959,7 +954,10 @@ protected:
   bool StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite, Integer OrigX,
                       Integer OrigY);
   bool DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite);
-  void DrawDenseAhead(TCanvas* Canvas, const TrcChartItem& Item, bool BlackWhite);
+  // With a run open: draws the data records from From on that the run takes (skipping those
+  // the list does not draw) and returns the index of the first it does not take, or Count.
+  Integer DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite);
+  bool DenseRunOpen() const { return FDense.Open && FNumPPa == kBatchInRun; }
   bool PrepareDenseRun(TCanvas* Canvas, Integer OrigX, Integer OrigY);
   void LoadDenseLayer(Integer Layer);
   void OpenDenseRun(TCanvas* Canvas);

@@ -271,15 +271,21 @@ void TCustomZOdoza::DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY,
 
   const auto DrawData = [&] {
     TrcChartItem copy;
-    for (Integer i = 0; i < FData->Count; ++i) {
+    for (Integer i = 0; i < FData->Count;) {
       const TrcChartItem& it = FData->Container[static_cast<size_t>(i)];
-      if (!FItClassVisib[it.ItemClass] || !GetLayerVisib(it.Layer)) continue;
+      if (!FItClassVisib[it.ItemClass] || !GetLayerVisib(it.Layer)) {
+        ++i;
+        continue;
+      }
       if (OnBeforeRendezOdozaItem) {
         copy = it;
         OnBeforeRendezOdozaItem(this, copy, i, false);
         DrawContainerItemOnCanvas(Canvas, copy, i, false, FData->LongTexts, BlackWhite, OffX, OffY);
+        ++i;
       } else {
         DrawContainerItemOnCanvas(Canvas, it, i, false, FData->LongTexts, BlackWhite, OffX, OffY);
+        // A dense run the record opened or continued takes the records after it in one loop.
+        i = DenseRunOpen() ? DrawDenseRecords(Canvas, i + 1, BlackWhite) : i + 1;
       }
     }
     FinishPolyLine(Canvas);

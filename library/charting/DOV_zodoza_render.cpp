@@ -189,8 +189,6 @@ constexpr Integer kStampReach = 12;
 // the layer's range and round to at most one pixel beyond it.
 constexpr Integer kMarkMapMargin = 2;
 constexpr std::uint32_t kLastGeneration = 0xFFFFFF;
-// Records a run draws ahead of the list at a time.
-constexpr std::ptrdiff_t kDenseAhead = 128;
 }  // namespace
 
 // ---- render cache
@@ -367,7 +365,6 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Line.begin());
   d.LineNum = static_cast<size_t>(FNumPPa);
-  std::copy(FPPa.begin(), FPPa.begin() + FNumPPa, d.Plain.begin());
   d.PlainNum = FNumPPa;
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
@@ -395,7 +392,6 @@ void TCustomZOdoza::DrawDenseLine(TCanvas* Canvas) {
 void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   d.Open = false;
-  d.AheadFrom = d.AheadEnd = nullptr;
   if (FNumPPa != kBatchInRun) {
     // A construction ended without closing its run (an exception) and the next one has
     // started: as the plain batch, what was left belongs to neither.
@@ -403,7 +399,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
     return;
   }
   DrawDenseLine(Canvas);
-  std::copy(d.Plain.begin(), d.Plain.begin() + d.PlainNum, FPPa.begin());
+  const auto tail = d.Line.begin() + static_cast<std::ptrdiff_t>(d.LineNum) - d.PlainNum;
+  std::copy(tail, tail + d.PlainNum, FPPa.begin());
   FNumPPa = d.PlainNum;
   Canvas->MoveTo(d.PlainPen.X, d.PlainPen.Y);
   d.LineNum = 0;
@@ -439,24 +436,27 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
       return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
     const TPoint p = DensePixel(It);
-    if (d.LineNum == 0) d.Line[d.LineNum++] = Point(FLastMoveToX, FLastMoveToY);
-    d.Line[d.LineNum++] = p;
-    // The plain batch as EnterPolyline keeps it; when full it is drawn and restarts at p.
-    if (d.PlainNum == 0) d.Plain[0] = Point(FLastMoveToX, FLastMoveToY), d.PlainNum = 1;
-    d.Plain[static_cast<size_t>(d.PlainNum++)] = p;
-    if (d.PlainNum == kPolylineBatch) {
+    TPoint* const line = d.Line.data();
+    size_t n = d.LineNum;
+    if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
+    line[n++] = p;
+    d.LineNum = n;
+    // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
+    // a batch restarting at the line's last point); when full it is drawn and restarts at p.
+    Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
+    if (plain == kPolylineBatch) {
       // Without marks in between, the line is that batch: drawn now, call for call.
-      if (d.LineNum == kPolylineBatch) {
-        DrawLinePoints(Canvas, d.Line.data(), kPolylineBatch, true);
-        d.Line[0] = p;
+      if (n == kPolylineBatch) {
+        DrawLinePoints(Canvas, line, kPolylineBatch, true);
+        line[0] = p;
         d.LineNum = 1;
       }
       d.PlainPen = p;
       FLastMoveToX = p.X;
       FLastMoveToY = p.Y;
-      d.Plain[0] = p;
-      d.PlainNum = 1;
+      plain = 1;
     }
+    d.PlainNum = plain;
     if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
     return true;
   }
@@ -473,7 +473,7 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
   // The plain path draws its open batch first.
   if (d.PlainNum > 0) {
-    const TPoint last = d.Plain[static_cast<size_t>(d.PlainNum - 1)];
+    const TPoint last = d.Line[d.LineNum - 1];
     d.PlainPen = last;
     FLastMoveToX = last.X;
     FLastMoveToY = last.Y;
@@ -486,8 +486,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (st.MovesPen) d.PlainPen = Point(p.X + st.PenOffset.X, p.Y + st.PenOffset.Y);
   const Integer mx = p.X - d.MapX0, my = p.Y - d.MapY0;
   if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
-    std::uint32_t& cell = d.Marks[static_cast<size_t>(my) * static_cast<size_t>(d.MapW) +
-                                  static_cast<size_t>(mx)];
+    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
+                                  static_cast<size_t>(my)];
     const std::uint32_t key = d.Generation << 8 | code;
     if (cell == key) return true;  // the same mark in the same colour is there already
     cell = key;
@@ -533,22 +533,24 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   return false;
 }
 
-// The data records after Item that the open run can take, drawn now; the list's calls for them
-// return at once (DrawContainerItemOnCanvas). A short stretch at a time, so that the list finds
-// them still in the cache.
-void TCustomZOdoza::DrawDenseAhead(TCanvas* Canvas, const TrcChartItem& Item, bool BlackWhite) {
-  TDenseRun& d = FDense;
-  const TrcChartItem* from = &Item + 1;
-  const TrcChartItem* end = FData->Container.data() + FData->Count;
-  if (end - from > kDenseAhead) end = from + kDenseAhead;
-  const TrcChartItem* it = from;
-  for (; it < end; ++it) {
-    // The list's own choice of the records it draws (DrawDisplayList).
-    if (!FItClassVisib[it->ItemClass] || !GetLayerVisib(it->Layer)) continue;
-    if (!DenseStep(Canvas, *it, BlackWhite)) break;
+Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
+  const TrcChartItem* const list = FData->Container.data();
+  const Integer count = FData->Count;
+  // The list's own choice of the records it draws (DrawDisplayList); layer visibility asked
+  // once per layer change.
+  Integer visLayer = std::numeric_limits<Integer>::min();
+  bool visible = false;
+  Integer i = From;
+  for (; i < count; ++i) {
+    const TrcChartItem& it = list[i];
+    if (it.Layer != visLayer) {
+      visLayer = it.Layer;
+      visible = GetLayerVisib(visLayer);
+    }
+    if (!visible || !FItClassVisib[it.ItemClass]) continue;
+    if (!DenseStep(Canvas, it, BlackWhite)) break;
   }
-  d.AheadFrom = from;
-  d.AheadEnd = it;
+  return i;
 }
 
 Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
@@ -612,11 +614,6 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
                                      bool BlackWhite, Integer OrigX, Integer OrigY) {
   if (FDense.On && (Item.ItemKind == tkLineto || Item.ItemKind == tkMarkAt) &&
       StartDenseItem(Canvas, Item, BlackWhite, OrigX, OrigY)) {
-    // The data list's own record (not a copy): the records after it follow.
-    const TrcChartItem* list = FData->Container.data();
-    if (FDense.Open && !IsAnnotation && &LongTexts == &FData->LongTexts && &Item >= list &&
-        &Item < list + FData->Count && &Item - list == Index)
-      DrawDenseAhead(Canvas, Item, BlackWhite);
     return;
   }
   // Anything else may change the canvas, the transforms or the ranges: a run ends here.

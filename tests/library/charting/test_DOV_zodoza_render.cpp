@@ -1156,6 +1156,18 @@ TEST(ChartDensePlot, ShortcutsPaintThePlainPicture) {
          DenseSeries(c, r, 2000, true, 11);
          c.SetAnnoMode(false);
        }},
+      {"layers in turn, one of them hidden",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         // A run meets records of other layers (other transforms) and of a hidden one.
+         c.ForceRange(2, -50, 0, 150, 200);
+         c.ForceRange(3, 0, 40, 60, 70);
+         for (int k = 0; k < 30; ++k) {
+           c.SetActiveLayer(1 + k % 3);
+           DenseSeries(c, r, 200 + 37 * k, k % 2 == 0, k % 5 == 0 ? -1 : 10);
+         }
+         c.SetActiveLayer(1);
+         c.SetLayerVisib(3, false);
+       }},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
