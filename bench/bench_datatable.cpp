@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BandTable.h"
+#include "BenchRatios.h"
 #include "DOV_datatable.h"
 #include "DOV_matrix.h"
 
@@ -114,24 +115,13 @@ void BM_SortRows11x5000(benchmark::State& state) {
 }
 BENCHMARK(BM_SortRows11x5000)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration, so that the import can be set beside its yardstick.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
-        times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TRatioReporter rep;
+  bench_support::RatioReporter rep;
   benchmark::RunSpecifiedBenchmarks(&rep);
   // The medians where the runs were repeated: on a shared machine single runs scatter widely.
   const bool medians = rep.times.count("BM_ImportCatalogue_median") != 0;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "DOV_matrix.h"
+#include "BenchEigen.h"
 #include "BenchRatios.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchEigen.h"
 #include "BenchRatios.h"
 #include "DOV_statis.h"
 #include "RtlRandom.h"

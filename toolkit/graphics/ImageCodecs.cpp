@@ -214,7 +214,8 @@ void JpegErrorExit(j_common_ptr cinfo) {
 
 void JpegSilence(j_common_ptr) {}
 
-// Decodes into *Out; false with Message set on failure. Only plain data lives in this frame,
+// Decodes into *Out, or with Out null reads the header only (markers up to the first scan) and
+// checks the size; false with Message set on failure. Only plain data lives in this frame,
 // because libjpeg reports errors by a long jump back into it.
 bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message,
                 std::size_t MessageSize) {
@@ -232,6 +233,13 @@ bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message,
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, Data, static_cast<unsigned long>(Size));
   jpeg_read_header(&cinfo, TRUE);
+  if (!Out) {
+    const long long w = cinfo.image_width, h = cinfo.image_height;
+    jpeg_destroy_decompress(&cinfo);
+    if (w > 0 && h > 0 && w * h <= kMaxPixels) return true;
+    std::snprintf(Message, MessageSize, "picture too large");
+    return false;
+  }
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_start_decompress(&cinfo);
@@ -278,31 +286,6 @@ bool JpegDecode(const Byte* Data, std::size_t Size, QImage* Out, char* Message,
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
-  return true;
-}
-
-// Reads the header only (markers up to the first scan); false with Message set on failure.
-bool JpegCheckHeader(const Byte* Data, std::size_t Size, char* Message, std::size_t MessageSize) {
-  jpeg_decompress_struct cinfo;
-  JpegError err;
-  cinfo.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = JpegErrorExit;
-  err.Mgr.output_message = JpegSilence;
-  err.Message[0] = 0;
-  if (setjmp(err.Jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    std::snprintf(Message, MessageSize, "%s", err.Message);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, Data, static_cast<unsigned long>(Size));
-  jpeg_read_header(&cinfo, TRUE);
-  const long long w = cinfo.image_width, h = cinfo.image_height;
-  jpeg_destroy_decompress(&cinfo);
-  if (w <= 0 || h <= 0 || w * h > kMaxPixels) {
-    std::snprintf(Message, MessageSize, "picture too large");
-    return false;
-  }
   return true;
 }
 
@@ -452,7 +435,7 @@ void CheckPictureHeader(const Byte* Data, std::size_t Size) {
     case TPictureFormat::Bmp: break;
     case TPictureFormat::Jpeg: {
       char msg[JMSG_LENGTH_MAX + 32];
-      if (!JpegCheckHeader(Data, Size, msg, sizeof msg))
+      if (!JpegDecode(Data, Size, nullptr, msg, sizeof msg))
         throw EInvalidGraphic(String("JPEG error: ") + msg);
       break;
     }
