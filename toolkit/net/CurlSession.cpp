@@ -1,19 +1,8 @@
 #include "CurlSession.h"
 
-#include <mutex>
-
 namespace netdetail {
 
 namespace {
-
-void GlobalInit() {
-  // libcurl wants its global set-up done once, before any thread uses a handle.
-  static std::once_flag once;
-  std::call_once(once, [] {
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-      throw ENetError("The network library could not be initialised");
-  });
-}
 
 bool IsSocketFailure(CURLcode c) {
   switch (c) {
@@ -74,30 +63,25 @@ bool IsServerRefusal(CURLcode c) {
 
 }  // namespace
 
-TCurlSession::TCurlSession() {
-  GlobalInit();
-  Init();
-}
-
 TCurlSession::~TCurlSession() {
-  if (FCurl) curl_easy_cleanup(FCurl);
+  if (FCurl) Curl().easy_cleanup(FCurl);
 }
 
 void TCurlSession::Init() {
-  FCurl = curl_easy_init();
+  const TCurlApi& api = Curl();
+  FCurl = api.easy_init();
   if (!FCurl) throw EOutOfMemory("Not enough memory for a network connection");
-  curl_easy_setopt(FCurl, CURLOPT_ERRORBUFFER, FErrorText);
+  SetOption(FCurl, CURLOPT_ERRORBUFFER, FErrorText);
   // Timeouts must not use signals: the program has threads of its own.
-  curl_easy_setopt(FCurl, CURLOPT_NOSIGNAL, 1L);
+  SetOption(FCurl, CURLOPT_NOSIGNAL, 1L);
   char* defaultCA = nullptr;
-  if (curl_easy_getinfo(FCurl, CURLINFO_CAINFO, &defaultCA) == CURLE_OK && defaultCA)
+  if (GetInfo(FCurl, CURLINFO_CAINFO, &defaultCA) == CURLE_OK && defaultCA)
     FDefaultCAFile = defaultCA;
 }
 
 void TCurlSession::Close() {
-  if (FCurl) curl_easy_cleanup(FCurl);
+  if (FCurl) Curl().easy_cleanup(FCurl);
   FCurl = nullptr;
-  Init();
 }
 
 void TCurlSession::SetTimeouts(int ConnectMs, int ReadMs) {
@@ -106,30 +90,30 @@ void TCurlSession::SetTimeouts(int ConnectMs, int ReadMs) {
   if (ReadMs <= 0) ReadMs = 1;
   FReadMs = ReadMs;
   const long readSeconds = (ReadMs + 999) / 1000;
-  curl_easy_setopt(FCurl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectMs));
+  SetOption(Handle(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectMs));
   // "Less than one byte per second over the read timeout" is how libcurl spells "no data".
-  curl_easy_setopt(FCurl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(FCurl, CURLOPT_LOW_SPEED_TIME, readSeconds);
+  SetOption(Handle(), CURLOPT_LOW_SPEED_LIMIT, 1L);
+  SetOption(Handle(), CURLOPT_LOW_SPEED_TIME, readSeconds);
   // Waiting for an FTP reply is not a transfer, so it has a bound of its own.
-  curl_easy_setopt(FCurl, CURLOPT_SERVER_RESPONSE_TIMEOUT, readSeconds);
+  SetOption(Handle(), CURLOPT_SERVER_RESPONSE_TIMEOUT, readSeconds);
 }
 
 void TCurlSession::SetTLS(TTLSFloor Floor, const String& CAFile) {
-  curl_easy_setopt(FCurl, CURLOPT_SSLVERSION,
+  SetOption(Handle(), CURLOPT_SSLVERSION,
                    Floor == TTLSFloor::TLS1_3 ? CURL_SSLVERSION_TLSv1_3 : CURL_SSLVERSION_TLSv1_2);
-  curl_easy_setopt(FCurl, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(FCurl, CURLOPT_SSL_VERIFYHOST, 2L);
+  SetOption(Handle(), CURLOPT_SSL_VERIFYPEER, 1L);
+  SetOption(Handle(), CURLOPT_SSL_VERIFYHOST, 2L);
   // The CA file replaces libcurl's default bundle file, while the system's certificate folder
   // (libcurl's default CA path) stays in force: the extra certificates come on top.
   // An empty CAFile puts the built-in bundle file back after a request that named another.
   const String& file = CAFile.empty() ? FDefaultCAFile : CAFile;
-  curl_easy_setopt(FCurl, CURLOPT_CAINFO, file.empty() ? nullptr : file.c_str());
+  SetOption(Handle(), CURLOPT_CAINFO, file.empty() ? nullptr : file.c_str());
 }
 
 void TCurlSession::Perform() {
   FErrorText[0] = '\0';
   FPending = nullptr;
-  const CURLcode rc = curl_easy_perform(FCurl);
+  const CURLcode rc = Curl().easy_perform(Handle());
   if (FPending) {
     std::exception_ptr e = FPending;
     FPending = nullptr;
@@ -137,10 +121,10 @@ void TCurlSession::Perform() {
   }
   if (rc == CURLE_OK) return;
 
-  String detail = FErrorText[0] ? String(FErrorText) : String(curl_easy_strerror(rc));
+  String detail = FErrorText[0] ? String(FErrorText) : String(Curl().easy_strerror(rc));
   while (!detail.empty() && (detail.back() == '\n' || detail.back() == '\r')) detail.pop_back();
   const char* url = nullptr;
-  curl_easy_getinfo(FCurl, CURLINFO_EFFECTIVE_URL, &url);
+  GetInfo(FCurl, CURLINFO_EFFECTIVE_URL, &url);
   const String where = url ? String(url) : String();
 
   if (rc == CURLE_OPERATION_TIMEDOUT) {

@@ -3,10 +3,9 @@
 // shares (timeouts, TLS floor and certificate checks, no signals), and the translation of
 // libcurl's failures into the toolkit's exceptions. Not for use outside this folder.
 
-#include <curl/curl.h>
-
 #include <exception>
 
+#include "CurlLibrary.h"
 #include "NetErrors.h"
 
 namespace netdetail {
@@ -14,15 +13,22 @@ namespace netdetail {
 // Minimum TLS version a client accepts; nothing below 1.2 is offered at all.
 enum class TTLSFloor { TLS1_2, TLS1_3 };
 
+// The handle is made by the first Handle() (which loads libcurl when no session did yet), so
+// a client that never transfers anything costs nothing.
 class TCurlSession {
 public:
-  TCurlSession();
+  TCurlSession() = default;
   ~TCurlSession();
   TCurlSession(const TCurlSession&) = delete;
   TCurlSession& operator=(const TCurlSession&) = delete;
 
-  CURL* Handle() const { return FCurl; }
-  // Drops the handle and its open connections (an FTP server gets its QUIT) and starts afresh.
+  // Raises ENetError when libcurl cannot be loaded, EOutOfMemory when it gives no handle.
+  CURL* Handle() {
+    if (!FCurl) Init();
+    return FCurl;
+  }
+  // Drops the handle and its open connections (an FTP server gets its QUIT); the next request
+  // starts afresh.
   void Close();
 
   // Connection phase (TCP, TLS handshake, FTP greeting and login) bounded by ConnectMs; after

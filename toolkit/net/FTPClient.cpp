@@ -12,6 +12,8 @@
 #include "CurlSession.h"
 #include "NetConfig.h"
 
+using netdetail::GetInfo;
+using netdetail::SetOption;
 using netdetail::TCurlSession;
 
 namespace {
@@ -123,18 +125,18 @@ String TFTPClient::UrlFor(const String& Dir, const String& File) const {
 
 void TFTPClient::Prepare(const String& URL) {
   CURL* c = FSession->Handle();
-  curl_easy_setopt(c, CURLOPT_URL, URL.c_str());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
-  curl_easy_setopt(c, CURLOPT_USERNAME, Username.c_str());
-  curl_easy_setopt(c, CURLOPT_PASSWORD, Password.c_str());
+  SetOption(c, CURLOPT_URL, URL.c_str());
+  SetOption(c, CURLOPT_PROTOCOLS_STR, "ftp");
+  SetOption(c, CURLOPT_USERNAME, Username.c_str());
+  SetOption(c, CURLOPT_PASSWORD, Password.c_str());
   // One CWD to the whole folder, as a person at an FTP prompt would do it.
-  curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
-  curl_easy_setopt(c, CURLOPT_FTPPORT, Passive ? nullptr : "-");
-  curl_easy_setopt(c, CURLOPT_FTP_USE_EPSV, 0L);  // plain PASV, which every server knows
-  curl_easy_setopt(c, CURLOPT_TRANSFERTEXT, 0L);  // files come byte for byte
-  curl_easy_setopt(c, CURLOPT_NOBODY, 0L);
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, nullptr);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, nullptr);
+  SetOption(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+  SetOption(c, CURLOPT_FTPPORT, Passive ? nullptr : "-");
+  SetOption(c, CURLOPT_FTP_USE_EPSV, 0L);  // plain PASV, which every server knows
+  SetOption(c, CURLOPT_TRANSFERTEXT, 0L);  // files come byte for byte
+  SetOption(c, CURLOPT_NOBODY, 0L);
+  SetOption(c, CURLOPT_WRITEFUNCTION, nullptr);
+  SetOption(c, CURLOPT_WRITEDATA, nullptr);
   FSession->SetTimeouts(ConnectTimeout, ReadTimeout);
 }
 
@@ -149,7 +151,7 @@ void TFTPClient::Connect() {
   // Asking for the login folder without its listing connects and logs in, and libcurl keeps
   // the connection for the commands that follow.
   Prepare(UrlFor("", ""));
-  curl_easy_setopt(FSession->Handle(), CURLOPT_NOBODY, 1L);
+  SetOption(FSession->Handle(), CURLOPT_NOBODY, 1L);
   FSession->Perform();
   FConnected = true;
 }
@@ -158,7 +160,7 @@ void TFTPClient::ChangeDir(const String& Dir) {
   RequireConnected("ChangeDir");
   const String target = JoinDir(FDir, Dir);
   Prepare(UrlFor(target, ""));
-  curl_easy_setopt(FSession->Handle(), CURLOPT_NOBODY, 1L);
+  SetOption(FSession->Handle(), CURLOPT_NOBODY, 1L);
   FSession->Perform();
   FDir = target;
 }
@@ -174,8 +176,8 @@ void TFTPClient::Get(const String& Source, const String& Dest, bool CanOverwrite
   TPartFile part(Dest);
   part.Session = FSession.get();
   Prepare(UrlFor(FDir, Source));
-  curl_easy_setopt(FSession->Handle(), CURLOPT_WRITEFUNCTION, OnData);
-  curl_easy_setopt(FSession->Handle(), CURLOPT_WRITEDATA, &part);
+  SetOption(FSession->Handle(), CURLOPT_WRITEFUNCTION, OnData);
+  SetOption(FSession->Handle(), CURLOPT_WRITEDATA, &part);
   FSession->Perform();
   part.Keep(Dest, CanOverwrite);
 }

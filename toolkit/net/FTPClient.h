@@ -4,7 +4,8 @@
 // Connect opens the control connection and logs in; ChangeDir moves to a folder on the
 // server; Get fetches a file; Disconnect says goodbye. A connection that cannot be made,
 // breaks or stays silent raises ESocketError; a command the server refuses (login, folder,
-// missing file) raises EFTPError. Every step has a connect and a read timeout.
+// missing file) raises EFTPError. Every step has a connect and a read timeout. As for
+// THTTPClient, the transfer library is loaded by the first request, not by creating a client.
 //
 // Get never leaves a half-written file in place of a good one: the file is received under a
 // temporary name beside the target and renamed over it only once complete.

@@ -4,6 +4,8 @@
 #include "FTPClient.h"
 #include "NetConfig.h"
 
+using netdetail::GetInfo;
+using netdetail::SetOption;
 using netdetail::TCurlSession;
 
 // ---- TSSLIOHandler -----------------------------------------------------------------------
@@ -41,7 +43,7 @@ namespace {
 
 int CurrentStatus(CURL* c) {
   long code = 0;
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &code);
+  GetInfo(c, CURLINFO_RESPONSE_CODE, &code);
   return static_cast<int>(code);
 }
 
@@ -107,44 +109,44 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
   CURL* c = FSession->Handle();
   FResponseCode = 0;
 
-  curl_easy_setopt(c, CURLOPT_URL, URL.c_str());
-  curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, HandleRedirects ? 1L : 0L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(RedirectMaximum));
+  SetOption(c, CURLOPT_URL, URL.c_str());
+  SetOption(c, CURLOPT_HTTPGET, 1L);
+  SetOption(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  SetOption(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  SetOption(c, CURLOPT_FOLLOWLOCATION, HandleRedirects ? 1L : 0L);
+  SetOption(c, CURLOPT_MAXREDIRS, static_cast<long>(RedirectMaximum));
   if (AllowCookies) {
-    curl_easy_setopt(c, CURLOPT_COOKIEFILE, "");  // in-memory store, nothing read from disk
+    SetOption(c, CURLOPT_COOKIEFILE, "");  // in-memory store, nothing read from disk
     FCookiesOn = true;
   }
-  curl_easy_setopt(c, CURLOPT_USERAGENT,
+  SetOption(c, CURLOPT_USERAGENT,
                    Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
   // "Accept:" with no value removes libcurl's own default header.
   const String accept = "Accept:" + (Request.Accept.empty() ? String() : " " + Request.Accept);
-  curl_slist* headers = curl_slist_append(nullptr, accept.c_str());
+  curl_slist* headers = netdetail::Curl().slist_append(nullptr, accept.c_str());
   if (!headers) throw EOutOfMemory("Not enough memory for the request headers");
-  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+  SetOption(c, CURLOPT_HTTPHEADER, headers);
 
   FSession->SetTimeouts(ConnectTimeout, ReadTimeout);
   const bool tls13 = IOHandler && IOHandler->MinTLSVersion == TSSLIOHandler::tlsv1_3;
   FSession->SetTLS(tls13 ? netdetail::TTLSFloor::TLS1_3 : netdetail::TTLSFloor::TLS1_2,
                    IOHandler ? IOHandler->CAFile : NetConfig().CAFile);
 
-  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(c, CURLOPT_HEADERDATA, &T);
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &T);
+  SetOption(c, CURLOPT_HEADERFUNCTION, OnHeader);
+  SetOption(c, CURLOPT_HEADERDATA, &T);
+  SetOption(c, CURLOPT_WRITEFUNCTION, OnBody);
+  SetOption(c, CURLOPT_WRITEDATA, &T);
 
   try {
     FSession->Perform();
   } catch (...) {
     FResponseCode = CurrentStatus(c);
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
-    curl_slist_free_all(headers);
+    SetOption(c, CURLOPT_HTTPHEADER, nullptr);
+    netdetail::Curl().slist_free_all(headers);
     throw;
   }
-  curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
-  curl_slist_free_all(headers);
+  SetOption(c, CURLOPT_HTTPHEADER, nullptr);
+  netdetail::Curl().slist_free_all(headers);
 
   FResponseCode = CurrentStatus(c);
   if (FResponseCode >= 300) {

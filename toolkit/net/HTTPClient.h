@@ -4,7 +4,9 @@
 // THTTPClient fetches a URL into a string or a stream. Redirects are followed; a final status
 // of 300 or above raises EHTTPProtocolError; a connection that cannot be made, breaks, or
 // stays silent raises ESocketError; a failed TLS handshake, an untrusted certificate among
-// them, raises ETLSError. Every request has a connect and a read timeout.
+// them, raises ETLSError. Every request has a connect and a read timeout. The transfer library
+// (libcurl.so.4) is loaded by the first request of the process, not by creating a client; when
+// it cannot be loaded, that request raises ENetError naming it.
 //
 // TSSLIOHandler holds the TLS options a window description gives the client through its
 // IOHandler property. Certificates are always verified: a client that trusts any
