@@ -45,7 +45,9 @@ void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, 
 class TRowValues {
 public:
   TRowValues(const TMatrix& Numbers, const std::vector<String>& Lines)
-      : FNumbers(Numbers), FLines(Lines) {}
+      : FNumbers(Numbers), FLines(Lines) {
+    FRows.reserve(std::min<size_t>(Lines.size(), MaxPulsars));
+  }
   const double* Row(int r) {
     const size_t ix = static_cast<size_t>(r - 3);
     while (FRows.size() <= ix) {
