@@ -125,6 +125,15 @@ BENCHMARK(BM_KestalStartShowExit)->UseManualTime()->Unit(benchmark::kMillisecond
 }  // namespace
 
 int main(int argc, char** argv) {
+  // KESTAL_STARTUP_OTHER=/path/to/kestal measures another build in the same run (before/after).
+  if (const char* other = std::getenv("KESTAL_STARTUP_OTHER"); other != nullptr && *other != 0) {
+    const std::string program = other;
+    benchmark::RegisterBenchmark("BM_OtherKestalStartShowExit",
+                                 [program](benchmark::State& state) { Measure(state, program); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(20);
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -2,8 +2,10 @@
 // The columns of a band table: the two band matrices (1-based column, row) and the working
 // tables (row r, 0-based, at values 11 r ... 11 r + 10) hold the same eleven values per pulsar.
 
-#include <array>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 enum TBandColumn {
   bcRaj = 1,     // right ascension, degrees
@@ -20,8 +22,35 @@ enum TBandColumn {
 };
 inline constexpr int BandColumnCount = 11;
 
-// A working table: at most 5000 rows of BandColumnCount values, row after row.
-using TWorkingTable = std::array<double, 60000>;
+// A working table: at most 5000 rows of BandColumnCount values, row after row, zero until
+// written. The values live in zeroed pages from calloc, so a table that is never filled costs
+// no memory touched (the main window holds three from its start).
+class TWorkingTable {
+public:
+  static constexpr std::size_t Size = 60000;
+  TWorkingTable() : FValues(Allocate()) {}
+  TWorkingTable(const TWorkingTable& Other) : FValues(Allocate()) { *this = Other; }
+  TWorkingTable& operator=(const TWorkingTable& Other) {
+    if (this != &Other) std::memcpy(FValues, Other.FValues, Size * sizeof(double));
+    return *this;
+  }
+  ~TWorkingTable() { std::free(FValues); }
+
+  static constexpr std::size_t size() { return Size; }
+  double& operator[](std::size_t I) { return FValues[I]; }
+  const double& operator[](std::size_t I) const { return FValues[I]; }
+  void fill(double Value) {
+    for (std::size_t i = 0; i < Size; ++i) FValues[i] = Value;
+  }
+
+private:
+  static double* Allocate() {
+    auto* p = static_cast<double*>(std::calloc(Size, sizeof(double)));
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+  }
+  double* FValues;
+};
 
 // One row of a working table, read by column name.
 class TBandRow {

@@ -5,13 +5,49 @@
 // and writes it (the sort dialog also sets SortState); the other windows read it.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "BandTable.h"
 #include "LocationRecord.h"
 #include "ReceiverFigures.h"
 #include "System.h"
+
+// Names by index in blocks of 5000. A block holds only the entries up to the last one written
+// or read through the writable access (the others read as empty), so the store costs nothing
+// until the catalogue fills the few hundred names of a band.
+class TNameStore {
+public:
+  static constexpr std::size_t BlockSize = 5000;
+  static constexpr std::size_t BlockCount = 7;
+  static constexpr std::size_t size() { return BlockSize * BlockCount; }
+
+  String& operator[](std::size_t I) {
+    std::vector<String>& block = Block(I);
+    if (block.size() <= I % BlockSize) block.resize(I % BlockSize + 1);
+    return block[I % BlockSize];
+  }
+  const String& operator[](std::size_t I) const {
+    static const String empty;
+    const std::vector<String>& block = FBlocks[BlockIndex(I)];
+    return I % BlockSize < block.size() ? block[I % BlockSize] : empty;
+  }
+  // Copies Count names from index From on to index To on.
+  void Copy(std::size_t From, std::size_t To, std::size_t Count) {
+    for (std::size_t j = 0; j < Count; ++j) (*this)[To + j] = std::as_const(*this)[From + j];
+  }
+
+private:
+  static std::size_t BlockIndex(std::size_t I) {
+    if (I >= size()) throw std::out_of_range("name index out of range");
+    return I / BlockSize;
+  }
+  std::vector<String>& Block(std::size_t I) { return FBlocks[BlockIndex(I)]; }
+  std::array<std::vector<String>, BlockCount> FBlocks;
+};
 
 class TKestalState {
 public:
@@ -36,7 +72,7 @@ public:
   bool InternetAvailable = false;
   // Seven blocks of 5000 names. Block 0: the working band, entry (name index - 1).
   // Block 1: the 400 MHz names, block 4: the 1400 MHz names, arranged the same way.
-  std::vector<String> PulsarNames = std::vector<String>(35000);
+  TNameStore PulsarNames;
 
   bool PulsarModeOn = true;
   bool EvaluationModeOn = false;

@@ -238,7 +238,7 @@ TPlanResult ComputePlan(const TKestalState& State, const THorizonProfile& Horizo
   const bool band400 = f > Band400Low && f < Band400High;
   const bool band1400 = f > Band1400Low && f < Band1400High;
   const int count = band400 ? State.Count400 : band1400 ? State.Count1400 : 0;
-  constexpr int MaxRows = static_cast<int>(std::tuple_size_v<TWorkingTable>) / BandColumnCount;
+  constexpr int MaxRows = static_cast<int>(TWorkingTable::size()) / BandColumnCount;
   result.PulsarCount = std::max(0, std::min(count, MaxRows));
 
   result.Rows.resize(PlannerObjectCount + static_cast<size_t>(result.PulsarCount));

@@ -1,6 +1,7 @@
 #include "Unit1Catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "BandTable.h"
@@ -40,15 +41,36 @@ void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, 
   }
 }
 
-int BuildOne(TBand Band, const TMatrix& Numbers, const std::vector<String>& Lines, TMatrix& Table,
+// The rows' values from row 3 on, each read once for both bands.
+class TRowValues {
+public:
+  TRowValues(const TMatrix& Numbers, const std::vector<String>& Lines)
+      : FNumbers(Numbers), FLines(Lines) {
+    FRows.reserve(std::min<size_t>(Lines.size(), MaxPulsars));
+  }
+  const double* Row(int r) {
+    const size_t ix = static_cast<size_t>(r - 3);
+    while (FRows.size() <= ix) {
+      FRows.emplace_back();
+      RowValues(FNumbers, FLines, 3 + static_cast<int>(FRows.size()) - 1, FRows.back().data());
+    }
+    return FRows[ix].data();
+  }
+
+private:
+  const TMatrix& FNumbers;
+  const std::vector<String>& FLines;
+  std::vector<std::array<double, 12>> FRows;
+};
+
+int BuildOne(TBand Band, TRowValues& Values, const std::vector<String>& Lines, TMatrix& Table,
              std::vector<String>& Names, int& LastRow) {
   int n = 0;
   Names.clear();
   LastRow = 2;
   for (int r = 3; r <= MaxPulsars - 1; ++r) {
     LastRow = r;
-    double c[12];
-    RowValues(Numbers, Lines, r, c);
+    const double* c = Values.Row(r);
     if (Accepted(Band, c)) {
       ++n;
       const double row[BandColumnCount] = {
@@ -68,8 +90,9 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
                                  TMatrix& Matrix400, TMatrix& Matrix1400) {
   TBandTableResult result;
   int lastRow = 2;
-  result.Count400 = BuildOne(TBand::B400, Numbers, Lines, Matrix400, result.Names400, lastRow);
-  result.Count1400 = BuildOne(TBand::B1400, Numbers, Lines, Matrix1400, result.Names1400, lastRow);
+  TRowValues values(Numbers, Lines);
+  result.Count400 = BuildOne(TBand::B400, values, Lines, Matrix400, result.Names400, lastRow);
+  result.Count1400 = BuildOne(TBand::B1400, values, Lines, Matrix1400, result.Names1400, lastRow);
   Matrix1400.Resize(BandColumnCount, result.Count1400);
   // Both passes end on the same row. Pulsar lines begin at file line 4 (Lines[3]).
   for (size_t i = 3; i < Lines.size(); ++i) {

@@ -733,11 +733,11 @@ void TForm1::CalculatePass() {
   const TPulsarBand band = BandOfFrequency(f);
   if (InPulsarModeByLabel()) {
     if (band == TPulsarBand::Band400) {
-      std::copy_n(PulsarNames.begin() + NameBlock * 1, Count400, PulsarNames.begin());
+      PulsarNames.Copy(NameBlock * 1, 0, static_cast<size_t>(Count400));
       PulsarTable = PulsarTable400;
       FTableCount = Count400;
     } else if (band == TPulsarBand::Band1400) {
-      std::copy_n(PulsarNames.begin() + NameBlock * 4, Count1400, PulsarNames.begin());
+      PulsarNames.Copy(NameBlock * 4, 0, static_cast<size_t>(Count1400));
       PulsarTable = PulsarTable1400;
       FTableCount = Count1400;
     }

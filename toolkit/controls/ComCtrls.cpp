@@ -1,6 +1,7 @@
 #include "ComCtrls.h"
 
 #include <QAbstractTableModel>
+#include <QChildEvent>
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHeaderView>
@@ -8,6 +9,7 @@
 #include <QTreeView>
 
 #include <cmath>
+#include <functional>
 
 #include "ControlsQt.h"
 
@@ -315,10 +317,51 @@ TDateTime FromQDateTime(const QDateTime& V) {
   const double day = static_cast<double>(kEpoch.daysTo(V.date()));
   return day + V.time().msecsSinceStartOfDay() / 86400000.0;
 }
+
+void ApplyFirstDayOfWeek(QCalendarWidget* Calendar, int Day) {
+  if (Calendar != nullptr && Day >= 1 && Day <= 7)
+    Calendar->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(Day));
+}
+
+// The field makes its drop-down calendar (a whole month view, milliseconds to build) only when
+// something first needs it: a click on the arrow, a key, or a call of calendarWidget(). The
+// picker sets the calendar up the moment it exists instead of making it early. The calendar
+// lives in a popup that is a child of the field, and the popup gets another child (its layout)
+// once the calendar is complete: the field watches the popup's children and its showing and
+// hands over the first finished calendar it sees.
+class TDateEditWidget : public QDateTimeEdit {
+public:
+  std::function<void(QCalendarWidget*)> OnCalendarMade;
+
+  // The calendar if it was made already; never makes it.
+  QCalendarWidget* ExistingCalendar() const { return findChild<QCalendarWidget*>(); }
+
+protected:
+  void childEvent(QChildEvent* E) override {
+    QDateTimeEdit::childEvent(E);
+    if (!FCalendarSeen && E->type() == QEvent::ChildAdded && E->child()->isWidgetType())
+      E->child()->installEventFilter(this);
+  }
+  bool eventFilter(QObject* O, QEvent* E) override {
+    if (!FCalendarSeen && (E->type() == QEvent::ChildAdded || E->type() == QEvent::Show ||
+                           E->type() == QEvent::Polish)) {
+      // A child under construction is not yet a QCalendarWidget to findChild.
+      if (auto* calendar = O->findChild<QCalendarWidget*>()) {
+        FCalendarSeen = true;
+        for (QObject* child : children()) child->removeEventFilter(this);
+        if (OnCalendarMade) OnCalendarMade(calendar);
+      }
+    }
+    return QDateTimeEdit::eventFilter(O, E);
+  }
+
+private:
+  bool FCalendarSeen = false;
+};
 }  // namespace
 
 TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
-  auto* e = new QDateTimeEdit;
+  auto* e = new TDateEditWidget;
   e->setCalendarPopup(true);
   e->setMinimumDate(kEpoch);
   e->setTimeSpec(Qt::LocalTime);
@@ -340,12 +383,16 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
     QTimer::singleShot(0, e, [justChanged] { *justChanged = false; });
     UserChanged(v);
   });
-  QObject::connect(
-      e->calendarWidget(), &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
-        const TDateTime v = static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue));
-        if (*justChanged && v == FValue) return;
-        UserChanged(v);
-      });
+  e->OnCalendarMade = [this, justChanged](QCalendarWidget* Calendar) {
+    ApplyFirstDayOfWeek(Calendar, FFirstDayOfWeek);
+    QObject::connect(
+        Calendar, &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
+          const TDateTime v =
+              static_cast<double>(kEpoch.daysTo(D)) + (FValue - std::floor(FValue));
+          if (*justChanged && v == FValue) return;
+          UserChanged(v);
+        });
+  };
 }
 
 void TDateTimePicker::UserChanged(TDateTime Value) {
@@ -402,9 +449,7 @@ void TDateTimePicker::SetTextHint(const String& Value) {
 
 void TDateTimePicker::SetFirstDayOfWeek(int Value) {
   FFirstDayOfWeek = Value;
-  auto* e = static_cast<QDateTimeEdit*>(Handle());
-  if (e->calendarWidget() != nullptr && Value >= 1 && Value <= 7)
-    e->calendarWidget()->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(Value));
+  ApplyFirstDayOfWeek(static_cast<TDateEditWidget*>(Handle())->ExistingCalendar(), Value);
 }
 
 bool TDateTimePicker::SetDescribedProperty(const String& Prop, const TPropValue& Value) {

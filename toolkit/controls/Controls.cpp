@@ -11,6 +11,7 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <vector>
 
 #include "ControlsQt.h"
 #include "Forms.h"
@@ -486,8 +487,18 @@ bool TWinControl::SetDescribedEvent(const String& Event, const String& Handler, 
 }
 
 // ---- TCustomControl ----------------------------------------------------------------------
+// The image is made when it is first needed: painted, drawn on or read. Until then it is kept
+// as the fills it would have received: each resize of a real image fills the new one with the
+// control's colour and copies the old one into its top-left corner, so the pixels are nested
+// rectangles, oldest (smallest) on top. Each fill is clipped to every size after it.
 struct TCustomControl::ImageData {
+  struct TFill {
+    int Width, Height;
+    TColor Color;
+  };
   QImage image;
+  bool deferred = false;
+  std::vector<TFill> fills;
 };
 
 namespace {
@@ -506,6 +517,7 @@ protected:
     QWidget::showEvent(E);
   }
   void paintEvent(QPaintEvent*) override {
+    FOwner->ImageNeeded();
     FOwner->PaintIfPending();
     QPainter p(this);
     p.drawImage(0, 0, *FImage);
@@ -521,6 +533,7 @@ TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner),
       FImage(std::make_unique<ImageData>()),
       FCanvas(std::make_unique<TCanvas>()) {
+  FImage->deferred = true;
   SetBounds(0, 0, 100, 100);
   ResizeImage(100, 100);
   AttachWidget(Native(new TCustomControlWidget(this, &FImage->image)));
@@ -539,12 +552,32 @@ TCustomControl::TCustomControl(TComponent* AOwner, TNoWidget)
 }
 
 TCanvas* TCustomControl::Canvas() const {
+  auto* self = const_cast<TCustomControl*>(this);
   if (FLazyImage && FImage->image.isNull()) {
-    auto* self = const_cast<TCustomControl*>(this);
     self->FLazyImage = false;
     self->ResizeImage(Width(), Height());
   }
+  self->ImageNeeded();
   return FCanvas.get();
+}
+
+void TCustomControl::ImageNeeded() {
+  ImageData& d = *FImage;
+  if (!d.deferred) return;
+  d.deferred = false;
+  if (d.fills.empty()) return;
+  const ImageData::TFill& whole = d.fills.back();
+  QImage img(whole.Width, whole.Height, QImage::Format_RGB32);
+  for (auto f = d.fills.rbegin(); f != d.fills.rend(); ++f) {
+    const QRgb pixel = ToQColor(f->Color).rgb();
+    for (int y = 0; y < f->Height; ++y) {
+      auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+      std::fill(row, row + f->Width, pixel);
+    }
+  }
+  d.fills = {};
+  d.image = std::move(img);
+  SetCanvasImage(FCanvas.get(), &d.image);
 }
 
 void TCustomControl::HandleNeeded() {
@@ -562,6 +595,18 @@ void TCustomControl::ResizeImage(int AWidth, int AHeight) {
   if (FLazyImage) return;
   AWidth = std::max(AWidth, 1);
   AHeight = std::max(AHeight, 1);
+  if (FImage->deferred) {
+    std::vector<ImageData::TFill>& fills = FImage->fills;
+    if (!fills.empty() && fills.back().Width == AWidth && fills.back().Height == AHeight) return;
+    for (ImageData::TFill& f : fills) {
+      f.Width = std::min(f.Width, AWidth);
+      f.Height = std::min(f.Height, AHeight);
+    }
+    // A fill of the same colour under the new one adds nothing the new one does not cover.
+    if (!fills.empty() && fills.back().Color == Color()) fills.pop_back();
+    fills.push_back({AWidth, AHeight, Color()});
+    return;
+  }
   QImage& img = FImage->image;
   if (img.width() == AWidth && img.height() == AHeight) return;
   QImage next(AWidth, AHeight, QImage::Format_RGB32);

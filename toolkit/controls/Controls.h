@@ -398,7 +398,8 @@ public:
   void HandleNeeded();
   bool HandleAllocated() const { return FWndCreated; }
 
-  // A control without a widget makes its image only when its canvas is first asked for.
+  // The image is made when the canvas is first asked for or the control is first painted: a
+  // control on a window that is never shown never holds its pixels.
   TCanvas* Canvas() const;
   void Repaint() override;
   void Invalidate() override;
@@ -412,6 +413,8 @@ public:
 
   // Toolkit internal: the widget's paint event asks for a pending Paint.
   void PaintIfPending();
+  // Toolkit internal: makes the image now if it was not made yet (see ImageData).
+  void ImageNeeded();
 
 protected:
   // A control with its image and canvas but no widget: it draws for another control and is

@@ -311,3 +311,68 @@ TEST(CustomControl, FirstShowCreatesTheWindowOnce) {
   c->Show();
   EXPECT_EQ(c->created, 1);
 }
+
+// ---- the image of a custom control, made when first needed -----------------------------------
+// Resizing an image fills the new one with the control's colour of that moment and keeps the old
+// pixels in its top-left corner. An image made only when first painted or drawn on must show the
+// same nested rectangles, whichever of the two asks for it first.
+namespace {
+struct TResize {
+  TColor Color;
+  int Width, Height;
+};
+struct TProbe {
+  int X, Y;
+  int Colour;  // index into the colours in force: -1 the control's own colour at creation
+};
+struct TImageCase {
+  const char* Name;
+  std::vector<TResize> Resizes;
+  std::vector<TProbe> Probes;
+};
+}  // namespace
+
+TEST(CustomControl, ImageMadeWhenNeededHoldsTheFillsOfEveryResize) {
+  const std::vector<TImageCase> cases = {
+      {"growing in steps",
+       {{clRed, 150, 80}, {clBlue, 130, 120}, {clYellow, 130, 120}},
+       {{10, 10, -1}, {99, 79, -1}, {120, 10, 0}, {100, 79, 0}, {10, 100, 1}, {129, 119, 1}}},
+      {"shrunk below the first size, then grown",
+       {{clRed, 150, 80}, {clLime, 40, 30}, {clBlue, 90, 60}},
+       {{39, 29, -1}, {40, 10, 2}, {10, 30, 2}, {89, 59, 2}}},
+      {"the same colour twice",
+       {{clRed, 120, 120}, {clRed, 140, 110}, {clBlue, 150, 150}},
+       {{99, 99, -1}, {119, 105, 0}, {130, 100, 1}, {139, 109, 1}, {10, 140, 2}, {149, 110, 2}}},
+  };
+  for (const bool onScreen : {false, true}) {
+    for (const TImageCase& c : cases) {
+      SCOPED_TRACE(std::string(c.Name) + (onScreen ? ", first painted on screen"
+                                                   : ", first read through the canvas"));
+      TForm f(nullptr);
+      f.SetBounds(0, 0, 300, 250);
+      auto* box = new TPaintBox(&f);
+      box->SetParent(&f);
+      box->OnPaint = [](TObject*) {};  // paints nothing: the image shows as it was made
+      const TColor initial = box->Color();
+      for (const TResize& r : c.Resizes) {
+        box->SetColor(r.Color);
+        box->SetBounds(0, 0, r.Width, r.Height);
+      }
+      if (onScreen) {
+        f.Show();
+        ui::Pump(20);
+      }
+      const QImage shot = onScreen ? box->Handle()->grab().toImage() : QImage();
+      for (const TProbe& p : c.Probes) {
+        const TColor want =
+            ColorToRGB(p.Colour < 0 ? initial : c.Resizes[static_cast<size_t>(p.Colour)].Color);
+        const TColor got = onScreen ? TColor(qRed(shot.pixel(p.X, p.Y)) |
+                                             qGreen(shot.pixel(p.X, p.Y)) << 8 |
+                                             qBlue(shot.pixel(p.X, p.Y)) << 16)
+                                    : box->Canvas()->GetPixel(p.X, p.Y);
+        EXPECT_EQ(got, want) << "at " << p.X << "," << p.Y;
+      }
+      f.Hide();
+    }
+  }
+}
