@@ -11,6 +11,11 @@ macro(kestal_fast_build)
   if(NOT KESTAL_SANITIZE AND CMAKE_BUILD_TYPE MATCHES "Deb")
     add_compile_options(-gsplit-dwarf)
   endif()
+  # Line tables are all that backtraces and sanitizer reports need; full debug information (the
+  # types and variables) costs a fifth to a third of the compile time of the test builds.
+  if(KESTAL_LINE_TABLES_ONLY AND CMAKE_BUILD_TYPE MATCHES "Deb")
+    add_compile_options(-g1)
+  endif()
   # The test builds link the project's libraries as shared libraries: a change to one library
   # then relinks that library alone, not the ~130 test programs that link it (the programs
   # find it at run time through their build RPATH). The program users run is linked
@@ -120,10 +125,65 @@ function(kestal_test_folder dir)
       target_precompile_headers(${t} REUSE_FROM ${pch})
     endif()
     kestal_warnings(${t})
-    gtest_discover_tests(${t}
-      DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
-      DISCOVERY_TIMEOUT 60)
+    if(KESTAL_CASES_PER_PROCESS)
+      kestal_add_test_shards(${t} ${src})
+    else()
+      gtest_discover_tests(${t}
+        DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+        DISCOVERY_TIMEOUT 60)
+    endif()
+  endforeach()
+endfunction()
+
+# kestal_add_test_shards(<program> <source>)
+# Registers a test program as a few GoogleTest shards instead of one test per case: each shard
+# is one process that runs its share of the cases (every case runs in exactly one shard). A
+# process start costs more than most cases under the sanitizers (loading Qt and the libraries,
+# the leak check at exit), so fewer processes make the run much shorter. The number of shards
+# grows with the cases the source declares, which keeps each shard short enough to spread over
+# the cores; the case count is also the shard's cost, so ctest starts the big ones first.
+function(kestal_add_test_shards program src)
+  file(STRINGS ${src} cases REGEX "^[ \t]*(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)[ \t]*\\(")
+  list(LENGTH cases n)
+  math(EXPR shards "(${n} + ${KESTAL_CASES_PER_PROCESS} - 1) / ${KESTAL_CASES_PER_PROCESS}")
+  if(shards LESS 1)
+    set(shards 1)
+  elseif(shards GREATER 8)
+    set(shards 8)
+  endif()
+  math(EXPR cost "(${n} + ${shards} - 1) / ${shards}")
+  math(EXPR last "${shards} - 1")
+  foreach(i RANGE ${last})
+    set(name ${program})
+    if(shards GREATER 1)
+      set(name ${program}/${i})
+    endif()
+    add_test(NAME ${name} COMMAND ${program} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES COST ${cost} ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${i}")
+  endforeach()
+endfunction()
+
+# kestal_tests_run_long(<programs...>)
+# Test programs that run far longer than their number of cases suggests start first when they
+# run as shards, so that the run does not end waiting on one of them alone.
+function(kestal_tests_run_long)
+  foreach(program ${ARGN})
+    if(NOT TARGET ${program})
+      message(FATAL_ERROR "kestal_tests_run_long: no test program ${program}")
+    endif()
+  endforeach()
+  if(NOT KESTAL_CASES_PER_PROCESS)
+    return()
+  endif()
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(program ${ARGN})
+    foreach(test ${tests})
+      if(test STREQUAL program OR test MATCHES "^${program}/[0-9]+$")
+        set_tests_properties(${test} PROPERTIES COST 100)
+      endif()
+    endforeach()
   endforeach()
 endfunction()
