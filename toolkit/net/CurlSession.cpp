@@ -99,15 +99,16 @@ void TCurlSession::SetTimeouts(int ConnectMs, int ReadMs) {
 }
 
 void TCurlSession::SetTLS(TTLSFloor Floor, const String& CAFile) {
-  SetOption(Handle(), CURLOPT_SSLVERSION,
-                   Floor == TTLSFloor::TLS1_3 ? CURL_SSLVERSION_TLSv1_3 : CURL_SSLVERSION_TLSv1_2);
-  SetOption(Handle(), CURLOPT_SSL_VERIFYPEER, 1L);
-  SetOption(Handle(), CURLOPT_SSL_VERIFYHOST, 2L);
+  CURL* c = Handle();
+  SetOption(c, CURLOPT_SSLVERSION,
+            Floor == TTLSFloor::TLS1_3 ? CURL_SSLVERSION_TLSv1_3 : CURL_SSLVERSION_TLSv1_2);
+  SetOption(c, CURLOPT_SSL_VERIFYPEER, 1L);
+  SetOption(c, CURLOPT_SSL_VERIFYHOST, 2L);
   // The CA file replaces libcurl's default bundle file, while the system's certificate folder
   // (libcurl's default CA path) stays in force: the extra certificates come on top.
   // An empty CAFile puts the built-in bundle file back after a request that named another.
   const String& file = CAFile.empty() ? FDefaultCAFile : CAFile;
-  SetOption(Handle(), CURLOPT_CAINFO, file.empty() ? nullptr : file.c_str());
+  SetOption(c, CURLOPT_CAINFO, file.empty() ? nullptr : file.c_str());
 }
 
 void TCurlSession::Perform() {

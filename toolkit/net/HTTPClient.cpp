@@ -119,8 +119,7 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
     SetOption(c, CURLOPT_COOKIEFILE, "");  // in-memory store, nothing read from disk
     FCookiesOn = true;
   }
-  SetOption(c, CURLOPT_USERAGENT,
-                   Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
+  SetOption(c, CURLOPT_USERAGENT, Request.UserAgent.empty() ? nullptr : Request.UserAgent.c_str());
   // "Accept:" with no value removes libcurl's own default header.
   const String accept = "Accept:" + (Request.Accept.empty() ? String() : " " + Request.Accept);
   curl_slist* headers = netdetail::Curl().slist_append(nullptr, accept.c_str());
