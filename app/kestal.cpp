@@ -6,6 +6,7 @@
 // a picture of every window into the folder once the loop runs, then ends the program (exit
 // code 0 when every picture was written).
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -53,14 +54,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  if (const char* ms = std::getenv("KESTAL_CLOSE_MAIN_AFTER_MS")) {
-    auto* closer = new TTimer(Application);
-    closer->SetInterval(StrToIntDef(ms, 1000));
-    closer->OnTimer = [closer](TObject*) {
-      closer->SetInterval(0);
-      if (Application->MainForm() != nullptr) Application->MainForm()->Close();
-    };
-  }
+  if (const char* ms = std::getenv("KESTAL_CLOSE_MAIN_AFTER_MS"))
+    Application->SetCloseMainFormAfter(std::max(0, StrToIntDef(ms, 1000)));
 
   int tourResult = 0;
   if (const char* folder = std::getenv("KESTAL_SCREENSHOTS")) {

@@ -9,9 +9,11 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 
 #include <clocale>
 #include <cxxabi.h>
+#include <utility>
 
 #include "ControlsQt.h"
 #include "Dialogs.h"
@@ -450,6 +452,11 @@ int TApplication::Run() {
     GuardedCall([this] { FMainForm->Show(); });
   if (!FTerminated) {
     FRunning = true;
+    if (FCloseMainFormAfterMs >= 0)
+      QTimer::singleShot(std::exchange(FCloseMainFormAfterMs, -1), Qt::PreciseTimer, QCoreApplication::instance(),
+                         [this] {
+                           if (FMainForm != nullptr) GuardedCall([this] { FMainForm->Close(); });
+                         });
     code = QCoreApplication::exec();
     FRunning = false;
   }

@@ -160,6 +160,10 @@ public:
   // Shows the main window and runs the event loop until the main window is closed or
   // Terminate is called. Returns the exit code (0).
   int Run();
+  // For automated runs: the next Run closes the main window Ms milliseconds after its event
+  // loop starts, as if the user had closed it (a negative Ms: never). A precise one-shot, not
+  // a TTimer, whose shortest interval would hold a short delay to MinTimerInterval.
+  void SetCloseMainFormAfter(int Ms) { FCloseMainFormAfterMs = Ms; }
   void Terminate();
   bool Terminated() const { return FTerminated; }
   // Handles the events waiting now (paints, timers, input), then returns.
@@ -198,6 +202,7 @@ private:
   bool FTerminated = false;
   bool FRunning = false;
   bool FCreateFailed = false;
+  int FCloseMainFormAfterMs = -1;
   bool FOwnsQApp = false;
   String FTitle;
 };

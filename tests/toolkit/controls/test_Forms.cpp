@@ -196,6 +196,26 @@ TEST(Application, TheFirstWindowCreatedIsTheMainWindow) {
   EXPECT_EQ(Application->ComponentCount(), 0);
 }
 
+// The automated close (start-up runs without a person at the screen) acts once, on the shown
+// main window, and only in the Run that follows it.
+TEST_F(MainAndSecondary, ACloseAskedForBeforeRunClosesTheShownMainWindowOnce) {
+  std::vector<String> events;
+  main->OnShow = [&](TObject*) { events.push_back("show"); };
+  main->OnClose = [&](TObject*, TCloseAction&) { events.push_back("close"); };
+  Application->SetCloseMainFormAfter(1);
+  EXPECT_EQ(RunWithWatchdog(), 0);
+  EXPECT_EQ(events, (std::vector<String>{"show", "close"}));
+
+  bool fired = false;
+  QTimer::singleShot(150, [&] {
+    fired = true;
+    Application->Terminate();
+  });
+  Application->Run();
+  EXPECT_TRUE(fired) << "the second run was closed by the first run's request";
+  EXPECT_EQ(events.size(), 3u);  // shown again, not closed
+}
+
 TEST(Application, TerminateBeforeRunReturnsAtOnceAndLeavesLocalLoopsWorking) {
   Application->Terminate();
   EXPECT_EQ(Application->Run(), 0);
