@@ -3,9 +3,8 @@
 // tables (row r, 0-based, at values 11 r ... 11 r + 10) hold the same eleven values per pulsar.
 
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
-#include <new>
+
+#include "ZeroedArray.h"
 
 enum TBandColumn {
   bcRaj = 1,     // right ascension, degrees
@@ -28,28 +27,16 @@ inline constexpr int BandColumnCount = 11;
 class TWorkingTable {
 public:
   static constexpr std::size_t Size = 60000;
-  TWorkingTable() : FValues(Allocate()) {}
-  TWorkingTable(const TWorkingTable& Other) : FValues(Allocate()) { *this = Other; }
-  TWorkingTable& operator=(const TWorkingTable& Other) {
-    if (this != &Other) std::memcpy(FValues, Other.FValues, Size * sizeof(double));
-    return *this;
-  }
-  ~TWorkingTable() { std::free(FValues); }
 
   static constexpr std::size_t size() { return Size; }
   double& operator[](std::size_t I) { return FValues[I]; }
   const double& operator[](std::size_t I) const { return FValues[I]; }
   void fill(double Value) {
-    for (std::size_t i = 0; i < Size; ++i) FValues[i] = Value;
+    for (double& v : FValues) v = Value;
   }
 
 private:
-  static double* Allocate() {
-    auto* p = static_cast<double*>(std::calloc(Size, sizeof(double)));
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-  }
-  double* FValues;
+  TZeroedArray<double> FValues{Size};
 };
 
 // One row of a working table, read by column name.

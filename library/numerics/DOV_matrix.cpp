@@ -15,7 +15,7 @@
 
 TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
   try {
-    FData.assign(1, 0.0);
+    FData = TZeroedArray<double>(1);
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
@@ -62,7 +62,7 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
     const std::size_t reused = std::min(newCols, FAllocCols);
     if (newCols != FAllocCols) {
       try {
-        FData.resize(newCols * newRows, 0.0);
+        FData.resize(newCols * newRows);
       } catch (const std::bad_alloc&) {
         RaiseNoMemory();
       } catch (const std::length_error&) {
@@ -78,9 +78,9 @@ bool TMatrix::Resize(Integer Nc, Integer Nr) {
   } else {
     // Build the new block completely before touching the old one, so that a failed
     // allocation leaves the matrix as it was.
-    std::vector<double> fresh;
+    TZeroedArray<double> fresh;
     try {
-      fresh.assign(newCols * newRows, 0.0);
+      fresh = TZeroedArray<double>(newCols * newRows);
     } catch (const std::bad_alloc&) {
       RaiseNoMemory();
     } catch (const std::length_error&) {
@@ -160,7 +160,7 @@ void TMatrix::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
-  std::vector<double> copy;
+  TZeroedArray<double> copy;
   try {
     copy = src->FData;
   } catch (const std::bad_alloc&) {

@@ -21,6 +21,7 @@
 #include "Classes.h"
 #include "DOV_sdlbase.h"
 #include "System.h"
+#include "ZeroedArray.h"
 
 class TMatrix;
 class TVector;
@@ -327,7 +328,9 @@ private:
   Integer FNRow = 0;
   String FDataID;
   Integer FPrecis[2] = {15, -1};
-  std::vector<double> FData;  // FAllocCols x FAllocRows, column by column
+  // FAllocCols x FAllocRows, column by column; zeroed pages, so a large matrix that is never
+  // filled touches no memory.
+  TZeroedArray<double> FData;
   std::size_t FAllocCols = 0;
   std::size_t FAllocRows = 0;
 

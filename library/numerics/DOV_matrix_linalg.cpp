@@ -19,7 +19,7 @@ const char* const DistModeId[6] = {"Jaccard coefficient", "Manhattan",        "E
 
 namespace {
 
-using Buffer = std::vector<double>;
+using Buffer = TZeroedArray<double>;
 
 // Resizes MatRes and writes the column-major buffer (Rows values per column) through SetVal.
 void StoreThroughSetVal(TMatrix* MatRes, Integer Cols, Integer Rows, const Buffer& buf) {
@@ -31,7 +31,7 @@ void StoreThroughSetVal(TMatrix* MatRes, Integer Cols, Integer Rows, const Buffe
 
 Buffer MakeBuffer(const TMatrix* owner, std::size_t n) {
   try {
-    return Buffer(n, 0.0);
+    return Buffer(n);
   } catch (const std::bad_alloc&) {
     throw ESDLMatrixError(ComponentErrorMessage(owner, "not enough memory on heap"));
   } catch (const std::length_error&) {
