@@ -638,7 +638,12 @@ void TCustomControl::Paint() {
 void TCustomControl::PaintIfPending() {
   if (!FPending) return;
   FPending = false;
+  // A Paint that shows its image when done (the chart does) must not repaint the widget from
+  // within its paint event: Qt refuses the recursion and the event's own painter then draws
+  // nothing, leaving the control blank.
+  FInPaintEvent = true;
   GuardedCall([this] { Paint(); });
+  FInPaintEvent = false;
 }
 
 void TCustomControl::Repaint() {
@@ -653,6 +658,7 @@ void TCustomControl::Invalidate() {
 }
 
 void TCustomControl::ShowImage() {
+  if (FInPaintEvent) return;
   if (Handle() != nullptr && Handle()->isVisible()) Handle()->repaint();
 }
 

@@ -408,7 +408,8 @@ public:
   TNotifyEvent OnPaint;
   bool SetDescribedEvent(const String& Event, const String& Handler, TComponent* Root) override;
 
-  // Shows the image as it is now, without painting (after drawing onto Canvas directly).
+  // Shows the image as it is now, without painting (after drawing onto Canvas directly). Inside
+  // the widget's own paint event it does nothing: the event shows the image when Paint returns.
   void ShowImage();
 
   // Toolkit internal: the widget's paint event asks for a pending Paint.
@@ -434,6 +435,7 @@ private:
   std::unique_ptr<ImageData> FImage;
   std::unique_ptr<TCanvas> FCanvas;
   bool FPending = true;
+  bool FInPaintEvent = false;
 };
 
 // A plain paint box: a TCustomControl that the window draws in its OnPaint.

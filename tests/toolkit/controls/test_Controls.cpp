@@ -312,6 +312,48 @@ TEST(CustomControl, FirstShowCreatesTheWindowOnce) {
   EXPECT_EQ(c->created, 1);
 }
 
+// A control that shows its image at the end of Paint, as the chart does. Painted from the
+// widget's own paint event, that must not become a repaint inside the paint (Qt refuses it and
+// the event's painter then draws nothing: a blank control).
+namespace {
+class ShowingControl : public CountingControl {
+public:
+  using CountingControl::CountingControl;
+
+protected:
+  void Paint() override {
+    CountingControl::Paint();
+    ShowImage();
+  }
+};
+
+std::vector<String>* gWarnings = nullptr;
+void RecordWarning(QtMsgType, const QMessageLogContext&, const QString& Message) {
+  if (gWarnings != nullptr) gWarnings->push_back(Message.toStdString());
+}
+}  // namespace
+
+TEST(CustomControl, APaintThatShowsItsImageIsDrawnByThePaintEventWithoutRecursion) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 80, 60);
+  auto* c = new ShowingControl(&f);
+  c->SetParent(&f);
+  c->SetBounds(0, 0, 40, 30);
+  std::vector<String> warnings;
+  gWarnings = &warnings;
+  const QtMessageHandler before = qInstallMessageHandler(RecordWarning);
+  f.Show();
+  for (int i = 0; i < 20 && c->painted == 0; ++i) Application->ProcessMessages();
+  c->Invalidate();
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  qInstallMessageHandler(before);
+  gWarnings = nullptr;
+  EXPECT_GE(c->painted, 2);
+  EXPECT_EQ(warnings, std::vector<String>{});
+  const QImage shown = ui::W(c)->grab().toImage();
+  EXPECT_EQ(shown.pixelColor(39, 29), QColor(Qt::red));
+}
+
 // ---- the image of a custom control, made when first needed -----------------------------------
 // Resizing an image fills the new one with the control's colour of that moment and keeps the old
 // pixels in its top-left corner. An image made only when first painted or drawn on must show the
