@@ -40,6 +40,49 @@ struct GridWindow {
   }
 };
 
+// A grid on a window that is never shown (four of the program's five grids at start): created
+// with the counts and widths its window description gives, filled a little, destroyed.
+void BM_CreateGridNeverShown(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 1000, 700);
+  for (auto _ : state) {
+    auto* grid = new TStringGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(8, 8, 980, 400);
+    grid->SetColCount(n);
+    grid->SetRowCount(n);
+    grid->SetFixedCols(1);
+    grid->SetFixedRows(1);
+    grid->SetDefaultColWidth(80);
+    grid->SetDefaultRowHeight(20);
+    for (int c = 0; c < n; ++c) grid->SetCells(c, 0, "Column");
+    benchmark::DoNotOptimize(grid->Cells(n - 1, 0));
+    delete grid;
+  }
+}
+BENCHMARK(BM_CreateGridNeverShown)->Arg(12)->Arg(27)->Unit(benchmark::kMicrosecond);
+
+// The same grid on a window that is shown: its views are made and painted (the cost the first
+// show of a window with a grid has).
+void BM_CreateGridAndShow(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 1000, 700);
+    auto* grid = new TStringGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(8, 8, 980, 400);
+    grid->SetColCount(n);
+    grid->SetRowCount(n);
+    for (int c = 0; c < n; ++c) grid->SetCells(c, 0, "Column");
+    form.Show();
+    form.Repaint();
+    benchmark::DoNotOptimize(grid->TopRow());
+  }
+}
+BENCHMARK(BM_CreateGridAndShow)->Arg(27)->Unit(benchmark::kMillisecond);
+
 // Grows the grid to 500,000 data rows and writes all 12 columns of each, then lets the
 // shown view catch up.
 void BM_FillHalfAMillionRowsOfTwelveColumns(benchmark::State& state) {

@@ -89,9 +89,20 @@ void TControlEventFilter::Watch(QWidget* W) {
 bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
   QWidget* w = FControl->Handle();
   if (w == nullptr) return false;
+  // A host widget whose face is an inner widget (its focus proxy, a grid's table view): the
+  // focus and the keys are the inner widget's, the rest is the host's. Mouse input the inner
+  // widget leaves and keys it does not take reach the host afterwards; counting them at one
+  // of the two keeps each event one call.
+  QWidget* inner = w->focusProxy();
+  if (inner != nullptr && (Watched == w || Watched == inner)) {
+    const QEvent::Type t = Event->type();
+    const bool keyOrFocus = t == QEvent::KeyPress || t == QEvent::KeyRelease ||
+                            t == QEvent::FocusIn || t == QEvent::FocusOut;
+    if (keyOrFocus != (Watched == inner)) return false;
+  }
   if (!w->isEnabled() && PassedOnWhileDisabled(Event)) return false;
   // Enter, leave, size, place and focus count only for the control's own widget.
-  const bool own = Watched == w;
+  const bool own = Watched == w || (inner != nullptr && Watched == inner);
   switch (Event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

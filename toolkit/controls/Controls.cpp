@@ -189,11 +189,24 @@ void TControl::SetParentColor(bool Value) {
   }
 }
 
+// A control whose widget only hosts its real face, made later inside it (a grid's table views),
+// names that inner widget as the host's focus proxy; font, colour and tab stop apply to it as
+// well, and its focus and keys are the control's own (ControlEvents.cpp).
+static QWidget* InnerWidget(QWidget* W) {
+  return W != nullptr ? W->focusProxy() : nullptr;
+}
+
 void TControl::ApplyFontAndColor() {
   if (Widget(FWidget) == nullptr) return;
+  ApplyFontAndColorTo(FWidget);
+  if (QWidget* inner = InnerWidget(Widget(FWidget))) ApplyFontAndColorTo(Native(inner));
+}
+
+void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
+  QWidget* W = Widget(N);
   if (FFontSet) {
-    Widget(FWidget)->setFont(WidgetFont(*FFont));
-    QPalette pal = Widget(FWidget)->palette();
+    W->setFont(WidgetFont(*FFont));
+    QPalette pal = W->palette();
     const QColor fc = ToQColor(FFont->Color());
     // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
@@ -201,24 +214,23 @@ void TControl::ApplyFontAndColor() {
       pal.setColor(g, QPalette::Text, fc);
       pal.setColor(g, QPalette::ButtonText, fc);
     }
-    Widget(FWidget)->setPalette(pal);
+    W->setPalette(pal);
   }
   // A disabled edit is a display-only field (results, the selected item's figures): it takes
   // no input and no focus, but its text is read, so it keeps the normal text colour.
-  if (qobject_cast<QLineEdit*>(Widget(FWidget)) != nullptr ||
-      qobject_cast<QAbstractScrollArea*>(Widget(FWidget)) != nullptr ||
-      qobject_cast<QAbstractSpinBox*>(Widget(FWidget)) != nullptr) {
-    QPalette pal = Widget(FWidget)->palette();
+  if (qobject_cast<QLineEdit*>(W) != nullptr || qobject_cast<QAbstractScrollArea*>(W) != nullptr ||
+      qobject_cast<QAbstractSpinBox*>(W) != nullptr) {
+    QPalette pal = W->palette();
     pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
-    Widget(FWidget)->setPalette(pal);
+    W->setPalette(pal);
   }
   if (FColorSet && FColor != clNone && FColor != clDefault) {
-    QPalette pal = Widget(FWidget)->palette();
+    QPalette pal = W->palette();
     pal.setColor(QPalette::Window, ToQColor(FColor));
     pal.setColor(QPalette::Base, ToQColor(FColor));
     pal.setColor(QPalette::Button, ToQColor(FColor));
-    Widget(FWidget)->setPalette(pal);
-    Widget(FWidget)->setAutoFillBackground(true);
+    W->setPalette(pal);
+    W->setAutoFillBackground(true);
   }
 }
 
@@ -403,7 +415,10 @@ void TWinControl::SetFocus() {
 
 void TWinControl::SetTabStop(bool Value) {
   FTabStop = Value;
-  if (Handle() != nullptr) Handle()->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+  if (Handle() == nullptr) return;
+  Handle()->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
+  if (QWidget* inner = InnerWidget(Handle()))
+    inner->setFocusPolicy(Value ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void TWinControl::SetColor(TColor Value) { TControl::SetColor(Value); }

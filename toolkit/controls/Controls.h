@@ -307,6 +307,7 @@ private:
   friend class TWinControl;
   friend class TControlEventFilter;
   void FontChanged();
+  void ApplyFontAndColorTo(TNativeWidget* W);
 
   TWinControl* FParent = nullptr;
   TNativeWidget* FWidget = nullptr;

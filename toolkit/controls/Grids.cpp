@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QCoreApplication>
 #include <QTableView>
 #include <QTimer>
@@ -132,7 +133,7 @@ private:
 // while the cells scroll, as the fixed cells of a grid do.
 class TGridView : public QTableView {
 public:
-  TGridView() {
+  explicit TGridView(QWidget* Parent) : QTableView(Parent) {
     Top = MakeOverlay("fixedRows");
     Left = MakeOverlay("fixedCols");
     Corner = MakeOverlay("fixedCorner");
@@ -231,9 +232,42 @@ private:
 };
 
 // ---- TStringGrid -------------------------------------------------------------------------
+namespace {
+// The grid's own widget: an empty host that makes the table views inside it when first shown.
+class TGridHost : public QWidget {
+public:
+  explicit TGridHost(const TStringGrid* Grid) : FGrid(Grid) {}
+
+protected:
+  void showEvent(QShowEvent* E) override {
+    FGrid->ViewNeeded();
+    QWidget::showEvent(E);
+  }
+
+private:
+  const TStringGrid* FGrid;
+};
+}  // namespace
+
 TStringGrid::TStringGrid(TComponent* AOwner)
     : TWinControl(AOwner), FModel(std::make_unique<TStringGridModel>(this)) {
-  auto* v = new TGridView;
+  SetBounds(0, 0, 320, 120);
+  AttachWidget(Native(new TGridHost(this)));
+  SetTabStop(true);
+  FClickOnMouseUp = true;
+}
+
+// The views fill the host and stand for it: they take its place in the tab order, its focus
+// (as its focus proxy), its font and colours, and then everything the grid holds.
+TGridView* TStringGrid::EnsureView() const {
+  if (FView != nullptr) return FView;
+  QWidget* host = Handle();
+  if (host == nullptr) return nullptr;
+  auto* self = const_cast<TStringGrid*>(this);
+  auto* v = new TGridView(host);
+  FView = v;
+  // The model goes before the widgets (see the destructor); the link goes with it.
+  QObject::connect(v, &QObject::destroyed, FModel.get(), [self] { self->FView = nullptr; });
   v->SetModelAll(FModel.get());
   v->horizontalHeader()->hide();
   v->verticalHeader()->hide();
@@ -246,25 +280,26 @@ TStringGrid::TStringGrid(TComponent* AOwner)
   // A text wider than its cell is cut at the cell's edge, as grids do, not shortened to "...":
   // the most of it stays readable in the narrow columns the window descriptions give.
   for (QTableView* view : v->All()) view->setTextElideMode(Qt::ElideNone);
-  SetBounds(0, 0, 320, 120);
-  AttachWidget(Native(v));
-  SetTabStop(true);
-  FClickOnMouseUp = true;
+  v->setGeometry(0, 0, Width(), Height());
+  v->setFocusPolicy(host->focusPolicy());
+  QWidget::setTabOrder(host, v);
+  host->setFocusProxy(v);
+  self->WatchChild(Native(v));
   // A press on a cell asks OnSelectCell before the selection moves; fixed cells are never
   // selected but still reach OnMouseDown/OnMouseUp (the toolkit's filter runs before this one).
-  v->viewport()->installEventFilter(new TLambdaFilter(v, [this, v](QObject*, QEvent* e) {
+  v->viewport()->installEventFilter(new TLambdaFilter(v, [self, v](QObject*, QEvent* e) {
     if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
       return false;
     if (!v->isEnabled()) return false;
     auto* me = static_cast<QMouseEvent*>(e);
     if (me->button() != Qt::LeftButton) return false;
     const QModelIndex i = v->indexAt(me->position().toPoint());
-    if (i.isValid() && i.row() >= FFixedRows && i.column() >= FFixedCols)
-      UserSelect(i.column(), i.row());
+    if (i.isValid() && i.row() >= self->FFixedRows && i.column() >= self->FFixedCols)
+      self->UserSelect(i.column(), i.row());
     v->setFocus(Qt::MouseFocusReason);
     return true;
   }));
-  WatchChild(Native(v->viewport()));
+  self->WatchChild(Native(v->viewport()));
   // The fixed cells: clickable (the events reach the grid), never selected; the wheel over
   // them scrolls the cells.
   for (QTableView* o : {v->Top, v->Left, v->Corner}) {
@@ -279,29 +314,60 @@ TStringGrid::TStringGrid(TComponent* AOwner)
       }
       return e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseMove;
     }));
-    WatchChild(Native(o->viewport()));
+    self->WatchChild(Native(o->viewport()));
   }
   // Keyboard moves.
-  QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged,
-                   [this, v](const QModelIndex& Now, const QModelIndex& Before) {
-                     if (FInSelect || !Now.isValid()) return;
-                     if (Now.column() == FCol && Now.row() == FRow) return;
-                     if (!UserSelect(Now.column(), Now.row()) && Before.isValid()) {
-                       FInSelect = true;
+  QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged, v,
+                   [self, v](const QModelIndex& Now, const QModelIndex& Before) {
+                     if (self->FInSelect || !Now.isValid()) return;
+                     if (Now.column() == self->FCol && Now.row() == self->FRow) return;
+                     if (!self->UserSelect(Now.column(), Now.row()) && Before.isValid()) {
+                       self->FInSelect = true;
                        v->selectionModel()->setCurrentIndex(Before,
                                                             QItemSelectionModel::ClearAndSelect);
-                       FInSelect = false;
+                       self->FInSelect = false;
                      } else {
-                       GuardedCall([this] { Click(); });
+                       GuardedCall([self] { self->Click(); });
                      }
                    });
-  ApplySizes();
-  CountsChanged();
+  self->ApplySizes();
+  self->ApplyFontAndColor();
+  self->Select(FCol, FRow, FRowSelected);
+  if (FScrollToSelected) {
+    self->FScrollToSelected = false;
+    v->scrollTo(FModel->index(FRow, FCol));
+  }
+  v->show();
+  return v;
 }
 
 TStringGrid::~TStringGrid() {
   // The views go with the widget; they must not read a model that is already gone.
-  if (Handle() != nullptr) static_cast<TGridView*>(Handle())->SetModelAll(nullptr);
+  if (FView != nullptr) FView->SetModelAll(nullptr);
+}
+
+void TStringGrid::SetFocus() {
+  EnsureView();
+  TWinControl::SetFocus();
+}
+
+void TStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (FView != nullptr) FView->setGeometry(0, 0, Width(), Height());
+}
+
+// Makes (ACol, ARow) the selected cell without asking anyone; the views follow when they exist.
+void TStringGrid::Select(int ACol, int ARow, bool WholeRow) {
+  FCol = ACol;
+  FRow = ARow;
+  FRowSelected = WholeRow;
+  if (FView == nullptr) return;
+  FInSelect = true;
+  FView->selectionModel()->setCurrentIndex(
+      FModel->index(ARow, ACol),
+      QItemSelectionModel::ClearAndSelect |
+          (WholeRow ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+  FInSelect = false;
 }
 
 bool TStringGrid::UserSelect(int ACol, int ARow) {
@@ -310,15 +376,7 @@ bool TStringGrid::UserSelect(int ACol, int ARow) {
     if (OnSelectCell) OnSelectCell(this, ACol, ARow, can);
   });
   if (!can) return false;
-  FCol = ACol;
-  FRow = ARow;
-  auto* v = static_cast<QTableView*>(Handle());
-  FInSelect = true;
-  v->selectionModel()->setCurrentIndex(
-      FModel->index(ARow, ACol),
-      QItemSelectionModel::ClearAndSelect |
-          ((FOptions & goRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
-  FInSelect = false;
+  Select(ACol, ARow, (FOptions & goRowSelect) != 0);
   return true;
 }
 
@@ -387,7 +445,7 @@ void TStringGrid::ClearCells() {
 
 // One repaint of the view once the current work is done, however many cells it wrote.
 void TStringGrid::ScheduleRepaint() {
-  auto* v = static_cast<QTableView*>(Handle());
+  QTableView* v = FView;
   if (FRepaintPending || v == nullptr || !v->isVisible()) return;
   FRepaintPending = true;
   QTimer::singleShot(0, v, [this, v] {
@@ -404,7 +462,7 @@ void TStringGrid::SetColCount(int Value) {
   const int old = FColCount;
   FModel->Resize(false, old, Value, [&] { FColCount = Value; });
   FFixedCols = std::min(FFixedCols, FColCount - 1);
-  if (auto* gv = static_cast<TGridView*>(Handle())) {
+  if (TGridView* gv = FView) {
     for (QTableView* t : gv->All())
       for (int c = old; c < FColCount; ++c) t->horizontalHeader()->resizeSection(c, ColWidths(c));
     gv->SetFixed(FFixedRows, FFixedCols);
@@ -418,7 +476,7 @@ void TStringGrid::SetRowCount(int Value) {
   const int old = FRowCount;
   FModel->Resize(true, old, Value, [&] { FRowCount = Value; });
   FFixedRows = std::min(FFixedRows, FRowCount - 1);
-  if (auto* gv = static_cast<TGridView*>(Handle())) {
+  if (TGridView* gv = FView) {
     for (QTableView* t : gv->All())
       for (const auto& rh : FRowHeights)
         if (rh.first >= old && rh.first < FRowCount)
@@ -431,7 +489,7 @@ void TStringGrid::SetRowCount(int Value) {
 void TStringGrid::SetFixedCols(int Value) {
   if (IsLoading()) FFixedColsDescribed = Value;
   FFixedCols = std::clamp(Value, 0, std::max(0, FColCount - 1));
-  if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
+  if (TGridView* gv = FView) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
   CountsChanged();
 }
@@ -439,7 +497,7 @@ void TStringGrid::SetFixedCols(int Value) {
 void TStringGrid::SetFixedRows(int Value) {
   if (IsLoading()) FFixedRowsDescribed = Value;
   FFixedRows = std::clamp(Value, 0, std::max(0, FRowCount - 1));
-  if (auto* gv = static_cast<TGridView*>(Handle())) gv->SetFixed(FFixedRows, FFixedCols);
+  if (TGridView* gv = FView) gv->SetFixed(FFixedRows, FFixedCols);
   FModel->Repaint();
   CountsChanged();
 }
@@ -448,22 +506,15 @@ void TStringGrid::SetFixedRows(int Value) {
 void TStringGrid::CountsChanged() {
   const int col = std::clamp(FCol, FFixedCols, FColCount - 1);
   const int row = std::clamp(FRow, FFixedRows, FRowCount - 1);
-  auto* v = static_cast<QTableView*>(Handle());
-  if (v == nullptr || (col == FCol && row == FRow && v->currentIndex().row() == FRow &&
-                       v->currentIndex().column() == FCol))
+  if (col == FCol && row == FRow &&
+      (FView == nullptr ||
+       (FView->currentIndex().row() == FRow && FView->currentIndex().column() == FCol)))
     return;
-  FCol = col;
-  FRow = row;
-  if (v != nullptr) {
-    FInSelect = true;
-    v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
-                                         QItemSelectionModel::ClearAndSelect);
-    FInSelect = false;
-  }
+  Select(col, row, false);
 }
 
 void TStringGrid::ApplySizes() {
-  auto* gv = static_cast<TGridView*>(Handle());
+  TGridView* gv = FView;
   if (gv == nullptr) return;
   const bool lines = (FOptions & (goVertLine | goHorzLine)) != 0;
   for (QTableView* t : gv->All()) {
@@ -506,8 +557,7 @@ void TStringGrid::SetColWidths(int ACol, int Value) {
   if (static_cast<size_t>(ACol) >= FColWidths.size())
     FColWidths.resize(static_cast<size_t>(ACol) + 1, -1);
   FColWidths[static_cast<size_t>(ACol)] = std::max(0, Value);
-  if (ACol < FColCount && Handle() != nullptr) {
-    auto* gv = static_cast<TGridView*>(Handle());
+  if (TGridView* gv = FView; ACol < FColCount && gv != nullptr) {
     for (QTableView* t : gv->All()) t->horizontalHeader()->resizeSection(ACol, std::max(0, Value));
     gv->Layout();
   }
@@ -529,8 +579,7 @@ void TStringGrid::SetRowHeights(int ARow, int Value) {
       found = true;
     }
   if (!found) FRowHeights.emplace_back(ARow, Value);
-  if (ARow < FRowCount && Handle() != nullptr) {
-    auto* gv = static_cast<TGridView*>(Handle());
+  if (TGridView* gv = FView; ARow < FRowCount && gv != nullptr) {
     for (QTableView* t : gv->All()) t->verticalHeader()->resizeSection(ARow, Value);
     gv->Layout();
   }
@@ -544,35 +593,33 @@ void TStringGrid::SetOptions(TGridOptions Value) {
 // A fixed cell cannot be selected: such a request is ignored.
 void TStringGrid::SetCol(int Value) {
   if (Value < FFixedCols || Value >= FColCount) return;
-  FCol = Value;
-  auto* v = static_cast<QTableView*>(Handle());
-  FInSelect = true;
-  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
-                                       QItemSelectionModel::ClearAndSelect);
-  FInSelect = false;
-  v->scrollTo(FModel->index(FRow, FCol));
+  Select(Value, FRow, false);
+  if (FView != nullptr)
+    FView->scrollTo(FModel->index(FRow, FCol));
+  else
+    FScrollToSelected = true;
 }
 
 void TStringGrid::SetRow(int Value) {
   if (Value < FFixedRows || Value >= FRowCount) return;
-  FRow = Value;
-  auto* v = static_cast<QTableView*>(Handle());
-  FInSelect = true;
-  v->selectionModel()->setCurrentIndex(FModel->index(FRow, FCol),
-                                       QItemSelectionModel::ClearAndSelect);
-  FInSelect = false;
-  v->scrollTo(FModel->index(FRow, FCol));
+  Select(FCol, Value, false);
+  if (FView != nullptr)
+    FView->scrollTo(FModel->index(FRow, FCol));
+  else
+    FScrollToSelected = true;
 }
 
 int TStringGrid::TopRow() const {
-  auto* v = static_cast<QTableView*>(Handle());
+  QTableView* v = EnsureView();
+  if (v == nullptr) return FFixedRows;
   const int r = v->rowAt(0);
   return r < 0 ? FFixedRows : std::max(r, FFixedRows);
 }
 
 void TStringGrid::SetTopRow(int Value) {
   if (Value < 0 || Value >= FRowCount) return;
-  auto* v = static_cast<QTableView*>(Handle());
+  QTableView* v = EnsureView();
+  if (v == nullptr) return;
   const int target = std::max(Value, FFixedRows);
   const int col = std::min(std::max(LeftCol(), FFixedCols), FColCount - 1);
   v->scrollTo(FModel->index(target, col), QAbstractItemView::PositionAtTop);
@@ -582,14 +629,16 @@ void TStringGrid::SetTopRow(int Value) {
 }
 
 int TStringGrid::LeftCol() const {
-  auto* v = static_cast<QTableView*>(Handle());
+  QTableView* v = EnsureView();
+  if (v == nullptr) return FFixedCols;
   const int c = v->columnAt(0);
   return c < 0 ? FFixedCols : std::max(c, FFixedCols);
 }
 
 void TStringGrid::SetLeftCol(int Value) {
   if (Value < 0 || Value >= FColCount) return;
-  auto* v = static_cast<QTableView*>(Handle());
+  QTableView* v = EnsureView();
+  if (v == nullptr) return;
   const int target = std::max(Value, FFixedCols);
   v->horizontalScrollBar()->setValue(v->columnViewportPosition(target) +
                                      v->horizontalScrollBar()->value());
@@ -601,7 +650,10 @@ int TStringGrid::VisibleRowCount() const {
 }
 
 void TStringGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const {
-  auto* gv = static_cast<TGridView*>(Handle());
+  TGridView* gv = EnsureView();
+  ACol = -1;
+  ARow = -1;
+  if (gv == nullptr) return;
   for (QTableView* o : {gv->Corner, gv->Top, gv->Left}) {
     if (!o->isVisible() || !o->geometry().contains(QPoint(X, Y))) continue;
     const QModelIndex i = o->indexAt(o->viewport()->mapFrom(gv, QPoint(X, Y)));

@@ -9,6 +9,12 @@
 // ordinary cells: addressable, writable and clickable (OnMouseDown/OnMouseUp and MouseToCell
 // report them); they are drawn in the button colour, stay in view while the other cells
 // scroll, and are never selected.
+//
+// The table views are made when first needed: when the grid is first shown, or when something
+// only a view can answer is asked for (focus, the top row or left column, scrolling, the cell
+// under a point). Until then the grid holds all its state itself (counts, cells, sizes,
+// options, the selected cell) and gives it to the views when they are made, so a grid on a
+// window that is never shown costs no view at all.
 
 #include <memory>
 #include <vector>
@@ -37,6 +43,7 @@ using TGridOptions = unsigned;
 using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 
 class TStringGridModel;
+class TGridView;
 
 class TStringGrid : public TWinControl {
 public:
@@ -101,10 +108,23 @@ public:
   // again once all properties are in.
   void Loaded() override;
 
+  void SetFocus() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
   // Toolkit internal: the user moves to a cell (OnSelectCell may refuse; OnClick follows).
   bool UserSelect(int ACol, int ARow);
+  // Toolkit internal: makes the table views now if they are not made yet (the grid's widget
+  // does so when first shown).
+  void ViewNeeded() const { EnsureView(); }
 
 private:
+  TGridView* EnsureView() const;
+  void Select(int ACol, int ARow, bool WholeRow);
+  mutable TGridView* FView = nullptr;
+  // The last selection took the whole row (goRowSelect at the user's choice).
+  bool FRowSelected = false;
+  // SetCol/SetRow asked to bring the selected cell into view before the views were made.
+  bool FScrollToSelected = false;
   void CountsChanged();
   void ApplySizes();
   void ScheduleRepaint();

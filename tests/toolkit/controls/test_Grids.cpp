@@ -1,11 +1,18 @@
 // The string grid: cell storage (capacity, texts of every length, cells outside the counts),
-// fixed cells, selection by the user and the cell under the mouse.
+// fixed cells, selection by the user and the cell under the mouse; the table views made on
+// first need.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QScrollBar>
 #include <QTableView>
+
+#include <algorithm>
+#include <functional>
 
 #include "Forms.h"
 #include "Grids.h"
+#include "StdCtrls.h"
 #include "SysUtils.h"
 #include "support_ui.h"
 
@@ -20,10 +27,16 @@ struct GridWindow {
     grid->SetDefaultColWidth(60);
     grid->SetDefaultRowHeight(20);
   }
+  // The scrolling view inside the grid's widget (made when the grid is first shown or needs
+  // it); nullptr while there is none.
+  QTableView* View() const {
+    if (auto* v = qobject_cast<QTableView*>(grid->Handle())) return v;
+    return grid->Handle()->findChild<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+  }
   // The view that shows a cell: the scrolling one, or the frozen view of the fixed rows,
   // the fixed columns or their corner.
   QTableView* ViewOf(int Col, int Row) const {
-    auto* v = static_cast<QTableView*>(grid->Handle());
+    QTableView* v = View();
     const bool fr = Row < grid->FixedRows(), fc = Col < grid->FixedCols();
     if (!fr && !fc) return v;
     return v->findChild<QTableView*>(fr && fc ? "fixedCorner" : fr ? "fixedRows" : "fixedCols");
@@ -222,7 +235,7 @@ TEST(StringGrid, GrowingRowByRowKeepsTheViewInStep) {
   w.grid->SetColCount(12);
   w.grid->SetRowCount(1);
   w.grid->SetFixedRows(0);
-  auto* v = static_cast<QTableView*>(w.grid->Handle());
+  QTableView* v = w.View();
   for (int r = 1; r <= 20000; ++r) {
     w.grid->SetRowCount(r + 1);
     w.grid->SetCells(0, r, IntToStr(r));
@@ -244,8 +257,8 @@ TEST(StringGrid, WidthsAndOptionsFromCode) {
   EXPECT_EQ(w.grid->ColWidths(2), 60);
   w.grid->SetColCount(8);
   EXPECT_EQ(w.grid->ColWidths(7), 90);
+  w.form->Show();
   QList<QTableView*> views = w.grid->Handle()->findChildren<QTableView*>();
-  views << static_cast<QTableView*>(w.grid->Handle());
   for (QTableView* v : views) {
     EXPECT_EQ(v->columnWidth(1), 130);
     EXPECT_EQ(v->columnWidth(7), 90);
@@ -309,7 +322,7 @@ TEST(StringGrid, ACellTextProviderShowsTextsMadeOnDemand) {
   EXPECT_EQ(w.grid->Cells(0, 0), "Header");
   EXPECT_EQ(w.grid->Cells(1, 7), "stored");
   // The view asks only for what it shows, not for half a million rows.
-  auto* view = static_cast<QTableView*>(w.grid->Handle());
+  QTableView* view = w.View();
   EXPECT_EQ(view->model()->data(view->model()->index(3, 0)).toString().toStdString(), "row 3");
   EXPECT_LT(asked, 5000);
   w.grid->SetCellTextProvider(nullptr);
@@ -333,3 +346,335 @@ TEST(StringGrid, FixedColumnRowsLineUpWithTheCellsWhenAllRowsFit) {
     EXPECT_EQ(r, row) << rows;
   }
 }
+
+// ---- views made on first need ------------------------------------------------------------
+// The table views are made when the grid is first shown or something needs them; whatever was
+// set before must show as if the views had been there all along.
+namespace {
+
+// What the user sees of a shown grid and what its views hold, for comparing two grids.
+struct GridLook {
+  int rows = 0, cols = 0, vscroll = 0, hscroll = 0;
+  std::vector<int> widths, heights;
+  std::vector<bool> hiddenRows, hiddenCols;
+  std::vector<QRect> overlays;  // geometry of the fixed rows, columns and corner (empty: hidden)
+  std::pair<int, int> current;
+  std::vector<std::pair<int, int>> selected;
+  QColor base, text;
+  QFont font;
+  bool enabled = true;
+  int behaviour = 0, triggers = 0, focusPolicy = 0;
+  QRect geometry;
+  QImage picture;
+
+  static GridLook Of(const GridWindow& W) {
+    GridLook l;
+    QTableView* v = W.View();
+    if (v == nullptr) return l;
+    QAbstractItemModel* m = v->model();
+    l.rows = m->rowCount();
+    l.cols = m->columnCount();
+    for (int c = 0; c < l.cols; ++c) {
+      l.widths.push_back(v->columnWidth(c));
+      l.hiddenCols.push_back(v->isColumnHidden(c));
+    }
+    for (int r = 0; r < l.rows; ++r) {
+      l.heights.push_back(v->rowHeight(r));
+      l.hiddenRows.push_back(v->isRowHidden(r));
+    }
+    for (const char* name : {"fixedRows", "fixedCols", "fixedCorner"}) {
+      auto* o = v->findChild<QTableView*>(name);
+      l.overlays.push_back(o->isVisible() ? o->geometry() : QRect());
+    }
+    l.current = {v->currentIndex().column(), v->currentIndex().row()};
+    for (const QModelIndex& i : v->selectionModel()->selectedIndexes())
+      l.selected.emplace_back(i.column(), i.row());
+    std::sort(l.selected.begin(), l.selected.end());
+    l.vscroll = v->verticalScrollBar()->value();
+    l.hscroll = v->horizontalScrollBar()->value();
+    l.base = v->palette().color(QPalette::Base);
+    l.text = v->palette().color(QPalette::Text);
+    l.font = v->font();
+    l.enabled = v->isEnabled();
+    l.behaviour = v->selectionBehavior();
+    l.triggers = static_cast<int>(v->editTriggers());
+    l.focusPolicy = v->focusPolicy();
+    l.geometry = v->geometry();
+    l.picture = W.grid->Handle()->grab().toImage();
+    return l;
+  }
+};
+
+void ExpectSameLook(const GridLook& A, const GridLook& B) {
+  EXPECT_EQ(A.rows, B.rows);
+  EXPECT_EQ(A.cols, B.cols);
+  EXPECT_EQ(A.widths, B.widths);
+  EXPECT_EQ(A.heights, B.heights);
+  EXPECT_EQ(A.hiddenRows, B.hiddenRows);
+  EXPECT_EQ(A.hiddenCols, B.hiddenCols);
+  EXPECT_EQ(A.overlays, B.overlays);
+  EXPECT_EQ(A.current, B.current);
+  EXPECT_EQ(A.selected, B.selected);
+  EXPECT_EQ(A.vscroll, B.vscroll);
+  EXPECT_EQ(A.hscroll, B.hscroll);
+  EXPECT_EQ(A.base, B.base);
+  EXPECT_EQ(A.text, B.text);
+  EXPECT_EQ(A.font, B.font);
+  EXPECT_EQ(A.enabled, B.enabled);
+  EXPECT_EQ(A.behaviour, B.behaviour);
+  EXPECT_EQ(A.triggers, B.triggers);
+  EXPECT_EQ(A.focusPolicy, B.focusPolicy);
+  EXPECT_EQ(A.geometry, B.geometry);
+  EXPECT_FALSE(A.picture.isNull());
+  EXPECT_TRUE(A.picture == B.picture) << "the pictures differ";
+}
+
+TEST(StringGridViews, StateSetBeforeTheFirstShowLooksAsStateSetAfterIt) {
+  struct Case {
+    const char* what;
+    std::function<void(TStringGrid*)> setUp;
+  };
+  const Case cases[] = {
+      {"counts and fixed parts",
+       [](TStringGrid* g) {
+         g->SetColCount(9);
+         g->SetRowCount(40);
+         g->SetFixedRows(2);
+         g->SetFixedCols(3);
+       }},
+      {"counts shrinking under the selected cell",
+       [](TStringGrid* g) {
+         g->SetRowCount(12);
+         g->SetRow(9);
+         g->SetRowCount(4);
+         g->SetFixedCols(0);
+       }},
+      {"widths and heights",
+       [](TStringGrid* g) {
+         g->SetDefaultColWidth(70);
+         g->SetDefaultRowHeight(26);
+         g->SetColWidths(2, 130);
+         g->SetRowHeights(3, 40);
+         g->SetColWidths(12, 90);  // beyond the columns until they grow
+         g->SetColCount(14);
+         g->SetRowCount(30);
+       }},
+      {"cells and provided texts",
+       [](TStringGrid* g) {
+         g->SetColCount(6);
+         g->SetRowCount(9);
+         g->SetCells(0, 0, "Corner");
+         g->SetCells(2, 0, "Header");
+         g->SetCells(0, 4, "Label");
+         g->SetCells(3, 3, "stored");
+         g->SetCellTextProvider([](int Col, int Row, String& Text) {
+           if (Col != 4 || Row < 1) return false;
+           Text = "made " + IntToStr(Row);
+           return true;
+         });
+       }},
+      {"options",
+       [](TStringGrid* g) { g->SetOptions(goVertLine | goRowSelect | goEditing); }},
+      {"selection from code",
+       [](TStringGrid* g) {
+         g->SetColCount(8);
+         g->SetRowCount(20);
+         g->SetCol(5);
+         g->SetRow(7);
+       }},
+      {"selection by the user, whole rows",
+       [](TStringGrid* g) {
+         g->SetRowCount(10);
+         g->SetOptions(g->Options() | goRowSelect);
+         g->OnSelectCell = [](TObject*, int, int Row, bool& Can) { Can = Row != 2; };
+         g->UserSelect(3, 2);  // refused
+         g->UserSelect(2, 6);
+       }},
+      {"colours and font",
+       [](TStringGrid* g) {
+         g->SetCells(1, 1, "text");
+         g->SetColor(clYellow);
+         g->Font()->SetSize(13);
+         g->Font()->SetColor(clRed);
+       }},
+      {"disabled",
+       [](TStringGrid* g) {
+         g->SetCells(1, 1, "text");
+         g->SetEnabled(false);
+       }},
+      {"bounds and a parent change",
+       [](TStringGrid* g) {
+         g->SetParent(nullptr);
+         g->SetBounds(12, 20, 350, 200);
+         g->SetParent(dynamic_cast<TWinControl*>(g->Owner()));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GridLook before, after;
+    {
+      GridWindow w;
+      c.setUp(w.grid);
+      EXPECT_EQ(w.View(), nullptr) << "made before the first show";
+      w.form->Show();
+      w.grid->SetFocus();  // as in the other order, where hiding a grid takes its focus away
+      ui::Pump(10);
+      before = GridLook::Of(w);
+    }
+    {
+      GridWindow w;
+      w.form->Show();
+      ui::Pump(10);
+      c.setUp(w.grid);
+      w.grid->SetFocus();
+      ui::Pump(10);
+      after = GridLook::Of(w);
+    }
+    ExpectSameLook(before, after);
+  }
+}
+
+// A grid on a window that is never shown makes no view, however it is set up, filled and
+// destroyed; nor does a hidden grid on a shown window until it is shown itself.
+TEST(StringGridViews, NoViewUntilTheGridIsShown) {
+  TForm f(nullptr);
+  f.LoadDescriptionText(
+      "object Form38: TForm\n  object StringGrid1: TStringGrid\n    ColCount = 27\n"
+      "    RowCount = 2000\n    FixedCols = 1\n    FixedRows = 1\n    ColWidths = ( 90 60 )\n"
+      "  end\n  object StringGrid2: TStringGrid\n    Visible = False\n  end\nend\n",
+      "Unit38.form");
+  auto* g1 = dynamic_cast<TStringGrid*>(f.FindComponent("StringGrid1"));
+  auto* g2 = dynamic_cast<TStringGrid*>(f.FindComponent("StringGrid2"));
+  ASSERT_NE(g1, nullptr);
+  ASSERT_NE(g2, nullptr);
+  for (int r = 0; r < 50; ++r) g1->SetCells(r % 27, r, "x");
+  g1->SetRowCount(10);
+  g1->SetCol(3);
+  g1->Invalidate();
+  g1->Repaint();
+  EXPECT_EQ(g1->VisibleRowCount(), g1->Height() / 24 - 1);
+  EXPECT_TRUE(f.Handle()->findChildren<QTableView*>().isEmpty());
+  f.Show();
+  ui::Pump(10);
+  EXPECT_NE(g1->Handle()->findChild<QTableView*>(), nullptr);
+  EXPECT_EQ(g2->Handle()->findChild<QTableView*>(), nullptr);
+  g2->Show();
+  EXPECT_NE(g2->Handle()->findChild<QTableView*>(), nullptr);
+}
+
+// What only a view can answer makes the views on a grid that was never shown, and gives what
+// it gives once shown.
+TEST(StringGridViews, QuestionsForTheViewsOnANeverShownGrid) {
+  struct Case {
+    const char* what;
+    std::function<void(GridWindow&)> ask;
+    std::function<void(GridWindow&)> check;  // after the first show
+  };
+  const Case cases[] = {
+      {"MouseToCell",
+       [](GridWindow& w) {
+         int c = -2, r = -2;
+         w.grid->MouseToCell(10, 10, c, r);
+         EXPECT_GE(c, -1);
+         EXPECT_GE(r, -1);
+       },
+       [](GridWindow& w) {
+         int c = -2, r = -2;
+         w.grid->MouseToCell(30, 30, c, r);
+         EXPECT_EQ(std::make_pair(c, r), std::make_pair(0, 1));
+         w.grid->MouseToCell(90, 30, c, r);
+         EXPECT_EQ(std::make_pair(c, r), std::make_pair(1, 1));
+       }},
+      {"TopRow and LeftCol",
+       [](GridWindow& w) {
+         EXPECT_EQ(w.grid->TopRow(), 1);
+         EXPECT_EQ(w.grid->LeftCol(), 1);
+       },
+       [](GridWindow& w) {
+         EXPECT_EQ(w.grid->TopRow(), 1);
+         EXPECT_EQ(w.grid->LeftCol(), 1);
+       }},
+      {"SetFocus",
+       [](GridWindow& w) { w.grid->SetFocus(); },
+       [](GridWindow& w) {
+         w.grid->SetFocus();
+         EXPECT_TRUE(w.grid->Focused());
+         EXPECT_TRUE(w.View()->hasFocus());
+       }},
+      {"SetRow far down", [](GridWindow& w) { w.grid->SetRow(150); },
+       [](GridWindow& w) {
+         // The selected cell is brought into view.
+         QTableView* v = w.View();
+         EXPECT_TRUE(v->viewport()->rect().intersects(v->visualRect(v->currentIndex())));
+         EXPECT_GT(w.grid->TopRow(), 100);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GridWindow w;
+    w.grid->SetColCount(8);
+    w.grid->SetRowCount(200);
+    c.ask(w);
+    w.form->Show();
+    ui::Pump(10);
+    ASSERT_NE(w.View(), nullptr);
+    c.check(w);
+  }
+}
+
+// The views stand for the grid's widget: focus, keys, mouse and the tab order reach the grid
+// once each, as they did when the view was the widget.
+TEST(StringGridViews, FocusKeysAndClicksReachTheGridOnce) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 500, 400);
+  auto* before = new TEdit(&form);
+  before->SetParent(&form);
+  auto* grid = new TStringGrid(&form);
+  grid->SetParent(&form);
+  grid->SetBounds(0, 30, 400, 300);
+  auto* after = new TEdit(&form);
+  after->SetParent(&form);
+  after->SetTop(340);
+  int enters = 0, exits = 0, downs = 0, presses = 0, mouseDowns = 0, clicks = 0;
+  grid->OnEnter = [&](TObject*) { ++enters; };
+  grid->OnExit = [&](TObject*) { ++exits; };
+  grid->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++downs; };
+  grid->OnKeyPress = [&](TObject*, wchar_t&) { ++presses; };
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++mouseDowns; };
+  grid->OnClick = [&](TObject*) { ++clicks; };
+  form.Show();
+  ui::Pump(10);
+  before->SetFocus();
+  ui::Pump(10);
+  // The views take the grid's place in the tab order: Tab goes from the edit before the grid
+  // into the grid.
+  std::vector<QWidget*> tabStops;
+  for (QWidget* t = before->Handle()->nextInFocusChain(); t != before->Handle();
+       t = t->nextInFocusChain())
+    if ((t->focusPolicy() & Qt::TabFocus) != 0 && t->focusProxy() == nullptr)
+      tabStops.push_back(t);
+  ui::Key(before->Handle(), Qt::Key_Tab);
+  ui::Pump(10);
+  EXPECT_TRUE(grid->Focused());
+  EXPECT_EQ(enters, 1);
+  QTableView* v = grid->Handle()->findChild<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(tabStops, (std::vector<QWidget*>{v, after->Handle()}));
+  // A key the view takes (a move) and one it leaves (a letter) each reach the grid once.
+  ui::Key(v, Qt::Key_Down);
+  ui::Key(v, Qt::Key_A, Qt::NoModifier, "a");
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(clicks, 1);  // the keyboard move
+  ui::Click(v->viewport(), v->visualRect(v->model()->index(3, 2)).center());
+  EXPECT_EQ(mouseDowns, 1);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(std::make_pair(grid->Col(), grid->Row()), std::make_pair(2, 3));
+  after->SetFocus();
+  ui::Pump(10);
+  EXPECT_TRUE(after->Focused());
+  EXPECT_EQ(exits, 1);
+}
+
+}  // namespace
