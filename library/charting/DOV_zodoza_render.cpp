@@ -2,9 +2,14 @@
 // cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
 // columns, dense runs of line points and marks, texts and the duplicate-mark map.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "DOV_zodoza.h"
 
@@ -182,6 +187,8 @@ Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
 
 // Dense runs keep this many line points before they draw (the plain batch is its tail).
 constexpr size_t kDenseLineCapacity = 4096;
+// Stamped mark pixels gathered before one SetPixels call.
+constexpr size_t kMarkPixelBatch = 8192;
 // Marks are stamped from a probe this many pixels around the centre; a mark reaching its
 // border is drawn the plain way.
 constexpr Integer kStampReach = 12;
@@ -423,6 +430,92 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
                  static_cast<long long>(last.py) - RcTRim + FDense.OrigY);
 }
 
+// A line point of the open run at pixel P.
+[[gnu::always_inline]] inline void TCustomZOdoza::DenseLinePoint(TCanvas* Canvas, TPoint P) {
+  TDenseRun& d = FDense;
+  TPoint* const line = d.Line.data();
+  size_t n = d.LineNum;
+  if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
+  line[n++] = P;
+  d.LineNum = n;
+  // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
+  // a batch restarting at the line's last point); when full it is drawn and restarts at P.
+  Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
+  if (plain == kPolylineBatch) {
+    // Without marks in between, the line is that batch: drawn now, call for call.
+    if (n == kPolylineBatch) {
+      DrawLinePoints(Canvas, line, kPolylineBatch, true);
+      line[0] = P;
+      d.LineNum = 1;
+    }
+    d.PlainPen = P;
+    FLastMoveToX = P.X;
+    FLastMoveToY = P.Y;
+    plain = 1;
+  }
+  d.PlainNum = plain;
+  if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+}
+
+// Whether the run takes a mark of Code; when it does, the plain batch ends as the plain path
+// would end it before drawing the mark.
+[[gnu::always_inline]] inline bool TCustomZOdoza::DenseMarkTaken(Byte Code) {
+  TDenseRun& d = FDense;
+  if (Code != d.StampCode) {
+    const TMarkStamp& st = MarkStamp(Code);
+    if (!st.Usable) return false;
+    d.StampCode = Code;
+    d.Stamp = &st;
+  }
+  // The plain path draws its open batch first.
+  if (d.PlainNum > 0) {
+    const TPoint last = d.Line[d.LineNum - 1];
+    d.PlainPen = last;
+    FLastMoveToX = last.X;
+    FLastMoveToY = last.Y;
+    d.PlainNum = 0;
+  }
+  return true;
+}
+
+// A taken mark inside the range, centred on P: its pixels wait in MarkPixels (the whole run
+// paints one colour, so when they are set does not matter within it).
+[[gnu::always_inline]] inline void TCustomZOdoza::DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code,
+                                                              Integer Param3) {
+  TDenseRun& d = FDense;
+  if (FAvoidDupMarks && MarkIsDuplicate(P.X, P.Y, Param3)) return;
+  const TMarkStamp& st = *d.Stamp;
+  if (st.MovesPen) d.PlainPen = Point(P.X + st.PenOffset.X, P.Y + st.PenOffset.Y);
+  const Integer mx = P.X - d.MapX0, my = P.Y - d.MapY0;
+  if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
+    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
+                                  static_cast<size_t>(my)];
+    const std::uint32_t key = d.Generation << 8 | Code;
+    if (cell == key) return;  // the same mark in the same colour is there already
+    cell = key;
+  }
+  const size_t count = st.Pixels.size();
+  if (count == 0) return;
+  if (d.MarkPixelNum + count > d.MarkPixels.size()) {
+    FlushDenseMarks(Canvas);
+    if (d.MarkPixels.size() < std::max(count, kMarkPixelBatch)) {
+      d.MarkPixels.resize(std::max(count, kMarkPixelBatch));
+    }
+  }
+  TPoint* const out = d.MarkPixels.data() + d.MarkPixelNum;
+  const TPoint* const px = st.Pixels.data();
+  for (size_t k = 0; k < count; ++k) out[k] = Point(P.X + px[k].X, P.Y + px[k].Y);
+  d.MarkPixelNum += count;
+}
+
+void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
+  TDenseRun& d = FDense;
+  if (d.MarkPixelNum == 0) return;
+  const size_t n = d.MarkPixelNum;
+  d.MarkPixelNum = 0;
+  Canvas->SetPixels(d.MarkPixels.data(), static_cast<int>(n), FLastPenCol);
+}
+
 // One line-to or mark item of the open run; false, with nothing changed, when the run cannot
 // take it.
 [[gnu::always_inline]] inline bool TCustomZOdoza::DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite) {
@@ -435,69 +528,17 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
         !std::isfinite(It.x) || !std::isfinite(It.y))
       return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-    const TPoint p = DensePixel(It);
-    TPoint* const line = d.Line.data();
-    size_t n = d.LineNum;
-    if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
-    line[n++] = p;
-    d.LineNum = n;
-    // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
-    // a batch restarting at the line's last point); when full it is drawn and restarts at p.
-    Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
-    if (plain == kPolylineBatch) {
-      // Without marks in between, the line is that batch: drawn now, call for call.
-      if (n == kPolylineBatch) {
-        DrawLinePoints(Canvas, line, kPolylineBatch, true);
-        line[0] = p;
-        d.LineNum = 1;
-      }
-      d.PlainPen = p;
-      FLastMoveToX = p.X;
-      FLastMoveToY = p.Y;
-      plain = 1;
-    }
-    d.PlainNum = plain;
-    if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+    DenseLinePoint(Canvas, DensePixel(It));
     return true;
   }
   if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
   if (!std::isfinite(It.x) || !std::isfinite(It.y)) return true;  // the plain path skips it
   if ((BlackWhite ? kBlack : It.Color) != FLastPenCol || It.LWid != FLastLWidth) return false;
   const Byte code = static_cast<Byte>(It.Param3);
-  if (code != d.StampCode) {
-    const TMarkStamp& st = MarkStamp(code);
-    if (!st.Usable) return false;
-    d.StampCode = code;
-    d.Stamp = &st;
-  }
+  if (!DenseMarkTaken(code)) return false;
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-  // The plain path draws its open batch first.
-  if (d.PlainNum > 0) {
-    const TPoint last = d.Line[d.LineNum - 1];
-    d.PlainPen = last;
-    FLastMoveToX = last.X;
-    FLastMoveToY = last.Y;
-    d.PlainNum = 0;
-  }
   if (!(It.x >= d.XMin && It.x <= d.XMax && It.y >= d.YMin && It.y <= d.YMax)) return true;
-  const TPoint p = DensePixel(It);
-  if (FAvoidDupMarks && MarkIsDuplicate(p.X, p.Y, It.Param3)) return true;
-  const TMarkStamp& st = *d.Stamp;
-  if (st.MovesPen) d.PlainPen = Point(p.X + st.PenOffset.X, p.Y + st.PenOffset.Y);
-  const Integer mx = p.X - d.MapX0, my = p.Y - d.MapY0;
-  if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
-    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
-                                  static_cast<size_t>(my)];
-    const std::uint32_t key = d.Generation << 8 | code;
-    if (cell == key) return true;  // the same mark in the same colour is there already
-    cell = key;
-  }
-  const size_t count = st.Pixels.size();
-  if (count == 0) return true;
-  std::vector<TPoint>& pts = d.MarkPixels;
-  if (pts.size() < count) pts.resize(count);
-  for (size_t k = 0; k < count; ++k) pts[k] = Point(p.X + st.Pixels[k].X, p.Y + st.Pixels[k].Y);
-  Canvas->SetPixels(pts.data(), static_cast<int>(count), FLastPenCol);
+  DenseMarkAt(Canvas, DensePixel(It), code, It.Param3);
   return true;
 }
 
@@ -513,7 +554,11 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
     if (d.Open) return false;  // the plain path closes the run, the next item starts anew
     if (!PrepareDenseRun(Canvas, OrigX, OrigY)) return false;
   }
-  if (d.Open) return DenseStep(Canvas, It, BlackWhite);
+  if (d.Open) {
+    const bool taken = DenseStep(Canvas, It, BlackWhite);
+    FlushDenseMarks(Canvas);
+    return taken;
+  }
   // Whether the run can take the item, before the plain state is handed over to it.
   if (It.ItemKind == tkMarkAt && It.CoordMode == cmAllWorld && std::isfinite(It.x) &&
       std::isfinite(It.y) && !MarkStamp(static_cast<Byte>(It.Param3)).Usable)
@@ -523,7 +568,10 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   OpenDenseRun(Canvas);
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
   DensePixel(It);  // a valid last pixel from here on tells a new construction
-  if (DenseStep(Canvas, It, BlackWhite)) return true;
+  if (DenseStep(Canvas, It, BlackWhite)) {
+    FlushDenseMarks(Canvas);
+    return true;
+  }
   // Not for a run after all: as it was.
   d.Open = false;
   d.LineNum = 0;
@@ -533,24 +581,287 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   return false;
 }
 
+// The first stretch of a run is taken here record by record; a run that goes on past it
+// continues in DrawDecodedRecords (a short run is not worth the threads).
 Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
   const TrcChartItem* const list = FData->Container.data();
   const Integer count = FData->Count;
+  const Integer lead = FDense.DecodeBlock > 0 ? FDense.DecodeBlock : kDenseSerialLead;
+  const Integer leadEnd = count - From > lead ? From + lead : count;
   // The list's own choice of the records it draws (DrawDisplayList); layer visibility asked
   // once per layer change.
   Integer visLayer = std::numeric_limits<Integer>::min();
   bool visible = false;
   Integer i = From;
-  for (; i < count; ++i) {
-    const TrcChartItem& it = list[i];
-    if (it.Layer != visLayer) {
-      visLayer = it.Layer;
-      visible = GetLayerVisib(visLayer);
+  try {
+    for (; i < leadEnd; ++i) {
+      const TrcChartItem& it = list[i];
+      if (it.Layer != visLayer) {
+        visLayer = it.Layer;
+        visible = GetLayerVisib(visLayer);
+      }
+      if (!visible || !FItClassVisib[it.ItemClass]) continue;
+      if (!DenseStep(Canvas, it, BlackWhite)) break;
     }
-    if (!visible || !FItClassVisib[it.ItemClass]) continue;
-    if (!DenseStep(Canvas, it, BlackWhite)) break;
+    if (i == leadEnd && i < count) i = DrawDecodedRecords(Canvas, i, BlackWhite);
+  } catch (...) {
+    FDense.MarkPixelNum = 0;
+    throw;
   }
+  FlushDenseMarks(Canvas);
   return i;
+}
+
+// ---- decoding ahead -----------------------------------------------------------------------
+// Past its first stretch a run's records are decoded by worker threads, block by block into a
+// ring of slots, while the painting thread takes the decoded blocks in list order with the
+// same steps DenseStep takes. Decoding holds every check that depends on nothing but the
+// record and what stays fixed while the run lasts (the pen and brush the run holds, black and
+// white, layer and class visibility, coordinate mode, finite coordinates, the layer's range)
+// and the pixel; what depends on the run's own progress (mark stamps, the plain batch, the
+// duplicate maps) stays on the painting thread, so the picture and the order of the drawing
+// calls are those of DenseStep. Decoding a block stops at its first record the run cannot
+// take; blocks decoded past it are dropped. The numerics' work pool runs items to completion
+// with the caller waiting, so it does not fit a consumer that works alongside.
+struct TCustomZOdoza::TDenseDecode {
+  enum : std::uint8_t {
+    kSkip,     // not drawn by the list, or a mark the plain path skips (no finite point)
+    kStop,     // the run cannot take it
+    kLine,     // a line point at X, Y
+    kMarkOut,  // a mark of Code outside its layer's range
+    kMark,     // a mark of Code at X, Y
+  };
+  struct TLayer {
+    bool Visible = false, Linear = false;
+    TPixelAxis X, Y;
+    Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+  };
+
+  const TCustomZOdoza& Chart;
+  const TrcChartItem* List = nullptr;
+  Integer From = 0, End = 0, Block = 0, Blocks = 0, Slots = 0;
+  TDenseEntry* Entries = nullptr;  // Slots x Block
+  std::vector<Integer> Decoded;    // per slot: entries written (up to the first stop)
+  TColor PenCol = 0, BrushCol = 0;
+  Integer LWid = 0;
+  TPenStyle PenStyle = psSolid;
+  bool BlackWhite = false;
+  std::array<bool, 256> ClassVisib{};
+  std::array<TLayer, kNumLayers + 1> Layers{};
+  long long OffX = 0, OffY = 0;
+  std::unique_ptr<std::atomic<Integer>[]> Ready;  // per slot: the block it holds, -1 none
+  std::atomic<Integer> Next{0};                   // the next block a worker takes
+  std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
+  std::atomic<bool> Quit{false};
+  std::vector<std::thread> Workers;
+
+  explicit TDenseDecode(const TCustomZOdoza& C) : Chart(C) {}
+  TDenseDecode(const TDenseDecode&) = delete;
+  TDenseDecode& operator=(const TDenseDecode&) = delete;
+  ~TDenseDecode() { Stop(); }
+
+  void Stop() {
+    Quit.store(true);
+    Consumed.store(std::numeric_limits<Integer>::max());
+    Consumed.notify_all();
+    for (std::thread& t : Workers) t.join();
+    Workers.clear();
+  }
+
+  [[gnu::always_inline]] TDenseEntry Entry(const TrcChartItem& It) const {
+    const Integer layer = It.Layer;
+    if (layer < 1 || layer > kNumLayers) return {0, 0, kSkip, 0};
+    const TLayer& l = Layers[static_cast<size_t>(layer)];
+    if (!l.Visible || !ClassVisib[It.ItemClass]) return {0, 0, kSkip, 0};
+    const TColor col = BlackWhite ? kBlack : It.Color;
+    const bool finite = std::isfinite(It.x) && std::isfinite(It.y);
+    std::uint8_t kind;
+    std::uint8_t code = 0;
+    if (It.ItemKind == tkLineto) {
+      if (It.CoordMode != cmAllWorld || col != PenCol || It.LWid != LWid ||
+          It.PenStyle != PenStyle || It.FillColor != BrushCol || !finite)
+        return {0, 0, kStop, 0};
+      kind = kLine;
+    } else {
+      if (It.ItemKind != tkMarkAt || It.CoordMode != cmAllWorld) return {0, 0, kStop, 0};
+      if (!finite) return {0, 0, kSkip, 0};
+      if (col != PenCol || It.LWid != LWid) return {0, 0, kStop, 0};
+      code = static_cast<std::uint8_t>(It.Param3);
+      if (!(It.x >= l.XMin && It.x <= l.XMax && It.y >= l.YMin && It.y <= l.YMax))
+        return {0, 0, kMarkOut, code};
+      kind = kMark;
+    }
+    Integer wx = 0, wy = 0;
+    if (l.Linear) {
+      wx = l.X.Pixel(It.x);
+      wy = l.Y.Pixel(It.y);
+    } else {
+      Chart.R2M(layer, It.x, It.y, wx, wy);
+    }
+    return {static_cast<std::int16_t>(ClampPixel(wx + OffX)),
+            static_cast<std::int16_t>(ClampPixel(wy + OffY)), kind, code};
+  }
+
+  // Block B into its slot, up to its first stop; false when told to quit on the way.
+  bool Decode(Integer B) {
+    const Integer slot = B % Slots;
+    TDenseEntry* const out = Entries + static_cast<size_t>(slot) * static_cast<size_t>(Block);
+    const Integer base = From + B * Block;
+    const Integer n = std::min(Block, End - base);
+    const TrcChartItem* const in = List + base;
+    constexpr Integer kQuitCheck = 4096;
+    Integer k = 0;
+    for (Integer part = 0; k < n; part += kQuitCheck) {
+      if (Quit.load(std::memory_order_relaxed)) return false;
+      const Integer partEnd = std::min(n, part + kQuitCheck);
+      for (; k < partEnd; ++k) {
+        const TDenseEntry e = Entry(in[k]);
+        out[k] = e;
+        if (e.Kind == kStop) {
+          Decoded[static_cast<size_t>(slot)] = k + 1;
+          return true;
+        }
+      }
+    }
+    Decoded[static_cast<size_t>(slot)] = n;
+    return true;
+  }
+
+  void Work() {
+    for (;;) {
+      const Integer b = Next.fetch_add(1);
+      if (b >= Blocks) return;
+      // The slot is free once the painting thread is done with the block Slots before.
+      for (Integer c = Consumed.load(std::memory_order_acquire); b >= c + Slots;
+           c = Consumed.load(std::memory_order_acquire)) {
+        if (Quit.load()) return;
+        Consumed.wait(c);
+      }
+      if (!Decode(b)) return;
+      std::atomic<Integer>& ready = Ready[static_cast<size_t>(b % Slots)];
+      ready.store(b, std::memory_order_release);
+      ready.notify_all();
+    }
+  }
+
+  // The decoded block B, waited for; its number of entries in Count.
+  const TDenseEntry* Take(Integer B, Integer& Count) {
+    const Integer slot = B % Slots;
+    if (Workers.empty()) {
+      Decode(B);
+    } else {
+      std::atomic<Integer>& ready = Ready[static_cast<size_t>(slot)];
+      for (Integer r = ready.load(std::memory_order_acquire); r != B;
+           r = ready.load(std::memory_order_acquire))
+        ready.wait(r);
+    }
+    Count = Decoded[static_cast<size_t>(slot)];
+    return Entries + static_cast<size_t>(slot) * static_cast<size_t>(Block);
+  }
+
+  void Done(Integer B) {
+    if (Workers.empty()) return;
+    Consumed.store(B + 1, std::memory_order_release);
+    Consumed.notify_all();
+  }
+};
+
+namespace {
+// Threads for decoding when no test chose: the machine's, at most four (beyond that the
+// painting thread is the bottleneck).
+Integer DecodeThreadsOfMachine() {
+  const unsigned hw = std::thread::hardware_concurrency();
+  return std::clamp<Integer>(static_cast<Integer>(hw), 1, 4);
+}
+}  // namespace
+
+Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
+  TDenseRun& d = FDense;
+  const Integer end = FData->Count;
+  if (From >= end) return end;
+  TDenseDecode dec(*this);
+  dec.List = FData->Container.data();
+  dec.From = From;
+  dec.End = end;
+  dec.Block = d.DecodeBlock > 0 ? d.DecodeBlock : kDenseDecodeBlock;
+  dec.Blocks = (end - From - 1) / dec.Block + 1;
+  const Integer threads = d.DecodeThreads > 0 ? d.DecodeThreads : DecodeThreadsOfMachine();
+  const Integer workers = std::min(threads - 1, dec.Blocks);
+  dec.Slots = workers == 0 ? 1 : std::min(dec.Blocks, 2 * workers + 2);
+  const size_t room = static_cast<size_t>(dec.Slots) * static_cast<size_t>(dec.Block);
+  if (d.DecodeSlots.size() < room) d.DecodeSlots.resize(room);
+  dec.Entries = d.DecodeSlots.data();
+  dec.Decoded.assign(static_cast<size_t>(dec.Slots), 0);
+  dec.Ready = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
+  for (Integer k = 0; k < dec.Slots; ++k) dec.Ready[static_cast<size_t>(k)].store(-1);
+  dec.PenCol = FLastPenCol;
+  dec.BrushCol = FLastBrushCol;
+  dec.LWid = FLastLWidth;
+  dec.PenStyle = FLastPenStyle;
+  dec.BlackWhite = BlackWhite;
+  dec.ClassVisib = FItClassVisib;
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    TDenseDecode::TLayer& l = dec.Layers[static_cast<size_t>(n)];
+    l.Visible = GetLayerVisib(n);
+    PixelAxes(n, l.X, l.Y);
+    l.Linear = l.X.Linear && l.Y.Linear;
+    const Double x1 = FScalePropsX[n]->RangeLow(), x2 = FScalePropsX[n]->RangeHigh();
+    const Double y1 = FScalePropsY[n]->RangeLow(), y2 = FScalePropsY[n]->RangeHigh();
+    l.XMin = std::min(x1, x2);
+    l.XMax = std::max(x1, x2);
+    l.YMin = std::min(y1, y2);
+    l.YMax = std::max(y1, y2);
+  }
+  dec.OffX = static_cast<long long>(d.OrigX) - RcLRim;
+  dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
+  // A thread that cannot be had leaves its share to the others, or to this one.
+  try {
+    for (Integer w = 0; w < workers; ++w) dec.Workers.emplace_back([&dec] { dec.Work(); });
+  } catch (const std::system_error&) {
+    if (dec.Workers.empty()) dec.Slots = 1;
+  }
+
+  const TrcChartItem* const list = FData->Container.data();
+  Integer lastPixel = -1;  // the last record whose pixel the run used
+  Integer stop = end;
+  for (Integer b = 0; b < dec.Blocks && stop == end; ++b) {
+    Integer n = 0;
+    const TDenseEntry* const e = dec.Take(b, n);
+    const Integer base = From + b * dec.Block;
+    for (Integer k = 0; k < n; ++k) {
+      const TDenseEntry en = e[k];
+      switch (en.Kind) {
+        case TDenseDecode::kSkip: continue;
+        case TDenseDecode::kLine:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          lastPixel = base + k;
+          continue;
+        case TDenseDecode::kMarkOut:
+          if (!DenseMarkTaken(en.Code)) break;
+          continue;
+        case TDenseDecode::kMark:
+          if (!DenseMarkTaken(en.Code)) break;
+          DenseMarkAt(Canvas, Point(en.X, en.Y), en.Code,
+                      FAvoidDupMarks ? list[base + k].Param3 : en.Code);
+          lastPixel = base + k;
+          continue;
+        default: break;
+      }
+      stop = base + k;
+      break;
+    }
+    dec.Done(b);
+  }
+  dec.Stop();
+  // As DensePixel leaves it after the last point it placed.
+  if (lastPixel >= 0) {
+    const TrcChartItem& it = list[lastPixel];
+    Integer wx = 0, wy = 0;
+    R2M(it.Layer, it.x, it.y, wx, wy);
+    FLastPixel = {true, it.Layer, it.x, it.y, wx, wy};
+  }
+  return stop;
 }
 
 Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,
