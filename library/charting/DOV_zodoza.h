@@ -610,7 +610,7 @@ public:
   void SetDrawShortcutsForTesting(bool On) { FDense.On = On; }
   // For tests: long dense runs decoded by Threads threads in all (1: the painting thread
   // alone; 0: as many as the machine offers, at most four) in blocks of Block records (0: the
-  // usual size). Neither kept nor copied.
+  // usual size; at most 65536). Neither kept nor copied.
   void SetDenseDecodeForTesting(Integer Threads, Integer Block) {
     FDense.DecodeThreads = Threads;
     FDense.DecodeBlock = Block;
@@ -937,11 +937,14 @@ protected:
   static constexpr Integer kDenseSerialLead = 32768;
   static constexpr Integer kDenseDecodeBlock = 16384;
   // One record of a long run as the decoding threads hand it to the painting thread: what it
-  // is for the run (DOV_zodoza_render.cpp) and its pixel (within the clamp, so 16 bits hold it).
+  // is for the run (DOV_zodoza_render.cpp), its pixel (within the clamp, so 16 bits hold it)
+  // and its place in its block (records that change nothing are left out).
   struct TDenseEntry {
     std::int16_t X, Y;
     std::uint8_t Kind, Code;
+    std::uint16_t Offset;
   };
+  static constexpr Integer kMaxDenseDecodeBlock = 65536;
   struct TDenseRun {
     bool On = true;
     bool Ready = false;  // the parameters below hold for the canvas and construction at hand
@@ -963,9 +966,11 @@ protected:
     Integer StampCode = -1;             // the stamp last used
     const TMarkStamp* Stamp = nullptr;
     std::vector<TPoint> Scratch;
-    // Stamped pixels not yet set: all in the run's one colour, so they wait for one call.
+    // Stamped pixels not yet set: all in the run's one colour, so while records are decoded
+    // ahead (BatchMarks) they wait for one call.
     std::vector<TPoint> MarkPixels;
     size_t MarkPixelNum = 0;
+    bool BatchMarks = false;
     Integer DecodeThreads = 0, DecodeBlock = 0;  // see SetDenseDecodeForTesting
     std::vector<TDenseEntry> DecodeSlots;        // the decoder's blocks, kept between paints
   };

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <system_error>
@@ -183,6 +185,15 @@ Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
     i = j;
   }
   return n;
+}
+
+// A point in one store: a mark that follows reads the line's last point back whole at once,
+// which has to wait when the point went out in two halves.
+[[gnu::always_inline]] inline void StoreWhole(TPoint* To, TPoint P) {
+  static_assert(sizeof(TPoint) == sizeof(std::uint64_t) && offsetof(TPoint, Y) == 4);
+  const std::uint64_t v = static_cast<std::uint32_t>(P.X) |
+                          static_cast<std::uint64_t>(static_cast<std::uint32_t>(P.Y)) << 32;
+  std::memcpy(static_cast<void*>(To), &v, sizeof v);
 }
 
 // Dense runs keep this many line points before they draw (the plain batch is its tail).
@@ -436,7 +447,7 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   TPoint* const line = d.Line.data();
   size_t n = d.LineNum;
   if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
-  line[n++] = P;
+  StoreWhole(line + n++, P);
   d.LineNum = n;
   // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
   // a batch restarting at the line's last point); when full it is drawn and restarts at P.
@@ -478,8 +489,9 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   return true;
 }
 
-// A taken mark inside the range, centred on P: its pixels wait in MarkPixels (the whole run
-// paints one colour, so when they are set does not matter within it).
+// A taken mark inside the range, centred on P. While records are decoded ahead its pixels
+// wait in MarkPixels (the whole run paints one colour, so when they are set does not matter
+// within it).
 [[gnu::always_inline]] inline void TCustomZOdoza::DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code,
                                                               Integer Param3) {
   TDenseRun& d = FDense;
@@ -506,6 +518,7 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   const TPoint* const px = st.Pixels.data();
   for (size_t k = 0; k < count; ++k) out[k] = Point(P.X + px[k].X, P.Y + px[k].Y);
   d.MarkPixelNum += count;
+  if (!d.BatchMarks) FlushDenseMarks(Canvas);
 }
 
 void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
@@ -554,11 +567,7 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
     if (d.Open) return false;  // the plain path closes the run, the next item starts anew
     if (!PrepareDenseRun(Canvas, OrigX, OrigY)) return false;
   }
-  if (d.Open) {
-    const bool taken = DenseStep(Canvas, It, BlackWhite);
-    FlushDenseMarks(Canvas);
-    return taken;
-  }
+  if (d.Open) return DenseStep(Canvas, It, BlackWhite);
   // Whether the run can take the item, before the plain state is handed over to it.
   if (It.ItemKind == tkMarkAt && It.CoordMode == cmAllWorld && std::isfinite(It.x) &&
       std::isfinite(It.y) && !MarkStamp(static_cast<Byte>(It.Param3)).Usable)
@@ -568,10 +577,7 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   OpenDenseRun(Canvas);
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
   DensePixel(It);  // a valid last pixel from here on tells a new construction
-  if (DenseStep(Canvas, It, BlackWhite)) {
-    FlushDenseMarks(Canvas);
-    return true;
-  }
+  if (DenseStep(Canvas, It, BlackWhite)) return true;
   // Not for a run after all: as it was.
   d.Open = false;
   d.LineNum = 0;
@@ -603,12 +609,17 @@ Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool Blac
       if (!visible || !FItClassVisib[it.ItemClass]) continue;
       if (!DenseStep(Canvas, it, BlackWhite)) break;
     }
-    if (i == leadEnd && i < count) i = DrawDecodedRecords(Canvas, i, BlackWhite);
+    if (i == leadEnd && i < count) {
+      FDense.BatchMarks = true;
+      i = DrawDecodedRecords(Canvas, i, BlackWhite);
+      FDense.BatchMarks = false;
+      FlushDenseMarks(Canvas);
+    }
   } catch (...) {
+    FDense.BatchMarks = false;
     FDense.MarkPixelNum = 0;
     throw;
   }
-  FlushDenseMarks(Canvas);
   return i;
 }
 
@@ -654,6 +665,11 @@ struct TCustomZOdoza::TDenseDecode {
   std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
   std::atomic<bool> Quit{false};
   std::vector<std::thread> Workers;
+  // Marks of this code are thinned (see Decode): its stamp leaves the pen where it was and
+  // duplicates are not looked for around them.
+  bool Dedup = false;
+  std::uint8_t DedupCode = 0;
+  Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
 
   explicit TDenseDecode(const TCustomZOdoza& C) : Chart(C) {}
   TDenseDecode(const TDenseDecode&) = delete;
@@ -668,27 +684,32 @@ struct TCustomZOdoza::TDenseDecode {
     Workers.clear();
   }
 
-  [[gnu::always_inline]] TDenseEntry Entry(const TrcChartItem& It) const {
+  // The entry of It written field by field into Out (an entry put together first and copied
+  // would be stored in parts and read back whole, which stalls); returns its kind.
+  [[gnu::always_inline]] std::uint8_t Put(const TrcChartItem& It, TDenseEntry& Out) const {
+    const auto Mark = [&Out](std::uint8_t Kind) {
+      Out.Kind = Kind;
+      return Kind;
+    };
     const Integer layer = It.Layer;
-    if (layer < 1 || layer > kNumLayers) return {0, 0, kSkip, 0};
+    if (layer < 1 || layer > kNumLayers) return Mark(kSkip);
     const TLayer& l = Layers[static_cast<size_t>(layer)];
-    if (!l.Visible || !ClassVisib[It.ItemClass]) return {0, 0, kSkip, 0};
+    if (!l.Visible || !ClassVisib[It.ItemClass]) return Mark(kSkip);
     const TColor col = BlackWhite ? kBlack : It.Color;
     const bool finite = std::isfinite(It.x) && std::isfinite(It.y);
     std::uint8_t kind;
-    std::uint8_t code = 0;
     if (It.ItemKind == tkLineto) {
       if (It.CoordMode != cmAllWorld || col != PenCol || It.LWid != LWid ||
           It.PenStyle != PenStyle || It.FillColor != BrushCol || !finite)
-        return {0, 0, kStop, 0};
+        return Mark(kStop);
       kind = kLine;
     } else {
-      if (It.ItemKind != tkMarkAt || It.CoordMode != cmAllWorld) return {0, 0, kStop, 0};
-      if (!finite) return {0, 0, kSkip, 0};
-      if (col != PenCol || It.LWid != LWid) return {0, 0, kStop, 0};
-      code = static_cast<std::uint8_t>(It.Param3);
+      if (It.ItemKind != tkMarkAt || It.CoordMode != cmAllWorld) return Mark(kStop);
+      if (!finite) return Mark(kSkip);
+      if (col != PenCol || It.LWid != LWid) return Mark(kStop);
+      Out.Code = static_cast<std::uint8_t>(It.Param3);
       if (!(It.x >= l.XMin && It.x <= l.XMax && It.y >= l.YMin && It.y <= l.YMax))
-        return {0, 0, kMarkOut, code};
+        return Mark(kMarkOut);
       kind = kMark;
     }
     Integer wx = 0, wy = 0;
@@ -698,36 +719,83 @@ struct TCustomZOdoza::TDenseDecode {
     } else {
       Chart.R2M(layer, It.x, It.y, wx, wy);
     }
-    return {static_cast<std::int16_t>(ClampPixel(wx + OffX)),
-            static_cast<std::int16_t>(ClampPixel(wy + OffY)), kind, code};
+    Out.X = static_cast<std::int16_t>(ClampPixel(wx + OffX));
+    Out.Y = static_cast<std::int16_t>(ClampPixel(wy + OffY));
+    return Mark(kind);
   }
 
-  // Block B into its slot, up to its first stop; false when told to quit on the way.
-  bool Decode(Integer B) {
+  // Marks of DedupCode met in the block so far, a bit per cell of the run's mark map (the words
+  // set are listed, so clearing costs what setting did).
+  struct TSeen {
+    std::vector<std::uint64_t> Bits;
+    std::vector<std::uint32_t> Set;
+    void Clear() {
+      for (const std::uint32_t w : Set) Bits[w] = 0;
+      Set.clear();
+    }
+    // Whether cell C was met before; it is from now on.
+    bool Met(size_t C) {
+      std::uint64_t& w = Bits[C >> 6];
+      const std::uint64_t bit = std::uint64_t{1} << (C & 63);
+      if (w & bit) return true;
+      if (w == 0) Set.push_back(static_cast<std::uint32_t>(C >> 6));
+      w |= bit;
+      return false;
+    }
+  };
+
+  TSeen Own;  // the painting thread's when it decodes itself
+
+  // Block B into its slot, up to its first stop, leaving out what changes nothing for the
+  // painting thread: records the list does not draw; a mark of DedupCode at a cell where the
+  // same mark is drawn earlier in the block (the block lies in one run, so the painting thread
+  // finds it in its map and draws nothing); a mark that draws nothing right after another mark
+  // of its code (the stamp is known and the plain batch is ended already). False when told to
+  // quit on the way.
+  bool Decode(Integer B, TSeen& Seen) {
     const Integer slot = B % Slots;
     TDenseEntry* const out = Entries + static_cast<size_t>(slot) * static_cast<size_t>(Block);
     const Integer base = From + B * Block;
     const Integer n = std::min(Block, End - base);
     const TrcChartItem* const in = List + base;
     constexpr Integer kQuitCheck = 4096;
+    if (Dedup) Seen.Clear();
+    Integer w = 0;               // entries written
+    bool afterMark = false;      // the last entry written is a mark ...
+    std::uint8_t markCode = 0;   // ... of this code
     Integer k = 0;
     for (Integer part = 0; k < n; part += kQuitCheck) {
       if (Quit.load(std::memory_order_relaxed)) return false;
       const Integer partEnd = std::min(n, part + kQuitCheck);
       for (; k < partEnd; ++k) {
-        const TDenseEntry e = Entry(in[k]);
-        out[k] = e;
-        if (e.Kind == kStop) {
-          Decoded[static_cast<size_t>(slot)] = k + 1;
+        TDenseEntry& o = out[w];
+        std::uint8_t kind = Put(in[k], o);
+        if (kind == kSkip) continue;
+        o.Offset = static_cast<std::uint16_t>(k);
+        if (kind == kMark && Dedup && o.Code == DedupCode) {
+          const Integer mx = o.X - MapX0, my = o.Y - MapY0;
+          if (mx >= 0 && mx < MapW && my >= 0 && my < MapH &&
+              Seen.Met(static_cast<size_t>(mx) * static_cast<size_t>(MapH) +
+                       static_cast<size_t>(my)))
+            kind = o.Kind = kMarkOut;
+        }
+        if (kind == kMarkOut && afterMark && o.Code == markCode) continue;
+        ++w;
+        if (kind == kStop) {
+          Decoded[static_cast<size_t>(slot)] = w;
           return true;
         }
+        afterMark = kind != kLine;
+        markCode = o.Code;
       }
     }
-    Decoded[static_cast<size_t>(slot)] = n;
+    Decoded[static_cast<size_t>(slot)] = w;
     return true;
   }
 
   void Work() {
+    TSeen seen;
+    if (Dedup) seen.Bits.assign((static_cast<size_t>(MapW) * static_cast<size_t>(MapH) + 63) / 64, 0);
     for (;;) {
       const Integer b = Next.fetch_add(1);
       if (b >= Blocks) return;
@@ -737,7 +805,7 @@ struct TCustomZOdoza::TDenseDecode {
         if (Quit.load()) return;
         Consumed.wait(c);
       }
-      if (!Decode(b)) return;
+      if (!Decode(b, seen)) return;
       std::atomic<Integer>& ready = Ready[static_cast<size_t>(b % Slots)];
       ready.store(b, std::memory_order_release);
       ready.notify_all();
@@ -748,7 +816,9 @@ struct TCustomZOdoza::TDenseDecode {
   const TDenseEntry* Take(Integer B, Integer& Count) {
     const Integer slot = B % Slots;
     if (Workers.empty()) {
-      Decode(B);
+      if (Dedup && Own.Bits.empty())
+        Own.Bits.assign((static_cast<size_t>(MapW) * static_cast<size_t>(MapH) + 63) / 64, 0);
+      Decode(B, Own);
     } else {
       std::atomic<Integer>& ready = Ready[static_cast<size_t>(slot)];
       for (Integer r = ready.load(std::memory_order_acquire); r != B;
@@ -783,7 +853,7 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   dec.List = FData->Container.data();
   dec.From = From;
   dec.End = end;
-  dec.Block = d.DecodeBlock > 0 ? d.DecodeBlock : kDenseDecodeBlock;
+  dec.Block = d.DecodeBlock > 0 ? std::min(d.DecodeBlock, kMaxDenseDecodeBlock) : kDenseDecodeBlock;
   dec.Blocks = (end - From - 1) / dec.Block + 1;
   const Integer threads = d.DecodeThreads > 0 ? d.DecodeThreads : DecodeThreadsOfMachine();
   const Integer workers = std::min(threads - 1, dec.Blocks);
@@ -812,6 +882,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
     l.YMin = std::min(y1, y2);
     l.YMax = std::max(y1, y2);
   }
+  dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0 && !d.Stamp->MovesPen;
+  dec.DedupCode = static_cast<std::uint8_t>(d.StampCode);
+  dec.MapX0 = d.MapX0;
+  dec.MapY0 = d.MapY0;
+  dec.MapW = d.MapW;
+  dec.MapH = d.MapH;
   dec.OffX = static_cast<long long>(d.OrigX) - RcLRim;
   dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
   // A thread that cannot be had leaves its share to the others, or to this one.
@@ -830,12 +906,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
     const Integer base = From + b * dec.Block;
     for (Integer k = 0; k < n; ++k) {
       const TDenseEntry en = e[k];
+      const Integer at = base + en.Offset;
       switch (en.Kind) {
-        case TDenseDecode::kSkip: continue;
         case TDenseDecode::kLine:
           if (FLastMoveToX == kNoLineStart) break;
           DenseLinePoint(Canvas, Point(en.X, en.Y));
-          lastPixel = base + k;
+          lastPixel = at;
           continue;
         case TDenseDecode::kMarkOut:
           if (!DenseMarkTaken(en.Code)) break;
@@ -843,12 +919,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
         case TDenseDecode::kMark:
           if (!DenseMarkTaken(en.Code)) break;
           DenseMarkAt(Canvas, Point(en.X, en.Y), en.Code,
-                      FAvoidDupMarks ? list[base + k].Param3 : en.Code);
-          lastPixel = base + k;
+                      FAvoidDupMarks ? list[at].Param3 : en.Code);
+          lastPixel = at;
           continue;
         default: break;
       }
-      stop = base + k;
+      stop = at;
       break;
     }
     dec.Done(b);
