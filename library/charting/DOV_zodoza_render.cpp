@@ -3,6 +3,7 @@
 // columns, dense runs of line points and marks, texts and the duplicate-mark map.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -187,6 +188,12 @@ Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
   return n;
 }
 
+[[gnu::always_inline]] inline void SpinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
 // A point in one store: a mark that follows reads the line's last point back whole at once,
 // which has to wait when the point went out in two halves.
 [[gnu::always_inline]] inline void StoreWhole(TPoint* To, TPoint P) {
@@ -200,6 +207,9 @@ Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
 constexpr size_t kDenseLineCapacity = 4096;
 // Stamped mark pixels gathered before one SetPixels call.
 constexpr size_t kMarkPixelBatch = 8192;
+// How long the painting thread waits for a block a worker has taken before it decodes the
+// block itself (a worker takes some 0.1 ms for a block).
+constexpr auto kWorkerGrace = std::chrono::microseconds(50);
 // Marks are stamped from a probe this many pixels around the centre; a mark reaching its
 // border is drawn the plain way.
 constexpr Integer kStampReach = 12;
@@ -660,7 +670,9 @@ struct TCustomZOdoza::TDenseDecode {
   std::array<bool, 256> ClassVisib{};
   std::array<TLayer, kNumLayers + 1> Layers{};
   long long OffX = 0, OffY = 0;
-  std::unique_ptr<std::atomic<Integer>[]> Ready;  // per slot: the block it holds, -1 none
+  std::unique_ptr<std::atomic<Integer>[]> Ready;  // per slot: the block written last, -1 none
+  std::unique_ptr<std::atomic<Integer>[]> Owner;  // per slot: the block taken last, -1 none
+  TDenseEntry* Spare = nullptr;                   // the painting thread's own block
   std::atomic<Integer> Next{0};                   // the next block a worker takes
   std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
   std::atomic<bool> Quit{false};
@@ -680,6 +692,10 @@ struct TCustomZOdoza::TDenseDecode {
     Quit.store(true);
     Consumed.store(std::numeric_limits<Integer>::max());
     Consumed.notify_all();
+    for (Integer k = 0; Ready && k < Slots; ++k) {  // a worker may wait for a slot
+      Ready[static_cast<size_t>(k)].store(-2);
+      Ready[static_cast<size_t>(k)].notify_all();
+    }
     for (std::thread& t : Workers) t.join();
     Workers.clear();
   }
@@ -752,9 +768,7 @@ struct TCustomZOdoza::TDenseDecode {
   // finds it in its map and draws nothing); a mark that draws nothing right after another mark
   // of its code (the stamp is known and the plain batch is ended already). False when told to
   // quit on the way.
-  bool Decode(Integer B, TSeen& Seen) {
-    const Integer slot = B % Slots;
-    TDenseEntry* const out = Entries + static_cast<size_t>(slot) * static_cast<size_t>(Block);
+  bool Decode(Integer B, TSeen& Seen, TDenseEntry* const out, Integer& Count) {
     const Integer base = From + B * Block;
     const Integer n = std::min(Block, End - base);
     const TrcChartItem* const in = List + base;
@@ -782,57 +796,91 @@ struct TCustomZOdoza::TDenseDecode {
         if (kind == kMarkOut && afterMark && o.Code == markCode) continue;
         ++w;
         if (kind == kStop) {
-          Decoded[static_cast<size_t>(slot)] = w;
+          Count = w;
           return true;
         }
         afterMark = kind != kLine;
         markCode = o.Code;
       }
     }
-    Decoded[static_cast<size_t>(slot)] = w;
+    Count = w;
     return true;
   }
 
+  static void Size(TSeen& Seen, Integer W, Integer H) {
+    if (Seen.Bits.empty())
+      Seen.Bits.assign((static_cast<size_t>(W) * static_cast<size_t>(H) + 63) / 64, 0);
+  }
+
+  TDenseEntry* SlotEntries(Integer Slot) const {
+    return Entries + static_cast<size_t>(Slot) * static_cast<size_t>(Block);
+  }
+
+  // Blocks are taken in order, by the workers and by the painting thread alike.
+  bool Claim(Integer B) { return Next.compare_exchange_strong(B, B + 1); }
+
+  // A worker decodes a block into its slot once the painting thread is done with the slot's
+  // last block and no worker is still writing there (one the painting thread did not wait
+  // for); the painting thread decodes into a block of its own.
   void Work() {
     TSeen seen;
-    if (Dedup) seen.Bits.assign((static_cast<size_t>(MapW) * static_cast<size_t>(MapH) + 63) / 64, 0);
+    if (Dedup) Size(seen, MapW, MapH);
     for (;;) {
-      const Integer b = Next.fetch_add(1);
+      const Integer c = Consumed.load(std::memory_order_acquire);
+      if (Quit.load(std::memory_order_relaxed)) return;
+      const Integer b = Next.load();
       if (b >= Blocks) return;
-      // The slot is free once the painting thread is done with the block Slots before.
-      for (Integer c = Consumed.load(std::memory_order_acquire); b >= c + Slots;
-           c = Consumed.load(std::memory_order_acquire)) {
-        if (Quit.load()) return;
+      if (b >= c + Slots) {
         Consumed.wait(c);
+        continue;
       }
-      if (!Decode(b, seen)) return;
-      std::atomic<Integer>& ready = Ready[static_cast<size_t>(b % Slots)];
-      ready.store(b, std::memory_order_release);
-      ready.notify_all();
+      const size_t slot = static_cast<size_t>(b % Slots);
+      const Integer written = Ready[slot].load(std::memory_order_acquire);
+      if (Owner[slot].load(std::memory_order_acquire) != written) {
+        // Stop changes every slot after it sets Quit: a value read before that wakes us.
+        if (Quit.load()) return;
+        Ready[slot].wait(written);
+        continue;
+      }
+      if (!Claim(b)) continue;
+      Owner[slot].store(b, std::memory_order_release);
+      if (!Decode(b, seen, SlotEntries(static_cast<Integer>(slot)), Decoded[slot])) return;
+      Ready[slot].store(b, std::memory_order_release);
+      Ready[slot].notify_all();
     }
   }
 
-  // The decoded block B, waited for; its number of entries in Count.
+  // The decoded block B; its number of entries in Count. The painting thread decodes it
+  // itself when no worker has taken it yet, and when the worker that has it does not finish
+  // soon (it may have lost its processor for a while), so it never waits long.
   const TDenseEntry* Take(Integer B, Integer& Count) {
-    const Integer slot = B % Slots;
-    if (Workers.empty()) {
-      if (Dedup && Own.Bits.empty())
-        Own.Bits.assign((static_cast<size_t>(MapW) * static_cast<size_t>(MapH) + 63) / 64, 0);
-      Decode(B, Own);
-    } else {
-      std::atomic<Integer>& ready = Ready[static_cast<size_t>(slot)];
-      for (Integer r = ready.load(std::memory_order_acquire); r != B;
-           r = ready.load(std::memory_order_acquire))
-        ready.wait(r);
+    const size_t slot = static_cast<size_t>(B % Slots);
+    std::atomic<Integer>& ready = Ready[slot];
+    if (ready.load(std::memory_order_acquire) != B) {
+      bool own = Claim(B);
+      if (!own) {
+        const auto until = std::chrono::steady_clock::now() + kWorkerGrace;
+        while (ready.load(std::memory_order_acquire) != B) {
+          for (int k = 0; k < 64; ++k) SpinPause();
+          if (std::chrono::steady_clock::now() > until) {
+            own = true;
+            break;
+          }
+        }
+      }
+      if (own) {
+        if (Dedup) Size(Own, MapW, MapH);
+        Decode(B, Own, Spare, Count);
+        return Spare;
+      }
     }
-    Count = Decoded[static_cast<size_t>(slot)];
-    return Entries + static_cast<size_t>(slot) * static_cast<size_t>(Block);
+    Count = Decoded[slot];
+    return SlotEntries(static_cast<Integer>(slot));
   }
 
   void Done(Integer B) {
-    if (Workers.empty()) return;
     Consumed.store(B + 1, std::memory_order_release);
-    Consumed.notify_all();
+    if (!Workers.empty()) Consumed.notify_all();
   }
 };
 
@@ -858,12 +906,17 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   const Integer threads = d.DecodeThreads > 0 ? d.DecodeThreads : DecodeThreadsOfMachine();
   const Integer workers = std::min(threads - 1, dec.Blocks);
   dec.Slots = workers == 0 ? 1 : std::min(dec.Blocks, 2 * workers + 2);
-  const size_t room = static_cast<size_t>(dec.Slots) * static_cast<size_t>(dec.Block);
+  const size_t room = static_cast<size_t>(dec.Slots + 1) * static_cast<size_t>(dec.Block);
   if (d.DecodeSlots.size() < room) d.DecodeSlots.resize(room);
   dec.Entries = d.DecodeSlots.data();
   dec.Decoded.assign(static_cast<size_t>(dec.Slots), 0);
+  dec.Spare = dec.SlotEntries(dec.Slots);
   dec.Ready = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
-  for (Integer k = 0; k < dec.Slots; ++k) dec.Ready[static_cast<size_t>(k)].store(-1);
+  dec.Owner = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
+  for (Integer k = 0; k < dec.Slots; ++k) {
+    dec.Ready[static_cast<size_t>(k)].store(-1);
+    dec.Owner[static_cast<size_t>(k)].store(-1);
+  }
   dec.PenCol = FLastPenCol;
   dec.BrushCol = FLastBrushCol;
   dec.LWid = FLastLWidth;
@@ -894,7 +947,7 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   try {
     for (Integer w = 0; w < workers; ++w) dec.Workers.emplace_back([&dec] { dec.Work(); });
   } catch (const std::system_error&) {
-    if (dec.Workers.empty()) dec.Slots = 1;
+    // Fewer workers, or none: this thread takes the blocks they leave.
   }
 
   const TrcChartItem* const list = FData->Container.data();
