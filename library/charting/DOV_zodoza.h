@@ -608,9 +608,10 @@ public:
   // For tests: false draws every line point and every mark one by one (no reduced columns, no
   // dense runs), the picture the shortcuts must match. Not a setting: neither kept nor copied.
   void SetDrawShortcutsForTesting(bool On) { FDense.On = On; }
-  // For tests: long dense runs decoded by Threads threads in all (1: the painting thread
-  // alone; 0: as many as the machine offers, at most four) in blocks of Block records (0: the
-  // usual size; at most 65536). Neither kept nor copied.
+  // For tests: dense runs decoded by Threads threads in all (1: the painting thread alone;
+  // 0: as many as the machine offers, at most four) in blocks of Block records after a first
+  // stretch of as many taken one by one (0: the usual sizes; blocks at most 65536). Neither
+  // kept nor copied.
   void SetDenseDecodeForTesting(Integer Threads, Integer Block) {
     FDense.DecodeThreads = Threads;
     FDense.DecodeBlock = Block;

@@ -1,6 +1,7 @@
 // Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
 // cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
-// columns, dense runs of line points and marks, texts and the duplicate-mark map.
+// columns, dense runs of line points and marks (long ones decoded ahead on worker threads),
+// texts and the duplicate-mark map.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -651,6 +652,7 @@ struct TCustomZOdoza::TDenseDecode {
     kLine,     // a line point at X, Y
     kMarkOut,  // a mark of Code outside its layer's range
     kMark,     // a mark of Code at X, Y
+    kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
   };
   struct TLayer {
     bool Visible = false, Linear = false;
@@ -681,6 +683,9 @@ struct TCustomZOdoza::TDenseDecode {
   // duplicates are not looked for around them.
   bool Dedup = false;
   std::uint8_t DedupCode = 0;
+  // A mark of this code is one the run takes (its stamp is known usable).
+  bool Known = false;
+  std::uint8_t KnownCode = 0;
   Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
 
   explicit TDenseDecode(const TCustomZOdoza& C) : Chart(C) {}
@@ -766,8 +771,9 @@ struct TCustomZOdoza::TDenseDecode {
   // painting thread: records the list does not draw; a mark of DedupCode at a cell where the
   // same mark is drawn earlier in the block (the block lies in one run, so the painting thread
   // finds it in its map and draws nothing); a mark that draws nothing right after another mark
-  // of its code (the stamp is known and the plain batch is ended already). False when told to
-  // quit on the way.
+  // of its code (the stamp is known and the plain batch is ended already). A mark of KnownCode
+  // that draws nothing right after a line point joins that point's entry. Into Out, the
+  // number of entries into Count; false when told to quit on the way.
   bool Decode(Integer B, TSeen& Seen, TDenseEntry* const out, Integer& Count) {
     const Integer base = From + B * Block;
     const Integer n = std::min(Block, End - base);
@@ -775,6 +781,7 @@ struct TCustomZOdoza::TDenseDecode {
     constexpr Integer kQuitCheck = 4096;
     if (Dedup) Seen.Clear();
     Integer w = 0;               // entries written
+    bool afterLine = false;      // the last entry written is a line point
     bool afterMark = false;      // the last entry written is a mark ...
     std::uint8_t markCode = 0;   // ... of this code
     Integer k = 0;
@@ -793,13 +800,25 @@ struct TCustomZOdoza::TDenseDecode {
                        static_cast<size_t>(my)))
             kind = o.Kind = kMarkOut;
         }
-        if (kind == kMarkOut && afterMark && o.Code == markCode) continue;
+        if (kind == kMarkOut) {
+          if (afterMark && o.Code == markCode) continue;
+          if (afterLine && Known && o.Code == KnownCode) {
+            // One entry for the plot's usual pair.
+            out[w - 1].Kind = kLineMark;
+            out[w - 1].Code = o.Code;
+            afterLine = false;
+            afterMark = true;
+            markCode = o.Code;
+            continue;
+          }
+        }
         ++w;
         if (kind == kStop) {
           Count = w;
           return true;
         }
-        afterMark = kind != kLine;
+        afterLine = kind == kLine;
+        afterMark = !afterLine;
         markCode = o.Code;
       }
     }
@@ -937,6 +956,8 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   }
   dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0 && !d.Stamp->MovesPen;
   dec.DedupCode = static_cast<std::uint8_t>(d.StampCode);
+  dec.Known = d.Stamp != nullptr && d.StampCode >= 0;
+  dec.KnownCode = dec.DedupCode;
   dec.MapX0 = d.MapX0;
   dec.MapY0 = d.MapY0;
   dec.MapW = d.MapW;
@@ -968,6 +989,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
           continue;
         case TDenseDecode::kMarkOut:
           if (!DenseMarkTaken(en.Code)) break;
+          continue;
+        case TDenseDecode::kLineMark:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          DenseMarkTaken(en.Code);  // a known code: taken
+          lastPixel = at;
           continue;
         case TDenseDecode::kMark:
           if (!DenseMarkTaken(en.Code)) break;
