@@ -672,9 +672,10 @@ struct TCustomZOdoza::TDenseDecode {
   std::array<bool, 256> ClassVisib{};
   std::array<TLayer, kNumLayers + 1> Layers{};
   long long OffX = 0, OffY = 0;
-  std::unique_ptr<std::atomic<Integer>[]> Ready;  // per slot: the block written last, -1 none
-  std::unique_ptr<std::atomic<Integer>[]> Owner;  // per slot: the block taken last, -1 none
-  TDenseEntry* Spare = nullptr;                   // the painting thread's own block
+  // Per slot: the block it holds, -1 none, kBusy while one is copied in.
+  std::unique_ptr<std::atomic<Integer>[]> Ready;
+  static constexpr Integer kBusy = -3;
+  TDenseEntry* Spare = nullptr;  // the painting thread's own block; the workers' follow it
   std::atomic<Integer> Next{0};                   // the next block a worker takes
   std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
   std::atomic<bool> Quit{false};
@@ -697,10 +698,6 @@ struct TCustomZOdoza::TDenseDecode {
     Quit.store(true);
     Consumed.store(std::numeric_limits<Integer>::max());
     Consumed.notify_all();
-    for (Integer k = 0; Ready && k < Slots; ++k) {  // a worker may wait for a slot
-      Ready[static_cast<size_t>(k)].store(-2);
-      Ready[static_cast<size_t>(k)].notify_all();
-    }
     for (std::thread& t : Workers) t.join();
     Workers.clear();
   }
@@ -835,38 +832,54 @@ struct TCustomZOdoza::TDenseDecode {
     return Entries + static_cast<size_t>(Slot) * static_cast<size_t>(Block);
   }
 
-  // Blocks are taken in order, by the workers and by the painting thread alike.
+  // Blocks are taken in order, by the workers and by the painting thread alike, and only
+  // while the painting thread is done with the last block in the slot.
   bool Claim(Integer B) { return Next.compare_exchange_strong(B, B + 1); }
 
-  // A worker decodes a block into its slot once the painting thread is done with the slot's
-  // last block and no worker is still writing there (one the painting thread did not wait
-  // for); the painting thread decodes into a block of its own.
-  void Work() {
+  // Workers decode into a block of their own and copy the result into the block's slot;
+  // the painting thread decodes into its own and reads it there.
+  void Work(Integer Index) {
     TSeen seen;
     if (Dedup) Size(seen, MapW, MapH);
+    TDenseEntry* const mine = SlotEntries(Slots + 1 + Index);
     for (;;) {
       const Integer c = Consumed.load(std::memory_order_acquire);
       if (Quit.load(std::memory_order_relaxed)) return;
       const Integer b = Next.load();
       if (b >= Blocks) return;
-      if (b >= c + Slots) {
+      if (b >= c + Slots) {  // its slot still holds a block the painting thread needs
         Consumed.wait(c);
         continue;
       }
-      const size_t slot = static_cast<size_t>(b % Slots);
-      const Integer written = Ready[slot].load(std::memory_order_acquire);
-      if (Owner[slot].load(std::memory_order_acquire) != written) {
-        // Stop changes every slot after it sets Quit: a value read before that wakes us.
-        if (Quit.load()) return;
-        Ready[slot].wait(written);
+      if (!Claim(b)) continue;
+      Integer count = 0;
+      if (!Decode(b, seen, mine, count)) return;
+      Publish(b, mine, count);
+    }
+  }
+
+  // Block B into its slot, unless the painting thread is past it (it did not wait for this
+  // worker). A worker late with an earlier block of the slot may try at the same time: the
+  // slot's Ready, set to kBusy while a block is copied in, lets one in at a time, and a block
+  // is never copied over a later one.
+  void Publish(Integer B, const TDenseEntry* From, Integer Count) {
+    const size_t slot = static_cast<size_t>(B % Slots);
+    std::atomic<Integer>& ready = Ready[slot];
+    for (int spins = 0;; ++spins) {
+      if (Consumed.load(std::memory_order_acquire) > B || Quit.load(std::memory_order_relaxed))
+        return;
+      Integer r = ready.load(std::memory_order_acquire);
+      if (r >= B) return;
+      if (r == kBusy) {
+        SpinPause();
+        if (spins > 1000) std::this_thread::yield();
         continue;
       }
-      if (!Claim(b)) continue;
-      Owner[slot].store(b, std::memory_order_release);
-      if (!Decode(b, seen, SlotEntries(static_cast<Integer>(slot)), Decoded[slot])) return;
-      Ready[slot].store(b, std::memory_order_release);
-      Ready[slot].notify_all();
+      if (ready.compare_exchange_weak(r, kBusy, std::memory_order_acq_rel)) break;
     }
+    std::copy(From, From + Count, SlotEntries(static_cast<Integer>(slot)));
+    Decoded[slot] = Count;
+    ready.store(B, std::memory_order_release);
   }
 
   // The decoded block B; its number of entries in Count. The painting thread decodes it
@@ -925,16 +938,15 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   const Integer threads = d.DecodeThreads > 0 ? d.DecodeThreads : DecodeThreadsOfMachine();
   const Integer workers = std::min(threads - 1, dec.Blocks);
   dec.Slots = workers == 0 ? 1 : std::min(dec.Blocks, 2 * workers + 2);
-  const size_t room = static_cast<size_t>(dec.Slots + 1) * static_cast<size_t>(dec.Block);
+  const size_t room =
+      static_cast<size_t>(dec.Slots + 1 + workers) * static_cast<size_t>(dec.Block);
   if (d.DecodeSlots.size() < room) d.DecodeSlots.resize(room);
   dec.Entries = d.DecodeSlots.data();
   dec.Decoded.assign(static_cast<size_t>(dec.Slots), 0);
   dec.Spare = dec.SlotEntries(dec.Slots);
   dec.Ready = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
-  dec.Owner = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
   for (Integer k = 0; k < dec.Slots; ++k) {
     dec.Ready[static_cast<size_t>(k)].store(-1);
-    dec.Owner[static_cast<size_t>(k)].store(-1);
   }
   dec.PenCol = FLastPenCol;
   dec.BrushCol = FLastBrushCol;
@@ -966,7 +978,7 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
   // A thread that cannot be had leaves its share to the others, or to this one.
   try {
-    for (Integer w = 0; w < workers; ++w) dec.Workers.emplace_back([&dec] { dec.Work(); });
+    for (Integer w = 0; w < workers; ++w) dec.Workers.emplace_back([&dec, w] { dec.Work(w); });
   } catch (const std::system_error&) {
     // Fewer workers, or none: this thread takes the blocks they leave.
   }
