@@ -653,6 +653,7 @@ struct TCustomZOdoza::TDenseDecode {
     kMarkOut,  // a mark of Code outside its layer's range
     kMark,     // a mark of Code at X, Y
     kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
+    kLineDup,  // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
   };
   struct TLayer {
     bool Visible = false, Linear = false;
@@ -680,9 +681,9 @@ struct TCustomZOdoza::TDenseDecode {
   std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
   std::atomic<bool> Quit{false};
   std::vector<std::thread> Workers;
-  // Marks of this code are thinned (see Decode): its stamp leaves the pen where it was and
-  // duplicates are not looked for around them.
-  bool Dedup = false;
+  // Marks of this code are thinned (see Decode): the run takes them and duplicates are not
+  // looked for around them.
+  bool Dedup = false, DedupMovesPen = false;
   std::uint8_t DedupCode = 0;
   // A mark of this code is one the run takes (its stamp is known usable).
   bool Known = false;
@@ -765,12 +766,14 @@ struct TCustomZOdoza::TDenseDecode {
   TSeen Own;  // the painting thread's when it decodes itself
 
   // Block B into its slot, up to its first stop, leaving out what changes nothing for the
-  // painting thread: records the list does not draw; a mark of DedupCode at a cell where the
-  // same mark is drawn earlier in the block (the block lies in one run, so the painting thread
-  // finds it in its map and draws nothing); a mark that draws nothing right after another mark
-  // of its code (the stamp is known and the plain batch is ended already). A mark of KnownCode
-  // that draws nothing right after a line point joins that point's entry. Into Out, the
-  // number of entries into Count; false when told to quit on the way.
+  // painting thread: records the list does not draw; a mark that draws nothing right after
+  // another mark of its code (the stamp is known and the plain batch is ended already). A mark
+  // of DedupCode at a cell where the same mark is drawn earlier in the block draws nothing (the
+  // block lies in one run, so the painting thread would find it in its map): it counts only
+  // where it leaves the pen, and none of it when its stamp does not move the pen. A mark that
+  // draws nothing right after a line point at its pixel, or not moving the pen, joins that
+  // point's entry. Into Out, the number of entries into Count; false when told to quit on the
+  // way.
   bool Decode(Integer B, TSeen& Seen, TDenseEntry* const out, Integer& Count) {
     const Integer base = From + B * Block;
     const Integer n = std::min(Block, End - base);
@@ -794,8 +797,18 @@ struct TCustomZOdoza::TDenseDecode {
           const Integer mx = o.X - MapX0, my = o.Y - MapY0;
           if (mx >= 0 && mx < MapW && my >= 0 && my < MapH &&
               Seen.Met(static_cast<size_t>(mx) * static_cast<size_t>(MapH) +
-                       static_cast<size_t>(my)))
-            kind = o.Kind = kMarkOut;
+                       static_cast<size_t>(my))) {
+            if (afterLine && out[w - 1].X == o.X && out[w - 1].Y == o.Y) {
+              out[w - 1].Kind = kLineDup;
+              out[w - 1].Code = o.Code;
+              afterLine = false;
+              afterMark = true;
+              markCode = o.Code;
+              continue;
+            }
+            // Where the mark leaves the pen counts even when it draws nothing.
+            if (!DedupMovesPen) kind = o.Kind = kMarkOut;
+          }
         }
         if (kind == kMarkOut) {
           if (afterMark && o.Code == markCode) continue;
@@ -966,7 +979,8 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
     l.YMin = std::min(y1, y2);
     l.YMax = std::max(y1, y2);
   }
-  dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0 && !d.Stamp->MovesPen;
+  dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0;
+  dec.DedupMovesPen = dec.Dedup && d.Stamp->MovesPen;
   dec.DedupCode = static_cast<std::uint8_t>(d.StampCode);
   dec.Known = d.Stamp != nullptr && d.StampCode >= 0;
   dec.KnownCode = dec.DedupCode;
@@ -1006,6 +1020,15 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
           if (FLastMoveToX == kNoLineStart) break;
           DenseLinePoint(Canvas, Point(en.X, en.Y));
           DenseMarkTaken(en.Code);  // a known code: taken
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kLineDup:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          DenseMarkTaken(en.Code);
+          if (d.Stamp->MovesPen) {
+            d.PlainPen = Point(en.X + d.Stamp->PenOffset.X, en.Y + d.Stamp->PenOffset.Y);
+          }
           lastPixel = at;
           continue;
         case TDenseDecode::kMark:

@@ -1286,6 +1286,28 @@ TEST(ChartDensePlot, DecodingAheadPaintsThePlainPicture) {
          c.SetAvoidDupMarks(true);
          DenseSeries(c, r, 4000, true, 10);
        }},
+      {"marks drawn again where they are, then items placed from the pen",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         // A repeated mark draws nothing, but where it leaves the pen counts for the relative
+         // items after the run; so does the line point before it, at its pixel or elsewhere.
+         // The relative items are red, the rest blue.
+         for (int k = 0; k < 12; ++k) {
+           const Byte mark = static_cast<Byte>(k % 3 == 2 ? 1 : 10);
+           c.SetDataCol(kBlue);
+           DenseSeries(c, r, 150, true, mark);
+           const double y = 10 + 7 * k;
+           for (int j = 0; j < 30; ++j) {
+             const double x = 50 + (k % 2 == 0 ? 0 : j % 3);
+             c.DrawTo(x, y);
+             c.MarkAt(50.0, y, mark);
+           }
+           c.SetDataCol(kRed);
+           if (k % 4 == 0) c.DrawToRelPix(7, -5);
+           if (k % 4 == 1) c.MoveToRelPix(4, 9);
+           if (k % 4 == 2) c.DrawToRelPix(-6, 8);
+           c.DrawToRelPix(3, 3);
+         }
+       }},
   };
   const struct {
     Integer Threads, Block;
