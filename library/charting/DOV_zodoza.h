@@ -608,6 +608,14 @@ public:
   // For tests: false draws every line point and every mark one by one (no reduced columns, no
   // dense runs), the picture the shortcuts must match. Not a setting: neither kept nor copied.
   void SetDrawShortcutsForTesting(bool On) { FDense.On = On; }
+  // For tests: dense runs decoded by Threads threads in all (1: the painting thread alone;
+  // 0: as many as the machine offers, at most four) in blocks of Block records after a first
+  // stretch of as many taken one by one (0: the usual sizes; blocks at most 65536). Neither
+  // kept nor copied.
+  void SetDenseDecodeForTesting(Integer Threads, Integer Block) {
+    FDense.DecodeThreads = Threads;
+    FDense.DecodeBlock = Block;
+  }
   // The number of lines of Text; Width is its widest line, TotalHeight lines x LineHeight.
   Integer CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width, Integer& TotalHeight,
                           Integer& LineHeight) const;
@@ -925,6 +933,19 @@ protected:
   // The plain batch's count while a dense run holds the batch: a construction that starts
   // anew resets the count, which tells a run left open by an exception from a live one.
   static constexpr Integer kBatchInRun = -1;
+  // A run takes this many records one by one before the rest is decoded ahead on other
+  // threads, in blocks of kDenseDecodeBlock records.
+  static constexpr Integer kDenseSerialLead = 32768;
+  static constexpr Integer kDenseDecodeBlock = 16384;
+  // One record of a long run as the decoding threads hand it to the painting thread: what it
+  // is for the run (DOV_zodoza_render.cpp), its pixel (within the clamp, so 16 bits hold it)
+  // and its place in its block (records that change nothing are left out).
+  struct TDenseEntry {
+    std::int16_t X, Y;
+    std::uint8_t Kind, Code;
+    std::uint16_t Offset;
+  };
+  static constexpr Integer kMaxDenseDecodeBlock = 65536;
   struct TDenseRun {
     bool On = true;
     bool Ready = false;  // the parameters below hold for the canvas and construction at hand
@@ -945,15 +966,33 @@ protected:
     std::array<TMarkStamp, 52> Stamps;  // the shape marks; character marks follow the font
     Integer StampCode = -1;             // the stamp last used
     const TMarkStamp* Stamp = nullptr;
-    std::vector<TPoint> Scratch, MarkPixels;
+    std::vector<TPoint> Scratch;
+    // Stamped pixels not yet set: all in the run's one colour, so while records are decoded
+    // ahead (BatchMarks) they wait for one call.
+    std::vector<TPoint> MarkPixels;
+    size_t MarkPixelNum = 0;
+    bool BatchMarks = false;
+    Integer DecodeThreads = 0, DecodeBlock = 0;  // see SetDenseDecodeForTesting
+    std::vector<TDenseEntry> DecodeSlots;        // the decoder's blocks, kept between paints
   };
   TDenseRun FDense;
+  // The threads that turn the records of a long dense run into pixels ahead of the painting
+  // thread (DOV_zodoza_render.cpp).
+  struct TDenseDecode;
   void DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, Integer Index,
                         bool IsAnnotation, const TLongTextArray& LongTexts, bool BlackWhite,
                         Integer OrigX, Integer OrigY);
   bool StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite, Integer OrigX,
                       Integer OrigY);
   bool DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite);
+  // The steps DenseStep and the decoded records share: a line point at pixel P; a mark of
+  // Code that the run can take (false: not) and, inside the range, its drawing at P.
+  void DenseLinePoint(TCanvas* Canvas, TPoint P);
+  bool DenseMarkTaken(Byte Code);
+  void DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code, Integer Param3);
+  void FlushDenseMarks(TCanvas* Canvas);
+  // DrawDenseRecords past its first stretch: the records decoded ahead on other threads.
+  Integer DrawDecodedRecords(TCanvas* Canvas, Integer From, bool BlackWhite);
   // With a run open: draws the data records from From on that the run takes (skipping those
   // the list does not draw) and returns the index of the first it does not take, or Count.
   Integer DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite);

@@ -1,10 +1,19 @@
 // Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
 // cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
-// columns, dense runs of line points and marks, texts and the duplicate-mark map.
+// columns, dense runs of line points and marks (long ones decoded ahead on worker threads),
+// texts and the duplicate-mark map.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "DOV_zodoza.h"
 
@@ -180,8 +189,28 @@ Integer ReduceColumns(const TPoint* Pts, Integer Count, TPoint* Out) {
   return n;
 }
 
+[[gnu::always_inline]] inline void SpinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+// A point in one store: a mark that follows reads the line's last point back whole at once,
+// which has to wait when the point went out in two halves.
+[[gnu::always_inline]] inline void StoreWhole(TPoint* To, TPoint P) {
+  static_assert(sizeof(TPoint) == sizeof(std::uint64_t) && offsetof(TPoint, Y) == 4);
+  const std::uint64_t v = static_cast<std::uint32_t>(P.X) |
+                          static_cast<std::uint64_t>(static_cast<std::uint32_t>(P.Y)) << 32;
+  std::memcpy(static_cast<void*>(To), &v, sizeof v);
+}
+
 // Dense runs keep this many line points before they draw (the plain batch is its tail).
 constexpr size_t kDenseLineCapacity = 4096;
+// Stamped mark pixels gathered before one SetPixels call.
+constexpr size_t kMarkPixelBatch = 8192;
+// How long the painting thread waits for a block a worker has taken before it decodes the
+// block itself (a worker takes some 0.1 ms for a block).
+constexpr auto kWorkerGrace = std::chrono::microseconds(50);
 // Marks are stamped from a probe this many pixels around the centre; a mark reaching its
 // border is drawn the plain way.
 constexpr Integer kStampReach = 12;
@@ -423,6 +452,94 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
                  static_cast<long long>(last.py) - RcTRim + FDense.OrigY);
 }
 
+// A line point of the open run at pixel P.
+[[gnu::always_inline]] inline void TCustomZOdoza::DenseLinePoint(TCanvas* Canvas, TPoint P) {
+  TDenseRun& d = FDense;
+  TPoint* const line = d.Line.data();
+  size_t n = d.LineNum;
+  if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
+  StoreWhole(line + n++, P);
+  d.LineNum = n;
+  // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
+  // a batch restarting at the line's last point); when full it is drawn and restarts at P.
+  Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
+  if (plain == kPolylineBatch) {
+    // Without marks in between, the line is that batch: drawn now, call for call.
+    if (n == kPolylineBatch) {
+      DrawLinePoints(Canvas, line, kPolylineBatch, true);
+      line[0] = P;
+      d.LineNum = 1;
+    }
+    d.PlainPen = P;
+    FLastMoveToX = P.X;
+    FLastMoveToY = P.Y;
+    plain = 1;
+  }
+  d.PlainNum = plain;
+  if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+}
+
+// Whether the run takes a mark of Code; when it does, the plain batch ends as the plain path
+// would end it before drawing the mark.
+[[gnu::always_inline]] inline bool TCustomZOdoza::DenseMarkTaken(Byte Code) {
+  TDenseRun& d = FDense;
+  if (Code != d.StampCode) {
+    const TMarkStamp& st = MarkStamp(Code);
+    if (!st.Usable) return false;
+    d.StampCode = Code;
+    d.Stamp = &st;
+  }
+  // The plain path draws its open batch first.
+  if (d.PlainNum > 0) {
+    const TPoint last = d.Line[d.LineNum - 1];
+    d.PlainPen = last;
+    FLastMoveToX = last.X;
+    FLastMoveToY = last.Y;
+    d.PlainNum = 0;
+  }
+  return true;
+}
+
+// A taken mark inside the range, centred on P. While records are decoded ahead its pixels
+// wait in MarkPixels (the whole run paints one colour, so when they are set does not matter
+// within it).
+[[gnu::always_inline]] inline void TCustomZOdoza::DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code,
+                                                              Integer Param3) {
+  TDenseRun& d = FDense;
+  if (FAvoidDupMarks && MarkIsDuplicate(P.X, P.Y, Param3)) return;
+  const TMarkStamp& st = *d.Stamp;
+  if (st.MovesPen) d.PlainPen = Point(P.X + st.PenOffset.X, P.Y + st.PenOffset.Y);
+  const Integer mx = P.X - d.MapX0, my = P.Y - d.MapY0;
+  if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
+    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
+                                  static_cast<size_t>(my)];
+    const std::uint32_t key = d.Generation << 8 | Code;
+    if (cell == key) return;  // the same mark in the same colour is there already
+    cell = key;
+  }
+  const size_t count = st.Pixels.size();
+  if (count == 0) return;
+  if (d.MarkPixelNum + count > d.MarkPixels.size()) {
+    FlushDenseMarks(Canvas);
+    if (d.MarkPixels.size() < std::max(count, kMarkPixelBatch)) {
+      d.MarkPixels.resize(std::max(count, kMarkPixelBatch));
+    }
+  }
+  TPoint* const out = d.MarkPixels.data() + d.MarkPixelNum;
+  const TPoint* const px = st.Pixels.data();
+  for (size_t k = 0; k < count; ++k) out[k] = Point(P.X + px[k].X, P.Y + px[k].Y);
+  d.MarkPixelNum += count;
+  if (!d.BatchMarks) FlushDenseMarks(Canvas);
+}
+
+void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
+  TDenseRun& d = FDense;
+  if (d.MarkPixelNum == 0) return;
+  const size_t n = d.MarkPixelNum;
+  d.MarkPixelNum = 0;
+  Canvas->SetPixels(d.MarkPixels.data(), static_cast<int>(n), FLastPenCol);
+}
+
 // One line-to or mark item of the open run; false, with nothing changed, when the run cannot
 // take it.
 [[gnu::always_inline]] inline bool TCustomZOdoza::DenseStep(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite) {
@@ -435,69 +552,17 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
         !std::isfinite(It.x) || !std::isfinite(It.y))
       return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-    const TPoint p = DensePixel(It);
-    TPoint* const line = d.Line.data();
-    size_t n = d.LineNum;
-    if (n == 0) line[n++] = Point(FLastMoveToX, FLastMoveToY);
-    line[n++] = p;
-    d.LineNum = n;
-    // The plain batch as EnterPolyline keeps it (its count; the points are the line's tail,
-    // a batch restarting at the line's last point); when full it is drawn and restarts at p.
-    Integer plain = d.PlainNum == 0 ? 2 : d.PlainNum + 1;
-    if (plain == kPolylineBatch) {
-      // Without marks in between, the line is that batch: drawn now, call for call.
-      if (n == kPolylineBatch) {
-        DrawLinePoints(Canvas, line, kPolylineBatch, true);
-        line[0] = p;
-        d.LineNum = 1;
-      }
-      d.PlainPen = p;
-      FLastMoveToX = p.X;
-      FLastMoveToY = p.Y;
-      plain = 1;
-    }
-    d.PlainNum = plain;
-    if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+    DenseLinePoint(Canvas, DensePixel(It));
     return true;
   }
   if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
   if (!std::isfinite(It.x) || !std::isfinite(It.y)) return true;  // the plain path skips it
   if ((BlackWhite ? kBlack : It.Color) != FLastPenCol || It.LWid != FLastLWidth) return false;
   const Byte code = static_cast<Byte>(It.Param3);
-  if (code != d.StampCode) {
-    const TMarkStamp& st = MarkStamp(code);
-    if (!st.Usable) return false;
-    d.StampCode = code;
-    d.Stamp = &st;
-  }
+  if (!DenseMarkTaken(code)) return false;
   if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-  // The plain path draws its open batch first.
-  if (d.PlainNum > 0) {
-    const TPoint last = d.Line[d.LineNum - 1];
-    d.PlainPen = last;
-    FLastMoveToX = last.X;
-    FLastMoveToY = last.Y;
-    d.PlainNum = 0;
-  }
   if (!(It.x >= d.XMin && It.x <= d.XMax && It.y >= d.YMin && It.y <= d.YMax)) return true;
-  const TPoint p = DensePixel(It);
-  if (FAvoidDupMarks && MarkIsDuplicate(p.X, p.Y, It.Param3)) return true;
-  const TMarkStamp& st = *d.Stamp;
-  if (st.MovesPen) d.PlainPen = Point(p.X + st.PenOffset.X, p.Y + st.PenOffset.Y);
-  const Integer mx = p.X - d.MapX0, my = p.Y - d.MapY0;
-  if (mx >= 0 && mx < d.MapW && my >= 0 && my < d.MapH) {
-    std::uint32_t& cell = d.Marks[static_cast<size_t>(mx) * static_cast<size_t>(d.MapH) +
-                                  static_cast<size_t>(my)];
-    const std::uint32_t key = d.Generation << 8 | code;
-    if (cell == key) return true;  // the same mark in the same colour is there already
-    cell = key;
-  }
-  const size_t count = st.Pixels.size();
-  if (count == 0) return true;
-  std::vector<TPoint>& pts = d.MarkPixels;
-  if (pts.size() < count) pts.resize(count);
-  for (size_t k = 0; k < count; ++k) pts[k] = Point(p.X + st.Pixels[k].X, p.Y + st.Pixels[k].Y);
-  Canvas->SetPixels(pts.data(), static_cast<int>(count), FLastPenCol);
+  DenseMarkAt(Canvas, DensePixel(It), code, It.Param3);
   return true;
 }
 
@@ -533,24 +598,461 @@ bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool
   return false;
 }
 
+// The first stretch of a run is taken here record by record; a run that goes on past it
+// continues in DrawDecodedRecords (a short run is not worth the threads).
 Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
   const TrcChartItem* const list = FData->Container.data();
   const Integer count = FData->Count;
+  const Integer lead = FDense.DecodeBlock > 0 ? FDense.DecodeBlock : kDenseSerialLead;
+  const Integer leadEnd = count - From > lead ? From + lead : count;
   // The list's own choice of the records it draws (DrawDisplayList); layer visibility asked
   // once per layer change.
   Integer visLayer = std::numeric_limits<Integer>::min();
   bool visible = false;
   Integer i = From;
-  for (; i < count; ++i) {
-    const TrcChartItem& it = list[i];
-    if (it.Layer != visLayer) {
-      visLayer = it.Layer;
-      visible = GetLayerVisib(visLayer);
+  try {
+    for (; i < leadEnd; ++i) {
+      const TrcChartItem& it = list[i];
+      if (it.Layer != visLayer) {
+        visLayer = it.Layer;
+        visible = GetLayerVisib(visLayer);
+      }
+      if (!visible || !FItClassVisib[it.ItemClass]) continue;
+      if (!DenseStep(Canvas, it, BlackWhite)) break;
     }
-    if (!visible || !FItClassVisib[it.ItemClass]) continue;
-    if (!DenseStep(Canvas, it, BlackWhite)) break;
+    if (i == leadEnd && i < count) {
+      FDense.BatchMarks = true;
+      i = DrawDecodedRecords(Canvas, i, BlackWhite);
+      FDense.BatchMarks = false;
+      FlushDenseMarks(Canvas);
+    }
+  } catch (...) {
+    FDense.BatchMarks = false;
+    FDense.MarkPixelNum = 0;
+    throw;
   }
   return i;
+}
+
+// ---- decoding ahead -----------------------------------------------------------------------
+// Past its first stretch a run's records are decoded by worker threads, block by block into a
+// ring of slots, while the painting thread takes the decoded blocks in list order with the
+// same steps DenseStep takes. Decoding holds every check that depends on nothing but the
+// record and what stays fixed while the run lasts (the pen and brush the run holds, black and
+// white, layer and class visibility, coordinate mode, finite coordinates, the layer's range)
+// and the pixel; what depends on the run's own progress (mark stamps, the plain batch, the
+// duplicate maps) stays on the painting thread, so the picture and the order of the drawing
+// calls are those of DenseStep. Decoding a block stops at its first record the run cannot
+// take; blocks decoded past it are dropped. The numerics' work pool runs items to completion
+// with the caller waiting, so it does not fit a consumer that works alongside.
+struct TCustomZOdoza::TDenseDecode {
+  enum : std::uint8_t {
+    kSkip,     // not drawn by the list, or a mark the plain path skips (no finite point)
+    kStop,     // the run cannot take it
+    kLine,     // a line point at X, Y
+    kMarkOut,  // a mark of Code outside its layer's range
+    kMark,     // a mark of Code at X, Y
+    kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
+    kLineDup,  // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
+  };
+  struct TLayer {
+    bool Visible = false, Linear = false;
+    TPixelAxis X, Y;
+    Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+  };
+
+  const TCustomZOdoza& Chart;
+  const TrcChartItem* List = nullptr;
+  Integer From = 0, End = 0, Block = 0, Blocks = 0, Slots = 0;
+  TDenseEntry* Entries = nullptr;  // Slots x Block
+  std::vector<Integer> Decoded;    // per slot: entries written (up to the first stop)
+  TColor PenCol = 0, BrushCol = 0;
+  Integer LWid = 0;
+  TPenStyle PenStyle = psSolid;
+  bool BlackWhite = false;
+  std::array<bool, 256> ClassVisib{};
+  std::array<TLayer, kNumLayers + 1> Layers{};
+  long long OffX = 0, OffY = 0;
+  // Per slot: the block it holds, -1 none, kBusy while one is copied in.
+  std::unique_ptr<std::atomic<Integer>[]> Ready;
+  static constexpr Integer kBusy = -3;
+  TDenseEntry* Spare = nullptr;  // the painting thread's own block; the workers' follow it
+  std::atomic<Integer> Next{0};                   // the next block a worker takes
+  std::atomic<Integer> Consumed{0};               // blocks the painting thread is done with
+  std::atomic<bool> Quit{false};
+  std::vector<std::thread> Workers;
+  // Marks of this code are thinned (see Decode): the run takes them and duplicates are not
+  // looked for around them.
+  bool Dedup = false, DedupMovesPen = false;
+  std::uint8_t DedupCode = 0;
+  // A mark of this code is one the run takes (its stamp is known usable).
+  bool Known = false;
+  std::uint8_t KnownCode = 0;
+  Integer MapX0 = 0, MapY0 = 0, MapW = 0, MapH = 0;
+
+  explicit TDenseDecode(const TCustomZOdoza& C) : Chart(C) {}
+  TDenseDecode(const TDenseDecode&) = delete;
+  TDenseDecode& operator=(const TDenseDecode&) = delete;
+  ~TDenseDecode() { Stop(); }
+
+  void Stop() {
+    Quit.store(true);
+    Consumed.store(std::numeric_limits<Integer>::max());
+    Consumed.notify_all();
+    for (std::thread& t : Workers) t.join();
+    Workers.clear();
+  }
+
+  // The entry of It written field by field into Out (an entry put together first and copied
+  // would be stored in parts and read back whole, which stalls); returns its kind.
+  [[gnu::always_inline]] std::uint8_t Put(const TrcChartItem& It, TDenseEntry& Out) const {
+    const auto Mark = [&Out](std::uint8_t Kind) {
+      Out.Kind = Kind;
+      return Kind;
+    };
+    const Integer layer = It.Layer;
+    if (layer < 1 || layer > kNumLayers) return Mark(kSkip);
+    const TLayer& l = Layers[static_cast<size_t>(layer)];
+    if (!l.Visible || !ClassVisib[It.ItemClass]) return Mark(kSkip);
+    const TColor col = BlackWhite ? kBlack : It.Color;
+    const bool finite = std::isfinite(It.x) && std::isfinite(It.y);
+    std::uint8_t kind;
+    if (It.ItemKind == tkLineto) {
+      if (It.CoordMode != cmAllWorld || col != PenCol || It.LWid != LWid ||
+          It.PenStyle != PenStyle || It.FillColor != BrushCol || !finite)
+        return Mark(kStop);
+      kind = kLine;
+    } else {
+      if (It.ItemKind != tkMarkAt || It.CoordMode != cmAllWorld) return Mark(kStop);
+      if (!finite) return Mark(kSkip);
+      if (col != PenCol || It.LWid != LWid) return Mark(kStop);
+      Out.Code = static_cast<std::uint8_t>(It.Param3);
+      if (!(It.x >= l.XMin && It.x <= l.XMax && It.y >= l.YMin && It.y <= l.YMax))
+        return Mark(kMarkOut);
+      kind = kMark;
+    }
+    Integer wx = 0, wy = 0;
+    if (l.Linear) {
+      wx = l.X.Pixel(It.x);
+      wy = l.Y.Pixel(It.y);
+    } else {
+      Chart.R2M(layer, It.x, It.y, wx, wy);
+    }
+    Out.X = static_cast<std::int16_t>(ClampPixel(wx + OffX));
+    Out.Y = static_cast<std::int16_t>(ClampPixel(wy + OffY));
+    return Mark(kind);
+  }
+
+  // Marks of DedupCode met in the block so far, a bit per cell of the run's mark map (the words
+  // set are listed, so clearing costs what setting did).
+  struct TSeen {
+    std::vector<std::uint64_t> Bits;
+    std::vector<std::uint32_t> Set;
+    void Clear() {
+      for (const std::uint32_t w : Set) Bits[w] = 0;
+      Set.clear();
+    }
+    // Whether cell C was met before; it is from now on.
+    bool Met(size_t C) {
+      std::uint64_t& w = Bits[C >> 6];
+      const std::uint64_t bit = std::uint64_t{1} << (C & 63);
+      if (w & bit) return true;
+      if (w == 0) Set.push_back(static_cast<std::uint32_t>(C >> 6));
+      w |= bit;
+      return false;
+    }
+  };
+
+  TSeen Own;  // the painting thread's when it decodes itself
+
+  // Block B into its slot, up to its first stop, leaving out what changes nothing for the
+  // painting thread: records the list does not draw; a mark that draws nothing right after
+  // another mark of its code (the stamp is known and the plain batch is ended already). A mark
+  // of DedupCode at a cell where the same mark is drawn earlier in the block draws nothing (the
+  // block lies in one run, so the painting thread would find it in its map): it counts only
+  // where it leaves the pen, and none of it when its stamp does not move the pen. A mark that
+  // draws nothing right after a line point at its pixel, or not moving the pen, joins that
+  // point's entry. Into Out, the number of entries into Count; false when told to quit on the
+  // way.
+  bool Decode(Integer B, TSeen& Seen, TDenseEntry* const out, Integer& Count) {
+    const Integer base = From + B * Block;
+    const Integer n = std::min(Block, End - base);
+    const TrcChartItem* const in = List + base;
+    constexpr Integer kQuitCheck = 4096;
+    if (Dedup) Seen.Clear();
+    Integer w = 0;               // entries written
+    bool afterLine = false;      // the last entry written is a line point
+    bool afterMark = false;      // the last entry written is a mark ...
+    std::uint8_t markCode = 0;   // ... of this code
+    Integer k = 0;
+    for (Integer part = 0; k < n; part += kQuitCheck) {
+      if (Quit.load(std::memory_order_relaxed)) return false;
+      const Integer partEnd = std::min(n, part + kQuitCheck);
+      for (; k < partEnd; ++k) {
+        TDenseEntry& o = out[w];
+        std::uint8_t kind = Put(in[k], o);
+        if (kind == kSkip) continue;
+        o.Offset = static_cast<std::uint16_t>(k);
+        if (kind == kMark && Dedup && o.Code == DedupCode) {
+          const Integer mx = o.X - MapX0, my = o.Y - MapY0;
+          if (mx >= 0 && mx < MapW && my >= 0 && my < MapH &&
+              Seen.Met(static_cast<size_t>(mx) * static_cast<size_t>(MapH) +
+                       static_cast<size_t>(my))) {
+            if (afterLine && out[w - 1].X == o.X && out[w - 1].Y == o.Y) {
+              out[w - 1].Kind = kLineDup;
+              out[w - 1].Code = o.Code;
+              afterLine = false;
+              afterMark = true;
+              markCode = o.Code;
+              continue;
+            }
+            // Where the mark leaves the pen counts even when it draws nothing.
+            if (!DedupMovesPen) kind = o.Kind = kMarkOut;
+          }
+        }
+        if (kind == kMarkOut) {
+          if (afterMark && o.Code == markCode) continue;
+          if (afterLine && Known && o.Code == KnownCode) {
+            // One entry for the plot's usual pair.
+            out[w - 1].Kind = kLineMark;
+            out[w - 1].Code = o.Code;
+            afterLine = false;
+            afterMark = true;
+            markCode = o.Code;
+            continue;
+          }
+        }
+        ++w;
+        if (kind == kStop) {
+          Count = w;
+          return true;
+        }
+        afterLine = kind == kLine;
+        afterMark = !afterLine;
+        markCode = o.Code;
+      }
+    }
+    Count = w;
+    return true;
+  }
+
+  static void Size(TSeen& Seen, Integer W, Integer H) {
+    if (Seen.Bits.empty())
+      Seen.Bits.assign((static_cast<size_t>(W) * static_cast<size_t>(H) + 63) / 64, 0);
+  }
+
+  TDenseEntry* SlotEntries(Integer Slot) const {
+    return Entries + static_cast<size_t>(Slot) * static_cast<size_t>(Block);
+  }
+
+  // Blocks are taken in order, by the workers and by the painting thread alike, and only
+  // while the painting thread is done with the last block in the slot.
+  bool Claim(Integer B) { return Next.compare_exchange_strong(B, B + 1); }
+
+  // Workers decode into a block of their own and copy the result into the block's slot;
+  // the painting thread decodes into its own and reads it there.
+  void Work(Integer Index) {
+    TSeen seen;
+    if (Dedup) Size(seen, MapW, MapH);
+    TDenseEntry* const mine = SlotEntries(Slots + 1 + Index);
+    for (;;) {
+      const Integer c = Consumed.load(std::memory_order_acquire);
+      if (Quit.load(std::memory_order_relaxed)) return;
+      const Integer b = Next.load();
+      if (b >= Blocks) return;
+      if (b >= c + Slots) {  // its slot still holds a block the painting thread needs
+        Consumed.wait(c);
+        continue;
+      }
+      if (!Claim(b)) continue;
+      Integer count = 0;
+      if (!Decode(b, seen, mine, count)) return;
+      Publish(b, mine, count);
+    }
+  }
+
+  // Block B into its slot, unless the painting thread is past it (it did not wait for this
+  // worker). A worker late with an earlier block of the slot may try at the same time: the
+  // slot's Ready, set to kBusy while a block is copied in, lets one in at a time, and a block
+  // is never copied over a later one.
+  void Publish(Integer B, const TDenseEntry* From, Integer Count) {
+    const size_t slot = static_cast<size_t>(B % Slots);
+    std::atomic<Integer>& ready = Ready[slot];
+    for (int spins = 0;; ++spins) {
+      if (Consumed.load(std::memory_order_acquire) > B || Quit.load(std::memory_order_relaxed))
+        return;
+      Integer r = ready.load(std::memory_order_acquire);
+      if (r >= B) return;
+      if (r == kBusy) {
+        SpinPause();
+        if (spins > 1000) std::this_thread::yield();
+        continue;
+      }
+      if (ready.compare_exchange_weak(r, kBusy, std::memory_order_acq_rel)) break;
+    }
+    std::copy(From, From + Count, SlotEntries(static_cast<Integer>(slot)));
+    Decoded[slot] = Count;
+    ready.store(B, std::memory_order_release);
+  }
+
+  // The decoded block B; its number of entries in Count. The painting thread decodes it
+  // itself when no worker has taken it yet, and when the worker that has it does not finish
+  // soon (it may have lost its processor for a while), so it never waits long.
+  const TDenseEntry* Take(Integer B, Integer& Count) {
+    const size_t slot = static_cast<size_t>(B % Slots);
+    std::atomic<Integer>& ready = Ready[slot];
+    if (ready.load(std::memory_order_acquire) != B) {
+      bool own = Claim(B);
+      if (!own) {
+        const auto until = std::chrono::steady_clock::now() + kWorkerGrace;
+        while (ready.load(std::memory_order_acquire) != B) {
+          for (int k = 0; k < 64; ++k) SpinPause();
+          if (std::chrono::steady_clock::now() > until) {
+            own = true;
+            break;
+          }
+        }
+      }
+      if (own) {
+        if (Dedup) Size(Own, MapW, MapH);
+        Decode(B, Own, Spare, Count);
+        return Spare;
+      }
+    }
+    Count = Decoded[slot];
+    return SlotEntries(static_cast<Integer>(slot));
+  }
+
+  void Done(Integer B) {
+    Consumed.store(B + 1, std::memory_order_release);
+    if (!Workers.empty()) Consumed.notify_all();
+  }
+};
+
+namespace {
+// Threads for decoding when no test chose: the machine's, at most four (beyond that the
+// painting thread is the bottleneck).
+Integer DecodeThreadsOfMachine() {
+  const unsigned hw = std::thread::hardware_concurrency();
+  return std::clamp<Integer>(static_cast<Integer>(hw), 1, 4);
+}
+}  // namespace
+
+Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool BlackWhite) {
+  TDenseRun& d = FDense;
+  const Integer end = FData->Count;
+  if (From >= end) return end;
+  TDenseDecode dec(*this);
+  dec.List = FData->Container.data();
+  dec.From = From;
+  dec.End = end;
+  dec.Block = d.DecodeBlock > 0 ? std::min(d.DecodeBlock, kMaxDenseDecodeBlock) : kDenseDecodeBlock;
+  dec.Blocks = (end - From - 1) / dec.Block + 1;
+  const Integer threads = d.DecodeThreads > 0 ? d.DecodeThreads : DecodeThreadsOfMachine();
+  const Integer workers = std::min(threads - 1, dec.Blocks);
+  dec.Slots = workers == 0 ? 1 : std::min(dec.Blocks, 2 * workers + 2);
+  const size_t room =
+      static_cast<size_t>(dec.Slots + 1 + workers) * static_cast<size_t>(dec.Block);
+  if (d.DecodeSlots.size() < room) d.DecodeSlots.resize(room);
+  dec.Entries = d.DecodeSlots.data();
+  dec.Decoded.assign(static_cast<size_t>(dec.Slots), 0);
+  dec.Spare = dec.SlotEntries(dec.Slots);
+  dec.Ready = std::make_unique<std::atomic<Integer>[]>(static_cast<size_t>(dec.Slots));
+  for (Integer k = 0; k < dec.Slots; ++k) {
+    dec.Ready[static_cast<size_t>(k)].store(-1);
+  }
+  dec.PenCol = FLastPenCol;
+  dec.BrushCol = FLastBrushCol;
+  dec.LWid = FLastLWidth;
+  dec.PenStyle = FLastPenStyle;
+  dec.BlackWhite = BlackWhite;
+  dec.ClassVisib = FItClassVisib;
+  for (Integer n = 1; n <= kNumLayers; ++n) {
+    TDenseDecode::TLayer& l = dec.Layers[static_cast<size_t>(n)];
+    l.Visible = GetLayerVisib(n);
+    PixelAxes(n, l.X, l.Y);
+    l.Linear = l.X.Linear && l.Y.Linear;
+    const Double x1 = FScalePropsX[n]->RangeLow(), x2 = FScalePropsX[n]->RangeHigh();
+    const Double y1 = FScalePropsY[n]->RangeLow(), y2 = FScalePropsY[n]->RangeHigh();
+    l.XMin = std::min(x1, x2);
+    l.XMax = std::max(x1, x2);
+    l.YMin = std::min(y1, y2);
+    l.YMax = std::max(y1, y2);
+  }
+  dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0;
+  dec.DedupMovesPen = dec.Dedup && d.Stamp->MovesPen;
+  dec.DedupCode = static_cast<std::uint8_t>(d.StampCode);
+  dec.Known = d.Stamp != nullptr && d.StampCode >= 0;
+  dec.KnownCode = dec.DedupCode;
+  dec.MapX0 = d.MapX0;
+  dec.MapY0 = d.MapY0;
+  dec.MapW = d.MapW;
+  dec.MapH = d.MapH;
+  dec.OffX = static_cast<long long>(d.OrigX) - RcLRim;
+  dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
+  // A thread that cannot be had leaves its share to the others, or to this one.
+  try {
+    for (Integer w = 0; w < workers; ++w) dec.Workers.emplace_back([&dec, w] { dec.Work(w); });
+  } catch (const std::system_error&) {
+    // Fewer workers, or none: this thread takes the blocks they leave.
+  }
+
+  const TrcChartItem* const list = FData->Container.data();
+  Integer lastPixel = -1;  // the last record whose pixel the run used
+  Integer stop = end;
+  for (Integer b = 0; b < dec.Blocks && stop == end; ++b) {
+    Integer n = 0;
+    const TDenseEntry* const e = dec.Take(b, n);
+    const Integer base = From + b * dec.Block;
+    for (Integer k = 0; k < n; ++k) {
+      const TDenseEntry en = e[k];
+      const Integer at = base + en.Offset;
+      switch (en.Kind) {
+        case TDenseDecode::kLine:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kMarkOut:
+          if (!DenseMarkTaken(en.Code)) break;
+          continue;
+        case TDenseDecode::kLineMark:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          DenseMarkTaken(en.Code);  // a known code: taken
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kLineDup:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          DenseMarkTaken(en.Code);
+          if (d.Stamp->MovesPen) {
+            d.PlainPen = Point(en.X + d.Stamp->PenOffset.X, en.Y + d.Stamp->PenOffset.Y);
+          }
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kMark:
+          if (!DenseMarkTaken(en.Code)) break;
+          DenseMarkAt(Canvas, Point(en.X, en.Y), en.Code,
+                      FAvoidDupMarks ? list[at].Param3 : en.Code);
+          lastPixel = at;
+          continue;
+        default: break;
+      }
+      stop = at;
+      break;
+    }
+    dec.Done(b);
+  }
+  dec.Stop();
+  // As DensePixel leaves it after the last point it placed.
+  if (lastPixel >= 0) {
+    const TrcChartItem& it = list[lastPixel];
+    Integer wx = 0, wy = 0;
+    R2M(it.Layer, it.x, it.y, wx, wy);
+    FLastPixel = {true, it.Layer, it.x, it.y, wx, wy};
+  }
+  return stop;
 }
 
 Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Integer& Width,

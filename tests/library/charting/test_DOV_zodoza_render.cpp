@@ -1217,3 +1217,119 @@ TEST(ChartDensePlot, ShortcutsDrawFarFewerFigures) {
   ch.c.ConstructDataBmp(&bmp, 0, 0, false, 0);
   EXPECT_LT(fast * 2, figures) << fast << " against " << figures;
 }
+
+// Long runs are decoded ahead on other threads in blocks. Small blocks put block boundaries
+// everywhere (between a line point and its mark, inside a stretch of one pixel column, just
+// before a record that ends the run); whatever the threads and blocks, the picture must be the
+// plain one.
+TEST(ChartDensePlot, DecodingAheadPaintsThePlainPicture) {
+  struct Scene {
+    const char* Name;
+    std::function<void(TCustomZOdoza&, std::mt19937&)> Build;
+  } scenes[] = {
+      {"line and open squares",
+       [](TCustomZOdoza& c, std::mt19937& r) { DenseSeries(c, r, 6000, true, 10); }},
+      {"records that end the run every few points: colours, width, text, relative point",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         const TColor cols[] = {kRed, kBlue, kGreen};
+         for (int k = 0; k < 60; ++k) {
+           c.SetDataCol(cols[k % 3]);
+           c.SetFillCol(k % 6 == 5 ? kTeal : kWhite);
+           c.SetLineWid(k % 7 == 6 ? 2 : 1);
+           DenseSeries(c, r, 13 + 11 * k, true, k % 4 == 0 ? 1 : 10);
+           if (k % 5 == 1) c.Text(50.0, 50.0, 8, "t");
+           if (k % 5 == 2) c.DrawToRelPix(3, -4);
+           if (k % 5 == 3) c.MarkAt(40.0, 40.0, static_cast<Byte>(65));  // character mark
+         }
+       }},
+      {"hidden layer, hidden class and layers in turn",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         // The hidden records come inside runs: marks alone, and line points that go on
+         // without a move.
+         c.ForceRange(2, -50, 0, 150, 200);
+         c.ForceRange(3, 0, 40, 60, 70);
+         DenseSeries(c, r, 100, true, 10);
+         for (int k = 0; k < 24; ++k) {
+           c.SetActiveLayer(1 + k % 3);
+           c.SetClassDefault(k % 4 == 3 ? 7 : 0);
+           DenseSeries(c, r, 150 + 29 * k, k % 3 == 0, 10);
+           for (int j = 0; j < 40; ++j) c.DrawTo(30.0 + j, 45.0 + (j * 7) % 20);
+         }
+         c.SetActiveLayer(1);
+         c.SetClassDefault(0);
+         c.SetClassVisib(7, false);
+         c.SetLayerVisib(3, false);
+       }},
+      {"missing and infinite values inside the run",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         const double inf = std::numeric_limits<double>::infinity();
+         DenseSeries(c, r, 2000, true, 10);
+         for (int k = 0; k < 200; ++k) {
+           const double x = 10 + 0.4 * k, y = k % 9 == 0 ? inf : 30 + (k * 37) % 40;
+           if (k % 13 == 5)
+             c.DrawTo(-inf, 50.0);
+           else
+             c.DrawTo(x, y);
+           c.MarkAt(k % 11 == 0 ? inf : x, y, static_cast<Byte>(10));
+         }
+         DenseSeries(c, r, 2000, true, 10);
+       }},
+      {"logarithmic axes",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         c.ForceRange(1, 1, 1, 100, 100);
+         c.GetScalePropsX(1)->SetLogAx(true);
+         c.GetScalePropsY(1)->SetLogAx(true);
+         DenseSeries(c, r, 4000, true, 10);
+       }},
+      {"near duplicates thinned",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         c.SetAvoidDupMarks(true);
+         DenseSeries(c, r, 4000, true, 10);
+       }},
+      {"marks drawn again where they are, then items placed from the pen",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         // A repeated mark draws nothing, but where it leaves the pen counts for the relative
+         // items after the run; so does the line point before it, at its pixel or elsewhere.
+         // The relative items are red, the rest blue.
+         for (int k = 0; k < 12; ++k) {
+           const Byte mark = static_cast<Byte>(k % 3 == 2 ? 1 : 10);
+           c.SetDataCol(kBlue);
+           DenseSeries(c, r, 150, true, mark);
+           const double y = 10 + 7 * k;
+           for (int j = 0; j < 30; ++j) {
+             const double x = 50 + (k % 2 == 0 ? 0 : j % 3);
+             c.DrawTo(x, y);
+             c.MarkAt(50.0, y, mark);
+           }
+           c.SetDataCol(kRed);
+           if (k % 4 == 0) c.DrawToRelPix(7, -5);
+           if (k % 4 == 1) c.MoveToRelPix(4, 9);
+           if (k % 4 == 2) c.DrawToRelPix(-6, 8);
+           c.DrawToRelPix(3, 3);
+         }
+       }},
+  };
+  const struct {
+    Integer Threads, Block;
+  } settings[] = {{1, 1}, {1, 7}, {2, 1}, {3, 5}, {4, 64}, {2, 2048}, {0, 0}};
+  for (const Scene& s : scenes) {
+    SCOPED_TRACE(s.Name);
+    Chart ch(0, 100);
+    std::mt19937 rng(20240612);
+    s.Build(ch.c, rng);
+    ch.c.SetDrawShortcutsForTesting(false);
+    ch.Show();
+    Pictures p;
+    p.Plain = Grab(ch.c);
+    p.Width = ch.c.GrafBmp()->Width();
+    p.Height = ch.c.GrafBmp()->Height();
+    ch.c.SetDrawShortcutsForTesting(true);
+    for (const auto& set : settings) {
+      SCOPED_TRACE(::testing::Message() << set.Threads << " threads, blocks of " << set.Block);
+      ch.c.SetDenseDecodeForTesting(set.Threads, set.Block);
+      ch.c.Repaint();
+      p.Fast = Grab(ch.c);
+      EXPECT_EQ(FirstDifference(p), "");
+    }
+  }
+}
