@@ -784,6 +784,14 @@ struct TCustomZOdoza::TDenseDecode {
     bool afterLine = false;      // the last entry written is a line point
     bool afterMark = false;      // the last entry written is a mark ...
     std::uint8_t markCode = 0;   // ... of this code
+    // The mark of Code that draws nothing joins the line point written last, as Kind.
+    const auto JoinLinePoint = [&](std::uint8_t Kind, std::uint8_t Code) {
+      out[w - 1].Kind = Kind;
+      out[w - 1].Code = Code;
+      afterLine = false;
+      afterMark = true;
+      markCode = Code;
+    };
     Integer k = 0;
     for (Integer part = 0; k < n; part += kQuitCheck) {
       if (Quit.load(std::memory_order_relaxed)) return false;
@@ -799,11 +807,7 @@ struct TCustomZOdoza::TDenseDecode {
               Seen.Met(static_cast<size_t>(mx) * static_cast<size_t>(MapH) +
                        static_cast<size_t>(my))) {
             if (afterLine && out[w - 1].X == o.X && out[w - 1].Y == o.Y) {
-              out[w - 1].Kind = kLineDup;
-              out[w - 1].Code = o.Code;
-              afterLine = false;
-              afterMark = true;
-              markCode = o.Code;
+              JoinLinePoint(kLineDup, o.Code);
               continue;
             }
             // Where the mark leaves the pen counts even when it draws nothing.
@@ -814,11 +818,7 @@ struct TCustomZOdoza::TDenseDecode {
           if (afterMark && o.Code == markCode) continue;
           if (afterLine && Known && o.Code == KnownCode) {
             // One entry for the plot's usual pair.
-            out[w - 1].Kind = kLineMark;
-            out[w - 1].Code = o.Code;
-            afterLine = false;
-            afterMark = true;
-            markCode = o.Code;
+            JoinLinePoint(kLineMark, o.Code);
             continue;
           }
         }
