@@ -22,10 +22,15 @@ namespace {
 // Runs the application loop with a watchdog, so a fault never hangs the test program.
 int RunWithWatchdog(int Ms = 5000) {
   bool fired = false;
-  QTimer::singleShot(Ms, [&] {
+  // Owned here, so that it goes with this call: a watchdog left waiting would end a later
+  // test's loop and write into this call's finished frame.
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
     fired = true;
     Application->Terminate();
   });
+  watchdog.start(Ms);
   const int code = Application->Run();
   EXPECT_FALSE(fired) << "the event loop did not end by itself";
   return code;
@@ -207,10 +212,13 @@ TEST_F(MainAndSecondary, ACloseAskedForBeforeRunClosesTheShownMainWindowOnce) {
   EXPECT_EQ(events, (std::vector<String>{"show", "close"}));
 
   bool fired = false;
-  QTimer::singleShot(150, [&] {
+  QTimer end;
+  end.setSingleShot(true);
+  QObject::connect(&end, &QTimer::timeout, [&] {
     fired = true;
     Application->Terminate();
   });
+  end.start(150);
   Application->Run();
   EXPECT_TRUE(fired) << "the second run was closed by the first run's request";
   EXPECT_EQ(events.size(), 3u);  // shown again, not closed
