@@ -79,6 +79,15 @@ bool HasFiniteCoordinates(const TrcChartItem& it) {
   }
 }
 
+// A layer's ranges with their ends sorted, into Out's XMin, XMax, YMin and YMax.
+template <class T>
+void PutSortedRange(const TScaleProps& X, const TScaleProps& Y, T& Out) {
+  Out.XMin = std::min(X.RangeLow(), X.RangeHigh());
+  Out.XMax = std::max(X.RangeLow(), X.RangeHigh());
+  Out.YMin = std::min(Y.RangeLow(), Y.RangeHigh());
+  Out.YMax = std::max(Y.RangeLow(), Y.RangeHigh());
+}
+
 // The line's start after a gap: the next point of the line begins it anew.
 constexpr Integer kNoLineStart = std::numeric_limits<Integer>::min();
 
@@ -382,12 +391,7 @@ void TCustomZOdoza::LoadDenseLayer(Integer Layer) {
   d.Layer = Layer;
   PixelAxes(Layer, d.X, d.Y);
   const Integer n = ClampLayer(Layer);
-  const Double x1 = FScalePropsX[n]->RangeLow(), x2 = FScalePropsX[n]->RangeHigh();
-  const Double y1 = FScalePropsY[n]->RangeLow(), y2 = FScalePropsY[n]->RangeHigh();
-  d.XMin = std::min(x1, x2);
-  d.XMax = std::max(x1, x2);
-  d.YMin = std::min(y1, y2);
-  d.YMax = std::max(y1, y2);
+  PutSortedRange(*FScalePropsX[n], *FScalePropsY[n], d);
 }
 
 void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
@@ -972,12 +976,7 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
     l.Visible = GetLayerVisib(n);
     PixelAxes(n, l.X, l.Y);
     l.Linear = l.X.Linear && l.Y.Linear;
-    const Double x1 = FScalePropsX[n]->RangeLow(), x2 = FScalePropsX[n]->RangeHigh();
-    const Double y1 = FScalePropsY[n]->RangeLow(), y2 = FScalePropsY[n]->RangeHigh();
-    l.XMin = std::min(x1, x2);
-    l.XMax = std::max(x1, x2);
-    l.YMin = std::min(y1, y2);
-    l.YMax = std::max(y1, y2);
+    PutSortedRange(*FScalePropsX[n], *FScalePropsY[n], l);
   }
   dec.Dedup = !FAvoidDupMarks && d.Stamp != nullptr && d.StampCode >= 0;
   dec.DedupMovesPen = dec.Dedup && d.Stamp->MovesPen;

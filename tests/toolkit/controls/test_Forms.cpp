@@ -19,19 +19,25 @@
 
 namespace {
 
+// Runs the application loop, ending it after Ms at the latest; Fired tells whether that end
+// came. The timer is owned here, so that it goes with this call: one left waiting would end a
+// later test's loop and write into this call's finished frame.
+int RunEndingAfter(int Ms, bool& Fired) {
+  Fired = false;
+  QTimer end;
+  end.setSingleShot(true);
+  QObject::connect(&end, &QTimer::timeout, [&] {
+    Fired = true;
+    Application->Terminate();
+  });
+  end.start(Ms);
+  return Application->Run();
+}
+
 // Runs the application loop with a watchdog, so a fault never hangs the test program.
 int RunWithWatchdog(int Ms = 5000) {
   bool fired = false;
-  // Owned here, so that it goes with this call: a watchdog left waiting would end a later
-  // test's loop and write into this call's finished frame.
-  QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [&] {
-    fired = true;
-    Application->Terminate();
-  });
-  watchdog.start(Ms);
-  const int code = Application->Run();
+  const int code = RunEndingAfter(Ms, fired);
   EXPECT_FALSE(fired) << "the event loop did not end by itself";
   return code;
 }
@@ -212,14 +218,7 @@ TEST_F(MainAndSecondary, ACloseAskedForBeforeRunClosesTheShownMainWindowOnce) {
   EXPECT_EQ(events, (std::vector<String>{"show", "close"}));
 
   bool fired = false;
-  QTimer end;
-  end.setSingleShot(true);
-  QObject::connect(&end, &QTimer::timeout, [&] {
-    fired = true;
-    Application->Terminate();
-  });
-  end.start(150);
-  Application->Run();
+  RunEndingAfter(150, fired);
   EXPECT_TRUE(fired) << "the second run was closed by the first run's request";
   EXPECT_EQ(events.size(), 3u);  // shown again, not closed
 }
