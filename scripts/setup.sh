@@ -5,7 +5,7 @@
 set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config lld ccache
-  qt6-base-dev libqt6opengl6-dev
+  qt6-base-dev libqt6opengl6-dev libfontconfig-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libqcustomplot-dev
   libboost-math-dev libgsl-dev libopenblas-dev liblapacke-dev
