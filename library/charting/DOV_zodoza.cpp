@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "DOV_sdlcolors.h"
 #include "Dialogs.h"
@@ -179,7 +180,7 @@ void TCustomZOdoza::ResetComp() {
     }
     WireLayer(n);
   }
-  SetStdLayout(rcl_X1Bottom_Y1Left);
+  ApplyStdLayout(rcl_X1Bottom_Y1Left, true);
   ClearZoomHistory();
   FLButtonWasDown = false;
 }
@@ -546,7 +547,9 @@ void ApplyAxisLayout(TScaleProps* P, const TAxisLayout& A) {
 }
 }  // namespace
 
-void TCustomZOdoza::SetStdLayout(TrcLayout Value) {
+void TCustomZOdoza::SetStdLayout(TrcLayout Value) { ApplyStdLayout(Value, false); }
+
+void TCustomZOdoza::ApplyStdLayout(TrcLayout Value, bool AfterReset) {
   const bool saved = FSuppressPaint;
   FSuppressPaint = true;
   const TLayoutRecord& L = kLayouts[Value];
@@ -559,6 +562,17 @@ void TCustomZOdoza::SetStdLayout(TrcLayout Value) {
   FCaptAlignment = L.capAlign;
   FCaptAnchorX = L.capH;
   FCaptAnchorY = L.capV;
+  // After a reset the axis settings change silently and are mirrored once below. Mirroring
+  // after every single setting leaves nothing more there: the layers are not joined and their
+  // ranges and transforms do not depend on what the layout sets, painting is suppressed, and
+  // the margins above have already shown each helper its settings before the layout, so the
+  // margin on the side of an axis' former location keeps the value it would keep anyway.
+  std::array<TNotifyEvent, 2 * (kNumLayers + 1)> handlers;
+  if (AfterReset)
+    for (Integer n = 1; n <= kNumLayers; ++n) {
+      handlers[2 * n] = std::exchange(FScalePropsX[n]->OnChange, nullptr);
+      handlers[2 * n + 1] = std::exchange(FScalePropsY[n]->OnChange, nullptr);
+    }
   for (Integer i = 1; i <= 4; ++i) {
     FScalePropsX[i]->SetScaleLoc(L.x[i - 1].farSide ? slTop : slBottom);
     ApplyAxisLayout(FScalePropsX[i].get(), L.x[i - 1]);
@@ -568,6 +582,13 @@ void TCustomZOdoza::SetStdLayout(TrcLayout Value) {
   for (Integer i = 5; i <= kNumLayers; ++i) {
     FScalePropsX[i]->SetVisible(false);
     FScalePropsY[i]->SetVisible(false);
+  }
+  if (AfterReset) {
+    for (Integer n = 1; n <= kNumLayers; ++n) {
+      FScalePropsX[n]->OnChange = std::move(handlers[2 * n]);
+      FScalePropsY[n]->OnChange = std::move(handlers[2 * n + 1]);
+    }
+    ScalePropsChanged(this);
   }
   for (Integer n = 1; n <= kNumLayers; ++n) {
     SetScaleProps(FScalesX[n], FScalePropsX[n].get());

@@ -795,6 +795,9 @@ protected:
   void MarginsChanged(bool RecentreIsometric);
   void RecentreIsometric(Integer Layer);
   void SetHelperMargins(TScale* Scale, bool IsX);
+  // SetStdLayout; AfterReset (ResetComp's own call, on fresh unjoined axis settings) mirrors
+  // the axis settings into the helpers once instead of after every single setting.
+  void ApplyStdLayout(TrcLayout Value, bool AfterReset);
   void ClearEvents();
   // Leaves the owner's user list and takes a copy of the shared data.
   void DetachFromOwner();

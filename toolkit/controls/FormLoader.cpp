@@ -5,6 +5,8 @@
 #include <cctype>
 #include <charconv>
 #include <mutex>
+#include <string_view>
+#include <utility>
 
 #include "ComCtrls.h"
 #include "Controls.h"
@@ -18,14 +20,30 @@
 namespace {
 
 // ---- the parser --------------------------------------------------------------------------
+// Character classes: ASCII directly, other bytes as the C library classifies them.
+bool IsAsciiAlpha(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Whether an identifier is the keyword K (lower-case letters), without regard to case.
+bool IsKeyword(std::string_view Id, std::string_view K) {
+  if (Id.size() != K.size()) return false;
+  for (size_t i = 0; i < Id.size(); ++i)
+    if (LowerCaseChar(Id[i]) != K[i]) return false;
+  return true;
+}
+
+bool IsObjectKeyword(std::string_view Id) {
+  return IsKeyword(Id, "object") || IsKeyword(Id, "inherited") || IsKeyword(Id, "inline");
+}
+
 class TDescriptionParser {
 public:
   TDescriptionParser(const String& Text, const String& Source) : T(Text), Src(Source) {}
 
   TDescribedObject ParseAll() {
     SkipSpace();
-    if (!AtKeyword("object") && !AtKeyword("inherited") && !AtKeyword("inline"))
-      Fail("the description must start with 'object'");
+    if (!IsObjectKeyword(PeekIdent())) Fail("the description must start with 'object'");
     TDescribedObject root = ParseObject();
     SkipSpace();
     if (Pos < T.size()) Fail("text after the final 'end'");
@@ -56,11 +74,16 @@ private:
       } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
         ++Pos;
       } else if (c == '/' && Next() == '/') {
-        while (!AtEnd() && Cur() != '\n') ++Pos;
+        SkipToLineEnd();
       } else {
         break;
       }
     }
+  }
+
+  void SkipToLineEnd() {
+    const size_t e = T.find('\n', Pos);
+    Pos = e == String::npos ? T.size() : e;
   }
 
   // Blanks and comments on the current line only.
@@ -69,32 +92,36 @@ private:
       const char c = Cur();
       if (c == ' ' || c == '\t' || c == '\r')
         ++Pos;
-      else if (c == '/' && Next() == '/') {
-        while (!AtEnd() && Cur() != '\n') ++Pos;
-      } else
+      else if (c == '/' && Next() == '/')
+        SkipToLineEnd();
+      else
         break;
     }
   }
 
-  static bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+  static bool IdentStart(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x80 ? IsAsciiAlpha(u) || c == '_' : std::isalpha(u) != 0;
+  }
   static bool IdentChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x80 ? IsAsciiAlpha(u) || IsDigit(c) || c == '_' || c == '.'
+                    : std::isalnum(u) != 0;
   }
 
-  String PeekIdent() const {
+  // The identifier at the current position (empty when none starts there); a view into T.
+  std::string_view PeekIdent() const {
     size_t p = Pos;
-    if (p >= T.size() || !IdentStart(T[p])) return String();
+    if (p >= T.size() || !IdentStart(T[p])) return {};
     while (p < T.size() && IdentChar(T[p])) ++p;
-    return T.substr(Pos, p - Pos);
+    return std::string_view(T).substr(Pos, p - Pos);
   }
-
-  bool AtKeyword(const char* K) const { return SameText(PeekIdent(), K); }
 
   String ReadIdent(const char* What) {
-    String id = PeekIdent();
+    const std::string_view id = PeekIdent();
     if (id.empty()) Fail(String(What) + " expected");
     Pos += id.size();
-    return id;
+    return String(id);
   }
 
   void Expect(char C) {
@@ -113,32 +140,34 @@ private:
     if (Cur() == ':') {
       ++Pos;
       SkipInlineSpace();
-      o.Name = first;
+      o.Name = std::move(first);
       o.ClassName = ReadIdent("a class name");
     } else {
-      o.ClassName = first;
+      o.ClassName = std::move(first);
     }
+    o.Properties.reserve(8);  // enough for most objects: one allocation instead of four
     for (;;) {
       SkipSpace();
       if (AtEnd())
         Fail("'end' missing for the object '" + (o.Name.empty() ? o.ClassName : o.Name) +
              "' that begins on line " + IntToStr(o.Line));
-      if (AtKeyword("end")) {
-        Pos += 3;
+      const std::string_view id = PeekIdent();
+      if (IsKeyword(id, "end")) {
+        Pos += id.size();
         return o;
       }
-      if (AtKeyword("object") || AtKeyword("inherited") || AtKeyword("inline")) {
+      if (IsObjectKeyword(id)) {
         o.Children.push_back(ParseObject());
         continue;
       }
-      TDescribedObject::Property p;
+      if (id.empty()) Fail(String("unexpected '") + Cur() + "'");
+      TDescribedObject::Property& p = o.Properties.emplace_back();
       p.Line = Line;
-      if (!IdentStart(Cur())) Fail(String("unexpected '") + Cur() + "'");
-      p.Name = ReadIdent("a property name");
+      p.Name.assign(id);
+      Pos += id.size();
       Expect('=');
       SkipSpace();
       p.Value = ParseValue();
-      o.Properties.push_back(std::move(p));
     }
   }
 
@@ -183,7 +212,7 @@ private:
         if (item.kind == TPropValue::Kind::Set || item.kind == TPropValue::Kind::List ||
             item.kind == TPropValue::Kind::Binary)
           Fail("a list holds only texts, numbers and names");
-        v.items.push_back(item.s);
+        v.items.push_back(std::move(item.s));
       }
     }
     if (c == '{') {
@@ -225,10 +254,9 @@ private:
       v.s = ParseStringExpr();
       return v;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '$')
-      return ParseNumber();
+    if (IsDigit(c) || c == '-' || c == '+' || c == '$') return ParseNumber();
     if (IdentStart(c)) {
-      const String id = ReadIdent("a value");
+      String id = ReadIdent("a value");
       if (SameText(id, "file")) {
         SkipInlineSpace();
         if (Cur() != '\'' && Cur() != '"') Fail("a file name in quotes expected after 'file'");
@@ -243,7 +271,7 @@ private:
         return v;
       }
       v.kind = TPropValue::Kind::Ident;
-      v.s = id;
+      v.s = std::move(id);
       return v;
     }
     if (AtEnd()) Fail("a value expected");
@@ -261,7 +289,7 @@ private:
     if (Cur() == '$') {
       ++Pos;
       const size_t h = Pos;
-      while (std::isxdigit(static_cast<unsigned char>(Cur()))) ++Pos;
+      while (IsHexDigit(Cur())) ++Pos;
       if (h == Pos) Fail("hexadecimal digits expected after '$'");
       unsigned long long u = 0;
       auto r = std::from_chars(T.data() + h, T.data() + Pos, u, 16);
@@ -277,19 +305,18 @@ private:
     }
     const size_t digits = Pos;
     bool real = false;
-    while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
-    if (Cur() == '.' && std::isdigit(static_cast<unsigned char>(Next()))) {
+    while (IsDigit(Cur())) ++Pos;
+    if (Cur() == '.' && IsDigit(Next())) {
       real = true;
       ++Pos;
-      while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
+      while (IsDigit(Cur())) ++Pos;
     }
     if ((Cur() == 'e' || Cur() == 'E') &&
-        (std::isdigit(static_cast<unsigned char>(Next())) ||
-         ((Next() == '-' || Next() == '+') && Pos + 2 < T.size() &&
-          std::isdigit(static_cast<unsigned char>(T[Pos + 2]))))) {
+        (IsDigit(Next()) ||
+         ((Next() == '-' || Next() == '+') && Pos + 2 < T.size() && IsDigit(T[Pos + 2])))) {
       real = true;
       Pos += 2;
-      while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
+      while (IsDigit(Cur())) ++Pos;
     }
     if (digits == Pos) Fail("a number expected");
 // g++ 12 at -O3 sees an impossible overlap in the inlined string copy (a compiler fault).
@@ -343,18 +370,20 @@ private:
       if (c == '\'') {
         ++Pos;
         for (;;) {
+          // The plain run up to the next quote or line end in one piece.
+          size_t e = Pos;
+          while (e < T.size() && T[e] != '\'' && T[e] != '\n') ++e;
+          out.append(T, Pos, e - Pos);
+          Pos = e;
           if (AtEnd() || Cur() == '\n') Fail("unterminated text");
-          if (Cur() == '\'') {
-            if (Next() == '\'') {
-              out.push_back('\'');
-              Pos += 2;
-              continue;
-            }
-            ++Pos;
-            break;
+          // A quote: doubled it stands for itself, else it ends the text.
+          if (Next() == '\'') {
+            out.push_back('\'');
+            Pos += 2;
+            continue;
           }
-          out.push_back(Cur());
           ++Pos;
+          break;
         }
       } else if (c == '"') {
         ++Pos;
@@ -385,10 +414,10 @@ private:
         std::from_chars_result r{};
         if (Cur() == '$') {
           ++Pos;
-          while (std::isxdigit(static_cast<unsigned char>(Cur()))) ++Pos;
+          while (IsHexDigit(Cur())) ++Pos;
           r = std::from_chars(T.data() + s + 1, T.data() + Pos, cp, 16);
         } else {
-          while (std::isdigit(static_cast<unsigned char>(Cur()))) ++Pos;
+          while (IsDigit(Cur())) ++Pos;
           r = std::from_chars(T.data() + s, T.data() + Pos, cp, 10);
         }
         if (r.ec != std::errc() || cp > 0x10FFFF) Fail("a character code expected after '#'");
@@ -468,7 +497,7 @@ void ApplyProperties(TLoadContext& C, TComponent* Target, const TDescribedObject
 void CreateChildren(TLoadContext& C, const TDescribedObject& O, TWinControl* ParentControl,
                     const String& ParentLabel, bool ParentIsControl) {
   for (const TDescribedObject& child : O.Children) {
-    const String label = child.Name.empty() ? child.ClassName : child.Name;
+    const String& label = child.Name.empty() ? child.ClassName : child.Name;
     const TComponentFactory* factory = FindComponentClass(child.ClassName);
     if (factory == nullptr) Fail(C, child.Line, label, "unknown class " + child.ClassName);
     TComponent* comp = nullptr;

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
+#include <vector>
 
 #include "DOV_sdlcolors.h"
 #include "DOV_zodoza.h"
@@ -454,6 +456,53 @@ TEST(ChartLifecycle, Defaults) {
   EXPECT_EQ(c.ExtractUserText("a|b|c", 2), "b");
   EXPECT_EQ(c.ExtractUserText("a|b|c", 4), "c");
   EXPECT_EQ(c.ExtractUserText("a|b|c", 0), "");
+}
+
+// Every helper axis of a new chart mirrors its layer's settings, and the margin on the side
+// its axis moved away from (layers 2 ... 16 start on the far side) keeps the value it had
+// there under the standard layout's margins (50/20/20/40 on 280 x 200).
+TEST(ChartLifecycle, NewChartsHelperAxesAndTheirMargins) {
+  const struct {
+    Integer layer;
+    TScaleType typeX, typeY;
+    Integer x[4], y[4];  // top, bottom, left, right
+    Integer capX, capY;  // the X helper's caption position
+  } cases[] = {
+      {1, sctXT, sctYR, {160, 20, 50, 19}, {20, 39, 20, 229}, 0, 22},
+      {2, sctXT, sctYR, {160, 179, 50, 19}, {20, 39, 260, 229}, 10, 100},
+      {3, sctXT, sctYR, {160, 20, 50, 19}, {20, 39, 20, 229}, 10, 100},
+      {4, sctXT, sctYR, {160, 209, 50, 19}, {20, 39, 310, 229}, 10, 100},
+      {5, sctXT, sctYR, {220, 20, 50, 19}, {20, 39, 20, 329}, 0, 0},
+      {6, sctXB, sctYL, {20, 239, 50, 19}, {20, 39, 360, 20}, 0, 0},
+      {16, sctXB, sctYL, {20, 389, 50, 19}, {20, 39, 610, 20}, 0, 0},
+  };
+  const auto margins = [](const TScale* s) {
+    return std::vector<Integer>{s->MarginTop(), s->MarginBottom(), s->MarginLeft(),
+                                s->MarginRight()};
+  };
+  Chart ch;
+  const TCustomZOdoza& c = ch.c;
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.layer);
+    const TScale* sx = c.HelperScaleX(k.layer);
+    const TScale* sy = c.HelperScaleY(k.layer);
+    EXPECT_EQ(sx->ScaleType(), k.typeX);
+    EXPECT_EQ(sy->ScaleType(), k.typeY);
+    EXPECT_EQ(margins(sx), std::vector<Integer>(std::begin(k.x), std::end(k.x)));
+    EXPECT_EQ(margins(sy), std::vector<Integer>(std::begin(k.y), std::end(k.y)));
+    EXPECT_EQ(sx->CaptionPosX(), k.capX);
+    EXPECT_EQ(sx->CaptionPosY(), k.capY);
+    EXPECT_EQ(sx->Visible(), k.layer == 1);
+    EXPECT_EQ(sy->Visible(), k.layer == 1);
+    EXPECT_EQ(sx->ColorScale(), PredefinedColors[static_cast<size_t>(k.layer - 1)]);
+    // Helper and chart agree on the pixels of the range's ends.
+    Integer px = 0, py = 0;
+    c.R2M(k.layer, 1, 1, px, py);
+    EXPECT_EQ(sx->R2M(1), px);
+    EXPECT_EQ(sy->R2M(1), py);
+    EXPECT_EQ(px, 280 - 20);
+    EXPECT_EQ(py, 20);
+  }
 }
 
 TEST(ChartLifecycle, LayersAndCrossHairPositions) {

@@ -2,6 +2,9 @@
 // handlers, Loaded after all properties, and clear errors for every kind of mistake.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "FormLoader.h"
@@ -293,6 +296,89 @@ TEST_F(FormLoader, EventsDoNotFireWhileLoading) {
   f.Bind(f.Edit1, "Edit1");
   f.Edit1->SetText("changed");
   EXPECT_EQ(f.clicks, 1);
+}
+
+// The parser on its own: each kind of value as it arrives in the parsed object.
+TEST_F(FormLoader, ParsesEveryKindOfValue) {
+  using K = TPropValue::Kind;
+  const struct {
+    const char* value;  // the text after "X = "
+    K kind;
+    String s;  // the text, the name, the number as written or the bytes
+    Int64 i;
+    std::vector<String> items;
+  } cases[] = {
+      {"'plain'", K::String, "plain", 0, {}},
+      {"''", K::String, "", 0, {}},
+      {"''''", K::String, "'", 0, {}},
+      {"'it''s'''", K::String, "it's'", 0, {}},
+      {"'a'#13#10'b'#$41", K::String, "a\r\nbA", 0, {}},
+      {"#233'x'", K::String, "\xC3\xA9x", 0, {}},
+      {"'caf\xC3\xA9 // not a comment'", K::String, "caf\xC3\xA9 // not a comment", 0, {}},
+      {"'a' + // joined\n  'b' +\n\n 'c'", K::String, "abc", 0, {}},
+      {"\"q\\\"\\\\\\n\\t\\r'\"", K::String, "q\"\\\n\t\r'", 0, {}},
+      {"clBtnFace", K::Ident, "clBtnFace", 0, {}},
+      {"Font.Style_2", K::Ident, "Font.Style_2", 0, {}},
+      {"-17", K::Integer, "-17", -17, {}},
+      {"+8", K::Integer, "+8", 8, {}},
+      {"$FF000000", K::Integer, "$FF000000", -16777216, {}},
+      {"-$10", K::Integer, "-$10", -16, {}},
+      {"$1FFFFFFFF", K::Integer, "$1FFFFFFFF", 0x1FFFFFFFF, {}},
+      {"-2.5e-3", K::Float, "-2.5e-3", 0, {}},
+      {"1E3", K::Float, "1E3", 1000, {}},
+      {"[]", K::Set, "", 0, {}},
+      {"[ fsBold ,fsItalic]", K::Set, "", 0, {"fsBold", "fsItalic"}},
+      {"( 'a' 2 x.y \"d\" #65 )", K::List, "", 0, {"a", "2", "x.y", "d", "A"}},
+      {"{ 4d 5A\n  00 }", K::Binary, String("MZ\0", 3), 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    const TDescribedObject o =
+        ParseDescription(String("object F: TF\n  X = ") + c.value + "\n  Y = 1\nend\n", "t");
+    ASSERT_EQ(o.Properties.size(), 2u);
+    const TPropValue& v = o.Properties[0].Value;
+    EXPECT_EQ(v.kind, c.kind);
+    if (c.kind != K::Set && c.kind != K::List) {
+      EXPECT_EQ(v.s, c.s);
+    }
+    if (c.kind == K::Integer || c.kind == K::Float) {
+      EXPECT_EQ(v.i, c.i);
+    }
+    EXPECT_EQ(v.items, c.items);
+    // The next property's line counts every line the value spans.
+    EXPECT_EQ(o.Properties[1].Line,
+              3 + static_cast<int>(std::count(c.value, c.value + std::strlen(c.value), '\n')));
+  }
+}
+
+TEST_F(FormLoader, ParsesKeywordsNamesAndLines) {
+  const TDescribedObject o = ParseDescription(
+      "OBJECT Form9: TForm9 // the window\n"
+      "  Caption = 'x'\n"
+      "  Inherited Panel1: TPanel\n"
+      "    endX = 1\n"
+      "    inline TTimer\n"
+      "    End\n"
+      "  END\n"
+      "  object Label1: TLabel\n"
+      "    Left = 2 end\n"
+      "end // no line end after this",
+      "t");
+  EXPECT_EQ(o.Name, "Form9");
+  EXPECT_EQ(o.ClassName, "TForm9");
+  ASSERT_EQ(o.Children.size(), 2u);
+  const TDescribedObject& panel = o.Children[0];
+  EXPECT_EQ(panel.Name, "Panel1");
+  EXPECT_EQ(panel.Line, 3);
+  ASSERT_EQ(panel.Properties.size(), 1u);
+  EXPECT_EQ(panel.Properties[0].Name, "endX");  // a name that merely begins with a keyword
+  EXPECT_EQ(panel.Properties[0].Line, 4);
+  ASSERT_EQ(panel.Children.size(), 1u);
+  EXPECT_EQ(panel.Children[0].Name, "");
+  EXPECT_EQ(panel.Children[0].ClassName, "TTimer");
+  EXPECT_EQ(panel.Children[0].Line, 5);
+  EXPECT_EQ(o.Children[1].Name, "Label1");
+  EXPECT_EQ(o.Children[1].Properties[0].Value.i, 2);
 }
 
 struct ErrorCase {
