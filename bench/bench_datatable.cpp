@@ -55,7 +55,7 @@ void BM_CatalogueToBandTables(benchmark::State& state) {
     ReadUserFile(file, bytes);
     const std::vector<String> lines = SplitTextLines(bytes);
     if (!CatalogueHeaderValid(lines) || FirstTooWideCatalogueLine(lines) != 0) std::abort();
-    table.ImportFromCSV(file, csvSemicolon, true, false);
+    table.ImportFromCSVBytes(bytes, csvSemicolon, true, false);
     const TBandTableResult bands = BuildBandTables(*table.NumericData, lines, m400, m1400);
     count1400 = bands.Count1400;
     benchmark::DoNotOptimize(count1400);
