@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -24,35 +25,50 @@ bool Accepted(TBand Band, const double* c) {
   return c[5] > 0 && c[6] > 0 && c[9] > 0;
 }
 
-bool IsDecimalDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-// True when CheckNumberText takes Field as a valid number. Nearly every field of a catalogue
-// is a short plain number ("218.60", "-999.99", "3.06e+05"): blanks or tabs around, a sign,
-// digits with at most one point, an exponent of one or two digits. The conversion accepts
-// that form and its value lies between 1e-200 and 1e200 or is 0, so it is valid without being
-// converted. Any other text goes to the conversion itself.
-bool IsValidNumberText(std::string_view Field) {
-  std::size_t i = 0;
-  std::size_t n = Field.size();
-  while (i < n && (Field[i] == ' ' || Field[i] == '\t')) ++i;
-  while (n > i && (Field[n - 1] == ' ' || Field[n - 1] == '\t')) --n;
+// Reads the field that begins at p (it ends at the next ";" or at End, where p is left) and
+// tells whether CheckNumberText takes it as a valid number; an empty field counts as one.
+// Nearly every field of a catalogue is a short plain number ("218.60", "-999.99", "3.06e+05"):
+// blanks or tabs around, a sign, digits with at most one point, an exponent of one or two
+// digits. The conversion accepts that form, and its value lies between 1e-200 and 1e200 or is
+// 0, so such a field is valid without being converted, in the one walk that finds its end.
+// Any other text goes to the conversion itself.
+bool ReadFieldValidity(const char*& p, const char* End) {
+  const char* const first = p;
+  const char* q = p;
+  const auto blanks = [&] {
+    while (q < End && (*q == ' ' || *q == '\t')) ++q;
+  };
+  const auto digits = [&] {
+    const char* const from = q;
+    while (q < End && *q >= '0' && *q <= '9') ++q;
+    return static_cast<std::size_t>(q - from);
+  };
   constexpr std::size_t MaxPlainDigits = 100;
-  std::size_t digits = 0;
-  if (i < n && (Field[i] == '+' || Field[i] == '-')) ++i;
-  for (; i < n && IsDecimalDigit(Field[i]); ++i) ++digits;
-  if (i < n && Field[i] == '.')
-    for (++i; i < n && IsDecimalDigit(Field[i]); ++i) ++digits;
-  bool plain = digits > 0 && digits <= MaxPlainDigits;
-  if (plain && i < n && (Field[i] == 'e' || Field[i] == 'E')) {
-    ++i;
-    if (i < n && (Field[i] == '+' || Field[i] == '-')) ++i;
-    std::size_t expDigits = 0;
-    for (; i < n && IsDecimalDigit(Field[i]); ++i) ++expDigits;
-    plain = expDigits >= 1 && expDigits <= 2;
+  blanks();
+  if (q < End && (*q == '+' || *q == '-')) ++q;
+  std::size_t mantissa = digits();
+  if (q < End && *q == '.') {
+    ++q;
+    mantissa += digits();
   }
-  if (plain && i == n) return true;
+  bool plain = mantissa > 0 && mantissa <= MaxPlainDigits;
+  if (plain && q < End && (*q == 'e' || *q == 'E')) {
+    ++q;
+    if (q < End && (*q == '+' || *q == '-')) ++q;
+    const std::size_t exponent = digits();
+    plain = exponent >= 1 && exponent <= 2;
+  }
+  blanks();
+  if (plain && (q == End || *q == ';')) {
+    p = q;
+    return true;
+  }
+  // The walk stopped inside the field, never behind its end.
+  const void* semicolon = std::memchr(q, ';', static_cast<std::size_t>(End - q));
+  p = semicolon != nullptr ? static_cast<const char*>(semicolon) : End;
+  if (p == first) return true;
   double value = 0;
-  return CheckNumberText(String(Field), value) == TNumberCheck::Valid;
+  return CheckNumberText(String(first, p), value) == TNumberCheck::Valid;
 }
 
 // Row r's values c[1] .. c[11] and its name (the second field). The data table turns a text
@@ -61,22 +77,23 @@ bool IsValidNumberText(std::string_view Field) {
 // number conversion.
 void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, double* c,
                std::string_view& Name) {
+  static const String NoLine;
   const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
-  const std::string_view line =
-      lineIx < Lines.size() ? std::string_view(Lines[lineIx]) : std::string_view();
-  size_t start = 0;
+  const String& line = lineIx < Lines.size() ? Lines[lineIx] : NoLine;
+  // Each field ends at a ";" or at the end of the line; fields beyond the end are empty.
+  const char* p = line.data();
+  const char* const end = p + line.size();
   for (int k = 1; k <= 11; ++k) {
     c[k] = Numbers.GetVal(k, r);
-    const size_t end = std::min(line.find(';', start), line.size());
-    const std::string_view field =
-        start < line.size() ? line.substr(start, end - start) : std::string_view();
-    start = end + 1;
     if (k == 2) {
-      Name = field;
-      continue;
+      const void* semicolon = std::memchr(p, ';', static_cast<std::size_t>(end - p));
+      const char* const stop = semicolon != nullptr ? static_cast<const char*>(semicolon) : end;
+      Name = std::string_view(p, static_cast<std::size_t>(stop - p));
+      p = stop;
+    } else if (!ReadFieldValidity(p, end) || !std::isfinite(c[k])) {
+      c[k] = MissingCatalogueValue;
     }
-    const bool number = field.empty() || IsValidNumberText(field);
-    if (!number || !std::isfinite(c[k])) c[k] = MissingCatalogueValue;
+    if (p < end) ++p;  // the ";"
   }
 }
 
@@ -152,7 +169,7 @@ bool CouldBePulsarRow(const String& Line) {
   if (first == last) return false;
   return std::all_of(Line.begin() + static_cast<std::ptrdiff_t>(first),
                      Line.begin() + static_cast<std::ptrdiff_t>(last),
-                     IsDecimalDigit);
+                     [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 String VersionRunOf(const String& Text) {
