@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -19,7 +18,6 @@ std::vector<String> SplitTextLines(const String& Bytes) {
   const void* ctrlZ = std::memchr(p, 26, Bytes.size());
   const char* const end = ctrlZ != nullptr ? static_cast<const char*>(ctrlZ) : p + Bytes.size();
   std::vector<String> lines;
-  lines.reserve(static_cast<size_t>(std::count(p, end, '\n')) + 1);
   while (p < end) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* stop = lf != nullptr ? lf : end;
