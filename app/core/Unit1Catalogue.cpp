@@ -1,7 +1,6 @@
 #include "Unit1Catalogue.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -9,7 +8,6 @@
 #include <string_view>
 
 #include "BandTable.h"
-#include "DOV_stringl.h"
 #include "InputNumbers.h"
 #include "SysUtils.h"
 
