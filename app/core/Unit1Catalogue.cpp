@@ -1,11 +1,13 @@
 #include "Unit1Catalogue.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
 
 #include "BandTable.h"
-#include "DOV_stringl.h"
 #include "InputNumbers.h"
 #include "SysUtils.h"
 
@@ -21,67 +23,109 @@ bool Accepted(TBand Band, const double* c) {
   return c[5] > 0 && c[6] > 0 && c[9] > 0;
 }
 
-// Row r's values c[1] .. c[11]. The data table turns a text into the ordinal of a category,
-// reads "12abc" as 12 and clamps an overflow to 1.7e308; in a numeric column all of them are
-// missing values. The fields are read with the program's one number conversion.
-void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, double* c) {
+// Reads the field that begins at p (it ends at the next ";" or at End, where p is left) and
+// tells whether CheckNumberText takes it as a valid number; an empty field counts as one.
+// Nearly every field of a catalogue is a short plain number ("218.60", "-999.99", "3.06e+05"):
+// blanks or tabs around, a sign, digits with at most one point, an exponent of one or two
+// digits. The conversion accepts that form, and its value lies between 1e-200 and 1e200 or is
+// 0, so such a field is valid without being converted, in the one walk that finds its end.
+// Any other text goes to the conversion itself.
+bool ReadFieldValidity(const char*& p, const char* End) {
+  const char* const first = p;
+  const char* q = p;
+  const auto blanks = [&] {
+    while (q < End && (*q == ' ' || *q == '\t')) ++q;
+  };
+  const auto digits = [&] {
+    const char* const from = q;
+    while (q < End && *q >= '0' && *q <= '9') ++q;
+    return static_cast<std::size_t>(q - from);
+  };
+  constexpr std::size_t MaxPlainDigits = 100;
+  blanks();
+  if (q < End && (*q == '+' || *q == '-')) ++q;
+  std::size_t mantissa = digits();
+  if (q < End && *q == '.') {
+    ++q;
+    mantissa += digits();
+  }
+  bool plain = mantissa > 0 && mantissa <= MaxPlainDigits;
+  if (plain && q < End && (*q == 'e' || *q == 'E')) {
+    ++q;
+    if (q < End && (*q == '+' || *q == '-')) ++q;
+    const std::size_t exponent = digits();
+    plain = exponent >= 1 && exponent <= 2;
+  }
+  blanks();
+  if (plain && (q == End || *q == ';')) {
+    p = q;
+    return true;
+  }
+  // The walk stopped inside the field, never behind its end.
+  const void* semicolon = std::memchr(q, ';', static_cast<std::size_t>(End - q));
+  p = semicolon != nullptr ? static_cast<const char*>(semicolon) : End;
+  if (p == first) return true;
+  double value = 0;
+  return CheckNumberText(String(first, p), value) == TNumberCheck::Valid;
+}
+
+// Row r's values c[1] .. c[11] and its name (the second field). The data table turns a text
+// into the ordinal of a category, reads "12abc" as 12 and clamps an overflow to 1.7e308; in a
+// numeric column all of them are missing values. The fields are judged by the program's one
+// number conversion.
+void RowValues(const TMatrix& Numbers, const std::vector<String>& Lines, int r, double* c,
+               std::string_view& Name) {
+  static const String NoLine;
   const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
-  const String empty;
-  const String& line = lineIx < Lines.size() ? Lines[lineIx] : empty;
-  size_t start = 0;
+  const String& line = lineIx < Lines.size() ? Lines[lineIx] : NoLine;
+  // Each field ends at a ";" or at the end of the line; fields beyond the end are empty.
+  const char* p = line.data();
+  const char* const end = p + line.size();
   for (int k = 1; k <= 11; ++k) {
     c[k] = Numbers.GetVal(k, r);
-    const size_t end = std::min(line.find(';', start), line.size());
-    const String field = start < line.size() ? line.substr(start, end - start) : String();
-    start = end + 1;
-    if (k == 2) continue;  // the name
-    double value = 0;
-    const bool number = field.empty() || CheckNumberText(field, value) == TNumberCheck::Valid;
-    if (!number || !std::isfinite(c[k])) c[k] = MissingCatalogueValue;
+    if (k == 2) {
+      const void* semicolon = std::memchr(p, ';', static_cast<std::size_t>(end - p));
+      const char* const stop = semicolon != nullptr ? static_cast<const char*>(semicolon) : end;
+      Name = std::string_view(p, static_cast<std::size_t>(stop - p));
+      p = stop;
+    } else if (!ReadFieldValidity(p, end) || !std::isfinite(c[k])) {
+      c[k] = MissingCatalogueValue;
+    }
+    if (p < end) ++p;  // the ";"
   }
 }
 
-// The rows' values from row 3 on, each read once for both bands.
-class TRowValues {
-public:
-  TRowValues(const TMatrix& Numbers, const std::vector<String>& Lines)
-      : FNumbers(Numbers), FLines(Lines) {
-    FRows.reserve(std::min<size_t>(Lines.size(), MaxPulsars));
-  }
-  const double* Row(int r) {
-    const size_t ix = static_cast<size_t>(r - 3);
-    while (FRows.size() <= ix) {
-      FRows.emplace_back();
-      RowValues(FNumbers, FLines, 3 + static_cast<int>(FRows.size()) - 1, FRows.back().data());
-    }
-    return FRows[ix].data();
-  }
+// One band table in the making.
+struct TBandBuild {
+  TBand Band;
+  TMatrix& Table;
+  std::vector<String>& Names;
+  int Count = 0;
 
-private:
-  const TMatrix& FNumbers;
-  const std::vector<String>& FLines;
-  std::vector<std::array<double, 12>> FRows;
+  void Add(const double* c, std::string_view Name) {
+    ++Count;
+    const double row[BandColumnCount] = {c[3], c[4], c[6],  c[7], c[8],  c[9],
+                                         c[5], static_cast<double>(Count), -1.0, c[10], c[11]};
+    for (int k = 0; k < BandColumnCount; ++k) Table.SetVal(k + 1, Count, row[k]);
+    Names.emplace_back(Name);
+  }
 };
 
-int BuildOne(TBand Band, TRowValues& Values, const std::vector<String>& Lines, TMatrix& Table,
-             std::vector<String>& Names, int& LastRow) {
-  int n = 0;
-  Names.clear();
+// Reads the rows from row 3 on, each once, into the given bands; LastRow is the last row
+// read. The pass ends at the row whose running number is 0 and after row MaxPulsars - 1.
+void BuildBands(const TMatrix& Numbers, const std::vector<String>& Lines,
+                std::initializer_list<TBandBuild*> Bands, int& LastRow) {
+  for (TBandBuild* band : Bands) band->Names.clear();
   LastRow = 2;
+  double c[12];
+  std::string_view name;
   for (int r = 3; r <= MaxPulsars - 1; ++r) {
     LastRow = r;
-    const double* c = Values.Row(r);
-    if (Accepted(Band, c)) {
-      ++n;
-      const double row[BandColumnCount] = {
-          c[3], c[4], c[6], c[7], c[8], c[9], c[5], static_cast<double>(n), -1.0, c[10], c[11]};
-      for (int k = 0; k < BandColumnCount; ++k) Table.SetVal(k + 1, n, row[k]);
-      const size_t lineIx = static_cast<size_t>(r);  // file line r + 1
-      Names.push_back(lineIx < Lines.size() ? ExtractSubString(Lines[lineIx], 1, ";") : String());
-    }
+    RowValues(Numbers, Lines, r, c, name);
+    for (TBandBuild* band : Bands)
+      if (Accepted(band->Band, c)) band->Add(c, name);
     if (c[1] == 0) break;
   }
-  return n;
 }
 
 }  // namespace
@@ -90,11 +134,19 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
                                  TMatrix& Matrix400, TMatrix& Matrix1400) {
   TBandTableResult result;
   int lastRow = 2;
-  TRowValues values(Numbers, Lines);
-  result.Count400 = BuildOne(TBand::B400, values, Lines, Matrix400, result.Names400, lastRow);
-  result.Count1400 = BuildOne(TBand::B1400, values, Lines, Matrix1400, result.Names1400, lastRow);
+  TBandBuild b400{TBand::B400, Matrix400, result.Names400};
+  TBandBuild b1400{TBand::B1400, Matrix1400, result.Names1400};
+  if (&Matrix400 != &Matrix1400) {
+    BuildBands(Numbers, Lines, {&b400, &b1400}, lastRow);
+  } else {
+    // One matrix for both: the 1400 MHz rows are written over the 400 MHz ones.
+    BuildBands(Numbers, Lines, {&b400}, lastRow);
+    BuildBands(Numbers, Lines, {&b1400}, lastRow);
+  }
+  result.Count400 = b400.Count;
+  result.Count1400 = b1400.Count;
   Matrix1400.Resize(BandColumnCount, result.Count1400);
-  // Both passes end on the same row. Pulsar lines begin at file line 4 (Lines[3]).
+  // Both bands end on the same row. Pulsar lines begin at file line 4 (Lines[3]).
   for (size_t i = 3; i < Lines.size(); ++i) {
     if (!CouldBePulsarRow(Lines[i])) continue;
     ++result.PulsarLines;
@@ -106,8 +158,16 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
 bool CouldBePulsarRow(const String& Line) {
   const size_t semicolon = Line.find(';');
   if (semicolon == String::npos) return false;
-  const String number = Trim(Line.substr(0, semicolon));
-  return !number.empty() && number.find_first_not_of("0123456789") == String::npos;
+  // The running number: the text in front of the ";" without the blanks and control
+  // characters around it.
+  size_t first = 0;
+  size_t last = semicolon;
+  while (first < last && static_cast<unsigned char>(Line[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(Line[last - 1]) <= ' ') --last;
+  if (first == last) return false;
+  return std::all_of(Line.begin() + static_cast<std::ptrdiff_t>(first),
+                     Line.begin() + static_cast<std::ptrdiff_t>(last),
+                     [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 String VersionRunOf(const String& Text) {

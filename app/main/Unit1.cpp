@@ -232,7 +232,7 @@ bool TForm1::ImportCatalogue() {
     MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::CatalogueLineTooWide(line)));
     return false;
   }
-  DB_Base->ImportFromCSV(CatalogueFileName, csvSemicolon, true, false);
+  DB_Base->ImportFromCSVBytes(bytes, csvSemicolon, true, false);
   CatalogueVersion = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
   Label94->SetCaption(CatalogueVersion);
 

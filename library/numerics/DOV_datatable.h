@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "DOV_matrix.h"
@@ -182,6 +183,10 @@ public:
   // when a text field could not be stored as a nominal identifier of its column.
   Integer ImportFromCSV(const String& FName, TCSVDelimiters Delimiter, bool IncludeColHeaders,
                         bool IncludeRowHeaders);
+  // The same from the bytes of a file the caller has read already (all of them, byte-order
+  // mark included): the table ends as ImportFromCSV of that file leaves it.
+  Integer ImportFromCSVBytes(std::string_view Bytes, TCSVDelimiters Delimiter,
+                             bool IncludeColHeaders, bool IncludeRowHeaders);
   // Writes the table; the result is empty, or the message of the failure to create the file.
   String ExportAsCSV(const String& FName, Integer Precision, TCSVDelimiters Delimiter,
                      bool IncludeColHeaders, bool IncludeRowHeaders,
@@ -195,6 +200,10 @@ private:
   void BindData();
   void UnbindData(TMatrix* Mat);
   struct TArrays;
+  struct TCSVText;
+  // The import's reading of the file's bytes, with OnChange and OnChangeSetup held.
+  Integer ReadCSVText(const TCSVText& Text, TCSVDelimiters Delimiter, bool IncludeColHeaders,
+                      bool IncludeRowHeaders);
   void PrepareArrays(Integer Nc, Integer Nr, TArrays& A) const;
   void CommitArrays(TArrays& A) noexcept;
   void ResizeColumns(Integer NrCols);

@@ -327,6 +327,40 @@ private:
 
 }  // namespace
 
+// The bytes of a file and its type by the byte-order mark.
+struct TDataTable::TCSVText {
+  std::string_view Bytes;
+  TTextfileType FileType;
+};
+
+namespace {
+
+// The type CheckTextFileType tells for a file of these bytes (it looks at the first four).
+TTextfileType TextfileTypeOfBytes(std::string_view Bytes) {
+  Byte b[4] = {0, 0, 0, 0};
+  const std::size_t got = std::min<std::size_t>(Bytes.size(), 4);
+  std::memcpy(b, Bytes.data(), got);
+  const bool four = got >= 4;
+  if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return tftUTF8;
+  if (four && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0x00 && b[3] == 0x00) return tftUnicode4_le;
+  if (four && b[0] == 0x00 && b[1] == 0x00 && b[2] == 0xFE && b[3] == 0xFF) return tftUnicode4_be;
+  if (b[0] == 0xFF && b[1] == 0xFE) return tftUnicode_le;
+  if (b[0] == 0xFE && b[1] == 0xFF) return tftUnicode_be;
+  if (b[0] == '{' && b[1] == '\\' && b[2] == 'r') return tftRTF;
+  return tftUnknown;
+}
+
+// What a finished import tells, once the held events are back.
+void AnnounceImport(TDataTable& Table) {
+  Table.ChangedData();
+  Table.ChangedCellStates();
+  Table.ChangedAttrib();
+  Table.ChangedNames();
+  Table.ChangedSetup();
+}
+
+}  // namespace
+
 Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
                                   bool IncludeColHeaders, bool IncludeRowHeaders) {
   THeldEvents held(OnChange, OnChangeSetup);
@@ -337,7 +371,27 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
-  std::string_view text(bytes.Data.get(), bytes.Size);
+  const Integer result = ReadCSVText({std::string_view(bytes.Data.get(), bytes.Size), fileType},
+                                     Delimiter, IncludeColHeaders, IncludeRowHeaders);
+  held.Restore();
+  AnnounceImport(*this);
+  return result;
+}
+
+Integer TDataTable::ImportFromCSVBytes(std::string_view Bytes, TCSVDelimiters Delimiter,
+                                       bool IncludeColHeaders, bool IncludeRowHeaders) {
+  THeldEvents held(OnChange, OnChangeSetup);
+  const Integer result = ReadCSVText({Bytes, TextfileTypeOfBytes(Bytes)}, Delimiter,
+                                     IncludeColHeaders, IncludeRowHeaders);
+  held.Restore();
+  AnnounceImport(*this);
+  return result;
+}
+
+Integer TDataTable::ReadCSVText(const TCSVText& Text, TCSVDelimiters Delimiter,
+                                bool IncludeColHeaders, bool IncludeRowHeaders) {
+  const TTextfileType fileType = Text.FileType;
+  std::string_view text = Text.Bytes;
   text = text.substr(0, text.find('\x1A'));  // byte 26 ends a text file
   const char delim =
       Delimiter == csvUnknown ? DetectDelimiter(text, fileType) : CSVDelimiters[Delimiter];
@@ -440,13 +494,6 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
   });
   // An empty file with a header line would leave -1 rows.
   Resize(FNrOfCols, std::max<Integer>(l + rowOffset, 0));
-
-  held.Restore();
-  ChangedData();
-  ChangedCellStates();
-  ChangedAttrib();
-  ChangedNames();
-  ChangedSetup();
   return result;
 }
 

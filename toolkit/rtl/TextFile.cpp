@@ -10,27 +10,30 @@
 
 #include "SysUtils.h"
 
+// Every CR is dropped (one before a LF belongs to the line end, the reader drops any other),
+// so a line is the bytes up to its LF without the CRs; text after the last LF, CRs alone
+// included, is a last line. Lines are found with memchr and copied once each.
 std::vector<String> SplitTextLines(const String& Bytes) {
+  const char* p = Bytes.data();
+  const void* ctrlZ = std::memchr(p, 26, Bytes.size());
+  const char* const end = ctrlZ != nullptr ? static_cast<const char*>(ctrlZ) : p + Bytes.size();
   std::vector<String> lines;
-  String cur;
-  bool pending = false;  // text (or a dropped CR) since the last line end
-  const size_t n = Bytes.size();
-  for (size_t i = 0; i < n; ++i) {
-    char c = Bytes[i];
-    if (c == 26) break;
-    if (c == '\n') {
-      lines.push_back(std::move(cur));
-      cur.clear();
-      pending = false;
-    } else if (c == '\r') {
-      // CR LF is one line end (handled by the LF); a lone CR is dropped.
-      if (i + 1 >= n || Bytes[i + 1] != '\n') pending = true;
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = lf != nullptr ? lf : end;
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+    String& line = lines.emplace_back();
+    if (cr == nullptr) {
+      line.assign(p, stop);
     } else {
-      cur += c;
-      pending = true;
+      line.reserve(static_cast<size_t>(stop - p));
+      line.assign(p, cr);
+      for (const char* q = cr + 1; q < stop; ++q)
+        if (*q != '\r') line += *q;
     }
+    if (lf == nullptr) break;
+    p = lf + 1;
   }
-  if (pending) lines.push_back(std::move(cur));
   return lines;
 }
 

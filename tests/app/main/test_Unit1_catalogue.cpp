@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "DOV_datatable.h"
+#include "InputNumbers.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1Catalogue.h"
@@ -138,6 +139,69 @@ TEST(BandTables, ValuesThatAreNoNumbersAreMissing) {
     EXPECT_EQ(b.Result.Count1400, 2 + c.Count1400);
     for (const auto& name : b.Result.Names400) EXPECT_TRUE(name == "J0002+0002" || c.Count400 == 1);
   }
+}
+
+// Each field is judged by the main window's one number conversion: what it takes is a value,
+// what it refuses is missing, even where the data table read a number by its own rules (it
+// takes "1,5" as 1.5 and clamps "1e309"). The texts stand in the RAJD column, where any value
+// above -900 lets the row in.
+TEST(BandTables, AFieldIsAValueExactlyWhenTheNumberConversionTakesIt) {
+  struct Case {
+    std::string Text;
+    bool Value;
+  } cases[] = {
+      {"350.5", true},
+      {" \t350.5\t ", true},
+      {"+350", true},
+      {"350.", true},
+      {".5", true},
+      {"-0", true},
+      {"2.5e99", true},
+      {"2.5E-99", true},
+      {"1e308", true},
+      {"1e-400", true},  // below the smallest double: 0
+      {std::string(100, '9'), true},
+      {std::string(101, '9'), true},
+      {"1" + std::string(308, '0'), true},
+      {"1e309", false},
+      {"1" + std::string(309, '0'), false},
+      {"0." + std::string(400, '0') + "1", false},
+      {"1,5", false},
+      {".", false},
+      {"1e", false},
+      {"1e+", false},
+      {"3.5.1", false},
+      {"0x10", false},
+      {"1 5", false},
+      {"--1", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text.substr(0, 40));
+    double value = 0;
+    EXPECT_EQ(CheckNumberText(c.Text, value) == TNumberCheck::Valid, c.Value);
+    testsupport::TempDir dir;
+    const Built b = Build(CatalogueText({"J0100+0100;" + c.Text + ";21;0.6;40;6;3;2;1;1;"}), dir);
+    EXPECT_EQ(b.Result.Count400, c.Value ? 1 : 0);
+    EXPECT_EQ(b.Result.Count1400, c.Value ? 1 : 0);
+  }
+}
+
+// One matrix given for both bands ends as the 1400 MHz table, written over the 400 MHz one.
+TEST(BandTables, OneMatrixForBothBandsEndsAsThe1400MHzTable) {
+  testsupport::TempDir dir;
+  const std::string text = FixtureCatalogue(false);
+  const Built separate = Build(text, dir);
+  TDataTable table(nullptr);
+  table.ImportFromCSV("ATNF.csv", csvSemicolon, true, false);
+  TMatrix m(nullptr);
+  m.Resize(11, 5000);
+  const TBandTableResult result = BuildBandTables(*table.NumericData, SplitTextLines(text), m, m);
+  EXPECT_EQ(result.Names400, separate.Result.Names400);
+  EXPECT_EQ(result.Names1400, separate.Result.Names1400);
+  ASSERT_EQ(m.NrOfRows(), separate.Rows1400Size);
+  for (int r = 1; r <= m.NrOfRows(); ++r)
+    for (int c = 1; c <= 11; ++c)
+      EXPECT_EQ(m.GetVal(c, r), separate.Rows1400[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)]);
 }
 
 // The passes stop at the first blank line and after file line 5000; the result says how many

@@ -494,6 +494,47 @@ TEST(TDataTableCSVImport, EveryWayOfGrowingReadsTheSameTable) {
   }
 }
 
+// The bytes of a file handed over read as the file itself: the same type by the byte-order
+// mark (whose four-byte forms need four bytes), the same lines, fields and identifiers, and the
+// same notices once the table is filled.
+TEST(TDataTableCSVImport, BytesAlreadyReadGiveWhatTheFileGives) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"plain", "a;b\n1;2\nx;\n"},
+      {"CR LF and byte 26", "a;b\r\n1;2\r\n\x1A" "3;4\n"},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "a;b\n1;2\n"},
+      {"UTF-8 mark cut short", "\xEF\xBB" "a;b\n1;2\n"},
+      {"two-byte LE", TwoByte("a;b\r\n1;2\r\n", true)},
+      {"two-byte BE", TwoByte("a,b\n1,2\n", false)},
+      {"two-byte LE mark alone", "\xFF\xFE"},
+      {"three bytes: no four-byte mark", std::string("\xFF\xFE\0", 3)},
+      {"one byte of a mark", "\xFF"},
+      {"four-byte LE mark", std::string("\xFF\xFE\0\0" "a;b\n1;2\n", 12)},
+      {"four-byte BE mark", std::string("\0\0\xFE\xFF" "a;b\n1;2\n", 12)},
+      {"rich text", "{\\rtf1;2\n3;4\n"},
+      {"empty", ""},
+      {"more names than slots", ManyNames()},
+  };
+  for (const auto& [name, bytes] : cases) {
+    for (const TCSVDelimiters d : {csvSemicolon, csvUnknown}) {
+      SCOPED_TRACE(std::string(name) + (d == csvUnknown ? ", delimiter detected" : ""));
+      TempDir dir;
+      const fs::path p = dir.write("in.csv", bytes);
+      TDataTable fromFile(nullptr), fromBytes(nullptr);
+      std::vector<std::string> fileLog, bytesLog;
+      for (auto [t, log] : {std::pair{&fromFile, &fileLog}, std::pair{&fromBytes, &bytesLog}}) {
+        UseBefore(*t);
+        t->OnChange = [log](TObject*) { log->push_back("Change"); };
+        t->OnChangeSetup = [log](TObject*) { log->push_back("Setup"); };
+        t->OnChangeNames = [log](TObject*) { log->push_back("Names"); };
+      }
+      const Integer fileResult = fromFile.ImportFromCSV(p.string(), d, true, false);
+      const Integer bytesResult = fromBytes.ImportFromCSVBytes(bytes, d, true, false);
+      EXPECT_TRUE(Facts(fromFile, fileResult) == Facts(fromBytes, bytesResult));
+      EXPECT_EQ(bytesLog, fileLog);
+    }
+  }
+}
+
 // Kept identifiers, the first slot of a text, the ten-character cut and the case rule hold
 // for the indexed look-up as for AddNominalID.
 TEST(TDataTableCSVImport, TextsFindTheSlotsAddNominalIDWouldGive) {

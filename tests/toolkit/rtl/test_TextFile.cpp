@@ -21,6 +21,9 @@ const std::vector<LinesCase>& LineCases() {
       {"a\rb\n", {"ab"}},          // a lone CR is dropped
       {"a\r\r\nb", {"a", "b"}},
       {"x\r", {"x"}},
+      {"a\n\r", {"a", ""}},  // after the last line end, a dropped CR still makes a line
+      {"\r", {""}},
+      {"a\nb\rc\r", {"a", "bc"}},
       {std::string("a\nb\x1a\nc\n"), {"a", "b"}},  // byte 26 ends the file
       {std::string("\x1a"
                    "abc"),
