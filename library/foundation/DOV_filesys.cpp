@@ -1,5 +1,7 @@
 #include "DOV_filesys.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 TTextfileType CheckTextFileType(const String& FName) {
@@ -17,6 +19,13 @@ TTextfileType CheckTextFileType(const String& FName) {
     if (std::filesystem::is_directory(FName, ec)) throw;
   }
   f.CloseFile();
+  return TextFileTypeOfBytes(std::string_view(reinterpret_cast<const char*>(b), static_cast<std::size_t>(got)));
+}
+
+TTextfileType TextFileTypeOfBytes(std::string_view Bytes) {
+  Byte b[4] = {0, 0, 0, 0};
+  const std::size_t got = std::min<std::size_t>(Bytes.size(), 4);
+  std::memcpy(b, Bytes.data(), got);
   // The four-byte marks need four bytes: the zeros that fill a short buffer must not turn the
   // two bytes FF FE into the four-byte mark FF FE 00 00.
   const bool four = got >= 4;

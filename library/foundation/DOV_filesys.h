@@ -10,6 +10,8 @@
 #include "Classes.h"
 #include "TextFile.h"
 
+#include <string_view>
+
 // Ordinals are fixed (0 ... 6).
 enum TTextfileType {
   tftUnicode_le,   // FF FE
@@ -24,6 +26,8 @@ enum TTextfileType {
 // Tells the encoding of a file from its first four bytes. A file shorter than that is still
 // classified; a file that cannot be opened raises the run-time's I/O exception (EInOutError).
 TTextfileType CheckTextFileType(const String& FName);
+// The same from the first bytes of a file already read (all of them, or at least four).
+TTextfileType TextFileTypeOfBytes(std::string_view Bytes);
 
 // Counts the lines of a text file the caller has assigned (and usually opened); the file is
 // reset before and after, so the next line read is its first. Feedback, when given, is called

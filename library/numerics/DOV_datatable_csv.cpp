@@ -335,21 +335,6 @@ struct TDataTable::TCSVText {
 
 namespace {
 
-// The type CheckTextFileType tells for a file of these bytes (it looks at the first four).
-TTextfileType TextfileTypeOfBytes(std::string_view Bytes) {
-  Byte b[4] = {0, 0, 0, 0};
-  const std::size_t got = std::min<std::size_t>(Bytes.size(), 4);
-  std::memcpy(b, Bytes.data(), got);
-  const bool four = got >= 4;
-  if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return tftUTF8;
-  if (four && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0x00 && b[3] == 0x00) return tftUnicode4_le;
-  if (four && b[0] == 0x00 && b[1] == 0x00 && b[2] == 0xFE && b[3] == 0xFF) return tftUnicode4_be;
-  if (b[0] == 0xFF && b[1] == 0xFE) return tftUnicode_le;
-  if (b[0] == 0xFE && b[1] == 0xFF) return tftUnicode_be;
-  if (b[0] == '{' && b[1] == '\\' && b[2] == 'r') return tftRTF;
-  return tftUnknown;
-}
-
 // What a finished import tells, once the held events are back.
 void AnnounceImport(TDataTable& Table) {
   Table.ChangedData();
@@ -381,7 +366,7 @@ Integer TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter,
 Integer TDataTable::ImportFromCSVBytes(std::string_view Bytes, TCSVDelimiters Delimiter,
                                        bool IncludeColHeaders, bool IncludeRowHeaders) {
   THeldEvents held(OnChange, OnChangeSetup);
-  const Integer result = ReadCSVText({Bytes, TextfileTypeOfBytes(Bytes)}, Delimiter,
+  const Integer result = ReadCSVText({Bytes, TextFileTypeOfBytes(Bytes)}, Delimiter,
                                      IncludeColHeaders, IncludeRowHeaders);
   held.Restore();
   AnnounceImport(*this);
