@@ -202,11 +202,23 @@ void TControl::ApplyFontAndColor() {
   if (QWidget* inner = InnerWidget(Widget(FWidget))) ApplyFontAndColorTo(Native(inner));
 }
 
+// The font, then one palette with every colour the control sets. The roles set here are the
+// widget's own from then on; the others keep following its parent. A palette that already holds
+// exactly these colours, set as its own, is not set again: Qt would end with the same palette,
+// after resolving it against the parent's and sending change events for nothing.
 void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
   QWidget* W = Widget(N);
+  if (FFontSet) W->setFont(WidgetFont(*FFont));
+  // A disabled edit is a display-only field (results, the selected item's figures): it takes
+  // no input and no focus, but its text is read, so it keeps the normal text colour.
+  const bool field = qobject_cast<QLineEdit*>(W) != nullptr ||
+                     qobject_cast<QAbstractScrollArea*>(W) != nullptr ||
+                     qobject_cast<QAbstractSpinBox*>(W) != nullptr;
+  const bool filled = FColorSet && FColor != clNone && FColor != clDefault;
+  if (!FFontSet && !field && !filled) return;
+  const QPalette& now = W->palette();
+  QPalette pal = now;
   if (FFontSet) {
-    W->setFont(WidgetFont(*FFont));
-    QPalette pal = W->palette();
     const QColor fc = ToQColor(FFont->Color());
     // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
@@ -214,24 +226,17 @@ void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
       pal.setColor(g, QPalette::Text, fc);
       pal.setColor(g, QPalette::ButtonText, fc);
     }
-    W->setPalette(pal);
   }
-  // A disabled edit is a display-only field (results, the selected item's figures): it takes
-  // no input and no focus, but its text is read, so it keeps the normal text colour.
-  if (qobject_cast<QLineEdit*>(W) != nullptr || qobject_cast<QAbstractScrollArea*>(W) != nullptr ||
-      qobject_cast<QAbstractSpinBox*>(W) != nullptr) {
-    QPalette pal = W->palette();
+  if (field)
     pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
-    W->setPalette(pal);
+  if (filled) {
+    const QColor c = ToQColor(FColor);
+    pal.setColor(QPalette::Window, c);
+    pal.setColor(QPalette::Base, c);
+    pal.setColor(QPalette::Button, c);
   }
-  if (FColorSet && FColor != clNone && FColor != clDefault) {
-    QPalette pal = W->palette();
-    pal.setColor(QPalette::Window, ToQColor(FColor));
-    pal.setColor(QPalette::Base, ToQColor(FColor));
-    pal.setColor(QPalette::Button, ToQColor(FColor));
-    W->setPalette(pal);
-    W->setAutoFillBackground(true);
-  }
+  if (pal.resolveMask() != now.resolveMask() || pal != now) W->setPalette(pal);
+  if (filled) W->setAutoFillBackground(true);
 }
 
 void TControl::Repaint() {

@@ -343,3 +343,64 @@ TEST(DisabledControls, EditsKeepTheirTextColourButtonsTurnGrey) {
   EXPECT_EQ(buttonColours.color(QPalette::Active, QPalette::ButtonText), QColor(0, 0, 0));
   EXPECT_FALSE(edit->Handle()->isEnabled());
 }
+
+namespace {
+
+// The colours a control sets are its own; every other role keeps following its parent, also when
+// the parent's colours change afterwards.
+struct OwnColourCase {
+  const char* name;
+  bool edit;        // an edit (a display-only field when disabled) or a button
+  bool fontColour;  // the control sets a red font
+  bool colour;      // the control sets a lime background
+};
+
+void PrintTo(const OwnColourCase& C, std::ostream* Os) { *Os << C.name; }
+
+class OwnColours : public ::testing::TestWithParam<OwnColourCase> {};
+
+TEST_P(OwnColours, StayTheControlsAndTheOtherRolesFollowTheParent) {
+  const OwnColourCase& c = GetParam();
+  TForm form(nullptr);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  TWinControl* control = c.edit ? static_cast<TWinControl*>(new TEdit(&form))
+                                : static_cast<TWinControl*>(new TButton(&form));
+  control->SetParent(panel);
+  // Set twice: the second time finds the colours in place already.
+  for (int i = 0; i < 2; ++i) {
+    if (c.fontColour) control->Font()->SetColor(clRed);
+    if (c.colour) control->SetColor(clLime);
+  }
+  panel->Font()->SetColor(clBlue);
+  panel->SetColor(clYellow);
+  control->SetEnabled(false);
+
+  const QPalette p = control->Handle()->palette();
+  const QColor text = c.fontColour ? QColor(255, 0, 0) : QColor(0, 0, 255);
+  const QColor back = c.colour ? QColor(0, 255, 0) : QColor(255, 255, 0);
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      EXPECT_EQ(p.color(g, r), text) << g << " " << r;
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (QPalette::ColorRole r : {QPalette::Window, QPalette::Base, QPalette::Button})
+      EXPECT_EQ(p.color(g, r), back) << g << " " << r;
+  if (c.fontColour) {
+    // A disabled field shows its own font colour; a disabled button greys its caption.
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text) == text, c.edit);
+    EXPECT_NE(p.color(QPalette::Disabled, QPalette::ButtonText), text);
+  }
+  EXPECT_EQ(control->Handle()->autoFillBackground(), c.colour);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, OwnColours,
+    ::testing::Values(OwnColourCase{"EditSettingNothing", true, false, false},
+                      OwnColourCase{"EditWithFontColour", true, true, false},
+                      OwnColourCase{"EditWithColour", true, false, true},
+                      OwnColourCase{"EditWithBoth", true, true, true},
+                      OwnColourCase{"ButtonWithFontColour", false, true, false},
+                      OwnColourCase{"ButtonWithColour", false, false, true}),
+    [](const ::testing::TestParamInfo<OwnColourCase>& I) { return String(I.param.name); });
+
+}  // namespace
