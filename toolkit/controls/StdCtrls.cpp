@@ -2,12 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -266,14 +268,19 @@ void TEdit::SetReadOnly(bool Value) {
 
 void TEdit::SetMaxLength(int Value) { FMaxLength = std::max(0, Value); }
 
+// All numbers-only edits check their text with one validator, so that its expression is
+// compiled once rather than by every edit. It belongs to the application, not to any edit.
+static QValidator* DigitsValidator() {
+  static QPointer<QValidator> digits;
+  if (digits == nullptr)
+    digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
+                                             QCoreApplication::instance());
+  return digits;
+}
+
 void TEdit::SetNumbersOnly(bool Value) {
   FNumbersOnly = Value;
-  auto* e = static_cast<QLineEdit*>(Handle());
-  if (Value)
-    e->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-  else
-    e->setValidator(nullptr);
+  static_cast<QLineEdit*>(Handle())->setValidator(Value ? DigitsValidator() : nullptr);
 }
 
 void TEdit::SetAlignment(TAlignment Value) {
