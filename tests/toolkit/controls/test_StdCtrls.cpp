@@ -344,6 +344,35 @@ TEST(DisabledControls, EditsKeepTheirTextColourButtonsTurnGrey) {
   EXPECT_FALSE(edit->Handle()->isEnabled());
 }
 
+// A disabled field shows the text colour of the parent it took its colours from, whichever of
+// several parents (with their own text colours, changed in between) it is on.
+TEST(DisabledControls, FieldsTakeTheTextColourOfTheirOwnParent) {
+  TForm form(nullptr);
+  auto* plain = new TPanel(&form);
+  plain->SetParent(&form);
+  auto* coloured = new TPanel(&form);
+  coloured->SetParent(&form);
+  coloured->Font()->SetColor(clRed);
+  const QColor plainText = plain->Handle()->palette().color(QPalette::Active, QPalette::Text);
+  struct Step {
+    TWinControl* parent;
+    TColor recolour;  // the parent's new font colour first, or clNone
+    QColor text;
+  };
+  const Step steps[] = {{&form, clNone, plainText},      {coloured, clNone, QColor(255, 0, 0)},
+                        {plain, clNone, plainText},      {coloured, clNone, QColor(255, 0, 0)},
+                        {coloured, clBlue, QColor(0, 0, 255)}, {&form, clNone, plainText}};
+  for (const Step& s : steps) {
+    if (s.recolour != clNone) s.parent->Font()->SetColor(s.recolour);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(s.parent);
+    edit->SetEnabled(false);
+    const QPalette p = edit->Handle()->palette();
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), s.text);
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text), s.text);
+  }
+}
+
 namespace {
 
 // The colours a control sets are its own; every other role keeps following its parent, also when
