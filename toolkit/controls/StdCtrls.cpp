@@ -2,17 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 
 #include "ControlsQt.h"
 #include "Forms.h"
@@ -268,19 +266,31 @@ void TEdit::SetReadOnly(bool Value) {
 
 void TEdit::SetMaxLength(int Value) { FMaxLength = std::max(0, Value); }
 
-// All numbers-only edits check their text with one validator, so that its expression is
-// compiled once rather than by every edit. It belongs to the application, not to any edit.
-static QValidator* DigitsValidator() {
-  static QPointer<QValidator> digits;
-  if (digits == nullptr)
-    digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
-                                             QCoreApplication::instance());
-  return digits;
-}
+namespace {
+// A numbers-only edit takes the digits 0 to 9 and nothing else. The check a regular expression
+// "[0-9]*" over the whole text would make, without compiling one for every edit: a text of
+// digits (or none) is acceptable, any other is refused with the position at its end.
+class TDigitsValidator : public QValidator {
+public:
+  explicit TDigitsValidator(QObject* Parent) : QValidator(Parent) {}
+  State validate(QString& Input, int& Pos) const override {
+    for (QChar c : Input)
+      if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+        Pos = static_cast<int>(Input.size());
+        return Invalid;
+      }
+    return Acceptable;
+  }
+};
+}  // namespace
 
 void TEdit::SetNumbersOnly(bool Value) {
   FNumbersOnly = Value;
-  static_cast<QLineEdit*>(Handle())->setValidator(Value ? DigitsValidator() : nullptr);
+  auto* e = static_cast<QLineEdit*>(Handle());
+  if (Value)
+    e->setValidator(new TDigitsValidator(e));
+  else
+    e->setValidator(nullptr);
 }
 
 void TEdit::SetAlignment(TAlignment Value) {

@@ -210,8 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FilterCase{"plain", [](TEdit*) {}, "a1.", "7a1.", 3},
                       FilterCase{"digits only", [](TEdit* e) { e->SetNumbersOnly(true); }, "a1.-2",
                                  "712", 2},
-                      // Numbers-only edits share their check: another one going away or
-                      // taking letters again leaves this one as it is.
+                      // Another numbers-only edit going away or taking letters again leaves
+                      // this one as it is.
                       FilterCase{"digits only after another such edit is gone",
                                  [](TEdit* e) {
                                    auto* other = new TEdit(e->Owner());

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
+#include <QRegularExpressionValidator>
 #include <QWidget>
 
 #include <functional>
@@ -342,6 +344,44 @@ TEST(DisabledControls, EditsKeepTheirTextColourButtonsTurnGrey) {
             buttonColours.color(QPalette::Active, QPalette::ButtonText));
   EXPECT_EQ(buttonColours.color(QPalette::Active, QPalette::ButtonText), QColor(0, 0, 0));
   EXPECT_FALSE(edit->Handle()->isEnabled());
+}
+
+// A numbers-only edit judges a text (typed, pasted or set) exactly as the expression [0-9]*
+// over the whole text would: other scripts' digits, signs and points are no digits 0 to 9.
+TEST(Edit, NumbersOnlyJudgesATextAsTheDigitsExpressionWould) {
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetNumbersOnly(true);
+  const QValidator* judge = static_cast<QLineEdit*>(edit->Handle())->validator();
+  ASSERT_NE(judge, nullptr);
+  const QRegularExpressionValidator expression(QRegularExpression(QStringLiteral("[0-9]*")));
+  const QString texts[] = {QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("0123456789"),
+                           QStringLiteral("12a"),
+                           QStringLiteral("a12"),
+                           QStringLiteral(" 1"),
+                           QStringLiteral("1 "),
+                           QStringLiteral("-1"),
+                           QStringLiteral("+1"),
+                           QStringLiteral("1.5"),
+                           QStringLiteral("1,5"),
+                           QStringLiteral("1e3"),
+                           QStringLiteral("/:"),
+                           QString::fromUtf8("\u0661\u0662"),      // Arabic-Indic digits
+                           QString::fromUtf8("\uFF11"),             // a full-width one
+                           QString::fromUtf8("\u00BD"),             // one half
+                           QString::fromUtf8("\u00B2"),             // superscript two
+                           QString::fromUcs4(U"7\U0001D7CE", 2),   // a mathematical digit
+                           QString(QChar(0xD835)) + QLatin1Char('1'),  // a lone surrogate
+                           QStringLiteral("12\n3")};
+  for (const QString& t : texts) {
+    QString mine = t, theirs = t;
+    int myPos = 1, theirPos = 1;
+    EXPECT_EQ(judge->validate(mine, myPos), expression.validate(theirs, theirPos)) << t.toStdString();
+    EXPECT_EQ(myPos, theirPos) << t.toStdString();
+    EXPECT_EQ(mine, theirs);
+  }
 }
 
 // A disabled field shows the text colour of the parent it took its colours from, whichever of
