@@ -247,8 +247,7 @@ void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
       }
     }
     if (field)
-      pal.setColor(QPalette::Disabled, QPalette::Text,
-                   pal.color(QPalette::Active, QPalette::Text));
+      pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
     if (filled) {
       const QColor c = ToQColor(FColor);
       pal.setColor(QPalette::Window, c);

@@ -368,17 +368,18 @@ TEST(Edit, NumbersOnlyJudgesATextAsTheDigitsExpressionWould) {
                            QStringLiteral("1,5"),
                            QStringLiteral("1e3"),
                            QStringLiteral("/:"),
-                           QString::fromUtf8("\u0661\u0662"),      // Arabic-Indic digits
-                           QString::fromUtf8("\uFF11"),             // a full-width one
-                           QString::fromUtf8("\u00BD"),             // one half
-                           QString::fromUtf8("\u00B2"),             // superscript two
-                           QString::fromUcs4(U"7\U0001D7CE", 2),   // a mathematical digit
+                           QString::fromUtf8("\u0661\u0662"),          // Arabic-Indic digits
+                           QString::fromUtf8("\uFF11"),                // a full-width one
+                           QString::fromUtf8("\u00BD"),                // one half
+                           QString::fromUtf8("\u00B2"),                // superscript two
+                           QString::fromUcs4(U"7\U0001D7CE", 2),       // a mathematical digit
                            QString(QChar(0xD835)) + QLatin1Char('1'),  // a lone surrogate
                            QStringLiteral("12\n3")};
   for (const QString& t : texts) {
     QString mine = t, theirs = t;
     int myPos = 1, theirPos = 1;
-    EXPECT_EQ(judge->validate(mine, myPos), expression.validate(theirs, theirPos)) << t.toStdString();
+    EXPECT_EQ(judge->validate(mine, myPos), expression.validate(theirs, theirPos))
+        << t.toStdString();
     EXPECT_EQ(myPos, theirPos) << t.toStdString();
     EXPECT_EQ(mine, theirs);
   }
@@ -399,9 +400,12 @@ TEST(DisabledControls, FieldsTakeTheTextColourOfTheirOwnParent) {
     TColor recolour;  // the parent's new font colour first, or clNone
     QColor text;
   };
-  const Step steps[] = {{&form, clNone, plainText},      {coloured, clNone, QColor(255, 0, 0)},
-                        {plain, clNone, plainText},      {coloured, clNone, QColor(255, 0, 0)},
-                        {coloured, clBlue, QColor(0, 0, 255)}, {&form, clNone, plainText}};
+  const Step steps[] = {{&form, clNone, plainText},
+                        {coloured, clNone, QColor(255, 0, 0)},
+                        {plain, clNone, plainText},
+                        {coloured, clNone, QColor(255, 0, 0)},
+                        {coloured, clBlue, QColor(0, 0, 255)},
+                        {&form, clNone, plainText}};
   for (const Step& s : steps) {
     if (s.recolour != clNone) s.parent->Font()->SetColor(s.recolour);
     auto* edit = new TEdit(&form);
