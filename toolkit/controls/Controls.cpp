@@ -232,11 +232,9 @@ void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
   const bool filled = FColorSet && FColor != clNone && FColor != clDefault;
   if (!FFontSet && !field && !filled) return;
   const QPalette& now = W->palette();
-  QPalette pal;
-  if (!FFontSet && !filled) {
-    pal = FieldPalette(now);
-  } else {
-    pal = now;
+  const bool fieldOnly = !FFontSet && !filled;
+  QPalette pal = fieldOnly ? FieldPalette(now) : now;
+  if (!fieldOnly) {
     if (FFontSet) {
       const QColor fc = ToQColor(FFont->Color());
       // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
