@@ -11,6 +11,8 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "ControlsQt.h"
@@ -202,36 +204,57 @@ void TControl::ApplyFontAndColor() {
   if (QWidget* inner = InnerWidget(Widget(FWidget))) ApplyFontAndColorTo(Native(inner));
 }
 
+// A display-only field's palette: Now with the disabled text in the normal text colour. The
+// fields of a window that sets no colours all start from the window's own palette (one shared
+// copy), so the palette made for one is kept for the next.
+static QPalette FieldPalette(const QPalette& Now) {
+  static std::optional<std::pair<QPalette, QPalette>> last;  // made from, made
+  if (!last || !Now.isCopyOf(last->first)) {
+    QPalette made = Now;
+    made.setColor(QPalette::Disabled, QPalette::Text, made.color(QPalette::Active, QPalette::Text));
+    last.emplace(Now, made);
+  }
+  return last->second;
+}
+
+// The font, then one palette with every colour the control sets. The roles set here are the
+// widget's own from then on; the others keep following its parent. A palette that already holds
+// exactly these colours, set as its own, is not set again: Qt would end with the same palette,
+// after resolving it against the parent's and sending change events for nothing.
 void TControl::ApplyFontAndColorTo(TNativeWidget* N) {
   QWidget* W = Widget(N);
-  if (FFontSet) {
-    W->setFont(WidgetFont(*FFont));
-    QPalette pal = W->palette();
-    const QColor fc = ToQColor(FFont->Color());
-    // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
-      pal.setColor(g, QPalette::WindowText, fc);
-      pal.setColor(g, QPalette::Text, fc);
-      pal.setColor(g, QPalette::ButtonText, fc);
-    }
-    W->setPalette(pal);
-  }
+  if (FFontSet) W->setFont(WidgetFont(*FFont));
   // A disabled edit is a display-only field (results, the selected item's figures): it takes
   // no input and no focus, but its text is read, so it keeps the normal text colour.
-  if (qobject_cast<QLineEdit*>(W) != nullptr || qobject_cast<QAbstractScrollArea*>(W) != nullptr ||
-      qobject_cast<QAbstractSpinBox*>(W) != nullptr) {
-    QPalette pal = W->palette();
-    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
-    W->setPalette(pal);
+  const bool field = qobject_cast<QLineEdit*>(W) != nullptr ||
+                     qobject_cast<QAbstractScrollArea*>(W) != nullptr ||
+                     qobject_cast<QAbstractSpinBox*>(W) != nullptr;
+  const bool filled = FColorSet && FColor != clNone && FColor != clDefault;
+  if (!FFontSet && !field && !filled) return;
+  const QPalette& now = W->palette();
+  const bool fieldOnly = !FFontSet && !filled;
+  QPalette pal = fieldOnly ? FieldPalette(now) : now;
+  if (!fieldOnly) {
+    if (FFontSet) {
+      const QColor fc = ToQColor(FFont->Color());
+      // The disabled group keeps its own (grey) colours, so a disabled button still looks so.
+      for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(g, QPalette::WindowText, fc);
+        pal.setColor(g, QPalette::Text, fc);
+        pal.setColor(g, QPalette::ButtonText, fc);
+      }
+    }
+    if (field)
+      pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
+    if (filled) {
+      const QColor c = ToQColor(FColor);
+      pal.setColor(QPalette::Window, c);
+      pal.setColor(QPalette::Base, c);
+      pal.setColor(QPalette::Button, c);
+    }
   }
-  if (FColorSet && FColor != clNone && FColor != clDefault) {
-    QPalette pal = W->palette();
-    pal.setColor(QPalette::Window, ToQColor(FColor));
-    pal.setColor(QPalette::Base, ToQColor(FColor));
-    pal.setColor(QPalette::Button, ToQColor(FColor));
-    W->setPalette(pal);
-    W->setAutoFillBackground(true);
-  }
+  if (pal.resolveMask() != now.resolveMask() || pal != now) W->setPalette(pal);
+  if (filled) W->setAutoFillBackground(true);
 }
 
 void TControl::Repaint() {

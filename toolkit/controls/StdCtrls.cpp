@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 
 #include "ControlsQt.h"
 #include "Forms.h"
@@ -266,12 +266,29 @@ void TEdit::SetReadOnly(bool Value) {
 
 void TEdit::SetMaxLength(int Value) { FMaxLength = std::max(0, Value); }
 
+namespace {
+// A numbers-only edit takes the digits 0 to 9 and nothing else. The check a regular expression
+// "[0-9]*" over the whole text would make, without compiling one for every edit: a text of
+// digits (or none) is acceptable, any other is refused with the position at its end.
+class TDigitsValidator : public QValidator {
+public:
+  explicit TDigitsValidator(QObject* Parent) : QValidator(Parent) {}
+  State validate(QString& Input, int& Pos) const override {
+    for (QChar c : Input)
+      if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+        Pos = static_cast<int>(Input.size());
+        return Invalid;
+      }
+    return Acceptable;
+  }
+};
+}  // namespace
+
 void TEdit::SetNumbersOnly(bool Value) {
   FNumbersOnly = Value;
   auto* e = static_cast<QLineEdit*>(Handle());
   if (Value)
-    e->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setValidator(new TDigitsValidator(e));
   else
     e->setValidator(nullptr);
 }

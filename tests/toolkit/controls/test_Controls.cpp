@@ -210,6 +210,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FilterCase{"plain", [](TEdit*) {}, "a1.", "7a1.", 3},
                       FilterCase{"digits only", [](TEdit* e) { e->SetNumbersOnly(true); }, "a1.-2",
                                  "712", 2},
+                      // Another numbers-only edit going away or taking letters again leaves
+                      // this one as it is.
+                      FilterCase{"digits only after another such edit is gone",
+                                 [](TEdit* e) {
+                                   auto* other = new TEdit(e->Owner());
+                                   other->SetNumbersOnly(true);
+                                   e->SetNumbersOnly(true);
+                                   delete other;
+                                 },
+                                 "a1.-2", "712", 2},
+                      FilterCase{"digits only while another such edit takes letters again",
+                                 [](TEdit* e) {
+                                   auto* other = new TEdit(e->Owner());
+                                   other->SetNumbersOnly(true);
+                                   e->SetNumbersOnly(true);
+                                   other->SetNumbersOnly(false);
+                                 },
+                                 "a1.-2", "712", 2},
+                      FilterCase{"letters again after digits only",
+                                 [](TEdit* e) {
+                                   e->SetNumbersOnly(true);
+                                   e->SetNumbersOnly(false);
+                                 },
+                                 "a1", "7a1", 2},
                       FilterCase{"read-only", [](TEdit* e) { e->SetReadOnly(true); }, "12", "7", 0},
                       FilterCase{"disabled", [](TEdit* e) { e->SetEnabled(false); }, "12", "7", 0},
                       FilterCase{"nine characters at most", [](TEdit* e) { e->SetMaxLength(9); },

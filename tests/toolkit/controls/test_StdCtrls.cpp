@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
+#include <QRegularExpressionValidator>
 #include <QWidget>
 
 #include <functional>
@@ -343,3 +345,135 @@ TEST(DisabledControls, EditsKeepTheirTextColourButtonsTurnGrey) {
   EXPECT_EQ(buttonColours.color(QPalette::Active, QPalette::ButtonText), QColor(0, 0, 0));
   EXPECT_FALSE(edit->Handle()->isEnabled());
 }
+
+// A numbers-only edit judges a text (typed, pasted or set) exactly as the expression [0-9]*
+// over the whole text would: other scripts' digits, signs and points are no digits 0 to 9.
+TEST(Edit, NumbersOnlyJudgesATextAsTheDigitsExpressionWould) {
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetNumbersOnly(true);
+  const QValidator* judge = static_cast<QLineEdit*>(edit->Handle())->validator();
+  ASSERT_NE(judge, nullptr);
+  const QRegularExpressionValidator expression(QRegularExpression(QStringLiteral("[0-9]*")));
+  const QString texts[] = {QString(),
+                           QStringLiteral("0"),
+                           QStringLiteral("0123456789"),
+                           QStringLiteral("12a"),
+                           QStringLiteral("a12"),
+                           QStringLiteral(" 1"),
+                           QStringLiteral("1 "),
+                           QStringLiteral("-1"),
+                           QStringLiteral("+1"),
+                           QStringLiteral("1.5"),
+                           QStringLiteral("1,5"),
+                           QStringLiteral("1e3"),
+                           QStringLiteral("/:"),
+                           QString::fromUtf8("\u0661\u0662"),          // Arabic-Indic digits
+                           QString::fromUtf8("\uFF11"),                // a full-width one
+                           QString::fromUtf8("\u00BD"),                // one half
+                           QString::fromUtf8("\u00B2"),                // superscript two
+                           QString::fromUcs4(U"7\U0001D7CE", 2),       // a mathematical digit
+                           QString(QChar(0xD835)) + QLatin1Char('1'),  // a lone surrogate
+                           QStringLiteral("12\n3")};
+  for (const QString& t : texts) {
+    QString mine = t, theirs = t;
+    int myPos = 1, theirPos = 1;
+    EXPECT_EQ(judge->validate(mine, myPos), expression.validate(theirs, theirPos))
+        << t.toStdString();
+    EXPECT_EQ(myPos, theirPos) << t.toStdString();
+    EXPECT_EQ(mine, theirs);
+  }
+}
+
+// A disabled field shows the text colour of the parent it took its colours from, whichever of
+// several parents (with their own text colours, changed in between) it is on.
+TEST(DisabledControls, FieldsTakeTheTextColourOfTheirOwnParent) {
+  TForm form(nullptr);
+  auto* plain = new TPanel(&form);
+  plain->SetParent(&form);
+  auto* coloured = new TPanel(&form);
+  coloured->SetParent(&form);
+  coloured->Font()->SetColor(clRed);
+  const QColor plainText = plain->Handle()->palette().color(QPalette::Active, QPalette::Text);
+  struct Step {
+    TWinControl* parent;
+    TColor recolour;  // the parent's new font colour first, or clNone
+    QColor text;
+  };
+  const Step steps[] = {{&form, clNone, plainText},
+                        {coloured, clNone, QColor(255, 0, 0)},
+                        {plain, clNone, plainText},
+                        {coloured, clNone, QColor(255, 0, 0)},
+                        {coloured, clBlue, QColor(0, 0, 255)},
+                        {&form, clNone, plainText}};
+  for (const Step& s : steps) {
+    if (s.recolour != clNone) s.parent->Font()->SetColor(s.recolour);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(s.parent);
+    edit->SetEnabled(false);
+    const QPalette p = edit->Handle()->palette();
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), s.text);
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text), s.text);
+  }
+}
+
+namespace {
+
+// The colours a control sets are its own; every other role keeps following its parent, also when
+// the parent's colours change afterwards.
+struct OwnColourCase {
+  const char* name;
+  bool edit;        // an edit (a display-only field when disabled) or a button
+  bool fontColour;  // the control sets a red font
+  bool colour;      // the control sets a lime background
+};
+
+void PrintTo(const OwnColourCase& C, std::ostream* Os) { *Os << C.name; }
+
+class OwnColours : public ::testing::TestWithParam<OwnColourCase> {};
+
+TEST_P(OwnColours, StayTheControlsAndTheOtherRolesFollowTheParent) {
+  const OwnColourCase& c = GetParam();
+  TForm form(nullptr);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  TWinControl* control = c.edit ? static_cast<TWinControl*>(new TEdit(&form))
+                                : static_cast<TWinControl*>(new TButton(&form));
+  control->SetParent(panel);
+  // Set twice: the second time finds the colours in place already.
+  for (int i = 0; i < 2; ++i) {
+    if (c.fontColour) control->Font()->SetColor(clRed);
+    if (c.colour) control->SetColor(clLime);
+  }
+  panel->Font()->SetColor(clBlue);
+  panel->SetColor(clYellow);
+  control->SetEnabled(false);
+
+  const QPalette p = control->Handle()->palette();
+  const QColor text = c.fontColour ? QColor(255, 0, 0) : QColor(0, 0, 255);
+  const QColor back = c.colour ? QColor(0, 255, 0) : QColor(255, 255, 0);
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      EXPECT_EQ(p.color(g, r), text) << g << " " << r;
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (QPalette::ColorRole r : {QPalette::Window, QPalette::Base, QPalette::Button})
+      EXPECT_EQ(p.color(g, r), back) << g << " " << r;
+  if (c.fontColour) {
+    // A disabled field shows its own font colour; a disabled button greys its caption.
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text) == text, c.edit);
+    EXPECT_NE(p.color(QPalette::Disabled, QPalette::ButtonText), text);
+  }
+  EXPECT_EQ(control->Handle()->autoFillBackground(), c.colour);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, OwnColours,
+    ::testing::Values(OwnColourCase{"EditSettingNothing", true, false, false},
+                      OwnColourCase{"EditWithFontColour", true, true, false},
+                      OwnColourCase{"EditWithColour", true, false, true},
+                      OwnColourCase{"EditWithBoth", true, true, true},
+                      OwnColourCase{"ButtonWithFontColour", false, true, false},
+                      OwnColourCase{"ButtonWithColour", false, false, true}),
+    [](const ::testing::TestParamInfo<OwnColourCase>& I) { return String(I.param.name); });
+
+}  // namespace
