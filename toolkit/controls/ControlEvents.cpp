@@ -87,24 +87,6 @@ void TControlEventFilter::Watch(QWidget* W) {
 }
 
 bool TControlEventFilter::eventFilter(QObject* Watched, QEvent* Event) {
-  // Most events a widget gets (polish, palette and font changes, children, layout, paint) are
-  // none of the control's: they pass untouched. These are the kinds the switch below handles.
-  switch (Event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonRelease:
-    case QEvent::Wheel:
-    case QEvent::Enter:
-    case QEvent::Leave:
-    case QEvent::Resize:
-    case QEvent::Move:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: break;
-    default: return false;
-  }
   QWidget* w = FControl->Handle();
   if (w == nullptr) return false;
   // A host widget whose face is an inner widget (its focus proxy, a grid's table view): the
