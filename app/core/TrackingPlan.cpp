@@ -7,6 +7,7 @@
 
 #include "CalendarMath.h"
 #include "SysUtils.h"
+#include "Threads.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
     }
   };
 
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t cores = static_cast<size_t>(ProcessorCount());
   const size_t threads =
       std::min<size_t>(chunks, Threads > 0 ? static_cast<size_t>(Threads) : cores);
   std::vector<std::thread> pool;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "DOV_zodoza.h"
+#include "Threads.h"
 
 namespace {
 constexpr TColor kBlack = 0x000000;
@@ -937,8 +938,7 @@ namespace {
 // Threads for decoding when no test chose: the machine's, at most four (beyond that the
 // painting thread is the bottleneck).
 Integer DecodeThreadsOfMachine() {
-  const unsigned hw = std::thread::hardware_concurrency();
-  return std::clamp<Integer>(static_cast<Integer>(hw), 1, 4);
+  return std::clamp<Integer>(ProcessorCount(), 1, 4);
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "Threads.h"
 
+#include <sched.h>
+
 TThread::TThread() = default;
 
 TThread::~TThread() {
@@ -30,6 +32,14 @@ Integer TThread::WaitFor() {
 }
 
 Integer ProcessorCount() {
-  unsigned n = std::thread::hardware_concurrency();
+  // The processors this process may run on: a run pinned to a few of the machine's (taskset, a
+  // container's CPU set) must not start more threads than it can run at once.
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+    const int n = CPU_COUNT(&set);
+    if (n > 0) return static_cast<Integer>(n);
+  }
+  const unsigned n = std::thread::hardware_concurrency();
   return n == 0 ? 1 : static_cast<Integer>(n);
 }

@@ -60,5 +60,5 @@ private:
   std::recursive_mutex FLock;
 };
 
-// Number of processors the run-time reports (at least 1).
+// Number of processors this process may run on (at least 1).
 Integer ProcessorCount();

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <chrono>
 #include <vector>
@@ -95,6 +96,23 @@ TEST(Threads, CriticalSectionSerialises) {
   for (auto& w : workers) w.join();
   EXPECT_EQ(counter, 80000);
   EXPECT_GE(ProcessorCount(), 1);
+}
+
+// A run pinned to fewer processors than the machine has (taskset, a container's CPU set) counts
+// only those: more threads than it can run at once would only wait for each other.
+TEST(Threads, ProcessorCountIsWhatTheProcessMayRunOn) {
+  cpu_set_t all;
+  ASSERT_EQ(sched_getaffinity(0, sizeof(all), &all), 0);
+  EXPECT_EQ(ProcessorCount(), CPU_COUNT(&all));
+  int first = 0;
+  while (!CPU_ISSET(first, &all)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+  const Integer pinned = ProcessorCount();
+  ASSERT_EQ(sched_setaffinity(0, sizeof(all), &all), 0);
+  EXPECT_EQ(pinned, 1);
 }
 
 }  // namespace
