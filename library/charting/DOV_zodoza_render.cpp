@@ -784,6 +784,9 @@ struct TCustomZOdoza::TDenseDecode {
     const Integer n = std::min(Block, End - base);
     const TrcChartItem* const in = List + base;
     constexpr Integer kQuitCheck = 4096;
+    // Records are read ahead of use: at 104 bytes each, a machine whose own prefetching does not
+    // keep up waits for memory on nearly every record otherwise (twice as slow on one core).
+    constexpr Integer kPrefetchAhead = 16;
     if (Dedup) Seen.Clear();
     Integer w = 0;               // entries written
     bool afterLine = false;      // the last entry written is a line point
@@ -802,6 +805,11 @@ struct TCustomZOdoza::TDenseDecode {
       if (Quit.load(std::memory_order_relaxed)) return false;
       const Integer partEnd = std::min(n, part + kQuitCheck);
       for (; k < partEnd; ++k) {
+        if (k + kPrefetchAhead < n) {
+          const char* const ahead = reinterpret_cast<const char*>(in + k + kPrefetchAhead);
+          __builtin_prefetch(ahead);
+          __builtin_prefetch(ahead + 64);
+        }
         TDenseEntry& o = out[w];
         std::uint8_t kind = Put(in[k], o);
         if (kind == kSkip) continue;
