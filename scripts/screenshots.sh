@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds Kestal, starts it on a virtual display (Xvfb, installed on first use) and saves one
+# Builds Kestal, starts it on a virtual display (Xvfb, installed by the set-up) and saves one
 # PNG per window into a folder (default build/screenshots, or the folder given as the first
 # argument): the main window at start, after CALCULATE and in System evaluation mode, the full
 # pulsar list, the sort dialog and every other window. The program runs in a scratch folder
 # with the shipped catalogue and a 3 m dish at 1420 MHz; nothing of the user's is touched.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$here/scripts/setup.sh" xvfb
+bash "$here/scripts/setup.sh"
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKESTAL_BUILD_TESTS=OFF -DKESTAL_BUILD_BENCH=OFF
 cmake --build "$here/build" --target kestal

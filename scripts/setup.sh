@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kestal needs to build, run and test, skipping those present.
 # Extra package names given as arguments are installed too (scripts that need a tool only
-# they use pass it, e.g. the screenshot script passes xvfb).
+# they use pass it). Xvfb is always installed: the README starts Kestal under xvfb-run where
+# there is no display.
 set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config lld ccache
@@ -12,6 +13,7 @@ PKGS=(
   poppler-utils libemf2svg-dev libemf2svg1
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   python3 python3-pyftpdlib openssl ca-certificates locales tzdata
+  xvfb xauth
 )
 PKGS+=("$@")
 missing=()

@@ -1,5 +1,6 @@
 #include "GridLocator.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "SysUtils.h"
@@ -16,6 +17,9 @@ constexpr TPairStep PairSteps[4] = {{20.0, 10.0},
                                     {0.0833333333333333, 0.0416666666666667},
                                     {0.0083333333333333, 0.0041666666666667}};
 
+// The last index of each pair: fields A..R, squares 0..9, subsquares A..X, extended 0..9.
+constexpr int PairLast[4] = {17, 9, 23, 9};
+
 bool InRange(char C, char First, char Last) { return C >= First && C <= Last; }
 
 }  // namespace
@@ -26,9 +30,12 @@ String LatLonToLocator(double Latitude, double Longitude) {
   double lat = Latitude + 90.0;
   for (int pair = 0; pair < 4; ++pair) {
     const TPairStep& step = PairSteps[pair];
-    const int kLon = static_cast<int>(lon / step.Longitude);  // truncates toward zero
+    // Truncates toward zero; the pole and the date line (and a remainder the decimal steps
+    // leave a hair too large) stay in the last square of the pair, so every position gives a
+    // locator that reads back.
+    const int kLon = std::clamp(static_cast<int>(lon / step.Longitude), 0, PairLast[pair]);
     locator[2 * pair] = static_cast<char>(locator[2 * pair] + kLon);
-    const int kLat = static_cast<int>(lat / step.Latitude);
+    const int kLat = std::clamp(static_cast<int>(lat / step.Latitude), 0, PairLast[pair]);
     locator[2 * pair + 1] = static_cast<char>(locator[2 * pair + 1] + kLat);
     if (pair < 3) {
       lon -= kLon * step.Longitude;

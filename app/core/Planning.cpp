@@ -162,14 +162,20 @@ TPlannedDay PlannedDayOf(crt::time_t Now, int DayOffset) {
 
 std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day) {
   std::vector<TPlanHour> hours;
-  constexpr crt::time_t Hour = 3600;
-  // Bounded by the local date, not by reaching 23:00: a zone whose change skips 23:00 would
-  // otherwise run on into the next day.
-  for (crt::time_t t = Day.Midnight;; t += Hour) {
+  // Each column is a local h:00. Stepping a whole hour from midnight would carry a half-hour
+  // change (02:00 to 02:30) into every later column, so the day is walked in quarter hours,
+  // the finest step by which a zone's offset changes, and the instants on a full local hour
+  // are kept. The walk is bounded by the local date, not by reaching 23:00: a zone whose change
+  // skips 23:00 would otherwise run on into the next day, and one that turns back across
+  // midnight shows a moment of the day before, which belongs to no column.
+  constexpr crt::time_t Quarter = 900;
+  constexpr crt::time_t Longest = 27 * 3600;  // the longest local day, with margin
+  for (crt::time_t t = Day.Midnight; t < Day.Midnight + Longest; t += Quarter) {
     const std::tm local = LocalWallTime(t);
-    if (local.tm_year + 1900 != Day.Year || local.tm_mon + 1 != Day.Month ||
-        local.tm_mday != Day.Day)
-      break;
+    const int date = (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    const int planned = Day.Year * 10000 + Day.Month * 100 + Day.Day;
+    if (date > planned) break;
+    if (date < planned || local.tm_min != 0 || local.tm_sec != 0) continue;
     hours.push_back({local.tm_hour, t, UtcInstantOf(t)});
   }
   return hours;

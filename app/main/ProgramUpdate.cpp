@@ -1,5 +1,6 @@
 #include "ProgramUpdate.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -69,6 +70,12 @@ void CheckForUpdate(THTTPClient& Client) {
   DeleteFile(ReleaseFile);
 }
 
-void OpenManual() { OpenDocument(ManualFile); }
+void OpenManual() {
+  if (OpenDocument(ManualFile)) return;
+  std::error_code ec;
+  const std::filesystem::path where = std::filesystem::absolute(ManualFile, ec);
+  const String place = ec ? String(ManualFile) : where.lexically_normal().string();
+  ShowMessage((FileExists(ManualFile) ? Texts::ManualNoViewer : Texts::ManualMissing) + place);
+}
 
 }  // namespace ProgramUpdate

@@ -35,6 +35,12 @@ inline constexpr const char* Newer =
 inline constexpr const char* SecondRequestFailed =
     "Error in connectiong to Kestal web site. Please try later.";
 inline constexpr const char* CannotOpen = "Error in file opening";
+// Followed by the manual's full path.
+inline constexpr const char* ManualMissing =
+    "The user manual could not be opened: it is missing. It belongs at ";
+inline constexpr const char* ManualNoViewer =
+    "The user manual could not be opened: no program to show PDF documents could be started. "
+    "Open it with a PDF viewer: ";
 }  // namespace Texts
 
 // The whole check behind "Check for updates": fetches the version page twice through Client
@@ -42,7 +48,8 @@ inline constexpr const char* CannotOpen = "Error in file opening";
 // tells the user what it found. Release.txt is deleted once a version text was found.
 void CheckForUpdate(THTTPClient& Client);
 
-// Opens KestalManual.pdf of the working folder with the desktop's viewer.
+// Opens KestalManual.pdf of the working folder with the desktop's viewer; when that cannot be
+// done, says so and where the manual is (or belongs).
 void OpenManual();
 
 }  // namespace ProgramUpdate

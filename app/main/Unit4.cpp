@@ -73,9 +73,15 @@ const char* DmsMagnitude(double& Degrees, double Minutes, double Seconds, const 
                          double& Magnitude) {
   if (const char* message = RangeMessage(Degrees, L)) return message;
   if (Minutes > 60 || Seconds > 60) return LocationTexts::MinutesAbove;
+  // A negative part would count against the degrees while the hemisphere button says where
+  // the position lies: "-45 -30 0" must not become 44.5.
+  if (Minutes < 0 || Seconds < 0) return LocationTexts::MinutesBelow;
   Magnitude = std::abs(Degrees) + Minutes / 60 + Seconds / 3600;
   if (const char* message = RangeMessage(Degrees < 0 ? -Magnitude : Magnitude, L)) return message;
   Degrees = std::abs(Degrees);
+  // The stored position takes a millionth of a degree more, but never beyond the pole or the
+  // date line.
+  Magnitude = std::min(Magnitude + 1e-6, L.Limit);
   return nullptr;
 }
 
@@ -175,7 +181,7 @@ void TForm4::LatitudeFromParts() {
                        MainWindow->Location.LatitudeSec, LatitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button23->Caption() == "S" ? -1 : 1;
-  MainWindow->Location.Latitude = sign * (m + 1e-6);
+  MainWindow->Location.Latitude = sign * m;
   Edit34->SetText(FormatFloat("00.0000", MainWindow->Location.Latitude));
   UpdateComputedLocator();
 }
@@ -187,7 +193,7 @@ void TForm4::LongitudeFromParts() {
                        MainWindow->Location.LongitudeSec, LongitudeLimits, m))
     return ShowMessage(message);
   const double sign = Button24->Caption() == "W" ? -1 : 1;
-  MainWindow->Location.Longitude = sign * (m + 1e-6);
+  MainWindow->Location.Longitude = sign * m;
   Edit38->SetText(FormatFloat("00.0000", MainWindow->Location.Longitude));
   UpdateComputedLocator();
 }

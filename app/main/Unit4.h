@@ -94,6 +94,7 @@ inline constexpr const char* LatitudeBelow = "Must be >= -90";
 inline constexpr const char* LongitudeAbove = "Must be <= 180";
 inline constexpr const char* LongitudeBelow = "Must be >= -180";
 inline constexpr const char* MinutesAbove = "Must be <=60";
+inline constexpr const char* MinutesBelow = "Must be >= 0";
 inline constexpr const char* DamagedLocations =
     "Some lines of the saved locations in KestalDB.txt are no location record. They are not "
     "listed and are kept in the file as they are:";

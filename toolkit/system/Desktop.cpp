@@ -1,24 +1,44 @@
 #include "Desktop.h"
 
-#include <QDesktopServices>
-#include <QGuiApplication>
-#include <QProcess>
-#include <QString>
-#include <QStringList>
-#include <QUrl>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <mutex>
+#include <thread>
+
+extern char** environ;
 
 namespace {
 
+// How long a viewer's start may take to fail before it counts as started. The freedesktop
+// helper gives up at once when no program takes the type; a viewer it starts may keep it
+// running until the viewer closes, so a helper still running is a viewer on screen.
+constexpr auto StartVerdict = std::chrono::milliseconds(1000);
+
+// Hands the file to the freedesktop helper and tells whether a viewer could be started: false
+// when the helper is not installed or ends with an error (no program for the type, a viewer
+// that failed). A thread of its own collects the helper whenever it ends, so none is left
+// behind as a zombie.
 bool DesktopOpen(const String& AbsolutePath) {
-  const QString path = QString::fromStdString(AbsolutePath);
-  // The desktop services need the GUI application; a program without one still has the
-  // freedesktop helper.
-  if (QGuiApplication::instance() != nullptr)
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-  return QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{path});
+  char helper[] = "xdg-open";
+  String path = AbsolutePath;
+  char* argv[] = {helper, path.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, helper, nullptr, nullptr, argv, environ) != 0) return false;
+  auto verdict = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = verdict->get_future();
+  std::thread([pid, verdict] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    verdict->set_value(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }).detach();
+  if (result.wait_for(StartVerdict) == std::future_status::timeout) return true;
+  return result.get();
 }
 
 std::mutex& OpenerMutex() {

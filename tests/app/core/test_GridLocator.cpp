@@ -11,13 +11,22 @@ TEST(GridLocator, PositionToLocator) {
     const char* locator;
   };
   const Case cases[] = {
-      {0.0, 0.0, "JJ00AA00"},        {90.0, 0.0, "JS00AA00"},  // no clamping: one letter past R
-      {-90.0, -180.0, "AA00AA00"},   {51.4792, -1.2917, "IO91IL45"},
-      {52.8105, 6.3961, "JO32ET74"}, {-33.8688, 151.2093, "QF56OD51"},
+      {0.0, 0.0, "JJ00AA00"},
+      {-90.0, -180.0, "AA00AA00"},
+      {51.4792, -1.2917, "IO91IL45"},
+      {52.8105, 6.3961, "JO32ET74"},
+      {-33.8688, 151.2093, "QF56OD51"},
+      // The pole and the date line lie on the grid's edge: they take its last square, not a
+      // letter past R.
+      {90.0, 0.0, "JR09AX09"},
+      {90.0, 180.0, "RR99XX99"},
+      {-90.0, 180.0, "RA90XA90"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locator);
     EXPECT_EQ(LatLonToLocator(c.lat, c.lon), c.locator);
+    double lat = 0, lon = 0;
+    EXPECT_TRUE(LocatorToLatLon(c.locator, lat, lon));
   }
 }
 

@@ -175,11 +175,20 @@ TEST_F(PlanningTest, EveryHourOfThePlannedDayHasItsOwnUtc) {
       {"December, injected rule", "", Unix(2026, 12, 8, 12), 0, "12/8/2026", 24, 0, 24, 60, 60,
        "local time (UTC+01:00)"},
       {"the change back planned a week ahead", "Europe/Berlin", Unix(2026, 10, 18, 12), 7,
-       "10/25/2026", 25, 0, 3, 120, 60, "local time: UTC+02:00 (DST) up to 01:00, UTC+01:00 from 02:00 on"},
-      {"Santiago repeats 23:00", "America/Santiago", Unix(2026, 4, 1, 12), 3, "4/4/2026", 25, 0,
-       24, -180, -240, "local time: UTC-03:00 (DST) up to 22:00, UTC-04:00 from 23:00 on"},
+       "10/25/2026", 25, 0, 3, 120, 60,
+       "local time: UTC+02:00 (DST) up to 01:00, UTC+01:00 from 02:00 on"},
+      {"Santiago repeats 23:00", "America/Santiago", Unix(2026, 4, 1, 12), 3, "4/4/2026", 25, 0, 24,
+       -180, -240, "local time: UTC-03:00 (DST) up to 22:00, UTC-04:00 from 23:00 on"},
       {"Santiago skips midnight", "America/Santiago", Unix(2026, 9, 1, 12), 5, "9/6/2026", 23, 1,
        23, -180, -180, "local time (UTC-03:00, DST)"},
+      // Half-hour changes: 02:00 becomes 02:30, and 02:00 turns back to 01:30; the columns
+      // after them still show their own full hours.
+      {"Lord Howe moves on half an hour", "Australia/Lord_Howe", Unix(2026, 10, 1, 12), 3,
+       "10/4/2026", 23, 0, 2, 630, 660,
+       "local time: UTC+10:30 up to 01:00, UTC+11:00 (DST) from 03:00 on"},
+      {"Lord Howe turns back half an hour", "Australia/Lord_Howe", Unix(2026, 4, 1, 12), 4,
+       "4/5/2026", 24, 0, 2, 660, 630,
+       "local time: UTC+11:00 (DST) up to 01:00, UTC+10:30 from 02:00 on"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -266,13 +275,11 @@ TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
   ASSERT_EQ(at400.Rows.size(), 12u);
   EXPECT_EQ(at400.Rows[11].SignalToNoise, "20");
   for (double f : {390.0, 500.0, 1000.0, 1500.0, 800.0})
-    EXPECT_EQ(
-        ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, 0).Rows.size(),
-        11u)
+    EXPECT_EQ(ComputePlan(*StateWithPulsars(f), THorizonProfile::Defaults(), now, 0).Rows.size(),
+              11u)
         << f;
   // A horizon nothing clears empties every hour but keeps names and S/N.
-  const TPlanResult hidden =
-      ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, 0);
+  const TPlanResult hidden = ComputePlan(*StateWithPulsars(1400), ProfileWithMinimum(91), now, 0);
   EXPECT_EQ(hidden.Rows[11].SignalToNoise, "10");
   for (const TPlanRow& r : hidden.Rows)
     for (const String& h : r.Hours) EXPECT_EQ(h, "");
@@ -328,8 +335,8 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   EXPECT_EQ(table[0][6], "+120min.(16:26:17)");
   const std::regex cell("[0-9]{3}\\.[0-9]{2} : -?[0-9]{2}\\.[0-9]{2}");
   for (size_t j = 1; j <= 6; ++j) EXPECT_TRUE(std::regex_match(table[5][j], cell)) << table[5][j];
-  const TDriftTable hidden = ComputeDriftScan(
-      {52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; });
+  const TDriftTable hidden =
+      ComputeDriftScan({52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; });
   EXPECT_EQ(hidden[1][0], "Moon");
   for (size_t c = 1; c <= 11; ++c)
     for (size_t j = 1; j <= 6; ++j) EXPECT_EQ(hidden[c][j], "");

@@ -138,20 +138,46 @@ TEST_F(ProgramUpdateTest, FailedSecondRequestIsToldAndTheFirstReplyScanned) {
   EXPECT_FALSE(std::filesystem::exists(pu::ReleaseFile));
 }
 
-TEST_F(ProgramUpdateTest, HelpOpensTheShippedManualWithTheDesktopViewer) {
-  std::vector<std::string> opened;
-  SetDocumentOpener([&](const String& Path) {
-    opened.push_back(Path);
-    return true;
-  });
-  std::filesystem::copy_file(KESTAL_MANUAL_PDF, dir.path() / pu::ManualFile);
+// Help hands the shipped manual to the desktop's viewer; when there is no manual or no viewer
+// the user is told, with the place of the manual.
+TEST_F(ProgramUpdateTest, HelpOpensTheShippedManualOrSaysWhereItIs) {
+  struct Case {
+    const char* what;
+    bool manualPresent;
+    bool viewerStarts;
+    size_t opened;
+    const char* message;  // "" none; else the text before the path
+  };
+  const Case cases[] = {
+      {"manual and viewer", true, true, 1, ""},
+      {"no viewer for PDF", true, false, 1, pu::Texts::ManualNoViewer},
+      {"manual missing", false, true, 0, pu::Texts::ManualMissing},
+  };
   UseRealCatalogue();
   Start();
-  dialogs->Clear();
-  Form1->Button42->Click();
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(std::filesystem::path(opened[0]), dir.path() / pu::ManualFile);
-  EXPECT_TRUE(Boxes().empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> opened;
+    SetDocumentOpener([&](const String& Path) {
+      opened.push_back(Path);
+      return c.viewerStarts;
+    });
+    std::filesystem::remove(dir.path() / pu::ManualFile);
+    if (c.manualPresent) std::filesystem::copy_file(KESTAL_MANUAL_PDF, dir.path() / pu::ManualFile);
+    dialogs->Clear();
+    Form1->Button42->Click();
+    ASSERT_EQ(opened.size(), c.opened);
+    if (c.opened > 0) {
+      EXPECT_EQ(std::filesystem::path(opened[0]), dir.path() / pu::ManualFile);
+    }
+    if (*c.message == 0) {
+      EXPECT_TRUE(Boxes().empty());
+    } else {
+      const String expected = c.message + (dir.path() / pu::ManualFile).string();
+      EXPECT_EQ(BoxTexts(), std::vector<std::string>{expected});
+    }
+  }
+  SetDocumentOpener(nullptr);
 }
 
 // The manual is a real PDF document of several pages made from docs/KestalManual.md.

@@ -145,7 +145,10 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
         Case{Form4->Edit37, "60.5", "Must be <=60"},
         // Within the limit in degrees, beyond it with the minutes and seconds.
         Case{Form4->Edit31, "90", "Must be <= 90"}, Case{Form4->Edit31, "-90", "Must be >= -90"},
-        Case{Form4->Edit35, "180", "Must be <= 180"}}) {
+        Case{Form4->Edit35, "180", "Must be <= 180"},
+        // Minutes and seconds carry no sign: the hemisphere button does.
+        Case{Form4->Edit32, "-30", "Must be >= 0"}, Case{Form4->Edit33, "-1", "Must be >= 0"},
+        Case{Form4->Edit37, "-7200", "Must be >= 0"}}) {
     SCOPED_TRACE(c.text);
     Type(Form4->Edit31, "45");
     Type(Form4->Edit32, "30");
@@ -155,6 +158,19 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
     Type(c.field, c.text);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.message});
   }
+
+  // The pole and the date line: the stored position stays on them and the locator is one of
+  // the grid's.
+  Type(Form4->Edit33, "0");
+  Type(Form4->Edit32, "0");
+  Type(Form4->Edit31, "90");
+  Type(Form4->Edit37, "0");
+  Type(Form4->Edit36, "0");
+  Form4->Edit36Change(Form4->Edit36);
+  Type(Form4->Edit35, "180");
+  EXPECT_EQ(Form1->Location.Latitude, 90);
+  EXPECT_EQ(Form1->Location.Longitude, 180);
+  EXPECT_EQ(Form4->Edit2->Text(), "RR99XX99");
 
   // A degree typed with a minus: the button's letter gives the sign, the size is kept.
   Type(Form4->Edit31, "45");
