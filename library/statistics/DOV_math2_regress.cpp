@@ -359,9 +359,9 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   const double h = n * c.Sx4 - c.Sxx * c.Sxx;
   const double a2 = f * f == C * h ? kNoValue : (C * e - f * g) / (C * h - f * f);
   const double a1 = C == 0 ? kNoValue : (g - f * a2) / C;
-  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n + lm;
+  const double a0c = (c.St - a1 * c.Sx - a2 * c.Sxx) / n, a0 = a0c + lm;
   const double W = c.Stt - c.St * c.St / n;
-  FitQual = W != 0 ? (c.St * (a0 - lm) + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
+  FitQual = W != 0 ? (c.St * a0c + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
   if (a2 != 0) {
     k0 = std::exp(a0 - a1 * a1 / (4 * a2));
     k1 = -0.5 * a1 / a2 + c.xm;

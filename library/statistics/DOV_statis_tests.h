@@ -42,8 +42,8 @@ double PerformLillieforsTest(TVector* Data, bool DataSorted);
 // 4 invalid NCens, 5 more than 80 % censored, 6 all values equal (to 1e-15 of their size, so
 // W and PW are the same for data of any scale). PW is the p-value (clamped to 0 .. 1), taken
 // from the upper tail itself, so it keeps its digits far below 1e-16. A negative W on entry is
-// kept on the early returns. NaN or infinite data (from three values on) raise "Shapiro-Wilk
-// test: data contain a value that is not finite" before Data is sorted.
+// kept on the early returns. NaN or infinite data (after the checks of codes 1, 4 and 5) raise
+// "Shapiro-Wilk test: data contain a value that is not finite" before Data is sorted.
 Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W);
 // 1 - p for W of n values with NCens censored.
 double ShapiroWilkIntegral(double W, Integer n, Integer NCens);
