@@ -270,7 +270,7 @@ std::function<double(double)> BoostQuantile(Dist d) {
 }
 
 // The probabilities of the quantile table below, and quantiles at them computed with mpmath
-// (scripts/distribution_references.py) where Boost's own quantile search gives up.
+// (scripts/distribution_references.py) for the large degrees of freedom.
 const double kTableP[] = {1e-300, 1e-100, 1e-10, 1e-6,      0.05,       0.5 - 1e-9,
                           0.5,    0.7,    0.999, 1 - 1e-10, 1 - 0x1p-53};
 
