@@ -585,6 +585,16 @@ TEST(ScaledData, GiveTheAnswersOfTheDataAsGiven) {
     const char* name;
     std::function<std::vector<double>(double)> figures;  // of the data scaled by s
   };
+  // t, df, p and the means and deviations in the data's units, the first sample against b.
+  auto tTest = [&](std::vector<double> first, TtTestVersion version) {
+    return [&, first, version](double s) {
+      double m1, m2, d1, d2, md, dd, t;
+      Integer df;
+      const double p = Perform2SampleTTest(Vec(scaled(first, s)).get(), Vec(scaled(b, s)).get(),
+                                           version, false, m1, m2, d1, d2, md, dd, t, df);
+      return std::vector<double>{t, double(df), p, m1 / s, d1 / s, d2 / s, md / s, dd / s};
+    };
+  };
   const Case cases[] = {
       {"Grubbs",
        [&](double s) {
@@ -599,33 +609,9 @@ TEST(ScaledData, GiveTheAnswersOfTheDataAsGiven) {
          const Integer code = ShapiroWilkTest(v.get(), 0, PW, W);
          return std::vector<double>{W, PW, double(code)};
        }},
-      {"t paired",
-       [&](double s) {
-         double m1, m2, d1, d2, md, dd, t;
-         Integer df;
-         const double p = Perform2SampleTTest(Vec(scaled({1, 2, 3, -1, 5, 1.5}, s)).get(),
-                                              Vec(scaled(b, s)).get(), ttPaired, false, m1, m2, d1,
-                                              d2, md, dd, t, df);
-         return std::vector<double>{t, double(df), p, d1 / s, dd / s};
-       }},
-      {"t equal variances",
-       [&](double s) {
-         double m1, m2, d1, d2, md, dd, t;
-         Integer df;
-         const double p =
-             Perform2SampleTTest(Vec(scaled(a, s)).get(), Vec(scaled(b, s)).get(), ttHomoScedastic,
-                                 false, m1, m2, d1, d2, md, dd, t, df);
-         return std::vector<double>{t, double(df), p, m1 / s, d2 / s};
-       }},
-      {"t Welch",
-       [&](double s) {
-         double m1, m2, d1, d2, md, dd, t;
-         Integer df;
-         const double p =
-             Perform2SampleTTest(Vec(scaled(a, s)).get(), Vec(scaled(b, s)).get(),
-                                 ttHeteroScedastic, false, m1, m2, d1, d2, md, dd, t, df);
-         return std::vector<double>{t, double(df), p};
-       }},
+      {"t paired", tTest({1, 2, 3, -1, 5, 1.5}, ttPaired)},
+      {"t equal variances", tTest(a, ttHomoScedastic)},
+      {"t Welch", tTest(a, ttHeteroScedastic)},
   };
   for (const Case& c : cases) {
     const std::vector<double> want = c.figures(1);
