@@ -12,7 +12,7 @@ PKGS=(
   libboost-math-dev libgsl-dev libopenblas-dev liblapacke-dev
   poppler-utils libemf2svg-dev libemf2svg1
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
-  python3 python3-pyftpdlib openssl ca-certificates locales tzdata
+  python3 python3-pyftpdlib python3-mpmath openssl ca-certificates locales tzdata
   xvfb xauth
 )
 PKGS+=("$@")

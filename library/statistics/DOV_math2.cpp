@@ -313,6 +313,9 @@ double TCurveFit::CalcMeanDegrees(Integer Nc) const {
 double TCurveFit::MeanAngleX() const { return CalcMeanDegrees(1); }
 double TCurveFit::MeanAngleY() const { return CalcMeanDegrees(2); }
 
+// The sums are taken over the deviations from the means scaled by powers of two to at most 1,
+// so that data of any magnitude (1e160 would overflow the squares, 1e-170 underflow them) gives
+// the line wherever it is representable; the scales come back in k and d only.
 void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   k = d = FitQual = 0;
   const Integer n = FNumData;
@@ -322,9 +325,17 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   FData->MeanVar(2, 1, 2, n, ym, var);
   const double* xs = FData->ColumnPtr(1);
   const double* ys = FData->ColumnPtr(2);
+  double xMax = 0, yMax = 0;
+  for (Integer i = 0; i < n; ++i) {
+    xMax = std::max(xMax, std::fabs(xs[i] - xm));
+    yMax = std::max(yMax, std::fabs(ys[i] - ym));
+  }
+  // 2^ex >= every |x - xm| (and 2^ey for y); 0 where all deviations are 0.
+  const int ex = xMax > 0 ? std::ilogb(xMax) + 1 : 0;
+  const int ey = yMax > 0 ? std::ilogb(yMax) + 1 : 0;
   double Sx = 0, Sy = 0, Sxx = 0, Syy = 0, Sxy = 0;
   for (Integer i = 0; i < n; ++i) {
-    const double dx = xs[i] - xm, dy = ys[i] - ym;
+    const double dx = std::scalbn(xs[i] - xm, -ex), dy = std::scalbn(ys[i] - ym, -ey);
     Sx += dx;
     Sy += dy;
     Sxx += dx * dx;
@@ -333,15 +344,16 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   }
   const double D = n * Sxx - Sx * Sx;
   if (D == 0) throw ESDLMath2Error("CalcLinFit: slope is infinite");
-  const double kk = (n * Sxy - Sx * Sy) / D;
-  const double dd = (Sxx * Sy - Sx * Sxy) / D - kk * xm + ym;
-  // r^2 = k Sxy / Syy about the means. Sx and Sy are the rounding left by the means; taking
-  // them out keeps the centring exact. The intercept must stay out of it: for data far from 0
-  // it is huge, and Sy times it is no longer 0.
+  const double ks = (n * Sxy - Sx * Sy) / D;  // the slope in scaled units
+  const double kk = std::scalbn(ks, ey - ex);
+  const double dd = std::scalbn((Sxx * Sy - Sx * Sxy) / D, ey) - kk * xm + ym;
+  // r^2 = k Sxy / Syy about the means, free of the scales. Sx and Sy are the rounding left by
+  // the means; taking them out keeps the centring exact. The intercept must stay out of it: for
+  // data far from 0 it is huge, and Sy times it is no longer 0.
   const double V = Syy - Sy * Sy / n;
   k = kk;
   d = dd;
-  FitQual = V != 0 ? std::clamp(kk * (Sxy - Sx * Sy / n) / V, 0.0, 1.0) : 1;
+  FitQual = V != 0 ? std::clamp(ks * (Sxy - Sx * Sy / n) / V, 0.0, 1.0) : 1;
 }
 
 double TCurveFit::DataX(Integer ix) const {

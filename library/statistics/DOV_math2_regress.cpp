@@ -30,23 +30,79 @@ double Significance(double coeff, double s, double dev, Integer dfres) {
   return 2 * (1 - tDistriIntegral(std::fabs(coeff / s / dev), dfres));
 }
 
+// Sums of squares and products of up to two predictors u, v and a response t about their means,
+// over the data. The quality of a fit is taken from these: sums about 0 of data far from 0
+// (y = 1e9 + small) would lose every digit of the spread to the offset.
+struct TCentredSums2 {
+  Extended Suu = 0, Svv = 0, Suv = 0, Sut = 0, Svt = 0, Stt = 0;
+};
+
+template <class U, class V, class T>
+TCentredSums2 CentredSums2(const double* xs, const double* ys, Integer n, U u, V v, T t) {
+  TCentredSums2 c;
+  if (n < 1) return c;
+  Extended um = 0, vm = 0, tm = 0;
+  for (Integer i = 0; i < n; ++i) {
+    um += u(xs[i]);
+    vm += v(xs[i]);
+    tm += t(ys[i]);
+  }
+  um /= n;
+  vm /= n;
+  tm /= n;
+  for (Integer i = 0; i < n; ++i) {
+    const Extended du = u(xs[i]) - um, dv = v(xs[i]) - vm, dt = t(ys[i]) - tm;
+    c.Suu += du * du;
+    c.Svv += dv * dv;
+    c.Suv += du * dv;
+    c.Sut += du * dt;
+    c.Svt += dv * dt;
+    c.Stt += dt * dt;
+  }
+  return c;
+}
+
+// r^2 of the least-squares fit of t on u (and v, where it varies) from the centred sums: 1
+// without spread in t (every fit is exact), 0 without spread in the predictors.
+double CentredQuality(const TCentredSums2& c) {
+  if (c.Stt == 0) return 1;
+  Extended explained;
+  const Extended det = c.Suu * c.Svv - c.Suv * c.Suv;
+  if (c.Svv != 0 && det > 0) {
+    const Extended bu = (c.Sut * c.Svv - c.Svt * c.Suv) / det;
+    const Extended bv = (c.Svt * c.Suu - c.Sut * c.Suv) / det;
+    explained = bu * c.Sut + bv * c.Svt;
+  } else {
+    if (c.Suu == 0) return 0;
+    explained = c.Sut * c.Sut / c.Suu;
+  }
+  return static_cast<double>(std::clamp<Extended>(explained / c.Stt, 0, 1));
+}
+
+Extended Same(Extended v) { return v; }
+Extended Reciprocal(Extended v) { return 1 / v; }
+Extended Ln(Extended v) { return std::log(v); }
+Extended Nothing(Extended) { return 0; }
+
+// The centred sums of t(y) on u(x) over the points of a fit.
+template <class U, class T>
+TCentredSums2 CentredLine(const TMatrix& data, Integer n, U u, T t) {
+  return CentredSums2(data.ColumnPtr(1), data.ColumnPtr(2), n, u, Nothing, t);
+}
+
 // Pearson's r squared of observed and fitted values by the fits' rules: 0 unless both have
-// positive sums of squares and spread.
+// positive sums of squares and spread. About the means, so offset data keep their digits.
 double SquaredCorrelation(const std::vector<double>& y, const std::vector<double>& f) {
-  const double n = static_cast<double>(y.size());
-  double sy2 = 0, sf2 = 0, sy = 0, sf = 0, syf = 0;
+  double sy2 = 0, sf2 = 0;
   for (std::size_t i = 0; i < y.size(); ++i) {
     sy2 += y[i] * y[i];
     sf2 += f[i] * f[i];
-    sy += y[i];
-    sf += f[i];
-    syf += y[i] * f[i];
   }
   if (!(sy2 > 0 && sf2 > 0)) return 0;
-  const double syy = sy2 - sy * sy / n, sff = sf2 - sf * sf / n;
-  if (syy == 0 || sff == 0) return 0;
-  const double r = (syf - sy * sf / n) / std::sqrt(std::fabs(syy * sff));
-  return r * r;
+  const TCentredSums2 c =
+      CentredSums2(f.data(), y.data(), static_cast<Integer>(y.size()), Same, Nothing, Same);
+  if (c.Stt == 0 || c.Suu == 0) return 0;
+  return static_cast<double>(c.Sut * c.Sut / (c.Suu * c.Stt));
 }
 
 // Least squares of y on the columns u^1 .. u^order and a constant: coefficients C (constant
@@ -291,7 +347,11 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcGaussFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcGaussFit", "y values must not be negative");
-  const TCentredSums c = CentredSums(*FData, n, [](double y) { return std::log(y); });
+  // ln y about its mean, as the parabola takes y: the quality keeps its digits for offset data.
+  double lm = 0;
+  for (Integer i = 0; i < n; ++i) lm += std::log(FData->ColumnPtr(2)[i]);
+  lm /= n;
+  const TCentredSums c = CentredSums(*FData, n, [lm](double y) { return std::log(y) - lm; });
   const double C = n * c.Sxx - c.Sx * c.Sx;
   const double e = n * c.Sx2t - c.Sxx * c.St;
   const double f = n * c.Sx3 - c.Sxx * c.Sx;
@@ -299,9 +359,9 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   const double h = n * c.Sx4 - c.Sxx * c.Sxx;
   const double a2 = f * f == C * h ? kNoValue : (C * e - f * g) / (C * h - f * f);
   const double a1 = C == 0 ? kNoValue : (g - f * a2) / C;
-  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n;
+  const double a0c = (c.St - a1 * c.Sx - a2 * c.Sxx) / n, a0 = a0c + lm;
   const double W = c.Stt - c.St * c.St / n;
-  FitQual = W != 0 ? (c.St * a0 + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
+  FitQual = W != 0 ? (c.St * a0c + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
   if (a2 != 0) {
     k0 = std::exp(a0 - a1 * a1 / (4 * a2));
     k1 = -0.5 * a1 / a2 + c.xm;
@@ -321,10 +381,11 @@ struct TLineSums {
   Extended U, UU, T, TT, UT;
 };
 
-// The shared scheme: T = a + k1 U by least squares on the running sums. Exponential: k0 =
-// exp(a), refused when a lies outside the logarithms of the double range.
-void FitLine(const char* routine, Integer n, const TLineSums& s, bool Exponential, double& k0,
-             double& k1, double& FitQual) {
+// The shared scheme: T = a + k1 U by least squares on the running sums, the quality from the
+// sums about the means (Centred). Exponential: k0 = exp(a), refused when a lies outside the
+// logarithms of the double range.
+void FitLine(const char* routine, Integer n, const TLineSums& s, const TCentredSums2& Centred,
+             bool Exponential, double& k0, double& k1, double& FitQual) {
   const Extended det = n * s.UU - s.U * s.U;
   if (det == 0) Refuse(routine, "slope is infinite");
   const Extended slope = (n * s.UT - s.U * s.T) / det;
@@ -336,8 +397,7 @@ void FitLine(const char* routine, Integer n, const TLineSums& s, bool Exponentia
   } else {
     k0 = static_cast<double>(a);
   }
-  const Extended den = s.TT - s.T * s.T / n;
-  FitQual = den != 0 ? static_cast<double>((s.T * a + s.UT * slope - s.T * s.T / n) / den) : 1;
+  FitQual = CentredQuality(Centred);
 }
 
 }  // namespace
@@ -347,8 +407,8 @@ void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcReciLinFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciLinFit", "y values must not be zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcReciLinFit", FNumData, {s.sumx, s.sumxq, s.sum1byy, s.sum1byyq, s.sumxbyy}, false,
-          k0, k1, FitQual);
+  FitLine("CalcReciLinFit", FNumData, {s.sumx, s.sumxq, s.sum1byy, s.sum1byyq, s.sumxbyy},
+          CentredLine(*FData, FNumData, Same, Reciprocal), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) const {
@@ -356,8 +416,8 @@ void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcHyperbolFit", "x values must not be zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcHyperbolFit", FNumData, {s.sum1byx, s.sum1byxq, s.sumy, s.sumyq, s.sumybyx}, false,
-          k0, k1, FitQual);
+  FitLine("CalcHyperbolFit", FNumData, {s.sum1byx, s.sum1byxq, s.sumy, s.sumyq, s.sumybyx},
+          CentredLine(*FData, FNumData, Reciprocal, Same), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const {
@@ -367,7 +427,8 @@ void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) con
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcReciHyperbolFit", "x values must not be zero");
   const TCurveFitSums& s = FSums;
   FitLine("CalcReciHyperbolFit", FNumData,
-          {s.sum1byx, s.sum1byxq, s.sum1byy, s.sum1byyq, s.sum1byxy}, false, k0, k1, FitQual);
+          {s.sum1byx, s.sum1byxq, s.sum1byy, s.sum1byyq, s.sum1byxy},
+          CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
@@ -375,8 +436,8 @@ void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx}, false, k0, k1,
-          FitQual);
+  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx},
+          CentredLine(*FData, FNumData, Ln, Same), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -388,7 +449,7 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
     Refuse("CalcReciLogFit", "x values must not be negative or zero");
   const TCurveFitSums& s = FSums;
   FitLine("CalcReciLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sum1byy, s.sum1byyq, s.sumlnxbyy},
-          false, k0, k1, FitQual);
+          CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
@@ -397,8 +458,8 @@ void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcPowerFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcPowerFit", "x values must not be negative or zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcPowerFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumlny, s.sumlnyq, s.sumlnxlny}, true,
-          k0, k1, FitQual);
+  FitLine("CalcPowerFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumlny, s.sumlnyq, s.sumlnxlny},
+          CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
@@ -409,8 +470,8 @@ void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcExponentialFit", "x values must not be negative or zero");
   const TCurveFitSums& s = FSums;
-  FitLine("CalcExponentialFit", FNumData, {s.sumx, s.sumxq, s.sumlny, s.sumlnyq, s.sumxlny}, true,
-          k0, k1, FitQual);
+  FitLine("CalcExponentialFit", FNumData, {s.sumx, s.sumxq, s.sumlny, s.sumlnyq, s.sumxlny},
+          CentredLine(*FData, FNumData, Same, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -434,10 +495,5 @@ void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual
     Refuse("CalcHoerlFit", "cannot fit function");
   k0 = static_cast<double>(std::exp(w));
   k1 = static_cast<double>(std::exp(u));
-  const Extended fqDen = s.sumlnyq - s.sumlny * s.sumlny / n;
-  FitQual =
-      fqDen != 0
-          ? static_cast<double>(
-                (w * s.sumlny + u * s.sumxlny + c2 * s.sumlnxlny - s.sumlny * s.sumlny / n) / fqDen)
-          : 1;
+  FitQual = CentredQuality(CentredSums2(FData->ColumnPtr(1), FData->ColumnPtr(2), n, Same, Ln, Ln));
 }

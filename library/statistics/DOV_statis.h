@@ -66,15 +66,17 @@ bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold);
 
 // ---- probability distributions and special functions ---------------------------------------
 //
-// Double precision throughout. The incomplete gamma and beta functions stop at a relative
-// change of 1e-8 (their continued fractions after 99 and 100 terms), and LnGamma is a six-term
-// Lanczos series (about 1e-10 relative), so every CDF is good to about 1e-8; the normal CDF's
-// lower tail keeps its relative accuracy (nDistriIntegral(-10) = 7.6e-24). The quantiles are
-// searched on both tails computed to the rounding of a double, always the smaller tail (and,
-// for normal and t, the central part near the median), so they are good to about 1e-11
-// relative from p = 1e-300 up to the last double below 1 for degrees of freedom up to 1e4
-// (1e-10 at 1e5, 1e-9 at 1e6, where the log prefactors start to cancel). Every search is bounded (a dozen widenings, at most 200 halvings); a
-// quantile below the smallest double is 0, one beyond the largest is the largest.
+// Double precision throughout. The special functions IncompleteGamma and IncompleteBeta stop
+// at a relative change of 1e-8 (their continued fractions after 99 and 100 terms), and LnGamma
+// is a six-term Lanczos series (about 1e-10 relative), so they are good to about 1e-8. The
+// CDFs of normal, t, chi-square and F and their quantiles are computed on both tails to the
+// rounding of a double, always the smaller tail (and, for normal and t, the central part near
+// the median), with prefactors formed without cancellation: a CDF is good to about 1e-11
+// relative to its smaller tail (nDistriIntegral(-10) = 7.6e-24, not 0) and a quantile to about
+// 1e-11 relative, from p = 1e-300 up to the last double below 1, for degrees of freedom up to
+// 1e5 (1e-10 at 1e6, 1e-8 at 1e8). Infinite arguments give the CDFs' limits 0 and 1, NaN gives
+// NaN. Every search is bounded (a dozen widenings, at most 200 halvings); a quantile below the
+// smallest double is 0, one beyond the largest is the largest.
 // Arguments outside a routine's domain give the fixed values named below;
 // the U distribution, FisherTransform, HyperGeoDistriDensity and BinomCoeff raise
 // ESDLStatisError.
@@ -98,13 +100,13 @@ double nDistriDensity(double x);
 double nDistriIntegral(double x);
 double nDistriQuantile(double p);  // 0 for p <= 0 or p >= 1
 double tDistriDensity(double t, Integer df);
-double tDistriIntegral(double t, Integer df);
-double tDistriQuantile(double p, Integer df);    // 0 for p <= 0, p >= 1, df < 1
-double Chi2DistriDensity(double x, Integer df);  // 0 for x <= 0
-double chi2DistriIntegral(double x, Integer df);
+double tDistriIntegral(double t, Integer df);                // NaN for df < 1
+double tDistriQuantile(double p, Integer df);                // 0 for p <= 0, p >= 1, df < 1
+double Chi2DistriDensity(double x, Integer df);              // 0 for x <= 0
+double chi2DistriIntegral(double x, Integer df);             // 0 for x <= 0 or df < 1
 double chi2DistriQuantile(double p, Integer df);             // 0 for p <= 0, p >= 1, df < 1
 double FDistriDensity(double x, Integer df1, Integer df2);   // 0 below 0, the limit at 0
-double FDistriIntegral(double x, Integer df1, Integer df2);  // 0 for x <= 0
+double FDistriIntegral(double x, Integer df1, Integer df2);  // 0 for x <= 0, NaN for df < 1
 double FDistriQuantile(double p, Integer df1, Integer df2);  // 0 for p <= 0, p >= 1, df < 1
 double WeibullDensity(double x, double beta, double eta);    // 0 for x <= 0 or eta <= 0
 // k successes in a sample of nsample from npop items, round(p * npop) of them successes.

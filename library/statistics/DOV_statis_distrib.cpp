@@ -1,11 +1,11 @@
 // Probability distributions and the special functions behind them.
 //
-// The special functions and the CDFs keep the library's long-standing arithmetic (six-term
-// Lanczos lnGamma, incomplete gamma and beta stopping at 1e-8), so their values stay what
-// earlier releases gave; the normal CDF takes its lower tail directly. The quantiles are
-// searched on both tails computed to the last digits (below), the smaller tail each time, so
-// they hold their relative accuracy far into either tail. Every search ends: the bisections
-// after kMaxHalvings, the bracket widenings after kMaxWidenings, the series after
+// The special functions keep the library's long-standing arithmetic (six-term Lanczos lnGamma,
+// incomplete gamma and beta stopping at 1e-8), so their values stay what earlier releases gave.
+// The CDFs and the quantiles are computed on both tails to the last digits (below), the smaller
+// tail each time, so they hold their relative accuracy far into either tail and for large
+// degrees of freedom, where the Lanczos series alone would cost every digit. Every search ends:
+// the bisections after kMaxHalvings, the bracket widenings after kMaxWidenings, the series after
 // kMaxSeriesTerms and the continued fractions after kMaxFractionTerms.
 
 #include <algorithm>
@@ -89,13 +89,14 @@ double BetaCf(double a, double b, double x) {
   return az;
 }
 
-// ---- both tails to the last digits, for the normal CDF and the quantile searches ----------
+// ---- both tails to the last digits, for the CDFs and the quantile searches -----------------
 //
-// A quantile is only as good, relatively, as the tail it is searched on. These functions give
-// both tails of a distribution, the one that is small computed directly (never as 1 minus a
-// number near 1) and every series and continued fraction run to the rounding of a double, with
-// the C library's lgamma in the prefactors. For large degrees of freedom the prefactors cancel
-// (about 1e-10 relative at 1e5, 1e-9 at 1e6); the searches end for any.
+// A CDF or a quantile is only as good, relatively, as the tail it is computed from. These
+// functions give both tails of a distribution, the one that is small computed directly (never
+// as 1 minus a number near 1) and every series and continued fraction run to the rounding of a
+// double. The prefactors x^a e^-x / Gamma(a) and x^a y^b / B(a, b) are formed as in Loader's
+// binomial density: Stirling's remainder of each gamma function and the deviance of x from a,
+// so that no two large logarithms cancel and large degrees of freedom keep every digit.
 
 struct TTails {
   double Lower, Upper;
@@ -105,12 +106,57 @@ constexpr double kTailEps = 1e-15;
 constexpr int kMaxFractionTerms = 1'000'000;  // large parameters need about their root
 constexpr double kTiny = 1e-300;              // keeps the continued fractions off 0
 constexpr double kSqrtHalf = 0.70710678118654752440;
+constexpr double kLnSqrt2Pi = 0.91893853320467274178;
+constexpr double kLn2Pi = 1.8378770664093454836;
 
-// P(a, x) and Q(a, x), a > 0.
-TTails GammaTailsExact(double a, double x) {
-  if (!(x > 0)) return {0, 1};
+// ln Gamma(z + 1) - (z + 1/2) ln z + z - ln sqrt(2 pi), the remainder of Stirling's formula.
+double StirlingRemainder(double z) {
+  if (z <= 15) return std::lgamma(z + 1) - (z + 0.5) * std::log(z) + z - kLnSqrt2Pi;
+  const double z2 = 1 / (z * z);
+  return (1.0 / 12 - (1.0 / 360 - (1.0 / 1260 - (1.0 / 1680 - z2 / 1188) * z2) * z2) * z2) / z;
+}
+
+// a ln(a / m) + m - a >= 0, the deviance of m from a > 0, without cancellation. lnm is ln m,
+// which still counts where m itself underflows to 0.
+double Deviance(double a, double m, double lnm) {
+  if (std::fabs(a - m) < 0.1 * (a + m)) {
+    const double v = (a - m) / (a + m), v2 = v * v;
+    double s = (a - m) * v, ej = 2 * a * v;
+    for (int j = 1; j < 1000; ++j) {
+      ej *= v2;
+      const double s1 = s + ej / (2 * j + 1);
+      if (s1 == s) break;
+      s = s1;
+    }
+    return s;
+  }
+  const double q = a / m;
+  const double lnq =
+      q > std::numeric_limits<double>::min() && q < std::numeric_limits<double>::max()
+          ? std::log(q)
+          : std::log(a) - lnm;
+  return a * lnq + m - a;
+}
+
+// ln(x^a e^-x / Gamma(a)).
+double LnGammaPrefactor(double a, double x, double lnx) {
+  return 0.5 * (std::log(a) - kLn2Pi) - StirlingRemainder(a) - Deviance(a, x, lnx);
+}
+
+// ln(x^a y^b / B(a, b)), y = 1 - x.
+double LnBetaPrefactor(double a, double b, double x, double y, double lnx, double lny) {
+  const double n = a + b, lnn = std::log(n);
+  return 0.5 * (std::log(a) + std::log(b) - lnn - kLn2Pi) + StirlingRemainder(n) -
+         StirlingRemainder(a) - StirlingRemainder(b) - Deviance(a, n * x, lnn + lnx) -
+         Deviance(b, n * y, lnn + lny);
+}
+
+// P(a, x) and Q(a, x), a > 0, with lnx = ln x (x may underflow to 0 while lnx counts).
+TTails GammaTailsExact(double a, double x, double lnx) {
+  if (std::isnan(x) || std::isnan(lnx)) return {x + lnx, x + lnx};
+  if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
   if (std::isinf(x)) return {1, 0};
-  const double lnPre = a * std::log(x) - x - std::lgamma(a);
+  const double lnPre = LnGammaPrefactor(a, x, lnx);
   if (x < a + 1) {
     double ap = a, term = 1 / a, sum = term;
     for (long i = 0; i < kMaxSeriesTerms; ++i) {
@@ -139,10 +185,12 @@ TTails GammaTailsExact(double a, double x) {
   return {1 - q, q};
 }
 
-// The continued fraction of I_x(a, b), evaluated from the front (modified Lentz).
-double BetaFraction(double a, double b, double x) {
+// The continued fraction of I_x(a, b), evaluated from the front (modified Lentz); y = 1 - x.
+// Its first denominator 1 - (a + b) x / (a + 1) is formed from y, since near the switch to the
+// other fraction it is small and x close to 1.
+double BetaFraction(double a, double b, double x, double y) {
   auto offZero = [](double v) { return std::fabs(v) < kTiny ? kTiny : v; };
-  double c = 1, d = 1 / offZero(1 - (a + b) * x / (a + 1)), h = d;
+  double c = 1, d = 1 / offZero((a * y + 1 - b * x) / (a + 1)), h = d;
   for (int m = 1; m <= kMaxFractionTerms; ++m) {
     const double m2 = 2.0 * m;
     double aa = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
@@ -164,12 +212,12 @@ double BetaFraction(double a, double b, double x) {
 TTails BetaTailsExact(double a, double b, double x, double y, double lnx, double lny) {
   if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
   if (lny == -std::numeric_limits<double>::infinity()) return {1, 0};
-  const double lnPre = a * lnx + b * lny + std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b);
+  const double lnPre = LnBetaPrefactor(a, b, x, y, lnx, lny);
   if (x < (a + 1) / (a + b + 2)) {
-    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x) / a));
+    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x, y) / a));
     return {i, 1 - i};
   }
-  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y) / b));
+  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y, x) / b));
   return {1 - j, j};
 }
 
@@ -365,9 +413,10 @@ double tDistriDensity(double t, Integer df) {
 }
 
 double tDistriIntegral(double t, Integer df) {
-  const double v = df;
-  const double i = IncompleteBeta(v / (v + t * t), v / 2, 0.5);
-  return t <= 0 ? i / 2 : 1 - i / 2;
+  if (df < 1 || std::isnan(t)) return std::numeric_limits<double>::quiet_NaN();
+  if (t == 0) return 0.5;
+  const TTails tails = StudentTails(std::fabs(t), df);
+  return t < 0 ? tails.Upper : 0.5 + tails.Lower;
 }
 
 double tDistriQuantile(double p, Integer df) {
@@ -382,12 +431,17 @@ double Chi2DistriDensity(double x, Integer df) {
   return std::exp((h - 1) * std::log(x) - x / 2 - h * std::log(2.0) - LnGamma(h));
 }
 
-double chi2DistriIntegral(double x, Integer df) { return IncompleteGamma(x / 2, df / 2.0); }
+// 0 for x <= 0 or df < 1, as the incomplete gamma function gives.
+double chi2DistriIntegral(double x, Integer df) {
+  if (x <= 0 || df < 1) return 0;
+  return GammaTailsExact(df / 2.0, x / 2, std::log(x) - std::log(2.0)).Lower;
+}
 
 double chi2DistriQuantile(double p, Integer df) {
   if (!(p > 0 && p < 1) || df < 1) return 0;
   const double a = df / 2.0;
-  return QuantileFromTails([a](double x) { return GammaTailsExact(a, x / 2); }, p, df);
+  return QuantileFromTails(
+      [a](double x) { return GammaTailsExact(a, x / 2, std::log(x) - std::log(2.0)); }, p, df);
 }
 
 // At x = 0 the density's limit: 0 for df1 > 2, 1 for df1 = 2, infinite for df1 = 1.
@@ -405,9 +459,10 @@ double FDistriDensity(double x, Integer df1, Integer df2) {
 
 // 0 for x <= 0: the beta argument would leave [0, 1] for negative x and give 1.
 double FDistriIntegral(double x, Integer df1, Integer df2) {
+  if (df1 < 1 || df2 < 1) return std::numeric_limits<double>::quiet_NaN();
   if (x <= 0) return 0;
   const double a = df1, b = df2;
-  return 1 - IncompleteBeta(b / (b + a * x), b / 2, a / 2);
+  return BetaTailsOfRatio(a / 2, b / 2, std::log(a / b) + std::log(x)).Lower;
 }
 
 // The CDF is I_u(df1/2, df2/2) with u = r / (1 + r), r = df1 x / df2.

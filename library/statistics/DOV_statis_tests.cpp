@@ -31,6 +31,32 @@ std::vector<double> Values(const TVector* v) {
 
 [[noreturn]] void Fail(const String& Text) { throw ESDLStatisError(Text); }
 
+// A test cannot judge NaN or infinite values: it refuses them with its own error.
+void RequireFinite(const std::vector<double>& x, const String& Routine) {
+  for (double v : x)
+    if (!std::isfinite(v)) Fail(Routine + ": data contain a value that is not finite");
+}
+
+struct TSampleStats {
+  Integer n = 0;
+  long double mean = 0, dev = 0;
+};
+
+// Mean and sample deviation (n - 1) in extended precision, whose range holds the squares of any
+// doubles, so data near 1e300 or 1e-300 keep their spread; dev 0 below two values.
+TSampleStats SampleStats(const std::vector<double>& x) {
+  TSampleStats s;
+  s.n = static_cast<Integer>(x.size());
+  if (s.n == 0) return s;
+  long double sum = 0;
+  for (double v : x) sum += v;
+  s.mean = sum / s.n;
+  long double ss = 0;
+  for (double v : x) ss += (v - s.mean) * (v - s.mean);
+  s.dev = s.n >= 2 ? std::sqrt(ss / (s.n - 1)) : 0;
+  return s;
+}
+
 }  // namespace
 
 // ---- outliers ------------------------------------------------------------------------------
@@ -77,13 +103,13 @@ Integer GrubbsTest(const TVector* Data, double alpha, double& G) {
   if (!(alpha > 0 && alpha < 1)) Fail("GrubbsTest: invalid level of significance");
   const Integer n = Data->NrOfElem();
   if (n <= 3) Fail("GrubbsTest: number of data points is too low");
-  double mean, var;
-  Data->MeanVar(0, 0, mean, var);
-  const double s = std::sqrt(var);
-  if (!(s > 0)) return 0;
+  const std::vector<double> x = Values(Data);
+  RequireFinite(x, "GrubbsTest");
+  const TSampleStats stats = SampleStats(x);
+  if (!(stats.dev > 0)) return 0;
   Integer ix = 0;
   for (Integer i = 1; i <= n; ++i) {
-    const double g = std::fabs(Data->GetVal(i) - mean) / s;
+    const double g = double(std::fabs(x[std::size_t(i - 1)] - stats.mean) / stats.dev);
     if (g > G) {
       G = g;
       ix = i;
@@ -224,10 +250,16 @@ Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W) {
   const Integer N = n + NCens;
   if (NCens < 0 || (NCens > 0 && N < 20)) return 4;
   if (double(NCens) / N > 0.8) return 5;
+  RequireFinite(Values(Data), "Shapiro-Wilk test");
   const std::vector<double> a = ShapiroWilkCoefficients(N);
   auto coeff = [&](Integer i, Integer j) { return Sign(i - j) * a[std::min(i, j)]; };
   Data->SortElems(true, 0, 0);
-  auto x = [&](Integer i) { return Data->GetVal(i); };
+  // The values scaled by a power of two to below 2 in magnitude: exact, so W is that of the
+  // data as given, and "all equal" means equal to the last 1e-15 of their size, whatever it is.
+  const double largest = std::max(std::fabs(Data->GetVal(1)), std::fabs(Data->GetVal(n)));
+  if (largest == 0) return 6;
+  const int scale = std::ilogb(largest);
+  auto x = [&](Integer i) { return std::scalbn(Data->GetVal(i), -scale); };
   const double range = x(n) - x(1);
   if (!(range >= kSwSmall)) return 6;
   double xx = x(1) / range, sx = xx, sa = -a[1];
@@ -443,6 +475,10 @@ bool RunsTestSerial(const TVector* Data, double& p) {
 double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool OneSided,
                                double& U) {
   const Integer n1 = Data1->NrOfElem(), n2 = Data2->NrOfElem();
+  // NaN has no rank (infinities have theirs).
+  for (const TVector* data : {Data1, Data2})
+    for (double v : Values(data))
+      if (std::isnan(v)) Fail("PerformMannWhitneyUTest: data contain a value that is not a number");
   struct TItem {
     double value;
     int sample;
@@ -454,7 +490,7 @@ double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool 
                    [](const TItem& a, const TItem& b) { return a.value < b.value; });
   double r1 = 0, r2 = 0;
   for (std::size_t i = 0; i < all.size();) {
-    std::size_t j = i;
+    std::size_t j = i + 1;
     while (j < all.size() && all[j].value == all[i].value) ++j;
     const double rank = (double(i + 1) + double(j)) / 2;  // mean of ranks i + 1 .. j
     for (std::size_t q = i; q < j; ++q) (all[q].sample == 1 ? r1 : r2) += rank;
@@ -473,26 +509,6 @@ double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool 
 
 namespace {
 
-struct TSampleStats {
-  Integer n = 0;
-  double mean = 0, dev = 0;
-};
-
-// Mean and sample deviation (n - 1) in extended precision; dev 0 below two values.
-TSampleStats SampleStats(const std::vector<double>& x) {
-  TSampleStats s;
-  s.n = static_cast<Integer>(x.size());
-  if (s.n == 0) return s;
-  long double sum = 0;
-  for (double v : x) sum += v;
-  const long double mean = sum / s.n;
-  long double ss = 0;
-  for (double v : x) ss += (v - mean) * (v - mean);
-  s.mean = double(mean);
-  s.dev = s.n >= 2 ? double(std::sqrt(ss / (s.n - 1))) : 0;
-  return s;
-}
-
 void RequireValues(Integer n) {
   if (n == 0) Fail("Perform2SampleTTest: number of data points is zero");
   if (n < 2) Fail("Perform2SampleTTest: number of data points is too low");
@@ -510,30 +526,37 @@ double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVer
     Fail("Perform2SampleTTest: paired t-test requires equal number of data points");
   RequireValues(static_cast<Integer>(x1.size()));
   RequireValues(static_cast<Integer>(x2.size()));
+  RequireFinite(x1, "Perform2SampleTTest");
+  RequireFinite(x2, "Perform2SampleTTest");
+  // The statistic is formed in extended precision throughout: the squared deviations of data
+  // near 1e300 or 1e-300 leave the double range.
   const TSampleStats s1 = SampleStats(x1), s2 = SampleStats(x2);
-  Mean1 = s1.mean;
-  Mean2 = s2.mean;
-  Dev1 = s1.dev;
-  Dev2 = s2.dev;
-  const double n1 = s1.n, n2 = s2.n;
+  Mean1 = double(s1.mean);
+  Mean2 = double(s2.mean);
+  Dev1 = double(s1.dev);
+  Dev2 = double(s2.dev);
+  const long double n1 = s1.n, n2 = s2.n;
   if (Version == ttPaired) {
     std::vector<double> diff(x1.size());
     for (std::size_t i = 0; i < diff.size(); ++i) diff[i] = x1[i] - x2[i];
+    RequireFinite(diff, "Perform2SampleTTest");
     const TSampleStats d = SampleStats(diff);
-    MeanDiff = d.mean;
-    DevDiff = d.dev;
+    MeanDiff = double(d.mean);
+    DevDiff = double(d.dev);
     if (d.dev == 0) Fail("Perform2SampleTTest: standard deviation of paired is zero");
-    t = std::sqrt(n1) * std::fabs(d.mean) / d.dev;
+    t = double(std::sqrt(n1) * std::fabs(d.mean) / d.dev);
     df = s1.n - 1;
   } else if (Version == ttHomoScedastic) {
-    const double sp = std::sqrt(((n1 - 1) * Dev1 * Dev1 + (n2 - 1) * Dev2 * Dev2) / (n1 + n2 - 2));
+    const long double sp =
+        std::sqrt(((n1 - 1) * s1.dev * s1.dev + (n2 - 1) * s2.dev * s2.dev) / (n1 + n2 - 2));
     if (sp == 0) Fail("Perform2SampleTTest: pooled standard deviation is zero");
-    t = (Mean1 - Mean2) / (sp * std::sqrt(1 / n1 + 1 / n2));
+    t = double((s1.mean - s2.mean) / (sp * std::sqrt(1 / n1 + 1 / n2)));
     df = s1.n + s2.n - 2;
   } else {
-    const double v1 = Dev1 * Dev1 / n1, v2 = Dev2 * Dev2 / n2, v = v1 + v2;
+    const long double v1 = s1.dev * s1.dev / n1, v2 = s2.dev * s2.dev / n2, v = v1 + v2;
     if (v == 0) Fail("Perform2SampleTTest: pooled standard deviation is zero");
-    t = std::fabs(Mean1 - Mean2) / std::sqrt(v);
+    t = double(std::fabs(s1.mean - s2.mean) / std::sqrt(v));
+    // Welch's degrees of freedom lie between min(n1, n2) - 1 and n1 + n2 - 2.
     df = static_cast<Integer>(std::trunc(v * v / (v1 * v1 / (n1 - 1) + v2 * v2 / (n2 - 1))));
   }
   double p = tDistriIntegral(t, df);

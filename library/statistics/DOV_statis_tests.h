@@ -26,8 +26,9 @@ double DeanDixonCriticalValues(Integer n, TSignifLevelEx level);
 Integer DeanDixonTest(const TVector* Data, TSignifLevelEx level, double& Q);
 // -1 for alpha <= 0, alpha >= 1 or n <= 2.
 double GrubbsCriticalValues(Integer n, double alpha, bool TwoSided);
-// The two-sided Grubbs test; G is the largest |x - mean| / s (0 without spread). Raises for an
-// invalid alpha, then for n <= 3.
+// The two-sided Grubbs test; G is the largest |x - mean| / s (0 without spread), the same for
+// data of any scale. Raises for an invalid alpha, then for n <= 3, then for NaN or infinite data
+// ("GrubbsTest: data contain a value that is not finite").
 Integer GrubbsTest(const TVector* Data, double alpha, double& G);
 
 // ---- normality -----------------------------------------------------------------------------
@@ -38,9 +39,11 @@ double PerformKSNormalityTest(TVector* Data, bool DataSorted);
 double PerformLillieforsTest(TVector* Data, bool DataSorted);
 // Royston's AS R94 for samples with NCens values censored at the upper end. Sorts Data in
 // place. Result: 0 done, 1 fewer than three values, 2 more than 5000 (done, a warning),
-// 4 invalid NCens, 5 more than 80 % censored, 6 all values equal. PW is the p-value (clamped
-// to 0 .. 1), taken from the upper tail itself, so it keeps its digits far below 1e-16. A
-// negative W on entry is kept on the early returns.
+// 4 invalid NCens, 5 more than 80 % censored, 6 all values equal (to 1e-15 of their size, so
+// W and PW are the same for data of any scale). PW is the p-value (clamped to 0 .. 1), taken
+// from the upper tail itself, so it keeps its digits far below 1e-16. A negative W on entry is
+// kept on the early returns. NaN or infinite data (after the checks of codes 1, 4 and 5) raise
+// "Shapiro-Wilk test: data contain a value that is not finite" before Data is sorted.
 Integer ShapiroWilkTest(TVector* Data, Integer NCens, double& PW, double& W);
 // 1 - p for W of n values with NCens censored.
 double ShapiroWilkIntegral(double W, Integer n, Integer NCens);
@@ -75,11 +78,14 @@ bool RunsTest(const TBitFld* Bits, double& p);
 // median cannot be had or Data holds a single value.
 bool RunsTestSerial(const TVector* Data, double& p);
 // The p-value of U = min(U1, U2): P(U' <= U), doubled (at most 1) for a two-sided test.
-// Passes on the U distribution's errors (1 .. 300 values per sample).
+// Passes on the U distribution's errors (1 .. 300 values per sample); NaN data raise
+// "PerformMannWhitneyUTest: data contain a value that is not a number" (infinities are ranked).
 double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool OneSided,
                                double& U);
-// Two-sample t tests; the deviations are sample deviations (n - 1) from two values on. Raises
-// for unequal lengths (paired), empty samples, samples of one value, and zero deviations.
+// Two-sample t tests; the deviations are sample deviations (n - 1) from two values on, and t and
+// df are formed in extended precision, so data of any scale give the same answer. Raises for
+// unequal lengths (paired), empty samples, samples of one value, NaN or infinite data ("...: data
+// contain a value that is not finite") and zero deviations.
 double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version,
                            bool OneSided, double& Mean1, double& Mean2, double& Dev1, double& Dev2,
                            double& MeanDiff, double& DevDiff, double& t, Integer& df);

@@ -331,6 +331,15 @@ TEST(CurveFitAccumulator, StraightLineFit) {
   struct Case {
     TPoints points;
     double k, d, quality;
+    double scale = 1;  // the size of the data, which bounds the rounding of d
+  };
+  // x = {1, 2, 3, 4} s, y = {1, 2, 3.1, 4} s: k = 1.01, d = 0, r^2 = 5.05^2 / (5 * 5.1075).
+  auto scaled = [](double s) {
+    return Case{{{s, s}, {2 * s, 2 * s}, {3 * s, 3.1 * s}, {4 * s, 4 * s}},
+                1.01,
+                0,
+                5.05 * 5.05 / (5 * 5.1075),
+                s};
   };
   const Case cases[] = {
       {{{1, 3}, {2, 5}, {3, 7}}, 2, 1, 1},
@@ -338,15 +347,21 @@ TEST(CurveFitAccumulator, StraightLineFit) {
       {{{0, 1}, {1, 0}, {2, 3}, {3, 2}}, 0.6, 0.6, 0.36},  // r = 0.6
       // Far from 0, with means that do not come out exact: the quality stays r^2 = 27/28.
       {{{1e9, 1e7}, {1e9 + 1, 1e7 + 1}, {1e9 + 2, 1e7 + 3}}, 1.5, 1e7 - 1.5e9 - 1.0 / 6, 27.0 / 28},
+      // Squares of the deviations beyond the double range, or below it.
+      scaled(1e150),
+      scaled(1e160),
+      scaled(1e300),
+      scaled(1e-170),
+      scaled(1e-300),
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);
     Enter(cf, c.points);
     double k, d, q;
     cf.CalcLinFit(k, d, q);
-    EXPECT_NEAR(k, c.k, 1e-12);
-    EXPECT_NEAR(d, c.d, 1e-12 * std::max(1.0, std::fabs(c.d)));
-    EXPECT_NEAR(q, c.quality, 1e-12);
+    EXPECT_NEAR(k, c.k, 1e-12) << c.scale;
+    EXPECT_NEAR(d, c.d, 1e-12 * std::max({1.0, std::fabs(c.d), c.scale})) << c.scale;
+    EXPECT_NEAR(q, c.quality, 1e-12) << c.scale;
   }
 }
 

@@ -335,6 +335,56 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
   }
 }
 
+TEST_F(RegressTest, QualityOfDataFarFromZero) {
+  // y = 1e9 + {1, 2, 3, 4, 5, 6, 40}: sums about 0 lose the spread to the offset, and the
+  // quality must still be r^2 of the fit. The values are r^2 = 1 - RSS / TSS of each model's
+  // least-squares fit on the transformed data, computed with mpmath at 50 digits from these
+  // very doubles.
+  for (int i = 1; i <= 7; ++i) cf.EnterStatValue(i, 1e9 + (i < 7 ? i : 40));
+  struct Case {
+    const char* name;
+    std::function<double(TCurveFit&)> quality;
+    double want;
+  };
+  auto poly = [](Integer order) {
+    return [order](TCurveFit& c) {
+      TDoubleArray k;
+      double q;
+      bool near;
+      EXPECT_TRUE(c.CalcPolyFit(order, k, q, near));
+      return q;
+    };
+  };
+  auto line = [](void (TCurveFit::*fit)(double&, double&, double&) const) {
+    return [fit](TCurveFit& c) {
+      double k0, k1, q;
+      (c.*fit)(k0, k1, q);
+      return q;
+    };
+  };
+  auto three = [](void (TCurveFit::*fit)(double&, double&, double&, double&) const) {
+    return [fit](TCurveFit& c) {
+      double k0, k1, k2, q;
+      (c.*fit)(k0, k1, k2, q);
+      return q;
+    };
+  };
+  const Case cases[] = {
+      {"poly 1", poly(1), 0.49682725480532282},
+      {"poly 2", poly(2), 0.7763676688023657},
+      {"ReciLin", line(&TCurveFit::CalcReciLinFit), 0.49682725924577074},
+      {"Hyperbol", line(&TCurveFit::CalcHyperbolFit), 0.18518695861419863},
+      {"ReciHyperbol", line(&TCurveFit::CalcReciHyperbolFit), 0.18518696166645264},
+      {"Log", line(&TCurveFit::CalcLogFit), 0.32517074490261674},
+      {"ReciLog", line(&TCurveFit::CalcReciLogFit), 0.32517074895033895},
+      {"Power", line(&TCurveFit::CalcPowerFit), 0.32517074692647783},
+      {"Exponential", line(&TCurveFit::CalcExponentialFit), 0.49682725702554677},
+      {"Gauss", three(&TCurveFit::CalcGaussFit), 0.77636766972588235},
+      {"Hoerl", three(&TCurveFit::CalcHoerlFit), 0.65757125691247284},
+  };
+  for (const Case& c : cases) EXPECT_NEAR(c.quality(cf), c.want, 1e-8) << c.name;
+}
+
 TEST_F(RegressTest, PowerFitOfThreePoints) {
   Enter({{1, 2}, {2, 8}, {3, 18}});
   double k0, k1, fq;

@@ -1,7 +1,9 @@
 // Distributions and special functions against Boost.Math (used by this test only), over grids
-// that reach into the tails. The special functions and CDFs are good to about 1e-8 (their
-// series and continued fractions stop there, lnGamma is a six-term Lanczos series), and the
-// tolerances below say so; the quantiles are held to 1e-9 relative in both tails.
+// that reach into the tails, and against values computed with mpmath at 60 digits by
+// scripts/distribution_references.py where the degrees of freedom are large. The special
+// functions are good to about 1e-8 (their series and continued fractions stop there, lnGamma is
+// a six-term Lanczos series), and the tolerances below say so; the CDFs of the large degrees of
+// freedom are held to 1e-10 relative and the quantiles to 1e-9 relative in both tails.
 
 #include <gtest/gtest.h>
 
@@ -267,6 +269,19 @@ std::function<double(double)> BoostQuantile(Dist d) {
   };
 }
 
+// The probabilities of the quantile table below, and quantiles at them computed with mpmath
+// (scripts/distribution_references.py) for the large degrees of freedom.
+const double kTableP[] = {1e-300, 1e-100, 1e-10, 1e-6,      0.05,       0.5 - 1e-9,
+                          0.5,    0.7,    0.999, 1 - 1e-10, 1 - 0x1p-53};
+
+std::function<double(double)> Tabulated(std::vector<double> values) {
+  return [values](double p) {
+    for (size_t i = 0; i < values.size(); ++i)
+      if (kTableP[i] == p) return values[i];
+    return kNaN;
+  };
+}
+
 }  // namespace
 
 TEST(QuantileSearches, RelativeAccuracyInBothTails) {
@@ -300,14 +315,67 @@ TEST(QuantileSearches, RelativeAccuracyInBothTails) {
        BoostQuantile(bm::fisher_f(10, 30)), 1e-300},
       {"F 300,3", [](double p) { return FDistriQuantile(p, 300, 3); },
        BoostQuantile(bm::fisher_f(300, 3)), 1e-300},
+      {"F 1e6,1", [](double p) { return FDistriQuantile(p, 1000000, 1); },
+       Tabulated({0.00072736926140419159, 0.0022024182871543795, 0.02391065917690085,
+                  0.041791300127639325, 0.26031714146851419, 2.1981077290080353, 2.1981077392634176,
+                  6.7352790853532565, 636619.12072405458, 6.3661934870952818e+19,
+                  5.1648706115411575e+31}),
+       1e-300},
+      {"F 3,1e6", [](double p) { return FDistriQuantile(p, 3, 1000000); },
+       Tabulated({8.0599557401061574e-201, 1.7364648246606311e-67, 1.7364650055798047e-7,
+                  8.0603455441782059e-5, 0.11728206790804666, 0.78865849832869399,
+                  0.78865850010177766, 1.2216252221258606, 5.4221201196478429, 16.514452739817136,
+                  25.799757320616678}),
+       1e-300},
   };
-  const double ps[] = {1e-300, 1e-100, 1e-10, 1e-6,  0.05,    0.5 - 1e-9,
-                       0.5,    0.7,    0.999, 1 - 1e-10, 1 - 0x1p-53};
   for (const Case& c : cases)
-    for (double p : ps)
+    for (double p : kTableP)
       if (p >= c.smallestP) {
         EXPECT_TRUE(Near(c.ours(p), c.reference(p), 0, 1e-9)) << c.name << " p " << p;
       }
+}
+
+TEST(DistributionFunctions, LargeDegreesOfFreedomAndTheEnds) {
+  // Where the degrees of freedom are large, the log-gamma prefactors cancel to the last digits
+  // unless formed with care (F(1; 1e6, 1e6) is 0.5 by symmetry). mpmath's values, relative
+  // tolerance 1e-10; at the ends the limits, exactly.
+  struct Case {
+    const char* name;
+    double got, want, rel;
+  };
+  const Case cases[] = {
+      {"F(1; 1e6, 1e6)", FDistriIntegral(1, 1000000, 1000000), 0.5, 1e-10},
+      {"F(1.002; 1e6, 1e6)", FDistriIntegral(1.002, 1000000, 1000000), 0.84110289620851175, 1e-10},
+      {"F(1.5708e-10; 1, 1e6)", FDistriIntegral(1.5708e-10, 1, 1000000), 1.0000009191903737e-5,
+       1e-10},
+      {"F(3; 3, 1e6)", FDistriIntegral(3, 3, 1000000), 0.97070863482454595, 1e-10},
+      {"chi2(1e6; 1e6)", chi2DistriIntegral(1e6, 1000000), 0.5001880631966055, 1e-10},
+      {"chi2(995000; 1e6)", chi2DistriIntegral(995000, 1000000), 0.00019932785963574874, 1e-10},
+      {"chi2(980000; 1e6)", chi2DistriIntegral(980000, 1000000), 2.6974779042504252e-46, 1e-10},
+      {"chi2(201000; 2e5)", chi2DistriIntegral(201000, 200000), 0.94289673002397129, 1e-10},
+      {"t(-3; 1e6)", tDistriIntegral(-3, 1000000), 0.0013499312707108985, 1e-10},
+      {"t(0.5; 1e6)", tDistriIntegral(0.5, 1000000), 0.69146240626381431, 1e-10},
+      {"normal(+inf)", nDistriIntegral(kInf), 1, 0},
+      {"normal(-inf)", nDistriIntegral(-kInf), 0, 0},
+      {"normal(NaN)", nDistriIntegral(kNaN), kNaN, 0},
+      {"t(+inf; 5)", tDistriIntegral(kInf, 5), 1, 0},
+      {"t(-inf; 5)", tDistriIntegral(-kInf, 5), 0, 0},
+      {"t(NaN; 5)", tDistriIntegral(kNaN, 5), kNaN, 0},
+      {"chi2(1e200; 3)", chi2DistriIntegral(1e200, 3), 1, 0},
+      {"chi2(inf; 3)", chi2DistriIntegral(kInf, 3), 1, 0},
+      {"chi2(NaN; 3)", chi2DistriIntegral(kNaN, 3), kNaN, 0},
+      {"F(inf; 2, 2)", FDistriIntegral(kInf, 2, 2), 1, 0},
+      {"F(1e300; 7, 3)", FDistriIntegral(1e300, 7, 3), 1, 0},
+      {"F(NaN; 2, 2)", FDistriIntegral(kNaN, 2, 2), kNaN, 0},
+      // The quantile, 1.6e-600, is below the smallest double.
+      {"chi2 quantile(1e-300; 1)", chi2DistriQuantile(1e-300, 1), 0, 0},
+  };
+  for (const Case& c : cases) {
+    if (std::isnan(c.want))
+      EXPECT_TRUE(std::isnan(c.got)) << c.name << ": " << c.got;
+    else
+      EXPECT_TRUE(Near(c.got, c.want, 0, c.rel)) << c.name;
+  }
 }
 
 // ---- Weibull, hypergeometric -------------------------------------------------------------

@@ -9,8 +9,12 @@
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <initializer_list>
+#include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "DOV_dstruct.h"
@@ -20,6 +24,9 @@
 namespace bm = boost::math;
 
 namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 
 std::unique_ptr<TVector> Vec(std::initializer_list<double> values) {
   auto v = std::make_unique<TVector>(nullptr);
@@ -424,6 +431,10 @@ TEST(MannWhitney, CompleteSeparationHasTheProbabilityOfItsOwnArrangement) {
   EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, 4}).get(), Vec({3, 5, 6}).get(), true, U), 0.1,
               1e-9);
   EXPECT_EQ(U, 1);
+  // Infinities take their ranks at the ends.
+  EXPECT_NEAR(PerformMannWhitneyUTest(Vec({1, 2, -kInf}).get(), Vec({4, 5, kInf}).get(), true, U),
+              0.05, 1e-9);
+  EXPECT_EQ(U, 0);
 }
 
 // ---- t tests -------------------------------------------------------------------------------
@@ -494,6 +505,127 @@ TEST(TTest, Errors) {
   for (const auto& c : cases)
     EXPECT_EQ(Raised([&] { Perform2SampleTTest(Vec(c.a).get(), Vec(c.b).get(), c.version, true); }),
               c.message);
+}
+
+// ---- data the tests cannot judge ----------------------------------------------------------
+
+TEST(NonFiniteData, IsTheTestsError) {
+  // A NaN compares with nothing and an infinity has no mean: each test refuses them rather
+  // than reporting a result (or, in the rank test's tie loop, running forever).
+  const struct {
+    std::vector<double> data;
+    const char* routine;
+    std::string message;
+  } cases[] = {
+      {{1, 2, kNaN, 4, 5, 6, 7},
+       "Mann-Whitney",
+       "PerformMannWhitneyUTest: data contain a value that is not a number"},
+      {{kNaN, kNaN, kNaN},
+       "Mann-Whitney",
+       "PerformMannWhitneyUTest: data contain a value that is not a number"},
+      {{1, 2, 3, kNaN, 5, 1.5, 2.5},
+       "Shapiro-Wilk",
+       "Shapiro-Wilk test: data contain a value that is not finite"},
+      {{1, 2, 3, kInf, 5, 1.5, 2.5},
+       "Shapiro-Wilk",
+       "Shapiro-Wilk test: data contain a value that is not finite"},
+      {{-kInf, 2, 3, -1, 5, 1.5, 2.5},
+       "Shapiro-Wilk",
+       "Shapiro-Wilk test: data contain a value that is not finite"},
+      {{1, 2, 3, kNaN, 5}, "Grubbs", "GrubbsTest: data contain a value that is not finite"},
+      {{1, 2, 3, kInf, 5}, "Grubbs", "GrubbsTest: data contain a value that is not finite"},
+      {{1, 2, kNaN, 4}, "t paired", "Perform2SampleTTest: data contain a value that is not finite"},
+      {{1, 2, kInf, 4},
+       "t equal variances",
+       "Perform2SampleTTest: data contain a value that is not finite"},
+      {{1, 2, kNaN, 4}, "t Welch", "Perform2SampleTTest: data contain a value that is not finite"},
+  };
+  const std::map<std::string, std::function<void(const std::vector<double>&)>> run = {
+      {"Mann-Whitney",
+       [](const std::vector<double>& x) {
+         double U;
+         PerformMannWhitneyUTest(Vec(x).get(), Vec({1, 2, 3}).get(), false, U);
+       }},
+      {"Shapiro-Wilk",
+       [](const std::vector<double>& x) {
+         double PW, W = 0;
+         ShapiroWilkTest(Vec(x).get(), 0, PW, W);
+       }},
+      {"Grubbs",
+       [](const std::vector<double>& x) {
+         double G;
+         GrubbsTest(Vec(x).get(), 0.05, G);
+       }},
+      {"t paired",
+       [](const std::vector<double>& x) {
+         Perform2SampleTTest(Vec(x).get(), Vec({4, 3, 2, 1}).get(), ttPaired, false);
+       }},
+      {"t equal variances",
+       [](const std::vector<double>& x) {
+         Perform2SampleTTest(Vec({4, 3, 2}).get(), Vec(x).get(), ttHomoScedastic, false);
+       }},
+      {"t Welch",
+       [](const std::vector<double>& x) {
+         Perform2SampleTTest(Vec({4, 3, 2}).get(), Vec(x).get(), ttHeteroScedastic, false);
+       }},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Raised([&] { run.at(c.routine)(c.data); }), c.message) << c.routine;
+}
+
+TEST(ScaledData, GiveTheAnswersOfTheDataAsGiven) {
+  // Every statistic here is free of the data's scale: at 1e300 the squares overflow, at 1e-300
+  // they underflow, and the answers must still be those of the unscaled data.
+  const std::vector<double> a = {1, 2, 3, -1, 5, 1.5, 2.5}, b = {4, 3.5, 6, 5.5, 8, 4.2};
+  auto scaled = [](std::vector<double> x, double s) {
+    for (double& v : x) v *= s;
+    return x;
+  };
+  struct Case {
+    const char* name;
+    std::function<std::vector<double>(double)> figures;  // of the data scaled by s
+  };
+  // t, df, p and the means and deviations in the data's units, the first sample against b.
+  auto tTest = [&](std::vector<double> first, TtTestVersion version) {
+    return [&, first, version](double s) {
+      double m1, m2, d1, d2, md, dd, t;
+      Integer df;
+      const double p = Perform2SampleTTest(Vec(scaled(first, s)).get(), Vec(scaled(b, s)).get(),
+                                           version, false, m1, m2, d1, d2, md, dd, t, df);
+      return std::vector<double>{t, double(df), p, m1 / s, d1 / s, d2 / s, md / s, dd / s};
+    };
+  };
+  const Case cases[] = {
+      {"Grubbs",
+       [&](double s) {
+         double G = 0;
+         const Integer ix = GrubbsTest(Vec(scaled(a, s)).get(), 0.05, G);
+         return std::vector<double>{G, double(ix)};
+       }},
+      {"Shapiro-Wilk",
+       [&](double s) {
+         auto v = Vec(scaled(a, s));
+         double PW, W = 0;
+         const Integer code = ShapiroWilkTest(v.get(), 0, PW, W);
+         return std::vector<double>{W, PW, double(code)};
+       }},
+      {"t paired", tTest({1, 2, 3, -1, 5, 1.5}, ttPaired)},
+      {"t equal variances", tTest(a, ttHomoScedastic)},
+      {"t Welch", tTest(a, ttHeteroScedastic)},
+  };
+  for (const Case& c : cases) {
+    const std::vector<double> want = c.figures(1);
+    EXPECT_NE(want[0], 0) << c.name;
+    for (double s : {1e300, 1e-300, 0x1p-1000}) {
+      const std::vector<double> got = c.figures(s);
+      ASSERT_EQ(got.size(), want.size());
+      for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], 1e-12 * std::fabs(want[i])) << c.name << " " << s << " " << i;
+    }
+  }
+  // Values that differ only in their last digits are all equal, whatever their size.
+  double PW, W = 0;
+  EXPECT_EQ(ShapiroWilkTest(Vec({1e-200, 1e-200 * (1 + 0x1p-52), 1e-200}).get(), 0, PW, W), 6);
 }
 
 // ---- percentile and density ----------------------------------------------------------------
