@@ -1,5 +1,6 @@
 #include "SunFluxList.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "SysUtils.h"
@@ -105,6 +106,16 @@ TSunFluxList ParseSunFluxList(const String& Text) {
     }
   }
   return L;
+}
+
+void CheckReceivedSunFluxList(const String& Text) {
+  ParseSunFluxList(Text);
+  // Counted as the reader reads: up to a byte 26, if any.
+  const auto readable =
+      Text.begin() + static_cast<std::ptrdiff_t>(std::min(Text.find('\x1A'), Text.size()));
+  const auto lineEnds = std::count(Text.begin(), readable, '\n');
+  if (lineEnds < kLinesNeeded)
+    Refuse("Its line " + IntToStr(kLinesNeeded) + " ends without a line end: the list was cut.");
 }
 
 TSunNoise ComputeSunNoise(const std::vector<double>& PointMHz, const std::vector<double>& PointSfu,

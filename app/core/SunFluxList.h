@@ -61,6 +61,12 @@ struct TSunFluxList {
 // Reads the list's bytes (LF or CR LF line ends). Raises ESunFluxFormat.
 TSunFluxList ParseSunFluxList(const String& Text);
 
+// Checks a list just received before it replaces the one on file: it must read as a list
+// (ParseSunFluxList) and its last data line must end with a line end, since a transfer cut
+// inside that line would read as a shorter number or a missing reading. Raises
+// ESunFluxFormat.
+void CheckReceivedSunFluxList(const String& Text);
+
 struct TSunNoise {
   double SunFlux = 0;         // Jy
   double SunAntennaTemp = 0;  // K

@@ -50,24 +50,20 @@ bool WriteLines(const String& FileName, const std::vector<String>& Lines) {
 constexpr Int64 MaxPageBytes = 4 * 1024 * 1024;
 constexpr Int64 MaxCatalogueBytes = 32 * 1024 * 1024;
 
-class TCappedStream : public TStringStream {
-public:
-  explicit TCappedStream(Int64 Cap) : FCap(Cap) {}
-  Int64 Write(const void* Buffer, Int64 Count) override {
-    if (Position() + Count > FCap)
-      throw Exception("the reply of the ATNF site is larger than " + IntToStr(FCap / 1048576) +
-                      " MB");
-    return TStringStream::Write(Buffer, Count);
-  }
-
-private:
-  Int64 FCap;
-};
-
+// The reply, whole: a byte 26 ends a text for every reader of the program, so a reply that
+// holds one would be read only up to there (a catalogue cut short, a page without its version).
 String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
-  TCappedStream reply(Cap);
-  Client.Get(URL, reply);
-  return reply.DataString();
+  Client.MaxBytes = Cap;
+  String reply = Client.Get(URL);
+  const size_t end = reply.find('\x1A');
+  if (end != String::npos) {
+    const auto line =
+        std::count(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 1;
+    throw Exception("the reply of the ATNF site cannot be read whole: its line " +
+                    IntToStr(static_cast<Int64>(line)) +
+                    " holds a byte 26, which ends a text file");
+  }
+  return reply;
 }
 
 void DeleteTransferFiles() {
@@ -176,6 +172,9 @@ String CatalogueProblem(const String& FileName, const String& Version) {
   m400.Resize(11, MaxPulsars);
   m1400.Resize(11, MaxPulsars);
   const TBandTableResult bands = BuildBandTables(*table.NumericData, lines, m400, m1400);
+  if (bands.RowsRead != bands.PulsarLines)
+    return "has " + IntToStr(bands.PulsarLines) +
+           " pulsar lines, of which the program reads only " + IntToStr(bands.RowsRead);
   if (bands.Count400 + bands.Count1400 == 0) return "holds no pulsar the program can use";
   return String();
 }

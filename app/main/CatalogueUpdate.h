@@ -1,7 +1,8 @@
 #pragma once
 // Checking the pulsar catalogue against the catalogue service and installing a newer one.
 //
-// The user's catalogue is never put at risk: the reply is converted into a file beside it,
+// The user's catalogue is never put at risk: a reply must be readable whole (no byte 26, which
+// ends a text) and within its size cap, it is converted into a file beside the catalogue,
 // that file must pass the same import and band-table build the next start runs, the old
 // catalogue is kept under a backup name no earlier file has, and only then does the new file take
 // the name ATNF.csv, in one rename. Every failure is told to the user and leaves ATNF.csv as
@@ -43,7 +44,8 @@ std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
 
 // Empty when FileName is a catalogue of Version that the program can start with: the
 // version line, and what the start-up import accepts (the header line, no line wider than
-// it) giving at least one pulsar in a band table. Otherwise why it is not.
+// it) giving at least one pulsar in a band table, every pulsar line read. Otherwise why it
+// is not.
 String CatalogueProblem(const String& FileName, const String& Version);
 
 // Keeps ATNF.csv under the first free name of BackupNames and puts NewFile in its place in

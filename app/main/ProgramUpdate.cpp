@@ -44,6 +44,7 @@ void CheckForUpdate(THTTPClient& Client) {
   Client.Request.Accept = Accept;
   Client.Request.UserAgent = UserAgent;
   Client.AllowCookies = false;
+  Client.MaxBytes = MaxPageBytes;
 
   Application->ProcessMessages();
   FetchIntoReleaseFile(Client);

@@ -14,6 +14,9 @@ inline constexpr const char* ThisVersion = "VERSION=9.3.3";
 inline constexpr const char* VersionPagePath = "/index.php/12-kestal-version";
 inline constexpr const char* DownloadsPath = "/index.php/downloads";
 inline constexpr const char* ManualFile = "KestalManual.pdf";
+// The version page is held in memory only up to this size, which no genuine page comes near:
+// a larger reply stops the request with a message, and Release.txt is not written.
+inline constexpr Int64 MaxPageBytes = 4 * 1024 * 1024;
 
 // Where the page's version text is looked for: the first "V" from this byte on, before
 // ScanLimit, with "9" eight bytes later and the whole 13-byte text inside the page.
@@ -44,8 +47,9 @@ inline constexpr const char* ManualNoViewer =
 }  // namespace Texts
 
 // The whole check behind "Check for updates": fetches the version page twice through Client
-// (a failure of the first request reaches the caller), keeps the reply in Release.txt and
-// tells the user what it found. Release.txt is deleted once a version text was found.
+// (a failure of the first request reaches the caller, a reply larger than MaxPageBytes among
+// them), keeps the reply in Release.txt and tells the user what it found. Release.txt is
+// deleted once a version text was found.
 void CheckForUpdate(THTTPClient& Client);
 
 // Opens KestalManual.pdf of the working folder with the desktop's viewer; when that cannot be

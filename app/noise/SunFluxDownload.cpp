@@ -1,6 +1,8 @@
 #include "SunFluxDownload.h"
 
 #include "NetConfig.h"
+#include "SunFluxList.h"
+#include "SysUtils.h"
 
 String SunFluxListAddress() {
   return NetConfig().FtpHost + kSunFluxFolder + "/" + kSunFluxRemoteFile;
@@ -11,12 +13,14 @@ String DownloadSunFluxList(TFTPClient& Client, const String& LocalFile) {
   Client.Password = kAnonymousPassword;
   Client.Host = NetConfig().FtpHost;
   Client.Port = NetConfig().FtpPort;
+  Client.MaxBytes = kSunFluxMaxBytes;
   String reason;
+  String list;
   try {
     Client.Connect();
     Client.ChangeDir(kSunFluxFolder);
     Client.Passive = true;
-    Client.Get(kSunFluxRemoteFile, LocalFile, true, false);
+    list = Client.Get(kSunFluxRemoteFile);
   } catch (const std::exception& e) {
     reason = e.what();
     if (reason.empty()) reason = "transfer failed";
@@ -26,5 +30,13 @@ String DownloadSunFluxList(TFTPClient& Client, const String& LocalFile) {
   } catch (const std::exception&) {
     // The line is already gone; nothing is left to close.
   }
-  return reason;
+  if (!reason.empty()) return reason;
+  // A transfer the server calls complete may still be cut short, empty or an error page.
+  try {
+    CheckReceivedSunFluxList(list);
+  } catch (const ESunFluxFormat& e) {
+    return String(kSunFluxRemoteFile) + " was refused and the list on file kept:\n" + e.Message;
+  }
+  if (!WriteFileReplacing(LocalFile, list)) return "Cannot write file \"" + LocalFile + "\"";
+  return String();
 }

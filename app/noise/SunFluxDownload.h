@@ -14,8 +14,13 @@ inline constexpr const char* kAnonymousPassword = " obs@kestal.org ";
 // "host/pub/lists/radio/rad.txt", as the window names the list's source.
 String SunFluxListAddress();
 
-// Fetches the list. Returns "" when the whole file arrived; otherwise what went wrong, and
-// the local file is as it was (a transfer lands beside it and replaces it only when
-// complete). Every failure (no connection, timeout, refusal, missing file, broken transfer,
-// local file) is reported here, never thrown, and the connection is always closed.
+// The list is some 2 KB; a reply is held in memory only up to this size.
+inline constexpr Int64 kSunFluxMaxBytes = 1024 * 1024;
+
+// Fetches the list. Returns "" when a whole list arrived and replaced the local file;
+// otherwise what went wrong, and the local file is as it was, byte for byte. The reply must
+// read as a list (CheckReceivedSunFluxList) before it takes the local file's name. Every
+// failure (no connection, timeout, a server too slow, refusal, missing file, broken transfer,
+// a reply too large or no list, local file) is reported here, never thrown, and the
+// connection is always closed.
 String DownloadSunFluxList(TFTPClient& Client, const String& LocalFile = kSunFluxListFile);

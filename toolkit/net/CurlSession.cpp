@@ -1,5 +1,7 @@
 #include "CurlSession.h"
 
+#include <algorithm>
+
 namespace netdetail {
 
 namespace {
@@ -39,6 +41,23 @@ bool IsTLSFailure(CURLcode c) {
     case CURLE_USE_SSL_FAILED: return true;
     default: return false;
   }
+}
+
+long WholeSeconds(int Ms) { return (static_cast<long>(Ms) + 999) / 1000; }
+
+// "4 MB", "64 KB" or "1000 bytes", as exact as the number allows.
+String SizeText(Int64 Bytes) {
+  if (Bytes >= 1048576 && Bytes % 1048576 == 0) return std::to_string(Bytes / 1048576) + " MB";
+  if (Bytes >= 1024 && Bytes % 1024 == 0) return std::to_string(Bytes / 1024) + " KB";
+  return std::to_string(Bytes) + " bytes";
+}
+
+// The authority of a URL ("host:port"), or the URL itself when it has none.
+String HostOf(const String& Url) {
+  const size_t scheme = Url.find("://");
+  if (scheme == String::npos) return Url;
+  const size_t from = scheme + 3;
+  return Url.substr(from, Url.find_first_of("/?#", from) - from);
 }
 
 bool IsServerRefusal(CURLcode c) {
@@ -84,18 +103,34 @@ void TCurlSession::Close() {
   FCurl = nullptr;
 }
 
-void TCurlSession::SetTimeouts(int ConnectMs, int ReadMs) {
+void TCurlSession::SetLimits(const TTransferLimits& Limits) {
   // Zero or less would mean "wait for ever" to libcurl; every request needs a bound.
-  if (ConnectMs <= 0) ConnectMs = 1;
-  if (ReadMs <= 0) ReadMs = 1;
-  FReadMs = ReadMs;
-  const long readSeconds = (ReadMs + 999) / 1000;
-  SetOption(Handle(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectMs));
-  // "Less than one byte per second over the read timeout" is how libcurl spells "no data".
-  SetOption(Handle(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-  SetOption(Handle(), CURLOPT_LOW_SPEED_TIME, readSeconds);
+  FLimits = Limits;
+  FLimits.ConnectMs = std::max(FLimits.ConnectMs, 1);
+  FLimits.ReadMs = std::max(FLimits.ReadMs, 1);
+  FLimits.TotalMs = std::max(FLimits.TotalMs, 1);
+  FLimits.MinimumRate = std::max(FLimits.MinimumRate, 1);
+  FLimits.MaxBytes = std::max<Int64>(FLimits.MaxBytes, 0);
+  CURL* c = Handle();
+  const long readSeconds = WholeSeconds(FLimits.ReadMs);
+  SetOption(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FLimits.ConnectMs));
+  SetOption(c, CURLOPT_TIMEOUT_MS, static_cast<long>(FLimits.TotalMs));
+  // libcurl abandons a transfer whose rate stays below the limit for the whole window, which
+  // also ends a wait for a server that sends nothing at all.
+  SetOption(c, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(FLimits.MinimumRate));
+  SetOption(c, CURLOPT_LOW_SPEED_TIME, readSeconds);
   // Waiting for an FTP reply is not a transfer, so it has a bound of its own.
-  SetOption(Handle(), CURLOPT_SERVER_RESPONSE_TIMEOUT, readSeconds);
+  SetOption(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, readSeconds);
+}
+
+bool TCurlSession::Admit(size_t Count) {
+  FBodyBytes += static_cast<Int64>(Count);
+  if (FLimits.MaxBytes == 0 || FBodyBytes <= FLimits.MaxBytes) return true;
+  const char* url = nullptr;
+  GetInfo(FCurl, CURLINFO_EFFECTIVE_URL, &url);
+  Keep(std::make_exception_ptr(EReplyTooLarge("the reply of " + HostOf(url ? url : "") +
+                                              " is larger than " + SizeText(FLimits.MaxBytes))));
+  return false;
 }
 
 void TCurlSession::SetTLS(TTLSFloor Floor, const String& CAFile) {
@@ -114,6 +149,8 @@ void TCurlSession::SetTLS(TTLSFloor Floor, const String& CAFile) {
 void TCurlSession::Perform() {
   FErrorText[0] = '\0';
   FPending = nullptr;
+  FBodyBytes = 0;
+  FStarted = std::chrono::steady_clock::now();
   const CURLcode rc = Curl().easy_perform(Handle());
   if (FPending) {
     std::exception_ptr e = FPending;
@@ -128,18 +165,38 @@ void TCurlSession::Perform() {
   GetInfo(FCurl, CURLINFO_EFFECTIVE_URL, &url);
   const String where = url ? String(url) : String();
 
-  if (rc == CURLE_OPERATION_TIMEDOUT) {
-    // libcurl reports a silent server as "too slow"; say what happened instead.
-    if (detail.rfind("Operation too slow", 0) == 0 ||
-        detail.find("response timeout") != String::npos)
-      throw ESocketError("Read timed out: no answer from " + where + " within " +
-                         std::to_string((FReadMs + 999) / 1000) + " s");
-    throw ESocketError("Connection timed out: " + where + " (" + detail + ")");
-  }
+  if (rc == CURLE_OPERATION_TIMEDOUT) throw ESocketError(TimeoutMessage(detail, where));
   if (IsSocketFailure(rc)) throw ESocketError(detail);
   if (IsTLSFailure(rc)) throw ETLSError("Secure connection failed: " + detail);
   if (IsServerRefusal(rc)) throw EFTPError(detail);
   throw ENetError(detail);
+}
+
+// libcurl reports every limit as "timed out" or "too slow"; say which limit ended the request.
+// "Operation timed out" is the total limit, or the connection limit while an FTP server greets
+// and logs in: the data received tell them apart.
+String TCurlSession::TimeoutMessage(const String& Detail, const String& Where) const {
+  curl_off_t received = 0;
+  GetInfo(FCurl, CURLINFO_SIZE_DOWNLOAD_T, &received);
+  const bool belowRate = Detail.rfind("Operation too slow", 0) == 0;
+  const bool overall = Detail.rfind("Operation timed out", 0) == 0;
+  const bool noReply = Detail.find("response timeout") != String::npos;
+  const String window = std::to_string(WholeSeconds(FLimits.ReadMs)) + " s";
+  if (noReply || (belowRate && received == 0))
+    return "Read timed out: no answer from " + Where + " within " + window;
+  if (overall && received == 0) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - FStarted);
+    return "Read timed out: no answer from " + Where + " within " +
+           std::to_string(WholeSeconds(static_cast<int>(ms.count()))) + " s";
+  }
+  if (belowRate)
+    return "the server is too slow: " + Where + " sent less than " +
+           std::to_string(FLimits.MinimumRate) + " bytes a second for " + window;
+  if (overall)
+    return "the server is too slow: " + Where + " did not finish within " +
+           std::to_string(WholeSeconds(FLimits.TotalMs)) + " s";
+  return "Connection timed out: " + Where + " (" + Detail + ")";
 }
 
 String EscapeSegment(const String& S) {

@@ -1,8 +1,10 @@
 #pragma once
 // Private to the network clients: one libcurl easy handle with the settings every request
-// shares (timeouts, TLS floor and certificate checks, no signals), and the translation of
-// libcurl's failures into the toolkit's exceptions. Not for use outside this folder.
+// shares (time limits, size cap, TLS floor and certificate checks, no signals), and the
+// translation of libcurl's failures into the toolkit's exceptions. Not for use outside this
+// folder.
 
+#include <chrono>
 #include <exception>
 
 #include "CurlLibrary.h"
@@ -12,6 +14,28 @@ namespace netdetail {
 
 // Minimum TLS version a client accepts; nothing below 1.2 is offered at all.
 enum class TTLSFloor { TLS1_2, TLS1_3 };
+
+// What one request may take. A time of zero or less counts as 1 ms: every request is bounded.
+struct TTransferLimits {
+  // Connection phase: TCP, TLS handshake, FTP greeting and login.
+  int ConnectMs = 0;
+  // After that the request is abandoned when less than MinimumRate bytes a second arrive for
+  // ReadMs (whole seconds, rounded up), silence included.
+  int ReadMs = 0;
+  int MinimumRate = 1;
+  // The whole request, however fast the data come.
+  int TotalMs = 0;
+  // The most body bytes a request may bring; 0: any number.
+  Int64 MaxBytes = 0;
+};
+
+// The limits a client's fields give (ConnectTimeout, ReadTimeout, MinimumRate,
+// TransferTimeout, MaxBytes).
+template <class TClient>
+TTransferLimits LimitsOf(const TClient& Client) {
+  return {Client.ConnectTimeout, Client.ReadTimeout, Client.MinimumRate, Client.TransferTimeout,
+          Client.MaxBytes};
+}
 
 // The handle is made by the first Handle() (which loads libcurl when no session did yet), so
 // a client that never transfers anything costs nothing.
@@ -31,9 +55,7 @@ public:
   // starts afresh.
   void Close();
 
-  // Connection phase (TCP, TLS handshake, FTP greeting and login) bounded by ConnectMs; after
-  // that a request is abandoned when no data arrives for ReadMs.
-  void SetTimeouts(int ConnectMs, int ReadMs);
+  void SetLimits(const TTransferLimits& Limits);
   // Certificates are always verified, against the system's store and, when given, the CA
   // certificates in CAFile.
   void SetTLS(TTLSFloor Floor, const String& CAFile);
@@ -48,12 +70,19 @@ public:
     if (!FPending) FPending = E;
   }
 
+  // For the write callbacks, before they take Count more body bytes: false once the body
+  // would pass MaxBytes, with EReplyTooLarge kept, so that the callback stops the transfer.
+  bool Admit(size_t Count);
+
 private:
   void Init();
+  String TimeoutMessage(const String& Detail, const String& Where) const;
   CURL* FCurl = nullptr;
   char FErrorText[CURL_ERROR_SIZE] = {};
   std::exception_ptr FPending;
-  int FReadMs = 0;
+  TTransferLimits FLimits;
+  Int64 FBodyBytes = 0;  // of the current request
+  std::chrono::steady_clock::time_point FStarted;
   String FDefaultCAFile;
 };
 

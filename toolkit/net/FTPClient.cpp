@@ -64,21 +64,33 @@ public:
     if (Replace) FKept = true;  // else the temporary name is unlinked by the destructor
   }
 
-  TCurlSession* Session = nullptr;
-
 private:
   String FName;
   int FHandle = -1;
   bool FKept = false;
 };
 
+}  // namespace
+
+struct TFTPClient::TSink {
+  TCurlSession* Session = nullptr;
+  TPartFile* File = nullptr;  // one of the two receives the file
+  String* Text = nullptr;
+};
+
+namespace {
+
 size_t OnData(char* Data, size_t Size, size_t Count, void* User) {
-  auto* f = static_cast<TPartFile*>(User);
+  auto* sink = static_cast<TFTPClient::TSink*>(User);
   const size_t n = Size * Count;
+  if (!sink->Session->Admit(n)) return 0;  // stops the transfer
   try {
-    f->Write(Data, n);
+    if (sink->File)
+      sink->File->Write(Data, n);
+    else
+      sink->Text->append(Data, n);
   } catch (...) {
-    f->Session->Keep(std::current_exception());
+    sink->Session->Keep(std::current_exception());
     return 0;
   }
   return n;
@@ -97,6 +109,8 @@ TFTPClient::TFTPClient(TComponent* AOwner)
     : TComponent(AOwner),
       ConnectTimeout(NetConfig().ConnectTimeoutMs),
       ReadTimeout(NetConfig().ReadTimeoutMs),
+      MinimumRate(NetConfig().MinimumRate),
+      TransferTimeout(NetConfig().TransferTimeoutMs),
       FSession(std::make_unique<TCurlSession>()) {}
 
 TFTPClient::~TFTPClient() {
@@ -137,7 +151,7 @@ void TFTPClient::Prepare(const String& URL) {
   SetOption(c, CURLOPT_NOBODY, 0L);
   SetOption(c, CURLOPT_WRITEFUNCTION, nullptr);
   SetOption(c, CURLOPT_WRITEDATA, nullptr);
-  FSession->SetTimeouts(ConnectTimeout, ReadTimeout);
+  FSession->SetLimits(netdetail::LimitsOf(*this));
 }
 
 void TFTPClient::RequireConnected(const char* What) const {
@@ -174,12 +188,28 @@ void TFTPClient::Get(const String& Source, const String& Dest, bool CanOverwrite
     throw EFCreateError("Cannot create file \"" + Dest + "\". File exists");
 
   TPartFile part(Dest);
-  part.Session = FSession.get();
+  TSink sink;
+  sink.File = &part;
+  Fetch(Source, sink);
+  part.Keep(Dest, CanOverwrite);
+}
+
+String TFTPClient::Get(const String& Source) {
+  RequireConnected("Get");
+  if (Source.empty()) throw EFTPError("Get: no file name given");
+  String text;
+  TSink sink;
+  sink.Text = &text;
+  Fetch(Source, sink);
+  return text;
+}
+
+void TFTPClient::Fetch(const String& Source, TSink& Sink) {
+  Sink.Session = FSession.get();
   Prepare(UrlFor(FDir, Source));
   SetOption(FSession->Handle(), CURLOPT_WRITEFUNCTION, OnData);
-  SetOption(FSession->Handle(), CURLOPT_WRITEDATA, &part);
+  SetOption(FSession->Handle(), CURLOPT_WRITEDATA, &Sink);
   FSession->Perform();
-  part.Keep(Dest, CanOverwrite);
 }
 
 void TFTPClient::Disconnect() {

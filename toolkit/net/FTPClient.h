@@ -4,7 +4,9 @@
 // Connect opens the control connection and logs in; ChangeDir moves to a folder on the
 // server; Get fetches a file; Disconnect says goodbye. A connection that cannot be made,
 // breaks or stays silent raises ESocketError; a command the server refuses (login, folder,
-// missing file) raises EFTPError. Every step has a connect and a read timeout. As for
+// missing file) raises EFTPError; a server too slow for the minimum rate or the total time
+// limit of a step raises ESocketError "the server is too slow"; a file larger than MaxBytes
+// raises EReplyTooLarge. Every step has a connect timeout, a minimum rate and a time limit. As for
 // THTTPClient, the transfer library is loaded by the first request, not by creating a client.
 //
 // Get never leaves a half-written file in place of a good one: the file is received under a
@@ -30,10 +32,15 @@ public:
   String Password;
   // Passive mode: the client opens the data connection, which is what works behind routers.
   bool Passive = true;
-  // Milliseconds: connection with greeting and login, and the longest wait for the server's
-  // next reply or data. Defaults from the configuration.
+  // Milliseconds: connection with greeting and login; the longest wait for the server's next
+  // reply, and the window in which at least MinimumRate bytes a second of a file must arrive;
+  // each step as a whole. Defaults from the configuration.
   int ConnectTimeout;
   int ReadTimeout;
+  int MinimumRate;
+  int TransferTimeout;
+  // The most bytes a file may have; 0: any number.
+  Int64 MaxBytes = 0;
 
   void Connect();
   bool Connected() const { return FConnected; }
@@ -47,15 +54,20 @@ public:
   // partial file is not offered (EFTPError).
   void Get(const String& Source, const String& Dest, bool CanOverwrite = false,
            bool Resume = false);
+  // Fetches Source into memory, for a caller that checks it before it keeps it.
+  String Get(const String& Source);
   void Disconnect();
 
   // Described properties: Host, Port, Username, Password, Passive, ConnectTimeout, ReadTimeout.
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
 
+  struct TSink;  // where a file goes, for the transfer callback
+
 private:
   String UrlFor(const String& Dir, const String& File) const;
   void Prepare(const String& URL);
   void RequireConnected(const char* What) const;
+  void Fetch(const String& Source, TSink& Sink);
   std::unique_ptr<netdetail::TCurlSession> FSession;
   bool FConnected = false;
   String FDir;

@@ -1,8 +1,13 @@
 #include "HTTPClient.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 #include "CurlSession.h"
 #include "FTPClient.h"
 #include "NetConfig.h"
+#include "SysUtils.h"
 
 using netdetail::GetInfo;
 using netdetail::SetOption;
@@ -36,7 +41,8 @@ struct THTTPClient::TTransfer {
   TCurlSession* Session = nullptr;
   String* Text = nullptr;  // one of the two receives the body
   TStream* Stream = nullptr;
-  String StatusLine;  // of the latest reply (redirects give several)
+  bool StayOnHttps = false;  // the request started on https and redirects are followed
+  String StatusLine;         // of the latest reply (redirects give several)
 };
 
 namespace {
@@ -47,13 +53,39 @@ int CurrentStatus(CURL* c) {
   return static_cast<int>(code);
 }
 
+bool StartsWithNoCase(const String& S, const char* Prefix) {
+  return CompareText(S.substr(0, std::strlen(Prefix)), Prefix) == 0;
+}
+
+// An address of its own scheme ("http://...", "ftp:..."), not one relative to the request.
+bool HasScheme(const String& Location) {
+  const size_t colon = Location.find(':');
+  if (colon == String::npos || colon == 0) return false;
+  return std::all_of(
+      Location.begin(), Location.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+      });
+}
+
 size_t OnHeader(char* Data, size_t Size, size_t Count, void* User) {
   auto* t = static_cast<THTTPClient::TTransfer*>(User);
   const size_t n = Size * Count;
   String line(Data, n);
-  if (line.rfind("HTTP/", 0) == 0) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    t->StatusLine = line;
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  if (line.rfind("HTTP/", 0) == 0) t->StatusLine = line;
+  CURL* c = t->Session->Handle();
+  if (t->StayOnHttps && CurrentStatus(c) / 100 == 3 && StartsWithNoCase(line, "Location:")) {
+    // A secure request must not go on in the clear: one that did would hand over what a
+    // certificate was checked to protect.
+    const String target = Trim(line.substr(std::strlen("Location:")));
+    if (HasScheme(target) && !StartsWithNoCase(target, "https:")) {
+      const char* from = nullptr;
+      GetInfo(c, CURLINFO_EFFECTIVE_URL, &from);
+      t->Session->Keep(std::make_exception_ptr(
+          ETLSError("Redirect refused: the secure address " + String(from ? from : "") +
+                    " sends the request on to " + target + ", which is not secure")));
+      return 0;  // stops the transfer
+    }
   }
   return n;
 }
@@ -63,6 +95,7 @@ size_t OnBody(char* Data, size_t Size, size_t Count, void* User) {
   const size_t n = Size * Count;
   // An error page is not the document asked for; the caller learns the status instead.
   if (CurrentStatus(t->Session->Handle()) >= 300) return n;
+  if (!t->Session->Admit(n)) return 0;  // stops the transfer
   try {
     if (t->Text)
       t->Text->append(Data, n);
@@ -81,6 +114,8 @@ THTTPClient::THTTPClient(TComponent* AOwner)
     : TComponent(AOwner),
       ConnectTimeout(NetConfig().ConnectTimeoutMs),
       ReadTimeout(NetConfig().ReadTimeoutMs),
+      MinimumRate(NetConfig().MinimumRate),
+      TransferTimeout(NetConfig().TransferTimeoutMs),
       FSession(std::make_unique<TCurlSession>()) {}
 
 THTTPClient::~THTTPClient() = default;
@@ -111,8 +146,10 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
 
   SetOption(c, CURLOPT_URL, URL.c_str());
   SetOption(c, CURLOPT_HTTPGET, 1L);
+  const bool secure = StartsWithNoCase(URL, "https:");
+  T.StayOnHttps = secure && HandleRedirects;
   SetOption(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  SetOption(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  SetOption(c, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
   SetOption(c, CURLOPT_FOLLOWLOCATION, HandleRedirects ? 1L : 0L);
   SetOption(c, CURLOPT_MAXREDIRS, static_cast<long>(RedirectMaximum));
   if (AllowCookies) {
@@ -126,7 +163,7 @@ void THTTPClient::Perform(const String& URL, TTransfer& T) {
   if (!headers) throw EOutOfMemory("Not enough memory for the request headers");
   SetOption(c, CURLOPT_HTTPHEADER, headers);
 
-  FSession->SetTimeouts(ConnectTimeout, ReadTimeout);
+  FSession->SetLimits(netdetail::LimitsOf(*this));
   const bool tls13 = IOHandler && IOHandler->MinTLSVersion == TSSLIOHandler::tlsv1_3;
   FSession->SetTLS(tls13 ? netdetail::TTLSFloor::TLS1_3 : netdetail::TTLSFloor::TLS1_2,
                    IOHandler ? IOHandler->CAFile : NetConfig().CAFile);

@@ -1,10 +1,12 @@
 #pragma once
 // HTTP and HTTPS requests as components a window can hold.
 //
-// THTTPClient fetches a URL into a string or a stream. Redirects are followed; a final status
-// of 300 or above raises EHTTPProtocolError; a connection that cannot be made, breaks, or
-// stays silent raises ESocketError; a failed TLS handshake, an untrusted certificate among
-// them, raises ETLSError. Every request has a connect and a read timeout. The transfer library
+// THTTPClient fetches a URL into a string or a stream. Redirects are followed, but a request
+// that starts on https only to https addresses (ETLSError names the refused address); a final
+// status of 300 or above raises EHTTPProtocolError; a connection that cannot be made, breaks,
+// stays silent or is too slow raises ESocketError; a failed TLS handshake, an untrusted
+// certificate among them, raises ETLSError; a body larger than MaxBytes raises EReplyTooLarge.
+// Every request has a connect timeout, a minimum rate and a total time limit. The transfer library
 // (libcurl.so.4) is loaded by the first request of the process, not by creating a client; when
 // it cannot be loaded, that request raises ENetError naming it.
 //
@@ -54,10 +56,17 @@ public:
   bool AllowCookies = true;
   bool HandleRedirects = true;
   int RedirectMaximum = 15;
-  // Milliseconds: to establish the connection (with the TLS handshake), and the longest
-  // wait for the server's next data. Defaults from the configuration.
+  // Milliseconds: to establish the connection (with the TLS handshake); the window in which
+  // at least MinimumRate bytes a second must arrive (so also the longest silence); the whole
+  // request. A request that breaks the rate or the total limit raises ESocketError "the
+  // server is too slow". Defaults from the configuration.
   int ConnectTimeout;
   int ReadTimeout;
+  int MinimumRate;
+  int TransferTimeout;
+  // The most body bytes a request may bring; 0: any number. A larger body stops the transfer
+  // with EReplyTooLarge.
+  Int64 MaxBytes = 0;
   // TLS options for https addresses; without one the defaults of TSSLIOHandler apply.
   TSSLIOHandler* IOHandler = nullptr;
 

@@ -25,7 +25,11 @@ struct TNetConfig {
   String CAFile;  // empty: the system's store only
 
   int ConnectTimeoutMs = 15000;  // connection, TLS handshake, FTP greeting and login
-  int ReadTimeoutMs = 60000;     // longest wait for the server's next data
+  // A request is abandoned when less than MinimumRate bytes a second arrive for ReadTimeoutMs
+  // (silence included), and when it has not finished after TransferTimeoutMs, however fast.
+  int ReadTimeoutMs = 60000;
+  int MinimumRate = 1024;
+  int TransferTimeoutMs = 120000;
   int ProbeTimeoutMs = 5000;
 };
 

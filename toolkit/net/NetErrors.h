@@ -11,14 +11,16 @@ class ENetError : public Exception {
 };
 
 // The connection could not be made or broke down: host not found, connection refused,
-// timed out, connection dropped in the middle of a transfer.
+// timed out, connection dropped in the middle of a transfer, a server too slow to finish in
+// the time a request may take.
 class ESocketError : public ENetError {
   using ENetError::ENetError;
 };
 // The name the windows' handlers catch a socket failure under.
 using EIdSocketError = ESocketError;
 
-// The TLS handshake failed, the server's certificate among other things.
+// The TLS handshake failed, the server's certificate among other things, or a secure request
+// was sent on to an address that is not secure.
 class ETLSError : public ENetError {
   using ENetError::ENetError;
 };
@@ -29,6 +31,11 @@ class EHTTPProtocolError : public ENetError {
 public:
   EHTTPProtocolError(String msg, int code) : ENetError(std::move(msg)), ErrorCode(code) {}
   int ErrorCode;
+};
+
+// The reply is larger than the client was told to accept; the transfer was stopped there.
+class EReplyTooLarge : public ENetError {
+  using ENetError::ENetError;
 };
 
 // The FTP server refused a command: login denied, no such folder or file, and the like.

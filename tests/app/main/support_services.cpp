@@ -68,7 +68,8 @@ void TCannedService::WriteRoutes() {
       const std::string body = "body" + std::to_string(++FBodies);
       WriteFile(FFolder / body, r.Body);
       json += std::string(k ? "," : "") + "{\"status\":" + std::to_string(r.Status) +
-              ",\"body\":" + JsonString(body) + ",\"mode\":" + JsonString(r.Mode) + "}";
+              ",\"body\":" + JsonString(body) + ",\"mode\":" + JsonString(r.Mode) +
+              (r.Location.empty() ? "" : ",\"location\":" + JsonString(r.Location)) + "}";
     }
     json += "]";
   }

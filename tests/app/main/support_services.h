@@ -13,7 +13,9 @@
 struct TCannedReply {
   int Status = 200;
   std::string Body;             // bytes of the reply
-  std::string Mode = "normal";  // "normal", "cut", "silent", "exit" (see canned_server.py)
+  std::string Mode = "normal";  // "normal", "cut", "silent", "exit", "trickle" (see
+                                // canned_server.py)
+  std::string Location = "";    // the Location header, when not empty
 };
 
 class TCannedService {

@@ -243,6 +243,12 @@ TEST_F(CatalogueUpdateTest, WithoutACatalogueTheDownloadCreatesIt) {
 // behind, no restart is asked for, and ATNF.csv is byte for byte what it was.
 TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
   const std::string cut = CatalogueReply(std::vector<std::string>(200, NewRows[0]));
+  std::vector<std::string> rows(3000, NewRows[0]);
+  rows[9].insert(5, "\x1A");
+  const std::string ctrlZ = CatalogueReply(rows);
+  // A service in the clear that would serve a good catalogue, were a secure request sent there.
+  TCannedService plain;
+  plain.Route(QueryPage, {{200, CatalogueReply()}});
   struct Case {
     const char* Name;
     std::vector<TCannedReply> Page;
@@ -270,9 +276,26 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
        {{200, PageAnnouncing("2.6.4")}},
        {{200, CatalogueReply({"J1;x;y;z;;;;;;;", "<td>broken</td>"})}},
        "no pulsar"},
+      {"a byte 26 in row 10 of 3000",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, ctrlZ}},
+       "cannot be read whole: its line 14 holds a byte 26"},
+      {"more pulsar lines than the program reads",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, CatalogueReply(std::vector<std::string>(5001, NewRows[0]))}},
+       "has 5001 pulsar lines, of which the program reads only 4997"},
+      {"trickling",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, "", "trickle"}},
+       "the server is too slow"},
+      {"redirected to plain http",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{302, "", "normal", plain.BaseUrl() + QueryPage}},
+       "not secure"},
   };
   StartWithCatalogue();
   Form1->IdHTTP1->ReadTimeout = 1500;
+  Form1->IdHTTP1->MinimumRate = 1000;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     // A refusing server is one that has gone: give that case a server of its own.
@@ -314,6 +337,9 @@ TEST_F(CatalogueUpdateTest, FailedVersionRequestsAreToldAndTheButtonWorksAgain) 
   // A page no service would send: larger than any start page.
   TCannedService huge(TCannedService::TrustedTls);
   huge.Route(StartPage, {{200, std::string(5 * 1024 * 1024, 'x') + PageAnnouncing("2.6.4")}});
+  // A page the program would read only up to its byte 26, which comes before the version.
+  TCannedService ctrlZ(TCannedService::TrustedTls);
+  ctrlZ.Route(StartPage, {{200, "<html>\r\n\x1A" + PageAnnouncing("2.6.4")}});
   const struct {
     const char* Name;
     std::string Url;
@@ -325,6 +351,8 @@ TEST_F(CatalogueUpdateTest, FailedVersionRequestsAreToldAndTheButtonWorksAgain) 
       {"certificate of an unknown authority", untrusted.BaseUrl(), Service->CaFile(),
        "certificate"},
       {"too large", huge.BaseUrl(), huge.CaFile(), "larger than 4 MB"},
+      {"a byte 26 before the version line", ctrlZ.BaseUrl(), ctrlZ.CaFile(),
+       "cannot be read whole: its line 2 holds a byte 26"},
   };
   StartWithCatalogue();
   for (const auto& c : cases) {

@@ -75,12 +75,19 @@ TEST_F(ProgramUpdateTest, PageDecidesTheMessageAndWhetherReleaseTxtStays) {
   StartAgainst(site.BaseUrl());
   const std::string newer =
       std::string(pu::Texts::Newer) + site.BaseUrl() + "/index.php/downloads ";
+  const std::string tooLarge = "the reply of " +
+                               site.BaseUrl().substr(std::string("http://").size()) +
+                               " is larger than 4 MB";
   const struct {
     const char* Name;
     std::string Page;
     std::vector<std::string> Messages;
     bool ReleaseKept;
   } cases[] = {
+      {"larger than 4 MB",
+       PageWith(pu::MaxPageBytes + 1, 4000, "VERSION=9.3.3"),
+       {tooLarge},
+       false},
       {"latest", PageWith(6000, 4000, "VERSION=9.3.3"), {pu::Texts::Latest}, false},
       {"latest, with a line end", PageWith(6000, 4000, "VERSION=9.3.\n"), {newer}, false},
       {"another version", PageWith(6000, 4000, "VERSION=9.4.0"), {newer}, false},

@@ -21,13 +21,15 @@ const fs::path kRealList =
 // A loopback server holding /pub/lists/radio/rad.txt, and the configuration pointed at it.
 class SunFluxDownloadTest : public ::testing::Test {
 public:
-  void Serve(const std::string& RadTxt, const std::string& Breaking = "broken.txt") {
+  void Serve(const std::string& RadTxt, const std::string& Breaking = "broken.txt",
+             const std::string& Trickling = "trickle.txt") {
     const fs::path root = Work.path() / "server";
     fs::create_directories(root / "pub/lists/radio");
     std::ofstream(root / "pub/lists/radio/rad.txt", std::ios::binary) << RadTxt;
     Server = std::make_unique<TTestServer>(
         "ftp_server.py",
-        std::vector<std::string>{root.string(), (Work.path() / "commands.log").string(), Breaking});
+        std::vector<std::string>{root.string(), (Work.path() / "commands.log").string(), Breaking,
+                                 Trickling});
     PointAt(Server->Port());
   }
   void PointAt(int Port) {
@@ -65,20 +67,44 @@ TEST_F(SunFluxDownloadTest, FetchesTheListAnonymously) {
   EXPECT_EQ(SunFluxListAddress(), "127.0.0.1/pub/lists/radio/rad.txt");
 }
 
+// Whatever arrives must read as a whole list before it replaces the one on file: a transfer
+// the server calls complete may still be cut short, empty, an error page or junk.
 TEST_F(SunFluxDownloadTest, AFailedTransferKeepsTheOlderList) {
+  const std::string real = testsupport::ReadFileBytes(kRealList);
+  std::string junk;
+  while (junk.size() < 5000) junk += "#$%&!*@^~ <> ?? {} 0x1F 9z 8y 7x -- ++ ==\r\n";
+  junk.resize(5000);
   struct Case {
     const char* what;
     std::function<void(SunFluxDownloadTest&)> arrange;
+    std::string reason;  // part of what is reported; empty: anything
+  };
+  const auto serve = [](const std::string& RadTxt) {
+    return [RadTxt](SunFluxDownloadTest& t) { t.Serve(RadTxt); };
   };
   const Case cases[] = {
-      {"no server", [](SunFluxDownloadTest& t) { t.PointAt(ClosedPort()); }},
-      {"broken off", [](SunFluxDownloadTest& t) { t.Serve(std::string(300000, 'x'), "rad.txt"); }},
+      {"no server", [](SunFluxDownloadTest& t) { t.PointAt(ClosedPort()); }, ""},
+      {"broken off", [](SunFluxDownloadTest& t) { t.Serve(std::string(300000, 'x'), "rad.txt"); },
+       ""},
       {"no such file",
        [](SunFluxDownloadTest& t) {
          t.Serve("");
          fs::remove(t.Work.path() / "server/pub/lists/radio/rad.txt");
-       }},
+       },
+       ""},
+      {"one byte a moment",
+       [&real](SunFluxDownloadTest& t) { t.Serve(real, "broken.txt", "rad.txt"); },
+       "the server is too slow"},
+      {"larger than 1 MB", serve(std::string(kSunFluxMaxBytes + 1, 'x')), "larger than 1 MB"},
+      {"cut at 968 bytes", serve(real.substr(0, 968)), "It has 21 lines, 36 are needed."},
+      {"cut in the last line", serve(real.substr(0, real.size() - 20)), "the list was cut"},
+      {"empty", serve(""), "It has 0 lines, 36 are needed."},
+      {"an error page", serve("<html><body><h1>503 Service Unavailable</h1></body></html>\r\n"),
+       "It has 1 lines, 36 are needed."},
+      {"junk", serve(junk), "is not a flux value"},
   };
+  Client.ReadTimeout = 1000;
+  Client.MinimumRate = 1000;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Server.reset();
@@ -88,6 +114,7 @@ TEST_F(SunFluxDownloadTest, AFailedTransferKeepsTheOlderList) {
     String reason;
     const long long ms = MillisecondsOf([&] { reason = DownloadSunFluxList(Client); });
     EXPECT_NE(reason, "");
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     EXPECT_LT(ms, 10000);
     EXPECT_EQ(Work.read("SunFlowNoaa.txt"), "an older list");
     EXPECT_FALSE(Client.Connected());

@@ -9,7 +9,9 @@ requests. A reply is an object:
   "body"    name of a file in DIR holding the body (default: empty body)
   "mode"    "normal"; "cut" (announces the whole body, sends half, drops the connection);
             "silent" (never answers); "exit" (answers, then the server ends, so that later
-            connections are refused)
+            connections are refused); "trickle" (announces 1000000 bytes, then sends "x\n"
+            every 0.1 s for as long as the client listens)
+  "location" the Location header of the reply (for redirects)
 Every request line and its headers are appended to DIR/requests.log, one blank line after each.
 
 With --tls the server speaks HTTPS with a certificate for 127.0.0.1 made in CERTDIR: issued by
@@ -95,10 +97,19 @@ class Handler(BaseHTTPRequestHandler):
                 body = f.read()
         self.send_response(reply.get("status", 200))
         self.send_header("Content-Type", "text/html; charset=iso-8859-1")
-        self.send_header("Content-Length", str(len(body)))
+        if mode == "trickle":
+            self.send_header("Content-Length", "1000000")
+        else:
+            self.send_header("Content-Length", str(len(body)))
+        if "location" in reply:
+            self.send_header("Location", reply["location"])
         if mode != "normal":
             self.send_header("Connection", "close")
         self.end_headers()
+        if mode == "trickle":
+            common.trickle(self.wfile)
+            self.close_connection = True
+            return
         if mode == "cut":
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()

@@ -1,4 +1,5 @@
-"""Shared by the test servers: announce the port, speak TLS, and never outlive the test program."""
+"""Shared by the test servers: announce the port, speak TLS, trickle, and never outlive the test
+program."""
 import os
 import ssl
 import sys
@@ -33,3 +34,14 @@ def exit_with_parent():
             time.sleep(0.2)
 
     threading.Thread(target=watch, daemon=True).start()
+
+
+def trickle(out, seconds=600):
+    # "x\n" every 0.1 s, far slower than any client may accept, until the client goes.
+    try:
+        for _ in range(int(seconds * 10)):
+            out.write(b"x\n")
+            out.flush()
+            time.sleep(0.1)
+    except OSError:
+        pass

@@ -1,16 +1,17 @@
 """FTP server for the network client tests, on 127.0.0.1 and a free port.
 
-  ftp_server.py ROOT LOG [BREAKING]
+  ftp_server.py ROOT LOG [BREAKING [TRICKLING]]
 
 Anonymous users read ROOT; the user "observer" with password "right" too. Every command the
 server receives is appended to the file LOG, one per line (passwords included: test data).
 A file named BREAKING ("broken.txt" when not given) breaks off after its first 64 KiB, as a
-dropped line would.
+dropped line would. A file named TRICKLING ("trickle.txt" when not given) comes one byte every
+0.05 s.
 """
 import logging
-import sys
-
 import os
+import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
@@ -20,6 +21,7 @@ from pyftpdlib.servers import FTPServer
 import common
 
 BREAKING = "broken.txt"
+TRICKLING = "trickle.txt"
 
 
 class BreakingFile:
@@ -42,18 +44,30 @@ class BreakingFile:
         return self.f.closed
 
 
+class TricklingFile(BreakingFile):
+    def read(self, n):
+        # The server has one thread: a short pause per byte keeps it answering commands.
+        time.sleep(0.05)
+        return self.f.read(1)
+
+
 class FS(AbstractedFS):
     def open(self, filename, mode):
         f = super().open(filename, mode)
-        return BreakingFile(f) if os.path.basename(filename) == BREAKING else f
+        name = os.path.basename(filename)
+        if name == BREAKING:
+            return BreakingFile(f)
+        return TricklingFile(f) if name == TRICKLING else f
 
 
 def main():
     common.exit_with_parent()
-    global BREAKING
+    global BREAKING, TRICKLING
     root, log = sys.argv[1], sys.argv[2]
     if len(sys.argv) > 3:
         BREAKING = sys.argv[3]
+    if len(sys.argv) > 4:
+        TRICKLING = sys.argv[4]
     logging.disable(logging.CRITICAL)
 
     class Handler(FTPHandler):

@@ -10,6 +10,8 @@ openssl command and the server speaks HTTPS only.
   /status/C       status C with a short error page
   /redirect/K     302 to /redirect/K-1; /redirect/0 answers 200 "arrived"
   /set-cookie     200, sets the cookie "session=abc123"
+  /goto?URL       302 to URL
+  /trickle        200, announces 1000000 bytes, then sends "x\n" every 0.1 s
 """
 import os
 import subprocess
@@ -51,6 +53,15 @@ class Handler(BaseHTTPRequestHandler):
                 self.reply(200, b"arrived")
             else:
                 self.reply(302, b"moved", [("Location", "/redirect/%d" % (k - 1))])
+        elif self.path.startswith("/goto?"):
+            self.reply(302, b"moved", [("Location", self.path[len("/goto?"):])])
+        elif self.path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", "1000000")
+            self.end_headers()
+            common.trickle(self.wfile)
+            self.close_connection = True
         elif self.path == "/set-cookie":
             self.reply(200, b"cookie set", [("Set-Cookie", "session=abc123; Path=/")])
         else:

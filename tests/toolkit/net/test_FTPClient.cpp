@@ -38,6 +38,8 @@ protected:
     std::ofstream(Root / "pub/lists/radio/rad.txt", std::ios::binary) << kList;
     std::ofstream(Root / "pub/lists/radio/broken.txt", std::ios::binary)
         << std::string(200000, 'x');
+    std::ofstream(Root / "pub/lists/radio/trickle.txt", std::ios::binary)
+        << std::string(100000, 'x');
     return "ftp_server.py";
   }
 
@@ -134,6 +136,56 @@ TEST_F(FTPClientTest, TransferBrokenOffKeepsTheOldFile) {
   EXPECT_TRUE(Sent("RETR broken.txt"));
   EXPECT_EQ(Work.read("SunFlowNoaa.txt"), old);
   EXPECT_EQ(LocalFiles(), std::vector<std::string>{"SunFlowNoaa.txt"});
+}
+
+// A file that comes one byte every 0.05 s, or that is larger than allowed: the transfer is
+// stopped, said why, and the old file stays as it was.
+TEST_F(FTPClientTest, SlowOrOversizedFilesKeepTheOldFile) {
+  const std::string old = "the list that is still good";
+  const struct {
+    const char* Name;
+    const char* Source;
+    int MinimumRate;
+    int TransferTimeout;
+    Int64 MaxBytes;
+    const char* Reason;
+  } cases[] = {
+      {"below the minimum rate", "trickle.txt", 1000, 600000, 0,
+       "the server is too slow: ftp://127.0.0.1"},
+      {"past the total time limit", "trickle.txt", 1, 1500, 0, "did not finish within 2 s"},
+      {"larger than allowed", "broken.txt", 1, 600000, 1000, "is larger than 1000 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Work.write("SunFlowNoaa.txt", old);
+    Client.ReadTimeout = 1000;
+    Client.MinimumRate = c.MinimumRate;
+    Client.TransferTimeout = c.TransferTimeout;
+    Client.MaxBytes = c.MaxBytes;
+    for (bool toMemory : {false, true}) {
+      Client.Connect();
+      Client.ChangeDir("/pub/lists/radio");
+      try {
+        if (toMemory)
+          Client.Get(c.Source);
+        else
+          Client.Get(c.Source, "SunFlowNoaa.txt", true);
+        ADD_FAILURE() << "no exception";
+      } catch (const ENetError& e) {
+        EXPECT_NE(e.Message.find(c.Reason), std::string::npos) << e.Message;
+        EXPECT_EQ(c.MaxBytes != 0, dynamic_cast<const EReplyTooLarge*>(&e) != nullptr);
+        EXPECT_EQ(c.MaxBytes == 0, dynamic_cast<const ESocketError*>(&e) != nullptr);
+      }
+      Client.Disconnect();
+    }
+    EXPECT_EQ(Work.read("SunFlowNoaa.txt"), old);
+    EXPECT_EQ(LocalFiles(), std::vector<std::string>{"SunFlowNoaa.txt"});
+  }
+  // Within the limits the file arrives into memory byte for byte.
+  Client.MaxBytes = static_cast<Int64>(kList.size());
+  Client.Connect();
+  Client.ChangeDir("/pub/lists/radio");
+  EXPECT_EQ(Client.Get("rad.txt"), kList);
 }
 
 TEST_F(FTPClientTest, NoOverwriteLeavesAnExistingFileAlone) {

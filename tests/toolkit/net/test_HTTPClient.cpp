@@ -157,6 +157,71 @@ TEST_F(HTTPClientTest, SilentServerTimesOutWithinTheReadTimeout) {
   EXPECT_LT(ms, 5000);  // the bound the user sees, not a measure of speed
 }
 
+// A server that sends "x\n" every 0.1 s under a length of a million bytes never finishes:
+// the minimum rate or the total time limit ends the request, whichever is set to bind.
+TEST_F(HTTPClientTest, TricklingServerIsTooSlow) {
+  const struct {
+    const char* Name;
+    int MinimumRate;
+    int TransferTimeout;
+    const char* Detail;
+  } cases[] = {
+      {"below the minimum rate", 1000, 600000, "sent less than 1000 bytes a second for 1 s"},
+      {"past the total time limit", 1, 1500, "did not finish within 2 s"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Client.ReadTimeout = 1000;
+    Client.MinimumRate = c.MinimumRate;
+    Client.TransferTimeout = c.TransferTimeout;
+    testsupport::TempDir dir;
+    TFileStream f("page.txt", fmCreate);
+    try {
+      Client.Get(Url("/trickle"), f);
+      ADD_FAILURE() << "no exception";
+    } catch (const ESocketError& e) {
+      EXPECT_EQ(e.Message.rfind("the server is too slow: ", 0), 0u) << e.Message;
+      EXPECT_NE(e.Message.find(c.Detail), std::string::npos) << e.Message;
+    }
+  }
+}
+
+TEST_F(HTTPClientTest, BodyLargerThanMaxBytesStopsTheTransfer) {
+  const struct {
+    Int64 MaxBytes;
+    size_t Size;
+    bool Refused;
+  } cases[] = {
+      {0, 300000, false},       // no cap
+      {300000, 300000, false},  // exactly the cap
+      {300000, 300001, true},   // one byte more
+      {4 * 1048576, 5 * 1048576, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Size);
+    Client.MaxBytes = c.MaxBytes;
+    const std::string url = Url("/text/" + std::to_string(c.Size));
+    if (!c.Refused) {
+      EXPECT_EQ(Client.Get(url).size(), c.Size);
+      continue;
+    }
+    try {
+      Client.Get(url);
+      ADD_FAILURE() << "no exception";
+    } catch (const EReplyTooLarge& e) {
+      EXPECT_NE(e.Message.find("is larger than " +
+                               std::string(c.MaxBytes == 300000 ? "300000 bytes" : "4 MB")),
+                std::string::npos)
+          << e.Message;
+      EXPECT_NE(e.Message.find("127.0.0.1:" + std::to_string(Server->Port())), std::string::npos)
+          << e.Message;
+    }
+    TStringStream into;
+    EXPECT_THROW(Client.Get(url, into), EReplyTooLarge);
+    EXPECT_LE(into.Size(), c.MaxBytes);
+  }
+}
+
 TEST_F(HTTPClientTest, WriteFailureOfTheStreamReachesTheCaller) {
   // A stream that refuses to take data stops the transfer with the stream's own error.
   struct TFullStream : TStream {
@@ -174,12 +239,17 @@ TEST_F(HTTPClientTest, DefaultsComeFromTheConfiguration) {
   TNetConfig saved = NetConfig();
   NetConfig().ConnectTimeoutMs = 1234;
   NetConfig().ReadTimeoutMs = 5678;
+  NetConfig().MinimumRate = 321;
+  NetConfig().TransferTimeoutMs = 9876;
   NetConfig().CAFile = "/some/ca.pem";
   THTTPClient client(nullptr);
   TSSLIOHandler tls(nullptr);
   NetConfig() = saved;
   EXPECT_EQ(client.ConnectTimeout, 1234);
   EXPECT_EQ(client.ReadTimeout, 5678);
+  EXPECT_EQ(client.MinimumRate, 321);
+  EXPECT_EQ(client.TransferTimeout, 9876);
+  EXPECT_EQ(client.MaxBytes, 0);
   EXPECT_EQ(tls.CAFile, "/some/ca.pem");
 }
 
@@ -230,6 +300,56 @@ TEST_F(HTTPSClientTest, TLS13FloorRefusesATLS12Server) {
   THTTPClient client(nullptr);
   client.IOHandler = &tls;
   EXPECT_THROW(client.Get(server.Url("https", "/text/10")), ETLSError);
+}
+
+// A request that starts on https follows redirects to https addresses only: one to any other
+// scheme is refused, naming the address, before anything is asked of it.
+TEST_F(HTTPSClientTest, RedirectsFromHttpsStayOnHttps) {
+  TTestServer server("http_server.py", {"--tls", Dir.path().string()});
+  TTestServer plain("http_server.py");
+  const std::string insecure = plain.Url("http", "/text/10");
+  const struct {
+    const char* Name;
+    std::string Path;
+    std::string Refused;  // the address named, or empty when the body arrives
+  } cases[] = {
+      {"to http", "/goto?" + insecure, insecure},
+      {"to HTTP in capitals", "/goto?HTTP" + insecure.substr(4), "HTTP" + insecure.substr(4)},
+      {"to ftp", "/goto?ftp://127.0.0.1/rad.txt", "ftp://127.0.0.1/rad.txt"},
+      {"to https", "/goto?" + server.Url("https", "/text/10"), ""},
+      {"relative", "/redirect/2", ""},
+  };
+  TSSLIOHandler tls(nullptr);
+  tls.CAFile = (Dir.path() / "cert.pem").string();
+  THTTPClient client(nullptr);
+  client.IOHandler = &tls;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Refused.empty()) {
+      EXPECT_NO_THROW(client.Get(server.Url("https", c.Path)));
+      continue;
+    }
+    try {
+      client.Get(server.Url("https", c.Path));
+      ADD_FAILURE() << "the redirect was followed";
+    } catch (const ETLSError& e) {
+      EXPECT_NE(e.Message.find("sends the request on to " + c.Refused + ", which is not secure"),
+                std::string::npos)
+          << e.Message;
+    }
+  }
+  // Not following redirects, the client reports the status as for any other address.
+  client.HandleRedirects = false;
+  try {
+    client.Get(server.Url("https", "/goto?" + insecure));
+    ADD_FAILURE() << "no exception";
+  } catch (const EHTTPProtocolError& e) {
+    EXPECT_EQ(e.ErrorCode, 302);
+  }
+  // A request that starts in the clear may still be sent on to the secure server.
+  THTTPClient open(nullptr);
+  open.IOHandler = &tls;
+  EXPECT_EQ(open.Get(plain.Url("http", "/goto?" + server.Url("https", "/text/10"))), Repeat(10));
 }
 
 // ---- as a window description creates them ----------------------------------------------
