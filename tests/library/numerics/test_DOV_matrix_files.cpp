@@ -245,10 +245,8 @@ TEST_F(MatrixFiles, StreamGoldenAndDamage) {
   EXPECT_FALSE(cut.LoadFromStream(nullptr, true));
   // Bounds asking for 10^9 cells with no values behind them, also where the window has no
   // column or no row (the storage keeps one): false at once, nothing changed, no event.
-  const std::vector<std::array<double, 4>> huge = {{1, 100000, 1, 10000},
-                                                   {1, 1000000000, 1, -1},
-                                                   {1, 1000000000, 1, 0},
-                                                   {1, 0, 1, 1000000000}};
+  const std::vector<std::array<double, 4>> huge = {
+      {1, 100000, 1, 10000}, {1, 1000000000, 1, -1}, {1, 1000000000, 1, 0}, {1, 0, 1, 1000000000}};
   for (const auto& bounds : huge) {
     TMemoryStream liar;
     for (double b : bounds) WriteExtendedToStream(liar, b);
