@@ -218,8 +218,9 @@ inline bool ReadBlockHeader2D(const String& FName, Integer& NrColumns, Integer& 
 
 // The header and every value of a 2-D block file of T values. The file is believed only as far
 // as it holds what its header announces: ESDLMatrixError "binary matrix data has wrong format"
-// (named after Owner) for a reserved word that is not 0, a short header, negative sizes or
-// fewer data blocks than the sizes need; "not enough memory on heap" when the values cannot be
+// (named after Owner) for a reserved word that is not 0, a short header, negative sizes, fewer
+// data blocks than the sizes need or sizes whose storage lies far beyond the values the file
+// holds; "not enough memory on heap" when the values cannot be
 // held; EInOutError when the file cannot be read.
 template <class T>
 std::vector<T> ReadBlockMatrix(const TComponent* Owner, const String& FName, TBlockHeader& h) {
@@ -237,6 +238,9 @@ std::vector<T> ReadBlockMatrix(const TComponent* Owner, const String& FName, TBl
       static_cast<std::size_t>(h.Word[0]) * static_cast<std::size_t>(h.Word[1]);
   const std::size_t blocks = (values + perBlock - 1) / perBlock;
   if (static_cast<std::size_t>(F.FileSize()) < 1 + blocks) wrongFormat();
+  // No columns and many rows (or the reverse) hold no value, but the storage keeps one column
+  // (one row) of them.
+  if (!dov_textio::SizeFits(h.Word[0], h.Word[1], static_cast<Int64>(values))) wrongFormat();
   std::vector<T> data;
   try {
     data.resize(blocks * perBlock);

@@ -445,7 +445,12 @@ TEST_F(IntMatrixFiles, BlockFiles) {
   EXPECT_THROW(back.LoadBinary(Name("big.dat")), ESDLMatrixError);
   dir.write("tiny.dat", bytes.substr(0, 30));
   EXPECT_THROW(back.LoadBinary(Name("tiny.dat")), ESDLMatrixError);
+  // No columns and 10^9 rows: no value, but the storage would keep a column of them.
+  bytes.replace(0, 8, std::string("\0\0\0\0\x00\xCA\x9A\x3B", 8));
+  dir.write("rows.dat", bytes);
+  EXPECT_THROW(back.LoadBinary(Name("rows.dat")), ESDLMatrixError);
   EXPECT_EQ(back.NrOfColumns(), 2);
+  EXPECT_EQ(back.NrOfRows(), 2);
 }
 
 TEST_F(IntMatrixFiles, Xml) {

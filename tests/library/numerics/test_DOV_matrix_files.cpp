@@ -316,11 +316,15 @@ TEST_F(MatrixFiles, DamagedBlockFiles) {
   huge[2] = 0x10;  // 2 + 1M columns: far more values than the file holds
   std::string negative = good;
   negative[7] = static_cast<char>(0x80);
+  // No columns and 10^9 rows: no value, but the storage would keep a column of them.
+  std::string noColumns = good;
+  noColumns.replace(0, 8, std::string("\0\0\0\0\x00\xCA\x9A\x3B", 8));
   const std::vector<Case> cases = {{"reserved", reserved},
                                    {"truncated data", good.substr(0, 4096)},
                                    {"short header", good.substr(0, 100)},
                                    {"huge sizes", huge},
-                                   {"negative rows", negative}};
+                                   {"negative rows", negative},
+                                   {"rows without columns", noColumns}};
   for (const auto& c : cases) {
     TMatrix t(nullptr);
     t.SetName("Target");
