@@ -461,7 +461,7 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
         // a separator): a header that promises more of them than the rest of the input can
         // hold is refused at once, before anything is read or written.
         const Int64 room = S.BytesLeft() / 2 + 1;
-        const Int64 perRow = Int64{h.Cols} + h.RowAttribs + h.RowNames;
+        const Int64 perRow = std::max<Int64>(h.Cols, 0) + h.RowAttribs + h.RowNames;
         if (h.Cols > room) {
           status = -1;
           return;
