@@ -609,7 +609,7 @@ Integer TDataTable::AddNominalID(Integer Col, const TNominalIDStr& MScaleID) {
 
 void TDataTable::ClearNominalIDs(Integer Col) {
   if (!InsideCol(Col)) return;
-  for (auto& id : FVType[static_cast<std::size_t>(Col - 1)].IDs) id.clear();
+  FVType[static_cast<std::size_t>(Col - 1)].IDs.Clear();
   ChangedSetup();
 }
 
@@ -808,7 +808,7 @@ String TDataTable::CRCofNamesAndAttributes() const {
   for (std::size_t c = 0; c < FVType.size(); ++c)
     crc.Feed(static_cast<Integer>(c + 1), static_cast<Byte>(FVType[c].MScaleType));
   for (const auto& spec : FVType)
-    for (const auto& id : spec.IDs) crc.FeedText(id);
+    for (std::size_t k = 0; k < MaxNominalIDs; ++k) crc.FeedText(spec.IDs[k]);
   return crc.Result();
 }
 

@@ -32,11 +32,35 @@ inline constexpr int MaxDTNameLength = 50;
 inline constexpr int MaxNominalIDLength = 10;
 inline constexpr int MaxNominalIDs = 150;
 
-// Scale type and identifiers of one column; IDs[k - 1] is the identifier of ordinal k, and
-// a slot is free while it is empty.
+// The identifier slots of one column: IDs[k - 1] is the identifier of ordinal k (k up to
+// MaxNominalIDs), and a slot is free while it is empty. Only the slots up to the highest one
+// written take memory, so the columns of a wide table that hold numbers cost next to nothing.
+class TNominalIDSlots {
+public:
+  const TNominalIDStr& operator[](std::size_t i) const {
+    return i < FIDs.size() ? FIDs[i] : FreeSlot();
+  }
+  TNominalIDStr& operator[](std::size_t i) {
+    if (i >= FIDs.size()) FIDs.resize(i + 1);
+    return FIDs[i];
+  }
+  // Frees every slot and the memory they took.
+  void Clear() { std::vector<TNominalIDStr>().swap(FIDs); }
+  // The slots that take memory (the highest one written and those before it).
+  std::size_t HeldSlots() const { return FIDs.size(); }
+
+private:
+  static const TNominalIDStr& FreeSlot() {
+    static const TNominalIDStr none;
+    return none;
+  }
+  std::vector<TNominalIDStr> FIDs;
+};
+
+// Scale type and identifiers of one column.
 struct TVTypeSpec {
   TMScaleType MScaleType = stInterval;
-  std::array<TNominalIDStr, MaxNominalIDs> IDs;
+  TNominalIDSlots IDs;
 };
 
 // Cell state bits.
@@ -262,6 +286,8 @@ public:
   // From the clipboard's text (read as a stream); -7 when it holds no text.
   Integer ImportASC(TClipboard* ClipBd);
   // Merge a file's block with its first cell at (PosX, PosY); targets outside are dropped.
+  // Statuses as ImportASC's; a header promising more columns (-1) or rows (-2) than the rest
+  // of the input could hold changes nothing.
   Integer ReadFromASC(const String& FName, Integer PosX, Integer PosY, bool ReplaceIDs);
   Integer ReadFromASC(TStream& InStream, Integer PosX, Integer PosY, bool ReplaceIDs);
   Integer ReadFromASC(TClipboard* ClipBd, Integer PosX, Integer PosY, bool ReplaceIDs);

@@ -457,18 +457,38 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
                              h.NominalVars);
     if (status == 0) {
       auto body = [&](auto& S) {
+        // Every column and every row takes an item of two bytes at the least (a character and
+        // a separator): a header that promises more of them than the rest of the input can
+        // hold is refused at once, before anything is read or written.
+        const Int64 room = S.BytesLeft() / 2 + 1;
+        const Int64 perRow = std::max<Int64>(h.Cols, 0) + h.RowAttribs + h.RowNames;
+        if (h.Cols > room) {
+          status = -1;
+          return;
+        }
+        if (perRow > 0 && h.Rows > room) {
+          status = -2;
+          return;
+        }
         const Int64 tc0 = Int64{PosX} - 1, tr0 = Int64{PosY} - 1;  // target = file index + offset
         auto inCol = [&](Int64 j) { return tc0 + j >= 1 && tc0 + j <= FNrOfCols; };
         auto inRow = [&](Int64 i) { return tr0 + i >= 1 && tr0 + i <= FNrOfRows; };
         if (h.ColNames) {
-          for (Integer j = 1; j <= h.Cols; ++j) {
+          for (Int64 j = 1; j <= h.Cols; ++j) {
             const String n = ReadName(S, FVNState, FVNName);
             if (ReplaceIDs && inCol(j))
               FColName[static_cast<std::size_t>(tc0 + j - 1)] = utf8::CutBytes(n, MaxDTNameLength);
           }
           S.DropRestOfLine();
         }
-        for (Integer i = 1; i <= h.Rows && status == 0; ++i) {
+        // Each item read takes at least a byte. The stream form reads zeros past the end of
+        // its input and goes on: rows read from there change only the table's rows they land
+        // in, so the others are passed over.
+        for (Int64 i = 1; perRow > 0 && i <= h.Rows && status == 0; ++i) {
+          if (!S.kFile && S.BytesLeft() == 0) {
+            if (tr0 + i < 1) i = 1 - tr0;
+            if (i > h.Rows || tr0 + i > FNrOfRows) break;
+          }
           if (h.RowAttribs) {
             double a = 0;
             if (!S.ReadReal(a) || !(std::fabs(a) < 2147483648.0)) {
@@ -484,7 +504,7 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
             if (ReplaceIDs && inRow(i))
               FRowName[static_cast<std::size_t>(tr0 + i - 1)] = utf8::CutBytes(n, MaxDTNameLength);
           }
-          for (Integer j = 1; j <= h.Cols; ++j) {
+          for (Int64 j = 1; j <= h.Cols; ++j) {
             double v = 0;
             if (!S.ReadReal(v)) {
               status = -6;
@@ -495,8 +515,11 @@ Integer TDataTable::ReadFromASCFrom(Origin& Src, Integer PosX, Integer PosY, boo
           }
         }
         if (ReplaceIDs) {
-          for (Integer j = 1; j <= h.Cols; ++j)
-            if (inCol(j)) FVType[static_cast<std::size_t>(tc0 + j - 1)].MScaleType = stInterval;
+          // The target columns of the block that lie inside the table.
+          const Int64 first = std::max<Int64>(1, 1 - tc0);
+          const Int64 last = std::min<Int64>(h.Cols, FNrOfCols - tc0);
+          for (Int64 j = first; j <= last; ++j)
+            FVType[static_cast<std::size_t>(tc0 + j - 1)].MScaleType = stInterval;
           if (h.NominalVars)
             for (const TBlockEntry& e : ReadBlock(S)) {
               const Int64 c = Int64{e.Column} + PosX - 1;

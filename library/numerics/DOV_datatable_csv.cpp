@@ -254,6 +254,27 @@ private:
 
 // ---- numbers -------------------------------------------------------------------------------
 
+// A field as a number: ReadNumberField's reading, which stops at +-1.7e308. What the export
+// writes beyond that comes back as it was: the exact digits of the larger doubles (a text
+// beyond the largest double keeps the limit) and the infinities, "+Inf" and "-Inf" (any case,
+// blanks around, as Str writes them).
+bool ReadCellNumber(std::string_view Field, double& Value) {
+  if (ReadNumberField(Field, Value)) {
+    if (std::fabs(Value) >= static_cast<double>(uc_MaxDouble)) {
+      String digits(Field);
+      std::replace(digits.begin(), digits.end(), ',', '.');
+      double exact;
+      if (ScanRoundTripFloat(digits, exact) && std::isfinite(exact)) Value = exact;
+    }
+    return true;
+  }
+  double special;
+  if (Field.find_first_of("Ii") == std::string_view::npos ||
+      !ScanRoundTripFloat(String(Field), special) || !std::isinf(special))
+    return false;
+  Value = special;
+  return true;
+}
 
 // ---- identifiers ---------------------------------------------------------------------------
 
@@ -465,7 +486,7 @@ Integer TDataTable::ReadCSVText(const TCSVText& Text, TCSVDelimiters Delimiter,
         SetRowName(r, name);
       } else if (field.empty()) {
         SetCellState(c, r, csEmpty);
-      } else if (ReadNumberField(field, v)) {
+      } else if (ReadCellNumber(field, v)) {
         store(c, r, v);
       } else {
         name.assign(field);

@@ -157,6 +157,9 @@ public:
   // ---- files (DOV_intmatrix_files.cpp) ---------------------------------------------------
   bool StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
                    const String& FileName) const;
+  // As TMatrix's text file, with integers: false when the file or its header cannot be read or
+  // the header promises more than the file holds (nothing changed), when the matrix is too
+  // small (nothing read) or when the values end early (those read stay).
   bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
   void SaveToStream(TMemoryStream*& OutStream, Integer LoC, Integer LoR, Integer HiC,
                     Integer HiR) const;

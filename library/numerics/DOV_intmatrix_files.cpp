@@ -44,33 +44,7 @@ bool TIntMatrix::StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
 }
 
 bool TIntMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
-  try {
-    TTextFile F(FileName);
-    F.Reset();
-    Integer h[4];
-    if (!dov_textio::ReadHeader(F, h, 4)) return false;
-    const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
-    if (AdjustMatrixSize) {
-      if (!dov_textio::SizeFits(HiC, HiR, dov_textio::BytesLeft(F) / 2)) return false;
-      Resize(HiC, HiR);
-    }
-    const bool ok = FNRow >= HiR && FNCol >= HiC;
-    if (ok) {
-      for (Integer r = LoR; r <= HiR; ++r)
-        for (Integer c = LoC; c <= HiC; ++c) {
-          if (F.SeekEof()) break;
-          try {
-            SetVal(c, r, F.ReadInteger());
-          } catch (const EInOutError&) {
-            // a token that is not an integer leaves its element
-          }
-        }
-    }
-    Changed();
-    return ok;
-  } catch (const Exception&) {
-    return false;
-  }
+  return LoadWindowText<Integer>(*this, FileName, AdjustMatrixSize, dov_textio::ReadInteger);
 }
 
 // ---- stream --------------------------------------------------------------------------------

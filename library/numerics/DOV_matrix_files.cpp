@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "DOV_math1.h"
 #include "DOV_matrix.h"
 #include "DOV_matrix_common.h"
 #include "DOV_matrix_io.h"
@@ -36,10 +37,34 @@ Integer CountFields(const String& line) {
   return n;
 }
 
-// A value of the text file. The fixed form writes -0 as "0.000"; its sign goes in front of the
-// digits so that the value reads back as -0.
+// The decimals at which the text holds every double: Str shows at most 18 significant digits,
+// and 17 are enough for any double.
+constexpr Integer ExactDecimals = 17;
+
+// A value of the text file: Str(v : Width : Decimals). Where the fixed form cannot take the
+// value (beyond 6.6e35 or below 1e-35) Str turns to the exponent form with as many digits as
+// the width leaves; the value keeps at least the decimals asked for there. From 17 decimals
+// on every double reads back as it was: a fixed text that would not (a small value loses its
+// digits behind the decimals) gives way to the exponent form with 17 decimals, and so does
+// a text of a value near the largest double that would read back as an infinity.
+// The fixed form writes -0 as "0.000"; its sign goes in front of the digits so that the value
+// reads back as -0.
 String ValueText(double v, Integer Width, Integer Decimals) {
   String t = Str(v, Width, Decimals);
+  if (std::isfinite(v)) {
+    constexpr Integer ExponentChars = 9;  // sign position, "d.", "E", sign, four digits
+    if (Decimals >= 0 && t.find('E') != String::npos)
+      t = Str(v, std::max(Width, std::min(Decimals, ExactDecimals) + ExponentChars), -1);
+    // Digits rounded up beyond the largest double would read back as an infinity.
+    const bool exact = Decimals >= ExactDecimals && v != 0;
+    if (exact || std::fabs(v) > 1.79769e308) {
+      long double back = 0;
+      const bool read = ScanRoundTripFloat(t, back);
+      const double d = static_cast<double>(back);
+      if (!read || (exact ? d != v : !std::isfinite(d)))
+        t = Str(v, std::max(Width, ExactDecimals + ExponentChars), -1);
+    }
+  }
   if (v == 0 && std::signbit(v) && t.find('-') == String::npos) {
     const size_t digit = t.find_first_not_of(' ');
     if (digit != String::npos && digit > 0)
@@ -73,42 +98,12 @@ bool TMatrix::StoreOnFile(Integer LoC, Integer LoR, Integer HiC, Integer HiR,
 }
 
 bool TMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
-  try {
-    TTextFile F(FileName);
-    F.Reset();
-    Integer h[4];
-    if (!dov_textio::ReadHeader(F, h, 4)) return false;
-    const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
-    const Int64 values = std::max<Int64>(0, static_cast<Int64>(HiR) - LoR + 1) *
-                         std::max<Int64>(0, static_cast<Int64>(HiC) - LoC + 1);
-    const Int64 left = dov_textio::BytesLeft(F);
-    if (values > left) return false;  // more values than the file has bytes: damaged
-    if (AdjustMatrixSize) {
-      if (!dov_textio::SizeFits(HiC, HiR, values)) return false;
-      Resize(HiC, HiR);
-    }
-    bool ok = FNRow >= HiR && FNCol >= HiC;
-    if (ok) {
-      for (Int64 r = LoR; r <= HiR && ok; ++r)
-        for (Int64 c = LoC; c <= HiC; ++c) {
-          long double v;
-          const auto tok = dov_textio::ReadNumber(F, v);
-          if (tok == dov_textio::TToken::End) {
-            ok = false;
-            break;
-          }
-          if (tok == dov_textio::TToken::Number)
-            SetVal(static_cast<Integer>(c), static_cast<Integer>(r), static_cast<double>(v));
-        }
-    }
-    F.CloseFile();
-    Changed();
-    return ok;
-  } catch (const EInOutError&) {
-    return false;
-  } catch (const ESDLMatrixError&) {
-    return false;
-  }
+  return LoadWindowText<double>(*this, FileName, AdjustMatrixSize, [](TTextFile& F, double& v) {
+    long double x = 0;
+    const dov_textio::TToken tok = dov_textio::ReadNumber(F, x);
+    v = static_cast<double>(x);
+    return tok;
+  });
 }
 
 bool TMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize, bool AutoDetect) {

@@ -8,6 +8,7 @@
 // identification of the document found becomes the DataID and the present sizes become the
 // announced ones until the document says otherwise.
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -114,9 +115,53 @@ struct TMatrixAccess {
   }
 };
 
+// The window text file of the 2-D matrices: "LoR HiR", "LoC HiC", then the values row by row,
+// each read by readValue(F, v) (a dov_textio::TToken; v is stored when it is a number). False
+// when the file or its header cannot be read or the header promises more values than the file
+// has bytes or would size the matrix far beyond them (nothing changed, no event), for a matrix
+// smaller than HiC x HiR (nothing read) or values that end early (those read stay); a token
+// that is not a number leaves its element. OnChange at the end once the header was read.
+template <class Value, class Mat, class ReadValue>
+bool LoadWindowText(Mat& M, const String& FileName, bool AdjustSize, ReadValue readValue) {
+  try {
+    TTextFile F(FileName);
+    F.Reset();
+    Integer h[4];
+    if (!dov_textio::ReadHeader(F, h, 4)) return false;
+    const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
+    const Int64 values = std::max<Int64>(0, static_cast<Int64>(HiR) - LoR + 1) *
+                         std::max<Int64>(0, static_cast<Int64>(HiC) - LoC + 1);
+    if (values > dov_textio::BytesLeft(F)) return false;
+    if (AdjustSize) {
+      if (!dov_textio::SizeFits(HiC, HiR, values)) return false;
+      M.Resize(HiC, HiR);
+    }
+    bool ok = M.NrOfRows() >= HiR && M.NrOfColumns() >= HiC;
+    if (ok) {
+      for (Int64 r = LoR; r <= HiR && ok; ++r)
+        for (Int64 c = LoC; c <= HiC; ++c) {
+          Value v{};
+          const dov_textio::TToken tok = readValue(F, v);
+          if (tok == dov_textio::TToken::End) {
+            ok = false;
+            break;
+          }
+          if (tok == dov_textio::TToken::Number)
+            M.SetVal(static_cast<Integer>(c), static_cast<Integer>(r), v);
+        }
+    }
+    F.CloseFile();
+    M.Changed();
+    return ok;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
 // The window stream of the 2-D matrices: LoR, HiR, LoC, HiC, then the values row by row, each
 // ItemBytes long. False for a short or damaged header (nothing changed, no event), for a header
-// that would size the matrix far beyond what the stream still holds, for a matrix smaller than
+// that would size the matrix far beyond what the stream still holds or to more than the memory
+// the process can have (nothing changed, no event), for a matrix smaller than
 // HiC x HiR (nothing read) or values that end early (those read stay); OnChange at the end
 // once the header was read. A failed value stops the reading: every later one would fail too.
 template <class Mat, class ReadBound, class ReadValue>
@@ -129,7 +174,11 @@ bool LoadWindowStream(Mat& M, TStream& S, std::size_t ItemBytes, bool AdjustSize
   if (AdjustSize) {
     const Int64 left = (S.Size() - S.Position()) / static_cast<Int64>(ItemBytes);
     if (!dov_textio::SizeFits(HiC, HiR, left)) return false;
-    M.Resize(HiC, HiR);
+    try {
+      M.Resize(HiC, HiR);
+    } catch (const ESDLMatrixError&) {
+      return false;
+    }
   }
   bool ok = M.NrOfRows() >= HiR && M.NrOfColumns() >= HiC;
   if (ok) {
@@ -169,8 +218,9 @@ inline bool ReadBlockHeader2D(const String& FName, Integer& NrColumns, Integer& 
 
 // The header and every value of a 2-D block file of T values. The file is believed only as far
 // as it holds what its header announces: ESDLMatrixError "binary matrix data has wrong format"
-// (named after Owner) for a reserved word that is not 0, a short header, negative sizes or
-// fewer data blocks than the sizes need; "not enough memory on heap" when the values cannot be
+// (named after Owner) for a reserved word that is not 0, a short header, negative sizes, fewer
+// data blocks than the sizes need or sizes whose storage lies far beyond the values the file
+// holds; "not enough memory on heap" when the values cannot be
 // held; EInOutError when the file cannot be read.
 template <class T>
 std::vector<T> ReadBlockMatrix(const TComponent* Owner, const String& FName, TBlockHeader& h) {
@@ -188,6 +238,9 @@ std::vector<T> ReadBlockMatrix(const TComponent* Owner, const String& FName, TBl
       static_cast<std::size_t>(h.Word[0]) * static_cast<std::size_t>(h.Word[1]);
   const std::size_t blocks = (values + perBlock - 1) / perBlock;
   if (static_cast<std::size_t>(F.FileSize()) < 1 + blocks) wrongFormat();
+  // No columns and many rows (or the reverse) hold no value, but the storage keeps one column
+  // (one row) of them.
+  if (!dov_textio::SizeFits(h.Word[0], h.Word[1], static_cast<Int64>(values))) wrongFormat();
   std::vector<T> data;
   try {
     data.resize(blocks * perBlock);

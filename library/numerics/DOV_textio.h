@@ -37,6 +37,18 @@ inline TToken ReadNumber(TTextFile& F, long double& Value) {
   return ScanRoundTripFloat(tok, Value) ? TToken::Number : TToken::NotANumber;
 }
 
+// The next integer of the file, read by the run-time's integer conversion; like ReadNumber,
+// the token is always consumed.
+inline TToken ReadInteger(TTextFile& F, Integer& Value) {
+  if (F.SeekEof()) return TToken::End;
+  try {
+    Value = F.ReadInteger();
+    return TToken::Number;
+  } catch (const EInOutError&) {
+    return TToken::NotANumber;
+  }
+}
+
 // The bytes left to read: no header may promise more values than the file can hold (each
 // needs a character and a separator at the least).
 inline Int64 BytesLeft(TTextFile& F) { return F.FileSize() - F.FilePos(); }
@@ -47,9 +59,11 @@ inline Int64 BytesLeft(TTextFile& F) { return F.FileSize() - F.FilePos(); }
 inline constexpr Int64 MaxElementsBeyondFile = Int64(1) << 24;
 
 // True when sizing an object to Cols x Rows for a source that still holds Available values
-// cannot take far more memory than the source could fill.
+// cannot take far more memory than the source could fill. The storage keeps at least one
+// column and one row, so a size of 0 (or a negative one) in one direction still costs the
+// other in full.
 inline bool SizeFits(Integer Cols, Integer Rows, Int64 Available) {
-  const Int64 cells = static_cast<Int64>(Cols > 0 ? Cols : 0) * (Rows > 0 ? Rows : 0);
+  const Int64 cells = static_cast<Int64>(Cols > 1 ? Cols : 1) * (Rows > 1 ? Rows : 1);
   return cells <= Available + MaxElementsBeyondFile;
 }
 

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <set>
 #include <string>
@@ -17,6 +23,37 @@
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
+
+// ---- memory held ---------------------------------------------------------------------------
+// Every allocation through operator new is counted: the bytes held now and the most held at
+// once since a test set the mark.
+
+namespace {
+
+std::atomic<std::size_t> gHeld{0};
+std::atomic<std::size_t> gPeak{0};
+
+void* Counted(void* p) {
+  if (p == nullptr) throw std::bad_alloc();
+  const std::size_t held = gHeld += malloc_usable_size(p);
+  for (std::size_t peak = gPeak; held > peak && !gPeak.compare_exchange_weak(peak, held);) {}
+  return p;
+}
+
+void Uncounted(void* p) {
+  if (p == nullptr) return;
+  gHeld -= malloc_usable_size(p);
+  std::free(p);
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return Counted(std::malloc(n == 0 ? 1 : n)); }
+void* operator new[](std::size_t n) { return Counted(std::malloc(n == 0 ? 1 : n)); }
+void operator delete(void* p) noexcept { Uncounted(p); }
+void operator delete[](void* p) noexcept { Uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { Uncounted(p); }
 
 namespace {
 
@@ -355,6 +392,25 @@ TEST(TDataTableCSVImport, ATableBeyondTheObtainableMemoryRaisesBeforeGrowing) {
   EXPECT_LT(t.NrOfColumns(), 10);
 }
 
+// A wide file takes memory by what it holds: a header of 100,000 empty names, or a line with
+// one text in each of as many columns, costs a few hundred bytes a column, not the room for
+// 150 identifiers in every column.
+TEST(TDataTableCSVImport, AWideFileTakesMemoryByWhatItHolds) {
+  constexpr Integer columns = 100000;
+  const std::string header(columns - 1, '\t');
+  std::string texts;
+  for (Integer c = 1; c <= columns; ++c) texts += c < columns ? "a\t" : "a";
+  for (const std::string& bytes : {header + "\n", header + "\n" + texts + "\n"}) {
+    TDataTable t(nullptr);
+    gPeak = gHeld.load();
+    const std::size_t before = gPeak;
+    ASSERT_EQ(t.ImportFromCSVBytes(bytes, csvTab, true, false), 0);
+    const std::size_t peak = gPeak - before;
+    ASSERT_EQ(t.NrOfColumns(), columns);
+    EXPECT_LT(peak, 1000u * columns) << peak / columns << " bytes a column";
+  }
+}
+
 // More distinct texts in a column than it has identifier slots: the import goes on, the
 // numbers of every column arrive, and the result tells that some texts found no slot.
 TEST(TDataTableCSVImport, ColumnWithMoreThan150NamesKeepsTheOtherNumbers) {
@@ -584,6 +640,7 @@ std::vector<std::string> NumberLikeTexts() {
       "1.8e308", "2.2250738585072011e-308", "0.1", "0.3", "9007199254740993",
       "9007199254740993e-5", "1e0005", "1e00005", "1E5", "00000000000000000000001.5", "\t1",
       "1\t", "nan", "inf"};
+  for (const char* infinity : {" -INF", "+Inf"}) out.push_back(infinity);
   std::mt19937 gen(20240611);
   auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
   const char junk[] = "eE+-.,x ";
@@ -614,7 +671,8 @@ std::vector<std::string> NumberLikeTexts() {
 }  // namespace
 
 // Every field is a number exactly when IsValidDouble says so, with ScanFPNum's value to the
-// last bit (-0 included), whichever the system's decimal separator.
+// last bit (-0 included) up to 1.7e308 and the exact double beyond, whichever the system's
+// decimal separator; the texts of the infinities are numbers too.
 TEST(TDataTableCSVImport, NumbersAreReadAsTheGeneralScannerReadsThem) {
   const std::vector<std::string> texts = NumberLikeTexts();
   for (const char sep : {'.', ','}) {
@@ -642,9 +700,20 @@ TEST(TDataTableCSVImport, NumbersAreReadAsTheGeneralScannerReadsThem) {
       const Integer r = static_cast<Integer>(i + 1);
       if (s.empty()) {
         EXPECT_TRUE(t.IsEmpty(1, r)) << s;
+      } else if (SameText(Trim(s), "inf") || SameText(Trim(s), "+inf") ||
+                 SameText(Trim(s), "-inf")) {
+        EXPECT_EQ(t.NumericData->GetVal(1, r), Trim(s)[0] == '-' ? -HUGE_VAL : HUGE_VAL) << s;
+        EXPECT_EQ(t.CellState(1, r), 0) << s;
       } else if (IsValidDouble(s, true, dsSystem)) {
         Integer pos = 1;
-        const double want = ScanFPNum(s, true, 3, pos);
+        double want = ScanFPNum(s, true, 3, pos);
+        // The scanner stops at +-1.7e308; the digits of a larger double are read exactly.
+        if (std::fabs(want) >= 1.7e308) {
+          std::string dot = s;
+          std::replace(dot.begin(), dot.end(), ',', '.');
+          const double exact = std::strtod(dot.c_str(), nullptr);
+          if (std::isfinite(exact)) want = exact;
+        }
         const double got = t.NumericData->GetVal(1, r);
         EXPECT_EQ(std::memcmp(&want, &got, sizeof want), 0)
             << "\"" << s << "\" with '" << sep << "': " << got << " instead of " << want;
@@ -839,36 +908,45 @@ TEST(TDataTableCSVExport, CreationFailureIsReturnedAsText) {
 
 TEST(TDataTableCSVExport, RoundTrip) {
   TempDir dir;
-  TDataTable t(nullptr);
   // Column 1 also holds values whose exponent has three digits: the fixed-width form has no
-  // room for them, so they are written in their exact text and come back as they were.
-  t.Resize(3, 7);
-  const double values[3][7] = {{1.5, -2.25, 1e-3, 123456.0, 1e300, -2.5e-300, 6.02214076e-200},
-                               {0, 7, 8, 9, 10, 11, 12},
-                               {3, 1, 2, 1, 2, 3, 1}};
-  for (int c = 1; c <= 3; ++c)
-    for (int r = 1; r <= 7; ++r) t.SetElem(c, r, values[c - 1][r - 1]);
-  t.SetColName(1, "flux, 400 MHz");
-  t.SetColName(2, "period");
-  t.SetRowName(3, "B0329+54");
-  t.AddNominalID(3, "low");
-  t.AddNominalID(3, "mid");
-  t.AddNominalID(3, "high");
-  t.SetCellState(2, 1, 0x02);
-  ASSERT_EQ(t.ExportAsCSV("round.csv", 8, csvComma, true, true), "");
+  // room for them, so they are written in their exact text and come back as they were, the
+  // largest doubles and the infinities included, in a column that stays numeric.
+  constexpr int rows = 11;
+  const double values[3][rows] = {{1.5, -2.25, 1e-3, 123456.0, 1e300, -2.5e-300, 6.02214076e-200,
+                                   DBL_MAX, -DBL_MAX, HUGE_VAL, -HUGE_VAL},
+                                  {0, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+                                  {3, 1, 2, 1, 2, 3, 1, 2, 3, 1, 2}};
+  for (const char sep : {'.', ','}) {
+    TSystemSeparator system(sep);
+    TDataTable t(nullptr);
+    t.Resize(3, rows);
+    for (int c = 1; c <= 3; ++c)
+      for (int r = 1; r <= rows; ++r) t.SetElem(c, r, values[c - 1][r - 1]);
+    t.SetColName(1, "flux, 400 MHz");
+    t.SetColName(2, "period");
+    t.SetRowName(3, "B0329+54");
+    t.AddNominalID(3, "low");
+    t.AddNominalID(3, "mid");
+    t.AddNominalID(3, "high");
+    t.SetCellState(2, 1, 0x02);
+    ASSERT_EQ(t.ExportAsCSV("round.csv", 8, csvComma, true, true), "");
 
-  TDataTable back(nullptr);
-  EXPECT_EQ(back.ImportFromCSV("round.csv", csvComma, true, true), 0);
-  ASSERT_EQ(back.NrOfColumns(), 3);
-  ASSERT_EQ(back.NrOfRows(), 7);
-  EXPECT_EQ(back.GetMScaleType(1), stInterval);
-  EXPECT_EQ(back.ColName(1), "flux, 400 MHz");
-  EXPECT_EQ(back.RowName(3), "B0329+54");
-  for (int r = 1; r <= 7; ++r) {
-    EXPECT_NEAR(back.Elem(1, r), values[0][r - 1], 1e-9 * std::fabs(values[0][r - 1])) << r;
-    EXPECT_EQ(back.GetElemNominal(3, r), t.GetElemNominal(3, r)) << r;
+    TDataTable back(nullptr);
+    EXPECT_EQ(back.ImportFromCSV("round.csv", csvComma, true, true), 0);
+    ASSERT_EQ(back.NrOfColumns(), 3);
+    ASSERT_EQ(back.NrOfRows(), rows);
+    EXPECT_EQ(back.GetMScaleType(1), stInterval) << sep;
+    EXPECT_EQ(back.ColName(1), "flux, 400 MHz");
+    EXPECT_EQ(back.RowName(3), "B0329+54");
+    for (int r = 1; r <= rows; ++r) {
+      if (r <= 4)
+        EXPECT_NEAR(back.Elem(1, r), values[0][r - 1], 1e-9 * std::fabs(values[0][r - 1])) << r;
+      else
+        EXPECT_EQ(back.NumericData->GetVal(1, r), values[0][r - 1]) << r << sep;
+      EXPECT_EQ(back.CellState(1, r), 0) << r;
+      EXPECT_EQ(back.GetElemNominal(3, r), t.GetElemNominal(3, r)) << r;
+    }
+    EXPECT_TRUE(back.IsEmpty(2, 1));
+    EXPECT_EQ(back.Elem(2, 4), 9);
   }
-  for (int r = 5; r <= 7; ++r) EXPECT_EQ(back.NumericData->GetVal(1, r), values[0][r - 1]) << r;
-  EXPECT_TRUE(back.IsEmpty(2, 1));
-  EXPECT_EQ(back.Elem(2, 4), 9);
 }

@@ -298,6 +298,63 @@ TEST_F(DataTableFiles, AscMergeIntoATable) {
   EXPECT_EQ(t.ReadFromASC(Name("missing.asc"), 1, 1, false), -8);
 }
 
+// Merging reads no more than the input holds: a header that promises more columns or rows
+// than the rest of the input could hold is the header error at once, with the table as it
+// was, and a stream that ends early reads zeros only into the table's own rows.
+TEST_F(DataTableFiles, AscMergeBelievesTheHeaderOnlyAsFarAsTheInputGoes) {
+  auto file = [](const char* cols, const char* rows, const char* flags, const char* rest) {
+    return std::string("x\r\n") + cols + "\t;c\r\n" + rows + "\t;r\r\n" + flags + "\t;a\r\n" + rest;
+  };
+  const char* none = "FALSE FALSE FALSE FALSE";
+  // Blanks give room for four rows, but only one value follows.
+  const std::string early = file("1", "4", none, "5          ");
+  struct Case {
+    bool stream;
+    std::string text;
+    Integer posY, status;
+    std::vector<double> column1;  // of the 3 x 3 table after the merge
+  };
+  std::vector<Case> cases;
+  for (const bool stream : {false, true}) {
+    const std::vector<Case> both = {
+        {stream, file("2147483647", "1", none, "1 2\r\n"), 1, -1, {11, 21, 31}},
+        {stream, file("100000000", "1", none, "1 2\r\n1 2\r\n"), 1, -1, {11, 21, 31}},
+        {stream, file("100000000", "0", "FALSE TRUE FALSE FALSE", "a b\r\n"), 1, -1, {11, 21, 31}},
+        {stream, file("1", "2147483647", none, "1 2\r\n"), 1, -2, {11, 21, 31}},
+        {stream, file("0", "2147483647", "TRUE FALSE FALSE FALSE", "1 2\r\n"), 1, -2, {11, 21, 31}},
+        // Rows without items read nothing, however many there are.
+        {stream, file("0", "2147483647", none, "\r\n"), 1, 0, {11, 21, 31}},
+        {stream, file("1", "2", none, "5 6\r\n"), 2, 0, {11, 5, 6}},
+    };
+    cases.insert(cases.end(), both.begin(), both.end());
+  }
+  // The file form stops where the input ends; the stream form reads zeros from there on, and
+  // only the rows of the table take them.
+  cases.push_back({false, early, 1, -6, {5, 21, 31}});
+  cases.push_back({true, early, 1, 0, {5, 0, 0}});
+  cases.push_back({true, early, -1000000000, 0, {11, 21, 31}});
+  for (const Case& c : cases) {
+    TDataTable t(nullptr);
+    t.Resize(3, 3);
+    for (Integer col = 1; col <= 3; ++col)
+      for (Integer r = 1; r <= 3; ++r) t.NumericData->SetVal(col, r, 10 * r + col);
+    Integer status;
+    if (c.stream) {
+      TStringStream s(c.text);
+      status = t.ReadFromASC(s, 1, c.posY, true);
+    } else {
+      dir.write("m.asc", c.text);
+      status = t.ReadFromASC(Name("m.asc"), 1, c.posY, true);
+    }
+    EXPECT_EQ(status, c.status) << c.stream << " " << c.text;
+    for (Integer r = 1; r <= 3; ++r)
+      EXPECT_EQ(t.GetElem(1, r), c.column1[static_cast<std::size_t>(r - 1)])
+          << c.stream << " " << c.text;
+    EXPECT_EQ(t.NrOfColumns(), 3);
+    EXPECT_EQ(t.NrOfRows(), 3);
+  }
+}
+
 TEST_F(DataTableFiles, AscFromTheClipboard) {
   String text;
   TClipboard::TProvider p;

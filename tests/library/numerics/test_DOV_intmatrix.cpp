@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <vector>
@@ -352,6 +354,61 @@ TEST_F(IntMatrixFiles, TextStreamGoldenAndRoundTrip) {
   EXPECT_EQ(fromStream.NrOfColumns(), 1);
 }
 
+// The text and stream readers start from the 2 x 2 matrix 1, 2 (column 1) and 3, 4.
+TEST_F(IntMatrixFiles, LoaderCases) {
+  auto int32 = [](std::initializer_list<Integer> values) {
+    std::string bytes;
+    for (Integer v : values)
+      for (int k = 0; k < 4; ++k)
+        bytes += static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * k)) & 0xFF);
+    return bytes;
+  };
+  struct Case {
+    const char* what;
+    bool stream;
+    std::string bytes;
+    bool adjust, ok, changed;
+    Integer cols, rows;
+    std::vector<Integer> column1;
+  };
+  const std::string G = "1 1000000000\r\n1 ";  // rows 1 to 10^9, columns from 1 to ...
+  const std::vector<Case> cases = {
+      // A window without columns or rows still sizes the storage to the other bound.
+      {"text 1..-1", false, G + "-1\r\n", true, false, false, 2, 2, {1, 2}},
+      {"text 1..0", false, G + "0\r\n", true, false, false, 2, 2, {1, 2}},
+      {"stream 1..-1", true, int32({1, 1000000000, 1, -1}), true, false, false, 2, 2, {1, 2}},
+      {"stream 1..0", true, int32({1, 1000000000, 1, 0}), true, false, false, 2, 2, {1, 2}},
+      {"stream no rows", true, int32({1, 0, 1, 1000000000}), true, false, false, 2, 2, {1, 2}},
+      // More values promised than the file has bytes: refused like a damaged header.
+      {"no values", false, "1 2\r\n1 2\r\n", true, false, false, 2, 2, {1, 2}},
+      {"values end early", false, "1 2\r\n1 2\r\n5 6\r\n7", true, false, true, 2, 2, {5, 7}},
+      {"a word", false, "1 2\r\n1 2\r\n5 x\r\n7 8\r\n", true, true, true, 2, 2, {5, 7}},
+      {"sized", false, "1 3\r\n1 1\r\n5\r\n6\r\n7\r\n", true, true, true, 1, 3, {5, 6, 7}},
+      {"too small", false, "1 3\r\n1 1\r\n5\r\n6\r\n7\r\n", false, false, true, 2, 2, {1, 2}},
+  };
+  for (const Case& c : cases) {
+    auto m = Dense({{1, 2}, {3, 4}});
+    bool changed = false;
+    m->OnChange = [&](TObject*) { changed = true; };
+    bool ok;
+    if (c.stream) {
+      TMemoryStream s;
+      s.WriteBuffer(c.bytes.data(), static_cast<Int64>(c.bytes.size()));
+      s.SetPosition(0);
+      ok = m->LoadFromStream(&s, c.adjust);
+    } else {
+      dir.write("t.txt", c.bytes);
+      ok = m->LoadFromFile(Name("t.txt"), c.adjust);
+    }
+    EXPECT_EQ(ok, c.ok) << c.what;
+    EXPECT_EQ(changed, c.changed) << c.what;
+    EXPECT_EQ(m->NrOfColumns(), c.cols) << c.what;
+    EXPECT_EQ(m->NrOfRows(), c.rows) << c.what;
+    for (std::size_t r = 0; r < c.column1.size(); ++r)
+      EXPECT_EQ(m->GetVal(1, static_cast<Integer>(r + 1)), c.column1[r]) << c.what;
+  }
+}
+
 TEST_F(IntMatrixFiles, BlockFiles) {
   struct Case {
     Integer C, R;
@@ -388,7 +445,12 @@ TEST_F(IntMatrixFiles, BlockFiles) {
   EXPECT_THROW(back.LoadBinary(Name("big.dat")), ESDLMatrixError);
   dir.write("tiny.dat", bytes.substr(0, 30));
   EXPECT_THROW(back.LoadBinary(Name("tiny.dat")), ESDLMatrixError);
+  // No columns and 10^9 rows: no value, but the storage would keep a column of them.
+  bytes.replace(0, 8, std::string("\0\0\0\0\x00\xCA\x9A\x3B", 8));
+  dir.write("rows.dat", bytes);
+  EXPECT_THROW(back.LoadBinary(Name("rows.dat")), ESDLMatrixError);
   EXPECT_EQ(back.NrOfColumns(), 2);
+  EXPECT_EQ(back.NrOfRows(), 2);
 }
 
 TEST_F(IntMatrixFiles, Xml) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -77,6 +81,58 @@ TEST_F(MatrixFiles, TextGoldenAndRoundTrip) {
   }
 }
 
+// With the decimals set, a value keeps at least those decimals in whichever form it is
+// written; from 17 decimals on every double reads back as it was.
+TEST_F(MatrixFiles, TextKeepsTheDecimalsAsked) {
+  struct Case {
+    Integer decimals;
+    double value, back;
+  };
+  const double denormal = std::numeric_limits<double>::denorm_min();
+  const std::vector<Case> cases = {
+      {17, DBL_MAX, DBL_MAX},
+      {17, -DBL_MAX, -DBL_MAX},
+      {17, 9.9999999999e99, 9.9999999999e99},
+      {17, 1e-30, 1e-30},
+      {17, 1.2345678901234567e-5, 1.2345678901234567e-5},
+      {17, 0.1, 0.1},
+      {17, DBL_MIN, DBL_MIN},
+      {17, denormal, denormal},
+      {25, 2.0 / 3, 2.0 / 3},
+      {10, 9.9999999999e99, 9.9999999999e99},
+      {10, 1.234567890123e-40, 1.2345678901e-40},
+      // Rounded to 10 decimals the largest double would lie beyond it.
+      {10, DBL_MAX, DBL_MAX},
+      {3, 1234.56789, 1234.568},
+      {3, 1.5e300, 1.5e300},
+  };
+  for (const Case& c : cases) {
+    TMatrix m(nullptr), in(nullptr);
+    m.SetFPrecis(2, c.decimals);
+    m.SetVal(1, 1, c.value);
+    ASSERT_TRUE(m.StoreOnFile(0, 0, 0, 0, Name("p.txt")));
+    ASSERT_TRUE(in.LoadFromFile(Name("p.txt"), true));
+    EXPECT_EQ(in.GetVal(1, 1), c.back) << c.decimals << ": " << Read("p.txt");
+  }
+  // Any double at 17 decimals.
+  std::mt19937_64 gen(17);
+  TMatrix many(nullptr), in(nullptr);
+  many.SetFPrecis(2, 17);
+  many.Resize(50, 40);
+  for (Integer c = 1; c <= 50; ++c)
+    for (Integer r = 1; r <= 40; ++r) {
+      double v;
+      do {
+        const std::uint64_t bits = gen();
+        std::memcpy(&v, &bits, sizeof v);
+      } while (!std::isfinite(v));
+      many.SetVal(c, r, v);
+    }
+  ASSERT_TRUE(many.StoreOnFile(0, 0, 0, 0, Name("many.txt")));
+  ASSERT_TRUE(in.LoadFromFile(Name("many.txt"), true));
+  EXPECT_EQ(in.CRCofData(), many.CRCofData());
+}
+
 TEST_F(MatrixFiles, TextLoaderCases) {
   struct Case {
     const char* text;
@@ -104,6 +160,10 @@ TEST_F(MatrixFiles, TextLoaderCases) {
       {"1 2000000000\n1 1\n5\n", true, false, 2, 3, {11, 21, 31}},
       {"1999999999 2000000000\n1999 2000\n1 2 3 4\n", true, false, 2, 3, {11, 21, 31}},
       {"1 x\n", true, false, 2, 3, {11, 21, 31}},
+      // A window without columns still sizes the storage to its rows (one column is kept).
+      {"1 1000000000\r\n1 -1\r\n", true, false, 2, 3, {11, 21, 31}},
+      {"1 1000000000\r\n1 0\r\n", true, false, 2, 3, {11, 21, 31}},
+      {"1 -1\r\n1 1000000000\r\n", true, false, 2, 3, {11, 21, 31}},
       {"", true, false, 2, 3, {11, 21, 31}},
       // Bytes that are no UTF-8 make no number: skipped like a word.
       {"1 3\n1 1\n\xFF\xFE\n7\n\xC3"
@@ -183,12 +243,21 @@ TEST_F(MatrixFiles, StreamGoldenAndDamage) {
   EXPECT_FALSE(cut.LoadFromStream(all, true));
   EXPECT_EQ(changes, 0);
   EXPECT_FALSE(cut.LoadFromStream(nullptr, true));
-  // Bounds asking for 10^9 cells with no values behind them.
-  TMemoryStream huge;
-  for (double b : {1.0, 100000.0, 1.0, 10000.0}) WriteExtendedToStream(huge, b);
-  huge.SetPosition(0);
-  EXPECT_FALSE(cut.LoadFromStream(&huge, true));
-  EXPECT_EQ(cut.NrOfColumns(), 2);
+  // Bounds asking for 10^9 cells with no values behind them, also where the window has no
+  // column or no row (the storage keeps one): false at once, nothing changed, no event.
+  const std::vector<std::array<double, 4>> huge = {
+      {1, 100000, 1, 10000}, {1, 1000000000, 1, -1}, {1, 1000000000, 1, 0}, {1, 0, 1, 1000000000}};
+  for (const auto& bounds : huge) {
+    TMemoryStream liar;
+    for (double b : bounds) WriteExtendedToStream(liar, b);
+    liar.SetPosition(0);
+    changes = 0;
+    EXPECT_FALSE(cut.LoadFromStream(&liar, true)) << bounds[1] << " " << bounds[3];
+    EXPECT_EQ(cut.NrOfColumns(), 2);
+    EXPECT_EQ(cut.NrOfRows(), 3);
+    EXPECT_EQ(cut.GetVal(1, 2), 21);
+    EXPECT_EQ(changes, 0);
+  }
   TMemoryStream nan;
   for (double b : {1.0, std::numeric_limits<double>::quiet_NaN(), 1.0, 1.0})
     WriteExtendedToStream(nan, b);
@@ -247,11 +316,15 @@ TEST_F(MatrixFiles, DamagedBlockFiles) {
   huge[2] = 0x10;  // 2 + 1M columns: far more values than the file holds
   std::string negative = good;
   negative[7] = static_cast<char>(0x80);
+  // No columns and 10^9 rows: no value, but the storage would keep a column of them.
+  std::string noColumns = good;
+  noColumns.replace(0, 8, std::string("\0\0\0\0\x00\xCA\x9A\x3B", 8));
   const std::vector<Case> cases = {{"reserved", reserved},
                                    {"truncated data", good.substr(0, 4096)},
                                    {"short header", good.substr(0, 100)},
                                    {"huge sizes", huge},
-                                   {"negative rows", negative}};
+                                   {"negative rows", negative},
+                                   {"rows without columns", noColumns}};
   for (const auto& c : cases) {
     TMatrix t(nullptr);
     t.SetName("Target");
