@@ -20,10 +20,12 @@ std::vector<TLineRun> SplitLineRecords(size_t Count, size_t RecordLines,
   return runs;
 }
 
-bool IsBlankRun(const std::vector<String>& Lines, const TLineRun& Run) {
-  for (size_t i = Run.First; i < Run.End; ++i)
-    if (Lines[i].find_first_not_of(" \t") != String::npos) return false;
-  return true;
+bool IsBlankLine(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
+
+size_t FirstTextLine(const std::vector<String>& Lines, const TLineRun& Run) {
+  size_t i = Run.First;
+  while (i < Run.End && IsBlankLine(Lines[i])) ++i;
+  return i;
 }
 
 String RecordLineText(const String& Text) {

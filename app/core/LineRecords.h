@@ -25,8 +25,10 @@ struct TLineRun {
 std::vector<TLineRun> SplitLineRecords(size_t Count, size_t RecordLines,
                                        const std::function<bool(size_t First)>& RecordStartsAt);
 
-// Whether every line of the run is empty or blanks and tabs only.
-bool IsBlankRun(const std::vector<String>& Lines, const TLineRun& Run);
+// Whether the line is empty or blanks and tabs only.
+bool IsBlankLine(const String& Line);
+// The first line of the run that is not blank; Run.End when all are.
+size_t FirstTextLine(const std::vector<String>& Lines, const TLineRun& Run);
 
 // Text as a record line holds it: control characters, which would break the record into more
 // lines or end the file for a reader, become blanks.

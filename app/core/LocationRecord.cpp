@@ -29,8 +29,6 @@ String Chars(const String& Text, size_t First, size_t Count) {
   return Text.substr(from, i - from);
 }
 
-bool IsBlank(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
-
 // How much of a damaged line a message quotes.
 constexpr size_t QuotedChars = 40;
 
@@ -119,9 +117,8 @@ TSavedLocations ReadSavedLocations(const std::vector<String>& SavedLines, int Fi
       saved.HeadLines.push_back(SavedLines[run.First]);
       continue;
     }
-    if (IsBlankRun(SavedLines, run)) continue;
-    size_t text = run.First;
-    while (IsBlank(SavedLines[text])) ++text;
+    const size_t text = FirstTextLine(SavedLines, run);
+    if (text == run.End) continue;  // blank lines are passed over silently
     const String& shown = SavedLines[text];
     const String quoted = Chars(shown, 0, QuotedChars);
     const auto number = [&](size_t k) { return std::to_string(FirstLine + static_cast<int>(k)); };

@@ -86,8 +86,6 @@ bool LineValue(const String& Text, double& Value) {
   return TryStrToFloat(Text, Value) && std::fabs(Value) <= FLT_MAX;
 }
 
-bool IsBlankLine(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
-
 // Byte length of the first Count lines of Bytes, line ends included.
 size_t BytesOfLines(const String& Bytes, int Count) {
   size_t end = 0;
@@ -219,8 +217,7 @@ TNoiseLayout ReadNoiseLayout(const String& Bytes) {
     // Lines that form no record: blank ones are passed over; the rest, up to the next record
     // (or the blank lines at the end), holds damaged records, one wherever a record number
     // stands where the one before would end.
-    size_t first = run.First;
-    while (first < run.End && IsBlankLine(lines[first])) ++first;
+    size_t first = FirstTextLine(lines, run);
     if (first == run.End) continue;
     const size_t end = std::min(run.End, total);
     while (first < end) {
