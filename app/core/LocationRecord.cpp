@@ -4,6 +4,7 @@
 
 #include "DOV_utf8.h"
 #include "InputNumbers.h"
+#include "LineRecords.h"
 
 namespace {
 
@@ -28,8 +29,6 @@ String Chars(const String& Text, size_t First, size_t Count) {
   return Text.substr(from, i - from);
 }
 
-bool IsBlank(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
-
 // How much of a damaged line a message quotes.
 constexpr size_t QuotedChars = 40;
 
@@ -41,9 +40,7 @@ bool NumberIn(const String& Text, double& Value) {
 }  // namespace
 
 String PaddedLocationName(const String& Name) {
-  String name = Name;
-  for (char& c : name)
-    if (static_cast<unsigned char>(c) < ' ' || c == '\x7f') c = ' ';
+  String name = RecordLineText(Name);
   const size_t length = LocationNameLength(name);
   if (length < LocationNameWidth) name.append(LocationNameWidth - length, ' ');
   return name;
@@ -110,28 +107,25 @@ bool RecordAt(const std::vector<String>& Lines, size_t First, TLocationRecord& R
 TSavedLocations ReadSavedLocations(const std::vector<String>& SavedLines, int FirstLine) {
   TSavedLocations saved;
   TLocationRecord r;
-  size_t i = 0;
-  while (i < SavedLines.size()) {
-    if (RecordAt(SavedLines, i, r)) {
+  const std::vector<TLineRun> runs =
+      SplitLineRecords(SavedLines.size(), LocationRecordLines,
+                       [&](size_t First) { return RecordAt(SavedLines, First, r); });
+  for (const TLineRun& run : runs) {
+    if (run.Record) {
+      RecordAt(SavedLines, run.First, r);
       saved.Records.push_back(r);
-      saved.HeadLines.push_back(SavedLines[i]);
-      i += LocationRecordLines;
+      saved.HeadLines.push_back(SavedLines[run.First]);
       continue;
     }
-    // Lines up to where the next record starts are no record.
-    size_t end = i + 1;
-    while (end < SavedLines.size() && !RecordAt(SavedLines, end, r)) ++end;
-    size_t text = i;
-    while (text < end && IsBlank(SavedLines[text])) ++text;
-    if (text < end) {
-      const String& shown = SavedLines[text];
-      const String quoted = Chars(shown, 0, QuotedChars);
-      const auto number = [&](size_t k) { return std::to_string(FirstLine + static_cast<int>(k)); };
-      saved.Problems.push_back(
-          (end - i == 1 ? "Line " + number(i) : "Lines " + number(i) + "-" + number(end - 1)) +
-          ": '" + quoted + (quoted.size() < shown.size() ? "...'" : "'"));
-    }
-    i = end;
+    const size_t text = FirstTextLine(SavedLines, run);
+    if (text == run.End) continue;  // blank lines are passed over silently
+    const String& shown = SavedLines[text];
+    const String quoted = Chars(shown, 0, QuotedChars);
+    const auto number = [&](size_t k) { return std::to_string(FirstLine + static_cast<int>(k)); };
+    saved.Problems.push_back((run.End - run.First == 1
+                                  ? "Line " + number(run.First)
+                                  : "Lines " + number(run.First) + "-" + number(run.End - 1)) +
+                             ": '" + quoted + (quoted.size() < shown.size() ? "...'" : "'"));
   }
   return saved;
 }

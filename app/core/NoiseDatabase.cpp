@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
+#include "LineRecords.h"
 #include "SysUtils.h"
 #include "TextFile.h"
 
@@ -84,8 +86,6 @@ bool LineValue(const String& Text, double& Value) {
   return TryStrToFloat(Text, Value) && std::fabs(Value) <= FLT_MAX;
 }
 
-bool IsBlankLine(const String& Line) { return Line.find_first_not_of(" \t") == String::npos; }
-
 // Byte length of the first Count lines of Bytes, line ends included.
 size_t BytesOfLines(const String& Bytes, int Count) {
   size_t end = 0;
@@ -97,15 +97,155 @@ size_t BytesOfLines(const String& Bytes, int Count) {
   return end;
 }
 
-String RecordPlace(int Position, int FirstLine, int LastLine) {
-  return "Record " + IntToStr(Position + 1) + " (lines " + IntToStr(FirstLine) + "-" +
-         IntToStr(LastLine) + ")";
+String RecordPlace(int Position, size_t First, size_t End) {
+  return "Record " + IntToStr(Position + 1) + " (lines " + IntToStr(static_cast<Int64>(First) + 1) +
+         "-" + IntToStr(static_cast<Int64>(End)) + ")";
 }
 
-String JoinLines(const std::vector<String>& Lines, size_t From, size_t To) {
-  String s;
-  for (size_t i = From; i < To; ++i) s += Lines[i] + kEol;
-  return s;
+bool IsRecordNumber(const String& Line, int& Number) { return TryStrToInt(Trim(Line), Number); }
+
+String LineName(size_t Index) { return "line " + IntToStr(static_cast<Int64>(Index) + 1); }
+
+// Why the 11 lines from First are no sound record (the first line that is not a record
+// number or not a number), or "" when they are one.
+String RecordProblem(const std::vector<String>& Lines, size_t First) {
+  const String& number = Lines[First + nlNumber];
+  int n = 0;
+  if (!IsRecordNumber(number, n))
+    return LineName(First) + " '" + number + "' is not a record number.";
+  for (size_t i = nlFrequency; i <= nlDelta; ++i) {
+    double v = 0;
+    if (!LineValue(Lines[First + i], v))
+      return LineName(First + i) + " '" + Lines[First + i] + "' is not a number.";
+  }
+  return "";
+}
+
+// The file's lines, where its records and damaged records lie, and what the reading did not
+// take.
+struct TNoiseLayout {
+  TNoiseDatabase Db;
+  std::vector<String> Lines;
+  // Lines First .. End-1 of every record, sound or damaged, in file order (Position order).
+  std::vector<std::pair<size_t, size_t>> Stored;
+};
+
+// The line (1-based) that holds byte Offset.
+size_t LineOfByte(const String& Bytes, size_t Offset) {
+  return 1 + static_cast<size_t>(std::count(
+                 Bytes.begin(), Bytes.begin() + static_cast<std::ptrdiff_t>(Offset), '\n'));
+}
+
+// The bytes the line reader does not take: everything from a Ctrl-Z on (it ends the file
+// for the reader) and carriage returns that end no line (it drops them). Each kind is named
+// once.
+void FindUnreadBytes(const String& Bytes, TNoiseDatabase& Db) {
+  const size_t stop = std::min(Bytes.find('\x1a'), Bytes.size());
+  size_t lone = 0;
+  size_t firstLone = String::npos;
+  for (size_t i = Bytes.find('\r'); i < stop; i = Bytes.find('\r', i + 1)) {
+    if (i + 1 < Bytes.size() && Bytes[i + 1] == '\n') continue;
+    if (lone++ == 0) firstLone = i;
+  }
+  if (lone > 0)
+    Db.Problems.push_back("Line " + IntToStr(static_cast<Int64>(LineOfByte(Bytes, firstLone))) +
+                          ": " + IntToStr(static_cast<Int64>(lone)) +
+                          (lone == 1 ? " carriage return that ends no line is"
+                                     : " carriage returns that end no line are") +
+                          " not read.");
+  if (stop < Bytes.size()) {
+    Db.StopsEarly = true;
+    const size_t unread = Bytes.size() - stop;
+    Db.Problems.push_back("Line " + IntToStr(static_cast<Int64>(LineOfByte(Bytes, stop))) +
+                          ": the reading stops at a Ctrl-Z character" +
+                          (unread == 1 ? String(", the last byte of the file.")
+                                       : "; the " + IntToStr(static_cast<Int64>(unread)) +
+                                             " bytes from it to the end are not read."));
+  }
+  Db.UnreadBytes = static_cast<Int64>(Bytes.size() - stop + lone);
+}
+
+TNoiseLayout ReadNoiseLayout(const String& Bytes) {
+  TNoiseLayout layout;
+  TNoiseDatabase& db = layout.Db;
+  db.Found = true;
+  FindUnreadBytes(Bytes, db);
+  std::vector<String>& lines = layout.Lines;
+  lines = SplitTextLines(Bytes);
+  // Blank lines after the last record are no record. A record's own empty comment line is
+  // not among them: it lies inside the record, before the last line with text.
+  size_t total = lines.size();
+  while (total > 0 && IsBlankLine(lines[total - 1])) --total;
+
+  // Whether 11 lines from First form a sound record, worked out once per line.
+  std::vector<signed char> sound(lines.size(), -1);
+  const auto isSound = [&](size_t First) {
+    if (First + kRecordLines > lines.size()) return false;
+    if (sound[First] < 0) sound[First] = RecordProblem(lines, First).empty() ? 1 : 0;
+    return sound[First] == 1;
+  };
+  // A record that lost a line runs into the next one: its last line is then that record's
+  // number, one above its own, and the next record starts one line before this one would end.
+  const auto startsAt = [&](size_t First) {
+    if (!isSound(First)) return false;
+    const size_t next = First + kRecordLines;
+    if (next >= lines.size() || isSound(next) || !isSound(next - 1)) return true;
+    int number = 0;
+    int following = 0;
+    IsRecordNumber(lines[First], number);
+    IsRecordNumber(lines[next - 1], following);
+    return following != static_cast<Int64>(number) + 1;
+  };
+
+  int pos = 0;
+  size_t recordLines = 0;
+  for (const TLineRun& run : SplitLineRecords(lines.size(), kRecordLines, startsAt)) {
+    if (run.Record) {
+      TNoiseRecord r;
+      r.Position = pos++;
+      for (size_t i = 0; i < kRecordLines; ++i) r.Lines[i] = lines[run.First + i];
+      IsRecordNumber(r.Lines[nlNumber], r.Number);
+      double* values[] = {&r.Frequency, &r.Gain,     &r.Tsys, &r.FluxJy,
+                          &r.Expected,  &r.Measured, &r.Delta};
+      for (size_t i = nlFrequency; i <= nlDelta; ++i)
+        LineValue(r.Lines[i], *values[i - nlFrequency]);
+      db.Records.push_back(std::move(r));
+      layout.Stored.emplace_back(run.First, run.End);
+      recordLines = run.End;
+      continue;
+    }
+    // Lines that form no record: blank ones are passed over; the rest, up to the next record
+    // (or the blank lines at the end), holds damaged records, one wherever a record number
+    // stands where the one before would end.
+    size_t first = FirstTextLine(lines, run);
+    if (first == run.End) continue;
+    const size_t end = std::min(run.End, total);
+    while (first < end) {
+      int n = 0;
+      const size_t last =
+          end - first > kRecordLines && IsRecordNumber(lines[first + kRecordLines], n)
+              ? first + kRecordLines
+              : end;
+      const size_t count = last - first;
+      const String counted = IntToStr(static_cast<Int64>(count));
+      String problem;
+      if (count < kRecordLines) {
+        problem = " is incomplete: " + counted + " of 11 lines.";
+        if (last == total) db.LastIncomplete = true;
+      } else {
+        problem = RecordProblem(lines, first);
+        problem = ": " + (problem.empty() ? counted + " lines that form no record." : problem);
+      }
+      db.Problems.push_back(RecordPlace(pos++, first, last) + problem);
+      layout.Stored.emplace_back(first, last);
+      first = last;
+    }
+    recordLines = end;
+  }
+  db.StoredRecords = pos;
+  db.RecordLines = static_cast<int>(recordLines);
+  db.TrailingBlankLines = static_cast<int>(lines.size() - recordLines);
+  return layout;
 }
 
 String CsvField(const String& Text) {
@@ -127,50 +267,7 @@ void SetNoiseFileFaultForTesting(std::function<bool(const String& Step)> Fault) 
 
 String NoiseNumberText(double Value) { return Format("%g", Value); }
 
-TNoiseDatabase ParseNoiseDatabase(const String& Bytes) {
-  TNoiseDatabase db;
-  db.Found = true;
-  const std::vector<String> lines = SplitTextLines(Bytes);
-  // Blank lines after the last record are no record. A record's own empty comment line is
-  // not among them: it lies inside the record, before the last line with text.
-  int total = static_cast<int>(lines.size());
-  while (total > 0 && IsBlankLine(lines[static_cast<size_t>(total) - 1])) --total;
-  int pos = 0;
-  for (int first = 0; first < total; first += kRecordLines, ++pos) {
-    if (first + kRecordLines > static_cast<int>(lines.size())) {
-      db.LastIncomplete = true;
-      total = static_cast<int>(lines.size());
-      db.Problems.push_back(RecordPlace(pos, first + 1, total) +
-                            " is incomplete: " + IntToStr(total - first) + " of 11 lines.");
-      ++pos;
-      break;
-    }
-    TNoiseRecord r;
-    r.Position = pos;
-    for (int i = 0; i < kRecordLines; ++i)
-      r.Lines[static_cast<size_t>(i)] = lines[static_cast<size_t>(first + i)];
-    String problem;
-    if (!TryStrToInt(Trim(r.Lines[nlNumber]), r.Number))
-      problem =
-          "line " + IntToStr(first + 1) + " '" + r.Lines[nlNumber] + "' is not a record number.";
-    double* values[] = {&r.Frequency, &r.Gain,     &r.Tsys, &r.FluxJy,
-                        &r.Expected,  &r.Measured, &r.Delta};
-    for (int i = nlFrequency; i <= nlDelta && problem.empty(); ++i)
-      if (!LineValue(r.Lines[static_cast<size_t>(i)], *values[i - nlFrequency]))
-        problem = "line " + IntToStr(first + i + 1) + " '" + r.Lines[static_cast<size_t>(i)] +
-                  "' is not a number.";
-    if (problem.empty())
-      db.Records.push_back(std::move(r));
-    else
-      db.Problems.push_back(RecordPlace(pos, first + 1, first + kRecordLines) + ": " + problem);
-    // A last record whose empty comment line was taken for a blank line at the end.
-    if (first + kRecordLines > total) total = first + kRecordLines;
-  }
-  db.StoredRecords = pos;
-  db.RecordLines = total;
-  db.TrailingBlankLines = static_cast<int>(lines.size()) - total;
-  return db;
-}
+TNoiseDatabase ParseNoiseDatabase(const String& Bytes) { return ReadNoiseLayout(Bytes).Db; }
 
 int FindNoiseRecord(const TNoiseDatabase& Db, int Number) {
   int found = -1;
@@ -192,20 +289,10 @@ TNoiseLines NewNoiseRecord(int Number, const String& Date, const String& Time, d
                            double Gain, double Tsys, double FluxJy, double Expected, float Measured,
                            const String& Comment) {
   const float delta = static_cast<float>(Expected - static_cast<double>(Measured));
-  String comment = Comment;
-  for (char& c : comment)
-    if (c == '\r' || c == '\n') c = ' ';
-  return {IntToStr(Number),
-          Date,
-          Time,
-          NoiseNumberText(Frequency),
-          NoiseNumberText(Gain),
-          NoiseNumberText(Tsys),
-          NoiseNumberText(FluxJy),
-          NoiseNumberText(Expected),
-          NoiseNumberText(Measured),
-          NoiseNumberText(delta),
-          comment};
+  return {IntToStr(Number),           RecordLineText(Date),      RecordLineText(Time),
+          NoiseNumberText(Frequency), NoiseNumberText(Gain),     NoiseNumberText(Tsys),
+          NoiseNumberText(FluxJy),    NoiseNumberText(Expected), NoiseNumberText(Measured),
+          NoiseNumberText(delta),     RecordLineText(Comment)};
 }
 
 void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
@@ -214,6 +301,11 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   TNoiseDatabase db;
   if (ReadBytes(FileName, old)) {
     db = ParseNoiseDatabase(old);
+    if (db.StopsEarly)
+      throw ENoiseDatabase(failed +
+                           "the reading of the file stops at a Ctrl-Z character before "
+                           "its end, so the new record would not be read. Please repair "
+                           "the file first.");
     if (db.LastIncomplete)
       throw ENoiseDatabase(failed + db.Problems.back() + " Please repair the file first.");
   }
@@ -254,26 +346,35 @@ void DeleteNoiseRecord(int Number, const String& FileName) {
   const String failed = "ERROR : The record could not be deleted: ";
   String bytes;
   if (!ReadBytes(FileName, bytes)) throw ENoiseDatabase(failed + FileName + ": " + SystemReason());
-  const TNoiseDatabase db = ParseNoiseDatabase(bytes);
+  const TNoiseLayout layout = ReadNoiseLayout(bytes);
+  const TNoiseDatabase& db = layout.Db;
+  // The new file is made of the lines read: bytes the reading did not take would be lost.
+  if (db.UnreadBytes > 0)
+    throw ENoiseDatabase(failed + FileName +
+                         " holds bytes that are not read, which the new file would lose. "
+                         "Please repair the file first.");
   const int found = FindNoiseRecord(db, Number);
   if (found == -1) throw ENoiseDatabase(failed + "there is no row " + IntToStr(Number) + ".");
   if (found == -2)
     throw ENoiseDatabase(failed + "more than one record is numbered " + IntToStr(Number) +
                          ". Please correct the numbers in " + FileName + " first.");
-  const int target = db.Records[static_cast<size_t>(found)].Position;
+  const size_t target = static_cast<size_t>(db.Records[static_cast<size_t>(found)].Position);
 
-  const std::vector<String> lines = SplitTextLines(bytes);
+  // Blank lines between records stay; those after the last record go.
+  const std::vector<String>& lines = layout.Lines;
+  std::vector<bool> renumbered(lines.size(), false);
+  for (size_t pos = target + 1; pos < layout.Stored.size(); ++pos)
+    renumbered[layout.Stored[pos].first] = true;
+  const auto [skipFirst, skipEnd] = layout.Stored[target];
   String out;
-  for (int pos = 0; pos < db.StoredRecords; ++pos) {
-    const size_t first = static_cast<size_t>(pos) * kRecordLines;
-    const size_t end = std::min(first + kRecordLines, static_cast<size_t>(db.RecordLines));
-    if (pos == target) continue;
+  for (size_t i = 0; i < static_cast<size_t>(db.RecordLines); ++i) {
+    if (i >= skipFirst && i < skipEnd) continue;
     int number = 0;
-    if (pos > target && TryStrToInt(Trim(lines[first]), number)) {
-      out += IntToStr(number - 1) + kEol + JoinLines(lines, first + 1, end);
-    } else {
-      out += JoinLines(lines, first, end);  // damaged records are kept as they are
-    }
+    // Damaged records keep their lines as they are, their number following the others'.
+    if (renumbered[i] && IsRecordNumber(lines[i], number))
+      out += IntToStr(static_cast<Int64>(number) - 1) + kEol;
+    else
+      out += lines[i] + kEol;
   }
   const String temp = ExtractFilePath(FileName) + kNoiseTempFile;
   const String backup = ExtractFilePath(FileName) + kNoiseBackupFile;

@@ -8,7 +8,8 @@
 //   texts   L lines    long texts 1 ... L, one byte per character, each followed by CR LF
 // Files are hostile input: the header's counts are checked against the bytes the file holds
 // before anything is allocated, and a record the chart could not draw (unknown kind,
-// coordinate mode, pen or frame style) makes the whole file damaged. A layer out of range
+// coordinate mode, pen or frame style) or fewer complete text lines than the header
+// announces make the whole file damaged. A layer out of range
 // is drawn in the nearest layer and a coordinate that is not finite leaves a gap, as for
 // records set in memory.
 #include "DOV_zodoza_files.h"
@@ -114,17 +115,18 @@ Integer LoadChartFile(const String& FName, bool AppendIt, const char* Format, Li
     if (!IsFormat(header, Format)) return kWrongFormat;
     const Integer n = header.Param1;
     const Int64 available = (f->Size() - f->Position()) / kRecordSize;
-    if (n < 0 || n > available) return kLoadFailed;
+    if (n < 0 || n > available || header.Param2 < 0) return kLoadFailed;
     TRcItemContainer read(static_cast<size_t>(n));
     if (n > 0 && f->Read(read.data(), Int64(n) * kRecordSize) != Int64(n) * kRecordSize)
       return kLoadFailed;
     if (!std::all_of(read.begin(), read.end(), IsDrawable)) return kLoadFailed;
-    // Lines past the table's end are read and dropped; an incomplete last line is not taken.
+    // Lines past the table's end are read and dropped. The file ends with the last line's
+    // CR LF: fewer complete lines than the header announces is a damaged file.
     std::vector<String> lines;
     for (Integer k = 1; k <= header.Param2; ++k) {
       bool atEnd = false;
       String line = ReadLnStream(*f, atEnd, 4);
-      if (atEnd) break;
+      if (atEnd) return kLoadFailed;
       if (k <= kMaxLongTexts) lines.push_back(std::move(line));
     }
 

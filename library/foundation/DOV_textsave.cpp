@@ -14,7 +14,11 @@ void SaveTextFileReplacing(const String& FName, const std::function<void(TTextFi
     Write(f);
     f.CloseFile();
   } catch (...) {
-    f.CloseFile();
+    // Closing flushes what is still buffered, which fails again on a full disk: the file
+    // beside goes all the same, and the first failure is the one raised.
+    try {
+      f.CloseFile();
+    } catch (...) {}
     DeleteFile(temp);
     throw;
   }

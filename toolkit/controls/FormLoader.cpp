@@ -56,6 +56,26 @@ private:
   size_t Pos = 0;
   int Line = 1;
 
+  // Objects and lists are parsed by recursion, one level of the stack per level of nesting:
+  // the depth is bounded, so a description nested without end is a syntax error, not a
+  // stack overflow (in the parser, the loader or the controls it would build).
+  static constexpr int kMaxNesting = 256;
+  int Depth = 0;
+  class TNesting {
+  public:
+    explicit TNesting(TDescriptionParser& Parser) : P(Parser) {
+      if (P.Depth >= kMaxNesting)
+        P.Fail("objects and lists nested deeper than " + IntToStr(kMaxNesting) + " levels");
+      ++P.Depth;
+    }
+    ~TNesting() { --P.Depth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+  private:
+    TDescriptionParser& P;
+  };
+
   [[noreturn]] void Fail(const String& Msg, int AtLine = 0) const {
     throw Exception(Src + ", line " + IntToStr(AtLine > 0 ? AtLine : Line) + ": " + Msg);
   }
@@ -131,6 +151,7 @@ private:
   }
 
   TDescribedObject ParseObject() {
+    const TNesting nesting(*this);
     TDescribedObject o;
     o.Line = Line;
     ReadIdent("'object'");
@@ -198,6 +219,7 @@ private:
       }
     }
     if (c == '(') {
+      const TNesting nesting(*this);
       ++Pos;
       v.kind = TPropValue::Kind::List;
       const int start = Line;

@@ -69,7 +69,8 @@ struct TDescribedObject {
 };
 
 // Parses description text; Source names it in error messages. Raises Exception on a syntax
-// error. A "file 'name'" value is read through ReadDescribedFile.
+// error, which includes objects and lists nested deeper than 256 levels. A "file 'name'"
+// value is read through ReadDescribedFile.
 TDescribedObject ParseDescription(const String& Text, const String& Source);
 
 // Reads a file named in a description: first the program's resources (":/name"), then the

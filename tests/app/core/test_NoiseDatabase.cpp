@@ -59,10 +59,13 @@ TEST(NoiseNumbers, SixSignificantDigitsWithAPoint) {
 }
 
 TEST(NoiseNumbers, ANewRecordKeepsMeasuredAndDeltaInSinglePrecision) {
+  // Control characters typed or pasted into the comment would split the record or end the
+  // file for the reader.
   const TNoiseLines r = NewNoiseRecord(7, "2026-12-08", "10:15:00", 1296, 20, 85.5, 1.5e6, 3.25F,
-                                       3.2F, "line\r\nbreak");
-  const TNoiseLines expected = {"7",       "2026-12-08", "10:15:00", "1296", "20",         "85.5",
-                                "1.5e+06", "3.25",       "3.2",      "0.05", "line  break"};
+                                       3.2F, "line\r\nbreak\x1a\tend\x7f");
+  const TNoiseLines expected = {"7",   "2026-12-08", "10:15:00",         "1296",
+                                "20",  "85.5",       "1.5e+06",          "3.25",
+                                "3.2", "0.05",       "line  break  end "};
   EXPECT_EQ(r, expected);
   // 3.25 - 3.2F is 0.0500000476837158..., which single precision holds as 0.0500000477.
   EXPECT_EQ(NewNoiseRecord(1, "", "", 0, 0, 0, 0, 12.345678, 10.2F, "")[nlDelta], "2.14568");
@@ -215,6 +218,90 @@ TEST_F(NoiseDatabaseTest, FileShapesAndTheNextSave) {
   }
   // Nothing written beside the database stays.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// Records 1, 2, 3, 4 with one line of record 2 missing, whichever: record 2 is named as
+// damaged and 3 and 4 are listed, also when the comments are empty or a number (where record
+// 2 would read whole, taking 3's number as its comment). Deleting 3 keeps record 2's lines.
+TEST_F(NoiseDatabaseTest, ARecordMissingALineHidesNoOther) {
+  for (const char* comment : {"clear sky", "", "3"}) {
+    for (size_t missing = 0; missing < kRecordLines; ++missing) {
+      SCOPED_TRACE("comment '" + String(comment) + "', line " + std::to_string(missing + 1));
+      const auto r = [&](int N) { return Record(N, 10.2F, comment); };
+      TNoiseLines cut = r(2);
+      String text = Text({r(1)});
+      for (size_t i = 0; i < kRecordLines; ++i)
+        if (i != missing) text += cut[i] + "\r\n";
+      text += Text({r(3), r(4)});
+      dir.write("NoiseMeasurements.txt", text);
+      const TNoiseDatabase db = ReadNoiseDatabase();
+      EXPECT_EQ(Numbers(db), (std::vector<String>{"1", "3", "4"}));
+      EXPECT_EQ(db.Problems,
+                std::vector<String>{"Record 2 (lines 12-21) is incomplete: 10 of 11 lines."});
+      EXPECT_EQ(db.StoredRecords, 4);
+      EXPECT_EQ(db.Records[1].Lines, r(3));
+
+      DeleteNoiseRecord(3);
+      const TNoiseDatabase after = ReadNoiseDatabase();
+      EXPECT_EQ(Numbers(after), (std::vector<String>{"1", "3"}));
+      EXPECT_EQ(after.Records[1].Lines[nlTime], "10:14:00");  // the former record 4
+      EXPECT_EQ(after.Problems, db.Problems);
+    }
+  }
+}
+
+// Bytes the line reader does not take (from a Ctrl-Z on, carriage returns that end no line)
+// make the file damaged: they are named, and no deletion writes the file without them. A
+// save is refused where the reader would not reach the new record.
+TEST_F(NoiseDatabaseTest, BytesTheReaderDoesNotTakeAreNeverDropped) {
+  const auto withComment = [](const String& Comment) {
+    auto r = Record(2);
+    r[nlComment] = Comment;
+    return Text({Record(1), r, Record(3), Record(4)});
+  };
+  const struct {
+    const char* what;
+    String text;
+    std::vector<String> numbers;
+    String problem;
+    bool saves;
+  } cases[] = {
+      {"a Ctrl-Z in a comment",
+       withComment("cloudy\x1a then clear"),
+       {"1", "2"},
+       "Line 22: the reading stops at a Ctrl-Z character; the 200 bytes from it to the end are "
+       "not read.",
+       false},
+      {"a Ctrl-Z at the end",
+       Text({Record(1), Record(2)}) + "\x1a",
+       {"1", "2"},
+       "Line 23: the reading stops at a Ctrl-Z character, the last byte of the file.",
+       false},
+      {"carriage returns that end no line",
+       withComment("cloudy\rthen\r clear"),
+       {"1", "2", "3", "4"},
+       "Line 22: 2 carriage returns that end no line are not read.",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(dir.path() / "OLD_NoiseMeasurements.txt");
+    dir.write("NoiseMeasurements.txt", c.text);
+    const TNoiseDatabase db = ReadNoiseDatabase();
+    EXPECT_EQ(Numbers(db), c.numbers);
+    EXPECT_EQ(db.Problems, std::vector<String>{c.problem});
+    EXPECT_THROW(DeleteNoiseRecord(1), ENoiseDatabase);
+    EXPECT_EQ(dir.read("NoiseMeasurements.txt"), c.text);
+    EXPECT_FALSE(Exists("OLD_NoiseMeasurements.txt"));
+    EXPECT_FALSE(Exists("temp.txt"));
+    if (c.saves) {
+      AppendNoiseRecord(Record(5));
+      EXPECT_EQ(Numbers(ReadNoiseDatabase()).back(), "5");
+    } else {
+      EXPECT_THROW(AppendNoiseRecord(Record(5)), ENoiseDatabase);
+      EXPECT_EQ(dir.read("NoiseMeasurements.txt"), c.text);
+    }
+  }
 }
 
 TEST_F(NoiseDatabaseTest, BadRecordNumbersAndValuesAreNamed) {

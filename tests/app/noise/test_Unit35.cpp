@@ -222,7 +222,7 @@ TEST_F(SunNoiseWindowTest, MeasurementsAreSavedDeletedAndExported) {
   CalculateAndType("10.2", "clear, calm");
   EXPECT_TRUE(Form35->Button5->Enabled());
   Form35->Button5Click(Form35->Button5);
-  Save("11");
+  Save("11", "pasted\x1a");  // a Ctrl-Z would end the file for the reader
   Save("12.5", "after rain");
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{});
   EXPECT_EQ(NoiseRecordCount, 3);
@@ -233,7 +233,7 @@ TEST_F(SunNoiseWindowTest, MeasurementsAreSavedDeletedAndExported) {
   EXPECT_EQ(Column(6)[0], "1320000");
   EXPECT_EQ(Column(7)[0], "16.88");
   EXPECT_EQ(Column(8), (std::vector<std::string>{"10.2 ", "11   ", "12.5 "}));
-  EXPECT_EQ(Column(10)[0], "clear, calm");
+  EXPECT_EQ(Column(10), (std::vector<std::string>{"clear, calm", "pasted ", "after rain"}));
   EXPECT_FLOAT_EQ(Form35->SampleFlux[1], 1320.0F);
   EXPECT_FLOAT_EQ(Form35->SampleMeasured[3], 12.5F);
   EXPECT_EQ(Form35->StringGrid2->RowCount(), 7);

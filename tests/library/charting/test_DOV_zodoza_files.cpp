@@ -2,6 +2,8 @@
 // files (each must leave the chart as it was and report -1 or -2), the listing and the copy of
 // annotations between charts.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <cstring>
 #include <filesystem>
@@ -305,11 +307,14 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"UnknownFrameStyle", [](std::string& b) { b[2 * kRec + 69] = 6; }, -1},
         Damage{"UnknownCoordMode", [](std::string& b) { b[3 * kRec + 100] = 6; }, -1},
         Damage{"UnknownPenStyle", [](std::string& b) { b[kRec + 48] = 9; }, -1},
-        // Text lines are not items: missing or extra ones do not make the file damaged.
-        Damage{"TextLineCut", [](std::string& b) { b.resize(b.size() - 5); }, 3},
+        // Fewer complete text lines than the header announces: the file was cut.
+        Damage{"TextLineCut", [](std::string& b) { b.resize(b.size() - 5); }, -1},
+        Damage{"ClaimsHugeTextCount", [](std::string& b) { Put<Integer>(b, 92, 0x7FFFFFFF); }, -1},
+        Damage{"NegativeTextCount", [](std::string& b) { Put<Integer>(b, 92, -1); }, -1},
+        // What a text line holds is no damage, nor are lines beyond those announced.
         Damage{"TextLineNotUtf8", [](std::string& b) { b.replace(4 * kRec, 4, "\xFF\xFE\xC3("); },
                3},
-        Damage{"ClaimsHugeTextCount", [](std::string& b) { Put<Integer>(b, 92, 0x7FFFFFFF); }, 3}),
+        Damage{"ExtraTextLine", [](std::string& b) { b += "one more\r\n"; }, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChartFileLoad, MissingFileGivesMinusOne) {
@@ -320,17 +325,40 @@ TEST(ChartFileLoad, MissingFileGivesMinusOne) {
   EXPECT_EQ(ch.c.LoadAnno(t.Name("none"), false), -1);
 }
 
-TEST(ChartFileLoad, IncompleteLastTextLineIsNotTaken) {
+// A file whose last text line lost anything from its last byte to the whole line is damaged,
+// in both lists; the chart keeps what it held.
+TEST(ChartFileLoad, LastTextLineCutAnywhereIsDamage) {
   TempDir t;
-  Chart src;
-  src.ThreeItemsOneLongText();
-  src.c.SaveData(t.Name("d"));
-  std::string b = ReadBytes(t.Name("d"));
-  b.resize(b.size() - 2);
-  WriteBytes(t.Name("d"), b);
-  Chart dst;
-  EXPECT_EQ(dst.c.LoadData(t.Name("d"), false), 3);
-  EXPECT_EQ(dst.c.GetDataLongText(1), "");
+  const String text(300, 'x');
+  for (const bool anno : {false, true}) {
+    SCOPED_TRACE(anno ? "annotations" : "data");
+    Chart src;
+    src.c.SetAnnoMode(anno);
+    src.c.AppendItem(Item(tkLine, 1, 2, 3, 4));
+    src.c.AppendItem(Item(tkText, 5, 6, 0, 0));
+    anno ? src.c.SetAnnoLongText(1, text) : src.c.SetDataLongText(1, text);
+    const String name = t.Name("f");
+    anno ? src.c.SaveAnno(name) : src.c.SaveData(name);
+    const std::string whole = ReadBytes(name);
+    ASSERT_EQ(whole.size(), 3 * kRec + 302);
+    // Nothing cut; the LF, the CR LF, a character more, half the text, all but its first
+    // character, the whole line.
+    for (const size_t cut : {0, 1, 2, 3, 152, 301, 302}) {
+      WriteBytes(name, whole.substr(0, whole.size() - cut));
+      Chart dst;
+      dst.c.SetAnnoMode(anno);
+      dst.c.AppendItem(Item(tkMarkAt, 9, 9, 0, 0));
+      const Integer r = anno ? dst.c.LoadAnno(name, false) : dst.c.LoadData(name, false);
+      if (cut == 0) {
+        EXPECT_EQ(r, 2);
+        EXPECT_EQ(anno ? dst.c.GetAnnoLongText(1) : dst.c.GetDataLongText(1), text);
+        continue;
+      }
+      EXPECT_EQ(r, -1) << "cut by " << cut;
+      ASSERT_EQ(anno ? dst.c.NumAnnos() : dst.c.NumItems(), 1);
+      EXPECT_EQ((anno ? dst.c.GetAnnoItem(0) : dst.c.GetChartItem(0)).ItemKind, tkMarkAt);
+    }
+  }
 }
 
 TEST(ChartFileSave, FailureRaisesAndLeavesWhatWasThere) {
@@ -342,6 +370,53 @@ TEST(ChartFileSave, FailureRaisesAndLeavesWhatWasThere) {
   EXPECT_ANY_THROW(ch.c.SaveAnno(t.Name("folder")));
   EXPECT_TRUE(fs::is_directory(t.dir / "folder"));
   EXPECT_EQ(std::distance(fs::directory_iterator(t.dir), fs::directory_iterator()), 1);
+}
+
+// A disk that takes only the first Bytes bytes of any file written while this lives.
+struct FullDisk {
+  rlimit old{};
+  void (*previous)(int) = nullptr;
+  explicit FullDisk(rlim_t Bytes) {
+    getrlimit(RLIMIT_FSIZE, &old);
+    previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, previous);
+  }
+};
+
+// Each save on a disk that fills up halfway raises, keeps the file it was to replace and
+// leaves nothing beside it.
+TEST(ChartFileSave, FullDiskRaisesAndLeavesWhatWasThere) {
+  TempDir t;
+  Chart ch;
+  ch.c.SetAnnoMode(true);
+  for (int i = 0; i < 2000; ++i) ch.c.AppendItem(Item(tkRect, i, i, i + 1, i + 1));
+  ch.c.SetAnnoMode(false);
+  for (int i = 0; i < 2000; ++i) ch.c.AppendItem(Item(tkRect, i, i, i + 1, i + 1));
+  const struct {
+    const char* what;
+    std::function<void(const String&)> save;
+  } saves[] = {
+      {"data", [&](const String& n) { ch.c.SaveData(n); }},
+      {"annotations", [&](const String& n) { ch.c.SaveAnno(n); }},
+      {"listing", [&](const String& n) { ch.c.SaveDataASC(n); }},
+  };
+  const String name = t.Name("f");
+  for (const auto& s : saves) {
+    SCOPED_TRACE(s.what);
+    WriteBytes(name, "what was there");
+    {
+      const FullDisk disk(100000);
+      EXPECT_ANY_THROW(s.save(name));
+    }
+    EXPECT_EQ(ReadBytes(name), "what was there");
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.dir), fs::directory_iterator()), 1);
+  }
 }
 
 // ---- listing ------------------------------------------------------------------------------

@@ -112,6 +112,14 @@ String Hex(const String& Bytes) {
   return h;
 }
 
+// A window holding Levels objects, each inside the one before (the window is the first).
+String NestedObjects(int Levels) {
+  String text;
+  for (int i = 0; i < Levels; ++i) text += i == 0 ? "object Form9: TForm9\n" : "object TProbe\n";
+  for (int i = 0; i < Levels; ++i) text += "end\n";
+  return text;
+}
+
 class FormLoader : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -351,6 +359,14 @@ TEST_F(FormLoader, ParsesEveryKindOfValue) {
   }
 }
 
+TEST_F(FormLoader, ObjectsNestUpToTheLimit) {
+  TDescribedObject o = ParseDescription(NestedObjects(256), "t");
+  int levels = 1;
+  for (const TDescribedObject* p = &o; !p->Children.empty(); p = &p->Children[0]) ++levels;
+  EXPECT_EQ(levels, 256);
+  EXPECT_THROW(ParseDescription(NestedObjects(257), "t"), Exception);
+}
+
 TEST_F(FormLoader, ParsesKeywordsNamesAndLines) {
   const TDescribedObject o = ParseDescription(
       "OBJECT Form9: TForm9 // the window\n"
@@ -383,7 +399,7 @@ TEST_F(FormLoader, ParsesKeywordsNamesAndLines) {
 
 struct ErrorCase {
   const char* what;
-  const char* text;
+  String text;
   std::vector<const char*> mustContain;
 };
 
@@ -459,6 +475,12 @@ const ErrorCase kErrors[] = {
      "object Form9: TForm9\nend\nobject X: TButton\nend\n",
      {"line 3", "after the final 'end'"}},
     {"not a description", "Caption = 'x'\n", {"line 1", "must start with 'object'"}},
+    {"lists nested without end",
+     "object Form9: TForm9\n  Caption = " + String(30000, '(') + "\nend\n",
+     {"Unit9.form", "line 2", "nested deeper than 256 levels"}},
+    {"objects nested without end",
+     NestedObjects(30000),
+     {"Unit9.form", "line 257", "nested deeper than 256 levels"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, FormLoaderErrors, ::testing::ValuesIn(kErrors));
