@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <typeinfo>
 
@@ -144,27 +145,59 @@ void TSmithChart::AssignTo(TPersistent* Dest) {
 }
 
 // ---- conversions -------------------------------------------------------------------------------
+namespace {
+struct TComplex {
+  Double Re, Im;
+};
+
+// -2p / (p^2 + q^2) + j 2q / (p^2 + q^2), the part both conversions share. p and q are divided
+// by the larger of their magnitudes, m, first, so the sum of squares lies in [1, 2] and
+// neither underflows nor overflows anywhere in the double range. False when m is 0, infinite
+// or NaN.
+bool MoebiusPart(Double p, Double q, TComplex& Out, Double& m) {
+  m = std::isnan(p) || std::isnan(q) ? p + q : std::fmax(std::fabs(p), std::fabs(q));
+  if (!(m > 0) || std::isinf(m)) return false;
+  const Double ps = p / m, qs = q / m, n = ps * ps + qs * qs;
+  Out = {-2 * ps / n / m, 2 * qs / n / m};
+  return true;
+}
+
+// Γ = 1 - 2a / (a^2 + X^2) + j 2X / (a^2 + X^2), a = 1 + R: on R = -1 the exact limits
+// (1, 2 / X), for an infinite |z| the limit 1, at z = -1 and for NaN not a number.
+TComplex Reflection(Double R, Double X) {
+  TComplex t{0, 0};
+  Double m = 0;
+  if (MoebiusPart(-(1 + R), X, t, m)) return {1 - t.Re, t.Im};
+  if (m == 0 || std::isnan(m)) return {std::numeric_limits<Double>::quiet_NaN(), m};
+  return {1, 0};
+}
+
+// z = -1 - 2p / (p^2 + q^2) + j 2q / (p^2 + q^2), p = Γr - 1, q = Γi; Γ = 1 answers 1.7e38,
+// an infinite or NaN Γ not a number.
+TComplex Impedance(Double Gr, Double Gi) {
+  TComplex t{0, 0};
+  Double m = 0;
+  if (MoebiusPart(Gr - 1, Gi, t, m)) return {-1 + t.Re, t.Im};
+  if (m == 0) return {static_cast<Double>(uc_MaxReal), static_cast<Double>(uc_MaxReal)};
+  return {std::numeric_limits<Double>::quiet_NaN(), std::numeric_limits<Double>::quiet_NaN()};
+}
+}  // namespace
+
 Double TSmithChart::CalcReflectionReal(Double Resistance, Double Reactance) {
-  const Double a = 1 + Resistance;
-  return 1 - 2 / (a + Reactance * Reactance / a);
+  return Reflection(Resistance, Reactance).Re;
 }
 
 Double TSmithChart::CalcReflectionImag(Double Resistance, Double Reactance) {
   if (Reactance == 0) return 0;
-  const Double a = 1 + Resistance;
-  return 2 / (a * a / Reactance + Reactance);
+  return Reflection(Resistance, Reactance).Im;
 }
 
 Double TSmithChart::CalcResistance(Double ReflectionReal, Double ReflectionImag) {
-  const Double d = (ReflectionReal - 1) * (ReflectionReal - 1) + ReflectionImag * ReflectionImag;
-  if (d == 0) return static_cast<Double>(uc_MaxReal);
-  return -1 - 2 * (ReflectionReal - 1) / d;
+  return Impedance(ReflectionReal, ReflectionImag).Re;
 }
 
 Double TSmithChart::CalcReactance(Double ReflectionReal, Double ReflectionImag) {
-  const Double d = (ReflectionReal - 1) * (ReflectionReal - 1) + ReflectionImag * ReflectionImag;
-  if (d == 0) return static_cast<Double>(uc_MaxReal);
-  return 2 * ReflectionImag / d;
+  return Impedance(ReflectionReal, ReflectionImag).Im;
 }
 
 // ---- ranges and colours ------------------------------------------------------------------------

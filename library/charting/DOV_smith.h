@@ -18,7 +18,8 @@ public:
 
   // ---- impedance and reflection, both normalised to the reference impedance ----
   // Γ of z = Resistance + j Reactance. At z = -1 the real part is not a number; elsewhere on
-  // Resistance = -1 the results are the exact limits (1, 2 / Reactance).
+  // Resistance = -1 the results are the exact limits (1, 2 / Reactance). Both conversions hold
+  // over the whole double range (no intermediate square underflows or overflows).
   static Double CalcReflectionReal(Double Resistance, Double Reactance);
   static Double CalcReflectionImag(Double Resistance, Double Reactance);
   // z of Γ; Γ = 1 (an open circuit) answers 1.7e38 for both.

@@ -84,34 +84,45 @@ TEST(SmithConversions, KnownPoints) {
     Double r, x, gr, gi;
   };
   const Case cases[] = {
-      {1, 0, 0, 0},          // matched load
-      {0, 1, 0, 1},          // pure reactance on the unit circle
-      {0, -1, 0, -1},        //
-      {0, 0, -1, 0},         // short circuit
-      {3, 0, 0.5, 0},        // (3 - 1) / (3 + 1)
-      {1, 1, 0.2, 0.4},      // j / (2 + j) = (1 + 2j) / 5
-      {kInf, 0, 1, 0},       // open circuit
-      {0, kInf, 1, 0},       //
-      {-1, 2, 1, 1},         // on R = -1 the limits: 1 + 2j / X
-      {-1, -4, 1, -0.5},     //
-      {1e300, 1e300, 1, 0},  // huge but finite impedances do not overflow into NaN
+      {1, 0, 0, 0},              // matched load
+      {0, 1, 0, 1},              // pure reactance on the unit circle
+      {0, -1, 0, -1},            //
+      {0, 0, -1, 0},             // short circuit
+      {3, 0, 0.5, 0},            // (3 - 1) / (3 + 1)
+      {1, 1, 0.2, 0.4},          // j / (2 + j) = (1 + 2j) / 5
+      {kInf, 0, 1, 0},           // open circuit
+      {0, kInf, 1, 0},           //
+      {-1, 2, 1, 1},             // on R = -1 the limits: 1 + 2j / X
+      {-1, -4, 1, -0.5},         //
+      {1e300, 1e300, 1, 0},      // huge but finite impedances do not overflow into NaN
+      {-1, 1e-200, 1, 2e200},    // X^2 would underflow
+      {2e154, 1e10, 1, 5e-299},  // 2X / R^2 although R^2 would overflow
   };
+  // Relative where the expected value is not 0.
+  const auto Tol = [](Double Want) { return 1e-15 * (Want == 0 ? 1 : std::fabs(Want)); };
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << "z = " << k.r << " + j" << k.x);
-    EXPECT_NEAR(TSmithChart::CalcReflectionReal(k.r, k.x), k.gr, 1e-15);
-    EXPECT_NEAR(TSmithChart::CalcReflectionImag(k.r, k.x), k.gi, 1e-15);
+    EXPECT_NEAR(TSmithChart::CalcReflectionReal(k.r, k.x), k.gr, Tol(k.gr));
+    EXPECT_NEAR(TSmithChart::CalcReflectionImag(k.r, k.x), k.gi, Tol(k.gi));
   }
   struct Back {
     Double gr, gi, r, x;
   };
   const Back back[] = {
-      {0, 0, 1, 0},     {-1, 0, 0, 0},  {0, 1, 0, 1},
-      {0.2, 0.4, 1, 1}, {0.5, 0, 3, 0}, {1, 0, 1.7e38, 1.7e38},  // Γ = 1 has no finite impedance
+      {0, 0, 1, 0},
+      {-1, 0, 0, 0},
+      {0, 1, 0, 1},
+      {0.2, 0.4, 1, 1},
+      {0.5, 0, 3, 0},
+      {1, 0, 1.7e38, 1.7e38},      // Γ = 1 has no finite impedance
+      {1, 1e-200, -1, 2e200},      // the squares of Γ - 1 would underflow
+      {1e200, 1e200, -1, 1e-200},  // and here overflow
   };
   for (const Back& k : back) {
     SCOPED_TRACE(testing::Message() << "Γ = " << k.gr << " + j" << k.gi);
-    EXPECT_NEAR(TSmithChart::CalcResistance(k.gr, k.gi), k.r, 1e-15 * std::max(1.0, k.r));
-    EXPECT_NEAR(TSmithChart::CalcReactance(k.gr, k.gi), k.x, 1e-15 * std::max(1.0, k.x));
+    EXPECT_NEAR(TSmithChart::CalcResistance(k.gr, k.gi), k.r,
+                1e-15 * std::max(1.0, std::fabs(k.r)));
+    EXPECT_NEAR(TSmithChart::CalcReactance(k.gr, k.gi), k.x, Tol(k.x));
   }
 }
 
