@@ -712,6 +712,25 @@ TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
        },
        {0, 10, 1e-100, 1e300},
        true},
+      // The automatic range takes what it can of data below the floor: down to the floor.
+      {"logarithmic AutoRange over data below the floor",
+       [](TCustomZOdoza& c) {
+         c.ForceRange(1, 0, 1, 10, 100);
+         c.GetScalePropsY(1)->SetLogAx(true);
+         c.Line(0.0, 1e-120, 10.0, 1.0);
+         c.AutoRange(1, 5);
+       },
+       {-0.5, 10.5, 1e-100, 1e5},
+       true},
+      {"logarithmic AutoRange of all layers over data below the floor",
+       [](TCustomZOdoza& c) {
+         c.ForceRange(1, 0, 1, 10, 100);
+         c.GetScalePropsY(1)->SetLogAx(true);
+         c.Line(0.0, 1e-120, 10.0, 1.0);
+         c.AutoRange(0, 5);
+       },
+       {-0.5, 10.5, 1e-100, 1e5},
+       true},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
