@@ -178,11 +178,20 @@ public:
                     Integer PropertyTemplate);
 
   // ---- drawing ----
-  // The data area into Bitmap with its top-left corner at (OffX, OffY): when the field is
-  // invalid the pivot pass, the field, the items and the labels, then in every case
-  // OnDataRendered and the outline. FirstItem is not used.
+  // The data area into Bitmap with its top-left corner at (OffX, OffY). Into GrafBmp (the
+  // screen's): when the field is invalid the pivot pass, the field, the items and the labels,
+  // then in every case OnDataRendered and the outline. Into any other bitmap (a copy): the
+  // whole data area as ConstructDataBmpCanvas draws it, the field into the pixels.
+  // FirstItem is not used.
   void ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
                         Integer FirstItem) override;
+  // The data area on a device (a metafile, a printed page) with its top-left corner at (OffX,
+  // OffY): the field the screen shows drawn through the canvas routines of the cells (IsoQuad,
+  // IsoColQuad), then the items, the labels, OnDataRendered and the outline. The bitmap copies
+  // take the same field through ConstructDataBmp; a copy made while the screen shows no field
+  // that fits the chart makes the pivot pass itself.
+  void ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY, bool BlackWhite,
+                              Integer FirstItem) override;
   // The field from the pivot matrix and the mask overlay.
   void RenderFromPivotPoints(TBitmap* Bitmap, Integer OffX, Integer OffY);
   // One cell between four pivots, (x0, y0) its lower-left world corner, dx and dy its size,
@@ -221,6 +230,27 @@ protected:
 
 private:
   struct TFieldSetup;
+  // The pivot values and mask bytes a field is drawn from, column by column.
+  struct TFieldValues {
+    Integer nx = 0, ny = 0;
+    std::vector<Double> Values;
+    std::vector<Byte> Masks;
+    size_t At(Integer ix, Integer iy) const {
+      return static_cast<size_t>(ix - 1) * static_cast<size_t>(ny) + static_cast<size_t>(iy - 1);
+    }
+  };
+  TFieldValues TakeFieldValues() const;
+  // Both phases of a field into a pixel-memory or canvas sink; the rectangles of inverted
+  // pivots are handed back for the target's own way of inverting.
+  template <class Sink, class RefreshFn>
+  void DrawField(const TFieldValues& V, Sink& Out, Integer OffX, Integer OffY, RefreshFn Refresh,
+                 std::vector<TRect>& Inverted);
+  void RenderField(TBitmap* Bitmap, Integer OffX, Integer OffY, const TFieldValues& V);
+  void RenderFieldOnCanvas(TCanvas* Canvas, Integer OffX, Integer OffY, const TFieldValues& V);
+  // OnBeforeRenderData, the canvas's brush and pen colours kept.
+  void BeforeField(TCanvas* Canvas, Integer OffX, Integer OffY);
+  // The data area of a copy: into Pixels' memory when given, else through Canvas.
+  void DrawCopy(TCanvas* Canvas, TBitmap* Pixels, Integer OffX, Integer OffY, bool BlackWhite);
   struct TFieldGeometry {
     const TBitmap* Bitmap = nullptr;
     Double kx = 0, dx = 0, ky = 0, dy = 0;
@@ -237,11 +267,6 @@ private:
   void SurfaceCell(const TFieldSetup& S, Sink& Out, Integer OffX, Integer OffY, Double x0,
                    Double y0, Double dx, Double dy, Double z00, Double z10, Double z01, Double z11,
                    Integer nx, Integer ny) const;
-  // Phase two of the field: masked pivots painted, inverted or left as holes. Masks holds the
-  // mask bytes column by column, px and py the pivot positions (index 1 ... count).
-  void RenderMaskOverlay(TBitmap* Bitmap, Integer OffX, Integer OffY,
-                         const std::vector<Byte>& Masks, const std::vector<Double>& px,
-                         const std::vector<Double>& py, Double dx, Double dy);
   // The pivot's rectangle (half a spacing on each side) in target pixels, corners ordered.
   TRect PivotRect(Double x, Double y, Double dx, Double dy, Integer OffX, Integer OffY) const;
   TFieldGeometry CurrentGeometry(const TBitmap* Bitmap) const;
@@ -283,8 +308,10 @@ private:
   std::unique_ptr<TColorArray> FIsoColors;
   std::unique_ptr<TColorArray> FMaskPalette;
 
-  // The field in GrafBmp was drawn for this geometry; a paint with another rebuilds it.
+  // The field in GrafBmp was drawn for this geometry, from these values; a paint with another
+  // geometry rebuilds it.
   TFieldGeometry FFieldGeometry;
+  TFieldValues FShownField;
   // Paints asked for while a field is being built (the pivot pass lets events run) are
   // deferred until it is done; an invalidation meanwhile keeps the new field invalid.
   bool FBuildingField = false;

@@ -153,9 +153,10 @@ TContourPlot::TFieldSetup TContourPlot::MakeSetup() const {
 
 // ---- the cells ---------------------------------------------------------------------------------
 namespace {
-// Cells and points into pixel memory.
+// Cells and points into pixel memory; Area is the bitmap.
 struct TMemorySink {
-  const TPixelMemory& Pixels;
+  TPixelMemory Pixels;
+  TRect Area{0, 0, Pixels.Width - 1, Pixels.Height - 1};  // inclusive
   void Point(Integer x, Integer y, TColor c) const { Pixels.Put(x, y, c); }
   // From the near corner's column to the far one's, from the far corner's row to the near
   // one's (the near corner is the lower left in world terms).
@@ -164,25 +165,39 @@ struct TMemorySink {
   }
 };
 
-// The same through a canvas: a solid rectangle over both corners.
+// The same through a canvas, kept to Area (the data area in target coordinates, inclusive) as
+// pixel memory keeps to its bitmap: a solid rectangle over both corners.
+constexpr Integer kFar = 1 << 30;
+constexpr TRect kWholeCanvas{-kFar, -kFar, kFar, kFar};
+
 struct TCanvasSink {
   TCanvas* Canvas;
-  explicit TCanvasSink(TCanvas* C) : Canvas(C) {
+  TRect Area;
+  TCanvasSink(TCanvas* C, const TRect& A) : Canvas(C), Area(A) {
     Canvas->Pen()->SetStyle(psSolid);
     Canvas->Pen()->SetMode(pmCopy);
     Canvas->Pen()->SetWidth(1);
     Canvas->Brush()->SetStyle(bsSolid);
   }
-  void Point(Integer x, Integer y, TColor c) const { Canvas->SetPixel(x, y, c); }
+  bool Inside(Integer x, Integer y) const {
+    return x >= Area.Left && x <= Area.Right && y >= Area.Top && y <= Area.Bottom;
+  }
+  void Point(Integer x, Integer y, TColor c) const {
+    if (Inside(x, y)) Canvas->SetPixel(x, y, c);
+  }
   void Cell(Integer nearX, Integer nearY, Integer farX, Integer farY, TColor c) const {
-    if (nearX == farX && nearY == farY) {
-      Canvas->SetPixel(nearX, nearY, c);
+    // What pixel memory fills: nothing when the far column lies left of the near one.
+    if (farX < nearX || farY > nearY) return;
+    const Integer x1 = std::max(nearX, Area.Left), x2 = std::min(farX, Area.Right);
+    const Integer y1 = std::max(farY, Area.Top), y2 = std::min(nearY, Area.Bottom);
+    if (x2 < x1 || y2 < y1) return;
+    if (x1 == x2 && y1 == y2) {
+      Canvas->SetPixel(x1, y1, c);
       return;
     }
     Canvas->Pen()->SetColor(c);
     Canvas->Brush()->SetColor(c);
-    Canvas->Rectangle(std::min(nearX, farX), std::min(nearY, farY), std::max(nearX, farX) + 1,
-                      std::max(nearY, farY) + 1);
+    Canvas->Rectangle(x1, y1, x2 + 1, y2 + 1);
   }
 };
 }  // namespace
@@ -282,14 +297,14 @@ void TContourPlot::IsoColQuadSL(const TPixelMemory& Pixels, Integer OffX, Intege
 void TContourPlot::IsoQuad(TCanvas* Canvas, Integer OffX, Integer OffY, Double x0, Double y0,
                            Double dx, Double dy, Double z00, Double z10, Double z01, Double z11,
                            Integer nx, Integer ny) {
-  TCanvasSink out(Canvas);
+  TCanvasSink out(Canvas, kWholeCanvas);
   IsoPointsCell(MakeSetup(), out, OffX, OffY, x0, y0, dx, dy, z00, z10, z01, z11, nx, ny);
 }
 
 void TContourPlot::IsoColQuad(TCanvas* Canvas, Integer OffX, Integer OffY, Double x0, Double y0,
                               Double dx, Double dy, Double z00, Double z10, Double z01, Double z11,
                               Integer nx, Integer ny) {
-  TCanvasSink out(Canvas);
+  TCanvasSink out(Canvas, kWholeCanvas);
   SurfaceCell(MakeSetup(), out, OffX, OffY, x0, y0, dx, dy, z00, z10, z01, z11, nx, ny);
 }
 
@@ -306,25 +321,36 @@ TRect TContourPlot::PivotRect(Double x, Double y, Double dx, Double dy, Integer 
               std::max(ay, by) + sy);
 }
 
-void TContourPlot::RenderFromPivotPoints(TBitmap* Bitmap, Integer OffX, Integer OffY) {
-  TPixelMemory pixels = TPixelMemory::Of(Bitmap);
-  if (pixels.Empty()) return;  // no pixels, nothing to draw into
-  const TFieldSetup S = MakeSetup();
-  const Integer nxp = FNumPivotX, nyp = FNumPivotY;
-  // The field as it is now: a progress handler may change the plot while it is drawn.
-  std::vector<Double> values(static_cast<size_t>(nxp) * nyp);
-  std::vector<Byte> masks(values.size());
-  std::vector<Double> px(static_cast<size_t>(nxp) + 1), py(static_cast<size_t>(nyp) + 1);
-  const auto At = [nyp](Integer ix, Integer iy) {
-    return static_cast<size_t>(ix - 1) * static_cast<size_t>(nyp) + static_cast<size_t>(iy - 1);
-  };
-  for (Integer ix = 1; ix <= nxp; ++ix) {
-    px[static_cast<size_t>(ix)] = PivotX(ix);
-    for (Integer iy = 1; iy <= nyp; ++iy) {
-      values[At(ix, iy)] = FPivotMat->GetVal(ix, iy);
-      masks[At(ix, iy)] = FMaskMat->GetByte(ix, iy);
+TContourPlot::TFieldValues TContourPlot::TakeFieldValues() const {
+  TFieldValues v;
+  v.nx = FNumPivotX;
+  v.ny = FNumPivotY;
+  v.Values.resize(static_cast<size_t>(v.nx) * static_cast<size_t>(v.ny));
+  v.Masks.resize(v.Values.size());
+  for (Integer ix = 1; ix <= v.nx; ++ix)
+    for (Integer iy = 1; iy <= v.ny; ++iy) {
+      v.Values[v.At(ix, iy)] = FPivotMat->GetVal(ix, iy);
+      v.Masks[v.At(ix, iy)] = FMaskMat->GetByte(ix, iy);
     }
-  }
+  return v;
+}
+
+void TContourPlot::RenderFromPivotPoints(TBitmap* Bitmap, Integer OffX, Integer OffY) {
+  // The field as it is now: a progress handler may change the plot while it is drawn.
+  RenderField(Bitmap, OffX, OffY, TakeFieldValues());
+}
+
+// Phase one (the cells) and phase two (the mask colours) of a field into Out; the rectangles
+// of the pivots of mask 255 are left in Inverted. Refresh is called after every progress
+// report (a handler may resize the target) and ends the drawing when it answers false.
+template <class Sink, class RefreshFn>
+void TContourPlot::DrawField(const TFieldValues& V, Sink& Out, Integer OffX, Integer OffY,
+                             RefreshFn Refresh, std::vector<TRect>& Inverted) {
+  const TFieldSetup S = MakeSetup();
+  const Integer nxp = V.nx, nyp = V.ny;
+  if (nxp < 2 || nyp < 2) return;
+  std::vector<Double> px(static_cast<size_t>(nxp) + 1), py(static_cast<size_t>(nyp) + 1);
+  for (Integer ix = 1; ix <= nxp; ++ix) px[static_cast<size_t>(ix)] = PivotX(ix);
   for (Integer iy = 1; iy <= nyp; ++iy) py[static_cast<size_t>(iy)] = PivotY(iy);
   const Double dx = (XHigh() - XLow()) / (nxp - 1), dy = (YHigh() - YLow()) / (nyp - 1);
   const TContourPlotMode mode = FPlotMode;
@@ -332,77 +358,82 @@ void TContourPlot::RenderFromPivotPoints(TBitmap* Bitmap, Integer OffX, Integer 
   const Integer e = betweenPivots ? 1 : 0;
   const Integer s = std::max(1, nxp / 100);
   constexpr Integer kSub = 5;
+  const auto& values = V.Values;
 
   for (Integer ix = 1; ix <= nxp - e; ++ix) {
     if (ix % s == 0) {
       FeedbackProgress(70 + static_cast<Integer>(std::nearbyint(15.0 * ix / nxp)));
-      pixels = TPixelMemory::Of(Bitmap);  // the handler may have resized the bitmap
-      if (pixels.Empty()) return;
+      if (!Refresh()) return;
     }
-    TMemorySink out{pixels};
     const Double x = px[static_cast<size_t>(ix)];
     for (Integer iy = 1; iy <= nyp - e; ++iy) {
-      const Byte m = masks[At(ix, iy)];
+      const Byte m = V.Masks[V.At(ix, iy)];
       if (m != kMaskDrawn && m != kMaskInverted) continue;
       const Double y = py[static_cast<size_t>(iy)];
-      const Double z = values[At(ix, iy)];
+      const Double z = values[V.At(ix, iy)];
       switch (mode) {
         case cpmDots:
         case cpmMonoDots:
-          IsoPointsCell(S, out, OffX, OffY, x, y, dx, dy, z, values[At(ix + 1, iy)],
-                        values[At(ix, iy + 1)], values[At(ix + 1, iy + 1)], kSub, kSub);
+          IsoPointsCell(S, Out, OffX, OffY, x, y, dx, dy, z, values[V.At(ix + 1, iy)],
+                        values[V.At(ix, iy + 1)], values[V.At(ix + 1, iy + 1)], kSub, kSub);
           break;
         case cpmColorSurface:
-          SurfaceCell(S, out, OffX, OffY, x, y, dx, dy, z, values[At(ix + 1, iy)],
-                      values[At(ix, iy + 1)], values[At(ix + 1, iy + 1)], kSub, kSub);
+          SurfaceCell(S, Out, OffX, OffY, x, y, dx, dy, z, values[V.At(ix + 1, iy)],
+                      values[V.At(ix, iy + 1)], values[V.At(ix + 1, iy + 1)], kSub, kSub);
           break;
         case cpmColorSurfNoIp:
         case cpmColorSurfNoIpTransp: {
           const Integer index = CellIndex(z, S.Low, S.Span, S.Size);
           if (index < 0 || (mode == cpmColorSurfNoIpTransp && index == 0)) break;
+          // Each corner kept to the target, as the pixel routines were always handed it.
           const TRect r = PivotRect(x, y, dx, dy, OffX, OffY);
-          const auto Clamp = [](Integer v, Integer hi) { return std::clamp(v, 0, hi); };
-          pixels.Fill(Clamp(r.Left, pixels.Width - 1), Clamp(r.Top, pixels.Height - 1),
-                      Clamp(r.Right, pixels.Width - 1), Clamp(r.Bottom, pixels.Height - 1),
-                      S.Colors[static_cast<size_t>(std::max(index, 1))]);
+          const TRect& a = Out.Area;
+          Out.Cell(std::clamp(r.Left, a.Left, a.Right), std::clamp(r.Bottom, a.Top, a.Bottom),
+                   std::clamp(r.Right, a.Left, a.Right), std::clamp(r.Top, a.Top, a.Bottom),
+                   S.Colors[static_cast<size_t>(std::max(index, 1))]);
           break;
         }
       }
     }
   }
-  RenderMaskOverlay(Bitmap, OffX, OffY, masks, px, py, dx, dy);
-}
 
-void TContourPlot::RenderMaskOverlay(TBitmap* Bitmap, Integer OffX, Integer OffY,
-                                     const std::vector<Byte>& Masks, const std::vector<Double>& px,
-                                     const std::vector<Double>& py, Double dx, Double dy) {
-  // What a blackened copy ANDed in, a copy of the mask colours ORed in and a white copy of the
-  // inverted pivots XORed in would give, done on the pixels: a mask colour replaces what is
-  // under its rectangle (the later pivot's colour where rectangles overlap), and every pixel
-  // under one or more rectangles of mask 255 is inverted once.
-  const Integer nxp = static_cast<Integer>(px.size()) - 1;
-  const Integer nyp = static_cast<Integer>(py.size()) - 1;
-  const Integer s = std::max(1, nxp / 100);
-  const bool any = std::any_of(Masks.begin(), Masks.end(), [](Byte m) { return m > kMaskHole; });
-  TPixelMemory pixels = TPixelMemory::Of(Bitmap);
-  std::vector<TRect> inverted;
+  // Phase two: what a blackened copy ANDed in, a copy of the mask colours ORed in and a white
+  // copy of the inverted pivots XORed in would give: a mask colour replaces what is under its
+  // rectangle (the later pivot's colour where rectangles overlap), and every pixel under one
+  // or more rectangles of mask 255 is inverted once (by the caller, from Inverted).
+  const bool any =
+      std::any_of(V.Masks.begin(), V.Masks.end(), [](Byte m) { return m > kMaskHole; });
   for (Integer ix = 1; ix <= nxp; ++ix) {
     if (ix % s == 0) {
       FeedbackProgress(85 + static_cast<Integer>(std::nearbyint(15.0 * ix / nxp)));
-      pixels = TPixelMemory::Of(Bitmap);  // the handler may have resized the bitmap
+      if (!Refresh()) return;
     }
     if (!any) continue;
     for (Integer iy = 1; iy <= nyp; ++iy) {
-      const Byte m = Masks[static_cast<size_t>(ix - 1) * nyp + static_cast<size_t>(iy - 1)];
+      const Byte m = V.Masks[V.At(ix, iy)];
       if (m <= kMaskHole) continue;
       const TRect r =
           PivotRect(px[static_cast<size_t>(ix)], py[static_cast<size_t>(iy)], dx, dy, OffX, OffY);
       if (m == kMaskInverted)
-        inverted.push_back(r);
+        Inverted.push_back(r);
       else
-        pixels.Fill(r.Left, r.Top, r.Right, r.Bottom, ColorToRGB(FMaskPalette->GetColorElem(m)));
+        Out.Cell(r.Left, r.Bottom, r.Right, r.Top, ColorToRGB(FMaskPalette->GetColorElem(m)));
     }
   }
+}
+
+void TContourPlot::RenderField(TBitmap* Bitmap, Integer OffX, Integer OffY, const TFieldValues& V) {
+  TMemorySink out{TPixelMemory::Of(Bitmap)};
+  if (out.Pixels.Empty()) return;  // no pixels, nothing to draw into
+  std::vector<TRect> inverted;
+  DrawField(
+      V, out, OffX, OffY,
+      [&] {
+        out = TMemorySink{TPixelMemory::Of(Bitmap)};  // the handler may have resized the bitmap
+        return !out.Pixels.Empty();
+      },
+      inverted);
+  const TPixelMemory& pixels = out.Pixels;
   if (inverted.empty() || pixels.Empty()) return;
   std::vector<Byte> under(static_cast<size_t>(pixels.Width) * pixels.Height, 0);
   for (const TRect& r : inverted)
@@ -412,6 +443,32 @@ void TContourPlot::RenderMaskOverlay(TBitmap* Bitmap, Integer OffX, Integer OffY
   for (Integer y = 0; y < pixels.Height; ++y)
     for (Integer x = 0; x < pixels.Width; ++x)
       if (under[static_cast<size_t>(y) * pixels.Width + x] != 0) pixels.Invert(x, y);
+}
+
+void TContourPlot::RenderFieldOnCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
+                                       const TFieldValues& V) {
+  const Integer w = FGrafBmp->Width(), h = FGrafBmp->Height();
+  if (w < 1 || h < 1) return;
+  TCanvasSink out(Canvas, Rect(OffX, OffY, OffX + w - 1, OffY + h - 1));
+  std::vector<TRect> inverted;
+  DrawField(
+      V, out, OffX, OffY, [] { return true; }, inverted);
+  if (inverted.empty()) return;
+  // A device cannot combine colours with what it holds: the inverted pivots come from the
+  // same field drawn into pixels (inverted there), copied piece by piece.
+  TBitmap pixels;
+  pixels.SetPixelFormat(pf32bit);
+  pixels.SetSize(w, h);
+  InitGraf(pixels.Canvas(), 0, 0, w, h);
+  RenderField(&pixels, 0, 0, V);
+  for (const TRect& r : inverted) {
+    const TRect a{std::max(r.Left, OffX) - OffX, std::max(r.Top, OffY) - OffY,
+                  std::min(r.Right, OffX + w - 1) - OffX + 1,
+                  std::min(r.Bottom, OffY + h - 1) - OffY + 1};
+    if (a.Right <= a.Left || a.Bottom <= a.Top) continue;
+    Canvas->CopyRect(Rect(a.Left + OffX, a.Top + OffY, a.Right + OffX, a.Bottom + OffY),
+                     pixels.Canvas(), a);
+  }
 }
 
 // ---- the data area -----------------------------------------------------------------------------
@@ -460,19 +517,20 @@ void TContourPlot::Paint() {
 void TContourPlot::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY, bool BlackWhite,
                                     Integer) {
   if (!FPivotMat) return;
+  if (Bitmap != FGrafBmp.get()) {
+    // A copy: the field the screen shows, into the copy's own pixels.
+    DrawCopy(Bitmap->Canvas(), Bitmap, OffX, OffY, BlackWhite);
+    return;
+  }
   TCanvas* cv = Bitmap->Canvas();
   if (FInvalidDataBmp) {
     FBuildingField = true;
     FInvalidatedWhileBuilding = false;
     try {
-      {
-        const TColor brush = cv->Brush()->Color(), pen = cv->Pen()->Color();
-        if (OnBeforeRenderData) OnBeforeRenderData(this, cv, RcTRim - OffY, RcLRim - OffX);
-        cv->Brush()->SetColor(brush);
-        cv->Pen()->SetColor(pen);
-      }
+      BeforeField(cv, OffX, OffY);
       CalculatePivotPoints(false);
-      RenderFromPivotPoints(Bitmap, OffX, OffY);
+      FShownField = TakeFieldValues();
+      RenderField(Bitmap, OffX, OffY, FShownField);
       DrawDisplayList(cv, OffX, OffY, BlackWhite);
       RenderLabels(cv, OffX, OffY);
     } catch (...) {
@@ -486,6 +544,41 @@ void TContourPlot::ConstructDataBmp(TBitmap* Bitmap, Integer OffX, Integer OffY,
   FInvalidatedWhileBuilding = false;
   FFieldGeometry = CurrentGeometry(Bitmap);
   DrawDataFrame(cv, OffX, OffY);
+}
+
+void TContourPlot::ConstructDataBmpCanvas(TCanvas* Canvas, Integer OffX, Integer OffY,
+                                          bool BlackWhite, Integer) {
+  if (!FPivotMat) return;
+  DrawCopy(Canvas, nullptr, OffX, OffY, BlackWhite);
+}
+
+void TContourPlot::BeforeField(TCanvas* Canvas, Integer OffX, Integer OffY) {
+  const TColor brush = Canvas->Brush()->Color(), pen = Canvas->Pen()->Color();
+  if (OnBeforeRenderData) OnBeforeRenderData(this, Canvas, RcTRim - OffY, RcLRim - OffX);
+  Canvas->Brush()->SetColor(brush);
+  Canvas->Pen()->SetColor(pen);
+}
+
+void TContourPlot::DrawCopy(TCanvas* Canvas, TBitmap* Pixels, Integer OffX, Integer OffY,
+                            bool BlackWhite) {
+  BeforeField(Canvas, OffX, OffY);
+  // The values behind the screen's field while it fits the chart as it is; else (never painted,
+  // invalidated, zoomed or resized since) the pivot pass the next paint would make.
+  TFieldValues fresh;
+  const bool shown = !FInvalidDataBmp && CurrentGeometry(FGrafBmp.get()) == FFieldGeometry;
+  if (!shown) {
+    CalculatePivotPoints(false);
+    fresh = TakeFieldValues();
+  }
+  const TFieldValues& values = shown ? FShownField : fresh;
+  if (Pixels != nullptr)
+    RenderField(Pixels, OffX, OffY, values);
+  else
+    RenderFieldOnCanvas(Canvas, OffX, OffY, values);
+  DrawDisplayList(Canvas, OffX, OffY, BlackWhite);
+  RenderLabels(Canvas, OffX, OffY);
+  if (OnDataRendered) OnDataRendered(this, Canvas, RcTRim - OffY, RcLRim - OffX);
+  DrawDataFrame(Canvas, OffX, OffY);
 }
 
 void TContourPlot::RenderLabels(TCanvas* Canvas, Integer OffX, Integer OffY) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <typeinfo>
 
@@ -37,11 +38,9 @@ constexpr std::array<TGridLine, 20> kGrid = {{
 constexpr Double kLabelOffset = 10;
 constexpr Integer kAxisLabelPad = 2;
 
-// Shapes whose box is this many times the data area's larger side (or more) are left out: at
-// that zoom they lie far outside the picture, and drawing them would cost time and memory in
-// proportion to their size.
-constexpr Integer kMaxShapeFactor = 8;
-constexpr Integer kMinShapeLimit = 2000;
+// Labels whose centre lies farther than this outside the picture are left out.
+constexpr Double kLabelReach = 200;
+constexpr Double kTwoPi = 6.283185307179586476925;
 
 // Names of the chart's stored settings that a Smith chart takes from a window description as
 // the published chart does.
@@ -89,12 +88,110 @@ void TextCentred(TCanvas* Canvas, TPoint P, const String& Text, Integer Pad = 0)
 }
 
 // P moved kLabelOffset pixels away from C along the line C-P; straight up (Up) or down when
-// both share a column.
-TPoint AwayFrom(TPoint C, TPoint P, bool Up) {
-  if (P.X == C.X) return Point(P.X, P.Y + (Up ? -1 : 1) * static_cast<Integer>(kLabelOffset));
+// both share a column. Canvas pixels, whole numbers kept as doubles (they may lie far outside
+// the picture).
+struct TPointD {
+  Double X, Y;
+};
+TPointD AwayFrom(TPointD C, TPointD P, bool Up) {
+  if (P.X == C.X) return {P.X, P.Y + (Up ? -1 : 1) * kLabelOffset};
   const Double dx = P.X - C.X, dy = P.Y - C.Y, len = std::hypot(dx, dy);
-  return Point(P.X + static_cast<Integer>(std::nearbyint(kLabelOffset * dx / len)),
-               P.Y + static_cast<Integer>(std::nearbyint(kLabelOffset * dy / len)));
+  return {P.X + std::nearbyint(kLabelOffset * dx / len),
+          P.Y + std::nearbyint(kLabelOffset * dy / len)};
+}
+
+// The picture a grid is drawn on: canvas pixels Left ... Right, Top ... Bottom (inclusive).
+struct TGridPicture {
+  Double Left, Top, Right, Bottom;
+  bool Holds(TPointD P, Double Reach = 0) const {
+    return P.X >= Left - Reach && P.X <= Right + Reach && P.Y >= Top - Reach &&
+           P.Y <= Bottom + Reach;
+  }
+  bool Holds(Double x1, Double y1, Double x2, Double y2) const {  // a box, corners in any order
+    return Holds({std::min(x1, x2), std::min(y1, y2)}) &&
+           Holds({std::max(x1, x2), std::max(y1, y2)});
+  }
+};
+
+TPoint ToPoint(TPointD P) { return Point(static_cast<Integer>(P.X), static_cast<Integer>(P.Y)); }
+
+// The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
+// (0 < Sweep <= 2 pi), drawn as polylines of the parts whose pixels lie in the picture: the
+// work follows the pixels drawn, however large the ellipse.
+void ClippedArc(TCanvas* Canvas, const TGridPicture& Pic, Double X0, Double Y0, Double Rx,
+                Double Ry, Double T0, Double Sweep) {
+  const Double ax = std::fabs(Rx), ay = std::fabs(Ry);
+  // Pixel centres round into the picture within half a pixel of its edges.
+  const Double L = Pic.Left - 0.5, R = Pic.Right + 0.5, T = Pic.Top - 0.5, B = Pic.Bottom + 0.5;
+  if (!(ax > 0 && ay > 0) || X0 + ax < L || X0 - ax > R || Y0 + ay < T || Y0 - ay > B) return;
+  // Where the ellipse crosses the picture's edges, as angles from T0 on.
+  std::vector<Double> cuts = {0, Sweep};
+  const auto Add = [&](Double t) {
+    t = std::fmod(t - T0, kTwoPi);
+    if (t < 0) t += kTwoPi;
+    if (t > 0 && t < Sweep) cuts.push_back(t);
+  };
+  for (const Double x : {L, R}) {
+    const Double c = (x - X0) / Rx;
+    if (std::fabs(c) <= 1) {
+      Add(std::acos(c));
+      Add(-std::acos(c));
+    }
+  }
+  for (const Double y : {T, B}) {
+    const Double v = (y - Y0) / Ry;
+    if (std::fabs(v) <= 1) {
+      Add(std::asin(v));
+      Add(3.14159265358979323846 - std::asin(v));
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  const auto At = [&](Double t) {
+    return TPointD{X0 + Rx * std::cos(T0 + t), Y0 + Ry * std::sin(T0 + t)};
+  };
+  const Double speed = std::max(ax, ay);  // pixels per radian, at most
+  std::vector<TPoint> line;
+  for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+    const Double a = cuts[i], b = cuts[i + 1];
+    const TPointD mid = At((a + b) / 2);
+    if (!(b > a) || !(mid.X >= L && mid.X <= R && mid.Y >= T && mid.Y <= B)) continue;
+    const auto n = static_cast<Integer>(std::min<Double>(std::ceil((b - a) * speed), 1e7)) + 1;
+    line.clear();
+    for (Integer k = 0; k <= n; ++k) {
+      const TPointD p = At(a + (b - a) * k / n);
+      const TPoint q =
+          Point(static_cast<Integer>(std::clamp(std::nearbyint(p.X), Pic.Left, Pic.Right)),
+                static_cast<Integer>(std::clamp(std::nearbyint(p.Y), Pic.Top, Pic.Bottom)));
+      if (line.empty() || !(line.back() == q)) line.push_back(q);
+    }
+    if (line.size() >= 2) Canvas->Polyline(line);
+  }
+}
+
+// The filled inside of the ellipse centred on (X0, Y0) with half axes ax, ay: the pixels of the
+// picture whose centres lie inside it, row by row (equal rows one after the other as one
+// rectangle), with the canvas's brush.
+void ClippedDisc(TCanvas* Canvas, const TGridPicture& Pic, Double X0, Double Y0, Double ax,
+                 Double ay) {
+  Integer runTop = 0, runLeft = 0, runRight = -1;
+  const auto Flush = [&](Integer y) {
+    if (runRight >= runLeft) Canvas->FillRect(Rect(runLeft, runTop, runRight + 1, y));
+  };
+  const auto top = static_cast<Integer>(std::max(Pic.Top, std::ceil(Y0 - ay)));
+  const auto bottom = static_cast<Integer>(std::min(Pic.Bottom, std::floor(Y0 + ay)));
+  for (Integer y = top; y <= bottom; ++y) {
+    const Double v = (y - Y0) / ay, w = ax * std::sqrt(std::max<Double>(0, 1 - v * v));
+    const Double lo = std::max(Pic.Left, std::ceil(X0 - w)),
+                 hi = std::min(Pic.Right, std::floor(X0 + w));
+    const Integer left = lo <= hi ? static_cast<Integer>(lo) : 0;
+    const Integer right = lo <= hi ? static_cast<Integer>(hi) : -1;
+    if (left == runLeft && right == runRight) continue;
+    Flush(y);
+    runTop = y;
+    runLeft = left;
+    runRight = right;
+  }
+  Flush(bottom + 1);
 }
 
 }  // namespace
@@ -118,6 +215,7 @@ TSmithChart::TSmithChart(TComponent* AOwner) : TCustomZOdoza(AOwner) {
   }
   x1->SetVisible(false);
   y1->SetVisible(false);
+  FKeepingIsometric = false;
 }
 
 void TSmithChart::CreateWnd() {
@@ -144,27 +242,59 @@ void TSmithChart::AssignTo(TPersistent* Dest) {
 }
 
 // ---- conversions -------------------------------------------------------------------------------
+namespace {
+struct TComplex {
+  Double Re, Im;
+};
+
+// -2p / (p^2 + q^2) + j 2q / (p^2 + q^2), the part both conversions share. p and q are divided
+// by the larger of their magnitudes, m, first, so the sum of squares lies in [1, 2] and
+// neither underflows nor overflows anywhere in the double range. False when m is 0, infinite
+// or NaN.
+bool MoebiusPart(Double p, Double q, TComplex& Out, Double& m) {
+  m = std::isnan(p) || std::isnan(q) ? p + q : std::fmax(std::fabs(p), std::fabs(q));
+  if (!(m > 0) || std::isinf(m)) return false;
+  const Double ps = p / m, qs = q / m, n = ps * ps + qs * qs;
+  Out = {-2 * ps / n / m, 2 * qs / n / m};
+  return true;
+}
+
+// Γ = 1 - 2a / (a^2 + X^2) + j 2X / (a^2 + X^2), a = 1 + R: on R = -1 the exact limits
+// (1, 2 / X), for an infinite |z| the limit 1, at z = -1 and for NaN not a number.
+TComplex Reflection(Double R, Double X) {
+  TComplex t{0, 0};
+  Double m = 0;
+  if (MoebiusPart(-(1 + R), X, t, m)) return {1 - t.Re, t.Im};
+  if (m == 0 || std::isnan(m)) return {std::numeric_limits<Double>::quiet_NaN(), m};
+  return {1, 0};
+}
+
+// z = -1 - 2p / (p^2 + q^2) + j 2q / (p^2 + q^2), p = Γr - 1, q = Γi; Γ = 1 answers 1.7e38,
+// an infinite or NaN Γ not a number.
+TComplex Impedance(Double Gr, Double Gi) {
+  TComplex t{0, 0};
+  Double m = 0;
+  if (MoebiusPart(Gr - 1, Gi, t, m)) return {-1 + t.Re, t.Im};
+  if (m == 0) return {static_cast<Double>(uc_MaxReal), static_cast<Double>(uc_MaxReal)};
+  return {std::numeric_limits<Double>::quiet_NaN(), std::numeric_limits<Double>::quiet_NaN()};
+}
+}  // namespace
+
 Double TSmithChart::CalcReflectionReal(Double Resistance, Double Reactance) {
-  const Double a = 1 + Resistance;
-  return 1 - 2 / (a + Reactance * Reactance / a);
+  return Reflection(Resistance, Reactance).Re;
 }
 
 Double TSmithChart::CalcReflectionImag(Double Resistance, Double Reactance) {
   if (Reactance == 0) return 0;
-  const Double a = 1 + Resistance;
-  return 2 / (a * a / Reactance + Reactance);
+  return Reflection(Resistance, Reactance).Im;
 }
 
 Double TSmithChart::CalcResistance(Double ReflectionReal, Double ReflectionImag) {
-  const Double d = (ReflectionReal - 1) * (ReflectionReal - 1) + ReflectionImag * ReflectionImag;
-  if (d == 0) return static_cast<Double>(uc_MaxReal);
-  return -1 - 2 * (ReflectionReal - 1) / d;
+  return Impedance(ReflectionReal, ReflectionImag).Re;
 }
 
 Double TSmithChart::CalcReactance(Double ReflectionReal, Double ReflectionImag) {
-  const Double d = (ReflectionReal - 1) * (ReflectionReal - 1) + ReflectionImag * ReflectionImag;
-  if (d == 0) return static_cast<Double>(uc_MaxReal);
-  return 2 * ReflectionImag / d;
+  return Impedance(ReflectionReal, ReflectionImag).Im;
 }
 
 // ---- ranges and colours ------------------------------------------------------------------------
@@ -195,6 +325,32 @@ void TSmithChart::SetRangeYLow(Double Value) {
   SetRangeEnd([&] { GetScalePropsY(1)->SetRangeLow(Value); });
 }
 
+void TSmithChart::AdjustScaling() {
+  TCustomZOdoza::AdjustScaling();
+  if (!FIsometric || FKeepingIsometric || IsLoading() || DataWidth() <= 0 || DataHeight() <= 0)
+    return;
+  const TScaleProps* px = GetScalePropsX(1);
+  const TScaleProps* py = GetScalePropsY(1);
+  const long double want =
+      2 * IsoHalfHeight(static_cast<long double>(px->RangeHigh()) - px->RangeLow());
+  const long double have = static_cast<long double>(py->RangeHigh()) - py->RangeLow();
+  if (std::fabs(have - want) <= 1e-12L * std::fabs(want)) return;
+  // Quietly: the change that led here paints (or not) as it always does.
+  const bool saved = FSuppressPaint;
+  FKeepingIsometric = true;
+  FSuppressPaint = true;
+  try {
+    RecentreIsometric(1);
+  } catch (...) {
+    FKeepingIsometric = false;
+    FSuppressPaint = saved;
+    throw;
+  }
+  FKeepingIsometric = false;
+  FSuppressPaint = saved;
+  TCustomZOdoza::AdjustScaling();
+}
+
 void TSmithChart::SetGridColor(TColor& Field, TColor Value) {
   if (Field == Value) return;
   Field = Value;
@@ -216,22 +372,43 @@ Integer TSmithChart::LabelDensity(Integer Diameter) {
 void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer Width,
                            Integer Height) {
   TCustomZOdoza::InitGraf(Canvas, Left, Top, Width, Height);
-  const Integer ox = Left - RcLRim, oy = Top - RcTRim;
-  // Canvas pixel of a Γ point; kept to the range every drawing call gets.
+  if (Width < 1 || Height < 1) return;
+  // Canvas pixel of a Γ point, rounded as R2M rounds but neither clamped nor converted: grid
+  // curves far larger than the picture keep their true place.
+  Double kx = 0, dx = 0, ky = 0, dy = 0;
+  TCustomZOdoza::GetTransformParams(1, kx, dx, ky, dy);
+  const Double ox = dx + Left - RcLRim, oy = dy + Top - RcTRim;
+  const auto X = [&](Double gr) { return kx * gr + ox; };
+  const auto Y = [&](Double gi) { return ky * gi + oy; };
   const auto P = [&](Double gr, Double gi) {
-    Integer x = 0, y = 0;
-    TCustomZOdoza::R2M(1, gr, gi, x, y);
-    x += ox;
-    y += oy;
-    ZOdozaMath::ClampPixelPair(x, y);
-    return Point(x, y);
+    return TPointD{std::nearbyint(X(gr)), std::nearbyint(Y(gi))};
   };
-  const Integer limit = std::max(kMaxShapeFactor * std::max(Width, Height), kMinShapeLimit);
-  const auto Fits = [&](TPoint a, TPoint b) {
-    return std::abs(b.X - a.X) < limit && std::abs(b.Y - a.Y) < limit;
+  const TGridPicture pic{static_cast<Double>(Left), static_cast<Double>(Top),
+                         static_cast<Double>(Left) + Width - 1,
+                         static_cast<Double>(Top) + Height - 1};
+  // An axis turned round mirrors the picture: the canvas's arcs, which run counter-clockwise
+  // on the screen, then run clockwise in Γ.
+  const bool mirrored = (kx > 0) == (ky > 0);
+  // The arc of the circle of Γ centre (cx, cy) and radius rho from angle T0 counter-clockwise
+  // by Sweep: through the canvas when its box lies in the picture, else clipped to it.
+  const auto ArcOf = [&](Double cx, Double cy, Double rho, Double T0, Double Sweep) {
+    const TPointD a = P(cx - rho, cy - rho), b = P(cx + rho, cy + rho);
+    if (pic.Holds(a.X, a.Y, b.X, b.Y)) {
+      TPointD s = P(cx + std::cos(T0), cy + std::sin(T0));
+      TPointD e = P(cx + std::cos(T0 + Sweep), cy + std::sin(T0 + Sweep));
+      if (mirrored) std::swap(s, e);
+      Canvas->Arc(static_cast<Integer>(a.X), static_cast<Integer>(a.Y), static_cast<Integer>(b.X),
+                  static_cast<Integer>(b.Y), static_cast<Integer>(s.X), static_cast<Integer>(s.Y),
+                  static_cast<Integer>(e.X), static_cast<Integer>(e.Y));
+    } else {
+      ClippedArc(Canvas, pic, X(cx), Y(cy), kx * rho, ky * rho, T0, Sweep);
+    }
   };
-  const auto ArcOf = [&](TPoint a, TPoint b, TPoint s, TPoint e) {
-    if (Fits(a, b)) Canvas->Arc(a.X, a.Y, b.X, b.Y, s.X, s.Y, e.X, e.Y);
+  // The counter-clockwise sweep from angle a to angle b, in (0, 2 pi].
+  const auto SweepOf = [](Double a, Double b) {
+    Double d = std::fmod(b - a, kTwoPi);
+    if (d <= 0) d += kTwoPi;
+    return d;
   };
 
   TPen* pen = Canvas->Pen();
@@ -243,18 +420,31 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   brush->SetColor(FDiagramColor);
   Canvas->Font()->Assign(Font());
 
-  const TPoint C = P(0, 0), P1 = P(-1, -1), P2 = P(1, 1);
-  if (Fits(P1, P2)) Canvas->Ellipse(P1.X, P1.Y, P2.X, P2.Y);
-  Canvas->MoveTo(P1.X, C.Y);
-  Canvas->LineTo(P2.X, C.Y);
-  const Integer density = LabelDensity(P2.X - P1.X);
+  const TPointD C = P(0, 0), P1 = P(-1, -1), P2 = P(1, 1);
+  if (pic.Holds(P1.X, P1.Y, P2.X, P2.Y)) {
+    Canvas->Ellipse(static_cast<Integer>(P1.X), static_cast<Integer>(P1.Y),
+                    static_cast<Integer>(P2.X), static_cast<Integer>(P2.Y));
+  } else {
+    ClippedDisc(Canvas, pic, X(0), Y(0), std::fabs(kx), std::fabs(ky));
+    ClippedArc(Canvas, pic, X(0), Y(0), kx, ky, 0, kTwoPi);
+  }
+  // The real axis from Γ = -1 to Γ = 1 (its end left out), where its row lies in the picture.
+  if (C.Y >= pic.Top && C.Y <= pic.Bottom) {
+    const auto Cut = [&](Double x) { return std::clamp(x, pic.Left - 1, pic.Right + 1); };
+    Canvas->MoveTo(static_cast<Integer>(Cut(P1.X)), static_cast<Integer>(C.Y));
+    Canvas->LineTo(static_cast<Integer>(Cut(P2.X)), static_cast<Integer>(C.Y));
+  }
+  const Integer density =
+      LabelDensity(static_cast<Integer>(std::min<Double>(std::fabs(P2.X - P1.X), 1e9)));
+  const auto Label = [&](TPointD At, Double v, Integer Pad = 0) {
+    if (pic.Holds(At, kLabelReach)) TextCentred(Canvas, ToPoint(At), GridLabel(v), Pad);
+  };
 
   brush->SetStyle(bsClear);
   for (const TGridLine& g : kGrid) {
     pen->SetColor(g.Dark ? FGridColDark : FGridColLight);
-    const Double c = g.v / (g.v + 1), rho = 1 / (g.v + 1);
-    ArcOf(P(c - rho, -rho), P(c + rho, rho), P(c + std::cos(g.A), std::sin(g.A)),
-          P(c + std::cos(g.A), -std::sin(g.A)));
+    // From +A round the left side to -A.
+    ArcOf(g.v / (g.v + 1), 0, 1 / (g.v + 1), g.A, SweepOf(g.A, -g.A));
   }
 
   if (Canvas == PrinterCanvas()) SetCanvasFontSizeScaled(Canvas, Font()->Size());
@@ -263,12 +453,14 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
     const TGridLine& g = kGrid[i];
     pen->SetColor(g.Dark ? FGridColDark : FGridColLight);
     const Double u = 1 / g.v, gr = (1 - u * u) / (1 + u * u), gi = 2 * u / (1 + u * u);
-    const TPoint U = P(gr, gi), L = P(gr, -gi), E = P(g.E, 0);
-    ArcOf(P(1 - u, 0), P(1 + u, 2 * u), U, E);
-    ArcOf(P(1 - u, -2 * u), P(1 + u, 0), E, L);
+    // The arcs of centre (1, +-u) from where they meet the unit circle to the ray towards
+    // (E, 0), the upper one from the circle, the lower one towards it.
+    const Double upper = std::atan2(gi - u, gr - 1), toE = std::atan2(-u, g.E - 1);
+    ArcOf(1, u, u, upper, SweepOf(upper, toE));
+    ArcOf(1, -u, u, -toE, SweepOf(-toE, -upper));
     if (g.Level <= density) {
-      TextCentred(Canvas, AwayFrom(C, U, true), GridLabel(g.v));
-      TextCentred(Canvas, AwayFrom(C, L, false), GridLabel(-g.v));
+      Label(AwayFrom(C, P(gr, gi), true), g.v);
+      Label(AwayFrom(C, P(gr, -gi), false), -g.v);
     }
   }
 
@@ -276,8 +468,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   brush->SetColor(FDiagramColor);
   for (const TGridLine& g : kGrid) {
     if (g.Level > density) continue;
-    const TPoint crossing = P((g.v - 1) / (g.v + 1), -1 / (g.v + 1));
-    TextCentred(Canvas, Point(crossing.X, C.Y), GridLabel(g.v), kAxisLabelPad);
+    Label({P((g.v - 1) / (g.v + 1), 0).X, C.Y}, g.v, kAxisLabelPad);
   }
 }
 

@@ -3,7 +3,11 @@
 // data area shows the impedance grid (the unit circle, circles of constant normalised
 // resistance and arcs of constant normalised reactance, with labels) under the display list;
 // world x is Re Γ and world y is Im Γ of layer 1. The grid is drawn by InitGraf, so every
-// picture of the data area (the screen and the exports) carries it.
+// picture of the data area (the screen and the exports) carries it. Every grid curve that
+// crosses the picture is drawn at its true place, whatever the zoom and the axis directions;
+// curves larger than the picture are clipped to it geometrically, so the work follows the
+// pixels drawn. The chart stays isometric after every change of range, as its range setters
+// leave it.
 //
 // The chart's operations are those of TCustomZOdoza with layer 1 and cross hair 1 supplied;
 // the drawing primitives, file and export operations are the base class's as they are.
@@ -18,7 +22,8 @@ public:
 
   // ---- impedance and reflection, both normalised to the reference impedance ----
   // Γ of z = Resistance + j Reactance. At z = -1 the real part is not a number; elsewhere on
-  // Resistance = -1 the results are the exact limits (1, 2 / Reactance).
+  // Resistance = -1 the results are the exact limits (1, 2 / Reactance). Both conversions hold
+  // over the whole double range (no intermediate square underflows or overflows).
   static Double CalcReflectionReal(Double Resistance, Double Reactance);
   static Double CalcReflectionImag(Double Resistance, Double Reactance);
   // z of Γ; Γ = 1 (an open circuit) answers 1.7e38 for both.
@@ -95,6 +100,10 @@ public:
   bool SetDescribedProperty(const String& Prop, const TPropValue& Value) override;
 
 protected:
+  // The transforms, then layer 1 made isometric again when a change of range reached it some
+  // other way than the range setters (a zoom window, a drag, an axis): Y recentred on its
+  // middle for X's span, as the range setters do.
+  void AdjustScaling() override;
   void AssignTo(TPersistent* Dest) override;
   void CreateWnd() override;
   bool PaintsMouseTrace() const override { return false; }
@@ -144,6 +153,8 @@ private:
   void SetRangeEnd(StoreFn Store);
   void SetGridColor(TColor& Field, TColor Value);
 
+  // Set while AdjustScaling recentres (and while the constructor lays out its ranges).
+  bool FKeepingIsometric = true;
   TColor FGridColLight = 0xDBDBDB;
   TColor FGridColDark = 0xA7A7A7;
   TColor FDiagramColor = 0xF8E8E8;

@@ -794,6 +794,8 @@ protected:
   // After a margin or shadow change: data-area bitmap, helper axes, transforms, one paint.
   void MarginsChanged(bool RecentreIsometric);
   void RecentreIsometric(Integer Layer);
+  // Half the Y span that makes a layer with this X span isometric on the data area.
+  long double IsoHalfHeight(long double SpanX) const;
   void SetHelperMargins(TScale* Scale, bool IsX);
   // SetStdLayout; AfterReset (ResetComp's own call, on fresh unjoined axis settings) mirrors
   // the axis settings into the helpers once instead of after every single setting.
@@ -1034,7 +1036,6 @@ private:
                       long double HiY, bool StoreZoom, bool Confine);
   void EqualRange(const std::vector<Integer>& Layers, bool DoX, bool DoY);
   void AutoRangeAxes(Integer Layer, Double Margin, Double MinRange, bool DoX, bool DoY);
-  long double IsoHalfHeight(long double SpanX) const;
   void ArrowIntern(TrcItem Kind, Double x1, Double y1, Double x2, Double y2, Integer HeadSize,
                    TCoordMode Mode);
   // Applies the helpers' and settings' wiring of one layer after a reset or a copy.

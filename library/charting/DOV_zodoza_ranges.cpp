@@ -49,6 +49,22 @@ void Confine(long double& lo, long double& hi, long double cLo, long double cHi,
 struct TExtent {
   Double lo = 0, hi = 0;
 };
+
+// A logarithmic axis shows nothing below its floor: an extent that reaches above it but starts
+// below it is cut at the floor, so that the axis takes the part of the data it can show.
+void CutAtLogFloor(Double& lo, Double& hi, bool Log) {
+  const Double floor = static_cast<Double>(kLogFloor);
+  if (Log && hi >= floor && lo > 0 && lo < floor) lo = floor;
+}
+
+// The data's extent on a logarithmic or linear axis widened by Margin percent and to MinRange
+// percent of its middle (ZOdozaMath::WidenExtent), cut at the floor before and after.
+void FitExtent(Double& lo, Double& hi, bool Log, Double Margin, Double MinRange,
+               bool BothEndsPositive) {
+  CutAtLogFloor(lo, hi, Log);
+  ZOdozaMath::WidenExtent(lo, hi, Log, Margin, MinRange, BothEndsPositive);
+  CutAtLogFloor(lo, hi, Log);
+}
 }  // namespace
 
 void TCustomZOdoza::ForceRngIntern(Integer Layer, long double LoX, long double LoY, long double HiX,
@@ -183,11 +199,13 @@ void TCustomZOdoza::AutoRangeAxes(Integer Layer, Double Margin, Double MinRange,
   };
   if (Layer > 0) {
     Double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    LLCalcExtents(Layer, Margin, MinRange, x0, y0, x1, y1);
-    ZeroSpan(x0, x1);
-    ZeroSpan(y0, y1);
+    LLCalcExtents(Layer, 0, 0, x0, y0, x1, y1);
     const TScaleProps* px = FScalePropsX[Layer].get();
     const TScaleProps* py = FScalePropsY[Layer].get();
+    FitExtent(x0, x1, px->Logarithmic(), Margin, MinRange, false);
+    FitExtent(y0, y1, py->Logarithmic(), Margin, MinRange, false);
+    ZeroSpan(x0, x1);
+    ZeroSpan(y0, y1);
     if (!(DoX && DoY)) FIsometric = false;
     if (FIsometric) {
       const Double c = (y1 + y0) / 2, h = static_cast<Double>(IsoHalfHeight(x1 - x0));
@@ -217,10 +235,11 @@ void TCustomZOdoza::AutoRangeAxes(Integer Layer, Double Margin, Double MinRange,
       ZeroSpan(ex[n].lo, ex[n].hi);
       ZeroSpan(ey[n].lo, ey[n].hi);
       if (Margin > 0) {
-        ZOdozaMath::WidenExtent(ex[n].lo, ex[n].hi, FScalePropsX[n]->Logarithmic(), Margin,
-                                MinRange, true);
-        ZOdozaMath::WidenExtent(ey[n].lo, ey[n].hi, FScalePropsY[n]->Logarithmic(), Margin,
-                                MinRange, true);
+        FitExtent(ex[n].lo, ex[n].hi, FScalePropsX[n]->Logarithmic(), Margin, MinRange, true);
+        FitExtent(ey[n].lo, ey[n].hi, FScalePropsY[n]->Logarithmic(), Margin, MinRange, true);
+      } else {
+        CutAtLogFloor(ex[n].lo, ex[n].hi, FScalePropsX[n]->Logarithmic());
+        CutAtLogFloor(ey[n].lo, ey[n].hi, FScalePropsY[n]->Logarithmic());
       }
     }
     for (Integer n = 1; n <= kNumLayers; ++n) {

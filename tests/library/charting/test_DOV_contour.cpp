@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "DOV_contour.h"
@@ -649,6 +650,44 @@ TEST(ContourColorScale, FollowsColoursAndLimits) {
   f.p.SetAttachedColorScale(nullptr);
   f.p.SetIsoLow(0);
   EXPECT_EQ(scale.ColorLow(), -3);
+}
+
+// A picture copy takes the field the screen shows: once painted, a copy asks the application
+// for nothing and leaves out a mask changed since (the screen shows it after DrawPlot); before
+// any paint, or after a zoom, the copy makes the pivot pass the next paint would make.
+TEST(ContourCopy, PictureCopiesTakeTheFieldTheScreenShows) {
+  Plot f(11);
+  Integer asks = 0;
+  f.p.OnEstimateZVal = [&](TObject*, Double x, Double y, Integer, Integer, Double& z, Byte&) {
+    ++asks;
+    z = x - y;
+  };
+  f.p.SetIsoParams(-10, 10, 1);
+  const auto Copy = [&f] {
+    auto b = std::make_unique<TBitmap>();
+    f.p.CopyToBitmapDAOnly(b.get(), false);
+    return b;
+  };
+  const auto Same = [](TBitmap& a, TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (Integer y = 0; y < a.Height(); ++y)
+      for (Integer x = 0; x < a.Width(); ++x)
+        if (a.Canvas()->GetPixel(x, y) != b.Canvas()->GetPixel(x, y)) return false;
+    return true;
+  };
+  auto early = Copy();
+  EXPECT_EQ(asks, 121) << "before any paint: a pass of its own";
+  f.Show();
+  asks = 0;
+  f.p.SetMaskVal(5, 5, kMaskHole);  // not shown until DrawPlot
+  auto shown = Copy();
+  EXPECT_EQ(asks, 0);
+  EXPECT_TRUE(Same(*shown, *f.p.GrafBmp()));
+  EXPECT_TRUE(Same(*shown, *early));
+  f.p.SetRange(0, 0, 5, 5);  // the screen's field no longer fits
+  auto zoomed = Copy();
+  EXPECT_EQ(asks, 121);
+  EXPECT_FALSE(Same(*zoomed, *shown));
 }
 
 TEST(ContourCopy, AssignTakesThePlotButNotItsLinks) {

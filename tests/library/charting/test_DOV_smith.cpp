@@ -9,9 +9,13 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <regex>
+#include <string>
 #include <vector>
 
 #include "DOV_smith.h"
+#include "DocumentReaders.h"
+#include "Metafile.h"
 #include "DOV_zodozaPub.h"
 #include "FormLoader.h"
 #include "Forms.h"
@@ -45,11 +49,19 @@ struct Smith {
   }
   void Show() { c.SetSuppressPaint(false); }
 
+  // X running from kHi to kLo (a zoom window drawn from right to left).
+  void ReverseX() {
+    c.ForceRange(1, kHi, kLo, kLo, kHi);
+    reversedX = true;
+  }
+  bool reversedX = false;
+
   // Pixel of Γ on the data-area bitmap: the axes map kLo ... kHi linearly onto 0 ... side,
-  // y upwards.
+  // y upwards (x leftwards once X is reversed).
   TPoint G(Double gr, Double gi) const {
     const Double k = side / (kHi - kLo);
-    return Point(static_cast<Integer>(std::nearbyint((gr - kLo) * k)),
+    const Double x = (reversedX ? kHi - gr : gr - kLo) * k;
+    return Point(static_cast<Integer>(std::nearbyint(x)),
                  static_cast<Integer>(std::nearbyint(side - (gi - kLo) * k)));
   }
   TColor At(Integer x, Integer y) const { return c.GrafBmp()->Canvas()->GetPixel(x, y); }
@@ -84,34 +96,45 @@ TEST(SmithConversions, KnownPoints) {
     Double r, x, gr, gi;
   };
   const Case cases[] = {
-      {1, 0, 0, 0},          // matched load
-      {0, 1, 0, 1},          // pure reactance on the unit circle
-      {0, -1, 0, -1},        //
-      {0, 0, -1, 0},         // short circuit
-      {3, 0, 0.5, 0},        // (3 - 1) / (3 + 1)
-      {1, 1, 0.2, 0.4},      // j / (2 + j) = (1 + 2j) / 5
-      {kInf, 0, 1, 0},       // open circuit
-      {0, kInf, 1, 0},       //
-      {-1, 2, 1, 1},         // on R = -1 the limits: 1 + 2j / X
-      {-1, -4, 1, -0.5},     //
-      {1e300, 1e300, 1, 0},  // huge but finite impedances do not overflow into NaN
+      {1, 0, 0, 0},              // matched load
+      {0, 1, 0, 1},              // pure reactance on the unit circle
+      {0, -1, 0, -1},            //
+      {0, 0, -1, 0},             // short circuit
+      {3, 0, 0.5, 0},            // (3 - 1) / (3 + 1)
+      {1, 1, 0.2, 0.4},          // j / (2 + j) = (1 + 2j) / 5
+      {kInf, 0, 1, 0},           // open circuit
+      {0, kInf, 1, 0},           //
+      {-1, 2, 1, 1},             // on R = -1 the limits: 1 + 2j / X
+      {-1, -4, 1, -0.5},         //
+      {1e300, 1e300, 1, 0},      // huge but finite impedances do not overflow into NaN
+      {-1, 1e-200, 1, 2e200},    // X^2 would underflow
+      {2e154, 1e10, 1, 5e-299},  // 2X / R^2 although R^2 would overflow
   };
+  // Relative where the expected value is not 0.
+  const auto Tol = [](Double Want) { return 1e-15 * (Want == 0 ? 1 : std::fabs(Want)); };
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << "z = " << k.r << " + j" << k.x);
-    EXPECT_NEAR(TSmithChart::CalcReflectionReal(k.r, k.x), k.gr, 1e-15);
-    EXPECT_NEAR(TSmithChart::CalcReflectionImag(k.r, k.x), k.gi, 1e-15);
+    EXPECT_NEAR(TSmithChart::CalcReflectionReal(k.r, k.x), k.gr, Tol(k.gr));
+    EXPECT_NEAR(TSmithChart::CalcReflectionImag(k.r, k.x), k.gi, Tol(k.gi));
   }
   struct Back {
     Double gr, gi, r, x;
   };
   const Back back[] = {
-      {0, 0, 1, 0},     {-1, 0, 0, 0},  {0, 1, 0, 1},
-      {0.2, 0.4, 1, 1}, {0.5, 0, 3, 0}, {1, 0, 1.7e38, 1.7e38},  // Γ = 1 has no finite impedance
+      {0, 0, 1, 0},
+      {-1, 0, 0, 0},
+      {0, 1, 0, 1},
+      {0.2, 0.4, 1, 1},
+      {0.5, 0, 3, 0},
+      {1, 0, 1.7e38, 1.7e38},      // Γ = 1 has no finite impedance
+      {1, 1e-200, -1, 2e200},      // the squares of Γ - 1 would underflow
+      {1e200, 1e200, -1, 1e-200},  // and here overflow
   };
   for (const Back& k : back) {
     SCOPED_TRACE(testing::Message() << "Γ = " << k.gr << " + j" << k.gi);
-    EXPECT_NEAR(TSmithChart::CalcResistance(k.gr, k.gi), k.r, 1e-15 * std::max(1.0, k.r));
-    EXPECT_NEAR(TSmithChart::CalcReactance(k.gr, k.gi), k.x, 1e-15 * std::max(1.0, k.x));
+    EXPECT_NEAR(TSmithChart::CalcResistance(k.gr, k.gi), k.r,
+                1e-15 * std::max(1.0, std::fabs(k.r)));
+    EXPECT_NEAR(TSmithChart::CalcReactance(k.gr, k.gi), k.x, Tol(k.x));
   }
 }
 
@@ -202,6 +225,51 @@ TEST(SmithChart, RangeSettersMakeItIsometricAndPaintOnce) {
   EXPECT_EQ(s.paints, 0);
   s.c.SetSuppressPaint(false);
   EXPECT_EQ(s.paints, 1);
+}
+
+// A zoom window keeps the chart isometric as the range setters do, also on a data area that is
+// not square and when it is drawn from right to left (which turns X round).
+TEST(SmithChart, ZoomWindowsKeepItIsometric) {
+  struct MouseSmith : TSmithChart {
+    MouseSmith() : TSmithChart(nullptr) {}
+    void Drag(int X1, int Y1, int X2, int Y2) {
+      MouseDown(mbLeft, ssLeft, X1, Y1);
+      MouseMove(ssLeft, X1, Y1);
+      MouseMove(ssLeft, (X1 + X2) / 2, (Y1 + Y2) / 2);
+      MouseMove(ssLeft, X2, Y2);
+      MouseUp(mbLeft, 0, X2, Y2);
+    }
+  };
+  struct Case {
+    const char* what;
+    int x1, y1, x2, y2;
+    bool reversedX;
+  };
+  const Case cases[] = {
+      {"left to right", 300, 200, 400, 300, false},
+      {"right to left", 400, 200, 300, 300, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    MouseSmith c;
+    c.SetBounds(0, 0, 640, 440);  // a data area of 600 x 400
+    for (auto Set : {&TSmithChart::SetLRim, &TSmithChart::SetRRim, &TSmithChart::SetTRim,
+                     &TSmithChart::SetBRim})
+      (c.*Set)(20);
+    c.SetMouseAction(maZoomWind);
+    c.SetSuppressPaint(false);
+    Double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    c.M2R(std::min(k.x1, k.x2), 0, x1, y1);
+    c.M2R(std::max(k.x1, k.x2), 0, x2, y2);
+    c.Drag(k.x1, k.y1, k.x2, k.y2);
+    Double kx = 0, dx = 0, ky = 0, dy = 0;
+    c.GetTransformParams(kx, dx, ky, dy);
+    EXPECT_TRUE(c.Isometric());
+    EXPECT_NEAR(std::fabs(kx / ky), 1, 0.002);  // the data area's sides count one pixel more
+    EXPECT_EQ(c.RangeXLow() > c.RangeXHigh(), k.reversedX);
+    // The window's width is the new X span.
+    EXPECT_NEAR(std::fabs(c.RangeXHigh() - c.RangeXLow()), x2 - x1, 1e-9);
+  }
 }
 
 TEST(SmithChart, GridColoursRepaintOnlyOnAChange) {
@@ -366,45 +434,51 @@ TEST(SmithGrid, LabelDensityGrowsWithTheDiagram) {
   for (const auto& [d, density] : cases) EXPECT_EQ(TSmithChart::LabelDensity(d), density) << d;
 }
 
-// Circles and arcs where the chart's geometry puts them, on a diagram 901 pixels across.
+// Circles and arcs where the chart's geometry puts them, on a diagram 901 pixels across, with
+// X running either way: the same impedance grid whatever the axis directions.
 TEST(SmithGrid, CirclesAndArcsLieOnTheImpedanceGeometry) {
-  Smith s(1081);
-  s.c.SetGridColorDark(kBlue);  // apart from the frame and text, so a probe sees only the grid
-  s.Show();
-  const Double deg = 3.14159265358979 / 180;
-  struct Probe {
-    const char* what;
-    Double cx, cy, radius, angle;  // Γ = centre + radius (cos, sin)
-    TColor colour;
-    bool drawn;
-  };
-  const auto R = [](Double r) { return std::pair{r / (r + 1), 1 / (r + 1)}; };
-  const Probe probes[] = {
-      {"unit circle", 0, 0, 1, 60 * deg, kBlue, true},
-      {"unit circle", 0, 0, 1, 250 * deg, kBlue, true},
-      {"r = 1, top", R(1).first, 0, R(1).second, 90 * deg, kBlue, true},
-      {"r = 1, below", R(1).first, 0, R(1).second, -120 * deg, kBlue, true},
-      {"r = 1 past its end", R(1).first, 0, R(1).second, 0.5, kBlue, true},
-      {"r = 1 in its gap", R(1).first, 0, R(1).second, 0.3, kBlue, false},
-      {"r = 1 in its gap", R(1).first, 0, R(1).second, -0.3, kBlue, false},
-      {"r = 5 whole", R(5).first, 0, R(5).second, 0.5, kBlue, true},
-      {"r = 10 whole", R(10).first, 0, R(10).second, -0.5, kBlue, true},
-      {"r = 0.3 (light)", R(0.3).first, 0, R(0.3).second, 120 * deg, kLight, true},
-      {"x = 1 inside", 1, 1, 1, 225 * deg, kBlue, true},
-      {"x = -1 inside", 1, -1, 1, 135 * deg, kBlue, true},
-      {"x = 1 outside the unit circle", 1, 1, 1, 172 * deg, kBlue, false},
-      {"x = 0.3 (light)", 1, 1 / 0.3, 1 / 0.3, 249 * deg, kLight, true},
-      {"x = -0.3 (light)", 1, -1 / 0.3, 1 / 0.3, 111 * deg, kLight, true},
-  };
-  for (const Probe& p : probes) {
-    const TPoint at = s.G(p.cx + p.radius * std::cos(p.angle), p.cy + p.radius * std::sin(p.angle));
-    EXPECT_EQ(s.Near(at, p.colour), p.drawn) << p.what << " at " << p.angle << " rad";
+  for (const bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "X reversed" : "X as usual");
+    Smith s(1081);
+    if (reversed) s.ReverseX();
+    s.c.SetGridColorDark(kBlue);  // apart from the frame and text, so a probe sees only the grid
+    s.Show();
+    const Double deg = 3.14159265358979 / 180;
+    struct Probe {
+      const char* what;
+      Double cx, cy, radius, angle;  // Γ = centre + radius (cos, sin)
+      TColor colour;
+      bool drawn;
+    };
+    const auto R = [](Double r) { return std::pair{r / (r + 1), 1 / (r + 1)}; };
+    const Probe probes[] = {
+        {"unit circle", 0, 0, 1, 60 * deg, kBlue, true},
+        {"unit circle", 0, 0, 1, 242 * deg, kBlue, true},  // clear of the labels either way
+        {"r = 1, top", R(1).first, 0, R(1).second, 90 * deg, kBlue, true},
+        {"r = 1, below", R(1).first, 0, R(1).second, -120 * deg, kBlue, true},
+        {"r = 1 past its end", R(1).first, 0, R(1).second, 0.5, kBlue, true},
+        {"r = 1 in its gap", R(1).first, 0, R(1).second, 0.3, kBlue, false},
+        {"r = 1 in its gap", R(1).first, 0, R(1).second, -0.3, kBlue, false},
+        {"r = 5 whole", R(5).first, 0, R(5).second, 0.5, kBlue, true},
+        {"r = 10 whole", R(10).first, 0, R(10).second, -0.5, kBlue, true},
+        {"r = 0.3 (light)", R(0.3).first, 0, R(0.3).second, 120 * deg, kLight, true},
+        {"x = 1 inside", 1, 1, 1, 225 * deg, kBlue, true},
+        {"x = -1 inside", 1, -1, 1, 135 * deg, kBlue, true},
+        {"x = 1 outside the unit circle", 1, 1, 1, 172 * deg, kBlue, false},
+        {"x = 0.3 (light)", 1, 1 / 0.3, 1 / 0.3, 249 * deg, kLight, true},
+        {"x = -0.3 (light)", 1, -1 / 0.3, 1 / 0.3, 111 * deg, kLight, true},
+    };
+    for (const Probe& p : probes) {
+      const TPoint at =
+          s.G(p.cx + p.radius * std::cos(p.angle), p.cy + p.radius * std::sin(p.angle));
+      EXPECT_EQ(s.Near(at, p.colour), p.drawn) << p.what << " at " << p.angle << " rad";
+    }
+    // The unit circle holds the diagram colour, the real axis runs through its middle.
+    const TPoint c = s.G(0, 0);
+    EXPECT_EQ(s.At(c.X - 40, c.Y - 40), kDiagram);
+    EXPECT_EQ(s.At(s.G(-0.74, 0).X, c.Y), kBlue);
+    EXPECT_EQ(s.At(s.G(-1.1, 0.5).X, s.G(-1.1, 0.5).Y), static_cast<TColor>(0xFFFFFF));
   }
-  // The unit circle holds the diagram colour, the real axis runs through its middle.
-  const TPoint c = s.G(0, 0);
-  EXPECT_EQ(s.At(c.X - 40, c.Y - 40), kDiagram);
-  EXPECT_EQ(s.At(s.G(-0.74, 0).X, c.Y), kBlue);
-  EXPECT_EQ(s.At(s.G(-1.1, 0.5).X, s.G(-1.1, 0.5).Y), static_cast<TColor>(0xFFFFFF));
 }
 
 // Which labels a diagram shows, by its size: each shown label's box holds text, each hidden
@@ -521,6 +595,126 @@ TEST(SmithGrid, DegenerateAndHugeDiagramsPaint) {
   const Integer row = s.side / 2, one = s.side / 2;
   EXPECT_EQ(s.At(one / 2, row), kDark);
   EXPECT_NE(s.At(one + one / 2, row), kDark);
+}
+
+// Every grid curve that crosses the picture is drawn at its true place, however large it is
+// and wherever the picture lies: reactance arcs far larger than the picture, the unit circle
+// and its fill under a deep zoom, and a data area thousands of pixels wide (drawn by InitGraf
+// onto a bitmap that holds its top-left corner).
+TEST(SmithGrid, EveryCurveCrossingThePictureIsDrawnAtItsTruePlace) {
+  struct Probe {
+    Double gr, gi;
+    TColor colour;
+  };
+  struct Case {
+    const char* what;
+    Integer side;  // of the data area
+    Double xLo, yLo, xHi, yHi;
+    std::vector<Probe> probes;  // each within a pixel of one in its colour
+  };
+  const Double a = 3.49, t = 0.09, u = std::sqrt(1 - 0.03 * 0.03), v = std::sqrt(1 - 0.14 * 0.14);
+  const Case cases[] = {
+      {"arcs x = +-0.1 on a large diagram",
+       600,
+       -1.2,
+       -1.2,
+       1.2,
+       1.2,
+       {{-0.5, 0.1131, kLight}, {-0.5, -0.1131, kLight}}},
+      {"zoomed onto the left end of the unit circle",
+       600,
+       -1.02,
+       -0.05,
+       -0.92,
+       0.05,
+       {{-u, 0.03, kDark}, {-0.95, 0.025, kDiagram}, {-0.93, -0.04, kDiagram}}},
+      {"zoomed near an open circuit",
+       600,
+       0.8,
+       -0.1,
+       1.0,
+       0.1,
+       {{std::cos(t), std::sin(t), kDark},
+        {0.9, 1 - std::sqrt(0.99), kDark},                        // x = 1
+        {0.9, std::sqrt(0.99) - 1, kDark},                        // x = -1
+        {1 + 0.1 * std::cos(a), 0.1 + 0.1 * std::sin(a), kDark},  // x = 10
+        {1 + 0.1 * std::cos(a), -0.1 - 0.1 * std::sin(a), kDark}}},
+      {"a data area 6000 pixels wide",
+       6000,
+       -1,
+       -0.15,
+       -0.7,
+       0.15,
+       {{-v, 0.14, kDark}, {-0.985, 0.14, kDiagram}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    TSmithChart c(nullptr);
+    c.SetBounds(0, 0, k.side + 40, k.side + 40);
+    for (auto Set : {&TSmithChart::SetLRim, &TSmithChart::SetRRim, &TSmithChart::SetTRim,
+                     &TSmithChart::SetBRim})
+      (c.*Set)(20);
+    c.SetRange(k.xLo, k.yLo, k.xHi, k.yHi);
+    const Integer crop = k.side <= 600 ? k.side + 1 : 401;
+    TBitmap bmp;
+    bmp.SetSize(crop, crop);
+    c.InitGraf(bmp.Canvas(), 0, 0, k.side + 1, k.side + 1);
+    for (const Probe& p : k.probes) {
+      const Integer x =
+          static_cast<Integer>(std::nearbyint((p.gr - k.xLo) / (k.xHi - k.xLo) * k.side));
+      const Integer y =
+          static_cast<Integer>(std::nearbyint(k.side - (p.gi - k.yLo) / (k.yHi - k.yLo) * k.side));
+      ASSERT_LT(x, crop - 1);
+      ASSERT_LT(y, crop - 1);
+      bool found = false;
+      for (Integer d = 0; d < 9; ++d)
+        found = found || bmp.Canvas()->GetPixel(x - 1 + d % 3, y - 1 + d / 3) == p.colour;
+      EXPECT_TRUE(found) << "Γ " << p.gr << " " << p.gi << " at pixel " << x << "," << y;
+    }
+  }
+}
+
+// The grid's work follows the pixels it draws, not the size of its curves: on a metafile
+// (which keeps every shape and point it is handed) a zoom by a million hands over no more than
+// a zoom by one, and no curve reaches outside the picture.
+TEST(SmithGrid, WorkFollowsThePictureNotTheZoom) {
+  constexpr Integer kSide = 600;
+  static const std::regex path(R"re(d="([^"]*)")re"), number(R"(-?[0-9.]+(e-?[0-9]+)?)");
+  static const std::regex shape(R"re(<(ellipse) ([^>]*)/>)re");
+  for (const TPoint centre : {Point(0, 0), Point(1, 0), Point(-1, 0)})
+    for (const Double zoom : {1.0, 1e2, 1e4, 1e6}) {
+      SCOPED_TRACE(testing::Message() << "zoom " << zoom << " at Γ = " << centre.X);
+      TSmithChart c(nullptr);
+      c.SetBounds(0, 0, kSide + 40, kSide + 40);
+      const Double h = 1.2 / zoom;
+      c.SetRange(centre.X - h, -h, centre.X + h, h);
+      TMetafile metafile;
+      {
+        TMetafileCanvas canvas(&metafile);
+        c.InitGraf(&canvas, 0, 0, kSide + 1, kSide + 1);
+      }
+      const std::string svg = testsupport::EmfToSvg(metafile.Data());
+      ASSERT_FALSE(svg.empty());
+      size_t points = 0;
+      bool inside = true;
+      const auto Check = [&](const std::string& text) {
+        for (auto n = std::sregex_iterator(text.begin(), text.end(), number);
+             n != std::sregex_iterator(); ++n) {
+          const Double value = std::stod((*n)[0]);
+          inside = inside && value >= -1 && value <= kSide + 2;
+          ++points;
+        }
+      };
+      for (auto p = std::sregex_iterator(svg.begin(), svg.end(), path); p != std::sregex_iterator();
+           ++p)
+        Check((*p)[1]);
+      for (auto e = std::sregex_iterator(svg.begin(), svg.end(), shape);
+           e != std::sregex_iterator(); ++e)
+        Check((*e)[2]);
+      EXPECT_TRUE(inside);
+      // 59 curves, none longer inside the picture than its border.
+      EXPECT_LT(points, 59u * 2 * 4 * (kSide + 1));
+    }
 }
 
 // A chart as a user sees it: the grid with a measured impedance sweep on top.

@@ -1,15 +1,22 @@
 // Copies of the chart: bitmaps equal to what the control shows, the clipboard holding the
 // same pictures, file names, the metafile read back by an independent reader, printed pages
-// read back from PDF, and failures that reach the caller with the chart left as it was.
+// read back from PDF, and failures that reach the caller with the chart left as it was; every
+// copy of a contour plot and of a Smith chart against their screen pictures.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <regex>
+#include <string>
+#include <vector>
 
 #include "ClipboardPictures.h"
 #include "Clipbrd.h"
+#include "DOV_contour.h"
+#include "DOV_smith.h"
 #include "DOV_zodozaPub.h"
 #include "DocumentReaders.h"
 #include "Printers.h"
@@ -367,4 +374,267 @@ TEST(ChartExport, ChartsPrintedIntoOneJobStandSideBySide) {
   EXPECT_NEAR(box.top, (offY + dpi) * u, 1.5);
   EXPECT_NEAR(box.right + 1, (offX + dpi) * u + 2 * 0.5 * Chart::W / 96.0 * r, 1.5);
   EXPECT_NEAR(box.bottom + 1, (offY + dpi) * u + 2 * 0.5 * Chart::H / 96.0 * r, 1.5);
+}
+
+// ---- copies of the charts that draw their own data area -----------------------------------------
+namespace {
+
+// Bytes of base64 text (the reader embeds bitmaps as base64 PNG).
+std::string FromBase64(const std::string& Text) {
+  static const std::string digits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char ch : Text) {
+    const size_t v = digits.find(ch);
+    if (v == std::string::npos) continue;  // padding
+    bits = (bits << 6) | static_cast<unsigned>(v);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out += static_cast<char>((bits >> count) & 0xFF);
+    }
+  }
+  return out;
+}
+
+// The colour of the last filled rectangle, ellipse or embedded bitmap of an SVG picture whose
+// area holds the centre of pixel (x, y), or -1 when none does; lines, arcs and texts are not
+// looked at.
+struct SvgShapes {
+  struct Shape {
+    enum { Rect, Ellipse, Image } kind;
+    double a, b, c, d;  // x, y, width, height; for an ellipse cx, cy, rx, ry
+    long colour;
+    std::shared_ptr<TBitmap> image;
+  };
+  std::vector<Shape> shapes;
+  explicit SvgShapes(const std::string& Svg) {
+    static const std::regex element(R"(<(rect|ellipse|image)(\s[^>]*)/>)");
+    static const std::regex attribute(R"re(\s([a-z:-]+)="([^"]*)")re");
+    for (auto e = std::sregex_iterator(Svg.begin(), Svg.end(), element);
+         e != std::sregex_iterator(); ++e) {
+      std::map<std::string, std::string> at;
+      const std::string attrs = (*e)[2];
+      for (auto i = std::sregex_iterator(attrs.begin(), attrs.end(), attribute);
+           i != std::sregex_iterator(); ++i)
+        at[(*i)[1]] = (*i)[2];
+      const auto Num = [&](const char* n) { return std::stod(at[n]); };
+      if ((*e)[1] == "image") {
+        const std::string& href = at["xlink:href"];
+        const size_t comma = href.find(',');
+        if (comma == std::string::npos) continue;
+        auto bitmap = std::make_shared<TBitmap>();
+        bitmap->LoadFromEncoded(FromBase64(href.substr(comma + 1)));
+        shapes.push_back(
+            {Shape::Image, Num("x"), Num("y"), Num("width"), Num("height"), 0, bitmap});
+        continue;
+      }
+      if (at["fill"].size() != 7 || at["fill"][0] != '#') continue;
+      const long rgb = std::stol(at["fill"].substr(1), nullptr, 16);
+      const long colour = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+      if ((*e)[1] == "ellipse")
+        shapes.push_back({Shape::Ellipse, Num("cx"), Num("cy"), Num("rx"), Num("ry"), colour, {}});
+      else
+        shapes.push_back(
+            {Shape::Rect, Num("x"), Num("y"), Num("width"), Num("height"), colour, {}});
+    }
+  }
+  long At(int x, int y) const {
+    const double px = x + 0.5, py = y + 0.5;
+    for (auto s = shapes.rbegin(); s != shapes.rend(); ++s) {
+      if (s->kind == Shape::Ellipse) {
+        if (std::pow((px - s->a) / s->c, 2) + std::pow((py - s->b) / s->d, 2) < 1) return s->colour;
+        continue;
+      }
+      if (!(px >= s->a && px < s->a + s->c && py >= s->b && py < s->b + s->d)) continue;
+      if (s->kind == Shape::Rect) return s->colour;
+      return s->image->Canvas()->GetPixel(
+          static_cast<int>((px - s->a) * s->image->Width() / s->c),
+          static_cast<int>((py - s->b) * s->image->Height() / s->d));
+    }
+    return -1;
+  }
+};
+
+// Grey of a colour as the PDF reader renders it.
+int GreyOf(TColor c) {
+  return static_cast<int>(
+      std::lround(0.3 * (c & 0xFF) + 0.59 * ((c >> 8) & 0xFF) + 0.11 * ((c >> 16) & 0xFF)));
+}
+
+// A Smith chart whose metafile copies a test may call.
+struct SmithWithMetafiles : TSmithChart {
+  SmithWithMetafiles() : TSmithChart(nullptr) {}
+  using TCustomZOdoza::CopyToClipboardWMF;
+  using TCustomZOdoza::CopyToWMF;
+};
+
+// The contour plot of the plane z = x + y (260 x 240, margins 40/20/20/20, 11 x 11 pivots over
+// 0 ... 10, levels 0 ... 20, two masked pivots) and a Smith chart (300 x 300) a little off
+// centre.
+std::unique_ptr<TContourPlot> MakeContour() {
+  auto p = std::make_unique<TContourPlot>(nullptr);
+  p->SetBounds(0, 0, 260, 240);
+  p->SetLRim(40);
+  p->SetRRim(20);
+  p->SetTRim(20);
+  p->SetBRim(20);
+  p->ForceRange(1, 0, 0, 10, 10);
+  p->SetNumPivotsX(11);
+  p->SetNumPivotsY(11);
+  p->OnEstimateZVal = [](TObject*, Double x, Double y, Integer, Integer, Double& z, Byte&) {
+    z = x + y;
+  };
+  p->SetIsoParams(0, 20, 1);
+  p->SetMaskVal(3, 3, 5);              // one pivot painted in a mask colour
+  p->SetMaskVal(7, 7, kMaskInverted);  // and one inverted
+  p->SetSuppressPaint(false);
+  return p;
+}
+
+std::unique_ptr<SmithWithMetafiles> MakeSmith() {
+  auto s = std::make_unique<SmithWithMetafiles>();
+  s->SetBounds(0, 0, 300, 300);
+  s->SetSuppressPaint(false);
+  s->SetRange(-1.1, -0.9, 0.9, 1.1);
+  return s;
+}
+
+// Every copy of the chart against its screen picture: bitmaps pixel by pixel, metafiles and
+// printed pages at probe pixels.
+template <class Chart>
+void CompareCopiesWithTheScreen(Chart& c, const testsupport::TempDir& dir) {
+  {
+    TBitmap screen;
+    screen.Assign(c.ChartBmp());
+    const Integer L = c.LRim(), T = c.TRim(), dw = c.GrafBmp()->Width(), dh = c.GrafBmp()->Height();
+    const TColor background = c.ChartColor();
+    // Probe pixels inside the data area whose neighbours share their colour on the screen (no
+    // line, text or edge passes there): a device copy has them in the same colour.
+    std::vector<TPoint> probes;
+    Integer drawn = 0;
+    for (Integer y = T + 2; y < T + dh - 2; y += 3)
+      for (Integer x = L + 2; x < L + dw - 2; x += 3) {
+        const TColor p = screen.Canvas()->GetPixel(x, y);
+        bool uniform = true;
+        for (Integer d = 0; d < 9; ++d)
+          uniform = uniform && screen.Canvas()->GetPixel(x - 1 + d % 3, y - 1 + d / 3) == p;
+        if (!uniform) continue;
+        probes.push_back(Point(x, y));
+        if (p != background) ++drawn;
+      }
+    ASSERT_GT(drawn, 500) << "the screen shows the field or the diagram";
+
+    // Bitmap copies: every pixel.
+    const auto whole = Part(screen, 0, 0, screen.Width(), screen.Height());
+    const auto area = Part(screen, L, T, dw, dh);
+    struct BitmapCase {
+      const char* what;
+      bool dataAreaOnly;
+      std::function<void(Chart&, TBitmap&)> copy;
+    };
+    const BitmapCase bitmaps[] = {
+        {"CopyToBitmap", false, [](Chart& c, TBitmap& b) { c.CopyToBitmap(&b, false); }},
+        {"CopyToBitmapDAOnly", true, [](Chart& c, TBitmap& b) { c.CopyToBitmapDAOnly(&b, false); }},
+        {"CopyToBMP", false,
+         [](Chart& c, TBitmap& b) {
+           c.CopyToBMP("copy", false);
+           b.LoadFromFile("copy.bmp");
+         }},
+        {"CopyToClipboard", false,
+         [](Chart& c, TBitmap& b) {
+           c.CopyToClipboard(false);
+           ClipboardGetBitmap(&b);
+         }},
+        {"CopyToClipboardDAOnly", true,
+         [](Chart& c, TBitmap& b) {
+           c.CopyToClipboardDAOnly(false);
+           ClipboardGetBitmap(&b);
+         }},
+    };
+    for (const BitmapCase& k : bitmaps) {
+      TBitmap copy;
+      k.copy(c, copy);
+      EXPECT_EQ(Difference(copy, k.dataAreaOnly ? *area : *whole), "") << k.what;
+    }
+
+    // Metafiles, read by the independent reader: the filled shapes under each probe.
+    struct MetafileCase {
+      const char* what;
+      std::function<std::string(Chart&)> copy;
+    };
+    const MetafileCase metafiles[] = {
+        {"CopyToWMF",
+         [&dir](Chart& c) {
+           c.CopyToWMF("copy", false);
+           return dir.read("copy.wmf");
+         }},
+        {"CopyToClipboardWMF",
+         [](Chart& c) {
+           c.CopyToClipboardWMF(false);
+           return std::string(ClipboardMetafileData());
+         }},
+    };
+    for (const MetafileCase& k : metafiles) {
+      const SvgShapes svg(testsupport::EmfToSvg(k.copy(c)));
+      Integer wrong = 0;
+      for (const TPoint& p : probes)
+        if (svg.At(p.X, p.Y) != static_cast<long>(screen.Canvas()->GetPixel(p.X, p.Y))) ++wrong;
+      EXPECT_EQ(wrong, 0) << k.what << ": probes of " << probes.size() << " in another colour";
+    }
+
+    // Printed pages at 2 rendered pixels per control pixel, the chart at its screen size.
+    struct PageCase {
+      const char* what;
+      bool openJob;
+    };
+    for (const PageCase k : {PageCase{"PrintIt", false}, PageCase{"CopyToOpenPrinter", true}}) {
+      Printer()->SetPrinterName("");
+      Printer()->SetOutputFileName((dir.path() / "page.pdf").string());
+      const int dpi = Printer()->PixelsPerInchX();
+      double x0 = dpi, y0 = dpi;
+      if (k.openJob) {
+        Printer()->BeginDoc();
+        Integer x = dpi, y = dpi;
+        c.CopyToOpenPrinter(x, y, 1, false);
+        Printer()->EndDoc();
+      } else {
+        c.PrintIt(1, false);
+        x0 = std::max(
+            0.0,
+            std::trunc((Printer()->PhysicalWidth() - std::nearbyint(dpi * c.Width() / 96.0)) / 2));
+        y0 = dpi / 2;
+      }
+      Printer()->SetOutputFileName("");
+      const int r = 192;
+      const auto page = testsupport::RenderPdfPage(dir.path() / "page.pdf", r);
+      ASSERT_GT(page.width, 0) << k.what;
+      Integer wrong = 0;
+      const double u = double(r) / dpi;
+      x0 += Printer()->PhysicalOffsetX();
+      y0 += Printer()->PhysicalOffsetY();
+      for (const TPoint& p : probes) {
+        const int px = static_cast<int>((x0 + (p.X + 0.5) * dpi / 96.0) * u);
+        const int py = static_cast<int>((y0 + (p.Y + 0.5) * dpi / 96.0) * u);
+        if (std::abs(page.at(px, py) - GreyOf(screen.Canvas()->GetPixel(p.X, p.Y))) > 4) ++wrong;
+      }
+      EXPECT_EQ(wrong, 0) << k.what << ": probes of " << probes.size() << " in another grey";
+    }
+  }
+}
+
+}  // namespace
+
+TEST(ChartExport, ContourAndSmithCopiesLookLikeTheControl) {
+  testsupport::TempDir dir;
+  {
+    SCOPED_TRACE("contour plot");
+    CompareCopiesWithTheScreen(*MakeContour(), dir);
+  }
+  {
+    SCOPED_TRACE("Smith chart");
+    CompareCopiesWithTheScreen(*MakeSmith(), dir);
+  }
 }

@@ -656,6 +656,15 @@ TEST(ChartRanges, AutoRangeFitsTheDataWithMarginAndMinimumRange) {
 TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
   constexpr Double nan = std::numeric_limits<Double>::quiet_NaN();
   constexpr Double inf = std::numeric_limits<Double>::infinity();
+  // Y logarithmic over 1 ... 100, a line down to 1e-120, AutoRange of Layer with a 5 % margin.
+  const auto AutoRangeBelowTheFloor = [](Integer Layer) {
+    return [Layer](TCustomZOdoza& c) {
+      c.ForceRange(1, 0, 1, 10, 100);
+      c.GetScalePropsY(1)->SetLogAx(true);
+      c.Line(0.0, 1e-120, 10.0, 1.0);
+      c.AutoRange(Layer, 5);
+    };
+  };
   // Each action on a chart with both axes 0 ... 10: an end that is not finite or a span that
   // overflows leaves that axis as it was, and the chart still paints its axes.
   struct Case {
@@ -711,6 +720,15 @@ TEST(ChartRanges, UnusableRangesAndLogarithmicEndsBelowTheFloorAreRefused) {
          c.GetScalePropsY(1)->SetLogAx(true);
        },
        {0, 10, 1e-100, 1e300},
+       true},
+      // The automatic range takes what it can of data below the floor: down to the floor.
+      {"logarithmic AutoRange over data below the floor",
+       AutoRangeBelowTheFloor(1),
+       {-0.5, 10.5, 1e-100, 1e5},
+       true},
+      {"logarithmic AutoRange of all layers over data below the floor",
+       AutoRangeBelowTheFloor(0),
+       {-0.5, 10.5, 1e-100, 1e5},
        true},
   };
   for (const Case& k : cases) {
