@@ -13,6 +13,7 @@
 #include "Clipbrd.h"
 #include "DOV_zodozaPub.h"
 #include "DocumentReaders.h"
+#include "PrintService.h"
 #include "Printers.h"
 #include "TestSupport.h"
 
@@ -308,6 +309,14 @@ TEST(ChartExport, FailuresReachTheCallerAndLeaveTheChartAsItWas) {
        [](TZOdoza& c) {
          Printer()->SetOutputFileName("");
          Printer()->SetPrinterName("kestal-no-such-printer");
+         c.PrintIt(1, true);
+       }},
+      {"a print job the print service refuses",
+       [](TZOdoza& c) {
+         printtest::TPrintService service;
+         ASSERT_TRUE(service.Admin("cupsreject", printtest::TPrintService::kQueue));
+         Printer()->SetOutputFileName("");
+         Printer()->SetPrinterName("");
          c.PrintIt(1, true);
        }},
       {"a page that cannot be written",
