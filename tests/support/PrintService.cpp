@@ -49,17 +49,6 @@ bool Connectable(int Port) {
   return ok;
 }
 
-// Waits up to TimeoutMs for the child to end; true when it did.
-bool Reap(int Pid, int TimeoutMs) {
-  for (int waited = 0; waited <= TimeoutMs; waited += 20) {
-    int status = 0;
-    const pid_t r = waitpid(Pid, &status, WNOHANG);
-    if (r == Pid || r < 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
-}
-
 std::string Quoted(const std::string& S) {
   std::string q = "'";
   for (const char c : S) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -209,12 +198,8 @@ void TPrintService::Resume() const {
 
 void TPrintService::Stop() {
   if (FPid <= 0) return;
-  kill(FPid, SIGCONT);
-  kill(FPid, SIGTERM);
-  if (!Reap(FPid, 10000)) {
-    kill(FPid, SIGKILL);
-    Reap(FPid, 5000);
-  }
+  kill(FPid, SIGCONT);  // a paused scheduler could not end
+  nettest::StopProcess(FPid);
   FPid = -1;
 }
 

@@ -370,7 +370,8 @@ struct TPrinter::Impl {
   std::unique_ptr<TCanvasDevice> Device;
   int Document = -1;   // the open job's PDF, in memory
   String Destination;  // the printer the open job goes to ("" for a PDF file)
-  // The print service's last answer for a printer name: its paper, and whether it answered.
+  // The printer name the print service was last asked about, and the paper it gave for it
+  // (invalid when it gave none).
   std::optional<String> AskedFor;
   QPageSize AskedPage;
 
