@@ -45,6 +45,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kestal: %s\n", e.what());
     return 1;
   }
+  // However the program ends from here on, its windows go first, then the Qt application
+  // object, which hands what the program put on the clipboard to a clipboard manager.
+  struct TFinalize {
+    ~TFinalize() { Application->Finalize(); }
+  } finalize;
   Application->MainFormOnTaskBar = true;
   Application->SetTitle("Kestal");
   try {

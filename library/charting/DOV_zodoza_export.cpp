@@ -23,6 +23,38 @@ Integer RoundDevice(Double v) {
   return static_cast<Integer>(r);
 }
 
+// Round(v) when an int holds it (false for undefined and infinite values too).
+bool DeviceUnits(Double v, Integer& Out) {
+  if (!(std::fabs(v) <= static_cast<Double>(INT_MAX))) return false;
+  Out = static_cast<Integer>(std::nearbyint(v));
+  return true;
+}
+
+// Origin + Round(Offset) in device units of a chart printed at ScaleF. A scale at which a
+// position of the printed chart is no int (undefined, infinite or huge scales) is refused
+// before anything is drawn.
+Integer PrintedPosition(const TComponent* Chart, Double ScaleF, Integer Origin, Double Offset) {
+  Integer units = 0;
+  if (!DeviceUnits(Offset, units) || !DeviceUnits(static_cast<Double>(Origin) + units, units))
+    throw ESDLZOdozaError(
+        ComponentErrorMessage(Chart, "cannot be printed at scale " + FloatToStr(ScaleF)));
+  return units;
+}
+
+// The chart's printed width and height in device units at ScaleF (Dpi: the device's units per
+// inch). Refused like the positions, and when the scale is not positive or too small for one
+// device unit per inch: the mapping would then be empty or mirrored.
+TSize PrintedSize(const TComponent* Chart, Integer Width, Integer Height, Double ScaleF,
+                  Integer DpiX, Integer DpiY) {
+  const Double ppi = ScreenPixelsPerInch;
+  if (!(ScaleF > 0) || PrintedPosition(Chart, ScaleF, 0, ScaleF * DpiX) < 1 ||
+      PrintedPosition(Chart, ScaleF, 0, ScaleF * DpiY) < 1)
+    throw ESDLZOdozaError(
+        ComponentErrorMessage(Chart, "cannot be printed at scale " + FloatToStr(ScaleF)));
+  return TSize{PrintedPosition(Chart, ScaleF, 0, DpiX * ScaleF * Width / ppi),
+               PrintedPosition(Chart, ScaleF, 0, DpiY * ScaleF * Height / ppi)};
+}
+
 // FName's folder and its file name up to the first ".", then Ext.
 String ExportFileName(const String& FName, const char* Ext) {
   const String name = ExtractFileName(FName);
@@ -32,19 +64,18 @@ String ExportFileName(const String& FName, const char* Ext) {
 }  // namespace
 
 // The frame every copy runs in: painting suppressed, black-and-white colours when asked; on
-// the way out (also when the toolkit raises) the axes draw on ChartBmp again, the colours and
-// the suppression are what they were.
+// the way out (also when the toolkit raises) the axes draw on ChartBmp again, the colours are
+// what they were and painting is no longer suppressed (without a repaint).
 class TCustomZOdoza::TExportFrame {
 public:
-  TExportFrame(TCustomZOdoza& Chart, bool BlkWhite)
-      : FChart(Chart), FBlkWhite(BlkWhite), FSuppressed(Chart.FSuppressPaint) {
+  TExportFrame(TCustomZOdoza& Chart, bool BlkWhite) : FChart(Chart), FBlkWhite(BlkWhite) {
     FChart.FSuppressPaint = true;
     if (FBlkWhite) FChart.BackupColorsAndMakeBW();
   }
   ~TExportFrame() {
     FChart.SetHelperCanvas(FChart.FChartBmp->Canvas());
     if (FBlkWhite) FChart.ReloadBackupColors();
-    FChart.FSuppressPaint = FSuppressed;
+    FChart.FSuppressPaint = false;
   }
   TExportFrame(const TExportFrame&) = delete;
   TExportFrame& operator=(const TExportFrame&) = delete;
@@ -52,7 +83,6 @@ public:
 private:
   TCustomZOdoza& FChart;
   bool FBlkWhite;
-  bool FSuppressed;
 };
 
 // ---- colours of a black-and-white copy ---------------------------------------------------------
@@ -216,12 +246,14 @@ void TCustomZOdoza::PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double 
                                 bool BlkWhite) {
   const Integer ppi = ScreenPixelsPerInch;
   const Integer dpiX = Canvas->PixelsPerInchX(), dpiY = Canvas->PixelsPerInchY();
-  Canvas->SetMapping(TCanvasMapping{TPoint{X0, Y0}, TSize{ppi, ppi},
-                                    TSize{RoundDevice(ScaleF * dpiX), RoundDevice(ScaleF * dpiY)}});
+  PrintedSize(this, Width(), Height(), ScaleF, dpiX, dpiY);
   const Double h = ScaleF * dpiX, v = ScaleF * dpiY;
-  const TRect clip{X0 + RoundDevice(h * RcLRim / ppi), Y0 + RoundDevice(v * RcTRim / ppi),
-                   X0 + RoundDevice(h * (Width() - RcRRim - F3DRim - 1) / ppi),
-                   Y0 + RoundDevice(v * (Height() - RcBRim - F3DRim - 1) / ppi)};
+  const TRect clip{PrintedPosition(this, ScaleF, X0, h * RcLRim / ppi),
+                   PrintedPosition(this, ScaleF, Y0, v * RcTRim / ppi),
+                   PrintedPosition(this, ScaleF, X0, h * (Width() - RcRRim - F3DRim - 1) / ppi),
+                   PrintedPosition(this, ScaleF, Y0, v * (Height() - RcBRim - F3DRim - 1) / ppi)};
+  Canvas->SetMapping(TCanvasMapping{TPoint{X0, Y0}, TSize{ppi, ppi},
+                                    TSize{RoundDevice(h), RoundDevice(v)}});
   DrawOnDevice(Canvas, clip, BlkWhite, false);
 }
 
@@ -234,7 +266,8 @@ void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {
     TCanvas* canvas = printer->Canvas();
     const Integer dpiX = canvas->PixelsPerInchX(), dpiY = canvas->PixelsPerInchY();
     const Integer W = printer->PhysicalWidth();
-    Integer x0 = (W - RoundDevice(dpiX * ScaleF * Width() / ScreenPixelsPerInch)) / 2;
+    const TSize printed = PrintedSize(this, Width(), Height(), ScaleF, dpiX, dpiY);
+    Integer x0 = (W - printed.cx) / 2;
     if (x0 < 0) x0 = 0;
     PrintOnPage(canvas, x0, dpiY / 2, ScaleF, BlkWhite);
   } catch (...) {
@@ -247,6 +280,11 @@ void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {
 void TCustomZOdoza::CopyToOpenPrinter(Integer& x, Integer& y, Double ScaleF, bool BlkWhite) {
   TExportFrame frame(*this, BlkWhite);
   TCanvas* canvas = Printer()->Canvas();
+  // x and y change only when the chart was drawn and their new values are ints.
+  const TSize printed = PrintedSize(this, Width(), Height(), ScaleF, canvas->PixelsPerInchX(),
+                                    canvas->PixelsPerInchY());
+  const Integer nextX = PrintedPosition(this, ScaleF, x, printed.cx);
+  const Integer nextY = PrintedPosition(this, ScaleF, y, printed.cy);
   // What the caller's drawing relies on comes back afterwards, also after a failure.
   struct TSavedCanvas {
     TCanvas* C;
@@ -265,6 +303,6 @@ void TCustomZOdoza::CopyToOpenPrinter(Integer& x, Integer& y, Double ScaleF, boo
     }
   } saved(canvas);
   PrintOnPage(canvas, x, y, ScaleF, BlkWhite);
-  x += RoundDevice(canvas->PixelsPerInchX() * ScaleF * Width() / ScreenPixelsPerInch);
-  y += RoundDevice(canvas->PixelsPerInchY() * ScaleF * Height() / ScreenPixelsPerInch);
+  x = nextX;
+  y = nextY;
 }

@@ -7,7 +7,7 @@
 
 void SaveTextFileReplacing(const String& FName, const std::function<void(TTextFile&)>& Write) {
   const String target = SymbolicLinkTarget(FName);
-  const String temp = target + ".saving";
+  const String temp = TemporaryNameBeside(target, ".saving");
   TTextFile f(temp);
   try {
     f.Rewrite();

@@ -39,15 +39,15 @@ bool Reap(int Pid, int TimeoutMs) {
   return false;
 }
 
-void Stop(int Pid) {
+}  // namespace
+
+void StopProcess(int Pid) {
   kill(Pid, SIGTERM);
   if (!Reap(Pid, 5000)) {
     kill(Pid, SIGKILL);
     Reap(Pid, 5000);
   }
 }
-
-}  // namespace
 
 TTestServer::TTestServer(const std::string& Script, const std::vector<std::string>& Args) {
   int fds[2];
@@ -88,14 +88,14 @@ TTestServer::TTestServer(const std::string& Script, const std::vector<std::strin
   }
   close(fds[0]);
   if (line.rfind("PORT ", 0) != 0) {
-    Stop(FPid);
+    StopProcess(FPid);
     throw std::runtime_error(Script + " did not start");
   }
   FPort = std::stoi(line.substr(5));
 }
 
 TTestServer::~TTestServer() {
-  if (FPid > 0) Stop(FPid);
+  if (FPid > 0) StopProcess(FPid);
 }
 
 std::string TTestServer::Url(const std::string& Scheme, const std::string& Path) const {

@@ -28,6 +28,10 @@ private:
 // A port on 127.0.0.1 that nothing listens on.
 int ClosedPort();
 
+// Ends a child process and waits for it: SIGTERM, then SIGKILL when it is still there 5 s
+// later.
+void StopProcess(int Pid);
+
 // Milliseconds the call took, for checking that a timeout is kept.
 template <class F>
 long long MillisecondsOf(F&& Call);

@@ -528,6 +528,14 @@ void TApplication::DestroyComponents() {
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
 }
 
+void TApplication::Finalize() {
+  DestroyComponents();
+  if (FOwnsQApp) {
+    FOwnsQApp = false;
+    delete QCoreApplication::instance();
+  }
+}
+
 // ---- TScreen -----------------------------------------------------------------------------
 struct TScreen::CustomCursor {
   QCursor cursor;

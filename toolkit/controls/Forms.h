@@ -195,6 +195,11 @@ public:
   // Destroys every window and component the application owns (the program does it before
   // the Qt application object goes).
   void DestroyComponents();
+  // The program's end, after Run: destroys the windows and components (DestroyComponents),
+  // then the Qt application object when Initialize made it. The window system's clipboard is
+  // handed to a clipboard manager only while that object is destroyed, so what the program
+  // copied last can still be pasted once it has ended. Nothing of the toolkit is used after.
+  void Finalize();
 
 private:
   void FormCreated(TForm* Form);
@@ -207,7 +212,8 @@ private:
   String FTitle;
 };
 
-// The application object (never destroyed; its windows go with DestroyComponents).
+// The application object (never destroyed; its windows go with DestroyComponents, and the Qt
+// application object it made with Finalize).
 extern TApplication* Application;
 
 // Writes the window's picture, as drawn on screen without the frame, to a PNG file (for

@@ -1,61 +1,390 @@
-// The printer on Qt's print support. A PDF destination is written to a temporary file beside
-// the target and takes the target's place only when the job has ended, so a failed or
-// dropped job never leaves a truncated file behind.
+// The printer. Qt's PDF writer draws every job into a file in memory; EndDoc checks that the
+// document was written whole, then either writes it over the PDF destination through
+// WriteFileReplacing (so a failed or dropped job never leaves a truncated file behind and the
+// old file stays) or hands it to the print service (CUPS) and asks the service for the job's
+// state. The print service's library (libcups) is opened at the first request, so a program
+// that never prints does not load it. Every request to the service waits at most
+// kServiceTimeoutMs for each answer; the service is asked for its printers once per job (at
+// BeginDoc), and outside a job the page metrics come from the last answer.
 
 #include "Printers.h"
 
-#include <QFile>
+#include <cups/cups.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
 
 #include "CanvasDevice.h"
 #include "ControlsQt.h"
 #include "SysUtils.h"
 
+namespace {
+
+constexpr int kServiceTimeoutMs = 3000;
+const char* const kNoAnswer = "The print service does not answer";
+const char* const kNoPrinter = "No printer is available";
+
+// The functions of libcups the printer uses.
+struct TCupsApi {
+  decltype(&httpConnect2) Connect;
+  decltype(&httpClose) Close;
+  decltype(&httpSetTimeout) SetTimeout;
+  decltype(&httpAssembleURIf) AssembleURI;
+  decltype(&cupsSetServer) SetServer;
+  decltype(&cupsServer) Server;
+  decltype(&ippPort) Port;
+  decltype(&cupsEncryption) Encryption;
+  decltype(&cupsUser) User;
+  decltype(&ippAddStrings) AddStrings;
+  decltype(&ippFirstAttribute) FirstAttribute;
+  decltype(&ippNextAttribute) NextAttribute;
+  decltype(&ippGetName) GetName;
+  decltype(&ippGetGroupTag) GetGroupTag;
+  decltype(&ippGetString) GetString;
+  decltype(&cupsDoIORequest) DoIORequest;
+  decltype(&cupsLastErrorString) LastErrorString;
+  decltype(&ippNewRequest) NewRequest;
+  decltype(&ippAddString) AddString;
+  decltype(&ippAddInteger) AddInteger;
+  decltype(&ippFindAttribute) FindAttribute;
+  decltype(&ippGetInteger) GetInteger;
+  decltype(&ippGetStatusCode) StatusCode;
+  decltype(&ippDelete) Delete;
+};
+
+template <class F>
+bool Bind(void* Library, const char* Symbol, F& Slot) {
+  void* p = dlsym(Library, Symbol);
+  Slot = reinterpret_cast<F>(p);
+  return p != nullptr;
+}
+
+// The library, opened once; null when the machine has none (then there is no print service).
+const TCupsApi* Cups() {
+  static const std::optional<TCupsApi> api = []() -> std::optional<TCupsApi> {
+    void* lib = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (lib == nullptr) return std::nullopt;
+    TCupsApi a;
+    const bool all =
+        Bind(lib, "httpConnect2", a.Connect) && Bind(lib, "httpClose", a.Close) &&
+        Bind(lib, "httpSetTimeout", a.SetTimeout) &&
+        Bind(lib, "httpAssembleURIf", a.AssembleURI) && Bind(lib, "cupsSetServer", a.SetServer) &&
+        Bind(lib, "cupsServer", a.Server) && Bind(lib, "ippPort", a.Port) &&
+        Bind(lib, "cupsEncryption", a.Encryption) && Bind(lib, "cupsUser", a.User) &&
+        Bind(lib, "ippAddStrings", a.AddStrings) &&
+        Bind(lib, "ippFirstAttribute", a.FirstAttribute) &&
+        Bind(lib, "ippNextAttribute", a.NextAttribute) && Bind(lib, "ippGetName", a.GetName) &&
+        Bind(lib, "ippGetGroupTag", a.GetGroupTag) && Bind(lib, "ippGetString", a.GetString) &&
+        Bind(lib, "cupsDoIORequest", a.DoIORequest) &&
+        Bind(lib, "cupsLastErrorString", a.LastErrorString) &&
+        Bind(lib, "ippNewRequest", a.NewRequest) && Bind(lib, "ippAddString", a.AddString) &&
+        Bind(lib, "ippAddInteger", a.AddInteger) &&
+        Bind(lib, "ippFindAttribute", a.FindAttribute) &&
+        Bind(lib, "ippGetInteger", a.GetInteger) && Bind(lib, "ippGetStatusCode", a.StatusCode) &&
+        Bind(lib, "ippDelete", a.Delete);
+    if (!all) {
+      dlclose(lib);
+      return std::nullopt;
+    }
+    return a;
+  }();
+  return api ? &*api : nullptr;
+}
+
+// One connection to the print service the environment names now (CUPS_SERVER, else the
+// system's configuration). Connecting and every later wait for the service end after
+// kServiceTimeoutMs.
+class TServiceConnection {
+public:
+  TServiceConnection() : FApi(Cups()) {
+    if (FApi == nullptr) return;
+    FApi->SetServer(nullptr);  // read the environment anew
+    int cancel = 0;
+    errno = 0;
+    FHttp = FApi->Connect(FApi->Server(), FApi->Port(), nullptr, AF_UNSPEC, FApi->Encryption(), 1,
+                          kServiceTimeoutMs, &cancel);
+    if (FHttp == nullptr) {
+      FTimedOut = errno == ETIMEDOUT;
+      return;
+    }
+    FApi->SetTimeout(FHttp, kServiceTimeoutMs / 1000.0, &TServiceConnection::GiveUp, this);
+  }
+  ~TServiceConnection() {
+    if (FHttp != nullptr) FApi->Close(FHttp);
+  }
+  TServiceConnection(const TServiceConnection&) = delete;
+  TServiceConnection& operator=(const TServiceConnection&) = delete;
+
+  const TCupsApi* Api() const { return FApi; }
+  http_t* Http() const { return FHttp; }
+  // A wait for the service ran out of time (the request was abandoned).
+  bool TimedOut() const { return FTimedOut; }
+
+private:
+  static int GiveUp(http_t*, void* Self) {
+    static_cast<TServiceConnection*>(Self)->FTimedOut = true;
+    return 0;
+  }
+  const TCupsApi* FApi;
+  http_t* FHttp = nullptr;
+  bool FTimedOut = false;
+};
+
+// The page a PWG media name describes ("iso_a4_210x297mm", "na_letter_8.5x11in"); an invalid
+// size for other names.
+QPageSize PageOfMedia(const String& Media) {
+  const size_t last = Media.rfind('_');
+  const String dims = last == String::npos ? String() : Media.substr(last + 1);
+  const size_t x = dims.find('x');
+  if (x == String::npos || dims.size() < x + 3) return QPageSize();
+  const bool mm = dims.ends_with("mm"), in = dims.ends_with("in");
+  if (!mm && !in) return QPageSize();
+  char* end = nullptr;
+  const double w = std::strtod(dims.substr(0, x).c_str(), &end);
+  const String h = dims.substr(x + 1, dims.size() - x - 3);
+  char* hend = nullptr;
+  const double hv = std::strtod(h.c_str(), &hend);
+  if (!(w > 0 && w < 10000 && hv > 0 && hv < 10000) || *hend != '\0') return QPageSize();
+  return QPageSize(QSizeF(w, hv), mm ? QPageSize::Millimeter : QPageSize::Inch);
+}
+
+// What the print service says about its printers.
+struct TServiceAnswer {
+  enum TKind { Answered, NoService, NoAnswer } Kind = NoService;
+  std::vector<String> Names;
+  String Default;                   // empty when no printer is the default
+  std::vector<QPageSize> Media;     // each printer's default paper (invalid when unknown)
+};
+
+// One request for the service's printers: their names, which one is the default (the
+// user's choice in LPDEST or PRINTER first, as the system's print commands have it) and their
+// default paper.
+TServiceAnswer AskPrinters() {
+  TServiceAnswer answer;
+  TServiceConnection c;
+  if (c.Http() == nullptr) {
+    answer.Kind = c.TimedOut() ? TServiceAnswer::NoAnswer : TServiceAnswer::NoService;
+    return answer;
+  }
+  const TCupsApi& api = *c.Api();
+  ipp_t* request = api.NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  static const char* const kWanted[] = {"printer-name", "printer-type", "media-default"};
+  api.AddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+                 kWanted);
+  api.AddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                api.User());
+  ipp_t* response = api.DoIORequest(c.Http(), request, "/", -1, -1);
+  if (c.TimedOut()) {
+    if (response != nullptr) api.Delete(response);
+    answer.Kind = TServiceAnswer::NoAnswer;
+    return answer;
+  }
+  answer.Kind = TServiceAnswer::Answered;
+  if (response == nullptr) return answer;
+  String name, media;
+  int type = 0;
+  const auto Take = [&] {
+    if (!name.empty()) {
+      answer.Names.push_back(name);
+      answer.Media.push_back(PageOfMedia(media));
+      if ((type & CUPS_PRINTER_DEFAULT) != 0) answer.Default = name;
+    }
+    name.clear();
+    media.clear();
+    type = 0;
+  };
+  for (ipp_attribute_t* a = api.FirstAttribute(response); a != nullptr;
+       a = api.NextAttribute(response)) {
+    const char* n = api.GetName(a);
+    if (api.GetGroupTag(a) != IPP_TAG_PRINTER || n == nullptr) {
+      Take();  // the separator between two printers
+      continue;
+    }
+    const String attribute = n;
+    const char* text = api.GetString(a, 0, nullptr);
+    if (attribute == "printer-name" && text != nullptr) name = text;
+    if (attribute == "media-default" && text != nullptr) media = text;
+    if (attribute == "printer-type") type = api.GetInteger(a, 0);
+  }
+  Take();
+  api.Delete(response);
+  for (const char* variable : {"LPDEST", "PRINTER"}) {
+    const char* v = std::getenv(variable);
+    if (v == nullptr || *v == '\0' || String(v) == "lp") continue;
+    const String chosen = String(v).substr(0, String(v).find('/'));
+    if (std::find(answer.Names.begin(), answer.Names.end(), chosen) != answer.Names.end())
+      answer.Default = chosen;
+    break;
+  }
+  return answer;
+}
+
+// The printer a job goes to (Name, or the default printer, or the first one) and its paper;
+// EPrinter when there is none or the service does not answer.
+struct TChosenPrinter {
+  String Name;
+  QPageSize Page;
+};
+TChosenPrinter ChoosePrinter(const TServiceAnswer& Answer, const String& Name) {
+  if (Answer.Kind == TServiceAnswer::NoAnswer) throw EPrinter(kNoAnswer);
+  const auto At = [&](size_t i) { return TChosenPrinter{Answer.Names[i], Answer.Media[i]}; };
+  const auto Find = [&](const String& N) {
+    return static_cast<size_t>(std::find(Answer.Names.begin(), Answer.Names.end(), N) -
+                               Answer.Names.begin());
+  };
+  if (!Name.empty()) {
+    if (Find(Name) == Answer.Names.size())
+      throw EPrinter("The printer \"" + Name + "\" is not available");
+    return At(Find(Name));
+  }
+  if (!Answer.Default.empty() && Find(Answer.Default) < Answer.Names.size())
+    return At(Find(Answer.Default));
+  if (Answer.Names.empty()) throw EPrinter(kNoPrinter);
+  return At(0);
+}
+
+// A request to the service; its answer (owned by the caller, freed with Delete) or EPrinter
+// saying why there is none. The request is freed.
+ipp_t* Ask(TServiceConnection& C, ipp_t* Request, const char* Resource, int DocumentFd,
+           const String& Refused) {
+  ipp_t* response = C.Api()->DoIORequest(C.Http(), Request, Resource, DocumentFd, -1);
+  if (C.TimedOut()) {
+    if (response != nullptr) C.Api()->Delete(response);
+    throw EPrinter(kNoAnswer);
+  }
+  if (response == nullptr || C.Api()->StatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
+    const String why = C.Api()->LastErrorString();
+    if (response != nullptr) C.Api()->Delete(response);
+    throw EPrinter(Refused + (why.empty() ? String() : ": " + why));
+  }
+  return response;
+}
+
+// Hands the PDF document in Fd to the printer Name as one job called Title, then asks the
+// service for the job's state: EPrinter when the service refuses the job, does not answer, or
+// has cancelled or aborted it.
+void SubmitJob(const String& Name, const String& Title, int Fd) {
+  const String refused = "The printer \"" + Name + "\" did not take the job";
+  TServiceConnection c;
+  if (c.Http() == nullptr) {
+    if (c.TimedOut()) throw EPrinter(kNoAnswer);
+    throw EPrinter(refused + ": the print service is not running");
+  }
+  const TCupsApi& api = *c.Api();
+  char uri[HTTP_MAX_URI];
+  api.AssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", api.Port(),
+                  "/printers/%s", Name.c_str());
+  const auto NewRequest = [&](ipp_op_t Op) {
+    ipp_t* r = api.NewRequest(Op);
+    api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                  api.User());
+    return r;
+  };
+  ipp_t* job = NewRequest(IPP_OP_PRINT_JOB);
+  api.AddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, Title.c_str());
+  api.AddString(job, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                "application/pdf");
+  if (::lseek(Fd, 0, SEEK_SET) != 0) {
+    api.Delete(job);
+    throw EPrinter(refused);
+  }
+  const String resource = "/printers/" + Name;
+  ipp_t* answer = Ask(c, job, resource.c_str(), Fd, refused);
+  ipp_attribute_t* id = api.FindAttribute(answer, "job-id", IPP_TAG_INTEGER);
+  const int jobId = id != nullptr ? api.GetInteger(id, 0) : 0;
+  api.Delete(answer);
+  if (jobId <= 0) throw EPrinter(refused);
+
+  ipp_t* ask = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  api.AddInteger(ask, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+  api.AddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                "job-state");
+  ipp_t* state = Ask(c, ask, "/", -1, refused);
+  ipp_attribute_t* s = api.FindAttribute(state, "job-state", IPP_TAG_ENUM);
+  const int jobState = s != nullptr ? api.GetInteger(s, 0) : 0;
+  api.Delete(state);
+  if (jobState == IPP_JSTATE_CANCELED || jobState == IPP_JSTATE_ABORTED)
+    throw EPrinter(refused + ": the job was " +
+                   (jobState == IPP_JSTATE_CANCELED ? "cancelled" : "aborted"));
+}
+
+// Device units per inch of every job.
+constexpr int kJobResolution = 1200;
+
+// A PDF writer of the job's resolution on Page (the writer's own page when invalid). Qt's
+// printer object is not used: making one asks the print service for its default printer,
+// with no bound on the wait.
+std::unique_ptr<QPdfWriter> NewPdfWriter(const QString& File, const QPageSize& Page) {
+  auto p = std::make_unique<QPdfWriter>(File);
+  p->setResolution(kJobResolution);
+  if (Page.isValid()) p->setPageSize(Page);
+  return p;
+}
+
+// The whole of a file (from its start), or false when it cannot be read.
+bool ReadWhole(int Fd, String& Out) {
+  Out.clear();
+  if (::lseek(Fd, 0, SEEK_SET) != 0) return false;
+  char buf[65536];
+  while (true) {
+    const ssize_t n = ::read(Fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    Out.append(buf, static_cast<size_t>(n));
+  }
+}
+
+// Whether Bytes are a PDF document written to its end: Qt's writer reports no failed write,
+// but a part that went missing leaves no end marker, or a cross-reference table that is not
+// where the trailer says.
+bool CompletePdf(const String& Bytes) {
+  if (Bytes.rfind("%PDF-", 0) != 0) return false;
+  const size_t end = Bytes.find_last_not_of("\r\n");
+  if (end == String::npos || end < 5 || Bytes.compare(end - 4, 5, "%%EOF") != 0) return false;
+  const size_t start = Bytes.rfind("startxref");
+  if (start == String::npos) return false;
+  char* stop = nullptr;
+  const unsigned long long at = std::strtoull(Bytes.c_str() + start + 9, &stop, 10);
+  return at < start && Bytes.compare(static_cast<size_t>(at), 4, "xref") == 0;
+}
+
+}  // namespace
+
 struct TPrinter::Impl {
   TCanvas Canvas;  // one object for the printer's life: code may compare canvases with it
-  std::unique_ptr<QPrinter> Job;
+  std::unique_ptr<QPdfWriter> Job;
   std::unique_ptr<QPainter> Painter;
   std::unique_ptr<TCanvasDevice> Device;
-  String TempFile;  // where a PDF destination is written until EndDoc
+  int Document = -1;   // the open job's PDF, in memory
+  String Destination;  // the printer the open job goes to ("" for a PDF file)
+  // The printer name the print service was last asked about, and the paper it gave for it
+  // (invalid when it gave none).
+  std::optional<String> AskedFor;
+  QPageSize AskedPage;
 
   void Close() {
     SetCanvasDevice(&Canvas, nullptr);
     Device.reset();
     Painter.reset();
     Job.reset();
-    if (!TempFile.empty()) QFile::remove(QStr(TempFile));
-    TempFile.clear();
+    if (Document >= 0) ::close(Document);
+    Document = -1;
+    Destination.clear();
   }
 };
-
-namespace {
-
-// The printer jobs go to, or EPrinter.
-QString ChosenPrinter(const String& Name) {
-  const QStringList names = QPrinterInfo::availablePrinterNames();
-  if (!Name.empty()) {
-    if (!names.contains(QStr(Name)))
-      throw EPrinter("The printer \"" + Name + "\" is not available");
-    return QStr(Name);
-  }
-  const QString def = QPrinterInfo::defaultPrinterName();
-  if (!def.isEmpty() && names.contains(def)) return def;
-  if (names.isEmpty()) throw EPrinter("No printer is available");
-  return names.front();
-}
-
-std::unique_ptr<QPrinter> NewPdfPrinter() {
-  auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  p->setOutputFormat(QPrinter::PdfFormat);
-  return p;
-}
-
-}  // namespace
 
 TPrinter::TPrinter() : d(std::make_unique<Impl>()) {}
 
@@ -68,30 +397,30 @@ bool TPrinter::Printing() const { return d->Painter != nullptr; }
 
 void TPrinter::BeginDoc() {
   if (Printing()) throw EPrinter("A print job is already open");
-  std::unique_ptr<QPrinter> job;
+  QPageSize page;
+  String destination;
   if (!FOutputFileName.empty()) {
-    job = NewPdfPrinter();
-    QTemporaryFile temp(QStr(ExtractFilePath(FOutputFileName)) + ".print-XXXXXX.pdf");
-    temp.setAutoRemove(false);
-    if (!temp.open()) throw EPrinter("Cannot write the file \"" + FOutputFileName + "\"");
-    d->TempFile = FromQStr(temp.fileName());
-    temp.close();
-    job->setOutputFileName(temp.fileName());
+    // The folder must take a new file now, not only when the job ends.
+    QTemporaryFile probe(QStr(ExtractFilePath(FOutputFileName)) + ".print-XXXXXX.pdf");
+    if (!probe.open()) throw EPrinter("Cannot write the file \"" + FOutputFileName + "\"");
   } else {
-    const QString name = ChosenPrinter(FPrinterName);
-    job = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    job->setPrinterName(name);
-    if (!job->isValid()) throw EPrinter("The printer \"" + FromQStr(name) + "\" is not available");
+    const TServiceAnswer answer = AskPrinters();
+    d->AskedFor = FPrinterName;
+    d->AskedPage = QPageSize();
+    const TChosenPrinter chosen = ChoosePrinter(answer, FPrinterName);
+    d->AskedPage = page = chosen.Page;
+    destination = chosen.Name;
   }
-  job->setDocName(QStr(FTitle));
+  const int document = ::memfd_create("kestal-print-job", MFD_CLOEXEC);
+  if (document < 0) throw EPrinter("The print job cannot be started: out of memory");
+  d->Document = document;
+  d->Destination = destination;
+  auto job = NewPdfWriter(QStringLiteral("/proc/self/fd/") + QString::number(document), page);
+  job->setTitle(QStr(FTitle));
   auto painter = std::make_unique<QPainter>();
   if (!painter->begin(job.get())) {
-    const String what =
-        FOutputFileName.empty()
-            ? "The printer \"" + FromQStr(job->printerName()) + "\" cannot start the job"
-            : "Cannot write the file \"" + FOutputFileName + "\"";
     d->Close();
-    throw EPrinter(what);
+    throw EPrinter("The print job cannot be started");
   }
   d->Job = std::move(job);
   d->Painter = std::move(painter);
@@ -115,30 +444,27 @@ void TPrinter::NewPage() {
 
 void TPrinter::EndDoc() {
   if (!Printing()) throw EPrinter("Printing is not in progress");
-  const bool ended = d->Painter->end();
-  if (!ended) {
+  try {
+    const String failed = FOutputFileName.empty()
+                              ? "The print job could not be finished"
+                              : "Cannot write the file \"" + FOutputFileName + "\"";
+    String bytes;
+    if (!d->Painter->end() || !ReadWhole(d->Document, bytes) || !CompletePdf(bytes))
+      throw EPrinter(failed);
+    if (!FOutputFileName.empty()) {
+      if (!WriteFileReplacing(FOutputFileName, bytes)) throw EPrinter(failed);
+    } else {
+      SubmitJob(d->Destination, FTitle, d->Document);
+    }
+  } catch (...) {
     d->Close();
-    throw EPrinter("The print job could not be finished");
-  }
-  if (!d->TempFile.empty()) {
-    QFile temp(QStr(d->TempFile));
-    if (!temp.open(QIODevice::ReadOnly)) {
-      d->Close();
-      throw EPrinter("Cannot write the file \"" + FOutputFileName + "\"");
-    }
-    const QByteArray bytes = temp.readAll();
-    temp.close();
-    if (!WriteFileReplacing(FOutputFileName, bytes.toStdString())) {
-      d->Close();
-      throw EPrinter("Cannot write the file \"" + FOutputFileName + "\"");
-    }
+    throw;
   }
   d->Close();
 }
 
 void TPrinter::Abort() {
   if (!Printing()) return;
-  d->Job->abort();
   d->Painter->end();
   d->Close();
 }
@@ -153,22 +479,24 @@ struct TPageGeometry {
   int Dpi;
   QRect Printable, Paper;  // device units
 };
-TPageGeometry Geometry(const QPrinter& p) {
+TPageGeometry Geometry(const QPdfWriter& p) {
   const int dpi = p.resolution();
   return {dpi, p.pageLayout().paintRectPixels(dpi), p.pageLayout().fullRectPixels(dpi)};
 }
-// The destination's page as a job would have it: the open job, the chosen printer, or a PDF
-// page when printing to a file or when there is no printer.
-TPageGeometry DestinationGeometry(const TPrinter::Impl& d, const String& Name, const String& File) {
+// The destination's page as a job would have it: the open job, the chosen printer's paper as
+// the print service last said (asked here only when it was not asked for this printer yet),
+// or a PDF page when printing to a file or when there is no printer.
+TPageGeometry DestinationGeometry(TPrinter::Impl& d, const String& Name, const String& File) {
   if (d.Job) return Geometry(*d.Job);
-  if (File.empty()) {
+  if (!File.empty()) return Geometry(*NewPdfWriter(QString(), QPageSize()));
+  if (d.AskedFor != Name) {
+    d.AskedFor = Name;
+    d.AskedPage = QPageSize();
     try {
-      QPrinter p(QPrinter::HighResolution);
-      p.setPrinterName(ChosenPrinter(Name));
-      if (p.isValid()) return Geometry(p);
+      d.AskedPage = ChoosePrinter(AskPrinters(), Name).Page;
     } catch (const EPrinter&) {}
   }
-  return Geometry(*NewPdfPrinter());
+  return Geometry(*NewPdfWriter(QString(), d.AskedPage));
 }
 }  // namespace
 
@@ -200,8 +528,4 @@ TPrinter* Printer() {
   return &printer;
 }
 
-std::vector<String> AvailablePrinterNames() {
-  std::vector<String> out;
-  for (const QString& n : QPrinterInfo::availablePrinterNames()) out.push_back(FromQStr(n));
-  return out;
-}
+std::vector<String> AvailablePrinterNames() { return AskPrinters().Names; }

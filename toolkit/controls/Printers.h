@@ -3,7 +3,7 @@
 // time: BeginDoc opens it, the canvas draws onto its current page in device units (the
 // mapping of TCanvasMapping applies), NewPage starts the next page, EndDoc prints it.
 // Failures are EPrinter exceptions with a readable message; none of the calls waits for the
-// user or for a printer that does not answer.
+// user, and none waits more than a few seconds for a print service that does not answer.
 
 #include <memory>
 #include <vector>
@@ -32,10 +32,14 @@ public:
   void SetTitle(const String& Value) { FTitle = Value; }
 
   // EPrinter when there is no printer ("No printer is available"), the chosen one is not
-  // there, the file cannot be written, or a job is already open.
+  // there, the print service does not answer ("The print service does not answer"), the
+  // file cannot be written, or a job is already open. Asks the print service for its
+  // printers (once per job).
   void BeginDoc();
   void NewPage();
-  // Finishes the job; EPrinter when the printer or file did not take it.
+  // Finishes the job; EPrinter when the printer or file did not take it: the file could not
+  // be written whole (the old file is then kept), or the print service refused the job, lost
+  // it, or does not answer.
   void EndDoc();
   // Drops the open job (nothing when none is open).
   void Abort();
@@ -45,7 +49,8 @@ public:
 
   // Device units per inch, and the page in device units: the printable area, the paper,
   // and the printable area's offset on the paper. Taken from the open job, else from the
-  // destination as BeginDoc would open it.
+  // destination as BeginDoc would open it, with the print service's last answer for the
+  // printer (the service is asked only when it was not asked for this printer yet).
   int PixelsPerInchX() const;
   int PixelsPerInchY() const;
   int PageWidth() const;

@@ -313,11 +313,29 @@ String SymbolicLinkTarget(const String& FileName) {
   return FileName;
 }
 
+String TemporaryNameBeside(const String& FileName, const String& Suffix) {
+  const size_t slash = FileName.rfind('/');
+  const size_t start = slash == String::npos ? 0 : slash + 1;
+  const size_t nameLength = FileName.size() - start;
+  constexpr size_t kNameMax = 255;  // the file-name limit of the usual file systems
+  if (nameLength + Suffix.size() <= kNameMax) return FileName + Suffix;
+  // Too long with the suffix: the name's start (whole characters), then a digest of the whole
+  // name, so that two long names sharing their start still get different temporaries.
+  std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
+  for (const char c : FileName) digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  char tag[18];
+  std::snprintf(tag, sizeof tag, "~%016llx", static_cast<unsigned long long>(digest));
+  const size_t room = kNameMax - std::min(kNameMax, Suffix.size() + 17);
+  size_t keep = std::min(room, nameLength);
+  while (keep > 0 && (static_cast<unsigned char>(FileName[start + keep]) & 0xC0) == 0x80) --keep;
+  return FileName.substr(0, start + keep) + tag + Suffix;
+}
+
 bool WriteFileReplacing(const String& FileName, const String& Bytes) {
   const String target = SymbolicLinkTarget(FileName);
   struct stat st;
   if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return false;  // a loop of links
-  const String tmp = target + ".kestal-write-" + std::to_string(::getpid());
+  const String tmp = TemporaryNameBeside(target, ".kestal-write-" + std::to_string(::getpid()));
   const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) return false;
   bool ok = WriteAll(out, Bytes.data(), Bytes.size()) && ::fsync(out) == 0;
@@ -341,7 +359,7 @@ bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists) 
   }
   // Write beside the target and rename over it at the end, so a failed copy leaves no
   // partial Dest (and an old Dest stays as it was).
-  String tmp = Dest + ".kestal-copy-" + std::to_string(::getpid());
+  const String tmp = TemporaryNameBeside(Dest, ".kestal-copy-" + std::to_string(::getpid()));
   int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
     ::close(in);

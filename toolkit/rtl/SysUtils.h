@@ -306,6 +306,11 @@ bool CopyFileBytes(const String& Source, const String& Dest, bool FailIfExists =
 // them, relative targets taken from the link's folder), the file it points to is replaced
 // and the link stays: the new file is written beside that target. A loop of links fails.
 bool WriteFileReplacing(const String& FileName, const String& Bytes);
+// The name of a temporary file beside FileName that a writer fills before renaming it over
+// FileName: FileName followed by Suffix. Where that would pass the file-name limit (255
+// bytes), the file name is cut (at a character's start) and followed by a digest of the whole
+// name, so every name that fits has a temporary name that fits too.
+String TemporaryNameBeside(const String& FileName, const String& Suffix);
 // The file a chain of symbolic links ends at (FileName itself when it is no link). A link to
 // a missing file gives the missing file's name; a loop gives FileName.
 String SymbolicLinkTarget(const String& FileName);

@@ -4,6 +4,7 @@
 // copy of a contour plot and of a Smith chart against their screen pictures.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "DOV_smith.h"
 #include "DOV_zodozaPub.h"
 #include "DocumentReaders.h"
+#include "PrintService.h"
 #include "Printers.h"
 #include "TestSupport.h"
 
@@ -154,14 +156,38 @@ TEST(ChartExport, BlackAndWhiteCopiesLeaveTheColoursAsTheyWere) {
   EXPECT_EQ(ChartState(ch.c), state);
   EXPECT_EQ(Difference(*ch.Screen(), *before), "");
 
-  // Every kind of copy runs in the same frame.
+  // Every kind of copy runs in the same frame, and leaves painting no longer suppressed even
+  // when the caller had suppressed it.
   testsupport::TempDir dir;
-  ch.c.CopyToBMP("bw", true);
-  ch.c.CopyToWMF("bw", true);
-  ch.c.CopyToClipboard(true);
-  ch.c.CopyToClipboardDAOnly(true, true);
-  ch.c.CopyToClipboardWMF(true);
-  EXPECT_EQ(ChartState(ch.c), state);
+  Printer()->SetPrinterName("");
+  Printer()->SetOutputFileName("bw.pdf");
+  const std::pair<const char*, std::function<void(TZOdoza&)>> copies[] = {
+      {"bitmap file", [](TZOdoza& c) { c.CopyToBMP("bw", true); }},
+      {"metafile", [](TZOdoza& c) { c.CopyToWMF("bw", true); }},
+      {"clipboard", [](TZOdoza& c) { c.CopyToClipboard(true); }},
+      {"clipboard, data area", [](TZOdoza& c) { c.CopyToClipboardDAOnly(true, true); }},
+      {"clipboard metafile", [](TZOdoza& c) { c.CopyToClipboardWMF(true); }},
+      {"bitmap", [](TZOdoza& c) {
+         TBitmap b;
+         c.CopyToBitmap(&b, true);
+       }},
+      {"printed page", [](TZOdoza& c) { c.PrintIt(0.5, true); }},
+      {"open print job",
+       [](TZOdoza& c) {
+         Printer()->BeginDoc();
+         Integer x = 0, y = 0;
+         c.CopyToOpenPrinter(x, y, 0.5, true);
+         Printer()->EndDoc();
+       }},
+  };
+  for (const auto& [what, copy] : copies) {
+    for (const bool suppressed : {false, true}) {
+      ch.c.SetSuppressPaint(suppressed);
+      copy(ch.c);
+      EXPECT_EQ(ChartState(ch.c), state) << what << ", suppressed before: " << suppressed;
+    }
+  }
+  Printer()->SetOutputFileName("");
   EXPECT_EQ(Difference(*ch.Screen(), *before), "");
 }
 
@@ -197,15 +223,15 @@ TEST(ChartExport, FileNamesKeepTheFolderAndDropEverythingFromTheFirstDot) {
   TBitmap expected;
   ch.c.CopyToBitmap(&expected, false);
   struct Case {
-    const char* given;
-    const char* bmp;
-    const char* wmf;
+    std::string given, bmp, wmf;
   };
+  const std::string longest(251, 'p');  // with the extension at the file-name limit
   const Case cases[] = {
       {"plot", "plot.bmp", "plot.wmf"},
       {"a.b.c", "a.bmp", "a.wmf"},
       {"sub/plot.old.png", "sub/plot.bmp", "sub/plot.wmf"},
       {"out.wmf", "out.bmp", "out.wmf"},
+      {"sub/" + longest + ".png", "sub/" + longest + ".bmp", "sub/" + longest + ".wmf"},
   };
   for (const Case& k : cases) {
     ch.c.CopyToBMP(k.given, false);
@@ -245,6 +271,32 @@ TEST(ChartExport, FailuresReachTheCallerAndLeaveTheChartAsItWas) {
   auto before = ch.Screen();
   const ChartState state(ch.c);
   const TClipboard::TProvider platform = SetClipboardProvider({});
+  // A page printed at Scale into a PDF file; a chart printed at Scale into an open job from
+  // (X, 200), which must leave the caller's position as it was when refused.
+  const auto PrintedAt = [](Double Scale) {
+    return [Scale](TZOdoza& c) {
+      Printer()->SetPrinterName("");
+      Printer()->SetOutputFileName("page.pdf");
+      c.PrintIt(Scale, true);
+    };
+  };
+  const auto PrintedIntoOpenJobAt = [](Double Scale, Integer X = 100) {
+    return [Scale, X](TZOdoza& c) {
+      Printer()->SetPrinterName("");
+      Printer()->SetOutputFileName("page.pdf");
+      Printer()->BeginDoc();
+      Integer x = X, y = 200;
+      try {
+        c.CopyToOpenPrinter(x, y, Scale, true);
+      } catch (...) {
+        EXPECT_EQ(x, X);
+        EXPECT_EQ(y, 200);
+        Printer()->Abort();
+        throw;
+      }
+      Printer()->Abort();
+    };
+  };
   struct Case {
     const char* what;
     std::function<void(TZOdoza&)> run;
@@ -266,17 +318,33 @@ TEST(ChartExport, FailuresReachTheCallerAndLeaveTheChartAsItWas) {
          Printer()->SetPrinterName("kestal-no-such-printer");
          c.PrintIt(1, true);
        }},
+      {"a print job the print service refuses",
+       [](TZOdoza& c) {
+         printtest::TPrintService service;
+         ASSERT_TRUE(service.Admin("cupsreject", printtest::TPrintService::kQueue));
+         Printer()->SetOutputFileName("");
+         Printer()->SetPrinterName("");
+         c.PrintIt(1, true);
+       }},
       {"a page that cannot be written",
        [](TZOdoza& c) {
          Printer()->SetPrinterName("");
          Printer()->SetOutputFileName("missing/page.pdf");
          c.PrintIt(1, true);
        }},
-      {"an undefined scale",
-       [](TZOdoza& c) {
-         Printer()->SetOutputFileName("page.pdf");
-         c.PrintIt(std::nan(""), true);
-       }},
+      {"an undefined scale", PrintedAt(std::nan(""))},
+      {"scale 0", PrintedAt(0)},
+      {"a negative scale", PrintedAt(-1)},
+      {"an infinite scale", PrintedAt(INFINITY)},
+      {"a negative infinite scale", PrintedAt(-INFINITY)},
+      {"a page wider than the device's numbers", PrintedAt(1e6)},
+      {"scale 1e300", PrintedAt(1e300)},
+      {"into an open job at scale 1e6", PrintedIntoOpenJobAt(1e6)},
+      {"into an open job at scale 1e7", PrintedIntoOpenJobAt(1e7)},
+      {"into an open job at scale 1e300", PrintedIntoOpenJobAt(1e300)},
+      {"into an open job at an infinite scale", PrintedIntoOpenJobAt(INFINITY)},
+      {"into an open job at an undefined scale", PrintedIntoOpenJobAt(std::nan(""))},
+      {"into an open job far right", PrintedIntoOpenJobAt(1, INT_MAX - 10)},
   };
   for (const Case& k : cases) {
     EXPECT_THROW(k.run(ch.c), Exception) << k.what;

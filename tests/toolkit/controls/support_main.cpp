@@ -1,16 +1,16 @@
-// The Qt application object exists once for the whole test program, on the offscreen platform.
-#include <gtest/gtest.h>
+// The Qt application object exists once for the whole test program, on the offscreen platform,
+// made and destroyed by the toolkit as in the program.
+#include <cstdlib>
 
-#include <QApplication>
+#include <gtest/gtest.h>
 
 #include "Forms.h"
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ::testing::InitGoogleTest(&argc, argv);
-  QApplication app(argc, argv);
-  Application->Initialize();
+  Application->Initialize(argc, argv);
   const int rc = RUN_ALL_TESTS();
-  Application->DestroyComponents();
+  Application->Finalize();
   return rc;
 }

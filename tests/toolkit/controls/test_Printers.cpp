@@ -1,13 +1,22 @@
 // The printer: jobs into a PDF file checked with poppler's readers (page size, where the
 // drawing lands), and the failures a caller must see as EPrinter: no printer, a printer
-// that is not there, a file that cannot be written, drawing outside a job.
+// that is not there, a file that cannot be written (whole), drawing outside a job, and a
+// print service (started here on loopback) that refuses or loses a job or does not answer.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "DocumentReaders.h"
 #include "Forms.h"
+#include "PrintService.h"
 #include "Printers.h"
 #include "TestSupport.h"
 
@@ -21,6 +30,43 @@ struct PdfJob {
     printer.SetOutputFileName("job.pdf");
     printer.SetTitle("Kestal test page");
   }
+};
+
+// A job opened with one page holding a black box and a line of text.
+void DrawOnePage(TPrinter& P) {
+  P.BeginDoc();
+  TCanvas* c = P.Canvas();
+  c->Brush()->SetColor(clBlack);
+  c->FillRect(TRect{100, 100, 1000, 1000});
+  c->TextOut(100, 1200, "Sun noise, 1420 MHz");
+}
+
+void PrintOnePage(TPrinter& P) {
+  DrawOnePage(P);
+  P.EndDoc();
+}
+
+// Files up to FileSizeLimit bytes while the object lives: writing past it fails as on a full
+// disk (the signal a process would get for it is ignored meanwhile).
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(rlim_t Bytes) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = FOld;
+    limit.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldHandler);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+  rlimit FOld{};
+  sighandler_t FOldHandler;
 };
 
 }  // namespace
@@ -104,4 +150,179 @@ TEST(Printer, WithoutAnyPrinterTheErrorSaysSo) {
   }
   EXPECT_FALSE(job.printer.Printing());
   EXPECT_GT(job.printer.PixelsPerInchX(), 0) << "the page metrics stay readable";
+}
+
+TEST(Printer, APdfFileThatCannotBeWrittenWholeKeepsTheOldOne) {
+  PdfJob job;
+  PrintOnePage(job.printer);
+  const std::uintmax_t whole = std::filesystem::file_size(job.dir.path() / "job.pdf");
+  ASSERT_GT(whole, 1000u);
+  job.printer.SetOutputFileName("keep.pdf");
+  // The disk is full from the start, fills in the middle of the document, or just before its
+  // end.
+  for (const rlim_t room : {rlim_t(0), rlim_t(whole / 2), rlim_t(whole - 10)}) {
+    SCOPED_TRACE(room);
+    job.dir.write("keep.pdf", "old");
+    {
+      TFileSizeLimit full(room);
+      try {
+        PrintOnePage(job.printer);
+        ADD_FAILURE() << "a page that could not be written was reported as printed";
+      } catch (const EPrinter& e) {
+        EXPECT_EQ(e.Message, "Cannot write the file \"keep.pdf\"");
+      }
+    }
+    EXPECT_FALSE(job.printer.Printing());
+    EXPECT_EQ(job.dir.read("keep.pdf"), "old");
+  }
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(job.dir.path()))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"job.pdf", "keep.pdf"})) << "no temporary left";
+}
+
+TEST(Printer, PdfFileNamesUpToTheLimitAreWritten) {
+  PdfJob job;
+  for (const size_t length : {size_t(7), size_t(244), size_t(255)}) {
+    const std::string name = std::string(length - 4, 'p') + ".pdf";
+    job.printer.SetOutputFileName(name);
+    PrintOnePage(job.printer);
+    EXPECT_EQ(testsupport::ReadPdfInfo(job.dir.path() / name).pages, 1) << length;
+  }
+}
+
+// ---- a print service of our own ----------------------------------------------------------
+namespace {
+
+class PrintService : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { Service = std::make_unique<printtest::TPrintService>(); }
+  static void TearDownTestSuite() { Service.reset(); }
+  void SetUp() override { Application->Initialize(); }
+  static inline std::unique_ptr<printtest::TPrintService> Service;
+};
+
+const std::string kQueue = printtest::TPrintService::kQueue;
+
+}  // namespace
+
+TEST_F(PrintService, AJobGoesToTheDefaultQueue) {
+  const std::vector<String> names = AvailablePrinterNames();
+  EXPECT_EQ(names, std::vector<String>{kQueue});
+  TPrinter printer;
+  printer.SetTitle("Kestal test page");
+  const size_t before = Service->Printed().size();
+  PrintOnePage(printer);
+  EXPECT_FALSE(printer.Printing());
+  ASSERT_TRUE(Service->WaitForPrinted(before + 1)) << Service->Log();
+  EXPECT_EQ(testsupport::ReadPdfInfo(Service->Printed().front()).pages, 1);
+  printer.SetPrinterName(kQueue);
+  PrintOnePage(printer);
+  EXPECT_TRUE(Service->WaitForPrinted(before + 2)) << Service->Log();
+}
+
+TEST_F(PrintService, JobsTheServiceRefusesOrLosesAreReported) {
+  const String refused = "The printer \"" + kQueue + "\" did not take the job";
+  const auto Admin = [](const char* Program, const std::string& Args) {
+    return [=] { ASSERT_TRUE(Service->Admin(Program, Args)); };
+  };
+  const auto Nothing = [] {};
+  struct Case {
+    const char* what;
+    std::function<void()> before, during, after;
+    String message;
+  };
+  const Case cases[] = {
+      {"a queue that refuses jobs", Admin("cupsreject", kQueue), Nothing,
+       Admin("cupsaccept", kQueue), refused},
+      {"a queue that refuses jobs from the middle of the job", Nothing,
+       Admin("cupsreject", kQueue), Admin("cupsaccept", kQueue), refused},
+      {"a queue removed during the job", Nothing, [] { Service->RemoveQueue(); },
+       [] {
+         Service->AddQueue();
+         ASSERT_TRUE(Service->Admin("lpadmin", "-d " + kQueue));
+       },
+       refused},
+      {"a service that stops answering during the job", Nothing, [] { Service->Pause(); },
+       [] { Service->Resume(); }, "The print service does not answer"},
+      {"a service stopped during the job", Nothing, [] { Service->Stop(); },
+       [] {
+         Service.reset();
+         Service = std::make_unique<printtest::TPrintService>();
+       },
+       refused},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    k.before();
+    TPrinter printer;
+    DrawOnePage(printer);
+    k.during();
+    try {
+      printer.EndDoc();
+      ADD_FAILURE() << "reported as printed";
+    } catch (const EPrinter& e) {
+      EXPECT_EQ(e.Message.substr(0, k.message.size()), k.message) << e.Message;
+    }
+    EXPECT_FALSE(printer.Printing());
+    k.after();
+  }
+}
+
+// A service that takes the connection and never answers: every request gives up after a few
+// seconds, and the page metrics do not ask again for each figure.
+TEST_F(PrintService, AServiceThatDoesNotAnswerIsGivenUp) {
+  printtest::TSilentService silent;
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<printtest::TScopedEnv>()> start;
+    std::function<void()> end;
+    std::function<int()> connections;  // made so far, where they can be counted
+  };
+  const Case cases[] = {
+      {"a socket that never answers",
+       [&] { return std::make_unique<printtest::TScopedEnv>("CUPS_SERVER", silent.Server()); },
+       [] {}, [&] { return silent.Connections(); }},
+      {"a stopped scheduler",
+       [] {
+         Service->Pause();
+         return std::unique_ptr<printtest::TScopedEnv>();
+       },
+       [] { Service->Resume(); }, {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const auto server = k.start();
+    const int before = k.connections ? k.connections() : 0;
+    TPrinter printer;
+    const auto t0 = std::chrono::steady_clock::now();
+    try {
+      printer.BeginDoc();
+      ADD_FAILURE() << "a job started";
+    } catch (const EPrinter& e) {
+      EXPECT_EQ(e.Message, "The print service does not answer");
+    }
+    EXPECT_FALSE(printer.Printing());
+    // The page metrics use that answer; a PDF page stands in for the printer's.
+    const int figures[] = {printer.PixelsPerInchX(), printer.PixelsPerInchY(),
+                           printer.PageWidth(),      printer.PageHeight(),
+                           printer.PhysicalWidth(),  printer.PhysicalHeight()};
+    for (const int f : figures) EXPECT_GT(f, 0);
+    EXPECT_GE(printer.PhysicalOffsetX(), 0);
+    EXPECT_GE(printer.PhysicalOffsetY(), 0);
+    if (k.connections) {
+      // A fresh printer asks once for all its figures; the list of printers is one request.
+      TPrinter fresh;
+      EXPECT_EQ(fresh.PhysicalWidth(), printer.PhysicalWidth());
+      EXPECT_EQ(fresh.PixelsPerInchX(), printer.PixelsPerInchX());
+      EXPECT_EQ(fresh.PageHeight(), printer.PageHeight());
+      EXPECT_TRUE(AvailablePrinterNames().empty());
+      EXPECT_EQ(k.connections() - before, 3) << "one per job, printer, list";
+    }
+    // At most three requests of a few seconds each (the service used to be waited for for
+    // minutes).
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(30));
+    k.end();
+  }
 }

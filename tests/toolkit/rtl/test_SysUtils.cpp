@@ -506,6 +506,49 @@ TEST(Files, WriteReplacingSwapsTheWholeFileOrNothing) {
   EXPECT_EQ(names, (std::vector<std::string>{"conf.txt", "folder"}));
 }
 
+// Names up to the file-name limit (255 bytes) are written and copied whole: the temporary
+// file beside them, named after them, must not pass the limit itself.
+TEST(Files, NamesUpToTheLimitKeepTheirTemporariesWithinIt) {
+  testsupport::TempDir dir;
+  const std::string e = "\xc3\xa9";  // two bytes of one character
+  for (const size_t length : {size_t(200), size_t(236), size_t(244), size_t(255)}) {
+    for (const bool wide : {false, true}) {
+      std::string name;
+      while (name.size() + (wide ? 2 : 1) <= length) name += wide ? e : "n";
+      name.resize(length, 'n');
+      SCOPED_TRACE(std::to_string(length) + (wide ? " bytes of two-byte characters" : " bytes"));
+      EXPECT_TRUE(WriteFileReplacing(name, "new")) << "written";
+      EXPECT_EQ(dir.read(name), "new");
+      EXPECT_TRUE(WriteFileReplacing(name, "newer")) << "replaced";
+      EXPECT_EQ(dir.read(name), "newer");
+      ASSERT_TRUE(std::filesystem::remove(name));
+      dir.write("short", "copied");
+      EXPECT_TRUE(CopyFileBytes("short", name)) << "copied";
+      EXPECT_EQ(dir.read(name), "copied");
+      const String temp = TemporaryNameBeside("folder/" + name, ".kestal-write-4194304");
+      EXPECT_EQ(temp.rfind("folder/", 0), 0u);
+      EXPECT_LE(temp.size() - 7, 255u);
+      // A cut name keeps whole characters.
+      if (const size_t tilde = temp.find('~', 7); tilde != String::npos) {
+        const String kept = temp.substr(7, tilde - 7);
+        EXPECT_EQ(name.compare(0, kept.size(), kept), 0);
+        if (wide) {
+          EXPECT_EQ(kept.size() % 2, 0u) << kept.size();
+        }
+      } else {
+        EXPECT_EQ(temp, "folder/" + name + ".kestal-write-4194304");
+      }
+      std::filesystem::remove(name);
+      std::filesystem::remove("short");
+    }
+  }
+  // Two long names that share their start get different temporaries; short ones keep theirs.
+  const String a(250, 'a');
+  EXPECT_NE(TemporaryNameBeside(a + "1", ".saving"), TemporaryNameBeside(a + "2", ".saving"));
+  EXPECT_EQ(TemporaryNameBeside("dir/conf.txt", ".saving"), "dir/conf.txt.saving");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no temporary left behind";
+}
+
 // A configuration kept elsewhere (a synchronised folder, say) and linked into the working
 // folder: the save replaces the file the link points to and keeps the link.
 TEST(Files, WriteReplacingThroughASymbolicLinkReplacesItsTarget) {
