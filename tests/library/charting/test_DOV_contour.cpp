@@ -55,7 +55,11 @@ struct Plot {
       z = f(x, y);
     };
   }
-  void Show() { p.SetSuppressPaint(false); }
+  // Paints once, also after a copy (which leaves painting unsuppressed without a repaint).
+  void Show() {
+    p.SetSuppressPaint(true);
+    p.SetSuppressPaint(false);
+  }
   TColor At(Integer c, Integer r) const { return p.GrafBmp()->Canvas()->GetPixel(c, r); }
 };
 
