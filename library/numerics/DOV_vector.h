@@ -123,6 +123,14 @@ protected:
   void AssignTo(TPersistent* Dest) override;
   [[noreturn]] void RaiseDimensions() const;
   TArray SortedCopy(Integer LowElem, Integer HighElem) const;
+  // The window's values as doubles, sorted ascending.
+  std::vector<double> SortedValues(Integer LowElem, Integer HighElem) const;
+  // The values of a valid window for the shared figures of DOV_math1.h.
+  auto Window(Integer LowElem, Integer HighElem) const {
+    return [=, this](auto f) {
+      for (Integer i = LowElem; i <= HighElem; ++i) f(static_cast<double>(FVec[i - 1]));
+    };
+  }
 
   Integer FNElem = 1;
   TArray FVec;

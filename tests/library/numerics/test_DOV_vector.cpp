@@ -137,6 +137,10 @@ TEST_F(VectorTest, DigestAndLength) {
   EXPECT_EQ(iv.CRCofData(), "D202EF8DD202EF8DD202EF8DD202EF8D");
   auto* w = Vec({3, 4});
   EXPECT_EQ(w->Leng(), 5);
+  // Scaled as hypot scales: a representable length is returned at any scale.
+  for (double f : {1e200, 1e-200, 1e300, 1e-310})
+    EXPECT_NEAR(Vec({3 * f, 4 * f})->Leng() / f, 5, 1e-13) << f;
+  EXPECT_TRUE(std::isinf(Vec({1e308, 1e308, 1e308, 1e308})->Leng()));  // 2e308: infinite
   w->SetVecLeng(10);
   EXPECT_EQ(Values(*w), (std::vector<double>{6, 8}));
   EXPECT_THROW(v.SetVecLeng(1), ESDLVectorError);
@@ -169,6 +173,12 @@ TEST_F(VectorTest, ArithmeticAndDimensions) {
   EXPECT_EQ(a->Correlate(b, 1), 3);  // 1*1 + 2*1 + 3*0
   EXPECT_NEAR(a->PearsonCorrCoeff(Vec({2, 4, 6})), 1.0, 1e-15);
   EXPECT_EQ(a->PearsonCorrCoeff(b), 0);
+  for (double f : {1.0, 1e200, 1e-200}) {  // magnitudes of any scale
+    EXPECT_NEAR(Vec({f, 2 * f, 3 * f})->PearsonCorrCoeff(Vec({f, 4 * f, 9 * f})), 0.989743318610787,
+                1e-14)
+        << f;
+    EXPECT_NEAR(Vec({f, 0, 0})->EuclideanDistance(Vec({0, 2 * f, 2 * f})) / f, 3, 1e-15) << f;
+  }
   a->SMult(-2);
   a->AbsVal();
   a->Mirror();
@@ -190,13 +200,31 @@ TEST_F(VectorTest, Searches) {
 }
 
 TEST_F(VectorTest, Statistics) {
+  struct MCase {
+    std::vector<double> v;
+    double mean, var;
+  };
+  for (const auto& c : std::vector<MCase>{
+           {{2, 4}, 3, 1},
+           {{2, 4, 9}, 5, 13},
+           // An offset common to all values costs no digits.
+           {{2460000.1, 2460000.2, 2460000.3, 2460000.4, 2460000.5},
+            2460000.3,
+            0.024999999976716935},
+           {{1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4}, 1e9 + 2.5, 5.0 / 3},
+           {{1420405750, 1420405760, 1420405770, 1420405780}, 1420405765, 500.0 / 3},
+       }) {
+    double m, var;
+    Vec(c.v)->MeanVar(0, 0, m, var);
+    EXPECT_EQ(m, c.mean);
+    EXPECT_EQ(var, c.var);
+  }
   double m, var;
-  Vec({2, 4})->MeanVar(0, 0, m, var);
-  EXPECT_EQ(m, 3);
-  EXPECT_EQ(var, 1);
-  Vec({2, 4, 9})->MeanVar(0, 0, m, var);
-  EXPECT_EQ(m, 5);
-  EXPECT_EQ(var, 13);
+  auto* offset = Vec({1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4});
+  offset->Standardize(m, var);  // the spread is seen, so the data are scaled
+  EXPECT_NEAR(offset->GetVal(1), -1.5 / std::sqrt(5.0 / 3), 1e-15);
+  IVec({1000000001, 1000000002, 1000000003, 1000000004})->MeanVar(0, 0, m, var);
+  EXPECT_EQ(var, 5.0 / 3);
 
   auto* p = Vec({1, 2, 3, 4});
   EXPECT_EQ(p->Percentile(50, 0, 0), 2.5);
@@ -249,6 +277,30 @@ TEST_F(VectorTest, Statistics) {
   Vec({1, 2, 3, 10})->SkewKurtSample(0, 0, ss, sk);
   EXPECT_NEAR(ss, 16 * s / 6, 1e-12);
   EXPECT_NEAR(sk, (k + 3) * 16 * 5 / 6 - 3 * 9 / 2.0, 1e-12);
+  // The same figures at every scale of the double range; none for data without spread.
+  struct SCase {
+    std::vector<double> v;
+    double scale, skew, kurt, sampleSkew, sampleKurt;
+  };
+  const std::vector<double> peaks{3, 1, 1, 1, 3, 1, 1, 1, 3};
+  for (const auto& c : std::vector<SCase>{
+           {peaks, 1, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e160, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e300, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e-300, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {std::vector<double>(10, 7.0), 1, 0, 0, 0, 0},
+           {std::vector<double>(4, 7.0), 1, 0, 0, 0, 0},
+       }) {
+    std::vector<double> scaled;
+    for (double x : c.v) scaled.push_back(x * c.scale);
+    auto* v = Vec(scaled);
+    v->SkewKurt(0, 0, s, k);
+    EXPECT_NEAR(s, c.skew, 1e-14) << c.scale;
+    EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale;
+    v->SkewKurtSample(0, 0, ss, sk);
+    EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale;
+    EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale;
+  }
 }
 
 TEST_F(VectorTest, Histogram) {
