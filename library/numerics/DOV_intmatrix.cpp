@@ -94,13 +94,15 @@ bool TIntMatrix::ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol,
   return LowCol >= 1 && LowRow >= 1 && HighCol >= LowCol && HighRow >= LowRow;
 }
 
+namespace {
 // The visitor of the shared figures (DOV_math1.h) over a valid window, column by column.
-auto TIntMatrix::Values(Integer lc, Integer lr, Integer hc, Integer hr) const {
-  return [=, this](auto f) {
+auto Values(const TIntMatrix* M, Integer lc, Integer lr, Integer hc, Integer hr) {
+  return [=](auto f) {
     for (Integer c = lc; c <= hc; ++c)
-      for (Integer r = lr; r <= hr; ++r) f(static_cast<double>(GetVal(c, r)));
+      for (Integer r = lr; r <= hr; ++r) f(static_cast<double>(M->GetVal(c, r)));
   };
 }
+}  // namespace
 
 template <class Fn>
 void TIntMatrix::ForWindow(Integer lc, Integer lr, Integer hc, Integer hr, Fn fn) const {
@@ -426,7 +428,7 @@ void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Intege
   Mean = Variance = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return;
-  MeanVarOf(Values(a, b, c, d), Mean, Variance);
+  MeanVarOf(Values(this, a, b, c, d), Mean, Variance);
 }
 
 void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -434,7 +436,7 @@ void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integ
   Skewness = Kurtosis = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return;
-  SkewKurtOf(Values(a, b, c, d), Skewness, Kurtosis);
+  SkewKurtOf(Values(this, a, b, c, d), Skewness, Kurtosis);
 }
 
 void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -442,7 +444,7 @@ void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
   Skewness = Kurtosis = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return;
-  SampleSkewKurtOf(Values(a, b, c, d), Skewness, Kurtosis);
+  SampleSkewKurtOf(Values(this, a, b, c, d), Skewness, Kurtosis);
 }
 
 double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,

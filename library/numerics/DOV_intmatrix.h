@@ -190,8 +190,6 @@ private:
   dov_matrix::TColumnBlock<Integer> Block();
   bool ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol, Integer& HighRow) const;
   std::vector<double> WindowValues(Integer lc, Integer lr, Integer hc, Integer hr) const;
-  // The values of a valid window for the shared figures of DOV_math1.h.
-  auto Values(Integer lc, Integer lr, Integer hc, Integer hr) const;
   // Runs a store operation, turning a memory failure into the matrix's error.
   template <class Fn>
   auto OnStore(Fn fn) const -> decltype(fn());
