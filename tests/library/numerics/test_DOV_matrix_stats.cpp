@@ -11,6 +11,14 @@
 
 namespace {
 
+// A vector holding the values.
+std::unique_ptr<TVector> Vector(const std::vector<double>& v) {
+  auto x = std::make_unique<TVector>(nullptr);
+  x->Resize(static_cast<Integer>(v.size()));
+  for (size_t i = 0; i < v.size(); ++i) x->SetVal(static_cast<Integer>(i + 1), v[i]);
+  return x;
+}
+
 // One column holding the values (n rows).
 std::unique_ptr<TMatrix> Column(const std::vector<double>& v) {
   auto m = std::make_unique<TMatrix>(nullptr);
@@ -58,6 +66,9 @@ TEST(MatrixStatistics, MeanVarSumMinMax) {
        }) {
     double m, var;
     Column(c.v)->MeanVar(0, 0, 0, 0, m, var);
+    EXPECT_EQ(m, c.mean);
+    EXPECT_EQ(var, c.var);
+    Vector(c.v)->MeanVar(0, 0, m, var);  // the vector's figures are the same
     EXPECT_EQ(m, c.mean);
     EXPECT_EQ(var, c.var);
   }
@@ -127,12 +138,21 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
     std::vector<double> scaled;
     for (double x : c.v) scaled.push_back(x * c.scale);
     auto m = Column(scaled);
-    m->SkewKurt(0, 0, 0, 0, s, k);
-    EXPECT_NEAR(s, c.skew, 1e-14) << c.scale;
-    EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale;
-    m->SkewKurtSample(0, 0, 0, 0, ss, sk);
-    EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale;
-    EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale;
+    auto v = Vector(scaled);  // the vector's figures are the same
+    for (int kind = 0; kind < 2; ++kind) {
+      if (kind == 0)
+        m->SkewKurt(0, 0, 0, 0, s, k);
+      else
+        v->SkewKurt(0, 0, s, k);
+      EXPECT_NEAR(s, c.skew, 1e-14) << c.scale << " " << kind;
+      EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale << " " << kind;
+      if (kind == 0)
+        m->SkewKurtSample(0, 0, 0, 0, ss, sk);
+      else
+        v->SkewKurtSample(0, 0, ss, sk);
+      EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale << " " << kind;
+      EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale << " " << kind;
+    }
   }
 }
 
@@ -367,21 +387,19 @@ TEST(MatrixStatistics, NotANumberValuesHaveNoOrder) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<double> data{1, 2, nan, 4, 5};
   auto m = Column(data);
-  TVector v(nullptr);
-  v.Resize(5);
-  for (Integer i = 1; i <= 5; ++i) v.SetVal(i, data[i - 1]);
+  auto v = Vector(data);
   double q[6];
   EXPECT_FALSE(m->Quartiles(0, 0, 0, 0, q[0], q[1], q[2]));
-  EXPECT_FALSE(v.Quartiles(0, 0, q[3], q[4], q[5]));
+  EXPECT_FALSE(v->Quartiles(0, 0, q[3], q[4], q[5]));
   for (double x : q) EXPECT_TRUE(std::isnan(x));
   for (double prob : {0.0, 50.0, 100.0}) {
     EXPECT_TRUE(std::isnan(m->Percentile(prob, 0, 0, 0, 0))) << prob;
     EXPECT_TRUE(std::isnan(Column({nan, nan, nan})->Percentile(prob, 0, 0, 0, 0, 2))) << prob;
-    EXPECT_TRUE(std::isnan(v.Percentile(prob, 0, 0))) << prob;
+    EXPECT_TRUE(std::isnan(v->Percentile(prob, 0, 0))) << prob;
   }
   // Windows without the NaN keep their order.
   EXPECT_EQ(m->Percentile(50, 1, 1, 1, 2), 2);
-  EXPECT_EQ(v.Percentile(50, 4, 5), 4.5);
+  EXPECT_EQ(v->Percentile(50, 4, 5), 4.5);
   EXPECT_TRUE(m->Quartiles(1, 4, 1, 5, q[0], q[1], q[2]));
   EXPECT_EQ(q[1], 4.5);
 }
