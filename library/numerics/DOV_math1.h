@@ -369,12 +369,16 @@ Int64 MeanVarOf(ForEach forEach, Double& Mean, Double& Variance) {
   return n;
 }
 
-// The power of two that brings the largest finite magnitude Big near 1 (0 for 0 and for
-// values that are not finite): values scaled by it can be squared and raised to the fourth
-// power without overflow or underflow, exactly as long as they stay normal.
-inline int ScaleExponent(Double Big) {
-  return Big > 0 && std::isfinite(Big) ? -std::ilogb(Big) : 0;
+// The exponent of the power of two that brings the largest finite magnitude Big near 1, where
+// Big lies outside 2^-Safe ... 2^Safe; 0 inside (and for 0 or values that are not finite), so
+// data of moderate size take the plain arithmetic, bit for bit. Scaled values can be raised to
+// the powers the caller needs without overflow or underflow, exactly while they stay normal.
+inline int ScaleExponent(Double Big, int Safe) {
+  if (!(Big > 0) || !std::isfinite(Big)) return 0;
+  const int b = std::ilogb(Big);
+  return b > -Safe && b < Safe ? 0 : -b;
 }
+inline Double Scaled(Double x, int e) { return e == 0 ? x : std::ldexp(x, e); }
 
 // Skewness and excess kurtosis: the third and fourth moments about the mean over n, divided by
 // s^3 and s^4, s the standard deviation over n - 1. The values are first scaled by a power of
@@ -391,14 +395,14 @@ Int64 SkewKurtOf(ForEach forEach, Double& Skewness, Double& Kurtosis) {
     ++n;
   });
   if (n < 2) return 0;
-  const int e = ScaleExponent(big);
+  const int e = ScaleExponent(big, 200);  // fourth powers of deviations
   const Double count = static_cast<Double>(n);
   Double s = 0;
-  forEach([&](Double x) { s += std::ldexp(x, e); });
+  forEach([&](Double x) { s += Scaled(x, e); });
   const Double m = s / count;
   Double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
   forEach([&](Double x) {
-    const Double d = std::ldexp(x, e) - m;
+    const Double d = Scaled(x, e) - m;
     s1 += d;
     s2 += d * d;
     s3 += d * d * d;
@@ -440,13 +444,13 @@ Double RootSumSquares(ForEach forEach) {
   });
   if (nan) return std::nan("");
   if (big == 0 || !std::isfinite(big)) return big;
-  const int e = ScaleExponent(big);
+  const int e = ScaleExponent(big, 400);  // squares, summed
   Double s = 0;
   forEach([&](Double x) {
-    const Double y = std::ldexp(x, e);
+    const Double y = Scaled(x, e);
     s += y * y;
   });
-  return std::ldexp(std::sqrt(s), -e);
+  return Scaled(std::sqrt(s), -e);
 }
 
 // Pearson's correlation of pairs: ForEachPair(f) calls f(x, y) for every pair. Two passes over
@@ -467,17 +471,17 @@ Double CorrelationOf(ForEachPair forEachPair, Int64 MinPairs) {
   });
   if (n < MinPairs || n < 2) return 0;
   if (nan) return std::nan("");
-  const int ex = ScaleExponent(bx), ey = ScaleExponent(by);
+  const int ex = ScaleExponent(bx, 400), ey = ScaleExponent(by, 400);  // squares, summed
   const Double count = static_cast<Double>(n);
   Double sx = 0, sy = 0;
   forEachPair([&](Double x, Double y) {
-    sx += std::ldexp(x, ex);
-    sy += std::ldexp(y, ey);
+    sx += Scaled(x, ex);
+    sy += Scaled(y, ey);
   });
   const Double mx = sx / count, my = sy / count;
   Double dx = 0, dy = 0, dxx = 0, dyy = 0, dxy = 0;
   forEachPair([&](Double x, Double y) {
-    const Double u = std::ldexp(x, ex) - mx, v = std::ldexp(y, ey) - my;
+    const Double u = Scaled(x, ex) - mx, v = Scaled(y, ey) - my;
     dx += u;
     dy += v;
     dxx += u * u;

@@ -383,14 +383,15 @@ double TMatrix::Norm(TNormType nt) {
       Buffer a = FData;
       double big = 0;
       for (std::size_t i = 0; i < a.size(); ++i) big = std::fmax(big, std::fabs(a[i]));
-      const int e = ScaleExponent(big);
-      for (std::size_t i = 0; i < a.size(); ++i) a[i] = std::ldexp(a[i], e);
+      const int e = ScaleExponent(big, 400);
+      if (e != 0)
+        for (std::size_t i = 0; i < a.size(); ++i) a[i] = std::ldexp(a[i], e);
       std::vector<double> w, v;
       if (!dov_kernels::SingularValues(a.data(), FNRow, FNCol, FAllocRows, w, v))
         throw ESDLMatrixError("near singular covariance matrix");
       double best = 0;
       for (double x : w) best = std::max(best, x);
-      return std::ldexp(best, -e);
+      return Scaled(best, -e);
     }
   }
   return 0;
