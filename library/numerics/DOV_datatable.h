@@ -320,7 +320,9 @@ public:
                                  Integer& NumData) const;
   double HarmonicMeanOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                                 Integer& NumData) const;
-  // Interpolated at (n + 1) q; a position at or beyond n gives the largest value.
+  // Interpolated at (n + 1) q; a position at or beyond n gives the largest value. True, also
+  // without cells (quartiles 0), unless a value is NaN (quartiles NaN, false). The percentiles
+  // follow the rule of DOV_math1.h (a percent that is NaN counts as 0; NaN with a NaN value).
   bool QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                            double& Q1, double& Q2, double& Q3, Integer& NumData) const;
   double PercentileOfNumCells(double prob, Integer LowCol, Integer LowRow, Integer HighCol,

@@ -21,16 +21,11 @@ inline bool SharesMark(Byte s, Byte mask) { return (s & mask & 0xFC) != 0; }
 constexpr Integer kAttribLevels = 256;
 
 struct TMoments {
-  double S = 0, Q = 0;
+  double S = 0;
   Integer N = 0;
   void Add(double v) {
     S += v;
-    Q += v * v;
     ++N;
-  }
-  void Result(double& Mean, double& Variance) const {
-    Mean = N == 0 ? 0 : S / N;
-    Variance = N < 3 ? 1 : (Q - S * S / N) / (N - 1);
   }
 };
 
@@ -108,25 +103,27 @@ double TDataTable::SumOfMarkedCells(Integer LowCol, Integer LowRow, Integer High
 
 Integer TDataTable::MeanVarOfNumCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                       Integer HighRow, double& Mean, double& Variance) const {
-  TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow,
-           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-             if (IsNumericScale(t) && IsNumberState(s)) m.Add(v);
-           });
-  m.Result(Mean, Variance);
-  return m.N;
+  return static_cast<Integer>(MeanVarOf(
+      [&](auto f) {
+        ForCells(LowCol, LowRow, HighCol, HighRow,
+                 [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+                   if (IsNumericScale(t) && IsNumberState(s)) f(v);
+                 });
+      },
+      Mean, Variance));
 }
 
 Integer TDataTable::MeanVarOfMarkedCells(Integer LowCol, Integer LowRow, Integer HighCol,
                                          Integer HighRow, Byte CellState, double& Mean,
                                          double& Variance) const {
-  TMoments m;
-  ForCells(LowCol, LowRow, HighCol, HighRow,
-           [&](Integer, Integer, TMScaleType t, Byte s, double v) {
-             if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) m.Add(v);
-           });
-  m.Result(Mean, Variance);
-  return m.N;
+  return static_cast<Integer>(MeanVarOf(
+      [&](auto f) {
+        ForCells(LowCol, LowRow, HighCol, HighRow,
+                 [&](Integer, Integer, TMScaleType t, Byte s, double v) {
+                   if (IsNumericScale(t) && IsNumberState(s) && SharesMark(s, CellState)) f(v);
+                 });
+      },
+      Mean, Variance));
 }
 
 namespace {
@@ -236,37 +233,16 @@ bool TDataTable::QuartilesOfNumCells(Integer LowCol, Integer LowRow, Integer Hig
   Q1 = Q2 = Q3 = 0;
   if (n == 0) return true;
   if (n > 1) SortArray(x.data(), n - 1, true);
-  auto quart = [&](double q) {
-    if (n == 1) return x[0];
-    const double p = (n + 1) * q;
-    Integer k = static_cast<Integer>(p);
-    double f = p - k;
-    if (k == 0) {
-      k = 1;
-      f = 0;
-    }
-    // A position at or beyond the last value is the largest value, as for vectors and
-    // matrices (clamping to n - 1 would put Q3 below Q2 for small counts).
-    if (k >= n) return x[n - 1];
-    return x[k - 1] + (x[k] - x[k - 1]) * f;
-  };
-  Q1 = quart(0.25);
-  Q2 = quart(0.5);
-  Q3 = quart(0.75);
-  return true;
+  // A position at or beyond the last value is the largest value, as for vectors and matrices
+  // (clamping to n - 1 would put Q3 below Q2 for small counts).
+  return QuartilesOfSorted(x.data(), n, Q1, Q2, Q3);
 }
 
 namespace {
 double InterpolatedPercentile(std::vector<double>& x, double prob) {
-  prob = std::clamp(prob, 0.0, 100.0);
   const auto n = static_cast<Integer>(x.size());
-  if (n == 0) return 0;
-  if (n == 1) return x[0];
-  SortArray(x.data(), n - 1, true);
-  if (prob == 100) return x[n - 1];
-  const double t = prob * (n - 1) / 100;
-  const auto k = static_cast<Integer>(t);
-  return x[k] + (x[k + 1] - x[k]) * (t - k);
+  if (n > 1) SortArray(x.data(), n - 1, true);
+  return PercentileOfSorted(x.data(), n, prob);
 }
 }  // namespace
 

@@ -94,6 +94,16 @@ bool TIntMatrix::ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol,
   return LowCol >= 1 && LowRow >= 1 && HighCol >= LowCol && HighRow >= LowRow;
 }
 
+namespace {
+// The visitor of the shared figures (DOV_math1.h) over a valid window, column by column.
+auto Values(const TIntMatrix* M, Integer lc, Integer lr, Integer hc, Integer hr) {
+  return [=](auto f) {
+    for (Integer c = lc; c <= hc; ++c)
+      for (Integer r = lr; r <= hr; ++r) f(static_cast<double>(M->GetVal(c, r)));
+  };
+}
+}  // namespace
+
 template <class Fn>
 void TIntMatrix::ForWindow(Integer lc, Integer lr, Integer hc, Integer hr, Fn fn) const {
   if (!ValidWindow(lc, lr, hc, hr)) return;
@@ -416,21 +426,17 @@ std::vector<double> TIntMatrix::WindowValues(Integer lc, Integer lr, Integer hc,
 void TIntMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                          double& Mean, double& Variance) const {
   Mean = Variance = 0;
-  double s = 0, q = 0, n = 0;
-  ForWindow(LowCol, LowRow, HighCol, HighRow, [&](Integer, Integer, Integer v) {
-    s += v;
-    q += static_cast<double>(v) * v;
-    n += 1;
-  });
-  if (n == 0) return;
-  Mean = s / n;
-  Variance = n < 3 ? 1 : (q - s * s / n) / (n - 1);
-  if (Variance < 0) Variance = 0;
+  Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
+  if (!ValidWindow(a, b, c, d)) return;
+  MeanVarOf(Values(this, a, b, c, d), Mean, Variance);
 }
 
 void TIntMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                           double& Skewness, double& Kurtosis) const {
-  SkewKurtOf(WindowValues(LowCol, LowRow, HighCol, HighRow), Skewness, Kurtosis);
+  Skewness = Kurtosis = 0;
+  Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
+  if (!ValidWindow(a, b, c, d)) return;
+  SkewKurtOf(Values(this, a, b, c, d), Skewness, Kurtosis);
 }
 
 void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -438,11 +444,7 @@ void TIntMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol,
   Skewness = Kurtosis = 0;
   Integer a = LowCol, b = LowRow, c = HighCol, d = HighRow;
   if (!ValidWindow(a, b, c, d)) return;
-  const double n = static_cast<double>(c - a + 1) * (d - b + 1);
-  if (n < 4) return;
-  double g, k;
-  SkewKurt(LowCol, LowRow, HighCol, HighRow, g, k);
-  SampleSkewKurt(n, g, k, Skewness, Kurtosis);
+  SampleSkewKurtOf(Values(this, a, b, c, d), Skewness, Kurtosis);
 }
 
 double TIntMatrix::GeometricMean(Integer LowCol, Integer LowRow, Integer HighCol,
@@ -487,17 +489,14 @@ bool TIntMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Inte
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
   if (x.empty()) return false;
   std::sort(x.begin(), x.end());
-  QuartilesOfSorted(x, Q1, Q2, Q3);
-  return true;
+  return QuartilesOfSorted(x.data(), static_cast<Int64>(x.size()), Q1, Q2, Q3);
 }
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                               Integer HighRow) const {
   if (FSparse) return 0;
-  prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow);
-  if (x.empty()) return 0;
-  return RankValue(x, prob);
+  return RankPercentile(x.data(), static_cast<Int64>(x.size()), prob);
 }
 
 double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -507,13 +506,12 @@ double TIntMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integ
   if (!ValidWindow(lc, lr, hc, hr)) return 0;
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
   if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
-  prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
     return static_cast<double>(FMat[Index(c, r)]);
   });
-  return RankValue(draws, prob);
+  return RankPercentile(draws.data(), SampleSize, prob);
 }
 
 // ---- arithmetic and products ---------------------------------------------------------------

@@ -16,6 +16,7 @@
 // run after the string unit's InitScramble(8053) and before anything else draws: InitLibrary
 // runs it right after the seeding, so one call initialises the library.
 
+#include <cmath>
 #include <string_view>
 #include <utility>
 
@@ -157,6 +158,9 @@ public:
 // to +-1.7e308. An invalid number gives 0 with CurPos on the offending character.
 // An exponent text stops growing once its value exceeds 4200 (1e5000 reads as 1e500).
 Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
+// The same reading in 80-bit precision without the clamp (1e309 stays 1e309), for a caller
+// that takes a number beyond the double range as infinite.
+Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
 // True when a number, as ScanFPNum reads it from position 1, ends properly (anything may
 // follow it: "12abc" is valid, "abc", "-", "E5", "1.2.3" are not). An exponent beyond 4200
 // makes the text invalid. dsSystem takes the separator of FormatSettings.
@@ -304,6 +308,198 @@ Double QuickSelect(Double* Data, Integer k, Integer lo, Integer hi);
 
 // Exchanges a and b unless (a < b) equals Ascending; true when exchanged.
 bool SortSwap(Double& a, Double& b, bool Ascending);
+
+// ---- percentiles: the one rule of the vectors, the matrices and the data table -----------
+// prob is in percent: NaN counts as 0, the rest is clamped to 0 ... 100. A value that is NaN
+// has no place in an order, so a set holding one has no percentile (NaN) and no quartiles.
+Double ClampPercent(Double prob);
+// 0-based rank of percentile prob among n >= 1 sorted values: round(n prob / 100), halves to
+// even, at most n - 1.
+Int64 PercentRank(Int64 n, Double prob);
+bool HasNaN(const Double* Data, Int64 n);
+// The value of rank PercentRank(n, prob), no interpolation, selected in place by QuickSelect
+// (Data is reordered). 0 for n = 0; NaN when a value is NaN.
+Double RankPercentile(Double* Data, Int64 n, Double prob);
+// Interpolated at position prob (n - 1) / 100 of n sorted values (0-based); prob 100 gives the
+// largest. 0 for n = 0; NaN when a value is NaN.
+Double PercentileOfSorted(const Double* Sorted, Int64 n, Double prob);
+// Quartiles of n sorted values, interpolated at the 1-based positions (n + 1) q: below 1 the
+// smallest, at or beyond n the largest. False with all three 0 for n = 0, false with all three
+// NaN when a value is NaN.
+bool QuartilesOfSorted(const Double* Sorted, Int64 n, Double& Q1, Double& Q2, Double& Q3);
+
+// ---- figures of a set of values: one implementation for every class --------------------
+// Each takes a visitor: ForEach(f) calls f(x) for every value (any order, the same each time)
+// and is called more than once.
+
+// Mean (the sum over the count) and variance (denominator n - 1) in two passes: the mean,
+// then the squared deviations from it, less the square of their sum over n, which takes out
+// the rounding of the mean. An offset common to all values costs no digits (2460000.1 ...
+// 2460000.5 give 0.025, 1e9 + 1 ... 1e9 + 4 give 1.6667). Variance 0 for fewer than two
+// values; infinite when the squared deviations overflow; NaN with a NaN value. Returns n.
+template <class ForEach>
+Int64 SampleMeanVar(ForEach forEach, Double& Mean, Double& Variance) {
+  Double s = 0;
+  Int64 n = 0;
+  forEach([&](Double x) {
+    s += x;
+    ++n;
+  });
+  Mean = n == 0 ? 0 : s / static_cast<Double>(n);
+  Variance = 0;
+  if (n < 2) return n;
+  const Double m = Mean;
+  Double sd = 0, sdd = 0;
+  forEach([&](Double x) {
+    const Double d = x - m;
+    sd += d;
+    sdd += d * d;
+  });
+  Variance = (sdd - sd * sd / static_cast<Double>(n)) / static_cast<Double>(n - 1);
+  if (Variance < 0) Variance = 0;
+  return n;
+}
+
+// SampleMeanVar under the rule of the library's vectors, matrices and data table: fewer than
+// three values report the variance 1.
+template <class ForEach>
+Int64 MeanVarOf(ForEach forEach, Double& Mean, Double& Variance) {
+  const Int64 n = SampleMeanVar(forEach, Mean, Variance);
+  if (n < 3) Variance = 1;
+  return n;
+}
+
+// The exponent of the power of two that brings the largest finite magnitude Big near 1, where
+// Big lies outside 2^-Safe ... 2^Safe; 0 inside (and for 0 or values that are not finite), so
+// data of moderate size take the plain arithmetic, bit for bit. Scaled values can be raised to
+// the powers the caller needs without overflow or underflow, exactly while they stay normal.
+inline int ScaleExponent(Double Big, int Safe) {
+  if (!(Big > 0) || !std::isfinite(Big)) return 0;
+  const int b = std::ilogb(Big);
+  return b > -Safe && b < Safe ? 0 : -b;
+}
+inline Double Scaled(Double x, int e) { return e == 0 ? x : std::ldexp(x, e); }
+
+// Skewness and excess kurtosis: the third and fourth moments about the mean over n, divided by
+// s^3 and s^4, s the standard deviation over n - 1. The values are first scaled by a power of
+// two near the largest magnitude, so data anywhere in the double range give the figures they
+// give at a moderate scale. Returns n when the figures were computed; 0, with both 0, for
+// fewer than two values or none without spread. NaN values give NaN figures.
+template <class ForEach>
+Int64 SkewKurtOf(ForEach forEach, Double& Skewness, Double& Kurtosis) {
+  Skewness = Kurtosis = 0;
+  Double big = 0;
+  Int64 n = 0;
+  forEach([&](Double x) {
+    big = std::fmax(big, std::fabs(x));
+    ++n;
+  });
+  if (n < 2) return 0;
+  const int e = ScaleExponent(big, 200);  // fourth powers of deviations
+  const Double count = static_cast<Double>(n);
+  Double s = 0;
+  forEach([&](Double x) { s += Scaled(x, e); });
+  const Double m = s / count;
+  Double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
+  forEach([&](Double x) {
+    const Double d = Scaled(x, e) - m;
+    s1 += d;
+    s2 += d * d;
+    s3 += d * d * d;
+    s4 += d * d * d * d;
+  });
+  const Double sd = std::sqrt((s2 - s1 * s1 / count) / (count - 1));
+  if (sd == 0) return 0;
+  Skewness = s3 / count / (sd * sd * sd);
+  Kurtosis = s4 / count / (sd * sd * sd * sd) - 3;
+  return n;
+}
+
+// The sample (bias-corrected) skewness and kurtosis from SkewKurtOf's figures; both 0 for
+// fewer than four values or none without spread (as the population figures are then).
+template <class ForEach>
+void SampleSkewKurtOf(ForEach forEach, Double& Skewness, Double& Kurtosis) {
+  Double g, k;
+  const Int64 count = SkewKurtOf(forEach, g, k);
+  Skewness = Kurtosis = 0;
+  if (count < 4) return;
+  const Double n = static_cast<Double>(count);
+  Skewness = n / ((n - 1) * (n - 2)) * n * g;
+  Kurtosis = n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * n * (k + 3) -
+             3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+}
+
+// The square root of the sum of squares, scaled as hypot scales: the values are divided by a
+// power of two near the largest magnitude before they are squared, so a representable result
+// is returned (the length of (3e200, 1e200) is 3.16e200, of (3e-200, 1e-200) 3.16e-200), and
+// where no square over- or underflows the bits are those of the plain sum. NaN with a NaN
+// value, otherwise infinite with an infinite one.
+template <class ForEach>
+Double RootSumSquares(ForEach forEach) {
+  Double big = 0;
+  bool nan = false;
+  forEach([&](Double x) {
+    if (std::isnan(x)) nan = true;
+    big = std::fmax(big, std::fabs(x));
+  });
+  if (nan) return std::nan("");
+  if (big == 0 || !std::isfinite(big)) return big;
+  const int e = ScaleExponent(big, 400);  // squares, summed
+  Double s = 0;
+  forEach([&](Double x) {
+    const Double y = Scaled(x, e);
+    s += y * y;
+  });
+  return Scaled(std::sqrt(s), -e);
+}
+
+// Pearson's correlation of pairs: ForEachPair(f) calls f(x, y) for every pair. Two passes over
+// values scaled by a power of two near each variable's largest magnitude: the means, then the
+// sums of products of the deviations, so data at any scale and with any offset give the figure
+// of the same data at a moderate scale. 0 for fewer than MinPairs pairs or a variable without
+// spread; NaN with a NaN value.
+template <class ForEachPair>
+Double CorrelationOf(ForEachPair forEachPair, Int64 MinPairs) {
+  Double bx = 0, by = 0;
+  Int64 n = 0;
+  bool nan = false;
+  forEachPair([&](Double x, Double y) {
+    if (std::isnan(x) || std::isnan(y)) nan = true;
+    bx = std::fmax(bx, std::fabs(x));
+    by = std::fmax(by, std::fabs(y));
+    ++n;
+  });
+  if (n < MinPairs || n < 2) return 0;
+  if (nan) return std::nan("");
+  const int ex = ScaleExponent(bx, 400), ey = ScaleExponent(by, 400);  // squares, summed
+  const Double count = static_cast<Double>(n);
+  Double sx = 0, sy = 0;
+  forEachPair([&](Double x, Double y) {
+    sx += Scaled(x, ex);
+    sy += Scaled(y, ey);
+  });
+  const Double mx = sx / count, my = sy / count;
+  Double dx = 0, dy = 0, dxx = 0, dyy = 0, dxy = 0;
+  forEachPair([&](Double x, Double y) {
+    const Double u = Scaled(x, ex) - mx, v = Scaled(y, ey) - my;
+    dx += u;
+    dy += v;
+    dxx += u * u;
+    dyy += v * v;
+    dxy += u * v;
+  });
+  const Double Sxx = dxx - dx * dx / count, Syy = dyy - dy * dy / count;
+  if (Sxx == 0 || Syy == 0) return 0;
+  return (dxy - dx * dy / count) / (std::sqrt(std::fabs(Sxx)) * std::sqrt(std::fabs(Syy)));
+}
+
+// Low + u (High - Low) for a uniform draw u in [0, 1). A span beyond the double range (from
+// -1e308 to 1e308) is taken in halves, so the value stays finite and within the bounds.
+inline Double UniformBetween(Double Low, Double High, Double u) {
+  const Double span = High - Low;
+  if (std::isfinite(span) || !std::isfinite(Low) || !std::isfinite(High)) return Low + u * span;
+  return 2 * (0.5 * Low + u * (0.5 * High - 0.5 * Low));
+}
 
 // Exchanges two values of one type (integers, floats, strings, Booleans, characters ...).
 template <class T>

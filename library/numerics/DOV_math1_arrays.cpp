@@ -1,5 +1,7 @@
 // Sorting, sorted insertion, selection and exchange on plain arrays.
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -177,6 +179,56 @@ Double QuickSelect(Double* a, Integer k, Integer lo, Integer hi) {
       return a[k];
     }
   }
+}
+
+Double ClampPercent(Double prob) { return std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0); }
+
+Int64 PercentRank(Int64 n, Double prob) {
+  const auto k =
+      static_cast<Int64>(std::nearbyint(static_cast<Double>(n) * ClampPercent(prob) / 100));
+  return std::min(k, n - 1);
+}
+
+bool HasNaN(const Double* Data, Int64 n) {
+  return std::any_of(Data, Data + n, [](Double x) { return std::isnan(x); });
+}
+
+Double RankPercentile(Double* Data, Int64 n, Double prob) {
+  if (n <= 0) return 0;
+  if (HasNaN(Data, n)) return std::nan("");
+  return QuickSelect(Data, static_cast<Integer>(PercentRank(n, prob)), 0,
+                     static_cast<Integer>(n - 1));
+}
+
+Double PercentileOfSorted(const Double* Sorted, Int64 n, Double prob) {
+  if (n <= 0) return 0;
+  if (HasNaN(Sorted, n)) return std::nan("");
+  prob = ClampPercent(prob);
+  if (n == 1) return Sorted[0];
+  const Double p = prob * static_cast<Double>(n - 1) / 100;
+  const auto k = static_cast<Int64>(p);
+  if (prob == 100 || k >= n - 1) return Sorted[n - 1];
+  return Sorted[k] + (Sorted[k + 1] - Sorted[k]) * (p - static_cast<Double>(k));
+}
+
+bool QuartilesOfSorted(const Double* Sorted, Int64 n, Double& Q1, Double& Q2, Double& Q3) {
+  Q1 = Q2 = Q3 = 0;
+  if (n <= 0) return false;
+  if (HasNaN(Sorted, n)) {
+    Q1 = Q2 = Q3 = std::nan("");
+    return false;
+  }
+  auto quart = [&](Double q) {
+    const Double t = static_cast<Double>(n + 1) * q;
+    const auto k = static_cast<Int64>(t);
+    if (k < 1) return Sorted[0];
+    if (k >= n) return Sorted[n - 1];
+    return Sorted[k - 1] + (t - static_cast<Double>(k)) * (Sorted[k] - Sorted[k - 1]);
+  };
+  Q1 = quart(0.25);
+  Q2 = quart(0.5);
+  Q3 = quart(0.75);
+  return true;
 }
 
 bool SortSwap(Double& a, Double& b, bool Ascending) {

@@ -205,7 +205,8 @@ void BytesOfHex(const String& HexStr, unsigned char* bytes, size_t n, const char
 
 // ---- scanners ----------------------------------------------------------------------------
 
-Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos) {
+Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSep,
+                           Integer& CurPos) {
   String numText;
   const TFPState st = RunFPMachine(Instring, AllowExp, DecPSep == 1 || DecPSep == 3,
                                    DecPSep == 2 || DecPSep == 3, false, CurPos, &numText);
@@ -213,7 +214,11 @@ Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer
   if (!numText.empty() && numText.back() == '.') numText.push_back('0');
   // A dangling exponent letter (and sign) without digits is not part of the value: the
   // conversion stops in front of it.
-  long double v = strtold_l(numText.c_str(), nullptr, CLocale());
+  return strtold_l(numText.c_str(), nullptr, CLocale());
+}
+
+Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos) {
+  long double v = ScanFPNumExtended(Instring, AllowExp, DecPSep, CurPos);
   const long double limit = uc_MaxDouble;
   if (v > limit) v = limit;
   if (v < -limit) v = -limit;

@@ -159,8 +159,10 @@ public:
   // (without OnChange) and into MatL's lower triangle with the diagonal. False when not square
   // or not positive definite (a non-positive pivot gives a zero column in the factor).
   bool CholeskyDecomp(TMatrix* MatL);
-  // ntSpectral raises ESDLMatrixError "near singular covariance matrix" when the singular
-  // value decomposition fails (no convergence or an abort).
+  // ntFrobenius and ntSpectral are scaled as hypot scales, so a representable norm is
+  // returned for elements of any magnitude. ntSpectral raises ESDLMatrixError "near singular
+  // covariance matrix" when the singular value decomposition fails (no convergence or an
+  // abort).
   double Norm(TNormType nt);
   // Scales rows against columns until no factor of a pass reaches 1.05; false when not
   // square. Rows or columns whose off-diagonal sums are 0 are left alone.
@@ -187,7 +189,9 @@ public:
   // Start values +-1.7e38: values beyond them are not reported.
   void MinMax(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Minimum,
               double& Maximum) const;
-  // Variance 1 for fewer than three values.
+  // Variance 1 for fewer than three values; the figures of a set of values are computed once
+  // for every class (DOV_math1.h): variance in two passes, skewness, kurtosis and correlation
+  // scaled so that they hold over the double range.
   void MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Mean,
                double& Variance) const;
   double Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const;
@@ -198,12 +202,13 @@ public:
                 double& Kurtosis) const;
   void SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                       double& Skewness, double& Kurtosis) const;
-  // Interpolated at positions (n + 1) q of the sorted values.
+  // Interpolated at positions (n + 1) q of the sorted values; false, quartiles NaN, when a
+  // value is NaN (it has no place in the order).
   bool Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow, double& Q1,
                  double& Q2, double& Q3) const;
-  // The sorted value at rank round(n prob / 100) (prob in percent), no interpolation. With a
-  // SampleSize below the window's count, from that many random draws (the generator is
-  // reseeded from the clock).
+  // The sorted value at rank round(n prob / 100) (prob in percent, NaN counting as 0), no
+  // interpolation; NaN when a value is NaN. With a SampleSize below the window's count, from
+  // that many random draws (the generator is reseeded from the clock).
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                     Integer HighRow) const;
   double Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -244,7 +249,8 @@ public:
   void ExchangeColumns(Integer c1, Integer c2);
   void ExchangeRows(Integer r1, Integer r2);
   void FillDiag(double Value);
-  // Column by column, rows inner, from the process-wide generator.
+  // Column by column, rows inner, from the process-wide generator; a span beyond the double
+  // range (-1e308 ... 1e308) still gives finite values within it.
   void FillRandomUniform(double RangeLow, double RangeHigh);
   void FillRandomGauss(double Mean, double StdDev);
 

@@ -90,7 +90,7 @@ void TMat3D::FillDiag(double Value) {
 }
 
 void TMat3D::FillRandomUniform(double RangeLow, double RangeHigh) {
-  for (auto& v : FData) v = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+  for (auto& v : FData) v = UniformBetween(RangeLow, RangeHigh, static_cast<double>(RandomReal()));
   Changed();
 }
 
@@ -167,12 +167,11 @@ std::vector<double> TMat3D::WindowValues(Integer lc, Integer hc, Integer lr, Int
 
 double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
                           Integer HighRow, Integer LowLayer, Integer HighLayer) const {
-  prob = std::clamp(prob, 0.0, 100.0);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLayer, HighLayer);
   std::vector<double> x = WindowValues(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
-  return RankValue(x, prob);
+  return RankPercentile(x.data(), static_cast<Int64>(x.size()), prob);
 }
 
 double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
@@ -185,14 +184,13 @@ double TMat3D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1) * (hl - ll + 1);
   if (SampleSize <= 0 || SampleSize >= n)
     return Percentile(prob, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer);
-  prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
     const Integer z = ll + Random(hl - ll + 1);
     return FData[Index(c, r, z)];
   });
-  return RankValue(draws, prob);
+  return RankPercentile(draws.data(), SampleSize, prob);
 }
 
 void TMat3D::CopyLayerToMatrix(TMatrix* DestMat, Integer LowCol, Integer HighCol, Integer LowRow,

@@ -60,6 +60,7 @@ public:
   // Start values +-1.7e38: values beyond them are not reported.
   void MinMax(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, Integer LowLayer,
               Integer HighLayer, double& Minimum, double& Maximum) const;
+  // As TMatrix::Percentile (the rank rule of DOV_math1.h): NaN for a window holding NaN.
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer) const;
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,

@@ -157,7 +157,7 @@ void TMat4D::FillRandomUniform(double RangeLow, double RangeHigh) {
       for (Integer z = 1; z <= FNumZ; ++z)
         for (Integer t = 1; t <= FNumT; ++t)
           FData[Index(x, y, z, t)] =
-              RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+              UniformBetween(RangeLow, RangeHigh, static_cast<double>(RandomReal()));
   Changed();
 }
 

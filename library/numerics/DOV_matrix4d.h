@@ -195,6 +195,7 @@ public:
   double SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;
+  // As TMatrix::Percentile (the rank rule of DOV_math1.h): NaN for a window holding NaN.
   double Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
                     Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                     Integer HighTimeSlot) const;

@@ -289,21 +289,18 @@ void TMat4D::MeanVar(Integer LowCol, Integer HighCol, Integer LowRow, Integer Hi
   Mean = Variance = 0;
   KESTAL_WINDOW(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot);
   TSteps steps(static_cast<Int64>(HighCol - LowCol + 1) * (HighRow - LowRow + 1) / 100 + 1);
-  double s = 0, q = 0, n = 0;
-  for (Integer x = LowCol; x <= HighCol; ++x)
-    for (Integer y = LowRow; y <= HighRow; ++y) {
-      for (Integer z = LowLayer; z <= HighLayer; ++z)
-        for (Integer t = LowTimeSlot; t <= HighTimeSlot; ++t) {
-          const double v = FData[Index(x, y, z, t)];
-          s += v;
-          q += v * v;
-          n += 1;
-        }
-      steps.Unit();
-    }
-  Mean = s / n;
-  Variance = n < 3 ? 1 : (q - s * s / n) / (n - 1);
-  if (Variance < 0) Variance = 0;
+  bool firstPass = true;  // the progress counts the window once
+  MeanVarOf(
+      [&](auto f) {
+        for (Integer x = LowCol; x <= HighCol; ++x)
+          for (Integer y = LowRow; y <= HighRow; ++y) {
+            for (Integer z = LowLayer; z <= HighLayer; ++z)
+              for (Integer t = LowTimeSlot; t <= HighTimeSlot; ++t) f(FData[Index(x, y, z, t)]);
+            if (firstPass) steps.Unit();
+          }
+        firstPass = false;
+      },
+      Mean, Variance);
 }
 
 double TMat4D::Sum(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow,
@@ -346,7 +343,6 @@ double TMat4D::SquaredSum(Integer LowCol, Integer HighCol, Integer LowRow, Integ
 double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer LowRow,
                           Integer HighRow, Integer LowLayer, Integer HighLayer, Integer LowTimeSlot,
                           Integer HighTimeSlot) const {
-  prob = std::clamp(prob, 0.0, 100.0);
   Integer w[8] = {LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot};
   KESTAL_WINDOW(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
   double probe[kCandidateDraws];
@@ -367,13 +363,14 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
     }
   }
   std::vector<double> x = WindowValues(w);
+  const auto n = static_cast<Int64>(x.size());
+  if (HasNaN(x.data(), n)) return std::nan("");  // no order: no percentile
   Int64 equal = 0, below = 0;
   for (double v : x) {
     equal += v == candidate;
     below += v < candidate;
   }
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
+  const Int64 k = PercentRank(n, prob);
   if (below <= k && k < below + equal) return candidate;
   return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
 }
@@ -388,13 +385,12 @@ double TMat4D::Percentile(double prob, Integer LowCol, Integer HighCol, Integer 
   if (SampleSize <= 0 || SampleSize >= n)
     return Percentile(prob, LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot,
                       HighTimeSlot);
-  prob = std::clamp(prob, 0.0, 100.0);
   std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer x = w[0] + Random(w[1] - w[0] + 1), y = w[2] + Random(w[3] - w[2] + 1);
     const Integer z = w[4] + Random(w[5] - w[4] + 1), t = w[6] + Random(w[7] - w[6] + 1);
     return FData[Index(x, y, z, t)];
   });
-  return RankValue(draws, prob);
+  return RankPercentile(draws.data(), SampleSize, prob);
 }
 
 String TMat4D::CRCofData() const { return CRCofData(1); }

@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces shared by the integer, 3-D and 4-D matrices: the range rule, the rank rounding
-// of the percentiles, the lane digest, the block-file header and a guard that keeps a change
-// event silent during a bulk operation. Internal to the numerics library.
+// Small pieces shared by the integer, 3-D and 4-D matrices: the range rule, the lane digest,
+// the block-file header and a guard that keeps a change event silent during a bulk operation.
+// Internal to the numerics library.
 
 #include <cmath>
 #include <cstdint>
@@ -28,9 +28,6 @@ inline void MakeValidRange(Integer N, Integer& Low, Integer& High) {
   if (High > N) High = N;
   if (High < Low) std::swap(Low, High);
 }
-
-// Rank of a percentile: rounded half to even, as the run-time rounds.
-inline Int64 RoundRank(double x) { return static_cast<Int64>(std::nearbyint(x)); }
 
 // CRC-32 lanes fed with byte k of every value in lane k; the digest is the complemented lanes
 // in upper-case hexadecimal.

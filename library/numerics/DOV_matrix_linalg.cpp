@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "DOV_math1.h"
 #include "DOV_matrix.h"
 #include "DOV_matrix_kernels.h"
 #include "DOV_vector.h"
@@ -55,9 +56,12 @@ double RowDistance(TDistMode Mode, const double* x, const double* y, Integer n) 
       for (Integer k = 0; k < n; ++k) a += std::fabs(x[k] - y[k]);
       return a;
     case dmEuclid:
+      return RootSumSquares([&](auto f) {
+        for (Integer k = 0; k < n; ++k) f(x[k] - y[k]);
+      });
     case dmEuclidSqr:
       for (Integer k = 0; k < n; ++k) a += (x[k] - y[k]) * (x[k] - y[k]);
-      return Mode == dmEuclid ? std::sqrt(a) : a;
+      return a;
     default: return 0;
   }
 }
@@ -366,22 +370,28 @@ double TMatrix::Norm(TNormType nt) {
       for (double s : sums) best = std::max(best, s);
       return best;
     }
-    case ntFrobenius: {
-      double s = 0;
-      for (Integer c = 1; c <= FNCol; ++c) {
-        const double* a = ColumnPtr(c);
-        for (Integer r = 0; r < FNRow; ++r) s += a[r] * a[r];
-      }
-      return std::sqrt(s);
-    }
+    case ntFrobenius:
+      return RootSumSquares([this](auto f) {
+        for (Integer c = 1; c <= FNCol; ++c) {
+          const double* a = ColumnPtr(c);
+          for (Integer r = 0; r < FNRow; ++r) f(a[r]);
+        }
+      });
     case ntSpectral: {
+      // The decomposition squares its elements: it runs on the matrix scaled by a power of two
+      // near its largest magnitude, which changes no digit, and the norm is scaled back.
       Buffer a = FData;
+      double big = 0;
+      for (std::size_t i = 0; i < a.size(); ++i) big = std::fmax(big, std::fabs(a[i]));
+      const int e = ScaleExponent(big, 400);
+      if (e != 0)
+        for (std::size_t i = 0; i < a.size(); ++i) a[i] = std::ldexp(a[i], e);
       std::vector<double> w, v;
       if (!dov_kernels::SingularValues(a.data(), FNRow, FNCol, FAllocRows, w, v))
         throw ESDLMatrixError("near singular covariance matrix");
       double best = 0;
       for (double x : w) best = std::max(best, x);
-      return best;
+      return Scaled(best, -e);
     }
   }
   return 0;

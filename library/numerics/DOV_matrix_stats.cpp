@@ -22,6 +22,16 @@ namespace {
 constexpr double kMinMaxStart = static_cast<double>(uc_MaxReal);
 constexpr double kFindStart = static_cast<double>(uc_MaxDouble);
 
+// The visitor of the shared figures (DOV_math1.h) over a valid window, column by column.
+auto ForWindow(const TMatrix* M, Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow) {
+  return [=](auto f) {
+    for (Integer c = LowCol; c <= HighCol; ++c) {
+      const double* a = M->ColumnPtr(c);
+      for (Integer r = LowRow - 1; r < HighRow; ++r) f(a[r]);
+    }
+  };
+}
+
 }  // namespace
 
 bool TMatrix::ValidWindow(Integer& LowCol, Integer& LowRow, Integer& HighCol,
@@ -58,18 +68,7 @@ void TMatrix::MeanVar(Integer LowCol, Integer LowRow, Integer HighCol, Integer H
                       double& Mean, double& Variance) const {
   Mean = Variance = 0;
   if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
-  double s = 0, sq = 0;
-  for (Integer c = LowCol; c <= HighCol; ++c) {
-    const double* a = ColumnPtr(c);
-    for (Integer r = LowRow - 1; r < HighRow; ++r) {
-      s += a[r];
-      sq += a[r] * a[r];
-    }
-  }
-  const double n = static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1);
-  Mean = s / n;
-  Variance = 1;
-  if (n >= 3) Variance = std::max(0.0, (sq - s * s / n) / (n - 1));
+  MeanVarOf(ForWindow(this, LowCol, LowRow, HighCol, HighRow), Mean, Variance);
 }
 
 double TMatrix::Sum(Integer LoC, Integer LoR, Integer HiC, Integer HiR) const {
@@ -121,18 +120,16 @@ double TMatrix::HarmonicMean(Integer LowCol, Integer LowRow, Integer HighCol,
 
 void TMatrix::SkewKurt(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                        double& Skewness, double& Kurtosis) const {
-  SkewKurtOf(WindowValues(LowCol, LowRow, HighCol, HighRow, false), Skewness, Kurtosis);
+  Skewness = Kurtosis = 0;
+  if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
+  SkewKurtOf(ForWindow(this, LowCol, LowRow, HighCol, HighRow), Skewness, Kurtosis);
 }
 
 void TMatrix::SkewKurtSample(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                              double& Skewness, double& Kurtosis) const {
   Skewness = Kurtosis = 0;
   if (!ValidWindow(LowCol, LowRow, HighCol, HighRow)) return;
-  const double n = static_cast<double>(HighCol - LowCol + 1) * (HighRow - LowRow + 1);
-  if (n < 4) return;
-  double g, k;
-  SkewKurt(LowCol, LowRow, HighCol, HighRow, g, k);
-  SampleSkewKurt(n, g, k, Skewness, Kurtosis);
+  SampleSkewKurtOf(ForWindow(this, LowCol, LowRow, HighCol, HighRow), Skewness, Kurtosis);
 }
 
 bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
@@ -141,16 +138,13 @@ bool TMatrix::Quartiles(Integer LowCol, Integer LowRow, Integer HighCol, Integer
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, true);
   if (x.empty()) return false;
   SortArray(x.data(), static_cast<Integer>(x.size()) - 1, true);
-  QuartilesOfSorted(x, Q1, Q2, Q3);
-  return true;
+  return QuartilesOfSorted(x.data(), static_cast<Int64>(x.size()), Q1, Q2, Q3);
 }
 
 double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
                            Integer HighRow) const {
-  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   std::vector<double> x = WindowValues(LowCol, LowRow, HighCol, HighRow, false);
-  if (x.empty()) return 0;
-  return RankValue(x, prob);
+  return RankPercentile(x.data(), static_cast<Int64>(x.size()), prob);
 }
 
 double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer HighCol,
@@ -159,7 +153,6 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   if (!ValidWindow(lc, lr, hc, hr)) return 0;
   const Int64 n = static_cast<Int64>(hc - lc + 1) * (hr - lr + 1);
   if (SampleSize <= 0 || SampleSize >= n) return Percentile(prob, LowCol, LowRow, HighCol, HighRow);
-  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
   std::vector<double> draws = DrawSample(this, SampleSize, [&] {
     const Integer c = lc + Random(hc - lc + 1);
     const Integer r = lr + Random(hr - lr + 1);
@@ -167,13 +160,14 @@ double TMatrix::Percentile(double prob, Integer LowCol, Integer LowRow, Integer 
   });
   Integer neg = 0, zero = 0;
   for (double d : draws) {
+    if (std::isnan(d)) return d;  // no order: no percentile
     if (d < 0) ++neg;
     if (d == 0) ++zero;
   }
-  const double p = prob / 100;
+  const double p = ClampPercent(prob) / 100;
   if (static_cast<double>(neg) / SampleSize < p && p < static_cast<double>(neg + zero) / SampleSize)
     return 0;
-  return RankValue(draws, prob);
+  return RankPercentile(draws.data(), SampleSize, prob);
 }
 
 bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, double FirstBin,
@@ -207,24 +201,15 @@ bool TMatrix::Histogram(Integer LoX, Integer LoY, Integer HiX, Integer HiY, doub
 double TMatrix::Correlate(const TMatrix* OtherMat) const {
   if (OtherMat == nullptr || OtherMat->FNCol != FNCol || OtherMat->FNRow != FNRow)
     throw ESDLMatrixError(ComponentErrorMessage(this, "matrices do not match"));
-  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (Integer c = 1; c <= FNCol; ++c) {
-    const double* x = ColumnPtr(c);
-    const double* y = OtherMat->ColumnPtr(c);
-    for (Integer r = 0; r < FNRow; ++r) {
-      sx += x[r];
-      sy += y[r];
-      sxx += x[r] * x[r];
-      syy += y[r] * y[r];
-      sxy += x[r] * y[r];
-    }
-  }
-  const double n = static_cast<double>(FNCol) * FNRow;
-  if (!(n > 2 && sxx > 0 && syy > 0)) return 0;
-  const double Sxx = sxx - sx * sx / n;
-  const double Syy = syy - sy * sy / n;
-  if (Sxx == 0 || Syy == 0) return 0;
-  return (sxy - sx * sy / n) / std::sqrt(std::fabs(Sxx * Syy));
+  return CorrelationOf(
+      [&](auto f) {
+        for (Integer c = 1; c <= FNCol; ++c) {
+          const double* x = ColumnPtr(c);
+          const double* y = OtherMat->ColumnPtr(c);
+          for (Integer r = 0; r < FNRow; ++r) f(x[r], y[r]);
+        }
+      },
+      3);
 }
 
 void TMatrix::Find(Integer LowCol, Integer HighCol, Integer LowRow, Integer HighRow, double Value,
@@ -395,7 +380,7 @@ void TMatrix::FillRandomUniform(double RangeLow, double RangeHigh) {
   for (Integer c = 1; c <= FNCol; ++c) {
     double* a = ColumnPtr(c);
     for (Integer r = 0; r < FNRow; ++r)
-      a[r] = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+      a[r] = UniformBetween(RangeLow, RangeHigh, static_cast<double>(RandomReal()));
   }
   Changed();
 }

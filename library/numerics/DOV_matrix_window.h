@@ -57,60 +57,6 @@ std::vector<double> WindowValues(const TComponent* Owner, Integer lc, Integer lr
   return v;
 }
 
-// Skewness and excess kurtosis of the values (moments over n, the spread from n - 1); both 0
-// for fewer than two values or no spread.
-inline void SkewKurtOf(const std::vector<double>& v, double& Skewness, double& Kurtosis) {
-  Skewness = Kurtosis = 0;
-  const double n = static_cast<double>(v.size());
-  if (n < 2) return;
-  double m = 0;
-  for (double x : v) m += x;
-  m /= n;
-  double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
-  for (double x : v) {
-    const double d = x - m;
-    s1 += d;
-    s2 += d * d;
-    s3 += d * d * d;
-    s4 += d * d * d * d;
-  }
-  const double s = std::sqrt((s2 - s1 * s1 / n) / (n - 1));
-  if (s == 0) return;
-  Skewness = s3 / n / (s * s * s);
-  Kurtosis = s4 / n / (s * s * s * s) - 3;
-}
-
-// The sample corrections of skewness g and kurtosis k over n values (n at least 4).
-inline void SampleSkewKurt(double n, double g, double k, double& Skewness, double& Kurtosis) {
-  Skewness = n / ((n - 1) * (n - 2)) * n * g;
-  Kurtosis = n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * n * (k + 3) -
-             3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-}
-
-// Quartiles of sorted values, interpolated at positions (n + 1) q.
-inline void QuartilesOfSorted(const std::vector<double>& x, double& Q1, double& Q2, double& Q3) {
-  const auto n = static_cast<Int64>(x.size());
-  auto quart = [&](double q) {
-    if (n < 2) return x[0];
-    const double t = (n + 1) * q;
-    const auto k = static_cast<Int64>(t);
-    if (k == 0) return x[0];
-    if (k >= n) return x[n - 1];
-    return x[k - 1] + (t - k) * (x[k] - x[k - 1]);
-  };
-  Q1 = quart(0.25);
-  Q2 = quart(0.5);
-  Q3 = quart(0.75);
-}
-
-// The value of rank round(n prob / 100) (at most n - 1) of unsorted values, which it reorders;
-// prob in percent, already clamped. At least one value.
-inline double RankValue(std::vector<double>& x, double prob) {
-  const auto n = static_cast<Int64>(x.size());
-  const Int64 k = std::min(RoundRank(static_cast<double>(n) * prob / 100), n - 1);
-  return QuickSelect(x.data(), static_cast<Integer>(k), 0, static_cast<Integer>(n - 1));
-}
-
 // SampleSize values drawn by draw() after the process-wide generator was reseeded from the
 // clock.
 template <class Draw>

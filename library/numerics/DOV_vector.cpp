@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 #include "DOV_dstruct.h"
@@ -296,9 +297,15 @@ void TVectorStore<T>::SortElems(bool Ascending, Integer RangeFirst, Integer Rang
 
 template <class T>
 double TVectorStore<T>::CalcVecLeng() const {
-  double s = 0;
-  for (T x : FVec) s += static_cast<double>(Times(x, x));
-  return std::sqrt(s);
+  if constexpr (std::is_same_v<T, Double>) {
+    return RootSumSquares([this](auto f) {
+      for (T x : FVec) f(x);
+    });
+  } else {
+    double s = 0;  // integer squares wrap in 32 bits, as all integer element arithmetic
+    for (T x : FVec) s += static_cast<double>(Times(x, x));
+    return std::sqrt(s);
+  }
 }
 
 template <class T>
@@ -315,12 +322,18 @@ double TVectorStore<T>::EuclideanDistance(const TVectorStore* OtherVec) const {
   if (OtherVec == nullptr) return 0.0;
   if (OtherVec->FNElem != FNElem)
     throw ESDLVectorError("EuclideanDistance: dimensions of vectors do not match");
-  double s = 0;
-  for (Integer i = 0; i < FNElem; ++i) {
-    const T d = Minus(FVec[i], OtherVec->FVec[i]);
-    s += static_cast<double>(Times(d, d));
+  if constexpr (std::is_same_v<T, Double>) {
+    return RootSumSquares([&](auto f) {
+      for (Integer i = 0; i < FNElem; ++i) f(FVec[i] - OtherVec->FVec[i]);
+    });
+  } else {
+    double s = 0;
+    for (Integer i = 0; i < FNElem; ++i) {
+      const T d = Minus(FVec[i], OtherVec->FVec[i]);
+      s += static_cast<double>(Times(d, d));
+    }
+    return std::sqrt(s);
   }
-  return std::sqrt(s);
 }
 
 template <class T>
@@ -337,23 +350,13 @@ T TVectorStore<T>::Correlate(const TVectorStore* OtherVec, Integer ElemShift) co
 
 template <class T>
 double TVectorStore<T>::PearsonCorrCoeff(const TVectorStore* OtherVec) const {
-  if (OtherVec == nullptr || OtherVec->FNElem != FNElem || FNElem < 2) return 0.0;
-  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (Integer i = 0; i < FNElem; ++i) {
-    const T x = FVec[i];
-    const T y = OtherVec->FVec[i];
-    sx += static_cast<double>(x);
-    sy += static_cast<double>(y);
-    sxx += static_cast<double>(Times(x, x));
-    syy += static_cast<double>(Times(y, y));
-    sxy += static_cast<double>(Times(x, y));
-  }
-  if (sxx <= 0 || syy <= 0) return 0.0;
-  const double n = FNElem;
-  const double Sxx = sxx - sx * sx / n;
-  const double Syy = syy - sy * sy / n;
-  if (Sxx == 0 || Syy == 0) return 0.0;
-  return (sxy - sx * sy / n) / std::sqrt(std::fabs(Sxx * Syy));
+  if (OtherVec == nullptr || OtherVec->FNElem != FNElem) return 0.0;
+  return CorrelationOf(
+      [&](auto f) {
+        for (Integer i = 0; i < FNElem; ++i)
+          f(static_cast<double>(FVec[i]), static_cast<double>(OtherVec->FVec[i]));
+      },
+      2);
 }
 
 template <class T>
@@ -402,19 +405,7 @@ template <class T>
 void TVectorStore<T>::MeanVar(Integer LowElem, Integer HighElem, double& Mean,
                               double& Variance) const {
   MakeValidElemRange(LowElem, HighElem);
-  double s = 0, sq = 0;
-  for (Integer i = LowElem; i <= HighElem; ++i) {
-    const T x = FVec[i - 1];
-    s += static_cast<double>(x);
-    sq += static_cast<double>(Times(x, x));
-  }
-  const double n = HighElem - LowElem + 1;
-  Mean = s / n;
-  Variance = 1.0;
-  if (n >= 3) {
-    Variance = (sq - s * s / n) / (n - 1);
-    if (Variance < 0) Variance = 0;
-  }
+  MeanVarOf(Window(LowElem, HighElem), Mean, Variance);
 }
 
 template <class T>
@@ -490,6 +481,19 @@ typename TVectorStore<T>::TArray TVectorStore<T>::SortedCopy(Integer LowElem,
 }
 
 template <class T>
+std::vector<double> TVectorStore<T>::SortedValues(Integer LowElem, Integer HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  std::vector<double> s;
+  try {
+    s.assign(FVec.begin() + (LowElem - 1), FVec.begin() + HighElem);
+  } catch (const std::bad_alloc&) {
+    throw ESDLVectorError(ComponentErrorMessage(this, "not enough memory on heap"));
+  }
+  SortArray(s.data(), static_cast<Integer>(s.size()) - 1, true);
+  return s;
+}
+
+template <class T>
 T TVectorStore<T>::Mode(Integer LowElem, Integer HighElem) const {
   const TArray s = SortedCopy(LowElem, HighElem);
   T best = s[0];
@@ -506,36 +510,15 @@ T TVectorStore<T>::Mode(Integer LowElem, Integer HighElem) const {
 
 template <class T>
 double TVectorStore<T>::Percentile(double prob, Integer LowElem, Integer HighElem) const {
-  prob = std::isnan(prob) ? 0.0 : std::clamp(prob, 0.0, 100.0);
-  const TArray s = SortedCopy(LowElem, HighElem);
-  const std::size_t n = s.size();
-  if (n == 1) return static_cast<double>(s[0]);
-  if (prob == 100.0) return static_cast<double>(s[n - 1]);
-  const double p = prob * static_cast<double>(n - 1) / 100.0;
-  const auto k = static_cast<std::size_t>(p);
-  const double lo = static_cast<double>(s[k]);
-  return lo + (static_cast<double>(s[k + 1]) - lo) * (p - static_cast<double>(k));
+  const std::vector<double> s = SortedValues(LowElem, HighElem);
+  return PercentileOfSorted(s.data(), static_cast<Int64>(s.size()), prob);
 }
 
 template <class T>
 bool TVectorStore<T>::Quartiles(Integer LowElem, Integer HighElem, double& Q1, double& Q2,
                                 double& Q3) const {
-  Q1 = Q2 = Q3 = 0;
-  const TArray s = SortedCopy(LowElem, HighElem);
-  const auto n = static_cast<Integer>(s.size());
-  auto quart = [&](double q) {
-    if (n == 1) return static_cast<double>(s[0]);
-    const double p = (n + 1) * q;
-    const auto k = static_cast<Integer>(p);
-    if (k < 1) return static_cast<double>(s[0]);
-    if (k >= n) return static_cast<double>(s[n - 1]);
-    const double lo = static_cast<double>(s[k - 1]);
-    return lo + (static_cast<double>(s[k]) - lo) * (p - k);
-  };
-  Q1 = quart(0.25);
-  Q2 = quart(0.5);
-  Q3 = quart(0.75);
-  return true;
+  const std::vector<double> s = SortedValues(LowElem, HighElem);
+  return QuartilesOfSorted(s.data(), static_cast<Int64>(s.size()), Q1, Q2, Q3);
 }
 
 template <class T>
@@ -543,35 +526,16 @@ void TVectorStore<T>::SkewKurt(Integer LowElem, Integer HighElem, double& Skewne
                                double& Kurtosis) const {
   Skewness = Kurtosis = 0;
   MakeValidElemRange(LowElem, HighElem);
-  const Integer n = HighElem - LowElem + 1;
-  if (n < 4) return;
-  long double m = 0;
-  for (Integer i = LowElem; i <= HighElem; ++i) m += static_cast<long double>(FVec[i - 1]);
-  m /= n;
-  long double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
-  for (Integer i = LowElem; i <= HighElem; ++i) {
-    const long double d = static_cast<long double>(FVec[i - 1]) - m;
-    s1 += d;
-    s2 += d * d;
-    s3 += d * d * d;
-    s4 += d * d * d * d;
-  }
-  const long double s = std::sqrt((s2 - s1 * s1 / n) / (n - 1));
-  if (s == 0) return;
-  Skewness = static_cast<double>(s3 / n / (s * s * s));
-  Kurtosis = static_cast<double>(s4 / n / (s * s * s * s) - 3);
+  if (HighElem - LowElem + 1 < 4) return;
+  SkewKurtOf(Window(LowElem, HighElem), Skewness, Kurtosis);
 }
 
 template <class T>
 void TVectorStore<T>::SkewKurtSample(Integer LowElem, Integer HighElem, double& Skewness,
                                      double& Kurtosis) const {
-  SkewKurt(LowElem, HighElem, Skewness, Kurtosis);
+  Skewness = Kurtosis = 0;
   MakeValidElemRange(LowElem, HighElem);
-  const long double n = HighElem - LowElem + 1;
-  if (n < 4) return;
-  Kurtosis = static_cast<double>((Kurtosis + 3) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
-                                 3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)));
-  Skewness = static_cast<double>(n * n * Skewness / ((n - 1) * (n - 2)));
+  SampleSkewKurtOf(Window(LowElem, HighElem), Skewness, Kurtosis);
 }
 
 template class TVectorStore<Double>;
@@ -591,7 +555,7 @@ void TVector::SetVecLeng(double Value) {
 }
 
 void TVector::FillRandomUniform(double RangeLow, double RangeHigh) {
-  for (auto& x : FVec) x = RangeLow + static_cast<double>(RandomReal()) * (RangeHigh - RangeLow);
+  for (auto& x : FVec) x = UniformBetween(RangeLow, RangeHigh, static_cast<double>(RandomReal()));
   FIsEmpty = false;
   Changed();
 }

@@ -113,7 +113,8 @@ public:
   double HarmonicMean(Integer LowElem, Integer HighElem) const;
   // Ties between equally long runs go to the smaller value.
   T Mode(Integer LowElem, Integer HighElem) const;
-  // prob in percent (clamped to 0..100), interpolated between the sorted values.
+  // prob in percent (clamped to 0..100, NaN counting as 0), interpolated between the sorted
+  // values; NaN when a value is NaN. Quartiles are then refused (false, quartiles NaN).
   double Percentile(double prob, Integer LowElem, Integer HighElem) const;
   bool Quartiles(Integer LowElem, Integer HighElem, double& Q1, double& Q2, double& Q3) const;
   void SkewKurt(Integer LowElem, Integer HighElem, double& Skewness, double& Kurtosis) const;
@@ -123,6 +124,14 @@ protected:
   void AssignTo(TPersistent* Dest) override;
   [[noreturn]] void RaiseDimensions() const;
   TArray SortedCopy(Integer LowElem, Integer HighElem) const;
+  // The window's values as doubles, sorted ascending.
+  std::vector<double> SortedValues(Integer LowElem, Integer HighElem) const;
+  // The values of a valid window for the shared figures of DOV_math1.h.
+  auto Window(Integer LowElem, Integer HighElem) const {
+    return [=, this](auto f) {
+      for (Integer i = LowElem; i <= HighElem; ++i) f(static_cast<double>(FVec[i - 1]));
+    };
+  }
 
   Integer FNElem = 1;
   TArray FVec;

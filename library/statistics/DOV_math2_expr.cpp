@@ -204,17 +204,28 @@ Variant NotOf(const Variant& v) {
   return Variant(~v.AsInt64());
 }
 
+// The power through the C library's pow, which is exact where the result is (2^10, (-2)^3)
+// and infinite where it overflows (2^1024): exp(e ln b) loses the last digits of ln b and
+// gives 2^1024 as 1.797e308.
 double Power(double b, double e, bool& NegativeBaseFraction) {
   NegativeBaseFraction = false;
   if (e == 0) return 1;
   if (b == 0) return 0;
-  if (b > 0) return std::exp(e * std::log(b));
+  if (b > 0) return std::pow(b, e);
   if (e != std::trunc(e)) {
     NegativeBaseFraction = true;
     return 0;
   }
-  const double mag = std::exp(e * std::log(-b));
+  const double mag = std::pow(-b, e);
   return std::fmod(e, 2.0) != 0 ? -mag : mag;
+}
+
+// Unary signs, "not" and the one-argument functions stand before their operand: pushing one
+// applies nothing, since what waits on the stack (the "^" of "2^-1") still lacks its right
+// operand.
+bool IsPrefix(TOperator Op) {
+  return Op == opMinusSign || Op == opPlusSign || Op == opNot ||
+         (Op >= opSine && Precedence(Op) == 5);
 }
 
 }  // namespace
@@ -319,7 +330,9 @@ TOperator TMathExpression::NextToken(size_t& p, TOperator Prev) {
   }
   if (ch == '.' || AsciiDigit(static_cast<unsigned char>(ch))) {
     Integer pos = static_cast<Integer>(p) + 1;
-    const double v = ScanFPNum(e, true, 1, pos);
+    // Not clamped as the readers clamp: a literal beyond the double range rounds to infinity,
+    // as an overflowing result does.
+    const auto v = static_cast<double>(ScanFPNumExtended(e, true, 1, pos));
     // A lone "." or similar text that reads no character would be read again forever.
     if (static_cast<size_t>(pos) <= p + 1) Fail("syntax error", hcSyntax);
     p = static_cast<size_t>(pos) - 1;
@@ -486,12 +499,8 @@ void TMathExpression::ApplyList(TOperator Op) {
     return;
   }
   const double v = NumberOfText(top).AsDouble();
-  double sum = v, sumSq = v * v;
-  for (Integer k = 0; k < FListStackPoi; ++k) {
-    const double x = FListStack[static_cast<size_t>(k)].AsDouble();
-    sum += x;
-    sumSq += x * x;
-  }
+  double sum = v;
+  for (Integer k = 0; k < FListStackPoi; ++k) sum += FListStack[static_cast<size_t>(k)].AsDouble();
   const Integer m = FListStackPoi;
   double r = sum;
   if (Op == opMean) {
@@ -499,7 +508,13 @@ void TMathExpression::ApplyList(TOperator Op) {
   } else if (Op == opVar) {
     // The variance of a single value has no denominator.
     if (m == 0) Fail("division by zero", hcDivisionByZero);
-    r = (sumSq - sum * sum / (m + 1)) / m;
+    double mean;
+    SampleMeanVar(
+        [&](auto f) {
+          f(v);
+          for (Integer k = 0; k < m; ++k) f(FListStack[static_cast<size_t>(k)].AsDouble());
+        },
+        mean, r);
   }
   top = Variant(r);
   FListStackPoi = 0;
@@ -533,7 +548,7 @@ Variant TMathExpression::Evaluate() {
         }
         --FOpStackPoi;
       } else if (tk != opNumber) {
-        while (FOpStackPoi > 0 &&
+        while (!IsPrefix(tk) && FOpStackPoi > 0 &&
                Precedence(FOpStack[static_cast<size_t>(FOpStackPoi - 1)]) >= Precedence(tk))
           ApplyTop();
         PushOperator(tk, hcOperatorOverflow);

@@ -86,7 +86,9 @@ using TOnVarRequestEvent =
 // entries each (held in the object). Precedence, higher binds tighter, all left-associative:
 // "," 0; + - 1; * / 2; # (modulo), comparisons, and, or, xor 3; unary signs and not 4; ^ and
 // one-argument functions 5; constants and list functions (sum, mean, var) 6. A sign is unary
-// only after nothing, "(", a binary + or -, *, /, ^ or a comparison. Keywords are matched on
+// only after nothing, "(", a binary + or -, *, /, ^ or a comparison; unary signs, "not" and
+// the functions apply to what follows them, so pushing one applies nothing ("2^-1" is 0.5).
+// A literal beyond the double range is infinite, as 10^309 and 2^1024 are. Keywords are matched on
 // the run of ASCII letters and digits, case ignored; "x1:3" expands to "x1,x2,x3" in the
 // stored expression. Every failure is an ESDLMathExp with the component message and a help
 // context 101..123 (see the .cpp). Floating-point overflow is not trapped: a result may be

@@ -30,7 +30,13 @@
 // they were), for non-finite data, or when the iteration did not converge (a value needed all
 // 30 QR sweeps to find its place, or LAPACK's divide and conquer failed; the outputs are then
 // complete but may be inaccurate).
+// A LAPACK routine that refuses an argument raises ESDLMath2Error "SingValDecomp: LAPACK
+// <routine> refused argument <k>" (from PseudoInverse and every caller too), A, V and W as they
+// were.
 bool SingValDecomp(TMatrix* A, TMatrix* V, TVector* W);
+// Tests only: the next call of the LAPACK routine named (dgebrd, dbdsdc, dormbr) reports Info
+// as its result.
+void SetLapackInfoForTesting(const String& Routine, int Info);
 
 // Least-squares solution X of A X = B from a decomposition: W[j] = 0 is skipped. DevX (may be
 // null) receives sqrt(sum_j V[i, j]^2 / W[j]^2) over the non-zero W[j], the deviations of the
@@ -61,7 +67,8 @@ bool RidgeReg(const TMatrix* X, const TVector* Y, double Lambda, TVector* RegCoe
 
 // Moore-Penrose inverse of A (unchanged) into APInv, resized to m columns x n rows. Singular
 // values at or below Threshold count as 0; Threshold 0 means max(n, m) * wmax * 1.2e-16. False
-// when the decomposition fails (APInv undefined then).
+// when the decomposition fails (APInv undefined then). An A without columns or rows gives the
+// empty APInv and true.
 bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold);
 
 // ---- probability distributions and special functions ---------------------------------------

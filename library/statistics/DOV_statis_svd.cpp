@@ -91,6 +91,31 @@ constexpr double kNearSingularRatio = 1e-14;
 constexpr double kPinvEpsilon = 1.2e-16;
 constexpr Index kApplyChunks = 4;  // the reflectors reach U and V in this many column slices
 
+// A result a test asks the next call of a routine to report (SetLapackInfoForTesting).
+struct TInjectedInfo {
+  String Routine;
+  lapack_int Info = 0;
+};
+TInjectedInfo& InjectedInfo() {
+  static TInjectedInfo injected;
+  return injected;
+}
+
+// A routine's info after the call: a negative one (an argument it refused) is a fault of the
+// call, which reaches the caller as the unit's error; a positive one is returned for the
+// caller to judge.
+lapack_int CheckedInfo(const char* routine, lapack_int info) {
+  TInjectedInfo& injected = InjectedInfo();
+  if (!injected.Routine.empty() && injected.Routine == routine) {
+    info = injected.Info;
+    injected.Routine.clear();
+  }
+  if (info < 0)
+    throw ESDLMath2Error(String("SingValDecomp: LAPACK ") + routine + " refused argument " +
+                         IntToStr(static_cast<Integer>(-info)));
+  return info;
+}
+
 // The library's progress step: one count, the host sees it, then the abort test.
 bool StepAborted() {
   const Double now = ProcStat.fetch_add(1.0, std::memory_order_relaxed) + 1.0;
@@ -319,10 +344,12 @@ bool ApplyFactor(char vect, const TBlock& a, const std::vector<double>& tau, con
     double query = 0;
     LAPACK_dormbr(&vect, &side, &trans, &rows, &cols, &k, a.d, &lda, tau.data(), c.Col(j0), &ldc,
                   &query, &lwork, &info);
+    CheckedInfo("dormbr", info);
     if (work.size() < static_cast<std::size_t>(query)) work.resize(static_cast<std::size_t>(query));
     lwork = static_cast<lapack_int>(work.size());
     LAPACK_dormbr(&vect, &side, &trans, &rows, &cols, &k, a.d, &lda, tau.data(), c.Col(j0), &ldc,
                   work.data(), &lwork, &info);
+    CheckedInfo("dormbr", info);
   }
   return true;
 }
@@ -373,10 +400,12 @@ TSvdOutcome Decompose(const TMatrix* A, TSvdResult& r) {
   double query = 0;
   LAPACK_dgebrd(&lm, &ln, a.d, &lm, d.data(), e.data(), tauq.data(), taup.data(), &query, &lwork,
                 &info);
+  CheckedInfo("dgebrd", info);
   work.resize(static_cast<std::size_t>(query));
   lwork = static_cast<lapack_int>(work.size());
   LAPACK_dgebrd(&lm, &ln, a.d, &lm, d.data(), e.data(), tauq.data(), taup.data(), work.data(),
                 &lwork, &info);
+  CheckedInfo("dgebrd", info);
 
   // The places, from the form with e[i] coupling i - 1 and i.
   std::vector<double> coupling(static_cast<std::size_t>(n), 0.0);
@@ -395,7 +424,8 @@ TSvdOutcome Decompose(const TMatrix* A, TSvdResult& r) {
     lapack_int iq = 0;
     LAPACK_dbdsdc(&uplo, &compq, &ln, d.data(), e.data(), ub.d, &lm, r.v.d, &ln, &q, &iq, scratch.d,
                   iwork.data(), &info);
-    if (info != 0) converged = false;
+    // A positive info: a value did not converge, reported as the sweeps' failure is.
+    if (CheckedInfo("dbdsdc", info) != 0) converged = false;
   }
   const TBlock& v = r.v;
   for (Index i = 0; i < n; ++i)
@@ -472,6 +502,10 @@ bool SolveRidge(const TMatrix* X, const TVector* Y, double Lambda, TVector* RegC
 }
 
 }  // namespace
+
+void SetLapackInfoForTesting(const String& Routine, int Info) {
+  InjectedInfo() = {Routine, static_cast<lapack_int>(Info)};
+}
 
 bool SingValDecomp(TMatrix* A, TMatrix* V, TVector* W) {
   TSvdResult r(WorkCount(A->NrOfRows(), A->NrOfColumns()));
@@ -584,6 +618,7 @@ bool RidgeReg(const TMatrix* X, const TVector* Y, double Lambda, TVector* RegCoe
 bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold) {
   const Index m = A->NrOfRows(), n = A->NrOfColumns();
   APInv->Resize(static_cast<Integer>(m), static_cast<Integer>(n));
+  if (m == 0 || n == 0) return true;  // the inverse of an empty matrix is empty
   TSvdResult result(WorkCount(m, n));
   if (Decompose(A, result) != TSvdOutcome::Done) return false;
   const TBlock &u = result.u, &v = result.v;

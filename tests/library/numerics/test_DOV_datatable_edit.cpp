@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +59,22 @@ TEST(DataTableStats, MeanVarianceQuartilesPercentiles) {
   two->MeanVarOfNumCells(0, 0, 0, 0, mean, var);
   EXPECT_EQ(mean, 2);
   EXPECT_EQ(var, 1);
+  // An offset common to all values costs no digits, and standardizing sees the spread.
+  auto offset = Column({1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4});
+  offset->MeanVarOfNumCells(0, 0, 0, 0, mean, var);
+  EXPECT_EQ(mean, 1e9 + 2.5);
+  EXPECT_EQ(var, 5.0 / 3);
+  offset->SetCellState(1, 1, csMarkA);
+  offset->SetCellState(1, 4, csMarkA);
+  offset->MeanVarOfMarkedCells(0, 0, 0, 0, csMarkA, mean, var);
+  EXPECT_EQ(var, 1);  // two values: the rule's 1
+  // A percent that is NaN counts as 0; a value that is NaN has no order.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(t->PercentileOfNumCells(nan, 0, 0, 0, 0, n), 1);
+  t->NumericData->SetVal(1, 3, nan);
+  EXPECT_TRUE(std::isnan(t->PercentileOfNumCells(50, 0, 0, 0, 0, n)));
+  EXPECT_FALSE(t->QuartilesOfNumCells(0, 0, 0, 0, q1, q2, q3, n));
+  EXPECT_TRUE(std::isnan(q2));
 }
 
 TEST(DataTableStats, SelectionsFollowStatesAndScales) {

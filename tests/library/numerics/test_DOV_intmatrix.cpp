@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <random>
 #include <vector>
@@ -111,6 +113,12 @@ TEST(IntMatrix, Statistics) {
   EXPECT_EQ(ten->Percentile(100, 0, 0, 0, 0), 10);
   EXPECT_EQ(ten->Percentile(50, 0, 0, 0, 0), 6);
   EXPECT_EQ(ten->Percentile(0, 0, 0, 0, 0, 100), 1);  // a sample as large as the window: exact
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(ten->Percentile(nan, 0, 0, 0, 0), 1);  // a percent that is NaN counts as 0
+  const double sampled = ten->Percentile(nan, 0, 0, 0, 0, 5);
+  EXPECT_TRUE(sampled >= 1 && sampled <= 10);
+  Dense({{1000000001, 1000000002, 1000000003, 1000000004}})->MeanVar(0, 0, 0, 0, mean, var);
+  EXPECT_EQ(var, 5.0 / 3);  // the offset costs no digits
   TVector means(nullptr);
   Dense({{1, 2, 3, 6}, {0, 0, 0, 4}})->EdgeVector(orHoriz, eopMean, &means);
   EXPECT_EQ(means.GetVal(1), 3);

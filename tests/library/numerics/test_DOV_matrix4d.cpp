@@ -462,6 +462,13 @@ TEST(Mat4DStats, WindowStatistics) {
   EXPECT_EQ(var, 1);
   m.MeanVar(1, 2, 0, 0, 0, 0, 0, 0, mean, var);
   EXPECT_EQ(var, 1);
+  TMat4D offset(nullptr);
+  offset.Resize(2, 1, 2, 1);
+  for (Integer x = 1; x <= 2; ++x)
+    for (Integer z = 1; z <= 2; ++z) offset.SetVal(x, 1, z, 1, 1e9 + 2 * (x - 1) + z);
+  offset.MeanVar(0, 0, 0, 0, 0, 0, 0, 0, mean, var);
+  EXPECT_EQ(mean, 1e9 + 2.5);
+  EXPECT_EQ(var, 5.0 / 3);  // the offset costs no digits
   EXPECT_EQ(m.CountValues(0, 0, 0, 0, 0, 0, 0, 0, 2, 2), 1);
   EXPECT_EQ(m.SquaredSum(0, 0, 0, 0, 0, 0, 0, 0), 14);
   m.MinMax(0, 0, 0, 0, 0, 0, 0, 0, lo, hi);
@@ -486,6 +493,13 @@ TEST(Mat4DStats, PercentileIsExactEvenWhenProbesMiss) {
   EXPECT_EQ(m.Percentile(0, 0, 0, 0, 0, 0, 0, 0, 0), 1);
   EXPECT_EQ(m.Percentile(50, 0, 0, 0, 0, 0, 0, 0, 0), 7);
   EXPECT_EQ(m.Percentile(50, 0, 0, 0, 0, 0, 0, 0, 0, 1000), 7);  // sample size >= n: exact
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(m.Percentile(nan, 0, 0, 0, 0, 0, 0, 0, 0), 1);  // a percent that is NaN counts as 0
+  const double sampled = m.Percentile(nan, 0, 0, 0, 0, 0, 0, 0, 0, 10);
+  EXPECT_TRUE(sampled >= 1 && sampled <= 7);
+  m.SetVal(100, 1, 1, 1, nan);  // a value without order: no percentile
+  for (double p : {0.0, 50.0, 100.0})
+    EXPECT_TRUE(std::isnan(m.Percentile(p, 0, 0, 0, 0, 0, 0, 0, 0))) << p;
 }
 
 TEST(Mat4DStats, DigestSamplesLayers) {
@@ -532,6 +546,10 @@ TEST(Mat3D, CoreCopiesAndXml) {
   EXPECT_EQ(m.GetVal(1, 1, 1), 8);
   EXPECT_EQ(m.GetVal(2, 1, 1), 0);
   EXPECT_EQ(m.Percentile(100, 0, 0, 0, 0, 0, 0), 8);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(m.Percentile(nan, 0, 0, 0, 0, 0, 0), 0);  // a percent that is NaN counts as 0
+  const double sampled = m.Percentile(nan, 0, 0, 0, 0, 0, 0, 3);
+  EXPECT_TRUE(sampled == 0 || sampled == 5 || sampled == 8);
 
   m.SetVal(1, 1, 1, 0);
   TStringStream s("");

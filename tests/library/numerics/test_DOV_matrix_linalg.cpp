@@ -353,6 +353,13 @@ TEST(MatrixNorms, AllKinds) {
   EXPECT_NEAR(Rows({{3, 0, 0}, {0, -5, 0}})->Norm(ntSpectral), 5, 1e-14);  // wide
   EXPECT_NEAR(Rows({{1}, {2}, {2}})->Norm(ntSpectral), 3, 1e-14);          // tall
   EXPECT_EQ(a->Norm(static_cast<TNormType>(9)), 0);
+  // Magnitudes at any scale give a representable norm (M = [[3, 1], [1, 3]]) and distance.
+  for (double f : {1.0, 1e200, 1e-200, 1e300}) {
+    auto m = Rows({{3 * f, f}, {f, 3 * f}});
+    EXPECT_NEAR(m->Norm(ntSpectral) / f, 4, 1e-14) << f;
+    EXPECT_NEAR(m->Norm(ntFrobenius) / f, std::sqrt(20.0), 1e-14) << f;
+    EXPECT_NEAR(m->DistanceOfObjects(dmEuclid, 1, 2) / f, std::sqrt(8.0), 1e-14) << f;
+  }
 }
 
 TEST(MatrixNorms, SpectralAbortRaises) {

@@ -11,6 +11,14 @@
 
 namespace {
 
+// A vector holding the values.
+std::unique_ptr<TVector> Vector(const std::vector<double>& v) {
+  auto x = std::make_unique<TVector>(nullptr);
+  x->Resize(static_cast<Integer>(v.size()));
+  for (size_t i = 0; i < v.size(); ++i) x->SetVal(static_cast<Integer>(i + 1), v[i]);
+  return x;
+}
+
 // One column holding the values (n rows).
 std::unique_ptr<TMatrix> Column(const std::vector<double>& v) {
   auto m = std::make_unique<TMatrix>(nullptr);
@@ -42,9 +50,25 @@ TEST(MatrixStatistics, MeanVarSumMinMax) {
     std::vector<double> v;
     double mean, var;
   };
-  for (const auto& c : std::vector<Case>{{{1, 3}, 2, 1}, {{1, 2, 3}, 2, 1}, {{2, 4, 6}, 4, 4}}) {
+  for (const auto& c : std::vector<Case>{
+           {{1, 3}, 2, 1},
+           {{1, 2, 3}, 2, 1},
+           {{2, 4, 6}, 4, 4},
+           // An offset common to all values costs no digits (Julian dates: the stored doubles'
+           // own variance; seconds since 1970).
+           {{2460000.1, 2460000.2, 2460000.3, 2460000.4, 2460000.5},
+            2460000.3,
+            0.024999999976716935},
+           {{1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4}, 1e9 + 2.5, 5.0 / 3},
+           {{1420405750, 1420405760, 1420405770, 1420405780}, 1420405765, 500.0 / 3},
+           // Squared deviations beyond the double range: an infinite variance.
+           {{1e200, 2e200, 3e200}, 2e200, HUGE_VAL},
+       }) {
     double m, var;
     Column(c.v)->MeanVar(0, 0, 0, 0, m, var);
+    EXPECT_EQ(m, c.mean);
+    EXPECT_EQ(var, c.var);
+    Vector(c.v)->MeanVar(0, 0, m, var);  // the vector's figures are the same
     EXPECT_EQ(m, c.mean);
     EXPECT_EQ(var, c.var);
   }
@@ -95,6 +119,41 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
   Column({1, 2, 3})->SkewKurtSample(0, 0, 0, 0, ss, sk);
   EXPECT_EQ(ss, 0);
   EXPECT_EQ(sk, 0);
+  // The same figures at every scale of the double range; none for data without spread.
+  struct Case {
+    std::vector<double> v;
+    double scale, skew, kurt, sampleSkew, sampleKurt;
+  };
+  const std::vector<double> peaks{3, 1, 1, 1, 3, 1, 1, 1, 3};
+  for (const auto& c : std::vector<Case>{
+           {peaks, 1, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e160, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e300, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e-300, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
+           {peaks, 1e-320, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},  // subnormal
+           {std::vector<double>(10, 7.0), 1, 0, 0, 0, 0},
+           {std::vector<double>(4, 7.0), 1, 0, 0, 0, 0},
+           {std::vector<double>(10, 7.0), 1e300, 0, 0, 0, 0},
+       }) {
+    std::vector<double> scaled;
+    for (double x : c.v) scaled.push_back(x * c.scale);
+    auto m = Column(scaled);
+    auto v = Vector(scaled);  // the vector's figures are the same
+    for (int kind = 0; kind < 2; ++kind) {
+      if (kind == 0)
+        m->SkewKurt(0, 0, 0, 0, s, k);
+      else
+        v->SkewKurt(0, 0, s, k);
+      EXPECT_NEAR(s, c.skew, 1e-14) << c.scale << " " << kind;
+      EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale << " " << kind;
+      if (kind == 0)
+        m->SkewKurtSample(0, 0, 0, 0, ss, sk);
+      else
+        v->SkewKurtSample(0, 0, ss, sk);
+      EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale << " " << kind;
+      EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale << " " << kind;
+    }
+  }
 }
 
 TEST(MatrixStatistics, QuartilesAndPercentiles) {
@@ -148,6 +207,10 @@ TEST(MatrixStatistics, HistogramCorrelateAndSearches) {
   auto a = Rows({{1, 2}, {3, 4}});
   auto b = Rows({{2, 4}, {6, 8}});
   EXPECT_NEAR(a->Correlate(b.get()), 1, 1e-15);
+  for (double f : {1.0, 1e200, 1e-200})  // the same at any scale
+    EXPECT_NEAR(Column({f, 2 * f, 3 * f})->Correlate(Column({f, 4 * f, 9 * f}).get()),
+                0.989743318610787, 1e-14)
+        << f;
   EXPECT_THROW(a->Correlate(Column({1, 2}).get()), ESDLMatrixError);
   EXPECT_EQ(Rows({{1, 2}})->Correlate(Rows({{1, 2}}).get()), 0);  // n = 2
 
@@ -185,6 +248,9 @@ TEST(MatrixTransformations, ColumnsAndRows) {
   EXPECT_EQ(a->GetVal(1, 1), -1);
   EXPECT_EQ(a->GetVal(2, 1), 10);  // no spread: left alone
   EXPECT_EQ(changes, 1);
+  auto offset = Column({1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4});  // the spread is seen
+  offset->StandardizeColumns(nullptr, nullptr);
+  EXPECT_NEAR(offset->GetVal(1, 1), -1.5 / std::sqrt(5.0 / 3), 1e-15);
 
   auto b = Rows({{1, 3}, {5, 7}});
   TVector m(nullptr);
@@ -244,6 +310,14 @@ TEST(MatrixTransformations, RandomFillsAreReproducible) {
   EXPECT_EQ(a.GetVal(1, 2), 2 + static_cast<double>(RandomReal()));  // rows inner
   a.FillRandomGauss(5, 0);
   EXPECT_EQ(a.GetVal(3, 4), 5);
+  // A span beyond the double range still gives values within it.
+  a.FillRandomUniform(-1e308, 1e308);
+  double mn, mx;
+  a.MinMax(0, 0, 0, 0, mn, mx);
+  EXPECT_GE(mn, -1e308);
+  EXPECT_LE(mx, 1e308);
+  EXPECT_LT(mn, 0);  // 12 draws, none infinite, not all on one side
+  EXPECT_GT(mx, 0);
 }
 
 TEST(MatrixCopies, VectorsMatricesArrays) {
@@ -305,4 +379,27 @@ TEST(MatrixStatistics, NotANumberArguments) {
   v.Fill(2);
   EXPECT_EQ(v.Percentile(nan, 0, 0), 2);
   EXPECT_EQ(v.Integrate(nan, 3, imTrapezoidal), 0);
+}
+
+// A value that is NaN has no place in an order: the percentiles are NaN and the quartiles
+// refused (NaN), for the matrix and the vector alike.
+TEST(MatrixStatistics, NotANumberValuesHaveNoOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<double> data{1, 2, nan, 4, 5};
+  auto m = Column(data);
+  auto v = Vector(data);
+  double q[6];
+  EXPECT_FALSE(m->Quartiles(0, 0, 0, 0, q[0], q[1], q[2]));
+  EXPECT_FALSE(v->Quartiles(0, 0, q[3], q[4], q[5]));
+  for (double x : q) EXPECT_TRUE(std::isnan(x));
+  for (double prob : {0.0, 50.0, 100.0}) {
+    EXPECT_TRUE(std::isnan(m->Percentile(prob, 0, 0, 0, 0))) << prob;
+    EXPECT_TRUE(std::isnan(Column({nan, nan, nan})->Percentile(prob, 0, 0, 0, 0, 2))) << prob;
+    EXPECT_TRUE(std::isnan(v->Percentile(prob, 0, 0))) << prob;
+  }
+  // Windows without the NaN keep their order.
+  EXPECT_EQ(m->Percentile(50, 1, 1, 1, 2), 2);
+  EXPECT_EQ(v->Percentile(50, 4, 5), 4.5);
+  EXPECT_TRUE(m->Quartiles(1, 4, 1, 5, q[0], q[1], q[2]));
+  EXPECT_EQ(q[1], 4.5);
 }

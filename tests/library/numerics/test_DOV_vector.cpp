@@ -137,6 +137,10 @@ TEST_F(VectorTest, DigestAndLength) {
   EXPECT_EQ(iv.CRCofData(), "D202EF8DD202EF8DD202EF8DD202EF8D");
   auto* w = Vec({3, 4});
   EXPECT_EQ(w->Leng(), 5);
+  // Scaled as hypot scales: a representable length is returned at any scale.
+  for (double f : {1e200, 1e-200, 1e300, 1e-310})
+    EXPECT_NEAR(Vec({3 * f, 4 * f})->Leng() / f, 5, 1e-13) << f;
+  EXPECT_TRUE(std::isinf(Vec({1e308, 1e308, 1e308, 1e308})->Leng()));  // 2e308: infinite
   w->SetVecLeng(10);
   EXPECT_EQ(Values(*w), (std::vector<double>{6, 8}));
   EXPECT_THROW(v.SetVecLeng(1), ESDLVectorError);
@@ -169,6 +173,12 @@ TEST_F(VectorTest, ArithmeticAndDimensions) {
   EXPECT_EQ(a->Correlate(b, 1), 3);  // 1*1 + 2*1 + 3*0
   EXPECT_NEAR(a->PearsonCorrCoeff(Vec({2, 4, 6})), 1.0, 1e-15);
   EXPECT_EQ(a->PearsonCorrCoeff(b), 0);
+  for (double f : {1.0, 1e200, 1e-200}) {  // magnitudes of any scale
+    EXPECT_NEAR(Vec({f, 2 * f, 3 * f})->PearsonCorrCoeff(Vec({f, 4 * f, 9 * f})), 0.989743318610787,
+                1e-14)
+        << f;
+    EXPECT_NEAR(Vec({f, 0, 0})->EuclideanDistance(Vec({0, 2 * f, 2 * f})) / f, 3, 1e-15) << f;
+  }
   a->SMult(-2);
   a->AbsVal();
   a->Mirror();
@@ -197,6 +207,11 @@ TEST_F(VectorTest, Statistics) {
   Vec({2, 4, 9})->MeanVar(0, 0, m, var);
   EXPECT_EQ(m, 5);
   EXPECT_EQ(var, 13);
+  auto* offset = Vec({1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4});
+  offset->Standardize(m, var);  // the spread is seen, so the data are scaled
+  EXPECT_NEAR(offset->GetVal(1), -1.5 / std::sqrt(5.0 / 3), 1e-15);
+  IVec({1000000001, 1000000002, 1000000003, 1000000004})->MeanVar(0, 0, m, var);
+  EXPECT_EQ(var, 5.0 / 3);
 
   auto* p = Vec({1, 2, 3, 4});
   EXPECT_EQ(p->Percentile(50, 0, 0), 2.5);

@@ -270,6 +270,11 @@ TEST(CurveFitAccumulator, OrderStatisticsReadOnlyTheHeldPoints) {
   TCurveFit three(nullptr);
   Enter(three, {{1, 1}, {2, 2}, {9, 3}});
   EXPECT_EQ(three.SkewnessX(), 0);  // fewer than four points
+  // y without spread: no kurtosis, as for the population figure.
+  TCurveFit flat(nullptr);
+  for (double x = 1; x <= 10; ++x) Enter(flat, {{x, 5}});
+  EXPECT_EQ(flat.KurtosisY(), 0);
+  EXPECT_EQ(flat.SkewnessY(), 0);
   TCurveFit none(nullptr);
   q1 = 4;
   EXPECT_FALSE(none.QuartilesY(q1, q2, q3));

@@ -127,10 +127,29 @@ const TValueCase kValueCases[] = {
     {"2^0.5", 1.4142135623730951, varDouble},
     {"(-2)^3", -8, varDouble},
     {"(-2)^2", 4, varDouble},
+    {"2^10", 1024, varDouble},
+    // a sign or function after "^" belongs to the exponent
+    {"2^-1", 0.5, varDouble},
+    {"2^-3", 0.125, varDouble},
+    {"2^-1*3", 1.5, varDouble},
+    {"2^sqrt(4)", 4, varDouble},
+    {"not not true", -1, varBoolean},
+    // beyond the double range: infinite, whether written or computed
+    {"1e309", HUGE_VAL, varDouble},
+    {"-1e309", -HUGE_VAL, varDouble},
+    {"1e5000", HUGE_VAL, varDouble},
+    {"10^309", HUGE_VAL, varDouble},
+    {"2^1024", HUGE_VAL, varDouble},
+    {"1.7e308", 1.7e308, varDouble},
     // lists
     {"sum(1,2,3)", 6, varDouble},
     {"mean(2,4,6)", 4, varDouble},
     {"var(1,2,3)", 1, varDouble},
+    {"var(1,3)", 2, varDouble},
+    {"var(1e200,2e200,3e200)", HUGE_VAL, varDouble},
+    // an offset common to all values costs no digits
+    {"var(1e9+1, 1e9+2, 1e9+3, 1e9+4)", 5.0 / 3, varDouble},
+    {"var(2460000.1, 2460000.2, 2460000.3, 2460000.4, 2460000.5)", 0.024999999976716935, varDouble},
     {"sum(5)", 5, varDouble},
     {"mean(1, mean(2, 4))", 2, varDouble},
     {"sum(1, 2+3)", 6, varDouble},
@@ -150,8 +169,11 @@ TEST_P(EvaluatorValues, GivesTheValueAndKind) {
   TEvaluator ev;
   const Variant r = ev(c.expression);
   EXPECT_EQ(r.VarType(), c.kind) << c.expression;
-  EXPECT_NEAR(r.AsDouble(), c.expected, 1e-12 * std::max(1.0, std::fabs(c.expected)))
-      << c.expression;
+  if (std::isinf(c.expected))
+    EXPECT_EQ(r.AsDouble(), c.expected) << c.expression;
+  else
+    EXPECT_NEAR(r.AsDouble(), c.expected, 1e-12 * std::max(1.0, std::fabs(c.expected)))
+        << c.expression;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EvaluatorValues, testing::ValuesIn(kValueCases));
@@ -193,7 +215,6 @@ const TErrorCase kErrorCases[] = {
     {"not", "variable stack underflow", 110},
     {"sum()", "variable stack underflow", 110},
     {"sum(1,-2)", "variable stack underflow", 110},
-    {"2^-3", "variable stack underflow", 110},  // ^ is applied before the sign gets its value
     {"1 +", "variable stack underflow", 110},
     {"*", "variable stack underflow", 110},
     {",", "variable stack underflow", 110},

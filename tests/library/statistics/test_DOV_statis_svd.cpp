@@ -675,7 +675,9 @@ TEST_F(SvdTest, PseudoInverseOfASquareMatrixIsItsInverse) {
 }
 
 TEST_F(SvdTest, PseudoInversePenroseConditionsAndShape) {
-  for (auto [rows, cols] : std::vector<std::pair<Integer, Integer>>{{7, 3}, {3, 6}}) {
+  // Matrices without rows or columns have the empty inverse.
+  for (auto [rows, cols] :
+       std::vector<std::pair<Integer, Integer>>{{7, 3}, {3, 6}, {0, 0}, {1, 0}, {4, 0}, {0, 3}}) {
     auto a = MakeMatrix(cols, rows, 71);
     const std::string before = a->CRCofData();
     TMatrix pinv(nullptr);
@@ -692,6 +694,46 @@ TEST_F(SvdTest, PseudoInversePenroseConditionsAndShape) {
     for (Integer r = 1; r <= cols; ++r)
       for (Integer c = 1; c <= rows; ++c) EXPECT_NEAR(pap.GetVal(c, r), pinv.GetVal(c, r), 1e-12);
   }
+}
+
+// A LAPACK routine that refuses an argument reaches the caller as the unit's error, the
+// matrices as they were; a value that does not converge is the result false.
+TEST_F(SvdTest, LapackResultsReachTheCaller) {
+  struct Case {
+    const char* routine;
+    int info;
+    bool raises;
+  };
+  for (const Case& c : {Case{"dgebrd", -4, true}, Case{"dormbr", -7, true},
+                        Case{"dbdsdc", -3, true}, Case{"dbdsdc", 2, false}}) {
+    auto a = MakeMatrix(3, 5, 81);
+    const std::string before = a->CRCofData();
+    TMatrix v(nullptr);
+    v.Resize(3, 3);
+    auto w = Sized(3);
+    SetLapackInfoForTesting(c.routine, c.info);
+    if (c.raises) {
+      try {
+        SingValDecomp(a.get(), &v, w.get());
+        ADD_FAILURE() << c.routine << " did not raise";
+      } catch (const ESDLMath2Error& e) {
+        EXPECT_EQ(e.Message, String("SingValDecomp: LAPACK ") + c.routine + " refused argument " +
+                                 std::to_string(-c.info));
+      }
+      EXPECT_EQ(a->CRCofData(), before) << c.routine;
+      SetLapackInfoForTesting(c.routine, c.info);
+      TMatrix pinv(nullptr);
+      EXPECT_THROW(PseudoInverse(a.get(), &pinv, 0), ESDLMath2Error) << c.routine;
+    } else {
+      EXPECT_FALSE(SingValDecomp(a.get(), &v, w.get())) << c.routine;
+    }
+  }
+  // The injected result is used once: the next decomposition succeeds.
+  auto a = MakeMatrix(3, 5, 81);
+  TMatrix v(nullptr);
+  v.Resize(3, 3);
+  auto w = Sized(3);
+  EXPECT_TRUE(SingValDecomp(a.get(), &v, w.get()));
 }
 
 TEST_F(SvdTest, PseudoInverseThreshold) {
