@@ -386,8 +386,8 @@ TEST(ChartRender, TextsDrawEveryCharacterGiven) {
       c->CopyToWMF((dir.path() / wmf).string(), false);
       return c;
     };
-    const String lowBytes = StringOfLowBytes(LowBytesOfString(k.text).data(),
-                                             LowBytesOfString(k.text).size());
+    const std::string bytes = LowBytesOfString(k.text);
+    const String lowBytes = StringOfLowBytes(bytes.data(), bytes.size());
     auto chart = draw(k.text, "given");
     auto lossy = draw(lowBytes, "low");
     EXPECT_EQ(chart->GetChartItem(0).LWid != 0, k.longText);
