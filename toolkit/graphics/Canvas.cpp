@@ -11,6 +11,8 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygon>
+#include <QGlyphRun>
+#include <QRawFont>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <numeric>
 #include <optional>
 
 #include "CanvasDevice.h"
@@ -26,6 +29,15 @@
 
 using gfx::Rgb;
 using gfx::Surface;
+
+namespace {
+// A canvas font's face for drawing glyph by glyph: without hinting or kerning (see TextRuns).
+QRawFont OutlineFont(QFont Font) {
+  Font.setHintingPreference(QFont::PreferNoHinting);
+  Font.setKerning(false);
+  return QRawFont::fromFont(Font);
+}
+}  // namespace
 
 struct TCanvas::Impl {
   QImage* Image = nullptr;
@@ -51,6 +63,8 @@ struct TCanvas::Impl {
     Byte Style = 0;
     QFont Font, Fallback;
     std::optional<QFontMetrics> Metrics, FallbackMetrics;
+    // The two faces as drawn by TextRuns.
+    QRawFont Raw, FallbackRaw;
   };
   mutable FontCache Cached;
   const FontCache& TextFont() const {
@@ -64,6 +78,8 @@ struct TCanvas::Impl {
       c.Metrics.emplace(c.Font);
       c.Fallback = FallbackQFont(Font);
       c.FallbackMetrics.emplace(c.Fallback);
+      c.Raw = OutlineFont(c.Font);
+      c.FallbackRaw = OutlineFont(c.Fallback);
     }
     return c;
   }
@@ -892,26 +908,73 @@ namespace {
 QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Text in the canvas font: the runs its face lacks come from the fallback face, on the same
-// baseline, so every glyph comes from one of the program's own font files.
+// baseline, so every glyph comes from one of the program's own font files. Each glyph starts at
+// a whole pixel and advances by a whole number of pixels: its face's advance rounded, except
+// that where the rounding of a run's glyphs adds up to more or less than the run's own width
+// (its advances in fractions of a pixel, kerned, rounded once: what the window layouts were
+// measured with), the glyphs rounded furthest give back or take the difference, one pixel
+// each. So letters keep even gaps, every copy of a glyph takes the same pixels and a text
+// keeps its width. Glyphs are drawn from their outlines without hinting: the faces' own
+// monochrome hinting widens round letters to their whole advance at small sizes (adjacent
+// zeros would touch).
 struct TextRuns {
-  const TCanvas::Impl::FontCache& Fonts;
-  std::vector<TFaceRun> Runs;
-  TextRuns(const TCanvas::Impl::FontCache& F, const String& Text)
-      : Fonts(F), Runs(SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {}
-  const QFontMetrics& MetricsOf(const TFaceRun& R) const {
-    return R.Fallback ? *Fonts.FallbackMetrics : *Fonts.Metrics;
+  using FontCache = TCanvas::Impl::FontCache;
+  struct Run {
+    bool Fallback;
+    QList<quint32> Glyphs;
+    QList<QPointF> At;  // each glyph's origin from the text's, at whole pixels
+  };
+  const FontCache& Fonts;
+  std::vector<Run> Runs;
+  int Advance = 0;
+  TextRuns(const FontCache& F, const String& Text) : Fonts(F) {
+    for (TFaceRun& r : SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {
+      const QRawFont& raw = r.Fallback ? F.FallbackRaw : F.Raw;
+      Run run{r.Fallback, raw.glyphIndexesForString(r.Text), {}};
+      const QList<QPointF> exact = raw.advancesForGlyphIndexes(run.Glyphs);
+      const qsizetype n = std::min(run.Glyphs.size(), exact.size());
+      std::vector<int> whole(static_cast<std::size_t>(n));
+      int sum = 0;
+      // The last glyph keeps the whole of its advance, so that its ink stays inside the text's
+      // cell as far as its side bearing says.
+      for (qsizetype i = 0; i < n; ++i)
+        sum += whole[i] =
+            i == n - 1 ? static_cast<int>(std::ceil(exact[i].x() - 1e-6)) : qRound(exact[i].x());
+      const int width = (r.Fallback ? *F.FallbackMetrics : *F.Metrics).horizontalAdvance(r.Text);
+      // The glyphs rounded up the most give a pixel back first (those rounded down the most
+      // take one first).
+      std::vector<qsizetype> order(static_cast<std::size_t>(std::max<qsizetype>(n - 1, 0)));
+      std::iota(order.begin(), order.end(), 0);
+      const int sign = sum > width ? 1 : -1;
+      std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return sign * (whole[a] - exact[a].x()) > sign * (whole[b] - exact[b].x());
+      });
+      for (std::size_t k = 0; k < order.size() && sum != width; ++k) {
+        int& w = whole[static_cast<std::size_t>(order[k])];
+        if (sign > 0 && w == 0) continue;
+        w -= sign;
+        sum -= sign;
+      }
+      if (n > 0) whole[static_cast<std::size_t>(n - 1)] += width - sum;  // what none could take
+      for (qsizetype i = 0; i < run.Glyphs.size(); ++i) {
+        run.At.push_back(QPointF(Advance, 0));
+        if (i < n) Advance += whole[static_cast<std::size_t>(i)];
+      }
+      Runs.push_back(std::move(run));
+    }
   }
-  int Width() const {
-    int w = 0;
-    for (const TFaceRun& r : Runs) w += MetricsOf(r).horizontalAdvance(r.Text);
-    return w;
-  }
+  int Width() const { return Advance; }
+  // Draws in the painter's pen colour.
   void Draw(QPainter& P, int X, int Y) const {
-    const int baseline = Y + Fonts.Metrics->ascent();
-    for (const TFaceRun& r : Runs) {
-      P.setFont(r.Fallback ? Fonts.Fallback : Fonts.Font);
-      P.drawText(QPoint(X, baseline), r.Text);
-      X += MetricsOf(r).horizontalAdvance(r.Text);
+    const QPointF origin(X, Y + Fonts.Metrics->ascent());
+    for (const Run& r : Runs) {
+      QGlyphRun glyphs;
+      glyphs.setRawFont(r.Fallback ? Fonts.FallbackRaw : Fonts.Raw);
+      glyphs.setGlyphIndexes(r.Glyphs);
+      glyphs.setPositions(r.At);
+      glyphs.setUnderline(Fonts.Font.underline());
+      glyphs.setStrikeOut(Fonts.Font.strikeOut());
+      P.drawGlyphRun(origin, glyphs);
     }
   }
 };

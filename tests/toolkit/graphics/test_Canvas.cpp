@@ -655,6 +655,62 @@ TEST(CanvasText, CharactersTheFaceLacksComeFromItsFallback) {
   EXPECT_EQ(cv->TextWidth("x≅x"), 2 * cv->TextWidth("x") + sans->Canvas()->TextWidth("≅"));
 }
 
+// Glyphs start at whole pixels and are drawn from their outlines, so a round letter keeps
+// clear of its advance: each digit of "1000" and "1.00" is a blot of its own.
+TEST(CanvasText, AdjacentDigitsKeepApart) {
+  struct Case {
+    const char* name;
+    int size;
+    TFontStyles style;
+  };
+  const Case cases[] = {
+      {"Arial", 9, {}},       {"Arial", 10, {}},       {"Arial", 12, {}},
+      {"Arial", 14, {}},      {"Arial", 10, {fsBold}}, {"Times New Roman", 16, {}},
+      {"DejaVu Sans", 8, {}},
+  };
+  // The groups of ink pixels that touch, sides or corners.
+  auto blots = [](TBitmap& b) {
+    const int w = b.Width(), h = b.Height();
+    std::vector<int> seen(static_cast<std::size_t>(w * h), 0);
+    int n = 0;
+    for (int start = 0; start < w * h; ++start) {
+      if (seen[static_cast<std::size_t>(start)] ||
+          b.Canvas()->GetPixel(start % w, start / w) == clWhite)
+        continue;
+      ++n;
+      std::vector<int> todo{start};
+      seen[static_cast<std::size_t>(start)] = 1;
+      while (!todo.empty()) {
+        const int p = todo.back();
+        todo.pop_back();
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int x = p % w + dx, y = p / w + dy;
+            if (x < 0 || y < 0 || x >= w || y >= h || seen[static_cast<std::size_t>(y * w + x)] ||
+                b.Canvas()->GetPixel(x, y) == clWhite)
+              continue;
+            seen[static_cast<std::size_t>(y * w + x)] = 1;
+            todo.push_back(y * w + x);
+          }
+      }
+    }
+    return n;
+  };
+  for (const Case& c : cases) {
+    for (const char* text : {"1000", "1.00"}) {
+      SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size) + " " + text);
+      auto b = WhiteBitmap(80, 40);
+      TCanvas* cv = b->Canvas();
+      cv->Font()->SetName(c.name);
+      cv->Font()->SetSize(c.size);
+      cv->Font()->SetStyle(c.style);
+      cv->Brush()->SetStyle(bsClear);
+      cv->TextOut(3, 5, text);
+      EXPECT_EQ(blots(*b), 4);
+    }
+  }
+}
+
 TEST(CanvasText, UndrawableCharactersAreThoseNoFontOfTheProgramHas) {
   struct Case {
     const char* Name;
