@@ -1,5 +1,6 @@
 #include "InfoPictures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -216,68 +217,94 @@ int DrawFraction(TCanvas& C, const TLine& L, int X, int Y) {
   return 2 * h + 18;
 }
 
+// Writes a label of the sky diagram in the canvas font on a white cell, which breaks the grid
+// lines behind it. The cell must hold nothing but background and grid yet: a label that
+// would overlap another, the frame or a curve is a mistake in the layout, and the picture is
+// not made.
+void PutLabel(TCanvas& C, int X, int Y, const String& Text, TColor Grid) {
+  const TRect cell{X, Y, X + C.TextWidth(Text), Y + C.TextHeight(Text)};
+  for (int y = cell.Top; y < cell.Bottom; ++y)
+    for (int x = cell.Left; x < cell.Right; ++x) {
+      const TColor c = C.GetPixel(x, y);
+      if (c != clWhite && c != Grid)
+        throw Exception("The label \"" + Text + "\" would cover a line or another label at " +
+                        IntToStr(x) + ", " + IntToStr(y));
+    }
+  C.Brush()->SetStyle(bsSolid);
+  C.Brush()->SetColor(clWhite);
+  Put(C, X, Y, Text);
+  C.Brush()->SetStyle(bsClear);
+}
+
 // Sky noise against frequency on logarithmic scales: the galactic background (its range from
 // the cold sky to the galactic centre), the 3 K cosmic background and the atmosphere at
-// zenith, with the wavelength along the top.
+// zenith, with the wavelength along the top. A curve ends where it leaves the plot.
 void DrawSkyDiagram(TCanvas& C, int Top) {
   const TRect plot{70, Top + 28, PictureWidth - 20, PictureHeight - 48};
   const double f0 = 1.0, f1 = 5.0;  // log10 MHz: 10 MHz .. 100 GHz
   const double t0 = 0.0, t1 = 6.0;  // log10 K: 1 K .. 10^6 K
+  const TColor grid = clGray;
   auto px = [&](double logF) {
     const double share = (logF - f0) / (f1 - f0);
     return plot.Left + static_cast<int>(std::lround(share * (plot.Right - plot.Left)));
   };
   auto py = [&](double logT) {
-    logT = std::clamp(logT, t0, t1);
     const double share = (logT - t0) / (t1 - t0);
     return plot.Bottom - static_cast<int>(std::lround(share * (plot.Bottom - plot.Top)));
   };
-  C.Pen()->SetColor(clBlack);
   C.Pen()->SetWidth(1);
   C.Brush()->SetStyle(bsClear);
+  C.Pen()->SetColor(grid);
+  C.Pen()->SetStyle(psDot);
+  for (int k = 1; k <= 3; ++k) {
+    C.MoveTo(px(f0 + k), plot.Top);
+    C.LineTo(px(f0 + k), plot.Bottom);
+  }
+  for (int k = 1; k <= 5; ++k) {
+    C.MoveTo(plot.Left, py(t0 + k));
+    C.LineTo(plot.Right, py(t0 + k));
+  }
+  C.Pen()->SetStyle(psSolid);
+  C.Pen()->SetColor(clBlack);
   C.Rectangle(plot.Left, plot.Top, plot.Right + 1, plot.Bottom + 1);
-  SetFont(C, "Arial", 8);
-  const char* const freqs[] = {"10 MHz", "100 MHz", "1 GHz", "10 GHz", "100 GHz"};
-  const char* const waves[] = {"30 m", "3 m", "30 cm", "3 cm", "3 mm"};
-  for (int k = 0; k <= 4; ++k) {
-    const int x = px(f0 + k);
-    C.Pen()->SetStyle(psDot);
-    C.MoveTo(x, plot.Top);
-    C.LineTo(x, plot.Bottom);
-    C.Pen()->SetStyle(psSolid);
-    const int w = C.TextWidth(freqs[k]);
-    Put(C, std::clamp(x - w / 2, 2, PictureWidth - w - 2), plot.Bottom + 4, freqs[k]);
-    const int ww = C.TextWidth(waves[k]);
-    Put(C, std::clamp(x - ww / 2, 2, PictureWidth - ww - 2), plot.Top - 16, waves[k]);
-  }
-  for (int k = 0; k <= 6; ++k) {
-    const int y = py(t0 + k);
-    C.Pen()->SetStyle(psDot);
-    C.MoveTo(plot.Left, y);
-    C.LineTo(plot.Right, y);
-    C.Pen()->SetStyle(psSolid);
-    const String label = k == 0 ? "1 K" : "10^" + IntToStr(k);
-    Put(C, plot.Left - C.TextWidth(label) - 6, y - 7, label);
-  }
-  Put(C, plot.Left + (plot.Right - plot.Left) / 2 - 30, plot.Bottom + 20, "Frequency");
-  Put(C, 4, plot.Top - 32, "T sky (K)");
 
+  // A curve over the frequency range, in runs that stay within the temperature range; a run
+  // ends at the point where the curve crosses the plot's edge.
   auto curve = [&](TColor Color, auto LogT) {
     C.Pen()->SetColor(Color);
     C.Pen()->SetWidth(2);
     std::vector<TPoint> pts;
-    for (int i = 0; i <= 200; ++i) {
-      const double lf = f0 + (f1 - f0) * i / 200.0;
-      pts.push_back(TPoint{px(lf), py(LogT(lf))});
+    auto flush = [&] {
+      if (pts.size() >= 2) C.Polyline(pts);
+      pts.clear();
+    };
+    constexpr int steps = 400;
+    double lastF = f0, lastT = LogT(f0);
+    for (int i = 0; i <= steps; ++i) {
+      const double lf = f0 + (f1 - f0) * i / steps, lt = LogT(lf);
+      const bool inside = lt >= t0 && lt <= t1, wasInside = lastT >= t0 && lastT <= t1;
+      if (i > 0 && inside != wasInside) {
+        const double edge = (inside ? lastT : lt) < t0 ? t0 : t1;
+        const double cf = lastF + (lf - lastF) * (edge - lastT) / (lt - lastT);
+        pts.push_back(TPoint{px(cf), py(edge)});
+        if (!inside) flush();
+      }
+      if (inside) pts.push_back(TPoint{px(lf), py(lt)});
+      lastF = lf;
+      lastT = lt;
     }
-    C.Polyline(pts);
+    flush();
     C.Pen()->SetWidth(1);
   };
   // Galactic synchrotron emission falls with a spectral index near -2.55.
-  auto galactic = [](double lf, double at10) { return at10 - 2.55 * (lf - 1.0); };
-  curve(clBlue, [&](double lf) { return galactic(lf, 5.5); });
-  curve(clBlue, [&](double lf) { return galactic(lf, 4.6); });
-  curve(clGreen, [](double) { return std::log10(2.7); });
+  constexpr double index = -2.55, centre = 5.5, coldSky = 4.6;  // log10 K at 10 MHz
+  auto galactic = [&](double at10) { return [=](double lf) { return at10 + index * (lf - 1.0); }; };
+  // The frequency at which the galactic line from at10 reaches logT.
+  auto galacticAt = [&](double at10, double logT) { return 1.0 + (logT - at10) / index; };
+  curve(clBlue, galactic(centre));
+  curve(clBlue, galactic(coldSky));
+  const double cosmic = std::log10(2.7);
+  curve(clGreen, [&](double) { return cosmic; });
   // Zenith atmosphere: a few kelvin, with the water line at 22 GHz and oxygen near 60 GHz.
   curve(clRed, [](double lf) {
     const double f = std::pow(10.0, lf) / 1000.0;  // GHz
@@ -285,14 +312,50 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
                      280.0 * std::exp(-std::pow((f - 60.0) / 6.0, 2));
     return std::log10(t);
   });
+
+  SetFont(C, "Arial", 8);
+  const int h = C.TextHeight("Ag");
+  // The end labels start or end at the plot's edges, the others are centred on their lines.
+  auto along = [&](int x, const String& text) {
+    const int w = C.TextWidth(text);
+    return std::clamp(x - w / 2, plot.Left, plot.Right + 1 - w);
+  };
+  const char* const freqs[] = {"10 MHz", "100 MHz", "1 GHz", "10 GHz", "100 GHz"};
+  const char* const waves[] = {"30 m", "3 m", "30 cm", "3 cm", "3 mm"};
+  for (int k = 0; k <= 4; ++k) {
+    const int x = px(f0 + k);
+    PutLabel(C, along(x, freqs[k]), plot.Bottom + 4, freqs[k], grid);
+    PutLabel(C, along(x, waves[k]), plot.Top - h - 2, waves[k], grid);
+  }
+  for (int k = 0; k <= 6; ++k) {
+    const String label = k == 0 ? "1 K" : "10^" + IntToStr(k);
+    PutLabel(C, plot.Left - C.TextWidth(label) - 6, py(t0 + k) - h / 2, label, grid);
+  }
+  PutLabel(C, plot.Left + (plot.Right - plot.Left - C.TextWidth("Frequency")) / 2,
+           plot.Bottom + h + 8, "Frequency", grid);
+  PutLabel(C, 4, plot.Top - 2 * h - 6, "T sky (K)", grid);
+
+  // The curves' labels: the upper galactic line's right of it in the middle of a decade; the
+  // lower one's left of it and the cosmic background's right of the upper line, both just above
+  // the cosmic background; the atmosphere's beside the oxygen peak, between grid lines. The
+  // galactic lines fall to the right, so a label right of one keeps clear of it at its bottom
+  // row, a label left of one at its top row.
   SetFont(C, "Arial", 8, {fsBold}, clBlue);
-  // Labels sit clear of the curves: right of the upper line, left of the lower one.
-  Put(C, px(1.75), py(4.3), "galactic noise (centre)");
-  Put(C, px(1.03), py(1.35), "galactic noise (cold sky)");
+  const int gap = 6;
+  auto logTAt = [&](int y) {
+    return t0 + (t1 - t0) * (plot.Bottom - y) / static_cast<double>(plot.Bottom - plot.Top);
+  };
+  const char* const centreLabel = "galactic noise (centre)";
+  const int centreY = py(4.5) - h / 2;
+  PutLabel(C, px(galacticAt(centre, logTAt(centreY + h))) + gap, centreY, centreLabel, grid);
+  const char* const coldLabel = "galactic noise (cold sky)";
+  const int lowY = py(cosmic) - h - 3;
+  PutLabel(C, px(galacticAt(coldSky, logTAt(lowY))) - gap - C.TextWidth(coldLabel), lowY, coldLabel,
+           grid);
   C.Font()->SetColor(clGreen);
-  Put(C, px(3.2), py(0.43) - 16, "3 K cosmic background");
+  PutLabel(C, px(galacticAt(centre, logTAt(lowY + h))) + gap, lowY, "3 K cosmic background", grid);
   C.Font()->SetColor(clRed);
-  Put(C, px(3.6), py(1.7) - 14, "atmosphere");
+  PutLabel(C, px(4.0) + gap, py(2.5) - h / 2, "atmosphere", grid);
 }
 
 }  // namespace

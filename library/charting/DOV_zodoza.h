@@ -102,6 +102,9 @@ struct TrcChartItem {
   // Texts are 8-bit characters (Latin-1): SetText keeps the first 15 characters.
   String Text() const;
   void SetText(const String& Value);
+  // Whether SetText keeps Value whole: at most 15 characters, none beyond Latin-1. A text
+  // item whose text it would not keep draws it from its long text.
+  static bool KeepsWhole(const String& Value);
 };
 static_assert(sizeof(TrcChartItem) == 104);
 static_assert(offsetof(TrcChartItem, Color) == 32 && offsetof(TrcChartItem, PenStyle) == 48);

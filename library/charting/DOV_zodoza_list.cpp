@@ -87,6 +87,12 @@ String TrcChartItem::Text() const {
   return StringOfLowBytes(TextChars, std::min<size_t>(TextLength, sizeof TextChars));
 }
 
+bool TrcChartItem::KeepsWhole(const String& Value) {
+  const std::string bytes = LowBytesOfString(Value);
+  return bytes.size() <= static_cast<size_t>(MaxShortText) &&
+         StringOfLowBytes(bytes.data(), bytes.size()) == Value;
+}
+
 // ---- storage -----------------------------------------------------------------------------------
 void TCustomZOdoza::EmptyContainer(TRcItemContainer& C, Integer& Count, Integer& Alloc) {
   Count = 0;
@@ -164,7 +170,7 @@ void TCustomZOdoza::SetLongText(TRcItemContainer& C, Integer Count, TLongTextArr
   TrcChartItem& it = C[static_cast<size_t>(idx)];
   if (!IsTextItem(it.ItemKind)) return;
   it.SetText(Text);
-  if (LowBytesOfString(Text).size() <= static_cast<size_t>(TrcChartItem::MaxShortText)) {
+  if (TrcChartItem::KeepsWhole(Text)) {
     it.LWid = 0;  // an entry it had stays in the table, no longer referenced
     return;
   }

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "DOV_streams.h"
 #include "DOV_zodoza.h"
 
 namespace {
@@ -70,8 +69,9 @@ void TCustomZOdoza::TextIntern(Double x, Double y, Integer size, const String& t
   it.LWid = 0;
   TLongTextArray& table = FAnnoMode ? FLongTextsAnno : FData->LongTexts;
   Integer& used = FAnnoMode ? FNumLongTextsAnno : FData->NumLongTexts;
-  // More than 15 characters (one per 8-bit character the record keeps) go to a long text.
-  if (LowBytesOfString(txt).size() > TrcChartItem::MaxShortText && used < kMaxLongTexts) {
+  // What the record's 8-bit characters cannot keep (more than 15 characters, or one beyond
+  // Latin-1) goes to a long text.
+  if (!TrcChartItem::KeepsWhole(txt) && used < kMaxLongTexts) {
     table[static_cast<size_t>(used)] = txt;
     it.LWid = ++used;
   }

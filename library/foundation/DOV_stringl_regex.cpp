@@ -437,9 +437,17 @@ bool TGrep::MatchFrom(Integer k, Integer p) {
         return true;
       }
       if (t.Action != taOpti) return RepeatLoop(k, q);
-      if (MatchFrom(k + 1, q)) return true;
+      // Positions from which the rest failed are marked, as for "*" and "+": a run of "?"
+      // tries each position once per token instead of every combination of choices.
+      auto restFrom = [&](Integer at) {
+        if (Dead(k, at)) return false;
+        if (MatchFrom(k + 1, at)) return true;
+        MarkDead(k, at);
+        return false;
+      };
+      if (restFrom(q)) return true;
       const Integer step = RepeatAt(t, q);
-      return step > 0 && MatchFrom(k + 1, q + step);
+      return step > 0 && restFrom(q + step);
     }
   }
   t.ValidFrom = p;
@@ -474,19 +482,28 @@ bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
   const Integer lastStart = first.Action == taBol ? SearchStartPos : std::max(len, SearchStartPos);
   // A literal first token lets the search jump to its first byte's next occurrence.
   const bool literalFirst = first.Action == taNormal && first.NumChars > 0;
+  // A byte 80-BF may be the tail of a sequence: such a hit counts only where the characters
+  // walked from the last start reach it exactly. Any other byte always starts a character.
+  const auto firstByte = static_cast<unsigned char>(first.Params[1]);
+  const bool mayBeTail = firstByte >= 0x80 && firstByte < 0xC0;
   // Matches start at characters, never inside a UTF-8 sequence.
-  for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart;
-       p += p <= len ? CharLenAt(p) : 1) {
+  for (Integer p = std::max<Integer>(SearchStartPos, 1); p <= lastStart;) {
     if (literalFirst) {
       const void* hit =
           p <= len ? std::memchr(Text.data() + p - 1, first.Params[1], len - p + 1) : nullptr;
       if (hit == nullptr) return false;
-      p = static_cast<Integer>(static_cast<const char*>(hit) - Text.data()) + 1;
+      const Integer at = static_cast<Integer>(static_cast<const char*>(hit) - Text.data()) + 1;
+      if (mayBeTail) {
+        while (p < at) p += CharLenAt(p);
+        if (p != at) continue;  // inside a character: search on from the next one
+      }
+      p = at;
     }
     if (MatchFrom(0, p)) {
       MatchPos = FMatchStartPos = FregExp[0].ValidFrom;
       return true;
     }
+    p += p <= len ? CharLenAt(p) : 1;
   }
   return false;
 }

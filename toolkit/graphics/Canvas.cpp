@@ -11,6 +11,8 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygon>
+#include <QGlyphRun>
+#include <QRawFont>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <numeric>
 #include <optional>
 
 #include "CanvasDevice.h"
@@ -26,6 +29,15 @@
 
 using gfx::Rgb;
 using gfx::Surface;
+
+namespace {
+// A canvas font's face for drawing glyph by glyph: without hinting or kerning (see TextRuns).
+QRawFont OutlineFont(QFont Font) {
+  Font.setHintingPreference(QFont::PreferNoHinting);
+  Font.setKerning(false);
+  return QRawFont::fromFont(Font);
+}
+}  // namespace
 
 struct TCanvas::Impl {
   QImage* Image = nullptr;
@@ -51,6 +63,8 @@ struct TCanvas::Impl {
     Byte Style = 0;
     QFont Font, Fallback;
     std::optional<QFontMetrics> Metrics, FallbackMetrics;
+    // The two faces as drawn by TextRuns.
+    QRawFont Raw, FallbackRaw;
   };
   mutable FontCache Cached;
   const FontCache& TextFont() const {
@@ -64,6 +78,8 @@ struct TCanvas::Impl {
       c.Metrics.emplace(c.Font);
       c.Fallback = FallbackQFont(Font);
       c.FallbackMetrics.emplace(c.Fallback);
+      c.Raw = OutlineFont(c.Font);
+      c.FallbackRaw = OutlineFont(c.Fallback);
     }
     return c;
   }
@@ -566,36 +582,61 @@ void CurveFigure(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, bool filled,
 // Rows of a convex shape in a w x h box: the pixels whose centres lie inside an ellipse of
 // ew x eh pixels, split at its middle and pulled apart to the box's corners (ew = w and
 // eh = h: an ellipse; ew = 0: a rectangle; else a rounded rectangle). Row y covers
-// L[y] .. w-1-L[y], the shape being symmetric.
-std::vector<int> ShapeRows(int w, int h, int ew, int eh) {
-  std::vector<int> L(static_cast<std::size_t>(h), 0);
-  if (ew <= 0 || eh <= 0) return L;
-  for (int y = 0; y < h; ++y) {
+// Inset(y) .. w-1-Inset(y), the shape being symmetric. Rows are worked out when asked for, so
+// a shape reaching far beyond the surface costs only the rows drawn.
+class TShapeRows {
+public:
+  TShapeRows(int w, int h, int ew, int eh) : w(w), h(h), ew(ew), eh(eh) {}
+  int Inset(int y) const {
+    if (ew <= 0 || eh <= 0) return 0;
     int ey;
     if (y < eh / 2)
       ey = y;
     else if (y >= h - eh / 2)
       ey = y - (h - eh);
     else
-      continue;
+      return 0;
     // The widest rows reach the box's sides even for very flat shapes.
-    if (ey == (eh - 1) / 2 || ey == eh / 2) continue;
+    if (ey == (eh - 1) / 2 || ey == eh / 2) return 0;
     double dy = (ey + 0.5) - eh / 2.0;
     double t = 1.0 - (dy * dy) / ((eh / 2.0) * (eh / 2.0));
     double half = ew / 2.0 * std::sqrt(std::max(t, 0.0));
     int l = static_cast<int>(std::ceil(ew / 2.0 - half - 0.5));
     if (l > (ew - 1) / 2) l = (ew - 1) / 2;  // at least the middle pixel(s)
-    L[static_cast<std::size_t>(y)] = std::max(l, 0);
+    return std::max(l, 0);
   }
-  return L;
-}
+  int w, h;
 
-// Splits the rows into outline (connected, one pixel thick) and interior pixels. Coordinates
-// are box-relative.
+private:
+  int ew, eh;
+};
+
+thread_local std::uint64_t CurveWork = 0;  // see gfx::CurveWorkDone
+
+// Splits the rows into outline (connected, one pixel thick) and interior pixels, box-relative.
+// Only rows and pixels inside Shown (box-relative) are visited, so the work follows the pixels
+// drawn; with WholeOutline every outline pixel is reported (a dash pattern counts them all),
+// which costs the outline's length. Inside pixels are reported only with WithInside.
 template <class Outline, class Inside>
-void ShapePixels(int w, int h, const std::vector<int>& L, Outline&& outline, Inside&& inside) {
-  for (int y = 0; y < h; ++y) {
-    int l = L[static_cast<std::size_t>(y)], r = w - 1 - l;
+void ShapePixels(const TShapeRows& rows, const QRect& Shown, bool WholeOutline, bool WithInside,
+                 Outline&& outline, Inside&& inside) {
+  const int w = rows.w, h = rows.h;
+  const int y0 = WholeOutline ? 0 : std::max(0, Shown.top());
+  const int y1 = WholeOutline ? h - 1 : std::min(h - 1, Shown.bottom());
+  for (int y = y0; y <= y1; ++y) {
+    ++CurveWork;
+    const bool rowShown = y >= Shown.top() && y <= Shown.bottom();
+    // Pixels a .. b of the row: those shown, or all of them when whole.
+    auto run = [&](int a, int b, auto& f, bool whole) {
+      if (!whole) {
+        if (!rowShown) return;
+        a = std::max(a, Shown.left());
+        b = std::min(b, Shown.right());
+      }
+      if (b >= a) CurveWork += static_cast<std::uint64_t>(b - a + 1);
+      for (int x = a; x <= b; ++x) f(x, y);
+    };
+    int l = rows.Inset(y), r = w - 1 - l;
     int leftEnd = l, rightStart = r;
     for (int n : {y - 1, y + 1}) {
       if (n < 0 || n >= h) {
@@ -603,19 +644,19 @@ void ShapePixels(int w, int h, const std::vector<int>& L, Outline&& outline, Ins
         rightStart = l;
         break;
       }
-      int nl = L[static_cast<std::size_t>(n)], nr = w - 1 - nl;
+      int nl = rows.Inset(n), nr = w - 1 - nl;
       leftEnd = std::max(leftEnd, nl - 1);
       rightStart = std::min(rightStart, nr + 1);
     }
     leftEnd = std::min(leftEnd, r);
     rightStart = std::max(rightStart, l);
     if (leftEnd + 1 >= rightStart) {
-      for (int x = l; x <= r; ++x) outline(x, y);
+      run(l, r, outline, WholeOutline);
       continue;
     }
-    for (int x = l; x <= leftEnd; ++x) outline(x, y);
-    for (int x = leftEnd + 1; x < rightStart; ++x) inside(x, y);
-    for (int x = rightStart; x <= r; ++x) outline(x, y);
+    run(l, leftEnd, outline, WholeOutline);
+    if (WithInside) run(leftEnd + 1, rightStart - 1, inside, false);
+    run(rightStart, r, outline, WholeOutline);
   }
 }
 
@@ -634,8 +675,7 @@ double BoxAngle(double x, double y, int X1, int Y1, int X2, int Y2) {
 // The outline takes the brush colour instead for the pen-less fill.
 void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh, bool filled,
                bool partial = false, double a0 = 0, double span = 0, bool brushOnly = false) {
-  int w = X2 - X1, h = Y2 - Y1;
-  std::vector<int> L = ShapeRows(w, h, ew, eh);
+  TShapeRows rows(X2 - X1, Y2 - Y1, ew, eh);
   QRect area = d.Area();
   Surface s(*d.Image);
   TPenMode mode = d.Pen.Mode();
@@ -658,7 +698,7 @@ void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh,
     return a < 0 ? a + 2 * std::numbers::pi : a;
   };
   ShapePixels(
-      w, h, L,
+      rows, area.translated(-X1, -Y1), pat.Runs != nullptr, fill,
       [&](int x, int y) {
         if (needOrder)
           ring.push_back(Px{angleOf(x, y), x, y});
@@ -666,13 +706,12 @@ void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh,
           put(X1 + x, Y1 + y, pc);
       },
       [&](int x, int y) {
-        if (!fill) return;
         if (hatched)
           hatchRows.push_back(TPoint{X1 + x, Y1 + y});
         else
           put(X1 + x, Y1 + y, bc);
       });
-  if (hatched) {
+  if (!hatchRows.empty()) {
     // Hatch lines: the brush pattern of a full-surface fill, kept to the inside pixels.
     QRect hb = BoundsOf(hatchRows.data(), static_cast<int>(hatchRows.size()), 0);
     QImage hatch(hb.size(), QImage::Format_ARGB32);
@@ -680,8 +719,8 @@ void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh,
     {
       QPainter p(&hatch);
       PrepareImagePainter(p);
-      p.translate(-hb.topLeft());
-      p.fillRect(hb, QtBrush(d.Brush));
+      p.setBrushOrigin(-hb.topLeft());  // the pattern's phase as on the surface
+      p.fillRect(hatch.rect(), QtBrush(d.Brush));
     }
     for (const TPoint& q : hatchRows) {
       QRgb m = hatch.pixel(q.X - hb.left(), q.Y - hb.top());
@@ -700,6 +739,8 @@ void ThinCurve(TCanvas::Impl& d, int X1, int Y1, int X2, int Y2, int ew, int eh,
 bool CurvePenIsThin(const TPen& p) { return p.Width() <= 1 || p.Style() == psClear; }
 
 }  // namespace
+
+std::uint64_t gfx::CurveWorkDone() { return CurveWork; }
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   if (d->Device) {
@@ -867,26 +908,73 @@ namespace {
 QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Text in the canvas font: the runs its face lacks come from the fallback face, on the same
-// baseline, so every glyph comes from one of the program's own font files.
+// baseline, so every glyph comes from one of the program's own font files. Each glyph starts at
+// a whole pixel and advances by a whole number of pixels: its face's advance rounded, except
+// that where the rounding of a run's glyphs adds up to more or less than the run's own width
+// (its advances in fractions of a pixel, kerned, rounded once: what the window layouts were
+// measured with), the glyphs rounded furthest give back or take the difference, one pixel
+// each. So letters keep even gaps, every copy of a glyph takes the same pixels and a text
+// keeps its width. Glyphs are drawn from their outlines without hinting: the faces' own
+// monochrome hinting widens round letters to their whole advance at small sizes (adjacent
+// zeros would touch).
 struct TextRuns {
-  const TCanvas::Impl::FontCache& Fonts;
-  std::vector<TFaceRun> Runs;
-  TextRuns(const TCanvas::Impl::FontCache& F, const String& Text)
-      : Fonts(F), Runs(SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {}
-  const QFontMetrics& MetricsOf(const TFaceRun& R) const {
-    return R.Fallback ? *Fonts.FallbackMetrics : *Fonts.Metrics;
+  using FontCache = TCanvas::Impl::FontCache;
+  struct Run {
+    bool Fallback;
+    QList<quint32> Glyphs;
+    QList<QPointF> At;  // each glyph's origin from the text's, at whole pixels
+  };
+  const FontCache& Fonts;
+  std::vector<Run> Runs;
+  int Advance = 0;
+  TextRuns(const FontCache& F, const String& Text) : Fonts(F) {
+    for (TFaceRun& r : SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {
+      const QRawFont& raw = r.Fallback ? F.FallbackRaw : F.Raw;
+      Run run{r.Fallback, raw.glyphIndexesForString(r.Text), {}};
+      const QList<QPointF> exact = raw.advancesForGlyphIndexes(run.Glyphs);
+      const qsizetype n = std::min(run.Glyphs.size(), exact.size());
+      std::vector<int> whole(static_cast<std::size_t>(n));
+      int sum = 0;
+      // The last glyph keeps the whole of its advance, so that its ink stays inside the text's
+      // cell as far as its side bearing says.
+      for (qsizetype i = 0; i < n; ++i)
+        sum += whole[i] =
+            i == n - 1 ? static_cast<int>(std::ceil(exact[i].x() - 1e-6)) : qRound(exact[i].x());
+      const int width = (r.Fallback ? *F.FallbackMetrics : *F.Metrics).horizontalAdvance(r.Text);
+      // The glyphs rounded up the most give a pixel back first (those rounded down the most
+      // take one first).
+      std::vector<qsizetype> order(static_cast<std::size_t>(std::max<qsizetype>(n - 1, 0)));
+      std::iota(order.begin(), order.end(), 0);
+      const int sign = sum > width ? 1 : -1;
+      std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return sign * (whole[a] - exact[a].x()) > sign * (whole[b] - exact[b].x());
+      });
+      for (std::size_t k = 0; k < order.size() && sum != width; ++k) {
+        int& w = whole[static_cast<std::size_t>(order[k])];
+        if (sign > 0 && w == 0) continue;
+        w -= sign;
+        sum -= sign;
+      }
+      if (n > 0) whole[static_cast<std::size_t>(n - 1)] += width - sum;  // what none could take
+      for (qsizetype i = 0; i < run.Glyphs.size(); ++i) {
+        run.At.push_back(QPointF(Advance, 0));
+        if (i < n) Advance += whole[static_cast<std::size_t>(i)];
+      }
+      Runs.push_back(std::move(run));
+    }
   }
-  int Width() const {
-    int w = 0;
-    for (const TFaceRun& r : Runs) w += MetricsOf(r).horizontalAdvance(r.Text);
-    return w;
-  }
+  int Width() const { return Advance; }
+  // Draws in the painter's pen colour.
   void Draw(QPainter& P, int X, int Y) const {
-    const int baseline = Y + Fonts.Metrics->ascent();
-    for (const TFaceRun& r : Runs) {
-      P.setFont(r.Fallback ? Fonts.Fallback : Fonts.Font);
-      P.drawText(QPoint(X, baseline), r.Text);
-      X += MetricsOf(r).horizontalAdvance(r.Text);
+    const QPointF origin(X, Y + Fonts.Metrics->ascent());
+    for (const Run& r : Runs) {
+      QGlyphRun glyphs;
+      glyphs.setRawFont(r.Fallback ? Fonts.FallbackRaw : Fonts.Raw);
+      glyphs.setGlyphIndexes(r.Glyphs);
+      glyphs.setPositions(r.At);
+      glyphs.setUnderline(Fonts.Font.underline());
+      glyphs.setStrikeOut(Fonts.Font.strikeOut());
+      P.drawGlyphRun(origin, glyphs);
     }
   }
 };

@@ -121,4 +121,8 @@ TPictureFormat PictureFormat(const Byte* Data, std::size_t Size);
 void CheckPictureHeader(const Byte* Data, std::size_t Size);
 String EncodeBmp(const QImage& Image);  // 24-bit for BGR888 images, else 32-bit
 
+// Rows and pixels the thin-pen ellipse, arc and rounded-rectangle rasteriser has visited on
+// this thread so far: what its cost follows.
+std::uint64_t CurveWorkDone();
+
 }  // namespace gfx

@@ -158,6 +158,20 @@ TEST_F(InformationWindowsTest, EachWindowShowsItsOwnReproduciblePicture) {
   EXPECT_THROW(InfoPictures::Draw("Form9", none), Exception);
 }
 
+// In the sky-noise picture the galactic lines end where they reach the 1 K floor: from 10 GHz
+// up nothing blue runs along it. (Drawing it checks that no label covers a line or another
+// label.)
+TEST(InformationPictures, GalacticLinesEndAtTheFloor) {
+  TBitmap sky;
+  InfoPictures::Draw("Form6", sky);
+  const int floor = InfoPictures::PictureHeight - 48;  // the plot's bottom edge
+  int blue = 0;
+  for (int y = floor - 4; y <= floor + 1; ++y)
+    for (int x = InfoPictures::PictureWidth * 3 / 4; x < InfoPictures::PictureWidth - 20; ++x)
+      blue += sky.Canvas()->GetPixel(x, y) == clBlue;
+  EXPECT_EQ(blue, 0);
+}
+
 // The pictures are drawn where the program is built, and every machine has fonts of its own.
 // Under a font configuration that offers other faces under the program's family names
 // (DejaVu Serif and Sans Mono faces renamed Liberation Sans and Liberation Serif), none of

@@ -11,8 +11,12 @@
 #include <random>
 #include <string>
 
+#include "DOV_streams.h"
 #include "DOV_zodoza.h"
+#include "DOV_zodozaPub.h"
 #include "Dialogs.h"
+#include "DocumentReaders.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -351,6 +355,64 @@ TEST(ChartRender, TextsUseLongTextsAlignmentAndOpaqueBoxes) {
   EXPECT_EQ(ch.At(p.X - 5, top), kWhite);
   EXPECT_EQ(ch.At(p.X + width + 3, top), kGreen);
   EXPECT_EQ(ch.At(p.X + width + 4, top), kWhite);
+}
+
+// Text items draw the characters given, whatever their code, on screen, in bitmaps and in
+// metafiles; the record's 8-bit text keeps what it can (and the chart files hold).
+TEST(ChartRender, TextsDrawEveryCharacterGiven) {
+  struct Case {
+    const char* text;
+    bool longText;
+  };
+  const Case cases[] = {
+      {"\u03A9", true},                        // Omega, whose low byte is the copyright sign
+      {"R = 50 \u03A9", true},                 // inside a short text
+      {"a\U0001F600b", true},                  // beyond the 16-bit range
+      {"gr\u00FCn", false},                    // Latin-1 fits the record
+      {"sixteen chars \u00FC!", true},         // too long for the record
+      {"longer \u03A9 text than fits", true},  // both
+  };
+  testsupport::TempDir dir;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    // The chart of the text, and the chart of what the text's low bytes would show.
+    auto draw = [&](const String& text, const String& wmf) {
+      auto c = std::make_unique<TZOdoza>(nullptr);
+      c->SetBounds(0, 0, 200, 100);
+      c->ForceRange(1, 0, 0, 10, 10);
+      c->SetDataCol(kBlack);
+      c->Text(5.0, 5.0, 14, text);
+      c->SetSuppressPaint(false);
+      c->CopyToWMF((dir.path() / wmf).string(), false);
+      return c;
+    };
+    const std::string bytes = LowBytesOfString(k.text);
+    const String lowBytes = StringOfLowBytes(bytes.data(), bytes.size());
+    auto chart = draw(k.text, "given");
+    auto lossy = draw(lowBytes, "low");
+    EXPECT_EQ(chart->GetChartItem(0).LWid != 0, k.longText);
+    EXPECT_EQ(chart->GetDataLongText(0), k.text);
+    String seen;
+    chart->OnBeforeRenderText = [&](TObject*, String& Text, Integer, bool) { seen = Text; };
+    TBitmap copy, lossyCopy;
+    chart->CopyToBitmap(&copy, false);
+    lossy->CopyToBitmap(&lossyCopy, false);
+    EXPECT_EQ(seen, k.text);
+    // Screen and bitmap: the pixels differ from those of the low bytes where the texts do.
+    const bool differs = lowBytes != k.text;
+    auto samePixels = [](TBitmap* a, TBitmap* b) {
+      for (Integer y = 0; y < a->Height(); ++y)
+        for (Integer x = 0; x < a->Width(); ++x)
+          if (a->Canvas()->GetPixel(x, y) != b->Canvas()->GetPixel(x, y)) return false;
+      return true;
+    };
+    EXPECT_EQ(!samePixels(chart->ChartBmp(), lossy->ChartBmp()), differs);
+    EXPECT_EQ(!samePixels(&copy, &lossyCopy), differs);
+    // The metafile's text record holds the characters themselves.
+    const std::string svg = testsupport::EmfToSvg(dir.read("given.wmf"));
+    ASSERT_FALSE(svg.empty());
+    EXPECT_NE(svg.find(k.text), std::string::npos) << svg;
+  }
 }
 
 // ---- the data area -----------------------------------------------------------------------------

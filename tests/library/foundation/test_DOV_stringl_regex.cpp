@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"[a-\xE2\x82\xAC]", "\xC4\x80", true, 1, 2},
         // A match never starts inside a sequence: U+00A4 is not the tail of "ä".
         MatchCase{"[\xC2\xA4]", "\xC3\xA4", false, 0, 0},
+        MatchCase{"\\#A4", "\xC3\xA4", false, 0, 0},
+        MatchCase{"\\#A4", "\xC3\xA4x\xA4", true, 4, 4},
         // A byte that starts no sequence stands for itself (its Latin-1 character).
         MatchCase{"[\xFC]", "gr\xFC", true, 3, 3}, MatchCase{"[\xFC]", "gr\xC3\xBC", true, 3, 4},
         // Backtracking over positions already given up on still finds the first match.
@@ -85,8 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Patterns whose plain backtracking takes exponential or high polynomial time end quickly:
 // each multiplier gives up on a position once.
 TEST(Grep, BacktrackingPatternsEnd) {
-  String manyGroups;
+  String manyGroups, manyAny, manyOptional;
   for (int i = 0; i < 30; ++i) manyGroups += ".*x";
+  for (int i = 0; i < 24; ++i) manyAny += ".?";
+  for (int i = 0; i < 40; ++i) manyOptional += "a?";
   struct Case {
     String pattern, text;
   };
@@ -95,6 +99,8 @@ TEST(Grep, BacktrackingPatternsEnd) {
       {manyGroups + "y", String(20000, 'x')},
       {"(ab)*(ab)*(ab)*(ab)*c", String(20000, 'a') + String(4000, 'b')},
       {"[a-z]*[a-z]*[a-z]*[a-z]*[a-z]*1", String(20000, 'q')},
+      {manyAny + "y", String(40, 'x')},
+      {manyOptional + "c", String(60, 'a')},
   };
   for (const Case& c : cases) {
     TGrep grep(nullptr);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Graphics.h"
+#include "GraphicsPrivate.h"
 #include "support_pixels.h"
 
 using gt::Count;
@@ -451,6 +452,89 @@ TEST(Canvas, ArcLiesOnTheEllipseOfTheSameBox) {
   EXPECT_EQ(gt::Pixels(*full), gt::Pixels(*e));
 }
 
+// A curve reaching far beyond the surface takes in view the pixels it takes on a surface that
+// holds it whole, and the rasteriser visits only the rows and pixels in view; a dash pattern's
+// phase runs along the whole outline, so a dashed curve walks its outline (never its inside).
+TEST(Canvas, CurvesBeyondTheSurfaceCostTheirVisiblePixels) {
+  struct Figure {
+    const char* name;
+    bool dashed;
+    std::function<void(TCanvas*, const TRect&)> draw;
+  };
+  auto ellipse = [](TCanvas* c, const TRect& r) { c->Ellipse(r.Left, r.Top, r.Right, r.Bottom); };
+  // The rays of an arc from the right of the box's centre to its lower left.
+  auto arc = [](TCanvas* c, const TRect& r) {
+    c->Arc(r.Left, r.Top, r.Right, r.Bottom, r.Right, (r.Top + r.Bottom) / 2, r.Left, r.Bottom);
+  };
+  const Figure figures[] = {
+      {"filled ellipse", false,
+       [&](TCanvas* c, const TRect& r) {
+         c->Brush()->SetColor(clRed);
+         ellipse(c, r);
+       }},
+      {"clear-brush ellipse", false,
+       [&](TCanvas* c, const TRect& r) {
+         c->Brush()->SetStyle(bsClear);
+         ellipse(c, r);
+       }},
+      {"hatched ellipse", false,
+       [&](TCanvas* c, const TRect& r) {
+         c->Brush()->SetStyle(bsDiagCross);
+         c->Brush()->SetColor(clBlue);
+         ellipse(c, r);
+       }},
+      {"xor ellipse", false,
+       [&](TCanvas* c, const TRect& r) {
+         c->Pen()->SetMode(pmXor);
+         c->Pen()->SetColor(clYellow);
+         ellipse(c, r);
+       }},
+      {"pen-less ellipse", false,
+       [&](TCanvas* c, const TRect& r) {
+         c->Pen()->SetStyle(psClear);
+         c->Brush()->SetColor(clGreen);
+         ellipse(c, r);
+       }},
+      {"rounded rectangle", false,
+       [](TCanvas* c, const TRect& r) {
+         c->RoundRect(r.Left, r.Top, r.Right, r.Bottom, (r.Right - r.Left) / 3,
+                      (r.Bottom - r.Top) / 2);
+       }},
+      {"arc", false, arc},
+      {"dashed ellipse", true,
+       [&](TCanvas* c, const TRect& r) {
+         c->Pen()->SetStyle(psDash);
+         ellipse(c, r);
+       }},
+      {"dotted arc", true,
+       [&](TCanvas* c, const TRect& r) {
+         c->Pen()->SetStyle(psDot);
+         arc(c, r);
+       }},
+  };
+  // Views at multiples of 8 pixels, since hatch lines keep their phase on the surface.
+  const TPoint views[] = {{0, 0}, {296, 8}, {576, 400}, {248, 200}, {0, 192}};
+  for (const Figure& f : figures) {
+    SCOPED_TRACE(f.name);
+    auto whole = WhiteBitmap(640, 460);
+    f.draw(whole->Canvas(), TRect{10, 20, 621, 441});
+    for (const TPoint& v : views) {
+      auto part = WhiteBitmap(40, 30);
+      f.draw(part->Canvas(), TRect{10 - v.X, 20 - v.Y, 621 - v.X, 441 - v.Y});
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+          ASSERT_EQ(part->Canvas()->GetPixel(x, y), whole->Canvas()->GetPixel(v.X + x, v.Y + y))
+              << x << "," << y << " of the view at " << v.X << "," << v.Y;
+    }
+    // A box 60,000 pixels across seen through 40 x 30 pixels.
+    auto part = WhiteBitmap(40, 30);
+    const std::uint64_t before = gfx::CurveWorkDone();
+    f.draw(part->Canvas(), TRect{-30000, -29990, 30000, 30010});
+    const std::uint64_t work = gfx::CurveWorkDone() - before;
+    EXPECT_LE(work, f.dashed ? 5 * 60000u : 40 * 30 + 30u);
+  }
+}
+
 TEST(Canvas, CanvasWithoutSurfaceIgnoresDrawing) {
   TCanvas cv;
   cv.MoveTo(0, 0);
@@ -569,6 +653,62 @@ TEST(CanvasText, CharactersTheFaceLacksComeFromItsFallback) {
                 sans->Canvas()->GetPixel(b.Left + x, b.Top + y));
   TCanvas* cv = serif->Canvas();
   EXPECT_EQ(cv->TextWidth("x≅x"), 2 * cv->TextWidth("x") + sans->Canvas()->TextWidth("≅"));
+}
+
+// Glyphs start at whole pixels and are drawn from their outlines, so a round letter keeps
+// clear of its advance: each digit of "1000" and "1.00" is a blot of its own.
+TEST(CanvasText, AdjacentDigitsKeepApart) {
+  struct Case {
+    const char* name;
+    int size;
+    TFontStyles style;
+  };
+  const Case cases[] = {
+      {"Arial", 9, {}},       {"Arial", 10, {}},       {"Arial", 12, {}},
+      {"Arial", 14, {}},      {"Arial", 10, {fsBold}}, {"Times New Roman", 16, {}},
+      {"DejaVu Sans", 8, {}},
+  };
+  // The groups of ink pixels that touch, sides or corners.
+  auto blots = [](TBitmap& b) {
+    const int w = b.Width(), h = b.Height();
+    std::vector<int> seen(static_cast<std::size_t>(w * h), 0);
+    int n = 0;
+    for (int start = 0; start < w * h; ++start) {
+      if (seen[static_cast<std::size_t>(start)] ||
+          b.Canvas()->GetPixel(start % w, start / w) == clWhite)
+        continue;
+      ++n;
+      std::vector<int> todo{start};
+      seen[static_cast<std::size_t>(start)] = 1;
+      while (!todo.empty()) {
+        const int p = todo.back();
+        todo.pop_back();
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int x = p % w + dx, y = p / w + dy;
+            if (x < 0 || y < 0 || x >= w || y >= h || seen[static_cast<std::size_t>(y * w + x)] ||
+                b.Canvas()->GetPixel(x, y) == clWhite)
+              continue;
+            seen[static_cast<std::size_t>(y * w + x)] = 1;
+            todo.push_back(y * w + x);
+          }
+      }
+    }
+    return n;
+  };
+  for (const Case& c : cases) {
+    for (const char* text : {"1000", "1.00"}) {
+      SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size) + " " + text);
+      auto b = WhiteBitmap(80, 40);
+      TCanvas* cv = b->Canvas();
+      cv->Font()->SetName(c.name);
+      cv->Font()->SetSize(c.size);
+      cv->Font()->SetStyle(c.style);
+      cv->Brush()->SetStyle(bsClear);
+      cv->TextOut(3, 5, text);
+      EXPECT_EQ(blots(*b), 4);
+    }
+  }
 }
 
 TEST(CanvasText, UndrawableCharactersAreThoseNoFontOfTheProgramHas) {
