@@ -580,10 +580,8 @@ Integer PercentileOfArray(TDoubleArray& Data, double prob, Integer First, Intege
   if (Last < First) return -3;
   const Integer high = static_cast<Integer>(Data.size()) - 1;
   if (First < 0 || Last < 0 || First > high || Last > high) return -1;
-  const Integer length = Last - First + 1;
-  // A rank equal to the length has no element: the largest value is the one meant.
-  const Integer k = std::min(length - 1, static_cast<Integer>(RoundHalfEven(prob / 100 * length)));
-  Value = QuickSelect(Data.data(), First + k, First, Last);
+  // The percentile rule of the vectors and matrices; data holding NaN have none (NaN).
+  Value = RankPercentile(Data.data() + First, Last - First + 1, prob);
   return 0;
 }
 

@@ -645,6 +645,9 @@ TEST(Percentile, RankRoundedHalfToEvenAndCodes) {
   EXPECT_EQ(range[4], -100);
   EXPECT_EQ(PercentileOfArray(range, 100, 1, 3, value), 0);  // rank 3 of 3: the largest
   EXPECT_EQ(value, 9);
+  TDoubleArray withNaN = {1, 2, std::nan(""), 4, 5};  // a NaN has no place in the order
+  EXPECT_EQ(PercentileOfArray(withNaN, 50, 0, 4, value), 0);
+  EXPECT_TRUE(std::isnan(value));
   EXPECT_EQ(PercentileOfArray(five, 120, 0, 4, value), -2);
   EXPECT_EQ(PercentileOfArray(five, 50, 3, 2, value), -3);
   EXPECT_EQ(PercentileOfArray(five, 50, 0, 5, value), -1);
