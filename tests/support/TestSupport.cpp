@@ -1,8 +1,11 @@
 #include "TestSupport.h"
 
+#include <sys/resource.h>
+
+#include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <clocale>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -79,6 +82,23 @@ std::string UseCommaDecimalLocale() {
   if (!compiled.ok) return "";
   ::setenv("LOCPATH", compiled.dir.c_str(), 1);
   return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ? "de_DE.UTF-8" : "";
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long long Bytes) {
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  oldSoft_ = old.rlim_cur;
+  oldHard_ = old.rlim_max;
+  oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = old;
+  limit.rlim_cur = Bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  const rlimit old{oldSoft_, oldHard_};
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler_);
 }
 
 }  // namespace testsupport

@@ -30,6 +30,21 @@ private:
 
 std::string ReadFileBytes(const std::filesystem::path& p);
 
+// A disk that takes only the first Bytes bytes of any file written while the object lives:
+// writing past them fails as on a full disk (the signal a process would get for it is ignored
+// meanwhile).
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(unsigned long long Bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  unsigned long long oldSoft_, oldHard_;
+  void (*oldHandler_)(int);
+};
+
 // Makes a locale whose decimal separator is a comma the C library's locale (all categories),
 // for the rest of the process or until the test sets another. An installed German or French
 // locale serves; without one, a German locale is compiled once into a temporary folder with

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <clocale>
 #include <filesystem>
 
@@ -376,15 +373,10 @@ TEST_F(NoiseDatabaseTest, AFailingStepLosesNothing) {
 TEST_F(NoiseDatabaseTest, AShortWriteIsTakenBack) {
   SaveThree();
   const String three = dir.read("NoiseMeasurements.txt");
-  rlimit old{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto previous = signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = three.size() + 40;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  EXPECT_THROW(AppendNoiseRecord(Record(4)), ENoiseDatabase);
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, previous);
+  {
+    const testsupport::FileSizeLimit disk(three.size() + 40);
+    EXPECT_THROW(AppendNoiseRecord(Record(4)), ENoiseDatabase);
+  }
   EXPECT_EQ(dir.read("NoiseMeasurements.txt"), three);
 }
 

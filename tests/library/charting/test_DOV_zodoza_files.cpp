@@ -2,8 +2,6 @@
 // files (each must leave the chart as it was and report -1 or -2), the listing and the copy of
 // annotations between charts.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cstring>
 #include <filesystem>
@@ -12,6 +10,7 @@
 
 #include "DOV_zodoza.h"
 #include "DOV_zodoza_files.h"
+#include "TestSupport.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -372,23 +371,6 @@ TEST(ChartFileSave, FailureRaisesAndLeavesWhatWasThere) {
   EXPECT_EQ(std::distance(fs::directory_iterator(t.dir), fs::directory_iterator()), 1);
 }
 
-// A disk that takes only the first Bytes bytes of any file written while this lives.
-struct FullDisk {
-  rlimit old{};
-  void (*previous)(int) = nullptr;
-  explicit FullDisk(rlim_t Bytes) {
-    getrlimit(RLIMIT_FSIZE, &old);
-    previous = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &small);
-  }
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, previous);
-  }
-};
-
 // Each save on a disk that fills up halfway raises, keeps the file it was to replace and
 // leaves nothing beside it.
 TEST(ChartFileSave, FullDiskRaisesAndLeavesWhatWasThere) {
@@ -411,7 +393,7 @@ TEST(ChartFileSave, FullDiskRaisesAndLeavesWhatWasThere) {
     SCOPED_TRACE(s.what);
     WriteBytes(name, "what was there");
     {
-      const FullDisk disk(100000);
+      const testsupport::FileSizeLimit disk(100000);
       EXPECT_ANY_THROW(s.save(name));
     }
     EXPECT_EQ(ReadBytes(name), "what was there");

@@ -4,9 +4,6 @@
 // print service (started here on loopback) that refuses or loses a job or does not answer.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -45,29 +42,6 @@ void PrintOnePage(TPrinter& P) {
   DrawOnePage(P);
   P.EndDoc();
 }
-
-// Files up to FileSizeLimit bytes while the object lives: writing past it fails as on a full
-// disk (the signal a process would get for it is ignored meanwhile).
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t Bytes) {
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    FOldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = FOld;
-    limit.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    signal(SIGXFSZ, FOldHandler);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-  rlimit FOld{};
-  sighandler_t FOldHandler;
-};
 
 }  // namespace
 
@@ -160,11 +134,11 @@ TEST(Printer, APdfFileThatCannotBeWrittenWholeKeepsTheOldOne) {
   job.printer.SetOutputFileName("keep.pdf");
   // The disk is full from the start, fills in the middle of the document, or just before its
   // end.
-  for (const rlim_t room : {rlim_t(0), rlim_t(whole / 2), rlim_t(whole - 10)}) {
+  for (const unsigned long long room : {0ULL, whole / 2ULL, whole - 10ULL}) {
     SCOPED_TRACE(room);
     job.dir.write("keep.pdf", "old");
     {
-      TFileSizeLimit full(room);
+      testsupport::FileSizeLimit full(room);
       try {
         PrintOnePage(job.printer);
         ADD_FAILURE() << "a page that could not be written was reported as printed";
