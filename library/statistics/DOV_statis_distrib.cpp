@@ -94,8 +94,8 @@ double BetaCf(double a, double b, double x) {
 // A CDF or a quantile is only as good, relatively, as the tail it is computed from. These
 // functions give both tails of a distribution, the one that is small computed directly (never
 // as 1 minus a number near 1) and every series and continued fraction run to the rounding of a
-// double. The prefactors x^a e^-x / Gamma(a) and x^a y^b / B(a, b) are formed as in Loader's
-// binomial density: Stirling's remainder of each gamma function and the deviance of x from a,
+// double. The prefactors x^a e^-x / Gamma(a) and x^a y^b / B(a, b) are formed in the
+// saddle-point way: Stirling's remainder of each gamma function and the deviance of x from a,
 // so that no two large logarithms cancel and large degrees of freedom keep every digit.
 
 struct TTails {
