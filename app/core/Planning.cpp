@@ -170,10 +170,10 @@ std::vector<TPlanHour> PlanHoursOf(const TPlannedDay& Day) {
   // midnight shows a moment of the day before, which belongs to no column.
   constexpr crt::time_t Quarter = 900;
   constexpr crt::time_t Longest = 27 * 3600;  // the longest local day, with margin
+  const int planned = Day.Year * 10000 + Day.Month * 100 + Day.Day;
   for (crt::time_t t = Day.Midnight; t < Day.Midnight + Longest; t += Quarter) {
     const std::tm local = LocalWallTime(t);
     const int date = (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
-    const int planned = Day.Year * 10000 + Day.Month * 100 + Day.Day;
     if (date > planned) break;
     if (date < planned || local.tm_min != 0 || local.tm_sec != 0) continue;
     hours.push_back({local.tm_hour, t, UtcInstantOf(t)});

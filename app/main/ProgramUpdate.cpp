@@ -1,6 +1,5 @@
 #include "ProgramUpdate.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -73,10 +72,8 @@ void CheckForUpdate(THTTPClient& Client) {
 
 void OpenManual() {
   if (OpenDocument(ManualFile)) return;
-  std::error_code ec;
-  const std::filesystem::path where = std::filesystem::absolute(ManualFile, ec);
-  const String place = ec ? String(ManualFile) : where.lexically_normal().string();
-  ShowMessage((FileExists(ManualFile) ? Texts::ManualNoViewer : Texts::ManualMissing) + place);
+  ShowMessage((FileExists(ManualFile) ? Texts::ManualNoViewer : Texts::ManualMissing) +
+              ExpandFileName(ManualFile));
 }
 
 }  // namespace ProgramUpdate
