@@ -140,7 +140,7 @@ size_t LineOfByte(const String& Bytes, size_t Offset) {
 // for the reader) and carriage returns that end no line (it drops them). Each kind is named
 // once.
 void FindUnreadBytes(const String& Bytes, TNoiseDatabase& Db) {
-  const size_t stop = std::min(Bytes.find('\x1a'), Bytes.size());
+  const size_t stop = ReadableTextLength(Bytes);
   size_t lone = 0;
   size_t firstLone = String::npos;
   for (size_t i = Bytes.find('\r'); i < stop; i = Bytes.find('\r', i + 1)) {

@@ -111,8 +111,7 @@ TSunFluxList ParseSunFluxList(const String& Text) {
 void CheckReceivedSunFluxList(const String& Text) {
   ParseSunFluxList(Text);
   // Counted as the reader reads: up to a byte 26, if any.
-  const auto readable =
-      Text.begin() + static_cast<std::ptrdiff_t>(std::min(Text.find('\x1A'), Text.size()));
+  const auto readable = Text.begin() + static_cast<std::ptrdiff_t>(ReadableTextLength(Text));
   const auto lineEnds = std::count(Text.begin(), readable, '\n');
   if (lineEnds < kLinesNeeded)
     Refuse("Its line " + IntToStr(kLinesNeeded) + " ends without a line end: the list was cut.");

@@ -55,8 +55,8 @@ constexpr Int64 MaxCatalogueBytes = 32 * 1024 * 1024;
 String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
   Client.MaxBytes = Cap;
   String reply = Client.Get(URL);
-  const size_t end = reply.find('\x1A');
-  if (end != String::npos) {
+  const size_t end = ReadableTextLength(reply);
+  if (end < reply.size()) {
     const auto line =
         std::count(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 1;
     throw Exception("the reply of the ATNF site cannot be read whole: its line " +

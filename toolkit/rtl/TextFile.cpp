@@ -13,10 +13,15 @@
 // Every CR is dropped (one before a LF belongs to the line end, the reader drops any other),
 // so a line is the bytes up to its LF without the CRs; text after the last LF, CRs alone
 // included, is a last line. Lines are found with memchr and copied once each.
+size_t ReadableTextLength(const String& Bytes) {
+  const void* ctrlZ = std::memchr(Bytes.data(), 26, Bytes.size());
+  return ctrlZ != nullptr ? static_cast<size_t>(static_cast<const char*>(ctrlZ) - Bytes.data())
+                          : Bytes.size();
+}
+
 std::vector<String> SplitTextLines(const String& Bytes) {
   const char* p = Bytes.data();
-  const void* ctrlZ = std::memchr(p, 26, Bytes.size());
-  const char* const end = ctrlZ != nullptr ? static_cast<const char*>(ctrlZ) : p + Bytes.size();
+  const char* const end = p + ReadableTextLength(Bytes);
   std::vector<String> lines;
   while (p < end) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));

@@ -15,6 +15,8 @@
 
 #include "System.h"
 
+// How many of the bytes the line readers take: up to the first byte 26, or all of them.
+size_t ReadableTextLength(const String& Bytes);
 // Splits bytes into lines by the reading rules above.
 std::vector<String> SplitTextLines(const String& Bytes);
 
