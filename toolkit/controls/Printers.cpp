@@ -161,7 +161,7 @@ QPageSize PageOfMedia(const String& Media) {
 
 // What the print service says about its printers.
 struct TServiceAnswer {
-  enum TKind { Answered, NoService, NoAnswer } Kind = NoService;
+  bool NoAnswer = false;  // the service is there but did not answer in time
   std::vector<String> Names;
   String Default;                   // empty when no printer is the default
   std::vector<QPageSize> Media;     // each printer's default paper (invalid when unknown)
@@ -174,7 +174,7 @@ TServiceAnswer AskPrinters() {
   TServiceAnswer answer;
   TServiceConnection c;
   if (c.Http() == nullptr) {
-    answer.Kind = c.TimedOut() ? TServiceAnswer::NoAnswer : TServiceAnswer::NoService;
+    answer.NoAnswer = c.TimedOut();
     return answer;
   }
   const TCupsApi& api = *c.Api();
@@ -187,10 +187,9 @@ TServiceAnswer AskPrinters() {
   ipp_t* response = api.DoIORequest(c.Http(), request, "/", -1, -1);
   if (c.TimedOut()) {
     if (response != nullptr) api.Delete(response);
-    answer.Kind = TServiceAnswer::NoAnswer;
+    answer.NoAnswer = true;
     return answer;
   }
-  answer.Kind = TServiceAnswer::Answered;
   if (response == nullptr) return answer;
   String name, media;
   int type = 0;
@@ -237,7 +236,7 @@ struct TChosenPrinter {
   QPageSize Page;
 };
 TChosenPrinter ChoosePrinter(const TServiceAnswer& Answer, const String& Name) {
-  if (Answer.Kind == TServiceAnswer::NoAnswer) throw EPrinter(kNoAnswer);
+  if (Answer.NoAnswer) throw EPrinter(kNoAnswer);
   const auto At = [&](size_t i) { return TChosenPrinter{Answer.Names[i], Answer.Media[i]}; };
   const auto Find = [&](const String& N) {
     return static_cast<size_t>(std::find(Answer.Names.begin(), Answer.Names.end(), N) -
@@ -375,6 +374,16 @@ struct TPrinter::Impl {
   std::optional<String> AskedFor;
   QPageSize AskedPage;
 
+  // The printer a job for Name goes to, from a new answer of the print service (ChoosePrinter).
+  // Name and the paper found are kept for the page metrics, also when it raises EPrinter.
+  TChosenPrinter Choose(const String& Name) {
+    AskedFor = Name;
+    AskedPage = QPageSize();
+    const TChosenPrinter chosen = ChoosePrinter(AskPrinters(), Name);
+    AskedPage = chosen.Page;
+    return chosen;
+  }
+
   void Close() {
     SetCanvasDevice(&Canvas, nullptr);
     Device.reset();
@@ -404,11 +413,8 @@ void TPrinter::BeginDoc() {
     QTemporaryFile probe(QStr(ExtractFilePath(FOutputFileName)) + ".print-XXXXXX.pdf");
     if (!probe.open()) throw EPrinter("Cannot write the file \"" + FOutputFileName + "\"");
   } else {
-    const TServiceAnswer answer = AskPrinters();
-    d->AskedFor = FPrinterName;
-    d->AskedPage = QPageSize();
-    const TChosenPrinter chosen = ChoosePrinter(answer, FPrinterName);
-    d->AskedPage = page = chosen.Page;
+    const TChosenPrinter chosen = d->Choose(FPrinterName);
+    page = chosen.Page;
     destination = chosen.Name;
   }
   const int document = ::memfd_create("kestal-print-job", MFD_CLOEXEC);
@@ -490,10 +496,8 @@ TPageGeometry DestinationGeometry(TPrinter::Impl& d, const String& Name, const S
   if (d.Job) return Geometry(*d.Job);
   if (!File.empty()) return Geometry(*NewPdfWriter(QString(), QPageSize()));
   if (d.AskedFor != Name) {
-    d.AskedFor = Name;
-    d.AskedPage = QPageSize();
     try {
-      d.AskedPage = ChoosePrinter(AskPrinters(), Name).Page;
+      d.Choose(Name);
     } catch (const EPrinter&) {}
   }
   return Geometry(*NewPdfWriter(QString(), d.AskedPage));
