@@ -90,10 +90,7 @@ void TextCentred(TCanvas* Canvas, TPoint P, const String& Text, Integer Pad = 0)
 // P moved kLabelOffset pixels away from C along the line C-P; straight up (Up) or down when
 // both share a column. Canvas pixels, whole numbers kept as doubles (they may lie far outside
 // the picture).
-struct TPointD {
-  Double X, Y;
-};
-TPointD AwayFrom(TPointD C, TPointD P, bool Up) {
+TPointDouble AwayFrom(TPointDouble C, TPointDouble P, bool Up) {
   if (P.X == C.X) return {P.X, P.Y + (Up ? -1 : 1) * kLabelOffset};
   const Double dx = P.X - C.X, dy = P.Y - C.Y, len = std::hypot(dx, dy);
   return {P.X + std::nearbyint(kLabelOffset * dx / len),
@@ -103,7 +100,7 @@ TPointD AwayFrom(TPointD C, TPointD P, bool Up) {
 // The picture a grid is drawn on: canvas pixels Left ... Right, Top ... Bottom (inclusive).
 struct TGridPicture {
   Double Left, Top, Right, Bottom;
-  bool Holds(TPointD P, Double Reach = 0) const {
+  bool Holds(TPointDouble P, Double Reach = 0) const {
     return P.X >= Left - Reach && P.X <= Right + Reach && P.Y >= Top - Reach &&
            P.Y <= Bottom + Reach;
   }
@@ -113,7 +110,9 @@ struct TGridPicture {
   }
 };
 
-TPoint ToPoint(TPointD P) { return Point(static_cast<Integer>(P.X), static_cast<Integer>(P.Y)); }
+TPoint ToPoint(TPointDouble P) {
+  return Point(static_cast<Integer>(P.X), static_cast<Integer>(P.Y));
+}
 
 // The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
 // (0 < Sweep <= 2 pi), drawn as polylines of the parts whose pixels lie in the picture: the
@@ -142,23 +141,23 @@ void ClippedArc(TCanvas* Canvas, const TGridPicture& Pic, Double X0, Double Y0, 
     const Double v = (y - Y0) / Ry;
     if (std::fabs(v) <= 1) {
       Add(std::asin(v));
-      Add(3.14159265358979323846 - std::asin(v));
+      Add(kTwoPi / 2 - std::asin(v));
     }
   }
   std::sort(cuts.begin(), cuts.end());
   const auto At = [&](Double t) {
-    return TPointD{X0 + Rx * std::cos(T0 + t), Y0 + Ry * std::sin(T0 + t)};
+    return TPointDouble{X0 + Rx * std::cos(T0 + t), Y0 + Ry * std::sin(T0 + t)};
   };
   const Double speed = std::max(ax, ay);  // pixels per radian, at most
   std::vector<TPoint> line;
   for (size_t i = 0; i + 1 < cuts.size(); ++i) {
     const Double a = cuts[i], b = cuts[i + 1];
-    const TPointD mid = At((a + b) / 2);
+    const TPointDouble mid = At((a + b) / 2);
     if (!(b > a) || !(mid.X >= L && mid.X <= R && mid.Y >= T && mid.Y <= B)) continue;
     const auto n = static_cast<Integer>(std::min<Double>(std::ceil((b - a) * speed), 1e7)) + 1;
     line.clear();
     for (Integer k = 0; k <= n; ++k) {
-      const TPointD p = At(a + (b - a) * k / n);
+      const TPointDouble p = At(a + (b - a) * k / n);
       const TPoint q =
           Point(static_cast<Integer>(std::clamp(std::nearbyint(p.X), Pic.Left, Pic.Right)),
                 static_cast<Integer>(std::clamp(std::nearbyint(p.Y), Pic.Top, Pic.Bottom)));
@@ -381,7 +380,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   const auto X = [&](Double gr) { return kx * gr + ox; };
   const auto Y = [&](Double gi) { return ky * gi + oy; };
   const auto P = [&](Double gr, Double gi) {
-    return TPointD{std::nearbyint(X(gr)), std::nearbyint(Y(gi))};
+    return TPointDouble{std::nearbyint(X(gr)), std::nearbyint(Y(gi))};
   };
   const TGridPicture pic{static_cast<Double>(Left), static_cast<Double>(Top),
                          static_cast<Double>(Left) + Width - 1,
@@ -392,14 +391,13 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   // The arc of the circle of Γ centre (cx, cy) and radius rho from angle T0 counter-clockwise
   // by Sweep: through the canvas when its box lies in the picture, else clipped to it.
   const auto ArcOf = [&](Double cx, Double cy, Double rho, Double T0, Double Sweep) {
-    const TPointD a = P(cx - rho, cy - rho), b = P(cx + rho, cy + rho);
+    const TPointDouble a = P(cx - rho, cy - rho), b = P(cx + rho, cy + rho);
     if (pic.Holds(a.X, a.Y, b.X, b.Y)) {
-      TPointD s = P(cx + std::cos(T0), cy + std::sin(T0));
-      TPointD e = P(cx + std::cos(T0 + Sweep), cy + std::sin(T0 + Sweep));
+      TPointDouble s = P(cx + std::cos(T0), cy + std::sin(T0));
+      TPointDouble e = P(cx + std::cos(T0 + Sweep), cy + std::sin(T0 + Sweep));
       if (mirrored) std::swap(s, e);
-      Canvas->Arc(static_cast<Integer>(a.X), static_cast<Integer>(a.Y), static_cast<Integer>(b.X),
-                  static_cast<Integer>(b.Y), static_cast<Integer>(s.X), static_cast<Integer>(s.Y),
-                  static_cast<Integer>(e.X), static_cast<Integer>(e.Y));
+      const TPoint A = ToPoint(a), B = ToPoint(b), S = ToPoint(s), E = ToPoint(e);
+      Canvas->Arc(A.X, A.Y, B.X, B.Y, S.X, S.Y, E.X, E.Y);
     } else {
       ClippedArc(Canvas, pic, X(cx), Y(cy), kx * rho, ky * rho, T0, Sweep);
     }
@@ -420,10 +418,10 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   brush->SetColor(FDiagramColor);
   Canvas->Font()->Assign(Font());
 
-  const TPointD C = P(0, 0), P1 = P(-1, -1), P2 = P(1, 1);
+  const TPointDouble C = P(0, 0), P1 = P(-1, -1), P2 = P(1, 1);
   if (pic.Holds(P1.X, P1.Y, P2.X, P2.Y)) {
-    Canvas->Ellipse(static_cast<Integer>(P1.X), static_cast<Integer>(P1.Y),
-                    static_cast<Integer>(P2.X), static_cast<Integer>(P2.Y));
+    const TPoint A = ToPoint(P1), B = ToPoint(P2);
+    Canvas->Ellipse(A.X, A.Y, B.X, B.Y);
   } else {
     ClippedDisc(Canvas, pic, X(0), Y(0), std::fabs(kx), std::fabs(ky));
     ClippedArc(Canvas, pic, X(0), Y(0), kx, ky, 0, kTwoPi);
@@ -436,7 +434,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
   }
   const Integer density =
       LabelDensity(static_cast<Integer>(std::min<Double>(std::fabs(P2.X - P1.X), 1e9)));
-  const auto Label = [&](TPointD At, Double v, Integer Pad = 0) {
+  const auto Label = [&](TPointDouble At, Double v, Integer Pad = 0) {
     if (pic.Holds(At, kLabelReach)) TextCentred(Canvas, ToPoint(At), GridLabel(v), Pad);
   };
 

@@ -30,14 +30,18 @@ bool DeviceUnits(Double v, Integer& Out) {
   return true;
 }
 
+[[noreturn]] void RefuseScale(const TComponent* Chart, Double ScaleF) {
+  throw ESDLZOdozaError(
+      ComponentErrorMessage(Chart, "cannot be printed at scale " + FloatToStr(ScaleF)));
+}
+
 // Origin + Round(Offset) in device units of a chart printed at ScaleF. A scale at which a
 // position of the printed chart is no int (undefined, infinite or huge scales) is refused
 // before anything is drawn.
 Integer PrintedPosition(const TComponent* Chart, Double ScaleF, Integer Origin, Double Offset) {
   Integer units = 0;
   if (!DeviceUnits(Offset, units) || !DeviceUnits(static_cast<Double>(Origin) + units, units))
-    throw ESDLZOdozaError(
-        ComponentErrorMessage(Chart, "cannot be printed at scale " + FloatToStr(ScaleF)));
+    RefuseScale(Chart, ScaleF);
   return units;
 }
 
@@ -49,8 +53,7 @@ TSize PrintedSize(const TComponent* Chart, Integer Width, Integer Height, Double
   const Double ppi = ScreenPixelsPerInch;
   if (!(ScaleF > 0) || PrintedPosition(Chart, ScaleF, 0, ScaleF * DpiX) < 1 ||
       PrintedPosition(Chart, ScaleF, 0, ScaleF * DpiY) < 1)
-    throw ESDLZOdozaError(
-        ComponentErrorMessage(Chart, "cannot be printed at scale " + FloatToStr(ScaleF)));
+    RefuseScale(Chart, ScaleF);
   return TSize{PrintedPosition(Chart, ScaleF, 0, DpiX * ScaleF * Width / ppi),
                PrintedPosition(Chart, ScaleF, 0, DpiY * ScaleF * Height / ppi)};
 }

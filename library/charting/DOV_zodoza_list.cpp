@@ -89,8 +89,7 @@ String TrcChartItem::Text() const {
 
 bool TrcChartItem::KeepsWhole(const String& Value) {
   const std::string bytes = LowBytesOfString(Value);
-  return bytes.size() <= static_cast<size_t>(MaxShortText) &&
-         StringOfLowBytes(bytes.data(), bytes.size()) == Value;
+  return bytes.size() <= static_cast<size_t>(MaxShortText) && StringOfLowBytes(bytes) == Value;
 }
 
 // ---- storage -----------------------------------------------------------------------------------
