@@ -415,7 +415,7 @@ void TDataTable::SetElemNominal(Integer ACol, Integer ARow, const TNominalIDStr&
     if (k == 0)
       throw ESDLDataTableError(
           ComponentErrorMessage(this, "number of available nominal values exceeded"));
-    spec.IDs[static_cast<std::size_t>(k - 1)] = utf8::CutBytes(Value, MaxNominalIDLength);
+    spec.IDs.Set(static_cast<std::size_t>(k - 1), utf8::CutBytes(Value, MaxNominalIDLength));
   }
   NumericData->SetVal(ACol, ARow, k);
 }
@@ -597,7 +597,7 @@ Integer TDataTable::AddNominalID(Integer Col, const TNominalIDStr& MScaleID) {
   for (Integer j = 1; j <= MaxNominalIDs; ++j) {
     if (spec.IDs[static_cast<std::size_t>(j - 1)].empty()) {
       spec.MScaleType = stNominal;
-      spec.IDs[static_cast<std::size_t>(j - 1)] = id;
+      spec.IDs.Set(static_cast<std::size_t>(j - 1), id);
       ChangedSetup();
       return j;
     }
@@ -624,9 +624,10 @@ void TDataTable::SetNominalID(Integer ColIx, Integer OrdVal, const TNominalIDStr
   if (!InsideCol(ColIx) || OrdVal < 1 || OrdVal > MaxNominalIDs) return;
   TVTypeSpec& spec = FVType[static_cast<std::size_t>(ColIx - 1)];
   if (MScaleID.empty())
-    spec.IDs[static_cast<std::size_t>(OrdVal - 1)].clear();
+    spec.IDs.Set(static_cast<std::size_t>(OrdVal - 1), TNominalIDStr());
   else if (IsCategorial(spec.MScaleType))
-    spec.IDs[static_cast<std::size_t>(OrdVal - 1)] = utf8::CutBytes(MScaleID, MaxNominalIDLength);
+    spec.IDs.Set(static_cast<std::size_t>(OrdVal - 1),
+                 utf8::CutBytes(MScaleID, MaxNominalIDLength));
   ChangedSetup();
 }
 

@@ -40,14 +40,16 @@ public:
   const TNominalIDStr& operator[](std::size_t i) const {
     return i < FIDs.size() ? FIDs[i] : FreeSlot();
   }
-  TNominalIDStr& operator[](std::size_t i) {
-    if (i >= FIDs.size()) FIDs.resize(i + 1);
-    return FIDs[i];
+  // Writes slot i; an empty ID frees it and takes no memory for a slot beyond those held.
+  void Set(std::size_t i, const TNominalIDStr& ID) {
+    if (i >= FIDs.size()) {
+      if (ID.empty()) return;
+      FIDs.resize(i + 1);
+    }
+    FIDs[i] = ID;
   }
   // Frees every slot and the memory they took.
   void Clear() { std::vector<TNominalIDStr>().swap(FIDs); }
-  // The slots that take memory (the highest one written and those before it).
-  std::size_t HeldSlots() const { return FIDs.size(); }
 
 private:
   static const TNominalIDStr& FreeSlot() {

@@ -221,7 +221,7 @@ void TDataTable::CopyContentsFrom(TDataTable* ExtTab) {
       TVTypeSpec& spec = FVType[static_cast<std::size_t>(c - 1)];
       spec.MScaleType = ExtTab->GetMScaleType(c);
       for (Integer k = 1; k <= MaxNominalIDs; ++k)
-        spec.IDs[static_cast<std::size_t>(k - 1)] = ExtTab->GetNominalID(c, k);
+        spec.IDs.Set(static_cast<std::size_t>(k - 1), ExtTab->GetNominalID(c, k));
       double* col = NumericData->ColumnPtr(c);
       for (Integer r = 1; r <= FNrOfRows; ++r) col[r - 1] = ExtTab->GetElem(c, r);
     }

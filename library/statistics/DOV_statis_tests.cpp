@@ -477,8 +477,8 @@ double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool 
   const Integer n1 = Data1->NrOfElem(), n2 = Data2->NrOfElem();
   // NaN has no rank (infinities have theirs).
   for (const TVector* data : {Data1, Data2})
-    for (double v : Values(data))
-      if (std::isnan(v)) Fail("PerformMannWhitneyUTest: data contain a value that is not a number");
+    if (HasNaN(data->DataPtr(), data->NrOfElem()))
+      Fail("PerformMannWhitneyUTest: data contain a value that is not a number");
   struct TItem {
     double value;
     int sample;

@@ -140,16 +140,15 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
     auto m = Column(scaled);
     auto v = Vector(scaled);  // the vector's figures are the same
     for (int kind = 0; kind < 2; ++kind) {
-      if (kind == 0)
+      if (kind == 0) {
         m->SkewKurt(0, 0, 0, 0, s, k);
-      else
+        m->SkewKurtSample(0, 0, 0, 0, ss, sk);
+      } else {
         v->SkewKurt(0, 0, s, k);
+        v->SkewKurtSample(0, 0, ss, sk);
+      }
       EXPECT_NEAR(s, c.skew, 1e-14) << c.scale << " " << kind;
       EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale << " " << kind;
-      if (kind == 0)
-        m->SkewKurtSample(0, 0, 0, 0, ss, sk);
-      else
-        v->SkewKurtSample(0, 0, ss, sk);
       EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale << " " << kind;
       EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale << " " << kind;
     }
