@@ -983,9 +983,14 @@ struct TextRuns {
 int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 
+// The width TextRuns lays a text out in, without placing its glyphs: each face's run keeps the
+// width its metrics give it. Labels are measured by the hundred per repaint.
 TSize TCanvas::TextExtent(const String& Text) const {
   const Impl::FontCache& fonts = d->TextFont();
-  return TSize{TextRuns(fonts, Text).Width(), fonts.Metrics->height()};
+  int width = 0;
+  for (const TFaceRun& r : SplitByFace(Q(Text), *fonts.Metrics, *fonts.FallbackMetrics))
+    width += (r.Fallback ? *fonts.FallbackMetrics : *fonts.Metrics).horizontalAdvance(r.Text);
+  return TSize{width, fonts.Metrics->height()};
 }
 
 void TCanvas::TextOut(int X, int Y, const String& Text) {
