@@ -171,22 +171,28 @@ void TForm4::Open() {
   Button1->SetEnabled(false);
   MainWindow->SaveSettings(true);
   FillList();
-  // The fields are filled through their change handlers, which show the converted values as
-  // typing does; opening shows the stored position and changes nothing of it.
+  // Opening shows the stored position and changes nothing of it. The decimal fields are
+  // filled through their change handlers, which show the converted values as typing does; the
+  // parts are shown as stored, without their handlers, so that parts a file holds out of range
+  // are refused when confirmed rather than at every opening.
   const TLocationRecord stored = MainWindow->Location;
-  // The letters first: the degree fields below take their sign from them.
   Button23->SetCaption(stored.NorthSouth == "S" ? "S" : "N");
   Button24->SetCaption(stored.EastWest == "W" ? "W" : "E");
+  FShowingStored = true;
   Edit31->SetText(FloatToStr(stored.LatitudeDeg));
   Edit32->SetText(FloatToStr(stored.LatitudeMin));
   Edit33->SetText(FloatToStr(stored.LatitudeSec));
   Edit35->SetText(FloatToStr(stored.LongitudeDeg));
   Edit36->SetText(FloatToStr(stored.LongitudeMin));
   Edit37->SetText(FloatToStr(stored.LongitudeSec));
+  FShowingStored = false;
   Edit4->SetText(stored.Locator);
   Edit11->SetText(FormatFloat("#00.0000", stored.Latitude));
   Edit12->SetText(FormatFloat("#00.0000", stored.Longitude));
   MainWindow->Location = stored;
+  Edit34->SetText(FormatFloat("00.0000", stored.Latitude));
+  Edit38->SetText(FormatFloat("00.0000", stored.Longitude));
+  UpdateComputedLocator();
   Edit1->SetText(LocationTexts::EnterLocation);
   Show();
 }
@@ -258,6 +264,7 @@ void TForm4::TakeCoordinate(const TLocationRecord& Candidate, bool Latitude) {
 // A part typed (Typing) or left. A value that is refused is reported and never stored: the
 // record keeps the parts and the position they gave before.
 void TForm4::PartEntered(const TObject* Field, bool Typing) {
+  if (FShowingStored) return;
   const auto part = std::find_if(std::begin(PartFields), std::end(PartFields),
                                  [&](const TPartField& p) { return this->*p.Field == Field; });
   if (part == std::end(PartFields)) return;

@@ -86,6 +86,7 @@ private:
   void PartEntered(const TObject* Field, bool Typing);
   void UpdateComputedLocator();
   std::vector<String> FDamageNamed;
+  bool FShowingStored = false;  // opening fills the parts' fields
 };
 
 extern TForm4* Form4;

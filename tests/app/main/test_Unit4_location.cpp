@@ -89,32 +89,60 @@ TEST_F(LocationTest, OpeningSavesTheSettingsAndShowsThePosition) {
 }
 
 // The stored hemisphere letters appear on the buttons and the position keeps its sign, on
-// every opening.
-TEST_F(LocationTest, OpeningKeepsASouthernAndWesternPosition) {
-  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
-  auto lines = ConfigLines();
-  lines[2] = "-33.8689";
-  lines[3] = "-70.5";
-  lines[4] = "33";
-  lines[5] = "52";
-  lines[6] = "8";
-  lines[7] = "S";
-  lines[8] = "70";
-  lines[9] = "30";
-  lines[10] = "0";
-  lines[11] = "W";
-  dir.write("KestalDB.txt", ConfigText(lines));
-  Start();
-  for (int opening = 0; opening < 3; ++opening) {
-    SCOPED_TRACE(opening);
+// every opening; opening changes nothing of the stored position. Parts a file holds out of
+// range are shown as they are and refused only when the position is confirmed.
+TEST_F(LocationTest, OpeningKeepsTheStoredPosition) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<size_t, const char*>> lines;  // 0-based line, text
+    const char* northSouth;
+    const char* eastWest;
+    std::vector<std::string> confirmed;  // the messages of Confirm in degrees-minutes-seconds
+  };
+  const Case cases[] = {
+      {"southern and western",
+       {{2, "-33.8689"},
+        {3, "-70.5"},
+        {4, "33"},
+        {5, "52"},
+        {6, "8"},
+        {7, "S"},
+        {8, "70"},
+        {9, "30"},
+        {10, "0"},
+        {11, "W"}},
+       "S",
+       "W",
+       {}},
+      {"minutes below 0", {{2, "45.05"}, {4, "45"}, {5, "-3"}, {6, "0"}}, "N", "E", {"Must be >= 0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    auto lines = ConfigLines();
+    for (const auto& [line, text] : c.lines) lines[line] = text;
+    dir.write("KestalDB.txt", ConfigText(lines));
+    Start();
+    const TLocationRecord stored = Form1->Location;
+    for (int opening = 0; opening < 3; ++opening) {
+      SCOPED_TRACE(opening);
+      Form1->Button26Click(nullptr);
+      EXPECT_EQ(Form4->Button23->Caption(), c.northSouth);
+      EXPECT_EQ(Form4->Button24->Caption(), c.eastWest);
+      EXPECT_EQ(Numbers(Form1->Location), Numbers(stored));
+      EXPECT_EQ(Form1->Location.NorthSouth, c.northSouth);
+      EXPECT_EQ(Form1->Location.EastWest, c.eastWest);
+      EXPECT_EQ(Form4->Edit34->Text(), FormatFloat("00.0000", stored.Latitude));
+      EXPECT_TRUE(Boxes().empty());
+      Form4->Hide();
+    }
     Form1->Button26Click(nullptr);
-    EXPECT_EQ(Form4->Button23->Caption(), "S");
-    EXPECT_EQ(Form4->Button24->Caption(), "W");
-    EXPECT_NEAR(Form1->Location.Latitude, -33.8689, 1e-4);
-    EXPECT_NEAR(Form1->Location.Longitude, -70.5, 1e-4);
-    EXPECT_EQ(Form1->Location.NorthSouth, "S");
-    EXPECT_EQ(Form1->Location.EastWest, "W");
-    Form4->Hide();
+    Form4->RadioButton1->Click();
+    Form4->Button4->Click();
+    EXPECT_EQ(BoxTexts(), c.confirmed);
+    EXPECT_EQ(Form4->Button2->Enabled(), c.confirmed.empty());
+    TearDown();
+    SetUp();
   }
 }
 
@@ -141,10 +169,9 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Form4->Button23->Click();
   EXPECT_NEAR(Form1->Location.Latitude, 45.500001, 1e-12);
 
-  // Longitude: its seconds field reacts on leaving it; then the locator follows.
+  // Longitude; then the locator follows.
   Type(Form4->Edit35, "6");
   Type(Form4->Edit36, "23");
-  Form4->Edit36Change(Form4->Edit36);
   Type(Form4->Edit37, "45");
   EXPECT_NEAR(Form1->Location.Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
   EXPECT_EQ(Form4->Edit2->Text(), "JN35EM70");
@@ -215,7 +242,6 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Type(Form4->Edit31, "90");
   Type(Form4->Edit37, "0");
   Type(Form4->Edit36, "0");
-  Form4->Edit36Change(Form4->Edit36);
   Type(Form4->Edit35, "180");
   EXPECT_EQ(Form1->Location.Latitude, 90);
   EXPECT_EQ(Form1->Location.Longitude, 180);
