@@ -377,7 +377,8 @@ void TForm4::Button4Click(TObject* Sender) {
   // The position confirmed is the one the six fields show: a field that holds a refused or
   // unfinished value stops the confirmation with its message.
   TLocationRecord candidate = MainWindow->Location;
-  for (const TPartField& p : PartFields) PartField(this->*p.Field, p.What, false, candidate.*p.Part);
+  for (const TPartField& p : PartFields)
+    PartField(this->*p.Field, p.What, false, candidate.*p.Part);
   for (bool latitude : {true, false})
     if (const char* message = CoordinateFromParts(candidate, latitude)) return ShowMessage(message);
   ConfirmCommon(RadioButton1);

@@ -55,12 +55,12 @@ public:
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);
-  void Edit31Change(TObject* Sender);   // latitude degrees
-  void Edit32Change(TObject* Sender);   // latitude minutes
-  void Edit33Change(TObject* Sender);   // latitude seconds
-  void Edit35Change(TObject* Sender);   // longitude degrees
-  void Edit36Change(TObject* Sender);   // longitude minutes
-  void Edit37Change(TObject* Sender);   // longitude seconds
+  void Edit31Change(TObject* Sender);  // latitude degrees
+  void Edit32Change(TObject* Sender);  // latitude minutes
+  void Edit33Change(TObject* Sender);  // latitude seconds
+  void Edit35Change(TObject* Sender);  // longitude degrees
+  void Edit36Change(TObject* Sender);  // longitude minutes
+  void Edit37Change(TObject* Sender);  // longitude seconds
   // Leaving one of the six: its value is used, so a text still unfinished is refused.
   void PartFieldExit(TObject* Sender);
   void Button23Click(TObject* Sender);  // N / S

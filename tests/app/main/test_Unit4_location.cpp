@@ -19,13 +19,14 @@ const std::string DecimalText = "ERROR: Please use . as decimal separator";
 
 // The position and its parts, as a record holds them.
 std::vector<double> Numbers(const TLocationRecord& R) {
-  return {R.Latitude,     R.Longitude,    R.LatitudeDeg, R.LatitudeMin,
-          R.LatitudeSec,  R.LongitudeDeg, R.LongitudeMin, R.LongitudeSec};
+  return {R.Latitude,    R.Longitude,    R.LatitudeDeg,  R.LatitudeMin,
+          R.LatitudeSec, R.LongitudeDeg, R.LongitudeMin, R.LongitudeSec};
 }
 
 // The position that a record's parts and letters give.
 double LatitudeOfParts(const TLocationRecord& R) {
-  return (R.NorthSouth == "S" ? -1 : 1) * (R.LatitudeDeg + R.LatitudeMin / 60 + R.LatitudeSec / 3600);
+  return (R.NorthSouth == "S" ? -1 : 1) *
+         (R.LatitudeDeg + R.LatitudeMin / 60 + R.LatitudeSec / 3600);
 }
 double LongitudeOfParts(const TLocationRecord& R) {
   return (R.EastWest == "W" ? -1 : 1) *
@@ -114,7 +115,11 @@ TEST_F(LocationTest, OpeningKeepsTheStoredPosition) {
        "S",
        "W",
        {}},
-      {"minutes below 0", {{2, "45.05"}, {4, "45"}, {5, "-3"}, {6, "0"}}, "N", "E", {"Must be >= 0"}},
+      {"minutes below 0",
+       {{2, "45.05"}, {4, "45"}, {5, "-3"}, {6, "0"}},
+       "N",
+       "E",
+       {"Must be >= 0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -307,8 +312,8 @@ TEST_F(LocationTest, DecimalDegrees) {
        {Typed{"1,5", {DecimalText}}, Typed{"-31,5546", {DecimalText}}, Typed{"-,", {DecimalText}},
         Typed{"nan", {"ERROR: Latitude: 'nan' " + notANumber}},
         Typed{"inf", {"ERROR: Latitude: 'inf' " + notANumber}},
-        Typed{"1,5,2", {"ERROR: Latitude: '1,5,2' " + notANumber}}, Typed{"", {}},
-        Typed{"-", {}}, Typed{"+", {}}, Typed{".", {}}, Typed{"-.", {}}, Typed{"-2.5e-", {}}}) {
+        Typed{"1,5,2", {"ERROR: Latitude: '1,5,2' " + notANumber}}, Typed{"", {}}, Typed{"-", {}},
+        Typed{"+", {}}, Typed{".", {}}, Typed{"-.", {}}, Typed{"-2.5e-", {}}}) {
     SCOPED_TRACE(t.text);
     dialogs->Clear();
     Type(Form4->Edit11, t.text);
@@ -327,9 +332,10 @@ TEST_F(LocationTest, DecimalDegrees) {
   EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 51.4792);
   EXPECT_DOUBLE_EQ(Form1->Location.Longitude, -1.25);
   // Confirm uses the values: the fields still hold refused or unfinished ones.
-  for (const auto& [text, message] :
-       {std::pair{"90.5", "Must be <= 90"}, {"-", "ERROR: Latitude: '-' is an incomplete number"},
-        {" ", "ERROR: Latitude: the number is missing"}, {"-31,5", DecimalText.c_str()}}) {
+  for (const auto& [text, message] : {std::pair{"90.5", "Must be <= 90"},
+                                      {"-", "ERROR: Latitude: '-' is an incomplete number"},
+                                      {" ", "ERROR: Latitude: the number is missing"},
+                                      {"-31,5", DecimalText.c_str()}}) {
     SCOPED_TRACE(text);
     Type(Form4->Edit11, text);
     dialogs->Clear();
