@@ -41,6 +41,17 @@ TNumberCheck CheckNumberText(const String& Text, double& Value,
 double NumberFromText(const String& Text, const String& What,
                       const TNumberRange& Range = AnyFiniteNumber);
 
-// The message of a refused text, as NumberFromText raises it.
+// A text that is no number yet but still becomes one as more is typed: empty or blanks, a sign
+// or a point alone ("-", "+", ".", "-."), a number whose exponent has no digit yet ("2e",
+// "2.5e-"). A field being typed waits on such a text; once its value is used, the text is
+// refused like any other that is no number.
+bool IncompleteNumberText(const String& Text);
+
+// A number typed with a decimal comma: the text with its one comma made a point is a number, or
+// still becomes one ("1,5", "-31,", ",5").
+bool DecimalCommaText(const String& Text);
+
+// The message of a refused text, as NumberFromText raises it. An incomplete text is named as
+// such ("Latitude: '-' is an incomplete number", "Latitude: the number is missing").
 String NumberTextMessage(TNumberCheck Check, const String& Text, const String& What,
                          const TNumberRange& Range = AnyFiniteNumber);

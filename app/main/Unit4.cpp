@@ -22,20 +22,27 @@ void Enable(std::initializer_list<TControl*> Controls, bool Value) {
   for (TControl* c : Controls) c->SetEnabled(Value);
 }
 
-// A decimal-degree field, through the program's one number conversion. False, after the
-// message, when the text is no number.
-bool DecimalField(const TEdit* Field, const char* What, double& Value) {
-  const TNumberCheck check = CheckNumberText(Field->Text(), Value);
+// A decimal-degree field, through the program's one number conversion. While it is being typed,
+// a text that can still become a number waits for more keystrokes; otherwise false, after the
+// message naming the fault, when the text is no number.
+bool DecimalField(const TEdit* Field, const char* What, bool Typing, double& Value) {
+  const String& text = Field->Text();
+  const TNumberCheck check = CheckNumberText(text, Value);
   if (check == TNumberCheck::Valid) return true;
-  ShowMessage(check == TNumberCheck::NotANumber
+  if (Typing && IncompleteNumberText(text)) return false;
+  ShowMessage(check == TNumberCheck::NotANumber && DecimalCommaText(text)
                   ? String(UseDecimalPointText)
-                  : "ERROR: " + NumberTextMessage(check, Field->Text(), What));
+                  : "ERROR: " + NumberTextMessage(check, text, What));
   return false;
 }
 
-// A degrees, minutes or seconds field: the toolkit's conversion error when it is no number.
-double PartField(const TEdit* Field, const char* What) {
-  return NumberFromText(Field->Text(), What);
+// A degrees, minutes or seconds field. While it is being typed, false for a text that can still
+// become a number; otherwise the toolkit's conversion error naming the field when it is no
+// number.
+bool PartField(const TEdit* Field, const char* What, bool Typing, double& Value) {
+  if (Typing && IncompleteNumberText(Field->Text())) return false;
+  Value = NumberFromText(Field->Text(), What);
+  return true;
 }
 
 // Degrees-minutes-seconds parts of a decimal value, by magnitude.
@@ -47,6 +54,21 @@ TDmsParts PartsOf(double Value) {
   const double degrees = std::trunc(m);
   const double minutes = std::trunc((m - degrees) * 60);
   return {degrees, minutes, ((m - degrees) * 60 - minutes) * 60};
+}
+
+// The parts and letters of a record made to follow its decimal position, so that the record
+// holds one position whichever of them is read (opening the dialog rebuilds it from the parts).
+void PartsFollowPosition(TLocationRecord& At) {
+  const TDmsParts la = PartsOf(At.Latitude);
+  const TDmsParts lo = PartsOf(At.Longitude);
+  At.LatitudeDeg = la.Degrees;
+  At.LatitudeMin = la.Minutes;
+  At.LatitudeSec = la.Seconds;
+  At.NorthSouth = At.Latitude < 0 ? "S" : "N";
+  At.LongitudeDeg = lo.Degrees;
+  At.LongitudeMin = lo.Minutes;
+  At.LongitudeSec = lo.Seconds;
+  At.EastWest = At.Longitude < 0 ? "W" : "E";
 }
 
 struct TAngleLimits {
@@ -92,6 +114,22 @@ bool ReadWholeFile(const char* FileName, String& Bytes) {
   return true;
 }
 
+// The degrees, minutes and seconds fields and the parts of the record they set: latitude's
+// three, then longitude's.
+struct TPartField {
+  TEdit* TForm4::*Field;
+  const char* What;
+  double TLocationRecord::*Part;
+};
+const TPartField PartFields[] = {
+    {&TForm4::Edit31, "Latitude degrees", &TLocationRecord::LatitudeDeg},
+    {&TForm4::Edit32, "Latitude minutes", &TLocationRecord::LatitudeMin},
+    {&TForm4::Edit33, "Latitude seconds", &TLocationRecord::LatitudeSec},
+    {&TForm4::Edit35, "Longitude degrees", &TLocationRecord::LongitudeDeg},
+    {&TForm4::Edit36, "Longitude minutes", &TLocationRecord::LongitudeMin},
+    {&TForm4::Edit37, "Longitude seconds", &TLocationRecord::LongitudeSec},
+};
+
 }  // namespace
 
 TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
@@ -133,20 +171,28 @@ void TForm4::Open() {
   Button1->SetEnabled(false);
   MainWindow->SaveSettings(true);
   FillList();
-  TLocationRecord& at = MainWindow->Location;
-  // The letters first: the degree fields below take their sign from them, so the stored
-  // hemisphere is shown and kept.
-  Button23->SetCaption(at.NorthSouth == "S" ? "S" : "N");
-  Button24->SetCaption(at.EastWest == "W" ? "W" : "E");
-  Edit31->SetText(FloatToStr(at.LatitudeDeg));
-  Edit32->SetText(FloatToStr(at.LatitudeMin));
-  Edit33->SetText(FloatToStr(at.LatitudeSec));
-  Edit35->SetText(FloatToStr(at.LongitudeDeg));
-  Edit36->SetText(FloatToStr(at.LongitudeMin));
-  Edit37->SetText(FloatToStr(at.LongitudeSec));
-  Edit4->SetText(at.Locator);
-  Edit11->SetText(FormatFloat("#00.0000", at.Latitude));
-  Edit12->SetText(FormatFloat("#00.0000", at.Longitude));
+  // Opening shows the stored position and changes nothing of it. The decimal fields are
+  // filled through their change handlers, which show the converted values as typing does; the
+  // parts are shown as stored, without their handlers, so that parts a file holds out of range
+  // are refused when confirmed rather than at every opening.
+  const TLocationRecord stored = MainWindow->Location;
+  Button23->SetCaption(stored.NorthSouth == "S" ? "S" : "N");
+  Button24->SetCaption(stored.EastWest == "W" ? "W" : "E");
+  FShowingStored = true;
+  Edit31->SetText(FloatToStr(stored.LatitudeDeg));
+  Edit32->SetText(FloatToStr(stored.LatitudeMin));
+  Edit33->SetText(FloatToStr(stored.LatitudeSec));
+  Edit35->SetText(FloatToStr(stored.LongitudeDeg));
+  Edit36->SetText(FloatToStr(stored.LongitudeMin));
+  Edit37->SetText(FloatToStr(stored.LongitudeSec));
+  FShowingStored = false;
+  Edit4->SetText(stored.Locator);
+  Edit11->SetText(FormatFloat("#00.0000", stored.Latitude));
+  Edit12->SetText(FormatFloat("#00.0000", stored.Longitude));
+  MainWindow->Location = stored;
+  Edit34->SetText(FormatFloat("00.0000", stored.Latitude));
+  Edit38->SetText(FormatFloat("00.0000", stored.Longitude));
+  UpdateComputedLocator();
   Edit1->SetText(LocationTexts::EnterLocation);
   Show();
 }
@@ -174,54 +220,70 @@ void TForm4::UpdateComputedLocator() {
 // The parts carry no sign; the hemisphere button does. Taking the sign from it keeps a
 // southern or western position where it is when a part is edited, and a degree typed with a
 // minus is taken by its size: the letter on the button is what the record stores.
-void TForm4::LatitudeFromParts() {
+// Null, with the coordinate's value and letter set in Candidate and its degrees made their
+// size, when the parts are in range; otherwise the message, and Candidate's value unchanged.
+const char* TForm4::CoordinateFromParts(TLocationRecord& Candidate, bool Latitude) const {
   double m = 0;
-  if (const char* message =
-          DmsMagnitude(MainWindow->Location.LatitudeDeg, MainWindow->Location.LatitudeMin,
-                       MainWindow->Location.LatitudeSec, LatitudeLimits, m))
-    return ShowMessage(message);
-  const double sign = Button23->Caption() == "S" ? -1 : 1;
-  MainWindow->Location.Latitude = sign * m;
-  Edit34->SetText(FormatFloat("00.0000", MainWindow->Location.Latitude));
+  if (Latitude) {
+    if (const char* message = DmsMagnitude(Candidate.LatitudeDeg, Candidate.LatitudeMin,
+                                           Candidate.LatitudeSec, LatitudeLimits, m))
+      return message;
+    Candidate.NorthSouth = Button23->Caption() == "S" ? "S" : "N";
+    Candidate.Latitude = Candidate.NorthSouth == "S" ? -m : m;
+  } else {
+    if (const char* message = DmsMagnitude(Candidate.LongitudeDeg, Candidate.LongitudeMin,
+                                           Candidate.LongitudeSec, LongitudeLimits, m))
+      return message;
+    Candidate.EastWest = Button24->Caption() == "W" ? "W" : "E";
+    Candidate.Longitude = Candidate.EastWest == "W" ? -m : m;
+  }
+  return nullptr;
+}
+
+// A coordinate that CoordinateFromParts accepted becomes the position's, and is shown.
+void TForm4::TakeCoordinate(const TLocationRecord& Candidate, bool Latitude) {
+  TLocationRecord& at = MainWindow->Location;
+  if (Latitude) {
+    at.LatitudeDeg = Candidate.LatitudeDeg;
+    at.LatitudeMin = Candidate.LatitudeMin;
+    at.LatitudeSec = Candidate.LatitudeSec;
+    at.NorthSouth = Candidate.NorthSouth;
+    at.Latitude = Candidate.Latitude;
+    Edit34->SetText(FormatFloat("00.0000", at.Latitude));
+  } else {
+    at.LongitudeDeg = Candidate.LongitudeDeg;
+    at.LongitudeMin = Candidate.LongitudeMin;
+    at.LongitudeSec = Candidate.LongitudeSec;
+    at.EastWest = Candidate.EastWest;
+    at.Longitude = Candidate.Longitude;
+    Edit38->SetText(FormatFloat("00.0000", at.Longitude));
+  }
   UpdateComputedLocator();
 }
 
-void TForm4::LongitudeFromParts() {
-  double m = 0;
-  if (const char* message =
-          DmsMagnitude(MainWindow->Location.LongitudeDeg, MainWindow->Location.LongitudeMin,
-                       MainWindow->Location.LongitudeSec, LongitudeLimits, m))
-    return ShowMessage(message);
-  const double sign = Button24->Caption() == "W" ? -1 : 1;
-  MainWindow->Location.Longitude = sign * m;
-  Edit38->SetText(FormatFloat("00.0000", MainWindow->Location.Longitude));
-  UpdateComputedLocator();
+// A part typed (Typing) or left. A value that is refused is reported and never stored: the
+// record keeps the parts and the position they gave before.
+void TForm4::PartEntered(const TObject* Field, bool Typing) {
+  if (FShowingStored) return;
+  const auto part = std::find_if(std::begin(PartFields), std::end(PartFields),
+                                 [&](const TPartField& p) { return this->*p.Field == Field; });
+  if (part == std::end(PartFields)) return;
+  double value = 0;
+  if (!PartField(this->*part->Field, part->What, Typing, value)) return;
+  const bool latitude = part - std::begin(PartFields) < 3;
+  TLocationRecord candidate = MainWindow->Location;
+  candidate.*part->Part = value;
+  if (const char* message = CoordinateFromParts(candidate, latitude)) return ShowMessage(message);
+  TakeCoordinate(candidate, latitude);
 }
 
-void TForm4::Edit31Change(TObject* Sender) {
-  MainWindow->Location.LatitudeDeg = PartField(Edit31, "Latitude degrees");
-  LatitudeFromParts();
-}
-void TForm4::Edit32Change(TObject* Sender) {
-  MainWindow->Location.LatitudeMin = PartField(Edit32, "Latitude minutes");
-  LatitudeFromParts();
-}
-void TForm4::Edit33Change(TObject* Sender) {
-  MainWindow->Location.LatitudeSec = PartField(Edit33, "Latitude seconds");
-  LatitudeFromParts();
-}
-void TForm4::Edit35Change(TObject* Sender) {
-  MainWindow->Location.LongitudeDeg = PartField(Edit35, "Longitude degrees");
-  LongitudeFromParts();
-}
-void TForm4::Edit36Change(TObject* Sender) {
-  MainWindow->Location.LongitudeMin = PartField(Edit36, "Longitude minutes");
-  LongitudeFromParts();
-}
-void TForm4::Edit37Change(TObject* Sender) {
-  MainWindow->Location.LongitudeSec = PartField(Edit37, "Longitude seconds");
-  LongitudeFromParts();
-}
+void TForm4::Edit31Change(TObject* Sender) { PartEntered(Edit31, true); }
+void TForm4::Edit32Change(TObject* Sender) { PartEntered(Edit32, true); }
+void TForm4::Edit33Change(TObject* Sender) { PartEntered(Edit33, true); }
+void TForm4::Edit35Change(TObject* Sender) { PartEntered(Edit35, true); }
+void TForm4::Edit36Change(TObject* Sender) { PartEntered(Edit36, true); }
+void TForm4::Edit37Change(TObject* Sender) { PartEntered(Edit37, true); }
+void TForm4::PartFieldExit(TObject* Sender) { PartEntered(Sender, false); }
 
 void TForm4::Button23Click(TObject* Sender) {
   const String letter = Button23->Caption() == "S" ? "N" : "S";
@@ -253,7 +315,7 @@ void TForm4::Edit4Change(TObject* Sender) {
 
 void TForm4::Edit11Change(TObject* Sender) {
   double value = 0;
-  if (!DecimalField(Edit11, "Latitude", value)) return;
+  if (!DecimalField(Edit11, "Latitude", true, value)) return;
   // An out-of-range value is reported and never becomes the position.
   if (const char* message = RangeMessage(value, LatitudeLimits)) return ShowMessage(message);
   TLocationRecord& at = MainWindow->Location;
@@ -272,7 +334,7 @@ void TForm4::Edit11Change(TObject* Sender) {
 
 void TForm4::Edit12Change(TObject* Sender) {
   double value = 0;
-  if (!DecimalField(Edit12, "Longitude", value)) return;
+  if (!DecimalField(Edit12, "Longitude", true, value)) return;
   if (const char* message = RangeMessage(value, LongitudeLimits)) return ShowMessage(message);
   TLocationRecord& at = MainWindow->Location;
   at.Longitude = value;
@@ -291,19 +353,38 @@ void TForm4::Edit12Change(TObject* Sender) {
 
 // ---- confirm -----------------------------------------------------------------------------------
 
-void TForm4::ConfirmCommon() {
+void TForm4::ConfirmCommon(TRadioButton* Group) {
+  TWinControl* const inputs[] = {Edit31,   Edit32,  Edit33, Edit35,  Edit36, Edit37, Button23,
+                                 Button24, Button4, Edit4,  Button5, Edit11, Edit12, Button6};
+  // Disabling the control that has the focus hands the focus to the next one, which can be the
+  // list of saved locations: entering the list makes its first entry current, and that chooses
+  // the location. The focus goes to the notation's own button instead.
+  if (std::any_of(std::begin(inputs), std::end(inputs),
+                  [](const TWinControl* c) { return c->Focused(); }))
+    Group->SetFocus();
   ListBox1->SetEnabled(true);
-  Enable({Edit31, Edit32, Edit33, Edit35, Edit36, Edit37, Button23, Button24, Button4, Edit4,
-          Button5, Edit11, Edit12, Button6},
-         false);
+  for (TWinControl* c : inputs) c->SetEnabled(false);
 }
 
-void TForm4::AfterConfirm() { Enable({Edit1, Button2}, true); }
+// The record now holds one position in all its notations; the east/west letter it is saved
+// with is the one of that position.
+void TForm4::AfterConfirm() {
+  ConfirmedEastWest = MainWindow->Location.EastWest;
+  Enable({Edit1, Button2}, true);
+}
 
 void TForm4::Button4Click(TObject* Sender) {
-  ConfirmCommon();
+  // The position confirmed is the one the six fields show: a field that holds a refused or
+  // unfinished value stops the confirmation with its message.
+  TLocationRecord candidate = MainWindow->Location;
+  for (const TPartField& p : PartFields)
+    PartField(this->*p.Field, p.What, false, candidate.*p.Part);
+  for (bool latitude : {true, false})
+    if (const char* message = CoordinateFromParts(candidate, latitude)) return ShowMessage(message);
+  ConfirmCommon(RadioButton1);
+  TakeCoordinate(candidate, true);
+  TakeCoordinate(candidate, false);
   MainWindow->Location.Locator = Edit2->Text();
-  ConfirmedEastWest = MainWindow->Location.EastWest;
   AfterConfirm();
 }
 
@@ -313,37 +394,30 @@ void TForm4::Button5Click(TObject* Sender) {
   double lat = 0;
   double lon = 0;
   if (!LocatorToLatLon(Edit4->Text(), lat, lon)) return ShowMessage(LocationTexts::InvalidLocator);
-  ConfirmCommon();
+  ConfirmCommon(RadioButton2);
   TLocationRecord& at = MainWindow->Location;
   at.Longitude = LocatorLongitude;
   at.Latitude = LocatorLatitude;
   at.Locator = Edit4->Text();
-  // The stored parts and letters follow the position, so the next opening (which rebuilds the
-  // position from them) keeps it.
-  const TDmsParts la = PartsOf(at.Latitude);
-  const TDmsParts lo = PartsOf(at.Longitude);
-  at.LatitudeDeg = la.Degrees;
-  at.LatitudeMin = la.Minutes;
-  at.LatitudeSec = la.Seconds;
-  at.NorthSouth = at.Latitude < 0 ? "S" : "N";
-  at.LongitudeDeg = lo.Degrees;
-  at.LongitudeMin = lo.Minutes;
-  at.LongitudeSec = lo.Seconds;
-  at.EastWest = at.Longitude < 0 ? "W" : "E";
+  PartsFollowPosition(at);
   AfterConfirm();
 }
 
 void TForm4::Button6Click(TObject* Sender) {
   double lat = 0;
   double lon = 0;
-  if (!DecimalField(Edit11, "Latitude", lat) || !DecimalField(Edit12, "Longitude", lon)) return;
+  if (!DecimalField(Edit11, "Latitude", false, lat) ||
+      !DecimalField(Edit12, "Longitude", false, lon))
+    return;
   if (const char* message = RangeMessage(lat, LatitudeLimits)) return ShowMessage(message);
   if (const char* message = RangeMessage(lon, LongitudeLimits)) return ShowMessage(message);
-  ConfirmCommon();
-  MainWindow->Location.Longitude = lon;
-  MainWindow->Location.Latitude = lat;
+  ConfirmCommon(RadioButton3);
+  TLocationRecord& at = MainWindow->Location;
+  at.Longitude = lon;
+  at.Latitude = lat;
+  PartsFollowPosition(at);
   ComputedLocator = LatLonToLocator(lat, lon);
-  MainWindow->Location.Locator = ComputedLocator;
+  at.Locator = ComputedLocator;
   AfterConfirm();
 }
 

@@ -8,6 +8,8 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+struct TLocationRecord;
+
 // The controls of the description and the handlers it names (FormParts.h).
 // clang-format off
 #define KESTAL_UNIT4_PARTS(Controls, Handlers)                                                   \
@@ -24,7 +26,7 @@
   Handlers(RadioButton1Click, RadioButton2Click, RadioButton3Click, Edit31Change, Edit32Change,  \
       Edit33Change, Edit35Change, Edit36Change, Edit37Change, Button23Click, Button24Click,      \
       Edit4Change, Edit11Change, Edit12Change, Button4Click, Button5Click, Button6Click,         \
-      Edit1Change, Button1Click, Button2Click, Button3Click, ListBox1Click)
+      Edit1Change, Button1Click, Button2Click, Button3Click, ListBox1Click, PartFieldExit)
 // clang-format on
 
 class TForm4 : public TForm {
@@ -53,12 +55,14 @@ public:
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
   void RadioButton3Click(TObject* Sender);
-  void Edit31Change(TObject* Sender);   // latitude degrees
-  void Edit32Change(TObject* Sender);   // latitude minutes
-  void Edit33Change(TObject* Sender);   // latitude seconds
-  void Edit35Change(TObject* Sender);   // longitude degrees
-  void Edit36Change(TObject* Sender);   // longitude minutes
-  void Edit37Change(TObject* Sender);   // longitude seconds
+  void Edit31Change(TObject* Sender);  // latitude degrees
+  void Edit32Change(TObject* Sender);  // latitude minutes
+  void Edit33Change(TObject* Sender);  // latitude seconds
+  void Edit35Change(TObject* Sender);  // longitude degrees
+  void Edit36Change(TObject* Sender);  // longitude minutes
+  void Edit37Change(TObject* Sender);  // longitude seconds
+  // Leaving one of the six: its value is used, so a text still unfinished is refused.
+  void PartFieldExit(TObject* Sender);
   void Button23Click(TObject* Sender);  // N / S
   void Button24Click(TObject* Sender);  // E / W
   void Edit4Change(TObject* Sender);
@@ -75,12 +79,14 @@ public:
 
 private:
   void ChooseGroup(int Group);
-  void ConfirmCommon();
+  void ConfirmCommon(TRadioButton* Group);
   void AfterConfirm();
-  void LatitudeFromParts();
-  void LongitudeFromParts();
+  const char* CoordinateFromParts(TLocationRecord& Candidate, bool Latitude) const;
+  void TakeCoordinate(const TLocationRecord& Candidate, bool Latitude);
+  void PartEntered(const TObject* Field, bool Typing);
   void UpdateComputedLocator();
   std::vector<String> FDamageNamed;
+  bool FShowingStored = false;  // opening fills the parts' fields
 };
 
 extern TForm4* Form4;

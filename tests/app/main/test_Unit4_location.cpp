@@ -2,6 +2,7 @@
 // the configuration file in a fresh folder.
 
 #include <filesystem>
+#include <functional>
 
 #include "LocationRecord.h"
 #include "SysUtils.h"
@@ -15,6 +16,22 @@ const std::vector<std::string> SmallCatalogue = {
     "J0332+5434;53.247;54.579;0.714520;26.76;6.6;1500;203;1.0;5.53e+06;",
 };
 const std::string DecimalText = "ERROR: Please use . as decimal separator";
+
+// The position and its parts, as a record holds them.
+std::vector<double> Numbers(const TLocationRecord& R) {
+  return {R.Latitude,    R.Longitude,    R.LatitudeDeg,  R.LatitudeMin,
+          R.LatitudeSec, R.LongitudeDeg, R.LongitudeMin, R.LongitudeSec};
+}
+
+// The position that a record's parts and letters give.
+double LatitudeOfParts(const TLocationRecord& R) {
+  return (R.NorthSouth == "S" ? -1 : 1) *
+         (R.LatitudeDeg + R.LatitudeMin / 60 + R.LatitudeSec / 3600);
+}
+double LongitudeOfParts(const TLocationRecord& R) {
+  return (R.EastWest == "W" ? -1 : 1) *
+         (R.LongitudeDeg + R.LongitudeMin / 60 + R.LongitudeSec / 3600);
+}
 
 std::vector<std::string> Entries() {
   std::vector<std::string> e;
@@ -41,6 +58,10 @@ protected:
       if (lines[i] == "KESTAL LOCATIONS :")
         return {lines.begin() + static_cast<long>(i) + 1, lines.end()};
     return {};
+  }
+  // Lets the window system deliver what is waiting (focus changes).
+  static void Pump() {
+    for (int i = 0; i < 3; ++i) Application->ProcessMessages();
   }
   // Confirms a decimal position and saves it under Name.
   void SaveDecimal(const std::string& Name, const std::string& Lat, const std::string& Lon) {
@@ -69,32 +90,64 @@ TEST_F(LocationTest, OpeningSavesTheSettingsAndShowsThePosition) {
 }
 
 // The stored hemisphere letters appear on the buttons and the position keeps its sign, on
-// every opening.
-TEST_F(LocationTest, OpeningKeepsASouthernAndWesternPosition) {
-  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
-  auto lines = ConfigLines();
-  lines[2] = "-33.8689";
-  lines[3] = "-70.5";
-  lines[4] = "33";
-  lines[5] = "52";
-  lines[6] = "8";
-  lines[7] = "S";
-  lines[8] = "70";
-  lines[9] = "30";
-  lines[10] = "0";
-  lines[11] = "W";
-  dir.write("KestalDB.txt", ConfigText(lines));
-  Start();
-  for (int opening = 0; opening < 3; ++opening) {
-    SCOPED_TRACE(opening);
+// every opening; opening changes nothing of the stored position. Parts a file holds out of
+// range are shown as they are and refused only when the position is confirmed.
+TEST_F(LocationTest, OpeningKeepsTheStoredPosition) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<size_t, const char*>> lines;  // 0-based line, text
+    const char* northSouth;
+    const char* eastWest;
+    std::vector<std::string> confirmed;  // the messages of Confirm in degrees-minutes-seconds
+  };
+  const Case cases[] = {
+      {"southern and western",
+       {{2, "-33.8689"},
+        {3, "-70.5"},
+        {4, "33"},
+        {5, "52"},
+        {6, "8"},
+        {7, "S"},
+        {8, "70"},
+        {9, "30"},
+        {10, "0"},
+        {11, "W"}},
+       "S",
+       "W",
+       {}},
+      {"minutes below 0",
+       {{2, "45.05"}, {4, "45"}, {5, "-3"}, {6, "0"}},
+       "N",
+       "E",
+       {"Must be >= 0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    auto lines = ConfigLines();
+    for (const auto& [line, text] : c.lines) lines[line] = text;
+    dir.write("KestalDB.txt", ConfigText(lines));
+    Start();
+    const TLocationRecord stored = Form1->Location;
+    for (int opening = 0; opening < 3; ++opening) {
+      SCOPED_TRACE(opening);
+      Form1->Button26Click(nullptr);
+      EXPECT_EQ(Form4->Button23->Caption(), c.northSouth);
+      EXPECT_EQ(Form4->Button24->Caption(), c.eastWest);
+      EXPECT_EQ(Numbers(Form1->Location), Numbers(stored));
+      EXPECT_EQ(Form1->Location.NorthSouth, c.northSouth);
+      EXPECT_EQ(Form1->Location.EastWest, c.eastWest);
+      EXPECT_EQ(Form4->Edit34->Text(), FormatFloat("00.0000", stored.Latitude));
+      EXPECT_TRUE(Boxes().empty());
+      Form4->Hide();
+    }
     Form1->Button26Click(nullptr);
-    EXPECT_EQ(Form4->Button23->Caption(), "S");
-    EXPECT_EQ(Form4->Button24->Caption(), "W");
-    EXPECT_NEAR(Form1->Location.Latitude, -33.8689, 1e-4);
-    EXPECT_NEAR(Form1->Location.Longitude, -70.5, 1e-4);
-    EXPECT_EQ(Form1->Location.NorthSouth, "S");
-    EXPECT_EQ(Form1->Location.EastWest, "W");
-    Form4->Hide();
+    Form4->RadioButton1->Click();
+    Form4->Button4->Click();
+    EXPECT_EQ(BoxTexts(), c.confirmed);
+    EXPECT_EQ(Form4->Button2->Enabled(), c.confirmed.empty());
+    TearDown();
+    SetUp();
   }
 }
 
@@ -121,13 +174,31 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Form4->Button23->Click();
   EXPECT_NEAR(Form1->Location.Latitude, 45.500001, 1e-12);
 
-  // Longitude: its seconds field reacts on leaving it; then the locator follows.
+  // Longitude; then the locator follows.
   Type(Form4->Edit35, "6");
   Type(Form4->Edit36, "23");
-  Form4->Edit36Change(Form4->Edit36);
   Type(Form4->Edit37, "45");
   EXPECT_NEAR(Form1->Location.Longitude, 6 + 23 / 60.0 + 45 / 3600.0 + 1e-6, 1e-12);
   EXPECT_EQ(Form4->Edit2->Text(), "JN35EM70");
+
+  // A text that can still become a number waits for more keystrokes; leaving the field with it
+  // is the conversion error naming the field and what is wrong. The part keeps its value.
+  dialogs->Clear();
+  for (const auto& [text, left] : {std::pair{"-", "Latitude minutes: '-' is an incomplete number"},
+                                   {"+.", "Latitude minutes: '+.' is an incomplete number"},
+                                   {"", "Latitude minutes: the number is missing"}}) {
+    SCOPED_TRACE(text);
+    EXPECT_NO_THROW(Type(Form4->Edit32, text));
+    EXPECT_TRUE(Boxes().empty());
+    try {
+      Form4->PartFieldExit(Form4->Edit32);
+      ADD_FAILURE() << "left with an unfinished number";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.what(), std::string(left));
+    }
+    EXPECT_EQ(Form1->Location.LatitudeMin, 30);
+  }
+  Type(Form4->Edit32, "30");
 
   // A part that is no number is the conversion error naming the field.
   EXPECT_THROW(Type(Form4->Edit32, "3O"), EConvertError);
@@ -148,16 +219,26 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
         Case{Form4->Edit35, "180", "Must be <= 180"},
         // Minutes and seconds carry no sign: the hemisphere button does.
         Case{Form4->Edit32, "-30", "Must be >= 0"}, Case{Form4->Edit33, "-1", "Must be >= 0"},
-        Case{Form4->Edit37, "-7200", "Must be >= 0"}}) {
+        Case{Form4->Edit36, "-3", "Must be >= 0"}, Case{Form4->Edit37, "-7200", "Must be >= 0"}}) {
     SCOPED_TRACE(c.text);
     Type(Form4->Edit31, "45");
     Type(Form4->Edit32, "30");
     Type(Form4->Edit35, "6");
     Type(Form4->Edit37, "45");
     dialogs->Clear();
+    const TLocationRecord before = Form1->Location;
     Type(c.field, c.text);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.message});
+    // A refused value is never stored.
+    EXPECT_EQ(Numbers(Form1->Location), Numbers(before));
   }
+
+  // Confirm takes the position the fields show: one that holds a refused value stops it.
+  dialogs->Clear();
+  Form4->Button4->Click();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Must be >= 0"});
+  EXPECT_FALSE(Form4->Button2->Enabled());
+  EXPECT_TRUE(Form4->Edit37->Enabled());
 
   // The pole and the date line: the stored position stays on them and the locator is one of
   // the grid's.
@@ -166,7 +247,6 @@ TEST_F(LocationTest, DegreesMinutesSeconds) {
   Type(Form4->Edit31, "90");
   Type(Form4->Edit37, "0");
   Type(Form4->Edit36, "0");
-  Form4->Edit36Change(Form4->Edit36);
   Type(Form4->Edit35, "180");
   EXPECT_EQ(Form1->Location.Latitude, 90);
   EXPECT_EQ(Form1->Location.Longitude, 180);
@@ -221,10 +301,26 @@ TEST_F(LocationTest, DecimalDegrees) {
   EXPECT_EQ(Form4->ConfirmedEastWest, "W");
   EXPECT_EQ(Form4->Edit17->Text(), "15");
 
-  // Bad text and out-of-range values are reported and never become the position.
-  dialogs->Clear();
-  for (const char* bad : {"1,5", "", "nan", "inf"}) Type(Form4->Edit11, bad);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>(4, DecimalText));
+  // While typing, a text that can still become a number waits; a decimal comma and any other
+  // text that is no number are reported, naming the fault. None becomes the position.
+  struct Typed {
+    const char* text;
+    std::vector<std::string> boxes;
+  };
+  const std::string notANumber = "is not a number (use . as decimal separator)";
+  for (const Typed& t :
+       {Typed{"1,5", {DecimalText}}, Typed{"-31,5546", {DecimalText}}, Typed{"-,", {DecimalText}},
+        Typed{"nan", {"ERROR: Latitude: 'nan' " + notANumber}},
+        Typed{"inf", {"ERROR: Latitude: 'inf' " + notANumber}},
+        Typed{"1,5,2", {"ERROR: Latitude: '1,5,2' " + notANumber}}, Typed{"", {}}, Typed{"-", {}},
+        Typed{"+", {}}, Typed{".", {}}, Typed{"-.", {}}, Typed{"-2.5e-", {}}}) {
+    SCOPED_TRACE(t.text);
+    dialogs->Clear();
+    Type(Form4->Edit11, t.text);
+    EXPECT_EQ(BoxTexts(), t.boxes);
+    EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 51.4792);
+    EXPECT_EQ(Form4->Edit14->Text(), "51");
+  }
   dialogs->Clear();
   Type(Form4->Edit11, "1e999");
   ASSERT_EQ(BoxTexts().size(), 1u);
@@ -235,10 +331,18 @@ TEST_F(LocationTest, DecimalDegrees) {
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Must be <= 90", "Must be >= -180"}));
   EXPECT_DOUBLE_EQ(Form1->Location.Latitude, 51.4792);
   EXPECT_DOUBLE_EQ(Form1->Location.Longitude, -1.25);
-  dialogs->Clear();
-  Form4->Button6->Click();  // the fields still hold the refused values
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Must be <= 90"});
-  EXPECT_FALSE(Form4->Button2->Enabled());
+  // Confirm uses the values: the fields still hold refused or unfinished ones.
+  for (const auto& [text, message] : {std::pair{"90.5", "Must be <= 90"},
+                                      {"-", "ERROR: Latitude: '-' is an incomplete number"},
+                                      {" ", "ERROR: Latitude: the number is missing"},
+                                      {"-31,5", DecimalText.c_str()}}) {
+    SCOPED_TRACE(text);
+    Type(Form4->Edit11, text);
+    dialogs->Clear();
+    Form4->Button6->Click();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{message});
+    EXPECT_FALSE(Form4->Button2->Enabled());
+  }
 
   Type(Form4->Edit11, "51.4792");
   Type(Form4->Edit12, "-1.2917");
@@ -468,6 +572,97 @@ TEST_F(LocationTest, DamagedSectionsStayUsable) {
     const auto saved = SavedLines();
     for (const auto& line : c.locations)
       EXPECT_NE(std::find(saved.begin(), saved.end(), line), saved.end()) << line.substr(0, 20);
+    TearDown();
+    SetUp();
+  }
+}
+
+// Confirming a position in any notation, with the focus on Confirm and a saved location chosen
+// before, stores one position in all the record's parts and chooses no saved location; saved,
+// chosen and opened again after a restart, it stays where it was.
+TEST_F(LocationTest, ConfirmStoresOnePositionThatStaysAfterARestart) {
+  struct Case {
+    const char* what;
+    std::function<void()> enter;
+    std::function<TButton*()> confirm;
+    double lat, lon;
+  };
+  const Case cases[] = {
+      {"degrees, minutes, seconds",
+       [this] {
+         Form4->RadioButton1->Click();
+         Form4->Button23->Click();  // S
+         Type(Form4->Edit31, "31");
+         Type(Form4->Edit32, "33");
+         Type(Form4->Edit33, "16.56");
+         Type(Form4->Edit35, "159");
+         Type(Form4->Edit36, "4");
+         Type(Form4->Edit37, "58.44");
+       },
+       [] { return Form4->Button4; }, -(31 + 33 / 60.0 + 16.56 / 3600 + 1e-6),
+       159 + 4 / 60.0 + 58.44 / 3600 + 1e-6},
+      {"locator",
+       [this] {
+         Form4->RadioButton2->Click();
+         Type(Form4->Edit4, "io91");
+       },
+       [] { return Form4->Button5; }, 51.479167, -1.291667},
+      {"decimal",
+       [this] {
+         Form4->RadioButton3->Click();
+         Type(Form4->Edit11, "-31.5546");
+         Type(Form4->Edit12, "159.0829");
+       },
+       [] { return Form4->Button6; }, -31.5546, 159.0829},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartConfigured();
+    SaveDecimal("Home", "52", "5");
+    Form4->ListBox1->SetItemIndex(0);
+    Form4->ListBox1Click(nullptr);
+    ASSERT_EQ(Form1->Location.Name, "Home            ");
+    // Opening shows the chosen location and changes nothing of it.
+    Form4->Hide();
+    const TLocationRecord home = Form1->Location;
+    Form1->Button26Click(nullptr);
+    EXPECT_EQ(Numbers(Form1->Location), Numbers(home));
+
+    c.enter();
+    dialogs->Clear();
+    c.confirm()->SetFocus();
+    Pump();
+    c.confirm()->Click();
+    Pump();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Form4->ListBox1->ItemIndex(), -1);
+    const TLocationRecord& at = Form1->Location;
+    EXPECT_NEAR(at.Latitude, c.lat, 1e-6);
+    EXPECT_NEAR(at.Longitude, c.lon, 1e-6);
+    EXPECT_NEAR(LatitudeOfParts(at), at.Latitude, 2e-6);
+    EXPECT_NEAR(LongitudeOfParts(at), at.Longitude, 2e-6);
+
+    Type(Form4->Edit1, "LordHowe");
+    Form4->Button2->Click();
+    const TSavedLocations saved = ReadSavedLocations(SavedLines());
+    ASSERT_EQ(saved.Records.size(), 2u);
+    const TLocationRecord& kept = saved.Records[1];
+    EXPECT_NEAR(kept.Latitude, c.lat, 1e-4);
+    EXPECT_NEAR(LatitudeOfParts(kept), kept.Latitude, 1 / 3600.0);
+    EXPECT_NEAR(LongitudeOfParts(kept), kept.Longitude, 1 / 3600.0);
+    Form4->ListBox1->SetItemIndex(1);
+    Form4->ListBox1Click(nullptr);
+
+    // The configuration keeps six digits of the position.
+    TearDown();
+    SetUp();
+    Start();
+    const TLocationRecord restarted = Form1->Location;
+    EXPECT_EQ(restarted.Name, "LordHowe        ");
+    EXPECT_NEAR(restarted.Latitude, kept.Latitude, 1e-3);
+    EXPECT_NEAR(restarted.Longitude, kept.Longitude, 1e-3);
+    Form1->Button26Click(nullptr);
+    EXPECT_EQ(Numbers(Form1->Location), Numbers(restarted));
     TearDown();
     SetUp();
   }
