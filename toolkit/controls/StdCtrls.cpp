@@ -538,8 +538,29 @@ bool TCheckBox::SetDescribedProperty(const String& Prop, const TPropValue& Value
 }
 
 // ---- TListBox ----------------------------------------------------------------------------
+namespace {
+
+// Entering a list that has no current item leaves it without one: the item view would make
+// the first item current, which a list box's owner takes for the user's choice of it.
+class TListWidget : public QListWidget {
+protected:
+  void focusInEvent(QFocusEvent* E) override {
+    if (currentRow() >= 0 || count() == 0) {
+      QListWidget::focusInEvent(E);
+      return;
+    }
+    Silently(this, [&] {
+      QListWidget::focusInEvent(E);
+      clearSelection();
+      setCurrentRow(-1);
+    });
+  }
+};
+
+}  // namespace
+
 TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner) {
-  auto* l = new QListWidget;
+  auto* l = new TListWidget;
   l->setSelectionMode(QAbstractItemView::SingleSelection);
   l->setUniformItemSizes(true);
   SetBounds(0, 0, 121, 97);

@@ -129,6 +129,14 @@ const EventCase kCases[] = {
     {"list box: user clicks the selected item",
      [](Window& w) { ui::Click(w.ListViewport(), w.ListItemCenter(0)); },
      {{"list", 1}}},
+    {"list box: focus enters a list with no current item",
+     [](Window& w) {
+       w.list->SetItemIndex(-1);
+       w.list->SetFocus();
+       ui::Pump(20);
+       EXPECT_EQ(w.list->ItemIndex(), -1);
+     },
+     {}},
     {"list box: user moves down with the keyboard",
      [](Window& w) { ui::Key(ui::W(w.list), Qt::Key_Down); },
      {{"list", 1}}},
