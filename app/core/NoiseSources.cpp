@@ -1,6 +1,8 @@
 #include "NoiseSources.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "DOV_math2.h"
 
@@ -55,6 +57,35 @@ double NaturalSplineAt(TCurveFit& Fit, std::span<const TFluxPoint> Points, doubl
   return valid ? v : 0.0;
 }
 
+// Slopes of the monotone cubic Hermite curve through (u, v) (at least two points, u strictly
+// ascending): inside, the weighted harmonic mean of the two neighbouring secants, 0 where they
+// differ in sign or one is flat; at the ends the three-point estimate, turned to 0 against the
+// end secant's sign and limited to three times it where the data turn. Each slope is then at
+// most three times either secant beside it, which keeps each piece monotone between its ends.
+std::vector<double> MonotoneSlopes(const std::vector<double>& u, const std::vector<double>& v) {
+  const size_t n = u.size();
+  std::vector<double> h(n - 1), secant(n - 1), d(n, 0.0);
+  for (size_t k = 0; k + 1 < n; ++k) {
+    h[k] = u[k + 1] - u[k];
+    secant[k] = (v[k + 1] - v[k]) / h[k];
+  }
+  if (n == 2) return {secant[0], secant[0]};
+  for (size_t k = 1; k + 1 < n; ++k) {
+    if (!(secant[k - 1] * secant[k] > 0)) continue;
+    const double w1 = 2 * h[k] + h[k - 1], w2 = h[k] + 2 * h[k - 1];
+    d[k] = (w1 + w2) / (w1 / secant[k - 1] + w2 / secant[k]);
+  }
+  const auto end = [](double h0, double h1, double s0, double s1) {
+    const double e = ((2 * h0 + h1) * s0 - h0 * s1) / (h0 + h1);
+    if (!(e * s0 > 0)) return 0.0;
+    if (s0 * s1 < 0 && std::fabs(e) > 3 * std::fabs(s0)) return 3 * s0;
+    return e;
+  };
+  d[0] = end(h[0], h[1], secant[0], secant[1]);
+  d[n - 1] = end(h[n - 2], h[n - 3], secant[n - 2], secant[n - 3]);
+  return d;
+}
+
 }  // namespace
 
 const std::array<TRadioSource, 6> RadioSources = {{{"Cygnus A", kCygnusA},
@@ -71,8 +102,31 @@ TNoiseYFactor NoiseYFactor(double FluxJy, double EffectiveApertureM2, double Tsy
   return r;
 }
 
-double SourceFluxJy(TCurveFit& Fit, const TRadioSource& Source, double FrequencyMHz) {
-  return NaturalSplineAt(Fit, Source.Points, FrequencyMHz);
+double SourceFluxJy(const TRadioSource& Source, double FrequencyMHz) {
+  const std::span<const TFluxPoint> p = Source.Points;
+  if (p.empty() || !(FrequencyMHz >= p.front().FrequencyMHz) ||
+      !(FrequencyMHz <= p.back().FrequencyMHz))
+    return 0.0;
+  // The first table point at or above the frequency; a table frequency gives its own value.
+  const auto above =
+      std::lower_bound(p.begin(), p.end(), FrequencyMHz,
+                       [](const TFluxPoint& q, double f) { return q.FrequencyMHz < f; });
+  if (above->FrequencyMHz == FrequencyMHz) return above->FluxJy;
+  const size_t k = static_cast<size_t>(above - p.begin()) - 1;  // the piece from point k to k + 1
+
+  std::vector<double> u(p.size()), v(p.size());
+  for (size_t i = 0; i < p.size(); ++i) {
+    u[i] = std::log(p[i].FrequencyMHz);
+    v[i] = std::log(p[i].FluxJy);
+  }
+  const std::vector<double> d = MonotoneSlopes(u, v);
+  const double h = u[k + 1] - u[k], t = (std::log(FrequencyMHz) - u[k]) / h;
+  const double s = 1 - t;
+  const double logFlux = (1 + 2 * t) * s * s * v[k] + t * t * (3 - 2 * t) * v[k + 1] +
+                         h * t * s * (s * d[k] - t * d[k + 1]);
+  // The curve lies between the two values; rounding in the logarithms must not step outside.
+  const auto [lo, hi] = std::minmax(p[k].FluxJy, p[k + 1].FluxJy);
+  return std::clamp(std::exp(logFlux), lo, hi);
 }
 
 TMoonNoise ComputeMoonNoise(TCurveFit& Fit, float MoonAge, float MoonDistanceKm,

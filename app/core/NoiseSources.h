@@ -3,10 +3,12 @@
 // frequency, for the Y-factor window. Plain functions over a curve fit the caller owns (the
 // window's CurveFit1), so they are tested without a display.
 //
-// The source fluxes are the natural cubic spline through each source's table (the curve fit's
-// smoothing spline with smoothing 0), 0 outside the table's frequencies. The Moon's flux comes
-// from a brightness-temperature model driven by its age and distance, in single precision as
-// the model was made.
+// The source fluxes follow each source's table: the table's values at its frequencies, and
+// between two of them a monotone cubic in log frequency and log flux, which stays between the
+// two values (a natural cubic spline swings well outside them after a step such as Cassiopeia
+// A's at 1420 MHz); 0 outside the table's frequencies. The Moon's flux comes from a
+// brightness-temperature model driven by its age and distance, in single precision as the
+// model was made.
 
 #include <array>
 #include <span>
@@ -23,7 +25,7 @@ struct TFluxPoint {
 
 struct TRadioSource {
   const char* Name;
-  std::span<const TFluxPoint> Points;  // in the order they are entered into the fit
+  std::span<const TFluxPoint> Points;  // frequencies ascending, fluxes positive
 };
 
 // Cygnus A, Taurus A, Cassiopeia A, Sagittarius A, 3C273, Virgo A: the order of calculation.
@@ -37,8 +39,10 @@ struct TNoiseYFactor {
 };
 TNoiseYFactor NoiseYFactor(double FluxJy, double EffectiveApertureM2, double TsysK);
 
-// The source's flux at the frequency (Jy); 0 outside its table. Empties and refills Fit.
-double SourceFluxJy(TCurveFit& Fit, const TRadioSource& Source, double FrequencyMHz);
+// The source's flux at the frequency (Jy): a table value at a table frequency, between two
+// neighbours a value between theirs (monotone cubic through log frequency and log flux, its
+// slopes the weighted harmonic means of the neighbouring secants); 0 outside the table.
+double SourceFluxJy(const TRadioSource& Source, double FrequencyMHz);
 
 // The Moon's relative brightening over the lunation: the natural spline through (0, 0),
 // (14.75, 1), (29.5, 0) at the days since the third day after new moon; 0 outside.

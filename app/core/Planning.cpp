@@ -26,6 +26,14 @@ int WholeDegrees(double Degrees) {
   return static_cast<int>(r);
 }
 
+int WholeAzimuth(double Degrees) {
+  // The engine's azimuth lies below 360, but from 359.5 on it rounds to 360, which no sector
+  // of a profile that runs 0 .. 360 holds: that is due north, the start of the first sector.
+  constexpr int FullCircle = 360;
+  const int a = WholeDegrees(Degrees);
+  return a == FullCircle ? 0 : a;
+}
+
 bool THorizonProfile::Visible(int Azimuth, int Elevation) const {
   for (size_t i = 1; i <= HorizonSectors; ++i)
     if (Az[i - 1] <= Azimuth && Azimuth < Az[i] && Elevation >= MinEl[i - 1]) return true;
@@ -33,7 +41,7 @@ bool THorizonProfile::Visible(int Azimuth, int Elevation) const {
 }
 
 bool THorizonProfile::Visible(double Azimuth, double Elevation) const {
-  return Visible(WholeDegrees(Azimuth), WholeDegrees(Elevation));
+  return Visible(WholeAzimuth(Azimuth), WholeDegrees(Elevation));
 }
 
 String HorizonFileText(const THorizonProfile& Profile) {
@@ -205,7 +213,7 @@ constexpr double Jansky = 1e-26;             // W m^-2 Hz^-1
 constexpr double TwiceBoltzmann = 2.76e-23;  // 2 k, J/K, as the receiver figures take it
 
 String CellText(const TSkyPosition& Position, const THorizonProfile& Horizon) {
-  const int a = WholeDegrees(Position.Azimuth), e = WholeDegrees(Position.Elevation);
+  const int a = WholeAzimuth(Position.Azimuth), e = WholeDegrees(Position.Elevation);
   if (!Horizon.Visible(a, e)) return String();
   return IntToStr(a) + ":" + IntToStr(e);
 }
@@ -317,10 +325,11 @@ TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& H
       const TSkyObject& object = DriftObjects()[c - 1];
       const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t));
       table[c][0] = object.Name;
-      table[c][j] =
-          Horizon.Visible(p.Azimuth, p.Elevation)
-              ? FormatFloat("#000.00", p.Azimuth) + " : " + FormatFloat("#00.00", p.Elevation)
-              : String();
+      String azimuth = FormatFloat("#000.00", p.Azimuth);
+      if (azimuth == "360.00") azimuth = "000.00";  // due north, as the visibility test takes it
+      table[c][j] = Horizon.Visible(p.Azimuth, p.Elevation)
+                        ? azimuth + " : " + FormatFloat("#00.00", p.Elevation)
+                        : String();
       constexpr size_t ClockOffset = 11, ClockLength = 8;  // hh:mm:ss in an asctime text
       table[0][j] = "+" + IntToStr(minutes) + "min.(" +
                     crt::AsctimeText(LocalWallTime(t)).substr(ClockOffset, ClockLength) + ")";

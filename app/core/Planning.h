@@ -22,20 +22,24 @@ constexpr int HorizonFileLines = 2 * HorizonSectors + 1;
 
 // Twelve azimuth sectors, sector i (1..12) spanning Az[i-1] <= azimuth < Az[i], each with the
 // lowest elevation at which an object counts as above the local horizon. Limits are taken as
-// they are: nothing requires them to ascend, and nothing wraps across 360.
+// they are: nothing requires them to ascend, and nothing wraps across 360. An engine azimuth
+// that rounds to 360 is due north and is tested as 0 (WholeAzimuth).
 struct THorizonProfile {
   std::array<int, HorizonSectors + 1> Az{};
   std::array<int, HorizonSectors> MinEl{};
   static THorizonProfile Defaults();  // 0, 30, ... 360; every minimum 0
-  // Whole degrees, as the grids show them.
+  // Whole degrees, as the grids show them (WholeAzimuth, WholeDegrees).
   bool Visible(int Azimuth, int Elevation) const;
-  // Engine results: rounded to whole degrees first (halves away from zero).
+  // Engine results: rounded to whole degrees first (halves away from zero, WholeAzimuth).
   bool Visible(double Azimuth, double Elevation) const;
   bool operator==(const THorizonProfile&) const = default;
 };
 
 // A position rounded to whole degrees as the "#0" pattern rounds it (halves away from zero).
 int WholeDegrees(double Degrees);
+// An azimuth in whole degrees as the grids show it: WholeDegrees, with 360 (from 359.5 on)
+// shown and tested as 0.
+int WholeAzimuth(double Degrees);
 
 inline constexpr const char* HorizonFileName = "Kestal_horizon.txt";
 

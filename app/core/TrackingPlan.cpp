@@ -105,7 +105,7 @@ bool ComputeTrackingPlan(const TTrackingRequest& Request, TTrackingPlan& Plan,
         const Astral::TUtcTime utc = Astral::UtcTimeFrom(BrokenDown(Plan.FInstants[r]));
         for (size_t c = 0; c < PlannerObjectCount; ++c) {
           const TSkyPosition p = PositionOf(DriftObjects()[c], Request.Observer, utc);
-          const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
+          const int a = WholeAzimuth(p.Azimuth), e = WholeDegrees(p.Elevation);
           TTrackingPlan::TCell& cell = Plan.FCells[r * PlannerObjectCount + c];
           cell.Azimuth = static_cast<std::int16_t>(std::clamp(a, -32768, 32767));
           cell.Elevation = static_cast<std::int8_t>(std::clamp(e, -128, 127));

@@ -256,8 +256,12 @@ TForm35::TOneNotice::TOneNotice(TForm35& Form) : FForm(Form) {
 TForm35::TOneNotice::~TOneNotice() { --FForm.FActionDepth; }
 
 void TForm35::Edit4KeyPress(TObject* Sender, wchar_t& Key) {
-  constexpr wchar_t kBackspace = 8;
-  if (Key == kBackspace || (Key >= L'0' && Key <= L'9') || Key == L'.') return;
+  // Only typed characters are input to check: control characters are keys that edit or select
+  // (backspace, Ctrl+A, Ctrl+C, Ctrl+V, ...) or leave the field (Enter, Escape). What a paste
+  // brings is checked by Edit4Change.
+  constexpr wchar_t kFirstPrintable = 32, kDelete = 127;
+  if (Key < kFirstPrintable || Key == kDelete || (Key >= L'0' && Key <= L'9') || Key == L'.')
+    return;
   Key = 0;
   ShowMessage(NumeralsOnly);
 }

@@ -61,7 +61,7 @@ void TForm36::Button1Click(TObject* Sender) {
 
   const auto fields = SourceFields();
   for (std::size_t i = 0; i < RadioSources.size(); ++i) {
-    const double flux = SourceFluxJy(*CurveFit1, RadioSources[i], MainWindow->Receiver.Frequency);
+    const double flux = SourceFluxJy(RadioSources[i], MainWindow->Receiver.Frequency);
     fields[i].Flux->SetText(FormatFloat(kFluxPattern, flux));
     fields[i].YFactor->SetText(
         FormatFloat(kYFactorPattern, NoiseYFactor(flux, ae, tsys).YFactorDb));

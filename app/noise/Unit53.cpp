@@ -12,7 +12,9 @@ TForm53* Form53 = nullptr;
 namespace {
 
 constexpr TColor kBlack = 0, kRed = 255, kFuchsia = 16711935;
-constexpr Byte kOpenSquare = 10;
+// An open square of 5 x 5 pixels: it stands out from the line through it (the 3 x 3 one reads
+// as a speck on the line).
+constexpr Byte kOpenSquare = 11;
 constexpr int kBothLayer = 5;
 constexpr int kPlotLayers = 5;
 constexpr int kZoomIn = 100, kZoomOut = 75;  // one zoom step is 100/75
@@ -20,6 +22,12 @@ constexpr int kMaxZoom = 2;
 constexpr Double kNoMinFlux = 1e9, kNoMinDb = 10000;
 // The Y range of a series without samples (the smallest/largest search found nothing).
 constexpr Double kEmptyLow = 0, kEmptyHigh = 1;
+// Ends closer than this part of their size are one value to the axis labels; such a series gets
+// a tenth of its value (at least 1) on either side.
+constexpr Double kFlatSpan = 1e-3, kFlatHalfRange = 0.1;
+// Room above the largest and below the smallest value, as a part of the span, so that the marks
+// of the extreme samples stand whole inside the frame (at the smallest zoom too).
+constexpr Double kValueMargin = 0.02;
 constexpr const char* kValuePattern = "#0.00";
 constexpr const char* kCrossHairPattern = "00.00";
 
@@ -40,6 +48,22 @@ void Extend(Double v, Double& Lo, Double& Hi) {
   Lo = std::min(Lo, v);
 }
 
+// The Y range for values Lo .. Hi: a little wider, so that no mark lies on the frame, and
+// when the two are one value to the axis (a series of equal values) a range around it whose
+// labels differ and whose middle holds the line.
+void MakeReadable(Double& Lo, Double& Hi) {
+  const Double size = std::max({Double{1}, std::fabs(Lo), std::fabs(Hi)});
+  if (!(Hi - Lo > kFlatSpan * size)) {
+    const Double middle = Lo / 2 + Hi / 2;
+    const Double half = std::max(Double{1}, kFlatHalfRange * std::fabs(middle));
+    Lo = middle - half;
+    Hi = middle + half;
+  }
+  const Double margin = kValueMargin * (Hi - Lo);
+  Lo -= margin;
+  Hi += margin;
+}
+
 }  // namespace
 
 // One single-series button: its layer, values and texts.
@@ -54,7 +78,6 @@ struct TForm53::TSeries {
   const char* ValueName;
   const char* ValueUnit;
   Double StartMin;
-  bool XOnly;  // AutoRangeXOnly instead of AutoRange
   Double GridDy;
   bool TForm53::*Flag;
 };
@@ -81,9 +104,18 @@ TForm53::TForm53(TComponent* AOwner) : TForm(AOwner) {
   ZOdoza1->GetScalePropsX1()->SetVisible(true);
   ZOdoza1->GetScalePropsY1()->SetVisible(true);
   ZOdoza1->GetScalePropsY1()->SetCaptAnchor(uaSclTopLft);
+  // The X axis counts samples: whole numbers, ticks at least one sample apart.
+  ZOdoza1->GetScalePropsX1()->SetDecPlaces(0);
+  ZOdoza1->GetScalePropsX1()->SetMinTicks(2);
   for (int layer = 2; layer <= 4; ++layer) {
     ZOdoza1->GetScalePropsX(layer)->SetVisible(false);
     ZOdoza1->GetScalePropsY(layer)->SetVisible(false);
+  }
+  // Each series has its layer, but the axes shown are layer 1's: every series layer takes
+  // layer 1's ranges, so a sample stands at its number and value on those axes.
+  for (int layer = 2; layer <= kPlotLayers; ++layer) {
+    ZOdoza1->JointLayers()->SetControlledLayerX(layer, 1);
+    ZOdoza1->JointLayers()->SetControlledLayerY(layer, 1);
   }
   RememberStartSize(this);
   SetNoisePlot(std::make_unique<TPlotLink>(this));
@@ -104,13 +136,13 @@ namespace {
 const TForm53::TSeries* SeriesTable() {
   static const TForm53::TSeries table[] = {
       {1, &TForm35::SampleFlux, kBlack, "kJy", nullptr, " Sun Flow ", " kJy ", "Sun Flow", "kJy ",
-       kNoMinFlux, true, 50, &TForm53::FluxShown},
+       kNoMinFlux, 50, &TForm53::FluxShown},
       {2, &TForm35::SampleExpected, kRed, "dB", "Measure #", " Sun Noise expected ", " dB ",
-       "Sun Noise expected", "dB ", kNoMinDb, false, 1, &TForm53::ExpectedShown},
+       "Sun Noise expected", "dB ", kNoMinDb, 1, &TForm53::ExpectedShown},
       {3, &TForm35::SampleMeasured, kRed, "dB", "Measure #", " Sun Noise measured ", " dB ",
-       "Sun Noise measured", "dB ", kNoMinDb, false, 1, &TForm53::MeasuredShown},
+       "Sun Noise measured", "dB ", kNoMinDb, 1, &TForm53::MeasuredShown},
       {4, &TForm35::SampleDelta, kRed, "dB", "Measure #", " Delta ", " dB ", "Delta", "dB ",
-       kNoMinDb, false, 1, &TForm53::DeltaShown},
+       kNoMinDb, 1, &TForm53::DeltaShown},
   };
   return table;
 }
@@ -134,32 +166,25 @@ void TForm53::ShowOneValueField(const String& Name, const String& Unit) {
   Label16->Hide();
 }
 
-// Shows the layer alone and ranges it; an empty database leaves a neutral range (the search
-// would give the reversed 10000 .. 0).
-static void ShowLayer(TZOdoza* Chart, int Layer, bool Empty, Double Lo, Double Hi, bool XOnly,
-                      Double GridDy) {
-  TScalePropsVert* y1 = Chart->GetScalePropsY1();
-  if (Empty) {
+// Shows the layer alone on layer 1's axes, which the series layers follow: X 0 .. n + 1, so
+// samples 1 .. n keep a sample's room from the frame, and Y over Lo .. Hi (MakeReadable). An
+// empty database leaves a neutral range (the search would give the reversed 10000 .. 0).
+static void ShowLayer(TZOdoza* Chart, int Layer, int Samples, Double Lo, Double Hi, Double GridDy) {
+  if (Samples < 1) {
     Lo = kEmptyLow;
     Hi = kEmptyHigh;
+  } else {
+    MakeReadable(Lo, Hi);
   }
-  y1->SetRangeLow(Lo);
-  y1->SetRangeHigh(Hi);
-  if (!Empty) {
-    if (XOnly)
-      Chart->AutoRangeXOnly(Layer, 0);
-    else
-      Chart->AutoRange(Layer, 0);
-  }
+  Chart->ForceRange(1, 0, Lo, std::max(Samples, 0) + 1, Hi);
   Chart->SetGridDy(GridDy);
   Chart->SetAutoRedraw(true);
   for (int l = 1; l <= kPlotLayers; ++l) Chart->SetLayerVisib(l, l == Layer);
   Chart->ShowGraf();
 }
 
-// The axes stay layer 1's, as the window always drew them, but cross hair 1 is drawn on the
-// plotted layer: the pointer's position is read in that layer, so the cross hair sits under
-// the pointer and on the sample the read-out shows.
+// The pointer's position is read in the active layer and cross hair 1 is drawn there; the
+// layer has layer 1's ranges, so both agree with the axes shown.
 void TForm53::ActivateLayer(int Layer) {
   ZOdoza1->SetActiveLayer(Layer);
   ZOdoza1->GetCrossHair1()->SetCrossHLayer(Layer);
@@ -190,7 +215,7 @@ void TForm53::PlotSeries(const TSeries& S) {
   }
   ShowOneValueField(S.ValueName, S.ValueUnit);
   Refresh();
-  ShowLayer(ZOdoza1, S.Layer, n < 1, lo, hi, S.XOnly, S.GridDy);
+  ShowLayer(ZOdoza1, S.Layer, n, lo, hi, S.GridDy);
 }
 
 void TForm53::Button4Click(TObject*) { PlotSeries(SeriesTable()[0]); }
@@ -210,11 +235,14 @@ void TForm53::Button8Click(TObject*) {
   const std::vector<float>& m = Form35->SampleMeasured;
   const int n = std::min<int>(
       {SampleTotal(), static_cast<int>(e.size()) - 1, static_cast<int>(m.size()) - 1});
-  for (const std::vector<float>* v : {&e, &m})
+  // Each sample's mark in the colour of its series' line.
+  for (auto [v, color] : {std::pair{&e, kFuchsia}, std::pair{&m, kRed}}) {
+    ZOdoza1->SetDataCol(color);
     for (int i = 1; i <= n; ++i) {
       ZOdoza1->MarkAt(Double(i), Double{(*v)[static_cast<size_t>(i)]}, kOpenSquare);
       Extend((*v)[static_cast<size_t>(i)], lo, hi);
     }
+  }
   Edit9->Show();
   Edit10->Show();
   Label13->SetCaption("Sun Noise expected");
@@ -231,7 +259,7 @@ void TForm53::Button8Click(TObject*) {
         ZOdoza1->DrawTo(Integer{i}, Double{(*v)[static_cast<size_t>(i)]});
     }
   }
-  ShowLayer(ZOdoza1, kBothLayer, n < 1, lo, hi, false, 1);
+  ShowLayer(ZOdoza1, kBothLayer, n, lo, hi, 1);
 }
 
 void TForm53::ClearReadOut() {
@@ -251,9 +279,9 @@ void TForm53::PlaceCrossHair(Double X, Double Y) {
 void TForm53::ZOdoza1MouseMoveInChart(TObject*, bool InChart, TShiftState, Double rMousePosX,
                                       Double rMousePosY) {
   const bool shown = FluxShown || ExpectedShown || MeasuredShown || DeltaShown || BothShown;
-  // Only samples that exist: trunc(x) may reach SampleCount, one past the last.
-  const bool onSample = InChart && shown && std::isfinite(rMousePosX) && rMousePosX >= 1 &&
-                        std::trunc(rMousePosX) <= SampleTotal();
+  // The sample nearest the pointer: sample i stands at x = i and owns i - 0.5 .. i + 0.5.
+  const Double nearest = std::isfinite(rMousePosX) ? std::floor(rMousePosX + 0.5) : 0;
+  const bool onSample = InChart && shown && nearest >= 1 && nearest <= SampleTotal();
   if (!onSample) {
     const TCrossHair* ch = ZOdoza1->GetCrossHair1();
     if (ch->PosX() != 0 || ch->PosY() != 0) PlaceCrossHair(0, 0);
@@ -261,7 +289,7 @@ void TForm53::ZOdoza1MouseMoveInChart(TObject*, bool InChart, TShiftState, Doubl
     return;
   }
   PlaceCrossHair(rMousePosX, rMousePosY);
-  const size_t i = static_cast<size_t>(rMousePosX);
+  const size_t i = static_cast<size_t>(nearest);
   const TForm35& f = *Form35;
   Edit1->SetText(IntToStr(static_cast<int>(i)));
   Edit3->SetText(f.SampleDate[i]);

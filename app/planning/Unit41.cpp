@@ -71,6 +71,10 @@ void TForm41::OpenFromPlan() {
 }
 
 void TForm41::CalendarPicker1Change(TObject* Sender) {
+  // A new start date begins a new table: the one on screen belongs to the dates before.
+  InitTrackingGrid(InitialRows);
+  StringGrid1->SetVisible(false);
+  Label4->SetCaption("");
   StartDate = DateOf(CalendarPicker1->Date());
   CalendarPicker1->SetEnabled(false);
   CalendarPicker2->SetEnabled(true);

@@ -41,7 +41,9 @@ TEST(Horizon, VisibilityRoundsToWholeDegreesAndTestsEverySectorHalfOpen) {
       {"default, on the horizon", THorizonProfile::Defaults(), 120, 0.0, true},
       {"-0.4 rounds to 0", THorizonProfile::Defaults(), 120, -0.4, true},
       {"-0.5 rounds away from zero to -1", THorizonProfile::Defaults(), 120, -0.5, false},
-      {"359.6 rounds to 360: in no sector", THorizonProfile::Defaults(), 359.6, 40, false},
+      {"359.6 rounds to 360, due north: sector 1", THorizonProfile::Defaults(), 359.6, 40, true},
+      {"359.5 rounds to 360: sector 1's minimum holds", stepped, 359.5, 9.5, true},
+      {"359.7 below sector 1's minimum (not sector 12's)", stepped, 359.7, 9.4, false},
       {"359.4 is in sector 12", THorizonProfile::Defaults(), 359.4, 40, true},
       {"0.4 rounds to 0: sector 1", stepped, 0.4, 10, true},
       {"9.5 rounds to 10: equal to the minimum", stepped, 15, 9.5, true},
@@ -235,7 +237,7 @@ std::unique_ptr<TKestalState> StateWithPulsars(double Frequency) {
     v[bcP0 - 1] = p0;
     v[bcNameIndex - 1] = name;
   };
-  row(0, 15 * 2.0, 75, 500, 2000, 1000, 1.0, 1);  // circumpolar at 52 N
+  row(0, 15 * 2.52, 75, 500, 2000, 1000, 1.0, 1);  // circumpolar at 52 N
   row(1, 15 * 2.0, 75, 1000, 2000, 1000, 1.0, 2);
   row(2, 15 * 2.0, -80, 500, 2000, 1000, 1.0, 99999);  // never rises at 52 N
   s->PulsarNames[0] = "J0001+75";
@@ -266,6 +268,8 @@ TEST_F(PlanningTest, PlanRowsForTheBandOfTheWorkingFrequency) {
   const std::regex cell("[0-9]{1,3}:-?[0-9]{1,2}");
   for (const String& h : plan.Rows[4].Hours) EXPECT_TRUE(std::regex_match(h, cell)) << h;
   for (const String& h : plan.Rows[11].Hours) EXPECT_TRUE(std::regex_match(h, cell)) << h;
+  // At 10:00 it passes north below the pole (azimuth 359.63): shown, and as 0.
+  EXPECT_EQ(plan.Rows[11].Hours[10], "0:37");
   for (const String& h : plan.Rows[13].Hours) EXPECT_EQ(h, "");
   for (const String& h : plan.Rows[5].Hours) EXPECT_TRUE(h.empty() || std::regex_match(h, cell));
 
@@ -335,6 +339,10 @@ TEST_F(PlanningTest, DriftScanReadsTheClockForEveryCell) {
   EXPECT_EQ(table[0][6], "+120min.(16:26:17)");
   const std::regex cell("[0-9]{3}\\.[0-9]{2} : -?[0-9]{2}\\.[0-9]{2}");
   for (size_t j = 1; j <= 6; ++j) EXPECT_TRUE(std::regex_match(table[5][j], cell)) << table[5][j];
+  // Ten minutes later Cassiopeia stands at azimuth 359.9957 below the pole: due north, shown.
+  const crt::time_t north = Unix(2026, 12, 8, 5, 45, 44);
+  EXPECT_EQ(ComputeDriftScan({52.1, 5.2}, THorizonProfile::Defaults(), [&] { return north; })[5][1],
+            "000.00 : 21.08");
   const TDriftTable hidden =
       ComputeDriftScan({52.1, 5.2}, ProfileWithMinimum(91), [&] { return t; });
   EXPECT_EQ(hidden[1][0], "Moon");
@@ -354,7 +362,7 @@ TEST_F(PlanningTest, OnTheDayDaylightTimeEndsEveryLocalHourHasItsCell) {
     const crt::time_t utc = Unix(2026, 10, 25, Hour) - (Hour < 2 ? 7200 : 3600);
     const TSkyPosition p =
         PositionOf(cassiopeia, {52.1, 5.2}, Astral::UtcTimeFrom(*crt::gmtime(&utc)));
-    return IntToStr(WholeDegrees(p.Azimuth)) + ":" + IntToStr(WholeDegrees(p.Elevation));
+    return IntToStr(WholeAzimuth(p.Azimuth)) + ":" + IntToStr(WholeDegrees(p.Elevation));
   };
   for (int h = 0; h < 24; ++h)
     EXPECT_EQ(plan.Rows[4].Hours[static_cast<size_t>(h)], cellAtWallHour(h)) << h;

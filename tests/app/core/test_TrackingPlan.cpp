@@ -156,7 +156,7 @@ TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
     for (int col = 1; col <= PlannerObjectCount; ++col) {
       const TSkyPosition p = PositionOf(DriftObjects()[static_cast<size_t>(col - 1)], r.Observer,
                                         UtcInstantOf(t));
-      const int a = WholeDegrees(p.Azimuth), e = WholeDegrees(p.Elevation);
+      const int a = WholeAzimuth(p.Azimuth), e = WholeDegrees(p.Elevation);
       const bool visible = r.Horizon.Visible(a, e);
       EXPECT_EQ(plan.CellVisible(row, col), visible);
       EXPECT_EQ(plan.CellText(row, col), visible ? IntToStr(a) + " : " + IntToStr(e) : String("-"));
@@ -168,6 +168,48 @@ TEST_F(TrackingPlanTest, CellsAreTheEnginePositionsThroughTheTimeBase) {
   EXPECT_EQ(plan.CellText(0, 0), "");
   EXPECT_EQ(plan.CellText(0, 12), "");
   EXPECT_EQ(plan.CellText(plan.RowCount(), 1), "");
+}
+
+TEST_F(TrackingPlanTest, ObjectsDueNorthAreAboveTheHorizon) {
+  // Cassiopeia passes north below the pole at 45.5 N: its azimuth crosses 360 while it stands
+  // at 14.5 degrees. An azimuth that rounds to 360 is 0, in the first sector, not in none.
+  UseZone("Europe/Rome");
+  TTrackingRequest r = Request({2026, 12, 11}, {2026, 12, 11}, 1);
+  r.Observer = {45.5, 9.2};
+  TTrackingPlan plan;
+  ASSERT_TRUE(ComputeTrackingPlan(r, plan));
+  constexpr int Cassiopeia = 5;
+  struct Case {
+    int row;  // minutes after local midnight
+    const char* time;
+    const char* cell;
+  } cases[] = {
+      {6 * 60 + 24, "Fri Dec 11 06:24:00 2026\n", "359 : 14"},
+      {6 * 60 + 25, "Fri Dec 11 06:25:00 2026\n", "0 : 14"},
+      {6 * 60 + 28, "Fri Dec 11 06:28:00 2026\n", "0 : 14"},
+      {6 * 60 + 29, "Fri Dec 11 06:29:00 2026\n", "0 : 14"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plan.TimeText(c.row), c.time);
+    EXPECT_EQ(plan.CellText(c.row, Cassiopeia), c.cell) << c.time;
+  }
+
+  // Over a year, with every minimum 0, a cell is shown exactly when its elevation is not below
+  // 0, and no azimuth reads 360.
+  TTrackingPlan year;
+  r.Start = {2026, 1, 1};
+  r.Stop = {2026, 12, 31};
+  r.IntervalMinutes = 60;
+  ASSERT_TRUE(ComputeTrackingPlan(r, year));
+  int north = 0;
+  for (int row = 0; row < year.RowCount(); ++row)
+    for (int col = 1; col <= PlannerObjectCount; ++col) {
+      ASSERT_EQ(year.CellVisible(row, col), year.CellElevation(row, col) >= 0)
+          << year.TimeText(row) << col;
+      ASSERT_LT(year.CellAzimuth(row, col), 360);
+      if (year.CellAzimuth(row, col) == 0 && year.CellVisible(row, col)) ++north;
+    }
+  EXPECT_GT(north, 0);
 }
 
 TEST_F(TrackingPlanTest, OneThreadAndManyGiveTheSameTable) {

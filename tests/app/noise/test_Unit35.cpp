@@ -330,7 +330,10 @@ TEST_F(SunNoiseWindowTest, EntryAndRowFieldsRefuseWhatIsNoNumber) {
   wchar_t key = L'a';
   Form35->Edit4KeyPress(Form35->Edit4, key);
   EXPECT_EQ(key, 0);
-  for (wchar_t ok : {L'7', L'.', wchar_t(8)}) {
+  // Digits, the point, and keys that edit or select rather than type: backspace, Ctrl+A,
+  // Ctrl+C, Ctrl+V, Ctrl+X, Ctrl+Z, Enter, Escape.
+  for (wchar_t ok : {L'7', L'.', wchar_t(8), wchar_t(1), wchar_t(3), wchar_t(22), wchar_t(24),
+                     wchar_t(26), wchar_t(13), wchar_t(27)}) {
     key = ok;
     Form35->Edit4KeyPress(Form35->Edit4, key);
     EXPECT_EQ(key, ok);

@@ -87,7 +87,8 @@ TEST_F(YFactorWindowTest, OpenedFromTheSunNoiseWindowShowsEveryObject) {
   // 1420 MHz is a table point of Cassiopeia A; Ta = 10 / 2760 x 1676 = 6.072 K, so
   // Y = 10 log10(1.06072) = 0.256 dB.
   EXPECT_EQ(shown.at("Cassiopeia A"), std::make_pair(std::string("1676"), std::string("0.26")));
-  // Between table points, the natural cubic (test_NoiseSources has the digits).
+  // Between table points, the monotone cubic through the table (test_NoiseSources has the
+  // digits).
   for (const auto& [name, texts] : shown) {
     EXPECT_NE(texts.first, "") << name;
     EXPECT_NE(texts.first, "0") << name;

@@ -1,6 +1,7 @@
 // The plot window driven as the user does: opened from the sun-noise window on a measurement
 // database made from the real 7-day solar flux list, series switched, values read under the
-// mouse, window zoomed and reset.
+// mouse, window zoomed and reset. Where a sample stands is checked on the axes the window shows
+// (layer 1's transform) and in the pixels of its mark.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,11 +110,30 @@ protected:
     Form53 = new TForm53(nullptr);
     Form35->Button10Click(Form35->Button10);
   }
-  // The pixel of world (x, y) on the chart's active layer.
+  // The pixel of (x, y) on the axes the window shows, layer 1's.
   TPoint PixelOf(double x, double y) const {
     Integer px = 0, py = 0;
-    Form53->ZOdoza1->R2M(Form53->ZOdoza1->ActiveLayer(), x, y, px, py);
+    Form53->ZOdoza1->R2M(1, x, y, px, py);
     return {px, py};
+  }
+  // How many corners of the 5 x 5 open square a sample's mark draws around P have the colour.
+  int MarkCorners(TPoint P, TColor Color) const {
+    TCanvas* c = Form53->ZOdoza1->ChartBmp()->Canvas();
+    int n = 0;
+    for (int dx : {-2, 2})
+      for (int dy : {-2, 2}) n += c->GetPixel(P.X + dx, P.Y + dy) == Color;
+    return n;
+  }
+  // Each sample 1 .. n of the values carries its mark where the shown axes put it.
+  void ExpectMarksOnTheShownAxes(const std::vector<float>& Values, int n, TColor Color) const {
+    for (int i = 1; i <= n; ++i)
+      EXPECT_GE(MarkCorners(PixelOf(i, Values[static_cast<size_t>(i)]), Color), 3)
+          << "sample " << i;
+  }
+  // What the read-out names with the pointer at (x, y) of the shown axes.
+  String SampleUnder(double x, double y) {
+    MoveTo(PixelOf(x, y));
+    return Form53->Edit1->Text();
   }
   void MoveTo(TPoint P) { Form53->ZOdoza1->WMMouseMoveInChart(0, P.X, P.Y); }
   std::vector<String> ReadOut() const {
@@ -162,10 +182,14 @@ TEST_F(PlotWindowTest, PlotOpensOnTheMeasuredSeriesOfTheRealDatabase) {
   EXPECT_EQ(VisibleLayers(), (std::vector<bool>{false, false, true, false, false}));
   const auto& m = Form35->SampleMeasured;
   const auto [lo, hi] = std::minmax_element(m.begin() + 1, m.begin() + 1 + n);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeLow(), *lo);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), *hi);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsX(3)->RangeLow(), 1);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsX(3)->RangeHigh(), n);
+  // The shown axes: the samples with a sample's room on either side, the values with a little
+  // room above and below (2 % of their span) so that no mark lies on the frame.
+  const double pad = 0.02 * (*hi - *lo);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeLow(), *lo - pad);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), *hi + pad);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsX1()->RangeLow(), 0);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsX1()->RangeHigh(), n + 1);
+  ExpectMarksOnTheShownAxes(m, n, clRed);
   EXPECT_TRUE(Form53->ZOdoza1->AutoRedraw());
 }
 
@@ -181,16 +205,22 @@ TEST_F(PlotWindowTest, EachButtonShowsItsSeriesAlone) {
     const char* YCaption;
     const char* XCaption;
     int Items;
+    // The marks: values and colour, and for expected vs measured the second series.
+    std::vector<float> TForm35::*Marks;
+    TColor MarkColor;
+    std::vector<float> TForm35::*OtherMarks = nullptr;
+    TColor OtherColor = clRed;
   };
   const Case cases[] = {
       {&TForm53::Button4Click, &TForm53::FluxShown, 1, " Sun Flow ", " kJy ", "kJy", "Measure #",
-       1 + 2 * n},
+       1 + 2 * n, &TForm35::SampleFlux, clBlack},
       {&TForm53::Button5Click, &TForm53::ExpectedShown, 2, " Sun Noise expected ", " dB ", "dB",
-       "Measure #", 1 + 2 * n},
+       "Measure #", 1 + 2 * n, &TForm35::SampleExpected, clRed},
       {&TForm53::Button7Click, &TForm53::DeltaShown, 4, " Delta ", " dB ", "dB", "Measure #",
-       1 + 2 * n},
+       1 + 2 * n, &TForm35::SampleDelta, clRed},
       {&TForm53::Button8Click, &TForm53::BothShown, 5, " Sun noise expected vs. measured ", " dB ",
-       "dB", "Measure #", 2 * n + 2 * (1 + n)},
+       "dB", "Measure #", 2 * n + 2 * (1 + n), &TForm35::SampleExpected, clFuchsia,
+       &TForm35::SampleMeasured, clRed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Title);
@@ -206,12 +236,15 @@ TEST_F(PlotWindowTest, EachButtonShowsItsSeriesAlone) {
     EXPECT_EQ(Form53->ZOdoza1->NumItems(), c.Items);
     for (int l = 1; l <= 5; ++l) EXPECT_EQ(Form53->ZOdoza1->GetLayerVisib(l), l == c.Layer);
     EXPECT_EQ(Form53->Edit10->Visible(), c.Layer == 5);
+    // Every sample at its number and value on the axes shown, with its mark.
+    ExpectMarksOnTheShownAxes(Form35->*c.Marks, n, c.MarkColor);
+    if (c.OtherMarks) ExpectMarksOnTheShownAxes(Form35->*c.OtherMarks, n, c.OtherColor);
   }
-  // Flux: the largest flux sets the top, the Y grid step is 50.
+  // Flux: the largest flux sets the top (with its 2 % room), the Y grid step is 50.
   Form53->Button4Click(nullptr);
   const auto& f = Form35->SampleFlux;
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(),
-                   *std::max_element(f.begin() + 1, f.begin() + 1 + n));
+  const auto [lo, hi] = std::minmax_element(f.begin() + 1, f.begin() + 1 + n);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), *hi + 0.02 * (*hi - *lo));
   EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GridDy(), 50);
 }
 
@@ -247,9 +280,13 @@ TEST_F(PlotWindowTest, TheReadOutFollowsTheMouse) {
   Form53->ZOdoza1->Repaint();
   EXPECT_EQ(moved, Picture());
 
-  // The last sample is read at the data area's right edge.
-  MoveTo(PixelOf(n, f.SampleMeasured[n]));
-  EXPECT_EQ(Form53->Edit1->Text(), IntToStr(n));
+  // The read-out names the sample nearest the pointer: sample i owns i - 0.5 .. i + 0.5.
+  struct Near {
+    double x;
+    String sample;
+  } nearest[] = {{1.0, "1"},   {1.6, "2"}, {2.4, "2"}, {0.4, ""}, {n + 0.4, IntToStr(n)},
+                 {n + 0.6, ""}};
+  for (const Near& c : nearest) EXPECT_EQ(SampleUnder(c.x, f.SampleMeasured[1]), c.sample) << c.x;
 
   // Outside the data area everything empties and the cross hair goes home.
   MoveTo({2, 2});
@@ -309,21 +346,91 @@ TEST_F(PlotWindowTest, ZoomAndResetRestoreTheExactSize) {
   EXPECT_EQ(Form53->Width(), w);
 }
 
+TEST_F(PlotWindowTest, SamplesStandAtTheirNumbersOnTheShownAxes) {
+  // Each sample stands at its number and value on the axes the window shows (layer 1's, the
+  // series' layer follows them), whole inside the frame, with its mark, and the read-out names
+  // it with the value under the pointer; a series of equal values gets a readable range.
+  struct Case {
+    const char* what;
+    std::vector<float> measured, expected;
+    void (TForm53::*Click)(TObject*);
+    std::vector<float> TForm35::*Values;
+    TColor Color;
+  } cases[] = {
+      {"one record", {7.5F}, {8}, &TForm53::Button6Click, &TForm35::SampleMeasured, clRed},
+      {"two records", {7, 8}, {9, 9}, &TForm53::Button6Click, &TForm35::SampleMeasured, clRed},
+      {"three records",
+       {19.4F, 20.5F, 18},
+       {21, 21, 21},
+       &TForm53::Button6Click,
+       &TForm35::SampleMeasured,
+       clRed},
+      {"equal expected values",
+       {7, 8, 9},
+       {21, 21, 21},
+       &TForm53::Button5Click,
+       &TForm35::SampleExpected,
+       clRed},
+      {"equal fluxes (1000 kJy)",
+       {7, 8, 9},
+       {21, 21, 21},
+       &TForm53::Button4Click,
+       &TForm35::SampleFlux,
+       clBlack},
+      {"all deltas negative: the range reaches 0",
+       {11, 12, 13},
+       {10, 10, 10},
+       &TForm53::Button7Click,
+       &TForm35::SampleDelta,
+       clRed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteRecords(c.measured, c.expected);
+    if (Form53 == nullptr)
+      Open();
+    else
+      Form35->Button10Click(Form35->Button10);
+    (Form53->*c.Click)(nullptr);
+    const int n = static_cast<int>(c.measured.size());
+    const std::vector<float>& v = Form35->*c.Values;
+    TScalePropsHoriz* x1 = Form53->ZOdoza1->GetScalePropsX1();
+    TScalePropsVert* y1 = Form53->ZOdoza1->GetScalePropsY1();
+    EXPECT_EQ(x1->RangeLow(), 0);
+    EXPECT_EQ(x1->RangeHigh(), n + 1);
+    const auto [lo, hi] = std::minmax_element(v.begin() + 1, v.begin() + 1 + n);
+    EXPECT_GE(y1->RangeHigh() - y1->RangeLow(), std::min(1.0, 0.1 * std::fabs(*lo)));
+    const int top = PixelOf(0, y1->RangeHigh()).Y, bottom = PixelOf(0, y1->RangeLow()).Y;
+    const double perPixel = (y1->RangeHigh() - y1->RangeLow()) / (bottom - top);
+    if (*lo == *hi) {
+      EXPECT_NEAR(PixelOf(1, *lo).Y, (top + bottom) / 2.0, 1);  // the middle
+    }
+    ExpectMarksOnTheShownAxes(v, n, c.Color);
+    for (int i = 1; i <= n; ++i) {
+      const double value = v[static_cast<size_t>(i)];
+      EXPECT_GE(PixelOf(i, value).Y, top + 2) << i;  // the whole mark inside the frame
+      EXPECT_LE(PixelOf(i, value).Y, bottom - 2) << i;
+      EXPECT_EQ(SampleUnder(i, value), IntToStr(i));
+      EXPECT_EQ(Form53->Edit9->Text(), FormatFloat("#0.00", value));
+      double underPointer = NAN;
+      EXPECT_TRUE(TryStrToFloat(Form53->Edit4->Text(), underPointer)) << i;
+      EXPECT_NEAR(underPointer, value, perPixel + 0.005) << i;
+    }
+  }
+}
+
 TEST_F(PlotWindowTest, EdgeDatabases) {
-  // One record: a single point, the range that value .. that value.
   WriteRecords({7.5F}, {8});
   Open();
   EXPECT_EQ(Form53->ZOdoza1->NumItems(), 3);
-  // (the axis keeps a span of a few 1e-10 at least)
-  EXPECT_NEAR(Form53->ZOdoza1->GetScalePropsY1()->RangeLow(), 7.5, 1e-6);
-  EXPECT_NEAR(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), 7.5, 1e-6);
 
-  // All deltas negative: the range ends at 0 (the largest value starts there).
+  // All deltas negative: the range reaches 0 (the largest value starts there), with its 2 %
+  // room on either side.
   WriteRecords({11, 12, 13}, {10, 10, 10});  // delta = expected - measured
   Form35->Button10Click(Form35->Button10);
   Form53->Button7Click(nullptr);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeLow(), -3);
-  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), 0);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeLow(), -3.06);
+  EXPECT_DOUBLE_EQ(Form53->ZOdoza1->GetScalePropsY1()->RangeHigh(), 0.06);
 
   // A database without records: an empty chart with a range the right way round, no read-out.
   dir.write("NoiseMeasurements.txt", "");

@@ -263,8 +263,12 @@ TEST_F(PlanWindowTest, TrackingPlanStepByStep) {
   EXPECT_TRUE(Form41->CalendarPicker1->Enabled());
   EXPECT_FALSE(Form41->Button1->Enabled());
 
-  // A new plan: the interval chosen before is kept when "Select interval" is chosen.
+  // A new plan: the table of the dates before goes with the new start date; the interval
+  // chosen before is kept when "Select interval" is chosen.
   pick(Form41->CalendarPicker1, 2025, 1, 1, &TForm41::CalendarPicker1Change);
+  EXPECT_FALSE(g->Visible());
+  EXPECT_EQ(g->Cells(0, 1), "");
+  EXPECT_EQ(Form41->Label4->Caption(), "");
   pick(Form41->CalendarPicker2, 2025, 12, 31, &TForm41::CalendarPicker2Change);
   Form41->ComboBox1->SetItemIndex(1);
   Form41->ComboBox1Change(Form41->ComboBox1);
