@@ -443,14 +443,15 @@ void TStringGrid::ClearCells() {
   ScheduleRepaint();
 }
 
-// One repaint of the view once the current work is done, however many cells it wrote.
+// One repaint of the views once the current work is done, however many cells it wrote: the
+// scrolling view and the frozen views of the fixed rows, the fixed columns and their corner.
 void TStringGrid::ScheduleRepaint() {
-  QTableView* v = FView;
+  TGridView* v = FView;
   if (FRepaintPending || v == nullptr || !v->isVisible()) return;
   FRepaintPending = true;
   QTimer::singleShot(0, v, [this, v] {
     FRepaintPending = false;
-    v->viewport()->update();
+    for (QTableView* t : v->All()) t->viewport()->update();
   });
 }
 

@@ -3,6 +3,7 @@
 // first need.
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QImage>
 #include <QScrollBar>
 #include <QTableView>
@@ -17,6 +18,19 @@
 #include "support_ui.h"
 
 namespace {
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+  TPaintCounter(QWidget* W, int* Count) : QObject(W), FCount(Count) { W->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* E) override {
+    if (E->type() == QEvent::Paint) ++*FCount;
+    return false;
+  }
+
+private:
+  int* FCount;
+};
 
 struct GridWindow {
   std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
@@ -560,6 +574,30 @@ TEST(StringGridViews, NoViewUntilTheGridIsShown) {
   EXPECT_EQ(g2->Handle()->findChild<QTableView*>(), nullptr);
   g2->Show();
   EXPECT_NE(g2->Handle()->findChild<QTableView*>(), nullptr);
+}
+
+// Cells written from code are repainted in whichever view shows them, the frozen views of the
+// fixed rows and columns included, without waiting for a resize.
+TEST(StringGridViews, CellsWrittenFromCodeAreRepaintedInEveryView) {
+  GridWindow w;
+  w.grid->SetColCount(12);
+  w.grid->SetRowCount(6);
+  w.grid->SetFixedRows(2);
+  w.grid->SetFixedCols(3);
+  w.form->Show();
+  ui::Pump(20);
+  struct Cell {
+    int col, row;
+  };
+  for (const Cell c : {Cell{0, 0}, Cell{5, 1}, Cell{1, 4}, Cell{6, 4}}) {
+    QWidget* shown = w.ViewOf(c.col, c.row)->viewport();
+    int paints = 0;
+    auto* counter = new TPaintCounter(shown, &paints);
+    w.grid->SetCells(c.col, c.row, "1.5E+02");
+    ui::Pump(20);
+    EXPECT_GT(paints, 0) << "cell " << c.col << "," << c.row;
+    delete counter;
+  }
 }
 
 // What only a view can answer makes the views on a grid that was never shown, and gives what
