@@ -385,6 +385,16 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
   });
   e->OnCalendarMade = [this, justChanged](QCalendarWidget* Calendar) {
     ApplyFirstDayOfWeek(Calendar, FFirstDayOfWeek);
+    // A field that holds no date yet (day 0, shown as its hint) opens its calendar on the
+    // current month rather than on December 1899; nothing is selected, so the hint stays.
+    // The field has set the calendar to its own date by the time the calendar is shown.
+    Calendar->installEventFilter(new TLambdaFilter(Calendar, [this, Calendar](QObject*, QEvent* E) {
+      if (E->type() == QEvent::Show && Date() == 0) {
+        const QDate today = QDate::currentDate();
+        Calendar->setCurrentPage(today.year(), today.month());
+      }
+      return false;
+    }));
     QObject::connect(
         Calendar, &QCalendarWidget::clicked, [this, justChanged](const QDate& D) {
           const TDateTime v =

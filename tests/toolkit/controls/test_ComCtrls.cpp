@@ -152,4 +152,43 @@ TEST(CalendarPicker, StartsEmptyShowingItsHint) {
   EXPECT_EQ(static_cast<QDateTimeEdit*>(p->Handle())->calendarWidget()->firstDayOfWeek(),
             Qt::Monday);
 }
+
+// The drop-down calendar opens on the month of the date held, and on the current month while
+// the field holds none; a first pick is still reported.
+TEST(CalendarPicker, TheCalendarOpensOnTheDateHeldOrOnToday) {
+  const QDate today = QDate::currentDate();
+  struct Case {
+    const char* what;
+    TDateTime date;
+    QDate page;
+  };
+  const Case cases[] = {
+      {"no date", 0, today},
+      {"a date held", 45292, QDate(2024, 1, 1)},
+  };
+  for (const Case& c : cases) {
+    TForm f(nullptr);
+    auto* p = new TCalendarPicker(&f);
+    p->SetParent(&f);
+    p->SetTextHint("select a date");
+    p->SetDate(c.date);
+    int changes = 0;
+    p->OnChange = [&](TObject*) { ++changes; };
+    f.Show();
+    auto* e = static_cast<QDateTimeEdit*>(p->Handle());
+    e->setFocus();
+    ui::Click(e, QPoint(e->width() - 6, e->height() / 2));  // the drop-down arrow
+    ui::Pump(10);
+    QCalendarWidget* calendar = e->calendarWidget();
+    ASSERT_TRUE(calendar->isVisible()) << c.what;
+    EXPECT_EQ(calendar->yearShown(), c.page.year()) << c.what;
+    EXPECT_EQ(calendar->monthShown(), c.page.month()) << c.what;
+    EXPECT_EQ(p->Date(), c.date) << c.what << ": opening changes nothing";
+    calendar->clicked(QDate(2024, 1, 5));
+    ui::Pump(5);
+    EXPECT_EQ(changes, 1) << c.what;
+    EXPECT_DOUBLE_EQ(p->Date(), 45296.0) << c.what;
+    f.Hide();
+  }
+}
 }  // namespace
