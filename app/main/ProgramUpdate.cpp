@@ -2,9 +2,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "Desktop.h"
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "HTTPClient.h"
 #include "NetConfig.h"
@@ -45,12 +47,19 @@ void CheckForUpdate(THTTPClient& Client) {
   Client.AllowCookies = false;
   Client.MaxBytes = MaxPageBytes;
 
+  // Release.txt holds the page only while it is read: the check leaves none behind, also when
+  // a request fails on the way.
+  struct TReleaseFileRemover {
+    ~TReleaseFileRemover() { DeleteFile(ReleaseFile); }
+  } remover;
   Application->ProcessMessages();
   FetchIntoReleaseFile(Client);
   Application->ProcessMessages();
   try {
     FetchIntoReleaseFile(Client);
-  } catch (const ESocketError&) {
+  } catch (const ENetError&) {
+    // A dead line, a refusal by the site or a page over the cap: the first reply is still
+    // there to be read.
     ShowMessage(Texts::SecondRequestFailed);
   }
 
@@ -62,18 +71,73 @@ void CheckForUpdate(THTTPClient& Client) {
   const String page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
   const std::size_t p = FindVersionText(page);
-  if (p == String::npos) return;
-  if (VersionTextAt(page, p) == ThisVersion)
+  if (p == String::npos)
+    ShowMessage(Texts::NoVersionText);
+  else if (VersionTextAt(page, p) == ThisVersion)
     ShowMessage(Texts::Latest);
   else
     ShowMessage(Texts::Newer + NetConfig().VersionURL + DownloadsPath + " ");
-  DeleteFile(ReleaseFile);
 }
 
-void OpenManual() {
-  if (OpenDocument(ManualFile)) return;
+namespace {
+
+void TellManualNotShown() {
   ShowMessage((FileExists(ManualFile) ? Texts::ManualNoViewer : Texts::ManualMissing) +
               ExpandFileName(ManualFile));
+}
+
+// Waits for the desktop's verdicts on the manuals handed over, looking a few times a second
+// while the window goes on. One per application, found by its name.
+class TManualWatch : public TTimer {
+public:
+  static constexpr const char* WatchName = "ManualVerdictWatch";
+  explicit TManualWatch(TComponent* AOwner) : TTimer(AOwner) {
+    SetEnabled(false);
+    SetInterval(100);
+    SetName(WatchName);
+    OnTimer = [this](TObject*) { Look(); };
+  }
+  static TManualWatch* Of(TComponent* Owner) {
+    return dynamic_cast<TManualWatch*>(Owner->FindComponent(WatchName));
+  }
+  void Watch(const TDocumentOpening& Opening) {
+    FPending.push_back(Opening);
+    SetEnabled(true);
+  }
+  bool Waiting() const { return !FPending.empty(); }
+
+private:
+  void Look() {
+    bool failed = false;
+    std::erase_if(FPending, [&](const TDocumentOpening& o) {
+      const TOpenVerdict verdict = o.Verdict();
+      failed = failed || verdict == TOpenVerdict::Failed;
+      return verdict != TOpenVerdict::Pending;
+    });
+    if (FPending.empty()) SetEnabled(false);
+    // The message box lets the timer run again: the verdicts told are gone from the list.
+    if (failed) TellManualNotShown();
+  }
+  std::vector<TDocumentOpening> FPending;
+};
+
+}  // namespace
+
+void OpenManual() {
+  const TDocumentOpening opening = OpenDocument(ManualFile);
+  switch (opening.Verdict()) {
+    case TOpenVerdict::Opened: return;
+    case TOpenVerdict::Failed: TellManualNotShown(); return;
+    case TOpenVerdict::Pending: break;
+  }
+  TManualWatch* watch = TManualWatch::Of(Application);
+  if (!watch) watch = new TManualWatch(Application);
+  watch->Watch(opening);
+}
+
+bool ManualVerdictPending() {
+  const TManualWatch* watch = TManualWatch::Of(Application);
+  return watch && watch->Waiting();
 }
 
 }  // namespace ProgramUpdate

@@ -37,6 +37,8 @@ inline constexpr const char* Newer =
     "There is a newer version of Kestal \n Please download at : \n ";
 inline constexpr const char* SecondRequestFailed =
     "Error in connectiong to Kestal web site. Please try later.";
+inline constexpr const char* NoVersionText =
+    "The Kestal web site did not say which version is the latest. Please try later.";
 inline constexpr const char* CannotOpen = "Error in file opening";
 // Followed by the manual's full path.
 inline constexpr const char* ManualMissing =
@@ -48,12 +50,16 @@ inline constexpr const char* ManualNoViewer =
 
 // The whole check behind "Check for updates": fetches the version page twice through Client
 // (a failure of the first request reaches the caller, a reply larger than MaxPageBytes among
-// them), keeps the reply in Release.txt and tells the user what it found. Release.txt is
-// deleted once a version text was found.
+// them; a failure of the second is told and the first reply is used), keeps the reply in
+// Release.txt while it is read and tells the user what it found, also when the page holds no
+// version text. Release.txt is gone afterwards, whatever the outcome.
 void CheckForUpdate(THTTPClient& Client);
 
 // Opens KestalManual.pdf of the working folder with the desktop's viewer; when that cannot be
-// done, says so and where the manual is (or belongs).
+// done, says so and where the manual is (or belongs). Returns at once: when the desktop gives
+// its verdict only later, the window goes on meanwhile and the message comes then.
 void OpenManual();
+// True while the desktop's verdict on a manual handed over by OpenManual is still awaited.
+bool ManualVerdictPending();
 
 }  // namespace ProgramUpdate

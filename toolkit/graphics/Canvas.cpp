@@ -13,6 +13,7 @@
 #include <QPolygon>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <climits>
@@ -22,7 +23,9 @@
 #include <functional>
 #include <numbers>
 #include <numeric>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "CanvasDevice.h"
 #include "GraphicsPrivate.h"
@@ -31,11 +34,13 @@ using gfx::Rgb;
 using gfx::Surface;
 
 namespace {
-// A canvas font's face for drawing glyph by glyph: without hinting or kerning (see TextRuns).
-QRawFont OutlineFont(QFont Font) {
+struct TShapedLine;
+
+// A canvas font's face as TextRuns shapes and draws it: without hinting or kerning.
+QFont OutlineFont(QFont Font) {
   Font.setHintingPreference(QFont::PreferNoHinting);
   Font.setKerning(false);
-  return QRawFont::fromFont(Font);
+  return Font;
 }
 }  // namespace
 
@@ -63,8 +68,11 @@ struct TCanvas::Impl {
     Byte Style = 0;
     QFont Font, Fallback;
     std::optional<QFontMetrics> Metrics, FallbackMetrics;
-    // The two faces as drawn by TextRuns.
+    // The two faces as shaped and drawn by TextRuns.
+    QFont Outline, FallbackOutline;
     QRawFont Raw, FallbackRaw;
+    // Texts already shaped in these faces.
+    mutable std::unordered_map<String, std::shared_ptr<const TShapedLine>> Lines;
   };
   mutable FontCache Cached;
   const FontCache& TextFont() const {
@@ -78,8 +86,11 @@ struct TCanvas::Impl {
       c.Metrics.emplace(c.Font);
       c.Fallback = FallbackQFont(Font);
       c.FallbackMetrics.emplace(c.Fallback);
-      c.Raw = OutlineFont(c.Font);
-      c.FallbackRaw = OutlineFont(c.Fallback);
+      c.Outline = OutlineFont(c.Font);
+      c.FallbackOutline = OutlineFont(c.Fallback);
+      c.Raw = QRawFont::fromFont(c.Outline);
+      c.FallbackRaw = QRawFont::fromFont(c.FallbackOutline);
+      c.Lines.clear();
     }
     return c;
   }
@@ -908,66 +919,265 @@ namespace {
 QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Text in the canvas font: the runs its face lacks come from the fallback face, on the same
-// baseline, so every glyph comes from one of the program's own font files. Each glyph starts at
-// a whole pixel and advances by a whole number of pixels: its face's advance rounded, except
-// that where the rounding of a run's glyphs adds up to more or less than the run's own width
-// (its advances in fractions of a pixel, kerned, rounded once: what the window layouts were
-// measured with), the glyphs rounded furthest give back or take the difference, one pixel
-// each. So letters keep even gaps, every copy of a glyph takes the same pixels and a text
-// keeps its width. Glyphs are drawn from their outlines without hinting: the faces' own
-// monochrome hinting widens round letters to their whole advance at small sizes (adjacent
-// zeros would touch).
-struct TextRuns {
+// baseline, so every glyph comes from one of the program's own font files. The text is shaped
+// as Qt's text layout shapes it, so right-to-left scripts read from the right and joining
+// letters take their joined forms; then the layout's positions are put on whole pixels. Each
+// glyph that moves the pen on starts at a whole pixel and advances by a whole number of pixels:
+// its advance rounded, except that where the rounding of a run's glyphs adds up to more or less
+// than the run's own width (its advances in fractions of a pixel, kerned, rounded once: what the
+// window layouts were measured with), the glyphs rounded furthest give back or take the
+// difference, one pixel each. A glyph that does not move the pen (a mark above or below a
+// letter) keeps its offset from the letter it belongs to, rounded. So letters keep even gaps,
+// every copy of a glyph takes the same pixels and a text keeps its width. Glyphs are drawn from
+// their outlines without hinting: the faces' own monochrome hinting widens round letters to
+// their whole advance at small sizes (adjacent zeros would touch).
+struct TShapedLine {
   using FontCache = TCanvas::Impl::FontCache;
   struct Run {
     bool Fallback;
     QList<quint32> Glyphs;
     QList<QPointF> At;  // each glyph's origin from the text's, at whole pixels
   };
-  const FontCache& Fonts;
+  // One run for each stretch of the line that one face run fills (a face run that the
+  // reading order splits takes several stretches).
   std::vector<Run> Runs;
   int Advance = 0;
-  TextRuns(const FontCache& F, const String& Text) : Fonts(F) {
-    for (TFaceRun& r : SplitByFace(Q(Text), *F.Metrics, *F.FallbackMetrics)) {
-      const QRawFont& raw = r.Fallback ? F.FallbackRaw : F.Raw;
-      Run run{r.Fallback, raw.glyphIndexesForString(r.Text), {}};
-      const QList<QPointF> exact = raw.advancesForGlyphIndexes(run.Glyphs);
-      const qsizetype n = std::min(run.Glyphs.size(), exact.size());
-      std::vector<int> whole(static_cast<std::size_t>(n));
-      int sum = 0;
-      // The last glyph keeps the whole of its advance, so that its ink stays inside the text's
-      // cell as far as its side bearing says.
-      for (qsizetype i = 0; i < n; ++i)
-        sum += whole[i] =
-            i == n - 1 ? static_cast<int>(std::ceil(exact[i].x() - 1e-6)) : qRound(exact[i].x());
-      const int width = (r.Fallback ? *F.FallbackMetrics : *F.Metrics).horizontalAdvance(r.Text);
-      // The glyphs rounded up the most give a pixel back first (those rounded down the most
-      // take one first).
-      std::vector<qsizetype> order(static_cast<std::size_t>(std::max<qsizetype>(n - 1, 0)));
-      std::iota(order.begin(), order.end(), 0);
-      const int sign = sum > width ? 1 : -1;
-      std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return sign * (whole[a] - exact[a].x()) > sign * (whole[b] - exact[b].x());
-      });
-      for (std::size_t k = 0; k < order.size() && sum != width; ++k) {
-        int& w = whole[static_cast<std::size_t>(order[k])];
-        if (sign > 0 && w == 0) continue;
-        w -= sign;
-        sum -= sign;
+
+  TShapedLine(const FontCache& F, const String& Text) {
+    const QString text = Q(Text);
+    const std::vector<TFaceRun> faces = SplitByFace(text, *F.Metrics, *F.FallbackMetrics);
+    std::vector<int> widths, starts;
+    int start = 0;
+    QList<QTextLayout::FormatRange> formats;
+    for (const TFaceRun& r : faces) {
+      const auto length = static_cast<int>(r.Text.size());
+      widths.push_back((r.Fallback ? *F.FallbackMetrics : *F.Metrics).horizontalAdvance(r.Text));
+      Advance += widths.back();
+      starts.push_back(start);
+      if (r.Fallback) {
+        QTextLayout::FormatRange range;
+        range.start = start;
+        range.length = length;
+        range.format.setFont(F.FallbackOutline);
+        formats.push_back(range);
       }
-      if (n > 0) whole[static_cast<std::size_t>(n - 1)] += width - sum;  // what none could take
-      for (qsizetype i = 0; i < run.Glyphs.size(); ++i) {
-        run.At.push_back(QPointF(Advance, 0));
-        if (i < n) Advance += whole[static_cast<std::size_t>(i)];
+      start += length;
+    }
+    if (faces.empty()) return;
+
+    // Laid out as a painter draws a text at a point: the first letter with a direction sets
+    // the paragraph's, and stretches of the other direction keep their own order within it.
+    QTextLayout layout(text, F.Outline);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    std::vector<QTextLine> lines;  // more than one only after a line or paragraph separator
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setNumColumns(static_cast<int>(text.size()));
+      lines.push_back(line);
+    }
+    layout.endLayout();
+
+    // The lines follow one another on the one line a canvas draws.
+    std::vector<TShapedGlyph> glyphs;
+    double lineStart = 0;
+    for (const QTextLine& line : lines) {
+      const std::size_t first = glyphs.size();
+      const int from = line.textStart(), to = from + line.textLength();
+      for (std::size_t r = 0; r < faces.size(); ++r) {
+        const int runFrom = std::max(from, starts[r]);
+        const int runTo = std::min(to, starts[r] + static_cast<int>(faces[r].Text.size()));
+        if (runFrom >= runTo) continue;
+        const QRawFont& raw = faces[r].Fallback ? F.FallbackRaw : F.Raw;
+        for (const QGlyphRun& run : line.glyphRuns(runFrom, runTo - runFrom)) {
+          const QList<quint32> indexes = run.glyphIndexes();
+          const QList<QPointF> positions = run.positions();
+          const QList<QPointF> advances = raw.advancesForGlyphIndexes(indexes);
+          const qsizetype n = std::min({indexes.size(), positions.size(), advances.size()});
+          // A run lists its glyphs in reading order, so a mark follows the letter it is on.
+          std::ptrdiff_t base = -1;
+          for (qsizetype i = 0; i < n; ++i) {
+            TShapedGlyph g;
+            g.Face = r;
+            g.Index = indexes[i];
+            g.X = positions[i].x();
+            g.Y = positions[i].y() - line.y() - line.ascent();
+            g.Advance = std::max(advances[i].x(), 0.0);
+            if (g.Advance > 1e-6 || base < 0)
+              base = static_cast<std::ptrdiff_t>(glyphs.size());
+            else
+              g.Base = base;
+            glyphs.push_back(g);
+          }
+        }
       }
+      if (first == glyphs.size()) continue;
+      double left = glyphs[first].X, right = left;
+      for (std::size_t i = first; i < glyphs.size(); ++i) {
+        left = std::min(left, glyphs[i].X);
+        right = std::max(right, glyphs[i].X + glyphs[i].Advance);
+      }
+      for (std::size_t i = first; i < glyphs.size(); ++i) glyphs[i].X += lineStart - left;
+      lineStart += right - left;
+    }
+    Place(glyphs, widths);
+    for (std::size_t s = 0; s < StretchFace.size(); ++s) {
+      Run run{faces[StretchFace[s]].Fallback, {}, {}};
+      for (const TShapedGlyph& g : glyphs)
+        if (g.Stretch == s) {
+          run.Glyphs.push_back(g.Index);
+          run.At.push_back(QPointF(g.PixelX, g.PixelY));
+        }
       Runs.push_back(std::move(run));
     }
   }
-  int Width() const { return Advance; }
+
+private:
+  // A glyph of the shaped line: where the layout put it, in fractions of a pixel from the
+  // text's origin on its baseline, and where it is drawn.
+  struct TShapedGlyph {
+    std::size_t Face = 0;  // its face run
+    quint32 Index = 0;
+    double X = 0, Y = 0;
+    double Advance = 0;        // the face's own advance of the glyph
+    std::ptrdiff_t Base = -1;  // a glyph that does not move the pen on: the one it belongs to
+    std::size_t Stretch = 0;
+    int PixelX = 0, PixelY = 0;
+  };
+
+  // Whole-pixel advances for glyphs of advances Exact (left to right) that together take Width
+  // pixels.
+  static std::vector<int> WholeAdvances(const std::vector<double>& Exact, int Width) {
+    const std::size_t n = Exact.size();
+    std::vector<int> whole(n);
+    int sum = 0;
+    // The last glyph keeps the whole of its advance, so that its ink stays inside the text's
+    // cell as far as its side bearing says.
+    for (std::size_t i = 0; i < n; ++i)
+      sum += whole[i] =
+          i + 1 == n ? static_cast<int>(std::ceil(Exact[i] - 1e-6)) : qRound(Exact[i]);
+    // The glyphs rounded up the most give a pixel back first (those rounded down the most
+    // take one first).
+    std::vector<std::size_t> order(n > 0 ? n - 1 : 0);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const int sign = sum > Width ? 1 : -1;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return sign * (whole[a] - Exact[a]) > sign * (whole[b] - Exact[b]);
+    });
+    for (std::size_t k = 0; k < order.size() && sum != Width; ++k) {
+      int& w = whole[order[k]];
+      if (sign > 0 && w == 0) continue;
+      w -= sign;
+      sum -= sign;
+    }
+    if (n > 0) whole[n - 1] += Width - sum;  // what none could take
+    return whole;
+  }
+
+  // Puts the glyphs on whole pixels. The glyphs that move the pen, left to right, form
+  // stretches of one face run each; a face run's width is shared among its stretches by their
+  // widths in the layout.
+  void Place(std::vector<TShapedGlyph>& Glyphs, const std::vector<int>& FaceWidths) {
+    std::vector<std::size_t> pen;  // the glyphs that move the pen on, left to right
+    for (std::size_t i = 0; i < Glyphs.size(); ++i)
+      if (Glyphs[i].Base < 0) pen.push_back(i);
+    std::stable_sort(pen.begin(), pen.end(),
+                     [&](std::size_t a, std::size_t b) { return Glyphs[a].X < Glyphs[b].X; });
+    struct Stretch {
+      std::size_t From, To;  // in pen
+      double Left, Right;
+      int Width = 0;
+    };
+    std::vector<Stretch> stretches;
+    for (std::size_t k = 0; k < pen.size(); ++k) {
+      TShapedGlyph& g = Glyphs[pen[k]];
+      if (stretches.empty() || Glyphs[pen[k - 1]].Face != g.Face) {
+        stretches.push_back({k, k, g.X, g.X});
+        StretchFace.push_back(g.Face);
+      }
+      Stretch& s = stretches.back();
+      s.To = k + 1;
+      s.Right = std::max(s.Right, g.X + g.Advance);
+      g.Stretch = stretches.size() - 1;
+    }
+    for (std::size_t face = 0; face < FaceWidths.size(); ++face) {
+      double whole = 0;
+      for (std::size_t s = 0; s < stretches.size(); ++s)
+        if (StretchFace[s] == face) whole += stretches[s].Right - stretches[s].Left;
+      const auto share = [&](double Part) {
+        return static_cast<int>(std::lround(FaceWidths[face] * Part / whole));
+      };
+      double before = 0;
+      bool first = true;
+      for (std::size_t s = 0; s < stretches.size(); ++s) {
+        if (StretchFace[s] != face) continue;
+        const double after = before + stretches[s].Right - stretches[s].Left;
+        // The first stretch takes the whole width when the layout gives the run none.
+        stretches[s].Width =
+            whole > 0 ? share(after) - share(before) : (first ? FaceWidths[face] : 0);
+        before = after;
+        first = false;
+      }
+    }
+    int left = 0;
+    for (const Stretch& s : stretches) {
+      // Each glyph's advance is the distance to the next glyph's pen position; where that is
+      // the glyph's own advance, give or take the layout's 1/64 pixel steps, the face's value
+      // counts.
+      std::vector<double> exact;
+      for (std::size_t k = s.From; k < s.To; ++k) {
+        const TShapedGlyph& g = Glyphs[pen[k]];
+        double advance = (k + 1 < s.To ? Glyphs[pen[k + 1]].X : s.Right) - g.X;
+        if (std::abs(advance - g.Advance) < 1.0 / 32) advance = g.Advance;
+        exact.push_back(std::max(advance, 0.0));
+      }
+      const std::vector<int> whole = WholeAdvances(exact, s.Width);
+      int x = left;
+      for (std::size_t k = s.From; k < s.To; ++k) {
+        TShapedGlyph& g = Glyphs[pen[k]];
+        g.PixelX = x;
+        g.PixelY = qRound(g.Y);
+        x += whole[k - s.From];
+      }
+      left += s.Width;
+    }
+    for (TShapedGlyph& g : Glyphs)
+      if (g.Base >= 0) {
+        const TShapedGlyph& base = Glyphs[static_cast<std::size_t>(g.Base)];
+        g.Stretch = base.Stretch;
+        g.PixelX = base.PixelX + qRound(g.X - base.X);
+        g.PixelY = qRound(g.Y);
+      }
+  }
+  std::vector<std::size_t> StretchFace;  // each stretch's face run
+};
+
+// A text in the canvas font, shaped and placed once while the font stays: a chart writes the
+// same labels at every repaint.
+struct TextRuns {
+  using FontCache = TCanvas::Impl::FontCache;
+  const FontCache& Fonts;
+  std::shared_ptr<const TShapedLine> Line;
+
+  TextRuns(const FontCache& F, const String& Text) : Fonts(F) {
+    auto& lines = F.Lines;
+    if (const auto known = lines.find(Text); known != lines.end()) {
+      Line = known->second;
+      return;
+    }
+    Line = std::make_shared<const TShapedLine>(F, Text);
+    if (Text.size() > 256) return;  // a label, not a page
+    if (lines.size() >= 512) lines.clear();
+    lines.emplace(Text, Line);
+  }
+  int Width() const { return Line->Advance; }
   // Draws in the painter's pen colour.
   void Draw(QPainter& P, int X, int Y) const {
     const QPointF origin(X, Y + Fonts.Metrics->ascent());
-    for (const Run& r : Runs) {
+    for (const TShapedLine::Run& r : Line->Runs) {
       QGlyphRun glyphs;
       glyphs.setRawFont(r.Fallback ? Fonts.FallbackRaw : Fonts.Raw);
       glyphs.setGlyphIndexes(r.Glyphs);

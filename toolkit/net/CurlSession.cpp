@@ -1,6 +1,7 @@
 #include "CurlSession.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace netdetail {
 
@@ -44,6 +45,19 @@ bool IsTLSFailure(CURLcode c) {
 }
 
 long WholeSeconds(int Ms) { return (static_cast<long>(Ms) + 999) / 1000; }
+
+// A limit in milliseconds as seconds, exactly: "15 s", "1.5 s", "0.25 s".
+String SecondsText(int Ms) {
+  String text = std::to_string(Ms / 1000);
+  if (const int rest = Ms % 1000; rest != 0) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, ".%03d", rest);
+    String fraction = digits;
+    while (fraction.back() == '0') fraction.pop_back();
+    text += fraction;
+  }
+  return text + " s";
+}
 
 // "4 MB", "64 KB" or "1000 bytes", as exact as the number allows.
 String SizeText(Int64 Bytes) {
@@ -150,7 +164,6 @@ void TCurlSession::Perform() {
   FErrorText[0] = '\0';
   FPending = nullptr;
   FBodyBytes = 0;
-  FStarted = std::chrono::steady_clock::now();
   const CURLcode rc = Curl().easy_perform(Handle());
   if (FPending) {
     std::exception_ptr e = FPending;
@@ -172,30 +185,40 @@ void TCurlSession::Perform() {
   throw ENetError(detail);
 }
 
-// libcurl reports every limit as "timed out" or "too slow"; say which limit ended the request.
-// "Operation timed out" is the total limit, or the connection limit while an FTP server greets
-// and logs in: the data received tell them apart.
+// libcurl reports every limit as "timed out" or "too slow"; say which limit ended the request
+// and what the server did until then. "Operation timed out" is the total limit, or the
+// connection limit while the connection is made (for FTP: the server's greeting and the
+// login, before anything is transferred).
 String TCurlSession::TimeoutMessage(const String& Detail, const String& Where) const {
-  curl_off_t received = 0;
-  GetInfo(FCurl, CURLINFO_SIZE_DOWNLOAD_T, &received);
+  // What came from the server at all: reply lines and headers count as an answer too.
+  curl_off_t body = 0;
+  long headers = 0;
+  double pretransfer = 0;
+  GetInfo(FCurl, CURLINFO_SIZE_DOWNLOAD_T, &body);
+  GetInfo(FCurl, CURLINFO_HEADER_SIZE, &headers);
+  GetInfo(FCurl, CURLINFO_PRETRANSFER_TIME, &pretransfer);
+  const bool answered = body > 0 || headers > 0;
+  const bool connecting = pretransfer <= 0;
   const bool belowRate = Detail.rfind("Operation too slow", 0) == 0;
   const bool overall = Detail.rfind("Operation timed out", 0) == 0;
   const bool noReply = Detail.find("response timeout") != String::npos;
   const String window = std::to_string(WholeSeconds(FLimits.ReadMs)) + " s";
-  if (noReply || (belowRate && received == 0))
+  if (noReply || (belowRate && !answered))
     return "Read timed out: no answer from " + Where + " within " + window;
-  if (overall && received == 0) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - FStarted);
-    return "Read timed out: no answer from " + Where + " within " +
-           std::to_string(WholeSeconds(static_cast<int>(ms.count()))) + " s";
+  if (overall && connecting) {
+    const String limit = SecondsText(std::min(FLimits.ConnectMs, FLimits.TotalMs));
+    if (!answered) return "Read timed out: no answer from " + Where + " within " + limit;
+    return "the server is too slow: " + Where +
+           " answered but did not complete the connection within " + limit;
   }
+  if (overall && !answered)
+    return "Read timed out: no answer from " + Where + " within " + SecondsText(FLimits.TotalMs);
   if (belowRate)
     return "the server is too slow: " + Where + " sent less than " +
            std::to_string(FLimits.MinimumRate) + " bytes a second for " + window;
   if (overall)
     return "the server is too slow: " + Where + " did not finish within " +
-           std::to_string(WholeSeconds(FLimits.TotalMs)) + " s";
+           SecondsText(FLimits.TotalMs);
   return "Connection timed out: " + Where + " (" + Detail + ")";
 }
 

@@ -4,7 +4,6 @@
 // translation of libcurl's failures into the toolkit's exceptions. Not for use outside this
 // folder.
 
-#include <chrono>
 #include <exception>
 
 #include "CurlLibrary.h"
@@ -82,7 +81,6 @@ private:
   std::exception_ptr FPending;
   TTransferLimits FLimits;
   Int64 FBodyBytes = 0;  // of the current request
-  std::chrono::steady_clock::time_point FStarted;
   String FDefaultCAFile;
 };
 

@@ -1,7 +1,11 @@
 // "Check for updates" against a stand-in for the program's web site on 127.0.0.1 (plain
 // HTTP), and "Help", which hands the manual to the desktop's viewer.
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
+#include <thread>
 
 #include "Desktop.h"
 #include "NetConfig.h"
@@ -70,40 +74,58 @@ protected:
   TNetConfig Saved;
 };
 
-TEST_F(ProgramUpdateTest, PageDecidesTheMessageAndWhetherReleaseTxtStays) {
-  TCannedService site;
-  StartAgainst(site.BaseUrl());
-  const std::string newer =
-      std::string(pu::Texts::Newer) + site.BaseUrl() + "/index.php/downloads ";
-  const std::string tooLarge = "the reply of " +
-                               site.BaseUrl().substr(std::string("http://").size()) +
-                               " is larger than 4 MB";
+// Every check ends with a message (in the error box when the first request fails) and leaves
+// no Release.txt, not even one an earlier check left. Each row has a site of its own, which
+// takes its replies in turn (the last one repeats).
+TEST_F(ProgramUpdateTest, PageDecidesTheMessageAndReleaseTxtGoes) {
+  TCannedService start;
+  StartAgainst(start.BaseUrl());
+  const auto newerAt = [](const std::string& Site) {
+    return std::string(pu::Texts::Newer) + Site + "/index.php/downloads ";
+  };
+  const auto tooLargeAt = [](const std::string& Site) {
+    return "the reply of " + Site.substr(std::string("http://").size()) + " is larger than 4 MB";
+  };
+  const std::string latest = PageWith(6000, 4000, "VERSION=9.3.3");
+  const std::string another = PageWith(6000, 4000, "VERSION=9.4.0");
+  const std::string huge = PageWith(pu::MaxPageBytes + 1, 4000, "VERSION=9.3.3");
   const struct {
     const char* Name;
-    std::string Page;
+    std::vector<TCannedReply> Replies;
+    // The messages; "newer" and "too large" stand for those texts with the site's address.
     std::vector<std::string> Messages;
-    bool ReleaseKept;
   } cases[] = {
-      {"larger than 4 MB",
-       PageWith(pu::MaxPageBytes + 1, 4000, "VERSION=9.3.3"),
-       {tooLarge},
-       false},
-      {"latest", PageWith(6000, 4000, "VERSION=9.3.3"), {pu::Texts::Latest}, false},
-      {"latest, with a line end", PageWith(6000, 4000, "VERSION=9.3.\n"), {newer}, false},
-      {"another version", PageWith(6000, 4000, "VERSION=9.4.0"), {newer}, false},
-      {"version only before 3500", PageWith(6000, 100, "VERSION=9.3.3"), {}, true},
-      {"200 bytes", PageWith(200, 10, "VERSION=9.3.3"), {}, true},
+      {"larger than 4 MB", {{200, huge}}, {"too large"}},
+      {"latest", {{200, latest}}, {pu::Texts::Latest}},
+      {"latest, with a line end", {{200, PageWith(6000, 4000, "VERSION=9.3.\n")}}, {"newer"}},
+      {"another version", {{200, another}}, {"newer"}},
+      {"version only before 3500",
+       {{200, PageWith(6000, 100, "VERSION=9.3.3")}},
+       {pu::Texts::NoVersionText}},
+      {"200 bytes", {{200, PageWith(200, 10, "VERSION=9.3.3")}}, {pu::Texts::NoVersionText}},
+      {"second request refused",
+       {{200, another}, {503, "busy"}},
+       {pu::Texts::SecondRequestFailed, "newer"}},
+      {"second reply larger than 4 MB",
+       {{200, another}, {200, huge}},
+       {pu::Texts::SecondRequestFailed, "newer"}},
+      {"first request refused", {{503, "busy"}}, {"HTTP/1.1 503 Service Unavailable"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    site.Route(pu::VersionPagePath, {{200, c.Page}});
+    TCannedService site;
+    site.Route(pu::VersionPagePath, c.Replies);
+    NetConfig().VersionURL = site.BaseUrl();
+    std::vector<std::string> expected;
+    for (const std::string& m : c.Messages)
+      expected.push_back(m == "newer"       ? newerAt(site.BaseUrl())
+                         : m == "too large" ? tooLargeAt(site.BaseUrl())
+                                            : m);
+    dir.write(pu::ReleaseFile, "left by an earlier check");
     dialogs->Clear();
     ClickCheck();
-    EXPECT_EQ(BoxTexts(), c.Messages);
-    EXPECT_EQ(std::filesystem::exists(pu::ReleaseFile), c.ReleaseKept);
-    if (c.ReleaseKept) {
-      EXPECT_EQ(dir.read(pu::ReleaseFile), c.Page);  // byte for byte
-    }
+    EXPECT_EQ(BoxTexts(), expected);
+    EXPECT_FALSE(std::filesystem::exists(pu::ReleaseFile));
   }
 }
 
@@ -146,7 +168,9 @@ TEST_F(ProgramUpdateTest, FailedSecondRequestIsToldAndTheFirstReplyScanned) {
 }
 
 // Help hands the shipped manual to the desktop's viewer; when there is no manual or no viewer
-// the user is told, with the place of the manual.
+// the user is told, with the place of the manual. The desktop's helper (a stand-in first on the
+// search path) may give its verdict only after a while: the window goes on meanwhile, and the
+// message comes when the verdict does.
 TEST_F(ProgramUpdateTest, HelpOpensTheShippedManualOrSaysWhereItIs) {
   struct Case {
     const char* what;
@@ -154,25 +178,62 @@ TEST_F(ProgramUpdateTest, HelpOpensTheShippedManualOrSaysWhereItIs) {
     bool viewerStarts;
     size_t opened;
     const char* message;  // "" none; else the text before the path
+    bool helper = false;  // the stand-in helper, deciding once the test lets it, not a recorder
   };
   const Case cases[] = {
       {"manual and viewer", true, true, 1, ""},
       {"no viewer for PDF", true, false, 1, pu::Texts::ManualNoViewer},
       {"manual missing", false, true, 0, pu::Texts::ManualMissing},
+      {"helper starts a viewer after a while", true, true, 1, "", true},
+      {"helper finds no viewer after a while", true, false, 1, pu::Texts::ManualNoViewer, true},
   };
   UseRealCatalogue();
   Start();
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> opened;
-    SetDocumentOpener([&](const String& Path) {
-      opened.push_back(Path);
-      return c.viewerStarts;
-    });
+    const std::filesystem::path bin = dir.path() / "bin", log = dir.path() / "opened.log",
+                                gate = dir.path() / "gate";
+    std::filesystem::remove(gate);
+    if (c.helper) {
+      // Writes down what it was given, waits for the gate (20 s at most) and gives its verdict.
+      std::filesystem::create_directories(bin);
+      const auto helper =
+          dir.write("bin/xdg-open", "#!/bin/sh\necho \"$1\" >> '" + log.string() +
+                                        "'\ni=0; while [ ! -e '" + gate.string() +
+                                        "' ] && [ $i -lt 400 ]; do /bin/sleep 0.05; "
+                                        "i=$((i+1)); done\nexit " +
+                                        (c.viewerStarts ? "0" : "3") + "\n");
+      std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+      setenv("PATH", bin.c_str(), 1);
+      SetDocumentOpener(nullptr);
+    } else {
+      SetDocumentOpener([&](const String& Path) {
+        opened.push_back(Path);
+        return c.viewerStarts;
+      });
+    }
     std::filesystem::remove(dir.path() / pu::ManualFile);
     if (c.manualPresent) std::filesystem::copy_file(KESTAL_MANUAL_PDF, dir.path() / pu::ManualFile);
     dialogs->Clear();
     Form1->Button42->Click();
+    setenv("PATH", savedPath.c_str(), 1);
+    if (c.helper) {
+      // The click has returned while the helper still waits: nothing told yet.
+      EXPECT_TRUE(Boxes().empty());
+      EXPECT_TRUE(pu::ManualVerdictPending());
+      dir.write("gate", "");
+      for (int i = 0; i < 2000 && pu::ManualVerdictPending(); ++i) {
+        Application->ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      EXPECT_FALSE(pu::ManualVerdictPending());
+      std::istringstream lines(dir.read("opened.log"));
+      for (std::string line; std::getline(lines, line);) opened.push_back(line);
+      std::filesystem::remove(log);
+    }
     ASSERT_EQ(opened.size(), c.opened);
     if (c.opened > 0) {
       EXPECT_EQ(std::filesystem::path(opened[0]), dir.path() / pu::ManualFile);

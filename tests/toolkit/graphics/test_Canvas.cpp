@@ -2,10 +2,14 @@
 // copy modes, clipping, text placement.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
+#include <algorithm>
 #include <cmath>
 
 #include "Graphics.h"
 #include "GraphicsPrivate.h"
+#include "GraphicsQt.h"
 #include "support_pixels.h"
 
 using gt::Count;
@@ -13,6 +17,43 @@ using gt::InkBox;
 using gt::WhiteBitmap;
 
 namespace {
+
+// The groups of ink pixels (not white) that touch, sides or corners, as their bounding boxes
+// (inclusive), from the left (of two starting in one column, the upper first).
+std::vector<TRect> Blots(TBitmap& b) {
+  const int w = b.Width(), h = b.Height();
+  std::vector<char> seen(static_cast<std::size_t>(w * h), 0);
+  auto ink = [&](int x, int y) { return b.Canvas()->GetPixel(x, y) != clWhite; };
+  std::vector<TRect> boxes;
+  for (int start = 0; start < w * h; ++start) {
+    if (seen[static_cast<std::size_t>(start)] || !ink(start % w, start / w)) continue;
+    TRect box{start % w, start / w, start % w, start / w};
+    std::vector<int> todo{start};
+    seen[static_cast<std::size_t>(start)] = 1;
+    while (!todo.empty()) {
+      const int p = todo.back();
+      todo.pop_back();
+      box.Left = std::min(box.Left, p % w);
+      box.Right = std::max(box.Right, p % w);
+      box.Top = std::min(box.Top, p / w);
+      box.Bottom = std::max(box.Bottom, p / w);
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = p % w + dx, y = p / w + dy;
+          if (x < 0 || y < 0 || x >= w || y >= h || seen[static_cast<std::size_t>(y * w + x)] ||
+              !ink(x, y))
+            continue;
+          seen[static_cast<std::size_t>(y * w + x)] = 1;
+          todo.push_back(y * w + x);
+        }
+    }
+    boxes.push_back(box);
+  }
+  std::stable_sort(boxes.begin(), boxes.end(), [](const TRect& a, const TRect& c) {
+    return a.Left != c.Left ? a.Left < c.Left : a.Top < c.Top;
+  });
+  return boxes;
+}
 
 struct LineCase {
   const char* name;
@@ -668,34 +709,6 @@ TEST(CanvasText, AdjacentDigitsKeepApart) {
       {"Arial", 14, {}},      {"Arial", 10, {fsBold}}, {"Times New Roman", 16, {}},
       {"DejaVu Sans", 8, {}},
   };
-  // The groups of ink pixels that touch, sides or corners.
-  auto blots = [](TBitmap& b) {
-    const int w = b.Width(), h = b.Height();
-    std::vector<int> seen(static_cast<std::size_t>(w * h), 0);
-    int n = 0;
-    for (int start = 0; start < w * h; ++start) {
-      if (seen[static_cast<std::size_t>(start)] ||
-          b.Canvas()->GetPixel(start % w, start / w) == clWhite)
-        continue;
-      ++n;
-      std::vector<int> todo{start};
-      seen[static_cast<std::size_t>(start)] = 1;
-      while (!todo.empty()) {
-        const int p = todo.back();
-        todo.pop_back();
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dx = -1; dx <= 1; ++dx) {
-            const int x = p % w + dx, y = p / w + dy;
-            if (x < 0 || y < 0 || x >= w || y >= h || seen[static_cast<std::size_t>(y * w + x)] ||
-                b.Canvas()->GetPixel(x, y) == clWhite)
-              continue;
-            seen[static_cast<std::size_t>(y * w + x)] = 1;
-            todo.push_back(y * w + x);
-          }
-      }
-    }
-    return n;
-  };
   for (const Case& c : cases) {
     for (const char* text : {"1000", "1.00"}) {
       SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size) + " " + text);
@@ -706,8 +719,67 @@ TEST(CanvasText, AdjacentDigitsKeepApart) {
       cv->Font()->SetStyle(c.style);
       cv->Brush()->SetStyle(bsClear);
       cv->TextOut(3, 5, text);
-      EXPECT_EQ(blots(*b), 4);
+      EXPECT_EQ(Blots(*b).size(), 4u);
     }
+  }
+}
+
+// Text is shaped as Qt's text layout shapes it: Hebrew reads from the right, Arabic letters take
+// their joined forms, marks sit on their letters. Each row is compared with Qt's own drawing of
+// the text in the same unhinted face: the same blots of ink (a joined word is one), in the same
+// order from the left, each as wide and as far along give or take the rounding to whole pixels;
+// and the ink stays inside the text's cell.
+TEST(CanvasText, RightToLeftTextReadsAndJoinsAsQtDrawsIt) {
+  struct Case {
+    const char* Name;
+    int Size;
+    TFontStyles Style;
+    String Text;
+    bool Fallback;  // the characters come from the fallback face
+  };
+  const Case cases[] = {
+      {"Arial", 16, {}, "או", false},  // alef, then vav to its left
+      {"Arial", 12, {}, "ببب", true},  // one word of three joined letters, three dots
+      {"DejaVu Sans", 14, {fsBold}, "مرحبا", false},
+      {"Times New Roman", 14, {}, "שלום", false},
+      {"Arial", 14, {}, "שלום, world", false},  // a Hebrew start makes the line right to left
+      {"Arial", 14, {}, "x = 12 אב", false},
+      {"Arial", 18, {}, "בְּא", false},  // a vowel point under its letter
+  };
+  const int X = 5, Y = 4;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.Name) + " " + std::to_string(c.Size) + " " + c.Text);
+    auto drawn = WhiteBitmap(160, 40), qt = WhiteBitmap(160, 40);
+    TCanvas* cv = drawn->Canvas();
+    cv->Font()->SetName(c.Name);
+    cv->Font()->SetSize(c.Size);
+    cv->Font()->SetStyle(c.Style);
+    cv->Brush()->SetStyle(bsClear);
+    cv->TextOut(X, Y, c.Text);
+    {
+      QFont font = c.Fallback ? FallbackQFont(*cv->Font()) : ToQFont(*cv->Font());
+      font.setHintingPreference(QFont::PreferNoHinting);
+      font.setKerning(false);
+      qt->Canvas()->GetPixel(0, 0);  // makes the white pixels
+      QPainter p(&BitmapImage(qt.get()));
+      p.setFont(font);
+      p.setPen(Qt::black);
+      p.drawText(QPointF(X, Y + QFontMetrics(ToQFont(*cv->Font())).ascent()),
+                 QString::fromStdString(c.Text));
+    }
+    const std::vector<TRect> got = Blots(*drawn), want = Blots(*qt);
+    EXPECT_EQ(got.size(), want.size());
+    if (got.size() != want.size()) continue;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_NEAR(got[i].Left, want[i].Left, 2);
+      EXPECT_NEAR(got[i].Right - got[i].Left, want[i].Right - want[i].Left, 1);
+      EXPECT_NEAR(got[i].Top, want[i].Top, 1);
+      EXPECT_NEAR(got[i].Bottom, want[i].Bottom, 1);
+    }
+    const TRect ink = InkBox(*drawn, clWhite);
+    EXPECT_GE(ink.Left, X);
+    EXPECT_LT(ink.Right, X + cv->TextWidth(c.Text));
   }
 }
 
