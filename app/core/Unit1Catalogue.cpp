@@ -8,8 +8,10 @@
 #include <string_view>
 
 #include "BandTable.h"
+#include "DOV_datatable.h"
 #include "InputNumbers.h"
 #include "SysUtils.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -155,11 +157,11 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   return result;
 }
 
-bool CouldBePulsarRow(const String& Line) {
+bool CouldBePulsarRow(std::string_view Line) {
   const size_t semicolon = Line.find(';');
-  if (semicolon == String::npos) return false;
+  if (semicolon == std::string_view::npos) return false;
   // The running number: the text in front of the ";" without the blanks and control
-  // characters around it.
+  // characters around it; a carriage return within it is no character of the line.
   size_t first = 0;
   size_t last = semicolon;
   while (first < last && static_cast<unsigned char>(Line[first]) <= ' ') ++first;
@@ -167,7 +169,74 @@ bool CouldBePulsarRow(const String& Line) {
   if (first == last) return false;
   return std::all_of(Line.begin() + static_cast<std::ptrdiff_t>(first),
                      Line.begin() + static_cast<std::ptrdiff_t>(last),
-                     [](char ch) { return ch >= '0' && ch <= '9'; });
+                     [](char ch) { return (ch >= '0' && ch <= '9') || ch == '\r'; });
+}
+
+int CountPulsarLines(std::string_view Text) {
+  int count = 0;
+  size_t from = 0;  // the start of a line
+  while (from < Text.size()) {
+    const size_t semicolon = Text.find(';', from);
+    if (semicolon == std::string_view::npos) break;
+    // The line of that ";" starts behind the last LF before it.
+    size_t begin = semicolon;
+    while (begin > from && Text[begin - 1] != '\n') --begin;
+    if (CouldBePulsarRow(Text.substr(begin, semicolon + 1 - begin))) ++count;
+    const size_t lf = Text.find('\n', semicolon);
+    if (lf == std::string_view::npos) break;
+    from = lf + 1;
+  }
+  return count;
+}
+
+bool TTextLines::Next() {
+  if (FNext >= FText.size()) return false;
+  FBegin = FNext;
+  const void* lf = std::memchr(FText.data() + FBegin, '\n', FText.size() - FBegin);
+  const size_t stop =
+      lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data()) : FText.size();
+  FHasLineEnd = lf != nullptr;
+  FNext = FHasLineEnd ? stop + 1 : stop;
+  FLine = FText.substr(FBegin, stop - FBegin);
+  if (FLine.find('\r') != std::string_view::npos) {
+    FBuffer.clear();
+    for (const char ch : FLine)
+      if (ch != '\r') FBuffer += ch;
+    FLine = FBuffer;
+  }
+  ++FNumber;
+  return true;
+}
+
+TCatalogueReading ReadCatalogue(const String& Bytes, TDataTable& Table, TMatrix& Matrix400,
+                                TMatrix& Matrix1400) {
+  TCatalogueReading reading;
+  const size_t readable = ReadableTextLength(Bytes);
+  // A byte 26 that ends the file (an old editor's end mark) hides nothing.
+  if (readable + 1 < Bytes.size())
+    reading.ByteTwentySixLine =
+        1 + static_cast<int>(std::count(Bytes.begin(),
+                                        Bytes.begin() + static_cast<std::ptrdiff_t>(readable), '\n'));
+  const std::string_view text(Bytes.data(), readable);
+
+  // The lines the passes can reach: up to the first empty pulsar line, where they stop (its
+  // running number reads as 0), and at most MaxPulsars.
+  std::vector<String> lines;
+  TTextLines walk(text);
+  while (walk.Next()) {
+    lines.emplace_back(walk.Line());
+    if (walk.Number() >= MaxPulsars || (walk.Number() >= 4 && walk.Line().empty())) break;
+  }
+  const size_t used = walk.End();
+
+  reading.HeaderValid = CatalogueHeaderValid(lines);
+  reading.TooWideLine = FirstTooWideCatalogueLine(lines);
+  if (!reading.Usable()) return reading;
+  Table.ImportFromCSVBytes(text.substr(0, used), csvSemicolon, true, false);
+  reading.Version = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
+  reading.Bands = BuildBandTables(*Table.NumericData, lines, Matrix400, Matrix1400);
+  reading.Bands.PulsarLines += CountPulsarLines(text.substr(used));
+  return reading;
 }
 
 String VersionRunOf(const String& Text) {
