@@ -41,10 +41,6 @@ struct TBandTableResult {
 // none. Carriage returns count as absent, as the line reader drops them.
 bool CouldBePulsarRow(std::string_view Line);
 
-// The pulsar lines (CouldBePulsarRow) of a text that starts at a line's start, counted
-// without splitting it: only lines that hold a ";" are looked at.
-int CountPulsarLines(std::string_view Text);
-
 // The lines of a text one at a time, split as SplitTextLines splits them (LF ends a line, CR
 // LF counts as one, a carriage return that ends no line is dropped, text after the last LF is
 // a last line), without copying the text. Text is what the reader takes (up to a byte 26).
@@ -83,10 +79,10 @@ int FirstTooWideCatalogueLine(const std::vector<String>& Lines);
 TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
                                  TMatrix& Matrix400, TMatrix& Matrix1400);
 
-// What the start-up reading makes of a catalogue file. It reads the file's lines up to where
-// the band passes stop (its first empty line from line 4 on, or line MaxPulsars), so that a
-// file of any length costs no more than the catalogue it holds; the lines after are only
-// counted.
+// What the start-up reading makes of a catalogue file. It keeps the file's lines up to where
+// the band passes stop (its first empty line from line 4 on, or line MaxPulsars) and only
+// counts the pulsar lines after them, block by block, so that a file of any length costs the
+// memory of the catalogue it holds and one scan of the rest.
 struct TCatalogueReading {
   bool HeaderValid = false;
   int TooWideLine = 0;  // the first line wider than the header (1-based), 0 when none
@@ -101,11 +97,15 @@ struct TCatalogueReading {
   bool Usable() const { return HeaderValid && TooWideLine == 0; }
 };
 
-// Reads a catalogue file's bytes into Table (the data table's CSV import of the lines read)
+// Reads a catalogue from its bytes into Table (the data table's CSV import of the lines kept)
 // and, when the header is valid and no line is too wide, builds both band tables from it.
 // Table is left as it was when the catalogue is not usable.
 TCatalogueReading ReadCatalogue(const String& Bytes, TDataTable& Table, TMatrix& Matrix400,
                                 TMatrix& Matrix1400);
+// The same, reading the file FileName block by block. False when it does not exist; a file
+// that cannot be read raises EInOutError saying which and why, as ReadUserFile does.
+bool ReadCatalogueFile(const String& FileName, TCatalogueReading& Reading, TDataTable& Table,
+                       TMatrix& Matrix400, TMatrix& Matrix1400);
 
 // A version text is a run that starts with a decimal digit and goes on with digits and
 // points ("2.6.3", "2.10.1"). Longer than this it is no version: a page or a file cannot make

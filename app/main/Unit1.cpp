@@ -217,16 +217,14 @@ void TForm1::MissingCatalogue(const String& Message) {
 // is refused before the import, and the program goes on as without one. The reading takes the
 // lines up to where the catalogue ends, whatever follows them.
 bool TForm1::ImportCatalogue() {
-  String bytes;
+  TCatalogueReading reading;
   try {
-    ReadUserFile(CatalogueFileName, bytes);
+    ReadCatalogueFile(CatalogueFileName, reading, *DB_Base, *Matrix_DB_400Mhz,
+                      *Matrix_DB_1400Mhz);
   } catch (const EInOutError& e) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
     return false;
   }
-  const TCatalogueReading reading =
-      ReadCatalogue(bytes, *DB_Base, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
-  bytes = String();
   if (!reading.HeaderValid) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::BadCatalogueHeader));
     return false;
