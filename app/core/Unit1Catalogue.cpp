@@ -179,20 +179,19 @@ bool CouldBePulsarRow(std::string_view Line) {
 
 bool TTextLines::Next() {
   if (FNext >= FText.size()) return false;
-  FBegin = FNext;
-  const void* lf = std::memchr(FText.data() + FBegin, '\n', FText.size() - FBegin);
+  const size_t begin = FNext;
+  const void* lf = std::memchr(FText.data() + begin, '\n', FText.size() - begin);
   const size_t stop =
       lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data()) : FText.size();
   FHasLineEnd = lf != nullptr;
   FNext = FHasLineEnd ? stop + 1 : stop;
-  FLine = FText.substr(FBegin, stop - FBegin);
+  FLine = FText.substr(begin, stop - begin);
   if (FLine.find('\r') != std::string_view::npos) {
     FBuffer.clear();
     for (const char ch : FLine)
       if (ch != '\r') FBuffer += ch;
     FLine = FBuffer;
   }
-  ++FNumber;
   return true;
 }
 

@@ -50,17 +50,13 @@ public:
   // Moves to the next line; false when the text has no more.
   bool Next();
   std::string_view Line() const { return FLine; }  // without its line end
-  int Number() const { return FNumber; }           // 1-based
   bool HasLineEnd() const { return FHasLineEnd; }
-  size_t Begin() const { return FBegin; }  // offset of the line's first byte
-  size_t End() const { return FNext; }     // offset behind the line and its line end
 
 private:
   std::string_view FText;
   std::string_view FLine;
   String FBuffer;  // a line without its carriage returns
-  size_t FBegin = 0, FNext = 0;
-  int FNumber = 0;
+  size_t FNext = 0;
   bool FHasLineEnd = false;
 };
 
