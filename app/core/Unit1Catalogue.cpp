@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <string_view>
 
 #include "BandTable.h"
@@ -181,8 +182,9 @@ bool TTextLines::Next() {
   if (FNext >= FText.size()) return false;
   const size_t begin = FNext;
   const void* lf = std::memchr(FText.data() + begin, '\n', FText.size() - begin);
-  const size_t stop =
-      lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data()) : FText.size();
+  const size_t stop = lf != nullptr
+                          ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data())
+                          : FText.size();
   FHasLineEnd = lf != nullptr;
   FNext = FHasLineEnd ? stop + 1 : stop;
   FLine = FText.substr(begin, stop - begin);
@@ -201,6 +203,9 @@ namespace {
 // stop, the bytes are kept (Head); after that, pulsar lines are only counted, the running
 // number of each line judged as CouldBePulsarRow judges it while the bytes go by. Everything
 // ends at a byte 26.
+// Counts of a file larger than any catalogue stop here rather than overflow.
+constexpr int MaxCount = std::numeric_limits<int>::max();
+
 class TCatalogueScan {
 public:
   void Feed(std::string_view Block) {
@@ -210,14 +215,14 @@ public:
     }
     const size_t ctrlZ = Block.find('\x1A');
     const std::string_view text = Block.substr(0, ctrlZ);
-    FLineEnds += static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    FLineEnds += std::count(text.begin(), text.end(), '\n');
     if (FHeadDone)
       CountRows(text);
     else
       KeepHead(text);
     if (ctrlZ != std::string_view::npos) {
       FEnded = true;
-      FEndLine = FLineEnds + 1;
+      FEndLine = static_cast<int>(std::min<Int64>(FLineEnds + 1, MaxCount));
       FBytesAfterEnd = ctrlZ + 1 < Block.size();
     }
   }
@@ -279,7 +284,8 @@ private:
       }
       for (; p < semicolon && FState != TState::Skip; ++p) Judge(*p);
       if (semicolon == end) return;
-      if (FState == TState::Digits || FState == TState::After) ++PulsarLinesAfter;
+      if ((FState == TState::Digits || FState == TState::After) && PulsarLinesAfter < MaxCount)
+        ++PulsarLinesAfter;
       FState = TState::Skip;
       p = semicolon + 1;
     }
@@ -301,7 +307,7 @@ private:
   size_t FLineStart = 0;  // where the head's next line starts
   size_t FSearched = 0;   // the head holds no line end before this
   int FLines = 0;         // the head's complete lines
-  int FLineEnds = 0;      // line ends before a byte 26
+  Int64 FLineEnds = 0;    // line ends before a byte 26
   bool FEnded = false;
   bool FBytesAfterEnd = false;
   int FEndLine = 0;
@@ -318,7 +324,8 @@ TCatalogueReading ReadScanned(const TCatalogueScan& Scan, TDataTable& Table, TMa
   Table.ImportFromCSVBytes(Scan.Head, csvSemicolon, true, false);
   reading.Version = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
   reading.Bands = BuildBandTables(*Table.NumericData, lines, Matrix400, Matrix1400);
-  reading.Bands.PulsarLines += Scan.PulsarLinesAfter;
+  reading.Bands.PulsarLines +=
+      std::min(Scan.PulsarLinesAfter, MaxCount - reading.Bands.PulsarLines);
   return reading;
 }
 

@@ -219,8 +219,7 @@ void TForm1::MissingCatalogue(const String& Message) {
 bool TForm1::ImportCatalogue() {
   TCatalogueReading reading;
   try {
-    ReadCatalogueFile(CatalogueFileName, reading, *DB_Base, *Matrix_DB_400Mhz,
-                      *Matrix_DB_1400Mhz);
+    ReadCatalogueFile(CatalogueFileName, reading, *DB_Base, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
   } catch (const EInOutError& e) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
     return false;
