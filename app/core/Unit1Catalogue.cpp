@@ -1,15 +1,23 @@
 #include "Unit1Catalogue.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <string_view>
 
 #include "BandTable.h"
+#include "DOV_datatable.h"
 #include "InputNumbers.h"
 #include "SysUtils.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -155,11 +163,11 @@ TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<Strin
   return result;
 }
 
-bool CouldBePulsarRow(const String& Line) {
+bool CouldBePulsarRow(std::string_view Line) {
   const size_t semicolon = Line.find(';');
-  if (semicolon == String::npos) return false;
+  if (semicolon == std::string_view::npos) return false;
   // The running number: the text in front of the ";" without the blanks and control
-  // characters around it.
+  // characters around it; a carriage return within it is no character of the line.
   size_t first = 0;
   size_t last = semicolon;
   while (first < last && static_cast<unsigned char>(Line[first]) <= ' ') ++first;
@@ -167,7 +175,197 @@ bool CouldBePulsarRow(const String& Line) {
   if (first == last) return false;
   return std::all_of(Line.begin() + static_cast<std::ptrdiff_t>(first),
                      Line.begin() + static_cast<std::ptrdiff_t>(last),
-                     [](char ch) { return ch >= '0' && ch <= '9'; });
+                     [](char ch) { return (ch >= '0' && ch <= '9') || ch == '\r'; });
+}
+
+bool TTextLines::Next() {
+  if (FNext >= FText.size()) return false;
+  const size_t begin = FNext;
+  const void* lf = std::memchr(FText.data() + begin, '\n', FText.size() - begin);
+  const size_t stop = lf != nullptr
+                          ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data())
+                          : FText.size();
+  FHasLineEnd = lf != nullptr;
+  FNext = FHasLineEnd ? stop + 1 : stop;
+  FLine = FText.substr(begin, stop - begin);
+  if (FLine.find('\r') != std::string_view::npos) {
+    FBuffer.clear();
+    for (const char ch : FLine)
+      if (ch != '\r') FBuffer += ch;
+    FLine = FBuffer;
+  }
+  return true;
+}
+
+namespace {
+
+// The start-up reading, fed with a catalogue's bytes in blocks. Up to where the band passes
+// stop, the bytes are kept (Head); after that, pulsar lines are only counted, the running
+// number of each line judged as CouldBePulsarRow judges it while the bytes go by. Everything
+// ends at a byte 26.
+// Counts of a file larger than any catalogue stop here rather than overflow.
+constexpr int MaxCount = std::numeric_limits<int>::max();
+
+class TCatalogueScan {
+public:
+  void Feed(std::string_view Block) {
+    if (FEnded) {
+      FBytesAfterEnd = FBytesAfterEnd || !Block.empty();
+      return;
+    }
+    const size_t ctrlZ = Block.find('\x1A');
+    const std::string_view text = Block.substr(0, ctrlZ);
+    FLineEnds += std::count(text.begin(), text.end(), '\n');
+    if (FHeadDone)
+      CountRows(text);
+    else
+      KeepHead(text);
+    if (ctrlZ != std::string_view::npos) {
+      FEnded = true;
+      FEndLine = static_cast<int>(std::min<Int64>(FLineEnds + 1, MaxCount));
+      FBytesAfterEnd = ctrlZ + 1 < Block.size();
+    }
+  }
+
+  // False once the bytes that follow can change nothing: a byte 26 and a byte after it.
+  bool WantsMore() const { return !(FEnded && FBytesAfterEnd); }
+
+  String Head;  // the lines kept, line ends included
+  int PulsarLinesAfter = 0;
+  // The line of a byte 26 that hides bytes after it, 0 when there is none.
+  int ByteTwentySixLine() const { return FEnded && FBytesAfterEnd ? FEndLine : 0; }
+
+private:
+  // Appends Text to the head and walks its new complete lines; at the line where the passes
+  // stop the head ends and the bytes after it are counted.
+  void KeepHead(std::string_view Text) {
+    Head.append(Text);
+    while (!FHeadDone) {
+      const size_t lf = Head.find('\n', std::max(FLineStart, FSearched));
+      if (lf == String::npos) {
+        FSearched = Head.size();
+        return;
+      }
+      const bool empty = std::all_of(Head.begin() + static_cast<std::ptrdiff_t>(FLineStart),
+                                     Head.begin() + static_cast<std::ptrdiff_t>(lf),
+                                     [](char ch) { return ch == '\r'; });
+      ++FLines;
+      FLineStart = lf + 1;
+      if (FLines >= MaxPulsars || (FLines >= 4 && empty)) {
+        FHeadDone = true;
+        const String rest = Head.substr(FLineStart);
+        Head.resize(FLineStart);
+        CountRows(rest);
+      }
+    }
+  }
+
+  // Counts the lines whose text before the first ";" is a running number: blanks and control
+  // characters around digits, a carriage return anywhere. Only a line with a ";" can be one,
+  // so the walk goes from ";" to ";", judging the text of each one's line in front of it.
+  void CountRows(std::string_view Text) {
+    const char* p = Text.data();
+    const char* const end = p + Text.size();
+    while (p < end) {
+      if (FState == TState::Skip) {
+        const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        if (lf == nullptr) return;
+        p = static_cast<const char*>(lf) + 1;
+        FState = TState::Start;
+      }
+      const void* found = std::memchr(p, ';', static_cast<size_t>(end - p));
+      const char* const semicolon = found != nullptr ? static_cast<const char*>(found) : end;
+      // The text in front of it, from the start of its line (which may lie in an earlier
+      // block: the state carries what was seen of it).
+      const void* lf = memrchr(p, '\n', static_cast<size_t>(semicolon - p));
+      if (lf != nullptr) {
+        p = static_cast<const char*>(lf) + 1;
+        FState = TState::Start;
+      }
+      for (; p < semicolon && FState != TState::Skip; ++p) Judge(*p);
+      if (semicolon == end) return;
+      if ((FState == TState::Digits || FState == TState::After) && PulsarLinesAfter < MaxCount)
+        ++PulsarLinesAfter;
+      FState = TState::Skip;
+      p = semicolon + 1;
+    }
+  }
+
+  void Judge(char Ch) {
+    if (Ch == '\r') return;
+    if (Ch >= '0' && Ch <= '9')
+      FState = FState == TState::After ? TState::Skip : TState::Digits;
+    else if (static_cast<unsigned char>(Ch) <= ' ')
+      FState = FState == TState::Digits ? TState::After : FState;
+    else
+      FState = TState::Skip;
+  }
+
+  enum class TState { Start, Digits, After, Skip };
+  TState FState = TState::Start;
+  bool FHeadDone = false;
+  size_t FLineStart = 0;  // where the head's next line starts
+  size_t FSearched = 0;   // the head holds no line end before this
+  int FLines = 0;         // the head's complete lines
+  Int64 FLineEnds = 0;    // line ends before a byte 26
+  bool FEnded = false;
+  bool FBytesAfterEnd = false;
+  int FEndLine = 0;
+};
+
+TCatalogueReading ReadScanned(const TCatalogueScan& Scan, TDataTable& Table, TMatrix& Matrix400,
+                              TMatrix& Matrix1400) {
+  TCatalogueReading reading;
+  reading.ByteTwentySixLine = Scan.ByteTwentySixLine();
+  const std::vector<String> lines = SplitTextLines(Scan.Head);
+  reading.HeaderValid = CatalogueHeaderValid(lines);
+  reading.TooWideLine = FirstTooWideCatalogueLine(lines);
+  if (!reading.Usable()) return reading;
+  Table.ImportFromCSVBytes(Scan.Head, csvSemicolon, true, false);
+  reading.Version = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
+  reading.Bands = BuildBandTables(*Table.NumericData, lines, Matrix400, Matrix1400);
+  reading.Bands.PulsarLines +=
+      std::min(Scan.PulsarLinesAfter, MaxCount - reading.Bands.PulsarLines);
+  return reading;
+}
+
+}  // namespace
+
+TCatalogueReading ReadCatalogue(const String& Bytes, TDataTable& Table, TMatrix& Matrix400,
+                                TMatrix& Matrix1400) {
+  TCatalogueScan scan;
+  scan.Feed(Bytes);
+  return ReadScanned(scan, Table, Matrix400, Matrix1400);
+}
+
+bool ReadCatalogueFile(const String& FileName, TCatalogueReading& Reading, TDataTable& Table,
+                       TMatrix& Matrix400, TMatrix& Matrix1400) {
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
+  }
+  TCatalogueScan scan;
+  std::vector<char> block(1 << 16);
+  while (scan.WantsMore()) {
+    const ssize_t n = ::read(fd, block.data(), block.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw EInOutError("Cannot read " + FileName + ": " + std::strerror(error));
+    }
+    if (n == 0) break;
+    scan.Feed(std::string_view(block.data(), static_cast<size_t>(n)));
+  }
+  ::close(fd);
+  Reading = ReadScanned(scan, Table, Matrix400, Matrix1400);
+  return true;
 }
 
 String VersionRunOf(const String& Text) {

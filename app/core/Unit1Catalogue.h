@@ -6,10 +6,13 @@
 // instead. Both need a period longer than the pulse width. Rows hold
 // (RAJD, DECJD, DM, W50, S400, S1400, P0, name index, expected S/N = -1, DIST, AGE).
 
+#include <string_view>
 #include <vector>
 
 #include "DOV_matrix.h"
 #include "System.h"
+
+class TDataTable;
 
 inline constexpr const char* CatalogueFileName = "ATNF.csv";
 // Line 2 of the catalogue, exactly: the columns every later step reads by position.
@@ -18,6 +21,8 @@ inline constexpr const char* CatalogueHeader = "#;NAME;RAJD;DECJD;P0;DM;W50;S400
 inline constexpr int MaxPulsars = 5000;
 // A missing value in the catalogue's numeric columns.
 inline constexpr double MissingCatalogueValue = -999.99;
+// The band passes read file lines 4 to MaxPulsars: at most this many pulsar lines.
+inline constexpr int MaxPulsarLines = MaxPulsars - 3;
 
 struct TBandTableResult {
   int Count400 = 0;
@@ -33,8 +38,27 @@ struct TBandTableResult {
 
 // True when Line could be a pulsar row: it starts with a running number (digits, blanks
 // around allowed) followed by ";". Blank lines and the closing tags of a downloaded page are
-// none.
-bool CouldBePulsarRow(const String& Line);
+// none. Carriage returns count as absent, as the line reader drops them.
+bool CouldBePulsarRow(std::string_view Line);
+
+// The lines of a text one at a time, split as SplitTextLines splits them (LF ends a line, CR
+// LF counts as one, a carriage return that ends no line is dropped, text after the last LF is
+// a last line), without copying the text. Text is what the reader takes (up to a byte 26).
+class TTextLines {
+public:
+  explicit TTextLines(std::string_view Text) : FText(Text) {}
+  // Moves to the next line; false when the text has no more.
+  bool Next();
+  std::string_view Line() const { return FLine; }  // without its line end
+  bool HasLineEnd() const { return FHasLineEnd; }
+
+private:
+  std::string_view FText;
+  std::string_view FLine;
+  String FBuffer;  // a line without its carriage returns
+  size_t FNext = 0;
+  bool FHasLineEnd = false;
+};
 
 // Checks of the raw lines before anything is imported. The header must be line 2 exactly
 // (a missing or extra column would shift every column silently). No line may have more fields
@@ -50,6 +74,34 @@ int FirstTooWideCatalogueLine(const std::vector<String>& Lines);
 // text) is a missing value, as -999.99 is: the data table would give it a category number.
 TBandTableResult BuildBandTables(const TMatrix& Numbers, const std::vector<String>& Lines,
                                  TMatrix& Matrix400, TMatrix& Matrix1400);
+
+// What the start-up reading makes of a catalogue file. It keeps the file's lines up to where
+// the band passes stop (its first empty line from line 4 on, or line MaxPulsars) and only
+// counts the pulsar lines after them, block by block, so that a file of any length costs the
+// memory of the catalogue it holds and one scan of the rest.
+struct TCatalogueReading {
+  bool HeaderValid = false;
+  int TooWideLine = 0;  // the first line wider than the header (1-based), 0 when none
+  // The line that holds a byte 26 with bytes after it: every reading of a text ends there,
+  // so the catalogue cannot be read whole. 0 when there is none.
+  int ByteTwentySixLine = 0;
+  String Version;
+  // Empty unless the header is valid and no line is too wide. PulsarLines counts every
+  // pulsar line before a byte 26, those after the lines read included.
+  TBandTableResult Bands;
+
+  bool Usable() const { return HeaderValid && TooWideLine == 0; }
+};
+
+// Reads a catalogue from its bytes into Table (the data table's CSV import of the lines kept)
+// and, when the header is valid and no line is too wide, builds both band tables from it.
+// Table is left as it was when the catalogue is not usable.
+TCatalogueReading ReadCatalogue(const String& Bytes, TDataTable& Table, TMatrix& Matrix400,
+                                TMatrix& Matrix1400);
+// The same, reading the file FileName block by block. False when it does not exist; a file
+// that cannot be read raises EInOutError saying which and why, as ReadUserFile does.
+bool ReadCatalogueFile(const String& FileName, TCatalogueReading& Reading, TDataTable& Table,
+                       TMatrix& Matrix400, TMatrix& Matrix1400);
 
 // A version text is a run that starts with a decimal digit and goes on with digits and
 // points ("2.6.3", "2.10.1"). Longer than this it is no version: a page or a file cannot make

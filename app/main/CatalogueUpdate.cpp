@@ -80,22 +80,8 @@ struct TDownloadFailure {
 void Download(THTTPClient& Client, const String& Version, const String& OldVersion) {
   const String reply =
       Fetch(Client, NetConfig().CatalogueURL + QueryPath(Version), MaxCatalogueBytes);
-  const std::vector<String> replyLines = SplitTextLines(reply);
-  if (!WriteLines(RawReplyFile, replyLines))
-    throw TDownloadFailure{String("cannot write ") + RawReplyFile};
-
-  std::vector<String> catalogue = FromHeaderLine(replyLines);
-  if (catalogue.empty()) throw TDownloadFailure{"the reply of the ATNF site holds no catalogue"};
-  if (!WriteLines(ReplyFromHeaderFile, catalogue))
-    throw TDownloadFailure{String("cannot write ") + ReplyFromHeaderFile};
-
-  catalogue.insert(catalogue.begin(), VersionLinePrefix + Version);
-  if (!WriteLines(NewCatalogueFile, catalogue))
-    throw TDownloadFailure{String("cannot write ") + NewCatalogueFile};
-  const String problem = CatalogueProblem(NewCatalogueFile, Version);
-  if (!problem.empty()) throw TDownloadFailure{"the downloaded catalogue " + problem};
-  const String installProblem = Install(NewCatalogueFile, OldVersion);
-  if (!installProblem.empty()) throw TDownloadFailure{installProblem};
+  const String problem = InstallReply(reply, Version, OldVersion);
+  if (!problem.empty()) throw TDownloadFailure{problem};
 }
 
 void Idle(TButton& Button) {
@@ -144,34 +130,95 @@ String QueryPath(const String& Version) {
   return String(StartPagePath) + "proc_form.php?version=" + Version + QueryText;
 }
 
-std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines) {
-  const auto header = std::find(ReplyLines.begin(), ReplyLines.end(), String(HeaderLine));
-  if (header == ReplyLines.end()) return {};
-  // The header and the units line, then the rows.
-  auto end = header + std::min<std::ptrdiff_t>(2, ReplyLines.end() - header);
-  while (end != ReplyLines.end() && CouldBePulsarRow(*end)) ++end;
-  return std::vector<String>(header, end);
+TReplyTable TableOfReply(const String& Reply) {
+  TReplyTable table;
+  TTextLines walk(std::string_view(Reply.data(), ReadableTextLength(Reply)));
+  bool header = false;
+  while (!header && walk.Next()) header = walk.Line() == HeaderLine;
+  if (!header) {
+    table.Problem = "the reply of the ATNF site holds no catalogue";
+    return table;
+  }
+  const std::string_view headerLine = HeaderLine;
+  const auto fields = std::count(headerLine.begin(), headerLine.end(), ';');
+  std::vector<String> lines{String(HeaderLine)};
+  int rows = 0;
+  int firstShort = 0;
+  bool lastRowEnded = true;
+  bool closed = false;
+  if (walk.Next()) {
+    lines.emplace_back(walk.Line());  // the units line
+    while (walk.Next()) {
+      const std::string_view line = walk.Line();
+      if (!CouldBePulsarRow(line)) {
+        // What follows the table. A row cut inside its running number is no row either, but
+        // it is the reply's last line and has no line end.
+        const size_t text = line.find_first_not_of(" \t");
+        closed = walk.HasLineEnd() || (text != std::string_view::npos && line[text] == '<');
+        break;
+      }
+      ++rows;
+      lastRowEnded = walk.HasLineEnd();
+      if (firstShort == 0 && std::count(line.begin(), line.end(), ';') < fields) firstShort = rows;
+      if (rows <= MaxPulsarLines) lines.emplace_back(line);
+    }
+  }
+  const String cut = "the reply of the ATNF site is cut short: ";
+  if (rows > MaxPulsarLines)
+    table.Problem = "the downloaded catalogue has " + IntToStr(rows) +
+                    " pulsar lines, of which the program reads only " + IntToStr(MaxPulsarLines);
+  else if (!closed && !lastRowEnded)
+    table.Problem = cut + "its pulsar line " + IntToStr(rows) + " has no line end";
+  else if (!closed)
+    table.Problem = cut + "its catalogue table stops after " +
+                    (rows == 0 ? String("the header") : "pulsar line " + IntToStr(rows)) +
+                    " without the end the ATNF site gives it";
+  else if (firstShort != 0)
+    table.Problem =
+        cut + "its pulsar line " + IntToStr(firstShort) + " has fewer fields than the header";
+  if (table.Problem.empty()) table.Lines = std::move(lines);
+  return table;
+}
+
+String InstallReply(const String& Reply, const String& Version, const String& OldVersion) {
+  TReplyTable table = TableOfReply(Reply);
+  if (!table.Problem.empty()) return table.Problem;
+  if (!WriteFileReplacing(RawReplyFile, Reply)) return String("cannot write ") + RawReplyFile;
+  if (!WriteLines(ReplyFromHeaderFile, table.Lines))
+    return String("cannot write ") + ReplyFromHeaderFile;
+  table.Lines.insert(table.Lines.begin(), VersionLinePrefix + Version);
+  if (!WriteLines(NewCatalogueFile, table.Lines)) return String("cannot write ") + NewCatalogueFile;
+  const String problem = CatalogueProblem(NewCatalogueFile, Version);
+  if (!problem.empty()) return "the downloaded catalogue " + problem;
+  return Install(NewCatalogueFile, OldVersion);
 }
 
 String CatalogueProblem(const String& FileName, const String& Version) {
-  bool opened = false;
-  const std::vector<String> lines = ReadLines(FileName, opened);
-  if (!opened) return "cannot be read";
-  if (lines.empty() || lines[0] != VersionLinePrefix + Version ||
-      CatalogueVersionOf(lines[0]) != Version)
+  String bytes;
+  {
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in) return "cannot be read";
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  TTextLines first(bytes);
+  if (!first.Next() || first.Line() != VersionLinePrefix + Version ||
+      CatalogueVersionOf(String(first.Line())) != Version)
     return "lacks the line \"" + String(VersionLinePrefix) + Version + "\"";
-  if (!CatalogueHeaderValid(lines)) return "lacks the header line";
-  if (const int line = FirstTooWideCatalogueLine(lines))
-    return "has more fields than the header in line " + IntToStr(line);
 
-  // What the next start will make of it: the same import and the same band tables.
+  // What the next start will make of it: the same reading and the same band tables.
   TDataTable table(nullptr);
   table.Resize(11, MaxPulsars);
-  table.ImportFromCSV(FileName, csvSemicolon, true, false);
   TMatrix m400(nullptr), m1400(nullptr);
   m400.Resize(11, MaxPulsars);
   m1400.Resize(11, MaxPulsars);
-  const TBandTableResult bands = BuildBandTables(*table.NumericData, lines, m400, m1400);
+  const TCatalogueReading reading = ReadCatalogue(bytes, table, m400, m1400);
+  if (reading.ByteTwentySixLine != 0)
+    return "cannot be read whole: its line " + IntToStr(reading.ByteTwentySixLine) +
+           " holds a byte 26";
+  if (!reading.HeaderValid) return "lacks the header line";
+  if (reading.TooWideLine != 0)
+    return "has more fields than the header in line " + IntToStr(reading.TooWideLine);
+  const TBandTableResult& bands = reading.Bands;
   if (bands.RowsRead != bands.PulsarLines)
     return "has " + IntToStr(bands.PulsarLines) +
            " pulsar lines, of which the program reads only " + IntToStr(bands.RowsRead);

@@ -2,7 +2,8 @@
 // Checking the pulsar catalogue against the catalogue service and installing a newer one.
 //
 // The user's catalogue is never put at risk: a reply must be readable whole (no byte 26, which
-// ends a text) and within its size cap, it is converted into a file beside the catalogue,
+// ends a text) and within its size cap, its table must end as the service ends it and hold
+// no more rows than the program reads, it is converted into a file beside the catalogue,
 // that file must pass the same import and band-table build the next start runs, the old
 // catalogue is kept under a backup name no earlier file has, and only then does the new file take
 // the name ATNF.csv, in one rename. Every failure is told to the user and leaves ATNF.csv as
@@ -37,15 +38,29 @@ String AnnouncedVersion(const std::vector<String>& PageLines);
 // Path and query of the catalogue request for Version.
 String QueryPath(const String& Version);
 
-// The table of the reply: the header line, the units line after it, and the pulsar rows that
-// follow up to the first line that is none (a blank line, the page's closing tags); empty
-// when the header line never comes.
-std::vector<String> FromHeaderLine(const std::vector<String>& ReplyLines);
+// The catalogue table of a reply, found without splitting or copying the reply: the header
+// line, the units line after it and the pulsar rows that follow up to the first line that is
+// none. The service closes the table (a blank line, the page's closing tags), so a table that
+// stops without that end, a last row without its line end and a row with fewer fields than
+// the header are the marks of a reply cut short, and are refused. So is a table of more
+// pulsar rows than the program reads: the rows are counted before anything is copied.
+struct TReplyTable {
+  std::vector<String> Lines;  // header, units line, rows; empty when refused
+  String Problem;             // why the reply cannot be installed; empty when it can
+};
+TReplyTable TableOfReply(const String& Reply);
+
+// The download's work on the reply of the catalogue query for Version: its table
+// (TableOfReply), written into the transfer files with the version line in front, checked as
+// the next start will read it (CatalogueProblem), then installed (Install). Empty on
+// success, otherwise why ATNF.csv was left as it was. The transfer files are the caller's to
+// delete.
+String InstallReply(const String& Reply, const String& Version, const String& OldVersion);
 
 // Empty when FileName is a catalogue of Version that the program can start with: the
-// version line, and what the start-up import accepts (the header line, no line wider than
-// it) giving at least one pulsar in a band table, every pulsar line read. Otherwise why it
-// is not.
+// version line, and what the start-up reading accepts (ReadCatalogue: the header line, no
+// line wider than it, no byte 26) giving at least one pulsar in a band table, every pulsar
+// line read. Otherwise why it is not.
 String CatalogueProblem(const String& FileName, const String& Version);
 
 // Keeps ATNF.csv under the first free name of BackupNames and puts NewFile in its place in

@@ -214,37 +214,38 @@ void TForm1::MissingCatalogue(const String& Message) {
 }
 
 // A catalogue that cannot be used (unreadable, a wrong header, a line wider than the header)
-// is refused before the import, and the program goes on as without one.
+// is refused before the import, and the program goes on as without one. The reading takes the
+// lines up to where the catalogue ends, whatever follows them.
 bool TForm1::ImportCatalogue() {
-  String bytes;
+  TCatalogueReading reading;
   try {
-    ReadUserFile(CatalogueFileName, bytes);
+    ReadCatalogueFile(CatalogueFileName, reading, *DB_Base, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
   } catch (const EInOutError& e) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
     return false;
   }
-  const std::vector<String> lines = SplitTextLines(bytes);
-  if (!CatalogueHeaderValid(lines)) {
+  if (!reading.HeaderValid) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::BadCatalogueHeader));
     return false;
   }
-  if (const int line = FirstTooWideCatalogueLine(lines)) {
-    MissingCatalogue(MainTexts::CatalogueNotUsed(MainTexts::CatalogueLineTooWide(line)));
+  if (reading.TooWideLine != 0) {
+    MissingCatalogue(
+        MainTexts::CatalogueNotUsed(MainTexts::CatalogueLineTooWide(reading.TooWideLine)));
     return false;
   }
-  DB_Base->ImportFromCSVBytes(bytes, csvSemicolon, true, false);
-  CatalogueVersion = CatalogueVersionOf(lines.empty() ? String() : lines[0]);
+  CatalogueVersion = reading.Version;
   Label94->SetCaption(CatalogueVersion);
 
-  const TBandTableResult bands =
-      BuildBandTables(*DB_Base->NumericData, lines, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
+  const TBandTableResult& bands = reading.Bands;
   Count400 = bands.Count400;
   Count1400 = bands.Count1400;
   for (int j = 0; j < Count400; ++j) PulsarNames[NameBlock * 1 + j] = bands.Names400[j];
   for (int j = 0; j < Count1400; ++j) PulsarNames[NameBlock * 4 + j] = bands.Names1400[j];
   Label93->SetCaption(IntToStr(Count400));
   Label95->SetCaption(IntToStr(Count1400));
-  if (bands.RowsRead != bands.PulsarLines)
+  if (reading.ByteTwentySixLine != 0)
+    ShowMessage(MainTexts::CatalogueNotWhole(reading.ByteTwentySixLine));
+  else if (bands.RowsRead != bands.PulsarLines)
     ShowMessage(MainTexts::CatalogueRowsRead(bands.RowsRead, bands.PulsarLines));
   return true;
 }

@@ -260,6 +260,13 @@ inline String CatalogueRowsRead(int Read, int Lines) {
          " pulsar lines of ATNF.csv were read: the catalogue is read up to its first empty line "
          "and up to its line 5000";
 }
+// A byte 26 ends every reading of a text, so the pulsars behind it are not read.
+inline String CatalogueNotWhole(int Line) {
+  return "Please note that ATNF.csv cannot be read whole: its line " + std::to_string(Line) +
+         " holds a byte 26 (Ctrl-Z), where the reading of a text file ends, so the pulsars after "
+         "it are not read. Click the button <Check ATNF Catalogue version> to load the "
+         "catalogue again";
+}
 inline constexpr const char* PulsarMode = "Pulsar mode";
 inline constexpr const char* EvaluationMode = "System evaluation mode";
 }  // namespace MainTexts

@@ -238,20 +238,17 @@ void PutLabel(TCanvas& C, int X, int Y, const String& Text, TColor Grid) {
 
 // Sky noise against frequency on logarithmic scales: the galactic background (its range from
 // the cold sky to the galactic centre), the 3 K cosmic background and the atmosphere at
-// zenith, with the wavelength along the top. A curve ends where it leaves the plot.
+// zenith, with the wavelength along the top. A curve ends where it leaves the plot. Top is
+// where the lines above end; the diagram's own labels start 28 pixels above its frame.
 void DrawSkyDiagram(TCanvas& C, int Top) {
-  const TRect plot{70, Top + 28, PictureWidth - 20, PictureHeight - 48};
-  const double f0 = 1.0, f1 = 5.0;  // log10 MHz: 10 MHz .. 100 GHz
-  const double t0 = 0.0, t1 = 6.0;  // log10 K: 1 K .. 10^6 K
+  const TSkyPlot& sky = SkyPlot();
+  const TRect plot = sky.Frame;
+  if (Top > plot.Top - 28) throw Exception("The text above the sky diagram runs into it");
+  const double f0 = sky.LogMHzLeft, f1 = sky.LogMHzRight;
+  const double t0 = sky.LogKBottom, t1 = sky.LogKTop;
   const TColor grid = clGray;
-  auto px = [&](double logF) {
-    const double share = (logF - f0) / (f1 - f0);
-    return plot.Left + static_cast<int>(std::lround(share * (plot.Right - plot.Left)));
-  };
-  auto py = [&](double logT) {
-    const double share = (logT - t0) / (t1 - t0);
-    return plot.Bottom - static_cast<int>(std::lround(share * (plot.Bottom - plot.Top)));
-  };
+  auto px = [&](double logF) { return sky.Column(logF); };
+  auto py = [&](double logT) { return sky.Row(logT); };
   C.Pen()->SetWidth(1);
   C.Brush()->SetStyle(bsClear);
   C.Pen()->SetColor(grid);
@@ -296,8 +293,13 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
     flush();
     C.Pen()->SetWidth(1);
   };
-  // Galactic synchrotron emission falls with a spectral index near -2.55.
-  constexpr double index = -2.55, centre = 5.5, coldSky = 4.6;  // log10 K at 10 MHz
+  // Galactic synchrotron emission falls with a spectral index near -2.55. Away from the
+  // galactic plane the sky is about 60 K times the wavelength in metres to the power 2.55
+  // (990 K at 100 MHz, 27 K at 408 MHz, 1.1 K at 1420 MHz); towards the galactic centre it is
+  // some twenty times that (about 550 K at 408 MHz).
+  constexpr double index = -2.55;
+  const double coldSky = std::log10(60.0) - index * std::log10(300.0 / 10.0);  // log10 K at 10 MHz
+  const double centre = coldSky + std::log10(20.0);
   auto galactic = [&](double at10) { return [=](double lf) { return at10 + index * (lf - 1.0); }; };
   // The frequency at which the galactic line from at10 reaches logT.
   auto galacticAt = [&](double at10, double logT) { return 1.0 + (logT - at10) / index; };
@@ -335,25 +337,24 @@ void DrawSkyDiagram(TCanvas& C, int Top) {
            plot.Bottom + h + 8, "Frequency", grid);
   PutLabel(C, 4, plot.Top - 2 * h - 6, "T sky (K)", grid);
 
-  // The curves' labels: the upper galactic line's right of it in the middle of a decade; the
-  // lower one's left of it and the cosmic background's right of the upper line, both just above
-  // the cosmic background; the atmosphere's beside the oxygen peak, between grid lines. The
-  // galactic lines fall to the right, so a label right of one keeps clear of it at its bottom
-  // row, a label left of one at its top row.
+  // The curves' labels. The galactic lines fall to the right, so a label right of one keeps
+  // clear of it at its bottom row, a label left of one at its top row. The galactic centre's
+  // stands right of its line above 1.5 GHz, the cold sky's left of its line near 10 K, so
+  // that neither crosses the columns of 100 MHz to 1.4 GHz where the lines are read; the
+  // cosmic background's lies on the left, just above its line; the atmosphere's beside the
+  // oxygen peak, between grid lines.
   SetFont(C, "Arial", 8, {fsBold}, clBlue);
   const int gap = 6;
-  auto logTAt = [&](int y) {
-    return t0 + (t1 - t0) * (plot.Bottom - y) / static_cast<double>(plot.Bottom - plot.Top);
-  };
-  const char* const centreLabel = "galactic noise (centre)";
-  const int centreY = py(4.5) - h / 2;
+  auto logTAt = [&](int y) { return sky.LogKOfRow(y); };
+  const char* const centreLabel = "galactic centre";
+  const int centreY = py(galactic(centre)(std::log10(1500.0))) - h;
   PutLabel(C, px(galacticAt(centre, logTAt(centreY + h))) + gap, centreY, centreLabel, grid);
-  const char* const coldLabel = "galactic noise (cold sky)";
-  const int lowY = py(cosmic) - h - 3;
-  PutLabel(C, px(galacticAt(coldSky, logTAt(lowY))) - gap - C.TextWidth(coldLabel), lowY, coldLabel,
-           grid);
+  const char* const coldLabel = "cold sky";
+  const int coldY = py(1.5) - h / 2;
+  PutLabel(C, px(galacticAt(coldSky, logTAt(coldY))) - gap - C.TextWidth(coldLabel), coldY,
+           coldLabel, grid);
   C.Font()->SetColor(clGreen);
-  PutLabel(C, px(galacticAt(centre, logTAt(lowY + h))) + gap, lowY, "3 K cosmic background", grid);
+  PutLabel(C, plot.Left + gap, py(cosmic) - h - 3, "3 K cosmic background", grid);
   C.Font()->SetColor(clRed);
   PutLabel(C, px(4.0) + gap, py(2.5) - h / 2, "atmosphere", grid);
 }
@@ -369,6 +370,26 @@ const std::vector<String>& Windows() {
 }
 
 String FileNameOf(const String& Window) { return "Info" + Window + ".png"; }
+
+int TSkyPlot::Column(double LogMHz) const {
+  const double share = (LogMHz - LogMHzLeft) / (LogMHzRight - LogMHzLeft);
+  return Frame.Left + static_cast<int>(std::lround(share * (Frame.Right - Frame.Left)));
+}
+
+int TSkyPlot::Row(double LogK) const {
+  const double share = (LogK - LogKBottom) / (LogKTop - LogKBottom);
+  return Frame.Bottom - static_cast<int>(std::lround(share * (Frame.Bottom - Frame.Top)));
+}
+
+double TSkyPlot::LogKOfRow(double Row) const {
+  return LogKBottom + (LogKTop - LogKBottom) * (Frame.Bottom - Row) / (Frame.Bottom - Frame.Top);
+}
+
+const TSkyPlot& SkyPlot() {
+  // Below the picture's title, above the frequency labels.
+  static const TSkyPlot plot{TRect{70, 75, PictureWidth - 20, PictureHeight - 48}};
+  return plot;
+}
 
 void Draw(const String& Window, TBitmap& Bitmap) {
   const auto it = Pictures().find(Window);

@@ -24,4 +24,20 @@ String FileNameOf(const String& Window);
 // of the program draws (it would show as an empty box).
 void Draw(const String& Window, TBitmap& Bitmap);
 
+// The sky-noise diagram of Form6's picture: the frequency on a logarithmic scale across, from
+// 10 MHz to 100 GHz, the temperature on a logarithmic scale up, from 1 K to 10^6 K, inside
+// Frame (its left, top, right and bottom edges are the frame's pixels).
+struct TSkyPlot {
+  TRect Frame;
+  double LogMHzLeft = 1, LogMHzRight = 5;  // log10 of the frequency (MHz) at the side edges
+  double LogKBottom = 0, LogKTop = 6;      // log10 of the temperature (K) at the bottom and top
+
+  // The pixel column of a frequency and the pixel row of a temperature.
+  int Column(double LogMHz) const;
+  int Row(double LogK) const;
+  // The temperature a pixel row stands for (a fractional row too), as log10 K.
+  double LogKOfRow(double Row) const;
+};
+const TSkyPlot& SkyPlot();
+
 }  // namespace InfoPictures

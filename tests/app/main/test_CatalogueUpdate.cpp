@@ -246,6 +246,16 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
   std::vector<std::string> rows(3000, NewRows[0]);
   rows[9].insert(5, "\x1A");
   const std::string ctrlZ = CatalogueReply(rows);
+  // The reply ends inside the S400 value of its third row: no line end, no closing tag.
+  const std::string table = "<html><body>\r\n<pre>\r\n" + std::string(cu::HeaderLine) + "\r\n" +
+                            " ; ;(deg);(deg);(s);(cm^-3 pc);(ms);(mJy);(mJy);(kpc);(Yr);\r\n" +
+                            "1;" + NewRows[0] + "\r\n2;" + NewRows[1] + "\r\n";
+  const std::string cutInRow = table + "3;J0003+0001;21.0;20.0;0.5;30.0;5.0;1";
+  // Hostile replies within the size cap: rows by the million, line ends by the million.
+  std::string millionRows = "<pre>\n" + std::string(cu::HeaderLine) + "\n";
+  for (int n = 0; n < 10500000; ++n) millionRows += "1;\n";
+  std::string lineEnds = "<pre>\n" + std::string(cu::HeaderLine) + "\n";
+  lineEnds.resize(32 * 1024 * 1024 - 16, '\n');
   // A service in the clear that would serve a good catalogue, were a secure request sent there.
   TCannedService plain;
   plain.Route(QueryPage, {{200, CatalogueReply()}});
@@ -275,6 +285,26 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
       {"rows that do not parse",
        {{200, PageAnnouncing("2.6.4")}},
        {{200, CatalogueReply({"J1;x;y;z;;;;;;;", "<td>broken</td>"})}},
+       "pulsar line 2 has fewer fields than the header"},
+      {"rows of the header's width that do not parse",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, CatalogueReply({"J1;x;y;z;;;;;;;", "<td>broken</td>;;;;;;;;;;"})}},
+       "no pulsar"},
+      {"cut inside the last row's S400, the length exact",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, cutInRow}},
+       "cut short: its pulsar line 3 has no line end"},
+      {"ending behind a whole row without closing the table",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, table}},
+       "cut short: its catalogue table stops after pulsar line 2"},
+      {"the header and 10,500,000 rows \"1;\"",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, millionRows}},  // the first of them stands where the units line stands
+       "has 10499999 pulsar lines, of which the program reads only 4997"},
+      {"the header and 32 MB of line ends",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, lineEnds}},
        "no pulsar"},
       {"a byte 26 in row 10 of 3000",
        {{200, PageAnnouncing("2.6.4")}},
@@ -441,16 +471,67 @@ TEST(CatalogueVersionScan, LastLineNamingTheVersionGivesTheFirstDigitRun) {
   EXPECT_EQ(cu::AnnouncedVersion(V{}), "");
 }
 
-// The table of the reply: from the exact header line to the last row.
-TEST(CatalogueVersionScan, ReplyIsKeptFromTheExactHeaderLineToTheLastRow) {
+// The table of the reply: from the exact header line to the end the service gives it. A reply
+// that stops inside the table, wherever it was cut, is refused, and so is one of more rows
+// than the program reads.
+TEST(CatalogueVersionScan, ReplyTableRunsFromTheExactHeaderLineToItsEnd) {
   using V = std::vector<String>;
   const String h = cu::HeaderLine;
-  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", h, "units", "1;a;", "2;b;", "", "</pre>", "3;c;"}),
-            (V{h, "units", "1;a;", "2;b;"}));
-  EXPECT_EQ(cu::FromHeaderLine(V{"<pre>", h, "units", "1;a;", "</pre></body></html>"}),
-            (V{h, "units", "1;a;"}));
-  EXPECT_EQ(cu::FromHeaderLine(V{h, "units", "1;a;", "2;cut sho"}),
-            (V{h, "units", "1;a;", "2;cut sho"}));  // a cut reply: its last row as it came
-  EXPECT_EQ(cu::FromHeaderLine(V{h}), V{h});
-  EXPECT_TRUE(cu::FromHeaderLine(V{"<pre>", h + " ", "units", "1;a;"}).empty());
+  // Rows of the header's eleven fields.
+  const String r1 = "1;J1;1;2;3;4;5;6;7;8;9;", r2 = "2;J2;1;2;3;4;5;6;7;8;9;";
+  String many = h + "\nunits\n";
+  for (int n = 1; n <= 4998; ++n) many += std::to_string(n) + ";J1;1;2;3;4;5;6;7;8;9;\n";
+  const struct {
+    const char* Name;
+    String Reply;
+    V Lines;
+    String Problem;  // part of the reason; empty: taken
+  } cases[] = {
+      {"a blank line and the closing tags after the rows",
+       "<pre>\n" + h + "\nunits\n" + r1 + "\n" + r2 + "\n\n</pre>\n3;c;\n",
+       {h, "units", r1, r2},
+       ""},
+      {"CR LF line ends",
+       "<pre>\r\n" + h + "\r\nunits\r\n" + r1 + "\r\n\r\n</pre>\r\n",
+       {h, "units", r1},
+       ""},
+      {"the closing tag right after the rows, without a line end",
+       "<pre>\n" + h + "\nunits\n" + r1 + "\n</pre></body></html>",
+       {h, "units", r1},
+       ""},
+      {"a header with a blank behind it is none",
+       "<pre>\n" + h + " \nunits\n" + r1 + "\n\n",
+       {},
+       "holds no catalogue"},
+      {"cut inside the last row",
+       h + "\nunits\n" + r1 + "\n2;J2;1;2;3;4;5;6;7;8;9",
+       {},
+       "cut short: its pulsar line 2 has no line end"},
+      {"cut behind the last row's line end",
+       h + "\nunits\n" + r1 + "\n" + r2 + "\n",
+       {},
+       "cut short: its catalogue table stops after pulsar line 2"},
+      {"cut inside a running number",
+       h + "\nunits\n" + r1 + "\n2",
+       {},
+       "stops after pulsar line 1"},
+      {"cut behind the header", h + "\n", {}, "stops after the header"},
+      {"a row with fewer fields than the header",
+       h + "\nunits\n" + r1 + "\n2;J2;1;2\n\n",
+       {},
+       "cut short: its pulsar line 2 has fewer fields than the header"},
+      {"more rows than the program reads",
+       many + "\n",
+       {},
+       "has 4998 pulsar lines, of which the program reads only 4997"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const cu::TReplyTable table = cu::TableOfReply(c.Reply);
+    EXPECT_EQ(table.Lines, c.Lines);
+    if (c.Problem.empty())
+      EXPECT_EQ(table.Problem, "");
+    else
+      EXPECT_NE(table.Problem.find(c.Problem), std::string::npos) << table.Problem;
+  }
 }

@@ -172,6 +172,42 @@ TEST(InformationPictures, GalacticLinesEndAtTheFloor) {
   EXPECT_EQ(blue, 0);
 }
 
+// The sky-noise picture is where users read T sky: its galactic lines, read back from the
+// drawn pixels through the diagram's own axes, give the measured sky. Away from the galactic
+// plane that is about 60 K times the wavelength in metres to the power 2.55; towards the
+// galactic centre an order of magnitude and more above it. Each column holds exactly the two
+// lines (no label crosses it): the upper is the centre's.
+TEST(InformationPictures, GalacticLinesGiveTheMeasuredSkyTemperatures) {
+  TBitmap sky;
+  InfoPictures::Draw("Form6", sky);
+  const InfoPictures::TSkyPlot& plot = InfoPictures::SkyPlot();
+  const struct {
+    double MHz;
+    double ColdSkyK;                 // 60 K * (300 / MHz)^2.55
+    double CentreLowK, CentreHighK;  // the galactic centre
+  } rows[] = {
+      {100, 990, 1e4, 1e5},
+      {408, 27, 270, 3000},  // the centre is hundreds of K
+      {1420, 1.1, 11, 110},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.MHz);
+    const int x = plot.Column(std::log10(r.MHz));
+    std::vector<double> lines;  // log10 K of each blue run, top first
+    for (int y = plot.Frame.Top; y <= plot.Frame.Bottom; ++y) {
+      if (sky.Canvas()->GetPixel(x, y) != clBlue) continue;
+      const int first = y;
+      while (y + 1 <= plot.Frame.Bottom && sky.Canvas()->GetPixel(x, y + 1) == clBlue) ++y;
+      lines.push_back(plot.LogKOfRow((first + y) / 2.0));
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    const double centreK = std::pow(10.0, lines[0]), coldK = std::pow(10.0, lines[1]);
+    EXPECT_NEAR(coldK / r.ColdSkyK, 1.0, 0.15) << coldK << " K";
+    EXPECT_GE(centreK, r.CentreLowK);
+    EXPECT_LE(centreK, r.CentreHighK);
+  }
+}
+
 // The pictures are drawn where the program is built, and every machine has fonts of its own.
 // Under a font configuration that offers other faces under the program's family names
 // (DejaVu Serif and Sans Mono faces renamed Liberation Sans and Liberation Serif), none of

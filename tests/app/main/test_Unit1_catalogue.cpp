@@ -7,6 +7,7 @@
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1Catalogue.h"
+#include "Unit1Config.h"
 #include "support_mainwin.h"
 
 namespace {
@@ -33,19 +34,23 @@ std::string FixtureCatalogue(bool CrLf) {
 
 struct Built {
   TBandTableResult Result;
+  int ByteTwentySixLine = 0;
   std::vector<std::vector<double>> Rows400, Rows1400;
   int Rows1400Size = 0;
 };
 
-Built Build(const std::string& FileText, testsupport::TempDir& Dir) {
-  Dir.write("ATNF.csv", FileText);
+// The catalogue as the program reads it at start-up.
+Built Build(const std::string& FileText) {
   TDataTable table(nullptr);
-  table.ImportFromCSV("ATNF.csv", csvSemicolon, true, false);
+  table.Resize(11, 5000);
   TMatrix m400(nullptr), m1400(nullptr);
   m400.Resize(11, 5000);
   m1400.Resize(11, 5000);
   Built b;
-  b.Result = BuildBandTables(*table.NumericData, SplitTextLines(FileText), m400, m1400);
+  const TCatalogueReading reading = ReadCatalogue(FileText, table, m400, m1400);
+  EXPECT_TRUE(reading.Usable());
+  b.Result = reading.Bands;
+  b.ByteTwentySixLine = reading.ByteTwentySixLine;
   for (int r = 1; r <= b.Result.Count400; ++r) {
     std::vector<double> row;
     for (int c = 1; c <= 11; ++c) row.push_back(m400.GetVal(c, r));
@@ -64,8 +69,7 @@ Built Build(const std::string& FileText, testsupport::TempDir& Dir) {
 }  // namespace
 
 TEST(BandTables, AcceptanceRulesNameIndexesAndTheEndOfThePass) {
-  testsupport::TempDir dir;
-  const Built b = Build(FixtureCatalogue(false), dir);
+  const Built b = Build(FixtureCatalogue(false));
   EXPECT_EQ(b.Result.Names400, (std::vector<String>{"J0002+0002", "J0005+0005", "J0008+0008"}));
   EXPECT_EQ(b.Result.Names1400,
             (std::vector<String>{"J0001+0001", "J0002+0002", "J0007+0008", "J0008+0008"}));
@@ -79,9 +83,8 @@ TEST(BandTables, AcceptanceRulesNameIndexesAndTheEndOfThePass) {
 }
 
 TEST(BandTables, CrLfCatalogueGivesTheSameTables) {
-  testsupport::TempDir dir;
-  const Built lf = Build(FixtureCatalogue(false), dir);
-  const Built crlf = Build(FixtureCatalogue(true), dir);
+  const Built lf = Build(FixtureCatalogue(false));
+  const Built crlf = Build(FixtureCatalogue(true));
   EXPECT_EQ(crlf.Result.Names400, lf.Result.Names400);
   EXPECT_EQ(crlf.Result.Names1400, lf.Result.Names1400);
   EXPECT_EQ(crlf.Rows400, lf.Rows400);
@@ -89,8 +92,7 @@ TEST(BandTables, CrLfCatalogueGivesTheSameTables) {
 }
 
 TEST(BandTables, ACatalogueWithoutUsableLinesGivesEmptyTables) {
-  testsupport::TempDir dir;
-  const Built b = Build(CatalogueText({"J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;"}), dir);
+  const Built b = Build(CatalogueText({"J0006+0006;15;25;0.8;-999.99;8;4;3;1;1;"}));
   EXPECT_EQ(b.Result.Count400, 0);
   EXPECT_EQ(b.Result.Count1400, 0);
 }
@@ -132,9 +134,8 @@ TEST(BandTables, ValuesThatAreNoNumbersAreMissing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Row);
-    testsupport::TempDir dir;
     // Categories are numbered per column: the good row makes the texts' ordinals 2 and up.
-    const Built b = Build(CatalogueText({good, c.Row, good}), dir);
+    const Built b = Build(CatalogueText({good, c.Row, good}));
     EXPECT_EQ(b.Result.Count400, 2 + c.Count400);
     EXPECT_EQ(b.Result.Count1400, 2 + c.Count1400);
     for (const auto& name : b.Result.Names400) EXPECT_TRUE(name == "J0002+0002" || c.Count400 == 1);
@@ -179,8 +180,7 @@ TEST(BandTables, AFieldIsAValueExactlyWhenTheNumberConversionTakesIt) {
     SCOPED_TRACE(c.Text.substr(0, 40));
     double value = 0;
     EXPECT_EQ(CheckNumberText(c.Text, value) == TNumberCheck::Valid, c.Value);
-    testsupport::TempDir dir;
-    const Built b = Build(CatalogueText({"J0100+0100;" + c.Text + ";21;0.6;40;6;3;2;1;1;"}), dir);
+    const Built b = Build(CatalogueText({"J0100+0100;" + c.Text + ";21;0.6;40;6;3;2;1;1;"}));
     EXPECT_EQ(b.Result.Count400, c.Value ? 1 : 0);
     EXPECT_EQ(b.Result.Count1400, c.Value ? 1 : 0);
   }
@@ -190,7 +190,8 @@ TEST(BandTables, AFieldIsAValueExactlyWhenTheNumberConversionTakesIt) {
 TEST(BandTables, OneMatrixForBothBandsEndsAsThe1400MHzTable) {
   testsupport::TempDir dir;
   const std::string text = FixtureCatalogue(false);
-  const Built separate = Build(text, dir);
+  const Built separate = Build(text);
+  dir.write("ATNF.csv", text);
   TDataTable table(nullptr);
   table.ImportFromCSV("ATNF.csv", csvSemicolon, true, false);
   TMatrix m(nullptr);
@@ -205,16 +206,31 @@ TEST(BandTables, OneMatrixForBothBandsEndsAsThe1400MHzTable) {
 }
 
 // The passes stop at the first blank line and after file line 5000; the result says how many
-// pulsar lines they read out of how many the file has.
+// pulsar lines they read out of how many the file has (up to a byte 26, where every reading of
+// a text ends). What follows the lines read is only counted, however much there is.
 TEST(BandTables, RowsReadOutOfThePulsarLinesOfTheFile) {
   const std::string row = "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
   auto rows = [&](int n) { return std::vector<std::string>(static_cast<size_t>(n), row); };
+  std::string millionRows, lineEnds;
+  for (int n = 0; n < 1000000; ++n) millionRows += "1;\n";
+  for (int n = 0; n < 16 << 20; ++n) lineEnds += "\r\n";
+  std::string ctrlZ = CatalogueText(rows(3));
+  ctrlZ.insert(ctrlZ.find("\n3;") + 5, "\x1A");  // line 6 holds it
   struct Case {
     const char* Name;
     std::string Text;
     int Read, Lines;
     int Accepted = -1;  // -1: as many as read
+    int ByteTwentySixLine = 0;
   } cases[] = {
+      {"32 MB of blank lines after the rows", CatalogueText(rows(3)) + std::string(32 << 20, '\n'),
+       3, 3},
+      {"32 MB of CR LF line ends after the rows", CatalogueText(rows(3)) + lineEnds, 3, 3},
+      {"a million rows of empty fields", CatalogueText(rows(3)) + millionRows, 4997, 1000003, 3},
+      {"a million rows of empty fields after a blank line",
+       CatalogueText(rows(3)) + "\n" + millionRows, 3, 1000003},
+      {"a byte 26 inside the last row", ctrlZ, 3, 3, 2, 6},
+      {"a byte 26 that ends the file", CatalogueText(rows(3)) + "\x1A", 3, 3},
       {"whole file", CatalogueText(rows(3)), 3, 3},
       {"blank lines at the end", CatalogueText(rows(3)) + "\n\n", 3, 3},
       {"blank line in the middle", CatalogueText(rows(2)) + "\n" + "3;" + row + "\n", 2, 3},
@@ -230,11 +246,11 @@ TEST(BandTables, RowsReadOutOfThePulsarLinesOfTheFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    testsupport::TempDir dir;
-    const Built b = Build(c.Text, dir);
+    const Built b = Build(c.Text);
     EXPECT_EQ(b.Result.RowsRead, c.Read);
     EXPECT_EQ(b.Result.PulsarLines, c.Lines);
     EXPECT_EQ(b.Result.Count400, c.Accepted < 0 ? c.Read : c.Accepted);
+    EXPECT_EQ(b.ByteTwentySixLine, c.ByteTwentySixLine);
   }
   EXPECT_TRUE(CouldBePulsarRow(" 12 ;J1;"));
   for (const char* none : {"", "   ", "</pre>", "#;NAME;", " ; ;(deg);", "1a;J1;", "12"})
@@ -327,19 +343,74 @@ TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
   }
 }
 
-TEST_F(CatalogueImportTest, RowsLeftUnreadAreToldOnceAndAByteOrderMarkIsSkipped) {
+// What the start-up reading leaves unread is told once, with where it stops; what follows the
+// catalogue costs nothing however long it is. A byte order mark is skipped.
+TEST_F(CatalogueImportTest, WhatIsLeftUnreadIsToldOnce) {
   const std::string row = "J0002+0002;11;21;0.6;40;6;3.0;2.0;1.1;2e6;";
-  dir.write("ATNF.csv", "\xEF\xBB\xBF" + CatalogueText({row, row}) + "\n3;" + row + "\n");
-  dir.write("KestalDB.txt", ConfigText(ConfigLines()));
-  Start();
-  EXPECT_EQ(BoxTexts(),
-            std::vector<std::string>{
-                "Please note that only 2 of the 3 pulsar lines of ATNF.csv were read: "
-                "the catalogue is read up to its first empty line and up to its line 5000"});
-  EXPECT_EQ(Form1->CatalogueVersion, "2.6.3");
-  EXPECT_EQ(Form1->Label94->Caption(), "2.6.3");
-  EXPECT_EQ(Form1->Count400, 2);
-  EXPECT_FALSE(Form1->CatalogueMissing());
+  std::string shipped;
+  ASSERT_TRUE(ReadUserFile((testsupport::ShippedDataDir() / "ATNF.csv").string(), shipped));
+  std::string ctrlZ = shipped;
+  ctrlZ[5000] = '\x1A';  // inside pulsar line 58
+  std::string millionRows;
+  for (int n = 0; n < 1000000; ++n) millionRows += "1;\n";
+  const std::string rowsRead = "Please note that only ";
+  const std::string readTo =
+      " pulsar lines of ATNF.csv were read: the catalogue is read up to its first empty line "
+      "and up to its line 5000";
+  const struct {
+    const char* Name;
+    std::string Text;
+    std::vector<std::string> Notes;
+    int Count400, Count1400;
+    String Version = "1.66";
+  } cases[] = {
+      {"a blank line before the last row, behind a byte order mark",
+       "\xEF\xBB\xBF" + CatalogueText({row, row}) + "\n3;" + row + "\n",
+       {rowsRead + "2 of the 3" + readTo},
+       2,
+       2,
+       "2.6.3"},
+      {"the shipped catalogue", shipped, {}, 714, 1902},
+      {"the shipped catalogue with a byte 26 in its line 61",
+       ctrlZ,
+       {"Please note that ATNF.csv cannot be read whole: its line 61 holds a byte 26 (Ctrl-Z), "
+        "where the reading of a text file ends, so the pulsars after it are not read. Click the "
+        "button <Check ATNF Catalogue version> to load the catalogue again"},
+       13,
+       13},
+      {"the shipped catalogue ending in a byte 26", shipped + "\x1A", {}, 714, 1902},
+      {"the shipped catalogue and 32 MB of blank lines",
+       shipped + std::string(32 << 20, '\n'),
+       {},
+       714,
+       1902},
+      {"the three header lines and 32 MB of blank lines",
+       CatalogueText({}, "1.66") + std::string(32 << 20, '\n'),
+       {},
+       0,
+       0},
+      {"the shipped catalogue and a million rows of empty fields",
+       shipped + millionRows,
+       {rowsRead + "4997 of the 1003282" + readTo},
+       714,
+       1902},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    dir.write("ATNF.csv", c.Text);
+    dir.write("KestalDB.txt", ConfigText(ConfigLines()));
+    Start();
+    EXPECT_EQ(BoxTexts(), c.Notes);
+    EXPECT_FALSE(Form1->CatalogueMissing());
+    EXPECT_EQ(Form1->CatalogueVersion, c.Version);
+    EXPECT_EQ(Form1->Label94->Caption(), c.Version);
+    EXPECT_EQ(Form1->Count400, c.Count400);
+    EXPECT_EQ(Form1->Count1400, c.Count1400);
+    EXPECT_LE(Form1->DB_Base->NrOfRows(), 5000);
+    dialogs->Clear();
+    TearDown();
+    SetUp();
+  }
 }
 
 TEST_F(CatalogueImportTest, TheRealCatalogueImportsBothBands) {
