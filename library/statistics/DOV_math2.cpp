@@ -33,6 +33,7 @@ TCurveFit::~TCurveFit() = default;
 
 void TCurveFit::Init() {
   FSums = TCurveFitSums{};
+  FDev = TCurveFitDeviations{};
   FNumData = 0;
   FPSplineFQ = 0;
   FData->Fill(0);
@@ -78,6 +79,7 @@ void TCurveFit::AdjustSums(double xd, double yd, int Sign) {
     if (!(yd >= FMinY)) FMinY = yd;
     if (xd > FMaxX) FMaxX = xd;
     if (yd > FMaxY) FMaxY = yd;
+    AddDeviations(xd, yd);
   }
 
   add(s.sumx, x);
@@ -167,6 +169,39 @@ void TCurveFit::AdjustSums(double xd, double yd, int Sign) {
   }
 }
 
+void TCurveFit::AddDeviations(double x, double y) {
+  TCurveFitDeviations& v = FDev;
+  if (!v.HasRef) {
+    v = TCurveFitDeviations{};
+    v.HasRef = true;
+    v.x0 = x;
+    v.y0 = y;
+  }
+  const Extended dx = static_cast<Extended>(x) - v.x0, dy = static_cast<Extended>(y) - v.y0;
+  const Extended dd = (static_cast<Extended>(x) - y) - (static_cast<Extended>(v.x0) - v.y0);
+  v.dx += dx;
+  v.dy += dy;
+  v.dd += dd;
+  v.dxx += dx * dx;
+  v.dyy += dy * dy;
+  v.dxy += dx * dy;
+  v.ddd += dd * dd;
+  v.dx3 += dx * dx * dx;
+  v.dy3 += dy * dy * dy;
+  v.dx2y += dx * dx * dy;
+  v.dxy2 += dx * dy * dy;
+}
+
+// Subtracting a point's deviations would leave the reference where it was, possibly far from
+// the points that stay (the first point of 0, 1e12 + 1, 1e12 + 2, ... removed), and the
+// subtraction's rounding behind; the rows are moved anyway, so the sums are taken afresh.
+void TCurveFit::RebuildDeviations() {
+  FDev = TCurveFitDeviations{};
+  const double* xs = FData->ColumnPtr(1);
+  const double* ys = FData->ColumnPtr(2);
+  for (Integer r = 0; r < FNumData; ++r) AddDeviations(xs[r], ys[r]);
+}
+
 void TCurveFit::RemoveStatValue(Integer ix) {
   if (ix >= 1 && ix <= FNumData) {
     AdjustSums(FData->GetVal(1, ix), FData->GetVal(2, ix), -1);
@@ -176,6 +211,7 @@ void TCurveFit::RemoveStatValue(Integer ix) {
     }
     --FNumData;
     FData->Changed();
+    RebuildDeviations();
   }
   MarkCachesStale();
 }
@@ -199,6 +235,13 @@ void TCurveFit::FlipXY() {
   ExChange(s.sumlnxbyy, s.sumlnybyx);
   ExChange(s.sumxqlny, s.sumyqlnx);
   s.sumDiff = -s.sumDiff;
+  TCurveFitDeviations& v = FDev;
+  std::swap(v.x0, v.y0);
+  std::swap(v.dx, v.dy);
+  std::swap(v.dxx, v.dyy);
+  std::swap(v.dx3, v.dy3);
+  std::swap(v.dx2y, v.dxy2);
+  v.dd = -v.dd;  // dxy and ddd stay
   double* xs = FData->ColumnPtr(1);
   double* ys = FData->ColumnPtr(2);
   for (Integer r = 0; r < FData->NrOfRows(); ++r) ExChange(xs[r], ys[r]);
@@ -226,24 +269,33 @@ double TCurveFit::MeanDiff() const {
   return FNumData > 0 ? static_cast<double>(FSums.sumDiff / FNumData) : 0.0;
 }
 
+// Sum of squared deviations about the mean, from the sum of the deviations from the reference
+// point and the sum of their squares: the reference is one of the points, so the square of the
+// sum costs at most the digits of n.
+static Extended CentredSquares(Extended SumSq, Extended Sum, Extended n) {
+  return SumSq - Sum * Sum / n;
+}
+
 double TCurveFit::StdDev(Extended SumSq, Extended Sum) const {
   if (FNumData < 3) return 0;
   const Extended n = FNumData;
-  return static_cast<double>(std::sqrt(std::fabs((SumSq - Sum * Sum / n) / (n - 1))));
+  return static_cast<double>(std::sqrt(std::fabs(CentredSquares(SumSq, Sum, n) / (n - 1))));
 }
 
-double TCurveFit::StdDevX() const { return StdDev(FSums.sumxq, FSums.sumx); }
-double TCurveFit::StdDevY() const { return StdDev(FSums.sumyq, FSums.sumy); }
-double TCurveFit::StdDevDiff() const { return StdDev(FSums.SumDiffq, FSums.sumDiff); }
+double TCurveFit::StdDevX() const { return StdDev(FDev.dxx, FDev.dx); }
+double TCurveFit::StdDevY() const { return StdDev(FDev.dyy, FDev.dy); }
+double TCurveFit::StdDevDiff() const { return StdDev(FDev.ddd, FDev.dd); }
 
+// Extended precision holds the products of data anywhere in the double range (1e160 squared,
+// or 1e-170), so r needs no scaling; rounding may take it a last bit beyond +-1.
 double TCurveFit::CorrCoeff() const {
   if (FNumData < 3 || FSums.sumxq <= 0 || FSums.sumyq <= 0) return 0;
   const Extended n = FNumData;
-  const double sxx = static_cast<double>(FSums.sumxq - FSums.sumx * FSums.sumx / n);
-  const double syy = static_cast<double>(FSums.sumyq - FSums.sumy * FSums.sumy / n);
-  if (sxx == 0 || syy == 0) return 0;
-  const Extended sxy = FSums.sumxy - FSums.sumx * FSums.sumy / n;
-  return static_cast<double>(sxy / std::sqrt(std::fabs(static_cast<Extended>(sxx) * syy)));
+  const Extended sxx = CentredSquares(FDev.dxx, FDev.dx, n);
+  const Extended syy = CentredSquares(FDev.dyy, FDev.dy, n);
+  if (!(sxx > 0 && syy > 0)) return 0;
+  const Extended sxy = FDev.dxy - FDev.dx * FDev.dy / n;
+  return static_cast<double>(std::clamp<Extended>(sxy / std::sqrt(sxx) / std::sqrt(syy), -1, 1));
 }
 
 void TCurveFit::CalcStatistics(Integer& NumData, double& MeanX_, double& MeanY_, double& StdevX,

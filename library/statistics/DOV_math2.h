@@ -61,6 +61,19 @@ struct TCurveFitSums {
   Extended sumxqlny = 0, sumyqlnx = 0;    // x^2 ln y, y^2 ln x
 };
 
+// Sums of the deviations of the points from a reference point (x0, y0), the first point of
+// the set: dx = x - x0, dy = y - y0, dd = (x - y) - (x0 - y0). For data far from 0 they keep
+// the digits that the sums about 0 lose to the offset (1e12 + {1 .. 5} has a spread of 1.6,
+// while its sum of squares needs 27 digits), and extended precision holds their squares and
+// cubes for data anywhere in the double range.
+struct TCurveFitDeviations {
+  bool HasRef = false;
+  double x0 = 0, y0 = 0;
+  Extended dx = 0, dy = 0, dd = 0;
+  Extended dxx = 0, dyy = 0, dxy = 0, ddd = 0;
+  Extended dx3 = 0, dy3 = 0, dx2y = 0, dxy2 = 0;
+};
+
 class TCurveFit : public TComponent {
 public:
   explicit TCurveFit(TComponent* AOwner);
@@ -91,11 +104,13 @@ public:
   double MeanX() const;
   double MeanY() const;
   double MeanDiff() const;
-  // Denominator n - 1; 0 below three points.
+  // Denominator n - 1; 0 below three points. From the sums of the deviations, so data far
+  // from 0 keep their digits.
   double StdDevX() const;
   double StdDevY() const;
   double StdDevDiff() const;
-  // Pearson's r from the sums; 0 below three points or without spread.
+  // Pearson's r from the sums of the deviations, within -1 .. 1; 0 below three points or
+  // without spread.
   double CorrCoeff() const;
   // Bias-corrected sample figures; 0 below four points.
   double SkewnessX() const;
@@ -160,6 +175,12 @@ private:
   // Adds (Sign +1) or takes away (Sign -1) the contributions of one point to the sums; only an
   // added point moves the extremes and sets indicators.
   void AdjustSums(double x, double y, int Sign);
+  // Adds one point to the sums of the deviations; the first point of the set becomes the
+  // reference.
+  void AddDeviations(double x, double y);
+  // The sums of the deviations of the points held, afresh: a removal leaves exactly what
+  // entering the remaining points would give, with a reference among them.
+  void RebuildDeviations();
   double CalcMeanDegrees(Integer Nc) const;
   double StdDev(Extended SumSq, Extended Sum) const;
   void MarkCachesStale();
@@ -170,6 +191,7 @@ private:
                           Integer first, Integer last);
 
   TCurveFitSums FSums;
+  TCurveFitDeviations FDev;
   Integer FNumData = 0;
   double FMinX = 0, FMaxX = 0, FMinY = 0, FMaxY = 0;
   bool FNatural1 = true, FNaturalN = true;
