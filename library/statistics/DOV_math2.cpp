@@ -4,8 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "DOV_math1.h"
+#include "DOV_math2_moments.h"
 #include "DOV_matrix.h"
 #include "DOV_univconst.h"
 #include "DOV_vector.h"
@@ -365,47 +367,91 @@ double TCurveFit::CalcMeanDegrees(Integer Nc) const {
 double TCurveFit::MeanAngleX() const { return CalcMeanDegrees(1); }
 double TCurveFit::MeanAngleY() const { return CalcMeanDegrees(2); }
 
-// The sums are taken over the deviations from the means scaled by powers of two to at most 1,
-// so that data of any magnitude (1e160 would overflow the squares, 1e-170 underflow them) gives
-// the line wherever it is representable; the scales come back in k and d only.
+// ---- least squares at any scale ----------------------------------------------------------
+
+namespace {
+
+// The mean of n finite values, in units of 2^-Pre: values beyond 2^990 (whose sum could
+// overflow) are scaled near 1 first, the rest are taken as they are. Returns false when a value
+// is not finite. The mean is the library's mean of a set of values.
+bool ScaledMean(const double* v, Integer n, int& Pre, double& Mean) {
+  double big = 0;
+  for (Integer i = 0; i < n; ++i) {
+    if (!std::isfinite(v[i])) return false;
+    big = std::max(big, std::fabs(v[i]));
+  }
+  Pre = ScaleExponent(big, 990);
+  double variance;
+  SampleMeanVar(
+      [&](auto f) {
+        for (Integer i = 0; i < n; ++i) f(Scaled(v[i], Pre));
+      },
+      Mean, variance);
+  return true;
+}
+
+}  // namespace
+
+bool ScaledDeviations(const double* v, Integer n, double& Mean, int& E, std::vector<double>& d) {
+  int pre = 0;
+  double m = 0;
+  if (!ScaledMean(v, n, pre, m)) return false;
+  d.resize(static_cast<std::size_t>(std::max<Integer>(n, 0)));
+  double big = 0;
+  for (Integer i = 0; i < n; ++i) {
+    d[i] = Scaled(v[i], pre) - m;
+    big = std::max(big, std::fabs(d[i]));
+  }
+  const int e = big > 0 ? -(std::ilogb(big) + 1) : 0;
+  for (double& x : d) x = std::scalbn(x, e);
+  Mean = Scaled(m, -pre);
+  E = pre + e;
+  return true;
+}
+
+bool ScaledMoments(const double* u, const double* t, Integer n, TScaledMoments& m) {
+  m = TScaledMoments{};
+  std::vector<double> du, dt;
+  if (!ScaledDeviations(u, n, m.um, m.Eu, du) || !ScaledDeviations(t, n, m.tm, m.Et, dt))
+    return false;
+  for (Integer i = 0; i < n; ++i) {
+    const double a = du[i], b = dt[i];
+    m.Su += a;
+    m.St += b;
+    m.Suu += a * a;
+    m.Stt += b * b;
+    m.Sut += a * b;
+    m.Su3 += a * a * a;
+    m.Su4 += a * a * a * a;
+    m.Su2t += a * a * b;
+  }
+  return true;
+}
+
+// The line is fitted to the scaled deviations (ScaledMoments), so data of any magnitude give
+// it wherever it is representable; the scales come back in k and d only. A slope or intercept
+// beyond the double range is refused, as are values that are not finite.
 void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   k = d = FitQual = 0;
   const Integer n = FNumData;
   if (n < 2) throw ESDLMath2Error("CalcLinFit: not enough data points");
-  double xm, ym, var;
-  FData->MeanVar(1, 1, 1, n, xm, var);
-  FData->MeanVar(2, 1, 2, n, ym, var);
-  const double* xs = FData->ColumnPtr(1);
-  const double* ys = FData->ColumnPtr(2);
-  double xMax = 0, yMax = 0;
-  for (Integer i = 0; i < n; ++i) {
-    xMax = std::max(xMax, std::fabs(xs[i] - xm));
-    yMax = std::max(yMax, std::fabs(ys[i] - ym));
-  }
-  // 2^ex >= every |x - xm| (and 2^ey for y); 0 where all deviations are 0.
-  const int ex = xMax > 0 ? std::ilogb(xMax) + 1 : 0;
-  const int ey = yMax > 0 ? std::ilogb(yMax) + 1 : 0;
-  double Sx = 0, Sy = 0, Sxx = 0, Syy = 0, Sxy = 0;
-  for (Integer i = 0; i < n; ++i) {
-    const double dx = std::scalbn(xs[i] - xm, -ex), dy = std::scalbn(ys[i] - ym, -ey);
-    Sx += dx;
-    Sy += dy;
-    Sxx += dx * dx;
-    Syy += dy * dy;
-    Sxy += dx * dy;
-  }
-  const double D = n * Sxx - Sx * Sx;
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), FData->ColumnPtr(2), n, m))
+    throw ESDLMath2Error("CalcLinFit: values must be finite");
+  const double D = n * m.Suu - m.Su * m.Su;
   if (D == 0) throw ESDLMath2Error("CalcLinFit: slope is infinite");
-  const double ks = (n * Sxy - Sx * Sy) / D;  // the slope in scaled units
-  const double kk = std::scalbn(ks, ey - ex);
-  const double dd = std::scalbn((Sxx * Sy - Sx * Sxy) / D, ey) - kk * xm + ym;
-  // r^2 = k Sxy / Syy about the means, free of the scales. Sx and Sy are the rounding left by
+  const double ks = (n * m.Sut - m.Su * m.St) / D;  // the slope in scaled units
+  const double kk = std::scalbn(ks, m.Eu - m.Et);
+  const double dd = std::scalbn((m.Suu * m.St - m.Su * m.Sut) / D, -m.Et) - kk * m.um + m.tm;
+  if (!std::isfinite(kk)) throw ESDLMath2Error("CalcLinFit: slope is infinite");
+  if (!std::isfinite(dd)) throw ESDLMath2Error("CalcLinFit: result beyond the double range");
+  // r^2 = k Sxy / Syy about the means, free of the scales. Su and St are the rounding left by
   // the means; taking them out keeps the centring exact. The intercept must stay out of it: for
-  // data far from 0 it is huge, and Sy times it is no longer 0.
-  const double V = Syy - Sy * Sy / n;
+  // data far from 0 it is huge, and St times it is no longer 0.
+  const double V = m.Stt - m.St * m.St / n;
   k = kk;
   d = dd;
-  FitQual = V != 0 ? std::clamp(ks * (Sxy - Sx * Sy / n) / V, 0.0, 1.0) : 1;
+  FitQual = V != 0 ? std::clamp(ks * (m.Sut - m.Su * m.St / n) / V, 0.0, 1.0) : 1;
 }
 
 double TCurveFit::DataX(Integer ix) const {

@@ -10,7 +10,9 @@
 #include <cmath>
 #include <vector>
 
+#include "DOV_math1.h"
 #include "DOV_math2.h"
+#include "DOV_math2_moments.h"
 #include "DOV_matrix.h"
 #include "DOV_statis.h"
 #include "DOV_univconst.h"
@@ -188,30 +190,51 @@ bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQua
   return CalcPolyFit(nOrder, kArray, alpha, FitQual, NearSingular);
 }
 
+// x and y enter as their deviations scaled by powers of two (ScaledDeviations), which the
+// coefficients lose again at the end: data at 1e160, whose variance is beyond the double range,
+// give the fit they give at a moderate scale. A coefficient beyond the double range makes the
+// fit fail (false, no output touched).
 bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                                     double& XShift, double& FitQual, bool& NearSingular) {
   const Integer n = FNumData;
   if (nOrder < 0 || n <= nOrder) return false;
   AbortMathProc = false;
-  double xmean, xvar, ymean, yvar;
-  FData->MeanVar(1, 1, 1, n, xmean, xvar);
-  FData->MeanVar(2, 1, 2, n, ymean, yvar);
+  double xmean, ymean;
+  int ex, ey;
+  std::vector<double> dx, yc;
+  if (!ScaledDeviations(FData->ColumnPtr(1), n, xmean, ex, dx) ||
+      !ScaledDeviations(FData->ColumnPtr(2), n, ymean, ey, yc))
+    return false;
   const double shift = XShift == 0 ? xmean : XShift;
-  double sx = std::sqrt(xvar);
-  if (sx == 0) sx = 1;
-  const double* xs = FData->ColumnPtr(1);
-  const double* ys = FData->ColumnPtr(2);
-  std::vector<double> u(static_cast<std::size_t>(n)), yc(static_cast<std::size_t>(n));
-  for (Integer i = 0; i < n; ++i) {
-    u[i] = (xs[i] - shift) / sx;
-    yc[i] = ys[i] - ymean;
-  }
+  // The deviation of x in the scaled units (the library's variance rule: 1, in the data's
+  // units, below three values or without spread).
+  double dm, dvar;
+  MeanVarOf(
+      [&](auto f) {
+        for (double v : dx) f(v);
+      },
+      dm, dvar);
+  double sx = n < 3 ? 0 : std::sqrt(dvar);
+  if (sx == 0) sx = std::scalbn(1.0, ex);
+  const double offset = std::scalbn(xmean - shift, ex);
+  std::vector<double> u(static_cast<std::size_t>(n));
+  for (Integer i = 0; i < n; ++i) u[i] = (dx[i] + offset) / sx;
   TVector C(nullptr), D(nullptr);
   bool near = false;
   if (!SolvePolynomial(u, yc, nOrder, C, D, near)) return false;
+  // Powers of (x - shift) / sx in units of 2^-ey back to powers of x - shift in the data's.
+  std::vector<double> k(static_cast<std::size_t>(nOrder) + 1);
+  for (Integer j = 1; j <= nOrder; ++j) {
+    double c = C.GetVal(j);
+    for (Integer i = 0; i < j; ++i) c /= sx;
+    k[j] = std::scalbn(c, j * ex - ey);
+  }
+  k[0] = std::scalbn(C.GetVal(nOrder + 1), -ey) + ymean;
+  for (double v : k)
+    if (!std::isfinite(v)) return false;
   const std::vector<double> f = Fitted(u, C, nOrder);
   double rss = 0;
-  for (Integer i = 0; i < n; ++i) rss += (f[i] + ymean - ys[i]) * (f[i] + ymean - ys[i]);
+  for (Integer i = 0; i < n; ++i) rss += (f[i] - yc[i]) * (f[i] - yc[i]);
   const Integer dfres = n - nOrder - 1;
   const double s = ResidualDeviation(rss, dfres);
   XShift = shift;
@@ -219,13 +242,11 @@ bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubl
   FitQual = SquaredCorrelation(yc, f);
   EnsureSize(kArray, nOrder + 1);
   alpha.assign(static_cast<std::size_t>(nOrder) + 1, 0.0);
-  double scale = 1;
   for (Integer j = 1; j <= nOrder; ++j) {
-    scale *= sx;
-    kArray[j] = C.GetVal(j) / scale;
+    kArray[j] = k[j];
     alpha[j] = Significance(C.GetVal(j), s, D.GetVal(j), dfres);
   }
-  kArray[0] = C.GetVal(nOrder + 1) + ymean;
+  kArray[0] = k[0];
   alpha[0] = Significance(C.GetVal(nOrder + 1), s, D.GetVal(nOrder + 1), dfres);
   return true;
 }
@@ -297,26 +318,36 @@ TCentredSums CentredSums(const TMatrix& data, Integer n, T transform) {
 
 }  // namespace
 
+// The parabola of the scaled deviations (ScaledMoments), brought back to the data's units by
+// the exponents: data at 1e160 (fourth powers beyond the double range) or at 1e-100 (below it)
+// give the parabola they give at a moderate scale.
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
   k0 = k1 = k2 = FitQual = 0;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcParabolFit", "not enough data points");
-  double ym, var;
-  FData->MeanVar(2, 1, 2, n, ym, var);
-  const TCentredSums c = CentredSums(*FData, n, [ym](double y) { return y - ym; });
-  const double C = n * c.Sxx - c.Sx * c.Sx;
-  const double e = n * c.Sx2t - c.Sxx * c.St;
-  const double f = n * c.Sx3 - c.Sxx * c.Sx;
-  const double g = n * c.Sxt - c.Sx * c.St;
-  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), FData->ColumnPtr(2), n, m))
+    Refuse("CalcParabolFit", "values must be finite");
+  const double C = n * m.Suu - m.Su * m.Su;
+  const double e = n * m.Su2t - m.Suu * m.St;
+  const double f = n * m.Su3 - m.Suu * m.Su;
+  const double g = n * m.Sut - m.Su * m.St;
+  const double h = n * m.Su4 - m.Suu * m.Suu;
   const double a2 = f * f == C * h ? 0 : (C * e - f * g) / (C * h - f * f);
   const double a1 = C == 0 ? 0 : (g - f * a2) / C;
-  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n;
-  k2 = a2;
-  k1 = a1 - 2 * a2 * c.xm;
-  k0 = c.xm * c.xm * a2 + a0 - c.xm * a1 + ym;
-  const double V = c.Stt - c.St * c.St / n;
-  FitQual = V != 0 ? (c.St * a0 + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / V : 1;
+  const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
+  // y - ym = A0 + A1 (x - xm) + A2 (x - xm)^2, then expanded about 0.
+  const double A2 = std::scalbn(a2, 2 * m.Eu - m.Et);
+  const double A1 = std::scalbn(a1, m.Eu - m.Et);
+  const double A0 = std::scalbn(a0, -m.Et);
+  const double c2 = A2, c1 = A1 - 2 * (A2 * m.um), c0 = m.tm + A0 + m.um * (A2 * m.um - A1);
+  if (!std::isfinite(c0) || !std::isfinite(c1) || !std::isfinite(c2))
+    Refuse("CalcParabolFit", "result beyond the double range");
+  k2 = c2;
+  k1 = c1;
+  k0 = c0;
+  const double V = m.Stt - m.St * m.St / n;
+  FitQual = V != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / V : 1;
 }
 
 void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {

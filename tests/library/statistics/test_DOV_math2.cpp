@@ -409,13 +409,16 @@ TEST(CurveFitAccumulator, StraightLineFit) {
       scaled(1e300),
       scaled(1e-170),
       scaled(1e-300),
+      // The sum of the x is beyond the double range, their mean 0.8e308 is not: k = 2.4e308 /
+      // 7.68e616 = 3.125e-309, through both means.
+      {{{-1.6e308, 0}, {1.6e308, 1}, {1.6e308, 1}, {1.6e308, 1}}, 3.125e-309, 0.5, 1, 1},
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);
     Enter(cf, c.points);
     double k, d, q;
     cf.CalcLinFit(k, d, q);
-    EXPECT_NEAR(k, c.k, 1e-12) << c.scale;
+    EXPECT_NEAR(k, c.k, 1e-12 * (c.k == 0 ? 1 : std::fabs(c.k))) << c.scale;
     EXPECT_NEAR(d, c.d, 1e-12 * std::max({1.0, std::fabs(c.d), c.scale})) << c.scale;
     EXPECT_NEAR(q, c.quality, 1e-12) << c.scale;
   }
@@ -430,6 +433,10 @@ TEST(CurveFitAccumulator, StraightLineFitRefusals) {
       {{}, "CalcLinFit: not enough data points"},
       {{{1, 2}}, "CalcLinFit: not enough data points"},
       {{{2, 1}, {2, 5}}, "CalcLinFit: slope is infinite"},
+      // A slope of 1e600.
+      {{{1e-300, 1e300}, {2e-300, 2e300}, {3e-300, 3e300}}, "CalcLinFit: slope is infinite"},
+      {{{1, 2}, {NAN, 3}, {3, 4}}, "CalcLinFit: values must be finite"},
+      {{{1, 2}, {2, INFINITY}, {3, 4}}, "CalcLinFit: values must be finite"},
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);

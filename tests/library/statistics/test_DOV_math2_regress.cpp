@@ -231,6 +231,49 @@ TEST_F(RegressTest, ParabolaThroughThreePoints) {
   EXPECT_NEAR(fq, 1, 1e-14);
 }
 
+TEST_F(RegressTest, QuadraticFitsAtAnyScale) {
+  // x = {1 .. 5}, y = {4, 1, 0, 1, 5}, by hand from the normal equations in x - 3 (sums of its
+  // powers 0, 10, 0, 34): y = -3/35 + (x - 3) / 5 + 8/7 (x - 3)^2, which is 48/5 - 233/35 x +
+  // 8/7 x^2, with RSS = 4/35 of TSS = 94/5, so r^2 = 327/329. Scaling x and y by s scales the
+  // coefficient of power j by s^(1 - j); the quality stays. At 1e160 the fourth powers leave
+  // the double range, at 1e-100 they fall below it.
+  const double base[3] = {48.0 / 5, -233.0 / 35, 8.0 / 7};
+  const double centred[3] = {-3.0 / 35, 1.0 / 5, 8.0 / 7};
+  const double quality = 327.0 / 329;
+  const double ys[5] = {4, 1, 0, 1, 5};
+  for (double s : {1.0, 1e100, 1e160, 1e300, 1e-100, 1e-200}) {
+    SCOPED_TRACE(s);
+    TCurveFit fit(nullptr);
+    for (int i = 0; i < 5; ++i) fit.EnterStatValue((i + 1) * s, ys[i] * s);
+    const double scale[3] = {s, 1, 1 / s};
+    double k[3], fq;
+    ASSERT_EQ(Raised([&] { fit.CalcParabolFit(k[0], k[1], k[2], fq); }), "");
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(k[j], base[j] * scale[j], 1e-12 * std::fabs(base[j] * scale[j])) << j;
+    EXPECT_NEAR(fq, quality, 1e-12);
+    TDoubleArray c(3);
+    double shift = 0, cfq;
+    bool near;
+    ASSERT_TRUE(fit.CalcCenteredPolyFit(2, c, shift, cfq, near));
+    EXPECT_NEAR(shift, 3 * s, 1e-15 * 3 * s);
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(c[j], centred[j] * scale[j], 1e-12 * std::fabs(centred[j] * scale[j])) << j;
+    EXPECT_NEAR(cfq, quality, 1e-12);
+  }
+  // A parabola whose coefficients leave the double range is refused, not given as zeros.
+  TCurveFit steep(nullptr);
+  for (double x : {1.0, 2.0, 3.0}) steep.EnterStatValue(x * 1e-200, x * x * 1e200);
+  double k0, k1, k2, fq;
+  EXPECT_EQ(Raised([&] { steep.CalcParabolFit(k0, k1, k2, fq); }),
+            "CalcParabolFit: result beyond the double range");
+  EXPECT_EQ(k2, 0);
+  TDoubleArray c(3, 7);
+  double shift = 0;
+  bool near;
+  EXPECT_FALSE(steep.CalcCenteredPolyFit(2, c, shift, fq, near));
+  EXPECT_EQ(c, TDoubleArray(3, 7));
+}
+
 TEST_F(RegressTest, ParabolaMatchesThePolynomialFit) {
   Enter(Noisy([](double x) { return 1 + 3 * x - 0.7 * x * x; }, 100, 0.25, 30, 0.02));
   double k0, k1, k2, fq;
