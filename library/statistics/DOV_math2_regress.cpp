@@ -37,6 +37,8 @@ double Significance(double coeff, double s, double dev, Integer dfres) {
 // (y = 1e9 + small) would lose every digit of the spread to the offset.
 struct TCentredSums2 {
   Extended Suu = 0, Svv = 0, Suv = 0, Sut = 0, Svt = 0, Stt = 0;
+  Extended um = 0, vm = 0, tm = 0;  // the means
+  bool UConstant = true;            // all u equal (their mean need not be exactly that value)
 };
 
 template <class U, class V, class T>
@@ -52,8 +54,13 @@ TCentredSums2 CentredSums2(const double* xs, const double* ys, Integer n, U u, V
   um /= n;
   vm /= n;
   tm /= n;
+  c.um = um;
+  c.vm = vm;
+  c.tm = tm;
+  const Extended u0 = u(xs[0]);
   for (Integer i = 0; i < n; ++i) {
     const Extended du = u(xs[i]) - um, dv = v(xs[i]) - vm, dt = t(ys[i]) - tm;
+    if (u(xs[i]) != u0) c.UConstant = false;
     c.Suu += du * du;
     c.Svv += dv * dv;
     c.Suv += du * dv;
@@ -269,11 +276,14 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   if (n < 1) Refuse("CalcAnovaReg", "not enough data points");
   if (NumVars < 1) Refuse("CalcAnovaReg", "number of variables must be at least 1");
   if (dfres < 1) Refuse("CalcAnovaReg", "no residual degrees of freedom");
-  const TCurveFitSums& s = FSums;
-  const Extended m = IncludeConst ? s.sumx / n : 0;
-  SSE = static_cast<double>(s.SumDiffq);
-  SSR = static_cast<double>(s.sumyq - 2 * m * s.sumy + n * m * m);
-  SST = static_cast<double>(n * m * m + s.sumxq - 2 * m * s.sumx);
+  // Sums of squares about m from the sums of the deviations: (centred sum) + n (mean - m)^2,
+  // two terms that cannot cancel, so observations far from 0 keep their digits.
+  const TCurveFitDeviations& v = FDev;
+  const Extended meanx = v.x0 + v.dx / n, meany = v.y0 + v.dy / n;
+  const Extended m = IncludeConst ? meanx : 0;
+  SSE = static_cast<double>(FSums.SumDiffq);
+  SSR = static_cast<double>(v.dyy - v.dy * v.dy / n + n * (meany - m) * (meany - m));
+  SST = static_cast<double>(v.dxx - v.dx * v.dx / n + n * (meanx - m) * (meanx - m));
   MSE = SSE / dfres;
   MSR = SSR / dfreg;
   if (MSR == 0)
@@ -350,25 +360,28 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   FitQual = V != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / V : 1;
 }
 
+// The circle through the points moved by the reference point of the sums of deviations: a
+// circle moves with its points, and the sums about 0 of points far from it (a circle of radius
+// 2 about (1e6, -1e6)) would lose every digit of its size to the offset.
 void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   r = dx = dy = 0;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcCircleFit", "not enough data points");
-  const TCurveFitSums& s = FSums;
-  const Extended A = s.sumy * s.sumy - n * s.sumyq;
-  const Extended B = s.sumx * s.sumx - n * s.sumxq;
-  const Extended C = n * s.sumxy - s.sumx * s.sumy;
+  const TCurveFitDeviations& v = FDev;
+  const Extended A = v.dy * v.dy - n * v.dyy;
+  const Extended B = v.dx * v.dx - n * v.dxx;
+  const Extended C = n * v.dxy - v.dx * v.dy;
   const Extended D = A * B - C * C;
   if (D == 0) Refuse("CalcCircleFit", "radius is infinite");
-  const Extended E = (s.sumxq + s.sumyq) * s.sumy - n * (s.sumx2y + s.sumy3);
-  const Extended F = (s.sumxq + s.sumyq) * s.sumx - n * (s.sumxy2 + s.sumx3);
+  const Extended E = (v.dxx + v.dyy) * v.dy - n * (v.dx2y + v.dy3);
+  const Extended F = (v.dxx + v.dyy) * v.dx - n * (v.dxy2 + v.dx3);
   const Extended cx = (C * E + A * F) / 2 / D;
   const Extended cy = (C * F + B * E) / 2 / D;
   // Rounding can push the mean squared distance of nearly collinear points below 0.
   const Extended r2 =
-      (s.sumxq + s.sumyq - 2 * (s.sumx * cx + s.sumy * cy) + (cx * cx + cy * cy) * n) / n;
-  dx = static_cast<double>(cx);
-  dy = static_cast<double>(cy);
+      (v.dxx + v.dyy - 2 * (v.dx * cx + v.dy * cy) + (cx * cx + cy * cy) * n) / n;
+  dx = static_cast<double>(cx + v.x0);
+  dy = static_cast<double>(cy + v.y0);
   r = static_cast<double>(std::sqrt(std::max<Extended>(r2, 0)));
 }
 
@@ -408,19 +421,15 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
 
 namespace {
 
-struct TLineSums {
-  Extended U, UU, T, TT, UT;
-};
-
-// The shared scheme: T = a + k1 U by least squares on the running sums, the quality from the
-// sums about the means (Centred). Exponential: k0 = exp(a), refused when a lies outside the
-// logarithms of the double range.
-void FitLine(const char* routine, Integer n, const TLineSums& s, const TCentredSums2& Centred,
-             bool Exponential, double& k0, double& k1, double& FitQual) {
-  const Extended det = n * s.UU - s.U * s.U;
-  if (det == 0) Refuse(routine, "slope is infinite");
-  const Extended slope = (n * s.UT - s.U * s.T) / det;
-  const Extended a = (s.UU * s.T - s.U * s.UT) / det;
+// The shared scheme: T = a + k1 U by least squares, from the sums of the transformed values
+// about their means over the points (the running sums about 0 lose every digit of the spread
+// for data far from 0, x = 1e9 + {1 .. 5}). Exponential: k0 = exp(a), refused when a lies
+// outside the logarithms of the double range.
+void FitLine(const char* routine, const TCentredSums2& c, bool Exponential, double& k0,
+             double& k1, double& FitQual) {
+  if (c.UConstant || c.Suu == 0) Refuse(routine, "slope is infinite");
+  const Extended slope = c.Sut / c.Suu;
+  const Extended a = c.tm - slope * c.um;
   k1 = static_cast<double>(slope);
   if (Exponential) {
     if (a < uc_lnMinDouble || a > uc_lnMaxDouble) Refuse(routine, "cannot fit function");
@@ -428,7 +437,7 @@ void FitLine(const char* routine, Integer n, const TLineSums& s, const TCentredS
   } else {
     k0 = static_cast<double>(a);
   }
-  FitQual = CentredQuality(Centred);
+  FitQual = CentredQuality(c);
 }
 
 }  // namespace
@@ -437,18 +446,16 @@ void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcReciLinFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciLinFit", "y values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciLinFit", FNumData, {s.sumx, s.sumxq, s.sum1byy, s.sum1byyq, s.sumxbyy},
-          CentredLine(*FData, FNumData, Same, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciLinFit", CentredLine(*FData, FNumData, Same, Reciprocal), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcHyperbolFit", "x values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcHyperbolFit", FNumData, {s.sum1byx, s.sum1byxq, s.sumy, s.sumyq, s.sumybyx},
-          CentredLine(*FData, FNumData, Reciprocal, Same), false, k0, k1, FitQual);
+  FitLine("CalcHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Same), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const {
@@ -456,19 +463,16 @@ void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) con
   if (FNumData < 3) Refuse("CalcReciHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciHyperbolFit", "y values must not be zero");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcReciHyperbolFit", "x values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciHyperbolFit", FNumData,
-          {s.sum1byx, s.sum1byxq, s.sum1byy, s.sum1byyq, s.sum1byxy},
-          CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx},
-          CentredLine(*FData, FNumData, Ln, Same), false, k0, k1, FitQual);
+  FitLine("CalcLogFit", CentredLine(*FData, FNumData, Ln, Same), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -478,9 +482,8 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
     Refuse("CalcReciLogFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcReciLogFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sum1byy, s.sum1byyq, s.sumlnxbyy},
-          CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciLogFit", CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
@@ -488,9 +491,8 @@ void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcPowerFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcPowerFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcPowerFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcPowerFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumlny, s.sumlnyq, s.sumlnxlny},
-          CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1, FitQual);
+  FitLine("CalcPowerFit", CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
@@ -500,9 +502,8 @@ void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
     Refuse("CalcExponentialFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcExponentialFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcExponentialFit", FNumData, {s.sumx, s.sumxq, s.sumlny, s.sumlnyq, s.sumxlny},
-          CentredLine(*FData, FNumData, Same, Ln), true, k0, k1, FitQual);
+  FitLine("CalcExponentialFit", CentredLine(*FData, FNumData, Same, Ln), true, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -511,20 +512,18 @@ void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual
   if (n < 3) Refuse("CalcHoerlFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcHoerlFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcHoerlFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  const Extended P = n * s.sumxq - s.sumx * s.sumx;
-  const Extended Q = n * s.sumxlnx - s.sumx * s.sumlnx;
-  const Extended R = n * s.sumxlny - s.sumx * s.sumlny;
-  const Extended den = P * (n * s.sumlnxq - s.sumlnx * s.sumlnx) - Q * Q;
-  // All x equal (P = 0), or x and ln x carrying the same information: no unique fit.
-  if (P == 0 || den == 0) Refuse("CalcHoerlFit", "slope is infinite");
-  const Extended c2 = (P * (n * s.sumlnxlny - s.sumlnx * s.sumlny) - Q * R) / den;
+  // ln y = w + u x + k2 ln x by least squares, about the means (see FitLine).
+  const TCentredSums2 c = CentredSums2(FData->ColumnPtr(1), FData->ColumnPtr(2), n, Same, Ln, Ln);
+  const Extended den = c.Suu * c.Svv - c.Suv * c.Suv;
+  // All x equal, or x and ln x carrying the same information: no unique fit.
+  if (c.UConstant || c.Suu == 0 || !(den > 0)) Refuse("CalcHoerlFit", "slope is infinite");
+  const Extended c2 = (c.Suu * c.Svt - c.Suv * c.Sut) / den;
   k2 = static_cast<double>(c2);
-  const Extended u = (R - Q * c2) / P;
-  const Extended w = (s.sumlny - s.sumx * u - s.sumlnx * c2) / n;
+  const Extended u = (c.Sut - c.Suv * c2) / c.Suu;
+  const Extended w = c.tm - c.um * u - c.vm * c2;
   if (w < uc_lnMinDouble || w > uc_lnMaxDouble || u > uc_lnMaxDouble)
     Refuse("CalcHoerlFit", "cannot fit function");
   k0 = static_cast<double>(std::exp(w));
   k1 = static_cast<double>(std::exp(u));
-  FitQual = CentredQuality(CentredSums2(FData->ColumnPtr(1), FData->ColumnPtr(2), n, Same, Ln, Ln));
+  FitQual = CentredQuality(c);
 }

@@ -179,18 +179,23 @@ TEST_F(RegressTest, CenteredPolyFit) {
 // ---- analysis of variance ----------------------------------------------------------------
 
 TEST_F(RegressTest, AnovaOfPerfectEstimates) {
-  Enter({{1, 1}, {2, 2}, {4, 4}, {7, 7}});
-  Integer dfreg, dfres, dftotal;
-  double SSE, SSR, SST, MSE, MSR, F;
-  cf.CalcAnovaReg(1, true, dfreg, dfres, dftotal, SSE, SSR, SST, MSE, MSR, F);
-  EXPECT_EQ(dfreg, 1);
-  EXPECT_EQ(dftotal, 3);
-  EXPECT_EQ(dfres, 2);
-  EXPECT_EQ(SSE, 0);
-  EXPECT_EQ(MSE, 0);
-  EXPECT_EQ(F, 1e10);
-  EXPECT_DOUBLE_EQ(SSR, SST);
-  EXPECT_DOUBLE_EQ(SST, 21);  // sum of (x - 3.5)^2
+  // Near 0 and far from it, where sums about 0 would lose the spread to the offset.
+  for (double offset : {0.0, 1e9, 1e12}) {
+    SCOPED_TRACE(offset);
+    TCurveFit fit(nullptr);
+    for (double v : {1, 2, 4, 7}) fit.EnterStatValue(offset + v, offset + v);
+    Integer dfreg, dfres, dftotal;
+    double SSE, SSR, SST, MSE, MSR, F;
+    fit.CalcAnovaReg(1, true, dfreg, dfres, dftotal, SSE, SSR, SST, MSE, MSR, F);
+    EXPECT_EQ(dfreg, 1);
+    EXPECT_EQ(dftotal, 3);
+    EXPECT_EQ(dfres, 2);
+    EXPECT_EQ(SSE, 0);
+    EXPECT_EQ(MSE, 0);
+    EXPECT_EQ(F, 1e10);
+    EXPECT_DOUBLE_EQ(SSR, SST);
+    EXPECT_DOUBLE_EQ(SST, 21);  // sum of (x - 3.5)^2
+  }
 }
 
 TEST_F(RegressTest, AnovaOfAFit) {
@@ -304,6 +309,14 @@ TEST_F(RegressTest, Circle) {
   EXPECT_NEAR(dx, 3, 1e-12);
   EXPECT_NEAR(dy, -1, 1e-12);
   EXPECT_NEAR(r, 2, 1e-12);
+  // The same circle far from 0, where sums about 0 would lose its size to the offset.
+  TCurveFit far(nullptr);
+  for (int i = 0; i < 12; ++i)
+    far.EnterStatValue(1e6 + 2 * std::cos(i * 0.5), -1e6 + 2 * std::sin(i * 0.5));
+  far.CalcCircleFit(r, dx, dy);
+  EXPECT_NEAR(dx, 1e6, 1e-8);
+  EXPECT_NEAR(dy, -1e6, 1e-8);
+  EXPECT_NEAR(r, 2, 1e-8);
   TCurveFit line(nullptr);
   for (double x : {0.0, 1.0, 2.0}) line.EnterStatValue(x, 2 * x);
   EXPECT_EQ(Raised([&] { line.CalcCircleFit(r, dx, dy); }), "CalcCircleFit: radius is infinite");
@@ -333,6 +346,7 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
     std::function<double(double)> U, T;   // the transformation
     std::function<void(TCurveFit&, double&, double&, double&)> fit;
     bool exponential;  // k0 = exp(intercept)
+    double x0 = 1, noise = 0.03;  // the first x, and the scatter of y
   };
   const Model models[] = {
       {"ReciLin", [](double x) { return 1 / (0.5 + 0.2 * x); }, [](double x) { return x; },
@@ -357,11 +371,20 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
       {"Exponential", [](double x) { return 0.5 * std::exp(0.3 * x); }, [](double x) { return x; },
        [](double y) { return std::log(y); },
        [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true},
+      // x far from 0: the sums of x and x^2 about 0 need 27 digits to give the slope.
+      {"ReciLin far from 0", [](double x) { return 1 / (0.5 + 0.2 * (x - 1e9)); },
+       [](double x) { return x; }, [](double y) { return 1 / y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLinFit(a, b, q); }, false,
+       1e9},
+      {"Exponential far from 0", [](double x) { return std::exp(2e-7 * (x - 1e9)); },
+       [](double x) { return x; }, [](double y) { return std::log(y); },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true,
+       1e9, 0},
   };
   for (const Model& m : models) {
     SCOPED_TRACE(m.name);
     TCurveFit fit(nullptr);
-    const TPoints pts = Noisy(m.curve, 1, 0.4, 20, 0.03);
+    const TPoints pts = Noisy(m.curve, m.x0, 0.4, 20, m.noise);
     std::vector<double> u, t;
     for (const auto& [x, y] : pts) {
       fit.EnterStatValue(x, y);
@@ -377,6 +400,7 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
     EXPECT_LE(fq, 1 + 1e-12);
   }
 }
+
 
 TEST_F(RegressTest, QualityOfDataFarFromZero) {
   // y = 1e9 + {1, 2, 3, 4, 5, 6, 40}: sums about 0 lose the spread to the offset, and the
