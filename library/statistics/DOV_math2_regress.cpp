@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "DOV_math1.h"
@@ -296,38 +297,6 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
 
 // ---- parabola, circle, Gaussian -------------------------------------------------------------
 
-namespace {
-
-// Sums of powers of the centred x times a function of y, over the data.
-struct TCentredSums {
-  double n = 0, xm = 0, Sx = 0, Sxx = 0, Sx3 = 0, Sx4 = 0;
-  double St = 0, Stt = 0, Sxt = 0, Sx2t = 0;  // t = transformed y, centred or not
-};
-
-template <class T>
-TCentredSums CentredSums(const TMatrix& data, Integer n, T transform) {
-  TCentredSums c;
-  double var;
-  c.n = n;
-  data.MeanVar(1, 1, 1, n, c.xm, var);
-  const double* xs = data.ColumnPtr(1);
-  const double* ys = data.ColumnPtr(2);
-  for (Integer i = 0; i < n; ++i) {
-    const double dx = xs[i] - c.xm, t = transform(ys[i]);
-    c.Sx += dx;
-    c.Sxx += dx * dx;
-    c.Sx3 += dx * dx * dx;
-    c.Sx4 += dx * dx * dx * dx;
-    c.St += t;
-    c.Stt += t * t;
-    c.Sxt += dx * t;
-    c.Sx2t += dx * dx * t;
-  }
-  return c;
-}
-
-}  // namespace
-
 // The parabola of the scaled deviations (ScaledMoments), brought back to the data's units by
 // the exponents: data at 1e160 (fourth powers beyond the double range) or at 1e-100 (below it)
 // give the parabola they give at a moderate scale.
@@ -385,31 +354,47 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   r = static_cast<double>(std::sqrt(std::max<Extended>(r2, 0)));
 }
 
+// The parabola of ln y on the scaled deviations of x (as CalcParabolFit), so x at any scale
+// gives the peak it gives at a moderate one.
 void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   k2 = kNoValue;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcGaussFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcGaussFit", "y values must not be negative");
-  // ln y about its mean, as the parabola takes y: the quality keeps its digits for offset data.
-  double lm = 0;
-  for (Integer i = 0; i < n; ++i) lm += std::log(FData->ColumnPtr(2)[i]);
-  lm /= n;
-  const TCentredSums c = CentredSums(*FData, n, [lm](double y) { return std::log(y) - lm; });
-  const double C = n * c.Sxx - c.Sx * c.Sx;
-  const double e = n * c.Sx2t - c.Sxx * c.St;
-  const double f = n * c.Sx3 - c.Sxx * c.Sx;
-  const double g = n * c.Sxt - c.Sx * c.St;
-  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
-  const double a2 = f * f == C * h ? kNoValue : (C * e - f * g) / (C * h - f * f);
-  const double a1 = C == 0 ? kNoValue : (g - f * a2) / C;
-  const double a0c = (c.St - a1 * c.Sx - a2 * c.Sxx) / n, a0 = a0c + lm;
-  const double W = c.Stt - c.St * c.St / n;
-  FitQual = W != 0 ? (c.St * a0c + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
-  if (a2 != 0) {
-    k0 = std::exp(a0 - a1 * a1 / (4 * a2));
-    k1 = -0.5 * a1 / a2 + c.xm;
-    k2 = -1 / a2;
+  std::vector<double> lny(static_cast<std::size_t>(n));
+  for (Integer i = 0; i < n; ++i) lny[i] = std::log(FData->ColumnPtr(2)[i]);
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), lny.data(), n, m))
+    Refuse("CalcGaussFit", "values must be finite");
+  const double C = n * m.Suu - m.Su * m.Su;
+  const double e = n * m.Su2t - m.Suu * m.St;
+  const double f = n * m.Su3 - m.Suu * m.Su;
+  const double g = n * m.Sut - m.Su * m.St;
+  const double h = n * m.Su4 - m.Suu * m.Suu;
+  // Without a unique parabola the coefficient stands at 1.7e38 in the data's units.
+  const bool noA2 = f * f == C * h, noA1 = C == 0;
+  auto substitute = [](int e) {
+    return std::min(std::scalbn(kNoValue, e), std::numeric_limits<double>::max());
+  };
+  const double a2 = noA2 ? substitute(m.Et - 2 * m.Eu) : (C * e - f * g) / (C * h - f * f);
+  const double a1 = noA1 ? substitute(m.Et - m.Eu) : (g - f * a2) / C;
+  const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
+  const double W = m.Stt - m.St * m.St / n;
+  FitQual = W != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / W : 1;
+  // ln y = A0 + A1 (x - xm) + A2 (x - xm)^2 in the data's units.
+  const double A2 = noA2 ? kNoValue : std::scalbn(a2, 2 * m.Eu - m.Et);
+  const double A1 = noA1 ? kNoValue : std::scalbn(a1, m.Eu - m.Et);
+  const double A0 = std::scalbn(a0, -m.Et) + m.tm;
+  if (A2 != 0) {
+    const double c0 = std::exp(A0 - A1 * (A1 / (4 * A2)));
+    const double c1 = -0.5 * (A1 / A2) + m.um;
+    const double c2 = -1 / A2;
+    if (!std::isfinite(c0) || !std::isfinite(c1) || !std::isfinite(c2))
+      Refuse("CalcGaussFit", "result beyond the double range");
+    k0 = c0;
+    k1 = c1;
+    k2 = c2;
   } else {
     k2 = -kNoValue;
     k1 = 0;

@@ -323,14 +323,22 @@ TEST_F(RegressTest, Circle) {
 }
 
 TEST_F(RegressTest, Gauss) {
+  double k0, k1, k2, fq;
+  // The peak on x scaled by s: centre 2 s, width 0.5 s^2 (fourth powers of x beyond the double
+  // range at 1e100, below it at 1e-100).
+  for (double s : {1.0, 1e100, 1e150, 1e-100, 1e-150}) {
+    SCOPED_TRACE(s);
+    TCurveFit fit(nullptr);
+    for (double x = 0.5; x <= 3.5; x += 0.25)
+      fit.EnterStatValue(x * s, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
+    fit.CalcGaussFit(k0, k1, k2, fq);
+    EXPECT_NEAR(k0, 3, 1e-12);
+    EXPECT_NEAR(k1, 2 * s, 1e-12 * s);
+    EXPECT_NEAR(k2, 0.5 * s * s, 1e-12 * s * s);
+    EXPECT_NEAR(fq, 1, 1e-12);
+  }
   for (double x = 0.5; x <= 3.5; x += 0.25)
     cf.EnterStatValue(x, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
-  double k0, k1, k2, fq;
-  cf.CalcGaussFit(k0, k1, k2, fq);
-  EXPECT_NEAR(k0, 3, 1e-12);
-  EXPECT_NEAR(k1, 2, 1e-12);
-  EXPECT_NEAR(k2, 0.5, 1e-12);
-  EXPECT_NEAR(fq, 1, 1e-12);
   cf.EnterStatValue(5, 0);
   EXPECT_EQ(Raised([&] { cf.CalcGaussFit(k0, k1, k2, fq); }),
             "CalcGaussFit: y values must not be negative");
