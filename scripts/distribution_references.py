@@ -9,7 +9,7 @@ regularised incomplete beta function is its continued fraction, evaluated from w
 converges (x below or above (a + 1) / (a + b + 2)), with the prefactor from mpmath's log-gamma.
 A quantile is found by bisection on the logarithm of x until the bracket is 1e-30 relative,
 on the lower tail for p <= 1/2 and on the upper tail (from 1 - p, exact there) above.
-The run is deterministic (about ten seconds). Output: each value to 17 digits, one CDF a line
+The run is deterministic (about twenty seconds). Output: each value to 17 digits, one CDF a line
 and one line of quantiles per F distribution at the probabilities of the quantile table.
 
 Usage:
