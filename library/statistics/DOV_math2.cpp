@@ -289,7 +289,8 @@ double TCurveFit::StdDevY() const { return StdDev(FDev.dyy, FDev.dy); }
 double TCurveFit::StdDevDiff() const { return StdDev(FDev.ddd, FDev.dd); }
 
 // Extended precision holds the products of data anywhere in the double range (1e160 squared,
-// or 1e-170), so r needs no scaling; rounding may take it a last bit beyond +-1.
+// or 1e-170), so r needs no scaling; the clamp keeps rounding from taking it a last bit beyond
+// +-1 (exactly correlated points far from 0 gave 1.0000076 from the sums about 0).
 double TCurveFit::CorrCoeff() const {
   if (FNumData < 3 || FSums.sumxq <= 0 || FSums.sumyq <= 0) return 0;
   const Extended n = FNumData;

@@ -347,8 +347,7 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   const Extended cx = (C * E + A * F) / 2 / D;
   const Extended cy = (C * F + B * E) / 2 / D;
   // Rounding can push the mean squared distance of nearly collinear points below 0.
-  const Extended r2 =
-      (v.dxx + v.dyy - 2 * (v.dx * cx + v.dy * cy) + (cx * cx + cy * cy) * n) / n;
+  const Extended r2 = (v.dxx + v.dyy - 2 * (v.dx * cx + v.dy * cy) + (cx * cx + cy * cy) * n) / n;
   dx = static_cast<double>(cx + v.x0);
   dy = static_cast<double>(cy + v.y0);
   r = static_cast<double>(std::sqrt(std::max<Extended>(r2, 0)));
@@ -410,8 +409,8 @@ namespace {
 // about their means over the points (the running sums about 0 lose every digit of the spread
 // for data far from 0, x = 1e9 + {1 .. 5}). Exponential: k0 = exp(a), refused when a lies
 // outside the logarithms of the double range.
-void FitLine(const char* routine, const TCentredSums2& c, bool Exponential, double& k0,
-             double& k1, double& FitQual) {
+void FitLine(const char* routine, const TCentredSums2& c, bool Exponential, double& k0, double& k1,
+             double& FitQual) {
   if (c.UConstant || c.Suu == 0) Refuse(routine, "slope is infinite");
   const Extended slope = c.Sut / c.Suu;
   const Extended a = c.tm - slope * c.um;
@@ -448,16 +447,15 @@ void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) con
   if (FNumData < 3) Refuse("CalcReciHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciHyperbolFit", "y values must not be zero");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcReciHyperbolFit", "x values must not be zero");
-  FitLine("CalcReciHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0, k1,
-          FitQual);
+  FitLine("CalcReciHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0,
+          k1, FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
-  FitLine("CalcLogFit", CentredLine(*FData, FNumData, Ln, Same), false, k0, k1,
-          FitQual);
+  FitLine("CalcLogFit", CentredLine(*FData, FNumData, Ln, Same), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -467,8 +465,7 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
     Refuse("CalcReciLogFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcReciLogFit", "x values must not be negative or zero");
-  FitLine("CalcReciLogFit", CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1,
-          FitQual);
+  FitLine("CalcReciLogFit", CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
@@ -476,8 +473,7 @@ void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcPowerFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcPowerFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcPowerFit", "x values must not be negative or zero");
-  FitLine("CalcPowerFit", CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1,
-          FitQual);
+  FitLine("CalcPowerFit", CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
@@ -487,8 +483,7 @@ void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
     Refuse("CalcExponentialFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcExponentialFit", "x values must not be negative or zero");
-  FitLine("CalcExponentialFit", CentredLine(*FData, FNumData, Same, Ln), true, k0, k1,
-          FitQual);
+  FitLine("CalcExponentialFit", CentredLine(*FData, FNumData, Same, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const {

@@ -17,7 +17,6 @@
 #include <limits>
 #include <vector>
 
-
 #include "DOV_math1.h"
 #include "DOV_statis.h"
 #include "DOV_univconst.h"
@@ -296,8 +295,7 @@ double IncompleteGamma(double x, double a) {
   if (std::isnan(x) || std::isnan(a)) return std::numeric_limits<double>::quiet_NaN();
   if (x <= 0 || a <= 0 || std::isinf(a)) return 0;
   const TTails t = GammaTailsExact(a, x, std::log(x));
-  if (!t.Converged)
-    throw ESDLStatisError("IncompleteGamma: no accurate value for these arguments");
+  if (!t.Converged) throw ESDLStatisError("IncompleteGamma: no accurate value for these arguments");
   return t.Lower;
 }
 
@@ -337,8 +335,8 @@ double IncompleteBeta(double x, double a, double b) {
   if (a == 0 || std::isinf(b)) return 1;
   if (b == 0 || std::isinf(a)) return 0;
   const TTails t = a + b > kMaxBetaParameters
-                      ? TTails{0, 0, false}
-                      : BetaTailsExact(a, b, x, 1 - x, std::log(x), std::log1p(-x));
+                       ? TTails{0, 0, false}
+                       : BetaTailsExact(a, b, x, 1 - x, std::log(x), std::log1p(-x));
   if (!t.Converged) throw ESDLStatisError("IncompleteBeta: no accurate value for these arguments");
   return t.Lower;
 }

@@ -409,7 +409,6 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
   }
 }
 
-
 TEST_F(RegressTest, QualityOfDataFarFromZero) {
   // y = 1e9 + {1, 2, 3, 4, 5, 6, 40}: sums about 0 lose the spread to the offset, and the
   // quality must still be r^2 of the fit. The values are r^2 = 1 - RSS / TSS of each model's
