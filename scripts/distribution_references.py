@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Reference values of the chi-square, F and Student CDFs and quantiles at large degrees of freedom.
+"""Reference values of the chi-square, F and Student CDFs and quantiles at large degrees of freedom,
+and of the incomplete gamma and beta functions at large parameters.
 
 Everything is computed with mpmath at 60 significant digits, independently of the library's
-double arithmetic: the regularised incomplete gamma function is mpmath's own, and the
+double arithmetic: the regularised incomplete gamma function is mpmath's own for the CDFs and
+its series or continued fraction (whichever converges) for the special functions, and the
 regularised incomplete beta function is its continued fraction, evaluated from whichever end
 converges (x below or above (a + 1) / (a + b + 2)), with the prefactor from mpmath's log-gamma.
 A quantile is found by bisection on the logarithm of x until the bracket is 1e-30 relative,
 on the lower tail for p <= 1/2 and on the upper tail (from 1 - p, exact there) above.
-The run is deterministic (about ten seconds). Output: each value to 17 digits, one CDF a line
+The run is deterministic (about twenty seconds). Output: each value to 17 digits, one CDF a line
 and one line of quantiles per F distribution at the probabilities of the quantile table.
 
 Usage:
@@ -60,6 +62,43 @@ def beta_tails(a, b, x):
         return i, 1 - i
     j = pre * beta_fraction(b, a, y) / b
     return 1 - j, j
+
+
+def gamma_tails(a, x):
+    """P(a, x) and Q(a, x): the series of P below x = a + 1, the continued fraction of Q above,
+    each run until its terms no longer count at the working precision. mpmath's own gammainc
+    gives up on its series for the large parameters wanted here."""
+    a, x = mp.mpf(a), mp.mpf(x)
+    if x <= 0:
+        return mp.mpf(0), mp.mpf(1)
+    pre = mp.exp(a * mp.log(x) - x - mp.loggamma(a))
+    eps = mp.mpf(10) ** -55
+    if x < a + 1:
+        term = total = 1 / a
+        k = a
+        while term > eps * total:
+            k += 1
+            term *= x / k
+            total += term
+        p = pre * total
+        return p, 1 - p
+    tiny = mp.mpf(10) ** -200
+    b = x + 1 - a
+    c, d = 1 / tiny, 1 / b
+    h = d
+    for i in range(1, 10**8):
+        an = -i * (i - a)
+        b += 2
+        d = an * d + b
+        d = 1 / (d if abs(d) > tiny else tiny)
+        c = b + an / c
+        c = c if abs(c) > tiny else tiny
+        delta = d * c
+        h *= delta
+        if abs(delta - 1) < eps:
+            q = pre * h
+            return 1 - q, q
+    raise RuntimeError("continued fraction did not converge")
 
 
 def f_tails(x, d1, d2):
@@ -125,6 +164,15 @@ def main():
     print("// CDFs")
     for name, args, f in cdfs:
         print(f"  {name}{args} = {show(f(*args))}")
+    # IncompleteGamma(x, a) = P(a, x) and IncompleteBeta(x, a, b) = I_x(a, b), in the library's
+    # order of arguments, where the parameters are large.
+    print("// special functions")
+    for x, a in [(1000002.0, 1e6), (999000.0, 1e6), (1e8 + 1e4, 1e8), (1e9 - 2e5, 1e9),
+                 (298000.0, 3e5), (1e-300, 0.5)]:
+        print(f"  IncompleteGamma({x!r}, {a!r}) = {show(gamma_tails(a, x)[0])}")
+    for x, a, b in [(0.5, 1e6, 1e6), (0.5005, 1e6, 1e6), (0.9901, 1e8, 1e6),
+                    (2 / 7 + 5e-6, 2e9, 5e9)]:
+        print(f"  IncompleteBeta({x!r}, {a!r}, {b!r}) = {show(beta_tails(a, b, x)[0])}")
     ps = ["1e-300", "1e-100", "1e-10", "1e-6", "0.05", "0.5 - 1e-9", "0.5", "0.7", "0.999",
           "1 - 1e-10", "1 - 0x1p-53"]
     values = [mp.mpf(1e-300), mp.mpf(1e-100), mp.mpf(1e-10), mp.mpf(1e-6), mp.mpf(0.05),

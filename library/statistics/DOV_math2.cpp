@@ -4,8 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "DOV_math1.h"
+#include "DOV_math2_moments.h"
 #include "DOV_matrix.h"
 #include "DOV_univconst.h"
 #include "DOV_vector.h"
@@ -33,6 +35,7 @@ TCurveFit::~TCurveFit() = default;
 
 void TCurveFit::Init() {
   FSums = TCurveFitSums{};
+  FDev = TCurveFitDeviations{};
   FNumData = 0;
   FPSplineFQ = 0;
   FData->Fill(0);
@@ -78,6 +81,7 @@ void TCurveFit::AdjustSums(double xd, double yd, int Sign) {
     if (!(yd >= FMinY)) FMinY = yd;
     if (xd > FMaxX) FMaxX = xd;
     if (yd > FMaxY) FMaxY = yd;
+    AddDeviations(xd, yd);
   }
 
   add(s.sumx, x);
@@ -167,6 +171,39 @@ void TCurveFit::AdjustSums(double xd, double yd, int Sign) {
   }
 }
 
+void TCurveFit::AddDeviations(double x, double y) {
+  TCurveFitDeviations& v = FDev;
+  if (!v.HasRef) {
+    v = TCurveFitDeviations{};
+    v.HasRef = true;
+    v.x0 = x;
+    v.y0 = y;
+  }
+  const Extended dx = static_cast<Extended>(x) - v.x0, dy = static_cast<Extended>(y) - v.y0;
+  const Extended dd = (static_cast<Extended>(x) - y) - (static_cast<Extended>(v.x0) - v.y0);
+  v.dx += dx;
+  v.dy += dy;
+  v.dd += dd;
+  v.dxx += dx * dx;
+  v.dyy += dy * dy;
+  v.dxy += dx * dy;
+  v.ddd += dd * dd;
+  v.dx3 += dx * dx * dx;
+  v.dy3 += dy * dy * dy;
+  v.dx2y += dx * dx * dy;
+  v.dxy2 += dx * dy * dy;
+}
+
+// Subtracting a point's deviations would leave the reference where it was, possibly far from
+// the points that stay (the first point of 0, 1e12 + 1, 1e12 + 2, ... removed), and the
+// subtraction's rounding behind; the rows are moved anyway, so the sums are taken afresh.
+void TCurveFit::RebuildDeviations() {
+  FDev = TCurveFitDeviations{};
+  const double* xs = FData->ColumnPtr(1);
+  const double* ys = FData->ColumnPtr(2);
+  for (Integer r = 0; r < FNumData; ++r) AddDeviations(xs[r], ys[r]);
+}
+
 void TCurveFit::RemoveStatValue(Integer ix) {
   if (ix >= 1 && ix <= FNumData) {
     AdjustSums(FData->GetVal(1, ix), FData->GetVal(2, ix), -1);
@@ -176,6 +213,7 @@ void TCurveFit::RemoveStatValue(Integer ix) {
     }
     --FNumData;
     FData->Changed();
+    RebuildDeviations();
   }
   MarkCachesStale();
 }
@@ -199,6 +237,13 @@ void TCurveFit::FlipXY() {
   ExChange(s.sumlnxbyy, s.sumlnybyx);
   ExChange(s.sumxqlny, s.sumyqlnx);
   s.sumDiff = -s.sumDiff;
+  TCurveFitDeviations& v = FDev;
+  std::swap(v.x0, v.y0);
+  std::swap(v.dx, v.dy);
+  std::swap(v.dxx, v.dyy);
+  std::swap(v.dx3, v.dy3);
+  std::swap(v.dx2y, v.dxy2);
+  v.dd = -v.dd;  // dxy and ddd stay
   double* xs = FData->ColumnPtr(1);
   double* ys = FData->ColumnPtr(2);
   for (Integer r = 0; r < FData->NrOfRows(); ++r) ExChange(xs[r], ys[r]);
@@ -226,24 +271,34 @@ double TCurveFit::MeanDiff() const {
   return FNumData > 0 ? static_cast<double>(FSums.sumDiff / FNumData) : 0.0;
 }
 
+// Sum of squared deviations about the mean, from the sum of the deviations from the reference
+// point and the sum of their squares: the reference is one of the points, so the square of the
+// sum costs at most the digits of n.
+static Extended CentredSquares(Extended SumSq, Extended Sum, Extended n) {
+  return SumSq - Sum * Sum / n;
+}
+
 double TCurveFit::StdDev(Extended SumSq, Extended Sum) const {
   if (FNumData < 3) return 0;
   const Extended n = FNumData;
-  return static_cast<double>(std::sqrt(std::fabs((SumSq - Sum * Sum / n) / (n - 1))));
+  return static_cast<double>(std::sqrt(std::fabs(CentredSquares(SumSq, Sum, n) / (n - 1))));
 }
 
-double TCurveFit::StdDevX() const { return StdDev(FSums.sumxq, FSums.sumx); }
-double TCurveFit::StdDevY() const { return StdDev(FSums.sumyq, FSums.sumy); }
-double TCurveFit::StdDevDiff() const { return StdDev(FSums.SumDiffq, FSums.sumDiff); }
+double TCurveFit::StdDevX() const { return StdDev(FDev.dxx, FDev.dx); }
+double TCurveFit::StdDevY() const { return StdDev(FDev.dyy, FDev.dy); }
+double TCurveFit::StdDevDiff() const { return StdDev(FDev.ddd, FDev.dd); }
 
+// Extended precision holds the products of data anywhere in the double range (1e160 squared,
+// or 1e-170), so r needs no scaling; the clamp keeps rounding from taking it a last bit beyond
+// +-1 (exactly correlated points far from 0 gave 1.0000076 from the sums about 0).
 double TCurveFit::CorrCoeff() const {
   if (FNumData < 3 || FSums.sumxq <= 0 || FSums.sumyq <= 0) return 0;
   const Extended n = FNumData;
-  const double sxx = static_cast<double>(FSums.sumxq - FSums.sumx * FSums.sumx / n);
-  const double syy = static_cast<double>(FSums.sumyq - FSums.sumy * FSums.sumy / n);
-  if (sxx == 0 || syy == 0) return 0;
-  const Extended sxy = FSums.sumxy - FSums.sumx * FSums.sumy / n;
-  return static_cast<double>(sxy / std::sqrt(std::fabs(static_cast<Extended>(sxx) * syy)));
+  const Extended sxx = CentredSquares(FDev.dxx, FDev.dx, n);
+  const Extended syy = CentredSquares(FDev.dyy, FDev.dy, n);
+  if (!(sxx > 0 && syy > 0)) return 0;
+  const Extended sxy = FDev.dxy - FDev.dx * FDev.dy / n;
+  return static_cast<double>(std::clamp<Extended>(sxy / std::sqrt(sxx) / std::sqrt(syy), -1, 1));
 }
 
 void TCurveFit::CalcStatistics(Integer& NumData, double& MeanX_, double& MeanY_, double& StdevX,
@@ -313,47 +368,91 @@ double TCurveFit::CalcMeanDegrees(Integer Nc) const {
 double TCurveFit::MeanAngleX() const { return CalcMeanDegrees(1); }
 double TCurveFit::MeanAngleY() const { return CalcMeanDegrees(2); }
 
-// The sums are taken over the deviations from the means scaled by powers of two to at most 1,
-// so that data of any magnitude (1e160 would overflow the squares, 1e-170 underflow them) gives
-// the line wherever it is representable; the scales come back in k and d only.
+// ---- least squares at any scale ----------------------------------------------------------
+
+namespace {
+
+// The mean of n finite values, in units of 2^-Pre: values beyond 2^990 (whose sum could
+// overflow) are scaled near 1 first, the rest are taken as they are. Returns false when a value
+// is not finite. The mean is the library's mean of a set of values.
+bool ScaledMean(const double* v, Integer n, int& Pre, double& Mean) {
+  double big = 0;
+  for (Integer i = 0; i < n; ++i) {
+    if (!std::isfinite(v[i])) return false;
+    big = std::max(big, std::fabs(v[i]));
+  }
+  Pre = ScaleExponent(big, 990);
+  double variance;
+  SampleMeanVar(
+      [&](auto f) {
+        for (Integer i = 0; i < n; ++i) f(Scaled(v[i], Pre));
+      },
+      Mean, variance);
+  return true;
+}
+
+}  // namespace
+
+bool ScaledDeviations(const double* v, Integer n, double& Mean, int& E, std::vector<double>& d) {
+  int pre = 0;
+  double m = 0;
+  if (!ScaledMean(v, n, pre, m)) return false;
+  d.resize(static_cast<std::size_t>(std::max<Integer>(n, 0)));
+  double big = 0;
+  for (Integer i = 0; i < n; ++i) {
+    d[i] = Scaled(v[i], pre) - m;
+    big = std::max(big, std::fabs(d[i]));
+  }
+  const int e = big > 0 ? -(std::ilogb(big) + 1) : 0;
+  for (double& x : d) x = std::scalbn(x, e);
+  Mean = Scaled(m, -pre);
+  E = pre + e;
+  return true;
+}
+
+bool ScaledMoments(const double* u, const double* t, Integer n, TScaledMoments& m) {
+  m = TScaledMoments{};
+  std::vector<double> du, dt;
+  if (!ScaledDeviations(u, n, m.um, m.Eu, du) || !ScaledDeviations(t, n, m.tm, m.Et, dt))
+    return false;
+  for (Integer i = 0; i < n; ++i) {
+    const double a = du[i], b = dt[i];
+    m.Su += a;
+    m.St += b;
+    m.Suu += a * a;
+    m.Stt += b * b;
+    m.Sut += a * b;
+    m.Su3 += a * a * a;
+    m.Su4 += a * a * a * a;
+    m.Su2t += a * a * b;
+  }
+  return true;
+}
+
+// The line is fitted to the scaled deviations (ScaledMoments), so data of any magnitude give
+// it wherever it is representable; the scales come back in k and d only. A slope or intercept
+// beyond the double range is refused, as are values that are not finite.
 void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   k = d = FitQual = 0;
   const Integer n = FNumData;
   if (n < 2) throw ESDLMath2Error("CalcLinFit: not enough data points");
-  double xm, ym, var;
-  FData->MeanVar(1, 1, 1, n, xm, var);
-  FData->MeanVar(2, 1, 2, n, ym, var);
-  const double* xs = FData->ColumnPtr(1);
-  const double* ys = FData->ColumnPtr(2);
-  double xMax = 0, yMax = 0;
-  for (Integer i = 0; i < n; ++i) {
-    xMax = std::max(xMax, std::fabs(xs[i] - xm));
-    yMax = std::max(yMax, std::fabs(ys[i] - ym));
-  }
-  // 2^ex >= every |x - xm| (and 2^ey for y); 0 where all deviations are 0.
-  const int ex = xMax > 0 ? std::ilogb(xMax) + 1 : 0;
-  const int ey = yMax > 0 ? std::ilogb(yMax) + 1 : 0;
-  double Sx = 0, Sy = 0, Sxx = 0, Syy = 0, Sxy = 0;
-  for (Integer i = 0; i < n; ++i) {
-    const double dx = std::scalbn(xs[i] - xm, -ex), dy = std::scalbn(ys[i] - ym, -ey);
-    Sx += dx;
-    Sy += dy;
-    Sxx += dx * dx;
-    Syy += dy * dy;
-    Sxy += dx * dy;
-  }
-  const double D = n * Sxx - Sx * Sx;
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), FData->ColumnPtr(2), n, m))
+    throw ESDLMath2Error("CalcLinFit: values must be finite");
+  const double D = n * m.Suu - m.Su * m.Su;
   if (D == 0) throw ESDLMath2Error("CalcLinFit: slope is infinite");
-  const double ks = (n * Sxy - Sx * Sy) / D;  // the slope in scaled units
-  const double kk = std::scalbn(ks, ey - ex);
-  const double dd = std::scalbn((Sxx * Sy - Sx * Sxy) / D, ey) - kk * xm + ym;
-  // r^2 = k Sxy / Syy about the means, free of the scales. Sx and Sy are the rounding left by
+  const double ks = (n * m.Sut - m.Su * m.St) / D;  // the slope in scaled units
+  const double kk = std::scalbn(ks, m.Eu - m.Et);
+  const double dd = std::scalbn((m.Suu * m.St - m.Su * m.Sut) / D, -m.Et) - kk * m.um + m.tm;
+  if (!std::isfinite(kk)) throw ESDLMath2Error("CalcLinFit: slope is infinite");
+  if (!std::isfinite(dd)) throw ESDLMath2Error("CalcLinFit: result beyond the double range");
+  // r^2 = k Sxy / Syy about the means, free of the scales. Su and St are the rounding left by
   // the means; taking them out keeps the centring exact. The intercept must stay out of it: for
-  // data far from 0 it is huge, and Sy times it is no longer 0.
-  const double V = Syy - Sy * Sy / n;
+  // data far from 0 it is huge, and St times it is no longer 0.
+  const double V = m.Stt - m.St * m.St / n;
   k = kk;
   d = dd;
-  FitQual = V != 0 ? std::clamp(ks * (Sxy - Sx * Sy / n) / V, 0.0, 1.0) : 1;
+  FitQual = V != 0 ? std::clamp(ks * (m.Sut - m.Su * m.St / n) / V, 0.0, 1.0) : 1;
 }
 
 double TCurveFit::DataX(Integer ix) const {

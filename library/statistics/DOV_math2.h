@@ -4,8 +4,9 @@
 // straight-line fit) and evaluates two cubic splines through them.
 //
 // The points are kept twice: as 33 running sums in 80-bit extended precision (every step on
-// them in that precision, so badly centred data keep their digits) and as rows of a two-column
-// matrix (column 1 x, column 2 y, row i = point i) for what needs the points themselves.
+// them in that precision), beside sums of their deviations from a reference point that keep the
+// digits of data far from 0, and as rows of a two-column matrix (column 1 x, column 2 y, row
+// i = point i) for what needs the points themselves.
 //
 // Indexes of points are 1-based. Failures raise ESDLMath2Error; the texts start with the
 // routine's name, or are the component message where noted.
@@ -61,6 +62,19 @@ struct TCurveFitSums {
   Extended sumxqlny = 0, sumyqlnx = 0;    // x^2 ln y, y^2 ln x
 };
 
+// Sums of the deviations of the points from a reference point (x0, y0), the first point of
+// the set: dx = x - x0, dy = y - y0, dd = (x - y) - (x0 - y0). For data far from 0 they keep
+// the digits that the sums about 0 lose to the offset (1e12 + {1 .. 5} has a spread of 1.6,
+// while its sum of squares needs 27 digits), and extended precision holds their squares and
+// cubes for data anywhere in the double range.
+struct TCurveFitDeviations {
+  bool HasRef = false;
+  double x0 = 0, y0 = 0;
+  Extended dx = 0, dy = 0, dd = 0;
+  Extended dxx = 0, dyy = 0, dxy = 0, ddd = 0;
+  Extended dx3 = 0, dy3 = 0, dx2y = 0, dxy2 = 0;
+};
+
 class TCurveFit : public TComponent {
 public:
   explicit TCurveFit(TComponent* AOwner);
@@ -91,11 +105,13 @@ public:
   double MeanX() const;
   double MeanY() const;
   double MeanDiff() const;
-  // Denominator n - 1; 0 below three points.
+  // Denominator n - 1; 0 below three points. From the sums of the deviations, so data far
+  // from 0 keep their digits.
   double StdDevX() const;
   double StdDevY() const;
   double StdDevDiff() const;
-  // Pearson's r from the sums; 0 below three points or without spread.
+  // Pearson's r from the sums of the deviations, within -1 .. 1; 0 below three points or
+  // without spread.
   double CorrCoeff() const;
   // Bias-corrected sample figures; 0 below four points.
   double SkewnessX() const;
@@ -112,9 +128,13 @@ public:
   // Interpolated quartiles of the x (y) values; false (all 0) without points.
   bool QuartilesX(double& q1, double& q2, double& q3) const;
   bool QuartilesY(double& q1, double& q2, double& q3) const;
-  // y = k x + d from centred sums. FitQual is the coefficient of determination, from centred
-  // sums too, so it stays in 0 .. 1 for data far from 0 (1 when all y are equal). Raises "CalcLinFit: not enough data points" below two points and "CalcLinFit:
-  // slope is infinite" when all x are equal; the outputs are then 0.
+  // y = k x + d from the deviations about the means, scaled by powers of two, so data of any
+  // magnitude give the line wherever it is representable. FitQual is the coefficient of
+  // determination, from the same sums, so it stays in 0 .. 1 for data far from 0 (1 when all y
+  // are equal). Raises "CalcLinFit: not enough data points" below two points, "CalcLinFit:
+  // slope is infinite" when all x are equal or the slope is beyond the double range, "...:
+  // result beyond the double range" for such an intercept and "...: values must be finite"
+  // for a point that is NaN or infinite; the outputs are then 0.
   void CalcLinFit(double& k, double& d, double& FitQual) const;
 
   // x or y of point ix; 0 outside 1..NumData.
@@ -160,6 +180,12 @@ private:
   // Adds (Sign +1) or takes away (Sign -1) the contributions of one point to the sums; only an
   // added point moves the extremes and sets indicators.
   void AdjustSums(double x, double y, int Sign);
+  // Adds one point to the sums of the deviations; the first point of the set becomes the
+  // reference.
+  void AddDeviations(double x, double y);
+  // The sums of the deviations of the points held, afresh: a removal leaves exactly what
+  // entering the remaining points would give, with a reference among them.
+  void RebuildDeviations();
   double CalcMeanDegrees(Integer Nc) const;
   double StdDev(Extended SumSq, Extended Sum) const;
   void MarkCachesStale();
@@ -170,6 +196,7 @@ private:
                           Integer first, Integer last);
 
   TCurveFitSums FSums;
+  TCurveFitDeviations FDev;
   Integer FNumData = 0;
   double FMinX = 0, FMaxX = 0, FMinY = 0, FMaxY = 0;
   bool FNatural1 = true, FNaturalN = true;
@@ -195,7 +222,9 @@ public:
                    bool& NearSingular);
   bool CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQual, bool& NearSingular);
   // The same in powers of (x - XShift) scaled by the deviation of x; XShift 0 on entry becomes
-  // the mean of x. The better-conditioned form for data far from 0.
+  // the mean of x. The better-conditioned form for data far from 0, and scaled by powers of two
+  // for data of any magnitude: false, with no output touched, for values that are not finite
+  // or a coefficient beyond the double range.
   bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                            double& XShift, double& FitQual, bool& NearSingular);
   bool CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, double& XShift, double& FitQual,
@@ -207,15 +236,19 @@ public:
   void CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg, Integer& dfres,
                     Integer& dftotal, double& SSE, double& SSR, double& SST, double& MSE,
                     double& MSR, double& F) const;
-  // y = k0 + k1 x + k2 x^2 from centred sums of the points.
+  // y = k0 + k1 x + k2 x^2 from the deviations of the points about their means, scaled as in
+  // CalcLinFit. Raises "CalcParabolFit: not enough data points" below three points, "...:
+  // values must be finite" and "...: result beyond the double range" (outputs 0).
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
-  // Algebraic least-squares circle from the running sums.
+  // Algebraic least-squares circle from the sums of the deviations.
   void CalcCircleFit(double& r, double& dx, double& dy) const;
-  // y = k0 exp(-(x - k1)^2 / k2), the parabola of ln y.
+  // y = k0 exp(-(x - k1)^2 / k2), the parabola of ln y, scaled as CalcParabolFit (with its two
+  // refusals besides those of its own).
   void CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) const;
-  // Models that are straight lines in transformed values, from the running sums. FitQual is
-  // r^2 of the transformed y. All transformed x equal raise "<routine>: slope is infinite";
-  // an exponential coefficient beyond the double range "<routine>: cannot fit function".
+  // Models that are straight lines in transformed values, from the transformed values about
+  // their means over the points. FitQual is r^2 of the transformed y. All transformed x equal
+  // raise "<routine>: slope is infinite"; an exponential coefficient beyond the double range
+  // "<routine>: cannot fit function".
   void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;       // 1/y = k0 + k1 x
   void CalcHyperbolFit(double& k0, double& k1, double& FitQual) const;      // y = k0 + k1/x
   void CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const;  // 1/y = k0 + k1/x

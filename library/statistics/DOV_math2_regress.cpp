@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
+#include "DOV_math1.h"
 #include "DOV_math2.h"
+#include "DOV_math2_moments.h"
 #include "DOV_matrix.h"
 #include "DOV_statis.h"
 #include "DOV_univconst.h"
@@ -35,6 +38,8 @@ double Significance(double coeff, double s, double dev, Integer dfres) {
 // (y = 1e9 + small) would lose every digit of the spread to the offset.
 struct TCentredSums2 {
   Extended Suu = 0, Svv = 0, Suv = 0, Sut = 0, Svt = 0, Stt = 0;
+  Extended um = 0, vm = 0, tm = 0;  // the means
+  bool UConstant = true;            // all u equal (their mean need not be exactly that value)
 };
 
 template <class U, class V, class T>
@@ -50,8 +55,13 @@ TCentredSums2 CentredSums2(const double* xs, const double* ys, Integer n, U u, V
   um /= n;
   vm /= n;
   tm /= n;
+  c.um = um;
+  c.vm = vm;
+  c.tm = tm;
+  const Extended u0 = u(xs[0]);
   for (Integer i = 0; i < n; ++i) {
     const Extended du = u(xs[i]) - um, dv = v(xs[i]) - vm, dt = t(ys[i]) - tm;
+    if (u(xs[i]) != u0) c.UConstant = false;
     c.Suu += du * du;
     c.Svv += dv * dv;
     c.Suv += du * dv;
@@ -188,30 +198,51 @@ bool TCurveFit::CalcPolyFit(Integer nOrder, TDoubleArray& kArray, double& FitQua
   return CalcPolyFit(nOrder, kArray, alpha, FitQual, NearSingular);
 }
 
+// x and y enter as their deviations scaled by powers of two (ScaledDeviations), which the
+// coefficients lose again at the end: data at 1e160, whose variance is beyond the double range,
+// give the fit they give at a moderate scale. A coefficient beyond the double range makes the
+// fit fail (false, no output touched).
 bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubleArray& alpha,
                                     double& XShift, double& FitQual, bool& NearSingular) {
   const Integer n = FNumData;
   if (nOrder < 0 || n <= nOrder) return false;
   AbortMathProc = false;
-  double xmean, xvar, ymean, yvar;
-  FData->MeanVar(1, 1, 1, n, xmean, xvar);
-  FData->MeanVar(2, 1, 2, n, ymean, yvar);
+  double xmean, ymean;
+  int ex, ey;
+  std::vector<double> dx, yc;
+  if (!ScaledDeviations(FData->ColumnPtr(1), n, xmean, ex, dx) ||
+      !ScaledDeviations(FData->ColumnPtr(2), n, ymean, ey, yc))
+    return false;
   const double shift = XShift == 0 ? xmean : XShift;
-  double sx = std::sqrt(xvar);
-  if (sx == 0) sx = 1;
-  const double* xs = FData->ColumnPtr(1);
-  const double* ys = FData->ColumnPtr(2);
-  std::vector<double> u(static_cast<std::size_t>(n)), yc(static_cast<std::size_t>(n));
-  for (Integer i = 0; i < n; ++i) {
-    u[i] = (xs[i] - shift) / sx;
-    yc[i] = ys[i] - ymean;
-  }
+  // The deviation of x in the scaled units (the library's variance rule: 1, in the data's
+  // units, below three values or without spread).
+  double dm, dvar;
+  MeanVarOf(
+      [&](auto f) {
+        for (double v : dx) f(v);
+      },
+      dm, dvar);
+  double sx = n < 3 ? 0 : std::sqrt(dvar);
+  if (sx == 0) sx = std::scalbn(1.0, ex);
+  const double offset = std::scalbn(xmean - shift, ex);
+  std::vector<double> u(static_cast<std::size_t>(n));
+  for (Integer i = 0; i < n; ++i) u[i] = (dx[i] + offset) / sx;
   TVector C(nullptr), D(nullptr);
   bool near = false;
   if (!SolvePolynomial(u, yc, nOrder, C, D, near)) return false;
+  // Powers of (x - shift) / sx in units of 2^-ey back to powers of x - shift in the data's.
+  std::vector<double> k(static_cast<std::size_t>(nOrder) + 1);
+  for (Integer j = 1; j <= nOrder; ++j) {
+    double c = C.GetVal(j);
+    for (Integer i = 0; i < j; ++i) c /= sx;
+    k[j] = std::scalbn(c, j * ex - ey);
+  }
+  k[0] = std::scalbn(C.GetVal(nOrder + 1), -ey) + ymean;
+  for (double v : k)
+    if (!std::isfinite(v)) return false;
   const std::vector<double> f = Fitted(u, C, nOrder);
   double rss = 0;
-  for (Integer i = 0; i < n; ++i) rss += (f[i] + ymean - ys[i]) * (f[i] + ymean - ys[i]);
+  for (Integer i = 0; i < n; ++i) rss += (f[i] - yc[i]) * (f[i] - yc[i]);
   const Integer dfres = n - nOrder - 1;
   const double s = ResidualDeviation(rss, dfres);
   XShift = shift;
@@ -219,13 +250,11 @@ bool TCurveFit::CalcCenteredPolyFit(Integer nOrder, TDoubleArray& kArray, TDoubl
   FitQual = SquaredCorrelation(yc, f);
   EnsureSize(kArray, nOrder + 1);
   alpha.assign(static_cast<std::size_t>(nOrder) + 1, 0.0);
-  double scale = 1;
   for (Integer j = 1; j <= nOrder; ++j) {
-    scale *= sx;
-    kArray[j] = C.GetVal(j) / scale;
+    kArray[j] = k[j];
     alpha[j] = Significance(C.GetVal(j), s, D.GetVal(j), dfres);
   }
-  kArray[0] = C.GetVal(nOrder + 1) + ymean;
+  kArray[0] = k[0];
   alpha[0] = Significance(C.GetVal(nOrder + 1), s, D.GetVal(nOrder + 1), dfres);
   return true;
 }
@@ -248,11 +277,14 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
   if (n < 1) Refuse("CalcAnovaReg", "not enough data points");
   if (NumVars < 1) Refuse("CalcAnovaReg", "number of variables must be at least 1");
   if (dfres < 1) Refuse("CalcAnovaReg", "no residual degrees of freedom");
-  const TCurveFitSums& s = FSums;
-  const Extended m = IncludeConst ? s.sumx / n : 0;
-  SSE = static_cast<double>(s.SumDiffq);
-  SSR = static_cast<double>(s.sumyq - 2 * m * s.sumy + n * m * m);
-  SST = static_cast<double>(n * m * m + s.sumxq - 2 * m * s.sumx);
+  // Sums of squares about m from the sums of the deviations: (centred sum) + n (mean - m)^2,
+  // two terms that cannot cancel, so observations far from 0 keep their digits.
+  const TCurveFitDeviations& v = FDev;
+  const Extended meanx = v.x0 + v.dx / n, meany = v.y0 + v.dy / n;
+  const Extended m = IncludeConst ? meanx : 0;
+  SSE = static_cast<double>(FSums.SumDiffq);
+  SSR = static_cast<double>(v.dyy - v.dy * v.dy / n + n * (meany - m) * (meany - m));
+  SST = static_cast<double>(v.dxx - v.dx * v.dx / n + n * (meanx - m) * (meanx - m));
   MSE = SSE / dfres;
   MSR = SSR / dfreg;
   if (MSR == 0)
@@ -265,107 +297,103 @@ void TCurveFit::CalcAnovaReg(Integer NumVars, bool IncludeConst, Integer& dfreg,
 
 // ---- parabola, circle, Gaussian -------------------------------------------------------------
 
-namespace {
-
-// Sums of powers of the centred x times a function of y, over the data.
-struct TCentredSums {
-  double n = 0, xm = 0, Sx = 0, Sxx = 0, Sx3 = 0, Sx4 = 0;
-  double St = 0, Stt = 0, Sxt = 0, Sx2t = 0;  // t = transformed y, centred or not
-};
-
-template <class T>
-TCentredSums CentredSums(const TMatrix& data, Integer n, T transform) {
-  TCentredSums c;
-  double var;
-  c.n = n;
-  data.MeanVar(1, 1, 1, n, c.xm, var);
-  const double* xs = data.ColumnPtr(1);
-  const double* ys = data.ColumnPtr(2);
-  for (Integer i = 0; i < n; ++i) {
-    const double dx = xs[i] - c.xm, t = transform(ys[i]);
-    c.Sx += dx;
-    c.Sxx += dx * dx;
-    c.Sx3 += dx * dx * dx;
-    c.Sx4 += dx * dx * dx * dx;
-    c.St += t;
-    c.Stt += t * t;
-    c.Sxt += dx * t;
-    c.Sx2t += dx * dx * t;
-  }
-  return c;
-}
-
-}  // namespace
-
+// The parabola of the scaled deviations (ScaledMoments), brought back to the data's units by
+// the exponents: data at 1e160 (fourth powers beyond the double range) or at 1e-100 (below it)
+// give the parabola they give at a moderate scale.
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
   k0 = k1 = k2 = FitQual = 0;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcParabolFit", "not enough data points");
-  double ym, var;
-  FData->MeanVar(2, 1, 2, n, ym, var);
-  const TCentredSums c = CentredSums(*FData, n, [ym](double y) { return y - ym; });
-  const double C = n * c.Sxx - c.Sx * c.Sx;
-  const double e = n * c.Sx2t - c.Sxx * c.St;
-  const double f = n * c.Sx3 - c.Sxx * c.Sx;
-  const double g = n * c.Sxt - c.Sx * c.St;
-  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), FData->ColumnPtr(2), n, m))
+    Refuse("CalcParabolFit", "values must be finite");
+  const double C = n * m.Suu - m.Su * m.Su;
+  const double e = n * m.Su2t - m.Suu * m.St;
+  const double f = n * m.Su3 - m.Suu * m.Su;
+  const double g = n * m.Sut - m.Su * m.St;
+  const double h = n * m.Su4 - m.Suu * m.Suu;
   const double a2 = f * f == C * h ? 0 : (C * e - f * g) / (C * h - f * f);
   const double a1 = C == 0 ? 0 : (g - f * a2) / C;
-  const double a0 = (c.St - a1 * c.Sx - a2 * c.Sxx) / n;
-  k2 = a2;
-  k1 = a1 - 2 * a2 * c.xm;
-  k0 = c.xm * c.xm * a2 + a0 - c.xm * a1 + ym;
-  const double V = c.Stt - c.St * c.St / n;
-  FitQual = V != 0 ? (c.St * a0 + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / V : 1;
+  const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
+  // y - ym = A0 + A1 (x - xm) + A2 (x - xm)^2, then expanded about 0.
+  const double A2 = std::scalbn(a2, 2 * m.Eu - m.Et);
+  const double A1 = std::scalbn(a1, m.Eu - m.Et);
+  const double A0 = std::scalbn(a0, -m.Et);
+  const double c2 = A2, c1 = A1 - 2 * (A2 * m.um), c0 = m.tm + A0 + m.um * (A2 * m.um - A1);
+  if (!std::isfinite(c0) || !std::isfinite(c1) || !std::isfinite(c2))
+    Refuse("CalcParabolFit", "result beyond the double range");
+  k2 = c2;
+  k1 = c1;
+  k0 = c0;
+  const double V = m.Stt - m.St * m.St / n;
+  FitQual = V != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / V : 1;
 }
 
+// The circle through the points moved by the reference point of the sums of deviations: a
+// circle moves with its points, and the sums about 0 of points far from it (a circle of radius
+// 2 about (1e6, -1e6)) would lose every digit of its size to the offset.
 void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) const {
   r = dx = dy = 0;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcCircleFit", "not enough data points");
-  const TCurveFitSums& s = FSums;
-  const Extended A = s.sumy * s.sumy - n * s.sumyq;
-  const Extended B = s.sumx * s.sumx - n * s.sumxq;
-  const Extended C = n * s.sumxy - s.sumx * s.sumy;
+  const TCurveFitDeviations& v = FDev;
+  const Extended A = v.dy * v.dy - n * v.dyy;
+  const Extended B = v.dx * v.dx - n * v.dxx;
+  const Extended C = n * v.dxy - v.dx * v.dy;
   const Extended D = A * B - C * C;
   if (D == 0) Refuse("CalcCircleFit", "radius is infinite");
-  const Extended E = (s.sumxq + s.sumyq) * s.sumy - n * (s.sumx2y + s.sumy3);
-  const Extended F = (s.sumxq + s.sumyq) * s.sumx - n * (s.sumxy2 + s.sumx3);
+  const Extended E = (v.dxx + v.dyy) * v.dy - n * (v.dx2y + v.dy3);
+  const Extended F = (v.dxx + v.dyy) * v.dx - n * (v.dxy2 + v.dx3);
   const Extended cx = (C * E + A * F) / 2 / D;
   const Extended cy = (C * F + B * E) / 2 / D;
   // Rounding can push the mean squared distance of nearly collinear points below 0.
-  const Extended r2 =
-      (s.sumxq + s.sumyq - 2 * (s.sumx * cx + s.sumy * cy) + (cx * cx + cy * cy) * n) / n;
-  dx = static_cast<double>(cx);
-  dy = static_cast<double>(cy);
+  const Extended r2 = (v.dxx + v.dyy - 2 * (v.dx * cx + v.dy * cy) + (cx * cx + cy * cy) * n) / n;
+  dx = static_cast<double>(cx + v.x0);
+  dy = static_cast<double>(cy + v.y0);
   r = static_cast<double>(std::sqrt(std::max<Extended>(r2, 0)));
 }
 
+// The parabola of ln y on the scaled deviations of x (as CalcParabolFit), so x at any scale
+// gives the peak it gives at a moderate one.
 void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   k2 = kNoValue;
   const Integer n = FNumData;
   if (n < 3) Refuse("CalcGaussFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcGaussFit", "y values must not be negative");
-  // ln y about its mean, as the parabola takes y: the quality keeps its digits for offset data.
-  double lm = 0;
-  for (Integer i = 0; i < n; ++i) lm += std::log(FData->ColumnPtr(2)[i]);
-  lm /= n;
-  const TCentredSums c = CentredSums(*FData, n, [lm](double y) { return std::log(y) - lm; });
-  const double C = n * c.Sxx - c.Sx * c.Sx;
-  const double e = n * c.Sx2t - c.Sxx * c.St;
-  const double f = n * c.Sx3 - c.Sxx * c.Sx;
-  const double g = n * c.Sxt - c.Sx * c.St;
-  const double h = n * c.Sx4 - c.Sxx * c.Sxx;
-  const double a2 = f * f == C * h ? kNoValue : (C * e - f * g) / (C * h - f * f);
-  const double a1 = C == 0 ? kNoValue : (g - f * a2) / C;
-  const double a0c = (c.St - a1 * c.Sx - a2 * c.Sxx) / n, a0 = a0c + lm;
-  const double W = c.Stt - c.St * c.St / n;
-  FitQual = W != 0 ? (c.St * a0c + a1 * c.Sxt + a2 * c.Sx2t - c.St * c.St / n) / W : 1;
-  if (a2 != 0) {
-    k0 = std::exp(a0 - a1 * a1 / (4 * a2));
-    k1 = -0.5 * a1 / a2 + c.xm;
-    k2 = -1 / a2;
+  std::vector<double> lny(static_cast<std::size_t>(n));
+  for (Integer i = 0; i < n; ++i) lny[i] = std::log(FData->ColumnPtr(2)[i]);
+  TScaledMoments m;
+  if (!ScaledMoments(FData->ColumnPtr(1), lny.data(), n, m))
+    Refuse("CalcGaussFit", "values must be finite");
+  const double C = n * m.Suu - m.Su * m.Su;
+  const double e = n * m.Su2t - m.Suu * m.St;
+  const double f = n * m.Su3 - m.Suu * m.Su;
+  const double g = n * m.Sut - m.Su * m.St;
+  const double h = n * m.Su4 - m.Suu * m.Suu;
+  // Without a unique parabola the coefficient stands at 1.7e38 in the data's units.
+  const bool noA2 = f * f == C * h, noA1 = C == 0;
+  auto substitute = [](int e) {
+    return std::min(std::scalbn(kNoValue, e), std::numeric_limits<double>::max());
+  };
+  const double a2 = noA2 ? substitute(m.Et - 2 * m.Eu) : (C * e - f * g) / (C * h - f * f);
+  const double a1 = noA1 ? substitute(m.Et - m.Eu) : (g - f * a2) / C;
+  const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
+  const double W = m.Stt - m.St * m.St / n;
+  FitQual = W != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / W : 1;
+  // ln y = A0 + A1 (x - xm) + A2 (x - xm)^2 in the data's units.
+  const double A2 = noA2 ? kNoValue : std::scalbn(a2, 2 * m.Eu - m.Et);
+  const double A1 = noA1 ? kNoValue : std::scalbn(a1, m.Eu - m.Et);
+  const double A0 = std::scalbn(a0, -m.Et) + m.tm;
+  if (A2 != 0) {
+    const double c0 = std::exp(A0 - A1 * (A1 / (4 * A2)));
+    const double c1 = -0.5 * (A1 / A2) + m.um;
+    const double c2 = -1 / A2;
+    if (!std::isfinite(c0) || !std::isfinite(c1) || !std::isfinite(c2))
+      Refuse("CalcGaussFit", "result beyond the double range");
+    k0 = c0;
+    k1 = c1;
+    k2 = c2;
   } else {
     k2 = -kNoValue;
     k1 = 0;
@@ -377,19 +405,15 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
 
 namespace {
 
-struct TLineSums {
-  Extended U, UU, T, TT, UT;
-};
-
-// The shared scheme: T = a + k1 U by least squares on the running sums, the quality from the
-// sums about the means (Centred). Exponential: k0 = exp(a), refused when a lies outside the
-// logarithms of the double range.
-void FitLine(const char* routine, Integer n, const TLineSums& s, const TCentredSums2& Centred,
-             bool Exponential, double& k0, double& k1, double& FitQual) {
-  const Extended det = n * s.UU - s.U * s.U;
-  if (det == 0) Refuse(routine, "slope is infinite");
-  const Extended slope = (n * s.UT - s.U * s.T) / det;
-  const Extended a = (s.UU * s.T - s.U * s.UT) / det;
+// The shared scheme: T = a + k1 U by least squares, from the sums of the transformed values
+// about their means over the points (the running sums about 0 lose every digit of the spread
+// for data far from 0, x = 1e9 + {1 .. 5}). Exponential: k0 = exp(a), refused when a lies
+// outside the logarithms of the double range.
+void FitLine(const char* routine, const TCentredSums2& c, bool Exponential, double& k0, double& k1,
+             double& FitQual) {
+  if (c.UConstant || c.Suu == 0) Refuse(routine, "slope is infinite");
+  const Extended slope = c.Sut / c.Suu;
+  const Extended a = c.tm - slope * c.um;
   k1 = static_cast<double>(slope);
   if (Exponential) {
     if (a < uc_lnMinDouble || a > uc_lnMaxDouble) Refuse(routine, "cannot fit function");
@@ -397,7 +421,7 @@ void FitLine(const char* routine, Integer n, const TLineSums& s, const TCentredS
   } else {
     k0 = static_cast<double>(a);
   }
-  FitQual = CentredQuality(Centred);
+  FitQual = CentredQuality(c);
 }
 
 }  // namespace
@@ -406,18 +430,16 @@ void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcReciLinFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciLinFit", "y values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciLinFit", FNumData, {s.sumx, s.sumxq, s.sum1byy, s.sum1byyq, s.sumxbyy},
-          CentredLine(*FData, FNumData, Same, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciLinFit", CentredLine(*FData, FNumData, Same, Reciprocal), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcHyperbolFit", "x values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcHyperbolFit", FNumData, {s.sum1byx, s.sum1byxq, s.sumy, s.sumyq, s.sumybyx},
-          CentredLine(*FData, FNumData, Reciprocal, Same), false, k0, k1, FitQual);
+  FitLine("CalcHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Same), false, k0, k1,
+          FitQual);
 }
 
 void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) const {
@@ -425,19 +447,15 @@ void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) con
   if (FNumData < 3) Refuse("CalcReciHyperbolFit", "not enough data points");
   if (FErrIndic.Contains(cfeYEQ0)) Refuse("CalcReciHyperbolFit", "y values must not be zero");
   if (FErrIndic.Contains(cfeXEQ0)) Refuse("CalcReciHyperbolFit", "x values must not be zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciHyperbolFit", FNumData,
-          {s.sum1byx, s.sum1byxq, s.sum1byy, s.sum1byyq, s.sum1byxy},
-          CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciHyperbolFit", CentredLine(*FData, FNumData, Reciprocal, Reciprocal), false, k0,
+          k1, FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   k0 = k1 = FitQual = 0;
   if (FNumData < 3) Refuse("CalcLogFit", "not enough data points");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcLogFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumy, s.sumyq, s.sumylnx},
-          CentredLine(*FData, FNumData, Ln, Same), false, k0, k1, FitQual);
+  FitLine("CalcLogFit", CentredLine(*FData, FNumData, Ln, Same), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -447,9 +465,7 @@ void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
     Refuse("CalcReciLogFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcReciLogFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcReciLogFit", FNumData, {s.sumlnx, s.sumlnxq, s.sum1byy, s.sum1byyq, s.sumlnxbyy},
-          CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1, FitQual);
+  FitLine("CalcReciLogFit", CentredLine(*FData, FNumData, Ln, Reciprocal), false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
@@ -457,9 +473,7 @@ void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) const {
   if (FNumData < 3) Refuse("CalcPowerFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcPowerFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcPowerFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcPowerFit", FNumData, {s.sumlnx, s.sumlnxq, s.sumlny, s.sumlnyq, s.sumlnxlny},
-          CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1, FitQual);
+  FitLine("CalcPowerFit", CentredLine(*FData, FNumData, Ln, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
@@ -469,9 +483,7 @@ void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
     Refuse("CalcExponentialFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0))
     Refuse("CalcExponentialFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  FitLine("CalcExponentialFit", FNumData, {s.sumx, s.sumxq, s.sumlny, s.sumlnyq, s.sumxlny},
-          CentredLine(*FData, FNumData, Same, Ln), true, k0, k1, FitQual);
+  FitLine("CalcExponentialFit", CentredLine(*FData, FNumData, Same, Ln), true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -480,20 +492,18 @@ void TCurveFit::CalcHoerlFit(double& k0, double& k1, double& k2, double& FitQual
   if (n < 3) Refuse("CalcHoerlFit", "not enough data points");
   if (FErrIndic.Contains(cfeYLE0)) Refuse("CalcHoerlFit", "y values must not be negative or zero");
   if (FErrIndic.Contains(cfeXLE0)) Refuse("CalcHoerlFit", "x values must not be negative or zero");
-  const TCurveFitSums& s = FSums;
-  const Extended P = n * s.sumxq - s.sumx * s.sumx;
-  const Extended Q = n * s.sumxlnx - s.sumx * s.sumlnx;
-  const Extended R = n * s.sumxlny - s.sumx * s.sumlny;
-  const Extended den = P * (n * s.sumlnxq - s.sumlnx * s.sumlnx) - Q * Q;
-  // All x equal (P = 0), or x and ln x carrying the same information: no unique fit.
-  if (P == 0 || den == 0) Refuse("CalcHoerlFit", "slope is infinite");
-  const Extended c2 = (P * (n * s.sumlnxlny - s.sumlnx * s.sumlny) - Q * R) / den;
+  // ln y = w + u x + k2 ln x by least squares, about the means (see FitLine).
+  const TCentredSums2 c = CentredSums2(FData->ColumnPtr(1), FData->ColumnPtr(2), n, Same, Ln, Ln);
+  const Extended den = c.Suu * c.Svv - c.Suv * c.Suv;
+  // All x equal, or x and ln x carrying the same information: no unique fit.
+  if (c.UConstant || c.Suu == 0 || !(den > 0)) Refuse("CalcHoerlFit", "slope is infinite");
+  const Extended c2 = (c.Suu * c.Svt - c.Suv * c.Sut) / den;
   k2 = static_cast<double>(c2);
-  const Extended u = (R - Q * c2) / P;
-  const Extended w = (s.sumlny - s.sumx * u - s.sumlnx * c2) / n;
+  const Extended u = (c.Sut - c.Suv * c2) / c.Suu;
+  const Extended w = c.tm - c.um * u - c.vm * c2;
   if (w < uc_lnMinDouble || w > uc_lnMaxDouble || u > uc_lnMaxDouble)
     Refuse("CalcHoerlFit", "cannot fit function");
   k0 = static_cast<double>(std::exp(w));
   k1 = static_cast<double>(std::exp(u));
-  FitQual = CentredQuality(CentredSums2(FData->ColumnPtr(1), FData->ColumnPtr(2), n, Same, Ln, Ln));
+  FitQual = CentredQuality(c);
 }

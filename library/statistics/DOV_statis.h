@@ -73,17 +73,21 @@ bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold);
 
 // ---- probability distributions and special functions ---------------------------------------
 //
-// Double precision throughout. The special functions IncompleteGamma and IncompleteBeta stop
-// at a relative change of 1e-8 (their continued fractions after 99 and 100 terms), and LnGamma
-// is a six-term Lanczos series (about 1e-10 relative), so they are good to about 1e-8. The
+// Double precision throughout. LnGamma is a six-term Lanczos series (about 1e-10 relative);
+// IncompleteGamma and IncompleteBeta are the CDFs' tails, good to about 1e-8 (for moderate
+// parameters to the last digits) for parameters up to about 1e12 (a of IncompleteGamma, and
+// a + b up to 1e14 of IncompleteBeta); beyond, where their series and continued fractions run
+// out of terms or lose those digits, they raise ESDLStatisError "<routine>: no accurate value
+// for these arguments". The
 // CDFs of normal, t, chi-square and F and their quantiles are computed on both tails to the
 // rounding of a double, always the smaller tail (and, for normal and t, the central part near
 // the median), with prefactors formed without cancellation: a CDF is good to about 1e-11
 // relative to its smaller tail (nDistriIntegral(-10) = 7.6e-24, not 0) and a quantile to about
 // 1e-11 relative, from p = 1e-300 up to the last double below 1, for degrees of freedom up to
-// 1e5 (1e-10 at 1e6, 1e-8 at 1e8). Infinite arguments give the CDFs' limits 0 and 1, NaN gives
-// NaN. Every search is bounded (a dozen widenings, at most 200 halvings); a quantile below the
-// smallest double is 0, one beyond the largest is the largest.
+// 1e5 (1e-10 at 1e6, 1e-8 at 1e8). Infinite arguments give the CDFs' limits 0 and 1; a NaN
+// argument or probability gives NaN, in the CDFs and the quantiles alike. Every search is
+// bounded (a dozen widenings, at most 200 halvings); a quantile below the smallest double is 0,
+// one beyond the largest is the largest.
 // Arguments outside a routine's domain give the fixed values named below;
 // the U distribution, FisherTransform, HyperGeoDistriDensity and BinomCoeff raise
 // ESDLStatisError.
@@ -96,7 +100,8 @@ double IncompleteGamma(double x, double a);           // P(a, x); 0 for x <= 0 o
 double Erf(double x);                                 // sign(x) P(1/2, x^2)
 double ErfApprox(double x);                           // fixed rational approximation
 double LnBeta(double a, double b);                    // 0 when a or b is negative
-double IncompleteBeta(double x, double a, double b);  // I_x(a, b); 0 below 0, 1 above 1
+// I_x(a, b); 0 below 0, 1 above 1, NaN for a or b negative or both 0.
+double IncompleteBeta(double x, double a, double b);
 // The binomial coefficient, exact (the nearest integer to exp(LnBinomCoeff) wherever that is
 // accurate); 0 when n < 0, k < 0 or n < k. A coefficient beyond 2147483647 raises
 // "BinomCoeff: result exceeds the integer range".
@@ -105,7 +110,7 @@ double LnBinomCoeff(Integer n, Integer k);  // -1 when n < 0, k < 0 or n < k
 
 double nDistriDensity(double x);
 double nDistriIntegral(double x);
-double nDistriQuantile(double p);  // 0 for p <= 0 or p >= 1
+double nDistriQuantile(double p);  // 0 for p <= 0 or p >= 1, NaN for NaN
 double tDistriDensity(double t, Integer df);
 double tDistriIntegral(double t, Integer df);                // NaN for df < 1
 double tDistriQuantile(double p, Integer df);                // 0 for p <= 0, p >= 1, df < 1

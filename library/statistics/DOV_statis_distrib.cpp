@@ -1,7 +1,10 @@
 // Probability distributions and the special functions behind them.
 //
-// The special functions keep the library's long-standing arithmetic (six-term Lanczos lnGamma,
-// incomplete gamma and beta stopping at 1e-8), so their values stay what earlier releases gave.
+// LnGamma keeps the library's long-standing six-term Lanczos series. The incomplete gamma and
+// beta functions are the CDFs' own tails below: continued fractions stopped after 100 terms, as
+// they once were, fall far short for large parameters, which need thousands (P(1e6, 1000002)
+// came out 0.166 instead of 0.501), and a prefactor from two large logarithms loses digits
+// there too.
 // The CDFs and the quantiles are computed on both tails to the last digits (below), the smaller
 // tail each time, so they hold their relative accuracy far into either tail and for large
 // degrees of freedom, where the Lanczos series alone would cost every digit. Every search ends:
@@ -22,10 +25,8 @@
 namespace {
 
 constexpr double kPi = 3.1415926535897932385;
-constexpr double kGammaEps = 1e-8;
-constexpr int kGammaCfTerms = 100;  // the counter runs from 1 while below 100
-constexpr int kBetaCfTerms = 100;
 constexpr long kMaxSeriesTerms = 10'000'000;
+constexpr double kMaxBetaParameters = 1e14;  // a + b of IncompleteBeta
 constexpr int kMaxHalvings = 200;
 constexpr int kMaxWidenings = 64;
 constexpr int kMaxKSIterations = 1000;
@@ -36,58 +37,6 @@ constexpr Integer kMaxUSample = 300;
 
 // Nearest integer, halves to even (the default rounding mode).
 double RoundHalfEven(double x) { return std::nearbyint(x); }
-
-// The regularised incomplete gamma function P(a, x) as the library computes it; x > 0, a > 0.
-double GammaP(double x, double a) {
-  const double f = std::exp(a * std::log(x) - x - LnGamma(a));
-  if (x < a + 1) {
-    double ap = a, term = 1.0 / a, sum = term;
-    for (long i = 0; i < kMaxSeriesTerms; ++i) {
-      ap += 1;
-      term = term * x / ap;
-      sum += term;
-      // A term that is 0 or not finite can change nothing more (a beyond the double range).
-      if (std::fabs(term) < kGammaEps * std::fabs(sum) || term == 0 || !std::isfinite(term)) break;
-    }
-    return f * sum;
-  }
-  double a0 = 1, a1 = x, b0 = 0, b1 = 1, fac = 1, g = 0, gold = 0;
-  for (int i = 1; i < kGammaCfTerms; ++i) {
-    a0 = (a1 + a0 * (i - a)) * fac;
-    b0 = (b1 + b0 * (i - a)) * fac;
-    a1 = x * a0 + i * fac * a1;
-    b1 = x * b0 + i * fac * b1;
-    if (a1 != 0) {
-      fac = 1.0 / a1;
-      g = b1 * fac;
-      if (std::fabs((g - gold) / g) < kGammaEps) break;
-      gold = g;
-    }
-  }
-  return 1 - f * g;
-}
-
-// The continued fraction of the incomplete beta function.
-double BetaCf(double a, double b, double x) {
-  double am = 1, bm = 1, az = 1;
-  double bz = 1 - (a + b) * x / (a + 1);
-  for (int m = 1; m <= kBetaCfTerms; ++m) {
-    const double t = a + 2.0 * m;
-    const double d = m * (b - m) * x / ((t - 1) * t);
-    const double ap = az + d * am;
-    const double bp = bz + d * bm;
-    const double d2 = -(a + m) * (a + b + m) * x / (t * (t + 1));
-    const double app = ap + d2 * az;
-    const double bpp = bp + d2 * bz;
-    const double aold = az;
-    am = ap / bpp;
-    bm = bp / bpp;
-    az = app / bpp;
-    bz = 1;
-    if (std::fabs(az - aold) < kGammaEps * std::fabs(az)) break;
-  }
-  return az;
-}
 
 // ---- both tails to the last digits, for the CDFs and the quantile searches -----------------
 //
@@ -100,6 +49,7 @@ double BetaCf(double a, double b, double x) {
 
 struct TTails {
   double Lower, Upper;
+  bool Converged = true;  // false: a series or continued fraction ran out of terms
 };
 
 constexpr double kTailEps = 1e-15;
@@ -159,17 +109,19 @@ TTails GammaTailsExact(double a, double x, double lnx) {
   const double lnPre = LnGammaPrefactor(a, x, lnx);
   if (x < a + 1) {
     double ap = a, term = 1 / a, sum = term;
-    for (long i = 0; i < kMaxSeriesTerms; ++i) {
+    bool done = false;
+    for (long i = 0; i < kMaxSeriesTerms && !done; ++i) {
       ap += 1;
       term *= x / ap;
       sum += term;
-      if (!(term > kTailEps * sum)) break;
+      done = !(term > kTailEps * sum);
     }
     const double p = std::exp(lnPre + std::log(sum));
-    return {p, 1 - p};
+    return {p, 1 - p, done};
   }
   double b = x + 1 - a, c = 1 / kTiny, d = 1 / b, h = d;
-  for (int i = 1; i <= kMaxFractionTerms; ++i) {
+  bool done = false;
+  for (int i = 1; i <= kMaxFractionTerms && !done; ++i) {
     const double an = -i * (i - a);
     b += 2;
     d = an * d + b;
@@ -179,19 +131,20 @@ TTails GammaTailsExact(double a, double x, double lnx) {
     d = 1 / d;
     const double del = d * c;
     h *= del;
-    if (!(std::fabs(del - 1) > kTailEps)) break;
+    done = !(std::fabs(del - 1) > kTailEps);
   }
   const double q = std::exp(lnPre + std::log(h));
-  return {1 - q, q};
+  return {1 - q, q, done};
 }
 
 // The continued fraction of I_x(a, b), evaluated from the front (modified Lentz); y = 1 - x.
 // Its first denominator 1 - (a + b) x / (a + 1) is formed from y, since near the switch to the
 // other fraction it is small and x close to 1.
-double BetaFraction(double a, double b, double x, double y) {
+double BetaFraction(double a, double b, double x, double y, bool& Converged) {
   auto offZero = [](double v) { return std::fabs(v) < kTiny ? kTiny : v; };
   double c = 1, d = 1 / offZero((a * y + 1 - b * x) / (a + 1)), h = d;
-  for (int m = 1; m <= kMaxFractionTerms; ++m) {
+  Converged = false;
+  for (int m = 1; m <= kMaxFractionTerms && !Converged; ++m) {
     const double m2 = 2.0 * m;
     double aa = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
     d = 1 / offZero(1 + aa * d);
@@ -202,7 +155,7 @@ double BetaFraction(double a, double b, double x, double y) {
     c = offZero(1 + aa / c);
     const double del = d * c;
     h *= del;
-    if (!(std::fabs(del - 1) > kTailEps)) break;
+    Converged = !(std::fabs(del - 1) > kTailEps);
   }
   return h;
 }
@@ -213,12 +166,13 @@ TTails BetaTailsExact(double a, double b, double x, double y, double lnx, double
   if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
   if (lny == -std::numeric_limits<double>::infinity()) return {1, 0};
   const double lnPre = LnBetaPrefactor(a, b, x, y, lnx, lny);
+  bool done;
   if (x < (a + 1) / (a + b + 2)) {
-    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x, y) / a));
-    return {i, 1 - i};
+    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x, y, done) / a));
+    return {i, 1 - i, done};
   }
-  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y, x) / b));
-  return {1 - j, j};
+  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y, x, done) / b));
+  return {1 - j, j, done};
 }
 
 // I_u(a, b) for u = r / (1 + r), r > 0 given by its logarithm (r itself may not be a double).
@@ -334,9 +288,15 @@ double LnGamma(double x) {
   return (x - 0.5) * std::log(x + 4.5) - (x + 4.5) + std::log(2.5066282746310005 * ser);
 }
 
+// The lower tail of the CDFs' incomplete gamma function, to the rounding of a double where its
+// series or continued fraction ends; where it runs out of terms (a beyond about 1e13 with x
+// near a) the library's error, rather than a value of unknown accuracy.
 double IncompleteGamma(double x, double a) {
-  if (x <= 0 || a <= 0) return 0;
-  return GammaP(x, a);
+  if (std::isnan(x) || std::isnan(a)) return std::numeric_limits<double>::quiet_NaN();
+  if (x <= 0 || a <= 0 || std::isinf(a)) return 0;
+  const TTails t = GammaTailsExact(a, x, std::log(x));
+  if (!t.Converged) throw ESDLStatisError("IncompleteGamma: no accurate value for these arguments");
+  return t.Lower;
 }
 
 double Erf(double x) {
@@ -360,14 +320,25 @@ double LnBeta(double a, double b) {
   return LnGamma(a) + LnGamma(b) - LnGamma(a + b);
 }
 
+// The CDFs' incomplete beta function, with the same refusal where its continued fraction runs
+// out of terms, and beyond a + b = 1e14, where the rounding of its millions of terms reaches
+// 1e-8 (at a = b = 1e15, x = 1/2: 0.500000035). 1 - x is exact from x = 1/2 on, and below it
+// its logarithm comes from log1p.
 double IncompleteBeta(double x, double a, double b) {
   if (x < 0) return 0;
   if (x > 1) return 1;
-  double bt = 0;
-  if (x != 0 && x != 1)
-    bt = std::exp(LnGamma(a + b) - LnGamma(a) - LnGamma(b) + a * std::log(x) + b * std::log(1 - x));
-  if (x < (a + 1) / (a + b + 2)) return bt * BetaCf(a, b, x) / a;
-  return 1 - bt * BetaCf(b, a, 1 - x) / b;
+  if (std::isnan(x) || std::isnan(a) || std::isnan(b) || a < 0 || b < 0 || (a == 0 && b == 0))
+    return std::numeric_limits<double>::quiet_NaN();
+  if (x == 0) return 0;
+  if (x == 1) return 1;
+  if (std::isinf(a) && std::isinf(b)) return std::numeric_limits<double>::quiet_NaN();
+  if (a == 0 || std::isinf(b)) return 1;
+  if (b == 0 || std::isinf(a)) return 0;
+  const TTails t = a + b > kMaxBetaParameters
+                       ? TTails{0, 0, false}
+                       : BetaTailsExact(a, b, x, 1 - x, std::log(x), std::log1p(-x));
+  if (!t.Converged) throw ESDLStatisError("IncompleteBeta: no accurate value for these arguments");
+  return t.Lower;
 }
 
 // Exact in integers (each partial product C(n - k + i, i) is an integer), which is the nearest
@@ -402,6 +373,7 @@ double nDistriIntegral(double x) {
 }
 
 double nDistriQuantile(double p) {
+  if (std::isnan(p)) return p;
   if (!(p > 0 && p < 1)) return 0;
   return SymmetricQuantile(NormalTails, p);
 }
@@ -420,6 +392,7 @@ double tDistriIntegral(double t, Integer df) {
 }
 
 double tDistriQuantile(double p, Integer df) {
+  if (std::isnan(p)) return p;
   if (!(p > 0 && p < 1) || df < 1) return 0;
   const double v = df;
   return SymmetricQuantile([v](double x) { return StudentTails(x, v); }, p);
@@ -438,6 +411,7 @@ double chi2DistriIntegral(double x, Integer df) {
 }
 
 double chi2DistriQuantile(double p, Integer df) {
+  if (std::isnan(p)) return p;
   if (!(p > 0 && p < 1) || df < 1) return 0;
   const double a = df / 2.0;
   return QuantileFromTails(
@@ -467,6 +441,7 @@ double FDistriIntegral(double x, Integer df1, Integer df2) {
 
 // The CDF is I_u(df1/2, df2/2) with u = r / (1 + r), r = df1 x / df2.
 double FDistriQuantile(double p, Integer df1, Integer df2) {
+  if (std::isnan(p)) return p;
   if (!(p > 0 && p < 1) || df1 < 1 || df2 < 1) return 0;
   const double a = df1, b = df2, lnab = std::log(a / b);
   return QuantileFromTails(

@@ -141,16 +141,85 @@ TEST(CurveFitAccumulator, SumsAreExtendedPrecision) {
 }
 
 TEST(CurveFitAccumulator, BadlyCentredDataKeepTheirDigits) {
-  // Three points far from 0 relative to their spread: the raw power sums need ~17 digits.
-  const TPoints points = {{1e8 + 1, 3e8 - 2}, {1e8 + 2, 3e8 - 4}, {1e8 + 3, 3e8 - 6}};
-  TCurveFit cf(nullptr);
-  Enter(cf, points);
-  EXPECT_EQ(cf.StdDevX(), 1.0);
-  EXPECT_EQ(cf.StdDevY(), 2.0);
-  EXPECT_DOUBLE_EQ(cf.CorrCoeff(), -1.0);
-  EXPECT_EQ(cf.MeanX(), 1e8 + 2);
+  // Points far from 0 relative to their spread, where sums about 0 need far more than 19
+  // digits, and points whose squares leave the double range. The figures are those of the
+  // small numbers the points are made of, worked out by hand: x = 1e12 + {1, 2, 3, 4, 10},
+  // y = 1e12 + {2, 1, 4, 3, 9} have Sxx = 50, Syy = 38.8, Sxy = 42, and x - y = {-1, 1, -1, 1,
+  // 1} has S = 4.8; {1, 2, 3} against {1, 4, 9} has Sxx = 2, Syy = 294 / 9, Sxy = 8.
+  struct Case {
+    const char* name;
+    TPoints points;
+    Integer remove;  // a point taken out after all were entered (0: none)
+    double meanX, sdX, sdY, sdDiff, r;
+  };
+  const double r1 = 42 / std::sqrt(50 * 38.8), r2 = 8 / std::sqrt(2 * 294.0 / 9);
+  const TPoints far = {{1e12 + 1, 1e12 + 2},
+                       {1e12 + 2, 1e12 + 1},
+                       {1e12 + 3, 1e12 + 4},
+                       {1e12 + 4, 1e12 + 3},
+                       {1e12 + 10, 1e12 + 9}};
+  TPoints afterZero = {{0, 0}};
+  afterZero.insert(afterZero.end(), far.begin(), far.end());
+  const Case cases[] = {
+      {"1e8",
+       {{1e8 + 1, 3e8 - 2}, {1e8 + 2, 3e8 - 4}, {1e8 + 3, 3e8 - 6}},
+       0,
+       1e8 + 2,
+       1,
+       2,
+       3,
+       -1},
+      {"1e12", far, 0, 1e12 + 4, std::sqrt(12.5), std::sqrt(9.7), std::sqrt(1.2), r1},
+      // The first point, far from the others, taken out again.
+      {"1e12 after 0", afterZero, 1, 1e12 + 4, std::sqrt(12.5), std::sqrt(9.7), std::sqrt(1.2), r1},
+      {"exactly correlated",
+       {{1e15 + 1, 2e15 + 2}, {1e15 + 2, 2e15 + 4}, {1e15 + 4, 2e15 + 8}},
+       0,
+       1e15 + 7.0 / 3,
+       std::sqrt(7.0 / 3),
+       2 * std::sqrt(7.0 / 3),
+       std::sqrt(7.0 / 3),
+       1},
+      {"1e160",
+       {{1e160, 1e160}, {2e160, 4e160}, {3e160, 9e160}},
+       0,
+       2e160,
+       1e160,
+       std::sqrt(294.0 / 18) * 1e160,
+       std::sqrt(168.0 / 18) * 1e160,
+       r2},
+      {"1e-170",
+       {{1e-170, 1e-170}, {2e-170, 4e-170}, {3e-170, 9e-170}},
+       0,
+       2e-170,
+       1e-170,
+       std::sqrt(294.0 / 18) * 1e-170,
+       std::sqrt(168.0 / 18) * 1e-170,
+       r2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TCurveFit cf(nullptr);
+    Enter(cf, c.points);
+    if (c.remove > 0) cf.RemoveStatValue(c.remove);
+    EXPECT_NEAR(cf.MeanX(), c.meanX, 1e-15 * std::fabs(c.meanX));
+    EXPECT_NEAR(cf.StdDevX(), c.sdX, 1e-12 * c.sdX);
+    EXPECT_NEAR(cf.StdDevY(), c.sdY, 1e-12 * c.sdY);
+    EXPECT_NEAR(cf.StdDevDiff(), c.sdDiff, 1e-12 * c.sdDiff);
+    EXPECT_NEAR(cf.CorrCoeff(), c.r, 1e-12);
+    EXPECT_LE(std::fabs(cf.CorrCoeff()), 1.0);
+    // CalcStatistics hands on the same figures.
+    Integer n;
+    double mx, my, sx, sy, md, sd, r;
+    cf.CalcStatistics(n, mx, my, sx, sy, md, sd, r);
+    EXPECT_EQ(sx, cf.StdDevX());
+    EXPECT_EQ(sy, cf.StdDevY());
+    EXPECT_EQ(sd, cf.StdDevDiff());
+    EXPECT_EQ(r, cf.CorrCoeff());
+  }
 
-  // The same formula with double sums is visibly off: this data set tells the two apart.
+  // The same formula with double sums is visibly off: the first data set tells the two apart.
+  const TPoints points = cases[0].points;
   double sx = 0, sxq = 0;
   for (const auto& p : points) {
     sx += p.first;
@@ -318,6 +387,11 @@ TEST(CurveFitAccumulator, FlipExchangesTheAxesAndTwiceRestoresAll) {
   ExpectSumsNear(cf.Sums(), reference.Sums(), 1e-17L);
   EXPECT_EQ(cf.MinX(), reference.MinX());
   EXPECT_EQ(cf.MaxY(), reference.MaxY());
+  EXPECT_DOUBLE_EQ(cf.StdDevX(), reference.StdDevX());
+  EXPECT_DOUBLE_EQ(cf.StdDevY(), reference.StdDevY());
+  EXPECT_DOUBLE_EQ(cf.StdDevDiff(), reference.StdDevDiff());
+  EXPECT_DOUBLE_EQ(cf.MeanDiff(), reference.MeanDiff());
+  EXPECT_DOUBLE_EQ(cf.CorrCoeff(), reference.CorrCoeff());
   EXPECT_EQ(cf.DataX(2), -4);
   EXPECT_EQ(cf.DataY(2), 3);
   EXPECT_EQ(cf.ErrIndic().Bits(), reference.ErrIndic().Bits());
@@ -358,13 +432,16 @@ TEST(CurveFitAccumulator, StraightLineFit) {
       scaled(1e300),
       scaled(1e-170),
       scaled(1e-300),
+      // The sum of the x is beyond the double range, their mean 0.8e308 is not: k = 2.4e308 /
+      // 7.68e616 = 3.125e-309, through both means.
+      {{{-1.6e308, 0}, {1.6e308, 1}, {1.6e308, 1}, {1.6e308, 1}}, 3.125e-309, 0.5, 1, 1},
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);
     Enter(cf, c.points);
     double k, d, q;
     cf.CalcLinFit(k, d, q);
-    EXPECT_NEAR(k, c.k, 1e-12) << c.scale;
+    EXPECT_NEAR(k, c.k, 1e-12 * (c.k == 0 ? 1 : std::fabs(c.k))) << c.scale;
     EXPECT_NEAR(d, c.d, 1e-12 * std::max({1.0, std::fabs(c.d), c.scale})) << c.scale;
     EXPECT_NEAR(q, c.quality, 1e-12) << c.scale;
   }
@@ -379,6 +456,10 @@ TEST(CurveFitAccumulator, StraightLineFitRefusals) {
       {{}, "CalcLinFit: not enough data points"},
       {{{1, 2}}, "CalcLinFit: not enough data points"},
       {{{2, 1}, {2, 5}}, "CalcLinFit: slope is infinite"},
+      // A slope of 1e600.
+      {{{1e-300, 1e300}, {2e-300, 2e300}, {3e-300, 3e300}}, "CalcLinFit: slope is infinite"},
+      {{{1, 2}, {NAN, 3}, {3, 4}}, "CalcLinFit: values must be finite"},
+      {{{1, 2}, {2, INFINITY}, {3, 4}}, "CalcLinFit: values must be finite"},
   };
   for (const Case& c : cases) {
     TCurveFit cf(nullptr);

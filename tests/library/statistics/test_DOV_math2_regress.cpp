@@ -179,18 +179,23 @@ TEST_F(RegressTest, CenteredPolyFit) {
 // ---- analysis of variance ----------------------------------------------------------------
 
 TEST_F(RegressTest, AnovaOfPerfectEstimates) {
-  Enter({{1, 1}, {2, 2}, {4, 4}, {7, 7}});
-  Integer dfreg, dfres, dftotal;
-  double SSE, SSR, SST, MSE, MSR, F;
-  cf.CalcAnovaReg(1, true, dfreg, dfres, dftotal, SSE, SSR, SST, MSE, MSR, F);
-  EXPECT_EQ(dfreg, 1);
-  EXPECT_EQ(dftotal, 3);
-  EXPECT_EQ(dfres, 2);
-  EXPECT_EQ(SSE, 0);
-  EXPECT_EQ(MSE, 0);
-  EXPECT_EQ(F, 1e10);
-  EXPECT_DOUBLE_EQ(SSR, SST);
-  EXPECT_DOUBLE_EQ(SST, 21);  // sum of (x - 3.5)^2
+  // Near 0 and far from it, where sums about 0 would lose the spread to the offset.
+  for (double offset : {0.0, 1e9, 1e12}) {
+    SCOPED_TRACE(offset);
+    TCurveFit fit(nullptr);
+    for (double v : {1, 2, 4, 7}) fit.EnterStatValue(offset + v, offset + v);
+    Integer dfreg, dfres, dftotal;
+    double SSE, SSR, SST, MSE, MSR, F;
+    fit.CalcAnovaReg(1, true, dfreg, dfres, dftotal, SSE, SSR, SST, MSE, MSR, F);
+    EXPECT_EQ(dfreg, 1);
+    EXPECT_EQ(dftotal, 3);
+    EXPECT_EQ(dfres, 2);
+    EXPECT_EQ(SSE, 0);
+    EXPECT_EQ(MSE, 0);
+    EXPECT_EQ(F, 1e10);
+    EXPECT_DOUBLE_EQ(SSR, SST);
+    EXPECT_DOUBLE_EQ(SST, 21);  // sum of (x - 3.5)^2
+  }
 }
 
 TEST_F(RegressTest, AnovaOfAFit) {
@@ -231,6 +236,49 @@ TEST_F(RegressTest, ParabolaThroughThreePoints) {
   EXPECT_NEAR(fq, 1, 1e-14);
 }
 
+TEST_F(RegressTest, QuadraticFitsAtAnyScale) {
+  // x = {1 .. 5}, y = {4, 1, 0, 1, 5}, by hand from the normal equations in x - 3 (sums of its
+  // powers 0, 10, 0, 34): y = -3/35 + (x - 3) / 5 + 8/7 (x - 3)^2, which is 48/5 - 233/35 x +
+  // 8/7 x^2, with RSS = 4/35 of TSS = 94/5, so r^2 = 327/329. Scaling x and y by s scales the
+  // coefficient of power j by s^(1 - j); the quality stays. At 1e160 the fourth powers leave
+  // the double range, at 1e-100 they fall below it.
+  const double base[3] = {48.0 / 5, -233.0 / 35, 8.0 / 7};
+  const double centred[3] = {-3.0 / 35, 1.0 / 5, 8.0 / 7};
+  const double quality = 327.0 / 329;
+  const double ys[5] = {4, 1, 0, 1, 5};
+  for (double s : {1.0, 1e100, 1e160, 1e300, 1e-100, 1e-200}) {
+    SCOPED_TRACE(s);
+    TCurveFit fit(nullptr);
+    for (int i = 0; i < 5; ++i) fit.EnterStatValue((i + 1) * s, ys[i] * s);
+    const double scale[3] = {s, 1, 1 / s};
+    double k[3], fq;
+    ASSERT_EQ(Raised([&] { fit.CalcParabolFit(k[0], k[1], k[2], fq); }), "");
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(k[j], base[j] * scale[j], 1e-12 * std::fabs(base[j] * scale[j])) << j;
+    EXPECT_NEAR(fq, quality, 1e-12);
+    TDoubleArray c(3);
+    double shift = 0, cfq;
+    bool near;
+    ASSERT_TRUE(fit.CalcCenteredPolyFit(2, c, shift, cfq, near));
+    EXPECT_NEAR(shift, 3 * s, 1e-15 * 3 * s);
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(c[j], centred[j] * scale[j], 1e-12 * std::fabs(centred[j] * scale[j])) << j;
+    EXPECT_NEAR(cfq, quality, 1e-12);
+  }
+  // A parabola whose coefficients leave the double range is refused, not given as zeros.
+  TCurveFit steep(nullptr);
+  for (double x : {1.0, 2.0, 3.0}) steep.EnterStatValue(x * 1e-200, x * x * 1e200);
+  double k0, k1, k2, fq;
+  EXPECT_EQ(Raised([&] { steep.CalcParabolFit(k0, k1, k2, fq); }),
+            "CalcParabolFit: result beyond the double range");
+  EXPECT_EQ(k2, 0);
+  TDoubleArray c(3, 7);
+  double shift = 0;
+  bool near;
+  EXPECT_FALSE(steep.CalcCenteredPolyFit(2, c, shift, fq, near));
+  EXPECT_EQ(c, TDoubleArray(3, 7));
+}
+
 TEST_F(RegressTest, ParabolaMatchesThePolynomialFit) {
   Enter(Noisy([](double x) { return 1 + 3 * x - 0.7 * x * x; }, 100, 0.25, 30, 0.02));
   double k0, k1, k2, fq;
@@ -261,20 +309,36 @@ TEST_F(RegressTest, Circle) {
   EXPECT_NEAR(dx, 3, 1e-12);
   EXPECT_NEAR(dy, -1, 1e-12);
   EXPECT_NEAR(r, 2, 1e-12);
+  // The same circle far from 0, where sums about 0 would lose its size to the offset.
+  TCurveFit far(nullptr);
+  for (int i = 0; i < 12; ++i)
+    far.EnterStatValue(1e6 + 2 * std::cos(i * 0.5), -1e6 + 2 * std::sin(i * 0.5));
+  far.CalcCircleFit(r, dx, dy);
+  EXPECT_NEAR(dx, 1e6, 1e-8);
+  EXPECT_NEAR(dy, -1e6, 1e-8);
+  EXPECT_NEAR(r, 2, 1e-8);
   TCurveFit line(nullptr);
   for (double x : {0.0, 1.0, 2.0}) line.EnterStatValue(x, 2 * x);
   EXPECT_EQ(Raised([&] { line.CalcCircleFit(r, dx, dy); }), "CalcCircleFit: radius is infinite");
 }
 
 TEST_F(RegressTest, Gauss) {
+  double k0, k1, k2, fq;
+  // The peak on x scaled by s: centre 2 s, width 0.5 s^2 (fourth powers of x beyond the double
+  // range at 1e100, below it at 1e-100).
+  for (double s : {1.0, 1e100, 1e150, 1e-100, 1e-150}) {
+    SCOPED_TRACE(s);
+    TCurveFit fit(nullptr);
+    for (double x = 0.5; x <= 3.5; x += 0.25)
+      fit.EnterStatValue(x * s, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
+    fit.CalcGaussFit(k0, k1, k2, fq);
+    EXPECT_NEAR(k0, 3, 1e-12);
+    EXPECT_NEAR(k1, 2 * s, 1e-12 * s);
+    EXPECT_NEAR(k2, 0.5 * s * s, 1e-12 * s * s);
+    EXPECT_NEAR(fq, 1, 1e-12);
+  }
   for (double x = 0.5; x <= 3.5; x += 0.25)
     cf.EnterStatValue(x, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
-  double k0, k1, k2, fq;
-  cf.CalcGaussFit(k0, k1, k2, fq);
-  EXPECT_NEAR(k0, 3, 1e-12);
-  EXPECT_NEAR(k1, 2, 1e-12);
-  EXPECT_NEAR(k2, 0.5, 1e-12);
-  EXPECT_NEAR(fq, 1, 1e-12);
   cf.EnterStatValue(5, 0);
   EXPECT_EQ(Raised([&] { cf.CalcGaussFit(k0, k1, k2, fq); }),
             "CalcGaussFit: y values must not be negative");
@@ -290,6 +354,7 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
     std::function<double(double)> U, T;   // the transformation
     std::function<void(TCurveFit&, double&, double&, double&)> fit;
     bool exponential;  // k0 = exp(intercept)
+    double x0 = 1, noise = 0.03;  // the first x, and the scatter of y
   };
   const Model models[] = {
       {"ReciLin", [](double x) { return 1 / (0.5 + 0.2 * x); }, [](double x) { return x; },
@@ -314,11 +379,20 @@ TEST_F(RegressTest, LinearisedModelsAgreeWithGslOnTransformedData) {
       {"Exponential", [](double x) { return 0.5 * std::exp(0.3 * x); }, [](double x) { return x; },
        [](double y) { return std::log(y); },
        [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true},
+      // x far from 0: the sums of x and x^2 about 0 need 27 digits to give the slope.
+      {"ReciLin far from 0", [](double x) { return 1 / (0.5 + 0.2 * (x - 1e9)); },
+       [](double x) { return x; }, [](double y) { return 1 / y; },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcReciLinFit(a, b, q); }, false,
+       1e9},
+      {"Exponential far from 0", [](double x) { return std::exp(2e-7 * (x - 1e9)); },
+       [](double x) { return x; }, [](double y) { return std::log(y); },
+       [](TCurveFit& c, double& a, double& b, double& q) { c.CalcExponentialFit(a, b, q); }, true,
+       1e9, 0},
   };
   for (const Model& m : models) {
     SCOPED_TRACE(m.name);
     TCurveFit fit(nullptr);
-    const TPoints pts = Noisy(m.curve, 1, 0.4, 20, 0.03);
+    const TPoints pts = Noisy(m.curve, m.x0, 0.4, 20, m.noise);
     std::vector<double> u, t;
     for (const auto& [x, y] : pts) {
       fit.EnterStatValue(x, y);
