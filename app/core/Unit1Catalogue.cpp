@@ -1,11 +1,6 @@
 #include "Unit1Catalogue.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -18,6 +13,7 @@
 #include "InputNumbers.h"
 #include "SysUtils.h"
 #include "TextFile.h"
+#include "Unit1Config.h"
 
 namespace {
 
@@ -340,30 +336,12 @@ TCatalogueReading ReadCatalogue(const String& Bytes, TDataTable& Table, TMatrix&
 
 bool ReadCatalogueFile(const String& FileName, TCatalogueReading& Reading, TDataTable& Table,
                        TMatrix& Matrix400, TMatrix& Matrix1400) {
-  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return false;
-    throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
-  }
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
-  }
   TCatalogueScan scan;
-  std::vector<char> block(1 << 16);
-  while (scan.WantsMore()) {
-    const ssize_t n = ::read(fd, block.data(), block.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      throw EInOutError("Cannot read " + FileName + ": " + std::strerror(error));
-    }
-    if (n == 0) break;
-    scan.Feed(std::string_view(block.data(), static_cast<size_t>(n)));
-  }
-  ::close(fd);
+  if (!ReadUserFileBlocks(FileName, [&scan](std::string_view Block) {
+        scan.Feed(Block);
+        return scan.WantsMore();
+      }))
+    return false;
   Reading = ReadScanned(scan, Table, Matrix400, Matrix1400);
   return true;
 }

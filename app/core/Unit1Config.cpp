@@ -7,9 +7,12 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <locale>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "InputNumbers.h"
 #include "SysUtils.h"
@@ -35,31 +38,37 @@ double PositionNumber(const String& FileName, const std::vector<String>& Lines, 
 
 }  // namespace
 
-bool ReadUserFile(const String& FileName, String& Bytes) {
+bool ReadUserFileBlocks(const String& FileName,
+                        const std::function<bool(std::string_view)>& Consume) {
   const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return false;
     throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
   }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
     throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
-  }
-  String bytes;
-  char buf[65536];
+  std::vector<char> block(1 << 16);
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    const ssize_t n = ::read(fd, block.data(), block.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      throw EInOutError("Cannot read " + FileName + ": " + std::strerror(error));
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
+    if (n < 0) throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
+    if (n == 0 || !Consume(std::string_view(block.data(), static_cast<size_t>(n)))) break;
   }
-  ::close(fd);
+  return true;
+}
+
+bool ReadUserFile(const String& FileName, String& Bytes) {
+  String bytes;
+  if (!ReadUserFileBlocks(FileName, [&bytes](std::string_view Block) {
+        bytes.append(Block);
+        return true;
+      }))
+    return false;
   Bytes = std::move(bytes);
   return true;
 }

@@ -6,6 +6,8 @@
 // fields; keeping the file format here lets it be tested without a window.
 
 #include <array>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "LocationRecord.h"
@@ -58,6 +60,12 @@ enum class TConfigReadResult { Missing, WrongHeader, Read };
 // raises EConvertError naming the file and the line ("KestalDB.txt, line 3: '1e400' is too
 // large a number"); a file that exists but cannot be read raises as ReadUserFile does.
 TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config);
+
+// Reads a file the user keeps block by block, handing each block to Consume until it returns
+// false or the file ends. False when the file does not exist; any other failure raises as
+// ReadUserFile does.
+bool ReadUserFileBlocks(const String& FileName,
+                        const std::function<bool(std::string_view)>& Consume);
 
 // The whole content of a file the user keeps. False when it does not exist; any other failure
 // raises EInOutError saying which file and why, in the user's terms ("Cannot read
