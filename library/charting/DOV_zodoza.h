@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -746,9 +747,14 @@ protected:
   // Area (sized to it), cross hairs on it when asked.
   void BuildDataAreaCopy(TBitmap* Area, bool BlkWhite, bool IncludeCrossHairs, bool WithFrame);
   // Frame, scales and data area drawn on a device canvas (metafile, printer) whose mapping is
-  // set; the data area is clipped to Clip (device units). ExtentLine: a zero-length line at
-  // the control's bottom-right corner, which fixes a metafile's extent.
-  void DrawOnDevice(TCanvas* Canvas, const TRect& Clip, bool BlkWhite, bool ExtentLine);
+  // set. A device shows what the screen shows: frame and scales are clipped to the control,
+  // the data area's background (a Smith chart's grid and labels) to the data-area bitmap's
+  // rectangle, the items to Data; ToDevice turns a rectangle of control pixels into device
+  // units. The data clip is Shrink pixels smaller at the right and bottom than the data area
+  // (Width - RRim - ShadowWidth, Height - BRim - ShadowWidth). ExtentLine: a zero-length line
+  // at the control's bottom-right corner, which fixes a metafile's extent.
+  void DrawOnDevice(TCanvas* Canvas, const std::function<TRect(const TRect&)>& ToDevice,
+                    Integer Shrink, bool BlkWhite, bool ExtentLine);
   // The clip is Shrink pixels smaller at the right and bottom.
   void RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite);
   // Mapping for ScaleF at device position (X0, Y0), then DrawOnDevice.
