@@ -145,6 +145,23 @@ Integer RoundDown(Double x);           // nearest (half to even), minus 1 when t
 // d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
 // asterisks when the exponent needs more.
 String FixedWidthNumber(Double x, Integer w, Integer d);
+// A box of canvas positions, Left ... Right, Top ... Bottom (inclusive). Lines drawn on a
+// picture are cut to a box a margin larger than the picture: far ends (a zoomed chart puts
+// them millions of pixels away) then reach the canvas as nearby points on the same line.
+struct TClipBox {
+  Double Left = 0, Top = 0, Right = -1, Bottom = -1;
+  bool Holds(Double x, Double y) const {
+    return x >= Left && x <= Right && y >= Top && y <= Bottom;
+  }
+  // The picture Left ... Left + Width - 1, Top ... Top + Height - 1 and Margin around it.
+  static TClipBox Around(Double Left, Double Top, Double Width, Double Height, Double Margin) {
+    return {Left - Margin, Top - Margin, Left + Width - 1 + Margin, Top + Height - 1 + Margin};
+  }
+};
+// Cuts the segment A-B to its part inside Box (the ends move along the segment, so it keeps
+// its place and direction); false, with A and B unchanged, when no part of it lies inside or
+// an end is not a number.
+bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box);
 // Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
 // by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
 // logarithmic extent with an end <= 0 keeps its ends.
@@ -384,6 +401,8 @@ public:
   // ---- transforms ----
   virtual void AdjustScaling();
   void R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const;
+  // R2M's pixel position before it is rounded and limited to the int range.
+  void R2MExact(Integer Layer, Double xin, Double yin, long double& xout, long double& yout) const;
   // With a zero factor (no data area) the answer is that axis' RangeLow.
   void M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const;
   void GetTransformParams(Integer Layer, Double& kx, Double& dx, Double& ky, Double& dy) const;
@@ -826,9 +845,26 @@ protected:
   void CachePenColor(TCanvas* Canvas, TColor Color);
   void CachePenStyle(TCanvas* Canvas, TPenStyle Style);
   void CacheBrushColor(TCanvas* Canvas, TColor Color);
-  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate.
+  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate, each
+  // limited to -30000 ... 30000.
   TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
                    bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
+  // The same position rounded as ItemPixel rounds it but not limited: where lines go.
+  TPointDouble ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
+                            bool YWorld, bool ScreenFromOrigin, Integer OrigX,
+                            Integer OrigY) const;
+  // The box lines are cut to on the data area drawn at (OrigX, OrigY) with a pen PenWidth
+  // pixels wide: a margin around the data area that the pen's strokes do not cross.
+  ZOdozaMath::TClipBox LineClipBox(Integer OrigX, Integer OrigY, Integer PenWidth) const;
+  // A line item from A to B: its part inside Box, with the canvas's line rules.
+  void ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+                      const ZOdozaMath::TClipBox& Box);
+  // The line of line-to items: a new start at P (MoveCanvas: the canvas's pen goes there
+  // too), the line on to P. Where the line leaves Box it is cut and the polyline ends; where
+  // it comes back a new one starts.
+  void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
+                 bool MoveCanvas);
+  void LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box);
   bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
   void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
                     bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
@@ -919,6 +955,10 @@ protected:
   std::array<TPoint, kPolylineBatch> FPPa{};
   Integer FNumPPa = 0;
   Integer FLastMoveToX = 0, FLastMoveToY = 0;
+  // The line's end lies outside the box lines are cut to, at FLineEndAt; the polyline then
+  // ends at the cut (its last point, or FLastMoveTo, is not the line's end).
+  bool FLineEndOut = false;
+  TPointDouble FLineEndAt{0, 0};
   std::vector<std::vector<Integer>> FPixMap;
   // The last world point transformed while items are drawn (a plot's line-to and mark share
   // their point); cleared whenever the transforms change and before every construction.
@@ -966,6 +1006,8 @@ protected:
     bool Open = false;   // the canvas state differs from the plain path's until closed
     TCanvas* Canvas = nullptr;
     Integer OrigX = 0, OrigY = 0, Layer = 0;
+    // Line points the run takes: those inside the box of a one-pixel pen.
+    long long BoxL = 0, BoxT = 0, BoxR = -1, BoxB = -1;
     TPixelAxis X, Y;
     Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
     std::vector<TPoint> Line;                       // line points not drawn yet

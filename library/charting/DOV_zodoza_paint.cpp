@@ -258,6 +258,7 @@ void TCustomZOdoza::DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY,
   FNumPPa = 0;
   FLastMoveToX = OffX;
   FLastMoveToY = OffY;
+  FLineEndOut = false;
   Canvas->MoveTo(OffX, OffY);
   Canvas->Pen()->SetColor(RcChartCol);
   Canvas->Pen()->SetStyle(psSolid);

@@ -308,6 +308,72 @@ void TCustomZOdoza::DrawLinePoints(TCanvas* Canvas, const TPoint* Pts, Integer C
   Canvas->Polyline(out.data(), n);
 }
 
+// ---- lines cut to the picture --------------------------------------------------------------
+ZOdozaMath::TClipBox TCustomZOdoza::LineClipBox(Integer OrigX, Integer OrigY,
+                                                Integer PenWidth) const {
+  // Wide pens reach half their width beside the line and (square ends, joins) beyond its end.
+  const Double margin = 2.0 * std::max(PenWidth, 1) + 2;
+  return ZOdozaMath::TClipBox::Around(OrigX, OrigY, std::max(0, DataWidth()) + 1.0,
+                                      std::max(0, DataHeight()) + 1.0, margin);
+}
+
+namespace {
+TPoint Rounded(TPointDouble P) {
+  return Point(static_cast<Integer>(std::nearbyint(P.X)), static_cast<Integer>(std::nearbyint(P.Y)));
+}
+}  // namespace
+
+void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+                                   const ZOdozaMath::TClipBox& Box) {
+  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box))
+    return;
+  const TPoint a = Rounded(A), b = Rounded(B);
+  Canvas->MoveTo(a.X, a.Y);
+  Canvas->LineTo(b.X, b.Y);
+}
+
+void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
+                              bool MoveCanvas) {
+  FLineEndOut = !Box.Holds(P.X, P.Y);
+  FLineEndAt = P;
+  // Far away the pen waits at the nearest limit: a line going on from there starts anew.
+  const TPoint p = FLineEndOut ? Clamped(RoundToPixel(P.X), RoundToPixel(P.Y)) : Rounded(P);
+  if (MoveCanvas) Canvas->MoveTo(p.X, p.Y);
+  FLastMoveToX = p.X;
+  FLastMoveToY = p.Y;
+}
+
+void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P,
+                                const ZOdozaMath::TClipBox& Box) {
+  const bool inside = Box.Holds(P.X, P.Y);
+  if (!FLineEndOut && inside) {
+    const TPoint p = Rounded(P);
+    EnterPolyline(p.X, p.Y, Canvas);
+    return;
+  }
+  TPointDouble from = FLineEndOut ? FLineEndAt : TPointDouble{0, 0};
+  if (!FLineEndOut) {
+    const TPoint end = FNumPPa > 0 ? FPPa[FNumPPa - 1] : Point(FLastMoveToX, FLastMoveToY);
+    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+  }
+  TPointDouble to = P;
+  const bool shows = ZOdozaMath::ClipSegment(from, to, Box);
+  if (shows && FLineEndOut) {
+    // The line comes back into the box: a new polyline from where it enters.
+    FinishPolyLine(Canvas);
+    const TPoint a = Rounded(from);
+    Canvas->MoveTo(a.X, a.Y);
+    FLastMoveToX = a.X;
+    FLastMoveToY = a.Y;
+  }
+  if (shows) {
+    const TPoint b = Rounded(to);
+    EnterPolyline(b.X, b.Y, Canvas);
+  }
+  FLineEndOut = !inside;
+  FLineEndAt = P;
+}
+
 // ---- dense runs ------------------------------------------------------------------------------
 // The pixels a shape mark paints, found by drawing it on a probe in the pen a run holds (one
 // pixel, solid, copying, solid brush), and where it leaves the pen. A mark that paints in any
@@ -368,6 +434,16 @@ bool TCustomZOdoza::PrepareDenseRun(TCanvas* Canvas, Integer OrigX, Integer Orig
       Canvas->Brush()->Style() != bsSolid)
     return false;
   if (Canvas == PrinterCanvas() || Canvas->GetPixel(0, 0) == CLR_INVALID) return false;
+  // The run takes line points inside the box lines are cut to, where the limited pixel is the
+  // point's own.
+  const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, 1);
+  if (!(box.Left > -kMaxDrawPixel && box.Top > -kMaxDrawPixel && box.Right < kMaxDrawPixel &&
+        box.Bottom < kMaxDrawPixel))
+    return false;
+  d.BoxL = static_cast<long long>(box.Left);
+  d.BoxT = static_cast<long long>(box.Top);
+  d.BoxR = static_cast<long long>(box.Right);
+  d.BoxB = static_cast<long long>(box.Bottom);
   d.Canvas = Canvas;
   d.OrigX = OrigX;
   d.OrigY = OrigY;
@@ -556,8 +632,11 @@ void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
         It.FillColor != FLastBrushCol || FLastMoveToX == kNoLineStart ||
         !std::isfinite(It.x) || !std::isfinite(It.y))
       return false;
+    if (FLineEndOut) return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-    DenseLinePoint(Canvas, DensePixel(It));
+    const TPoint p = DensePixel(It);
+    if (!(p.X >= d.BoxL && p.X <= d.BoxR && p.Y >= d.BoxT && p.Y <= d.BoxB)) return false;
+    DenseLinePoint(Canvas, p);
     return true;
   }
   if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
@@ -577,6 +656,9 @@ void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
 bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite,
                                    Integer OrigX, Integer OrigY) {
   TDenseRun& d = FDense;
+  // While the line's end lies beyond the box, line points go the plain way (they are cut to
+  // the box); a run starts again once the line is back.
+  if (FLineEndOut && !d.Open) return false;
   if (d.Open && FNumPPa != kBatchInRun) CloseDenseRun(Canvas);  // left open: drops it
   if (!d.Ready || !FLastPixel.Valid || Canvas != d.Canvas || OrigX != d.OrigX ||
       OrigY != d.OrigY) {
@@ -678,6 +760,7 @@ struct TCustomZOdoza::TDenseDecode {
   std::array<bool, 256> ClassVisib{};
   std::array<TLayer, kNumLayers + 1> Layers{};
   long long OffX = 0, OffY = 0;
+  long long BoxL = 0, BoxT = 0, BoxR = -1, BoxB = -1;  // the line points the run takes
   // Per slot: the block it holds, -1 none, kBusy while one is copied in.
   std::unique_ptr<std::atomic<Integer>[]> Ready;
   static constexpr Integer kBusy = -3;
@@ -745,6 +828,8 @@ struct TCustomZOdoza::TDenseDecode {
     }
     Out.X = static_cast<std::int16_t>(ClampPixel(wx + OffX));
     Out.Y = static_cast<std::int16_t>(ClampPixel(wy + OffY));
+    if (kind == kLine && !(Out.X >= BoxL && Out.X <= BoxR && Out.Y >= BoxT && Out.Y <= BoxB))
+      return Mark(kStop);  // cut to the box on the plain path
     return Mark(kind);
   }
 
@@ -995,6 +1080,10 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   dec.MapY0 = d.MapY0;
   dec.MapW = d.MapW;
   dec.MapH = d.MapH;
+  dec.BoxL = d.BoxL;
+  dec.BoxT = d.BoxT;
+  dec.BoxR = d.BoxR;
+  dec.BoxB = d.BoxB;
   dec.OffX = static_cast<long long>(d.OrigX) - RcLRim;
   dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
   // A thread that cannot be had leaves its share to the others, or to this one.
@@ -1082,6 +1171,27 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
+TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y,
+                                         bool XWorld, bool YWorld, bool ScreenFromOrigin,
+                                         Integer OrigX, Integer OrigY) const {
+  const TPoint p = ItemPixel(It, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
+  TPointDouble at{static_cast<Double>(p.X), static_cast<Double>(p.Y)};
+  // Only a position the pixel was limited at is worked out again, from the exact transform.
+  const bool limitedX = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel;
+  const bool limitedY = p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
+  if (!limitedX && !limitedY) return at;
+  long double wx = 0, wy = 0;
+  if (XWorld || YWorld) R2MExact(It.Layer, x, y, wx, wy);
+  const auto Exact = [](long double v) { return static_cast<Double>(std::nearbyint(v)); };
+  if (limitedX)
+    at.X = XWorld ? Exact(wx - RcLRim + OrigX)
+                  : Exact(static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0));
+  if (limitedY)
+    at.Y = YWorld ? Exact(wy - RcTRim + OrigY)
+                  : Exact(static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0));
+  return at;
+}
+
 TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld,
                                 bool YWorld, bool ScreenFromOrigin, Integer OrigX,
                                 Integer OrigY) const {
@@ -1134,6 +1244,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     if (IsLineKind(kind)) {
       FinishPolyLine(Canvas);
       FLastMoveToX = kNoLineStart;
+      FLineEndOut = false;
     }
     return;
   }
@@ -1155,6 +1266,23 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
   };
   const auto World = [&](Double x, Double y) {
     return ItemPixel(it, x, y, true, true, false, OrigX, OrigY);
+  };
+  // Unlimited positions, for lines: they are cut to a box around the data area instead.
+  const auto Pos1 = [&] {
+    return ItemPosition(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+  };
+  const auto Pos2 = [&] {
+    return ItemPosition(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+  };
+  const auto WorldPos = [&](Double x, Double y) {
+    return ItemPosition(it, x, y, true, true, false, OrigX, OrigY);
+  };
+  const auto Offset = [](TPointDouble p, Double dx, Double dy) {
+    return TPointDouble{p.X + dx, p.Y + dy};
+  };
+  const auto Same = [](TPointDouble a, TPointDouble b) { return a.X == b.X && a.Y == b.Y; };
+  const auto Limited = [](TPointDouble p) {
+    return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y));
   };
   // Pen, style and brush of the outline-and-fill kinds.
   const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
@@ -1210,22 +1338,18 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPoint a, b;
+      TPointDouble a, b;
       if (kind == tkLine) {
-        a = P1();
-        b = P2();
+        a = Pos1();
+        b = Pos2();
       } else {
-        a = World(it.x, it.y);
-        b = World(it.x2, it.y2);
-        a = Clamped(static_cast<long long>(a.X) + it.Param1,
-                    static_cast<long long>(a.Y) + it.Param2);
-        b = Clamped(static_cast<long long>(b.X) + it.Param1,
-                    static_cast<long long>(b.Y) + it.Param2);
+        a = Offset(WorldPos(it.x, it.y), it.Param1, it.Param2);
+        b = Offset(WorldPos(it.x2, it.y2), it.Param1, it.Param2);
       }
-      if (a.X == b.X && a.Y == b.Y)
-        Dot(a);
+      if (Same(a, b))
+        Dot(Limited(a));
       else
-        Segment(a, b);
+        ClippedSegment(Canvas, a, b, LineClipBox(OrigX, OrigY, FLastLWidth));
       break;
     }
 
@@ -1234,36 +1358,35 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPoint p;
+      TPointDouble p;
       if (kind == tkLineto) {
-        p = P1();
+        p = Pos1();
       } else {
         const TPoint pos = Canvas->PenPos();
-        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+        p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
+                   static_cast<Double>(RoundToPixel(it.x)), static_cast<Double>(RoundToPixel(it.y)));
       }
+      const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
       if (FLastMoveToX == kNoLineStart) {
-        Canvas->MoveTo(p.X, p.Y);
-        FLastMoveToX = p.X;
-        FLastMoveToY = p.Y;
+        LineStart(Canvas, p, box, true);
         break;
       }
-      EnterPolyline(p.X, p.Y, Canvas);
+      LinePointTo(Canvas, p, box);
       break;
     }
 
     case tkMoveTo:
     case tkMoveRelPix: {
-      TPoint p;
+      TPointDouble p;
       if (kind == tkMoveTo) {
-        p = P1();
+        p = Pos1();
       } else {
         const TPoint pos = Canvas->PenPos();
-        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+        p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
+                   static_cast<Double>(RoundToPixel(it.x)), static_cast<Double>(RoundToPixel(it.y)));
         FinishPolyLine(Canvas);
       }
-      Canvas->MoveTo(p.X, p.Y);
-      FLastMoveToX = p.X;
-      FLastMoveToY = p.Y;
+      LineStart(Canvas, p, LineClipBox(OrigX, OrigY, FLastLWidth), true);
       break;
     }
 
@@ -1271,11 +1394,13 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      const TPoint s = World(it.x, it.y);
-      FLastMoveToX = s.X;
-      FLastMoveToY = s.Y;
-      const TPoint e = Clamped(s.X + RoundToPixel(it.x2), s.Y + RoundToPixel(it.y2));
-      EnterPolyline(e.X, e.Y, Canvas);
+      const TPointDouble s = WorldPos(it.x, it.y);
+      const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
+      LineStart(Canvas, s, box, false);
+      LinePointTo(Canvas,
+                  Offset(s, static_cast<Double>(RoundToPixel(it.x2)),
+                         static_cast<Double>(RoundToPixel(it.y2))),
+                  box);
       break;
     }
 
@@ -1407,17 +1532,19 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkArrow:
     case tkDoubleArrow: {
-      const TPoint a = P1(), b = P2();
+      const TPointDouble pa = Pos1(), pb = Pos2();
+      const TPoint a = Limited(pa), b = Limited(pb);
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, fillCol);
-      if (a.X == b.X && a.Y == b.Y) {
+      if (Same(pa, pb)) {
         Dot(a);
         break;
       }
-      Segment(a, b);
+      ClippedSegment(Canvas, pa, pb, LineClipBox(OrigX, OrigY, FLastLWidth));
       if (it.Param1 < 1) break;
-      const Double dx = b.X - a.X, dy = b.Y - a.Y;
+      // The heads point along the shaft, wherever its far end lies.
+      const Double dx = pb.X - pa.X, dy = pb.Y - pa.Y;
       Double dir;
       if (dx == 0)
         dir = dy < 1 ? 2 * M_PI : M_PI;

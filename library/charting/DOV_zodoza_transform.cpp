@@ -51,6 +51,38 @@ Integer RoundDown(Double x) {
   return r;
 }
 
+bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box) {
+  // Liang and Barsky: the segment as A + t (B - A), t in 0 ... 1, narrowed edge by edge. In
+  // 80 bits, so that a segment between two far ends still meets the box where it should.
+  const long double ax = A.X, ay = A.Y, dx = static_cast<long double>(B.X) - ax,
+                    dy = static_cast<long double>(B.Y) - ay;
+  if (!(std::isfinite(dx) && std::isfinite(dy))) return false;
+  long double t0 = 0, t1 = 1;
+  // p t <= q along one edge.
+  const auto Edge = [&](long double p, long double q) {
+    if (p == 0) return q >= 0;
+    const long double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      if (t > t0) t0 = t;
+    } else {
+      if (t < t0) return false;
+      if (t < t1) t1 = t;
+    }
+    return true;
+  };
+  if (!(Edge(-dx, ax - Box.Left) && Edge(dx, Box.Right - ax) && Edge(-dy, ay - Box.Top) &&
+        Edge(dy, Box.Bottom - ay)))
+    return false;
+  const TPointDouble a{static_cast<Double>(t0 == 0 ? ax : ax + t0 * dx),
+                       static_cast<Double>(t0 == 0 ? ay : ay + t0 * dy)};
+  const TPointDouble b{static_cast<Double>(t1 == 1 ? B.X : ax + t1 * dx),
+                       static_cast<Double>(t1 == 1 ? B.Y : ay + t1 * dy)};
+  A = a;
+  B = b;
+  return true;
+}
+
 String FixedWidthNumber(Double x, Integer w, Integer d) {
   // The tick formatter writes the same two forms; only the field width differs here.
   if (d >= 0) return ScaleText::FormatTickNumber(w, d, x);
@@ -96,25 +128,30 @@ void TCustomZOdoza::AdjustScaling() {
   }
 }
 
-void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const {
+void TCustomZOdoza::R2MExact(Integer Layer, Double xin, Double yin, long double& xout,
+                             long double& yout) const {
   const Integer n = ClampLayer(Layer);
   const TScaleProps* px = FScalePropsX[n].get();
   const TScaleProps* py = FScalePropsY[n].get();
-  long double p;
   if (!px->Logarithmic())
-    p = Cpkx[n] * xin + Cpdx[n];
+    xout = Cpkx[n] * xin + Cpdx[n];
   else if (xin > kLogFloor)
-    p = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
+    xout = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
   else
-    p = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
-  xout = RoundPixel(p);
+    xout = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
   if (!py->Logarithmic())
-    p = Cpky[n] * yin + Cpdy[n];
+    yout = Cpky[n] * yin + Cpdy[n];
   else if (yin > kLogFloor)
-    p = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
+    yout = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
   else
-    p = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
-  yout = RoundPixel(p);
+    yout = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
+}
+
+void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const {
+  long double px = 0, py = 0;
+  R2MExact(Layer, xin, yin, px, py);
+  xout = RoundPixel(px);
+  yout = RoundPixel(py);
 }
 
 void TCustomZOdoza::M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const {
