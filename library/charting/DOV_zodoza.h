@@ -162,6 +162,12 @@ struct TClipBox {
 // its place and direction); false, with A and B unchanged, when no part of it lies inside or
 // an end is not a number.
 bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box);
+// The corners of Box passed on the shorter way along its edge from From to To (both on the
+// edge); returns how many it wrote to Corners. A line that leaves the box and comes back goes
+// this way round, outside the picture, and stays one polyline.
+int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners);
+// P moved onto the box's edge (its nearest point when P lies outside).
+TPointDouble OntoBox(const TClipBox& Box, TPointDouble P);
 // Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
 // by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
 // logarithmic extent with an end <= 0 keeps its ends.
@@ -860,8 +866,8 @@ protected:
   void ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
                       const ZOdozaMath::TClipBox& Box);
   // The line of line-to items: a new start at P (MoveCanvas: the canvas's pen goes there
-  // too), the line on to P. Where the line leaves Box it is cut and the polyline ends; where
-  // it comes back a new one starts.
+  // too), the line on to P. Where the line leaves Box it is cut; where it comes back the
+  // polyline goes round along the box's edge from where it left.
   void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
                  bool MoveCanvas);
   void LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box);
@@ -956,9 +962,10 @@ protected:
   Integer FNumPPa = 0;
   Integer FLastMoveToX = 0, FLastMoveToY = 0;
   // The line's end lies outside the box lines are cut to, at FLineEndAt; the polyline then
-  // ends at the cut (its last point, or FLastMoveTo, is not the line's end).
+  // ends at FLineStandIn on the box's edge (its last point, or FLastMoveTo, rounded).
   bool FLineEndOut = false;
   TPointDouble FLineEndAt{0, 0};
+  TPointDouble FLineStandIn{0, 0};
   std::vector<std::vector<Integer>> FPixMap;
   // The last world point transformed while items are drawn (a plot's line-to and mark share
   // their point); cleared whenever the transforms change and before every construction.
@@ -1006,8 +1013,14 @@ protected:
     bool Open = false;   // the canvas state differs from the plain path's until closed
     TCanvas* Canvas = nullptr;
     Integer OrigX = 0, OrigY = 0, Layer = 0;
-    // Line points the run takes: those inside the box of a one-pixel pen.
+    // The box of a one-pixel pen, which line points are cut to.
     long long BoxL = 0, BoxT = 0, BoxR = -1, BoxB = -1;
+    // While the line's end lies beyond the box: the box edges it lies beyond (bits left,
+    // right, top, bottom) and, when FLineEndAt is still to be worked out, its world point.
+    int FarSide = 0;
+    bool FarPending = false;
+    Integer FarLayer = 0;
+    Double FarX = 0, FarY = 0;
     TPixelAxis X, Y;
     Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
     std::vector<TPoint> Line;                       // line points not drawn yet
@@ -1044,6 +1057,16 @@ protected:
   // The steps DenseStep and the decoded records share: a line point at pixel P; a mark of
   // Code that the run can take (false: not) and, inside the range, its drawing at P.
   void DenseLinePoint(TCanvas* Canvas, TPoint P);
+  // A line point at pixel P (limited to -30000 ... 30000) when the line's end or P lies
+  // beyond the run's box: cut to it as LinePointTo cuts the plain path's line. Far: P lies
+  // beyond the box; its unlimited position is that of the world point (FarX, FarY) of
+  // FarLayer, worked out only where a part of the line could show.
+  void DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX,
+                   Double FarY);
+  // The unlimited position of the world point (x, y) of Layer on the run's canvas.
+  TPointDouble DenseFarPosition(Integer Layer, Double x, Double y) const;
+  // FLineEndAt, when the run left it to be worked out.
+  void ResolveDenseLineEnd();
   bool DenseMarkTaken(Byte Code);
   void DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code, Integer Param3);
   void FlushDenseMarks(TCanvas* Canvas);

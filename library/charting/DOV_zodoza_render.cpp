@@ -318,6 +318,12 @@ ZOdozaMath::TClipBox TCustomZOdoza::LineClipBox(Integer OrigX, Integer OrigY,
 }
 
 namespace {
+// The edges of the box a pixel lies beyond: 1 left, 2 right, 4 top, 8 bottom.
+[[gnu::always_inline]] inline int SideOf(long long x, long long y, long long L, long long T,
+                                         long long R, long long B) {
+  return (x < L ? 1 : 0) | (x > R ? 2 : 0) | (y < T ? 4 : 0) | (y > B ? 8 : 0);
+}
+
 TPoint Rounded(TPointDouble P) {
   return Point(static_cast<Integer>(std::nearbyint(P.X)), static_cast<Integer>(std::nearbyint(P.Y)));
 }
@@ -336,8 +342,9 @@ void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath:
                               bool MoveCanvas) {
   FLineEndOut = !Box.Holds(P.X, P.Y);
   FLineEndAt = P;
-  // Far away the pen waits at the nearest limit: a line going on from there starts anew.
-  const TPoint p = FLineEndOut ? Clamped(RoundToPixel(P.X), RoundToPixel(P.Y)) : Rounded(P);
+  // Beyond the box the line waits on its edge, at the point nearest to P.
+  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, P);
+  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : P);
   if (MoveCanvas) Canvas->MoveTo(p.X, p.Y);
   FLastMoveToX = p.X;
   FLastMoveToY = p.Y;
@@ -358,17 +365,20 @@ void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P,
   }
   TPointDouble to = P;
   const bool shows = ZOdozaMath::ClipSegment(from, to, Box);
+  const auto Enter = [&](TPointDouble Q) {
+    const TPoint q = Rounded(Q);
+    EnterPolyline(q.X, q.Y, Canvas);
+  };
   if (shows && FLineEndOut) {
-    // The line comes back into the box: a new polyline from where it enters.
-    FinishPolyLine(Canvas);
-    const TPoint a = Rounded(from);
-    Canvas->MoveTo(a.X, a.Y);
-    FLastMoveToX = a.X;
-    FLastMoveToY = a.Y;
+    // Back into the box: round along its edge from where the line left it.
+    TPointDouble corners[4];
+    const int n = ZOdozaMath::BoxDetour(Box, FLineStandIn, from, corners);
+    for (int k = 0; k < n; ++k) Enter(corners[k]);
+    Enter(from);
   }
   if (shows) {
-    const TPoint b = Rounded(to);
-    EnterPolyline(b.X, b.Y, Canvas);
+    Enter(to);
+    if (!inside) FLineStandIn = to;
   }
   FLineEndOut = !inside;
   FLineEndAt = P;
@@ -478,6 +488,10 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   d.PlainNum = FNumPPa;
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
+  d.FarPending = false;
+  d.FarSide = FLineEndOut ? SideOf(RoundToPixel(FLineEndAt.X), RoundToPixel(FLineEndAt.Y), d.BoxL,
+                                   d.BoxT, d.BoxR, d.BoxB)
+                          : 0;
   if (++d.Generation > kLastGeneration) {
     std::fill(d.Marks.begin(), d.Marks.end(), 0);
     d.Generation = 1;
@@ -502,6 +516,7 @@ void TCustomZOdoza::DrawDenseLine(TCanvas* Canvas) {
 void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   d.Open = false;
+  ResolveDenseLineEnd();
   if (FNumPPa != kBatchInRun) {
     // A construction ended without closing its run (an exception) and the next one has
     // started: as the plain batch, what was left belongs to neither.
@@ -558,6 +573,65 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   }
   d.PlainNum = plain;
   if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+}
+
+TPointDouble TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
+  long double wx = 0, wy = 0;
+  R2MExact(Layer, x, y, wx, wy);
+  return {static_cast<Double>(std::nearbyint(wx - RcLRim + FDense.OrigX)),
+          static_cast<Double>(std::nearbyint(wy - RcTRim + FDense.OrigY))};
+}
+
+void TCustomZOdoza::ResolveDenseLineEnd() {
+  TDenseRun& d = FDense;
+  if (!d.FarPending) return;
+  FLineEndAt = DenseFarPosition(d.FarLayer, d.FarX, d.FarY);
+  d.FarPending = false;
+}
+
+// LinePointTo's steps on the run's line. A stretch
+// beyond one edge of the box shows nothing, which the limited pixels tell (limiting keeps a
+// pixel beyond the edges its point lies beyond).
+void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer,
+                                Double FarX, Double FarY) {
+  TDenseRun& d = FDense;
+  const int side = SideOf(P.X, P.Y, d.BoxL, d.BoxT, d.BoxR, d.BoxB);
+  if (FLineEndOut && (side & d.FarSide) != 0) {
+    d.FarSide = side;
+    d.FarPending = true;
+    d.FarLayer = FarLayer;
+    d.FarX = FarX;
+    d.FarY = FarY;
+    return;
+  }
+  const ZOdozaMath::TClipBox box{static_cast<Double>(d.BoxL), static_cast<Double>(d.BoxT),
+                                 static_cast<Double>(d.BoxR), static_cast<Double>(d.BoxB)};
+  TPointDouble from = FLineEndAt;
+  if (FLineEndOut) {
+    ResolveDenseLineEnd();
+    from = FLineEndAt;
+  } else {
+    const TPoint end = d.LineNum > 0 ? d.Line[d.LineNum - 1] : Point(FLastMoveToX, FLastMoveToY);
+    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+  }
+  const TPointDouble at = Far ? DenseFarPosition(FarLayer, FarX, FarY)
+                              : TPointDouble{static_cast<Double>(P.X), static_cast<Double>(P.Y)};
+  TPointDouble to = at;
+  const bool shows = ZOdozaMath::ClipSegment(from, to, box);
+  if (shows && FLineEndOut) {
+    TPointDouble corners[4];
+    const int n = ZOdozaMath::BoxDetour(box, FLineStandIn, from, corners);
+    for (int k = 0; k < n; ++k) DenseLinePoint(Canvas, Rounded(corners[k]));
+    DenseLinePoint(Canvas, Rounded(from));
+  }
+  if (shows) {
+    DenseLinePoint(Canvas, Rounded(to));
+    if (side != 0) FLineStandIn = to;
+  }
+  FLineEndOut = side != 0;
+  FLineEndAt = at;
+  d.FarSide = side;
+  d.FarPending = false;
 }
 
 // Whether the run takes a mark of Code; when it does, the plain batch ends as the plain path
@@ -632,11 +706,13 @@ void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
         It.FillColor != FLastBrushCol || FLastMoveToX == kNoLineStart ||
         !std::isfinite(It.x) || !std::isfinite(It.y))
       return false;
-    if (FLineEndOut) return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
     const TPoint p = DensePixel(It);
-    if (!(p.X >= d.BoxL && p.X <= d.BoxR && p.Y >= d.BoxT && p.Y <= d.BoxB)) return false;
-    DenseLinePoint(Canvas, p);
+    const bool inside = p.X >= d.BoxL && p.X <= d.BoxR && p.Y >= d.BoxT && p.Y <= d.BoxB;
+    if (inside && !FLineEndOut)
+      DenseLinePoint(Canvas, p);
+    else
+      DenseLineTo(Canvas, p, !inside, It.Layer, It.x, It.y);
     return true;
   }
   if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
@@ -656,9 +732,6 @@ void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
 bool TCustomZOdoza::StartDenseItem(TCanvas* Canvas, const TrcChartItem& It, bool BlackWhite,
                                    Integer OrigX, Integer OrigY) {
   TDenseRun& d = FDense;
-  // While the line's end lies beyond the box, line points go the plain way (they are cut to
-  // the box); a run starts again once the line is back.
-  if (FLineEndOut && !d.Open) return false;
   if (d.Open && FNumPPa != kBatchInRun) CloseDenseRun(Canvas);  // left open: drops it
   if (!d.Ready || !FLastPixel.Valid || Canvas != d.Canvas || OrigX != d.OrigX ||
       OrigY != d.OrigY) {
@@ -741,6 +814,7 @@ struct TCustomZOdoza::TDenseDecode {
     kMark,     // a mark of Code at X, Y
     kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
     kLineDup,  // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
+    kLineFar,  // a line point beyond the run's box (its position comes from the record)
   };
   struct TLayer {
     bool Visible = false, Linear = false;
@@ -829,7 +903,7 @@ struct TCustomZOdoza::TDenseDecode {
     Out.X = static_cast<std::int16_t>(ClampPixel(wx + OffX));
     Out.Y = static_cast<std::int16_t>(ClampPixel(wy + OffY));
     if (kind == kLine && !(Out.X >= BoxL && Out.X <= BoxR && Out.Y >= BoxT && Out.Y <= BoxB))
-      return Mark(kStop);  // cut to the box on the plain path
+      return Mark(kLineFar);
     return Mark(kind);
   }
 
@@ -1094,6 +1168,13 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   }
 
   const TrcChartItem* const list = FData->Container.data();
+  // A line point inside the box; cut to it when the line comes back from beyond.
+  const auto LinePoint = [&](const TDenseEntry& En) {
+    if (FLineEndOut)
+      DenseLineTo(Canvas, Point(En.X, En.Y), false, 0, 0, 0);
+    else
+      DenseLinePoint(Canvas, Point(En.X, En.Y));
+  };
   Integer lastPixel = -1;  // the last record whose pixel the run used
   Integer stop = end;
   for (Integer b = 0; b < dec.Blocks && stop == end; ++b) {
@@ -1106,7 +1187,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
       switch (en.Kind) {
         case TDenseDecode::kLine:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kLineFar:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLineTo(Canvas, Point(en.X, en.Y), true, list[at].Layer, list[at].x, list[at].y);
           lastPixel = at;
           continue;
         case TDenseDecode::kMarkOut:
@@ -1114,13 +1200,13 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
           continue;
         case TDenseDecode::kLineMark:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
           DenseMarkTaken(en.Code);  // a known code: taken
           lastPixel = at;
           continue;
         case TDenseDecode::kLineDup:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
           DenseMarkTaken(en.Code);
           if (d.Stamp->MovesPen) {
             d.PlainPen = Point(en.X + d.Stamp->PenOffset.X, en.Y + d.Stamp->PenOffset.Y);

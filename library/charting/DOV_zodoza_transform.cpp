@@ -52,6 +52,10 @@ Integer RoundDown(Double x) {
 }
 
 bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box) {
+  // Both ends beyond one edge: nothing shows.
+  if ((A.X < Box.Left && B.X < Box.Left) || (A.X > Box.Right && B.X > Box.Right) ||
+      (A.Y < Box.Top && B.Y < Box.Top) || (A.Y > Box.Bottom && B.Y > Box.Bottom))
+    return false;
   // Liang and Barsky: the segment as A + t (B - A), t in 0 ... 1, narrowed edge by edge. In
   // 80 bits, so that a segment between two far ends still meets the box where it should.
   const long double ax = A.X, ay = A.Y, dx = static_cast<long double>(B.X) - ax,
@@ -81,6 +85,62 @@ bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box) {
   A = a;
   B = b;
   return true;
+}
+
+TPointDouble OntoBox(const TClipBox& Box, TPointDouble P) {
+  TPointDouble q{std::clamp(P.X, Box.Left, Box.Right), std::clamp(P.Y, Box.Top, Box.Bottom)};
+  if (Box.Holds(P.X, P.Y)) {  // inside: to the nearest edge
+    const Double dl = P.X - Box.Left, dr = Box.Right - P.X, dt = P.Y - Box.Top,
+                 db = Box.Bottom - P.Y, m = std::min({dl, dr, dt, db});
+    if (m == dl) q.X = Box.Left;
+    else if (m == dr) q.X = Box.Right;
+    else if (m == dt) q.Y = Box.Top;
+    else q.Y = Box.Bottom;
+  }
+  return q;
+}
+
+int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners) {
+  // Positions along the edge, clockwise from the top-left corner.
+  const Double W = Box.Right - Box.Left, H = Box.Bottom - Box.Top, round = 2 * (W + H);
+  const auto Along = [&](TPointDouble P) {
+    const Double dl = std::fabs(P.X - Box.Left), dr = std::fabs(Box.Right - P.X),
+                 dt = std::fabs(P.Y - Box.Top), db = std::fabs(Box.Bottom - P.Y),
+                 m = std::min({dl, dr, dt, db});
+    if (m == dt) return std::clamp(P.X - Box.Left, 0.0, W);
+    if (m == dr) return W + std::clamp(P.Y - Box.Top, 0.0, H);
+    if (m == db) return W + H + std::clamp(Box.Right - P.X, 0.0, W);
+    return 2 * W + H + std::clamp(Box.Bottom - P.Y, 0.0, H);
+  };
+  if (!(round > 0)) return 0;
+  const Double a = Along(From), b = Along(To);
+  Double ahead = std::fmod(b - a, round);
+  if (ahead < 0) ahead += round;
+  const bool clockwise = ahead <= round / 2;
+  const Double span = clockwise ? ahead : round - ahead;
+  const TPointDouble corner[4] = {{Box.Left, Box.Top},
+                                  {Box.Right, Box.Top},
+                                  {Box.Right, Box.Bottom},
+                                  {Box.Left, Box.Bottom}};
+  const Double at[4] = {0, W, W + H, 2 * W + H};
+  // The corners in the order met, with their distance from From along the way.
+  int n = 0;
+  Double dist[4];
+  for (int k = 0; k < 4; ++k) {
+    Double d = clockwise ? at[k] - a : a - at[k];
+    d = std::fmod(d, round);
+    if (d < 0) d += round;
+    if (d > 0 && d < span) {
+      int i = n++;
+      for (; i > 0 && dist[i - 1] > d; --i) {
+        dist[i] = dist[i - 1];
+        Corners[i] = Corners[i - 1];
+      }
+      dist[i] = d;
+      Corners[i] = corner[k];
+    }
+  }
+  return n;
 }
 
 String FixedWidthNumber(Double x, Integer w, Integer d) {
