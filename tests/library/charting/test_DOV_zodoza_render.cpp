@@ -170,12 +170,13 @@ TEST(ChartRender, DegenerateShapesAreOnePixelAndLinesLeaveTheirEnd) {
 
 TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
   // Lines whose ends lie far outside the picture (far out in the data, or a chart zoomed in):
-  // each probe, a world point on the true line, is drawn (within a pixel up or down).
+  // each probe, a world point on the true line, is drawn (within a pixel up or down); the
+  // points off the line stay empty.
   struct Case {
     const char* Name;
     Double Lo, Hi;  // both axes
     std::function<void(TCustomZOdoza&)> Draw;
-    std::vector<TPointDouble> OnTheLine;
+    std::vector<TPointDouble> OnTheLine, OffTheLine = {};
   } cases[] = {
       {"far right, horizontal", 0, 10, [](TCustomZOdoza& c) { c.Line(5.0, 5.0, 1e12, 5.0); },
        {{6, 5}, {9, 5}, {9.97, 5}}},
@@ -204,6 +205,17 @@ TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
          c.DrawTo(9.0, 2.0);
        },
        {{3, 3}, {5, 5}, {7, 7}, {8.5, 2.5}, {9.5, 3.5}, {8.5, 2}}},
+      {"a polyline that leaves at the top and comes back from the bottom", 0, 10,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(5.0, 5.0);
+         c.DrawTo(5.0, 1e6);
+         c.DrawTo(1e6, 1e6);
+         c.DrawTo(1e6, -1e6);
+         c.DrawTo(6.0, -1e6);
+         c.DrawTo(6.0, 5.0);
+       },
+       {{5, 6}, {5, 9.9}, {6, 0.1}, {6, 4}},
+       {{5.5, 5}, {5.25, 7.5}, {5.75, 2.5}, {5.5, 9.9}, {5.5, 0.1}}},
       {"an arrow from far away", 0, 10,
        [](TCustomZOdoza& c) { c.Arrow(-1e6, -2e6 + 5, 5.0, 5.0, 8); },
        {{4, 3}, {3, 1}, {2.6, 0.2}}},
@@ -214,11 +226,16 @@ TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
     ch.c.SetDataCol(kRed);
     k.Draw(ch.c);
     ch.Show();
+    const auto n = static_cast<int>(&k - cases);
+    SaveBitmapAsPNG(ch.c.ChartBmp(),
+                    (PictureFolder() / ("chart_far_lines_" + std::to_string(n) + ".png")).string());
     for (const TPointDouble& w : k.OnTheLine) {
       const TPoint p = ch.G(w.X, w.Y);
       EXPECT_TRUE(ch.At(p.X, p.Y - 1) == kRed || ch.At(p) == kRed || ch.At(p.X, p.Y + 1) == kRed)
           << "(" << w.X << ", " << w.Y << ") at pixel " << p.X << ", " << p.Y;
     }
+    for (const TPointDouble& w : k.OffTheLine)
+      EXPECT_EQ(ch.At(ch.G(w.X, w.Y)), kWhite) << "(" << w.X << ", " << w.Y << ") off the line";
   }
 }
 
