@@ -432,11 +432,13 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
     ClippedDisc(Canvas, pic, X(0), Y(0), std::fabs(kx), std::fabs(ky));
     ClippedArc(Canvas, pic, X(0), Y(0), kx, ky, 0, kTwoPi);
   }
-  // The real axis from Γ = -1 to Γ = 1 (its end left out), where its row lies in the picture.
-  if (C.Y >= pic.Top && C.Y <= pic.Bottom) {
-    const auto Cut = [&](Double x) { return std::clamp(x, pic.Left - 1, pic.Right + 1); };
-    Canvas->MoveTo(static_cast<Integer>(Cut(P1.X)), static_cast<Integer>(C.Y));
-    Canvas->LineTo(static_cast<Integer>(Cut(P2.X)), static_cast<Integer>(C.Y));
+  // The real axis from Γ = -1 to Γ = 1 (its end left out), cut to a pixel around the picture.
+  TPointDouble axisFrom{P1.X, C.Y}, axisTo{P2.X, C.Y};
+  if (ZOdozaMath::ClipSegment(axisFrom, axisTo,
+                              {pic.Left - 1, pic.Top, pic.Right + 1, pic.Bottom})) {
+    const TPoint a = ToPoint(axisFrom), b = ToPoint(axisTo);
+    Canvas->MoveTo(a.X, a.Y);
+    Canvas->LineTo(b.X, b.Y);
   }
   const Integer density =
       LabelDensity(static_cast<Integer>(std::min<Double>(std::fabs(P2.X - P1.X), 1e9)));
