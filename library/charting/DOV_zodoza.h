@@ -135,8 +135,8 @@ struct TChartDataList {
 
 // ---- small numeric helpers of the chart ------------------------------------------------------
 namespace ZOdozaMath {
-// Limits each of a pixel pair to -30000 ... 30000 (the range every drawing call gets); true
-// when either was changed.
+// Limits each of a pixel pair to -30000 ... 30000 (the range the drawing calls of figures
+// other than lines get; lines are cut to a box, ClipSegment); true when either was changed.
 bool ClampPixelPair(Integer& x, Integer& y);
 Double MaxDouble(Double a, Double b);  // the second when equal
 Double MinDouble(Double a, Double b);  // the second when equal

@@ -1,7 +1,7 @@
 // Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
 // cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
-// columns, dense runs of line points and marks (long ones decoded ahead on worker threads),
-// texts and the duplicate-mark map.
+// columns, lines cut to a box around the data area, dense runs of line points and marks (long
+// ones decoded ahead on worker threads), texts and the duplicate-mark map.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
