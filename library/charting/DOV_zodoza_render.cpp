@@ -589,9 +589,9 @@ void TCustomZOdoza::ResolveDenseLineEnd() {
   d.FarPending = false;
 }
 
-// LinePointTo's steps on the run's line. A stretch
-// beyond one edge of the box shows nothing, which the limited pixels tell (limiting keeps a
-// pixel beyond the edges its point lies beyond).
+// LinePointTo's steps on the run's line. A stretch beyond one edge of the box shows nothing,
+// which the limited pixels tell (limiting keeps a pixel beyond the edges its point lies
+// beyond): its far end is worked out only when the line comes back.
 void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer,
                                 Double FarX, Double FarY) {
   TDenseRun& d = FDense;
