@@ -444,8 +444,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
       LabelDensity(static_cast<Integer>(std::min<Double>(std::fabs(P2.X - P1.X), 1e9)));
   const TRect picture = Rect(Left, Top, Left + Width - 1, Top + Height - 1);
   const auto Label = [&](TPointDouble At, Double v, Integer Pad = 0) {
-    if (pic.Holds(At, kLabelReach))
-      TextCentred(Canvas, ToPoint(At), GridLabel(v), picture, Pad);
+    if (pic.Holds(At, kLabelReach)) TextCentred(Canvas, ToPoint(At), GridLabel(v), picture, Pad);
   };
 
   brush->SetStyle(bsClear);

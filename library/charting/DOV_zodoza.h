@@ -856,9 +856,8 @@ protected:
   TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
                    bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
   // The same position rounded as ItemPixel rounds it but not limited: where lines go.
-  TPointDouble ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
-                            bool YWorld, bool ScreenFromOrigin, Integer OrigX,
-                            Integer OrigY) const;
+  TPointDouble ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+                            bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
   // The box lines are cut to on the data area drawn at (OrigX, OrigY) with a pen PenWidth
   // pixels wide: a margin around the data area that the pen's strokes do not cross.
   ZOdozaMath::TClipBox LineClipBox(Integer OrigX, Integer OrigY, Integer PenWidth) const;
@@ -868,8 +867,7 @@ protected:
   // The line of line-to items: a new start at P (MoveCanvas: the canvas's pen goes there
   // too), the line on to P. Where the line leaves Box it is cut; where it comes back the
   // polyline goes round along the box's edge from where it left.
-  void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
-                 bool MoveCanvas);
+  void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box, bool MoveCanvas);
   void LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box);
   bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
   void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
@@ -1061,8 +1059,7 @@ protected:
   // beyond the run's box: cut to it as LinePointTo cuts the plain path's line. Far: P lies
   // beyond the box; its unlimited position is that of the world point (FarX, FarY) of
   // FarLayer, worked out only where a part of the line could show.
-  void DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX,
-                   Double FarY);
+  void DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX, Double FarY);
   // The unlimited position of the world point (x, y) of Layer on the run's canvas.
   TPointDouble DenseFarPosition(Integer Layer, Double x, Double y) const;
   // FLineEndAt, when the run left it to be worked out.

@@ -202,13 +202,13 @@ void TCustomZOdoza::SetHelperCanvas(TCanvas* Canvas) {
 }
 
 void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
-                                 const std::function<TRect(const TRect&)>& ToDevice,
-                                 Integer Shrink, bool BlkWhite, bool ExtentLine) {
+                                 const std::function<TRect(const TRect&)>& ToDevice, Integer Shrink,
+                                 bool BlkWhite, bool ExtentLine) {
   // Every clip first, so that a position the device cannot take is refused before drawing.
   ResizeGrafBmp();
   const TRect control = ToDevice(Rect(0, 0, Width(), Height()));
-  const TRect area = ToDevice(
-      Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width(), RcTRim + FGrafBmp->Height()));
+  const TRect area =
+      ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width(), RcTRim + FGrafBmp->Height()));
   const TRect data = ToDevice(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim - Shrink,
                                    Height() - RcBRim - F3DRim - Shrink));
   SetHelperCanvas(Canvas);

@@ -325,14 +325,14 @@ namespace {
 }
 
 TPoint Rounded(TPointDouble P) {
-  return Point(static_cast<Integer>(std::nearbyint(P.X)), static_cast<Integer>(std::nearbyint(P.Y)));
+  return Point(static_cast<Integer>(std::nearbyint(P.X)),
+               static_cast<Integer>(std::nearbyint(P.Y)));
 }
 }  // namespace
 
 void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
                                    const ZOdozaMath::TClipBox& Box) {
-  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box))
-    return;
+  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box)) return;
   const TPoint a = Rounded(A), b = Rounded(B);
   Canvas->MoveTo(a.X, a.Y);
   Canvas->LineTo(b.X, b.Y);
@@ -350,8 +350,7 @@ void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath:
   FLastMoveToY = p.Y;
 }
 
-void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P,
-                                const ZOdozaMath::TClipBox& Box) {
+void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box) {
   const bool inside = Box.Holds(P.X, P.Y);
   if (!FLineEndOut && inside) {
     const TPoint p = Rounded(P);
@@ -592,8 +591,8 @@ void TCustomZOdoza::ResolveDenseLineEnd() {
 // LinePointTo's steps on the run's line. A stretch beyond one edge of the box shows nothing,
 // which the limited pixels tell (limiting keeps a pixel beyond the edges its point lies
 // beyond): its far end is worked out only when the line comes back.
-void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer,
-                                Double FarX, Double FarY) {
+void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX,
+                                Double FarY) {
   TDenseRun& d = FDense;
   const int side = SideOf(P.X, P.Y, d.BoxL, d.BoxT, d.BoxR, d.BoxB);
   if (FLineEndOut && (side & d.FarSide) != 0) {
@@ -807,14 +806,14 @@ Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool Blac
 // with the caller waiting, so it does not fit a consumer that works alongside.
 struct TCustomZOdoza::TDenseDecode {
   enum : std::uint8_t {
-    kSkip,     // not drawn by the list, or a mark the plain path skips (no finite point)
-    kStop,     // the run cannot take it
-    kLine,     // a line point at X, Y
-    kMarkOut,  // a mark of Code outside its layer's range
-    kMark,     // a mark of Code at X, Y
-    kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
-    kLineDup,  // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
-    kLineFar,  // a line point beyond the run's box (its position comes from the record)
+    kSkip,      // not drawn by the list, or a mark the plain path skips (no finite point)
+    kStop,      // the run cannot take it
+    kLine,      // a line point at X, Y
+    kMarkOut,   // a mark of Code outside its layer's range
+    kMark,      // a mark of Code at X, Y
+    kLineMark,  // a line point at X, Y, then a mark of KnownCode that draws nothing
+    kLineDup,   // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
+    kLineFar,   // a line point beyond the run's box (its position comes from the record)
   };
   struct TLayer {
     bool Visible = false, Linear = false;
@@ -1257,9 +1256,9 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
-TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y,
-                                         bool XWorld, bool YWorld, bool ScreenFromOrigin,
-                                         Integer OrigX, Integer OrigY) const {
+TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
+                                         bool YWorld, bool ScreenFromOrigin, Integer OrigX,
+                                         Integer OrigY) const {
   const TPoint p = ItemPixel(It, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
   TPointDouble at{static_cast<Double>(p.X), static_cast<Double>(p.Y)};
   // Only a position the pixel was limited at is worked out again, from the exact transform.
@@ -1367,9 +1366,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     return TPointDouble{p.X + dx, p.Y + dy};
   };
   const auto Same = [](TPointDouble a, TPointDouble b) { return a.X == b.X && a.Y == b.Y; };
-  const auto Limited = [](TPointDouble p) {
-    return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y));
-  };
+  const auto Limited = [](TPointDouble p) { return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y)); };
   // Pen, style and brush of the outline-and-fill kinds.
   const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
     CachePenColor(Canvas, penCol);
@@ -1450,7 +1447,8 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       } else {
         const TPoint pos = Canvas->PenPos();
         p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
-                   static_cast<Double>(RoundToPixel(it.x)), static_cast<Double>(RoundToPixel(it.y)));
+                   static_cast<Double>(RoundToPixel(it.x)),
+                   static_cast<Double>(RoundToPixel(it.y)));
       }
       const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
       if (FLastMoveToX == kNoLineStart) {
@@ -1469,7 +1467,8 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       } else {
         const TPoint pos = Canvas->PenPos();
         p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
-                   static_cast<Double>(RoundToPixel(it.x)), static_cast<Double>(RoundToPixel(it.y)));
+                   static_cast<Double>(RoundToPixel(it.x)),
+                   static_cast<Double>(RoundToPixel(it.y)));
         FinishPolyLine(Canvas);
       }
       LineStart(Canvas, p, LineClipBox(OrigX, OrigY, FLastLWidth), true);

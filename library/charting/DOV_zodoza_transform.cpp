@@ -92,10 +92,14 @@ TPointDouble OntoBox(const TClipBox& Box, TPointDouble P) {
   if (Box.Holds(P.X, P.Y)) {  // inside: to the nearest edge
     const Double dl = P.X - Box.Left, dr = Box.Right - P.X, dt = P.Y - Box.Top,
                  db = Box.Bottom - P.Y, m = std::min({dl, dr, dt, db});
-    if (m == dl) q.X = Box.Left;
-    else if (m == dr) q.X = Box.Right;
-    else if (m == dt) q.Y = Box.Top;
-    else q.Y = Box.Bottom;
+    if (m == dl)
+      q.X = Box.Left;
+    else if (m == dr)
+      q.X = Box.Right;
+    else if (m == dt)
+      q.Y = Box.Top;
+    else
+      q.Y = Box.Bottom;
   }
   return q;
 }
@@ -118,10 +122,8 @@ int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDou
   if (ahead < 0) ahead += round;
   const bool clockwise = ahead <= round / 2;
   const Double span = clockwise ? ahead : round - ahead;
-  const TPointDouble corner[4] = {{Box.Left, Box.Top},
-                                  {Box.Right, Box.Top},
-                                  {Box.Right, Box.Bottom},
-                                  {Box.Left, Box.Bottom}};
+  const TPointDouble corner[4] = {
+      {Box.Left, Box.Top}, {Box.Right, Box.Top}, {Box.Right, Box.Bottom}, {Box.Left, Box.Bottom}};
   const Double at[4] = {0, W, W + H, 2 * W + H};
   // The corners in the order met, with their distance from From along the way.
   int n = 0;

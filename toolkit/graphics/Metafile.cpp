@@ -144,9 +144,7 @@ struct TBounds {
 };
 
 // Device unit of a position: the pixel whose area holds it.
-long long DeviceUnit(double v) {
-  return std::llround(std::floor(std::clamp(v, -4e18, 4e18)));
-}
+long long DeviceUnit(double v) { return std::llround(std::floor(std::clamp(v, -4e18, 4e18))); }
 
 std::int32_t Clamp32(long long v) {
   return static_cast<std::int32_t>(std::clamp<long long>(v, INT_MIN, INT_MAX));

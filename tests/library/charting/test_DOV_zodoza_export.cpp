@@ -650,8 +650,8 @@ std::vector<SvgText> SvgTexts(const std::string& Svg) {
   static const std::regex element(
       R"re(<text[^>]*fill="#([0-9A-F]{6})"[^>]*x="([-0-9.]+)" y="([-0-9.]+)" font-size="([0-9.]+)"[^>]*><!\[CDATA\[([^\]]*)\]\]>)re");
   std::vector<SvgText> out;
-  for (auto e = std::sregex_iterator(Svg.begin(), Svg.end(), element);
-       e != std::sregex_iterator(); ++e) {
+  for (auto e = std::sregex_iterator(Svg.begin(), Svg.end(), element); e != std::sregex_iterator();
+       ++e) {
     const long rgb = std::stol((*e)[1], nullptr, 16);
     out.push_back({std::stod((*e)[2]), std::stod((*e)[3]), std::stod((*e)[4]), (*e)[5],
                    ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16)});
@@ -829,7 +829,9 @@ void CompareCopiesWithTheScreen(Chart& c, const testsupport::TempDir& dir) {
         // grid, or labels where the screen shows none, change dozens.
         EXPECT_LE(wrong, static_cast<Integer>(set->size() / 500))
             << k.what << ": probes of " << set->size() << " in another grey"
-            << (set == &margins ? " outside the data area" : set == &paper ? " off the chart" : "");
+            << (set == &margins ? " outside the data area"
+                : set == &paper ? " off the chart"
+                                : "");
       }
     }
   }
