@@ -38,7 +38,7 @@ constexpr std::array<TGridLine, 20> kGrid = {{
 constexpr Double kLabelOffset = 10;
 constexpr Integer kAxisLabelPad = 2;
 
-// Labels whose centre lies farther than this outside the picture are left out.
+// Labels whose centre lies farther than this outside the picture are not even measured.
 constexpr Double kLabelReach = 200;
 constexpr Double kTwoPi = 6.283185307179586476925;
 
@@ -78,11 +78,17 @@ String GridLabel(Double v) {
   return ZOdozaMath::FixedWidthNumber(v, 1, decimals);
 }
 
-// Writes Text centred on P with the canvas's font and brush. Pad widens an opaque background
-// on both sides: a label standing on a line would otherwise touch it and read as negative.
-void TextCentred(TCanvas* Canvas, TPoint P, const String& Text, Integer Pad = 0) {
+// Writes Text centred on P with the canvas's font and brush, when any of it falls on the
+// picture Left ... Right, Top ... Bottom (inclusive): a copy on a device records no label the
+// screen cannot show. Pad widens an opaque background on both sides: a label standing on a
+// line would otherwise touch it and read as negative.
+void TextCentred(TCanvas* Canvas, TPoint P, const String& Text, const TRect& Picture,
+                 Integer Pad = 0) {
   const Integer w = Canvas->TextWidth(Text), h = Canvas->TextHeight(Text);
   const Integer x = P.X - w / 2, y = P.Y - h / 2;
+  if (x + w + Pad <= Picture.Left || x - Pad > Picture.Right || y + h <= Picture.Top ||
+      y > Picture.Bottom)
+    return;
   if (Pad > 0) Canvas->FillRect(Rect(x - Pad, y, x + w + Pad, y + h));
   Canvas->TextOut(x, y, Text);
 }
@@ -426,16 +432,19 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
     ClippedDisc(Canvas, pic, X(0), Y(0), std::fabs(kx), std::fabs(ky));
     ClippedArc(Canvas, pic, X(0), Y(0), kx, ky, 0, kTwoPi);
   }
-  // The real axis from Γ = -1 to Γ = 1 (its end left out), where its row lies in the picture.
-  if (C.Y >= pic.Top && C.Y <= pic.Bottom) {
-    const auto Cut = [&](Double x) { return std::clamp(x, pic.Left - 1, pic.Right + 1); };
-    Canvas->MoveTo(static_cast<Integer>(Cut(P1.X)), static_cast<Integer>(C.Y));
-    Canvas->LineTo(static_cast<Integer>(Cut(P2.X)), static_cast<Integer>(C.Y));
+  // The real axis from Γ = -1 to Γ = 1 (its end left out), cut to a pixel around the picture.
+  TPointDouble axisFrom{P1.X, C.Y}, axisTo{P2.X, C.Y};
+  if (ZOdozaMath::ClipSegment(axisFrom, axisTo,
+                              {pic.Left - 1, pic.Top, pic.Right + 1, pic.Bottom})) {
+    const TPoint a = ToPoint(axisFrom), b = ToPoint(axisTo);
+    Canvas->MoveTo(a.X, a.Y);
+    Canvas->LineTo(b.X, b.Y);
   }
   const Integer density =
       LabelDensity(static_cast<Integer>(std::min<Double>(std::fabs(P2.X - P1.X), 1e9)));
+  const TRect picture = Rect(Left, Top, Left + Width - 1, Top + Height - 1);
   const auto Label = [&](TPointDouble At, Double v, Integer Pad = 0) {
-    if (pic.Holds(At, kLabelReach)) TextCentred(Canvas, ToPoint(At), GridLabel(v), Pad);
+    if (pic.Holds(At, kLabelReach)) TextCentred(Canvas, ToPoint(At), GridLabel(v), picture, Pad);
   };
 
   brush->SetStyle(bsClear);

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -134,8 +135,8 @@ struct TChartDataList {
 
 // ---- small numeric helpers of the chart ------------------------------------------------------
 namespace ZOdozaMath {
-// Limits each of a pixel pair to -30000 ... 30000 (the range every drawing call gets); true
-// when either was changed.
+// Limits each of a pixel pair to -30000 ... 30000 (the range the drawing calls of figures
+// other than lines get; lines are cut to a box, ClipSegment); true when either was changed.
 bool ClampPixelPair(Integer& x, Integer& y);
 Double MaxDouble(Double a, Double b);  // the second when equal
 Double MinDouble(Double a, Double b);  // the second when equal
@@ -144,6 +145,29 @@ Integer RoundDown(Double x);           // nearest (half to even), minus 1 when t
 // d >= 0: width w, d decimals; d = -1: the exponent form of width w (two exponent digits), or
 // asterisks when the exponent needs more.
 String FixedWidthNumber(Double x, Integer w, Integer d);
+// A box of canvas positions, Left ... Right, Top ... Bottom (inclusive). Lines drawn on a
+// picture are cut to a box a margin larger than the picture: far ends (a zoomed chart puts
+// them millions of pixels away) then reach the canvas as nearby points on the same line.
+struct TClipBox {
+  Double Left = 0, Top = 0, Right = -1, Bottom = -1;
+  bool Holds(Double x, Double y) const {
+    return x >= Left && x <= Right && y >= Top && y <= Bottom;
+  }
+  // The picture Left ... Left + Width - 1, Top ... Top + Height - 1 and Margin around it.
+  static TClipBox Around(Double Left, Double Top, Double Width, Double Height, Double Margin) {
+    return {Left - Margin, Top - Margin, Left + Width - 1 + Margin, Top + Height - 1 + Margin};
+  }
+};
+// Cuts the segment A-B to its part inside Box (the ends move along the segment, so it keeps
+// its place and direction); false, with A and B unchanged, when no part of it lies inside or
+// an end is not a number.
+bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box);
+// The corners of Box passed on the shorter way along its edge from From to To (both on the
+// edge); returns how many it wrote to Corners. A line that leaves the box and comes back goes
+// this way round, outside the picture, and stays one polyline.
+int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners);
+// P moved onto the box's edge (its nearest point when P lies outside).
+TPointDouble OntoBox(const TClipBox& Box, TPointDouble P);
 // Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
 // by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
 // logarithmic extent with an end <= 0 keeps its ends.
@@ -383,6 +407,8 @@ public:
   // ---- transforms ----
   virtual void AdjustScaling();
   void R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const;
+  // R2M's pixel position before it is rounded and limited to the int range.
+  void R2MExact(Integer Layer, Double xin, Double yin, long double& xout, long double& yout) const;
   // With a zero factor (no data area) the answer is that axis' RangeLow.
   void M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const;
   void GetTransformParams(Integer Layer, Double& kx, Double& dx, Double& ky, Double& dy) const;
@@ -746,9 +772,14 @@ protected:
   // Area (sized to it), cross hairs on it when asked.
   void BuildDataAreaCopy(TBitmap* Area, bool BlkWhite, bool IncludeCrossHairs, bool WithFrame);
   // Frame, scales and data area drawn on a device canvas (metafile, printer) whose mapping is
-  // set; the data area is clipped to Clip (device units). ExtentLine: a zero-length line at
-  // the control's bottom-right corner, which fixes a metafile's extent.
-  void DrawOnDevice(TCanvas* Canvas, const TRect& Clip, bool BlkWhite, bool ExtentLine);
+  // set. A device shows what the screen shows: frame and scales are clipped to the control,
+  // the data area's background (a Smith chart's grid and labels) to the data-area bitmap's
+  // rectangle, the items to Data; ToDevice turns a rectangle of control pixels into device
+  // units. The data clip is Shrink pixels smaller at the right and bottom than the data area
+  // (Width - RRim - ShadowWidth, Height - BRim - ShadowWidth). ExtentLine: a zero-length line
+  // at the control's bottom-right corner, which fixes a metafile's extent.
+  void DrawOnDevice(TCanvas* Canvas, const std::function<TRect(const TRect&)>& ToDevice,
+                    Integer Shrink, bool BlkWhite, bool ExtentLine);
   // The clip is Shrink pixels smaller at the right and bottom.
   void RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite);
   // Mapping for ScaleF at device position (X0, Y0), then DrawOnDevice.
@@ -820,9 +851,24 @@ protected:
   void CachePenColor(TCanvas* Canvas, TColor Color);
   void CachePenStyle(TCanvas* Canvas, TPenStyle Style);
   void CacheBrushColor(TCanvas* Canvas, TColor Color);
-  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate.
+  // Pixel of a point on Canvas for the item's layer: world or screen per coordinate, each
+  // limited to -30000 ... 30000.
   TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
                    bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
+  // The same position rounded as ItemPixel rounds it but not limited: where lines go.
+  TPointDouble ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+                            bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
+  // The box lines are cut to on the data area drawn at (OrigX, OrigY) with a pen PenWidth
+  // pixels wide: a margin around the data area that the pen's strokes do not cross.
+  ZOdozaMath::TClipBox LineClipBox(Integer OrigX, Integer OrigY, Integer PenWidth) const;
+  // A line item from A to B: its part inside Box, with the canvas's line rules.
+  void ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+                      const ZOdozaMath::TClipBox& Box);
+  // The line of line-to items: a new start at P (MoveCanvas: the canvas's pen goes there
+  // too), the line on to P. Where the line leaves Box it is cut; where it comes back the
+  // polyline goes round along the box's edge from where it left.
+  void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box, bool MoveCanvas);
+  void LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box);
   bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
   void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
                     bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
@@ -913,6 +959,11 @@ protected:
   std::array<TPoint, kPolylineBatch> FPPa{};
   Integer FNumPPa = 0;
   Integer FLastMoveToX = 0, FLastMoveToY = 0;
+  // The line's end lies outside the box lines are cut to, at FLineEndAt; the polyline then
+  // ends at FLineStandIn on the box's edge (its last point, or FLastMoveTo, rounded).
+  bool FLineEndOut = false;
+  TPointDouble FLineEndAt{0, 0};
+  TPointDouble FLineStandIn{0, 0};
   std::vector<std::vector<Integer>> FPixMap;
   // The last world point transformed while items are drawn (a plot's line-to and mark share
   // their point); cleared whenever the transforms change and before every construction.
@@ -960,6 +1011,14 @@ protected:
     bool Open = false;   // the canvas state differs from the plain path's until closed
     TCanvas* Canvas = nullptr;
     Integer OrigX = 0, OrigY = 0, Layer = 0;
+    // The box of a one-pixel pen, which line points are cut to.
+    long long BoxL = 0, BoxT = 0, BoxR = -1, BoxB = -1;
+    // While the line's end lies beyond the box: the box edges it lies beyond (bits left,
+    // right, top, bottom) and, when FLineEndAt is still to be worked out, its world point.
+    int FarSide = 0;
+    bool FarPending = false;
+    Integer FarLayer = 0;
+    Double FarX = 0, FarY = 0;
     TPixelAxis X, Y;
     Double XMin = 0, XMax = 0, YMin = 0, YMax = 0;  // the layer's ranges (marks inside only)
     std::vector<TPoint> Line;                       // line points not drawn yet
@@ -996,6 +1055,15 @@ protected:
   // The steps DenseStep and the decoded records share: a line point at pixel P; a mark of
   // Code that the run can take (false: not) and, inside the range, its drawing at P.
   void DenseLinePoint(TCanvas* Canvas, TPoint P);
+  // A line point at pixel P (limited to -30000 ... 30000) when the line's end or P lies
+  // beyond the run's box: cut to it as LinePointTo cuts the plain path's line. Far: P lies
+  // beyond the box; its unlimited position is that of the world point (FarX, FarY) of
+  // FarLayer, worked out only where a part of the line could show.
+  void DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX, Double FarY);
+  // The unlimited position of the world point (x, y) of Layer on the run's canvas.
+  TPointDouble DenseFarPosition(Integer Layer, Double x, Double y) const;
+  // FLineEndAt, when the run left it to be worked out.
+  void ResolveDenseLineEnd();
   bool DenseMarkTaken(Byte Code);
   void DenseMarkAt(TCanvas* Canvas, TPoint P, Byte Code, Integer Param3);
   void FlushDenseMarks(TCanvas* Canvas);

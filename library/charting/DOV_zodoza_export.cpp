@@ -3,6 +3,7 @@
 // with the steps painting uses, so it does not depend on what the screen shows.
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "ClipboardPictures.h"
@@ -200,19 +201,29 @@ void TCustomZOdoza::SetHelperCanvas(TCanvas* Canvas) {
   }
 }
 
-void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas, const TRect& Clip, bool BlkWhite,
-                                 bool ExtentLine) {
-  SetHelperCanvas(Canvas);
-  ConstructChartBmp(Canvas);
+void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
+                                 const std::function<TRect(const TRect&)>& ToDevice, Integer Shrink,
+                                 bool BlkWhite, bool ExtentLine) {
+  // Every clip first, so that a position the device cannot take is refused before drawing.
   ResizeGrafBmp();
+  const TRect control = ToDevice(Rect(0, 0, Width(), Height()));
+  const TRect area =
+      ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width(), RcTRim + FGrafBmp->Height()));
+  const TRect data = ToDevice(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim - Shrink,
+                                   Height() - RcBRim - F3DRim - Shrink));
+  SetHelperCanvas(Canvas);
+  Canvas->SetClipRect(control);
+  ConstructChartBmp(Canvas);
+  Canvas->SetClipRect(area);
   InitGraf(Canvas, RcLRim, RcTRim, FGrafBmp->Width(), FGrafBmp->Height());
+  Canvas->ResetClipRect();
   if (ExtentLine) {
     // A metafile's picture then reaches the control's bottom-right corner.
     Canvas->Pen()->SetColor(clBlack);
     Canvas->MoveTo(Width(), Height());
     Canvas->LineTo(Width(), Height());
   }
-  Canvas->SetClipRect(Clip);
+  Canvas->SetClipRect(data);
   ConstructDataBmpCanvas(Canvas, RcLRim, RcTRim, BlkWhite, 0);
   Canvas->ResetClipRect();
 }
@@ -222,11 +233,15 @@ void TCustomZOdoza::RecordMetafile(TMetafile& Metafile, Integer Shrink, bool Blk
   const Integer ppi = ScreenPixelsPerInch;
   const Integer dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
   canvas.SetMapping(TCanvasMapping{TPoint{0, 0}, TSize{ppi, ppi}, TSize{dpiX, dpiY}});
-  const Double r = Width() - RcRRim - F3DRim - Shrink, b = Height() - RcBRim - F3DRim - Shrink;
-  const TRect clip{RoundDevice(static_cast<Double>(RcLRim) * dpiX / ppi),
-                   RoundDevice(static_cast<Double>(RcTRim) * dpiY / ppi),
-                   RoundDevice(r * dpiX / ppi), RoundDevice(b * dpiY / ppi)};
-  DrawOnDevice(&canvas, clip, BlkWhite, true);
+  DrawOnDevice(
+      &canvas,
+      [&](const TRect& r) {
+        return TRect{RoundDevice(static_cast<Double>(r.Left) * dpiX / ppi),
+                     RoundDevice(static_cast<Double>(r.Top) * dpiY / ppi),
+                     RoundDevice(static_cast<Double>(r.Right) * dpiX / ppi),
+                     RoundDevice(static_cast<Double>(r.Bottom) * dpiY / ppi)};
+      },
+      Shrink, BlkWhite, true);
   canvas.Close();
 }
 
@@ -251,13 +266,17 @@ void TCustomZOdoza::PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double 
   const Integer dpiX = Canvas->PixelsPerInchX(), dpiY = Canvas->PixelsPerInchY();
   PrintedSize(this, Width(), Height(), ScaleF, dpiX, dpiY);
   const Double h = ScaleF * dpiX, v = ScaleF * dpiY;
-  const TRect clip{PrintedPosition(this, ScaleF, X0, h * RcLRim / ppi),
-                   PrintedPosition(this, ScaleF, Y0, v * RcTRim / ppi),
-                   PrintedPosition(this, ScaleF, X0, h * (Width() - RcRRim - F3DRim - 1) / ppi),
-                   PrintedPosition(this, ScaleF, Y0, v * (Height() - RcBRim - F3DRim - 1) / ppi)};
   Canvas->SetMapping(TCanvasMapping{TPoint{X0, Y0}, TSize{ppi, ppi},
                                     TSize{RoundDevice(h), RoundDevice(v)}});
-  DrawOnDevice(Canvas, clip, BlkWhite, false);
+  DrawOnDevice(
+      Canvas,
+      [&](const TRect& r) {
+        return TRect{PrintedPosition(this, ScaleF, X0, h * r.Left / ppi),
+                     PrintedPosition(this, ScaleF, Y0, v * r.Top / ppi),
+                     PrintedPosition(this, ScaleF, X0, h * r.Right / ppi),
+                     PrintedPosition(this, ScaleF, Y0, v * r.Bottom / ppi)};
+      },
+      1, BlkWhite, false);
 }
 
 void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {

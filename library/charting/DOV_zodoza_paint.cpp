@@ -258,6 +258,7 @@ void TCustomZOdoza::DrawDisplayList(TCanvas* Canvas, Integer OffX, Integer OffY,
   FNumPPa = 0;
   FLastMoveToX = OffX;
   FLastMoveToY = OffY;
+  FLineEndOut = false;
   Canvas->MoveTo(OffX, OffY);
   Canvas->Pen()->SetColor(RcChartCol);
   Canvas->Pen()->SetStyle(psSolid);
@@ -484,22 +485,22 @@ void TCustomZOdoza::DrawMouseTrace(Integer OffsX, Integer OffsY, TBitmap* Bitmap
   const Integer savedWid = cv->Pen()->Width();
   const TPenStyle savedStyle = cv->Pen()->Style();
   const TBrushStyle savedBrush = cv->Brush()->Style();
-  const auto Pixel = [&](const TColoredPoint& p) {
-    Integer x = 0, y = 0;
-    R2M(FActiveLayer, p.X, p.Y, x, y);
-    ZOdozaMath::ClampPixelPair(x, y);
-    return Point(x - RcLRim + OffsX, y - RcTRim + OffsY);
+  // Positions not limited: after a zoom the segments are cut to the data area's box.
+  const auto Position = [&](const TColoredPoint& p) {
+    long double x = 0, y = 0;
+    R2MExact(FActiveLayer, p.X, p.Y, x, y);
+    return TPointDouble{static_cast<Double>(std::nearbyint(x) - RcLRim + OffsX),
+                        static_cast<Double>(std::nearbyint(y) - RcTRim + OffsY)};
   };
+  const ZOdozaMath::TClipBox box = LineClipBox(OffsX, OffsY, cv->Pen()->Width());
   // Trace point i lives in slot i - 1.
   for (Integer i = 2; i <= FNumMTrace; ++i) {
     const TColoredPoint& a = FMTrace[static_cast<size_t>(i - 2)];
     const TColoredPoint& b = FMTrace[static_cast<size_t>(i - 1)];
     if ((a.Flag & 1) != 0) continue;
-    const TPoint pa = Pixel(a), pb = Pixel(b);
     cv->Pen()->SetColor(static_cast<TColor>(b.Color));
     cv->Pen()->SetMode((b.Flag & 2) != 0 ? pmXor : pmCopy);
-    cv->MoveTo(pa.X, pa.Y);
-    cv->LineTo(pb.X, pb.Y);
+    ClippedSegment(cv, Position(a), Position(b), box);
     cv->Pen()->SetMode(pmCopy);
   }
   cv->Pen()->SetColor(savedCol);

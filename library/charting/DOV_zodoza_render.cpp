@@ -1,7 +1,7 @@
 // Drawing one display-list record onto a canvas: the coordinate modes, the 24 kinds, the render
 // cache (canvas attributes set only on change), the 200-point polyline batch with its reduced
-// columns, dense runs of line points and marks (long ones decoded ahead on worker threads),
-// texts and the duplicate-mark map.
+// columns, lines cut to a box around the data area, dense runs of line points and marks (long
+// ones decoded ahead on worker threads), texts and the duplicate-mark map.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -308,6 +308,81 @@ void TCustomZOdoza::DrawLinePoints(TCanvas* Canvas, const TPoint* Pts, Integer C
   Canvas->Polyline(out.data(), n);
 }
 
+// ---- lines cut to the picture --------------------------------------------------------------
+ZOdozaMath::TClipBox TCustomZOdoza::LineClipBox(Integer OrigX, Integer OrigY,
+                                                Integer PenWidth) const {
+  // Wide pens reach half their width beside the line and (square ends, joins) beyond its end.
+  const Double margin = 2.0 * std::max(PenWidth, 1) + 2;
+  return ZOdozaMath::TClipBox::Around(OrigX, OrigY, std::max(0, DataWidth()) + 1.0,
+                                      std::max(0, DataHeight()) + 1.0, margin);
+}
+
+namespace {
+// The edges of the box a pixel lies beyond: 1 left, 2 right, 4 top, 8 bottom.
+[[gnu::always_inline]] inline int SideOf(long long x, long long y, long long L, long long T,
+                                         long long R, long long B) {
+  return (x < L ? 1 : 0) | (x > R ? 2 : 0) | (y < T ? 4 : 0) | (y > B ? 8 : 0);
+}
+
+TPoint Rounded(TPointDouble P) {
+  return Point(static_cast<Integer>(std::nearbyint(P.X)),
+               static_cast<Integer>(std::nearbyint(P.Y)));
+}
+}  // namespace
+
+void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+                                   const ZOdozaMath::TClipBox& Box) {
+  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box)) return;
+  const TPoint a = Rounded(A), b = Rounded(B);
+  Canvas->MoveTo(a.X, a.Y);
+  Canvas->LineTo(b.X, b.Y);
+}
+
+void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
+                              bool MoveCanvas) {
+  FLineEndOut = !Box.Holds(P.X, P.Y);
+  FLineEndAt = P;
+  // Beyond the box the line waits on its edge, at the point nearest to P.
+  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, P);
+  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : P);
+  if (MoveCanvas) Canvas->MoveTo(p.X, p.Y);
+  FLastMoveToX = p.X;
+  FLastMoveToY = p.Y;
+}
+
+void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box) {
+  const bool inside = Box.Holds(P.X, P.Y);
+  if (!FLineEndOut && inside) {
+    const TPoint p = Rounded(P);
+    EnterPolyline(p.X, p.Y, Canvas);
+    return;
+  }
+  TPointDouble from = FLineEndOut ? FLineEndAt : TPointDouble{0, 0};
+  if (!FLineEndOut) {
+    const TPoint end = FNumPPa > 0 ? FPPa[FNumPPa - 1] : Point(FLastMoveToX, FLastMoveToY);
+    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+  }
+  TPointDouble to = P;
+  const bool shows = ZOdozaMath::ClipSegment(from, to, Box);
+  const auto Enter = [&](TPointDouble Q) {
+    const TPoint q = Rounded(Q);
+    EnterPolyline(q.X, q.Y, Canvas);
+  };
+  if (shows && FLineEndOut) {
+    // Back into the box: round along its edge from where the line left it.
+    TPointDouble corners[4];
+    const int n = ZOdozaMath::BoxDetour(Box, FLineStandIn, from, corners);
+    for (int k = 0; k < n; ++k) Enter(corners[k]);
+    Enter(from);
+  }
+  if (shows) {
+    Enter(to);
+    if (!inside) FLineStandIn = to;
+  }
+  FLineEndOut = !inside;
+  FLineEndAt = P;
+}
+
 // ---- dense runs ------------------------------------------------------------------------------
 // The pixels a shape mark paints, found by drawing it on a probe in the pen a run holds (one
 // pixel, solid, copying, solid brush), and where it leaves the pen. A mark that paints in any
@@ -368,6 +443,16 @@ bool TCustomZOdoza::PrepareDenseRun(TCanvas* Canvas, Integer OrigX, Integer Orig
       Canvas->Brush()->Style() != bsSolid)
     return false;
   if (Canvas == PrinterCanvas() || Canvas->GetPixel(0, 0) == CLR_INVALID) return false;
+  // The run takes line points inside the box lines are cut to, where the limited pixel is the
+  // point's own.
+  const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, 1);
+  if (!(box.Left > -kMaxDrawPixel && box.Top > -kMaxDrawPixel && box.Right < kMaxDrawPixel &&
+        box.Bottom < kMaxDrawPixel))
+    return false;
+  d.BoxL = static_cast<long long>(box.Left);
+  d.BoxT = static_cast<long long>(box.Top);
+  d.BoxR = static_cast<long long>(box.Right);
+  d.BoxB = static_cast<long long>(box.Bottom);
   d.Canvas = Canvas;
   d.OrigX = OrigX;
   d.OrigY = OrigY;
@@ -402,6 +487,10 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   d.PlainNum = FNumPPa;
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
+  d.FarPending = false;
+  d.FarSide = FLineEndOut ? SideOf(RoundToPixel(FLineEndAt.X), RoundToPixel(FLineEndAt.Y), d.BoxL,
+                                   d.BoxT, d.BoxR, d.BoxB)
+                          : 0;
   if (++d.Generation > kLastGeneration) {
     std::fill(d.Marks.begin(), d.Marks.end(), 0);
     d.Generation = 1;
@@ -426,6 +515,7 @@ void TCustomZOdoza::DrawDenseLine(TCanvas* Canvas) {
 void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   TDenseRun& d = FDense;
   d.Open = false;
+  ResolveDenseLineEnd();
   if (FNumPPa != kBatchInRun) {
     // A construction ended without closing its run (an exception) and the next one has
     // started: as the plain batch, what was left belongs to neither.
@@ -482,6 +572,65 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   }
   d.PlainNum = plain;
   if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
+}
+
+TPointDouble TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
+  long double wx = 0, wy = 0;
+  R2MExact(Layer, x, y, wx, wy);
+  return {static_cast<Double>(std::nearbyint(wx - RcLRim + FDense.OrigX)),
+          static_cast<Double>(std::nearbyint(wy - RcTRim + FDense.OrigY))};
+}
+
+void TCustomZOdoza::ResolveDenseLineEnd() {
+  TDenseRun& d = FDense;
+  if (!d.FarPending) return;
+  FLineEndAt = DenseFarPosition(d.FarLayer, d.FarX, d.FarY);
+  d.FarPending = false;
+}
+
+// LinePointTo's steps on the run's line. A stretch beyond one edge of the box shows nothing,
+// which the limited pixels tell (limiting keeps a pixel beyond the edges its point lies
+// beyond): its far end is worked out only when the line comes back.
+void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX,
+                                Double FarY) {
+  TDenseRun& d = FDense;
+  const int side = SideOf(P.X, P.Y, d.BoxL, d.BoxT, d.BoxR, d.BoxB);
+  if (FLineEndOut && (side & d.FarSide) != 0) {
+    d.FarSide = side;
+    d.FarPending = true;
+    d.FarLayer = FarLayer;
+    d.FarX = FarX;
+    d.FarY = FarY;
+    return;
+  }
+  const ZOdozaMath::TClipBox box{static_cast<Double>(d.BoxL), static_cast<Double>(d.BoxT),
+                                 static_cast<Double>(d.BoxR), static_cast<Double>(d.BoxB)};
+  TPointDouble from = FLineEndAt;
+  if (FLineEndOut) {
+    ResolveDenseLineEnd();
+    from = FLineEndAt;
+  } else {
+    const TPoint end = d.LineNum > 0 ? d.Line[d.LineNum - 1] : Point(FLastMoveToX, FLastMoveToY);
+    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+  }
+  const TPointDouble at = Far ? DenseFarPosition(FarLayer, FarX, FarY)
+                              : TPointDouble{static_cast<Double>(P.X), static_cast<Double>(P.Y)};
+  TPointDouble to = at;
+  const bool shows = ZOdozaMath::ClipSegment(from, to, box);
+  if (shows && FLineEndOut) {
+    TPointDouble corners[4];
+    const int n = ZOdozaMath::BoxDetour(box, FLineStandIn, from, corners);
+    for (int k = 0; k < n; ++k) DenseLinePoint(Canvas, Rounded(corners[k]));
+    DenseLinePoint(Canvas, Rounded(from));
+  }
+  if (shows) {
+    DenseLinePoint(Canvas, Rounded(to));
+    if (side != 0) FLineStandIn = to;
+  }
+  FLineEndOut = side != 0;
+  FLineEndAt = at;
+  d.FarSide = side;
+  d.FarPending = false;
 }
 
 // Whether the run takes a mark of Code; when it does, the plain batch ends as the plain path
@@ -557,7 +706,12 @@ void TCustomZOdoza::FlushDenseMarks(TCanvas* Canvas) {
         !std::isfinite(It.x) || !std::isfinite(It.y))
       return false;
     if (It.Layer != d.Layer) LoadDenseLayer(It.Layer);
-    DenseLinePoint(Canvas, DensePixel(It));
+    const TPoint p = DensePixel(It);
+    const bool inside = p.X >= d.BoxL && p.X <= d.BoxR && p.Y >= d.BoxT && p.Y <= d.BoxB;
+    if (inside && !FLineEndOut)
+      DenseLinePoint(Canvas, p);
+    else
+      DenseLineTo(Canvas, p, !inside, It.Layer, It.x, It.y);
     return true;
   }
   if (kind != tkMarkAt || It.CoordMode != cmAllWorld) return false;
@@ -652,13 +806,14 @@ Integer TCustomZOdoza::DrawDenseRecords(TCanvas* Canvas, Integer From, bool Blac
 // with the caller waiting, so it does not fit a consumer that works alongside.
 struct TCustomZOdoza::TDenseDecode {
   enum : std::uint8_t {
-    kSkip,     // not drawn by the list, or a mark the plain path skips (no finite point)
-    kStop,     // the run cannot take it
-    kLine,     // a line point at X, Y
-    kMarkOut,  // a mark of Code outside its layer's range
-    kMark,     // a mark of Code at X, Y
-    kLineMark, // a line point at X, Y, then a mark of KnownCode that draws nothing
-    kLineDup,  // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
+    kSkip,      // not drawn by the list, or a mark the plain path skips (no finite point)
+    kStop,      // the run cannot take it
+    kLine,      // a line point at X, Y
+    kMarkOut,   // a mark of Code outside its layer's range
+    kMark,      // a mark of Code at X, Y
+    kLineMark,  // a line point at X, Y, then a mark of KnownCode that draws nothing
+    kLineDup,   // a line point at X, Y, then a mark of DedupCode there, drawn before in the run
+    kLineFar,   // a line point beyond the run's box (its position comes from the record)
   };
   struct TLayer {
     bool Visible = false, Linear = false;
@@ -678,6 +833,7 @@ struct TCustomZOdoza::TDenseDecode {
   std::array<bool, 256> ClassVisib{};
   std::array<TLayer, kNumLayers + 1> Layers{};
   long long OffX = 0, OffY = 0;
+  long long BoxL = 0, BoxT = 0, BoxR = -1, BoxB = -1;  // the line points the run takes
   // Per slot: the block it holds, -1 none, kBusy while one is copied in.
   std::unique_ptr<std::atomic<Integer>[]> Ready;
   static constexpr Integer kBusy = -3;
@@ -745,6 +901,8 @@ struct TCustomZOdoza::TDenseDecode {
     }
     Out.X = static_cast<std::int16_t>(ClampPixel(wx + OffX));
     Out.Y = static_cast<std::int16_t>(ClampPixel(wy + OffY));
+    if (kind == kLine && !(Out.X >= BoxL && Out.X <= BoxR && Out.Y >= BoxT && Out.Y <= BoxB))
+      return Mark(kLineFar);
     return Mark(kind);
   }
 
@@ -995,6 +1153,10 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   dec.MapY0 = d.MapY0;
   dec.MapW = d.MapW;
   dec.MapH = d.MapH;
+  dec.BoxL = d.BoxL;
+  dec.BoxT = d.BoxT;
+  dec.BoxR = d.BoxR;
+  dec.BoxB = d.BoxB;
   dec.OffX = static_cast<long long>(d.OrigX) - RcLRim;
   dec.OffY = static_cast<long long>(d.OrigY) - RcTRim;
   // A thread that cannot be had leaves its share to the others, or to this one.
@@ -1005,6 +1167,13 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
   }
 
   const TrcChartItem* const list = FData->Container.data();
+  // A line point inside the box; cut to it when the line comes back from beyond.
+  const auto LinePoint = [&](const TDenseEntry& En) {
+    if (FLineEndOut)
+      DenseLineTo(Canvas, Point(En.X, En.Y), false, 0, 0, 0);
+    else
+      DenseLinePoint(Canvas, Point(En.X, En.Y));
+  };
   Integer lastPixel = -1;  // the last record whose pixel the run used
   Integer stop = end;
   for (Integer b = 0; b < dec.Blocks && stop == end; ++b) {
@@ -1017,7 +1186,12 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
       switch (en.Kind) {
         case TDenseDecode::kLine:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
+          lastPixel = at;
+          continue;
+        case TDenseDecode::kLineFar:
+          if (FLastMoveToX == kNoLineStart) break;
+          DenseLineTo(Canvas, Point(en.X, en.Y), true, list[at].Layer, list[at].x, list[at].y);
           lastPixel = at;
           continue;
         case TDenseDecode::kMarkOut:
@@ -1025,13 +1199,13 @@ Integer TCustomZOdoza::DrawDecodedRecords(TCanvas* Canvas, Integer From, bool Bl
           continue;
         case TDenseDecode::kLineMark:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
           DenseMarkTaken(en.Code);  // a known code: taken
           lastPixel = at;
           continue;
         case TDenseDecode::kLineDup:
           if (FLastMoveToX == kNoLineStart) break;
-          DenseLinePoint(Canvas, Point(en.X, en.Y));
+          LinePoint(en);
           DenseMarkTaken(en.Code);
           if (d.Stamp->MovesPen) {
             d.PlainPen = Point(en.X + d.Stamp->PenOffset.X, en.Y + d.Stamp->PenOffset.Y);
@@ -1082,6 +1256,27 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
+TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
+                                         bool YWorld, bool ScreenFromOrigin, Integer OrigX,
+                                         Integer OrigY) const {
+  const TPoint p = ItemPixel(It, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
+  TPointDouble at{static_cast<Double>(p.X), static_cast<Double>(p.Y)};
+  // Only a position the pixel was limited at is worked out again, from the exact transform.
+  const bool limitedX = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel;
+  const bool limitedY = p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
+  if (!limitedX && !limitedY) return at;
+  long double wx = 0, wy = 0;
+  if (XWorld || YWorld) R2MExact(It.Layer, x, y, wx, wy);
+  const auto Exact = [](long double v) { return static_cast<Double>(std::nearbyint(v)); };
+  if (limitedX)
+    at.X = XWorld ? Exact(wx - RcLRim + OrigX)
+                  : Exact(static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0));
+  if (limitedY)
+    at.Y = YWorld ? Exact(wy - RcTRim + OrigY)
+                  : Exact(static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0));
+  return at;
+}
+
 TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld,
                                 bool YWorld, bool ScreenFromOrigin, Integer OrigX,
                                 Integer OrigY) const {
@@ -1134,6 +1329,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     if (IsLineKind(kind)) {
       FinishPolyLine(Canvas);
       FLastMoveToX = kNoLineStart;
+      FLineEndOut = false;
     }
     return;
   }
@@ -1156,6 +1352,21 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
   const auto World = [&](Double x, Double y) {
     return ItemPixel(it, x, y, true, true, false, OrigX, OrigY);
   };
+  // Unlimited positions, for lines: they are cut to a box around the data area instead.
+  const auto Pos1 = [&] {
+    return ItemPosition(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+  };
+  const auto Pos2 = [&] {
+    return ItemPosition(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+  };
+  const auto WorldPos = [&](Double x, Double y) {
+    return ItemPosition(it, x, y, true, true, false, OrigX, OrigY);
+  };
+  const auto Offset = [](TPointDouble p, Double dx, Double dy) {
+    return TPointDouble{p.X + dx, p.Y + dy};
+  };
+  const auto Same = [](TPointDouble a, TPointDouble b) { return a.X == b.X && a.Y == b.Y; };
+  const auto Limited = [](TPointDouble p) { return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y)); };
   // Pen, style and brush of the outline-and-fill kinds.
   const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
     CachePenColor(Canvas, penCol);
@@ -1210,22 +1421,18 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPoint a, b;
+      TPointDouble a, b;
       if (kind == tkLine) {
-        a = P1();
-        b = P2();
+        a = Pos1();
+        b = Pos2();
       } else {
-        a = World(it.x, it.y);
-        b = World(it.x2, it.y2);
-        a = Clamped(static_cast<long long>(a.X) + it.Param1,
-                    static_cast<long long>(a.Y) + it.Param2);
-        b = Clamped(static_cast<long long>(b.X) + it.Param1,
-                    static_cast<long long>(b.Y) + it.Param2);
+        a = Offset(WorldPos(it.x, it.y), it.Param1, it.Param2);
+        b = Offset(WorldPos(it.x2, it.y2), it.Param1, it.Param2);
       }
-      if (a.X == b.X && a.Y == b.Y)
-        Dot(a);
+      if (Same(a, b))
+        Dot(Limited(a));
       else
-        Segment(a, b);
+        ClippedSegment(Canvas, a, b, LineClipBox(OrigX, OrigY, FLastLWidth));
       break;
     }
 
@@ -1234,36 +1441,37 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPoint p;
+      TPointDouble p;
       if (kind == tkLineto) {
-        p = P1();
+        p = Pos1();
       } else {
         const TPoint pos = Canvas->PenPos();
-        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+        p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
+                   static_cast<Double>(RoundToPixel(it.x)),
+                   static_cast<Double>(RoundToPixel(it.y)));
       }
+      const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
       if (FLastMoveToX == kNoLineStart) {
-        Canvas->MoveTo(p.X, p.Y);
-        FLastMoveToX = p.X;
-        FLastMoveToY = p.Y;
+        LineStart(Canvas, p, box, true);
         break;
       }
-      EnterPolyline(p.X, p.Y, Canvas);
+      LinePointTo(Canvas, p, box);
       break;
     }
 
     case tkMoveTo:
     case tkMoveRelPix: {
-      TPoint p;
+      TPointDouble p;
       if (kind == tkMoveTo) {
-        p = P1();
+        p = Pos1();
       } else {
         const TPoint pos = Canvas->PenPos();
-        p = Clamped(pos.X + RoundToPixel(it.x), pos.Y + RoundToPixel(it.y));
+        p = Offset({static_cast<Double>(pos.X), static_cast<Double>(pos.Y)},
+                   static_cast<Double>(RoundToPixel(it.x)),
+                   static_cast<Double>(RoundToPixel(it.y)));
         FinishPolyLine(Canvas);
       }
-      Canvas->MoveTo(p.X, p.Y);
-      FLastMoveToX = p.X;
-      FLastMoveToY = p.Y;
+      LineStart(Canvas, p, LineClipBox(OrigX, OrigY, FLastLWidth), true);
       break;
     }
 
@@ -1271,11 +1479,13 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      const TPoint s = World(it.x, it.y);
-      FLastMoveToX = s.X;
-      FLastMoveToY = s.Y;
-      const TPoint e = Clamped(s.X + RoundToPixel(it.x2), s.Y + RoundToPixel(it.y2));
-      EnterPolyline(e.X, e.Y, Canvas);
+      const TPointDouble s = WorldPos(it.x, it.y);
+      const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
+      LineStart(Canvas, s, box, false);
+      LinePointTo(Canvas,
+                  Offset(s, static_cast<Double>(RoundToPixel(it.x2)),
+                         static_cast<Double>(RoundToPixel(it.y2))),
+                  box);
       break;
     }
 
@@ -1407,17 +1617,19 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkArrow:
     case tkDoubleArrow: {
-      const TPoint a = P1(), b = P2();
+      const TPointDouble pa = Pos1(), pb = Pos2();
+      const TPoint a = Limited(pa), b = Limited(pb);
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, fillCol);
-      if (a.X == b.X && a.Y == b.Y) {
+      if (Same(pa, pb)) {
         Dot(a);
         break;
       }
-      Segment(a, b);
+      ClippedSegment(Canvas, pa, pb, LineClipBox(OrigX, OrigY, FLastLWidth));
       if (it.Param1 < 1) break;
-      const Double dx = b.X - a.X, dy = b.Y - a.Y;
+      // The heads point along the shaft, wherever its far end lies.
+      const Double dx = pb.X - pa.X, dy = pb.Y - pa.Y;
       Double dir;
       if (dx == 0)
         dir = dy < 1 ? 2 * M_PI : M_PI;

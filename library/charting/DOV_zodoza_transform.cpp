@@ -51,6 +51,100 @@ Integer RoundDown(Double x) {
   return r;
 }
 
+bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box) {
+  // Both ends beyond one edge: nothing shows.
+  if ((A.X < Box.Left && B.X < Box.Left) || (A.X > Box.Right && B.X > Box.Right) ||
+      (A.Y < Box.Top && B.Y < Box.Top) || (A.Y > Box.Bottom && B.Y > Box.Bottom))
+    return false;
+  // Liang and Barsky: the segment as A + t (B - A), t in 0 ... 1, narrowed edge by edge. In
+  // 80 bits, so that a segment between two far ends still meets the box where it should.
+  const long double ax = A.X, ay = A.Y, dx = static_cast<long double>(B.X) - ax,
+                    dy = static_cast<long double>(B.Y) - ay;
+  if (!(std::isfinite(dx) && std::isfinite(dy))) return false;
+  long double t0 = 0, t1 = 1;
+  // p t <= q along one edge.
+  const auto Edge = [&](long double p, long double q) {
+    if (p == 0) return q >= 0;
+    const long double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      if (t > t0) t0 = t;
+    } else {
+      if (t < t0) return false;
+      if (t < t1) t1 = t;
+    }
+    return true;
+  };
+  if (!(Edge(-dx, ax - Box.Left) && Edge(dx, Box.Right - ax) && Edge(-dy, ay - Box.Top) &&
+        Edge(dy, Box.Bottom - ay)))
+    return false;
+  const TPointDouble a{static_cast<Double>(t0 == 0 ? ax : ax + t0 * dx),
+                       static_cast<Double>(t0 == 0 ? ay : ay + t0 * dy)};
+  const TPointDouble b{static_cast<Double>(t1 == 1 ? B.X : ax + t1 * dx),
+                       static_cast<Double>(t1 == 1 ? B.Y : ay + t1 * dy)};
+  A = a;
+  B = b;
+  return true;
+}
+
+TPointDouble OntoBox(const TClipBox& Box, TPointDouble P) {
+  TPointDouble q{std::clamp(P.X, Box.Left, Box.Right), std::clamp(P.Y, Box.Top, Box.Bottom)};
+  if (Box.Holds(P.X, P.Y)) {  // inside: to the nearest edge
+    const Double dl = P.X - Box.Left, dr = Box.Right - P.X, dt = P.Y - Box.Top,
+                 db = Box.Bottom - P.Y, m = std::min({dl, dr, dt, db});
+    if (m == dl)
+      q.X = Box.Left;
+    else if (m == dr)
+      q.X = Box.Right;
+    else if (m == dt)
+      q.Y = Box.Top;
+    else
+      q.Y = Box.Bottom;
+  }
+  return q;
+}
+
+int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners) {
+  // Positions along the edge, clockwise from the top-left corner.
+  const Double W = Box.Right - Box.Left, H = Box.Bottom - Box.Top, round = 2 * (W + H);
+  const auto Along = [&](TPointDouble P) {
+    const Double dl = std::fabs(P.X - Box.Left), dr = std::fabs(Box.Right - P.X),
+                 dt = std::fabs(P.Y - Box.Top), db = std::fabs(Box.Bottom - P.Y),
+                 m = std::min({dl, dr, dt, db});
+    if (m == dt) return std::clamp(P.X - Box.Left, 0.0, W);
+    if (m == dr) return W + std::clamp(P.Y - Box.Top, 0.0, H);
+    if (m == db) return W + H + std::clamp(Box.Right - P.X, 0.0, W);
+    return 2 * W + H + std::clamp(Box.Bottom - P.Y, 0.0, H);
+  };
+  if (!(round > 0)) return 0;
+  const Double a = Along(From), b = Along(To);
+  Double ahead = std::fmod(b - a, round);
+  if (ahead < 0) ahead += round;
+  const bool clockwise = ahead <= round / 2;
+  const Double span = clockwise ? ahead : round - ahead;
+  const TPointDouble corner[4] = {
+      {Box.Left, Box.Top}, {Box.Right, Box.Top}, {Box.Right, Box.Bottom}, {Box.Left, Box.Bottom}};
+  const Double at[4] = {0, W, W + H, 2 * W + H};
+  // The corners in the order met, with their distance from From along the way.
+  int n = 0;
+  Double dist[4];
+  for (int k = 0; k < 4; ++k) {
+    Double d = clockwise ? at[k] - a : a - at[k];
+    d = std::fmod(d, round);
+    if (d < 0) d += round;
+    if (d > 0 && d < span) {
+      int i = n++;
+      for (; i > 0 && dist[i - 1] > d; --i) {
+        dist[i] = dist[i - 1];
+        Corners[i] = Corners[i - 1];
+      }
+      dist[i] = d;
+      Corners[i] = corner[k];
+    }
+  }
+  return n;
+}
+
 String FixedWidthNumber(Double x, Integer w, Integer d) {
   // The tick formatter writes the same two forms; only the field width differs here.
   if (d >= 0) return ScaleText::FormatTickNumber(w, d, x);
@@ -96,25 +190,30 @@ void TCustomZOdoza::AdjustScaling() {
   }
 }
 
-void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const {
+void TCustomZOdoza::R2MExact(Integer Layer, Double xin, Double yin, long double& xout,
+                             long double& yout) const {
   const Integer n = ClampLayer(Layer);
   const TScaleProps* px = FScalePropsX[n].get();
   const TScaleProps* py = FScalePropsY[n].get();
-  long double p;
   if (!px->Logarithmic())
-    p = Cpkx[n] * xin + Cpdx[n];
+    xout = Cpkx[n] * xin + Cpdx[n];
   else if (xin > kLogFloor)
-    p = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
+    xout = Cpkx[n] * std::log(static_cast<long double>(xin)) + Cpdx[n];
   else
-    p = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
-  xout = RoundPixel(p);
+    xout = px->RangeHigh() >= px->RangeLow() ? 0 : Width();
   if (!py->Logarithmic())
-    p = Cpky[n] * yin + Cpdy[n];
+    yout = Cpky[n] * yin + Cpdy[n];
   else if (yin > kLogFloor)
-    p = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
+    yout = Cpky[n] * std::log(static_cast<long double>(yin)) + Cpdy[n];
   else
-    p = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
-  yout = RoundPixel(p);
+    yout = py->RangeHigh() >= py->RangeLow() ? Height() : 0;
+}
+
+void TCustomZOdoza::R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const {
+  long double px = 0, py = 0;
+  R2MExact(Layer, xin, yin, px, py);
+  xout = RoundPixel(px);
+  yout = RoundPixel(py);
 }
 
 void TCustomZOdoza::M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const {

@@ -122,24 +122,29 @@ std::uint32_t PenStyleCode(const TPen& p) {
   }
 }
 
-// The bounding box of points, inclusive, in device units.
+// The bounding box of what is drawn, inclusive, in device units.
 struct TBounds {
   bool Any = false;
   long long L = 0, T = 0, R = 0, B = 0;
-  void Add(double x, double y) {
-    const long long ix = std::llround(std::floor(x)), iy = std::llround(std::floor(y));
+  // The box l ... r, t ... b (inclusive, corners in order).
+  void Add(long long l, long long t, long long r, long long b) {
     if (!Any) {
-      L = R = ix;
-      T = B = iy;
+      L = l;
+      T = t;
+      R = r;
+      B = b;
       Any = true;
       return;
     }
-    L = std::min(L, ix);
-    R = std::max(R, ix);
-    T = std::min(T, iy);
-    B = std::max(B, iy);
+    L = std::min(L, l);
+    R = std::max(R, r);
+    T = std::min(T, t);
+    B = std::max(B, b);
   }
 };
+
+// Device unit of a position: the pixel whose area holds it.
+long long DeviceUnit(double v) { return std::llround(std::floor(std::clamp(v, -4e18, 4e18))); }
 
 std::int32_t Clamp32(long long v) {
   return static_cast<std::int32_t>(std::clamp<long long>(v, INT_MIN, INT_MAX));
@@ -167,6 +172,8 @@ public:
   }
 
   void SetClip(const TRect* R) override {
+    FClipped = R != nullptr;
+    if (FClipped) FClip = *R;
     TRecord r(EMR_EXTSELECTCLIPRGN);
     if (R == nullptr) {
       r.U32(0).U32(kRgnCopy);  // no region: the default clip again
@@ -187,15 +194,16 @@ public:
               P[i].Y <= INT16_MAX;
     TRecord r(small ? (Closed ? EMR_POLYGON16 : EMR_POLYLINE16)
                     : (Closed ? EMR_POLYGON : EMR_POLYLINE));
-    r.Rect(LogicalBounds(P, N)).U32(static_cast<std::uint32_t>(N));
+    const TRect box = LogicalBounds(P, N);
+    r.Rect(box).U32(static_cast<std::uint32_t>(N));
     for (int i = 0; i < N; ++i) {
       if (small)
         r.U16(static_cast<std::uint16_t>(P[i].X)).U16(static_cast<std::uint16_t>(P[i].Y));
       else
         r.Point(P[i]);
-      AddBounds(P[i].X, P[i].Y);
     }
     Emit(std::move(r));
+    AddLogical(box.Left, box.Top, box.Right, box.Bottom);
   }
 
   void Shape(const TCanvas& C, TShape Kind, const TRect& B, TSize Corner) override {
@@ -228,7 +236,7 @@ public:
   void Pixels(const TPoint* P, int N, TColor Color) override {
     for (int i = 0; i < N; ++i) {
       Emit(TRecord(EMR_SETPIXELV).Point(P[i]).U32(ColorRef(Color)));
-      AddBounds(P[i].X, P[i].Y);
+      AddLogical(P[i].X, P[i].Y, P[i].X, P[i].Y);
     }
   }
 
@@ -414,11 +422,23 @@ private:
     }
     return r;
   }
-  void AddBounds(double x, double y) { FBounds.Add(FOrg.X + x * FSx, FOrg.Y + y * FSy); }
-  void AddBox(const TRect& B) {
-    AddBounds(B.Left, B.Top);
-    AddBounds(B.Right - 1, B.Bottom - 1);
+  // The picture's bounds take what is drawn only where the clip lets it show.
+  void AddLogical(double l, double t, double r, double b) {
+    const auto X = [this](double x) { return DeviceUnit(FOrg.X + x * FSx); };
+    const auto Y = [this](double y) { return DeviceUnit(FOrg.Y + y * FSy); };
+    long long dl = X(l), dr = X(r), dt = Y(t), db = Y(b);
+    if (dl > dr) std::swap(dl, dr);
+    if (dt > db) std::swap(dt, db);
+    if (FClipped) {
+      dl = std::max<long long>(dl, FClip.Left);
+      dt = std::max<long long>(dt, FClip.Top);
+      dr = std::min<long long>(dr, static_cast<long long>(FClip.Right) - 1);
+      db = std::min<long long>(db, static_cast<long long>(FClip.Bottom) - 1);
+      if (dl > dr || dt > db) return;
+    }
+    FBounds.Add(dl, dt, dr, db);
   }
+  void AddBox(const TRect& B) { AddLogical(B.Left, B.Top, B.Right - 1, B.Bottom - 1); }
 
   int FDpi;
   String FBody;
@@ -427,6 +447,8 @@ private:
   double FSx = 1, FSy = 1;
   TPoint FOrg;
   TBounds FBounds;
+  bool FClipped = false;
+  TRect FClip;  // device units, right and bottom excluded
   std::uint32_t FPen = 0, FBrush = 0, FFont = 0;
   bool FPenValid = false;
   std::uint32_t FPenStyle = 0, FPenColor = 0, FBrushStyle = 0, FBrushColor = 0, FBrushHatch = 0;

@@ -25,8 +25,9 @@ private:
 
 // Records what is drawn on it (logical units, see TCanvasMapping) into Metafile, which it
 // does not own. PixelsPerInch is the resolution of the metafile's device units (the screen's
-// by default, so one unit is one screen pixel). Closing (or destroying) the canvas replaces
-// the metafile's content; drawing after Close is ignored.
+// by default, so one unit is one screen pixel). The picture's extent is that of what shows:
+// a figure counts only with its part inside the clip set when it was drawn. Closing (or
+// destroying) the canvas replaces the metafile's content; drawing after Close is ignored.
 class TMetafileCanvas : public TCanvas {
 public:
   explicit TMetafileCanvas(TMetafile* Metafile, int PixelsPerInch = ScreenPixelsPerInch);

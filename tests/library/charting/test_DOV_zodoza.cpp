@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 #include "DOV_sdlcolors.h"
@@ -418,6 +419,60 @@ TEST(ChartTransform, PixelClampAndZeroFactor) {
   ch.c.M2R(1, 10, 10, wx, wy);
   EXPECT_EQ(wx, 3);  // the range's low end, never a division by zero
   EXPECT_EQ(ch.Pixel(1, 5, 0).X, 140);
+}
+
+TEST(ChartTransform, SegmentsAreCutToABoxAlongThemselves) {
+  const ZOdozaMath::TClipBox box{0, 0, 100, 50};
+  constexpr Double nan = std::numeric_limits<Double>::quiet_NaN();
+  struct Case {
+    const char* what;
+    TPointDouble a, b;
+    bool shows;
+    TPointDouble cutA, cutB;
+  } cases[] = {
+      {"inside, untouched", {10, 10}, {90, 40}, true, {10, 10}, {90, 40}},
+      {"out through the right edge", {50, 25}, {250, 125}, true, {50, 25}, {100, 50}},
+      {"in from far left", {-1e6, 20}, {40, 20}, true, {0, 20}, {40, 20}},
+      {"both ends 1e17 away, through the corners", {-1e17, -5e16}, {1e17, 5e16}, true, {0, 0},
+       {100, 50}},
+      {"both ends 1e17 away, across", {-1e17, 30}, {1e17, 10}, true, {0, 20}, {100, 20}},
+      {"both beyond the top", {-50, -10}, {500, -1}, false, {}, {}},
+      {"past a corner", {90, -20}, {130, 20}, false, {}, {}},
+      {"a point inside", {5, 5}, {5, 5}, true, {5, 5}, {5, 5}},
+      {"a point outside", {-5, 5}, {-5, 5}, false, {}, {}},
+      {"an end not a number", {5, 5}, {nan, 5}, false, {}, {}},
+  };
+  for (const Case& k : cases) {
+    TPointDouble a = k.a, b = k.b;
+    ASSERT_EQ(ZOdozaMath::ClipSegment(a, b, box), k.shows) << k.what;
+    if (!k.shows) {
+      EXPECT_EQ(a.X, k.a.X) << k.what << ": unchanged";
+      continue;
+    }
+    // Within a fiftieth of a pixel, also where the ends lie 1e17 pixels away.
+    EXPECT_NEAR(a.X, k.cutA.X, 0.02) << k.what;
+    EXPECT_NEAR(a.Y, k.cutA.Y, 0.02) << k.what;
+    EXPECT_NEAR(b.X, k.cutB.X, 0.02) << k.what;
+    EXPECT_NEAR(b.Y, k.cutB.Y, 0.02) << k.what;
+  }
+  // The way round along the edge between two points on it: the corners of the shorter way.
+  struct Way {
+    const char* what;
+    TPointDouble from, to;
+    std::vector<std::pair<Double, Double>> corners;
+  } ways[] = {
+      {"along one edge", {10, 0}, {60, 0}, {}},
+      {"round the top-right corner", {90, 0}, {100, 30}, {{100, 0}}},
+      {"top to bottom, the left way", {10, 0}, {20, 50}, {{0, 0}, {0, 50}}},
+      {"bottom to top, the right way", {95, 50}, {80, 0}, {{100, 50}, {100, 0}}},
+  };
+  for (const Way& w : ways) {
+    TPointDouble corners[4];
+    const int n = ZOdozaMath::BoxDetour(box, w.from, w.to, corners);
+    std::vector<std::pair<Double, Double>> got;
+    for (int i = 0; i < n; ++i) got.emplace_back(corners[i].X, corners[i].Y);
+    EXPECT_EQ(got, w.corners) << w.what;
+  }
 }
 
 // ---- life cycle ------------------------------------------------------------------------------

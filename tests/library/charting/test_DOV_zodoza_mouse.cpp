@@ -269,6 +269,34 @@ TEST(ChartMouseTrace, StopsAt5000PointsAndAReleaseEndsTheStroke) {
   EXPECT_EQ(f.c.GetMTracePoint(4999).Flag & 1, 0);
 }
 
+TEST(ChartMouseTrace, AZoomedTraceKeepsItsPlace) {
+  // One stroke across the data area, then the chart zoomed 500 times onto its middle: the
+  // trace still runs through its points (probes within a pixel up or down).
+  Fixture f;
+  f.c.SetMouseTraceColor(0x0000FF);
+  f.c.SetMouseTraceInvert(false);
+  f.c.SetMouseAction(maDrawMTrace);
+  f.c.Down(60, 260);
+  f.c.Move(60, 260, ssLeft);
+  f.c.Move(380, 30, ssLeft);
+  f.c.Up(380, 30);
+  ASSERT_EQ(f.c.NumMTracePoints(), 2);
+  const TColoredPoint a = f.c.GetMTracePoint(1), b = f.c.GetMTracePoint(2);
+  const Double mx = (a.X + b.X) / 2, my = (a.Y + b.Y) / 2;
+  const Double hx = (b.X - a.X) / 1000, hy = (b.Y - a.Y) / 1000;
+  f.c.ForceRange(1, mx - 0.01, my - 0.01, mx + 0.01, my + 0.01);
+  f.c.SetSuppressPaint(false);
+  for (const Double t : {-0.9, -0.5, 0.0, 0.5, 0.9}) {
+    Integer px = 0, py = 0;
+    f.c.R2M(1, mx + t * hx, my + t * hy, px, py);
+    const TCanvas* g = f.c.GrafBmp()->Canvas();
+    const Integer x = px - 50, y = py - 20;
+    EXPECT_TRUE(g->GetPixel(x, y - 1) == 0x0000FF || g->GetPixel(x, y) == 0x0000FF ||
+                g->GetPixel(x, y + 1) == 0x0000FF)
+        << "t " << t << " at pixel " << x << ", " << y;
+  }
+}
+
 TEST(ChartMouseAxis, ADoubleClickOnAnAxisTogglesPanAndZoom) {
   Fixture f;
   TScalePropsHoriz* x = f.c.GetScalePropsX(1);

@@ -168,16 +168,75 @@ TEST(ChartRender, DegenerateShapesAreOnePixelAndLinesLeaveTheirEnd) {
   EXPECT_EQ(ch.At(end), kWhite);
 }
 
-TEST(ChartRender, FarAwayPointsAreClampedButKeepTheirDirection) {
-  Chart ch;
-  ch.c.SetDataCol(kRed);
-  ch.c.Line(5.0, 5.0, 1e12, 5.0);   // far right, horizontal
-  ch.c.Line(5.0, 5.0, 5.0, -1e15);  // far below, vertical
-  ch.Show();
-  const Integer row = ch.G(5.0, 5.0).Y, col = ch.G(5.0, 5.0).X;
-  // The last column and row hold the frame; the lines reach them.
-  EXPECT_EQ(ch.At(ch.c.GrafBmp()->Width() - 2, row), kRed);
-  EXPECT_EQ(ch.At(col, ch.c.GrafBmp()->Height() - 2), kRed);
+TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
+  // Lines whose ends lie far outside the picture (far out in the data, or a chart zoomed in):
+  // each probe, a world point on the true line, is drawn (within a pixel up or down); the
+  // points off the line stay empty.
+  struct Case {
+    const char* Name;
+    Double Lo, Hi;  // both axes
+    std::function<void(TCustomZOdoza&)> Draw;
+    std::vector<TPointDouble> OnTheLine, OffTheLine = {};
+  } cases[] = {
+      {"far right, horizontal", 0, 10, [](TCustomZOdoza& c) { c.Line(5.0, 5.0, 1e12, 5.0); },
+       {{6, 5}, {9, 5}, {9.97, 5}}},
+      {"far below, vertical", 0, 10, [](TCustomZOdoza& c) { c.Line(5.0, 5.0, 5.0, -1e15); },
+       {{5, 4}, {5, 1}, {5, 0.03}}},
+      {"a line from -1000 to 1000", 0, 10,
+       [](TCustomZOdoza& c) { c.Line(-1000.0, -1000.0, 1000.0, 1000.0); },
+       {{0.5, 0.5}, {2, 2}, {5, 5}, {8, 8}, {9.9, 9.9}}},
+      {"a line drawn to, zoomed 500 times onto its middle", 4.99, 5.01,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(0.0, 0.0);
+         c.DrawTo(10.0, 10.0);
+       },
+       {{4.991, 4.991}, {4.995, 4.995}, {5, 5}, {5.005, 5.005}, {5.0099, 5.0099}}},
+      {"zoomed 1e9 times: the ends lie beyond the int range", 5 - 5e-9, 5 + 5e-9,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(0.0, 0.0);
+         c.DrawTo(10.0, 10.0);
+       },
+       {{5 - 4e-9, 5 - 4e-9}, {5, 5}, {5 + 4e-9, 5 + 4e-9}}},
+      {"a polyline that leaves the picture and comes back", 0, 10,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(2.0, 2.0);
+         c.DrawTo(1e6, 1e6 + 3);
+         c.DrawTo(8.0, 2.0);
+         c.DrawTo(9.0, 2.0);
+       },
+       {{3, 3}, {5, 5}, {7, 7}, {8.5, 2.5}, {9.5, 3.5}, {8.5, 2}}},
+      {"a polyline that leaves at the top and comes back from the bottom", 0, 10,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(5.0, 5.0);
+         c.DrawTo(5.0, 1e6);
+         c.DrawTo(1e6, 1e6);
+         c.DrawTo(1e6, -1e6);
+         c.DrawTo(6.0, -1e6);
+         c.DrawTo(6.0, 5.0);
+       },
+       {{5, 6}, {5, 9.9}, {6, 0.1}, {6, 4}},
+       {{5.5, 5}, {5.25, 7.5}, {5.75, 2.5}, {5.5, 9.9}, {5.5, 0.1}}},
+      {"an arrow from far away", 0, 10,
+       [](TCustomZOdoza& c) { c.Arrow(-1e6, -2e6 + 5, 5.0, 5.0, 8); },
+       {{4, 3}, {3, 1}, {2.6, 0.2}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    Chart ch(k.Lo, k.Hi);
+    ch.c.SetDataCol(kRed);
+    k.Draw(ch.c);
+    ch.Show();
+    const auto n = static_cast<int>(&k - cases);
+    SaveBitmapAsPNG(ch.c.ChartBmp(),
+                    (PictureFolder() / ("chart_far_lines_" + std::to_string(n) + ".png")).string());
+    for (const TPointDouble& w : k.OnTheLine) {
+      const TPoint p = ch.G(w.X, w.Y);
+      EXPECT_TRUE(ch.At(p.X, p.Y - 1) == kRed || ch.At(p) == kRed || ch.At(p.X, p.Y + 1) == kRed)
+          << "(" << w.X << ", " << w.Y << ") at pixel " << p.X << ", " << p.Y;
+    }
+    for (const TPointDouble& w : k.OffTheLine)
+      EXPECT_EQ(ch.At(ch.G(w.X, w.Y)), kWhite) << "(" << w.X << ", " << w.Y << ") off the line";
+  }
 }
 
 TEST(ChartRender, NonFiniteCoordinatesLeaveAGap) {
@@ -1178,6 +1237,11 @@ TEST(ChartDensePlot, ShortcutsPaintThePlainPicture) {
       {"line and open squares",
        [](TCustomZOdoza& c, std::mt19937& r) { DenseSeries(c, r, 20000, true, 10); }},
       {"line alone", [](TCustomZOdoza& c, std::mt19937& r) { DenseSeries(c, r, 20000, true, -1); }},
+      {"zoomed in: the line leaves the picture and comes back",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         DenseSeries(c, r, 20000, true, 10);
+         c.ForceRange(1, 40, 45, 44, 55);
+       }},
       {"marks alone, masks and filled squares",
        [](TCustomZOdoza& c, std::mt19937& r) {
          DenseSeries(c, r, 5000, false, 1);
@@ -1353,6 +1417,11 @@ TEST(ChartDensePlot, DecodingAheadPaintsThePlainPicture) {
            c.MarkAt(k % 11 == 0 ? inf : x, y, static_cast<Byte>(10));
          }
          DenseSeries(c, r, 2000, true, 10);
+       }},
+      {"zoomed in far: most of the line lies beyond the picture",
+       [](TCustomZOdoza& c, std::mt19937& r) {
+         DenseSeries(c, r, 6000, true, 10);
+         c.ForceRange(1, 40, 45, 40.5, 55);
        }},
       {"logarithmic axes",
        [](TCustomZOdoza& c, std::mt19937& r) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "ClipboardPictures.h"
@@ -125,7 +126,8 @@ TEST(Metafile, MappingAndClipReachTheFileInItsUnits) {
   }
   const String& emf = mf.Data();
   const std::vector<Record> rs = Records(emf);
-  EXPECT_EQ(Bounds(emf), (TRect{0, 0, 200, 100}));
+  // The picture is what shows through the clip: the line's box cut to 20 ... 119, 20 ... 59.
+  EXPECT_EQ(Bounds(emf), (TRect{20, 20, 119, 59}));
   ASSERT_EQ(OfType(rs, 17).size(), 1u);
   EXPECT_EQ(U32(emf, OfType(rs, 17)[0]->offset + 8), 7u);  // isotropic
   const auto clips = OfType(rs, 75);
@@ -136,6 +138,60 @@ TEST(Metafile, MappingAndClipReachTheFileInItsUnits) {
   EXPECT_EQ(I32(emf, clips[0]->offset + 16 + 40), 120);
   EXPECT_EQ(U32(emf, clips[1]->offset + 8), 0u);
   EXPECT_FALSE(testsupport::EmfToSvg(emf).empty());
+}
+
+TEST(Metafile, TheExtentIsWhatShowsThroughTheClip) {
+  // Each figure drawn through the clip 100 ... 199, 50 ... 149 at 192 units per inch (two
+  // units per logical pixel), beside a pixel at (150, 100) drawn without a clip.
+  struct Case {
+    const char* what;
+    std::function<void(TCanvas*)> draw;
+    TRect bounds;  // device units, inclusive
+  };
+  const Case cases[] = {
+      {"a line far beyond the clip",
+       [](TCanvas* c) {
+         c->MoveTo(-1000, -1000);
+         c->LineTo(1000, 1000);
+       },
+       {100, 50, 199, 149}},
+      {"a polyline reaching out to the right",
+       [](TCanvas* c) {
+         const TPoint p[3] = {{60, 40}, {80, 60}, {5000, 60}};
+         c->Polyline(p, 3);
+       },
+       {120, 80, 199, 120}},
+      {"a rectangle partly inside", [](TCanvas* c) { c->Rectangle(90, 60, 120, 200); },
+       {150, 100, 199, 149}},
+      {"an ellipse wholly outside", [](TCanvas* c) { c->Ellipse(0, 0, 20, 20); },
+       {150, 100, 150, 100}},
+      {"a text running out of the clip", [](TCanvas* c) { c->TextOut(90, 70, "Flux 42"); },
+       {150, 100, 199, 149}},
+      {"pixels inside and outside",
+       [](TCanvas* c) {
+         c->SetPixel(60, 60, clRed);
+         c->SetPixel(500, 60, clRed);
+       },
+       {120, 100, 150, 120}},
+      {"a bitmap over the clip's corner",
+       [](TCanvas* c) {
+         TBitmap pic(4, 4);
+         c->StretchDraw(TRect{40, 20, 80, 60}, &pic);
+       },
+       {100, 50, 158, 118}},
+  };
+  for (const Case& k : cases) {
+    TMetafile mf;
+    {
+      TMetafileCanvas c(&mf, 192);
+      c.SetMapping(TCanvasMapping{TPoint{0, 0}, TSize{96, 96}, TSize{192, 192}});
+      c.SetPixel(75, 50, clBlack);
+      c.SetClipRect(TRect{100, 50, 200, 150});
+      k.draw(&c);
+      c.ResetClipRect();
+    }
+    EXPECT_EQ(Bounds(mf.Data()), k.bounds) << k.what;
+  }
 }
 
 TEST(Metafile, MappingsThatCannotBeHadAreRefused) {
