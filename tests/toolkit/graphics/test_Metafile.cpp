@@ -7,6 +7,9 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <string>
+
+#include <QString>
 
 #include "ClipboardPictures.h"
 #include "Clipbrd.h"
@@ -110,6 +113,55 @@ TEST(Metafile, TheReaderRedrawsLinesShapesAndTexts) {
   EXPECT_EQ(testsupport::CountOf(svg, "<rect"), 1);
   EXPECT_EQ(testsupport::CountOf(svg, "<ellipse"), 1);
   EXPECT_EQ(testsupport::CountOf(svg, "fill=\"#FFFF00\""), 3) << "rectangle, ellipse, triangle";
+}
+
+// A text record's advances are those of the text as drawn: in the text's own order, one per
+// UTF-16 unit, adding up to the text's width, for right-to-left and joining scripts too.
+TEST(Metafile, TextAdvancesAreThoseOfTheShapedText) {
+  struct Case {
+    const char* what;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"latin", "Flux 42"},
+      {"hebrew", "\u05D0\u05D5"},
+      {"arabic, joined", "\u0628\u0628\u0628"},
+      {"arabic word", "\u0633\u0644\u0627\u0645"},
+      {"mixed directions", "S \u05D0\u05D1\u05D2 42 \u0628\u0628 end"},
+      {"beyond 16 bits", "a\U0001F600b"},
+      {"composed mark", "a\u0301b"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    TMetafile mf;
+    {
+      TMetafileCanvas c(&mf);
+      c.Brush()->SetStyle(bsClear);
+      c.TextOut(10, 20, k.text);
+    }
+    const String& emf = mf.Data();
+    const std::vector<Record> rs = Records(emf);
+    const std::vector<const Record*> texts = OfType(rs, 84);
+    ASSERT_EQ(texts.size(), 1u);
+    const size_t at = texts[0]->offset;
+    const std::uint32_t n = U32(emf, at + 44), offDx = U32(emf, at + 72);
+    const TRect box{I32(emf, at + 56), I32(emf, at + 60), I32(emf, at + 64), I32(emf, at + 68)};
+    // The characters themselves, in the order typed.
+    const std::u16string units = QString::fromUtf8(k.text).toStdU16String();
+    ASSERT_EQ(n, units.size());
+    for (std::uint32_t i = 0; i < n; ++i) {
+      std::uint16_t u = 0;
+      std::memcpy(&u, emf.data() + at + U32(emf, at + 48) + 2 * i, 2);
+      EXPECT_EQ(u, units[i]) << i;
+    }
+    std::int64_t sum = 0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::int32_t dx = I32(emf, at + offDx + 4 * i);
+      EXPECT_GE(dx, 0) << i;
+      sum += dx;
+    }
+    EXPECT_EQ(sum, box.Right - box.Left);
+  }
 }
 
 TEST(Metafile, MappingAndClipReachTheFileInItsUnits) {
