@@ -88,10 +88,8 @@ public:
     return true;
   }
   bool ReadReal(double& v) {
-    Extended x = 0;
-    if (FFile.SeekEof() || !FFile.TryReadReal(x)) return false;
-    v = static_cast<double>(x);
-    return true;
+    if (FFile.SeekEof()) return false;
+    return TryStrToDouble(ReadNextWordInTextFile(FFile), v);
   }
   String ReadWord() { return ReadNextWordInTextFile(FFile); }
   bool ReadLine(String& Line) {

@@ -580,18 +580,11 @@ bool ScanRoundTripFloat(const String& Text, Double& Value) {
     Value = v;
     return true;
   }
-  // A leading "+" or digits the exact reader does not take: the run-time's conversion to the
-  // nearest double.
+  // Out of range, a leading "+", or digits the exact reader does not take: the run-time's
+  // conversion, to the nearest double (a number beyond the double range is infinite).
   Double d = 0;
-  if (TryStrToFloat(t, d)) {
+  if (TryStrToDouble(t, d)) {
     Value = d;
-    return true;
-  }
-  // Beyond the double range the run-time's extended conversion still reads the number, which
-  // is then infinite.
-  long double w = 0;
-  if (TryStrToFloat(t, w)) {
-    Value = static_cast<Double>(w);
     return true;
   }
   return NonFiniteFromText(t, Value);

@@ -292,6 +292,16 @@ double sysutils_detail::DecimalToNearestDoubleByText(std::uint64_t Significand, 
 bool TryStrToFloat(const String& S, double& Value) { return ParseReal(S, Value); }
 bool TryStrToFloat(const String& S, long double& Value) { return ParseReal(S, Value); }
 
+bool TryStrToDouble(const String& S, double& Value) {
+  if (ParseReal(S, Value)) return true;
+  // Only a number beyond the double range reads as an extended value now; it rounds to an
+  // infinity.
+  long double wide = 0;
+  if (!ParseReal(S, wide)) return false;
+  Value = static_cast<double>(wide);
+  return true;
+}
+
 Extended StrToFloat(const String& S) {
   long double v;
   if (!ParseReal(S, v)) throw EConvertError("'" + S + "' is not a valid floating point value");

@@ -60,6 +60,9 @@ Extended StrToFloat(const String& S);
 Extended StrToFloatDef(const String& S, Extended Default);
 bool TryStrToFloat(const String& S, double& Value);
 bool TryStrToFloat(const String& S, long double& Value);
+// The texts TryStrToFloat(S, long double) accepts, each rounded once to the nearest double
+// (not through the extended value); a number beyond the double range gives +-infinity.
+bool TryStrToDouble(const String& S, double& Value);
 // The decimal Significand * 10^Exponent10 rounded once to the nearest long double, the value the
 // C library's strtold gives for its digits, when one operation on exact operands yields it:
 // |Exponent10| <= 27 (5^27 still fits the 64-bit mantissa). False for any other exponent, and on

@@ -327,6 +327,9 @@ TEST_F(DataTableFiles, AscMergeBelievesTheHeaderOnlyAsFarAsTheInputGoes) {
         // Rows without items read nothing, however many there are.
         {stream, file("0", "2147483647", none, "\r\n"), 1, 0, {11, 21, 31}},
         {stream, file("1", "2", none, "5 6\r\n"), 2, 0, {11, 5, 6}},
+        // a value is the nearest double to its digits
+        {stream, file("1", "1", none, "2.387155225747177e+174\r\n"), 1, 0,
+         {2.3871552257471772e174, 21, 31}},
     };
     cases.insert(cases.end(), both.begin(), both.end());
   }
