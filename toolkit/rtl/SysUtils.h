@@ -67,8 +67,8 @@ bool TryStrToDouble(const String& S, double& Value);
 // C library's strtold gives for its digits, when one operation on exact operands yields it:
 // |Exponent10| <= 27 (5^27 still fits the 64-bit mantissa). False for any other exponent, and on
 // a platform whose long double is narrower; Value is then unchanged and the caller converts the
-// text the general way. Readers of long number columns use it to skip the general conversion
-// for their short plain numbers.
+// text the general way. For a reader whose result is extended: rounded to double afterwards,
+// the value is not always the double nearest to the digits (DecimalToNearestDouble is).
 // Inline, because such readers call it once per field.
 namespace sysutils_detail {
 inline constexpr int MaxExactPow10 = 27;
