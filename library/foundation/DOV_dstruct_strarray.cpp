@@ -108,11 +108,11 @@ Double TStringArray::AsNumber(Integer c, Integer r) const {
   for (char& ch : s)
     if (ch == ',') ch = '.';
   if (s.empty()) return 0;
-  long double v = 0;
+  Double v = 0;
   if (!TryStrToFloat(s, v) || !std::isfinite(v) || std::fabs(v) > uc_MaxDouble)
     throw ESDLDStructError("Class TStringArray: invalid numeric string: [" + IntToStr(c) + "," +
                            IntToStr(r) + "]: " + GetString(c, r));
-  return static_cast<Double>(v);
+  return v;
 }
 
 Integer TStringArray::AsInteger(Integer c, Integer r) const {

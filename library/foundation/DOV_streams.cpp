@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cfloat>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "DOV_utf8.h"
 #include "SysUtils.h"
@@ -57,12 +55,6 @@ T ReadItem(TStream& Stream, bool& Error) {
   T v{};
   Error = !ReadExact(Stream, &v, sizeof v);
   return Error ? T{} : v;
-}
-
-// The "C" locale, created once: number text never follows the user's locale.
-locale_t CLocale() {
-  static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return loc;
 }
 
 bool LineEnded(Integer Mode, Byte b, Byte prev, bool hasPrev) {
@@ -350,11 +342,7 @@ Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep) {
   }
   if (st == fpError) return 0;
   if (!text.empty() && text.back() == '.') text.push_back('0');
-  char* end = nullptr;
-  long double v = strtold_l(text.c_str(), &end, CLocale());
-  if (end == text.c_str()) v = 0;
-  const long double limit = uc_MaxDouble;
-  if (v > limit) v = limit;
-  if (v < -limit) v = -limit;
-  return static_cast<Double>(v);
+  const Double v = NearestDoubleOfText(text.c_str());
+  const Double limit = uc_MaxDouble;
+  return v > limit ? limit : v < -limit ? -limit : v;
 }

@@ -94,8 +94,8 @@ Integer ScanStreamDecimal(TStream& Stream);
 // A floating-point number by the library's number scanner: the decimal separator is "." for
 // dsDot, "," for dsComma, either for dsBoth and none for dsSystem; leading white space
 // (tab, LF, CR, blank) is skipped; the byte that ends the number is consumed. A malformed
-// number gives 0; the result is clamped to +-uc_MaxDouble; exponent digits beyond the value
-// 4200 are left out of the number.
+// number gives 0; the digits are read to the nearest double (NearestDoubleOfText), which is
+// clamped to +-uc_MaxDouble; exponent digits beyond the value 4200 are left out of the number.
 Double ScanStreamFPNum(TStream& Stream, bool AllowExp, TDecPSep DecPSep);
 // ---- XML tag scanning --------------------------------------------------------------------
 // The library's documents are small XML-like texts read with a tag scanner, not a parser:

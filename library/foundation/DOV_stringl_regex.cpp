@@ -452,7 +452,7 @@ bool TGrep::MatchFrom(Integer k, Integer p) {
   }
   t.ValidFrom = p;
   if (isLast) {
-    FMatchEndPos = t.Action == taBol ? 1 : next - 1;
+    FMatchEndPos = next - 1;  // an anchor takes no character: behind "^" that is 0
     return true;
   }
   return MatchFrom(k + 1, next);
@@ -478,6 +478,8 @@ bool TGrep::MatchFolded(std::string_view Text, Integer& MatchPos) {
     FMatchEndPos = len;
     return true;
   }
+  // Nothing starts behind the position just past the text.
+  if (SearchStartPos > len && SearchStartPos - len > 1) return false;
   const TGrepToken& first = FregExp[0];
   const Integer lastStart = first.Action == taBol ? SearchStartPos : std::max(len, SearchStartPos);
   // A literal first token lets the search jump to its first byte's next occurrence.

@@ -88,10 +88,8 @@ public:
     return true;
   }
   bool ReadReal(double& v) {
-    Extended x = 0;
-    if (FFile.SeekEof() || !FFile.TryReadReal(x)) return false;
-    v = static_cast<double>(x);
-    return true;
+    if (FFile.SeekEof()) return false;
+    return TryStrToDouble(ReadNextWordInTextFile(FFile), v);
   }
   String ReadWord() { return ReadNextWordInTextFile(FFile); }
   bool ReadLine(String& Line) {
@@ -362,9 +360,6 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
     status = ReadHeaderOfASC(Src, h.Comment, h.Cols, h.Rows, h.RowAttribs, h.ColNames, h.RowNames,
                              h.NominalVars);
     if (status == 0) {
-      FComment = h.Comment;
-      h.Cols = std::max<Integer>(h.Cols, 0);
-      h.Rows = std::max<Integer>(h.Rows, 0);
       auto prepare = [this](Integer Cols, Integer Rows) {
         // An external matrix belongs to its caller: the import neither resizes nor overwrites
         // it, but leaves it (unbound) and takes a matrix of the table's own.
@@ -396,13 +391,19 @@ Integer TDataTable::ImportASCFrom(Origin& Src) {
         }
         SetNrRows(rowsBegun);
       };
-      auto body = [&](auto& source, Int64 bytesLeft) {
-        // Every cell takes two bytes at the least: a header that promises more cells than the
-        // rest of the input can hold is believed only as far as the input goes.
-        const Int64 cellRoom = bytesLeft / 2 + 1;
-        if (h.Cols > cellRoom) RaiseNoMemory();
-        if (h.Cols > 0 && static_cast<Int64>(h.Rows) * h.Cols > cellRoom)
-          h.Rows = static_cast<Integer>(std::min<Int64>(h.Rows, cellRoom / h.Cols + 1));
+      auto body = [&](auto& source, Int64 bytesLeft) -> Integer {
+        // Every item takes two bytes at the least (a character and a separator). A count below
+        // 0 or more columns than the rest of the input can hold is the header error, as in
+        // ReadFromASC, and the table stays as it was; so do rows without items beyond it,
+        // which would size the table for nothing. Rows with items are believed only as far
+        // as the input goes.
+        const Int64 room = bytesLeft / 2 + 1;
+        const Int64 perRow = Int64{h.Cols} + h.RowAttribs + h.RowNames;
+        if (h.Cols < 0 || h.Cols > room) return -1;
+        if (h.Rows < 0 || (perRow == 0 && h.Rows > room)) return -2;
+        if (perRow > 0 && h.Rows * perRow > room)
+          h.Rows = static_cast<Integer>(std::min<Int64>(h.Rows, room / perRow + 1));
+        FComment = h.Comment;
         return ImportBody(*this, source, h, FVNState, FVNName, prepare, commit);
       };
       if constexpr (std::is_same_v<Origin, const String>) {

@@ -576,6 +576,15 @@ String TDataTable::ExportAsCSV(const String& FName, Integer Precision, TCSVDelim
           // asterisks (1e300, -2.5e-300) the shortest exact text keeps the value.
           String digits = SigDigStr(v, Precision + 6, Precision);
           if (std::isfinite(v) && digits.find('*') != String::npos) digits = RoundTripFloatText(v);
+          // The fixed form writes -0 without its sign; the sign goes in front of the digits so
+          // that the value reads back as -0.
+          if (v == 0 && std::signbit(v) && digits.find('-') == String::npos) {
+            const size_t digit = digits.find_first_not_of(' ');
+            if (digit != String::npos && digit > 0)
+              digits[digit - 1] = '-';
+            else
+              digits.insert(digits.begin(), '-');
+          }
           text = ReplaceCharInString(digits, '.', FormatSettings.DecimalSeparator);
         }
         line += QuoteCell(text, delim);

@@ -39,6 +39,13 @@ Integer DecimalOf(const String& s) {
   return ScanDecimal(s, pos);
 }
 
+// A stored number read to the nearest double; StrToFloat raises the conversion error for a
+// text that is none.
+double DoubleOfText(const String& s) {
+  double v = 0;
+  return TryStrToDouble(s, v) ? v : static_cast<double>(StrToFloat(s));
+}
+
 bool BooleanOf(const String& s) {
   if (SameText(s, "true")) return true;
   if (SameText(s, "false")) return false;
@@ -214,10 +221,8 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
         case varByte:
         case varWord: slot = Variant(StrToInt(text)); break;
         case varSingle:
-        case varDouble: slot = Variant(static_cast<double>(StrToFloat(text))); break;
-        case varCurrency:
-          slot = Variant::OfType(varCurrency, static_cast<double>(StrToFloat(text)));
-          break;
+        case varDouble: slot = Variant(DoubleOfText(text)); break;
+        case varCurrency: slot = Variant::OfType(varCurrency, DoubleOfText(text)); break;
         case varDate: {
           Integer err = 0;
           const TDateTime dt = ScanDateTime(text, DateReadFormat, lgEnglish, err);

@@ -224,7 +224,9 @@ Double TFeatureMatrix::GetFeatValDouble(Integer fix, Integer obj) const {
   if (!Inside(fix, obj)) return 0;
   const String& s = Val(fix, obj);
   if (!IsValidDouble(s, true, dsDot)) Fail("feature is not a floating point number");
-  return static_cast<Double>(StrToFloat(s));
+  Double v = 0;
+  // The text read to the nearest double; StrToFloat raises the conversion error otherwise.
+  return TryStrToDouble(s, v) ? v : static_cast<Double>(StrToFloat(s));
 }
 
 void TFeatureMatrix::SetFeatValDouble(Integer fix, Integer obj, Double FeatVal) {

@@ -154,12 +154,15 @@ public:
 // leaves CurPos on the character that ended it (length + 1 at the end of the text).
 // DecPSep: 1 accepts ".", 2 accepts ",", 3 either, anything else no separator at all.
 // Leading blanks are skipped; exponents ("e" or "E") only when AllowExp. The digits are
-// converted exactly in 80-bit precision with "." whatever the locale; the result is clamped
-// to +-1.7e308. An invalid number gives 0 with CurPos on the offending character.
-// An exponent text stops growing once its value exceeds 4200 (1e5000 reads as 1e500).
+// read to the nearest double (NearestDoubleOfText: as strtod reads them, whatever the
+// locale), then clamped to +-1.7e308. An invalid number gives 0 with CurPos on the offending
+// character. An exponent text stops growing once its value exceeds 4200 (1e5000 reads as
+// 1e500).
 Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
-// The same reading in 80-bit precision without the clamp (1e309 stays 1e309), for a caller
-// that takes a number beyond the double range as infinite.
+// The same reading without the clamp (1e309 gives infinity), for a caller that takes a number
+// beyond the double range as infinite.
+Double ScanFPNumUnclamped(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
+// The same reading to the nearest long double, without the clamp (1e309 stays 1e309).
 Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos);
 // True when a number, as ScanFPNum reads it from position 1, ends properly (anything may
 // follow it: "12abc" is valid, "abc", "-", "E5", "1.2.3" are not). An exponent beyond 4200
@@ -167,7 +170,8 @@ Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSe
 bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep);
 // A whole field as a number: true when IsValidDouble(Field, true, dsSystem) holds, and then
 // Value as ScanFPNum(Field, true, 3, ...) reads it, bit for bit. The table readers' one
-// conversion: short plain numbers take an exact shortcut, anything else these two routines.
+// conversion: short plain numbers go from their digits straight to the nearest double
+// (DecimalToNearestDouble), anything else through these two routines.
 bool ReadNumberField(std::string_view Field, double& Value);
 // The exact text of a double for the files the library writes and reads back: the shortest
 // digits that read back as the same double ("0.1", "-0", "1e+300", "5e-324"), and "NAN",
@@ -332,30 +336,55 @@ bool QuartilesOfSorted(const Double* Sorted, Int64 n, Double& Q1, Double& Q2, Do
 // Each takes a visitor: ForEach(f) calls f(x) for every value (any order, the same each time)
 // and is called more than once.
 
+// The exponent of the power of two that brings the largest finite magnitude Big near 1, where
+// Big lies outside 2^-Safe ... 2^Safe; 0 inside (and for 0 or values that are not finite), so
+// data of moderate size take the plain arithmetic, bit for bit. Scaled values can be raised to
+// the powers the caller needs without overflow or underflow, exactly while they stay normal.
+inline int ScaleExponent(Double Big, int Safe) {
+  if (!(Big > 0) || !std::isfinite(Big)) return 0;
+  const int b = std::ilogb(Big);
+  return b > -Safe && b < Safe ? 0 : -b;
+}
+inline Double Scaled(Double x, int e) { return e == 0 ? x : std::ldexp(x, e); }
+
 // Mean (the sum over the count) and variance (denominator n - 1) in two passes: the mean,
 // then the squared deviations from it, less the square of their sum over n, which takes out
 // the rounding of the mean. An offset common to all values costs no digits (2460000.1 ...
-// 2460000.5 give 0.025, 1e9 + 1 ... 1e9 + 4 give 1.6667). Variance 0 for fewer than two
-// values; infinite when the squared deviations overflow; NaN with a NaN value. Returns n.
+// 2460000.5 give 0.025, 1e9 + 1 ... 1e9 + 4 give 1.6667). Magnitudes beyond 2^400 or below
+// 2^-400 are first scaled by a power of two near the largest one, so the sums neither overflow
+// nor lose digits and the figures are those of the same data at a moderate scale. Variance 0
+// for fewer than two values; infinite when it lies beyond the double range; NaN with a NaN or
+// an infinite value. Returns n.
 template <class ForEach>
 Int64 SampleMeanVar(ForEach forEach, Double& Mean, Double& Variance) {
-  Double s = 0;
+  Double s = 0, big = 0;
   Int64 n = 0;
   forEach([&](Double x) {
     s += x;
+    big = std::fmax(big, std::fabs(x));
     ++n;
   });
-  Mean = n == 0 ? 0 : s / static_cast<Double>(n);
   Variance = 0;
+  if (n == 0) {
+    Mean = 0;
+    return 0;
+  }
+  const int e = ScaleExponent(big, 400);  // squares of deviations, summed
+  if (e != 0) {
+    s = 0;
+    forEach([&](Double x) { s += Scaled(x, e); });
+  }
+  const Double count = static_cast<Double>(n);
+  const Double m = s / count;
+  Mean = Scaled(m, -e);
   if (n < 2) return n;
-  const Double m = Mean;
   Double sd = 0, sdd = 0;
   forEach([&](Double x) {
-    const Double d = x - m;
+    const Double d = Scaled(x, e) - m;
     sd += d;
     sdd += d * d;
   });
-  Variance = (sdd - sd * sd / static_cast<Double>(n)) / static_cast<Double>(n - 1);
+  Variance = Scaled((sdd - sd * sd / count) / (count - 1), -2 * e);
   if (Variance < 0) Variance = 0;
   return n;
 }
@@ -368,17 +397,6 @@ Int64 MeanVarOf(ForEach forEach, Double& Mean, Double& Variance) {
   if (n < 3) Variance = 1;
   return n;
 }
-
-// The exponent of the power of two that brings the largest finite magnitude Big near 1, where
-// Big lies outside 2^-Safe ... 2^Safe; 0 inside (and for 0 or values that are not finite), so
-// data of moderate size take the plain arithmetic, bit for bit. Scaled values can be raised to
-// the powers the caller needs without overflow or underflow, exactly while they stay normal.
-inline int ScaleExponent(Double Big, int Safe) {
-  if (!(Big > 0) || !std::isfinite(Big)) return 0;
-  const int b = std::ilogb(Big);
-  return b > -Safe && b < Safe ? 0 : -b;
-}
-inline Double Scaled(Double x, int e) { return e == 0 ? x : std::ldexp(x, e); }
 
 // Skewness and excess kurtosis: the third and fourth moments about the mean over n, divided by
 // s^3 and s^4, s the standard deviation over n - 1. The values are first scaled by a power of

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <locale.h>
 
 #include "DOV_math1.h"
 #include "DOV_stringl.h"
@@ -113,12 +111,6 @@ TFPState RunFPMachine(const String& s, bool allowExp, bool dotSep, bool commaSep
   return st;
 }
 
-// The "C" locale, created once: the conversion must never follow the user's locale.
-locale_t CLocale() {
-  static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return loc;
-}
-
 TDecPSep ResolveDecPSep(TDecPSep d) {
   if (d == dsSystem) return FormatSettings.DecimalSeparator == '.' ? dsDot : dsComma;
   return d;
@@ -205,24 +197,37 @@ void BytesOfHex(const String& HexStr, unsigned char* bytes, size_t n, const char
 
 // ---- scanners ----------------------------------------------------------------------------
 
-Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSep,
-                           Integer& CurPos) {
+namespace {
+
+// The number text the scanner accepts at CurPos, ready for the conversion; empty when the text
+// there is no number.
+String ScannedNumberText(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos) {
   String numText;
   const TFPState st = RunFPMachine(Instring, AllowExp, DecPSep == 1 || DecPSep == 3,
                                    DecPSep == 2 || DecPSep == 3, false, CurPos, &numText);
-  if (st != fsEnd) return 0;
+  if (st != fsEnd) return String();
   if (!numText.empty() && numText.back() == '.') numText.push_back('0');
   // A dangling exponent letter (and sign) without digits is not part of the value: the
   // conversion stops in front of it.
-  return strtold_l(numText.c_str(), nullptr, CLocale());
+  return numText;
+}
+
+}  // namespace
+
+Extended ScanFPNumExtended(const String& Instring, bool AllowExp, Integer DecPSep,
+                           Integer& CurPos) {
+  return NearestExtendedOfText(ScannedNumberText(Instring, AllowExp, DecPSep, CurPos).c_str());
+}
+
+Double ScanFPNumUnclamped(const String& Instring, bool AllowExp, Integer DecPSep,
+                          Integer& CurPos) {
+  return NearestDoubleOfText(ScannedNumberText(Instring, AllowExp, DecPSep, CurPos).c_str());
 }
 
 Double ScanFPNum(const String& Instring, bool AllowExp, Integer DecPSep, Integer& CurPos) {
-  long double v = ScanFPNumExtended(Instring, AllowExp, DecPSep, CurPos);
-  const long double limit = uc_MaxDouble;
-  if (v > limit) v = limit;
-  if (v < -limit) v = -limit;
-  return static_cast<Double>(v);
+  const Double v = ScanFPNumUnclamped(Instring, AllowExp, DecPSep, CurPos);
+  const Double limit = uc_MaxDouble;
+  return v > limit ? limit : v < -limit ? -limit : v;
 }
 
 bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep) {
@@ -234,8 +239,8 @@ bool IsValidDouble(const String& Instring, bool AllowExp, TDecPSep DecPSep) {
 }
 
 // Nearly every field of a table file is a short plain number (blanks, sign, at most 19
-// significant digits, one separator, a small exponent); those are converted here straight to
-// the value ScanFPNum's extended-precision conversion gives, rounded to double as it rounds.
+// significant digits, one separator, a small exponent); those are converted here straight from
+// their digits to the nearest double, the value ScanFPNum reads from their text.
 bool ReadNumberField(std::string_view Field, double& Value) {
   const char* p = Field.data();
   const char* const e = p + Field.size();
@@ -283,10 +288,9 @@ bool ReadNumberField(std::string_view Field, double& Value) {
   if (intDigits == 0 && (fracDigits == 0 || separator != systemSeparator)) plain = false;
   if (plain && p == e) {
     const std::int64_t exp10 = exponent - fracDigits;
-    long double v;
-    if (exp10 >= -100 && exp10 <= 100 &&
-        ExactDecimalToExtended(digits, static_cast<int>(exp10), v)) {
-      Value = static_cast<double>(negative ? -v : v);
+    if (exp10 >= -100 && exp10 <= 100) {
+      const double v = DecimalToNearestDouble(digits, static_cast<int>(exp10));
+      Value = negative ? -v : v;
       return true;
     }
   }
@@ -577,10 +581,10 @@ bool ScanRoundTripFloat(const String& Text, Double& Value) {
     return true;
   }
   // Out of range, a leading "+", or digits the exact reader does not take: the run-time's
-  // conversion (it reads 80 bits, so such texts were never exact anyway).
-  long double w = 0;
-  if (TryStrToFloat(t, w)) {
-    Value = static_cast<Double>(w);
+  // conversion, to the nearest double (a number beyond the double range is infinite).
+  Double d = 0;
+  if (TryStrToDouble(t, d)) {
+    Value = d;
     return true;
   }
   return NonFiniteFromText(t, Value);

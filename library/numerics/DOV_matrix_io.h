@@ -115,12 +115,20 @@ struct TMatrixAccess {
   }
 };
 
+// A window's bounds as the writers write them: from row or column 1 on, the low bound not
+// above the high one, or 1 .. 0 for a matrix without columns or rows. Anything else names no
+// element (an inverted window, one that starts before 1) and is a damaged header.
+inline bool WindowBoundsFit(Integer Lo, Integer Hi) {
+  return Lo >= 1 && (Hi >= Lo || (Lo == 1 && Hi == 0));
+}
+
 // The window text file of the 2-D matrices: "LoR HiR", "LoC HiC", then the values row by row,
 // each read by readValue(F, v) (a dov_textio::TToken; v is stored when it is a number). False
-// when the file or its header cannot be read or the header promises more values than the file
-// has bytes or would size the matrix far beyond them (nothing changed, no event), for a matrix
-// smaller than HiC x HiR (nothing read) or values that end early (those read stay); a token
-// that is not a number leaves its element. OnChange at the end once the header was read.
+// when the file or its header cannot be read or the header names no window the writers write
+// (WindowBoundsFit), promises more values than the file has bytes or would size the matrix
+// far beyond them (nothing changed, no event), for a matrix smaller than HiC x HiR (nothing
+// read) or values that end early (those read stay); a token that is not a number leaves its
+// element. OnChange at the end once the header was read.
 template <class Value, class Mat, class ReadValue>
 bool LoadWindowText(Mat& M, const String& FileName, bool AdjustSize, ReadValue readValue) {
   try {
@@ -129,6 +137,7 @@ bool LoadWindowText(Mat& M, const String& FileName, bool AdjustSize, ReadValue r
     Integer h[4];
     if (!dov_textio::ReadHeader(F, h, 4)) return false;
     const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
+    if (!WindowBoundsFit(LoR, HiR) || !WindowBoundsFit(LoC, HiC)) return false;
     const Int64 values = std::max<Int64>(0, static_cast<Int64>(HiR) - LoR + 1) *
                          std::max<Int64>(0, static_cast<Int64>(HiC) - LoC + 1);
     if (values > dov_textio::BytesLeft(F)) return false;
@@ -159,10 +168,10 @@ bool LoadWindowText(Mat& M, const String& FileName, bool AdjustSize, ReadValue r
 }
 
 // The window stream of the 2-D matrices: LoR, HiR, LoC, HiC, then the values row by row, each
-// ItemBytes long. False for a short or damaged header (nothing changed, no event), for a header
-// that would size the matrix far beyond what the stream still holds or to more than the memory
-// the process can have (nothing changed, no event), for a matrix smaller than
-// HiC x HiR (nothing read) or values that end early (those read stay); OnChange at the end
+// ItemBytes long. False for a short or damaged header or one that names no window the writers
+// write (WindowBoundsFit), for a header that would size the matrix far beyond what the stream
+// still holds or to more than the memory the process can have (nothing changed, no event), for
+// a matrix smaller than HiC x HiR (nothing read) or values that end early (those read stay); OnChange at the end
 // once the header was read. A failed value stops the reading: every later one would fail too.
 template <class Mat, class ReadBound, class ReadValue>
 bool LoadWindowStream(Mat& M, TStream& S, std::size_t ItemBytes, bool AdjustSize,
@@ -171,6 +180,7 @@ bool LoadWindowStream(Mat& M, TStream& S, std::size_t ItemBytes, bool AdjustSize
   for (Integer& v : h)
     if (!readBound(S, v)) return false;
   const Integer LoR = h[0], HiR = h[1], LoC = h[2], HiC = h[3];
+  if (!WindowBoundsFit(LoR, HiR) || !WindowBoundsFit(LoC, HiC)) return false;
   if (AdjustSize) {
     const Int64 left = (S.Size() - S.Position()) / static_cast<Int64>(ItemBytes);
     if (!dov_textio::SizeFits(HiC, HiR, left)) return false;

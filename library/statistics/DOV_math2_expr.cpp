@@ -332,7 +332,7 @@ TOperator TMathExpression::NextToken(size_t& p, TOperator Prev) {
     Integer pos = static_cast<Integer>(p) + 1;
     // Not clamped as the readers clamp: a literal beyond the double range rounds to infinity,
     // as an overflowing result does.
-    const auto v = static_cast<double>(ScanFPNumExtended(e, true, 1, pos));
+    const double v = ScanFPNumUnclamped(e, true, 1, pos);
     // A lone "." or similar text that reads no character would be read again forever.
     if (static_cast<size_t>(pos) <= p + 1) Fail("syntax error", hcSyntax);
     p = static_cast<size_t>(pos) - 1;

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <locale.h>
+#include <stdlib.h>
 
 #include "SysUtils.h"
 
@@ -264,10 +266,41 @@ bool ParseReal(const String& S, T& Value) {
   return true;
 }
 
+// The "C" locale, made once: the scanners' texts never follow the user's locale.
+locale_t CNumericLocale() {
+  static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return loc;
+}
+
 }  // namespace
+
+double NearestDoubleOfText(const char* Text) { return strtod_l(Text, nullptr, CNumericLocale()); }
+
+long double NearestExtendedOfText(const char* Text) {
+  return strtold_l(Text, nullptr, CNumericLocale());
+}
+
+double sysutils_detail::DecimalToNearestDoubleByText(std::uint64_t Significand, int Exponent10) {
+  char text[48];
+  char* end = std::to_chars(text, text + 24, Significand).ptr;
+  *end++ = 'e';
+  end = std::to_chars(end, text + sizeof text - 1, Exponent10).ptr;
+  *end = 0;
+  return NearestDoubleOfText(text);
+}
 
 bool TryStrToFloat(const String& S, double& Value) { return ParseReal(S, Value); }
 bool TryStrToFloat(const String& S, long double& Value) { return ParseReal(S, Value); }
+
+bool TryStrToDouble(const String& S, double& Value) {
+  if (ParseReal(S, Value)) return true;
+  // Only a number beyond the double range reads as an extended value now; it rounds to an
+  // infinity.
+  long double wide = 0;
+  if (!ParseReal(S, wide)) return false;
+  Value = static_cast<double>(wide);
+  return true;
+}
 
 Extended StrToFloat(const String& S) {
   long double v;

@@ -5,6 +5,7 @@
 // (the C library's locale is never consulted). FormatSettings.DecimalSeparator exists for code
 // that asks for "the system's separator"; it is '.' by default and the program forces '.'.
 
+#include <cfloat>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -59,12 +60,15 @@ Extended StrToFloat(const String& S);
 Extended StrToFloatDef(const String& S, Extended Default);
 bool TryStrToFloat(const String& S, double& Value);
 bool TryStrToFloat(const String& S, long double& Value);
+// The texts TryStrToFloat(S, long double) accepts, each rounded once to the nearest double
+// (not through the extended value); a number beyond the double range gives +-infinity.
+bool TryStrToDouble(const String& S, double& Value);
 // The decimal Significand * 10^Exponent10 rounded once to the nearest long double, the value the
 // C library's strtold gives for its digits, when one operation on exact operands yields it:
 // |Exponent10| <= 27 (5^27 still fits the 64-bit mantissa). False for any other exponent, and on
 // a platform whose long double is narrower; Value is then unchanged and the caller converts the
-// text the general way. Readers of long number columns use it to skip the general conversion
-// for their short plain numbers.
+// text the general way. For a reader whose result is extended: rounded to double afterwards,
+// the value is not always the double nearest to the digits (DecimalToNearestDouble is).
 // Inline, because such readers call it once per field.
 namespace sysutils_detail {
 inline constexpr int MaxExactPow10 = 27;
@@ -93,6 +97,52 @@ inline bool ExactDecimalToExtended(std::uint64_t Significand, int Exponent10, lo
   const long double s = static_cast<long double>(Significand);
   Value = Exponent10 >= 0 ? s * ExactPow10.p[Exponent10] : s / ExactPow10.p[-Exponent10];
   return true;
+}
+
+// The number text a scanner has collected: optional blanks and sign, digits with an optional
+// ".", an optional exponent ("e" or "E", optional sign, digits). An exponent letter without
+// digits, and whatever follows the number, is not part of it. Read to the nearest double, as
+// strtod reads it in the "C" locale (ties to even): +-infinity beyond the double range, the
+// nearest subnormal or a signed 0 below it, 0 when the text starts no number. The library's
+// number scanners all convert here, so a text means the same double to every reader.
+double NearestDoubleOfText(const char* Text);
+// The same to the nearest long double, for the scanners whose result is extended.
+long double NearestExtendedOfText(const char* Text);
+
+// Significand * 10^Exponent10 rounded once to the nearest double (as NearestDoubleOfText reads
+// its digits). Inline, because the readers of long number columns call it once per field.
+namespace sysutils_detail {
+inline constexpr int MaxExactDoublePow10 = 22;
+struct TExactDoublePowers {
+  double p[MaxExactDoublePow10 + 1];
+};
+constexpr TExactDoublePowers MakeExactDoublePowers() {
+  TExactDoublePowers t{};
+  double v = 1;
+  for (int k = 0; k <= MaxExactDoublePow10; ++k) {
+    t.p[k] = v;
+    v *= 10;
+  }
+  return t;
+}
+inline constexpr TExactDoublePowers ExactDoublePow10 = MakeExactDoublePowers();
+// Double arithmetic rounds each operation once, to double (no wider evaluation).
+inline constexpr bool PlainDoubleArithmetic =
+    std::numeric_limits<double>::is_iec559 && FLT_EVAL_METHOD == 0;
+double DecimalToNearestDoubleByText(std::uint64_t Significand, int Exponent10);
+}  // namespace sysutils_detail
+
+inline double DecimalToNearestDouble(std::uint64_t Significand, int Exponent10) {
+  using namespace sysutils_detail;
+  // A significand up to 2^53 and a power of ten up to 10^22 are both exact doubles, so the one
+  // multiplication or division rounds once: the nearest double. Anything else goes through
+  // the general conversion.
+  if (PlainDoubleArithmetic && Significand <= (std::uint64_t{1} << 53) &&
+      Exponent10 >= -MaxExactDoublePow10 && Exponent10 <= MaxExactDoublePow10) {
+    const double s = static_cast<double>(Significand);
+    return Exponent10 >= 0 ? s * ExactDoublePow10.p[Exponent10] : s / ExactDoublePow10.p[-Exponent10];
+  }
+  return DecimalToNearestDoubleByText(Significand, Exponent10);
 }
 
 // ---- reals: number to text ---------------------------------------------------------------

@@ -251,6 +251,9 @@ TEST(StreamScanners, FloatingPoint) {
       {"", true, dsDot, 0, 0},
       {"1E2", true, dsDot, 100, 3},
       {"1e", true, dsDot, 0, 2},  // the end of the stream after "E" is an error
+      // the digits are read to the nearest double, not through a wider value rounded again
+      {"2.387155225747177e+174 ", true, dsDot, 2.3871552257471772e174, 23},
+      {"9007199254740993.0000000001", true, dsDot, 9007199254740994.0, 27},
   };
   for (const Case& c : cases) {
     TStringStream s(c.text);

@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"axbx", "[ab]x", "Y", "Ybx", 1, 1, "b"},
                       ReplaceCase{"axbx", "[ab]x", "Y", "axY", 1, 3, "a"},
                       ReplaceCase{"abcz", "b", "-", "a-cz"},  // the unmatched tail is kept
+                      ReplaceCase{"abc", "^", "X", "Xabc"},   // an anchor replaces no character
                       ReplaceCase{"Hello", "hello", "@U@1", "HELLO", 0, 0, "", true},
                       ReplaceCase{"k=ab", "=[a-z]+", "=@u@2", "k=AB"},
                       ReplaceCase{"xyz", "y", "[@tag", "x[z"},  // an unclosed tag inserts nothing

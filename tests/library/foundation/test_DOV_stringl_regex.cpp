@@ -14,6 +14,7 @@ struct MatchCase {
   bool found;
   Integer start;
   Integer end;
+  Integer from = 1;  // SearchStartPos
 };
 
 // Test names show the pattern and the text, bytes above 127 as hexadecimal.
@@ -29,6 +30,7 @@ TEST_P(GrepMatch, FindsFirstMatchWithItsBounds) {
   const MatchCase& c = GetParam();
   TGrep grep(nullptr);
   grep.SetRegExp(c.pattern);
+  grep.SearchStartPos = c.from;
   Integer pos = -1;
   ASSERT_EQ(grep.MatchString(c.text, pos), c.found) << c.pattern << " on " << c.text;
   if (c.found) {
@@ -82,7 +84,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Backtracking over positions already given up on still finds the first match.
         MatchCase{"a[0-9]*5x", "a1235a55x", true, 6, 9}, MatchCase{"x.*y.*z", "xyxyz", true, 1, 5},
         MatchCase{"(ab)*abc", "abababc", true, 1, 7},
-        MatchCase{"a.*b.*c", "ab ab ab", false, 0, 0}));
+        MatchCase{"a.*b.*c", "ab ab ab", false, 0, 0},
+        // An anchor takes no character: the match is empty, ending before it starts.
+        MatchCase{"^", "abc", true, 1, 0},
+        // A search that starts behind the text finds nothing, however far behind.
+        MatchCase{"^", "ab", false, 0, 0, 2147483647}, MatchCase{".", "ab", false, 0, 0, 2147483647},
+        MatchCase{"[a]", "ab", false, 0, 0, 2147483647},
+        MatchCase{"b", "ab", false, 0, 0, 2147483647}, MatchCase{"a?b", "ab", false, 0, 0, 1000},
+        MatchCase{"a?", "ab", true, 3, 2, 3}));
 
 // Patterns whose plain backtracking takes exponential or high polynomial time end quickly:
 // each multiplier gives up on a position once.

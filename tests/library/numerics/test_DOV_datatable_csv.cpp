@@ -752,7 +752,7 @@ void ExpectEveryNumberOfTheFile(const TDataTable& t, const fs::path& file) {
     for (size_t k = 0; k < fields.size(); ++k) {
       if (k == 1 || fields[k].empty()) continue;
       const int c = static_cast<int>(k + 1);
-      const double want = static_cast<double>(std::strtold(fields[k].c_str(), nullptr));
+      const double want = std::strtod(fields[k].c_str(), nullptr);
       ASSERT_EQ(t.NumericData->GetVal(c, lineNo - 1), want)
           << "line " << lineNo << " field " << fields[k];
       ++checked;
@@ -911,11 +911,12 @@ TEST(TDataTableCSVExport, RoundTrip) {
   // Column 1 also holds values whose exponent has three digits: the fixed-width form has no
   // room for them, so they are written in their exact text and come back as they were, the
   // largest doubles and the infinities included, in a column that stays numeric.
-  constexpr int rows = 11;
+  // -0 keeps its sign.
+  constexpr int rows = 12;
   const double values[3][rows] = {{1.5, -2.25, 1e-3, 123456.0, 1e300, -2.5e-300, 6.02214076e-200,
-                                   DBL_MAX, -DBL_MAX, HUGE_VAL, -HUGE_VAL},
-                                  {0, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-                                  {3, 1, 2, 1, 2, 3, 1, 2, 3, 1, 2}};
+                                   DBL_MAX, -DBL_MAX, HUGE_VAL, -HUGE_VAL, -0.0},
+                                  {0, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17},
+                                  {3, 1, 2, 1, 2, 3, 1, 2, 3, 1, 2, 3}};
   for (const char sep : {'.', ','}) {
     TSystemSeparator system(sep);
     TDataTable t(nullptr);
@@ -943,6 +944,8 @@ TEST(TDataTableCSVExport, RoundTrip) {
         EXPECT_NEAR(back.Elem(1, r), values[0][r - 1], 1e-9 * std::fabs(values[0][r - 1])) << r;
       else
         EXPECT_EQ(back.NumericData->GetVal(1, r), values[0][r - 1]) << r << sep;
+      EXPECT_EQ(std::signbit(back.NumericData->GetVal(1, r)), std::signbit(values[0][r - 1]))
+          << r << sep;
       EXPECT_EQ(back.CellState(1, r), 0) << r;
       EXPECT_EQ(back.GetElemNominal(3, r), t.GetElemNominal(3, r)) << r;
     }

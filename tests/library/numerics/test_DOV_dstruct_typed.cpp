@@ -51,6 +51,8 @@ TEST(TFeatureMatrix, ValuesAreCheckedByKind) {
   EXPECT_EQ(m.GetFeatValStr(1, 2), "");
   m.SetFeatValDouble(2, 1, 0.1);
   EXPECT_EQ(m.GetFeatValDouble(2, 1), 0.1);
+  m.SetFeatValDouble(2, 1, 2.3871552257471772e174);  // the nearest double to its digits
+  EXPECT_EQ(m.GetFeatValDouble(2, 1), 2.3871552257471772e174);
   m.SetFeatValTriState(3, 1, tsTrue);
   EXPECT_EQ(m.GetFeatValStr(3, 1), "true");
   m.SetFeatValStr(4, 1, "TRUE");
@@ -291,6 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         std::make_pair(Variant(Integer(-5)), varInteger), std::make_pair(Variant(0.1), varDouble),
         std::make_pair(Variant(1e300), varDouble),
+        std::make_pair(Variant(2.3871552257471772e174), varDouble),
         std::make_pair(Variant::OfType(varCurrency, 12.3456), varCurrency),
         std::make_pair(Variant(true), varBoolean),
         std::make_pair(Variant::FromDate(EncodeDate(2024, 3, 5) + EncodeTime(12, 30, 15, 0)),

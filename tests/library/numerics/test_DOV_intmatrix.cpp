@@ -387,6 +387,10 @@ TEST_F(IntMatrixFiles, LoaderCases) {
       {"stream 1..-1", true, int32({1, 1000000000, 1, -1}), true, false, false, 2, 2, {1, 2}},
       {"stream 1..0", true, int32({1, 1000000000, 1, 0}), true, false, false, 2, 2, {1, 2}},
       {"stream no rows", true, int32({1, 0, 1, 1000000000}), true, false, false, 2, 2, {1, 2}},
+      // A window that names no element (inverted, or before row or column 1) is refused too.
+      {"text rows 3..1", false, "3 1\r\n1 1\r\n1 2 3\r\n", true, false, false, 2, 2, {1, 2}},
+      {"text columns 0..1", false, "1 1\r\n0 1\r\n1 2\r\n", false, false, false, 2, 2, {1, 2}},
+      {"stream rows 3..1", true, int32({3, 1, 1, 1, 7, 8, 9}), true, false, false, 2, 2, {1, 2}},
       // More values promised than the file has bytes: refused like a damaged header.
       {"no values", false, "1 2\r\n1 2\r\n", true, false, false, 2, 2, {1, 2}},
       {"values end early", false, "1 2\r\n1 2\r\n5 6\r\n7", true, false, true, 2, 2, {5, 7}},

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <typeinfo>
 
+#include "Classes.h"
 #include "DOV_math1.h"
+#include "DOV_streams.h"
 #include "SysUtils.h"
 
 namespace {
@@ -64,20 +69,29 @@ TEST(Math1ScanFPNum, ValuesAndEndPositions) {
       {"1e-5000", true, 1, 1, 0, 8},
       {"2e308", true, 1, 1, 1.7e308, 6},
       {"1.6e308", true, 1, 1, 1.6e308, 8},
+      // the nearest double to the digits (an extended value rounded again is one unit off)
+      {"2.387155225747177e+174", true, 1, 1, 2.3871552257471772e174, 23},
+      {"-0", true, 1, 1, -0.0, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" mode " << c.mode);
     Integer pos = c.start;
-    EXPECT_EQ(ScanFPNum(c.text, c.allowExp, c.mode, pos), c.value);
+    const double got = ScanFPNum(c.text, c.allowExp, c.mode, pos);
+    EXPECT_EQ(got, c.value);
+    EXPECT_EQ(std::signbit(got), std::signbit(c.value));
     EXPECT_EQ(pos, c.end);
   }
 }
 
-TEST(Math1ScanFPNum, ConvertsThroughExtendedPrecision) {
+TEST(Math1ScanFPNum, ConvertsToTheNearestDouble) {
   Integer pos = 1;
-  // 2^53 + 1 + 1e-10 is 2^53 + 1 in 80 bits, which then rounds to even: 2^53. A direct
-  // conversion to double would give 2^53 + 2.
-  EXPECT_EQ(ScanFPNum("9007199254740993.0000000001", true, 1, pos), 9007199254740992.0);
+  // 2^53 + 1 + 1e-10 lies above the midpoint 2^53 + 1, so the nearest double is 2^53 + 2 (in
+  // 80 bits it would be 2^53 + 1, which then rounds to even: 2^53).
+  EXPECT_EQ(ScanFPNum("9007199254740993.0000000001", true, 1, pos), 9007199254740994.0);
+  pos = 1;
+  EXPECT_EQ(ScanFPNumExtended("9007199254740993.0000000001", true, 1, pos), 9007199254740993.0L);
+  pos = 1;
+  EXPECT_EQ(ScanFPNumUnclamped("1e309", true, 1, pos), HUGE_VAL);
   pos = 1;
   EXPECT_EQ(ScanFPNum("123456789012345678901234567890", true, 1, pos), 1.2345678901234568e29);
   pos = 1;
@@ -92,6 +106,45 @@ TEST(Math1ScanFPNum, ConvertsThroughExtendedPrecision) {
   EXPECT_EQ(ScanFPNum(tiny, true, 1, pos), 0);
   pos = 1;
   EXPECT_EQ(ScanFPNum("1e" + String(30, '9'), true, 1, pos), 1.7e308);
+}
+
+// Every double written with 17 significant digits, or with its shortest exact digits, reads
+// back as itself through each of the number readers (ScanFPNum, the table field reader, the
+// stream scanner). Random bit patterns cover the whole range; values between 1e-20 and 1e20
+// take the field reader's shortcut for short plain numbers.
+TEST(Math1ScanFPNum, DoublesWrittenExactlyReadBackAsThemselves) {
+  std::mt19937_64 gen(2026);
+  std::uniform_real_distribution<double> mantissa(1, 10);
+  std::uniform_int_distribution<int> decade(-20, 20);
+  int wrong = 0;
+  for (int i = 0; i < 100000 && wrong < 10; ++i) {
+    double x;
+    if (i % 2 == 0) {
+      do {
+        const std::uint64_t bits = gen();
+        std::memcpy(&x, &bits, sizeof x);
+      } while (!(std::fabs(x) <= 1.7e308));
+    } else {
+      x = mantissa(gen) * std::pow(10.0, decade(gen));
+    }
+    char seventeen[40], shortest[40];
+    std::snprintf(seventeen, sizeof seventeen, "%.16e", x);
+    *std::to_chars(shortest, shortest + sizeof shortest - 1, x).ptr = 0;
+    for (const char* text : {seventeen, shortest}) {
+      Integer pos = 1;
+      const double scanned = ScanFPNum(text, true, 1, pos);
+      double field = 0;
+      const bool isField = ReadNumberField(text, field);
+      TStringStream stream(text);
+      const double streamed = ScanStreamFPNum(stream, true, dsDot);
+      EXPECT_TRUE(isField) << text;
+      if (std::memcmp(&scanned, &x, sizeof x) != 0 || std::memcmp(&field, &x, sizeof x) != 0 ||
+          std::memcmp(&streamed, &x, sizeof x) != 0) {
+        ++wrong;
+        ADD_FAILURE() << text << " read as " << scanned << ", " << field << ", " << streamed;
+      }
+    }
+  }
 }
 
 TEST(Math1ScanFPNum, ReadsSuccessiveFieldsOfALine) {

@@ -165,6 +165,17 @@ TEST_F(MatrixFiles, TextLoaderCases) {
       {"1 1000000000\r\n1 0\r\n", true, false, 2, 3, {11, 21, 31}},
       {"1 -1\r\n1 1000000000\r\n", true, false, 2, 3, {11, 21, 31}},
       {"", true, false, 2, 3, {11, 21, 31}},
+      // An inverted window or one that starts before row or column 1 names no element: the
+      // header is refused, whether or not the matrix would be resized.
+      {"3 1\r\n1 1\r\n1 2 3\r\n", true, false, 2, 3, {11, 21, 31}},
+      {"3 1\r\n1 1\r\n1 2 3\r\n", false, false, 2, 3, {11, 21, 31}},
+      {"1 1\r\n2 1\r\n1 2 3\r\n", true, false, 2, 3, {11, 21, 31}},
+      {"0 1\r\n1 1\r\n1 2 3\r\n", true, false, 2, 3, {11, 21, 31}},
+      {"1 1\r\n0 1\r\n1 2 3\r\n", false, false, 2, 3, {11, 21, 31}},
+      {"-1 -1\r\n1 1\r\n1 2 3\r\n", true, false, 2, 3, {11, 21, 31}},
+      // 1 .. 0, what the writer writes for a matrix without rows or columns, still reads.
+      {"1 0\r\n1 0\r\n", true, true, 0, 0, {0, 0, 0}},
+      {"1 2\r\n1 0\r\n", true, true, 0, 2, {0, 0, 0}},
       // Bytes that are no UTF-8 make no number: skipped like a word.
       {"1 3\n1 1\n\xFF\xFE\n7\n\xC3"
        "8\n",
@@ -246,7 +257,9 @@ TEST_F(MatrixFiles, StreamGoldenAndDamage) {
   // Bounds asking for 10^9 cells with no values behind them, also where the window has no
   // column or no row (the storage keeps one): false at once, nothing changed, no event.
   const std::vector<std::array<double, 4>> huge = {
-      {1, 100000, 1, 10000}, {1, 1000000000, 1, -1}, {1, 1000000000, 1, 0}, {1, 0, 1, 1000000000}};
+      {1, 100000, 1, 10000}, {1, 1000000000, 1, -1}, {1, 1000000000, 1, 0}, {1, 0, 1, 1000000000},
+      // windows that name no element: inverted, or starting before row or column 1
+      {3, 1, 1, 1}, {1, 1, 2, 1}, {0, 1, 1, 1}};
   for (const auto& bounds : huge) {
     TMemoryStream liar;
     for (double b : bounds) WriteExtendedToStream(liar, b);

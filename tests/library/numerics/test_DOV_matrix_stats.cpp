@@ -63,6 +63,10 @@ TEST(MatrixStatistics, MeanVarSumMinMax) {
            {{1420405750, 1420405760, 1420405770, 1420405780}, 1420405765, 500.0 / 3},
            // Squared deviations beyond the double range: an infinite variance.
            {{1e200, 2e200, 3e200}, 2e200, HUGE_VAL},
+           // also where the deviations do not sum to 0 exactly
+           {{3e300, 1e300, 1e300, 1e300, 3e300, 1e300, 1e300, 1e300, 3e300},
+            1.666666666666667e300,
+            HUGE_VAL},
        }) {
     double m, var;
     Column(c.v)->MeanVar(0, 0, 0, 0, m, var);

@@ -147,6 +147,7 @@ const TValueCase kValueCases[] = {
     {"var(1,2,3)", 1, varDouble},
     {"var(1,3)", 2, varDouble},
     {"var(1e200,2e200,3e200)", HUGE_VAL, varDouble},
+    {"var(3e300,1e300,1e300,1e300,3e300,1e300,1e300,1e300,3e300)", HUGE_VAL, varDouble},
     // an offset common to all values costs no digits
     {"var(1e9+1, 1e9+2, 1e9+3, 1e9+4)", 5.0 / 3, varDouble},
     {"var(2460000.1, 2460000.2, 2460000.3, 2460000.4, 2460000.5)", 0.024999999976716935, varDouble},
@@ -159,6 +160,9 @@ const TValueCase kValueCases[] = {
     {"1.5e3", 1500, varDouble},
     {".5", 0.5, varDouble},
     {".", 0, varDouble},  // what the number scanner makes of a lone point
+    // a literal is the nearest double to its digits
+    {"2.387155225747177e+174 = 2.3871552257471772e174", -1, varBoolean},
+    {"9007199254740993.0000000001 = 9007199254740994", -1, varBoolean},
     {"  1 +   1  ", 2, varDouble},
 };
 

@@ -231,6 +231,28 @@ TEST(StrToFloat, DoubleOverloadIsCorrectlyRounded) {
   ASSERT_TRUE(TryStrToFloat("2.675", v));
   EXPECT_EQ(v, 2.675);
   EXPECT_EQ(StrToFloat("0.1"), 0.1L);  // the extended value, not the double
+  // TryStrToDouble takes what the extended conversion takes, rounded once; beyond the double
+  // range it gives an infinity, beyond the extended range it fails.
+  const std::pair<const char*, double> wide[] = {{"2.387155225747177e+174", 2.3871552257471772e174},
+                                                 {"+9007199254740993.0000000001", 9007199254740994.0},
+                                                 {" -1e400 ", -HUGE_VAL},
+                                                 {"1e-400", 0}};
+  for (const auto& [text, want] : wide) {
+    v = 42;
+    EXPECT_TRUE(TryStrToDouble(text, v)) << text;
+    EXPECT_EQ(v, want) << text;
+  }
+  v = 42;
+  EXPECT_FALSE(TryStrToDouble("1e5000", v));
+  EXPECT_FALSE(TryStrToDouble("1,5", v));
+  EXPECT_EQ(v, 42);
+  EXPECT_EQ(NearestDoubleOfText(" -2.387155225747177e+174x"), -2.3871552257471772e174);
+  EXPECT_EQ(NearestDoubleOfText("1e"), 1);
+  EXPECT_EQ(NearestDoubleOfText("1e400"), HUGE_VAL);
+  EXPECT_EQ(DecimalToNearestDouble(2387155225747177, 159), 2.3871552257471772e174);
+  // 17 digits: beyond the one-operation shortcut, still the nearest double
+  EXPECT_EQ(DecimalToNearestDouble(12345678901234567, -16), 1.2345678901234567);
+  EXPECT_EQ(DecimalToNearestDouble(9007199254740993, 0), 9007199254740992.0);
 }
 
 // The shortcut for short decimals must give the C library's extended value to the last bit:
