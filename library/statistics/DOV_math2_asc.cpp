@@ -42,10 +42,7 @@ void SkipName(TTextFile& f) {
 // The next number; false at the end of the file and for a token that is not a finite double.
 bool ReadNumber(TTextFile& f, double& value) {
   if (f.SeekEof()) return false;
-  Extended v = 0;
-  if (!f.TryReadReal(v)) return false;
-  value = static_cast<double>(v);
-  return std::isfinite(value);
+  return f.TryReadDouble(value) && std::isfinite(value);
 }
 
 }  // namespace

@@ -240,6 +240,15 @@ bool TTextFile::TryReadReal(Extended& Value) {
   return true;
 }
 
+bool TTextFile::TryReadDouble(double& Value) {
+  String tok = ReadToken();
+  if (tok.empty()) {
+    Value = 0;
+    return true;
+  }
+  return TryStrToDouble(tok, Value);
+}
+
 Extended TTextFile::ReadReal() {
   Extended v = 0;
   if (!TryReadReal(v)) {

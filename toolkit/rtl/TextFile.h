@@ -56,6 +56,9 @@ public:
   Extended ReadReal();
   // As ReadReal, false instead of the exception (the token is consumed as well).
   bool TryReadReal(Extended& Value);
+  // As TryReadReal for a caller that keeps a double: the token read to the nearest double
+  // (never through the extended value rounded again); beyond the double range +-infinity.
+  bool TryReadDouble(double& Value);
   // End of file: no byte left (or byte 26 next).
   bool Eof();
   // At a line end (CR or LF next) or the end of the file.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +64,30 @@ TEST_F(AscTest, RoundTripRestoresPointsAndSums) {
   EXPECT_FALSE(back.SplineValid());
   // The imported points are the component's: fits and new points work on them.
   EXPECT_EQ(back.EnterStatValue(2, 2), 5);
+}
+
+// Every number of the file reads as the double its digits name, as the data table's reader
+// reads it: 17 significant digits, and the shortest ones, come back bit for bit.
+TEST_F(AscTest, NumbersReadToTheNearestDouble) {
+  const double values[] = {2.3871552257471772e174, 0.1, -1.2345678901234567e308,
+                           4.9406564584124654e-324, 123456.78901234567};
+  std::vector<std::string> texts;
+  for (const char* format : {"%.17g", "%.16g"})
+    for (double v : values) {
+      char digits[40];
+      std::snprintf(digits, sizeof digits, format, v);
+      texts.push_back(digits);
+    }
+  texts.push_back("2.387155225747177e+174");  // the shortest text of the first value
+  std::string file = "c\r\n2\r\n" + std::to_string(texts.size()) + "\r\nFALSE TRUE FALSE\r\nx y\r\n";
+  for (const std::string& t : texts) file += t + " 1\r\n";
+  dir.write("n.asc", file);
+  ASSERT_EQ(cf.ImportASC(Name("n.asc")), 0);
+  ASSERT_EQ(cf.NumData(), static_cast<Integer>(texts.size()));
+  for (size_t i = 0; i < texts.size(); ++i)
+    EXPECT_EQ(cf.DataX(static_cast<Integer>(i) + 1), std::strtod(texts[i].c_str(), nullptr))
+        << texts[i];
+  EXPECT_EQ(cf.DataX(static_cast<Integer>(texts.size())), 2.3871552257471772e174);
 }
 
 TEST_F(AscTest, ExchangeWithTheDataTable) {
