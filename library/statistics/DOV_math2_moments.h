@@ -22,6 +22,16 @@ struct TScaledMoments {
 // finite number.
 bool ScaledMoments(const double* u, const double* t, Integer n, TScaledMoments& m);
 
+// The normal equations of the parabola t = a0 + a1 u + a2 u^2 through n pairs with moments m,
+// reduced to two: C a1 + f a2 = g and f a1 + h a2 = e.
+struct TParabolaTerms {
+  double C, e, f, g, h;
+};
+inline TParabolaTerms ParabolaTerms(const TScaledMoments& m, Integer n) {
+  return {n * m.Suu - m.Su * m.Su, n * m.Su2t - m.Suu * m.St, n * m.Su3 - m.Suu * m.Su,
+          n * m.Sut - m.Su * m.St, n * m.Su4 - m.Suu * m.Suu};
+}
+
 // The same for one set of values: d[i] = (v[i] - Mean) 2^E, the largest |d| in [1/2, 1) (E 0
 // when all values are equal). False when a value is not a finite number.
 bool ScaledDeviations(const double* v, Integer n, double& Mean, int& E, std::vector<double>& d);

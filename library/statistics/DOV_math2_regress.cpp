@@ -307,11 +307,7 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   TScaledMoments m;
   if (!ScaledMoments(FData->ColumnPtr(1), FData->ColumnPtr(2), n, m))
     Refuse("CalcParabolFit", "values must be finite");
-  const double C = n * m.Suu - m.Su * m.Su;
-  const double e = n * m.Su2t - m.Suu * m.St;
-  const double f = n * m.Su3 - m.Suu * m.Su;
-  const double g = n * m.Sut - m.Su * m.St;
-  const double h = n * m.Su4 - m.Suu * m.Suu;
+  const auto [C, e, f, g, h] = ParabolaTerms(m, n);
   const double a2 = f * f == C * h ? 0 : (C * e - f * g) / (C * h - f * f);
   const double a1 = C == 0 ? 0 : (g - f * a2) / C;
   const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
@@ -366,11 +362,7 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   TScaledMoments m;
   if (!ScaledMoments(FData->ColumnPtr(1), lny.data(), n, m))
     Refuse("CalcGaussFit", "values must be finite");
-  const double C = n * m.Suu - m.Su * m.Su;
-  const double e = n * m.Su2t - m.Suu * m.St;
-  const double f = n * m.Su3 - m.Suu * m.Su;
-  const double g = n * m.Sut - m.Su * m.St;
-  const double h = n * m.Su4 - m.Suu * m.Suu;
+  const auto [C, e, f, g, h] = ParabolaTerms(m, n);
   // Without a unique parabola the coefficient stands at 1.7e38 in the data's units.
   const bool noA2 = f * f == C * h, noA1 = C == 0;
   auto substitute = [](int e) {

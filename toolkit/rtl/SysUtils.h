@@ -63,42 +63,6 @@ bool TryStrToFloat(const String& S, long double& Value);
 // The texts TryStrToFloat(S, long double) accepts, each rounded once to the nearest double
 // (not through the extended value); a number beyond the double range gives +-infinity.
 bool TryStrToDouble(const String& S, double& Value);
-// The decimal Significand * 10^Exponent10 rounded once to the nearest long double, the value the
-// C library's strtold gives for its digits, when one operation on exact operands yields it:
-// |Exponent10| <= 27 (5^27 still fits the 64-bit mantissa). False for any other exponent, and on
-// a platform whose long double is narrower; Value is then unchanged and the caller converts the
-// text the general way. For a reader whose result is extended: rounded to double afterwards,
-// the value is not always the double nearest to the digits (DecimalToNearestDouble is).
-// Inline, because such readers call it once per field.
-namespace sysutils_detail {
-inline constexpr int MaxExactPow10 = 27;
-struct TExactPowers {
-  long double p[MaxExactPow10 + 1];
-};
-constexpr TExactPowers MakeExactPowers() {
-  TExactPowers t{};
-  long double v = 1;
-  for (int k = 0; k <= MaxExactPow10; ++k) {
-    t.p[k] = v;
-    v *= 10;
-  }
-  return t;
-}
-inline constexpr TExactPowers ExactPow10 = MakeExactPowers();
-inline constexpr bool WideLongDouble =
-    std::numeric_limits<long double>::digits >= 64 && std::numeric_limits<long double>::is_iec559;
-}  // namespace sysutils_detail
-
-inline bool ExactDecimalToExtended(std::uint64_t Significand, int Exponent10, long double& Value) {
-  using namespace sysutils_detail;
-  // Significand and power are both exact, so the one multiplication or division rounds once,
-  // to nearest in the current mode: what a correctly rounding strtold does.
-  if (!WideLongDouble || Exponent10 < -MaxExactPow10 || Exponent10 > MaxExactPow10) return false;
-  const long double s = static_cast<long double>(Significand);
-  Value = Exponent10 >= 0 ? s * ExactPow10.p[Exponent10] : s / ExactPow10.p[-Exponent10];
-  return true;
-}
-
 // The number text a scanner has collected: optional blanks and sign, digits with an optional
 // ".", an optional exponent ("e" or "E", optional sign, digits). An exponent letter without
 // digits, and whatever follows the number, is not part of it. Read to the nearest double, as

@@ -255,37 +255,6 @@ TEST(StrToFloat, DoubleOverloadIsCorrectlyRounded) {
   EXPECT_EQ(DecimalToNearestDouble(9007199254740993, 0), 9007199254740992.0);
 }
 
-// The shortcut for short decimals must give the C library's extended value to the last bit:
-// readers round that value to double afterwards, and a value one unit off in the extended
-// mantissa can round to another double.
-TEST(ExactDecimalToExtended, GivesTheValueStrtoldGives) {
-  if (std::numeric_limits<long double>::digits < 64) GTEST_SKIP() << "narrow long double";
-  std::vector<std::pair<std::uint64_t, int>> cases = {
-      {0, 0}, {0, -27}, {1, 27}, {1, -27}, {7, -1}, {742375, -6}, {99999, -2},
-      {18446744073709551615ULL, 0}, {18446744073709551615ULL, -27}, {18446744073709551615ULL, 27},
-      {9007199254740993ULL, -5}, {306, 3}, {123456789, -19}, {5, -1}, {25, -2}};
-  std::mt19937_64 gen(77);
-  for (int i = 0; i < 200000; ++i) {
-    const int digits = 1 + static_cast<int>(gen() % 19);
-    std::uint64_t w = gen() % 10;
-    for (int d = 1; d < digits; ++d) w = w * 10 + gen() % 10;
-    cases.emplace_back(w, static_cast<int>(gen() % 55) - 27);
-  }
-  for (const auto& [w, k] : cases) {
-    const std::string text = std::to_string(w) + "e" + std::to_string(k);
-    long double got = -1;
-    ASSERT_TRUE(ExactDecimalToExtended(w, k, got)) << text;
-    const long double want = std::strtold(text.c_str(), nullptr);
-    ASSERT_EQ(got, want) << text;
-    ASSERT_EQ(static_cast<double>(got), static_cast<double>(want)) << text;
-  }
-  for (const int k : {28, -28, 300, -400}) {
-    long double v = 3;
-    EXPECT_FALSE(ExactDecimalToExtended(1, k, v)) << k;
-    EXPECT_EQ(v, 3) << k;
-  }
-}
-
 // The user's locale (which the GUI library installs) must not change number text.
 TEST(StrToFloat, IndependentOfTheCLocale) {
   if (testsupport::UseCommaDecimalLocale().empty())
