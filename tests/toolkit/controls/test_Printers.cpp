@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "DocumentReaders.h"
 #include "Forms.h"
@@ -174,10 +175,35 @@ protected:
   static void SetUpTestSuite() { Service = std::make_unique<printtest::TPrintService>(); }
   static void TearDownTestSuite() { Service.reset(); }
   void SetUp() override { Application->Initialize(); }
+
+public:
   static inline std::unique_ptr<printtest::TPrintService> Service;
 };
 
 const std::string kQueue = printtest::TPrintService::kQueue;
+
+// The titles of the documents the service has printed so far.
+std::vector<std::string> PrintedTitles() {
+  std::vector<std::string> titles;
+  for (const auto& f : PrintService::Service->Printed())
+    titles.push_back(testsupport::ReadPdfInfo(f).title);
+  return titles;
+}
+
+// Prints a page called Title and waits (at most 60 s) until the service has printed it: the
+// jobs the service took before it have been printed then too.
+void PrintAndWait(const std::string& Title) {
+  TPrinter printer;
+  printer.SetTitle(Title);
+  PrintOnePage(printer);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto titles = PrintedTitles();
+    if (std::find(titles.begin(), titles.end(), Title) != titles.end()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ADD_FAILURE() << "\"" << Title << "\" was not printed\n" << PrintService::Service->Log();
+}
 
 }  // namespace
 
@@ -226,21 +252,32 @@ TEST_F(PrintService, JobsTheServiceRefusesOrLosesAreReported) {
          Service = std::make_unique<printtest::TPrintService>();
        },
        refused},
+      {"a device that fails the job a moment after the queue took it",
+       [] { Service->FailJobs(true); }, Nothing, [] { Service->FailJobs(false); },
+       refused + ": the job was aborted"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     k.before();
     TPrinter printer;
+    printer.SetTitle(k.what);
     DrawOnePage(printer);
     k.during();
+    const auto t0 = std::chrono::steady_clock::now();
     try {
       printer.EndDoc();
       ADD_FAILURE() << "reported as printed";
     } catch (const EPrinter& e) {
       EXPECT_EQ(e.Message.substr(0, k.message.size()), k.message) << e.Message;
     }
+    // Every wait for the service ends after 3 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3500));
     EXPECT_FALSE(printer.Printing());
     k.after();
+    // A job reported as not printed never prints, not even once the service goes on.
+    PrintAndWait(std::string("after ") + k.what);
+    const auto titles = PrintedTitles();
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), k.what), 0) << "printed after all";
   }
 }
 
@@ -277,6 +314,8 @@ TEST_F(PrintService, AServiceThatDoesNotAnswerIsGivenUp) {
     } catch (const EPrinter& e) {
       EXPECT_EQ(e.Message, "The print service does not answer");
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3500))
+        << "given up after 3 s";
     EXPECT_FALSE(printer.Printing());
     // The page metrics use that answer; a PDF page stands in for the printer's.
     const int figures[] = {printer.PixelsPerInchX(), printer.PixelsPerInchY(),
