@@ -25,5 +25,12 @@ else
 fi
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
+# Qt keeps its run-time files where the session says; without a session (a plain login, a
+# service) it would make a folder of its own in /tmp and leave it there.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$build/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+fi
 cd "$build"
 ctest --output-on-failure --timeout 300 -j "$jobs"

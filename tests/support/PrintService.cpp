@@ -108,7 +108,9 @@ TPrivateFolder::TPrivateFolder(const std::string& Prefix) {
     _exit(127);
   }
   close(ends[1]);
-  if (child > 0) waitpid(child, nullptr, 0);
+  if (child > 0)
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
   FSweeper = ends[0];
 }
 
