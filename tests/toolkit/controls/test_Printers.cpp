@@ -1,7 +1,8 @@
 // The printer: jobs into a PDF file checked with poppler's readers (page size, where the
 // drawing lands), and the failures a caller must see as EPrinter: no printer, a printer
 // that is not there, a file that cannot be written (whole), drawing outside a job, and a
-// print service (started here on loopback) that refuses or loses a job or does not answer.
+// print service (a private one started here) that refuses, loses or aborts a job or does not
+// answer, where a job reported as failed must never print later.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
