@@ -10,7 +10,7 @@ PKGS=(
   libcurl4-openssl-dev libssl-dev zlib1g-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libeigen3-dev libqcustomplot-dev
   libboost-math-dev libgsl-dev libopenblas-dev liblapacke-dev
-  poppler-utils libemf2svg-dev libemf2svg1 cups printer-driver-cups-pdf libcups2-dev
+  poppler-utils libemf2svg-dev libemf2svg1 cups libcups2-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
   python3 python3-pyftpdlib python3-mpmath openssl ca-certificates locales tzdata
   xvfb xauth

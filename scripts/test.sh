@@ -23,6 +23,14 @@ else
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   jobs=$(nproc)
 fi
+# Qt keeps its run-time files where the session says; without a session (a plain login, a
+# service) it would make a folder of its own in /tmp and leave it there (the build runs Qt
+# programs too).
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$build/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 0700 "$XDG_RUNTIME_DIR"
+fi
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 cd "$build"

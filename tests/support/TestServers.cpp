@@ -53,7 +53,8 @@ TTestServer::TTestServer(const std::string& Script, const std::vector<std::strin
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
 
-  std::vector<std::string> argv{kPython, "-u", ScriptPath(Script).string()};
+  // -B: the interpreter keeps its compiled modules to itself (no cache beside the scripts).
+  std::vector<std::string> argv{kPython, "-u", "-B", ScriptPath(Script).string()};
   argv.insert(argv.end(), Args.begin(), Args.end());
   std::vector<char*> cargv;
   for (auto& a : argv) cargv.push_back(a.data());

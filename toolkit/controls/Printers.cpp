@@ -1,11 +1,11 @@
 // The printer. Qt's PDF writer draws every job into a file in memory; EndDoc checks that the
 // document was written whole, then either writes it over the PDF destination through
 // WriteFileReplacing (so a failed or dropped job never leaves a truncated file behind and the
-// old file stays) or hands it to the print service (CUPS) and asks the service for the job's
-// state. The print service's library (libcups) is opened at the first request, so a program
-// that never prints does not load it. Every request to the service waits at most
-// kServiceTimeoutMs for each answer; the service is asked for its printers once per job (at
-// BeginDoc), and outside a job the page metrics come from the last answer.
+// old file stays) or hands it to the print service (CUPS) and follows the job's state until
+// the service has taken or refused it. The print service's library (libcups) is opened at the
+// first request, so a program that never prints does not load it. Every request to the
+// service ends within kServiceTimeoutMs of its start; the service is asked for its printers
+// once per job (at BeginDoc), and outside a job the page metrics come from the last answer.
 
 #include "Printers.h"
 
@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 
@@ -32,6 +33,11 @@
 namespace {
 
 constexpr int kServiceTimeoutMs = 3000;
+// A job that has to be cancelled after the service stopped answering: the request only has to
+// reach the service, which acts on it when it goes on; its answer is waited for this long.
+constexpr int kCancelTimeoutMs = 1000;
+// How often a wait looks at its deadline, and how often a job's state is asked.
+constexpr int kWaitSliceMs = 50;
 const char* const kNoAnswer = "The print service does not answer";
 const char* const kNoPrinter = "No printer is available";
 
@@ -57,6 +63,7 @@ struct TCupsApi {
   decltype(&ippNewRequest) NewRequest;
   decltype(&ippAddString) AddString;
   decltype(&ippAddInteger) AddInteger;
+  decltype(&ippAddBoolean) AddBoolean;
   decltype(&ippFindAttribute) FindAttribute;
   decltype(&ippGetInteger) GetInteger;
   decltype(&ippGetStatusCode) StatusCode;
@@ -89,7 +96,7 @@ const TCupsApi* Cups() {
         Bind(lib, "cupsDoIORequest", a.DoIORequest) &&
         Bind(lib, "cupsLastErrorString", a.LastErrorString) &&
         Bind(lib, "ippNewRequest", a.NewRequest) && Bind(lib, "ippAddString", a.AddString) &&
-        Bind(lib, "ippAddInteger", a.AddInteger) &&
+        Bind(lib, "ippAddInteger", a.AddInteger) && Bind(lib, "ippAddBoolean", a.AddBoolean) &&
         Bind(lib, "ippFindAttribute", a.FindAttribute) &&
         Bind(lib, "ippGetInteger", a.GetInteger) && Bind(lib, "ippGetStatusCode", a.StatusCode) &&
         Bind(lib, "ippDelete", a.Delete);
@@ -103,8 +110,10 @@ const TCupsApi* Cups() {
 }
 
 // One connection to the print service the environment names now (CUPS_SERVER, else the
-// system's configuration). Connecting and every later wait for the service end after
-// kServiceTimeoutMs.
+// system's configuration). Connecting ends after kServiceTimeoutMs, and each request (Ask)
+// within its time limit of its start, whatever the library's own waits (it waits up to a
+// second for the service to say it will read a request before sending the rest): the
+// library's waits are cut into slices, and GiveUp ends the first slice past the deadline.
 class TServiceConnection {
 public:
   TServiceConnection() : FApi(Cups()) {
@@ -118,7 +127,7 @@ public:
       FTimedOut = errno == ETIMEDOUT;
       return;
     }
-    FApi->SetTimeout(FHttp, kServiceTimeoutMs / 1000.0, &TServiceConnection::GiveUp, this);
+    FApi->SetTimeout(FHttp, kWaitSliceMs / 1000.0, &TServiceConnection::GiveUp, this);
   }
   ~TServiceConnection() {
     if (FHttp != nullptr) FApi->Close(FHttp);
@@ -131,14 +140,31 @@ public:
   // A wait for the service ran out of time (the request was abandoned).
   bool TimedOut() const { return FTimedOut; }
 
+  // Sends Request (freed here) to Resource, with the file Fd as its document when not -1,
+  // and waits at most LimitMs from now for the answer: the answer (the caller frees it), or
+  // null when there is none (TimedOut tells whether the time ran out).
+  ipp_t* Request(ipp_t* Request, const char* Resource, int Fd,
+                 int LimitMs = kServiceTimeoutMs) {
+    FDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(LimitMs);
+    ipp_t* response = FApi->DoIORequest(FHttp, Request, Resource, Fd, -1);
+    if (FTimedOut && response != nullptr) {
+      FApi->Delete(response);
+      response = nullptr;
+    }
+    return response;
+  }
+
 private:
   static int GiveUp(http_t*, void* Self) {
-    static_cast<TServiceConnection*>(Self)->FTimedOut = true;
+    auto* c = static_cast<TServiceConnection*>(Self);
+    if (std::chrono::steady_clock::now() < c->FDeadline) return 1;  // wait another slice
+    c->FTimedOut = true;
     return 0;
   }
   const TCupsApi* FApi;
   http_t* FHttp = nullptr;
   bool FTimedOut = false;
+  std::chrono::steady_clock::time_point FDeadline;
 };
 
 // The page a PWG media name describes ("iso_a4_210x297mm", "na_letter_8.5x11in"); an invalid
@@ -184,9 +210,8 @@ TServiceAnswer AskPrinters() {
                  kWanted);
   api.AddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                 api.User());
-  ipp_t* response = api.DoIORequest(c.Http(), request, "/", -1, -1);
+  ipp_t* response = c.Request(request, "/", -1);
   if (c.TimedOut()) {
-    if (response != nullptr) api.Delete(response);
     answer.NoAnswer = true;
     return answer;
   }
@@ -257,11 +282,8 @@ TChosenPrinter ChoosePrinter(const TServiceAnswer& Answer, const String& Name) {
 // saying why there is none. The request is freed.
 ipp_t* Ask(TServiceConnection& C, ipp_t* Request, const char* Resource, int DocumentFd,
            const String& Refused) {
-  ipp_t* response = C.Api()->DoIORequest(C.Http(), Request, Resource, DocumentFd, -1);
-  if (C.TimedOut()) {
-    if (response != nullptr) C.Api()->Delete(response);
-    throw EPrinter(kNoAnswer);
-  }
+  ipp_t* response = C.Request(Request, Resource, DocumentFd);
+  if (C.TimedOut()) throw EPrinter(kNoAnswer);
   if (response == nullptr || C.Api()->StatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
     const String why = C.Api()->LastErrorString();
     if (response != nullptr) C.Api()->Delete(response);
@@ -270,9 +292,46 @@ ipp_t* Ask(TServiceConnection& C, ipp_t* Request, const char* Resource, int Docu
   return response;
 }
 
-// Hands the PDF document in Fd to the printer Name as one job called Title, then asks the
-// service for the job's state: EPrinter when the service refuses the job, does not answer, or
-// has cancelled or aborted it.
+// A request of Op about the printer Name (its address and the requesting user filled in).
+ipp_t* NewPrinterRequest(const TCupsApi& Api, ipp_op_t Op, const String& Name) {
+  char uri[HTTP_MAX_URI];
+  Api.AssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", Api.Port(),
+                  "/printers/%s", Name.c_str());
+  ipp_t* r = Api.NewRequest(Op);
+  Api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  Api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, Api.User());
+  return r;
+}
+
+ipp_t* NewJobRequest(const TCupsApi& Api, ipp_op_t Op, const String& Name, int JobId) {
+  ipp_t* r = NewPrinterRequest(Api, Op, Name);
+  Api.AddInteger(r, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", JobId);
+  return r;
+}
+
+// Cancels the job JobId on the printer Name, as far as the service lets it (a job that has
+// ended stays as it ended). A service that does not answer acts on the request when it goes
+// on; it is not waited for longer than kCancelTimeoutMs.
+void CancelJob(const String& Name, int JobId) {
+  TServiceConnection c;
+  if (c.Http() == nullptr) return;
+  ipp_t* answer =
+      c.Request(NewJobRequest(*c.Api(), IPP_OP_CANCEL_JOB, Name, JobId), "/jobs/", -1,
+                kCancelTimeoutMs);
+  if (answer != nullptr) c.Api()->Delete(answer);
+}
+
+// Hands the PDF document in Fd to the printer Name as one job called Title, then follows the
+// job's state until the service has taken or refused it: EPrinter when the service refuses
+// the job, does not answer, or cancels or aborts it.
+//
+// The job is made without a document, held, given its document, and only then released; when
+// the service does not answer a step after the job was made, the job is cancelled. So a
+// request the service acts on only after it was given up prints nothing: a job made then has
+// no document (the service drops a job whose document does not follow), and a held job stays
+// held until the cancel, sent after the request, ends it. The released job is followed until
+// the printer has printed it or the job has ended otherwise, for kServiceTimeoutMs at most: a
+// job still waiting or printing then is in the service's hands.
 void SubmitJob(const String& Name, const String& Title, int Fd) {
   const String refused = "The printer \"" + Name + "\" did not take the job";
   TServiceConnection c;
@@ -281,42 +340,49 @@ void SubmitJob(const String& Name, const String& Title, int Fd) {
     throw EPrinter(refused + ": the print service is not running");
   }
   const TCupsApi& api = *c.Api();
-  char uri[HTTP_MAX_URI];
-  api.AssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", api.Port(),
-                  "/printers/%s", Name.c_str());
-  const auto NewRequest = [&](ipp_op_t Op) {
-    ipp_t* r = api.NewRequest(Op);
-    api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    api.AddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                  api.User());
-    return r;
-  };
-  ipp_t* job = NewRequest(IPP_OP_PRINT_JOB);
-  api.AddString(job, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, Title.c_str());
-  api.AddString(job, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
-                "application/pdf");
-  if (::lseek(Fd, 0, SEEK_SET) != 0) {
-    api.Delete(job);
-    throw EPrinter(refused);
-  }
   const String resource = "/printers/" + Name;
-  ipp_t* answer = Ask(c, job, resource.c_str(), Fd, refused);
+  ipp_t* create = NewPrinterRequest(api, IPP_OP_CREATE_JOB, Name);
+  api.AddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, Title.c_str());
+  ipp_t* answer = Ask(c, create, resource.c_str(), -1, refused);
   ipp_attribute_t* id = api.FindAttribute(answer, "job-id", IPP_TAG_INTEGER);
   const int jobId = id != nullptr ? api.GetInteger(id, 0) : 0;
   api.Delete(answer);
   if (jobId <= 0) throw EPrinter(refused);
 
-  ipp_t* ask = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  api.AddInteger(ask, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-  api.AddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                "job-state");
-  ipp_t* state = Ask(c, ask, "/", -1, refused);
-  ipp_attribute_t* s = api.FindAttribute(state, "job-state", IPP_TAG_ENUM);
-  const int jobState = s != nullptr ? api.GetInteger(s, 0) : 0;
-  api.Delete(state);
-  if (jobState == IPP_JSTATE_CANCELED || jobState == IPP_JSTATE_ABORTED)
-    throw EPrinter(refused + ": the job was " +
-                   (jobState == IPP_JSTATE_CANCELED ? "cancelled" : "aborted"));
+  try {
+    api.Delete(Ask(c, NewJobRequest(api, IPP_OP_HOLD_JOB, Name, jobId), "/jobs/", -1, refused));
+    ipp_t* send = NewJobRequest(api, IPP_OP_SEND_DOCUMENT, Name, jobId);
+    api.AddString(send, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                  "application/pdf");
+    api.AddBoolean(send, IPP_TAG_OPERATION, "last-document", 1);
+    if (::lseek(Fd, 0, SEEK_SET) != 0) {
+      api.Delete(send);
+      throw EPrinter(refused);
+    }
+    api.Delete(Ask(c, send, resource.c_str(), Fd, refused));
+    api.Delete(Ask(c, NewJobRequest(api, IPP_OP_RELEASE_JOB, Name, jobId), "/jobs/", -1, refused));
+
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kServiceTimeoutMs);
+    while (true) {
+      ipp_t* ask = NewJobRequest(api, IPP_OP_GET_JOB_ATTRIBUTES, Name, jobId);
+      api.AddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                    "job-state");
+      ipp_t* state = Ask(c, ask, "/jobs/", -1, refused);
+      ipp_attribute_t* s = api.FindAttribute(state, "job-state", IPP_TAG_ENUM);
+      const int jobState = s != nullptr ? api.GetInteger(s, 0) : 0;
+      api.Delete(state);
+      if (jobState == IPP_JSTATE_CANCELED || jobState == IPP_JSTATE_ABORTED)
+        throw EPrinter(refused + ": the job was " +
+                       (jobState == IPP_JSTATE_CANCELED ? "cancelled" : "aborted"));
+      if (jobState == IPP_JSTATE_COMPLETED || std::chrono::steady_clock::now() >= deadline)
+        return;
+      ::usleep(kWaitSliceMs * 1000);
+    }
+  } catch (const EPrinter&) {
+    CancelJob(Name, jobId);
+    throw;
+  }
 }
 
 // Device units per inch of every job.

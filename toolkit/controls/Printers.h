@@ -39,7 +39,9 @@ public:
   void NewPage();
   // Finishes the job; EPrinter when the printer or file did not take it: the file could not
   // be written whole (the old file is then kept), or the print service refused the job, lost
-  // it, or does not answer.
+  // it, cancelled or aborted it while it was followed (a few seconds at most), or does not
+  // answer. A job reported as failed does not print later: the service's part of it is
+  // cancelled.
   void EndDoc();
   // Drops the open job (nothing when none is open).
   void Abort();

@@ -2,11 +2,13 @@
 // files (each must leave the chart as it was and report -1 or -2), the listing and the copy of
 // annotations between charts.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 #include "DOV_zodoza.h"
 #include "DOV_zodoza_files.h"
@@ -18,16 +20,19 @@ namespace fs = std::filesystem;
 constexpr size_t kRec = sizeof(TrcChartItem);
 const String kCrLf = "\r\n";
 
+// A fresh folder of its own (a parameterised test's name holds a "/", so names are not made
+// from it), removed with everything in it.
 struct TempDir {
   fs::path dir;
   TempDir() {
-    dir =
-        fs::temp_directory_path() /
-        ("kestal_chartfiles_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
+    std::string pattern = (fs::temp_directory_path() / "kestal_chartfiles_XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+    dir = pattern;
   }
-  ~TempDir() { fs::remove_all(dir); }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
   String Name(const char* n) const { return (dir / n).string(); }
 };
 

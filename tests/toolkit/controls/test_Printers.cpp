@@ -1,21 +1,82 @@
 // The printer: jobs into a PDF file checked with poppler's readers (page size, where the
 // drawing lands), and the failures a caller must see as EPrinter: no printer, a printer
 // that is not there, a file that cannot be written (whole), drawing outside a job, and a
-// print service (started here on loopback) that refuses or loses a job or does not answer.
+// print service (a private one started here) that refuses, loses or aborts a job or does not
+// answer, where a job reported as failed must never print later.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "DocumentReaders.h"
 #include "Forms.h"
 #include "PrintService.h"
 #include "Printers.h"
 #include "TestSupport.h"
+
+namespace {
+
+// The disk of a folder fills up: while the object lives, the files in Folder take only Room
+// more bytes between them; a write past that writes what still fits, and a write with no room
+// left fails with ENOSPC, as on a full disk. Files elsewhere (the printer's job in memory
+// among them) are written as ever. This program's write() below asks it first.
+class FullDisk {
+public:
+  FullDisk(const std::filesystem::path& Folder, unsigned long long Room)
+      : FFolder(std::filesystem::canonical(Folder).string() + "/"), FRoom(Room) {
+    Current = this;
+  }
+  ~FullDisk() { Current = nullptr; }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+  // How many of Size bytes written to Fd fit (Size when Fd is not a file in the folder).
+  size_t Fits(int Fd, size_t Size) {
+    struct stat st;
+    if (fstat(Fd, &st) != 0 || !S_ISREG(st.st_mode)) return Size;
+    char path[4096];
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(Fd)).c_str(), path,
+                               sizeof path - 1);
+    if (n <= 0 || std::string(path, static_cast<size_t>(n)).rfind(FFolder, 0) != 0) return Size;
+    const size_t fits = static_cast<size_t>(std::min<unsigned long long>(Size, FRoom));
+    FRoom -= fits;
+    return fits;
+  }
+
+  static inline std::atomic<FullDisk*> Current{nullptr};
+
+private:
+  std::string FFolder;
+  unsigned long long FRoom;
+};
+
+}  // namespace
+
+// The C library's write, but for files on a full disk (FullDisk). Calls from the program's
+// libraries come here too, as this program's definition comes first.
+extern "C" ssize_t write(int Fd, const void* Data, size_t Size) {
+  using Write = ssize_t (*)(int, const void*, size_t);
+  static const Write next = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
+  if (FullDisk* full = FullDisk::Current.load(); full != nullptr && Size > 0) {
+    const size_t fits = full->Fits(Fd, Size);
+    if (fits == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    Size = fits;
+  }
+  return next(Fd, Data, Size);
+}
 
 namespace {
 
@@ -133,12 +194,13 @@ TEST(Printer, APdfFileThatCannotBeWrittenWholeKeepsTheOldOne) {
   ASSERT_GT(whole, 1000u);
   job.printer.SetOutputFileName("keep.pdf");
   // The disk is full from the start, fills in the middle of the document, or just before its
-  // end.
+  // end (the job itself is drawn in memory, which a full disk does not stop: the file's
+  // writer meets the full disk).
   for (const unsigned long long room : {0ULL, whole / 2ULL, whole - 10ULL}) {
     SCOPED_TRACE(room);
     job.dir.write("keep.pdf", "old");
     {
-      testsupport::FileSizeLimit full(room);
+      FullDisk full(job.dir.path(), room);
       try {
         PrintOnePage(job.printer);
         ADD_FAILURE() << "a page that could not be written was reported as printed";
@@ -174,10 +236,35 @@ protected:
   static void SetUpTestSuite() { Service = std::make_unique<printtest::TPrintService>(); }
   static void TearDownTestSuite() { Service.reset(); }
   void SetUp() override { Application->Initialize(); }
+
+public:
   static inline std::unique_ptr<printtest::TPrintService> Service;
 };
 
 const std::string kQueue = printtest::TPrintService::kQueue;
+
+// The titles of the documents the service has printed so far.
+std::vector<std::string> PrintedTitles() {
+  std::vector<std::string> titles;
+  for (const auto& f : PrintService::Service->Printed())
+    titles.push_back(testsupport::ReadPdfInfo(f).title);
+  return titles;
+}
+
+// Prints a page called Title and waits (at most 60 s) until the service has printed it: the
+// jobs the service took before it have been printed then too.
+void PrintAndWait(const std::string& Title) {
+  TPrinter printer;
+  printer.SetTitle(Title);
+  PrintOnePage(printer);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto titles = PrintedTitles();
+    if (std::find(titles.begin(), titles.end(), Title) != titles.end()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ADD_FAILURE() << "\"" << Title << "\" was not printed\n" << PrintService::Service->Log();
+}
 
 }  // namespace
 
@@ -226,21 +313,32 @@ TEST_F(PrintService, JobsTheServiceRefusesOrLosesAreReported) {
          Service = std::make_unique<printtest::TPrintService>();
        },
        refused},
+      {"a device that fails the job a moment after the queue took it",
+       [] { Service->FailJobs(true); }, Nothing, [] { Service->FailJobs(false); },
+       refused + ": the job was aborted"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     k.before();
     TPrinter printer;
+    printer.SetTitle(k.what);
     DrawOnePage(printer);
     k.during();
+    const auto t0 = std::chrono::steady_clock::now();
     try {
       printer.EndDoc();
       ADD_FAILURE() << "reported as printed";
     } catch (const EPrinter& e) {
       EXPECT_EQ(e.Message.substr(0, k.message.size()), k.message) << e.Message;
     }
+    // Every wait for the service ends after 3 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3500));
     EXPECT_FALSE(printer.Printing());
     k.after();
+    // A job reported as not printed never prints, not even once the service goes on.
+    PrintAndWait(std::string("after ") + k.what);
+    const auto titles = PrintedTitles();
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), k.what), 0) << "printed after all";
   }
 }
 
@@ -277,6 +375,8 @@ TEST_F(PrintService, AServiceThatDoesNotAnswerIsGivenUp) {
     } catch (const EPrinter& e) {
       EXPECT_EQ(e.Message, "The print service does not answer");
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3500))
+        << "given up after 3 s";
     EXPECT_FALSE(printer.Printing());
     // The page metrics use that answer; a PDF page stands in for the printer's.
     const int figures[] = {printer.PixelsPerInchX(), printer.PixelsPerInchY(),
