@@ -174,25 +174,6 @@ bool CouldBePulsarRow(std::string_view Line) {
                      [](char ch) { return (ch >= '0' && ch <= '9') || ch == '\r'; });
 }
 
-bool TTextLines::Next() {
-  if (FNext >= FText.size()) return false;
-  const size_t begin = FNext;
-  const void* lf = std::memchr(FText.data() + begin, '\n', FText.size() - begin);
-  const size_t stop = lf != nullptr
-                          ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data())
-                          : FText.size();
-  FHasLineEnd = lf != nullptr;
-  FNext = FHasLineEnd ? stop + 1 : stop;
-  FLine = FText.substr(begin, stop - begin);
-  if (FLine.find('\r') != std::string_view::npos) {
-    FBuffer.clear();
-    for (const char ch : FLine)
-      if (ch != '\r') FBuffer += ch;
-    FLine = FBuffer;
-  }
-  return true;
-}
-
 namespace {
 
 // The start-up reading, fed with a catalogue's bytes in blocks. Up to where the band passes

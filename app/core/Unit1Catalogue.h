@@ -11,6 +11,7 @@
 
 #include "DOV_matrix.h"
 #include "System.h"
+#include "TextFile.h"
 
 class TDataTable;
 
@@ -40,25 +41,6 @@ struct TBandTableResult {
 // around allowed) followed by ";". Blank lines and the closing tags of a downloaded page are
 // none. Carriage returns count as absent, as the line reader drops them.
 bool CouldBePulsarRow(std::string_view Line);
-
-// The lines of a text one at a time, split as SplitTextLines splits them (LF ends a line, CR
-// LF counts as one, a carriage return that ends no line is dropped, text after the last LF is
-// a last line), without copying the text. Text is what the reader takes (up to a byte 26).
-class TTextLines {
-public:
-  explicit TTextLines(std::string_view Text) : FText(Text) {}
-  // Moves to the next line; false when the text has no more.
-  bool Next();
-  std::string_view Line() const { return FLine; }  // without its line end
-  bool HasLineEnd() const { return FHasLineEnd; }
-
-private:
-  std::string_view FText;
-  std::string_view FLine;
-  String FBuffer;  // a line without its carriage returns
-  size_t FNext = 0;
-  bool FHasLineEnd = false;
-};
 
 // Checks of the raw lines before anything is imported. The header must be line 2 exactly
 // (a missing or extra column would shift every column silently). No line may have more fields

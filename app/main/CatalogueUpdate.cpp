@@ -32,10 +32,17 @@ constexpr const char* QueryText =
     "&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-999.99&fsize=3&x_axis="
     "&x_scale=linear&y_axis=&y_scale=linear&state=query&table_bottom.x=87&table_bottom.y=35";
 
-std::vector<String> ReadLines(const String& FileName, bool& Opened) {
+// The bytes of a file the check or the download wrote; false when it cannot be opened.
+bool ReadWritten(const String& FileName, String& Bytes) {
   std::ifstream in(FileName, std::ios::binary);
-  Opened = static_cast<bool>(in);
-  String bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in) return false;
+  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+std::vector<String> ReadLines(const String& FileName, bool& Opened) {
+  String bytes;
+  Opened = ReadWritten(FileName, bytes);
   return SplitTextLines(bytes);
 }
 
@@ -195,11 +202,7 @@ String InstallReply(const String& Reply, const String& Version, const String& Ol
 
 String CatalogueProblem(const String& FileName, const String& Version) {
   String bytes;
-  {
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) return "cannot be read";
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  if (!ReadWritten(FileName, bytes)) return "cannot be read";
   TTextLines first(bytes);
   if (!first.Next() || first.Line() != VersionLinePrefix + Version ||
       CatalogueVersionOf(String(first.Line())) != Version)

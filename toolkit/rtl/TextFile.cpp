@@ -19,26 +19,29 @@ size_t ReadableTextLength(const String& Bytes) {
                           : Bytes.size();
 }
 
-std::vector<String> SplitTextLines(const String& Bytes) {
-  const char* p = Bytes.data();
-  const char* const end = p + ReadableTextLength(Bytes);
-  std::vector<String> lines;
-  while (p < end) {
-    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* stop = lf != nullptr ? lf : end;
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
-    String& line = lines.emplace_back();
-    if (cr == nullptr) {
-      line.assign(p, stop);
-    } else {
-      line.reserve(static_cast<size_t>(stop - p));
-      line.assign(p, cr);
-      for (const char* q = cr + 1; q < stop; ++q)
-        if (*q != '\r') line += *q;
-    }
-    if (lf == nullptr) break;
-    p = lf + 1;
+bool TTextLines::Next() {
+  if (FNext >= FText.size()) return false;
+  const size_t begin = FNext;
+  const void* lf = std::memchr(FText.data() + begin, '\n', FText.size() - begin);
+  const size_t stop = lf != nullptr
+                          ? static_cast<size_t>(static_cast<const char*>(lf) - FText.data())
+                          : FText.size();
+  FHasLineEnd = lf != nullptr;
+  FNext = FHasLineEnd ? stop + 1 : stop;
+  FLine = FText.substr(begin, stop - begin);
+  if (FLine.find('\r') != std::string_view::npos) {
+    FBuffer.clear();
+    for (const char ch : FLine)
+      if (ch != '\r') FBuffer += ch;
+    FLine = FBuffer;
   }
+  return true;
+}
+
+std::vector<String> SplitTextLines(const String& Bytes) {
+  std::vector<String> lines;
+  TTextLines walk(std::string_view(Bytes.data(), ReadableTextLength(Bytes)));
+  while (walk.Next()) lines.emplace_back(walk.Line());
   return lines;
 }
 

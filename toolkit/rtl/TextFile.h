@@ -11,6 +11,7 @@
 // Every failure raises EInOutError with the file name in the message.
 
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "System.h"
@@ -19,6 +20,25 @@
 size_t ReadableTextLength(const String& Bytes);
 // Splits bytes into lines by the reading rules above.
 std::vector<String> SplitTextLines(const String& Bytes);
+
+// The lines of a text one at a time, by the reading rules above, without copying the text
+// (a line with carriage returns is the one copy). Text is what the reader takes: pass
+// ReadableTextLength's part for the byte-26 rule.
+class TTextLines {
+public:
+  explicit TTextLines(std::string_view Text) : FText(Text) {}
+  // Moves to the next line; false when the text has no more.
+  bool Next();
+  std::string_view Line() const { return FLine; }  // without its line end
+  bool HasLineEnd() const { return FHasLineEnd; }
+
+private:
+  std::string_view FText;
+  std::string_view FLine;
+  String FBuffer;  // a line without its carriage returns
+  size_t FNext = 0;
+  bool FHasLineEnd = false;
+};
 
 class TTextFile {
 public:
