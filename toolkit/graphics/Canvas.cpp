@@ -915,6 +915,22 @@ TCanvasPixels::Ref& TCanvasPixels::Ref::operator=(TColor C) {
 }
 
 // ---- text --------------------------------------------------------------------------------
+std::vector<QTextLine> gfx::LayOutUnwrapped(QTextLayout& Layout) {
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setFlags(QTextOption::IncludeTrailingSpaces);
+  Layout.setTextOption(option);
+  const int columns = static_cast<int>(Layout.text().size());
+  std::vector<QTextLine> lines;
+  Layout.beginLayout();
+  for (QTextLine line = Layout.createLine(); line.isValid(); line = Layout.createLine()) {
+    line.setNumColumns(columns);
+    lines.push_back(line);
+  }
+  Layout.endLayout();
+  return lines;
+}
+
 namespace {
 QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -965,21 +981,10 @@ struct TShapedLine {
     }
     if (faces.empty()) return;
 
-    // Laid out as a painter draws a text at a point: the first letter with a direction sets
-    // the paragraph's, and stretches of the other direction keep their own order within it.
+    // Stretches of the other direction than the paragraph's keep their own order within it.
     QTextLayout layout(text, F.Outline);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(option);
     layout.setFormats(formats);
-    layout.beginLayout();
-    std::vector<QTextLine> lines;  // more than one only after a line or paragraph separator
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-      line.setNumColumns(static_cast<int>(text.size()));
-      lines.push_back(line);
-    }
-    layout.endLayout();
+    const std::vector<QTextLine> lines = gfx::LayOutUnwrapped(layout);
 
     // The lines follow one another on the one line a canvas draws.
     std::vector<TShapedGlyph> glyphs;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "CanvasDevice.h"
+#include "GraphicsPrivate.h"
 #include "GraphicsQt.h"
 #include "SysUtils.h"
 
@@ -73,22 +74,20 @@ std::vector<std::int32_t> ShapedAdvances(const QString& Text, const QFont& Font)
   std::vector<std::int32_t> dx(static_cast<std::size_t>(n), 0);
   if (n == 0) return dx;
   QTextLayout layout(Text, Font);
-  QTextOption option;
-  option.setWrapMode(QTextOption::NoWrap);
-  option.setFlags(QTextOption::IncludeTrailingSpaces);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  QTextLine line = layout.createLine();
-  if (line.isValid()) line.setNumColumns(n);
-  layout.endLayout();
-  if (!line.isValid()) return dx;
+  const std::vector<QTextLine> lines = gfx::LayOutUnwrapped(layout);
   std::vector<double> advance(static_cast<std::size_t>(n), 0.0);
   std::vector<std::pair<quint32, double>> counted;  // glyph and its x, once each
-  double total = 0;
+  double total = 0, width = 0;
+  for (const QTextLine& line : lines) width += line.horizontalAdvance();
   for (int i = 0; i < n;) {
     int next = i + 1;
     while (next < n && !layout.isValidCursorPosition(next)) ++next;
-    for (const QGlyphRun& run : line.glyphRuns(i, next - i)) {
+    const auto line =
+        std::find_if(lines.begin(), lines.end(), [i](const QTextLine& l) {
+          return i < l.textStart() + l.textLength();
+        });
+    if (line == lines.end()) break;
+    for (const QGlyphRun& run : line->glyphRuns(i, next - i)) {
       const QList<quint32> glyphs = run.glyphIndexes();
       const QList<QPointF> at = run.positions();
       const QList<QPointF> widths = run.rawFont().advancesForGlyphIndexes(glyphs);
@@ -102,7 +101,7 @@ std::vector<std::int32_t> ShapedAdvances(const QString& Text, const QFont& Font)
     total += advance[static_cast<std::size_t>(i)];
     i = next;
   }
-  const double scale = total > 0 ? line.horizontalAdvance() / total : 0.0;
+  const double scale = total > 0 ? width / total : 0.0;
   double sum = 0;
   std::int32_t given = 0;
   for (std::size_t i = 0; i < advance.size(); ++i) {
