@@ -34,6 +34,11 @@ int WholeAzimuth(double Degrees) {
   return a == FullCircle ? 0 : a;
 }
 
+String AzimuthText(double Degrees, const String& Pattern) {
+  const String text = FormatFloat(Pattern, Degrees);
+  return text == FormatFloat(Pattern, 360.0) ? FormatFloat(Pattern, 0.0) : text;
+}
+
 bool THorizonProfile::Visible(int Azimuth, int Elevation) const {
   for (size_t i = 1; i <= HorizonSectors; ++i)
     if (Az[i - 1] <= Azimuth && Azimuth < Az[i] && Elevation >= MinEl[i - 1]) return true;
@@ -325,11 +330,10 @@ TDriftTable ComputeDriftScan(const TObserver& Observer, const THorizonProfile& H
       const TSkyObject& object = DriftObjects()[c - 1];
       const TSkyPosition p = PositionOf(object, Observer, UtcInstantOf(t));
       table[c][0] = object.Name;
-      String azimuth = FormatFloat("#000.00", p.Azimuth);
-      if (azimuth == "360.00") azimuth = "000.00";  // due north, as the visibility test takes it
-      table[c][j] = Horizon.Visible(p.Azimuth, p.Elevation)
-                        ? azimuth + " : " + FormatFloat("#00.00", p.Elevation)
-                        : String();
+      table[c][j] =
+          Horizon.Visible(p.Azimuth, p.Elevation)
+              ? AzimuthText(p.Azimuth, "#000.00") + " : " + FormatFloat("#00.00", p.Elevation)
+              : String();
       constexpr size_t ClockOffset = 11, ClockLength = 8;  // hh:mm:ss in an asctime text
       table[0][j] = "+" + IntToStr(minutes) + "min.(" +
                     crt::AsctimeText(LocalWallTime(t)).substr(ClockOffset, ClockLength) + ")";

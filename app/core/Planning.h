@@ -40,6 +40,9 @@ int WholeDegrees(double Degrees);
 // An azimuth in whole degrees as the grids show it: WholeDegrees, with 360 (from 359.5 on)
 // shown and tested as 0.
 int WholeAzimuth(double Degrees);
+// An azimuth as the tables show it in the decimals of Pattern ("#0.00", "#000.00"): one that
+// rounds up to 360 is due north and shows as 0, as WholeAzimuth takes it.
+String AzimuthText(double Degrees, const String& Pattern);
 
 inline constexpr const char* HorizonFileName = "Kestal_horizon.txt";
 

@@ -178,9 +178,13 @@ static void ShowLayer(TZOdoza* Chart, int Layer, int Samples, Double Lo, Double 
   }
   Chart->ForceRange(1, 0, Lo, std::max(Samples, 0) + 1, Hi);
   Chart->SetGridDy(GridDy);
-  Chart->SetAutoRedraw(true);
   for (int l = 1; l <= kPlotLayers; ++l) Chart->SetLayerVisib(l, l == Layer);
+  // Shown with AutoRedraw off, ShowGraf paints the whole chart and leaves the cached data area
+  // without cross hairs (with it on, they are drawn into the cache, and the next move of the
+  // pointer would show the old cross hair beside the new one, see PlaceCrossHair).
+  Chart->SetAutoRedraw(false);
   Chart->ShowGraf();
+  Chart->SetAutoRedraw(true);
 }
 
 // The pointer's position is read in the active layer and cross hair 1 is drawn there; the
@@ -267,8 +271,9 @@ void TForm53::ClearReadOut() {
 }
 
 // With AutoRedraw on, a cross-hair change repaints all data (12 ms for 50,000 samples) before
-// the cross hairs are drawn over the cached data area. The cache is current whenever AutoRedraw
-// is on, so the cross-hair refresh alone gives the same picture.
+// the cross hairs are drawn over the cached data area. Every drawing of this window leaves that
+// cache current and free of cross hairs (ShowLayer, ClearGraf, Repaint), so the cross-hair
+// refresh alone gives the same picture.
 void TForm53::PlaceCrossHair(Double X, Double Y) {
   const bool autoRedraw = ZOdoza1->AutoRedraw();
   ZOdoza1->SetAutoRedraw(false);

@@ -67,7 +67,7 @@ void TForm34::FindCulminations(int Code) {
                            TListItem* item = ListView1->Items()->Add();
                            item->SetCaption(OneLine(Row.UtcText));
                            item->SubItems()->Add(OneLine(Row.LocalText));
-                           item->SubItems()->Add(FormatFloat("#0.00", Row.Azimuth));
+                           item->SubItems()->Add(AzimuthText(Row.Azimuth, "#0.00"));
                            item->SubItems()->Add(FormatFloat("#0.00", Row.Elevation));
                            Repaint();
                          });

@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHeaderView>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeView>
 
@@ -323,6 +324,28 @@ void ApplyFirstDayOfWeek(QCalendarWidget* Calendar, int Day) {
     Calendar->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(Day));
 }
 
+// Puts the calendar's focus frame (the current cell of its day table) on Day of the month shown,
+// selecting nothing. The day cells hold their day numbers; the first 1 among them starts the
+// month shown (the days of the month before come first).
+void FocusDayShown(QCalendarWidget* Calendar, int Day) {
+  auto* view = Calendar->findChild<QTableView*>();
+  if (view == nullptr || view->model() == nullptr || view->selectionModel() == nullptr) return;
+  const QAbstractItemModel* m = view->model();
+  const int row0 =
+      Calendar->horizontalHeaderFormat() == QCalendarWidget::NoHorizontalHeader ? 0 : 1;
+  const int col0 = Calendar->verticalHeaderFormat() == QCalendarWidget::NoVerticalHeader ? 0 : 1;
+  bool inMonth = false;
+  for (int r = row0; r < m->rowCount(); ++r)
+    for (int c = col0; c < m->columnCount(); ++c) {
+      const int shown = m->index(r, c).data().toInt();
+      inMonth = inMonth || shown == 1;
+      if (inMonth && shown == Day) {
+        view->selectionModel()->setCurrentIndex(m->index(r, c), QItemSelectionModel::NoUpdate);
+        return;
+      }
+    }
+}
+
 // The field makes its drop-down calendar (a whole month view, milliseconds to build) only when
 // something first needs it: a click on the arrow, a key, or a call of calendarWidget(). The
 // picker sets the calendar up the moment it exists instead of making it early. The calendar
@@ -386,12 +409,14 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
   e->OnCalendarMade = [this, justChanged](QCalendarWidget* Calendar) {
     ApplyFirstDayOfWeek(Calendar, FFirstDayOfWeek);
     // A field that holds no date yet (day 0, shown as its hint) opens its calendar on the
-    // current month rather than on December 1899; nothing is selected, so the hint stays.
-    // The field has set the calendar to its own date by the time the calendar is shown.
+    // current month rather than on December 1899, with the focus frame on today (the page
+    // change alone leaves it on the day of month of 30 December); nothing is selected, so the
+    // hint stays. The field has set the calendar to its own date by the time it is shown.
     Calendar->installEventFilter(new TLambdaFilter(Calendar, [this, Calendar](QObject*, QEvent* E) {
       if (E->type() == QEvent::Show && Date() == 0) {
         const QDate today = QDate::currentDate();
         Calendar->setCurrentPage(today.year(), today.month());
+        FocusDayShown(Calendar, today.day());
       }
       return false;
     }));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -146,8 +147,8 @@ protected:
   std::vector<TColor> Picture() const {
     std::vector<TColor> p;
     TCanvas* c = Form53->ZOdoza1->ChartBmp()->Canvas();
-    for (int y = 0; y < Form53->ZOdoza1->Height(); y += 2)
-      for (int x = 0; x < Form53->ZOdoza1->Width(); x += 2) p.push_back(c->GetPixel(x, y));
+    for (int y = 0; y < Form53->ZOdoza1->Height(); ++y)
+      for (int x = 0; x < Form53->ZOdoza1->Width(); ++x) p.push_back(c->GetPixel(x, y));
     return p;
   }
   std::vector<bool> VisibleLayers() const {
@@ -304,6 +305,51 @@ TEST_F(PlotWindowTest, TheReadOutFollowsTheMouse) {
   Form53->Button9Click(nullptr);
   Form53->ZOdoza1MouseMoveInChart(nullptr, true, 0, 2, 1);
   EXPECT_EQ(ReadOut(), std::vector<String>(9));
+}
+
+TEST_F(PlotWindowTest, OneCrossHairAfterEachRedraw) {
+  // The pointer rests on sample 1 while the chart is drawn anew; the next move, to the last
+  // sample, leaves one cross hair, at the pointer: the picture is the one a fresh drawing gives.
+  const int n = WriteRealDatabase();
+  ASSERT_GE(n, 3);
+  Open();
+  struct Case {
+    const char* what;
+    std::function<void()> redraw;
+  } cases[] = {
+      {"Sun Noise expected", [] { Form53->Button5Click(nullptr); }},
+      {"expected vs measured", [] { Form53->Button8Click(nullptr); }},
+      {"Sun Flow", [] { Form53->Button4Click(nullptr); }},
+      {"Delta", [] { Form53->Button7Click(nullptr); }},
+      {"a new Plot", [] { Form35->Button10Click(Form35->Button10); }},
+      {"a deletion",
+       [this] {
+         Form35->Edit6->SetText("1");
+         dialogs->Answer(IDYES);
+         Form35->Button7Click(Form35->Button7);
+       }},
+  };
+  // A point a third or two thirds up the shown Y range.
+  const auto At = [this](double x, double part) {
+    const TScalePropsVert* y1 = Form53->ZOdoza1->GetScalePropsY1();
+    return PixelOf(x, y1->RangeLow() + part * (y1->RangeHigh() - y1->RangeLow()));
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MoveTo(At(1, 1.0 / 3));
+    ASSERT_EQ(Form53->Edit1->Text(), "1");
+    c.redraw();
+    const int last = Form35->SampleCount - 1;
+    MoveTo(At(last, 2.0 / 3));
+    ASSERT_EQ(Form53->Edit1->Text(), IntToStr(last));
+    const std::vector<TColor> moved = Picture();
+    Form53->ZOdoza1->Repaint();
+    const std::vector<TColor> fresh = Picture();
+    ASSERT_EQ(moved.size(), fresh.size());
+    size_t differ = 0;
+    for (size_t i = 0; i < moved.size(); ++i) differ += moved[i] != fresh[i];
+    EXPECT_EQ(differ, 0u);
+  }
 }
 
 TEST_F(PlotWindowTest, ZoomAndResetRestoreTheExactSize) {

@@ -4,6 +4,7 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHeaderView>
+#include <QTableView>
 #include <QTreeView>
 
 #include "ComCtrls.h"
@@ -153,18 +154,41 @@ TEST(CalendarPicker, StartsEmptyShowingItsHint) {
             Qt::Monday);
 }
 
+// The day of the calendar's focus frame (the current cell of its day table): the first "1" of
+// the day cells starts the month shown, and each cell after it is a day later. Invalid without
+// a current cell.
+QDate FocusedDay(QCalendarWidget* Calendar) {
+  auto* view = Calendar->findChild<QTableView*>();
+  const QModelIndex focus = view->currentIndex();
+  if (!focus.isValid()) return {};
+  const QAbstractItemModel* m = view->model();
+  const int row0 =
+      Calendar->horizontalHeaderFormat() == QCalendarWidget::NoHorizontalHeader ? 0 : 1;
+  const int col0 = Calendar->verticalHeaderFormat() == QCalendarWidget::NoVerticalHeader ? 0 : 1;
+  const int days = m->columnCount() - col0;
+  const auto place = [&](int Row, int Col) { return (Row - row0) * days + Col - col0; };
+  for (int r = row0; r < m->rowCount(); ++r)
+    for (int c = col0; c < m->columnCount(); ++c)
+      if (m->index(r, c).data().toInt() == 1)
+        return QDate(Calendar->yearShown(), Calendar->monthShown(), 1)
+            .addDays(place(focus.row(), focus.column()) - place(r, c));
+  return {};
+}
+
 // The drop-down calendar opens on the month of the date held, and on the current month while
-// the field holds none; a first pick is still reported.
+// the field holds none; the focus frame is on the date held, or on today; a first pick is still
+// reported.
 TEST(CalendarPicker, TheCalendarOpensOnTheDateHeldOrOnToday) {
   const QDate today = QDate::currentDate();
   struct Case {
     const char* what;
     TDateTime date;
     QDate page;
+    QDate focus;
   };
   const Case cases[] = {
-      {"no date", 0, today},
-      {"a date held", 45292, QDate(2024, 1, 1)},
+      {"no date", 0, today, today},
+      {"a date held", 45292, QDate(2024, 1, 1), QDate(2024, 1, 1)},
   };
   for (const Case& c : cases) {
     TForm f(nullptr);
@@ -183,6 +207,9 @@ TEST(CalendarPicker, TheCalendarOpensOnTheDateHeldOrOnToday) {
     ASSERT_TRUE(calendar->isVisible()) << c.what;
     EXPECT_EQ(calendar->yearShown(), c.page.year()) << c.what;
     EXPECT_EQ(calendar->monthShown(), c.page.month()) << c.what;
+    EXPECT_EQ(FocusedDay(calendar).toString(Qt::ISODate).toStdString(),
+              c.focus.toString(Qt::ISODate).toStdString())
+        << c.what;
     EXPECT_EQ(p->Date(), c.date) << c.what << ": opening changes nothing";
     calendar->clicked(QDate(2024, 1, 5));
     ui::Pump(5);
