@@ -209,13 +209,14 @@ TTails BetaTailsSmallB(double a, double b, double y, double lny) {
 TTails BetaTailsExact(double a, double b, double x, double y, double lnx, double lny) {
   if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
   if (lny == -std::numeric_limits<double>::infinity()) return {1, 0};
+  const bool below = x < (a + 1) / (a + b + 2);  // where the fraction of I_x(a, b) converges
+  if (!below && b < 0.5) return BetaTailsSmallB(a, b, y, lny);
   const double lnPre = LnBetaPrefactor(a, b, x, y, lnx, lny);
   bool done;
-  if (x < (a + 1) / (a + b + 2)) {
+  if (below) {
     const double i = std::exp(lnPre - LnBetaFraction(a, b, x, y, done));
     return {i, 1 - i, done};
   }
-  if (b < 0.5) return BetaTailsSmallB(a, b, y, lny);
   const double j = std::exp(lnPre - LnBetaFraction(b, a, y, x, done));
   return {1 - j, j, done};
 }
