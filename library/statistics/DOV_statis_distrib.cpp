@@ -153,8 +153,8 @@ double LnBetaFraction(double a, double b, double x, double y, bool& Converged) {
   Converged = false;
   for (int m = 1; m <= kMaxFractionTerms && !Converged; ++m) {
     const double q = a + 2 * m - 1;
-    const double am = (m == 1 ? 1 / q : (a + m - 1) / q) * ((a + b + m - 1) / q) *
-                      (m * (b - m) * x * x);
+    const double am =
+        (m == 1 ? 1 / q : (a + m - 1) / q) * ((a + b + m - 1) / q) * (m * (b - m) * x * x);
     const double bm = m + m * (b - m) * x / q + (a + m) * (lead + m * (2 - x)) / (q + 2);
     d = 1 / offZero(bm + am * d);
     c = offZero(bm + am / c);
