@@ -168,10 +168,14 @@ def main():
     # order of arguments, where the parameters are large.
     print("// special functions")
     for x, a in [(1000002.0, 1e6), (999000.0, 1e6), (1e8 + 1e4, 1e8), (1e9 - 2e5, 1e9),
-                 (298000.0, 3e5), (1e-300, 0.5)]:
+                 (298000.0, 3e5), (1e-300, 0.5), (1e-310, 1e-310)]:
         print(f"  IncompleteGamma({x!r}, {a!r}) = {show(gamma_tails(a, x)[0])}")
+    # and where one parameter is large or tiny and x lies near 1 (x is the double given, not
+    # the decimal text: 1 - x carries only a few digits there).
     for x, a, b in [(0.5, 1e6, 1e6), (0.5005, 1e6, 1e6), (0.9901, 1e8, 1e6),
-                    (2 / 7 + 5e-6, 2e9, 5e9)]:
+                    (2 / 7 + 5e-6, 2e9, 5e9), (0.9999999999952679, 1e12, 3.0),
+                    (0.99999999999996, 5e13, 0.5), (0.999, 5.0, 1e-10), (0.5, 1e-310, 1e-310),
+                    (1e-300, 1e-300, 1.0)]:
         print(f"  IncompleteBeta({x!r}, {a!r}, {b!r}) = {show(beta_tails(a, b, x)[0])}")
     ps = ["1e-300", "1e-100", "1e-10", "1e-6", "0.05", "0.5 - 1e-9", "0.5", "0.7", "0.999",
           "1 - 1e-10", "1 - 0x1p-53"]

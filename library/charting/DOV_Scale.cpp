@@ -92,6 +92,15 @@ Integer AutoDecPlacesLin(Integer DecPlaces, Extended a, Extended b) {
   return 2 - static_cast<Integer>(std::nearbyint(std::log(static_cast<Double>(s)) / 2.5));
 }
 
+Integer AutoExponentDecimals(Extended Step, Extended a, Extended b) {
+  const Double top = static_cast<Double>(std::max(std::fabs(a), std::fabs(b)));
+  const Double step = std::fabs(static_cast<Double>(Step));
+  if (!(top > 0 && step > 0) || !std::isfinite(top)) return 1;
+  // Steps are 1, 2 or 5 times a power of ten: one digit at the step's decade tells them apart.
+  const Double d = std::floor(std::log10(top)) - std::floor(std::log10(step) + 1e-9);
+  return static_cast<Integer>(std::clamp(d, 1.0, 7.0));
+}
+
 Integer AutoDecPlacesLog(Integer DecPlaces, Extended a, Extended b) {
   if (DecPlaces != -2) return DecPlaces;
   const Extended lo = std::min(a, b), hi = std::max(a, b);
@@ -746,7 +755,8 @@ void TScale::DrawTickLabel(TCanvas* Canvas, Integer Base, Integer p, String Text
   Canvas->TextOut(left, p - h / 2, Text);
 }
 
-String TScale::LinearLabel(Double& v, Integer dp) const {
+// width is the field FormatTickNumber gets: 1, or for the exponent form 7 plus its decimals.
+String TScale::LinearLabel(Double& v, Integer dp, Integer width) const {
   const Double span = std::fabs(FRangeHigh - FRangeLow);
   String text;
   if (std::fabs(v / (FRangeHigh - FRangeLow)) < 1e-14) {
@@ -758,7 +768,7 @@ String TScale::LinearLabel(Double& v, Integer dp) const {
     else
       text = ScaleText::FormatTickNumber(1, dp, 0);
   } else {
-    text = ScaleText::FormatTickNumber(1, dp, v);
+    text = ScaleText::FormatTickNumber(width, dp, v);
   }
   if (text.size() > kMaxLabelLength) text.resize(kMaxLabelLength);
   if (FDecPlaces == 0 && std::fabs(v - std::nearbyint(v)) > 1e-6) text.clear();
@@ -807,6 +817,11 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
     }
   }
   const Integer dp = ScaleText::AutoDecPlacesLin(FDecPlaces, FRangeHigh, FRangeLow);
+  // The automatic exponent form carries the digits that tell neighbouring ticks apart; an
+  // exponent form set by the user keeps its one decimal.
+  const Integer width = dp == -1 && dp != FDecPlaces
+                            ? 7 + ScaleText::AutoExponentDecimals(Step, FRangeLow, FRangeHigh)
+                            : 1;
   for (Integer j = 0; j <= lastLong; ++j) {
     Double v = First + j * Step;
     if (dir * (v - FRangeHigh) > 0.001 * std::fabs(Step)) break;
@@ -815,7 +830,7 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
     if (FLabelType == ftNoFigs) continue;
     const Integer p = R2M(v);
     FLabelNo = j + 1;
-    const String text = LinearLabel(v, dp);
+    const String text = LinearLabel(v, dp, width);
     DrawTickLabel(Canvas, Base, p, text, v);
   }
 }

@@ -64,6 +64,10 @@ String FormatTickNumber(Integer Width, Integer Decimals, Double Value);
 // one of the automatic settings (-2, -3 linear; -2 logarithmic).
 Integer AutoDecPlacesLin(Integer DecPlaces, Extended a, Extended b);
 Integer AutoDecPlacesLog(Integer DecPlaces, Extended a, Extended b);
+// Mantissa decimals of the automatic exponent form on a linear range with ends a and b and
+// ticks Step apart: enough that neighbouring ticks read differently (1.416E+09, 1.418E+09), at
+// least 1 and at most 7, the most a label of 14 characters holds.
+Integer AutoExponentDecimals(Extended Step, Extended a, Extended b);
 // Sign character (blank or "-"), hh:mm:ss and with milliseconds ".zzz"; hours grow beyond two
 // digits, milliseconds may read 1000.
 String SecondsTickText(bool WithMilliseconds, Double Seconds);
@@ -257,7 +261,7 @@ private:
   void DrawCaption(TCanvas* Canvas, Integer Base);
   // Draws the axis with its base line onto Canvas, offset across the axis by (OffX, OffY).
   void RenderOnto(TCanvas* Canvas, Integer OffX, Integer OffY);
-  String LinearLabel(Double& v, Integer dp) const;
+  String LinearLabel(Double& v, Integer dp, Integer width) const;
   String LogLabel(Double v, Integer dp, Integer e, Integer f, Integer& n) const;
 
   TScaleType FScaleType = sctXB;

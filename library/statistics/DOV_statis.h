@@ -74,11 +74,12 @@ bool PseudoInverse(const TMatrix* A, TMatrix* APInv, double Threshold);
 // ---- probability distributions and special functions ---------------------------------------
 //
 // Double precision throughout. LnGamma is a six-term Lanczos series (about 1e-10 relative);
-// IncompleteGamma and IncompleteBeta are the CDFs' tails, good to about 1e-8 (for moderate
-// parameters to the last digits) for parameters up to about 1e12 (a of IncompleteGamma, and
-// a + b up to 1e14 of IncompleteBeta); beyond, where their series and continued fractions run
-// out of terms or lose those digits, they raise ESDLStatisError "<routine>: no accurate value
-// for these arguments". The
+// IncompleteGamma and IncompleteBeta are the CDFs' tails, good to about 1e-8 relative (for
+// moderate parameters to the last digits), small tails included, for parameters from the
+// smallest doubles up to about 1e12 (a of IncompleteGamma, and a + b up to 1e14 of
+// IncompleteBeta); beyond, where their series and continued fractions run out of terms or lose
+// those digits, they raise ESDLStatisError "<routine>: no accurate value for these arguments".
+// Every value they give lies in [0, 1]. The
 // CDFs of normal, t, chi-square and F and their quantiles are computed on both tails to the
 // rounding of a double, always the smaller tail (and, for normal and t, the central part near
 // the median), with prefactors formed without cancellation: a CDF is good to about 1e-11

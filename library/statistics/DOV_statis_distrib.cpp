@@ -108,7 +108,9 @@ TTails GammaTailsExact(double a, double x, double lnx) {
   if (std::isinf(x)) return {1, 0};
   const double lnPre = LnGammaPrefactor(a, x, lnx);
   if (x < a + 1) {
-    double ap = a, term = 1 / a, sum = term;
+    // The series of a P(a, x) / prefactor, which starts at 1 (1 / a itself overflows for the
+    // smallest a).
+    double ap = a, term = 1, sum = term;
     bool done = false;
     for (long i = 0; i < kMaxSeriesTerms && !done; ++i) {
       ap += 1;
@@ -116,7 +118,7 @@ TTails GammaTailsExact(double a, double x, double lnx) {
       sum += term;
       done = !(term > kTailEps * sum);
     }
-    const double p = std::exp(lnPre + std::log(sum));
+    const double p = std::exp(lnPre + std::log(sum) - std::log(a));
     return {p, 1 - p, done};
   }
   double b = x + 1 - a, c = 1 / kTiny, d = 1 / b, h = d;
@@ -137,27 +139,69 @@ TTails GammaTailsExact(double a, double x, double lnx) {
   return {1 - q, q, done};
 }
 
-// The continued fraction of I_x(a, b), evaluated from the front (modified Lentz); y = 1 - x.
-// Its first denominator 1 - (a + b) x / (a + 1) is formed from y, since near the switch to the
-// other fraction it is small and x close to 1.
-double BetaFraction(double a, double b, double x, double y, bool& Converged) {
+// ln of the continued fraction x^a y^b / (B(a, b) I_x(a, b)) = b0 + a1 / (b1 + a2 / (b2 + ...)),
+// evaluated from the front (modified Lentz); y = 1 - x. Every partial denominator is formed
+// from a y - b x + 1 and 2 - x, never from 1 minus a number near 1: the textbook form of this
+// fraction subtracts numbers near 1 at every step when x is close to 1 and a is large, and
+// loses most of its digits there (I_x(5e13, 1/2) at x = 1 - 4e-14 was off by 1e-3 of its value).
+// The fraction is evaluated divided by a (its first two terms carry the factor a), so that the
+// smallest a, down to the subnormal ones, keep it off 0.
+double LnBetaFraction(double a, double b, double x, double y, bool& Converged) {
   auto offZero = [](double v) { return std::fabs(v) < kTiny ? kTiny : v; };
-  double c = 1, d = 1 / offZero((a * y + 1 - b * x) / (a + 1)), h = d;
+  const double lead = a * y - b * x + 1;
+  double f = offZero(lead / (a + 1)), c = f, d = 0, lnf = std::log(a);
   Converged = false;
   for (int m = 1; m <= kMaxFractionTerms && !Converged; ++m) {
-    const double m2 = 2.0 * m;
-    double aa = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
-    d = 1 / offZero(1 + aa * d);
-    c = offZero(1 + aa / c);
-    h *= d * c;
-    aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + 1 + m2));
-    d = 1 / offZero(1 + aa * d);
-    c = offZero(1 + aa / c);
-    const double del = d * c;
-    h *= del;
+    const double q = a + 2 * m - 1;
+    const double am =
+        (m == 1 ? 1 / q : (a + m - 1) / q) * ((a + b + m - 1) / q) * (m * (b - m) * x * x);
+    const double bm = m + m * (b - m) * x / q + (a + m) * (lead + m * (2 - x)) / (q + 2);
+    d = 1 / offZero(bm + am * d);
+    c = offZero(bm + am / c);
+    const double del = c * d;
+    f *= del;
+    if (!(f > 1e-200 && f < 1e200)) {  // keeps the product in range for any parameters
+      lnf += std::log(std::fabs(f));
+      f = f < 0 ? -1 : 1;
+    }
     Converged = !(std::fabs(del - 1) > kTailEps);
   }
-  return h;
+  return lnf + std::log(f);
+}
+
+// ln Gamma(a + b) - ln Gamma(a) for a > 0 and 0 <= b < 1, good to a few units in the last
+// place of b however far b lies below a: a is raised to 15 or more, where Stirling's formula
+// splits the difference into terms of the size of b, each formed without cancellation.
+double LnGammaIncrement(double a, double b) {
+  double s = 0;
+  for (; a < 15; a += 1) s -= std::log1p(b / a);
+  double dR;  // R(a + b) - R(a), by the midpoint slope where the difference would cancel
+  if (b > 1e-2) {
+    dR = StirlingRemainder(a + b) - StirlingRemainder(a);
+  } else {
+    const double z2 = 1 / ((a + b / 2) * (a + b / 2));
+    dR = -b * z2 * (1.0 / 12 - (1.0 / 120 - (1.0 / 252 - (1.0 / 240 - z2 / 132) * z2) * z2) * z2);
+  }
+  return s + (a + b - 0.5) * std::log1p(b / a) + b * std::log(a) - b + dR;
+}
+
+// Both tails for b < 1/2 beyond the switch of the fractions, where I_x(a, b) is the small tail
+// (it vanishes with b) and 1 minus the other fraction would lose its digits. The other tail's
+// series, 1 - I_x(a, b) = C y^b (1 + b S) with C = Gamma(a + b) / (Gamma(a) Gamma(1 + b)) and
+// S = sum over j >= 1 of (1 - a)_j y^j / (j! (b + j)), has its leading 1 cancelled in expm1;
+// beyond the switch a y < 1 + b, so the terms fall from the start.
+TTails BetaTailsSmallB(double a, double b, double y, double lny) {
+  const double lnC = LnGammaIncrement(a, b) - LnGammaIncrement(1, b) + b * lny;
+  double term = 1, s = 0;
+  bool done = false;
+  for (long j = 1; j <= kMaxSeriesTerms && !done; ++j) {
+    term *= (j - a) * y / j;
+    const double t = term / (b + j);
+    s += t;
+    done = j > a * y && !(std::fabs(t) > 0.01 * kTailEps * std::max(1.0, std::fabs(s)));
+  }
+  const double e = std::exp(lnC);
+  return {-std::expm1(lnC) - b * e * s, e * (1 + b * s), done};
 }
 
 // I_x(a, b) and 1 - I_x(a, b). The caller gives y = 1 - x and both logarithms, formed without
@@ -165,13 +209,15 @@ double BetaFraction(double a, double b, double x, double y, bool& Converged) {
 TTails BetaTailsExact(double a, double b, double x, double y, double lnx, double lny) {
   if (lnx == -std::numeric_limits<double>::infinity()) return {0, 1};
   if (lny == -std::numeric_limits<double>::infinity()) return {1, 0};
+  const bool below = x < (a + 1) / (a + b + 2);  // where the fraction of I_x(a, b) converges
+  if (!below && b < 0.5) return BetaTailsSmallB(a, b, y, lny);
   const double lnPre = LnBetaPrefactor(a, b, x, y, lnx, lny);
   bool done;
-  if (x < (a + 1) / (a + b + 2)) {
-    const double i = std::exp(lnPre + std::log(BetaFraction(a, b, x, y, done) / a));
+  if (below) {
+    const double i = std::exp(lnPre - LnBetaFraction(a, b, x, y, done));
     return {i, 1 - i, done};
   }
-  const double j = std::exp(lnPre + std::log(BetaFraction(b, a, y, x, done) / b));
+  const double j = std::exp(lnPre - LnBetaFraction(b, a, y, x, done));
   return {1 - j, j, done};
 }
 
@@ -295,8 +341,9 @@ double IncompleteGamma(double x, double a) {
   if (std::isnan(x) || std::isnan(a)) return std::numeric_limits<double>::quiet_NaN();
   if (x <= 0 || a <= 0 || std::isinf(a)) return 0;
   const TTails t = GammaTailsExact(a, x, std::log(x));
-  if (!t.Converged) throw ESDLStatisError("IncompleteGamma: no accurate value for these arguments");
-  return t.Lower;
+  if (!t.Converged || std::isnan(t.Lower))
+    throw ESDLStatisError("IncompleteGamma: no accurate value for these arguments");
+  return std::clamp(t.Lower, 0.0, 1.0);
 }
 
 double Erf(double x) {
@@ -337,8 +384,9 @@ double IncompleteBeta(double x, double a, double b) {
   const TTails t = a + b > kMaxBetaParameters
                        ? TTails{0, 0, false}
                        : BetaTailsExact(a, b, x, 1 - x, std::log(x), std::log1p(-x));
-  if (!t.Converged) throw ESDLStatisError("IncompleteBeta: no accurate value for these arguments");
-  return t.Lower;
+  if (!t.Converged || std::isnan(t.Lower))
+    throw ESDLStatisError("IncompleteBeta: no accurate value for these arguments");
+  return std::clamp(t.Lower, 0.0, 1.0);
 }
 
 // Exact in integers (each partial product C(n - k + i, i) is an integer), which is the nearest

@@ -271,6 +271,12 @@ TEST(ScaleText, AutomaticDecimals) {
   EXPECT_EQ(AutoDecPlacesLog(-2, 10, 0.01), 3);
   EXPECT_EQ(AutoDecPlacesLog(-2, 1, 1000), 0);
   EXPECT_EQ(AutoDecPlacesLog(-3, 0.01, 10), -3);
+  // The exponent form's decimals: the step's decade below the range's, 1 to 7.
+  EXPECT_EQ(AutoExponentDecimals(2e6, 1.415e9, 1.425e9), 3);
+  EXPECT_EQ(AutoExponentDecimals(-2e-6, 5 + 5e-6, 5 - 5e-6), 6);
+  EXPECT_EQ(AutoExponentDecimals(1e-5, -3e-5, 3e-5), 1);
+  EXPECT_EQ(AutoExponentDecimals(1e-6, 1e9, 1e9 + 1e-5), 7);
+  EXPECT_EQ(AutoExponentDecimals(0, 1, 2), 1);
 }
 
 TEST(ScaleText, SecondsUserTextsAndInscriptions) {
@@ -315,17 +321,33 @@ TEST(ScaleTicks, LinearWithAndWithoutShortTicks) {
 
 TEST(ScaleTicks, ZeroTickAndDecimals) {
   HelperScale h(sctXB);
+  // The middle label (the zero tick on the symmetric ranges) and the first one; neighbouring
+  // labels never read alike, in the exponent form too, which carries the digits the step needs.
   struct Case {
     Double lo, hi;
-    const char* zero;
-  } cases[] = {{-1, 1, "0.00"}, {-200000, 200000, "0"}, {-5e6, 5e6, "0.0"}};
+    const char *middle, *first;
+  } cases[] = {
+      {-1, 1, "0.00", "-1.00"},
+      {-200000, 200000, "0", "-200000"},
+      {-5e6, 5e6, "0.0", "-4.0E+06"},
+      {1.415e9, 1.425e9, " 1.420E+09", " 1.416E+09"},
+      {5 - 5e-6, 5 + 5e-6, " 5.000000E+00", " 4.999996E+00"},
+      {-3e-5, 3e-5, " 0.0E+00", "-3.0E-05"},
+  };
   for (auto c : cases) {
     h.scale.SetRange(c.lo, c.hi);
     h.Draw();
     ASSERT_EQ(h.labels.size() % 2, 1u);
-    EXPECT_EQ(h.labels[h.labels.size() / 2], c.zero) << c.lo;
+    EXPECT_EQ(h.labels[h.labels.size() / 2], c.middle) << c.lo;
+    EXPECT_EQ(h.labels.front(), c.first) << c.lo;
+    for (size_t i = 1; i < h.labels.size(); ++i) EXPECT_NE(h.labels[i], h.labels[i - 1]) << c.lo;
   }
-  EXPECT_NE(h.labels.front().find("E+06"), String::npos);  // the others in exponent form
+  // An exponent form set by the user keeps its one decimal.
+  h.scale.SetRange(1.415e9, 1.425e9);
+  h.scale.SetDecPlaces(-1);
+  h.Draw();
+  EXPECT_EQ(h.labels.front(), " 1.4E+09");
+  h.scale.SetDecPlaces(-2);
   h.scale.SetRange(0, 2);
   h.scale.SetMinTicks(4);
   h.scale.SetDecPlaces(0);
