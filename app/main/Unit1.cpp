@@ -18,6 +18,7 @@
 #include "InternetProbe.h"
 #include "MoonAge.h"
 #include "NetConfig.h"
+#include "Planning.h"
 #include "DefaultSystem.h"
 #include "ReceiverFigures.h"
 #include "SysUtils.h"
@@ -1054,7 +1055,7 @@ void TForm1::TrackTick(int Code) {
 
   if (Form2 != nullptr) {
     const char* pattern = spec.Kind == TTrackKind::Sun ? "##.##" : "#0.00";
-    (Form2->*spec.Azimuth)->SetText(FormatFloat(pattern, a.Azimuth));
+    (Form2->*spec.Azimuth)->SetText(AzimuthText(a.Azimuth, pattern));
     (Form2->*spec.Elevation)->SetText(FormatFloat(pattern, a.Elevation));
     if (spec.Kind == TTrackKind::Moon) {
       MoonDistance = static_cast<float>(a.Distance);
@@ -1064,11 +1065,11 @@ void TForm1::TrackTick(int Code) {
     }
   }
   if (spec.Kind == TTrackKind::Pulsar) {
-    Edit39->SetText(FormatFloat("#0.00", a.Azimuth));
+    Edit39->SetText(AzimuthText(a.Azimuth, "#0.00"));
     Edit40->SetText(FormatFloat("#0.00", a.Elevation));
   }
   if (TrackedObject == Code && Form47 != nullptr) {
-    Form47->Edit31->SetText(FormatFloat("#0.00", a.Azimuth));
+    Form47->Edit31->SetText(AzimuthText(a.Azimuth, "#0.00"));
     Form47->Edit32->SetText(FormatFloat("#0.00", a.Elevation));
     Form47->Label91->SetCaption(
         Trim(spec.Kind == TTrackKind::Pulsar ? SelectedPulsarName() : String(spec.Name)));

@@ -1,5 +1,6 @@
 #include "Unit13.h"
 
+#include "Planning.h"
 #include "Unit1.h"
 
 TForm13* Form13 = nullptr;
@@ -61,7 +62,7 @@ void TForm13::ShowTable(TTableKind Kind, const TTableTarget& Target, const Strin
     item->SetCaption(oneLine(row.UtcText));
     TStrings* sub = item->SubItems();
     sub->Add(oneLine(row.LocalText));
-    sub->Add(FormatFloat("##.00", row.Azimuth));
+    sub->Add(AzimuthText(row.Azimuth, "##.00"));
     sub->Add(FormatFloat("#0.00", row.Elevation));
   }
   ListView1->Items()->EndUpdate();
