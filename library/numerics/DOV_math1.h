@@ -177,6 +177,13 @@ bool ReadNumberField(std::string_view Field, double& Value);
 // digits that read back as the same double ("0.1", "-0", "1e+300", "5e-324"), and "NAN",
 // "INF" and "-INF" for the non-finite values; "." always.
 String RoundTripFloatText(Double x);
+// The text of a value in a table file (ASC): strff(x, Width, Decimals), the run-time's form,
+// where that text reads back as a finite number; where it does not (rounded beyond the largest
+// double, 1.7976931348623157e308 as "1.8E+0308", or an exponent of three digits in the
+// two-digit form of Decimals = -2, which gives asterisks) the shortest exact digits
+// (RoundTripFloatText), which read back as x. Empty for a value that is not finite, which no
+// number of such a file holds.
+String TableFloatText(Double x, Integer Width, Integer Decimals);
 // Reads one value as the library's files write it: a number (read straight to the nearest
 // double, so RoundTripFloatText's digits come back bit for bit, -0 included) or a non-finite
 // spelling ("NAN", "INF", "+INF", "-INF", any case, as RoundTripFloatText and the run-time's
