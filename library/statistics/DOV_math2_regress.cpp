@@ -377,11 +377,20 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   // width come from the scaled coefficients and only then go to the data's units, so the
   // coefficients of data far from 1 (x = 1e-170 u, or 1e250 + 1e240 u) neither under- nor
   // overflow on the way; a width beyond the double range is refused, not rounded to 0 or
-  // infinity.
-  if (a2 != 0) {
-    const double c0 = std::exp(m.tm + std::scalbn(a0 - a1 * (a1 / (4 * a2)), -m.Et));
-    const double c1 = std::scalbn(-0.5 * (a1 / a2), -m.Eu) + m.um;
-    const double c2 = std::scalbn(-1 / a2, m.Et - 2 * m.Eu);
+  // infinity. The substitute stands in the data's units, where it is defined.
+  if (noA2 || a2 != 0) {
+    double c0, c1, c2;
+    if (noA2) {
+      const double A1 = noA1 ? kNoValue : std::scalbn(a1, m.Eu - m.Et);
+      const double A0 = std::scalbn(a0, -m.Et) + m.tm;
+      c0 = std::exp(A0 - A1 * (A1 / (4 * kNoValue)));
+      c1 = -0.5 * (A1 / kNoValue) + m.um;
+      c2 = -1 / kNoValue;
+    } else {
+      c0 = std::exp(m.tm + std::scalbn(a0 - a1 * (a1 / (4 * a2)), -m.Et));
+      c1 = std::scalbn(-0.5 * (a1 / a2), -m.Eu) + m.um;
+      c2 = std::scalbn(-1 / a2, m.Et - 2 * m.Eu);
+    }
     const auto representable = [](double c) {
       return std::isfinite(c) && std::fabs(c) >= std::numeric_limits<double>::min();
     };
