@@ -277,7 +277,9 @@ public:
                         const String& Default, Integer Context);
 
   // ---- ASC text format -------------------------------------------------------------------
-  // Writers: the result is empty, or (file form) the message of the failure to create it.
+  // Writers: the result is empty, or the message of the failure: a number cell whose value is
+  // not finite (nothing is written), or (file form) the file that cannot be created. Every
+  // value is written so that ImportASC reads it back (TableFloatText).
   String ExportAsASC(const String& FName, Integer Precision);
   String ExportAsASC(TTextFile& TextFile, Integer Precision);
   String ExportAsASC(TStream& OutStream, Integer Precision);
@@ -390,7 +392,10 @@ private:
   Integer ImportASCFrom(Source& Src);
   template <class Source>
   Integer ReadFromASCFrom(Source& Src, Integer PosX, Integer PosY, bool ReplaceIDs);
-  String ASCText(const String& DefaultComment, Integer Precision, bool Parentheses) const;
+  // The ASC text of the table; empty, with Failure naming the cell, when a number cell holds
+  // a value that is not finite (no text of the file reads back as it).
+  String ASCText(const String& DefaultComment, Integer Precision, bool Parentheses,
+                 String& Failure) const;
   template <class Select>
   void ForCells(Integer LowCol, Integer LowRow, Integer HighCol, Integer HighRow,
                 Select select) const;

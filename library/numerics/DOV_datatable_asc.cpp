@@ -13,6 +13,7 @@
 #include "Clipbrd.h"
 #include "DOV_datatable.h"
 #include "DOV_filesys.h"
+#include "DOV_math1.h"
 #include "DOV_matrix_common.h"
 #include "DOV_streams.h"
 #include "DOV_stringl.h"
@@ -164,7 +165,9 @@ std::vector<TBlockEntry> ReadBlock(Source& Src) {
 
 // ---- writing -------------------------------------------------------------------------------
 
-String TDataTable::ASCText(const String& Comment, Integer Precision, bool Parentheses) const {
+String TDataTable::ASCText(const String& Comment, Integer Precision, bool Parentheses,
+                           String& Failure) const {
+  Failure.clear();
   bool anyCategory = false;
   for (Integer c = 1; c <= FNrOfCols; ++c)
     anyCategory = anyCategory || GetMScaleType(c) != stInterval;
@@ -182,7 +185,13 @@ String TDataTable::ASCText(const String& Comment, Integer Precision, bool Parent
       t += kTab;
       const Byte s = GetCellState(c, r);
       if ((s & (csNoNumber | csEmpty)) == 0) {
-        const String v = strff(GetElem(c, r), 12, Precision);
+        // In the run-time's form where that reads back, else in the shortest exact digits.
+        const String v = TableFloatText(GetElem(c, r), 12, Precision);
+        if (v.empty()) {
+          Failure = "Cannot write cell (column " + IntToStr(c) + ", row " + IntToStr(r) +
+                    "): its value is not a finite number";
+          return String();
+        }
         t += (Parentheses && (s & csImputed) != 0) ? "(" + v + ")" : v;
       } else {
         t += (s & csEmpty) != 0 ? kEmptyCell : kNotANumber;
@@ -218,21 +227,28 @@ String WithoutLineFeeds(const String& C) {
 String TDataTable::ExportAsASC(const String& FName, Integer Precision) {
   FComment = WithoutLineFeeds(FComment);
   const String comment = FComment.empty() ? String(kDefaultComment) + ": " + FName : FComment;
-  if (!WriteFileReplacing(FName, ASCText(comment, Precision, true)))
-    return "Cannot create file \"" + FName + "\"";
+  String failure;
+  const String text = ASCText(comment, Precision, true, failure);
+  if (!failure.empty()) return failure;
+  if (!WriteFileReplacing(FName, text)) return "Cannot create file \"" + FName + "\"";
   return "";
 }
 
 String TDataTable::ExportAsASC(TTextFile& TextFile, Integer Precision) {
   FComment = WithoutLineFeeds(FComment);
-  TextFile.Write(ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, true));
-  return "";
+  String failure;
+  const String text =
+      ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, true, failure);
+  if (failure.empty()) TextFile.Write(text);
+  return failure;
 }
 
 String TDataTable::ExportAsASC(TStream& OutStream, Integer Precision) {
-  WriteStringStream(
-      OutStream, ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, false));
-  return "";
+  String failure;
+  const String text =
+      ASCText(FComment.empty() ? String(kDefaultComment) : FComment, Precision, false, failure);
+  if (failure.empty()) WriteStringStream(OutStream, text);
+  return failure;
 }
 
 // ---- replacing the table -------------------------------------------------------------------

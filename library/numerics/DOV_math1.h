@@ -177,6 +177,13 @@ bool ReadNumberField(std::string_view Field, double& Value);
 // digits that read back as the same double ("0.1", "-0", "1e+300", "5e-324"), and "NAN",
 // "INF" and "-INF" for the non-finite values; "." always.
 String RoundTripFloatText(Double x);
+// The text of a value in a table file (ASC): strff(x, Width, Decimals), the run-time's form,
+// where that text reads back as a finite number; where it does not (rounded beyond the largest
+// double, 1.7976931348623157e308 as "1.8E+0308", or an exponent of three digits in the
+// two-digit form of Decimals = -2, which gives asterisks) the shortest exact digits
+// (RoundTripFloatText), which read back as x. Empty for a value that is not finite, which no
+// number of such a file holds.
+String TableFloatText(Double x, Integer Width, Integer Decimals);
 // Reads one value as the library's files write it: a number (read straight to the nearest
 // double, so RoundTripFloatText's digits come back bit for bit, -0 included) or a non-finite
 // spelling ("NAN", "INF", "+INF", "-INF", any case, as RoundTripFloatText and the run-time's
@@ -401,8 +408,11 @@ Int64 MeanVarOf(ForEach forEach, Double& Mean, Double& Variance) {
 // Skewness and excess kurtosis: the third and fourth moments about the mean over n, divided by
 // s^3 and s^4, s the standard deviation over n - 1. The values are first scaled by a power of
 // two near the largest magnitude, so data anywhere in the double range give the figures they
-// give at a moderate scale. Returns n when the figures were computed; 0, with both 0, for
-// fewer than two values or none without spread. NaN values give NaN figures.
+// give at a moderate scale. The deviations are taken from the rounded mean less the mean of
+// the deviations from it (the mean's rounding, which the mean itself cannot hold): data far
+// from 0 (1e15 + 0 ... 18, 50) give the figures of the same spread at 0. Returns n when the
+// figures were computed; 0, with both 0, for fewer than two values or none without spread.
+// NaN values give NaN figures.
 template <class ForEach>
 Int64 SkewKurtOf(ForEach forEach, Double& Skewness, Double& Kurtosis) {
   Skewness = Kurtosis = 0;
@@ -418,9 +428,12 @@ Int64 SkewKurtOf(ForEach forEach, Double& Skewness, Double& Kurtosis) {
   Double s = 0;
   forEach([&](Double x) { s += Scaled(x, e); });
   const Double m = s / count;
+  Double r = 0;
+  forEach([&](Double x) { r += Scaled(x, e) - m; });
+  r /= count;
   Double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
   forEach([&](Double x) {
-    const Double d = Scaled(x, e) - m;
+    const Double d = (Scaled(x, e) - m) - r;
     s1 += d;
     s2 += d * d;
     s3 += d * d * d;

@@ -547,6 +547,14 @@ String RoundTripFloatText(Double x) {
   return String(buf, r.ptr);
 }
 
+String TableFloatText(Double x, Integer Width, Integer Decimals) {
+  if (!std::isfinite(x)) return String();
+  const String text = strff(x, Width, Decimals);
+  double back = 0;
+  if (TryStrToFloat(text, back) && std::isfinite(back)) return text;
+  return RoundTripFloatText(x);
+}
+
 namespace {
 
 // The non-finite spellings the writers use, in any case and with an optional sign.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DOV_filesys.h"
+#include "DOV_math1.h"
 #include "DOV_math2.h"
 #include "DOV_matrix.h"
 #include "DOV_stringl.h"
@@ -56,8 +57,15 @@ String TCurveFit::ExportAsASC(const String& FName, const String& Comment, Intege
   text += String("x   y") + kEol;
   const double* xs = FData->ColumnPtr(1);
   const double* ys = FData->ColumnPtr(2);
-  for (Integer i = 0; i < FNumData; ++i)
-    text += strff(xs[i], 1, Precision) + "\t" + strff(ys[i], 1, Precision) + kEol;
+  // Every number is written so that ImportASC reads it back; a point that is not finite has no
+  // such text, and nothing is written.
+  for (Integer i = 0; i < FNumData; ++i) {
+    const String x = TableFloatText(xs[i], 1, Precision), y = TableFloatText(ys[i], 1, Precision);
+    if (x.empty() || y.empty())
+      return "Cannot write point " + IntToStr(i + 1) + " to \"" + FName + "\": its " +
+             (x.empty() ? "x" : "y") + " value is not a finite number";
+    text += x + "\t" + y + kEol;
+  }
   errno = 0;
   if (WriteFileReplacing(FName, text)) return "";
   const int err = errno;

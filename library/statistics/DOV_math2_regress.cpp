@@ -373,15 +373,28 @@ void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual
   const double a0 = (m.St - a1 * m.Su - a2 * m.Suu) / n;
   const double W = m.Stt - m.St * m.St / n;
   FitQual = W != 0 ? (m.St * a0 + a1 * m.Sut + a2 * m.Su2t - m.St * m.St / n) / W : 1;
-  // ln y = A0 + A1 (x - xm) + A2 (x - xm)^2 in the data's units.
-  const double A2 = noA2 ? kNoValue : std::scalbn(a2, 2 * m.Eu - m.Et);
-  const double A1 = noA1 ? kNoValue : std::scalbn(a1, m.Eu - m.Et);
-  const double A0 = std::scalbn(a0, -m.Et) + m.tm;
-  if (A2 != 0) {
-    const double c0 = std::exp(A0 - A1 * (A1 / (4 * A2)));
-    const double c1 = -0.5 * (A1 / A2) + m.um;
-    const double c2 = -1 / A2;
-    if (!std::isfinite(c0) || !std::isfinite(c1) || !std::isfinite(c2))
+  // ln y - tm = 2^-Et (a0 + a1 du + a2 du^2), du = (x - xm) 2^Eu. The peak's height, place and
+  // width come from the scaled coefficients and only then go to the data's units, so the
+  // coefficients of data far from 1 (x = 1e-170 u, or 1e250 + 1e240 u) neither under- nor
+  // overflow on the way; a width beyond the double range is refused, not rounded to 0 or
+  // infinity. The substitute stands in the data's units, where it is defined.
+  if (noA2 || a2 != 0) {
+    double c0, c1, c2;
+    if (noA2) {
+      const double A1 = noA1 ? kNoValue : std::scalbn(a1, m.Eu - m.Et);
+      const double A0 = std::scalbn(a0, -m.Et) + m.tm;
+      c0 = std::exp(A0 - A1 * (A1 / (4 * kNoValue)));
+      c1 = -0.5 * (A1 / kNoValue) + m.um;
+      c2 = -1 / kNoValue;
+    } else {
+      c0 = std::exp(m.tm + std::scalbn(a0 - a1 * (a1 / (4 * a2)), -m.Et));
+      c1 = std::scalbn(-0.5 * (a1 / a2), -m.Eu) + m.um;
+      c2 = std::scalbn(-1 / a2, m.Et - 2 * m.Eu);
+    }
+    const auto representable = [](double c) {
+      return std::isfinite(c) && std::fabs(c) >= std::numeric_limits<double>::min();
+    };
+    if (!representable(c0) || !std::isfinite(c1) || !representable(c2))
       Refuse("CalcGaussFit", "result beyond the double range");
     k0 = c0;
     k1 = c1;

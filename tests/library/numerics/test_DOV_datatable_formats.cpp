@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -264,6 +267,59 @@ TEST_F(DataTableFiles, AscStreamRoundTrip) {
   EXPECT_EQ(back.ImportASC(s), 0);
   t->SetCellState(2, 3, 0);  // a stream keeps no states
   ExpectSameContent(*t, back);
+}
+
+// Every file the writers call written reads back, each value equal to its text: a value whose
+// text at the chosen precision would not read back (rounded beyond the largest double, or an
+// exponent of three digits in the two-digit form of precision -2, which gives asterisks) is
+// written in its shortest exact digits. A number cell no text of the file holds writes nothing.
+TEST_F(DataTableFiles, AscNumbersReadBack) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string notFinite =
+      "Cannot write cell (column 1, row 2): its value is not a finite number";
+  struct Case {
+    double value;
+    Integer precision;
+    std::string text;  // the cell's text, or the failure
+    bool fails = false;
+  };
+  for (const Case& c : std::vector<Case>{
+           {1.7976931348623157e308, 3, "1.7976931348623157e+308"},
+           {-1.7976931348623157e308, 3, "-1.7976931348623157e+308"},
+           {1.7976e308, 0, "1.7976e+308"},
+           {2.5e-300, -2, "2.5e-300"},
+           {-1.5e300, -2, "-1.5e+300"},
+           {inf, 3, notFinite, true},
+           {-std::numeric_limits<double>::quiet_NaN(), 3, notFinite, true},
+       }) {
+    SCOPED_TRACE(c.text);
+    TDataTable t(nullptr);
+    t.Resize(1, 2);
+    t.SetElem(1, 1, 1);
+    t.SetElem(1, 2, c.value);
+    std::filesystem::remove(dir.path() / "t.asc");
+    const String reason = t.ExportAsASC(Name("t.asc"), c.precision);
+    TStringStream s("");
+    const String streamReason = t.ExportAsASC(s, c.precision);
+    if (c.fails) {
+      EXPECT_EQ(reason, c.text);
+      EXPECT_FALSE(std::filesystem::exists(dir.path() / "t.asc"));
+      EXPECT_EQ(streamReason, c.text);
+      EXPECT_EQ(s.DataString(), "");
+      continue;
+    }
+    ASSERT_EQ(reason, "");
+    EXPECT_NE(dir.read("t.asc").find("\tR-2\t" + c.text + "\r\n"), std::string::npos);
+    TDataTable back(nullptr);
+    ASSERT_EQ(back.ImportASC(Name("t.asc")), 0);
+    EXPECT_EQ(back.GetElem(1, 2), c.value);
+    ASSERT_EQ(streamReason, "");
+    s.SetPosition(0);
+    TDataTable fromStream(nullptr);
+    ASSERT_EQ(fromStream.ImportASC(s), 0);
+    // The stream's number scanner clamps at 1.7e308.
+    EXPECT_EQ(fromStream.GetElem(1, 2), std::clamp(c.value, -1.7e308, 1.7e308));
+  }
 }
 
 TEST_F(DataTableFiles, AscMergeIntoATable) {

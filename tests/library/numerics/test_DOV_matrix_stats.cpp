@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "DOV_intmatrix.h"
 #include "DOV_matrix.h"
 #include "DOV_vector.h"
 #include "RtlRandom.h"
@@ -123,12 +124,20 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
   Column({1, 2, 3})->SkewKurtSample(0, 0, 0, 0, ss, sk);
   EXPECT_EQ(ss, 0);
   EXPECT_EQ(sk, 0);
-  // The same figures at every scale of the double range; none for data without spread.
+  // The same figures at every scale of the double range and at any offset from 0 (the figures
+  // of the same spread at 0); none for data without spread. All four containers give the
+  // same figures; the integer ones where the values are integers.
   struct Case {
     std::vector<double> v;
     double scale, skew, kurt, sampleSkew, sampleKurt;
+    double offset = 0;
   };
   const std::vector<double> peaks{3, 1, 1, 1, 3, 1, 1, 1, 3};
+  std::vector<double> tail;  // 0 ... 18, 50
+  for (int i = 0; i <= 18; ++i) tail.push_back(i);
+  tail.push_back(50);
+  const double tailSkew = 2.2751441140205685, tailKurt = 6.0216863229418787,
+               tailSampleSkew = 2.660987267860314, tailSampleKurt = 9.4952124376869248;
   for (const auto& c : std::vector<Case>{
            {peaks, 1, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
            {peaks, 1e160, 16.0 / 27, 32.0 / 27 - 3, 6.0 / 7, -12.0 / 7},
@@ -138,23 +147,47 @@ TEST(MatrixStatistics, MeansSkewAndKurtosis) {
            {std::vector<double>(10, 7.0), 1, 0, 0, 0, 0},
            {std::vector<double>(4, 7.0), 1, 0, 0, 0, 0},
            {std::vector<double>(10, 7.0), 1e300, 0, 0, 0, 0},
+           {tail, 1, tailSkew, tailKurt, tailSampleSkew, tailSampleKurt, 1e15},
+           {tail, 1, tailSkew, tailKurt, tailSampleSkew, tailSampleKurt, 1e12},
+           {tail, 1, tailSkew, tailKurt, tailSampleSkew, tailSampleKurt, -1e12},
+           {tail, 1, tailSkew, tailKurt, tailSampleSkew, tailSampleKurt, 2e9},
        }) {
     std::vector<double> scaled;
-    for (double x : c.v) scaled.push_back(x * c.scale);
+    bool integers = true;
+    for (double x : c.v) {
+      scaled.push_back(c.offset + x * c.scale);
+      integers = integers && scaled.back() == std::trunc(scaled.back()) &&
+                 std::fabs(scaled.back()) <= std::numeric_limits<Integer>::max();
+    }
     auto m = Column(scaled);
-    auto v = Vector(scaled);  // the vector's figures are the same
-    for (int kind = 0; kind < 2; ++kind) {
+    auto v = Vector(scaled);
+    TIntVector iv(nullptr);
+    TIntMatrix im(nullptr);
+    iv.Resize(static_cast<Integer>(scaled.size()));
+    im.Resize(1, static_cast<Integer>(scaled.size()));
+    for (size_t i = 0; i < scaled.size() && integers; ++i) {
+      iv.SetVal(static_cast<Integer>(i + 1), static_cast<Integer>(scaled[i]));
+      im.SetVal(1, static_cast<Integer>(i + 1), static_cast<Integer>(scaled[i]));
+    }
+    for (int kind = 0; kind < (integers ? 4 : 2); ++kind) {
+      SCOPED_TRACE(testing::Message() << c.offset << " + " << c.scale << " x, container " << kind);
       if (kind == 0) {
         m->SkewKurt(0, 0, 0, 0, s, k);
         m->SkewKurtSample(0, 0, 0, 0, ss, sk);
-      } else {
+      } else if (kind == 1) {
         v->SkewKurt(0, 0, s, k);
         v->SkewKurtSample(0, 0, ss, sk);
+      } else if (kind == 2) {
+        iv.SkewKurt(0, 0, s, k);
+        iv.SkewKurtSample(0, 0, ss, sk);
+      } else {
+        im.SkewKurt(0, 0, 0, 0, s, k);
+        im.SkewKurtSample(0, 0, 0, 0, ss, sk);
       }
-      EXPECT_NEAR(s, c.skew, 1e-14) << c.scale << " " << kind;
-      EXPECT_NEAR(k, c.kurt, 1e-14) << c.scale << " " << kind;
-      EXPECT_NEAR(ss, c.sampleSkew, 1e-14) << c.scale << " " << kind;
-      EXPECT_NEAR(sk, c.sampleKurt, 1e-14) << c.scale << " " << kind;
+      EXPECT_NEAR(s, c.skew, 1e-14);
+      EXPECT_NEAR(k, c.kurt, 1e-14);
+      EXPECT_NEAR(ss, c.sampleSkew, 1e-14);
+      EXPECT_NEAR(sk, c.sampleKurt, 1e-14);
     }
   }
 }

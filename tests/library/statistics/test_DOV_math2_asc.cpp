@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -187,4 +189,47 @@ TEST_F(AscTest, ExportFailureIsReportedAndCreatesNothing) {
   EXPECT_EQ(dir.read("keep.asc"),
             "c\r\n2\t;nr. of columns\r\n1\t;nr. of rows\r\n"
             "FALSE TRUE FALSE\t;row attributes, column names, row names\r\nx   y\r\n1\t2\r\n");
+}
+
+// Every file the writer calls written reads back, each value equal to its text: a value whose
+// text at the chosen precision would not read back (rounded beyond the largest double, or an
+// exponent of three digits in the two-digit form of precision -2, which gives asterisks) is
+// written in its shortest exact digits. A value no text of the file holds writes nothing.
+TEST_F(AscTest, ExportedNumbersReadBack) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double x;
+    Integer precision;
+    std::string text;  // the x of the data line, or the failure
+    bool fails = false;
+  };
+  for (const Case& c : std::vector<Case>{
+           {1.7976931348623157e308, 3, "1.7976931348623157e+308"},
+           {-1.7976931348623157e308, 6, "-1.7976931348623157e+308"},
+           {1.79e308, 0, "1.79e+308"},
+           {2.5e-300, -2, "2.5e-300"},
+           {-1.5e300, -2, "-1.5e+300"},
+           {inf, 2,
+            "Cannot write point 2 to \"" + Name("p.asc") + "\": its x value is not a finite number",
+            true},
+       }) {
+    SCOPED_TRACE(c.text);
+    TCurveFit fit(nullptr);
+    Enter(fit, {{1, 1}, {c.x, 2}});
+    std::filesystem::remove(dir.path() / "p.asc");
+    const String reason = fit.ExportAsASC(Name("p.asc"), "c", c.precision);
+    if (c.fails) {
+      EXPECT_EQ(reason, c.text);
+      EXPECT_FALSE(std::filesystem::exists(dir.path() / "p.asc"));
+      continue;
+    }
+    ASSERT_EQ(reason, "");
+    const std::string file = dir.read("p.asc");
+    const size_t line = file.rfind("\r\n", file.size() - 3) + 2;
+    EXPECT_EQ(file.substr(line, file.find('\t', line) - line), c.text);
+    TCurveFit back(nullptr);
+    ASSERT_EQ(back.ImportASC(Name("p.asc")), 0);
+    ASSERT_EQ(back.NumData(), 2);
+    EXPECT_EQ(back.DataX(2), c.x);
+  }
 }

@@ -324,17 +324,33 @@ TEST_F(RegressTest, Circle) {
 
 TEST_F(RegressTest, Gauss) {
   double k0, k1, k2, fq;
-  // The peak on x scaled by s: centre 2 s, width 0.5 s^2 (fourth powers of x beyond the double
-  // range at 1e100, below it at 1e-100).
-  for (double s : {1.0, 1e100, 1e150, 1e-100, 1e-150}) {
-    SCOPED_TRACE(s);
+  // The peak on x = x0 + s u: centre x0 + 2 s, width 0.5 s^2 (fourth powers of x beyond the
+  // double range at 1e100, below it at 1e-100). A width beyond the double range (above the
+  // largest double, or below the smallest normal one) is refused, not rounded to 0 or infinity.
+  const std::string beyond = "CalcGaussFit: result beyond the double range";
+  struct Case {
+    double x0, s;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{{0, 1, ""},
+                                         {0, 1e100, ""},
+                                         {0, 1e150, ""},
+                                         {0, 1e-100, ""},
+                                         {0, 1e-150, ""},
+                                         {0, 1e-154, beyond},
+                                         {0, 1e-170, beyond},
+                                         {1e200, 1e190, beyond},
+                                         {1e250, 1e240, beyond},
+                                         {1e300, 1e290, beyond}}) {
+    SCOPED_TRACE(testing::Message() << c.x0 << " + " << c.s << " u");
     TCurveFit fit(nullptr);
-    for (double x = 0.5; x <= 3.5; x += 0.25)
-      fit.EnterStatValue(x * s, 3 * std::exp(-(x - 2) * (x - 2) / 0.5));
-    fit.CalcGaussFit(k0, k1, k2, fq);
+    for (double u = 0.5; u <= 3.5; u += 0.25)
+      fit.EnterStatValue(c.x0 + u * c.s, 3 * std::exp(-(u - 2) * (u - 2) / 0.5));
+    ASSERT_EQ(Raised([&] { fit.CalcGaussFit(k0, k1, k2, fq); }), c.error);
+    if (!c.error.empty()) continue;
     EXPECT_NEAR(k0, 3, 1e-12);
-    EXPECT_NEAR(k1, 2 * s, 1e-12 * s);
-    EXPECT_NEAR(k2, 0.5 * s * s, 1e-12 * s * s);
+    EXPECT_NEAR(k1, c.x0 + 2 * c.s, 1e-12 * c.s);
+    EXPECT_NEAR(k2, 0.5 * c.s * c.s, 1e-12 * c.s * c.s);
     EXPECT_NEAR(fq, 1, 1e-12);
   }
   for (double x = 0.5; x <= 3.5; x += 0.25)
