@@ -802,11 +802,11 @@ TEST(CanvasText, APageShowsTheScreensLettersJoinedInTheirOrder) {
   };
   const Case cases[] = {
       {"Arial", 14, "Flux 42"},
-      {"Arial", 48, "سسس"},   // one joined word from the fallback face
-      {"Arial", 20, "سلام"},  // four letters, two of them joined
-      {"Arial", 24, "بَبِ"},    // marks above and below joined letters
+      {"Arial", 48, "سسس"},              // one joined word from the fallback face
+      {"Arial", 20, "سلام"},             // four letters, two of them joined
+      {"Arial", 24, "بَبِ"},               // marks above and below joined letters
       {"Times New Roman", 20, "x ≅ y"},  // a symbol from the fallback face
-      {"Arial", 18, "א ≅ ב"},  // right to left, the symbol between the letters
+      {"Arial", 18, "א ≅ ב"},            // right to left, the symbol between the letters
       {"Arial", 18, "x = 12 אב"},
   };
   constexpr int W = 320, H = 90, X = 6, Y = 4, k = 4;
