@@ -209,8 +209,10 @@ void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
   const TRect control = ToDevice(Rect(0, 0, Width(), Height()));
   const TRect area =
       ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width(), RcTRim + FGrafBmp->Height()));
-  const TRect data = ToDevice(Rect(RcLRim, RcTRim, Width() - RcRRim - F3DRim - Shrink,
-                                   Height() - RcBRim - F3DRim - Shrink));
+  // The items' clip takes in the frame's right column and bottom row, which the frame draws
+  // on the data-area bitmap's last pixels.
+  const TRect data = ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width() - Shrink,
+                                   RcTRim + FGrafBmp->Height() - Shrink));
   SetHelperCanvas(Canvas);
   Canvas->SetClipRect(control);
   ConstructChartBmp(Canvas);
@@ -218,10 +220,10 @@ void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
   InitGraf(Canvas, RcLRim, RcTRim, FGrafBmp->Width(), FGrafBmp->Height());
   Canvas->ResetClipRect();
   if (ExtentLine) {
-    // A metafile's picture then reaches the control's bottom-right corner.
+    // A metafile's picture then reaches the control's bottom-right pixel.
     Canvas->Pen()->SetColor(clBlack);
-    Canvas->MoveTo(Width(), Height());
-    Canvas->LineTo(Width(), Height());
+    Canvas->MoveTo(Width() - 1, Height() - 1);
+    Canvas->LineTo(Width() - 1, Height() - 1);
   }
   Canvas->SetClipRect(data);
   ConstructDataBmpCanvas(Canvas, RcLRim, RcTRim, BlkWhite, 0);
@@ -255,7 +257,7 @@ void TCustomZOdoza::CopyToClipboardWMF(bool BlkWhite) {
 void TCustomZOdoza::CopyToWMF(const String& FName, bool BlkWhite) {
   TExportFrame frame(*this, BlkWhite);
   TMetafile metafile;
-  RecordMetafile(metafile, 1, BlkWhite);  // the file's clip is one pixel smaller
+  RecordMetafile(metafile, 0, BlkWhite);
   metafile.SaveToFile(ExportFileName(FName, ".wmf"));
 }
 
@@ -276,7 +278,7 @@ void TCustomZOdoza::PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double 
                      PrintedPosition(this, ScaleF, X0, h * r.Right / ppi),
                      PrintedPosition(this, ScaleF, Y0, v * r.Bottom / ppi)};
       },
-      1, BlkWhite, false);
+      0, BlkWhite, false);
 }
 
 void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {

@@ -21,10 +21,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <numeric>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
 
 #include "CanvasDevice.h"
@@ -959,8 +961,10 @@ struct TShapedLine {
   std::vector<Run> Runs;
   int Advance = 0;
 
-  TShapedLine(const FontCache& F, const String& Text) {
+  // With UnitAdvances, also each UTF-16 unit's share of the placed line (see CanvasTextAdvances).
+  TShapedLine(const FontCache& F, const String& Text, std::vector<int>* UnitAdvances = nullptr) {
     const QString text = Q(Text);
+    if (UnitAdvances != nullptr) UnitAdvances->assign(static_cast<std::size_t>(text.size()), 0);
     const std::vector<TFaceRun> faces = SplitByFace(text, *F.Metrics, *F.FallbackMetrics);
     std::vector<int> widths, starts;
     int start = 0;
@@ -989,7 +993,8 @@ struct TShapedLine {
     // The lines follow one another on the one line a canvas draws.
     std::vector<TShapedGlyph> glyphs;
     double lineStart = 0;
-    for (const QTextLine& line : lines) {
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      const QTextLine& line = lines[l];
       const std::size_t first = glyphs.size();
       const int from = line.textStart(), to = from + line.textLength();
       for (std::size_t r = 0; r < faces.size(); ++r) {
@@ -1011,6 +1016,8 @@ struct TShapedLine {
             g.X = positions[i].x();
             g.Y = positions[i].y() - line.y() - line.ascent();
             g.Advance = std::max(advances[i].x(), 0.0);
+            g.Line = l;
+            g.LayoutX = positions[i].x();
             if (g.Advance > 1e-6 || base < 0)
               base = static_cast<std::ptrdiff_t>(glyphs.size());
             else
@@ -1029,6 +1036,7 @@ struct TShapedLine {
       lineStart += right - left;
     }
     Place(glyphs, widths);
+    if (UnitAdvances != nullptr) ShareOut(text, layout, lines, glyphs, *UnitAdvances);
     for (std::size_t s = 0; s < StretchFace.size(); ++s) {
       Run run{faces[StretchFace[s]].Fallback, {}, {}};
       for (const TShapedGlyph& g : glyphs)
@@ -1051,7 +1059,46 @@ private:
     std::ptrdiff_t Base = -1;  // a glyph that does not move the pen on: the one it belongs to
     std::size_t Stretch = 0;
     int PixelX = 0, PixelY = 0;
+    int Whole = 0;  // the whole pixels it moves the pen on
+    std::size_t Line = 0;
+    double LayoutX = 0;  // its position as the layout gave it
   };
+
+  // Each unit's advance: the whole pixels of the glyphs drawn for the character it starts (a
+  // glyph drawn for several characters counts with the first); a unit inside a character (the
+  // second half of a surrogate pair, a mark composed with its letter) takes none. The advances
+  // add up to the line's width.
+  void ShareOut(const QString& Text, const QTextLayout& Layout, const std::vector<QTextLine>& Lines,
+                const std::vector<TShapedGlyph>& Glyphs, std::vector<int>& Out) const {
+    std::map<std::tuple<std::size_t, quint32, double>, std::size_t> find;
+    for (std::size_t g = 0; g < Glyphs.size(); ++g)
+      find.emplace(std::tuple(Glyphs[g].Line, Glyphs[g].Index, Glyphs[g].LayoutX), g);
+    std::vector<bool> counted(Glyphs.size(), false);
+    const int n = static_cast<int>(Text.size());
+    int total = 0, last = 0;
+    for (int i = 0; i < n;) {
+      int next = i + 1;
+      while (next < n && !Layout.isValidCursorPosition(next)) ++next;
+      std::size_t l = 0;
+      while (l < Lines.size() && i >= Lines[l].textStart() + Lines[l].textLength()) ++l;
+      if (l == Lines.size()) break;
+      for (const QGlyphRun& run : Lines[l].glyphRuns(i, next - i)) {
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype k = 0; k < std::min(indexes.size(), positions.size()); ++k) {
+          const auto g = find.find(std::tuple(l, indexes[k], positions[k].x()));
+          if (g == find.end() || counted[g->second]) continue;
+          counted[g->second] = true;
+          Out[static_cast<std::size_t>(i)] += Glyphs[g->second].Whole;
+        }
+      }
+      total += Out[static_cast<std::size_t>(i)];
+      last = i;
+      i = next;
+    }
+    // What no character's glyphs took (a face run without a glyph of its own) goes to the last.
+    if (n > 0) Out[static_cast<std::size_t>(last)] += Advance - total;
+  }
 
   // Whole-pixel advances for glyphs of advances Exact (left to right) that together take Width
   // pixels.
@@ -1145,7 +1192,8 @@ private:
         TShapedGlyph& g = Glyphs[pen[k]];
         g.PixelX = x;
         g.PixelY = qRound(g.Y);
-        x += whole[k - s.From];
+        g.Whole = whole[k - s.From];
+        x += g.Whole;
       }
       left += s.Width;
     }
@@ -1194,6 +1242,16 @@ struct TextRuns {
   }
 };
 }  // namespace
+
+void DrawCanvasText(QPainter& Painter, const TCanvas& Canvas, int X, int Y, const String& Text) {
+  TextRuns(Canvas.Internal()->TextFont(), Text).Draw(Painter, X, Y);
+}
+
+std::vector<int> CanvasTextAdvances(const TCanvas& Canvas, const String& Text) {
+  std::vector<int> advances;
+  TShapedLine(Canvas.Internal()->TextFont(), Text, &advances);
+  return advances;
+}
 
 int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }

@@ -6,10 +6,7 @@
 
 #include "Metafile.h"
 
-#include <QFontMetrics>
-#include <QGlyphRun>
-#include <QRawFont>
-#include <QTextLayout>
+#include <QString>
 
 #include <algorithm>
 #include <climits>
@@ -20,7 +17,6 @@
 #include <vector>
 
 #include "CanvasDevice.h"
-#include "GraphicsPrivate.h"
 #include "GraphicsQt.h"
 #include "SysUtils.h"
 
@@ -61,57 +57,8 @@ enum : std::uint32_t {
 constexpr std::uint32_t kStockNullPen = 0x80000008u;
 constexpr std::uint32_t kMmIsotropic = 7;
 constexpr std::uint32_t kTransparent = 1, kAlternate = 1, kRgnCopy = 5;
-constexpr std::uint32_t kEtoOpaque = 0x2, kEtoClipped = 0x4;
+constexpr std::uint32_t kEtoOpaque = 0x2, kEtoClipped = 0x4, kEtoRtlReading = 0x80;
 
-// Each UTF-16 unit's advance in whole device units, in the text's own order, as the text is
-// shaped: right-to-left runs, joined letters, ligatures and marks take the widths of the glyphs
-// drawn for them. A character's advance is that of the glyphs the layout draws for it; a unit
-// inside a character (the second half of a surrogate pair, a mark composed with its letter) or
-// a glyph already counted (a ligature's) adds nothing. The advances are scaled to the line's
-// width (its kerning) and rounded as running sums, so they add up to the text's rounded width.
-std::vector<std::int32_t> ShapedAdvances(const QString& Text, const QFont& Font) {
-  const int n = static_cast<int>(Text.size());
-  std::vector<std::int32_t> dx(static_cast<std::size_t>(n), 0);
-  if (n == 0) return dx;
-  QTextLayout layout(Text, Font);
-  const std::vector<QTextLine> lines = gfx::LayOutUnwrapped(layout);
-  std::vector<double> advance(static_cast<std::size_t>(n), 0.0);
-  std::vector<std::pair<quint32, double>> counted;  // glyph and its x, once each
-  double total = 0, width = 0;
-  for (const QTextLine& line : lines) width += line.horizontalAdvance();
-  for (int i = 0; i < n;) {
-    int next = i + 1;
-    while (next < n && !layout.isValidCursorPosition(next)) ++next;
-    const auto line =
-        std::find_if(lines.begin(), lines.end(), [i](const QTextLine& l) {
-          return i < l.textStart() + l.textLength();
-        });
-    if (line == lines.end()) break;
-    for (const QGlyphRun& run : line->glyphRuns(i, next - i)) {
-      const QList<quint32> glyphs = run.glyphIndexes();
-      const QList<QPointF> at = run.positions();
-      const QList<QPointF> widths = run.rawFont().advancesForGlyphIndexes(glyphs);
-      for (qsizetype g = 0; g < std::min({glyphs.size(), at.size(), widths.size()}); ++g) {
-        const std::pair<quint32, double> key{glyphs[g], at[g].x()};
-        if (std::find(counted.begin(), counted.end(), key) != counted.end()) continue;
-        counted.push_back(key);
-        advance[static_cast<std::size_t>(i)] += std::max(widths[g].x(), 0.0);
-      }
-    }
-    total += advance[static_cast<std::size_t>(i)];
-    i = next;
-  }
-  const double scale = total > 0 ? width / total : 0.0;
-  double sum = 0;
-  std::int32_t given = 0;
-  for (std::size_t i = 0; i < advance.size(); ++i) {
-    sum += advance[i] * scale;
-    const auto rounded = static_cast<std::int32_t>(std::lround(sum));
-    dx[i] = rounded - given;
-    given = rounded;
-  }
-  return dx;
-}
 // The reference device the header describes: a screen of 1920 x 1200 units at the
 // metafile's resolution.
 constexpr int kRefWidth = 1920, kRefHeight = 1200;
@@ -303,13 +250,13 @@ public:
       Emit(TRecord(EMR_SETTEXTCOLOR).U32(color));
       FTextColor = color;
     }
-    const QFont font = ToQFont(*C.Font());
-    const QFontMetrics fm(font);
     const QString q = QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
-    const int width = fm.horizontalAdvance(q);
+    const TSize extent = C.TextExtent(S);
     const bool opaque = C.Brush()->Style() != bsClear;
-    std::uint32_t options = 0;
-    TRect box{X, Y, X + width, Y + fm.height()};
+    // A text whose first letter with a direction reads right to left reads so as a whole, as
+    // the canvas lays it out; a reader lays it out again from the characters.
+    std::uint32_t options = q.isRightToLeft() ? kEtoRtlReading : 0;
+    TRect box{X, Y, X + extent.cx, Y + extent.cy};
     if (Clip != nullptr) {
       options |= kEtoClipped;
       box = *Clip;
@@ -331,7 +278,8 @@ public:
     r.Point(TPoint{X, Y}).U32(n).U32(kFixed).U32(options).Rect(box).U32(kFixed + stringBytes);
     for (qsizetype i = 0; i < q.size(); ++i) r.U16(q.at(i).unicode());
     r.Pad4();
-    for (const std::int32_t advance : ShapedAdvances(q, font)) r.I32(advance);
+    // The advances of the characters as the canvas places their glyphs, fallback face included.
+    for (const int advance : CanvasTextAdvances(C, S)) r.I32(advance);
     Emit(std::move(r));
     AddBox(box);
   }

@@ -142,24 +142,23 @@ public:
     for (int i = 0; i < N; ++i) FP->fillRect(QRectF(P[i].X, P[i].Y, 1, 1), c);
   }
 
+  // The text as the canvas draws it on the screen: the same glyphs of its face and fallback
+  // face at the same places, scaled by the mapping.
   void Text(const TCanvas& C, int X, int Y, const String& S, const TRect* Clip) override {
-    const QFont font = ToQFont(*C.Font());
-    const QFontMetrics fm(font);
-    const QString q = QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
     FP->save();
     if (Clip != nullptr)
       FP->setClipRect(
           QRect(Clip->Left, Clip->Top, Clip->Right - Clip->Left, Clip->Bottom - Clip->Top),
           Qt::IntersectClip);
     if (C.Brush()->Style() != bsClear) {
+      const TSize extent = C.TextExtent(S);
       const QRect cell = Clip != nullptr ? QRect(Clip->Left, Clip->Top, Clip->Right - Clip->Left,
                                                  Clip->Bottom - Clip->Top)
-                                         : QRect(X, Y, fm.horizontalAdvance(q), fm.height());
+                                         : QRect(X, Y, extent.cx, extent.cy);
       FP->fillRect(cell, ToQColor(C.Brush()->Color()));
     }
-    FP->setFont(font);
     FP->setPen(ToQColor(C.Font()->Color()));
-    FP->drawText(QPointF(X, Y + fm.ascent()), q);
+    DrawCanvasText(*FP, C, X, Y, S);
     FP->restore();
   }
 

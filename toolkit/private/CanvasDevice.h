@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <memory>
+#include <vector>
 
 #include "Graphics.h"
 
@@ -48,6 +49,16 @@ void SetCanvasDevice(TCanvas* Canvas, TCanvasDevice* Device);
 
 // The scale factors of a mapping: isotropic, the smaller magnitude serving both axes.
 void MappingScale(const TCanvasMapping& M, double& Sx, double& Sy);
+
+// Text as the canvas lays it out and draws it on a bitmap (the face and its fallback face,
+// joined, in reading order, each glyph at its whole-pixel place), drawn with the painter's pen
+// colour from the cell's top-left corner (X, Y) in the painter's coordinates; for devices that
+// draw through a QPainter.
+void DrawCanvasText(QPainter& Painter, const TCanvas& Canvas, int X, int Y, const String& Text);
+// Each UTF-16 unit's advance in whole pixels in that layout, in the text's own order: a
+// character's is that of the glyphs drawn for it, a unit inside a character takes none. They
+// add up to the text's width (TextExtent).
+std::vector<int> CanvasTextAdvances(const TCanvas& Canvas, const String& Text);
 
 // A device drawing through a QPainter that is open on a paint device (a printer, a PDF
 // writer); the painter stays the caller's.

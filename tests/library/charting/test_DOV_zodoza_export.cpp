@@ -259,17 +259,35 @@ TEST(ChartExport, TheMetafileKeepsTheChartsLinesAndTextsAsVectors) {
   EXPECT_GE(testsupport::CountOf(svg, "stroke=\"#FF0000\""), 8);
   EXPECT_GE(testsupport::CountOf(svg, "<text"), 10) << "caption, tick labels, the text";
   EXPECT_EQ(svg.find("<image"), std::string::npos) << "no embedded bitmap";
-  // The picture reaches the control's bottom-right corner (400, 300), one beyond its pixels.
-  EXPECT_NE(svg.find("<svg version=\"1.1\" xmlns=\"http://www.w3.org/2000/svg\" "
-                     "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"400.0000\" "
-                     "height=\"300.0000\""),
-            std::string::npos)
-      << svg.substr(0, 300);
+  // The picture's bounds (inclusive) are the control's pixels.
+  const std::string emf = dir.read("chart.wmf");
+  ASSERT_GT(emf.size(), 24u);
+  std::int32_t bounds[4];
+  std::memcpy(bounds, emf.data() + 8, sizeof bounds);
+  EXPECT_EQ(std::vector<std::int32_t>(bounds, bounds + 4),
+            (std::vector<std::int32_t>{0, 0, Chart::W - 1, Chart::H - 1}));
 }
 
-TEST(ChartExport, TheMetafilesPictureIsTheControlAtAnyZoom) {
+namespace {
+// The grey of a page read back through poppler at R pixels per inch, at the centre of control
+// pixel P of a chart printed at scale 1 from device position (X0, Y0) of the printable area;
+// -1 off the page.
+int PrintedGrey(const testsupport::GrayPage& Page, int R, double X0, double Y0, TPoint P) {
+  const int dpi = Printer()->PixelsPerInchX();
+  const double u = double(R) / dpi;
+  const int px = static_cast<int>(
+      std::floor((Printer()->PhysicalOffsetX() + X0 + (P.X + 0.5) * dpi / 96.0) * u));
+  const int py = static_cast<int>(
+      std::floor((Printer()->PhysicalOffsetY() + Y0 + (P.Y + 0.5) * dpi / 96.0) * u));
+  return px >= 0 && py >= 0 && px < Page.width && py < Page.height ? Page.at(px, py) : -1;
+}
+}  // namespace
+
+TEST(ChartExport, CopiesAreTheControlAtAnyZoom) {
   // A chart 400 x 300 over 0 ... 10 with a 200-point line (or one long line), zoomed onto the
-  // middle: what the clip removes does not widen the picture.
+  // middle: what the clip removes does not widen the metafile's picture beyond the control's
+  // pixels, and the data area's frame is whole on a printed page (its right column and bottom
+  // row too, on which the items' clip must let the frame draw) and inside the metafile's clip.
   struct Case {
     const char* what;
     Double zoom;  // the ranges are 5 -+ 5 / zoom
@@ -294,6 +312,14 @@ TEST(ChartExport, TheMetafilesPictureIsTheControlAtAnyZoom) {
     }
     c.ForceRange(1, 5 - 5 / k.zoom, 5 - 5 / k.zoom, 5 + 5 / k.zoom, 5 + 5 / k.zoom);
     c.SetSuppressPaint(false);
+    // The frame's pixels: the data-area bitmap's outermost rows and columns.
+    const Integer L = c.LRim(), T = c.TRim(), dw = c.GrafBmp()->Width(), dh = c.GrafBmp()->Height();
+    std::vector<TPoint> frame;
+    for (Integer x = L; x < L + dw; ++x)
+      frame.insert(frame.end(), {Point(x, T), Point(x, T + dh - 1)});
+    for (Integer y = T + 1; y < T + dh - 1; ++y)
+      frame.insert(frame.end(), {Point(L, y), Point(L + dw - 1, y)});
+
     c.CopyToWMF("copy", false);
     c.CopyToClipboardWMF(false);
     for (const std::string& emf : {dir.read("copy.wmf"), std::string(ClipboardMetafileData())}) {
@@ -301,12 +327,42 @@ TEST(ChartExport, TheMetafilesPictureIsTheControlAtAnyZoom) {
       std::int32_t bounds[4];
       std::memcpy(bounds, emf.data() + 8, sizeof bounds);
       EXPECT_EQ(std::vector<std::int32_t>(bounds, bounds + 4),
-                (std::vector<std::int32_t>{0, 0, 400, 300}))
+                (std::vector<std::int32_t>{0, 0, 399, 299}))
           << k.what;
-      EXPECT_NE(testsupport::EmfToSvg(emf).find("width=\"400.0000\" height=\"300.0000\""),
-                std::string::npos)
-          << k.what;
+      EXPECT_FALSE(testsupport::EmfToSvg(emf).empty()) << k.what;
+      // The last clip set (the items', the frame drawn last inside it): one rectangle in
+      // device units, right and bottom excluded.
+      std::int32_t clip[4] = {0, 0, 0, 0};
+      for (size_t at = 0; at + 8 <= emf.size();) {
+        std::uint32_t type = 0, size = 0, region = 0;
+        std::memcpy(&type, emf.data() + at, 4);
+        std::memcpy(&size, emf.data() + at + 4, 4);
+        if (size < 8) break;
+        if (type == 75 && size >= 64) std::memcpy(&region, emf.data() + at + 8, 4);
+        if (type == 75 && region == 48) std::memcpy(clip, emf.data() + at + 48, sizeof clip);
+        at += size;
+      }
+      EXPECT_LE(clip[0], L) << k.what;
+      EXPECT_LE(clip[1], T) << k.what;
+      EXPECT_GE(clip[2], L + dw) << k.what << ": the frame's right column is clipped off";
+      EXPECT_GE(clip[3], T + dh) << k.what << ": the frame's bottom row is clipped off";
     }
+
+    Printer()->SetPrinterName("");
+    Printer()->SetOutputFileName((dir.path() / "page.pdf").string());
+    c.PrintIt(1, false);
+    Printer()->SetOutputFileName("");
+    const int r = 192, dpi = Printer()->PixelsPerInchX();
+    const auto page = testsupport::RenderPdfPage(dir.path() / "page.pdf", r);
+    ASSERT_GT(page.width, 0) << k.what;
+    const double x0 = std::max(
+        0.0, std::trunc((Printer()->PhysicalWidth() - std::nearbyint(dpi * c.Width() / 96.0)) / 2));
+    // The page joins the frame's lines with round corners, so the outer corner of a corner
+    // pixel may come out grey; lost lines leave hundreds of pixels light.
+    Integer light = 0;
+    for (const TPoint& p : frame) light += PrintedGrey(page, r, x0, dpi / 2, p) > 64;
+    EXPECT_LE(light, static_cast<Integer>(frame.size() / 500))
+        << k.what << ": frame pixels of " << frame.size() << " not dark";
   }
 }
 
@@ -696,6 +752,12 @@ void CompareCopiesWithTheScreen(Chart& c, const testsupport::TempDir& dir) {
         if (uniform) margins.push_back(Point(x, y));
       }
     ASSERT_GT(margins.size(), 1000u);
+    // ... the data area's frame, on the data-area bitmap's outermost rows and columns, ...
+    std::vector<TPoint> frame;
+    for (Integer x = L; x < L + dw; ++x)
+      frame.insert(frame.end(), {Point(x, T), Point(x, T + dh - 1)});
+    for (Integer y = T + 1; y < T + dh - 1; ++y)
+      frame.insert(frame.end(), {Point(L, y), Point(L + dw - 1, y)});
     // ... and the paper around the printed chart, which stays white (a band of 40 pixels
     // above and left of the control, 120 right and below).
     std::vector<TPoint> paper;
@@ -808,16 +870,8 @@ void CompareCopiesWithTheScreen(Chart& c, const testsupport::TempDir& dir) {
       const int r = 192;
       const auto page = testsupport::RenderPdfPage(dir.path() / "page.pdf", r);
       ASSERT_GT(page.width, 0) << k.what;
-      const double u = double(r) / dpi;
-      x0 += Printer()->PhysicalOffsetX();
-      y0 += Printer()->PhysicalOffsetY();
-      // The page's grey at the centre of control pixel P, -1 off the page.
-      const auto Grey = [&](TPoint p) {
-        const int px = static_cast<int>(std::floor((x0 + (p.X + 0.5) * dpi / 96.0) * u));
-        const int py = static_cast<int>(std::floor((y0 + (p.Y + 0.5) * dpi / 96.0) * u));
-        return px >= 0 && py >= 0 && px < page.width && py < page.height ? page.at(px, py) : -1;
-      };
-      for (const auto* set : {&probes, &margins, &paper}) {
+      const auto Grey = [&](TPoint p) { return PrintedGrey(page, r, x0, y0, p); };
+      for (const auto* set : {&probes, &margins, &paper, &frame}) {
         Integer wrong = 0;
         for (const TPoint& p : *set) {
           const int want = set == &paper ? 255 : GreyOf(screen.Canvas()->GetPixel(p.X, p.Y));
@@ -831,6 +885,7 @@ void CompareCopiesWithTheScreen(Chart& c, const testsupport::TempDir& dir) {
             << k.what << ": probes of " << set->size() << " in another grey"
             << (set == &margins ? " outside the data area"
                 : set == &paper ? " off the chart"
+                : set == &frame ? " of the data area's frame"
                                 : "");
       }
     }

@@ -2,14 +2,19 @@
 // copy modes, clipping, text placement.
 #include <gtest/gtest.h>
 
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <cmath>
 
+#include "CanvasDevice.h"
+#include "DocumentReaders.h"
 #include "Graphics.h"
 #include "GraphicsPrivate.h"
 #include "GraphicsQt.h"
+#include "TestSupport.h"
 #include "support_pixels.h"
 
 using gt::Count;
@@ -780,6 +785,83 @@ TEST(CanvasText, RightToLeftTextReadsAndJoinsAsQtDrawsIt) {
     const TRect ink = InkBox(*drawn, clWhite);
     EXPECT_GE(ink.Left, X);
     EXPECT_LT(ink.Right, X + cv->TextWidth(c.Text));
+  }
+}
+
+// A page (a print job, a PDF file) shows a text as the screen does: the letters of the face and
+// of its fallback face, in the same order, joined, at the same places. Each row is printed into
+// a PDF at one unit per screen pixel and read back through poppler at 4 x 4 rendered pixels per
+// unit; the page's units (dark where most of their rendered pixels are) show the same blots of
+// ink as the screen's pixels, each give or take a pixel, and differ from them only along the
+// letters' edges.
+TEST(CanvasText, APageShowsTheScreensLettersJoinedInTheirOrder) {
+  struct Case {
+    const char* Name;
+    int Size;
+    String Text;
+  };
+  const Case cases[] = {
+      {"Arial", 14, "Flux 42"},
+      {"Arial", 48, "سسس"},              // one joined word from the fallback face
+      {"Arial", 20, "سلام"},             // four letters, two of them joined
+      {"Arial", 24, "بَبِ"},               // marks above and below joined letters
+      {"Times New Roman", 20, "x ≅ y"},  // a symbol from the fallback face
+      {"Arial", 18, "א ≅ ב"},            // right to left, the symbol between the letters
+      {"Arial", 18, "x = 12 אב"},
+  };
+  constexpr int W = 320, H = 90, X = 6, Y = 4, k = 4;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.Name) + " " + std::to_string(c.Size) + " " + c.Text);
+    const auto Style = [&](TCanvas* Cv) {
+      Cv->Font()->SetName(c.Name);
+      Cv->Font()->SetSize(c.Size);
+      Cv->Brush()->SetStyle(bsClear);
+    };
+    auto screen = WhiteBitmap(W, H);
+    Style(screen->Canvas());
+    screen->Canvas()->TextOut(X, Y, c.Text);
+
+    testsupport::TempDir dir;
+    const std::filesystem::path pdf = dir.path() / "text.pdf";
+    {
+      QPdfWriter writer(QString::fromStdString(pdf.string()));
+      writer.setResolution(96);
+      writer.setPageSize(QPageSize(QSizeF(W * 0.75, H * 0.75), QPageSize::Point));
+      writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+      QPainter painter(&writer);
+      const auto device = NewPainterDevice(&painter, 96, 96);
+      TCanvas page;
+      SetCanvasDevice(&page, device.get());
+      Style(&page);
+      page.TextOut(X, Y, c.Text);
+      SetCanvasDevice(&page, nullptr);
+    }
+    const testsupport::GrayPage rendered = testsupport::RenderPdfPage(pdf, 96 * k);
+    ASSERT_EQ(rendered.width, W * k);
+    ASSERT_GE(rendered.height, H * k);
+    auto printed = WhiteBitmap(W, H);
+    int ink = 0, differ = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        int dark = 0;
+        for (int d = 0; d < k * k; ++d) dark += rendered.at(x * k + d % k, y * k + d / k) < 128;
+        if (2 * dark > k * k) printed->Canvas()->SetPixel(x, y, clBlack);
+        const bool a = 2 * dark > k * k, b = screen->Canvas()->GetPixel(x, y) != clWhite;
+        ink += b;
+        differ += a != b;
+      }
+    ASSERT_GT(ink, 20);
+    EXPECT_LE(differ, ink / 4) << "pixels of " << ink;
+    const std::vector<TRect> got = Blots(*printed), want = Blots(*screen);
+    EXPECT_EQ(got.size(), want.size());
+    if (got.size() != want.size()) continue;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_NEAR(got[i].Left, want[i].Left, 1);
+      EXPECT_NEAR(got[i].Right, want[i].Right, 1);
+      EXPECT_NEAR(got[i].Top, want[i].Top, 1);
+      EXPECT_NEAR(got[i].Bottom, want[i].Bottom, 1);
+    }
   }
 }
 

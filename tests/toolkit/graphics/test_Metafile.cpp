@@ -115,27 +115,43 @@ TEST(Metafile, TheReaderRedrawsLinesShapesAndTexts) {
   EXPECT_EQ(testsupport::CountOf(svg, "fill=\"#FFFF00\""), 3) << "rectangle, ellipse, triangle";
 }
 
-// A text record's advances are those of the text as drawn: in the text's own order, one per
-// UTF-16 unit, adding up to the text's width, for right-to-left and joining scripts too.
+// A text record's advances are those of the text as the screen draws it: in the text's own
+// order, one per UTF-16 unit, adding up to the width the screen gives the text (fallback face
+// included), for right-to-left and joining scripts too. A text whose first letter with a
+// direction reads right to left carries the right-to-left reading option, so that a reader
+// orders it as the screen does. The reader keeps the characters as typed, at the text's place.
 TEST(Metafile, TextAdvancesAreThoseOfTheShapedText) {
   struct Case {
     const char* what;
     const char* text;
+    const char* name = "Arial";
+    int size = 8;
+    bool rightToLeft = false;
   };
   const Case cases[] = {
       {"latin", "Flux 42"},
-      {"hebrew", "\u05D0\u05D5"},
-      {"arabic, joined", "\u0628\u0628\u0628"},
-      {"arabic word", "\u0633\u0644\u0627\u0645"},
+      {"hebrew", "\u05D0\u05D5", "Arial", 8, true},
+      {"arabic, joined", "\u0628\u0628\u0628", "Arial", 8, true},
+      {"arabic word", "\u0633\u0644\u0627\u0645", "Arial", 8, true},
       {"mixed directions", "S \u05D0\u05D1\u05D2 42 \u0628\u0628 end"},
       {"beyond 16 bits", "a\U0001F600b"},
       {"composed mark", "a\u0301b"},
+      {"arabic from the fallback face, 20 pt", "\u0633\u0633\u0633", "Arial", 20, true},
+      {"arabic word, 20 pt", "\u0633\u0644\u0627\u0645", "Arial", 20, true},
+      {"arabic marks", "\u0628\u064E\u0628\u0650", "Arial", 16, true},
+      {"a symbol from the fallback face", "x \u2245 y", "Times New Roman", 14},
+      {"hebrew first, then a number", "\u05E9\u05DC\u05D5\u05DD, 42", "Arial", 12, true},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
+    TBitmap screen(1, 1);
     TMetafile mf;
     {
       TMetafileCanvas c(&mf);
+      for (TCanvas* cv : {static_cast<TCanvas*>(&c), screen.Canvas()}) {
+        cv->Font()->SetName(k.name);
+        cv->Font()->SetSize(k.size);
+      }
       c.Brush()->SetStyle(bsClear);
       c.TextOut(10, 20, k.text);
     }
@@ -146,6 +162,7 @@ TEST(Metafile, TextAdvancesAreThoseOfTheShapedText) {
     const size_t at = texts[0]->offset;
     const std::uint32_t n = U32(emf, at + 44), offDx = U32(emf, at + 72);
     const TRect box{I32(emf, at + 56), I32(emf, at + 60), I32(emf, at + 64), I32(emf, at + 68)};
+    EXPECT_EQ(U32(emf, at + 52) & 0x80u, k.rightToLeft ? 0x80u : 0u) << "right-to-left reading";
     // The characters themselves, in the order typed.
     const std::u16string units = QString::fromUtf8(k.text).toStdU16String();
     ASSERT_EQ(n, units.size());
@@ -160,7 +177,12 @@ TEST(Metafile, TextAdvancesAreThoseOfTheShapedText) {
       EXPECT_GE(dx, 0) << i;
       sum += dx;
     }
-    EXPECT_EQ(sum, box.Right - box.Left);
+    const int width = screen.Canvas()->TextWidth(k.text);
+    EXPECT_EQ(sum, width);
+    EXPECT_EQ(box.Right - box.Left, width);
+    const std::string svg = testsupport::EmfToSvg(emf);
+    EXPECT_NE(svg.find("x=\"10.0000\""), std::string::npos) << svg;
+    EXPECT_NE(svg.find(std::string("<![CDATA[") + k.text + "]]>"), std::string::npos) << svg;
   }
 }
 
