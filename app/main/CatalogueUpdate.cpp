@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,6 +16,7 @@
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1Catalogue.h"
+#include "Unit1Config.h"
 
 namespace CatalogueUpdate {
 
@@ -32,17 +31,20 @@ constexpr const char* QueryText =
     "&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-999.99&fsize=3&x_axis="
     "&x_scale=linear&y_axis=&y_scale=linear&state=query&table_bottom.x=87&table_bottom.y=35";
 
-// The bytes of a file the check or the download wrote; false when it cannot be opened.
-bool ReadWritten(const String& FileName, String& Bytes) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+// The bytes of a file the check or the download wrote, read as every file is; false when it
+// is missing or cannot be read, Why then saying why when it is there.
+bool ReadWritten(const String& FileName, String& Bytes, String& Why) {
+  try {
+    return ReadUserFile(FileName, Bytes);
+  } catch (const EInOutError& e) {
+    Why = e.Message;
+    return false;
+  }
 }
 
-std::vector<String> ReadLines(const String& FileName, bool& Opened) {
+std::vector<String> ReadLines(const String& FileName, bool& Opened, String& Why) {
   String bytes;
-  Opened = ReadWritten(FileName, bytes);
+  Opened = ReadWritten(FileName, bytes, Why);
   return SplitTextLines(bytes);
 }
 
@@ -202,7 +204,8 @@ String InstallReply(const String& Reply, const String& Version, const String& Ol
 
 String CatalogueProblem(const String& FileName, const String& Version) {
   String bytes;
-  if (!ReadWritten(FileName, bytes)) return "cannot be read";
+  String why;
+  if (!ReadWritten(FileName, bytes, why)) return "cannot be read" + (why.empty() ? "" : ": " + why);
   TTextLines first(bytes);
   if (!first.Next() || first.Line() != VersionLinePrefix + Version ||
       CatalogueVersionOf(String(first.Line())) != Version)
@@ -292,9 +295,10 @@ bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVer
 
   Button.SetCaption(Texts::Comparing);
   bool opened = false;
-  const std::vector<String> page = ReadLines(VersionPageFile, opened);
+  String why;
+  const std::vector<String> page = ReadLines(VersionPageFile, opened, why);
   if (!opened) {
-    ShowMessage(Texts::NoPageFile);
+    ShowMessage(why.empty() ? String(Texts::NoPageFile) : Texts::ErrorPrefix + why);
     Idle(Button);
     return false;
   }
