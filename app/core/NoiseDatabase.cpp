@@ -13,6 +13,7 @@
 #include "LineRecords.h"
 #include "SysUtils.h"
 #include "TextFile.h"
+#include "Unit1Config.h"
 
 namespace {
 
@@ -34,21 +35,12 @@ bool Faulted(const String& Step) {
 
 String SystemReason() { return std::strerror(errno); }
 
+// The file's bytes, read as every file of the program is. False when it is missing; a file
+// that cannot be read, or one beyond the reader's bounds, raises EInOutError naming it.
 bool ReadBytes(const String& FileName, String& Bytes) {
-  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  Bytes.clear();
-  char buf[65536];
-  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) != 0;) {
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
-    }
-    Bytes.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return true;
+  if (ReadUserFile(FileName, Bytes)) return true;
+  errno = ENOENT;
+  return false;
 }
 
 bool WriteAll(int Fd, const String& Bytes) {
@@ -281,7 +273,13 @@ int FindNoiseRecord(const TNoiseDatabase& Db, int Number) {
 
 TNoiseDatabase ReadNoiseDatabase(const String& FileName) {
   String bytes;
-  if (!ReadBytes(FileName, bytes)) return {};
+  try {
+    if (!ReadBytes(FileName, bytes)) return {};
+  } catch (const EInOutError& e) {
+    TNoiseDatabase refused;
+    refused.Problems.push_back(e.Message);
+    return refused;
+  }
   return ParseNoiseDatabase(bytes);
 }
 
@@ -299,7 +297,13 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
   const String failed = "ERROR : The measurement could not be saved in " + FileName + ": ";
   String old;
   TNoiseDatabase db;
-  if (ReadBytes(FileName, old)) {
+  bool found = false;
+  try {
+    found = ReadBytes(FileName, old);
+  } catch (const EInOutError& e) {
+    throw ENoiseDatabase(failed + e.Message);
+  }
+  if (found) {
     db = ParseNoiseDatabase(old);
     if (db.StopsEarly)
       throw ENoiseDatabase(failed +
@@ -345,7 +349,12 @@ void AppendNoiseRecord(const TNoiseLines& Record, const String& FileName) {
 void DeleteNoiseRecord(int Number, const String& FileName) {
   const String failed = "ERROR : The record could not be deleted: ";
   String bytes;
-  if (!ReadBytes(FileName, bytes)) throw ENoiseDatabase(failed + FileName + ": " + SystemReason());
+  try {
+    if (!ReadBytes(FileName, bytes))
+      throw ENoiseDatabase(failed + FileName + ": " + SystemReason());
+  } catch (const EInOutError& e) {
+    throw ENoiseDatabase(failed + e.Message);
+  }
   const TNoiseLayout layout = ReadNoiseLayout(bytes);
   const TNoiseDatabase& db = layout.Db;
   // The new file is made of the lines read: bytes the reading did not take would be lost.

@@ -86,7 +86,9 @@ struct TNoiseDatabase {
 // than one is (a file edited by hand).
 int FindNoiseRecord(const TNoiseDatabase& Db, int Number);
 
-// Reads the database. A missing file gives Found false and no records.
+// Reads the database. A missing file gives Found false and no records; one that cannot be
+// read, or is beyond the bounds of every file the program reads, gives Found false and the
+// reason as its one problem.
 TNoiseDatabase ReadNoiseDatabase(const String& FileName = kNoiseDatabaseFile);
 // The same from the file's bytes.
 TNoiseDatabase ParseNoiseDatabase(const String& Bytes);

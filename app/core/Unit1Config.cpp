@@ -49,15 +49,45 @@ bool ReadUserFileBlocks(const String& FileName,
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
+  const auto tooLarge = [&FileName] {
+    return EInOutError("Cannot read " + FileName +
+                       ": it is larger than any file the program reads (more than " +
+                       IntToStr(MaxReadFileBytes >> 20) + " MB)");
+  };
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-    throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
+  if (::fstat(fd, &st) == 0) {
+    if (S_ISDIR(st.st_mode))
+      throw EInOutError("Cannot read " + FileName + ": it is a folder, not a file");
+    // Refused before a byte is read; a file that grows, or no plain file, is held to the same
+    // bound as it is read.
+    if (S_ISREG(st.st_mode) && st.st_size > MaxReadFileBytes) throw tooLarge();
+  }
   std::vector<char> block(1 << 16);
+  Int64 total = 0;
+  Int64 line = 1;
+  size_t lineLength = 0;  // bytes of the current line so far
   for (;;) {
     const ssize_t n = ::read(fd, block.data(), block.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw EInOutError("Cannot read " + FileName + ": " + std::strerror(errno));
-    if (n == 0 || !Consume(std::string_view(block.data(), static_cast<size_t>(n)))) break;
+    if (n == 0) break;
+    total += n;
+    if (total > MaxReadFileBytes) throw tooLarge();
+    const std::string_view bytes(block.data(), static_cast<size_t>(n));
+    for (size_t at = 0; at < bytes.size();) {
+      const size_t lf = bytes.find('\n', at);
+      const size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+      lineLength += end - at;
+      if (lineLength > MaxReadLineBytes)
+        throw EInOutError("Cannot read " + FileName + ", line " + IntToStr(line) +
+                          ": it is longer than any line the program reads (more than " +
+                          IntToStr(static_cast<Int64>(MaxReadLineBytes >> 20)) + " MB)");
+      if (lf == std::string_view::npos) break;
+      ++line;
+      lineLength = 0;
+      at = lf + 1;
+    }
+    if (!Consume(bytes)) break;
   }
   return true;
 }

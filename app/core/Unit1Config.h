@@ -61,9 +61,21 @@ enum class TConfigReadResult { Missing, WrongHeader, Read };
 // large a number"); a file that exists but cannot be read raises as ReadUserFile does.
 TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config);
 
+// The bounds of every file the program reads, all through ReadUserFileBlocks: its
+// configuration, the catalogue, the noise database, the flux list, the planners' horizon and
+// notes files, and the transfer files of the update checks. The largest genuine ones are far
+// below them: the catalogue of 5000 pulsars is under 1 MB with lines of about 100 bytes, a
+// catalogue reply is capped at 32 MB, and the lines the program and the servers write are
+// short (a comment the user types into the noise database is the longest, and is one line). A file beyond them is refused at once (a larger plain file before a byte
+// is read, a longer line as soon as it has been read), with the file named, and the line.
+inline constexpr Int64 MaxReadFileBytes = Int64{64} << 20;
+inline constexpr size_t MaxReadLineBytes = size_t{16} << 20;
+
 // Reads a file the user keeps block by block, handing each block to Consume until it returns
 // false or the file ends. False when the file does not exist; any other failure raises as
-// ReadUserFile does.
+// ReadUserFile does, and so does a file beyond the bounds above: "Cannot read ATNF.csv: it is
+// larger than any file the program reads (more than 64 MB)", "Cannot read KestalDB.txt, line
+// 3: it is longer than any line the program reads (more than 16 MB)".
 bool ReadUserFileBlocks(const String& FileName,
                         const std::function<bool(std::string_view)>& Consume);
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,6 +16,7 @@
 #include "SysUtils.h"
 #include "TextFile.h"
 #include "Unit1Catalogue.h"
+#include "Unit1Config.h"
 
 namespace CatalogueUpdate {
 
@@ -32,17 +31,20 @@ constexpr const char* QueryText =
     "&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-999.99&fsize=3&x_axis="
     "&x_scale=linear&y_axis=&y_scale=linear&state=query&table_bottom.x=87&table_bottom.y=35";
 
-// The bytes of a file the check or the download wrote; false when it cannot be opened.
-bool ReadWritten(const String& FileName, String& Bytes) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+// The bytes of a file the check or the download wrote, read as every file is; false when it
+// is missing or cannot be read, Why then saying why when it is there.
+bool ReadWritten(const String& FileName, String& Bytes, String& Why) {
+  try {
+    return ReadUserFile(FileName, Bytes);
+  } catch (const EInOutError& e) {
+    Why = e.Message;
+    return false;
+  }
 }
 
-std::vector<String> ReadLines(const String& FileName, bool& Opened) {
+std::vector<String> ReadLines(const String& FileName, bool& Opened, String& Why) {
   String bytes;
-  Opened = ReadWritten(FileName, bytes);
+  Opened = ReadWritten(FileName, bytes, Why);
   return SplitTextLines(bytes);
 }
 
@@ -71,6 +73,17 @@ String Fetch(THTTPClient& Client, const String& URL, Int64 Cap) {
                     " holds a byte 26, which ends a text file");
   }
   return reply;
+}
+
+// A failure's message with the addresses it quotes cut to their host and path: the query of
+// the catalogue request is hundreds of characters long and tells the user nothing.
+String WithoutQueries(String Message) {
+  for (size_t at = Message.find("://"); at != String::npos; at = Message.find("://", at + 3)) {
+    const size_t end = std::min(Message.find_first_of(" \t\r\n\"'<>", at), Message.size());
+    const size_t query = Message.find_first_of("?#", at);
+    if (query < end) Message.erase(query, end - query);
+  }
+  return Message;
 }
 
 void DeleteTransferFiles() {
@@ -114,9 +127,9 @@ bool DownloadAndInstall(THTTPClient& Client, TButton& Button, const String& Vers
   } catch (const TDownloadFailure& f) {
     ShowMessage(Texts::ErrorPrefix + f.Reason);
   } catch (const Exception& e) {
-    ShowMessage(Texts::ErrorPrefix + e.Message);
+    ShowMessage(Texts::ErrorPrefix + WithoutQueries(e.Message));
   } catch (const std::exception& e) {
-    ShowMessage(Texts::ErrorPrefix + String(e.what()));
+    ShowMessage(Texts::ErrorPrefix + WithoutQueries(e.what()));
   }
   DeleteTransferFiles();
   Idle(Button);
@@ -137,11 +150,55 @@ String QueryPath(const String& Version) {
   return String(StartPagePath) + "proc_form.php?version=" + Version + QueryText;
 }
 
+namespace {
+
+// What is wrong with a line of the reply's table, from its bytes as they came (up to its line
+// feed): a control byte (a carriage return only as its line end), or a field longer than any
+// the catalogue holds. Empty when nothing is.
+String LineFault(std::string_view RawLine) {
+  if (!RawLine.empty() && RawLine.back() == '\r') RawLine.remove_suffix(1);
+  size_t field = 0;
+  for (const char ch : RawLine) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < ' ' || byte == 0x7F)
+      return "holds a control character (byte " + IntToStr(static_cast<Int64>(byte)) + ")";
+    field = ch == ';' ? 0 : field + 1;
+    if (field > MaxReplyFieldLength)
+      return "has a field longer than any the catalogue holds (more than " +
+             IntToStr(static_cast<Int64>(MaxReplyFieldLength)) + " characters)";
+  }
+  return String();
+}
+
+// The running number of a row (CouldBePulsarRow): the text before its first ";" without the
+// blanks around it.
+std::string_view RunningNumber(std::string_view Row) {
+  std::string_view number = Row.substr(0, Row.find(';'));
+  const size_t first = number.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string_view();
+  number.remove_prefix(first);
+  return number.substr(0, number.find_last_not_of(' ') + 1);
+}
+
+}  // namespace
+
 TReplyTable TableOfReply(const String& Reply) {
   TReplyTable table;
-  TTextLines walk(std::string_view(Reply.data(), ReadableTextLength(Reply)));
+  const std::string_view text(Reply.data(), ReadableTextLength(Reply));
+  TTextLines walk(text);
+  // The bytes of the line the walk stands on, as they came: the walk drops carriage returns.
+  std::string_view raw;
+  size_t rawNext = 0;
+  const auto next = [&] {
+    if (!walk.Next()) return false;
+    const size_t lf = text.find('\n', rawNext);
+    const size_t stop = lf == std::string_view::npos ? text.size() : lf;
+    raw = text.substr(rawNext, stop - rawNext);
+    rawNext = lf == std::string_view::npos ? text.size() : lf + 1;
+    return true;
+  };
   bool header = false;
-  while (!header && walk.Next()) header = walk.Line() == HeaderLine;
+  while (!header && next()) header = walk.Line() == HeaderLine;
   if (!header) {
     table.Problem = "the reply of the ATNF site holds no catalogue";
     return table;
@@ -150,24 +207,38 @@ TReplyTable TableOfReply(const String& Reply) {
   const auto fields = std::count(headerLine.begin(), headerLine.end(), ';');
   std::vector<String> lines{String(HeaderLine)};
   int rows = 0;
-  int firstShort = 0;
+  String firstFault;  // the first line that cannot be taken, with what is wrong with it
+  bool unitsMissing = false;
   bool lastRowEnded = true;
   bool closed = false;
-  if (walk.Next()) {
-    lines.emplace_back(walk.Line());  // the units line
-    while (walk.Next()) {
+  if (next()) {
+    // The units line. A pulsar row in its place means the reply lacks it.
+    unitsMissing = CouldBePulsarRow(walk.Line());
+    if (const String fault = LineFault(raw); !fault.empty()) firstFault = "its units line " + fault;
+    lines.emplace_back(walk.Line());
+    while (next()) {
       const std::string_view line = walk.Line();
       if (!CouldBePulsarRow(line)) {
         // What follows the table. A row cut inside its running number is no row either, but
         // it is the reply's last line and has no line end.
-        const size_t text = line.find_first_not_of(" \t");
-        closed = walk.HasLineEnd() || (text != std::string_view::npos && line[text] == '<');
+        const size_t textStart = line.find_first_not_of(" \t");
+        closed =
+            walk.HasLineEnd() || (textStart != std::string_view::npos && line[textStart] == '<');
         break;
       }
       ++rows;
       lastRowEnded = walk.HasLineEnd();
-      if (firstShort == 0 && std::count(line.begin(), line.end(), ';') < fields) firstShort = rows;
-      if (rows <= MaxPulsarLines) lines.emplace_back(line);
+      if (rows > MaxPulsarLines) continue;  // only counted
+      lines.emplace_back(line);
+      if (!firstFault.empty()) continue;
+      const String row = "its pulsar line " + IntToStr(rows);
+      const std::string_view number = RunningNumber(line);
+      if (const String fault = LineFault(raw); !fault.empty())
+        firstFault = row + " " + fault;
+      else if (number != std::to_string(rows))
+        firstFault = row + " is numbered " + String(number) + ", not " + IntToStr(rows);
+      else if (std::count(line.begin(), line.end(), ';') < fields)
+        firstFault = row + " has fewer fields than the header";
     }
   }
   const String cut = "the reply of the ATNF site is cut short: ";
@@ -180,9 +251,13 @@ TReplyTable TableOfReply(const String& Reply) {
     table.Problem = cut + "its catalogue table stops after " +
                     (rows == 0 ? String("the header") : "pulsar line " + IntToStr(rows)) +
                     " without the end the ATNF site gives it";
-  else if (firstShort != 0)
-    table.Problem =
-        cut + "its pulsar line " + IntToStr(firstShort) + " has fewer fields than the header";
+  else if (unitsMissing)
+    table.Problem = "the reply of the ATNF site lacks the units line after the header: "
+                    "pulsar line 1 stands in its place";
+  else if (firstFault.find("fewer fields") != String::npos)
+    table.Problem = cut + firstFault;
+  else if (!firstFault.empty())
+    table.Problem = "the reply of the ATNF site cannot be taken: " + firstFault;
   if (table.Problem.empty()) table.Lines = std::move(lines);
   return table;
 }
@@ -202,7 +277,8 @@ String InstallReply(const String& Reply, const String& Version, const String& Ol
 
 String CatalogueProblem(const String& FileName, const String& Version) {
   String bytes;
-  if (!ReadWritten(FileName, bytes)) return "cannot be read";
+  String why;
+  if (!ReadWritten(FileName, bytes, why)) return "cannot be read" + (why.empty() ? "" : ": " + why);
   TTextLines first(bytes);
   if (!first.Next() || first.Line() != VersionLinePrefix + Version ||
       CatalogueVersionOf(String(first.Line())) != Version)
@@ -292,9 +368,10 @@ bool CheckAndUpdate(THTTPClient& Client, TButton& Button, const String& LocalVer
 
   Button.SetCaption(Texts::Comparing);
   bool opened = false;
-  const std::vector<String> page = ReadLines(VersionPageFile, opened);
+  String why;
+  const std::vector<String> page = ReadLines(VersionPageFile, opened, why);
   if (!opened) {
-    ShowMessage(Texts::NoPageFile);
+    ShowMessage(why.empty() ? String(Texts::NoPageFile) : Texts::ErrorPrefix + why);
     Idle(Button);
     return false;
   }

@@ -43,7 +43,12 @@ String QueryPath(const String& Version);
 // none. The service closes the table (a blank line, the page's closing tags), so a table that
 // stops without that end, a last row without its line end and a row with fewer fields than
 // the header are the marks of a reply cut short, and are refused. So is a table of more
-// pulsar rows than the program reads: the rows are counted before anything is copied.
+// pulsar rows than the program reads: the rows are counted before anything is copied. The
+// service numbers its rows 1, 2, 3, ... and writes no control byte and no field longer than
+// MaxReplyFieldLength: a table whose line after the header is a pulsar row (no units line),
+// or with a row numbered otherwise (a gap, a repeat, rows swapped), or with such a byte or
+// field in a line, is refused, naming the first such line.
+inline constexpr size_t MaxReplyFieldLength = 64;
 struct TReplyTable {
   std::vector<String> Lines;  // header, units line, rows; empty when refused
   String Problem;             // why the reply cannot be installed; empty when it can

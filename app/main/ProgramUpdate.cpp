@@ -1,7 +1,5 @@
 #include "ProgramUpdate.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "Desktop.h"
@@ -11,6 +9,7 @@
 #include "HTTPClient.h"
 #include "NetConfig.h"
 #include "SysUtils.h"
+#include "Unit1Config.h"
 
 namespace ProgramUpdate {
 
@@ -63,13 +62,16 @@ void CheckForUpdate(THTTPClient& Client) {
     ShowMessage(Texts::SecondRequestFailed);
   }
 
-  std::ifstream in(ReleaseFile, std::ios::binary);
-  if (!in) {
-    ShowMessage(Texts::CannotOpen);
+  String page;
+  try {
+    if (!ReadUserFile(ReleaseFile, page)) {
+      ShowMessage(Texts::CannotOpen);
+      return;
+    }
+  } catch (const EInOutError& e) {
+    ShowMessage(e.Message);
     return;
   }
-  const String page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
   const std::size_t p = FindVersionText(page);
   if (p == String::npos)
     ShowMessage(Texts::NoVersionText);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "Astral.h"
 #include "BandTable.h"
@@ -223,6 +224,10 @@ bool TForm1::ImportCatalogue() {
     ReadCatalogueFile(CatalogueFileName, reading, *DB_Base, *Matrix_DB_400Mhz, *Matrix_DB_1400Mhz);
   } catch (const EInOutError& e) {
     MissingCatalogue(MainTexts::CatalogueNotUsed(e.what()));
+    return false;
+  } catch (const std::bad_alloc&) {
+    MissingCatalogue(MainTexts::CatalogueNotUsed(String("Cannot read ") + CatalogueFileName +
+                                                  ": there is not enough memory for it"));
     return false;
   }
   if (!reading.HeaderValid) {

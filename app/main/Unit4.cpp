@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "Dialogs.h"
 #include "GridLocator.h"
@@ -107,11 +105,15 @@ const char* DmsMagnitude(double& Degrees, double Minutes, double Seconds, const 
   return nullptr;
 }
 
-bool ReadWholeFile(const char* FileName, String& Bytes) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+// The configuration's bytes; false when it is missing or cannot be read, which the user is
+// told when Tell is set.
+bool ReadConfigBytes(String& Bytes, bool Tell) {
+  try {
+    return ReadUserFile(ConfigFileName, Bytes);
+  } catch (const EInOutError& e) {
+    if (Tell) ShowMessage(e.Message);
+    return false;
+  }
 }
 
 // The degrees, minutes and seconds fields and the parts of the record they set: latitude's
@@ -147,7 +149,7 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
 
 bool TForm4::FillList(bool NameDamage) {
   String bytes;
-  if (!ReadWholeFile(ConfigFileName, bytes)) return false;
+  if (!ReadConfigBytes(bytes, NameDamage)) return false;
   ListBox1->Clear();
   // A file without the locations heading holds no saved location at all: the list stays empty.
   const std::vector<String> lines = SplitTextLines(bytes);
@@ -436,7 +438,7 @@ void TForm4::Button2Click(TObject* Sender) {
   MainWindow->Location.Name = PaddedLocationName(MainWindow->Location.Name);
 
   String bytes;
-  if (!ReadWholeFile(ConfigFileName, bytes)) return;
+  if (!ReadConfigBytes(bytes, true)) return;
   TLocationRecord r = MainWindow->Location;
   r.EastWest = ConfirmedEastWest;
   if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';

@@ -11,6 +11,7 @@
 #include "SunFluxDownload.h"
 #include "SunFluxList.h"
 #include "SysUtils.h"
+#include "Unit1Config.h"
 #include "MainWindow.h"
 #include "Unit36.h"
 
@@ -52,15 +53,15 @@ constexpr double kJyPerKJy = 1000;
 // The measured value is stored in single precision.
 constexpr TNumberRange kMeasuredRange{-FLT_MAX, FLT_MAX};
 
-bool ReadWholeFile(const String& FileName, String& Bytes) {
-  FILE* f = std::fopen(FileName.c_str(), "rb");
-  if (f == nullptr) return false;
-  Bytes.clear();
-  char buf[65536];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) Bytes.append(buf, n);
-  const bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
+// The flux list's bytes; false when it is missing or cannot be read, which the user is told.
+bool ReadFluxList(String& Bytes) {
+  try {
+    if (ReadUserFile(kSunFluxListFile, Bytes)) return true;
+    ShowMessage(SunNoiseTexts::NoListFile);
+  } catch (const EInOutError& e) {
+    ShowMessage(e.Message);
+  }
+  return false;
 }
 
 void ShowFluxList(TStringGrid* Grid, const TSunFluxList& L) {
@@ -134,8 +135,7 @@ void TForm35::Button4Click(TObject* Sender) {
 
 void TForm35::Calculate() {
   String text;
-  if (!ReadWholeFile(kSunFluxListFile, text)) {
-    ShowMessage(SunNoiseTexts::NoListFile);
+  if (!ReadFluxList(text)) {
     Close();
     return;
   }
@@ -243,8 +243,9 @@ void TForm35::LoadNoiseDatabase() {
   SampleCount = static_cast<int>(n) + 1;
   if (!db.Problems.empty() && !(FActionDepth > 0 && FNoticeShown)) {
     FNoticeShown = FActionDepth > 0;
-    String text = DamagedRecords;
-    for (const String& p : db.Problems) text += "\n" + p;
+    // A file that could not be read at all has its reason alone.
+    String text = db.Found ? String(DamagedRecords) : String();
+    for (const String& p : db.Problems) text += (text.empty() ? "" : "\n") + p;
     ShowMessage(text);
   }
 }

@@ -279,6 +279,12 @@ TEST_F(NoiseDatabaseTest, BytesTheReaderDoesNotTakeAreNeverDropped) {
        {"1", "2", "3", "4"},
        "Line 22: 2 carriage returns that end no line are not read.",
        true},
+      {"a comment longer than any line the program reads",
+       withComment(String(17 << 20, 'x')),
+       {},
+       "Cannot read NoiseMeasurements.txt, line 22: it is longer than any line the program reads "
+       "(more than 16 MB)",
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -96,6 +96,8 @@ TEST(Horizon, MissingOrDamagedFilesGiveTheDefaults) {
       {"empty file", "", "bad.txt, line 1: missing"},
       {"too large a number", "99999999999\n" + good, "bad.txt, line 1: '99999999999'"},
       {"a huge line", std::string(100000, '9') + "\n", "bad.txt, line 1: '9999"},
+      {"a file larger than any the program reads", good + std::string(65 << 20, '\n'),
+       "Cannot read bad.txt: it is larger than any file the program reads"},
   };
   for (const Case& c : cases) {
     dir.write("bad.txt", c.bytes);

@@ -256,6 +256,30 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
   for (int n = 0; n < 10500000; ++n) millionRows += "1;\n";
   std::string lineEnds = "<pre>\n" + std::string(cu::HeaderLine) + "\n";
   lineEnds.resize(32 * 1024 * 1024 - 16, '\n');
+  // Rows 1642 to 1646 sent twice; row 2000 missing; a byte 0 in a row's RAJD; no units line;
+  // one row whose name is 31 MB long.
+  std::vector<std::string> many(3000, NewRows[0]);
+  std::string twice = CatalogueReply(many);
+  const auto lineOf = [](const std::string& Reply, int Row) {
+    const size_t at = Reply.find("\r\n" + std::to_string(Row) + ";") + 2;
+    return std::make_pair(at, Reply.find("\r\n", at) + 2 - at);
+  };
+  {
+    const auto [from, length] = lineOf(twice, 1642);
+    const auto [to, lastLength] = lineOf(twice, 1646);
+    twice.insert(to + lastLength, twice.substr(from, to + lastLength - from));
+  }
+  std::string gap = CatalogueReply(many);
+  {
+    const auto [at, length] = lineOf(gap, 2000);
+    gap.erase(at, length);
+  }
+  std::string nul = CatalogueReply(many);
+  nul.insert(lineOf(nul, 1234).first + 16, 1, '\0');
+  std::string noUnits = CatalogueReply();
+  noUnits.erase(noUnits.find(" ; ;(deg)"), noUnits.find("1;J0001") - noUnits.find(" ; ;(deg)"));
+  std::string longName = CatalogueReply({"J0001+0001" + std::string(31 << 20, 'x') +
+                                         ";10.0;20.0;0.5;30.0;5.0;12.0;3.0;1.0;1.0e+06;"});
   // A service in the clear that would serve a good catalogue, were a secure request sent there.
   TCannedService plain;
   plain.Route(QueryPage, {{200, CatalogueReply()}});
@@ -317,7 +341,27 @@ TEST_F(CatalogueUpdateTest, FailedDownloadsLeaveTheCatalogueAsItWas) {
       {"trickling",
        {{200, PageAnnouncing("2.6.4")}},
        {{200, "", "trickle"}},
-       "the server is too slow"},
+       "the server is too slow: " + Service->BaseUrl() + QueryPage + " "},
+      {"rows 1642 to 1646 twice",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, twice}},
+       "its pulsar line 1647 is numbered 1642, not 1647"},
+      {"row 2000 missing",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, gap}},
+       "its pulsar line 2000 is numbered 2001, not 2000"},
+      {"a byte 0 in the RAJD of row 1234",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, nul}},
+       "its pulsar line 1234 holds a control character (byte 0)"},
+      {"no units line",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, noUnits}},
+       "lacks the units line after the header"},
+      {"a row with a name of 31 MB",
+       {{200, PageAnnouncing("2.6.4")}},
+       {{200, longName}},
+       "its pulsar line 1 has a field longer than any the catalogue holds"},
       {"redirected to plain http",
        {{200, PageAnnouncing("2.6.4")}},
        {{302, "", "normal", plain.BaseUrl() + QueryPage}},
@@ -481,6 +525,16 @@ TEST(CatalogueVersionScan, ReplyTableRunsFromTheExactHeaderLineToItsEnd) {
   const String r1 = "1;J1;1;2;3;4;5;6;7;8;9;", r2 = "2;J2;1;2;3;4;5;6;7;8;9;";
   String many = h + "\nunits\n";
   for (int n = 1; n <= 4998; ++n) many += std::to_string(n) + ";J1;1;2;3;4;5;6;7;8;9;\n";
+  // A table of rows numbered as given, and its end.
+  const auto rows = [&h](const std::vector<String>& Rows) {
+    String s = h + "\nunits\n";
+    for (const String& r : Rows) s += r + "\n";
+    return s + "\n</pre>\n";
+  };
+  const auto row = [](int N, const String& Name = "J1", const String& Ra = "1") {
+    return std::to_string(N) + ";" + Name + ";" + Ra + ";2;3;4;5;6;7;8;9;";
+  };
+  const String longest(cu::MaxReplyFieldLength, 'J');
   const struct {
     const char* Name;
     String Reply;
@@ -524,6 +578,48 @@ TEST(CatalogueVersionScan, ReplyTableRunsFromTheExactHeaderLineToItsEnd) {
        many + "\n",
        {},
        "has 4998 pulsar lines, of which the program reads only 4997"},
+      {"rows 2 and 3 sent twice",
+       rows({row(1), row(2), row(3), row(2), row(3)}),
+       {},
+       "its pulsar line 4 is numbered 2, not 4"},
+      {"row 2 missing", rows({row(1), row(3)}), {}, "its pulsar line 2 is numbered 3, not 2"},
+      {"rows 2 and 3 swapped",
+       rows({row(1), row(3), row(2)}),
+       {},
+       "its pulsar line 2 is numbered 3, not 2"},
+      {"numbered from 0", rows({row(0), row(1)}), {}, "its pulsar line 1 is numbered 0, not 1"},
+      {"a byte 0 in a row's RAJD",
+       rows({row(1), row(2, "J2", String("1\0" "5", 3))}),
+       {},
+       "its pulsar line 2 holds a control character (byte 0)"},
+      {"a byte 0 in a name",
+       rows({row(1, String("J1\0" "x", 4))}),
+       {},
+       "its pulsar line 1 holds a control character (byte 0)"},
+      {"a carriage return inside a row",
+       rows({row(1), row(2, "J2", "1\r5")}),
+       {},
+       "its pulsar line 2 holds a control character (byte 13)"},
+      {"a tab in the units line",
+       h + "\nun\tits\n" + r1 + "\n\n",
+       {},
+       "its units line holds a control character (byte 9)"},
+      {"no units line: the first row in its place",
+       h + "\n" + r1 + "\n" + r2 + "\n\n",
+       {},
+       "lacks the units line after the header"},
+      {"a name one character longer than any",
+       rows({row(1), row(2, longest + "J")}),
+       {},
+       "its pulsar line 2 has a field longer than any the catalogue holds"},
+      {"a number one character longer than any",
+       rows({row(1, "J1", "1." + String(cu::MaxReplyFieldLength - 1, '5'))}),
+       {},
+       "its pulsar line 1 has a field longer than any the catalogue holds"},
+      {"names and numbers as long as any",
+       rows({row(1, longest, "1." + String(cu::MaxReplyFieldLength - 2, '5'))}),
+       {h, "units", row(1, longest, "1." + String(cu::MaxReplyFieldLength - 2, '5'))},
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

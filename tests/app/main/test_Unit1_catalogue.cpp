@@ -311,10 +311,15 @@ TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
   withoutName.replace(withoutName.find("#;NAME;"), 7, "#;");
   std::string hostile = CatalogueText({"J0001+0001;10;20;0.5;30;5;-999.99;0.5;1.0;1e6;"});
   hostile += "2;J0002+0002" + std::string(500000, ';') + "\n";
+  std::string shipped;
+  ASSERT_TRUE(ReadUserFile((testsupport::ShippedDataDir() / "ATNF.csv").string(), shipped));
+  const std::string tooLarge =
+      "Cannot read ATNF.csv: it is larger than any file the program reads (more than 64 MB)";
   struct Case {
     const char* Name;
     std::string Text;  // empty: ATNF.csv is a folder
     std::string Reason;
+    std::uintmax_t SparseSize = 0;  // when set, the file is made this long without more data
   } cases[] = {
       {"name column missing", withoutName, headerReason},
       {"no header line", "Catalogue Version: 2.6.3\n1;J0001+0001;10;20;0.5;30;5;1;0.5;1.0;1e6;\n",
@@ -322,6 +327,12 @@ TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
       {"a line of half a million separators", hostile,
        "Its line 5 has more fields than the column list"},
       {"a folder", "", "Cannot read ATNF.csv: it is a folder, not a file"},
+      {"the shipped catalogue and 2 GB without a line end", shipped, tooLarge,
+       std::uintmax_t{2} << 30},
+      {"the shipped catalogue made 65 MB long with zero bytes", shipped, tooLarge, 65 << 20},
+      {"a line of 17 MB", CatalogueText({"J0001+0001" + std::string(17 << 20, ' ')}),
+       "Cannot read ATNF.csv, line 4: it is longer than any line the program reads (more than "
+       "16 MB)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -329,6 +340,7 @@ TEST_F(CatalogueImportTest, AnUnusableCatalogueIsRefusedWithItsReason) {
       std::filesystem::create_directory(dir.path() / "ATNF.csv");
     else
       dir.write("ATNF.csv", c.Text);
+    if (c.SparseSize != 0) std::filesystem::resize_file(dir.path() / "ATNF.csv", c.SparseSize);
     dir.write("KestalDB.txt", ConfigText(ConfigLines()));
     Start();
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{notUsed + c.Reason + reload});

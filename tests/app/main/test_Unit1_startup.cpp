@@ -486,15 +486,41 @@ TEST_F(StartUpTest, SaveNeverWritesAValueThatIsNotFinite) {
 }
 
 // A configuration that is there but cannot be read says which file and why, not what the
-// C++ run-time calls it.
+// C++ run-time calls it. One far beyond any genuine size is refused at once, before it is read.
 TEST_F(StartUpTest, AnUnreadableConfigurationIsNamedWithTheReason) {
-  dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
-  std::filesystem::create_directory(dir.path() / "KestalDB.txt");
-  try {
-    Start();
-    ADD_FAILURE() << "the program went on";
-  } catch (const EInOutError& e) {
-    EXPECT_STREQ(e.what(), "Cannot read KestalDB.txt: it is a folder, not a file");
+  auto longLine = ConfigLines();
+  longLine[2] += std::string(17 << 20, ' ');
+  struct Case {
+    const char* Name;
+    std::string Text;               // empty: KestalDB.txt is a folder
+    std::uintmax_t SparseSize = 0;  // when set, the file is made this long without more data
+    const char* Message;
+  } cases[] = {
+      {"a folder", "", 0, "Cannot read KestalDB.txt: it is a folder, not a file"},
+      {"2 GB without a line end", ConfigText(ConfigLines()), std::uintmax_t{2} << 30,
+       "Cannot read KestalDB.txt: it is larger than any file the program reads (more than 64 "
+       "MB)"},
+      {"a line of 17 MB", ConfigText(longLine), 0,
+       "Cannot read KestalDB.txt, line 3: it is longer than any line the program reads (more "
+       "than 16 MB)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    dir.write("ATNF.csv", CatalogueText(SmallCatalogue));
+    if (c.Text.empty())
+      std::filesystem::create_directory(dir.path() / "KestalDB.txt");
+    else
+      dir.write("KestalDB.txt", c.Text);
+    if (c.SparseSize != 0)
+      std::filesystem::resize_file(dir.path() / "KestalDB.txt", c.SparseSize);
+    try {
+      Start();
+      ADD_FAILURE() << "the program went on";
+    } catch (const EInOutError& e) {
+      EXPECT_STREQ(e.what(), c.Message);
+    }
+    TearDown();
+    std::filesystem::remove_all(dir.path() / "KestalDB.txt");
   }
 }
 

@@ -160,14 +160,35 @@ TEST_F(SunNoiseWindowTest, AFailedDownloadSaysSoAndCalculatesOnTheOlderList) {
   EXPECT_EQ(Form35->Edit3->Text(), "16.89");
 }
 
+// Without a list it can read, the window says why and closes; a list far beyond any genuine
+// size is refused before it is read.
 TEST_F(SunNoiseWindowTest, WithoutAListTheWindowCloses) {
-  Start();
-  Form35->Show();
-  Form35->Button3Click(Form35->Button3);
-  ASSERT_EQ(BoxTexts().size(), 2u);
-  EXPECT_EQ(BoxTexts()[1], SunNoiseTexts::NoListFile);
-  EXPECT_FALSE(Form35->Visible());
-  EXPECT_TRUE(Form35->Button4->Enabled());
+  const struct {
+    const char* Name;
+    std::uintmax_t SparseSize;  // 0: no list on file
+    std::string Message;
+  } cases[] = {
+      {"no list", 0, SunNoiseTexts::NoListFile},
+      {"a list of 2 GB", std::uintmax_t{2} << 30,
+       "Cannot read SunFlowNoaa.txt: it is larger than any file the program reads (more than 64 "
+       "MB)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.SparseSize != 0) {
+      ListOnFile(testsupport::ReadFileBytes(kRealList));
+      std::filesystem::resize_file(dir.path() / "SunFlowNoaa.txt", c.SparseSize);
+    }
+    Start();
+    Form35->Show();
+    Form35->Button3Click(Form35->Button3);
+    ASSERT_EQ(BoxTexts().size(), 2u);
+    EXPECT_EQ(BoxTexts()[1], c.Message);
+    EXPECT_FALSE(Form35->Visible());
+    EXPECT_TRUE(Form35->Button4->Enabled());
+    TearDown();
+    SetUp();
+  }
 }
 
 TEST_F(SunNoiseWindowTest, ListsWithoutAResultKeepThePreviousResults) {
