@@ -330,40 +330,45 @@ TPoint Rounded(TPointDouble P) {
 }
 }  // namespace
 
-void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, const ZOdozaMath::TLinePoint& A,
+                                   const ZOdozaMath::TLinePoint& B,
                                    const ZOdozaMath::TClipBox& Box) {
-  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box)) return;
-  const TPoint a = Rounded(A), b = Rounded(B);
+  TPointDouble from{}, to{};
+  if (!ZOdozaMath::ClipSegment(A, B, Box, from, to)) return;
+  const TPoint a = Rounded(from), b = Rounded(to);
   Canvas->MoveTo(a.X, a.Y);
   Canvas->LineTo(b.X, b.Y);
 }
 
-void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
-                              bool MoveCanvas) {
-  FLineEndOut = !Box.Holds(P.X, P.Y);
+void TCustomZOdoza::LineStart(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                              const ZOdozaMath::TClipBox& Box, bool MoveCanvas) {
+  const TPointDouble at = P.Position();
+  FLineEndOut = !Box.Holds(at.X, at.Y);
   FLineEndAt = P;
   // Beyond the box the line waits on its edge, at the point nearest to P.
-  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, P);
-  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : P);
+  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, at);
+  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : at);
   if (MoveCanvas) Canvas->MoveTo(p.X, p.Y);
   FLastMoveToX = p.X;
   FLastMoveToY = p.Y;
 }
 
-void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box) {
-  const bool inside = Box.Holds(P.X, P.Y);
+void TCustomZOdoza::LinePointTo(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                                const ZOdozaMath::TClipBox& Box) {
+  const TPointDouble at = P.Position();
+  const bool inside = Box.Holds(at.X, at.Y);
   if (!FLineEndOut && inside) {
-    const TPoint p = Rounded(P);
+    const TPoint p = Rounded(at);
     EnterPolyline(p.X, p.Y, Canvas);
     return;
   }
-  TPointDouble from = FLineEndOut ? FLineEndAt : TPointDouble{0, 0};
+  ZOdozaMath::TLinePoint start = FLineEndAt;
   if (!FLineEndOut) {
     const TPoint end = FNumPPa > 0 ? FPPa[FNumPPa - 1] : Point(FLastMoveToX, FLastMoveToY);
-    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+    start = ZOdozaMath::TLinePoint::At({static_cast<Double>(end.X), static_cast<Double>(end.Y)});
   }
-  TPointDouble to = P;
-  const bool shows = ZOdozaMath::ClipSegment(from, to, Box);
+  TPointDouble from{}, to{};
+  const bool shows = ZOdozaMath::ClipSegment(start, P, Box, from, to);
   const auto Enter = [&](TPointDouble Q) {
     const TPoint q = Rounded(Q);
     EnterPolyline(q.X, q.Y, Canvas);
@@ -488,9 +493,10 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
   d.FarPending = false;
-  d.FarSide = FLineEndOut ? SideOf(RoundToPixel(FLineEndAt.X), RoundToPixel(FLineEndAt.Y), d.BoxL,
-                                   d.BoxT, d.BoxR, d.BoxB)
-                          : 0;
+  const TPointDouble end = FLineEndAt.Position();
+  d.FarSide =
+      FLineEndOut ? SideOf(RoundToPixel(end.X), RoundToPixel(end.Y), d.BoxL, d.BoxT, d.BoxR, d.BoxB)
+                  : 0;
   if (++d.Generation > kLastGeneration) {
     std::fill(d.Marks.begin(), d.Marks.end(), 0);
     d.Generation = 1;
@@ -574,11 +580,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
 }
 
-TPointDouble TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
-  long double wx = 0, wy = 0;
-  R2MExact(Layer, x, y, wx, wy);
-  return {static_cast<Double>(std::nearbyint(wx - RcLRim + FDense.OrigX)),
-          static_cast<Double>(std::nearbyint(wy - RcTRim + FDense.OrigY))};
+ZOdozaMath::TLinePoint TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
+  return ItemPosition(Layer, x, y, true, true, false, FDense.OrigX, FDense.OrigY);
 }
 
 void TCustomZOdoza::ResolveDenseLineEnd() {
@@ -605,18 +608,19 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   }
   const ZOdozaMath::TClipBox box{static_cast<Double>(d.BoxL), static_cast<Double>(d.BoxT),
                                  static_cast<Double>(d.BoxR), static_cast<Double>(d.BoxB)};
-  TPointDouble from = FLineEndAt;
+  ZOdozaMath::TLinePoint start = FLineEndAt;
   if (FLineEndOut) {
     ResolveDenseLineEnd();
-    from = FLineEndAt;
+    start = FLineEndAt;
   } else {
     const TPoint end = d.LineNum > 0 ? d.Line[d.LineNum - 1] : Point(FLastMoveToX, FLastMoveToY);
-    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+    start = ZOdozaMath::TLinePoint::At({static_cast<Double>(end.X), static_cast<Double>(end.Y)});
   }
-  const TPointDouble at = Far ? DenseFarPosition(FarLayer, FarX, FarY)
-                              : TPointDouble{static_cast<Double>(P.X), static_cast<Double>(P.Y)};
-  TPointDouble to = at;
-  const bool shows = ZOdozaMath::ClipSegment(from, to, box);
+  const ZOdozaMath::TLinePoint at =
+      Far ? DenseFarPosition(FarLayer, FarX, FarY)
+          : ZOdozaMath::TLinePoint::At({static_cast<Double>(P.X), static_cast<Double>(P.Y)});
+  TPointDouble from{}, to{};
+  const bool shows = ZOdozaMath::ClipSegment(start, at, box, from, to);
   if (shows && FLineEndOut) {
     TPointDouble corners[4];
     const int n = ZOdozaMath::BoxDetour(box, FLineStandIn, from, corners);
@@ -1256,36 +1260,43 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
-TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
-                                         bool YWorld, bool ScreenFromOrigin, Integer OrigX,
-                                         Integer OrigY) const {
-  const TPoint p = ItemPixel(It, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
-  TPointDouble at{static_cast<Double>(p.X), static_cast<Double>(p.Y)};
-  // Only a position the pixel was limited at is worked out again, from the exact transform.
-  const bool limitedX = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel;
-  const bool limitedY = p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
-  if (!limitedX && !limitedY) return at;
-  long double wx = 0, wy = 0;
-  if (XWorld || YWorld) R2MExact(It.Layer, x, y, wx, wy);
-  const auto Exact = [](long double v) { return static_cast<Double>(std::nearbyint(v)); };
-  if (limitedX)
-    at.X = XWorld ? Exact(wx - RcLRim + OrigX)
-                  : Exact(static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0));
-  if (limitedY)
-    at.Y = YWorld ? Exact(wy - RcTRim + OrigY)
-                  : Exact(static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0));
+ZOdozaMath::TLinePoint TCustomZOdoza::ItemPosition(Integer Layer, Double x, Double y,
+                                                   bool XWorld, bool YWorld,
+                                                   bool ScreenFromOrigin, Integer OrigX,
+                                                   Integer OrigY) const {
+  const TPoint p = ItemPixel(Layer, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
+  // A position the pixel was limited at keeps its exact transform, on both axes alike, so that
+  // the line between two such ends is found from their world coordinates.
+  const bool limited = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel ||
+                       p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
+  if (!limited) return ZOdozaMath::TLinePoint::At({static_cast<Double>(p.X), static_cast<Double>(p.Y)});
+  ZOdozaMath::TLinePoint at;
+  if (XWorld || YWorld) R2MTransform(Layer, x, y, at);
+  if (XWorld) {
+    at.DX += OrigX - RcLRim;
+  } else {
+    at.U = static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0);
+    at.KX = 1;
+    at.DX = 0;
+  }
+  if (YWorld) {
+    at.DY += OrigY - RcTRim;
+  } else {
+    at.V = static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0);
+    at.KY = 1;
+    at.DY = 0;
+  }
   return at;
 }
 
-TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld,
-                                bool YWorld, bool ScreenFromOrigin, Integer OrigX,
-                                Integer OrigY) const {
+TPoint TCustomZOdoza::ItemPixel(Integer Layer, Double x, Double y, bool XWorld, bool YWorld,
+                                bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const {
   long long px = 0, py = 0;
   if (XWorld || YWorld) {
     TLastPixel& last = FLastPixel;
-    if (!last.Valid || last.Layer != It.Layer || last.x != x || last.y != y) {
-      R2M(It.Layer, x, y, last.px, last.py);
-      last = {true, It.Layer, x, y, last.px, last.py};
+    if (!last.Valid || last.Layer != Layer || last.x != x || last.y != y) {
+      R2M(Layer, x, y, last.px, last.py);
+      last = {true, Layer, x, y, last.px, last.py};
     }
     const Integer wx = last.px, wy = last.py;
     px = static_cast<long long>(wx) - RcLRim + OrigX;
@@ -1344,29 +1355,36 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
   const TRoles roles = RolesOf(kind, it.CoordMode);
   const bool fromOrigin = kind == tkMarkAt || kind == tkLine || kind == tkRectFrame;
   const auto P1 = [&] {
-    return ItemPixel(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+    return ItemPixel(it.Layer, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
   };
   const auto P2 = [&] {
-    return ItemPixel(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+    return ItemPixel(it.Layer, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
   };
   const auto World = [&](Double x, Double y) {
-    return ItemPixel(it, x, y, true, true, false, OrigX, OrigY);
+    return ItemPixel(it.Layer, x, y, true, true, false, OrigX, OrigY);
   };
   // Unlimited positions, for lines: they are cut to a box around the data area instead.
   const auto Pos1 = [&] {
-    return ItemPosition(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+    return ItemPosition(it.Layer, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
   };
   const auto Pos2 = [&] {
-    return ItemPosition(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+    return ItemPosition(it.Layer, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
   };
   const auto WorldPos = [&](Double x, Double y) {
-    return ItemPosition(it, x, y, true, true, false, OrigX, OrigY);
+    return ItemPosition(it.Layer, x, y, true, true, false, OrigX, OrigY);
   };
-  const auto Offset = [](TPointDouble p, Double dx, Double dy) {
-    return TPointDouble{p.X + dx, p.Y + dy};
+  const auto Offset = [](ZOdozaMath::TLinePoint p, Double dx, Double dy) {
+    p.DX += dx;
+    p.DY += dy;
+    return p;
   };
-  const auto Same = [](TPointDouble a, TPointDouble b) { return a.X == b.X && a.Y == b.Y; };
-  const auto Limited = [](TPointDouble p) { return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y)); };
+  const auto Same = [](const ZOdozaMath::TLinePoint& a, const ZOdozaMath::TLinePoint& b) {
+    return a.X() == b.X() && a.Y() == b.Y();
+  };
+  const auto Limited = [](const ZOdozaMath::TLinePoint& p) {
+    const TPointDouble q = p.Position();
+    return Clamped(RoundToPixel(q.X), RoundToPixel(q.Y));
+  };
   // Pen, style and brush of the outline-and-fill kinds.
   const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
     CachePenColor(Canvas, penCol);
@@ -1421,7 +1439,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPointDouble a, b;
+      ZOdozaMath::TLinePoint a, b;
       if (kind == tkLine) {
         a = Pos1();
         b = Pos2();
@@ -1441,7 +1459,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPointDouble p;
+      ZOdozaMath::TLinePoint p;
       if (kind == tkLineto) {
         p = Pos1();
       } else {
@@ -1461,7 +1479,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkMoveTo:
     case tkMoveRelPix: {
-      TPointDouble p;
+      ZOdozaMath::TLinePoint p;
       if (kind == tkMoveTo) {
         p = Pos1();
       } else {
@@ -1479,7 +1497,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      const TPointDouble s = WorldPos(it.x, it.y);
+      const ZOdozaMath::TLinePoint s = WorldPos(it.x, it.y);
       const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
       LineStart(Canvas, s, box, false);
       LinePointTo(Canvas,
@@ -1617,7 +1635,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkArrow:
     case tkDoubleArrow: {
-      const TPointDouble pa = Pos1(), pb = Pos2();
+      const ZOdozaMath::TLinePoint pa = Pos1(), pb = Pos2();
       const TPoint a = Limited(pa), b = Limited(pb);
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
@@ -1629,7 +1647,8 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       ClippedSegment(Canvas, pa, pb, LineClipBox(OrigX, OrigY, FLastLWidth));
       if (it.Param1 < 1) break;
       // The heads point along the shaft, wherever its far end lies.
-      const Double dx = pb.X - pa.X, dy = pb.Y - pa.Y;
+      const auto dx = static_cast<Double>(pb.X() - pa.X()),
+                 dy = static_cast<Double>(pb.Y() - pa.Y());
       Double dir;
       if (dx == 0)
         dir = dy < 1 ? 2 * M_PI : M_PI;

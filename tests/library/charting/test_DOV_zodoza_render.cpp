@@ -219,6 +219,33 @@ TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
       {"an arrow from far away", 0, 10,
        [](TCustomZOdoza& c) { c.Arrow(-1e6, -2e6 + 5, 5.0, 5.0, 8); },
        {{4, 3}, {3, 1}, {2.6, 0.2}}},
+      {"far end first, horizontal", 0, 10, [](TCustomZOdoza& c) { c.Line(1e25, 5.0, 5.0, 5.0); },
+       {{6, 5}, {9, 5}, {9.97, 5}}, {{4, 5}, {1, 5}}},
+      {"far end first, rising to the right", 0, 10,
+       [](TCustomZOdoza& c) { c.Line(1e25, 1e25, 5.0, 2.0); },
+       {{6, 3}, {8, 5}, {9.9, 6.9}}, {{4, 1}, {3, 5}, {1, 8}}},
+      {"both ends far: a reference line across", 0, 10,
+       [](TCustomZOdoza& c) { c.Line(-1e30, 5.0, 1e30, 5.0); },
+       {{0.03, 5}, {3, 5}, {7, 5}, {9.97, 5}}},
+      {"both ends 1e20 away", 0, 10, [](TCustomZOdoza& c) { c.Line(1e20, 5.0, -1e20, 5.0); },
+       {{0.03, 5}, {5, 5}, {8, 5}, {9.97, 5}}},
+      {"both ends far, through the middle at a slant", -5, 5,
+       [](TCustomZOdoza& c) { c.Line(-1e30, -2e30, 1e30, 2e30); },
+       {{-2.4, -4.8}, {-1, -2}, {0, 0}, {1.5, 3}, {2.4, 4.8}}, {{1, 1}, {-1, -1}}},
+      {"both ends 1e20 pixels away at a slant", -5, 5,
+       [](TCustomZOdoza& c) { c.Line(-3e18, -1e18, 3e18, 1e18); },
+       {{-4.5, -1.5}, {0, 0}, {3, 1}, {4.8, 1.6}}, {{0, 1}, {0, -1}}},
+      {"a line drawn between two far points", -5, 5,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(1e30, 2e30);
+         c.DrawTo(-1e30, -2e30);
+       },
+       {{-2.4, -4.8}, {-1, -2}, {0, 0}, {1.5, 3}, {2.4, 4.8}}, {{1, 1}, {-1, -1}}},
+      {"zoomed 1e9 times onto a line with both ends far", 5 - 5e-9, 5 + 5e-9,
+       [](TCustomZOdoza& c) { c.Line(-1e6, -1e6, 1e6, 1e6); },
+       {{5 - 4.9e-9, 5 - 4.9e-9}, {5 - 2e-9, 5 - 2e-9}, {5, 5}, {5 + 3e-9, 5 + 3e-9},
+        {5 + 4.9e-9, 5 + 4.9e-9}},
+       {{5 - 3e-9, 5 + 3e-9}, {5 + 3e-9, 5 - 3e-9}}},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
