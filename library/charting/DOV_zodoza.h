@@ -189,6 +189,14 @@ bool ClipSegment(const TLinePoint& A, const TLinePoint& B, const TClipBox& Box,
 int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners);
 // P moved onto the box's edge (its nearest point when P lies outside).
 TPointDouble OntoBox(const TClipBox& Box, TPointDouble P);
+// The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
+// (0 < Sweep <= 2 pi), as polylines in the pen of the parts that lie in Pic; and the pixels of
+// Pic inside the ellipse centred on (X0, Y0) with half axes ax, ay, filled with the brush.
+// The work follows the pixels drawn, however large the ellipse.
+void ClippedArc(TCanvas* Canvas, const TClipBox& Pic, Double X0, Double Y0, Double Rx, Double Ry,
+                Double T0, Double Sweep);
+void ClippedDisc(TCanvas* Canvas, const TClipBox& Pic, Double X0, Double Y0, Double ax,
+                 Double ay);
 // Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
 // by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
 // logarithmic extent with an end <= 0 keeps its ends.

@@ -28,6 +28,7 @@ constexpr Double kArcAngleUnit = 1e-8;                  // radian per unit of Pa
 constexpr Double kArcRayLength = 1e8;                   // pixels
 constexpr Integer kEBarTickHalf = 3;
 constexpr Double kMaxTextOffs = 2147483647.0;
+constexpr Double kTextReach = 15000;
 
 [[gnu::always_inline]] inline Integer ClampPixel(long long v) {
   return static_cast<Integer>(std::clamp<long long>(v, -kMaxDrawPixel, kMaxDrawPixel));
@@ -1408,6 +1409,23 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     Canvas->Brush()->SetStyle(bsSolid);
   };
 
+  // Figures that reach beyond the picture: a position limited to -30000 ... 30000 is worked
+  // out again and cut to the box around the data area (widened by Reach), which keeps the
+  // part of the figure inside the picture where it is.
+  const auto IsLimited = [](TPoint p) {
+    return std::abs(p.X) == kMaxDrawPixel || std::abs(p.Y) == kMaxDrawPixel;
+  };
+  const auto OntoPicture = [&](const ZOdozaMath::TLinePoint& p, Double ReachX, Double ReachY) {
+    const ZOdozaMath::TClipBox pic = LineClipBox(OrigX, OrigY, FLastLWidth);
+    const long double x = std::clamp<long double>(p.X(), pic.Left - ReachX, pic.Right + ReachX);
+    const long double y = std::clamp<long double>(p.Y(), pic.Top - ReachY, pic.Bottom + ReachY);
+    return Point(static_cast<Integer>(std::nearbyint(x)), static_cast<Integer>(std::nearbyint(y)));
+  };
+  const auto Corner = [&](TPoint p, const ZOdozaMath::TLinePoint& exact, Double ReachX,
+                          Double ReachY) {
+    return IsLimited(p) ? OntoPicture(exact, ReachX, ReachY) : p;
+  };
+
   if (kind != tkLineto && kind != tkLineRelPix && kind != tkMoveRelPix) FinishPolyLine(Canvas);
 
   switch (kind) {
@@ -1507,7 +1525,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       break;
     }
 
-    case tkRect: Box(P1(), P2(), it.Transp != 0); break;
+    case tkRect: Box(Corner(P1(), Pos1(), 0, 0), Corner(P2(), Pos2(), 0, 0), it.Transp != 0); break;
 
     case tkEllipse:
     case tkArc: {
@@ -1517,6 +1535,35 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
         ShapeStyle(fillCol, it.Transp != 0);
       else
         ShapeStyle(fillCol, true);
+      if (IsLimited(a) || IsLimited(b)) {
+        // Larger than the canvas takes: the part in the picture, from the exact centre and
+        // half axes.
+        const ZOdozaMath::TLinePoint pa = WorldPos(it.x - it.x2, it.y + it.y2),
+                                     pb = WorldPos(it.x + it.x2, it.y - it.y2);
+        const auto x0 = static_cast<Double>((pa.X() + pb.X()) / 2),
+                   y0 = static_cast<Double>((pa.Y() + pb.Y()) / 2),
+                   rx = static_cast<Double>(std::fabs(pb.X() - pa.X()) / 2),
+                   ry = static_cast<Double>(std::fabs(pb.Y() - pa.Y()) / 2);
+        const ZOdozaMath::TClipBox pic = LineClipBox(OrigX, OrigY, FLastLWidth);
+        Double t0 = 0, sweep = 2 * M_PI;
+        if (kind == tkArc) {
+          // The angles of the rays through the ends, as the canvas takes them: on the ellipse
+          // stretched to a circle.
+          const Double a1 = it.Param1 * kArcAngleUnit, a2 = it.Param2 * kArcAngleUnit;
+          const auto Angle = [&](Double a) {
+            const Double t = std::atan2(std::sin(a) / std::max(ry, 0.5), std::cos(a) / std::max(rx, 0.5));
+            return t < 0 ? t + 2 * M_PI : t;
+          };
+          t0 = Angle(a1);
+          sweep = std::fmod(Angle(a2) - t0 + 4 * M_PI, 2 * M_PI);
+          if (!(sweep > 0)) sweep = 2 * M_PI;
+        } else if (it.Transp == 0) {
+          ZOdozaMath::ClippedDisc(Canvas, pic, x0, y0, rx, ry);
+        }
+        if (it.PenStyle != psClear) ZOdozaMath::ClippedArc(Canvas, pic, x0, y0, rx, -ry, t0, sweep);
+        Canvas->Brush()->SetStyle(bsSolid);
+        break;
+      }
       if (a.X == b.X && a.Y == b.Y) {
         Dot(a);
       } else {
@@ -1546,7 +1593,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     }
 
     case tkRectFrame: {
-      const TPoint a = P1(), b = P2();
+      const TPoint a = Corner(P1(), Pos1(), 0, 0), b = Corner(P2(), Pos2(), 0, 0);
       const TColor frameFill = BlackWhite ? kSilver : it.FillColor;
       CachePenColor(Canvas, frameFill);
       CachePenStyle(Canvas, psSolid);
@@ -1589,12 +1636,15 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     }
 
     case tk3DBar: {
-      const TPoint a = World(it.x, it.y), b = World(it.x2, it.y2);
+      const Double ang = it.Param1 * M_PI / 180.0;
+      const Integer ox = ClampPixel(RoundToPixel(std::cos(ang) * it.Param2));
+      const Integer oy = ClampPixel(RoundToPixel(std::sin(ang) * it.Param2));
+      // Cut with room for the slanted faces, which then stay whole in the picture.
+      const Double reachX = std::abs(ox) + 1.0, reachY = std::abs(oy) + 1.0;
+      const TPoint a = Corner(World(it.x, it.y), WorldPos(it.x, it.y), reachX, reachY),
+                   b = Corner(World(it.x2, it.y2), WorldPos(it.x2, it.y2), reachX, reachY);
       Integer left = std::min(a.X, b.X), right = std::max(a.X, b.X);
       const Integer top = std::min(a.Y, b.Y), bottom = std::max(a.Y, b.Y);
-      const Double ang = it.Param1 * M_PI / 180.0;
-      const Integer ox = static_cast<Integer>(RoundToPixel(std::cos(ang) * it.Param2));
-      const Integer oy = static_cast<Integer>(RoundToPixel(std::sin(ang) * it.Param2));
       if (it.Param1 > 90) std::swap(left, right);
       ShapeStyle(fillCol, false);
       const TPoint topFace[4] = {Point(left, top), Point(left + ox, top - oy),
@@ -1615,7 +1665,9 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     case tkTextOfs: {
       TPoint p;
       if (kind == tkText) {
-        p = P1();
+        // A text reaches this far beside its anchor at most: one anchored farther out of the
+        // picture does not show, wherever it is put beyond.
+        p = Corner(P1(), Pos1(), kTextReach, kTextReach);
       } else {
         Integer wx = 0, wy = 0;
         R2M(it.Layer, it.x, it.y, wx, wy);
@@ -1624,6 +1676,13 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
         sx = std::clamp(sx, -kMaxTextOffs, kMaxTextOffs);
         sy = std::clamp(sy, -kMaxTextOffs, kMaxTextOffs);
         p = Clamped(RoundToPixel(sx), RoundToPixel(sy));
+        if (IsLimited(p) || std::abs(wx) == std::numeric_limits<Integer>::max() ||
+            std::abs(wy) == std::numeric_limits<Integer>::max()) {
+          ZOdozaMath::TLinePoint at = WorldPos(it.x, it.y);
+          at.DX += it.x2;
+          at.DY += it.y2;
+          p = OntoPicture(at, kTextReach, kTextReach);
+        }
       }
       if (penCol != FLastFontCol) {
         Canvas->Font()->SetColor(penCol);
