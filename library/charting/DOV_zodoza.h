@@ -187,6 +187,11 @@ bool ClipSegment(const TLinePoint& A, const TLinePoint& B, const TClipBox& Box,
 // edge); returns how many it wrote to Corners. A line that leaves the box and comes back goes
 // this way round, outside the picture, and stays one polyline.
 int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners);
+// The edges of Box that P lies beyond: 1 left, 2 right, 4 top, 8 bottom.
+inline int SideOfBox(const TClipBox& Box, TPointDouble P) {
+  return (P.X < Box.Left ? 1 : 0) | (P.X > Box.Right ? 2 : 0) | (P.Y < Box.Top ? 4 : 0) |
+         (P.Y > Box.Bottom ? 8 : 0);
+}
 // P moved onto the box's edge (its nearest point when P lies outside).
 TPointDouble OntoBox(const TClipBox& Box, TPointDouble P);
 // The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
@@ -998,6 +1003,17 @@ protected:
   // ends at FLineStandIn on the box's edge (its last point, or FLastMoveTo, rounded).
   bool FLineEndOut = false;
   ZOdozaMath::TLinePoint FLineEndAt;
+  // The box edges FLineEndAt lies beyond (1 left, 2 right, 4 top, 8 bottom). While the line's
+  // points stay beyond one of them nothing shows: the end is kept as its item's world point
+  // and worked out only when the line may come back (ResolveLineEnd).
+  int FLineEndSide = 0;
+  bool FLineEndPending = false;
+  struct TPendingEnd {
+    Integer Layer = 0;
+    Double X = 0, Y = 0;
+    Integer OrigX = 0, OrigY = 0;
+  } FLineEndItem;
+  void ResolveLineEnd();
   TPointDouble FLineStandIn{0, 0};
   std::vector<std::vector<Integer>> FPixMap;
   // The last world point transformed while items are drawn (a plot's line-to and mark share

@@ -346,6 +346,8 @@ void TCustomZOdoza::LineStart(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
   const TPointDouble at = P.Position();
   FLineEndOut = !Box.Holds(at.X, at.Y);
   FLineEndAt = P;
+  FLineEndSide = ZOdozaMath::SideOfBox(Box, at);
+  FLineEndPending = false;
   // Beyond the box the line waits on its edge, at the point nearest to P.
   if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, at);
   const TPoint p = Rounded(FLineEndOut ? FLineStandIn : at);
@@ -363,6 +365,7 @@ void TCustomZOdoza::LinePointTo(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P
     EnterPolyline(p.X, p.Y, Canvas);
     return;
   }
+  ResolveLineEnd();
   ZOdozaMath::TLinePoint start = FLineEndAt;
   if (!FLineEndOut) {
     const TPoint end = FNumPPa > 0 ? FPPa[FNumPPa - 1] : Point(FLastMoveToX, FLastMoveToY);
@@ -387,6 +390,15 @@ void TCustomZOdoza::LinePointTo(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P
   }
   FLineEndOut = !inside;
   FLineEndAt = P;
+  FLineEndSide = ZOdozaMath::SideOfBox(Box, at);
+}
+
+void TCustomZOdoza::ResolveLineEnd() {
+  if (!FLineEndPending) return;
+  FLineEndPending = false;
+  if (!FLineEndOut) return;
+  const TPendingEnd& e = FLineEndItem;
+  FLineEndAt = ItemPosition(e.Layer, e.X, e.Y, true, true, false, e.OrigX, e.OrigY);
 }
 
 // ---- dense runs ------------------------------------------------------------------------------
@@ -494,6 +506,7 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
   d.FarPending = false;
+  ResolveLineEnd();
   const TPointDouble end = FLineEndAt.Position();
   d.FarSide =
       FLineEndOut ? SideOf(RoundToPixel(end.X), RoundToPixel(end.Y), d.BoxL, d.BoxT, d.BoxR, d.BoxB)
@@ -601,6 +614,7 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   const int side = SideOf(P.X, P.Y, d.BoxL, d.BoxT, d.BoxR, d.BoxB);
   if (FLineEndOut && (side & d.FarSide) != 0) {
     d.FarSide = side;
+    FLineEndSide = side;
     d.FarPending = true;
     d.FarLayer = FarLayer;
     d.FarX = FarX;
@@ -634,6 +648,7 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   }
   FLineEndOut = side != 0;
   FLineEndAt = at;
+  FLineEndSide = side;
   d.FarSide = side;
   d.FarPending = false;
 }
@@ -1477,6 +1492,20 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
+      if (kind == tkLineto && FLineEndOut && FLastMoveToX != kNoLineStart && roles.x1 &&
+          roles.y1) {
+        // Beyond an edge the line's end lies beyond as well: nothing shows (the limited pixel
+        // lies beyond the edges its point lies beyond).
+        const TPoint q = P1();
+        const int side = ZOdozaMath::SideOfBox(LineClipBox(OrigX, OrigY, FLastLWidth),
+                                               {static_cast<Double>(q.X), static_cast<Double>(q.Y)});
+        if ((side & FLineEndSide) != 0) {
+          FLineEndPending = true;
+          FLineEndItem = {it.Layer, it.x, it.y, OrigX, OrigY};
+          FLineEndSide = side;
+          break;
+        }
+      }
       ZOdozaMath::TLinePoint p;
       if (kind == tkLineto) {
         p = Pos1();
