@@ -1574,6 +1574,12 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
                    rx = static_cast<Double>(std::fabs(pb.X() - pa.X()) / 2),
                    ry = static_cast<Double>(std::fabs(pb.Y() - pa.Y()) / 2);
         const ZOdozaMath::TClipBox pic = LineClipBox(OrigX, OrigY, FLastLWidth);
+        if (!(rx >= 0.5 && ry >= 0.5)) {  // flat: the line across it
+          ClippedSegment(Canvas, ZOdozaMath::TLinePoint::At({x0 - rx, y0 - ry}),
+                         ZOdozaMath::TLinePoint::At({x0 + rx, y0 + ry}), pic);
+          Canvas->Brush()->SetStyle(bsSolid);
+          break;
+        }
         Double t0 = 0, sweep = 2 * M_PI;
         if (kind == tkArc) {
           // The angles of the rays through the ends, as the canvas takes them: on the ellipse
