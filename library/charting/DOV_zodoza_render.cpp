@@ -508,8 +508,8 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   d.FarPending = false;
   ResolveLineEnd();
   const TPointDouble end = FLineEndAt.Position();
-  d.FarSide =
-      FLineEndOut ? SideOf(RoundToPixel(end.X), RoundToPixel(end.Y), d.BoxL, d.BoxT, d.BoxR, d.BoxB)
+  d.FarSide = FLineEndOut
+                  ? SideOf(RoundToPixel(end.X), RoundToPixel(end.Y), d.BoxL, d.BoxT, d.BoxR, d.BoxB)
                   : 0;
   if (++d.Generation > kLastGeneration) {
     std::fill(d.Marks.begin(), d.Marks.end(), 0);
@@ -1276,16 +1276,16 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
-ZOdozaMath::TLinePoint TCustomZOdoza::ItemPosition(Integer Layer, Double x, Double y,
-                                                   bool XWorld, bool YWorld,
-                                                   bool ScreenFromOrigin, Integer OrigX,
-                                                   Integer OrigY) const {
+ZOdozaMath::TLinePoint TCustomZOdoza::ItemPosition(Integer Layer, Double x, Double y, bool XWorld,
+                                                   bool YWorld, bool ScreenFromOrigin,
+                                                   Integer OrigX, Integer OrigY) const {
   const TPoint p = ItemPixel(Layer, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
   // A position the pixel was limited at keeps its exact transform, on both axes alike, so that
   // the line between two such ends is found from their world coordinates.
-  const bool limited = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel ||
-                       p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
-  if (!limited) return ZOdozaMath::TLinePoint::At({static_cast<Double>(p.X), static_cast<Double>(p.Y)});
+  const bool limited = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel || p.Y == -kMaxDrawPixel ||
+                       p.Y == kMaxDrawPixel;
+  if (!limited)
+    return ZOdozaMath::TLinePoint::At({static_cast<Double>(p.X), static_cast<Double>(p.Y)});
   ZOdozaMath::TLinePoint at;
   if (XWorld || YWorld) R2MTransform(Layer, x, y, at);
   if (XWorld) {
@@ -1492,13 +1492,13 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      if (kind == tkLineto && FLineEndOut && FLastMoveToX != kNoLineStart && roles.x1 &&
-          roles.y1) {
+      if (kind == tkLineto && FLineEndOut && FLastMoveToX != kNoLineStart && roles.x1 && roles.y1) {
         // Beyond an edge the line's end lies beyond as well: nothing shows (the limited pixel
         // lies beyond the edges its point lies beyond).
         const TPoint q = P1();
-        const int side = ZOdozaMath::SideOfBox(LineClipBox(OrigX, OrigY, FLastLWidth),
-                                               {static_cast<Double>(q.X), static_cast<Double>(q.Y)});
+        const int side =
+            ZOdozaMath::SideOfBox(LineClipBox(OrigX, OrigY, FLastLWidth),
+                                  {static_cast<Double>(q.X), static_cast<Double>(q.Y)});
         if ((side & FLineEndSide) != 0) {
           FLineEndPending = true;
           FLineEndItem = {it.Layer, it.x, it.y, OrigX, OrigY};
@@ -1586,7 +1586,8 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
           // stretched to a circle.
           const Double a1 = it.Param1 * kArcAngleUnit, a2 = it.Param2 * kArcAngleUnit;
           const auto Angle = [&](Double a) {
-            const Double t = std::atan2(std::sin(a) / std::max(ry, 0.5), std::cos(a) / std::max(rx, 0.5));
+            const Double t =
+                std::atan2(std::sin(a) / std::max(ry, 0.5), std::cos(a) / std::max(rx, 0.5));
             return t < 0 ? t + 2 * M_PI : t;
           };
           t0 = Angle(a1);

@@ -289,7 +289,8 @@ TEST(ChartRender, ZoomedEllipsesAndArcsShowTheirVisiblePartInPlace) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
     // The data area is 340 x 250 pixels: a ray at angle a meets the circle at angle t.
-    const Double t = k.At != kArcEnd ? k.At : std::atan2(std::sin(k.To) / 250, std::cos(k.To) / 340);
+    const Double t =
+        k.At != kArcEnd ? k.At : std::atan2(std::sin(k.To) / 250, std::cos(k.To) / 340);
     const Double cx = std::cos(t), cy = std::sin(t);
     Chart ch;
     ch.c.ForceRange(1, cx - k.Width / 2, cy - k.Width / 2, cx + k.Width / 2, cy + k.Width / 2);
