@@ -110,6 +110,7 @@ struct TGridPicture {
     return P.X >= Left - Reach && P.X <= Right + Reach && P.Y >= Top - Reach &&
            P.Y <= Bottom + Reach;
   }
+  ZOdozaMath::TClipBox Box() const { return {Left, Top, Right, Bottom}; }
   bool Holds(Double x1, Double y1, Double x2, Double y2) const {  // a box, corners in any order
     return Holds({std::min(x1, x2), std::min(y1, y2)}) &&
            Holds({std::max(x1, x2), std::max(y1, y2)});
@@ -118,85 +119,6 @@ struct TGridPicture {
 
 TPoint ToPoint(TPointDouble P) {
   return Point(static_cast<Integer>(P.X), static_cast<Integer>(P.Y));
-}
-
-// The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
-// (0 < Sweep <= 2 pi), drawn as polylines of the parts whose pixels lie in the picture: the
-// work follows the pixels drawn, however large the ellipse.
-void ClippedArc(TCanvas* Canvas, const TGridPicture& Pic, Double X0, Double Y0, Double Rx,
-                Double Ry, Double T0, Double Sweep) {
-  const Double ax = std::fabs(Rx), ay = std::fabs(Ry);
-  // Pixel centres round into the picture within half a pixel of its edges.
-  const Double L = Pic.Left - 0.5, R = Pic.Right + 0.5, T = Pic.Top - 0.5, B = Pic.Bottom + 0.5;
-  if (!(ax > 0 && ay > 0) || X0 + ax < L || X0 - ax > R || Y0 + ay < T || Y0 - ay > B) return;
-  // Where the ellipse crosses the picture's edges, as angles from T0 on.
-  std::vector<Double> cuts = {0, Sweep};
-  const auto Add = [&](Double t) {
-    t = std::fmod(t - T0, kTwoPi);
-    if (t < 0) t += kTwoPi;
-    if (t > 0 && t < Sweep) cuts.push_back(t);
-  };
-  for (const Double x : {L, R}) {
-    const Double c = (x - X0) / Rx;
-    if (std::fabs(c) <= 1) {
-      Add(std::acos(c));
-      Add(-std::acos(c));
-    }
-  }
-  for (const Double y : {T, B}) {
-    const Double v = (y - Y0) / Ry;
-    if (std::fabs(v) <= 1) {
-      Add(std::asin(v));
-      Add(kTwoPi / 2 - std::asin(v));
-    }
-  }
-  std::sort(cuts.begin(), cuts.end());
-  const auto At = [&](Double t) {
-    return TPointDouble{X0 + Rx * std::cos(T0 + t), Y0 + Ry * std::sin(T0 + t)};
-  };
-  const Double speed = std::max(ax, ay);  // pixels per radian, at most
-  std::vector<TPoint> line;
-  for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-    const Double a = cuts[i], b = cuts[i + 1];
-    const TPointDouble mid = At((a + b) / 2);
-    if (!(b > a) || !(mid.X >= L && mid.X <= R && mid.Y >= T && mid.Y <= B)) continue;
-    const auto n = static_cast<Integer>(std::min<Double>(std::ceil((b - a) * speed), 1e7)) + 1;
-    line.clear();
-    for (Integer k = 0; k <= n; ++k) {
-      const TPointDouble p = At(a + (b - a) * k / n);
-      const TPoint q =
-          Point(static_cast<Integer>(std::clamp(std::nearbyint(p.X), Pic.Left, Pic.Right)),
-                static_cast<Integer>(std::clamp(std::nearbyint(p.Y), Pic.Top, Pic.Bottom)));
-      if (line.empty() || !(line.back() == q)) line.push_back(q);
-    }
-    if (line.size() >= 2) Canvas->Polyline(line);
-  }
-}
-
-// The filled inside of the ellipse centred on (X0, Y0) with half axes ax, ay: the pixels of the
-// picture whose centres lie inside it, row by row (equal rows one after the other as one
-// rectangle), with the canvas's brush.
-void ClippedDisc(TCanvas* Canvas, const TGridPicture& Pic, Double X0, Double Y0, Double ax,
-                 Double ay) {
-  Integer runTop = 0, runLeft = 0, runRight = -1;
-  const auto Flush = [&](Integer y) {
-    if (runRight >= runLeft) Canvas->FillRect(Rect(runLeft, runTop, runRight + 1, y));
-  };
-  const auto top = static_cast<Integer>(std::max(Pic.Top, std::ceil(Y0 - ay)));
-  const auto bottom = static_cast<Integer>(std::min(Pic.Bottom, std::floor(Y0 + ay)));
-  for (Integer y = top; y <= bottom; ++y) {
-    const Double v = (y - Y0) / ay, w = ax * std::sqrt(std::max<Double>(0, 1 - v * v));
-    const Double lo = std::max(Pic.Left, std::ceil(X0 - w)),
-                 hi = std::min(Pic.Right, std::floor(X0 + w));
-    const Integer left = lo <= hi ? static_cast<Integer>(lo) : 0;
-    const Integer right = lo <= hi ? static_cast<Integer>(hi) : -1;
-    if (left == runLeft && right == runRight) continue;
-    Flush(y);
-    runTop = y;
-    runLeft = left;
-    runRight = right;
-  }
-  Flush(bottom + 1);
 }
 
 }  // namespace
@@ -405,7 +327,7 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
       const TPoint A = ToPoint(a), B = ToPoint(b), S = ToPoint(s), E = ToPoint(e);
       Canvas->Arc(A.X, A.Y, B.X, B.Y, S.X, S.Y, E.X, E.Y);
     } else {
-      ClippedArc(Canvas, pic, X(cx), Y(cy), kx * rho, ky * rho, T0, Sweep);
+      ZOdozaMath::ClippedArc(Canvas, pic.Box(), X(cx), Y(cy), kx * rho, ky * rho, T0, Sweep);
     }
   };
   // The counter-clockwise sweep from angle a to angle b, in (0, 2 pi].
@@ -429,8 +351,8 @@ void TSmithChart::InitGraf(TCanvas* Canvas, Integer Left, Integer Top, Integer W
     const TPoint A = ToPoint(P1), B = ToPoint(P2);
     Canvas->Ellipse(A.X, A.Y, B.X, B.Y);
   } else {
-    ClippedDisc(Canvas, pic, X(0), Y(0), std::fabs(kx), std::fabs(ky));
-    ClippedArc(Canvas, pic, X(0), Y(0), kx, ky, 0, kTwoPi);
+    ZOdozaMath::ClippedDisc(Canvas, pic.Box(), X(0), Y(0), std::fabs(kx), std::fabs(ky));
+    ZOdozaMath::ClippedArc(Canvas, pic.Box(), X(0), Y(0), kx, ky, 0, kTwoPi);
   }
   // The real axis from Γ = -1 to Γ = 1 (its end left out), cut to a pixel around the picture.
   TPointDouble axisFrom{P1.X, C.Y}, axisTo{P2.X, C.Y};

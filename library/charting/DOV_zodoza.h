@@ -162,12 +162,46 @@ struct TClipBox {
 // its place and direction); false, with A and B unchanged, when no part of it lies inside or
 // an end is not a number.
 bool ClipSegment(TPointDouble& A, TPointDouble& B, const TClipBox& Box);
+// An end of a line on the canvas as K * U + D per axis. A far end keeps the coordinates it had
+// before the transform (world, or their logarithm): no float holds a position 1e20 pixels
+// away to the pixel, but the line through two such ends is found from them exactly. A near
+// end is its pixel (K = 1, D = 0).
+struct TLinePoint {
+  long double U = 0, V = 0, KX = 1, DX = 0, KY = 1, DY = 0;
+  static TLinePoint At(TPointDouble P) { return {P.X, P.Y, 1, 0, 1, 0}; }
+  long double X() const { return KX * U + DX; }
+  long double Y() const { return KY * V + DY; }
+  TPointDouble Position() const {  // to double: exact only near the picture
+    return {static_cast<Double>(X()), static_cast<Double>(Y())};
+  }
+  bool SameTransform(const TLinePoint& P) const {
+    return KX == P.KX && DX == P.DX && KY == P.KY && DY == P.DY;
+  }
+};
+// The part of the segment A-B inside Box, into From and To (From on A's side); false when none
+// is. Where it is cut, the cut point lies within a small part of a pixel of the true line
+// however far away both ends lie and in whichever order they come.
+bool ClipSegment(const TLinePoint& A, const TLinePoint& B, const TClipBox& Box,
+                 TPointDouble& From, TPointDouble& To);
 // The corners of Box passed on the shorter way along its edge from From to To (both on the
 // edge); returns how many it wrote to Corners. A line that leaves the box and comes back goes
 // this way round, outside the picture, and stays one polyline.
 int BoxDetour(const TClipBox& Box, TPointDouble From, TPointDouble To, TPointDouble* Corners);
+// The edges of Box that P lies beyond: 1 left, 2 right, 4 top, 8 bottom.
+inline int SideOfBox(const TClipBox& Box, TPointDouble P) {
+  return (P.X < Box.Left ? 1 : 0) | (P.X > Box.Right ? 2 : 0) | (P.Y < Box.Top ? 4 : 0) |
+         (P.Y > Box.Bottom ? 8 : 0);
+}
 // P moved onto the box's edge (its nearest point when P lies outside).
 TPointDouble OntoBox(const TClipBox& Box, TPointDouble P);
+// The ellipse (X0 + Rx cos t, Y0 + Ry sin t) in canvas pixels, t from T0 to T0 + Sweep
+// (0 < Sweep <= 2 pi), as polylines in the pen of the parts that lie in Pic; and the pixels of
+// Pic inside the ellipse centred on (X0, Y0) with half axes ax, ay, filled with the brush.
+// The work follows the pixels drawn, however large the ellipse.
+void ClippedArc(TCanvas* Canvas, const TClipBox& Pic, Double X0, Double Y0, Double Rx, Double Ry,
+                Double T0, Double Sweep);
+void ClippedDisc(TCanvas* Canvas, const TClipBox& Pic, Double X0, Double Y0, Double ax,
+                 Double ay);
 // Widens an extent by Margin per cent of its span (of its decades on a logarithmic axis), then
 // by MinRange per cent of its centre when that exceeds the span. With BothEndsPositive a
 // logarithmic extent with an end <= 0 keeps its ends.
@@ -409,6 +443,9 @@ public:
   void R2M(Integer Layer, Double xin, Double yin, Integer& xout, Integer& yout) const;
   // R2M's pixel position before it is rounded and limited to the int range.
   void R2MExact(Integer Layer, Double xin, Double yin, long double& xout, long double& yout) const;
+  // R2MExact's position as K * U + D per axis, U the world coordinate or its logarithm (or the
+  // position itself, K = 1, D = 0, below a logarithmic axis' floor).
+  void R2MTransform(Integer Layer, Double xin, Double yin, ZOdozaMath::TLinePoint& Out) const;
   // With a zero factor (no data area) the answer is that axis' RangeLow.
   void M2R(Integer Layer, Integer xin, Integer yin, Double& xout, Double& yout) const;
   void GetTransformParams(Integer Layer, Double& kx, Double& dx, Double& ky, Double& dy) const;
@@ -853,22 +890,25 @@ protected:
   void CacheBrushColor(TCanvas* Canvas, TColor Color);
   // Pixel of a point on Canvas for the item's layer: world or screen per coordinate, each
   // limited to -30000 ... 30000.
-  TPoint ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+  TPoint ItemPixel(Integer Layer, Double x, Double y, bool XWorld, bool YWorld,
                    bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
-  // The same position rounded as ItemPixel rounds it but not limited: where lines go.
-  TPointDouble ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld, bool YWorld,
+  // The same position rounded as ItemPixel rounds it, as a line end: where ItemPixel limits
+  // it, the exact one (ZOdozaMath::TLinePoint).
+  ZOdozaMath::TLinePoint ItemPosition(Integer Layer, Double x, Double y, bool XWorld, bool YWorld,
                             bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const;
   // The box lines are cut to on the data area drawn at (OrigX, OrigY) with a pen PenWidth
   // pixels wide: a margin around the data area that the pen's strokes do not cross.
   ZOdozaMath::TClipBox LineClipBox(Integer OrigX, Integer OrigY, Integer PenWidth) const;
   // A line item from A to B: its part inside Box, with the canvas's line rules.
-  void ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
-                      const ZOdozaMath::TClipBox& Box);
+  void ClippedSegment(TCanvas* Canvas, const ZOdozaMath::TLinePoint& A,
+                      const ZOdozaMath::TLinePoint& B, const ZOdozaMath::TClipBox& Box);
   // The line of line-to items: a new start at P (MoveCanvas: the canvas's pen goes there
   // too), the line on to P. Where the line leaves Box it is cut; where it comes back the
   // polyline goes round along the box's edge from where it left.
-  void LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box, bool MoveCanvas);
-  void LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box);
+  void LineStart(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                 const ZOdozaMath::TClipBox& Box, bool MoveCanvas);
+  void LinePointTo(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                   const ZOdozaMath::TClipBox& Box);
   bool MarkIsDuplicate(Integer px, Integer py, Integer Code);
   void DrawItemText(TCanvas* Canvas, const TrcChartItem& It, TPoint P, Integer Index,
                     bool IsAnnotation, const TLongTextArray& LongTexts, TColor Background);
@@ -962,7 +1002,18 @@ protected:
   // The line's end lies outside the box lines are cut to, at FLineEndAt; the polyline then
   // ends at FLineStandIn on the box's edge (its last point, or FLastMoveTo, rounded).
   bool FLineEndOut = false;
-  TPointDouble FLineEndAt{0, 0};
+  ZOdozaMath::TLinePoint FLineEndAt;
+  // The box edges FLineEndAt lies beyond (1 left, 2 right, 4 top, 8 bottom). While the line's
+  // points stay beyond one of them nothing shows: the end is kept as its item's world point
+  // and worked out only when the line may come back (ResolveLineEnd).
+  int FLineEndSide = 0;
+  bool FLineEndPending = false;
+  struct TPendingEnd {
+    Integer Layer = 0;
+    Double X = 0, Y = 0;
+    Integer OrigX = 0, OrigY = 0;
+  } FLineEndItem;
+  void ResolveLineEnd();
   TPointDouble FLineStandIn{0, 0};
   std::vector<std::vector<Integer>> FPixMap;
   // The last world point transformed while items are drawn (a plot's line-to and mark share
@@ -1061,7 +1112,7 @@ protected:
   // FarLayer, worked out only where a part of the line could show.
   void DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer FarLayer, Double FarX, Double FarY);
   // The unlimited position of the world point (x, y) of Layer on the run's canvas.
-  TPointDouble DenseFarPosition(Integer Layer, Double x, Double y) const;
+  ZOdozaMath::TLinePoint DenseFarPosition(Integer Layer, Double x, Double y) const;
   // FLineEndAt, when the run left it to be worked out.
   void ResolveDenseLineEnd();
   bool DenseMarkTaken(Byte Code);

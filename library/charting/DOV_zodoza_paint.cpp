@@ -487,10 +487,7 @@ void TCustomZOdoza::DrawMouseTrace(Integer OffsX, Integer OffsY, TBitmap* Bitmap
   const TBrushStyle savedBrush = cv->Brush()->Style();
   // Positions not limited: after a zoom the segments are cut to the data area's box.
   const auto Position = [&](const TColoredPoint& p) {
-    long double x = 0, y = 0;
-    R2MExact(FActiveLayer, p.X, p.Y, x, y);
-    return TPointDouble{static_cast<Double>(std::nearbyint(x) - RcLRim + OffsX),
-                        static_cast<Double>(std::nearbyint(y) - RcTRim + OffsY)};
+    return ItemPosition(FActiveLayer, p.X, p.Y, true, true, false, OffsX, OffsY);
   };
   const ZOdozaMath::TClipBox box = LineClipBox(OffsX, OffsY, cv->Pen()->Width());
   // Trace point i lives in slot i - 1.

@@ -28,6 +28,7 @@ constexpr Double kArcAngleUnit = 1e-8;                  // radian per unit of Pa
 constexpr Double kArcRayLength = 1e8;                   // pixels
 constexpr Integer kEBarTickHalf = 3;
 constexpr Double kMaxTextOffs = 2147483647.0;
+constexpr Double kTextReach = 15000;
 
 [[gnu::always_inline]] inline Integer ClampPixel(long long v) {
   return static_cast<Integer>(std::clamp<long long>(v, -kMaxDrawPixel, kMaxDrawPixel));
@@ -330,40 +331,48 @@ TPoint Rounded(TPointDouble P) {
 }
 }  // namespace
 
-void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, TPointDouble A, TPointDouble B,
+void TCustomZOdoza::ClippedSegment(TCanvas* Canvas, const ZOdozaMath::TLinePoint& A,
+                                   const ZOdozaMath::TLinePoint& B,
                                    const ZOdozaMath::TClipBox& Box) {
-  if (!(Box.Holds(A.X, A.Y) && Box.Holds(B.X, B.Y)) && !ZOdozaMath::ClipSegment(A, B, Box)) return;
-  const TPoint a = Rounded(A), b = Rounded(B);
+  TPointDouble from{}, to{};
+  if (!ZOdozaMath::ClipSegment(A, B, Box, from, to)) return;
+  const TPoint a = Rounded(from), b = Rounded(to);
   Canvas->MoveTo(a.X, a.Y);
   Canvas->LineTo(b.X, b.Y);
 }
 
-void TCustomZOdoza::LineStart(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box,
-                              bool MoveCanvas) {
-  FLineEndOut = !Box.Holds(P.X, P.Y);
+void TCustomZOdoza::LineStart(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                              const ZOdozaMath::TClipBox& Box, bool MoveCanvas) {
+  const TPointDouble at = P.Position();
+  FLineEndOut = !Box.Holds(at.X, at.Y);
   FLineEndAt = P;
+  FLineEndSide = ZOdozaMath::SideOfBox(Box, at);
+  FLineEndPending = false;
   // Beyond the box the line waits on its edge, at the point nearest to P.
-  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, P);
-  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : P);
+  if (FLineEndOut) FLineStandIn = ZOdozaMath::OntoBox(Box, at);
+  const TPoint p = Rounded(FLineEndOut ? FLineStandIn : at);
   if (MoveCanvas) Canvas->MoveTo(p.X, p.Y);
   FLastMoveToX = p.X;
   FLastMoveToY = p.Y;
 }
 
-void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMath::TClipBox& Box) {
-  const bool inside = Box.Holds(P.X, P.Y);
+void TCustomZOdoza::LinePointTo(TCanvas* Canvas, const ZOdozaMath::TLinePoint& P,
+                                const ZOdozaMath::TClipBox& Box) {
+  const TPointDouble at = P.Position();
+  const bool inside = Box.Holds(at.X, at.Y);
   if (!FLineEndOut && inside) {
-    const TPoint p = Rounded(P);
+    const TPoint p = Rounded(at);
     EnterPolyline(p.X, p.Y, Canvas);
     return;
   }
-  TPointDouble from = FLineEndOut ? FLineEndAt : TPointDouble{0, 0};
+  ResolveLineEnd();
+  ZOdozaMath::TLinePoint start = FLineEndAt;
   if (!FLineEndOut) {
     const TPoint end = FNumPPa > 0 ? FPPa[FNumPPa - 1] : Point(FLastMoveToX, FLastMoveToY);
-    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+    start = ZOdozaMath::TLinePoint::At({static_cast<Double>(end.X), static_cast<Double>(end.Y)});
   }
-  TPointDouble to = P;
-  const bool shows = ZOdozaMath::ClipSegment(from, to, Box);
+  TPointDouble from{}, to{};
+  const bool shows = ZOdozaMath::ClipSegment(start, P, Box, from, to);
   const auto Enter = [&](TPointDouble Q) {
     const TPoint q = Rounded(Q);
     EnterPolyline(q.X, q.Y, Canvas);
@@ -381,6 +390,15 @@ void TCustomZOdoza::LinePointTo(TCanvas* Canvas, TPointDouble P, const ZOdozaMat
   }
   FLineEndOut = !inside;
   FLineEndAt = P;
+  FLineEndSide = ZOdozaMath::SideOfBox(Box, at);
+}
+
+void TCustomZOdoza::ResolveLineEnd() {
+  if (!FLineEndPending) return;
+  FLineEndPending = false;
+  if (!FLineEndOut) return;
+  const TPendingEnd& e = FLineEndItem;
+  FLineEndAt = ItemPosition(e.Layer, e.X, e.Y, true, true, false, e.OrigX, e.OrigY);
 }
 
 // ---- dense runs ------------------------------------------------------------------------------
@@ -488,9 +506,11 @@ void TCustomZOdoza::OpenDenseRun(TCanvas* Canvas) {
   FNumPPa = kBatchInRun;
   d.PlainPen = Canvas->PenPos();
   d.FarPending = false;
-  d.FarSide = FLineEndOut ? SideOf(RoundToPixel(FLineEndAt.X), RoundToPixel(FLineEndAt.Y), d.BoxL,
-                                   d.BoxT, d.BoxR, d.BoxB)
-                          : 0;
+  ResolveLineEnd();
+  const TPointDouble end = FLineEndAt.Position();
+  d.FarSide = FLineEndOut
+                  ? SideOf(RoundToPixel(end.X), RoundToPixel(end.Y), d.BoxL, d.BoxT, d.BoxR, d.BoxB)
+                  : 0;
   if (++d.Generation > kLastGeneration) {
     std::fill(d.Marks.begin(), d.Marks.end(), 0);
     d.Generation = 1;
@@ -574,11 +594,8 @@ void TCustomZOdoza::CloseDenseRun(TCanvas* Canvas) {
   if (d.LineNum == kDenseLineCapacity) DrawDenseLine(Canvas);
 }
 
-TPointDouble TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
-  long double wx = 0, wy = 0;
-  R2MExact(Layer, x, y, wx, wy);
-  return {static_cast<Double>(std::nearbyint(wx - RcLRim + FDense.OrigX)),
-          static_cast<Double>(std::nearbyint(wy - RcTRim + FDense.OrigY))};
+ZOdozaMath::TLinePoint TCustomZOdoza::DenseFarPosition(Integer Layer, Double x, Double y) const {
+  return ItemPosition(Layer, x, y, true, true, false, FDense.OrigX, FDense.OrigY);
 }
 
 void TCustomZOdoza::ResolveDenseLineEnd() {
@@ -597,6 +614,7 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   const int side = SideOf(P.X, P.Y, d.BoxL, d.BoxT, d.BoxR, d.BoxB);
   if (FLineEndOut && (side & d.FarSide) != 0) {
     d.FarSide = side;
+    FLineEndSide = side;
     d.FarPending = true;
     d.FarLayer = FarLayer;
     d.FarX = FarX;
@@ -605,18 +623,19 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   }
   const ZOdozaMath::TClipBox box{static_cast<Double>(d.BoxL), static_cast<Double>(d.BoxT),
                                  static_cast<Double>(d.BoxR), static_cast<Double>(d.BoxB)};
-  TPointDouble from = FLineEndAt;
+  ZOdozaMath::TLinePoint start = FLineEndAt;
   if (FLineEndOut) {
     ResolveDenseLineEnd();
-    from = FLineEndAt;
+    start = FLineEndAt;
   } else {
     const TPoint end = d.LineNum > 0 ? d.Line[d.LineNum - 1] : Point(FLastMoveToX, FLastMoveToY);
-    from = {static_cast<Double>(end.X), static_cast<Double>(end.Y)};
+    start = ZOdozaMath::TLinePoint::At({static_cast<Double>(end.X), static_cast<Double>(end.Y)});
   }
-  const TPointDouble at = Far ? DenseFarPosition(FarLayer, FarX, FarY)
-                              : TPointDouble{static_cast<Double>(P.X), static_cast<Double>(P.Y)};
-  TPointDouble to = at;
-  const bool shows = ZOdozaMath::ClipSegment(from, to, box);
+  const ZOdozaMath::TLinePoint at =
+      Far ? DenseFarPosition(FarLayer, FarX, FarY)
+          : ZOdozaMath::TLinePoint::At({static_cast<Double>(P.X), static_cast<Double>(P.Y)});
+  TPointDouble from{}, to{};
+  const bool shows = ZOdozaMath::ClipSegment(start, at, box, from, to);
   if (shows && FLineEndOut) {
     TPointDouble corners[4];
     const int n = ZOdozaMath::BoxDetour(box, FLineStandIn, from, corners);
@@ -629,6 +648,7 @@ void TCustomZOdoza::DenseLineTo(TCanvas* Canvas, TPoint P, bool Far, Integer Far
   }
   FLineEndOut = side != 0;
   FLineEndAt = at;
+  FLineEndSide = side;
   d.FarSide = side;
   d.FarPending = false;
 }
@@ -1256,36 +1276,43 @@ Integer TCustomZOdoza::CalcTextExtents(const String& Text, TCanvas* Canvas, Inte
 }
 
 // ---- positions -------------------------------------------------------------------------------
-TPointDouble TCustomZOdoza::ItemPosition(const TrcChartItem& It, Double x, Double y, bool XWorld,
-                                         bool YWorld, bool ScreenFromOrigin, Integer OrigX,
-                                         Integer OrigY) const {
-  const TPoint p = ItemPixel(It, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
-  TPointDouble at{static_cast<Double>(p.X), static_cast<Double>(p.Y)};
-  // Only a position the pixel was limited at is worked out again, from the exact transform.
-  const bool limitedX = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel;
-  const bool limitedY = p.Y == -kMaxDrawPixel || p.Y == kMaxDrawPixel;
-  if (!limitedX && !limitedY) return at;
-  long double wx = 0, wy = 0;
-  if (XWorld || YWorld) R2MExact(It.Layer, x, y, wx, wy);
-  const auto Exact = [](long double v) { return static_cast<Double>(std::nearbyint(v)); };
-  if (limitedX)
-    at.X = XWorld ? Exact(wx - RcLRim + OrigX)
-                  : Exact(static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0));
-  if (limitedY)
-    at.Y = YWorld ? Exact(wy - RcTRim + OrigY)
-                  : Exact(static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0));
+ZOdozaMath::TLinePoint TCustomZOdoza::ItemPosition(Integer Layer, Double x, Double y, bool XWorld,
+                                                   bool YWorld, bool ScreenFromOrigin,
+                                                   Integer OrigX, Integer OrigY) const {
+  const TPoint p = ItemPixel(Layer, x, y, XWorld, YWorld, ScreenFromOrigin, OrigX, OrigY);
+  // A position the pixel was limited at keeps its exact transform, on both axes alike, so that
+  // the line between two such ends is found from their world coordinates.
+  const bool limited = p.X == -kMaxDrawPixel || p.X == kMaxDrawPixel || p.Y == -kMaxDrawPixel ||
+                       p.Y == kMaxDrawPixel;
+  if (!limited)
+    return ZOdozaMath::TLinePoint::At({static_cast<Double>(p.X), static_cast<Double>(p.Y)});
+  ZOdozaMath::TLinePoint at;
+  if (XWorld || YWorld) R2MTransform(Layer, x, y, at);
+  if (XWorld) {
+    at.DX += OrigX - RcLRim;
+  } else {
+    at.U = static_cast<long double>(x) + (ScreenFromOrigin ? OrigX : 0);
+    at.KX = 1;
+    at.DX = 0;
+  }
+  if (YWorld) {
+    at.DY += OrigY - RcTRim;
+  } else {
+    at.V = static_cast<long double>(y) + (ScreenFromOrigin ? OrigY : 0);
+    at.KY = 1;
+    at.DY = 0;
+  }
   return at;
 }
 
-TPoint TCustomZOdoza::ItemPixel(const TrcChartItem& It, Double x, Double y, bool XWorld,
-                                bool YWorld, bool ScreenFromOrigin, Integer OrigX,
-                                Integer OrigY) const {
+TPoint TCustomZOdoza::ItemPixel(Integer Layer, Double x, Double y, bool XWorld, bool YWorld,
+                                bool ScreenFromOrigin, Integer OrigX, Integer OrigY) const {
   long long px = 0, py = 0;
   if (XWorld || YWorld) {
     TLastPixel& last = FLastPixel;
-    if (!last.Valid || last.Layer != It.Layer || last.x != x || last.y != y) {
-      R2M(It.Layer, x, y, last.px, last.py);
-      last = {true, It.Layer, x, y, last.px, last.py};
+    if (!last.Valid || last.Layer != Layer || last.x != x || last.y != y) {
+      R2M(Layer, x, y, last.px, last.py);
+      last = {true, Layer, x, y, last.px, last.py};
     }
     const Integer wx = last.px, wy = last.py;
     px = static_cast<long long>(wx) - RcLRim + OrigX;
@@ -1344,29 +1371,36 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
   const TRoles roles = RolesOf(kind, it.CoordMode);
   const bool fromOrigin = kind == tkMarkAt || kind == tkLine || kind == tkRectFrame;
   const auto P1 = [&] {
-    return ItemPixel(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+    return ItemPixel(it.Layer, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
   };
   const auto P2 = [&] {
-    return ItemPixel(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+    return ItemPixel(it.Layer, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
   };
   const auto World = [&](Double x, Double y) {
-    return ItemPixel(it, x, y, true, true, false, OrigX, OrigY);
+    return ItemPixel(it.Layer, x, y, true, true, false, OrigX, OrigY);
   };
   // Unlimited positions, for lines: they are cut to a box around the data area instead.
   const auto Pos1 = [&] {
-    return ItemPosition(it, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
+    return ItemPosition(it.Layer, it.x, it.y, roles.x1, roles.y1, fromOrigin, OrigX, OrigY);
   };
   const auto Pos2 = [&] {
-    return ItemPosition(it, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
+    return ItemPosition(it.Layer, it.x2, it.y2, roles.x2, roles.y2, fromOrigin, OrigX, OrigY);
   };
   const auto WorldPos = [&](Double x, Double y) {
-    return ItemPosition(it, x, y, true, true, false, OrigX, OrigY);
+    return ItemPosition(it.Layer, x, y, true, true, false, OrigX, OrigY);
   };
-  const auto Offset = [](TPointDouble p, Double dx, Double dy) {
-    return TPointDouble{p.X + dx, p.Y + dy};
+  const auto Offset = [](ZOdozaMath::TLinePoint p, Double dx, Double dy) {
+    p.DX += dx;
+    p.DY += dy;
+    return p;
   };
-  const auto Same = [](TPointDouble a, TPointDouble b) { return a.X == b.X && a.Y == b.Y; };
-  const auto Limited = [](TPointDouble p) { return Clamped(RoundToPixel(p.X), RoundToPixel(p.Y)); };
+  const auto Same = [](const ZOdozaMath::TLinePoint& a, const ZOdozaMath::TLinePoint& b) {
+    return a.X() == b.X() && a.Y() == b.Y();
+  };
+  const auto Limited = [](const ZOdozaMath::TLinePoint& p) {
+    const TPointDouble q = p.Position();
+    return Clamped(RoundToPixel(q.X), RoundToPixel(q.Y));
+  };
   // Pen, style and brush of the outline-and-fill kinds.
   const auto ShapeStyle = [&](TColor Fill, bool Hollow) {
     CachePenColor(Canvas, penCol);
@@ -1388,6 +1422,23 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       Canvas->Rectangle(r.Left, r.Top, r.Right, r.Bottom);
     }
     Canvas->Brush()->SetStyle(bsSolid);
+  };
+
+  // Figures that reach beyond the picture: a position limited to -30000 ... 30000 is worked
+  // out again and cut to the box around the data area (widened by Reach), which keeps the
+  // part of the figure inside the picture where it is.
+  const auto IsLimited = [](TPoint p) {
+    return std::abs(p.X) == kMaxDrawPixel || std::abs(p.Y) == kMaxDrawPixel;
+  };
+  const auto OntoPicture = [&](const ZOdozaMath::TLinePoint& p, Double ReachX, Double ReachY) {
+    const ZOdozaMath::TClipBox pic = LineClipBox(OrigX, OrigY, FLastLWidth);
+    const long double x = std::clamp<long double>(p.X(), pic.Left - ReachX, pic.Right + ReachX);
+    const long double y = std::clamp<long double>(p.Y(), pic.Top - ReachY, pic.Bottom + ReachY);
+    return Point(static_cast<Integer>(std::nearbyint(x)), static_cast<Integer>(std::nearbyint(y)));
+  };
+  const auto Corner = [&](TPoint p, const ZOdozaMath::TLinePoint& exact, Double ReachX,
+                          Double ReachY) {
+    return IsLimited(p) ? OntoPicture(exact, ReachX, ReachY) : p;
   };
 
   if (kind != tkLineto && kind != tkLineRelPix && kind != tkMoveRelPix) FinishPolyLine(Canvas);
@@ -1421,7 +1472,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPointDouble a, b;
+      ZOdozaMath::TLinePoint a, b;
       if (kind == tkLine) {
         a = Pos1();
         b = Pos2();
@@ -1441,7 +1492,21 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      TPointDouble p;
+      if (kind == tkLineto && FLineEndOut && FLastMoveToX != kNoLineStart && roles.x1 && roles.y1) {
+        // Beyond an edge the line's end lies beyond as well: nothing shows (the limited pixel
+        // lies beyond the edges its point lies beyond).
+        const TPoint q = P1();
+        const int side =
+            ZOdozaMath::SideOfBox(LineClipBox(OrigX, OrigY, FLastLWidth),
+                                  {static_cast<Double>(q.X), static_cast<Double>(q.Y)});
+        if ((side & FLineEndSide) != 0) {
+          FLineEndPending = true;
+          FLineEndItem = {it.Layer, it.x, it.y, OrigX, OrigY};
+          FLineEndSide = side;
+          break;
+        }
+      }
+      ZOdozaMath::TLinePoint p;
       if (kind == tkLineto) {
         p = Pos1();
       } else {
@@ -1461,7 +1526,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkMoveTo:
     case tkMoveRelPix: {
-      TPointDouble p;
+      ZOdozaMath::TLinePoint p;
       if (kind == tkMoveTo) {
         p = Pos1();
       } else {
@@ -1479,7 +1544,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
       CacheBrushColor(Canvas, it.FillColor);
-      const TPointDouble s = WorldPos(it.x, it.y);
+      const ZOdozaMath::TLinePoint s = WorldPos(it.x, it.y);
       const ZOdozaMath::TClipBox box = LineClipBox(OrigX, OrigY, FLastLWidth);
       LineStart(Canvas, s, box, false);
       LinePointTo(Canvas,
@@ -1489,7 +1554,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       break;
     }
 
-    case tkRect: Box(P1(), P2(), it.Transp != 0); break;
+    case tkRect: Box(Corner(P1(), Pos1(), 0, 0), Corner(P2(), Pos2(), 0, 0), it.Transp != 0); break;
 
     case tkEllipse:
     case tkArc: {
@@ -1499,6 +1564,42 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
         ShapeStyle(fillCol, it.Transp != 0);
       else
         ShapeStyle(fillCol, true);
+      if (IsLimited(a) || IsLimited(b)) {
+        // Larger than the canvas takes: the part in the picture, from the exact centre and
+        // half axes.
+        const ZOdozaMath::TLinePoint pa = WorldPos(it.x - it.x2, it.y + it.y2),
+                                     pb = WorldPos(it.x + it.x2, it.y - it.y2);
+        const auto x0 = static_cast<Double>((pa.X() + pb.X()) / 2),
+                   y0 = static_cast<Double>((pa.Y() + pb.Y()) / 2),
+                   rx = static_cast<Double>(std::fabs(pb.X() - pa.X()) / 2),
+                   ry = static_cast<Double>(std::fabs(pb.Y() - pa.Y()) / 2);
+        const ZOdozaMath::TClipBox pic = LineClipBox(OrigX, OrigY, FLastLWidth);
+        if (!(rx >= 0.5 && ry >= 0.5)) {  // flat: the line across it
+          ClippedSegment(Canvas, ZOdozaMath::TLinePoint::At({x0 - rx, y0 - ry}),
+                         ZOdozaMath::TLinePoint::At({x0 + rx, y0 + ry}), pic);
+          Canvas->Brush()->SetStyle(bsSolid);
+          break;
+        }
+        Double t0 = 0, sweep = 2 * M_PI;
+        if (kind == tkArc) {
+          // The angles of the rays through the ends, as the canvas takes them: on the ellipse
+          // stretched to a circle.
+          const Double a1 = it.Param1 * kArcAngleUnit, a2 = it.Param2 * kArcAngleUnit;
+          const auto Angle = [&](Double a) {
+            const Double t =
+                std::atan2(std::sin(a) / std::max(ry, 0.5), std::cos(a) / std::max(rx, 0.5));
+            return t < 0 ? t + 2 * M_PI : t;
+          };
+          t0 = Angle(a1);
+          sweep = std::fmod(Angle(a2) - t0 + 4 * M_PI, 2 * M_PI);
+          if (!(sweep > 0)) sweep = 2 * M_PI;
+        } else if (it.Transp == 0) {
+          ZOdozaMath::ClippedDisc(Canvas, pic, x0, y0, rx, ry);
+        }
+        if (it.PenStyle != psClear) ZOdozaMath::ClippedArc(Canvas, pic, x0, y0, rx, -ry, t0, sweep);
+        Canvas->Brush()->SetStyle(bsSolid);
+        break;
+      }
       if (a.X == b.X && a.Y == b.Y) {
         Dot(a);
       } else {
@@ -1528,7 +1629,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     }
 
     case tkRectFrame: {
-      const TPoint a = P1(), b = P2();
+      const TPoint a = Corner(P1(), Pos1(), 0, 0), b = Corner(P2(), Pos2(), 0, 0);
       const TColor frameFill = BlackWhite ? kSilver : it.FillColor;
       CachePenColor(Canvas, frameFill);
       CachePenStyle(Canvas, psSolid);
@@ -1571,12 +1672,15 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     }
 
     case tk3DBar: {
-      const TPoint a = World(it.x, it.y), b = World(it.x2, it.y2);
+      const Double ang = it.Param1 * M_PI / 180.0;
+      const Integer ox = ClampPixel(RoundToPixel(std::cos(ang) * it.Param2));
+      const Integer oy = ClampPixel(RoundToPixel(std::sin(ang) * it.Param2));
+      // Cut with room for the slanted faces, which then stay whole in the picture.
+      const Double reachX = std::abs(ox) + 1.0, reachY = std::abs(oy) + 1.0;
+      const TPoint a = Corner(World(it.x, it.y), WorldPos(it.x, it.y), reachX, reachY),
+                   b = Corner(World(it.x2, it.y2), WorldPos(it.x2, it.y2), reachX, reachY);
       Integer left = std::min(a.X, b.X), right = std::max(a.X, b.X);
       const Integer top = std::min(a.Y, b.Y), bottom = std::max(a.Y, b.Y);
-      const Double ang = it.Param1 * M_PI / 180.0;
-      const Integer ox = static_cast<Integer>(RoundToPixel(std::cos(ang) * it.Param2));
-      const Integer oy = static_cast<Integer>(RoundToPixel(std::sin(ang) * it.Param2));
       if (it.Param1 > 90) std::swap(left, right);
       ShapeStyle(fillCol, false);
       const TPoint topFace[4] = {Point(left, top), Point(left + ox, top - oy),
@@ -1597,7 +1701,9 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
     case tkTextOfs: {
       TPoint p;
       if (kind == tkText) {
-        p = P1();
+        // A text reaches this far beside its anchor at most: one anchored farther out of the
+        // picture does not show, wherever it is put beyond.
+        p = Corner(P1(), Pos1(), kTextReach, kTextReach);
       } else {
         Integer wx = 0, wy = 0;
         R2M(it.Layer, it.x, it.y, wx, wy);
@@ -1606,6 +1712,13 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
         sx = std::clamp(sx, -kMaxTextOffs, kMaxTextOffs);
         sy = std::clamp(sy, -kMaxTextOffs, kMaxTextOffs);
         p = Clamped(RoundToPixel(sx), RoundToPixel(sy));
+        if (IsLimited(p) || std::abs(wx) == std::numeric_limits<Integer>::max() ||
+            std::abs(wy) == std::numeric_limits<Integer>::max()) {
+          ZOdozaMath::TLinePoint at = WorldPos(it.x, it.y);
+          at.DX += it.x2;
+          at.DY += it.y2;
+          p = OntoPicture(at, kTextReach, kTextReach);
+        }
       }
       if (penCol != FLastFontCol) {
         Canvas->Font()->SetColor(penCol);
@@ -1617,7 +1730,7 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
 
     case tkArrow:
     case tkDoubleArrow: {
-      const TPointDouble pa = Pos1(), pb = Pos2();
+      const ZOdozaMath::TLinePoint pa = Pos1(), pb = Pos2();
       const TPoint a = Limited(pa), b = Limited(pb);
       CachePenColor(Canvas, penCol);
       CachePenStyle(Canvas, it.PenStyle);
@@ -1629,7 +1742,8 @@ void TCustomZOdoza::DrawItemOnCanvas(TCanvas* Canvas, const TrcChartItem& Item, 
       ClippedSegment(Canvas, pa, pb, LineClipBox(OrigX, OrigY, FLastLWidth));
       if (it.Param1 < 1) break;
       // The heads point along the shaft, wherever its far end lies.
-      const Double dx = pb.X - pa.X, dy = pb.Y - pa.Y;
+      const auto dx = static_cast<Double>(pb.X() - pa.X()),
+                 dy = static_cast<Double>(pb.Y() - pa.Y());
       Double dir;
       if (dx == 0)
         dir = dy < 1 ? 2 * M_PI : M_PI;

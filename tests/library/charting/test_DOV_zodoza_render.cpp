@@ -219,6 +219,33 @@ TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
       {"an arrow from far away", 0, 10,
        [](TCustomZOdoza& c) { c.Arrow(-1e6, -2e6 + 5, 5.0, 5.0, 8); },
        {{4, 3}, {3, 1}, {2.6, 0.2}}},
+      {"far end first, horizontal", 0, 10, [](TCustomZOdoza& c) { c.Line(1e25, 5.0, 5.0, 5.0); },
+       {{6, 5}, {9, 5}, {9.97, 5}}, {{4, 5}, {1, 5}}},
+      {"far end first, rising to the right", 0, 10,
+       [](TCustomZOdoza& c) { c.Line(1e25, 1e25, 5.0, 2.0); },
+       {{6, 3}, {8, 5}, {9.9, 6.9}}, {{4, 1}, {3, 5}, {1, 8}}},
+      {"both ends far: a reference line across", 0, 10,
+       [](TCustomZOdoza& c) { c.Line(-1e30, 5.0, 1e30, 5.0); },
+       {{0.03, 5}, {3, 5}, {7, 5}, {9.97, 5}}},
+      {"both ends 1e20 away", 0, 10, [](TCustomZOdoza& c) { c.Line(1e20, 5.0, -1e20, 5.0); },
+       {{0.03, 5}, {5, 5}, {8, 5}, {9.97, 5}}},
+      {"both ends far, through the middle at a slant", -5, 5,
+       [](TCustomZOdoza& c) { c.Line(-1e30, -2e30, 1e30, 2e30); },
+       {{-2.4, -4.8}, {-1, -2}, {0, 0}, {1.5, 3}, {2.4, 4.8}}, {{1, 1}, {-1, -1}}},
+      {"both ends 1e20 pixels away at a slant", -5, 5,
+       [](TCustomZOdoza& c) { c.Line(-3e18, -1e18, 3e18, 1e18); },
+       {{-4.5, -1.5}, {0, 0}, {3, 1}, {4.8, 1.6}}, {{0, 1}, {0, -1}}},
+      {"a line drawn between two far points", -5, 5,
+       [](TCustomZOdoza& c) {
+         c.MoveTo(1e30, 2e30);
+         c.DrawTo(-1e30, -2e30);
+       },
+       {{-2.4, -4.8}, {-1, -2}, {0, 0}, {1.5, 3}, {2.4, 4.8}}, {{1, 1}, {-1, -1}}},
+      {"zoomed 1e9 times onto a line with both ends far", 5 - 5e-9, 5 + 5e-9,
+       [](TCustomZOdoza& c) { c.Line(-1e6, -1e6, 1e6, 1e6); },
+       {{5 - 4.9e-9, 5 - 4.9e-9}, {5 - 2e-9, 5 - 2e-9}, {5, 5}, {5 + 3e-9, 5 + 3e-9},
+        {5 + 4.9e-9, 5 + 4.9e-9}},
+       {{5 - 3e-9, 5 + 3e-9}, {5 + 3e-9, 5 - 3e-9}}},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.Name);
@@ -236,6 +263,70 @@ TEST(ChartRender, FarAwayPointsKeepTheLineInPlace) {
     }
     for (const TPointDouble& w : k.OffTheLine)
       EXPECT_EQ(ch.At(ch.G(w.X, w.Y)), kWhite) << "(" << w.X << ", " << w.Y << ") off the line";
+  }
+}
+
+TEST(ChartRender, ZoomedEllipsesAndArcsShowTheirVisiblePartInPlace) {
+  // A circle of radius 1 around the origin (silver inside, red outline) or an arc of it, seen
+  // through a square window on its edge: pixels more than 1.5 pixels inside the circle are
+  // silver (an ellipse) or white (an arc), those as far outside white; the outline is drawn
+  // and every red pixel lies within 1.5 pixels of the circle (and for an arc, on its angles,
+  // which are those of rays on the canvas, as for an arc of usual size).
+  constexpr Double kArcEnd = -1;  // the window centred on the arc's end
+  struct Case {
+    const char* Name;
+    Double At, Width;  // window centre on the circle (radian) and width
+    bool IsArc;
+    Double From = 0, To = 0;  // the arc's angles
+  } cases[] = {
+      {"ellipse, 1e-2 wide at 45 degrees", M_PI / 4, 1e-2, false},
+      {"ellipse, 1e-6 wide at 45 degrees", M_PI / 4, 1e-6, false},
+      {"ellipse, 1e-9 wide at 30 degrees", M_PI / 6, 1e-9, false},
+      {"arc 0 ... 2 rad, seen at 0.79 rad, 1e-2 wide", 0.79, 1e-2, true, 0, 2},
+      {"arc 0 ... 2 rad, seen at 1.0 rad, 1e-5 wide", 1.0, 1e-5, true, 0, 2},
+      {"arc 0 ... 2 rad, seen at its end, 1e-4 wide", kArcEnd, 1e-4, true, 0, 2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    // The data area is 340 x 250 pixels: a ray at angle a meets the circle at angle t.
+    const Double t =
+        k.At != kArcEnd ? k.At : std::atan2(std::sin(k.To) / 250, std::cos(k.To) / 340);
+    const Double cx = std::cos(t), cy = std::sin(t);
+    Chart ch;
+    ch.c.ForceRange(1, cx - k.Width / 2, cy - k.Width / 2, cx + k.Width / 2, cy + k.Width / 2);
+    ch.c.SetDataCol(kRed);
+    ch.c.SetFillCol(kSilver);
+    if (k.IsArc)
+      ch.c.Arc(0.0, 0.0, 1.0, 1.0, k.From, k.To);
+    else
+      ch.c.Ellipse(0.0, 0.0, 1.0, 1.0);
+    ch.Show();
+    Double kx = 0, dx = 0, ky = 0, dy = 0;
+    ch.c.GetTransformParams(1, kx, dx, ky, dy);
+    const TBitmap* g = ch.c.GrafBmp();
+    Integer wrong = 0, red = 0;
+    for (Integer y = 1; y < g->Height() - 1; ++y)  // within the frame
+      for (Integer x = 1; x < g->Width() - 1; ++x) {
+        Double wx = 0, wy = 0;
+        ch.c.M2R(1, x + ch.c.LRim(), y + ch.c.TRim(), wx, wy);
+        // Distance from the circle in pixels (the window is far smaller than the circle).
+        const Double r = std::hypot(wx, wy);
+        const Double d = (r - 1) / std::hypot(wx / (r * kx), wy / (r * ky));
+        Double angle = std::atan2(-ky * wy, kx * wx);
+        if (angle < 0) angle += 2 * M_PI;
+        const bool onArc = !k.IsArc || (angle >= k.From && angle <= k.To);
+        const TColor c = ch.At(x, y);
+        if (c == kRed) {
+          ++red;
+          wrong += std::fabs(d) > 1.5 || !onArc;
+        } else if (d < -1.5) {
+          wrong += c != (k.IsArc ? kWhite : kSilver);
+        } else if (d > 1.5) {
+          wrong += c != kWhite;
+        }
+      }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(red, 100);
   }
 }
 
