@@ -811,14 +811,13 @@ protected:
   // Frame, scales and data area drawn on a device canvas (metafile, printer) whose mapping is
   // set. A device shows what the screen shows: frame and scales are clipped to the control,
   // the data area's background (a Smith chart's grid and labels) to the data-area bitmap's
-  // rectangle, the items to Data; ToDevice turns a rectangle of control pixels into device
-  // units. The data clip is Shrink pixels smaller at the right and bottom than the data area
-  // (Width - RRim - ShadowWidth, Height - BRim - ShadowWidth). ExtentLine: a zero-length line
-  // at the control's bottom-right corner, which fixes a metafile's extent.
+  // rectangle, the items to that rectangle too (the frame's right column and bottom row lie on
+  // its last pixels); ToDevice turns a rectangle of control pixels into device units.
+  // ExtentLine: a zero-length line at the control's bottom-right pixel, which fixes a
+  // metafile's extent.
   void DrawOnDevice(TCanvas* Canvas, const std::function<TRect(const TRect&)>& ToDevice,
-                    Integer Shrink, bool BlkWhite, bool ExtentLine);
-  // The clip is Shrink pixels smaller at the right and bottom.
-  void RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite);
+                    bool BlkWhite, bool ExtentLine);
+  void RecordMetafile(TMetafile& Metafile, bool BlkWhite);
   // Mapping for ScaleF at device position (X0, Y0), then DrawOnDevice.
   void PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double ScaleF, bool BlkWhite);
   void SetHelperCanvas(TCanvas* Canvas);

@@ -202,17 +202,13 @@ void TCustomZOdoza::SetHelperCanvas(TCanvas* Canvas) {
 }
 
 void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
-                                 const std::function<TRect(const TRect&)>& ToDevice, Integer Shrink,
+                                 const std::function<TRect(const TRect&)>& ToDevice,
                                  bool BlkWhite, bool ExtentLine) {
   // Every clip first, so that a position the device cannot take is refused before drawing.
   ResizeGrafBmp();
   const TRect control = ToDevice(Rect(0, 0, Width(), Height()));
   const TRect area =
       ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width(), RcTRim + FGrafBmp->Height()));
-  // The items' clip takes in the frame's right column and bottom row, which the frame draws
-  // on the data-area bitmap's last pixels.
-  const TRect data = ToDevice(Rect(RcLRim, RcTRim, RcLRim + FGrafBmp->Width() - Shrink,
-                                   RcTRim + FGrafBmp->Height() - Shrink));
   SetHelperCanvas(Canvas);
   Canvas->SetClipRect(control);
   ConstructChartBmp(Canvas);
@@ -225,12 +221,14 @@ void TCustomZOdoza::DrawOnDevice(TCanvas* Canvas,
     Canvas->MoveTo(Width() - 1, Height() - 1);
     Canvas->LineTo(Width() - 1, Height() - 1);
   }
-  Canvas->SetClipRect(data);
+  // The items' clip is the data-area bitmap's rectangle: it takes in the frame's right column
+  // and bottom row, which the frame draws on the bitmap's last pixels.
+  Canvas->SetClipRect(area);
   ConstructDataBmpCanvas(Canvas, RcLRim, RcTRim, BlkWhite, 0);
   Canvas->ResetClipRect();
 }
 
-void TCustomZOdoza::RecordMetafile(TMetafile& Metafile, Integer Shrink, bool BlkWhite) {
+void TCustomZOdoza::RecordMetafile(TMetafile& Metafile, bool BlkWhite) {
   TMetafileCanvas canvas(&Metafile);
   const Integer ppi = ScreenPixelsPerInch;
   const Integer dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
@@ -243,21 +241,21 @@ void TCustomZOdoza::RecordMetafile(TMetafile& Metafile, Integer Shrink, bool Blk
                      RoundDevice(static_cast<Double>(r.Right) * dpiX / ppi),
                      RoundDevice(static_cast<Double>(r.Bottom) * dpiY / ppi)};
       },
-      Shrink, BlkWhite, true);
+      BlkWhite, true);
   canvas.Close();
 }
 
 void TCustomZOdoza::CopyToClipboardWMF(bool BlkWhite) {
   TExportFrame frame(*this, BlkWhite);
   TMetafile metafile;
-  RecordMetafile(metafile, 0, BlkWhite);
+  RecordMetafile(metafile, BlkWhite);
   ClipboardSetMetafile(metafile);
 }
 
 void TCustomZOdoza::CopyToWMF(const String& FName, bool BlkWhite) {
   TExportFrame frame(*this, BlkWhite);
   TMetafile metafile;
-  RecordMetafile(metafile, 0, BlkWhite);
+  RecordMetafile(metafile, BlkWhite);
   metafile.SaveToFile(ExportFileName(FName, ".wmf"));
 }
 
@@ -278,7 +276,7 @@ void TCustomZOdoza::PrintOnPage(TCanvas* Canvas, Integer X0, Integer Y0, Double 
                      PrintedPosition(this, ScaleF, X0, h * r.Right / ppi),
                      PrintedPosition(this, ScaleF, Y0, v * r.Bottom / ppi)};
       },
-      0, BlkWhite, false);
+      BlkWhite, false);
 }
 
 void TCustomZOdoza::PrintIt(Double ScaleF, bool BlkWhite) {
