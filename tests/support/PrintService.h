@@ -64,8 +64,9 @@ public:
 
   // The address of the service for the program under test: the relay's socket.
   std::string Server() const;
-  // Runs a print administration program (lpadmin, cupsreject, cupsaccept) against this
-  // service (straight to its socket) with Args; true when it succeeded.
+  // Runs a print administration program (lpadmin, cupsreject, cupsaccept: the ones found when
+  // the tests were configured) against this service (straight to its socket) with Args; true
+  // when it succeeded.
   bool Admin(const std::string& Program, const std::string& Args) const;
   // Adds the queue (a device that fails a job makes the queue abort that job).
   void AddQueue() const;

@@ -231,14 +231,26 @@ TEST(Printer, PdfFileNamesUpToTheLimitAreWritten) {
 // ---- a print service of our own ----------------------------------------------------------
 namespace {
 
+// A service that cannot start fails each test with the reason (a suite whose set-up fails
+// would only be skipped, and a gap in the printing tests would go unseen).
 class PrintService : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { Service = std::make_unique<printtest::TPrintService>(); }
+  static void SetUpTestSuite() {
+    try {
+      Service = std::make_unique<printtest::TPrintService>();
+    } catch (const std::exception& e) {
+      Failure = e.what();
+    }
+  }
   static void TearDownTestSuite() { Service.reset(); }
-  void SetUp() override { Application->Initialize(); }
+  void SetUp() override {
+    ASSERT_TRUE(Service) << "the print service did not start: " << Failure;
+    Application->Initialize();
+  }
 
 public:
   static inline std::unique_ptr<printtest::TPrintService> Service;
+  static inline std::string Failure;
 };
 
 const std::string kQueue = printtest::TPrintService::kQueue;
