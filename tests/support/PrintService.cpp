@@ -267,6 +267,15 @@ void TPrintService::FailJobs(bool Fail) const {
     fs::remove(Device() / "fail", ec);
 }
 
+void TPrintService::SilenceAt(TSilence When) const {
+  std::error_code ec;
+  if (When == TSilence::None || FPid <= 0)
+    fs::remove(Device() / "silence", ec);
+  else
+    WriteText(Device() / "silence", (When == TSilence::BeforePrinting ? "before " : "after ") +
+                                        std::to_string(FPid) + "\n");
+}
+
 void TPrintService::Pause() const {
   if (FPid > 0) kill(FPid, SIGSTOP);
 }

@@ -73,6 +73,11 @@ public:
   void RemoveQueue() const;
   // From now on the device fails every job it is given (true), or prints them (false).
   void FailJobs(bool Fail) const;
+  // From now on the scheduler stops as with Pause at each job the device is given: before
+  // the device prints it (the device then waits 10 s to be ended, and prints it after all),
+  // or once it has printed it; None: no more. Resume lets it go on.
+  enum class TSilence { None, BeforePrinting, AfterPrinting };
+  void SilenceAt(TSilence When) const;
   // The scheduler stops (SIGSTOP: connections are still taken, nothing is answered) and
   // goes on (SIGCONT).
   void Pause() const;
