@@ -2,7 +2,8 @@
 // drawing lands), and the failures a caller must see as EPrinter: no printer, a printer
 // that is not there, a file that cannot be written (whole), drawing outside a job, and a
 // print service (a private one started here) that refuses, loses or aborts a job or does not
-// answer, where a job reported as failed must never print later.
+// answer, where a job reported as failed must never print later, and one that stops answering
+// once it has taken the job, which is told as such (the page may have printed).
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
