@@ -17,7 +17,7 @@ if [ -e "$folder/fail" ]; then
   echo "ERROR: the test device fails job $1" >&2
   exit 1
 fi
-silence= service=
+silence='' service=''
 if [ -e "$folder/silence" ]; then read -r silence service <"$folder/silence"; fi
 if [ "$silence" = before ]; then
   kill -STOP "$service"
