@@ -7,13 +7,17 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# Qt's run-time files go into the scratch folder too (without a session it would make a folder
+# in /tmp and leave it there; the build runs Qt programs as well).
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKESTAL_BUILD_TESTS=OFF -DKESTAL_BUILD_BENCH=OFF
 cmake --build "$here/build" --target kestal
 out="$(realpath -m "${1:-$here/build/screenshots}")"
 mkdir -p "$out"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 cp "$here/data/ATNF.csv" "$work/ATNF.csv"
 printf '%s\n' "KESTAL DEFAULTS 7 : " Home 52.1 5.2 52 6 0 N 5 12 0 E JO22CC00 DP 3 69 1 1420 \
   0.23 38 0.1 0.5 4 18000 10000 4 10 0 3000 "KESTAL LOCATIONS :" > "$work/KestalDB.txt"

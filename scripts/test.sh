@@ -25,11 +25,11 @@ else
 fi
 # Qt keeps its run-time files where the session says; without a session (a plain login, a
 # service) it would make a folder of its own in /tmp and leave it there (the build runs Qt
-# programs too).
+# programs too): a private one serves instead and goes at the end.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-  export XDG_RUNTIME_DIR="$build/runtime"
-  mkdir -p "$XDG_RUNTIME_DIR"
-  chmod 0700 "$XDG_RUNTIME_DIR"
+  XDG_RUNTIME_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kestal-runtime-XXXXXX")"
+  export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen

@@ -19,6 +19,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "TestServers.h"
 
@@ -60,6 +61,16 @@ std::string Quoted(const std::string& S) {
 
 // Known at build time, so that a test that has changed its working folder still finds them.
 fs::path ServerFile(const char* Name) { return fs::path(KESTAL_TEST_SERVERS_DIR) / Name; }
+
+// The print administration programs, found when the tests were configured: the PATH of whoever
+// runs the tests may well lack the system's administration folder. Null for another name.
+const char* AdminProgram(const std::string& Name) {
+  static const std::pair<const char*, const char*> kPrograms[] = {
+      {"lpadmin", KESTAL_LPADMIN}, {"cupsaccept", KESTAL_CUPSACCEPT}, {"cupsreject", KESTAL_CUPSREJECT}};
+  for (const auto& [name, path] : kPrograms)
+    if (Name == name) return path;
+  return nullptr;
+}
 
 // The system's folder of the scheduler's programs (filters, helpers, backends).
 const char* const kSystemServerBin = "/usr/lib/cups";
@@ -227,7 +238,9 @@ std::string TPrintService::ServiceSocket() const { return (FDir.Path() / "cupsd.
 fs::path TPrintService::Device() const { return FDir.Path() / "device"; }
 
 bool TPrintService::Admin(const std::string& Program, const std::string& Args) const {
-  const std::string command = "CUPS_SERVER=" + Quoted(ServiceSocket()) + " " + Program + " " + Args +
+  const char* path = AdminProgram(Program);
+  if (path == nullptr) throw std::invalid_argument("not a print administration program: " + Program);
+  const std::string command = "CUPS_SERVER=" + Quoted(ServiceSocket()) + " " + Quoted(path) + " " + Args +
                               " >>" + Quoted((FDir.Path() / "log/admin.txt").string()) + " 2>&1";
   return std::system(command.c_str()) == 0;
 }
@@ -252,6 +265,15 @@ void TPrintService::FailJobs(bool Fail) const {
     WriteText(Device() / "fail", "");
   else
     fs::remove(Device() / "fail", ec);
+}
+
+void TPrintService::SilenceAt(TSilence When) const {
+  std::error_code ec;
+  if (When == TSilence::None || FPid <= 0)
+    fs::remove(Device() / "silence", ec);
+  else
+    WriteText(Device() / "silence", (When == TSilence::BeforePrinting ? "before " : "after ") +
+                                        std::to_string(FPid) + "\n");
 }
 
 void TPrintService::Pause() const {

@@ -64,14 +64,20 @@ public:
 
   // The address of the service for the program under test: the relay's socket.
   std::string Server() const;
-  // Runs a print administration program (lpadmin, cupsreject, cupsaccept) against this
-  // service (straight to its socket) with Args; true when it succeeded.
+  // Runs a print administration program (lpadmin, cupsreject, cupsaccept: the ones found when
+  // the tests were configured) against this service (straight to its socket) with Args; true
+  // when it succeeded.
   bool Admin(const std::string& Program, const std::string& Args) const;
   // Adds the queue (a device that fails a job makes the queue abort that job).
   void AddQueue() const;
   void RemoveQueue() const;
   // From now on the device fails every job it is given (true), or prints them (false).
   void FailJobs(bool Fail) const;
+  // From now on the scheduler stops as with Pause at each job the device is given: before
+  // the device prints it (the device then waits 10 s to be ended, and prints it after all),
+  // or once it has printed it; None: no more. Resume lets it go on.
+  enum class TSilence { None, BeforePrinting, AfterPrinting };
+  void SilenceAt(TSilence When) const;
   // The scheduler stops (SIGSTOP: connections are still taken, nothing is answered) and
   // goes on (SIGCONT).
   void Pause() const;

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -10,7 +11,42 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "PrintService.h"
+
 namespace fs = std::filesystem;
+
+namespace {
+
+// Qt keeps its run-time files in the session's folder (XDG_RUNTIME_DIR); where there is no
+// session (a plain login, a service, ctest started by hand) it would make /tmp/runtime-<user>
+// and leave it there. A test program without one gets a private folder, removed when the
+// program ends however it ends; the programs it starts share it. A child that ends without
+// starting another program (a death test) leaves it to the program.
+struct TRuntimeFolder {
+  TRuntimeFolder() {
+    const char* v = std::getenv("XDG_RUNTIME_DIR");
+    if (v != nullptr && *v != '\0') return;
+    try {
+      Folder = new printtest::TPrivateFolder("kestal-runtime-");
+    } catch (const std::exception&) {
+      return;  // Qt makes its own then
+    }
+    Owner = getpid();
+    setenv("XDG_RUNTIME_DIR", Folder->Path().c_str(), 1);
+    std::atexit([] {
+      if (getpid() == Owner) delete Folder;
+    });
+  }
+  static inline printtest::TPrivateFolder* Folder = nullptr;
+  static inline pid_t Owner = 0;
+};
+
+const TRuntimeFolder kRuntimeFolder;
+
+}  // namespace
+
+// Named on every test program's link line, so that the folder above is made in each.
+extern "C" const void* const kestal_test_runtime_folder = &kRuntimeFolder;
 
 namespace testsupport {
 
@@ -70,7 +106,8 @@ std::string UseCommaDecimalLocale() {
     CompiledLocale() {
       fs::create_directories(dir);
       const std::string command =
-          "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+          "'" KESTAL_LOCALEDEF "' -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
+          "' >/dev/null 2>&1";
       ok = std::system(command.c_str()) == 0;
     }
     ~CompiledLocale() {

@@ -39,6 +39,9 @@ constexpr int kCancelTimeoutMs = 1000;
 // How often a wait looks at its deadline, and how often a job's state is asked.
 constexpr int kWaitSliceMs = 50;
 const char* const kNoAnswer = "The print service does not answer";
+// A silence once the service has taken a job: the job may have printed, so this is no failure.
+const char* const kStoppedAnswering =
+    "The print service stopped answering; the page may have been printed";
 const char* const kNoPrinter = "No printer is available";
 
 // The functions of libcups the printer uses.
@@ -279,10 +282,13 @@ TChosenPrinter ChoosePrinter(const TServiceAnswer& Answer, const String& Name) {
 }
 
 // A request to the service; its answer (owned by the caller, freed with Delete) or EPrinter
-// saying why there is none. The request is freed.
+// saying why there is none: kNoAnswer when the time ran out, else Refused with the service's
+// reason. With Silence, no answer at all (the time ran out or the service went away) raises
+// Silence instead. The request is freed.
 ipp_t* Ask(TServiceConnection& C, ipp_t* Request, const char* Resource, int DocumentFd,
-           const String& Refused) {
+           const String& Refused, const char* Silence = nullptr) {
   ipp_t* response = C.Request(Request, Resource, DocumentFd);
+  if (Silence != nullptr && response == nullptr) throw EPrinter(Silence);
   if (C.TimedOut()) throw EPrinter(kNoAnswer);
   if (response == nullptr || C.Api()->StatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
     const String why = C.Api()->LastErrorString();
@@ -323,7 +329,9 @@ void CancelJob(const String& Name, int JobId) {
 
 // Hands the PDF document in Fd to the printer Name as one job called Title, then follows the
 // job's state until the service has taken or refused it: EPrinter when the service refuses
-// the job, does not answer, or cancels or aborts it.
+// the job, does not answer, or cancels or aborts it, and kStoppedAnswering when it stops
+// answering (or goes away) while the released job is followed: the page may have been printed
+// then, and a user told it failed would print a second copy.
 //
 // The job is made without a document, held, given its document, and only then released; when
 // the service does not answer a step after the job was made, the job is cancelled. So a
@@ -331,7 +339,9 @@ void CancelJob(const String& Name, int JobId) {
 // no document (the service drops a job whose document does not follow), and a held job stays
 // held until the cancel, sent after the request, ends it. The released job is followed until
 // the printer has printed it or the job has ended otherwise, for kServiceTimeoutMs at most: a
-// job still waiting or printing then is in the service's hands.
+// job still waiting or printing then is in the service's hands. A job whose service stops
+// answering while it is followed is cancelled too, so that it does not print later (what has
+// printed has).
 void SubmitJob(const String& Name, const String& Title, int Fd) {
   const String refused = "The printer \"" + Name + "\" did not take the job";
   TServiceConnection c;
@@ -368,7 +378,7 @@ void SubmitJob(const String& Name, const String& Title, int Fd) {
       ipp_t* ask = NewJobRequest(api, IPP_OP_GET_JOB_ATTRIBUTES, Name, jobId);
       api.AddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                     "job-state");
-      ipp_t* state = Ask(c, ask, "/jobs/", -1, refused);
+      ipp_t* state = Ask(c, ask, "/jobs/", -1, refused, kStoppedAnswering);
       ipp_attribute_t* s = api.FindAttribute(state, "job-state", IPP_TAG_ENUM);
       const int jobState = s != nullptr ? api.GetInteger(s, 0) : 0;
       api.Delete(state);

@@ -41,7 +41,10 @@ public:
   // be written whole (the old file is then kept), or the print service refused the job, lost
   // it, cancelled or aborted it while it was followed (a few seconds at most), or does not
   // answer. A job reported as failed does not print later: the service's part of it is
-  // cancelled.
+  // cancelled. A service that stops answering once it has taken the job is no failure: the
+  // page may have been printed, and EPrinter says just that ("The print service stopped
+  // answering; the page may have been printed"); the job is cancelled all the same, so that
+  // it does not print later.
   void EndDoc();
   // Drops the open job (nothing when none is open).
   void Abort();
