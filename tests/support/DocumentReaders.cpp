@@ -43,7 +43,7 @@ GrayPage::Box GrayPage::darkBox(unsigned char Threshold) const {
 
 GrayPage RenderPdfPage(const std::filesystem::path& Pdf, int Dpi) {
   const std::string pgm =
-      Run("pdftoppm -gray -r " + std::to_string(Dpi) + " -f 1 -l 1 " + Quote(Pdf) + " 2>/dev/null");
+      Run(Quote(KESTAL_PDFTOPPM) + " -gray -r " + std::to_string(Dpi) + " -f 1 -l 1 " + Quote(Pdf) + " 2>/dev/null");
   GrayPage page;
   std::istringstream in(pgm);
   std::string magic;
@@ -60,7 +60,7 @@ GrayPage RenderPdfPage(const std::filesystem::path& Pdf, int Dpi) {
 
 PdfInfo ReadPdfInfo(const std::filesystem::path& Pdf) {
   PdfInfo info;
-  std::istringstream in(Run("pdfinfo " + Quote(Pdf) + " 2>/dev/null"));
+  std::istringstream in(Run(Quote(KESTAL_PDFINFO) + " " + Quote(Pdf) + " 2>/dev/null"));
   std::string line;
   while (std::getline(in, line)) {
     if (line.rfind("Pages:", 0) == 0) info.pages = std::atoi(line.c_str() + 6);
