@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "chart_noise_scene.h"
 
@@ -63,13 +64,4 @@ BENCHMARK(CrossHairMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  Application->Initialize(argc, argv);
-  ::benchmark::Initialize(&argc, argv);
-  if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  ::benchmark::RunSpecifiedBenchmarks();
-  ::benchmark::Shutdown();
-  Application->DestroyComponents();
-  return 0;
-}
+int main(int argc, char** argv) { return bench_support::RunToolkitBenchmarks(argc, argv); }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DOV_zodoza.h"
 #include "Forms.h"
 #include "chart_noise_scene.h"
@@ -56,13 +57,4 @@ BENCHMARK(ZoomedPaint)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  Application->Initialize(argc, argv);
-  ::benchmark::Initialize(&argc, argv);
-  if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  ::benchmark::RunSpecifiedBenchmarks();
-  ::benchmark::Shutdown();
-  Application->DestroyComponents();
-  return 0;
-}
+int main(int argc, char** argv) { return bench_support::RunToolkitBenchmarks(argc, argv); }

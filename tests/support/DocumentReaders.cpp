@@ -42,8 +42,8 @@ GrayPage::Box GrayPage::darkBox(unsigned char Threshold) const {
 }
 
 GrayPage RenderPdfPage(const std::filesystem::path& Pdf, int Dpi) {
-  const std::string pgm =
-      Run(Quote(KESTAL_PDFTOPPM) + " -gray -r " + std::to_string(Dpi) + " -f 1 -l 1 " + Quote(Pdf) + " 2>/dev/null");
+  const std::string pgm = Run(Quote(KESTAL_PDFTOPPM) + " -gray -r " + std::to_string(Dpi) +
+                              " -f 1 -l 1 " + Quote(Pdf) + " 2>/dev/null");
   GrayPage page;
   std::istringstream in(pgm);
   std::string magic;

@@ -53,9 +53,9 @@ void FillProgramFolder(testsupport::TempDir& Dir) {
 // Runs the program in Dir, Before (a command or variable settings) in front of it, all output
 // to out.txt; the status std::system gives.
 int RunProgramIn(const testsupport::TempDir& Dir, const std::string& Before, int TimeoutSeconds) {
-  const std::string command = "cd '" + Dir.path().string() + "' && " + Before + " '" KESTAL_TIMEOUT "' " +
-                              std::to_string(TimeoutSeconds) + " '" + ProgramPath().string() +
-                              "' > out.txt 2>&1";
+  const std::string command = "cd '" + Dir.path().string() + "' && " + Before +
+                              " '" KESTAL_TIMEOUT "' " + std::to_string(TimeoutSeconds) + " '" +
+                              ProgramPath().string() + "' > out.txt 2>&1";
   return std::system(command.c_str());
 }
 
@@ -110,7 +110,8 @@ TEST(Program, WithoutADisplaySaysSoInOneLineAndEndsWithACode) {
   const std::filesystem::path program = ProgramPath();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
   testsupport::TempDir dir;
-  const int status = RunProgramIn(dir, "'" KESTAL_ENV "' -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 60);
+  const int status =
+      RunProgramIn(dir, "'" KESTAL_ENV "' -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM", 60);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 2);
   const std::string out = dir.read("out.txt");
@@ -126,11 +127,10 @@ TEST(Program, ScreenshotRunSavesAPictureOfEveryWindowAndEnds) {
   testsupport::TempDir dir;
   FillProgramFolder(dir);
   std::filesystem::create_directory(dir.path() / "shots");
-  const int status =
-      RunProgramIn(dir,
-                   "QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
-                   "KESTAL_PROBE_URL=http://127.0.0.1:1/",
-                   120);
+  const int status = RunProgramIn(dir,
+                                  "QT_QPA_PLATFORM=offscreen KESTAL_SCREENSHOTS=shots "
+                                  "KESTAL_PROBE_URL=http://127.0.0.1:1/",
+                                  120);
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << dir.read("out.txt");
   std::vector<std::string> expected = {"Form1_start", "Form1", "Form1_evaluation"};
