@@ -98,7 +98,11 @@ Integer AutoExponentDecimals(Extended Step, Extended a, Extended b) {
   if (!(top > 0 && step > 0) || !std::isfinite(top)) return 1;
   // Steps are 1, 2 or 5 times a power of ten: one digit at the step's decade tells them apart.
   const Double d = std::floor(std::log10(top)) - std::floor(std::log10(step) + 1e-9);
-  return static_cast<Integer>(std::clamp(d, 1.0, 7.0));
+  // Beyond 7 no label tells its neighbours apart: the short form then keeps them from running
+  // into each other.
+  constexpr Double MostDecimals = 7;
+  if (d > MostDecimals) return 1;
+  return static_cast<Integer>(std::max(d, 1.0));
 }
 
 Integer AutoDecPlacesLog(Integer DecPlaces, Extended a, Extended b) {

@@ -66,7 +66,8 @@ Integer AutoDecPlacesLin(Integer DecPlaces, Extended a, Extended b);
 Integer AutoDecPlacesLog(Integer DecPlaces, Extended a, Extended b);
 // Mantissa decimals of the automatic exponent form on a linear range with ends a and b and
 // ticks Step apart: enough that neighbouring ticks read differently (1.416E+09, 1.418E+09), at
-// least 1 and at most 7, the most a label of 14 characters holds.
+// least 1 and at most 7, the most a label of 14 characters holds; where 7 are not enough to
+// tell them apart, 1.
 Integer AutoExponentDecimals(Extended Step, Extended a, Extended b);
 // Sign character (blank or "-"), hh:mm:ss and with milliseconds ".zzz"; hours grow beyond two
 // digits, milliseconds may read 1000.

@@ -271,11 +271,13 @@ TEST(ScaleText, AutomaticDecimals) {
   EXPECT_EQ(AutoDecPlacesLog(-2, 10, 0.01), 3);
   EXPECT_EQ(AutoDecPlacesLog(-2, 1, 1000), 0);
   EXPECT_EQ(AutoDecPlacesLog(-3, 0.01, 10), -3);
-  // The exponent form's decimals: the step's decade below the range's, 1 to 7.
+  // The exponent form's decimals: the step's decade below the range's, 1 to 7; where 7 cannot
+  // tell neighbouring ticks apart, the short form.
   EXPECT_EQ(AutoExponentDecimals(2e6, 1.415e9, 1.425e9), 3);
   EXPECT_EQ(AutoExponentDecimals(-2e-6, 5 + 5e-6, 5 - 5e-6), 6);
   EXPECT_EQ(AutoExponentDecimals(1e-5, -3e-5, 3e-5), 1);
-  EXPECT_EQ(AutoExponentDecimals(1e-6, 1e9, 1e9 + 1e-5), 7);
+  EXPECT_EQ(AutoExponentDecimals(1e2, 1e9, 1e9 + 1e3), 7);
+  EXPECT_EQ(AutoExponentDecimals(1e-6, 1e9, 1e9 + 1e-5), 1);
   EXPECT_EQ(AutoExponentDecimals(0, 1, 2), 1);
 }
 
