@@ -826,6 +826,20 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
   const Integer width = dp == -1 && dp != FDecPlaces
                             ? 7 + ScaleText::AutoExponentDecimals(Step, FRangeLow, FRangeHigh)
                             : 1;
+  // Side by side, those long labels may not fit between two ticks: then only every n-th tick
+  // keeps its label, so that none runs into the next.
+  Integer labelEvery = 1;
+  if (width > 1 && Horizontal() && FLabelType != ftNoFigs) {
+    Integer widest = 0;
+    for (Integer j = 0; j <= lastLong; ++j) {
+      Double v = First + j * Step;
+      if (dir * (v - FRangeHigh) > 0.001 * std::fabs(Step)) break;
+      widest = std::max(widest, Canvas->TextWidth(LinearLabel(v, dp, width)));
+    }
+    const Integer room = std::abs(R2M(First + Step) - R2M(First));
+    const Integer need = widest + Canvas->TextWidth("0");
+    if (room > 0 && need > room) labelEvery = (need + room - 1) / room;
+  }
   for (Integer j = 0; j <= lastLong; ++j) {
     Double v = First + j * Step;
     if (dir * (v - FRangeHigh) > 0.001 * std::fabs(Step)) break;
@@ -834,7 +848,7 @@ void TScale::DrawLinearTicks(TCanvas* Canvas, Integer Base) {
     if (FLabelType == ftNoFigs) continue;
     const Integer p = R2M(v);
     FLabelNo = j + 1;
-    const String text = LinearLabel(v, dp, width);
+    const String text = j % labelEvery == 0 ? LinearLabel(v, dp, width) : String();
     DrawTickLabel(Canvas, Base, p, text, v);
   }
 }

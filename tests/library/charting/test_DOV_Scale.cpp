@@ -454,6 +454,36 @@ TEST(ScaleTicks, HorizontalLabelsStayInsideTheControl) {
   EXPECT_TRUE(inkNearLeft);
 }
 
+// The exponent form's longer labels: where they do not fit between two ticks, only every n-th
+// tick keeps one, and no two run into each other.
+TEST(ScaleTicks, LongLabelsNeverRunIntoEachOther) {
+  struct Case {
+    Double lo, hi;
+    int length;
+  } cases[] = {{5 - 5e-6, 5 + 5e-6, 400}, {5 - 5e-6, 5 + 5e-6, 200}, {1.415e9, 1.425e9, 200},
+               {1e9, 1.01e9, 150}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lo) + " .. " + std::to_string(c.hi) + " on " +
+                 std::to_string(c.length));
+    HelperScale h(sctXB);
+    h.scale.SetBounds(0, 0, c.length, 60);
+    h.scale.SetRange(c.lo, c.hi);
+    std::vector<std::pair<Double, String>> shown;
+    h.scale.OnBeforeTickLabel = [&](TObject*, TScaleType, Double v, String& t) {
+      if (!t.empty()) shown.emplace_back(v, t);
+    };
+    h.Draw();
+    ASSERT_GE(shown.size(), 2u);
+    TCanvas* cv = h.bmp.Canvas();
+    for (size_t i = 1; i < shown.size(); ++i) {
+      const Integer gap = std::abs(h.scale.R2M(shown[i].first) - h.scale.R2M(shown[i - 1].first));
+      const Integer halves = (cv->TextWidth(shown[i].second) + cv->TextWidth(shown[i - 1].second)) / 2;
+      EXPECT_GT(gap, halves) << shown[i - 1].second << " / " << shown[i].second;
+      EXPECT_NE(shown[i].second, shown[i - 1].second);
+    }
+  }
+}
+
 // ---- painting --------------------------------------------------------------------------------
 TEST(ScalePainting, OpaqueScaleCopiesItsBitmapToTheForeignCanvasOffset) {
   HelperScale h(sctXB);
