@@ -103,6 +103,16 @@ bool ReadUserFile(const String& FileName, String& Bytes) {
   return true;
 }
 
+bool ReadUserFile(const String& FileName, String& Bytes, String& Why) {
+  Why.clear();
+  try {
+    return ReadUserFile(FileName, Bytes);
+  } catch (const EInOutError& e) {
+    Why = e.Message;
+    return false;
+  }
+}
+
 TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config) {
   std::vector<String> lines;
   if (!ReadFileLines(FileName, lines)) return TConfigReadResult::Missing;

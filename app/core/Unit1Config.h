@@ -66,8 +66,9 @@ TConfigReadResult ReadConfigFile(const String& FileName, TKestalConfig& Config);
 // notes files, and the transfer files of the update checks. The largest genuine ones are far
 // below them: the catalogue of 5000 pulsars is under 1 MB with lines of about 100 bytes, a
 // catalogue reply is capped at 32 MB, and the lines the program and the servers write are
-// short (a comment the user types into the noise database is the longest, and is one line). A file beyond them is refused at once (a larger plain file before a byte
-// is read, a longer line as soon as it has been read), with the file named, and the line.
+// short (a comment the user types into the noise database is the longest, and is one line).
+// A file beyond them is refused at once (a larger plain file before a byte is read, a longer
+// line as soon as it has been read), with the file named, and the line.
 inline constexpr Int64 MaxReadFileBytes = Int64{64} << 20;
 inline constexpr size_t MaxReadLineBytes = size_t{16} << 20;
 
@@ -83,6 +84,9 @@ bool ReadUserFileBlocks(const String& FileName,
 // raises EInOutError saying which file and why, in the user's terms ("Cannot read
 // KestalDB.txt: it is a folder, not a file").
 bool ReadUserFile(const String& FileName, String& Bytes);
+// The same for callers that go on without the file: false when it is missing (Why empty) or
+// cannot be used (Why the reason ReadUserFile would raise).
+bool ReadUserFile(const String& FileName, String& Bytes, String& Why);
 
 // Code of line 14: "D"/"O" for the antenna, "P"/"E" for the mode.
 String ModeCodeOf(bool DishAntenna, bool PulsarMode);

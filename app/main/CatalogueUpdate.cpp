@@ -31,20 +31,9 @@ constexpr const char* QueryText =
     "&coords_1=&coords_2=&style=Short+csv+without+errors&no_value=-999.99&fsize=3&x_axis="
     "&x_scale=linear&y_axis=&y_scale=linear&state=query&table_bottom.x=87&table_bottom.y=35";
 
-// The bytes of a file the check or the download wrote, read as every file is; false when it
-// is missing or cannot be read, Why then saying why when it is there.
-bool ReadWritten(const String& FileName, String& Bytes, String& Why) {
-  try {
-    return ReadUserFile(FileName, Bytes);
-  } catch (const EInOutError& e) {
-    Why = e.Message;
-    return false;
-  }
-}
-
 std::vector<String> ReadLines(const String& FileName, bool& Opened, String& Why) {
   String bytes;
-  Opened = ReadWritten(FileName, bytes, Why);
+  Opened = ReadUserFile(FileName, bytes, Why);
   return SplitTextLines(bytes);
 }
 
@@ -184,21 +173,9 @@ std::string_view RunningNumber(std::string_view Row) {
 
 TReplyTable TableOfReply(const String& Reply) {
   TReplyTable table;
-  const std::string_view text(Reply.data(), ReadableTextLength(Reply));
-  TTextLines walk(text);
-  // The bytes of the line the walk stands on, as they came: the walk drops carriage returns.
-  std::string_view raw;
-  size_t rawNext = 0;
-  const auto next = [&] {
-    if (!walk.Next()) return false;
-    const size_t lf = text.find('\n', rawNext);
-    const size_t stop = lf == std::string_view::npos ? text.size() : lf;
-    raw = text.substr(rawNext, stop - rawNext);
-    rawNext = lf == std::string_view::npos ? text.size() : lf + 1;
-    return true;
-  };
+  TTextLines walk(std::string_view(Reply.data(), ReadableTextLength(Reply)));
   bool header = false;
-  while (!header && next()) header = walk.Line() == HeaderLine;
+  while (!header && walk.Next()) header = walk.Line() == HeaderLine;
   if (!header) {
     table.Problem = "the reply of the ATNF site holds no catalogue";
     return table;
@@ -208,15 +185,17 @@ TReplyTable TableOfReply(const String& Reply) {
   std::vector<String> lines{String(HeaderLine)};
   int rows = 0;
   String firstFault;  // the first line that cannot be taken, with what is wrong with it
+  bool faultIsShortRow = false;  // that line has fewer fields: a mark of a reply cut short
   bool unitsMissing = false;
   bool lastRowEnded = true;
   bool closed = false;
-  if (next()) {
+  if (walk.Next()) {
     // The units line. A pulsar row in its place means the reply lacks it.
     unitsMissing = CouldBePulsarRow(walk.Line());
-    if (const String fault = LineFault(raw); !fault.empty()) firstFault = "its units line " + fault;
+    if (const String fault = LineFault(walk.RawLine()); !fault.empty())
+      firstFault = "its units line " + fault;
     lines.emplace_back(walk.Line());
-    while (next()) {
+    while (walk.Next()) {
       const std::string_view line = walk.Line();
       if (!CouldBePulsarRow(line)) {
         // What follows the table. A row cut inside its running number is no row either, but
@@ -233,12 +212,14 @@ TReplyTable TableOfReply(const String& Reply) {
       if (!firstFault.empty()) continue;
       const String row = "its pulsar line " + IntToStr(rows);
       const std::string_view number = RunningNumber(line);
-      if (const String fault = LineFault(raw); !fault.empty())
+      if (const String fault = LineFault(walk.RawLine()); !fault.empty())
         firstFault = row + " " + fault;
       else if (number != std::to_string(rows))
         firstFault = row + " is numbered " + String(number) + ", not " + IntToStr(rows);
-      else if (std::count(line.begin(), line.end(), ';') < fields)
+      else if (std::count(line.begin(), line.end(), ';') < fields) {
         firstFault = row + " has fewer fields than the header";
+        faultIsShortRow = true;
+      }
     }
   }
   const String cut = "the reply of the ATNF site is cut short: ";
@@ -254,7 +235,7 @@ TReplyTable TableOfReply(const String& Reply) {
   else if (unitsMissing)
     table.Problem = "the reply of the ATNF site lacks the units line after the header: "
                     "pulsar line 1 stands in its place";
-  else if (firstFault.find("fewer fields") != String::npos)
+  else if (faultIsShortRow)
     table.Problem = cut + firstFault;
   else if (!firstFault.empty())
     table.Problem = "the reply of the ATNF site cannot be taken: " + firstFault;
@@ -278,7 +259,8 @@ String InstallReply(const String& Reply, const String& Version, const String& Ol
 String CatalogueProblem(const String& FileName, const String& Version) {
   String bytes;
   String why;
-  if (!ReadWritten(FileName, bytes, why)) return "cannot be read" + (why.empty() ? "" : ": " + why);
+  if (!ReadUserFile(FileName, bytes, why))
+    return "cannot be read" + (why.empty() ? "" : ": " + why);
   TTextLines first(bytes);
   if (!first.Next() || first.Line() != VersionLinePrefix + Version ||
       CatalogueVersionOf(String(first.Line())) != Version)

@@ -62,14 +62,9 @@ void CheckForUpdate(THTTPClient& Client) {
     ShowMessage(Texts::SecondRequestFailed);
   }
 
-  String page;
-  try {
-    if (!ReadUserFile(ReleaseFile, page)) {
-      ShowMessage(Texts::CannotOpen);
-      return;
-    }
-  } catch (const EInOutError& e) {
-    ShowMessage(e.Message);
+  String page, why;
+  if (!ReadUserFile(ReleaseFile, page, why)) {
+    ShowMessage(why.empty() ? String(Texts::CannotOpen) : why);
     return;
   }
   const std::size_t p = FindVersionText(page);

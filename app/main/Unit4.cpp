@@ -108,12 +108,10 @@ const char* DmsMagnitude(double& Degrees, double Minutes, double Seconds, const 
 // The configuration's bytes; false when it is missing or cannot be read, which the user is
 // told when Tell is set.
 bool ReadConfigBytes(String& Bytes, bool Tell) {
-  try {
-    return ReadUserFile(ConfigFileName, Bytes);
-  } catch (const EInOutError& e) {
-    if (Tell) ShowMessage(e.Message);
-    return false;
-  }
+  String why;
+  if (ReadUserFile(ConfigFileName, Bytes, why)) return true;
+  if (Tell && !why.empty()) ShowMessage(why);
+  return false;
 }
 
 // The degrees, minutes and seconds fields and the parts of the record they set: latitude's

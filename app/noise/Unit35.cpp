@@ -55,12 +55,9 @@ constexpr TNumberRange kMeasuredRange{-FLT_MAX, FLT_MAX};
 
 // The flux list's bytes; false when it is missing or cannot be read, which the user is told.
 bool ReadFluxList(String& Bytes) {
-  try {
-    if (ReadUserFile(kSunFluxListFile, Bytes)) return true;
-    ShowMessage(SunNoiseTexts::NoListFile);
-  } catch (const EInOutError& e) {
-    ShowMessage(e.Message);
-  }
+  String why;
+  if (ReadUserFile(kSunFluxListFile, Bytes, why)) return true;
+  ShowMessage(why.empty() ? String(SunNoiseTexts::NoListFile) : why);
   return false;
 }
 

@@ -917,7 +917,13 @@ TCanvasPixels::Ref& TCanvasPixels::Ref::operator=(TColor C) {
 }
 
 // ---- text --------------------------------------------------------------------------------
-std::vector<QTextLine> gfx::LayOutUnwrapped(QTextLayout& Layout) {
+namespace {
+QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Lays Layout's text out as a painter draws a text at a point: unwrapped, trailing blanks
+// kept, the first letter with a direction setting the paragraph's; a line or paragraph
+// separator starts another line. The lines in order.
+std::vector<QTextLine> LayOutUnwrapped(QTextLayout& Layout) {
   QTextOption option;
   option.setWrapMode(QTextOption::NoWrap);
   option.setFlags(QTextOption::IncludeTrailingSpaces);
@@ -932,9 +938,6 @@ std::vector<QTextLine> gfx::LayOutUnwrapped(QTextLayout& Layout) {
   Layout.endLayout();
   return lines;
 }
-
-namespace {
-QString Q(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Text in the canvas font: the runs its face lacks come from the fallback face, on the same
 // baseline, so every glyph comes from one of the program's own font files. The text is shaped
@@ -988,7 +991,7 @@ struct TShapedLine {
     // Stretches of the other direction than the paragraph's keep their own order within it.
     QTextLayout layout(text, F.Outline);
     layout.setFormats(formats);
-    const std::vector<QTextLine> lines = gfx::LayOutUnwrapped(layout);
+    const std::vector<QTextLine> lines = LayOutUnwrapped(layout);
 
     // The lines follow one another on the one line a canvas draws.
     std::vector<TShapedGlyph> glyphs;

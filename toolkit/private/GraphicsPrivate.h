@@ -3,11 +3,9 @@
 
 #include <QImage>
 #include <QRect>
-#include <QTextLayout>
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "GraphicsQt.h"
 
@@ -122,11 +120,6 @@ TPictureFormat PictureFormat(const Byte* Data, std::size_t Size);
 // its signature: its reader checks everything before it copies a pixel.
 void CheckPictureHeader(const Byte* Data, std::size_t Size);
 String EncodeBmp(const QImage& Image);  // 24-bit for BGR888 images, else 32-bit
-
-// Lays Layout's text out as a painter draws a text at a point: unwrapped, trailing blanks
-// kept, the first letter with a direction setting the paragraph's; a line or paragraph
-// separator starts another line. The lines in order.
-std::vector<QTextLine> LayOutUnwrapped(QTextLayout& Layout);
 
 // Rows and pixels the thin-pen ellipse, arc and rounded-rectangle rasteriser has visited on
 // this thread so far: what its cost follows.

@@ -28,7 +28,7 @@ bool TTextLines::Next() {
                           : FText.size();
   FHasLineEnd = lf != nullptr;
   FNext = FHasLineEnd ? stop + 1 : stop;
-  FLine = FText.substr(begin, stop - begin);
+  FRawLine = FLine = FText.substr(begin, stop - begin);
   if (FLine.find('\r') != std::string_view::npos) {
     FBuffer.clear();
     for (const char ch : FLine)

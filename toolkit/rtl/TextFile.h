@@ -30,11 +30,14 @@ public:
   // Moves to the next line; false when the text has no more.
   bool Next();
   std::string_view Line() const { return FLine; }  // without its line end
+  // The line's bytes as they stand, carriage returns included (its line feed not).
+  std::string_view RawLine() const { return FRawLine; }
   bool HasLineEnd() const { return FHasLineEnd; }
 
 private:
   std::string_view FText;
   std::string_view FLine;
+  std::string_view FRawLine;
   String FBuffer;  // a line without its carriage returns
   size_t FNext = 0;
   bool FHasLineEnd = false;
